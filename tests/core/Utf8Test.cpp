@@ -31,7 +31,8 @@ TEST(Utf8Test, PrefixNeverSplitsACharacter) {
 }
 
 TEST(Utf8Test, SplitsIntoCharactersAndKeepsInvalidBytes) {
-    const auto parts = splitCharacters("a" + kAccentedE + "\xFF" + "b");
+    const std::string text = "a" + kAccentedE + "\xFF" + "b";
+    const auto parts = splitCharacters(text);
     ASSERT_EQ(parts.size(), 4u);
     EXPECT_EQ(parts[1], kAccentedE);
     EXPECT_EQ(parts[2], "\xFF");
