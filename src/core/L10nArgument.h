@@ -19,7 +19,8 @@ class L10nArgument {
 public:
     L10nArgument(std::string_view text) : value_(text) {}
     L10nArgument(const std::string& text) : value_(std::string_view(text)) {}
-    L10nArgument(const char* text) : value_(std::string_view(text)) {}
+    // A null pointer is taken as an empty string.
+    L10nArgument(const char* text) : value_(text ? std::string_view(text) : std::string_view()) {}
     // Any integer type but bool and the character types, which are rarely meant as numbers.
     template <std::integral Number>
         requires(!std::same_as<Number, bool> && !std::same_as<Number, char> &&

@@ -211,6 +211,7 @@ TEST_F(L10nTest, ArgumentsAreInsertedAsTheyAreAndMayRepeat) {
     EXPECT_EQ(L10n::textIn(chinese, L10nKey::retentionShortenMessage, {{"文本", "7 天", "1 天", "文本"}}),
               "将文本历史保留时长从7 天改为1 天，会立即删除超过1 天的现有文本历史。\n\n要继续吗？");
     EXPECT_EQ(L10n::text(L10nKey::searchPerformanceSummary, "", "", 0), "Search p50/p95 / ms · 0 samples");
+    EXPECT_EQ(L10n::text(L10nKey::appMenuHide, static_cast<const char*>(nullptr)), "Hide ");
     EXPECT_EQ(L10n::text(L10nKey::storageLocationChangedMessage, std::string("/home/a b/")),
               "Clipboard data is now stored in:\n/home/a b/");
 }
