@@ -27,7 +27,8 @@ void KeyWithFourArguments(benchmark::State& state) {
     StandardAppLanguage language(defaults);
     setLanguage(defaults, state);
     for (auto _ : state) {
-        benchmark::DoNotOptimize(L10n::text(L10nKey::retentionShortenMessage, "text", "7 Days", "1 Day", "text"));
+        benchmark::DoNotOptimize(
+            L10n::text(L10nKey::retentionShortenMessage, "text", "7 Days", "1 Day", "text"));
     }
 }
 BENCHMARK(KeyWithFourArguments)->Arg(0)->Arg(1);

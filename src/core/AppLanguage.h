@@ -1,8 +1,8 @@
 #pragma once
 
-// The interface language, English or Simplified Chinese, stored under "AppLanguage". The settings page and the
-// onboarding wizard change it through set(), which announces the change with "Quorvane.AppLanguageDidChange".
-// Value operations are safe from any thread; set() belongs to the main thread.
+// The interface language, English or Simplified Chinese, stored under "AppLanguage". The settings page and
+// the onboarding wizard change it through set(), which announces the change with
+// "Quorvane.AppLanguageDidChange". Value operations are safe from any thread; set() belongs to the main thread.
 
 #include <cstdint>
 #include <optional>
@@ -32,13 +32,13 @@ public:
     // The language whose raw value is exactly `rawValue` (case counts), or nothing.
     static std::optional<AppLanguage> fromRawValue(std::string_view rawValue);
 
-    // The language stored in `defaults`: Chinese only for the exact string "zh-Hans"; absent, any other string
-    // or a value of another kind reads as English (and is left as it is).
+    // The language stored in `defaults`: Chinese only for the exact string "zh-Hans"; absent, any other
+    // string or a value of another kind reads as English (and is left as it is).
     static AppLanguage stored(const UserDefaults& defaults);
 
-    // Stores `language` in `defaults` and queues the change notification on `center`; does nothing at all when
-    // the stored language already reads as `language`. Lookups made after it returns use the new language;
-    // observers run on a later turn of the main loop. Main thread.
+    // Stores `language` in `defaults` and queues the change notification on `center`; does nothing at all
+    // when the stored language already reads as `language`. Lookups made after it returns use the new
+    // language; observers run on a later turn of the main loop. Main thread.
     static void set(AppLanguage language, UserDefaults& defaults, NotificationCenter& center);
     // Queues "Quorvane.AppLanguageDidChange" with no object and { "language": raw value }. Used by set().
     static void postDidChangeNotification(AppLanguage language, NotificationCenter& center);

@@ -1,8 +1,8 @@
 #pragma once
 
-// Keeps the process-wide interface language in step with "AppLanguage" in the standard settings, so that a text
-// lookup reads one atomic instead of the settings. The application owns one for its lifetime; tests own one per
-// case. Build and destroy it on the main thread; current() is safe from any thread.
+// Keeps the process-wide interface language in step with "AppLanguage" in the standard settings, so that a
+// text lookup reads one atomic instead of the settings. The application owns one for its lifetime; tests own
+// one per case. Build and destroy it on the main thread; current() is safe from any thread.
 
 #include <cstdint>
 

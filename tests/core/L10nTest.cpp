@@ -209,7 +209,8 @@ TEST_F(L10nTest, ArgumentsAreInsertedAsTheyAreAndMayRepeat) {
               "Changing text history retention from 7 Days to 1 Day will immediately remove existing {3} "
               "history older than 1 Day.\n\nContinue?");
     EXPECT_EQ(L10n::textIn(chinese, L10nKey::retentionShortenMessage, {{"文本", "7 天", "1 天", "文本"}}),
-              "将文本历史保留时长从7 天改为1 天，会立即删除超过1 天的现有文本历史。\n\n要继续吗？");
+              "将文本历史保留时长从“7 天”改为“1 天”后，"
+              "保存超过1 天的现有文本历史将被立即删除。\n\n要继续吗？");
     EXPECT_EQ(L10n::text(L10nKey::searchPerformanceSummary, "", "", 0), "Search p50/p95 / ms · 0 samples");
     EXPECT_EQ(L10n::text(L10nKey::appMenuHide, static_cast<const char*>(nullptr)), "Hide ");
     EXPECT_EQ(L10n::text(L10nKey::storageLocationChangedMessage, std::string("/home/a b/")),
@@ -219,8 +220,8 @@ TEST_F(L10nTest, ArgumentsAreInsertedAsTheyAreAndMayRepeat) {
 TEST_F(L10nTest, WrongArgumentsAreLoggedAndStillGiveAText) {
     testing::LogCapture log;
     EXPECT_EQ(L10n::text(L10nKey::onboardingStepOfTotal, 3), "Step 3 of ");
-    EXPECT_TRUE(log.contains("ERROR", "Failed to fill text onboardingStepOfTotal: it takes (integer, integer), "
-                                      "was given (integer)"));
+    EXPECT_TRUE(log.contains("ERROR", "Failed to fill text onboardingStepOfTotal: "
+                                      "it takes (integer, integer), was given (integer)"));
     log.clear();
     EXPECT_EQ(L10n::text(L10nKey::appMenuQuit, 7, "extra"), "Quit 7");
     EXPECT_TRUE(log.contains("ERROR", "appMenuQuit: it takes (string), was given (integer, string)"));

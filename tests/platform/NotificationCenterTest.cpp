@@ -48,7 +48,8 @@ TEST_F(NotificationCenterTest, RemovedObserversAreNotCalledEvenForPendingPosts) 
 TEST_F(NotificationCenterTest, UserInfoReachesObserversThatAskForIt) {
     std::vector<NotificationUserInfo> seen;
     int plain = 0;
-    auto reader = center.addObserver("n", [&](const NotificationUserInfo& userInfo) { seen.push_back(userInfo); });
+    auto reader =
+        center.addObserver("n", [&](const NotificationUserInfo& userInfo) { seen.push_back(userInfo); });
     auto other = center.addObserver("n", [&] { ++plain; });
     center.post("n", {{"language", "zh-Hans"}});
     center.post("n");
