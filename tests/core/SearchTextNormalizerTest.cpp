@@ -42,6 +42,8 @@ TEST(SearchTextNormalizerTest, NormalizeFoldsCaseAndAccentsButNotWidth) {
     EXPECT_EQ(SearchTextNormalizer::normalize("北京 Straße"), "北京 strasse");
     // Thai vowel signs are nonspacing marks but not accents: dropping them would change the word.
     EXPECT_EQ(SearchTextNormalizer::normalize("กิน"), "กิน");
+    // Hangul syllables decompose into letters, not accents, and must come back whole.
+    EXPECT_EQ(SearchTextNormalizer::normalize("한국어 ÀB"), "한국어 ab");
 }
 
 TEST(SearchTextNormalizerTest, NormalizeIgnoresTheUsersLocale) {
