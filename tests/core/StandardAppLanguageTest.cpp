@@ -5,6 +5,7 @@
 #include <atomic>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -51,6 +52,30 @@ TEST(StandardAppLanguageTest, OtherKeysDoNotDisturbTheLanguage) {
     defaults.set("ClipboardHistoryHotkey", "zh-Hans");
     defaults.remove("ClipboardHistoryHotkey");
     EXPECT_EQ(StandardAppLanguage::current(), AppLanguage::simplifiedChinese);
+}
+
+// Settings that count how often they are read.
+class CountingUserDefaults : public InMemoryUserDefaults {
+public:
+    std::optional<DefaultsValue> object(const std::string& key) const override {
+        ++reads;
+        return InMemoryUserDefaults::object(key);
+    }
+    mutable std::atomic<int> reads{0};
+};
+
+TEST(StandardAppLanguageTest, LookupsDoNotReadTheSettings) {
+    CountingUserDefaults defaults;
+    defaults.set(AppLanguage::defaultsKey, "zh-Hans");
+    StandardAppLanguage standard(defaults);
+    const int readsWhenFollowing = defaults.reads.load();
+    for (int lookup = 0; lookup < 100; ++lookup) {
+        ASSERT_EQ(L10n::text(L10nKey::appMenuQuit, "Quorvane"), "退出 Quorvane");
+        ASSERT_EQ(AppLanguage::currentLocale(), "zh-Hans");
+    }
+    EXPECT_EQ(defaults.reads.load(), readsWhenFollowing);
+    defaults.set(AppLanguage::defaultsKey, "en");
+    EXPECT_EQ(defaults.reads.load(), readsWhenFollowing + 1) << "one read per change of the setting";
 }
 
 // Lookups on other threads while the language flips: each sees one whole catalogue text, and the last
