@@ -1,6 +1,17 @@
 #include "search/ClipboardSearchQueryText.h"
 
+#include "core/SearchTextNormalizer.h"
+#include "search/SearchStrings.h"
 #include "search/SearchValueHash.h"
+
+namespace quorvane {
+
+ClipboardSearchQueryText::ClipboardSearchQueryText(std::string_view text)
+    : normalizedText(SearchTextNormalizer::normalize(text)),
+      compactText(search_strings::removingCharacters(normalizedText, " ")),
+      tokens(search_strings::splitAtBlanks(normalizedText)) {}
+
+}  // namespace quorvane
 
 std::size_t std::hash<quorvane::ClipboardSearchQueryText>::operator()(
     const quorvane::ClipboardSearchQueryText& text) const noexcept {

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -21,6 +22,8 @@ struct ClipboardSearchQueryText {
     ClipboardSearchQueryText() = default;
     ClipboardSearchQueryText(std::string normalizedText, std::string compactText, std::vector<std::string> tokens)
         : normalizedText(std::move(normalizedText)), compactText(std::move(compactText)), tokens(std::move(tokens)) {}
+    // The forms of `text`, normalised for search.
+    explicit ClipboardSearchQueryText(std::string_view text);
 
     friend bool operator==(const ClipboardSearchQueryText&, const ClipboardSearchQueryText&) = default;
 };
