@@ -1,13 +1,10 @@
 #include "capture/ClipboardIgnoredAppsSettings.h"
 
-#include <unicode/uchar.h>
-#include <unicode/unistr.h>
-
 #include <algorithm>
 #include <set>
 
 #include "capture/SettingsAccessors.h"
-#include "core/Utf8.h"
+#include "core/CaseFolding.h"
 #include "core/WhitespaceTrimming.h"
 
 namespace quorvane {
@@ -15,11 +12,6 @@ namespace {
 
 // The other platform's own password manager; never installed on Linux, but looked up all the same.
 constexpr char systemPasswordsIdentifier[] = "com.apple.Passwords";
-
-bool equalIgnoringCase(std::string_view left, std::string_view right) {
-    if (left == right) return true;
-    return toUnicodeString(left).caseCompare(toUnicodeString(right), U_FOLD_CASE_DEFAULT) == 0;
-}
 
 bool containsIgnoringCase(const std::vector<std::string>& list, std::string_view identifier) {
     return std::any_of(list.begin(), list.end(),

@@ -1,10 +1,8 @@
 #include "platform/ApplicationCatalog.h"
 
-#include <unicode/uchar.h>
-
 #include <functional>
 
-#include "core/Utf8.h"
+#include "core/CaseFolding.h"
 #include "core/WhitespaceTrimming.h"
 
 namespace quorvane {
@@ -13,10 +11,9 @@ namespace {
 using Applications = std::vector<InstalledApplication>;
 using Predicate = std::function<bool(const InstalledApplication&)>;
 
-bool equalIgnoringCase(std::string_view left, std::string_view right) {
-    if (left.empty() || right.empty()) return false;
-    if (left == right) return true;
-    return toUnicodeString(left).caseCompare(toUnicodeString(right), U_FOLD_CASE_DEFAULT) == 0;
+// Empty texts never match: an entry without StartupWMClass says nothing about a window without a class.
+bool matchesIgnoringCase(std::string_view value, std::string_view wanted) {
+    return !value.empty() && !wanted.empty() && equalIgnoringCase(value, wanted);
 }
 
 // First offered match, else first NoDisplay match.
@@ -96,10 +93,10 @@ std::optional<InstalledApplication> ApplicationCatalog::applicationNamed(std::st
     const auto entries = applicationEntries();
     const Predicate steps[] = {
         [&](const InstalledApplication& a) { return a.name == name; },
-        [&](const InstalledApplication& a) { return equalIgnoringCase(a.name, name); },
+        [&](const InstalledApplication& a) { return matchesIgnoringCase(a.name, name); },
         [&](const InstalledApplication& a) {
             for (const auto& [locale, localized] : a.localizedNames) {
-                if (equalIgnoringCase(localized, name)) return true;
+                if (matchesIgnoringCase(localized, name)) return true;
             }
             return false;
         },
@@ -115,7 +112,7 @@ std::optional<InstalledApplication> ApplicationCatalog::applicationForWindowClas
     if (instanceName.empty() && className.empty()) return std::nullopt;
     const auto entries = applicationEntries();
     const auto eitherIgnoringCase = [&](std::string_view value) {
-        return equalIgnoringCase(value, className) || equalIgnoringCase(value, instanceName);
+        return matchesIgnoringCase(value, className) || matchesIgnoringCase(value, instanceName);
     };
     const Predicate steps[] = {
         [&](const InstalledApplication& a) {
