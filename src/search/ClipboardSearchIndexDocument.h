@@ -10,6 +10,8 @@
 
 #include "core/ClipboardContentType.h"
 #include "platform/Date.h"
+#include "search/ClipboardSearchIndexConfiguration.h"
+#include "search/ClipboardSearchSourceDocument.h"
 
 namespace quorvane {
 
@@ -30,6 +32,15 @@ struct ClipboardSearchIndexDocument {
     std::string pinyinCompact;
     bool isTruncated = false;
 
+    // Builds the row of `source`. Never fails.
+    static ClipboardSearchIndexDocument make(const ClipboardSearchSourceDocument& source,
+                                             std::int64_t textCharacterLimit, std::int64_t imageOCRCharacterLimit,
+                                             bool isPinyinIndexEnabled);
+    static ClipboardSearchIndexDocument make(const ClipboardSearchSourceDocument& source,
+                                             const ClipboardSearchIndexConfiguration& configuration) {
+        return make(source, configuration.textCharacterLimit, configuration.imageOCRCharacterLimit,
+                    configuration.isPinyinIndexEnabled);
+    }
 };
 
 }  // namespace quorvane
