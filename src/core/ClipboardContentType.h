@@ -1,31 +1,32 @@
 #pragma once
 
-// The kind of a history entry, stored and exchanged as its raw string ("text" or "image").
-// A plain value: safe from any thread.
+// The kind of a history entry, stored and compared by its raw string ("text", "image"). A plain value.
 
 #include <array>
-#include <cstddef>
 #include <functional>
 #include <optional>
-#include <string>
 #include <string_view>
 
 namespace quorvane {
 
 enum class ClipboardContentType { text, image };
 
-// Every case, in declaration order.
-inline constexpr std::array<ClipboardContentType, 2> allClipboardContentTypes{ClipboardContentType::text,
-                                                                              ClipboardContentType::image};
+inline constexpr std::array<ClipboardContentType, 2> allClipboardContentTypes = {ClipboardContentType::text,
+                                                                                 ClipboardContentType::image};
 
-// "text" or "image".
-std::string_view rawValue(ClipboardContentType type);
-// The case whose raw string is exactly `raw` (case-sensitive), else nothing.
-std::optional<ClipboardContentType> clipboardContentTypeFromRawValue(std::string_view raw);
+constexpr std::string_view rawValue(ClipboardContentType type) {
+    return type == ClipboardContentType::image ? "image" : "text";
+}
+
+// The case with exactly this raw value (case-sensitive), or nothing.
+constexpr std::optional<ClipboardContentType> clipboardContentTypeFromRawValue(std::string_view raw) {
+    if (raw == "text") return ClipboardContentType::text;
+    if (raw == "image") return ClipboardContentType::image;
+    return std::nullopt;
+}
 
 }  // namespace quorvane
 
-// Hashes by the raw string, so the hash is stable across builds that reorder the cases.
 template <>
 struct std::hash<quorvane::ClipboardContentType> {
     std::size_t operator()(quorvane::ClipboardContentType type) const noexcept {
