@@ -68,8 +68,12 @@ std::vector<ClipboardHistoryContent> ClipboardHistoryStoreContext::fetchContents
     if (fetch.idEquals) conditions.push_back("id = ?");
     if (fetch.duplicateFingerprintEquals) conditions.push_back("duplicateFingerprint = ?");
     if (fetch.contentEquals) conditions.push_back("content = ?");
-    SqliteStatement statement = connection_->prepare(std::string("SELECT ") + kContentColumns +
-                                                     " FROM ClipboardHistoryContent" + whereClause(conditions));
+    const std::string columns = fetch.loadImageData
+                                    ? kContentColumns
+                                    : "id, content, NULL, ocrText, richTextRTFData, richTextHTMLData, "
+                                      "duplicateFingerprint";
+    SqliteStatement statement = connection_->prepare("SELECT " + columns + " FROM ClipboardHistoryContent" +
+                                                     whereClause(conditions));
     int parameter = 1;
     for (const auto* value : {&fetch.idEquals, &fetch.duplicateFingerprintEquals, &fetch.contentEquals}) {
         if (*value) statement.bind(parameter++, std::string_view(**value));

@@ -27,6 +27,8 @@ struct HistoryContentFetch {
     std::optional<std::string> idEquals = std::nullopt;
     std::optional<std::string> duplicateFingerprintEquals = std::nullopt;
     std::optional<std::string> contentEquals = std::nullopt;
+    // False leaves `imageData` absent in the results, so reads that do not need the bytes skip loading them.
+    bool loadImageData = true;
 };
 
 class ClipboardHistoryStoreContext {
