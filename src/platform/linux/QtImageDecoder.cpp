@@ -33,7 +33,7 @@ std::optional<PixelSize> QtImageDecoder::pixelSize(const Data& imageData) const 
     return headerSize(reader);
 }
 
-QImage QtImageDecoder::decode(const Data& imageData) {
+QImage QtImageDecoder::decode(const Data& imageData, std::int64_t maximumBytes) {
     if (imageData.empty()) return {};
     // Qt's reader refuses larger images on its own as well; the limit is process-wide and given in MB.
     static std::once_flag limitSet;
@@ -45,7 +45,7 @@ QImage QtImageDecoder::decode(const Data& imageData) {
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer);
     const auto size = headerSize(reader);
-    if (!size || size->width * size->height > maximumDecodedBytes / 4) return {};
+    if (!size || size->width * size->height > maximumBytes / 4) return {};
     QImage image;
     if (!reader.read(&image)) return {};
     return image;

@@ -17,8 +17,8 @@ public:
     std::optional<PixelSize> pixelSize(const Data& imageData) const override;
     std::optional<Data> pngData(const Data& imageData) const override;
 
-    // The decoded image, or a null image when the data cannot be decoded within the cap.
-    static QImage decode(const Data& imageData);
+    // The decoded image, or a null image when the data cannot be decoded within `maximumBytes`.
+    static QImage decode(const Data& imageData, std::int64_t maximumBytes = maximumDecodedBytes);
 };
 
 }  // namespace quorvane
