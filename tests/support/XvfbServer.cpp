@@ -3,7 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
-#include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -13,8 +13,6 @@
 #include <vector>
 
 #include <xcb/xcb.h>
-
-extern char** environ;
 
 namespace quorvane::testing {
 
@@ -43,12 +41,27 @@ XvfbServer::XvfbServer() {
     std::vector<char*> argv;
     for (auto& argument : arguments) argv.push_back(argument.data());
     argv.push_back(nullptr);
-    const int spawned = posix_spawnp(&pid_, "Xvfb", nullptr, nullptr, argv.data(), environ);
+    // The server must never outlive the test program (an aborting sanitizer skips our destructor) and must
+    // not hold the test runner's output pipe open, or the runner waits for it until its time-out.
+    const pid_t parent = getpid();
+    pid_ = fork();
+    if (pid_ == 0) {
+        prctl(PR_SET_PDEATHSIG, SIGKILL);
+        if (getppid() != parent) _exit(127);
+        const int devNull = open("/dev/null", O_RDWR);
+        if (devNull >= 0) {
+            dup2(devNull, STDIN_FILENO);
+            dup2(devNull, STDOUT_FILENO);
+            dup2(devNull, STDERR_FILENO);
+        }
+        execvp("Xvfb", argv.data());
+        _exit(127);
+    }
     close(pipeEnds[1]);
-    if (spawned != 0) {
+    if (pid_ < 0) {
         pid_ = -1;
         close(pipeEnds[0]);
-        failure_ = std::string("cannot run Xvfb: ") + std::strerror(spawned);
+        failure_ = std::string("cannot run Xvfb: ") + std::strerror(errno);
         return;
     }
     std::string number;
