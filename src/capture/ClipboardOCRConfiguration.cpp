@@ -9,7 +9,7 @@ std::string_view rawValue(ClipboardOCRLanguageMode mode) {
     return mode == ClipboardOCRLanguageMode::automatic ? "automatic" : "specified";
 }
 
-std::optional<ClipboardOCRLanguageMode> ocrLanguageModeFromRawValue(std::string_view raw) {
+std::optional<ClipboardOCRLanguageMode> clipboardOCRLanguageModeFromRawValue(std::string_view raw) {
     return caseWithRawValue(allClipboardOCRLanguageModes, raw);
 }
 
@@ -29,7 +29,7 @@ std::string_view rawValue(ClipboardOCRLanguage language) {
     return "en-US";
 }
 
-std::optional<ClipboardOCRLanguage> ocrLanguageFromRawValue(std::string_view raw) {
+std::optional<ClipboardOCRLanguage> clipboardOCRLanguageFromRawValue(std::string_view raw) {
     return caseWithRawValue(allClipboardOCRLanguages, raw);
 }
 

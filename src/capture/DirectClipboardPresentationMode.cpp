@@ -9,7 +9,8 @@ std::string_view rawValue(DirectClipboardPresentationMode mode) {
     return mode == DirectClipboardPresentationMode::floating ? "floating" : "centered";
 }
 
-std::optional<DirectClipboardPresentationMode> presentationModeFromRawValue(std::string_view raw) {
+std::optional<DirectClipboardPresentationMode> directClipboardPresentationModeFromRawValue(
+    std::string_view raw) {
     return caseWithRawValue(allDirectClipboardPresentationModes, raw);
 }
 

@@ -9,7 +9,7 @@ std::string_view rawValue(FloatingClipboardListStyle style) {
     return style == FloatingClipboardListStyle::compact ? "compact" : "standard";
 }
 
-std::optional<FloatingClipboardListStyle> listStyleFromRawValue(std::string_view raw) {
+std::optional<FloatingClipboardListStyle> floatingClipboardListStyleFromRawValue(std::string_view raw) {
     return caseWithRawValue(allFloatingClipboardListStyles, raw);
 }
 

@@ -18,7 +18,7 @@ inline constexpr std::array allFloatingClipboardListStyles = {FloatingClipboardL
 
 // "standard" or "compact".
 std::string_view rawValue(FloatingClipboardListStyle style);
-std::optional<FloatingClipboardListStyle> listStyleFromRawValue(std::string_view rawValue);
+std::optional<FloatingClipboardListStyle> floatingClipboardListStyleFromRawValue(std::string_view rawValue);
 
 // "Standard" or "Compact", in the interface language that "AppLanguage" in `userDefaults` names.
 std::string_view displayName(FloatingClipboardListStyle style, const UserDefaults& userDefaults);

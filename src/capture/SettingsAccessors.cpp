@@ -99,7 +99,7 @@ ClipboardOCRConfiguration clipboardOCRConfiguration(const UserDefaults& userDefa
     }
     if (const auto tag = userDefaults.stringValue(SettingsKey::ocrSpecifiedLanguage)) {
         configuration.specifiedLanguage =
-            ocrLanguageFromRawValue(*tag).value_or(ClipboardOCRLanguage::englishUS);
+            clipboardOCRLanguageFromRawValue(*tag).value_or(ClipboardOCRLanguage::englishUS);
     }
     return configuration;
 }

@@ -140,10 +140,10 @@ TEST(SettingsAccessorsTest, RetentionPolicyRawValuesAndPeriodsRoundTrip) {
     for (std::size_t i = 0; i < std::size(expected); ++i) {
         const auto policy = allClipboardHistoryAutoCleanupPolicies[i];
         EXPECT_EQ(rawValue(policy), expected[i].first);
-        EXPECT_EQ(autoCleanupPolicyFromRawValue(expected[i].first), policy);
+        EXPECT_EQ(clipboardHistoryAutoCleanupPolicyFromRawValue(expected[i].first), policy);
         EXPECT_EQ(retentionPeriod(policy), expected[i].second);
     }
-    EXPECT_FALSE(autoCleanupPolicyFromRawValue("NEVER"));
+    EXPECT_FALSE(clipboardHistoryAutoCleanupPolicyFromRawValue("NEVER"));
 }
 
 TEST(SettingsAccessorsTest, RecognitionConfigurationTakesOnlyExactRawValues) {

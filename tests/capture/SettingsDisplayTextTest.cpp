@@ -44,23 +44,23 @@ TEST(SettingsDisplayTextTest, DisplayNamesAreEnglishUnlessTheLanguageIsExactlySi
 
 TEST(SettingsDisplayTextTest, RawValuesRoundTripAndRejectOtherSpellings) {
     for (const auto mode : allDirectClipboardPresentationModes) {
-        EXPECT_EQ(presentationModeFromRawValue(rawValue(mode)), mode);
+        EXPECT_EQ(directClipboardPresentationModeFromRawValue(rawValue(mode)), mode);
     }
     for (const auto style : allFloatingClipboardListStyles)
-        EXPECT_EQ(listStyleFromRawValue(rawValue(style)), style);
+        EXPECT_EQ(floatingClipboardListStyleFromRawValue(rawValue(style)), style);
     for (const auto mode : allClipboardOCRLanguageModes)
-        EXPECT_EQ(ocrLanguageModeFromRawValue(rawValue(mode)), mode);
+        EXPECT_EQ(clipboardOCRLanguageModeFromRawValue(rawValue(mode)), mode);
     std::vector<std::string_view> tags;
     for (const auto language : allClipboardOCRLanguages) {
-        EXPECT_EQ(ocrLanguageFromRawValue(rawValue(language)), language);
+        EXPECT_EQ(clipboardOCRLanguageFromRawValue(rawValue(language)), language);
         tags.push_back(rawValue(language));
     }
     EXPECT_EQ(tags, (std::vector<std::string_view>{"en-US", "zh-Hans", "zh-Hant", "ja-JP", "ko-KR"}));
     EXPECT_EQ(rawValue(DirectClipboardPresentationMode::floating), "floating");
     EXPECT_EQ(rawValue(FloatingClipboardListStyle::compact), "compact");
-    EXPECT_FALSE(presentationModeFromRawValue("Centered"));
-    EXPECT_FALSE(listStyleFromRawValue(""));
-    EXPECT_FALSE(ocrLanguageFromRawValue("en_US"));
+    EXPECT_FALSE(directClipboardPresentationModeFromRawValue("Centered"));
+    EXPECT_FALSE(floatingClipboardListStyleFromRawValue(""));
+    EXPECT_FALSE(clipboardOCRLanguageFromRawValue("en_US"));
 }
 
 }  // namespace
