@@ -78,10 +78,6 @@ bool isAscii(std::string_view text) {
 
 }  // namespace
 
-std::string_view trimmedWhitespaceAndNewlines(std::string_view text) {
-    return trimmed(text, isWhitespaceOrNewline);
-}
-
 std::string_view trimmedHorizontalWhitespace(std::string_view text) {
     return trimmed(text, isHorizontalWhitespace);
 }

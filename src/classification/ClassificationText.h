@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/WhitespaceTrimming.h"
+
 #include <unicode/umachine.h>
 
 namespace quorvane {
@@ -38,7 +40,6 @@ bool isPatternLineTerminator(UChar32 c);
 // Marks and format characters that join the character before them (a boundary never falls before them).
 bool extendsPreviousCharacter(UChar32 c);
 
-std::string_view trimmedWhitespaceAndNewlines(std::string_view text);
 std::string_view trimmedHorizontalWhitespace(std::string_view text);
 
 // Full Unicode lower-casing, independent of the user's locale.
