@@ -14,11 +14,11 @@ std::optional<DirectClipboardPresentationMode> directClipboardPresentationModeFr
     return caseWithRawValue(allDirectClipboardPresentationModes, raw);
 }
 
-std::string_view displayName(DirectClipboardPresentationMode mode, const UserDefaults& userDefaults) {
+std::string_view displayName(DirectClipboardPresentationMode mode) {
     if (mode == DirectClipboardPresentationMode::floating) {
-        return settingsDisplayText(userDefaults, "Floating Panel", "浮动面板");
+        return settingsDisplayText("Floating Panel", "浮动面板");
     }
-    return settingsDisplayText(userDefaults, "Standard Panel", "普通面板");
+    return settingsDisplayText("Standard Panel", "普通面板");
 }
 
 }  // namespace quorvane

@@ -13,10 +13,9 @@ std::optional<FloatingClipboardListStyle> floatingClipboardListStyleFromRawValue
     return caseWithRawValue(allFloatingClipboardListStyles, raw);
 }
 
-std::string_view displayName(FloatingClipboardListStyle style, const UserDefaults& userDefaults) {
-    if (style == FloatingClipboardListStyle::compact)
-        return settingsDisplayText(userDefaults, "Compact", "紧凑");
-    return settingsDisplayText(userDefaults, "Standard", "标准");
+std::string_view displayName(FloatingClipboardListStyle style) {
+    if (style == FloatingClipboardListStyle::compact) return settingsDisplayText("Compact", "紧凑");
+    return settingsDisplayText("Standard", "标准");
 }
 
 }  // namespace quorvane

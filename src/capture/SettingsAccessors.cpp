@@ -68,6 +68,12 @@ std::int64_t clipboardMonitorMaxItemSizeInMB(const UserDefaults& userDefaults) {
     return defaultMaxItemSizeInMB;
 }
 
+ClipboardHistoryAutoCleanupPolicy autoCleanupPolicy(const UserDefaults& userDefaults,
+                                                    ClipboardContentType contentType) {
+    return contentType == ClipboardContentType::image ? imageAutoCleanupPolicy(userDefaults)
+                                                      : textAutoCleanupPolicy(userDefaults);
+}
+
 ClipboardHistoryAutoCleanupPolicy textAutoCleanupPolicy(const UserDefaults& userDefaults) {
     return policySetting(userDefaults, SettingsKey::textAutoCleanupPolicy);
 }

@@ -123,6 +123,10 @@ TEST(SettingsAccessorsTest, RetentionPoliciesReadTheirOwnKeyAndFallBackToNever) 
     EXPECT_EQ(defaults.stringValue(SettingsKey::imageAutoCleanupPolicy), "ninetyDays");
     EXPECT_EQ(imageAutoCleanupPolicy(defaults), ClipboardHistoryAutoCleanupPolicy::ninetyDays);
     EXPECT_EQ(textAutoCleanupPolicy(defaults), ClipboardHistoryAutoCleanupPolicy::sevenDays);
+    EXPECT_EQ(autoCleanupPolicy(defaults, ClipboardContentType::text),
+              ClipboardHistoryAutoCleanupPolicy::sevenDays);
+    EXPECT_EQ(autoCleanupPolicy(defaults, ClipboardContentType::image),
+              ClipboardHistoryAutoCleanupPolicy::ninetyDays);
 
     for (const DefaultsValue& odd :
          {DefaultsValue("SevenDays"), DefaultsValue(" sevenDays"), DefaultsValue(7), DefaultsValue("")}) {
