@@ -115,6 +115,8 @@ std::string foldedForComparison(std::string_view text) {
     }
     // Diacritics are the non-spacing marks left after decomposition.
     icu::UnicodeString stripped;
+    stripped.getBuffer(unicode.length());
+    stripped.releaseBuffer(0);
     for (int32_t i = 0; i < unicode.length();) {
         const UChar32 c = unicode.char32At(i);
         if (u_charType(c) != U_NON_SPACING_MARK) stripped.append(c);

@@ -191,6 +191,17 @@ bool parsesAsInt64(std::string_view text) {
 
 std::size_t countOf(std::string_view text, char c) { return static_cast<std::size_t>(std::count(text.begin(), text.end(), c)); }
 
+// The URL-safe alphabet mapped to the standard one, padded to a multiple of four.
+std::string standardBase64Form(std::string_view text) {
+    std::string standard(text);
+    for (char& c : standard) {
+        if (c == '-') c = '+';
+        if (c == '_') c = '/';
+    }
+    while (standard.size() % 4 != 0) standard += '=';
+    return standard;
+}
+
 std::string withoutPadding(std::string_view text) {
     std::string result;
     result.reserve(text.size());
@@ -313,13 +324,7 @@ bool ClipboardContentDetectors::detectJWT(std::string_view text) {
 }
 
 bool ClipboardContentDetectors::decodesBase64URLToJSON(std::string_view text) {
-    std::string standard(text);
-    for (char& c : standard) {
-        if (c == '-') c = '+';
-        if (c == '_') c = '/';
-    }
-    while (standard.size() % 4 != 0) standard += '=';
-    const auto bytes = base64Decode(standard);
+    const auto bytes = base64Decode(standardBase64Form(text));
     if (!bytes) return false;
     return JsonReader::isDocument(std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()));
 }
@@ -382,13 +387,7 @@ bool ClipboardContentDetectors::isBase64(std::string_view text) {
         if (t.size() < 64 || !mixedCase) return false;
     }
     const bool urlSafe = t.find('-') != std::string_view::npos || t.find('_') != std::string_view::npos;
-    std::string standard(t);
-    for (char& c : standard) {
-        if (c == '-') c = '+';
-        if (c == '_') c = '/';
-    }
-    while (standard.size() % 4 != 0) standard += '=';
-    const auto bytes = base64Decode(standard);
+    const auto bytes = base64Decode(standardBase64Form(t));
     if (!bytes) return false;
     std::string reencoded = withoutPadding(base64Encode(*bytes));
     if (urlSafe) {

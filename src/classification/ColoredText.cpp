@@ -54,6 +54,11 @@ bool ColoredTextBuilder::hasColorIn(std::size_t start, std::size_t end, const Sy
 
 ColoredText ColoredTextBuilder::build() && {
     ColoredText result;
+    std::size_t runs = 0;
+    for (std::size_t i = 0; i < colours_.size(); ++i) {
+        if (colours_[i] != 0 && (i == 0 || colours_[i - 1] != colours_[i])) ++runs;
+    }
+    result.ranges.reserve(runs);
     for (std::size_t i = 0; i < colours_.size();) {
         std::size_t end = i + 1;
         while (end < colours_.size() && colours_[end] == colours_[i]) ++end;

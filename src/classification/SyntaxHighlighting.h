@@ -47,10 +47,18 @@ public:
     // A new highlighter for json, jsonLines or sql; nothing for any other classification.
     static std::unique_ptr<SyntaxHighlighting> makeHighlighter(ClipboardSystemClassification classification);
 
+    // Says whether a match may start at a byte offset of the text; a position it refuses must be one where
+    // the pattern cannot match, so skipping it changes nothing but the cost.
+    using MatchStartFilter = bool (*)(std::string_view text, std::size_t offset);
+
     // Colours every non-overlapping match of `pattern` within the bytes [start, start + length) of the
-    // builder's text. Only for fixed patterns whose matching is linear.
+    // builder's text. Only for fixed patterns whose matching is linear and never empty.
     static void applyRegexColor(const SyntaxColor& color, const icu::RegexPattern& pattern,
-                                ColoredTextBuilder& builder, std::size_t start, std::size_t length);
+                                ColoredTextBuilder& builder, std::size_t start, std::size_t length,
+                                MatchStartFilter mayStartAt = nullptr);
+    // True unless the code point before `offset` is an ASCII letter, digit or underscore: a word pattern
+    // starting with `\b` and a letter or digit cannot start there.
+    static bool followsNonWordCharacter(std::string_view text, std::size_t offset);
 
     // Colours what `<q>(?:\\.|[^<q>\\])*<q>` finds within [start, start + length), where <q> is `quote` (a
     // quoted string with backslash escapes). With `onlyBeforeColon`, only matches followed by optional white

@@ -112,6 +112,36 @@ TEST(SQLSyntaxHighlighterTest, ColoursKeywordsNumbersStringsAndComments) {
     EXPECT_EQ(colored.colorAt(colored.text.find(" = ")), std::nullopt);
 }
 
+TEST(SQLSyntaxHighlighterTest, KeywordAndNumberStepsAgreeWithTheirPatterns) {
+    // Case folding lets some non-ASCII characters spell keywords: long s, the Kelvin sign, sharp s, ligatures.
+    TextGenerator generator({"select", "FROM", "cro", "\xC3\x9F", "\xC5\xBF", "\xE2\x84\xAA", "ey", "o\xEF\xAC\x80set",
+                             "on", "1", "2.5", " ", "_", ".", "\xC3\xA9", "\xCC\x81", "\xE2\x80\x94", "\xE2\x80\x8D"},
+                            8);
+    const auto& theme = SyntaxColorTheme::sql();
+    std::string keywordPattern = "\\b(";
+    for (const char* keyword : {"SELECT", "FROM", "CROSS", "KEY", "SET", "OFFSET", "ON", "IN", "AS"}) {
+        keywordPattern += std::string(keyword) + "|";
+    }
+    keywordPattern += "NULL)\\b";
+    for (int i = 0; i < 20000; ++i) {
+        const std::string text = generator.next();
+        const ColoredText colored = makeHighlighter().highlight(text);
+        std::vector<bool> keyword(text.size(), false);
+        for (const auto& [start, end] : icuMatches(keywordPattern, text, UREGEX_CASE_INSENSITIVE)) {
+            for (std::size_t at = start; at < end; ++at) keyword[at] = true;
+        }
+        std::vector<bool> number(text.size(), false);
+        for (const auto& [start, end] : icuMatches(R"(\b[0-9]+(\.[0-9]+)?\b)", text)) {
+            for (std::size_t at = start; at < end; ++at) number[at] = !keyword[at];
+        }
+        for (std::size_t at = 0; at < text.size(); ++at) {
+            const auto color = colored.colorAt(at);
+            EXPECT_EQ(color == theme.keyword, keyword[at]) << text << " at " << at;
+            EXPECT_EQ(color == theme.number, number[at]) << text << " at " << at;
+        }
+    }
+}
+
 TEST(SQLSyntaxHighlighterTest, StringAndCommentStepsAgreeWithTheirPatterns) {
     TextGenerator generator({"'", "\\", "a", "\n", "/", "*", "-", " "}, 14);
     const auto& theme = SyntaxColorTheme::sql();
