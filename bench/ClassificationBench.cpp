@@ -2,11 +2,11 @@
 // brackets, with every system classification enabled and a few user rules; plus formatting and highlighting
 // of a megabyte of JSON and SQL.
 
+#include <benchmark/benchmark.h>
+
 #include <set>
 #include <string>
 #include <vector>
-
-#include <benchmark/benchmark.h>
 
 #include "classification/LocalClipboardClassificationService.h"
 #include "classification/SyntaxHighlighting.h"
@@ -16,7 +16,7 @@ namespace {
 using namespace quorvane;
 
 const std::set<ClipboardSystemClassification> kAll(kAllSystemClassifications.begin(),
-                                                    kAllSystemClassifications.end());
+                                                   kAllSystemClassifications.end());
 
 std::vector<ClipboardUserClassificationRule> typicalRules() {
     using Kind = ClipboardUserClassificationConditionKind;
@@ -60,12 +60,15 @@ void classifyMegabyte(benchmark::State& state, const std::string& text) {
 }
 
 void BM_ClassifyMegabyteOfProse(benchmark::State& state) {
-    classifyMegabyte(state, repeatedTo("The quick brown fox jumps over the lazy dog; caf\xC3\xA9 na\xC3\xAFve.\n", 1 << 20));
+    classifyMegabyte(
+        state,
+        repeatedTo("The quick brown fox jumps over the lazy dog; caf\xC3\xA9 na\xC3\xAFve.\n", 1 << 20));
 }
 BENCHMARK(BM_ClassifyMegabyteOfProse)->Unit(benchmark::kMillisecond);
 
 void BM_ClassifyMegabyteOfJson(benchmark::State& state) {
-    classifyMegabyte(state, "[" + repeatedTo("{\"id\": 12345, \"name\": \"entry\", \"ok\": true},", 1 << 20) + "{}]");
+    classifyMegabyte(
+        state, "[" + repeatedTo("{\"id\": 12345, \"name\": \"entry\", \"ok\": true},", 1 << 20) + "{}]");
 }
 BENCHMARK(BM_ClassifyMegabyteOfJson)->Unit(benchmark::kMillisecond);
 
@@ -76,7 +79,8 @@ BENCHMARK(BM_ClassifyMegabyteOfHostileBrackets)->Unit(benchmark::kMillisecond);
 
 void BM_FormatAndHighlightMegabyteOfJson(benchmark::State& state) {
     const auto highlighter = SyntaxHighlighting::makeHighlighter(ClipboardSystemClassification::json);
-    const std::string text = "[" + repeatedTo("{\"id\": 12345, \"name\": \"entry\", \"ok\": true},", 1 << 20) + "{}]";
+    const std::string text =
+        "[" + repeatedTo("{\"id\": 12345, \"name\": \"entry\", \"ok\": true},", 1 << 20) + "{}]";
     for (auto _ : state) benchmark::DoNotOptimize(highlighter->formatAndHighlight(text));
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * text.size()));
 }

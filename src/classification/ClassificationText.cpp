@@ -1,12 +1,12 @@
 #include "classification/ClassificationText.h"
 
-#include <vector>
-
 #include <unicode/locid.h>
 #include <unicode/normalizer2.h>
 #include <unicode/uchar.h>
 #include <unicode/unistr.h>
 #include <unicode/utf8.h>
+
+#include <vector>
 
 #include "core/Utf8.h"
 
@@ -31,20 +31,30 @@ CodePoint codePointBefore(std::string_view text, std::size_t offset) {
     return {c, offset - static_cast<std::size_t>(index)};
 }
 
-bool isNewline(UChar32 c) { return (c >= 0x0A && c <= 0x0D) || c == 0x85 || c == 0x2028 || c == 0x2029; }
+bool isNewline(UChar32 c) {
+    return (c >= 0x0A && c <= 0x0D) || c == 0x85 || c == 0x2028 || c == 0x2029;
+}
 
-bool isHorizontalWhitespace(UChar32 c) { return c == '\t' || (c >= 0 && u_charType(c) == U_SPACE_SEPARATOR); }
+bool isHorizontalWhitespace(UChar32 c) {
+    return c == '\t' || (c >= 0 && u_charType(c) == U_SPACE_SEPARATOR);
+}
 
 bool isWhitespaceOrNewline(UChar32 c) {
     return isNewline(c) || isHorizontalWhitespace(c) || (c >= 0 && u_charType(c) == U_LINE_SEPARATOR) ||
            (c >= 0 && u_charType(c) == U_PARAGRAPH_SEPARATOR);
 }
 
-bool isPatternSpace(UChar32 c) { return c >= 0 && u_isUWhiteSpace(c); }
+bool isPatternSpace(UChar32 c) {
+    return c >= 0 && u_isUWhiteSpace(c);
+}
 
-bool isPatternDigit(UChar32 c) { return c >= 0 && u_charType(c) == U_DECIMAL_DIGIT_NUMBER; }
+bool isPatternDigit(UChar32 c) {
+    return c >= 0 && u_charType(c) == U_DECIMAL_DIGIT_NUMBER;
+}
 
-bool isPatternLineTerminator(UChar32 c) { return isNewline(c); }
+bool isPatternLineTerminator(UChar32 c) {
+    return isNewline(c);
+}
 
 bool extendsPreviousCharacter(UChar32 c) {
     return c >= 0 && (u_hasBinaryProperty(c, UCHAR_GRAPHEME_EXTEND) || u_charType(c) == U_FORMAT_CHAR);

@@ -4,11 +4,11 @@
 // the character sets of the regular-expression dialect the patterns were written in, and comparisons that
 // ignore letter case and diacritics. All work on UTF-8 and are linear in their input. Safe from any thread.
 
+#include <unicode/umachine.h>
+
 #include <cstddef>
 #include <string>
 #include <string_view>
-
-#include <unicode/umachine.h>
 
 namespace quorvane {
 

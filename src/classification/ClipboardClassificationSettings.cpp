@@ -60,7 +60,8 @@ std::set<ClipboardSystemClassification> ClipboardClassificationSettings::enabled
 
 std::set<ClipboardMainContentType> ClipboardClassificationSettings::enabledMainContentTypes(
     const UserDefaults& defaults) {
-    return enabledSet(defaults, kEnabledMainContentTypesKey, kAllMainContentTypes, mainContentTypeFromRawValue);
+    return enabledSet(defaults, kEnabledMainContentTypesKey, kAllMainContentTypes,
+                      mainContentTypeFromRawValue);
 }
 
 std::vector<ClipboardUserClassificationRule> ClipboardClassificationSettings::userRules(
@@ -93,8 +94,8 @@ void ClipboardClassificationSettings::setEnabledSystemClassifications(
     defaults.set(kEnabledSystemClassificationsKey, rawValueList(enabled));
 }
 
-void ClipboardClassificationSettings::setEnabledMainContentTypes(const std::set<ClipboardMainContentType>& enabled,
-                                                                 UserDefaults& defaults) {
+void ClipboardClassificationSettings::setEnabledMainContentTypes(
+    const std::set<ClipboardMainContentType>& enabled, UserDefaults& defaults) {
     defaults.set(kEnabledMainContentTypesKey, rawValueList(enabled));
 }
 

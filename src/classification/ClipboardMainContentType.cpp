@@ -58,9 +58,9 @@ std::optional<ClipboardMainContentType> mainContentTypeMatching(std::string_view
     const std::string normalized = normalizedWord(word);
     if (normalized.empty()) return std::nullopt;
     for (const auto type : kAllMainContentTypes) {
-        const std::vector<std::string_view> aliases =
-            type == ClipboardMainContentType::text ? std::vector<std::string_view>{"text"}
-                                                   : std::vector<std::string_view>{"image", "img"};
+        const std::vector<std::string_view> aliases = type == ClipboardMainContentType::text
+                                                          ? std::vector<std::string_view>{"text"}
+                                                          : std::vector<std::string_view>{"image", "img"};
         for (const auto alias : aliases) {
             if (normalized == alias) return type;
         }

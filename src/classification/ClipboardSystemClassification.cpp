@@ -4,7 +4,8 @@
 
 namespace quorvane {
 
-const std::array<ClipboardSystemClassificationDefinition, 15>& ClipboardSystemClassificationDefinition::all() {
+const std::array<ClipboardSystemClassificationDefinition, 15>&
+ClipboardSystemClassificationDefinition::all() {
     using C = ClipboardSystemClassification;
     constexpr auto structural = ClipboardClassificationTier::structural;
     constexpr auto domain = ClipboardClassificationTier::domain;
@@ -33,14 +34,14 @@ const std::array<ClipboardSystemClassificationDefinition, 15>& ClipboardSystemCl
 
 std::string_view rawValue(ClipboardSystemClassification classification) {
     static constexpr std::array<std::string_view, 15> names = {
-        "url",      "githubPullRequest", "githubIssue", "email", "ipAddress",
-        "uuid",     "json",              "jsonLines",   "sql",   "markdown",
-        "html",     "jwt",               "filePath",    "base64", "curlCommand"};
+        "url", "githubPullRequest", "githubIssue", "email", "ipAddress", "uuid",   "json",       "jsonLines",
+        "sql", "markdown",          "html",        "jwt",   "filePath",  "base64", "curlCommand"};
     return names[static_cast<std::size_t>(classification)];
 }
 
 std::string_view displayName(ClipboardSystemClassification classification) {
-    return ClipboardSystemClassificationDefinition::all()[static_cast<std::size_t>(classification)].displayName;
+    return ClipboardSystemClassificationDefinition::all()[static_cast<std::size_t>(classification)]
+        .displayName;
 }
 
 std::string_view rawValue(ClipboardSystemClassificationGroup group) {

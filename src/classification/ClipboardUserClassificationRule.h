@@ -2,7 +2,8 @@
 
 // One user classification rule: when its condition holds for a clipboard text, the text gets the rule's
 // result classification (free text). Stored as a JSON array of rule objects with the keys "id", "name",
-// "conditionKind", "conditionValue", "resultClassification" and "isEnabled". Plain value; safe from any thread.
+// "conditionKind", "conditionValue", "resultClassification" and "isEnabled". Plain value; safe from any
+// thread.
 
 #include <stdexcept>
 #include <string>
@@ -16,14 +17,15 @@ namespace quorvane {
 // A stored rule list that cannot be read back: not JSON, not an array, a missing key, a value of the wrong
 // type or an unknown condition kind.
 class ClipboardUserClassificationRuleDecodingError : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 
 struct ClipboardUserClassificationRule {
     std::string id;
     std::string name;
-    ClipboardUserClassificationConditionKind conditionKind = ClipboardUserClassificationConditionKind::containsText;
+    ClipboardUserClassificationConditionKind conditionKind =
+        ClipboardUserClassificationConditionKind::containsText;
     std::string conditionValue;
     std::string resultClassification;
     bool isEnabled = true;

@@ -12,7 +12,7 @@
 namespace quorvane {
 
 class ClipboardUserClassificationRuleValidationError : public std::exception {
-public:
+  public:
     enum class Kind {
         missingName,
         missingConditionValue,
@@ -26,13 +26,14 @@ public:
     // The fixed English message shown under the editor, such as "Rule name is required.".
     const char* what() const noexcept override;
 
-private:
+  private:
     Kind kind_;
 };
 
 struct ClipboardUserClassificationRuleDraft {
     std::string name;
-    ClipboardUserClassificationConditionKind conditionKind = ClipboardUserClassificationConditionKind::containsText;
+    ClipboardUserClassificationConditionKind conditionKind =
+        ClipboardUserClassificationConditionKind::containsText;
     std::string conditionValue;
     std::string resultClassification;
     bool isEnabled = true;

@@ -16,7 +16,7 @@
 namespace quorvane {
 
 struct ColoredRange {
-    std::size_t start = 0;  // byte offset
+    std::size_t start = 0;   // byte offset
     std::size_t length = 0;  // bytes
     SyntaxColor color;
 
@@ -39,7 +39,7 @@ struct ColoredText {
 // Paints colours over a text, later paint replacing earlier paint on the same bytes, then hands out the
 // finished ColoredText. One per highlighting; not shared between threads.
 class ColoredTextBuilder {
-public:
+  public:
     explicit ColoredTextBuilder(std::string text);
 
     const std::string& text() const { return text_; }
@@ -49,7 +49,7 @@ public:
     bool hasColorIn(std::size_t start, std::size_t end, const SyntaxColor& color) const;
     ColoredText build() &&;
 
-private:
+  private:
     std::uint8_t paletteIndex(const SyntaxColor& color);
 
     std::string text_;

@@ -46,14 +46,17 @@ void JSONSyntaxHighlighter::applyJsonColors(const SyntaxColorTheme& theme, Color
         if (text[i] == ':' || text[i] == ',') builder.paint(i, i + 1, theme.punctuation);
     }
     if (const auto* pattern = numberPattern()) {
-        applyRegexColor(theme.number, *pattern, builder, start, length, [](std::string_view text, std::size_t at) {
-            return text[at] == '-' || (text[at] >= '0' && text[at] <= '9');
-        });
+        applyRegexColor(theme.number, *pattern, builder, start, length,
+                        [](std::string_view text, std::size_t at) {
+                            return text[at] == '-' || (text[at] >= '0' && text[at] <= '9');
+                        });
     }
     if (const auto* pattern = literalPattern()) {
-        applyRegexColor(theme.keyword, *pattern, builder, start, length, [](std::string_view text, std::size_t at) {
-            return (text[at] == 't' || text[at] == 'f' || text[at] == 'n') && followsNonWordCharacter(text, at);
-        });
+        applyRegexColor(theme.keyword, *pattern, builder, start, length,
+                        [](std::string_view text, std::size_t at) {
+                            return (text[at] == 't' || text[at] == 'f' || text[at] == 'n') &&
+                                   followsNonWordCharacter(text, at);
+                        });
     }
     applyQuotedStringColor(theme.string, '"', false, builder, start, length);
     applyQuotedStringColor(theme.property, '"', true, builder, start, length);

@@ -12,12 +12,12 @@ namespace quorvane {
 
 // The text is not a JSON object or array; what() says where and why.
 class JsonSyntaxError : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 
 class JSONSyntaxHighlighter final : public SyntaxHighlighting {
-public:
+  public:
     explicit JSONSyntaxHighlighter(const SyntaxColorTheme& theme) : theme_(theme) {}
 
     bool canFormat() const override { return true; }
@@ -31,7 +31,7 @@ public:
     static void applyJsonColors(const SyntaxColorTheme& theme, ColoredTextBuilder& builder, std::size_t start,
                                 std::size_t length);
 
-private:
+  private:
     SyntaxColorTheme theme_;
 };
 

@@ -6,7 +6,7 @@ namespace quorvane {
 namespace {
 
 class Layout final : public JsonReader::Handler {
-public:
+  public:
     explicit Layout(std::size_t sizeHint) { out_.reserve(sizeHint + sizeHint / 2); }
 
     void beginObject() override { open('{'); }
@@ -27,7 +27,7 @@ public:
 
     std::string take() { return std::move(out_); }
 
-private:
+  private:
     struct Level {
         bool isObject = false;
         std::size_t count = 0;

@@ -13,7 +13,7 @@
 namespace quorvane {
 
 class JsonReindenter {
-public:
+  public:
     JsonReindenter() = delete;
 
     // The laid-out document, or the reader's fault when the text is not a JSON object or array.

@@ -1,8 +1,8 @@
 #include "classification/SQLSyntaxHighlighter.h"
 
-#include <algorithm>
-
 #include <unicode/utext.h>
+
+#include <algorithm>
 
 #include "classification/ClassificationText.h"
 
@@ -10,14 +10,14 @@ namespace quorvane {
 namespace {
 
 constexpr std::string_view kKeywords[] = {
-    "SELECT", "FROM",   "WHERE",      "AND",    "OR",       "INSERT",  "INTO",     "VALUES", "UPDATE",
-    "SET",    "DELETE", "FROM",       "JOIN",   "INNER",    "LEFT",    "RIGHT",    "FULL",   "CROSS",
-    "ON",     "GROUP",  "BY",         "HAVING", "ORDER",    "LIMIT",   "OFFSET",   "UNION",  "ALL",
-    "EXISTS", "IN",     "NOT",        "IS",     "NULL",     "TRUE",    "FALSE",    "AS",     "ASC",
-    "DESC",   "CREATE", "TABLE",      "ALTER",  "DROP",     "COLUMN",  "PRIMARY",  "KEY",    "FOREIGN",
-    "REFERENCES", "INDEX", "VIEW",    "TRUNCATE", "MERGE",  "CASE",    "WHEN",     "THEN",   "ELSE",
-    "END",    "CAST",   "CONVERT",    "LIKE",   "BETWEEN",  "DISTINCT", "TOP",     "PERCENT", "WITH",
-    "RECURSIVE"};
+    "SELECT",   "FROM",   "WHERE",   "AND",      "OR",      "INSERT",     "INTO",  "VALUES",
+    "UPDATE",   "SET",    "DELETE",  "FROM",     "JOIN",    "INNER",      "LEFT",  "RIGHT",
+    "FULL",     "CROSS",  "ON",      "GROUP",    "BY",      "HAVING",     "ORDER", "LIMIT",
+    "OFFSET",   "UNION",  "ALL",     "EXISTS",   "IN",      "NOT",        "IS",    "NULL",
+    "TRUE",     "FALSE",  "AS",      "ASC",      "DESC",    "CREATE",     "TABLE", "ALTER",
+    "DROP",     "COLUMN", "PRIMARY", "KEY",      "FOREIGN", "REFERENCES", "INDEX", "VIEW",
+    "TRUNCATE", "MERGE",  "CASE",    "WHEN",     "THEN",    "ELSE",       "END",   "CAST",
+    "CONVERT",  "LIKE",   "BETWEEN", "DISTINCT", "TOP",     "PERCENT",    "WITH",  "RECURSIVE"};
 
 const icu::RegexPattern* keywordPattern() {
     static const auto pattern = [] {
@@ -37,9 +37,15 @@ const icu::RegexPattern* numberPattern() {
     return pattern.get();
 }
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
-bool isAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-bool isAsciiWordCharacter(char c) { return isAsciiLetter(c) || (c >= '0' && c <= '9') || c == '_'; }
+bool isBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+bool isAsciiLetter(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+bool isAsciiWordCharacter(char c) {
+    return isAsciiLetter(c) || (c >= '0' && c <= '9') || c == '_';
+}
 
 bool isKeyword(std::string_view word) {
     if (word.size() > 10) return false;
@@ -211,7 +217,8 @@ std::vector<std::string> SQLSyntaxHighlighter::defaultClauseKeywordPatterns() {
         R"((UNION\s+ALL)\b)",
         R"(((?:INNER|LEFT|RIGHT|FULL|CROSS)\s+JOIN)\b)",
         R"((GROUP\s+BY|ORDER\s+BY|DELETE\s+FROM|INSERT\s+INTO)\b)",
-        R"((SELECT|FROM|WHERE|HAVING|JOIN|ON|VALUES|UPDATE|SET|LIMIT|OFFSET|UNION|WITH|RETURNING|CASE|WHEN|THEN|ELSE|END)\b)",
+        R"((SELECT|FROM|WHERE|HAVING|JOIN|ON|VALUES|UPDATE|SET|LIMIT|OFFSET|UNION|WITH|RETURNING|)"
+        R"(CASE|WHEN|THEN|ELSE|END)\b)",
     };
 }
 
@@ -265,9 +272,10 @@ ColoredText SQLSyntaxHighlighter::highlight(std::string_view text) const {
     if (const auto* pattern = numberPattern()) {
         // Numbers never recolour a keyword; they are painted on a scratch copy first to find them.
         ColoredTextBuilder numbers{std::string(text)};
-        applyRegexColor(theme_.number, *pattern, numbers, 0, length, [](std::string_view text, std::size_t at) {
-            return text[at] >= '0' && text[at] <= '9' && followsNonWordCharacter(text, at);
-        });
+        applyRegexColor(theme_.number, *pattern, numbers, 0, length,
+                        [](std::string_view text, std::size_t at) {
+                            return text[at] >= '0' && text[at] <= '9' && followsNonWordCharacter(text, at);
+                        });
         for (const auto& range : std::move(numbers).build().ranges) {
             if (!builder.hasColorIn(range.start, range.start + range.length, theme_.keyword)) {
                 builder.paint(range.start, range.start + range.length, theme_.number);

@@ -46,7 +46,8 @@ const char* FormattingError::what() const noexcept {
     return kind_ == Kind::invalidEncoding ? "Invalid text encoding" : "Failed to encode formatted output";
 }
 
-std::unique_ptr<SyntaxHighlighting> SyntaxHighlighting::makeHighlighter(ClipboardSystemClassification classification) {
+std::unique_ptr<SyntaxHighlighting> SyntaxHighlighting::makeHighlighter(
+    ClipboardSystemClassification classification) {
     switch (classification) {
         case ClipboardSystemClassification::json:
             return std::make_unique<JSONSyntaxHighlighter>(SyntaxColorTheme::json());
@@ -54,9 +55,10 @@ std::unique_ptr<SyntaxHighlighting> SyntaxHighlighting::makeHighlighter(Clipboar
             return std::make_unique<JSONLinesSyntaxHighlighter>(
                 std::make_unique<JSONSyntaxHighlighter>(SyntaxColorTheme::json()));
         case ClipboardSystemClassification::sql:
-            return std::make_unique<SQLSyntaxHighlighter>(SyntaxColorTheme::sql(),
-                                                          SQLSyntaxHighlighter::defaultClauseKeywordPatterns());
-        default: return nullptr;
+            return std::make_unique<SQLSyntaxHighlighter>(
+                SyntaxColorTheme::sql(), SQLSyntaxHighlighter::defaultClauseKeywordPatterns());
+        default:
+            return nullptr;
     }
 }
 

@@ -4,13 +4,13 @@
 // steps and the factory that picks one for a system classification. Used by the detail pane and the
 // preview bubble. Instances hold no mutable state; every step is linear in its input. Safe from any thread.
 
+#include <unicode/regex.h>
+
 #include <exception>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
-
-#include <unicode/regex.h>
 
 #include "classification/ClipboardSystemClassification.h"
 #include "classification/ColoredText.h"
@@ -18,7 +18,7 @@
 namespace quorvane {
 
 class FormattingError : public std::exception {
-public:
+  public:
     enum class Kind { invalidEncoding, encodingFailure };
 
     explicit FormattingError(Kind kind) : kind_(kind) {}
@@ -28,12 +28,12 @@ public:
 
     friend bool operator==(const FormattingError& a, const FormattingError& b) { return a.kind_ == b.kind_; }
 
-private:
+  private:
     Kind kind_;
 };
 
 class SyntaxHighlighting {
-public:
+  public:
     virtual ~SyntaxHighlighting() = default;
 
     virtual bool canFormat() const = 0;
@@ -67,7 +67,8 @@ public:
                                        ColoredTextBuilder& builder, std::size_t start, std::size_t length);
 
     // Compiles a fixed pattern of this module once; nothing if it does not compile.
-    static std::unique_ptr<icu::RegexPattern> compileFixedPattern(std::string_view pattern, uint32_t flags = 0);
+    static std::unique_ptr<icu::RegexPattern> compileFixedPattern(std::string_view pattern,
+                                                                  uint32_t flags = 0);
 };
 
 }  // namespace quorvane

@@ -4,15 +4,15 @@
 // with a bound on the matching work, so that a catastrophic pattern such as "(a+)+$" over a long text ends
 // as "no match" instead of hanging capture. Immutable after compilation; find() is safe from any thread.
 
+#include <unicode/regex.h>
+
 #include <memory>
 #include <string_view>
-
-#include <unicode/regex.h>
 
 namespace quorvane {
 
 class UserRegularExpression {
-public:
+  public:
     enum class Outcome { match, noMatch, limitExceeded };
 
     // Matching work allowed per search, in the regex engine's steps (each roughly ten thousand basic
@@ -28,8 +28,9 @@ public:
     // Whether the pattern finds a match anywhere in `text`.
     Outcome find(std::string_view text) const;
 
-private:
-    explicit UserRegularExpression(std::unique_ptr<icu::RegexPattern> pattern) : pattern_(std::move(pattern)) {}
+  private:
+    explicit UserRegularExpression(std::unique_ptr<icu::RegexPattern> pattern)
+        : pattern_(std::move(pattern)) {}
 
     std::unique_ptr<icu::RegexPattern> pattern_;
 };

@@ -1,11 +1,10 @@
-#include "classification/ClipboardContentDetectors.h"
+#include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include <gtest/gtest.h>
-
 #include "IcuReference.h"
+#include "classification/ClipboardContentDetectors.h"
 
 namespace quorvane {
 namespace {
@@ -102,8 +101,8 @@ TEST(ClipboardContentDetectorsTest, EmailAddresses) {
 }
 
 TEST(ClipboardContentDetectorsTest, EmailAgreesWithTheOriginalPattern) {
-    TextGenerator generator({"a", "Z", "0", ".", "@", "-", "_", "%", "+", " ", "\xC5\xBF", "\xE2\x84\xAA", "\xC3\xA9"},
-                            10);
+    TextGenerator generator(
+        {"a", "Z", "0", ".", "@", "-", "_", "%", "+", " ", "\xC5\xBF", "\xE2\x84\xAA", "\xC3\xA9"}, 10);
     for (int i = 0; i < 20000; ++i) {
         const std::string text = generator.next();
         EXPECT_EQ(D::isEmailAddress(text),
@@ -191,17 +190,17 @@ TEST(ClipboardContentDetectorsTest, MarkdownMarkers) {
 }
 
 TEST(ClipboardContentDetectorsTest, MarkdownAgreesWithTheOriginalPatterns) {
-    const std::vector<std::string> patterns = {R"((?m)^#{1,6}\s+\S+)",   R"((?m)^[-*+]\s+\S+)",
-                                               R"((?m)^\d+\.\s+\S+)",    R"(\[[^\]]+\]\([^)]+\))",
-                                               "```[\\s\\S]*```",        R"((?m)^>\s+\S+)"};
+    const std::vector<std::string> patterns = {R"((?m)^#{1,6}\s+\S+)", R"((?m)^[-*+]\s+\S+)",
+                                               R"((?m)^\d+\.\s+\S+)",  R"(\[[^\]]+\]\([^)]+\))",
+                                               "```[\\s\\S]*```",      R"((?m)^>\s+\S+)"};
     const auto original = [&](const std::string& text) {
         for (const auto& pattern : patterns) {
             if (icuFinds(pattern, text)) return true;
         }
         return false;
     };
-    TextGenerator generator({"[", "]", "(", ")", "a", " ", "\n", "\r", "#", "-", "1", ".", "`", ">", "\xD9\xA3",
-                             "\xE2\x80\xA8", "*"},
+    TextGenerator generator({"[", "]", "(", ")", "a", " ", "\n", "\r", "#", "-", "1", ".", "`", ">",
+                             "\xD9\xA3", "\xE2\x80\xA8", "*"},
                             12);
     for (int i = 0; i < 30000; ++i) {
         const std::string text = generator.next();
@@ -242,7 +241,7 @@ TEST(ClipboardContentDetectorsTest, JwtWithDecodableHeaderAndPayload) {
     EXPECT_TRUE(D::detectJWT("Bearer " + token));
     EXPECT_TRUE(D::detectJWT("bEaReR \t" + token));
     EXPECT_TRUE(D::detectJWT("eyJhbGciOiJIUzI1NiJ9..eyJhIjoxfQ..sig"));  // doubled dots collapse
-    EXPECT_FALSE(D::detectJWT("eyJhbGciOiJIUzI1NiJ9.bm90IGpzb24.sig"));   // payload "not json"
+    EXPECT_FALSE(D::detectJWT("eyJhbGciOiJIUzI1NiJ9.bm90IGpzb24.sig"));  // payload "not json"
     EXPECT_FALSE(D::detectJWT("eyJhbGciOiJIUzI1NiJ9.eyJhIjoxfQ"));
     EXPECT_FALSE(D::detectJWT("a.b.c"));
 }

@@ -1,10 +1,9 @@
-#include "classification/JSONSyntaxHighlighter.h"
+#include <gtest/gtest.h>
 
 #include <string>
 
-#include <gtest/gtest.h>
-
 #include "IcuReference.h"
+#include "classification/JSONSyntaxHighlighter.h"
 
 namespace quorvane {
 namespace {
@@ -12,7 +11,9 @@ namespace {
 using testing::icuMatches;
 using testing::TextGenerator;
 
-const SyntaxColorTheme& theme() { return SyntaxColorTheme::json(); }
+const SyntaxColorTheme& theme() {
+    return SyntaxColorTheme::json();
+}
 
 TEST(JSONSyntaxHighlighterTest, ColoursEachKindOfToken) {
     const JSONSyntaxHighlighter highlighter(theme());
@@ -86,8 +87,9 @@ TEST(JSONSyntaxHighlighterTest, HostileMegabyteInputsFinish) {
     while (escapedQuotes.size() < size) escapedQuotes += "\\\"";
     std::string stringsAndBlanks;
     while (stringsAndBlanks.size() < size) stringsAndBlanks += "\"a\"      ";
-    for (const auto& input : {std::string(size, '"'), std::string(size, '\\'), std::string(size, '['),
-                              std::string(size, ' '), escapedQuotes, stringsAndBlanks, std::string(size, '7')}) {
+    for (const auto& input :
+         {std::string(size, '"'), std::string(size, '\\'), std::string(size, '['), std::string(size, ' '),
+          escapedQuotes, stringsAndBlanks, std::string(size, '7')}) {
         EXPECT_EQ(highlighter.highlight(input).text.size(), input.size());
     }
     EXPECT_EQ(highlighter.highlight(escapedQuotes).colorOf("\\\""), theme().text);

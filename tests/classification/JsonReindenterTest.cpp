@@ -1,9 +1,9 @@
-#include "classification/JsonReindenter.h"
+#include <gtest/gtest.h>
 
 #include <string>
 #include <variant>
 
-#include <gtest/gtest.h>
+#include "classification/JsonReindenter.h"
 
 namespace quorvane {
 namespace {
@@ -33,7 +33,8 @@ TEST(JsonReindenterTest, LaysOutNestedContainersTwoSpacesPerLevel) {
 
 TEST(JsonReindenterTest, KeepsKeyOrderStringsAndNumbersAsWritten) {
     EXPECT_EQ(reindented("  [ \"a\\/b\\u00e9\" , 1.50E+3 , -0 , {\"z\" : 1 , \"a\" : 2 , \"z\" : 3} ]\n"),
-              "[\n  \"a\\/b\\u00e9\",\n  1.50E+3,\n  -0,\n  {\n    \"z\" : 1,\n    \"a\" : 2,\n    \"z\" : 3\n  }\n]");
+              "[\n  \"a\\/b\\u00e9\",\n  1.50E+3,\n  -0,\n  {\n    \"z\" : 1,\n    \"a\" : 2,\n    \"z\" : "
+              "3\n  }\n]");
     EXPECT_EQ(reindented("{}"), "{}");
     EXPECT_EQ(reindented("[[]]"), "[\n  []\n]");
 }
@@ -45,9 +46,9 @@ TEST(JsonReindenterTest, RefusesScalarsTrailingTextAndDeepNesting) {
     EXPECT_EQ(reindented(std::string(JsonReader::kMaxDepth, '[') + std::string(JsonReader::kMaxDepth, ']'))
                   .substr(0, 1),
               "[");
-    EXPECT_EQ(reindented(std::string(JsonReader::kMaxDepth + 1, '[') +
-                         std::string(JsonReader::kMaxDepth + 1, ']')),
-              "error: the document is nested too deeply");
+    EXPECT_EQ(
+        reindented(std::string(JsonReader::kMaxDepth + 1, '[') + std::string(JsonReader::kMaxDepth + 1, ']')),
+        "error: the document is nested too deeply");
 }
 
 }  // namespace
