@@ -39,11 +39,6 @@ bool isHorizontalWhitespace(UChar32 c) {
     return c == '\t' || (c >= 0 && u_charType(c) == U_SPACE_SEPARATOR);
 }
 
-bool isWhitespaceOrNewline(UChar32 c) {
-    return isNewline(c) || isHorizontalWhitespace(c) || (c >= 0 && u_charType(c) == U_LINE_SEPARATOR) ||
-           (c >= 0 && u_charType(c) == U_PARAGRAPH_SEPARATOR);
-}
-
 bool isPatternSpace(UChar32 c) {
     return c >= 0 && u_isUWhiteSpace(c);
 }
@@ -88,10 +83,6 @@ bool isAscii(std::string_view text) {
 
 }  // namespace
 
-std::string_view trimmedWhitespaceAndNewlines(std::string_view text) {
-    return trimmed(text, isWhitespaceOrNewline);
-}
-
 std::string_view trimmedHorizontalWhitespace(std::string_view text) {
     return trimmed(text, isHorizontalWhitespace);
 }
@@ -107,12 +98,6 @@ std::string lowercased(std::string_view text) {
     icu::UnicodeString unicode = toUnicodeString(text);
     unicode.toLower(icu::Locale::getRoot());
     return toUtf8(unicode);
-}
-
-bool equalsIgnoringCase(std::string_view a, std::string_view b) {
-    icu::UnicodeString left = toUnicodeString(a);
-    icu::UnicodeString right = toUnicodeString(b);
-    return left.foldCase() == right.foldCase();
 }
 
 std::string foldedForComparison(std::string_view text) {

@@ -10,6 +10,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/WhitespaceTrimming.h"
+
 namespace quorvane {
 
 // One decoded code point and its length in bytes; invalid bytes read as U+FFFD, one byte at a time.
@@ -22,10 +24,7 @@ CodePoint codePointAt(std::string_view text, std::size_t offset);
 // The code point that ends right before `offset` (none at the start: value -1, length 0).
 CodePoint codePointBefore(std::string_view text, std::size_t offset);
 
-// White space and line breaks: the space separators, tab, line feed, vertical tab, form feed, carriage
-// return, U+0085 and the line and paragraph separators.
-bool isWhitespaceOrNewline(UChar32 c);
-// The line-break characters among them.
+// Line breaks: line feed, vertical tab, form feed, carriage return, U+0085, line and paragraph separators.
 bool isNewline(UChar32 c);
 // White space that is not a line break.
 bool isHorizontalWhitespace(UChar32 c);
@@ -38,13 +37,10 @@ bool isPatternLineTerminator(UChar32 c);
 // Marks and format characters that join the character before them (a boundary never falls before them).
 bool extendsPreviousCharacter(UChar32 c);
 
-std::string_view trimmedWhitespaceAndNewlines(std::string_view text);
 std::string_view trimmedHorizontalWhitespace(std::string_view text);
 
 // Full Unicode lower-casing, independent of the user's locale.
 std::string lowercased(std::string_view text);
-// True when both texts are equal ignoring letter case (whole strings).
-bool equalsIgnoringCase(std::string_view a, std::string_view b);
 // The form used for comparisons that ignore letter case and diacritics.
 std::string foldedForComparison(std::string_view text);
 // True when `needle` occurs in `haystack` ignoring letter case and diacritics; an empty needle occurs.

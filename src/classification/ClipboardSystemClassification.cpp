@@ -1,6 +1,7 @@
 #include "classification/ClipboardSystemClassification.h"
 
 #include "classification/ClassificationText.h"
+#include "core/CaseFolding.h"
 
 namespace quorvane {
 
@@ -64,8 +65,8 @@ std::optional<ClipboardSystemClassification> systemClassificationFromCaseInsensi
     const std::string_view trimmed = trimmedWhitespaceAndNewlines(text);
     if (trimmed.empty()) return std::nullopt;
     for (const auto classification : kAllSystemClassifications) {
-        if (equalsIgnoringCase(rawValue(classification), trimmed) ||
-            equalsIgnoringCase(displayName(classification), trimmed)) {
+        if (equalIgnoringCase(rawValue(classification), trimmed) ||
+            equalIgnoringCase(displayName(classification), trimmed)) {
             return classification;
         }
     }
