@@ -4,6 +4,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <set>
 #include <string>
 #include <vector>
@@ -48,7 +49,9 @@ void BM_ClassifyTypicalText(benchmark::State& state) {
     const auto rules = typicalRules();
     const std::string& text = kTypicalTexts[static_cast<std::size_t>(state.range(0))];
     for (auto _ : state) benchmark::DoNotOptimize(service.classify(text, kAll, rules));
-    state.SetLabel(text.substr(0, 24));
+    std::string label = text.substr(0, 24);
+    std::replace(label.begin(), label.end(), '\n', ' ');
+    state.SetLabel(label);
 }
 BENCHMARK(BM_ClassifyTypicalText)->DenseRange(0, static_cast<int>(kTypicalTexts.size()) - 1);
 

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "IcuReference.h"
 #include "classification/JSONSyntaxHighlighter.h"
@@ -59,6 +61,29 @@ TEST(JSONSyntaxHighlighterTest, StringAndKeyStepsAgreeWithTheirPatterns) {
                 }
             }
             EXPECT_EQ(painted, merged) << (keys ? "keys: " : "strings: ") << text;
+        }
+    }
+}
+
+TEST(JSONSyntaxHighlighterTest, NumberAndLiteralStepsAgreeWithTheirPatterns) {
+    TextGenerator generator({"true", "null", "fals", "e", "1", "0", "-", ".", "E", "+", "\xD9\xA3", "_", "a",
+                             " ", "\xC3\xA9", "\xCC\x81", "\xE2\x80\x8D"},
+                            10);
+    const JSONSyntaxHighlighter highlighter(theme());
+    for (int i = 0; i < 20000; ++i) {
+        const std::string text = generator.next();
+        const ColoredText colored = highlighter.highlight(text);
+        std::vector<SyntaxColor> expected(text.size(), theme().text);
+        for (const auto& [start, end] : icuMatches(R"(-?(?:0|[1-9]\d*)(?:\.\d+)?(?:[eE][+-]?\d+)?)", text)) {
+            std::fill(expected.begin() + static_cast<long>(start), expected.begin() + static_cast<long>(end),
+                      theme().number);
+        }
+        for (const auto& [start, end] : icuMatches(R"(\b(?:true|false|null)\b)", text)) {
+            std::fill(expected.begin() + static_cast<long>(start), expected.begin() + static_cast<long>(end),
+                      theme().keyword);
+        }
+        for (std::size_t at = 0; at < text.size(); ++at) {
+            EXPECT_EQ(colored.colorAt(at), expected[at]) << text << " at " << at;
         }
     }
 }
