@@ -14,7 +14,7 @@
 namespace quorvane {
 
 class ClipboardClassificationDetecting {
-  public:
+public:
     virtual ~ClipboardClassificationDetecting() = default;
 
     // Classifies `text` with the enabled system classifications and the user rules in their stored order.

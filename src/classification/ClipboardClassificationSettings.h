@@ -16,7 +16,7 @@
 namespace quorvane {
 
 class ClipboardClassificationSettings {
-  public:
+public:
     ClipboardClassificationSettings() = delete;
 
     static constexpr const char* kEnabledSystemClassificationsKey =

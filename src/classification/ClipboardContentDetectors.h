@@ -12,7 +12,7 @@
 namespace quorvane {
 
 class ClipboardContentDetectors {
-  public:
+public:
     ClipboardContentDetectors() = delete;
 
     enum class GitHubReference { pullRequest, issue };

@@ -17,7 +17,7 @@ namespace quorvane {
 // A stored rule list that cannot be read back: not JSON, not an array, a missing key, a value of the wrong
 // type or an unknown condition kind.
 class ClipboardUserClassificationRuleDecodingError : public std::runtime_error {
-  public:
+public:
     using std::runtime_error::runtime_error;
 };
 

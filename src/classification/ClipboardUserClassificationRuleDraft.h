@@ -12,7 +12,7 @@
 namespace quorvane {
 
 class ClipboardUserClassificationRuleValidationError : public std::exception {
-  public:
+public:
     enum class Kind {
         missingName,
         missingConditionValue,
@@ -26,7 +26,7 @@ class ClipboardUserClassificationRuleValidationError : public std::exception {
     // The fixed English message shown under the editor, such as "Rule name is required.".
     const char* what() const noexcept override;
 
-  private:
+private:
     Kind kind_;
 };
 

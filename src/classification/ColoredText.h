@@ -39,7 +39,7 @@ struct ColoredText {
 // Paints colours over a text, later paint replacing earlier paint on the same bytes, then hands out the
 // finished ColoredText. One per highlighting; not shared between threads.
 class ColoredTextBuilder {
-  public:
+public:
     explicit ColoredTextBuilder(std::string text);
 
     const std::string& text() const { return text_; }
@@ -49,7 +49,7 @@ class ColoredTextBuilder {
     bool hasColorIn(std::size_t start, std::size_t end, const SyntaxColor& color) const;
     ColoredText build() &&;
 
-  private:
+private:
     std::uint8_t paletteIndex(const SyntaxColor& color);
 
     std::string text_;

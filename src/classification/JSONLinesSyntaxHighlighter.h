@@ -10,7 +10,7 @@
 namespace quorvane {
 
 class JSONLinesSyntaxHighlighter final : public SyntaxHighlighting {
-  public:
+public:
     explicit JSONLinesSyntaxHighlighter(std::unique_ptr<JSONSyntaxHighlighter> jsonHighlighter)
         : jsonHighlighter_(std::move(jsonHighlighter)) {}
 
@@ -22,7 +22,7 @@ class JSONLinesSyntaxHighlighter final : public SyntaxHighlighting {
 
     const JSONSyntaxHighlighter& jsonHighlighter() const { return *jsonHighlighter_; }
 
-  private:
+private:
     std::unique_ptr<JSONSyntaxHighlighter> jsonHighlighter_;
 };
 

@@ -25,6 +25,9 @@ std::string JSONSyntaxHighlighter::format(std::string_view text) const {
     if (!isValidUtf8(text)) throw FormattingError(FormattingError::Kind::invalidEncoding);
     auto result = JsonReindenter::reindent(text);
     if (auto* error = std::get_if<JsonReader::Error>(&result)) throw JsonSyntaxError(error->description());
+    if (std::holds_alternative<JsonReindenter::TooLarge>(result)) {
+        throw FormattingError(FormattingError::Kind::encodingFailure);
+    }
     return std::get<std::string>(std::move(result));
 }
 

@@ -12,16 +12,17 @@ namespace quorvane {
 
 // The text is not a JSON object or array; what() says where and why.
 class JsonSyntaxError : public std::runtime_error {
-  public:
+public:
     using std::runtime_error::runtime_error;
 };
 
 class JSONSyntaxHighlighter final : public SyntaxHighlighting {
-  public:
+public:
     explicit JSONSyntaxHighlighter(const SyntaxColorTheme& theme) : theme_(theme) {}
 
     bool canFormat() const override { return true; }
-    // Throws FormattingError (invalid UTF-8) or JsonSyntaxError.
+    // Throws JsonSyntaxError, or FormattingError: invalidEncoding for invalid UTF-8, encodingFailure when the
+    // layout would be far larger than the text (extreme nesting).
     std::string format(std::string_view text) const override;
     ColoredText highlight(std::string_view text) const override;
 
@@ -31,7 +32,7 @@ class JSONSyntaxHighlighter final : public SyntaxHighlighting {
     static void applyJsonColors(const SyntaxColorTheme& theme, ColoredTextBuilder& builder, std::size_t start,
                                 std::size_t length);
 
-  private:
+private:
     SyntaxColorTheme theme_;
 };
 

@@ -35,7 +35,7 @@ int32_t hexUnit(std::string_view text, std::size_t offset) {
 }
 
 class Scanner {
-  public:
+public:
     Scanner(std::string_view text, JsonReader::TopLevel topLevel, JsonReader::Handler& handler)
         : text_(text), topLevel_(topLevel), handler_(handler) {}
 
@@ -111,7 +111,7 @@ class Scanner {
         return std::nullopt;
     }
 
-  private:
+private:
     std::optional<JsonReader::Error> fail(std::string message) {
         if (!error_) error_ = JsonReader::Error{pos_, std::move(message)};
         return error_;

@@ -13,7 +13,7 @@
 namespace quorvane {
 
 class JsonReader {
-  public:
+public:
     JsonReader() = delete;
 
     // Deeper documents are not JSON here.

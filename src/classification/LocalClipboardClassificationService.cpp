@@ -82,7 +82,7 @@ bool endsWith(std::string_view text, std::string_view suffix) {
 
 // Looks for a key among the members of objects nested less than 64 levels deep.
 class KeySearch final : public JsonReader::Handler {
-  public:
+public:
     explicit KeySearch(std::string_view key) : key_(lowercased(key)) {}
 
     void beginObject() override { ++depth_; }
@@ -97,7 +97,7 @@ class KeySearch final : public JsonReader::Handler {
 
     bool found() const { return found_; }
 
-  private:
+private:
     static constexpr std::size_t kSearchDepthLimit = 64;
     std::string key_;
     std::size_t depth_ = 0;

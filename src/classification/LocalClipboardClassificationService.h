@@ -19,7 +19,7 @@
 namespace quorvane {
 
 class LocalClipboardClassificationService final : public ClipboardClassificationDetecting {
-  public:
+public:
     LocalClipboardClassificationService() = default;
     LocalClipboardClassificationService(const LocalClipboardClassificationService&) = delete;
     LocalClipboardClassificationService& operator=(const LocalClipboardClassificationService&) = delete;
@@ -52,7 +52,7 @@ class LocalClipboardClassificationService final : public ClipboardClassification
     // Patterns kept at most; the rule list is short, this only bounds a pathological one.
     static constexpr std::size_t kPatternCacheLimit = 256;
 
-  private:
+private:
     struct TextFacts;
 
     std::vector<ClipboardMatchedUserClassificationRule> evaluateUserRules(

@@ -13,7 +13,7 @@
 namespace quorvane {
 
 class SQLSyntaxHighlighter final : public SyntaxHighlighting {
-  public:
+public:
     // Each clause pattern is the keyword part of a break: the blanks and tabs before a match become one line
     // feed and the matched keyword keeps its spelling. Matched ignoring case; a pattern that does not
     // compile is skipped.
@@ -31,7 +31,7 @@ class SQLSyntaxHighlighter final : public SyntaxHighlighting {
     const SyntaxColorTheme& theme() const { return theme_; }
     const std::vector<std::string>& clauseKeywordPatterns() const { return clauseKeywordPatterns_; }
 
-  private:
+private:
     std::string breakClauses(std::string_view code) const;
 
     SyntaxColorTheme theme_;

@@ -18,7 +18,7 @@
 namespace quorvane {
 
 class FormattingError : public std::exception {
-  public:
+public:
     enum class Kind { invalidEncoding, encodingFailure };
 
     explicit FormattingError(Kind kind) : kind_(kind) {}
@@ -28,12 +28,12 @@ class FormattingError : public std::exception {
 
     friend bool operator==(const FormattingError& a, const FormattingError& b) { return a.kind_ == b.kind_; }
 
-  private:
+private:
     Kind kind_;
 };
 
 class SyntaxHighlighting {
-  public:
+public:
     virtual ~SyntaxHighlighting() = default;
 
     virtual bool canFormat() const = 0;

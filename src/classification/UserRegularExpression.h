@@ -12,7 +12,7 @@
 namespace quorvane {
 
 class UserRegularExpression {
-  public:
+public:
     enum class Outcome { match, noMatch, limitExceeded };
 
     // Matching work allowed per search, in the regex engine's steps (each roughly ten thousand basic
@@ -28,7 +28,7 @@ class UserRegularExpression {
     // Whether the pattern finds a match anywhere in `text`.
     Outcome find(std::string_view text) const;
 
-  private:
+private:
     explicit UserRegularExpression(std::unique_ptr<icu::RegexPattern> pattern)
         : pattern_(std::move(pattern)) {}
 

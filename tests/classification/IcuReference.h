@@ -44,7 +44,7 @@ inline bool icuFinds(std::string_view pattern, std::string_view text, uint32_t f
 
 // Texts of 0 to `maxPieces` pieces drawn from `alphabet` (pieces may be several bytes or characters).
 class TextGenerator {
-  public:
+public:
     TextGenerator(std::vector<std::string> alphabet, std::size_t maxPieces, unsigned seed = 20261209)
         : alphabet_(std::move(alphabet)), maxPieces_(maxPieces), random_(seed) {}
 
@@ -56,7 +56,7 @@ class TextGenerator {
         return text;
     }
 
-  private:
+private:
     std::vector<std::string> alphabet_;
     std::size_t maxPieces_;
     std::mt19937 random_;
