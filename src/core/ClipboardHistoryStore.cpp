@@ -77,6 +77,8 @@ ClipboardHistoryStore::ClipboardHistoryStore(std::filesystem::path file) : file_
 
     try {
         connection->execute("PRAGMA journal_mode = WAL;");
+        // With the write-ahead log this never corrupts the file; a power cut may only lose the last captures.
+        connection->execute("PRAGMA synchronous = NORMAL;");
         connection->execute("PRAGMA foreign_keys = OFF;");
         connection->execute("PRAGMA secure_delete = ON;");
         sqlite3_busy_timeout(connection->handle(), 5000);

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "support/RawSqlite.h"
 #include "support/TemporaryDirectory.h"
 
 namespace quorvane {
@@ -19,17 +20,7 @@ std::string fileBytes(const std::filesystem::path& file) {
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-// Runs SQL on a connection of its own, as another program touching the file would.
-void runRaw(const std::filesystem::path& file, const std::string& sql) {
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(file.c_str(), &db), SQLITE_OK);
-    char* error = nullptr;
-    const int result = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error);
-    const std::string message = error ? error : "";
-    sqlite3_free(error);
-    sqlite3_close(db);
-    ASSERT_EQ(result, SQLITE_OK) << message;
-}
+using testing::runRawSql;
 
 ClipboardHistoryIndex makeIndex(const std::string& id, double createdAt = 1000) {
     return {id, "preview " + id, "search " + id, Date(createdAt), std::nullopt, 0, ClipboardContentType::text,
@@ -114,7 +105,7 @@ TEST_F(ClipboardHistoryStoreTest, FetchesFilterAndSortAsAsked) {
 
 TEST_F(ClipboardHistoryStoreTest, FailedSaveRollsBackAndNeverLeaksIntoTheNextSave) {
     { ClipboardHistoryStore create(file()); }
-    runRaw(file(),
+    runRawSql(file(),
            "CREATE TRIGGER refuse BEFORE INSERT ON ClipboardHistoryContent WHEN NEW.id = 'bad' "
            "BEGIN SELECT RAISE(ABORT, 'refused'); END;");
     ClipboardHistoryStore store(file());
@@ -220,9 +211,9 @@ TEST_F(ClipboardHistoryStoreTest, RefusesForeignAndNewerFilesWithoutTouchingThem
     const auto text = directory_ / "notes.sqlite";
     { std::ofstream(text) << "these are my notes, not a database"; }
     const auto other = directory_ / "other.sqlite";
-    runRaw(other, "CREATE TABLE people (name TEXT); INSERT INTO people VALUES ('ann');");
+    runRawSql(other, "CREATE TABLE people (name TEXT); INSERT INTO people VALUES ('ann');");
     const auto newer = directory_ / "newer.sqlite";
-    runRaw(newer, "PRAGMA application_id = " + std::to_string(ClipboardHistoryStore::applicationID) +
+    runRawSql(newer, "PRAGMA application_id = " + std::to_string(ClipboardHistoryStore::applicationID) +
                       "; PRAGMA user_version = 2; CREATE TABLE future (x);");
 
     const std::pair<std::filesystem::path, HistoryStoreError::Kind> cases[] = {
