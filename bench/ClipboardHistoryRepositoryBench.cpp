@@ -1,13 +1,12 @@
 // Cost of capturing text: saving 10,000 text entries through the history repository until every one is
 // searchable in the search index, and the fallback snapshot query over the result.
 
+#include <benchmark/benchmark.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <memory>
 #include <string>
-
-#include <benchmark/benchmark.h>
 
 #include "core/DataDirectoryManager.h"
 #include "history/ClipboardHistoryRepository.h"
@@ -32,8 +31,10 @@ struct Fixture {
               if (name == "QUORVANE_STORAGE_DIRECTORY") return directory.string();
               return std::nullopt;
           }) {
-        index = std::make_shared<SQLiteClipboardSearchIndexStore>(directory / "clipboard_search.sqlite", defaults);
-        repository = std::make_unique<ClipboardHistoryRepository>(directories, index, loop, center, *defaults, clock);
+        index = std::make_shared<SQLiteClipboardSearchIndexStore>(directory / "clipboard_search.sqlite",
+                                                                  defaults);
+        repository =
+            std::make_unique<ClipboardHistoryRepository>(directories, index, loop, center, *defaults, clock);
     }
     ~Fixture() {
         repository.reset();
@@ -44,7 +45,8 @@ struct Fixture {
     void saveTexts(int count) {
         for (int i = 0; i < count; ++i) {
             clock.advance(1);
-            const std::string text = "Clipboard entry number " + std::to_string(i) + " with some ordinary words";
+            const std::string text =
+                "Clipboard entry number " + std::to_string(i) + " with some ordinary words";
             repository->saveTextItem("ID-" + std::to_string(i), text.substr(0, 40), text, text, std::nullopt,
                                      std::nullopt, "org.example.Editor", std::nullopt, std::nullopt, 0);
             if (i % 256 == 0) loop.runUntilIdle();
@@ -72,7 +74,8 @@ void saveTenThousandTextsUntilSearchable(benchmark::State& state) {
         state.ResumeTiming();
         fixture.saveTexts(10'000);
         state.PauseTiming();
-        if (fixture.index->stats().documentCount != 10'000) state.SkipWithError("not every entry was indexed");
+        if (fixture.index->stats().documentCount != 10'000)
+            state.SkipWithError("not every entry was indexed");
         state.ResumeTiming();
     }
     state.SetItemsProcessed(state.iterations() * 10'000);

@@ -49,7 +49,8 @@ void createPrivateFileIfMissing(const std::filesystem::path& file) {
 
 ClipboardHistoryStore::ClipboardHistoryStore(std::filesystem::path file) : file_(std::move(file)) {
     createPrivateFileIfMissing(file_);
-    auto connection = std::make_unique<SqliteConnection>(file_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX);
+    auto connection =
+        std::make_unique<SqliteConnection>(file_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX);
 
     // Look before touching anything: switching the journal mode alone would rewrite a foreign header.
     std::int64_t application = 0;
@@ -68,10 +69,10 @@ ClipboardHistoryStore::ClipboardHistoryStore(std::filesystem::path file) : file_
                                 refusal(file_, "the file belongs to another application"));
     }
     if (version > schemaVersion) {
-        throw HistoryStoreError(HistoryStoreError::Kind::newerVersion,
-                                refusal(file_, "written by a newer version (schema " + std::to_string(version) +
-                                                   ", this version reads up to " +
-                                                   std::to_string(schemaVersion) + ")"));
+        throw HistoryStoreError(
+            HistoryStoreError::Kind::newerVersion,
+            refusal(file_, "written by a newer version (schema " + std::to_string(version) +
+                               ", this version reads up to " + std::to_string(schemaVersion) + ")"));
     }
     ::chmod(file_.c_str(), 0600);
 
@@ -86,7 +87,8 @@ ClipboardHistoryStore::ClipboardHistoryStore(std::filesystem::path file) : file_
             connection->execute("BEGIN IMMEDIATE TRANSACTION;");
             try {
                 connection->execute(kCreateSchema);
-                connection->execute(("PRAGMA application_id = " + std::to_string(applicationID) + ";").c_str());
+                connection->execute(
+                    ("PRAGMA application_id = " + std::to_string(applicationID) + ";").c_str());
                 connection->execute(("PRAGMA user_version = " + std::to_string(schemaVersion) + ";").c_str());
                 connection->execute("COMMIT TRANSACTION;");
             } catch (...) {

@@ -29,11 +29,13 @@ std::string whereClause(const std::vector<std::string>& conditions) {
 ClipboardHistoryStoreContext::ClipboardHistoryStoreContext(std::unique_ptr<SqliteConnection> connection)
     : connection_(std::move(connection)) {}
 
-std::vector<ClipboardHistoryIndex> ClipboardHistoryStoreContext::fetchIndexes(const HistoryIndexFetch& fetch) {
+std::vector<ClipboardHistoryIndex> ClipboardHistoryStoreContext::fetchIndexes(
+    const HistoryIndexFetch& fetch) {
     std::vector<std::string> conditions;
     if (fetch.idEquals) conditions.push_back("id = ?");
     if (fetch.createdBefore) conditions.push_back("createdAt < ?");
-    std::string sql = std::string("SELECT ") + kIndexColumns + " FROM ClipboardHistoryIndex" + whereClause(conditions);
+    std::string sql =
+        std::string("SELECT ") + kIndexColumns + " FROM ClipboardHistoryIndex" + whereClause(conditions);
     if (fetch.newestFirst) sql += " ORDER BY createdAt DESC";
     SqliteStatement statement = connection_->prepare(sql);
     int parameter = 1;
@@ -45,7 +47,8 @@ std::vector<ClipboardHistoryIndex> ClipboardHistoryStoreContext::fetchIndexes(co
         const std::string type = statement.text(6);
         const auto contentType = clipboardContentTypeFromRawValue(type);
         if (!contentType) {
-            Logger::warning("Skipped history record with unknown content type: " + type, "ClipboardHistoryStore");
+            Logger::warning("Skipped history record with unknown content type: " + type,
+                            "ClipboardHistoryStore");
             continue;
         }
         ClipboardHistoryIndex record;
@@ -63,7 +66,8 @@ std::vector<ClipboardHistoryIndex> ClipboardHistoryStoreContext::fetchIndexes(co
     return records;
 }
 
-std::vector<ClipboardHistoryContent> ClipboardHistoryStoreContext::fetchContents(const HistoryContentFetch& fetch) {
+std::vector<ClipboardHistoryContent> ClipboardHistoryStoreContext::fetchContents(
+    const HistoryContentFetch& fetch) {
     std::vector<std::string> conditions;
     if (fetch.idEquals) conditions.push_back("id = ?");
     if (fetch.duplicateFingerprintEquals) conditions.push_back("duplicateFingerprint = ?");
@@ -72,8 +76,8 @@ std::vector<ClipboardHistoryContent> ClipboardHistoryStoreContext::fetchContents
                                     ? kContentColumns
                                     : "id, content, NULL, ocrText, richTextRTFData, richTextHTMLData, "
                                       "duplicateFingerprint";
-    SqliteStatement statement = connection_->prepare("SELECT " + columns + " FROM ClipboardHistoryContent" +
-                                                     whereClause(conditions));
+    SqliteStatement statement =
+        connection_->prepare("SELECT " + columns + " FROM ClipboardHistoryContent" + whereClause(conditions));
     int parameter = 1;
     for (const auto* value : {&fetch.idEquals, &fetch.duplicateFingerprintEquals, &fetch.contentEquals}) {
         if (*value) statement.bind(parameter++, std::string_view(**value));
@@ -94,21 +98,29 @@ std::vector<ClipboardHistoryContent> ClipboardHistoryStoreContext::fetchContents
     return records;
 }
 
-void ClipboardHistoryStoreContext::insert(ClipboardHistoryIndex record) { pending_.emplace_back(std::move(record)); }
+void ClipboardHistoryStoreContext::insert(ClipboardHistoryIndex record) {
+    pending_.emplace_back(std::move(record));
+}
 
 void ClipboardHistoryStoreContext::insert(ClipboardHistoryContent record) {
     pending_.emplace_back(std::move(record));
 }
 
-void ClipboardHistoryStoreContext::deleteIndex(const std::string& id) { pending_.emplace_back(DeleteIndex{id}); }
+void ClipboardHistoryStoreContext::deleteIndex(const std::string& id) {
+    pending_.emplace_back(DeleteIndex{id});
+}
 
 void ClipboardHistoryStoreContext::deleteContent(const std::string& id) {
     pending_.emplace_back(DeleteContent{id});
 }
 
-void ClipboardHistoryStoreContext::deleteAllIndexes() { pending_.emplace_back(DeleteAllIndexes{}); }
+void ClipboardHistoryStoreContext::deleteAllIndexes() {
+    pending_.emplace_back(DeleteAllIndexes{});
+}
 
-void ClipboardHistoryStoreContext::deleteAllContents() { pending_.emplace_back(DeleteAllContents{}); }
+void ClipboardHistoryStoreContext::deleteAllContents() {
+    pending_.emplace_back(DeleteAllContents{});
+}
 
 void ClipboardHistoryStoreContext::save() {
     if (pending_.empty()) return;

@@ -21,7 +21,7 @@ namespace quorvane {
 struct HistoryIndexFetch {
     std::optional<std::string> idEquals = std::nullopt;
     std::optional<Date> createdBefore = std::nullopt;  // strictly earlier
-    bool newestFirst = false;           // createdAt descending; otherwise no particular order
+    bool newestFirst = false;                          // createdAt descending; otherwise no particular order
 };
 struct HistoryContentFetch {
     std::optional<std::string> idEquals = std::nullopt;
@@ -37,7 +37,8 @@ public:
     ClipboardHistoryStoreContext(const ClipboardHistoryStoreContext&) = delete;
     ClipboardHistoryStoreContext& operator=(const ClipboardHistoryStoreContext&) = delete;
 
-    // Throw HistoryStoreError. Rows that cannot be decoded (an unknown content type) are skipped with a warning.
+    // Throw HistoryStoreError. Rows that cannot be decoded (an unknown content type) are skipped with a
+    // warning.
     std::vector<ClipboardHistoryIndex> fetchIndexes(const HistoryIndexFetch& fetch = {});
     std::vector<ClipboardHistoryContent> fetchContents(const HistoryContentFetch& fetch = {});
 

@@ -23,7 +23,9 @@ SqliteConnection::SqliteConnection(const std::filesystem::path& path, int flags)
     sqlite3_extended_result_codes(db_, 1);
 }
 
-SqliteConnection::~SqliteConnection() { sqlite3_close_v2(db_); }
+SqliteConnection::~SqliteConnection() {
+    sqlite3_close_v2(db_);
+}
 
 void SqliteConnection::execute(const char* sql) {
     char* error = nullptr;
@@ -34,25 +36,32 @@ void SqliteConnection::execute(const char* sql) {
     }
 }
 
-SqliteStatement SqliteConnection::prepare(std::string_view sql) { return SqliteStatement(*this, sql); }
+SqliteStatement SqliteConnection::prepare(std::string_view sql) {
+    return SqliteStatement(*this, sql);
+}
 
 std::int64_t SqliteConnection::queryInteger(const char* sql) {
     SqliteStatement statement(*this, sql);
     return statement.step() ? statement.integer(0) : 0;
 }
 
-std::string SqliteConnection::errorMessage() const { return messageOf(db_); }
+std::string SqliteConnection::errorMessage() const {
+    return messageOf(db_);
+}
 
-SqliteStatement::SqliteStatement(SqliteConnection& connection, std::string_view sql) : connection_(connection) {
-    const int result = sqlite3_prepare_v2(connection.handle(), sql.data(), static_cast<int>(sql.size()), &stmt_,
-                                          nullptr);
+SqliteStatement::SqliteStatement(SqliteConnection& connection, std::string_view sql)
+    : connection_(connection) {
+    const int result =
+        sqlite3_prepare_v2(connection.handle(), sql.data(), static_cast<int>(sql.size()), &stmt_, nullptr);
     if (result != SQLITE_OK) {
         throw HistoryStoreError(HistoryStoreError::Kind::statement,
                                 "Cannot prepare history store SQL: " + connection.errorMessage());
     }
 }
 
-SqliteStatement::~SqliteStatement() { sqlite3_finalize(stmt_); }
+SqliteStatement::~SqliteStatement() {
+    sqlite3_finalize(stmt_);
+}
 
 void SqliteStatement::check(int result, const char* what) {
     if (result != SQLITE_OK) {
@@ -78,7 +87,9 @@ void SqliteStatement::bind(int index, std::int64_t value) {
     check(sqlite3_bind_int64(stmt_, index, value), "bind integer");
 }
 
-void SqliteStatement::bind(int index, double value) { check(sqlite3_bind_double(stmt_, index, value), "bind real"); }
+void SqliteStatement::bind(int index, double value) {
+    check(sqlite3_bind_double(stmt_, index, value), "bind real");
+}
 
 void SqliteStatement::bind(int index, const std::optional<double>& value) {
     if (value) {
@@ -117,7 +128,9 @@ void SqliteStatement::reset() {
     sqlite3_clear_bindings(stmt_);
 }
 
-bool SqliteStatement::isNull(int column) const { return sqlite3_column_type(stmt_, column) == SQLITE_NULL; }
+bool SqliteStatement::isNull(int column) const {
+    return sqlite3_column_type(stmt_, column) == SQLITE_NULL;
+}
 
 std::string SqliteStatement::text(int column) const {
     const auto* bytes = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column));
@@ -130,9 +143,13 @@ std::optional<std::string> SqliteStatement::optionalText(int column) const {
     return text(column);
 }
 
-std::int64_t SqliteStatement::integer(int column) const { return sqlite3_column_int64(stmt_, column); }
+std::int64_t SqliteStatement::integer(int column) const {
+    return sqlite3_column_int64(stmt_, column);
+}
 
-double SqliteStatement::real(int column) const { return sqlite3_column_double(stmt_, column); }
+double SqliteStatement::real(int column) const {
+    return sqlite3_column_double(stmt_, column);
+}
 
 std::optional<std::vector<std::uint8_t>> SqliteStatement::optionalBlob(int column) const {
     if (isNull(column)) return std::nullopt;

@@ -1,8 +1,8 @@
 #pragma once
 
 // Owning wrappers of a SQLite connection and a prepared statement. Every value is bound, never spliced into
-// SQL; texts and blobs are bound with their byte length, so embedded NULs survive. A connection is used by one
-// thread at a time; failures throw HistoryStoreError with the connection's message.
+// SQL; texts and blobs are bound with their byte length, so embedded NULs survive. A connection is used by
+// one thread at a time; failures throw HistoryStoreError with the connection's message.
 
 #include <sqlite3.h>
 

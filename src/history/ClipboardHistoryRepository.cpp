@@ -40,7 +40,9 @@ bool isBlank(std::string_view text) {
     return true;
 }
 
-std::int64_t flooredCount(std::int64_t count) { return std::max<std::int64_t>(count, 0); }
+std::int64_t flooredCount(std::int64_t count) {
+    return std::max<std::int64_t>(count, 0);
+}
 
 ClipboardHistoryUsageMetadata usageOf(const ClipboardHistoryIndex& index) {
     return {index.lastAccessedAt, flooredCount(index.accessCount)};
@@ -48,8 +50,8 @@ ClipboardHistoryUsageMetadata usageOf(const ClipboardHistoryIndex& index) {
 
 ClipboardSearchSourceDocument makeSearchSourceDocument(const ClipboardHistoryIndex& index,
                                                        const std::string& searchableText) {
-    return {index.id,          index.preview,        searchableText,
-            index.createdAt,   index.lastAccessedAt, flooredCount(index.accessCount),
+    return {index.id,          index.preview,          searchableText,
+            index.createdAt,   index.lastAccessedAt,   flooredCount(index.accessCount),
             index.contentType, index.bundleIdentifier, index.classification};
 }
 
@@ -60,7 +62,8 @@ std::string searchableTextOf(const ClipboardHistoryIndex& index, const Clipboard
     return content->content;
 }
 
-std::vector<ClipboardSearchSourceDocument> loadAllSearchSourceDocuments(ClipboardHistoryStoreContext& context) {
+std::vector<ClipboardSearchSourceDocument> loadAllSearchSourceDocuments(
+    ClipboardHistoryStoreContext& context) {
     const auto indexes = context.fetchIndexes({.newestFirst = true});
     if (indexes.empty()) return {};
     std::unordered_map<std::string, ClipboardHistoryContent> contentsByID;
@@ -104,8 +107,9 @@ void runReadJob(SerialQueue& readQueue, MainQueue& mainQueue, std::weak_ptr<Clip
 }  // namespace
 
 ClipboardHistoryRepository::ClipboardHistoryRepository(
-    DataDirectoryManager& dataDirectoryManager, std::shared_ptr<ClipboardSearchIndexStoreProtocol> searchIndexStore,
-    MainQueue& mainQueue, NotificationCenter& notificationCenter, UserDefaults& userDefaults, const Clock& clock)
+    DataDirectoryManager& dataDirectoryManager,
+    std::shared_ptr<ClipboardSearchIndexStoreProtocol> searchIndexStore, MainQueue& mainQueue,
+    NotificationCenter& notificationCenter, UserDefaults& userDefaults, const Clock& clock)
     : mainQueue_(mainQueue),
       notificationCenter_(notificationCenter),
       userDefaults_(userDefaults),
@@ -120,7 +124,20 @@ ClipboardHistoryRepository::ClipboardHistoryRepository(
 
 ClipboardHistoryRepository::~ClipboardHistoryRepository() {
     // Reads still queued answer empty; index jobs still queued run against the store they hold.
-    store_.reset();
+    closeStore();
+}
+
+std::weak_ptr<ClipboardHistoryStore> ClipboardHistoryRepository::storeForReading() const {
+    std::lock_guard lock(storeMutex_);
+    return store_;
+}
+
+void ClipboardHistoryRepository::closeStore() {
+    std::shared_ptr<ClipboardHistoryStore> closing;
+    {
+        std::lock_guard lock(storeMutex_);
+        closing = std::move(store_);
+    }
 }
 
 template <class F>
@@ -143,7 +160,9 @@ std::string ClipboardHistoryRepository::textFingerprint(std::string_view text) {
     return digest.finalHex();
 }
 
-std::string ClipboardHistoryRepository::imageFingerprint(const Bytes& imageData) { return sha256Hex(imageData); }
+std::string ClipboardHistoryRepository::imageFingerprint(const Bytes& imageData) {
+    return sha256Hex(imageData);
+}
 
 bool ClipboardHistoryRepository::saveContext() {
     try {
@@ -182,7 +201,9 @@ bool ClipboardHistoryRepository::isWithinSizeLimit(std::size_t byteCount) const 
     return false;
 }
 
-void ClipboardHistoryRepository::postChange() { notificationCenter_.post(clipboardHistoryDidChange); }
+void ClipboardHistoryRepository::postChange() {
+    notificationCenter_.post(clipboardHistoryDidChange);
+}
 
 void ClipboardHistoryRepository::saveTextItem(const std::string& id, const std::string& preview,
                                               const std::string& searchText, const std::string& content,
@@ -200,9 +221,15 @@ void ClipboardHistoryRepository::saveTextItem(const std::string& id, const std::
         if (!isWithinSizeLimit(content.size())) return;
         auto& context = store_->mainContext();
         PendingChangesGuard guard(context);
-        const ClipboardHistoryIndex index{id,           preview,          searchText,     clock_.now(),
-                                          lastAccessedAt, flooredCount(accessCount), ClipboardContentType::text,
-                                          bundleIdentifier, classification};
+        const ClipboardHistoryIndex index{id,
+                                          preview,
+                                          searchText,
+                                          clock_.now(),
+                                          lastAccessedAt,
+                                          flooredCount(accessCount),
+                                          ClipboardContentType::text,
+                                          bundleIdentifier,
+                                          classification};
         context.insert(index);
         context.insert(ClipboardHistoryContent{id, content, std::nullopt, std::nullopt, richTextRTFData,
                                                richTextHTMLData, textFingerprint(content)});
@@ -226,9 +253,15 @@ void ClipboardHistoryRepository::saveImageItem(const std::string& id, const std:
         if (!isWithinSizeLimit(imageData.size())) return;
         auto& context = store_->mainContext();
         PendingChangesGuard guard(context);
-        const ClipboardHistoryIndex index{id,           preview,          searchText,     clock_.now(),
-                                          lastAccessedAt, flooredCount(accessCount), ClipboardContentType::image,
-                                          bundleIdentifier, std::nullopt};
+        const ClipboardHistoryIndex index{id,
+                                          preview,
+                                          searchText,
+                                          clock_.now(),
+                                          lastAccessedAt,
+                                          flooredCount(accessCount),
+                                          ClipboardContentType::image,
+                                          bundleIdentifier,
+                                          std::nullopt};
         context.insert(index);
         context.insert(ClipboardHistoryContent{id, preview, imageData, ocrText, std::nullopt, std::nullopt,
                                                imageFingerprint(imageData)});
@@ -261,7 +294,7 @@ void ClipboardHistoryRepository::getHistorySnapshots(const std::string& searchQu
                                                      std::optional<std::size_t> limit,
                                                      SnapshotsCompletion completion) {
     runReadJob<std::vector<ClipboardHistoryIndexSnapshot>>(
-        readQueue_, mainQueue_, store_, "Failed to fetch clipboard history snapshots: ", {},
+        readQueue_, mainQueue_, storeForReading(), "Failed to fetch clipboard history snapshots: ", {},
         [searchQuery, limit](ClipboardHistoryStoreContext& context) {
             std::vector<ClipboardHistoryIndexSnapshot> snapshots;
             for (const auto& record : context.fetchIndexes({.newestFirst = true})) {
@@ -274,7 +307,8 @@ void ClipboardHistoryRepository::getHistorySnapshots(const std::string& searchQu
 
 void ClipboardHistoryRepository::getContentSnapshotById(const std::string& id, ContentCompletion completion) {
     runReadJob<std::optional<ClipboardHistoryContentSnapshot>>(
-        readQueue_, mainQueue_, store_, "Failed to fetch clipboard content snapshot: ", std::nullopt,
+        readQueue_, mainQueue_, storeForReading(),
+        "Failed to fetch clipboard content snapshot: ", std::nullopt,
         [id](ClipboardHistoryStoreContext& context) -> std::optional<ClipboardHistoryContentSnapshot> {
             const auto records = context.fetchContents({.idEquals = id});
             if (records.empty()) return std::nullopt;
@@ -286,8 +320,11 @@ void ClipboardHistoryRepository::getContentSnapshotById(const std::string& id, C
 void ClipboardHistoryRepository::getSearchSourceDocuments(
     std::function<void(std::optional<std::vector<ClipboardSearchSourceDocument>>)> completion) {
     runReadJob<std::optional<std::vector<ClipboardSearchSourceDocument>>>(
-        readQueue_, mainQueue_, store_, "Failed to fetch clipboard search source documents: ", std::nullopt,
-        [](ClipboardHistoryStoreContext& context) { return std::optional(loadAllSearchSourceDocuments(context)); },
+        readQueue_, mainQueue_, storeForReading(),
+        "Failed to fetch clipboard search source documents: ", std::nullopt,
+        [](ClipboardHistoryStoreContext& context) {
+            return std::optional(loadAllSearchSourceDocuments(context));
+        },
         std::move(completion));
 }
 
@@ -387,9 +424,11 @@ ClipboardHistoryUsageMetadata ClipboardHistoryRepository::removeDuplicateTexts(
             for (const auto& content : candidates) {
                 if (idToKeep && *idToKeep == content.id) continue;
                 if (std::find(removedIDs.begin(), removedIDs.end(), content.id) != removedIDs.end()) continue;
-                // An image's stored content is its title: copying the text "Image 1920x1080" is no copy of it.
+                // An image's stored content is its title: copying the text "Image 1920x1080" is no copy of
+                // it.
                 if (content.imageData || content.content != text) continue;
-                if (auto index = findIndex(content.id); index && index->contentType == ClipboardContentType::image) {
+                if (auto index = findIndex(content.id);
+                    index && index->contentType == ClipboardContentType::image) {
                     continue;
                 }
                 removeEntry(content, usage, removedIDs);
@@ -400,7 +439,8 @@ ClipboardHistoryUsageMetadata ClipboardHistoryRepository::removeDuplicateTexts(
             // Copies stored without this fingerprint.
             removeTextCopies(context.fetchContents({.contentEquals = text}));
         } catch (const std::exception& error) {
-            Logger::error(std::string("Failed to remove duplicate clipboard texts: ") + error.what(), kCategory);
+            Logger::error(std::string("Failed to remove duplicate clipboard texts: ") + error.what(),
+                          kCategory);
             return ClipboardHistoryUsageMetadata::empty;
         }
         return finishDuplicateRemoval(usage, removedIDs);
@@ -417,7 +457,8 @@ ClipboardHistoryUsageMetadata ClipboardHistoryRepository::removeDuplicateImages(
         try {
             candidates = context.fetchContents({.duplicateFingerprintEquals = imageFingerprint(imageData)});
         } catch (const std::exception& error) {
-            Logger::error(std::string("Failed to remove duplicate clipboard images: ") + error.what(), kCategory);
+            Logger::error(std::string("Failed to remove duplicate clipboard images: ") + error.what(),
+                          kCategory);
             return ClipboardHistoryUsageMetadata::empty;
         }
         ClipboardHistoryUsageMetadata usage = ClipboardHistoryUsageMetadata::empty;
@@ -454,7 +495,7 @@ void ClipboardHistoryRepository::quiesce() {
     onMain([&] {
         indexSync_.close();
         readQueue_.drain();
-        store_.reset();
+        closeStore();
     });
 }
 

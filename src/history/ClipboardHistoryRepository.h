@@ -8,6 +8,7 @@
 // failure.
 
 #include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,9 +27,9 @@ namespace quorvane {
 
 class ClipboardHistoryRepository final : public ClipboardHistoryRepositoryProtocol {
 public:
-    // Creates the storage directory, opens the store and fills an empty search index from it. Call on the main
-    // thread. Throws std::filesystem::filesystem_error or HistoryStoreError; `searchIndexStore` may be null,
-    // and then nothing is indexed. The queue, notification center, settings and clock must outlive it.
+    // Creates the storage directory, opens the store and fills an empty search index from it. Call on the
+    // main thread. Throws std::filesystem::filesystem_error or HistoryStoreError; `searchIndexStore` may be
+    // null, and then nothing is indexed. The queue, notification center, settings and clock must outlive it.
     ClipboardHistoryRepository(DataDirectoryManager& dataDirectoryManager,
                                std::shared_ptr<ClipboardSearchIndexStoreProtocol> searchIndexStore,
                                MainQueue& mainQueue, NotificationCenter& notificationCenter,
@@ -65,8 +66,9 @@ public:
     void getSearchSourceDocuments(
         std::function<void(std::optional<std::vector<ClipboardSearchSourceDocument>>)> completion) override;
 
-    // Waits for the queued index jobs and reads, then closes the history store and lets go of the index store:
-    // for moving the storage directory and for shut-down. Afterwards writes do nothing and reads are empty.
+    // Waits for the queued index jobs and reads, then closes the history store and lets go of the index
+    // store: for moving the storage directory and for shut-down. Afterwards writes do nothing and reads are
+    // empty.
     void quiesce();
     // Waits until the index jobs queued so far have run.
     void waitForSearchIndexJobs() { indexSync_.drain(); }
@@ -89,6 +91,9 @@ private:
                                                          const std::vector<std::string>& removedIDs);
     bool isWithinSizeLimit(std::size_t byteCount) const;
     void postChange();
+    // The store for a read job; safe from any thread.
+    std::weak_ptr<ClipboardHistoryStore> storeForReading() const;
+    void closeStore();
 
     MainQueue& mainQueue_;
     NotificationCenter& notificationCenter_;
@@ -96,8 +101,10 @@ private:
     const Clock& clock_;
     SerialQueue readQueue_{"Quorvane.ClipboardHistoryRepository.ReadQueue"};
     ClipboardHistorySearchIndexSync indexSync_;
-    // Read jobs hold it weakly: once the repository lets go, they answer empty.
+    // Read jobs hold it weakly: once the repository lets go, they answer empty. Changed on the main thread
+    // only, under the mutex, because reads may start on any thread.
     std::shared_ptr<ClipboardHistoryStore> store_;
+    mutable std::mutex storeMutex_;
 };
 
 }  // namespace quorvane

@@ -33,15 +33,17 @@ public:
     virtual ~ClipboardHistoryRepositoryProtocol() = default;
 
     // Stores one new text entry created now. A negative count is stored as 0.
-    virtual void saveTextItem(const std::string& id, const std::string& preview, const std::string& searchText,
-                              const std::string& content, const std::optional<Bytes>& richTextRTFData,
+    virtual void saveTextItem(const std::string& id, const std::string& preview,
+                              const std::string& searchText, const std::string& content,
+                              const std::optional<Bytes>& richTextRTFData,
                               const std::optional<Bytes>& richTextHTMLData,
                               const std::optional<std::string>& bundleIdentifier,
                               const std::optional<std::string>& classification,
                               std::optional<Date> lastAccessedAt, std::int64_t accessCount) = 0;
     // Stores one new image entry created now; it is searchable when the call returns.
-    virtual void saveImageItem(const std::string& id, const std::string& preview, const std::string& searchText,
-                               const Bytes& imageData, const std::optional<std::string>& bundleIdentifier,
+    virtual void saveImageItem(const std::string& id, const std::string& preview,
+                               const std::string& searchText, const Bytes& imageData,
+                               const std::optional<std::string>& bundleIdentifier,
                                const std::optional<std::string>& ocrText, std::optional<Date> lastAccessedAt,
                                std::int64_t accessCount) = 0;
     // Stores text recognised in an image entry; text entries are never changed here.
@@ -58,13 +60,12 @@ public:
     virtual void clearHistory() = 0;
     // Removes the earlier text entries with this plain text (rich-text forms do not matter) except
     // `idToKeep`, and returns their usage merged; the empty usage when nothing was removed.
-    virtual ClipboardHistoryUsageMetadata removeDuplicateTexts(const std::string& text,
-                                                               const std::optional<Bytes>& richTextRTFData,
-                                                               const std::optional<Bytes>& richTextHTMLData,
-                                                               const std::optional<std::string>& idToKeep) = 0;
+    virtual ClipboardHistoryUsageMetadata removeDuplicateTexts(
+        const std::string& text, const std::optional<Bytes>& richTextRTFData,
+        const std::optional<Bytes>& richTextHTMLData, const std::optional<std::string>& idToKeep) = 0;
     // The same for image entries with these exact bytes.
-    virtual ClipboardHistoryUsageMetadata removeDuplicateImages(const Bytes& imageData,
-                                                                const std::optional<std::string>& idToKeep) = 0;
+    virtual ClipboardHistoryUsageMetadata removeDuplicateImages(
+        const Bytes& imageData, const std::optional<std::string>& idToKeep) = 0;
     // Counts one use of the entry, now. Posts no change notification.
     virtual void recordUsage(const std::string& id) = 0;
     // One source document per entry, newest first, for a full rebuild of the search index. The completion

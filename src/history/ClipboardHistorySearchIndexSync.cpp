@@ -35,9 +35,8 @@ ClipboardSearchIndexDocument ClipboardHistorySearchIndexSync::indexDocument(
 
 void ClipboardHistorySearchIndexSync::submit(const char* failure,
                                              std::function<void(ClipboardSearchIndexStoreProtocol&)> job) {
-    queue_.async([store = store_, failure, job = std::move(job)] {
-        runLogged(failure, [&] { job(*store); });
-    });
+    queue_.async(
+        [store = store_, failure, job = std::move(job)] { runLogged(failure, [&] { job(*store); }); });
 }
 
 void ClipboardHistorySearchIndexSync::scheduleUpsert(const ClipboardSearchSourceDocument& document,
@@ -56,9 +55,8 @@ void ClipboardHistorySearchIndexSync::scheduleDelete(const std::vector<std::stri
     if (!store_ || ids.empty()) return;
     const std::set<std::string> unique(ids.begin(), ids.end());
     submit("Failed to delete clipboard search index documents: ",
-           [ids = std::vector<std::string>(unique.begin(), unique.end())](ClipboardSearchIndexStoreProtocol& store) {
-               store.deleteDocuments(ids);
-           });
+           [ids = std::vector<std::string>(unique.begin(), unique.end())](
+               ClipboardSearchIndexStoreProtocol& store) { store.deleteDocuments(ids); });
 }
 
 void ClipboardHistorySearchIndexSync::scheduleClear() {
@@ -68,7 +66,8 @@ void ClipboardHistorySearchIndexSync::scheduleClear() {
 }
 
 void ClipboardHistorySearchIndexSync::scheduleTouch(const std::string& id, Date sortAt,
-                                                    std::optional<Date> lastAccessedAt, std::int64_t accessCount) {
+                                                    std::optional<Date> lastAccessedAt,
+                                                    std::int64_t accessCount) {
     if (!store_) return;
     submit("Failed to touch clipboard search index document: ",
            [=](ClipboardSearchIndexStoreProtocol& store) {

@@ -1,9 +1,10 @@
 #pragma once
 
-// The history store's side of the search index: turns entries into index rows and writes, deletes, empties and
-// touches them as jobs on the search-index sync queue, so history writes never wait for SQLite (image saves
-// excepted). Fills an empty index once at start-up. Schedule from the main thread; jobs run in submission
-// order and keep their own reference to the index store, so they finish after the repository is gone.
+// The history store's side of the search index: turns entries into index rows and writes, deletes, empties
+// and touches them as jobs on the search-index sync queue, so history writes never wait for SQLite (image
+// saves excepted). Fills an empty index once at start-up. Schedule from the main thread; jobs run in
+// submission order and keep their own reference to the index store, so they finish after the repository is
+// gone.
 
 #include <cstdint>
 #include <functional>

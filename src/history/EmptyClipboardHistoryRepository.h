@@ -10,14 +10,16 @@ namespace quorvane {
 class EmptyClipboardHistoryRepository final : public ClipboardHistoryRepositoryProtocol {
 public:
     void saveTextItem(const std::string&, const std::string&, const std::string&, const std::string&,
-                      const std::optional<Bytes>&, const std::optional<Bytes>&, const std::optional<std::string>&,
-                      const std::optional<std::string>&, std::optional<Date>, std::int64_t) override {}
+                      const std::optional<Bytes>&, const std::optional<Bytes>&,
+                      const std::optional<std::string>&, const std::optional<std::string>&,
+                      std::optional<Date>, std::int64_t) override {}
     void saveImageItem(const std::string&, const std::string&, const std::string&, const Bytes&,
-                       const std::optional<std::string>&, const std::optional<std::string>&, std::optional<Date>,
-                       std::int64_t) override {}
+                       const std::optional<std::string>&, const std::optional<std::string>&,
+                       std::optional<Date>, std::int64_t) override {}
     void updateOCRText(const std::string&, const std::string&, const std::optional<std::string>&) override {}
     // The completions run before the call returns: there is nothing to wait for.
-    void getHistorySnapshots(const std::string&, std::optional<std::size_t>, SnapshotsCompletion completion) override {
+    void getHistorySnapshots(const std::string&, std::optional<std::size_t>,
+                             SnapshotsCompletion completion) override {
         completion({});
     }
     void getContentSnapshotById(const std::string&, ContentCompletion completion) override {
@@ -31,7 +33,8 @@ public:
                                                        const std::optional<std::string>&) override {
         return ClipboardHistoryUsageMetadata::empty;
     }
-    ClipboardHistoryUsageMetadata removeDuplicateImages(const Bytes&, const std::optional<std::string>&) override {
+    ClipboardHistoryUsageMetadata removeDuplicateImages(const Bytes&,
+                                                        const std::optional<std::string>&) override {
         return ClipboardHistoryUsageMetadata::empty;
     }
     void recordUsage(const std::string&) override {}

@@ -1,5 +1,3 @@
-#include "core/ClipboardHistoryStore.h"
-
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
@@ -7,6 +5,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "core/ClipboardHistoryStore.h"
 #include "support/RawSqlite.h"
 #include "support/TemporaryDirectory.h"
 
@@ -23,8 +22,15 @@ std::string fileBytes(const std::filesystem::path& file) {
 using testing::runRawSql;
 
 ClipboardHistoryIndex makeIndex(const std::string& id, double createdAt = 1000) {
-    return {id, "preview " + id, "search " + id, Date(createdAt), std::nullopt, 0, ClipboardContentType::text,
-            std::nullopt, std::nullopt};
+    return {id,
+            "preview " + id,
+            "search " + id,
+            Date(createdAt),
+            std::nullopt,
+            0,
+            ClipboardContentType::text,
+            std::nullopt,
+            std::nullopt};
 }
 
 ClipboardHistoryContent makeContent(const std::string& id) {
@@ -38,10 +44,11 @@ protected:
 };
 
 TEST_F(ClipboardHistoryStoreTest, EveryFieldSurvivesSaveAndReopen) {
-    ClipboardHistoryIndex index{"A", "pré\nview", std::string("nul\0inside", 10), Date(1234.5), Date(2000.25),
-                                7, ClipboardContentType::image, "org.example", std::string()};
-    ClipboardHistoryContent content{"A",   std::string("a\0b", 3), Bytes{0, 1, 2, 255}, "ocr",
-                                    Bytes{}, Bytes{'<', 'b', '>'}, std::string(64, 'f')};
+    ClipboardHistoryIndex index{"A",           "pré\nview", std::string("nul\0inside", 10), Date(1234.5),
+                                Date(2000.25), 7,           ClipboardContentType::image,    "org.example",
+                                std::string()};
+    ClipboardHistoryContent content{"A",     std::string("a\0b", 3), Bytes{0, 1, 2, 255}, "ocr",
+                                    Bytes{}, Bytes{'<', 'b', '>'},   std::string(64, 'f')};
     {
         ClipboardHistoryStore store(file());
         store.mainContext().insert(index);
@@ -106,8 +113,8 @@ TEST_F(ClipboardHistoryStoreTest, FetchesFilterAndSortAsAsked) {
 TEST_F(ClipboardHistoryStoreTest, FailedSaveRollsBackAndNeverLeaksIntoTheNextSave) {
     { ClipboardHistoryStore create(file()); }
     runRawSql(file(),
-           "CREATE TRIGGER refuse BEFORE INSERT ON ClipboardHistoryContent WHEN NEW.id = 'bad' "
-           "BEGIN SELECT RAISE(ABORT, 'refused'); END;");
+              "CREATE TRIGGER refuse BEFORE INSERT ON ClipboardHistoryContent WHEN NEW.id = 'bad' "
+              "BEGIN SELECT RAISE(ABORT, 'refused'); END;");
     ClipboardHistoryStore store(file());
     auto& context = store.mainContext();
     context.insert(makeIndex("bad"));
@@ -214,7 +221,7 @@ TEST_F(ClipboardHistoryStoreTest, RefusesForeignAndNewerFilesWithoutTouchingThem
     runRawSql(other, "CREATE TABLE people (name TEXT); INSERT INTO people VALUES ('ann');");
     const auto newer = directory_ / "newer.sqlite";
     runRawSql(newer, "PRAGMA application_id = " + std::to_string(ClipboardHistoryStore::applicationID) +
-                      "; PRAGMA user_version = 2; CREATE TABLE future (x);");
+                         "; PRAGMA user_version = 2; CREATE TABLE future (x);");
 
     const std::pair<std::filesystem::path, HistoryStoreError::Kind> cases[] = {
         {text, HistoryStoreError::Kind::foreignFile},

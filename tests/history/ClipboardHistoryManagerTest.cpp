@@ -1,10 +1,9 @@
-#include "history/ClipboardHistoryManager.h"
-
 #include <gtest/gtest.h>
 
 #include <stdexcept>
 #include <thread>
 
+#include "history/ClipboardHistoryManager.h"
 #include "history/ClipboardHistoryRepository.h"
 #include "history/EmptyClipboardHistoryManager.h"
 #include "history/EmptyClipboardHistoryRepository.h"
@@ -42,12 +41,13 @@ protected:
     ClipboardHistoryManagerTest()
         : loop_(clock_),
           center_(loop_),
-          directories_(defaults_, workspace_, [this](const std::string& name) -> std::optional<std::string> {
-              if (name == "QUORVANE_STORAGE_DIRECTORY") return directory_.path().string();
-              return std::nullopt;
-          }),
-          repository_(std::make_shared<ClipboardHistoryRepository>(directories_, nullptr, loop_, center_, defaults_,
-                                                                   clock_)),
+          directories_(defaults_, workspace_,
+                       [this](const std::string& name) -> std::optional<std::string> {
+                           if (name == "QUORVANE_STORAGE_DIRECTORY") return directory_.path().string();
+                           return std::nullopt;
+                       }),
+          repository_(std::make_shared<ClipboardHistoryRepository>(directories_, nullptr, loop_, center_,
+                                                                   defaults_, clock_)),
           manager_(repository_, monitor_) {}
 
     std::vector<std::string> listedIDs(ClipboardHistoryManagerProtocol& manager, const std::string& query) {

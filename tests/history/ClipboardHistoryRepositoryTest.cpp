@@ -1,5 +1,3 @@
-#include "history/ClipboardHistoryRepository.h"
-
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
@@ -8,6 +6,7 @@
 #include <thread>
 
 #include "core/Sha256.h"
+#include "history/ClipboardHistoryRepository.h"
 #include "history/RecordingSearchIndexStore.h"
 #include "platform/memory/InMemoryUserDefaults.h"
 #include "platform/memory/ManualRunLoop.h"
@@ -36,7 +35,8 @@ protected:
     }
 
     std::unique_ptr<ClipboardHistoryRepository> makeRepository() {
-        return std::make_unique<ClipboardHistoryRepository>(directories_, index_, loop_, center_, defaults_, clock_);
+        return std::make_unique<ClipboardHistoryRepository>(directories_, index_, loop_, center_, defaults_,
+                                                            clock_);
     }
     ClipboardHistoryRepository& repository() {
         if (!repository_) repository_ = makeRepository();
@@ -53,7 +53,8 @@ protected:
         repository().saveTextItem(id, "preview " + id, "search " + text, text, rtf, std::nullopt, "org.app",
                                   std::nullopt, usage.lastAccessedAt, usage.accessCount);
     }
-    void saveImage(const std::string& id, const Bytes& data, double at, const std::string& title = "Image 2x2",
+    void saveImage(const std::string& id, const Bytes& data, double at,
+                   const std::string& title = "Image 2x2",
                    ClipboardHistoryUsageMetadata usage = ClipboardHistoryUsageMetadata::empty) {
         clock_.set(Date(at));
         repository().saveImageItem(id, title, "", data, std::nullopt, std::nullopt, usage.lastAccessedAt,
@@ -109,7 +110,8 @@ protected:
     InMemoryUserDefaults defaults_;
     RecordingWorkspaceOpener workspace_;
     DataDirectoryManager directories_;
-    std::shared_ptr<testing::RecordingSearchIndexStore> index_ = std::make_shared<testing::RecordingSearchIndexStore>();
+    std::shared_ptr<testing::RecordingSearchIndexStore> index_ =
+        std::make_shared<testing::RecordingSearchIndexStore>();
     std::unique_ptr<ClipboardHistoryRepository> repository_;
     NotificationObservation observation_;
     int notifications_ = 0;
@@ -128,10 +130,11 @@ TEST_F(ClipboardHistoryRepositoryTest, SavedTextIsStoredIndexedByItsFullContentA
     EXPECT_EQ(takeNotifications(), 1);
     const auto listed = snapshots();
     ASSERT_EQ(listed.size(), 1u);
-    EXPECT_EQ(listed[0], (ClipboardHistoryIndexSnapshot{"T", "short", "annotated search text", Date(5000), Date(4000),
-                                                        0, ClipboardContentType::text, "org.app", "url"}));
-    EXPECT_EQ(content("T"), (ClipboardHistoryContentSnapshot{"T", "the full content", Bytes{'{', '}'}, Bytes{},
-                                                             std::nullopt, std::nullopt}));
+    EXPECT_EQ(listed[0],
+              (ClipboardHistoryIndexSnapshot{"T", "short", "annotated search text", Date(5000), Date(4000), 0,
+                                             ClipboardContentType::text, "org.app", "url"}));
+    EXPECT_EQ(content("T"), (ClipboardHistoryContentSnapshot{"T", "the full content", Bytes{'{', '}'},
+                                                             Bytes{}, std::nullopt, std::nullopt}));
     EXPECT_EQ(indexedIDs(), std::vector<std::string>{"T"});
     const auto& row = index_->rows.at("T");
     EXPECT_EQ(row.normalizedText, "the full content");
@@ -142,8 +145,9 @@ TEST_F(ClipboardHistoryRepositoryTest, SavedTextIsStoredIndexedByItsFullContentA
 
 TEST_F(ClipboardHistoryRepositoryTest, FailedSaveIndexesNothingAnnouncesNothingAndLeavesNothingBehind) {
     repository();
-    runRaw("CREATE TRIGGER refuse BEFORE INSERT ON ClipboardHistoryContent WHEN NEW.id = 'bad' "
-           "BEGIN SELECT RAISE(ABORT, 'disk says no'); END;");
+    runRaw(
+        "CREATE TRIGGER refuse BEFORE INSERT ON ClipboardHistoryContent WHEN NEW.id = 'bad' "
+        "BEGIN SELECT RAISE(ABORT, 'disk says no'); END;");
     testing::LogCapture log;
     saveText("bad", "first", 100);
     EXPECT_TRUE(log.contains("ERROR", "Failed to save clipboard history context: "));
@@ -294,8 +298,8 @@ TEST_F(ClipboardHistoryRepositoryTest, DuplicateTextRemovalMergesUsageOnceAndSpa
 TEST_F(ClipboardHistoryRepositoryTest, DuplicateTextRemovalKeepsImagesTitledLikeTheText) {
     saveImage("image", Bytes{1, 2}, 100, "Image 1920x1080");
     saveText("text", "Image 1920x1080", 200, {std::nullopt, 4});
-    const auto usage = repository().removeDuplicateTexts("Image 1920x1080", std::nullopt, std::nullopt,
-                                                         std::nullopt);
+    const auto usage =
+        repository().removeDuplicateTexts("Image 1920x1080", std::nullopt, std::nullopt, std::nullopt);
     EXPECT_EQ(usage.accessCount, 4);
     EXPECT_EQ(ids(), std::vector<std::string>{"image"});
     ASSERT_TRUE(content("image").has_value());
@@ -304,7 +308,9 @@ TEST_F(ClipboardHistoryRepositoryTest, DuplicateTextRemovalKeepsImagesTitledLike
 TEST_F(ClipboardHistoryRepositoryTest, FailedDuplicateRemovalRemovesNothingAndCarriesNoUsage) {
     saveText("copy", "hello", 100, {Date(50), 6});
     takeNotifications();
-    runRaw("CREATE TRIGGER refuse BEFORE DELETE ON ClipboardHistoryContent BEGIN SELECT RAISE(ABORT, 'no'); END;");
+    runRaw(
+        "CREATE TRIGGER refuse BEFORE DELETE ON ClipboardHistoryContent BEGIN SELECT RAISE(ABORT, 'no'); "
+        "END;");
     EXPECT_EQ(repository().removeDuplicateTexts("hello", std::nullopt, std::nullopt, std::nullopt),
               ClipboardHistoryUsageMetadata::empty);
     EXPECT_EQ(takeNotifications(), 0);
@@ -449,7 +455,8 @@ TEST_F(ClipboardHistoryRepositoryTest, BootstrapFillsOnlyAnEmptyIndex) {
     EXPECT_EQ(index_->rebuilds.size(), 1u);
 }
 
-TEST_F(ClipboardHistoryRepositoryTest, BootstrapOfAnEmptyHistoryRebuildsNothingAndIndexFailuresAreOnlyLogged) {
+TEST_F(ClipboardHistoryRepositoryTest,
+       BootstrapOfAnEmptyHistoryRebuildsNothingAndIndexFailuresAreOnlyLogged) {
     testing::LogCapture log;
     repository();
     EXPECT_TRUE(index_->rebuilds.empty());
@@ -504,7 +511,8 @@ std::vector<std::string> indexRows(const std::filesystem::path& file) {
 TEST_F(ClipboardHistoryRepositoryTest, WithTheRealIndexEveryChangeReachesItsRows) {
     const auto indexFile = directory_ / "data" / "clipboard_search.sqlite";
     auto shared = std::make_shared<InMemoryUserDefaults>();
-    auto store = std::make_shared<SQLiteClipboardSearchIndexStore>(indexFile, shared, std::make_shared<FakeClock>());
+    auto store =
+        std::make_shared<SQLiteClipboardSearchIndexStore>(indexFile, shared, std::make_shared<FakeClock>());
     ClipboardHistoryRepository repository(directories_, store, loop_, center_, *shared, clock_);
     const auto save = [&](const std::string& id, const std::string& text) {
         repository.saveTextItem(id, id, text, text, std::nullopt, std::nullopt, std::nullopt, std::nullopt,
@@ -518,7 +526,9 @@ TEST_F(ClipboardHistoryRepositoryTest, WithTheRealIndexEveryChangeReachesItsRows
     EXPECT_EQ(indexRows(indexFile), (std::vector<std::string>{"A:", "B:beijing", "C:"}));
 
     repository.deleteItem("A");
-    EXPECT_EQ(repository.removeDuplicateTexts("北京 beta", std::nullopt, std::nullopt, std::nullopt).accessCount, 0);
+    EXPECT_EQ(
+        repository.removeDuplicateTexts("北京 beta", std::nullopt, std::nullopt, std::nullopt).accessCount,
+        0);
     repository.waitForSearchIndexJobs();
     EXPECT_EQ(indexRows(indexFile), std::vector<std::string>{"C:"});
     repository.clearHistory();
