@@ -219,23 +219,11 @@ void ClipboardHistoryRepository::saveTextItem(const std::string& id, const std::
             return;
         }
         if (!isWithinSizeLimit(content.size())) return;
-        auto& context = store_->mainContext();
-        PendingChangesGuard guard(context);
-        const ClipboardHistoryIndex index{id,
-                                          preview,
-                                          searchText,
-                                          clock_.now(),
-                                          lastAccessedAt,
-                                          flooredCount(accessCount),
-                                          ClipboardContentType::text,
-                                          bundleIdentifier,
-                                          classification};
-        context.insert(index);
-        context.insert(ClipboardHistoryContent{id, content, std::nullopt, std::nullopt, richTextRTFData,
-                                               richTextHTMLData, textFingerprint(content)});
-        if (!saveContext()) return;
-        indexSync_.scheduleUpsert(makeSearchSourceDocument(index, content), false);
-        postChange();
+        saveNewEntry({id, preview, searchText, clock_.now(), lastAccessedAt, flooredCount(accessCount),
+                      ClipboardContentType::text, bundleIdentifier, classification},
+                     {id, content, std::nullopt, std::nullopt, richTextRTFData, richTextHTMLData,
+                      textFingerprint(content)},
+                     content, false);
     });
 }
 
@@ -251,24 +239,24 @@ void ClipboardHistoryRepository::saveImageItem(const std::string& id, const std:
             return;
         }
         if (!isWithinSizeLimit(imageData.size())) return;
-        auto& context = store_->mainContext();
-        PendingChangesGuard guard(context);
-        const ClipboardHistoryIndex index{id,
-                                          preview,
-                                          searchText,
-                                          clock_.now(),
-                                          lastAccessedAt,
-                                          flooredCount(accessCount),
-                                          ClipboardContentType::image,
-                                          bundleIdentifier,
-                                          std::nullopt};
-        context.insert(index);
-        context.insert(ClipboardHistoryContent{id, preview, imageData, ocrText, std::nullopt, std::nullopt,
-                                               imageFingerprint(imageData)});
-        if (!saveContext()) return;
-        indexSync_.scheduleUpsert(makeSearchSourceDocument(index, ocrText.value_or("")), true);
-        postChange();
+        // The title stands in for the content; the recognised text is what search finds, and the image's row is
+        // written before the call returns.
+        saveNewEntry({id, preview, searchText, clock_.now(), lastAccessedAt, flooredCount(accessCount),
+                      ClipboardContentType::image, bundleIdentifier, std::nullopt},
+                     {id, preview, imageData, ocrText, std::nullopt, std::nullopt, imageFingerprint(imageData)},
+                     ocrText.value_or(""), true);
     });
+}
+
+void ClipboardHistoryRepository::saveNewEntry(const ClipboardHistoryIndex& index, ClipboardHistoryContent content,
+                                              const std::string& searchableText, bool indexSynchronously) {
+    auto& context = store_->mainContext();
+    PendingChangesGuard guard(context);
+    context.insert(index);
+    context.insert(std::move(content));
+    if (!saveContext()) return;
+    indexSync_.scheduleUpsert(makeSearchSourceDocument(index, searchableText), indexSynchronously);
+    postChange();
 }
 
 void ClipboardHistoryRepository::updateOCRText(const std::string& id, const std::string& searchText,

@@ -89,6 +89,9 @@ private:
                      std::vector<std::string>& removedIDs);
     ClipboardHistoryUsageMetadata finishDuplicateRemoval(const ClipboardHistoryUsageMetadata& usage,
                                                          const std::vector<std::string>& removedIDs);
+    // Inserts both halves, saves, queues the index row and announces the change.
+    void saveNewEntry(const ClipboardHistoryIndex& index, ClipboardHistoryContent content,
+                      const std::string& searchableText, bool indexSynchronously);
     bool isWithinSizeLimit(std::size_t byteCount) const;
     void postChange();
     // The store for a read job; safe from any thread.
