@@ -13,7 +13,8 @@
 
 #include "core/ClipboardHistoryContent.h"
 #include "core/ClipboardHistoryIndex.h"
-#include "core/SqliteConnection.h"
+#include "core/HistoryStoreError.h"
+#include "core/SQLiteDatabase.h"
 
 namespace quorvane {
 
@@ -33,7 +34,7 @@ struct HistoryContentFetch {
 
 class ClipboardHistoryStoreContext {
 public:
-    explicit ClipboardHistoryStoreContext(std::unique_ptr<SqliteConnection> connection);
+    explicit ClipboardHistoryStoreContext(std::unique_ptr<SQLiteDatabase> connection);
     ClipboardHistoryStoreContext(const ClipboardHistoryStoreContext&) = delete;
     ClipboardHistoryStoreContext& operator=(const ClipboardHistoryStoreContext&) = delete;
 
@@ -71,7 +72,7 @@ private:
 
     void apply(const Change& change);
 
-    std::unique_ptr<SqliteConnection> connection_;
+    std::unique_ptr<SQLiteDatabase> connection_;
     std::vector<Change> pending_;
 };
 
