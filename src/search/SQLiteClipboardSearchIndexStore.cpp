@@ -158,6 +158,23 @@ void inTransaction(SQLiteDatabase& db, F&& body) {
     }
 }
 
+// Raises the connection's page cache for one bulk write and restores it on every path.
+class WideCache {
+public:
+    explicit WideCache(SQLiteDatabase& db) : db_(db) { db_.execute("PRAGMA cache_size = -65536;"); }
+    ~WideCache() {
+        try {
+            db_.execute("PRAGMA cache_size = -2000;");
+        } catch (const SQLiteError&) {
+        }
+    }
+    WideCache(const WideCache&) = delete;
+    WideCache& operator=(const WideCache&) = delete;
+
+private:
+    SQLiteDatabase& db_;
+};
+
 std::int64_t insertDocument(SQLiteDatabase& db, const ClipboardSearchIndexDocument& document) {
     auto statement = db.prepare(kInsertDocument);
     statement.bindText(1, document.id);
@@ -353,6 +370,9 @@ auto SQLiteClipboardSearchIndexStore::perform(F&& body) -> decltype(body(std::de
 ClipboardSearchIndexStats SQLiteClipboardSearchIndexStore::rebuild(
     const std::vector<ClipboardSearchIndexDocument>& documents) {
     return perform([&](SQLiteDatabase& db) {
+        // Grams land all over the gram table; a large page cache for the length of the rebuild cuts its time
+        // several-fold, and the usual cache returns afterwards so the memory is given back.
+        const WideCache wideCache(db);
         inTransaction(db, [&] {
             db.execute("DELETE FROM compact_grams;");
             db.execute("DELETE FROM fts_terms;");
