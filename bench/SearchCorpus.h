@@ -6,6 +6,7 @@
 #include <stdlib.h>
 
 #include <cstdint>
+#include <ctime>
 #include <filesystem>
 #include <random>
 #include <string>
@@ -72,7 +73,9 @@ inline quorvane::ClipboardSearchSourceDocument sourceDocument(std::mt19937& rand
     source.id = "entry-" + std::to_string(index);
     source.searchableText = entryText(random, index);
     source.preview = source.searchableText.substr(0, 60);
-    source.createdAt = quorvane::Date(1'700'000'000.0 + index * 60.0);
+    // A minute apart, ending now, so the date filters find entries on both sides of their bounds.
+    static const double now = static_cast<double>(std::time(nullptr));
+    source.createdAt = quorvane::Date(now - index * 60.0);
     source.bundleIdentifier = index % 3 == 0 ? "org.mozilla.firefox" : (index % 3 == 1 ? "org.kde.kate" : "code");
     if (index % 5 == 2) source.classification = "JSON";
     if (index % 5 == 3) source.classification = "URL";
