@@ -367,6 +367,8 @@ void SQLiteClipboardSearchIndexStore::configure(SQLiteDatabase& db) {
     db.execute("PRAGMA journal_mode = WAL;");
     db.execute("PRAGMA synchronous = NORMAL;");
     db.execute("PRAGMA foreign_keys = ON;");
+    // Searches read many rows of a large file; mapping it saves a copy of every page read.
+    db.execute("PRAGMA mmap_size = 268435456;");
     createSchema(db);
     migrateSchema(db);
     for (const char* sql : kCreateIndexes) db.execute(sql);
