@@ -33,9 +33,31 @@ inline const std::vector<std::string>& chinese() {
     return list;
 }
 
+// Made-up words that give the corpus a realistic vocabulary: most words of real clipboard text are rare.
+inline const std::vector<std::string>& rareWords() {
+    static const std::vector<std::string> list = [] {
+        const std::vector<std::string> syllables = {"ka", "lo", "mer", "tis", "van", "dor", "qui", "sel", "bra",
+                                                    "nu", "pex", "rol", "gan", "zu", "fir", "ost", "lem", "cha"};
+        std::mt19937 random(42);
+        std::vector<std::string> words;
+        for (int i = 0; i < 6000; ++i) {
+            std::string word;
+            const int count = 2 + static_cast<int>(random() % 3);
+            for (int s = 0; s < count; ++s) word += syllables[random() % syllables.size()];
+            words.push_back(word);
+        }
+        return words;
+    }();
+    return list;
+}
+
 // One entry's text; the kind rotates so every fifth entry is of each shape.
 inline std::string entryText(std::mt19937& random, int index) {
-    auto pick = [&](const std::vector<std::string>& list) { return list[random() % list.size()]; };
+    // One word in eight comes from the short list of common words the benchmarks search for.
+    auto pick = [&](const std::vector<std::string>& list) {
+        if (&list == &words() && random() % 8 != 0) return rareWords()[random() % rareWords().size()];
+        return list[random() % list.size()];
+    };
     std::string text;
     switch (index % 5) {
         case 0:  // prose

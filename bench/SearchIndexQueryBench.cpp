@@ -84,7 +84,7 @@ void searchKind(benchmark::State& state, const std::string& name) {
     auto& c = corpus(static_cast<int>(state.range(0)));
     const Kind& kind = kinds().at(name);
     std::vector<ClipboardSearchQueryText> queries;
-    for (const auto& text : kind.texts) queries.push_back(ClipboardSearchQueryText::make(text));
+    for (const auto& text : kind.texts) queries.push_back(ClipboardSearchQueryText(text));
     std::vector<double> milliseconds;
     std::size_t next = 0;
     std::size_t found = 0;

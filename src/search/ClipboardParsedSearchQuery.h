@@ -1,9 +1,12 @@
 #pragma once
 
-// A query split into its text words and its filters. A plain value.
+// A search query split into its text words and its filters, as the query parser returns it.
+// Read by the search service, the panels' filter chips and their own snapshot filtering.
+// A plain value: safe from any thread.
 
+#include <cstddef>
+#include <functional>
 #include <string>
-#include <unordered_set>
 #include <vector>
 
 #include "search/ClipboardSearchFilter.h"
@@ -11,25 +14,22 @@
 namespace quorvane {
 
 struct ClipboardParsedSearchQuery {
+    // The words that are not filters, in query order.
     std::vector<std::string> textTokens;
+    // The filters written in the query, in query order, repeats kept.
     std::vector<ClipboardSearchFilter> explicitFilters;
-    // Filters the system adds without the user writing them.
+    // Filters the system adds on its own; the parser leaves this empty.
     std::vector<ClipboardSearchFilter> implicitFilters;
 
-    // The implicit filters of kinds the user did not write, then every explicit filter: a written filter
-    // suppresses the implicit ones of its kind.
-    std::vector<ClipboardSearchFilter> effectiveFilters() const {
-        std::unordered_set<ClipboardSearchFilterKind> written;
-        for (const auto& filter : explicitFilters) written.insert(filter.kind);
-        std::vector<ClipboardSearchFilter> result;
-        for (const auto& filter : implicitFilters) {
-            if (!written.contains(filter.kind)) result.push_back(filter);
-        }
-        result.insert(result.end(), explicitFilters.begin(), explicitFilters.end());
-        return result;
-    }
+    // The implicit filters whose kind no explicit filter has, followed by every explicit filter.
+    std::vector<ClipboardSearchFilter> effectiveFilters() const;
 
     friend bool operator==(const ClipboardParsedSearchQuery&, const ClipboardParsedSearchQuery&) = default;
 };
 
 }  // namespace quorvane
+
+template <>
+struct std::hash<quorvane::ClipboardParsedSearchQuery> {
+    std::size_t operator()(const quorvane::ClipboardParsedSearchQuery& query) const noexcept;
+};

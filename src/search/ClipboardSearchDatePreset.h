@@ -1,22 +1,16 @@
 #pragma once
 
-// The date words of the "after:" and "before:" filters, and the span of time each stands for, on the user's
-// calendar in the user's time zone. Pure: safe from any thread.
+// The date words of the after: and before: filters ("today", "yesterday", "week", "month") and the span of
+// time each stands for in the user's calendar. Used by the query parser and the index store's date bounds.
+// Pure functions of their arguments (the no-argument forms read the clock and the default time zone).
 
 #include <array>
 #include <optional>
 #include <string_view>
 
-#include "core/RawValueEnum.h"
-#include <utility>
+#include <unicode/timezone.h>
 
 #include "platform/Date.h"
-
-#include <unicode/uversion.h>
-
-U_NAMESPACE_BEGIN
-class TimeZone;
-U_NAMESPACE_END
 
 namespace quorvane {
 
@@ -28,28 +22,34 @@ inline constexpr std::array<ClipboardSearchDatePreset, 4> allClipboardSearchDate
 
 constexpr std::string_view rawValue(ClipboardSearchDatePreset preset) {
     switch (preset) {
-        case ClipboardSearchDatePreset::today:
-            return "today";
-        case ClipboardSearchDatePreset::yesterday:
-            return "yesterday";
-        case ClipboardSearchDatePreset::week:
-            return "week";
-        case ClipboardSearchDatePreset::month:
-            break;
+        case ClipboardSearchDatePreset::today: return "today";
+        case ClipboardSearchDatePreset::yesterday: return "yesterday";
+        case ClipboardSearchDatePreset::week: return "week";
+        case ClipboardSearchDatePreset::month: return "month";
     }
-    return "month";
+    return "today";
 }
 
-constexpr std::optional<ClipboardSearchDatePreset> clipboardSearchDatePresetFromRawValue(std::string_view raw) {
-    return caseWithRawValue(allClipboardSearchDatePresets, raw);
+// The preset whose raw value is exactly `raw` (case-sensitive).
+constexpr std::optional<ClipboardSearchDatePreset> clipboardSearchDatePreset(std::string_view raw) {
+    for (auto preset : allClipboardSearchDatePresets) {
+        if (rawValue(preset) == raw) return preset;
+    }
+    return std::nullopt;
 }
 
-// (start, end) of the preset at `now` in `zone`. Days are calendar days, so a day across a clock change lasts
-// 23 or 25 hours; the start of a day is its first moment even where midnight is skipped.
-// today: [start of today, start of tomorrow); yesterday: [start of yesterday, start of today);
-// week: [start of today - 7 days, now); month: [start of today - 1 month, now).
-std::pair<Date, Date> dateRange(ClipboardSearchDatePreset preset, Date now, const icu::TimeZone& zone);
-// The same in the user's current time zone.
-std::pair<Date, Date> dateRange(ClipboardSearchDatePreset preset, Date now);
+struct ClipboardSearchDateRange {
+    Date start;
+    Date end;
+    friend bool operator==(const ClipboardSearchDateRange&, const ClipboardSearchDateRange&) = default;
+};
+
+// The span of `preset` seen at `now` in `timeZone` with the default locale's calendar:
+// today = [start of today, start of tomorrow); yesterday = [start of yesterday, start of today);
+// week = [start of today - 7 days, now]; month = [start of today - 1 month, now].
+// Days are calendar days, so a day across a daylight-saving change lasts 23 or 25 hours.
+ClipboardSearchDateRange dateRange(ClipboardSearchDatePreset preset, Date now, const icu::TimeZone& timeZone);
+// The same at the current time in the user's time zone.
+ClipboardSearchDateRange dateRange(ClipboardSearchDatePreset preset);
 
 }  // namespace quorvane

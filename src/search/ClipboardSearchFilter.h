@@ -1,8 +1,11 @@
 #pragma once
 
-// One filter of a search query: its kind, its canonical value, whether the system added it, and the words of
-// the query that produced it (so a chip can remove them). A plain value.
+// One filter of a search query: a content type or classification, a source application, or a date bound.
+// Made by the query parser, turned into conditions by the index store, shown as a chip by the panels.
+// A plain value: safe from any thread.
 
+#include <cstddef>
+#include <functional>
 #include <string>
 
 #include "search/ClipboardSearchFilterKind.h"
@@ -11,12 +14,23 @@ namespace quorvane {
 
 struct ClipboardSearchFilter {
     ClipboardSearchFilterKind kind = ClipboardSearchFilterKind::type;
-    // type: the canonical type value; app: the word as typed (normalised); after/before: a date preset.
+    // type: the canonical type value ("Image", "GitHub PR", a user name); app: the word as typed (normalised);
+    // after/before: the raw value of a date preset.
     std::string value;
+    // False for every filter written in the query.
     bool isImplicit = false;
+    // The query text that produced the filter, as it stood in the normalised query ("app: safari").
     std::string sourceToken;
+
+    // The chip text: "Type: " + the value in upper case, "App: ", "After: " or "Before: " + the value.
+    std::string chipTitle() const;
 
     friend bool operator==(const ClipboardSearchFilter&, const ClipboardSearchFilter&) = default;
 };
 
 }  // namespace quorvane
+
+template <>
+struct std::hash<quorvane::ClipboardSearchFilter> {
+    std::size_t operator()(const quorvane::ClipboardSearchFilter& filter) const noexcept;
+};

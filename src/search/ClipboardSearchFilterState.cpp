@@ -1,20 +1,19 @@
 #include "search/ClipboardSearchFilterState.h"
 
-#include <unicode/locid.h>
-#include <unicode/unistr.h>
+#include <unicode/timezone.h>
+
+#include <memory>
 
 #include "core/SearchTextNormalizer.h"
-#include "core/Utf8.h"
 #include "search/ClipboardSearchDatePreset.h"
 #include "search/ClipboardSearchVocabulary.h"
+#include "search/SearchStrings.h"
 
 namespace quorvane {
 namespace {
 
 std::optional<ClipboardSearchDatePreset> preset(const std::string& value) {
-    auto lowered = toUnicodeString(value);
-    lowered.toLower(icu::Locale::getRoot());
-    return clipboardSearchDatePresetFromRawValue(toUtf8(lowered));
+    return clipboardSearchDatePreset(search_strings::lowercased(value));
 }
 
 }  // namespace
@@ -22,6 +21,7 @@ std::optional<ClipboardSearchDatePreset> preset(const std::string& value) {
 ClipboardSearchFilterState ClipboardSearchFilterState::make(const std::vector<ClipboardSearchFilter>& filters,
                                                             Date now) {
     ClipboardSearchFilterState state;
+    const std::unique_ptr<icu::TimeZone> zone(icu::TimeZone::createDefault());
     for (const auto& filter : filters) {
         switch (filter.kind) {
             case ClipboardSearchFilterKind::type:
@@ -37,10 +37,10 @@ ClipboardSearchFilterState ClipboardSearchFilterState::make(const std::vector<Cl
                 state.appValue = filter.value;
                 break;
             case ClipboardSearchFilterKind::after:
-                if (const auto p = preset(filter.value)) state.lowerBound = dateRange(*p, now).first;
+                if (const auto p = preset(filter.value)) state.lowerBound = dateRange(*p, now, *zone).start;
                 break;
             case ClipboardSearchFilterKind::before:
-                if (const auto p = preset(filter.value)) state.upperBound = dateRange(*p, now).second;
+                if (const auto p = preset(filter.value)) state.upperBound = dateRange(*p, now, *zone).end;
                 break;
         }
     }

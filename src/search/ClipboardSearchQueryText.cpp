@@ -1,24 +1,22 @@
 #include "search/ClipboardSearchQueryText.h"
 
-#include <algorithm>
-
 #include "core/SearchTextNormalizer.h"
+#include "search/SearchStrings.h"
+#include "search/SearchValueHash.h"
 
 namespace quorvane {
 
-ClipboardSearchQueryText ClipboardSearchQueryText::make(std::string_view text) {
-    ClipboardSearchQueryText query;
-    query.normalizedText = SearchTextNormalizer::normalize(text);
-    query.compactText = query.normalizedText;
-    std::erase(query.compactText, ' ');
-    std::string_view rest = query.normalizedText;
-    while (!rest.empty()) {
-        const auto blank = rest.find(' ');
-        if (blank != 0) query.tokens.emplace_back(rest.substr(0, blank));
-        if (blank == std::string_view::npos) break;
-        rest.remove_prefix(blank + 1);
-    }
-    return query;
-}
+ClipboardSearchQueryText::ClipboardSearchQueryText(std::string_view text)
+    : normalizedText(SearchTextNormalizer::normalize(text)),
+      compactText(search_strings::removingCharacters(normalizedText, " ")),
+      tokens(search_strings::splitAtBlanks(normalizedText)) {}
 
 }  // namespace quorvane
+
+std::size_t std::hash<quorvane::ClipboardSearchQueryText>::operator()(
+    const quorvane::ClipboardSearchQueryText& text) const noexcept {
+    std::size_t seed = std::hash<std::string>{}(text.normalizedText);
+    quorvane::search_hash::combine(seed, std::hash<std::string>{}(text.compactText));
+    quorvane::search_hash::combine(seed, quorvane::search_hash::ofList(text.tokens));
+    return seed;
+}

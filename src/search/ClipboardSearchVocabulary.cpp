@@ -3,17 +3,14 @@
 #include <algorithm>
 #include <unordered_set>
 
+#include "classification/ClipboardClassificationSettings.h"
+#include "classification/ClipboardMainContentType.h"
+#include "classification/ClipboardSystemClassification.h"
 #include "core/SearchTextNormalizer.h"
+#include "search/SearchStrings.h"
 
 namespace quorvane {
 namespace {
-
-std::string trimmed(std::string_view text) {
-    constexpr std::string_view blanks = " \t\n\r\v\f";
-    const auto first = text.find_first_not_of(blanks);
-    if (first == std::string_view::npos) return {};
-    return std::string(text.substr(first, text.find_last_not_of(blanks) - first + 1));
-}
 
 // The spaced and compact keys of a name or identifier: separators "-", "_" and "." count as blanks.
 std::vector<std::string> matchKeys(std::string_view name) {
@@ -32,17 +29,23 @@ std::vector<std::string> matchKeys(std::string_view name) {
 }  // namespace
 
 std::optional<ClipboardContentType> ClipboardSearchVocabulary::mainContentTypeMatching(std::string_view word) {
-    const std::string value = SearchTextNormalizer::normalize(word);
-    if (value.empty()) return std::nullopt;
-    if (value == "text") return ClipboardContentType::text;
-    if (value == "image" || value == "img") return ClipboardContentType::image;
-    return std::nullopt;
+    const auto type = quorvane::mainContentTypeMatching(word);
+    if (!type) return std::nullopt;
+    return *type == ClipboardMainContentType::image ? ClipboardContentType::image : ClipboardContentType::text;
 }
 
 bool ClipboardSearchVocabulary::namesBuiltInClassification(std::string_view normalizedValue) {
-    return std::any_of(builtInClassifications.begin(), builtInClassifications.end(), [&](const auto& name) {
-        return SearchTextNormalizer::normalize(name.displayName) == normalizedValue ||
-               SearchTextNormalizer::normalize(name.rawValue) == normalizedValue;
+    return std::any_of(kAllSystemClassifications.begin(), kAllSystemClassifications.end(), [&](auto classification) {
+        return SearchTextNormalizer::normalize(displayName(classification)) == normalizedValue ||
+               SearchTextNormalizer::normalize(rawValue(classification)) == normalizedValue;
+    });
+}
+
+bool ClipboardSearchVocabulary::namesEnabledUserClassification(std::string_view normalizedValue,
+                                                               const UserDefaults& defaults) {
+    const auto rules = ClipboardClassificationSettings::userRules(defaults);
+    return std::any_of(rules.begin(), rules.end(), [&](const ClipboardUserClassificationRule& rule) {
+        return rule.isEnabled && SearchTextNormalizer::normalize(rule.resultClassification) == normalizedValue;
     });
 }
 
@@ -53,13 +56,13 @@ std::vector<std::string> ClipboardSearchVocabulary::resolveByIdentifier(const st
     const auto add = [&](const std::string& identifier) {
         if (seen.insert(SearchTextNormalizer::normalize(identifier)).second) result.push_back(identifier);
     };
-    const std::string value = trimmed(appValue);
+    const std::string value = search_strings::trimmed(appValue);
     const bool looksLikeIdentifier =
-        value.find('.') != std::string::npos && value.find_first_of(" \t\n\r\v\f") == std::string::npos;
+        value.find('.') != std::string::npos && !search_strings::containsWhitespace(value);
     if (looksLikeIdentifier) {
         const std::string folded = SearchTextNormalizer::normalize(value);
         for (const auto& identifier : known) {
-            const std::string candidate = trimmed(identifier);
+            const std::string candidate = search_strings::trimmed(identifier);
             if (!candidate.empty() && SearchTextNormalizer::normalize(candidate) == folded) add(candidate);
         }
         // A dotted name such as "draw.io" that is no identifier is still a name.
@@ -68,7 +71,7 @@ std::vector<std::string> ClipboardSearchVocabulary::resolveByIdentifier(const st
     const auto queryKeys = matchKeys(appValue);
     if (queryKeys.empty()) return result;
     for (const auto& identifier : known) {
-        const std::string candidate = trimmed(identifier);
+        const std::string candidate = search_strings::trimmed(identifier);
         if (candidate.empty()) continue;
         const auto keys = matchKeys(candidate);
         const bool matched = std::any_of(keys.begin(), keys.end(), [&](const std::string& key) {

@@ -1,11 +1,9 @@
 #pragma once
 
 // What the index queries need of the classification subsystem and of application identity, kept behind one
-// small seam: the built-in classification names, the main-type words, and two providers that the service
-// container fills in (the user's classification names, the resolution of an "app:" value). Pure and safe from
-// any thread.
+// small seam: the main-type words, the built-in and user classification names, and the resolution of an
+// "app:" value, which the service container may replace once application names are known. Safe from any thread.
 
-#include <array>
 #include <functional>
 #include <optional>
 #include <string>
@@ -13,34 +11,11 @@
 #include <vector>
 
 #include "core/ClipboardContentType.h"
+#include "platform/UserDefaults.h"
 
 namespace quorvane {
 
 struct ClipboardSearchVocabulary {
-    struct ClassificationName {
-        std::string_view rawValue;
-        std::string_view displayName;
-    };
-
-    // The fifteen built-in classifications, in their fixed order.
-    static constexpr std::array<ClassificationName, 15> builtInClassifications = {{
-        {"url", "URL"},
-        {"githubPullRequest", "GitHub PR"},
-        {"githubIssue", "GitHub Issue"},
-        {"email", "Email"},
-        {"ipAddress", "IP"},
-        {"uuid", "UUID"},
-        {"json", "JSON"},
-        {"jsonLines", "JSON Lines"},
-        {"sql", "SQL"},
-        {"markdown", "Markdown"},
-        {"html", "HTML"},
-        {"jwt", "JWT"},
-        {"filePath", "File Path"},
-        {"base64", "Base64"},
-        {"curlCommand", "Curl"},
-    }};
-
     // The main content type that `word` names ("text"; "image", "img"; a display name or raw value, compared
     // normalised), trying text before image; nothing for an empty or other word.
     static std::optional<ClipboardContentType> mainContentTypeMatching(std::string_view word);
@@ -48,8 +23,9 @@ struct ClipboardSearchVocabulary {
     // True when `normalizedValue` is the normalised display name or raw value of a built-in classification.
     static bool namesBuiltInClassification(std::string_view normalizedValue);
 
-    // The result classifications of the user's enabled rules, read anew on each call.
-    using EnabledUserClassificationNames = std::function<std::vector<std::string>()>;
+    // True when `normalizedValue` is the result classification of one of the user's enabled rules, compared
+    // normalised; the rules are read anew on each call.
+    static bool namesEnabledUserClassification(std::string_view normalizedValue, const UserDefaults& defaults);
 
     // The stored bundle identifiers (`known`) that an "app:" value denotes, in the order of `known`.
     using BundleIdentifierResolver =

@@ -11,6 +11,7 @@
 #include "core/SQLiteError.h"
 #include "core/Utf8.h"
 #include "search/ClipboardSearchIndexQuery.h"
+#include "search/SearchStrings.h"
 
 namespace quorvane {
 namespace {
@@ -347,12 +348,10 @@ std::string describe(const std::optional<std::string>& value) { return value ? *
 
 SQLiteClipboardSearchIndexStore::SQLiteClipboardSearchIndexStore(
     std::filesystem::path databasePath, std::shared_ptr<UserDefaults> userDefaults, std::shared_ptr<const Clock> clock,
-    ClipboardSearchVocabulary::EnabledUserClassificationNames userClassificationNames,
     ClipboardSearchVocabulary::BundleIdentifierResolver resolveBundleIdentifiers)
     : databasePath_(std::move(databasePath)),
       userDefaults_(std::move(userDefaults)),
       clock_(std::move(clock)),
-      userClassificationNames_(std::move(userClassificationNames)),
       resolveBundleIdentifiers_(resolveBundleIdentifiers ? std::move(resolveBundleIdentifiers)
                                                          : &ClipboardSearchVocabulary::resolveByIdentifier) {
     if (databasePath_.has_parent_path()) std::filesystem::create_directories(databasePath_.parent_path());
@@ -586,7 +585,7 @@ ClipboardSearchPage SQLiteClipboardSearchIndexStore::filteredSearch(SQLiteDataba
 
 std::optional<std::vector<std::string>> SQLiteClipboardSearchIndexStore::appBundleIdentifiers(
     SQLiteDatabase& db, const std::optional<std::string>& appValue) {
-    if (!appValue || appValue->find_first_not_of(" \t\n\r\v\f") == std::string::npos) return std::nullopt;
+    if (!appValue || search_strings::trimmed(*appValue).empty()) return std::nullopt;
     std::vector<std::string> known;
     auto statement = db.prepare(
         "SELECT DISTINCT bundle_identifier\nFROM documents\n"
@@ -601,11 +600,7 @@ std::optional<std::vector<std::string>> SQLiteClipboardSearchIndexStore::appBund
 bool SQLiteClipboardSearchIndexStore::namesUserClassification(const std::string& value) const {
     const std::string normalized = SearchTextNormalizer::normalize(value);
     if (normalized.empty() || ClipboardSearchVocabulary::namesBuiltInClassification(normalized)) return false;
-    if (!userClassificationNames_) return false;
-    for (const auto& name : userClassificationNames_()) {
-        if (SearchTextNormalizer::normalize(name) == normalized) return true;
-    }
-    return false;
+    return ClipboardSearchVocabulary::namesEnabledUserClassification(normalized, *userDefaults_);
 }
 
 void SQLiteClipboardSearchIndexStore::syncVoid(const std::function<void()>& body) { queue_.sync(body); }

@@ -31,12 +31,11 @@ public:
     // Opens (creating) the index at `databasePath`, creating its parent directory, and brings its schema up to
     // date. Throws std::filesystem::filesystem_error or SQLiteClipboardSearchIndexStoreError; a store that
     // could not be opened is never returned. `clock` dates rebuilds and set-aside files.
-    // `userClassificationNames` and `resolveBundleIdentifiers` answer for the classification settings and the
-    // application identities; without them no user classification is known and "app:" matches identifiers.
+    // `userDefaults` holds the user's classification rules; `resolveBundleIdentifiers` turns an "app:" value
+    // into stored identifiers (by default it matches the identifiers themselves).
     SQLiteClipboardSearchIndexStore(
         std::filesystem::path databasePath, std::shared_ptr<UserDefaults> userDefaults,
         std::shared_ptr<const Clock> clock = std::make_shared<SystemClock>(),
-        ClipboardSearchVocabulary::EnabledUserClassificationNames userClassificationNames = nullptr,
         ClipboardSearchVocabulary::BundleIdentifierResolver resolveBundleIdentifiers = nullptr);
     ~SQLiteClipboardSearchIndexStore() override;
 
@@ -91,7 +90,6 @@ private:
     std::filesystem::path databasePath_;
     std::shared_ptr<UserDefaults> userDefaults_;
     std::shared_ptr<const Clock> clock_;
-    ClipboardSearchVocabulary::EnabledUserClassificationNames userClassificationNames_;
     ClipboardSearchVocabulary::BundleIdentifierResolver resolveBundleIdentifiers_;
     SerialQueue queue_{"SQLiteClipboardSearchIndexStore.Queue"};
     // Absent only after a damaged file could not be replaced.

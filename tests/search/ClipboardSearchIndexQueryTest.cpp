@@ -44,7 +44,7 @@ TEST(ClipboardSearchIndexQueryTest, PageArithmeticSaturates) {
     EXPECT_EQ(Query::saturatingAdd(std::numeric_limits<std::int64_t>::min(), -1),
               std::numeric_limits<std::int64_t>::min());
     EXPECT_EQ(Query::recent(kMax, -5).parameters, (std::vector<SQLiteBindingValue>{kMax, std::int64_t{0}}));
-    const auto query = ClipboardSearchQueryText::make("ab");
+    const auto query = ClipboardSearchQueryText("ab");
     const auto union_ = Query::textOnlyUnion(query, kMax, kMax);
     ASSERT_TRUE(union_.has_value());
     EXPECT_EQ(union_->parameters.back(), SQLiteBindingValue(kMax));

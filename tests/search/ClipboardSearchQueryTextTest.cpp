@@ -5,12 +5,12 @@
 namespace quorvane {
 namespace {
 
-TEST(ClipboardSearchQueryTextTest, NormalisedCompactAndWords) {
-    const auto query = ClipboardSearchQueryText::make("  Déjà\tVU  now ");
-    EXPECT_EQ(query.normalizedText, "deja vu now");
-    EXPECT_EQ(query.compactText, "dejavunow");
-    EXPECT_EQ(query.tokens, (std::vector<std::string>{"deja", "vu", "now"}));
-    EXPECT_EQ(ClipboardSearchQueryText::make(" \n "), ClipboardSearchQueryText{});
+TEST(ClipboardSearchQueryTextTest, TextIsNormalisedThenCompactedAndSplit) {
+    ClipboardSearchQueryText text("  Héllo \t  WORLD\n");
+    EXPECT_EQ(text.normalizedText, "hello world");
+    EXPECT_EQ(text.compactText, "helloworld");
+    EXPECT_EQ(text.tokens, (std::vector<std::string>{"hello", "world"}));
+    EXPECT_EQ(ClipboardSearchQueryText(" \n "), ClipboardSearchQueryText("", "", {}));
 }
 
 }  // namespace

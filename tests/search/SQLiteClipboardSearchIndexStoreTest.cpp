@@ -7,6 +7,7 @@
 #include <limits>
 #include <thread>
 
+#include "classification/ClipboardClassificationSettings.h"
 #include "core/SQLiteDatabase.h"
 #include "platform/memory/FakeClock.h"
 #include "platform/memory/InMemoryUserDefaults.h"
@@ -381,7 +382,7 @@ class SQLiteClipboardSearchIndexStoreQueryTest : public SQLiteClipboardSearchInd
 protected:
     ClipboardSearchPage find(const std::string& text, const std::vector<ClipboardSearchFilter>& filters = {},
                              std::int64_t limit = 50, std::int64_t offset = 0) {
-        return store_->search(ClipboardSearchQueryText::make(text), filters, limit, offset);
+        return store_->search(ClipboardSearchQueryText(text), filters, limit, offset);
     }
 
     std::unique_ptr<SQLiteClipboardSearchIndexStore> store_ = open();
@@ -556,14 +557,25 @@ TEST_F(SQLiteClipboardSearchIndexStoreQueryTest, DatePresetsBoundCreationTimeAcr
 }
 
 TEST_F(SQLiteClipboardSearchIndexStoreQueryTest, SingleCharacterScansOnlyWithAUserClassification) {
-    store_ = std::make_unique<SQLiteClipboardSearchIndexStore>(
-        path_, defaults_, clock_, [] { return std::vector<std::string>{"  My Clips "}; });
+    ClipboardUserClassificationRule mine;
+    mine.id = "r1";
+    mine.name = "Mine";
+    mine.conditionValue = "x";
+    mine.resultClassification = "  My Clips ";
+    ClipboardUserClassificationRule disabled = mine;
+    disabled.id = "r2";
+    disabled.resultClassification = "Old Clips";
+    disabled.isEnabled = false;
+    ClipboardClassificationSettings::setUserRules({mine, disabled}, *defaults_);
     store_->upsert(entry("mine", "hexagon", 1, ClipboardContentType::text, "My Clips"));
     store_->upsert(entry("json", "hexagon", 2, ClipboardContentType::text, "JSON"));
     store_->upsert(entry("mineStarts", "xylophone", 3, ClipboardContentType::text, "my clips"));
     using K = ClipboardSearchFilterKind;
     EXPECT_EQ(ids(find("x", {filter(K::type, "my clips")})), (Ids{"mineStarts", "mine"}));
     EXPECT_EQ(find("x", {filter(K::type, "JSON")}), ClipboardSearchPage{});
+    // A disabled rule names no user classification.
+    store_->upsert(entry("old", "hexagon", 4, ClipboardContentType::text, "Old Clips"));
+    EXPECT_EQ(find("x", {filter(K::type, "old clips")}), ClipboardSearchPage{});
 }
 
 TEST_F(SQLiteClipboardSearchIndexStoreQueryTest, TextAfterANulIsFound) {
