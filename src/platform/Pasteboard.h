@@ -1,0 +1,64 @@
+#pragma once
+
+// The system clipboard as capture and the panels see it: one current item offered in several types, and a
+// change count that moves whenever the item is replaced (by another program or by our own writes).
+// Capture polls the change count and reads the item; the panels write. Call on the main queue only.
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/DefaultsValue.h"
+
+namespace quorvane {
+
+// The type names under which an item offers its representations.
+struct PasteboardType {
+    static constexpr const char* plainText = "text/plain;charset=utf-8";
+    static constexpr const char* html = "text/html";
+    static constexpr const char* rtf = "text/rtf";
+    static constexpr const char* png = "image/png";
+    static constexpr const char* tiff = "image/tiff";
+    static constexpr const char* jpeg = "image/jpeg";
+    static constexpr const char* fileURLs = "text/uri-list";
+    // Set by password managers on copied secrets; such items are never recorded.
+    static constexpr const char* passwordManagerHint = "x-kde-passwordManagerHint";
+};
+
+class Pasteboard {
+public:
+    virtual ~Pasteboard() = default;
+
+    // Moves (usually by one) each time the item is replaced. Our own writes move it before they return.
+    // Only equality with an earlier value is meaningful; the count may also go down.
+    virtual std::int64_t changeCount() const = 0;
+
+    // Type names the current item offers, in the offering program's order; empty when there is no item.
+    virtual std::vector<std::string> types() const = 0;
+    // The item's text as UTF-8, converted from whatever text type the item offers; nothing when it has none.
+    virtual std::optional<std::string> string() const = 0;
+    // The bytes of one representation exactly as offered (HTML, RTF, image data, URI lists, ...); nothing
+    // when the item does not offer `type` or it could not be fetched.
+    virtual std::optional<Data> data(const std::string& type) const = 0;
+
+    // Replaces the item with a text and, when given, its RTF and HTML forms.
+    virtual void writeText(const std::string& plainText, const std::optional<Data>& rtfData,
+                           const std::optional<Data>& htmlData) = 0;
+    // Replaces the item with image data offered under `type` (one of the image types above); data that is
+    // not PNG is also offered as PNG where it can be converted.
+    virtual void writeImage(const Data& imageData, const std::string& type) = 0;
+
+    bool hasType(const std::string& type) const;
+    // True when the item was marked as a secret by a password manager.
+    bool carriesPasswordManagerHint() const { return hasType(PasteboardType::passwordManagerHint); }
+    // Local paths of the file URLs the item lists under "text/uri-list", in order; other URLs are left out.
+    std::vector<std::filesystem::path> fileURLs() const;
+};
+
+// Parses a "text/uri-list" body: one URI per line, "#" lines are comments. Keeps only file URLs on this
+// machine (empty host or "localhost") and returns their percent-decoded paths.
+std::vector<std::filesystem::path> localPathsFromURIList(const Data& uriList);
+
+}  // namespace quorvane

@@ -1,0 +1,82 @@
+#include "platform/linux/QtClipboardPasteboard.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMimeData>
+
+#include "platform/linux/QtImageDecoder.h"
+
+namespace quorvane {
+
+namespace {
+
+QByteArray toByteArray(const Data& data) {
+    return QByteArray(reinterpret_cast<const char*>(data.data()), static_cast<qsizetype>(data.size()));
+}
+
+}  // namespace
+
+QtClipboardPasteboard::QtClipboardPasteboard(QClipboard* clipboard)
+    : clipboard_(clipboard ? clipboard : QGuiApplication::clipboard()) {
+    changedConnection_ = QObject::connect(clipboard_, &QClipboard::changed, [this](QClipboard::Mode mode) {
+        // Our own write already moved the count; the signal Qt sends for it (now or once the X server
+        // confirms our ownership) must not move it again.
+        if (mode == QClipboard::Clipboard && !writing_ && !clipboard_->ownsClipboard()) ++changeCount_;
+    });
+}
+
+QtClipboardPasteboard::~QtClipboardPasteboard() { QObject::disconnect(changedConnection_); }
+
+const QMimeData* QtClipboardPasteboard::currentItem() const {
+    return clipboard_->mimeData(QClipboard::Clipboard);
+}
+
+std::vector<std::string> QtClipboardPasteboard::types() const {
+    std::vector<std::string> result;
+    const QMimeData* item = currentItem();
+    if (!item) return result;
+    for (const QString& format : item->formats()) result.push_back(format.toStdString());
+    return result;
+}
+
+std::optional<std::string> QtClipboardPasteboard::string() const {
+    const QMimeData* item = currentItem();
+    if (!item || !item->hasText()) return std::nullopt;
+    return item->text().toStdString();
+}
+
+std::optional<Data> QtClipboardPasteboard::data(const std::string& type) const {
+    const QMimeData* item = currentItem();
+    const QString format = QString::fromStdString(type);
+    if (!item || !item->hasFormat(format)) return std::nullopt;
+    const QByteArray bytes = item->data(format);
+    return Data(bytes.begin(), bytes.end());
+}
+
+void QtClipboardPasteboard::writeText(const std::string& plainText, const std::optional<Data>& rtfData,
+                                      const std::optional<Data>& htmlData) {
+    auto* item = new QMimeData;
+    item->setText(QString::fromStdString(plainText));
+    item->setData(PasteboardType::plainText, QByteArray::fromStdString(plainText));
+    if (rtfData) item->setData(PasteboardType::rtf, toByteArray(*rtfData));
+    if (htmlData) item->setData(PasteboardType::html, toByteArray(*htmlData));
+    replaceItem(item);
+}
+
+void QtClipboardPasteboard::writeImage(const Data& imageData, const std::string& type) {
+    auto* item = new QMimeData;
+    item->setData(QString::fromStdString(type), toByteArray(imageData));
+    if (type != PasteboardType::png) {
+        if (auto png = QtImageDecoder().pngData(imageData)) item->setData(PasteboardType::png, toByteArray(*png));
+    }
+    replaceItem(item);
+}
+
+void QtClipboardPasteboard::replaceItem(QMimeData* item) {
+    ++changeCount_;
+    writing_ = true;
+    clipboard_->setMimeData(item, QClipboard::Clipboard);
+    writing_ = false;
+}
+
+}  // namespace quorvane

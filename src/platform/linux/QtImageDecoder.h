@@ -1,0 +1,24 @@
+#pragma once
+
+// Image decoding with Qt's image readers under an allocation cap: the header's pixel size is checked before
+// any pixel is decoded, and Qt's own reader limit backs it up. Safe from any thread (no GUI objects).
+
+#include <QImage>
+
+#include "platform/ImageDecoder.h"
+
+namespace quorvane {
+
+class QtImageDecoder final : public ImageDecoder {
+public:
+    // Decoded images larger than this many bytes (at 4 bytes a pixel) are refused.
+    static constexpr std::int64_t maximumDecodedBytes = 256ll * 1024 * 1024;
+
+    std::optional<PixelSize> pixelSize(const Data& imageData) const override;
+    std::optional<Data> pngData(const Data& imageData) const override;
+
+    // The decoded image, or a null image when the data cannot be decoded within `maximumBytes`.
+    static QImage decode(const Data& imageData, std::int64_t maximumBytes = maximumDecodedBytes);
+};
+
+}  // namespace quorvane

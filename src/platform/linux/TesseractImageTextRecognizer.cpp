@@ -1,0 +1,169 @@
+#include "platform/linux/TesseractImageTextRecognizer.h"
+
+#include <dlfcn.h>
+#include <tesseract/baseapi.h>
+#include <tesseract/resultiterator.h>
+
+#include <QImage>
+#include <array>
+#include <cstdlib>
+#include <utility>
+
+#include "platform/linux/QtImageDecoder.h"
+
+namespace quorvane {
+
+namespace {
+
+constexpr std::array<std::pair<const char*, const char*>, 5> languageModels{{
+    {"en-US", "eng"},
+    {"zh-Hans", "chi_sim"},
+    {"zh-Hant", "chi_tra"},
+    {"ja-JP", "jpn"},
+    {"ko-KR", "kor"},
+}};
+
+// Small images are enlarged for the accurate level: Tesseract reads text best at about 30 pixels a line.
+constexpr int accurateUpscaleBelowPixels = 1600;
+
+std::filesystem::path defaultDataDirectory() {
+    if (const char* prefix = std::getenv("TESSDATA_PREFIX"); prefix && *prefix) return prefix;
+    return "/usr/share/tesseract-ocr/5/tessdata";
+}
+
+// libgomp reads OMP_THREAD_LIMIT when it is loaded, which may be before we can set it, so the worker also
+// limits its own OpenMP teams. Looked up at run time: we do not link OpenMP ourselves.
+void limitOpenMpToOneThread() {
+    using SetThreads = void (*)(int);
+    if (auto set = reinterpret_cast<SetThreads>(dlsym(RTLD_DEFAULT, "omp_set_num_threads"))) set(1);
+}
+
+std::string joinedModels(const std::vector<std::string>& models) {
+    std::string joined;
+    for (const auto& model : models) joined += (joined.empty() ? "" : "+") + model;
+    return joined;
+}
+
+std::string trimmedLine(const char* text) {
+    std::string line = text ? text : "";
+    const auto last = line.find_last_not_of(" \t\r\n\f\v");
+    line.erase(last == std::string::npos ? 0 : last + 1);
+    const auto first = line.find_first_not_of(" \t\r\n\f\v");
+    line.erase(0, first == std::string::npos ? line.size() : first);
+    return line;
+}
+
+}  // namespace
+
+TesseractImageTextRecognizer::TesseractImageTextRecognizer(std::optional<std::filesystem::path> dataDirectory)
+    : dataDirectory_(dataDirectory ? *dataDirectory : defaultDataDirectory()),
+      worker_("Quorvane.TextRecognition") {
+    // One worker, one thread: recognition must not take every core while the user works.
+    setenv("OMP_THREAD_LIMIT", "1", 1);
+    worker_.async(limitOpenMpToOneThread);
+}
+
+TesseractImageTextRecognizer::~TesseractImageTextRecognizer() {
+    stopping_ = true;
+    worker_.drain();
+}
+
+std::optional<std::string> TesseractImageTextRecognizer::modelName(const std::string& languageCode) {
+    for (const auto& [code, model] : languageModels) {
+        if (languageCode == code) return model;
+    }
+    return std::nullopt;
+}
+
+std::vector<std::string> TesseractImageTextRecognizer::installedModels(const std::filesystem::path& dataDirectory) {
+    std::vector<std::string> models;
+    for (const auto& [code, model] : languageModels) {
+        std::error_code error;
+        if (std::filesystem::is_regular_file(dataDirectory / (std::string(model) + ".traineddata"), error)) {
+            models.emplace_back(model);
+        }
+    }
+    return models;
+}
+
+void TesseractImageTextRecognizer::recognizeText(TextRecognitionRequest request, Completion completion) {
+    worker_.async([this, request = std::move(request), completion = std::move(completion)] {
+        if (stopping_) {
+            completion({{}, ImageTextRecognitionError{ImageTextRecognitionError::Kind::recognition,
+                                                      "Text recognition was shut down"}});
+            return;
+        }
+        completion(recognize(request));
+    });
+}
+
+std::optional<ImageTextRecognitionError> TesseractImageTextRecognizer::loadModels(const std::string& models) {
+    if (engine_ && loadedModels_ == models) return std::nullopt;
+    engine_.reset();
+    loadedModels_.clear();
+    auto engine = std::make_unique<tesseract::TessBaseAPI>();
+    const std::string directory = dataDirectory_.string();
+    if (engine->Init(directory.c_str(), models.c_str(), tesseract::OEM_LSTM_ONLY) != 0) {
+        return ImageTextRecognitionError{ImageTextRecognitionError::Kind::request,
+                                         "Tesseract could not load the models " + models + " from " + directory};
+    }
+    engine->SetVariable("debug_file", "/dev/null");
+    engine_ = std::move(engine);
+    loadedModels_ = models;
+    return std::nullopt;
+}
+
+TextRecognitionOutcome TesseractImageTextRecognizer::recognize(const TextRecognitionRequest& request) {
+    using Kind = ImageTextRecognitionError::Kind;
+    QImage image = QtImageDecoder::decode(request.imageData);
+    if (image.isNull()) {
+        return {{}, ImageTextRecognitionError{Kind::imageConversion, "The data is no image that can be decoded"}};
+    }
+
+    std::vector<std::string> models;
+    if (request.automaticLanguageDetection) {
+        models = installedModels(dataDirectory_);
+    } else {
+        for (const auto& code : request.languages) {
+            const auto model = modelName(code);
+            if (!model) return {{}, ImageTextRecognitionError{Kind::request, "Unsupported language: " + code}};
+            std::error_code ignored;
+            if (!std::filesystem::is_regular_file(dataDirectory_ / (*model + ".traineddata"), ignored)) {
+                return {{}, ImageTextRecognitionError{Kind::request, "The language model " + *model +
+                                                                         " is not installed"}};
+            }
+            models.push_back(*model);
+        }
+    }
+    if (models.empty()) {
+        return {{}, ImageTextRecognitionError{Kind::request, "No language model is installed in " +
+                                                                 dataDirectory_.string()}};
+    }
+    if (auto error = loadModels(joinedModels(models))) return {{}, *error};
+
+    if (request.level == TextRecognitionLevel::accurate &&
+        std::max(image.width(), image.height()) < accurateUpscaleBelowPixels) {
+        image = image.scaled(image.size() * 2, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    }
+    image = image.convertToFormat(QImage::Format_Grayscale8);
+    engine_->SetImage(image.constBits(), image.width(), image.height(), 1,
+                      static_cast<int>(image.bytesPerLine()));
+    engine_->SetSourceResolution(300);
+    if (engine_->Recognize(nullptr) != 0) {
+        engine_->Clear();
+        return {{}, ImageTextRecognitionError{Kind::recognition, "Tesseract could not recognise the image"}};
+    }
+    std::vector<std::string> lines;
+    std::unique_ptr<tesseract::ResultIterator> iterator(engine_->GetIterator());
+    if (iterator && !iterator->Empty(tesseract::RIL_TEXTLINE)) {
+        do {
+            std::unique_ptr<char[]> text(iterator->GetUTF8Text(tesseract::RIL_TEXTLINE));
+            std::string line = trimmedLine(text.get());
+            if (!line.empty()) lines.push_back(std::move(line));
+        } while (iterator->Next(tesseract::RIL_TEXTLINE));
+    }
+    engine_->Clear();
+    return {std::move(lines), std::nullopt};
+}
+
+}  // namespace quorvane

@@ -1,0 +1,53 @@
+#pragma once
+
+// Text recognition with Tesseract 5 on one worker thread of its own. The request's language codes map to
+// Tesseract's models (eng, chi_sim, chi_tra, jpn, kor); automatic detection loads every one of them that
+// is installed. Image data is decoded with Qt under an allocation cap. Safe from any thread.
+
+#include <atomic>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/ImageTextRecognizer.h"
+#include "platform/SerialQueue.h"
+
+namespace tesseract {
+class TessBaseAPI;
+}
+
+namespace quorvane {
+
+class TesseractImageTextRecognizer final : public ImageTextRecognizer {
+public:
+    // Reads the models from `dataDirectory`, else from $TESSDATA_PREFIX, else from Debian's folder.
+    explicit TesseractImageTextRecognizer(std::optional<std::filesystem::path> dataDirectory = std::nullopt);
+    // Requests still waiting complete with a recognition error instead of running.
+    ~TesseractImageTextRecognizer() override;
+    TesseractImageTextRecognizer(const TesseractImageTextRecognizer&) = delete;
+    TesseractImageTextRecognizer& operator=(const TesseractImageTextRecognizer&) = delete;
+
+    void recognizeText(TextRecognitionRequest request, Completion completion) override;
+
+    const std::filesystem::path& dataDirectory() const { return dataDirectory_; }
+
+    // Tesseract's model name for a language code of the recognition setting; nothing for other codes.
+    static std::optional<std::string> modelName(const std::string& languageCode);
+    // The models of the supported languages that `dataDirectory` holds, in the setting's language order.
+    static std::vector<std::string> installedModels(const std::filesystem::path& dataDirectory);
+
+private:
+    TextRecognitionOutcome recognize(const TextRecognitionRequest& request);
+    std::optional<ImageTextRecognitionError> loadModels(const std::string& models);
+
+    std::filesystem::path dataDirectory_;
+    std::atomic<bool> stopping_{false};
+    // Used on the worker only: the engine stays loaded while requests ask for the same models.
+    std::unique_ptr<tesseract::TessBaseAPI> engine_;
+    std::string loadedModels_;
+    SerialQueue worker_;  // last, so it drains before the engine goes
+};
+
+}  // namespace quorvane

@@ -1,0 +1,47 @@
+#include "platform/memory/InMemoryPasteboard.h"
+
+namespace quorvane {
+
+Data dataFromString(const std::string& text) { return Data(text.begin(), text.end()); }
+
+std::vector<std::string> InMemoryPasteboard::types() const {
+    ++contentReads_;
+    std::vector<std::string> result;
+    result.reserve(item_.size());
+    for (const auto& [type, bytes] : item_) result.push_back(type);
+    return result;
+}
+
+std::optional<std::string> InMemoryPasteboard::string() const {
+    for (const char* type : {PasteboardType::plainText, "text/plain"}) {
+        if (auto bytes = data(type)) return std::string(bytes->begin(), bytes->end());
+    }
+    return std::nullopt;
+}
+
+std::optional<Data> InMemoryPasteboard::data(const std::string& type) const {
+    ++contentReads_;
+    for (const auto& [offered, bytes] : item_) {
+        if (offered == type) return bytes;
+    }
+    return std::nullopt;
+}
+
+void InMemoryPasteboard::writeText(const std::string& plainText, const std::optional<Data>& rtfData,
+                                   const std::optional<Data>& htmlData) {
+    Representations item{{PasteboardType::plainText, dataFromString(plainText)}};
+    if (rtfData) item.emplace_back(PasteboardType::rtf, *rtfData);
+    if (htmlData) item.emplace_back(PasteboardType::html, *htmlData);
+    replaceItem(std::move(item));
+}
+
+void InMemoryPasteboard::writeImage(const Data& imageData, const std::string& type) {
+    replaceItem({{type, imageData}});
+}
+
+void InMemoryPasteboard::replaceItem(Representations representations) {
+    item_ = std::move(representations);
+    ++changeCount_;
+}
+
+}  // namespace quorvane

@@ -1,0 +1,48 @@
+#pragma once
+
+// A pasteboard held in memory: the double for tests and headless runs. Tests play the other programs with
+// replaceItem(); our own writes go through the Pasteboard interface like the real one's. Main queue only.
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/Pasteboard.h"
+
+namespace quorvane {
+
+class InMemoryPasteboard : public Pasteboard {
+public:
+    // The representations of one item, in the order they are offered.
+    using Representations = std::vector<std::pair<std::string, Data>>;
+
+    std::int64_t changeCount() const override { return changeCount_; }
+    std::vector<std::string> types() const override;
+    // The UTF-8 text representation ("text/plain;charset=utf-8", else "text/plain").
+    std::optional<std::string> string() const override;
+    std::optional<Data> data(const std::string& type) const override;
+    void writeText(const std::string& plainText, const std::optional<Data>& rtfData,
+                   const std::optional<Data>& htmlData) override;
+    void writeImage(const Data& imageData, const std::string& type) override;
+
+    // Another program puts a new item on the pasteboard: the change count moves by one.
+    void replaceItem(Representations representations);
+    // Another program takes the pasteboard and offers nothing.
+    void clearItem() { replaceItem({}); }
+    // Moves the change count without touching the item (as when several copies happen between two polls).
+    void setChangeCount(std::int64_t changeCount) { changeCount_ = changeCount; }
+
+    const Representations& representations() const { return item_; }
+    // How often types(), string() or data() were called: polls that see no change must not read the item.
+    int contentReadCount() const { return contentReads_; }
+
+private:
+    Representations item_;
+    std::int64_t changeCount_ = 0;
+    mutable int contentReads_ = 0;
+};
+
+// Builds a representation from text, for tests that offer HTML, RTF or URI lists.
+Data dataFromString(const std::string& text);
+
+}  // namespace quorvane

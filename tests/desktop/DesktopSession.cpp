@@ -1,0 +1,99 @@
+#include "desktop/DesktopSession.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <cstdlib>
+#include <memory>
+
+#include "support/XvfbServer.h"
+
+namespace quorvane::testing {
+
+namespace {
+
+struct Session {
+    std::unique_ptr<XvfbServer> server;
+    std::unique_ptr<QGuiApplication> application;
+    std::string reason;
+    int argc = 1;
+    char name[16] = "tests_desktop";
+    char* argv[2] = {name, nullptr};
+
+    Session() : server(std::make_unique<XvfbServer>()) {
+        if (!server->isRunning()) {
+            reason = server->failure();
+            return;
+        }
+        setenv("DISPLAY", server->display().c_str(), 1);
+        // The test runner asks for the offscreen platform; these tests need the real X11 clipboard.
+        setenv("QT_QPA_PLATFORM", "xcb", 1);
+        application = std::make_unique<QGuiApplication>(argc, argv);
+    }
+    ~Session() {
+        application.reset();
+        server.reset();
+    }
+};
+
+Session& session() {
+    static Session instance;
+    return instance;
+}
+
+}  // namespace
+
+bool DesktopSession::available() { return session().application != nullptr; }
+const std::string& DesktopSession::reason() { return session().reason; }
+const std::string& DesktopSession::display() { return session().server->display(); }
+
+bool DesktopSession::processEventsUntil(const std::function<bool()>& condition,
+                                        std::chrono::milliseconds timeout) {
+    QElapsedTimer elapsed;
+    elapsed.start();
+    while (!condition()) {
+        if (elapsed.elapsed() > timeout.count()) return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    return true;
+}
+
+void DesktopSession::processEventsFor(std::chrono::milliseconds duration) {
+    QElapsedTimer elapsed;
+    elapsed.start();
+    while (elapsed.elapsed() < duration.count()) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+}
+
+DesktopSession::ProgramResult DesktopSession::run(const QString& program, const QStringList& arguments,
+                                                  const QByteArray& input) {
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("DISPLAY", QString::fromStdString(display()));
+    process.setProcessEnvironment(environment);
+    process.setStandardErrorFile(QProcess::nullDevice());
+    process.start(program, arguments);
+    if (!process.waitForStarted(5000)) return {};
+    if (!input.isEmpty()) process.write(input);
+    process.closeWriteChannel();
+    QByteArray output;
+    const bool finished = processEventsUntil([&] {
+        output += process.readAllStandardOutput();
+        return process.state() == QProcess::NotRunning;
+    }, std::chrono::seconds(10));
+    if (!finished) {
+        process.kill();
+        process.waitForFinished(1000);
+        return {};
+    }
+    output += process.readAllStandardOutput();
+    return {process.exitCode(), output};
+}
+
+bool DesktopSession::copyWithXclip(const QByteArray& bytes, const QString& target) {
+    // xclip forks a child that serves the selection until another program takes it or the display ends.
+    return run("xclip", {"-selection", "clipboard", "-t", target, "-i"}, bytes).exitCode == 0;
+}
+
+}  // namespace quorvane::testing

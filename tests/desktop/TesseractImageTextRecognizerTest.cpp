@@ -1,0 +1,165 @@
+#include "platform/linux/TesseractImageTextRecognizer.h"
+
+#include <QBuffer>
+#include <QFont>
+#include <QImage>
+#include <QPainter>
+#include <fstream>
+#include <future>
+
+#include "desktop/DesktopSession.h"
+#include "support/TemporaryDirectory.h"
+
+namespace quorvane {
+namespace {
+
+using Kind = ImageTextRecognitionError::Kind;
+
+Data encoded(const QImage& image, const char* format = "PNG") {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, format);
+    return Data(bytes.begin(), bytes.end());
+}
+
+// Black text on white, one line per entry, drawn off screen.
+Data renderedLines(const std::vector<QString>& lines) {
+    QImage image(900, 80 * static_cast<int>(lines.size()) + 40, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    QFont font("DejaVu Sans");
+    font.setPixelSize(40);
+    painter.setFont(font);
+    painter.setPen(Qt::black);
+    for (std::size_t i = 0; i < lines.size(); ++i) painter.drawText(30, 70 + 80 * static_cast<int>(i), lines[i]);
+    painter.end();
+    return encoded(image);
+}
+
+std::uint32_t crc32Of(const std::uint8_t* bytes, std::size_t length) {
+    std::uint32_t crc = 0xFFFFFFFFu;
+    for (std::size_t i = 0; i < length; ++i) {
+        crc ^= bytes[i];
+        for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+    }
+    return ~crc;
+}
+
+void appendBigEndian(Data& data, std::uint32_t value) {
+    for (int shift = 24; shift >= 0; shift -= 8) data.push_back(static_cast<std::uint8_t>(value >> shift));
+}
+
+// A valid PNG header that claims a huge image, followed by no pixel data.
+Data pngHeaderClaiming(std::uint32_t width, std::uint32_t height) {
+    Data png{0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
+    appendBigEndian(png, 13);
+    const std::size_t typeStart = png.size();
+    for (char c : std::string("IHDR")) png.push_back(static_cast<std::uint8_t>(c));
+    appendBigEndian(png, width);
+    appendBigEndian(png, height);
+    for (std::uint8_t b : {8, 6, 0, 0, 0}) png.push_back(b);
+    appendBigEndian(png, crc32Of(png.data() + typeStart, png.size() - typeStart));
+    return png;
+}
+
+class TesseractImageTextRecognizerTest : public ::testing::Test {
+protected:
+    void SetUp() override { DESKTOP_SESSION_OR_SKIP(); }
+
+    TextRecognitionOutcome recognize(TesseractImageTextRecognizer& recognizer, TextRecognitionRequest request) {
+        std::promise<TextRecognitionOutcome> result;
+        recognizer.recognizeText(std::move(request), [&](TextRecognitionOutcome outcome) {
+            result.set_value(std::move(outcome));
+        });
+        return result.get_future().get();
+    }
+
+    TextRecognitionRequest english(Data image) { return {std::move(image), {"en-US"}, false, {}}; }
+};
+
+TEST_F(TesseractImageTextRecognizerTest, RecognisesRenderedLinesInReadingOrder) {
+    TesseractImageTextRecognizer recognizer;
+    const auto outcome = recognize(recognizer, english(renderedLines({"Quorvane keeps history", "Second line 2026"})));
+    EXPECT_EQ(outcome.error, std::nullopt);
+    EXPECT_EQ(outcome.lines, (std::vector<std::string>{"Quorvane keeps history", "Second line 2026"}));
+}
+
+TEST_F(TesseractImageTextRecognizerTest, AutomaticDetectionReadsEnglishWithEveryInstalledModel) {
+    TesseractImageTextRecognizer recognizer;
+    ASSERT_FALSE(TesseractImageTextRecognizer::installedModels(recognizer.dataDirectory()).empty());
+    TextRecognitionRequest request{renderedLines({"Automatic 42"}), {}, true, TextRecognitionLevel::fast};
+    const auto outcome = recognize(recognizer, request);
+    EXPECT_EQ(outcome.error, std::nullopt);
+    EXPECT_EQ(outcome.lines, std::vector<std::string>{"Automatic 42"});
+}
+
+TEST_F(TesseractImageTextRecognizerTest, ImageWithoutTextGivesNoLinesAndNoError) {
+    TesseractImageTextRecognizer recognizer;
+    QImage blank(400, 200, QImage::Format_RGB32);
+    blank.fill(QColor(240, 240, 240));
+    const auto outcome = recognize(recognizer, english(encoded(blank, "JPEG")));
+    EXPECT_EQ(outcome.error, std::nullopt);
+    EXPECT_TRUE(outcome.lines.empty());
+}
+
+TEST_F(TesseractImageTextRecognizerTest, UndecodableOrOversizedDataIsAConversionError) {
+    TesseractImageTextRecognizer recognizer;
+    for (const Data& data : {Data{}, Data{'n', 'o', 't', ' ', 'a', 'n', ' ', 'i', 'm', 'a', 'g', 'e'},
+                             pngHeaderClaiming(100000, 100000), pngHeaderClaiming(30, 20)}) {
+        const auto outcome = recognize(recognizer, english(data));
+        ASSERT_TRUE(outcome.error.has_value());
+        EXPECT_EQ(outcome.error->kind, Kind::imageConversion);
+        EXPECT_TRUE(outcome.lines.empty());
+    }
+}
+
+TEST_F(TesseractImageTextRecognizerTest, MissingOrUnknownLanguageIsARequestError) {
+    testing::TemporaryDirectory models;
+    TesseractImageTextRecognizer recognizer(models.path());
+    const Data image = renderedLines({"Text"});
+    auto outcome = recognize(recognizer, english(image));
+    ASSERT_TRUE(outcome.error.has_value());
+    EXPECT_EQ(outcome.error->kind, Kind::request);
+    outcome = recognize(recognizer, {image, {}, true, {}});
+    ASSERT_TRUE(outcome.error.has_value());
+    EXPECT_EQ(outcome.error->kind, Kind::request);
+    outcome = recognize(recognizer, {image, {"de-DE"}, false, {}});
+    ASSERT_TRUE(outcome.error.has_value());
+    EXPECT_EQ(outcome.error->kind, Kind::request);
+}
+
+TEST_F(TesseractImageTextRecognizerTest, RequestsCompleteOnceEachInOrderAndShutdownAnswersTheRest) {
+    std::vector<std::size_t> order;
+    std::vector<TextRecognitionOutcome> outcomes(3);
+    {
+        TesseractImageTextRecognizer recognizer;
+        for (std::size_t i = 0; i < outcomes.size(); ++i) {
+            recognizer.recognizeText(english(renderedLines({"Line " + QString::number(i + 7)})),
+                                     [&, i](TextRecognitionOutcome outcome) {
+                                         order.push_back(i);
+                                         outcomes[i] = std::move(outcome);
+                                     });
+        }
+    }
+    ASSERT_EQ(order.size(), outcomes.size());
+    for (std::size_t i = 0; i < order.size(); ++i) EXPECT_EQ(order[i], i);
+    // The first request was running or done; whatever waited got an answer too, never silence.
+    for (const auto& outcome : outcomes) EXPECT_TRUE(outcome.error.has_value() || !outcome.lines.empty());
+}
+
+TEST(TesseractModelsTest, LanguageCodesMapToModelsAndInstalledOnesFollowTheSettingOrder) {
+    EXPECT_EQ(TesseractImageTextRecognizer::modelName("zh-Hant"), std::optional<std::string>("chi_tra"));
+    EXPECT_EQ(TesseractImageTextRecognizer::modelName("ko-KR"), std::optional<std::string>("kor"));
+    EXPECT_EQ(TesseractImageTextRecognizer::modelName("en"), std::nullopt);
+    testing::TemporaryDirectory models;
+    for (const char* name : {"kor.traineddata", "eng.traineddata", "deu.traineddata", "jpn.traineddata.gz"}) {
+        std::ofstream(models / name) << "model";
+    }
+    std::filesystem::create_directory(models / "chi_sim.traineddata");
+    EXPECT_EQ(TesseractImageTextRecognizer::installedModels(models.path()),
+              (std::vector<std::string>{"eng", "kor"}));
+}
+
+}  // namespace
+}  // namespace quorvane

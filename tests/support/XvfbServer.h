@@ -1,0 +1,31 @@
+#pragma once
+
+// A private X server (Xvfb) for one desktop test program: it picks a free display number itself and is
+// stopped when the object goes away. Programs started by the tests on that display end with it.
+
+#include <string>
+#include <sys/types.h>
+
+namespace quorvane::testing {
+
+class XvfbServer {
+public:
+    // Starts Xvfb and waits until it accepts connections; isRunning() says whether that worked.
+    XvfbServer();
+    ~XvfbServer();
+    XvfbServer(const XvfbServer&) = delete;
+    XvfbServer& operator=(const XvfbServer&) = delete;
+
+    bool isRunning() const { return pid_ > 0 && !display_.empty(); }
+    // The display name, ":<number>"; empty when the server did not start.
+    const std::string& display() const { return display_; }
+    // Why the server did not start.
+    const std::string& failure() const { return failure_; }
+
+private:
+    pid_t pid_ = -1;
+    std::string display_;
+    std::string failure_;
+};
+
+}  // namespace quorvane::testing
