@@ -8,6 +8,7 @@
 #include <unicode/utf8.h>
 
 #include "core/Utf8.h"
+#include "core/WhitespaceTrimming.h"
 
 namespace quorvane::search_strings {
 namespace {
@@ -51,20 +52,7 @@ bool endsWithWhitespace(std::string_view text) {
     return c >= 0 && isWhitespace(c);
 }
 
-std::string trimmed(std::string_view text) {
-    std::size_t start = 0;
-    std::size_t end = 0;  // one past the last non-whitespace byte
-    bool seenContent = false;
-    for (int32_t offset = 0; offset < static_cast<int32_t>(text.size());) {
-        const int32_t characterStart = offset;
-        if (!isWhitespace(codePointAt(text, offset))) {
-            if (!seenContent) start = static_cast<std::size_t>(characterStart);
-            seenContent = true;
-            end = static_cast<std::size_t>(offset);
-        }
-    }
-    return seenContent ? std::string(text.substr(start, end - start)) : std::string();
-}
+std::string trimmed(std::string_view text) { return std::string(trimmedWhitespaceAndNewlines(text)); }
 
 std::string lowercased(std::string_view text) {
     auto unicode = toUnicodeString(text);
