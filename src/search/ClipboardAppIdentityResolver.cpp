@@ -14,12 +14,14 @@ namespace strings = search_strings;
 // The spaced form of a name: normalised, separators made blanks, blanks collapsed.
 std::string spacedForm(std::string_view text) {
     auto normalized = SearchTextNormalizer::normalize(text);
-    std::replace_if(normalized.begin(), normalized.end(), [](char c) { return c == '-' || c == '_' || c == '.'; },
-                    ' ');
+    std::replace_if(
+        normalized.begin(), normalized.end(), [](char c) { return c == '-' || c == '_' || c == '.'; }, ' ');
     return SearchTextNormalizer::normalize(normalized);
 }
 
-std::string withoutBlanks(std::string_view text) { return strings::removingCharacters(text, " "); }
+std::string withoutBlanks(std::string_view text) {
+    return strings::removingCharacters(text, " ");
+}
 
 bool anyKey(const std::vector<std::string>& keys, std::string_view query, std::string_view compactQuery,
             bool (*test)(std::string_view key, std::string_view part)) {
@@ -28,8 +30,12 @@ bool anyKey(const std::vector<std::string>& keys, std::string_view query, std::s
     });
 }
 
-bool beginsWith(std::string_view key, std::string_view part) { return key.starts_with(part); }
-bool contains(std::string_view key, std::string_view part) { return key.find(part) != std::string_view::npos; }
+bool beginsWith(std::string_view key, std::string_view part) {
+    return key.starts_with(part);
+}
+bool contains(std::string_view key, std::string_view part) {
+    return key.find(part) != std::string_view::npos;
+}
 
 // Adds `identifier` unless a form of it ignoring case is already in `seen`.
 bool insertIgnoringCase(std::set<std::string>& seen, const std::string& identifier) {
@@ -124,7 +130,7 @@ std::vector<std::string> ClipboardAppIdentityResolver::resolveBundleIdentifiers(
 }
 
 std::vector<std::string> ClipboardAppIdentityResolver::insertKeys(std::string_view bundleIdentifier,
-                                                                 std::string_view displayName) {
+                                                                  std::string_view displayName) {
     auto hyphenatedName = SearchTextNormalizer::normalize(displayName);
     std::replace(hyphenatedName.begin(), hyphenatedName.end(), ' ', '-');
     std::vector<std::string> keys{hyphenatedName, std::string(bundleIdentifier)};
@@ -157,7 +163,8 @@ std::optional<int> ClipboardAppIdentityResolver::suggestionRank(std::string_view
 }
 
 std::vector<std::string> ClipboardAppIdentityResolver::suggestions(
-    std::string_view prefix, const std::vector<std::string>& knownBundleIdentifiers, std::size_t limit) const {
+    std::string_view prefix, const std::vector<std::string>& knownBundleIdentifiers,
+    std::size_t limit) const {
     if (limit == 0) return {};
     struct Ranked {
         std::string insertKey;

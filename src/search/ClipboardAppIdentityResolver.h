@@ -18,7 +18,7 @@
 namespace quorvane {
 
 class ClipboardAppIdentityResolver {
-public:
+  public:
     struct Candidate {
         std::string bundleIdentifier;
         std::string displayName;
@@ -36,8 +36,8 @@ public:
     // The running program's name, else the installed application's name, else the identifier unchanged.
     std::string displayName(std::string_view bundleIdentifier) const;
     // The ids of the known identifiers that an app: filter value denotes, in their order; may be empty.
-    std::vector<std::string> resolveBundleIdentifiers(std::string_view value,
-                                                      const std::vector<std::string>& knownBundleIdentifiers) const;
+    std::vector<std::string> resolveBundleIdentifiers(
+        std::string_view value, const std::vector<std::string>& knownBundleIdentifiers) const;
     // At most `limit` insert keys for the completion after "app:", best first.
     std::vector<std::string> suggestions(std::string_view prefix,
                                          const std::vector<std::string>& knownBundleIdentifiers,
@@ -45,7 +45,8 @@ public:
     // The ids of the running programs, without repeats.
     std::vector<std::string> runningApplicationBundleIdentifiers() const;
 
-    // The spaced form of a name ("-", "_" and "." made blanks) and the same without blanks, empty forms dropped.
+    // The spaced form of a name ("-", "_" and "." made blanks) and the same without blanks, empty forms
+    // dropped.
     static std::vector<std::string> matchKeys(std::string_view text);
     // True when some key of the candidate's id or name contains the typed name's spaced or compact form.
     static bool matches(std::string_view query, const Candidate& candidate);
@@ -53,12 +54,13 @@ public:
     static std::vector<std::string> uniqueBundleIdentifiers(const std::vector<std::string>& identifiers);
     // The words a user may write after "app:" for one application: its hyphenated name, its id, the id's last
     // dot-separated piece.
-    static std::vector<std::string> insertKeys(std::string_view bundleIdentifier, std::string_view displayName);
+    static std::vector<std::string> insertKeys(std::string_view bundleIdentifier,
+                                               std::string_view displayName);
     // 0 (best) to 4 for how well `insertKey` of `candidate` matches the typed name, nothing when it does not.
     static std::optional<int> suggestionRank(std::string_view insertKey, const Candidate& candidate,
                                              std::string_view query, std::string_view compactQuery);
 
-private:
+  private:
     const ApplicationCatalog& catalog_;
     RunningApplications running_;
     std::string locale_;

@@ -1,10 +1,10 @@
 #include "search/ClipboardSearchQueryParser.h"
 
-#include <algorithm>
-#include <array>
-
 #include <unicode/regex.h>
 #include <unicode/uchar.h>
+
+#include <algorithm>
+#include <array>
 
 #include "classification/ClipboardClassificationSettings.h"
 #include "classification/ClipboardMainContentType.h"
@@ -24,9 +24,13 @@ using Kind = ClipboardSearchFilterKind;
 constexpr std::string_view kLogCategory = "SearchQueryParser";
 constexpr std::string_view kSeparators = "-_";
 
-std::string normalize(std::string_view text) { return SearchTextNormalizer::normalize(text); }
+std::string normalize(std::string_view text) {
+    return SearchTextNormalizer::normalize(text);
+}
 
-std::string compact(std::string_view key) { return strings::removingCharacters(key, kSeparators); }
+std::string compact(std::string_view key) {
+    return strings::removingCharacters(key, kSeparators);
+}
 
 // The words that name a main content type in the filter vocabulary.
 std::vector<std::string_view> mainTypeNames(ClipboardMainContentType type) {
@@ -38,15 +42,24 @@ std::vector<std::string_view> mainTypeNames(ClipboardMainContentType type) {
 std::vector<std::string_view> extraAliases(ClipboardSystemClassification classification) {
     using C = ClipboardSystemClassification;
     switch (classification) {
-        case C::githubPullRequest: return {"pr", "pullrequest", "pull-request"};
-        case C::githubIssue: return {"issue"};
-        case C::ipAddress: return {"ip"};
-        case C::jsonLines: return {"jsonlines"};
-        case C::markdown: return {"md"};
-        case C::filePath: return {"path", "filepath"};
-        case C::base64: return {"base64"};
-        case C::curlCommand: return {"curl"};
-        default: return {};
+        case C::githubPullRequest:
+            return {"pr", "pullrequest", "pull-request"};
+        case C::githubIssue:
+            return {"issue"};
+        case C::ipAddress:
+            return {"ip"};
+        case C::jsonLines:
+            return {"jsonlines"};
+        case C::markdown:
+            return {"md"};
+        case C::filePath:
+            return {"path", "filepath"};
+        case C::base64:
+            return {"base64"};
+        case C::curlCommand:
+            return {"curl"};
+        default:
+            return {};
     }
 }
 
@@ -92,7 +105,7 @@ std::string quotedList(const std::vector<std::string>& items) {
 // A map that remembers the order in which keys first arrived, so equal-ranked results come out in a
 // repeatable order.
 class OrderedKeyMap {
-public:
+  public:
     void assign(const std::string& key, const std::string& value) {
         for (auto& entry : entries_) {
             if (entry.first == key) {
@@ -103,11 +116,12 @@ public:
         entries_.emplace_back(key, value);
     }
     bool contains(const std::string& key) const {
-        return std::any_of(entries_.begin(), entries_.end(), [&](const auto& entry) { return entry.first == key; });
+        return std::any_of(entries_.begin(), entries_.end(),
+                           [&](const auto& entry) { return entry.first == key; });
     }
     const std::vector<std::pair<std::string, std::string>>& entries() const { return entries_; }
 
-private:
+  private:
     std::vector<std::pair<std::string, std::string>> entries_;
 };
 
@@ -117,8 +131,8 @@ std::vector<std::string> aliasKeys(std::string_view name) {
     if (normalized.empty()) return {};
     const auto words = strings::splitAtBlanks(normalized);
     std::vector<std::string> keys;
-    for (auto key : {normalized, strings::joined(words, ""), strings::joined(words, "-"),
-                     strings::joined(words, "_")}) {
+    for (auto key :
+         {normalized, strings::joined(words, ""), strings::joined(words, "-"), strings::joined(words, "_")}) {
         if (!key.empty() && std::find(keys.begin(), keys.end(), key) == keys.end()) keys.push_back(key);
     }
     return keys;
@@ -144,7 +158,8 @@ const ClipboardSearchQueryParser::AliasMap& ClipboardSearchQueryParser::builtInC
     return table;
 }
 
-void ClipboardSearchQueryParser::registerAliases(std::string_view name, const std::string& value, AliasMap& into) {
+void ClipboardSearchQueryParser::registerAliases(std::string_view name, const std::string& value,
+                                                 AliasMap& into) {
     for (auto& key : aliasKeys(name)) into[key] = value;
 }
 
@@ -153,7 +168,7 @@ std::string ClipboardSearchQueryParser::hyphenatedKey(std::string_view name) {
 }
 
 std::optional<std::string> ClipboardSearchQueryParser::classificationAlias(std::string_view value,
-                                                                         const UserDefaults& defaults) {
+                                                                           const UserDefaults& defaults) {
     const auto key = normalize(value);
     if (key.empty()) return std::nullopt;
     const auto& builtIn = builtInClassificationAliases();
@@ -165,16 +180,17 @@ std::optional<std::string> ClipboardSearchQueryParser::classificationAlias(std::
     return std::nullopt;
 }
 
-std::string ClipboardSearchQueryParser::canonicalTypeValue(std::string_view value, const UserDefaults& defaults) {
+std::string ClipboardSearchQueryParser::canonicalTypeValue(std::string_view value,
+                                                           const UserDefaults& defaults) {
     if (auto type = mainContentTypeMatching(value)) return std::string(displayName(*type));
     if (auto alias = classificationAlias(value, defaults)) return *alias;
     return std::string(value);
 }
 
 std::optional<ClipboardSearchFilter> ClipboardSearchQueryParser::makeFilter(ClipboardSearchFilterKind kind,
-                                                                          std::string_view value,
-                                                                          std::string_view sourceToken,
-                                                                          const UserDefaults& defaults) {
+                                                                            std::string_view value,
+                                                                            std::string_view sourceToken,
+                                                                            const UserDefaults& defaults) {
     if (value.empty()) return std::nullopt;
     switch (kind) {
         case Kind::after:
@@ -183,15 +199,17 @@ std::optional<ClipboardSearchFilter> ClipboardSearchQueryParser::makeFilter(Clip
             if (!clipboardSearchDatePreset(word)) return std::nullopt;
             return ClipboardSearchFilter{kind, std::move(word), false, std::string(sourceToken)};
         }
-        case Kind::app: return ClipboardSearchFilter{kind, std::string(value), false, std::string(sourceToken)};
+        case Kind::app:
+            return ClipboardSearchFilter{kind, std::string(value), false, std::string(sourceToken)};
         case Kind::type:
-            return ClipboardSearchFilter{kind, canonicalTypeValue(value, defaults), false, std::string(sourceToken)};
+            return ClipboardSearchFilter{kind, canonicalTypeValue(value, defaults), false,
+                                         std::string(sourceToken)};
     }
     return std::nullopt;
 }
 
-std::optional<ClipboardSearchFilter> ClipboardSearchQueryParser::filterFromToken(std::string_view word,
-                                                                               const UserDefaults& defaults) {
+std::optional<ClipboardSearchFilter> ClipboardSearchQueryParser::filterFromToken(
+    std::string_view word, const UserDefaults& defaults) {
     const auto colon = word.find(':');
     if (colon == std::string_view::npos) return std::nullopt;
     const auto value = word.substr(colon + 1);
@@ -215,12 +233,14 @@ std::vector<ClipboardSearchQueryParser::SearchToken> ClipboardSearchQueryParser:
         // A word that begins with ":" is a type filter whenever it can be, before any key is read.
         if (word == ":" && hasNext) {
             auto source = word + " " + words[i + 1];
-            tokens.push_back(filterToken({Kind::type, canonicalTypeValue(words[i + 1], defaults), false, source}));
+            tokens.push_back(
+                filterToken({Kind::type, canonicalTypeValue(words[i + 1], defaults), false, source}));
             i += 2;
             continue;
         }
         if (word.size() >= 2 && word.front() == ':') {
-            tokens.push_back(filterToken({Kind::type, canonicalTypeValue(word.substr(1), defaults), false, word}));
+            tokens.push_back(
+                filterToken({Kind::type, canonicalTypeValue(word.substr(1), defaults), false, word}));
             i += 1;
             continue;
         }
@@ -243,7 +263,8 @@ std::vector<ClipboardSearchQueryParser::SearchToken> ClipboardSearchQueryParser:
     return tokens;
 }
 
-ClipboardParsedSearchQuery ClipboardSearchQueryParser::parse(std::string_view query, const UserDefaults& defaults) {
+ClipboardParsedSearchQuery ClipboardSearchQueryParser::parse(std::string_view query,
+                                                             const UserDefaults& defaults) {
     const auto normalized = normalize(query);
     const auto tokens = tokenize(normalized, defaults);
     if constexpr (Logger::debugLinesEnabled) {
@@ -256,8 +277,8 @@ ClipboardParsedSearchQuery ClipboardSearchQueryParser::parse(std::string_view qu
         if (token.filter) {
             parsed.explicitFilters.push_back(*token.filter);
             if constexpr (Logger::debugLinesEnabled) {
-                Logger::debug("QueryParser: token='" + describe(token) + "' -> explicit filter: " +
-                                  describe(*token.filter),
+                Logger::debug("QueryParser: token='" + describe(token) +
+                                  "' -> explicit filter: " + describe(*token.filter),
                               kLogCategory);
             }
         } else if (token.text) {
@@ -277,7 +298,8 @@ ClipboardParsedSearchQuery ClipboardSearchQueryParser::parse(std::string_view qu
     return parsed;
 }
 
-std::string ClipboardSearchQueryParser::removingFilterToken(std::string_view sourceToken, std::string_view query,
+std::string ClipboardSearchQueryParser::removingFilterToken(std::string_view sourceToken,
+                                                            std::string_view query,
                                                             const UserDefaults& defaults) {
     const auto removed = normalize(sourceToken);
     std::vector<std::string> kept;
@@ -288,7 +310,7 @@ std::string ClipboardSearchQueryParser::removingFilterToken(std::string_view sou
 }
 
 std::vector<std::string> ClipboardSearchQueryParser::typeFilterCandidates(std::string_view prefix,
-                                                                        const UserDefaults& defaults) {
+                                                                          const UserDefaults& defaults) {
     const auto query = normalize(prefix);
     const auto hyphenated = hyphenatedKey(query);
     const auto compactQuery = compact(query);
@@ -353,7 +375,8 @@ std::optional<ClipboardFilterSuggestionContext> ClipboardSearchQueryParser::filt
     const int32_t prefixEnd = matcher.end(2, status);
     if (U_FAILURE(status) || fragmentStart < 0 || prefixStart < 0) return std::nullopt;
     return ClipboardFilterSuggestionContext{
-        Utf16Range{static_cast<std::size_t>(fragmentStart), static_cast<std::size_t>(fragmentEnd - fragmentStart)},
+        Utf16Range{static_cast<std::size_t>(fragmentStart),
+                   static_cast<std::size_t>(fragmentEnd - fragmentStart)},
         toUtf8(icu::UnicodeString(beforeCursor, prefixStart, prefixEnd - prefixStart)),
         toUtf8(icu::UnicodeString(beforeCursor, fragmentStart, fragmentEnd - fragmentStart))};
 }
@@ -365,7 +388,9 @@ std::optional<std::pair<int, std::string>> ClipboardSearchQueryParser::matchRank
     static constexpr std::array<Test, 5> levels = {
         [](std::string_view key, std::string_view p, std::string_view) { return key == p; },
         [](std::string_view key, std::string_view p, std::string_view) { return key.starts_with(p); },
-        [](std::string_view key, std::string_view, std::string_view c) { return compact(key).starts_with(c); },
+        [](std::string_view key, std::string_view, std::string_view c) {
+            return compact(key).starts_with(c);
+        },
         [](std::string_view key, std::string_view p, std::string_view) {
             return key.find(p) != std::string_view::npos;
         },
@@ -375,14 +400,15 @@ std::optional<std::pair<int, std::string>> ClipboardSearchQueryParser::matchRank
     };
     for (std::size_t level = 0; level < levels.size(); ++level) {
         for (const auto& key : keys) {
-            if (levels[level](key, prefix, compactPrefix)) return std::make_pair(static_cast<int>(level), key);
+            if (levels[level](key, prefix, compactPrefix))
+                return std::make_pair(static_cast<int>(level), key);
         }
     }
     return std::nullopt;
 }
 
-std::vector<ClipboardFilterSuggestion> ClipboardSearchQueryParser::filterSuggestions(std::string_view prefix,
-                                                                                   const UserDefaults& defaults) {
+std::vector<ClipboardFilterSuggestion> ClipboardSearchQueryParser::filterSuggestions(
+    std::string_view prefix, const UserDefaults& defaults) {
     struct Entry {
         std::string displayName;
         std::string insertToken;
@@ -399,13 +425,16 @@ std::vector<ClipboardFilterSuggestion> ClipboardSearchQueryParser::filterSuggest
     }
     for (auto classification : kAllSystemClassifications) {
         const std::string name(displayName(classification));
-        Entry entry{name, ":" + hyphenatedKey(name), {name, std::string(rawValue(classification))},
+        Entry entry{name,
+                    ":" + hyphenatedKey(name),
+                    {name, std::string(rawValue(classification))},
                     ClipboardFilterSuggestionSource::system};
         for (auto alias : extraAliases(classification)) entry.names.emplace_back(alias);
         vocabulary.push_back(std::move(entry));
     }
     for (const auto& name : userClassificationNames(defaults)) {
-        vocabulary.push_back({name, ":" + hyphenatedKey(name), {name}, ClipboardFilterSuggestionSource::user});
+        vocabulary.push_back(
+            {name, ":" + hyphenatedKey(name), {name}, ClipboardFilterSuggestionSource::user});
     }
 
     const auto query = normalize(prefix);
@@ -426,7 +455,8 @@ std::vector<ClipboardFilterSuggestion> ClipboardSearchQueryParser::filterSuggest
         }
         auto match = matchRank(keys, query, compactQuery);
         if (!match) continue;
-        ranked.push_back({{entry.displayName, entry.insertToken, match->second, entry.source}, match->first, order});
+        ranked.push_back(
+            {{entry.displayName, entry.insertToken, match->second, entry.source}, match->first, order});
     }
     std::sort(ranked.begin(), ranked.end(), [](const Ranked& a, const Ranked& b) {
         return a.rank != b.rank ? a.rank < b.rank : a.order < b.order;

@@ -1,11 +1,11 @@
 #include "search/SearchStrings.h"
 
-#include <memory>
-
 #include <unicode/coll.h>
 #include <unicode/locid.h>
 #include <unicode/uchar.h>
 #include <unicode/utf8.h>
+
+#include <memory>
 
 #include "core/Utf8.h"
 #include "core/WhitespaceTrimming.h"
@@ -17,7 +17,8 @@ namespace {
 icu::Collator* caseInsensitiveCollator() {
     thread_local std::unique_ptr<icu::Collator> collator = [] {
         UErrorCode status = U_ZERO_ERROR;
-        std::unique_ptr<icu::Collator> created(icu::Collator::createInstance(icu::Locale::getDefault(), status));
+        std::unique_ptr<icu::Collator> created(
+            icu::Collator::createInstance(icu::Locale::getDefault(), status));
         if (U_FAILURE(status)) return std::unique_ptr<icu::Collator>();
         // Secondary strength: accents still count, letter case does not.
         created->setStrength(icu::Collator::SECONDARY);
@@ -35,7 +36,9 @@ UChar32 codePointAt(std::string_view text, int32_t& offset) {
 
 }  // namespace
 
-bool isWhitespace(char32_t c) { return u_hasBinaryProperty(static_cast<UChar32>(c), UCHAR_WHITE_SPACE); }
+bool isWhitespace(char32_t c) {
+    return u_hasBinaryProperty(static_cast<UChar32>(c), UCHAR_WHITE_SPACE);
+}
 
 bool containsWhitespace(std::string_view text) {
     for (int32_t offset = 0; offset < static_cast<int32_t>(text.size());) {
@@ -52,7 +55,9 @@ bool endsWithWhitespace(std::string_view text) {
     return c >= 0 && isWhitespace(c);
 }
 
-std::string trimmed(std::string_view text) { return std::string(trimmedWhitespaceAndNewlines(text)); }
+std::string trimmed(std::string_view text) {
+    return std::string(trimmedWhitespaceAndNewlines(text));
+}
 
 std::string lowercased(std::string_view text) {
     auto unicode = toUnicodeString(text);
@@ -92,8 +97,9 @@ std::string removingCharacters(std::string_view text, std::string_view removed) 
 int localizedCaseInsensitiveCompare(std::string_view a, std::string_view b) {
     if (auto* collator = caseInsensitiveCollator()) {
         UErrorCode status = U_ZERO_ERROR;
-        const auto order = collator->compareUTF8(icu::StringPiece(a.data(), static_cast<int32_t>(a.size())),
-                                                 icu::StringPiece(b.data(), static_cast<int32_t>(b.size())), status);
+        const auto order =
+            collator->compareUTF8(icu::StringPiece(a.data(), static_cast<int32_t>(a.size())),
+                                  icu::StringPiece(b.data(), static_cast<int32_t>(b.size())), status);
         if (U_SUCCESS(status)) return order;
     }
     const auto lowerA = lowercased(a);

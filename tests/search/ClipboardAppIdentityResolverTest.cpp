@@ -1,8 +1,7 @@
-#include "search/ClipboardAppIdentityResolver.h"
-
 #include <gtest/gtest.h>
 
 #include "platform/memory/InMemoryApplicationCatalog.h"
+#include "search/ClipboardAppIdentityResolver.h"
 
 namespace quorvane {
 namespace {
@@ -18,7 +17,7 @@ InstalledApplication application(std::string identifier, std::string name) {
 }
 
 class ClipboardAppIdentityResolverTest : public ::testing::Test {
-protected:
+  protected:
     ClipboardAppIdentityResolverTest() {
         auto chrome = application("com.google.Chrome", "Google Chrome");
         chrome.localizedNames["de"] = "Google Chrome Browser";
@@ -29,7 +28,8 @@ protected:
         catalog.install(application("org.kde.kate", "Kate"));
     }
     Resolver makeResolver(std::string locale = "C") {
-        return Resolver(catalog, [this] { return running; }, std::move(locale));
+        return Resolver(
+            catalog, [this] { return running; }, std::move(locale));
     }
 
     InMemoryApplicationCatalog catalog;
@@ -52,7 +52,8 @@ TEST_F(ClipboardAppIdentityResolverTest, DisplayNamePrefersRunningNameThenInstal
 TEST_F(ClipboardAppIdentityResolverTest, MatchKeysSpaceOutSeparatorsAndKeepACompactForm) {
     EXPECT_EQ(Resolver::matchKeys("com.google.Chrome"), (Strings{"com google chrome", "comgooglechrome"}));
     EXPECT_EQ(Resolver::matchKeys("Kate"), (Strings{"kate", "kate"}));
-    EXPECT_EQ(Resolver::matchKeys("Visual_Studio--Code"), (Strings{"visual studio code", "visualstudiocode"}));
+    EXPECT_EQ(Resolver::matchKeys("Visual_Studio--Code"),
+              (Strings{"visual studio code", "visualstudiocode"}));
     EXPECT_TRUE(Resolver::matchKeys(" -_. ").empty());
 }
 
@@ -67,7 +68,8 @@ TEST_F(ClipboardAppIdentityResolverTest, TypedNameMatchesIdentifierOrNameInAnyFo
 }
 
 TEST_F(ClipboardAppIdentityResolverTest, UniqueIdentifiersTrimAndIgnoreCaseKeepingTheFirstForm) {
-    EXPECT_EQ(Resolver::uniqueBundleIdentifiers({" org.kde.Kate", "", "ORG.KDE.KATE", "  ", "xterm", "org.kde.kate"}),
+    EXPECT_EQ(Resolver::uniqueBundleIdentifiers(
+                  {" org.kde.Kate", "", "ORG.KDE.KATE", "  ", "xterm", "org.kde.kate"}),
               (Strings{"org.kde.Kate", "xterm"}));
 }
 
@@ -119,10 +121,12 @@ TEST_F(ClipboardAppIdentityResolverTest, SuggestionsSortByRankThenNameAndStopAtT
     EXPECT_TRUE(resolver.suggestions("", known, 0).empty());
     // Equal ranks order by display name: Firefox, Google Chrome, Kate.
     EXPECT_EQ(resolver.suggestions("", known, 8),
-              (Strings{"firefox", "org.mozilla.firefox", "google-chrome", "com.google.Chrome", "Chrome", "kate",
-                       "org.kde.kate"}));
-    EXPECT_EQ(resolver.suggestions("", known, 3), (Strings{"firefox", "org.mozilla.firefox", "google-chrome"}));
-    EXPECT_EQ(resolver.suggestions("chr", known, 8), (Strings{"Chrome", "google-chrome", "com.google.Chrome"}));
+              (Strings{"firefox", "org.mozilla.firefox", "google-chrome", "com.google.Chrome", "Chrome",
+                       "kate", "org.kde.kate"}));
+    EXPECT_EQ(resolver.suggestions("", known, 3),
+              (Strings{"firefox", "org.mozilla.firefox", "google-chrome"}));
+    EXPECT_EQ(resolver.suggestions("chr", known, 8),
+              (Strings{"Chrome", "google-chrome", "com.google.Chrome"}));
 }
 
 TEST_F(ClipboardAppIdentityResolverTest, RunningIdentifiersAreUnique) {

@@ -1,10 +1,9 @@
-#include "search/ClipboardSearchQueryParser.h"
-
 #include <gtest/gtest.h>
 
 #include "classification/ClipboardClassificationSettings.h"
 #include "core/Logger.h"
 #include "platform/memory/InMemoryUserDefaults.h"
+#include "search/ClipboardSearchQueryParser.h"
 #include "support/LogCapture.h"
 
 namespace quorvane {
@@ -19,7 +18,7 @@ ClipboardSearchFilter filter(Kind kind, std::string value, std::string source) {
 }
 
 class ClipboardSearchQueryParserTest : public ::testing::Test {
-protected:
+  protected:
     // Stores user classification rules that yield the given result classifications.
     void setUserClassifications(const Strings& results, bool enabled = true) {
         std::vector<ClipboardUserClassificationRule> rules;
@@ -38,7 +37,9 @@ protected:
         ClipboardClassificationSettings::setEnabledMainContentTypes(types, defaults);
     }
     ClipboardParsedSearchQuery parse(std::string_view query) { return Parser::parse(query, defaults); }
-    std::vector<ClipboardSearchFilter> filtersOf(std::string_view query) { return parse(query).explicitFilters; }
+    std::vector<ClipboardSearchFilter> filtersOf(std::string_view query) {
+        return parse(query).explicitFilters;
+    }
     Strings textOf(std::string_view query) { return parse(query).textTokens; }
     Strings displayNames(std::string_view prefix) {
         Strings names;
@@ -67,8 +68,8 @@ TEST_F(ClipboardSearchQueryParserTest, FilterWordsAreReadAfterTheWholeQueryIsNor
 
     EXPECT_EQ(filtersOf("TYPE:IMG"), (std::vector{filter(Kind::type, "Image", "type:img")}));
     EXPECT_EQ(filtersOf("Before:Week"), (std::vector{filter(Kind::before, "week", "before:week")}));
-    EXPECT_EQ(filtersOf("type:image type:text"),
-              (std::vector{filter(Kind::type, "Image", "type:image"), filter(Kind::type, "Text", "type:text")}));
+    EXPECT_EQ(filtersOf("type:image type:text"), (std::vector{filter(Kind::type, "Image", "type:image"),
+                                                              filter(Kind::type, "Text", "type:text")}));
 }
 
 TEST_F(ClipboardSearchQueryParserTest, BareColonIsATypeFilterWhateverFollows) {
@@ -123,7 +124,8 @@ TEST_F(ClipboardSearchQueryParserTest, UserClassificationNamesResolveButNeverSha
 
 TEST_F(ClipboardSearchQueryParserTest, RemovingAChipDropsEveryTokenWithItsSourceAndNormalisesTheRest) {
     EXPECT_EQ(Parser::removingFilterToken("app: safari", "Notes app: Safari", defaults), "notes");
-    EXPECT_EQ(Parser::removingFilterToken("type:json", "type:json foo TYPE:JSON : json", defaults), "foo : json");
+    EXPECT_EQ(Parser::removingFilterToken("type:json", "type:json foo TYPE:JSON : json", defaults),
+              "foo : json");
     EXPECT_EQ(Parser::removingFilterToken("foo", "foo bar foo", defaults), "bar");
 }
 
@@ -161,8 +163,10 @@ TEST_F(ClipboardSearchQueryParserTest, HyphenatedKeyJoinsNormalisedWords) {
     EXPECT_EQ(Parser::hyphenatedKey("  "), "");
     ClipboardSearchQueryParser::AliasMap map;
     Parser::registerAliases("JSON Lines", "JSON Lines", map);
-    EXPECT_EQ(map, (ClipboardSearchQueryParser::AliasMap{{"json lines", "JSON Lines"}, {"jsonlines", "JSON Lines"},
-                                                         {"json-lines", "JSON Lines"}, {"json_lines", "JSON Lines"}}));
+    EXPECT_EQ(map, (ClipboardSearchQueryParser::AliasMap{{"json lines", "JSON Lines"},
+                                                         {"jsonlines", "JSON Lines"},
+                                                         {"json-lines", "JSON Lines"},
+                                                         {"json_lines", "JSON Lines"}}));
 }
 
 TEST_F(ClipboardSearchQueryParserTest, SuggestionContextIsAColonFragmentEndingAtTheCursor) {
@@ -172,14 +176,17 @@ TEST_F(ClipboardSearchQueryParserTest, SuggestionContextIsAColonFragmentEndingAt
     EXPECT_EQ(Parser::filterSuggestionContext(": js", 4),
               (ClipboardFilterSuggestionContext{{0, 4}, "js", ": js"}));
     EXPECT_EQ(Parser::filterSuggestionContext(":", 1), (ClipboardFilterSuggestionContext{{0, 1}, "", ":"}));
-    EXPECT_EQ(Parser::filterSuggestionContext(":js more", 3), (ClipboardFilterSuggestionContext{{0, 3}, "js", ":js"}));
+    EXPECT_EQ(Parser::filterSuggestionContext(":js more", 3),
+              (ClipboardFilterSuggestionContext{{0, 3}, "js", ":js"}));
     for (auto text : {"type:js", "notes:js", ":js more", ":é"}) {
-        EXPECT_FALSE(Parser::filterSuggestionContext(text, static_cast<std::ptrdiff_t>(std::string(text).size())))
+        EXPECT_FALSE(
+            Parser::filterSuggestionContext(text, static_cast<std::ptrdiff_t>(std::string(text).size())))
             << text;
     }
     EXPECT_FALSE(Parser::filterSuggestionContext(":js", 0));
     // Locations count UTF-16 units: the emoji before the fragment takes two.
-    EXPECT_EQ(Parser::filterSuggestionContext("😀 :md", 100), (ClipboardFilterSuggestionContext{{3, 3}, "md", ":md"}));
+    EXPECT_EQ(Parser::filterSuggestionContext("😀 :md", 100),
+              (ClipboardFilterSuggestionContext{{3, 3}, "md", ":md"}));
 }
 
 TEST_F(ClipboardSearchQueryParserTest, SuggestionsRankByMatchLevelThenVocabularyOrder) {
@@ -226,7 +233,8 @@ TEST_F(ClipboardSearchQueryParserTest, MatchRankPrefersEarlierLevelsOverEarlierK
     Strings keys{"json lines", "jsonlines", "json-lines", "json_lines"};
     EXPECT_EQ(Parser::matchRank(keys, "jsonlines", "jsonlines"), std::make_pair(0, std::string("jsonlines")));
     EXPECT_EQ(Parser::matchRank(keys, "json_l", "jsonl"), std::make_pair(1, std::string("json_lines")));
-    EXPECT_EQ(Parser::matchRank({"json-lines"}, "json_l", "jsonl"), std::make_pair(2, std::string("json-lines")));
+    EXPECT_EQ(Parser::matchRank({"json-lines"}, "json_l", "jsonl"),
+              std::make_pair(2, std::string("json-lines")));
     EXPECT_EQ(Parser::matchRank(keys, "lines", "lines"), std::make_pair(3, std::string("json lines")));
     EXPECT_EQ(Parser::matchRank({"json-lines"}, "n_li", "nli"), std::make_pair(4, std::string("json-lines")));
     EXPECT_EQ(Parser::matchRank(keys, "", ""), std::make_pair(0, std::string()));
@@ -242,7 +250,8 @@ TEST_F(ClipboardSearchQueryParserTest, ApplyingASuggestionReplacesTheFragmentAnd
     // Ranges reaching past the text are clamped, never rejected.
     EXPECT_EQ(Parser::applySuggestion(json, "ab", {1, 50}), "a:json ");
     EXPECT_EQ(Parser::applySuggestion(json, "ab", {SIZE_MAX, SIZE_MAX}), "ab:json ");
-    EXPECT_EQ(Parser::applySuggestion({"", "", "", ClipboardFilterSuggestionSource::system}, "", {0, 0}), " ");
+    EXPECT_EQ(Parser::applySuggestion({"", "", "", ClipboardFilterSuggestionSource::system}, "", {0, 0}),
+              " ");
     EXPECT_EQ(Parser::applySuggestion(json, "é :j", {2, 2}), "é :json ");
 }
 
@@ -250,11 +259,13 @@ TEST_F(ClipboardSearchQueryParserTest, ParseTracesItsTokensAtDebugLevel) {
     if (!Logger::debugLinesEnabled) GTEST_SKIP() << "DEBUG lines exist in debug builds only";
     testing::LogCapture log;
     parse("Notes type:JSON");
-    EXPECT_TRUE(log.contains("DEBUG", "QueryParser.parse: input='Notes type:JSON' normalized='notes type:json'"));
+    EXPECT_TRUE(
+        log.contains("DEBUG", "QueryParser.parse: input='Notes type:JSON' normalized='notes type:json'"));
     EXPECT_TRUE(log.contains("DEBUG", "-> explicit filter: type:JSON"));
     EXPECT_TRUE(log.contains("DEBUG", "QueryParser: token='notes' -> text token"));
-    EXPECT_TRUE(log.contains("DEBUG", "QueryParser.parse result: textTokens=[\"notes\"], explicitFilters=1, "
-                                      "implicitFilters=0, hasFilters=true"));
+    EXPECT_TRUE(log.contains("DEBUG",
+                             "QueryParser.parse result: textTokens=[\"notes\"], explicitFilters=1, "
+                             "implicitFilters=0, hasFilters=true"));
 }
 
 }  // namespace
