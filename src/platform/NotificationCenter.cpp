@@ -25,9 +25,13 @@ NotificationCenter::NotificationCenter(MainQueue& mainQueue)
     : mainQueue_(mainQueue), state_(std::make_shared<State>()) {}
 
 NotificationObservation NotificationCenter::addObserver(const std::string& name, std::function<void()> callback) {
+    return addObserver(name, [callback = std::move(callback)](const NotificationUserInfo&) { callback(); });
+}
+
+NotificationObservation NotificationCenter::addObserver(const std::string& name, UserInfoCallback callback) {
     std::lock_guard lock(state_->mutex);
     const std::uint64_t token = state_->nextToken++;
-    state_->observers.emplace(token, Observer{name, std::make_shared<std::function<void()>>(std::move(callback))});
+    state_->observers.emplace(token, Observer{name, std::make_shared<UserInfoCallback>(std::move(callback))});
     return NotificationObservation(this, token);
 }
 
@@ -36,12 +40,12 @@ void NotificationCenter::removeObserver(std::uint64_t token) {
     state_->observers.erase(token);
 }
 
-void NotificationCenter::post(const std::string& name) {
+void NotificationCenter::post(const std::string& name, NotificationUserInfo userInfo) {
     std::weak_ptr<State> weakState = state_;
-    mainQueue_.post([weakState, name] {
+    mainQueue_.post([weakState, name, userInfo = std::move(userInfo)] {
         auto state = weakState.lock();
         if (!state) return;
-        std::vector<std::pair<std::uint64_t, std::shared_ptr<std::function<void()>>>> targets;
+        std::vector<std::pair<std::uint64_t, std::shared_ptr<UserInfoCallback>>> targets;
         {
             std::lock_guard lock(state->mutex);
             for (const auto& [token, observer] : state->observers) {
@@ -55,7 +59,7 @@ void NotificationCenter::post(const std::string& name) {
                 std::lock_guard lock(state->mutex);
                 stillRegistered = state->observers.count(token) > 0;
             }
-            if (stillRegistered) (*callback)();
+            if (stillRegistered) (*callback)(userInfo);
         }
     });
 }

@@ -1,8 +1,8 @@
 #pragma once
 
-// Named notifications such as "Quorvane.ClipboardHistoryDidChange". post() is safe from any thread; observers
-// are called on the main queue, on a later turn of the loop, never inside post(). An observer removed before
-// delivery is not called.
+// Named notifications such as "Quorvane.ClipboardHistoryDidChange", optionally with a user-info dictionary.
+// post() is safe from any thread; observers are called on the main queue, on a later turn of the loop, never
+// inside post(). An observer removed before delivery is not called.
 
 #include <cstdint>
 #include <functional>
@@ -11,11 +11,15 @@
 #include <mutex>
 #include <string>
 
+#include "platform/DefaultsValue.h"
 #include "platform/MainQueue.h"
 
 namespace quorvane {
 
 class NotificationCenter;
+
+// What a notification carries beside its name; empty for most.
+using NotificationUserInfo = DefaultsValue::Dictionary;
 
 // Keeps one observer registered; removes it when destroyed. Move-only.
 class NotificationObservation {
@@ -44,15 +48,18 @@ public:
 
     // Registers `callback` for notifications named `name`; it stays registered while the result lives.
     [[nodiscard]] NotificationObservation addObserver(const std::string& name, std::function<void()> callback);
+    // The same, for an observer that reads the notification's user info.
+    using UserInfoCallback = std::function<void(const NotificationUserInfo&)>;
+    [[nodiscard]] NotificationObservation addObserver(const std::string& name, UserInfoCallback callback);
     // Removes the observer registered under `token`; unknown tokens are ignored.
     void removeObserver(std::uint64_t token);
     // Delivers `name` to its observers on the main queue.
-    void post(const std::string& name);
+    void post(const std::string& name, NotificationUserInfo userInfo = {});
 
 private:
     struct Observer {
         std::string name;
-        std::shared_ptr<std::function<void()>> callback;
+        std::shared_ptr<UserInfoCallback> callback;
     };
 
     MainQueue& mainQueue_;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "platform/CallbackList.h"
 #include "platform/memory/ManualRunLoop.h"
 
@@ -41,6 +43,21 @@ TEST_F(NotificationCenterTest, RemovedObserversAreNotCalledEvenForPendingPosts) 
     center.post("n");
     loop.runUntilIdle();
     EXPECT_EQ(calls, 0);
+}
+
+TEST_F(NotificationCenterTest, UserInfoReachesObserversThatAskForIt) {
+    std::vector<NotificationUserInfo> seen;
+    int plain = 0;
+    auto reader =
+        center.addObserver("n", [&](const NotificationUserInfo& userInfo) { seen.push_back(userInfo); });
+    auto other = center.addObserver("n", [&] { ++plain; });
+    center.post("n", {{"language", "zh-Hans"}});
+    center.post("n");
+    loop.runUntilIdle();
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_EQ(seen[0], (NotificationUserInfo{{"language", "zh-Hans"}}));
+    EXPECT_TRUE(seen[1].empty());
+    EXPECT_EQ(plain, 2);
 }
 
 TEST(CallbackListTest, SubscriptionsEndWithTheirTokenAndMayOutliveTheList) {

@@ -1,0 +1,58 @@
+#include "capture/ClipboardOCRConfiguration.h"
+
+#include "capture/SettingsDisplayText.h"
+#include "core/RawValueLookup.h"
+
+namespace quorvane {
+
+std::string_view rawValue(ClipboardOCRLanguageMode mode) {
+    return mode == ClipboardOCRLanguageMode::automatic ? "automatic" : "specified";
+}
+
+std::optional<ClipboardOCRLanguageMode> ocrLanguageModeFromRawValue(std::string_view raw) {
+    return caseWithRawValue(allClipboardOCRLanguageModes, raw);
+}
+
+std::string_view rawValue(ClipboardOCRLanguage language) {
+    switch (language) {
+        case ClipboardOCRLanguage::englishUS:
+            return "en-US";
+        case ClipboardOCRLanguage::simplifiedChinese:
+            return "zh-Hans";
+        case ClipboardOCRLanguage::traditionalChinese:
+            return "zh-Hant";
+        case ClipboardOCRLanguage::japanese:
+            return "ja-JP";
+        case ClipboardOCRLanguage::korean:
+            return "ko-KR";
+    }
+    return "en-US";
+}
+
+std::optional<ClipboardOCRLanguage> ocrLanguageFromRawValue(std::string_view raw) {
+    return caseWithRawValue(allClipboardOCRLanguages, raw);
+}
+
+std::string_view displayName(ClipboardOCRLanguageMode mode, const UserDefaults& userDefaults) {
+    if (mode == ClipboardOCRLanguageMode::automatic)
+        return settingsDisplayText(userDefaults, "Automatic", "自动");
+    return settingsDisplayText(userDefaults, "Specified Language", "指定语言");
+}
+
+std::string_view displayName(ClipboardOCRLanguage language, const UserDefaults& userDefaults) {
+    switch (language) {
+        case ClipboardOCRLanguage::englishUS:
+            return settingsDisplayText(userDefaults, "English (US)", "英语（美国）");
+        case ClipboardOCRLanguage::simplifiedChinese:
+            return settingsDisplayText(userDefaults, "Chinese (Simplified)", "中文（简体）");
+        case ClipboardOCRLanguage::traditionalChinese:
+            return settingsDisplayText(userDefaults, "Chinese (Traditional)", "中文（繁体）");
+        case ClipboardOCRLanguage::japanese:
+            return settingsDisplayText(userDefaults, "Japanese", "日语");
+        case ClipboardOCRLanguage::korean:
+            return settingsDisplayText(userDefaults, "Korean", "韩语");
+    }
+    return settingsDisplayText(userDefaults, "English (US)", "英语（美国）");
+}
+
+}  // namespace quorvane

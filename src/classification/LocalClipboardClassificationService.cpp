@@ -1,0 +1,254 @@
+#include "classification/LocalClipboardClassificationService.h"
+
+#include <fmt/format.h>
+
+#include "classification/ClassificationText.h"
+#include "classification/ClipboardContentDetectors.h"
+#include "classification/JsonReader.h"
+#include "core/Logger.h"
+
+namespace quorvane {
+namespace {
+
+constexpr std::string_view kLogCategory = "LocalClipboardClassificationService";
+
+using Detectors = ClipboardContentDetectors;
+using Kind = ClipboardUserClassificationConditionKind;
+
+double confidence(ClipboardSystemClassification classification) {
+    switch (classification) {
+        case ClipboardSystemClassification::email:
+        case ClipboardSystemClassification::ipAddress:
+        case ClipboardSystemClassification::sql:
+        case ClipboardSystemClassification::html:
+        case ClipboardSystemClassification::filePath: return 0.8;
+        case ClipboardSystemClassification::markdown: return 0.6;
+        default: return 1.0;
+    }
+}
+
+bool detects(ClipboardSystemClassification classification, std::string_view text) {
+    using C = ClipboardSystemClassification;
+    switch (classification) {
+        case C::url: return Detectors::detectHTTPURL(text).has_value();
+        case C::githubPullRequest:
+            return Detectors::detectGitHubReference(text) == Detectors::GitHubReference::pullRequest;
+        case C::githubIssue: return Detectors::detectGitHubReference(text) == Detectors::GitHubReference::issue;
+        case C::email: return Detectors::isEmailAddress(text);
+        case C::ipAddress: return Detectors::isIPv4Address(text);
+        case C::uuid: return Detectors::isUUID(text);
+        case C::json: return Detectors::isJSON(text);
+        case C::jsonLines: return Detectors::isJSONLines(text);
+        case C::sql: return Detectors::isSQLStatement(text);
+        case C::markdown: return Detectors::isMarkdown(text);
+        case C::html: return Detectors::isHTML(text);
+        case C::jwt: return Detectors::detectJWT(text);
+        case C::filePath: return Detectors::isFilePath(text);
+        case C::base64: return Detectors::isBase64(text);
+        case C::curlCommand: return Detectors::isCurlCommand(text);
+    }
+    return false;
+}
+
+bool isGitHub(ClipboardSystemClassification classification) {
+    return classification == ClipboardSystemClassification::githubPullRequest ||
+           classification == ClipboardSystemClassification::githubIssue;
+}
+
+bool startsWith(std::string_view text, std::string_view prefix) { return text.substr(0, prefix.size()) == prefix; }
+
+bool endsWith(std::string_view text, std::string_view suffix) {
+    return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
+}
+
+// Looks for a key among the members of objects nested less than 64 levels deep.
+class KeySearch final : public JsonReader::Handler {
+public:
+    explicit KeySearch(std::string_view key) : key_(lowercased(key)) {}
+
+    void beginObject() override { ++depth_; }
+    void beginArray() override { ++depth_; }
+    void endObject() override { --depth_; }
+    void endArray() override { --depth_; }
+    void key(std::string_view raw) override {
+        // The top-level container is at level 0, so the object reporting this key is at depth_ - 1.
+        if (found_ || depth_ > kSearchDepthLimit) return;
+        found_ = lowercased(JsonReader::decodedString(raw)) == key_;
+    }
+
+    bool found() const { return found_; }
+
+private:
+    static constexpr std::size_t kSearchDepthLimit = 64;
+    std::string key_;
+    std::size_t depth_ = 0;
+    bool found_ = false;
+};
+
+}  // namespace
+
+// What the rules ask of the text, worked out at most once per classification.
+struct LocalClipboardClassificationService::TextFacts {
+    std::string_view text;
+    std::set<ClipboardSystemClassification> matched;
+    std::optional<std::string> lowered;
+    std::optional<std::string> folded;
+    std::optional<std::optional<HttpUrl>> url;
+
+    const std::string& lowercasedText() {
+        if (!lowered) lowered = lowercased(text);
+        return *lowered;
+    }
+    const std::string& foldedText() {
+        if (!folded) folded = foldedForComparison(text);
+        return *folded;
+    }
+    const std::optional<HttpUrl>& link() {
+        if (!url) url = Detectors::detectHTTPURL(text);
+        return *url;
+    }
+};
+
+ClipboardClassificationResult LocalClipboardClassificationService::classify(
+    std::string_view text, const std::set<ClipboardSystemClassification>& enabled,
+    const std::vector<ClipboardUserClassificationRule>& rules) {
+    ClipboardClassificationResult result;
+    TextFacts facts;
+    facts.text = trimmedWhitespaceAndNewlines(text);
+    result.systemMatches = systemMatches(facts.text, enabled);
+    for (const auto& match : result.systemMatches) facts.matched.insert(match.classification);
+    result.matchedRules = evaluateUserRules(facts, rules);
+    result.userClassifications = uniqueUserClassifications(result.matchedRules);
+    if (!result.userClassifications.empty()) {
+        result.primaryClassification = result.userClassifications.front();
+    } else if (const auto best = bestSystemMatch(result.systemMatches)) {
+        result.primaryClassification = std::string(displayName(*best));
+    } else {
+        result.primaryClassification = "Text";
+    }
+    return result;
+}
+
+std::vector<ClipboardClassificationMatch> LocalClipboardClassificationService::systemMatches(
+    std::string_view text, const std::set<ClipboardSystemClassification>& enabled) {
+    std::vector<ClipboardClassificationMatch> matches;
+    if (text.empty()) return matches;
+    for (const auto& definition : ClipboardSystemClassificationDefinition::all()) {
+        if (enabled.count(definition.id) == 0) continue;
+        if (auto match = detect(definition.id, text)) matches.push_back(*match);
+    }
+    return matches;
+}
+
+std::optional<ClipboardClassificationMatch> LocalClipboardClassificationService::detect(
+    ClipboardSystemClassification classification, std::string_view text) {
+    if (!detects(classification, text)) return std::nullopt;
+    return ClipboardClassificationMatch{classification, confidence(classification)};
+}
+
+std::vector<ClipboardMatchedUserClassificationRule> LocalClipboardClassificationService::evaluateUserRules(
+    TextFacts& facts, const std::vector<ClipboardUserClassificationRule>& rules) {
+    std::vector<ClipboardMatchedUserClassificationRule> matched;
+    for (const auto& rule : rules) {
+        if (!rule.isEnabled || !ruleMatches(rule, facts)) continue;
+        matched.push_back({rule.id, std::string(trimmedWhitespaceAndNewlines(rule.name)),
+                           std::string(trimmedWhitespaceAndNewlines(rule.resultClassification)),
+                           rule.conditionSummary()});
+    }
+    return matched;
+}
+
+bool LocalClipboardClassificationService::ruleMatches(const ClipboardUserClassificationRule& rule,
+                                                      TextFacts& facts) {
+    const std::string_view value = trimmedWhitespaceAndNewlines(rule.conditionValue);
+    if (value.empty()) return false;
+    const std::string_view text = facts.text;
+    switch (rule.conditionKind) {
+        case Kind::containsText: return containsSubstring(facts.foldedText(), foldedForComparison(value));
+        case Kind::prefix:
+            return startsWith(text, value) || startsWith(facts.lowercasedText(), lowercased(value));
+        case Kind::suffix: return endsWith(text, value) || endsWith(facts.lowercasedText(), lowercased(value));
+        case Kind::regularExpression: return regularExpressionMatches(rule, value, text);
+        case Kind::domain: {
+            const auto& url = facts.link();
+            if (!url || url->host.empty()) return false;
+            const std::string host = lowercased(url->host);
+            const std::string wanted = lowercased(value);
+            return host == wanted || endsWith(host, "." + wanted);
+        }
+        case Kind::pathContains: {
+            const auto& url = facts.link();
+            return url && containsIgnoringCaseAndDiacritics(url->decodedPath(), value);
+        }
+        case Kind::jsonKeyExists: return jsonContainsKey(text, value);
+        case Kind::matchedSystemClassification: {
+            const auto classification = systemClassificationFromRawValue(value);
+            return classification && facts.matched.count(*classification) > 0;
+        }
+    }
+    return false;
+}
+
+bool LocalClipboardClassificationService::regularExpressionMatches(const ClipboardUserClassificationRule& rule,
+                                                                   std::string_view pattern,
+                                                                   std::string_view text) {
+    std::shared_ptr<const UserRegularExpression> expression;
+    {
+        std::lock_guard lock(cacheMutex_);
+        if (const auto found = regexCache_.find(pattern); found != regexCache_.end()) expression = found->second;
+    }
+    if (!expression) {
+        // A pattern that does not compile is not cached: the rule may be fixed before the next text.
+        expression = UserRegularExpression::compile(pattern);
+        if (!expression) return false;
+        std::lock_guard lock(cacheMutex_);
+        if (regexCache_.size() >= kPatternCacheLimit) regexCache_.clear();
+        regexCache_.emplace(std::string(pattern), expression);
+    }
+    const auto outcome = expression->find(text);
+    if (outcome == UserRegularExpression::Outcome::limitExceeded) {
+        Logger::warning(fmt::format("Regular expression of classification rule \"{}\" exceeded its work limit; "
+                                    "treated as no match",
+                                    trimmedWhitespaceAndNewlines(rule.name)),
+                        kLogCategory);
+    }
+    return outcome == UserRegularExpression::Outcome::match;
+}
+
+bool LocalClipboardClassificationService::jsonContainsKey(std::string_view json, std::string_view key) {
+    KeySearch search(key);
+    return !JsonReader::read(json, JsonReader::TopLevel::containerOnly, search) && search.found();
+}
+
+std::vector<std::string> LocalClipboardClassificationService::uniqueUserClassifications(
+    const std::vector<ClipboardMatchedUserClassificationRule>& matchedRules) {
+    std::vector<std::string> unique;
+    for (const auto& rule : matchedRules) {
+        const std::string_view result = trimmedWhitespaceAndNewlines(rule.resultClassification);
+        if (result.empty()) continue;
+        if (std::find(unique.begin(), unique.end(), result) == unique.end()) unique.emplace_back(result);
+    }
+    return unique;
+}
+
+std::optional<ClipboardSystemClassification> LocalClipboardClassificationService::bestSystemMatch(
+    const std::vector<ClipboardClassificationMatch>& matches) {
+    if (matches.empty()) return std::nullopt;
+    const ClipboardClassificationMatch* best = &matches.front();
+    for (std::size_t i = 1; i < matches.size(); ++i) {
+        const auto& match = matches[i];
+        if (match.confidence > best->confidence ||
+            (match.confidence == best->confidence && !isGitHub(best->classification) &&
+             isGitHub(match.classification))) {
+            best = &match;
+        }
+    }
+    return best->classification;
+}
+
+std::size_t LocalClipboardClassificationService::cachedPatternCount() const {
+    std::lock_guard lock(cacheMutex_);
+    return regexCache_.size();
+}
+
+}  // namespace quorvane

@@ -1,0 +1,119 @@
+#include "classification/SyntaxHighlighting.h"
+
+#include <unicode/utext.h>
+
+#include "classification/ClassificationText.h"
+#include "classification/JSONLinesSyntaxHighlighter.h"
+#include "classification/JSONSyntaxHighlighter.h"
+#include "classification/SQLSyntaxHighlighter.h"
+#include "core/Utf8.h"
+
+namespace quorvane {
+namespace {
+
+// End of the quoted string that starts at `open` (exclusive), or nothing; `stuck` is where the scan gave up:
+// at a backslash that escapes nothing (a line break or the end follows) or at the end.
+std::optional<std::size_t> quotedStringEnd(std::string_view text, std::size_t open, char quote,
+                                           std::size_t& stuck) {
+    std::size_t i = open + 1;
+    while (i < text.size()) {
+        const char c = text[i];
+        if (c == quote) return i + 1;
+        if (c == '\\') {
+            const CodePoint escaped = codePointAt(text, i + 1);
+            if (escaped.length == 0 || isPatternLineTerminator(escaped.value)) break;
+            i += 1 + escaped.length;
+            continue;
+        }
+        i += codePointAt(text, i).length;
+    }
+    stuck = std::min(i, text.size());
+    return std::nullopt;
+}
+
+bool colonFollows(std::string_view text, std::size_t offset) {
+    while (offset < text.size()) {
+        const CodePoint c = codePointAt(text, offset);
+        if (!isPatternSpace(c.value)) return c.value == ':';
+        offset += c.length;
+    }
+    return false;
+}
+
+}  // namespace
+
+const char* FormattingError::what() const noexcept {
+    return kind_ == Kind::invalidEncoding ? "Invalid text encoding" : "Failed to encode formatted output";
+}
+
+std::unique_ptr<SyntaxHighlighting> SyntaxHighlighting::makeHighlighter(ClipboardSystemClassification classification) {
+    switch (classification) {
+        case ClipboardSystemClassification::json:
+            return std::make_unique<JSONSyntaxHighlighter>(SyntaxColorTheme::json());
+        case ClipboardSystemClassification::jsonLines:
+            return std::make_unique<JSONLinesSyntaxHighlighter>(
+                std::make_unique<JSONSyntaxHighlighter>(SyntaxColorTheme::json()));
+        case ClipboardSystemClassification::sql:
+            return std::make_unique<SQLSyntaxHighlighter>(SyntaxColorTheme::sql(),
+                                                          SQLSyntaxHighlighter::defaultClauseKeywordPatterns());
+        default: return nullptr;
+    }
+}
+
+void SyntaxHighlighting::applyRegexColor(const SyntaxColor& color, const icu::RegexPattern& pattern,
+                                         ColoredTextBuilder& builder, std::size_t start, std::size_t length) {
+    UErrorCode status = U_ZERO_ERROR;
+    UText* utext = utext_openUTF8(nullptr, builder.text().data() + start, static_cast<int64_t>(length), &status);
+    if (U_FAILURE(status)) return;
+    std::unique_ptr<icu::RegexMatcher> matcher(pattern.matcher(status));
+    if (U_SUCCESS(status) && matcher) {
+        matcher->reset(utext);
+        while (matcher->find(status) && U_SUCCESS(status)) {
+            const auto matchStart = static_cast<std::size_t>(matcher->start64(status));
+            const auto matchEnd = static_cast<std::size_t>(matcher->end64(status));
+            if (U_FAILURE(status)) break;
+            builder.paint(start + matchStart, start + matchEnd, color);
+        }
+    }
+    matcher.reset();
+    utext_close(utext);
+}
+
+void SyntaxHighlighting::applyQuotedStringColor(const SyntaxColor& color, char quote, bool onlyBeforeColon,
+                                                ColoredTextBuilder& builder, std::size_t start,
+                                                std::size_t length) {
+    // A pattern engine would retry from every quote; these skips are what those retries conclude:
+    // - an unclosed string: a retry from any quote inside it meets the same dead end;
+    // - a closed string not followed by a colon: retries from escaped quotes inside reach the same end, so
+    //   the next candidate is its closing quote.
+    const std::string_view text = std::string_view(builder.text()).substr(start, length);
+    std::size_t i = 0;
+    while (true) {
+        const std::size_t open = text.find(quote, i);
+        if (open == std::string_view::npos) return;
+        std::size_t stuck = 0;
+        const auto end = quotedStringEnd(text, open, quote, stuck);
+        if (!end) {
+            i = stuck;
+            continue;
+        }
+        if (onlyBeforeColon && !colonFollows(text, *end)) {
+            i = *end - 1;
+            continue;
+        }
+        builder.paint(start + open, start + *end, color);
+        i = *end;
+    }
+}
+
+std::unique_ptr<icu::RegexPattern> SyntaxHighlighting::compileFixedPattern(std::string_view pattern,
+                                                                           uint32_t flags) {
+    UErrorCode status = U_ZERO_ERROR;
+    UParseError parseError{};
+    std::unique_ptr<icu::RegexPattern> compiled(
+        icu::RegexPattern::compile(toUnicodeString(pattern), flags, parseError, status));
+    if (U_FAILURE(status)) return nullptr;
+    return compiled;
+}
+
+}  // namespace quorvane

@@ -1,0 +1,82 @@
+#pragma once
+
+// Knows where the history store and the search index live. The storage directory is, first match wins:
+// $QUORVANE_STORAGE_DIRECTORY itself, the folder the user chose + "QuorvaneData", or
+// $XDG_DATA_HOME/Quorvane/QuorvaneData (~/.local/share when unset). A chosen folder is remembered as its path
+// and as a "bookmark" (the path again) that fails to resolve once the folder is gone.
+// Main thread only, except storageDirectoryURL(), which the storage move also reads from its worker.
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "platform/DefaultsValue.h"
+#include "platform/UserDefaults.h"
+#include "platform/WorkspaceOpener.h"
+
+namespace quorvane {
+
+class DataDirectoryManager {
+public:
+    // Reads one environment variable; nothing when it is unset.
+    using EnvironmentReader = std::function<std::optional<std::string>(const std::string& name)>;
+
+    static constexpr const char* databaseFileName = "clipboard_history.sqlite";
+    static constexpr const char* storageDirectoryOverrideEnvironmentKey = "QUORVANE_STORAGE_DIRECTORY";
+    static constexpr const char* customDataDirectoryKey = "CustomDataDirectory";
+    static constexpr const char* customDataDirectoryBookmarkKey = "CustomDataDirectoryBookmark";
+    static constexpr const char* defaultDirectoryName = "Quorvane";
+    static constexpr const char* dataSubdirectoryName = "QuorvaneData";
+
+    // The process environment.
+    static EnvironmentReader processEnvironment();
+
+    // Restores the folder chosen in an earlier run before anyone asks for a path.
+    DataDirectoryManager(UserDefaults& userDefaults, WorkspaceOpener& workspace,
+                         EnvironmentReader environment = processEnvironment());
+    DataDirectoryManager(const DataDirectoryManager&) = delete;
+    DataDirectoryManager& operator=(const DataDirectoryManager&) = delete;
+
+    // The process-wide instance, installed once by the application at start-up. Throws std::logic_error
+    // when none was installed.
+    static DataDirectoryManager& shared();
+    static void installShared(std::unique_ptr<DataDirectoryManager> manager);
+
+    // Resolved anew on every call; creates and checks nothing.
+    std::filesystem::path storageDirectoryURL() const;
+    // The history store file inside the storage directory.
+    std::filesystem::path databaseFileURL() const { return storageDirectoryURL() / databaseFileName; }
+    // Creates the storage directory and any missing parent with mode 0700; an existing directory is fine.
+    // Throws std::filesystem::filesystem_error.
+    void ensureStorageDirectoryExists() const;
+    // $XDG_DATA_HOME/Quorvane (or ~/.local/share/Quorvane): the parent of the default storage directory.
+    std::filesystem::path defaultBaseDirectoryURL() const;
+    // The folder the user chose (the parent of "QuorvaneData"), when one is in force.
+    const std::optional<std::filesystem::path>& activeCustomDirectoryURL() const { return activeCustomDirectory_; }
+
+    // Switches to `folder` (nothing: back to the default location) and remembers the choice.
+    void applyCustomDirectory(const std::optional<std::filesystem::path>& folder);
+    // The bookmark of an existing folder; logs "Failed to create storage bookmark: ..." and returns nothing
+    // when the folder does not exist.
+    std::optional<Data> makeSecurityScopedBookmark(const std::filesystem::path& folder) const;
+    // Restores the chosen folder from the settings: the bookmark when it resolves, else the stored path.
+    void resolveStoredBookmark();
+
+    // `path` with the home directory written as "~" (only when the home directory is a whole leading part).
+    std::string displayPath(const std::filesystem::path& path) const;
+    // Opens the storage directory in the file manager, or its parent while it does not exist yet.
+    void revealInFileManager() const;
+
+private:
+    std::filesystem::path homeDirectory() const;
+    std::optional<std::string> environmentValue(const char* name) const;
+
+    UserDefaults& userDefaults_;
+    WorkspaceOpener& workspace_;
+    EnvironmentReader environment_;
+    std::optional<std::filesystem::path> activeCustomDirectory_;
+};
+
+}  // namespace quorvane

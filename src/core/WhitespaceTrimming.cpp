@@ -1,0 +1,42 @@
+#include "core/WhitespaceTrimming.h"
+
+#include <unicode/uchar.h>
+#include <unicode/utf8.h>
+
+namespace quorvane {
+namespace {
+
+bool isWhitespaceOrNewline(UChar32 c) {
+    if (c < 0) return false;
+    if ((c >= 0x09 && c <= 0x0D) || c == 0x85) return true;
+    const auto type = u_charType(c);
+    return type == U_SPACE_SEPARATOR || type == U_LINE_SEPARATOR || type == U_PARAGRAPH_SEPARATOR;
+}
+
+}  // namespace
+
+std::string_view trimmedWhitespaceAndNewlines(std::string_view text) {
+    if (text.size() > static_cast<std::size_t>(INT32_MAX)) return text;
+    const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
+    const auto length = static_cast<int32_t>(text.size());
+
+    int32_t start = 0;
+    while (start < length) {
+        int32_t next = start;
+        UChar32 c;
+        U8_NEXT(bytes, next, length, c);
+        if (!isWhitespaceOrNewline(c)) break;
+        start = next;
+    }
+    int32_t end = length;
+    while (end > start) {
+        int32_t previous = end;
+        UChar32 c;
+        U8_PREV(bytes, start, previous, c);
+        if (!isWhitespaceOrNewline(c)) break;
+        end = previous;
+    }
+    return text.substr(static_cast<std::size_t>(start), static_cast<std::size_t>(end - start));
+}
+
+}  // namespace quorvane

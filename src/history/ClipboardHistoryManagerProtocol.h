@@ -1,0 +1,34 @@
+#pragma once
+
+// The narrow history facade the panels and the storage page hold: list, fetch one content, delete, clear,
+// record a use, and run work with capture suspended. Call on the main thread; completions of the two reads
+// run on the main queue, exactly once.
+
+#include <cstddef>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/ClipboardHistoryContentSnapshot.h"
+#include "core/ClipboardHistoryIndexSnapshot.h"
+#include "core/CaptureSuspension.h"
+
+namespace quorvane {
+
+class ClipboardHistoryManagerProtocol : public CaptureSuspension {
+public:
+    using SnapshotsCompletion = std::function<void(std::vector<ClipboardHistoryIndexSnapshot>)>;
+    using ContentCompletion = std::function<void(std::optional<ClipboardHistoryContentSnapshot>)>;
+
+    virtual ~ClipboardHistoryManagerProtocol() = default;
+
+    virtual void getHistorySnapshots(const std::string& searchQuery, std::optional<std::size_t> limit,
+                                     SnapshotsCompletion completion) = 0;
+    virtual void getContentSnapshotById(const std::string& id, ContentCompletion completion) = 0;
+    virtual void deleteItem(const std::string& id) = 0;
+    virtual void clearHistory() = 0;
+    virtual void recordUsage(const std::string& id) = 0;
+};
+
+}  // namespace quorvane

@@ -1,0 +1,28 @@
+#pragma once
+
+// A workspace that opens nothing and remembers what it was asked to open. Call on the main queue only.
+
+#include <vector>
+
+#include "platform/WorkspaceOpener.h"
+
+namespace quorvane {
+
+class RecordingWorkspaceOpener final : public WorkspaceOpener {
+public:
+    bool openURL(const std::string& url) override {
+        openedURLs.push_back(url);
+        return succeeds;
+    }
+    bool openFile(const std::filesystem::path& path) override {
+        openedFiles.push_back(path);
+        return succeeds;
+    }
+
+    std::vector<std::string> openedURLs;
+    std::vector<std::filesystem::path> openedFiles;
+    // What the calls report.
+    bool succeeds = true;
+};
+
+}  // namespace quorvane

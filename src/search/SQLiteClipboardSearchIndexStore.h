@@ -1,0 +1,80 @@
+#pragma once
+
+// The search index: "clipboard_search.sqlite", one row per history entry with its normalised, compact and
+// pinyin texts, an FTS5 table, a table of two- and three-character grams and a key/value table. Shared by the
+// history store (writes) and the search service (reads, rebuild). Safe from any thread: every statement runs on
+// the store's own serial queue. A file that is not a database, or whose contents are damaged, is moved aside
+// (never deleted) and replaced by an empty index, which the history store fills again.
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <set>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+#include "core/SQLiteDatabase.h"
+#include "platform/Clock.h"
+#include "platform/SerialQueue.h"
+#include "platform/UserDefaults.h"
+#include "search/ClipboardSearchIndexStoreProtocol.h"
+#include "search/SQLiteClipboardSearchIndexStoreError.h"
+
+namespace quorvane {
+
+class SQLiteError;
+
+class SQLiteClipboardSearchIndexStore final : public ClipboardSearchIndexStoreProtocol {
+public:
+    // Opens (creating) the index at `databasePath`, creating its parent directory, and brings its schema up to
+    // date. Throws std::filesystem::filesystem_error or SQLiteClipboardSearchIndexStoreError; a store that
+    // could not be opened is never returned. `clock` dates rebuilds and set-aside files.
+    SQLiteClipboardSearchIndexStore(std::filesystem::path databasePath, std::shared_ptr<UserDefaults> userDefaults,
+                                    std::shared_ptr<const Clock> clock = std::make_shared<SystemClock>());
+    ~SQLiteClipboardSearchIndexStore() override;
+
+    const std::filesystem::path& databasePath() const { return databasePath_; }
+
+    ClipboardSearchIndexStats rebuild(const std::vector<ClipboardSearchIndexDocument>& documents) override;
+    void upsert(const ClipboardSearchIndexDocument& document) override;
+    void deleteDocuments(const std::vector<std::string>& itemIDs) override;
+    void updateAccess(const std::string& itemID, Date sortAt, std::optional<Date> lastAccessedAt,
+                      std::int64_t accessCount) override;
+    ClipboardSearchIndexStats stats() override;
+    void syncVoid(const std::function<void()>& body) override;
+
+    // Every run of n consecutive characters of `text`, for each n of `sizes`; a text shorter than n gives no
+    // grams of that size.
+    static std::set<std::string> makeGrams(std::string_view text, const std::vector<int>& sizes);
+
+    // The text with which the rebuild time is stored: the shortest decimal that reads back to the same double,
+    // always with a fractional digit ("1700000000.0").
+    static std::string formatMetaDate(double secondsSince1970);
+    // Reads such a text back; nothing for an empty, blank-led or partly numeric text.
+    static std::optional<double> parseMetaDate(const std::string& text);
+
+    using SQLiteBindingValue = std::variant<std::int32_t, std::int64_t, std::string>;
+
+private:
+    // Runs `body` with the open connection on the queue, turning SQLite failures into the store's error and
+    // setting a damaged file aside.
+    template <class F>
+    auto perform(F&& body) -> decltype(body(std::declval<SQLiteDatabase&>()));
+
+    void openConnection();
+    void configure(SQLiteDatabase& db);
+    // Moves the damaged file aside and opens an empty index in its place; false when that failed too.
+    bool recoverFromCorruption(const SQLiteError& error);
+    std::filesystem::path moveDamagedFilesAside();
+
+    std::filesystem::path databasePath_;
+    std::shared_ptr<UserDefaults> userDefaults_;
+    std::shared_ptr<const Clock> clock_;
+    SerialQueue queue_{"SQLiteClipboardSearchIndexStore.Queue"};
+    // Absent only after a damaged file could not be replaced.
+    std::unique_ptr<SQLiteDatabase> db_;
+};
+
+}  // namespace quorvane

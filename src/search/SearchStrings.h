@@ -1,0 +1,30 @@
+#pragma once
+
+// Small string operations the query vocabulary and the application resolver share: whitespace trimming,
+// lower-casing and the user-locale, case-insensitive comparison used to order names. Safe from any thread.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quorvane::search_strings {
+
+// Unicode White_Space, newlines included.
+bool isWhitespace(char32_t c);
+// True when the text holds some whitespace character.
+bool containsWhitespace(std::string_view text);
+// True when the last character of `text` is whitespace.
+bool endsWithWhitespace(std::string_view text);
+// `text` without leading and trailing whitespace and newlines.
+std::string trimmed(std::string_view text);
+// Full Unicode lower case, independent of the user's locale.
+std::string lowercased(std::string_view text);
+// `text` cut at every blank (U+0020), empty pieces dropped.
+std::vector<std::string> splitAtBlanks(std::string_view text);
+std::string joined(const std::vector<std::string>& pieces, std::string_view separator);
+// `text` without any of the characters in `removed` (ASCII only).
+std::string removingCharacters(std::string_view text, std::string_view removed);
+// <0, 0 or >0 as `a` sorts before, with or after `b` in the user's locale, ignoring letter case.
+int localizedCaseInsensitiveCompare(std::string_view a, std::string_view b);
+
+}  // namespace quorvane::search_strings

@@ -1,0 +1,67 @@
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+
+#include "capture/ClipboardOCRConfiguration.h"
+#include "capture/DirectClipboardPresentationMode.h"
+#include "capture/FloatingClipboardListStyle.h"
+#include "capture/SettingsDisplayText.h"
+#include "platform/memory/InMemoryUserDefaults.h"
+
+namespace quorvane {
+namespace {
+
+std::vector<std::string> allDisplayNames(const UserDefaults& defaults) {
+    std::vector<std::string> names;
+    for (const auto mode : allDirectClipboardPresentationModes)
+        names.emplace_back(displayName(mode, defaults));
+    for (const auto style : allFloatingClipboardListStyles) names.emplace_back(displayName(style, defaults));
+    for (const auto mode : allClipboardOCRLanguageModes) names.emplace_back(displayName(mode, defaults));
+    for (const auto language : allClipboardOCRLanguages) names.emplace_back(displayName(language, defaults));
+    return names;
+}
+
+const std::vector<std::string> english = {
+    "Standard Panel",        "Floating Panel", "Standard",     "Compact",
+    "Specified Language",    "Automatic",      "English (US)", "Chinese (Simplified)",
+    "Chinese (Traditional)", "Japanese",       "Korean",
+};
+
+TEST(SettingsDisplayTextTest, DisplayNamesAreEnglishUnlessTheLanguageIsExactlySimplifiedChinese) {
+    InMemoryUserDefaults defaults;
+    EXPECT_EQ(allDisplayNames(defaults), english);
+    for (const DefaultsValue& notChinese :
+         {DefaultsValue("en"), DefaultsValue("zh-hans"), DefaultsValue("ZH-HANS"), DefaultsValue(" zh-Hans"),
+          DefaultsValue("zh-Hant"), DefaultsValue(1)}) {
+        defaults.set("AppLanguage", notChinese);
+        EXPECT_EQ(allDisplayNames(defaults), english) << notChinese.toJson().dump();
+    }
+    defaults.set("AppLanguage", "zh-Hans");
+    EXPECT_EQ(allDisplayNames(defaults),
+              (std::vector<std::string>{"普通面板", "浮动面板", "标准", "紧凑", "指定语言", "自动",
+                                        "英语（美国）", "中文（简体）", "中文（繁体）", "日语", "韩语"}));
+}
+
+TEST(SettingsDisplayTextTest, RawValuesRoundTripAndRejectOtherSpellings) {
+    for (const auto mode : allDirectClipboardPresentationModes) {
+        EXPECT_EQ(presentationModeFromRawValue(rawValue(mode)), mode);
+    }
+    for (const auto style : allFloatingClipboardListStyles)
+        EXPECT_EQ(listStyleFromRawValue(rawValue(style)), style);
+    for (const auto mode : allClipboardOCRLanguageModes)
+        EXPECT_EQ(ocrLanguageModeFromRawValue(rawValue(mode)), mode);
+    std::vector<std::string_view> tags;
+    for (const auto language : allClipboardOCRLanguages) {
+        EXPECT_EQ(ocrLanguageFromRawValue(rawValue(language)), language);
+        tags.push_back(rawValue(language));
+    }
+    EXPECT_EQ(tags, (std::vector<std::string_view>{"en-US", "zh-Hans", "zh-Hant", "ja-JP", "ko-KR"}));
+    EXPECT_EQ(rawValue(DirectClipboardPresentationMode::floating), "floating");
+    EXPECT_EQ(rawValue(FloatingClipboardListStyle::compact), "compact");
+    EXPECT_FALSE(presentationModeFromRawValue("Centered"));
+    EXPECT_FALSE(listStyleFromRawValue(""));
+    EXPECT_FALSE(ocrLanguageFromRawValue("en_US"));
+}
+
+}  // namespace
+}  // namespace quorvane
