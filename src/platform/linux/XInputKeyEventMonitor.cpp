@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "core/Logger.h"
+#include "core/Utf8.h"
 
 namespace quorvane {
 
@@ -39,24 +40,6 @@ std::uint32_t modifierFlagOfKeysym(KeySym keysym) {
             return keyModifierShift;
         default:
             return 0;
-    }
-}
-
-void appendUtf8(std::string& text, std::uint32_t codePoint) {
-    if (codePoint < 0x80) {
-        text.push_back(static_cast<char>(codePoint));
-    } else if (codePoint < 0x800) {
-        text.push_back(static_cast<char>(0xC0 | (codePoint >> 6)));
-        text.push_back(static_cast<char>(0x80 | (codePoint & 0x3F)));
-    } else if (codePoint < 0x10000) {
-        text.push_back(static_cast<char>(0xE0 | (codePoint >> 12)));
-        text.push_back(static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F)));
-        text.push_back(static_cast<char>(0x80 | (codePoint & 0x3F)));
-    } else {
-        text.push_back(static_cast<char>(0xF0 | (codePoint >> 18)));
-        text.push_back(static_cast<char>(0x80 | ((codePoint >> 12) & 0x3F)));
-        text.push_back(static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F)));
-        text.push_back(static_cast<char>(0x80 | (codePoint & 0x3F)));
     }
 }
 
