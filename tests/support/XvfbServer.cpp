@@ -27,7 +27,7 @@ bool answers(const std::string& display) {
 
 }  // namespace
 
-XvfbServer::XvfbServer() {
+XvfbServer::XvfbServer(const std::vector<std::string>& extraArguments) {
     int pipeEnds[2];
     if (pipe(pipeEnds) != 0) {
         failure_ = std::string("pipe: ") + std::strerror(errno);
@@ -38,6 +38,7 @@ XvfbServer::XvfbServer() {
     const std::string fd = std::to_string(pipeEnds[1]);
     std::vector<std::string> arguments{"Xvfb", "-displayfd", fd, "-nolisten", "tcp", "-screen", "0",
                                        "1280x1024x24", "-noreset"};
+    arguments.insert(arguments.end(), extraArguments.begin(), extraArguments.end());
     std::vector<char*> argv;
     for (auto& argument : arguments) argv.push_back(argument.data());
     argv.push_back(nullptr);
