@@ -2,7 +2,8 @@
 
 // The heavy half of a history entry: full text, rich-text forms, image bytes, recognised text and the
 // fingerprint that duplicate removal matches on. Joined to its index record by equal `id` alone.
-// Created, changed and deleted only by the history store; used on the thread of the store context that read it.
+// Created, changed and deleted only by the history store; used on the thread of the store context that read
+// it.
 
 #include <cstdint>
 #include <optional>

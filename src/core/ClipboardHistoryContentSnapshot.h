@@ -22,8 +22,8 @@ struct ClipboardHistoryContentSnapshot {
     std::optional<std::string> ocrText;
 
     static ClipboardHistoryContentSnapshot fromModel(const ClipboardHistoryContent& model) {
-        return {model.id, model.content, model.richTextRTFData, model.richTextHTMLData, model.imageData,
-                model.ocrText};
+        return {model.id,        model.content, model.richTextRTFData, model.richTextHTMLData,
+                model.imageData, model.ocrText};
     }
 
     friend bool operator==(const ClipboardHistoryContentSnapshot&,

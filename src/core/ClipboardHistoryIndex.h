@@ -1,7 +1,8 @@
 #pragma once
 
 // The small, listed half of a history entry: what lists, sorting, filters and the fallback search read.
-// Created, changed and deleted only by the history store; used on the thread of the store context that read it.
+// Created, changed and deleted only by the history store; used on the thread of the store context that read
+// it.
 
 #include <cstdint>
 #include <optional>

@@ -5,9 +5,9 @@
 namespace quorvane {
 
 ClipboardHistoryIndexSnapshot ClipboardHistoryIndexSnapshot::fromModel(const ClipboardHistoryIndex& model) {
-    return {model.id,           model.preview,     model.searchText,
-            model.createdAt,    model.lastAccessedAt, model.accessCount,
-            model.contentType,  model.bundleIdentifier, model.classification};
+    return {model.id,          model.preview,          model.searchText,
+            model.createdAt,   model.lastAccessedAt,   model.accessCount,
+            model.contentType, model.bundleIdentifier, model.classification};
 }
 
 }  // namespace quorvane

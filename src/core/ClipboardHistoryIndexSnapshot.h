@@ -30,7 +30,8 @@ struct ClipboardHistoryIndexSnapshot {
 
     Date sortAt() const { return historySortDate(createdAt, lastAccessedAt); }
 
-    friend bool operator==(const ClipboardHistoryIndexSnapshot&, const ClipboardHistoryIndexSnapshot&) = default;
+    friend bool operator==(const ClipboardHistoryIndexSnapshot&,
+                           const ClipboardHistoryIndexSnapshot&) = default;
 };
 
 }  // namespace quorvane

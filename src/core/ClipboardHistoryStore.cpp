@@ -1,10 +1,13 @@
 #include "core/ClipboardHistoryStore.h"
 
 #include <fcntl.h>
+#include <sqlite3.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <string>
+
+#include "core/SQLiteError.h"
 
 namespace quorvane {
 
@@ -45,21 +48,38 @@ void createPrivateFileIfMissing(const std::filesystem::path& file) {
     if (fd >= 0) ::close(fd);
 }
 
+std::int64_t queryInteger(SQLiteDatabase& db, const char* sql) {
+    SQLiteStatement statement = db.prepare(sql);
+    return statement.step() ? statement.columnInt64(0) : 0;
+}
+
+// Opens a connection, turning the wrappers' error into the store's.
+std::unique_ptr<SQLiteDatabase> openConnection(const std::filesystem::path& file, int flags) {
+    try {
+        auto connection = std::make_unique<SQLiteDatabase>(file, flags);
+        sqlite3_busy_timeout(connection->handle(), 5000);
+        return connection;
+    } catch (const SQLiteError& error) {
+        throw HistoryStoreError(HistoryStoreError::Kind::open,
+                                "Cannot open history store " + file.string() + ": " + error.what());
+    }
+}
+
 }  // namespace
 
 ClipboardHistoryStore::ClipboardHistoryStore(std::filesystem::path file) : file_(std::move(file)) {
     createPrivateFileIfMissing(file_);
-    auto connection = std::make_unique<SqliteConnection>(file_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX);
+    auto connection = openConnection(file_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX);
 
     // Look before touching anything: switching the journal mode alone would rewrite a foreign header.
     std::int64_t application = 0;
     std::int64_t version = 0;
     std::int64_t objects = 0;
     try {
-        application = connection->queryInteger("PRAGMA application_id;");
-        version = connection->queryInteger("PRAGMA user_version;");
-        objects = connection->queryInteger("SELECT COUNT(*) FROM sqlite_master;");
-    } catch (const HistoryStoreError& error) {
+        application = queryInteger(*connection, "PRAGMA application_id;");
+        version = queryInteger(*connection, "PRAGMA user_version;");
+        objects = queryInteger(*connection, "SELECT COUNT(*) FROM sqlite_master;");
+    } catch (const SQLiteError& error) {
         throw HistoryStoreError(HistoryStoreError::Kind::foreignFile, refusal(file_, error.what()));
     }
     const bool fresh = application == 0 && version == 0 && objects == 0;
@@ -68,31 +88,32 @@ ClipboardHistoryStore::ClipboardHistoryStore(std::filesystem::path file) : file_
                                 refusal(file_, "the file belongs to another application"));
     }
     if (version > schemaVersion) {
-        throw HistoryStoreError(HistoryStoreError::Kind::newerVersion,
-                                refusal(file_, "written by a newer version (schema " + std::to_string(version) +
-                                                   ", this version reads up to " +
-                                                   std::to_string(schemaVersion) + ")"));
+        throw HistoryStoreError(
+            HistoryStoreError::Kind::newerVersion,
+            refusal(file_, "written by a newer version (schema " + std::to_string(version) +
+                               ", this version reads up to " + std::to_string(schemaVersion) + ")"));
     }
     ::chmod(file_.c_str(), 0600);
 
     try {
         connection->execute("PRAGMA journal_mode = WAL;");
+        // With the write-ahead log this never corrupts the file; a power cut may only lose the last captures.
+        connection->execute("PRAGMA synchronous = NORMAL;");
         connection->execute("PRAGMA foreign_keys = OFF;");
         connection->execute("PRAGMA secure_delete = ON;");
-        sqlite3_busy_timeout(connection->handle(), 5000);
         if (fresh || version < schemaVersion) {
             connection->execute("BEGIN IMMEDIATE TRANSACTION;");
             try {
                 connection->execute(kCreateSchema);
-                connection->execute(("PRAGMA application_id = " + std::to_string(applicationID) + ";").c_str());
-                connection->execute(("PRAGMA user_version = " + std::to_string(schemaVersion) + ";").c_str());
+                connection->execute("PRAGMA application_id = " + std::to_string(applicationID) + ";");
+                connection->execute("PRAGMA user_version = " + std::to_string(schemaVersion) + ";");
                 connection->execute("COMMIT TRANSACTION;");
             } catch (...) {
                 sqlite3_exec(connection->handle(), "ROLLBACK TRANSACTION;", nullptr, nullptr, nullptr);
                 throw;
             }
         }
-    } catch (const HistoryStoreError& error) {
+    } catch (const SQLiteError& error) {
         throw HistoryStoreError(HistoryStoreError::Kind::open,
                                 "Cannot set up history store " + file_.string() + ": " + error.what());
     }
@@ -100,9 +121,8 @@ ClipboardHistoryStore::ClipboardHistoryStore(std::filesystem::path file) : file_
 }
 
 std::unique_ptr<ClipboardHistoryStoreContext> ClipboardHistoryStore::makeReadContext() const {
-    auto connection = std::make_unique<SqliteConnection>(file_, SQLITE_OPEN_READONLY | SQLITE_OPEN_FULLMUTEX);
-    sqlite3_busy_timeout(connection->handle(), 5000);
-    return std::make_unique<ClipboardHistoryStoreContext>(std::move(connection));
+    return std::make_unique<ClipboardHistoryStoreContext>(
+        openConnection(file_, SQLITE_OPEN_READONLY | SQLITE_OPEN_FULLMUTEX));
 }
 
 }  // namespace quorvane

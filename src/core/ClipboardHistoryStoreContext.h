@@ -13,7 +13,8 @@
 
 #include "core/ClipboardHistoryContent.h"
 #include "core/ClipboardHistoryIndex.h"
-#include "core/SqliteConnection.h"
+#include "core/HistoryStoreError.h"
+#include "core/SQLiteDatabase.h"
 
 namespace quorvane {
 
@@ -21,7 +22,7 @@ namespace quorvane {
 struct HistoryIndexFetch {
     std::optional<std::string> idEquals = std::nullopt;
     std::optional<Date> createdBefore = std::nullopt;  // strictly earlier
-    bool newestFirst = false;           // createdAt descending; otherwise no particular order
+    bool newestFirst = false;                          // createdAt descending; otherwise no particular order
 };
 struct HistoryContentFetch {
     std::optional<std::string> idEquals = std::nullopt;
@@ -33,11 +34,12 @@ struct HistoryContentFetch {
 
 class ClipboardHistoryStoreContext {
 public:
-    explicit ClipboardHistoryStoreContext(std::unique_ptr<SqliteConnection> connection);
+    explicit ClipboardHistoryStoreContext(std::unique_ptr<SQLiteDatabase> connection);
     ClipboardHistoryStoreContext(const ClipboardHistoryStoreContext&) = delete;
     ClipboardHistoryStoreContext& operator=(const ClipboardHistoryStoreContext&) = delete;
 
-    // Throw HistoryStoreError. Rows that cannot be decoded (an unknown content type) are skipped with a warning.
+    // Throw HistoryStoreError. Rows that cannot be decoded (an unknown content type) are skipped with a
+    // warning.
     std::vector<ClipboardHistoryIndex> fetchIndexes(const HistoryIndexFetch& fetch = {});
     std::vector<ClipboardHistoryContent> fetchContents(const HistoryContentFetch& fetch = {});
 
@@ -70,7 +72,7 @@ private:
 
     void apply(const Change& change);
 
-    std::unique_ptr<SqliteConnection> connection_;
+    std::unique_ptr<SQLiteDatabase> connection_;
     std::vector<Change> pending_;
 };
 

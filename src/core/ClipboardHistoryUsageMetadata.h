@@ -21,7 +21,8 @@ struct ClipboardHistoryUsageMetadata {
     // largest 64-bit value on overflow and is never below 0 (a negative overflow also gives 0).
     ClipboardHistoryUsageMetadata merged(const ClipboardHistoryUsageMetadata& with) const;
 
-    friend bool operator==(const ClipboardHistoryUsageMetadata&, const ClipboardHistoryUsageMetadata&) = default;
+    friend bool operator==(const ClipboardHistoryUsageMetadata&,
+                           const ClipboardHistoryUsageMetadata&) = default;
 };
 
 }  // namespace quorvane

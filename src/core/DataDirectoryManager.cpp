@@ -48,7 +48,8 @@ DataDirectoryManager::DataDirectoryManager(UserDefaults& userDefaults, Workspace
 }
 
 DataDirectoryManager& DataDirectoryManager::shared() {
-    if (!sharedInstance()) throw std::logic_error("DataDirectoryManager::shared used before it was installed");
+    if (!sharedInstance())
+        throw std::logic_error("DataDirectoryManager::shared used before it was installed");
     return *sharedInstance();
 }
 
@@ -69,7 +70,8 @@ fs::path DataDirectoryManager::homeDirectory() const {
 }
 
 fs::path DataDirectoryManager::storageDirectoryURL() const {
-    if (auto override = environmentValue(storageDirectoryOverrideEnvironmentKey)) return standardized(*override);
+    if (auto override = environmentValue(storageDirectoryOverrideEnvironmentKey))
+        return standardized(*override);
     if (activeCustomDirectory_) return *activeCustomDirectory_ / dataSubdirectoryName;
     return defaultBaseDirectoryURL() / dataSubdirectoryName;
 }
@@ -139,8 +141,9 @@ void DataDirectoryManager::resolveStoredBookmark() {
             return;
         }
         // The bookmark stays stored: the folder may come back (an unplugged disk).
-        Logger::warning("Failed to resolve storage bookmark: the folder " + folder.string() + " no longer exists",
-                        kCategory);
+        Logger::warning(
+            "Failed to resolve storage bookmark: the folder " + folder.string() + " no longer exists",
+            kCategory);
     }
     const auto path = userDefaults_.stringValue(customDataDirectoryKey);
     if (!path || path->empty()) return;

@@ -54,7 +54,9 @@ public:
     // $XDG_DATA_HOME/Quorvane (or ~/.local/share/Quorvane): the parent of the default storage directory.
     std::filesystem::path defaultBaseDirectoryURL() const;
     // The folder the user chose (the parent of "QuorvaneData"), when one is in force.
-    const std::optional<std::filesystem::path>& activeCustomDirectoryURL() const { return activeCustomDirectory_; }
+    const std::optional<std::filesystem::path>& activeCustomDirectoryURL() const {
+        return activeCustomDirectory_;
+    }
 
     // Switches to `folder` (nothing: back to the default location) and remembers the choice.
     void applyCustomDirectory(const std::optional<std::filesystem::path>& folder);

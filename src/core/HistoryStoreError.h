@@ -17,7 +17,8 @@ public:
         statement,     // a statement failed to prepare or run
     };
 
-    HistoryStoreError(Kind kind, const std::string& description) : std::runtime_error(description), kind_(kind) {}
+    HistoryStoreError(Kind kind, const std::string& description)
+        : std::runtime_error(description), kind_(kind) {}
 
     Kind kind() const { return kind_; }
 

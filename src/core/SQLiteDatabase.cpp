@@ -12,9 +12,12 @@ std::string sqliteErrorMessage(sqlite3* db) {
     return message;
 }
 
-SQLiteDatabase::SQLiteDatabase(const std::filesystem::path& path) {
+SQLiteDatabase::SQLiteDatabase(const std::filesystem::path& path)
+    : SQLiteDatabase(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE) {}
+
+SQLiteDatabase::SQLiteDatabase(const std::filesystem::path& path, int openFlags) {
     sqlite3* db = nullptr;
-    const int result = sqlite3_open(path.c_str(), &db);
+    const int result = sqlite3_open_v2(path.c_str(), &db, openFlags, nullptr);
     if (result != SQLITE_OK) {
         // sqlite3_open hands out a handle even when it fails; it must be closed here, nobody else owns it.
         std::string message = sqliteErrorMessage(db);

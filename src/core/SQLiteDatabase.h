@@ -21,6 +21,8 @@ class SQLiteDatabase {
 public:
     // Opens `path` for reading and writing, creating the file when missing. Throws SQLiteError(open).
     explicit SQLiteDatabase(const std::filesystem::path& path);
+    // Opens `path` with these sqlite3_open_v2 flags (read-only connections, no creation). Throws SQLiteError(open).
+    SQLiteDatabase(const std::filesystem::path& path, int openFlags);
     ~SQLiteDatabase();
     SQLiteDatabase(const SQLiteDatabase&) = delete;
     SQLiteDatabase& operator=(const SQLiteDatabase&) = delete;

@@ -52,6 +52,17 @@ void SQLiteStatement::bindOptionalText(int index, const std::optional<std::strin
     }
 }
 
+void SQLiteStatement::bindOptionalBlob(int index, const std::optional<std::vector<std::uint8_t>>& value) {
+    if (!value) {
+        bindNull(index);
+    } else if (value->empty()) {
+        // A null pointer would bind NULL.
+        checkBind(sqlite3_bind_zeroblob(statement_, index, 0));
+    } else {
+        checkBind(sqlite3_bind_blob64(statement_, index, value->data(), value->size(), SQLITE_TRANSIENT));
+    }
+}
+
 bool SQLiteStatement::step() {
     const int result = sqlite3_step(statement_);
     if (result == SQLITE_ROW) return true;
@@ -81,6 +92,14 @@ std::optional<std::string> SQLiteStatement::columnText(int column) const {
     const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement_, column));
     if (text == nullptr) return std::nullopt;
     return std::string(text, static_cast<std::size_t>(sqlite3_column_bytes(statement_, column)));
+}
+
+std::optional<std::vector<std::uint8_t>> SQLiteStatement::columnBlob(int column) const {
+    if (columnIsNull(column)) return std::nullopt;
+    const auto* bytes = static_cast<const std::uint8_t*>(sqlite3_column_blob(statement_, column));
+    const int length = sqlite3_column_bytes(statement_, column);
+    if (bytes == nullptr || length <= 0) return std::vector<std::uint8_t>{};
+    return std::vector<std::uint8_t>(bytes, bytes + length);
 }
 
 }  // namespace quorvane

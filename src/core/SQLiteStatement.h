@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -31,6 +32,8 @@ public:
     void bindNull(int index);
     // Binds NULL when the text is absent.
     void bindOptionalText(int index, const std::optional<std::string>& value);
+    // Binds NULL when the bytes are absent and a zero-length blob when they are empty: the two stay apart.
+    void bindOptionalBlob(int index, const std::optional<std::vector<std::uint8_t>>& value);
 
     // Steps once: true on a row, false when done; any other result throws SQLiteError(step).
     bool step();
@@ -45,6 +48,8 @@ public:
     double columnDouble(int column) const;
     // The text of a column, absent when it is NULL.
     std::optional<std::string> columnText(int column) const;
+    // The bytes of a column, absent when it is NULL; an empty blob stays present and empty.
+    std::optional<std::vector<std::uint8_t>> columnBlob(int column) const;
 
     sqlite3_stmt* handle() const { return statement_; }
 

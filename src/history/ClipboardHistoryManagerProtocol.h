@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "core/CaptureSuspension.h"
 #include "core/ClipboardHistoryContentSnapshot.h"
 #include "core/ClipboardHistoryIndexSnapshot.h"
-#include "core/CaptureSuspension.h"
 
 namespace quorvane {
 

@@ -25,7 +25,9 @@ std::vector<std::string> wordsOf(const std::string& text) {
     return words;
 }
 
-bool contains(std::string_view text, std::string_view part) { return text.find(part) != std::string_view::npos; }
+bool contains(std::string_view text, std::string_view part) {
+    return text.find(part) != std::string_view::npos;
+}
 
 }  // namespace
 

@@ -27,7 +27,8 @@ public:
     static bool snapshotOrder(const ClipboardHistoryIndexSnapshot& a, const ClipboardHistoryIndexSnapshot& b);
     // Phrase matches first, then prefix matches, then snapshotOrder().
     static bool rankedSnapshotComparator(const ClipboardHistoryIndexSnapshot& a, const SearchMatchRank& rankA,
-                                         const ClipboardHistoryIndexSnapshot& b, const SearchMatchRank& rankB);
+                                         const ClipboardHistoryIndexSnapshot& b,
+                                         const SearchMatchRank& rankB);
     // The matching snapshots in rank order, cut to `limit` when given. An empty or blank query keeps every
     // snapshot, in recency order.
     static std::vector<ClipboardHistoryIndexSnapshot> filterAndRank(

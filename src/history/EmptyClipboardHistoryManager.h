@@ -10,7 +10,8 @@ namespace quorvane {
 class EmptyClipboardHistoryManager final : public ClipboardHistoryManagerProtocol {
 public:
     // The completions run before the call returns: there is nothing to wait for.
-    void getHistorySnapshots(const std::string&, std::optional<std::size_t>, SnapshotsCompletion completion) override {
+    void getHistorySnapshots(const std::string&, std::optional<std::size_t>,
+                             SnapshotsCompletion completion) override {
         completion({});
     }
     void getContentSnapshotById(const std::string&, ContentCompletion completion) override {

@@ -1,16 +1,16 @@
-#include "core/ClipboardHistoryIndexSnapshot.h"
-
 #include <gtest/gtest.h>
 
 #include <unordered_set>
 
 #include "core/ClipboardHistoryContentSnapshot.h"
+#include "core/ClipboardHistoryIndexSnapshot.h"
 
 namespace quorvane {
 namespace {
 
 ClipboardHistoryIndex makeRecord() {
-    return {"ID-1", "preview", "search", Date(1000), Date(1500), 4, ClipboardContentType::text, "org.app", "url"};
+    return {"ID-1",    "preview", "search", Date(1000), Date(1500), 4, ClipboardContentType::text,
+            "org.app", "url"};
 }
 
 TEST(ClipboardHistoryIndexSnapshotTest, CopiesEveryFieldOfTheRecord) {
@@ -28,7 +28,8 @@ TEST(ClipboardHistoryIndexSnapshotTest, UsageChangeMakesADifferentSetElementWith
     used2.lastAccessedAt = std::nullopt;
     std::unordered_set<ClipboardHistoryIndexSnapshot> set{base, used, used2, base};
     EXPECT_EQ(set.size(), 3u);
-    EXPECT_NE(std::hash<ClipboardHistoryIndexSnapshot>{}(base), std::hash<ClipboardHistoryIndexSnapshot>{}(used));
+    EXPECT_NE(std::hash<ClipboardHistoryIndexSnapshot>{}(base),
+              std::hash<ClipboardHistoryIndexSnapshot>{}(used));
 }
 
 TEST(ClipboardHistoryIndexSnapshotTest, AbsentOptionalDiffersFromPresentEmptyOne) {
@@ -37,7 +38,8 @@ TEST(ClipboardHistoryIndexSnapshotTest, AbsentOptionalDiffersFromPresentEmptyOne
     auto empty = absent;
     empty.bundleIdentifier = "";
     EXPECT_NE(absent, empty);
-    EXPECT_NE(std::hash<ClipboardHistoryIndexSnapshot>{}(absent), std::hash<ClipboardHistoryIndexSnapshot>{}(empty));
+    EXPECT_NE(std::hash<ClipboardHistoryIndexSnapshot>{}(absent),
+              std::hash<ClipboardHistoryIndexSnapshot>{}(empty));
 }
 
 TEST(ClipboardHistoryIndexSnapshotTest, SortDateIsTheLatestEventButNeverBeforeCapture) {

@@ -1,5 +1,3 @@
-#include "core/ClipboardHistoryStore.h"
-
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
@@ -7,6 +5,8 @@
 #include <fstream>
 #include <iterator>
 
+#include "core/ClipboardHistoryStore.h"
+#include "support/RawSqlite.h"
 #include "support/TemporaryDirectory.h"
 
 namespace quorvane {
@@ -19,21 +19,18 @@ std::string fileBytes(const std::filesystem::path& file) {
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-// Runs SQL on a connection of its own, as another program touching the file would.
-void runRaw(const std::filesystem::path& file, const std::string& sql) {
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(file.c_str(), &db), SQLITE_OK);
-    char* error = nullptr;
-    const int result = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error);
-    const std::string message = error ? error : "";
-    sqlite3_free(error);
-    sqlite3_close(db);
-    ASSERT_EQ(result, SQLITE_OK) << message;
-}
+using testing::runRawSql;
 
 ClipboardHistoryIndex makeIndex(const std::string& id, double createdAt = 1000) {
-    return {id, "preview " + id, "search " + id, Date(createdAt), std::nullopt, 0, ClipboardContentType::text,
-            std::nullopt, std::nullopt};
+    return {id,
+            "preview " + id,
+            "search " + id,
+            Date(createdAt),
+            std::nullopt,
+            0,
+            ClipboardContentType::text,
+            std::nullopt,
+            std::nullopt};
 }
 
 ClipboardHistoryContent makeContent(const std::string& id) {
@@ -47,10 +44,11 @@ protected:
 };
 
 TEST_F(ClipboardHistoryStoreTest, EveryFieldSurvivesSaveAndReopen) {
-    ClipboardHistoryIndex index{"A", "pré\nview", std::string("nul\0inside", 10), Date(1234.5), Date(2000.25),
-                                7, ClipboardContentType::image, "org.example", std::string()};
-    ClipboardHistoryContent content{"A",   std::string("a\0b", 3), Bytes{0, 1, 2, 255}, "ocr",
-                                    Bytes{}, Bytes{'<', 'b', '>'}, std::string(64, 'f')};
+    ClipboardHistoryIndex index{"A",           "pré\nview", std::string("nul\0inside", 10), Date(1234.5),
+                                Date(2000.25), 7,           ClipboardContentType::image,    "org.example",
+                                std::string()};
+    ClipboardHistoryContent content{"A",     std::string("a\0b", 3), Bytes{0, 1, 2, 255}, "ocr",
+                                    Bytes{}, Bytes{'<', 'b', '>'},   std::string(64, 'f')};
     {
         ClipboardHistoryStore store(file());
         store.mainContext().insert(index);
@@ -114,9 +112,9 @@ TEST_F(ClipboardHistoryStoreTest, FetchesFilterAndSortAsAsked) {
 
 TEST_F(ClipboardHistoryStoreTest, FailedSaveRollsBackAndNeverLeaksIntoTheNextSave) {
     { ClipboardHistoryStore create(file()); }
-    runRaw(file(),
-           "CREATE TRIGGER refuse BEFORE INSERT ON ClipboardHistoryContent WHEN NEW.id = 'bad' "
-           "BEGIN SELECT RAISE(ABORT, 'refused'); END;");
+    runRawSql(file(),
+              "CREATE TRIGGER refuse BEFORE INSERT ON ClipboardHistoryContent WHEN NEW.id = 'bad' "
+              "BEGIN SELECT RAISE(ABORT, 'refused'); END;");
     ClipboardHistoryStore store(file());
     auto& context = store.mainContext();
     context.insert(makeIndex("bad"));
@@ -220,10 +218,10 @@ TEST_F(ClipboardHistoryStoreTest, RefusesForeignAndNewerFilesWithoutTouchingThem
     const auto text = directory_ / "notes.sqlite";
     { std::ofstream(text) << "these are my notes, not a database"; }
     const auto other = directory_ / "other.sqlite";
-    runRaw(other, "CREATE TABLE people (name TEXT); INSERT INTO people VALUES ('ann');");
+    runRawSql(other, "CREATE TABLE people (name TEXT); INSERT INTO people VALUES ('ann');");
     const auto newer = directory_ / "newer.sqlite";
-    runRaw(newer, "PRAGMA application_id = " + std::to_string(ClipboardHistoryStore::applicationID) +
-                      "; PRAGMA user_version = 2; CREATE TABLE future (x);");
+    runRawSql(newer, "PRAGMA application_id = " + std::to_string(ClipboardHistoryStore::applicationID) +
+                         "; PRAGMA user_version = 2; CREATE TABLE future (x);");
 
     const std::pair<std::filesystem::path, HistoryStoreError::Kind> cases[] = {
         {text, HistoryStoreError::Kind::foreignFile},

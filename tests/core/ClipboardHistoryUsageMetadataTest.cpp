@@ -1,10 +1,9 @@
-#include "core/ClipboardHistoryUsageMetadata.h"
-
 #include <gtest/gtest.h>
 
 #include <limits>
 
 #include "core/ClipboardContentType.h"
+#include "core/ClipboardHistoryUsageMetadata.h"
 
 namespace quorvane {
 namespace {
@@ -24,11 +23,13 @@ TEST(ClipboardHistoryUsageMetadataTest, MergeKeepsTheLaterDateWhicheverSideHolds
 }
 
 TEST(ClipboardHistoryUsageMetadataTest, MergeSaturatesUpwardsAndNeverGoesBelowZero) {
-    EXPECT_EQ(ClipboardHistoryUsageMetadata({std::nullopt, kMax}).merged({std::nullopt, 1}).accessCount, kMax);
+    EXPECT_EQ(ClipboardHistoryUsageMetadata({std::nullopt, kMax}).merged({std::nullopt, 1}).accessCount,
+              kMax);
     EXPECT_EQ(ClipboardHistoryUsageMetadata({std::nullopt, 2}).merged({std::nullopt, -5}).accessCount, 0);
     // Both directions of overflow: only the upward one may give the largest value.
     EXPECT_EQ(ClipboardHistoryUsageMetadata({std::nullopt, kMin}).merged({std::nullopt, -1}).accessCount, 0);
-    EXPECT_EQ(ClipboardHistoryUsageMetadata({std::nullopt, kMax}).merged({std::nullopt, kMax}).accessCount, kMax);
+    EXPECT_EQ(ClipboardHistoryUsageMetadata({std::nullopt, kMax}).merged({std::nullopt, kMax}).accessCount,
+              kMax);
 }
 
 TEST(ClipboardHistoryUsageMetadataTest, EmptyIsNeutralForNonNegativeCountsAndOperandsStayUnchanged) {

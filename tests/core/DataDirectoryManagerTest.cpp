@@ -1,11 +1,10 @@
-#include "core/DataDirectoryManager.h"
-
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <fstream>
 #include <map>
 
+#include "core/DataDirectoryManager.h"
 #include "platform/memory/InMemoryUserDefaults.h"
 #include "platform/memory/RecordingWorkspaceOpener.h"
 #include "support/LogCapture.h"
@@ -44,7 +43,8 @@ TEST_F(DataDirectoryManagerTest, DefaultFollowsXdgDataHomeAndFallsBackToLocalSha
     auto manager = makeManager();
     EXPECT_EQ(manager->storageDirectoryURL(), fs::path("/srv/data/Quorvane/QuorvaneData"));
     EXPECT_EQ(manager->defaultBaseDirectoryURL(), fs::path("/srv/data/Quorvane"));
-    EXPECT_EQ(manager->databaseFileURL(), fs::path("/srv/data/Quorvane/QuorvaneData/clipboard_history.sqlite"));
+    EXPECT_EQ(manager->databaseFileURL(),
+              fs::path("/srv/data/Quorvane/QuorvaneData/clipboard_history.sqlite"));
 }
 
 TEST_F(DataDirectoryManagerTest, EnvironmentOverrideWinsIsStandardisedAndGetsNothingAppended) {

@@ -1,6 +1,6 @@
-#include "history/ClipboardHistorySnapshotRanking.h"
-
 #include <gtest/gtest.h>
+
+#include "history/ClipboardHistorySnapshotRanking.h"
 
 namespace quorvane {
 namespace {
@@ -21,15 +21,15 @@ std::vector<std::string> idsOf(const std::vector<ClipboardHistoryIndexSnapshot>&
     return ids;
 }
 
-std::vector<std::string> rank(const std::vector<ClipboardHistoryIndexSnapshot>& snapshots, const std::string& query,
-                              std::optional<std::size_t> limit = std::nullopt) {
+std::vector<std::string> rank(const std::vector<ClipboardHistoryIndexSnapshot>& snapshots,
+                              const std::string& query, std::optional<std::size_t> limit = std::nullopt) {
     return idsOf(ClipboardHistorySnapshotRanking::filterAndRank(snapshots, query, limit));
 }
 
 TEST(ClipboardHistorySnapshotRankingTest, BlankQueryKeepsEveryEntryInRecencyOrderCutToTheLimit) {
-    const std::vector<ClipboardHistoryIndexSnapshot> all = {
-        entry("old-used", "x", 100, 500), entry("new", "y", 300), entry("mid", "z", 200),
-        entry("used-before-capture", "w", 250, 50)};
+    const std::vector<ClipboardHistoryIndexSnapshot> all = {entry("old-used", "x", 100, 500),
+                                                            entry("new", "y", 300), entry("mid", "z", 200),
+                                                            entry("used-before-capture", "w", 250, 50)};
     EXPECT_EQ(rank(all, ""), (std::vector<std::string>{"old-used", "new", "used-before-capture", "mid"}));
     EXPECT_EQ(rank(all, " \n\t "), rank(all, ""));
     EXPECT_EQ(rank(all, "", 2), (std::vector<std::string>{"old-used", "new"}));
@@ -39,10 +39,8 @@ TEST(ClipboardHistorySnapshotRankingTest, BlankQueryKeepsEveryEntryInRecencyOrde
 
 TEST(ClipboardHistorySnapshotRankingTest, PhraseBeatsPrefixBeatsWordsThenRecencyDecides) {
     const std::vector<ClipboardHistoryIndexSnapshot> all = {
-        entry("words-new", "say hello, big world", 900),
-        entry("phrase-old", "we said hello world", 100),
-        entry("phrase-prefix", "hello world again", 50),
-        entry("compact", "helloworld", 40),
+        entry("words-new", "say hello, big world", 900), entry("phrase-old", "we said hello world", 100),
+        entry("phrase-prefix", "hello world again", 50), entry("compact", "helloworld", 40),
         entry("unrelated", "goodbye", 1000)};
     EXPECT_EQ(rank(all, "Hello World"),
               (std::vector<std::string>{"phrase-prefix", "compact", "phrase-old", "words-new"}));

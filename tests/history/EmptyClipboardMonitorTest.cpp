@@ -1,8 +1,8 @@
-#include "history/EmptyClipboardMonitor.h"
-
 #include <gtest/gtest.h>
 
 #include <stdexcept>
+
+#include "history/EmptyClipboardMonitor.h"
 
 namespace quorvane {
 namespace {
@@ -25,8 +25,9 @@ TEST(EmptyClipboardMonitorTest, SuspendedWorkRunsAtOnceAndKeepsItsResultOrError)
     int runs = 0;
     monitor.performWithCaptureSuspended([&] { ++runs; });
     EXPECT_EQ(runs, 1);
-    EXPECT_THROW(monitor.performWithCaptureSuspended([]() -> int { throw std::runtime_error("no pasteboard"); }),
-                 std::runtime_error);
+    EXPECT_THROW(
+        monitor.performWithCaptureSuspended([]() -> int { throw std::runtime_error("no pasteboard"); }),
+        std::runtime_error);
 }
 
 }  // namespace

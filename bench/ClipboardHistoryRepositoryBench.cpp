@@ -1,0 +1,101 @@
+// Cost of capturing text: saving 10,000 text entries through the history repository until every one is
+// searchable in the search index, and the fallback snapshot query over the result.
+
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "core/DataDirectoryManager.h"
+#include "history/ClipboardHistoryRepository.h"
+#include "platform/memory/FakeClock.h"
+#include "platform/memory/InMemoryUserDefaults.h"
+#include "platform/memory/ManualRunLoop.h"
+#include "platform/memory/RecordingWorkspaceOpener.h"
+#include "search/SQLiteClipboardSearchIndexStore.h"
+
+namespace {
+
+using namespace quorvane;
+
+// Everything a repository needs, on a fresh directory removed afterwards.
+struct Fixture {
+    Fixture()
+        : directory(std::filesystem::temp_directory_path() /
+                    ("quorvane-bench-" + std::to_string(::getpid()) + "-" + std::to_string(counter++))),
+          loop(clock),
+          center(loop),
+          directories(*defaults, workspace, [this](const std::string& name) -> std::optional<std::string> {
+              if (name == "QUORVANE_STORAGE_DIRECTORY") return directory.string();
+              return std::nullopt;
+          }) {
+        index = std::make_shared<SQLiteClipboardSearchIndexStore>(directory / "clipboard_search.sqlite",
+                                                                  defaults);
+        repository =
+            std::make_unique<ClipboardHistoryRepository>(directories, index, loop, center, *defaults, clock);
+    }
+    ~Fixture() {
+        repository.reset();
+        index.reset();
+        std::filesystem::remove_all(directory);
+    }
+
+    void saveTexts(int count) {
+        for (int i = 0; i < count; ++i) {
+            clock.advance(1);
+            const std::string text =
+                "Clipboard entry number " + std::to_string(i) + " with some ordinary words";
+            repository->saveTextItem("ID-" + std::to_string(i), text.substr(0, 40), text, text, std::nullopt,
+                                     std::nullopt, "org.example.Editor", std::nullopt, std::nullopt, 0);
+            if (i % 256 == 0) loop.runUntilIdle();
+        }
+        repository->waitForSearchIndexJobs();
+        loop.runUntilIdle();
+    }
+
+    static inline int counter = 0;
+    std::filesystem::path directory;
+    FakeClock clock;
+    ManualRunLoop loop;
+    NotificationCenter center;
+    std::shared_ptr<InMemoryUserDefaults> defaults = std::make_shared<InMemoryUserDefaults>();
+    RecordingWorkspaceOpener workspace;
+    DataDirectoryManager directories;
+    std::shared_ptr<SQLiteClipboardSearchIndexStore> index;
+    std::unique_ptr<ClipboardHistoryRepository> repository;
+};
+
+void saveTenThousandTextsUntilSearchable(benchmark::State& state) {
+    for (auto _ : state) {
+        state.PauseTiming();
+        Fixture fixture;
+        state.ResumeTiming();
+        fixture.saveTexts(10'000);
+        state.PauseTiming();
+        if (fixture.index->stats().documentCount != 10'000)
+            state.SkipWithError("not every entry was indexed");
+        state.ResumeTiming();
+    }
+    state.SetItemsProcessed(state.iterations() * 10'000);
+}
+BENCHMARK(saveTenThousandTextsUntilSearchable)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void fallbackQueryOverTenThousandEntries(benchmark::State& state) {
+    Fixture fixture;
+    fixture.saveTexts(10'000);
+    for (auto _ : state) {
+        bool done = false;
+        fixture.repository->getHistorySnapshots("number 99 words", 50, [&](auto snapshots) {
+            benchmark::DoNotOptimize(snapshots);
+            done = true;
+        });
+        while (!done) fixture.loop.runUntilIdle();
+    }
+}
+BENCHMARK(fallbackQueryOverTenThousandEntries)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,490 @@
+#include "history/ClipboardHistoryRepository.h"
+
+#include <algorithm>
+#include <exception>
+#include <limits>
+#include <unordered_map>
+
+#include "capture/SettingsAccessors.h"
+#include "core/Logger.h"
+#include "core/SearchTextNormalizer.h"
+#include "core/Sha256.h"
+#include "history/ClipboardHistorySnapshotRanking.h"
+
+namespace quorvane {
+
+namespace {
+
+constexpr const char* kCategory = "ClipboardHistoryRepository";
+
+// Anything a failed operation left pending is dropped when the operation ends, so it can never be written by
+// a later, unrelated save.
+class PendingChangesGuard {
+public:
+    explicit PendingChangesGuard(ClipboardHistoryStoreContext& context) : context_(context) {}
+    ~PendingChangesGuard() { context_.discardChanges(); }
+    PendingChangesGuard(const PendingChangesGuard&) = delete;
+    PendingChangesGuard& operator=(const PendingChangesGuard&) = delete;
+
+private:
+    ClipboardHistoryStoreContext& context_;
+};
+
+bool isBlank(std::string_view text) {
+    for (unsigned char c : text) {
+        if (c == ' ' || (c >= '\t' && c <= '\r')) continue;
+        if (c < 0x80) return false;
+        // Non-ASCII: let the normaliser decide what counts as whitespace.
+        return SearchTextNormalizer::normalize(text).empty();
+    }
+    return true;
+}
+
+std::int64_t flooredCount(std::int64_t count) {
+    return std::max<std::int64_t>(count, 0);
+}
+
+ClipboardHistoryUsageMetadata usageOf(const ClipboardHistoryIndex& index) {
+    return {index.lastAccessedAt, flooredCount(index.accessCount)};
+}
+
+ClipboardSearchSourceDocument makeSearchSourceDocument(const ClipboardHistoryIndex& index,
+                                                       const std::string& searchableText) {
+    return {index.id,          index.preview,          searchableText,
+            index.createdAt,   index.lastAccessedAt,   flooredCount(index.accessCount),
+            index.contentType, index.bundleIdentifier, index.classification};
+}
+
+// An image's searchable text is its recognised text; a text's is its full content.
+std::string searchableTextOf(const ClipboardHistoryIndex& index, const ClipboardHistoryContent* content) {
+    if (!content) return {};
+    if (index.contentType == ClipboardContentType::image) return content->ocrText.value_or("");
+    return content->content;
+}
+
+std::vector<ClipboardSearchSourceDocument> loadAllSearchSourceDocuments(
+    ClipboardHistoryStoreContext& context) {
+    const auto indexes = context.fetchIndexes({.newestFirst = true});
+    if (indexes.empty()) return {};
+    std::unordered_map<std::string, ClipboardHistoryContent> contentsByID;
+    for (auto& content : context.fetchContents({.loadImageData = false})) {
+        std::string id = content.id;
+        contentsByID.emplace(std::move(id), std::move(content));
+    }
+    std::vector<ClipboardSearchSourceDocument> documents;
+    documents.reserve(indexes.size());
+    for (const auto& index : indexes) {
+        const auto found = contentsByID.find(index.id);
+        documents.push_back(makeSearchSourceDocument(
+            index, searchableTextOf(index, found == contentsByID.end() ? nullptr : &found->second)));
+    }
+    return documents;
+}
+
+// Runs `body` on the read queue with a context of its own and hands the result to `completion` on the main
+// queue, exactly once on every path: `fallback` when the store is gone or the body throws.
+template <class Result, class Body>
+void runReadJob(SerialQueue& readQueue, MainQueue& mainQueue, std::weak_ptr<ClipboardHistoryStore> weakStore,
+                const char* failure, Result fallback, Body body, std::function<void(Result)> completion) {
+    readQueue.async([&mainQueue, weakStore = std::move(weakStore), failure, fallback = std::move(fallback),
+                     body = std::move(body), completion = std::move(completion)]() mutable {
+        Result result = fallback;
+        try {
+            if (auto store = weakStore.lock()) {
+                auto context = store->makeReadContext();
+                result = body(*context);
+            }
+        } catch (const std::exception& error) {
+            Logger::error(std::string(failure) + error.what(), kCategory);
+            result = std::move(fallback);
+        }
+        mainQueue.post([completion = std::move(completion), result = std::move(result)]() mutable {
+            completion(std::move(result));
+        });
+    });
+}
+
+}  // namespace
+
+ClipboardHistoryRepository::ClipboardHistoryRepository(
+    DataDirectoryManager& dataDirectoryManager,
+    std::shared_ptr<ClipboardSearchIndexStoreProtocol> searchIndexStore, MainQueue& mainQueue,
+    NotificationCenter& notificationCenter, UserDefaults& userDefaults, const Clock& clock)
+    : mainQueue_(mainQueue),
+      notificationCenter_(notificationCenter),
+      userDefaults_(userDefaults),
+      clock_(clock),
+      indexSync_(std::move(searchIndexStore), userDefaults) {
+    dataDirectoryManager.ensureStorageDirectoryExists();
+    store_ = std::make_shared<ClipboardHistoryStore>(dataDirectoryManager.databaseFileURL());
+    onMain([&] {
+        indexSync_.bootstrapIfEmpty([&] { return loadAllSearchSourceDocuments(store_->mainContext()); });
+    });
+}
+
+ClipboardHistoryRepository::~ClipboardHistoryRepository() {
+    // Reads still queued answer empty; index jobs still queued run against the store they hold.
+    closeStore();
+}
+
+std::weak_ptr<ClipboardHistoryStore> ClipboardHistoryRepository::storeForReading() const {
+    std::lock_guard lock(storeMutex_);
+    return store_;
+}
+
+void ClipboardHistoryRepository::closeStore() {
+    std::shared_ptr<ClipboardHistoryStore> closing;
+    {
+        std::lock_guard lock(storeMutex_);
+        closing = std::move(store_);
+    }
+}
+
+template <class F>
+auto ClipboardHistoryRepository::onMain(F&& body) -> decltype(body()) {
+    using R = decltype(body());
+    if (mainQueue_.isMainThread()) return body();
+    if constexpr (std::is_void_v<R>) {
+        mainQueue_.runSync(body);
+    } else {
+        std::optional<R> result;
+        mainQueue_.runSync([&] { result.emplace(body()); });
+        return std::move(*result);
+    }
+}
+
+std::string ClipboardHistoryRepository::textFingerprint(std::string_view text) {
+    Sha256 digest;
+    digest.update(std::string_view("text\0", 5));
+    digest.update(text);
+    return digest.finalHex();
+}
+
+std::string ClipboardHistoryRepository::imageFingerprint(const Bytes& imageData) {
+    return sha256Hex(imageData);
+}
+
+bool ClipboardHistoryRepository::saveContext() {
+    try {
+        store_->mainContext().save();
+        return true;
+    } catch (const std::exception& error) {
+        Logger::error(std::string("Failed to save clipboard history context: ") + error.what(), kCategory);
+        return false;
+    }
+}
+
+std::optional<ClipboardHistoryIndex> ClipboardHistoryRepository::findIndex(const std::string& id) {
+    try {
+        auto records = store_->mainContext().fetchIndexes({.idEquals = id});
+        if (!records.empty()) return std::move(records.front());
+    } catch (const std::exception& error) {
+        Logger::error(std::string("Failed to find clipboard index: ") + error.what(), kCategory);
+    }
+    return std::nullopt;
+}
+
+std::optional<ClipboardHistoryContent> ClipboardHistoryRepository::findContent(const std::string& id) {
+    try {
+        auto records = store_->mainContext().fetchContents({.idEquals = id});
+        if (!records.empty()) return std::move(records.front());
+    } catch (const std::exception& error) {
+        Logger::error(std::string("Failed to find clipboard content: ") + error.what(), kCategory);
+    }
+    return std::nullopt;
+}
+
+bool ClipboardHistoryRepository::isWithinSizeLimit(std::size_t byteCount) const {
+    const std::int64_t megabytes = clipboardMonitorMaxItemSizeInMB(userDefaults_);
+    if (byteCount <= static_cast<std::size_t>(megabytes) * 1'048'576u) return true;
+    Logger::warning("Ignored clipboard item larger than limit", kCategory);
+    return false;
+}
+
+void ClipboardHistoryRepository::postChange() {
+    notificationCenter_.post(clipboardHistoryDidChange);
+}
+
+void ClipboardHistoryRepository::saveTextItem(const std::string& id, const std::string& preview,
+                                              const std::string& searchText, const std::string& content,
+                                              const std::optional<Bytes>& richTextRTFData,
+                                              const std::optional<Bytes>& richTextHTMLData,
+                                              const std::optional<std::string>& bundleIdentifier,
+                                              const std::optional<std::string>& classification,
+                                              std::optional<Date> lastAccessedAt, std::int64_t accessCount) {
+    onMain([&] {
+        if (!store_) return;
+        if (isBlank(content)) {
+            Logger::warning("Ignored empty clipboard text", kCategory);
+            return;
+        }
+        if (!isWithinSizeLimit(content.size())) return;
+        saveNewEntry({id, preview, searchText, clock_.now(), lastAccessedAt, flooredCount(accessCount),
+                      ClipboardContentType::text, bundleIdentifier, classification},
+                     {id, content, std::nullopt, std::nullopt, richTextRTFData, richTextHTMLData,
+                      textFingerprint(content)},
+                     content, false);
+    });
+}
+
+void ClipboardHistoryRepository::saveImageItem(const std::string& id, const std::string& preview,
+                                               const std::string& searchText, const Bytes& imageData,
+                                               const std::optional<std::string>& bundleIdentifier,
+                                               const std::optional<std::string>& ocrText,
+                                               std::optional<Date> lastAccessedAt, std::int64_t accessCount) {
+    onMain([&] {
+        if (!store_) return;
+        if (imageData.empty()) {
+            Logger::warning("Ignored clipboard image without data", kCategory);
+            return;
+        }
+        if (!isWithinSizeLimit(imageData.size())) return;
+        // The title stands in for the content; the recognised text is what search finds, and the image's row is
+        // written before the call returns.
+        saveNewEntry({id, preview, searchText, clock_.now(), lastAccessedAt, flooredCount(accessCount),
+                      ClipboardContentType::image, bundleIdentifier, std::nullopt},
+                     {id, preview, imageData, ocrText, std::nullopt, std::nullopt, imageFingerprint(imageData)},
+                     ocrText.value_or(""), true);
+    });
+}
+
+void ClipboardHistoryRepository::saveNewEntry(const ClipboardHistoryIndex& index, ClipboardHistoryContent content,
+                                              const std::string& searchableText, bool indexSynchronously) {
+    auto& context = store_->mainContext();
+    PendingChangesGuard guard(context);
+    context.insert(index);
+    context.insert(std::move(content));
+    if (!saveContext()) return;
+    indexSync_.scheduleUpsert(makeSearchSourceDocument(index, searchableText), indexSynchronously);
+    postChange();
+}
+
+void ClipboardHistoryRepository::updateOCRText(const std::string& id, const std::string& searchText,
+                                               const std::optional<std::string>& ocrText) {
+    onMain([&] {
+        if (!store_) return;
+        auto index = findIndex(id);
+        if (!index || index->contentType != ClipboardContentType::image) return;
+        auto content = findContent(id);
+        if (!content) return;
+        auto& context = store_->mainContext();
+        PendingChangesGuard guard(context);
+        index->searchText = searchText;
+        content->ocrText = ocrText;
+        context.insert(*index);
+        context.insert(std::move(*content));
+        if (!saveContext()) return;
+        indexSync_.scheduleUpsert(makeSearchSourceDocument(*index, ocrText.value_or("")), false);
+    });
+}
+
+void ClipboardHistoryRepository::getHistorySnapshots(const std::string& searchQuery,
+                                                     std::optional<std::size_t> limit,
+                                                     SnapshotsCompletion completion) {
+    runReadJob<std::vector<ClipboardHistoryIndexSnapshot>>(
+        readQueue_, mainQueue_, storeForReading(), "Failed to fetch clipboard history snapshots: ", {},
+        [searchQuery, limit](ClipboardHistoryStoreContext& context) {
+            std::vector<ClipboardHistoryIndexSnapshot> snapshots;
+            for (const auto& record : context.fetchIndexes({.newestFirst = true})) {
+                snapshots.push_back(ClipboardHistoryIndexSnapshot::fromModel(record));
+            }
+            return ClipboardHistorySnapshotRanking::filterAndRank(std::move(snapshots), searchQuery, limit);
+        },
+        std::move(completion));
+}
+
+void ClipboardHistoryRepository::getContentSnapshotById(const std::string& id, ContentCompletion completion) {
+    runReadJob<std::optional<ClipboardHistoryContentSnapshot>>(
+        readQueue_, mainQueue_, storeForReading(),
+        "Failed to fetch clipboard content snapshot: ", std::nullopt,
+        [id](ClipboardHistoryStoreContext& context) -> std::optional<ClipboardHistoryContentSnapshot> {
+            const auto records = context.fetchContents({.idEquals = id});
+            if (records.empty()) return std::nullopt;
+            return ClipboardHistoryContentSnapshot::fromModel(records.front());
+        },
+        std::move(completion));
+}
+
+void ClipboardHistoryRepository::getSearchSourceDocuments(
+    std::function<void(std::optional<std::vector<ClipboardSearchSourceDocument>>)> completion) {
+    runReadJob<std::optional<std::vector<ClipboardSearchSourceDocument>>>(
+        readQueue_, mainQueue_, storeForReading(),
+        "Failed to fetch clipboard search source documents: ", std::nullopt,
+        [](ClipboardHistoryStoreContext& context) {
+            return std::optional(loadAllSearchSourceDocuments(context));
+        },
+        std::move(completion));
+}
+
+void ClipboardHistoryRepository::deleteItem(const std::string& id) {
+    onMain([&] {
+        if (!store_) return;
+        auto& context = store_->mainContext();
+        PendingChangesGuard guard(context);
+        bool found = false;
+        if (findIndex(id)) {
+            context.deleteIndex(id);
+            found = true;
+        }
+        if (findContent(id)) {
+            context.deleteContent(id);
+            found = true;
+        }
+        if (!found || !saveContext()) return;
+        indexSync_.scheduleDelete({id});
+        postChange();
+    });
+}
+
+std::int64_t ClipboardHistoryRepository::deleteExpiredItems(Date cutoff, ClipboardContentType contentType) {
+    return onMain([&]() -> std::int64_t {
+        if (!store_) return 0;
+        auto& context = store_->mainContext();
+        PendingChangesGuard guard(context);
+        std::vector<std::string> ids;
+        try {
+            for (const auto& record : context.fetchIndexes({.createdBefore = cutoff})) {
+                if (record.contentType == contentType) ids.push_back(record.id);
+            }
+        } catch (const std::exception& error) {
+            Logger::error(std::string("Failed to delete expired clipboard history items: ") + error.what(),
+                          kCategory);
+            return 0;
+        }
+        if (ids.empty()) return 0;
+        for (const auto& id : ids) {
+            context.deleteIndex(id);
+            // A missing content half is no error: the delete matches nothing.
+            context.deleteContent(id);
+        }
+        if (!saveContext()) return 0;
+        indexSync_.scheduleDelete(ids);
+        postChange();
+        return static_cast<std::int64_t>(ids.size());
+    });
+}
+
+void ClipboardHistoryRepository::clearHistory() {
+    onMain([&] {
+        if (!store_) return;
+        auto& context = store_->mainContext();
+        PendingChangesGuard guard(context);
+        context.deleteAllIndexes();
+        context.deleteAllContents();
+        if (!saveContext()) return;
+        indexSync_.scheduleClear();
+        postChange();
+    });
+}
+
+void ClipboardHistoryRepository::removeEntry(const ClipboardHistoryContent& content,
+                                             ClipboardHistoryUsageMetadata& usage,
+                                             std::vector<std::string>& removedIDs) {
+    auto& context = store_->mainContext();
+    if (auto index = findIndex(content.id)) {
+        usage = usage.merged(usageOf(*index));
+        context.deleteIndex(content.id);
+    }
+    context.deleteContent(content.id);
+    removedIDs.push_back(content.id);
+}
+
+ClipboardHistoryUsageMetadata ClipboardHistoryRepository::finishDuplicateRemoval(
+    const ClipboardHistoryUsageMetadata& usage, const std::vector<std::string>& removedIDs) {
+    if (removedIDs.empty()) return usage;
+    // Nothing was removed when the save failed, so there is no usage to carry over either.
+    if (!saveContext()) return ClipboardHistoryUsageMetadata::empty;
+    indexSync_.scheduleDelete(removedIDs);
+    postChange();
+    return usage;
+}
+
+ClipboardHistoryUsageMetadata ClipboardHistoryRepository::removeDuplicateTexts(
+    const std::string& text, const std::optional<Bytes>&, const std::optional<Bytes>&,
+    const std::optional<std::string>& idToKeep) {
+    return onMain([&]() -> ClipboardHistoryUsageMetadata {
+        if (!store_) return ClipboardHistoryUsageMetadata::empty;
+        auto& context = store_->mainContext();
+        PendingChangesGuard guard(context);
+        ClipboardHistoryUsageMetadata usage = ClipboardHistoryUsageMetadata::empty;
+        std::vector<std::string> removedIDs;
+        const auto removeTextCopies = [&](const std::vector<ClipboardHistoryContent>& candidates) {
+            for (const auto& content : candidates) {
+                if (idToKeep && *idToKeep == content.id) continue;
+                if (std::find(removedIDs.begin(), removedIDs.end(), content.id) != removedIDs.end()) continue;
+                // An image's stored content is its title: copying the text "Image 1920x1080" is no copy of
+                // it.
+                if (content.imageData || content.content != text) continue;
+                if (auto index = findIndex(content.id);
+                    index && index->contentType == ClipboardContentType::image) {
+                    continue;
+                }
+                removeEntry(content, usage, removedIDs);
+            }
+        };
+        try {
+            removeTextCopies(context.fetchContents({.duplicateFingerprintEquals = textFingerprint(text)}));
+            // Copies stored without this fingerprint.
+            removeTextCopies(context.fetchContents({.contentEquals = text}));
+        } catch (const std::exception& error) {
+            Logger::error(std::string("Failed to remove duplicate clipboard texts: ") + error.what(),
+                          kCategory);
+            return ClipboardHistoryUsageMetadata::empty;
+        }
+        return finishDuplicateRemoval(usage, removedIDs);
+    });
+}
+
+ClipboardHistoryUsageMetadata ClipboardHistoryRepository::removeDuplicateImages(
+    const Bytes& imageData, const std::optional<std::string>& idToKeep) {
+    return onMain([&]() -> ClipboardHistoryUsageMetadata {
+        if (!store_) return ClipboardHistoryUsageMetadata::empty;
+        auto& context = store_->mainContext();
+        PendingChangesGuard guard(context);
+        std::vector<ClipboardHistoryContent> candidates;
+        try {
+            candidates = context.fetchContents({.duplicateFingerprintEquals = imageFingerprint(imageData)});
+        } catch (const std::exception& error) {
+            Logger::error(std::string("Failed to remove duplicate clipboard images: ") + error.what(),
+                          kCategory);
+            return ClipboardHistoryUsageMetadata::empty;
+        }
+        ClipboardHistoryUsageMetadata usage = ClipboardHistoryUsageMetadata::empty;
+        std::vector<std::string> removedIDs;
+        for (const auto& content : candidates) {
+            if (idToKeep && *idToKeep == content.id) continue;
+            if (!content.imageData || *content.imageData != imageData) continue;
+            removeEntry(content, usage, removedIDs);
+        }
+        return finishDuplicateRemoval(usage, removedIDs);
+    });
+}
+
+void ClipboardHistoryRepository::recordUsage(const std::string& id) {
+    onMain([&] {
+        if (!store_) return;
+        auto index = findIndex(id);
+        if (!index) return;
+        auto& context = store_->mainContext();
+        PendingChangesGuard guard(context);
+        index->lastAccessedAt = clock_.now();
+        if (index->accessCount < 0) {
+            index->accessCount = 1;
+        } else if (index->accessCount < std::numeric_limits<std::int64_t>::max()) {
+            index->accessCount += 1;
+        }
+        context.insert(*index);
+        if (!saveContext()) return;
+        indexSync_.scheduleTouch(index->id, index->sortAt(), index->lastAccessedAt, index->accessCount);
+    });
+}
+
+void ClipboardHistoryRepository::quiesce() {
+    onMain([&] {
+        indexSync_.close();
+        readQueue_.drain();
+        closeStore();
+    });
+}
+
+}  // namespace quorvane

@@ -1,0 +1,78 @@
+#pragma once
+
+// The persisted history as every user sees it: the service container, the pasteboard monitor, the history
+// manager and the search service. No requirement throws; failures are logged and give no effect, an empty
+// result or zero. Writes belong to the main thread (called elsewhere they run there synchronously); the
+// completions of the asynchronous reads run on the main queue, exactly once.
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/ClipboardContentType.h"
+#include "core/ClipboardHistoryContentSnapshot.h"
+#include "core/ClipboardHistoryIndexSnapshot.h"
+#include "core/ClipboardHistoryUsageMetadata.h"
+#include "platform/Date.h"
+#include "search/ClipboardSearchSourceDocument.h"
+
+namespace quorvane {
+
+// Posted on the main queue after every successful save and removal of history entries.
+inline constexpr const char* clipboardHistoryDidChange = "Quorvane.ClipboardHistoryDidChange";
+
+class ClipboardHistoryRepositoryProtocol {
+public:
+    using Bytes = std::vector<std::uint8_t>;
+    using SnapshotsCompletion = std::function<void(std::vector<ClipboardHistoryIndexSnapshot>)>;
+    using ContentCompletion = std::function<void(std::optional<ClipboardHistoryContentSnapshot>)>;
+
+    virtual ~ClipboardHistoryRepositoryProtocol() = default;
+
+    // Stores one new text entry created now. A negative count is stored as 0.
+    virtual void saveTextItem(const std::string& id, const std::string& preview,
+                              const std::string& searchText, const std::string& content,
+                              const std::optional<Bytes>& richTextRTFData,
+                              const std::optional<Bytes>& richTextHTMLData,
+                              const std::optional<std::string>& bundleIdentifier,
+                              const std::optional<std::string>& classification,
+                              std::optional<Date> lastAccessedAt, std::int64_t accessCount) = 0;
+    // Stores one new image entry created now; it is searchable when the call returns.
+    virtual void saveImageItem(const std::string& id, const std::string& preview,
+                               const std::string& searchText, const Bytes& imageData,
+                               const std::optional<std::string>& bundleIdentifier,
+                               const std::optional<std::string>& ocrText, std::optional<Date> lastAccessedAt,
+                               std::int64_t accessCount) = 0;
+    // Stores text recognised in an image entry; text entries are never changed here.
+    virtual void updateOCRText(const std::string& id, const std::string& searchText,
+                               const std::optional<std::string>& ocrText) = 0;
+    // Entries whose search text holds every word of `searchQuery`, best matches first; all entries, most
+    // recent first, for an empty query. Cut to `limit` when given.
+    virtual void getHistorySnapshots(const std::string& searchQuery, std::optional<std::size_t> limit,
+                                     SnapshotsCompletion completion) = 0;
+    virtual void getContentSnapshotById(const std::string& id, ContentCompletion completion) = 0;
+    virtual void deleteItem(const std::string& id) = 0;
+    // Removes the entries of `contentType` created strictly before `cutoff`; returns how many.
+    virtual std::int64_t deleteExpiredItems(Date cutoff, ClipboardContentType contentType) = 0;
+    virtual void clearHistory() = 0;
+    // Removes the earlier text entries with this plain text (rich-text forms do not matter) except
+    // `idToKeep`, and returns their usage merged; the empty usage when nothing was removed.
+    virtual ClipboardHistoryUsageMetadata removeDuplicateTexts(
+        const std::string& text, const std::optional<Bytes>& richTextRTFData,
+        const std::optional<Bytes>& richTextHTMLData, const std::optional<std::string>& idToKeep) = 0;
+    // The same for image entries with these exact bytes.
+    virtual ClipboardHistoryUsageMetadata removeDuplicateImages(
+        const Bytes& imageData, const std::optional<std::string>& idToKeep) = 0;
+    // Counts one use of the entry, now. Posts no change notification.
+    virtual void recordUsage(const std::string& id) = 0;
+    // One source document per entry, newest first, for a full rebuild of the search index. The completion
+    // gets nothing (not an empty list) when the history could not be read, so a rebuild never wipes the
+    // index because of a failed read.
+    virtual void getSearchSourceDocuments(
+        std::function<void(std::optional<std::vector<ClipboardSearchSourceDocument>>)> completion) = 0;
+};
+
+}  // namespace quorvane

@@ -1,0 +1,48 @@
+#pragma once
+
+// Stands in for the history repository while none exists: saves and changes do nothing, reads are empty,
+// duplicate removals give the empty usage. Never logs, notifies or touches the search index.
+
+#include "history/ClipboardHistoryRepositoryProtocol.h"
+
+namespace quorvane {
+
+class EmptyClipboardHistoryRepository final : public ClipboardHistoryRepositoryProtocol {
+public:
+    void saveTextItem(const std::string&, const std::string&, const std::string&, const std::string&,
+                      const std::optional<Bytes>&, const std::optional<Bytes>&,
+                      const std::optional<std::string>&, const std::optional<std::string>&,
+                      std::optional<Date>, std::int64_t) override {}
+    void saveImageItem(const std::string&, const std::string&, const std::string&, const Bytes&,
+                       const std::optional<std::string>&, const std::optional<std::string>&,
+                       std::optional<Date>, std::int64_t) override {}
+    void updateOCRText(const std::string&, const std::string&, const std::optional<std::string>&) override {}
+    // The completions run before the call returns: there is nothing to wait for.
+    void getHistorySnapshots(const std::string&, std::optional<std::size_t>,
+                             SnapshotsCompletion completion) override {
+        completion({});
+    }
+    void getContentSnapshotById(const std::string&, ContentCompletion completion) override {
+        completion(std::nullopt);
+    }
+    void deleteItem(const std::string&) override {}
+    std::int64_t deleteExpiredItems(Date, ClipboardContentType) override { return 0; }
+    void clearHistory() override {}
+    ClipboardHistoryUsageMetadata removeDuplicateTexts(const std::string&, const std::optional<Bytes>&,
+                                                       const std::optional<Bytes>&,
+                                                       const std::optional<std::string>&) override {
+        return ClipboardHistoryUsageMetadata::empty;
+    }
+    ClipboardHistoryUsageMetadata removeDuplicateImages(const Bytes&,
+                                                        const std::optional<std::string>&) override {
+        return ClipboardHistoryUsageMetadata::empty;
+    }
+    void recordUsage(const std::string&) override {}
+    // An empty history is a successful read.
+    void getSearchSourceDocuments(
+        std::function<void(std::optional<std::vector<ClipboardSearchSourceDocument>>)> completion) override {
+        completion(std::vector<ClipboardSearchSourceDocument>{});
+    }
+};
+
+}  // namespace quorvane

@@ -1,0 +1,74 @@
+#pragma once
+
+// An index store for history tests: keeps rows in memory and records every call, and fails on request.
+// Safe from any thread.
+
+#include <map>
+#include <mutex>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "search/ClipboardSearchIndexStoreProtocol.h"
+
+namespace quorvane::testing {
+
+class RecordingSearchIndexStore final : public ClipboardSearchIndexStoreProtocol {
+public:
+    struct Touch {
+        std::string id;
+        Date sortAt;
+        std::optional<Date> lastAccessedAt;
+        std::int64_t accessCount;
+    };
+
+    ClipboardSearchIndexStats rebuild(const std::vector<ClipboardSearchIndexDocument>& documents) override {
+        std::lock_guard lock(mutex_);
+        failIfAsked();
+        rows.clear();
+        rebuilds.push_back(documents);
+        for (const auto& document : documents) rows[document.id] = document;
+        return {static_cast<std::int64_t>(rows.size()), 0, Date(1)};
+    }
+    void upsert(const ClipboardSearchIndexDocument& document) override {
+        std::lock_guard lock(mutex_);
+        failIfAsked();
+        upserts.push_back(document);
+        rows[document.id] = document;
+    }
+    void deleteDocuments(const std::vector<std::string>& itemIDs) override {
+        std::lock_guard lock(mutex_);
+        failIfAsked();
+        deletes.push_back(itemIDs);
+        for (const auto& id : itemIDs) rows.erase(id);
+    }
+    void updateAccess(const std::string& itemID, Date sortAt, std::optional<Date> lastAccessedAt,
+                      std::int64_t accessCount) override {
+        std::lock_guard lock(mutex_);
+        failIfAsked();
+        touches.push_back({itemID, sortAt, lastAccessedAt, accessCount});
+    }
+    ClipboardSearchIndexStats stats() override {
+        std::lock_guard lock(mutex_);
+        failIfAsked();
+        return {static_cast<std::int64_t>(rows.size()), 0, std::nullopt};
+    }
+    void syncVoid(const std::function<void()>& body) override { body(); }
+
+    // Read these only after the repository's index jobs have run.
+    std::map<std::string, ClipboardSearchIndexDocument> rows;
+    std::vector<ClipboardSearchIndexDocument> upserts;
+    std::vector<std::vector<std::string>> deletes;
+    std::vector<std::vector<ClipboardSearchIndexDocument>> rebuilds;
+    std::vector<Touch> touches;
+    bool failing = false;
+
+private:
+    void failIfAsked() const {
+        if (failing) throw std::runtime_error("index unavailable");
+    }
+
+    std::mutex mutex_;
+};
+
+}  // namespace quorvane::testing

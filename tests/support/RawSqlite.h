@@ -1,0 +1,14 @@
+#pragma once
+
+// Runs SQL on a database file through a connection of its own, as another program touching the file would:
+// for tests that plant faults (triggers) or damage in a store.
+
+#include <filesystem>
+#include <string>
+
+namespace quorvane::testing {
+
+// Fails the current test when the SQL does not run.
+void runRawSql(const std::filesystem::path& file, const std::string& sql);
+
+}  // namespace quorvane::testing
