@@ -2,8 +2,10 @@
 
 #include "app/TerminationSignalHandler.h"
 #include "core/Logger.h"
+#include "platform/linux/OpenMpThreadLimit.h"
 
 int main(int argc, char* argv[]) {
+    quorvane::restartWithOpenMpLimitedToOneThreadIfNeeded(argv);
     QApplication application(argc, argv);
     QApplication::setApplicationName("Quorvane");
     QApplication::setQuitOnLastWindowClosed(false);

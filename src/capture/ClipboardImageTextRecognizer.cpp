@@ -1,7 +1,5 @@
 #include "capture/ClipboardImageTextRecognizer.h"
 
-#include <utility>
-
 #include "capture/SettingsAccessors.h"
 #include "core/Logger.h"
 
@@ -11,30 +9,19 @@ namespace {
 constexpr const char* logCategory = "ClipboardOCR";
 }
 
-ClipboardImageTextRecognizer::ClipboardImageTextRecognizer(ImageTextRecognizer& engine,
-                                                           const UserDefaults& userDefaults,
-                                                           std::optional<ClipboardOCRConfiguration> fixedConfiguration,
-                                                           TextRecognitionLevel recognitionLevel)
-    : engine_(&engine),
-      userDefaults_(&userDefaults),
-      fixedConfiguration_(fixedConfiguration),
-      recognitionLevel_(recognitionLevel) {}
-
-TextRecognitionRequest ClipboardImageTextRecognizer::makeRequest(const Data& imageData,
-                                                                 const ClipboardOCRConfiguration& configuration,
-                                                                 TextRecognitionLevel level) {
-    TextRecognitionRequest request;
-    request.imageData = imageData;
-    request.level = level;
+TextRecognitionRequest ClipboardImageTextRecognizer::request(Data imageData,
+                                                             const ClipboardOCRConfiguration& configuration,
+                                                             TextRecognitionLevel level) {
+    TextRecognitionRequest request{std::move(imageData), {}, false, level};
     if (configuration.languageMode == ClipboardOCRLanguageMode::automatic) {
         request.automaticLanguageDetection = true;
     } else {
-        request.languages = {std::string(rawValue(configuration.specifiedLanguage))};
+        request.languages.emplace_back(rawValue(configuration.specifiedLanguage));
     }
     return request;
 }
 
-std::string ClipboardImageTextRecognizer::textFromOutcome(const TextRecognitionOutcome& outcome) {
+std::string ClipboardImageTextRecognizer::text(const TextRecognitionOutcome& outcome) {
     if (outcome.error) {
         switch (outcome.error->kind) {
             case ImageTextRecognitionError::Kind::imageConversion:
@@ -49,21 +36,21 @@ std::string ClipboardImageTextRecognizer::textFromOutcome(const TextRecognitionO
         }
         return {};
     }
-    std::string text;
+    std::string joined;
     for (std::size_t i = 0; i < outcome.lines.size(); ++i) {
-        if (i > 0) text += '\n';
-        text += outcome.lines[i];
+        if (i > 0) joined.push_back('\n');
+        joined += outcome.lines[i];
     }
-    return text;
+    return joined;
 }
 
-void ClipboardImageTextRecognizer::recognizeText(const Data& imageData, Completion completion) const {
+void ClipboardImageTextRecognizer::recognizeText(Data imageData, std::function<void(std::string)> completion) {
     const ClipboardOCRConfiguration configuration =
-        fixedConfiguration_ ? *fixedConfiguration_ : clipboardOCRConfiguration(*userDefaults_);
-    engine_->recognizeText(makeRequest(imageData, configuration, recognitionLevel_),
-                           [completion = std::move(completion)](TextRecognitionOutcome outcome) {
-                               completion(textFromOutcome(outcome));
-                           });
+        fixedConfiguration_ ? *fixedConfiguration_ : clipboardOCRConfiguration(userDefaults_);
+    engine_.recognizeText(request(std::move(imageData), configuration, recognitionLevel_),
+                          [completion = std::move(completion)](TextRecognitionOutcome outcome) {
+                              completion(text(outcome));
+                          });
 }
 
 }  // namespace quorvane

@@ -1,9 +1,8 @@
 #pragma once
 
-// Text recognition as capture and the recognition window ask for it: the languages and level of each request
-// come from a fixed configuration or, when none is given, from the recognition settings read afresh for every
-// request; the engine's failures become one ERROR line and an empty text. Cheap to copy; safe from any thread
-// while the engine and the settings it refers to live.
+// Text recognition as capture asks for it: builds each request from a fixed language configuration or, when
+// none is given, from the settings read afresh for the request, and turns the engine's lines or error into
+// the text (errors logged with category "ClipboardOCR"). Safe from any thread.
 
 #include <optional>
 
@@ -16,26 +15,26 @@ namespace quorvane {
 
 class ClipboardImageTextRecognizer final : public ClipboardImageTextRecognizing {
 public:
-    // Capture passes no fixed configuration and the accurate level.
+    // `engine` and `userDefaults` must outlive every request.
     ClipboardImageTextRecognizer(ImageTextRecognizer& engine, const UserDefaults& userDefaults,
                                  std::optional<ClipboardOCRConfiguration> fixedConfiguration = std::nullopt,
-                                 TextRecognitionLevel recognitionLevel = TextRecognitionLevel::accurate);
+                                 TextRecognitionLevel recognitionLevel = TextRecognitionLevel::accurate)
+        : engine_(engine),
+          userDefaults_(userDefaults),
+          fixedConfiguration_(fixedConfiguration),
+          recognitionLevel_(recognitionLevel) {}
 
-    void recognizeText(const Data& imageData, Completion completion) const override;
+    void recognizeText(Data imageData, std::function<void(std::string)> completion) override;
 
-    // The engine request for `imageData` under `configuration`: one language when specified, none and
-    // automatic detection otherwise.
-    static TextRecognitionRequest makeRequest(const Data& imageData, const ClipboardOCRConfiguration& configuration,
-                                              TextRecognitionLevel level);
-    // The engine's answer as text: the lines joined by "\n", or "" after logging the failure.
-    static std::string textFromOutcome(const TextRecognitionOutcome& outcome);
-
-    const std::optional<ClipboardOCRConfiguration>& fixedConfiguration() const { return fixedConfiguration_; }
-    TextRecognitionLevel recognitionLevel() const { return recognitionLevel_; }
+    // The request for `imageData` under `configuration`.
+    static TextRecognitionRequest request(Data imageData, const ClipboardOCRConfiguration& configuration,
+                                          TextRecognitionLevel level);
+    // The text of an outcome: its lines joined by "\n", or the empty text after logging its error.
+    static std::string text(const TextRecognitionOutcome& outcome);
 
 private:
-    ImageTextRecognizer* engine_;
-    const UserDefaults* userDefaults_;
+    ImageTextRecognizer& engine_;
+    const UserDefaults& userDefaults_;
     std::optional<ClipboardOCRConfiguration> fixedConfiguration_;
     TextRecognitionLevel recognitionLevel_;
 };

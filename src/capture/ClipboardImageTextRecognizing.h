@@ -1,8 +1,8 @@
 #pragma once
 
-// Recognises the text in an image, for capture (which makes image entries searchable by it) and for the
-// panels' text-recognition window. Never fails towards the caller: a failure is logged and gives "".
-// Safe from any thread; the completion runs on the recogniser's worker, exactly once.
+// Recognises the text in captured image bytes, for the image entries' search text and the recognition
+// window. Never fails towards its caller: failures are logged and give the empty text. Safe from any thread;
+// the completion runs once, on the recogniser's worker, so the caller moves its work where it needs it.
 
 #include <functional>
 #include <string>
@@ -13,12 +13,10 @@ namespace quorvane {
 
 class ClipboardImageTextRecognizing {
 public:
-    using Completion = std::function<void(std::string text)>;
-
     virtual ~ClipboardImageTextRecognizing() = default;
 
-    // The recognised lines of `imageData` joined by "\n"; "" when there is none or recognition failed.
-    virtual void recognizeText(const Data& imageData, Completion completion) const = 0;
+    // Calls `completion` with the recognised lines joined by line feeds, or the empty text.
+    virtual void recognizeText(Data imageData, std::function<void(std::string)> completion) = 0;
 };
 
 }  // namespace quorvane

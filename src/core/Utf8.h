@@ -24,6 +24,9 @@ std::string_view characterPrefix(std::string_view text, std::size_t count);
 // `text` cut into its characters.
 std::vector<std::string_view> splitCharacters(std::string_view text);
 
+// Appends the UTF-8 form of one code point; NUL, surrogates and values beyond U+10FFFF become U+FFFD.
+void appendUtf8(std::string& text, char32_t codePoint);
+
 // Conversions between UTF-8 and ICU strings; invalid bytes become U+FFFD.
 icu::UnicodeString toUnicodeString(std::string_view text);
 std::string toUtf8(const icu::UnicodeString& text);

@@ -1,5 +1,7 @@
 #include "platform/WindowIdentity.h"
 
+#include "platform/ApplicationCatalog.h"
+
 namespace quorvane {
 
 namespace {
@@ -30,6 +32,22 @@ std::optional<ApplicationIdentity> fallbackApplicationIdentity(const WindowIdent
     if (!id) return std::nullopt;
     const auto name = nonBlank(window.wmClassName);
     return ApplicationIdentity{*id, name ? *name : *id};
+}
+
+ApplicationIdentityResolver catalogApplicationIdentityResolver(const ApplicationCatalog& catalog) {
+    return [&catalog](const WindowIdentity& window) -> std::optional<ApplicationIdentity> {
+        std::optional<InstalledApplication> entry;
+        if (auto id = nonBlank(window.gtkApplicationId)) entry = catalog.applicationWithIdentifier(*id);
+        if (!entry) {
+            if (auto id = desktopFileId(window.kdeDesktopFile)) entry = catalog.applicationWithIdentifier(*id);
+        }
+        if (!entry && (window.wmClassInstance || window.wmClassName)) {
+            entry = catalog.applicationForWindowClass(window.wmClassInstance.value_or(""),
+                                                      window.wmClassName.value_or(""));
+        }
+        if (!entry) return std::nullopt;
+        return ApplicationIdentity{entry->identifier, entry->name.empty() ? entry->identifier : entry->name};
+    };
 }
 
 }  // namespace quorvane

@@ -1,14 +1,16 @@
 #pragma once
 
-// What a top-level window says about the program that owns it, read raw from its X11 properties. The shared
-// application identity service turns it into a desktop-file id; fallbackApplicationIdentity() is the answer
-// when no desktop entry matches. Plain values, safe from any thread.
+// What a top-level window says about the program that owns it, read raw from its X11 properties. The
+// application catalog turns it into a desktop-file id; fallbackApplicationIdentity() is the answer when no
+// desktop entry matches. Plain values, safe from any thread.
 
 #include <functional>
 #include <optional>
 #include <string>
 
 namespace quorvane {
+
+class ApplicationCatalog;
 
 struct WindowIdentity {
     std::optional<std::string> gtkApplicationId;  // _GTK_APPLICATION_ID
@@ -36,5 +38,9 @@ using ApplicationIdentityResolver = std::function<std::optional<ApplicationIdent
 // folder and ".desktop" suffix, else the WM_CLASS class (else instance). The name is the WM_CLASS class
 // when present, else the id. Nothing when the window names no program at all.
 std::optional<ApplicationIdentity> fallbackApplicationIdentity(const WindowIdentity& window);
+
+// Finds a window's desktop entry in `catalog`, which must outlive the resolver: the GTK application id, then
+// the KDE desktop file, each as a desktop-file id; then the window's WM_CLASS. The name is the entry's Name.
+ApplicationIdentityResolver catalogApplicationIdentityResolver(const ApplicationCatalog& catalog);
 
 }  // namespace quorvane

@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <optional>
-
 #include "capture/SettingsAccessors.h"
 #include "platform/memory/InMemoryImageTextRecognizer.h"
 #include "platform/memory/InMemoryUserDefaults.h"
@@ -12,85 +10,72 @@
 namespace quorvane {
 namespace {
 
+using Kind = ImageTextRecognitionError::Kind;
+
 class ClipboardImageTextRecognizerTest : public ::testing::Test {
 protected:
-    // Runs one recognition whose engine answers `outcome`; returns what the caller received.
-    std::optional<std::string> recognize(const ClipboardImageTextRecognizer& recognizer,
-                                         TextRecognitionOutcome outcome) {
-        std::optional<std::string> received;
-        int calls = 0;
-        recognizer.recognizeText(image_, [&](std::string text) {
-            ++calls;
-            received = std::move(text);
-        });
-        EXPECT_TRUE(engine_.complete(std::move(outcome)));
-        EXPECT_EQ(calls, 1);
-        return received;
+    // Runs one recognition whose engine answers `outcome`; returns the text handed to the caller.
+    std::string recognize(ClipboardImageTextRecognizer& recognizer, TextRecognitionOutcome outcome) {
+        std::vector<std::string> texts;
+        recognizer.recognizeText(Data{1, 2, 3}, [&](std::string text) { texts.push_back(std::move(text)); });
+        EXPECT_TRUE(engine.complete(std::move(outcome)));
+        EXPECT_EQ(texts.size(), 1u);
+        return texts.empty() ? std::string() : texts.front();
     }
 
-    const Data image_{0x89, 'P', 'N', 'G'};
-    InMemoryImageTextRecognizer engine_;
-    InMemoryUserDefaults defaults_;
-    testing::LogCapture log_;
+    InMemoryImageTextRecognizer engine;
+    InMemoryUserDefaults defaults;
+    testing::LogCapture log;
 };
 
-TEST_F(ClipboardImageTextRecognizerTest, LinesAreJoinedByOneLineFeedInTheEnginesOrder) {
-    ClipboardImageTextRecognizer recognizer(engine_, defaults_);
-    EXPECT_EQ(recognize(recognizer, {{"first line", "second line", "三"}, std::nullopt}),
-              std::optional<std::string>("first line\nsecond line\n三"));
-    EXPECT_EQ(recognize(recognizer, {{}, std::nullopt}), std::optional<std::string>(""));
-    EXPECT_TRUE(log_.lines().empty());
-    ASSERT_EQ(engine_.receivedRequests().size(), 2u);
-    EXPECT_EQ(engine_.receivedRequests()[0].imageData, image_);
-}
-
-TEST_F(ClipboardImageTextRecognizerTest, EachFailureIsLoggedWithItsOwnLineAndGivesEmptyText) {
-    ClipboardImageTextRecognizer recognizer(engine_, defaults_);
-    using Kind = ImageTextRecognitionError::Kind;
-    // Lines that come with an error are not trusted.
-    EXPECT_EQ(recognize(recognizer, {{"partial"}, ImageTextRecognitionError{Kind::imageConversion, "bad"}}), "");
-    EXPECT_EQ(recognize(recognizer, {{}, ImageTextRecognitionError{Kind::request, "no chi_tra model"}}), "");
-    EXPECT_EQ(recognize(recognizer, {{}, ImageTextRecognitionError{Kind::recognition, "engine stopped"}}), "");
-    EXPECT_TRUE(log_.contains("ERROR", "[ClipboardOCR] Failed to convert image data for OCR"));
-    EXPECT_TRUE(log_.contains("ERROR", "[ClipboardOCR] Failed to perform OCR request: no chi_tra model"));
-    EXPECT_TRUE(log_.contains("ERROR", "[ClipboardOCR] OCR recognition error: engine stopped"));
-    EXPECT_EQ(log_.lines().size(), 3u);
-}
-
-TEST_F(ClipboardImageTextRecognizerTest, WithoutSettingsEnglishIsSpecifiedAtTheAccurateLevel) {
-    ClipboardImageTextRecognizer recognizer(engine_, defaults_);
+TEST_F(ClipboardImageTextRecognizerTest, SettingsAreReadForEveryRequestAndDefaultToEnglish) {
+    ClipboardImageTextRecognizer recognizer(engine, defaults);
     recognize(recognizer, {});
-    const auto request = engine_.receivedRequests().at(0);
-    EXPECT_EQ(request.languages, std::vector<std::string>{"en-US"});
-    EXPECT_FALSE(request.automaticLanguageDetection);
-    EXPECT_EQ(request.level, TextRecognitionLevel::accurate);
+    defaults.set(SettingsKey::ocrLanguageMode, DefaultsValue(std::string("automatic")));
+    recognize(recognizer, {});
+    defaults.set(SettingsKey::ocrLanguageMode, DefaultsValue(std::string("specified")));
+    defaults.set(SettingsKey::ocrSpecifiedLanguage, DefaultsValue(std::string("ja-JP")));
+    recognize(recognizer, {});
+
+    const auto requests = engine.receivedRequests();
+    ASSERT_EQ(requests.size(), 3u);
+    EXPECT_EQ(requests[0].languages, std::vector<std::string>{"en-US"});
+    EXPECT_FALSE(requests[0].automaticLanguageDetection);
+    EXPECT_EQ(requests[0].level, TextRecognitionLevel::accurate);
+    EXPECT_EQ(requests[0].imageData, (Data{1, 2, 3}));
+    EXPECT_TRUE(requests[1].languages.empty());
+    EXPECT_TRUE(requests[1].automaticLanguageDetection);
+    EXPECT_EQ(requests[2].languages, std::vector<std::string>{"ja-JP"});
 }
 
-TEST_F(ClipboardImageTextRecognizerTest, SettingsAreReadAfreshForEveryRequest) {
-    ClipboardImageTextRecognizer recognizer(engine_, defaults_);
-    defaults_.set(SettingsKey::ocrSpecifiedLanguage, "ja-JP");
-    recognize(recognizer, {});
-    defaults_.set(SettingsKey::ocrLanguageMode, "automatic");
-    recognize(recognizer, {});
-    const auto requests = engine_.receivedRequests();
-    EXPECT_EQ(requests.at(0).languages, std::vector<std::string>{"ja-JP"});
-    EXPECT_FALSE(requests.at(0).automaticLanguageDetection);
-    // Automatic: no language list, the engine detects.
-    EXPECT_TRUE(requests.at(1).languages.empty());
-    EXPECT_TRUE(requests.at(1).automaticLanguageDetection);
-}
-
-TEST_F(ClipboardImageTextRecognizerTest, FixedConfigurationIgnoresTheSettings) {
-    defaults_.set(SettingsKey::ocrLanguageMode, "automatic");
+TEST_F(ClipboardImageTextRecognizerTest, FixedConfigurationWinsOverTheSettings) {
+    defaults.set(SettingsKey::ocrLanguageMode, DefaultsValue(std::string("automatic")));
     ClipboardImageTextRecognizer recognizer(
-        engine_, defaults_,
-        ClipboardOCRConfiguration{ClipboardOCRLanguageMode::specified, ClipboardOCRLanguage::traditionalChinese},
+        engine, defaults, ClipboardOCRConfiguration{ClipboardOCRLanguageMode::specified, ClipboardOCRLanguage::korean},
         TextRecognitionLevel::fast);
     recognize(recognizer, {});
-    const auto request = engine_.receivedRequests().at(0);
-    EXPECT_EQ(request.languages, std::vector<std::string>{"zh-Hant"});
-    EXPECT_FALSE(request.automaticLanguageDetection);
-    EXPECT_EQ(request.level, TextRecognitionLevel::fast);
+    const auto requests = engine.receivedRequests();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].languages, std::vector<std::string>{"ko-KR"});
+    EXPECT_FALSE(requests[0].automaticLanguageDetection);
+    EXPECT_EQ(requests[0].level, TextRecognitionLevel::fast);
+}
+
+TEST_F(ClipboardImageTextRecognizerTest, LinesAreJoinedByLineFeedsInOrder) {
+    ClipboardImageTextRecognizer recognizer(engine, defaults);
+    EXPECT_EQ(recognize(recognizer, {{"first line", "second line"}, std::nullopt}), "first line\nsecond line");
+    EXPECT_EQ(recognize(recognizer, {}), "");
+    EXPECT_TRUE(log.lines().empty());
+}
+
+TEST_F(ClipboardImageTextRecognizerTest, EachKindOfFailureIsLoggedAndGivesTheEmptyText) {
+    ClipboardImageTextRecognizer recognizer(engine, defaults);
+    EXPECT_EQ(recognize(recognizer, {{"ignored"}, ImageTextRecognitionError{Kind::imageConversion, "bad"}}), "");
+    EXPECT_TRUE(log.contains("ERROR", "[ClipboardOCR] Failed to convert image data for OCR"));
+    EXPECT_EQ(recognize(recognizer, {{}, ImageTextRecognitionError{Kind::request, "no model"}}), "");
+    EXPECT_TRUE(log.contains("ERROR", "Failed to perform OCR request: no model"));
+    EXPECT_EQ(recognize(recognizer, {{}, ImageTextRecognitionError{Kind::recognition, "engine broke"}}), "");
+    EXPECT_TRUE(log.contains("ERROR", "OCR recognition error: engine broke"));
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <future>
 
 #include "desktop/DesktopSession.h"
+#include "platform/linux/OpenMpThreadLimit.h"
 #include "support/TemporaryDirectory.h"
 
 namespace quorvane {
@@ -147,6 +148,9 @@ TEST_F(TesseractImageTextRecognizerTest, RequestsCompleteOnceEachInOrderAndShutd
     // The first request was running or done; whatever waited got an answer too, never silence.
     for (const auto& outcome : outcomes) EXPECT_TRUE(outcome.error.has_value() || !outcome.lines.empty());
 }
+
+// The test runner starts every test as the application starts itself, with OpenMP held to one thread.
+TEST(TesseractModelsTest, RunsWithOpenMpHeldToOneThread) { EXPECT_TRUE(isOpenMpLimitedToOneThread()); }
 
 TEST(TesseractModelsTest, LanguageCodesMapToModelsAndInstalledOnesFollowTheSettingOrder) {
     EXPECT_EQ(TesseractImageTextRecognizer::modelName("zh-Hant"), std::optional<std::string>("chi_tra"));

@@ -3,7 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
-#include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -13,8 +13,6 @@
 #include <vector>
 
 #include <xcb/xcb.h>
-
-extern char** environ;
 
 namespace quorvane::testing {
 
@@ -29,7 +27,7 @@ bool answers(const std::string& display) {
 
 }  // namespace
 
-XvfbServer::XvfbServer() {
+XvfbServer::XvfbServer(const std::vector<std::string>& extraArguments) {
     int pipeEnds[2];
     if (pipe(pipeEnds) != 0) {
         failure_ = std::string("pipe: ") + std::strerror(errno);
@@ -40,15 +38,21 @@ XvfbServer::XvfbServer() {
     const std::string fd = std::to_string(pipeEnds[1]);
     std::vector<std::string> arguments{"Xvfb", "-displayfd", fd, "-nolisten", "tcp", "-screen", "0",
                                        "1280x1024x24", "-noreset"};
+    arguments.insert(arguments.end(), extraArguments.begin(), extraArguments.end());
     std::vector<char*> argv;
     for (auto& argument : arguments) argv.push_back(argument.data());
     argv.push_back(nullptr);
-    const int spawned = posix_spawnp(&pid_, "Xvfb", nullptr, nullptr, argv.data(), environ);
+    pid_ = fork();
+    if (pid_ == 0) {
+        // The server must not outlive a test program that crashes.
+        prctl(PR_SET_PDEATHSIG, SIGTERM);
+        execvp("Xvfb", argv.data());
+        _exit(127);
+    }
     close(pipeEnds[1]);
-    if (spawned != 0) {
-        pid_ = -1;
+    if (pid_ < 0) {
         close(pipeEnds[0]);
-        failure_ = std::string("cannot run Xvfb: ") + std::strerror(spawned);
+        failure_ = std::string("cannot run Xvfb: ") + std::strerror(errno);
         return;
     }
     std::string number;

@@ -4,14 +4,16 @@
 // stopped when the object goes away. Programs started by the tests on that display end with it.
 
 #include <string>
+#include <vector>
 #include <sys/types.h>
 
 namespace quorvane::testing {
 
 class XvfbServer {
 public:
-    // Starts Xvfb and waits until it accepts connections; isRunning() says whether that worked.
-    XvfbServer();
+    // Starts Xvfb with `extraArguments` and waits until it accepts connections; isRunning() says whether that
+    // worked.
+    explicit XvfbServer(const std::vector<std::string>& extraArguments = {});
     ~XvfbServer();
     XvfbServer(const XvfbServer&) = delete;
     XvfbServer& operator=(const XvfbServer&) = delete;

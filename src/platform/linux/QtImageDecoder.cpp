@@ -3,49 +3,30 @@
 #include <QBuffer>
 #include <QByteArray>
 #include <QImageReader>
-#include <QImageWriter>
 #include <mutex>
+
+#include "core/ImageFormat.h"
 
 namespace quorvane {
 
-namespace {
-
-// A read-only view of the caller's bytes; the data outlives every reader made on it.
-QByteArray viewOf(const Data& imageData) {
-    return QByteArray::fromRawData(reinterpret_cast<const char*>(imageData.data()),
-                                   static_cast<qsizetype>(imageData.size()));
-}
-
-std::optional<PixelSize> headerSize(QImageReader& reader) {
-    const QSize size = reader.size();
-    if (!size.isValid() || size.width() < 1 || size.height() < 1) return std::nullopt;
-    return PixelSize{size.width(), size.height()};
-}
-
-}  // namespace
-
-std::optional<PixelSize> QtImageDecoder::pixelSize(const Data& imageData) const {
-    if (imageData.empty()) return std::nullopt;
-    QByteArray bytes = viewOf(imageData);
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer);
-    return headerSize(reader);
-}
-
 QImage QtImageDecoder::decode(const Data& imageData, std::int64_t maximumBytes) {
-    if (imageData.empty()) return {};
+    const std::optional<ImageFormat> format = ImageFormat::detect(imageData);
+    if (!format || format->value == ImageFormat::pdf) return {};
     // Qt's reader refuses larger images on its own as well; the limit is process-wide and given in MB.
     static std::once_flag limitSet;
     std::call_once(limitSet, [] {
         QImageReader::setAllocationLimit(static_cast<int>(maximumDecodedBytes / (1024 * 1024)));
     });
-    QByteArray bytes = viewOf(imageData);
+    // A read-only view of the caller's bytes, which outlive the reader.
+    QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(imageData.data()),
+                                               static_cast<qsizetype>(imageData.size()));
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer);
-    const auto size = headerSize(reader);
-    if (!size || size->width * size->height > maximumBytes / 4) return {};
+    QImageReader reader(&buffer, QByteArray(format->name().data(), static_cast<qsizetype>(format->name().size())));
+    reader.setAutoDetectImageFormat(false);
+    const QSize size = reader.size();  // header only
+    if (!size.isValid() || size.isEmpty()) return {};
+    if (static_cast<std::int64_t>(size.width()) * size.height() > maximumBytes / 4) return {};
     QImage image;
     if (!reader.read(&image)) return {};
     return image;

@@ -1,9 +1,11 @@
 #pragma once
 
-// Image decoding with Qt's image readers under an allocation cap: the header's pixel size is checked before
-// any pixel is decoded, and Qt's own reader limit backs it up. Safe from any thread (no GUI objects).
+// Image decoding with Qt's image readers under an allocation cap: the reader is chosen by the data's
+// signature (so no other reader, such as SVG's XML parser, sees untrusted bytes), the header's pixel size is
+// checked before any pixel is decoded, and Qt's own reader limit backs that up. Safe from any thread.
 
 #include <QImage>
+#include <cstdint>
 
 #include "platform/ImageDecoder.h"
 
@@ -14,7 +16,6 @@ public:
     // Decoded images larger than this many bytes (at 4 bytes a pixel) are refused.
     static constexpr std::int64_t maximumDecodedBytes = 256ll * 1024 * 1024;
 
-    std::optional<PixelSize> pixelSize(const Data& imageData) const override;
     std::optional<Data> pngData(const Data& imageData) const override;
 
     // The decoded image, or a null image when the data cannot be decoded within `maximumBytes`.

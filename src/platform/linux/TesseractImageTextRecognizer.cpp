@@ -9,6 +9,8 @@
 #include <cstdlib>
 #include <utility>
 
+#include "core/Logger.h"
+#include "platform/linux/OpenMpThreadLimit.h"
 #include "platform/linux/QtImageDecoder.h"
 
 namespace quorvane {
@@ -31,11 +33,12 @@ std::filesystem::path defaultDataDirectory() {
     return "/usr/share/tesseract-ocr/5/tessdata";
 }
 
-// libgomp reads OMP_THREAD_LIMIT when it is loaded, which may be before we can set it, so the worker also
-// limits its own OpenMP teams. Looked up at run time: we do not link OpenMP ourselves.
-void limitOpenMpToOneThread() {
-    using SetThreads = void (*)(int);
-    if (auto set = reinterpret_cast<SetThreads>(dlsym(RTLD_DEFAULT, "omp_set_num_threads"))) set(1);
+// Without the process-wide limit the worker can still ask OpenMP for one thread where Tesseract does not
+// name a count, and for fewer threads when the machine is busy. Looked up at run time: we do not link OpenMP.
+void limitOpenMpOnThisThread() {
+    using SetInt = void (*)(int);
+    if (auto set = reinterpret_cast<SetInt>(dlsym(RTLD_DEFAULT, "omp_set_num_threads"))) set(1);
+    if (auto set = reinterpret_cast<SetInt>(dlsym(RTLD_DEFAULT, "omp_set_dynamic"))) set(1);
 }
 
 std::string joinedModels(const std::vector<std::string>& models) {
@@ -58,9 +61,13 @@ std::string trimmedLine(const char* text) {
 TesseractImageTextRecognizer::TesseractImageTextRecognizer(std::optional<std::filesystem::path> dataDirectory)
     : dataDirectory_(dataDirectory ? *dataDirectory : defaultDataDirectory()),
       worker_("Quorvane.TextRecognition") {
-    // One worker, one thread: recognition must not take every core while the user works.
+    // One worker, one thread: recognition must not take every core while the user works. The variable
+    // counts only where OpenMP is loaded after this point; main() normally set it before start-up.
     setenv("OMP_THREAD_LIMIT", "1", 1);
-    worker_.async(limitOpenMpToOneThread);
+    if (!isOpenMpLimitedToOneThread()) {
+        Logger::warning("Text recognition runs without OMP_THREAD_LIMIT=1 and may be slow", "ClipboardOCR");
+        worker_.async(limitOpenMpOnThisThread);
+    }
 }
 
 TesseractImageTextRecognizer::~TesseractImageTextRecognizer() {

@@ -1,0 +1,151 @@
+#include "platform/linux/X11FrontmostApplicationProvider.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "core/Logger.h"
+
+namespace quorvane {
+
+namespace {
+
+// Window properties are written by other programs: read at most this many 32-bit units of each.
+constexpr std::uint32_t maximumPropertyUnits = 1024;
+
+xcb_atom_t internAtom(xcb_connection_t* connection, const char* name) {
+    auto cookie = xcb_intern_atom(connection, 0, static_cast<std::uint16_t>(std::strlen(name)), name);
+    std::unique_ptr<xcb_intern_atom_reply_t, decltype(&std::free)> reply(
+        xcb_intern_atom_reply(connection, cookie, nullptr), &std::free);
+    return reply ? reply->atom : static_cast<xcb_atom_t>(XCB_ATOM_NONE);
+}
+
+using PropertyReply = std::unique_ptr<xcb_get_property_reply_t, decltype(&std::free)>;
+
+xcb_get_property_cookie_t askProperty(xcb_connection_t* connection, xcb_window_t window, xcb_atom_t property) {
+    return xcb_get_property(connection, 0, window, property, XCB_GET_PROPERTY_TYPE_ANY, 0, maximumPropertyUnits);
+}
+
+PropertyReply takeReply(xcb_connection_t* connection, xcb_get_property_cookie_t cookie) {
+    xcb_generic_error_t* error = nullptr;
+    PropertyReply reply(xcb_get_property_reply(connection, cookie, &error), &std::free);
+    std::free(error);
+    if (reply && (reply->type == XCB_ATOM_NONE || reply->format == 0)) reply.reset();
+    return reply;
+}
+
+// The bytes of an 8-bit property, split at NUL characters (WM_CLASS holds two strings).
+std::vector<std::string> strings(const PropertyReply& reply) {
+    if (!reply || reply->format != 8) return {};
+    const char* bytes = static_cast<const char*>(xcb_get_property_value(reply.get()));
+    const int length = xcb_get_property_value_length(reply.get());
+    std::vector<std::string> parts;
+    std::string current;
+    for (int i = 0; i < length; ++i) {
+        if (bytes[i] == '\0') {
+            parts.push_back(std::move(current));
+            current.clear();
+        } else {
+            current.push_back(bytes[i]);
+        }
+    }
+    if (!current.empty()) parts.push_back(std::move(current));
+    return parts;
+}
+
+std::optional<std::string> firstString(const PropertyReply& reply) {
+    auto parts = strings(reply);
+    if (parts.empty() || parts.front().empty()) return std::nullopt;
+    return parts.front();
+}
+
+std::optional<std::uint32_t> cardinal(const PropertyReply& reply) {
+    if (!reply || reply->format != 32 || xcb_get_property_value_length(reply.get()) < 4) return std::nullopt;
+    return *static_cast<const std::uint32_t*>(xcb_get_property_value(reply.get()));
+}
+
+}  // namespace
+
+struct X11FrontmostApplicationProvider::Atoms {
+    xcb_atom_t activeWindow;
+    xcb_atom_t gtkApplicationId;
+    xcb_atom_t kdeDesktopFile;
+    xcb_atom_t processId;
+    xcb_atom_t name;
+};
+
+X11FrontmostApplicationProvider::X11FrontmostApplicationProvider(ApplicationIdentityResolver resolver,
+                                                                 const char* displayName)
+    : resolver_(std::move(resolver)) {
+    int screenNumber = 0;
+    xcb_connection_t* connection = xcb_connect(displayName, &screenNumber);
+    if (xcb_connection_has_error(connection)) {
+        xcb_disconnect(connection);
+        Logger::error("Failed to connect to the X display; the frontmost application stays unknown",
+                      "FrontmostApplication");
+        return;
+    }
+    connection_ = connection;
+    auto screens = xcb_setup_roots_iterator(xcb_get_setup(connection_));
+    for (int i = 0; i < screenNumber && screens.rem > 0; ++i) xcb_screen_next(&screens);
+    root_ = screens.data->root;
+    atoms_ = std::make_unique<Atoms>(Atoms{internAtom(connection_, "_NET_ACTIVE_WINDOW"),
+                                           internAtom(connection_, "_GTK_APPLICATION_ID"),
+                                           internAtom(connection_, "_KDE_NET_WM_DESKTOP_FILE"),
+                                           internAtom(connection_, "_NET_WM_PID"),
+                                           internAtom(connection_, "_NET_WM_NAME")});
+}
+
+X11FrontmostApplicationProvider::~X11FrontmostApplicationProvider() {
+    if (connection_) xcb_disconnect(connection_);
+}
+
+std::optional<xcb_window_t> X11FrontmostApplicationProvider::activeWindow() const {
+    const auto reply = takeReply(connection_, askProperty(connection_, root_, atoms_->activeWindow));
+    const auto window = cardinal(reply);
+    if (!window || *window == XCB_WINDOW_NONE) return std::nullopt;
+    return *window;
+}
+
+std::optional<FrontmostApplication> X11FrontmostApplicationProvider::frontmostApplication() const {
+    if (!connection_) return std::nullopt;
+    const auto window = activeWindow();
+    if (!window) return std::nullopt;
+
+    // Ask for every property first, then collect: one round trip instead of five.
+    const auto gtkCookie = askProperty(connection_, *window, atoms_->gtkApplicationId);
+    const auto kdeCookie = askProperty(connection_, *window, atoms_->kdeDesktopFile);
+    const auto classCookie = askProperty(connection_, *window, XCB_ATOM_WM_CLASS);
+    const auto processCookie = askProperty(connection_, *window, atoms_->processId);
+    const auto netNameCookie = askProperty(connection_, *window, atoms_->name);
+    const auto nameCookie = askProperty(connection_, *window, XCB_ATOM_WM_NAME);
+    const auto gtk = takeReply(connection_, gtkCookie);
+    const auto kde = takeReply(connection_, kdeCookie);
+    const auto wmClass = takeReply(connection_, classCookie);
+    const auto process = takeReply(connection_, processCookie);
+    const auto netName = takeReply(connection_, netNameCookie);
+    const auto name = takeReply(connection_, nameCookie);
+    if (!gtk && !kde && !wmClass && !process && !netName && !name) return std::nullopt;
+
+    FrontmostApplication application;
+    application.window.gtkApplicationId = firstString(gtk);
+    application.window.kdeDesktopFile = firstString(kde);
+    const auto classes = strings(wmClass);
+    if (!classes.empty() && !classes[0].empty()) application.window.wmClassInstance = classes[0];
+    if (classes.size() > 1 && !classes[1].empty()) application.window.wmClassName = classes[1];
+    application.window.title = firstString(netName);
+    if (!application.window.title) application.window.title = firstString(name);
+    if (const auto pid = cardinal(process); pid && *pid > 0) application.processIdentifier = *pid;
+
+    std::optional<ApplicationIdentity> identity;
+    if (resolver_) identity = resolver_(application.window);
+    if (!identity) identity = fallbackApplicationIdentity(application.window);
+    if (identity) {
+        application.bundleIdentifier = identity->bundleIdentifier;
+        application.name = identity->name;
+    }
+    return application;
+}
+
+}  // namespace quorvane

@@ -1,0 +1,40 @@
+#pragma once
+
+// The frontmost application on X11: the window named by the root window's _NET_ACTIVE_WINDOW (set by every
+// EWMH window manager) and the identity its properties give. The identity resolver (the desktop-entry
+// directory) maps those to a desktop-file id; without one, or when it finds nothing, the window's own
+// identity serves. Holds its own X connection; call on the main queue.
+
+#include <xcb/xcb.h>
+
+#include <memory>
+
+#include "platform/FrontmostApplicationProvider.h"
+
+namespace quorvane {
+
+class X11FrontmostApplicationProvider final : public FrontmostApplicationProvider {
+public:
+    // Connects to `displayName`, or to $DISPLAY when absent. Without a display every answer is nothing.
+    explicit X11FrontmostApplicationProvider(ApplicationIdentityResolver resolver = {},
+                                             const char* displayName = nullptr);
+    ~X11FrontmostApplicationProvider() override;
+    X11FrontmostApplicationProvider(const X11FrontmostApplicationProvider&) = delete;
+    X11FrontmostApplicationProvider& operator=(const X11FrontmostApplicationProvider&) = delete;
+
+    std::optional<FrontmostApplication> frontmostApplication() const override;
+
+    bool isConnected() const { return connection_ != nullptr; }
+
+private:
+    struct Atoms;
+
+    std::optional<xcb_window_t> activeWindow() const;
+
+    ApplicationIdentityResolver resolver_;
+    xcb_connection_t* connection_ = nullptr;
+    xcb_window_t root_ = 0;
+    std::unique_ptr<Atoms> atoms_;
+};
+
+}  // namespace quorvane

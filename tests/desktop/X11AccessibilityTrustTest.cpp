@@ -1,0 +1,143 @@
+#include "platform/linux/X11AccessibilityTrust.h"
+
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusVariant>
+#include <QDBusVirtualObject>
+#include <QProcess>
+#include <QThread>
+#include <cstdlib>
+#include <fstream>
+#include <mutex>
+
+#include "desktop/DesktopSession.h"
+#include "support/LogCapture.h"
+#include "support/TemporaryDirectory.h"
+#include "support/XvfbServer.h"
+
+namespace quorvane {
+namespace {
+
+// Stands in for the desktop's accessibility bus launcher and records the calls it receives.
+class FakeAccessibilityBus : public QDBusVirtualObject {
+public:
+    bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override {
+        {
+            std::lock_guard lock(mutex_);
+            calls_.push_back(message);
+        }
+        connection.send(message.createReply());
+        return true;
+    }
+    QString introspect(const QString&) const override { return {}; }
+
+    std::vector<QDBusMessage> calls() const {
+        std::lock_guard lock(mutex_);
+        return calls_;
+    }
+
+private:
+    mutable std::mutex mutex_;
+    std::vector<QDBusMessage> calls_;
+};
+
+class X11AccessibilityTrustTest : public ::testing::Test {
+protected:
+    void SetUp() override { DESKTOP_SESSION_OR_SKIP(); }
+};
+
+TEST_F(X11AccessibilityTrustTest, TrustedExactlyWhenTheDisplayCanPostKeystrokes) {
+    EXPECT_TRUE(X11AccessibilityTrust().isProcessTrusted());
+
+    testing::XvfbServer withoutTest({"-extension", "XTEST"});
+    ASSERT_TRUE(withoutTest.isRunning()) << withoutTest.failure();
+    EXPECT_FALSE(X11AccessibilityTrust(withoutTest.display().c_str()).isProcessTrusted());
+
+    EXPECT_FALSE(X11AccessibilityTrust(":65003").isProcessTrusted());
+}
+
+// A private session bus that starts no services of its own, so the test never touches the user's desktop and
+// no real accessibility launcher answers in place of the fake.
+class PrivateSessionBus {
+public:
+    PrivateSessionBus() {
+        std::ofstream(directory_ / "bus.conf")
+            << "<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\"\n"
+               " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
+               "<busconfig><type>session</type><listen>unix:dir="
+            << directory_.path().string()
+            << "</listen><auth>EXTERNAL</auth><policy context=\"default\"><allow send_destination=\"*\"/>"
+               "<allow receive_sender=\"*\"/><allow own=\"*\"/></policy></busconfig>\n";
+        daemon_.start("dbus-daemon", {"--nofork", "--print-address",
+                                      "--config-file=" + QString::fromStdString((directory_ / "bus.conf").string())});
+        if (daemon_.waitForStarted(5000) && daemon_.waitForReadyRead(5000)) {
+            address_ = QString::fromUtf8(daemon_.readLine()).trimmed();
+        }
+    }
+    ~PrivateSessionBus() {
+        daemon_.kill();
+        daemon_.waitForFinished(5000);
+    }
+    const QString& address() const { return address_; }
+
+private:
+    testing::TemporaryDirectory directory_;
+    QProcess daemon_;
+    QString address_;
+};
+
+// Serves the fake on a thread of its own while the test thread blocks in the call.
+class ServiceThread {
+public:
+    explicit ServiceThread(QObject* service) : service_(service) {
+        thread_.start();
+        service_->moveToThread(&thread_);
+    }
+    ~ServiceThread() {
+        QMetaObject::invokeMethod(service_, [service = service_] { service->moveToThread(nullptr); },
+                                  Qt::BlockingQueuedConnection);
+        thread_.quit();
+        thread_.wait();
+    }
+
+private:
+    QObject* service_;
+    QThread thread_;
+};
+
+TEST_F(X11AccessibilityTrustTest, RequestSwitchesOnTheAccessibilityBusAndFailsCleanlyWithoutIt) {
+    PrivateSessionBus bus;
+    if (bus.address().isEmpty()) GTEST_SKIP() << "dbus-daemon did not start";
+    setenv("DBUS_SESSION_BUS_ADDRESS", bus.address().toUtf8().constData(), 1);
+
+    {
+        testing::LogCapture log;
+        X11AccessibilityTrust trust;
+        EXPECT_TRUE(trust.requestTrust());  // the grant itself does not depend on the bus
+        EXPECT_TRUE(log.contains("ERROR", "Failed to enable the accessibility bus"));
+    }
+
+    FakeAccessibilityBus service;
+    ServiceThread serviceThread(&service);
+    QDBusConnection serviceConnection = QDBusConnection::connectToBus(bus.address(), "fake-a11y-bus");
+    ASSERT_TRUE(serviceConnection.registerService("org.a11y.Bus"));
+    ASSERT_TRUE(serviceConnection.registerVirtualObject("/org/a11y/bus", &service));
+
+    testing::LogCapture log;
+    EXPECT_TRUE(X11AccessibilityTrust::enableAccessibilityBus());
+    EXPECT_EQ(log.count("Failed to"), 0u);
+    const auto calls = service.calls();
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_EQ(calls[0].interface(), "org.freedesktop.DBus.Properties");
+    EXPECT_EQ(calls[0].member(), "Set");
+    EXPECT_EQ(calls[0].signature(), "ssv");
+    ASSERT_EQ(calls[0].arguments().size(), 3);
+    EXPECT_EQ(calls[0].arguments()[0].toString(), "org.a11y.Status");
+    EXPECT_EQ(calls[0].arguments()[1].toString(), "IsEnabled");
+    EXPECT_EQ(calls[0].arguments()[2].value<QDBusVariant>().variant(), QVariant(true));
+    serviceConnection.unregisterObject("/org/a11y/bus");
+    QDBusConnection::disconnectFromBus("fake-a11y-bus");
+}
+
+}  // namespace
+}  // namespace quorvane
