@@ -20,7 +20,8 @@ std::string_view rawValue(ClipboardHistoryAutoCleanupPolicy policy) {
     return "never";
 }
 
-std::optional<ClipboardHistoryAutoCleanupPolicy> autoCleanupPolicyFromRawValue(std::string_view raw) {
+std::optional<ClipboardHistoryAutoCleanupPolicy> clipboardHistoryAutoCleanupPolicyFromRawValue(
+    std::string_view raw) {
     return caseWithRawValue(allClipboardHistoryAutoCleanupPolicies, raw);
 }
 

@@ -20,7 +20,8 @@ inline constexpr std::array allClipboardHistoryAutoCleanupPolicies = {
 // The case name, such as "sevenDays".
 std::string_view rawValue(ClipboardHistoryAutoCleanupPolicy policy);
 // The policy with exactly that raw value, or nothing.
-std::optional<ClipboardHistoryAutoCleanupPolicy> autoCleanupPolicyFromRawValue(std::string_view rawValue);
+std::optional<ClipboardHistoryAutoCleanupPolicy> clipboardHistoryAutoCleanupPolicyFromRawValue(
+    std::string_view rawValue);
 // Seconds an entry is kept; nothing for never.
 std::optional<double> retentionPeriod(ClipboardHistoryAutoCleanupPolicy policy);
 

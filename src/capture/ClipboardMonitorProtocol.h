@@ -8,7 +8,7 @@
 namespace quorvane {
 
 class ClipboardMonitorProtocol : public CaptureSuspension {
-public:
+  public:
     virtual ~ClipboardMonitorProtocol() = default;
 
     virtual bool isTemporarilyPaused() const = 0;

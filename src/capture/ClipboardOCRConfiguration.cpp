@@ -9,7 +9,7 @@ std::string_view rawValue(ClipboardOCRLanguageMode mode) {
     return mode == ClipboardOCRLanguageMode::automatic ? "automatic" : "specified";
 }
 
-std::optional<ClipboardOCRLanguageMode> ocrLanguageModeFromRawValue(std::string_view raw) {
+std::optional<ClipboardOCRLanguageMode> clipboardOCRLanguageModeFromRawValue(std::string_view raw) {
     return caseWithRawValue(allClipboardOCRLanguageModes, raw);
 }
 
@@ -29,30 +29,29 @@ std::string_view rawValue(ClipboardOCRLanguage language) {
     return "en-US";
 }
 
-std::optional<ClipboardOCRLanguage> ocrLanguageFromRawValue(std::string_view raw) {
+std::optional<ClipboardOCRLanguage> clipboardOCRLanguageFromRawValue(std::string_view raw) {
     return caseWithRawValue(allClipboardOCRLanguages, raw);
 }
 
-std::string_view displayName(ClipboardOCRLanguageMode mode, const UserDefaults& userDefaults) {
-    if (mode == ClipboardOCRLanguageMode::automatic)
-        return settingsDisplayText(userDefaults, "Automatic", "自动");
-    return settingsDisplayText(userDefaults, "Specified Language", "指定语言");
+std::string_view displayName(ClipboardOCRLanguageMode mode) {
+    if (mode == ClipboardOCRLanguageMode::automatic) return settingsDisplayText("Automatic", "自动");
+    return settingsDisplayText("Specified Language", "指定语言");
 }
 
-std::string_view displayName(ClipboardOCRLanguage language, const UserDefaults& userDefaults) {
+std::string_view displayName(ClipboardOCRLanguage language) {
     switch (language) {
         case ClipboardOCRLanguage::englishUS:
-            return settingsDisplayText(userDefaults, "English (US)", "英语（美国）");
+            return settingsDisplayText("English (US)", "英语（美国）");
         case ClipboardOCRLanguage::simplifiedChinese:
-            return settingsDisplayText(userDefaults, "Chinese (Simplified)", "中文（简体）");
+            return settingsDisplayText("Chinese (Simplified)", "中文（简体）");
         case ClipboardOCRLanguage::traditionalChinese:
-            return settingsDisplayText(userDefaults, "Chinese (Traditional)", "中文（繁体）");
+            return settingsDisplayText("Chinese (Traditional)", "中文（繁体）");
         case ClipboardOCRLanguage::japanese:
-            return settingsDisplayText(userDefaults, "Japanese", "日语");
+            return settingsDisplayText("Japanese", "日语");
         case ClipboardOCRLanguage::korean:
-            return settingsDisplayText(userDefaults, "Korean", "韩语");
+            return settingsDisplayText("Korean", "韩语");
     }
-    return settingsDisplayText(userDefaults, "English (US)", "英语（美国）");
+    return settingsDisplayText("English (US)", "英语（美国）");
 }
 
 }  // namespace quorvane

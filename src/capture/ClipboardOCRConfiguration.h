@@ -10,8 +10,6 @@
 #include <optional>
 #include <string_view>
 
-#include "platform/UserDefaults.h"
-
 namespace quorvane {
 
 enum class ClipboardOCRLanguageMode { specified, automatic };
@@ -38,16 +36,16 @@ struct ClipboardOCRConfiguration {
 
 // "specified" or "automatic".
 std::string_view rawValue(ClipboardOCRLanguageMode mode);
-std::optional<ClipboardOCRLanguageMode> ocrLanguageModeFromRawValue(std::string_view rawValue);
+std::optional<ClipboardOCRLanguageMode> clipboardOCRLanguageModeFromRawValue(std::string_view rawValue);
 
 // A language tag: "en-US", "zh-Hans", "zh-Hant", "ja-JP" or "ko-KR".
 std::string_view rawValue(ClipboardOCRLanguage language);
 // Exact match of the tag, or nothing.
-std::optional<ClipboardOCRLanguage> ocrLanguageFromRawValue(std::string_view rawValue);
+std::optional<ClipboardOCRLanguage> clipboardOCRLanguageFromRawValue(std::string_view rawValue);
 
-// Titles for the settings pages, in the interface language that "AppLanguage" in `userDefaults` names.
-std::string_view displayName(ClipboardOCRLanguageMode mode, const UserDefaults& userDefaults);
-std::string_view displayName(ClipboardOCRLanguage language, const UserDefaults& userDefaults);
+// Titles for the settings pages, in the interface language.
+std::string_view displayName(ClipboardOCRLanguageMode mode);
+std::string_view displayName(ClipboardOCRLanguage language);
 
 }  // namespace quorvane
 

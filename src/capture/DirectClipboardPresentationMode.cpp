@@ -9,15 +9,16 @@ std::string_view rawValue(DirectClipboardPresentationMode mode) {
     return mode == DirectClipboardPresentationMode::floating ? "floating" : "centered";
 }
 
-std::optional<DirectClipboardPresentationMode> presentationModeFromRawValue(std::string_view raw) {
+std::optional<DirectClipboardPresentationMode> directClipboardPresentationModeFromRawValue(
+    std::string_view raw) {
     return caseWithRawValue(allDirectClipboardPresentationModes, raw);
 }
 
-std::string_view displayName(DirectClipboardPresentationMode mode, const UserDefaults& userDefaults) {
+std::string_view displayName(DirectClipboardPresentationMode mode) {
     if (mode == DirectClipboardPresentationMode::floating) {
-        return settingsDisplayText(userDefaults, "Floating Panel", "浮动面板");
+        return settingsDisplayText("Floating Panel", "浮动面板");
     }
-    return settingsDisplayText(userDefaults, "Standard Panel", "普通面板");
+    return settingsDisplayText("Standard Panel", "普通面板");
 }
 
 }  // namespace quorvane

@@ -7,8 +7,6 @@
 #include <optional>
 #include <string_view>
 
-#include "platform/UserDefaults.h"
-
 namespace quorvane {
 
 enum class DirectClipboardPresentationMode { centered, floating };
@@ -18,9 +16,10 @@ inline constexpr std::array allDirectClipboardPresentationModes = {DirectClipboa
 
 // "centered" or "floating".
 std::string_view rawValue(DirectClipboardPresentationMode mode);
-std::optional<DirectClipboardPresentationMode> presentationModeFromRawValue(std::string_view rawValue);
+std::optional<DirectClipboardPresentationMode> directClipboardPresentationModeFromRawValue(
+    std::string_view rawValue);
 
-// "Standard Panel" or "Floating Panel", in the interface language that "AppLanguage" in `userDefaults` names.
-std::string_view displayName(DirectClipboardPresentationMode mode, const UserDefaults& userDefaults);
+// "Standard Panel" or "Floating Panel", in the interface language.
+std::string_view displayName(DirectClipboardPresentationMode mode);
 
 }  // namespace quorvane

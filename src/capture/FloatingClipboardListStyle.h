@@ -7,8 +7,6 @@
 #include <optional>
 #include <string_view>
 
-#include "platform/UserDefaults.h"
-
 namespace quorvane {
 
 enum class FloatingClipboardListStyle { standard, compact };
@@ -18,9 +16,9 @@ inline constexpr std::array allFloatingClipboardListStyles = {FloatingClipboardL
 
 // "standard" or "compact".
 std::string_view rawValue(FloatingClipboardListStyle style);
-std::optional<FloatingClipboardListStyle> listStyleFromRawValue(std::string_view rawValue);
+std::optional<FloatingClipboardListStyle> floatingClipboardListStyleFromRawValue(std::string_view rawValue);
 
-// "Standard" or "Compact", in the interface language that "AppLanguage" in `userDefaults` names.
-std::string_view displayName(FloatingClipboardListStyle style, const UserDefaults& userDefaults);
+// "Standard" or "Compact", in the interface language.
+std::string_view displayName(FloatingClipboardListStyle style);
 
 }  // namespace quorvane

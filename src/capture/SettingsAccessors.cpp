@@ -68,6 +68,12 @@ std::int64_t clipboardMonitorMaxItemSizeInMB(const UserDefaults& userDefaults) {
     return defaultMaxItemSizeInMB;
 }
 
+ClipboardHistoryAutoCleanupPolicy autoCleanupPolicy(const UserDefaults& userDefaults,
+                                                    ClipboardContentType contentType) {
+    return contentType == ClipboardContentType::image ? imageAutoCleanupPolicy(userDefaults)
+                                                      : textAutoCleanupPolicy(userDefaults);
+}
+
 ClipboardHistoryAutoCleanupPolicy textAutoCleanupPolicy(const UserDefaults& userDefaults) {
     return policySetting(userDefaults, SettingsKey::textAutoCleanupPolicy);
 }
@@ -99,7 +105,7 @@ ClipboardOCRConfiguration clipboardOCRConfiguration(const UserDefaults& userDefa
     }
     if (const auto tag = userDefaults.stringValue(SettingsKey::ocrSpecifiedLanguage)) {
         configuration.specifiedLanguage =
-            ocrLanguageFromRawValue(*tag).value_or(ClipboardOCRLanguage::englishUS);
+            clipboardOCRLanguageFromRawValue(*tag).value_or(ClipboardOCRLanguage::englishUS);
     }
     return configuration;
 }

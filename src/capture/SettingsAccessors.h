@@ -11,6 +11,7 @@
 #include "capture/ClipboardOCRConfiguration.h"
 #include "capture/DirectClipboardPresentationMode.h"
 #include "capture/FloatingClipboardListStyle.h"
+#include "core/ClipboardContentType.h"
 #include "core/DistributionChannel.h"
 #include "platform/UserDefaults.h"
 
@@ -55,7 +56,10 @@ bool clipboardMonitorImageCaptureEnabled(const UserDefaults& userDefaults);  // 
 // a floating-point value counts as that integer.
 std::int64_t clipboardMonitorMaxItemSizeInMB(const UserDefaults& userDefaults);
 
-// Retention of text and of image entries; never by default and for an unrecognised value.
+// Retention of entries of one content type (images read the image setting, everything else the text one);
+// never by default and for an unrecognised value.
+ClipboardHistoryAutoCleanupPolicy autoCleanupPolicy(const UserDefaults& userDefaults,
+                                                    ClipboardContentType contentType);
 ClipboardHistoryAutoCleanupPolicy textAutoCleanupPolicy(const UserDefaults& userDefaults);
 ClipboardHistoryAutoCleanupPolicy imageAutoCleanupPolicy(const UserDefaults& userDefaults);
 // Store the policy's raw value; return the policy stored.

@@ -1,10 +1,11 @@
 #include "capture/SettingsDisplayText.h"
 
+#include "core/AppLanguage.h"
+
 namespace quorvane {
 
-std::string_view settingsDisplayText(const UserDefaults& userDefaults, std::string_view english,
-                                     std::string_view simplifiedChinese) {
-    return userDefaults.stringValue("AppLanguage") == "zh-Hans" ? simplifiedChinese : english;
+std::string_view settingsDisplayText(std::string_view english, std::string_view simplifiedChinese) {
+    return AppLanguage::current() == AppLanguage::simplifiedChinese ? simplifiedChinese : english;
 }
 
 }  // namespace quorvane

@@ -1,12 +1,12 @@
 #include "classification/ClassificationText.h"
 
-#include <vector>
-
 #include <unicode/locid.h>
 #include <unicode/normalizer2.h>
 #include <unicode/uchar.h>
 #include <unicode/unistr.h>
 #include <unicode/utf8.h>
+
+#include <vector>
 
 #include "core/Utf8.h"
 
@@ -31,20 +31,25 @@ CodePoint codePointBefore(std::string_view text, std::size_t offset) {
     return {c, offset - static_cast<std::size_t>(index)};
 }
 
-bool isNewline(UChar32 c) { return (c >= 0x0A && c <= 0x0D) || c == 0x85 || c == 0x2028 || c == 0x2029; }
-
-bool isHorizontalWhitespace(UChar32 c) { return c == '\t' || (c >= 0 && u_charType(c) == U_SPACE_SEPARATOR); }
-
-bool isWhitespaceOrNewline(UChar32 c) {
-    return isNewline(c) || isHorizontalWhitespace(c) || (c >= 0 && u_charType(c) == U_LINE_SEPARATOR) ||
-           (c >= 0 && u_charType(c) == U_PARAGRAPH_SEPARATOR);
+bool isNewline(UChar32 c) {
+    return (c >= 0x0A && c <= 0x0D) || c == 0x85 || c == 0x2028 || c == 0x2029;
 }
 
-bool isPatternSpace(UChar32 c) { return c >= 0 && u_isUWhiteSpace(c); }
+bool isHorizontalWhitespace(UChar32 c) {
+    return c == '\t' || (c >= 0 && u_charType(c) == U_SPACE_SEPARATOR);
+}
 
-bool isPatternDigit(UChar32 c) { return c >= 0 && u_charType(c) == U_DECIMAL_DIGIT_NUMBER; }
+bool isPatternSpace(UChar32 c) {
+    return c >= 0 && u_isUWhiteSpace(c);
+}
 
-bool isPatternLineTerminator(UChar32 c) { return isNewline(c); }
+bool isPatternDigit(UChar32 c) {
+    return c >= 0 && u_charType(c) == U_DECIMAL_DIGIT_NUMBER;
+}
+
+bool isPatternLineTerminator(UChar32 c) {
+    return isNewline(c);
+}
 
 bool extendsPreviousCharacter(UChar32 c) {
     return c >= 0 && (u_hasBinaryProperty(c, UCHAR_GRAPHEME_EXTEND) || u_charType(c) == U_FORMAT_CHAR);
@@ -95,12 +100,6 @@ std::string lowercased(std::string_view text) {
     return toUtf8(unicode);
 }
 
-bool equalsIgnoringCase(std::string_view a, std::string_view b) {
-    icu::UnicodeString left = toUnicodeString(a);
-    icu::UnicodeString right = toUnicodeString(b);
-    return left.foldCase() == right.foldCase();
-}
-
 std::string foldedForComparison(std::string_view text) {
     UErrorCode status = U_ZERO_ERROR;
     const icu::Normalizer2* decomposer = icu::Normalizer2::getNFDInstance(status);
@@ -111,6 +110,8 @@ std::string foldedForComparison(std::string_view text) {
     }
     // Diacritics are the non-spacing marks left after decomposition.
     icu::UnicodeString stripped;
+    stripped.getBuffer(unicode.length());
+    stripped.releaseBuffer(0);
     for (int32_t i = 0; i < unicode.length();) {
         const UChar32 c = unicode.char32At(i);
         if (u_charType(c) != U_NON_SPACING_MARK) stripped.append(c);

@@ -4,13 +4,13 @@
 // the character sets of the regular-expression dialect the patterns were written in, and comparisons that
 // ignore letter case and diacritics. All work on UTF-8 and are linear in their input. Safe from any thread.
 
+#include <unicode/umachine.h>
+
 #include <cstddef>
 #include <string>
 #include <string_view>
 
 #include "core/WhitespaceTrimming.h"
-
-#include <unicode/umachine.h>
 
 namespace quorvane {
 
@@ -24,10 +24,7 @@ CodePoint codePointAt(std::string_view text, std::size_t offset);
 // The code point that ends right before `offset` (none at the start: value -1, length 0).
 CodePoint codePointBefore(std::string_view text, std::size_t offset);
 
-// White space and line breaks: the space separators, tab, line feed, vertical tab, form feed, carriage
-// return, U+0085 and the line and paragraph separators.
-bool isWhitespaceOrNewline(UChar32 c);
-// The line-break characters among them.
+// Line breaks: line feed, vertical tab, form feed, carriage return, U+0085, line and paragraph separators.
 bool isNewline(UChar32 c);
 // White space that is not a line break.
 bool isHorizontalWhitespace(UChar32 c);
@@ -44,8 +41,6 @@ std::string_view trimmedHorizontalWhitespace(std::string_view text);
 
 // Full Unicode lower-casing, independent of the user's locale.
 std::string lowercased(std::string_view text);
-// True when both texts are equal ignoring letter case (whole strings).
-bool equalsIgnoringCase(std::string_view a, std::string_view b);
 // The form used for comparisons that ignore letter case and diacritics.
 std::string foldedForComparison(std::string_view text);
 // True when `needle` occurs in `haystack` ignoring letter case and diacritics; an empty needle occurs.

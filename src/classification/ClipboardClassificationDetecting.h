@@ -18,9 +18,9 @@ public:
     virtual ~ClipboardClassificationDetecting() = default;
 
     // Classifies `text` with the enabled system classifications and the user rules in their stored order.
-    virtual ClipboardClassificationResult classify(std::string_view text,
-                                                   const std::set<ClipboardSystemClassification>& enabled,
-                                                   const std::vector<ClipboardUserClassificationRule>& rules) = 0;
+    virtual ClipboardClassificationResult classify(
+        std::string_view text, const std::set<ClipboardSystemClassification>& enabled,
+        const std::vector<ClipboardUserClassificationRule>& rules) = 0;
 };
 
 }  // namespace quorvane

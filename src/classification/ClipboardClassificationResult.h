@@ -15,7 +15,8 @@ struct ClipboardClassificationMatch {
     ClipboardSystemClassification classification;
     double confidence = 0;  // 1.0, 0.8 or 0.6, fixed per classification
 
-    friend bool operator==(const ClipboardClassificationMatch&, const ClipboardClassificationMatch&) = default;
+    friend bool operator==(const ClipboardClassificationMatch&,
+                           const ClipboardClassificationMatch&) = default;
 };
 
 struct ClipboardMatchedUserClassificationRule {
@@ -35,7 +36,8 @@ struct ClipboardClassificationResult {
     std::string primaryClassification;
     std::vector<ClipboardMatchedUserClassificationRule> matchedRules;  // rule order
 
-    friend bool operator==(const ClipboardClassificationResult&, const ClipboardClassificationResult&) = default;
+    friend bool operator==(const ClipboardClassificationResult&,
+                           const ClipboardClassificationResult&) = default;
 };
 
 }  // namespace quorvane

@@ -37,28 +37,31 @@ DefaultsValue rawValueList(const std::set<Value>& values) {
     return DefaultsValue(std::move(array));
 }
 
-}  // namespace
-
-std::set<ClipboardSystemClassification> ClipboardClassificationSettings::enabledSystemClassifications(
-    const UserDefaults& defaults) {
-    const auto stored = defaults.stringArrayValue(kEnabledSystemClassificationsKey);
-    if (!stored) return {kAllSystemClassifications.begin(), kAllSystemClassifications.end()};
-    std::set<ClipboardSystemClassification> enabled;
+// A stored list of raw values read as a set; everything when it is missing or not a list of strings.
+template <class Value, std::size_t N>
+std::set<Value> enabledSet(const UserDefaults& defaults, const char* key, const std::array<Value, N>& all,
+                           std::optional<Value> (*fromRawValue)(std::string_view)) {
+    const auto stored = defaults.stringArrayValue(key);
+    if (!stored) return {all.begin(), all.end()};
+    std::set<Value> enabled;
     for (const auto& raw : *stored) {
-        if (const auto classification = systemClassificationFromRawValue(raw)) enabled.insert(*classification);
+        if (const auto value = fromRawValue(raw)) enabled.insert(*value);
     }
     return enabled;
 }
 
+}  // namespace
+
+std::set<ClipboardSystemClassification> ClipboardClassificationSettings::enabledSystemClassifications(
+    const UserDefaults& defaults) {
+    return enabledSet(defaults, kEnabledSystemClassificationsKey, kAllSystemClassifications,
+                      systemClassificationFromRawValue);
+}
+
 std::set<ClipboardMainContentType> ClipboardClassificationSettings::enabledMainContentTypes(
     const UserDefaults& defaults) {
-    const auto stored = defaults.stringArrayValue(kEnabledMainContentTypesKey);
-    if (!stored) return {kAllMainContentTypes.begin(), kAllMainContentTypes.end()};
-    std::set<ClipboardMainContentType> enabled;
-    for (const auto& raw : *stored) {
-        if (const auto type = mainContentTypeFromRawValue(raw)) enabled.insert(*type);
-    }
-    return enabled;
+    return enabledSet(defaults, kEnabledMainContentTypesKey, kAllMainContentTypes,
+                      mainContentTypeFromRawValue);
 }
 
 std::vector<ClipboardUserClassificationRule> ClipboardClassificationSettings::userRules(
@@ -91,8 +94,8 @@ void ClipboardClassificationSettings::setEnabledSystemClassifications(
     defaults.set(kEnabledSystemClassificationsKey, rawValueList(enabled));
 }
 
-void ClipboardClassificationSettings::setEnabledMainContentTypes(const std::set<ClipboardMainContentType>& enabled,
-                                                                 UserDefaults& defaults) {
+void ClipboardClassificationSettings::setEnabledMainContentTypes(
+    const std::set<ClipboardMainContentType>& enabled, UserDefaults& defaults) {
     defaults.set(kEnabledMainContentTypesKey, rawValueList(enabled));
 }
 

@@ -21,7 +21,8 @@ public:
 
     static constexpr const char* kEnabledSystemClassificationsKey =
         "ClipboardClassificationEnabledSystemClassifications";
-    static constexpr const char* kEnabledMainContentTypesKey = "ClipboardClassificationEnabledMainContentTypes";
+    static constexpr const char* kEnabledMainContentTypesKey =
+        "ClipboardClassificationEnabledMainContentTypes";
     static constexpr const char* kUserRulesKey = "ClipboardClassificationUserRules";
     // Where a stored rule list that cannot be read is kept before a write replaces it.
     static constexpr const char* kUserRulesBackupKey = "ClipboardClassificationUserRules.Backup";
@@ -33,8 +34,10 @@ public:
     // The stored rules in order, without those whose trimmed name or result is empty. A list that cannot be
     // decoded gives no rules and one ERROR line; the stored value is left as it is.
     static std::vector<ClipboardUserClassificationRule> userRules(const UserDefaults& defaults);
-    // Stores the rules (same filter as reading). An undecodable stored list is first copied to the backup key.
-    static void setUserRules(const std::vector<ClipboardUserClassificationRule>& rules, UserDefaults& defaults);
+    // Stores the rules (same filter as reading). An undecodable stored list is first copied to the backup
+    // key.
+    static void setUserRules(const std::vector<ClipboardUserClassificationRule>& rules,
+                             UserDefaults& defaults);
 
     // Stored forms the classification window writes for the two enabled lists.
     static void setEnabledSystemClassifications(const std::set<ClipboardSystemClassification>& enabled,

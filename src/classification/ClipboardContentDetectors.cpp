@@ -13,13 +13,25 @@
 namespace quorvane {
 namespace {
 
-bool isAsciiUpper(char c) { return c >= 'A' && c <= 'Z'; }
-bool isAsciiLower(char c) { return c >= 'a' && c <= 'z'; }
-bool isAsciiLetter(char c) { return isAsciiUpper(c) || isAsciiLower(c); }
-bool isAsciiDigit(char c) { return c >= '0' && c <= '9'; }
-bool isAsciiAlnum(char c) { return isAsciiLetter(c) || isAsciiDigit(c); }
+bool isAsciiUpper(char c) {
+    return c >= 'A' && c <= 'Z';
+}
+bool isAsciiLower(char c) {
+    return c >= 'a' && c <= 'z';
+}
+bool isAsciiLetter(char c) {
+    return isAsciiUpper(c) || isAsciiLower(c);
+}
+bool isAsciiDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+bool isAsciiAlnum(char c) {
+    return isAsciiLetter(c) || isAsciiDigit(c);
+}
 
-bool startsWith(std::string_view text, std::string_view prefix) { return text.substr(0, prefix.size()) == prefix; }
+bool startsWith(std::string_view text, std::string_view prefix) {
+    return text.substr(0, prefix.size()) == prefix;
+}
 
 std::string asciiLowercased(std::string_view text) {
     std::string result(text);
@@ -69,7 +81,8 @@ bool allCodePoints(std::string_view text, Predicate predicate, std::size_t* coun
 
 // Markdown block markers: at a line start (the text start or after any line terminator).
 bool isLineStart(std::string_view text, std::size_t offset) {
-    return offset == 0 || (offset < text.size() && isPatternLineTerminator(codePointBefore(text, offset).value));
+    return offset == 0 ||
+           (offset < text.size() && isPatternLineTerminator(codePointBefore(text, offset).value));
 }
 
 // `\s+\S+` at `offset`: white space, then something that is not.
@@ -189,7 +202,20 @@ bool parsesAsInt64(std::string_view text) {
     return error == std::errc() && end == text.data() + text.size();
 }
 
-std::size_t countOf(std::string_view text, char c) { return static_cast<std::size_t>(std::count(text.begin(), text.end(), c)); }
+std::size_t countOf(std::string_view text, char c) {
+    return static_cast<std::size_t>(std::count(text.begin(), text.end(), c));
+}
+
+// The URL-safe alphabet mapped to the standard one, padded to a multiple of four.
+std::string standardBase64Form(std::string_view text) {
+    std::string standard(text);
+    for (char& c : standard) {
+        if (c == '-') c = '+';
+        if (c == '_') c = '/';
+    }
+    while (standard.size() % 4 != 0) standard += '=';
+    return standard;
+}
 
 std::string withoutPadding(std::string_view text) {
     std::string result;
@@ -227,9 +253,9 @@ bool ClipboardContentDetectors::isEmailAddress(std::string_view text) {
     const std::size_t at = text.find('@');
     if (at == 0 || at == std::string_view::npos) return false;
     const auto isLocal = [](UChar32 c) {
-        return isEmailLetter(c) || (c < 0x80 && (isAsciiDigit(static_cast<char>(c)) ||
-                                                 std::string_view("._%+-").find(static_cast<char>(c)) !=
-                                                     std::string_view::npos));
+        return isEmailLetter(c) ||
+               (c < 0x80 && (isAsciiDigit(static_cast<char>(c)) ||
+                             std::string_view("._%+-").find(static_cast<char>(c)) != std::string_view::npos));
     };
     const auto isDomain = [](UChar32 c) {
         return isEmailLetter(c) || (c < 0x80 && (isAsciiDigit(static_cast<char>(c)) || c == '.' || c == '-'));
@@ -253,9 +279,13 @@ bool ClipboardContentDetectors::isIPv4Address(std::string_view text) {
     return true;
 }
 
-bool ClipboardContentDetectors::isUUID(std::string_view text) { return isUuidString(text); }
+bool ClipboardContentDetectors::isUUID(std::string_view text) {
+    return isUuidString(text);
+}
 
-bool ClipboardContentDetectors::isJSON(std::string_view text) { return JsonReader::isDocument(text); }
+bool ClipboardContentDetectors::isJSON(std::string_view text) {
+    return JsonReader::isDocument(text);
+}
 
 bool ClipboardContentDetectors::isJSONLines(std::string_view text) {
     const std::string_view trimmed = trimmedWhitespaceAndNewlines(text);
@@ -280,7 +310,8 @@ bool ClipboardContentDetectors::isJSONLines(std::string_view text) {
 }
 
 bool ClipboardContentDetectors::isSQLStatement(std::string_view text) {
-    // Lower-casing outside ASCII cannot produce the ASCII words below, so ASCII lower-casing decides the same.
+    // Lower-casing outside ASCII cannot produce the ASCII words below, so ASCII lower-casing decides the
+    // same.
     const std::string lowered = asciiLowercased(trimmedWhitespaceAndNewlines(text));
     static constexpr std::string_view verbs[] = {"select", "insert", "update",   "delete", "create",
                                                  "alter",  "drop",   "truncate", "with"};
@@ -288,7 +319,7 @@ bool ClipboardContentDetectors::isSQLStatement(std::string_view text) {
         return lowered == verb || startsWith(lowered, std::string(verb) + " ");
     });
     if (!startsWithVerb) return false;
-    static constexpr std::string_view clauses[] = {" from ", " into ", " values ", " table ",
+    static constexpr std::string_view clauses[] = {" from ", " into ",  " values ", " table ",
                                                    " set ",  " where ", " join "};
     for (const auto clause : clauses) {
         if (lowered.find(clause) != std::string::npos) return true;
@@ -306,22 +337,18 @@ bool ClipboardContentDetectors::isHTML(std::string_view text) {
 
 bool ClipboardContentDetectors::detectJWT(std::string_view text) {
     std::string_view token = trimmedWhitespaceAndNewlines(text);
-    if (asciiLowercased(token.substr(0, 7)) == "bearer ") token = trimmedHorizontalWhitespace(token.substr(7));
+    if (asciiLowercased(token.substr(0, 7)) == "bearer ")
+        token = trimmedHorizontalWhitespace(token.substr(7));
     const auto pieces = split(token, '.', false);
     return pieces.size() == 3 && decodesBase64URLToJSON(pieces[0]) && decodesBase64URLToJSON(pieces[1]) &&
            !pieces[2].empty();
 }
 
 bool ClipboardContentDetectors::decodesBase64URLToJSON(std::string_view text) {
-    std::string standard(text);
-    for (char& c : standard) {
-        if (c == '-') c = '+';
-        if (c == '_') c = '/';
-    }
-    while (standard.size() % 4 != 0) standard += '=';
-    const auto bytes = base64Decode(standard);
+    const auto bytes = base64Decode(standardBase64Form(text));
     if (!bytes) return false;
-    return JsonReader::isDocument(std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()));
+    return JsonReader::isDocument(
+        std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()));
 }
 
 bool ClipboardContentDetectors::isFilePath(std::string_view text) {
@@ -353,7 +380,8 @@ bool ClipboardContentDetectors::isBase64(std::string_view text) {
     if (!allBytes(t, inAlphabet)) return false;
     if (t.find('/') != std::string_view::npos) {
         const auto pieces = split(t, '/', false);
-        if (std::all_of(pieces.begin(), pieces.end(), [](auto piece) { return allBytes(piece, isAsciiAlnum); })) {
+        if (std::all_of(pieces.begin(), pieces.end(),
+                        [](auto piece) { return allBytes(piece, isAsciiAlnum); })) {
             return false;
         }
     }
@@ -377,18 +405,12 @@ bool ClipboardContentDetectors::isBase64(std::string_view text) {
     const bool hasLetter = std::any_of(t.begin(), t.end(), isAsciiLetter);
     const bool hasDigit = std::any_of(t.begin(), t.end(), isAsciiDigit);
     if (!hasLetter || !hasDigit) {
-        const bool mixedCase = std::any_of(t.begin(), t.end(), isAsciiLower) &&
-                               std::any_of(t.begin(), t.end(), isAsciiUpper);
+        const bool mixedCase =
+            std::any_of(t.begin(), t.end(), isAsciiLower) && std::any_of(t.begin(), t.end(), isAsciiUpper);
         if (t.size() < 64 || !mixedCase) return false;
     }
     const bool urlSafe = t.find('-') != std::string_view::npos || t.find('_') != std::string_view::npos;
-    std::string standard(t);
-    for (char& c : standard) {
-        if (c == '-') c = '+';
-        if (c == '_') c = '/';
-    }
-    while (standard.size() % 4 != 0) standard += '=';
-    const auto bytes = base64Decode(standard);
+    const auto bytes = base64Decode(standardBase64Form(t));
     if (!bytes) return false;
     std::string reencoded = withoutPadding(base64Encode(*bytes));
     if (urlSafe) {

@@ -3,30 +3,13 @@
 #include <string>
 #include <vector>
 
-#include "classification/ClassificationText.h"
+#include "core/SearchTextNormalizer.h"
 
 namespace quorvane {
 namespace {
 
-// Stands in for the search normaliser until it is available to this module: folded, blanks collapsed.
-std::string normalizedWord(std::string_view word) {
-    const std::string folded = foldedForComparison(word);
-    std::string result;
-    std::size_t offset = 0;
-    bool pendingBlank = false;
-    while (offset < folded.size()) {
-        const CodePoint c = codePointAt(folded, offset);
-        if (isWhitespaceOrNewline(c.value)) {
-            pendingBlank = !result.empty();
-        } else {
-            if (pendingBlank) result += ' ';
-            pendingBlank = false;
-            result.append(folded, offset, c.length);
-        }
-        offset += c.length;
-    }
-    return lowercased(result);
-}
+// Type-filter words are compared in the normal form of search text.
+std::string normalizedWord(std::string_view word) { return SearchTextNormalizer::normalize(word); }
 
 }  // namespace
 
@@ -58,9 +41,9 @@ std::optional<ClipboardMainContentType> mainContentTypeMatching(std::string_view
     const std::string normalized = normalizedWord(word);
     if (normalized.empty()) return std::nullopt;
     for (const auto type : kAllMainContentTypes) {
-        const std::vector<std::string_view> aliases =
-            type == ClipboardMainContentType::text ? std::vector<std::string_view>{"text"}
-                                                   : std::vector<std::string_view>{"image", "img"};
+        const std::vector<std::string_view> aliases = type == ClipboardMainContentType::text
+                                                          ? std::vector<std::string_view>{"text"}
+                                                          : std::vector<std::string_view>{"image", "img"};
         for (const auto alias : aliases) {
             if (normalized == alias) return type;
         }

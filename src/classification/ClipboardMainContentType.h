@@ -11,8 +11,8 @@ namespace quorvane {
 
 enum class ClipboardMainContentType { text, image };
 
-inline constexpr std::array<ClipboardMainContentType, 2> kAllMainContentTypes = {ClipboardMainContentType::text,
-                                                                                ClipboardMainContentType::image};
+inline constexpr std::array<ClipboardMainContentType, 2> kAllMainContentTypes = {
+    ClipboardMainContentType::text, ClipboardMainContentType::image};
 
 struct ClipboardMainContentTypeDefinition {
     ClipboardMainContentType id;

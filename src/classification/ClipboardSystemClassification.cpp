@@ -1,10 +1,12 @@
 #include "classification/ClipboardSystemClassification.h"
 
 #include "classification/ClassificationText.h"
+#include "core/CaseFolding.h"
 
 namespace quorvane {
 
-const std::array<ClipboardSystemClassificationDefinition, 15>& ClipboardSystemClassificationDefinition::all() {
+const std::array<ClipboardSystemClassificationDefinition, 15>&
+ClipboardSystemClassificationDefinition::all() {
     using C = ClipboardSystemClassification;
     constexpr auto structural = ClipboardClassificationTier::structural;
     constexpr auto domain = ClipboardClassificationTier::domain;
@@ -33,14 +35,14 @@ const std::array<ClipboardSystemClassificationDefinition, 15>& ClipboardSystemCl
 
 std::string_view rawValue(ClipboardSystemClassification classification) {
     static constexpr std::array<std::string_view, 15> names = {
-        "url",      "githubPullRequest", "githubIssue", "email", "ipAddress",
-        "uuid",     "json",              "jsonLines",   "sql",   "markdown",
-        "html",     "jwt",               "filePath",    "base64", "curlCommand"};
+        "url", "githubPullRequest", "githubIssue", "email", "ipAddress", "uuid",   "json",       "jsonLines",
+        "sql", "markdown",          "html",        "jwt",   "filePath",  "base64", "curlCommand"};
     return names[static_cast<std::size_t>(classification)];
 }
 
 std::string_view displayName(ClipboardSystemClassification classification) {
-    return ClipboardSystemClassificationDefinition::all()[static_cast<std::size_t>(classification)].displayName;
+    return ClipboardSystemClassificationDefinition::all()[static_cast<std::size_t>(classification)]
+        .displayName;
 }
 
 std::string_view rawValue(ClipboardSystemClassificationGroup group) {
@@ -63,8 +65,8 @@ std::optional<ClipboardSystemClassification> systemClassificationFromCaseInsensi
     const std::string_view trimmed = trimmedWhitespaceAndNewlines(text);
     if (trimmed.empty()) return std::nullopt;
     for (const auto classification : kAllSystemClassifications) {
-        if (equalsIgnoringCase(rawValue(classification), trimmed) ||
-            equalsIgnoringCase(displayName(classification), trimmed)) {
+        if (equalIgnoringCase(rawValue(classification), trimmed) ||
+            equalIgnoringCase(displayName(classification), trimmed)) {
             return classification;
         }
     }

@@ -32,13 +32,13 @@ enum class ClipboardSystemClassificationGroup { general, developer };
 enum class ClipboardClassificationTier { domain, structural };
 
 inline constexpr std::array<ClipboardSystemClassification, 15> kAllSystemClassifications = {
-    ClipboardSystemClassification::url,       ClipboardSystemClassification::githubPullRequest,
+    ClipboardSystemClassification::url,         ClipboardSystemClassification::githubPullRequest,
     ClipboardSystemClassification::githubIssue, ClipboardSystemClassification::email,
-    ClipboardSystemClassification::ipAddress, ClipboardSystemClassification::uuid,
-    ClipboardSystemClassification::json,      ClipboardSystemClassification::jsonLines,
-    ClipboardSystemClassification::sql,       ClipboardSystemClassification::markdown,
-    ClipboardSystemClassification::html,      ClipboardSystemClassification::jwt,
-    ClipboardSystemClassification::filePath,  ClipboardSystemClassification::base64,
+    ClipboardSystemClassification::ipAddress,   ClipboardSystemClassification::uuid,
+    ClipboardSystemClassification::json,        ClipboardSystemClassification::jsonLines,
+    ClipboardSystemClassification::sql,         ClipboardSystemClassification::markdown,
+    ClipboardSystemClassification::html,        ClipboardSystemClassification::jwt,
+    ClipboardSystemClassification::filePath,    ClipboardSystemClassification::base64,
     ClipboardSystemClassification::curlCommand,
 };
 

@@ -4,7 +4,7 @@ namespace quorvane {
 
 std::string_view rawValue(ClipboardUserClassificationConditionKind kind) {
     static constexpr std::array<std::string_view, 8> names = {
-        "containsText", "prefix",        "suffix",        "regularExpression",
+        "containsText", "prefix",       "suffix",        "regularExpression",
         "domain",       "pathContains", "jsonKeyExists", "matchedSystemClassification"};
     return names[static_cast<std::size_t>(kind)];
 }

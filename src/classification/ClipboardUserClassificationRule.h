@@ -2,7 +2,8 @@
 
 // One user classification rule: when its condition holds for a clipboard text, the text gets the rule's
 // result classification (free text). Stored as a JSON array of rule objects with the keys "id", "name",
-// "conditionKind", "conditionValue", "resultClassification" and "isEnabled". Plain value; safe from any thread.
+// "conditionKind", "conditionValue", "resultClassification" and "isEnabled". Plain value; safe from any
+// thread.
 
 #include <stdexcept>
 #include <string>
@@ -23,7 +24,8 @@ public:
 struct ClipboardUserClassificationRule {
     std::string id;
     std::string name;
-    ClipboardUserClassificationConditionKind conditionKind = ClipboardUserClassificationConditionKind::containsText;
+    ClipboardUserClassificationConditionKind conditionKind =
+        ClipboardUserClassificationConditionKind::containsText;
     std::string conditionValue;
     std::string resultClassification;
     bool isEnabled = true;

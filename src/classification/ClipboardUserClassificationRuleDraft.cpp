@@ -9,11 +9,16 @@ namespace quorvane {
 
 const char* ClipboardUserClassificationRuleValidationError::what() const noexcept {
     switch (kind_) {
-        case Kind::missingName: return "Rule name is required.";
-        case Kind::missingConditionValue: return "Condition value is required.";
-        case Kind::missingResultClassification: return "Result classification is required.";
-        case Kind::invalidSystemClassification: return "Choose a valid system classification.";
-        case Kind::invalidRegularExpression: return "Enter a valid regular expression.";
+        case Kind::missingName:
+            return "Rule name is required.";
+        case Kind::missingConditionValue:
+            return "Condition value is required.";
+        case Kind::missingResultClassification:
+            return "Result classification is required.";
+        case Kind::invalidSystemClassification:
+            return "Choose a valid system classification.";
+        case Kind::invalidRegularExpression:
+            return "Enter a valid regular expression.";
     }
     return "";
 }
@@ -35,8 +40,9 @@ ClipboardUserClassificationRule ClipboardUserClassificationRuleDraft::validatedR
         !systemClassificationFromRawValue(trimmedValue)) {
         throw Error(Error::Kind::invalidSystemClassification);
     }
-    return ClipboardUserClassificationRule{id ? *id : makeUuidString(), std::string(trimmedName), conditionKind,
-                                           std::string(trimmedValue), std::string(trimmedResult), isEnabled};
+    return ClipboardUserClassificationRule{
+        id ? *id : makeUuidString(), std::string(trimmedName),   conditionKind,
+        std::string(trimmedValue),   std::string(trimmedResult), isEnabled};
 }
 
 }  // namespace quorvane

@@ -32,7 +32,8 @@ private:
 
 struct ClipboardUserClassificationRuleDraft {
     std::string name;
-    ClipboardUserClassificationConditionKind conditionKind = ClipboardUserClassificationConditionKind::containsText;
+    ClipboardUserClassificationConditionKind conditionKind =
+        ClipboardUserClassificationConditionKind::containsText;
     std::string conditionValue;
     std::string resultClassification;
     bool isEnabled = true;

@@ -5,8 +5,9 @@
 namespace quorvane {
 
 std::optional<SyntaxColor> ColoredText::colorAt(std::size_t offset) const {
-    const auto after = std::upper_bound(ranges.begin(), ranges.end(), offset,
-                                        [](std::size_t value, const ColoredRange& range) { return value < range.start; });
+    const auto after =
+        std::upper_bound(ranges.begin(), ranges.end(), offset,
+                         [](std::size_t value, const ColoredRange& range) { return value < range.start; });
     if (after == ranges.begin()) return std::nullopt;
     const ColoredRange& range = *std::prev(after);
     if (offset >= range.start + range.length) return std::nullopt;
@@ -23,7 +24,8 @@ std::optional<SyntaxColor> ColoredText::colorOf(std::string_view fragment, std::
     return first;
 }
 
-ColoredTextBuilder::ColoredTextBuilder(std::string text) : text_(std::move(text)), colours_(text_.size(), 0) {}
+ColoredTextBuilder::ColoredTextBuilder(std::string text)
+    : text_(std::move(text)), colours_(text_.size(), 0) {}
 
 std::uint8_t ColoredTextBuilder::paletteIndex(const SyntaxColor& color) {
     for (std::size_t i = 0; i < palette_.size(); ++i) {
@@ -36,8 +38,8 @@ std::uint8_t ColoredTextBuilder::paletteIndex(const SyntaxColor& color) {
 void ColoredTextBuilder::paint(std::size_t start, std::size_t end, const SyntaxColor& color) {
     end = std::min(end, colours_.size());
     if (start >= end) return;
-    std::fill(colours_.begin() + static_cast<std::ptrdiff_t>(start), colours_.begin() + static_cast<std::ptrdiff_t>(end),
-              paletteIndex(color));
+    std::fill(colours_.begin() + static_cast<std::ptrdiff_t>(start),
+              colours_.begin() + static_cast<std::ptrdiff_t>(end), paletteIndex(color));
 }
 
 bool ColoredTextBuilder::hasColorIn(std::size_t start, std::size_t end, const SyntaxColor& color) const {
@@ -48,12 +50,17 @@ bool ColoredTextBuilder::hasColorIn(std::size_t start, std::size_t end, const Sy
     if (index == 0) return false;
     end = std::min(end, colours_.size());
     return std::find(colours_.begin() + static_cast<std::ptrdiff_t>(std::min(start, end)),
-                     colours_.begin() + static_cast<std::ptrdiff_t>(end), index) !=
-           colours_.begin() + static_cast<std::ptrdiff_t>(end);
+                     colours_.begin() + static_cast<std::ptrdiff_t>(end),
+                     index) != colours_.begin() + static_cast<std::ptrdiff_t>(end);
 }
 
 ColoredText ColoredTextBuilder::build() && {
     ColoredText result;
+    std::size_t runs = 0;
+    for (std::size_t i = 0; i < colours_.size(); ++i) {
+        if (colours_[i] != 0 && (i == 0 || colours_[i - 1] != colours_[i])) ++runs;
+    }
+    result.ranges.reserve(runs);
     for (std::size_t i = 0; i < colours_.size();) {
         std::size_t end = i + 1;
         while (end < colours_.size() && colours_[end] == colours_[i]) ++end;

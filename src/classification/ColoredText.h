@@ -16,7 +16,7 @@
 namespace quorvane {
 
 struct ColoredRange {
-    std::size_t start = 0;  // byte offset
+    std::size_t start = 0;   // byte offset
     std::size_t length = 0;  // bytes
     SyntaxColor color;
 

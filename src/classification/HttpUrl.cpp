@@ -8,9 +8,15 @@
 namespace quorvane {
 namespace {
 
-bool isAsciiAlpha(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-bool isAsciiDigit(char c) { return c >= '0' && c <= '9'; }
-bool isHexDigit(char c) { return isAsciiDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
+bool isAsciiAlpha(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+bool isAsciiDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+bool isHexDigit(char c) {
+    return isAsciiDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
 
 bool allOf(std::string_view text, bool (*predicate)(char)) {
     for (const char c : text) {
@@ -57,7 +63,8 @@ bool isIPv4(std::string_view host) {
     std::size_t start = 0;
     while (true) {
         const std::size_t dot = host.find('.', start);
-        const std::string_view part = host.substr(start, dot == std::string_view::npos ? host.npos : dot - start);
+        const std::string_view part =
+            host.substr(start, dot == std::string_view::npos ? host.npos : dot - start);
         if (part.empty() || part.size() > 3 || !allOf(part, isAsciiDigit)) return false;
         if (part.size() > 1 && part[0] == '0') return false;
         if (std::stoi(std::string(part)) > 255) return false;
@@ -77,7 +84,8 @@ bool isIPv6(std::string_view host) {
 }
 
 bool isLabelCharacter(UChar32 c) {
-    if (c < 0x80) return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-';
+    if (c < 0x80)
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-';
     return u_isalnum(c) || u_charType(c) == U_NON_SPACING_MARK || u_charType(c) == U_COMBINING_SPACING_MARK;
 }
 
@@ -201,7 +209,8 @@ std::optional<HttpUrl> HttpUrl::parseWholeText(std::string_view text) {
             if (port.empty()) return std::nullopt;
         }
     }
-    if (!port.empty() && (port.size() > 5 || !allOf(port, isAsciiDigit) || std::stoi(std::string(port)) > 65535)) {
+    if (!port.empty() &&
+        (port.size() > 5 || !allOf(port, isAsciiDigit) || std::stoi(std::string(port)) > 65535)) {
         return std::nullopt;
     }
 
@@ -224,7 +233,9 @@ std::optional<HttpUrl> HttpUrl::parseWholeText(std::string_view text) {
     return url;
 }
 
-std::string HttpUrl::decodedPath() const { return percentDecoded(path); }
+std::string HttpUrl::decodedPath() const {
+    return percentDecoded(path);
+}
 
 std::vector<std::string> HttpUrl::pathComponents() const {
     std::vector<std::string> components;
@@ -232,7 +243,8 @@ std::vector<std::string> HttpUrl::pathComponents() const {
     while (start <= path.size()) {
         std::size_t slash = path.find('/', start);
         if (slash == std::string::npos) slash = path.size();
-        if (slash > start) components.push_back(percentDecoded(std::string_view(path).substr(start, slash - start)));
+        if (slash > start)
+            components.push_back(percentDecoded(std::string_view(path).substr(start, slash - start)));
         start = slash + 1;
     }
     return components;

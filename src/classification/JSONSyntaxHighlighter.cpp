@@ -25,6 +25,9 @@ std::string JSONSyntaxHighlighter::format(std::string_view text) const {
     if (!isValidUtf8(text)) throw FormattingError(FormattingError::Kind::invalidEncoding);
     auto result = JsonReindenter::reindent(text);
     if (auto* error = std::get_if<JsonReader::Error>(&result)) throw JsonSyntaxError(error->description());
+    if (std::holds_alternative<JsonReindenter::TooLarge>(result)) {
+        throw FormattingError(FormattingError::Kind::encodingFailure);
+    }
     return std::get<std::string>(std::move(result));
 }
 
@@ -45,8 +48,19 @@ void JSONSyntaxHighlighter::applyJsonColors(const SyntaxColorTheme& theme, Color
     for (std::size_t i = start; i < start + length; ++i) {
         if (text[i] == ':' || text[i] == ',') builder.paint(i, i + 1, theme.punctuation);
     }
-    if (const auto* pattern = numberPattern()) applyRegexColor(theme.number, *pattern, builder, start, length);
-    if (const auto* pattern = literalPattern()) applyRegexColor(theme.keyword, *pattern, builder, start, length);
+    if (const auto* pattern = numberPattern()) {
+        applyRegexColor(theme.number, *pattern, builder, start, length,
+                        [](std::string_view text, std::size_t at) {
+                            return text[at] == '-' || (text[at] >= '0' && text[at] <= '9');
+                        });
+    }
+    if (const auto* pattern = literalPattern()) {
+        applyRegexColor(theme.keyword, *pattern, builder, start, length,
+                        [](std::string_view text, std::size_t at) {
+                            return (text[at] == 't' || text[at] == 'f' || text[at] == 'n') &&
+                                   followsNonWordCharacter(text, at);
+                        });
+    }
     applyQuotedStringColor(theme.string, '"', false, builder, start, length);
     applyQuotedStringColor(theme.property, '"', true, builder, start, length);
 }

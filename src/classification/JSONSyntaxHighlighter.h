@@ -21,7 +21,8 @@ public:
     explicit JSONSyntaxHighlighter(const SyntaxColorTheme& theme) : theme_(theme) {}
 
     bool canFormat() const override { return true; }
-    // Throws FormattingError (invalid UTF-8) or JsonSyntaxError.
+    // Throws JsonSyntaxError, or FormattingError: invalidEncoding for invalid UTF-8, encodingFailure when the
+    // layout would be far larger than the text (extreme nesting).
     std::string format(std::string_view text) const override;
     ColoredText highlight(std::string_view text) const override;
 

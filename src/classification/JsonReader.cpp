@@ -1,15 +1,19 @@
 #include "classification/JsonReader.h"
 
-#include <vector>
-
 #include <fmt/format.h>
 #include <unicode/utf8.h>
+
+#include <vector>
 
 namespace quorvane {
 namespace {
 
-bool isJsonSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isJsonSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+}
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 int hexValue(char c) {
     if (c >= '0' && c <= '9') return c - '0';
@@ -227,7 +231,8 @@ std::string JsonReader::Error::description() const {
     return fmt::format("The text is not valid JSON: {} (at byte {}).", message, offset);
 }
 
-std::optional<JsonReader::Error> JsonReader::read(std::string_view text, TopLevel topLevel, Handler& handler) {
+std::optional<JsonReader::Error> JsonReader::read(std::string_view text, TopLevel topLevel,
+                                                  Handler& handler) {
     return Scanner(text, topLevel, handler).run();
 }
 
@@ -248,13 +253,26 @@ std::string JsonReader::decodedString(std::string_view raw) {
         }
         const char e = body[i + 1];
         switch (e) {
-            case 'b': out += '\b'; break;
-            case 'f': out += '\f'; break;
-            case 'n': out += '\n'; break;
-            case 'r': out += '\r'; break;
-            case 't': out += '\t'; break;
-            case 'u': break;
-            default: out += e; break;
+            case 'b':
+                out += '\b';
+                break;
+            case 'f':
+                out += '\f';
+                break;
+            case 'n':
+                out += '\n';
+                break;
+            case 'r':
+                out += '\r';
+                break;
+            case 't':
+                out += '\t';
+                break;
+            case 'u':
+                break;
+            default:
+                out += e;
+                break;
         }
         if (e != 'u') {
             i += 2;
@@ -262,7 +280,8 @@ std::string JsonReader::decodedString(std::string_view raw) {
         }
         int32_t unit = hexUnit(body, i + 2);
         i += 6;
-        if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < body.size() && body[i] == '\\' && body[i + 1] == 'u') {
+        if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < body.size() && body[i] == '\\' &&
+            body[i + 1] == 'u') {
             const int32_t low = hexUnit(body, i + 2);
             if (low >= 0xDC00 && low <= 0xDFFF) {
                 unit = 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00);

@@ -30,9 +30,10 @@ public:
         friend bool operator==(const Error&, const Error&) = default;
     };
 
-    // Receives the document in reading order. Strings are handed over as written, quotes and escapes included.
+    // Receives the document in reading order. Strings are handed over as written, quotes and escapes
+    // included.
     class Handler {
-    public:
+      public:
         virtual ~Handler() = default;
         virtual void beginObject() {}
         virtual void endObject() {}

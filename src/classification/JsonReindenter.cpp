@@ -5,9 +5,16 @@
 namespace quorvane {
 namespace {
 
+// Enough for any small document at the deepest nesting allowed.
+constexpr std::size_t kAllowance = 4 << 20;
+
 class Layout final : public JsonReader::Handler {
 public:
-    explicit Layout(std::size_t sizeHint) { out_.reserve(sizeHint + sizeHint / 2); }
+    explicit Layout(std::size_t inputSize) : limit_(inputSize * JsonReindenter::kMaxGrowth + kAllowance) {
+        out_.reserve(inputSize + inputSize / 2);
+    }
+
+    bool exceededLimit() const { return exceeded_; }
 
     void beginObject() override { open('{'); }
     void beginArray() override { open('['); }
@@ -38,7 +45,12 @@ private:
         Level& level = levels_.back();
         out_ += level.count == 0 ? "\n" : ",\n";
         ++level.count;
-        out_.append(2 * levels_.size(), ' ');
+        // Past the limit only the reading goes on (to report syntax faults first); nothing more is written.
+        if (out_.size() > limit_) {
+            exceeded_ = true;
+            out_.clear();
+        }
+        if (!exceeded_) out_.append(2 * levels_.size(), ' ');
     }
 
     // Object members got their line from key(); array elements need one.
@@ -62,15 +74,19 @@ private:
         out_ += bracket;
     }
 
+    std::size_t limit_;
+    bool exceeded_ = false;
     std::string out_;
     std::vector<Level> levels_;
 };
 
 }  // namespace
 
-std::variant<std::string, JsonReader::Error> JsonReindenter::reindent(std::string_view text) {
+std::variant<std::string, JsonReader::Error, JsonReindenter::TooLarge> JsonReindenter::reindent(
+    std::string_view text) {
     Layout layout(text.size());
     if (auto error = JsonReader::read(text, JsonReader::TopLevel::containerOnly, layout)) return *error;
+    if (layout.exceededLimit()) return TooLarge{};
     return layout.take();
 }
 

@@ -16,8 +16,17 @@ class JsonReindenter {
 public:
     JsonReindenter() = delete;
 
-    // The laid-out document, or the reader's fault when the text is not a JSON object or array.
-    static std::variant<std::string, JsonReader::Error> reindent(std::string_view text);
+    // Deeply nested documents indent every line by up to two spaces per level; beyond this many bytes per
+    // input byte the layout is refused rather than filling memory.
+    static constexpr std::size_t kMaxGrowth = 16;
+
+    // The output would exceed kMaxGrowth times the input (plus a small allowance).
+    struct TooLarge {
+        friend bool operator==(const TooLarge&, const TooLarge&) = default;
+    };
+
+    // The laid-out document, the reader's fault when the text is not a JSON object or array, or TooLarge.
+    static std::variant<std::string, JsonReader::Error, TooLarge> reindent(std::string_view text);
 };
 
 }  // namespace quorvane

@@ -21,31 +21,48 @@ double confidence(ClipboardSystemClassification classification) {
         case ClipboardSystemClassification::ipAddress:
         case ClipboardSystemClassification::sql:
         case ClipboardSystemClassification::html:
-        case ClipboardSystemClassification::filePath: return 0.8;
-        case ClipboardSystemClassification::markdown: return 0.6;
-        default: return 1.0;
+        case ClipboardSystemClassification::filePath:
+            return 0.8;
+        case ClipboardSystemClassification::markdown:
+            return 0.6;
+        default:
+            return 1.0;
     }
 }
 
 bool detects(ClipboardSystemClassification classification, std::string_view text) {
     using C = ClipboardSystemClassification;
     switch (classification) {
-        case C::url: return Detectors::detectHTTPURL(text).has_value();
+        case C::url:
+            return Detectors::detectHTTPURL(text).has_value();
         case C::githubPullRequest:
             return Detectors::detectGitHubReference(text) == Detectors::GitHubReference::pullRequest;
-        case C::githubIssue: return Detectors::detectGitHubReference(text) == Detectors::GitHubReference::issue;
-        case C::email: return Detectors::isEmailAddress(text);
-        case C::ipAddress: return Detectors::isIPv4Address(text);
-        case C::uuid: return Detectors::isUUID(text);
-        case C::json: return Detectors::isJSON(text);
-        case C::jsonLines: return Detectors::isJSONLines(text);
-        case C::sql: return Detectors::isSQLStatement(text);
-        case C::markdown: return Detectors::isMarkdown(text);
-        case C::html: return Detectors::isHTML(text);
-        case C::jwt: return Detectors::detectJWT(text);
-        case C::filePath: return Detectors::isFilePath(text);
-        case C::base64: return Detectors::isBase64(text);
-        case C::curlCommand: return Detectors::isCurlCommand(text);
+        case C::githubIssue:
+            return Detectors::detectGitHubReference(text) == Detectors::GitHubReference::issue;
+        case C::email:
+            return Detectors::isEmailAddress(text);
+        case C::ipAddress:
+            return Detectors::isIPv4Address(text);
+        case C::uuid:
+            return Detectors::isUUID(text);
+        case C::json:
+            return Detectors::isJSON(text);
+        case C::jsonLines:
+            return Detectors::isJSONLines(text);
+        case C::sql:
+            return Detectors::isSQLStatement(text);
+        case C::markdown:
+            return Detectors::isMarkdown(text);
+        case C::html:
+            return Detectors::isHTML(text);
+        case C::jwt:
+            return Detectors::detectJWT(text);
+        case C::filePath:
+            return Detectors::isFilePath(text);
+        case C::base64:
+            return Detectors::isBase64(text);
+        case C::curlCommand:
+            return Detectors::isCurlCommand(text);
     }
     return false;
 }
@@ -55,7 +72,9 @@ bool isGitHub(ClipboardSystemClassification classification) {
            classification == ClipboardSystemClassification::githubIssue;
 }
 
-bool startsWith(std::string_view text, std::string_view prefix) { return text.substr(0, prefix.size()) == prefix; }
+bool startsWith(std::string_view text, std::string_view prefix) {
+    return text.substr(0, prefix.size()) == prefix;
+}
 
 bool endsWith(std::string_view text, std::string_view suffix) {
     return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
@@ -164,11 +183,14 @@ bool LocalClipboardClassificationService::ruleMatches(const ClipboardUserClassif
     if (value.empty()) return false;
     const std::string_view text = facts.text;
     switch (rule.conditionKind) {
-        case Kind::containsText: return containsSubstring(facts.foldedText(), foldedForComparison(value));
+        case Kind::containsText:
+            return containsSubstring(facts.foldedText(), foldedForComparison(value));
         case Kind::prefix:
             return startsWith(text, value) || startsWith(facts.lowercasedText(), lowercased(value));
-        case Kind::suffix: return endsWith(text, value) || endsWith(facts.lowercasedText(), lowercased(value));
-        case Kind::regularExpression: return regularExpressionMatches(rule, value, text);
+        case Kind::suffix:
+            return endsWith(text, value) || endsWith(facts.lowercasedText(), lowercased(value));
+        case Kind::regularExpression:
+            return regularExpressionMatches(rule, value, text);
         case Kind::domain: {
             const auto& url = facts.link();
             if (!url || url->host.empty()) return false;
@@ -180,7 +202,8 @@ bool LocalClipboardClassificationService::ruleMatches(const ClipboardUserClassif
             const auto& url = facts.link();
             return url && containsIgnoringCaseAndDiacritics(url->decodedPath(), value);
         }
-        case Kind::jsonKeyExists: return jsonContainsKey(text, value);
+        case Kind::jsonKeyExists:
+            return jsonContainsKey(text, value);
         case Kind::matchedSystemClassification: {
             const auto classification = systemClassificationFromRawValue(value);
             return classification && facts.matched.count(*classification) > 0;
@@ -189,13 +212,13 @@ bool LocalClipboardClassificationService::ruleMatches(const ClipboardUserClassif
     return false;
 }
 
-bool LocalClipboardClassificationService::regularExpressionMatches(const ClipboardUserClassificationRule& rule,
-                                                                   std::string_view pattern,
-                                                                   std::string_view text) {
+bool LocalClipboardClassificationService::regularExpressionMatches(
+    const ClipboardUserClassificationRule& rule, std::string_view pattern, std::string_view text) {
     std::shared_ptr<const UserRegularExpression> expression;
     {
         std::lock_guard lock(cacheMutex_);
-        if (const auto found = regexCache_.find(pattern); found != regexCache_.end()) expression = found->second;
+        if (const auto found = regexCache_.find(pattern); found != regexCache_.end())
+            expression = found->second;
     }
     if (!expression) {
         // A pattern that does not compile is not cached: the rule may be fixed before the next text.
@@ -207,10 +230,11 @@ bool LocalClipboardClassificationService::regularExpressionMatches(const Clipboa
     }
     const auto outcome = expression->find(text);
     if (outcome == UserRegularExpression::Outcome::limitExceeded) {
-        Logger::warning(fmt::format("Regular expression of classification rule \"{}\" exceeded its work limit; "
-                                    "treated as no match",
-                                    trimmedWhitespaceAndNewlines(rule.name)),
-                        kLogCategory);
+        Logger::warning(
+            fmt::format("Regular expression of classification rule \"{}\" exceeded its work limit; "
+                        "treated as no match",
+                        trimmedWhitespaceAndNewlines(rule.name)),
+            kLogCategory);
     }
     return outcome == UserRegularExpression::Outcome::match;
 }

@@ -25,9 +25,9 @@ public:
     LocalClipboardClassificationService& operator=(const LocalClipboardClassificationService&) = delete;
 
     // The text is trimmed first; a blank text gets no system match but the rules still run on it.
-    ClipboardClassificationResult classify(std::string_view text,
-                                           const std::set<ClipboardSystemClassification>& enabled,
-                                           const std::vector<ClipboardUserClassificationRule>& rules) override;
+    ClipboardClassificationResult classify(
+        std::string_view text, const std::set<ClipboardSystemClassification>& enabled,
+        const std::vector<ClipboardUserClassificationRule>& rules) override;
 
     // The matches of the enabled classifications for an already trimmed text, in table order.
     static std::vector<ClipboardClassificationMatch> systemMatches(
@@ -41,7 +41,8 @@ public:
     // Trimmed, non-empty results in order of first appearance (case-sensitive).
     static std::vector<std::string> uniqueUserClassifications(
         const std::vector<ClipboardMatchedUserClassificationRule>& matchedRules);
-    // The highest confidence wins; a tie goes to the earlier match unless a GitHub match ties a non-GitHub one.
+    // The highest confidence wins; a tie goes to the earlier match unless a GitHub match ties a non-GitHub
+    // one.
     static std::optional<ClipboardSystemClassification> bestSystemMatch(
         const std::vector<ClipboardClassificationMatch>& matches);
 

@@ -2,20 +2,22 @@
 
 #include <unicode/utext.h>
 
+#include <algorithm>
+
 #include "classification/ClassificationText.h"
 
 namespace quorvane {
 namespace {
 
 constexpr std::string_view kKeywords[] = {
-    "SELECT", "FROM",   "WHERE",      "AND",    "OR",       "INSERT",  "INTO",     "VALUES", "UPDATE",
-    "SET",    "DELETE", "FROM",       "JOIN",   "INNER",    "LEFT",    "RIGHT",    "FULL",   "CROSS",
-    "ON",     "GROUP",  "BY",         "HAVING", "ORDER",    "LIMIT",   "OFFSET",   "UNION",  "ALL",
-    "EXISTS", "IN",     "NOT",        "IS",     "NULL",     "TRUE",    "FALSE",    "AS",     "ASC",
-    "DESC",   "CREATE", "TABLE",      "ALTER",  "DROP",     "COLUMN",  "PRIMARY",  "KEY",    "FOREIGN",
-    "REFERENCES", "INDEX", "VIEW",    "TRUNCATE", "MERGE",  "CASE",    "WHEN",     "THEN",   "ELSE",
-    "END",    "CAST",   "CONVERT",    "LIKE",   "BETWEEN",  "DISTINCT", "TOP",     "PERCENT", "WITH",
-    "RECURSIVE"};
+    "SELECT",   "FROM",   "WHERE",   "AND",      "OR",      "INSERT",     "INTO",  "VALUES",
+    "UPDATE",   "SET",    "DELETE",  "FROM",     "JOIN",    "INNER",      "LEFT",  "RIGHT",
+    "FULL",     "CROSS",  "ON",      "GROUP",    "BY",      "HAVING",     "ORDER", "LIMIT",
+    "OFFSET",   "UNION",  "ALL",     "EXISTS",   "IN",      "NOT",        "IS",    "NULL",
+    "TRUE",     "FALSE",  "AS",      "ASC",      "DESC",    "CREATE",     "TABLE", "ALTER",
+    "DROP",     "COLUMN", "PRIMARY", "KEY",      "FOREIGN", "REFERENCES", "INDEX", "VIEW",
+    "TRUNCATE", "MERGE",  "CASE",    "WHEN",     "THEN",    "ELSE",       "END",   "CAST",
+    "CONVERT",  "LIKE",   "BETWEEN", "DISTINCT", "TOP",     "PERCENT",    "WITH",  "RECURSIVE"};
 
 const icu::RegexPattern* keywordPattern() {
     static const auto pattern = [] {
@@ -35,7 +37,64 @@ const icu::RegexPattern* numberPattern() {
     return pattern.get();
 }
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
+bool isBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+bool isAsciiLetter(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+bool isAsciiWordCharacter(char c) {
+    return isAsciiLetter(c) || (c >= '0' && c <= '9') || c == '_';
+}
+
+bool isKeyword(std::string_view word) {
+    if (word.size() > 10) return false;
+    std::string upper(word);
+    for (char& c : upper) c = static_cast<char>(c & ~0x20);
+    return std::find(std::begin(kKeywords), std::end(kKeywords), upper) != std::end(kKeywords);
+}
+
+// Colours what `\b(<keywords>)\b` (ignoring case) finds. A word of ASCII letters between ASCII non-letters
+// is looked up directly; anything else (non-ASCII around or inside the word, where case folding can turn
+// other characters into keyword letters) is left to the pattern engine.
+void applyKeywordColor(const SyntaxColor& color, ColoredTextBuilder& builder) {
+    const std::string_view text = builder.text();
+    std::vector<std::size_t> undecided;
+    for (std::size_t i = 0; i < text.size();) {
+        const char c = text[i];
+        const bool nonAscii = static_cast<unsigned char>(c) >= 0x80;
+        if ((!isAsciiLetter(c) && !nonAscii) || !SyntaxHighlighting::followsNonWordCharacter(text, i)) {
+            ++i;
+            continue;
+        }
+        std::size_t end = i;
+        while (end < text.size() && isAsciiLetter(text[end])) ++end;
+        const bool asciiBefore = i == 0 || static_cast<unsigned char>(text[i - 1]) < 0x80;
+        const bool asciiAfter = end == text.size() || static_cast<unsigned char>(text[end]) < 0x80;
+        if (end > i && asciiBefore && asciiAfter) {
+            const bool boundaryAfter = end == text.size() || !isAsciiWordCharacter(text[end]);
+            if (boundaryAfter && isKeyword(text.substr(i, end - i))) builder.paint(i, end, color);
+        } else {
+            undecided.push_back(i);
+        }
+        i = std::max(end, i + codePointAt(text, i).length);
+    }
+    if (undecided.empty() || keywordPattern() == nullptr) return;
+    UErrorCode status = U_ZERO_ERROR;
+    UText* utext = utext_openUTF8(nullptr, text.data(), static_cast<int64_t>(text.size()), &status);
+    std::unique_ptr<icu::RegexMatcher> matcher(keywordPattern()->matcher(status));
+    if (U_SUCCESS(status) && matcher) {
+        matcher->reset(utext);
+        std::size_t paintedUpTo = 0;
+        for (const std::size_t start : undecided) {
+            if (start < paintedUpTo || !matcher->lookingAt(static_cast<int64_t>(start), status)) continue;
+            paintedUpTo = static_cast<std::size_t>(matcher->end64(status));
+            builder.paint(start, paintedUpTo, color);
+        }
+    }
+    matcher.reset();
+    utext_close(utext);
+}
 
 // Whether a character at `offset` (of `length` bytes) stands alone rather than carrying combining marks,
 // which would make it a different character.
@@ -158,7 +217,8 @@ std::vector<std::string> SQLSyntaxHighlighter::defaultClauseKeywordPatterns() {
         R"((UNION\s+ALL)\b)",
         R"(((?:INNER|LEFT|RIGHT|FULL|CROSS)\s+JOIN)\b)",
         R"((GROUP\s+BY|ORDER\s+BY|DELETE\s+FROM|INSERT\s+INTO)\b)",
-        R"((SELECT|FROM|WHERE|HAVING|JOIN|ON|VALUES|UPDATE|SET|LIMIT|OFFSET|UNION|WITH|RETURNING|CASE|WHEN|THEN|ELSE|END)\b)",
+        R"((SELECT|FROM|WHERE|HAVING|JOIN|ON|VALUES|UPDATE|SET|LIMIT|OFFSET|UNION|WITH|RETURNING|)"
+        R"(CASE|WHEN|THEN|ELSE|END)\b)",
     };
 }
 
@@ -208,11 +268,14 @@ std::string SQLSyntaxHighlighter::format(std::string_view text) const {
 ColoredText SQLSyntaxHighlighter::highlight(std::string_view text) const {
     ColoredTextBuilder builder{std::string(text)};
     const std::size_t length = text.size();
-    if (const auto* pattern = keywordPattern()) applyRegexColor(theme_.keyword, *pattern, builder, 0, length);
+    applyKeywordColor(theme_.keyword, builder);
     if (const auto* pattern = numberPattern()) {
         // Numbers never recolour a keyword; they are painted on a scratch copy first to find them.
         ColoredTextBuilder numbers{std::string(text)};
-        applyRegexColor(theme_.number, *pattern, numbers, 0, length);
+        applyRegexColor(theme_.number, *pattern, numbers, 0, length,
+                        [](std::string_view text, std::size_t at) {
+                            return text[at] >= '0' && text[at] <= '9' && followsNonWordCharacter(text, at);
+                        });
         for (const auto& range : std::move(numbers).build().ranges) {
             if (!builder.hasColorIn(range.start, range.start + range.length, theme_.keyword)) {
                 builder.paint(range.start, range.start + range.length, theme_.number);

@@ -3,7 +3,9 @@
 namespace quorvane {
 namespace {
 
-constexpr RgbColor rgb(int red, int green, int blue) { return {red / 255.0, green / 255.0, blue / 255.0}; }
+constexpr RgbColor rgb(int red, int green, int blue) {
+    return {red / 255.0, green / 255.0, blue / 255.0};
+}
 
 // Label colours as they look over the usual light and dark window backgrounds.
 constexpr SyntaxColor kLabel{rgb(38, 38, 38), rgb(223, 223, 223)};

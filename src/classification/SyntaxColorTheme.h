@@ -2,7 +2,8 @@
 
 // Colours of the syntax highlighters. A colour is a plain RGB value for the light appearance and one for the
 // dark appearance; the view that draws the text picks one when it draws, so a change of appearance recolours
-// text that was highlighted earlier. Plain values; the two shared themes are built once, safe from any thread.
+// text that was highlighted earlier. Plain values; the two shared themes are built once, safe from any
+// thread.
 
 namespace quorvane {
 

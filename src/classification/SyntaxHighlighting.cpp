@@ -46,7 +46,8 @@ const char* FormattingError::what() const noexcept {
     return kind_ == Kind::invalidEncoding ? "Invalid text encoding" : "Failed to encode formatted output";
 }
 
-std::unique_ptr<SyntaxHighlighting> SyntaxHighlighting::makeHighlighter(ClipboardSystemClassification classification) {
+std::unique_ptr<SyntaxHighlighting> SyntaxHighlighting::makeHighlighter(
+    ClipboardSystemClassification classification) {
     switch (classification) {
         case ClipboardSystemClassification::json:
             return std::make_unique<JSONSyntaxHighlighter>(SyntaxColorTheme::json());
@@ -54,29 +55,50 @@ std::unique_ptr<SyntaxHighlighting> SyntaxHighlighting::makeHighlighter(Clipboar
             return std::make_unique<JSONLinesSyntaxHighlighter>(
                 std::make_unique<JSONSyntaxHighlighter>(SyntaxColorTheme::json()));
         case ClipboardSystemClassification::sql:
-            return std::make_unique<SQLSyntaxHighlighter>(SyntaxColorTheme::sql(),
-                                                          SQLSyntaxHighlighter::defaultClauseKeywordPatterns());
-        default: return nullptr;
+            return std::make_unique<SQLSyntaxHighlighter>(
+                SyntaxColorTheme::sql(), SQLSyntaxHighlighter::defaultClauseKeywordPatterns());
+        default:
+            return nullptr;
     }
 }
 
 void SyntaxHighlighting::applyRegexColor(const SyntaxColor& color, const icu::RegexPattern& pattern,
-                                         ColoredTextBuilder& builder, std::size_t start, std::size_t length) {
+                                         ColoredTextBuilder& builder, std::size_t start, std::size_t length,
+                                         MatchStartFilter mayStartAt) {
+    const std::string_view text = std::string_view(builder.text()).substr(start, length);
     UErrorCode status = U_ZERO_ERROR;
-    UText* utext = utext_openUTF8(nullptr, builder.text().data() + start, static_cast<int64_t>(length), &status);
+    UText* utext = utext_openUTF8(nullptr, text.data(), static_cast<int64_t>(text.size()), &status);
     if (U_FAILURE(status)) return;
     std::unique_ptr<icu::RegexMatcher> matcher(pattern.matcher(status));
     if (U_SUCCESS(status) && matcher) {
         matcher->reset(utext);
-        while (matcher->find(status) && U_SUCCESS(status)) {
-            const auto matchStart = static_cast<std::size_t>(matcher->start64(status));
-            const auto matchEnd = static_cast<std::size_t>(matcher->end64(status));
-            if (U_FAILURE(status)) break;
-            builder.paint(start + matchStart, start + matchEnd, color);
+        if (mayStartAt == nullptr) {
+            while (matcher->find(status) && U_SUCCESS(status)) {
+                builder.paint(start + static_cast<std::size_t>(matcher->start64(status)),
+                              start + static_cast<std::size_t>(matcher->end64(status)), color);
+            }
+        } else {
+            for (std::size_t i = 0; i < text.size() && U_SUCCESS(status);) {
+                if (mayStartAt(text, i) && matcher->lookingAt(static_cast<int64_t>(i), status)) {
+                    const auto end = static_cast<std::size_t>(matcher->end64(status));
+                    if (U_SUCCESS(status) && end > i) {
+                        builder.paint(start + i, start + end, color);
+                        i = end;
+                        continue;
+                    }
+                }
+                i += codePointAt(text, i).length;
+            }
         }
     }
     matcher.reset();
     utext_close(utext);
+}
+
+bool SyntaxHighlighting::followsNonWordCharacter(std::string_view text, std::size_t offset) {
+    if (offset == 0) return true;
+    const char c = text[offset - 1];
+    return !((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_');
 }
 
 void SyntaxHighlighting::applyQuotedStringColor(const SyntaxColor& color, char quote, bool onlyBeforeColon,

@@ -4,13 +4,13 @@
 // steps and the factory that picks one for a system classification. Used by the detail pane and the
 // preview bubble. Instances hold no mutable state; every step is linear in its input. Safe from any thread.
 
+#include <unicode/regex.h>
+
 #include <exception>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
-
-#include <unicode/regex.h>
 
 #include "classification/ClipboardSystemClassification.h"
 #include "classification/ColoredText.h"
@@ -47,10 +47,18 @@ public:
     // A new highlighter for json, jsonLines or sql; nothing for any other classification.
     static std::unique_ptr<SyntaxHighlighting> makeHighlighter(ClipboardSystemClassification classification);
 
+    // Says whether a match may start at a byte offset of the text; a position it refuses must be one where
+    // the pattern cannot match, so skipping it changes nothing but the cost.
+    using MatchStartFilter = bool (*)(std::string_view text, std::size_t offset);
+
     // Colours every non-overlapping match of `pattern` within the bytes [start, start + length) of the
-    // builder's text. Only for fixed patterns whose matching is linear.
+    // builder's text. Only for fixed patterns whose matching is linear and never empty.
     static void applyRegexColor(const SyntaxColor& color, const icu::RegexPattern& pattern,
-                                ColoredTextBuilder& builder, std::size_t start, std::size_t length);
+                                ColoredTextBuilder& builder, std::size_t start, std::size_t length,
+                                MatchStartFilter mayStartAt = nullptr);
+    // True unless the code point before `offset` is an ASCII letter, digit or underscore: a word pattern
+    // starting with `\b` and a letter or digit cannot start there.
+    static bool followsNonWordCharacter(std::string_view text, std::size_t offset);
 
     // Colours what `<q>(?:\\.|[^<q>\\])*<q>` finds within [start, start + length), where <q> is `quote` (a
     // quoted string with backslash escapes). With `onlyBeforeColon`, only matches followed by optional white
@@ -59,7 +67,8 @@ public:
                                        ColoredTextBuilder& builder, std::size_t start, std::size_t length);
 
     // Compiles a fixed pattern of this module once; nothing if it does not compile.
-    static std::unique_ptr<icu::RegexPattern> compileFixedPattern(std::string_view pattern, uint32_t flags = 0);
+    static std::unique_ptr<icu::RegexPattern> compileFixedPattern(std::string_view pattern,
+                                                                  uint32_t flags = 0);
 };
 
 }  // namespace quorvane

@@ -4,10 +4,10 @@
 // with a bound on the matching work, so that a catastrophic pattern such as "(a+)+$" over a long text ends
 // as "no match" instead of hanging capture. Immutable after compilation; find() is safe from any thread.
 
+#include <unicode/regex.h>
+
 #include <memory>
 #include <string_view>
-
-#include <unicode/regex.h>
 
 namespace quorvane {
 
@@ -29,7 +29,8 @@ public:
     Outcome find(std::string_view text) const;
 
 private:
-    explicit UserRegularExpression(std::unique_ptr<icu::RegexPattern> pattern) : pattern_(std::move(pattern)) {}
+    explicit UserRegularExpression(std::unique_ptr<icu::RegexPattern> pattern)
+        : pattern_(std::move(pattern)) {}
 
     std::unique_ptr<icu::RegexPattern> pattern_;
 };

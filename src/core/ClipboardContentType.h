@@ -7,6 +7,8 @@
 #include <optional>
 #include <string_view>
 
+#include "core/RawValueEnum.h"
+
 namespace quorvane {
 
 enum class ClipboardContentType { text, image };
@@ -20,16 +22,10 @@ constexpr std::string_view rawValue(ClipboardContentType type) {
 
 // The case with exactly this raw value (case-sensitive), or nothing.
 constexpr std::optional<ClipboardContentType> clipboardContentTypeFromRawValue(std::string_view raw) {
-    if (raw == "text") return ClipboardContentType::text;
-    if (raw == "image") return ClipboardContentType::image;
-    return std::nullopt;
+    return caseWithRawValue(allClipboardContentTypes, raw);
 }
 
 }  // namespace quorvane
 
 template <>
-struct std::hash<quorvane::ClipboardContentType> {
-    std::size_t operator()(quorvane::ClipboardContentType type) const noexcept {
-        return std::hash<std::string_view>{}(quorvane::rawValue(type));
-    }
-};
+struct std::hash<quorvane::ClipboardContentType> : quorvane::RawValueHash<quorvane::ClipboardContentType> {};

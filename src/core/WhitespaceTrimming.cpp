@@ -6,12 +6,8 @@
 namespace quorvane {
 namespace {
 
-bool isWhitespaceOrNewline(UChar32 c) {
-    if (c < 0) return false;
-    if ((c >= 0x09 && c <= 0x0D) || c == 0x85) return true;
-    const auto type = u_charType(c);
-    return type == U_SPACE_SEPARATOR || type == U_LINE_SEPARATOR || type == U_PARAGRAPH_SEPARATOR;
-}
+// The Unicode White_Space property: blanks of every width, tabs, line and paragraph breaks, NEL.
+bool isWhitespaceOrNewline(UChar32 c) { return c >= 0 && u_isUWhiteSpace(c); }
 
 }  // namespace
 

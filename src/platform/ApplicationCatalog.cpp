@@ -130,4 +130,31 @@ std::optional<InstalledApplication> ApplicationCatalog::applicationForWindowClas
     return std::nullopt;
 }
 
+std::optional<InstalledApplication> ApplicationCatalog::applicationForWindow(
+    const WindowIdentity& window) const {
+    if (window.gtkApplicationId) {
+        if (auto found = applicationWithIdentifier(trimmedWhitespaceAndNewlines(*window.gtkApplicationId))) {
+            return found;
+        }
+    }
+    if (window.kdeDesktopFile) {
+        auto file = trimmedWhitespaceAndNewlines(*window.kdeDesktopFile);
+        if (const auto slash = file.rfind('/'); slash != std::string_view::npos)
+            file.remove_prefix(slash + 1);
+        if (auto found = applicationWithIdentifier(file)) return found;
+    }
+    const std::string instanceName = window.wmClassInstance.value_or("");
+    const std::string className = window.wmClassName.value_or("");
+    return applicationForWindowClass(trimmedWhitespaceAndNewlines(instanceName),
+                                     trimmedWhitespaceAndNewlines(className));
+}
+
+ApplicationIdentityResolver ApplicationCatalog::identityResolver() const {
+    return [this](const WindowIdentity& window) -> std::optional<ApplicationIdentity> {
+        auto application = applicationForWindow(window);
+        if (!application) return std::nullopt;
+        return ApplicationIdentity{std::move(application->identifier), std::move(application->name)};
+    };
+}
+
 }  // namespace quorvane

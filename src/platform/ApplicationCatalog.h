@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/InstalledApplication.h"
+#include "platform/WindowIdentity.h"
 
 namespace quorvane {
 
@@ -43,6 +44,15 @@ class ApplicationCatalog {
     // Within a step an offered application wins over a NoDisplay one.
     std::optional<InstalledApplication> applicationForWindowClass(std::string_view instanceName,
                                                                   std::string_view className) const;
+
+    // The application a window belongs to: the entry its GTK application id names, else the one its KDE
+    // desktop file names (folder and ".desktop" dropped), else applicationForWindowClass() of its WM_CLASS.
+    // Nothing when no entry matches; fallbackApplicationIdentity() then names the window.
+    std::optional<InstalledApplication> applicationForWindow(const WindowIdentity& window) const;
+
+    // applicationForWindow() as the frontmost-application provider's resolver: the entry's identifier and
+    // untranslated name (stable whatever the locale). The catalog must outlive the resolver.
+    ApplicationIdentityResolver identityResolver() const;
 };
 
 }  // namespace quorvane

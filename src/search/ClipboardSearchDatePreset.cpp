@@ -1,10 +1,10 @@
 #include "search/ClipboardSearchDatePreset.h"
 
-#include <memory>
-#include <optional>
-
 #include <unicode/calendar.h>
 #include <unicode/locid.h>
+
+#include <memory>
+#include <optional>
 
 #include "platform/Clock.h"
 
@@ -57,7 +57,8 @@ std::optional<Date> startOfDayAway(icu::Calendar& calendar, Date dayStart, int32
 
 }  // namespace
 
-ClipboardSearchDateRange dateRange(ClipboardSearchDatePreset preset, Date now, const icu::TimeZone& timeZone) {
+ClipboardSearchDateRange dateRange(ClipboardSearchDatePreset preset, Date now,
+                                   const icu::TimeZone& timeZone) {
     auto calendar = makeCalendar(timeZone);
     if (!calendar) return {now, now};
     const Date todayStart = startOfDay(*calendar, now).value_or(now);

@@ -4,11 +4,11 @@
 // time each stands for in the user's calendar. Used by the query parser and the index store's date bounds.
 // Pure functions of their arguments (the no-argument forms read the clock and the default time zone).
 
+#include <unicode/timezone.h>
+
 #include <array>
 #include <optional>
 #include <string_view>
-
-#include <unicode/timezone.h>
 
 #include "platform/Date.h"
 
@@ -22,10 +22,14 @@ inline constexpr std::array<ClipboardSearchDatePreset, 4> allClipboardSearchDate
 
 constexpr std::string_view rawValue(ClipboardSearchDatePreset preset) {
     switch (preset) {
-        case ClipboardSearchDatePreset::today: return "today";
-        case ClipboardSearchDatePreset::yesterday: return "yesterday";
-        case ClipboardSearchDatePreset::week: return "week";
-        case ClipboardSearchDatePreset::month: return "month";
+        case ClipboardSearchDatePreset::today:
+            return "today";
+        case ClipboardSearchDatePreset::yesterday:
+            return "yesterday";
+        case ClipboardSearchDatePreset::week:
+            return "week";
+        case ClipboardSearchDatePreset::month:
+            return "month";
     }
     return "today";
 }

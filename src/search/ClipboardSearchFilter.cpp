@@ -16,9 +16,12 @@ std::string ClipboardSearchFilter::chipTitle() const {
             upper.toUpper(icu::Locale::getRoot());
             return "Type: " + toUtf8(upper);
         }
-        case ClipboardSearchFilterKind::app: return "App: " + value;
-        case ClipboardSearchFilterKind::after: return "After: " + value;
-        case ClipboardSearchFilterKind::before: return "Before: " + value;
+        case ClipboardSearchFilterKind::app:
+            return "App: " + value;
+        case ClipboardSearchFilterKind::after:
+            return "After: " + value;
+        case ClipboardSearchFilterKind::before:
+            return "Before: " + value;
     }
     return value;
 }

@@ -14,8 +14,8 @@ namespace quorvane {
 
 struct ClipboardSearchFilter {
     ClipboardSearchFilterKind kind = ClipboardSearchFilterKind::type;
-    // type: the canonical type value ("Image", "GitHub PR", a user name); app: the word as typed (normalised);
-    // after/before: the raw value of a date preset.
+    // type: the canonical type value ("Image", "GitHub PR", a user name); app: the word as typed
+    // (normalised); after/before: the raw value of a date preset.
     std::string value;
     // False for every filter written in the query.
     bool isImplicit = false;

@@ -18,10 +18,14 @@ inline constexpr std::array<ClipboardSearchFilterKind, 4> allClipboardSearchFilt
 
 constexpr std::string_view rawValue(ClipboardSearchFilterKind kind) {
     switch (kind) {
-        case ClipboardSearchFilterKind::type: return "type";
-        case ClipboardSearchFilterKind::app: return "app";
-        case ClipboardSearchFilterKind::after: return "after";
-        case ClipboardSearchFilterKind::before: return "before";
+        case ClipboardSearchFilterKind::type:
+            return "type";
+        case ClipboardSearchFilterKind::app:
+            return "app";
+        case ClipboardSearchFilterKind::after:
+            return "after";
+        case ClipboardSearchFilterKind::before:
+            return "before";
     }
     return "type";
 }

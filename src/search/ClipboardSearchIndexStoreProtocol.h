@@ -12,7 +12,10 @@
 
 #include "platform/Date.h"
 #include "search/ClipboardSearchIndexDocument.h"
+#include "search/ClipboardSearchFilter.h"
 #include "search/ClipboardSearchIndexStats.h"
+#include "search/ClipboardSearchPage.h"
+#include "search/ClipboardSearchQueryText.h"
 
 namespace quorvane {
 
@@ -30,6 +33,14 @@ public:
     virtual void updateAccess(const std::string& itemID, Date sortAt, std::optional<Date> lastAccessedAt,
                               std::int64_t accessCount) = 0;
     virtual ClipboardSearchIndexStats stats() = 0;
+
+    // The most recently used or captured entries, newest first.
+    virtual ClipboardSearchPage fetchRecent(std::int64_t limit, std::int64_t offset) = 0;
+    // Entries matching the query text and every filter, most relevant first. A read that fails part-way throws:
+    // a partial page is never returned.
+    virtual ClipboardSearchPage search(const ClipboardSearchQueryText& query,
+                                       const std::vector<ClipboardSearchFilter>& filters, std::int64_t limit,
+                                       std::int64_t offset) = 0;
 
     // Runs `body` on the store's queue and waits for it; operations called from `body` run inline, so a
     // caller can group several of them without another caller's statements in between.

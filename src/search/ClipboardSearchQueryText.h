@@ -20,8 +20,11 @@ struct ClipboardSearchQueryText {
     std::vector<std::string> tokens;
 
     ClipboardSearchQueryText() = default;
-    ClipboardSearchQueryText(std::string normalizedText, std::string compactText, std::vector<std::string> tokens)
-        : normalizedText(std::move(normalizedText)), compactText(std::move(compactText)), tokens(std::move(tokens)) {}
+    ClipboardSearchQueryText(std::string normalizedText, std::string compactText,
+                             std::vector<std::string> tokens)
+        : normalizedText(std::move(normalizedText)),
+          compactText(std::move(compactText)),
+          tokens(std::move(tokens)) {}
     // The forms of `text`, normalised for search.
     explicit ClipboardSearchQueryText(std::string_view text);
 

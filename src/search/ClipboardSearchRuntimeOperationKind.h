@@ -8,6 +8,8 @@
 #include <optional>
 #include <string_view>
 
+#include "core/RawValueEnum.h"
+
 namespace quorvane {
 
 enum class ClipboardSearchRuntimeOperationKind {
@@ -44,12 +46,8 @@ constexpr std::string_view rawValue(ClipboardSearchRuntimeOperationKind kind) {
     return "rebuildIndex";
 }
 
-constexpr std::optional<ClipboardSearchRuntimeOperationKind> clipboardSearchRuntimeOperationKindFromRawValue(
-    std::string_view raw) {
-    for (const auto kind : allClipboardSearchRuntimeOperationKinds) {
-        if (rawValue(kind) == raw) return kind;
-    }
-    return std::nullopt;
+constexpr std::optional<ClipboardSearchRuntimeOperationKind> clipboardSearchRuntimeOperationKindFromRawValue(std::string_view raw) {
+    return caseWithRawValue(allClipboardSearchRuntimeOperationKinds, raw);
 }
 
 // Milliseconds at or above which an operation is logged as slow: the panel types ahead, so a search must
@@ -68,8 +66,4 @@ constexpr double slowThresholdMilliseconds(ClipboardSearchRuntimeOperationKind k
 }  // namespace quorvane
 
 template <>
-struct std::hash<quorvane::ClipboardSearchRuntimeOperationKind> {
-    std::size_t operator()(quorvane::ClipboardSearchRuntimeOperationKind kind) const noexcept {
-        return std::hash<std::string_view>{}(quorvane::rawValue(kind));
-    }
-};
+struct std::hash<quorvane::ClipboardSearchRuntimeOperationKind> : quorvane::RawValueHash<quorvane::ClipboardSearchRuntimeOperationKind> {};

@@ -7,8 +7,11 @@
 #include <locale.h>
 
 #include "core/Logger.h"
+#include "core/SearchTextNormalizer.h"
 #include "core/SQLiteError.h"
 #include "core/Utf8.h"
+#include "search/ClipboardSearchIndexQuery.h"
+#include "search/SearchStrings.h"
 
 namespace quorvane {
 namespace {
@@ -158,6 +161,23 @@ void inTransaction(SQLiteDatabase& db, F&& body) {
     }
 }
 
+// Raises the connection's page cache for one bulk write and restores it on every path.
+class WideCache {
+public:
+    explicit WideCache(SQLiteDatabase& db) : db_(db) { db_.execute("PRAGMA cache_size = -65536;"); }
+    ~WideCache() {
+        try {
+            db_.execute("PRAGMA cache_size = -2000;");
+        } catch (const SQLiteError&) {
+        }
+    }
+    WideCache(const WideCache&) = delete;
+    WideCache& operator=(const WideCache&) = delete;
+
+private:
+    SQLiteDatabase& db_;
+};
+
 std::int64_t insertDocument(SQLiteDatabase& db, const ClipboardSearchIndexDocument& document) {
     auto statement = db.prepare(kInsertDocument);
     statement.bindText(1, document.id);
@@ -266,12 +286,74 @@ std::string utcStamp(Date date) {
     return buffer;
 }
 
+void bind(SQLiteStatement& statement, const std::vector<SQLiteBindingValue>& values) {
+    int index = 1;
+    for (const auto& value : values) {
+        std::visit(
+            [&](const auto& v) {
+                using T = std::decay_t<decltype(v)>;
+                if constexpr (std::is_same_v<T, std::int32_t>) {
+                    statement.bindInt(index, v);
+                } else if constexpr (std::is_same_v<T, std::int64_t>) {
+                    statement.bindInt64(index, v);
+                } else {
+                    statement.bindText(index, v);
+                }
+            },
+            value);
+        ++index;
+    }
+}
+
+// The snapshot of the current row (columns doc_id ... classification), or nothing when a required text is
+// NULL or the content type is unknown.
+std::optional<ClipboardHistoryIndexSnapshot> decodeStoredDocument(const SQLiteStatement& row) {
+    auto itemID = row.columnText(1);
+    auto preview = row.columnText(2);
+    const auto contentTypeText = row.columnText(7);
+    auto normalizedText = row.columnText(9);
+    if (!itemID || !preview || !contentTypeText || !normalizedText || row.columnIsNull(10) ||
+        row.columnIsNull(11) || row.columnIsNull(12)) {
+        return std::nullopt;
+    }
+    const auto contentType = clipboardContentTypeFromRawValue(*contentTypeText);
+    if (!contentType) return std::nullopt;
+    ClipboardHistoryIndexSnapshot snapshot;
+    snapshot.id = std::move(*itemID);
+    snapshot.preview = std::move(*preview);
+    snapshot.searchText = std::move(*normalizedText);
+    snapshot.createdAt = Date(row.columnDouble(3));
+    if (!row.columnIsNull(5)) snapshot.lastAccessedAt = Date(row.columnDouble(5));
+    snapshot.accessCount = std::max<std::int64_t>(row.columnInt64(6), 0);
+    snapshot.contentType = *contentType;
+    snapshot.bundleIdentifier = row.columnText(8);
+    snapshot.classification = row.columnText(13);
+    return snapshot;
+}
+
+// Every decodable row of the query. A step that fails part-way throws: a partial result is never a success.
+std::vector<ClipboardHistoryIndexSnapshot> runQuery(SQLiteDatabase& db, const ClipboardSearchIndexQuery& query) {
+    auto statement = db.prepare(query.sql);
+    bind(statement, query.parameters);
+    std::vector<ClipboardHistoryIndexSnapshot> rows;
+    while (statement.step()) {
+        if (auto snapshot = decodeStoredDocument(statement)) rows.push_back(std::move(*snapshot));
+    }
+    return rows;
+}
+
+std::string describe(const std::optional<std::string>& value) { return value ? *value : "nil"; }
+
 }  // namespace
 
-SQLiteClipboardSearchIndexStore::SQLiteClipboardSearchIndexStore(std::filesystem::path databasePath,
-                                                                 std::shared_ptr<UserDefaults> userDefaults,
-                                                                 std::shared_ptr<const Clock> clock)
-    : databasePath_(std::move(databasePath)), userDefaults_(std::move(userDefaults)), clock_(std::move(clock)) {
+SQLiteClipboardSearchIndexStore::SQLiteClipboardSearchIndexStore(
+    std::filesystem::path databasePath, std::shared_ptr<UserDefaults> userDefaults, std::shared_ptr<const Clock> clock,
+    ClipboardSearchVocabulary::BundleIdentifierResolver resolveBundleIdentifiers)
+    : databasePath_(std::move(databasePath)),
+      userDefaults_(std::move(userDefaults)),
+      clock_(std::move(clock)),
+      resolveBundleIdentifiers_(resolveBundleIdentifiers ? std::move(resolveBundleIdentifiers)
+                                                         : &ClipboardSearchVocabulary::resolveByIdentifier) {
     if (databasePath_.has_parent_path()) std::filesystem::create_directories(databasePath_.parent_path());
     queue_.sync([this] { openConnection(); });
 }
@@ -284,6 +366,8 @@ void SQLiteClipboardSearchIndexStore::configure(SQLiteDatabase& db) {
     db.execute("PRAGMA journal_mode = WAL;");
     db.execute("PRAGMA synchronous = NORMAL;");
     db.execute("PRAGMA foreign_keys = ON;");
+    // Searches read many rows of a large file; mapping it saves a copy of every page read.
+    db.execute("PRAGMA mmap_size = 268435456;");
     createSchema(db);
     migrateSchema(db);
     for (const char* sql : kCreateIndexes) db.execute(sql);
@@ -353,6 +437,9 @@ auto SQLiteClipboardSearchIndexStore::perform(F&& body) -> decltype(body(std::de
 ClipboardSearchIndexStats SQLiteClipboardSearchIndexStore::rebuild(
     const std::vector<ClipboardSearchIndexDocument>& documents) {
     return perform([&](SQLiteDatabase& db) {
+        // Grams land all over the gram table; a large page cache for the length of the rebuild cuts its time
+        // several-fold, and the usual cache returns afterwards so the memory is given back.
+        const WideCache wideCache(db);
         inTransaction(db, [&] {
             db.execute("DELETE FROM compact_grams;");
             db.execute("DELETE FROM fts_terms;");
@@ -402,6 +489,118 @@ void SQLiteClipboardSearchIndexStore::updateAccess(const std::string& itemID, Da
 
 ClipboardSearchIndexStats SQLiteClipboardSearchIndexStore::stats() {
     return perform([](SQLiteDatabase& db) { return readStats(db); });
+}
+
+ClipboardSearchPage SQLiteClipboardSearchIndexStore::page(std::vector<ClipboardHistoryIndexSnapshot> rows,
+                                                          std::int64_t offset, std::int64_t limit) {
+    const auto start = static_cast<std::uint64_t>(std::max<std::int64_t>(offset, 0));
+    if (limit < 1 || start >= rows.size()) return {};
+    const std::uint64_t available = rows.size() - start;
+    const auto count = std::min<std::uint64_t>(static_cast<std::uint64_t>(limit), available);
+    ClipboardSearchPage result;
+    result.items.assign(std::make_move_iterator(rows.begin() + static_cast<std::ptrdiff_t>(start)),
+                        std::make_move_iterator(rows.begin() + static_cast<std::ptrdiff_t>(start + count)));
+    result.hasMore = count < available;
+    return result;
+}
+
+ClipboardSearchPage SQLiteClipboardSearchIndexStore::fetchRecent(std::int64_t limit, std::int64_t offset) {
+    if (limit < 1) return {};
+    return perform([&](SQLiteDatabase& db) { return page(runQuery(db, ClipboardSearchIndexQuery::recent(limit, offset)), 0, limit); });
+}
+
+ClipboardSearchPage SQLiteClipboardSearchIndexStore::search(const ClipboardSearchQueryText& query,
+                                                            const std::vector<ClipboardSearchFilter>& filters,
+                                                            std::int64_t limit, std::int64_t offset) {
+    if (limit < 1) return {};
+    offset = std::max<std::int64_t>(offset, 0);
+    return perform([&](SQLiteDatabase& db) {
+        return filters.empty() ? textOnlySearch(db, query, limit, offset)
+                               : filteredSearch(db, query, filters, limit, offset);
+    });
+}
+
+ClipboardSearchPage SQLiteClipboardSearchIndexStore::textOnlySearch(SQLiteDatabase& db,
+                                                                    const ClipboardSearchQueryText& query,
+                                                                    std::int64_t limit, std::int64_t offset) {
+    using Query = ClipboardSearchIndexQuery;
+    const std::int64_t fetchLimit = Query::saturatingAdd(limit, 1);
+    if (!query.normalizedText.empty() && Query::containsNonAlphanumeric(query.compactText)) {
+        return page(runQuery(db, Query::substring(query, {}, fetchLimit, offset)), 0, limit);
+    }
+    const std::string match = Query::matchExpression(query.tokens);
+    if (!query.tokens.empty() && !match.empty()) {
+        const std::int64_t ftsLimit = std::max<std::int64_t>(Query::saturatingAdd(offset, fetchLimit), 1);
+        auto rows = runQuery(db, Query::fullText(query, match, ftsLimit));
+        // Whether full-text alone serves is decided against one page plus one row, never against the offset:
+        // every page of one query then takes the same path, so page 2 neither repeats nor skips page 1's rows.
+        if (rows.size() >= static_cast<std::uint64_t>(fetchLimit)) return page(std::move(rows), offset, limit);
+        const std::size_t length = characterCountUpTo(query.compactText, 13);
+        const bool gramsMayHelp = query.tokens.size() == 1 && query.normalizedText == query.compactText &&
+                                  length >= 2 && (rows.empty() || length <= 12);
+        if (!gramsMayHelp) return page(std::move(rows), offset, limit);
+    }
+    const auto candidates = Query::textOnlyUnion(query, limit, offset);
+    if (!candidates) return {};
+    return page(runQuery(db, *candidates), 0, limit);
+}
+
+ClipboardSearchPage SQLiteClipboardSearchIndexStore::filteredSearch(SQLiteDatabase& db,
+                                                                    const ClipboardSearchQueryText& query,
+                                                                    const std::vector<ClipboardSearchFilter>& filters,
+                                                                    std::int64_t limit, std::int64_t offset) {
+    using Query = ClipboardSearchIndexQuery;
+    Query::Filters state{ClipboardSearchFilterState::make(filters, clock_->now()), std::nullopt, false};
+    state.bundleIdentifiers = appBundleIdentifiers(db, state.state.appValue);
+    const auto& s = state.state;
+    const std::string contentType = s.contentType ? std::string(rawValue(*s.contentType)) : "nil";
+    Logger::debug("SQLiteStore.searchWithFilters: contentType=" + contentType + " classification=" +
+                      describe(s.classification) + " app=" + describe(s.appValue) + " appMatches=" +
+                      (state.bundleIdentifiers ? std::to_string(state.bundleIdentifiers->size()) : "nil") +
+                      " textQuery='" + query.normalizedText + "'",
+                  "SQLiteSearch");
+    if (query.normalizedText.empty()) {
+        Logger::debug("SQLiteStore: pure filter query (no text)", "SQLiteSearch");
+        const auto filtersOnly = Query::filtersOnly(state, limit, offset);
+        Logger::debug("SQLiteStore.fetchWithFiltersOnly SQL: " + filtersOnly.sql, "SQLiteSearch");
+        Logger::debug("SQLiteStore.fetchWithFiltersOnly bindings: contentType=" + contentType +
+                          " classification=" + describe(s.classification),
+                      "SQLiteSearch");
+        auto rows = runQuery(db, filtersOnly);
+        Logger::debug("SQLiteStore.fetchWithFiltersOnly result: " + std::to_string(rows.size()) + " documents",
+                      "SQLiteSearch");
+        return page(std::move(rows), 0, limit);
+    }
+    Logger::debug("SQLiteStore: text + filter query", "SQLiteSearch");
+    if (Query::containsNonAlphanumeric(query.compactText)) {
+        return page(runQuery(db, Query::substring(query, state, Query::saturatingAdd(limit, 1), offset)), 0, limit);
+    }
+    if (s.classification && characterCountUpTo(query.compactText, 2) == 1) {
+        state.namesUserClassification = namesUserClassification(*s.classification);
+    }
+    const auto candidates = Query::textWithFiltersUnion(query, state, limit, offset);
+    if (!candidates) return {};
+    return page(runQuery(db, *candidates), 0, limit);
+}
+
+std::optional<std::vector<std::string>> SQLiteClipboardSearchIndexStore::appBundleIdentifiers(
+    SQLiteDatabase& db, const std::optional<std::string>& appValue) {
+    if (!appValue || search_strings::trimmed(*appValue).empty()) return std::nullopt;
+    std::vector<std::string> known;
+    auto statement = db.prepare(
+        "SELECT DISTINCT bundle_identifier\nFROM documents\n"
+        "WHERE bundle_identifier IS NOT NULL AND bundle_identifier <> ''\n"
+        "ORDER BY bundle_identifier COLLATE NOCASE ASC;");
+    while (statement.step()) {
+        if (auto identifier = statement.columnText(0)) known.push_back(std::move(*identifier));
+    }
+    return resolveBundleIdentifiers_(*appValue, known);
+}
+
+bool SQLiteClipboardSearchIndexStore::namesUserClassification(const std::string& value) const {
+    const std::string normalized = SearchTextNormalizer::normalize(value);
+    if (normalized.empty() || ClipboardSearchVocabulary::namesBuiltInClassification(normalized)) return false;
+    return ClipboardSearchVocabulary::namesEnabledUserClassification(normalized, *userDefaults_);
 }
 
 void SQLiteClipboardSearchIndexStore::syncVoid(const std::function<void()>& body) { queue_.sync(body); }

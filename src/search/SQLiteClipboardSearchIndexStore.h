@@ -12,7 +12,6 @@
 #include <set>
 #include <string>
 #include <string_view>
-#include <variant>
 #include <vector>
 
 #include "core/SQLiteDatabase.h"
@@ -20,6 +19,7 @@
 #include "platform/SerialQueue.h"
 #include "platform/UserDefaults.h"
 #include "search/ClipboardSearchIndexStoreProtocol.h"
+#include "search/ClipboardSearchVocabulary.h"
 #include "search/SQLiteClipboardSearchIndexStoreError.h"
 
 namespace quorvane {
@@ -31,8 +31,12 @@ public:
     // Opens (creating) the index at `databasePath`, creating its parent directory, and brings its schema up to
     // date. Throws std::filesystem::filesystem_error or SQLiteClipboardSearchIndexStoreError; a store that
     // could not be opened is never returned. `clock` dates rebuilds and set-aside files.
-    SQLiteClipboardSearchIndexStore(std::filesystem::path databasePath, std::shared_ptr<UserDefaults> userDefaults,
-                                    std::shared_ptr<const Clock> clock = std::make_shared<SystemClock>());
+    // `userDefaults` holds the user's classification rules; `resolveBundleIdentifiers` turns an "app:" value
+    // into stored identifiers (by default it matches the identifiers themselves).
+    SQLiteClipboardSearchIndexStore(
+        std::filesystem::path databasePath, std::shared_ptr<UserDefaults> userDefaults,
+        std::shared_ptr<const Clock> clock = std::make_shared<SystemClock>(),
+        ClipboardSearchVocabulary::BundleIdentifierResolver resolveBundleIdentifiers = nullptr);
     ~SQLiteClipboardSearchIndexStore() override;
 
     const std::filesystem::path& databasePath() const { return databasePath_; }
@@ -43,6 +47,9 @@ public:
     void updateAccess(const std::string& itemID, Date sortAt, std::optional<Date> lastAccessedAt,
                       std::int64_t accessCount) override;
     ClipboardSearchIndexStats stats() override;
+    ClipboardSearchPage fetchRecent(std::int64_t limit, std::int64_t offset) override;
+    ClipboardSearchPage search(const ClipboardSearchQueryText& query, const std::vector<ClipboardSearchFilter>& filters,
+                               std::int64_t limit, std::int64_t offset) override;
     void syncVoid(const std::function<void()>& body) override;
 
     // Every run of n consecutive characters of `text`, for each n of `sizes`; a text shorter than n gives no
@@ -55,13 +62,24 @@ public:
     // Reads such a text back; nothing for an empty, blank-led or partly numeric text.
     static std::optional<double> parseMetaDate(const std::string& text);
 
-    using SQLiteBindingValue = std::variant<std::int32_t, std::int64_t, std::string>;
+    // The entries from `offset` on, at most `limit` of them, and whether any entry follows.
+    static ClipboardSearchPage page(std::vector<ClipboardHistoryIndexSnapshot> rows, std::int64_t offset,
+                                    std::int64_t limit);
 
 private:
     // Runs `body` with the open connection on the queue, turning SQLite failures into the store's error and
     // setting a damaged file aside.
     template <class F>
     auto perform(F&& body) -> decltype(body(std::declval<SQLiteDatabase&>()));
+
+    ClipboardSearchPage textOnlySearch(SQLiteDatabase& db, const ClipboardSearchQueryText& query, std::int64_t limit,
+                                       std::int64_t offset);
+    ClipboardSearchPage filteredSearch(SQLiteDatabase& db, const ClipboardSearchQueryText& query,
+                                       const std::vector<ClipboardSearchFilter>& filters, std::int64_t limit,
+                                       std::int64_t offset);
+    std::optional<std::vector<std::string>> appBundleIdentifiers(SQLiteDatabase& db,
+                                                                 const std::optional<std::string>& appValue);
+    bool namesUserClassification(const std::string& value) const;
 
     void openConnection();
     void configure(SQLiteDatabase& db);
@@ -72,6 +90,7 @@ private:
     std::filesystem::path databasePath_;
     std::shared_ptr<UserDefaults> userDefaults_;
     std::shared_ptr<const Clock> clock_;
+    ClipboardSearchVocabulary::BundleIdentifierResolver resolveBundleIdentifiers_;
     SerialQueue queue_{"SQLiteClipboardSearchIndexStore.Queue"};
     // Absent only after a damaged file could not be replaced.
     std::unique_ptr<SQLiteDatabase> db_;

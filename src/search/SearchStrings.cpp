@@ -1,13 +1,14 @@
 #include "search/SearchStrings.h"
 
-#include <memory>
-
 #include <unicode/coll.h>
 #include <unicode/locid.h>
 #include <unicode/uchar.h>
 #include <unicode/utf8.h>
 
+#include <memory>
+
 #include "core/Utf8.h"
+#include "core/WhitespaceTrimming.h"
 
 namespace quorvane::search_strings {
 namespace {
@@ -16,7 +17,8 @@ namespace {
 icu::Collator* caseInsensitiveCollator() {
     thread_local std::unique_ptr<icu::Collator> collator = [] {
         UErrorCode status = U_ZERO_ERROR;
-        std::unique_ptr<icu::Collator> created(icu::Collator::createInstance(icu::Locale::getDefault(), status));
+        std::unique_ptr<icu::Collator> created(
+            icu::Collator::createInstance(icu::Locale::getDefault(), status));
         if (U_FAILURE(status)) return std::unique_ptr<icu::Collator>();
         // Secondary strength: accents still count, letter case does not.
         created->setStrength(icu::Collator::SECONDARY);
@@ -34,7 +36,9 @@ UChar32 codePointAt(std::string_view text, int32_t& offset) {
 
 }  // namespace
 
-bool isWhitespace(char32_t c) { return u_hasBinaryProperty(static_cast<UChar32>(c), UCHAR_WHITE_SPACE); }
+bool isWhitespace(char32_t c) {
+    return u_hasBinaryProperty(static_cast<UChar32>(c), UCHAR_WHITE_SPACE);
+}
 
 bool containsWhitespace(std::string_view text) {
     for (int32_t offset = 0; offset < static_cast<int32_t>(text.size());) {
@@ -52,18 +56,7 @@ bool endsWithWhitespace(std::string_view text) {
 }
 
 std::string trimmed(std::string_view text) {
-    std::size_t start = 0;
-    std::size_t end = 0;  // one past the last non-whitespace byte
-    bool seenContent = false;
-    for (int32_t offset = 0; offset < static_cast<int32_t>(text.size());) {
-        const int32_t characterStart = offset;
-        if (!isWhitespace(codePointAt(text, offset))) {
-            if (!seenContent) start = static_cast<std::size_t>(characterStart);
-            seenContent = true;
-            end = static_cast<std::size_t>(offset);
-        }
-    }
-    return seenContent ? std::string(text.substr(start, end - start)) : std::string();
+    return std::string(trimmedWhitespaceAndNewlines(text));
 }
 
 std::string lowercased(std::string_view text) {
@@ -104,8 +97,9 @@ std::string removingCharacters(std::string_view text, std::string_view removed) 
 int localizedCaseInsensitiveCompare(std::string_view a, std::string_view b) {
     if (auto* collator = caseInsensitiveCollator()) {
         UErrorCode status = U_ZERO_ERROR;
-        const auto order = collator->compareUTF8(icu::StringPiece(a.data(), static_cast<int32_t>(a.size())),
-                                                 icu::StringPiece(b.data(), static_cast<int32_t>(b.size())), status);
+        const auto order =
+            collator->compareUTF8(icu::StringPiece(a.data(), static_cast<int32_t>(a.size())),
+                                  icu::StringPiece(b.data(), static_cast<int32_t>(b.size())), status);
         if (U_SUCCESS(status)) return order;
     }
     const auto lowerA = lowercased(a);

@@ -15,7 +15,7 @@ bool isWhitespace(char32_t c);
 bool containsWhitespace(std::string_view text);
 // True when the last character of `text` is whitespace.
 bool endsWithWhitespace(std::string_view text);
-// `text` without leading and trailing whitespace and newlines.
+// `text` without leading and trailing whitespace and newlines, as its own string.
 std::string trimmed(std::string_view text);
 // Full Unicode lower case, independent of the user's locale.
 std::string lowercased(std::string_view text);

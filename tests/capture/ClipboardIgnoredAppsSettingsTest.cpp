@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
-#include <thread>
+#include <functional>
+#include <future>
+#include <utility>
 
 #include "capture/ClipboardIgnoredAppsSettings.h"
 #include "capture/SettingsAccessors.h"
@@ -178,23 +180,57 @@ TEST_F(ClipboardIgnoredAppsSettingsTest, SeedingNeverAddsBackAnOptedOutDefault) 
     EXPECT_EQ(stored(), (Strings{"com.apple.Passwords", "org.keepassxc.KeePassXC"}));
 }
 
-TEST_F(ClipboardIgnoredAppsSettingsTest, QueuedSeedingKeepsEditsMadeMeanwhile) {
-    ClipboardIgnoredAppsSettings settings(catalog);
-    Strings added;
-    for (int round = 0; round < 20; ++round) {
-        resetSeedingMarks();
-        settings.applyDefaultsIfNeeded(defaults);
-        for (int i = 0; i < 10; ++i) {
-            added.push_back("org.example.App" + std::to_string(round * 10 + i));
-            EXPECT_TRUE(settings.addIgnoredAppBundleIdentifier(defaults, added.back()));
-        }
-        settings.waitForQueuedSeeding();
+// A catalog that runs `duringLookup` the first time it is asked, as a second seeding would arrive mid-job.
+class InterruptingCatalog : public InMemoryApplicationCatalog {
+  public:
+    std::shared_ptr<const std::vector<InstalledApplication>> applicationEntries() const override {
+        if (duringLookup) std::exchange(duringLookup, nullptr)();
+        return InMemoryApplicationCatalog::applicationEntries();
     }
-    const auto list = stored();
-    for (const auto& identifier : added)
-        EXPECT_TRUE(std::binary_search(list.begin(), list.end(), identifier));
-    EXPECT_TRUE(std::binary_search(list.begin(), list.end(), "com.bitwarden.desktop"));
+    mutable std::function<void()> duringLookup;
+};
+
+TEST_F(ClipboardIgnoredAppsSettingsTest, ASeedingThatFindsAnotherRunningReturnsAtOnce) {
+    InterruptingCatalog interrupting;
+    interrupting.install("com.bitwarden.desktop", "Bitwarden");
+    ClipboardIgnoredAppsSettings settings(interrupting);
+    bool innerReturned = false;
+    interrupting.duringLookup = [&] {
+        settings.applyDefaults(defaults);
+        innerReturned = true;
+        EXPECT_FALSE(defaults.contains(SettingsKey::ignoredAppDefaultsVersion));
+    };
+    settings.applyDefaults(defaults);
+    EXPECT_TRUE(innerReturned);
+    EXPECT_EQ(stored(), (Strings{"com.bitwarden.desktop"}));
+
+    // The flag is cleared when a job ends, also when it ends early.
+    resetSeedingMarks();
+    defaults.set(SettingsKey::ignoredAppBundleIdentifiers, DefaultsValue::Array{});
+    settings.applyDefaults(defaults);
+    EXPECT_EQ(stored(), (Strings{"com.bitwarden.desktop"}));
+}
+
+TEST_F(ClipboardIgnoredAppsSettingsTest, SeedingIsQueuedAndTheCallerDoesNotWait) {
+    InterruptingCatalog blocking;
+    blocking.install("com.bitwarden.desktop", "Bitwarden");
+    std::promise<void> release;
+    auto released = release.get_future().share();
+    blocking.duringLookup = [released] { released.wait(); };
+    ClipboardIgnoredAppsSettings settings(blocking);
+
+    settings.applyDefaultsIfNeeded(defaults);  // would never return if it seeded on this thread
+    EXPECT_FALSE(defaults.contains(SettingsKey::ignoredAppDefaultsVersion));
+    // An edit made while the job is pending is kept.
+    EXPECT_TRUE(settings.addIgnoredAppBundleIdentifier(defaults, "org.gnome.TextEditor"));
+    release.set_value();
+    settings.waitForQueuedSeeding();
+    EXPECT_EQ(stored(), (Strings{"com.bitwarden.desktop", "org.gnome.TextEditor"}));
     EXPECT_EQ(defaults.integerValue(SettingsKey::ignoredAppDefaultsVersion), 1);
+
+    settings.applyDefaultsIfNeeded(defaults);
+    settings.waitForQueuedSeeding();
+    EXPECT_EQ(stored().size(), 2u);
 }
 
 }  // namespace

@@ -123,6 +123,10 @@ TEST(SettingsAccessorsTest, RetentionPoliciesReadTheirOwnKeyAndFallBackToNever) 
     EXPECT_EQ(defaults.stringValue(SettingsKey::imageAutoCleanupPolicy), "ninetyDays");
     EXPECT_EQ(imageAutoCleanupPolicy(defaults), ClipboardHistoryAutoCleanupPolicy::ninetyDays);
     EXPECT_EQ(textAutoCleanupPolicy(defaults), ClipboardHistoryAutoCleanupPolicy::sevenDays);
+    EXPECT_EQ(autoCleanupPolicy(defaults, ClipboardContentType::text),
+              ClipboardHistoryAutoCleanupPolicy::sevenDays);
+    EXPECT_EQ(autoCleanupPolicy(defaults, ClipboardContentType::image),
+              ClipboardHistoryAutoCleanupPolicy::ninetyDays);
 
     for (const DefaultsValue& odd :
          {DefaultsValue("SevenDays"), DefaultsValue(" sevenDays"), DefaultsValue(7), DefaultsValue("")}) {
@@ -140,10 +144,10 @@ TEST(SettingsAccessorsTest, RetentionPolicyRawValuesAndPeriodsRoundTrip) {
     for (std::size_t i = 0; i < std::size(expected); ++i) {
         const auto policy = allClipboardHistoryAutoCleanupPolicies[i];
         EXPECT_EQ(rawValue(policy), expected[i].first);
-        EXPECT_EQ(autoCleanupPolicyFromRawValue(expected[i].first), policy);
+        EXPECT_EQ(clipboardHistoryAutoCleanupPolicyFromRawValue(expected[i].first), policy);
         EXPECT_EQ(retentionPeriod(policy), expected[i].second);
     }
-    EXPECT_FALSE(autoCleanupPolicyFromRawValue("NEVER"));
+    EXPECT_FALSE(clipboardHistoryAutoCleanupPolicyFromRawValue("NEVER"));
 }
 
 TEST(SettingsAccessorsTest, RecognitionConfigurationTakesOnlyExactRawValues) {

@@ -6,18 +6,18 @@
 #include "capture/DirectClipboardPresentationMode.h"
 #include "capture/FloatingClipboardListStyle.h"
 #include "capture/SettingsDisplayText.h"
+#include "core/StandardAppLanguage.h"
 #include "platform/memory/InMemoryUserDefaults.h"
 
 namespace quorvane {
 namespace {
 
-std::vector<std::string> allDisplayNames(const UserDefaults& defaults) {
+std::vector<std::string> allDisplayNames() {
     std::vector<std::string> names;
-    for (const auto mode : allDirectClipboardPresentationModes)
-        names.emplace_back(displayName(mode, defaults));
-    for (const auto style : allFloatingClipboardListStyles) names.emplace_back(displayName(style, defaults));
-    for (const auto mode : allClipboardOCRLanguageModes) names.emplace_back(displayName(mode, defaults));
-    for (const auto language : allClipboardOCRLanguages) names.emplace_back(displayName(language, defaults));
+    for (const auto mode : allDirectClipboardPresentationModes) names.emplace_back(displayName(mode));
+    for (const auto style : allFloatingClipboardListStyles) names.emplace_back(displayName(style));
+    for (const auto mode : allClipboardOCRLanguageModes) names.emplace_back(displayName(mode));
+    for (const auto language : allClipboardOCRLanguages) names.emplace_back(displayName(language));
     return names;
 }
 
@@ -27,40 +27,43 @@ const std::vector<std::string> english = {
     "Chinese (Traditional)", "Japanese",       "Korean",
 };
 
-TEST(SettingsDisplayTextTest, DisplayNamesAreEnglishUnlessTheLanguageIsExactlySimplifiedChinese) {
+TEST(SettingsDisplayTextTest, DisplayNamesFollowTheInterfaceLanguageOfTheStandardSettings) {
     InMemoryUserDefaults defaults;
-    EXPECT_EQ(allDisplayNames(defaults), english);
+    EXPECT_EQ(allDisplayNames(), english);
+    StandardAppLanguage language{defaults};
+    EXPECT_EQ(allDisplayNames(), english);
     for (const DefaultsValue& notChinese :
-         {DefaultsValue("en"), DefaultsValue("zh-hans"), DefaultsValue("ZH-HANS"), DefaultsValue(" zh-Hans"),
-          DefaultsValue("zh-Hant"), DefaultsValue(1)}) {
+         {DefaultsValue("en"), DefaultsValue("ZH-HANS"), DefaultsValue(1)}) {
         defaults.set("AppLanguage", notChinese);
-        EXPECT_EQ(allDisplayNames(defaults), english) << notChinese.toJson().dump();
+        EXPECT_EQ(allDisplayNames(), english) << notChinese.toJson().dump();
     }
     defaults.set("AppLanguage", "zh-Hans");
-    EXPECT_EQ(allDisplayNames(defaults),
+    EXPECT_EQ(allDisplayNames(),
               (std::vector<std::string>{"普通面板", "浮动面板", "标准", "紧凑", "指定语言", "自动",
                                         "英语（美国）", "中文（简体）", "中文（繁体）", "日语", "韩语"}));
 }
 
 TEST(SettingsDisplayTextTest, RawValuesRoundTripAndRejectOtherSpellings) {
     for (const auto mode : allDirectClipboardPresentationModes) {
-        EXPECT_EQ(presentationModeFromRawValue(rawValue(mode)), mode);
+        EXPECT_EQ(directClipboardPresentationModeFromRawValue(rawValue(mode)), mode);
     }
-    for (const auto style : allFloatingClipboardListStyles)
-        EXPECT_EQ(listStyleFromRawValue(rawValue(style)), style);
-    for (const auto mode : allClipboardOCRLanguageModes)
-        EXPECT_EQ(ocrLanguageModeFromRawValue(rawValue(mode)), mode);
+    for (const auto style : allFloatingClipboardListStyles) {
+        EXPECT_EQ(floatingClipboardListStyleFromRawValue(rawValue(style)), style);
+    }
+    for (const auto mode : allClipboardOCRLanguageModes) {
+        EXPECT_EQ(clipboardOCRLanguageModeFromRawValue(rawValue(mode)), mode);
+    }
     std::vector<std::string_view> tags;
     for (const auto language : allClipboardOCRLanguages) {
-        EXPECT_EQ(ocrLanguageFromRawValue(rawValue(language)), language);
+        EXPECT_EQ(clipboardOCRLanguageFromRawValue(rawValue(language)), language);
         tags.push_back(rawValue(language));
     }
     EXPECT_EQ(tags, (std::vector<std::string_view>{"en-US", "zh-Hans", "zh-Hant", "ja-JP", "ko-KR"}));
     EXPECT_EQ(rawValue(DirectClipboardPresentationMode::floating), "floating");
     EXPECT_EQ(rawValue(FloatingClipboardListStyle::compact), "compact");
-    EXPECT_FALSE(presentationModeFromRawValue("Centered"));
-    EXPECT_FALSE(listStyleFromRawValue(""));
-    EXPECT_FALSE(ocrLanguageFromRawValue("en_US"));
+    EXPECT_FALSE(directClipboardPresentationModeFromRawValue("Centered"));
+    EXPECT_FALSE(floatingClipboardListStyleFromRawValue(""));
+    EXPECT_FALSE(clipboardOCRLanguageFromRawValue("en_US"));
 }
 
 }  // namespace

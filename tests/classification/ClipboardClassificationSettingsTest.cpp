@@ -1,7 +1,6 @@
-#include "classification/ClipboardClassificationSettings.h"
-
 #include <gtest/gtest.h>
 
+#include "classification/ClipboardClassificationSettings.h"
 #include "platform/memory/InMemoryUserDefaults.h"
 #include "support/LogCapture.h"
 
@@ -11,7 +10,9 @@ namespace {
 using Settings = ClipboardClassificationSettings;
 using Kind = ClipboardUserClassificationConditionKind;
 
-Data bytes(std::string_view text) { return Data(text.begin(), text.end()); }
+Data bytes(std::string_view text) {
+    return Data(text.begin(), text.end());
+}
 
 const char* kRuleWithoutIsEnabled =
     R"([{"id":"A","name":"n","conditionKind":"prefix","conditionValue":"v","resultClassification":"r"}])";
@@ -51,11 +52,10 @@ TEST(ClipboardClassificationSettingsTest, RulesWithBlankNameOrResultAreLeftOut) 
     const auto rules = Settings::userRules(defaults);
     ASSERT_EQ(rules.size(), 1u);
     EXPECT_EQ(rules[0].name, " Work ");
-    const auto stored = ClipboardUserClassificationRule::decodeList(
-        [&] {
-            const auto data = *defaults.dataValue(Settings::kUserRulesKey);
-            return std::string(data.begin(), data.end());
-        }());
+    const auto stored = ClipboardUserClassificationRule::decodeList([&] {
+        const auto data = *defaults.dataValue(Settings::kUserRulesKey);
+        return std::string(data.begin(), data.end());
+    }());
     EXPECT_EQ(stored.size(), 1u);
 }
 
@@ -64,7 +64,8 @@ TEST(ClipboardClassificationSettingsTest, UndecodableRulesGiveNoneAndAreNotRewri
     defaults.set(Settings::kUserRulesKey, bytes(kRuleWithoutIsEnabled));
     testing::LogCapture log;
     EXPECT_TRUE(Settings::userRules(defaults).empty());
-    EXPECT_TRUE(log.contains("ERROR", "[ClipboardClassificationSettings] Failed to decode classification rules: "));
+    EXPECT_TRUE(
+        log.contains("ERROR", "[ClipboardClassificationSettings] Failed to decode classification rules: "));
     EXPECT_EQ(defaults.dataValue(Settings::kUserRulesKey), bytes(kRuleWithoutIsEnabled));
     defaults.set(Settings::kUserRulesKey, "not data");
     EXPECT_TRUE(Settings::userRules(defaults).empty());

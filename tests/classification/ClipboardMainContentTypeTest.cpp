@@ -1,6 +1,6 @@
-#include "classification/ClipboardMainContentType.h"
-
 #include <gtest/gtest.h>
+
+#include "classification/ClipboardMainContentType.h"
 
 namespace quorvane {
 namespace {

@@ -1,6 +1,6 @@
-#include "classification/ClipboardSystemClassification.h"
-
 #include <gtest/gtest.h>
+
+#include "classification/ClipboardSystemClassification.h"
 
 namespace quorvane {
 namespace {

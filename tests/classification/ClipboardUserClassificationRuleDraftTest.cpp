@@ -1,7 +1,6 @@
-#include "classification/ClipboardUserClassificationRuleDraft.h"
-
 #include <gtest/gtest.h>
 
+#include "classification/ClipboardUserClassificationRuleDraft.h"
 #include "core/Uuid.h"
 
 namespace quorvane {
@@ -33,7 +32,8 @@ TEST(ClipboardUserClassificationRuleDraftTest, FirstFailingCheckWins) {
 }
 
 TEST(ClipboardUserClassificationRuleDraftTest, ValidRuleCarriesTrimmedTextsAndAnId) {
-    const ClipboardUserClassificationRuleDraft draft{" Work ", Kind::domain, " corp.example\n", " Work links ", false};
+    const ClipboardUserClassificationRuleDraft draft{" Work ", Kind::domain, " corp.example\n",
+                                                     " Work links ", false};
     const auto fresh = draft.validatedRule(std::nullopt);
     EXPECT_TRUE(isUuidString(fresh.id));
     EXPECT_NE(draft.validatedRule(std::nullopt).id, fresh.id);

@@ -1,7 +1,8 @@
-#include "classification/ClipboardUserClassificationRule.h"
-
 #include <gtest/gtest.h>
+
 #include <nlohmann/json.hpp>
+
+#include "classification/ClipboardUserClassificationRule.h"
 
 namespace quorvane {
 namespace {
@@ -55,7 +56,8 @@ TEST(ClipboardUserClassificationRuleTest, OneMalformedRuleFailsTheWholeList) {
         std::string(100000, '[') + std::string(100000, ']'),
     };
     for (const auto& text : bad) {
-        EXPECT_THROW(ClipboardUserClassificationRule::decodeList(text), ClipboardUserClassificationRuleDecodingError)
+        EXPECT_THROW(ClipboardUserClassificationRule::decodeList(text),
+                     ClipboardUserClassificationRuleDecodingError)
             << text.substr(0, 80);
     }
 }

@@ -3,6 +3,9 @@
 // The pattern engine the linear scanners must agree with, for small inputs only, plus a seeded generator of
 // short texts over a hostile alphabet.
 
+#include <unicode/regex.h>
+#include <unicode/utext.h>
+
 #include <memory>
 #include <random>
 #include <string>
@@ -10,15 +13,13 @@
 #include <utility>
 #include <vector>
 
-#include <unicode/regex.h>
-#include <unicode/utext.h>
-
 #include "core/Utf8.h"
 
 namespace quorvane::testing {
 
 // Byte ranges of every non-overlapping match of `pattern` in `text`.
-inline std::vector<std::pair<std::size_t, std::size_t>> icuMatches(std::string_view pattern, std::string_view text,
+inline std::vector<std::pair<std::size_t, std::size_t>> icuMatches(std::string_view pattern,
+                                                                   std::string_view text,
                                                                    uint32_t flags = 0) {
     UErrorCode status = U_ZERO_ERROR;
     UParseError parseError{};

@@ -1,8 +1,8 @@
-#include "classification/JSONLinesSyntaxHighlighter.h"
+#include <gtest/gtest.h>
 
 #include <memory>
 
-#include <gtest/gtest.h>
+#include "classification/JSONLinesSyntaxHighlighter.h"
 
 namespace quorvane {
 namespace {

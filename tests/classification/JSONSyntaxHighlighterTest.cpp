@@ -1,10 +1,11 @@
-#include "classification/JSONSyntaxHighlighter.h"
-
-#include <string>
-
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
+#include <vector>
+
 #include "IcuReference.h"
+#include "classification/JSONSyntaxHighlighter.h"
 
 namespace quorvane {
 namespace {
@@ -12,7 +13,9 @@ namespace {
 using testing::icuMatches;
 using testing::TextGenerator;
 
-const SyntaxColorTheme& theme() { return SyntaxColorTheme::json(); }
+const SyntaxColorTheme& theme() {
+    return SyntaxColorTheme::json();
+}
 
 TEST(JSONSyntaxHighlighterTest, ColoursEachKindOfToken) {
     const JSONSyntaxHighlighter highlighter(theme());
@@ -62,6 +65,29 @@ TEST(JSONSyntaxHighlighterTest, StringAndKeyStepsAgreeWithTheirPatterns) {
     }
 }
 
+TEST(JSONSyntaxHighlighterTest, NumberAndLiteralStepsAgreeWithTheirPatterns) {
+    TextGenerator generator({"true", "null", "fals", "e", "1", "0", "-", ".", "E", "+", "\xD9\xA3", "_", "a",
+                             " ", "\xC3\xA9", "\xCC\x81", "\xE2\x80\x8D"},
+                            10);
+    const JSONSyntaxHighlighter highlighter(theme());
+    for (int i = 0; i < 20000; ++i) {
+        const std::string text = generator.next();
+        const ColoredText colored = highlighter.highlight(text);
+        std::vector<SyntaxColor> expected(text.size(), theme().text);
+        for (const auto& [start, end] : icuMatches(R"(-?(?:0|[1-9]\d*)(?:\.\d+)?(?:[eE][+-]?\d+)?)", text)) {
+            std::fill(expected.begin() + static_cast<long>(start), expected.begin() + static_cast<long>(end),
+                      theme().number);
+        }
+        for (const auto& [start, end] : icuMatches(R"(\b(?:true|false|null)\b)", text)) {
+            std::fill(expected.begin() + static_cast<long>(start), expected.begin() + static_cast<long>(end),
+                      theme().keyword);
+        }
+        for (std::size_t at = 0; at < text.size(); ++at) {
+            EXPECT_EQ(colored.colorAt(at), expected[at]) << text << " at " << at;
+        }
+    }
+}
+
 TEST(JSONSyntaxHighlighterTest, FormatsTheDocumentAndRefusesOtherText) {
     const JSONSyntaxHighlighter highlighter(theme());
     EXPECT_EQ(highlighter.format(R"({"b":1,"a":[2]})"), "{\n  \"b\" : 1,\n  \"a\" : [\n    2\n  ]\n}");
@@ -86,8 +112,9 @@ TEST(JSONSyntaxHighlighterTest, HostileMegabyteInputsFinish) {
     while (escapedQuotes.size() < size) escapedQuotes += "\\\"";
     std::string stringsAndBlanks;
     while (stringsAndBlanks.size() < size) stringsAndBlanks += "\"a\"      ";
-    for (const auto& input : {std::string(size, '"'), std::string(size, '\\'), std::string(size, '['),
-                              std::string(size, ' '), escapedQuotes, stringsAndBlanks, std::string(size, '7')}) {
+    for (const auto& input :
+         {std::string(size, '"'), std::string(size, '\\'), std::string(size, '['), std::string(size, ' '),
+          escapedQuotes, stringsAndBlanks, std::string(size, '7')}) {
         EXPECT_EQ(highlighter.highlight(input).text.size(), input.size());
     }
     EXPECT_EQ(highlighter.highlight(escapedQuotes).colorOf("\\\""), theme().text);

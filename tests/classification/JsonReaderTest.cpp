@@ -1,26 +1,55 @@
-#include "classification/JsonReader.h"
+#include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include <gtest/gtest.h>
+#include "classification/JsonReader.h"
 
 namespace quorvane {
 namespace {
 
 using Top = JsonReader::TopLevel;
 
-bool valid(std::string_view text, Top top = Top::containerOnly) { return !JsonReader::validate(text, top); }
+bool valid(std::string_view text, Top top = Top::containerOnly) {
+    return !JsonReader::validate(text, top);
+}
 
 TEST(JsonReaderTest, AcceptsStrictJsonOnly) {
-    const std::vector<std::string> good = {
-        "{}", "[]", " [ 1 , -2.5e+3 , 0 , 1E5 ] ", R"({"a":{"b":[true,false,null]}})",
-        R"(["\"\\\/\b\f\n\r\t\u00E9\ud83d\ude00"])", "[\"caf\xC3\xA9\"]"};
+    const std::vector<std::string> good = {"{}",
+                                           "[]",
+                                           " [ 1 , -2.5e+3 , 0 , 1E5 ] ",
+                                           R"({"a":{"b":[true,false,null]}})",
+                                           R"(["\"\\\/\b\f\n\r\t\u00E9\ud83d\ude00"])",
+                                           "[\"caf\xC3\xA9\"]"};
     for (const auto& text : good) EXPECT_TRUE(valid(text)) << text;
-    const std::vector<std::string> bad = {
-        "", "   ", "[", "]", "{", R"({"a"})", R"({"a":})", "[1,]", "[01]", "[1.]", "[.5]", "[+1]", "[1e]",
-        "[tru]", "[True]", "[NaN]", "['a']", R"(["a)", "[\"a\tb\"]", R"(["\x"])", R"(["\u12G4"])",
-        R"(["\udc00"])", R"(["\ud800x"])", "[\"\xFF\"]", "[\"\xC3\"]", "[1] [2]", "{\"a\":1}}", "[}"};
+    const std::vector<std::string> bad = {"",
+                                          "   ",
+                                          "[",
+                                          "]",
+                                          "{",
+                                          R"({"a"})",
+                                          R"({"a":})",
+                                          "[1,]",
+                                          "[01]",
+                                          "[1.]",
+                                          "[.5]",
+                                          "[+1]",
+                                          "[1e]",
+                                          "[tru]",
+                                          "[True]",
+                                          "[NaN]",
+                                          "['a']",
+                                          R"(["a)",
+                                          "[\"a\tb\"]",
+                                          R"(["\x"])",
+                                          R"(["\u12G4"])",
+                                          R"(["\udc00"])",
+                                          R"(["\ud800x"])",
+                                          "[\"\xFF\"]",
+                                          "[\"\xC3\"]",
+                                          "[1] [2]",
+                                          "{\"a\":1}}",
+                                          "[}"};
     for (const auto& text : bad) EXPECT_FALSE(valid(text)) << text;
 }
 

@@ -1,9 +1,9 @@
-#include "classification/JsonReindenter.h"
+#include <gtest/gtest.h>
 
 #include <string>
 #include <variant>
 
-#include <gtest/gtest.h>
+#include "classification/JsonReindenter.h"
 
 namespace quorvane {
 namespace {
@@ -11,6 +11,7 @@ namespace {
 std::string reindented(std::string_view text) {
     auto result = JsonReindenter::reindent(text);
     if (auto* error = std::get_if<JsonReader::Error>(&result)) return "error: " + error->message;
+    if (std::holds_alternative<JsonReindenter::TooLarge>(result)) return "too large";
     return std::get<std::string>(result);
 }
 
@@ -33,7 +34,8 @@ TEST(JsonReindenterTest, LaysOutNestedContainersTwoSpacesPerLevel) {
 
 TEST(JsonReindenterTest, KeepsKeyOrderStringsAndNumbersAsWritten) {
     EXPECT_EQ(reindented("  [ \"a\\/b\\u00e9\" , 1.50E+3 , -0 , {\"z\" : 1 , \"a\" : 2 , \"z\" : 3} ]\n"),
-              "[\n  \"a\\/b\\u00e9\",\n  1.50E+3,\n  -0,\n  {\n    \"z\" : 1,\n    \"a\" : 2,\n    \"z\" : 3\n  }\n]");
+              "[\n  \"a\\/b\\u00e9\",\n  1.50E+3,\n  -0,\n  {\n    \"z\" : 1,\n    \"a\" : 2,\n    \"z\" : "
+              "3\n  }\n]");
     EXPECT_EQ(reindented("{}"), "{}");
     EXPECT_EQ(reindented("[[]]"), "[\n  []\n]");
 }
@@ -45,9 +47,20 @@ TEST(JsonReindenterTest, RefusesScalarsTrailingTextAndDeepNesting) {
     EXPECT_EQ(reindented(std::string(JsonReader::kMaxDepth, '[') + std::string(JsonReader::kMaxDepth, ']'))
                   .substr(0, 1),
               "[");
-    EXPECT_EQ(reindented(std::string(JsonReader::kMaxDepth + 1, '[') +
-                         std::string(JsonReader::kMaxDepth + 1, ']')),
-              "error: the document is nested too deeply");
+    EXPECT_EQ(
+        reindented(std::string(JsonReader::kMaxDepth + 1, '[') + std::string(JsonReader::kMaxDepth + 1, ']')),
+        "error: the document is nested too deeply");
+}
+
+TEST(JsonReindenterTest, RefusesALayoutFarLargerThanTheText) {
+    // A megabyte of elements 500 levels deep would indent each two-byte element by a thousand spaces.
+    const std::string deep = std::string(500, '[');
+    std::string elements;
+    while (elements.size() < (1 << 20)) elements += "1,";
+    EXPECT_EQ(reindented(deep + elements + "1" + std::string(500, ']')), "too large");
+    EXPECT_EQ(reindented(deep + elements + std::string(500, ']')), "error: unexpected character");
+    const std::string moderate = std::string(8, '[') + elements + "1" + std::string(8, ']');
+    EXPECT_NE(reindented(moderate).substr(0, 5), "too l");
 }
 
 }  // namespace

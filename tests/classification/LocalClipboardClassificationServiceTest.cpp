@@ -1,9 +1,8 @@
-#include "classification/LocalClipboardClassificationService.h"
+#include <gtest/gtest.h>
 
 #include <string>
 
-#include <gtest/gtest.h>
-
+#include "classification/LocalClipboardClassificationService.h"
 #include "support/LogCapture.h"
 
 namespace quorvane {
@@ -18,7 +17,8 @@ const std::set<C> kAll(kAllSystemClassifications.begin(), kAllSystemClassificati
 ClipboardUserClassificationRule rule(Kind kind, std::string value, std::string result = "Mine",
                                      bool enabled = true) {
     static int next = 0;
-    return {"R" + std::to_string(++next), "Rule " + result, kind, std::move(value), std::move(result), enabled};
+    return {
+        "R" + std::to_string(++next), "Rule " + result, kind, std::move(value), std::move(result), enabled};
 }
 
 bool matches(Service& service, std::string_view text, const ClipboardUserClassificationRule& r,
@@ -172,12 +172,17 @@ TEST(LocalClipboardClassificationServiceTest, HostileMegabyteTextsFinish) {
     const std::size_t size = 1 << 20;
     const std::vector<ClipboardUserClassificationRule> rules = {
         rule(Kind::containsText, std::string(1000, 'a') + "b"), rule(Kind::jsonKeyExists, "x"),
-        rule(Kind::domain, "example.com"), rule(Kind::prefix, "\xC4\xB0"), rule(Kind::regularExpression, "(a+)+$")};
+        rule(Kind::domain, "example.com"), rule(Kind::prefix, "\xC4\xB0"),
+        rule(Kind::regularExpression, "(a+)+$")};
     std::string mixed;
     while (mixed.size() < size) mixed += "[a](\"\\ `#*/'";
     const std::vector<std::pair<std::string, std::string>> texts = {
-        {std::string(size, '['), "Text"}, {std::string(size, '"'), "Text"}, {std::string(size, '\\'), "Text"},
-        {std::string(size, 'a') + "!", "Text"}, {mixed, "Text"}, {"# " + std::string(size, ' ') + "x", "Markdown"}};
+        {std::string(size, '['), "Text"},
+        {std::string(size, '"'), "Text"},
+        {std::string(size, '\\'), "Text"},
+        {std::string(size, 'a') + "!", "Text"},
+        {mixed, "Text"},
+        {"# " + std::string(size, ' ') + "x", "Markdown"}};
     for (const auto& [text, primary] : texts) {
         const auto result = service.classify(text, kAll, rules);
         EXPECT_TRUE(result.matchedRules.empty());

@@ -1,12 +1,11 @@
-#include "classification/SQLSyntaxHighlighter.h"
+#include <gtest/gtest.h>
+#include <unicode/regex.h>
 
 #include <memory>
 #include <string>
 
-#include <gtest/gtest.h>
-#include <unicode/regex.h>
-
 #include "IcuReference.h"
+#include "classification/SQLSyntaxHighlighter.h"
 
 namespace quorvane {
 namespace {
@@ -15,7 +14,8 @@ using testing::icuMatches;
 using testing::TextGenerator;
 
 SQLSyntaxHighlighter makeHighlighter() {
-    return SQLSyntaxHighlighter(SyntaxColorTheme::sql(), SQLSyntaxHighlighter::defaultClauseKeywordPatterns());
+    return SQLSyntaxHighlighter(SyntaxColorTheme::sql(),
+                                SQLSyntaxHighlighter::defaultClauseKeywordPatterns());
 }
 
 // The original replacement: `(?i)[ \t]+(<keywords>)` replaced by "\n$1", one pattern after the other.
@@ -23,8 +23,8 @@ std::string icuBreaks(std::string text) {
     for (const auto& keywords : SQLSyntaxHighlighter::defaultClauseKeywordPatterns()) {
         UErrorCode status = U_ZERO_ERROR;
         UParseError parseError{};
-        std::unique_ptr<icu::RegexPattern> pattern(icu::RegexPattern::compile(
-            toUnicodeString("(?i)[ \\t]+" + keywords), 0, parseError, status));
+        std::unique_ptr<icu::RegexPattern> pattern(
+            icu::RegexPattern::compile(toUnicodeString("(?i)[ \\t]+" + keywords), 0, parseError, status));
         const icu::UnicodeString input = toUnicodeString(text);
         std::unique_ptr<icu::RegexMatcher> matcher(pattern->matcher(input, status));
         text = toUtf8(matcher->replaceAll(u"\n$1", status));
@@ -35,7 +35,8 @@ std::string icuBreaks(std::string text) {
 TEST(SQLSyntaxHighlighterTest, BreaksBeforeClauseKeywordsKeepingTheirSpelling) {
     const auto sql = makeHighlighter();
     EXPECT_EQ(sql.format("select a from t where b = 1"), "select a\nfrom t\nwhere b = 1");
-    EXPECT_EQ(sql.format("SELECT a FROM t LEFT JOIN u ON t.id = u.id"), "SELECT a\nFROM t\nLEFT\nJOIN u\nON t.id = u.id");
+    EXPECT_EQ(sql.format("SELECT a FROM t LEFT JOIN u ON t.id = u.id"),
+              "SELECT a\nFROM t\nLEFT\nJOIN u\nON t.id = u.id");
     EXPECT_EQ(sql.format("x DELETE FROM t"), "x\nDELETE\nFROM t");
     EXPECT_EQ(sql.format("INSERT INTO t VALUES (1)"), "INSERT INTO t\nVALUES (1)");
     EXPECT_EQ(sql.format("a UNION   ALL b"), "a\nUNION   ALL b");
@@ -66,8 +67,8 @@ TEST(SQLSyntaxHighlighterTest, TidiesBlankLinesAndLineEnds) {
 }
 
 TEST(SQLSyntaxHighlighterTest, ClauseBreaksAgreeWithTheOriginalReplacement) {
-    TextGenerator generator({" ", "\t", "\n", "from", "FROM", "union", "all", "group", "by", "left", "join", "x",
-                             "_", "1", "\xC3\xA9", "\xCC\x81"},
+    TextGenerator generator({" ", "\t", "\n", "from", "FROM", "union", "all", "group", "by", "left", "join",
+                             "x", "_", "1", "\xC3\xA9", "\xCC\x81"},
                             10);
     const auto sql = makeHighlighter();
     for (int i = 0; i < 20000; ++i) {
@@ -112,6 +113,38 @@ TEST(SQLSyntaxHighlighterTest, ColoursKeywordsNumbersStringsAndComments) {
     EXPECT_EQ(colored.colorAt(colored.text.find(" = ")), std::nullopt);
 }
 
+TEST(SQLSyntaxHighlighterTest, KeywordAndNumberStepsAgreeWithTheirPatterns) {
+    // Case folding lets some non-ASCII characters spell keywords: long s, the Kelvin sign, sharp s,
+    // ligatures.
+    TextGenerator generator(
+        {"select", "FROM", "cro", "\xC3\x9F", "\xC5\xBF", "\xE2\x84\xAA", "ey", "o\xEF\xAC\x80set", "on", "1",
+         "2.5", " ", "_", ".", "\xC3\xA9", "\xCC\x81", "\xE2\x80\x94", "\xE2\x80\x8D"},
+        8);
+    const auto& theme = SyntaxColorTheme::sql();
+    std::string keywordPattern = "\\b(";
+    for (const char* keyword : {"SELECT", "FROM", "CROSS", "KEY", "SET", "OFFSET", "ON", "IN", "AS"}) {
+        keywordPattern += std::string(keyword) + "|";
+    }
+    keywordPattern += "NULL)\\b";
+    for (int i = 0; i < 20000; ++i) {
+        const std::string text = generator.next();
+        const ColoredText colored = makeHighlighter().highlight(text);
+        std::vector<bool> keyword(text.size(), false);
+        for (const auto& [start, end] : icuMatches(keywordPattern, text, UREGEX_CASE_INSENSITIVE)) {
+            for (std::size_t at = start; at < end; ++at) keyword[at] = true;
+        }
+        std::vector<bool> number(text.size(), false);
+        for (const auto& [start, end] : icuMatches(R"(\b[0-9]+(\.[0-9]+)?\b)", text)) {
+            for (std::size_t at = start; at < end; ++at) number[at] = !keyword[at];
+        }
+        for (std::size_t at = 0; at < text.size(); ++at) {
+            const auto color = colored.colorAt(at);
+            EXPECT_EQ(color == theme.keyword, keyword[at]) << text << " at " << at;
+            EXPECT_EQ(color == theme.number, number[at]) << text << " at " << at;
+        }
+    }
+}
+
 TEST(SQLSyntaxHighlighterTest, StringAndCommentStepsAgreeWithTheirPatterns) {
     TextGenerator generator({"'", "\\", "a", "\n", "/", "*", "-", " "}, 14);
     const auto& theme = SyntaxColorTheme::sql();
@@ -128,10 +161,12 @@ TEST(SQLSyntaxHighlighterTest, StringAndCommentStepsAgreeWithTheirPatterns) {
 
         const ColoredText colored = makeHighlighter().highlight(text);
         for (const auto& [start, end] : icuMatches(R"(/\*[^*]*\*+([^/*][^*]*\*+)*/)", text)) {
-            for (std::size_t at = start; at < end; ++at) EXPECT_EQ(colored.colorAt(at), theme.comment) << text;
+            for (std::size_t at = start; at < end; ++at)
+                EXPECT_EQ(colored.colorAt(at), theme.comment) << text;
         }
         for (const auto& [start, end] : icuMatches(R"(--[^\n]*)", text)) {
-            for (std::size_t at = start; at < end; ++at) EXPECT_EQ(colored.colorAt(at), theme.comment) << text;
+            for (std::size_t at = start; at < end; ++at)
+                EXPECT_EQ(colored.colorAt(at), theme.comment) << text;
         }
     }
 }

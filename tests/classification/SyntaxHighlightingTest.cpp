@@ -1,9 +1,8 @@
-#include "classification/SyntaxHighlighting.h"
-
 #include <gtest/gtest.h>
 
 #include "classification/JSONLinesSyntaxHighlighter.h"
 #include "classification/SQLSyntaxHighlighter.h"
+#include "classification/SyntaxHighlighting.h"
 
 namespace quorvane {
 namespace {
@@ -17,7 +16,8 @@ TEST(SyntaxHighlightingTest, FactoryMakesAFreshHighlighterForJsonJsonLinesAndSql
               dynamic_cast<JSONSyntaxHighlighter&>(*second).theme());
     const auto lines = SyntaxHighlighting::makeHighlighter(ClipboardSystemClassification::jsonLines);
     ASSERT_NE(dynamic_cast<JSONLinesSyntaxHighlighter*>(lines.get()), nullptr);
-    EXPECT_EQ(dynamic_cast<JSONLinesSyntaxHighlighter&>(*lines).jsonHighlighter().theme(), SyntaxColorTheme::json());
+    EXPECT_EQ(dynamic_cast<JSONLinesSyntaxHighlighter&>(*lines).jsonHighlighter().theme(),
+              SyntaxColorTheme::json());
     const auto sql = SyntaxHighlighting::makeHighlighter(ClipboardSystemClassification::sql);
     ASSERT_NE(dynamic_cast<SQLSyntaxHighlighter*>(sql.get()), nullptr);
     EXPECT_EQ(dynamic_cast<SQLSyntaxHighlighter&>(*sql).clauseKeywordPatterns().size(), 4u);

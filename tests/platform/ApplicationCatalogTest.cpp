@@ -82,6 +82,32 @@ TEST(ApplicationCatalogTest, ResolvesWindowClassesInOrderOfConfidence) {
     EXPECT_FALSE(catalog.applicationForWindowClass("unknown", "Unknown"));
 }
 
+TEST(ApplicationCatalogTest, WindowsResolveByApplicationIdThenDesktopFileThenWindowClass) {
+    auto nautilus = application("org.gnome.Nautilus", "Files", "", "nautilus --new-window");
+    nautilus.localizedNames = {{"de", "Dateien"}};
+    InMemoryApplicationCatalog catalog({nautilus, application("org.kde.dolphin", "Dolphin", "dolphin"),
+                                        application("org.kde.okular", "Okular", "okular")});
+    const auto resolve = catalog.identityResolver();
+
+    WindowIdentity window;
+    window.gtkApplicationId = " org.gnome.Nautilus ";
+    window.kdeDesktopFile = "/usr/share/applications/org.kde.okular.desktop";
+    window.wmClassInstance = "dolphin";
+    window.wmClassName = "dolphin";
+    EXPECT_EQ(resolve(window), (ApplicationIdentity{"org.gnome.Nautilus", "Files"}));
+
+    window.gtkApplicationId = "org.gnome.Unknown";
+    EXPECT_EQ(resolve(window), (ApplicationIdentity{"org.kde.okular", "Okular"}));
+    window.kdeDesktopFile = "org.kde.unknown";
+    EXPECT_EQ(resolve(window), (ApplicationIdentity{"org.kde.dolphin", "Dolphin"}));
+    window.wmClassInstance = " nautilus\n";
+    window.wmClassName = std::nullopt;
+    EXPECT_EQ(resolve(window), (ApplicationIdentity{"org.gnome.Nautilus", "Files"}));
+    window.wmClassInstance = "unknown";
+    EXPECT_FALSE(resolve(window));
+    EXPECT_FALSE(resolve(WindowIdentity{}));
+}
+
 TEST(ApplicationCatalogTest, LocalizedNamesFollowTheLocaleFallbackOrder) {
     auto app = application("org.a.App", "Files");
     app.localizedNames = {{"sr", "Датотеке"}, {"sr@latin", "Datoteke"}, {"sr_RS@latin", "Datoteke RS"},

@@ -1,9 +1,9 @@
-#include "search/ClipboardSearchDatePreset.h"
+#include <gtest/gtest.h>
+#include <unicode/timezone.h>
 
 #include <memory>
 
-#include <gtest/gtest.h>
-#include <unicode/timezone.h>
+#include "search/ClipboardSearchDatePreset.h"
 
 namespace quorvane {
 namespace {
@@ -13,9 +13,9 @@ std::unique_ptr<icu::TimeZone> zone(const char* id) {
 }
 
 // Epoch seconds below were taken from `TZ=<zone> date -d "<local time>" +%s`.
-constexpr double newYorkMarch8Start = 1772946000;   // 2026-03-08 00:00 EST, the day clocks spring forward
-constexpr double newYorkMarch9Start = 1773028800;   // 2026-03-09 00:00 EDT
-constexpr double newYorkMarch7Start = 1772859600;   // 2026-03-07 00:00 EST
+constexpr double newYorkMarch8Start = 1772946000;  // 2026-03-08 00:00 EST, the day clocks spring forward
+constexpr double newYorkMarch9Start = 1773028800;  // 2026-03-09 00:00 EDT
+constexpr double newYorkMarch7Start = 1772859600;  // 2026-03-07 00:00 EST
 constexpr double newYorkMarch8Noon = 1772985600;
 constexpr double newYorkNovember1Start = 1793505600;  // 2026-11-01 00:00 EDT, the day clocks fall back
 constexpr double newYorkNovember2Start = 1793595600;
@@ -48,7 +48,8 @@ TEST(ClipboardSearchDatePresetTest, TodayOnFallBackDayLastsTwentyFiveHours) {
 
 TEST(ClipboardSearchDatePresetTest, YesterdayEndsWhereTodayStartsAcrossDaylightChange) {
     auto newYork = zone("America/New_York");
-    auto yesterday = dateRange(ClipboardSearchDatePreset::yesterday, Date(newYorkMarch9Start + 3600), *newYork);
+    auto yesterday =
+        dateRange(ClipboardSearchDatePreset::yesterday, Date(newYorkMarch9Start + 3600), *newYork);
     EXPECT_EQ(yesterday.start, Date(newYorkMarch8Start));
     EXPECT_EQ(yesterday.end, Date(newYorkMarch9Start));
     auto dayBefore = dateRange(ClipboardSearchDatePreset::yesterday, Date(newYorkMarch8Noon), *newYork);

@@ -1,10 +1,9 @@
-#include "search/ClipboardSearchFilter.h"
+#include <gtest/gtest.h>
 
 #include <unordered_set>
 
-#include <gtest/gtest.h>
-
 #include "search/ClipboardParsedSearchQuery.h"
+#include "search/ClipboardSearchFilter.h"
 #include "search/ClipboardSearchQueryText.h"
 
 namespace quorvane {
@@ -26,7 +25,8 @@ TEST(ClipboardSearchFilterTest, ChipTitleUppercasesOnlyTypeValues) {
 }
 
 TEST(ClipboardSearchFilterTest, KindRawValuesAreExactAndCaseSensitive) {
-    for (auto kind : allClipboardSearchFilterKinds) EXPECT_EQ(clipboardSearchFilterKind(rawValue(kind)), kind);
+    for (auto kind : allClipboardSearchFilterKinds)
+        EXPECT_EQ(clipboardSearchFilterKind(rawValue(kind)), kind);
     EXPECT_EQ(clipboardSearchFilterKind("Type"), std::nullopt);
     EXPECT_EQ(clipboardSearchFilterKind("application"), std::nullopt);
 }
@@ -37,7 +37,8 @@ TEST(ClipboardSearchFilterTest, FiltersDifferingInAnyFieldAreDistinctKeys) {
     otherToken.sourceToken = "app: safari";
     auto implicit = base;
     implicit.isImplicit = true;
-    std::unordered_set<ClipboardSearchFilter> set{base, otherToken, implicit, filter(Kind::type, "safari"), base};
+    std::unordered_set<ClipboardSearchFilter> set{base, otherToken, implicit, filter(Kind::type, "safari"),
+                                                  base};
     EXPECT_EQ(set.size(), 4u);
     EXPECT_TRUE(set.count(filter(Kind::app, "safari")));
 }
@@ -60,8 +61,8 @@ TEST(ClipboardSearchFilterTest, ParsedQueriesAndQueryTextsHashByContent) {
     std::unordered_set<ClipboardParsedSearchQuery> queries{a, b, a};
     EXPECT_EQ(queries.size(), 2u);
 
-    std::unordered_set<ClipboardSearchQueryText> texts{{"a b", "ab", {"a", "b"}}, {"ab", "ab", {"ab"}},
-                                                       {"a b", "ab", {"a", "b"}}};
+    std::unordered_set<ClipboardSearchQueryText> texts{
+        {"a b", "ab", {"a", "b"}}, {"ab", "ab", {"ab"}}, {"a b", "ab", {"a", "b"}}};
     EXPECT_EQ(texts.size(), 2u);
 }
 

@@ -1,6 +1,6 @@
-#include "search/ClipboardSearchQueryText.h"
-
 #include <gtest/gtest.h>
+
+#include "search/ClipboardSearchQueryText.h"
 
 namespace quorvane {
 namespace {

@@ -1,10 +1,13 @@
 #include "search/SQLiteClipboardSearchIndexStore.h"
 
 #include <gtest/gtest.h>
+#include <unicode/timezone.h>
 
 #include <fstream>
+#include <limits>
 #include <thread>
 
+#include "classification/ClipboardClassificationSettings.h"
 #include "core/SQLiteDatabase.h"
 #include "platform/memory/FakeClock.h"
 #include "platform/memory/InMemoryUserDefaults.h"
@@ -343,6 +346,268 @@ TEST_F(SQLiteClipboardSearchIndexStoreTest, WritesFromManyThreadsAreSerialised) 
         return store->stats().documentCount;
     });
     EXPECT_EQ(count, 39);
+}
+
+
+// Read side: strategies, ranking, filters and paging.
+
+ClipboardSearchIndexDocument entry(const std::string& id, const std::string& text, double createdAt,
+                                   ClipboardContentType type = ClipboardContentType::text,
+                                   std::optional<std::string> classification = std::nullopt,
+                                   std::optional<std::string> bundleIdentifier = std::nullopt) {
+    ClipboardSearchSourceDocument source;
+    source.id = id;
+    source.preview = text;
+    source.searchableText = text;
+    source.createdAt = Date(createdAt);
+    source.contentType = type;
+    source.classification = std::move(classification);
+    source.bundleIdentifier = std::move(bundleIdentifier);
+    return ClipboardSearchIndexDocument::make(source, ClipboardSearchIndexConfiguration{8192, 4096, true});
+}
+
+std::vector<std::string> ids(const ClipboardSearchPage& page) {
+    std::vector<std::string> result;
+    for (const auto& item : page.items) result.push_back(item.id);
+    return result;
+}
+
+ClipboardSearchFilter filter(ClipboardSearchFilterKind kind, std::string value) {
+    return {kind, value, false, std::string(rawValue(kind)) + ":" + value};
+}
+
+using Ids = std::vector<std::string>;
+
+class SQLiteClipboardSearchIndexStoreQueryTest : public SQLiteClipboardSearchIndexStoreTest {
+protected:
+    ClipboardSearchPage find(const std::string& text, const std::vector<ClipboardSearchFilter>& filters = {},
+                             std::int64_t limit = 50, std::int64_t offset = 0) {
+        return store_->search(ClipboardSearchQueryText(text), filters, limit, offset);
+    }
+
+    std::unique_ptr<SQLiteClipboardSearchIndexStore> store_ = open();
+};
+
+TEST_F(SQLiteClipboardSearchIndexStoreQueryTest, RecentPageIsNewestUseFirstWithHasMoreFromOneExtraRow) {
+    EXPECT_EQ(store_->fetchRecent(0, 0), ClipboardSearchPage{});
+    EXPECT_EQ(store_->fetchRecent(-3, 0), ClipboardSearchPage{});
+    std::vector<ClipboardSearchIndexDocument> docs;
+    for (int i = 0; i < 10; ++i) docs.push_back(entry("e" + std::to_string(i), "entry", 100 + i));
+    store_->rebuild(docs);
+    EXPECT_FALSE(store_->fetchRecent(10, 0).hasMore);
+    EXPECT_EQ(store_->fetchRecent(10, 0).items.size(), 10u);
+    store_->upsert(entry("e10", "entry", 50));
+    EXPECT_TRUE(store_->fetchRecent(10, 0).hasMore);
+    // A use moves an entry to the front; a negative offset reads from the start.
+    store_->updateAccess("e10", Date(500), Date(500), 1);
+    const auto page = store_->fetchRecent(3, -4);
+    EXPECT_EQ(ids(page), (Ids{"e10", "e9", "e8"}));
+    EXPECT_EQ(page.items[0].accessCount, 1);
+    EXPECT_EQ(page.items[0].lastAccessedAt, Date(500));
+    EXPECT_EQ(page.items[0].searchText, "entry");
+    EXPECT_EQ(ids(store_->fetchRecent(5, 9)), (Ids{"e1", "e0"}));
+    EXPECT_FALSE(store_->fetchRecent(5, 9).hasMore);
+    EXPECT_EQ(store_->fetchRecent(std::numeric_limits<std::int64_t>::max(), 0).items.size(), 11u);
+}
+
+TEST_F(SQLiteClipboardSearchIndexStoreQueryTest, PunctuatedQueryScansSubstringsOnly) {
+    store_->upsert(entry("dotted", "xa.by", 1));
+    store_->upsert(entry("spaced", "a b", 2));
+    store_->upsert(entry("joined", "ab", 3));
+    EXPECT_EQ(ids(find("a.b")), Ids{"dotted"});
+    EXPECT_EQ(find("   "), ClipboardSearchPage{});
+}
+
+TEST_F(SQLiteClipboardSearchIndexStoreQueryTest, HostileFullTextSyntaxNeitherFailsNorMatchesEverything) {
+    store_->upsert(entry("plain", "ordinary words here", 1));
+    store_->upsert(entry("near", "near the gate", 2));
+    store_->upsert(entry("quote", "she said \"hi\" * ok", 3));
+    for (const std::string query : {"\"", "'", "*", "NEAR(", "OR", "-", "^", ":", "\" ' * NEAR( OR - ^ :",
+                                    "a\"b", "NEAR", "NOT", "AND", "(", "\"hi\""}) {
+        ClipboardSearchPage page;
+        ASSERT_NO_THROW(page = find(query)) << query;
+        EXPECT_LT(page.items.size(), 3u) << query;
+        ASSERT_NO_THROW(page = find(query, {filter(ClipboardSearchFilterKind::type, "text")})) << query;
+        EXPECT_LT(page.items.size(), 3u) << query;
+    }
+    EXPECT_EQ(ids(find("OR")), Ids{"plain"});  // the word prefix "or", not the operator
+    EXPECT_EQ(ids(find("NEAR")), Ids{"near"});
+    EXPECT_EQ(ids(find("\"hi\"")), Ids{"quote"});
+}
+
+TEST_F(SQLiteClipboardSearchIndexStoreQueryTest, ShortSingleWordFallsBackToGramsInsideWords) {
+    store_->upsert(entry("clip", "clipboard manager", 1));
+    store_->upsert(entry("zh", "\u6211\u7684\u526A\u8D34\u677F\u5386\u53F2", 2));
+    store_->upsert(entry("other", "nothing relevant", 3));
+    EXPECT_EQ(ids(find("ipboa")), Ids{"clip"});       // inside a word: not a full-text prefix
+    EXPECT_EQ(ids(find("\u526A\u8D34")), Ids{"zh"});  // a run of ideographs without separators
+    EXPECT_EQ(ids(find("jiantie")), Ids{"zh"});       // pinyin grams
+    // Two words never consult the grams.
+    store_->upsert(entry("inside", "xfooy xbary", 4));
+    EXPECT_EQ(find("foo bar"), ClipboardSearchPage{});
+}
+
+TEST_F(SQLiteClipboardSearchIndexStoreQueryTest, LongWordUsesGramsOnlyWhenFullTextFindsNothing) {
+    store_->upsert(entry("prefix", "abcdefghijklmnop", 1));
+    store_->upsert(entry("inner", "zzabcdefghijklmzz", 2));
+    EXPECT_EQ(ids(find("abcdefghijkl")), (Ids{"prefix", "inner"}));  // 12 characters: grams join in
+    EXPECT_EQ(ids(find("abcdefghijklm")), Ids{"prefix"});            // 13: full-text found some
+    store_->deleteDocuments({"prefix"});
+    EXPECT_EQ(ids(find("abcdefghijklm")), Ids{"inner"});             // full-text found nothing
+}
+
+TEST_F(SQLiteClipboardSearchIndexStoreQueryTest, RankingPutsContainsThenStartsWithThenRecencyThenDocID) {
+    store_->upsert(entry("startsOld", "foo bar first", 10));
+    store_->upsert(entry("containsNew", "see foo bar later", 30));
+    store_->upsert(entry("wordsApart", "bar then foo", 50));
+    store_->upsert(entry("containsMid", "also foo bar", 20));
+    EXPECT_EQ(ids(find("foo bar")), (Ids{"startsOld", "containsNew", "containsMid", "wordsApart"}));
+    // Equal relevance and time: the later indexed entry (larger doc_id) first, also after a re-index.
+    store_->upsert(entry("twinA", "twin", 100));
+    store_->upsert(entry("twinB", "twin", 100));
+    EXPECT_EQ(ids(find("twin")), (Ids{"twinB", "twinA"}));
+    store_->upsert(entry("twinA", "twin", 100));
+    EXPECT_EQ(ids(find("twin")), (Ids{"twinA", "twinB"}));
+}
+
+TEST_F(SQLiteClipboardSearchIndexStoreQueryTest, HasMoreIsExactAtLimitAndLimitPlusOneOnEveryPath) {
+    for (int i = 0; i < 4; ++i) {
+        store_->upsert(entry("w" + std::to_string(i), "word a.b " + std::to_string(i), i,
+                             ClipboardContentType::text, "JSON"));
+    }
+    const std::vector<ClipboardSearchFilter> json = {filter(ClipboardSearchFilterKind::type, "json")};
+    for (const auto& [text, filters] : std::vector<std::pair<std::string, std::vector<ClipboardSearchFilter>>>{
+             {"word", {}}, {"a.b", {}}, {"", json}, {"word", json}, {"a.b", json}}) {
+        EXPECT_FALSE(find(text, filters, 4).hasMore) << text;
+        EXPECT_EQ(find(text, filters, 4).items.size(), 4u) << text;
+        EXPECT_TRUE(find(text, filters, 3).hasMore) << text;
+        EXPECT_FALSE(find(text, filters, 2, 2).hasMore) << text;
+        EXPECT_TRUE(find(text, filters, 2, 1).hasMore) << text;
+        EXPECT_EQ(find(text, filters, std::numeric_limits<std::int64_t>::max(),
+                       std::numeric_limits<std::int64_t>::max()),
+                  ClipboardSearchPage{})
+            << text;
+    }
+}
+
+TEST_F(SQLiteClipboardSearchIndexStoreQueryTest, SecondPageNeitherRepeatsNorSkipsTheFirst) {
+    // Three entries full-text finds (the word starts with "clip") and two newer ones only the grams find.
+    store_->upsert(entry("f1", "a clipper", 10));
+    store_->upsert(entry("f2", "a clipping", 11));
+    store_->upsert(entry("f3", "a clip", 12));
+    store_->upsert(entry("g1", "aclipx", 20));
+    store_->upsert(entry("g2", "bclipy", 21));
+    const auto first = find("clip", {}, 2, 0);
+    const auto second = find("clip", {}, 2, 2);
+    EXPECT_TRUE(first.hasMore);
+    EXPECT_FALSE(second.hasMore);
+    auto all = ids(first);
+    const auto more = ids(second);
+    all.insert(all.end(), more.begin(), more.end());
+    EXPECT_EQ(all, (Ids{"f3", "f2", "f1"}));
+}
+
+TEST_F(SQLiteClipboardSearchIndexStoreQueryTest, TypeFiltersSplitContentTypeAndClassification) {
+    store_->upsert(entry("img", "photo text", 1, ClipboardContentType::image));
+    store_->upsert(entry("json", "{\"photo\": 1}", 2, ClipboardContentType::text, "JSON"));
+    store_->upsert(entry("imgjson", "photo json", 3, ClipboardContentType::image, "json"));
+    store_->upsert(entry("plain", "photo", 4));
+    using K = ClipboardSearchFilterKind;
+    EXPECT_EQ(ids(find("", {filter(K::type, "img")})), (Ids{"imgjson", "img"}));
+    EXPECT_EQ(ids(find("", {filter(K::type, "Image")})), (Ids{"imgjson", "img"}));
+    EXPECT_EQ(ids(find("", {filter(K::type, "JSON")})), (Ids{"imgjson", "json"}));
+    EXPECT_EQ(ids(find("", {filter(K::type, "json"), filter(K::type, "image")})), Ids{"imgjson"});
+    EXPECT_EQ(ids(find("photo", {filter(K::type, "text")})), (Ids{"plain", "json"}));
+    // A later filter of one kind replaces the earlier.
+    EXPECT_EQ(ids(find("", {filter(K::type, "text"), filter(K::type, "image")})), (Ids{"imgjson", "img"}));
+}
+
+TEST_F(SQLiteClipboardSearchIndexStoreQueryTest, AppFilterMatchesStoredIdentifiersOrNothing) {
+    store_->upsert(entry("ff", "page", 1, ClipboardContentType::text, std::nullopt, "org.mozilla.firefox"));
+    store_->upsert(entry("drawio", "page", 2, ClipboardContentType::text, std::nullopt, "com.jgraph.drawio"));
+    store_->upsert(entry("none", "page", 3));
+    using K = ClipboardSearchFilterKind;
+    EXPECT_EQ(ids(find("", {filter(K::app, "Org.Mozilla.Firefox")})), Ids{"ff"});
+    EXPECT_EQ(ids(find("page", {filter(K::app, "firefox")})), Ids{"ff"});
+    EXPECT_EQ(ids(find("", {filter(K::app, "draw.io")})), Ids{"drawio"});  // dotted name, no such identifier
+    EXPECT_EQ(find("", {filter(K::app, "nothing-like-this")}), ClipboardSearchPage{});
+    EXPECT_EQ(ids(find("", {filter(K::app, "   ")})), (Ids{"none", "drawio", "ff"}));
+}
+
+TEST_F(SQLiteClipboardSearchIndexStoreQueryTest, DatePresetsBoundCreationTimeAcrossMidnight) {
+    const std::unique_ptr<icu::TimeZone> saved(icu::TimeZone::createDefault());
+    icu::TimeZone::adoptDefault(icu::TimeZone::createTimeZone("Europe/Berlin"));
+    // Now: 29 March 2026, 00:30 in Berlin, the night the clocks go forward.
+    clock_->set(Date(1774740600));
+    store_->upsert(entry("justBeforeMidnight", "note", 1774738799));
+    store_->upsert(entry("atMidnight", "note", 1774738800));
+    store_->upsert(entry("yesterdayStart", "note", 1774652400));
+    store_->upsert(entry("twoDaysAgo", "note", 1774652399));
+    store_->upsert(entry("future", "note", 1774800000));
+    using K = ClipboardSearchFilterKind;
+    EXPECT_EQ(ids(find("", {filter(K::after, "today"), filter(K::before, "today")})), (Ids{"future", "atMidnight"}));
+    EXPECT_EQ(ids(find("note", {filter(K::after, "yesterday"), filter(K::before, "yesterday")})),
+              (Ids{"justBeforeMidnight", "yesterdayStart"}));
+    EXPECT_EQ(ids(find("", {filter(K::before, "yesterday")})), (Ids{"justBeforeMidnight", "yesterdayStart", "twoDaysAgo"}));
+    EXPECT_EQ(ids(find("", {filter(K::before, "week")})),
+              (Ids{"atMidnight", "justBeforeMidnight", "yesterdayStart", "twoDaysAgo"}));
+    // A value that is no preset sets no bound, but the search still takes the filtered path.
+    EXPECT_EQ(find("", {filter(K::after, "tomorrow")}).items.size(), 5u);
+    icu::TimeZone::setDefault(*saved);
+}
+
+TEST_F(SQLiteClipboardSearchIndexStoreQueryTest, SingleCharacterScansOnlyWithAUserClassification) {
+    ClipboardUserClassificationRule mine;
+    mine.id = "r1";
+    mine.name = "Mine";
+    mine.conditionValue = "x";
+    mine.resultClassification = "  My Clips ";
+    ClipboardUserClassificationRule disabled = mine;
+    disabled.id = "r2";
+    disabled.resultClassification = "Old Clips";
+    disabled.isEnabled = false;
+    ClipboardClassificationSettings::setUserRules({mine, disabled}, *defaults_);
+    store_->upsert(entry("mine", "hexagon", 1, ClipboardContentType::text, "My Clips"));
+    store_->upsert(entry("json", "hexagon", 2, ClipboardContentType::text, "JSON"));
+    store_->upsert(entry("mineStarts", "xylophone", 3, ClipboardContentType::text, "my clips"));
+    using K = ClipboardSearchFilterKind;
+    EXPECT_EQ(ids(find("x", {filter(K::type, "my clips")})), (Ids{"mineStarts", "mine"}));
+    EXPECT_EQ(find("x", {filter(K::type, "JSON")}), ClipboardSearchPage{});
+    // A disabled rule names no user classification.
+    store_->upsert(entry("old", "hexagon", 4, ClipboardContentType::text, "Old Clips"));
+    EXPECT_EQ(find("x", {filter(K::type, "old clips")}), ClipboardSearchPage{});
+}
+
+TEST_F(SQLiteClipboardSearchIndexStoreQueryTest, TextAfterANulIsFound) {
+    store_->upsert(entry("nul", std::string("before\0hidden", 13), 1));
+    EXPECT_EQ(ids(find("hidden")), Ids{"nul"});
+}
+
+TEST_F(SQLiteClipboardSearchIndexStoreQueryTest, ReadThatFailsPartWayThrowsInsteadOfReturningAPartialPage) {
+    std::vector<ClipboardSearchIndexDocument> docs;
+    for (int i = 0; i < 400; ++i) docs.push_back(entry("id" + std::to_string(i), "text number " + std::to_string(i), i));
+    store_->rebuild(docs);
+    store_.reset();
+    {
+        std::fstream file(path_, std::ios::binary | std::ios::in | std::ios::out);
+        file.seekg(0, std::ios::end);
+        const auto size = static_cast<std::size_t>(file.tellg());
+        // Damage the second half of the file: the schema and the first rows stay readable.
+        file.seekp(static_cast<std::streamoff>(size / 2));
+        const std::string garbage(size - size / 2, '\x33');
+        file.write(garbage.data(), static_cast<std::streamsize>(garbage.size()));
+    }
+    testing::LogCapture log;
+    store_ = open();
+    bool threw = false;
+    try {
+        const auto page = store_->fetchRecent(1000, 0);
+        // When the damage was found on opening, the index starts empty instead.
+        EXPECT_TRUE(page.items.empty());
+    } catch (const SQLiteClipboardSearchIndexStoreError&) {
+        threw = true;
+    }
+    EXPECT_TRUE(threw || log.contains("ERROR", "moved it to"));
 }
 
 }  // namespace

@@ -42,15 +42,25 @@ XvfbServer::XvfbServer(const std::vector<std::string>& extraArguments) {
     std::vector<char*> argv;
     for (auto& argument : arguments) argv.push_back(argument.data());
     argv.push_back(nullptr);
+    // The server must never outlive the test program (an aborting sanitizer skips our destructor) and must
+    // not hold the test runner's output pipe open, or the runner waits for it until its time-out.
+    const pid_t parent = getpid();
     pid_ = fork();
     if (pid_ == 0) {
-        // The server must not outlive a test program that crashes.
-        prctl(PR_SET_PDEATHSIG, SIGTERM);
+        prctl(PR_SET_PDEATHSIG, SIGKILL);
+        if (getppid() != parent) _exit(127);
+        const int devNull = open("/dev/null", O_RDWR);
+        if (devNull >= 0) {
+            dup2(devNull, STDIN_FILENO);
+            dup2(devNull, STDOUT_FILENO);
+            dup2(devNull, STDERR_FILENO);
+        }
         execvp("Xvfb", argv.data());
         _exit(127);
     }
     close(pipeEnds[1]);
     if (pid_ < 0) {
+        pid_ = -1;
         close(pipeEnds[0]);
         failure_ = std::string("cannot run Xvfb: ") + std::strerror(errno);
         return;
