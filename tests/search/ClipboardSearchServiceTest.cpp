@@ -4,13 +4,18 @@
 #include <stdexcept>
 
 #include "classification/ClipboardClassificationSettings.h"
+#include "classification/LocalClipboardClassificationService.h"
 #include "platform/memory/FakeClock.h"
+#include "platform/memory/InMemoryApplicationCatalog.h"
 #include "platform/memory/InMemoryUserDefaults.h"
 #include "platform/memory/ManualRunLoop.h"
+#include "search/ClipboardAppIdentityResolver.h"
 #include "search/ClipboardSearchService.h"
 #include "search/ClipboardSearchServiceError.h"
+#include "search/SQLiteClipboardSearchIndexStore.h"
 #include "search/SQLiteClipboardSearchIndexStoreError.h"
 #include "support/LogCapture.h"
+#include "support/TemporaryDirectory.h"
 
 namespace quorvane {
 namespace {
@@ -459,6 +464,46 @@ TEST_F(ClipboardSearchServiceTest, ServiceGoneBeforeTheHistoryAnswersStillAnswer
     ASSERT_TRUE(answer);
     EXPECT_THROW(answer->value(), ClipboardSearchServiceError);
     EXPECT_TRUE(store->rebuilds.empty());
+}
+
+// The whole path on a real index: the rebuild classifies and writes, then the parser's filter values, the
+// application resolver and the store's conditions have to agree for these searches to find anything.
+TEST_F(ClipboardSearchServiceTest, RebuiltRealIndexAnswersTypeAppAndTextSearches) {
+    testing::TemporaryDirectory directory;
+    InMemoryApplicationCatalog catalog;
+    catalog.install("com.jgraph.drawio", "draw.io");
+    catalog.install("org.mozilla.firefox", "Firefox");
+    ClipboardAppIdentityResolver resolver(catalog, nullptr, "C");
+    auto realStore = std::make_shared<SQLiteClipboardSearchIndexStore>(
+        directory / "clipboard_search.sqlite", defaults, clockPointer,
+        [&resolver](const std::string& value, const std::vector<std::string>& known) {
+            return resolver.resolveBundleIdentifiers(value, known);
+        });
+    service = std::make_shared<ClipboardSearchService>(
+        repository, realStore, ClipboardSearchIndexConfiguration{},
+        std::make_shared<LocalClipboardClassificationService>(), defaults, runLoop, clockPointer);
+    auto json = source("json", "{\"name\": \"diagram\", \"pages\": 3}", ClipboardContentType::text, "Text");
+    json.bundleIdentifier = "com.jgraph.drawio";
+    json.createdAt = clock.now().addingTimeInterval(-60);
+    auto link = source("link", "https://example.com/diagram", ClipboardContentType::text, "Text");
+    link.bundleIdentifier = "org.mozilla.firefox";
+    link.createdAt = clock.now().addingTimeInterval(-30);
+    repository->documents = {link, json};
+    auto rebuilt = rebuild();
+    ASSERT_TRUE(rebuilt.succeeded());
+    EXPECT_EQ(rebuilt.value().stats.documentCount, 2);
+
+    auto ids = [](const ClipboardSearchResult<ClipboardSearchPage>& result) {
+        std::vector<std::string> found;
+        for (const auto& item : result.value().items) found.push_back(item.id);
+        return found;
+    };
+    EXPECT_EQ(ids(search("type:json")), std::vector<std::string>{"json"});
+    EXPECT_EQ(ids(search(":url diagram")), std::vector<std::string>{"link"});
+    EXPECT_EQ(ids(search("app:draw.io")), std::vector<std::string>{"json"});
+    EXPECT_EQ(ids(search("app:firefox diagram")), std::vector<std::string>{"link"});
+    EXPECT_EQ(ids(search("diagram")), (std::vector<std::string>{"link", "json"}));
+    EXPECT_TRUE(ids(search("type:image")).empty());
 }
 
 }  // namespace
