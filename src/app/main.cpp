@@ -1,21 +1,67 @@
 #include <QApplication>
+#include <memory>
 
+#include "app/AppAssembler.h"
 #include "app/TerminationSignalHandler.h"
+#include "core/AccessibilityPermissionManager.h"
+#include "core/AppEnvironment.h"
+#include "core/DataDirectoryManager.h"
 #include "core/Logger.h"
+#include "core/StandardAppLanguage.h"
+#include "platform/Clock.h"
+#include "platform/NotificationCenter.h"
+#include "platform/linux/JsonFileUserDefaults.h"
 #include "platform/linux/OpenMpThreadLimit.h"
+#include "platform/linux/QtClipboardPasteboard.h"
+#include "platform/linux/QtImageDecoder.h"
+#include "platform/linux/QtImageProbe.h"
+#include "platform/linux/QtMainQueue.h"
+#include "platform/linux/QtWorkspaceOpener.h"
+#include "platform/linux/TesseractImageTextRecognizer.h"
+#include "platform/linux/X11AccessibilityTrust.h"
+#include "platform/linux/X11FrontmostApplicationProvider.h"
+#include "platform/linux/XInputKeyEventMonitor.h"
+#include "platform/linux/XdgApplicationCatalog.h"
 
 int main(int argc, char* argv[]) {
-    quorvane::restartWithOpenMpLimitedToOneThreadIfNeeded(argv);
+    using namespace quorvane;
+    restartWithOpenMpLimitedToOneThreadIfNeeded(argv);
     QApplication application(argc, argv);
     QApplication::setApplicationName("Quorvane");
     QApplication::setQuitOnLastWindowClosed(false);
 
-    quorvane::TerminationSignalHandler terminationSignals;
-    QObject::connect(&terminationSignals, &quorvane::TerminationSignalHandler::terminationRequested, &application,
+    // The settings and the interface language come before anything that could show or log a text.
+    const auto standardDefaults = std::make_shared<JsonFileUserDefaults>(JsonFileUserDefaults::standardPath());
+    StandardAppLanguage appLanguage(*standardDefaults);
+
+    const auto mainQueue = std::make_shared<QtMainQueue>();
+    const auto clock = std::make_shared<SystemClock>();
+    NotificationCenter notificationCenter(*mainQueue);
+    QtWorkspaceOpener workspace;
+    DataDirectoryManager::installShared(std::make_unique<DataDirectoryManager>(*standardDefaults, workspace));
+    X11AccessibilityTrust accessibilityTrust;
+    AccessibilityPermissionManager accessibilityPermissionManager(*standardDefaults, *mainQueue, accessibilityTrust,
+                                                                  workspace);
+    XdgApplicationCatalog applicationCatalog;
+    QtClipboardPasteboard pasteboard;
+    QtImageProbe imageProbe;
+    QtImageDecoder imageDecoder;
+    X11FrontmostApplicationProvider frontmostApplicationProvider(applicationCatalog.identityResolver());
+    TesseractImageTextRecognizer textRecognitionEngine;
+    XInputKeyEventMonitor keyEventMonitor;
+
+    TerminationSignalHandler terminationSignals;
+    QObject::connect(&terminationSignals, &TerminationSignalHandler::terminationRequested, &application,
                      [] { QApplication::quit(); });
 
-    quorvane::Logger::info("Application did finish launching", "AppDelegate");
+    AppAssembler assembler(AppAssembler::Platform{
+        standardDefaults, mainQueue, clock, notificationCenter, DataDirectoryManager::shared(),
+        accessibilityPermissionManager, applicationCatalog, pasteboard, imageProbe, imageDecoder,
+        frontmostApplicationProvider, textRecognitionEngine, keyEventMonitor, AppEnvironment::main()});
+
+    Logger::info("Application did finish launching", "AppDelegate");
     const int status = QApplication::exec();
-    quorvane::Logger::info("Application will terminate", "AppDelegate");
+    Logger::info("Application will terminate", "AppDelegate");
+    assembler.shutdown();
     return status;
 }

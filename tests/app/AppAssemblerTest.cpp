@@ -1,0 +1,288 @@
+#include "app/AppAssembler.h"
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "capture/ClipboardMonitor.h"
+#include "capture/SettingsAccessors.h"
+#include "core/AccessibilityPermissionManager.h"
+#include "history/ClipboardHistoryRepository.h"
+#include "history/EmptyClipboardHistoryManager.h"
+#include "history/EmptyClipboardHistoryRepository.h"
+#include "history/EmptyClipboardMonitor.h"
+#include "platform/memory/FakeClock.h"
+#include "platform/memory/InMemoryAccessibilityTrust.h"
+#include "platform/memory/InMemoryApplicationCatalog.h"
+#include "platform/memory/InMemoryFrontmostApplicationProvider.h"
+#include "platform/memory/InMemoryImageDecoder.h"
+#include "platform/memory/InMemoryImageProbe.h"
+#include "platform/memory/InMemoryImageTextRecognizer.h"
+#include "platform/memory/InMemoryKeyEventMonitor.h"
+#include "platform/memory/InMemoryPasteboard.h"
+#include "platform/memory/InMemoryUserDefaults.h"
+#include "platform/memory/ManualRunLoop.h"
+#include "platform/memory/RecordingWorkspaceOpener.h"
+#include "search/ClipboardSearchService.h"
+#include "search/EmptyClipboardSearchService.h"
+#include "support/LogCapture.h"
+#include "support/TemporaryDirectory.h"
+
+namespace quorvane {
+namespace {
+
+using testing::LogCapture;
+using testing::TemporaryDirectory;
+
+constexpr const char* indexStoreFailure = "Failed to initialize clipboard search index store, search index sync disabled";
+constexpr const char* servicesFailure = "Failed to initialize clipboard services: ";
+
+// Counts the rows `sql` selects from a database file opened read-only, as another program would.
+std::int64_t countRows(const std::filesystem::path& file, const std::string& sql) {
+    sqlite3* db = nullptr;
+    std::int64_t count = -1;
+    if (sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+        sqlite3_stmt* statement = nullptr;
+        if (sqlite3_prepare_v2(db, sql.c_str(), -1, &statement, nullptr) == SQLITE_OK &&
+            sqlite3_step(statement) == SQLITE_ROW) {
+            count = sqlite3_column_int64(statement, 0);
+        }
+        sqlite3_finalize(statement);
+    }
+    sqlite3_close(db);
+    return count;
+}
+
+class AppAssemblerTest : public ::testing::Test {
+protected:
+    AppAssemblerTest() { frontmost_.setFrontmostBundleIdentifier("org.example.Editor"); }
+
+    std::filesystem::path storage() const { return directory_ / "storage"; }
+    std::filesystem::path historyFile() const { return storage() / "clipboard_history.sqlite"; }
+    std::filesystem::path indexFile() const { return storage() / AppAssembler::searchIndexFileName; }
+
+    std::unique_ptr<AppAssembler> makeAssembler() {
+        return std::make_unique<AppAssembler>(AppAssembler::Platform{
+            defaults_, loop_, clock_, notifications_, dataDirectory_, permission_, catalog_, pasteboard_, probe_,
+            decoder_, frontmost_, recognizer_, keys_,
+            AppEnvironment{{{"QuorvaneDistributionChannel", DefaultsValue(std::string("DIRECT"))},
+                            {"CFBundleIdentifier", DefaultsValue(std::string("tech.zanto.QuorvaneApp"))}}}});
+    }
+
+    void copyText(const std::string& text) {
+        pasteboard_.replaceItem({{PasteboardType::plainText, dataFromString(text)}});
+    }
+    // Lets the monitor poll once at its base cadence.
+    void tick() { loop_->advance(0.3); }
+
+    std::int64_t historyRows() const { return countRows(historyFile(), "SELECT count(*) FROM ClipboardHistoryIndex"); }
+    std::int64_t indexRows() const { return countRows(indexFile(), "SELECT count(*) FROM documents"); }
+
+    // The previews the search service finds for `query`; nothing when the call failed.
+    std::optional<std::vector<std::string>> search(AppAssembler& assembler, const std::string& query) {
+        assembler.waitForSearchIndexJobs();
+        std::optional<std::vector<std::string>> previews;
+        assembler.clipboardSearchService()->search(query, 20, 0, [&](auto result) {
+            if (!result.succeeded()) return;
+            previews.emplace();
+            for (const auto& item : result.value().items) previews->push_back(item.preview);
+        });
+        if (auto* service = dynamic_cast<ClipboardSearchService*>(assembler.clipboardSearchService().get())) {
+            service->drain();
+        }
+        loop_->runUntilIdle();
+        return previews;
+    }
+
+    TemporaryDirectory directory_;
+    FakeClock fakeClock_;
+    std::shared_ptr<ManualRunLoop> loop_ = std::make_shared<ManualRunLoop>(fakeClock_);
+    std::shared_ptr<const Clock> clock_{std::shared_ptr<const Clock>{}, &fakeClock_};
+    std::shared_ptr<InMemoryUserDefaults> defaults_ = std::make_shared<InMemoryUserDefaults>();
+    NotificationCenter notifications_{*loop_};
+    RecordingWorkspaceOpener workspace_;
+    DataDirectoryManager dataDirectory_{*defaults_, workspace_, [this](const std::string& name) {
+                                            return name == DataDirectoryManager::storageDirectoryOverrideEnvironmentKey
+                                                       ? std::optional<std::string>(storage().string())
+                                                       : std::nullopt;
+                                        }};
+    InMemoryAccessibilityTrust trust_{true};
+    AccessibilityPermissionManager permission_{*defaults_, *loop_, trust_, workspace_};
+    InMemoryApplicationCatalog catalog_;
+    InMemoryPasteboard pasteboard_;
+    InMemoryImageProbe probe_;
+    InMemoryImageDecoder decoder_;
+    InMemoryFrontmostApplicationProvider frontmost_;
+    InMemoryImageTextRecognizer recognizer_;
+    InMemoryKeyEventMonitor keys_;
+};
+
+TEST_F(AppAssemblerTest, BuiltServicesCaptureNewCopiesIntoBothStoresButNotTheItemFoundAtStart) {
+    copyText("already there before start");
+    LogCapture log;
+    auto assembler = makeAssembler();
+
+    ASSERT_NE(dynamic_cast<ClipboardMonitor*>(assembler->clipboardMonitor().get()), nullptr);
+    ASSERT_NE(dynamic_cast<ClipboardHistoryRepository*>(assembler->clipboardHistoryRepository().get()), nullptr);
+    ASSERT_NE(dynamic_cast<ClipboardSearchService*>(assembler->clipboardSearchService().get()), nullptr);
+    EXPECT_TRUE(std::filesystem::is_directory(storage()));
+    // The direct build with trust starts the copy-keystroke monitor.
+    EXPECT_EQ(keys_.installedMonitorCount(), 1u);
+
+    tick();
+    copyText("the first real copy");
+    tick();
+
+    EXPECT_EQ(search(*assembler, "first real"), std::vector<std::string>{"the first real copy"});
+    EXPECT_EQ(search(*assembler, "already there"), std::vector<std::string>{});
+    EXPECT_EQ(historyRows(), 1);
+    EXPECT_EQ(indexRows(), 1);
+    EXPECT_EQ(log.count("Failed to"), 0u);
+
+    // The ignored-applications seeding ran as part of the build.
+    assembler->ignoredAppsSettings().waitForQueuedSeeding();
+    EXPECT_TRUE(defaults_->object(SettingsKey::ignoredAppDefaultsApplied).has_value());
+}
+
+TEST_F(AppAssemblerTest, StorageDirectoryThatCannotBeCreatedLeavesNullObjects) {
+    std::ofstream(directory_ / "plain-file") << "not a directory";
+    DataDirectoryManager blocked(*defaults_, workspace_, [this](const std::string&) {
+        return std::optional<std::string>((directory_ / "plain-file" / "storage").string());
+    });
+    LogCapture log;
+    AppAssembler assembler(AppAssembler::Platform{defaults_, loop_, clock_, notifications_, blocked, permission_,
+                                                  catalog_, pasteboard_, probe_, decoder_, frontmost_, recognizer_,
+                                                  keys_, AppEnvironment{}});
+
+    EXPECT_TRUE(log.contains("ERROR", servicesFailure));
+    EXPECT_FALSE(log.contains("ERROR", indexStoreFailure));
+    EXPECT_NE(dynamic_cast<EmptyClipboardHistoryRepository*>(assembler.clipboardHistoryRepository().get()), nullptr);
+    EXPECT_NE(dynamic_cast<EmptyClipboardMonitor*>(assembler.clipboardMonitor().get()), nullptr);
+    EXPECT_NE(dynamic_cast<EmptyClipboardHistoryManager*>(assembler.clipboardHistoryManager().get()), nullptr);
+    EXPECT_NE(dynamic_cast<EmptyClipboardSearchService*>(assembler.clipboardSearchService().get()), nullptr);
+    EXPECT_FALSE(assembler.clipboardMonitor()->isTemporarilyPaused());
+    EXPECT_EQ(search(assembler, "anything"), std::nullopt);
+    // No monitor polls: nothing is armed on the loop for capture.
+    copyText("lost");
+    tick();
+    EXPECT_EQ(pasteboard_.contentReadCount(), 0);
+}
+
+TEST_F(AppAssemblerTest, IndexStoreFailureKeepsCaptureRunningWithoutSearch) {
+    // A directory where the index file belongs cannot be opened as a database, nor moved aside as damage.
+    std::filesystem::create_directories(indexFile() / "blocking");
+    LogCapture log;
+    auto assembler = makeAssembler();
+
+    EXPECT_TRUE(log.contains("ERROR", indexStoreFailure));
+    EXPECT_FALSE(log.contains("ERROR", servicesFailure));
+    EXPECT_NE(dynamic_cast<ClipboardMonitor*>(assembler->clipboardMonitor().get()), nullptr);
+    EXPECT_NE(dynamic_cast<EmptyClipboardSearchService*>(assembler->clipboardSearchService().get()), nullptr);
+
+    tick();
+    copyText("kept without an index");
+    tick();
+    EXPECT_EQ(historyRows(), 1);
+    EXPECT_EQ(search(*assembler, "kept"), std::nullopt);
+}
+
+TEST_F(AppAssemblerTest, HistoryStoreThatIsNotOursLeavesNullObjectsAndTheFileUntouched) {
+    std::filesystem::create_directories(storage());
+    std::ofstream(historyFile()) << "someone else's notes";
+    LogCapture log;
+    auto assembler = makeAssembler();
+
+    EXPECT_TRUE(log.contains("ERROR", servicesFailure));
+    EXPECT_NE(dynamic_cast<EmptyClipboardMonitor*>(assembler->clipboardMonitor().get()), nullptr);
+    EXPECT_NE(dynamic_cast<EmptyClipboardSearchService*>(assembler->clipboardSearchService().get()), nullptr);
+    std::ifstream file(historyFile());
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(file), {}), "someone else's notes");
+}
+
+TEST_F(AppAssemblerTest, TearDownFinishesQueuedIndexJobsClosesStoresAndABuildResumes) {
+    auto assembler = makeAssembler();
+    const auto firstMonitor = assembler->clipboardMonitor();
+    tick();
+    copyText("before the move");
+    tick();
+
+    // No wait for the index queue: the tear-down itself must let it finish.
+    assembler->tearDownClipboardServices();
+    EXPECT_EQ(indexRows(), 1);
+    EXPECT_EQ(historyRows(), 1);
+    EXPECT_NE(dynamic_cast<EmptyClipboardMonitor*>(assembler->clipboardMonitor().get()), nullptr);
+    EXPECT_NE(dynamic_cast<EmptyClipboardHistoryRepository*>(assembler->clipboardHistoryRepository().get()), nullptr);
+    EXPECT_FALSE(dynamic_cast<ClipboardMonitor&>(*firstMonitor).isMonitoring());
+    // The released history store writes nothing any more, even through a service someone kept.
+    copyText("during the move");
+    tick();
+    EXPECT_EQ(historyRows(), 1);
+
+    assembler->buildClipboardServices();
+    tick();
+    copyText("after the move");
+    tick();
+    EXPECT_EQ(search(*assembler, "move"), (std::vector<std::string>{"after the move", "before the move"}));
+}
+
+TEST_F(AppAssemblerTest, RebuildStopsThePreviousMonitorSoOneCopyIsSavedOnce) {
+    auto assembler = makeAssembler();
+    const auto firstMonitor = assembler->clipboardMonitor();
+    assembler->buildClipboardServices();
+    EXPECT_NE(firstMonitor, assembler->clipboardMonitor());
+    EXPECT_FALSE(dynamic_cast<ClipboardMonitor&>(*firstMonitor).isMonitoring());
+
+    tick();
+    copyText("seen by one monitor");
+    tick();
+    EXPECT_EQ(historyRows(), 1);
+    EXPECT_EQ(search(*assembler, "seen"), std::vector<std::string>{"seen by one monitor"});
+}
+
+TEST_F(AppAssemblerTest, ShutdownDrainsTheIndexAndLeavesConsistentFiles) {
+    auto assembler = makeAssembler();
+    tick();
+    for (int i = 0; i < 5; ++i) {
+        copyText("entry number " + std::to_string(i));
+        tick();
+    }
+    assembler->shutdown();
+    // Closed cleanly: the last connection folded the write-ahead log back into the file.
+    EXPECT_FALSE(std::filesystem::exists(historyFile().string() + "-wal"));
+    EXPECT_FALSE(std::filesystem::exists(indexFile().string() + "-wal"));
+
+    EXPECT_EQ(historyRows(), 5);
+    EXPECT_EQ(indexRows(), 5);
+    for (const auto& file : {historyFile(), indexFile()}) {
+        EXPECT_EQ(countRows(file, "SELECT count(*) FROM pragma_integrity_check WHERE integrity_check = 'ok'"), 1);
+    }
+    copyText("after shut-down");
+    tick();
+    EXPECT_EQ(historyRows(), 5);
+}
+
+TEST_F(AppAssemblerTest, StartRunsTheForcedRetentionCleanUp) {
+    {
+        auto assembler = makeAssembler();
+        tick();
+        copyText("an old entry");
+        tick();
+        assembler->shutdown();
+    }
+    ASSERT_EQ(historyRows(), 1);
+    fakeClock_.advance(3 * 86400);
+    defaults_->set(SettingsKey::textAutoCleanupPolicy, DefaultsValue(std::string("oneDay")));
+
+    auto assembler = makeAssembler();
+    assembler->waitForSearchIndexJobs();
+    EXPECT_EQ(historyRows(), 0);
+    EXPECT_EQ(search(*assembler, "old"), std::vector<std::string>{});
+}
+
+}  // namespace
+}  // namespace quorvane
