@@ -1,0 +1,247 @@
+#include "capture/ClipboardMonitor.h"
+
+#include <string>
+#include <utility>
+
+#include "capture/ClipboardIgnoredAppsSettings.h"
+#include "capture/SettingsAccessors.h"
+#include "classification/ClipboardClassificationSettings.h"
+#include "core/ClipboardEntryTitle.h"
+#include "core/Logger.h"
+#include "core/SearchTextNormalizer.h"
+#include "core/Uuid.h"
+#include "core/WhitespaceTrimming.h"
+
+namespace quorvane {
+
+namespace {
+constexpr const char* logCategory = "ClipboardMonitor";
+constexpr std::int64_t bytesPerMegabyte = 1'048'576;
+// The classification every text gets when nothing more specific matched; stored as none.
+constexpr const char* plainTextClassification = "Text";
+}  // namespace
+
+ClipboardMonitor::ClipboardMonitor(Platform platform, Services services, ClipboardMonitorCadence cadence)
+    : platform_(std::move(platform)),
+      services_(std::move(services)),
+      cadence_(cadence),
+      lastChangeCount_(platform_.pasteboard.changeCount()),
+      lifetime_(std::make_shared<ClipboardMonitor*>(this)) {}
+
+ClipboardMonitor::~ClipboardMonitor() { stop(); }
+
+void ClipboardMonitor::startMonitoring(bool runCleanup) {
+    timer_.cancel();
+    services_.copyIntentMonitor.stop();
+    cadence_.burstDeadline.reset();
+
+    takeCurrentItemAsSeen();
+    isMonitoring_ = true;
+
+    if (runCleanup) {
+        services_.autoCleanupRunner.runIfNeeded(ClipboardContentType::text, true);
+        services_.autoCleanupRunner.runIfNeeded(ClipboardContentType::image, true);
+    }
+    startCopyIntentMonitorIfPossible();
+    scheduleNextCheck(0, true);
+}
+
+void ClipboardMonitor::stopMonitoring() {
+    stop();
+    isTemporarilyPaused_ = false;
+    shouldResumeAfterTemporaryPause_ = false;
+}
+
+void ClipboardMonitor::pauseTemporarily() {
+    if (isTemporarilyPaused_) return;
+    shouldResumeAfterTemporaryPause_ = isMonitoring_;
+    isTemporarilyPaused_ = true;
+    stop();
+}
+
+void ClipboardMonitor::resumeAfterTemporaryPause() {
+    if (!isTemporarilyPaused_) return;
+    // A start asked for during the pause (it set isMonitoring_ but could arm no timer) also resumes polling;
+    // otherwise the monitor would count as monitoring with no tick ever coming.
+    const bool resumePolling = shouldResumeAfterTemporaryPause_ || isMonitoring_;
+    isTemporarilyPaused_ = false;
+    shouldResumeAfterTemporaryPause_ = false;
+    if (resumePolling) {
+        startMonitoring(false);
+    } else {
+        takeCurrentItemAsSeen();
+    }
+}
+
+void ClipboardMonitor::runWithCaptureSuspended(const std::function<void()>& body) {
+    if (!isMonitoring_) {
+        body();
+        return;
+    }
+    stop();
+    isTemporarilyPaused_ = false;
+    shouldResumeAfterTemporaryPause_ = false;
+    try {
+        body();
+    } catch (...) {
+        startMonitoring(false);
+        throw;
+    }
+    startMonitoring(false);
+}
+
+void ClipboardMonitor::stop() {
+    timer_.cancel();
+    services_.copyIntentMonitor.stop();
+    cadence_.burstDeadline.reset();
+    isMonitoring_ = false;
+}
+
+void ClipboardMonitor::takeCurrentItemAsSeen() {
+    lastChangeCount_ = platform_.pasteboard.changeCount();
+    lastCapturedFingerprint_ = platform_.payloadReader.payloadFingerprint(platform_.pasteboard);
+}
+
+void ClipboardMonitor::scheduleNextCheck(double interval, bool useCadence) {
+    if (!isMonitoring_ || isTemporarilyPaused_) return;
+    const double delay = useCadence ? cadence_.nextDelay(platform_.clock.now()) : interval;
+    // The timer owns only a pointer back to us; destroying the monitor cancels it.
+    timer_ = platform_.mainQueue.postAfter(delay, [this] { timerFired(); });
+}
+
+void ClipboardMonitor::timerFired() {
+    timer_ = Timer();
+    checkPasteboard();
+    scheduleNextCheck(0, true);
+}
+
+void ClipboardMonitor::handleCopyIntent() {
+    if (!isMonitoring_ || isTemporarilyPaused_) return;
+    cadence_.startBurst(platform_.clock.now());
+    timer_.cancel();
+    scheduleNextCheck(copyIntentCheckDelay, false);
+}
+
+void ClipboardMonitor::startCopyIntentMonitorIfPossible() {
+    if (services_.distributionChannel != DistributionChannel::direct) return;
+    if (services_.accessibilityPermissionManager.status() != AccessibilityPermissionStatus::authorized) return;
+    std::weak_ptr<ClipboardMonitor*> weak = lifetime_;
+    MainQueue& mainQueue = platform_.mainQueue;
+    const bool started = services_.copyIntentMonitor.start([weak, &mainQueue] {
+        mainQueue.post([weak] {
+            if (auto self = weak.lock()) (*self)->handleCopyIntent();
+        });
+    });
+    if (!started) {
+        Logger::warning("Clipboard copy intent monitor failed to start; adaptive polling remains active",
+                        logCategory);
+    }
+}
+
+void ClipboardMonitor::noteChangeCountAdvance(std::int64_t from, std::int64_t to, Date now) {
+    const std::int64_t advance = to - from;
+    if (advance >= 2) {
+        Logger::warning("Clipboard changeCount advanced by " + std::to_string(advance) +
+                            "; intermediate clipboard contents may have been overwritten",
+                        logCategory);
+    }
+    cadence_.startBurst(now);
+}
+
+void ClipboardMonitor::checkPasteboard() {
+    if (isTemporarilyPaused_) return;
+
+    const Pasteboard& pasteboard = platform_.pasteboard;
+    const std::int64_t changeCount = pasteboard.changeCount();
+    const UserDefaults& settings = services_.userDefaults;
+    const std::int64_t maxBytes = clipboardMonitorMaxItemSizeInMB(settings) * bytesPerMegabyte;
+    const bool textEnabled = clipboardMonitorTextCaptureEnabled(settings);
+    const bool imageEnabled = clipboardMonitorImageCaptureEnabled(settings);
+    const bool ocrEnabled = clipboardMonitorImageOCREnabled(settings);
+
+    if (changeCount == lastChangeCount_) return;
+    noteChangeCountAdvance(lastChangeCount_, changeCount, platform_.clock.now());
+    // From here on every return leaves the change consumed.
+    lastChangeCount_ = changeCount;
+
+    const std::optional<std::string> source = platform_.frontmostApplicationProvider.frontmostBundleIdentifier();
+    if (source == std::optional<std::string>(platform_.ownBundleIdentifier)) return;
+    if (ClipboardIgnoredAppsSettings::isIgnoredApp(source, settings)) return;
+    // A secret a password manager marked is kept out like a copy from an ignored program.
+    if (pasteboard.carriesPasswordManagerHint()) return;
+
+    std::optional<ClipboardMonitoredPayload> payload =
+        platform_.payloadReader.readMonitoredPayload(pasteboard, maxBytes, textEnabled, imageEnabled);
+    if (!payload) return;
+    if (lastCapturedFingerprint_ == payload->fingerprint) return;
+    lastCapturedFingerprint_ = payload->fingerprint;
+
+    if (const ClipboardImagePayload* image = payload->image()) {
+        captureImage(*image, source, ocrEnabled);
+    } else if (const ClipboardTextPayload* text = payload->text()) {
+        captureText(*text, source);
+    }
+}
+
+void ClipboardMonitor::captureImage(const ClipboardImagePayload& payload,
+                                    const std::optional<std::string>& bundleIdentifier, bool recognizeText) {
+    services_.autoCleanupRunner.runIfNeeded(ClipboardContentType::image, false);
+    const ClipboardHistoryUsageMetadata usage =
+        services_.repository->removeDuplicateImages(payload.imageData, std::nullopt);
+    const std::string id = makeUuidString();
+    const std::string title = ClipboardEntryTitle::image(payload.dimensions);
+    services_.repository->saveImageItem(id, title, "", payload.imageData, bundleIdentifier, std::nullopt,
+                                        usage.lastAccessedAt, usage.accessCount);
+    if (recognizeText) startTextRecognition(payload.imageData, id);
+}
+
+void ClipboardMonitor::captureText(const ClipboardTextPayload& payload,
+                                   const std::optional<std::string>& bundleIdentifier) {
+    services_.autoCleanupRunner.runIfNeeded(ClipboardContentType::text, false);
+    // The title comes before the duplicate removal: a text without one is not saved, so nothing may be
+    // removed in its favour.
+    const std::optional<std::string> title = ClipboardEntryTitle::make(payload.plainText, titleCharacterLimit);
+    if (!title) return;
+    const ClipboardHistoryUsageMetadata usage = services_.repository->removeDuplicateTexts(
+        payload.plainText, payload.rtfData, payload.htmlData, std::nullopt);
+    const std::optional<std::string> classification = classify(payload.plainText);
+    const std::string id = makeUuidString();
+    const std::string searchText = SearchTextNormalizer::pinyinAnnotatedText(payload.plainText);
+    services_.repository->saveTextItem(id, *title, searchText, payload.plainText, payload.rtfData,
+                                       payload.htmlData, bundleIdentifier, classification, usage.lastAccessedAt,
+                                       usage.accessCount);
+}
+
+std::optional<std::string> ClipboardMonitor::classify(const std::string& text) {
+    const UserDefaults& settings = services_.userDefaults;
+    const ClipboardClassificationResult result = services_.classificationService.classify(
+        text, ClipboardClassificationSettings::enabledSystemClassifications(settings),
+        ClipboardClassificationSettings::userRules(settings));
+    if (result.primaryClassification == plainTextClassification) return std::nullopt;
+    return result.primaryClassification;
+}
+
+void ClipboardMonitor::startTextRecognition(const Data& imageData, const std::string& id) {
+    std::weak_ptr<ClipboardMonitor*> weak = lifetime_;
+    MainQueue& mainQueue = platform_.mainQueue;
+    // The answer comes on the recogniser's worker; it is stored from the main queue, and only while this
+    // monitor (and so the repository it was captured into) is still in service.
+    services_.imageTextRecognizer->recognizeText(imageData, [weak, &mainQueue, id](std::string text) {
+        mainQueue.post([weak, id, text = std::move(text)] {
+            if (auto self = weak.lock()) (*self)->applyOCRResult(id, text);
+        });
+    });
+}
+
+ClipboardMonitor::OCRUpdate ClipboardMonitor::ocrUpdate(const std::string& recognizedText) {
+    const std::string trimmed(trimmedWhitespaceAndNewlines(recognizedText));
+    if (trimmed.empty()) return {"", std::nullopt};
+    return {SearchTextNormalizer::pinyinAnnotatedText(trimmed), trimmed};
+}
+
+void ClipboardMonitor::applyOCRResult(const std::string& id, const std::string& text) {
+    const OCRUpdate update = ocrUpdate(text);
+    services_.repository->updateOCRText(id, update.searchText, update.ocrText);
+}
+
+}  // namespace quorvane

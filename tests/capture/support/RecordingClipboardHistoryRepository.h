@@ -1,0 +1,109 @@
+#pragma once
+
+// A history repository for capture tests: stores nothing, records every call in order, and answers the
+// duplicate removals with a usage the test sets. Main thread only.
+
+#include <string>
+#include <vector>
+
+#include "history/ClipboardHistoryRepositoryProtocol.h"
+
+namespace quorvane::testing {
+
+class RecordingClipboardHistoryRepository final : public ClipboardHistoryRepositoryProtocol {
+public:
+    struct SavedText {
+        std::string id, preview, searchText, content;
+        std::optional<Data> rtf, html;
+        std::optional<std::string> bundleIdentifier, classification;
+        std::optional<Date> lastAccessedAt;
+        std::int64_t accessCount = 0;
+    };
+    struct SavedImage {
+        std::string id, preview, searchText;
+        Data imageData;
+        std::optional<std::string> bundleIdentifier, ocrText;
+        std::optional<Date> lastAccessedAt;
+        std::int64_t accessCount = 0;
+    };
+    struct OCRUpdate {
+        std::string id, searchText;
+        std::optional<std::string> ocrText;
+    };
+    struct ExpiryRequest {
+        Date olderThan;
+        ClipboardContentType contentType;
+    };
+
+    void saveTextItem(const std::string& id, const std::string& preview, const std::string& searchText,
+                      const std::string& content, const std::optional<Bytes>& rtf, const std::optional<Bytes>& html,
+                      const std::optional<std::string>& bundleIdentifier,
+                      const std::optional<std::string>& classification, std::optional<Date> lastAccessedAt,
+                      std::int64_t accessCount) override {
+        calls.push_back("saveTextItem");
+        savedTexts.push_back(
+            {id, preview, searchText, content, rtf, html, bundleIdentifier, classification, lastAccessedAt, accessCount});
+    }
+    void saveImageItem(const std::string& id, const std::string& preview, const std::string& searchText,
+                       const Bytes& imageData, const std::optional<std::string>& bundleIdentifier,
+                       const std::optional<std::string>& ocrText, std::optional<Date> lastAccessedAt,
+                       std::int64_t accessCount) override {
+        calls.push_back("saveImageItem");
+        savedImages.push_back(
+            {id, preview, searchText, imageData, bundleIdentifier, ocrText, lastAccessedAt, accessCount});
+    }
+    void updateOCRText(const std::string& id, const std::string& searchText,
+                       const std::optional<std::string>& ocrText) override {
+        calls.push_back("updateOCRText");
+        ocrUpdates.push_back({id, searchText, ocrText});
+    }
+    void getHistorySnapshots(const std::string&, std::optional<std::size_t>, SnapshotsCompletion completion) override {
+        completion({});
+    }
+    void getContentSnapshotById(const std::string&, ContentCompletion completion) override {
+        completion(std::nullopt);
+    }
+    void deleteItem(const std::string&) override { calls.push_back("deleteItem"); }
+    std::int64_t deleteExpiredItems(Date cutoff, ClipboardContentType contentType) override {
+        calls.push_back("deleteExpiredItems");
+        expiryRequests.push_back({cutoff, contentType});
+        return expiredCount;
+    }
+    void clearHistory() override { calls.push_back("clearHistory"); }
+    ClipboardHistoryUsageMetadata removeDuplicateTexts(const std::string& text, const std::optional<Bytes>&,
+                                                       const std::optional<Bytes>&,
+                                                       const std::optional<std::string>& idToKeep) override {
+        calls.push_back("removeDuplicateTexts");
+        duplicateTextsRemoved.push_back(text);
+        keptIds.push_back(idToKeep);
+        return removedUsage;
+    }
+    ClipboardHistoryUsageMetadata removeDuplicateImages(const Bytes& imageData,
+                                                        const std::optional<std::string>& idToKeep) override {
+        calls.push_back("removeDuplicateImages");
+        duplicateImagesRemoved.push_back(imageData);
+        keptIds.push_back(idToKeep);
+        return removedUsage;
+    }
+    void recordUsage(const std::string&) override { calls.push_back("recordUsage"); }
+    void getSearchSourceDocuments(
+        std::function<void(std::optional<std::vector<ClipboardSearchSourceDocument>>)> completion) override {
+        completion(std::vector<ClipboardSearchSourceDocument>{});
+    }
+
+    // Every call by name, in order ("removeDuplicateTexts", "saveTextItem", ...).
+    std::vector<std::string> calls;
+    std::vector<SavedText> savedTexts;
+    std::vector<SavedImage> savedImages;
+    std::vector<OCRUpdate> ocrUpdates;
+    std::vector<ExpiryRequest> expiryRequests;
+    std::vector<std::string> duplicateTextsRemoved;
+    std::vector<Data> duplicateImagesRemoved;
+    // The id to keep of each duplicate removal (the monitor never keeps one).
+    std::vector<std::optional<std::string>> keptIds;
+    // What the next duplicate removals report.
+    ClipboardHistoryUsageMetadata removedUsage = ClipboardHistoryUsageMetadata::empty;
+    std::int64_t expiredCount = 0;
+};
+
+}  // namespace quorvane::testing
