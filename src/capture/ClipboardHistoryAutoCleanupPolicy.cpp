@@ -1,6 +1,6 @@
 #include "capture/ClipboardHistoryAutoCleanupPolicy.h"
 
-#include "core/RawValueLookup.h"
+#include "core/RawValueEnum.h"
 
 namespace quorvane {
 

@@ -1,7 +1,7 @@
 #include "capture/DirectClipboardPresentationMode.h"
 
 #include "capture/SettingsDisplayText.h"
-#include "core/RawValueLookup.h"
+#include "core/RawValueEnum.h"
 
 namespace quorvane {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "core/RawValueLookup.h"
+#include "core/RawValueEnum.h"
 
 namespace quorvane {
 namespace {

@@ -53,6 +53,14 @@ public:
         failIfAsked();
         return {static_cast<std::int64_t>(rows.size()), 0, std::nullopt};
     }
+    // History tests never query the index; a query here is a test mistake.
+    ClipboardSearchPage fetchRecent(std::int64_t, std::int64_t) override {
+        throw std::logic_error("history tests do not query the index");
+    }
+    ClipboardSearchPage search(const ClipboardSearchQueryText&, const std::vector<ClipboardSearchFilter>&,
+                               std::int64_t, std::int64_t) override {
+        throw std::logic_error("history tests do not query the index");
+    }
     void syncVoid(const std::function<void()>& body) override { body(); }
 
     // Read these only after the repository's index jobs have run.
