@@ -7,7 +7,8 @@
 #include <optional>
 #include <string_view>
 
-#include "core/RawValueEnum.h"
+#include "core/RawValueHash.h"
+#include "core/RawValueLookup.h"
 
 namespace quorvane {
 

@@ -11,7 +11,7 @@
 namespace quorvane {
 
 template <class Enum, std::size_t count>
-std::optional<Enum> caseWithRawValue(const std::array<Enum, count>& allCases, std::string_view raw) {
+constexpr std::optional<Enum> caseWithRawValue(const std::array<Enum, count>& allCases, std::string_view raw) {
     for (const auto value : allCases) {
         if (rawValue(value) == raw) return value;
     }

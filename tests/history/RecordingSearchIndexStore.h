@@ -53,6 +53,18 @@ public:
         failIfAsked();
         return {static_cast<std::int64_t>(rows.size()), 0, std::nullopt};
     }
+    // The repository never reads pages from the index; these only make the double complete.
+    ClipboardSearchPage fetchRecent(std::int64_t, std::int64_t) override {
+        std::lock_guard lock(mutex_);
+        failIfAsked();
+        return {};
+    }
+    ClipboardSearchPage search(const ClipboardSearchQueryText&, const std::vector<ClipboardSearchFilter>&,
+                               std::int64_t, std::int64_t) override {
+        std::lock_guard lock(mutex_);
+        failIfAsked();
+        return {};
+    }
     void syncVoid(const std::function<void()>& body) override { body(); }
 
     // Read these only after the repository's index jobs have run.
