@@ -8,7 +8,6 @@
 #include <optional>
 #include <string_view>
 
-#include "core/RawValueHash.h"
 #include "core/RawValueEnum.h"
 
 namespace quorvane {
