@@ -8,6 +8,7 @@
 #include <future>
 
 #include "desktop/DesktopSession.h"
+#include "desktop/RenderedImages.h"
 #include "platform/linux/OpenMpThreadLimit.h"
 #include "support/TemporaryDirectory.h"
 
@@ -15,28 +16,8 @@ namespace quorvane {
 namespace {
 
 using Kind = ImageTextRecognitionError::Kind;
-
-Data encoded(const QImage& image, const char* format = "PNG") {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, format);
-    return Data(bytes.begin(), bytes.end());
-}
-
-// Black text on white, one line per entry, drawn off screen.
-Data renderedLines(const std::vector<QString>& lines) {
-    QImage image(900, 80 * static_cast<int>(lines.size()) + 40, QImage::Format_RGB32);
-    image.fill(Qt::white);
-    QPainter painter(&image);
-    QFont font("DejaVu Sans");
-    font.setPixelSize(40);
-    painter.setFont(font);
-    painter.setPen(Qt::black);
-    for (std::size_t i = 0; i < lines.size(); ++i) painter.drawText(30, 70 + 80 * static_cast<int>(i), lines[i]);
-    painter.end();
-    return encoded(image);
-}
+using testing::encoded;
+using testing::renderedLines;
 
 std::uint32_t crc32Of(const std::uint8_t* bytes, std::size_t length) {
     std::uint32_t crc = 0xFFFFFFFFu;

@@ -1,0 +1,249 @@
+// The running service end to end: the real quorvane program on the test display, fed by other programs'
+// copies, checked through its two database files.
+
+#include <sqlite3.h>
+#include <signal.h>
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QImage>
+#include <QMimeData>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "capture/SettingsAccessors.h"
+#include "desktop/DesktopSession.h"
+#include "desktop/FakeDesktop.h"
+#include "desktop/RenderedImages.h"
+#include "platform/linux/JsonFileUserDefaults.h"
+#include "support/TemporaryDirectory.h"
+
+namespace quorvane {
+namespace {
+
+using testing::DesktopSession;
+using testing::FakeDesktop;
+using testing::TemporaryDirectory;
+using namespace std::chrono_literals;
+
+// Rows as text, read through a read-only connection of our own; empty when the file cannot be read (yet).
+std::vector<std::vector<std::optional<std::string>>> query(const std::filesystem::path& file, const std::string& sql) {
+    std::vector<std::vector<std::optional<std::string>>> rows;
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+        sqlite3_busy_timeout(db, 2000);
+        sqlite3_stmt* statement = nullptr;
+        if (sqlite3_prepare_v2(db, sql.c_str(), -1, &statement, nullptr) == SQLITE_OK) {
+            while (sqlite3_step(statement) == SQLITE_ROW) {
+                auto& row = rows.emplace_back();
+                for (int column = 0; column < sqlite3_column_count(statement); ++column) {
+                    const auto* text = sqlite3_column_text(statement, column);
+                    row.push_back(text ? std::optional<std::string>(reinterpret_cast<const char*>(text)) : std::nullopt);
+                }
+            }
+        }
+        sqlite3_finalize(statement);
+    }
+    sqlite3_close(db);
+    return rows;
+}
+
+QByteArray bytesOf(const Data& data) { return QByteArray(reinterpret_cast<const char*>(data.data()), data.size()); }
+
+class QuorvaneServiceTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        DESKTOP_SESSION_OR_SKIP();
+        desktop_ = std::make_unique<FakeDesktop>();
+        // Nothing is active: copies come from no program in particular.
+        desktop_->clearActive();
+        desktop_->sync();
+    }
+    void TearDown() override {
+        if (service_.state() != QProcess::NotRunning) {
+            service_.kill();
+            service_.waitForFinished(5000);
+        }
+    }
+
+    std::filesystem::path storage() const { return directory_ / "storage"; }
+    std::filesystem::path historyFile() const { return storage() / "clipboard_history.sqlite"; }
+    std::filesystem::path indexFile() const { return storage() / "clipboard_search.sqlite"; }
+
+    // Settings the service finds in its configuration folder at start.
+    JsonFileUserDefaults settings() const { return JsonFileUserDefaults(directory_ / "config/Quorvane/settings.json"); }
+
+    void start() {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("DISPLAY", QString::fromStdString(DesktopSession::display()));
+        environment.insert("QT_QPA_PLATFORM", "xcb");
+        environment.insert("XDG_CONFIG_HOME", QString::fromStdString((directory_ / "config").string()));
+        environment.insert("XDG_DATA_HOME", QString::fromStdString((directory_ / "data").string()));
+        environment.insert("QUORVANE_STORAGE_DIRECTORY", QString::fromStdString(storage().string()));
+        service_.setProcessEnvironment(environment);
+        service_.setProcessChannelMode(QProcess::MergedChannels);
+        service_.start(QUORVANE_EXECUTABLE, {});
+        ASSERT_TRUE(service_.waitForStarted(5000));
+        ASSERT_TRUE(waitForLog("Application did finish launching")) << log_.toStdString();
+    }
+
+    bool waitForLog(const char* fragment) {
+        return DesktopSession::processEventsUntil([&] {
+            log_ += service_.readAll();
+            return log_.contains(fragment);
+        }, 15s);
+    }
+
+    // Waits until `sql` on `file` gives `expected` (the first column of each row).
+    std::vector<std::string> firstColumn(const std::filesystem::path& file, const std::string& sql) {
+        std::vector<std::string> values;
+        for (const auto& row : query(file, sql)) values.push_back(row.at(0).value_or("<null>"));
+        return values;
+    }
+    bool waitFor(const std::filesystem::path& file, const std::string& sql, const std::vector<std::string>& expected,
+                 std::chrono::milliseconds timeout = 10s) {
+        return DesktopSession::processEventsUntil([&] { return firstColumn(file, sql) == expected; }, timeout);
+    }
+    bool waitForContents(const std::vector<std::string>& contents) {
+        return waitFor(historyFile(), "SELECT content FROM ClipboardHistoryContent ORDER BY content", contents);
+    }
+    // Both files hold the same entries.
+    void expectIndexMatchesHistory() {
+        const auto ids = firstColumn(historyFile(), "SELECT id FROM ClipboardHistoryIndex ORDER BY id");
+        EXPECT_TRUE(waitFor(indexFile(), "SELECT item_id FROM documents ORDER BY item_id", ids));
+    }
+    // Our own program offers `mime` on the clipboard and serves it while the service reads it.
+    void offer(QMimeData* mime) {
+        QGuiApplication::clipboard()->setMimeData(mime);
+        // Several polls of the service, so an item it skips has really been seen.
+        DesktopSession::processEventsFor(1500ms);
+    }
+
+    TemporaryDirectory directory_;
+    std::unique_ptr<FakeDesktop> desktop_;
+    QProcess service_;
+    QByteArray log_;
+};
+
+TEST_F(QuorvaneServiceTest, TextHtmlImageAndARepeatBecomeTheRightRowsInBothFiles) {
+    start();
+    ASSERT_TRUE(DesktopSession::copyWithXclip("plain copied text", "UTF8_STRING"));
+    ASSERT_TRUE(waitForContents({"plain copied text"}));
+    const auto firstCreated = firstColumn(historyFile(), "SELECT createdAt FROM ClipboardHistoryIndex");
+
+    ASSERT_TRUE(DesktopSession::copyWithXclip("<p>Rich <b>html</b> text</p>", "text/html"));
+    ASSERT_TRUE(waitForContents({"Rich html text", "plain copied text"}));
+    const auto html = query(historyFile(),
+                            "SELECT c.richTextHTMLData IS NOT NULL, i.contentType FROM ClipboardHistoryContent c "
+                            "JOIN ClipboardHistoryIndex i USING (id) WHERE c.content = 'Rich html text'");
+    ASSERT_EQ(html.size(), 1u);
+    EXPECT_EQ(html[0][0], "1");
+    EXPECT_EQ(html[0][1], "text");
+
+    QImage image(40, 30, QImage::Format_RGB32);
+    image.fill(QColor(200, 30, 30));
+    const QByteArray png = bytesOf(testing::encoded(image));
+    ASSERT_TRUE(DesktopSession::copyWithXclip(png, "image/png"));
+    ASSERT_TRUE(waitFor(historyFile(),
+                        "SELECT length(c.imageData) FROM ClipboardHistoryContent c JOIN ClipboardHistoryIndex i "
+                        "USING (id) WHERE i.contentType = 'image'",
+                        {std::to_string(png.size())}));
+
+    // The same text again: the earlier entry gives way to a new one.
+    ASSERT_TRUE(DesktopSession::copyWithXclip("plain copied text", "UTF8_STRING"));
+    ASSERT_TRUE(DesktopSession::processEventsUntil([&] {
+        const auto created = firstColumn(historyFile(),
+                                         "SELECT i.createdAt FROM ClipboardHistoryIndex i JOIN ClipboardHistoryContent c "
+                                         "USING (id) WHERE c.content = 'plain copied text'");
+        return created.size() == 1 && created != firstCreated;
+    }, 10s));
+    EXPECT_EQ(firstColumn(historyFile(), "SELECT count(*) FROM ClipboardHistoryIndex"), std::vector<std::string>{"3"});
+    expectIndexMatchesHistory();
+    EXPECT_EQ(firstColumn(indexFile(), "SELECT content_type FROM documents ORDER BY content_type"),
+              (std::vector<std::string>{"image", "text", "text"}));
+    EXPECT_EQ(firstColumn(indexFile(), "SELECT normalized_text FROM documents WHERE content_type = 'text' "
+                                       "ORDER BY normalized_text"),
+              (std::vector<std::string>{"plain copied text", "rich html text"}));
+}
+
+TEST_F(QuorvaneServiceTest, PasswordManagerSecretsAndIgnoredProgramsAreNotRecorded) {
+    settings().set(SettingsKey::ignoredAppBundleIdentifiers,
+                   DefaultsValue(DefaultsValue::Array{DefaultsValue(std::string("SecretKeeper"))}));
+    start();
+
+    auto* plain = new QMimeData;
+    plain->setText("offered by us without a hint");
+    offer(plain);
+    ASSERT_TRUE(waitForContents({"offered by us without a hint"}));
+
+    auto* secret = new QMimeData;
+    secret->setText("hunter2 password");
+    secret->setData("x-kde-passwordManagerHint", "secret");
+    offer(secret);
+
+    const auto keeper = desktop_->createWindow();
+    desktop_->setString(keeper, "WM_CLASS", std::string("secretkeeper\0SecretKeeper\0", 26), "STRING");
+    desktop_->activate(keeper);
+    desktop_->sync();
+    ASSERT_TRUE(DesktopSession::copyWithXclip("copied in the ignored program", "UTF8_STRING"));
+    DesktopSession::processEventsFor(1500ms);
+    desktop_->clearActive();
+    desktop_->sync();
+
+    ASSERT_TRUE(DesktopSession::copyWithXclip("marker after both", "UTF8_STRING"));
+    ASSERT_TRUE(waitForContents({"marker after both", "offered by us without a hint"}));
+    expectIndexMatchesHistory();
+    EXPECT_TRUE(firstColumn(indexFile(), "SELECT item_id FROM documents WHERE normalized_text LIKE '%hunter2%' OR "
+                                         "normalized_text LIKE '%ignored program%'")
+                    .empty());
+    desktop_->destroyWindow(keeper);
+}
+
+TEST_F(QuorvaneServiceTest, TextRecognitionStoresTheTextOfARenderedImage) {
+    start();
+    ASSERT_TRUE(DesktopSession::copyWithXclip(bytesOf(testing::renderedLines({"QUORVANE RECOGNISES"})), "image/png"));
+    ASSERT_TRUE(DesktopSession::processEventsUntil([&] {
+        const auto text = firstColumn(historyFile(), "SELECT ocrText FROM ClipboardHistoryContent WHERE ocrText IS NOT NULL");
+        return text.size() == 1 && text[0].find("QUORVANE RECOGNISES") != std::string::npos;
+    }, 60s)) << log_.toStdString();
+    EXPECT_TRUE(waitFor(historyFile(), "SELECT searchText LIKE '%QUORVANE RECOGNISES%' FROM ClipboardHistoryIndex",
+                        {"1"}));
+}
+
+TEST_F(QuorvaneServiceTest, SigtermEndsWithExitZeroAndClosedConsistentFiles) {
+    start();
+    for (const char* text : {"first of three", "second of three", "third of three"}) {
+        ASSERT_TRUE(DesktopSession::copyWithXclip(text, "UTF8_STRING"));
+        ASSERT_TRUE(DesktopSession::processEventsUntil([&] {
+            return !firstColumn(historyFile(), std::string("SELECT id FROM ClipboardHistoryContent WHERE content = '") +
+                                                   text + "'")
+                        .empty();
+        }, 10s));
+    }
+    ::kill(static_cast<pid_t>(service_.processId()), SIGTERM);
+    ASSERT_TRUE(DesktopSession::processEventsUntil([&] { return service_.state() == QProcess::NotRunning; }, 15s));
+    log_ += service_.readAll();
+    EXPECT_EQ(service_.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(service_.exitCode(), 0);
+    EXPECT_TRUE(log_.contains("Application will terminate"));
+
+    // Every connection closed: the write-ahead logs were folded back and removed.
+    EXPECT_FALSE(std::filesystem::exists(historyFile().string() + "-wal"));
+    EXPECT_FALSE(std::filesystem::exists(indexFile().string() + "-wal"));
+    for (const auto& file : {historyFile(), indexFile()}) {
+        EXPECT_EQ(firstColumn(file, "PRAGMA integrity_check"), std::vector<std::string>{"ok"});
+    }
+    EXPECT_EQ(firstColumn(historyFile(), "SELECT count(*) FROM ClipboardHistoryIndex"), std::vector<std::string>{"3"});
+    expectIndexMatchesHistory();
+}
+
+}  // namespace
+}  // namespace quorvane

@@ -1,0 +1,39 @@
+#pragma once
+
+// Images for the desktop tests: encoded in memory, and black text on white drawn off screen for text
+// recognition. Need a QGuiApplication (DesktopSession) for the fonts.
+
+#include <QBuffer>
+#include <QFont>
+#include <QImage>
+#include <QPainter>
+#include <QString>
+#include <vector>
+
+#include "platform/ImageTextRecognizer.h"
+
+namespace quorvane::testing {
+
+inline Data encoded(const QImage& image, const char* format = "PNG") {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, format);
+    return Data(bytes.begin(), bytes.end());
+}
+
+// Black text on white, one line per entry, drawn off screen.
+inline Data renderedLines(const std::vector<QString>& lines) {
+    QImage image(900, 80 * static_cast<int>(lines.size()) + 40, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    QFont font("DejaVu Sans");
+    font.setPixelSize(40);
+    painter.setFont(font);
+    painter.setPen(Qt::black);
+    for (std::size_t i = 0; i < lines.size(); ++i) painter.drawText(30, 70 + 80 * static_cast<int>(i), lines[i]);
+    painter.end();
+    return encoded(image);
+}
+
+}  // namespace quorvane::testing
