@@ -1,0 +1,204 @@
+// The running service as a user meets it, on the current X display (run it under `xvfb-run -a` without one):
+// - CopyToSearchHit: the clipboard services built as quorvane builds them, over the real clipboard; another
+//   program (xclip) copies 50 distinct texts one after another, and each is timed from the start of the copy
+//   until the search service finds it. Counters p50_ms, p95_ms, max_ms.
+// - IdleCpu: the quorvane program itself, left alone for 20 s after start; counter cpu_percent of one core.
+// Both keep their files in a temporary directory and never touch the user's settings or history.
+
+#include <benchmark/benchmark.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <optional>
+#include <random>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/AppAssembler.h"
+#include "core/AccessibilityPermissionManager.h"
+#include "platform/memory/InMemoryUserDefaults.h"
+#include "platform/linux/QtClipboardPasteboard.h"
+#include "platform/linux/QtImageDecoder.h"
+#include "platform/linux/QtImageProbe.h"
+#include "platform/linux/QtMainQueue.h"
+#include "platform/linux/QtWorkspaceOpener.h"
+#include "platform/linux/TesseractImageTextRecognizer.h"
+#include "platform/linux/X11AccessibilityTrust.h"
+#include "platform/linux/X11FrontmostApplicationProvider.h"
+#include "platform/linux/XInputKeyEventMonitor.h"
+#include "platform/linux/XdgApplicationCatalog.h"
+
+namespace quorvane {
+namespace {
+
+std::filesystem::path makeTemporaryDirectory() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "quorvane-bench-XXXXXX").string();
+    return mkdtemp(pattern.data());
+}
+
+// Processes Qt events until `condition` holds; false after `timeoutMilliseconds`.
+bool processEventsUntil(const std::function<bool()>& condition, int timeoutMilliseconds) {
+    QElapsedTimer elapsed;
+    elapsed.start();
+    while (!condition()) {
+        if (elapsed.elapsed() > timeoutMilliseconds) return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+    return true;
+}
+
+bool copyWithXclip(const std::string& text) {
+    QProcess xclip;
+    xclip.start("xclip", {"-selection", "clipboard", "-i"});
+    if (!xclip.waitForStarted(5000)) return false;
+    xclip.write(QByteArray::fromStdString(text));
+    xclip.closeWriteChannel();
+    return processEventsUntil([&] { return xclip.state() == QProcess::NotRunning; }, 5000) && xclip.exitCode() == 0;
+}
+
+double percentile(std::vector<double> values, double p) {
+    std::sort(values.begin(), values.end());
+    return values[static_cast<std::size_t>(p * static_cast<double>(values.size() - 1) + 0.5)];
+}
+
+void CopyToSearchHit(benchmark::State& state) {
+    const auto directory = makeTemporaryDirectory();
+    const auto defaults = std::make_shared<InMemoryUserDefaults>();
+    const auto mainQueue = std::make_shared<QtMainQueue>();
+    const auto clock = std::make_shared<SystemClock>();
+    NotificationCenter notifications(*mainQueue);
+    QtWorkspaceOpener workspace;
+    DataDirectoryManager dataDirectory(*defaults, workspace, [&](const std::string& name) {
+        return name == DataDirectoryManager::storageDirectoryOverrideEnvironmentKey
+                   ? std::optional<std::string>((directory / "storage").string())
+                   : std::nullopt;
+    });
+    X11AccessibilityTrust trust;
+    AccessibilityPermissionManager permission(*defaults, *mainQueue, trust, workspace);
+    XdgApplicationCatalog catalog;
+    QtClipboardPasteboard pasteboard;
+    QtImageProbe probe;
+    QtImageDecoder decoder;
+    X11FrontmostApplicationProvider frontmost(catalog.identityResolver());
+    TesseractImageTextRecognizer recognizer;
+    XInputKeyEventMonitor keys;
+    AppAssembler assembler(AppAssembler::Platform{defaults, mainQueue, clock, notifications, dataDirectory, permission,
+                                                  catalog, pasteboard, probe, decoder, frontmost, recognizer, keys,
+                                                  AppEnvironment::main()});
+
+    std::mt19937 random(42);
+    std::vector<double> latencies;
+    for (auto _ : state) {
+        latencies.clear();
+        for (int copy = 0; copy < 50; ++copy) {
+            const std::string word = "probe" + std::to_string(random());
+            const auto started = std::chrono::steady_clock::now();
+            if (!copyWithXclip("latency " + word + " text")) {
+                state.SkipWithError("xclip failed");
+                return;
+            }
+            bool found = false;
+            const bool answered = processEventsUntil([&] {
+                bool replied = false;
+                assembler.clipboardSearchService()->search(word, 5, 0, [&](auto result) {
+                    replied = true;
+                    found = result.succeeded() && !result.value().items.empty();
+                });
+                processEventsUntil([&] { return replied; }, 2000);
+                return found;
+            }, 10000);
+            if (!answered) {
+                state.SkipWithError("a copy was never found");
+                return;
+            }
+            latencies.push_back(
+                std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started).count());
+            // Apart, as a person copies: no copy lands inside the burst cadence of the previous one.
+            processEventsUntil([] { return false; }, 1300);
+        }
+    }
+    state.counters["p50_ms"] = percentile(latencies, 0.50);
+    state.counters["p95_ms"] = percentile(latencies, 0.95);
+    state.counters["max_ms"] = *std::max_element(latencies.begin(), latencies.end());
+    assembler.shutdown();
+    std::filesystem::remove_all(directory);
+}
+BENCHMARK(CopyToSearchHit)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+// User plus system CPU time of a process, in clock ticks.
+std::optional<long> cpuTicks(pid_t pid) {
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string contents((std::istreambuf_iterator<char>(stat)), {});
+    const auto afterName = contents.rfind(')');
+    if (afterName == std::string::npos) return std::nullopt;
+    std::istringstream fields(contents.substr(afterName + 2));
+    std::string field;
+    long utime = 0, stime = 0;
+    // Fields 3 to 13, then utime (14) and stime (15).
+    for (int i = 3; i <= 13; ++i) fields >> field;
+    fields >> utime >> stime;
+    return utime + stime;
+}
+
+void IdleCpu(benchmark::State& state) {
+    const auto directory = makeTemporaryDirectory();
+    for (auto _ : state) {
+        QProcess service;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("XDG_CONFIG_HOME", QString::fromStdString((directory / "config").string()));
+        environment.insert("XDG_DATA_HOME", QString::fromStdString((directory / "data").string()));
+        environment.insert("QUORVANE_STORAGE_DIRECTORY", QString::fromStdString((directory / "storage").string()));
+        service.setProcessEnvironment(environment);
+        service.setStandardErrorFile(QProcess::nullDevice());
+        service.start(QUORVANE_EXECUTABLE, {});
+        if (!service.waitForStarted(5000)) {
+            state.SkipWithError("quorvane did not start");
+            return;
+        }
+        const auto pid = static_cast<pid_t>(service.processId());
+        // Past the start-up work (store creation, index bootstrap, clean-up).
+        std::this_thread::sleep_for(std::chrono::seconds(3));
+        const auto before = cpuTicks(pid);
+        const double seconds = 20;
+        std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
+        const auto after = cpuTicks(pid);
+        ::kill(pid, SIGTERM);
+        service.waitForFinished(10000);
+        if (!before || !after) {
+            state.SkipWithError("could not read the process's CPU time");
+            return;
+        }
+        state.counters["cpu_percent"] =
+            100.0 * static_cast<double>(*after - *before) / static_cast<double>(sysconf(_SC_CLK_TCK)) / seconds;
+    }
+    std::filesystem::remove_all(directory);
+}
+BENCHMARK(IdleCpu)->Iterations(1)->Unit(benchmark::kSecond);
+
+}  // namespace
+}  // namespace quorvane
+
+int main(int argc, char** argv) {
+    if (!std::getenv("DISPLAY")) {
+        std::fprintf(stderr, "No X display: run under xvfb-run -a\n");
+        return 1;
+    }
+    QApplication application(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
