@@ -31,9 +31,9 @@ struct ClipboardSearchVocabulary {
     using BundleIdentifierResolver =
         std::function<std::vector<std::string>(const std::string& appValue, const std::vector<std::string>& known)>;
 
-    // Until application names are known, an "app:" value matches identifiers only: a value with a dot equal to
-    // an identifier (case-insensitively) takes just that one; otherwise, and when no identifier is equal
-    // ("draw.io"), every identifier whose words contain the value's words ("chrome" finds com.google.Chrome).
+    // The application identity rules with every identifier standing for its own name, for a store built
+    // without the application catalog: a dotted value equal to an identifier takes just that one; otherwise,
+    // and when none is equal ("draw.io"), the identifiers whose words match ("chrome" finds com.google.Chrome).
     static std::vector<std::string> resolveByIdentifier(const std::string& appValue,
                                                         const std::vector<std::string>& known);
 };

@@ -1,5 +1,8 @@
 #include "platform/linux/XInputKeyEventMonitor.h"
 
+#include <xcb/xtest.h>
+
+#include <cstdlib>
 #include <mutex>
 #include <vector>
 
@@ -31,6 +34,11 @@ public:
             return false;
         });
     }
+    std::size_t countWith(const std::string& characters) const {
+        std::size_t count = 0;
+        for (const auto& event : events()) count += event.charactersIgnoringModifiers == characters ? 1 : 0;
+        return count;
+    }
     std::optional<KeyDownEvent> firstWith(const std::string& characters) const {
         for (const auto& event : events()) {
             if (event.charactersIgnoringModifiers == characters) return event;
@@ -44,6 +52,16 @@ private:
 };
 
 bool type(const QString& keys) { return DesktopSession::run("xdotool", {"key", keys}).exitCode == 0; }
+
+// Presses and releases one key by its code, whatever the layout makes of it.
+void pressKeyCode(std::uint32_t keyCode) {
+    xcb_connection_t* connection = xcb_connect(DesktopSession::display().c_str(), nullptr);
+    const auto code = static_cast<std::uint8_t>(keyCode);
+    xcb_test_fake_input(connection, XCB_KEY_PRESS, code, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
+    xcb_test_fake_input(connection, XCB_KEY_RELEASE, code, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
+    std::free(xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr));
+    xcb_disconnect(connection);
+}
 
 class XInputKeyEventMonitorTest : public ::testing::Test {
 protected:
@@ -72,6 +90,9 @@ TEST_F(XInputKeyEventMonitorTest, KeyDownsOfOtherProgramsArriveWithTheirModifier
     ASSERT_TRUE(keys.waitForCharacters("v"));
     EXPECT_EQ(keys.firstWith("v")->modifierFlags & ~keyModifierCapsLock, 0u);
     EXPECT_NE(keys.firstWith("v")->keyCode, keys.firstWith("c")->keyCode);
+    // One key-down is one event, not one per input device that reports it.
+    EXPECT_EQ(keys.countWith("c"), 1u);
+    EXPECT_EQ(keys.countWith("v"), 1u);
 }
 
 TEST_F(XInputKeyEventMonitorTest, EveryMonitorReceivesAndRemovedOnesStop) {
@@ -98,6 +119,30 @@ TEST_F(XInputKeyEventMonitorTest, EveryMonitorReceivesAndRemovedOnesStop) {
     ASSERT_TRUE(type("z"));
     ASSERT_TRUE(third.waitForCharacters("z"));
     EXPECT_EQ(second.firstWith("z"), std::nullopt);
+}
+
+TEST_F(XInputKeyEventMonitorTest, CharactersFollowTheActiveLayoutNotTheKeyPosition) {
+    XInputKeyEventMonitor monitor;
+    ReceivedKeys keys;
+    auto subscription = monitor.addGlobalKeyDownMonitor(keys.handler());
+    ASSERT_TRUE(subscription.has_value());
+    ASSERT_TRUE(type("c"));
+    ASSERT_TRUE(keys.waitForCharacters("c"));
+    const std::uint32_t keyOfC = keys.firstWith("c")->keyCode;
+
+    // A second layout, switched to as the second group: the same key now gives a Cyrillic letter. xdotool
+    // restores the group it found, so the group key is pressed directly once xdotool has shown which it is.
+    ASSERT_EQ(DesktopSession::run("setxkbmap", {"-layout", "us,ru", "-option", "grp:caps_toggle"}).exitCode, 0);
+    const std::size_t before = keys.events().size();
+    ASSERT_TRUE(type("ISO_Next_Group"));
+    ASSERT_TRUE(DesktopSession::processEventsUntil([&] { return keys.events().size() > before; }));
+    const std::uint32_t groupKey = keys.events().back().keyCode;
+    pressKeyCode(groupKey);
+    pressKeyCode(keyOfC);
+    ASSERT_TRUE(DesktopSession::processEventsUntil([&] { return keys.events().back().keyCode == keyOfC; }));
+    EXPECT_NE(keys.events().back().charactersIgnoringModifiers, "c");
+    EXPECT_EQ(keys.countWith("c"), 1u);
+    DesktopSession::run("setxkbmap", {"-layout", "us"});
 }
 
 TEST(XInputKeyEventMonitorWithoutDisplayTest, InstallingFails) {

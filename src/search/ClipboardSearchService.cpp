@@ -1,0 +1,237 @@
+#include "search/ClipboardSearchService.h"
+
+#include <algorithm>
+#include <set>
+#include <vector>
+
+#include "capture/SettingsAccessors.h"
+#include "classification/ClipboardClassificationSettings.h"
+#include "core/Logger.h"
+#include "search/ClipboardSearchIndexDocument.h"
+#include "search/ClipboardSearchQueryParser.h"
+#include "search/ClipboardSearchQueryText.h"
+#include "search/ClipboardSearchServiceError.h"
+#include "search/SearchStrings.h"
+
+namespace quorvane {
+namespace {
+
+using Kind = ClipboardSearchRuntimeOperationKind;
+constexpr std::string_view kLogCategory = "ClipboardSearch";
+constexpr double millisecondsPerSecond = 1000.0;
+
+std::string describe(const std::exception_ptr& error) {
+    try {
+        std::rethrow_exception(error);
+    } catch (const std::exception& exception) {
+        return exception.what();
+    } catch (...) {
+        return "unknown error";
+    }
+}
+
+std::string describe(const std::vector<ClipboardSearchFilter>& filters) {
+    std::vector<std::string> parts;
+    for (const auto& filter : filters) {
+        parts.push_back("\"" + std::string(rawValue(filter.kind)) + ":" + filter.value + "\"");
+    }
+    return "[" + search_strings::joined(parts, ", ") + "]";
+}
+
+}  // namespace
+
+ClipboardSearchService::ClipboardSearchService(std::shared_ptr<ClipboardHistoryRepositoryProtocol> repository,
+                                               std::shared_ptr<ClipboardSearchIndexStoreProtocol> indexStore,
+                                               ClipboardSearchIndexConfiguration configuration,
+                                               std::shared_ptr<ClipboardClassificationDetecting> classifier,
+                                               std::shared_ptr<UserDefaults> userDefaults,
+                                               std::shared_ptr<MainQueue> callbackQueue,
+                                               std::shared_ptr<const Clock> clock)
+    : repository_(std::move(repository)),
+      indexStore_(std::move(indexStore)),
+      configuration_(configuration),
+      classifier_(std::move(classifier)),
+      userDefaults_(std::move(userDefaults)),
+      callbackQueue_(std::move(callbackQueue)),
+      clock_(std::move(clock)),
+      metricsRecorder_(clock_) {}
+
+ClipboardSearchService::~ClipboardSearchService() {
+    std::lock_guard lock(lifetime_->mutex);
+    lifetime_->alive = false;
+}
+
+template <class T>
+void ClipboardSearchService::deliver(std::function<void(T)> completion, T value) {
+    callbackQueue_->post([completion = std::move(completion), value = std::move(value)]() mutable {
+        completion(std::move(value));
+    });
+}
+
+void ClipboardSearchService::record(Kind kind, Date start, bool failed) {
+    const double milliseconds = clock_->now().timeIntervalSince(start) * millisecondsPerSecond;
+    const auto metrics = metricsRecorder_.record(kind, milliseconds / millisecondsPerSecond, failed);
+    ClipboardSearchRuntimeMetricsRecorder::logRuntime(kind, metrics, milliseconds);
+}
+
+void ClipboardSearchService::fetchRecent(std::int64_t limit, std::int64_t offset, PageCompletion completion) {
+    queue_.async([this, limit, offset, completion = std::move(completion)]() mutable {
+        const Date start = clock_->now();
+        try {
+            auto page = indexStore_->syncReturning([&] {
+                return indexStore_->fetchRecent(std::max<std::int64_t>(limit, 0),
+                                                std::max<std::int64_t>(offset, 0));
+            });
+            record(Kind::fetchRecent, start, false);
+            deliver(std::move(completion),
+                    ClipboardSearchResult<ClipboardSearchPage>::success(std::move(page)));
+        } catch (...) {
+            auto error = std::current_exception();
+            record(Kind::fetchRecent, start, true);
+            Logger::error("Failed to read recent clipboard search index items: " + describe(error),
+                          kLogCategory);
+            deliver(std::move(completion), ClipboardSearchResult<ClipboardSearchPage>::failure(error));
+        }
+    });
+}
+
+void ClipboardSearchService::search(std::string query, std::int64_t limit, std::int64_t offset,
+                                    PageCompletion completion) {
+    queue_.async(
+        [this, query = std::move(query), limit, offset, completion = std::move(completion)]() mutable {
+            const Date start = clock_->now();
+            const auto parsed = ClipboardSearchQueryParser::parse(query, *userDefaults_);
+            const auto filters = parsed.effectiveFilters();
+            const auto combinedText = search_strings::joined(parsed.textTokens, " ");
+            const Kind detailKind = filters.empty()        ? Kind::textOnlySearch
+                                    : combinedText.empty() ? Kind::filtersOnlySearch
+                                                           : Kind::textWithFiltersSearch;
+            const ClipboardSearchQueryText queryText(combinedText);
+            if constexpr (Logger::debugLinesEnabled) {
+                Logger::debug("SearchService.search: input='" + query + "' combinedText='" + combinedText +
+                                  "' hasFilters=" + (filters.empty() ? "false" : "true") +
+                                  " filters=" + describe(filters),
+                              kLogCategory);
+            }
+            const auto clampedLimit = std::max<std::int64_t>(limit, 0);
+            const auto clampedOffset = std::max<std::int64_t>(offset, 0);
+            std::exception_ptr error;
+            ClipboardSearchPage page;
+            try {
+                if (!filters.empty()) {
+                    Logger::debug("SearchService: calling indexStore.search with filters", kLogCategory);
+                    page = indexStore_->syncReturning(
+                        [&] { return indexStore_->search(queryText, filters, clampedLimit, clampedOffset); });
+                } else if (!queryText.normalizedText.empty()) {
+                    Logger::debug("SearchService: calling indexStore.search without filters", kLogCategory);
+                    page = indexStore_->syncReturning(
+                        [&] { return indexStore_->search(queryText, {}, clampedLimit, clampedOffset); });
+                }
+            } catch (...) {
+                error = std::current_exception();
+            }
+            for (auto kind : {Kind::search, detailKind}) record(kind, start, error != nullptr);
+            if (error) {
+                Logger::error("Clipboard search index query failed: " + describe(error), kLogCategory);
+                deliver(std::move(completion), ClipboardSearchResult<ClipboardSearchPage>::failure(error));
+            } else {
+                deliver(std::move(completion),
+                        ClipboardSearchResult<ClipboardSearchPage>::success(std::move(page)));
+            }
+        });
+}
+
+void ClipboardSearchService::indexStats(StatsCompletion completion) {
+    queue_.async([this, completion = std::move(completion)]() mutable {
+        ClipboardSearchIndexStats stats;
+        try {
+            stats = indexStore_->syncReturning([&] { return indexStore_->stats(); });
+        } catch (...) {
+            Logger::error(
+                "Failed to read clipboard search index stats: " + describe(std::current_exception()),
+                kLogCategory);
+            stats = ClipboardSearchIndexStats{};
+        }
+        deliver(std::move(completion), stats);
+    });
+}
+
+void ClipboardSearchService::runtimeMetrics(MetricsCompletion completion) {
+    queue_.async([this, completion = std::move(completion)]() mutable {
+        deliver(std::move(completion), RuntimeMetrics(metricsRecorder_.snapshot()));
+    });
+}
+
+void ClipboardSearchService::rebuildIndex(RebuildCompletion completion) {
+    queue_.async([this, completion = std::move(completion)]() mutable {
+        const Date start = clock_->now();
+        Logger::info("Starting clipboard search index rebuild", kLogCategory);
+        // The pinyin switch as it stands now, not as it stood when the service was built.
+        auto configuration = configuration_;
+        configuration.isPinyinIndexEnabled = clipboardSearchPinyinIndexEnabled(*userDefaults_);
+        // Other calls run while the history is read; the answer comes back from the repository's side.
+        repository_->getSearchSourceDocuments([this, lifetime = lifetime_, callbackQueue = callbackQueue_,
+                                               start, configuration,
+                                               completion = std::move(completion)](auto documents) mutable {
+            std::lock_guard lock(lifetime->mutex);
+            if (!lifetime->alive) {
+                callbackQueue->post([completion = std::move(completion)] {
+                    completion(ClipboardSearchResult<ClipboardSearchRebuildResult>::failure(
+                        std::make_exception_ptr(ClipboardSearchServiceError())));
+                });
+                return;
+            }
+            queue_.async([this, documents = std::move(documents), start, configuration,
+                          completion = std::move(completion)]() mutable {
+                if (!documents) {
+                    // An unreadable history must not empty the index.
+                    failRebuild(std::make_exception_ptr(ClipboardSearchServiceError(
+                                    ClipboardSearchServiceError::Code::historyUnreadable)),
+                                start, std::move(completion));
+                    return;
+                }
+                finishRebuild(*documents, configuration, start, std::move(completion));
+            });
+        });
+    });
+}
+
+void ClipboardSearchService::finishRebuild(const std::vector<ClipboardSearchSourceDocument>& sources,
+                                           const ClipboardSearchIndexConfiguration& configuration, Date start,
+                                           RebuildCompletion completion) {
+    try {
+        std::set<ClipboardSystemClassification> enabled;
+        std::vector<ClipboardUserClassificationRule> rules;
+        if (classifier_) {
+            enabled = ClipboardClassificationSettings::enabledSystemClassifications(*userDefaults_);
+            rules = ClipboardClassificationSettings::userRules(*userDefaults_);
+        }
+        std::vector<ClipboardSearchIndexDocument> documents;
+        documents.reserve(sources.size());
+        for (auto source : sources) {
+            if (classifier_ && source.contentType == ClipboardContentType::text &&
+                !source.searchableText.empty()) {
+                source.classification =
+                    classifier_->classify(source.searchableText, enabled, rules).primaryClassification;
+            }
+            documents.push_back(ClipboardSearchIndexDocument::make(source, configuration));
+        }
+        auto stats = indexStore_->syncReturning([&] { return indexStore_->rebuild(documents); });
+        record(Kind::rebuildIndex, start, false);
+        Logger::info("Clipboard search index rebuild completed, documents=" +
+                         std::to_string(stats.documentCount) + ", grams=" + std::to_string(stats.gramCount),
+                     kLogCategory);
+        deliver(std::move(completion), ClipboardSearchResult<ClipboardSearchRebuildResult>::success(
+                                           {static_cast<std::int64_t>(documents.size()), stats}));
+    } catch (...) {
+        failRebuild(std::current_exception(), start, std::move(completion));
+    }
+}
+
+void ClipboardSearchService::failRebuild(std::exception_ptr error, Date start, RebuildCompletion completion) {
+    record(Kind::rebuildIndex, start, true);
+    Logger::error("Clipboard search index rebuild failed: " + describe(error), kLogCategory);
+    deliver(std::move(completion), ClipboardSearchResult<ClipboardSearchRebuildResult>::failure(error));
+}
+
+}  // namespace quorvane
