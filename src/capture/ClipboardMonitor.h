@@ -54,7 +54,8 @@ public:
         ClipboardCopyIntentMonitoring& copyIntentMonitor;
     };
 
-    // Built stopped, with the pasteboard's current change count taken as seen.
+    // Built stopped, with the pasteboard's current change count taken as seen. What Platform and Services
+    // refer to must outlive the monitor.
     ClipboardMonitor(Platform platform, Services services, ClipboardMonitorCadence cadence = {});
     ~ClipboardMonitor() override;
     ClipboardMonitor(const ClipboardMonitor&) = delete;
