@@ -109,11 +109,16 @@ protected:
         return values;
     }
     bool waitFor(const std::filesystem::path& file, const std::string& sql, const std::vector<std::string>& expected,
-                 std::chrono::milliseconds timeout = 10s) {
+                 std::chrono::milliseconds timeout = 20s) {
         return DesktopSession::processEventsUntil([&] { return firstColumn(file, sql) == expected; }, timeout);
     }
-    bool waitForContents(const std::vector<std::string>& contents) {
-        return waitFor(historyFile(), "SELECT content FROM ClipboardHistoryContent ORDER BY content", contents);
+    ::testing::AssertionResult waitForContents(const std::vector<std::string>& contents) {
+        const std::string sql = "SELECT content, createdAt FROM ClipboardHistoryContent JOIN ClipboardHistoryIndex "
+                                "USING (id) ORDER BY content";
+        if (waitFor(historyFile(), sql, contents)) return ::testing::AssertionSuccess();
+        auto failure = ::testing::AssertionFailure() << "stored:";
+        for (const auto& content : firstColumn(historyFile(), sql)) failure << " [" << content << "]";
+        return failure << "\n" << (log_ += service_.readAll()).toStdString();
     }
     // Both files hold the same entries.
     void expectIndexMatchesHistory() {
@@ -164,7 +169,7 @@ TEST_F(QuorvaneServiceTest, TextHtmlImageAndARepeatBecomeTheRightRowsInBothFiles
                                          "SELECT i.createdAt FROM ClipboardHistoryIndex i JOIN ClipboardHistoryContent c "
                                          "USING (id) WHERE c.content = 'plain copied text'");
         return created.size() == 1 && created != firstCreated;
-    }, 10s));
+    }, 20s));
     EXPECT_EQ(firstColumn(historyFile(), "SELECT count(*) FROM ClipboardHistoryIndex"), std::vector<std::string>{"3"});
     expectIndexMatchesHistory();
     EXPECT_EQ(firstColumn(indexFile(), "SELECT content_type FROM documents ORDER BY content_type"),
@@ -194,7 +199,8 @@ TEST_F(QuorvaneServiceTest, PasswordManagerSecretsAndIgnoredProgramsAreNotRecord
     desktop_->activate(keeper);
     desktop_->sync();
     ASSERT_TRUE(DesktopSession::copyWithXclip("copied in the ignored program", "UTF8_STRING"));
-    DesktopSession::processEventsFor(1500ms);
+    // The program must still be in front when the service polls: give a loaded machine many poll periods.
+    DesktopSession::processEventsFor(4000ms);
     desktop_->clearActive();
     desktop_->sync();
 
@@ -226,7 +232,7 @@ TEST_F(QuorvaneServiceTest, SigtermEndsWithExitZeroAndClosedConsistentFiles) {
             return !firstColumn(historyFile(), std::string("SELECT id FROM ClipboardHistoryContent WHERE content = '") +
                                                    text + "'")
                         .empty();
-        }, 10s));
+        }, 20s));
     }
     ::kill(static_cast<pid_t>(service_.processId()), SIGTERM);
     ASSERT_TRUE(DesktopSession::processEventsUntil([&] { return service_.state() == QProcess::NotRunning; }, 15s));
