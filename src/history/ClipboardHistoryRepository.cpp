@@ -316,6 +316,27 @@ void ClipboardHistoryRepository::getSearchSourceDocuments(
         std::move(completion));
 }
 
+void ClipboardHistoryRepository::rebuildSearchIndexInOrder(
+    std::function<void(std::optional<std::vector<ClipboardSearchSourceDocument>>)> rebuild) {
+    // On the index queue, not the read queue: a read answered elsewhere could miss a change whose index
+    // write then runs before the rebuild replaces the index.
+    indexSync_.scheduleJob([weakStore = storeForReading(), rebuild = std::move(rebuild)] {
+        std::optional<std::vector<ClipboardSearchSourceDocument>> documents;
+        try {
+            if (auto store = weakStore.lock()) {
+                auto context = store->makeReadContext();
+                documents = loadAllSearchSourceDocuments(*context);
+            }
+        } catch (const std::exception& error) {
+            Logger::error(std::string("Failed to fetch clipboard search source documents: ") + error.what(),
+                          kCategory);
+        } catch (...) {
+            Logger::error("Failed to fetch clipboard search source documents: unknown error", kCategory);
+        }
+        rebuild(std::move(documents));
+    });
+}
+
 void ClipboardHistoryRepository::deleteItem(const std::string& id) {
     onMain([&] {
         if (!store_) return;

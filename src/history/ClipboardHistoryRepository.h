@@ -4,8 +4,8 @@
 // id in "clipboard_history.sqlite", mirrored into the search index. Writes and every use of the main store
 // context happen on the main thread (an entry point called elsewhere runs its body there synchronously);
 // reads run on the read queue, each with a connection of its own, and complete on the main queue exactly
-// once; index jobs run on the search-index sync queue. Every operation is one transaction, rolled back on
-// failure.
+// once; index jobs, and the read of an index rebuild, run on the search-index sync queue. Every operation is
+// one transaction, rolled back on failure.
 
 #include <memory>
 #include <mutex>
@@ -65,6 +65,8 @@ public:
     void recordUsage(const std::string& id) override;
     void getSearchSourceDocuments(
         std::function<void(std::optional<std::vector<ClipboardSearchSourceDocument>>)> completion) override;
+    void rebuildSearchIndexInOrder(
+        std::function<void(std::optional<std::vector<ClipboardSearchSourceDocument>>)> rebuild) override;
 
     // Waits for the queued index jobs and reads, then closes the history store and lets go of the index
     // store: for moving the storage directory and for shut-down. Afterwards writes do nothing and reads are

@@ -73,6 +73,12 @@ public:
     // index because of a failed read.
     virtual void getSearchSourceDocuments(
         std::function<void(std::optional<std::vector<ClipboardSearchSourceDocument>>)> completion) = 0;
+    // For a full rebuild of the search index: reads the same documents as one of the index jobs and hands
+    // them to `rebuild` within that job, so index writes queued earlier land before the rebuild and later
+    // ones on top of it. `rebuild` runs exactly once, off the main thread, and gets nothing when the history
+    // could not be read; it must not throw nor wait for the main thread.
+    virtual void rebuildSearchIndexInOrder(
+        std::function<void(std::optional<std::vector<ClipboardSearchSourceDocument>>)> rebuild) = 0;
 };
 
 }  // namespace quorvane

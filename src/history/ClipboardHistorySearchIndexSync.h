@@ -45,6 +45,9 @@ public:
     // holds anything is left alone. Blocks until done; failures are logged and leave the index as it was.
     void bootstrapIfEmpty(const std::function<std::vector<ClipboardSearchSourceDocument>()>& loadDocuments);
 
+    // Queues `job` as an index job of its own, with or without an index store; it must not throw.
+    void scheduleJob(std::function<void()> job) { queue_.async(std::move(job)); }
+
     // Waits for every job queued so far.
     void drain() { queue_.drain(); }
     // Waits for the queued jobs and lets go of the index store; later calls do nothing.

@@ -43,6 +43,10 @@ public:
         std::function<void(std::optional<std::vector<ClipboardSearchSourceDocument>>)> completion) override {
         completion(std::vector<ClipboardSearchSourceDocument>{});
     }
+    void rebuildSearchIndexInOrder(
+        std::function<void(std::optional<std::vector<ClipboardSearchSourceDocument>>)> rebuild) override {
+        rebuild(std::vector<ClipboardSearchSourceDocument>{});
+    }
 };
 
 }  // namespace quorvane

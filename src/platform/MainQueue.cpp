@@ -1,7 +1,6 @@
 #include "platform/MainQueue.h"
 
-#include <exception>
-#include <future>
+#include "platform/RunAndWait.h"
 
 namespace quorvane {
 
@@ -10,17 +9,7 @@ void MainQueue::runSync(const std::function<void()>& job) {
         job();
         return;
     }
-    std::promise<void> done;
-    auto finished = done.get_future();
-    post([&job, &done] {
-        try {
-            job();
-            done.set_value();
-        } catch (...) {
-            done.set_exception(std::current_exception());
-        }
-    });
-    finished.get();
+    runAndWait([this](std::function<void()> wrapped) { post(std::move(wrapped)); }, job);
 }
 
 }  // namespace quorvane

@@ -1,9 +1,8 @@
 #include "platform/SerialQueue.h"
 
-#include <exception>
-#include <future>
 
 #include "core/Logger.h"
+#include "platform/RunAndWait.h"
 
 namespace quorvane {
 
@@ -37,17 +36,7 @@ void SerialQueue::sync(const std::function<void()>& job) {
         job();
         return;
     }
-    std::promise<void> done;
-    auto finished = done.get_future();
-    async([&job, &done] {
-        try {
-            job();
-            done.set_value();
-        } catch (...) {
-            done.set_exception(std::current_exception());
-        }
-    });
-    finished.get();
+    runAndWait([this](std::function<void()> wrapped) { async(std::move(wrapped)); }, job);
 }
 
 void SerialQueue::drain() {

@@ -169,10 +169,11 @@ void ClipboardSearchService::rebuildIndex(RebuildCompletion completion) {
         // The pinyin switch as it stands now, not as it stood when the service was built.
         auto configuration = configuration_;
         configuration.isPinyinIndexEnabled = clipboardSearchPinyinIndexEnabled(*userDefaults_);
-        // Other calls run while the history is read; the answer comes back from the repository's side.
-        repository_->getSearchSourceDocuments([this, lifetime = lifetime_, callbackQueue = callbackQueue_,
-                                               start, configuration,
-                                               completion = std::move(completion)](auto documents) mutable {
+        // The read and the store rebuild run as one of the repository's index jobs, so the index writes of
+        // later changes land on the rebuilt index instead of being replaced by it. Other calls go on meanwhile.
+        repository_->rebuildSearchIndexInOrder([this, lifetime = lifetime_, callbackQueue = callbackQueue_,
+                                                start, configuration,
+                                                completion = std::move(completion)](auto documents) mutable {
             std::lock_guard lock(lifetime->mutex);
             if (!lifetime->alive) {
                 callbackQueue->post([completion = std::move(completion)] {
@@ -181,17 +182,14 @@ void ClipboardSearchService::rebuildIndex(RebuildCompletion completion) {
                 });
                 return;
             }
-            queue_.async([this, documents = std::move(documents), start, configuration,
-                          completion = std::move(completion)]() mutable {
-                if (!documents) {
-                    // An unreadable history must not empty the index.
-                    failRebuild(std::make_exception_ptr(ClipboardSearchServiceError(
-                                    ClipboardSearchServiceError::Code::historyUnreadable)),
-                                start, std::move(completion));
-                    return;
-                }
-                finishRebuild(*documents, configuration, start, std::move(completion));
-            });
+            if (!documents) {
+                // An unreadable history must not empty the index.
+                failRebuild(std::make_exception_ptr(ClipboardSearchServiceError(
+                                ClipboardSearchServiceError::Code::historyUnreadable)),
+                            start, std::move(completion));
+                return;
+            }
+            finishRebuild(*documents, configuration, start, std::move(completion));
         });
     });
 }

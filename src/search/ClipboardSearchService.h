@@ -2,8 +2,9 @@
 
 // The search service: parses queries, runs them on the shared index store, times every call and rebuilds the
 // index from the history. Built by the service container once the repository and the index store exist.
-// Every operation runs on the service's own serial queue, one at a time; completions are posted to
-// `callbackQueue` (the main queue), each exactly once.
+// Every operation runs on the service's own serial queue, one at a time, except the second half of a rebuild
+// (classifying and replacing the index), which runs among the repository's index jobs; completions are posted
+// to `callbackQueue` (the main queue), each exactly once.
 
 #include <memory>
 #include <mutex>
@@ -41,6 +42,7 @@ class ClipboardSearchService final : public ClipboardSearchServiceProtocol {
     void search(std::string query, std::int64_t limit, std::int64_t offset,
                 PageCompletion completion) override;
     // Fails, leaving the index as it was, when the history cannot be read or the store cannot be rebuilt.
+    // Reads the pinyin setting when it starts.
     void rebuildIndex(RebuildCompletion completion) override;
     void indexStats(StatsCompletion completion) override;
     void runtimeMetrics(MetricsCompletion completion) override;

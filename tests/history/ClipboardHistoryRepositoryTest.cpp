@@ -398,6 +398,9 @@ TEST_F(ClipboardHistoryRepositoryTest, ReadsCompleteExactlyOnceAlsoWhenTheStoreI
     const auto documents = await<std::optional<std::vector<ClipboardSearchSourceDocument>>>(
         [&](auto done) { repository().getSearchSourceDocuments(done); });
     EXPECT_EQ(documents, std::nullopt);  // a failed read is not an empty history
+    std::vector<std::optional<std::vector<ClipboardSearchSourceDocument>>> rebuildReads;
+    repository().rebuildSearchIndexInOrder([&](auto read) { rebuildReads.push_back(std::move(read)); });
+    repository().waitForSearchIndexJobs();
     runRaw("ALTER TABLE Broken RENAME TO ClipboardHistoryIndex;");
 
     // Released while reads may still wait on the read queue: each completes once, whatever it found.
@@ -408,8 +411,13 @@ TEST_F(ClipboardHistoryRepositoryTest, ReadsCompleteExactlyOnceAlsoWhenTheStoreI
     for (int turn = 0; turn < 3; ++turn) loop_.runUntilIdle();
     EXPECT_EQ(calls, 2);
 
-    // After a quiesce the store is closed: reads answer empty, once.
+    // After a quiesce the store is closed: reads answer empty, once; a rebuild's read fails.
     repository().quiesce();
+    repository().rebuildSearchIndexInOrder([&](auto read) { rebuildReads.push_back(std::move(read)); });
+    repository().waitForSearchIndexJobs();
+    ASSERT_EQ(rebuildReads.size(), 2u);
+    EXPECT_EQ(rebuildReads[0], std::nullopt);
+    EXPECT_EQ(rebuildReads[1], std::nullopt);
     EXPECT_TRUE(snapshots().empty());
     EXPECT_EQ(content("A"), std::nullopt);
 }

@@ -1,20 +1,26 @@
 #include <gtest/gtest.h>
 
+#include <future>
+#include <set>
 #include <mutex>
 #include <stdexcept>
+#include <thread>
 
 #include "classification/ClipboardClassificationSettings.h"
 #include "classification/LocalClipboardClassificationService.h"
+#include "history/ClipboardHistoryRepository.h"
 #include "platform/memory/FakeClock.h"
 #include "platform/memory/InMemoryApplicationCatalog.h"
 #include "platform/memory/InMemoryUserDefaults.h"
 #include "platform/memory/ManualRunLoop.h"
+#include "platform/memory/RecordingWorkspaceOpener.h"
 #include "search/ClipboardAppIdentityResolver.h"
 #include "search/ClipboardSearchService.h"
 #include "search/ClipboardSearchServiceError.h"
 #include "search/SQLiteClipboardSearchIndexStore.h"
 #include "search/SQLiteClipboardSearchIndexStoreError.h"
 #include "support/LogCapture.h"
+#include "support/RawSqlite.h"
 #include "support/TemporaryDirectory.h"
 
 namespace quorvane {
@@ -116,13 +122,15 @@ class FakeRepository final : public ClipboardHistoryRepositoryProtocol {
         return {};
     }
     void recordUsage(const std::string&) override {}
-    // Answers on the main queue, as the real history does.
     void getSearchSourceDocuments(
-        std::function<void(std::optional<std::vector<ClipboardSearchSourceDocument>>)> completion) override {
+        std::function<void(std::optional<std::vector<ClipboardSearchSourceDocument>>)>) override {}
+    // Runs the rebuild step later, off the caller's queue, as the real history does.
+    void rebuildSearchIndexInOrder(
+        std::function<void(std::optional<std::vector<ClipboardSearchSourceDocument>>)> rebuild) override {
         ++reads;
         std::optional<std::vector<ClipboardSearchSourceDocument>> answer;
         if (!readFails) answer = documents;
-        mainQueue->post([completion = std::move(completion), answer] { completion(answer); });
+        mainQueue->post([rebuild = std::move(rebuild), answer] { rebuild(answer); });
     }
 
     std::shared_ptr<MainQueue> mainQueue;
@@ -464,6 +472,72 @@ TEST_F(ClipboardSearchServiceTest, ServiceGoneBeforeTheHistoryAnswersStillAnswer
     ASSERT_TRUE(answer);
     EXPECT_THROW(answer->value(), ClipboardSearchServiceError);
     EXPECT_TRUE(store->rebuilds.empty());
+}
+
+// The real history and index: changes made after the rebuild started, while its read still waits behind an
+// index job that is running, must end up in the rebuilt index, and a history that cannot be read must leave
+// the index as it was.
+TEST_F(ClipboardSearchServiceTest, ChangesMadeBeforeTheRebuildReadsTheHistoryLandOnTheRebuiltIndex) {
+    testing::TemporaryDirectory directory;
+    RecordingWorkspaceOpener workspace;
+    DataDirectoryManager directories(*defaults, workspace, [&](const std::string& name) {
+        return name == "QUORVANE_STORAGE_DIRECTORY" ? std::optional((directory / "data").string())
+                                                    : std::nullopt;
+    });
+    NotificationCenter center(*runLoop);
+    auto index = std::make_shared<SQLiteClipboardSearchIndexStore>(directory / "clipboard_search.sqlite",
+                                                                   defaults, clockPointer);
+    auto history =
+        std::make_shared<ClipboardHistoryRepository>(directories, index, *runLoop, center, *defaults, clock);
+    auto saveText = [&](const std::string& id) {
+        history->saveTextItem(id, id, id, "text " + id, std::nullopt, std::nullopt, std::nullopt, std::nullopt,
+                              std::nullopt, 0);
+    };
+    saveText("old");
+    saveText("kept");
+    service = std::make_shared<ClipboardSearchService>(history, index, ClipboardSearchIndexConfiguration{},
+                                                       nullptr, defaults, runLoop, clockPointer);
+    auto indexedIDs = [&] {
+        history->waitForSearchIndexJobs();
+        std::set<std::string> ids;
+        for (const auto& item : index->fetchRecent(10, 0).items) ids.insert(item.id);
+        return ids;
+    };
+    auto rebuildAroundChanges = [&](const std::function<void()>& changes) {
+        std::promise<void> release;
+        // An index job still running holds the queue, so the rebuild's read cannot have run yet.
+        history->rebuildSearchIndexInOrder([running = release.get_future().share()](auto) { running.wait(); });
+        std::vector<ClipboardSearchResult<ClipboardSearchRebuildResult>> answers;
+        service->rebuildIndex([&](auto result) { answers.push_back(std::move(result)); });
+        service->drain();
+        changes();
+        release.set_value();
+        while (answers.empty()) {
+            history->waitForSearchIndexJobs();
+            service->drain();
+            runLoop->runUntilIdle();
+            std::this_thread::yield();
+        }
+        runLoop->runUntilIdle();
+        EXPECT_EQ(answers.size(), 1u);
+        return answers.at(0);
+    };
+
+    auto rebuilt = rebuildAroundChanges([&] {
+        saveText("new");
+        history->deleteItem("old");
+    });
+    ASSERT_TRUE(rebuilt.succeeded());
+    EXPECT_EQ(indexedIDs(), (std::set<std::string>{"kept", "new"}));
+
+    testing::LogCapture log;
+    const auto historyFile = directory / "data" / "clipboard_history.sqlite";
+    auto failed = rebuildAroundChanges(
+        [&] { testing::runRawSql(historyFile, "ALTER TABLE ClipboardHistoryIndex RENAME TO Broken;"); });
+    EXPECT_THROW(failed.value(), ClipboardSearchServiceError);
+    EXPECT_EQ(indexedIDs(), (std::set<std::string>{"kept", "new"}));
+    EXPECT_TRUE(log.contains("ERROR", "Failed to fetch clipboard search source documents: "));
+    service.reset();
 }
 
 // The whole path on a real index: the rebuild classifies and writes, then the parser's filter values, the
