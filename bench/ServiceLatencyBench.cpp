@@ -29,7 +29,6 @@
 
 #include "app/AppAssembler.h"
 #include "core/AccessibilityPermissionManager.h"
-#include "platform/memory/InMemoryUserDefaults.h"
 #include "platform/linux/QtClipboardPasteboard.h"
 #include "platform/linux/QtImageDecoder.h"
 #include "platform/linux/QtImageProbe.h"
@@ -40,6 +39,7 @@
 #include "platform/linux/X11FrontmostApplicationProvider.h"
 #include "platform/linux/XInputKeyEventMonitor.h"
 #include "platform/linux/XdgApplicationCatalog.h"
+#include "platform/memory/InMemoryUserDefaults.h"
 
 namespace quorvane {
 namespace {
@@ -66,7 +66,8 @@ bool copyWithXclip(const std::string& text) {
     if (!xclip.waitForStarted(5000)) return false;
     xclip.write(QByteArray::fromStdString(text));
     xclip.closeWriteChannel();
-    return processEventsUntil([&] { return xclip.state() == QProcess::NotRunning; }, 5000) && xclip.exitCode() == 0;
+    return processEventsUntil([&] { return xclip.state() == QProcess::NotRunning; }, 5000) &&
+           xclip.exitCode() == 0;
 }
 
 double percentile(std::vector<double> values, double p) {
@@ -95,9 +96,9 @@ void CopyToSearchHit(benchmark::State& state) {
     X11FrontmostApplicationProvider frontmost(catalog.identityResolver());
     TesseractImageTextRecognizer recognizer;
     XInputKeyEventMonitor keys;
-    AppAssembler assembler(AppAssembler::Platform{defaults, mainQueue, clock, notifications, dataDirectory, permission,
-                                                  catalog, pasteboard, probe, decoder, frontmost, recognizer, keys,
-                                                  AppEnvironment::main()});
+    AppAssembler assembler(AppAssembler::Platform{defaults, mainQueue, clock, notifications, dataDirectory,
+                                                  permission, catalog, pasteboard, probe, decoder, frontmost,
+                                                  recognizer, keys, AppEnvironment::main()});
 
     std::mt19937 random(42);
     std::vector<double> latencies;
@@ -111,21 +112,24 @@ void CopyToSearchHit(benchmark::State& state) {
                 return;
             }
             bool found = false;
-            const bool answered = processEventsUntil([&] {
-                bool replied = false;
-                assembler.clipboardSearchService()->search(word, 5, 0, [&](auto result) {
-                    replied = true;
-                    found = result.succeeded() && !result.value().items.empty();
-                });
-                processEventsUntil([&] { return replied; }, 2000);
-                return found;
-            }, 10000);
+            const bool answered = processEventsUntil(
+                [&] {
+                    bool replied = false;
+                    assembler.clipboardSearchService()->search(word, 5, 0, [&](auto result) {
+                        replied = true;
+                        found = result.succeeded() && !result.value().items.empty();
+                    });
+                    processEventsUntil([&] { return replied; }, 2000);
+                    return found;
+                },
+                10000);
             if (!answered) {
                 state.SkipWithError("a copy was never found");
                 return;
             }
             latencies.push_back(
-                std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started).count());
+                std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started)
+                    .count());
             // Apart, as a person copies: no copy lands inside the burst cadence of the previous one.
             processEventsUntil([] { return false; }, 1300);
         }
@@ -160,7 +164,8 @@ void IdleCpu(benchmark::State& state) {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert("XDG_CONFIG_HOME", QString::fromStdString((directory / "config").string()));
         environment.insert("XDG_DATA_HOME", QString::fromStdString((directory / "data").string()));
-        environment.insert("QUORVANE_STORAGE_DIRECTORY", QString::fromStdString((directory / "storage").string()));
+        environment.insert("QUORVANE_STORAGE_DIRECTORY",
+                           QString::fromStdString((directory / "storage").string()));
         service.setProcessEnvironment(environment);
         service.setStandardErrorFile(QProcess::nullDevice());
         service.start(QUORVANE_EXECUTABLE, {});
@@ -181,8 +186,8 @@ void IdleCpu(benchmark::State& state) {
             state.SkipWithError("could not read the process's CPU time");
             return;
         }
-        state.counters["cpu_percent"] =
-            100.0 * static_cast<double>(*after - *before) / static_cast<double>(sysconf(_SC_CLK_TCK)) / seconds;
+        state.counters["cpu_percent"] = 100.0 * static_cast<double>(*after - *before) /
+                                        static_cast<double>(sysconf(_SC_CLK_TCK)) / seconds;
     }
     std::filesystem::remove_all(directory);
 }

@@ -49,7 +49,9 @@ AppAssembler::AppAssembler(Platform platform)
     buildClipboardServices();
 }
 
-AppAssembler::~AppAssembler() { quiesceBuiltServices(); }
+AppAssembler::~AppAssembler() {
+    quiesceBuiltServices();
+}
 
 std::string AppAssembler::ownBundleIdentifier() const {
     const auto found = platform_.appEnvironment.infoDictionary.find(kBundleIdentifierKey);
@@ -76,11 +78,14 @@ void AppAssembler::buildClipboardServices() {
     if (!built_) return;
 
     // Users share ownership of the whole build, so nothing a service refers to goes while one is in use.
-    clipboardHistoryRepository_ = std::shared_ptr<ClipboardHistoryRepositoryProtocol>(built_, built_->repository.get());
+    clipboardHistoryRepository_ =
+        std::shared_ptr<ClipboardHistoryRepositoryProtocol>(built_, built_->repository.get());
     clipboardMonitor_ = std::shared_ptr<ClipboardMonitorProtocol>(built_, built_->monitor.get());
-    clipboardHistoryManager_ = std::shared_ptr<ClipboardHistoryManagerProtocol>(built_, built_->historyManager.get());
+    clipboardHistoryManager_ =
+        std::shared_ptr<ClipboardHistoryManagerProtocol>(built_, built_->historyManager.get());
     if (built_->searchService) {
-        clipboardSearchService_ = std::shared_ptr<ClipboardSearchServiceProtocol>(built_, built_->searchService.get());
+        clipboardSearchService_ =
+            std::shared_ptr<ClipboardSearchServiceProtocol>(built_, built_->searchService.get());
     }
 }
 
@@ -99,7 +104,8 @@ std::shared_ptr<AppAssembler::BuiltServices> AppAssembler::build() {
             dataDirectoryManager.storageDirectoryURL() / searchIndexFileName, platform_.standardDefaults,
             platform_.clock);
     } catch (const std::exception&) {
-        Logger::error("Failed to initialize clipboard search index store, search index sync disabled", kCategory);
+        Logger::error("Failed to initialize clipboard search index store, search index sync disabled",
+                      kCategory);
     }
 
     try {
@@ -113,18 +119,22 @@ std::shared_ptr<AppAssembler::BuiltServices> AppAssembler::build() {
 
     built->classificationService = std::make_unique<LocalClipboardClassificationService>();
     built->imageTextRecognizer = std::make_shared<ClipboardImageTextRecognizer>(
-        platform_.textRecognitionEngine, *platform_.standardDefaults, std::nullopt, TextRecognitionLevel::accurate);
+        platform_.textRecognitionEngine, *platform_.standardDefaults, std::nullopt,
+        TextRecognitionLevel::accurate);
     built->copyIntentMonitor = std::make_unique<SystemClipboardCopyIntentMonitor>(platform_.keyEventMonitor);
     const std::shared_ptr<const Clock> clock = platform_.clock;
     built->autoCleanupRunner = std::make_unique<ClipboardHistoryAutoCleanupRunner>(
-        built->repository, *platform_.standardDefaults, minimumCleanupInterval, [clock] { return clock->now(); });
-    built->payloadReader = std::make_unique<ClipboardPayloadReader>(platform_.imageProbe, platform_.imageDecoder);
+        built->repository, *platform_.standardDefaults, minimumCleanupInterval,
+        [clock] { return clock->now(); });
+    built->payloadReader =
+        std::make_unique<ClipboardPayloadReader>(platform_.imageProbe, platform_.imageDecoder);
     built->monitor = std::make_shared<ClipboardMonitor>(
         ClipboardMonitor::Platform{platform_.pasteboard, *built->payloadReader,
-                                   platform_.frontmostApplicationProvider, *platform_.mainQueue, *platform_.clock,
-                                   ownBundleIdentifier()},
-        ClipboardMonitor::Services{built->repository, built->imageTextRecognizer, *built->classificationService,
-                                   *platform_.standardDefaults, *built->autoCleanupRunner, distributionChannel(),
+                                   platform_.frontmostApplicationProvider, *platform_.mainQueue,
+                                   *platform_.clock, ownBundleIdentifier()},
+        ClipboardMonitor::Services{built->repository, built->imageTextRecognizer,
+                                   *built->classificationService, *platform_.standardDefaults,
+                                   *built->autoCleanupRunner, distributionChannel(),
                                    platform_.accessibilityPermissionManager, *built->copyIntentMonitor},
         ClipboardMonitorCadence{0.25, 0.03, 1.2, std::nullopt});
 
@@ -136,8 +146,8 @@ std::shared_ptr<AppAssembler::BuiltServices> AppAssembler::build() {
             8192, 4096, clipboardSearchPinyinIndexEnabled(*platform_.standardDefaults)};
         built->searchService = std::make_shared<ClipboardSearchService>(
             built->repository, built->indexStore, configuration,
-            std::make_shared<LocalClipboardClassificationService>(), platform_.standardDefaults, platform_.mainQueue,
-            platform_.clock);
+            std::make_shared<LocalClipboardClassificationService>(), platform_.standardDefaults,
+            platform_.mainQueue, platform_.clock);
     }
     return built;
 }
@@ -157,7 +167,9 @@ void AppAssembler::tearDownClipboardServices() {
     putNullServices();
 }
 
-void AppAssembler::shutdown() { tearDownClipboardServices(); }
+void AppAssembler::shutdown() {
+    tearDownClipboardServices();
+}
 
 void AppAssembler::waitForSearchIndexJobs() {
     if (built_) built_->repository->waitForSearchIndexJobs();

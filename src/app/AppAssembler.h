@@ -33,7 +33,7 @@
 namespace quorvane {
 
 class AppAssembler {
-public:
+  public:
     // What the container takes from the desktop. Everything must outlive the container.
     struct Platform {
         std::shared_ptr<UserDefaults> standardDefaults;
@@ -92,7 +92,7 @@ public:
     // Waits until the search index has taken every change queued so far (nothing when no index is built).
     void waitForSearchIndexJobs();
 
-private:
+  private:
     struct BuiltServices;
 
     void putNullServices();

@@ -31,7 +31,8 @@ int main(int argc, char* argv[]) {
     QApplication::setQuitOnLastWindowClosed(false);
 
     // The settings and the interface language come before anything that could show or log a text.
-    const auto standardDefaults = std::make_shared<JsonFileUserDefaults>(JsonFileUserDefaults::standardPath());
+    const auto standardDefaults =
+        std::make_shared<JsonFileUserDefaults>(JsonFileUserDefaults::standardPath());
     StandardAppLanguage appLanguage(*standardDefaults);
 
     const auto mainQueue = std::make_shared<QtMainQueue>();
@@ -40,8 +41,8 @@ int main(int argc, char* argv[]) {
     QtWorkspaceOpener workspace;
     DataDirectoryManager::installShared(std::make_unique<DataDirectoryManager>(*standardDefaults, workspace));
     X11AccessibilityTrust accessibilityTrust;
-    AccessibilityPermissionManager accessibilityPermissionManager(*standardDefaults, *mainQueue, accessibilityTrust,
-                                                                  workspace);
+    AccessibilityPermissionManager accessibilityPermissionManager(*standardDefaults, *mainQueue,
+                                                                  accessibilityTrust, workspace);
     XdgApplicationCatalog applicationCatalog;
     QtClipboardPasteboard pasteboard;
     QtImageProbe imageProbe;

@@ -1,5 +1,3 @@
-#include "app/AppAssembler.h"
-
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
@@ -9,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "app/AppAssembler.h"
 #include "capture/ClipboardMonitor.h"
 #include "capture/SettingsAccessors.h"
 #include "core/AccessibilityPermissionManager.h"
@@ -39,7 +38,8 @@ namespace {
 using testing::LogCapture;
 using testing::TemporaryDirectory;
 
-constexpr const char* indexStoreFailure = "Failed to initialize clipboard search index store, search index sync disabled";
+constexpr const char* indexStoreFailure =
+    "Failed to initialize clipboard search index store, search index sync disabled";
 constexpr const char* servicesFailure = "Failed to initialize clipboard services: ";
 
 // Counts the rows `sql` selects from a database file opened read-only, as another program would.
@@ -59,7 +59,7 @@ std::int64_t countRows(const std::filesystem::path& file, const std::string& sql
 }
 
 class AppAssemblerTest : public ::testing::Test {
-protected:
+  protected:
     AppAssemblerTest() { frontmost_.setFrontmostBundleIdentifier("org.example.Editor"); }
 
     std::filesystem::path storage() const { return directory_ / "storage"; }
@@ -68,8 +68,8 @@ protected:
 
     std::unique_ptr<AppAssembler> makeAssembler() {
         return std::make_unique<AppAssembler>(AppAssembler::Platform{
-            defaults_, loop_, clock_, notifications_, dataDirectory_, permission_, catalog_, pasteboard_, probe_,
-            decoder_, frontmost_, recognizer_, keys_,
+            defaults_, loop_, clock_, notifications_, dataDirectory_, permission_, catalog_, pasteboard_,
+            probe_, decoder_, frontmost_, recognizer_, keys_,
             AppEnvironment{{{"QuorvaneDistributionChannel", DefaultsValue(std::string("DIRECT"))},
                             {"CFBundleIdentifier", DefaultsValue(std::string("tech.zanto.QuorvaneApp"))}}}});
     }
@@ -80,7 +80,9 @@ protected:
     // Lets the monitor poll once at its base cadence.
     void tick() { loop_->advance(0.3); }
 
-    std::int64_t historyRows() const { return countRows(historyFile(), "SELECT count(*) FROM ClipboardHistoryIndex"); }
+    std::int64_t historyRows() const {
+        return countRows(historyFile(), "SELECT count(*) FROM ClipboardHistoryIndex");
+    }
     std::int64_t indexRows() const { return countRows(indexFile(), "SELECT count(*) FROM documents"); }
 
     // The previews the search service finds for `query`; nothing when the call failed.
@@ -106,11 +108,12 @@ protected:
     std::shared_ptr<InMemoryUserDefaults> defaults_ = std::make_shared<InMemoryUserDefaults>();
     NotificationCenter notifications_{*loop_};
     RecordingWorkspaceOpener workspace_;
-    DataDirectoryManager dataDirectory_{*defaults_, workspace_, [this](const std::string& name) {
-                                            return name == DataDirectoryManager::storageDirectoryOverrideEnvironmentKey
-                                                       ? std::optional<std::string>(storage().string())
-                                                       : std::nullopt;
-                                        }};
+    DataDirectoryManager dataDirectory_{
+        *defaults_, workspace_, [this](const std::string& name) {
+            return name == DataDirectoryManager::storageDirectoryOverrideEnvironmentKey
+                       ? std::optional<std::string>(storage().string())
+                       : std::nullopt;
+        }};
     InMemoryAccessibilityTrust trust_{true};
     AccessibilityPermissionManager permission_{*defaults_, *loop_, trust_, workspace_};
     InMemoryApplicationCatalog catalog_;
@@ -128,7 +131,8 @@ TEST_F(AppAssemblerTest, BuiltServicesCaptureNewCopiesIntoBothStoresButNotTheIte
     auto assembler = makeAssembler();
 
     ASSERT_NE(dynamic_cast<ClipboardMonitor*>(assembler->clipboardMonitor().get()), nullptr);
-    ASSERT_NE(dynamic_cast<ClipboardHistoryRepository*>(assembler->clipboardHistoryRepository().get()), nullptr);
+    ASSERT_NE(dynamic_cast<ClipboardHistoryRepository*>(assembler->clipboardHistoryRepository().get()),
+              nullptr);
     ASSERT_NE(dynamic_cast<ClipboardSearchService*>(assembler->clipboardSearchService().get()), nullptr);
     EXPECT_TRUE(std::filesystem::is_directory(storage()));
     // The direct build with trust starts the copy-keystroke monitor.
@@ -155,15 +159,17 @@ TEST_F(AppAssemblerTest, StorageDirectoryThatCannotBeCreatedLeavesNullObjects) {
         return std::optional<std::string>((directory_ / "plain-file" / "storage").string());
     });
     LogCapture log;
-    AppAssembler assembler(AppAssembler::Platform{defaults_, loop_, clock_, notifications_, blocked, permission_,
-                                                  catalog_, pasteboard_, probe_, decoder_, frontmost_, recognizer_,
-                                                  keys_, AppEnvironment{}});
+    AppAssembler assembler(AppAssembler::Platform{defaults_, loop_, clock_, notifications_, blocked,
+                                                  permission_, catalog_, pasteboard_, probe_, decoder_,
+                                                  frontmost_, recognizer_, keys_, AppEnvironment{}});
 
     EXPECT_TRUE(log.contains("ERROR", servicesFailure));
     EXPECT_FALSE(log.contains("ERROR", indexStoreFailure));
-    EXPECT_NE(dynamic_cast<EmptyClipboardHistoryRepository*>(assembler.clipboardHistoryRepository().get()), nullptr);
+    EXPECT_NE(dynamic_cast<EmptyClipboardHistoryRepository*>(assembler.clipboardHistoryRepository().get()),
+              nullptr);
     EXPECT_NE(dynamic_cast<EmptyClipboardMonitor*>(assembler.clipboardMonitor().get()), nullptr);
-    EXPECT_NE(dynamic_cast<EmptyClipboardHistoryManager*>(assembler.clipboardHistoryManager().get()), nullptr);
+    EXPECT_NE(dynamic_cast<EmptyClipboardHistoryManager*>(assembler.clipboardHistoryManager().get()),
+              nullptr);
     EXPECT_NE(dynamic_cast<EmptyClipboardSearchService*>(assembler.clipboardSearchService().get()), nullptr);
     EXPECT_FALSE(assembler.clipboardMonitor()->isTemporarilyPaused());
     EXPECT_EQ(search(assembler, "anything"), std::nullopt);
@@ -216,7 +222,8 @@ TEST_F(AppAssemblerTest, TearDownFinishesQueuedIndexJobsClosesStoresAndABuildRes
     EXPECT_EQ(indexRows(), 1);
     EXPECT_EQ(historyRows(), 1);
     EXPECT_NE(dynamic_cast<EmptyClipboardMonitor*>(assembler->clipboardMonitor().get()), nullptr);
-    EXPECT_NE(dynamic_cast<EmptyClipboardHistoryRepository*>(assembler->clipboardHistoryRepository().get()), nullptr);
+    EXPECT_NE(dynamic_cast<EmptyClipboardHistoryRepository*>(assembler->clipboardHistoryRepository().get()),
+              nullptr);
     EXPECT_FALSE(dynamic_cast<ClipboardMonitor&>(*firstMonitor).isMonitoring());
     // The released history store writes nothing any more, even through a service someone kept.
     copyText("during the move");
@@ -259,7 +266,8 @@ TEST_F(AppAssemblerTest, ShutdownDrainsTheIndexAndLeavesConsistentFiles) {
     EXPECT_EQ(historyRows(), 5);
     EXPECT_EQ(indexRows(), 5);
     for (const auto& file : {historyFile(), indexFile()}) {
-        EXPECT_EQ(countRows(file, "SELECT count(*) FROM pragma_integrity_check WHERE integrity_check = 'ok'"), 1);
+        EXPECT_EQ(countRows(file, "SELECT count(*) FROM pragma_integrity_check WHERE integrity_check = 'ok'"),
+                  1);
     }
     copyText("after shut-down");
     tick();

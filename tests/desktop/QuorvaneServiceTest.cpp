@@ -1,8 +1,9 @@
 // The running service end to end: the real quorvane program on the test display, fed by other programs'
 // copies, checked through its two database files.
 
-#include <sqlite3.h>
+#include <gtest/gtest.h>
 #include <signal.h>
+#include <sqlite3.h>
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -16,8 +17,6 @@
 #include <set>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "capture/SettingsAccessors.h"
 #include "desktop/DesktopSession.h"
@@ -35,7 +34,8 @@ using testing::TemporaryDirectory;
 using namespace std::chrono_literals;
 
 // Rows as text, read through a read-only connection of our own; empty when the file cannot be read (yet).
-std::vector<std::vector<std::optional<std::string>>> query(const std::filesystem::path& file, const std::string& sql) {
+std::vector<std::vector<std::optional<std::string>>> query(const std::filesystem::path& file,
+                                                           const std::string& sql) {
     std::vector<std::vector<std::optional<std::string>>> rows;
     sqlite3* db = nullptr;
     if (sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
@@ -46,7 +46,8 @@ std::vector<std::vector<std::optional<std::string>>> query(const std::filesystem
                 auto& row = rows.emplace_back();
                 for (int column = 0; column < sqlite3_column_count(statement); ++column) {
                     const auto* text = sqlite3_column_text(statement, column);
-                    row.push_back(text ? std::optional<std::string>(reinterpret_cast<const char*>(text)) : std::nullopt);
+                    row.push_back(text ? std::optional<std::string>(reinterpret_cast<const char*>(text))
+                                       : std::nullopt);
                 }
             }
         }
@@ -56,10 +57,12 @@ std::vector<std::vector<std::optional<std::string>>> query(const std::filesystem
     return rows;
 }
 
-QByteArray bytesOf(const Data& data) { return QByteArray(reinterpret_cast<const char*>(data.data()), data.size()); }
+QByteArray bytesOf(const Data& data) {
+    return QByteArray(reinterpret_cast<const char*>(data.data()), data.size());
+}
 
 class QuorvaneServiceTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         DESKTOP_SESSION_OR_SKIP();
         desktop_ = std::make_unique<FakeDesktop>();
@@ -79,7 +82,9 @@ protected:
     std::filesystem::path indexFile() const { return storage() / "clipboard_search.sqlite"; }
 
     // Settings the service finds in its configuration folder at start.
-    JsonFileUserDefaults settings() const { return JsonFileUserDefaults(directory_ / "config/Quorvane/settings.json"); }
+    JsonFileUserDefaults settings() const {
+        return JsonFileUserDefaults(directory_ / "config/Quorvane/settings.json");
+    }
 
     void start() {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -96,10 +101,12 @@ protected:
     }
 
     bool waitForLog(const char* fragment) {
-        return DesktopSession::processEventsUntil([&] {
-            log_ += service_.readAll();
-            return log_.contains(fragment);
-        }, 15s);
+        return DesktopSession::processEventsUntil(
+            [&] {
+                log_ += service_.readAll();
+                return log_.contains(fragment);
+            },
+            15s);
     }
 
     // Waits until `sql` on `file` gives `expected` (the first column of each row).
@@ -108,13 +115,15 @@ protected:
         for (const auto& row : query(file, sql)) values.push_back(row.at(0).value_or("<null>"));
         return values;
     }
-    bool waitFor(const std::filesystem::path& file, const std::string& sql, const std::vector<std::string>& expected,
-                 std::chrono::milliseconds timeout = 20s) {
-        return DesktopSession::processEventsUntil([&] { return firstColumn(file, sql) == expected; }, timeout);
+    bool waitFor(const std::filesystem::path& file, const std::string& sql,
+                 const std::vector<std::string>& expected, std::chrono::milliseconds timeout = 20s) {
+        return DesktopSession::processEventsUntil([&] { return firstColumn(file, sql) == expected; },
+                                                  timeout);
     }
     ::testing::AssertionResult waitForContents(const std::vector<std::string>& contents) {
-        const std::string sql = "SELECT content, createdAt FROM ClipboardHistoryContent JOIN ClipboardHistoryIndex "
-                                "USING (id) ORDER BY content";
+        const std::string sql =
+            "SELECT content, createdAt FROM ClipboardHistoryContent JOIN ClipboardHistoryIndex "
+            "USING (id) ORDER BY content";
         if (waitFor(historyFile(), sql, contents)) return ::testing::AssertionSuccess();
         auto failure = ::testing::AssertionFailure() << "stored:";
         for (const auto& content : firstColumn(historyFile(), sql)) failure << " [" << content << "]";
@@ -146,9 +155,10 @@ TEST_F(QuorvaneServiceTest, TextHtmlImageAndARepeatBecomeTheRightRowsInBothFiles
 
     ASSERT_TRUE(DesktopSession::copyWithXclip("<p>Rich <b>html</b> text</p>", "text/html"));
     ASSERT_TRUE(waitForContents({"Rich html text", "plain copied text"}));
-    const auto html = query(historyFile(),
-                            "SELECT c.richTextHTMLData IS NOT NULL, i.contentType FROM ClipboardHistoryContent c "
-                            "JOIN ClipboardHistoryIndex i USING (id) WHERE c.content = 'Rich html text'");
+    const auto html =
+        query(historyFile(),
+              "SELECT c.richTextHTMLData IS NOT NULL, i.contentType FROM ClipboardHistoryContent c "
+              "JOIN ClipboardHistoryIndex i USING (id) WHERE c.content = 'Rich html text'");
     ASSERT_EQ(html.size(), 1u);
     EXPECT_EQ(html[0][0], "1");
     EXPECT_EQ(html[0][1], "text");
@@ -157,25 +167,31 @@ TEST_F(QuorvaneServiceTest, TextHtmlImageAndARepeatBecomeTheRightRowsInBothFiles
     image.fill(QColor(200, 30, 30));
     const QByteArray png = bytesOf(testing::encoded(image));
     ASSERT_TRUE(DesktopSession::copyWithXclip(png, "image/png"));
-    ASSERT_TRUE(waitFor(historyFile(),
-                        "SELECT length(c.imageData) FROM ClipboardHistoryContent c JOIN ClipboardHistoryIndex i "
-                        "USING (id) WHERE i.contentType = 'image'",
-                        {std::to_string(png.size())}));
+    ASSERT_TRUE(
+        waitFor(historyFile(),
+                "SELECT length(c.imageData) FROM ClipboardHistoryContent c JOIN ClipboardHistoryIndex i "
+                "USING (id) WHERE i.contentType = 'image'",
+                {std::to_string(png.size())}));
 
     // The same text again: the earlier entry gives way to a new one.
     ASSERT_TRUE(DesktopSession::copyWithXclip("plain copied text", "UTF8_STRING"));
-    ASSERT_TRUE(DesktopSession::processEventsUntil([&] {
-        const auto created = firstColumn(historyFile(),
-                                         "SELECT i.createdAt FROM ClipboardHistoryIndex i JOIN ClipboardHistoryContent c "
-                                         "USING (id) WHERE c.content = 'plain copied text'");
-        return created.size() == 1 && created != firstCreated;
-    }, 20s));
-    EXPECT_EQ(firstColumn(historyFile(), "SELECT count(*) FROM ClipboardHistoryIndex"), std::vector<std::string>{"3"});
+    ASSERT_TRUE(DesktopSession::processEventsUntil(
+        [&] {
+            const auto created =
+                firstColumn(historyFile(),
+                            "SELECT i.createdAt FROM ClipboardHistoryIndex i JOIN ClipboardHistoryContent c "
+                            "USING (id) WHERE c.content = 'plain copied text'");
+            return created.size() == 1 && created != firstCreated;
+        },
+        20s));
+    EXPECT_EQ(firstColumn(historyFile(), "SELECT count(*) FROM ClipboardHistoryIndex"),
+              std::vector<std::string>{"3"});
     expectIndexMatchesHistory();
     EXPECT_EQ(firstColumn(indexFile(), "SELECT content_type FROM documents ORDER BY content_type"),
               (std::vector<std::string>{"image", "text", "text"}));
-    EXPECT_EQ(firstColumn(indexFile(), "SELECT normalized_text FROM documents WHERE content_type = 'text' "
-                                       "ORDER BY normalized_text"),
+    EXPECT_EQ(firstColumn(indexFile(),
+                          "SELECT normalized_text FROM documents WHERE content_type = 'text' "
+                          "ORDER BY normalized_text"),
               (std::vector<std::string>{"plain copied text", "rich html text"}));
 }
 
@@ -207,35 +223,45 @@ TEST_F(QuorvaneServiceTest, PasswordManagerSecretsAndIgnoredProgramsAreNotRecord
     ASSERT_TRUE(DesktopSession::copyWithXclip("marker after both", "UTF8_STRING"));
     ASSERT_TRUE(waitForContents({"marker after both", "offered by us without a hint"}));
     expectIndexMatchesHistory();
-    EXPECT_TRUE(firstColumn(indexFile(), "SELECT item_id FROM documents WHERE normalized_text LIKE '%hunter2%' OR "
-                                         "normalized_text LIKE '%ignored program%'")
+    EXPECT_TRUE(firstColumn(indexFile(),
+                            "SELECT item_id FROM documents WHERE normalized_text LIKE '%hunter2%' OR "
+                            "normalized_text LIKE '%ignored program%'")
                     .empty());
     desktop_->destroyWindow(keeper);
 }
 
 TEST_F(QuorvaneServiceTest, TextRecognitionStoresTheTextOfARenderedImage) {
     start();
-    ASSERT_TRUE(DesktopSession::copyWithXclip(bytesOf(testing::renderedLines({"QUORVANE RECOGNISES"})), "image/png"));
-    ASSERT_TRUE(DesktopSession::processEventsUntil([&] {
-        const auto text = firstColumn(historyFile(), "SELECT ocrText FROM ClipboardHistoryContent WHERE ocrText IS NOT NULL");
-        return text.size() == 1 && text[0].find("QUORVANE RECOGNISES") != std::string::npos;
-    }, 60s)) << log_.toStdString();
-    EXPECT_TRUE(waitFor(historyFile(), "SELECT searchText LIKE '%QUORVANE RECOGNISES%' FROM ClipboardHistoryIndex",
-                        {"1"}));
+    ASSERT_TRUE(
+        DesktopSession::copyWithXclip(bytesOf(testing::renderedLines({"QUORVANE RECOGNISES"})), "image/png"));
+    ASSERT_TRUE(DesktopSession::processEventsUntil(
+        [&] {
+            const auto text = firstColumn(
+                historyFile(), "SELECT ocrText FROM ClipboardHistoryContent WHERE ocrText IS NOT NULL");
+            return text.size() == 1 && text[0].find("QUORVANE RECOGNISES") != std::string::npos;
+        },
+        60s))
+        << log_.toStdString();
+    EXPECT_TRUE(waitFor(historyFile(),
+                        "SELECT searchText LIKE '%QUORVANE RECOGNISES%' FROM ClipboardHistoryIndex", {"1"}));
 }
 
 TEST_F(QuorvaneServiceTest, SigtermEndsWithExitZeroAndClosedConsistentFiles) {
     start();
     for (const char* text : {"first of three", "second of three", "third of three"}) {
         ASSERT_TRUE(DesktopSession::copyWithXclip(text, "UTF8_STRING"));
-        ASSERT_TRUE(DesktopSession::processEventsUntil([&] {
-            return !firstColumn(historyFile(), std::string("SELECT id FROM ClipboardHistoryContent WHERE content = '") +
-                                                   text + "'")
-                        .empty();
-        }, 20s));
+        ASSERT_TRUE(DesktopSession::processEventsUntil(
+            [&] {
+                return !firstColumn(historyFile(),
+                                    std::string("SELECT id FROM ClipboardHistoryContent WHERE content = '") +
+                                        text + "'")
+                            .empty();
+            },
+            20s));
     }
     ::kill(static_cast<pid_t>(service_.processId()), SIGTERM);
-    ASSERT_TRUE(DesktopSession::processEventsUntil([&] { return service_.state() == QProcess::NotRunning; }, 15s));
+    ASSERT_TRUE(
+        DesktopSession::processEventsUntil([&] { return service_.state() == QProcess::NotRunning; }, 15s));
     log_ += service_.readAll();
     EXPECT_EQ(service_.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(service_.exitCode(), 0);
@@ -247,7 +273,8 @@ TEST_F(QuorvaneServiceTest, SigtermEndsWithExitZeroAndClosedConsistentFiles) {
     for (const auto& file : {historyFile(), indexFile()}) {
         EXPECT_EQ(firstColumn(file, "PRAGMA integrity_check"), std::vector<std::string>{"ok"});
     }
-    EXPECT_EQ(firstColumn(historyFile(), "SELECT count(*) FROM ClipboardHistoryIndex"), std::vector<std::string>{"3"});
+    EXPECT_EQ(firstColumn(historyFile(), "SELECT count(*) FROM ClipboardHistoryIndex"),
+              std::vector<std::string>{"3"});
     expectIndexMatchesHistory();
 }
 

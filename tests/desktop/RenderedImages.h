@@ -31,7 +31,8 @@ inline Data renderedLines(const std::vector<QString>& lines) {
     font.setPixelSize(40);
     painter.setFont(font);
     painter.setPen(Qt::black);
-    for (std::size_t i = 0; i < lines.size(); ++i) painter.drawText(30, 70 + 80 * static_cast<int>(i), lines[i]);
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        painter.drawText(30, 70 + 80 * static_cast<int>(i), lines[i]);
     painter.end();
     return encoded(image);
 }
