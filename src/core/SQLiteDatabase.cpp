@@ -1,6 +1,8 @@
 #include "core/SQLiteDatabase.h"
 
+#include <fcntl.h>
 #include <sqlite3.h>
+#include <unistd.h>
 
 #include "core/SQLiteError.h"
 
@@ -16,6 +18,12 @@ SQLiteDatabase::SQLiteDatabase(const std::filesystem::path& path)
     : SQLiteDatabase(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE) {}
 
 SQLiteDatabase::SQLiteDatabase(const std::filesystem::path& path, int openFlags) {
+    // Clipboard data is private: a database we create is the user's alone, and SQLite gives its -wal and
+    // -shm files the same mode.
+    if ((openFlags & SQLITE_OPEN_CREATE) != 0 && !path.empty() && path != ":memory:") {
+        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        if (fd >= 0) ::close(fd);
+    }
     sqlite3* db = nullptr;
     const int result = sqlite3_open_v2(path.c_str(), &db, openFlags, nullptr);
     if (result != SQLITE_OK) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
+#include <sys/stat.h>
 
 #include "core/SQLiteError.h"
 #include "support/TemporaryDirectory.h"
@@ -25,6 +26,22 @@ TEST_F(SQLiteDatabaseTest, OpenFailureThrowsOpenErrorWithTheConnectionMessage) {
         EXPECT_FALSE(error.message().empty());
         EXPECT_FALSE(error.isCorruption());
     }
+}
+
+TEST_F(SQLiteDatabaseTest, CreatedDatabaseAndItsLogArePrivateToTheUser) {
+    const auto path = directory_ / "private.sqlite";
+    const mode_t previous = ::umask(022);
+    {
+        SQLiteDatabase db(path);
+        db.execute("PRAGMA journal_mode = WAL; CREATE TABLE t (v TEXT); INSERT INTO t VALUES ('secret');");
+        struct stat info {};
+        ASSERT_EQ(::stat((path.string() + "-wal").c_str(), &info), 0);
+        EXPECT_EQ(info.st_mode & 0777, 0600u);
+    }
+    ::umask(previous);
+    struct stat info {};
+    ASSERT_EQ(::stat(path.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
 }
 
 TEST_F(SQLiteDatabaseTest, StatementsAreFinalizedOnEveryPath) {
