@@ -1,5 +1,7 @@
 #include "app/AppAssembler.h"
 
+#include <cstdlib>
+
 #include <exception>
 
 #include "capture/ClipboardHistoryAutoCleanupRunner.h"
@@ -26,6 +28,14 @@ namespace {
 constexpr const char* kCategory = "AppAssembler";
 constexpr const char* kBundleIdentifierKey = "CFBundleIdentifier";
 
+// The locale whose translated application names the user reads, as the C library resolves it.
+std::string messagesLocale() {
+    for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+        if (const char* value = std::getenv(name); value && *value) return value;
+    }
+    return "C";
+}
+
 }  // namespace
 
 // Declared in the order of the build, so destruction runs backwards: the search service drains first, the
@@ -44,7 +54,9 @@ struct AppAssembler::BuiltServices {
 };
 
 AppAssembler::AppAssembler(Platform platform)
-    : platform_(std::move(platform)), ignoredAppsSettings_(platform_.applicationCatalog) {
+    : platform_(std::move(platform)),
+      ignoredAppsSettings_(platform_.applicationCatalog),
+      appIdentityResolver_(platform_.applicationCatalog, nullptr, messagesLocale()) {
     putNullServices();
     buildClipboardServices();
 }
@@ -102,7 +114,9 @@ std::shared_ptr<AppAssembler::BuiltServices> AppAssembler::build() {
     try {
         built->indexStore = std::make_shared<SQLiteClipboardSearchIndexStore>(
             dataDirectoryManager.storageDirectoryURL() / searchIndexFileName, platform_.standardDefaults,
-            platform_.clock);
+            platform_.clock, [this](const std::string& value, const std::vector<std::string>& known) {
+                return appIdentityResolver_.resolveBundleIdentifiers(value, known);
+            });
     } catch (const std::exception&) {
         Logger::error("Failed to initialize clipboard search index store, search index sync disabled",
                       kCategory);

@@ -28,6 +28,7 @@
 #include "platform/NotificationCenter.h"
 #include "platform/Pasteboard.h"
 #include "platform/UserDefaults.h"
+#include "search/ClipboardAppIdentityResolver.h"
 #include "search/ClipboardSearchServiceProtocol.h"
 
 namespace quorvane {
@@ -103,6 +104,8 @@ class AppAssembler {
 
     Platform platform_;
     ClipboardIgnoredAppsSettings ignoredAppsSettings_;
+    // Lets "app:" match application names from the desktop entries, not only identifiers.
+    ClipboardAppIdentityResolver appIdentityResolver_;
     std::shared_ptr<ClipboardHistoryRepositoryProtocol> clipboardHistoryRepository_;
     std::shared_ptr<ClipboardMonitorProtocol> clipboardMonitor_;
     std::shared_ptr<ClipboardHistoryManagerProtocol> clipboardHistoryManager_;

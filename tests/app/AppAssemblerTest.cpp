@@ -153,6 +153,17 @@ TEST_F(AppAssemblerTest, BuiltServicesCaptureNewCopiesIntoBothStoresButNotTheIte
     EXPECT_TRUE(defaults_->object(SettingsKey::ignoredAppDefaultsApplied).has_value());
 }
 
+TEST_F(AppAssemblerTest, AppFilterMatchesTheApplicationNameFromItsDesktopEntry) {
+    catalog_.install("org.example.Editor", "Scribble Pad");
+    auto assembler = makeAssembler();
+    tick();
+    copyText("copied from the editor");
+    tick();
+
+    EXPECT_EQ(search(*assembler, "app:scribble"), std::vector<std::string>{"copied from the editor"});
+    EXPECT_EQ(search(*assembler, "app:terminal"), std::vector<std::string>{});
+}
+
 TEST_F(AppAssemblerTest, StorageDirectoryThatCannotBeCreatedLeavesNullObjects) {
     std::ofstream(directory_ / "plain-file") << "not a directory";
     DataDirectoryManager blocked(*defaults_, workspace_, [this](const std::string&) {
