@@ -9,8 +9,8 @@
 #include <fstream>
 #include <string>
 
-#include "capture/ClipboardIgnoredAppsSettings.h"
 #include "platform/linux/XdgApplicationCatalog.h"
+#include "preferences/ClipboardIgnoredAppsSettings.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "classification/LocalClipboardClassificationService.h"
-#include "classification/SyntaxHighlighting.h"
+#include "classification/formatting/SyntaxHighlighting.h"
 
 namespace {
 

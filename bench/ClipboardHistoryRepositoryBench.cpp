@@ -8,13 +8,13 @@
 #include <memory>
 #include <string>
 
-#include "core/DataDirectoryManager.h"
 #include "history/ClipboardHistoryRepository.h"
 #include "platform/memory/FakeClock.h"
 #include "platform/memory/InMemoryUserDefaults.h"
 #include "platform/memory/ManualRunLoop.h"
 #include "platform/memory/RecordingWorkspaceOpener.h"
-#include "search/SQLiteClipboardSearchIndexStore.h"
+#include "searchindex/SQLiteClipboardSearchIndexStore.h"
+#include "system/DataDirectoryManager.h"
 
 namespace {
 

@@ -2,16 +2,15 @@
 // second for the whole session) and the tick that captures a copied text (read, fingerprint, classify, title,
 // search text, hand-off to a repository that stores nothing).
 
+#include <benchmark/benchmark.h>
+
 #include <memory>
 #include <string>
-
-#include <benchmark/benchmark.h>
 
 #include "capture/ClipboardImageTextRecognizer.h"
 #include "capture/ClipboardMonitor.h"
 #include "capture/SystemClipboardCopyIntentMonitor.h"
 #include "classification/LocalClipboardClassificationService.h"
-#include "core/AccessibilityPermissionManager.h"
 #include "history/EmptyClipboardHistoryRepository.h"
 #include "platform/memory/FakeClock.h"
 #include "platform/memory/InMemoryFrontmostApplicationProvider.h"
@@ -22,6 +21,7 @@
 #include "platform/memory/InMemoryPasteboard.h"
 #include "platform/memory/InMemoryUserDefaults.h"
 #include "platform/memory/ManualRunLoop.h"
+#include "system/AccessibilityPermissionManager.h"
 
 namespace {
 
@@ -45,15 +45,16 @@ struct MonitorRig {
     ClipboardPayloadReader reader{probe, decoder};
     InMemoryFrontmostApplicationProvider frontmost;
     InMemoryUserDefaults defaults;
-    std::shared_ptr<EmptyClipboardHistoryRepository> repository = std::make_shared<EmptyClipboardHistoryRepository>();
+    std::shared_ptr<EmptyClipboardHistoryRepository> repository =
+        std::make_shared<EmptyClipboardHistoryRepository>();
     InMemoryImageTextRecognizer engine;
     std::shared_ptr<ClipboardImageTextRecognizer> recognizer =
         std::make_shared<ClipboardImageTextRecognizer>(engine, defaults);
     LocalClipboardClassificationService classifier;
     ClipboardHistoryAutoCleanupRunner runner{repository, defaults, 3600, [this] { return clock.now(); }};
-    AccessibilityPermissionManager permission{
-        defaults, loop, [] { return true; }, [](const DefaultsValue::Dictionary&) { return true; },
-        [](const std::string&) {}};
+    AccessibilityPermissionManager permission{defaults, loop, [] { return true; },
+                                              [](const DefaultsValue::Dictionary&) { return true; },
+                                              [](const std::string&) {}};
     InMemoryKeyEventMonitor keys;
     SystemClipboardCopyIntentMonitor copyIntent{keys};
     std::unique_ptr<ClipboardMonitor> monitor;
@@ -70,7 +71,8 @@ void textCaptureTick(benchmark::State& state) {
     const std::string base = "Meeting notes 会议记录 https://example.com/page?id= and some more words ";
     std::int64_t copy = 0;
     for (auto _ : state) {
-        rig.pasteboard.replaceItem({{PasteboardType::plainText, dataFromString(base + std::to_string(copy++))}});
+        rig.pasteboard.replaceItem(
+            {{PasteboardType::plainText, dataFromString(base + std::to_string(copy++))}});
         rig.loop.advance(0.25);
     }
 }

@@ -2,8 +2,8 @@
 
 #include <benchmark/benchmark.h>
 
-#include "core/L10n.h"
-#include "core/StandardAppLanguage.h"
+#include "l10n/L10n.h"
+#include "l10n/StandardAppLanguage.h"
 #include "platform/memory/InMemoryUserDefaults.h"
 
 namespace {

@@ -20,17 +20,20 @@ std::string repeatedTo(std::size_t size, const std::string& unit) {
 const std::string& htmlDocument() {
     static const std::string html =
         "<html><head><style>p{margin:0}</style></head><body>" +
-        repeatedTo(1 << 20, "<p>Copied <b>rich</b> text &amp; a <a href=\"https://example.org\">link</a>, "
-                            "caf&eacute; &#x4F60;&#x597D;</p>\n<table><tr><td>a</td><td>b</td></tr></table>") +
+        repeatedTo(1 << 20,
+                   "<p>Copied <b>rich</b> text &amp; a <a href=\"https://example.org\">link</a>, "
+                   "caf&eacute; &#x4F60;&#x597D;</p>\n<table><tr><td>a</td><td>b</td></tr></table>") +
         "</body></html>";
     return html;
 }
 
 const std::string& rtfDocument() {
-    static const std::string rtf = "{\\rtf1\\ansi{\\fonttbl\\f0 Helvetica;}{\\colortbl;\\red0\\green0\\blue0;}" +
-                                   repeatedTo(1 << 20, "\\f0\\fs24 Copied \\b rich\\b0  text Caf\\'e9 "
-                                                       "\\u20320?\\u22909?\\par\n") +
-                                   "}";
+    static const std::string rtf =
+        "{\\rtf1\\ansi{\\fonttbl\\f0 Helvetica;}{\\colortbl;\\red0\\green0\\blue0;}" +
+        repeatedTo(1 << 20,
+                   "\\f0\\fs24 Copied \\b rich\\b0  text Caf\\'e9 "
+                   "\\u20320?\\u22909?\\par\n") +
+        "}";
     return rtf;
 }
 

@@ -12,32 +12,34 @@
 #include <string>
 #include <vector>
 
-#include "search/ClipboardSearchIndexDocument.h"
+#include "searchindex/ClipboardSearchIndexDocument.h"
 
 namespace bench {
 
 inline const std::vector<std::string>& words() {
     static const std::vector<std::string> list = {
-        "clipboard", "history", "search",  "index",   "window",  "panel",   "meeting", "notes",   "release",
-        "server",    "request", "response", "timeout", "deploy",  "kernel",  "socket",  "buffer",  "thread",
-        "query",     "filter",  "syntax",  "module",  "package", "version", "update",  "config",  "cache",
-        "account",   "invoice", "payment", "customer", "order",  "address", "network", "gateway", "proxy",
-        "template",  "draft",   "summary", "budget",  "schedule", "report", "review",  "branch",  "commit",
-        "merge",     "token",   "secret",  "profile", "session", "cookie",  "banner",  "layout",  "widget"};
+        "clipboard", "history", "search",  "index",    "window",   "panel",   "meeting",  "notes",
+        "release",   "server",  "request", "response", "timeout",  "deploy",  "kernel",   "socket",
+        "buffer",    "thread",  "query",   "filter",   "syntax",   "module",  "package",  "version",
+        "update",    "config",  "cache",   "account",  "invoice",  "payment", "customer", "order",
+        "address",   "network", "gateway", "proxy",    "template", "draft",   "summary",  "budget",
+        "schedule",  "report",  "review",  "branch",   "commit",   "merge",   "token",    "secret",
+        "profile",   "session", "cookie",  "banner",   "layout",   "widget"};
     return list;
 }
 
 inline const std::vector<std::string>& chinese() {
-    static const std::vector<std::string> list = {"北京", "上海", "会议记录", "剪贴板", "历史", "搜索",
-                                                  "拼音", "中文文本", "项目", "计划", "客户", "数据"};
+    static const std::vector<std::string> list = {"北京", "上海",     "会议记录", "剪贴板", "历史", "搜索",
+                                                  "拼音", "中文文本", "项目",     "计划",   "客户", "数据"};
     return list;
 }
 
 // Made-up words that give the corpus a realistic vocabulary: most words of real clipboard text are rare.
 inline const std::vector<std::string>& rareWords() {
     static const std::vector<std::string> list = [] {
-        const std::vector<std::string> syllables = {"ka", "lo", "mer", "tis", "van", "dor", "qui", "sel", "bra",
-                                                    "nu", "pex", "rol", "gan", "zu", "fir", "ost", "lem", "cha"};
+        const std::vector<std::string> syllables = {"ka",  "lo",  "mer", "tis", "van", "dor",
+                                                    "qui", "sel", "bra", "nu",  "pex", "rol",
+                                                    "gan", "zu",  "fir", "ost", "lem", "cha"};
         std::mt19937 random(42);
         std::vector<std::string> words;
         for (int i = 0; i < 6000; ++i) {
@@ -65,15 +67,16 @@ inline std::string entryText(std::mt19937& random, int index) {
             break;
         case 1:  // code
             while (text.size() < 480) {
-                text += "if (" + pick(words()) + "_" + pick(words()) + " != nullptr) { return " + pick(words()) +
-                        "->" + pick(words()) + "(" + std::to_string(random() % 1000) + "); }\n";
+                text += "if (" + pick(words()) + "_" + pick(words()) + " != nullptr) { return " +
+                        pick(words()) + "->" + pick(words()) + "(" + std::to_string(random() % 1000) +
+                        "); }\n";
             }
             break;
         case 2:  // JSON
             text = "{";
             while (text.size() < 470) {
-                text += "\"" + pick(words()) + "\": \"" + pick(words()) + "-" + std::to_string(random() % 10000) +
-                        "\", ";
+                text += "\"" + pick(words()) + "\": \"" + pick(words()) + "-" +
+                        std::to_string(random() % 10000) + "\", ";
             }
             text += "\"id\": " + std::to_string(index) + "}";
             break;
@@ -98,7 +101,8 @@ inline quorvane::ClipboardSearchSourceDocument sourceDocument(std::mt19937& rand
     // A minute apart, ending now, so the date filters find entries on both sides of their bounds.
     static const double now = static_cast<double>(std::time(nullptr));
     source.createdAt = quorvane::Date(now - index * 60.0);
-    source.bundleIdentifier = index % 3 == 0 ? "org.mozilla.firefox" : (index % 3 == 1 ? "org.kde.kate" : "code");
+    source.bundleIdentifier =
+        index % 3 == 0 ? "org.mozilla.firefox" : (index % 3 == 1 ? "org.kde.kate" : "code");
     if (index % 5 == 2) source.classification = "JSON";
     if (index % 5 == 3) source.classification = "URL";
     return source;

@@ -10,7 +10,7 @@
 
 #include "SearchCorpus.h"
 #include "platform/memory/InMemoryUserDefaults.h"
-#include "search/SQLiteClipboardSearchIndexStore.h"
+#include "searchindex/SQLiteClipboardSearchIndexStore.h"
 
 namespace {
 
@@ -91,14 +91,16 @@ void searchKind(benchmark::State& state, const std::string& name) {
     for (auto _ : state) {
         const auto start = std::chrono::steady_clock::now();
         const auto page = kind.recent ? c.store->fetchRecent(kPageSize, kind.offset)
-                                      : c.store->search(queries[next++ % queries.size()], kind.filters, kPageSize,
-                                                        kind.offset);
+                                      : c.store->search(queries[next++ % queries.size()], kind.filters,
+                                                        kPageSize, kind.offset);
         milliseconds.push_back(
             std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
         found += page.items.size();
     }
     std::sort(milliseconds.begin(), milliseconds.end());
-    const auto at = [&](double p) { return milliseconds[static_cast<std::size_t>(p * (milliseconds.size() - 1))]; };
+    const auto at = [&](double p) {
+        return milliseconds[static_cast<std::size_t>(p * (milliseconds.size() - 1))];
+    };
     state.counters["p50_ms"] = at(0.5);
     state.counters["p95_ms"] = at(0.95);
     state.counters["items"] = static_cast<double>(found) / static_cast<double>(milliseconds.size());
@@ -108,7 +110,8 @@ void searchKind(benchmark::State& state, const std::string& name) {
 
 const bool registered = [] {
     for (const auto& [name, kind] : kinds()) {
-        benchmark::RegisterBenchmark(name.c_str(), [name = name](benchmark::State& s) { searchKind(s, name); })
+        benchmark::RegisterBenchmark(name.c_str(),
+                                     [name = name](benchmark::State& s) { searchKind(s, name); })
             ->Arg(10'000)
             ->Arg(100'000)
             ->Iterations(40)

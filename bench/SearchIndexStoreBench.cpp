@@ -7,15 +7,15 @@
 
 #include "SearchCorpus.h"
 #include "platform/memory/InMemoryUserDefaults.h"
-#include "search/SQLiteClipboardSearchIndexStore.h"
+#include "searchindex/SQLiteClipboardSearchIndexStore.h"
 
 namespace {
 
 using quorvane::SQLiteClipboardSearchIndexStore;
 
 std::unique_ptr<SQLiteClipboardSearchIndexStore> openStore(const bench::ScratchDirectory& directory) {
-    return std::make_unique<SQLiteClipboardSearchIndexStore>(directory.path() / "clipboard_search.sqlite",
-                                                             std::make_shared<quorvane::InMemoryUserDefaults>());
+    return std::make_unique<SQLiteClipboardSearchIndexStore>(
+        directory.path() / "clipboard_search.sqlite", std::make_shared<quorvane::InMemoryUserDefaults>());
 }
 
 void buildDocuments(benchmark::State& state) {
@@ -67,7 +67,8 @@ void rebuild10000(benchmark::State& state) {
     store.reset();  // closing checkpoints the log into the file
     state.counters["documents"] = static_cast<double>(stats.documentCount);
     state.counters["gramsPerDocument"] = static_cast<double>(stats.gramCount) / stats.documentCount;
-    state.counters["bytesPerDocument"] = static_cast<double>(bench::databaseBytes(path)) / stats.documentCount;
+    state.counters["bytesPerDocument"] =
+        static_cast<double>(bench::databaseBytes(path)) / stats.documentCount;
     state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(documents.size()));
 }
 BENCHMARK(rebuild10000)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();

@@ -7,8 +7,8 @@
 #include "classification/ClipboardClassificationSettings.h"
 #include "platform/memory/InMemoryApplicationCatalog.h"
 #include "platform/memory/InMemoryUserDefaults.h"
-#include "search/ClipboardAppIdentityResolver.h"
 #include "search/ClipboardSearchQueryParser.h"
+#include "searchindex/ClipboardAppIdentityResolver.h"
 
 namespace {
 

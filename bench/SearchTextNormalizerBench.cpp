@@ -1,10 +1,10 @@
 // Cost of making the search text of one captured entry: normalising it and annotating its pinyin.
 
-#include <string>
-
 #include <benchmark/benchmark.h>
 
-#include "core/SearchTextNormalizer.h"
+#include <string>
+
+#include "model/SearchTextNormalizer.h"
 
 namespace {
 

@@ -28,7 +28,6 @@
 #include <vector>
 
 #include "app/AppAssembler.h"
-#include "core/AccessibilityPermissionManager.h"
 #include "platform/linux/QtClipboardPasteboard.h"
 #include "platform/linux/QtImageDecoder.h"
 #include "platform/linux/QtImageProbe.h"
@@ -40,6 +39,7 @@
 #include "platform/linux/XInputKeyEventMonitor.h"
 #include "platform/linux/XdgApplicationCatalog.h"
 #include "platform/memory/InMemoryUserDefaults.h"
+#include "system/AccessibilityPermissionManager.h"
 
 namespace quorvane {
 namespace {

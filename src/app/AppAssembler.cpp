@@ -1,25 +1,24 @@
 #include "app/AppAssembler.h"
 
 #include <cstdlib>
-
 #include <exception>
 
+#include "base/Logger.h"
 #include "capture/ClipboardHistoryAutoCleanupRunner.h"
 #include "capture/ClipboardImageTextRecognizer.h"
 #include "capture/ClipboardMonitor.h"
 #include "capture/ClipboardPayloadReader.h"
-#include "capture/SettingsAccessors.h"
+#include "capture/EmptyClipboardMonitor.h"
 #include "capture/SystemClipboardCopyIntentMonitor.h"
 #include "classification/LocalClipboardClassificationService.h"
-#include "core/Logger.h"
 #include "history/ClipboardHistoryManager.h"
 #include "history/ClipboardHistoryRepository.h"
 #include "history/EmptyClipboardHistoryManager.h"
 #include "history/EmptyClipboardHistoryRepository.h"
-#include "history/EmptyClipboardMonitor.h"
+#include "preferences/SettingsAccessors.h"
 #include "search/ClipboardSearchService.h"
 #include "search/EmptyClipboardSearchService.h"
-#include "search/SQLiteClipboardSearchIndexStore.h"
+#include "searchindex/SQLiteClipboardSearchIndexStore.h"
 
 namespace quorvane {
 

@@ -9,12 +9,7 @@
 #include <memory>
 #include <string>
 
-#include "capture/ClipboardIgnoredAppsSettings.h"
 #include "capture/ClipboardMonitorProtocol.h"
-#include "core/AccessibilityPermissionManagerProtocol.h"
-#include "core/AppEnvironment.h"
-#include "core/DataDirectoryManager.h"
-#include "core/DistributionChannel.h"
 #include "history/ClipboardHistoryManagerProtocol.h"
 #include "history/ClipboardHistoryRepositoryProtocol.h"
 #include "platform/ApplicationCatalog.h"
@@ -28,13 +23,18 @@
 #include "platform/NotificationCenter.h"
 #include "platform/Pasteboard.h"
 #include "platform/UserDefaults.h"
-#include "search/ClipboardAppIdentityResolver.h"
+#include "preferences/AppEnvironment.h"
+#include "preferences/ClipboardIgnoredAppsSettings.h"
+#include "preferences/DistributionChannel.h"
 #include "search/ClipboardSearchServiceProtocol.h"
+#include "searchindex/ClipboardAppIdentityResolver.h"
+#include "system/AccessibilityPermissionManagerProtocol.h"
+#include "system/DataDirectoryManager.h"
 
 namespace quorvane {
 
 class AppAssembler {
-  public:
+public:
     // What the container takes from the desktop. Everything must outlive the container.
     struct Platform {
         std::shared_ptr<UserDefaults> standardDefaults;
@@ -93,7 +93,7 @@ class AppAssembler {
     // Waits until the search index has taken every change queued so far (nothing when no index is built).
     void waitForSearchIndexJobs();
 
-  private:
+private:
     struct BuiltServices;
 
     void putNullServices();

@@ -2,12 +2,8 @@
 #include <memory>
 
 #include "app/AppAssembler.h"
-#include "app/TerminationSignalHandler.h"
-#include "core/AccessibilityPermissionManager.h"
-#include "core/AppEnvironment.h"
-#include "core/DataDirectoryManager.h"
-#include "core/Logger.h"
-#include "core/StandardAppLanguage.h"
+#include "base/Logger.h"
+#include "l10n/StandardAppLanguage.h"
 #include "platform/Clock.h"
 #include "platform/NotificationCenter.h"
 #include "platform/linux/JsonFileUserDefaults.h"
@@ -17,11 +13,15 @@
 #include "platform/linux/QtImageProbe.h"
 #include "platform/linux/QtMainQueue.h"
 #include "platform/linux/QtWorkspaceOpener.h"
+#include "platform/linux/TerminationSignalHandler.h"
 #include "platform/linux/TesseractImageTextRecognizer.h"
 #include "platform/linux/X11AccessibilityTrust.h"
 #include "platform/linux/X11FrontmostApplicationProvider.h"
 #include "platform/linux/XInputKeyEventMonitor.h"
 #include "platform/linux/XdgApplicationCatalog.h"
+#include "preferences/AppEnvironment.h"
+#include "system/AccessibilityPermissionManager.h"
+#include "system/DataDirectoryManager.h"
 
 int main(int argc, char* argv[]) {
     using namespace quorvane;

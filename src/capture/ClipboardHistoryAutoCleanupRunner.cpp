@@ -3,8 +3,8 @@
 #include <string>
 #include <utility>
 
-#include "capture/SettingsAccessors.h"
-#include "core/Logger.h"
+#include "base/Logger.h"
+#include "preferences/SettingsAccessors.h"
 
 namespace quorvane {
 
@@ -43,7 +43,8 @@ std::int64_t ClipboardHistoryAutoCleanupRunner::runIfNeeded(ClipboardContentType
     return deleted;
 }
 
-std::optional<Date> ClipboardHistoryAutoCleanupRunner::lastCleanupDate(ClipboardContentType contentType) const {
+std::optional<Date> ClipboardHistoryAutoCleanupRunner::lastCleanupDate(
+    ClipboardContentType contentType) const {
     auto found = lastCleanupDatesByContentType_.find(contentType);
     if (found == lastCleanupDatesByContentType_.end()) return std::nullopt;
     return found->second;

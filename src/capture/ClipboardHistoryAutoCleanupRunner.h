@@ -9,9 +9,9 @@
 #include <memory>
 #include <unordered_map>
 
-#include "core/ClipboardContentType.h"
+#include "base/Date.h"
 #include "history/ClipboardHistoryRepositoryProtocol.h"
-#include "platform/Date.h"
+#include "model/ClipboardContentType.h"
 #include "platform/UserDefaults.h"
 
 namespace quorvane {
@@ -30,7 +30,8 @@ public:
     ClipboardHistoryAutoCleanupRunner& operator=(const ClipboardHistoryAutoCleanupRunner&) = delete;
 
     // Deletes the expired entries of `contentType` and returns how many went. Does nothing (0) under the
-    // never policy, and when not forced within the minimum interval after this runner's last run for the type.
+    // never policy, and when not forced within the minimum interval after this runner's last run for the
+    // type.
     std::int64_t runIfNeeded(ClipboardContentType contentType, bool force);
 
     // When this runner last ran for `contentType`, if it has.

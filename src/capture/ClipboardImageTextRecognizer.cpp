@@ -1,7 +1,7 @@
 #include "capture/ClipboardImageTextRecognizer.h"
 
-#include "capture/SettingsAccessors.h"
-#include "core/Logger.h"
+#include "base/Logger.h"
+#include "preferences/SettingsAccessors.h"
 
 namespace quorvane {
 
@@ -44,13 +44,13 @@ std::string ClipboardImageTextRecognizer::text(const TextRecognitionOutcome& out
     return joined;
 }
 
-void ClipboardImageTextRecognizer::recognizeText(Data imageData, std::function<void(std::string)> completion) {
+void ClipboardImageTextRecognizer::recognizeText(Data imageData,
+                                                 std::function<void(std::string)> completion) {
     const ClipboardOCRConfiguration configuration =
         fixedConfiguration_ ? *fixedConfiguration_ : clipboardOCRConfiguration(userDefaults_);
-    engine_.recognizeText(request(std::move(imageData), configuration, recognitionLevel_),
-                          [completion = std::move(completion)](TextRecognitionOutcome outcome) {
-                              completion(text(outcome));
-                          });
+    engine_.recognizeText(
+        request(std::move(imageData), configuration, recognitionLevel_),
+        [completion = std::move(completion)](TextRecognitionOutcome outcome) { completion(text(outcome)); });
 }
 
 }  // namespace quorvane

@@ -7,9 +7,9 @@
 #include <optional>
 
 #include "capture/ClipboardImageTextRecognizing.h"
-#include "capture/ClipboardOCRConfiguration.h"
 #include "platform/ImageTextRecognizer.h"
 #include "platform/UserDefaults.h"
+#include "preferences/ClipboardOCRConfiguration.h"
 
 namespace quorvane {
 

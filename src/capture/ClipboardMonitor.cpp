@@ -3,14 +3,14 @@
 #include <string>
 #include <utility>
 
-#include "capture/ClipboardIgnoredAppsSettings.h"
-#include "capture/SettingsAccessors.h"
+#include "base/Logger.h"
+#include "base/Uuid.h"
+#include "base/WhitespaceTrimming.h"
 #include "classification/ClipboardClassificationSettings.h"
-#include "core/ClipboardEntryTitle.h"
-#include "core/Logger.h"
-#include "core/SearchTextNormalizer.h"
-#include "core/Uuid.h"
-#include "core/WhitespaceTrimming.h"
+#include "model/ClipboardEntryTitle.h"
+#include "model/SearchTextNormalizer.h"
+#include "preferences/ClipboardIgnoredAppsSettings.h"
+#include "preferences/SettingsAccessors.h"
 
 namespace quorvane {
 
@@ -28,7 +28,9 @@ ClipboardMonitor::ClipboardMonitor(Platform platform, Services services, Clipboa
       lastChangeCount_(platform_.pasteboard.changeCount()),
       lifetime_(std::make_shared<ClipboardMonitor*>(this)) {}
 
-ClipboardMonitor::~ClipboardMonitor() { stop(); }
+ClipboardMonitor::~ClipboardMonitor() {
+    stop();
+}
 
 void ClipboardMonitor::startMonitoring(bool runCleanup) {
     timer_.cancel();
@@ -124,7 +126,8 @@ void ClipboardMonitor::handleCopyIntent() {
 
 void ClipboardMonitor::startCopyIntentMonitorIfPossible() {
     if (services_.distributionChannel != DistributionChannel::direct) return;
-    if (services_.accessibilityPermissionManager.status() != AccessibilityPermissionStatus::authorized) return;
+    if (services_.accessibilityPermissionManager.status() != AccessibilityPermissionStatus::authorized)
+        return;
     std::weak_ptr<ClipboardMonitor*> weak = lifetime_;
     MainQueue& mainQueue = platform_.mainQueue;
     const bool started = services_.copyIntentMonitor.start([weak, &mainQueue] {
@@ -164,7 +167,8 @@ void ClipboardMonitor::checkPasteboard() {
     // From here on every return leaves the change consumed.
     lastChangeCount_ = changeCount;
 
-    const std::optional<std::string> source = platform_.frontmostApplicationProvider.frontmostBundleIdentifier();
+    const std::optional<std::string> source =
+        platform_.frontmostApplicationProvider.frontmostBundleIdentifier();
     if (source == std::optional<std::string>(platform_.ownBundleIdentifier)) return;
     if (ClipboardIgnoredAppsSettings::isIgnoredApp(source, settings)) return;
     // A secret a password manager marked is kept out like a copy from an ignored program.
@@ -200,7 +204,8 @@ void ClipboardMonitor::captureText(const ClipboardTextPayload& payload,
     services_.autoCleanupRunner.runIfNeeded(ClipboardContentType::text, false);
     // The title comes before the duplicate removal: a text without one is not saved, so nothing may be
     // removed in its favour.
-    const std::optional<std::string> title = ClipboardEntryTitle::make(payload.plainText, titleCharacterLimit);
+    const std::optional<std::string> title =
+        ClipboardEntryTitle::make(payload.plainText, titleCharacterLimit);
     if (!title) return;
     const ClipboardHistoryUsageMetadata usage = services_.repository->removeDuplicateTexts(
         payload.plainText, payload.rtfData, payload.htmlData, std::nullopt);
@@ -208,8 +213,8 @@ void ClipboardMonitor::captureText(const ClipboardTextPayload& payload,
     const std::string id = makeUuidString();
     const std::string searchText = SearchTextNormalizer::pinyinAnnotatedText(payload.plainText);
     services_.repository->saveTextItem(id, *title, searchText, payload.plainText, payload.rtfData,
-                                       payload.htmlData, bundleIdentifier, classification, usage.lastAccessedAt,
-                                       usage.accessCount);
+                                       payload.htmlData, bundleIdentifier, classification,
+                                       usage.lastAccessedAt, usage.accessCount);
 }
 
 std::optional<std::string> ClipboardMonitor::classify(const std::string& text) {

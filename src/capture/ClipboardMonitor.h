@@ -19,14 +19,14 @@
 #include "capture/ClipboardMonitorProtocol.h"
 #include "capture/ClipboardPayloadReader.h"
 #include "classification/ClipboardClassificationDetecting.h"
-#include "core/AccessibilityPermissionManagerProtocol.h"
-#include "core/DistributionChannel.h"
 #include "history/ClipboardHistoryRepositoryProtocol.h"
 #include "platform/Clock.h"
 #include "platform/FrontmostApplicationProvider.h"
 #include "platform/MainQueue.h"
 #include "platform/Pasteboard.h"
 #include "platform/UserDefaults.h"
+#include "preferences/DistributionChannel.h"
+#include "system/AccessibilityPermissionManagerProtocol.h"
 
 namespace quorvane {
 
@@ -104,8 +104,8 @@ private:
     void startCopyIntentMonitorIfPossible();
     void takeCurrentItemAsSeen();
     void captureText(const ClipboardTextPayload& payload, const std::optional<std::string>& bundleIdentifier);
-    void captureImage(const ClipboardImagePayload& payload, const std::optional<std::string>& bundleIdentifier,
-                      bool recognizeText);
+    void captureImage(const ClipboardImagePayload& payload,
+                      const std::optional<std::string>& bundleIdentifier, bool recognizeText);
     std::optional<std::string> classify(const std::string& text);
     void startTextRecognition(const Data& imageData, const std::string& id);
     void applyOCRResult(const std::string& id, const std::string& text);

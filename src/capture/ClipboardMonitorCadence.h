@@ -1,11 +1,12 @@
 #pragma once
 
 // How often the pasteboard monitor polls: every base interval normally, every burst interval until the burst
-// deadline that each observed change and each copy keystroke pushes forward. Plain value, safe from any thread.
+// deadline that each observed change and each copy keystroke pushes forward. Plain value, safe from any
+// thread.
 
 #include <optional>
 
-#include "platform/Date.h"
+#include "base/Date.h"
 
 namespace quorvane {
 

@@ -3,12 +3,12 @@
 // What the rest of the system may ask of the pasteboard monitor: pause, resume, stop, and run a piece of work
 // (our own pasteboard writes) with capture suspended (CaptureSuspension). Main thread only.
 
-#include "core/CaptureSuspension.h"
+#include "history/CaptureSuspension.h"
 
 namespace quorvane {
 
 class ClipboardMonitorProtocol : public CaptureSuspension {
-  public:
+public:
     virtual ~ClipboardMonitorProtocol() = default;
 
     virtual bool isTemporarilyPaused() const = 0;

@@ -7,12 +7,12 @@
 #include <algorithm>
 #include <cerrno>
 
+#include "base/Logger.h"
+#include "base/Sha256.h"
+#include "base/WhitespaceTrimming.h"
 #include "capture/HtmlPlainText.h"
 #include "capture/RtfPlainText.h"
-#include "core/ImageFormat.h"
-#include "core/Logger.h"
-#include "core/Sha256.h"
-#include "core/WhitespaceTrimming.h"
+#include "platform/ImageFormat.h"
 
 namespace quorvane {
 
@@ -29,7 +29,9 @@ bool hasAtLeastTwoByTwoPixels(const ImageDimensions& dimensions) {
            static_cast<std::int64_t>(dimensions.heightInPoints) >= 2;
 }
 
-std::string_view formatNameOf(const Data& bytes) { return ImageFormat::nameOf(ImageFormat::detect(bytes)); }
+std::string_view formatNameOf(const Data& bytes) {
+    return ImageFormat::nameOf(ImageFormat::detect(bytes));
+}
 
 bool isImageSignature(std::span<const std::uint8_t> header) {
     const auto format = ImageFormat::detect(header);
@@ -67,7 +69,9 @@ Data readPrefix(int fd, std::size_t count) {
 
 }  // namespace
 
-std::string ClipboardPayloadReader::imageFingerprint(const Data& imageData) { return sha256Hex(imageData); }
+std::string ClipboardPayloadReader::imageFingerprint(const Data& imageData) {
+    return sha256Hex(imageData);
+}
 
 std::string ClipboardPayloadReader::textPayloadFingerprint(const ClipboardTextPayload& payload) {
     Sha256 digest;
@@ -82,8 +86,8 @@ std::string ClipboardPayloadReader::textPayloadFingerprint(const ClipboardTextPa
     return digest.finalHex();
 }
 
-std::string ClipboardPayloadReader::oversizedImageMessage(std::string_view formatName, std::uint64_t actualBytes,
-                                                          std::int64_t maxBytes) {
+std::string ClipboardPayloadReader::oversizedImageMessage(std::string_view formatName,
+                                                          std::uint64_t actualBytes, std::int64_t maxBytes) {
     return "Ignored clipboard image larger than limit: imageType=" + std::string(formatName) +
            ", actualBytes=" + std::to_string(actualBytes) + ", maxBytes=" + std::to_string(maxBytes);
 }
@@ -120,7 +124,8 @@ ClipboardPayloadReader::ImageRead ClipboardPayloadReader::imageFromFile(const st
     if (stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode) || status.st_size <= 0) return {};
     FileDescriptor file(open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
     // The path may have been swapped for something else since; what counts is what was opened.
-    if (file.get() < 0 || fstat(file.get(), &status) != 0 || !S_ISREG(status.st_mode) || status.st_size <= 0) {
+    if (file.get() < 0 || fstat(file.get(), &status) != 0 || !S_ISREG(status.st_mode) ||
+        status.st_size <= 0) {
         return {};
     }
     const auto size = static_cast<std::uint64_t>(status.st_size);
@@ -163,7 +168,8 @@ ClipboardPayloadReader::ImageRead ClipboardPayloadReader::readImagePayload(const
     }
     // Image data in any other format: only the first offered one is tried.
     for (const auto& type : pasteboard.types()) {
-        if (!type.starts_with("image/") || type == PasteboardType::png || type == PasteboardType::tiff) continue;
+        if (!type.starts_with("image/") || type == PasteboardType::png || type == PasteboardType::tiff)
+            continue;
         auto bytes = pasteboard.data(type);
         if (!bytes) continue;
         auto dimensions = usableDimensions(*bytes);
@@ -173,7 +179,8 @@ ClipboardPayloadReader::ImageRead ClipboardPayloadReader::readImagePayload(const
     return {};
 }
 
-std::optional<ClipboardTextPayload> ClipboardPayloadReader::readTextPayload(const Pasteboard& pasteboard) const {
+std::optional<ClipboardTextPayload> ClipboardPayloadReader::readTextPayload(
+    const Pasteboard& pasteboard) const {
     ClipboardTextPayload payload;
     payload.rtfData = pasteboard.data(PasteboardType::rtf);
     payload.htmlData = pasteboard.data(PasteboardType::html);
@@ -194,15 +201,14 @@ std::optional<ClipboardTextPayload> ClipboardPayloadReader::readTextPayload(cons
     return payload;
 }
 
-std::optional<ClipboardMonitoredPayload> ClipboardPayloadReader::readMonitoredPayload(const Pasteboard& pasteboard,
-                                                                                      std::int64_t maxBytes,
-                                                                                      bool textEnabled,
-                                                                                      bool imageEnabled) const {
+std::optional<ClipboardMonitoredPayload> ClipboardPayloadReader::readMonitoredPayload(
+    const Pasteboard& pasteboard, std::int64_t maxBytes, bool textEnabled, bool imageEnabled) const {
     if (imageEnabled) {
         auto read = readImagePayload(pasteboard, maxBytes);
         if (read.oversized) {
-            Logger::warning(oversizedImageMessage(read.oversized->formatName, read.oversized->byteCount, maxBytes),
-                            logCategory);
+            Logger::warning(
+                oversizedImageMessage(read.oversized->formatName, read.oversized->byteCount, maxBytes),
+                logCategory);
             return std::nullopt;
         }
         if (read.image && !read.image->imageData.empty()) {

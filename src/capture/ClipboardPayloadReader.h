@@ -37,13 +37,15 @@ public:
     };
 
     // Both must outlive the reader.
-    ClipboardPayloadReader(const ImageProbe& probe, const ImageDecoder& decoder) : probe_(probe), decoder_(decoder) {}
+    ClipboardPayloadReader(const ImageProbe& probe, const ImageDecoder& decoder)
+        : probe_(probe), decoder_(decoder) {}
 
     // The item as capture takes it: an image when image capture is on and the item has one (an oversized
     // image yields nothing, with a warning, and its text is not taken instead), else a non-blank text of
     // no copied files within the limit (a warning when it is larger), else nothing.
-    std::optional<ClipboardMonitoredPayload> readMonitoredPayload(const Pasteboard& pasteboard, std::int64_t maxBytes,
-                                                                  bool textEnabled, bool imageEnabled) const;
+    std::optional<ClipboardMonitoredPayload> readMonitoredPayload(const Pasteboard& pasteboard,
+                                                                  std::int64_t maxBytes, bool textEnabled,
+                                                                  bool imageEnabled) const;
     // The fingerprint of the item's image, else of its non-blank text when no files were copied; nothing
     // otherwise. Ignores the capture switches; items beyond largestItemBytes have none.
     std::optional<std::string> payloadFingerprint(const Pasteboard& pasteboard) const;
@@ -66,7 +68,8 @@ private:
     // Image data offered under `type` when its header states at least 2 by 2 pixels.
     std::optional<ImageDimensions> usableDimensions(const Data& imageData) const;
     // Data that must be converted to PNG: checked against the limit before it is decoded and after.
-    ImageRead convertedToPng(const Data& imageData, const ImageDimensions& dimensions, std::int64_t maxBytes) const;
+    ImageRead convertedToPng(const Data& imageData, const ImageDimensions& dimensions,
+                             std::int64_t maxBytes) const;
 
     const ImageProbe& probe_;
     const ImageDecoder& decoder_;

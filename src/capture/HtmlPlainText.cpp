@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <utility>
 
-#include "core/Utf8.h"
+#include "base/Utf8.h"
 
 namespace quorvane {
 
@@ -24,14 +24,16 @@ std::string fromUtf16(std::string_view bytes, bool littleEndian) {
 }
 
 constexpr std::array<std::pair<std::string_view, std::uint32_t>, 24> namedEntities{{
-    {"amp", '&'},       {"lt", '<'},        {"gt", '>'},        {"quot", '"'},      {"apos", '\''},
-    {"nbsp", 0xA0},     {"copy", 0xA9},     {"reg", 0xAE},      {"trade", 0x2122},  {"hellip", 0x2026},
-    {"mdash", 0x2014},  {"ndash", 0x2013},  {"lsquo", 0x2018},  {"rsquo", 0x2019},  {"ldquo", 0x201C},
-    {"rdquo", 0x201D},  {"bull", 0x2022},   {"middot", 0xB7},   {"times", 0xD7},    {"euro", 0x20AC},
-    {"laquo", 0xAB},    {"raquo", 0xBB},    {"deg", 0xB0},      {"shy", 0xAD},
+    {"amp", '&'},      {"lt", '<'},       {"gt", '>'},       {"quot", '"'},     {"apos", '\''},
+    {"nbsp", 0xA0},    {"copy", 0xA9},    {"reg", 0xAE},     {"trade", 0x2122}, {"hellip", 0x2026},
+    {"mdash", 0x2014}, {"ndash", 0x2013}, {"lsquo", 0x2018}, {"rsquo", 0x2019}, {"ldquo", 0x201C},
+    {"rdquo", 0x201D}, {"bull", 0x2022},  {"middot", 0xB7},  {"times", 0xD7},   {"euro", 0x20AC},
+    {"laquo", 0xAB},   {"raquo", 0xBB},   {"deg", 0xB0},     {"shy", 0xAD},
 }};
 
-bool isHtmlSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f'; }
+bool isHtmlSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
+}
 
 std::string lowerAscii(std::string_view text) {
     std::string lower(text);
@@ -99,11 +101,13 @@ std::size_t decodeEntity(std::string_view html, std::size_t start, TextBuilder& 
         if (digits.empty()) return 0;
         std::uint32_t value = 0;
         for (char c : digits) {
-            const int digit = std::isdigit(static_cast<unsigned char>(c))      ? c - '0'
-                              : hex && std::isxdigit(static_cast<unsigned char>(c)) ? std::tolower(c) - 'a' + 10
-                                                                                   : -1;
+            const int digit = std::isdigit(static_cast<unsigned char>(c)) ? c - '0'
+                              : hex && std::isxdigit(static_cast<unsigned char>(c))
+                                  ? std::tolower(c) - 'a' + 10
+                                  : -1;
             if (digit < 0) return 0;
-            value = std::min<std::uint32_t>(value * (hex ? 16 : 10) + static_cast<std::uint32_t>(digit), 0x110000);
+            value = std::min<std::uint32_t>(value * (hex ? 16 : 10) + static_cast<std::uint32_t>(digit),
+                                            0x110000);
         }
         out.codePoint(value);
         return end - start + 1;
@@ -121,7 +125,8 @@ std::size_t decodeEntity(std::string_view html, std::size_t start, TextBuilder& 
 
 std::string htmlPlainText(std::string_view html) {
     std::string converted;
-    if (html.size() >= 2 && static_cast<unsigned char>(html[0]) == 0xFF && static_cast<unsigned char>(html[1]) == 0xFE) {
+    if (html.size() >= 2 && static_cast<unsigned char>(html[0]) == 0xFF &&
+        static_cast<unsigned char>(html[1]) == 0xFE) {
         converted = fromUtf16(html, true);
         html = converted;
     } else if (html.size() >= 2 && static_cast<unsigned char>(html[0]) == 0xFE &&
@@ -149,8 +154,8 @@ std::string htmlPlainText(std::string_view html) {
         if (c != '<') {
             // Copy one UTF-8 sequence whole; invalid bytes go through as they are.
             std::size_t length = 1;
-            while (i + length < html.size() && (static_cast<unsigned char>(html[i + length]) & 0xC0) == 0x80 &&
-                   length < 4) {
+            while (i + length < html.size() &&
+                   (static_cast<unsigned char>(html[i + length]) & 0xC0) == 0x80 && length < 4) {
                 ++length;
             }
             out.character(html.substr(i, length), preformattedDepth > 0);
@@ -169,11 +174,13 @@ std::string htmlPlainText(std::string_view html) {
         const bool closing = !tag.empty() && tag[0] == '/';
         if (closing) tag.remove_prefix(1);
         std::size_t nameLength = 0;
-        while (nameLength < tag.size() && (std::isalnum(static_cast<unsigned char>(tag[nameLength])))) ++nameLength;
+        while (nameLength < tag.size() && (std::isalnum(static_cast<unsigned char>(tag[nameLength]))))
+            ++nameLength;
         if (nameLength == 0) continue;  // <!DOCTYPE>, <?xml?> and the like
         const std::string name = lowerAscii(tag.substr(0, nameLength));
 
-        if (!closing && isOneOf(name, {"script", "style", "head", "title", "template", "noscript", "textarea"})) {
+        if (!closing &&
+            isOneOf(name, {"script", "style", "head", "title", "template", "noscript", "textarea"})) {
             // Skip to the matching end tag, case-insensitively, without looking inside.
             const std::string endTag = "</" + name;
             std::size_t search = i;
@@ -199,9 +206,11 @@ std::string htmlPlainText(std::string_view html) {
             preformattedDepth = std::max(0, preformattedDepth + (closing ? -1 : 1));
         } else if (name == "td" || name == "th") {
             if (!closing) out.cellBoundary();
-        } else if (isOneOf(name, {"p", "div", "li", "tr", "ul", "ol", "dl", "dt", "dd", "table", "blockquote",
-                                  "h1", "h2", "h3", "h4", "h5", "h6", "section", "article", "header", "footer",
-                                  "nav", "aside", "main", "figure", "figcaption", "hr", "address", "body"})) {
+        } else if (isOneOf(name,
+                           {"p",      "div",        "li",         "tr",      "ul",     "ol",  "dl",    "dt",
+                            "dd",     "table",      "blockquote", "h1",      "h2",     "h3",  "h4",    "h5",
+                            "h6",     "section",    "article",    "header",  "footer", "nav", "aside", "main",
+                            "figure", "figcaption", "hr",         "address", "body"})) {
             out.blockBoundary();
         }
     }

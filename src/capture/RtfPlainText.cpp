@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "core/Utf8.h"
+#include "base/Utf8.h"
 
 namespace quorvane {
 
@@ -14,10 +14,11 @@ namespace {
 
 // Groups whose text is no part of the document.
 constexpr std::array<std::string_view, 26> hiddenDestinations{
-    "fonttbl",   "colortbl", "stylesheet", "info",      "pict",       "header",     "headerl",
-    "headerr",   "headerf",  "footer",     "footerl",   "footerr",    "footerf",    "object",
-    "fldinst",   "xmlnstbl", "listtable",  "listoverridetable",      "rsidtbl",    "generator",
-    "themedata", "datastore", "latentstyles", "colorschememapping", "filetbl", "revtbl"};
+    "fonttbl", "colortbl",  "stylesheet", "info",      "pict",         "header",
+    "headerl", "headerr",   "headerf",    "footer",    "footerl",      "footerr",
+    "footerf", "object",    "fldinst",    "xmlnstbl",  "listtable",    "listoverridetable",
+    "rsidtbl", "generator", "themedata",  "datastore", "latentstyles", "colorschememapping",
+    "filetbl", "revtbl"};
 
 // Windows-1252 for the bytes 0x80 to 0x9F; the others are Latin-1.
 constexpr std::array<std::uint16_t, 32> windows1252High{

@@ -7,7 +7,9 @@ namespace quorvane {
 SystemClipboardCopyIntentMonitor::SystemClipboardCopyIntentMonitor(KeyEventMonitor& keyEventMonitor)
     : keyEventMonitor_(keyEventMonitor) {}
 
-SystemClipboardCopyIntentMonitor::~SystemClipboardCopyIntentMonitor() { stop(); }
+SystemClipboardCopyIntentMonitor::~SystemClipboardCopyIntentMonitor() {
+    stop();
+}
 
 bool SystemClipboardCopyIntentMonitor::isCopyIntent(const KeyDownEvent& event) {
     if (event.isRepeat) return false;
@@ -16,20 +18,22 @@ bool SystemClipboardCopyIntentMonitor::isCopyIntent(const KeyDownEvent& event) {
     // Only the ASCII letters lower-case to "c" or "x", so an ASCII fold is the whole Unicode answer here.
     const std::string& characters = event.charactersIgnoringModifiers;
     if (characters.size() != 1) return false;
-    const char lower = (characters[0] >= 'A' && characters[0] <= 'Z') ? char(characters[0] - 'A' + 'a')
-                                                                       : characters[0];
+    const char lower =
+        (characters[0] >= 'A' && characters[0] <= 'Z') ? char(characters[0] - 'A' + 'a') : characters[0];
     return lower == 'c' || lower == 'x';
 }
 
 bool SystemClipboardCopyIntentMonitor::start(std::function<void()> handler) {
     stop();
-    eventMonitor_ = keyEventMonitor_.addGlobalKeyDownMonitor(
-        [handler = std::move(handler)](const KeyDownEvent& event) {
+    eventMonitor_ =
+        keyEventMonitor_.addGlobalKeyDownMonitor([handler = std::move(handler)](const KeyDownEvent& event) {
             if (isCopyIntent(event)) handler();
         });
     return eventMonitor_.has_value();
 }
 
-void SystemClipboardCopyIntentMonitor::stop() { eventMonitor_.reset(); }
+void SystemClipboardCopyIntentMonitor::stop() {
+    eventMonitor_.reset();
+}
 
 }  // namespace quorvane

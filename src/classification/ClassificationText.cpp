@@ -8,7 +8,7 @@
 
 #include <vector>
 
-#include "core/Utf8.h"
+#include "base/Utf8.h"
 
 namespace quorvane {
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/WhitespaceTrimming.h"
+#include "base/WhitespaceTrimming.h"
 
 namespace quorvane {
 

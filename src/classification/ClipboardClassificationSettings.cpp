@@ -2,8 +2,8 @@
 
 #include <optional>
 
+#include "base/Logger.h"
 #include "classification/ClassificationText.h"
-#include "core/Logger.h"
 
 namespace quorvane {
 namespace {

@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "base/Base64.h"
+#include "base/Uuid.h"
 #include "classification/ClassificationText.h"
 #include "classification/JsonReader.h"
-#include "core/Base64.h"
-#include "core/Uuid.h"
 
 namespace quorvane {
 namespace {

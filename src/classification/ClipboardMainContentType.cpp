@@ -3,13 +3,15 @@
 #include <string>
 #include <vector>
 
-#include "core/SearchTextNormalizer.h"
+#include "model/SearchTextNormalizer.h"
 
 namespace quorvane {
 namespace {
 
 // Type-filter words are compared in the normal form of search text.
-std::string normalizedWord(std::string_view word) { return SearchTextNormalizer::normalize(word); }
+std::string normalizedWord(std::string_view word) {
+    return SearchTextNormalizer::normalize(word);
+}
 
 }  // namespace
 

@@ -1,7 +1,7 @@
 #include "classification/ClipboardSystemClassification.h"
 
+#include "base/CaseFolding.h"
 #include "classification/ClassificationText.h"
-#include "core/CaseFolding.h"
 
 namespace quorvane {
 

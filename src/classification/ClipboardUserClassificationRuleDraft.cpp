@@ -1,9 +1,9 @@
 #include "classification/ClipboardUserClassificationRuleDraft.h"
 
+#include "base/Uuid.h"
 #include "classification/ClassificationText.h"
 #include "classification/ClipboardSystemClassification.h"
 #include "classification/UserRegularExpression.h"
-#include "core/Uuid.h"
 
 namespace quorvane {
 

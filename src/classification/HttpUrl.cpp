@@ -2,8 +2,8 @@
 
 #include <unicode/uchar.h>
 
+#include "base/Utf8.h"
 #include "classification/ClassificationText.h"
-#include "core/Utf8.h"
 
 namespace quorvane {
 namespace {

@@ -33,7 +33,7 @@ public:
     // Receives the document in reading order. Strings are handed over as written, quotes and escapes
     // included.
     class Handler {
-      public:
+    public:
         virtual ~Handler() = default;
         virtual void beginObject() {}
         virtual void endObject() {}

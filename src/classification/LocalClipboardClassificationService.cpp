@@ -2,10 +2,10 @@
 
 #include <fmt/format.h>
 
+#include "base/Logger.h"
 #include "classification/ClassificationText.h"
 #include "classification/ClipboardContentDetectors.h"
 #include "classification/JsonReader.h"
-#include "core/Logger.h"
 
 namespace quorvane {
 namespace {

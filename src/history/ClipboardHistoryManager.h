@@ -1,12 +1,12 @@
 #pragma once
 
 // The history facade of the panels: forwards the five history operations to the repository unchanged and runs
-// suspended work through the pasteboard monitor, so our own pasteboard writes are not captured.
-// Main thread only, like the repository's writes and the monitor.
+// suspended work through capture suspension (the pasteboard monitor), so our own pasteboard writes are not
+// captured. Main thread only, like the repository's writes and the monitor.
 
 #include <memory>
 
-#include "capture/ClipboardMonitorProtocol.h"
+#include "history/CaptureSuspension.h"
 #include "history/ClipboardHistoryManagerProtocol.h"
 #include "history/ClipboardHistoryRepositoryProtocol.h"
 
@@ -15,8 +15,8 @@ namespace quorvane {
 class ClipboardHistoryManager final : public ClipboardHistoryManagerProtocol {
 public:
     ClipboardHistoryManager(std::shared_ptr<ClipboardHistoryRepositoryProtocol> repository,
-                            std::shared_ptr<ClipboardMonitorProtocol> clipboardMonitor)
-        : repository_(std::move(repository)), clipboardMonitor_(std::move(clipboardMonitor)) {}
+                            std::shared_ptr<CaptureSuspension> captureSuspension)
+        : repository_(std::move(repository)), captureSuspension_(std::move(captureSuspension)) {}
     ClipboardHistoryManager(const ClipboardHistoryManager&) = delete;
     ClipboardHistoryManager& operator=(const ClipboardHistoryManager&) = delete;
 
@@ -31,12 +31,12 @@ public:
     void clearHistory() override { repository_->clearHistory(); }
     void recordUsage(const std::string& id) override { repository_->recordUsage(id); }
     void runWithCaptureSuspended(const std::function<void()>& body) override {
-        clipboardMonitor_->runWithCaptureSuspended(body);
+        captureSuspension_->runWithCaptureSuspended(body);
     }
 
 private:
     std::shared_ptr<ClipboardHistoryRepositoryProtocol> repository_;
-    std::shared_ptr<ClipboardMonitorProtocol> clipboardMonitor_;
+    std::shared_ptr<CaptureSuspension> captureSuspension_;
 };
 
 }  // namespace quorvane

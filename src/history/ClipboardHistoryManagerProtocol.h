@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "core/CaptureSuspension.h"
-#include "core/ClipboardHistoryContentSnapshot.h"
-#include "core/ClipboardHistoryIndexSnapshot.h"
+#include "history/CaptureSuspension.h"
+#include "model/ClipboardHistoryContentSnapshot.h"
+#include "model/ClipboardHistoryIndexSnapshot.h"
 
 namespace quorvane {
 

@@ -5,11 +5,11 @@
 #include <limits>
 #include <unordered_map>
 
-#include "capture/SettingsAccessors.h"
-#include "core/Logger.h"
-#include "core/SearchTextNormalizer.h"
-#include "core/Sha256.h"
+#include "base/Logger.h"
+#include "base/Sha256.h"
 #include "history/ClipboardHistorySnapshotRanking.h"
+#include "model/SearchTextNormalizer.h"
+#include "preferences/SettingsAccessors.h"
 
 namespace quorvane {
 
@@ -239,16 +239,18 @@ void ClipboardHistoryRepository::saveImageItem(const std::string& id, const std:
             return;
         }
         if (!isWithinSizeLimit(imageData.size())) return;
-        // The title stands in for the content; the recognised text is what search finds, and the image's row is
-        // written before the call returns.
-        saveNewEntry({id, preview, searchText, clock_.now(), lastAccessedAt, flooredCount(accessCount),
-                      ClipboardContentType::image, bundleIdentifier, std::nullopt},
-                     {id, preview, imageData, ocrText, std::nullopt, std::nullopt, imageFingerprint(imageData)},
-                     ocrText.value_or(""), true);
+        // The title stands in for the content; the recognised text is what search finds, and the image's row
+        // is written before the call returns.
+        saveNewEntry(
+            {id, preview, searchText, clock_.now(), lastAccessedAt, flooredCount(accessCount),
+             ClipboardContentType::image, bundleIdentifier, std::nullopt},
+            {id, preview, imageData, ocrText, std::nullopt, std::nullopt, imageFingerprint(imageData)},
+            ocrText.value_or(""), true);
     });
 }
 
-void ClipboardHistoryRepository::saveNewEntry(const ClipboardHistoryIndex& index, ClipboardHistoryContent content,
+void ClipboardHistoryRepository::saveNewEntry(const ClipboardHistoryIndex& index,
+                                              ClipboardHistoryContent content,
                                               const std::string& searchableText, bool indexSynchronously) {
     auto& context = store_->mainContext();
     PendingChangesGuard guard(context);

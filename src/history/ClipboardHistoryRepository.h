@@ -13,15 +13,15 @@
 #include <string_view>
 #include <vector>
 
-#include "core/ClipboardHistoryStore.h"
-#include "core/DataDirectoryManager.h"
+#include "base/SerialQueue.h"
 #include "history/ClipboardHistoryRepositoryProtocol.h"
 #include "history/ClipboardHistorySearchIndexSync.h"
+#include "history/store/ClipboardHistoryStore.h"
 #include "platform/Clock.h"
 #include "platform/MainQueue.h"
 #include "platform/NotificationCenter.h"
-#include "platform/SerialQueue.h"
 #include "platform/UserDefaults.h"
+#include "system/DataDirectoryManager.h"
 
 namespace quorvane {
 

@@ -12,12 +12,12 @@
 #include <string>
 #include <vector>
 
-#include "core/ClipboardContentType.h"
-#include "core/ClipboardHistoryContentSnapshot.h"
-#include "core/ClipboardHistoryIndexSnapshot.h"
-#include "core/ClipboardHistoryUsageMetadata.h"
-#include "platform/Date.h"
-#include "search/ClipboardSearchSourceDocument.h"
+#include "base/Date.h"
+#include "model/ClipboardContentType.h"
+#include "model/ClipboardHistoryContentSnapshot.h"
+#include "model/ClipboardHistoryIndexSnapshot.h"
+#include "model/ClipboardHistoryUsageMetadata.h"
+#include "searchindex/ClipboardSearchSourceDocument.h"
 
 namespace quorvane {
 

@@ -3,8 +3,8 @@
 #include <exception>
 #include <set>
 
-#include "capture/SettingsAccessors.h"
-#include "core/Logger.h"
+#include "base/Logger.h"
+#include "preferences/SettingsAccessors.h"
 
 namespace quorvane {
 

@@ -13,11 +13,11 @@
 #include <string>
 #include <vector>
 
-#include "platform/Date.h"
-#include "platform/SerialQueue.h"
+#include "base/Date.h"
+#include "base/SerialQueue.h"
 #include "platform/UserDefaults.h"
-#include "search/ClipboardSearchIndexStoreProtocol.h"
-#include "search/ClipboardSearchSourceDocument.h"
+#include "searchindex/ClipboardSearchIndexStoreProtocol.h"
+#include "searchindex/ClipboardSearchSourceDocument.h"
 
 namespace quorvane {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <string_view>
 
-#include "core/SearchTextNormalizer.h"
+#include "model/SearchTextNormalizer.h"
 
 namespace quorvane {
 

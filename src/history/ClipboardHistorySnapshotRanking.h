@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "core/ClipboardHistoryIndexSnapshot.h"
+#include "model/ClipboardHistoryIndexSnapshot.h"
 
 namespace quorvane {
 

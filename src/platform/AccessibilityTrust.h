@@ -12,8 +12,8 @@ public:
 
     // True when the process can act on other programs now. Asked afresh on every call.
     virtual bool isProcessTrusted() const = 0;
-    // Asks the desktop to grant what isProcessTrusted() and the caret lookups need; returns isProcessTrusted()
-    // afterwards. May wait briefly for the desktop's answer.
+    // Asks the desktop to grant what isProcessTrusted() and the caret lookups need; returns
+    // isProcessTrusted() afterwards. May wait briefly for the desktop's answer.
     virtual bool requestTrust() = 0;
 };
 

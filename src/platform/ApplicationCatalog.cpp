@@ -2,8 +2,8 @@
 
 #include <functional>
 
-#include "core/CaseFolding.h"
-#include "core/WhitespaceTrimming.h"
+#include "base/CaseFolding.h"
+#include "base/WhitespaceTrimming.h"
 
 namespace quorvane {
 namespace {

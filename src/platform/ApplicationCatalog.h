@@ -17,7 +17,7 @@
 namespace quorvane {
 
 class ApplicationCatalog {
-  public:
+public:
     ApplicationCatalog() = default;
     virtual ~ApplicationCatalog() = default;
     ApplicationCatalog(const ApplicationCatalog&) = delete;

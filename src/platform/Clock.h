@@ -3,7 +3,7 @@
 // The source of the current time. Services take a Clock so tests can drive time with FakeClock.
 // Implementations are safe from any thread.
 
-#include "platform/Date.h"
+#include "base/Date.h"
 
 namespace quorvane {
 

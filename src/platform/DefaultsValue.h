@@ -5,14 +5,13 @@
 
 #include <cstdint>
 #include <map>
+#include <nlohmann/json_fwd.hpp>
 #include <optional>
 #include <string>
 #include <variant>
 #include <vector>
 
-#include <nlohmann/json_fwd.hpp>
-
-#include "platform/Date.h"
+#include "base/Date.h"
 
 namespace quorvane {
 

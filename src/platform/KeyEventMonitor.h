@@ -9,7 +9,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/CallbackList.h"
+#include "base/CallbackList.h"
 
 namespace quorvane {
 
@@ -24,10 +24,11 @@ enum KeyModifierFlag : std::uint32_t {
 };
 
 struct KeyDownEvent {
-    std::uint32_t keyCode = 0;                // the platform's own code for the key position
-    std::string charactersIgnoringModifiers;  // UTF-8 of the unshifted key in the current layout; may be empty
-    std::uint32_t modifierFlags = 0;          // KeyModifierFlag bits held when the key went down
-    bool isRepeat = false;                    // auto-repeat of a held key
+    std::uint32_t keyCode = 0;  // the platform's own code for the key position
+    std::string
+        charactersIgnoringModifiers;  // UTF-8 of the unshifted key in the current layout; may be empty
+    std::uint32_t modifierFlags = 0;  // KeyModifierFlag bits held when the key went down
+    bool isRepeat = false;            // auto-repeat of a held key
 
     bool operator==(const KeyDownEvent&) const = default;
 };

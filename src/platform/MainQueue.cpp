@@ -1,6 +1,6 @@
 #include "platform/MainQueue.h"
 
-#include "platform/RunAndWait.h"
+#include "base/RunAndWait.h"
 
 namespace quorvane {
 

@@ -1,8 +1,8 @@
 #pragma once
 
-// The main thread's queue: all user interface, coordination, pasteboard monitoring and history writes run here.
-// post() and postAfter() are safe from any thread; jobs always run on the main thread, one at a time, in the
-// order they became due.
+// The main thread's queue: all user interface, coordination, pasteboard monitoring and history writes run
+// here. post() and postAfter() are safe from any thread; jobs always run on the main thread, one at a time,
+// in the order they became due.
 
 #include <atomic>
 #include <functional>

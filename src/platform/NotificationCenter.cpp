@@ -24,7 +24,8 @@ void NotificationObservation::reset() {
 NotificationCenter::NotificationCenter(MainQueue& mainQueue)
     : mainQueue_(mainQueue), state_(std::make_shared<State>()) {}
 
-NotificationObservation NotificationCenter::addObserver(const std::string& name, std::function<void()> callback) {
+NotificationObservation NotificationCenter::addObserver(const std::string& name,
+                                                        std::function<void()> callback) {
     return addObserver(name, [callback = std::move(callback)](const NotificationUserInfo&) { callback(); });
 }
 

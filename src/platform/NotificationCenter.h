@@ -25,7 +25,8 @@ using NotificationUserInfo = DefaultsValue::Dictionary;
 class NotificationObservation {
 public:
     NotificationObservation() = default;
-    NotificationObservation(NotificationCenter* center, std::uint64_t token) : center_(center), token_(token) {}
+    NotificationObservation(NotificationCenter* center, std::uint64_t token)
+        : center_(center), token_(token) {}
     NotificationObservation(NotificationObservation&& other) noexcept { *this = std::move(other); }
     NotificationObservation& operator=(NotificationObservation&& other) noexcept;
     NotificationObservation(const NotificationObservation&) = delete;
@@ -47,7 +48,8 @@ public:
     NotificationCenter& operator=(const NotificationCenter&) = delete;
 
     // Registers `callback` for notifications named `name`; it stays registered while the result lives.
-    [[nodiscard]] NotificationObservation addObserver(const std::string& name, std::function<void()> callback);
+    [[nodiscard]] NotificationObservation addObserver(const std::string& name,
+                                                      std::function<void()> callback);
     // The same, for an observer that reads the notification's user info.
     using UserInfoCallback = std::function<void(const NotificationUserInfo&)>;
     [[nodiscard]] NotificationObservation addObserver(const std::string& name, UserInfoCallback callback);

@@ -1,14 +1,14 @@
 #pragma once
 
-// The user's settings: typed values under string keys. A value stored with the wrong type is told apart from a
-// missing one (object() has it, the typed reader does not). Safe from any thread; change callbacks run on the
-// thread that made the change, after the value is stored.
+// The user's settings: typed values under string keys. A value stored with the wrong type is told apart from
+// a missing one (object() has it, the typed reader does not). Safe from any thread; change callbacks run on
+// the thread that made the change, after the value is stored.
 
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "platform/CallbackList.h"
+#include "base/CallbackList.h"
 #include "platform/DefaultsValue.h"
 
 namespace quorvane {

@@ -39,7 +39,8 @@ ApplicationIdentityResolver catalogApplicationIdentityResolver(const Application
         std::optional<InstalledApplication> entry;
         if (auto id = nonBlank(window.gtkApplicationId)) entry = catalog.applicationWithIdentifier(*id);
         if (!entry) {
-            if (auto id = desktopFileId(window.kdeDesktopFile)) entry = catalog.applicationWithIdentifier(*id);
+            if (auto id = desktopFileId(window.kdeDesktopFile))
+                entry = catalog.applicationWithIdentifier(*id);
         }
         if (!entry && (window.wmClassInstance || window.wmClassName)) {
             entry = catalog.applicationForWindowClass(window.wmClassInstance.value_or(""),

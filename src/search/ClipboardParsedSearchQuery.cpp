@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "search/SearchValueHash.h"
+#include "searchindex/SearchValueHash.h"
 
 namespace quorvane {
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "search/ClipboardSearchFilter.h"
+#include "searchindex/ClipboardSearchFilter.h"
 
 namespace quorvane {
 

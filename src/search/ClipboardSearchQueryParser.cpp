@@ -6,14 +6,14 @@
 #include <algorithm>
 #include <array>
 
+#include "base/Logger.h"
+#include "base/Utf8.h"
 #include "classification/ClipboardClassificationSettings.h"
 #include "classification/ClipboardMainContentType.h"
 #include "classification/ClipboardSystemClassification.h"
-#include "core/Logger.h"
-#include "core/SearchTextNormalizer.h"
-#include "core/Utf8.h"
-#include "search/ClipboardSearchDatePreset.h"
-#include "search/SearchStrings.h"
+#include "model/SearchTextNormalizer.h"
+#include "searchindex/ClipboardSearchDatePreset.h"
+#include "searchindex/SearchStrings.h"
 
 namespace quorvane {
 namespace {
@@ -105,7 +105,7 @@ std::string quotedList(const std::vector<std::string>& items) {
 // A map that remembers the order in which keys first arrived, so equal-ranked results come out in a
 // repeatable order.
 class OrderedKeyMap {
-  public:
+public:
     void assign(const std::string& key, const std::string& value) {
         for (auto& entry : entries_) {
             if (entry.first == key) {
@@ -121,7 +121,7 @@ class OrderedKeyMap {
     }
     const std::vector<std::pair<std::string, std::string>>& entries() const { return entries_; }
 
-  private:
+private:
     std::vector<std::pair<std::string, std::string>> entries_;
 };
 

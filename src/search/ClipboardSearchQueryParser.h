@@ -16,12 +16,12 @@
 #include "search/ClipboardFilterSuggestion.h"
 #include "search/ClipboardFilterSuggestionContext.h"
 #include "search/ClipboardParsedSearchQuery.h"
-#include "search/ClipboardSearchFilter.h"
+#include "searchindex/ClipboardSearchFilter.h"
 
 namespace quorvane {
 
 class ClipboardSearchQueryParser {
-  public:
+public:
     ClipboardSearchQueryParser() = delete;
 
     // One step of a tokenised query: exactly one of `filter` and `text` is present.

@@ -11,7 +11,7 @@ namespace quorvane {
 
 template <class T>
 class ClipboardSearchResult {
-  public:
+public:
     static ClipboardSearchResult success(T value) { return ClipboardSearchResult(std::move(value), nullptr); }
     static ClipboardSearchResult failure(std::exception_ptr error) {
         return ClipboardSearchResult(std::nullopt, std::move(error));
@@ -26,7 +26,7 @@ class ClipboardSearchResult {
     // The error of a failed call; null after a success.
     std::exception_ptr error() const { return error_; }
 
-  private:
+private:
     ClipboardSearchResult(std::optional<T> value, std::exception_ptr error)
         : value_(std::move(value)), error_(std::move(error)) {}
 

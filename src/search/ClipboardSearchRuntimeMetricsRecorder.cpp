@@ -6,7 +6,7 @@
 #include <cmath>
 #include <string>
 
-#include "core/Logger.h"
+#include "base/Logger.h"
 
 namespace quorvane {
 namespace {
@@ -17,8 +17,8 @@ std::string milliseconds(const std::optional<double>& value) {
 
 }  // namespace
 
-ClipboardSearchRuntimeMetricsRecorder::ClipboardSearchRuntimeMetricsRecorder(std::shared_ptr<const Clock> clock,
-                                                                             std::size_t sampleLimit)
+ClipboardSearchRuntimeMetricsRecorder::ClipboardSearchRuntimeMetricsRecorder(
+    std::shared_ptr<const Clock> clock, std::size_t sampleLimit)
     : clock_(std::move(clock)), sampleLimit_(std::max<std::size_t>(sampleLimit, 1)) {}
 
 ClipboardSearchRuntimeOperationMetrics ClipboardSearchRuntimeMetricsRecorder::record(
@@ -39,7 +39,8 @@ ClipboardSearchRuntimeMetricsRecorder::snapshot() const {
     return result;
 }
 
-std::optional<double> ClipboardSearchRuntimeMetricsRecorder::percentile(const std::vector<double>& sorted, double p) {
+std::optional<double> ClipboardSearchRuntimeMetricsRecorder::percentile(const std::vector<double>& sorted,
+                                                                        double p) {
     if (sorted.empty()) return std::nullopt;
     const double last = static_cast<double>(sorted.size() - 1);
     // std::round goes half away from zero, as the window's figures require (4.5 gives 5).
@@ -75,10 +76,11 @@ void ClipboardSearchRuntimeMetricsRecorder::logRuntime(ClipboardSearchRuntimeOpe
                            operation == ClipboardSearchRuntimeOperationKind::fetchRecent) &&
                           metrics.sampleCount > 0 && metrics.sampleCount % 50 == 0;
     if (!slow && operation != ClipboardSearchRuntimeOperationKind::rebuildIndex && !periodic) return;
-    const std::string line = fmt::format(
-        "Search runtime {} duration={:.1f}ms p50={}ms p95={}ms max={}ms samples={} failures={}", rawValue(operation),
-        durationMilliseconds, milliseconds(metrics.p50Milliseconds), milliseconds(metrics.p95Milliseconds),
-        milliseconds(metrics.maxMilliseconds), metrics.sampleCount, metrics.failureCount);
+    const std::string line =
+        fmt::format("Search runtime {} duration={:.1f}ms p50={}ms p95={}ms max={}ms samples={} failures={}",
+                    rawValue(operation), durationMilliseconds, milliseconds(metrics.p50Milliseconds),
+                    milliseconds(metrics.p95Milliseconds), milliseconds(metrics.maxMilliseconds),
+                    metrics.sampleCount, metrics.failureCount);
     if (slow) {
         Logger::warning(line, "ClipboardSearch");
     } else {

@@ -26,21 +26,23 @@ public:
         Date recordedAt;
     };
 
-    explicit ClipboardSearchRuntimeMetricsRecorder(std::shared_ptr<const Clock> clock = std::make_shared<SystemClock>(),
-                                                   std::size_t sampleLimit = 256);
+    explicit ClipboardSearchRuntimeMetricsRecorder(
+        std::shared_ptr<const Clock> clock = std::make_shared<SystemClock>(), std::size_t sampleLimit = 256);
     ClipboardSearchRuntimeMetricsRecorder(const ClipboardSearchRuntimeMetricsRecorder&) = delete;
     ClipboardSearchRuntimeMetricsRecorder& operator=(const ClipboardSearchRuntimeMetricsRecorder&) = delete;
 
     // Adds one sample (`durationSeconds` long) and returns the kind's metrics after it.
-    ClipboardSearchRuntimeOperationMetrics record(ClipboardSearchRuntimeOperationKind operation, double durationSeconds,
-                                                  bool failed);
+    ClipboardSearchRuntimeOperationMetrics record(ClipboardSearchRuntimeOperationKind operation,
+                                                  double durationSeconds, bool failed);
     // The metrics of every kind that has samples.
-    std::unordered_map<ClipboardSearchRuntimeOperationKind, ClipboardSearchRuntimeOperationMetrics> snapshot() const;
+    std::unordered_map<ClipboardSearchRuntimeOperationKind, ClipboardSearchRuntimeOperationMetrics> snapshot()
+        const;
 
-    // Writes at most one line for a just recorded operation: WARNING when slow, INFO for every rebuild and for
-    // every 50th search or recent page, nothing otherwise.
+    // Writes at most one line for a just recorded operation: WARNING when slow, INFO for every rebuild and
+    // for every 50th search or recent page, nothing otherwise.
     static void logRuntime(ClipboardSearchRuntimeOperationKind operation,
-                           const ClipboardSearchRuntimeOperationMetrics& metrics, double durationMilliseconds);
+                           const ClipboardSearchRuntimeOperationMetrics& metrics,
+                           double durationMilliseconds);
 
     // The value at index p x (count - 1), rounded half away from zero; no interpolation.
     static std::optional<double> percentile(const std::vector<double>& sorted, double p);

@@ -8,7 +8,7 @@
 #include <optional>
 #include <string_view>
 
-#include "core/RawValueEnum.h"
+#include "base/RawValueEnum.h"
 
 namespace quorvane {
 
@@ -21,11 +21,14 @@ enum class ClipboardSearchRuntimeOperationKind {
     rebuildIndex,
 };
 
-inline constexpr std::array<ClipboardSearchRuntimeOperationKind, 6> allClipboardSearchRuntimeOperationKinds = {
-    ClipboardSearchRuntimeOperationKind::search,          ClipboardSearchRuntimeOperationKind::textOnlySearch,
-    ClipboardSearchRuntimeOperationKind::textWithFiltersSearch,
-    ClipboardSearchRuntimeOperationKind::filtersOnlySearch, ClipboardSearchRuntimeOperationKind::fetchRecent,
-    ClipboardSearchRuntimeOperationKind::rebuildIndex,
+inline constexpr std::array<ClipboardSearchRuntimeOperationKind, 6> allClipboardSearchRuntimeOperationKinds =
+    {
+        ClipboardSearchRuntimeOperationKind::search,
+        ClipboardSearchRuntimeOperationKind::textOnlySearch,
+        ClipboardSearchRuntimeOperationKind::textWithFiltersSearch,
+        ClipboardSearchRuntimeOperationKind::filtersOnlySearch,
+        ClipboardSearchRuntimeOperationKind::fetchRecent,
+        ClipboardSearchRuntimeOperationKind::rebuildIndex,
 };
 
 constexpr std::string_view rawValue(ClipboardSearchRuntimeOperationKind kind) {
@@ -46,7 +49,8 @@ constexpr std::string_view rawValue(ClipboardSearchRuntimeOperationKind kind) {
     return "rebuildIndex";
 }
 
-constexpr std::optional<ClipboardSearchRuntimeOperationKind> clipboardSearchRuntimeOperationKindFromRawValue(std::string_view raw) {
+constexpr std::optional<ClipboardSearchRuntimeOperationKind> clipboardSearchRuntimeOperationKindFromRawValue(
+    std::string_view raw) {
     return caseWithRawValue(allClipboardSearchRuntimeOperationKinds, raw);
 }
 
@@ -66,4 +70,5 @@ constexpr double slowThresholdMilliseconds(ClipboardSearchRuntimeOperationKind k
 }  // namespace quorvane
 
 template <>
-struct std::hash<quorvane::ClipboardSearchRuntimeOperationKind> : quorvane::RawValueHash<quorvane::ClipboardSearchRuntimeOperationKind> {};
+struct std::hash<quorvane::ClipboardSearchRuntimeOperationKind>
+    : quorvane::RawValueHash<quorvane::ClipboardSearchRuntimeOperationKind> {};

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "platform/Date.h"
+#include "base/Date.h"
 
 namespace quorvane {
 

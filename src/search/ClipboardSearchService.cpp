@@ -4,14 +4,14 @@
 #include <set>
 #include <vector>
 
-#include "capture/SettingsAccessors.h"
+#include "base/Logger.h"
 #include "classification/ClipboardClassificationSettings.h"
-#include "core/Logger.h"
-#include "search/ClipboardSearchIndexDocument.h"
+#include "preferences/SettingsAccessors.h"
 #include "search/ClipboardSearchQueryParser.h"
-#include "search/ClipboardSearchQueryText.h"
 #include "search/ClipboardSearchServiceError.h"
-#include "search/SearchStrings.h"
+#include "searchindex/ClipboardSearchIndexDocument.h"
+#include "searchindex/ClipboardSearchQueryText.h"
+#include "searchindex/SearchStrings.h"
 
 namespace quorvane {
 namespace {
@@ -170,7 +170,8 @@ void ClipboardSearchService::rebuildIndex(RebuildCompletion completion) {
         auto configuration = configuration_;
         configuration.isPinyinIndexEnabled = clipboardSearchPinyinIndexEnabled(*userDefaults_);
         // The read and the store rebuild run as one of the repository's index jobs, so the index writes of
-        // later changes land on the rebuilt index instead of being replaced by it. Other calls go on meanwhile.
+        // later changes land on the rebuilt index instead of being replaced by it. Other calls go on
+        // meanwhile.
         repository_->rebuildSearchIndexInOrder([this, lifetime = lifetime_, callbackQueue = callbackQueue_,
                                                 start, configuration,
                                                 completion = std::move(completion)](auto documents) mutable {

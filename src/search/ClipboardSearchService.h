@@ -11,21 +11,21 @@
 #include <string>
 #include <vector>
 
+#include "base/SerialQueue.h"
 #include "classification/ClipboardClassificationDetecting.h"
 #include "history/ClipboardHistoryRepositoryProtocol.h"
 #include "platform/Clock.h"
 #include "platform/MainQueue.h"
-#include "platform/SerialQueue.h"
 #include "platform/UserDefaults.h"
-#include "search/ClipboardSearchIndexConfiguration.h"
-#include "search/ClipboardSearchIndexStoreProtocol.h"
 #include "search/ClipboardSearchRuntimeMetricsRecorder.h"
 #include "search/ClipboardSearchServiceProtocol.h"
+#include "searchindex/ClipboardSearchIndexConfiguration.h"
+#include "searchindex/ClipboardSearchIndexStoreProtocol.h"
 
 namespace quorvane {
 
 class ClipboardSearchService final : public ClipboardSearchServiceProtocol {
-  public:
+public:
     // `classifier` may be null: a rebuild then keeps every stored classification.
     ClipboardSearchService(std::shared_ptr<ClipboardHistoryRepositoryProtocol> repository,
                            std::shared_ptr<ClipboardSearchIndexStoreProtocol> indexStore,
@@ -50,7 +50,7 @@ class ClipboardSearchService final : public ClipboardSearchServiceProtocol {
     // Waits until every call queued so far has finished its work on the service's queue.
     void drain() { queue_.drain(); }
 
-  private:
+private:
     // Whether the service still exists, for answers that arrive from elsewhere (the history read).
     struct Lifetime {
         std::mutex mutex;

@@ -8,7 +8,7 @@
 namespace quorvane {
 
 class ClipboardSearchServiceError : public std::runtime_error {
-  public:
+public:
     enum class Code { unavailable, historyUnreadable };
 
     explicit ClipboardSearchServiceError(Code code = Code::unavailable)
@@ -18,7 +18,7 @@ class ClipboardSearchServiceError : public std::runtime_error {
 
     Code code() const { return code_; }
 
-  private:
+private:
     Code code_;
 };
 

@@ -9,17 +9,17 @@
 #include <string>
 #include <unordered_map>
 
-#include "search/ClipboardSearchIndexStats.h"
-#include "search/ClipboardSearchPage.h"
-#include "search/ClipboardSearchRebuildResult.h"
 #include "search/ClipboardSearchResult.h"
 #include "search/ClipboardSearchRuntimeOperationKind.h"
 #include "search/ClipboardSearchRuntimeOperationMetrics.h"
+#include "searchindex/ClipboardSearchIndexStats.h"
+#include "searchindex/ClipboardSearchPage.h"
+#include "searchindex/ClipboardSearchRebuildResult.h"
 
 namespace quorvane {
 
 class ClipboardSearchServiceProtocol {
-  public:
+public:
     using RuntimeMetrics =
         std::unordered_map<ClipboardSearchRuntimeOperationKind, ClipboardSearchRuntimeOperationMetrics>;
     using PageCompletion = std::function<void(ClipboardSearchResult<ClipboardSearchPage>)>;

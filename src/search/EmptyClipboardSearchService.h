@@ -9,7 +9,7 @@
 namespace quorvane {
 
 class EmptyClipboardSearchService final : public ClipboardSearchServiceProtocol {
-  public:
+public:
     void fetchRecent(std::int64_t limit, std::int64_t offset, PageCompletion completion) override;
     void search(std::string query, std::int64_t limit, std::int64_t offset,
                 PageCompletion completion) override;

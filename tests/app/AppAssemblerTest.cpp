@@ -9,12 +9,10 @@
 
 #include "app/AppAssembler.h"
 #include "capture/ClipboardMonitor.h"
-#include "capture/SettingsAccessors.h"
-#include "core/AccessibilityPermissionManager.h"
+#include "capture/EmptyClipboardMonitor.h"
 #include "history/ClipboardHistoryRepository.h"
 #include "history/EmptyClipboardHistoryManager.h"
 #include "history/EmptyClipboardHistoryRepository.h"
-#include "history/EmptyClipboardMonitor.h"
 #include "platform/memory/FakeClock.h"
 #include "platform/memory/InMemoryAccessibilityTrust.h"
 #include "platform/memory/InMemoryApplicationCatalog.h"
@@ -27,10 +25,12 @@
 #include "platform/memory/InMemoryUserDefaults.h"
 #include "platform/memory/ManualRunLoop.h"
 #include "platform/memory/RecordingWorkspaceOpener.h"
+#include "preferences/SettingsAccessors.h"
 #include "search/ClipboardSearchService.h"
 #include "search/EmptyClipboardSearchService.h"
 #include "support/LogCapture.h"
 #include "support/TemporaryDirectory.h"
+#include "system/AccessibilityPermissionManager.h"
 
 namespace quorvane {
 namespace {
@@ -59,7 +59,7 @@ std::int64_t countRows(const std::filesystem::path& file, const std::string& sql
 }
 
 class AppAssemblerTest : public ::testing::Test {
-  protected:
+protected:
     AppAssemblerTest() { frontmost_.setFrontmostBundleIdentifier("org.example.Editor"); }
 
     std::filesystem::path storage() const { return directory_ / "storage"; }

@@ -1,13 +1,12 @@
-#include "capture/ClipboardHistoryAutoCleanupRunner.h"
-
 #include <gtest/gtest.h>
 
 #include <memory>
 
-#include "capture/SettingsAccessors.h"
+#include "capture/ClipboardHistoryAutoCleanupRunner.h"
 #include "capture/support/RecordingClipboardHistoryRepository.h"
 #include "platform/memory/FakeClock.h"
 #include "platform/memory/InMemoryUserDefaults.h"
+#include "preferences/SettingsAccessors.h"
 #include "support/LogCapture.h"
 
 namespace quorvane {

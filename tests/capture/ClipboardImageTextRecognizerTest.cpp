@@ -1,10 +1,9 @@
-#include "capture/ClipboardImageTextRecognizer.h"
-
 #include <gtest/gtest.h>
 
-#include "capture/SettingsAccessors.h"
+#include "capture/ClipboardImageTextRecognizer.h"
 #include "platform/memory/InMemoryImageTextRecognizer.h"
 #include "platform/memory/InMemoryUserDefaults.h"
+#include "preferences/SettingsAccessors.h"
 #include "support/LogCapture.h"
 
 namespace quorvane {
@@ -51,7 +50,8 @@ TEST_F(ClipboardImageTextRecognizerTest, SettingsAreReadForEveryRequestAndDefaul
 TEST_F(ClipboardImageTextRecognizerTest, FixedConfigurationWinsOverTheSettings) {
     defaults.set(SettingsKey::ocrLanguageMode, DefaultsValue(std::string("automatic")));
     ClipboardImageTextRecognizer recognizer(
-        engine, defaults, ClipboardOCRConfiguration{ClipboardOCRLanguageMode::specified, ClipboardOCRLanguage::korean},
+        engine, defaults,
+        ClipboardOCRConfiguration{ClipboardOCRLanguageMode::specified, ClipboardOCRLanguage::korean},
         TextRecognitionLevel::fast);
     recognize(recognizer, {});
     const auto requests = engine.receivedRequests();
@@ -63,14 +63,16 @@ TEST_F(ClipboardImageTextRecognizerTest, FixedConfigurationWinsOverTheSettings) 
 
 TEST_F(ClipboardImageTextRecognizerTest, LinesAreJoinedByLineFeedsInOrder) {
     ClipboardImageTextRecognizer recognizer(engine, defaults);
-    EXPECT_EQ(recognize(recognizer, {{"first line", "second line"}, std::nullopt}), "first line\nsecond line");
+    EXPECT_EQ(recognize(recognizer, {{"first line", "second line"}, std::nullopt}),
+              "first line\nsecond line");
     EXPECT_EQ(recognize(recognizer, {}), "");
     EXPECT_TRUE(log.lines().empty());
 }
 
 TEST_F(ClipboardImageTextRecognizerTest, EachKindOfFailureIsLoggedAndGivesTheEmptyText) {
     ClipboardImageTextRecognizer recognizer(engine, defaults);
-    EXPECT_EQ(recognize(recognizer, {{"ignored"}, ImageTextRecognitionError{Kind::imageConversion, "bad"}}), "");
+    EXPECT_EQ(recognize(recognizer, {{"ignored"}, ImageTextRecognitionError{Kind::imageConversion, "bad"}}),
+              "");
     EXPECT_TRUE(log.contains("ERROR", "[ClipboardOCR] Failed to convert image data for OCR"));
     EXPECT_EQ(recognize(recognizer, {{}, ImageTextRecognitionError{Kind::request, "no model"}}), "");
     EXPECT_TRUE(log.contains("ERROR", "Failed to perform OCR request: no model"));

@@ -1,6 +1,6 @@
-#include "capture/ClipboardMonitorCadence.h"
-
 #include <gtest/gtest.h>
+
+#include "capture/ClipboardMonitorCadence.h"
 
 namespace quorvane {
 namespace {

@@ -1,20 +1,18 @@
-#include "capture/ClipboardMonitor.h"
-
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <stdexcept>
 #include <thread>
 
+#include "base/Sha256.h"
+#include "base/Uuid.h"
 #include "capture/ClipboardImageTextRecognizer.h"
-#include "capture/SettingsAccessors.h"
+#include "capture/ClipboardMonitor.h"
 #include "capture/SystemClipboardCopyIntentMonitor.h"
 #include "capture/support/RecordingClipboardHistoryRepository.h"
-#include "core/ClipboardEntryTitle.h"
-#include "core/SearchTextNormalizer.h"
-#include "core/Uuid.h"
 #include "classification/LocalClipboardClassificationService.h"
-#include "core/Sha256.h"
+#include "model/ClipboardEntryTitle.h"
+#include "model/SearchTextNormalizer.h"
 #include "platform/memory/FakeClock.h"
 #include "platform/memory/InMemoryFrontmostApplicationProvider.h"
 #include "platform/memory/InMemoryImageDecoder.h"
@@ -24,6 +22,7 @@
 #include "platform/memory/InMemoryPasteboard.h"
 #include "platform/memory/InMemoryUserDefaults.h"
 #include "platform/memory/ManualRunLoop.h"
+#include "preferences/SettingsAccessors.h"
 #include "support/LogCapture.h"
 
 namespace quorvane {
@@ -51,8 +50,8 @@ protected:
     std::unique_ptr<ClipboardMonitor> makeMonitor(DistributionChannel channel = DistributionChannel::direct) {
         return std::make_unique<ClipboardMonitor>(
             ClipboardMonitor::Platform{pasteboard_, payloadReader_, frontmost_, loop_, clock_, ownIdentifier},
-            ClipboardMonitor::Services{repository_, recognizer_, classifier_, defaults_, cleanupRunner_, channel,
-                                       permission_, copyIntent_});
+            ClipboardMonitor::Services{repository_, recognizer_, classifier_, defaults_, cleanupRunner_,
+                                       channel, permission_, copyIntent_});
     }
 
     // Another program copies an image offered as PNG, which the probe sizes at 3 by 2 pixels.
@@ -62,7 +61,9 @@ protected:
         pasteboard_.replaceItem({{PasteboardType::png, png}});
         return png;
     }
-    void copyText(const std::string& text) { pasteboard_.replaceItem({{PasteboardType::plainText, dataFromString(text)}}); }
+    void copyText(const std::string& text) {
+        pasteboard_.replaceItem({{PasteboardType::plainText, dataFromString(text)}});
+    }
     // After a resume: the item already on the pasteboard stays unrecorded, the next copy is recorded.
     void expectOnlyLaterCopiesCaptured() {
         tick();
@@ -88,7 +89,8 @@ protected:
     std::shared_ptr<ClipboardImageTextRecognizer> recognizer_ =
         std::make_shared<ClipboardImageTextRecognizer>(engine_, defaults_);
     LocalClipboardClassificationService classifier_;
-    ClipboardHistoryAutoCleanupRunner cleanupRunner_{repository_, defaults_, 3600, [this] { return clock_.now(); }};
+    ClipboardHistoryAutoCleanupRunner cleanupRunner_{repository_, defaults_, 3600,
+                                                     [this] { return clock_.now(); }};
     FixedAccessibilityPermission permission_;
     InMemoryKeyEventMonitor keys_;
     SystemClipboardCopyIntentMonitor copyIntent_{keys_};
@@ -179,8 +181,9 @@ TEST_F(ClipboardMonitorTest, KeystrokeMonitorNeedsTheDirectBuildAndTrust) {
     keys_.setAvailable(false);
     auto monitor = makeMonitor();
     monitor->startMonitoring(false);
-    EXPECT_TRUE(log_.contains("WARNING", "[ClipboardMonitor] Clipboard copy intent monitor failed to start; "
-                                         "adaptive polling remains active"));
+    EXPECT_TRUE(log_.contains("WARNING",
+                              "[ClipboardMonitor] Clipboard copy intent monitor failed to start; "
+                              "adaptive polling remains active"));
     copyText("still polled");
     tick();
     EXPECT_EQ(repository_->savedTexts.size(), 1u);
@@ -205,8 +208,9 @@ TEST_F(ClipboardMonitorTest, AdvanceOfTwoOrMoreWarnsAndAFallingCountIsTakenSilen
     copyText("first");
     pasteboard_.setChangeCount(pasteboard_.changeCount() + 1);
     tick();
-    EXPECT_TRUE(log_.contains("WARNING", "Clipboard changeCount advanced by 2; intermediate clipboard contents "
-                                         "may have been overwritten"));
+    EXPECT_TRUE(log_.contains("WARNING",
+                              "Clipboard changeCount advanced by 2; intermediate clipboard contents "
+                              "may have been overwritten"));
     ASSERT_EQ(repository_->savedTexts.size(), 1u);
     log_.clear();
     copyText("second");
@@ -338,7 +342,6 @@ TEST_F(ClipboardMonitorTest, TextHandOffRemovesDuplicatesThenSavesWithTitleClass
     EXPECT_EQ(repository_->savedTexts.at(1).classification, std::optional<std::string>("URL"));
 }
 
-
 TEST_F(ClipboardMonitorTest, PauseStopsTicksAndResumeTakesWhatWasCopiedMeanwhileAsSeen) {
     auto monitor = makeMonitor();
     monitor->startMonitoring(false);
@@ -462,7 +465,6 @@ TEST_F(ClipboardMonitorTest, OCRUpdateTrimsAndLeavesBlankTextAbsent) {
                                            std::string("北京 road")}));
 }
 
-
 TEST_F(ClipboardMonitorTest, ImageHandOffSavesWithMergedUsageThenStoresTheRecognisedTextOnTheMainQueue) {
     defaults_.set(SettingsKey::imageAutoCleanupPolicy, "oneDay");
     auto monitor = makeMonitor();
@@ -495,7 +497,8 @@ TEST_F(ClipboardMonitorTest, ImageHandOffSavesWithMergedUsageThenStoresTheRecogn
     ASSERT_EQ(repository_->ocrUpdates.size(), 1u);
     EXPECT_EQ(repository_->ocrUpdates[0].id, saved.id);
     EXPECT_EQ(repository_->ocrUpdates[0].ocrText, std::optional<std::string>("Total 42 \n北京"));
-    EXPECT_EQ(repository_->ocrUpdates[0].searchText, SearchTextNormalizer::pinyinAnnotatedText("Total 42 \n北京"));
+    EXPECT_EQ(repository_->ocrUpdates[0].searchText,
+              SearchTextNormalizer::pinyinAnnotatedText("Total 42 \n北京"));
 }
 
 TEST_F(ClipboardMonitorTest, BlankOrFailedRecognitionClearsTheSearchTextAndLeavesNoText) {
@@ -507,7 +510,8 @@ TEST_F(ClipboardMonitorTest, BlankOrFailedRecognitionClearsTheSearchTextAndLeave
     loop_.advance(0.03);
     ASSERT_EQ(engine_.pendingRequestCount(), 2u);
     engine_.complete({{" ", "\t"}, std::nullopt});
-    engine_.complete({{"text"}, ImageTextRecognitionError{ImageTextRecognitionError::Kind::recognition, "x"}});
+    engine_.complete(
+        {{"text"}, ImageTextRecognitionError{ImageTextRecognitionError::Kind::recognition, "x"}});
     loop_.runUntilIdle();
     ASSERT_EQ(repository_->ocrUpdates.size(), 2u);
     for (const auto& update : repository_->ocrUpdates) {
@@ -548,7 +552,8 @@ TEST_F(ClipboardMonitorTest, ImageCaptureOffTakesTheTextOfAnItemThatOffersBoth) 
     defaults_.set(SettingsKey::imageCaptureEnabled, false);
     auto monitor = makeMonitor();
     monitor->startMonitoring(false);
-    pasteboard_.replaceItem({{PasteboardType::png, Data{1, 2, 3}}, {PasteboardType::plainText, dataFromString("caption")}});
+    pasteboard_.replaceItem(
+        {{PasteboardType::png, Data{1, 2, 3}}, {PasteboardType::plainText, dataFromString("caption")}});
     tick();
     EXPECT_TRUE(repository_->savedImages.empty());
     ASSERT_EQ(repository_->savedTexts.size(), 1u);

@@ -1,11 +1,10 @@
-#include "capture/ClipboardPayloadReader.h"
-
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <fstream>
 
-#include "core/Sha256.h"
+#include "base/Sha256.h"
+#include "capture/ClipboardPayloadReader.h"
 #include "platform/memory/InMemoryImageDecoder.h"
 #include "platform/memory/InMemoryImageProbe.h"
 #include "platform/memory/InMemoryPasteboard.h"
@@ -16,12 +15,22 @@ namespace quorvane {
 namespace {
 
 // Blobs that start with a real signature, told apart by a tag.
-Data pngBlob(const std::string& tag) { return dataFromString(std::string("\x89PNG\r\n\x1A\n", 8) + tag); }
-Data tiffBlob(const std::string& tag) { return dataFromString(std::string("II*\0", 4) + tag); }
-Data jpegBlob(const std::string& tag) { return dataFromString("\xFF\xD8\xFF" + tag); }
-Data bmpBlob(const std::string& tag) { return dataFromString("BM" + tag); }
+Data pngBlob(const std::string& tag) {
+    return dataFromString(std::string("\x89PNG\r\n\x1A\n", 8) + tag);
+}
+Data tiffBlob(const std::string& tag) {
+    return dataFromString(std::string("II*\0", 4) + tag);
+}
+Data jpegBlob(const std::string& tag) {
+    return dataFromString("\xFF\xD8\xFF" + tag);
+}
+Data bmpBlob(const std::string& tag) {
+    return dataFromString("BM" + tag);
+}
 
-ImageDimensions pixels(std::int64_t width, std::int64_t height) { return {{ImagePixelSize{width, height}}}; }
+ImageDimensions pixels(std::int64_t width, std::int64_t height) {
+    return {{ImagePixelSize{width, height}}};
+}
 
 class ClipboardPayloadReaderTest : public ::testing::Test {
 protected:
@@ -37,8 +46,8 @@ protected:
     }
     std::filesystem::path writeFile(const std::string& name, const Data& bytes) {
         const auto path = directory / name;
-        std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                    static_cast<std::streamsize>(bytes.size()));
+        std::ofstream(path, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
         return path;
     }
     void copyFiles(const std::vector<std::filesystem::path>& paths) {
@@ -68,7 +77,8 @@ TEST_F(ClipboardPayloadReaderTest, PngIsTakenAsItIsUnlessItIsSmallerThanTwoByTwo
     const Data dot = image(pngBlob("dot"), 1, 1);
     pasteboard.replaceItem({{PasteboardType::png, dot}});
     EXPECT_EQ(read(), std::nullopt);
-    pasteboard.replaceItem({{PasteboardType::png, dot}, {PasteboardType::plainText, dataFromString("caption")}});
+    pasteboard.replaceItem(
+        {{PasteboardType::png, dot}, {PasteboardType::plainText, dataFromString("caption")}});
     payload = read();
     ASSERT_TRUE(payload && payload->text());
     EXPECT_EQ(payload->text()->plainText, "caption");
@@ -107,11 +117,13 @@ TEST_F(ClipboardPayloadReaderTest, OversizedImageIsRefusedBeforeDecodingAndItsTe
     Data tiff = tiffBlob("large");
     tiff.resize(limit + 1, 0x20);
     image(tiff, 800, 600);
-    pasteboard.replaceItem({{PasteboardType::tiff, tiff}, {PasteboardType::plainText, dataFromString("text")}});
+    pasteboard.replaceItem(
+        {{PasteboardType::tiff, tiff}, {PasteboardType::plainText, dataFromString("text")}});
     EXPECT_EQ(read(), std::nullopt);
     EXPECT_EQ(decoder.decodeCount(), 0);
-    EXPECT_TRUE(log.contains("WARNING", "Ignored clipboard image larger than limit: imageType=tiff, "
-                                        "actualBytes=1001, maxBytes=1000"));
+    EXPECT_TRUE(log.contains("WARNING",
+                             "Ignored clipboard image larger than limit: imageType=tiff, "
+                             "actualBytes=1001, maxBytes=1000"));
 
     // A conversion that grows past the limit is refused too.
     const Data small = image(tiffBlob("small"));
@@ -123,7 +135,8 @@ TEST_F(ClipboardPayloadReaderTest, OversizedImageIsRefusedBeforeDecodingAndItsTe
     EXPECT_TRUE(log.contains("WARNING", "imageType=png, actualBytes=1005, maxBytes=1000"));
 
     // With image capture off the same item's text is captured.
-    pasteboard.replaceItem({{PasteboardType::tiff, tiff}, {PasteboardType::plainText, dataFromString("text")}});
+    pasteboard.replaceItem(
+        {{PasteboardType::tiff, tiff}, {PasteboardType::plainText, dataFromString("text")}});
     const auto payload = read(true, false);
     ASSERT_TRUE(payload && payload->text());
     EXPECT_EQ(payload->text()->plainText, "text");
@@ -168,7 +181,8 @@ TEST_F(ClipboardPayloadReaderTest, TextFingerprintSeparatesTheFormsAndBlankTextH
 }
 
 TEST_F(ClipboardPayloadReaderTest, RichTextWithoutPlainTextTakesTheRtfThenTheHtml) {
-    pasteboard.replaceItem({{PasteboardType::rtf, dataFromString("{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}Caf\\'e9}")}});
+    pasteboard.replaceItem(
+        {{PasteboardType::rtf, dataFromString("{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}Caf\\'e9}")}});
     auto payload = read();
     ASSERT_TRUE(payload && payload->text());
     EXPECT_EQ(payload->text()->plainText, "Café");

@@ -1,6 +1,6 @@
-#include "capture/HtmlPlainText.h"
-
 #include <gtest/gtest.h>
+
+#include "capture/HtmlPlainText.h"
 
 namespace quorvane {
 namespace {
@@ -21,8 +21,9 @@ TEST(HtmlPlainTextTest, HiddenPartsAreSkippedAndEntitiesDecoded) {
                             " &nbsp;&unknown; &amp</body></html>"),
               "Fish & chips <3 \u00A9 \U0001F600 \u00A0&unknown; &amp");
     // Images and frames contribute nothing, and are never fetched.
-    EXPECT_EQ(htmlPlainText("<img src=\"http://example.org/x.png\"><iframe src=\"https://e.org\"></iframe>ok"),
-              "ok");
+    EXPECT_EQ(
+        htmlPlainText("<img src=\"http://example.org/x.png\"><iframe src=\"https://e.org\"></iframe>ok"),
+        "ok");
     EXPECT_EQ(htmlPlainText("<b>unfinished <i"), "unfinished");
     EXPECT_EQ(htmlPlainText("&#0;&#xD800;&#99999999;"), "\uFFFD\uFFFD\uFFFD");
 }

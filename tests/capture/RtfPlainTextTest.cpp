@@ -1,6 +1,6 @@
-#include "capture/RtfPlainText.h"
-
 #include <gtest/gtest.h>
+
+#include "capture/RtfPlainText.h"
 
 namespace quorvane {
 namespace {
@@ -28,8 +28,9 @@ TEST(RtfPlainTextTest, FieldResultsStayWhileInstructionsPicturesAndOptionalGroup
     EXPECT_EQ(rtfPlainText("{\\rtf1 See {\\field{\\*\\fldinst{HYPERLINK \"https://example.org\"}}"
                            "{\\fldrslt{\\ul example}}} now.}"),
               "See example now.");
-    EXPECT_EQ(rtfPlainText("{\\rtf1 a{\\pict\\pngblip 89504e47}b{\\*\\unknowndest hidden}c{\\info{\\title T}}d}"),
-              "abcd");
+    EXPECT_EQ(
+        rtfPlainText("{\\rtf1 a{\\pict\\pngblip 89504e47}b{\\*\\unknowndest hidden}c{\\info{\\title T}}d}"),
+        "abcd");
     EXPECT_EQ(rtfPlainText("{\\rtf1 x\\bin4 {}}}y}"), "xy");
 }
 

@@ -1,7 +1,6 @@
-#include "capture/SystemClipboardCopyIntentMonitor.h"
-
 #include <gtest/gtest.h>
 
+#include "capture/SystemClipboardCopyIntentMonitor.h"
 #include "platform/memory/InMemoryKeyEventMonitor.h"
 
 namespace quorvane {
@@ -14,14 +13,16 @@ KeyDownEvent key(std::string characters, std::uint32_t modifiers, bool isRepeat 
 TEST(SystemClipboardCopyIntentMonitorTest, CommandWithCOrXPassesWhateverShiftCapsLockOrFunctionSay) {
     for (std::string character : {"c", "x", "C", "X"}) {
         EXPECT_TRUE(SystemClipboardCopyIntentMonitor::isCopyIntent(key(character, keyModifierCommand)));
-        EXPECT_TRUE(SystemClipboardCopyIntentMonitor::isCopyIntent(
-            key(character, keyModifierCommand | keyModifierShift | keyModifierCapsLock | keyModifierFunction)));
+        EXPECT_TRUE(SystemClipboardCopyIntentMonitor::isCopyIntent(key(
+            character, keyModifierCommand | keyModifierShift | keyModifierCapsLock | keyModifierFunction)));
     }
 }
 
 TEST(SystemClipboardCopyIntentMonitorTest, OptionOrControlBesideCommandOrCommandMissingFails) {
-    EXPECT_FALSE(SystemClipboardCopyIntentMonitor::isCopyIntent(key("x", keyModifierCommand | keyModifierControl)));
-    EXPECT_FALSE(SystemClipboardCopyIntentMonitor::isCopyIntent(key("c", keyModifierCommand | keyModifierOption)));
+    EXPECT_FALSE(
+        SystemClipboardCopyIntentMonitor::isCopyIntent(key("x", keyModifierCommand | keyModifierControl)));
+    EXPECT_FALSE(
+        SystemClipboardCopyIntentMonitor::isCopyIntent(key("c", keyModifierCommand | keyModifierOption)));
     EXPECT_FALSE(SystemClipboardCopyIntentMonitor::isCopyIntent(key("c", keyModifierOption)));
     EXPECT_FALSE(SystemClipboardCopyIntentMonitor::isCopyIntent(key("c", keyModifierControl)));
     EXPECT_FALSE(SystemClipboardCopyIntentMonitor::isCopyIntent(key("c", keyModifierShift)));

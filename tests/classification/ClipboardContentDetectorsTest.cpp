@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "IcuReference.h"
 #include "classification/ClipboardContentDetectors.h"
+#include "classification/IcuReference.h"
 
 namespace quorvane {
 namespace {

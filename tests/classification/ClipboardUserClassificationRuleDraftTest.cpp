@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "base/Uuid.h"
 #include "classification/ClipboardUserClassificationRuleDraft.h"
-#include "core/Uuid.h"
 
 namespace quorvane {
 namespace {

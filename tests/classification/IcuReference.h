@@ -13,7 +13,7 @@
 #include <utility>
 #include <vector>
 
-#include "core/Utf8.h"
+#include "base/Utf8.h"
 
 namespace quorvane::testing {
 

@@ -45,9 +45,15 @@ Session& session() {
 
 }  // namespace
 
-bool DesktopSession::available() { return session().application != nullptr; }
-const std::string& DesktopSession::reason() { return session().reason; }
-const std::string& DesktopSession::display() { return session().server->display(); }
+bool DesktopSession::available() {
+    return session().application != nullptr;
+}
+const std::string& DesktopSession::reason() {
+    return session().reason;
+}
+const std::string& DesktopSession::display() {
+    return session().server->display();
+}
 
 bool DesktopSession::processEventsUntil(const std::function<bool()>& condition,
                                         std::chrono::milliseconds timeout) {
@@ -78,10 +84,12 @@ DesktopSession::ProgramResult DesktopSession::run(const QString& program, const 
     if (!input.isEmpty()) process.write(input);
     process.closeWriteChannel();
     QByteArray output;
-    const bool finished = processEventsUntil([&] {
-        output += process.readAllStandardOutput();
-        return process.state() == QProcess::NotRunning;
-    }, std::chrono::seconds(10));
+    const bool finished = processEventsUntil(
+        [&] {
+            output += process.readAllStandardOutput();
+            return process.state() == QProcess::NotRunning;
+        },
+        std::chrono::seconds(10));
     if (!finished) {
         process.kill();
         process.waitForFinished(1000);

@@ -3,13 +3,13 @@
 // One private X display and one QGuiApplication on it for the whole desktop test program, plus helpers to
 // run the X tools the tests play other programs with. Tests call DESKTOP_SESSION_OR_SKIP() first.
 
+#include <gtest/gtest.h>
+
 #include <QByteArray>
 #include <QStringList>
 #include <chrono>
 #include <functional>
 #include <string>
-
-#include <gtest/gtest.h>
 
 namespace quorvane::testing {
 
@@ -26,7 +26,8 @@ public:
     };
     // Runs `program` with `arguments` on the display, feeding it `input`, while the event loop keeps running
     // (so our own clipboard can answer the program's requests).
-    static ProgramResult run(const QString& program, const QStringList& arguments, const QByteArray& input = {});
+    static ProgramResult run(const QString& program, const QStringList& arguments,
+                             const QByteArray& input = {});
     // Puts `bytes` on the clipboard as `target` through xclip, as another program would.
     static bool copyWithXclip(const QByteArray& bytes, const QString& target);
     // Processes events until `condition` holds or `timeout` passes; returns the condition's last value.
@@ -38,9 +39,10 @@ public:
 
 }  // namespace quorvane::testing
 
-#define DESKTOP_SESSION_OR_SKIP()                                                                         \
-    do {                                                                                                 \
-        if (!::quorvane::testing::DesktopSession::available()) {                                          \
-            GTEST_SKIP() << "No X display for desktop tests: " << ::quorvane::testing::DesktopSession::reason(); \
-        }                                                                                                \
+#define DESKTOP_SESSION_OR_SKIP()                                          \
+    do {                                                                   \
+        if (!::quorvane::testing::DesktopSession::available()) {           \
+            GTEST_SKIP() << "No X display for desktop tests: "             \
+                         << ::quorvane::testing::DesktopSession::reason(); \
+        }                                                                  \
     } while (false)

@@ -15,7 +15,7 @@
 namespace quorvane::testing {
 
 class FakeDesktop {
-  public:
+public:
     FakeDesktop() : connection_(xcb_connect(DesktopSession::display().c_str(), nullptr)) {
         root_ = xcb_setup_roots_iterator(xcb_get_setup(connection_)).data->root;
     }
@@ -45,7 +45,7 @@ class FakeDesktop {
         std::free(xcb_get_input_focus_reply(connection_, xcb_get_input_focus(connection_), nullptr));
     }
 
-  private:
+private:
     xcb_atom_t atom(const char* name) {
         auto* reply = xcb_intern_atom_reply(
             connection_, xcb_intern_atom(connection_, 0, static_cast<std::uint16_t>(std::strlen(name)), name),

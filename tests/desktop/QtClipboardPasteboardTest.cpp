@@ -1,10 +1,9 @@
-#include "platform/linux/QtClipboardPasteboard.h"
-
 #include <QBuffer>
 #include <QColor>
 #include <QImage>
 
 #include "desktop/DesktopSession.h"
+#include "platform/linux/QtClipboardPasteboard.h"
 
 namespace quorvane {
 namespace {
@@ -22,7 +21,9 @@ QByteArray pngOfSize(int width, int height) {
     return bytes;
 }
 
-Data toData(const QByteArray& bytes) { return Data(bytes.begin(), bytes.end()); }
+Data toData(const QByteArray& bytes) {
+    return Data(bytes.begin(), bytes.end());
+}
 
 class QtClipboardPasteboardTest : public ::testing::Test {
 protected:

@@ -18,11 +18,11 @@
 #include <string>
 #include <vector>
 
-#include "capture/SettingsAccessors.h"
 #include "desktop/DesktopSession.h"
 #include "desktop/FakeDesktop.h"
 #include "desktop/RenderedImages.h"
 #include "platform/linux/JsonFileUserDefaults.h"
+#include "preferences/SettingsAccessors.h"
 #include "support/TemporaryDirectory.h"
 
 namespace quorvane {
@@ -62,7 +62,7 @@ QByteArray bytesOf(const Data& data) {
 }
 
 class QuorvaneServiceTest : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override {
         DESKTOP_SESSION_OR_SKIP();
         desktop_ = std::make_unique<FakeDesktop>();

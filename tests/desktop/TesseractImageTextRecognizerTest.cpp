@@ -1,5 +1,3 @@
-#include "platform/linux/TesseractImageTextRecognizer.h"
-
 #include <QBuffer>
 #include <QFont>
 #include <QImage>
@@ -10,6 +8,7 @@
 #include "desktop/DesktopSession.h"
 #include "desktop/RenderedImages.h"
 #include "platform/linux/OpenMpThreadLimit.h"
+#include "platform/linux/TesseractImageTextRecognizer.h"
 #include "support/TemporaryDirectory.h"
 
 namespace quorvane {
@@ -49,7 +48,8 @@ class TesseractImageTextRecognizerTest : public ::testing::Test {
 protected:
     void SetUp() override { DESKTOP_SESSION_OR_SKIP(); }
 
-    TextRecognitionOutcome recognize(TesseractImageTextRecognizer& recognizer, TextRecognitionRequest request) {
+    TextRecognitionOutcome recognize(TesseractImageTextRecognizer& recognizer,
+                                     TextRecognitionRequest request) {
         std::promise<TextRecognitionOutcome> result;
         recognizer.recognizeText(std::move(request), [&](TextRecognitionOutcome outcome) {
             result.set_value(std::move(outcome));
@@ -62,7 +62,8 @@ protected:
 
 TEST_F(TesseractImageTextRecognizerTest, RecognisesRenderedLinesInReadingOrder) {
     TesseractImageTextRecognizer recognizer;
-    const auto outcome = recognize(recognizer, english(renderedLines({"Quorvane keeps history", "Second line 2026"})));
+    const auto outcome =
+        recognize(recognizer, english(renderedLines({"Quorvane keeps history", "Second line 2026"})));
     EXPECT_EQ(outcome.error, std::nullopt);
     EXPECT_EQ(outcome.lines, (std::vector<std::string>{"Quorvane keeps history", "Second line 2026"}));
 }
@@ -131,7 +132,9 @@ TEST_F(TesseractImageTextRecognizerTest, RequestsCompleteOnceEachInOrderAndShutd
 }
 
 // The test runner starts every test as the application starts itself, with OpenMP held to one thread.
-TEST(TesseractModelsTest, RunsWithOpenMpHeldToOneThread) { EXPECT_TRUE(isOpenMpLimitedToOneThread()); }
+TEST(TesseractModelsTest, RunsWithOpenMpHeldToOneThread) {
+    EXPECT_TRUE(isOpenMpLimitedToOneThread());
+}
 
 TEST(TesseractModelsTest, LanguageCodesMapToModelsAndInstalledOnesFollowTheSettingOrder) {
     EXPECT_EQ(TesseractImageTextRecognizer::modelName("zh-Hant"), std::optional<std::string>("chi_tra"));

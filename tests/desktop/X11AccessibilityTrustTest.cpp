@@ -1,5 +1,3 @@
-#include "platform/linux/X11AccessibilityTrust.h"
-
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusVariant>
@@ -11,6 +9,7 @@
 #include <mutex>
 
 #include "desktop/DesktopSession.h"
+#include "platform/linux/X11AccessibilityTrust.h"
 #include "support/LogCapture.h"
 #include "support/TemporaryDirectory.h"
 #include "support/XvfbServer.h"
@@ -68,8 +67,9 @@ public:
             << directory_.path().string()
             << "</listen><auth>EXTERNAL</auth><policy context=\"default\"><allow send_destination=\"*\"/>"
                "<allow receive_sender=\"*\"/><allow own=\"*\"/></policy></busconfig>\n";
-        daemon_.start("dbus-daemon", {"--nofork", "--print-address",
-                                      "--config-file=" + QString::fromStdString((directory_ / "bus.conf").string())});
+        daemon_.start("dbus-daemon",
+                      {"--nofork", "--print-address",
+                       "--config-file=" + QString::fromStdString((directory_ / "bus.conf").string())});
         if (daemon_.waitForStarted(5000) && daemon_.waitForReadyRead(5000)) {
             address_ = QString::fromUtf8(daemon_.readLine()).trimmed();
         }
@@ -94,8 +94,8 @@ public:
         service_->moveToThread(&thread_);
     }
     ~ServiceThread() {
-        QMetaObject::invokeMethod(service_, [service = service_] { service->moveToThread(nullptr); },
-                                  Qt::BlockingQueuedConnection);
+        QMetaObject::invokeMethod(
+            service_, [service = service_] { service->moveToThread(nullptr); }, Qt::BlockingQueuedConnection);
         thread_.quit();
         thread_.wait();
     }

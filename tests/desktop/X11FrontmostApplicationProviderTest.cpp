@@ -1,5 +1,3 @@
-#include "platform/linux/X11FrontmostApplicationProvider.h"
-
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -7,6 +5,7 @@
 
 #include "desktop/DesktopSession.h"
 #include "desktop/FakeDesktop.h"
+#include "platform/linux/X11FrontmostApplicationProvider.h"
 
 namespace quorvane {
 namespace {
@@ -30,7 +29,8 @@ TEST_F(X11FrontmostApplicationProviderTest, ReadsTheActiveWindowsIdentityProcess
     ASSERT_TRUE(provider.isConnected());
     const auto editor = desktop().createWindow();
     desktop().setString(editor, "_GTK_APPLICATION_ID", "org.gnome.TextEditor", "UTF8_STRING");
-    desktop().setString(editor, "WM_CLASS", std::string("gnome-text-editor\0Gnome-text-editor\0", 36), "STRING");
+    desktop().setString(editor, "WM_CLASS", std::string("gnome-text-editor\0Gnome-text-editor\0", 36),
+                        "STRING");
     desktop().setString(editor, "_NET_WM_NAME", "Notes — Editor", "UTF8_STRING");
     desktop().setCardinal(editor, "_NET_WM_PID", 4242, "CARDINAL");
     const auto terminal = desktop().createWindow();
@@ -58,11 +58,12 @@ TEST_F(X11FrontmostApplicationProviderTest, ReadsTheActiveWindowsIdentityProcess
 
 TEST_F(X11FrontmostApplicationProviderTest, ResolverDecidesAndWindowIdentityIsTheFallback) {
     std::vector<WindowIdentity> asked;
-    X11FrontmostApplicationProvider provider([&](const WindowIdentity& window) -> std::optional<ApplicationIdentity> {
-        asked.push_back(window);
-        if (window.kdeDesktopFile == "org.kde.kate") return ApplicationIdentity{"org.kde.kate", "Kate"};
-        return std::nullopt;
-    });
+    X11FrontmostApplicationProvider provider(
+        [&](const WindowIdentity& window) -> std::optional<ApplicationIdentity> {
+            asked.push_back(window);
+            if (window.kdeDesktopFile == "org.kde.kate") return ApplicationIdentity{"org.kde.kate", "Kate"};
+            return std::nullopt;
+        });
     const auto kate = desktop().createWindow();
     desktop().setString(kate, "_KDE_NET_WM_DESKTOP_FILE", "org.kde.kate", "UTF8_STRING");
     desktop().setString(kate, "WM_CLASS", std::string("kate\0kate\0", 10), "STRING");

@@ -1,5 +1,3 @@
-#include "platform/linux/XInputKeyEventMonitor.h"
-
 #include <xcb/xtest.h>
 
 #include <cstdlib>
@@ -7,6 +5,7 @@
 #include <vector>
 
 #include "desktop/DesktopSession.h"
+#include "platform/linux/XInputKeyEventMonitor.h"
 
 namespace quorvane {
 namespace {
@@ -51,7 +50,9 @@ private:
     std::vector<KeyDownEvent> events_;
 };
 
-bool type(const QString& keys) { return DesktopSession::run("xdotool", {"key", keys}).exitCode == 0; }
+bool type(const QString& keys) {
+    return DesktopSession::run("xdotool", {"key", keys}).exitCode == 0;
+}
 
 // Presses and releases one key by its code, whatever the layout makes of it.
 void pressKeyCode(std::uint32_t keyCode) {
@@ -132,7 +133,8 @@ TEST_F(XInputKeyEventMonitorTest, CharactersFollowTheActiveLayoutNotTheKeyPositi
 
     // A second layout, switched to as the second group: the same key now gives a Cyrillic letter. xdotool
     // restores the group it found, so the group key is pressed directly once xdotool has shown which it is.
-    ASSERT_EQ(DesktopSession::run("setxkbmap", {"-layout", "us,ru", "-option", "grp:caps_toggle"}).exitCode, 0);
+    ASSERT_EQ(DesktopSession::run("setxkbmap", {"-layout", "us,ru", "-option", "grp:caps_toggle"}).exitCode,
+              0);
     const std::size_t before = keys.events().size();
     ASSERT_TRUE(type("ISO_Next_Group"));
     ASSERT_TRUE(DesktopSession::processEventsUntil([&] { return keys.events().size() > before; }));

@@ -15,13 +15,9 @@
 namespace quorvane {
 namespace {
 
-// A monitor that only knows whether it is watching.
-class WatchingMonitor final : public ClipboardMonitorProtocol {
+// Capture that only knows whether it is watching.
+class WatchingMonitor final : public CaptureSuspension {
 public:
-    bool isTemporarilyPaused() const override { return false; }
-    void stopMonitoring() override { watching = false; }
-    void pauseTemporarily() override {}
-    void resumeAfterTemporaryPause() override {}
     void runWithCaptureSuspended(const std::function<void()>& body) override {
         const bool wasWatching = std::exchange(watching, false);
         try {

@@ -5,13 +5,13 @@
 #include <limits>
 #include <thread>
 
-#include "core/Sha256.h"
+#include "base/Sha256.h"
 #include "history/ClipboardHistoryRepository.h"
 #include "history/RecordingSearchIndexStore.h"
 #include "platform/memory/InMemoryUserDefaults.h"
 #include "platform/memory/ManualRunLoop.h"
 #include "platform/memory/RecordingWorkspaceOpener.h"
-#include "search/SQLiteClipboardSearchIndexStore.h"
+#include "searchindex/SQLiteClipboardSearchIndexStore.h"
 #include "support/LogCapture.h"
 #include "support/RawSqlite.h"
 #include "support/TemporaryDirectory.h"

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "search/ClipboardSearchIndexStoreProtocol.h"
+#include "searchindex/ClipboardSearchIndexStoreProtocol.h"
 
 namespace quorvane::testing {
 

@@ -1,9 +1,9 @@
-#include "platform/memory/ManualRunLoop.h"
-
 #include <gtest/gtest.h>
 
 #include <thread>
 #include <vector>
+
+#include "platform/memory/ManualRunLoop.h"
 
 namespace quorvane {
 namespace {
@@ -27,8 +27,10 @@ TEST_F(ManualRunLoopTest, PostedJobsRunOnALaterTurnInOrder) {
 }
 
 TEST_F(ManualRunLoopTest, TimersFireInDueOrderOnceAtTheirTime) {
-    auto late = loop.postAfter(0.5, [&] { order.push_back("late@" + std::to_string(clock.now().timeIntervalSince1970)); });
-    auto early = loop.postAfter(0.25, [&] { order.push_back("early@" + std::to_string(clock.now().timeIntervalSince1970)); });
+    auto late = loop.postAfter(
+        0.5, [&] { order.push_back("late@" + std::to_string(clock.now().timeIntervalSince1970)); });
+    auto early = loop.postAfter(
+        0.25, [&] { order.push_back("early@" + std::to_string(clock.now().timeIntervalSince1970)); });
     auto tie = loop.postAfter(0.25, [&] { order.push_back("tie"); });
 
     loop.advance(0.2);

@@ -1,10 +1,9 @@
-#include "platform/NotificationCenter.h"
-
 #include <gtest/gtest.h>
 
 #include <vector>
 
-#include "platform/CallbackList.h"
+#include "base/CallbackList.h"
+#include "platform/NotificationCenter.h"
 #include "platform/memory/ManualRunLoop.h"
 
 namespace quorvane {

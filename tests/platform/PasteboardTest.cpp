@@ -1,7 +1,6 @@
-#include "platform/Pasteboard.h"
-
 #include <gtest/gtest.h>
 
+#include "platform/Pasteboard.h"
 #include "platform/memory/InMemoryPasteboard.h"
 
 namespace quorvane {

@@ -1,11 +1,11 @@
-#include "platform/SerialQueue.h"
-
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <chrono>
 #include <thread>
 #include <vector>
+
+#include "base/SerialQueue.h"
 
 namespace quorvane {
 namespace {

@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -7,10 +6,9 @@
 
 #include <chrono>
 #include <fstream>
+#include <nlohmann/json.hpp>
 #include <sstream>
 #include <thread>
-
-#include <nlohmann/json.hpp>
 
 #include "platform/linux/JsonFileUserDefaults.h"
 #include "platform/memory/InMemoryUserDefaults.h"

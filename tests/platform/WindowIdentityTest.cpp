@@ -1,15 +1,14 @@
-#include "platform/WindowIdentity.h"
-
 #include <gtest/gtest.h>
 
+#include "platform/WindowIdentity.h"
 #include "platform/memory/InMemoryApplicationCatalog.h"
 
 namespace quorvane {
 namespace {
 
 TEST(WindowIdentityTest, GtkApplicationIdWinsOverDesktopFileAndClass) {
-    WindowIdentity window{"org.gnome.TextEditor", "/usr/share/applications/other.desktop", "gnome-text-editor",
-                          "Gnome-text-editor", "Untitled"};
+    WindowIdentity window{"org.gnome.TextEditor", "/usr/share/applications/other.desktop",
+                          "gnome-text-editor", "Gnome-text-editor", "Untitled"};
     EXPECT_EQ(fallbackApplicationIdentity(window),
               (ApplicationIdentity{"org.gnome.TextEditor", "Gnome-text-editor"}));
 }

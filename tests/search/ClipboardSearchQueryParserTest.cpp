@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "base/Logger.h"
 #include "classification/ClipboardClassificationSettings.h"
-#include "core/Logger.h"
 #include "platform/memory/InMemoryUserDefaults.h"
 #include "search/ClipboardSearchQueryParser.h"
 #include "support/LogCapture.h"
@@ -18,7 +18,7 @@ ClipboardSearchFilter filter(Kind kind, std::string value, std::string source) {
 }
 
 class ClipboardSearchQueryParserTest : public ::testing::Test {
-  protected:
+protected:
     // Stores user classification rules that yield the given result classifications.
     void setUserClassifications(const Strings& results, bool enabled = true) {
         std::vector<ClipboardUserClassificationRule> rules;

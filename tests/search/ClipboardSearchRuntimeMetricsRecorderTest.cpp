@@ -1,8 +1,7 @@
-#include "search/ClipboardSearchRuntimeMetricsRecorder.h"
-
 #include <gtest/gtest.h>
 
 #include "platform/memory/FakeClock.h"
+#include "search/ClipboardSearchRuntimeMetricsRecorder.h"
 #include "support/LogCapture.h"
 
 namespace quorvane {
@@ -27,7 +26,8 @@ TEST_F(ClipboardSearchRuntimeMetricsRecorderTest, PercentilesPickRoundedIndexWit
 
     ClipboardSearchRuntimeOperationMetrics ten;
     // Recorded out of order: percentiles sort, "last" is the newest by insertion.
-    for (int ms : {10, 3, 7, 1, 9, 2, 8, 4, 6, 5}) ten = recorder_.record(Kind::rebuildIndex, ms / 1000.0, false);
+    for (int ms : {10, 3, 7, 1, 9, 2, 8, 4, 6, 5})
+        ten = recorder_.record(Kind::rebuildIndex, ms / 1000.0, false);
     EXPECT_DOUBLE_EQ(*ten.p50Milliseconds, 6);   // index 4.5 -> 5
     EXPECT_DOUBLE_EQ(*ten.p95Milliseconds, 10);  // index 8.55 -> 9
     EXPECT_DOUBLE_EQ(*ten.maxMilliseconds, 10);
@@ -67,8 +67,9 @@ TEST_F(ClipboardSearchRuntimeMetricsRecorderTest, LogRuleWarnsWhenSlowAndReports
         ClipboardSearchRuntimeMetricsRecorder::logRuntime(Kind::search, metrics, 12.3);
     }
     EXPECT_EQ(log.count("Search runtime search "), 2u);
-    EXPECT_TRUE(log.contains("INFO", "[ClipboardSearch] Search runtime search duration=12.3ms p50=12.3ms "
-                                     "p95=12.3ms max=12.3ms samples=100 failures=0"));
+    EXPECT_TRUE(log.contains("INFO",
+                             "[ClipboardSearch] Search runtime search duration=12.3ms p50=12.3ms "
+                             "p95=12.3ms max=12.3ms samples=100 failures=0"));
 
     log.clear();
     const auto quick = recorder_.record(Kind::fetchRecent, 0.1499, false);
@@ -85,8 +86,9 @@ TEST_F(ClipboardSearchRuntimeMetricsRecorderTest, LogRuleWarnsWhenSlowAndReports
 
     ClipboardSearchRuntimeMetricsRecorder::logRuntime(Kind::rebuildIndex, {}, 1999.9);
     ClipboardSearchRuntimeMetricsRecorder::logRuntime(Kind::rebuildIndex, {}, 2000.0);
-    EXPECT_TRUE(log.contains("INFO", "Search runtime rebuildIndex duration=1999.9ms p50=-ms p95=-ms max=-ms "
-                                     "samples=0 failures=0"));
+    EXPECT_TRUE(log.contains("INFO",
+                             "Search runtime rebuildIndex duration=1999.9ms p50=-ms p95=-ms max=-ms "
+                             "samples=0 failures=0"));
     EXPECT_TRUE(log.contains("WARNING", "Search runtime rebuildIndex duration=2000.0ms"));
 }
 

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <future>
-#include <set>
 #include <mutex>
+#include <set>
 #include <stdexcept>
 #include <thread>
 
@@ -14,11 +14,11 @@
 #include "platform/memory/InMemoryUserDefaults.h"
 #include "platform/memory/ManualRunLoop.h"
 #include "platform/memory/RecordingWorkspaceOpener.h"
-#include "search/ClipboardAppIdentityResolver.h"
 #include "search/ClipboardSearchService.h"
 #include "search/ClipboardSearchServiceError.h"
-#include "search/SQLiteClipboardSearchIndexStore.h"
-#include "search/SQLiteClipboardSearchIndexStoreError.h"
+#include "searchindex/ClipboardAppIdentityResolver.h"
+#include "searchindex/SQLiteClipboardSearchIndexStore.h"
+#include "searchindex/SQLiteClipboardSearchIndexStoreError.h"
 #include "support/LogCapture.h"
 #include "support/RawSqlite.h"
 #include "support/TemporaryDirectory.h"
@@ -37,7 +37,7 @@ ClipboardHistoryIndexSnapshot snapshot(std::string id) {
 
 // An index store that answers from canned pages and remembers how it was asked.
 class RecordingIndexStore final : public ClipboardSearchIndexStoreProtocol {
-  public:
+public:
     struct SearchCall {
         ClipboardSearchQueryText query;
         std::vector<ClipboardSearchFilter> filters;
@@ -98,7 +98,7 @@ class RecordingIndexStore final : public ClipboardSearchIndexStoreProtocol {
 
 // A history that hands over canned documents, or fails to read them; only the rebuild's read is used.
 class FakeRepository final : public ClipboardHistoryRepositoryProtocol {
-  public:
+public:
     void saveTextItem(const std::string&, const std::string&, const std::string&, const std::string&,
                       const std::optional<Bytes>&, const std::optional<Bytes>&,
                       const std::optional<std::string>&, const std::optional<std::string>&,
@@ -141,7 +141,7 @@ class FakeRepository final : public ClipboardHistoryRepositoryProtocol {
 
 // Classifies every text as "Classified:" + the text, remembering what it was given.
 class EchoClassifier final : public ClipboardClassificationDetecting {
-  public:
+public:
     ClipboardClassificationResult classify(
         std::string_view text, const std::set<ClipboardSystemClassification>& enabled,
         const std::vector<ClipboardUserClassificationRule>& rules) override {
@@ -169,7 +169,7 @@ ClipboardSearchSourceDocument source(std::string id, std::string text, Clipboard
 }
 
 class ClipboardSearchServiceTest : public ::testing::Test {
-  protected:
+protected:
     ClipboardSearchServiceTest() {
         store->clock = &clock;
         repository->mainQueue = runLoop;
@@ -490,8 +490,8 @@ TEST_F(ClipboardSearchServiceTest, ChangesMadeBeforeTheRebuildReadsTheHistoryLan
     auto history =
         std::make_shared<ClipboardHistoryRepository>(directories, index, *runLoop, center, *defaults, clock);
     auto saveText = [&](const std::string& id) {
-        history->saveTextItem(id, id, id, "text " + id, std::nullopt, std::nullopt, std::nullopt, std::nullopt,
-                              std::nullopt, 0);
+        history->saveTextItem(id, id, id, "text " + id, std::nullopt, std::nullopt, std::nullopt,
+                              std::nullopt, std::nullopt, 0);
     };
     saveText("old");
     saveText("kept");
@@ -506,7 +506,8 @@ TEST_F(ClipboardSearchServiceTest, ChangesMadeBeforeTheRebuildReadsTheHistoryLan
     auto rebuildAroundChanges = [&](const std::function<void()>& changes) {
         std::promise<void> release;
         // An index job still running holds the queue, so the rebuild's read cannot have run yet.
-        history->rebuildSearchIndexInOrder([running = release.get_future().share()](auto) { running.wait(); });
+        history->rebuildSearchIndexInOrder(
+            [running = release.get_future().share()](auto) { running.wait(); });
         std::vector<ClipboardSearchResult<ClipboardSearchRebuildResult>> answers;
         service->rebuildIndex([&](auto result) { answers.push_back(std::move(result)); });
         service->drain();

@@ -9,7 +9,9 @@ LogCapture::LogCapture() {
     });
 }
 
-LogCapture::~LogCapture() { Logger::setSink(std::move(previous_)); }
+LogCapture::~LogCapture() {
+    Logger::setSink(std::move(previous_));
+}
 
 std::vector<std::string> LogCapture::lines() const {
     std::lock_guard lock(mutex_);

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/Logger.h"
+#include "base/Logger.h"
 
 namespace quorvane::testing {
 

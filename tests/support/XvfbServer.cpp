@@ -6,13 +6,12 @@
 #include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <xcb/xcb.h>
 
 #include <cerrno>
 #include <cstring>
 #include <string>
 #include <vector>
-
-#include <xcb/xcb.h>
 
 namespace quorvane::testing {
 
@@ -36,8 +35,8 @@ XvfbServer::XvfbServer(const std::vector<std::string>& extraArguments) {
     fcntl(pipeEnds[0], F_SETFD, FD_CLOEXEC);
     // -displayfd makes the server choose an unused display and report it once it accepts connections.
     const std::string fd = std::to_string(pipeEnds[1]);
-    std::vector<std::string> arguments{"Xvfb", "-displayfd", fd, "-nolisten", "tcp", "-screen", "0",
-                                       "1280x1024x24", "-noreset"};
+    std::vector<std::string> arguments{"Xvfb", "-displayfd",   fd,        "-nolisten", "tcp", "-screen",
+                                       "0",    "1280x1024x24", "-noreset"};
     arguments.insert(arguments.end(), extraArguments.begin(), extraArguments.end());
     std::vector<char*> argv;
     for (auto& argument : arguments) argv.push_back(argument.data());

@@ -3,9 +3,10 @@
 // A private X server (Xvfb) for one desktop test program: it picks a free display number itself and is
 // stopped when the object goes away. Programs started by the tests on that display end with it.
 
+#include <sys/types.h>
+
 #include <string>
 #include <vector>
-#include <sys/types.h>
 
 namespace quorvane::testing {
 

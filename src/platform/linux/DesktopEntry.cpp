@@ -1,6 +1,6 @@
 #include "platform/linux/DesktopEntry.h"
 
-#include "core/Utf8.h"
+#include "base/Utf8.h"
 
 namespace quorvane {
 namespace {

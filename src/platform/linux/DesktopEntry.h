@@ -14,7 +14,7 @@
 namespace quorvane {
 
 class DesktopEntryError : public std::runtime_error {
-  public:
+public:
     using std::runtime_error::runtime_error;
 };
 

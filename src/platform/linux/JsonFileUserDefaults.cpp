@@ -8,12 +8,11 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <nlohmann/json.hpp>
 #include <sstream>
 
-#include <nlohmann/json.hpp>
-
-#include "core/Logger.h"
-#include "core/AtomicFile.h"
+#include "base/AtomicFile.h"
+#include "base/Logger.h"
 
 namespace quorvane {
 namespace {
@@ -44,12 +43,13 @@ JsonFileUserDefaults::JsonFileUserDefaults(std::filesystem::path path) : path_(s
         const auto aside = path_.string() + ".corrupt";
         std::error_code error;
         std::filesystem::copy_file(path_, aside, std::filesystem::copy_options::overwrite_existing, error);
-        Logger::error("Failed to read settings file " + path_.string() + ", starting with defaults (kept as " +
-                          aside + ")",
+        Logger::error("Failed to read settings file " + path_.string() +
+                          ", starting with defaults (kept as " + aside + ")",
                       kCategory);
         return;
     }
-    for (const auto& [key, value] : json.items()) values_.emplace(key, DefaultsValue::fromJson(value));
+    for (const auto& [key, value] : json.items())
+        initialValues().emplace(key, DefaultsValue::fromJson(value));
 }
 
 void JsonFileUserDefaults::didChange(const std::map<std::string, DefaultsValue>& values) {

@@ -1,16 +1,16 @@
 #pragma once
 
 // Settings kept in a JSON file, by default "$XDG_CONFIG_HOME/Quorvane/settings.json". Every change rewrites
-// the file through a temporary file and a rename, so a crash mid-write leaves the old or the new file, never a
-// torn one. The file is private to the user (0600). Safe from any thread.
+// the file through a temporary file and a rename, so a crash mid-write leaves the old or the new file, never
+// a torn one. The file is private to the user (0600). Safe from any thread.
 
 #include <filesystem>
 
-#include "platform/memory/InMemoryUserDefaults.h"
+#include "platform/MapBackedUserDefaults.h"
 
 namespace quorvane {
 
-class JsonFileUserDefaults final : public InMemoryUserDefaults {
+class JsonFileUserDefaults final : public MapBackedUserDefaults {
 public:
     // Loads `path`. A missing file starts empty; an unreadable or invalid one is logged, copied aside with a
     // ".corrupt" suffix (so nothing is lost when the next change rewrites it) and starts empty.

@@ -8,7 +8,7 @@
 #include <cstring>
 #include <string>
 
-#include "core/Logger.h"
+#include "base/Logger.h"
 
 namespace quorvane {
 

@@ -25,7 +25,9 @@ QtClipboardPasteboard::QtClipboardPasteboard(QClipboard* clipboard)
     });
 }
 
-QtClipboardPasteboard::~QtClipboardPasteboard() { QObject::disconnect(changedConnection_); }
+QtClipboardPasteboard::~QtClipboardPasteboard() {
+    QObject::disconnect(changedConnection_);
+}
 
 const QMimeData* QtClipboardPasteboard::currentItem() const {
     return clipboard_->mimeData(QClipboard::Clipboard);
@@ -67,7 +69,8 @@ void QtClipboardPasteboard::writeImage(const Data& imageData, const std::string&
     auto* item = new QMimeData;
     item->setData(QString::fromStdString(type), toByteArray(imageData));
     if (type != PasteboardType::png) {
-        if (auto png = QtImageDecoder().pngData(imageData)) item->setData(PasteboardType::png, toByteArray(*png));
+        if (auto png = QtImageDecoder().pngData(imageData))
+            item->setData(PasteboardType::png, toByteArray(*png));
     }
     replaceItem(item);
 }

@@ -5,7 +5,7 @@
 #include <QImageReader>
 #include <mutex>
 
-#include "core/ImageFormat.h"
+#include "platform/ImageFormat.h"
 
 namespace quorvane {
 
@@ -22,7 +22,8 @@ QImage QtImageDecoder::decode(const Data& imageData, std::int64_t maximumBytes) 
                                                static_cast<qsizetype>(imageData.size()));
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer, QByteArray(format->name().data(), static_cast<qsizetype>(format->name().size())));
+    QImageReader reader(&buffer,
+                        QByteArray(format->name().data(), static_cast<qsizetype>(format->name().size())));
     reader.setAutoDetectImageFormat(false);
     const QSize size = reader.size();  // header only
     if (!size.isValid() || size.isEmpty()) return {};

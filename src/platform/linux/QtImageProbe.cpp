@@ -4,7 +4,7 @@
 #include <QByteArray>
 #include <QImageReader>
 
-#include "core/ImageFormat.h"
+#include "platform/ImageFormat.h"
 
 namespace quorvane {
 
@@ -17,7 +17,8 @@ std::optional<ImageDimensions> QtImageProbe::dimensions(std::span<const std::uin
                                                static_cast<qsizetype>(data.size()));
     QBuffer buffer(&bytes);
     if (!buffer.open(QIODevice::ReadOnly)) return std::nullopt;
-    QImageReader reader(&buffer, QByteArray(format->name().data(), static_cast<qsizetype>(format->name().size())));
+    QImageReader reader(&buffer,
+                        QByteArray(format->name().data(), static_cast<qsizetype>(format->name().size())));
     reader.setAutoDetectImageFormat(false);
     const QSize size = reader.size();  // header only
     if (!size.isValid()) return std::nullopt;

@@ -8,10 +8,13 @@ namespace quorvane {
 
 QtMainQueue::QtMainQueue() : context_(new QObject), mainThread_(std::this_thread::get_id()) {}
 
-QtMainQueue::~QtMainQueue() { delete context_; }
+QtMainQueue::~QtMainQueue() {
+    delete context_;
+}
 
 void QtMainQueue::post(std::function<void()> job) {
-    QMetaObject::invokeMethod(context_, [job = std::move(job)] { job(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        context_, [job = std::move(job)] { job(); }, Qt::QueuedConnection);
 }
 
 Timer QtMainQueue::postAfter(double delaySeconds, std::function<void()> job) {
@@ -27,6 +30,8 @@ Timer QtMainQueue::postAfter(double delaySeconds, std::function<void()> job) {
     return Timer(token);
 }
 
-bool QtMainQueue::isMainThread() const { return std::this_thread::get_id() == mainThread_; }
+bool QtMainQueue::isMainThread() const {
+    return std::this_thread::get_id() == mainThread_;
+}
 
 }  // namespace quorvane

@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <utility>
 
-#include "core/Logger.h"
+#include "base/Logger.h"
 #include "platform/linux/OpenMpThreadLimit.h"
 #include "platform/linux/QtImageDecoder.h"
 
@@ -82,7 +82,8 @@ std::optional<std::string> TesseractImageTextRecognizer::modelName(const std::st
     return std::nullopt;
 }
 
-std::vector<std::string> TesseractImageTextRecognizer::installedModels(const std::filesystem::path& dataDirectory) {
+std::vector<std::string> TesseractImageTextRecognizer::installedModels(
+    const std::filesystem::path& dataDirectory) {
     std::vector<std::string> models;
     for (const auto& [code, model] : languageModels) {
         std::error_code error;
@@ -96,8 +97,9 @@ std::vector<std::string> TesseractImageTextRecognizer::installedModels(const std
 void TesseractImageTextRecognizer::recognizeText(TextRecognitionRequest request, Completion completion) {
     worker_.async([this, request = std::move(request), completion = std::move(completion)] {
         if (stopping_) {
-            completion({{}, ImageTextRecognitionError{ImageTextRecognitionError::Kind::recognition,
-                                                      "Text recognition was shut down"}});
+            completion({{},
+                        ImageTextRecognitionError{ImageTextRecognitionError::Kind::recognition,
+                                                  "Text recognition was shut down"}});
             return;
         }
         completion(recognize(request));
@@ -111,8 +113,9 @@ std::optional<ImageTextRecognitionError> TesseractImageTextRecognizer::loadModel
     auto engine = std::make_unique<tesseract::TessBaseAPI>();
     const std::string directory = dataDirectory_.string();
     if (engine->Init(directory.c_str(), models.c_str(), tesseract::OEM_LSTM_ONLY) != 0) {
-        return ImageTextRecognitionError{ImageTextRecognitionError::Kind::request,
-                                         "Tesseract could not load the models " + models + " from " + directory};
+        return ImageTextRecognitionError{
+            ImageTextRecognitionError::Kind::request,
+            "Tesseract could not load the models " + models + " from " + directory};
     }
     engine->SetVariable("debug_file", "/dev/null");
     engine_ = std::move(engine);
@@ -124,7 +127,8 @@ TextRecognitionOutcome TesseractImageTextRecognizer::recognize(const TextRecogni
     using Kind = ImageTextRecognitionError::Kind;
     QImage image = QtImageDecoder::decode(request.imageData);
     if (image.isNull()) {
-        return {{}, ImageTextRecognitionError{Kind::imageConversion, "The data is no image that can be decoded"}};
+        return {{},
+                ImageTextRecognitionError{Kind::imageConversion, "The data is no image that can be decoded"}};
     }
 
     std::vector<std::string> models;
@@ -133,18 +137,21 @@ TextRecognitionOutcome TesseractImageTextRecognizer::recognize(const TextRecogni
     } else {
         for (const auto& code : request.languages) {
             const auto model = modelName(code);
-            if (!model) return {{}, ImageTextRecognitionError{Kind::request, "Unsupported language: " + code}};
+            if (!model)
+                return {{}, ImageTextRecognitionError{Kind::request, "Unsupported language: " + code}};
             std::error_code ignored;
             if (!std::filesystem::is_regular_file(dataDirectory_ / (*model + ".traineddata"), ignored)) {
-                return {{}, ImageTextRecognitionError{Kind::request, "The language model " + *model +
-                                                                         " is not installed"}};
+                return {{},
+                        ImageTextRecognitionError{Kind::request,
+                                                  "The language model " + *model + " is not installed"}};
             }
             models.push_back(*model);
         }
     }
     if (models.empty()) {
-        return {{}, ImageTextRecognitionError{Kind::request, "No language model is installed in " +
-                                                                 dataDirectory_.string()}};
+        return {{},
+                ImageTextRecognitionError{Kind::request,
+                                          "No language model is installed in " + dataDirectory_.string()}};
     }
     if (auto error = loadModels(joinedModels(models))) return {{}, *error};
 

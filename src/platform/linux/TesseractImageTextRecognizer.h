@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "base/SerialQueue.h"
 #include "platform/ImageTextRecognizer.h"
-#include "platform/SerialQueue.h"
 
 namespace tesseract {
 class TessBaseAPI;

@@ -6,7 +6,7 @@
 #include <QDBusMessage>
 #include <QDBusVariant>
 
-#include "core/Logger.h"
+#include "base/Logger.h"
 
 namespace quorvane {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "core/Logger.h"
+#include "base/Logger.h"
 
 namespace quorvane {
 
@@ -23,8 +23,10 @@ xcb_atom_t internAtom(xcb_connection_t* connection, const char* name) {
 
 using PropertyReply = std::unique_ptr<xcb_get_property_reply_t, decltype(&std::free)>;
 
-xcb_get_property_cookie_t askProperty(xcb_connection_t* connection, xcb_window_t window, xcb_atom_t property) {
-    return xcb_get_property(connection, 0, window, property, XCB_GET_PROPERTY_TYPE_ANY, 0, maximumPropertyUnits);
+xcb_get_property_cookie_t askProperty(xcb_connection_t* connection, xcb_window_t window,
+                                      xcb_atom_t property) {
+    return xcb_get_property(connection, 0, window, property, XCB_GET_PROPERTY_TYPE_ANY, 0,
+                            maximumPropertyUnits);
 }
 
 PropertyReply takeReply(xcb_connection_t* connection, xcb_get_property_cookie_t cookie) {
@@ -90,11 +92,10 @@ X11FrontmostApplicationProvider::X11FrontmostApplicationProvider(ApplicationIden
     auto screens = xcb_setup_roots_iterator(xcb_get_setup(connection_));
     for (int i = 0; i < screenNumber && screens.rem > 0; ++i) xcb_screen_next(&screens);
     root_ = screens.data->root;
-    atoms_ = std::make_unique<Atoms>(Atoms{internAtom(connection_, "_NET_ACTIVE_WINDOW"),
-                                           internAtom(connection_, "_GTK_APPLICATION_ID"),
-                                           internAtom(connection_, "_KDE_NET_WM_DESKTOP_FILE"),
-                                           internAtom(connection_, "_NET_WM_PID"),
-                                           internAtom(connection_, "_NET_WM_NAME")});
+    atoms_ = std::make_unique<Atoms>(
+        Atoms{internAtom(connection_, "_NET_ACTIVE_WINDOW"), internAtom(connection_, "_GTK_APPLICATION_ID"),
+              internAtom(connection_, "_KDE_NET_WM_DESKTOP_FILE"), internAtom(connection_, "_NET_WM_PID"),
+              internAtom(connection_, "_NET_WM_NAME")});
 }
 
 X11FrontmostApplicationProvider::~X11FrontmostApplicationProvider() {

@@ -12,8 +12,8 @@
 #include <set>
 #include <vector>
 
-#include "core/Logger.h"
-#include "core/Utf8.h"
+#include "base/Logger.h"
+#include "base/Utf8.h"
 
 namespace quorvane {
 
@@ -157,7 +157,9 @@ struct XInputKeyEventMonitor::Reader {
 XInputKeyEventMonitor::XInputKeyEventMonitor(std::string displayName)
     : displayName_(std::move(displayName)), handlers_(std::make_shared<Handlers>()) {}
 
-XInputKeyEventMonitor::~XInputKeyEventMonitor() { reader_.reset(); }
+XInputKeyEventMonitor::~XInputKeyEventMonitor() {
+    reader_.reset();
+}
 
 std::optional<Subscription> XInputKeyEventMonitor::addGlobalKeyDownMonitor(Handler handler) {
     if (!reader_) {

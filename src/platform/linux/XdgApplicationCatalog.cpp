@@ -7,7 +7,7 @@
 #include <optional>
 #include <set>
 
-#include "core/Logger.h"
+#include "base/Logger.h"
 #include "platform/linux/DesktopEntry.h"
 
 namespace quorvane {

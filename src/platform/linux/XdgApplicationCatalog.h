@@ -14,7 +14,7 @@
 namespace quorvane {
 
 class XdgApplicationCatalog : public ApplicationCatalog {
-  public:
+public:
     // Searches `dataDirectories` in order of precedence; each one's "applications" subfolder is read.
     explicit XdgApplicationCatalog(std::vector<std::filesystem::path> dataDirectories);
     // The data directories of this session's environment.
@@ -32,7 +32,7 @@ class XdgApplicationCatalog : public ApplicationCatalog {
     // Files larger than this are not desktop entries; they are skipped unread.
     static constexpr std::uintmax_t maximumDesktopFileSize = 1 << 20;
 
-  private:
+private:
     struct FolderStamp {
         std::filesystem::path path;
         bool exists = false;

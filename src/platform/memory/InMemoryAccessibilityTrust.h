@@ -18,7 +18,8 @@ public:
     }
 
     void setTrusted(bool trusted) { trusted_ = trusted; }
-    // Whether a request grants trust at once (as when the desktop's accessibility switch was all that lacked).
+    // Whether a request grants trust at once (as when the desktop's accessibility switch was all that
+    // lacked).
     void setGrantsOnRequest(bool grants) { grantsOnRequest_ = grants; }
     int requestCount() const { return requestCount_; }
 

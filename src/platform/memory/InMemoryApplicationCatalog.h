@@ -9,7 +9,7 @@
 namespace quorvane {
 
 class InMemoryApplicationCatalog : public ApplicationCatalog {
-  public:
+public:
     InMemoryApplicationCatalog() = default;
     explicit InMemoryApplicationCatalog(std::vector<InstalledApplication> applications);
 
@@ -23,7 +23,7 @@ class InMemoryApplicationCatalog : public ApplicationCatalog {
     // How many times the entries were asked for (lookups included).
     int entryRequestCount() const;
 
-  private:
+private:
     mutable std::mutex mutex_;
     std::shared_ptr<const std::vector<InstalledApplication>> applications_ =
         std::make_shared<const std::vector<InstalledApplication>>();

@@ -18,7 +18,8 @@ public:
     }
     // Shorthand: a program known only by its bundle identifier (absent: a window that names no program).
     void setFrontmostBundleIdentifier(std::optional<std::string> bundleIdentifier) {
-        application_ = FrontmostApplication{bundleIdentifier, bundleIdentifier.value_or(""), std::nullopt, {}};
+        application_ =
+            FrontmostApplication{bundleIdentifier, bundleIdentifier.value_or(""), std::nullopt, {}};
     }
     int lookupCount() const { return lookupCount_; }
 

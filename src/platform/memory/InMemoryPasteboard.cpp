@@ -2,7 +2,9 @@
 
 namespace quorvane {
 
-Data dataFromString(const std::string& text) { return Data(text.begin(), text.end()); }
+Data dataFromString(const std::string& text) {
+    return Data(text.begin(), text.end());
+}
 
 std::vector<std::string> InMemoryPasteboard::types() const {
     ++contentReads_;

@@ -2,29 +2,18 @@
 
 // Settings kept in memory only: the double for tests and headless runs. Safe from any thread.
 
-#include <map>
-#include <mutex>
-
-#include "platform/UserDefaults.h"
+#include "platform/MapBackedUserDefaults.h"
 
 namespace quorvane {
 
-class InMemoryUserDefaults : public UserDefaults {
+class InMemoryUserDefaults : public MapBackedUserDefaults {
 public:
     InMemoryUserDefaults() = default;
-    explicit InMemoryUserDefaults(std::map<std::string, DefaultsValue> values) : values_(std::move(values)) {}
+    explicit InMemoryUserDefaults(std::map<std::string, DefaultsValue> values)
+        : MapBackedUserDefaults(std::move(values)) {}
 
-    std::optional<DefaultsValue> object(const std::string& key) const override;
-    void set(const std::string& key, DefaultsValue value) override;
-    void remove(const std::string& key) override;
-    std::vector<std::string> keys() const override;
-
-protected:
-    // Called under the lock after every change, with the values as they now stand.
-    virtual void didChange(const std::map<std::string, DefaultsValue>& values) { (void)values; }
-
-    mutable std::mutex mutex_;
-    std::map<std::string, DefaultsValue> values_;
+private:
+    void didChange(const std::map<std::string, DefaultsValue>&) override {}
 };
 
 }  // namespace quorvane

@@ -20,7 +20,9 @@ Timer ManualRunLoop::postAfter(double delaySeconds, std::function<void()> job) {
     return Timer(token);
 }
 
-bool ManualRunLoop::isMainThread() const { return std::this_thread::get_id() == mainThread_; }
+bool ManualRunLoop::isMainThread() const {
+    return std::this_thread::get_id() == mainThread_;
+}
 
 // Takes the earliest due entry (by due time, then by posting order) and runs it outside the lock.
 bool ManualRunLoop::runOneDue() {

@@ -23,10 +23,11 @@ public:
     Timer postAfter(double delaySeconds, std::function<void()> job) override;
     bool isMainThread() const override;
 
-    // Runs every job that is due now, including jobs those jobs post, until none is left. Returns how many ran.
+    // Runs every job that is due now, including jobs those jobs post, until none is left. Returns how many
+    // ran.
     std::size_t runUntilIdle();
-    // Moves the clock forward by `seconds`, stopping at each timer's due time in order to fire it (and whatever
-    // it posts) before going on. Returns how many jobs ran.
+    // Moves the clock forward by `seconds`, stopping at each timer's due time in order to fire it (and
+    // whatever it posts) before going on. Returns how many jobs ran.
     std::size_t advance(double seconds);
     // Number of jobs and armed timers not yet run (cancelled timers excluded).
     std::size_t pendingCount() const;

@@ -36,13 +36,13 @@ public:
     };
 
     void saveTextItem(const std::string& id, const std::string& preview, const std::string& searchText,
-                      const std::string& content, const std::optional<Bytes>& rtf, const std::optional<Bytes>& html,
-                      const std::optional<std::string>& bundleIdentifier,
+                      const std::string& content, const std::optional<Bytes>& rtf,
+                      const std::optional<Bytes>& html, const std::optional<std::string>& bundleIdentifier,
                       const std::optional<std::string>& classification, std::optional<Date> lastAccessedAt,
                       std::int64_t accessCount) override {
         calls.push_back("saveTextItem");
-        savedTexts.push_back(
-            {id, preview, searchText, content, rtf, html, bundleIdentifier, classification, lastAccessedAt, accessCount});
+        savedTexts.push_back({id, preview, searchText, content, rtf, html, bundleIdentifier, classification,
+                              lastAccessedAt, accessCount});
     }
     void saveImageItem(const std::string& id, const std::string& preview, const std::string& searchText,
                        const Bytes& imageData, const std::optional<std::string>& bundleIdentifier,
@@ -57,7 +57,8 @@ public:
         calls.push_back("updateOCRText");
         ocrUpdates.push_back({id, searchText, ocrText});
     }
-    void getHistorySnapshots(const std::string&, std::optional<std::size_t>, SnapshotsCompletion completion) override {
+    void getHistorySnapshots(const std::string&, std::optional<std::size_t>,
+                             SnapshotsCompletion completion) override {
         completion({});
     }
     void getContentSnapshotById(const std::string&, ContentCompletion completion) override {

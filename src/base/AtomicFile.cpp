@@ -1,0 +1,74 @@
+#include "base/AtomicFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <string>
+#include <system_error>
+
+namespace quorvane {
+namespace {
+
+[[noreturn]] void fail(const std::string& what) {
+    throw std::system_error(errno, std::generic_category(), what);
+}
+
+void createPrivateDirectories(const std::filesystem::path& directory) {
+    if (directory.empty() || std::filesystem::exists(directory)) return;
+    createPrivateDirectories(directory.parent_path());
+    if (::mkdir(directory.c_str(), 0700) != 0 && errno != EEXIST) fail("mkdir " + directory.string());
+}
+
+}  // namespace
+
+void writeFileAtomically(const std::filesystem::path& path, std::string_view contents, mode_t mode) {
+    const auto directory = path.parent_path();
+    createPrivateDirectories(directory);
+
+    std::string pattern = path.string() + ".XXXXXX";
+    const int fd = ::mkstemp(pattern.data());
+    if (fd < 0) fail("mkstemp " + pattern);
+    auto discard = [&] {
+        ::close(fd);
+        ::unlink(pattern.c_str());
+    };
+    if (::fchmod(fd, mode) != 0) {
+        discard();
+        fail("fchmod " + pattern);
+    }
+    std::size_t written = 0;
+    while (written < contents.size()) {
+        const ssize_t n = ::write(fd, contents.data() + written, contents.size() - written);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            const int saved = errno;
+            discard();
+            errno = saved;
+            fail("write " + pattern);
+        }
+        written += static_cast<std::size_t>(n);
+    }
+    if (::fsync(fd) != 0) {
+        const int saved = errno;
+        discard();
+        errno = saved;
+        fail("fsync " + pattern);
+    }
+    ::close(fd);
+    if (::rename(pattern.c_str(), path.c_str()) != 0) {
+        const int saved = errno;
+        ::unlink(pattern.c_str());
+        errno = saved;
+        fail("rename " + pattern);
+    }
+    // Make the rename itself durable.
+    const int directoryFd = ::open(directory.empty() ? "." : directory.c_str(), O_RDONLY | O_DIRECTORY);
+    if (directoryFd >= 0) {
+        ::fsync(directoryFd);
+        ::close(directoryFd);
+    }
+}
+
+}  // namespace quorvane

@@ -1,0 +1,128 @@
+#include "history/store/ClipboardHistoryStore.h"
+
+#include <fcntl.h>
+#include <sqlite3.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <string>
+
+#include "sqlite/SQLiteError.h"
+
+namespace quorvane {
+
+namespace {
+
+constexpr const char* kCreateSchema =
+    "CREATE TABLE IF NOT EXISTS ClipboardHistoryIndex ("
+    " id TEXT NOT NULL UNIQUE,"
+    " preview TEXT NOT NULL,"
+    " searchText TEXT NOT NULL,"
+    " createdAt REAL NOT NULL,"
+    " lastAccessedAt REAL,"
+    " accessCount INTEGER NOT NULL DEFAULT 0,"
+    " contentType TEXT NOT NULL,"
+    " bundleIdentifier TEXT,"
+    " classification TEXT);"
+    "CREATE TABLE IF NOT EXISTS ClipboardHistoryContent ("
+    " id TEXT NOT NULL UNIQUE,"
+    " content TEXT NOT NULL,"
+    " imageData BLOB,"
+    " ocrText TEXT,"
+    " richTextRTFData BLOB,"
+    " richTextHTMLData BLOB,"
+    " duplicateFingerprint TEXT);"
+    // The unique constraints index `id`; these are the other declared indexes.
+    "CREATE INDEX IF NOT EXISTS ClipboardHistoryIndex_createdAt ON ClipboardHistoryIndex(createdAt);"
+    "CREATE INDEX IF NOT EXISTS ClipboardHistoryContent_duplicateFingerprint"
+    " ON ClipboardHistoryContent(duplicateFingerprint);";
+
+std::string refusal(const std::filesystem::path& file, const std::string& reason) {
+    return "Refusing history store " + file.string() + ": " + reason;
+}
+
+// Creates an absent file with owner-only permissions before SQLite sees it; SQLite gives its -wal and -shm
+// files the same permissions.
+void createPrivateFileIfMissing(const std::filesystem::path& file) {
+    const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd >= 0) ::close(fd);
+}
+
+std::int64_t queryInteger(SQLiteDatabase& db, const char* sql) {
+    SQLiteStatement statement = db.prepare(sql);
+    return statement.step() ? statement.columnInt64(0) : 0;
+}
+
+// Opens a connection, turning the wrappers' error into the store's.
+std::unique_ptr<SQLiteDatabase> openConnection(const std::filesystem::path& file, int flags) {
+    try {
+        auto connection = std::make_unique<SQLiteDatabase>(file, flags);
+        sqlite3_busy_timeout(connection->handle(), 5000);
+        return connection;
+    } catch (const SQLiteError& error) {
+        throw HistoryStoreError(HistoryStoreError::Kind::open,
+                                "Cannot open history store " + file.string() + ": " + error.what());
+    }
+}
+
+}  // namespace
+
+ClipboardHistoryStore::ClipboardHistoryStore(std::filesystem::path file) : file_(std::move(file)) {
+    createPrivateFileIfMissing(file_);
+    auto connection = openConnection(file_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX);
+
+    // Look before touching anything: switching the journal mode alone would rewrite a foreign header.
+    std::int64_t application = 0;
+    std::int64_t version = 0;
+    std::int64_t objects = 0;
+    try {
+        application = queryInteger(*connection, "PRAGMA application_id;");
+        version = queryInteger(*connection, "PRAGMA user_version;");
+        objects = queryInteger(*connection, "SELECT COUNT(*) FROM sqlite_master;");
+    } catch (const SQLiteError& error) {
+        throw HistoryStoreError(HistoryStoreError::Kind::foreignFile, refusal(file_, error.what()));
+    }
+    const bool fresh = application == 0 && version == 0 && objects == 0;
+    if (!fresh && application != applicationID) {
+        throw HistoryStoreError(HistoryStoreError::Kind::foreignFile,
+                                refusal(file_, "the file belongs to another application"));
+    }
+    if (version > schemaVersion) {
+        throw HistoryStoreError(
+            HistoryStoreError::Kind::newerVersion,
+            refusal(file_, "written by a newer version (schema " + std::to_string(version) +
+                               ", this version reads up to " + std::to_string(schemaVersion) + ")"));
+    }
+    ::chmod(file_.c_str(), 0600);
+
+    try {
+        connection->execute("PRAGMA journal_mode = WAL;");
+        // With the write-ahead log this never corrupts the file; a power cut may only lose the last captures.
+        connection->execute("PRAGMA synchronous = NORMAL;");
+        connection->execute("PRAGMA foreign_keys = OFF;");
+        connection->execute("PRAGMA secure_delete = ON;");
+        if (fresh || version < schemaVersion) {
+            connection->execute("BEGIN IMMEDIATE TRANSACTION;");
+            try {
+                connection->execute(kCreateSchema);
+                connection->execute("PRAGMA application_id = " + std::to_string(applicationID) + ";");
+                connection->execute("PRAGMA user_version = " + std::to_string(schemaVersion) + ";");
+                connection->execute("COMMIT TRANSACTION;");
+            } catch (...) {
+                sqlite3_exec(connection->handle(), "ROLLBACK TRANSACTION;", nullptr, nullptr, nullptr);
+                throw;
+            }
+        }
+    } catch (const SQLiteError& error) {
+        throw HistoryStoreError(HistoryStoreError::Kind::open,
+                                "Cannot set up history store " + file_.string() + ": " + error.what());
+    }
+    mainContext_ = std::make_unique<ClipboardHistoryStoreContext>(std::move(connection));
+}
+
+std::unique_ptr<ClipboardHistoryStoreContext> ClipboardHistoryStore::makeReadContext() const {
+    return std::make_unique<ClipboardHistoryStoreContext>(
+        openConnection(file_, SQLITE_OPEN_READONLY | SQLITE_OPEN_FULLMUTEX));
+}
+
+}  // namespace quorvane

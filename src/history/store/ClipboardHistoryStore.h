@@ -1,0 +1,38 @@
+#pragma once
+
+// The history store file ("clipboard_history.sqlite"): one table per record class, a unique id per table,
+// write-ahead logging, and secure deletion so cleared history does not stay readable in the file. The header
+// carries our application id and the schema version; a file that is not ours, or that a newer version wrote,
+// is refused and left untouched. The main context is for the main thread only; makeReadContext() is safe from
+// any thread and gives each read job a connection of its own.
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+
+#include "history/store/ClipboardHistoryStoreContext.h"
+
+namespace quorvane {
+
+class ClipboardHistoryStore {
+public:
+    // "QVHS" in the header's application-id field.
+    static constexpr std::int32_t applicationID = 0x51564853;
+    static constexpr std::int64_t schemaVersion = 1;
+
+    // Opens or creates the store at `file` (created with mode 0600). Throws HistoryStoreError.
+    explicit ClipboardHistoryStore(std::filesystem::path file);
+    ClipboardHistoryStore(const ClipboardHistoryStore&) = delete;
+    ClipboardHistoryStore& operator=(const ClipboardHistoryStore&) = delete;
+
+    const std::filesystem::path& file() const { return file_; }
+    ClipboardHistoryStoreContext& mainContext() { return *mainContext_; }
+    // A fresh read-only context that sees everything saved so far. Throws HistoryStoreError.
+    std::unique_ptr<ClipboardHistoryStoreContext> makeReadContext() const;
+
+private:
+    std::filesystem::path file_;
+    std::unique_ptr<ClipboardHistoryStoreContext> mainContext_;
+};
+
+}  // namespace quorvane

@@ -1,0 +1,214 @@
+#include "history/store/ClipboardHistoryStoreContext.h"
+
+#include <sqlite3.h>
+
+#include "base/Logger.h"
+#include "sqlite/SQLiteError.h"
+
+namespace quorvane {
+
+namespace {
+
+constexpr const char* kIndexColumns =
+    "id, preview, searchText, createdAt, lastAccessedAt, accessCount, contentType, bundleIdentifier, "
+    "classification";
+constexpr const char* kContentColumns =
+    "id, content, imageData, ocrText, richTextRTFData, richTextHTMLData, duplicateFingerprint";
+
+// A NOT NULL text column.
+std::string text(const SQLiteStatement& statement, int column) {
+    return statement.columnText(column).value_or("");
+}
+
+// The wrappers' errors leave the store as its own error type.
+template <class F>
+auto translatingErrors(F&& body) -> decltype(body()) {
+    try {
+        return body();
+    } catch (const SQLiteError& error) {
+        throw HistoryStoreError(HistoryStoreError::Kind::statement,
+                                std::string("History store SQL failed: ") + error.what());
+    }
+}
+
+// Appends " WHERE a AND b ..." for the given conditions.
+std::string whereClause(const std::vector<std::string>& conditions) {
+    std::string sql;
+    for (std::size_t i = 0; i < conditions.size(); ++i) sql += (i == 0 ? " WHERE " : " AND ") + conditions[i];
+    return sql;
+}
+
+}  // namespace
+
+ClipboardHistoryStoreContext::ClipboardHistoryStoreContext(std::unique_ptr<SQLiteDatabase> connection)
+    : connection_(std::move(connection)) {}
+
+std::vector<ClipboardHistoryIndex> ClipboardHistoryStoreContext::fetchIndexes(
+    const HistoryIndexFetch& fetch) {
+    return translatingErrors([&] {
+        std::vector<std::string> conditions;
+        if (fetch.idEquals) conditions.push_back("id = ?");
+        if (fetch.createdBefore) conditions.push_back("createdAt < ?");
+        std::string sql =
+            std::string("SELECT ") + kIndexColumns + " FROM ClipboardHistoryIndex" + whereClause(conditions);
+        if (fetch.newestFirst) sql += " ORDER BY createdAt DESC";
+        SQLiteStatement statement = connection_->prepare(sql);
+        int parameter = 1;
+        if (fetch.idEquals) statement.bindText(parameter++, *fetch.idEquals);
+        if (fetch.createdBefore)
+            statement.bindDouble(parameter++, fetch.createdBefore->timeIntervalSince1970);
+
+        std::vector<ClipboardHistoryIndex> records;
+        while (statement.step()) {
+            const std::string type = text(statement, 6);
+            const auto contentType = clipboardContentTypeFromRawValue(type);
+            if (!contentType) {
+                Logger::warning("Skipped history record with unknown content type: " + type,
+                                "ClipboardHistoryStore");
+                continue;
+            }
+            ClipboardHistoryIndex record;
+            record.id = text(statement, 0);
+            record.preview = text(statement, 1);
+            record.searchText = text(statement, 2);
+            record.createdAt = Date(statement.columnDouble(3));
+            if (!statement.columnIsNull(4)) record.lastAccessedAt = Date(statement.columnDouble(4));
+            record.accessCount = statement.columnInt64(5);
+            record.contentType = *contentType;
+            record.bundleIdentifier = statement.columnText(7);
+            record.classification = statement.columnText(8);
+            records.push_back(std::move(record));
+        }
+        return records;
+    });
+}
+
+std::vector<ClipboardHistoryContent> ClipboardHistoryStoreContext::fetchContents(
+    const HistoryContentFetch& fetch) {
+    return translatingErrors([&] {
+        std::vector<std::string> conditions;
+        if (fetch.idEquals) conditions.push_back("id = ?");
+        if (fetch.duplicateFingerprintEquals) conditions.push_back("duplicateFingerprint = ?");
+        if (fetch.contentEquals) conditions.push_back("content = ?");
+        const std::string columns = fetch.loadImageData
+                                        ? kContentColumns
+                                        : "id, content, NULL, ocrText, richTextRTFData, richTextHTMLData, "
+                                          "duplicateFingerprint";
+        SQLiteStatement statement = connection_->prepare(
+            "SELECT " + columns + " FROM ClipboardHistoryContent" + whereClause(conditions));
+        int parameter = 1;
+        for (const auto* value : {&fetch.idEquals, &fetch.duplicateFingerprintEquals, &fetch.contentEquals}) {
+            if (*value) statement.bindText(parameter++, **value);
+        }
+
+        std::vector<ClipboardHistoryContent> records;
+        while (statement.step()) {
+            ClipboardHistoryContent record;
+            record.id = text(statement, 0);
+            record.content = text(statement, 1);
+            record.imageData = statement.columnBlob(2);
+            record.ocrText = statement.columnText(3);
+            record.richTextRTFData = statement.columnBlob(4);
+            record.richTextHTMLData = statement.columnBlob(5);
+            record.duplicateFingerprint = statement.columnText(6);
+            records.push_back(std::move(record));
+        }
+        return records;
+    });
+}
+
+void ClipboardHistoryStoreContext::insert(ClipboardHistoryIndex record) {
+    pending_.emplace_back(std::move(record));
+}
+
+void ClipboardHistoryStoreContext::insert(ClipboardHistoryContent record) {
+    pending_.emplace_back(std::move(record));
+}
+
+void ClipboardHistoryStoreContext::deleteIndex(const std::string& id) {
+    pending_.emplace_back(DeleteIndex{id});
+}
+
+void ClipboardHistoryStoreContext::deleteContent(const std::string& id) {
+    pending_.emplace_back(DeleteContent{id});
+}
+
+void ClipboardHistoryStoreContext::deleteAllIndexes() {
+    pending_.emplace_back(DeleteAllIndexes{});
+}
+
+void ClipboardHistoryStoreContext::deleteAllContents() {
+    pending_.emplace_back(DeleteAllContents{});
+}
+
+void ClipboardHistoryStoreContext::save() {
+    if (pending_.empty()) return;
+    const std::vector<Change> changes = std::move(pending_);
+    pending_.clear();
+    translatingErrors([&] {
+        connection_->execute("BEGIN IMMEDIATE TRANSACTION;");
+        try {
+            for (const Change& change : changes) apply(change);
+            connection_->execute("COMMIT TRANSACTION;");
+        } catch (...) {
+            // The first error is the one worth reporting; a failed rollback adds nothing to it.
+            sqlite3_exec(connection_->handle(), "ROLLBACK TRANSACTION;", nullptr, nullptr, nullptr);
+            throw;
+        }
+    });
+}
+
+void ClipboardHistoryStoreContext::apply(const Change& change) {
+    if (const auto* index = std::get_if<ClipboardHistoryIndex>(&change)) {
+        SQLiteStatement statement = connection_->prepare(
+            std::string("INSERT INTO ClipboardHistoryIndex (") + kIndexColumns +
+            ") VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?) ON CONFLICT(id) DO UPDATE SET preview = excluded.preview, "
+            "searchText = excluded.searchText, createdAt = excluded.createdAt, "
+            "lastAccessedAt = excluded.lastAccessedAt, accessCount = excluded.accessCount, "
+            "contentType = excluded.contentType, bundleIdentifier = excluded.bundleIdentifier, "
+            "classification = excluded.classification;");
+        statement.bindText(1, index->id);
+        statement.bindText(2, index->preview);
+        statement.bindText(3, index->searchText);
+        statement.bindDouble(4, index->createdAt.timeIntervalSince1970);
+        if (index->lastAccessedAt) {
+            statement.bindDouble(5, index->lastAccessedAt->timeIntervalSince1970);
+        } else {
+            statement.bindNull(5);
+        }
+        statement.bindInt64(6, index->accessCount);
+        statement.bindText(7, rawValue(index->contentType));
+        statement.bindOptionalText(8, index->bundleIdentifier);
+        statement.bindOptionalText(9, index->classification);
+        statement.stepDone();
+    } else if (const auto* content = std::get_if<ClipboardHistoryContent>(&change)) {
+        SQLiteStatement statement = connection_->prepare(
+            std::string("INSERT INTO ClipboardHistoryContent (") + kContentColumns +
+            ") VALUES (?, ?, ?, ?, ?, ?, ?) ON CONFLICT(id) DO UPDATE SET content = excluded.content, "
+            "imageData = excluded.imageData, ocrText = excluded.ocrText, "
+            "richTextRTFData = excluded.richTextRTFData, richTextHTMLData = excluded.richTextHTMLData, "
+            "duplicateFingerprint = excluded.duplicateFingerprint;");
+        statement.bindText(1, content->id);
+        statement.bindText(2, content->content);
+        statement.bindOptionalBlob(3, content->imageData);
+        statement.bindOptionalText(4, content->ocrText);
+        statement.bindOptionalBlob(5, content->richTextRTFData);
+        statement.bindOptionalBlob(6, content->richTextHTMLData);
+        statement.bindOptionalText(7, content->duplicateFingerprint);
+        statement.stepDone();
+    } else if (const auto* deleteIndex = std::get_if<DeleteIndex>(&change)) {
+        SQLiteStatement statement = connection_->prepare("DELETE FROM ClipboardHistoryIndex WHERE id = ?;");
+        statement.bindText(1, deleteIndex->id);
+        statement.stepDone();
+    } else if (const auto* deleteContent = std::get_if<DeleteContent>(&change)) {
+        SQLiteStatement statement = connection_->prepare("DELETE FROM ClipboardHistoryContent WHERE id = ?;");
+        statement.bindText(1, deleteContent->id);
+        statement.stepDone();
+    } else if (std::holds_alternative<DeleteAllIndexes>(change)) {
+        connection_->execute("DELETE FROM ClipboardHistoryIndex;");
+    } else {
+        connection_->execute("DELETE FROM ClipboardHistoryContent;");
+    }
+}
+
+}  // namespace quorvane

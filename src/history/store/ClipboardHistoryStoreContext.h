@@ -1,0 +1,79 @@
+#pragma once
+
+// One connection to the history store with its pending changes. Inserts and deletions wait in the context
+// until save(), which writes them all in one transaction; a failed save rolls the transaction back and drops
+// them, so they can never reach the file through a later, unrelated save. Fetches read only saved data.
+// A context is used by one thread at a time: the main context on the main thread, a read context by one job.
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "history/store/HistoryStoreError.h"
+#include "model/ClipboardHistoryContent.h"
+#include "model/ClipboardHistoryIndex.h"
+#include "sqlite/SQLiteDatabase.h"
+
+namespace quorvane {
+
+// Conditions of a fetch; the given ones must all hold.
+struct HistoryIndexFetch {
+    std::optional<std::string> idEquals = std::nullopt;
+    std::optional<Date> createdBefore = std::nullopt;  // strictly earlier
+    bool newestFirst = false;                          // createdAt descending; otherwise no particular order
+};
+struct HistoryContentFetch {
+    std::optional<std::string> idEquals = std::nullopt;
+    std::optional<std::string> duplicateFingerprintEquals = std::nullopt;
+    std::optional<std::string> contentEquals = std::nullopt;
+    // False leaves `imageData` absent in the results, so reads that do not need the bytes skip loading them.
+    bool loadImageData = true;
+};
+
+class ClipboardHistoryStoreContext {
+public:
+    explicit ClipboardHistoryStoreContext(std::unique_ptr<SQLiteDatabase> connection);
+    ClipboardHistoryStoreContext(const ClipboardHistoryStoreContext&) = delete;
+    ClipboardHistoryStoreContext& operator=(const ClipboardHistoryStoreContext&) = delete;
+
+    // Throw HistoryStoreError. Rows that cannot be decoded (an unknown content type) are skipped with a
+    // warning.
+    std::vector<ClipboardHistoryIndex> fetchIndexes(const HistoryIndexFetch& fetch = {});
+    std::vector<ClipboardHistoryContent> fetchContents(const HistoryContentFetch& fetch = {});
+
+    // Pending until save(). Inserting a record whose id is stored already replaces that record's values.
+    void insert(ClipboardHistoryIndex record);
+    void insert(ClipboardHistoryContent record);
+    void deleteIndex(const std::string& id);
+    void deleteContent(const std::string& id);
+    void deleteAllIndexes();
+    void deleteAllContents();
+
+    bool hasChanges() const { return !pending_.empty(); }
+    // Writes every pending change in one transaction, or none of them and throws HistoryStoreError.
+    // Either way nothing is pending afterwards.
+    void save();
+    // Drops the pending changes unwritten.
+    void discardChanges() { pending_.clear(); }
+
+private:
+    struct DeleteIndex {
+        std::string id;
+    };
+    struct DeleteContent {
+        std::string id;
+    };
+    struct DeleteAllIndexes {};
+    struct DeleteAllContents {};
+    using Change = std::variant<ClipboardHistoryIndex, ClipboardHistoryContent, DeleteIndex, DeleteContent,
+                                DeleteAllIndexes, DeleteAllContents>;
+
+    void apply(const Change& change);
+
+    std::unique_ptr<SQLiteDatabase> connection_;
+    std::vector<Change> pending_;
+};
+
+}  // namespace quorvane

@@ -1,0 +1,139 @@
+#include "preferences/SettingsAccessors.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "base/RawValueEnum.h"
+
+namespace quorvane {
+namespace {
+
+bool boolSetting(const UserDefaults& userDefaults, const char* key, bool fallback) {
+    const auto value = userDefaults.object(key);
+    if (!value) return fallback;
+    return value->boolValue().value_or(fallback);
+}
+
+// A setting stored by raw value; a missing, ill-typed or unknown value gives `fallback`.
+template <class Enum, std::size_t count>
+Enum rawValueSetting(const UserDefaults& userDefaults, const char* key,
+                     const std::array<Enum, count>& allCases, Enum fallback) {
+    const auto raw = userDefaults.stringValue(key);
+    if (!raw) return fallback;
+    return caseWithRawValue(allCases, *raw).value_or(fallback);
+}
+
+ClipboardHistoryAutoCleanupPolicy policySetting(const UserDefaults& userDefaults, const char* key) {
+    return rawValueSetting(userDefaults, key, allClipboardHistoryAutoCleanupPolicies,
+                           ClipboardHistoryAutoCleanupPolicy::never);
+}
+
+}  // namespace
+
+bool menuBarShowIcon(const UserDefaults& userDefaults) {
+    return boolSetting(userDefaults, SettingsKey::menuBarShowIcon, true);
+}
+
+bool setMenuBarShowIcon(UserDefaults& userDefaults, bool show) {
+    userDefaults.set(SettingsKey::menuBarShowIcon, show);
+    if (!show && userDefaults.boolValue(SettingsKey::menuBarStatusItemHiddenBySystem) == true) {
+        userDefaults.set(SettingsKey::menuBarStatusItemHiddenBySystem, false);
+    }
+    return show;
+}
+
+bool menuBarStatusItemHiddenBySystem(const UserDefaults& userDefaults) {
+    return boolSetting(userDefaults, SettingsKey::menuBarStatusItemHiddenBySystem, false);
+}
+
+bool clipboardMonitorTextCaptureEnabled(const UserDefaults& userDefaults) {
+    return boolSetting(userDefaults, SettingsKey::textCaptureEnabled, true);
+}
+
+bool clipboardMonitorImageCaptureEnabled(const UserDefaults& userDefaults) {
+    return boolSetting(userDefaults, SettingsKey::imageCaptureEnabled, true);
+}
+
+std::int64_t clipboardMonitorMaxItemSizeInMB(const UserDefaults& userDefaults) {
+    const auto value = userDefaults.object(SettingsKey::maxItemSizeInMB);
+    if (!value) return defaultMaxItemSizeInMB;
+    if (const auto integer = value->integerValue()) {
+        return std::clamp(*integer, minimumMaxItemSizeInMB, maximumMaxItemSizeInMB);
+    }
+    // A settings file edited by hand may hold "20.0"; a fraction is no size.
+    if (const auto real = value->doubleValue(); real && std::isfinite(*real) && std::trunc(*real) == *real) {
+        return static_cast<std::int64_t>(std::clamp(*real, static_cast<double>(minimumMaxItemSizeInMB),
+                                                    static_cast<double>(maximumMaxItemSizeInMB)));
+    }
+    return defaultMaxItemSizeInMB;
+}
+
+ClipboardHistoryAutoCleanupPolicy autoCleanupPolicy(const UserDefaults& userDefaults,
+                                                    ClipboardContentType contentType) {
+    return contentType == ClipboardContentType::image ? imageAutoCleanupPolicy(userDefaults)
+                                                      : textAutoCleanupPolicy(userDefaults);
+}
+
+ClipboardHistoryAutoCleanupPolicy textAutoCleanupPolicy(const UserDefaults& userDefaults) {
+    return policySetting(userDefaults, SettingsKey::textAutoCleanupPolicy);
+}
+
+ClipboardHistoryAutoCleanupPolicy imageAutoCleanupPolicy(const UserDefaults& userDefaults) {
+    return policySetting(userDefaults, SettingsKey::imageAutoCleanupPolicy);
+}
+
+ClipboardHistoryAutoCleanupPolicy setClipboardMonitorTextAutoCleanupPolicy(
+    UserDefaults& userDefaults, ClipboardHistoryAutoCleanupPolicy policy) {
+    userDefaults.set(SettingsKey::textAutoCleanupPolicy, std::string(rawValue(policy)));
+    return policy;
+}
+
+ClipboardHistoryAutoCleanupPolicy setClipboardMonitorImageAutoCleanupPolicy(
+    UserDefaults& userDefaults, ClipboardHistoryAutoCleanupPolicy policy) {
+    userDefaults.set(SettingsKey::imageAutoCleanupPolicy, std::string(rawValue(policy)));
+    return policy;
+}
+
+bool clipboardMonitorImageOCREnabled(const UserDefaults& userDefaults) {
+    return boolSetting(userDefaults, SettingsKey::imageOCREnabled, true);
+}
+
+ClipboardOCRConfiguration clipboardOCRConfiguration(const UserDefaults& userDefaults) {
+    ClipboardOCRConfiguration configuration;
+    if (userDefaults.stringValue(SettingsKey::ocrLanguageMode) == "automatic") {
+        configuration.languageMode = ClipboardOCRLanguageMode::automatic;
+    }
+    if (const auto tag = userDefaults.stringValue(SettingsKey::ocrSpecifiedLanguage)) {
+        configuration.specifiedLanguage =
+            clipboardOCRLanguageFromRawValue(*tag).value_or(ClipboardOCRLanguage::englishUS);
+    }
+    return configuration;
+}
+
+void setClipboardMonitorOCRSpecifiedLanguage(UserDefaults& userDefaults, ClipboardOCRLanguage language) {
+    userDefaults.set(SettingsKey::ocrSpecifiedLanguage, std::string(rawValue(language)));
+}
+
+bool clipboardSearchPinyinIndexEnabled(const UserDefaults& userDefaults) {
+    return boolSetting(userDefaults, SettingsKey::searchPinyinIndexEnabled, false);
+}
+
+bool directPasteReturnKeyAutoPasteEnabled(const UserDefaults& userDefaults) {
+    return boolSetting(userDefaults, SettingsKey::directPasteReturnKeyAutoPasteEnabled, false);
+}
+
+DirectClipboardPresentationMode directClipboardPresentationMode(const UserDefaults& userDefaults,
+                                                                DistributionChannel channel) {
+    if (channel != DistributionChannel::direct) return DirectClipboardPresentationMode::centered;
+    return rawValueSetting(userDefaults, SettingsKey::directClipboardPresentationMode,
+                           allDirectClipboardPresentationModes, DirectClipboardPresentationMode::centered);
+}
+
+FloatingClipboardListStyle floatingClipboardListStyle(const UserDefaults& userDefaults,
+                                                      DistributionChannel channel) {
+    if (channel != DistributionChannel::direct) return FloatingClipboardListStyle::standard;
+    return rawValueSetting(userDefaults, SettingsKey::floatingClipboardListStyle,
+                           allFloatingClipboardListStyles, FloatingClipboardListStyle::standard);
+}
+
+}  // namespace quorvane

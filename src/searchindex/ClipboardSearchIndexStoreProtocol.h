@@ -1,0 +1,61 @@
+#pragma once
+
+// The search index as the history store (writes) and the search service (reads, statistics, rebuild) see it.
+// Every operation is synchronous, safe from any thread (statements run on the store's own serial queue) and
+// throws SQLiteClipboardSearchIndexStoreError.
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "base/Date.h"
+#include "searchindex/ClipboardSearchFilter.h"
+#include "searchindex/ClipboardSearchIndexDocument.h"
+#include "searchindex/ClipboardSearchIndexStats.h"
+#include "searchindex/ClipboardSearchPage.h"
+#include "searchindex/ClipboardSearchQueryText.h"
+
+namespace quorvane {
+
+class ClipboardSearchIndexStoreProtocol {
+public:
+    virtual ~ClipboardSearchIndexStoreProtocol() = default;
+
+    // Replaces the whole index by `documents` (in one transaction) and records the rebuild time.
+    virtual ClipboardSearchIndexStats rebuild(const std::vector<ClipboardSearchIndexDocument>& documents) = 0;
+    // Writes one document; an entry already indexed is replaced and gets a new, larger doc_id.
+    virtual void upsert(const ClipboardSearchIndexDocument& document) = 0;
+    // Removes the documents of these entries; unknown identifiers are no error.
+    virtual void deleteDocuments(const std::vector<std::string>& itemIDs) = 0;
+    // Sets the recency and usage of one entry; an unknown identifier changes nothing.
+    virtual void updateAccess(const std::string& itemID, Date sortAt, std::optional<Date> lastAccessedAt,
+                              std::int64_t accessCount) = 0;
+    virtual ClipboardSearchIndexStats stats() = 0;
+
+    // The most recently used or captured entries, newest first.
+    virtual ClipboardSearchPage fetchRecent(std::int64_t limit, std::int64_t offset) = 0;
+    // Entries matching the query text and every filter, most relevant first. A read that fails part-way
+    // throws: a partial page is never returned.
+    virtual ClipboardSearchPage search(const ClipboardSearchQueryText& query,
+                                       const std::vector<ClipboardSearchFilter>& filters, std::int64_t limit,
+                                       std::int64_t offset) = 0;
+
+    // Runs `body` on the store's queue and waits for it; operations called from `body` run inline, so a
+    // caller can group several of them without another caller's statements in between.
+    virtual void syncVoid(const std::function<void()>& body) = 0;
+    template <class F>
+    auto syncReturning(F&& body) -> decltype(body()) {
+        using R = decltype(body());
+        if constexpr (std::is_void_v<R>) {
+            syncVoid(body);
+        } else {
+            std::optional<R> result;
+            syncVoid([&] { result.emplace(body()); });
+            return std::move(*result);
+        }
+    }
+};
+
+}  // namespace quorvane

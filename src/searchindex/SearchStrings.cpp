@@ -1,0 +1,110 @@
+#include "searchindex/SearchStrings.h"
+
+#include <unicode/coll.h>
+#include <unicode/locid.h>
+#include <unicode/uchar.h>
+#include <unicode/utf8.h>
+
+#include <memory>
+
+#include "base/Utf8.h"
+#include "base/WhitespaceTrimming.h"
+
+namespace quorvane::search_strings {
+namespace {
+
+// A collator is costly to open; each thread keeps one for the locale the process started with.
+icu::Collator* caseInsensitiveCollator() {
+    thread_local std::unique_ptr<icu::Collator> collator = [] {
+        UErrorCode status = U_ZERO_ERROR;
+        std::unique_ptr<icu::Collator> created(
+            icu::Collator::createInstance(icu::Locale::getDefault(), status));
+        if (U_FAILURE(status)) return std::unique_ptr<icu::Collator>();
+        // Secondary strength: accents still count, letter case does not.
+        created->setStrength(icu::Collator::SECONDARY);
+        return created;
+    }();
+    return collator.get();
+}
+
+// The code point that starts at byte `offset`; invalid bytes read as U+FFFD.
+UChar32 codePointAt(std::string_view text, int32_t& offset) {
+    UChar32 c;
+    U8_NEXT(reinterpret_cast<const uint8_t*>(text.data()), offset, static_cast<int32_t>(text.size()), c);
+    return c < 0 ? 0xFFFD : c;
+}
+
+}  // namespace
+
+bool isWhitespace(char32_t c) {
+    return u_hasBinaryProperty(static_cast<UChar32>(c), UCHAR_WHITE_SPACE);
+}
+
+bool containsWhitespace(std::string_view text) {
+    for (int32_t offset = 0; offset < static_cast<int32_t>(text.size());) {
+        if (isWhitespace(codePointAt(text, offset))) return true;
+    }
+    return false;
+}
+
+bool endsWithWhitespace(std::string_view text) {
+    if (text.empty()) return false;
+    int32_t offset = static_cast<int32_t>(text.size());
+    UChar32 c;
+    U8_PREV(reinterpret_cast<const uint8_t*>(text.data()), 0, offset, c);
+    return c >= 0 && isWhitespace(c);
+}
+
+std::string trimmed(std::string_view text) {
+    return std::string(trimmedWhitespaceAndNewlines(text));
+}
+
+std::string lowercased(std::string_view text) {
+    auto unicode = toUnicodeString(text);
+    unicode.toLower(icu::Locale::getRoot());
+    return toUtf8(unicode);
+}
+
+std::vector<std::string> splitAtBlanks(std::string_view text) {
+    std::vector<std::string> pieces;
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        const std::size_t blank = std::min(text.find(' ', start), text.size());
+        if (blank > start) pieces.emplace_back(text.substr(start, blank - start));
+        start = blank + 1;
+    }
+    return pieces;
+}
+
+std::string joined(const std::vector<std::string>& pieces, std::string_view separator) {
+    std::string result;
+    for (std::size_t i = 0; i < pieces.size(); ++i) {
+        if (i > 0) result += separator;
+        result += pieces[i];
+    }
+    return result;
+}
+
+std::string removingCharacters(std::string_view text, std::string_view removed) {
+    std::string result;
+    result.reserve(text.size());
+    for (char c : text) {
+        if (removed.find(c) == std::string_view::npos) result += c;
+    }
+    return result;
+}
+
+int localizedCaseInsensitiveCompare(std::string_view a, std::string_view b) {
+    if (auto* collator = caseInsensitiveCollator()) {
+        UErrorCode status = U_ZERO_ERROR;
+        const auto order =
+            collator->compareUTF8(icu::StringPiece(a.data(), static_cast<int32_t>(a.size())),
+                                  icu::StringPiece(b.data(), static_cast<int32_t>(b.size())), status);
+        if (U_SUCCESS(status)) return order;
+    }
+    const auto lowerA = lowercased(a);
+    const auto lowerB = lowercased(b);
+    return lowerA < lowerB ? -1 : (lowerA == lowerB ? 0 : 1);
+}
+
+}  // namespace quorvane::search_strings

@@ -1,0 +1,254 @@
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+#include <sys/stat.h>
+
+#include <fstream>
+#include <iterator>
+
+#include "history/store/ClipboardHistoryStore.h"
+#include "support/RawSqlite.h"
+#include "support/TemporaryDirectory.h"
+
+namespace quorvane {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+std::string fileBytes(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+using testing::runRawSql;
+
+ClipboardHistoryIndex makeIndex(const std::string& id, double createdAt = 1000) {
+    return {id,
+            "preview " + id,
+            "search " + id,
+            Date(createdAt),
+            std::nullopt,
+            0,
+            ClipboardContentType::text,
+            std::nullopt,
+            std::nullopt};
+}
+
+ClipboardHistoryContent makeContent(const std::string& id) {
+    return {id, "content " + id, std::nullopt, std::nullopt, std::nullopt, std::nullopt, "fp-" + id};
+}
+
+class ClipboardHistoryStoreTest : public ::testing::Test {
+protected:
+    std::filesystem::path file() const { return directory_ / "clipboard_history.sqlite"; }
+    testing::TemporaryDirectory directory_;
+};
+
+TEST_F(ClipboardHistoryStoreTest, EveryFieldSurvivesSaveAndReopen) {
+    ClipboardHistoryIndex index{"A",           "pré\nview", std::string("nul\0inside", 10), Date(1234.5),
+                                Date(2000.25), 7,           ClipboardContentType::image,    "org.example",
+                                std::string()};
+    ClipboardHistoryContent content{"A",     std::string("a\0b", 3), Bytes{0, 1, 2, 255}, "ocr",
+                                    Bytes{}, Bytes{'<', 'b', '>'},   std::string(64, 'f')};
+    {
+        ClipboardHistoryStore store(file());
+        store.mainContext().insert(index);
+        store.mainContext().insert(content);
+        store.mainContext().save();
+    }
+    ClipboardHistoryStore reopened(file());
+    auto context = reopened.makeReadContext();
+    const auto indexes = context->fetchIndexes();
+    const auto contents = context->fetchContents();
+    ASSERT_EQ(indexes.size(), 1u);
+    ASSERT_EQ(contents.size(), 1u);
+    EXPECT_EQ(indexes[0], index);
+    EXPECT_EQ(contents[0], content);
+    // Empty and absent blobs stay apart: the RTF form is empty, the image of another record absent.
+    ASSERT_TRUE(contents[0].richTextRTFData.has_value());
+    EXPECT_TRUE(contents[0].richTextRTFData->empty());
+    EXPECT_EQ(indexes[0].classification, std::optional<std::string>(""));
+}
+
+TEST_F(ClipboardHistoryStoreTest, InsertingAnExistingIdUpdatesTheRecord) {
+    ClipboardHistoryStore store(file());
+    auto& context = store.mainContext();
+    context.insert(makeIndex("A"));
+    context.insert(makeContent("A"));
+    context.save();
+    ClipboardHistoryIndex changed = makeIndex("A", 5000);
+    changed.accessCount = 9;
+    changed.lastAccessedAt = Date(6000);
+    ClipboardHistoryContent changedContent = makeContent("A");
+    changedContent.imageData = Bytes{9};
+    changedContent.duplicateFingerprint = std::nullopt;
+    context.insert(changed);
+    context.insert(changedContent);
+    context.save();
+    EXPECT_EQ(context.fetchIndexes(), std::vector<ClipboardHistoryIndex>{changed});
+    EXPECT_EQ(context.fetchContents(), std::vector<ClipboardHistoryContent>{changedContent});
+}
+
+TEST_F(ClipboardHistoryStoreTest, FetchesFilterAndSortAsAsked) {
+    ClipboardHistoryStore store(file());
+    auto& context = store.mainContext();
+    for (auto [id, created] : {std::pair{"old", 100.0}, {"mid", 200.0}, {"new", 300.0}}) {
+        context.insert(makeIndex(id, created));
+        context.insert(makeContent(id));
+    }
+    context.save();
+    const auto newestFirst = context.fetchIndexes({.newestFirst = true});
+    ASSERT_EQ(newestFirst.size(), 3u);
+    EXPECT_EQ(newestFirst[0].id, "new");
+    EXPECT_EQ(newestFirst[2].id, "old");
+    const auto before = context.fetchIndexes({.createdBefore = Date(200)});
+    ASSERT_EQ(before.size(), 1u);  // strictly earlier: the entry at the cutoff stays
+    EXPECT_EQ(before[0].id, "old");
+    EXPECT_EQ(context.fetchIndexes({.idEquals = "mid"}).at(0).id, "mid");
+    EXPECT_EQ(context.fetchContents({.duplicateFingerprintEquals = "fp-new"}).at(0).id, "new");
+    EXPECT_EQ(context.fetchContents({.contentEquals = "content old"}).at(0).id, "old");
+    // Values are bound, so SQL in a value is only text.
+    EXPECT_TRUE(context.fetchContents({.contentEquals = "' OR 1=1 --"}).empty());
+}
+
+TEST_F(ClipboardHistoryStoreTest, FailedSaveRollsBackAndNeverLeaksIntoTheNextSave) {
+    { ClipboardHistoryStore create(file()); }
+    runRawSql(file(),
+              "CREATE TRIGGER refuse BEFORE INSERT ON ClipboardHistoryContent WHEN NEW.id = 'bad' "
+              "BEGIN SELECT RAISE(ABORT, 'refused'); END;");
+    ClipboardHistoryStore store(file());
+    auto& context = store.mainContext();
+    context.insert(makeIndex("bad"));
+    context.insert(makeContent("bad"));
+    EXPECT_THROW(context.save(), HistoryStoreError);
+    EXPECT_FALSE(context.hasChanges());
+    // The index record written before the failing statement was rolled back with it.
+    EXPECT_TRUE(context.fetchIndexes().empty());
+
+    context.insert(makeIndex("good"));
+    context.insert(makeContent("good"));
+    context.save();
+    const auto indexes = context.fetchIndexes();
+    ASSERT_EQ(indexes.size(), 1u);
+    EXPECT_EQ(indexes[0].id, "good");
+}
+
+TEST_F(ClipboardHistoryStoreTest, DeletionsWaitForSaveAndReadContextsSeeOnlySavedData) {
+    ClipboardHistoryStore store(file());
+    auto& context = store.mainContext();
+    context.insert(makeIndex("A"));
+    context.insert(makeContent("A"));
+    context.insert(makeIndex("B"));
+    context.save();
+    context.deleteIndex("A");
+    context.insert(makeIndex("C"));
+    EXPECT_EQ(store.makeReadContext()->fetchIndexes().size(), 2u);
+    context.save();
+    auto reader = store.makeReadContext();
+    std::vector<std::string> ids;
+    for (const auto& record : reader->fetchIndexes({.newestFirst = true})) ids.push_back(record.id);
+    std::sort(ids.begin(), ids.end());
+    EXPECT_EQ(ids, (std::vector<std::string>{"B", "C"}));
+    EXPECT_EQ(reader->fetchContents().size(), 1u);  // the content half of A was not asked to go
+
+    context.deleteAllIndexes();
+    context.deleteAllContents();
+    context.discardChanges();
+    context.save();
+    EXPECT_EQ(context.fetchIndexes().size(), 2u);
+    context.deleteAllIndexes();
+    context.deleteAllContents();
+    context.save();
+    EXPECT_TRUE(context.fetchIndexes().empty());
+    EXPECT_TRUE(context.fetchContents().empty());
+}
+
+TEST_F(ClipboardHistoryStoreTest, ReadContextCannotWrite) {
+    ClipboardHistoryStore store(file());
+    auto reader = store.makeReadContext();
+    reader->insert(makeIndex("A"));
+    EXPECT_THROW(reader->save(), HistoryStoreError);
+    EXPECT_TRUE(store.mainContext().fetchIndexes().empty());
+}
+
+TEST_F(ClipboardHistoryStoreTest, HeaderIsOursInWalModeAndFileIsPrivate) {
+    { ClipboardHistoryStore store(file()); }
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(file().c_str(), &db), SQLITE_OK);
+    auto integer = [&](const char* sql) {
+        sqlite3_stmt* statement = nullptr;
+        sqlite3_prepare_v2(db, sql, -1, &statement, nullptr);
+        sqlite3_step(statement);
+        const std::string value = reinterpret_cast<const char*>(sqlite3_column_text(statement, 0));
+        sqlite3_finalize(statement);
+        return value;
+    };
+    EXPECT_EQ(integer("PRAGMA application_id;"), std::to_string(ClipboardHistoryStore::applicationID));
+    EXPECT_EQ(integer("PRAGMA user_version;"), "1");
+    EXPECT_EQ(integer("PRAGMA journal_mode;"), "wal");
+    EXPECT_EQ(integer("SELECT COUNT(*) FROM sqlite_master WHERE type = 'index' AND sql IS NOT NULL;"), "2");
+    sqlite3_close(db);
+    struct stat info {};
+    ASSERT_EQ(::stat(file().c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+}
+
+TEST_F(ClipboardHistoryStoreTest, ClearedTextDoesNotStayReadableInTheFile) {
+    const std::string secret = "correct horse battery staple 4711";
+    {
+        ClipboardHistoryStore store(file());
+        auto& context = store.mainContext();
+        context.insert(makeIndex("A"));
+        ClipboardHistoryContent content = makeContent("A");
+        content.content = secret;
+        context.insert(content);
+        context.save();
+        context.deleteAllContents();
+        context.deleteAllIndexes();
+        context.save();
+    }  // closing checkpoints the log into the file
+    for (const char* suffix : {"", "-wal"}) {
+        const auto path = file().string() + suffix;
+        if (std::filesystem::exists(path)) {
+            EXPECT_EQ(fileBytes(path).find(secret), std::string::npos) << path;
+        }
+    }
+}
+
+TEST_F(ClipboardHistoryStoreTest, RefusesForeignAndNewerFilesWithoutTouchingThem) {
+    const auto text = directory_ / "notes.sqlite";
+    { std::ofstream(text) << "these are my notes, not a database"; }
+    const auto other = directory_ / "other.sqlite";
+    runRawSql(other, "CREATE TABLE people (name TEXT); INSERT INTO people VALUES ('ann');");
+    const auto newer = directory_ / "newer.sqlite";
+    runRawSql(newer, "PRAGMA application_id = " + std::to_string(ClipboardHistoryStore::applicationID) +
+                         "; PRAGMA user_version = 2; CREATE TABLE future (x);");
+
+    const std::pair<std::filesystem::path, HistoryStoreError::Kind> cases[] = {
+        {text, HistoryStoreError::Kind::foreignFile},
+        {other, HistoryStoreError::Kind::foreignFile},
+        {newer, HistoryStoreError::Kind::newerVersion}};
+    for (const auto& [path, kind] : cases) {
+        const std::string before = fileBytes(path);
+        try {
+            ClipboardHistoryStore store(path);
+            ADD_FAILURE() << "opened " << path;
+        } catch (const HistoryStoreError& error) {
+            EXPECT_EQ(error.kind(), kind) << path << ": " << error.what();
+            EXPECT_NE(std::string(error.what()).find(path.string()), std::string::npos);
+        }
+        EXPECT_EQ(fileBytes(path), before) << path;
+        EXPECT_FALSE(std::filesystem::exists(path.string() + "-wal")) << path;
+    }
+}
+
+TEST_F(ClipboardHistoryStoreTest, MissingDirectoryIsAnOpenError) {
+    try {
+        ClipboardHistoryStore store(directory_ / "absent" / "clipboard_history.sqlite");
+        ADD_FAILURE() << "opened a file in a missing directory";
+    } catch (const HistoryStoreError& error) {
+        EXPECT_EQ(error.kind(), HistoryStoreError::Kind::open);
+    }
+}
+
+}  // namespace
+}  // namespace quorvane
