@@ -6,6 +6,7 @@
 #include <unordered_map>
 
 #include "base/Logger.h"
+#include "base/RunAndWait.h"
 #include "base/Sha256.h"
 #include "history/ClipboardHistorySnapshotRanking.h"
 #include "model/SearchTextNormalizer.h"
@@ -142,15 +143,8 @@ void ClipboardHistoryRepository::closeStore() {
 
 template <class F>
 auto ClipboardHistoryRepository::onMain(F&& body) -> decltype(body()) {
-    using R = decltype(body());
     if (mainQueue_.isMainThread()) return body();
-    if constexpr (std::is_void_v<R>) {
-        mainQueue_.runSync(body);
-    } else {
-        std::optional<R> result;
-        mainQueue_.runSync([&] { result.emplace(body()); });
-        return std::move(*result);
-    }
+    return runReturning([this](const std::function<void()>& job) { mainQueue_.runSync(job); }, body);
 }
 
 std::string ClipboardHistoryRepository::textFingerprint(std::string_view text) {
