@@ -35,6 +35,7 @@ void KeyComboRecorderState::startRecording() {
     ++generation_;
     pendingCommits_.clear();
     changed();
+    if (suspend_) suspend_(true);
     if (delegate_) delegate_->keyComboRecorderDidStartRecording(*this);
 }
 
@@ -48,6 +49,7 @@ void KeyComboRecorderState::finishRecording() {
     }
     tempKeyCombo_.reset();
     if (delegate_) delegate_->keyComboRecorderDidEndRecording(*this);
+    if (suspend_) suspend_(false);
     changed();
 }
 
@@ -56,6 +58,7 @@ void KeyComboRecorderState::stopRecording() {
     isRecording_ = false;
     tempKeyCombo_.reset();
     if (delegate_) delegate_->keyComboRecorderDidEndRecording(*this);
+    if (suspend_) suspend_(false);
     changed();
 }
 

@@ -6,6 +6,7 @@
 // delayed commit runs on the main queue and never outlives the state.
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -39,6 +40,10 @@ public:
 
     // Not owned; the delegate clears itself with setDelegate(nullptr) before it goes away.
     void setDelegate(KeyComboRecorderControlDelegate* delegate) { delegate_ = delegate; }
+    // Suspends the global hot keys while a recording lasts: called with true as a recording starts, before
+    // any key is taken, and with false once as it ends, however it ends (commit, cancel, release). Without
+    // it the current shortcut would be caught by our own grab and never reach the recorder.
+    void setHotkeySuspension(std::function<void(bool suspended)> suspend) { suspend_ = std::move(suspend); }
 
     const std::optional<KeyCombo>& keyCombo() const { return keyCombo_; }
     // Owners set the committed combination (no delegate call).
@@ -75,6 +80,7 @@ private:
 
     MainQueue& mainQueue_;
     KeyComboRecorderControlDelegate* delegate_ = nullptr;
+    std::function<void(bool)> suspend_;
     std::optional<KeyCombo> keyCombo_;
     std::optional<std::string> placeholder_;
     bool isRecording_ = false;

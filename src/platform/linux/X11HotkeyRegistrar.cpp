@@ -43,8 +43,9 @@ X11HotkeyRegistrar::X11HotkeyRegistrar() : context_(std::make_unique<QObject>())
 }
 
 X11HotkeyRegistrar::~X11HotkeyRegistrar() {
-    if (!connection_) return;
-    if (QCoreApplication::instance()) QCoreApplication::instance()->removeNativeEventFilter(this);
+    // Without the application its connection is closed, and the server dropped our grabs with it.
+    if (!connection_ || !QCoreApplication::instance()) return;
+    QCoreApplication::instance()->removeNativeEventFilter(this);
     for (auto it = registrations_.begin(); it != registrations_.end(); it = registrations_.begin()) {
         unregisterHotkey(it->first);
     }

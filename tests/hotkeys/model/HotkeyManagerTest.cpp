@@ -176,22 +176,6 @@ TEST_F(HotkeyManagerTest, UnregisteringWritesOnlyWhenSomethingWasRegistered) {
     EXPECT_EQ(registrar_.staleReleases(), 0u);
 }
 
-TEST_F(HotkeyManagerTest, AnActionMayReRegisterItsOwnCombination) {
-    const KeyCombo combo{40, kCtrl | kAlt};
-    int runs = 0;
-    std::function<void()> action = [&] {
-        ++runs;
-        EXPECT_TRUE(manager_->registerHotkey(combo, action));
-    };
-    ASSERT_TRUE(manager_->registerHotkey(combo, action));
-    registrar_.press(40, kCtrl | kAlt);
-    loop_.runUntilIdle();
-    registrar_.press(40, kCtrl | kAlt);
-    loop_.runUntilIdle();
-    EXPECT_EQ(runs, 2);
-    EXPECT_EQ(registrar_.heldGrabs().size(), 1u);
-}
-
 TEST_F(HotkeyManagerTest, ReleasedManagerLetsGoOfEverythingAndRunsNoQueuedAction) {
     int runs = 0;
     ASSERT_TRUE(manager_->registerHotkey({40, kCtrl | kAlt}, [&] { ++runs; }));

@@ -4,8 +4,11 @@
 #include <string>
 #include <vector>
 
+#include "hotkeys/model/HotkeyManager.h"
 #include "hotkeys/model/KeyComboRecorderState.h"
 #include "platform/memory/FakeClock.h"
+#include "platform/memory/InMemoryHotkeyRegistrar.h"
+#include "platform/memory/InMemoryUserDefaults.h"
 #include "platform/memory/ManualRunLoop.h"
 
 namespace quorvane {
@@ -144,6 +147,41 @@ TEST_F(KeyComboRecorderStateTest, ObserversHearOfChangesOnTheNextTurnOnce) {
     loop_.runUntilIdle();
     EXPECT_EQ(notices, 3);
     EXPECT_EQ(state_->display(), (KeyComboRecorderState::Display{"Record", Tone::placeholder, false}));
+}
+
+// The owners' wiring: the clipboard hot key is let go while recording, so its own combination can be typed
+// into the recorder, and the recorded one is registered once the recording ends, however it ends.
+TEST_F(KeyComboRecorderStateTest, GlobalHotKeyIsSuspendedExactlyWhileRecording) {
+    InMemoryUserDefaults defaults;
+    InMemoryHotkeyRegistrar registrar;
+    HotkeyManager manager("RegisteredHotkeys", registrar, defaults, loop_, false);
+    KeyCombo current = KeyCombo::defaultClipboardHistory();
+    ASSERT_TRUE(manager.registerHotkey(current, [] {}));
+    std::vector<bool> suspensions;
+    state_->setHotkeySuspension([&](bool suspended) {
+        suspensions.push_back(suspended);
+        if (suspended) {
+            manager.unregister(current);
+        } else {
+            current = state_ && state_->keyCombo() ? *state_->keyCombo() : current;
+            EXPECT_TRUE(manager.registerHotkey(current, [] {}));
+        }
+    });
+
+    state_->click();
+    EXPECT_FALSE(registrar.press(9, hotkeyModifierControl | hotkeyModifierShift)) << "our grab would take it";
+    state_->handleKeyDown(9, hotkeyModifierControl | hotkeyModifierShift | hotkeyModifierOption);
+    loop_.advance(0.5);
+    EXPECT_EQ(suspensions, (std::vector<bool>{true, false}));
+    const KeyCombo recorded{9, hotkeyModifierControl | hotkeyModifierShift | hotkeyModifierOption};
+    EXPECT_EQ(manager.registeredKeyCombos(), std::vector<KeyCombo>{recorded});
+
+    state_->click();
+    state_->stopRecording();
+    state_->click();
+    state_.reset();
+    EXPECT_EQ(suspensions, (std::vector<bool>{true, false, true, false, true, false}));
+    EXPECT_EQ(manager.registeredKeyCombos().size(), 1u);
 }
 
 }  // namespace

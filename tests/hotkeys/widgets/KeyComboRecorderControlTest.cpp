@@ -120,25 +120,6 @@ TEST_F(KeyComboRecorderControlTest, PlainLettersAndModifierKeysAreSwallowedWitho
 
     typeInField(Qt::Key_F6);
     EXPECT_EQ(labelText(), "F6");
-    click();  // a second click commits at once
-    EXPECT_EQ(delegate_.calls, (std::vector<std::string>{"start", "record F6", "end"}));
-    EXPECT_EQ(recorder_->keyCombo(), (KeyCombo{97, 0}));
-}
-
-TEST_F(KeyComboRecorderControlTest, EscapeEndsWithoutChangeAndTheOldComboComesBack) {
-    recorder_->setKeyCombo(KeyCombo::defaultClipboardHistory());
-    EXPECT_EQ(labelText(), "Super+Shift+V");
-    click();
-    typeInField(Qt::Key_Escape);
-    EXPECT_FALSE(recorder_->isRecording());
-    EXPECT_EQ(delegate_.calls, (std::vector<std::string>{"start", "end"}));
-    EXPECT_EQ(labelText(), "Super+Shift+V");
-
-    // Super is Qt's Meta.
-    click();
-    typeInField(Qt::Key_Space, Qt::MetaModifier | Qt::AltModifier);
-    loop_.advance(0.5);
-    EXPECT_EQ(labelText(), "Super+Alt+Space");
 }
 
 TEST_F(KeyComboRecorderControlTest, ReleasedWhileRecordingEndsTheRecordingAndGivesTheKeysBack) {
