@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cassert>
 #include <cstdlib>
 #include <nlohmann/json.hpp>
 #include <tuple>
@@ -57,6 +58,7 @@ void HotkeyManager::release(HotkeyInfo& info) {
 }
 
 bool HotkeyManager::registerHotkey(const KeyCombo& keyCombo, std::function<void()> action) {
+    assert(mainQueue_.isMainThread());
     if (isRefused(keyCombo)) return false;
 
     const auto existing = registeredHotkeys_.find(keyCombo);
@@ -87,6 +89,7 @@ bool HotkeyManager::registerHotkey(const KeyCombo& keyCombo, std::function<void(
 }
 
 void HotkeyManager::unregister(const KeyCombo& keyCombo) {
+    assert(mainQueue_.isMainThread());
     const auto found = registeredHotkeys_.find(keyCombo);
     if (found == registeredHotkeys_.end()) return;
     release(found->second);
@@ -95,6 +98,7 @@ void HotkeyManager::unregister(const KeyCombo& keyCombo) {
 }
 
 void HotkeyManager::unregisterAll() {
+    assert(mainQueue_.isMainThread());
     for (auto& [combo, info] : registeredHotkeys_) release(info);
     registeredHotkeys_.clear();
     saveRegisteredHotkeys();

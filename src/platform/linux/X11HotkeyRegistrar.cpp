@@ -259,12 +259,16 @@ void X11HotkeyRegistrar::scheduleRegrab() {
 }
 
 void X11HotkeyRegistrar::regrabAll() {
+    // Grabs name key positions, which a new layout leaves alone; only modifiers that moved need new grabs.
+    // (Switching between keyboards, XTEST's included, reports a new keyboard each time.)
+    const Masks before = masks_;
+    readModifierMasks();
+    if (masks_.alt == before.alt && masks_.super == before.super && masks_.numLock == before.numLock) return;
     for (auto& [ref, registration] : registrations_) {
         if (registration.isGrabbed)
             ungrab(registration.keycode, registration.xModifiers, registration.numLockMask);
         registration.isGrabbed = false;
     }
-    readModifierMasks();
     for (auto& [ref, registration] : registrations_) {
         registration.xModifiers = xModifiers(registration.modifierFlags);
         registration.numLockMask = masks_.numLock;

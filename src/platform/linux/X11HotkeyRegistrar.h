@@ -6,6 +6,8 @@
 // holds fails the registration. Auto-repeats of a held key are not reported; a keyboard mapping change
 // re-grabs everything with the new modifier masks. Presses are left to Qt as well, so its user time follows
 // the hot key and a window shown by the action may take focus. Main thread only.
+//
+// Key codes map to X keycodes by position as evdev-based servers number them (Xorg, Xwayland, Xvfb).
 
 #include <QAbstractNativeEventFilter>
 #include <QObject>
