@@ -24,8 +24,9 @@ QApplication& application() {
     static char name[] = "tests_platform";
     static char* argv[] = {name, nullptr};
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    static QApplication instance(argc, argv);
-    return instance;
+    // Never destroyed: torn down after main() returns, Qt's input devices crash.
+    static auto* instance = new QApplication(argc, argv);
+    return *instance;
 }
 
 template <class Dialog>
