@@ -111,7 +111,8 @@ ClipboardHistoryRepository::ClipboardHistoryRepository(
     DataDirectoryManager& dataDirectoryManager,
     std::shared_ptr<ClipboardSearchIndexStoreProtocol> searchIndexStore, MainQueue& mainQueue,
     NotificationCenter& notificationCenter, UserDefaults& userDefaults, const Clock& clock)
-    : mainQueue_(mainQueue),
+    : dataDirectoryManager_(dataDirectoryManager),
+      mainQueue_(mainQueue),
       notificationCenter_(notificationCenter),
       userDefaults_(userDefaults),
       clock_(clock),
@@ -383,6 +384,11 @@ std::int64_t ClipboardHistoryRepository::deleteExpiredItems(Date cutoff, Clipboa
 
 void ClipboardHistoryRepository::clearHistory() {
     onMain([&] {
+        if (dataDirectoryManager_.isStorageMoveRunning()) {
+            Logger::error("Failed to clear clipboard history: the storage directory is being moved",
+                          kCategory);
+            return;
+        }
         if (!store_) return;
         auto& context = store_->mainContext();
         PendingChangesGuard guard(context);
