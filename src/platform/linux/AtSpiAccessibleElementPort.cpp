@@ -7,6 +7,7 @@
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QDBusVariant>
+#include <QThread>
 #include <QVariantMap>
 #include <algorithm>
 #include <atomic>
@@ -183,6 +184,8 @@ AccessibilityError AtSpiAccessibleElementPort::ensureAccessibilityBus() {
         if (!accessibilityConnectionName_.isEmpty()) {
             QDBusConnection::disconnectFromBus(accessibilityConnectionName_);
         }
+        processIds_.clear();
+        lastFocus_.reset();
         accessibilityConnectionName_ = connectionName("a11y");
         accessibilityAddress_ = address;
         accessibility_ = std::make_unique<QDBusConnection>(
@@ -204,6 +207,7 @@ bool AtSpiAccessibleElementPort::isAccessibilityBusAvailable() {
 AtSpiAccessibleElementPort::Reply AtSpiAccessibleElementPort::call(const AccessibleElement& element,
                                                                    const char* interface, const char* method,
                                                                    const QVariantList& arguments) {
+    Q_ASSERT(QThread::currentThread() == QCoreApplication::instance()->thread());
     if (!accessibility_ || !accessibility_->isConnected()) return {{}, AccessibilityError::unavailable};
     QDBusMessage message = QDBusMessage::createMethodCall(
         QString::fromStdString(element.owner), QString::fromStdString(element.path),
@@ -257,6 +261,18 @@ std::optional<AccessibleElement> AtSpiAccessibleElementPort::searchFocus(const A
     return std::nullopt;
 }
 
+std::optional<std::int64_t> AtSpiAccessibleElementPort::processId(const std::string& busName) {
+    if (auto known = processIds_.find(busName); known != processIds_.end()) return known->second;
+    QDBusMessage call = QDBusMessage::createMethodCall("org.freedesktop.DBus", "/org/freedesktop/DBus",
+                                                       "org.freedesktop.DBus", "GetConnectionUnixProcessID");
+    call << QString::fromStdString(busName);
+    const QDBusMessage reply = accessibility_->call(call, QDBus::Block, callTimeoutMilliseconds);
+    if (reply.type() != QDBusMessage::ReplyMessage) return std::nullopt;
+    const auto pid = static_cast<std::int64_t>(reply.arguments().value(0).toUInt());
+    processIds_[busName] = pid;
+    return pid;
+}
+
 AccessibilityResult<AccessibleElement> AtSpiAccessibleElementPort::focusedElement() {
     using Result = AccessibilityResult<AccessibleElement>;
     if (const AccessibilityError error = ensureAccessibilityBus(); error != AccessibilityError::success) {
@@ -272,14 +288,9 @@ AccessibilityResult<AccessibleElement> AtSpiAccessibleElementPort::focusedElemen
     const std::int64_t ownProcess = QCoreApplication::applicationPid();
     std::vector<AccessibleElement> candidates;
     for (const auto& program : *programs.value) {
-        QDBusMessage pidCall =
-            QDBusMessage::createMethodCall("org.freedesktop.DBus", "/org/freedesktop/DBus",
-                                           "org.freedesktop.DBus", "GetConnectionUnixProcessID");
-        pidCall << QString::fromStdString(program.owner);
-        const QDBusMessage reply = accessibility_->call(pidCall, QDBus::Block, callTimeoutMilliseconds);
-        const auto pid = static_cast<std::int64_t>(reply.arguments().value(0).toUInt());
-        if (reply.type() != QDBusMessage::ReplyMessage) continue;
-        if (processId ? pid == *processId : pid != ownProcess) candidates.push_back(program);
+        const auto pid = this->processId(program.owner);
+        if (!pid) continue;
+        if (processId ? *pid == *processId : *pid != ownProcess) candidates.push_back(program);
     }
 
     const std::int64_t deadline = nowMilliseconds() + focusSearchTimeoutMilliseconds;

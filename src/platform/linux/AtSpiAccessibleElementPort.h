@@ -11,6 +11,7 @@
 #include <QString>
 #include <QVariantList>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <optional>
 
@@ -66,6 +67,7 @@ private:
     Reply call(const AccessibleElement& element, const char* interface, const char* method,
                const QVariantList& arguments = {});
     Reply property(const AccessibleElement& element, const char* interface, const char* name);
+    std::optional<std::int64_t> processId(const std::string& busName);
     AccessibilityResult<std::uint64_t> states(const AccessibleElement& element);
     AccessibilityResult<std::int64_t> caretOffset(const AccessibleElement& element);
     AccessibilityResult<ScreenRect> characterExtents(const AccessibleElement& element, std::int64_t offset);
@@ -83,6 +85,8 @@ private:
     QString accessibilityAddress_;
     std::unique_ptr<QDBusConnection> accessibility_;
     bool busWasAvailable_ = true;
+    // Process ids of the programs on the accessibility bus, by bus name (never reused while the bus lives).
+    std::map<std::string, std::int64_t> processIds_;
     // The window the last focus search found the focused element in.
     std::optional<std::pair<AccessibleElement, AccessibleElement>> lastFocus_;
 };
