@@ -1,5 +1,6 @@
 #include "desktop/AccessibilityBusSession.h"
 
+#include <signal.h>
 #include <xcb/xcb.h>
 
 #include <QCoreApplication>
@@ -47,6 +48,7 @@ AccessibilityBusSession::AccessibilityBusSession(std::string display) : display_
 }
 
 AccessibilityBusSession::~AccessibilityBusSession() {
+    setTestWindowPaused(false);
     QDBusConnection::disconnectFromBus(busConnectionName_);
     // Last started, first stopped: the window before its buses.
     for (auto process = processes_.rbegin(); process != processes_.rend(); ++process) {
@@ -200,6 +202,11 @@ std::optional<QRect> AccessibilityBusSession::type(const QString& text) {
     if (fields.size() < 4) return std::nullopt;
     const auto number = [&](qsizetype fromEnd) { return fields[fields.size() - fromEnd].toInt(); };
     return QRect(number(4), number(3), number(2), number(1));
+}
+
+bool AccessibilityBusSession::setTestWindowPaused(bool paused) {
+    if (!window_ || window_->state() == QProcess::NotRunning) return false;
+    return ::kill(static_cast<pid_t>(window_->processId()), paused ? SIGSTOP : SIGCONT) == 0;
 }
 
 bool AccessibilityBusSession::moveMouse(int x, int y) {

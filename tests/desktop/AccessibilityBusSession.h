@@ -41,6 +41,8 @@ public:
     // screen afterwards.
     std::optional<QRect> type(const QString& text);
     bool moveMouse(int x, int y);
+    // Stops or resumes the test window's process (SIGSTOP, SIGCONT): a program that no longer answers.
+    bool setTestWindowPaused(bool paused);
 
     // Processes events until `condition` holds or `timeout` passes; the condition's last value.
     static bool processEventsUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
 #include <memory>
 
 #include "base/Logger.h"
@@ -116,6 +117,23 @@ TEST_F(CaretDetectionDesktopTest, WithTheBusSwitchedOffTheMousePointerIsTheAncho
 
     // Switched on again, the caret is back.
     ASSERT_TRUE(session_->setAccessibilityEnabled(true));
+    EXPECT_EQ(resolver.resolveAnchor().kind, FloatingPanelAnchor::Kind::caret);
+}
+
+TEST_F(CaretDetectionDesktopTest, AProgramThatStopsAnsweringCostsAShortTimeOutNotTheBusDefault) {
+    ASSERT_TRUE(session_->type("abc").has_value());
+    ASSERT_TRUE(caretOnceRegistered().has_value());
+    GrantedPermission permission;
+    ClipboardFloatingAnchorResolver resolver(permission, *detector_,
+                                             [this] { return screens_.mouseLocation(); });
+
+    ASSERT_TRUE(session_->setTestWindowPaused(true));
+    QElapsedTimer elapsed;
+    elapsed.start();
+    EXPECT_EQ(resolver.resolveAnchor().kind, FloatingPanelAnchor::Kind::mouse);
+    // D-Bus would wait 25 s for each call.
+    EXPECT_LT(elapsed.elapsed(), 5000);
+    ASSERT_TRUE(session_->setTestWindowPaused(false));
     EXPECT_EQ(resolver.resolveAnchor().kind, FloatingPanelAnchor::Kind::caret);
 }
 
