@@ -20,18 +20,28 @@ namespace {
 
 constexpr auto kStartTimeout = std::chrono::seconds(10);
 
-bool hasRootProperty(const std::string& display, const char* name) {
+// True when the root window names a window manager's check window that still exists: a manager that has
+// exited leaves the property behind, naming a window that is gone.
+bool windowManagerCheckWindowExists(const std::string& display) {
     xcb_connection_t* connection = xcb_connect(display.c_str(), nullptr);
     bool found = false;
     if (!xcb_connection_has_error(connection)) {
         const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
+        const char* name = "_NET_SUPPORTING_WM_CHECK";
         auto* atom = xcb_intern_atom_reply(
             connection, xcb_intern_atom(connection, 1, static_cast<std::uint16_t>(std::strlen(name)), name),
             nullptr);
         if (atom && atom->atom != XCB_ATOM_NONE) {
             auto* property = xcb_get_property_reply(
-                connection, xcb_get_property(connection, 0, root, atom->atom, XCB_ATOM_ANY, 0, 1), nullptr);
-            found = property && property->type != XCB_ATOM_NONE;
+                connection, xcb_get_property(connection, 0, root, atom->atom, XCB_ATOM_WINDOW, 0, 1),
+                nullptr);
+            if (property && xcb_get_property_value_length(property) == 4) {
+                const xcb_window_t check = *static_cast<xcb_window_t*>(xcb_get_property_value(property));
+                auto* attributes = xcb_get_window_attributes_reply(
+                    connection, xcb_get_window_attributes(connection, check), nullptr);
+                found = attributes != nullptr;
+                std::free(attributes);
+            }
             std::free(property);
         }
         std::free(atom);
@@ -135,7 +145,7 @@ bool AccessibilityBusSession::start() {
 }
 
 bool AccessibilityBusSession::windowManagerRunning() const {
-    return hasRootProperty(display_, "_NET_SUPPORTING_WM_CHECK");
+    return windowManagerCheckWindowExists(display_);
 }
 
 bool AccessibilityBusSession::setAccessibilityEnabled(bool enabled) {
@@ -146,8 +156,8 @@ bool AccessibilityBusSession::setAccessibilityEnabled(bool enabled) {
     return connection.call(call, QDBus::Block, 2000).type() == QDBusMessage::ReplyMessage;
 }
 
-bool AccessibilityBusSession::startTestWindow(const QString& program) {
-    window_ = launch(program, {}, true);
+bool AccessibilityBusSession::startTestWindow(const QString& program, const QStringList& arguments) {
+    window_ = launch(program, arguments, true);
     if (!window_) return false;
     // On a loaded machine the window manager may pass over the window's own request to be activated; a
     // pager's request (what xdotool sends) it always grants.
@@ -195,9 +205,22 @@ int AccessibilityBusSession::runTool(const QString& program, const QStringList& 
 }
 
 std::optional<QRect> AccessibilityBusSession::type(const QString& text) {
-    if (!window_ || runTool("xdotool", {"type", "--delay", "20", text}) != 0) return std::nullopt;
-    const auto line = waitForWindowLine("text " + text + ' ', kStartTimeout);
-    if (!line) return std::nullopt;
+    if (!window_) return std::nullopt;
+    // xdotool types no newline: each is a Return key press.
+    const QStringList lines = text.split('\n');
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (i > 0 && runTool("xdotool", {"key", "Return"}) != 0) return std::nullopt;
+        if (!lines[i].isEmpty() && runTool("xdotool", {"type", "--delay", "20", lines[i]}) != 0) {
+            return std::nullopt;
+        }
+    }
+    QString reported = text;
+    reported.replace('\n', "\\n");
+    const auto line = waitForWindowLine("text " + reported + ' ', kStartTimeout);
+    if (!line) {
+        failure_ = "the field never showed the typed text";
+        return std::nullopt;
+    }
     const QStringList fields = line->split(' ');
     if (fields.size() < 4) return std::nullopt;
     const auto number = [&](qsizetype fromEnd) { return fields[fields.size() - fromEnd].toInt(); };

@@ -34,11 +34,12 @@ public:
     // Switches the accessibility bus on or off (org.a11y.Status IsEnabled), as the desktop's setting does.
     bool setAccessibilityEnabled(bool enabled);
 
-    // Starts `program` (the caret test window) and waits until its field has focus; false when it does not.
-    bool startTestWindow(const QString& program);
+    // Starts `program` (the caret test window) with `arguments` and waits until its field has focus; false
+    // when it does not.
+    bool startTestWindow(const QString& program, const QStringList& arguments = {});
     std::int64_t testWindowProcessId() const;
-    // Types `text` into the focused window and waits until the field reports it; the field's rectangle on
-    // screen afterwards.
+    // Types `text` into the focused window ("\n" presses Return) and waits until the field reports all of
+    // it; the field's rectangle on screen afterwards.
     std::optional<QRect> type(const QString& text);
     bool moveMouse(int x, int y);
     // Stops or resumes the test window's process (SIGSTOP, SIGCONT): a program that no longer answers.

@@ -40,13 +40,16 @@ protected:
         session_ = std::make_unique<AccessibilityBusSession>(DesktopSession::display());
         ASSERT_TRUE(session_->start()) << session_->failure();
         ASSERT_TRUE(session_->setAccessibilityEnabled(true));
-        ASSERT_TRUE(session_->startTestWindow(QUORVANE_CARET_TEST_WINDOW)) << session_->failure();
+        ASSERT_TRUE(session_->startTestWindow(QUORVANE_CARET_TEST_WINDOW, windowArguments()))
+            << session_->failure();
         // Made once the display is up: it connects at once.
         frontmost_ = std::make_unique<X11FrontmostApplicationProvider>();
         port_ = std::make_unique<AtSpiAccessibleElementPort>(frontmost_.get(), session_->sessionBusAddress());
         detector_ = std::make_unique<TextCaretPositionDetector>(
             TextCaretPositionDetector::Services{*port_, *frontmost_, screens_, measurer_});
     }
+
+    virtual QStringList windowArguments() const { return {}; }
 
     // The caret, asked again while the window registers itself on the accessibility bus.
     std::optional<ScreenRect> caretOnceRegistered() {
@@ -70,7 +73,7 @@ protected:
 
 TEST_F(CaretDetectionDesktopTest, CaretAfterTypingLiesInsideTheField) {
     const auto field = session_->type("abc");
-    ASSERT_TRUE(field.has_value());
+    ASSERT_TRUE(field.has_value()) << session_->failure();
     ASSERT_TRUE(frontmost_->frontmostApplication().has_value());
     EXPECT_EQ(frontmost_->frontmostApplication()->processIdentifier, session_->testWindowProcessId());
 
@@ -99,7 +102,7 @@ TEST_F(CaretDetectionDesktopTest, CaretAfterTypingLiesInsideTheField) {
 }
 
 TEST_F(CaretDetectionDesktopTest, WithTheBusSwitchedOffTheMousePointerIsTheAnchor) {
-    ASSERT_TRUE(session_->type("abc").has_value());
+    ASSERT_TRUE(session_->type("abc").has_value()) << session_->failure();
     ASSERT_TRUE(caretOnceRegistered().has_value());
 
     GrantedPermission permission;
@@ -121,7 +124,7 @@ TEST_F(CaretDetectionDesktopTest, WithTheBusSwitchedOffTheMousePointerIsTheAncho
 }
 
 TEST_F(CaretDetectionDesktopTest, AProgramThatStopsAnsweringCostsAShortTimeOutNotTheBusDefault) {
-    ASSERT_TRUE(session_->type("abc").has_value());
+    ASSERT_TRUE(session_->type("abc").has_value()) << session_->failure();
     ASSERT_TRUE(caretOnceRegistered().has_value());
     GrantedPermission permission;
     ClipboardFloatingAnchorResolver resolver(permission, *detector_,
@@ -135,6 +138,27 @@ TEST_F(CaretDetectionDesktopTest, AProgramThatStopsAnsweringCostsAShortTimeOutNo
     EXPECT_LT(elapsed.elapsed(), 5000);
     ASSERT_TRUE(session_->setTestWindowPaused(false));
     EXPECT_EQ(resolver.resolveAnchor().kind, FloatingPanelAnchor::Kind::caret);
+}
+
+class MultiLineCaretDetectionDesktopTest : public CaretDetectionDesktopTest {
+protected:
+    QStringList windowArguments() const override { return {"multiline"}; }
+};
+
+TEST_F(MultiLineCaretDetectionDesktopTest, CaretOnTheSecondLineLiesInsideTheEditorBelowTheFirstLine) {
+    const auto field = session_->type("ab\ncd");
+    ASSERT_TRUE(field.has_value());
+    const auto caret = caretOnceRegistered();
+    ASSERT_TRUE(caret.has_value());
+    const QRect f = *field;
+    EXPECT_TRUE(f.contains(QPoint(int(caret->x), int(caret->y)))) << caret->x << "," << caret->y;
+    EXPECT_LE(caret->y + caret->height, f.top() + f.height());
+    EXPECT_GT(caret->y - f.top(), caret->height);
+
+    const auto focused = port_->focusedElement();
+    ASSERT_TRUE(focused.value.has_value());
+    EXPECT_EQ(port_->role(*focused.value).value, std::optional<std::string>("AXTextArea"));
+    EXPECT_EQ(port_->selectedTextRange(*focused.value).value, (AccessibleTextRange{5, 0}));
 }
 
 TEST(CaretDetectionWithoutBusTest, NoSessionBusMeansTheBusIsUnavailable) {

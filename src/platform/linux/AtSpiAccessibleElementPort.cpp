@@ -79,11 +79,11 @@ std::optional<std::vector<AccessibleElement>> objectReferences(const QVariant& v
 // The role names the port speaks, for the AT-SPI roles of text; every other role keeps AT-SPI's name.
 std::optional<std::string> portRole(std::uint32_t role, std::uint64_t states) {
     switch (role) {
-        case ATSPI_ROLE_ENTRY:
         case ATSPI_ROLE_PASSWORD_TEXT:
         case ATSPI_ROLE_EDITBAR:
         case ATSPI_ROLE_SPIN_BUTTON:
             return AccessibleRole::textField;
+        case ATSPI_ROLE_ENTRY:
         case ATSPI_ROLE_TEXT:
             // Toolkits that mark neither state mean a single line far more often.
             return hasState(states, ATSPI_STATE_MULTI_LINE) ? AccessibleRole::textArea

@@ -1,10 +1,12 @@
-// A small window with one line edit, for the caret tests and measurements. It prints one line per event on
-// standard output: "focus x y w h" once the field has focus in the active window and "text <text> x y w h"
-// after every change, with the field's rectangle on screen.
+// A small window with one text field, for the caret tests and measurements: a line edit, or a text editor
+// when started with "multiline". It prints one line per event on standard output: "focus x y w h" once
+// the field has focus in the active window and "text <text> x y w h" after every change (newlines in the
+// text written as "\n"), with the field's rectangle on screen.
 
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QTextEdit>
 #include <QTextStream>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -13,17 +15,13 @@
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
     QApplication::setApplicationName("caret-test-window");
+    const bool multiLine = QApplication::arguments().contains("multiline");
 
     QWidget window;
     window.setWindowTitle("Caret test window");
     auto* layout = new QVBoxLayout(&window);
     layout->addWidget(new QLabel("Type here:"));
-    auto* field = new QLineEdit;
-    field->setAccessibleName("Caret test field");
-    layout->addWidget(field);
-    window.resize(420, 120);
-    window.move(220, 160);
-
+    QWidget* field = nullptr;
     QTextStream out(stdout);
     auto where = [&] {
         const QPoint origin = field->mapToGlobal(QPoint(0, 0));
@@ -33,6 +31,25 @@ int main(int argc, char** argv) {
             .arg(field->width())
             .arg(field->height());
     };
+    auto report = [&](QString text) {
+        out << "text " << text.replace('\n', "\\n") << ' ' << where() << Qt::endl;
+    };
+    if (multiLine) {
+        // A text edit rather than a plain-text edit: the latter reports every line's characters at its top.
+        auto* editor = new QTextEdit;
+        editor->setAcceptRichText(false);
+        QObject::connect(editor, &QTextEdit::textChanged, [&, editor] { report(editor->toPlainText()); });
+        field = editor;
+    } else {
+        auto* line = new QLineEdit;
+        QObject::connect(line, &QLineEdit::textChanged, report);
+        field = line;
+    }
+    field->setAccessibleName("Caret test field");
+    layout->addWidget(field);
+    window.resize(420, multiLine ? 260 : 120);
+    window.move(220, 160);
+
     // Asks for activation until the window manager grants it: a window mapped while the manager is still
     // settling may be passed over.
     bool reported = false;
@@ -48,8 +65,6 @@ int main(int argc, char** argv) {
         field->setFocus();
     });
     activation.start(200);
-    QObject::connect(field, &QLineEdit::textChanged,
-                     [&](const QString& text) { out << "text " << text << ' ' << where() << Qt::endl; });
 
     window.show();
     window.activateWindow();
