@@ -1,0 +1,94 @@
+#pragma once
+
+// The accessibility tree of the desktop's programs over AT-SPI2, spoken directly on D-Bus (QtDBus) so that
+// every call carries a short time-out. The accessibility bus is found through the session bus (org.a11y.Bus);
+// when it is missing or switched off (org.a11y.Status), every read answers `unavailable`. The focused element
+// is searched in the front program's active window (the program found by its process id). AT-SPI roles are
+// reported under the port's role names (AccessibleRole); an empty range's bounds are the caret's, drawn
+// between two characters. Main thread only: calls block until the program answers or the time-out passes.
+
+#include <QDBusConnection>
+#include <QString>
+#include <QVariantList>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <optional>
+
+#include "platform/AccessibleElementPort.h"
+#include "platform/FrontmostApplicationProvider.h"
+
+class QDBusMessage;
+
+namespace quorvane {
+
+class AtSpiAccessibleElementPort final : public AccessibleElementPort {
+public:
+    // Per D-Bus call: a program that hangs must not hold up the panel.
+    static constexpr int callTimeoutMilliseconds = 250;
+    // For the whole search of the focused element in a program's tree.
+    static constexpr int focusSearchTimeoutMilliseconds = 1000;
+    // Elements visited at most by that search.
+    static constexpr int focusSearchNodeLimit = 4000;
+
+    // `frontmost` (may be null: every program is searched) names the program whose focus counts; it must
+    // outlive the port. `sessionBusAddress` picks a session bus other than the process's own (tests).
+    explicit AtSpiAccessibleElementPort(const FrontmostApplicationProvider* frontmost,
+                                        const QString& sessionBusAddress = {});
+    ~AtSpiAccessibleElementPort() override;
+    AtSpiAccessibleElementPort(const AtSpiAccessibleElementPort&) = delete;
+    AtSpiAccessibleElementPort& operator=(const AtSpiAccessibleElementPort&) = delete;
+
+    AccessibilityResult<AccessibleElement> focusedElement() override;
+    AccessibilityResult<std::string> role(const AccessibleElement& element) override;
+    AccessibilityResult<AccessibleElement> window(const AccessibleElement& element) override;
+    AccessibilityResult<ScreenRect> frame(const AccessibleElement& element) override;
+    AccessibilityResult<std::string> value(const AccessibleElement& element) override;
+    AccessibilityResult<std::string> selectedText(const AccessibleElement& element) override;
+    AccessibilityResult<AccessibleTextRange> selectedTextRange(const AccessibleElement& element) override;
+    AccessibilityResult<AccessibleTextRange> visibleCharacterRange(const AccessibleElement& element) override;
+    AccessibilityResult<std::vector<AccessibleElement>> children(const AccessibleElement& element) override;
+    AccessibilityResult<ScreenRect> boundsForRange(const AccessibleElement& element,
+                                                   AccessibleTextRange range) override;
+    AccessibilityResult<AccessibleTextMarkerRange> selectedTextMarkerRange(
+        const AccessibleElement& element) override;
+    AccessibilityResult<ScreenRect> boundsForTextMarkerRange(const AccessibleElement& element,
+                                                             AccessibleTextMarkerRange range) override;
+
+    // True when the accessibility bus is there, switched on and connected (connecting if need be).
+    bool isAccessibilityBusAvailable();
+
+private:
+    struct Reply;
+
+    // Connects to the accessibility bus unless connected already; `unavailable` or `timedOut` when it
+    // cannot be reached or is switched off.
+    AccessibilityError ensureAccessibilityBus();
+    Reply call(const AccessibleElement& element, const char* interface, const char* method,
+               const QVariantList& arguments = {});
+    Reply property(const AccessibleElement& element, const char* interface, const char* name);
+    std::optional<std::int64_t> processId(const std::string& busName);
+    AccessibilityResult<std::uint64_t> states(const AccessibleElement& element);
+    AccessibilityResult<std::int64_t> caretOffset(const AccessibleElement& element);
+    AccessibilityResult<ScreenRect> characterExtents(const AccessibleElement& element, std::int64_t offset);
+    AccessibilityResult<ScreenRect> rangeExtents(const AccessibleElement& element, std::int64_t start,
+                                                 std::int64_t end);
+    AccessibilityResult<std::string> text(const AccessibleElement& element, std::int64_t start,
+                                          std::int64_t end);
+    std::optional<AccessibleElement> searchFocus(const AccessibleElement& root, int& budget,
+                                                 std::int64_t deadline);
+
+    const FrontmostApplicationProvider* frontmost_;
+    QString sessionConnectionName_;
+    std::unique_ptr<QDBusConnection> session_;
+    QString accessibilityConnectionName_;
+    QString accessibilityAddress_;
+    std::unique_ptr<QDBusConnection> accessibility_;
+    bool busWasAvailable_ = true;
+    // Process ids of the programs on the accessibility bus, by bus name (never reused while the bus lives).
+    std::map<std::string, std::int64_t> processIds_;
+    // The window the last focus search found the focused element in.
+    std::optional<std::pair<AccessibleElement, AccessibleElement>> lastFocus_;
+};
+
+}  // namespace quorvane

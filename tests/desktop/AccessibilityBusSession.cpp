@@ -1,0 +1,239 @@
+#include "desktop/AccessibilityBusSession.h"
+
+#include <signal.h>
+#include <xcb/xcb.h>
+
+#include <QCoreApplication>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusVariant>
+#include <QElapsedTimer>
+#include <QProcessEnvironment>
+#include <atomic>
+#include <cstdlib>
+#include <cstring>
+
+namespace quorvane::testing {
+
+namespace {
+
+constexpr auto kStartTimeout = std::chrono::seconds(10);
+
+// True when the root window names a window manager's check window that still exists: a manager that has
+// exited leaves the property behind, naming a window that is gone.
+bool windowManagerCheckWindowExists(const std::string& display) {
+    xcb_connection_t* connection = xcb_connect(display.c_str(), nullptr);
+    bool found = false;
+    if (!xcb_connection_has_error(connection)) {
+        const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
+        const char* name = "_NET_SUPPORTING_WM_CHECK";
+        auto* atom = xcb_intern_atom_reply(
+            connection, xcb_intern_atom(connection, 1, static_cast<std::uint16_t>(std::strlen(name)), name),
+            nullptr);
+        if (atom && atom->atom != XCB_ATOM_NONE) {
+            auto* property = xcb_get_property_reply(
+                connection, xcb_get_property(connection, 0, root, atom->atom, XCB_ATOM_WINDOW, 0, 1),
+                nullptr);
+            if (property && xcb_get_property_value_length(property) == 4) {
+                const xcb_window_t check = *static_cast<xcb_window_t*>(xcb_get_property_value(property));
+                auto* attributes = xcb_get_window_attributes_reply(
+                    connection, xcb_get_window_attributes(connection, check), nullptr);
+                found = attributes != nullptr;
+                std::free(attributes);
+            }
+            std::free(property);
+        }
+        std::free(atom);
+    }
+    xcb_disconnect(connection);
+    return found;
+}
+
+}  // namespace
+
+AccessibilityBusSession::AccessibilityBusSession(std::string display) : display_(std::move(display)) {
+    static std::atomic<int> counter{0};
+    busConnectionName_ = QStringLiteral("accessibility-bus-session-%1").arg(++counter);
+}
+
+AccessibilityBusSession::~AccessibilityBusSession() {
+    setTestWindowPaused(false);
+    QDBusConnection::disconnectFromBus(busConnectionName_);
+    // Last started, first stopped: the window before its buses.
+    for (auto process = processes_.rbegin(); process != processes_.rend(); ++process) {
+        if ((*process)->state() == QProcess::NotRunning) continue;
+        (*process)->terminate();
+        if (!(*process)->waitForFinished(3000)) {
+            (*process)->kill();
+            (*process)->waitForFinished(1000);
+        }
+    }
+}
+
+bool AccessibilityBusSession::processEventsUntil(const std::function<bool()>& condition,
+                                                 std::chrono::milliseconds timeout) {
+    QElapsedTimer elapsed;
+    elapsed.start();
+    while (!condition()) {
+        if (elapsed.elapsed() > timeout.count()) return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    return true;
+}
+
+QProcess* AccessibilityBusSession::launch(const QString& program, const QStringList& arguments,
+                                          bool readOutput) {
+    auto process = std::make_unique<QProcess>();
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("DISPLAY", QString::fromStdString(display_));
+    if (!sessionBusAddress_.isEmpty()) environment.insert("DBUS_SESSION_BUS_ADDRESS", sessionBusAddress_);
+    environment.remove("AT_SPI_BUS_ADDRESS");
+    // The launcher keeps the accessibility switch in GSettings: never in the user's own settings.
+    environment.insert("GSETTINGS_BACKEND", "memory");
+    environment.insert("QT_QPA_PLATFORM", "xcb");
+    environment.insert("QT_LINUX_ACCESSIBILITY_ALWAYS_ON", "1");
+    process->setProcessEnvironment(environment);
+    if (!readOutput) process->setStandardOutputFile(QProcess::nullDevice());
+    if (!readOutput) process->setStandardErrorFile(QProcess::nullDevice());
+    process->start(program, arguments);
+    if (!process->waitForStarted(5000)) {
+        failure_ = "cannot start " + program.toStdString();
+        return nullptr;
+    }
+    processes_.push_back(std::move(process));
+    return processes_.back().get();
+}
+
+bool AccessibilityBusSession::start() {
+    QProcess* bus =
+        launch("dbus-daemon", {"--session", "--nofork", "--nopidfile", "--print-address=1"}, true);
+    if (!bus) return false;
+    QByteArray address;
+    processEventsUntil(
+        [&] {
+            bus->waitForReadyRead(20);
+            address += bus->readAllStandardOutput();
+            return address.contains('\n') || bus->state() == QProcess::NotRunning;
+        },
+        kStartTimeout);
+    sessionBusAddress_ = QString::fromUtf8(address).trimmed();
+    if (sessionBusAddress_.isEmpty()) {
+        failure_ = "dbus-daemon printed no address";
+        return false;
+    }
+
+    if (!launch("/usr/libexec/at-spi-bus-launcher", {"--launch-immediately"})) return false;
+    QDBusConnection connection = QDBusConnection::connectToBus(sessionBusAddress_, busConnectionName_);
+    if (!connection.isConnected()) {
+        failure_ = "cannot connect to the private session bus";
+        return false;
+    }
+    if (!processEventsUntil(
+            [&] { return connection.interface()->isServiceRegistered("org.a11y.Bus").value(); },
+            kStartTimeout)) {
+        failure_ = "at-spi-bus-launcher did not take org.a11y.Bus";
+        return false;
+    }
+
+    if (!launch("openbox", {"--sm-disable"})) return false;
+    if (!processEventsUntil([&] { return windowManagerRunning(); }, kStartTimeout)) {
+        failure_ = "openbox did not start";
+        return false;
+    }
+    return true;
+}
+
+bool AccessibilityBusSession::windowManagerRunning() const {
+    return windowManagerCheckWindowExists(display_);
+}
+
+bool AccessibilityBusSession::setAccessibilityEnabled(bool enabled) {
+    QDBusConnection connection(busConnectionName_);
+    QDBusMessage call = QDBusMessage::createMethodCall("org.a11y.Bus", "/org/a11y/bus",
+                                                       "org.freedesktop.DBus.Properties", "Set");
+    call << QString("org.a11y.Status") << QString("IsEnabled") << QVariant::fromValue(QDBusVariant(enabled));
+    return connection.call(call, QDBus::Block, 2000).type() == QDBusMessage::ReplyMessage;
+}
+
+bool AccessibilityBusSession::startTestWindow(const QString& program, const QStringList& arguments) {
+    window_ = launch(program, arguments, true);
+    if (!window_) return false;
+    // On a loaded machine the window manager may pass over the window's own request to be activated; a
+    // pager's request (what xdotool sends) it always grants.
+    bool focused = false;
+    for (int attempt = 0; attempt < 20 && !focused && window_->state() != QProcess::NotRunning; ++attempt) {
+        focused = waitForWindowLine("focus ", std::chrono::seconds(1)).has_value();
+        if (!focused) runTool("xdotool", {"search", "--name", "^Caret test window$", "windowactivate"});
+    }
+    if (!focused) {
+        failure_ = std::string("the test window's field never took focus (") +
+                   (window_->state() == QProcess::NotRunning ? "exited" : "running") +
+                   "): " + window_->readAllStandardError().right(2000).toStdString();
+        return false;
+    }
+    return true;
+}
+
+std::int64_t AccessibilityBusSession::testWindowProcessId() const {
+    return window_ ? window_->processId() : 0;
+}
+
+std::optional<QString> AccessibilityBusSession::waitForWindowLine(const QString& prefix,
+                                                                  std::chrono::milliseconds timeout) {
+    std::optional<QString> found;
+    processEventsUntil(
+        [&] {
+            window_->waitForReadyRead(10);
+            windowOutput_ += window_->readAllStandardOutput();
+            for (qsizetype end; !found && (end = windowOutput_.indexOf('\n')) >= 0;) {
+                const QString line = QString::fromUtf8(windowOutput_.left(end));
+                windowOutput_.remove(0, end + 1);
+                if (line.startsWith(prefix)) found = line;
+            }
+            return found.has_value() || window_->state() == QProcess::NotRunning;
+        },
+        timeout);
+    return found;
+}
+
+int AccessibilityBusSession::runTool(const QString& program, const QStringList& arguments) {
+    QProcess* tool = launch(program, arguments);
+    if (!tool) return -1;
+    processEventsUntil([&] { return tool->state() == QProcess::NotRunning; }, kStartTimeout);
+    return tool->state() == QProcess::NotRunning ? tool->exitCode() : -1;
+}
+
+std::optional<QRect> AccessibilityBusSession::type(const QString& text) {
+    if (!window_) return std::nullopt;
+    // xdotool types no newline: each is a Return key press.
+    const QStringList lines = text.split('\n');
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (i > 0 && runTool("xdotool", {"key", "Return"}) != 0) return std::nullopt;
+        if (!lines[i].isEmpty() && runTool("xdotool", {"type", "--delay", "20", lines[i]}) != 0) {
+            return std::nullopt;
+        }
+    }
+    QString reported = text;
+    reported.replace('\n', "\\n");
+    const auto line = waitForWindowLine("text " + reported + ' ', kStartTimeout);
+    if (!line) {
+        failure_ = "the field never showed the typed text";
+        return std::nullopt;
+    }
+    const QStringList fields = line->split(' ');
+    if (fields.size() < 4) return std::nullopt;
+    const auto number = [&](qsizetype fromEnd) { return fields[fields.size() - fromEnd].toInt(); };
+    return QRect(number(4), number(3), number(2), number(1));
+}
+
+bool AccessibilityBusSession::setTestWindowPaused(bool paused) {
+    if (!window_ || window_->state() == QProcess::NotRunning) return false;
+    return ::kill(static_cast<pid_t>(window_->processId()), paused ? SIGSTOP : SIGCONT) == 0;
+}
+
+bool AccessibilityBusSession::moveMouse(int x, int y) {
+    return runTool("xdotool", {"mousemove", QString::number(x), QString::number(y)}) == 0;
+}
+
+}  // namespace quorvane::testing

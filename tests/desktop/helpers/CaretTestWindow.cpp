@@ -1,0 +1,73 @@
+// A small window with one text field, for the caret tests and measurements: a line edit, or a text editor
+// when started with "multiline". It prints one line per event on standard output: "focus x y w h" once
+// the field has focus in the active window and "text <text> x y w h" after every change (newlines in the
+// text written as "\n"), with the field's rectangle on screen.
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTextEdit>
+#include <QTextStream>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <QWidget>
+
+int main(int argc, char** argv) {
+    QApplication application(argc, argv);
+    QApplication::setApplicationName("caret-test-window");
+    const bool multiLine = QApplication::arguments().contains("multiline");
+
+    QWidget window;
+    window.setWindowTitle("Caret test window");
+    auto* layout = new QVBoxLayout(&window);
+    layout->addWidget(new QLabel("Type here:"));
+    QWidget* field = nullptr;
+    QTextStream out(stdout);
+    auto where = [&] {
+        const QPoint origin = field->mapToGlobal(QPoint(0, 0));
+        return QString("%1 %2 %3 %4")
+            .arg(origin.x())
+            .arg(origin.y())
+            .arg(field->width())
+            .arg(field->height());
+    };
+    auto report = [&](QString text) {
+        out << "text " << text.replace('\n', "\\n") << ' ' << where() << Qt::endl;
+    };
+    if (multiLine) {
+        // A text edit rather than a plain-text edit: the latter reports every line's characters at its top.
+        auto* editor = new QTextEdit;
+        editor->setAcceptRichText(false);
+        QObject::connect(editor, &QTextEdit::textChanged, [&, editor] { report(editor->toPlainText()); });
+        field = editor;
+    } else {
+        auto* line = new QLineEdit;
+        QObject::connect(line, &QLineEdit::textChanged, report);
+        field = line;
+    }
+    field->setAccessibleName("Caret test field");
+    layout->addWidget(field);
+    window.resize(420, multiLine ? 260 : 120);
+    window.move(220, 160);
+
+    // Asks for activation until the window manager grants it: a window mapped while the manager is still
+    // settling may be passed over.
+    bool reported = false;
+    QTimer activation;
+    QObject::connect(&activation, &QTimer::timeout, [&] {
+        if (window.isActiveWindow() && field->hasFocus()) {
+            if (!reported) out << "focus " << where() << Qt::endl;
+            reported = true;
+            return;
+        }
+        window.raise();
+        window.activateWindow();
+        field->setFocus();
+    });
+    activation.start(200);
+
+    window.show();
+    window.activateWindow();
+    field->setFocus();
+    return application.exec();
+}
