@@ -164,6 +164,7 @@ void IdleCpu(benchmark::State& state) {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert("XDG_CONFIG_HOME", QString::fromStdString((directory / "config").string()));
         environment.insert("XDG_DATA_HOME", QString::fromStdString((directory / "data").string()));
+        environment.insert("XDG_RUNTIME_DIR", QString::fromStdString((directory / "runtime").string()));
         environment.insert("QUORVANE_STORAGE_DIRECTORY",
                            QString::fromStdString((directory / "storage").string()));
         service.setProcessEnvironment(environment);

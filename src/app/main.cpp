@@ -1,8 +1,10 @@
 #include <QApplication>
 #include <memory>
+#include <system_error>
 
 #include "app/AppAssembler.h"
 #include "base/Logger.h"
+#include "base/PrivateDirectory.h"
 #include "l10n/StandardAppLanguage.h"
 #include "platform/Clock.h"
 #include "platform/NotificationCenter.h"
@@ -13,6 +15,7 @@
 #include "platform/linux/QtImageProbe.h"
 #include "platform/linux/QtMainQueue.h"
 #include "platform/linux/QtWorkspaceOpener.h"
+#include "platform/linux/SingleInstanceGuard.h"
 #include "platform/linux/TerminationSignalHandler.h"
 #include "platform/linux/TesseractImageTextRecognizer.h"
 #include "platform/linux/X11AccessibilityTrust.h"
@@ -34,6 +37,20 @@ int main(int argc, char* argv[]) {
     const auto standardDefaults =
         std::make_shared<JsonFileUserDefaults>(JsonFileUserDefaults::standardPath());
     StandardAppLanguage appLanguage(*standardDefaults);
+    Logger::info("Application did finish launching", "AppDelegate");
+
+    // Launching again is how a user asks the running instance for its window: hand it over and end.
+    std::unique_ptr<SingleInstanceGuard> singleInstance;
+    try {
+        singleInstance = SingleInstanceGuard::acquire(privateRuntimeDirectory(), [] {});
+        if (!singleInstance) {
+            Logger::info("Another instance is already running, terminating...", "AppDelegate");
+            return 0;
+        }
+        Logger::info("Single instance check passed", "AppDelegate");
+    } catch (const std::system_error& error) {
+        Logger::error(std::string("Failed to check for another instance: ") + error.what(), "AppDelegate");
+    }
 
     const auto mainQueue = std::make_shared<QtMainQueue>();
     const auto clock = std::make_shared<SystemClock>();
@@ -60,7 +77,6 @@ int main(int argc, char* argv[]) {
         accessibilityPermissionManager, applicationCatalog, pasteboard, imageProbe, imageDecoder,
         frontmostApplicationProvider, textRecognitionEngine, keyEventMonitor, AppEnvironment::main()});
 
-    Logger::info("Application did finish launching", "AppDelegate");
     const int status = QApplication::exec();
     Logger::info("Application will terminate", "AppDelegate");
     assembler.shutdown();

@@ -86,14 +86,20 @@ protected:
         return JsonFileUserDefaults(directory_ / "config/Quorvane/settings.json");
     }
 
-    void start() {
+    // The environment of a user session of its own, so tests running side by side never meet.
+    QProcessEnvironment environment() const {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert("DISPLAY", QString::fromStdString(DesktopSession::display()));
         environment.insert("QT_QPA_PLATFORM", "xcb");
         environment.insert("XDG_CONFIG_HOME", QString::fromStdString((directory_ / "config").string()));
         environment.insert("XDG_DATA_HOME", QString::fromStdString((directory_ / "data").string()));
+        environment.insert("XDG_RUNTIME_DIR", QString::fromStdString((directory_ / "runtime").string()));
         environment.insert("QUORVANE_STORAGE_DIRECTORY", QString::fromStdString(storage().string()));
-        service_.setProcessEnvironment(environment);
+        return environment;
+    }
+
+    void start() {
+        service_.setProcessEnvironment(environment());
         service_.setProcessChannelMode(QProcess::MergedChannels);
         service_.start(QUORVANE_EXECUTABLE, {});
         ASSERT_TRUE(service_.waitForStarted(5000));
@@ -276,6 +282,36 @@ TEST_F(QuorvaneServiceTest, SigtermEndsWithExitZeroAndClosedConsistentFiles) {
     EXPECT_EQ(firstColumn(historyFile(), "SELECT count(*) FROM ClipboardHistoryIndex"),
               std::vector<std::string>{"3"});
     expectIndexMatchesHistory();
+}
+
+TEST_F(QuorvaneServiceTest, ASecondLaunchHandsOverToTheRunningInstanceAndEnds) {
+    start();
+    ASSERT_TRUE(waitForLog("Single instance check passed")) << log_.toStdString();
+
+    QProcess second;
+    second.setProcessEnvironment(environment());
+    second.setProcessChannelMode(QProcess::MergedChannels);
+    second.start(QUORVANE_EXECUTABLE, {});
+    ASSERT_TRUE(second.waitForStarted(5000));
+    ASSERT_TRUE(
+        DesktopSession::processEventsUntil([&] { return second.state() == QProcess::NotRunning; }, 15s));
+    const QByteArray secondLog = second.readAll();
+    EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(second.exitCode(), 0);
+    EXPECT_TRUE(secondLog.contains("Another instance is already running, terminating..."))
+        << secondLog.toStdString();
+    // The second never opened the stores: the first still runs and still captures.
+    EXPECT_FALSE(secondLog.contains("Single instance check passed"));
+    EXPECT_EQ(service_.state(), QProcess::Running);
+    ASSERT_TRUE(DesktopSession::copyWithXclip("after the second launch", "UTF8_STRING"));
+    EXPECT_TRUE(DesktopSession::processEventsUntil(
+        [&] {
+            return !firstColumn(
+                        historyFile(),
+                        "SELECT id FROM ClipboardHistoryContent WHERE content = 'after the second launch'")
+                        .empty();
+        },
+        20s));
 }
 
 }  // namespace
