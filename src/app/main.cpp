@@ -37,7 +37,6 @@ int main(int argc, char* argv[]) {
     const auto standardDefaults =
         std::make_shared<JsonFileUserDefaults>(JsonFileUserDefaults::standardPath());
     StandardAppLanguage appLanguage(*standardDefaults);
-    Logger::info("Application did finish launching", "AppDelegate");
 
     // Launching again is how a user asks the running instance for its window: hand it over and end.
     std::unique_ptr<SingleInstanceGuard> singleInstance;
@@ -77,6 +76,8 @@ int main(int argc, char* argv[]) {
         accessibilityPermissionManager, applicationCatalog, pasteboard, imageProbe, imageDecoder,
         frontmostApplicationProvider, textRecognitionEngine, keyEventMonitor, AppEnvironment::main()});
 
+    // Said once capture runs: the desktop tests copy their first text as soon as they read it.
+    Logger::info("Application did finish launching", "AppDelegate");
     const int status = QApplication::exec();
     Logger::info("Application will terminate", "AppDelegate");
     assembler.shutdown();

@@ -286,7 +286,7 @@ TEST_F(QuorvaneServiceTest, SigtermEndsWithExitZeroAndClosedConsistentFiles) {
 
 TEST_F(QuorvaneServiceTest, ASecondLaunchHandsOverToTheRunningInstanceAndEnds) {
     start();
-    ASSERT_TRUE(waitForLog("Single instance check passed")) << log_.toStdString();
+    EXPECT_TRUE(log_.contains("Single instance check passed")) << log_.toStdString();
 
     QProcess second;
     second.setProcessEnvironment(environment());
