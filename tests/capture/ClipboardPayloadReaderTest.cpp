@@ -238,7 +238,9 @@ TEST_F(ClipboardPayloadReaderTest, CopiedFilesAreImagesByTheirTypeNotTheirFirstB
     decoder.setFileContentType("broken.tga", "image/x-tga");
     copyFiles({writeFile("broken.tga", dataFromString("not really"))});
     EXPECT_EQ(read(), std::nullopt);
+}
 
+TEST_F(ClipboardPayloadReaderTest, FilesOfOtherTypesAreNoImagesWhateverTheirFirstBytes) {
     // PNG bytes in a text file are no image.
     decoder.setFileContentType("picture.txt", "text/plain");
     copyFiles({writeFile("picture.txt", image(pngBlob("inside-text")))});
