@@ -46,7 +46,9 @@ struct MonitorRig {
     InMemoryFrontmostApplicationProvider frontmost;
     InMemoryUserDefaults defaults;
     std::shared_ptr<EmptyClipboardHistoryRepository> repository =
-        std::make_shared<EmptyClipboardHistoryRepository>();
+        // Borrows the loop, which outlives the repository.
+        std::make_shared<EmptyClipboardHistoryRepository>(
+            std::shared_ptr<MainQueue>(std::shared_ptr<MainQueue>(), &loop));
     InMemoryImageTextRecognizer engine;
     std::shared_ptr<ClipboardImageTextRecognizer> recognizer =
         std::make_shared<ClipboardImageTextRecognizer>(engine, defaults);

@@ -71,9 +71,9 @@ std::string AppAssembler::ownBundleIdentifier() const {
 }
 
 void AppAssembler::putNullServices() {
-    clipboardHistoryRepository_ = std::make_shared<EmptyClipboardHistoryRepository>();
+    clipboardHistoryRepository_ = std::make_shared<EmptyClipboardHistoryRepository>(platform_.mainQueue);
     clipboardMonitor_ = std::make_shared<EmptyClipboardMonitor>();
-    clipboardHistoryManager_ = std::make_shared<EmptyClipboardHistoryManager>();
+    clipboardHistoryManager_ = std::make_shared<EmptyClipboardHistoryManager>(platform_.mainQueue);
     clipboardSearchService_ = std::make_shared<EmptyClipboardSearchService>();
 }
 

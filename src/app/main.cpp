@@ -1,5 +1,6 @@
 #include <QApplication>
 #include <memory>
+#include <string>
 #include <system_error>
 
 #include "app/AppAssembler.h"
@@ -31,6 +32,13 @@ int main(int argc, char* argv[]) {
     restartWithOpenMpLimitedToOneThreadIfNeeded(argv);
     QApplication application(argc, argv);
     QApplication::setApplicationName("Quorvane");
+    // Our windows carry this desktop-file id, and copies made in them are our own.
+    const std::string ownBundleIdentifier = [] {
+        const auto& information = AppEnvironment::main().infoDictionary;
+        const auto found = information.find("CFBundleIdentifier");
+        return found == information.end() ? std::string() : found->second.stringValue().value_or("");
+    }();
+    QGuiApplication::setDesktopFileName(QString::fromStdString(ownBundleIdentifier));
     QApplication::setQuitOnLastWindowClosed(false);
 
     // The settings and the interface language come before anything that could show or log a text.
@@ -63,7 +71,8 @@ int main(int argc, char* argv[]) {
     QtClipboardPasteboard pasteboard;
     QtImageProbe imageProbe;
     QtImageDecoder imageDecoder;
-    X11FrontmostApplicationProvider frontmostApplicationProvider(applicationCatalog.identityResolver());
+    X11FrontmostApplicationProvider frontmostApplicationProvider(applicationCatalog.identityResolver(),
+                                                                 nullptr, ownBundleIdentifier);
     TesseractImageTextRecognizer textRecognitionEngine;
     XInputKeyEventMonitor keyEventMonitor;
 

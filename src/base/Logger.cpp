@@ -45,10 +45,21 @@ void Logger::debug(std::string_view message, std::optional<std::string_view> cat
 
 std::string Logger::formatLine(double secondsSince1970, std::string_view level,
                                std::optional<std::string_view> category, std::string_view message) {
-    double whole = std::floor(secondsSince1970);
-    int millis = static_cast<int>((secondsSince1970 - whole) * 1000.0);
-    if (millis > 999) millis = 999;
-    const std::time_t seconds = static_cast<std::time_t>(whole);
+    const auto microseconds = static_cast<std::int64_t>(std::llround(secondsSince1970 * 1e6));
+    // Floor division, so times before 1970 keep their milliseconds in 0...999.
+    const std::int64_t milliseconds = microseconds / 1000 - (microseconds % 1000 < 0 ? 1 : 0);
+    return formatLine(milliseconds, level, category, message);
+}
+
+std::string Logger::formatLine(std::int64_t millisecondsSince1970, std::string_view level,
+                               std::optional<std::string_view> category, std::string_view message) {
+    std::int64_t wholeSeconds = millisecondsSince1970 / 1000;
+    int millis = static_cast<int>(millisecondsSince1970 % 1000);
+    if (millis < 0) {
+        millis += 1000;
+        --wholeSeconds;
+    }
+    const auto seconds = static_cast<std::time_t>(wholeSeconds);
     std::tm local{};
     localtime_r(&seconds, &local);
     char stamp[64];
@@ -69,7 +80,7 @@ std::string Logger::formatLine(double secondsSince1970, std::string_view level,
 
 void Logger::log(std::string_view message, std::optional<std::string_view> category, std::string_view level) {
     using namespace std::chrono;
-    const double now = duration_cast<duration<double>>(system_clock::now().time_since_epoch()).count();
+    const std::int64_t now = duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
     const std::string line = formatLine(now, level, category, message);
     std::lock_guard lock(sinkMutex());
     currentSink()(line);

@@ -4,6 +4,7 @@
 // Safe from any thread. DEBUG lines may carry clipboard and search text, so they are written in debug builds
 // only.
 
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -33,7 +34,11 @@ public:
     static void log(std::string_view message, std::optional<std::string_view> category,
                     std::string_view level);
 
-    // Formats one line at the given time (seconds since 1970) in the local time zone.
+    // Formats one line at the given time (whole milliseconds since 1970) in the local time zone.
+    static std::string formatLine(std::int64_t millisecondsSince1970, std::string_view level,
+                                  std::optional<std::string_view> category, std::string_view message);
+    // The same for a time in seconds, taken to the nearest microsecond first so that a value such as
+    // 0.043, which a double holds as 0.04299..., still shows ".043".
     static std::string formatLine(double secondsSince1970, std::string_view level,
                                   std::optional<std::string_view> category, std::string_view message);
 

@@ -19,6 +19,8 @@ namespace quorvane {
 namespace {
 
 constexpr const char* logCategory = "ClipboardMonitor";
+// Enough of a copied file for the MIME database's content rules.
+constexpr std::size_t fileTypeSniffBytes = 4096;
 
 bool hasAtLeastTwoByTwoPixels(const ImageDimensions& dimensions) {
     // The first representation with a pixel size decides, as for the entry's title.
@@ -129,16 +131,32 @@ ClipboardPayloadReader::ImageRead ClipboardPayloadReader::imageFromFile(const st
         return {};
     }
     const auto size = static_cast<std::uint64_t>(status.st_size);
-    const Data header = readPrefix(file.get(), 12);
-    if (!isImageSignature(header)) return {};
+    // The file's type, not its first bytes, makes it an image: a text file may start with "BM", an icon or
+    // a drawing has no signature we know. Only types we can decode count.
+    const Data header = readPrefix(file.get(), fileTypeSniffBytes);
+    const std::string contentType = decoder_.fileContentType(path.filename().string(), header);
+    if (!decoder_.canDecode(contentType)) return {};
     if (size > static_cast<std::uint64_t>(maxBytes)) {
         return {std::nullopt, OversizedImage{std::string(formatNameOf(header)), size}};
     }
     Data bytes = readPrefix(file.get(), static_cast<std::size_t>(size));
     if (bytes.empty()) return {};
-    auto dimensions = probe_.dimensions(bytes);
-    if (!dimensions) return {};
-    return {ClipboardImagePayload{std::move(bytes), std::move(*dimensions)}, std::nullopt};
+    if (isImageSignature(bytes)) {
+        // A format we know by its signature is stored as the file holds it.
+        if (auto dimensions = probe_.dimensions(bytes)) {
+            return {ClipboardImagePayload{std::move(bytes), std::move(*dimensions)}, std::nullopt};
+        }
+    }
+    auto converted = decoder_.convertedToPng(bytes, contentType);
+    if (!converted) return {};
+    // Decoded but not encodable as PNG: the file's own bytes are kept.
+    if (converted->png.empty()) {
+        return {ClipboardImagePayload{std::move(bytes), std::move(converted->dimensions)}, std::nullopt};
+    }
+    if (static_cast<std::int64_t>(converted->png.size()) > maxBytes) {
+        return {std::nullopt, OversizedImage{"png", converted->png.size()}};
+    }
+    return {ClipboardImagePayload{std::move(converted->png), std::move(converted->dimensions)}, std::nullopt};
 }
 
 ClipboardPayloadReader::ImageRead ClipboardPayloadReader::readImagePayload(const Pasteboard& pasteboard,

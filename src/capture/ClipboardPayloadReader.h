@@ -55,7 +55,8 @@ public:
     // forms are carried as read. Nothing when the item has none of the three.
     std::optional<ClipboardTextPayload> readTextPayload(const Pasteboard& pasteboard) const;
     // A copied image file: a regular file (checked with stat() before it is opened, so a FIFO or device
-    // never blocks) whose signature is an image format and whose header the probe reads.
+    // never blocks) whose type is an image type the decoder reads. A format known by its signature keeps the
+    // file's bytes; any other is converted to PNG (its own bytes when it decodes but cannot be encoded).
     ImageRead imageFromFile(const std::filesystem::path& path, std::int64_t maxBytes) const;
 
     static std::vector<std::filesystem::path> readFileURLs(const Pasteboard& pasteboard);

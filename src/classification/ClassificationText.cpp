@@ -89,6 +89,29 @@ std::string lowercased(std::string_view text) {
     return toUtf8(unicode);
 }
 
+std::string composed(std::string_view text) {
+    if (isAscii(text)) return std::string(text);
+    UErrorCode status = U_ZERO_ERROR;
+    const icu::Normalizer2* composer = icu::Normalizer2::getNFCInstance(status);
+    if (U_FAILURE(status) || composer == nullptr) return std::string(text);
+    const icu::UnicodeString unicode = toUnicodeString(text);
+    if (composer->isNormalized(unicode, status) && U_SUCCESS(status)) return std::string(text);
+    status = U_ZERO_ERROR;
+    const icu::UnicodeString normalized = composer->normalize(unicode, status);
+    return U_SUCCESS(status) ? toUtf8(normalized) : std::string(text);
+}
+
+bool hasCharacterPrefix(std::string_view text, std::string_view prefix) {
+    if (text.substr(0, prefix.size()) != prefix) return false;
+    return prefix.size() == text.size() || !extendsPreviousCharacter(codePointAt(text, prefix.size()).value);
+}
+
+bool hasCharacterSuffix(std::string_view text, std::string_view suffix) {
+    if (text.size() < suffix.size() || text.substr(text.size() - suffix.size()) != suffix) return false;
+    return suffix.size() == text.size() || suffix.empty() ||
+           !extendsPreviousCharacter(codePointAt(suffix, 0).value);
+}
+
 std::string foldedForComparison(std::string_view text) {
     UErrorCode status = U_ZERO_ERROR;
     const icu::Normalizer2* decomposer = icu::Normalizer2::getNFDInstance(status);

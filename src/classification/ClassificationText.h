@@ -35,6 +35,13 @@ std::string_view trimmedHorizontalWhitespace(std::string_view text);
 
 // Full Unicode lower-casing, independent of the user's locale.
 std::string lowercased(std::string_view text);
+// The canonical composition (NFC) of `text`, so a precomposed and a decomposed "é" compare equal.
+std::string composed(std::string_view text);
+// True when `text` begins with `prefix` and the prefix ends between two characters: "e" is no prefix of an
+// "e" followed by a combining accent. Compare composed forms.
+bool hasCharacterPrefix(std::string_view text, std::string_view prefix);
+// True when `text` ends with `suffix` and the suffix starts a character: a lone accent is no suffix of "é".
+bool hasCharacterSuffix(std::string_view text, std::string_view suffix);
 // The form used for comparisons that ignore letter case and diacritics.
 std::string foldedForComparison(std::string_view text);
 // True when `needle` occurs in `haystack` ignoring letter case and diacritics; an empty needle occurs.

@@ -81,9 +81,13 @@ void ClipboardClassificationSettings::setUserRules(const std::vector<ClipboardUs
     try {
         storedRules(defaults);
     } catch (const ClipboardUserClassificationRuleDecodingError&) {
-        defaults.set(kUserRulesBackupKey, *defaults.object(kUserRulesKey));
-        Logger::warning(std::string("Kept the unreadable classification rules under ") + kUserRulesBackupKey,
-                        kLogCategory);
+        // An earlier backup is never overwritten: a later one takes the next free number.
+        std::string backupKey = kUserRulesBackupKey;
+        for (int number = 2; defaults.contains(backupKey); ++number) {
+            backupKey = std::string(kUserRulesBackupKey) + "." + std::to_string(number);
+        }
+        defaults.set(backupKey, *defaults.object(kUserRulesKey));
+        Logger::warning("Kept the unreadable classification rules under " + backupKey, kLogCategory);
     }
     const std::string encoded = ClipboardUserClassificationRule::encodeList(kept(rules));
     defaults.set(kUserRulesKey, Data(encoded.begin(), encoded.end()));

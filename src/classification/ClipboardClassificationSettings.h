@@ -24,7 +24,8 @@ public:
     static constexpr const char* kEnabledMainContentTypesKey =
         "ClipboardClassificationEnabledMainContentTypes";
     static constexpr const char* kUserRulesKey = "ClipboardClassificationUserRules";
-    // Where a stored rule list that cannot be read is kept before a write replaces it.
+    // Where a stored rule list that cannot be read is kept before a write replaces it; later ones go under
+    // this key with ".2", ".3"... appended.
     static constexpr const char* kUserRulesBackupKey = "ClipboardClassificationUserRules.Backup";
 
     // All fifteen when the setting is missing or not a list of strings; unknown strings are skipped.

@@ -176,7 +176,8 @@ bool isSelfClosingTag(std::string_view text) {
     const std::size_t nameEnd = tagNameEnd(text);
     if (nameEnd == std::string_view::npos || nameEnd >= text.size() || text.back() != '>') return false;
     std::string_view body = text.substr(nameEnd, text.size() - 1 - nameEnd);
-    if (body.find('>') != std::string_view::npos) return false;
+    // "<br>" leaves nothing between the name and ">": no "/", so no self-closing tag.
+    if (body.empty() || body.find('>') != std::string_view::npos) return false;
     if (body.front() == '/') {
         body.remove_prefix(1);
         return allCodePoints(body, [](UChar32 c) { return isUnicodeWhitespace(c); });

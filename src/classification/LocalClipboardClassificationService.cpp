@@ -72,10 +72,6 @@ bool isGitHub(ClipboardSystemClassification classification) {
            classification == ClipboardSystemClassification::githubIssue;
 }
 
-bool startsWith(std::string_view text, std::string_view prefix) {
-    return text.substr(0, prefix.size()) == prefix;
-}
-
 bool endsWith(std::string_view text, std::string_view suffix) {
     return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
 }
@@ -110,13 +106,18 @@ private:
 struct LocalClipboardClassificationService::TextFacts {
     std::string_view text;
     std::set<ClipboardSystemClassification> matched;
-    std::optional<std::string> lowered;
     std::optional<std::string> folded;
+    std::optional<std::string> composedForm;
+    std::optional<std::string> loweredComposed;
     std::optional<std::optional<HttpUrl>> url;
 
-    const std::string& lowercasedText() {
-        if (!lowered) lowered = lowercased(text);
-        return *lowered;
+    const std::string& composedText() {
+        if (!composedForm) composedForm = composed(text);
+        return *composedForm;
+    }
+    const std::string& lowercasedComposedText() {
+        if (!loweredComposed) loweredComposed = lowercased(composedText());
+        return *loweredComposed;
     }
     const std::string& foldedText() {
         if (!folded) folded = foldedForComparison(text);
@@ -185,10 +186,17 @@ bool LocalClipboardClassificationService::ruleMatches(const ClipboardUserClassif
     switch (rule.conditionKind) {
         case Kind::containsText:
             return containsSubstring(facts.foldedText(), foldedForComparison(value));
-        case Kind::prefix:
-            return startsWith(text, value) || startsWith(facts.lowercasedText(), lowercased(value));
-        case Kind::suffix:
-            return endsWith(text, value) || endsWith(facts.lowercasedText(), lowercased(value));
+        // Composed forms: a precomposed and a decomposed accent are the same text to the user.
+        case Kind::prefix: {
+            const std::string wanted = composed(value);
+            return hasCharacterPrefix(facts.composedText(), wanted) ||
+                   hasCharacterPrefix(facts.lowercasedComposedText(), lowercased(wanted));
+        }
+        case Kind::suffix: {
+            const std::string wanted = composed(value);
+            return hasCharacterSuffix(facts.composedText(), wanted) ||
+                   hasCharacterSuffix(facts.lowercasedComposedText(), lowercased(wanted));
+        }
         case Kind::regularExpression:
             return regularExpressionMatches(rule, value, text);
         case Kind::domain: {

@@ -8,8 +8,8 @@
 #include "base/Logger.h"
 #include "base/RunAndWait.h"
 #include "base/Sha256.h"
+#include "base/WhitespaceTrimming.h"
 #include "history/ClipboardHistorySnapshotRanking.h"
-#include "model/SearchTextNormalizer.h"
 #include "preferences/SettingsAccessors.h"
 
 namespace quorvane {
@@ -31,14 +31,10 @@ private:
     ClipboardHistoryStoreContext& context_;
 };
 
+// The monitor's own test: it stops at the first character that is no white space, so a large text costs
+// nothing, and a text the monitor captured (combining marks alone, say) is never refused here.
 bool isBlank(std::string_view text) {
-    for (unsigned char c : text) {
-        if (c == ' ' || (c >= '\t' && c <= '\r')) continue;
-        if (c < 0x80) return false;
-        // Non-ASCII: let the normaliser decide what counts as whitespace.
-        return SearchTextNormalizer::normalize(text).empty();
-    }
-    return true;
+    return trimmedWhitespaceAndNewlines(text).empty();
 }
 
 std::int64_t flooredCount(std::int64_t count) {
@@ -394,7 +390,13 @@ void ClipboardHistoryRepository::clearHistory() {
         PendingChangesGuard guard(context);
         context.deleteAllIndexes();
         context.deleteAllContents();
-        if (!saveContext()) return;
+        // The deletions run when the context is saved, so a failed save is a failed clear.
+        try {
+            context.save();
+        } catch (const std::exception& error) {
+            Logger::error(std::string("Failed to clear clipboard history: ") + error.what(), kCategory);
+            return;
+        }
         indexSync_.scheduleClear();
         postChange();
     });

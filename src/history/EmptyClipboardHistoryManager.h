@@ -1,26 +1,36 @@
 #pragma once
 
 // Stands in for the history manager while the clipboard services do not exist: lists are empty, changes do
-// nothing, and work runs at once (there is no capture to suspend). Main thread only.
+// nothing, and work runs at once (there is no capture to suspend). Reads answer on a later turn of the main
+// queue, as the real manager's do. Main thread only.
+
+#include <memory>
+#include <utility>
 
 #include "history/ClipboardHistoryManagerProtocol.h"
+#include "platform/MainQueue.h"
 
 namespace quorvane {
 
 class EmptyClipboardHistoryManager final : public ClipboardHistoryManagerProtocol {
 public:
-    // The completions run before the call returns: there is nothing to wait for.
+    explicit EmptyClipboardHistoryManager(std::shared_ptr<MainQueue> mainQueue)
+        : mainQueue_(std::move(mainQueue)) {}
+
     void getHistorySnapshots(const std::string&, std::optional<std::size_t>,
                              SnapshotsCompletion completion) override {
-        completion({});
+        mainQueue_->post([completion = std::move(completion)] { completion({}); });
     }
     void getContentSnapshotById(const std::string&, ContentCompletion completion) override {
-        completion(std::nullopt);
+        mainQueue_->post([completion = std::move(completion)] { completion(std::nullopt); });
     }
     void deleteItem(const std::string&) override {}
     void clearHistory() override {}
     void recordUsage(const std::string&) override {}
     void runWithCaptureSuspended(const std::function<void()>& body) override { body(); }
+
+private:
+    std::shared_ptr<MainQueue> mainQueue_;
 };
 
 }  // namespace quorvane

@@ -18,6 +18,12 @@ public:
     // Opens a file or folder with its default application (a folder opens in the file manager); returns false
     // when that failed.
     virtual bool openFile(const std::filesystem::path& path) = 0;
+    // False when openURL() surely cannot open `url` here (a settings address this desktop has no pane for),
+    // so the button that would open it can be hidden.
+    virtual bool canOpenURL(const std::string& url) const {
+        (void)url;
+        return true;
+    }
 };
 
 }  // namespace quorvane

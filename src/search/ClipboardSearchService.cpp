@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "base/Logger.h"
+#include "base/Utf8.h"
 #include "classification/ClipboardClassificationSettings.h"
 #include "preferences/SettingsAccessors.h"
 #include "search/ClipboardSearchQueryParser.h"
@@ -19,6 +20,9 @@ namespace {
 using Kind = ClipboardSearchRuntimeOperationKind;
 constexpr std::string_view kLogCategory = "ClipboardSearch";
 constexpr double millisecondsPerSecond = 1000.0;
+// No document is indexed beyond its first defaultTextCharacterLimit characters, so a longer query finds
+// nothing more; cutting it keeps a pasted megabyte from holding the search and index queues for seconds.
+constexpr std::size_t kQueryCharacterLimit = 4 * ClipboardSearchIndexConfiguration::defaultTextCharacterLimit;
 
 std::string describe(const std::exception_ptr& error) {
     try {
@@ -100,6 +104,8 @@ void ClipboardSearchService::search(std::string query, std::int64_t limit, std::
     queue_.async(
         [this, query = std::move(query), limit, offset, completion = std::move(completion)]() mutable {
             const Date start = clock_->now();
+            if (query.size() > kQueryCharacterLimit)
+                query = std::string(characterPrefix(query, kQueryCharacterLimit));
             const auto parsed = ClipboardSearchQueryParser::parse(query, *userDefaults_);
             const auto filters = parsed.effectiveFilters();
             const auto combinedText = search_strings::joined(parsed.textTokens, " ");

@@ -13,12 +13,12 @@
 namespace quorvane::search_strings {
 namespace {
 
-// A collator is costly to open; each thread keeps one for the locale the process started with.
+// A collator is costly to open; each thread keeps one. It uses the root locale, not the process's: under
+// LANG=C or POSIX the default is en_US_POSIX, whose collation keeps letter case apart at every strength.
 icu::Collator* caseInsensitiveCollator() {
     thread_local std::unique_ptr<icu::Collator> collator = [] {
         UErrorCode status = U_ZERO_ERROR;
-        std::unique_ptr<icu::Collator> created(
-            icu::Collator::createInstance(icu::Locale::getDefault(), status));
+        std::unique_ptr<icu::Collator> created(icu::Collator::createInstance(icu::Locale::getRoot(), status));
         if (U_FAILURE(status)) return std::unique_ptr<icu::Collator>();
         // Secondary strength: accents still count, letter case does not.
         created->setStrength(icu::Collator::SECONDARY);

@@ -1,7 +1,7 @@
 #pragma once
 
 // Small string operations the query vocabulary and the application resolver share: whitespace trimming,
-// lower-casing and the user-locale, case-insensitive comparison used to order names. Safe from any thread.
+// lower-casing and the case-insensitive comparison used to order and match names. Safe from any thread.
 
 #include <string>
 #include <string_view>
@@ -22,7 +22,8 @@ std::vector<std::string> splitAtBlanks(std::string_view text);
 std::string joined(const std::vector<std::string>& pieces, std::string_view separator);
 // `text` without any of the characters in `removed` (ASCII only).
 std::string removingCharacters(std::string_view text, std::string_view removed);
-// <0, 0 or >0 as `a` sorts before, with or after `b` in the user's locale, ignoring letter case.
+// <0, 0 or >0 as `a` sorts before, with or after `b` under the root collation, ignoring letter case (but
+// not accents). The same under every process locale.
 int localizedCaseInsensitiveCompare(std::string_view a, std::string_view b);
 
 }  // namespace quorvane::search_strings

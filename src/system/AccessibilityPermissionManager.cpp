@@ -7,12 +7,13 @@ namespace quorvane {
 AccessibilityPermissionManager::AccessibilityPermissionManager(
     UserDefaults& userDefaults, MainQueue& mainQueue, TrustChecker trustChecker,
     PermissionRequester permissionRequester, OpenSystemSettingsHandler openSystemSettingsHandler,
-    std::string permissionPromptRequestedKey)
+    std::string permissionPromptRequestedKey, CanOpenSystemSettingsHandler canOpenSystemSettingsHandler)
     : userDefaults_(userDefaults),
       mainQueue_(mainQueue),
       trustChecker_(std::move(trustChecker)),
       permissionRequester_(std::move(permissionRequester)),
       openSystemSettingsHandler_(std::move(openSystemSettingsHandler)),
+      canOpenSystemSettingsHandler_(std::move(canOpenSystemSettingsHandler)),
       permissionPromptRequestedKey_(std::move(permissionPromptRequestedKey)) {}
 
 AccessibilityPermissionManager::AccessibilityPermissionManager(UserDefaults& userDefaults,
@@ -21,7 +22,9 @@ AccessibilityPermissionManager::AccessibilityPermissionManager(UserDefaults& use
                                                                WorkspaceOpener& workspace)
     : AccessibilityPermissionManager(
           userDefaults, mainQueue, [&trust] { return trust.isProcessTrusted(); }, requesterFor(trust),
-          [&workspace](const std::string& url) { workspace.openURL(url); }) {}
+          [&workspace](const std::string& url) { workspace.openURL(url); },
+          defaultPermissionPromptRequestedKey,
+          [&workspace](const std::string& url) { return workspace.canOpenURL(url); }) {}
 
 AccessibilityPermissionManager::PermissionRequester AccessibilityPermissionManager::requesterFor(
     AccessibilityTrust& trust) {
@@ -61,6 +64,10 @@ void AccessibilityPermissionManager::requestPermission() {
 
 void AccessibilityPermissionManager::openSystemSettings() {
     openURL(systemSettingsURL);
+}
+
+bool AccessibilityPermissionManager::canOpenSystemSettings() const {
+    return !canOpenSystemSettingsHandler_ || canOpenSystemSettingsHandler_(systemSettingsURL);
 }
 
 void AccessibilityPermissionManager::openURL(const std::string& url) {

@@ -23,6 +23,9 @@ public:
     virtual void requestPermission() = 0;
     // Opens the desktop's accessibility settings.
     virtual void openSystemSettings() = 0;
+    // False when this desktop has no accessibility settings we can open: the button that opens them is
+    // hidden.
+    virtual bool canOpenSystemSettings() const { return true; }
     // Hands `url` to the settings opener; nothing for an empty text.
     virtual void openURL(const std::string& url) = 0;
 };

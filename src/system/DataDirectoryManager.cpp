@@ -138,15 +138,27 @@ void DataDirectoryManager::resolveStoredBookmark() {
     if (auto bookmark = userDefaults_.dataValue(customDataDirectoryBookmarkKey)) {
         const fs::path folder(std::string(bookmark->begin(), bookmark->end()));
         std::error_code error;
-        if (!bookmark->empty() && folder.is_absolute() && fs::is_directory(folder, error)) {
+        const fs::file_status status = fs::status(folder, error);
+        if (!bookmark->empty() && folder.is_absolute() && fs::is_directory(status)) {
             activeCustomDirectory_ = standardized(folder);
             userDefaults_.set(customDataDirectoryKey, activeCustomDirectory_->string());
             return;
         }
-        // The bookmark stays stored: the folder may come back (an unplugged disk).
-        Logger::warning(
-            "Failed to resolve storage bookmark: the folder " + folder.string() + " no longer exists",
-            kCategory);
+        // The bookmark stays stored: the folder may come back (an unplugged disk). The line names the folder
+        // and why it was not taken, so the user can find it.
+        std::string reason;
+        if (bookmark->empty()) {
+            reason = "the bookmark holds no folder";
+        } else if (!folder.is_absolute()) {
+            reason = "the bookmark holds no absolute path: \"" + folder.string() + "\"";
+        } else if (fs::exists(status)) {
+            reason = "\"" + folder.string() + "\" is no folder";
+        } else if (error && error != std::errc::no_such_file_or_directory) {
+            reason = "the folder \"" + folder.string() + "\" cannot be read: " + error.message();
+        } else {
+            reason = "the folder \"" + folder.string() + "\" no longer exists";
+        }
+        Logger::warning("Failed to resolve storage bookmark: " + reason, kCategory);
     }
     const auto path = userDefaults_.stringValue(customDataDirectoryKey);
     if (!path || path->empty()) return;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <regex>
@@ -39,6 +40,21 @@ TEST_F(LoggerTest, FormatsTimestampLevelCategoryAndMessage) {
     EXPECT_EQ(Logger::formatLine(1709647629.9999, "ERROR", std::nullopt, "x"),
               "2024-03-05 14:07:09.999 [ERROR] [Logger] x");
     EXPECT_EQ(Logger::formatLine(1709647629.0, "WARNING", "", "m"), "2024-03-05 14:07:09.000 [WARNING] [] m");
+}
+
+TEST_F(LoggerTest, MillisecondsAreNeverOneShort) {
+    // 1709647629.043 is held as 1709647629.04299998...: the stamp must still say ".043".
+    EXPECT_EQ(Logger::formatLine(1709647629.043, "INFO", "C", "m"), "2024-03-05 14:07:09.043 [INFO] [C] m");
+    for (std::int64_t millis = 0; millis < 1000; ++millis) {
+        char expected[8];
+        std::snprintf(expected, sizeof expected, ".%03d ", static_cast<int>(millis));
+        const std::int64_t ticks = 1709647629000 + millis;
+        EXPECT_NE(Logger::formatLine(ticks, "INFO", "C", "m").find(expected), std::string::npos) << millis;
+        EXPECT_NE(Logger::formatLine(static_cast<double>(ticks) / 1000.0, "INFO", "C", "m").find(expected),
+                  std::string::npos)
+            << millis;
+    }
+    EXPECT_EQ(Logger::formatLine(std::int64_t{-1}, "INFO", "C", "m"), "1969-12-31 23:59:59.999 [INFO] [C] m");
 }
 
 TEST_F(LoggerTest, WritesEachLevelThroughTheSinkAndNeverExpandsPercentSigns) {

@@ -214,6 +214,54 @@ TEST_F(ClipboardPayloadReaderTest, OneCopiedImageFileIsTakenWithItsOwnBytes) {
     EXPECT_EQ(reader.payloadFingerprint(pasteboard), std::nullopt);
 }
 
+TEST_F(ClipboardPayloadReaderTest, CopiedFilesAreImagesByTheirTypeNotTheirFirstBytes) {
+    // An icon has no signature we know: it is converted by its type.
+    const Data icon = dataFromString(std::string("\0\0\1\0icon", 8));
+    decoder.setFileContentType("app.ico", "image/vnd.microsoft.icon");
+    decoder.setTypedConversion(icon, "image/vnd.microsoft.icon", {pngBlob("from-icon"), pixels(16, 16)});
+    copyFiles({writeFile("app.ico", icon)});
+    auto payload = read();
+    ASSERT_TRUE(payload && payload->image());
+    EXPECT_EQ(payload->image()->imageData, pngBlob("from-icon"));
+    EXPECT_EQ(payload->image()->dimensions, pixels(16, 16));
+
+    // Decoded but not encodable as PNG: the file's own bytes.
+    const Data drawing = dataFromString("<svg/>");
+    decoder.setFileContentType("drawing.svg", "image/svg+xml");
+    decoder.setTypedConversion(drawing, "image/svg+xml", {Data{}, pixels(8, 8)});
+    copyFiles({writeFile("drawing.svg", drawing)});
+    payload = read();
+    ASSERT_TRUE(payload && payload->image());
+    EXPECT_EQ(payload->image()->imageData, drawing);
+
+    // An image type that does not decode: nothing.
+    decoder.setFileContentType("broken.tga", "image/x-tga");
+    copyFiles({writeFile("broken.tga", dataFromString("not really"))});
+    EXPECT_EQ(read(), std::nullopt);
+}
+
+TEST_F(ClipboardPayloadReaderTest, FilesOfOtherTypesAreNoImagesWhateverTheirFirstBytes) {
+    // PNG bytes in a text file are no image.
+    decoder.setFileContentType("picture.txt", "text/plain");
+    copyFiles({writeFile("picture.txt", image(pngBlob("inside-text")))});
+    EXPECT_EQ(read(), std::nullopt);
+    EXPECT_EQ(reader.payloadFingerprint(pasteboard), std::nullopt);
+
+    // Nor is a large text that happens to start like a TIFF or a BMP, nor a file of an image type nothing
+    // here decodes; none is reported as an image.
+    decoder.setFileContentType("scene", "image/x-3ds");
+    decoder.setUndecodableType("image/x-3ds");
+    copyFiles({writeFile("scene", dataFromString("MM scene " + std::string(2000, 'x')))});
+    EXPECT_EQ(read(), std::nullopt);
+    decoder.setFileContentType("minutes.txt", "text/plain");
+    decoder.setFileContentType("bmw.txt", "text/plain");
+    copyFiles({writeFile("minutes.txt", dataFromString("MM minutes " + std::string(2000, 'x')))});
+    EXPECT_EQ(read(), std::nullopt);
+    copyFiles({writeFile("bmw.txt", dataFromString("BMW notes " + std::string(2000, 'x')))});
+    EXPECT_EQ(read(), std::nullopt);
+    EXPECT_FALSE(log.contains("WARNING", "Ignored clipboard image larger than limit"));
+}
+
 TEST_F(ClipboardPayloadReaderTest, CopiedFilesThatAreNoRegularImagesAreRefusedWithoutReadingThem) {
     const auto fifo = directory / "pipe.png";
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);

@@ -83,6 +83,17 @@ TEST(ClipboardClassificationSettingsTest, WritingOverUndecodableRulesKeepsABacku
     Settings::setUserRules({}, defaults);
     EXPECT_EQ(defaults.dataValue(Settings::kUserRulesBackupKey), bytes(kRuleWithoutIsEnabled));
     EXPECT_TRUE(Settings::userRules(defaults).empty());
+
+    // Unreadable again later: the first backup stays, the new one is numbered.
+    defaults.set(Settings::kUserRulesKey, bytes("[{\"second\": 1}]"));
+    Settings::setUserRules({}, defaults);
+    defaults.set(Settings::kUserRulesKey, bytes("[{\"third\""));
+    Settings::setUserRules({}, defaults);
+    const std::string backup = Settings::kUserRulesBackupKey;
+    EXPECT_EQ(defaults.dataValue(backup), bytes(kRuleWithoutIsEnabled));
+    EXPECT_EQ(defaults.dataValue(backup + ".2"), bytes("[{\"second\": 1}]"));
+    EXPECT_EQ(defaults.dataValue(backup + ".3"), bytes("[{\"third\""));
+    EXPECT_TRUE(log.contains("WARNING", backup + ".3"));
 }
 
 }  // namespace

@@ -180,6 +180,9 @@ TEST(ClipboardContentDetectorsTest, HtmlElementsAndSelfClosingTags) {
                               {"<my-widget:x>a</my-widget:x>", true},
                               {"<p>text</div>", false},
                               {"<p>", false},
+                              {"<div>", false},
+                              {"<br>", false},
+                              {"<br >", false},
                               {"text <p>x</p>", false},
                               {"<1p>x</1p>", false},
                               {"<img src=\"a>b\" />", false}});

@@ -100,6 +100,21 @@ TEST(LocalClipboardClassificationServiceTest, TextConditionsIgnoreCaseAndDiacrit
     EXPECT_FALSE(matches(service, "report.pdf.txt", rule(Kind::suffix, ".pdf")));
 }
 
+TEST(LocalClipboardClassificationServiceTest, PrefixAndSuffixCompareComposedCharacters) {
+    Service service;
+    const std::string precomposed = "\xC3\xA9";  // é as one code point
+    const std::string decomposed = "e\xCC\x81";  // e and a combining acute accent
+    EXPECT_TRUE(matches(service, decomposed + "t\xC3\xA9", rule(Kind::prefix, precomposed)));
+    EXPECT_TRUE(matches(service, precomposed + "t" + precomposed, rule(Kind::prefix, decomposed + "T")));
+    EXPECT_TRUE(matches(service, "caf" + decomposed, rule(Kind::suffix, "CAF" + precomposed)));
+    EXPECT_TRUE(matches(service, "caf" + precomposed, rule(Kind::suffix, decomposed)));
+    // A letter is no prefix of the same letter with an accent, whichever form either side has.
+    EXPECT_FALSE(matches(service, precomposed + "t", rule(Kind::prefix, "e")));
+    EXPECT_FALSE(matches(service, decomposed + "t", rule(Kind::prefix, "e")));
+    EXPECT_FALSE(matches(service, "q\xCC\x87x", rule(Kind::prefix, "q")));
+    EXPECT_FALSE(matches(service, "caf" + precomposed, rule(Kind::suffix, "\xCC\x81")));
+}
+
 TEST(LocalClipboardClassificationServiceTest, BlankTextStillRunsRules) {
     Service service;
     const auto result = service.classify("  \n", kAll,

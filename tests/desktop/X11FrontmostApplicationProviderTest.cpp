@@ -1,3 +1,5 @@
+#include <unistd.h>
+
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -54,6 +56,23 @@ TEST_F(X11FrontmostApplicationProviderTest, ReadsTheActiveWindowsIdentityProcess
     EXPECT_EQ(application->bundleIdentifier, std::optional<std::string>("XTerm"));
     EXPECT_EQ(application->processIdentifier, std::nullopt);
     EXPECT_EQ(application->window.title, std::optional<std::string>("bash"));
+}
+
+TEST_F(X11FrontmostApplicationProviderTest, WindowsOfThisProcessAreOurs) {
+    X11FrontmostApplicationProvider provider({}, nullptr, "tech.zanto.QuorvaneApp");
+    const auto panel = desktop().createWindow();
+    desktop().setString(panel, "WM_CLASS", std::string("quorvane\0Quorvane\0", 18), "STRING");
+    desktop().setCardinal(panel, "_NET_WM_PID", static_cast<std::uint32_t>(getpid()), "CARDINAL");
+    const auto other = desktop().createWindow();
+    desktop().setString(other, "WM_CLASS", std::string("quorvane\0Quorvane\0", 18), "STRING");
+    desktop().setCardinal(other, "_NET_WM_PID", static_cast<std::uint32_t>(getpid()) + 1, "CARDINAL");
+
+    desktop().activate(panel);
+    desktop().sync();
+    EXPECT_EQ(provider.frontmostBundleIdentifier(), std::optional<std::string>("tech.zanto.QuorvaneApp"));
+    desktop().activate(other);
+    desktop().sync();
+    EXPECT_EQ(provider.frontmostBundleIdentifier(), std::optional<std::string>("Quorvane"));
 }
 
 TEST_F(X11FrontmostApplicationProviderTest, ResolverDecidesAndWindowIdentityIsTheFallback) {

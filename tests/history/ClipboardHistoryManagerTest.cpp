@@ -107,8 +107,10 @@ TEST_F(ClipboardHistoryManagerTest, SuspendedWorkRunsWhileTheMonitorIsNotWatchin
     EXPECT_TRUE(monitor_->watching);
 }
 
-TEST(EmptyClipboardHistoryManagerTest, ListsNothingChangesNothingAndRunsWorkAtOnce) {
-    EmptyClipboardHistoryManager manager;
+TEST(EmptyClipboardHistoryManagerTest, ListsNothingOnALaterTurnChangesNothingAndRunsWorkAtOnce) {
+    FakeClock clock;
+    auto loop = std::make_shared<ManualRunLoop>(clock);
+    EmptyClipboardHistoryManager manager(loop);
     int calls = 0;
     manager.getHistorySnapshots("x", 3, [&](auto snapshots) {
         ++calls;
@@ -118,6 +120,9 @@ TEST(EmptyClipboardHistoryManagerTest, ListsNothingChangesNothingAndRunsWorkAtOn
         ++calls;
         EXPECT_EQ(snapshot, std::nullopt);
     });
+    // Like the real manager: never before the call returns.
+    EXPECT_EQ(calls, 0);
+    loop->runUntilIdle();
     EXPECT_EQ(calls, 2);
     manager.deleteItem("x");
     manager.clearHistory();
@@ -127,7 +132,9 @@ TEST(EmptyClipboardHistoryManagerTest, ListsNothingChangesNothingAndRunsWorkAtOn
 }
 
 TEST(EmptyClipboardHistoryRepositoryTest, RemovalsGiveTheEmptyUsageAndReadsAreEmptySuccesses) {
-    EmptyClipboardHistoryRepository repository;
+    FakeClock clock;
+    auto loop = std::make_shared<ManualRunLoop>(clock);
+    EmptyClipboardHistoryRepository repository(loop);
     repository.saveTextItem("A", "a", "a", "a", std::nullopt, std::nullopt, std::nullopt, std::nullopt,
                             std::nullopt, 5);
     EXPECT_EQ(repository.removeDuplicateTexts("a", std::nullopt, std::nullopt, std::nullopt),
@@ -136,6 +143,13 @@ TEST(EmptyClipboardHistoryRepositoryTest, RemovalsGiveTheEmptyUsageAndReadsAreEm
     EXPECT_EQ(repository.deleteExpiredItems(Date(1e12), ClipboardContentType::text), 0);
     std::optional<std::optional<std::vector<ClipboardSearchSourceDocument>>> documents;
     repository.getSearchSourceDocuments([&](auto result) { documents = result; });
+    int reads = 0;
+    repository.getHistorySnapshots("", std::nullopt, [&](auto snapshots) { reads += snapshots.empty(); });
+    repository.getContentSnapshotById("A", [&](auto snapshot) { reads += !snapshot.has_value(); });
+    EXPECT_FALSE(documents.has_value());
+    EXPECT_EQ(reads, 0);
+    loop->runUntilIdle();
+    EXPECT_EQ(reads, 2);
     ASSERT_TRUE(documents.has_value());
     ASSERT_TRUE(documents->has_value());
     EXPECT_TRUE((*documents)->empty());

@@ -176,6 +176,16 @@ TEST_F(ClipboardHistoryRepositoryTest, BadInputIsRefusedWithALogLineAndChangesNo
     EXPECT_EQ(ids().size(), 2u);
 }
 
+TEST_F(ClipboardHistoryRepositoryTest, TextTheMonitorTakesIsNeverRefusedAsBlank) {
+    // Combining marks, a zero-width joiner and a lone accent after a no-break space are no white space.
+    testing::LogCapture log;
+    saveText("marks", "\u0301\u0308", 100);
+    saveText("joiner", "\u200D", 200);
+    saveText("accent", "\u00A0\u0301\u00A0", 300);
+    EXPECT_EQ(log.count("Ignored empty clipboard text"), 0u);
+    EXPECT_EQ(ids().size(), 3u);
+}
+
 TEST_F(ClipboardHistoryRepositoryTest, ImageIsIndexedBeforeTheSaveReturnsAndRecognisedTextUpdatesItQuietly) {
     saveImage("I", Bytes{1, 2, 3}, 100, "Image 1x1");
     // No wait for the queue: the image's row is written synchronously.
@@ -263,6 +273,22 @@ TEST_F(ClipboardHistoryRepositoryTest, ClearEmptiesHistoryAndIndexAndIsAnnounced
     EXPECT_EQ(takeNotifications(), 1);
     repository().waitForSearchIndexJobs();
     EXPECT_EQ(index_->rebuilds.size(), 2u);
+}
+
+TEST_F(ClipboardHistoryRepositoryTest, FailedClearSaysSoAndKeepsEverything) {
+    saveText("A", "alpha", 100);
+    takeNotifications();
+    runRaw(
+        "CREATE TRIGGER refuse BEFORE DELETE ON ClipboardHistoryContent "
+        "BEGIN SELECT RAISE(ABORT, 'disk says no'); END;");
+    testing::LogCapture log;
+    repository().clearHistory();
+    EXPECT_TRUE(log.contains("ERROR", "[ClipboardHistoryRepository] Failed to clear clipboard history: "));
+    EXPECT_TRUE(log.contains("ERROR", "disk says no"));
+    EXPECT_EQ(takeNotifications(), 0);
+    EXPECT_EQ(ids(), std::vector<std::string>{"A"});
+    repository().waitForSearchIndexJobs();
+    EXPECT_TRUE(index_->rebuilds.empty());
 }
 
 TEST_F(ClipboardHistoryRepositoryTest, DuplicateTextRemovalMergesUsageOnceAndSparesEverythingElse) {

@@ -4,6 +4,7 @@
 #include "classification/ClipboardClassificationSettings.h"
 #include "platform/memory/InMemoryUserDefaults.h"
 #include "search/ClipboardSearchQueryParser.h"
+#include "support/IcuDefaultLocale.h"
 #include "support/LogCapture.h"
 
 namespace quorvane {
@@ -142,6 +143,15 @@ TEST_F(ClipboardSearchQueryParserTest, TypeCandidatesFollowDisplayNamesAndEnable
     setEnabledMainTypes({ClipboardMainContentType::text});
     EXPECT_TRUE(Parser::typeFilterCandidates("img", defaults).empty());
     EXPECT_EQ(Parser::typeFilterCandidates("te", defaults), Strings{"text"});
+}
+
+TEST_F(ClipboardSearchQueryParserTest, TypeCandidatesSortTheSameUnderThePosixLocale) {
+    // en_US_POSIX puts every capital before every small letter: "IP Address" would precede "Image".
+    testing::runUnderIcuDefaultLocale("en_US_POSIX", [&] {
+        const auto candidates = Parser::typeFilterCandidates("i", defaults);
+        ASSERT_EQ(candidates.size(), 3u);
+        EXPECT_EQ(candidates.back(), "ip");
+    });
 }
 
 TEST_F(ClipboardSearchQueryParserTest, TypeCandidatesOfferUserNamesWithoutDisplacingBuiltInKeys) {

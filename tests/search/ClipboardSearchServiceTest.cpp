@@ -286,6 +286,19 @@ TEST_F(ClipboardSearchServiceTest, TextOnlyQueryIsNormalisedAndClamped) {
     EXPECT_FALSE(recorded.count(Kind::filtersOnlySearch));
 }
 
+TEST_F(ClipboardSearchServiceTest, HugeQueryIsCutToAFewIndexedDocumentsWorth) {
+    constexpr std::size_t cap = 4 * ClipboardSearchIndexConfiguration::defaultTextCharacterLimit;
+    std::string query;
+    while (query.size() < 3 * cap) query += "Abc ";
+    ASSERT_TRUE(search(query).succeeded());
+    ASSERT_EQ(store->searchCalls.size(), 1u);
+    const auto& text = store->searchCalls[0].query;
+    EXPECT_LE(text.normalizedText.size(), cap);
+    EXPECT_GE(text.normalizedText.size(), cap - 4);
+    EXPECT_EQ(text.tokens.size(), cap / 4);
+    EXPECT_EQ(text.tokens.back(), "abc");
+}
+
 TEST_F(ClipboardSearchServiceTest, FilterOnlyQueryPassesEmptyTextAndTheFilters) {
     ASSERT_TRUE(search("type:image", 30, 60).succeeded());
     ASSERT_EQ(store->searchCalls.size(), 1u);

@@ -2,6 +2,8 @@
 
 #include "platform/memory/InMemoryApplicationCatalog.h"
 #include "searchindex/ClipboardAppIdentityResolver.h"
+#include "searchindex/ClipboardSearchVocabulary.h"
+#include "support/IcuDefaultLocale.h"
 
 namespace quorvane {
 namespace {
@@ -78,6 +80,18 @@ TEST_F(ClipboardAppIdentityResolverTest, DottedValueResolvesToStoredIdentifiersI
     Strings known{"com.apple.Safari", "org.kde.kate", "COM.APPLE.SAFARI"};
     EXPECT_EQ(resolver.resolveBundleIdentifiers("com.apple.safari", known), Strings{"com.apple.Safari"});
     EXPECT_TRUE(resolver.resolveBundleIdentifiers("nothing-like-this", known).empty());
+}
+
+TEST_F(ClipboardAppIdentityResolverTest, IdentifierMatchIgnoresCaseUnderThePosixLocale) {
+    // en_US_POSIX's collation tells letter cases apart; a miss would fall through to the name match,
+    // which also takes the helper.
+    testing::runUnderIcuDefaultLocale("en_US_POSIX", [&] {
+        auto resolver = makeResolver();
+        const Strings known{"com.demo.Browser", "com.demo.Browser.Helper"};
+        EXPECT_EQ(resolver.resolveBundleIdentifiers("com.demo.browser", known), Strings{"com.demo.Browser"});
+        EXPECT_EQ(ClipboardSearchVocabulary::resolveByIdentifier("com.demo.browser", known),
+                  Strings{"com.demo.Browser"});
+    });
 }
 
 TEST_F(ClipboardAppIdentityResolverTest, DottedValueThatIsNoIdentifierFallsBackToTheNameMatch) {

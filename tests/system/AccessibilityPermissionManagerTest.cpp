@@ -124,6 +124,15 @@ TEST_F(AccessibilityPermissionManagerTest, OpenSystemSettingsPassesExactlyTheSet
     EXPECT_FALSE(defaults_.contains("AccessibilityPermissionPromptRequested"));
 }
 
+TEST_F(AccessibilityPermissionManagerTest, SettingsCanBeOpenedOnlyWhereTheWorkspaceHasThem) {
+    auto manager = makeManager();
+    EXPECT_TRUE(manager->canOpenSystemSettings());
+    workspace_.unopenableURLs = {AccessibilityPermissionManager::systemSettingsURL};
+    EXPECT_FALSE(manager->canOpenSystemSettings());
+    workspace_.unopenableURLs = {"https://example.org"};
+    EXPECT_TRUE(manager->canOpenSystemSettings());
+}
+
 TEST_F(AccessibilityPermissionManagerTest, RequesterOnlyAsksTheDesktopWithThePromptOption) {
     auto requester = AccessibilityPermissionManager::requesterFor(trust_);
     trust_.setGrantsOnRequest(true);

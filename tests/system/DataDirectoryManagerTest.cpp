@@ -91,6 +91,24 @@ TEST_F(DataDirectoryManagerTest, BookmarkOfAGoneFolderWarnsOnceKeepsTheDataAndUs
     EXPECT_EQ(manager->storageDirectoryURL(), fs::path(gone) / "QuorvaneData");
 }
 
+TEST_F(DataDirectoryManagerTest, BookmarkWarningNamesTheFolderAndWhyItWasNotTaken) {
+    const auto warningFor = [&](const std::string& bookmark) {
+        defaults_.set("CustomDataDirectoryBookmark", Data(bookmark.begin(), bookmark.end()));
+        testing::LogCapture log;
+        makeManager();
+        std::string text;
+        for (const auto& line : log.lines()) text += line + "\n";
+        return text;
+    };
+    const std::string gone = (directory_ / "unplugged").string();
+    EXPECT_NE(warningFor(gone).find("the folder \"" + gone + "\" no longer exists"), std::string::npos);
+    const auto file = directory_ / "a-file";
+    std::ofstream(file) << "x";
+    EXPECT_NE(warningFor(file.string()).find("\"" + file.string() + "\" is no folder"), std::string::npos);
+    EXPECT_NE(warningFor("relative/clips").find("no absolute path: \"relative/clips\""), std::string::npos);
+    EXPECT_NE(warningFor("").find("the bookmark holds no folder"), std::string::npos);
+}
+
 TEST_F(DataDirectoryManagerTest, ApplyingAndClearingACustomFolderUpdatesBothKeys) {
     const fs::path chosen = directory_ / "chosen";
     fs::create_directories(chosen);

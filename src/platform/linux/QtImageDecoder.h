@@ -2,7 +2,9 @@
 
 // Image decoding with Qt's image readers under an allocation cap: the reader is chosen by the data's
 // signature (so no other reader, such as SVG's XML parser, sees untrusted bytes), the header's pixel size is
-// checked before any pixel is decoded, and Qt's own reader limit backs that up. Safe from any thread.
+// checked before any pixel is decoded, and Qt's own reader limit backs that up. Data whose signature names
+// no format is read only through convertedToPng(), with the reader its file type names. File types come
+// from the shared MIME database (name and contents). Safe from any thread.
 
 #include <QImage>
 #include <cstdint>
@@ -17,6 +19,11 @@ public:
     static constexpr std::int64_t maximumDecodedBytes = 256ll * 1024 * 1024;
 
     std::optional<Data> pngData(const Data& imageData) const override;
+    std::string fileContentType(std::string_view fileName,
+                                std::span<const std::uint8_t> leadingBytes) const override;
+    bool canDecode(std::string_view contentType) const override;
+    std::optional<TypedConversion> convertedToPng(const Data& imageData,
+                                                  std::string_view contentType) const override;
 
     // The decoded image, or a null image when the data cannot be decoded within `maximumBytes`.
     static QImage decode(const Data& imageData, std::int64_t maximumBytes = maximumDecodedBytes);

@@ -1,5 +1,7 @@
 #include "platform/linux/X11FrontmostApplicationProvider.h"
 
+#include <unistd.h>
+
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -78,8 +80,9 @@ struct X11FrontmostApplicationProvider::Atoms {
 };
 
 X11FrontmostApplicationProvider::X11FrontmostApplicationProvider(ApplicationIdentityResolver resolver,
-                                                                 const char* displayName)
-    : resolver_(std::move(resolver)) {
+                                                                 const char* displayName,
+                                                                 std::string ownBundleIdentifier)
+    : resolver_(std::move(resolver)), ownBundleIdentifier_(std::move(ownBundleIdentifier)) {
     int screenNumber = 0;
     xcb_connection_t* connection = xcb_connect(displayName, &screenNumber);
     if (xcb_connection_has_error(connection)) {
@@ -139,6 +142,12 @@ std::optional<FrontmostApplication> X11FrontmostApplicationProvider::frontmostAp
     if (!application.window.title) application.window.title = firstString(name);
     if (const auto pid = cardinal(process); pid && *pid > 0) application.processIdentifier = *pid;
 
+    // Our own windows carry no desktop-file id the resolver would map to ours; the process tells.
+    if (!ownBundleIdentifier_.empty() && application.processIdentifier == std::int64_t{getpid()}) {
+        application.bundleIdentifier = ownBundleIdentifier_;
+        application.name = application.window.wmClassName.value_or(ownBundleIdentifier_);
+        return application;
+    }
     std::optional<ApplicationIdentity> identity;
     if (resolver_) identity = resolver_(application.window);
     if (!identity) identity = fallbackApplicationIdentity(application.window);

@@ -2,6 +2,7 @@
 
 // A workspace that opens nothing and remembers what it was asked to open. Call on the main queue only.
 
+#include <algorithm>
 #include <vector>
 
 #include "platform/WorkspaceOpener.h"
@@ -19,7 +20,13 @@ public:
         return succeeds;
     }
 
+    bool canOpenURL(const std::string& url) const override {
+        return std::find(unopenableURLs.begin(), unopenableURLs.end(), url) == unopenableURLs.end();
+    }
+
     std::vector<std::string> openedURLs;
+    // What canOpenURL() says no to.
+    std::vector<std::string> unopenableURLs;
     std::vector<std::filesystem::path> openedFiles;
     // What the calls report.
     bool succeeds = true;

@@ -63,5 +63,53 @@ TEST(QtImageDecoderTest, ImagesLargerThanTheCapAreNotDecoded) {
     EXPECT_TRUE(QtImageDecoder::decode(png, 300 * 200 * 4 - 1).isNull());
 }
 
+TEST(QtImageDecoderTest, FileTypesComeFromTheNameBeforeTheFirstBytes) {
+    QtImageDecoder decoder;
+    const Data png = encoded(sample(4, 4), "PNG");
+    EXPECT_EQ(decoder.fileContentType("picture.png", png), "image/png");
+    EXPECT_EQ(decoder.fileContentType("no-extension", png), "image/png");
+    EXPECT_FALSE(ImageDecoder::isImageContentType(decoder.fileContentType("notes.txt", png)));
+    // "MM" is all a 3D Studio model has for a signature, and the database files those under "image/".
+    const std::string text = "MM is how the letters begin";
+    const std::string lettersType = decoder.fileContentType("letters", Data(text.begin(), text.end()));
+    EXPECT_FALSE(decoder.canDecode(lettersType)) << lettersType;
+    for (const char* type : {"image/png", "image/jpeg", "image/tiff", "image/bmp", "image/gif", "image/webp",
+                             "image/vnd.microsoft.icon", "image/svg+xml", "image/x-xpixmap",
+                             "image/x-portable-pixmap", "image/x-tga"}) {
+        EXPECT_TRUE(decoder.canDecode(type)) << type;
+    }
+    EXPECT_FALSE(decoder.canDecode("text/plain"));
+    EXPECT_TRUE(ImageDecoder::isImageContentType(decoder.fileContentType("icon.ico", Data{0, 0, 1, 0})));
+}
+
+TEST(QtImageDecoderTest, FormatsWithoutASignatureAreReadByTheirType) {
+    QtImageDecoder decoder;
+    const QImage original = sample(6, 5);
+    for (const auto& [format, type] :
+         {std::pair{"PPM", "image/x-portable-pixmap"}, std::pair{"XPM", "image/x-xpixmap"},
+          std::pair{"ICO", "image/vnd.microsoft.icon"}}) {
+        const auto converted = decoder.convertedToPng(encoded(original, format), type);
+        ASSERT_TRUE(converted.has_value()) << format;
+        EXPECT_EQ(fromPng(converted->png).convertToFormat(QImage::Format_RGB32), original) << format;
+        EXPECT_EQ(converted->dimensions.representations, (std::vector<ImagePixelSize>{{6, 5}})) << format;
+    }
+    const std::string svg =
+        "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"4\" height=\"3\"><rect width=\"4\" "
+        "height=\"3\"/></svg>";
+    const auto drawing = decoder.convertedToPng(Data(svg.begin(), svg.end()), "image/svg+xml");
+    ASSERT_TRUE(drawing.has_value());
+    EXPECT_EQ(fromPng(drawing->png).size(), QSize(4, 3));
+    // Read as the wrong type, or as a type no reader handles: nothing.
+    EXPECT_EQ(decoder.convertedToPng(Data(svg.begin(), svg.end()), "image/x-portable-pixmap"), std::nullopt);
+    EXPECT_EQ(decoder.convertedToPng(encoded(original, "PPM"), "text/plain"), std::nullopt);
+}
+
+TEST(QtImageDecoderTest, TypedImagesLargerThanTheCapAreNotDecoded) {
+    // The drawing states 40000 by 40000 pixels: 6.4 GB decoded.
+    const std::string svg =
+        "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"40000\" height=\"40000\"></svg>";
+    EXPECT_EQ(QtImageDecoder().convertedToPng(Data(svg.begin(), svg.end()), "image/svg+xml"), std::nullopt);
+}
+
 }  // namespace
 }  // namespace quorvane
