@@ -2,7 +2,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QGuiApplication>
+#include <QApplication>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <cstdlib>
@@ -16,7 +16,8 @@ namespace {
 
 struct Session {
     std::unique_ptr<XvfbServer> server;
-    std::unique_ptr<QGuiApplication> application;
+    // A widgets application: the window tests put real widgets on the display.
+    std::unique_ptr<QApplication> application;
     std::string reason;
     int argc = 1;
     char name[16] = "tests_desktop";
@@ -30,7 +31,7 @@ struct Session {
         setenv("DISPLAY", server->display().c_str(), 1);
         // The test runner asks for the offscreen platform; these tests need the real X11 clipboard.
         setenv("QT_QPA_PLATFORM", "xcb", 1);
-        application = std::make_unique<QGuiApplication>(argc, argv);
+        application = std::make_unique<QApplication>(argc, argv);
     }
     ~Session() {
         application.reset();

@@ -1,5 +1,6 @@
 #include "panel/model/ClipboardSearchCompletionState.h"
 
+#include <unicode/locid.h>
 #include <unicode/unistr.h>
 
 #include "base/Logger.h"

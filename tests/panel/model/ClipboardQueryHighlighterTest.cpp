@@ -48,7 +48,7 @@ TEST(ClipboardDetailPreparedTextTest, LongLinesAreCutAndGivenBackWhole) {
     std::string line;
     for (int i = 0; i < 900; ++i) line += "abcd ";  // 4500 units on one line
     const std::string text = "head\n" + line + "\ntail";
-    const auto prepared = ClipboardDetailPreparedText::plain(text, "tail");
+    const auto prepared = ClipboardDetailPreparedText::plain(text, u"tail");
     ASSERT_EQ(prepared.addedBreaks.size(), 2u);
     std::size_t lineStart = 0;
     for (std::size_t i = 0; i <= prepared.displayText.size(); ++i) {

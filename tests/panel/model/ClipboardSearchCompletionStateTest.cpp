@@ -126,14 +126,14 @@ TEST(ClipboardFilterChipsPresentationTest, RemovingAChipTakesItsTokenOutOfTheTex
     InMemoryUserDefaults defaults;
     const std::string query = "hello type:json app: kate";
     const auto parsed = ClipboardSearchQueryParser::parse(query, defaults);
-    ASSERT_EQ(parsed.filters.size(), 2u);
+    ASSERT_EQ(parsed.explicitFilters.size(), 2u);
     const std::string withoutType =
-        ClipboardFilterChipsPresentation::searchTextRemoving(parsed.filters[0], query, defaults);
+        ClipboardFilterChipsPresentation::searchTextRemoving(parsed.explicitFilters[0], query, defaults);
     EXPECT_EQ(withoutType, "hello app: kate");
     const auto reparsed = ClipboardSearchQueryParser::parse(withoutType, defaults);
-    ASSERT_EQ(reparsed.filters.size(), 1u);
-    EXPECT_EQ(reparsed.filters[0].kind, ClipboardSearchFilterKind::app);
-    EXPECT_EQ(ClipboardFilterChipsPresentation::searchTextRemoving(reparsed.filters[0], withoutType, defaults),
+    ASSERT_EQ(reparsed.explicitFilters.size(), 1u);
+    EXPECT_EQ(reparsed.explicitFilters[0].kind, ClipboardSearchFilterKind::app);
+    EXPECT_EQ(ClipboardFilterChipsPresentation::searchTextRemoving(reparsed.explicitFilters[0], withoutType, defaults),
               "hello");
 }
 

@@ -1,0 +1,20 @@
+#pragma once
+
+// How texts name keys on Linux: the key the other desktop calls Command is Ctrl here, written out as a word
+// wherever a glyph would stand. Shared by footers, menus and key-combination displays.
+
+#include <QString>
+
+namespace quorvane {
+
+class KeyGlyphText {
+public:
+    KeyGlyphText() = delete;
+
+    // "Ctrl".
+    static QString commandKey();
+    // A shortcut written in portable form ("Ctrl+O") as this desktop shows it.
+    static QString shortcut(const QString& portable);
+};
+
+}  // namespace quorvane
