@@ -4,13 +4,15 @@
 
 namespace quorvane {
 
-std::optional<ClipboardHistoryContentSnapshot> ClipboardDetailContentCache::content(const std::string& id) const {
+std::shared_ptr<const ClipboardHistoryContentSnapshot> ClipboardDetailContentCache::content(
+    const std::string& id) const {
     const auto found = contents_.find(id);
-    if (found == contents_.end()) return std::nullopt;
+    if (found == contents_.end()) return nullptr;
     return found->second;
 }
 
-void ClipboardDetailContentCache::store(const std::string& id, ClipboardHistoryContentSnapshot content) {
+void ClipboardDetailContentCache::store(const std::string& id,
+                                        std::shared_ptr<const ClipboardHistoryContentSnapshot> content) {
     contents_[id] = std::move(content);
     order_.erase(std::remove(order_.begin(), order_.end(), id), order_.end());
     order_.push_back(id);

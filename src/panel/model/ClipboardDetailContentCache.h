@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <deque>
+#include <memory>
 #include <optional>
 #include <string>
 #include <unordered_map>
@@ -18,14 +19,15 @@ class ClipboardDetailContentCache {
 public:
     explicit ClipboardDetailContentCache(std::size_t limit = 6) : limit_(limit) {}
 
-    std::optional<ClipboardHistoryContentSnapshot> content(const std::string& id) const;
+    // Contents are shared, not copied: an entry's text may be megabytes.
+    std::shared_ptr<const ClipboardHistoryContentSnapshot> content(const std::string& id) const;
     // Stores a loaded content as the newest, dropping the oldest beyond the limit.
-    void store(const std::string& id, ClipboardHistoryContentSnapshot content);
+    void store(const std::string& id, std::shared_ptr<const ClipboardHistoryContentSnapshot> content);
     std::size_t size() const { return order_.size(); }
 
 private:
     std::size_t limit_;
-    std::unordered_map<std::string, ClipboardHistoryContentSnapshot> contents_;
+    std::unordered_map<std::string, std::shared_ptr<const ClipboardHistoryContentSnapshot>> contents_;
     std::deque<std::string> order_;  // oldest first
 };
 

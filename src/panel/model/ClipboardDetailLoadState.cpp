@@ -40,13 +40,14 @@ void ClipboardDetailLoadState::showEmptyState() {
 }
 
 ClipboardDetailLoadState::LoadOutcome ClipboardDetailLoadState::loadFinished(
-    std::uint64_t token, const std::string& id, const std::optional<ClipboardHistoryContentSnapshot>& content) {
+    std::uint64_t token, const std::string& id,
+    const std::shared_ptr<const ClipboardHistoryContentSnapshot>& content) {
     if (token != loadToken_ || loadingItemId_ != id) return LoadOutcome::ignore;
     if (!content) {
         loadingItemId_.reset();
         return LoadOutcome::fail;
     }
-    cache_.store(id, *content);
+    cache_.store(id, content);
     return LoadOutcome::display;
 }
 

@@ -7,6 +7,7 @@
 // the placeholder. Main thread only.
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -29,7 +30,7 @@ public:
         Step step = Step::refreshLabel;
         // The shown entry changed: drop the formatted form and the metadata text.
         bool entryChanged = false;
-        std::optional<ClipboardHistoryContentSnapshot> content;
+        std::shared_ptr<const ClipboardHistoryContentSnapshot> content;
         std::uint64_t loadToken = 0;
     };
     enum class LoadOutcome { ignore, display, fail };
@@ -41,7 +42,7 @@ public:
     // The answer of the load started with `token` for `id`. `display` stores it in the cache; `fail` means
     // the failure text replaces "Loading...".
     LoadOutcome loadFinished(std::uint64_t token, const std::string& id,
-                             const std::optional<ClipboardHistoryContentSnapshot>& content);
+                             const std::shared_ptr<const ClipboardHistoryContentSnapshot>& content);
     // The content of `id` is on screen now.
     void displayed(const std::string& id);
 

@@ -122,6 +122,9 @@ QTextDocument* buildDocument(const ClipboardDetailPreparedText& prepared, const 
         cursor.insertText(qstring(std::u16string_view(prepared.displayText).substr(start, end - start)), format);
     }
     cursor.endEditBlock();
+    // Giving every block its layout object here leaves the main thread only a pass that clears them.
+    document->setDocumentLayout(new QPlainTextDocumentLayout(document));
+    for (QTextBlock block = document->firstBlock(); block.isValid(); block = block.next()) block.layout();
     return document;
 }
 
@@ -143,6 +146,7 @@ ClipboardDetailView::ClipboardDetailView(QWidget* parent)
       alive_(std::make_shared<std::atomic<bool>>(true)),
       worker_(std::make_unique<SerialQueue>("Quorvane.ClipboardDetailView.Format")),
       metadataQueue_(std::make_unique<SerialQueue>("Quorvane.ClipboardDetailView.Metadata")) {
+    worker_->sync([this] { workerThread_ = QThread::currentThread(); });
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(8, 8, 8, 6);
     layout->setSpacing(6);
@@ -219,7 +223,7 @@ void ClipboardDetailView::showItem(const ClipboardHistoryIndexSnapshot& item, co
             if (shown_ && !isShowingImage()) renderText(true);
             return;
         case Step::displayCached:
-            display(item, *decision.content);
+            display(item, decision.content);
             return;
         case Step::startLoad:
             break;
@@ -229,7 +233,7 @@ void ClipboardDetailView::showItem(const ClipboardHistoryIndexSnapshot& item, co
     showMessage(QString::fromStdString(L10n::text(L10nKey::detailLoading)));
     const std::uint64_t token = decision.loadToken;
     const auto fail = [this, token, id = item.id] {
-        if (state_.loadFinished(token, id, std::nullopt) == ClipboardDetailLoadState::LoadOutcome::fail) {
+        if (state_.loadFinished(token, id, nullptr) == ClipboardDetailLoadState::LoadOutcome::fail) {
             showMessage(QString::fromStdString(L10n::text(L10nKey::detailLoadFailed)));
         }
     };
@@ -240,9 +244,11 @@ void ClipboardDetailView::showItem(const ClipboardHistoryIndexSnapshot& item, co
     QPointer<ClipboardDetailView> self(this);
     contentProvider(item.id, [self, token, item](std::optional<ClipboardHistoryContentSnapshot> content) {
         if (!self) return;
-        const auto outcome = self->state_.loadFinished(token, item.id, content);
+        std::shared_ptr<const ClipboardHistoryContentSnapshot> shared;
+        if (content) shared = std::make_shared<const ClipboardHistoryContentSnapshot>(std::move(*content));
+        const auto outcome = self->state_.loadFinished(token, item.id, shared);
         if (outcome == ClipboardDetailLoadState::LoadOutcome::display) {
-            self->display(item, *content);
+            self->display(item, shared);
         } else if (outcome == ClipboardDetailLoadState::LoadOutcome::fail) {
             self->showMessage(QString::fromStdString(L10n::text(L10nKey::detailLoadFailed)));
         }
@@ -278,17 +284,18 @@ void ClipboardDetailView::resetFormatting() {
 }
 
 void ClipboardDetailView::display(const ClipboardHistoryIndexSnapshot& item,
-                                  const ClipboardHistoryContentSnapshot& content) {
+                                  const std::shared_ptr<const ClipboardHistoryContentSnapshot>& content) {
     shown_ = Shown{item, content};
     state_.displayed(item.id);
-    if (item.contentType == ClipboardContentType::image && content.imageData && !content.imageData->empty()) {
+    if (item.contentType == ClipboardContentType::image && content->imageData && !content->imageData->empty()) {
         resetFormatting();
         const std::uint64_t token = ++renderToken_;
-        const QByteArray data(reinterpret_cast<const char*>(content.imageData->data()),
-                              static_cast<qsizetype>(content.imageData->size()));
+        // The bytes stay owned by the shared content while the worker reads them.
+        const QByteArray data = QByteArray::fromRawData(reinterpret_cast<const char*>(content->imageData->data()),
+                                                        static_cast<qsizetype>(content->imageData->size()));
         QPointer<ClipboardDetailView> self(this);
         auto alive = alive_;
-        worker_->async([self, alive, token, data] {
+        worker_->async([self, alive, token, data, content] {
             if (!alive->load()) return;
             QImage image = QImage::fromData(data);
             QMetaObject::invokeMethod(
@@ -321,7 +328,7 @@ void ClipboardDetailView::showMessage(const QString& text) {
     document->setDocumentLayout(new QPlainTextDocumentLayout(document));
     document->setDefaultFont(textView_->font());
     document->setPlainText(text);
-    textView_->setDocument(document);
+    setDocument(document);
     stack_->setCurrentWidget(textView_);
 }
 
@@ -332,7 +339,7 @@ void ClipboardDetailView::renderText(bool keepPosition) {
     auto rendered = std::make_shared<RenderedText>();
     rendered->token = token;
     rendered->query = isImage ? std::u16string() : utf16FromUtf8(state_.highlightQuery());
-    const auto text = std::make_shared<const std::string>(shown_->content.content);
+    const auto content = shown_->content;
     const auto formatted = isFormatted_ ? formattedText_ : nullptr;
     const QFont font = textView_->font();
     const bool dark = UiColors::isDark(palette());
@@ -345,7 +352,7 @@ void ClipboardDetailView::renderText(bool keepPosition) {
         if (!alive->load()) return;
         rendered->prepared = std::make_shared<const ClipboardDetailPreparedText>(
             formatted ? ClipboardDetailPreparedText::colored(*formatted, rendered->query)
-                      : ClipboardDetailPreparedText::plain(*text, rendered->query));
+                      : ClipboardDetailPreparedText::plain(content->content, rendered->query));
         rendered->document.reset(buildDocument(*rendered->prepared, font, dark, foreground, highlight));
         rendered->document->moveToThread(mainThread);
         QMetaObject::invokeMethod(
@@ -376,9 +383,8 @@ void ClipboardDetailView::applyRendered(const std::shared_ptr<RenderedText>& ren
     const QTextCursor oldCursor = textView_->textCursor();
     const int oldScroll = textView_->verticalScrollBar()->value();
     QTextDocument* document = rendered->document.release();
-    document->setDocumentLayout(new QPlainTextDocumentLayout(document));
     document->setParent(textView_);
-    textView_->setDocument(document);
+    setDocument(document);
     prepared_ = rendered->prepared;
     stack_->setCurrentWidget(textView_);
     if (keepPosition) {
@@ -394,6 +400,17 @@ void ClipboardDetailView::applyRendered(const std::shared_ptr<RenderedText>& ren
     emit contentDisplayed();
 }
 
+void ClipboardDetailView::setDocument(QTextDocument* document) {
+    QTextDocument* old = textView_->document();
+    const bool ownsOld = old && old->parent() == textView_;
+    if (ownsOld) old->setParent(nullptr);
+    textView_->setDocument(document);
+    if (!ownsOld) return;
+    // Freeing a large document takes long: the worker does it.
+    old->moveToThread(workerThread_);
+    worker_->async([old] { delete old; });
+}
+
 void ClipboardDetailView::formatButtonTapped() {
     state_.cancelFormatting();
     if (isFormatted_) {
@@ -407,6 +424,7 @@ void ClipboardDetailView::formatButtonTapped() {
 
 void ClipboardDetailView::startFormatting() {
     if (!shown_ || shown_->item.contentType != ClipboardContentType::text || !shown_->item.classification) return;
+    const auto content = shown_->content;
     const auto classification = systemClassificationFromCaseInsensitiveRawValue(*shown_->item.classification);
     if (!classification) return;
     std::shared_ptr<const SyntaxHighlighting> highlighter = SyntaxHighlighting::makeHighlighter(*classification);
@@ -417,7 +435,6 @@ void ClipboardDetailView::startFormatting() {
     rendered->formattingToken = state_.beginFormatting();
     rendered->token = ++renderToken_;
     rendered->query = utf16FromUtf8(state_.highlightQuery());
-    const auto text = std::make_shared<const std::string>(shown_->content.content);
     const QFont font = textView_->font();
     const bool dark = UiColors::isDark(palette());
     const QColor foreground = UiColors::label(palette());
@@ -428,7 +445,7 @@ void ClipboardDetailView::startFormatting() {
     worker_->async([=] {
         if (!alive->load()) return;
         try {
-            rendered->formatted = std::make_shared<const ColoredText>(highlighter->formatAndHighlight(*text));
+            rendered->formatted = std::make_shared<const ColoredText>(highlighter->formatAndHighlight(content->content));
         } catch (const std::exception& error) {
             std::cout << "[ClipboardDetailView] Formatting failed: " << error.what() << std::endl;
         }
@@ -456,15 +473,15 @@ void ClipboardDetailView::requestMetadata() {
     metadataQueue_->async([self, alive, token, shown, language] {
         if (!alive->load()) return;
         std::optional<ImagePixelSize> pixels;
-        if (shown.item.contentType == ClipboardContentType::image && shown.content.imageData) {
-            QByteArray data(reinterpret_cast<const char*>(shown.content.imageData->data()),
-                            static_cast<qsizetype>(shown.content.imageData->size()));
+        if (shown.item.contentType == ClipboardContentType::image && shown.content->imageData) {
+            QByteArray data = QByteArray::fromRawData(reinterpret_cast<const char*>(shown.content->imageData->data()),
+                                                      static_cast<qsizetype>(shown.content->imageData->size()));
             QBuffer buffer(&data);
             QImageReader reader(&buffer);
             const QSize size = reader.size();
             if (size.isValid()) pixels = ImagePixelSize{size.width(), size.height()};
         }
-        std::string text = ClipboardDetailMetadata::compose(shown.item, shown.content, pixels, currentDate(), language);
+        std::string text = ClipboardDetailMetadata::compose(shown.item, *shown.content, pixels, currentDate(), language);
         QMetaObject::invokeMethod(
             self.data(),
             [self, token, id = shown.item.id, text = std::move(text)] {

@@ -24,6 +24,7 @@ class QPlainTextEdit;
 class QScrollArea;
 class QStackedWidget;
 class QTextDocument;
+class QThread;
 
 namespace quorvane {
 
@@ -76,13 +77,16 @@ protected:
 private:
     struct Shown {
         ClipboardHistoryIndexSnapshot item;
-        ClipboardHistoryContentSnapshot content;
+        std::shared_ptr<const ClipboardHistoryContentSnapshot> content;
     };
     struct RenderedText;
 
     void resetFormatting();
-    void display(const ClipboardHistoryIndexSnapshot& item, const ClipboardHistoryContentSnapshot& content);
+    void display(const ClipboardHistoryIndexSnapshot& item,
+                 const std::shared_ptr<const ClipboardHistoryContentSnapshot>& content);
     void showMessage(const QString& text);
+    // Puts `document` (owned by the text view) on screen; the one it replaces is freed on the worker.
+    void setDocument(QTextDocument* document);
     // Prepares the shown text (formatted when available) on the worker and puts it on screen.
     void renderText(bool keepPosition);
     void applyRendered(const std::shared_ptr<RenderedText>& rendered, bool keepPosition);
@@ -109,6 +113,7 @@ private:
     std::shared_ptr<std::atomic<bool>> alive_;
     std::unique_ptr<SerialQueue> worker_;
     std::unique_ptr<SerialQueue> metadataQueue_;
+    QThread* workerThread_ = nullptr;
 };
 
 }  // namespace quorvane

@@ -17,10 +17,10 @@ ClipboardHistoryIndexSnapshot entry(const std::string& id) {
     return item;
 }
 
-ClipboardHistoryContentSnapshot content(const std::string& id) {
-    ClipboardHistoryContentSnapshot snapshot;
-    snapshot.id = id;
-    snapshot.content = "text of " + id;
+std::shared_ptr<const ClipboardHistoryContentSnapshot> content(const std::string& id) {
+    auto snapshot = std::make_shared<ClipboardHistoryContentSnapshot>();
+    snapshot->id = id;
+    snapshot->content = "text of " + id;
     return snapshot;
 }
 
@@ -30,7 +30,7 @@ TEST(ClipboardDetailLoadStateTest, EmptyStateEndsTheLoadInFlight) {
     ASSERT_EQ(decision.step, Step::startLoad);
     state.showEmptyState();
     EXPECT_EQ(state.loadFinished(decision.loadToken, "a", content("a")), Outcome::ignore);
-    EXPECT_EQ(state.loadFinished(decision.loadToken, "a", std::nullopt), Outcome::ignore);
+    EXPECT_EQ(state.loadFinished(decision.loadToken, "a", nullptr), Outcome::ignore);
     EXPECT_FALSE(state.displayedItemId());
     EXPECT_FALSE(state.loadingItemId());
     EXPECT_FALSE(state.cache().content("a"));
@@ -53,7 +53,7 @@ TEST(ClipboardDetailLoadStateTest, OnlyTheNewestLoadIsShown) {
 
     const auto failing = state.showItem(entry("c"), "");
     EXPECT_TRUE(failing.entryChanged);
-    EXPECT_EQ(state.loadFinished(failing.loadToken, "c", std::nullopt), Outcome::fail);
+    EXPECT_EQ(state.loadFinished(failing.loadToken, "c", nullptr), Outcome::fail);
     EXPECT_FALSE(state.loadingItemId());
 }
 
@@ -91,7 +91,7 @@ TEST(ClipboardDetailMetadataTest, TextFormsSizesAndUse) {
     ClipboardHistoryIndexSnapshot item = entry("a");
     item.classification = "JSON";
     item.accessCount = -3;
-    ClipboardHistoryContentSnapshot stored = content("a");
+    ClipboardHistoryContentSnapshot stored = *content("a");
     stored.content = "0123456789";
     stored.richTextRTFData = std::vector<std::uint8_t>(100);
     stored.richTextHTMLData = std::vector<std::uint8_t>(200);
@@ -112,7 +112,7 @@ TEST(ClipboardDetailMetadataTest, ImagesAndByteCounts) {
     const Date now(1'700'000'000.0);
     ClipboardHistoryIndexSnapshot item = entry("i");
     item.contentType = ClipboardContentType::image;
-    ClipboardHistoryContentSnapshot stored = content("i");
+    ClipboardHistoryContentSnapshot stored = *content("i");
     const auto first = [&](std::optional<ImagePixelSize> size) {
         const std::string text = ClipboardDetailMetadata::compose(item, stored, size, now, AppLanguage::english);
         return text.substr(0, text.find(" · "));
