@@ -33,7 +33,8 @@ ClipboardResultListView::ClipboardResultListView(ClipboardResultListMode mode,
     : QAbstractScrollArea(parent), mode_(mode), rowStyle_(rowStyle), icons_(icons) {
     setFrameShape(QFrame::NoFrame);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    // The panels show no scrollers; the wheel and the keys still scroll.
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setFocusPolicy(Qt::StrongFocus);
     viewport()->setMouseTracking(true);
     viewport()->setAutoFillBackground(false);
