@@ -32,7 +32,8 @@ QApplication& application() {
 std::string multiLineText() {
     std::string text;
     int line = 0;
-    while (text.size() < 1'000'000) text += "Line " + std::to_string(line++) + " of a long clipboard entry, ünïcode and 文字.\n";
+    while (text.size() < 1'000'000)
+        text += "Line " + std::to_string(line++) + " of a long clipboard entry, ünïcode and 文字.\n";
     return text;
 }
 
@@ -108,7 +109,8 @@ ClipboardHistoryIndexSnapshot entry(std::optional<std::string> classification) {
 
 // A provider that hands over a content made beforehand, without copying it on the main thread.
 void provide(ClipboardDetailView& view, const std::string& text) {
-    auto content = std::make_shared<std::optional<ClipboardHistoryContentSnapshot>>(ClipboardHistoryContentSnapshot{});
+    auto content =
+        std::make_shared<std::optional<ClipboardHistoryContentSnapshot>>(ClipboardHistoryContentSnapshot{});
     (*content)->id = "big";
     (*content)->content = text;
     view.contentProvider = [content](const std::string&, auto reply) { reply(std::move(*content)); };

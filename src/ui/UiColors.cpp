@@ -44,7 +44,8 @@ QColor UiColors::systemRed(const QPalette& palette) {
 
 QColor UiColors::syntax(const SyntaxColor& color, bool dark) {
     const RgbColor& rgb = dark ? color.dark : color.light;
-    return QColor::fromRgbF(static_cast<float>(rgb.red), static_cast<float>(rgb.green), static_cast<float>(rgb.blue));
+    return QColor::fromRgbF(static_cast<float>(rgb.red), static_cast<float>(rgb.green),
+                            static_cast<float>(rgb.blue));
 }
 
 }  // namespace quorvane

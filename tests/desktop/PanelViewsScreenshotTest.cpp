@@ -6,16 +6,16 @@
 
 #include <QApplication>
 #include <QBuffer>
+#include <QDateTime>
 #include <QDir>
 #include <QFrame>
 #include <QHBoxLayout>
+#include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QStyle>
-#include <QDateTime>
-#include <QImage>
 #include <QPainter>
 #include <QPlainTextEdit>
+#include <QStyle>
 #include <QStyleFactory>
 #include <QTextDocument>
 #include <QVBoxLayout>
@@ -83,7 +83,8 @@ struct Entry {
 
 std::vector<Entry> sampleEntries(double now) {
     std::vector<Entry> entries;
-    const auto add = [&](std::string id, std::string text, double ago, std::optional<std::string> classification,
+    const auto add = [&](std::string id, std::string text, double ago,
+                         std::optional<std::string> classification,
                          ClipboardContentType type = ClipboardContentType::text) {
         Entry entry;
         entry.index.id = id;
@@ -97,13 +98,15 @@ std::vector<Entry> sampleEntries(double now) {
         entry.content.content = text;
         entries.push_back(entry);
     };
-    add("json", R"({"name":"Quorvane","version":"0.1.0","features":["search","pinyin","chips"],"stable":false,"size":42})",
+    add("json",
+        R"({"name":"Quorvane","version":"0.1.0","features":["search","pinyin","chips"],"stable":false,"size":42})",
         120, "JSON");
     add("url", "https://example.com/releases/quorvane", 30, "URL");
     add("zh", "北京的天气很好，今天适合出去走走。", 4000, std::nullopt);
     add("img", "Image 360 × 200", 90000, std::nullopt, ClipboardContentType::image);
     add("sql", "SELECT id, name FROM users WHERE active = 1 ORDER BY name", 200000, "SQL");
-    add("note", "Meeting notes: ship the panel views, then review the floating panel placement.", 700000, std::nullopt);
+    add("note", "Meeting notes: ship the panel views, then review the floating panel placement.", 700000,
+        std::nullopt);
     const QByteArray png = pngPicture();
     entries[3].content.imageData = std::vector<std::uint8_t>(png.begin(), png.end());
     entries[3].content.content = "";
@@ -128,8 +131,8 @@ public:
         column->addWidget(searchRow_);
         column->addWidget(separator());
         split_ = new CustomSplitView(background_);
-        list_ = new ClipboardResultListView(ClipboardResultListMode::normal, ClipboardResultListRowStyle::standard,
-                                            &icons_, split_);
+        list_ = new ClipboardResultListView(ClipboardResultListMode::normal,
+                                            ClipboardResultListRowStyle::standard, &icons_, split_);
         detail_ = new ClipboardDetailView(split_);
         split_->addWidget(list_);
         split_->addWidget(detail_);
@@ -229,8 +232,9 @@ protected:
 
     // Saves the preview and checks that the picture is not blank.
     void save(QWidget& widget, const QString& state) {
-        const QString name = QStringLiteral("%1/panel-%2-%3-%4.png")
-                                 .arg(QUORVANE_SCREENSHOT_DIR, state, dark ? "dark" : "light", chinese ? "zh" : "en");
+        const QString name =
+            QStringLiteral("%1/panel-%2-%3-%4.png")
+                .arg(QUORVANE_SCREENSHOT_DIR, state, dark ? "dark" : "light", chinese ? "zh" : "en");
         const QImage image = widget.grab().toImage();
         ASSERT_TRUE(image.save(name)) << name.toStdString();
         QSet<QRgb> colours;
@@ -293,14 +297,14 @@ TEST_P(PanelViewsScreenshotTest, ImageEntryWithMetadata) {
     preview.list_->setItems(preview.indexes(), false, true);
     preview.list_->selectItem(3, ClipboardResultListSelectionSource::programmatic);
     ASSERT_TRUE(DesktopSession::processEventsUntil([&] {
-        return preview.detail_->isShowingImage() && preview.detail_->metadataLabel()->text().contains("360x200");
+        return preview.detail_->isShowingImage() &&
+               preview.detail_->metadataLabel()->text().contains("360x200");
     }));
     save(preview, "image");
 }
 
 INSTANTIATE_TEST_SUITE_P(Appearances, PanelViewsScreenshotTest,
-                         ::testing::Combine(::testing::Bool(), ::testing::Bool()),
-                         [](const auto& info) {
+                         ::testing::Combine(::testing::Bool(), ::testing::Bool()), [](const auto& info) {
                              return std::string(std::get<0>(info.param) ? "Dark" : "Light") +
                                     (std::get<1>(info.param) ? "Chinese" : "English");
                          });

@@ -7,7 +7,8 @@
 namespace quorvane {
 
 std::vector<ClipboardContextMenuItem> ClipboardContextMenuPresentation::items(
-    const ClipboardHistoryIndexSnapshot& item, const std::optional<ClipboardHistoryContentSnapshot>& content) {
+    const ClipboardHistoryIndexSnapshot& item,
+    const std::optional<ClipboardHistoryContentSnapshot>& content) {
     using Action = ClipboardContextMenuAction;
     std::vector<ClipboardContextMenuItem> menu;
     const ClipboardContextMenuItem separator{Action::separator, L10nKey::itemActionCopy, ""};
@@ -35,9 +36,11 @@ std::vector<ClipboardContextMenuItem> ClipboardContextMenuPresentation::items(
 }
 
 std::optional<std::string> ClipboardContextMenuPresentation::openableLink(
-    const ClipboardHistoryIndexSnapshot& item, const std::optional<ClipboardHistoryContentSnapshot>& content) {
+    const ClipboardHistoryIndexSnapshot& item,
+    const std::optional<ClipboardHistoryContentSnapshot>& content) {
     if (item.contentType != ClipboardContentType::text) return std::nullopt;
-    const std::string trimmed(trimmedWhitespaceAndNewlines(content ? std::string_view(content->content) : std::string_view(item.preview)));
+    const std::string trimmed(trimmedWhitespaceAndNewlines(content ? std::string_view(content->content)
+                                                                   : std::string_view(item.preview)));
     if (!HttpUrl::parseWholeText(trimmed)) return std::nullopt;
     return trimmed;
 }

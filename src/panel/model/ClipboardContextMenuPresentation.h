@@ -39,11 +39,13 @@ class ClipboardContextMenuPresentation {
 public:
     ClipboardContextMenuPresentation() = delete;
 
-    static std::vector<ClipboardContextMenuItem> items(const ClipboardHistoryIndexSnapshot& item,
-                                                       const std::optional<ClipboardHistoryContentSnapshot>& content);
+    static std::vector<ClipboardContextMenuItem> items(
+        const ClipboardHistoryIndexSnapshot& item,
+        const std::optional<ClipboardHistoryContentSnapshot>& content);
     // The trimmed text when a text entry's content (or its preview when no content came) is one http(s) link.
-    static std::optional<std::string> openableLink(const ClipboardHistoryIndexSnapshot& item,
-                                                   const std::optional<ClipboardHistoryContentSnapshot>& content);
+    static std::optional<std::string> openableLink(
+        const ClipboardHistoryIndexSnapshot& item,
+        const std::optional<ClipboardHistoryContentSnapshot>& content);
     // A text entry classified as JSON, JSON Lines or SQL.
     static bool isFormattable(const ClipboardHistoryIndexSnapshot& item);
 };

@@ -16,8 +16,8 @@ ClipboardDetailImageLayout ClipboardDetailImageLayout::make(double clipWidth, do
     height = std::max(1.0, height);
     ClipboardDetailImageLayout layout;
     layout.container = {0, 0, available, std::max(clipHeight, height)};
-    layout.image = {std::max(0.0, (available - width) / 2), std::max(0.0, (layout.container.height - height) / 2),
-                    width, height};
+    layout.image = {std::max(0.0, (available - width) / 2),
+                    std::max(0.0, (layout.container.height - height) / 2), width, height};
     return layout;
 }
 

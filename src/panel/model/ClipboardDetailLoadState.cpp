@@ -2,8 +2,8 @@
 
 namespace quorvane {
 
-ClipboardDetailLoadState::Decision ClipboardDetailLoadState::showItem(const ClipboardHistoryIndexSnapshot& item,
-                                                                      const std::string& query) {
+ClipboardDetailLoadState::Decision ClipboardDetailLoadState::showItem(
+    const ClipboardHistoryIndexSnapshot& item, const std::string& query) {
     Decision decision;
     decision.entryChanged = displayedItemId_ != item.id;
     if (displayedItemId_ == item.id) {

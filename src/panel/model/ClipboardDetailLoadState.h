@@ -20,11 +20,11 @@ namespace quorvane {
 class ClipboardDetailLoadState {
 public:
     enum class Step {
-        refreshLabel,     // same entry, same query: only the metadata label's time is refreshed
-        rehighlight,      // same entry, new query: highlight again in place
-        alreadyLoading,   // this entry's content is being fetched
-        displayCached,    // show `content` from the cache
-        startLoad,        // show "Loading..." and fetch the content with `loadToken`
+        refreshLabel,    // same entry, same query: only the metadata label's time is refreshed
+        rehighlight,     // same entry, new query: highlight again in place
+        alreadyLoading,  // this entry's content is being fetched
+        displayCached,   // show `content` from the cache
+        startLoad,       // show "Loading..." and fetch the content with `loadToken`
     };
     struct Decision {
         Step step = Step::refreshLabel;

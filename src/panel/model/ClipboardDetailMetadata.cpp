@@ -1,11 +1,10 @@
 #include "panel/model/ClipboardDetailMetadata.h"
 
+#include <fmt/format.h>
 #include <unicode/reldatefmt.h>
 
 #include <cmath>
 #include <vector>
-
-#include <fmt/format.h>
 
 #include "base/Logger.h"
 #include "base/Utf8.h"
@@ -50,7 +49,8 @@ std::string ClipboardDetailMetadata::compose(const ClipboardHistoryIndexSnapshot
             parts.push_back("IMG");
         }
     }
-    parts.push_back(integerText(language, L10nKey::detailUsedCount, std::max<std::int64_t>(item.accessCount, 0)));
+    parts.push_back(
+        integerText(language, L10nKey::detailUsedCount, std::max<std::int64_t>(item.accessCount, 0)));
     if (item.lastAccessedAt) {
         const std::string ago = abbreviatedRelativeTime(*item.lastAccessedAt, now, language);
         const L10nArgument argument(ago);
@@ -86,7 +86,8 @@ std::string ClipboardDetailMetadata::formsWord(const ClipboardHistoryContentSnap
 std::string ClipboardDetailMetadata::byteCountText(std::uint64_t bytes, AppLanguage language) {
     if (bytes == 0) return L10n::textIn(language, L10nKey::detailZeroBytes, {});
     if (bytes == 1) return L10n::textIn(language, L10nKey::detailOneByte, {});
-    if (bytes < 1000) return integerText(language, L10nKey::detailByteCount, static_cast<std::int64_t>(bytes));
+    if (bytes < 1000)
+        return integerText(language, L10nKey::detailByteCount, static_cast<std::int64_t>(bytes));
     const double value = static_cast<double>(bytes);
     if (value < 999.5e3) return fmt::format("{} KB", static_cast<std::int64_t>(std::lround(value / 1e3)));
     if (value < 999.95e6) return fmt::format("{:.1f} MB", value / 1e6);

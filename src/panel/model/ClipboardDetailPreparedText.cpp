@@ -80,7 +80,8 @@ std::string utf8FromUtf16(std::u16string_view text) {
     return toUtf8(icu::UnicodeString(text.data(), static_cast<int32_t>(text.size())));
 }
 
-ClipboardDetailPreparedText ClipboardDetailPreparedText::plain(std::string_view text, std::u16string_view query) {
+ClipboardDetailPreparedText ClipboardDetailPreparedText::plain(std::string_view text,
+                                                               std::u16string_view query) {
     return make(utf16FromUtf8(text), {}, query);
 }
 
@@ -123,7 +124,8 @@ ClipboardDetailPreparedText ClipboardDetailPreparedText::make(std::u16string sou
         prepared.displayText.append(source, from, std::u16string::npos);
     }
     prepared.highlights.reserve(highlights.size());
-    for (const ClipboardTextSpan& span : highlights) prepared.highlights.push_back(shiftedSpan(sourceBreaks, span));
+    for (const ClipboardTextSpan& span : highlights)
+        prepared.highlights.push_back(shiftedSpan(sourceBreaks, span));
     prepared.colorRuns.reserve(runs.size());
     for (const ClipboardDetailColorRun& run : runs) {
         prepared.colorRuns.push_back({shiftedSpan(sourceBreaks, run.span), run.color});
@@ -131,7 +133,8 @@ ClipboardDetailPreparedText ClipboardDetailPreparedText::make(std::u16string sou
     return prepared;
 }
 
-std::u16string ClipboardDetailPreparedText::originalText(std::size_t displayStart, std::size_t displayEnd) const {
+std::u16string ClipboardDetailPreparedText::originalText(std::size_t displayStart,
+                                                         std::size_t displayEnd) const {
     displayEnd = std::min(displayEnd, displayText.size());
     std::u16string out;
     if (displayStart >= displayEnd) return out;

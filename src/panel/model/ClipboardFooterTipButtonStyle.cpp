@@ -9,7 +9,8 @@ ClipboardFooterTipButtonStyle::Size ClipboardFooterTipButtonStyle::intrinsicSize
     return {contentWidth + 12, std::max(contentHeight + 4, 22.0)};
 }
 
-ClipboardFooterTipButtonStyle::Appearance ClipboardFooterTipButtonStyle::appearance(bool pressed, bool hovered) {
+ClipboardFooterTipButtonStyle::Appearance ClipboardFooterTipButtonStyle::appearance(bool pressed,
+                                                                                    bool hovered) {
     if (pressed) return {0.14, 1.0, false};
     if (hovered) return {0.12, 0.88, false};
     return {0, 1.0, true};

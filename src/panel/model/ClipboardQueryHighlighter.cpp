@@ -23,7 +23,8 @@ class CodePointFolder {
 public:
     const std::u16string& fold(UChar32 c) {
         if (c < 0x80) {
-            ascii_.assign(1, isWhitespace(c) ? u' ' : static_cast<char16_t>(c >= 'A' && c <= 'Z' ? c + 32 : c));
+            ascii_.assign(1,
+                          isWhitespace(c) ? u' ' : static_cast<char16_t>(c >= 'A' && c <= 'Z' ? c + 32 : c));
             return ascii_;
         }
         const auto found = cache_.find(c);
@@ -51,7 +52,8 @@ UChar32 codePointAt(std::u16string_view text, std::size_t& index) {
     return c;
 }
 
-std::u16string foldWith(CodePointFolder& folder, std::u16string_view text, std::vector<std::uint32_t>* origins) {
+std::u16string foldWith(CodePointFolder& folder, std::u16string_view text,
+                        std::vector<std::uint32_t>* origins) {
     std::u16string out;
     out.reserve(text.size());
     if (origins) {
@@ -102,7 +104,8 @@ std::vector<std::u16string> ClipboardQueryHighlighter::terms(std::u16string_view
     return result;
 }
 
-std::u16string ClipboardQueryHighlighter::fold(std::u16string_view text, std::vector<std::uint32_t>* origins) {
+std::u16string ClipboardQueryHighlighter::fold(std::u16string_view text,
+                                               std::vector<std::uint32_t>* origins) {
     CodePointFolder folder;
     return foldWith(folder, text, origins);
 }

@@ -107,8 +107,8 @@ ClipboardResultListUpdate ClipboardResultListState::selectItem(int index,
 ClipboardResultListUpdate ClipboardResultListState::moveFilterSuggestionSelection(bool up) {
     if (contentMode_ != ClipboardResultListContentMode::filterSuggestions || suggestions_.empty()) return {};
     const int count = static_cast<int>(suggestions_.size());
-    const int next = up ? std::max(selectedSuggestionIndex_ - 1, 0)
-                        : std::min(selectedSuggestionIndex_ + 1, count - 1);
+    const int next =
+        up ? std::max(selectedSuggestionIndex_ - 1, 0) : std::min(selectedSuggestionIndex_ + 1, count - 1);
     return selectSuggestion(next, true);
 }
 
@@ -158,7 +158,8 @@ bool ClipboardResultListState::scrolled(bool nearEnd) {
 }
 
 ClipboardResultListUpdate ClipboardResultListState::primaryMouseDown(int row) {
-    if (contentMode_ == ClipboardResultListContentMode::filterSuggestions) return selectSuggestion(row, false);
+    if (contentMode_ == ClipboardResultListContentMode::filterSuggestions)
+        return selectSuggestion(row, false);
     if (!isEntryRow(row)) return {};
     ClipboardResultListUpdate update;
     update.selectionChanged = row != selectedIndex_;
@@ -211,11 +212,13 @@ bool ClipboardResultListState::secondaryMouseDown(int row, ClipboardResultListUp
 
 ClipboardResultListUpdate ClipboardResultListState::hovered(int row, ClipboardPointerLocation location) {
     if (!hoverSelectionGate.allowsHoverSelection(location)) return {};
-    if (contentMode_ == ClipboardResultListContentMode::filterSuggestions) return selectSuggestion(row, false);
+    if (contentMode_ == ClipboardResultListContentMode::filterSuggestions)
+        return selectSuggestion(row, false);
     if (row < 0 || row >= rowCount() || row == selectedIndex_) return {};
     selectedIndex_ = row;
     if (isEntryRow(row)) reportSelectedEntry();
-    if (callbacks.onSelectionChanged) callbacks.onSelectionChanged(row, ClipboardResultListSelectionSource::hover);
+    if (callbacks.onSelectionChanged)
+        callbacks.onSelectionChanged(row, ClipboardResultListSelectionSource::hover);
     ClipboardResultListUpdate update;
     update.selectionChanged = true;
     return update;
@@ -238,7 +241,8 @@ ClipboardResultListUpdate ClipboardResultListState::selectSuggestion(int index, 
 }
 
 void ClipboardResultListState::reportSelectedEntry() {
-    if (callbacks.onItemSelected && isEntryRow(selectedIndex_)) callbacks.onItemSelected(items_[selectedIndex_]);
+    if (callbacks.onItemSelected && isEntryRow(selectedIndex_))
+        callbacks.onItemSelected(items_[selectedIndex_]);
 }
 
 }  // namespace quorvane

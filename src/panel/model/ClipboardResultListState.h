@@ -30,11 +30,11 @@ struct ClipboardResultListCallbacks {
 
 // What the widget must do after a change of state.
 struct ClipboardResultListUpdate {
-    bool rowsChanged = false;            // row count or contents changed: relayout and repaint
-    bool selectionChanged = false;       // repaint the selection
-    bool scrollToTop = false;            // scroll to the first row
-    bool keepVisibleRows = false;        // rows were appended: keep the rows on screen where they are
-    bool revealSelection = false;        // scroll the selected row into view
+    bool rowsChanged = false;       // row count or contents changed: relayout and repaint
+    bool selectionChanged = false;  // repaint the selection
+    bool scrollToTop = false;       // scroll to the first row
+    bool keepVisibleRows = false;   // rows were appended: keep the rows on screen where they are
+    bool revealSelection = false;   // scroll the selected row into view
     friend bool operator==(const ClipboardResultListUpdate&, const ClipboardResultListUpdate&) = default;
 };
 

@@ -6,7 +6,9 @@
 #include <unicode/timezone.h>
 
 #include <cmath>
+#include <map>
 #include <memory>
+#include <mutex>
 
 #include "base/Logger.h"
 #include "base/Utf8.h"
@@ -26,19 +28,31 @@ std::string text(AppLanguage language, L10nKey key, std::int64_t number) {
     return L10n::textIn(language, key, std::span<const L10nArgument>(&argument, 1));
 }
 
-// The month, day and 12-hour time as the language writes them ("MMM d, h:mm a" in English).
+// The month, day and 12-hour time pattern of a language ("MMM d, h:mm a" in English). Building a pattern
+// generator costs milliseconds and rows are painted often, so each language's pattern is made once.
+icu::UnicodeString datePattern(AppLanguage language, const icu::Locale& locale) {
+    static std::mutex mutex;
+    static std::map<int, icu::UnicodeString> patterns;
+    std::lock_guard lock(mutex);
+    const auto found = patterns.find(static_cast<int>(language));
+    if (found != patterns.end()) return found->second;
+    UErrorCode status = U_ZERO_ERROR;
+    std::unique_ptr<icu::DateTimePatternGenerator> generator(
+        icu::DateTimePatternGenerator::createInstance(locale, status));
+    icu::UnicodeString pattern(u"MMM d, h:mm a");
+    if (U_SUCCESS(status)) pattern = generator->getBestPattern(icu::UnicodeString(u"MMMdhmma"), status);
+    if (U_FAILURE(status)) {
+        Logger::error(std::string("Failed to make a date pattern: ") + u_errorName(status), kLogCategory);
+        pattern = icu::UnicodeString(u"MMM d, h:mm a");
+    }
+    patterns.emplace(static_cast<int>(language), pattern);
+    return pattern;
+}
+
 std::string formattedDate(Date date, AppLanguage language, std::string_view timeZoneId) {
     UErrorCode status = U_ZERO_ERROR;
     const icu::Locale locale(std::string(language.localeIdentifier()).c_str());
-    std::unique_ptr<icu::DateTimePatternGenerator> generator(
-        icu::DateTimePatternGenerator::createInstance(locale, status));
-    if (U_FAILURE(status)) {
-        Logger::error(std::string("Failed to create a date pattern generator: ") + u_errorName(status),
-                      kLogCategory);
-        return {};
-    }
-    const icu::UnicodeString pattern = generator->getBestPattern(icu::UnicodeString(u"MMMdhmma"), status);
-    icu::SimpleDateFormat format(pattern, locale, status);
+    icu::SimpleDateFormat format(datePattern(language, locale), locale, status);
     if (U_FAILURE(status)) {
         Logger::error(std::string("Failed to create a date format: ") + u_errorName(status), kLogCategory);
         return {};
@@ -73,8 +87,8 @@ ClipboardRowPresentation ClipboardRowPresentation::suggestion(const ClipboardFil
     row.icon = ClipboardRowIcon::tag;
     row.title = suggestion.displayName;
     const L10nArgument argument(suggestion.insertToken);
-    row.subtitle = L10n::textIn(language, L10nKey::rowTypeFilterSubtitle,
-                                std::span<const L10nArgument>(&argument, 1));
+    row.subtitle =
+        L10n::textIn(language, L10nKey::rowTypeFilterSubtitle, std::span<const L10nArgument>(&argument, 1));
     return row;
 }
 
@@ -88,8 +102,8 @@ ClipboardRowPresentation ClipboardRowPresentation::showMore(AppLanguage language
 std::string ClipboardRowPresentation::kindText(const ClipboardHistoryIndexSnapshot& item,
                                                AppLanguage language) {
     if (item.classification && !item.classification->empty()) return *item.classification;
-    return text(language,
-                item.contentType == ClipboardContentType::image ? L10nKey::rowKindImage : L10nKey::rowKindText);
+    return text(language, item.contentType == ClipboardContentType::image ? L10nKey::rowKindImage
+                                                                          : L10nKey::rowKindText);
 }
 
 std::string ClipboardRowPresentation::singleLine(std::string_view input) {
@@ -119,7 +133,8 @@ std::string ClipboardRowPresentation::relativeTimeText(Date date, Date now, AppL
     }
     if (seconds < 86400) {
         const auto hours = static_cast<std::int64_t>(seconds / 3600);
-        return hours == 1 ? text(language, L10nKey::rowOneHourAgo) : text(language, L10nKey::rowHoursAgo, hours);
+        return hours == 1 ? text(language, L10nKey::rowOneHourAgo)
+                          : text(language, L10nKey::rowHoursAgo, hours);
     }
     if (seconds < 172800) return text(language, L10nKey::rowYesterday);
     if (seconds < 604800) {

@@ -28,7 +28,8 @@ void ClipboardSearchAutoCompleteManager::updateAppSuggestions(
         if (item.bundleIdentifier) identifiers.push_back(*item.bundleIdentifier);
     }
     if (resolver_) {
-        for (auto& id : resolver_->runningApplicationBundleIdentifiers()) identifiers.push_back(std::move(id));
+        for (auto& id : resolver_->runningApplicationBundleIdentifiers())
+            identifiers.push_back(std::move(id));
     }
     appIdentifiers_ = ClipboardAppIdentityResolver::uniqueBundleIdentifiers(identifiers);
 }

@@ -21,7 +21,8 @@ namespace quorvane {
 struct ClipboardAutoCompleteContext {
     ClipboardSearchFilterKind kind = ClipboardSearchFilterKind::type;
     std::string prefix;  // the value typed after the colon, possibly empty
-    friend bool operator==(const ClipboardAutoCompleteContext&, const ClipboardAutoCompleteContext&) = default;
+    friend bool operator==(const ClipboardAutoCompleteContext&,
+                           const ClipboardAutoCompleteContext&) = default;
 };
 
 class ClipboardSearchAutoCompleteManager {
@@ -30,7 +31,8 @@ public:
     static constexpr std::size_t appSuggestionLimit = 8;
 
     // `resolver` may be null (no application completions); both must outlive the manager.
-    ClipboardSearchAutoCompleteManager(const UserDefaults& defaults, const ClipboardAppIdentityResolver* resolver)
+    ClipboardSearchAutoCompleteManager(const UserDefaults& defaults,
+                                       const ClipboardAppIdentityResolver* resolver)
         : defaults_(defaults), resolver_(resolver) {}
 
     // The entries' source application ids in list order, then the running programs', trimmed, blanks and

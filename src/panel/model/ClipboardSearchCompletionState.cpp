@@ -56,8 +56,8 @@ std::optional<std::u16string> ClipboardSearchCompletionState::acceptGhost(const 
     if (ghostSuffix_.empty()) return std::nullopt;
     const std::u16string suffix = ghostSuffix_;
     std::u16string accepted = text + suffix;
-    debug("[Ghost] acceptGhost: accepted '" + utf8FromUtf16(suffix) + "', full text='" + utf8FromUtf16(accepted) +
-          "'");
+    debug("[Ghost] acceptGhost: accepted '" + utf8FromUtf16(suffix) + "', full text='" +
+          utf8FromUtf16(accepted) + "'");
     hide("accepted");
     return accepted;
 }
@@ -65,9 +65,10 @@ std::optional<std::u16string> ClipboardSearchCompletionState::acceptGhost(const 
 void ClipboardSearchCompletionState::tryShowGhost(const ClipboardSearchFieldState& field) {
     debug("[Ghost] tryShowGhost: text='" + utf8FromUtf16(field.text) + "' cursorPos=" +
           std::to_string(field.cursor) + " selectionLen=" + std::to_string(field.selectionLength));
-    if (field.selectionLength != 0 || field.cursor != field.text.size() || field.text.empty() || isSuppressed_) {
-        debug("[Ghost] tryShowGhost: conditions not met (selectionLen=" + std::to_string(field.selectionLength) +
-              ") → hide ghost");
+    if (field.selectionLength != 0 || field.cursor != field.text.size() || field.text.empty() ||
+        isSuppressed_) {
+        debug("[Ghost] tryShowGhost: conditions not met (selectionLen=" +
+              std::to_string(field.selectionLength) + ") → hide ghost");
         hide("conditions not met");
         return;
     }
@@ -90,7 +91,8 @@ void ClipboardSearchCompletionState::tryShowGhost(const ClipboardSearchFieldStat
         const std::u16string prefix = utf16FromUtf8(context->prefix);
         if (top.size() > prefix.size() && lowercased(top).starts_with(lowercased(prefix))) {
             ghostSuffix_ = top.substr(prefix.size());
-            debug("[Ghost] tryShowGhost: ✅ showing ghost suffix='" + utf8FromUtf16(ghostSuffix_) + "' as overlay");
+            debug("[Ghost] tryShowGhost: ✅ showing ghost suffix='" + utf8FromUtf16(ghostSuffix_) +
+                  "' as overlay");
             return;
         }
     }
@@ -101,7 +103,8 @@ void ClipboardSearchCompletionState::tryShowGhost(const ClipboardSearchFieldStat
 }
 
 void ClipboardSearchCompletionState::hide(std::string_view reason) {
-    debug("[Ghost] hideGhost: reason='" + std::string(reason) + "', was='" + utf8FromUtf16(ghostSuffix_) + "'");
+    debug("[Ghost] hideGhost: reason='" + std::string(reason) + "', was='" + utf8FromUtf16(ghostSuffix_) +
+          "'");
     ghostSuffix_.clear();
     if (!isSuppressed_) {
         isSuppressed_ = true;

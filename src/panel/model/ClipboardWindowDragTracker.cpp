@@ -2,8 +2,8 @@
 
 namespace quorvane {
 
-void ClipboardWindowDragTracker::pressed(ClipboardPointerLocation pointer, ClipboardPointerLocation windowOrigin,
-                                         double now) {
+void ClipboardWindowDragTracker::pressed(ClipboardPointerLocation pointer,
+                                         ClipboardPointerLocation windowOrigin, double now) {
     initialLocation_ = {pointer.x - windowOrigin.x, pointer.y - windowOrigin.y};
     lastUpdateTime_ = now;
 }

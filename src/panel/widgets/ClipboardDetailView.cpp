@@ -47,7 +47,8 @@ public:
     void relayout() {
         auto* area = qobject_cast<QScrollArea*>(parentWidget() ? parentWidget()->parentWidget() : nullptr);
         const QSize clip = area ? area->viewport()->size() : size();
-        layout_ = ClipboardDetailImageLayout::make(clip.width(), clip.height(), image_.width(), image_.height());
+        layout_ =
+            ClipboardDetailImageLayout::make(clip.width(), clip.height(), image_.width(), image_.height());
         resize(static_cast<int>(layout_.container.width), static_cast<int>(layout_.container.height));
         update();
     }
@@ -108,18 +109,22 @@ QTextDocument* buildDocument(const ClipboardDetailPreparedText& prepared, const 
         const std::size_t start = boundaries[i];
         const std::size_t end = std::min(boundaries[i + 1], prepared.displayText.size());
         if (start >= end) continue;
-        while (runIndex < prepared.colorRuns.size() && prepared.colorRuns[runIndex].span.end() <= start) ++runIndex;
-        while (highlightIndex < prepared.highlights.size() && prepared.highlights[highlightIndex].end() <= start) {
+        while (runIndex < prepared.colorRuns.size() && prepared.colorRuns[runIndex].span.end() <= start)
+            ++runIndex;
+        while (highlightIndex < prepared.highlights.size() &&
+               prepared.highlights[highlightIndex].end() <= start) {
             ++highlightIndex;
         }
         QTextCharFormat format = plain;
         if (runIndex < prepared.colorRuns.size() && prepared.colorRuns[runIndex].span.start <= start) {
             format.setForeground(UiColors::syntax(prepared.colorRuns[runIndex].color, dark));
         }
-        if (highlightIndex < prepared.highlights.size() && prepared.highlights[highlightIndex].start <= start) {
+        if (highlightIndex < prepared.highlights.size() &&
+            prepared.highlights[highlightIndex].start <= start) {
             format.setBackground(highlight);
         }
-        cursor.insertText(qstring(std::u16string_view(prepared.displayText).substr(start, end - start)), format);
+        cursor.insertText(qstring(std::u16string_view(prepared.displayText).substr(start, end - start)),
+                          format);
     }
     cursor.endEditBlock();
     // Giving every block its layout object here leaves the main thread only a pass that clears them.
@@ -205,7 +210,8 @@ ClipboardDetailView::~ClipboardDetailView() {
     metadataQueue_.reset();
 }
 
-void ClipboardDetailView::showItem(const ClipboardHistoryIndexSnapshot& item, const std::string& highlightQuery) {
+void ClipboardDetailView::showItem(const ClipboardHistoryIndexSnapshot& item,
+                                   const std::string& highlightQuery) {
     const std::string query(trimmedWhitespaceAndNewlines(highlightQuery));
     const auto decision = state_.showItem(item, query);
     if (decision.entryChanged) {
@@ -287,12 +293,14 @@ void ClipboardDetailView::display(const ClipboardHistoryIndexSnapshot& item,
                                   const std::shared_ptr<const ClipboardHistoryContentSnapshot>& content) {
     shown_ = Shown{item, content};
     state_.displayed(item.id);
-    if (item.contentType == ClipboardContentType::image && content->imageData && !content->imageData->empty()) {
+    if (item.contentType == ClipboardContentType::image && content->imageData &&
+        !content->imageData->empty()) {
         resetFormatting();
         const std::uint64_t token = ++renderToken_;
         // The bytes stay owned by the shared content while the worker reads them.
-        const QByteArray data = QByteArray::fromRawData(reinterpret_cast<const char*>(content->imageData->data()),
-                                                        static_cast<qsizetype>(content->imageData->size()));
+        const QByteArray data =
+            QByteArray::fromRawData(reinterpret_cast<const char*>(content->imageData->data()),
+                                    static_cast<qsizetype>(content->imageData->size()));
         QPointer<ClipboardDetailView> self(this);
         auto alive = alive_;
         worker_->async([self, alive, token, data, content] {
@@ -356,7 +364,8 @@ void ClipboardDetailView::renderText(bool keepPosition) {
         rendered->document.reset(buildDocument(*rendered->prepared, font, dark, foreground, highlight));
         rendered->document->moveToThread(mainThread);
         QMetaObject::invokeMethod(
-            self.data(), [self, rendered, keepPosition] {
+            self.data(),
+            [self, rendered, keepPosition] {
                 if (self) self->applyRendered(rendered, keepPosition);
             },
             Qt::QueuedConnection);
@@ -423,11 +432,13 @@ void ClipboardDetailView::formatButtonTapped() {
 }
 
 void ClipboardDetailView::startFormatting() {
-    if (!shown_ || shown_->item.contentType != ClipboardContentType::text || !shown_->item.classification) return;
+    if (!shown_ || shown_->item.contentType != ClipboardContentType::text || !shown_->item.classification)
+        return;
     const auto content = shown_->content;
     const auto classification = systemClassificationFromCaseInsensitiveRawValue(*shown_->item.classification);
     if (!classification) return;
-    std::shared_ptr<const SyntaxHighlighting> highlighter = SyntaxHighlighting::makeHighlighter(*classification);
+    std::shared_ptr<const SyntaxHighlighting> highlighter =
+        SyntaxHighlighting::makeHighlighter(*classification);
     if (!highlighter) return;
     isFormatted_ = true;
     auto rendered = std::make_shared<RenderedText>();
@@ -445,7 +456,8 @@ void ClipboardDetailView::startFormatting() {
     worker_->async([=] {
         if (!alive->load()) return;
         try {
-            rendered->formatted = std::make_shared<const ColoredText>(highlighter->formatAndHighlight(content->content));
+            rendered->formatted =
+                std::make_shared<const ColoredText>(highlighter->formatAndHighlight(content->content));
         } catch (const std::exception& error) {
             std::cout << "[ClipboardDetailView] Formatting failed: " << error.what() << std::endl;
         }
@@ -456,7 +468,8 @@ void ClipboardDetailView::startFormatting() {
             rendered->document->moveToThread(mainThread);
         }
         QMetaObject::invokeMethod(
-            self.data(), [self, rendered] {
+            self.data(),
+            [self, rendered] {
                 if (self) self->applyRendered(rendered, false);
             },
             Qt::QueuedConnection);
@@ -474,14 +487,16 @@ void ClipboardDetailView::requestMetadata() {
         if (!alive->load()) return;
         std::optional<ImagePixelSize> pixels;
         if (shown.item.contentType == ClipboardContentType::image && shown.content->imageData) {
-            QByteArray data = QByteArray::fromRawData(reinterpret_cast<const char*>(shown.content->imageData->data()),
-                                                      static_cast<qsizetype>(shown.content->imageData->size()));
+            QByteArray data =
+                QByteArray::fromRawData(reinterpret_cast<const char*>(shown.content->imageData->data()),
+                                        static_cast<qsizetype>(shown.content->imageData->size()));
             QBuffer buffer(&data);
             QImageReader reader(&buffer);
             const QSize size = reader.size();
             if (size.isValid()) pixels = ImagePixelSize{size.width(), size.height()};
         }
-        std::string text = ClipboardDetailMetadata::compose(shown.item, *shown.content, pixels, currentDate(), language);
+        std::string text =
+            ClipboardDetailMetadata::compose(shown.item, *shown.content, pixels, currentDate(), language);
         QMetaObject::invokeMethod(
             self.data(),
             [self, token, id = shown.item.id, text = std::move(text)] {
@@ -498,8 +513,8 @@ void ClipboardDetailView::refreshLabel() {
         metadataLabel_->setText(QString());
         return;
     }
-    metadataLabel_->setText(QString::fromStdString(
-        ClipboardDetailMetadata::labelText(labelItem_->createdAt, metadataText_, currentDate(), AppLanguage::current())));
+    metadataLabel_->setText(QString::fromStdString(ClipboardDetailMetadata::labelText(
+        labelItem_->createdAt, metadataText_, currentDate(), AppLanguage::current())));
 }
 
 QString ClipboardDetailView::selectedText() const {

@@ -87,8 +87,9 @@ void ClipboardFooterTipButton::paintEvent(QPaintEvent*) {
     }
     if (symbol_) {
         const int y = static_cast<int>(std::floor((height() - kSymbolSize) / 2.0 + imageVerticalOffset));
-        painter.drawPixmap(QRect(x, y, kSymbolSize, kSymbolSize),
-                           UiSymbols::tinted(*symbol_, QSize(kSymbolSize, kSymbolSize), content, devicePixelRatioF()));
+        painter.drawPixmap(
+            QRect(x, y, kSymbolSize, kSymbolSize),
+            UiSymbols::tinted(*symbol_, QSize(kSymbolSize, kSymbolSize), content, devicePixelRatioF()));
         x += kSymbolSize + kGap;
     }
     painter.drawText(QRect(x, 0, width() - x, height()), Qt::AlignVCenter | Qt::AlignLeft, text());

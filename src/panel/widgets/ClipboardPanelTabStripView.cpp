@@ -21,8 +21,8 @@ ClipboardPanelTabStripView::ClipboardPanelTabStripView(QWidget* parent)
     historyButton_->setAccessibleName(title);
     historyButton_->setObjectName(QString::fromUtf8(rawValue(ClipboardPanelTab::clipboardHistory).data()));
     historyButton_->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    historyButton_->setIcon(QIcon(UiSymbols::tinted(UiSymbol::history, QSize(12, 12), UiColors::label(palette()),
-                                                    devicePixelRatioF())));
+    historyButton_->setIcon(QIcon(UiSymbols::tinted(UiSymbol::history, QSize(12, 12),
+                                                    UiColors::label(palette()), devicePixelRatioF())));
     QFont buttonFont = historyButton_->font();
     buttonFont.setPointSizeF(10);
     buttonFont.setWeight(QFont::DemiBold);
@@ -31,8 +31,9 @@ ClipboardPanelTabStripView::ClipboardPanelTabStripView(QWidget* parent)
     historyButton_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     // Every tab has the selected look: there is only one.
     const QColor background = UiColors::label(palette(), 0.14);
-    historyButton_->setStyleSheet(QStringLiteral("QToolButton { border: none; border-radius: 8px; background: %1; }")
-                                      .arg(background.name(QColor::HexArgb)));
+    historyButton_->setStyleSheet(
+        QStringLiteral("QToolButton { border: none; border-radius: 8px; background: %1; }")
+            .arg(background.name(QColor::HexArgb)));
     layout->addWidget(historyButton_);
 }
 

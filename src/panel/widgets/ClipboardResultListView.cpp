@@ -156,9 +156,9 @@ void ClipboardResultListView::apply(const ClipboardResultListUpdate& update) {
         const double visible = viewport()->height();
         const int rows = state_.rowCount();
         const double document = Geometry::documentHeight(mode_, rowStyle_, rows, visible);
-        const double offset =
-            Geometry::scrollOffsetRevealing(rowStyle_, rows, state_.highlightedRow(), state_.previousSelectedIndex(),
-                                            verticalScrollBar()->value(), visible, document);
+        const double offset = Geometry::scrollOffsetRevealing(
+            rowStyle_, rows, state_.highlightedRow(), state_.previousSelectedIndex(),
+            verticalScrollBar()->value(), visible, document);
         verticalScrollBar()->setValue(static_cast<int>(std::lround(offset)));
     }
     if (update.rowsChanged || update.selectionChanged) viewport()->update();
@@ -216,8 +216,10 @@ void ClipboardResultListView::paintRow(QPainter& painter, int row, const QRect& 
     const qreal dpr = devicePixelRatioF();
     switch (presentation.icon) {
         case ClipboardRowIcon::applicationIcon: {
-            const QIcon icon = icons_ ? icons_->icon(presentation.bundleIdentifier) : UiSymbols::icon(UiSymbol::clipboard);
-            const bool isSymbol = !presentation.bundleIdentifier || icon.cacheKey() == UiSymbols::icon(UiSymbol::clipboard).cacheKey();
+            const QIcon icon =
+                icons_ ? icons_->icon(presentation.bundleIdentifier) : UiSymbols::icon(UiSymbol::clipboard);
+            const bool isSymbol = !presentation.bundleIdentifier ||
+                                  icon.cacheKey() == UiSymbols::icon(UiSymbol::clipboard).cacheKey();
             if (isSymbol) {
                 painter.drawPixmap(iconRect, UiSymbols::tinted(UiSymbol::clipboard, iconRect.size(),
                                                                UiColors::secondaryLabel(palette), dpr));
@@ -254,15 +256,17 @@ void ClipboardResultListView::paintRow(QPainter& painter, int row, const QRect& 
     if (compact || presentation.subtitle.empty()) {
         painter.setFont(titleFont);
         painter.setPen(UiColors::label(palette));
-        painter.drawText(QRect(labelX, rect.top() + (rect.height() - titleHeight) / 2, labelWidth, titleHeight),
-                         Qt::AlignLeft | Qt::AlignVCenter, title);
+        painter.drawText(
+            QRect(labelX, rect.top() + (rect.height() - titleHeight) / 2, labelWidth, titleHeight),
+            Qt::AlignLeft | Qt::AlignVCenter, title);
         return;
     }
     const int subtitleHeight = subtitleMetrics.height();
     const int blockTop = rect.top() + (rect.height() - (titleHeight + 2 + subtitleHeight)) / 2;
     painter.setFont(titleFont);
     painter.setPen(UiColors::label(palette));
-    painter.drawText(QRect(labelX, blockTop, labelWidth, titleHeight), Qt::AlignLeft | Qt::AlignVCenter, title);
+    painter.drawText(QRect(labelX, blockTop, labelWidth, titleHeight), Qt::AlignLeft | Qt::AlignVCenter,
+                     title);
     painter.setFont(subtitleFont);
     painter.setPen(UiColors::secondaryLabel(palette));
     painter.drawText(QRect(labelX, blockTop + titleHeight + 2, labelWidth, subtitleHeight),
@@ -388,9 +392,9 @@ void ClipboardResultListView::openContextMenu(const ClipboardHistoryIndexSnapsho
     presentContextMenu(item, std::nullopt, viewportPoint);
 }
 
-void ClipboardResultListView::presentContextMenu(const ClipboardHistoryIndexSnapshot& item,
-                                                 const std::optional<ClipboardHistoryContentSnapshot>& content,
-                                                 const QPoint& viewportPoint) {
+void ClipboardResultListView::presentContextMenu(
+    const ClipboardHistoryIndexSnapshot& item, const std::optional<ClipboardHistoryContentSnapshot>& content,
+    const QPoint& viewportPoint) {
     if (menu_) menu_->close();
     auto* menu = new QMenu(this);
     menu->setAttribute(Qt::WA_DeleteOnClose);

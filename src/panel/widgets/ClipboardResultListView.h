@@ -17,7 +17,6 @@
 #include "panel/model/ClipboardResultListState.h"
 #include "panel/widgets/ClipboardAppIconProvider.h"
 
-
 namespace quorvane {
 
 struct ClipboardResultListViewCallbacks {

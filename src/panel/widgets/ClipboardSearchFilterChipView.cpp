@@ -56,8 +56,8 @@ void ClipboardSearchFilterChipView::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     const double alpha = ClipboardFilterChipsPresentation::backgroundAlpha(filter_.isImplicit, hovered_);
-    const QColor background = filter_.isImplicit ? UiColors::systemBlue(palette(), alpha)
-                                                 : UiColors::label(palette(), alpha);
+    const QColor background =
+        filter_.isImplicit ? UiColors::systemBlue(palette(), alpha) : UiColors::label(palette(), alpha);
     QPainterPath path;
     path.addRoundedRect(QRectF(rect()), 4, 4);
     painter.fillPath(path, background);
@@ -89,8 +89,10 @@ void ClipboardSearchFilterChipView::changeEvent(QEvent* event) {
 }
 
 void ClipboardSearchFilterChipView::refreshButton() {
-    const QColor tint = filter_.isImplicit ? UiColors::systemBlue(palette()) : UiColors::secondaryLabel(palette());
-    deleteButton_->setIcon(QIcon(UiSymbols::tinted(UiSymbol::remove, QSize(9, 9), tint, devicePixelRatioF())));
+    const QColor tint =
+        filter_.isImplicit ? UiColors::systemBlue(palette()) : UiColors::secondaryLabel(palette());
+    deleteButton_->setIcon(
+        QIcon(UiSymbols::tinted(UiSymbol::remove, QSize(9, 9), tint, devicePixelRatioF())));
 }
 
 }  // namespace quorvane

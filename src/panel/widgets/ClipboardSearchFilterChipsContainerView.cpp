@@ -54,7 +54,8 @@ void ClipboardSearchFilterChipsContainerView::resizeEvent(QResizeEvent* event) {
 
 void ClipboardSearchFilterChipsContainerView::layoutChips() {
     const auto frames = ClipboardFilterChipsPresentation::chipFrames(labelWidths());
-    const int top = std::max(0, (height() - static_cast<int>(ClipboardFilterChipsPresentation::chipHeight)) / 2);
+    const int top =
+        std::max(0, (height() - static_cast<int>(ClipboardFilterChipsPresentation::chipHeight)) / 2);
     for (std::size_t i = 0; i < chips_.size(); ++i) {
         const auto& frame = frames[i];
         chips_[i]->setGeometry(static_cast<int>(frame.x), top + static_cast<int>(frame.y),

@@ -17,8 +17,8 @@ class ClipboardSearchFilterChipView;
 class ClipboardSearchFilterChipsContainerView : public QWidget {
     Q_OBJECT
 public:
-    explicit ClipboardSearchFilterChipsContainerView(std::function<void(const ClipboardSearchFilter&)> onFilterRemoved,
-                                                     QWidget* parent = nullptr);
+    explicit ClipboardSearchFilterChipsContainerView(
+        std::function<void(const ClipboardSearchFilter&)> onFilterRemoved, QWidget* parent = nullptr);
 
     void setFilters(std::vector<ClipboardSearchFilter> filters);
     const std::vector<ClipboardSearchFilter>& filters() const { return filters_; }

@@ -15,7 +15,10 @@ namespace quorvane {
 
 ClipboardSearchRowView::ClipboardSearchRowView(const ClipboardSearchAutoCompleteManager& manager,
                                                const UserDefaults& defaults, QWidget* parent)
-    : QWidget(parent), defaults_(defaults), icon_(new QLabel(this)), field_(new ClipboardTextField(manager, this)) {
+    : QWidget(parent),
+      defaults_(defaults),
+      icon_(new QLabel(this)),
+      field_(new ClipboardTextField(manager, this)) {
     chips_ = new ClipboardSearchFilterChipsContainerView(
         [this](const ClipboardSearchFilter& filter) { removeFilter(filter); }, this);
     auto* layout = new QHBoxLayout(this);
@@ -49,8 +52,8 @@ void ClipboardSearchRowView::retranslate() {
 }
 
 void ClipboardSearchRowView::removeFilter(const ClipboardSearchFilter& filter) {
-    const std::string text = ClipboardFilterChipsPresentation::searchTextRemoving(
-        filter, field_->text().toStdString(), defaults_);
+    const std::string text =
+        ClipboardFilterChipsPresentation::searchTextRemoving(filter, field_->text().toStdString(), defaults_);
     const QString newText = QString::fromStdString(text);
     field_->replaceText(newText);
     if (onSearchRequested) onSearchRequested(newText);

@@ -12,7 +12,8 @@ namespace quorvane {
 namespace {
 
 std::u16string u16(const QString& text) {
-    return std::u16string(reinterpret_cast<const char16_t*>(text.utf16()), static_cast<std::size_t>(text.size()));
+    return std::u16string(reinterpret_cast<const char16_t*>(text.utf16()),
+                          static_cast<std::size_t>(text.size()));
 }
 
 QString qstring(const std::u16string& text) {

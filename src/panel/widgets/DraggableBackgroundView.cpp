@@ -26,7 +26,8 @@ void DraggableBackgroundView::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) return;
     const QPointF pointer = event->globalPosition();
     const QPoint origin = window()->frameGeometry().topLeft();
-    tracker_.pressed({pointer.x(), pointer.y()}, {static_cast<double>(origin.x()), static_cast<double>(origin.y())},
+    tracker_.pressed({pointer.x(), pointer.y()},
+                     {static_cast<double>(origin.x()), static_cast<double>(origin.y())},
                      clock_.elapsed() / 1000.0);
     dragging_ = true;
     event->accept();

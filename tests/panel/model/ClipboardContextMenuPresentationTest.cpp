@@ -1,7 +1,6 @@
-#include "panel/model/ClipboardContextMenuPresentation.h"
-
 #include <gtest/gtest.h>
 
+#include "panel/model/ClipboardContextMenuPresentation.h"
 #include "panel/model/ClipboardFooterTipButtonStyle.h"
 #include "panel/model/ClipboardWindowDragTracker.h"
 
@@ -13,7 +12,8 @@ using Action = ClipboardContextMenuAction;
 std::vector<Action> actions(const ClipboardHistoryIndexSnapshot& item,
                             const std::optional<ClipboardHistoryContentSnapshot>& content) {
     std::vector<Action> result;
-    for (const auto& entry : ClipboardContextMenuPresentation::items(item, content)) result.push_back(entry.action);
+    for (const auto& entry : ClipboardContextMenuPresentation::items(item, content))
+        result.push_back(entry.action);
     return result;
 }
 
@@ -30,9 +30,9 @@ TEST(ClipboardContextMenuPresentationTest, ImageEntriesOfferRecognitionButNoText
     image.preview = "https://example.com";
     image.classification = "json";
     EXPECT_EQ(actions(image, std::nullopt),
-              (std::vector<Action>{Action::ocr, Action::separator, Action::openWithDefaultApp, Action::saveToFile,
-                                   Action::pin, Action::separator, Action::copy, Action::separator,
-                                   Action::remove}));
+              (std::vector<Action>{Action::ocr, Action::separator, Action::openWithDefaultApp,
+                                   Action::saveToFile, Action::pin, Action::separator, Action::copy,
+                                   Action::separator, Action::remove}));
 }
 
 TEST(ClipboardContextMenuPresentationTest, LinksFormatAndPlainTextDependOnTheContent) {

@@ -1,8 +1,7 @@
-#include "panel/model/ClipboardDetailLoadState.h"
-
 #include <gtest/gtest.h>
 
 #include "panel/model/ClipboardDetailImageLayout.h"
+#include "panel/model/ClipboardDetailLoadState.h"
 #include "panel/model/ClipboardDetailMetadata.h"
 
 namespace quorvane {
@@ -104,8 +103,9 @@ TEST(ClipboardDetailMetadataTest, TextFormsSizesAndUse) {
     item.lastAccessedAt = now.addingTimeInterval(-300);
     EXPECT_EQ(ClipboardDetailMetadata::compose(item, stored, std::nullopt, now, AppLanguage::english),
               "HTML - 210 bytes · used 4x · last used 5 min. ago");
-    EXPECT_EQ(ClipboardDetailMetadata::compose(item, stored, std::nullopt, now, AppLanguage::simplifiedChinese),
-              "HTML - 210 字节 · 使用 4 次 · 上次使用 5分钟前");
+    EXPECT_EQ(
+        ClipboardDetailMetadata::compose(item, stored, std::nullopt, now, AppLanguage::simplifiedChinese),
+        "HTML - 210 字节 · 使用 4 次 · 上次使用 5分钟前");
 }
 
 TEST(ClipboardDetailMetadataTest, ImagesAndByteCounts) {
@@ -114,7 +114,8 @@ TEST(ClipboardDetailMetadataTest, ImagesAndByteCounts) {
     item.contentType = ClipboardContentType::image;
     ClipboardHistoryContentSnapshot stored = *content("i");
     const auto first = [&](std::optional<ImagePixelSize> size) {
-        const std::string text = ClipboardDetailMetadata::compose(item, stored, size, now, AppLanguage::english);
+        const std::string text =
+            ClipboardDetailMetadata::compose(item, stored, size, now, AppLanguage::english);
         return text.substr(0, text.find(" · "));
     };
     EXPECT_EQ(first(std::nullopt), "IMG");

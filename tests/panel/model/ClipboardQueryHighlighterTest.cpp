@@ -1,8 +1,7 @@
-#include "panel/model/ClipboardQueryHighlighter.h"
-
 #include <gtest/gtest.h>
 
 #include "panel/model/ClipboardDetailPreparedText.h"
+#include "panel/model/ClipboardQueryHighlighter.h"
 
 namespace quorvane {
 namespace {
@@ -14,9 +13,11 @@ Spans ranges(std::string_view text, std::string_view query) {
 }
 
 TEST(ClipboardQueryHighlighterTest, TermsAreTheQueryThenItsNewWords) {
-    EXPECT_EQ(ClipboardQueryHighlighter::terms(u"word word"), (std::vector<std::u16string>{u"word word", u"word"}));
+    EXPECT_EQ(ClipboardQueryHighlighter::terms(u"word word"),
+              (std::vector<std::u16string>{u"word word", u"word"}));
     // The second word folds like the first one.
-    EXPECT_EQ(ClipboardQueryHighlighter::terms(u"Café cafe"), (std::vector<std::u16string>{u"Café cafe", u"Café"}));
+    EXPECT_EQ(ClipboardQueryHighlighter::terms(u"Café cafe"),
+              (std::vector<std::u16string>{u"Café cafe", u"Café"}));
     EXPECT_EQ(ClipboardQueryHighlighter::terms(u"solo"), std::vector<std::u16string>{u"solo"});
     EXPECT_TRUE(ClipboardQueryHighlighter::terms(u"").empty());
 }

@@ -1,8 +1,7 @@
-#include "panel/model/ClipboardResultListState.h"
-
 #include <gtest/gtest.h>
 
 #include "panel/model/ClipboardResultListGeometry.h"
+#include "panel/model/ClipboardResultListState.h"
 
 namespace quorvane {
 namespace {
@@ -22,7 +21,9 @@ class ClipboardResultListStateTest : public ::testing::Test {
 protected:
     void SetUp() override {
         list.callbacks.onItemSelected = [this](const auto& item) { selected.push_back(item.id); };
-        list.callbacks.onSelectionChanged = [this](int row, auto source) { pointerMoves.emplace_back(row, source); };
+        list.callbacks.onSelectionChanged = [this](int row, auto source) {
+            pointerMoves.emplace_back(row, source);
+        };
         list.callbacks.onLoadMore = [this] { ++loadMoreRequests; };
     }
 
@@ -81,7 +82,8 @@ TEST_F(ClipboardResultListStateTest, SelectionSourcesDecideWhichCallbacksRun) {
     list.setItems(entries(5), false, true);
     selected.clear();
 
-    EXPECT_EQ(list.selectItem(0, ClipboardResultListSelectionSource::mouseClick), ClipboardResultListUpdate{});
+    EXPECT_EQ(list.selectItem(0, ClipboardResultListSelectionSource::mouseClick),
+              ClipboardResultListUpdate{});
     EXPECT_TRUE(selected.empty());
 
     list.selectItem(2, ClipboardResultListSelectionSource::keyboard);
@@ -111,7 +113,8 @@ TEST_F(ClipboardResultListStateTest, KeyboardMovesStopAtBothEnds) {
 
 TEST_F(ClipboardResultListStateTest, EntriesArrivingDuringSuggestionsWaitForTheirEnd) {
     list.setItems(entries(3), false, true);
-    std::vector<ClipboardFilterSuggestion> suggestions{{"JSON", "json", "json", {}}, {"SQL", "sql", "sql", {}}};
+    std::vector<ClipboardFilterSuggestion> suggestions{{"JSON", "json", "json", {}},
+                                                       {"SQL", "sql", "sql", {}}};
     list.setFilterSuggestions(suggestions);
     selected.clear();
     EXPECT_EQ(list.setItems(entries(8), true, true), ClipboardResultListUpdate{});
@@ -174,11 +177,17 @@ TEST_F(ClipboardResultListStateTest, PointerPressesSelectAndReport) {
 
 TEST(ClipboardResultListGeometryTest, CompactModeKeepsFiveRowsWhateverTheCount) {
     using Geometry = ClipboardResultListGeometry;
-    EXPECT_EQ(Geometry::documentHeight(ClipboardResultListMode::compact, ClipboardResultListRowStyle::standard, 40, 0),
+    EXPECT_EQ(Geometry::documentHeight(ClipboardResultListMode::compact,
+                                       ClipboardResultListRowStyle::standard, 40, 0),
               273);
-    EXPECT_EQ(Geometry::intrinsicHeight(ClipboardResultListMode::compact, ClipboardResultListRowStyle::compact, 1), 183);
-    EXPECT_EQ(Geometry::intrinsicHeight(ClipboardResultListMode::normal, ClipboardResultListRowStyle::standard, 1), 100);
-    EXPECT_EQ(Geometry::documentHeight(ClipboardResultListMode::normal, ClipboardResultListRowStyle::standard, 10, 0),
+    EXPECT_EQ(
+        Geometry::intrinsicHeight(ClipboardResultListMode::compact, ClipboardResultListRowStyle::compact, 1),
+        183);
+    EXPECT_EQ(
+        Geometry::intrinsicHeight(ClipboardResultListMode::normal, ClipboardResultListRowStyle::standard, 1),
+        100);
+    EXPECT_EQ(Geometry::documentHeight(ClipboardResultListMode::normal, ClipboardResultListRowStyle::standard,
+                                       10, 0),
               538);
 }
 
@@ -192,7 +201,8 @@ TEST(ClipboardResultListGeometryTest, RevealingShowsTheNeighbourInTheDirectionOf
     // Up to row 1 goes to the very top.
     EXPECT_EQ(Geometry::scrollOffsetRevealing(style, 20, 1, 2, 300, 200, document), 0);
     // Up to row 6 shows row 5 too.
-    EXPECT_DOUBLE_EQ(Geometry::scrollOffsetRevealing(style, 20, 6, 7, 600, 200, document), Geometry::rowTop(style, 5));
+    EXPECT_DOUBLE_EQ(Geometry::scrollOffsetRevealing(style, 20, 6, 7, 600, 200, document),
+                     Geometry::rowTop(style, 5));
     EXPECT_EQ(Geometry::rowAt(style, 20, 4 + 53 * 2 + 10), 2);
     EXPECT_EQ(Geometry::rowAt(style, 20, 4 + 53 * 2 + 52.5), -1);
     EXPECT_TRUE(Geometry::isNearEnd(style, document - 200 - 104, 200, document));

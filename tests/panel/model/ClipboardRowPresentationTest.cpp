@@ -1,6 +1,6 @@
-#include "panel/model/ClipboardRowPresentation.h"
-
 #include <gtest/gtest.h>
+
+#include "panel/model/ClipboardRowPresentation.h"
 
 namespace quorvane {
 namespace {
@@ -8,7 +8,8 @@ namespace {
 const Date kNow(1'700'000'000.0);
 
 std::string ago(double seconds, AppLanguage language = AppLanguage::english) {
-    return ClipboardRowPresentation::relativeTimeText(kNow.addingTimeInterval(-seconds), kNow, language, "UTC");
+    return ClipboardRowPresentation::relativeTimeText(kNow.addingTimeInterval(-seconds), kNow, language,
+                                                      "UTC");
 }
 
 TEST(ClipboardRowPresentationTest, RelativeTimesStepThroughMinutesHoursAndDays) {
@@ -53,7 +54,8 @@ TEST(ClipboardRowPresentationTest, EntryRowsShowKindAndLastActivity) {
     // A last access before the creation does not count.
     item.lastAccessedAt = kNow.addingTimeInterval(-9000);
     item.classification = "JSON";
-    EXPECT_EQ(ClipboardRowPresentation::entry(item, kNow, AppLanguage::english).subtitle, "JSON · 2 hours ago");
+    EXPECT_EQ(ClipboardRowPresentation::entry(item, kNow, AppLanguage::english).subtitle,
+              "JSON · 2 hours ago");
 
     item.classification.reset();
     item.contentType = ClipboardContentType::image;

@@ -1,9 +1,8 @@
-#include "panel/model/ClipboardSearchCompletionState.h"
-
 #include <gtest/gtest.h>
 
 #include "panel/model/ClipboardDetailPreparedText.h"
 #include "panel/model/ClipboardFilterChipsPresentation.h"
+#include "panel/model/ClipboardSearchCompletionState.h"
 #include "platform/memory/InMemoryApplicationCatalog.h"
 #include "platform/memory/InMemoryUserDefaults.h"
 #include "search/ClipboardSearchQueryParser.h"
@@ -21,7 +20,9 @@ ClipboardSearchFieldState typedAtEnd(std::u16string text) {
 class ClipboardSearchCompletionStateTest : public ::testing::Test {
 protected:
     ClipboardSearchCompletionStateTest()
-        : resolver(catalog, [this] { return running; }, "en_US.UTF-8"), manager(defaults, &resolver),
+        : resolver(
+              catalog, [this] { return running; }, "en_US.UTF-8"),
+          manager(defaults, &resolver),
           completion(manager) {}
 
     InMemoryUserDefaults defaults;
@@ -35,13 +36,16 @@ protected:
 TEST_F(ClipboardSearchCompletionStateTest, ContextIsTheFilterWordBeforeTheCaret) {
     using Manager = ClipboardSearchAutoCompleteManager;
     using Kind = ClipboardSearchFilterKind;
-    EXPECT_EQ(Manager::autoCompleteContext(u"hello type:js", 13), (ClipboardAutoCompleteContext{Kind::type, "js"}));
-    EXPECT_EQ(Manager::autoCompleteContext(u"app:  fire", 10), (ClipboardAutoCompleteContext{Kind::app, "fire"}));
+    EXPECT_EQ(Manager::autoCompleteContext(u"hello type:js", 13),
+              (ClipboardAutoCompleteContext{Kind::type, "js"}));
+    EXPECT_EQ(Manager::autoCompleteContext(u"app:  fire", 10),
+              (ClipboardAutoCompleteContext{Kind::app, "fire"}));
     EXPECT_EQ(Manager::autoCompleteContext(u"before:", 7), (ClipboardAutoCompleteContext{Kind::before, ""}));
     // No word boundary is required in front of the filter word.
     EXPECT_EQ(Manager::autoCompleteContext(u"subtype:x", 9), (ClipboardAutoCompleteContext{Kind::type, "x"}));
     // Only the text before the caret counts.
-    EXPECT_EQ(Manager::autoCompleteContext(u"type:json rest", 7), (ClipboardAutoCompleteContext{Kind::type, "js"}));
+    EXPECT_EQ(Manager::autoCompleteContext(u"type:json rest", 7),
+              (ClipboardAutoCompleteContext{Kind::type, "js"}));
     EXPECT_FALSE(Manager::autoCompleteContext(u"Type:te", 7));
     EXPECT_FALSE(Manager::autoCompleteContext(u"type:a b", 8));
     EXPECT_FALSE(Manager::autoCompleteContext(u"type:", 0));
@@ -63,7 +67,8 @@ TEST_F(ClipboardSearchCompletionStateTest, GhostCompletesTheTypedValueAndTabTake
 
 TEST_F(ClipboardSearchCompletionStateTest, FilterWordWithoutValueShowsTheWholeFirstCandidate) {
     completion.textChanged(typedAtEnd(u"type:"));
-    EXPECT_EQ(utf8FromUtf16(completion.ghostSuffix()), ClipboardSearchQueryParser::typeFilterCandidates("", defaults)[0]);
+    EXPECT_EQ(utf8FromUtf16(completion.ghostSuffix()),
+              ClipboardSearchQueryParser::typeFilterCandidates("", defaults)[0]);
 }
 
 TEST_F(ClipboardSearchCompletionStateTest, NoGhostAwayFromTheEndOrWhileComposing) {
@@ -133,7 +138,8 @@ TEST(ClipboardFilterChipsPresentationTest, RemovingAChipTakesItsTokenOutOfTheTex
     const auto reparsed = ClipboardSearchQueryParser::parse(withoutType, defaults);
     ASSERT_EQ(reparsed.explicitFilters.size(), 1u);
     EXPECT_EQ(reparsed.explicitFilters[0].kind, ClipboardSearchFilterKind::app);
-    EXPECT_EQ(ClipboardFilterChipsPresentation::searchTextRemoving(reparsed.explicitFilters[0], withoutType, defaults),
+    EXPECT_EQ(ClipboardFilterChipsPresentation::searchTextRemoving(reparsed.explicitFilters[0], withoutType,
+                                                                   defaults),
               "hello");
 }
 

@@ -1,5 +1,3 @@
-#include "panel/widgets/ClipboardDetailView.h"
-
 #include <gtest/gtest.h>
 
 #include <QLabel>
@@ -9,6 +7,7 @@
 #include <QTextDocument>
 
 #include "classification/formatting/SyntaxColorTheme.h"
+#include "panel/widgets/ClipboardDetailView.h"
 #include "panel/widgets/WidgetTestApplication.h"
 #include "ui/UiColors.h"
 
@@ -88,7 +87,8 @@ TEST_F(ClipboardDetailViewTest, FormattedJsonIsShownWithColourRuns) {
 
     // A new query colours again in place, keeping the formatted form.
     view->showItem(entry("j", " JSON "), "age");
-    ASSERT_TRUE(QTest::qWaitFor([&] { return formatAt(shownText().indexOf("age")).background().style() != Qt::NoBrush; }));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return formatAt(shownText().indexOf("age")).background().style() != Qt::NoBrush; }));
     EXPECT_EQ(formatAt(shownText().indexOf("Ada")).background().style(), Qt::NoBrush);
     EXPECT_EQ(requests, 1);
 
@@ -120,7 +120,8 @@ TEST_F(ClipboardDetailViewTest, MissingContentShowsTheFailureAndUnknownFormatsSt
     ASSERT_TRUE(QTest::qWaitFor([&] { return shownText() == "# title"; }));
     view->formatButtonTapped();
     EXPECT_FALSE(view->isFormatted());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return view->metadataLabel()->text().contains("markdown · TXT - 7 bytes"); }));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return view->metadataLabel()->text().contains("markdown · TXT - 7 bytes"); }));
 }
 
 TEST_F(ClipboardDetailViewTest, LongLinesAreCutForDisplayButCopiedWhole) {

@@ -1,5 +1,3 @@
-#include "panel/widgets/ClipboardResultListView.h"
-
 #include <gtest/gtest.h>
 
 #include <QImage>
@@ -7,6 +5,7 @@
 #include <QScrollBar>
 #include <QTest>
 
+#include "panel/widgets/ClipboardResultListView.h"
 #include "panel/widgets/WidgetTestApplication.h"
 
 namespace quorvane {
@@ -127,8 +126,8 @@ TEST_F(ClipboardResultListViewTest, ContextMenuWaitsForTheContentAndOffersItsCom
     for (QAction* action : menu->actions()) {
         if (!action->isSeparator()) titles << action->text();
     }
-    EXPECT_EQ(titles, (QStringList{"Open Link", "Open With Default App", "Save To File", "Pin to Floating Window",
-                                   "Format", "Copy", "Delete"}));
+    EXPECT_EQ(titles, (QStringList{"Open Link", "Open With Default App", "Save To File",
+                                   "Pin to Floating Window", "Format", "Copy", "Delete"}));
     std::string opened;
     list->callbacks.onItemOpenLink = [&](const std::string& link) { opened = link; };
     menu->actions().front()->trigger();

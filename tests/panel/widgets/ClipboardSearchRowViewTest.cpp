@@ -1,5 +1,3 @@
-#include "panel/widgets/ClipboardSearchRowView.h"
-
 #include <gtest/gtest.h>
 
 #include <QTest>
@@ -9,6 +7,7 @@
 #include "panel/widgets/ClipboardFooterTipButton.h"
 #include "panel/widgets/ClipboardSearchFilterChipView.h"
 #include "panel/widgets/ClipboardSearchFilterChipsContainerView.h"
+#include "panel/widgets/ClipboardSearchRowView.h"
 #include "panel/widgets/ClipboardTextField.h"
 #include "panel/widgets/WidgetTestApplication.h"
 #include "platform/memory/InMemoryUserDefaults.h"
@@ -53,7 +52,8 @@ TEST_F(ClipboardSearchRowViewTest, TypingShowsTheGhostAndAcceptingCompletesTheVa
 
 TEST_F(ClipboardSearchRowViewTest, RemovingAChipRemovesItsTokenFromTheFieldAndTheSearch) {
     QTest::keyClicks(row->searchField(), "type:json hello");
-    row->setFilters(ClipboardSearchQueryParser::parse(row->searchField()->text().toStdString(), defaults).explicitFilters);
+    row->setFilters(ClipboardSearchQueryParser::parse(row->searchField()->text().toStdString(), defaults)
+                        .explicitFilters);
     ASSERT_EQ(row->chips()->chipViews().size(), 1u);
     EXPECT_EQ(row->chips()->chipViews()[0]->title(), "Type: JSON");
     searches.clear();
