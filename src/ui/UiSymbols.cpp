@@ -46,13 +46,14 @@ QIcon UiSymbols::icon(UiSymbol symbol) {
         initialiseQuorvaneIcons();
         initialised = true;
     }
-    static QHash<int, QIcon> cache;
-    const auto found = cache.constFind(static_cast<int>(symbol));
-    if (found != cache.constEnd()) return *found;
+    // Never freed: icons must not outlive the application object in static destruction.
+    static auto* cache = new QHash<int, QIcon>;
+    const auto found = cache->constFind(static_cast<int>(symbol));
+    if (found != cache->constEnd()) return *found;
     const SymbolNames name = names(symbol);
     const QIcon fallback(QStringLiteral(":/quorvane/icons/%1.svg").arg(QLatin1String(name.resource)));
     const QIcon icon = *name.theme ? QIcon::fromTheme(QLatin1String(name.theme), fallback) : fallback;
-    cache.insert(static_cast<int>(symbol), icon);
+    cache->insert(static_cast<int>(symbol), icon);
     return icon;
 }
 

@@ -39,10 +39,28 @@ struct Session {
     }
 };
 
+bool sessionStarted = false;
+
 Session& session() {
     static Session instance;
+    sessionStarted = true;
     return instance;
 }
+
+// Ends the application when the tests are over, before exit-time destruction: Qt's own globals made
+// during the tests (pixmap and style caches) are destroyed at exit before a static session would be, and
+// the application's clean-up still reaches for them.
+class SessionEnd : public ::testing::Environment {
+public:
+    void TearDown() override {
+        if (sessionStarted) session().application.reset();
+    }
+};
+
+const bool sessionEndRegistered = [] {
+    ::testing::AddGlobalTestEnvironment(new SessionEnd);
+    return true;
+}();
 
 }  // namespace
 
