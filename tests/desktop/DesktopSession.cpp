@@ -1,8 +1,8 @@
 #include "desktop/DesktopSession.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QApplication>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <cstdlib>

@@ -24,7 +24,7 @@ struct ClipboardDetailColorRun {
 
 struct ClipboardDetailPreparedText {
     // Lines longer than this many UTF-16 units are cut into pieces of at most this length.
-    static constexpr std::size_t maximumLineLength = 2000;
+    static constexpr std::size_t maximumLineLength = 1000;
 
     std::u16string displayText;
     // Display offsets of the line breaks added to cut long lines, ascending.

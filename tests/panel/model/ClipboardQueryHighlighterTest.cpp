@@ -50,7 +50,7 @@ TEST(ClipboardDetailPreparedTextTest, LongLinesAreCutAndGivenBackWhole) {
     for (int i = 0; i < 900; ++i) line += "abcd ";  // 4500 units on one line
     const std::string text = "head\n" + line + "\ntail";
     const auto prepared = ClipboardDetailPreparedText::plain(text, u"tail");
-    ASSERT_EQ(prepared.addedBreaks.size(), 2u);
+    ASSERT_GE(prepared.addedBreaks.size(), 4u);
     std::size_t lineStart = 0;
     for (std::size_t i = 0; i <= prepared.displayText.size(); ++i) {
         if (i == prepared.displayText.size() || prepared.displayText[i] == u'\n') {
