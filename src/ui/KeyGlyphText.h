@@ -13,8 +13,6 @@ public:
 
     // "Ctrl".
     static QString commandKey();
-    // A shortcut written in portable form ("Ctrl+O") as this desktop shows it.
-    static QString shortcut(const QString& portable);
 };
 
 }  // namespace quorvane

@@ -12,7 +12,6 @@
 #include "panel/model/ClipboardContextMenuPresentation.h"
 #include "panel/model/ClipboardResultListGeometry.h"
 #include "panel/model/ClipboardRowPresentation.h"
-#include "ui/KeyGlyphText.h"
 #include "ui/UiColors.h"
 #include "ui/UiSymbols.h"
 
