@@ -1,8 +1,8 @@
 #include "desktop/DesktopSession.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QGuiApplication>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <cstdlib>
@@ -16,7 +16,8 @@ namespace {
 
 struct Session {
     std::unique_ptr<XvfbServer> server;
-    std::unique_ptr<QGuiApplication> application;
+    // A widgets application: the window tests put real widgets on the display.
+    std::unique_ptr<QApplication> application;
     std::string reason;
     int argc = 1;
     char name[16] = "tests_desktop";
@@ -30,7 +31,7 @@ struct Session {
         setenv("DISPLAY", server->display().c_str(), 1);
         // The test runner asks for the offscreen platform; these tests need the real X11 clipboard.
         setenv("QT_QPA_PLATFORM", "xcb", 1);
-        application = std::make_unique<QGuiApplication>(argc, argv);
+        application = std::make_unique<QApplication>(argc, argv);
     }
     ~Session() {
         application.reset();
@@ -38,10 +39,28 @@ struct Session {
     }
 };
 
+bool sessionStarted = false;
+
 Session& session() {
     static Session instance;
+    sessionStarted = true;
     return instance;
 }
+
+// Ends the application when the tests are over, before exit-time destruction: Qt's own globals made
+// during the tests (pixmap and style caches) are destroyed at exit before a static session would be, and
+// the application's clean-up still reaches for them.
+class SessionEnd : public ::testing::Environment {
+public:
+    void TearDown() override {
+        if (sessionStarted) session().application.reset();
+    }
+};
+
+const bool sessionEndRegistered = [] {
+    ::testing::AddGlobalTestEnvironment(new SessionEnd);
+    return true;
+}();
 
 }  // namespace
 

@@ -1,0 +1,34 @@
+#pragma once
+
+// A rounded strip of tab buttons for the panel's tabs; there is one tab, the clipboard history, always
+// selected. Main thread only.
+
+#include <QWidget>
+#include <string_view>
+
+class QToolButton;
+
+namespace quorvane {
+
+enum class ClipboardPanelTab { clipboardHistory };
+
+constexpr std::string_view rawValue(ClipboardPanelTab) {
+    return "clipboardHistory";
+}
+
+class ClipboardPanelTabStripView : public QWidget {
+    Q_OBJECT
+public:
+    explicit ClipboardPanelTabStripView(QWidget* parent = nullptr);
+
+    ClipboardPanelTab selectedTab() const { return ClipboardPanelTab::clipboardHistory; }
+    QToolButton* button(ClipboardPanelTab tab) const;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QToolButton* historyButton_;
+};
+
+}  // namespace quorvane

@@ -1,0 +1,116 @@
+#pragma once
+
+// The list of history entries in the panels: rows painted in a scroll area (no widget per row), an optional
+// "Show more..." row, or the type-filter suggestions while a filter word is typed. Its rules live in
+// ClipboardResultListState; this widget draws them and turns pointer, wheel and key input into its calls.
+// Every user intent leaves through `callbacks`; a callback that is not set makes its event do nothing.
+// Main thread only.
+
+#include <QAbstractScrollArea>
+#include <QMenu>
+#include <QPointer>
+#include <functional>
+#include <memory>
+#include <optional>
+
+#include "model/ClipboardHistoryContentSnapshot.h"
+#include "panel/model/ClipboardResultListState.h"
+#include "panel/widgets/ClipboardAppIconProvider.h"
+
+namespace quorvane {
+
+struct ClipboardResultListViewCallbacks {
+    std::function<void(const ClipboardHistoryIndexSnapshot&)> onItemSelected;
+    std::function<void(int row, ClipboardResultListSelectionSource)> onSelectionChanged;
+    std::function<void(const ClipboardHistoryIndexSnapshot&)> onItemClicked;
+    std::function<void(const ClipboardHistoryIndexSnapshot&)> onItemDoubleClicked;
+    std::function<void(const ClipboardHistoryIndexSnapshot&)> onItemDelete;
+    std::function<void(const std::string& link)> onItemOpenLink;
+    std::function<void(const ClipboardHistoryIndexSnapshot&)> onItemOpenWithDefaultApp;
+    std::function<void(const ClipboardHistoryIndexSnapshot&)> onItemSaveToFile;
+    std::function<void(const ClipboardHistoryIndexSnapshot&)> onItemPin;
+    std::function<void(const ClipboardHistoryIndexSnapshot&)> onItemOCR;
+    std::function<void(const ClipboardHistoryIndexSnapshot&)> onItemCopy;
+    std::function<void(const ClipboardHistoryIndexSnapshot&)> onItemCopyAsPlainText;
+    std::function<void(const ClipboardHistoryIndexSnapshot&)> onItemToggleFormat;
+    std::function<void(const ClipboardFilterSuggestion&)> onFilterSuggestionSelected;
+    // Asks for an entry's content; the answer (none when it is gone) may come later, on the main thread.
+    std::function<void(const std::string& id,
+                       std::function<void(std::optional<ClipboardHistoryContentSnapshot>)> reply)>
+        onRequestContent;
+    std::function<void()> onLoadMore;
+    std::function<void()> onScrollInteraction;
+    std::function<void()> onContextMenuWillOpen;
+};
+
+class ClipboardResultListView : public QAbstractScrollArea {
+    Q_OBJECT
+public:
+    // `icons` may be null (no application icons); it must outlive the list.
+    ClipboardResultListView(ClipboardResultListMode mode, ClipboardResultListRowStyle rowStyle,
+                            ClipboardAppIconProvider* icons, QWidget* parent = nullptr);
+    ~ClipboardResultListView() override;
+
+    ClipboardResultListViewCallbacks callbacks;
+
+    const ClipboardResultListState& state() const { return state_; }
+    ClipboardResultListContentMode contentMode() const { return state_.contentMode(); }
+    ClipboardResultListRowStyle rowStyle() const { return rowStyle_; }
+    void setRowStyle(ClipboardResultListRowStyle style);
+    ClipboardHoverSelectionGate& hoverSelectionGate() { return state_.hoverSelectionGate; }
+
+    void setItems(std::vector<ClipboardHistoryIndexSnapshot> items, bool hasMore, bool resetSelection);
+    void setFilterSuggestions(std::vector<ClipboardFilterSuggestion> suggestions);
+    void exitFilterSuggestionMode();
+    void selectItem(int index, ClipboardResultListSelectionSource source);
+    void moveFilterSuggestionSelection(bool up);
+    std::optional<ClipboardFilterSuggestion> confirmSelectedFilterSuggestion();
+    std::optional<ClipboardHistoryIndexSnapshot> selectedItem() const { return state_.selectedItem(); }
+    void deleteSelectedItem();
+    void triggerAutoLoadMoreIfNeeded();
+    // Opens the selected entry's menu at the centre of its row.
+    void showContextMenuForSelectedItem();
+    // The row's rectangle in screen coordinates, none when there is no such row.
+    std::optional<QRect> screenRectForRow(int row) const;
+    // The row's rectangle in viewport coordinates.
+    QRect rowRect(int row) const;
+    // The menu open now, if any (tests read it).
+    QMenu* contextMenu() const { return menu_; }
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    void apply(const ClipboardResultListUpdate& update);
+    void updateScrollRange();
+    int rowAtViewportPoint(const QPoint& point) const;
+    void paintRow(QPainter& painter, int row, const QRect& rect);
+    void openContextMenu(const ClipboardHistoryIndexSnapshot& item, const QPoint& viewportPoint);
+    void presentContextMenu(const ClipboardHistoryIndexSnapshot& item,
+                            const std::optional<ClipboardHistoryContentSnapshot>& content,
+                            const QPoint& viewportPoint);
+
+    ClipboardResultListState state_;
+    ClipboardResultListMode mode_;
+    ClipboardResultListRowStyle rowStyle_;
+    ClipboardAppIconProvider* icons_;
+    int hoveredRow_ = -1;
+    int pressedRow_ = -1;
+    bool pressIsDoubleClick_ = false;
+    std::uint64_t menuRequest_ = 0;
+    QPointer<QMenu> menu_;
+};
+
+}  // namespace quorvane

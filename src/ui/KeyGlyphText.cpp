@@ -1,0 +1,9 @@
+#include "ui/KeyGlyphText.h"
+
+namespace quorvane {
+
+QString KeyGlyphText::commandKey() {
+    return QStringLiteral("Ctrl");
+}
+
+}  // namespace quorvane

@@ -1,0 +1,138 @@
+#include <gtest/gtest.h>
+
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextDocument>
+
+#include "classification/formatting/SyntaxColorTheme.h"
+#include "panel/widgets/ClipboardDetailView.h"
+#include "panel/widgets/WidgetTestApplication.h"
+#include "ui/UiColors.h"
+
+namespace quorvane {
+namespace {
+
+ClipboardHistoryIndexSnapshot entry(const std::string& id, std::optional<std::string> classification = {}) {
+    ClipboardHistoryIndexSnapshot item;
+    item.id = id;
+    item.createdAt = Date(1'700'000'000.0);
+    item.classification = std::move(classification);
+    return item;
+}
+
+ClipboardHistoryContentSnapshot text(const std::string& id, std::string content) {
+    ClipboardHistoryContentSnapshot snapshot;
+    snapshot.id = id;
+    snapshot.content = std::move(content);
+    return snapshot;
+}
+
+class ClipboardDetailViewTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        testing::widgetTestApplication();
+        view = std::make_unique<ClipboardDetailView>();
+        view->resize(500, 400);
+        view->show();
+        view->contentProvider = [this](const std::string& id, auto reply) {
+            ++requests;
+            const auto found = contents.find(id);
+            if (answerAtOnce) {
+                reply(found == contents.end() ? std::nullopt : std::optional(found->second));
+            } else {
+                pending = reply;
+            }
+        };
+    }
+
+    QString shownText() const { return view->textView()->document()->toPlainText(); }
+
+    // The formats of the character at `position` of the shown document.
+    QTextCharFormat formatAt(int position) const {
+        const QTextBlock block = view->textView()->document()->findBlock(position);
+        for (const QTextLayout::FormatRange& range : block.textFormats()) {
+            const int start = block.position() + range.start;
+            if (position >= start && position < start + range.length) return range.format;
+        }
+        return {};
+    }
+
+    std::unique_ptr<ClipboardDetailView> view;
+    std::map<std::string, ClipboardHistoryContentSnapshot> contents;
+    bool answerAtOnce = true;
+    int requests = 0;
+    std::function<void(std::optional<ClipboardHistoryContentSnapshot>)> pending;
+};
+
+TEST_F(ClipboardDetailViewTest, FormattedJsonIsShownWithColourRuns) {
+    contents["j"] = text("j", R"({"name":"Ada","age":36})");
+    view->showItem(entry("j", " JSON "), "ada");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return shownText() == R"({"name":"Ada","age":36})"; }));
+    // The highlight covers the query's match, ignoring case.
+    const int match = shownText().indexOf("Ada");
+    EXPECT_EQ(formatAt(match).background().color(), UiColors::accent(view->palette(), 0.28));
+
+    view->formatButtonTapped();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return shownText().contains("\"name\" : \"Ada\""); }));
+    EXPECT_TRUE(view->isFormatted());
+    const bool dark = UiColors::isDark(view->palette());
+    const QString shown = shownText();
+    EXPECT_EQ(formatAt(shown.indexOf("\"name\"")).foreground().color(),
+              UiColors::syntax(SyntaxColorTheme::json().property, dark));
+    EXPECT_EQ(formatAt(shown.indexOf("36")).foreground().color(),
+              UiColors::syntax(SyntaxColorTheme::json().number, dark));
+    EXPECT_EQ(formatAt(shown.indexOf("Ada")).background().color(), UiColors::accent(view->palette(), 0.28));
+
+    // A new query colours again in place, keeping the formatted form.
+    view->showItem(entry("j", " JSON "), "age");
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return formatAt(shownText().indexOf("age")).background().style() != Qt::NoBrush; }));
+    EXPECT_EQ(formatAt(shownText().indexOf("Ada")).background().style(), Qt::NoBrush);
+    EXPECT_EQ(requests, 1);
+
+    view->formatButtonTapped();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return shownText() == R"({"name":"Ada","age":36})"; }));
+    EXPECT_FALSE(view->isFormatted());
+}
+
+TEST_F(ClipboardDetailViewTest, PlaceholderStaysWhenALateLoadArrives) {
+    contents["a"] = text("a", "late text");
+    answerAtOnce = false;
+    view->showItem(entry("a"), "");
+    EXPECT_EQ(shownText(), "Loading...");
+    view->showEmptyState();
+    ASSERT_TRUE(pending);
+    pending(contents["a"]);
+    QTest::qWait(50);
+    EXPECT_TRUE(view->isShowingPlaceholder());
+    EXPECT_EQ(view->placeholderLabel()->text(), "Select a clipboard item");
+    EXPECT_EQ(view->metadataLabel()->text(), "");
+}
+
+TEST_F(ClipboardDetailViewTest, MissingContentShowsTheFailureAndUnknownFormatsStayPlain) {
+    view->showItem(entry("gone"), "");
+    EXPECT_EQ(shownText(), "Failed to load content");
+
+    contents["m"] = text("m", "# title");
+    view->showItem(entry("m", "markdown"), "");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return shownText() == "# title"; }));
+    view->formatButtonTapped();
+    EXPECT_FALSE(view->isFormatted());
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return view->metadataLabel()->text().contains("markdown · TXT - 7 bytes"); }));
+}
+
+TEST_F(ClipboardDetailViewTest, LongLinesAreCutForDisplayButCopiedWhole) {
+    std::string line;
+    for (int i = 0; i < 2000; ++i) line += "word" + std::to_string(i) + " ";
+    contents["l"] = text("l", line);
+    view->showItem(entry("l"), "");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return view->textView()->document()->blockCount() > 1; }));
+    EXPECT_TRUE(view->selectAllText());
+    EXPECT_EQ(view->selectedText().toStdString(), line);
+}
+
+}  // namespace
+}  // namespace quorvane
