@@ -21,7 +21,9 @@ QtClipboardPasteboard::QtClipboardPasteboard(QClipboard* clipboard)
     changedConnection_ = QObject::connect(clipboard_, &QClipboard::changed, [this](QClipboard::Mode mode) {
         // Our own write already moved the count; the signal Qt sends for it (now or once the X server
         // confirms our ownership) must not move it again.
-        if (mode == QClipboard::Clipboard && !writing_ && !clipboard_->ownsClipboard()) ++changeCount_;
+        if (mode != QClipboard::Clipboard || writing_ || clipboard_->ownsClipboard()) return;
+        ++changeCount_;
+        announceChange();
     });
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 
 // The pasteboard on Qt's clipboard (the X11 CLIPBOARD selection). Qt's XFixes-driven change signal moves the
-// change count when another program takes the clipboard; our own writes move it by one before they return.
+// change count when another program takes the clipboard and is announced to observers at once, so reading
+// the count never asks the X server; our own writes move it by one before they return.
 // Create and use on the main thread of a QGuiApplication.
 
 #include <QMetaObject>
