@@ -108,9 +108,15 @@ void ClipboardMonitor::takeCurrentItemAsSeen() {
 
 void ClipboardMonitor::scheduleNextCheck(double interval, bool useCadence) {
     if (!isMonitoring_ || isTemporarilyPaused_) return;
-    const double delay = useCadence ? cadence_.nextDelay(platform_.clock.now()) : interval;
+    const double delay = useCadence ? cadenceDelay(platform_.clock.now()) : interval;
     // The timer owns only a pointer back to us; destroying the monitor cancels it.
     timer_ = platform_.mainQueue.postAfter(delay, [this] { timerFired(); });
+}
+
+double ClipboardMonitor::cadenceDelay(Date now) const {
+    if (platform_.pasteboard.reportsChanges() && !cadence_.isBursting(now))
+        return reportedChangesPollInterval;
+    return cadence_.nextDelay(now);
 }
 
 void ClipboardMonitor::timerFired() {

@@ -57,6 +57,9 @@ public:
     [[nodiscard]] Subscription observeChanges(std::function<void()> handler) const {
         return changes_.subscribe(std::move(handler));
     }
+    // True when every change by another program is reported through observeChanges(), so that polling the
+    // change count is only a safety net.
+    virtual bool reportsChanges() const { return false; }
 
     bool hasType(const std::string& type) const;
     // True when the item was marked as a secret by a password manager.

@@ -243,6 +243,18 @@ TEST_F(ClipboardMonitorTest, ReportedChangeIsCheckedOnTheNextTurnWithoutWaitingF
     EXPECT_EQ(repository_->savedTexts[1].content, "the one that is read");
     EXPECT_TRUE(log_.contains("WARNING", "Clipboard changeCount advanced by 2"));
     EXPECT_EQ(loop_.pendingCount(), 1u);
+    EXPECT_EQ(monitor->cadence().burstDeadline, std::optional<Date>(clock_.now().addingTimeInterval(1.2)));
+
+    // Once the burst is over the safety-net poll is rare: a copy that was never reported waits for it.
+    loop_.advance(1.3);
+    pasteboard_.setAnnouncesChanges(false);
+    copyText("never reported");
+    pasteboard_.setAnnouncesChanges(true);
+    loop_.advance(ClipboardMonitor::reportedChangesPollInterval - 0.3);
+    EXPECT_EQ(repository_->savedTexts.size(), 2u);
+    loop_.advance(0.3);
+    ASSERT_EQ(repository_->savedTexts.size(), 3u);
+    EXPECT_EQ(repository_->savedTexts[2].content, "never reported");
 
     // Paused, stopped or gone: reports are ignored and nothing is read.
     monitor->pauseTemporarily();
@@ -254,7 +266,7 @@ TEST_F(ClipboardMonitorTest, ReportedChangeIsCheckedOnTheNextTurnWithoutWaitingF
     copyText("just before the monitor goes");
     monitor.reset();
     loop_.runUntilIdle();
-    EXPECT_EQ(repository_->savedTexts.size(), 2u);
+    EXPECT_EQ(repository_->savedTexts.size(), 3u);
 }
 
 TEST_F(ClipboardMonitorTest, OwnCopiesAreConsumedWithoutTouchingTheFingerprint) {

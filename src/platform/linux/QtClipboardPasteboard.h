@@ -23,6 +23,8 @@ public:
     QtClipboardPasteboard& operator=(const QtClipboardPasteboard&) = delete;
 
     std::int64_t changeCount() const override { return changeCount_; }
+    // On X11 with the XFixes extension, through which Qt hears of every new clipboard owner.
+    bool reportsChanges() const override { return reportsChanges_; }
     std::vector<std::string> types() const override;
     std::optional<std::string> string() const override;
     std::optional<Data> data(const std::string& type) const override;
@@ -38,6 +40,7 @@ private:
     QMetaObject::Connection changedConnection_;
     std::int64_t changeCount_ = 0;
     bool writing_ = false;
+    bool reportsChanges_ = false;
 };
 
 }  // namespace quorvane

@@ -30,6 +30,7 @@ public:
     void replaceItem(Representations representations);
     // Plays a platform that reports changes as they happen; by default the double can only be polled.
     void setAnnouncesChanges(bool announces) { announcesChanges_ = announces; }
+    bool reportsChanges() const override { return announcesChanges_; }
     // Another program takes the pasteboard and offers nothing.
     void clearItem() { replaceItem({}); }
     // Moves the change count without touching the item (as when several copies happen between two polls).
