@@ -285,6 +285,8 @@ TEST_F(QuorvaneServiceTest, CopiesAsFastAsXclipGoesAreEveryOneStored) {
               << " of them held under 10 ms" << std::endl;
     EXPECT_EQ(stored.size(), storedSet.size()) << "a copy stored twice";
     expectIndexMatchesHistory();
+    log_ += service_.readAll();
+    if (HasFailure()) std::cout << log_.toStdString() << std::endl;
 }
 
 TEST_F(QuorvaneServiceTest, SigtermEndsWithExitZeroAndClosedConsistentFiles) {
