@@ -3,11 +3,10 @@
 // Watches the system pasteboard and turns every new text or image item into a history entry. It checks at
 // once when the pasteboard reports a change, and polls the change count on one-shot main-queue timers as the
 // fallback (0.25 s, 0.03 s during the 1.2 s burst after each change or copy keystroke; outside bursts only
-// every 2 s while the pasteboard reports changes). It skips paused
-// capture, unchanged counts, our own copies, ignored programs, password-manager secrets and immediate
-// repeats, then runs the retention clean-up, removes earlier copies and saves. Images get their recognised
-// text afterwards. Built by the application container; everything else reaches it through
-// ClipboardMonitorProtocol. Main thread only.
+// every 5 s while the pasteboard reports changes). It skips paused capture, unchanged counts, our own
+// copies, ignored programs, password-manager secrets and immediate repeats, then runs the retention
+// clean-up, removes earlier copies and saves. Images get their recognised text afterwards. Built by the
+// application container; everything else reaches it through ClipboardMonitorProtocol. Main thread only.
 
 #include <cstdint>
 #include <memory>
@@ -97,7 +96,7 @@ public:
     static constexpr double copyIntentCheckDelay = 0.02;
     // Idle poll while the pasteboard reports every change itself: only a safety net for a lost report, so
     // an idle service wakes rarely instead of four times a second. Bursts keep their cadence.
-    static constexpr double reportedChangesPollInterval = 2.0;
+    static constexpr double reportedChangesPollInterval = 5.0;
 
 private:
     void stop();
