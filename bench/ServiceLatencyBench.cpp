@@ -2,7 +2,10 @@
 // - CopyToSearchHit: the clipboard services built as quorvane builds them, over the real clipboard; another
 //   program (xclip) copies 50 distinct texts one after another, and each is timed from the start of the copy
 //   until the search service finds it. Counters p50_ms, p95_ms, max_ms.
-// - IdleCpu: the quorvane program itself, left alone for 20 s after start; counter cpu_percent of one core.
+// - CapturedCopyRate: the same services; xclip copies 200 distinct texts with the given pause between them
+//   (0: as fast as xclip goes). Counters copies_per_second (offered), stored, lost.
+// - IdleCpu: the quorvane program itself, left alone for 60 s after start, over an empty history and over one
+//   of 10,000 entries; counters cpu_percent of one core and wakeups_per_second (context switches).
 // Both keep their files in a temporary directory and never touch the user's settings or history.
 
 #include <benchmark/benchmark.h>
@@ -28,6 +31,7 @@
 #include <vector>
 
 #include "app/AppAssembler.h"
+#include "history/store/ClipboardHistoryStore.h"
 #include "platform/linux/QtClipboardPasteboard.h"
 #include "platform/linux/QtImageDecoder.h"
 #include "platform/linux/QtImageProbe.h"
@@ -75,31 +79,42 @@ double percentile(std::vector<double> values, double p) {
     return values[static_cast<std::size_t>(p * static_cast<double>(values.size() - 1) + 0.5)];
 }
 
-void CopyToSearchHit(benchmark::State& state) {
-    const auto directory = makeTemporaryDirectory();
-    const auto defaults = std::make_shared<InMemoryUserDefaults>();
-    const auto mainQueue = std::make_shared<QtMainQueue>();
-    const auto clock = std::make_shared<SystemClock>();
-    NotificationCenter notifications(*mainQueue);
+// The clipboard services built as quorvane builds them, over the real clipboard, in a temporary directory.
+struct AssembledServices {
+    std::filesystem::path directory = makeTemporaryDirectory();
+    std::shared_ptr<InMemoryUserDefaults> defaults = std::make_shared<InMemoryUserDefaults>();
+    std::shared_ptr<QtMainQueue> mainQueue = std::make_shared<QtMainQueue>();
+    std::shared_ptr<SystemClock> clock = std::make_shared<SystemClock>();
+    NotificationCenter notifications{*mainQueue};
     QtWorkspaceOpener workspace;
-    DataDirectoryManager dataDirectory(*defaults, workspace, [&](const std::string& name) {
-        return name == DataDirectoryManager::storageDirectoryOverrideEnvironmentKey
-                   ? std::optional<std::string>((directory / "storage").string())
-                   : std::nullopt;
-    });
+    DataDirectoryManager dataDirectory{
+        *defaults, workspace, [this](const std::string& name) {
+            return name == DataDirectoryManager::storageDirectoryOverrideEnvironmentKey
+                       ? std::optional<std::string>((directory / "storage").string())
+                       : std::nullopt;
+        }};
     X11AccessibilityTrust trust;
-    AccessibilityPermissionManager permission(*defaults, *mainQueue, trust, workspace);
+    AccessibilityPermissionManager permission{*defaults, *mainQueue, trust, workspace};
     XdgApplicationCatalog catalog;
     QtClipboardPasteboard pasteboard;
     QtImageProbe probe;
     QtImageDecoder decoder;
-    X11FrontmostApplicationProvider frontmost(catalog.identityResolver());
+    X11FrontmostApplicationProvider frontmost{catalog.identityResolver()};
     TesseractImageTextRecognizer recognizer;
     XInputKeyEventMonitor keys;
-    AppAssembler assembler(AppAssembler::Platform{defaults, mainQueue, clock, notifications, dataDirectory,
+    AppAssembler assembler{AppAssembler::Platform{defaults, mainQueue, clock, notifications, dataDirectory,
                                                   permission, catalog, pasteboard, probe, decoder, frontmost,
-                                                  recognizer, keys, AppEnvironment::main()});
+                                                  recognizer, keys, AppEnvironment::main()}};
 
+    ~AssembledServices() {
+        assembler.shutdown();
+        std::filesystem::remove_all(directory);
+    }
+};
+
+void CopyToSearchHit(benchmark::State& state) {
+    AssembledServices services;
+    AppAssembler& assembler = services.assembler;
     std::mt19937 random(42);
     std::vector<double> latencies;
     for (auto _ : state) {
@@ -137,10 +152,43 @@ void CopyToSearchHit(benchmark::State& state) {
     state.counters["p50_ms"] = percentile(latencies, 0.50);
     state.counters["p95_ms"] = percentile(latencies, 0.95);
     state.counters["max_ms"] = *std::max_element(latencies.begin(), latencies.end());
-    assembler.shutdown();
-    std::filesystem::remove_all(directory);
 }
 BENCHMARK(CopyToSearchHit)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+void CapturedCopyRate(benchmark::State& state) {
+    AssembledServices services;
+    const int pauseMilliseconds = static_cast<int>(state.range(0));
+    constexpr int copies = 200;
+    std::mt19937 random(7);
+    for (auto _ : state) {
+        processEventsUntil([] { return false; }, 1500);
+        const std::string batch = "rate" + std::to_string(random());
+        const auto started = std::chrono::steady_clock::now();
+        for (int copy = 0; copy < copies; ++copy) {
+            if (!copyWithXclip(batch + " copy " + std::to_string(copy))) {
+                state.SkipWithError("xclip failed");
+                return;
+            }
+            if (pauseMilliseconds > 0) processEventsUntil([] { return false; }, pauseMilliseconds);
+        }
+        const double seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+        // Let the last captures reach the history.
+        processEventsUntil([] { return false; }, 2000);
+        std::size_t stored = 0;
+        bool replied = false;
+        services.assembler.clipboardHistoryManager()->getHistorySnapshots(batch, std::nullopt,
+                                                                          [&](auto items) {
+                                                                              stored = items.size();
+                                                                              replied = true;
+                                                                          });
+        processEventsUntil([&] { return replied; }, 10000);
+        state.counters["copies_per_second"] = copies / seconds;
+        state.counters["stored"] = static_cast<double>(stored);
+        state.counters["lost"] = static_cast<double>(copies) - static_cast<double>(stored);
+    }
+}
+BENCHMARK(CapturedCopyRate)->Arg(0)->Arg(10)->Arg(30)->Iterations(1)->Unit(benchmark::kSecond);
 
 // User plus system CPU time of a process, in clock ticks.
 std::optional<long> cpuTicks(pid_t pid) {
@@ -157,8 +205,44 @@ std::optional<long> cpuTicks(pid_t pid) {
     return utime + stime;
 }
 
+// Voluntary plus involuntary context switches of every thread of a process: its wake-ups.
+std::optional<long> contextSwitches(pid_t pid) {
+    long total = 0;
+    bool any = false;
+    for (const auto& task : std::filesystem::directory_iterator("/proc/" + std::to_string(pid) + "/task")) {
+        std::ifstream status(task.path() / "status");
+        std::string line;
+        while (std::getline(status, line)) {
+            if (line.starts_with("voluntary_ctxt_switches:") ||
+                line.starts_with("nonvoluntary_ctxt_switches:")) {
+                total += std::stol(line.substr(line.find(':') + 1));
+                any = true;
+            }
+        }
+    }
+    return any ? std::optional<long>(total) : std::nullopt;
+}
+
+// A history of `count` text entries, written in one transaction; the service fills its index at start.
+void writeHistory(const std::filesystem::path& storage, int count) {
+    std::filesystem::create_directories(storage);
+    ClipboardHistoryStore store(storage / DataDirectoryManager::databaseFileName);
+    for (int i = 0; i < count; ++i) {
+        const std::string id = "entry-" + std::to_string(i);
+        const std::string text = "idle entry number " + std::to_string(i) + " with some words to index";
+        store.mainContext().insert(
+            ClipboardHistoryIndex{id, text.substr(0, 40), text, Date(1'700'000'000 + i), std::nullopt, 0,
+                                  ClipboardContentType::text, std::nullopt, std::nullopt});
+        store.mainContext().insert(ClipboardHistoryContent{id, text, std::nullopt, std::nullopt, std::nullopt,
+                                                           std::nullopt, std::nullopt});
+    }
+    store.mainContext().save();
+}
+
 void IdleCpu(benchmark::State& state) {
     const auto directory = makeTemporaryDirectory();
+    const int entries = static_cast<int>(state.range(0));
+    writeHistory(directory / "storage", entries);
     for (auto _ : state) {
         QProcess service;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -175,24 +259,28 @@ void IdleCpu(benchmark::State& state) {
             return;
         }
         const auto pid = static_cast<pid_t>(service.processId());
-        // Past the start-up work (store creation, index bootstrap, clean-up).
-        std::this_thread::sleep_for(std::chrono::seconds(3));
+        // Past the start-up work (store creation, index bootstrap and reconciliation, clean-up).
+        std::this_thread::sleep_for(std::chrono::seconds(entries > 0 ? 15 : 3));
         const auto before = cpuTicks(pid);
-        const double seconds = 20;
+        const auto switchesBefore = contextSwitches(pid);
+        const double seconds = 60;
         std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
         const auto after = cpuTicks(pid);
+        const auto switchesAfter = contextSwitches(pid);
         ::kill(pid, SIGTERM);
         service.waitForFinished(10000);
-        if (!before || !after) {
+        if (!before || !after || !switchesBefore || !switchesAfter) {
             state.SkipWithError("could not read the process's CPU time");
             return;
         }
         state.counters["cpu_percent"] = 100.0 * static_cast<double>(*after - *before) /
                                         static_cast<double>(sysconf(_SC_CLK_TCK)) / seconds;
+        state.counters["wakeups_per_second"] =
+            static_cast<double>(*switchesAfter - *switchesBefore) / seconds;
     }
     std::filesystem::remove_all(directory);
 }
-BENCHMARK(IdleCpu)->Iterations(1)->Unit(benchmark::kSecond);
+BENCHMARK(IdleCpu)->Arg(0)->Arg(10000)->Iterations(1)->Unit(benchmark::kSecond);
 
 }  // namespace
 }  // namespace quorvane

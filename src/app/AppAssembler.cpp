@@ -19,6 +19,7 @@
 #include "search/ClipboardSearchService.h"
 #include "search/EmptyClipboardSearchService.h"
 #include "searchindex/SQLiteClipboardSearchIndexStore.h"
+#include "system/StorageDirectoryLock.h"
 
 namespace quorvane {
 
@@ -40,6 +41,8 @@ std::string messagesLocale() {
 // Declared in the order of the build, so destruction runs backwards: the search service drains first, the
 // monitor goes before the runner and the key monitor it uses, and the index store closes last.
 struct AppAssembler::BuiltServices {
+    // Held from before the files open until they are closed; released early by a tear-down.
+    std::unique_ptr<StorageDirectoryLock> storageLock;
     std::shared_ptr<SQLiteClipboardSearchIndexStore> indexStore;
     std::shared_ptr<ClipboardHistoryRepository> repository;
     std::unique_ptr<LocalClipboardClassificationService> classificationService;
@@ -109,6 +112,13 @@ std::shared_ptr<AppAssembler::BuiltServices> AppAssembler::build() {
         Logger::error(std::string("Failed to initialize clipboard services: ") + error.what(), kCategory);
         return nullptr;
     }
+    // Before either file is opened: a second process must not touch them at all.
+    try {
+        built->storageLock = StorageDirectoryLock::acquire(dataDirectoryManager.storageDirectoryURL());
+    } catch (const std::exception& error) {
+        Logger::error(std::string("Failed to initialize clipboard services: ") + error.what(), kCategory);
+        return nullptr;
+    }
 
     try {
         built->indexStore = std::make_shared<SQLiteClipboardSearchIndexStore>(
@@ -172,6 +182,8 @@ void AppAssembler::quiesceBuiltServices() {
     // The search service first: a rebuild it still runs must not read a history that is closing.
     if (built->searchService) built->searchService->drain();
     built->repository->quiesce();
+    // The files are closed; another process (or this one on a moved directory) may have them now.
+    built->storageLock.reset();
 }
 
 void AppAssembler::tearDownClipboardServices() {

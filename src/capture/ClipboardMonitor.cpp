@@ -26,7 +26,9 @@ ClipboardMonitor::ClipboardMonitor(Platform platform, Services services, Clipboa
       services_(std::move(services)),
       cadence_(cadence),
       lastChangeCount_(platform_.pasteboard.changeCount()),
-      lifetime_(std::make_shared<ClipboardMonitor*>(this)) {}
+      lifetime_(std::make_shared<ClipboardMonitor*>(this)) {
+    pasteboardChanges_ = platform_.pasteboard.observeChanges([this] { handlePasteboardChange(); });
+}
 
 ClipboardMonitor::~ClipboardMonitor() {
     stop();
@@ -106,9 +108,15 @@ void ClipboardMonitor::takeCurrentItemAsSeen() {
 
 void ClipboardMonitor::scheduleNextCheck(double interval, bool useCadence) {
     if (!isMonitoring_ || isTemporarilyPaused_) return;
-    const double delay = useCadence ? cadence_.nextDelay(platform_.clock.now()) : interval;
+    const double delay = useCadence ? cadenceDelay(platform_.clock.now()) : interval;
     // The timer owns only a pointer back to us; destroying the monitor cancels it.
     timer_ = platform_.mainQueue.postAfter(delay, [this] { timerFired(); });
+}
+
+double ClipboardMonitor::cadenceDelay(Date now) const {
+    if (platform_.pasteboard.reportsChanges() && !cadence_.isBursting(now))
+        return reportedChangesPollInterval;
+    return cadence_.nextDelay(now);
 }
 
 void ClipboardMonitor::timerFired() {
@@ -122,6 +130,25 @@ void ClipboardMonitor::handleCopyIntent() {
     cadence_.startBurst(platform_.clock.now());
     timer_.cancel();
     scheduleNextCheck(copyIntentCheckDelay, false);
+}
+
+void ClipboardMonitor::handlePasteboardChange() {
+    if (!isMonitoring_ || isTemporarilyPaused_ || isReportedChangeCheckPosted_) return;
+    isReportedChangeCheckPosted_ = true;
+    std::weak_ptr<ClipboardMonitor*> weak = lifetime_;
+    // Not inside the report: reading the item talks to its owner, which must not happen within the
+    // desktop's own event handling.
+    platform_.mainQueue.post([weak] {
+        if (auto self = weak.lock()) (*self)->checkAfterReportedChange();
+    });
+}
+
+void ClipboardMonitor::checkAfterReportedChange() {
+    isReportedChangeCheckPosted_ = false;
+    if (!isMonitoring_ || isTemporarilyPaused_) return;
+    timer_.cancel();
+    checkPasteboard();
+    scheduleNextCheck(0, true);
 }
 
 void ClipboardMonitor::startCopyIntentMonitorIfPossible() {
@@ -156,13 +183,14 @@ void ClipboardMonitor::checkPasteboard() {
 
     const Pasteboard& pasteboard = platform_.pasteboard;
     const std::int64_t changeCount = pasteboard.changeCount();
+    // Most polls end here, so they read nothing else: an idle service must cost next to nothing.
+    if (changeCount == lastChangeCount_) return;
     const UserDefaults& settings = services_.userDefaults;
     const std::int64_t maxBytes = clipboardMonitorMaxItemSizeInMB(settings) * bytesPerMegabyte;
     const bool textEnabled = clipboardMonitorTextCaptureEnabled(settings);
     const bool imageEnabled = clipboardMonitorImageCaptureEnabled(settings);
     const bool ocrEnabled = clipboardMonitorImageOCREnabled(settings);
 
-    if (changeCount == lastChangeCount_) return;
     noteChangeCountAdvance(lastChangeCount_, changeCount, platform_.clock.now());
     // From here on every return leaves the change consumed.
     lastChangeCount_ = changeCount;

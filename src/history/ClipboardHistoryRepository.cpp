@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <exception>
 #include <limits>
+#include <set>
 #include <unordered_map>
 
 #include "base/Logger.h"
@@ -59,14 +60,32 @@ std::string searchableTextOf(const ClipboardHistoryIndex& index, const Clipboard
     return content->content;
 }
 
-std::vector<ClipboardSearchSourceDocument> loadAllSearchSourceDocuments(
-    ClipboardHistoryStoreContext& context) {
-    const auto indexes = context.fetchIndexes({.newestFirst = true});
-    if (indexes.empty()) return {};
+// A few entries are looked up one by one; beyond this many, one pass over the whole store is cheaper.
+constexpr std::size_t kEntriesLookedUpSingly = 256;
+
+// The source documents of the entries in `only` (every entry when null), newest first.
+std::vector<ClipboardSearchSourceDocument> loadSearchSourceDocuments(ClipboardHistoryStoreContext& context,
+                                                                     const std::set<std::string>* only) {
+    std::vector<ClipboardHistoryIndex> indexes;
     std::unordered_map<std::string, ClipboardHistoryContent> contentsByID;
-    for (auto& content : context.fetchContents({.loadImageData = false})) {
-        std::string id = content.id;
-        contentsByID.emplace(std::move(id), std::move(content));
+    if (only && only->size() <= kEntriesLookedUpSingly) {
+        for (const auto& id : *only) {
+            for (auto& index : context.fetchIndexes({.idEquals = id})) indexes.push_back(std::move(index));
+            for (auto& content : context.fetchContents({.idEquals = id, .loadImageData = false})) {
+                contentsByID.emplace(id, std::move(content));
+            }
+        }
+        std::stable_sort(indexes.begin(), indexes.end(),
+                         [](const auto& a, const auto& b) { return a.createdAt > b.createdAt; });
+    } else {
+        indexes = context.fetchIndexes({.newestFirst = true});
+        if (only) std::erase_if(indexes, [&](const auto& index) { return !only->contains(index.id); });
+        if (indexes.empty()) return {};
+        for (auto& content : context.fetchContents({.loadImageData = false})) {
+            if (only && !only->contains(content.id)) continue;
+            std::string id = content.id;
+            contentsByID.emplace(std::move(id), std::move(content));
+        }
     }
     std::vector<ClipboardSearchSourceDocument> documents;
     documents.reserve(indexes.size());
@@ -76,6 +95,25 @@ std::vector<ClipboardSearchSourceDocument> loadAllSearchSourceDocuments(
             index, searchableTextOf(index, found == contentsByID.end() ? nullptr : &found->second)));
     }
     return documents;
+}
+
+std::vector<ClipboardSearchSourceDocument> loadAllSearchSourceDocuments(
+    ClipboardHistoryStoreContext& context) {
+    return loadSearchSourceDocuments(context, nullptr);
+}
+
+// Index jobs read the history through a connection of their own. A closed store throws rather than reading
+// as empty, so a late job never takes it for a reset history.
+ClipboardHistorySearchIndexSync::HistorySource historySource(std::weak_ptr<ClipboardHistoryStore> weakStore) {
+    const auto openContext = [weakStore]() -> std::unique_ptr<ClipboardHistoryStoreContext> {
+        auto store = weakStore.lock();
+        if (!store) throw HistoryStoreError(HistoryStoreError::Kind::open, "the history store is closed");
+        return store->makeReadContext();
+    };
+    return {[openContext] { return openContext()->fetchIndexIDs(); },
+            [openContext](const std::set<std::string>* only) {
+                return loadSearchSourceDocuments(*openContext(), only);
+            }};
 }
 
 // Runs `body` on the read queue with a context of its own and hands the result to `completion` on the main
@@ -118,6 +156,10 @@ ClipboardHistoryRepository::ClipboardHistoryRepository(
     onMain([&] {
         indexSync_.bootstrapIfEmpty([&] { return loadAllSearchSourceDocuments(store_->mainContext()); });
     });
+    // Whatever the bootstrap left out (a write lost to a crash, a history replaced under the index) is
+    // mended on the index queue, so start-up does not wait for it.
+    indexSync_.attachHistory(historySource(store_));
+    indexSync_.scheduleReconciliation();
 }
 
 ClipboardHistoryRepository::~ClipboardHistoryRepository() {

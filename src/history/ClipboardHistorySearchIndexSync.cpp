@@ -1,6 +1,8 @@
 #include "history/ClipboardHistorySearchIndexSync.h"
 
+#include <algorithm>
 #include <exception>
+#include <iterator>
 #include <set>
 
 #include "base/Logger.h"
@@ -26,6 +28,10 @@ ClipboardHistorySearchIndexSync::ClipboardHistorySearchIndexSync(
     std::shared_ptr<ClipboardSearchIndexStoreProtocol> store, UserDefaults& userDefaults)
     : store_(std::move(store)), userDefaults_(userDefaults) {}
 
+ClipboardHistorySearchIndexSync::~ClipboardHistorySearchIndexSync() {
+    close();
+}
+
 ClipboardSearchIndexDocument ClipboardHistorySearchIndexSync::indexDocument(
     const ClipboardSearchSourceDocument& source) const {
     // Read for every document, so a changed setting applies from the next write on.
@@ -47,7 +53,9 @@ void ClipboardHistorySearchIndexSync::scheduleUpsert(const ClipboardSearchSource
     constexpr const char* failure = "Failed to upsert clipboard search index document: ";
     ClipboardSearchIndexDocument row = indexDocument(document);
     if (synchronously) {
-        runLogged(failure, [&] { store_->upsert(row); });
+        // Through the queue, not past it: a rebuild queued earlier (a recovery, the start-up reconciliation,
+        // the search service's) would otherwise replace the index without this document.
+        queue_.sync([&] { runLogged(failure, [&] { store_->upsert(row); }); });
         return;
     }
     submit(failure, [row = std::move(row)](ClipboardSearchIndexStoreProtocol& store) { store.upsert(row); });
@@ -94,7 +102,82 @@ void ClipboardHistorySearchIndexSync::bootstrapIfEmpty(
     });
 }
 
+void ClipboardHistorySearchIndexSync::attachHistory(HistorySource source) {
+    history_ = std::make_shared<const HistorySource>(std::move(source));
+    if (store_) store_->setRecoveryHandler([this] { scheduleRebuildAfterRecovery(); });
+}
+
+void ClipboardHistorySearchIndexSync::scheduleRebuildAfterRecovery() {
+    // Called on the store's queue: only queue the work, behind whatever was queued before the damage showed.
+    submit("Failed to rebuild clipboard search index after recovery: ",
+           [this, history = history_](ClipboardSearchIndexStoreProtocol& store) {
+               std::vector<ClipboardSearchIndexDocument> rows;
+               for (const auto& source : history->documents(nullptr)) rows.push_back(indexDocument(source));
+               const ClipboardSearchIndexStats stats = store.rebuild(rows);
+               Logger::info("Rebuilt clipboard search index after recovery, documents=" +
+                                std::to_string(stats.documentCount) +
+                                ", grams=" + std::to_string(stats.gramCount),
+                            kCategory);
+           });
+}
+
+void ClipboardHistorySearchIndexSync::scheduleReconciliation() {
+    if (!store_ || !history_) return;
+    submit("Failed to reconcile clipboard search index: ", [this, history = history_](
+                                                               ClipboardSearchIndexStoreProtocol& store) {
+        const Reconciliation counts =
+            reconcile(store, *history,
+                      [this](const ClipboardSearchSourceDocument& source) { return indexDocument(source); });
+        Logger::info("Reconciled clipboard search index with history, entries=" +
+                         std::to_string(counts.entries) + ", added=" + std::to_string(counts.added) +
+                         ", removed=" + std::to_string(counts.removed) + (counts.rebuilt ? ", rebuilt" : ""),
+                     kCategory);
+    });
+}
+
+ClipboardHistorySearchIndexSync::Reconciliation ClipboardHistorySearchIndexSync::reconcile(
+    ClipboardSearchIndexStoreProtocol& store, const HistorySource& source,
+    const std::function<ClipboardSearchIndexDocument(const ClipboardSearchSourceDocument&)>& convert) {
+    // The index first: an image is written to the index right after its history save, outside the queue, so
+    // reading the history second can only find more entries than the index, never fewer.
+    std::vector<std::string> indexed = store.documentItemIDs();
+    std::vector<std::string> entries = source.entryIDs();
+    std::sort(indexed.begin(), indexed.end());
+    std::sort(entries.begin(), entries.end());
+    std::set<std::string> missing;
+    std::set_difference(entries.begin(), entries.end(), indexed.begin(), indexed.end(),
+                        std::inserter(missing, missing.end()));
+    std::vector<std::string> orphans;
+    std::set_difference(indexed.begin(), indexed.end(), entries.begin(), entries.end(),
+                        std::back_inserter(orphans));
+
+    Reconciliation counts;
+    counts.entries = entries.size();
+    counts.removed = orphans.size();
+    if (missing.empty() && orphans.empty()) return counts;
+    // When most of the index is wrong (a replaced or reset history), one rebuild transaction is far cheaper
+    // than a transaction per document.
+    if (missing.size() * 2 > entries.size()) {
+        std::vector<ClipboardSearchIndexDocument> rows;
+        for (const auto& document : source.documents(nullptr)) rows.push_back(convert(document));
+        store.rebuild(rows);
+        counts.added = missing.size();
+        counts.rebuilt = true;
+        return counts;
+    }
+    const auto documents =
+        missing.empty() ? std::vector<ClipboardSearchSourceDocument>{} : source.documents(&missing);
+    store.syncVoid([&] {
+        for (const auto& document : documents) store.upsert(convert(document));
+        if (!orphans.empty()) store.deleteDocuments(orphans);
+    });
+    counts.added = documents.size();
+    return counts;
+}
+
 void ClipboardHistorySearchIndexSync::close() {
+    // Unhooked first, so a late recovery report cannot queue work that reads a closing history.
+    if (store_) store_->setRecoveryHandler(nullptr);
     queue_.drain();
     store_.reset();
 }

@@ -2,14 +2,16 @@
 
 // The history store's side of the search index: turns entries into index rows and writes, deletes, empties
 // and touches them as jobs on the search-index sync queue, so history writes never wait for SQLite (image
-// saves excepted). Fills an empty index once at start-up. Schedule from the main thread; jobs run in
-// submission order and keep their own reference to the index store, so they finish after the repository is
-// gone.
+// saves excepted). Fills an empty index once at start-up, then reconciles the index with the history, and
+// refills the index whenever the store had to replace a damaged file. Schedule from the main thread; jobs run
+// in submission order and keep their own reference to the index store, so they finish after the repository
+// is gone.
 
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -23,13 +25,32 @@ namespace quorvane {
 
 class ClipboardHistorySearchIndexSync {
 public:
+    // How index jobs read the history: callable from the index queue, each call with a connection of its own;
+    // both may throw.
+    struct HistorySource {
+        std::function<std::vector<std::string>()> entryIDs;
+        // The documents of the entries in `only` (every entry when null), newest first.
+        std::function<std::vector<ClipboardSearchSourceDocument>(const std::set<std::string>* only)>
+            documents;
+    };
+
+    // Counts of one reconciliation.
+    struct Reconciliation {
+        std::size_t entries = 0;
+        std::size_t added = 0;
+        std::size_t removed = 0;
+        bool rebuilt = false;
+    };
+
     // Without a store every operation does nothing, silently.
     ClipboardHistorySearchIndexSync(std::shared_ptr<ClipboardSearchIndexStoreProtocol> store,
                                     UserDefaults& userDefaults);
+    // Runs the queued jobs; the store no longer reports to this object.
+    ~ClipboardHistorySearchIndexSync();
     ClipboardHistorySearchIndexSync(const ClipboardHistorySearchIndexSync&) = delete;
     ClipboardHistorySearchIndexSync& operator=(const ClipboardHistorySearchIndexSync&) = delete;
 
-    // Synchronously: written before the call returns (the image save), possibly ahead of queued jobs.
+    // Synchronously: written before the call returns (the image save), after the jobs queued before it.
     void scheduleUpsert(const ClipboardSearchSourceDocument& document, bool synchronously);
     // Each id once; an empty list queues nothing.
     void scheduleDelete(const std::vector<std::string>& ids);
@@ -40,6 +61,17 @@ public:
     // When the index holds no document, rebuilds it from `loadDocuments()` (which may throw). An index that
     // holds anything is left alone. Blocks until done; failures are logged and leave the index as it was.
     void bootstrapIfEmpty(const std::function<std::vector<ClipboardSearchSourceDocument>()>& loadDocuments);
+
+    // From now on, each time the store replaces a damaged file, a job that rebuilds the index from `source`
+    // is queued behind the jobs queued before it (at once, for a replacement made before this call).
+    void attachHistory(HistorySource source);
+    // Queues the comparison of the history's entry ids with the index's document ids: missing documents are
+    // added, orphans deleted, one INFO line gives the counts. Needs attachHistory().
+    void scheduleReconciliation();
+    // The reconciliation's work, run on the calling thread. Throws what the history or the store throws.
+    static Reconciliation reconcile(
+        ClipboardSearchIndexStoreProtocol& store, const HistorySource& source,
+        const std::function<ClipboardSearchIndexDocument(const ClipboardSearchSourceDocument&)>& convert);
 
     // Queues `job` as an index job of its own, with or without an index store; it must not throw.
     void scheduleJob(std::function<void()> job) { queue_.async(std::move(job)); }
@@ -54,8 +86,12 @@ private:
     // Queues `job` with the store; errors are logged as `failure` followed by the error's description.
     void submit(const char* failure, std::function<void(ClipboardSearchIndexStoreProtocol&)> job);
 
+    void scheduleRebuildAfterRecovery();
+
     std::shared_ptr<ClipboardSearchIndexStoreProtocol> store_;
     UserDefaults& userDefaults_;
+    // Set on the main thread before any job that reads it is queued.
+    std::shared_ptr<const HistorySource> history_;
     SerialQueue queue_{"Quorvane.ClipboardHistoryRepository.SearchIndexSyncQueue"};
 };
 

@@ -2,7 +2,8 @@
 
 // The system clipboard as capture and the panels see it: one current item offered in several types, and a
 // change count that moves whenever the item is replaced (by another program or by our own writes).
-// Capture polls the change count and reads the item; the panels write. Call on the main queue only.
+// Capture polls the change count and reads the item, and where the platform reports changes as they happen it
+// also hears of each one at once; the panels write. Call on the main queue only.
 
 #include <cstdint>
 #include <filesystem>
@@ -10,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "base/CallbackList.h"
 #include "platform/DefaultsValue.h"
 
 namespace quorvane {
@@ -50,11 +52,26 @@ public:
     // not PNG is also offered as PNG where it can be converted.
     virtual void writeImage(const Data& imageData, const std::string& type) = 0;
 
+    // Calls `handler` on the main queue each time another program replaced the item, as soon as the platform
+    // reports it (the change count has moved by then). A pasteboard that can only be polled never calls it.
+    [[nodiscard]] Subscription observeChanges(std::function<void()> handler) const {
+        return changes_.subscribe(std::move(handler));
+    }
+    // True when every change by another program is reported through observeChanges(), so that polling the
+    // change count is only a safety net.
+    virtual bool reportsChanges() const { return false; }
+
     bool hasType(const std::string& type) const;
     // True when the item was marked as a secret by a password manager.
     bool carriesPasswordManagerHint() const { return hasType(PasteboardType::passwordManagerHint); }
     // Local paths of the file URLs the item lists under "text/uri-list", in order; other URLs are left out.
     std::vector<std::filesystem::path> fileURLs() const;
+
+protected:
+    void announceChange() const { changes_.notify(); }
+
+private:
+    mutable CallbackList<> changes_;
 };
 
 // Parses a "text/uri-list" body: one URI per line, "#" lines are comments. Keeps only file URLs on this

@@ -34,6 +34,12 @@ public:
     virtual void updateAccess(const std::string& itemID, Date sortAt, std::optional<Date> lastAccessedAt,
                               std::int64_t accessCount) = 0;
     virtual ClipboardSearchIndexStats stats() = 0;
+    // The item identifiers of every document, in no particular order.
+    virtual std::vector<std::string> documentItemIDs() = 0;
+    // `handler` is called (on the store's queue; it must not call the store) each time the store found its
+    // file damaged and replaced it by an empty index, so that the owner of the history refills it; a
+    // replacement made before a handler was set is reported at once. Null stops the reports.
+    virtual void setRecoveryHandler(std::function<void()> handler) { (void)handler; }
 
     // The most recently used or captured entries, newest first.
     virtual ClipboardSearchPage fetchRecent(std::int64_t limit, std::int64_t offset) = 0;

@@ -1,11 +1,13 @@
 #include "searchindex/SQLiteClipboardSearchIndexStore.h"
 
 #include <locale.h>
+#include <sqlite3.h>
 
 #include <charconv>
 #include <clocale>
 #include <cstdlib>
 #include <ctime>
+#include <utility>
 
 #include "base/Logger.h"
 #include "base/Utf8.h"
@@ -352,6 +354,9 @@ SQLiteClipboardSearchIndexStore::~SQLiteClipboardSearchIndexStore() {
 }
 
 void SQLiteClipboardSearchIndexStore::configure(SQLiteDatabase& db) {
+    // Another connection may hold the write lock for a moment (a reader checkpointing the log); wait for it
+    // as the history store does instead of failing the write.
+    sqlite3_busy_timeout(db.handle(), busyTimeoutMilliseconds);
     db.execute("PRAGMA journal_mode = WAL;");
     db.execute("PRAGMA synchronous = NORMAL;");
     db.execute("PRAGMA foreign_keys = ON;");
@@ -383,6 +388,11 @@ bool SQLiteClipboardSearchIndexStore::recoverFromCorruption(const SQLiteError& e
         Logger::error("Failed to use clipboard search index (" + error.message() + "): moved it to " +
                           aside.string() + " and created an empty index",
                       "SQLiteSearch");
+        if (recoveryHandler_) {
+            recoveryHandler_();
+        } else {
+            recoveryPending_ = true;
+        }
         return true;
     } catch (const std::exception& failure) {
         Logger::error("Failed to replace damaged clipboard search index: " + std::string(failure.what()),
@@ -479,6 +489,24 @@ void SQLiteClipboardSearchIndexStore::updateAccess(const std::string& itemID, Da
 
 ClipboardSearchIndexStats SQLiteClipboardSearchIndexStore::stats() {
     return perform([](SQLiteDatabase& db) { return readStats(db); });
+}
+
+std::vector<std::string> SQLiteClipboardSearchIndexStore::documentItemIDs() {
+    return perform([](SQLiteDatabase& db) {
+        std::vector<std::string> ids;
+        auto statement = db.prepare("SELECT item_id FROM documents;");
+        while (statement.step()) {
+            if (auto id = statement.columnText(0)) ids.push_back(std::move(*id));
+        }
+        return ids;
+    });
+}
+
+void SQLiteClipboardSearchIndexStore::setRecoveryHandler(std::function<void()> handler) {
+    queue_.sync([&] {
+        recoveryHandler_ = std::move(handler);
+        if (recoveryHandler_ && std::exchange(recoveryPending_, false)) recoveryHandler_();
+    });
 }
 
 ClipboardSearchPage SQLiteClipboardSearchIndexStore::page(std::vector<ClipboardHistoryIndexSnapshot> rows,

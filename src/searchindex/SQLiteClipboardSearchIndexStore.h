@@ -3,8 +3,9 @@
 // The search index: "clipboard_search.sqlite", one row per history entry with its normalised, compact and
 // pinyin texts, an FTS5 table, a table of two- and three-character grams and a key/value table. Shared by the
 // history store (writes) and the search service (reads, rebuild). Safe from any thread: every statement runs
-// on the store's own serial queue. A file that is not a database, or whose contents are damaged, is moved
-// aside (never deleted) and replaced by an empty index, which the history store fills again.
+// on the store's own serial queue. A file that is not a database, or whose contents are damaged (found at
+// the open or by any later statement), is moved aside (never deleted) and replaced by an empty index; the
+// recovery handler tells the history store to fill it again.
 
 #include <cstdint>
 #include <filesystem>
@@ -28,6 +29,9 @@ class SQLiteError;
 
 class SQLiteClipboardSearchIndexStore final : public ClipboardSearchIndexStoreProtocol {
 public:
+    // How long a statement waits for another connection's lock, as the history store's connections do.
+    static constexpr int busyTimeoutMilliseconds = 5000;
+
     // Opens (creating) the index at `databasePath`, creating its parent directory, and brings its schema up
     // to date. Throws std::filesystem::filesystem_error or SQLiteClipboardSearchIndexStoreError; a store that
     // could not be opened is never returned. `clock` dates rebuilds and set-aside files.
@@ -47,6 +51,8 @@ public:
     void updateAccess(const std::string& itemID, Date sortAt, std::optional<Date> lastAccessedAt,
                       std::int64_t accessCount) override;
     ClipboardSearchIndexStats stats() override;
+    std::vector<std::string> documentItemIDs() override;
+    void setRecoveryHandler(std::function<void()> handler) override;
     ClipboardSearchPage fetchRecent(std::int64_t limit, std::int64_t offset) override;
     ClipboardSearchPage search(const ClipboardSearchQueryText& query,
                                const std::vector<ClipboardSearchFilter>& filters, std::int64_t limit,
@@ -95,6 +101,9 @@ private:
     SerialQueue queue_{"SQLiteClipboardSearchIndexStore.Queue"};
     // Absent only after a damaged file could not be replaced.
     std::unique_ptr<SQLiteDatabase> db_;
+    // Used on the queue only. A replacement with no handler to hear of it waits in `recoveryPending_`.
+    std::function<void()> recoveryHandler_;
+    bool recoveryPending_ = false;
 };
 
 }  // namespace quorvane

@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -219,6 +220,38 @@ TEST_F(AppAssemblerTest, HistoryStoreThatIsNotOursLeavesNullObjectsAndTheFileUnt
     EXPECT_NE(dynamic_cast<EmptyClipboardSearchService*>(assembler->clipboardSearchService().get()), nullptr);
     std::ifstream file(historyFile());
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(file), {}), "someone else's notes");
+}
+
+TEST_F(AppAssemblerTest, SecondInstanceOnTheSameFolderRefusesAndChangesNothing) {
+    auto first = makeAssembler();
+    tick();
+    copyText("kept by the first instance");
+    tick();
+    first->waitForSearchIndexJobs();
+    const auto snapshot = [this] {
+        std::map<std::string, std::string> files;
+        for (const auto& entry : std::filesystem::directory_iterator(storage())) {
+            std::ifstream in(entry.path(), std::ios::binary);
+            files[entry.path().filename().string()] = std::string(std::istreambuf_iterator<char>(in), {});
+        }
+        return files;
+    };
+    const auto before = snapshot();
+
+    LogCapture log;
+    auto second = makeAssembler();
+    EXPECT_EQ(log.count("ERROR"), 1u) << ::testing::PrintToString(log.lines());
+    EXPECT_TRUE(log.contains(
+        "ERROR", std::string(servicesFailure) + "another Quorvane process is using the storage directory"));
+    EXPECT_NE(dynamic_cast<EmptyClipboardMonitor*>(second->clipboardMonitor().get()), nullptr);
+    EXPECT_NE(dynamic_cast<EmptyClipboardSearchService*>(second->clipboardSearchService().get()), nullptr);
+    EXPECT_EQ(snapshot(), before);
+
+    // Once the first lets go of the folder (a storage move), the other may take it.
+    first->tearDownClipboardServices();
+    second->buildClipboardServices();
+    EXPECT_NE(dynamic_cast<ClipboardMonitor*>(second->clipboardMonitor().get()), nullptr);
+    EXPECT_EQ(search(*second, "kept"), std::vector<std::string>{"kept by the first instance"});
 }
 
 TEST_F(AppAssemblerTest, TearDownFinishesQueuedIndexJobsClosesStoresAndABuildResumes) {

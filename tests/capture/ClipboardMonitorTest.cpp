@@ -221,6 +221,54 @@ TEST_F(ClipboardMonitorTest, AdvanceOfTwoOrMoreWarnsAndAFallingCountIsTakenSilen
     EXPECT_EQ(monitor->lastChangeCount(), pasteboard_.changeCount());
 }
 
+TEST_F(ClipboardMonitorTest, ReportedChangeIsCheckedOnTheNextTurnWithoutWaitingForThePoll) {
+    pasteboard_.setAnnouncesChanges(true);
+    auto monitor = makeMonitor();
+    monitor->startMonitoring(false);
+    tick();
+    copyText("reported at once");
+    // Not inside the report itself.
+    EXPECT_TRUE(repository_->savedTexts.empty());
+    loop_.runUntilIdle();
+    ASSERT_EQ(repository_->savedTexts.size(), 1u);
+    EXPECT_EQ(repository_->savedTexts[0].content, "reported at once");
+    // The poll goes on as the fallback, re-armed from the check (a burst after the change).
+    EXPECT_EQ(loop_.pendingCount(), 1u);
+
+    // Two reports before the check: one check, which takes the second copy and says the first was missed.
+    copyText("replaced before it was read");
+    copyText("the one that is read");
+    loop_.runUntilIdle();
+    ASSERT_EQ(repository_->savedTexts.size(), 2u);
+    EXPECT_EQ(repository_->savedTexts[1].content, "the one that is read");
+    EXPECT_TRUE(log_.contains("WARNING", "Clipboard changeCount advanced by 2"));
+    EXPECT_EQ(loop_.pendingCount(), 1u);
+    EXPECT_EQ(monitor->cadence().burstDeadline, std::optional<Date>(clock_.now().addingTimeInterval(1.2)));
+
+    // Once the burst is over the safety-net poll is rare: a copy that was never reported waits for it.
+    loop_.advance(1.3);
+    pasteboard_.setAnnouncesChanges(false);
+    copyText("never reported");
+    pasteboard_.setAnnouncesChanges(true);
+    loop_.advance(ClipboardMonitor::reportedChangesPollInterval - 0.3);
+    EXPECT_EQ(repository_->savedTexts.size(), 2u);
+    loop_.advance(0.3);
+    ASSERT_EQ(repository_->savedTexts.size(), 3u);
+    EXPECT_EQ(repository_->savedTexts[2].content, "never reported");
+
+    // Paused, stopped or gone: reports are ignored and nothing is read.
+    monitor->pauseTemporarily();
+    const int reads = pasteboard_.contentReadCount();
+    copyText("while paused");
+    loop_.runUntilIdle();
+    EXPECT_EQ(pasteboard_.contentReadCount(), reads);
+    monitor->resumeAfterTemporaryPause();
+    copyText("just before the monitor goes");
+    monitor.reset();
+    loop_.runUntilIdle();
+    EXPECT_EQ(repository_->savedTexts.size(), 3u);
+}
+
 TEST_F(ClipboardMonitorTest, OwnCopiesAreConsumedWithoutTouchingTheFingerprint) {
     auto monitor = makeMonitor();
     monitor->startMonitoring(false);

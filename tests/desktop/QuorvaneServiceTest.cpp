@@ -11,7 +11,10 @@
 #include <QMimeData>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <chrono>
+#include <cstdio>
 #include <filesystem>
+#include <iostream>
 #include <map>
 #include <optional>
 #include <set>
@@ -250,6 +253,46 @@ TEST_F(QuorvaneServiceTest, TextRecognitionStoresTheTextOfARenderedImage) {
         << log_.toStdString();
     EXPECT_TRUE(waitFor(historyFile(),
                         "SELECT searchText LIKE '%QUORVANE RECOGNISES%' FROM ClipboardHistoryIndex", {"1"}));
+}
+
+TEST_F(QuorvaneServiceTest, CopiesAsFastAsXclipGoesAreEveryOneStored) {
+    start();
+    constexpr int copies = 300;
+    // How long each copy stayed on the clipboard: until the next copy took it.
+    std::vector<std::chrono::steady_clock::duration> held;
+    std::vector<std::string> texts;
+    auto previous = std::chrono::steady_clock::now();
+    for (int i = 0; i < copies; ++i) {
+        char text[32];
+        std::snprintf(text, sizeof text, "rapid copy %04d", i);
+        texts.emplace_back(text);
+        ASSERT_TRUE(DesktopSession::copyWithXclip(text, "UTF8_STRING"));
+        const auto now = std::chrono::steady_clock::now();
+        if (i > 0) held.push_back(now - previous);
+        previous = now;
+    }
+    held.push_back(std::chrono::hours(1));  // the last one stays
+
+    const std::string sql = "SELECT content FROM ClipboardHistoryContent WHERE content LIKE 'rapid copy %'";
+    DesktopSession::processEventsUntil([&] { return firstColumn(historyFile(), sql).size() == copies; }, 60s);
+    const auto stored = firstColumn(historyFile(), sql);
+    const std::set<std::string> storedSet(stored.begin(), stored.end());
+    int briefOnes = 0;
+    for (int i = 0; i < copies; ++i) {
+        if (held[i] < 10ms) {
+            ++briefOnes;
+            continue;
+        }
+        EXPECT_TRUE(storedSet.contains(texts[i]))
+            << texts[i] << " was on the clipboard for "
+            << std::chrono::duration_cast<std::chrono::milliseconds>(held[i]).count() << " ms";
+    }
+    std::cout << "[          ] stored " << stored.size() << " of " << copies << " copies, " << briefOnes
+              << " of them held under 10 ms" << std::endl;
+    EXPECT_EQ(stored.size(), storedSet.size()) << "a copy stored twice";
+    expectIndexMatchesHistory();
+    log_ += service_.readAll();
+    if (HasFailure()) std::cout << log_.toStdString() << std::endl;
 }
 
 TEST_F(QuorvaneServiceTest, SigtermEndsWithExitZeroAndClosedConsistentFiles) {

@@ -39,7 +39,11 @@ protected:
                                                             clock_);
     }
     ClipboardHistoryRepository& repository() {
-        if (!repository_) repository_ = makeRepository();
+        if (!repository_) {
+            repository_ = makeRepository();
+            // The start-up reconciliation finishes before the test acts, so its counts are the test's own.
+            repository_->waitForSearchIndexJobs();
+        }
         return *repository_;
     }
     std::filesystem::path historyFile() const { return directory_ / "data" / "clipboard_history.sqlite"; }
@@ -482,11 +486,15 @@ TEST_F(ClipboardHistoryRepositoryTest, BootstrapFillsOnlyAnEmptyIndex) {
     EXPECT_EQ(order, (std::vector<std::string>{"C", "B", "A"}));
     EXPECT_TRUE(log.contains("INFO", "Bootstrapped clipboard search index, documents=3, grams=0"));
 
-    // An index holding anything is left alone, however incomplete.
+    // An index holding anything is not rebuilt; the reconciliation after start adds what it lacks.
     repository_.reset();
     index_->rows.erase("A");
+    index_->upserts.clear();
     repository();
+    EXPECT_EQ(indexedIDs(), (std::vector<std::string>{"A", "B", "C"}));
     EXPECT_EQ(index_->rebuilds.size(), 1u);
+    ASSERT_EQ(index_->upserts.size(), 1u);
+    EXPECT_EQ(index_->upserts[0].id, "A");
 }
 
 TEST_F(ClipboardHistoryRepositoryTest,

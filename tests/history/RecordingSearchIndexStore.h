@@ -53,6 +53,13 @@ public:
         failIfAsked();
         return {static_cast<std::int64_t>(rows.size()), 0, std::nullopt};
     }
+    std::vector<std::string> documentItemIDs() override {
+        std::lock_guard lock(mutex_);
+        failIfAsked();
+        std::vector<std::string> ids;
+        for (const auto& [id, row] : rows) ids.push_back(id);
+        return ids;
+    }
     // History tests never query the index; a query here is a test mistake.
     ClipboardSearchPage fetchRecent(std::int64_t, std::int64_t) override {
         throw std::logic_error("history tests do not query the index");

@@ -63,6 +63,7 @@ public:
                                                        *failure);
         return currentStats;
     }
+    std::vector<std::string> documentItemIDs() override { return {}; }
     ClipboardSearchPage fetchRecent(std::int64_t limit, std::int64_t offset) override {
         std::lock_guard lock(mutex);
         recentCalls.emplace_back(limit, offset);

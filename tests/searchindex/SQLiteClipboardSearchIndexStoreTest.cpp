@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 #include <unicode/timezone.h>
 
+#include <algorithm>
+#include <atomic>
 #include <fstream>
 #include <limits>
 #include <thread>
@@ -11,6 +13,7 @@
 #include "searchindex/SQLiteClipboardSearchIndexStore.h"
 #include "sqlite/SQLiteDatabase.h"
 #include "support/LogCapture.h"
+#include "support/RawSqlite.h"
 #include "support/TemporaryDirectory.h"
 
 namespace quorvane {
@@ -319,6 +322,41 @@ TEST_F(SQLiteClipboardSearchIndexStoreTest, DamagedPagesFoundLaterAreSetAsideAnd
         asideCount += entry.path().filename().string().find(".corrupt-") != std::string::npos;
     }
     EXPECT_GE(asideCount, 1);
+}
+
+TEST_F(SQLiteClipboardSearchIndexStoreTest, EveryReplacementOfADamagedFileIsReportedToTheRecoveryHandler) {
+    std::vector<std::string> ids;
+    {
+        auto store = open();
+        std::vector<ClipboardSearchIndexDocument> documents;
+        for (int i = 0; i < 300; ++i) {
+            ids.push_back("id" + std::to_string(i));
+            documents.push_back(document(ids.back(), "text number " + std::to_string(i)));
+        }
+        store->rebuild(documents);
+        auto listed = store->documentItemIDs();
+        std::sort(listed.begin(), listed.end());
+        std::sort(ids.begin(), ids.end());
+        EXPECT_EQ(listed, ids);
+    }
+    // A damaged data page, not the header: the open succeeds and the first read finds it.
+    testing::damageFirstPageOf(path_, "compact_grams");
+    testing::damageFirstPageOf(path_, "idx_compact_grams_doc_id");
+    auto store = open();
+    std::atomic<int> reports = 0;
+    store->setRecoveryHandler([&] { ++reports; });
+    EXPECT_EQ(reports, 0);
+    EXPECT_THROW(store->stats(), SQLiteClipboardSearchIndexStoreError);
+    EXPECT_EQ(reports, 1);
+    EXPECT_TRUE(store->documentItemIDs().empty());
+    store->setRecoveryHandler(nullptr);
+
+    // Damage found while opening, before anyone listens, is reported as soon as someone does.
+    store.reset();
+    std::ofstream(path_, std::ios::binary | std::ios::trunc) << std::string(10000, 'z');
+    store = open();
+    store->setRecoveryHandler([&] { ++reports; });
+    EXPECT_EQ(reports, 2);
 }
 
 TEST_F(SQLiteClipboardSearchIndexStoreTest, OpenFailuresThrowTypedErrors) {

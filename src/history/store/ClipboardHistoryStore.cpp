@@ -5,7 +5,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <optional>
 #include <string>
+#include <system_error>
 
 #include "sqlite/SQLiteError.h"
 #include "sqlite/SQLiteTransaction.h"
@@ -66,11 +68,32 @@ std::unique_ptr<SQLiteDatabase> openConnection(const std::filesystem::path& file
     }
 }
 
+// Runs SQLite's quick check (every page readable, every b-tree well formed; no index cross-checks) and
+// returns its first complaint, or nothing for a sound file.
+std::optional<std::string> firstDamage(SQLiteDatabase& db) {
+    try {
+        SQLiteStatement statement = db.prepare("PRAGMA quick_check(1);");
+        if (!statement.step()) return "the integrity check gave no answer";
+        std::string answer = statement.columnText(0).value_or("");
+        if (answer == "ok") return std::nullopt;
+        return answer;
+    } catch (const SQLiteError& error) {
+        return error.what();
+    }
+}
+
 }  // namespace
+
+std::filesystem::path ClipboardHistoryStore::runningMarker(const std::filesystem::path& file) {
+    return file.string() + ".running";
+}
 
 ClipboardHistoryStore::ClipboardHistoryStore(std::filesystem::path file) : file_(std::move(file)) {
     createPrivateFileIfMissing(file_);
     auto connection = openConnection(file_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX);
+    // Closing the last connection folds the write-ahead log into the file; a file we refuse must not be
+    // written that way. Switched back on once the file is accepted.
+    sqlite3_db_config(connection->handle(), SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
 
     // Look before touching anything: switching the journal mode alone would rewrite a foreign header.
     std::int64_t application = 0;
@@ -94,7 +117,22 @@ ClipboardHistoryStore::ClipboardHistoryStore(std::filesystem::path file) : file_
             refusal(file_, "written by a newer version (schema " + std::to_string(version) +
                                ", this version reads up to " + std::to_string(schemaVersion) + ")"));
     }
+    const std::filesystem::path marker = runningMarker(file_);
+    std::error_code ignored;
+    if (!fresh && std::filesystem::exists(marker, ignored)) {
+        if (const auto damage = firstDamage(*connection)) {
+            throw HistoryStoreError(
+                HistoryStoreError::Kind::damaged,
+                refusal(file_,
+                        "the file is damaged (" + *damage +
+                            "); it was left as it is. To recover what it holds, stop Quorvane and run: "
+                            "sqlite3 '" +
+                            file_.string() + "' .recover | sqlite3 '" + file_.string() +
+                            ".recovered', then move the recovered file into its place"));
+        }
+    }
     ::chmod(file_.c_str(), 0600);
+    sqlite3_db_config(connection->handle(), SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 0, nullptr);
 
     try {
         connection->execute("PRAGMA journal_mode = WAL;");
@@ -114,6 +152,16 @@ ClipboardHistoryStore::ClipboardHistoryStore(std::filesystem::path file) : file_
                                 "Cannot set up history store " + file_.string() + ": " + error.what());
     }
     mainContext_ = std::make_unique<ClipboardHistoryStoreContext>(std::move(connection));
+    // Written once the store is in use, so that only a run that used it and then died leaves it behind.
+    const int fd = ::open(marker.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+    if (fd >= 0) ::close(fd);
+}
+
+ClipboardHistoryStore::~ClipboardHistoryStore() {
+    // The connection closes first, so a crash between the two leaves the marker and the next start checks.
+    mainContext_.reset();
+    std::error_code ignored;
+    std::filesystem::remove(runningMarker(file_), ignored);
 }
 
 std::unique_ptr<ClipboardHistoryStoreContext> ClipboardHistoryStore::makeReadContext() const {

@@ -3,8 +3,10 @@
 // The history store file ("clipboard_history.sqlite"): one table per record class, a unique id per table,
 // write-ahead logging, and secure deletion so cleared history does not stay readable in the file. The header
 // carries our application id and the schema version; a file that is not ours, or that a newer version wrote,
-// is refused and left untouched. The main context is for the main thread only; makeReadContext() is safe from
-// any thread and gives each read job a connection of its own.
+// is refused and left untouched. A marker file beside the store lives while the store is open; found at the
+// next open it means the last run did not stop cleanly, and the store is checked for damage first. A damaged
+// store is refused untouched too. The main context is for the main thread only; makeReadContext() is safe
+// from any thread and gives each read job a connection of its own.
 
 #include <cstdint>
 #include <filesystem>
@@ -22,10 +24,14 @@ public:
 
     // Opens or creates the store at `file` (created with mode 0600). Throws HistoryStoreError.
     explicit ClipboardHistoryStore(std::filesystem::path file);
+    // Removes the marker: this was a clean stop.
+    ~ClipboardHistoryStore();
     ClipboardHistoryStore(const ClipboardHistoryStore&) = delete;
     ClipboardHistoryStore& operator=(const ClipboardHistoryStore&) = delete;
 
     const std::filesystem::path& file() const { return file_; }
+    // The marker of an open store: "<file>.running".
+    static std::filesystem::path runningMarker(const std::filesystem::path& file);
     ClipboardHistoryStoreContext& mainContext() { return *mainContext_; }
     // A fresh read-only context that sees everything saved so far. Throws HistoryStoreError.
     std::unique_ptr<ClipboardHistoryStoreContext> makeReadContext() const;

@@ -44,6 +44,19 @@ std::string whereClause(const std::vector<std::string>& conditions) {
 ClipboardHistoryStoreContext::ClipboardHistoryStoreContext(std::unique_ptr<SQLiteDatabase> connection)
     : connection_(std::move(connection)) {}
 
+std::vector<std::string> ClipboardHistoryStoreContext::fetchIndexIDs() {
+    return translatingErrors([&] {
+        SQLiteStatement statement = connection_->prepare("SELECT id, contentType FROM ClipboardHistoryIndex");
+        std::vector<std::string> ids;
+        while (statement.step()) {
+            // Rows fetchIndexes() skips are no entries here either.
+            if (!clipboardContentTypeFromRawValue(text(statement, 1))) continue;
+            ids.push_back(text(statement, 0));
+        }
+        return ids;
+    });
+}
+
 std::vector<ClipboardHistoryIndex> ClipboardHistoryStoreContext::fetchIndexes(
     const HistoryIndexFetch& fetch) {
     return translatingErrors([&] {

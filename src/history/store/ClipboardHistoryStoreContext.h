@@ -42,6 +42,9 @@ public:
     // warning.
     std::vector<ClipboardHistoryIndex> fetchIndexes(const HistoryIndexFetch& fetch = {});
     std::vector<ClipboardHistoryContent> fetchContents(const HistoryContentFetch& fetch = {});
+    // The ids of the index records fetchIndexes() would return, in no particular order: a cheap read for
+    // comparing the history with the search index.
+    std::vector<std::string> fetchIndexIDs();
 
     // Pending until save(). Inserting a record whose id is stored already replaces that record's values.
     void insert(ClipboardHistoryIndex record);

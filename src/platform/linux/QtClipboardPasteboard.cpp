@@ -1,14 +1,32 @@
 #include "platform/linux/QtClipboardPasteboard.h"
 
+#include <xcb/xcb.h>
+
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMimeData>
+#include <cstdlib>
+#include <cstring>
 
 #include "platform/linux/QtImageDecoder.h"
 
 namespace quorvane {
 
 namespace {
+
+// Qt's X11 clipboard reports another program's copy only through XFixes selection events.
+bool displayReportsClipboardOwners() {
+    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    xcb_connection_t* connection = x11 ? x11->connection() : nullptr;
+    if (!connection) return false;
+    constexpr const char* name = "XFIXES";
+    xcb_query_extension_reply_t* reply = xcb_query_extension_reply(
+        connection, xcb_query_extension(connection, static_cast<std::uint16_t>(std::strlen(name)), name),
+        nullptr);
+    const bool present = reply && reply->present;
+    std::free(reply);
+    return present;
+}
 
 QByteArray toByteArray(const Data& data) {
     return QByteArray(reinterpret_cast<const char*>(data.data()), static_cast<qsizetype>(data.size()));
@@ -17,11 +35,14 @@ QByteArray toByteArray(const Data& data) {
 }  // namespace
 
 QtClipboardPasteboard::QtClipboardPasteboard(QClipboard* clipboard)
-    : clipboard_(clipboard ? clipboard : QGuiApplication::clipboard()) {
+    : clipboard_(clipboard ? clipboard : QGuiApplication::clipboard()),
+      reportsChanges_(displayReportsClipboardOwners()) {
     changedConnection_ = QObject::connect(clipboard_, &QClipboard::changed, [this](QClipboard::Mode mode) {
         // Our own write already moved the count; the signal Qt sends for it (now or once the X server
         // confirms our ownership) must not move it again.
-        if (mode == QClipboard::Clipboard && !writing_ && !clipboard_->ownsClipboard()) ++changeCount_;
+        if (mode != QClipboard::Clipboard || writing_ || clipboard_->ownsClipboard()) return;
+        ++changeCount_;
+        announceChange();
     });
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 
 // The pasteboard on Qt's clipboard (the X11 CLIPBOARD selection). Qt's XFixes-driven change signal moves the
-// change count when another program takes the clipboard; our own writes move it by one before they return.
+// change count when another program takes the clipboard and is announced to observers at once, so reading
+// the count never asks the X server; our own writes move it by one before they return.
 // Create and use on the main thread of a QGuiApplication.
 
 #include <QMetaObject>
@@ -22,6 +23,8 @@ public:
     QtClipboardPasteboard& operator=(const QtClipboardPasteboard&) = delete;
 
     std::int64_t changeCount() const override { return changeCount_; }
+    // On X11 with the XFixes extension, through which Qt hears of every new clipboard owner.
+    bool reportsChanges() const override { return reportsChanges_; }
     std::vector<std::string> types() const override;
     std::optional<std::string> string() const override;
     std::optional<Data> data(const std::string& type) const override;
@@ -37,6 +40,7 @@ private:
     QMetaObject::Connection changedConnection_;
     std::int64_t changeCount_ = 0;
     bool writing_ = false;
+    bool reportsChanges_ = false;
 };
 
 }  // namespace quorvane

@@ -20,7 +20,9 @@ public:
     bool isMainThread() const override;
 
 private:
-    QObject* context_;  // lives on the main thread; queued jobs are dropped with it
+    class TimerHost;
+
+    TimerHost* context_;  // lives on the main thread; queued jobs and timers are dropped with it
     std::thread::id mainThread_;
 };
 

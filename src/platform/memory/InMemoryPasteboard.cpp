@@ -34,14 +34,19 @@ void InMemoryPasteboard::writeText(const std::string& plainText, const std::opti
     Representations item{{PasteboardType::plainText, dataFromString(plainText)}};
     if (rtfData) item.emplace_back(PasteboardType::rtf, *rtfData);
     if (htmlData) item.emplace_back(PasteboardType::html, *htmlData);
-    replaceItem(std::move(item));
+    storeItem(std::move(item));
 }
 
 void InMemoryPasteboard::writeImage(const Data& imageData, const std::string& type) {
-    replaceItem({{type, imageData}});
+    storeItem({{type, imageData}});
 }
 
 void InMemoryPasteboard::replaceItem(Representations representations) {
+    storeItem(std::move(representations));
+    if (announcesChanges_) announceChange();
+}
+
+void InMemoryPasteboard::storeItem(Representations representations) {
     item_ = std::move(representations);
     ++changeCount_;
 }

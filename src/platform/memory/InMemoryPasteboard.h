@@ -25,8 +25,12 @@ public:
                    const std::optional<Data>& htmlData) override;
     void writeImage(const Data& imageData, const std::string& type) override;
 
-    // Another program puts a new item on the pasteboard: the change count moves by one.
+    // Another program puts a new item on the pasteboard: the change count moves by one, and observers hear
+    // of it when the pasteboard announces changes.
     void replaceItem(Representations representations);
+    // Plays a platform that reports changes as they happen; by default the double can only be polled.
+    void setAnnouncesChanges(bool announces) { announcesChanges_ = announces; }
+    bool reportsChanges() const override { return announcesChanges_; }
     // Another program takes the pasteboard and offers nothing.
     void clearItem() { replaceItem({}); }
     // Moves the change count without touching the item (as when several copies happen between two polls).
@@ -37,9 +41,13 @@ public:
     int contentReadCount() const { return contentReads_; }
 
 private:
+    // Our own writes are not announced, as the desktop does not report them back.
+    void storeItem(Representations representations);
+
     Representations item_;
     std::int64_t changeCount_ = 0;
     mutable int contentReads_ = 0;
+    bool announcesChanges_ = false;
 };
 
 // Builds a representation from text, for tests that offer HTML, RTF or URI lists.

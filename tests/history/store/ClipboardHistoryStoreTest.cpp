@@ -241,6 +241,44 @@ TEST_F(ClipboardHistoryStoreTest, RefusesForeignAndNewerFilesWithoutTouchingThem
     }
 }
 
+TEST_F(ClipboardHistoryStoreTest, DamageIsLookedForAfterAnUncleanStopAndRefusesTheFileUntouched) {
+    const auto marker = ClipboardHistoryStore::runningMarker(file());
+    {
+        ClipboardHistoryStore store(file());
+        for (int i = 0; i < 300; ++i) {
+            store.mainContext().insert(makeIndex("id-" + std::to_string(i), 1000 + i));
+            store.mainContext().insert(makeContent("id-" + std::to_string(i)));
+        }
+        store.mainContext().save();
+        EXPECT_TRUE(std::filesystem::exists(marker));
+    }
+    EXPECT_FALSE(std::filesystem::exists(marker)) << "a clean stop leaves no marker";
+
+    // An unclean stop of a sound store: checked, and opened.
+    { std::ofstream(marker) << ""; }
+    {
+        ClipboardHistoryStore store(file());
+        EXPECT_EQ(store.makeReadContext()->fetchIndexIDs().size(), 300u);
+    }
+
+    testing::damageFirstPageOf(file(), "ClipboardHistoryContent");
+    { std::ofstream(marker) << ""; }
+    const std::string before = fileBytes(file());
+    try {
+        ClipboardHistoryStore store(file());
+        ADD_FAILURE() << "opened a damaged store";
+    } catch (const HistoryStoreError& error) {
+        const std::string message = error.what();
+        EXPECT_EQ(error.kind(), HistoryStoreError::Kind::damaged) << message;
+        EXPECT_EQ(message.rfind("Refusing history store " + file().string(), 0), 0u) << message;
+        EXPECT_NE(message.find(".recover"), std::string::npos) << message;
+    }
+    EXPECT_EQ(fileBytes(file()), before);
+    // Still marked, so the next start checks again instead of taking the file into use.
+    EXPECT_TRUE(std::filesystem::exists(marker));
+    EXPECT_THROW(ClipboardHistoryStore{file()}, HistoryStoreError);
+}
+
 TEST_F(ClipboardHistoryStoreTest, MissingDirectoryIsAnOpenError) {
     try {
         ClipboardHistoryStore store(directory_ / "absent" / "clipboard_history.sqlite");

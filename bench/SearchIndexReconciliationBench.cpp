@@ -1,0 +1,111 @@
+// Cost of the start-up reconciliation of the search index with the history at 100,000 entries: the ids of
+// both files compared, nothing to mend (the usual start), and 100 documents missing plus 100 orphans (a crash
+// between the two commits, a few stale documents).
+
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "history/ClipboardHistorySearchIndexSync.h"
+#include "history/store/ClipboardHistoryStore.h"
+#include "platform/memory/InMemoryUserDefaults.h"
+#include "searchindex/SQLiteClipboardSearchIndexStore.h"
+
+namespace {
+
+using namespace quorvane;
+
+constexpr int kEntries = 100'000;
+
+std::string textOf(int i) {
+    return "entry " + std::to_string(i);
+}
+
+// A history of kEntries entries and an index holding each of them, built once for the whole program.
+struct Files {
+    Files() {
+        std::filesystem::create_directories(directory);
+        ClipboardHistoryStore store(historyFile());
+        std::vector<ClipboardSearchIndexDocument> documents;
+        for (int i = 0; i < kEntries; ++i) {
+            const std::string id = "id-" + std::to_string(i);
+            store.mainContext().insert(ClipboardHistoryIndex{id, textOf(i), textOf(i), Date(1e9 + i),
+                                                             std::nullopt, 0, ClipboardContentType::text,
+                                                             std::nullopt, std::nullopt});
+            store.mainContext().insert(ClipboardHistoryContent{id, textOf(i), std::nullopt, std::nullopt,
+                                                               std::nullopt, std::nullopt, std::nullopt});
+            documents.push_back(
+                ClipboardSearchIndexDocument::make(source(id, i), ClipboardSearchIndexConfiguration{}));
+        }
+        store.mainContext().save();
+        SQLiteClipboardSearchIndexStore(indexFile(), defaults).rebuild(documents);
+    }
+    ~Files() { std::filesystem::remove_all(directory); }
+
+    static ClipboardSearchSourceDocument source(const std::string& id, int i) {
+        ClipboardSearchSourceDocument document;
+        document.id = id;
+        document.preview = textOf(i);
+        document.searchableText = textOf(i);
+        document.createdAt = Date(1e9 + i);
+        return document;
+    }
+    std::filesystem::path historyFile() const { return directory / "clipboard_history.sqlite"; }
+    std::filesystem::path indexFile() const { return directory / "clipboard_search.sqlite"; }
+
+    std::filesystem::path directory =
+        std::filesystem::temp_directory_path() / ("quorvane-reconcile-bench-" + std::to_string(::getpid()));
+    std::shared_ptr<InMemoryUserDefaults> defaults = std::make_shared<InMemoryUserDefaults>();
+};
+
+Files& files() {
+    static Files instance;
+    return instance;
+}
+
+ClipboardHistorySearchIndexSync::HistorySource historySource(ClipboardHistoryStore& store) {
+    return {[&store] { return store.makeReadContext()->fetchIndexIDs(); },
+            [](const std::set<std::string>* only) {
+                std::vector<ClipboardSearchSourceDocument> documents;
+                for (const auto& id : *only) documents.push_back(Files::source(id, std::stoi(id.substr(3))));
+                return documents;
+            }};
+}
+
+void Reconcile(benchmark::State& state) {
+    const bool damaged = state.range(0) != 0;
+    auto& f = files();
+    ClipboardHistoryStore history(f.historyFile());
+    SQLiteClipboardSearchIndexStore index(f.indexFile(), f.defaults);
+    const auto source = historySource(history);
+    const auto convert = [](const ClipboardSearchSourceDocument& document) {
+        return ClipboardSearchIndexDocument::make(document, ClipboardSearchIndexConfiguration{});
+    };
+    std::size_t mended = 0;
+    for (auto _ : state) {
+        if (damaged) {
+            state.PauseTiming();
+            std::vector<std::string> lost;
+            for (int i = 0; i < 100; ++i) lost.push_back("id-" + std::to_string(i * 997));
+            index.deleteDocuments(lost);
+            for (int i = 0; i < 100; ++i) {
+                auto orphan = convert(Files::source("id-" + std::to_string(i), i));
+                orphan.id = "orphan-" + std::to_string(i);
+                index.upsert(orphan);
+            }
+            state.ResumeTiming();
+        }
+        const auto counts = ClipboardHistorySearchIndexSync::reconcile(index, source, convert);
+        mended = counts.added + counts.removed;
+    }
+    state.counters["entries"] = kEntries;
+    state.counters["mended"] = static_cast<double>(mended);
+}
+BENCHMARK(Reconcile)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->MinTime(2);
+
+}  // namespace
+
+BENCHMARK_MAIN();
