@@ -9,6 +9,7 @@
 #include "base/Logger.h"
 #include "base/Uuid.h"
 #include "system/DataDirectoryManager.h"
+#include "system/StorageDirectoryLock.h"
 
 namespace quorvane {
 
@@ -102,7 +103,9 @@ bool StorageDirectoryCopier::copy(const fs::path& source, const fs::path& target
             }
         }
         prepareTarget(target);
-        const std::vector<std::string> sourceNames = listNames(source);
+        std::vector<std::string> sourceNames = listNames(source);
+        // The lock belongs to the services running on a folder, not to its contents.
+        std::erase(sourceNames, std::string(StorageDirectoryLock::lockFileName));
         const std::vector<std::string> targetNames = listNames(target);
 
         for (const std::string& name : targetNames) {
