@@ -57,14 +57,6 @@ protected:
         std::make_shared<testing::FakeHistoryManager>(loop);
 };
 
-TEST_F(ClipboardPanelFallbackQueryTest, BatchSizesFollowWhatTheQueryHolds) {
-    EXPECT_EQ(ClipboardPanelFallbackQuery::initialBatchSize(0, 10, false, true), 100u);
-    EXPECT_EQ(ClipboardPanelFallbackQuery::initialBatchSize(200, 10, false, false), 211u);
-    EXPECT_EQ(ClipboardPanelFallbackQuery::initialBatchSize(0, 10, true, true), 40u);
-    EXPECT_EQ(ClipboardPanelFallbackQuery::initialBatchSize(40, 10, true, true), 51u);
-    EXPECT_EQ(ClipboardPanelFallbackQuery::initialBatchSize(20, 10, true, false), 31u);
-}
-
 TEST_F(ClipboardPanelFallbackQueryTest, TypeFiltersPickTheContentTypeOrTheClassification) {
     auto json = textEntry("json");
     json.classification = "JSON";
