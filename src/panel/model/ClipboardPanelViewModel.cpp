@@ -29,15 +29,15 @@ std::string describe(const std::exception_ptr& error) {
 
 }  // namespace
 
-// What one load carries from its start to its end: the services as they were when it started, so a
-// replacement of the services meanwhile cannot mix two stores in one page.
+// What one load carries from its start to its end. The fallback asks the history manager of the load's start,
+// so a replacement of the services meanwhile cannot mix two stores in one page. The search service is not
+// kept: the answer it holds would keep it alive in turn.
 struct ClipboardPanelViewModel::Load {
     std::uint64_t generation;
     std::string normalizedText;
     std::int64_t offset;
     bool isLoadMore;
     std::optional<std::string> idToKeep;
-    std::shared_ptr<ClipboardSearchServiceProtocol> searchService;
     std::shared_ptr<ClipboardHistoryManagerProtocol> historyManager;
 };
 
@@ -145,10 +145,11 @@ void ClipboardPanelViewModel::reset() {
 void ClipboardPanelViewModel::loadClipboardItems(bool isLoadMore, std::optional<std::string> idToKeep) {
     assertMainThread();
     cancelLoad();
-    auto load = std::make_shared<const Load>(
-        Load{loadGeneration_, SearchTextNormalizer::normalize(searchText_),
-             isLoadMore ? static_cast<std::int64_t>(clipboardItems_.size()) : 0, isLoadMore,
-             std::move(idToKeep), clipboardSearchService_, clipboardHistoryManager_});
+    auto load =
+        std::make_shared<const Load>(Load{loadGeneration_, SearchTextNormalizer::normalize(searchText_),
+                                          isLoadMore ? static_cast<std::int64_t>(clipboardItems_.size()) : 0,
+                                          isLoadMore, std::move(idToKeep), clipboardHistoryManager_});
+    const auto searchService = clipboardSearchService_;
     isLoadMoreAction_ = isLoadMore;
     changed(Property::isLoadMoreAction);
     isLoading_ = true;
@@ -176,9 +177,9 @@ void ClipboardPanelViewModel::loadClipboardItems(bool isLoadMore, std::optional<
             });
     };
     if (load->normalizedText.empty()) {
-        load->searchService->fetchRecent(pageSize, load->offset, std::move(completion));
+        searchService->fetchRecent(pageSize, load->offset, std::move(completion));
     } else {
-        load->searchService->search(load->normalizedText, pageSize, load->offset, std::move(completion));
+        searchService->search(load->normalizedText, pageSize, load->offset, std::move(completion));
     }
 }
 
