@@ -159,9 +159,9 @@ void ClipboardPanelViewModel::loadClipboardItems(bool isLoadMore, std::optional<
 
     std::weak_ptr<char> alive = lifetime_;
     auto completion = [this, alive, load](ClipboardSearchResult<ClipboardSearchPage> result) {
-        if (alive.expired()) return;
+        // A cancelled load publishes nothing, and needs no fallback either.
+        if (alive.expired() || load->generation != loadGeneration_) return;
         if (result.succeeded()) {
-            if (load->generation != loadGeneration_) return;
             loadFinished(*load, result.value(), std::nullopt);
             return;
         }
