@@ -155,8 +155,8 @@ std::shared_ptr<AppAssembler::BuiltServices> AppAssembler::build() {
     built->monitor->startMonitoring(true);
 
     if (built->indexStore) {
-        const ClipboardSearchIndexConfiguration configuration{
-            8192, 4096, clipboardSearchPinyinIndexEnabled(*platform_.standardDefaults)};
+        ClipboardSearchIndexConfiguration configuration;
+        configuration.isPinyinIndexEnabled = clipboardSearchPinyinIndexEnabled(*platform_.standardDefaults);
         built->searchService = std::make_shared<ClipboardSearchService>(
             built->repository, built->indexStore, configuration,
             std::make_shared<LocalClipboardClassificationService>(), platform_.standardDefaults,

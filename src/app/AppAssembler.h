@@ -29,11 +29,12 @@
 #include "search/ClipboardSearchServiceProtocol.h"
 #include "searchindex/ClipboardAppIdentityResolver.h"
 #include "system/AccessibilityPermissionManagerProtocol.h"
+#include "system/ClipboardServicesLifecycle.h"
 #include "system/DataDirectoryManager.h"
 
 namespace quorvane {
 
-class AppAssembler {
+class AppAssembler : public ClipboardServicesLifecycle {
 public:
     // What the container takes from the desktop. Everything must outlive the container.
     struct Platform {
@@ -60,17 +61,17 @@ public:
     // Puts the null objects in place, then builds the clipboard services.
     explicit AppAssembler(Platform platform);
     // Quiesces whatever is still built.
-    ~AppAssembler();
+    ~AppAssembler() override;
     AppAssembler(const AppAssembler&) = delete;
     AppAssembler& operator=(const AppAssembler&) = delete;
 
     // (Re)builds the clipboard services after stopping and quiescing the earlier ones. Never throws: a
     // storage directory or history store that fails leaves the null objects, an index store that fails
     // leaves capture running without an index and the null search service.
-    void buildClipboardServices();
+    void buildClipboardServices() override;
     // Stops capture, lets the history store finish its queued index jobs and close its files, and puts null
     // objects in place of the services: for copying the storage directory.
-    void tearDownClipboardServices();
+    void tearDownClipboardServices() override;
     // At termination: stops capture, drains the search service and the index queue and closes both stores.
     void shutdown();
 

@@ -1,8 +1,12 @@
 #pragma once
 
 // A list of callbacks that a Qt-free object notifies when its state changes. Adding, removing and notifying
-// are safe from any thread; callbacks run on the notifying thread, outside the list's lock, so a callback may
-// add or remove subscriptions.
+// are safe from any thread; callbacks run synchronously on the notifying thread, outside the list's lock, so
+// a callback may add or remove subscriptions.
+//
+// The list itself never defers. Observable state that windows read (view models, coordinators) defers for it:
+// the owner stores every field of one change first, then posts notify() to the next main-queue turn, so an
+// observer never sees a half-applied change and never runs inside the call that made it.
 
 #include <cstdint>
 #include <functional>

@@ -13,6 +13,8 @@
 #include <thread>
 #include <type_traits>
 
+#include "base/RunAndWait.h"
+
 namespace quorvane {
 
 class SerialQueue {
@@ -32,14 +34,7 @@ public:
     // Returns `job`'s result, run as with sync().
     template <class F>
     auto syncResult(F&& job) -> decltype(job()) {
-        using R = decltype(job());
-        if constexpr (std::is_void_v<R>) {
-            sync(std::forward<F>(job));
-        } else {
-            std::optional<R> result;
-            sync([&] { result.emplace(job()); });
-            return std::move(*result);
-        }
+        return runReturning([this](const std::function<void()>& wrapped) { sync(wrapped); }, job);
     }
     // Waits until every job queued before this call has run.
     void drain();

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "base/Utf8.h"
+#include "base/WhitespaceTrimming.h"
 
 namespace quorvane {
 
@@ -31,24 +32,12 @@ CodePoint codePointBefore(std::string_view text, std::size_t offset) {
     return {c, offset - static_cast<std::size_t>(index)};
 }
 
-bool isNewline(UChar32 c) {
-    return (c >= 0x0A && c <= 0x0D) || c == 0x85 || c == 0x2028 || c == 0x2029;
-}
-
 bool isHorizontalWhitespace(UChar32 c) {
     return c == '\t' || (c >= 0 && u_charType(c) == U_SPACE_SEPARATOR);
 }
 
-bool isPatternSpace(UChar32 c) {
-    return c >= 0 && u_isUWhiteSpace(c);
-}
-
 bool isPatternDigit(UChar32 c) {
     return c >= 0 && u_charType(c) == U_DECIMAL_DIGIT_NUMBER;
-}
-
-bool isPatternLineTerminator(UChar32 c) {
-    return isNewline(c);
 }
 
 bool extendsPreviousCharacter(UChar32 c) {

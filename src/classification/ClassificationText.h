@@ -24,16 +24,10 @@ CodePoint codePointAt(std::string_view text, std::size_t offset);
 // The code point that ends right before `offset` (none at the start: value -1, length 0).
 CodePoint codePointBefore(std::string_view text, std::size_t offset);
 
-// Line breaks: line feed, vertical tab, form feed, carriage return, U+0085, line and paragraph separators.
-bool isNewline(UChar32 c);
 // White space that is not a line break.
 bool isHorizontalWhitespace(UChar32 c);
-// `\s` of the pattern dialect (the Unicode White_Space property).
-bool isPatternSpace(UChar32 c);
 // `\d` of the pattern dialect (decimal digits of any script).
 bool isPatternDigit(UChar32 c);
-// What `.` does not match without the dot-all option.
-bool isPatternLineTerminator(UChar32 c);
 // Marks and format characters that join the character before them (a boundary never falls before them).
 bool extendsPreviousCharacter(UChar32 c);
 

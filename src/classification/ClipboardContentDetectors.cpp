@@ -81,8 +81,7 @@ bool allCodePoints(std::string_view text, Predicate predicate, std::size_t* coun
 
 // Markdown block markers: at a line start (the text start or after any line terminator).
 bool isLineStart(std::string_view text, std::size_t offset) {
-    return offset == 0 ||
-           (offset < text.size() && isPatternLineTerminator(codePointBefore(text, offset).value));
+    return offset == 0 || (offset < text.size() && isLineBreak(codePointBefore(text, offset).value));
 }
 
 // `\s+\S+` at `offset`: white space, then something that is not.
@@ -90,7 +89,7 @@ bool spaceThenNonSpaceAt(std::string_view text, std::size_t offset) {
     std::size_t i = offset;
     while (i < text.size()) {
         const CodePoint c = codePointAt(text, i);
-        if (!isPatternSpace(c.value)) break;
+        if (!isUnicodeWhitespace(c.value)) break;
         i += c.length;
     }
     return i > offset && i < text.size();
@@ -164,7 +163,7 @@ bool isElementWithEndTag(std::string_view text) {
     if (nameEnd == std::string_view::npos || nameEnd >= text.size()) return false;
     std::size_t close = nameEnd;
     if (text[nameEnd] != '>') {
-        if (!isPatternSpace(codePointAt(text, nameEnd).value)) return false;
+        if (!isUnicodeWhitespace(codePointAt(text, nameEnd).value)) return false;
         close = text.find('>', nameEnd);
         if (close == std::string_view::npos) return false;
     }
@@ -180,14 +179,14 @@ bool isSelfClosingTag(std::string_view text) {
     if (body.find('>') != std::string_view::npos) return false;
     if (body.front() == '/') {
         body.remove_prefix(1);
-        return allCodePoints(body, isPatternSpace);
+        return allCodePoints(body, [](UChar32 c) { return isUnicodeWhitespace(c); });
     }
     const CodePoint first = codePointAt(body, 0);
-    if (!isPatternSpace(first.value)) return false;
+    if (!isUnicodeWhitespace(first.value)) return false;
     body.remove_prefix(first.length);
     while (!body.empty()) {
         const CodePoint last = codePointBefore(body, body.size());
-        if (!isPatternSpace(last.value)) break;
+        if (!isUnicodeWhitespace(last.value)) break;
         body.remove_suffix(last.length);
     }
     return !body.empty() && body.back() == '/';
@@ -295,7 +294,7 @@ bool ClipboardContentDetectors::isJSONLines(std::string_view text) {
     std::size_t start = 0;
     for (std::size_t i = 0; i <= trimmed.size();) {
         const CodePoint c = i < trimmed.size() ? codePointAt(trimmed, i) : CodePoint{-1, 1};
-        if (i == trimmed.size() || isNewline(c.value)) {
+        if (i == trimmed.size() || isLineBreak(c.value)) {
             ++lines;
             const std::string_view line = trimmedHorizontalWhitespace(trimmed.substr(start, i - start));
             if (!line.empty()) {
@@ -424,7 +423,8 @@ bool ClipboardContentDetectors::isBase64(std::string_view text) {
 
 bool ClipboardContentDetectors::isCurlCommand(std::string_view text) {
     const std::string_view trimmed = trimmedWhitespaceAndNewlines(text);
-    return startsWith(trimmed, "curl") && trimmed.size() > 4 && isPatternSpace(codePointAt(trimmed, 4).value);
+    return startsWith(trimmed, "curl") && trimmed.size() > 4 &&
+           isUnicodeWhitespace(codePointAt(trimmed, 4).value);
 }
 
 }  // namespace quorvane

@@ -40,7 +40,7 @@ bool hasOnlyLinkCharacters(std::string_view part, bool inQueryOrFragment) {
         if (static_cast<unsigned char>(c) >= 0x80) {
             const CodePoint cp = codePointAt(part, i);
             const int8_t type = u_charType(cp.value);
-            if (isPatternSpace(cp.value) || type == U_CONTROL_CHAR || type == U_FORMAT_CHAR ||
+            if (isUnicodeWhitespace(cp.value) || type == U_CONTROL_CHAR || type == U_FORMAT_CHAR ||
                 type == U_UNASSIGNED || type == U_PRIVATE_USE_CHAR) {
                 return false;
             }

@@ -8,6 +8,8 @@
 #include <type_traits>
 #include <utility>
 
+#include "base/RunAndWait.h"
+
 namespace quorvane {
 
 class CaptureSuspension {
@@ -21,14 +23,7 @@ public:
     // runWithCaptureSuspended() for a body with a result.
     template <class F>
     auto performWithCaptureSuspended(F&& body) -> std::invoke_result_t<F&> {
-        using R = std::invoke_result_t<F&>;
-        if constexpr (std::is_void_v<R>) {
-            runWithCaptureSuspended([&] { body(); });
-        } else {
-            std::optional<R> result;
-            runWithCaptureSuspended([&] { result.emplace(body()); });
-            return std::move(*result);
-        }
+        return runReturning([this](const std::function<void()>& job) { runWithCaptureSuspended(job); }, body);
     }
 };
 

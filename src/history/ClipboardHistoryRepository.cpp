@@ -6,6 +6,7 @@
 #include <unordered_map>
 
 #include "base/Logger.h"
+#include "base/RunAndWait.h"
 #include "base/Sha256.h"
 #include "history/ClipboardHistorySnapshotRanking.h"
 #include "model/SearchTextNormalizer.h"
@@ -110,7 +111,8 @@ ClipboardHistoryRepository::ClipboardHistoryRepository(
     DataDirectoryManager& dataDirectoryManager,
     std::shared_ptr<ClipboardSearchIndexStoreProtocol> searchIndexStore, MainQueue& mainQueue,
     NotificationCenter& notificationCenter, UserDefaults& userDefaults, const Clock& clock)
-    : mainQueue_(mainQueue),
+    : dataDirectoryManager_(dataDirectoryManager),
+      mainQueue_(mainQueue),
       notificationCenter_(notificationCenter),
       userDefaults_(userDefaults),
       clock_(clock),
@@ -142,15 +144,8 @@ void ClipboardHistoryRepository::closeStore() {
 
 template <class F>
 auto ClipboardHistoryRepository::onMain(F&& body) -> decltype(body()) {
-    using R = decltype(body());
     if (mainQueue_.isMainThread()) return body();
-    if constexpr (std::is_void_v<R>) {
-        mainQueue_.runSync(body);
-    } else {
-        std::optional<R> result;
-        mainQueue_.runSync([&] { result.emplace(body()); });
-        return std::move(*result);
-    }
+    return runReturning([this](const std::function<void()>& job) { mainQueue_.runSync(job); }, body);
 }
 
 std::string ClipboardHistoryRepository::textFingerprint(std::string_view text) {
@@ -389,6 +384,11 @@ std::int64_t ClipboardHistoryRepository::deleteExpiredItems(Date cutoff, Clipboa
 
 void ClipboardHistoryRepository::clearHistory() {
     onMain([&] {
+        if (dataDirectoryManager_.isStorageMoveRunning()) {
+            Logger::error("Failed to clear clipboard history: the storage directory is being moved",
+                          kCategory);
+            return;
+        }
         if (!store_) return;
         auto& context = store_->mainContext();
         PendingChangesGuard guard(context);

@@ -55,6 +55,7 @@ public:
     void getContentSnapshotById(const std::string& id, ContentCompletion completion) override;
     void deleteItem(const std::string& id) override;
     std::int64_t deleteExpiredItems(Date cutoff, ClipboardContentType contentType) override;
+    // Refused, with an ERROR line, while the storage directory is being moved.
     void clearHistory() override;
     ClipboardHistoryUsageMetadata removeDuplicateTexts(const std::string& text,
                                                        const std::optional<Bytes>& richTextRTFData,
@@ -100,6 +101,8 @@ private:
     std::weak_ptr<ClipboardHistoryStore> storeForReading() const;
     void closeStore();
 
+    // Its storage-move flag keeps clearing the history out while a move runs.
+    const DataDirectoryManager& dataDirectoryManager_;
     MainQueue& mainQueue_;
     NotificationCenter& notificationCenter_;
     UserDefaults& userDefaults_;

@@ -30,7 +30,9 @@ ClipboardSearchIndexDocument ClipboardHistorySearchIndexSync::indexDocument(
     const ClipboardSearchSourceDocument& source) const {
     // Read for every document, so a changed setting applies from the next write on.
     const bool pinyin = clipboardSearchPinyinIndexEnabled(userDefaults_);
-    return ClipboardSearchIndexDocument::make(source, textCharacterLimit, imageOCRCharacterLimit, pinyin);
+    ClipboardSearchIndexConfiguration configuration;
+    configuration.isPinyinIndexEnabled = pinyin;
+    return ClipboardSearchIndexDocument::make(source, configuration);
 }
 
 void ClipboardHistorySearchIndexSync::submit(const char* failure,

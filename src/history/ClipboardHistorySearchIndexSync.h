@@ -23,10 +23,6 @@ namespace quorvane {
 
 class ClipboardHistorySearchIndexSync {
 public:
-    // Characters of searchable text handed to the index per entry.
-    static constexpr std::int64_t textCharacterLimit = 8192;
-    static constexpr std::int64_t imageOCRCharacterLimit = 4096;
-
     // Without a store every operation does nothing, silently.
     ClipboardHistorySearchIndexSync(std::shared_ptr<ClipboardSearchIndexStoreProtocol> store,
                                     UserDefaults& userDefaults);

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "base/Utf8.h"
+#include "base/WhitespaceTrimming.h"
 
 namespace quorvane {
 namespace {
@@ -17,10 +18,6 @@ namespace {
 constexpr std::string_view kCutMarker = "...";
 constexpr std::string_view kMoreLinesMarker = " \u2026";  // a blank and a horizontal ellipsis
 constexpr std::string_view kEllipsis = "\u2026";
-
-bool isLineBreak(UChar32 c) {
-    return (c >= 0x0A && c <= 0x0D) || c == 0x85 || c == 0x2028 || c == 0x2029;
-}
 
 // Decodes the code point at `index` and moves past it; an invalid byte reads as a negative value.
 UChar32 nextCodePoint(std::string_view text, std::size_t& index) {
@@ -33,26 +30,6 @@ UChar32 nextCodePoint(std::string_view text, std::size_t& index) {
     return c;
 }
 
-std::string_view trimmed(std::string_view text) {
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t next = start;
-        const UChar32 c = nextCodePoint(text, next);
-        if (c < 0 || !u_isUWhiteSpace(c)) break;
-        start = next;
-    }
-    std::size_t end = text.size();
-    while (end > start) {
-        std::size_t last = end - 1;
-        while (last > start && U8_IS_TRAIL(static_cast<uint8_t>(text[last]))) --last;
-        std::size_t next = last;
-        const UChar32 c = nextCodePoint(text, next);
-        if (c < 0 || next != end || !u_isUWhiteSpace(c)) break;
-        end = last;
-    }
-    return text.substr(start, end - start);
-}
-
 // Calls `onLine(line)` with each line of `text`, trimmed, skipping blank ones, until it returns false.
 template <class F>
 void forEachLine(std::string_view text, F&& onLine) {
@@ -61,11 +38,11 @@ void forEachLine(std::string_view text, F&& onLine) {
     while (index < text.size()) {
         const std::size_t here = index;
         if (!isLineBreak(nextCodePoint(text, index))) continue;
-        const std::string_view line = trimmed(text.substr(lineStart, here - lineStart));
+        const std::string_view line = trimmedWhitespaceAndNewlines(text.substr(lineStart, here - lineStart));
         if (!line.empty() && !onLine(line)) return;
         lineStart = index;
     }
-    const std::string_view line = trimmed(text.substr(lineStart));
+    const std::string_view line = trimmedWhitespaceAndNewlines(text.substr(lineStart));
     if (!line.empty()) onLine(line);
 }
 
@@ -100,7 +77,7 @@ std::string withoutWhitespaceOutsideStrings(std::string_view json) {
 
 // The one-line form of a JSON document, or of JSON Lines (two or more lines, each a JSON container).
 std::optional<std::string> compactJson(std::string_view text) {
-    const std::string_view whole = trimmed(text);
+    const std::string_view whole = trimmedWhitespaceAndNewlines(text);
     if (ClipboardEntryTitle::isJsonContainer(whole)) return withoutWhitespaceOutsideStrings(whole);
 
     std::string joined;

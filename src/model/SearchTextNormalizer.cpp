@@ -15,6 +15,7 @@
 
 #include "base/Logger.h"
 #include "base/Utf8.h"
+#include "base/WhitespaceTrimming.h"
 
 namespace quorvane {
 namespace {
@@ -25,11 +26,6 @@ constexpr std::string_view kLogCategory = "SearchTextNormalizer";
 // nonspacing marks too, but they carry the word, so they stay.
 bool isAccent(UChar32 c) {
     return c >= 0x300 && u_charType(c) == U_NON_SPACING_MARK && u_hasBinaryProperty(c, UCHAR_DIACRITIC);
-}
-
-bool isWhitespace(UChar32 c) {
-    if (c < 0x80) return c == ' ' || (c >= '\t' && c <= '\r');
-    return u_isUWhiteSpace(c);
 }
 
 // Drops the accents of `text` (canonically decomposed, then recomposed) and, when asked, makes every run of
@@ -52,7 +48,7 @@ void removeAccents(icu::UnicodeString& text, bool collapsingWhitespace) {
         int32_t start = i;
         UChar32 c;
         U16_NEXT(source, i, length, c);
-        if (collapsingWhitespace && isWhitespace(c)) {
+        if (collapsingWhitespace && isUnicodeWhitespace(c)) {
             pendingBlank = written > 0;
             continue;
         }
@@ -69,10 +65,11 @@ void removeAccents(icu::UnicodeString& text, bool collapsingWhitespace) {
 icu::UnicodeString trimmedWhitespace(const icu::UnicodeString& text) {
     int32_t start = 0;
     int32_t end = text.length();
-    while (start < end && isWhitespace(text.char32At(start))) start += U16_LENGTH(text.char32At(start));
+    while (start < end && isUnicodeWhitespace(text.char32At(start)))
+        start += U16_LENGTH(text.char32At(start));
     while (end > start) {
         const int32_t last = text.moveIndex32(end, -1);
-        if (!isWhitespace(text.char32At(last))) break;
+        if (!isUnicodeWhitespace(text.char32At(last))) break;
         end = last;
     }
     return icu::UnicodeString(text, start, end - start);

@@ -8,8 +8,11 @@ namespace quorvane {
 
 struct ClipboardSearchIndexConfiguration {
     // Characters (grapheme clusters), never bytes: they bound the text handed to the index per entry.
-    std::int64_t textCharacterLimit = 8192;
-    std::int64_t imageOCRCharacterLimit = 4096;
+    static constexpr std::int64_t defaultTextCharacterLimit = 8192;
+    static constexpr std::int64_t defaultImageOCRCharacterLimit = 4096;
+
+    std::int64_t textCharacterLimit = defaultTextCharacterLimit;
+    std::int64_t imageOCRCharacterLimit = defaultImageOCRCharacterLimit;
     bool isPinyinIndexEnabled = false;
 };
 

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "base/Date.h"
+#include "base/RunAndWait.h"
 #include "searchindex/ClipboardSearchFilter.h"
 #include "searchindex/ClipboardSearchIndexDocument.h"
 #include "searchindex/ClipboardSearchIndexStats.h"
@@ -47,14 +48,7 @@ public:
     virtual void syncVoid(const std::function<void()>& body) = 0;
     template <class F>
     auto syncReturning(F&& body) -> decltype(body()) {
-        using R = decltype(body());
-        if constexpr (std::is_void_v<R>) {
-            syncVoid(body);
-        } else {
-            std::optional<R> result;
-            syncVoid([&] { result.emplace(body()); });
-            return std::move(*result);
-        }
+        return runReturning([this](const std::function<void()>& job) { syncVoid(job); }, body);
     }
 };
 

@@ -13,6 +13,7 @@
 #include "searchindex/ClipboardSearchIndexQuery.h"
 #include "searchindex/SearchStrings.h"
 #include "sqlite/SQLiteError.h"
+#include "sqlite/SQLiteTransaction.h"
 
 namespace quorvane {
 namespace {
@@ -143,23 +144,6 @@ void migrateSchema(SQLiteDatabase& db) {
     }
     db.execute("UPDATE documents SET sort_at = created_at WHERE sort_at IS NULL;");
     db.execute("UPDATE documents SET access_count = 0 WHERE access_count IS NULL;");
-}
-
-// Runs `body` between BEGIN IMMEDIATE and COMMIT; any failure after BEGIN rolls back and rethrows the first
-// error (a failing rollback is dropped in its favour).
-template <class F>
-void inTransaction(SQLiteDatabase& db, F&& body) {
-    db.execute("BEGIN IMMEDIATE TRANSACTION;");
-    try {
-        body();
-        db.execute("COMMIT TRANSACTION;");
-    } catch (...) {
-        try {
-            db.execute("ROLLBACK TRANSACTION;");
-        } catch (const SQLiteError&) {
-        }
-        throw;
-    }
 }
 
 // Raises the connection's page cache for one bulk write and restores it on every path.
@@ -445,7 +429,7 @@ ClipboardSearchIndexStats SQLiteClipboardSearchIndexStore::rebuild(
         // Grams land all over the gram table; a large page cache for the length of the rebuild cuts its time
         // several-fold, and the usual cache returns afterwards so the memory is given back.
         const WideCache wideCache(db);
-        inTransaction(db, [&] {
+        SQLiteTransaction::run(db, [&] {
             db.execute("DELETE FROM compact_grams;");
             db.execute("DELETE FROM fts_terms;");
             db.execute("DELETE FROM documents;");
@@ -459,7 +443,7 @@ ClipboardSearchIndexStats SQLiteClipboardSearchIndexStore::rebuild(
 
 void SQLiteClipboardSearchIndexStore::upsert(const ClipboardSearchIndexDocument& document) {
     perform([&](SQLiteDatabase& db) {
-        inTransaction(db, [&] {
+        SQLiteTransaction::run(db, [&] {
             if (const auto existing = docID(db, document.id)) deleteDocument(db, *existing);
             insertDocumentWithTermsAndGrams(db, document);
         });
@@ -468,7 +452,7 @@ void SQLiteClipboardSearchIndexStore::upsert(const ClipboardSearchIndexDocument&
 
 void SQLiteClipboardSearchIndexStore::deleteDocuments(const std::vector<std::string>& itemIDs) {
     perform([&](SQLiteDatabase& db) {
-        inTransaction(db, [&] {
+        SQLiteTransaction::run(db, [&] {
             for (const auto& itemID : itemIDs) {
                 if (const auto existing = docID(db, itemID)) deleteDocument(db, *existing);
             }

@@ -36,13 +36,9 @@ UChar32 codePointAt(std::string_view text, int32_t& offset) {
 
 }  // namespace
 
-bool isWhitespace(char32_t c) {
-    return u_hasBinaryProperty(static_cast<UChar32>(c), UCHAR_WHITE_SPACE);
-}
-
 bool containsWhitespace(std::string_view text) {
     for (int32_t offset = 0; offset < static_cast<int32_t>(text.size());) {
-        if (isWhitespace(codePointAt(text, offset))) return true;
+        if (isUnicodeWhitespace(codePointAt(text, offset))) return true;
     }
     return false;
 }
@@ -52,7 +48,7 @@ bool endsWithWhitespace(std::string_view text) {
     int32_t offset = static_cast<int32_t>(text.size());
     UChar32 c;
     U8_PREV(reinterpret_cast<const uint8_t*>(text.data()), 0, offset, c);
-    return c >= 0 && isWhitespace(c);
+    return c >= 0 && isUnicodeWhitespace(c);
 }
 
 std::string trimmed(std::string_view text) {

@@ -9,8 +9,6 @@
 
 namespace quorvane::search_strings {
 
-// Unicode White_Space, newlines included.
-bool isWhitespace(char32_t c);
 // True when the text holds some whitespace character.
 bool containsWhitespace(std::string_view text);
 // True when the last character of `text` is whitespace.

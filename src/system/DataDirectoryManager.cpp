@@ -85,7 +85,10 @@ fs::path DataDirectoryManager::defaultBaseDirectoryURL() const {
 }
 
 void DataDirectoryManager::ensureStorageDirectoryExists() const {
-    const fs::path directory = storageDirectoryURL();
+    createPrivateDirectories(storageDirectoryURL());
+}
+
+void DataDirectoryManager::createPrivateDirectories(const fs::path& directory) {
     fs::path partial;
     for (const fs::path& component : directory) {
         partial /= component;
@@ -94,11 +97,11 @@ void DataDirectoryManager::ensureStorageDirectoryExists() const {
         const fs::file_status status = fs::status(partial, error);
         if (fs::is_directory(status)) continue;
         if (fs::exists(status)) {
-            throw fs::filesystem_error("Cannot create storage directory", partial,
+            throw fs::filesystem_error("Cannot create directory", partial,
                                        std::make_error_code(std::errc::not_a_directory));
         }
         if (::mkdir(partial.c_str(), 0700) != 0 && errno != EEXIST) {
-            throw fs::filesystem_error("Cannot create storage directory", partial,
+            throw fs::filesystem_error("Cannot create directory", partial,
                                        std::error_code(errno, std::generic_category()));
         }
     }

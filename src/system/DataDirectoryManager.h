@@ -4,8 +4,11 @@
 // $QUORVANE_STORAGE_DIRECTORY itself, the folder the user chose + "QuorvaneData", or
 // $XDG_DATA_HOME/Quorvane/QuorvaneData (~/.local/share when unset). A chosen folder is remembered as its path
 // and as a "bookmark" (the path again) that fails to resolve once the folder is gone.
+// The storage moves themselves (dialogs and copy) are DataDirectoryMigrator's; this object holds the one flag
+// that says a move is running, so nothing else starts one or clears the history meanwhile.
 // Main thread only, except storageDirectoryURL(), which the storage move also reads from its worker.
 
+#include <atomic>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -51,6 +54,14 @@ public:
     // Creates the storage directory and any missing parent with mode 0700; an existing directory is fine.
     // Throws std::filesystem::filesystem_error.
     void ensureStorageDirectoryExists() const;
+    // The value of $QUORVANE_STORAGE_DIRECTORY when it is set and not empty: it fixes the storage directory,
+    // so the storage moves refuse to run.
+    std::optional<std::string> storageDirectoryOverride() const {
+        return environmentValue(storageDirectoryOverrideEnvironmentKey);
+    }
+    // Creates `directory` and every missing parent with mode 0700; an existing directory is fine. Throws
+    // std::filesystem::filesystem_error, also when a component exists and is no directory.
+    static void createPrivateDirectories(const std::filesystem::path& directory);
     // $XDG_DATA_HOME/Quorvane (or ~/.local/share/Quorvane): the parent of the default storage directory.
     std::filesystem::path defaultBaseDirectoryURL() const;
     // The folder the user chose (the parent of "QuorvaneData"), when one is in force.
@@ -58,6 +69,8 @@ public:
         return activeCustomDirectory_;
     }
 
+    // True when a value (even an empty one) is stored under "CustomDataDirectory".
+    bool hasStoredCustomDirectory() const { return userDefaults_.contains(customDataDirectoryKey); }
     // Switches to `folder` (nothing: back to the default location) and remembers the choice.
     void applyCustomDirectory(const std::optional<std::filesystem::path>& folder);
     // The bookmark of an existing folder; logs "Failed to create storage bookmark: ..." and returns nothing
@@ -71,6 +84,13 @@ public:
     // Opens the storage directory in the file manager, or its parent while it does not exist yet.
     void revealInFileManager() const;
 
+    // Marks a storage move as running; false when one already runs (and then nothing changes).
+    bool beginStorageMove() { return !storageMoveRunning_.exchange(true); }
+    void endStorageMove() { storageMoveRunning_.store(false); }
+    // True from the start of a move's first dialog until its completion: a second move and clearing the
+    // history are refused meanwhile. Safe from any thread.
+    bool isStorageMoveRunning() const { return storageMoveRunning_.load(); }
+
 private:
     std::filesystem::path homeDirectory() const;
     std::optional<std::string> environmentValue(const char* name) const;
@@ -79,6 +99,7 @@ private:
     WorkspaceOpener& workspace_;
     EnvironmentReader environment_;
     std::optional<std::filesystem::path> activeCustomDirectory_;
+    std::atomic<bool> storageMoveRunning_{false};
 };
 
 }  // namespace quorvane

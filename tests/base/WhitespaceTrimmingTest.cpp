@@ -21,5 +21,16 @@ TEST(WhitespaceTrimmingTest, InvalidBytesAreKept) {
     EXPECT_EQ(trimmedWhitespaceAndNewlines("\xE2\x80\x83"), "");
 }
 
+TEST(WhitespaceTrimmingTest, WhitespaceAndLineBreaksFollowUnicodeOnBothSidesOfTheAsciiShortcut) {
+    for (char32_t c : {U' ', U'\t', U'\n', U'\r', U'\v', U'\f', U'\u0085', U'\u00A0', U'\u2003', U'\u3000'})
+        EXPECT_TRUE(isUnicodeWhitespace(c)) << static_cast<std::uint32_t>(c);
+    for (char32_t c : {U'a', U'\u001C', U'\u001F', U'\u200B', U'\uFEFF', char32_t{0x110000}})
+        EXPECT_FALSE(isUnicodeWhitespace(c)) << static_cast<std::uint32_t>(c);
+    EXPECT_FALSE(isUnicodeWhitespace(std::int32_t{-1}));  // an invalid byte as ICU decodes it
+
+    for (std::int32_t c : {0x0A, 0x0B, 0x0C, 0x0D, 0x85, 0x2028, 0x2029}) EXPECT_TRUE(isLineBreak(c)) << c;
+    for (std::int32_t c : {0x09, 0x20, 0xA0, -1}) EXPECT_FALSE(isLineBreak(c)) << c;
+}
+
 }  // namespace
 }  // namespace quorvane

@@ -4,6 +4,7 @@
 
 #include "sqlite/SQLiteDatabase.h"
 #include "sqlite/SQLiteError.h"
+#include "sqlite/SQLiteTransaction.h"
 #include "support/TemporaryDirectory.h"
 
 namespace quorvane {
@@ -109,6 +110,36 @@ TEST_F(SQLiteDatabaseTest, AFileThatIsNoDatabaseReportsCorruption) {
         EXPECT_EQ(error.kind(), SQLiteError::Kind::execute);
         EXPECT_TRUE(error.isCorruption()) << error.resultCode();
     }
+}
+
+TEST_F(SQLiteDatabaseTest, TransactionKeepsItsWritesOnlyWhenCommitted) {
+    SQLiteDatabase db(directory_ / "transactions.sqlite");
+    db.execute("CREATE TABLE t (v INTEGER);");
+    const auto count = [&] {
+        SQLiteStatement statement = db.prepare("SELECT COUNT(*) FROM t;");
+        statement.step();
+        return statement.columnInt64(0);
+    };
+
+    SQLiteTransaction::run(db, [&] { db.execute("INSERT INTO t VALUES (1);"); });
+    EXPECT_EQ(count(), 1);
+
+    {
+        SQLiteTransaction abandoned(db);
+        db.execute("INSERT INTO t VALUES (2);");
+    }
+    EXPECT_EQ(count(), 1);
+
+    // The body's own error reaches the caller, and the connection is usable afterwards.
+    EXPECT_THROW(SQLiteTransaction::run(db,
+                                        [&] {
+                                            db.execute("INSERT INTO t VALUES (3);");
+                                            db.execute("INSERT INTO missing VALUES (4);");
+                                        }),
+                 SQLiteError);
+    EXPECT_EQ(count(), 1);
+    SQLiteTransaction::run(db, [&] { db.execute("INSERT INTO t VALUES (5);"); });
+    EXPECT_EQ(count(), 2);
 }
 
 }  // namespace

@@ -14,7 +14,7 @@ std::vector<std::string_view> splitLines(std::string_view text) {
     std::size_t start = 0;
     for (std::size_t i = 0; i < text.size();) {
         const CodePoint c = codePointAt(text, i);
-        if (isNewline(c.value)) {
+        if (isLineBreak(c.value)) {
             lines.push_back(text.substr(start, i - start));
             start = i + c.length;
         }

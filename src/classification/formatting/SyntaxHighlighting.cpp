@@ -21,7 +21,7 @@ std::optional<std::size_t> quotedStringEnd(std::string_view text, std::size_t op
         if (c == quote) return i + 1;
         if (c == '\\') {
             const CodePoint escaped = codePointAt(text, i + 1);
-            if (escaped.length == 0 || isPatternLineTerminator(escaped.value)) break;
+            if (escaped.length == 0 || isLineBreak(escaped.value)) break;
             i += 1 + escaped.length;
             continue;
         }
@@ -34,7 +34,7 @@ std::optional<std::size_t> quotedStringEnd(std::string_view text, std::size_t op
 bool colonFollows(std::string_view text, std::size_t offset) {
     while (offset < text.size()) {
         const CodePoint c = codePointAt(text, offset);
-        if (!isPatternSpace(c.value)) return c.value == ':';
+        if (!isUnicodeWhitespace(c.value)) return c.value == ':';
         offset += c.length;
     }
     return false;

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "sqlite/SQLiteError.h"
+#include "sqlite/SQLiteTransaction.h"
 
 namespace quorvane {
 
@@ -102,16 +103,11 @@ ClipboardHistoryStore::ClipboardHistoryStore(std::filesystem::path file) : file_
         connection->execute("PRAGMA foreign_keys = OFF;");
         connection->execute("PRAGMA secure_delete = ON;");
         if (fresh || version < schemaVersion) {
-            connection->execute("BEGIN IMMEDIATE TRANSACTION;");
-            try {
+            SQLiteTransaction::run(*connection, [&] {
                 connection->execute(kCreateSchema);
                 connection->execute("PRAGMA application_id = " + std::to_string(applicationID) + ";");
                 connection->execute("PRAGMA user_version = " + std::to_string(schemaVersion) + ";");
-                connection->execute("COMMIT TRANSACTION;");
-            } catch (...) {
-                sqlite3_exec(connection->handle(), "ROLLBACK TRANSACTION;", nullptr, nullptr, nullptr);
-                throw;
-            }
+            });
         }
     } catch (const SQLiteError& error) {
         throw HistoryStoreError(HistoryStoreError::Kind::open,

@@ -4,6 +4,7 @@
 
 #include "base/Logger.h"
 #include "sqlite/SQLiteError.h"
+#include "sqlite/SQLiteTransaction.h"
 
 namespace quorvane {
 
@@ -146,15 +147,9 @@ void ClipboardHistoryStoreContext::save() {
     const std::vector<Change> changes = std::move(pending_);
     pending_.clear();
     translatingErrors([&] {
-        connection_->execute("BEGIN IMMEDIATE TRANSACTION;");
-        try {
+        SQLiteTransaction::run(*connection_, [&] {
             for (const Change& change : changes) apply(change);
-            connection_->execute("COMMIT TRANSACTION;");
-        } catch (...) {
-            // The first error is the one worth reporting; a failed rollback adds nothing to it.
-            sqlite3_exec(connection_->handle(), "ROLLBACK TRANSACTION;", nullptr, nullptr, nullptr);
-            throw;
-        }
+        });
     });
 }
 

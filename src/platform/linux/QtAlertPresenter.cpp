@@ -1,0 +1,64 @@
+#include "platform/linux/QtAlertPresenter.h"
+
+#include <QMessageBox>
+#include <QPushButton>
+#include <memory>
+#include <vector>
+
+namespace quorvane {
+
+namespace {
+
+QMessageBox::Icon iconOf(AlertStyle style) {
+    switch (style) {
+        case AlertStyle::warning:
+            return QMessageBox::Warning;
+        case AlertStyle::critical:
+            return QMessageBox::Critical;
+        case AlertStyle::informational:
+            break;
+    }
+    return QMessageBox::Information;
+}
+
+}  // namespace
+
+void QtAlertPresenter::present(const Alert& alert, Completion completion) {
+    auto* box = new QMessageBox(parent_.data());
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::ApplicationModal);
+    box->setIcon(iconOf(alert.style));
+    box->setText(QString::fromStdString(alert.messageText));
+    box->setInformativeText(QString::fromStdString(alert.informativeText));
+    std::vector<QAbstractButton*> buttons;
+    for (const std::string& title : alert.buttonTitles) {
+        // One role for all: the button box lays roles out in the desktop's order, which would reorder them.
+        buttons.push_back(box->addButton(QString::fromStdString(title), QMessageBox::ActionRole));
+    }
+    if (!buttons.empty()) {
+        box->setDefaultButton(static_cast<QPushButton*>(buttons.front()));
+        box->setEscapeButton(buttons.front());
+    }
+
+    // Shared by both ends of the box, so exactly one of them answers.
+    auto pending = std::make_shared<Completion>(std::move(completion));
+    QObject::connect(box, &QMessageBox::finished, box, [box, buttons, pending] {
+        if (!*pending) return;
+        std::optional<std::size_t> pressed;
+        for (std::size_t index = 0; index < buttons.size(); ++index) {
+            if (box->clickedButton() == buttons[index]) pressed = index;
+        }
+        const Completion answer = std::move(*pending);
+        *pending = nullptr;
+        answer(pressed);
+    });
+    QObject::connect(box, &QObject::destroyed, [pending] {
+        if (!*pending) return;
+        const Completion answer = std::move(*pending);
+        *pending = nullptr;
+        answer(std::nullopt);
+    });
+    box->open();
+}
+
+}  // namespace quorvane

@@ -1,0 +1,25 @@
+#pragma once
+
+// Alerts as application-modal QMessageBoxes, opened without a nested event loop. The buttons keep the given
+// order; the first is the default and also what Escape presses. Call on the main queue only.
+
+#include <QPointer>
+#include <QWidget>
+
+#include "platform/AlertPresenter.h"
+
+namespace quorvane {
+
+class QtAlertPresenter final : public AlertPresenter {
+public:
+    // `parent`, when given, centres the alerts on it; it may go away first.
+    explicit QtAlertPresenter(QWidget* parent = nullptr) : parent_(parent) {}
+
+    // A box closed without a button (its parent destroyed) answers nothing.
+    void present(const Alert& alert, Completion completion) override;
+
+private:
+    QPointer<QWidget> parent_;
+};
+
+}  // namespace quorvane

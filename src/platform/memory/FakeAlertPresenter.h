@@ -1,0 +1,41 @@
+#pragma once
+
+// An alert presenter for tests: remembers every alert and answers with the next scripted button title at
+// once, or holds the alert until the test answers it. A scripted title the alert does not offer, or an
+// empty answer, counts as dismissing it. Call on the main queue only.
+
+#include <deque>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/AlertPresenter.h"
+
+namespace quorvane {
+
+class FakeAlertPresenter final : public AlertPresenter {
+public:
+    void present(const Alert& alert, Completion completion) override;
+
+    // The next alerts are answered with these titles, in order.
+    void script(std::vector<std::optional<std::string>> answers);
+    // Answers the oldest held alert; returns false when none is held.
+    bool answer(const std::optional<std::string>& buttonTitle);
+    std::size_t heldCount() const { return held_.size(); }
+
+    // Every alert shown so far, in order.
+    std::vector<Alert> presented;
+
+private:
+    struct Held {
+        Alert alert;
+        Completion completion;
+    };
+    static void reply(const Alert& alert, const Completion& completion,
+                      const std::optional<std::string>& buttonTitle);
+
+    std::deque<std::optional<std::string>> script_;
+    std::deque<Held> held_;
+};
+
+}  // namespace quorvane

@@ -1,0 +1,208 @@
+#include "system/DataDirectoryMigrator.h"
+
+#include <cassert>
+
+#include "base/Logger.h"
+#include "l10n/L10n.h"
+#include "system/StorageDirectoryCopier.h"
+
+namespace quorvane {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kCategory = "DataDirectoryManager";
+// The second button goes on; the first, Cancel, is the default.
+constexpr std::size_t kProceedButton = 1;
+
+bool proceeds(std::optional<std::size_t> pressed) {
+    return pressed == kProceedButton;
+}
+
+bool sameDirectory(const fs::path& a, const fs::path& b) {
+    std::error_code first;
+    std::error_code second;
+    const fs::path resolvedA = fs::weakly_canonical(a, first);
+    const fs::path resolvedB = fs::weakly_canonical(b, second);
+    if (first || second) return a.lexically_normal() == b.lexically_normal();
+    return resolvedA == resolvedB;
+}
+
+}  // namespace
+
+struct DataDirectoryMigrator::Flow {
+    DataDirectoryManager& manager;
+    MainQueue& mainQueue;
+    std::function<void()> onMigrationWillStart;
+    Completion completion;
+};
+
+DataDirectoryMigrator::DataDirectoryMigrator(DataDirectoryManager& manager,
+                                             ClipboardServicesLifecycle& services, AlertPresenter& alerts,
+                                             FolderPicker& folderPicker, MainQueue& mainQueue,
+                                             const Clock& clock)
+    : manager_(manager),
+      services_(services),
+      alerts_(alerts),
+      folderPicker_(folderPicker),
+      mainQueue_(mainQueue),
+      clock_(clock) {}
+
+DataDirectoryMigrator::~DataDirectoryMigrator() {
+    stopRequested_.store(true);
+    alive_.reset();
+}
+
+void DataDirectoryMigrator::finish(const FlowPtr& flow, bool switched) {
+    flow->mainQueue.post([flow, switched] {
+        flow->manager.endStorageMove();
+        if (flow->completion) flow->completion(switched);
+    });
+}
+
+DataDirectoryMigrator::FlowPtr DataDirectoryMigrator::beginFlow(std::function<void()> onMigrationWillStart,
+                                                                Completion completion) {
+    assert(mainQueue_.isMainThread());
+    if (!manager_.beginStorageMove()) {
+        // The running flow owns the flag; this one only reports.
+        Logger::warning("Failed to start a storage move: another one is running", kCategory);
+        mainQueue_.post([completion = std::move(completion)] {
+            if (completion) completion(false);
+        });
+        return nullptr;
+    }
+    auto flow = std::make_shared<Flow>(
+        Flow{manager_, mainQueue_, std::move(onMigrationWillStart), std::move(completion)});
+    if (const auto fixedDirectory = manager_.storageDirectoryOverride()) {
+        Logger::warning(std::string("Failed to start a storage move: ") +
+                            DataDirectoryManager::storageDirectoryOverrideEnvironmentKey +
+                            " sets the directory",
+                        kCategory);
+        alerts_.present(
+            Alert{AlertStyle::warning,
+                  L10n::text(L10nKey::storageDirectoryFixedTitle),
+                  L10n::text(L10nKey::storageDirectoryFixedMessage,
+                             std::string(DataDirectoryManager::storageDirectoryOverrideEnvironmentKey),
+                             manager_.storageDirectoryURL().string()),
+                  {L10n::text(L10nKey::ok)}},
+            [flow](std::optional<std::size_t>) { finish(flow, false); });
+        return nullptr;
+    }
+    return flow;
+}
+
+void DataDirectoryMigrator::changeStorageDirectory(std::function<void()> onMigrationWillStart,
+                                                   Completion completion) {
+    const FlowPtr flow = beginFlow(std::move(onMigrationWillStart), std::move(completion));
+    if (flow) askToChangeDirectory(flow);
+}
+
+void DataDirectoryMigrator::askToChangeDirectory(const FlowPtr& flow) {
+    alerts_.present(Alert{AlertStyle::warning,
+                          L10n::text(L10nKey::storageChangeAlertTitle),
+                          L10n::text(L10nKey::storageChangeAlertMessage),
+                          {L10n::text(L10nKey::cancel), L10n::text(L10nKey::storageChooseDirectoryButton)}},
+                    [this, alive = std::weak_ptr<int>(alive_), flow](std::optional<std::size_t> pressed) {
+                        if (alive.expired() || !proceeds(pressed)) return finish(flow, false);
+                        chooseDirectoryWithOpenPanel([this, alive, flow](std::optional<fs::path> folder) {
+                            if (alive.expired() || !folder || folder->empty()) return finish(flow, false);
+                            confirmChange(flow, *folder);
+                        });
+                    });
+}
+
+void DataDirectoryMigrator::chooseDirectoryWithOpenPanel(FolderPicker::Completion completion) {
+    folderPicker_.chooseFolder(FolderPickerRequest{L10n::text(L10nKey::storagePickerTitle),
+                                                   L10n::text(L10nKey::storagePickerMessage)},
+                               std::move(completion));
+}
+
+void DataDirectoryMigrator::confirmChange(const FlowPtr& flow, const fs::path& chosen) {
+    const fs::path folder = chosen.lexically_normal();
+    const fs::path target = folder / DataDirectoryManager::dataSubdirectoryName;
+    if (StorageDirectoryCopier::overlaps(manager_.storageDirectoryURL(), target))
+        return refuseOverlap(flow, target);
+    alerts_.present(
+        Alert{AlertStyle::critical,
+              L10n::text(L10nKey::storageConfirmChangeTitle),
+              L10n::text(L10nKey::storageConfirmChangeMessage, target.string()),
+              {L10n::text(L10nKey::cancel), L10n::text(L10nKey::storageConfirmMigrationButton)}},
+        [this, alive = std::weak_ptr<int>(alive_), flow, folder, target](std::optional<std::size_t> pressed) {
+            if (alive.expired() || !proceeds(pressed)) return finish(flow, false);
+            runMigration(flow, target, folder);
+        });
+}
+
+void DataDirectoryMigrator::refuseOverlap(const FlowPtr& flow, const fs::path& target) {
+    Logger::warning("Failed to start a storage move: " + target.string() + " overlaps the storage directory",
+                    kCategory);
+    alerts_.present(Alert{AlertStyle::warning,
+                          L10n::text(L10nKey::storageDirectoryOverlapTitle),
+                          L10n::text(L10nKey::storageDirectoryOverlapMessage, target.string(),
+                                     manager_.storageDirectoryURL().string()),
+                          {L10n::text(L10nKey::ok)}},
+                    [flow](std::optional<std::size_t>) { finish(flow, false); });
+}
+
+void DataDirectoryMigrator::resetToDefaultDirectory(std::function<void()> onMigrationWillStart,
+                                                    Completion completion) {
+    const FlowPtr flow = beginFlow(std::move(onMigrationWillStart), std::move(completion));
+    if (!flow) return;
+    const fs::path target = manager_.defaultBaseDirectoryURL() / DataDirectoryManager::dataSubdirectoryName;
+    alerts_.present(Alert{AlertStyle::warning,
+                          L10n::text(L10nKey::storageResetAlertTitle),
+                          L10n::text(L10nKey::storageResetAlertMessage, manager_.displayPath(target)),
+                          {L10n::text(L10nKey::cancel), L10n::text(L10nKey::storageConfirmResetButton)}},
+                    [this, alive = std::weak_ptr<int>(alive_), flow](std::optional<std::size_t> pressed) {
+                        if (alive.expired() || !proceeds(pressed)) return finish(flow, false);
+                        continueReset(flow);
+                    });
+}
+
+void DataDirectoryMigrator::continueReset(const FlowPtr& flow) {
+    const fs::path source = manager_.storageDirectoryURL();
+    const fs::path target = manager_.defaultBaseDirectoryURL() / DataDirectoryManager::dataSubdirectoryName;
+    std::error_code error;
+    const bool hasHistory = fs::exists(source / DataDirectoryManager::databaseFileName, error);
+    const bool folderWasChosen = manager_.activeCustomDirectoryURL() || manager_.hasStoredCustomDirectory();
+    if (!hasHistory || !folderWasChosen || sameDirectory(source, target)) {
+        manager_.applyCustomDirectory(std::nullopt);
+        // The running services still write where the forgotten folder was.
+        if (!sameDirectory(source, manager_.storageDirectoryURL())) {
+            services_.tearDownClipboardServices();
+            services_.buildClipboardServices();
+        }
+        return finish(flow, true);
+    }
+    if (StorageDirectoryCopier::overlaps(source, target)) return refuseOverlap(flow, target);
+    runMigration(flow, target, std::nullopt);
+}
+
+void DataDirectoryMigrator::runMigration(const FlowPtr& flow, const fs::path& target,
+                                         std::optional<fs::path> folder) {
+    if (flow->onMigrationWillStart) flow->onMigrationWillStart();
+    services_.tearDownClipboardServices();
+    migrateStorage(target, [this, alive = std::weak_ptr<int>(alive_), flow, folder](bool copied) {
+        if (alive.expired()) return finish(flow, false);
+        if (copied) manager_.applyCustomDirectory(folder);
+        // On failure this reopens the old directory, which the copy never changed.
+        services_.buildClipboardServices();
+        finish(flow, copied);
+    });
+}
+
+void DataDirectoryMigrator::migrateStorage(const fs::path& target, Completion completion) {
+    worker_.async([this, target, completion = std::move(completion)] {
+        bool copied = false;
+        if (!stopRequested_.load()) {
+            StorageDirectoryCopier copier(clock_, stopRequested_);
+            copied = copier.copy(manager_.storageDirectoryURL(), target);
+        }
+        mainQueue_.post([completion, copied] {
+            if (completion) completion(copied);
+        });
+    });
+}
+
+}  // namespace quorvane

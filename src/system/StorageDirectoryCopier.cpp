@@ -1,0 +1,174 @@
+#include "system/StorageDirectoryCopier.h"
+
+#include <array>
+#include <set>
+#include <string_view>
+#include <vector>
+
+#include "base/AtomicFile.h"
+#include "base/Logger.h"
+#include "base/Uuid.h"
+#include "system/DataDirectoryManager.h"
+
+namespace quorvane {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kCategory = "DataDirectoryManager";
+constexpr std::string_view kBackupMarker = ".backup_";
+// The files SQLite keeps beside a database while it is open or was not closed cleanly.
+constexpr std::array<std::string_view, 3> kDatabaseCompanionSuffixes{"-wal", "-shm", "-journal"};
+
+struct StopRequested {};
+
+bool entryExists(const fs::path& path) {
+    std::error_code error;
+    return fs::symlink_status(path, error).type() != fs::file_type::not_found && !error;
+}
+
+// The database a companion file belongs to ("x.sqlite" for "x.sqlite-wal"), else the name itself.
+std::string databaseNameOf(const std::string& name) {
+    for (std::string_view suffix : kDatabaseCompanionSuffixes) {
+        if (name.size() > suffix.size() &&
+            name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0)
+            return name.substr(0, name.size() - suffix.size());
+    }
+    return name;
+}
+
+std::vector<std::string> listNames(const fs::path& directory) {
+    std::vector<std::string> names;
+    for (const fs::directory_entry& entry : fs::directory_iterator(directory))
+        names.push_back(entry.path().filename().string());
+    return names;
+}
+
+// Absolute, with every symbolic link of the existing part resolved.
+fs::path resolved(const fs::path& path) {
+    std::error_code error;
+    fs::path result = fs::weakly_canonical(fs::absolute(path), error);
+    if (error) result = fs::absolute(path).lexically_normal();
+    if (!result.has_filename() && result != result.root_path()) result = result.parent_path();
+    return result;
+}
+
+bool isSameOrInside(const fs::path& inner, const fs::path& outer) {
+    auto innerPart = inner.begin();
+    for (auto outerPart = outer.begin(); outerPart != outer.end(); ++outerPart, ++innerPart) {
+        if (innerPart == inner.end() || *innerPart != *outerPart) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+StorageDirectoryCopier::StorageDirectoryCopier(const Clock& clock, const std::atomic<bool>& stopRequested)
+    : clock_(clock), stopRequested_(stopRequested) {}
+
+std::string StorageDirectoryCopier::backupName(const std::string& name, std::int64_t seconds) {
+    return name + std::string(kBackupMarker) + std::to_string(seconds);
+}
+
+bool StorageDirectoryCopier::overlaps(const fs::path& a, const fs::path& b) {
+    const fs::path first = resolved(a);
+    const fs::path second = resolved(b);
+    return isSameOrInside(first, second) || isSameOrInside(second, first);
+}
+
+void StorageDirectoryCopier::throwIfStopped() const {
+    if (stopRequested_.load()) throw StopRequested{};
+}
+
+bool StorageDirectoryCopier::copy(const fs::path& source, const fs::path& target) {
+    try {
+        if (overlaps(source, target)) {
+            // Moving the target's entries aside would move the live files themselves.
+            Logger::error(
+                "Failed to migrate storage directory: " + target.string() + " overlaps " + source.string(),
+                kCategory);
+            return false;
+        }
+        std::error_code error;
+        if (!fs::is_directory(source, error)) {
+            try {
+                DataDirectoryManager::createPrivateDirectories(target);
+                return true;
+            } catch (const std::exception& failure) {
+                Logger::error(std::string("Failed to create destination directory: ") + failure.what(),
+                              kCategory);
+                return false;
+            }
+        }
+        prepareTarget(target);
+        const std::vector<std::string> sourceNames = listNames(source);
+        const std::vector<std::string> targetNames = listNames(target);
+
+        for (const std::string& name : targetNames) {
+            // Only the latest backups are kept; one that will not go is left alone.
+            if (name.find(kBackupMarker) == std::string::npos) continue;
+            std::error_code ignored;
+            fs::remove_all(target / name, ignored);
+        }
+
+        // Everything goes aside before anything is copied, so a database and its companions, in whatever
+        // order the source lists them, are moved as one and never mixed with a fresh copy.
+        std::set<std::string> movedAside;
+        for (const std::string& name : sourceNames) {
+            const std::string database = databaseNameOf(name);
+            if (movedAside.insert(database).second) moveAside(target, database);
+        }
+        for (const std::string& name : sourceNames) copyEntry(source / name, target / name);
+        return true;
+    } catch (const StopRequested&) {
+        return false;
+    } catch (const std::exception& failure) {
+        Logger::error(std::string("Failed to migrate storage directory: ") + failure.what(), kCategory);
+        return false;
+    }
+}
+
+void StorageDirectoryCopier::prepareTarget(const fs::path& target) {
+    DataDirectoryManager::createPrivateDirectories(target);
+    const fs::path probe = target / (".write_test_" + makeUuidString());
+    writeFileAtomically(probe, "test", 0600);
+    fs::remove(probe);
+}
+
+void StorageDirectoryCopier::moveAside(const fs::path& target, const std::string& name) {
+    // Whole seconds, the fraction cut off.
+    const auto seconds = static_cast<std::int64_t>(clock_.now().timeIntervalSince1970);
+    const std::string backup = backupName(name, seconds);
+    if (entryExists(target / name)) fs::rename(target / name, target / backup);
+    for (std::string_view suffix : kDatabaseCompanionSuffixes) {
+        const fs::path companion = target / (name + std::string(suffix));
+        if (entryExists(companion)) fs::rename(companion, target / (backup + std::string(suffix)));
+    }
+}
+
+void StorageDirectoryCopier::copyEntry(const fs::path& from, const fs::path& to) {
+    throwIfStopped();
+    const fs::file_status status = fs::symlink_status(from);
+    switch (status.type()) {
+        case fs::file_type::symlink:
+            fs::copy_symlink(from, to);
+            break;
+        case fs::file_type::directory:
+            fs::create_directory(to, from);
+            for (const fs::directory_entry& entry : fs::directory_iterator(from))
+                copyEntry(entry.path(), to / entry.path().filename());
+            break;
+        case fs::file_type::regular:
+            fs::copy_file(from, to);
+            bytesCopied_ += fs::file_size(to);
+            break;
+        default:
+            // Sockets and pipes belong to a running program; their contents cannot be copied.
+            Logger::warning("Failed to copy " + from.string() + ": not a file, folder or link; left out",
+                            kCategory);
+            break;
+    }
+}
+
+}  // namespace quorvane

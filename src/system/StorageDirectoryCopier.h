@@ -1,0 +1,49 @@
+#pragma once
+
+// The copy behind a storage move: proves the target writable, removes its old backups, moves the entries the
+// copy would overwrite aside as backups, then copies every top-level entry of the source into the target.
+// A database goes aside together with its "-wal", "-shm" and "-journal" files, so a stale log never meets a
+// copied database. Symbolic links are copied as links, never followed; the source is never changed.
+// Blocking: runs on the storage move's worker. One object per copy.
+
+#include <atomic>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+#include "platform/Clock.h"
+
+namespace quorvane {
+
+class StorageDirectoryCopier {
+public:
+    // `stopRequested` is polled between files; once it is set the copy ends, reports false and logs nothing.
+    StorageDirectoryCopier(const Clock& clock, const std::atomic<bool>& stopRequested);
+    StorageDirectoryCopier(const StorageDirectoryCopier&) = delete;
+    StorageDirectoryCopier& operator=(const StorageDirectoryCopier&) = delete;
+
+    // Copies `source` into `target`, creating the target as needed. A source that does not exist leaves an
+    // empty target. Returns false after logging "Failed to migrate storage directory: ..." (or "Failed to
+    // create destination directory: ...") when anything fails; what was copied or moved aside stays.
+    bool copy(const std::filesystem::path& source, const std::filesystem::path& target);
+
+    // Bytes of regular files copied so far.
+    std::uintmax_t bytesCopied() const { return bytesCopied_; }
+
+    // `name` + ".backup_" + `seconds`: the name an existing entry is moved aside to.
+    static std::string backupName(const std::string& name, std::int64_t seconds);
+    // True when `a` and `b` are the same directory or one lies inside the other, symbolic links resolved.
+    static bool overlaps(const std::filesystem::path& a, const std::filesystem::path& b);
+
+private:
+    void prepareTarget(const std::filesystem::path& target);
+    void moveAside(const std::filesystem::path& target, const std::string& name);
+    void copyEntry(const std::filesystem::path& from, const std::filesystem::path& to);
+    void throwIfStopped() const;
+
+    const Clock& clock_;
+    const std::atomic<bool>& stopRequested_;
+    std::uintmax_t bytesCopied_ = 0;
+};
+
+}  // namespace quorvane

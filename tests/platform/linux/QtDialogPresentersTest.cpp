@@ -1,0 +1,156 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFileDialog>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <algorithm>
+#include <filesystem>
+
+#include "platform/linux/QtAlertPresenter.h"
+#include "platform/linux/QtFolderPicker.h"
+#include "support/TemporaryDirectory.h"
+
+namespace quorvane {
+namespace {
+
+namespace fs = std::filesystem;
+
+QApplication& application() {
+    static int argc = 1;
+    static char name[] = "tests_platform";
+    static char* argv[] = {name, nullptr};
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Never destroyed: torn down after main() returns, Qt's input devices crash.
+    static auto* instance = new QApplication(argc, argv);
+    return *instance;
+}
+
+template <class Dialog>
+Dialog* openDialog() {
+    QApplication::processEvents();
+    return qobject_cast<Dialog*>(QApplication::activeModalWidget());
+}
+
+// Runs the event loop until `done` holds or two seconds have passed.
+bool processEventsUntil(const std::function<bool()>& done) {
+    QElapsedTimer elapsed;
+    elapsed.start();
+    while (!done() && elapsed.elapsed() < 2000) QApplication::processEvents(QEventLoop::AllEvents, 10);
+    return done();
+}
+
+fs::path screenshotFolder() {
+    const fs::path folder = fs::current_path() / "screenshots";
+    fs::create_directories(folder);
+    return folder;
+}
+
+class QtDialogPresentersTest : public ::testing::Test {
+protected:
+    QtDialogPresentersTest() { application(); }
+    ~QtDialogPresentersTest() override {
+        for (QWidget* widget : QApplication::topLevelWidgets()) delete widget;
+    }
+
+    std::vector<std::optional<std::size_t>> answers_;
+};
+
+TEST_F(QtDialogPresentersTest, AlertKeepsTheButtonOrderAndReportsThePressedButton) {
+    QtAlertPresenter presenter;
+    for (const auto& [file, alert] : std::vector<std::pair<const char*, Alert>>{
+             {"alert-confirm-change-en.png",
+              {AlertStyle::critical,
+               "Confirm Change",
+               "Clipboard data will be copied to:\n/media/clips/QuorvaneData\n\nContinue?",
+               {"Cancel", "Confirm Migration"}}},
+             {"alert-confirm-change-zh.png",
+              {AlertStyle::critical,
+               "确认更改",
+               "剪贴板数据将被复制到：\n/media/clips/QuorvaneData\n\n是否继续？",
+               {"取消", "确认迁移"}}}}) {
+        SCOPED_TRACE(file);
+        answers_.clear();
+        presenter.present(alert, [this](auto pressed) { answers_.push_back(pressed); });
+        auto* box = openDialog<QMessageBox>();
+        ASSERT_NE(box, nullptr);
+        EXPECT_EQ(box->text().toStdString(), alert.messageText);
+        EXPECT_EQ(box->informativeText().toStdString(), alert.informativeText);
+        EXPECT_EQ(box->icon(), QMessageBox::Critical);
+        auto buttons = box->buttons();
+        ASSERT_EQ(buttons.size(), 2);
+        std::sort(buttons.begin(), buttons.end(),
+                  [](QAbstractButton* a, QAbstractButton* b) { return a->x() < b->x(); });
+        EXPECT_EQ(buttons[0]->text().toStdString(), alert.buttonTitles[0]);
+        EXPECT_EQ(buttons[1]->text().toStdString(), alert.buttonTitles[1]);
+        EXPECT_EQ(box->defaultButton(), buttons[0]);
+        box->grab().save(QString::fromStdString((screenshotFolder() / file).string()));
+        EXPECT_TRUE(answers_.empty());
+
+        buttons[1]->click();
+        ASSERT_TRUE(processEventsUntil([this] { return !answers_.empty(); }));
+        EXPECT_EQ(answers_, std::vector<std::optional<std::size_t>>{1});
+    }
+}
+
+TEST_F(QtDialogPresentersTest, EscapePressesTheFirstButtonAndAClosedAlertAnswersNothingOnce) {
+    QtAlertPresenter presenter;
+    const Alert alert{AlertStyle::warning, "Change Storage Directory", "Continue?", {"Cancel", "Go"}};
+    presenter.present(alert, [this](auto pressed) { answers_.push_back(pressed); });
+    auto* box = openDialog<QMessageBox>();
+    ASSERT_NE(box, nullptr);
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(box, &escape);
+    ASSERT_TRUE(processEventsUntil([this] { return !answers_.empty(); }));
+    EXPECT_EQ(answers_, std::vector<std::optional<std::size_t>>{0});
+
+    answers_.clear();
+    presenter.present(alert, [this](auto pressed) { answers_.push_back(pressed); });
+    box = openDialog<QMessageBox>();
+    ASSERT_NE(box, nullptr);
+    delete box;
+    QApplication::processEvents();
+    EXPECT_EQ(answers_, std::vector<std::optional<std::size_t>>{std::nullopt});
+}
+
+TEST_F(QtDialogPresentersTest, FolderPickerChoosesFoldersOnlyShowsTheMessageAndMayBeCancelled) {
+    testing::TemporaryDirectory directory;
+    fs::create_directories(directory / "clips");
+    QtFolderPicker picker;
+    std::vector<std::optional<fs::path>> folders;
+    const FolderPickerRequest request{"Select Storage Directory",
+                                      "Choose a directory to store clipboard history data."};
+    picker.chooseFolder(request, [&](auto folder) { folders.push_back(folder); });
+    auto* dialog = openDialog<QFileDialog>();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog->windowTitle().toStdString(), request.title);
+    EXPECT_EQ(dialog->fileMode(), QFileDialog::Directory);
+    EXPECT_TRUE(dialog->testOption(QFileDialog::ShowDirsOnly));
+    EXPECT_TRUE(dialog->filter().testFlag(QDir::Hidden));
+    auto* message = dialog->findChild<QLabel*>("folderPickerMessage");
+    ASSERT_NE(message, nullptr);
+    EXPECT_EQ(message->text().toStdString(), request.message);
+    dialog->resize(640, 420);
+    dialog->setDirectory(QString::fromStdString(directory.path().string()));
+    dialog->grab().save(QString::fromStdString((screenshotFolder() / "folder-picker-en.png").string()));
+
+    // In folder mode the folder shown is the one chosen.
+    dialog->setDirectory(QString::fromStdString((directory / "clips").string()));
+    static_cast<QDialog*>(dialog)->accept();
+    ASSERT_TRUE(processEventsUntil([&] { return !folders.empty(); }));
+    EXPECT_EQ(folders, std::vector<std::optional<fs::path>>{directory / "clips"});
+
+    folders.clear();
+    picker.chooseFolder(request, [&](auto folder) { folders.push_back(folder); });
+    dialog = openDialog<QFileDialog>();
+    ASSERT_NE(dialog, nullptr);
+    dialog->reject();
+    ASSERT_TRUE(processEventsUntil([&] { return !folders.empty(); }));
+    EXPECT_EQ(folders, std::vector<std::optional<fs::path>>{std::nullopt});
+}
+
+}  // namespace
+}  // namespace quorvane
