@@ -45,12 +45,14 @@ public:
     // when the item does not offer `type` or it could not be fetched.
     virtual std::optional<Data> data(const std::string& type) const = 0;
 
-    // Replaces the item with a text and, when given, its RTF and HTML forms.
-    virtual void writeText(const std::string& plainText, const std::optional<Data>& rtfData,
+    // Replaces the item, in one step, with a text and, when given, its RTF and HTML forms. Returns whether
+    // the item was replaced; on false the item is as it was.
+    virtual bool writeText(const std::string& plainText, const std::optional<Data>& rtfData,
                            const std::optional<Data>& htmlData) = 0;
-    // Replaces the item with image data offered under `type` (one of the image types above); data that is
-    // not PNG is also offered as PNG where it can be converted.
-    virtual void writeImage(const Data& imageData, const std::string& type) = 0;
+    // Replaces the item, in one step, with image data offered under `type` (one of the image types above);
+    // data that is not PNG is also offered as PNG where it can be converted. Data that cannot be read as an
+    // image is refused: returns false and the item is as it was.
+    virtual bool writeImage(const Data& imageData, const std::string& type) = 0;
 
     // Calls `handler` on the main queue each time another program replaced the item, as soon as the platform
     // reports it (the change count has moved by then). A pasteboard that can only be polled never calls it.

@@ -129,5 +129,15 @@ TEST_F(QtClipboardPasteboardTest, OwnImageWriteIsServedAsPngAndConvertedFromOthe
     EXPECT_EQ(converted.size(), QSize(9, 4));
 }
 
+TEST_F(QtClipboardPasteboardTest, ImageThatDoesNotDecodeLeavesTheClipboardAsItWas) {
+    copyExternally("kept", "UTF8_STRING");
+    const auto before = pasteboard().changeCount();
+    QByteArray broken = pngOfSize(8, 6).left(24);  // a PNG signature and header, no pixels
+    broken.append("not the rest of an image");
+    EXPECT_FALSE(pasteboard().writeImage(toData(broken), PasteboardType::png));
+    EXPECT_EQ(pasteboard().changeCount(), before);
+    EXPECT_EQ(readWithXclip("UTF8_STRING"), QByteArray("kept"));
+}
+
 }  // namespace
 }  // namespace quorvane

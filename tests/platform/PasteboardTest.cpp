@@ -65,7 +65,13 @@ TEST(PasteboardTest, InMemoryWritesReplaceTheItemAndMoveTheCountAtOnce) {
     EXPECT_FALSE(pasteboard.hasType(PasteboardType::html));
     EXPECT_FALSE(pasteboard.hasType(PasteboardType::png));
 
-    pasteboard.writeImage(Data{9, 9}, PasteboardType::tiff);
+    // Data that is no image is refused and leaves the item alone.
+    EXPECT_FALSE(pasteboard.writeImage(Data{9, 9}, PasteboardType::tiff));
+    EXPECT_EQ(pasteboard.changeCount(), before + 1);
+    EXPECT_EQ(pasteboard.string(), std::optional<std::string>("héllo"));
+
+    const Data tiff{'I', 'I', 42, 0, 9, 9};
+    EXPECT_TRUE(pasteboard.writeImage(tiff, PasteboardType::tiff));
     EXPECT_EQ(pasteboard.changeCount(), before + 2);
     EXPECT_EQ(pasteboard.string(), std::nullopt);
     EXPECT_EQ(pasteboard.types(), std::vector<std::string>{PasteboardType::tiff});

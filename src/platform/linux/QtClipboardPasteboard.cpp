@@ -2,8 +2,10 @@
 
 #include <xcb/xcb.h>
 
+#include <QBuffer>
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QImage>
 #include <QMimeData>
 #include <cstdlib>
 #include <cstring>
@@ -76,7 +78,7 @@ std::optional<Data> QtClipboardPasteboard::data(const std::string& type) const {
     return Data(bytes.begin(), bytes.end());
 }
 
-void QtClipboardPasteboard::writeText(const std::string& plainText, const std::optional<Data>& rtfData,
+bool QtClipboardPasteboard::writeText(const std::string& plainText, const std::optional<Data>& rtfData,
                                       const std::optional<Data>& htmlData) {
     auto* item = new QMimeData;
     item->setText(QString::fromStdString(plainText));
@@ -84,16 +86,23 @@ void QtClipboardPasteboard::writeText(const std::string& plainText, const std::o
     if (rtfData) item->setData(PasteboardType::rtf, toByteArray(*rtfData));
     if (htmlData) item->setData(PasteboardType::html, toByteArray(*htmlData));
     replaceItem(item);
+    return true;
 }
 
-void QtClipboardPasteboard::writeImage(const Data& imageData, const std::string& type) {
+bool QtClipboardPasteboard::writeImage(const Data& imageData, const std::string& type) {
+    // Decoded before anything is replaced: data that is no image leaves the clipboard as it was.
+    const QImage image = QtImageDecoder::decode(imageData);
+    if (image.isNull()) return false;
     auto* item = new QMimeData;
     item->setData(QString::fromStdString(type), toByteArray(imageData));
     if (type != PasteboardType::png) {
-        if (auto png = QtImageDecoder().pngData(imageData))
-            item->setData(PasteboardType::png, toByteArray(*png));
+        QByteArray png;
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        if (image.save(&buffer, "PNG") && !png.isEmpty()) item->setData(PasteboardType::png, png);
     }
     replaceItem(item);
+    return true;
 }
 
 void QtClipboardPasteboard::replaceItem(QMimeData* item) {

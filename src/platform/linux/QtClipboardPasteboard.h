@@ -28,9 +28,9 @@ public:
     std::vector<std::string> types() const override;
     std::optional<std::string> string() const override;
     std::optional<Data> data(const std::string& type) const override;
-    void writeText(const std::string& plainText, const std::optional<Data>& rtfData,
+    bool writeText(const std::string& plainText, const std::optional<Data>& rtfData,
                    const std::optional<Data>& htmlData) override;
-    void writeImage(const Data& imageData, const std::string& type) override;
+    bool writeImage(const Data& imageData, const std::string& type) override;
 
 private:
     const QMimeData* currentItem() const;

@@ -1,5 +1,7 @@
 #include "platform/memory/InMemoryPasteboard.h"
 
+#include "platform/ImageFormat.h"
+
 namespace quorvane {
 
 Data dataFromString(const std::string& text) {
@@ -29,16 +31,20 @@ std::optional<Data> InMemoryPasteboard::data(const std::string& type) const {
     return std::nullopt;
 }
 
-void InMemoryPasteboard::writeText(const std::string& plainText, const std::optional<Data>& rtfData,
+bool InMemoryPasteboard::writeText(const std::string& plainText, const std::optional<Data>& rtfData,
                                    const std::optional<Data>& htmlData) {
+    if (refusesRichText_ && (rtfData || htmlData)) return false;
     Representations item{{PasteboardType::plainText, dataFromString(plainText)}};
     if (rtfData) item.emplace_back(PasteboardType::rtf, *rtfData);
     if (htmlData) item.emplace_back(PasteboardType::html, *htmlData);
     storeItem(std::move(item));
+    return true;
 }
 
-void InMemoryPasteboard::writeImage(const Data& imageData, const std::string& type) {
+bool InMemoryPasteboard::writeImage(const Data& imageData, const std::string& type) {
+    if (!ImageFormat::detect(imageData)) return false;
     storeItem({{type, imageData}});
+    return true;
 }
 
 void InMemoryPasteboard::replaceItem(Representations representations) {

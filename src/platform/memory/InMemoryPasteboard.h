@@ -21,9 +21,13 @@ public:
     // The UTF-8 text representation ("text/plain;charset=utf-8", else "text/plain").
     std::optional<std::string> string() const override;
     std::optional<Data> data(const std::string& type) const override;
-    void writeText(const std::string& plainText, const std::optional<Data>& rtfData,
+    // Refused while setRefusesRichText() is on and an RTF or HTML form is given.
+    bool writeText(const std::string& plainText, const std::optional<Data>& rtfData,
                    const std::optional<Data>& htmlData) override;
-    void writeImage(const Data& imageData, const std::string& type) override;
+    // Refuses data whose first bytes are no known image signature.
+    bool writeImage(const Data& imageData, const std::string& type) override;
+    // Makes writes of a text with rich forms fail, as when the desktop refuses the item.
+    void setRefusesRichText(bool refuses) { refusesRichText_ = refuses; }
 
     // Another program puts a new item on the pasteboard: the change count moves by one, and observers hear
     // of it when the pasteboard announces changes.
@@ -46,6 +50,7 @@ private:
 
     Representations item_;
     std::int64_t changeCount_ = 0;
+    bool refusesRichText_ = false;
     mutable int contentReads_ = 0;
     bool announcesChanges_ = false;
 };

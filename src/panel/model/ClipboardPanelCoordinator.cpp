@@ -1,0 +1,145 @@
+#include "panel/model/ClipboardPanelCoordinator.h"
+
+#include "base/Logger.h"
+#include "hotkeys/model/HotkeyManager.h"
+
+namespace quorvane {
+namespace {
+
+constexpr const char* kLogCategory = "ClipboardPanelCoordinator";
+
+}  // namespace
+
+ClipboardPanelCoordinator::ClipboardPanelCoordinator(ActiveControllerProvider activeControllerProvider,
+                                                     AllControllersProvider allControllersProvider,
+                                                     HotkeyManagerProtocol& hotkeyManager,
+                                                     UserDefaults& userDefaults, MainQueue& mainQueue)
+    : activeControllerProvider_(std::move(activeControllerProvider)),
+      allControllersProvider_(std::move(allControllersProvider)),
+      hotkeyManager_(hotkeyManager),
+      userDefaults_(userDefaults),
+      mainQueue_(mainQueue) {}
+
+ClipboardPanelCoordinator::~ClipboardPanelCoordinator() {
+    unregisterCurrent();
+}
+
+void ClipboardPanelCoordinator::storeClipboardHotkey(UserDefaults& userDefaults, const KeyCombo& keyCombo) {
+    userDefaults.set(hotkeyDefaultsKey, DefaultsValue(keyCombo.encoded()));
+    userDefaults.remove(hotkeyClearedDefaultsKey);
+}
+
+void ClipboardPanelCoordinator::clearClipboardHotkey(UserDefaults& userDefaults) {
+    userDefaults.remove(hotkeyDefaultsKey);
+    userDefaults.set(hotkeyClearedDefaultsKey, DefaultsValue(true));
+}
+
+bool ClipboardPanelCoordinator::registerWithToggle(const KeyCombo& keyCombo) {
+    std::weak_ptr<char> alive = lifetime_;
+    // The press hops to a later turn, so the toggle never runs inside the hot-key event path.
+    const bool registered = hotkeyManager_.registerHotkey(keyCombo, [this, alive] {
+        if (alive.expired()) return;
+        mainQueue_.post([this, alive] {
+            if (!alive.expired()) toggleClipboardPanel();
+        });
+    });
+    if (registered) registeredClipboardHotkey_ = keyCombo;
+    return registered;
+}
+
+void ClipboardPanelCoordinator::registerClipboardHotkey() {
+    if (isClipboardHotkeySuspended_) return;
+    // A shortcut the user deleted stays deleted: no default takes its place.
+    if (userDefaults_.boolValue(hotkeyClearedDefaultsKey).value_or(false)) {
+        Logger::info("Clipboard hotkey was removed by the user; none registered", kLogCategory);
+        return;
+    }
+    const auto stored = userDefaults_.object(hotkeyDefaultsKey);
+    if (!stored) {
+        registerDefault(true);
+        return;
+    }
+    KeyCombo keyCombo;
+    try {
+        const auto data = userDefaults_.dataValue(hotkeyDefaultsKey);
+        if (!data) throw KeyComboDecodingError("the stored value is not data");
+        keyCombo = KeyCombo::decode(*data);
+    } catch (const KeyComboDecodingError& error) {
+        Logger::error(std::string("Failed to load clipboard hotkey: ") + error.what(), kLogCategory);
+        userDefaults_.remove(hotkeyDefaultsKey);
+        registerDefault(true);
+        return;
+    }
+    if (registerWithToggle(keyCombo)) return;
+    if (HotkeyManager::isRefused(keyCombo)) {
+        // A value no desktop would ever grant: replace it for good.
+        userDefaults_.remove(hotkeyDefaultsKey);
+        registerDefault(true);
+        return;
+    }
+    // The desktop said no, most likely because another program holds the combination now. That may change,
+    // so the user's choice is kept; the default stands in for this run.
+    Logger::warning("Failed to register clipboard hotkey " + keyCombo.displayString() +
+                        " (another program may hold it); using " +
+                        KeyCombo::defaultClipboardHistory().displayString() + " for this session",
+                    kLogCategory);
+    if (keyCombo != KeyCombo::defaultClipboardHistory()) {
+        registerDefault(false);
+    } else {
+        Logger::error("Failed to register default clipboard hotkey", kLogCategory);
+    }
+}
+
+void ClipboardPanelCoordinator::registerDefaultClipboardHotkey() {
+    registerDefault(true);
+}
+
+void ClipboardPanelCoordinator::registerDefault(bool store) {
+    const KeyCombo keyCombo = KeyCombo::defaultClipboardHistory();
+    if (!registerWithToggle(keyCombo)) {
+        Logger::error("Failed to register default clipboard hotkey", kLogCategory);
+        return;
+    }
+    if (store) storeClipboardHotkey(userDefaults_, keyCombo);
+}
+
+void ClipboardPanelCoordinator::toggleClipboardPanel() {
+    ClipboardPanelControlling* active = activeControllerProvider_ ? activeControllerProvider_() : nullptr;
+    if (!active) return;
+    if (active->isPanelVisible()) {
+        active->hidePanel();
+        return;
+    }
+    if (allControllersProvider_) {
+        for (ClipboardPanelControlling* controller : allControllersProvider_()) {
+            if (controller && controller->isPanelVisible()) controller->hidePanel();
+        }
+    }
+    active->showPanel();
+}
+
+void ClipboardPanelCoordinator::unregisterCurrent() {
+    if (!registeredClipboardHotkey_) return;
+    hotkeyManager_.unregister(*registeredClipboardHotkey_);
+    registeredClipboardHotkey_.reset();
+}
+
+void ClipboardPanelCoordinator::setClipboardHotkeyRecording(bool recording) {
+    if (recording) {
+        if (isClipboardHotkeySuspended_) return;
+        isClipboardHotkeySuspended_ = true;
+        // The recorder must receive the keystroke, not the panel.
+        unregisterCurrent();
+    } else {
+        if (!isClipboardHotkeySuspended_) return;
+        isClipboardHotkeySuspended_ = false;
+        registerClipboardHotkey();
+    }
+}
+
+void ClipboardPanelCoordinator::reregisterClipboardHotkey() {
+    unregisterCurrent();
+    if (!isClipboardHotkeySuspended_) registerClipboardHotkey();
+}
+
+}  // namespace quorvane

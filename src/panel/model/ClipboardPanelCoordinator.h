@@ -1,0 +1,83 @@
+#pragma once
+
+// Owns the global clipboard-history hot key and decides what pressing it does: show the active panel
+// presentation (hiding any other that is visible) or hide it. Registers the stored combination, else the
+// default; suspends the hot key while the user records a new shortcut. Made once by the container.
+// Main thread only.
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "hotkeys/model/HotkeyManagerProtocol.h"
+#include "hotkeys/model/KeyCombo.h"
+#include "panel/model/ClipboardPanelControlling.h"
+#include "platform/MainQueue.h"
+#include "platform/UserDefaults.h"
+
+namespace quorvane {
+
+class ClipboardPanelCoordinator {
+public:
+    // The stored shortcut, a KeyCombo as JSON data.
+    static constexpr const char* hotkeyDefaultsKey = "ClipboardHistoryHotkey";
+    // Present (true) once the user deleted the shortcut: no hot key until a shortcut is saved again.
+    static constexpr const char* hotkeyClearedDefaultsKey = "ClipboardHistoryHotkeyCleared";
+
+    // The presentation the hot key shows, and every presentation that may be visible; a provider may
+    // return null for a presentation not built.
+    using ActiveControllerProvider = std::function<ClipboardPanelControlling*()>;
+    using AllControllersProvider = std::function<std::vector<ClipboardPanelControlling*>()>;
+
+    // `hotkeyManager`, `userDefaults` and `mainQueue` must outlive the coordinator.
+    ClipboardPanelCoordinator(ActiveControllerProvider activeControllerProvider,
+                              AllControllersProvider allControllersProvider,
+                              HotkeyManagerProtocol& hotkeyManager, UserDefaults& userDefaults,
+                              MainQueue& mainQueue);
+    // Releases the hot key it registered.
+    ~ClipboardPanelCoordinator();
+    ClipboardPanelCoordinator(const ClipboardPanelCoordinator&) = delete;
+    ClipboardPanelCoordinator& operator=(const ClipboardPanelCoordinator&) = delete;
+
+    // Saving a shortcut: stores it and lifts a deletion.
+    static void storeClipboardHotkey(UserDefaults& userDefaults, const KeyCombo& keyCombo);
+    // Deleting the shortcut: removes it and marks the deletion, so no default replaces it.
+    static void clearClipboardHotkey(UserDefaults& userDefaults);
+
+    // Registers the stored combination; nothing while suspended or after the user deleted the shortcut.
+    // Stored data that does not decode, or a combination the hot-key manager never accepts, is removed and
+    // the default registered and stored. A combination the desktop refuses (another program holds it) stays
+    // stored; the default is registered for this run only.
+    void registerClipboardHotkey();
+    // Registers the default combination and stores it; logs and registers nothing when that is refused.
+    void registerDefaultClipboardHotkey();
+    // The hot key's action: shows the active presentation, hiding the others, or hides it when visible.
+    void toggleClipboardPanel();
+
+    // The user started (true) or ended (false) recording a shortcut.
+    void setClipboardHotkeyRecording(bool recording);
+    // A new shortcut was saved, or the clipboard services were rebuilt: registers afresh.
+    void reregisterClipboardHotkey();
+
+    const std::optional<KeyCombo>& registeredClipboardHotkey() const { return registeredClipboardHotkey_; }
+    bool isClipboardHotkeySuspended() const { return isClipboardHotkeySuspended_; }
+
+private:
+    // Registers the default; stores it only when `store`.
+    void registerDefault(bool store);
+    bool registerWithToggle(const KeyCombo& keyCombo);
+    void unregisterCurrent();
+
+    ActiveControllerProvider activeControllerProvider_;
+    AllControllersProvider allControllersProvider_;
+    HotkeyManagerProtocol& hotkeyManager_;
+    UserDefaults& userDefaults_;
+    MainQueue& mainQueue_;
+    std::optional<KeyCombo> registeredClipboardHotkey_;
+    bool isClipboardHotkeySuspended_ = false;
+    // The hot key's action holds this weakly: a press queued after the coordinator is gone does nothing.
+    std::shared_ptr<char> lifetime_ = std::make_shared<char>();
+};
+
+}  // namespace quorvane
