@@ -5,6 +5,7 @@
 #include <unicode/utf8.h>
 
 #include <algorithm>
+#include <deque>
 #include <functional>
 #include <limits>
 #include <memory>
@@ -159,45 +160,81 @@ std::unique_ptr<RankStream> holdingStream(SQLiteDatabase& db, std::string_view t
     return gramStream(db, runs, "search_bigrams");
 }
 
-// One way of finding candidates: a stream of ranks that holds every member (and maybe more), the exact
-// test for a row it yields, and a membership test for a row found elsewhere.
+// One way of finding candidates: a stream of ranks that holds every member (and maybe more) and the exact
+// test of a row it yields. Word matches have no test on the row: their stream is exact, and a row found
+// elsewhere is looked up by walking a second stream of the same match (see Membership).
 struct Source {
     std::unique_ptr<RankStream> stream;
-    std::function<bool(const Row&)> confirm;
-    std::function<bool(const Row&)> includes;
+    std::function<bool(const Row&)> test;
+    std::string wordMatch;
 };
 
 Source wordSource(SQLiteDatabase& db, const std::string& match) {
-    auto lookup = std::make_shared<SQLiteStatement>(
-        db.prepare("SELECT 1 FROM search_words WHERE search_words MATCH ?1 AND rowid = ?2;"));
-    lookup->bindText(1, match);
     return {std::make_unique<RankStream>(db, "SELECT rowid FROM search_words WHERE search_words MATCH ?;",
                                          std::vector<std::string>{match}),
-            [](const Row&) { return true; },
-            [lookup](const Row& row) {
-                lookup->reset();
-                lookup->bindInt64(2, row.rank);
-                return lookup->step();
-            }};
+            nullptr, match};
 }
+
+// Whether rows found by another stream belong to a set, asked in ascending rank order. A prefix MATCH
+// looked up row by row would merge its term lists anew each time; walking the match's own rowids once is
+// cheaper.
+class Membership {
+public:
+    Membership(SQLiteDatabase& db, const std::vector<Source>& sources, const Matcher::Filters& filters)
+        : sources_(sources), filters_(filters), cursors_(sources.size()) {
+        for (std::size_t i = 0; i < sources.size(); ++i) {
+            if (sources[i].test) continue;
+            cursors_[i].stream =
+                std::make_unique<RankStream>(db, "SELECT rowid FROM search_words WHERE search_words MATCH ?;",
+                                             std::vector<std::string>{sources[i].wordMatch});
+        }
+    }
+
+    bool includes(const Row& row) {
+        if (!Matcher::passes(row, filters_)) return false;
+        for (std::size_t i = 0; i < sources_.size(); ++i) {
+            if (sources_[i].test ? sources_[i].test(row) : cursors_[i].reaches(row.rank)) return true;
+        }
+        return false;
+    }
+
+private:
+    struct Cursor {
+        std::unique_ptr<RankStream> stream;
+        std::optional<std::int64_t> current;
+        bool started = false;
+        bool reaches(std::int64_t rank) {
+            if (!started) {
+                current = stream->next();
+                started = true;
+            }
+            while (current && *current < rank) current = stream->next();
+            return current && *current == rank;
+        }
+    };
+
+    const std::vector<Source>& sources_;
+    const Matcher::Filters& filters_;
+    std::vector<Cursor> cursors_;
+};
 
 Source gramSource(SQLiteDatabase& db, const std::string& compact, std::size_t characters) {
     const auto grams = SQLiteClipboardSearchIndexStore::makeGrams(compact, {characters == 2 ? 2 : 3});
     std::vector<std::string> list(grams.begin(), grams.end());
     std::vector<std::string> runs;
     for (const auto& gram : list) addRuns(gram, characters == 2 ? 2 : 3, runs);
-    auto test = [list](const Row& row) { return Matcher::holdsAllGrams(row, list); };
-    return {gramStream(db, runs, characters == 2 ? "search_bigrams" : "search_trigrams"), test, test};
+    return {gramStream(db, runs, characters == 2 ? "search_bigrams" : "search_trigrams"),
+            [list](const Row& row) { return Matcher::holdsAllGrams(row, list); }, ""};
 }
 
 Source substringSource(SQLiteDatabase& db, const ClipboardSearchQueryText& query) {
-    auto test = [query](const Row& row) { return Matcher::holdsSubstring(row, query); };
-    return {holdingStream(db, query.compactText), test, test};
+    return {holdingStream(db, query.compactText),
+            [query](const Row& row) { return Matcher::holdsSubstring(row, query); }, ""};
 }
 
 Source compactSource(SQLiteDatabase& db, const std::string& compact) {
-    auto test = [compact](const Row& row) { return Matcher::holds(row.compactText, compact); };
-    return {holdingStream(db, compact), test, test};
+    return {holdingStream(db, compact),
+            [compact](const Row& row) { return Matcher::holds(row.compactText, compact); }, ""};
 }
 
 struct Ranked {
@@ -260,12 +297,13 @@ public:
         return buffer_.size();
     }
 
-    // Ranks every row of `statement` (kRowColumns layout) that belongs to the set, whole.
+    // Ranks every row of `statement` (kRowColumns layout, in rank order) that belongs to the set, whole.
     ClipboardSearchPage pageFromRows(SQLiteStatement& statement, std::int64_t limit, std::int64_t offset) {
         std::vector<Ranked> rows;
+        Membership membership(db_, sources_, filters_);
         Row row;
         while (statement.step()) {
-            if (!readRow(statement.handle(), row) || !includes(row)) continue;
+            if (!readRow(statement.handle(), row) || !membership.includes(row)) continue;
             rows.push_back({row.rank, Matcher::tier(row, query_), snapshotOf(statement.handle(), row)});
         }
         sortByRelevance(rows);
@@ -286,7 +324,7 @@ private:
             if (!fetch(rank, row) || !Matcher::passes(row, filters_)) continue;
             bool member = false;
             for (std::size_t i = 0; i < sources_.size() && !member; ++i) {
-                member = from[i] && sources_[i].confirm(row);
+                member = from[i] && (!sources_[i].test || sources_[i].test(row));
             }
             if (!member) continue;
             buffer_.push_back({rank, Matcher::tier(row, query_), snapshotOf(fetch_.handle(), row)});
@@ -324,14 +362,6 @@ private:
         return fetch_.step() && readRow(fetch_.handle(), row);
     }
 
-    bool includes(const Row& row) {
-        if (!Matcher::passes(row, filters_)) return false;
-        for (auto& source : sources_) {
-            if (source.includes(row)) return true;
-        }
-        return false;
-    }
-
     // The first `wanted` members in relevance order, for a set larger than that: the rows that start with
     // the query (newest first, from the heads table), then those that contain it, then the rest.
     std::vector<Ranked> tiered(std::int64_t wanted) {
@@ -340,12 +370,13 @@ private:
             std::string match = ftsString(query_.normalizedText);
             if (query_.compactText != query_.normalizedText) match += " OR " + ftsString(query_.compactText);
             RankStream heads(db_, "SELECT rowid FROM search_heads WHERE search_heads MATCH ?;", {match});
+            Membership membership(db_, sources_, filters_);
             Row row;
             while (static_cast<std::int64_t>(result.size()) < wanted) {
                 const auto rank = heads.next();
                 if (!rank) break;
                 if (!fetch(*rank, row) || Matcher::tier(row, query_) != Matcher::Tier::prefix ||
-                    !includes(row)) {
+                    !membership.includes(row)) {
                     continue;
                 }
                 result.push_back({*rank, Matcher::Tier::prefix, snapshotOf(fetch_.handle(), row)});
@@ -354,9 +385,7 @@ private:
         if (static_cast<std::int64_t>(result.size()) >= wanted) return result;
         std::vector<Ranked> containing;
         std::vector<Ranked> rest;
-        // When few rows can contain the query at all they are read first, so the rows that do not contain it
-        // are read only as far as the page needs (two words rarely stand side by side).
-        const bool containingKnown = readContaining(containing);
+        bool containingKnown = false;
         auto enough = [&] {
             return static_cast<std::int64_t>(result.size() + containing.size() +
                                              (containingKnown ? rest.size() : 0)) >= wanted;
@@ -369,14 +398,33 @@ private:
                 rest.push_back(std::move(row));
             }
         };
-        for (auto& row : buffer_) {
-            if (enough()) break;
-            take(std::move(row));
-        }
+        // The set in rank order: the rows read ahead, then the streams. Rows that contain the query are
+        // usually most of the set; when they turn out to be few (two words rarely stand side by side), the
+        // rows that may contain it at all are read instead, and the others only as far as the page needs.
+        std::size_t read = 0;
+        const std::size_t budget =
+            static_cast<std::size_t>(std::min<std::int64_t>(wanted, 1 << 20)) * 4 + 256;
+        auto next = [&]() -> bool {
+            if (!pending_.empty()) {
+                take(std::move(pending_.front()));
+                pending_.pop_front();
+            } else {
+                if (!readNext()) return false;
+                take(std::move(buffer_.back()));
+                buffer_.clear();
+            }
+            if (++read == budget && !enough()) {
+                std::vector<Ranked> all;
+                if (readContaining(all)) {
+                    containing = std::move(all);
+                    containingKnown = true;
+                }
+            }
+            return true;
+        };
+        pending_.assign(std::make_move_iterator(buffer_.begin()), std::make_move_iterator(buffer_.end()));
         buffer_.clear();
-        while (!enough() && readNext()) {
-            take(std::move(buffer_.back()));
-            buffer_.clear();
+        while (!enough() && next()) {
         }
         for (auto* tier : {&containing, &rest}) {
             for (auto& row : *tier) {
@@ -388,7 +436,7 @@ private:
     }
 
     // Every member that contains the query without starting with it, in rank order, when the rows that may
-    // contain it are few; false (and nothing read) otherwise.
+    // contain it are few; false otherwise.
     bool readContaining(std::vector<Ranked>& containing) {
         if (codePoints(query_.compactText).size() < 2) return false;
         std::vector<std::int64_t> ranks;
@@ -399,10 +447,11 @@ private:
                 ranks.push_back(*rank);
             }
         }
+        Membership membership(db_, sources_, filters_);
         Row row;
         for (const auto rank : ranks) {
             if (!fetch(rank, row) || Matcher::tier(row, query_) != Matcher::Tier::contains ||
-                !includes(row)) {
+                !membership.includes(row)) {
                 continue;
             }
             containing.push_back({rank, Matcher::Tier::contains, snapshotOf(fetch_.handle(), row)});
@@ -421,6 +470,7 @@ private:
     std::vector<std::optional<std::int64_t>> heads_;
     std::vector<bool> started_;
     std::vector<Ranked> buffer_;
+    std::deque<Ranked> pending_;
     bool exhausted_ = false;
 };
 
@@ -596,12 +646,16 @@ ClipboardSearchPage ClipboardSearchIndexReader::textWithFilters(const ClipboardS
         const auto where = conditionsOf(conditions, "d.");
         auto count = db_.prepare("SELECT COUNT(*) FROM (SELECT 1 FROM documents d WHERE 1=1 " +
                                  joined(where.texts) + " LIMIT ?);");
-        count.bindInt64(bindConditions(count, where), kSelectiveFilterRows + 1);
-        if (count.step() && count.columnInt64(0) <= kSelectiveFilterRows) {
+        // Streaming reads about a page's worth of rows per fraction of rows the filter lets through; reading
+        // the filter's rows pays off when they are few against the page.
+        const std::int64_t cap = std::min<std::int64_t>(
+            kSelectiveFilterRows, saturatingAdd(saturatingAdd(offset, limit), 1) * 4 + 200);
+        count.bindInt64(bindConditions(count, where), cap + 1);
+        if (count.step() && count.columnInt64(0) <= cap) {
             auto rows =
                 db_.prepare(std::string("SELECT ") + kRowColumns +
                             " FROM documents d JOIN document_ranks r ON r.doc_id = d.doc_id WHERE 1=1 " +
-                            joined(where.texts) + ";");
+                            joined(where.texts) + " ORDER BY r.rank;");
             bindConditions(rows, where);
             return set.pageFromRows(rows, limit, offset);
         }

@@ -46,7 +46,7 @@ public:
     // a + b, held at the largest 64-bit value instead of overflowing.
     static std::int64_t saturatingAdd(std::int64_t a, std::int64_t b);
 
-    // Filter sets up to this size are read whole through their own index rather than streamed.
+    // Filter sets up to this size (and a few pages) are read whole through their own index, not streamed.
     static constexpr std::int64_t kSelectiveFilterRows = 2000;
 
 private:
