@@ -648,8 +648,10 @@ ClipboardSearchPage ClipboardSearchIndexReader::textWithFilters(const ClipboardS
                                  joined(where.texts) + " LIMIT ?);");
         // Streaming reads about a page's worth of rows per fraction of rows the filter lets through; reading
         // the filter's rows pays off when they are few against the page.
-        const std::int64_t cap = std::min<std::int64_t>(
-            kSelectiveFilterRows, saturatingAdd(saturatingAdd(offset, limit), 1) * 4 + 200);
+        const std::int64_t wanted = saturatingAdd(saturatingAdd(offset, limit), 1);
+        const std::int64_t cap = wanted >= kSelectiveFilterRows
+                                     ? kSelectiveFilterRows
+                                     : std::min(kSelectiveFilterRows, wanted * 4 + 200);
         count.bindInt64(bindConditions(count, where), cap + 1);
         if (count.step() && count.columnInt64(0) <= cap) {
             auto rows =
