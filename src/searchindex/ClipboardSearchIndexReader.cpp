@@ -131,6 +131,30 @@ private:
     bool done_ = false;
 };
 
+// The ranks of one stream, read once and kept: the candidate walk and the membership tests of rows found
+// elsewhere share them, so no MATCH runs twice in one search.
+class SharedRanks {
+public:
+    explicit SharedRanks(std::unique_ptr<RankStream> stream) : stream_(std::move(stream)) {}
+    // The rank at `index`, reading as far as needed; nothing past the end.
+    std::optional<std::int64_t> at(std::size_t index) {
+        while (ranks_.size() <= index && !done_) {
+            if (const auto rank = stream_->next()) {
+                ranks_.push_back(*rank);
+            } else {
+                done_ = true;
+            }
+        }
+        if (index >= ranks_.size()) return std::nullopt;
+        return ranks_[index];
+    }
+
+private:
+    std::unique_ptr<RankStream> stream_;
+    std::vector<std::int64_t> ranks_;
+    bool done_ = false;
+};
+
 // A MATCH of ANDed quoted terms on one of the gram tables; every row when there is no term.
 std::unique_ptr<RankStream> gramStream(SQLiteDatabase& db, const std::vector<std::string>& runs,
                                        const char* table) {
@@ -164,58 +188,44 @@ std::unique_ptr<RankStream> holdingStream(SQLiteDatabase& db, std::string_view t
 // test of a row it yields. Word matches have no test on the row: their stream is exact, and a row found
 // elsewhere is looked up by walking a second stream of the same match (see Membership).
 struct Source {
-    std::unique_ptr<RankStream> stream;
+    std::shared_ptr<SharedRanks> ranks;
     std::function<bool(const Row&)> test;
-    std::string wordMatch;
 };
 
 Source wordSource(SQLiteDatabase& db, const std::string& match) {
-    return {std::make_unique<RankStream>(db, "SELECT rowid FROM search_words WHERE search_words MATCH ?;",
-                                         std::vector<std::string>{match}),
-            nullptr, match};
+    return {std::make_shared<SharedRanks>(
+                std::make_unique<RankStream>(db, "SELECT rowid FROM search_words WHERE search_words MATCH ?;",
+                                             std::vector<std::string>{match})),
+            nullptr};
 }
 
 // Whether rows found by another stream belong to a set, asked in ascending rank order. A prefix MATCH
-// looked up row by row would merge its term lists anew each time; walking the match's own rowids once is
-// cheaper.
+// looked up row by row would merge its term lists anew each time; walking the match's own ranks is cheaper.
 class Membership {
 public:
-    Membership(SQLiteDatabase& db, const std::vector<Source>& sources, const Matcher::Filters& filters)
-        : sources_(sources), filters_(filters), cursors_(sources.size()) {
-        for (std::size_t i = 0; i < sources.size(); ++i) {
-            if (sources[i].test) continue;
-            cursors_[i].stream =
-                std::make_unique<RankStream>(db, "SELECT rowid FROM search_words WHERE search_words MATCH ?;",
-                                             std::vector<std::string>{sources[i].wordMatch});
-        }
-    }
+    Membership(const std::vector<Source>& sources, const Matcher::Filters& filters)
+        : sources_(sources), filters_(filters), positions_(sources.size(), 0) {}
 
     bool includes(const Row& row) {
         if (!Matcher::passes(row, filters_)) return false;
         for (std::size_t i = 0; i < sources_.size(); ++i) {
-            if (sources_[i].test ? sources_[i].test(row) : cursors_[i].reaches(row.rank)) return true;
+            if (sources_[i].test ? sources_[i].test(row) : reaches(i, row.rank)) return true;
         }
         return false;
     }
 
 private:
-    struct Cursor {
-        std::unique_ptr<RankStream> stream;
-        std::optional<std::int64_t> current;
-        bool started = false;
-        bool reaches(std::int64_t rank) {
-            if (!started) {
-                current = stream->next();
-                started = true;
-            }
-            while (current && *current < rank) current = stream->next();
-            return current && *current == rank;
+    bool reaches(std::size_t source, std::int64_t rank) {
+        while (const auto next = sources_[source].ranks->at(positions_[source])) {
+            if (*next >= rank) return *next == rank;
+            ++positions_[source];
         }
-    };
+        return false;
+    }
 
     const std::vector<Source>& sources_;
     const Matcher::Filters& filters_;
-    std::vector<Cursor> cursors_;
+    std::vector<std::size_t> positions_;
 };
 
 Source gramSource(SQLiteDatabase& db, const std::string& compact, std::size_t characters) {
@@ -223,18 +233,19 @@ Source gramSource(SQLiteDatabase& db, const std::string& compact, std::size_t ch
     std::vector<std::string> list(grams.begin(), grams.end());
     std::vector<std::string> runs;
     for (const auto& gram : list) addRuns(gram, characters == 2 ? 2 : 3, runs);
-    return {gramStream(db, runs, characters == 2 ? "search_bigrams" : "search_trigrams"),
-            [list](const Row& row) { return Matcher::holdsAllGrams(row, list); }, ""};
+    return {std::make_shared<SharedRanks>(
+                gramStream(db, runs, characters == 2 ? "search_bigrams" : "search_trigrams")),
+            [list](const Row& row) { return Matcher::holdsAllGrams(row, list); }};
 }
 
 Source substringSource(SQLiteDatabase& db, const ClipboardSearchQueryText& query) {
-    return {holdingStream(db, query.compactText),
-            [query](const Row& row) { return Matcher::holdsSubstring(row, query); }, ""};
+    return {std::make_shared<SharedRanks>(holdingStream(db, query.compactText)),
+            [query](const Row& row) { return Matcher::holdsSubstring(row, query); }};
 }
 
 Source compactSource(SQLiteDatabase& db, const std::string& compact) {
-    return {holdingStream(db, compact),
-            [compact](const Row& row) { return Matcher::holds(row.compactText, compact); }, ""};
+    return {std::make_shared<SharedRanks>(holdingStream(db, compact)),
+            [compact](const Row& row) { return Matcher::holds(row.compactText, compact); }};
 }
 
 struct Ranked {
@@ -271,8 +282,7 @@ public:
 
     void add(Source source) {
         sources_.push_back(std::move(source));
-        heads_.emplace_back();
-        started_.push_back(false);
+        positions_.push_back(0);
     }
     bool empty() const { return sources_.empty(); }
 
@@ -300,7 +310,7 @@ public:
     // Ranks every row of `statement` (kRowColumns layout, in rank order) that belongs to the set, whole.
     ClipboardSearchPage pageFromRows(SQLiteStatement& statement, std::int64_t limit, std::int64_t offset) {
         std::vector<Ranked> rows;
-        Membership membership(db_, sources_, filters_);
+        Membership membership(sources_, filters_);
         Row row;
         while (statement.step()) {
             if (!readRow(statement.handle(), row) || !membership.includes(row)) continue;
@@ -336,21 +346,19 @@ private:
     bool nextRank(std::int64_t& rank, std::vector<bool>& from) {
         bool any = false;
         for (std::size_t i = 0; i < sources_.size(); ++i) {
-            if (!started_[i]) {
-                heads_[i] = sources_[i].stream->next();
-                started_[i] = true;
-            }
-            if (heads_[i] && (!any || *heads_[i] < rank)) {
-                rank = *heads_[i];
+            const auto next = sources_[i].ranks->at(positions_[i]);
+            if (next && (!any || *next < rank)) {
+                rank = *next;
                 any = true;
             }
         }
         if (!any) return false;
         from.assign(sources_.size(), false);
         for (std::size_t i = 0; i < sources_.size(); ++i) {
-            if (heads_[i] && *heads_[i] == rank) {
+            const auto next = sources_[i].ranks->at(positions_[i]);
+            if (next && *next == rank) {
                 from[i] = true;
-                heads_[i] = sources_[i].stream->next();
+                ++positions_[i];
             }
         }
         return true;
@@ -370,7 +378,7 @@ private:
             std::string match = ftsString(query_.normalizedText);
             if (query_.compactText != query_.normalizedText) match += " OR " + ftsString(query_.compactText);
             RankStream heads(db_, "SELECT rowid FROM search_heads WHERE search_heads MATCH ?;", {match});
-            Membership membership(db_, sources_, filters_);
+            Membership membership(sources_, filters_);
             Row row;
             while (static_cast<std::int64_t>(result.size()) < wanted) {
                 const auto rank = heads.next();
@@ -447,7 +455,7 @@ private:
                 ranks.push_back(*rank);
             }
         }
-        Membership membership(db_, sources_, filters_);
+        Membership membership(sources_, filters_);
         Row row;
         for (const auto rank : ranks) {
             if (!fetch(rank, row) || Matcher::tier(row, query_) != Matcher::Tier::contains ||
@@ -467,8 +475,8 @@ private:
     const Matcher::Filters& filters_;
     SQLiteStatement fetch_;
     std::vector<Source> sources_;
-    std::vector<std::optional<std::int64_t>> heads_;
-    std::vector<bool> started_;
+    // Where the walk stands in each source's ranks.
+    std::vector<std::size_t> positions_;
     std::vector<Ranked> buffer_;
     std::deque<Ranked> pending_;
     bool exhausted_ = false;
