@@ -1,48 +1,94 @@
-// Latency of the index queries on a seeded on-disk corpus of 10,000 and 100,000 entries of about 500
-// characters: p50 and p95 per kind of search and for the recent page, with the index file size.
+// The index store side by side with the reference statements it replaced, on the same seeded corpus of
+// entries of about 500 characters, in one process: p50/p95 per kind of search and for the recent page,
+// upsert p50/p95 into the built index, the rebuild time, the file size per entry and the process's memory.
+// Sizes come from QUORVANE_BENCH_SIZES (default "10000,100000,1000000"); the reference is built only up to
+// QUORVANE_BENCH_REFERENCE_MAX entries (default 100000: it takes minutes per 100,000).
 
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
 #include <chrono>
+#include <fstream>
 #include <map>
 #include <memory>
+#include <sstream>
 
 #include "SearchCorpus.h"
 #include "platform/memory/InMemoryUserDefaults.h"
 #include "searchindex/SQLiteClipboardSearchIndexStore.h"
+#include "searchindex/reference/ReferenceSearchIndexStore.h"
 
 namespace {
 
 using quorvane::ClipboardSearchFilter;
 using quorvane::ClipboardSearchFilterKind;
+using quorvane::ClipboardSearchIndexStoreProtocol;
 using quorvane::ClipboardSearchQueryText;
-using quorvane::SQLiteClipboardSearchIndexStore;
 
 constexpr std::int64_t kPageSize = 50;
 
-struct Corpus {
-    bench::ScratchDirectory directory;
-    std::unique_ptr<SQLiteClipboardSearchIndexStore> store;
-    double bytesPerDocument = 0;
-    double megabytes = 0;
+std::vector<int> sizes() {
+    const char* text = std::getenv("QUORVANE_BENCH_SIZES");
+    std::stringstream list(text != nullptr ? text : "10000,100000,1000000");
+    std::vector<int> result;
+    for (std::string item; std::getline(list, item, ',');) result.push_back(std::stoi(item));
+    return result;
+}
+
+int referenceMax() {
+    const char* text = std::getenv("QUORVANE_BENCH_REFERENCE_MAX");
+    return text != nullptr ? std::stoi(text) : 100'000;
+}
+
+// kB of one line of /proc/self/status ("VmRSS", "RssAnon").
+double statusKilobytes(const std::string& key) {
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.rfind(key + ":", 0) == 0) return std::stod(line.substr(key.size() + 1));
+    }
+    return 0;
+}
+
+struct Index {
+    std::unique_ptr<ClipboardSearchIndexStoreProtocol> store;
+    double rebuildSeconds = 0;
+    double bytesPerEntry = 0;
 };
 
-// One index per corpus size, built on first use and kept for the whole run.
+struct Corpus {
+    bench::ScratchDirectory directory;
+    Index current;
+    Index reference;
+};
+
+template <class Store>
+Index build(const std::filesystem::path& path,
+            const std::vector<quorvane::ClipboardSearchIndexDocument>& documents) {
+    Index index;
+    auto store = std::make_unique<Store>(path, std::make_shared<quorvane::InMemoryUserDefaults>());
+    const auto start = std::chrono::steady_clock::now();
+    store->rebuild(documents);
+    index.rebuildSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    store.reset();  // checkpoint, so the file size is the index's
+    index.bytesPerEntry =
+        static_cast<double>(bench::databaseBytes(path)) / static_cast<double>(documents.size());
+    index.store = std::make_unique<Store>(path, std::make_shared<quorvane::InMemoryUserDefaults>());
+    return index;
+}
+
+// Both indexes of one corpus size, built on first use and kept for the whole run.
 Corpus& corpus(int size) {
     static std::map<int, std::unique_ptr<Corpus>> built;
     auto& slot = built[size];
     if (!slot) {
         slot = std::make_unique<Corpus>();
-        const auto path = slot->directory.path() / "clipboard_search.sqlite";
-        auto store = std::make_unique<SQLiteClipboardSearchIndexStore>(
-            path, std::make_shared<quorvane::InMemoryUserDefaults>());
-        store->rebuild(bench::corpus(size));
-        store.reset();  // checkpoint, so the file size is the index's
-        slot->megabytes = static_cast<double>(bench::databaseBytes(path)) / 1e6;
-        slot->bytesPerDocument = slot->megabytes * 1e6 / size;
-        slot->store = std::make_unique<SQLiteClipboardSearchIndexStore>(
-            path, std::make_shared<quorvane::InMemoryUserDefaults>());
+        const auto documents = bench::corpus(size);
+        slot->current = build<quorvane::SQLiteClipboardSearchIndexStore>(
+            slot->directory.path() / "clipboard_search.sqlite", documents);
+        if (size <= referenceMax()) {
+            slot->reference = build<quorvane::ReferenceSearchIndexStore>(
+                slot->directory.path() / "reference.sqlite", documents);
+        }
     }
     return *slot;
 }
@@ -59,10 +105,12 @@ ClipboardSearchFilter filter(ClipboardSearchFilterKind kind, const std::string& 
 }
 
 // Several queries per kind, taken in turn, so one lucky cached query does not stand for the kind.
-const std::map<std::string, Kind>& kinds() {
+const std::vector<std::pair<std::string, Kind>>& kinds() {
     using K = ClipboardSearchFilterKind;
-    static const std::map<std::string, Kind> list = {
+    static const std::vector<std::pair<std::string, Kind>> list = {
+        {"recentPage", {{""}, {}, 0, true}},
         {"singleWord", {{"clipboard", "deploy", "invoice", "gateway", "widget"}, {}}},
+        {"singleWordPage5", {{"clipboard", "deploy", "invoice", "gateway", "widget"}, {}, 4 * kPageSize}},
         {"twoWords", {{"meeting notes", "server timeout", "payment order", "merge branch"}, {}}},
         {"punctuatedSubstring", {{"example.com/cache", "->update(", "\"token\":", "q=draft"}, {}}},
         {"twoCharacters", {{"qu", "ck", "ew", "xy"}, {}}},
@@ -74,15 +122,26 @@ const std::map<std::string, Kind>& kinds() {
         {"filterApp", {{"session"}, {filter(K::app, "firefox")}}},
         {"filterAfter", {{"budget"}, {filter(K::after, "week")}}},
         {"filterBefore", {{"kernel"}, {filter(K::before, "yesterday")}}},
-        {"singleWordPage5", {{"clipboard", "deploy", "invoice", "gateway", "widget"}, {}, 4 * kPageSize}},
-        {"recentPage", {{""}, {}, 0, true}},
     };
     return list;
 }
 
-void searchKind(benchmark::State& state, const std::string& name) {
+void record(benchmark::State& state, std::vector<double> milliseconds) {
+    std::sort(milliseconds.begin(), milliseconds.end());
+    const auto at = [&](double p) {
+        return milliseconds[static_cast<std::size_t>(p * static_cast<double>(milliseconds.size() - 1))];
+    };
+    state.counters["p50_ms"] = at(0.5);
+    state.counters["p95_ms"] = at(0.95);
+}
+
+void searchKind(benchmark::State& state, const Kind& kind, bool reference) {
     auto& c = corpus(static_cast<int>(state.range(0)));
-    const Kind& kind = kinds().at(name);
+    Index& index = reference ? c.reference : c.current;
+    if (!index.store) {
+        state.SkipWithError("reference not built at this size");
+        return;
+    }
     std::vector<ClipboardSearchQueryText> queries;
     for (const auto& text : kind.texts) queries.push_back(ClipboardSearchQueryText(text));
     std::vector<double> milliseconds;
@@ -90,33 +149,66 @@ void searchKind(benchmark::State& state, const std::string& name) {
     std::size_t found = 0;
     for (auto _ : state) {
         const auto start = std::chrono::steady_clock::now();
-        const auto page = kind.recent ? c.store->fetchRecent(kPageSize, kind.offset)
-                                      : c.store->search(queries[next++ % queries.size()], kind.filters,
-                                                        kPageSize, kind.offset);
+        const auto page = kind.recent ? index.store->fetchRecent(kPageSize, kind.offset)
+                                      : index.store->search(queries[next++ % queries.size()], kind.filters,
+                                                            kPageSize, kind.offset);
         milliseconds.push_back(
             std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
         found += page.items.size();
     }
-    std::sort(milliseconds.begin(), milliseconds.end());
-    const auto at = [&](double p) {
-        return milliseconds[static_cast<std::size_t>(p * (milliseconds.size() - 1))];
-    };
-    state.counters["p50_ms"] = at(0.5);
-    state.counters["p95_ms"] = at(0.95);
-    state.counters["items"] = static_cast<double>(found) / static_cast<double>(milliseconds.size());
-    state.counters["index_MB"] = c.megabytes;
-    state.counters["bytes_per_doc"] = c.bytesPerDocument;
+    record(state, std::move(milliseconds));
+    state.counters["items"] = static_cast<double>(found) / static_cast<double>(state.iterations());
+    state.counters["rebuild_s"] = index.rebuildSeconds;
+    state.counters["bytes_per_entry"] = index.bytesPerEntry;
+    state.counters["rss_MB"] = statusKilobytes("VmRSS") / 1024;
+    state.counters["anon_MB"] = statusKilobytes("RssAnon") / 1024;
+}
+
+// New entries, the newest each time, into the built index (run after the searches of its size).
+void upsert(benchmark::State& state, bool reference) {
+    auto& c = corpus(static_cast<int>(state.range(0)));
+    Index& index = reference ? c.reference : c.current;
+    if (!index.store) {
+        state.SkipWithError("reference not built at this size");
+        return;
+    }
+    const auto documents = bench::corpus(200);
+    std::vector<double> milliseconds;
+    std::size_t next = 0;
+    static int serial = 0;
+    for (auto _ : state) {
+        auto document = documents[next++ % documents.size()];
+        document.id = "upserted-" + std::to_string(serial++);
+        document.createdAt = document.sortAt =
+            quorvane::Date(static_cast<double>(std::time(nullptr)) + serial);
+        const auto start = std::chrono::steady_clock::now();
+        index.store->upsert(document);
+        milliseconds.push_back(
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+    }
+    record(state, std::move(milliseconds));
 }
 
 const bool registered = [] {
-    for (const auto& [name, kind] : kinds()) {
-        benchmark::RegisterBenchmark(name.c_str(),
-                                     [name = name](benchmark::State& s) { searchKind(s, name); })
-            ->Arg(10'000)
-            ->Arg(100'000)
-            ->Iterations(40)
-            ->UseRealTime()
-            ->Unit(benchmark::kMillisecond);
+    for (const int size : sizes()) {
+        for (const bool reference : {false, true}) {
+            const std::string side = reference ? "reference/" : "current/";
+            for (const auto& [name, kind] : kinds()) {
+                benchmark::RegisterBenchmark(
+                    (side + name).c_str(),
+                    [kind = kind, reference](benchmark::State& s) { searchKind(s, kind, reference); })
+                    ->Arg(size)
+                    ->Iterations(40)
+                    ->UseRealTime()
+                    ->Unit(benchmark::kMillisecond);
+            }
+            benchmark::RegisterBenchmark((side + "upsert").c_str(),
+                                         [reference](benchmark::State& s) { upsert(s, reference); })
+                ->Arg(size)
+                ->Iterations(100)
+                ->UseRealTime()
+                ->Unit(benchmark::kMillisecond);
+        }
     }
     return true;
 }();

@@ -82,10 +82,10 @@ void ClipboardSearchService::fetchRecent(std::int64_t limit, std::int64_t offset
     queue_.async([this, limit, offset, completion = std::move(completion)]() mutable {
         const Date start = clock_->now();
         try {
-            auto page = indexStore_->syncReturning([&] {
-                return indexStore_->fetchRecent(std::max<std::int64_t>(limit, 0),
-                                                std::max<std::int64_t>(offset, 0));
-            });
+            // Straight to the store, not through its write queue: reads have their own connection and
+            // never wait behind an upsert.
+            auto page =
+                indexStore_->fetchRecent(std::max<std::int64_t>(limit, 0), std::max<std::int64_t>(offset, 0));
             record(Kind::fetchRecent, start, false);
             deliver(std::move(completion),
                     ClipboardSearchResult<ClipboardSearchPage>::success(std::move(page)));
@@ -126,12 +126,10 @@ void ClipboardSearchService::search(std::string query, std::int64_t limit, std::
             try {
                 if (!filters.empty()) {
                     Logger::debug("SearchService: calling indexStore.search with filters", kLogCategory);
-                    page = indexStore_->syncReturning(
-                        [&] { return indexStore_->search(queryText, filters, clampedLimit, clampedOffset); });
+                    page = indexStore_->search(queryText, filters, clampedLimit, clampedOffset);
                 } else if (!queryText.normalizedText.empty()) {
                     Logger::debug("SearchService: calling indexStore.search without filters", kLogCategory);
-                    page = indexStore_->syncReturning(
-                        [&] { return indexStore_->search(queryText, {}, clampedLimit, clampedOffset); });
+                    page = indexStore_->search(queryText, {}, clampedLimit, clampedOffset);
                 }
             } catch (...) {
                 error = std::current_exception();

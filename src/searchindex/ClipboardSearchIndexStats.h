@@ -11,7 +11,7 @@ namespace quorvane {
 
 struct ClipboardSearchIndexStats {
     std::int64_t documentCount = 0;
-    // Rows of the gram table: one per distinct gram per document.
+    // Distinct two- and three-character runs per document, summed over the documents.
     std::int64_t gramCount = 0;
     std::optional<Date> lastRebuildAt;
 

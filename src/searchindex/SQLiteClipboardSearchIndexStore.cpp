@@ -3,16 +3,21 @@
 #include <locale.h>
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <charconv>
 #include <clocale>
+#include <cmath>
 #include <cstdlib>
 #include <ctime>
+#include <limits>
 #include <utility>
 
 #include "base/Logger.h"
 #include "base/Utf8.h"
 #include "model/SearchTextNormalizer.h"
-#include "searchindex/ClipboardSearchIndexQuery.h"
+#include "searchindex/ClipboardSearchFilterState.h"
+#include "searchindex/ClipboardSearchIndexReader.h"
+#include "searchindex/ClipboardSearchTokenizers.h"
 #include "searchindex/SearchStrings.h"
 #include "sqlite/SQLiteError.h"
 #include "sqlite/SQLiteTransaction.h"
@@ -20,7 +25,6 @@
 namespace quorvane {
 namespace {
 
-// The statement texts define the file format other readers rely on: keep them as they are.
 constexpr const char* kCreateDocuments =
     "CREATE TABLE IF NOT EXISTS documents (\n"
     "    doc_id INTEGER PRIMARY KEY AUTOINCREMENT,\n"
@@ -39,24 +43,41 @@ constexpr const char* kCreateDocuments =
     "    pinyin_compact TEXT NOT NULL,\n"
     "    is_truncated INTEGER NOT NULL DEFAULT 0\n"
     ");";
-constexpr const char* kCreateTerms =
-    "CREATE VIRTUAL TABLE IF NOT EXISTS fts_terms USING fts5(\n"
-    "    normalized_text,\n"
-    "    pinyin_spaced\n"
+// Each document's place in the order (sort_at DESC, doc_id DESC), newest smallest. The full-text tables are
+// keyed by it, so their natural ascending order is newest first.
+constexpr const char* kCreateRanks =
+    "CREATE TABLE IF NOT EXISTS document_ranks (\n"
+    "    rank INTEGER PRIMARY KEY,\n"
+    "    doc_id INTEGER NOT NULL UNIQUE\n"
     ");";
-constexpr const char* kCreateGrams =
-    "CREATE TABLE IF NOT EXISTS compact_grams (\n"
-    "    gram TEXT NOT NULL,\n"
-    "    doc_id INTEGER NOT NULL,\n"
-    "    PRIMARY KEY (gram, doc_id)\n"
-    ") WITHOUT ROWID;";
+// The full-text tables hold no copy of the texts (content=''): the documents table has them.
+constexpr const char* kCreateSearchTables[] = {
+    // Words, with prefix indexes so one- and two-letter word prefixes stream without merging term lists.
+    "CREATE VIRTUAL TABLE IF NOT EXISTS search_words USING fts5(\n"
+    "    normalized_text, pinyin_spaced, content='', prefix='1 2'\n"
+    ");",
+    // Every run of three code points: substrings and the three-character grams of a query.
+    "CREATE VIRTUAL TABLE IF NOT EXISTS search_trigrams USING fts5(\n"
+    "    compact_text, pinyin_compact, content='', detail='none', tokenize='trigram case_sensitive 1'\n"
+    ");",
+    "CREATE VIRTUAL TABLE IF NOT EXISTS search_bigrams USING fts5(\n"
+    "    compact_text, pinyin_compact, content='', detail='none', tokenize='quorvane_bigram'\n"
+    ");",
+    // The leading characters of every text, for "starts with".
+    "CREATE VIRTUAL TABLE IF NOT EXISTS search_heads USING fts5(\n"
+    "    normalized_text, compact_text, pinyin_spaced, pinyin_compact, content='', detail='none',\n"
+    "    tokenize='quorvane_heads'\n"
+    ");",
+    "CREATE VIRTUAL TABLE IF NOT EXISTS search_trigram_terms USING fts5vocab(search_trigrams, 'row');",
+    "CREATE VIRTUAL TABLE IF NOT EXISTS search_bigram_terms USING fts5vocab(search_bigrams, 'row');",
+};
+constexpr const char* kSearchTables[] = {"search_words", "search_trigrams", "search_bigrams", "search_heads"};
 constexpr const char* kCreateMeta =
     "CREATE TABLE IF NOT EXISTS meta (\n"
     "    key TEXT PRIMARY KEY,\n"
     "    value TEXT NOT NULL\n"
     ");";
 constexpr const char* kCreateIndexes[] = {
-    "CREATE INDEX IF NOT EXISTS idx_compact_grams_doc_id\nON compact_grams(doc_id);",
     "CREATE INDEX IF NOT EXISTS idx_documents_created_at_doc_id\nON documents(created_at DESC, doc_id DESC);",
     "CREATE INDEX IF NOT EXISTS idx_documents_sort_at_doc_id\nON documents(sort_at DESC, doc_id DESC);",
     "CREATE INDEX IF NOT EXISTS idx_documents_classification_created_at_doc_id\n"
@@ -68,6 +89,16 @@ constexpr const char* kCreateIndexes[] = {
     "CREATE INDEX IF NOT EXISTS idx_documents_bundle_identifier_sort_at_doc_id\n"
     "ON documents(bundle_identifier COLLATE NOCASE, sort_at DESC, doc_id DESC);",
 };
+// Tables of the earlier layout: a hand-made gram table and a full-text table with its own copy of the texts.
+constexpr const char* kDropEarlierLayout[] = {
+    "DROP INDEX IF EXISTS idx_compact_grams_doc_id;",
+    "DROP TABLE IF EXISTS compact_grams;",
+    "DROP TABLE IF EXISTS fts_terms;",
+};
+
+// Room between the ranks of neighbours, so an entry dated between two others usually fits without moving
+// any other entry.
+constexpr std::int64_t kRankGap = std::int64_t{1} << 16;
 
 // Columns that older files lack, in the order they are added.
 constexpr std::pair<const char*, const char*> kAddedColumns[] = {
@@ -94,15 +125,10 @@ constexpr const char* kInsertDocument =
     "    pinyin_compact,\n"
     "    is_truncated\n"
     ") VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?);";
-constexpr const char* kInsertTerms =
-    "INSERT INTO fts_terms (rowid, normalized_text, pinyin_spaced)\nVALUES (?, ?, ?);";
-constexpr const char* kInsertGram = "INSERT OR IGNORE INTO compact_grams (gram, doc_id)\nVALUES (?, ?);";
-constexpr const char* kSelectDocID = "SELECT doc_id FROM documents WHERE item_id = ? LIMIT 1;";
-constexpr const char* kDeleteDocumentSteps[] = {
-    "DELETE FROM compact_grams WHERE doc_id = ?;",
-    "DELETE FROM fts_terms WHERE rowid = ?;",
-    "DELETE FROM documents WHERE doc_id = ?;",
-};
+constexpr const char* kSelectDocument =
+    "SELECT d.doc_id, r.rank, d.sort_at, d.bundle_identifier, d.normalized_text, d.compact_text,\n"
+    "       d.pinyin_spaced, d.pinyin_compact\n"
+    "FROM documents d LEFT JOIN document_ranks r ON r.doc_id = d.doc_id\nWHERE d.item_id = ? LIMIT 1;";
 constexpr const char* kSetMeta =
     "INSERT INTO meta (key, value)\nVALUES (?, ?)\nON CONFLICT(key) DO UPDATE SET value = excluded.value;";
 constexpr const char* kSelectMeta = "SELECT value FROM meta WHERE key = ? LIMIT 1;";
@@ -126,10 +152,12 @@ SQLiteClipboardSearchIndexStoreError translate(const SQLiteError& error) {
     return {Kind::step, error.message()};
 }
 
+// Creates the tables, dropping those of the earlier layout.
 void createSchema(SQLiteDatabase& db) {
     db.execute(kCreateDocuments);
-    db.execute(kCreateTerms);
-    db.execute(kCreateGrams);
+    for (const char* sql : kDropEarlierLayout) db.execute(sql);
+    db.execute(kCreateRanks);
+    for (const char* sql : kCreateSearchTables) db.execute(sql);
     db.execute(kCreateMeta);
 }
 
@@ -165,8 +193,88 @@ private:
     SQLiteDatabase& db_;
 };
 
-std::int64_t insertDocument(SQLiteDatabase& db, const ClipboardSearchIndexDocument& document) {
-    auto statement = db.prepare(kInsertDocument);
+// The texts a document is searched by, in the order of the search tables' columns.
+struct SearchTexts {
+    std::string normalizedText;
+    std::string compactText;
+    std::string pinyinSpaced;
+    std::string pinyinCompact;
+};
+
+SearchTexts searchTexts(const ClipboardSearchIndexDocument& document) {
+    return {document.normalizedText, document.compactText, document.pinyinSpaced, document.pinyinCompact};
+}
+
+// SQLite's trigram tokenizer stops at a NUL; a character no query types stands in for it, so the text after
+// it is indexed too. rankAndIndexAll() makes the same replacement in SQL.
+constexpr const char* kNulStandIn = "\xEF\xBF\xBF";  // U+FFFF
+std::string withoutNul(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (const char c : text) {
+        if (c == '\0') {
+            out += kNulStandIn;
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+// Adds or removes one document's rows of the four search tables, keyed by its rank. The tables keep no copy
+// of the texts, so a removal must be handed the texts the rows were made from.
+class SearchRowWriter {
+public:
+    explicit SearchRowWriter(SQLiteDatabase& db) : db_(db) {}
+
+    void insert(std::int64_t rank, const SearchTexts& texts) { run(inserts_, "", rank, texts); }
+    void remove(std::int64_t rank, const SearchTexts& texts) { run(removes_, "'delete', ", rank, texts); }
+
+private:
+    void run(std::vector<SQLiteStatement>& statements, const char* command, std::int64_t rank,
+             const SearchTexts& texts) {
+        if (statements.empty()) {
+            const bool removing = *command != '\0';
+            for (const char* table : kSearchTables) {
+                const std::string t(table);
+                const bool words = t == "search_words";
+                const bool heads = t == "search_heads";
+                std::string columns = words   ? "normalized_text, pinyin_spaced"
+                                      : heads ? "normalized_text, compact_text, pinyin_spaced, pinyin_compact"
+                                              : "compact_text, pinyin_compact";
+                std::string marks = words || !heads ? "?, ?, ?" : "?, ?, ?, ?, ?";
+                statements.push_back(db_.prepare("INSERT INTO " + t + " (" + (removing ? t + ", " : "") +
+                                                 "rowid, " + columns + ") VALUES (" + command + marks +
+                                                 ");"));
+            }
+        }
+        const std::string_view all[] = {texts.normalizedText, texts.compactText, texts.pinyinSpaced,
+                                        texts.pinyinCompact};
+        const std::vector<std::vector<int>> columnsOf = {{0, 2}, {1, 3}, {1, 3}, {0, 1, 2, 3}};
+        for (std::size_t i = 0; i < statements.size(); ++i) {
+            auto& statement = statements[i];
+            statement.reset();
+            statement.bindInt64(1, rank);
+            int index = 2;
+            for (const int column : columnsOf[i]) {
+                if (i == 1) {
+                    statement.bindText(index++, withoutNul(all[column]));
+                } else {
+                    statement.bindText(index++, all[column]);
+                }
+            }
+            statement.stepDone();
+        }
+    }
+
+    SQLiteDatabase& db_;
+    std::vector<SQLiteStatement> inserts_;
+    std::vector<SQLiteStatement> removes_;
+};
+
+std::int64_t insertDocument(SQLiteStatement& statement, SQLiteDatabase& db,
+                            const ClipboardSearchIndexDocument& document) {
+    statement.reset();
     statement.bindText(1, document.id);
     statement.bindText(2, document.preview);
     statement.bindDouble(3, document.createdAt.timeIntervalSince1970);
@@ -189,47 +297,156 @@ std::int64_t insertDocument(SQLiteDatabase& db, const ClipboardSearchIndexDocume
     return db.lastInsertRowID();
 }
 
-void insertTerms(SQLiteDatabase& db, std::int64_t docID, const ClipboardSearchIndexDocument& document) {
-    auto statement = db.prepare(kInsertTerms);
+// An indexed document as its writes need it.
+struct IndexedDocument {
+    std::int64_t docID = 0;
+    std::optional<std::int64_t> rank;
+    double sortAt = 0;
+    std::optional<std::string> bundleIdentifier;
+    SearchTexts texts;
+};
+
+std::optional<IndexedDocument> indexedDocument(SQLiteDatabase& db, const std::string& itemID) {
+    auto statement = db.prepare(kSelectDocument);
+    statement.bindText(1, itemID);
+    if (!statement.step()) return std::nullopt;
+    IndexedDocument found;
+    found.docID = statement.columnInt64(0);
+    if (!statement.columnIsNull(1)) found.rank = statement.columnInt64(1);
+    found.sortAt = statement.columnDouble(2);
+    found.bundleIdentifier = statement.columnText(3);
+    found.texts = {statement.columnText(4).value_or(""), statement.columnText(5).value_or(""),
+                   statement.columnText(6).value_or(""), statement.columnText(7).value_or("")};
+    return found;
+}
+
+SearchTexts textsOfDocument(SQLiteDatabase& db, std::int64_t docID) {
+    auto statement = db.prepare(
+        "SELECT normalized_text, compact_text, pinyin_spaced, pinyin_compact FROM documents WHERE doc_id = "
+        "?;");
     statement.bindInt64(1, docID);
-    statement.bindText(2, document.normalizedText);
-    statement.bindText(3, document.pinyinSpaced);
+    if (!statement.step()) return {};
+    return {statement.columnText(0).value_or(""), statement.columnText(1).value_or(""),
+            statement.columnText(2).value_or(""), statement.columnText(3).value_or("")};
+}
+
+void setRank(SQLiteDatabase& db, std::int64_t docID, std::int64_t rank) {
+    auto statement = db.prepare("INSERT INTO document_ranks (rank, doc_id) VALUES (?, ?);");
+    statement.bindInt64(1, rank);
+    statement.bindInt64(2, docID);
     statement.stepDone();
 }
 
-void insertGrams(SQLiteDatabase& db, std::int64_t docID, const ClipboardSearchIndexDocument& document) {
-    auto grams = SQLiteClipboardSearchIndexStore::makeGrams(document.compactText, {2, 3});
-    grams.merge(SQLiteClipboardSearchIndexStore::makeGrams(document.pinyinCompact, {2, 3}));
-    if (grams.empty()) return;
-    auto statement = db.prepare(kInsertGram);
-    for (const auto& gram : grams) {
-        statement.reset();
-        statement.clearBindings();
-        statement.bindText(1, gram);
-        statement.bindInt64(2, docID);
-        statement.stepDone();
-    }
+void clearRank(SQLiteDatabase& db, std::int64_t docID) {
+    auto statement = db.prepare("DELETE FROM document_ranks WHERE doc_id = ?;");
+    statement.bindInt64(1, docID);
+    statement.stepDone();
 }
 
-void insertDocumentWithTermsAndGrams(SQLiteDatabase& db, const ClipboardSearchIndexDocument& document) {
-    const std::int64_t docID = insertDocument(db, document);
-    insertTerms(db, docID, document);
-    insertGrams(db, docID, document);
-}
-
-std::optional<std::int64_t> docID(SQLiteDatabase& db, const std::string& itemID) {
-    auto statement = db.prepare(kSelectDocID);
-    statement.bindText(1, itemID);
+// The rank of the nearest document newer (or older) than the place (sortAt, docID), among ranked ones.
+std::optional<std::int64_t> neighbourRank(SQLiteDatabase& db, double sortAt, std::int64_t docID, bool newer) {
+    auto statement = db.prepare(
+        newer ? "SELECT r.rank FROM documents d JOIN document_ranks r ON r.doc_id = d.doc_id\n"
+                "WHERE (d.sort_at, d.doc_id) > (?1, ?2) ORDER BY d.sort_at ASC, d.doc_id ASC LIMIT 1;"
+              : "SELECT r.rank FROM documents d JOIN document_ranks r ON r.doc_id = d.doc_id\n"
+                "WHERE (d.sort_at, d.doc_id) < (?1, ?2) ORDER BY d.sort_at DESC, d.doc_id DESC LIMIT 1;");
+    statement.bindDouble(1, sortAt);
+    statement.bindInt64(2, docID);
     if (!statement.step()) return std::nullopt;
     return statement.columnInt64(0);
 }
 
-void deleteDocument(SQLiteDatabase& db, std::int64_t docID) {
-    for (const char* sql : kDeleteDocumentSteps) {
-        auto statement = db.prepare(sql);
-        statement.bindInt64(1, docID);
-        statement.stepDone();
+// Makes room right after `newerRank` by spreading the documents older than (sortAt, docID) over a wider
+// span: a window of them, doubled until the span past it has room. Returns the rank left free.
+std::int64_t spreadOlder(SQLiteDatabase& db, SearchRowWriter& writer, double sortAt, std::int64_t docID,
+                         std::int64_t newerRank) {
+    for (std::int64_t window = 8;; window *= 2) {
+        std::vector<std::pair<std::int64_t, std::int64_t>> older;  // rank, doc_id
+        {
+            auto statement = db.prepare(
+                "SELECT r.rank, d.doc_id FROM documents d JOIN document_ranks r ON r.doc_id = d.doc_id\n"
+                "WHERE (d.sort_at, d.doc_id) < (?1, ?2) ORDER BY d.sort_at DESC, d.doc_id DESC LIMIT ?3;");
+            statement.bindDouble(1, sortAt);
+            statement.bindInt64(2, docID);
+            statement.bindInt64(3, window + 1);
+            while (statement.step()) older.emplace_back(statement.columnInt64(0), statement.columnInt64(1));
+        }
+        const bool last = static_cast<std::int64_t>(older.size()) <= window;
+        const std::int64_t bound =
+            last ? (older.empty() ? newerRank : older.back().first) + kRankGap * (window + 2)
+                 : older.back().first;
+        if (!last) older.pop_back();
+        const std::int64_t step = (bound - newerRank) / static_cast<std::int64_t>(older.size() + 2);
+        if (step < 2) continue;
+        std::vector<SearchTexts> texts;
+        for (const auto& [rank, doc] : older) {
+            texts.push_back(textsOfDocument(db, doc));
+            writer.remove(rank, texts.back());
+            clearRank(db, doc);
+        }
+        for (std::size_t i = 0; i < older.size(); ++i) {
+            const std::int64_t rank = newerRank + step * static_cast<std::int64_t>(i + 2);
+            setRank(db, older[i].second, rank);
+            writer.insert(rank, texts[i]);
+        }
+        return newerRank + step;
     }
+}
+
+// Gives the document (already in the documents table, without a rank) its rank and its search rows.
+void placeDocument(SQLiteDatabase& db, SearchRowWriter& writer, std::int64_t docID, double sortAt,
+                   const SearchTexts& texts) {
+    const auto newer = neighbourRank(db, sortAt, docID, true);
+    const auto older = neighbourRank(db, sortAt, docID, false);
+    std::int64_t rank = 0;
+    if (!newer) {
+        rank = older ? *older - kRankGap : 0;
+    } else if (!older) {
+        rank = *newer + kRankGap;
+    } else if (*older - *newer >= 2) {
+        rank = *newer + (*older - *newer) / 2;
+    } else {
+        rank = spreadOlder(db, writer, sortAt, docID, *newer);
+    }
+    setRank(db, docID, rank);
+    writer.insert(rank, texts);
+}
+
+void removeDocument(SQLiteDatabase& db, SearchRowWriter& writer, const IndexedDocument& document) {
+    if (document.rank) writer.remove(*document.rank, document.texts);
+    clearRank(db, document.docID);
+    auto statement = db.prepare("DELETE FROM documents WHERE doc_id = ?;");
+    statement.bindInt64(1, document.docID);
+    statement.stepDone();
+}
+
+// Ranks every document by sorting and fills the search tables in rank order, from empty search tables.
+void rankAndIndexAll(SQLiteDatabase& db) {
+    db.execute("DELETE FROM document_ranks;");
+    for (const char* table : kSearchTables) {
+        db.execute(std::string("INSERT INTO ") + table + " (" + table + ") VALUES ('delete-all');");
+    }
+    auto rank = db.prepare(
+        "INSERT INTO document_ranks (rank, doc_id)\n"
+        "SELECT (ROW_NUMBER() OVER (ORDER BY sort_at DESC, doc_id DESC) - 1) * ?, doc_id FROM documents;");
+    rank.bindInt64(1, kRankGap);
+    rank.stepDone();
+    const char* fills[] = {
+        "INSERT INTO search_words (rowid, normalized_text, pinyin_spaced)\n"
+        "SELECT r.rank, d.normalized_text, d.pinyin_spaced FROM document_ranks r JOIN documents d\n"
+        "ON d.doc_id = r.doc_id ORDER BY r.rank;",
+        "INSERT INTO search_trigrams (rowid, compact_text, pinyin_compact)\n"
+        "SELECT r.rank, replace(d.compact_text, char(0), char(65535)),\n"
+        "       replace(d.pinyin_compact, char(0), char(65535)) FROM document_ranks r JOIN documents d\n"
+        "ON d.doc_id = r.doc_id ORDER BY r.rank;",
+        "INSERT INTO search_bigrams (rowid, compact_text, pinyin_compact)\n"
+        "SELECT r.rank, d.compact_text, d.pinyin_compact FROM document_ranks r JOIN documents d\n"
+        "ON d.doc_id = r.doc_id ORDER BY r.rank;",
+        "INSERT INTO search_heads (rowid, normalized_text, compact_text, pinyin_spaced, pinyin_compact)\n"
+        "SELECT r.rank, d.normalized_text, d.compact_text, d.pinyin_spaced, d.pinyin_compact\n"
+        "FROM document_ranks r JOIN documents d ON d.doc_id = r.doc_id ORDER BY r.rank;",
+    };
+    for (const char* sql : fills) db.execute(sql);
 }
 
 void setMeta(SQLiteDatabase& db, const std::string& key, const std::string& value) {
@@ -259,7 +476,10 @@ std::int64_t count(SQLiteDatabase& db, const char* sql) {
 ClipboardSearchIndexStats readStats(SQLiteDatabase& db) {
     ClipboardSearchIndexStats stats;
     stats.documentCount = count(db, "SELECT COUNT(*) FROM documents;");
-    stats.gramCount = count(db, "SELECT COUNT(*) FROM compact_grams;");
+    // One gram per distinct run of two or three characters per document, as the vocabularies count them.
+    stats.gramCount = count(db,
+                            "SELECT (SELECT COALESCE(SUM(doc), 0) FROM search_trigram_terms) +\n"
+                            "       (SELECT COALESCE(SUM(doc), 0) FROM search_bigram_terms);");
     stats.lastRebuildAt = metaDate(db, kLastRebuildAtKey);
     return stats;
 }
@@ -273,65 +493,17 @@ std::string utcStamp(Date date) {
     return buffer;
 }
 
-void bind(SQLiteStatement& statement, const std::vector<SQLiteBindingValue>& values) {
-    int index = 1;
-    for (const auto& value : values) {
-        std::visit(
-            [&](const auto& v) {
-                using T = std::decay_t<decltype(v)>;
-                if constexpr (std::is_same_v<T, std::int32_t>) {
-                    statement.bindInt(index, v);
-                } else if constexpr (std::is_same_v<T, std::int64_t>) {
-                    statement.bindInt64(index, v);
-                } else {
-                    statement.bindText(index, v);
-                }
-            },
-            value);
-        ++index;
-    }
-}
-
-// The snapshot of the current row (columns doc_id ... classification), or nothing when a required text is
-// NULL or the content type is unknown.
-std::optional<ClipboardHistoryIndexSnapshot> decodeStoredDocument(const SQLiteStatement& row) {
-    auto itemID = row.columnText(1);
-    auto preview = row.columnText(2);
-    const auto contentTypeText = row.columnText(7);
-    auto normalizedText = row.columnText(9);
-    if (!itemID || !preview || !contentTypeText || !normalizedText || row.columnIsNull(10) ||
-        row.columnIsNull(11) || row.columnIsNull(12)) {
-        return std::nullopt;
-    }
-    const auto contentType = clipboardContentTypeFromRawValue(*contentTypeText);
-    if (!contentType) return std::nullopt;
-    ClipboardHistoryIndexSnapshot snapshot;
-    snapshot.id = std::move(*itemID);
-    snapshot.preview = std::move(*preview);
-    snapshot.searchText = std::move(*normalizedText);
-    snapshot.createdAt = Date(row.columnDouble(3));
-    if (!row.columnIsNull(5)) snapshot.lastAccessedAt = Date(row.columnDouble(5));
-    snapshot.accessCount = std::max<std::int64_t>(row.columnInt64(6), 0);
-    snapshot.contentType = *contentType;
-    snapshot.bundleIdentifier = row.columnText(8);
-    snapshot.classification = row.columnText(13);
-    return snapshot;
-}
-
-// Every decodable row of the query. A step that fails part-way throws: a partial result is never a success.
-std::vector<ClipboardHistoryIndexSnapshot> runQuery(SQLiteDatabase& db,
-                                                    const ClipboardSearchIndexQuery& query) {
-    auto statement = db.prepare(query.sql);
-    bind(statement, query.parameters);
-    std::vector<ClipboardHistoryIndexSnapshot> rows;
-    while (statement.step()) {
-        if (auto snapshot = decodeStoredDocument(statement)) rows.push_back(std::move(*snapshot));
-    }
-    return rows;
-}
-
 std::string describe(const std::optional<std::string>& value) {
     return value ? *value : "nil";
+}
+
+// Seconds of a date bound, truncated toward zero and held inside the 64-bit range.
+std::int64_t boundSeconds(Date date) {
+    const double seconds = std::trunc(date.timeIntervalSince1970);
+    if (std::isnan(seconds)) return 0;
+    if (seconds >= 9.2233720368547758e18) return std::numeric_limits<std::int64_t>::max();
+    if (seconds <= -9.2233720368547758e18) return std::numeric_limits<std::int64_t>::min();
+    return static_cast<std::int64_t>(seconds);
 }
 
 }  // namespace
@@ -347,9 +519,11 @@ SQLiteClipboardSearchIndexStore::SQLiteClipboardSearchIndexStore(
                                                          : &ClipboardSearchVocabulary::resolveByIdentifier) {
     if (databasePath_.has_parent_path()) std::filesystem::create_directories(databasePath_.parent_path());
     queue_.sync([this] { openConnection(); });
+    if (needsReindex_) reindexInBackground();
 }
 
 SQLiteClipboardSearchIndexStore::~SQLiteClipboardSearchIndexStore() {
+    readQueue_.sync([this] { readDb_.reset(); });
     queue_.sync([this] { db_.reset(); });
 }
 
@@ -361,10 +535,36 @@ void SQLiteClipboardSearchIndexStore::configure(SQLiteDatabase& db) {
     db.execute("PRAGMA synchronous = NORMAL;");
     db.execute("PRAGMA foreign_keys = ON;");
     // Searches read many rows of a large file; mapping it saves a copy of every page read.
-    db.execute("PRAGMA mmap_size = 268435456;");
+    db.execute("PRAGMA mmap_size = 2147418112;");
+    ClipboardSearchTokenizers::registerWith(db.handle());
     createSchema(db);
     migrateSchema(db);
     for (const char* sql : kCreateIndexes) db.execute(sql);
+    // Documents without ranks: a file of the earlier layout (its tables were just dropped), or one whose
+    // reindexing was cut short. The search tables are filled again from the documents.
+    auto unranked =
+        db.prepare("SELECT EXISTS (SELECT 1 FROM documents) AND NOT EXISTS (SELECT 1 FROM document_ranks);");
+    needsReindex_ = unranked.step() && unranked.columnInt64(0) != 0;
+}
+
+void SQLiteClipboardSearchIndexStore::reindexInBackground() {
+    reindexing_ = true;
+    Logger::info("Clipboard search index is in an earlier layout; reindexing it in the background",
+                 "SQLiteSearch");
+    queue_.async([this] {
+        try {
+            if (db_) {
+                const WideCache wideCache(*db_);
+                SQLiteTransaction::run(*db_, [&] { rankAndIndexAll(*db_); });
+            }
+            Logger::info("Clipboard search index reindexed", "SQLiteSearch");
+        } catch (const std::exception& error) {
+            Logger::error("Failed to reindex clipboard search index: " + std::string(error.what()),
+                          "SQLiteSearch");
+        }
+        needsReindex_ = false;
+        reindexing_ = false;
+    });
 }
 
 void SQLiteClipboardSearchIndexStore::openConnection() {
@@ -380,6 +580,8 @@ void SQLiteClipboardSearchIndexStore::openConnection() {
 
 bool SQLiteClipboardSearchIndexStore::recoverFromCorruption(const SQLiteError& error) {
     db_.reset();
+    ++fileGeneration_;
+    forgetAppIdentifiers();
     try {
         const auto aside = moveDamagedFilesAside();
         auto db = std::make_unique<SQLiteDatabase>(databasePath_);
@@ -433,20 +635,62 @@ auto SQLiteClipboardSearchIndexStore::perform(F&& body) -> decltype(body(std::de
     });
 }
 
+void SQLiteClipboardSearchIndexStore::openReadConnection() {
+    const std::uint64_t generation = fileGeneration_;
+    auto db = std::make_unique<SQLiteDatabase>(databasePath_);
+    ClipboardSearchTokenizers::registerWith(db->handle());
+    db->execute("PRAGMA query_only = 1;");
+    db->execute("PRAGMA mmap_size = 2147418112;");
+    readDb_ = std::move(db);
+    readGeneration_ = generation;
+}
+
+template <class F>
+auto SQLiteClipboardSearchIndexStore::performRead(F&& body)
+    -> decltype(body(std::declval<SQLiteDatabase&>())) {
+    return readQueue_.syncResult([&] {
+        if (reindexing_) {
+            // The caller falls back to the history's own search meanwhile.
+            throw SQLiteClipboardSearchIndexStoreError(SQLiteClipboardSearchIndexStoreError::Kind::step,
+                                                       "clipboard search index is being reindexed");
+        }
+        try {
+            if (!readDb_ || readGeneration_ != fileGeneration_) openReadConnection();
+            return body(*readDb_);
+        } catch (const SQLiteError& error) {
+            if (error.isCorruption()) {
+                readDb_.reset();
+                // The write queue owns the file; it sets it aside unless that already happened. Queued, not
+                // waited for: the write queue may itself be waiting for this read.
+                queue_.async([this, error, generation = readGeneration_] {
+                    if (db_ && generation == fileGeneration_) recoverFromCorruption(error);
+                });
+            }
+            throw translate(error);
+        }
+    });
+}
+
+void SQLiteClipboardSearchIndexStore::forgetAppIdentifiers() {
+    std::lock_guard lock(appIdentifiersMutex_);
+    appIdentifiers_.reset();
+}
+
 ClipboardSearchIndexStats SQLiteClipboardSearchIndexStore::rebuild(
     const std::vector<ClipboardSearchIndexDocument>& documents) {
     return perform([&](SQLiteDatabase& db) {
-        // Grams land all over the gram table; a large page cache for the length of the rebuild cuts its time
-        // several-fold, and the usual cache returns afterwards so the memory is given back.
+        // A large page cache for the length of the rebuild keeps the full-text merges in memory; the usual
+        // cache returns afterwards so the memory is given back.
         const WideCache wideCache(db);
         SQLiteTransaction::run(db, [&] {
-            db.execute("DELETE FROM compact_grams;");
-            db.execute("DELETE FROM fts_terms;");
             db.execute("DELETE FROM documents;");
             db.execute("DELETE FROM meta WHERE key = 'last_rebuild_at';");
-            for (const auto& document : documents) insertDocumentWithTermsAndGrams(db, document);
+            auto insert = db.prepare(kInsertDocument);
+            for (const auto& document : documents) insertDocument(insert, db, document);
+            rankAndIndexAll(db);
             setMeta(db, kLastRebuildAtKey, formatMetaDate(clock_->now().timeIntervalSince1970));
         });
+        forgetAppIdentifiers();
         return readStats(db);
     });
 }
@@ -454,8 +698,14 @@ ClipboardSearchIndexStats SQLiteClipboardSearchIndexStore::rebuild(
 void SQLiteClipboardSearchIndexStore::upsert(const ClipboardSearchIndexDocument& document) {
     perform([&](SQLiteDatabase& db) {
         SQLiteTransaction::run(db, [&] {
-            if (const auto existing = docID(db, document.id)) deleteDocument(db, *existing);
-            insertDocumentWithTermsAndGrams(db, document);
+            SearchRowWriter writer(db);
+            const auto existing = indexedDocument(db, document.id);
+            if (existing) removeDocument(db, writer, *existing);
+            noteAppIdentifier(document.bundleIdentifier,
+                              existing ? existing->bundleIdentifier : std::nullopt);
+            auto insert = db.prepare(kInsertDocument);
+            const std::int64_t docID = insertDocument(insert, db, document);
+            placeDocument(db, writer, docID, document.sortAt.timeIntervalSince1970, searchTexts(document));
         });
     });
 }
@@ -463,10 +713,12 @@ void SQLiteClipboardSearchIndexStore::upsert(const ClipboardSearchIndexDocument&
 void SQLiteClipboardSearchIndexStore::deleteDocuments(const std::vector<std::string>& itemIDs) {
     perform([&](SQLiteDatabase& db) {
         SQLiteTransaction::run(db, [&] {
+            SearchRowWriter writer(db);
             for (const auto& itemID : itemIDs) {
-                if (const auto existing = docID(db, itemID)) deleteDocument(db, *existing);
+                if (const auto existing = indexedDocument(db, itemID)) removeDocument(db, writer, *existing);
             }
         });
+        forgetAppIdentifiers();
     });
 }
 
@@ -474,16 +726,25 @@ void SQLiteClipboardSearchIndexStore::updateAccess(const std::string& itemID, Da
                                                    std::optional<Date> lastAccessedAt,
                                                    std::int64_t accessCount) {
     perform([&](SQLiteDatabase& db) {
-        auto statement = db.prepare(kUpdateAccess);
-        statement.bindDouble(1, sortAt.timeIntervalSince1970);
-        if (lastAccessedAt) {
-            statement.bindDouble(2, lastAccessedAt->timeIntervalSince1970);
-        } else {
-            statement.bindNull(2);
-        }
-        statement.bindInt64(3, std::max<std::int64_t>(accessCount, 0));
-        statement.bindText(4, itemID);
-        statement.stepDone();
+        SQLiteTransaction::run(db, [&] {
+            const auto existing = indexedDocument(db, itemID);
+            auto statement = db.prepare(kUpdateAccess);
+            statement.bindDouble(1, sortAt.timeIntervalSince1970);
+            if (lastAccessedAt) {
+                statement.bindDouble(2, lastAccessedAt->timeIntervalSince1970);
+            } else {
+                statement.bindNull(2);
+            }
+            statement.bindInt64(3, std::max<std::int64_t>(accessCount, 0));
+            statement.bindText(4, itemID);
+            statement.stepDone();
+            // A new sort time is a new place in the order: the rows move to the rank of that place.
+            if (!existing || (existing->rank && existing->sortAt == sortAt.timeIntervalSince1970)) return;
+            SearchRowWriter writer(db);
+            if (existing->rank) writer.remove(*existing->rank, existing->texts);
+            clearRank(db, existing->docID);
+            placeDocument(db, writer, existing->docID, sortAt.timeIntervalSince1970, existing->texts);
+        });
     });
 }
 
@@ -524,9 +785,8 @@ ClipboardSearchPage SQLiteClipboardSearchIndexStore::page(std::vector<ClipboardH
 
 ClipboardSearchPage SQLiteClipboardSearchIndexStore::fetchRecent(std::int64_t limit, std::int64_t offset) {
     if (limit < 1) return {};
-    return perform([&](SQLiteDatabase& db) {
-        return page(runQuery(db, ClipboardSearchIndexQuery::recent(limit, offset)), 0, limit);
-    });
+    return performRead(
+        [&](SQLiteDatabase& db) { return ClipboardSearchIndexReader(db).recent(limit, offset); });
 }
 
 ClipboardSearchPage SQLiteClipboardSearchIndexStore::search(const ClipboardSearchQueryText& query,
@@ -534,90 +794,84 @@ ClipboardSearchPage SQLiteClipboardSearchIndexStore::search(const ClipboardSearc
                                                             std::int64_t limit, std::int64_t offset) {
     if (limit < 1) return {};
     offset = std::max<std::int64_t>(offset, 0);
-    return perform([&](SQLiteDatabase& db) {
-        return filters.empty() ? textOnlySearch(db, query, limit, offset)
+    return performRead([&](SQLiteDatabase& db) {
+        ClipboardSearchIndexReader reader(db);
+        return filters.empty() ? reader.textOnly(query, limit, offset)
                                : filteredSearch(db, query, filters, limit, offset);
     });
-}
-
-ClipboardSearchPage SQLiteClipboardSearchIndexStore::textOnlySearch(SQLiteDatabase& db,
-                                                                    const ClipboardSearchQueryText& query,
-                                                                    std::int64_t limit, std::int64_t offset) {
-    using Query = ClipboardSearchIndexQuery;
-    const std::int64_t fetchLimit = Query::saturatingAdd(limit, 1);
-    if (!query.normalizedText.empty() && Query::containsNonAlphanumeric(query.compactText)) {
-        return page(runQuery(db, Query::substring(query, {}, fetchLimit, offset)), 0, limit);
-    }
-    const std::string match = Query::matchExpression(query.tokens);
-    if (!query.tokens.empty() && !match.empty()) {
-        const std::int64_t ftsLimit = std::max<std::int64_t>(Query::saturatingAdd(offset, fetchLimit), 1);
-        auto rows = runQuery(db, Query::fullText(query, match, ftsLimit));
-        // Whether full-text alone serves is decided against one page plus one row, never against the offset:
-        // every page of one query then takes the same path, so page 2 neither repeats nor skips page 1's
-        // rows.
-        if (rows.size() >= static_cast<std::uint64_t>(fetchLimit))
-            return page(std::move(rows), offset, limit);
-        const std::size_t length = characterCountUpTo(query.compactText, 13);
-        const bool gramsMayHelp = query.tokens.size() == 1 && query.normalizedText == query.compactText &&
-                                  length >= 2 && (rows.empty() || length <= 12);
-        if (!gramsMayHelp) return page(std::move(rows), offset, limit);
-    }
-    const auto candidates = Query::textOnlyUnion(query, limit, offset);
-    if (!candidates) return {};
-    return page(runQuery(db, *candidates), 0, limit);
 }
 
 ClipboardSearchPage SQLiteClipboardSearchIndexStore::filteredSearch(
     SQLiteDatabase& db, const ClipboardSearchQueryText& query,
     const std::vector<ClipboardSearchFilter>& filters, std::int64_t limit, std::int64_t offset) {
-    using Query = ClipboardSearchIndexQuery;
-    Query::Filters state{ClipboardSearchFilterState::make(filters, clock_->now()), std::nullopt, false};
-    state.bundleIdentifiers = appBundleIdentifiers(db, state.state.appValue);
-    const auto& s = state.state;
-    const std::string contentType = s.contentType ? std::string(rawValue(*s.contentType)) : "nil";
-    Logger::debug("SQLiteStore.searchWithFilters: contentType=" + contentType + " classification=" +
-                      describe(s.classification) + " app=" + describe(s.appValue) + " appMatches=" +
-                      (state.bundleIdentifiers ? std::to_string(state.bundleIdentifiers->size()) : "nil") +
-                      " textQuery='" + query.normalizedText + "'",
-                  "SQLiteSearch");
+    const auto state = ClipboardSearchFilterState::make(filters, clock_->now());
+    ClipboardSearchIndexReader::Filters resolved;
+    auto& conditions = resolved.conditions;
+    if (state.contentType) conditions.contentType = std::string(rawValue(*state.contentType));
+    conditions.classification = state.classification;
+    if (state.appValue) conditions.bundleIdentifiers = appBundleIdentifiers(db, state.appValue);
+    if (state.lowerBound) conditions.lowerBound = boundSeconds(*state.lowerBound);
+    if (state.upperBound) conditions.upperBound = boundSeconds(*state.upperBound);
+    const std::string contentType = state.contentType ? std::string(rawValue(*state.contentType)) : "nil";
+    Logger::debug(
+        "SQLiteStore.searchWithFilters: contentType=" + contentType + " classification=" +
+            describe(state.classification) + " app=" + describe(state.appValue) + " appMatches=" +
+            (conditions.bundleIdentifiers ? std::to_string(conditions.bundleIdentifiers->size()) : "nil") +
+            " textQuery='" + query.normalizedText + "'",
+        "SQLiteSearch");
+    ClipboardSearchIndexReader reader(db);
     if (query.normalizedText.empty()) {
         Logger::debug("SQLiteStore: pure filter query (no text)", "SQLiteSearch");
-        const auto filtersOnly = Query::filtersOnly(state, limit, offset);
-        Logger::debug("SQLiteStore.fetchWithFiltersOnly SQL: " + filtersOnly.sql, "SQLiteSearch");
+        std::string sql;
+        auto result = reader.filtersOnly(resolved, limit, offset, &sql);
+        Logger::debug("SQLiteStore.fetchWithFiltersOnly SQL: " + sql, "SQLiteSearch");
         Logger::debug("SQLiteStore.fetchWithFiltersOnly bindings: contentType=" + contentType +
-                          " classification=" + describe(s.classification),
+                          " classification=" + describe(state.classification),
                       "SQLiteSearch");
-        auto rows = runQuery(db, filtersOnly);
-        Logger::debug(
-            "SQLiteStore.fetchWithFiltersOnly result: " + std::to_string(rows.size()) + " documents",
-            "SQLiteSearch");
-        return page(std::move(rows), 0, limit);
+        Logger::debug("SQLiteStore.fetchWithFiltersOnly result: " +
+                          std::to_string(result.items.size() + (result.hasMore ? 1 : 0)) + " documents",
+                      "SQLiteSearch");
+        return result;
     }
     Logger::debug("SQLiteStore: text + filter query", "SQLiteSearch");
-    if (Query::containsNonAlphanumeric(query.compactText)) {
-        return page(runQuery(db, Query::substring(query, state, Query::saturatingAdd(limit, 1), offset)), 0,
-                    limit);
+    if (state.classification && characterCountUpTo(query.compactText, 2) == 1) {
+        resolved.namesUserClassification = namesUserClassification(*state.classification);
     }
-    if (s.classification && characterCountUpTo(query.compactText, 2) == 1) {
-        state.namesUserClassification = namesUserClassification(*s.classification);
-    }
-    const auto candidates = Query::textWithFiltersUnion(query, state, limit, offset);
-    if (!candidates) return {};
-    return page(runQuery(db, *candidates), 0, limit);
+    return reader.textWithFilters(query, resolved, limit, offset);
 }
 
 std::optional<std::vector<std::string>> SQLiteClipboardSearchIndexStore::appBundleIdentifiers(
     SQLiteDatabase& db, const std::optional<std::string>& appValue) {
     if (!appValue || search_strings::trimmed(*appValue).empty()) return std::nullopt;
-    std::vector<std::string> known;
-    auto statement = db.prepare(
-        "SELECT DISTINCT bundle_identifier\nFROM documents\n"
-        "WHERE bundle_identifier IS NOT NULL AND bundle_identifier <> ''\n"
-        "ORDER BY bundle_identifier COLLATE NOCASE ASC;");
-    while (statement.step()) {
-        if (auto identifier = statement.columnText(0)) known.push_back(std::move(*identifier));
+    std::optional<std::vector<std::string>> cached;
+    {
+        std::lock_guard lock(appIdentifiersMutex_);
+        cached = appIdentifiers_;
     }
-    return resolveBundleIdentifiers_(*appValue, known);
+    if (!cached) {
+        std::vector<std::string> known;
+        // Reading every identifier is a scan of a whole index: done once, not per keystroke.
+        auto statement = db.prepare(
+            "SELECT DISTINCT bundle_identifier\nFROM documents\n"
+            "WHERE bundle_identifier IS NOT NULL AND bundle_identifier <> ''\n"
+            "ORDER BY bundle_identifier COLLATE NOCASE ASC;");
+        while (statement.step()) {
+            if (auto identifier = statement.columnText(0)) known.push_back(std::move(*identifier));
+        }
+        std::lock_guard lock(appIdentifiersMutex_);
+        appIdentifiers_ = known;
+        cached = std::move(known);
+    }
+    return resolveBundleIdentifiers_(*appValue, *cached);
+}
+
+void SQLiteClipboardSearchIndexStore::noteAppIdentifier(const std::optional<std::string>& added,
+                                                        const std::optional<std::string>& replaced) {
+    std::lock_guard lock(appIdentifiersMutex_);
+    if (!appIdentifiers_) return;
+    const auto& list = *appIdentifiers_;
+    const bool known = !added || added->empty() || std::find(list.begin(), list.end(), *added) != list.end();
+    if (!known || (replaced && replaced != added)) appIdentifiers_.reset();
 }
 
 bool SQLiteClipboardSearchIndexStore::namesUserClassification(const std::string& value) const {

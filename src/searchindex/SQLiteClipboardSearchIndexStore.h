@@ -1,15 +1,20 @@
 #pragma once
 
 // The search index: "clipboard_search.sqlite", one row per history entry with its normalised, compact and
-// pinyin texts, an FTS5 table, a table of two- and three-character grams and a key/value table. Shared by the
-// history store (writes) and the search service (reads, rebuild). Safe from any thread: every statement runs
-// on the store's own serial queue. A file that is not a database, or whose contents are damaged (found at
-// the open or by any later statement), is moved aside (never deleted) and replaced by an empty index; the
-// recovery handler tells the history store to fill it again.
+// pinyin texts, each entry's rank in the recency order, FTS5 tables of words, of two- and three-character
+// runs and of leading characters (all keyed by rank), and a key/value table. Shared by the
+// history store (writes) and the search service (reads, rebuild). Safe from any thread: writes run on the
+// store's own serial queue and connection, searches on a second queue with a read connection. A file that is
+// not a database, or whose contents are damaged (found at the open or by any later statement), is moved aside
+// (never deleted) and replaced by an empty index; the recovery handler tells the history store to fill it
+// again.
 
+#include <atomic>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <mutex>
+#include <optional>
 #include <set>
 #include <string>
 #include <string_view>
@@ -78,9 +83,19 @@ private:
     // setting a damaged file aside.
     template <class F>
     auto perform(F&& body) -> decltype(body(std::declval<SQLiteDatabase&>()));
+    // Runs `body` with the read connection on the read queue, so searches never wait behind writes (the
+    // write-ahead log lets them read the last committed state meanwhile).
+    template <class F>
+    auto performRead(F&& body) -> decltype(body(std::declval<SQLiteDatabase&>()));
+    void openReadConnection();
+    // Fills the search tables from the documents on the write queue; searches fail meanwhile.
+    void reindexInBackground();
+    // Forgets the cached application identifiers when a write may have changed them: a new identifier, or an
+    // entry re-indexed under another one.
+    void forgetAppIdentifiers();
+    void noteAppIdentifier(const std::optional<std::string>& added,
+                           const std::optional<std::string>& replaced);
 
-    ClipboardSearchPage textOnlySearch(SQLiteDatabase& db, const ClipboardSearchQueryText& query,
-                                       std::int64_t limit, std::int64_t offset);
     ClipboardSearchPage filteredSearch(SQLiteDatabase& db, const ClipboardSearchQueryText& query,
                                        const std::vector<ClipboardSearchFilter>& filters, std::int64_t limit,
                                        std::int64_t offset);
@@ -104,6 +119,17 @@ private:
     // Used on the queue only. A replacement with no handler to hear of it waits in `recoveryPending_`.
     std::function<void()> recoveryHandler_;
     bool recoveryPending_ = false;
+    // Counts replacements of a damaged file; a read connection opened before one is reopened.
+    std::atomic<std::uint64_t> fileGeneration_{0};
+    // Set by configure() when the documents have no ranks yet; searches fail while reindexing.
+    bool needsReindex_ = false;
+    std::atomic<bool> reindexing_{false};
+    SerialQueue readQueue_{"SQLiteClipboardSearchIndexStore.ReadQueue"};
+    std::unique_ptr<SQLiteDatabase> readDb_;
+    std::uint64_t readGeneration_ = 0;
+    // The distinct stored application identifiers, read once and kept until a write changes them.
+    std::mutex appIdentifiersMutex_;
+    std::optional<std::vector<std::string>> appIdentifiers_;
 };
 
 }  // namespace quorvane

@@ -4,12 +4,14 @@
 #include <algorithm>
 #include <atomic>
 #include <fstream>
+#include <future>
 #include <limits>
 #include <thread>
 
 #include "classification/ClipboardClassificationSettings.h"
 #include "platform/memory/FakeClock.h"
 #include "platform/memory/InMemoryUserDefaults.h"
+#include "searchindex/ClipboardSearchTokenizers.h"
 #include "searchindex/SQLiteClipboardSearchIndexStore.h"
 #include "sqlite/SQLiteDatabase.h"
 #include "support/LogCapture.h"
@@ -44,6 +46,7 @@ protected:
     // A second connection on the same file, as another reader of the format would open it.
     std::vector<std::string> column(const std::string& sql) {
         SQLiteDatabase db(path_);
+        ClipboardSearchTokenizers::registerWith(db.handle());
         auto statement = db.prepare(sql);
         std::vector<std::string> values;
         while (statement.step()) values.push_back(statement.columnText(0).value_or("NULL"));
@@ -51,6 +54,7 @@ protected:
     }
     std::int64_t number(const std::string& sql) {
         SQLiteDatabase db(path_);
+        ClipboardSearchTokenizers::registerWith(db.handle());
         auto statement = db.prepare(sql);
         EXPECT_TRUE(statement.step()) << sql;
         return statement.columnInt64(0);
@@ -59,9 +63,26 @@ protected:
         return number("SELECT doc_id FROM documents WHERE item_id = '" + itemID + "';");
     }
     std::int64_t orphanCount() {
-        return number(
-            "SELECT (SELECT COUNT(*) FROM compact_grams WHERE doc_id NOT IN (SELECT doc_id FROM documents))"
-            " + (SELECT COUNT(*) FROM fts_terms WHERE rowid NOT IN (SELECT doc_id FROM documents));");
+        std::string sql =
+            "SELECT (SELECT COUNT(*) FROM document_ranks WHERE doc_id NOT IN (SELECT doc_id FROM documents))"
+            " + (SELECT COUNT(*) FROM documents WHERE doc_id NOT IN (SELECT doc_id FROM document_ranks))";
+        for (const char* table : {"search_words", "search_trigrams", "search_bigrams", "search_heads"}) {
+            sql += std::string(" + (SELECT COUNT(*) FROM ") + table +
+                   " WHERE rowid NOT IN (SELECT rank FROM document_ranks))";
+        }
+        return number(sql + ";");
+    }
+    // Documents of the search table `table` matching `match`.
+    std::int64_t matches(const std::string& table, const std::string& match) {
+        return number("SELECT COUNT(*) FROM " + table + " WHERE " + table + " MATCH '" + match + "';");
+    }
+    static std::int64_t gramsOf(const std::vector<std::string>& compactTexts) {
+        std::int64_t total = 0;
+        for (const auto& text : compactTexts) {
+            total +=
+                static_cast<std::int64_t>(SQLiteClipboardSearchIndexStore::makeGrams(text, {2, 3}).size());
+        }
+        return total;
     }
 
     testing::TemporaryDirectory directory_;
@@ -73,12 +94,14 @@ protected:
 TEST_F(SQLiteClipboardSearchIndexStoreTest,
        FreshFileHasExactlyTheTablesAndIndexesAndReopeningChangesNothing) {
     open();
-    const std::vector<std::string> tables = {"compact_grams", "documents", "fts_terms", "meta"};
+    const std::vector<std::string> tables = {"document_ranks",       "documents",       "meta",
+                                             "search_bigram_terms",  "search_bigrams",  "search_heads",
+                                             "search_trigram_terms", "search_trigrams", "search_words"};
     EXPECT_EQ(column("SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite_%' "
-                     "AND name NOT LIKE 'fts_terms_%' ORDER BY name;"),
+                     "AND name NOT GLOB '*_data' AND name NOT GLOB '*_idx' AND name NOT GLOB '*_config' "
+                     "AND name NOT GLOB '*_docsize' AND name NOT GLOB '*_content' ORDER BY name;"),
               tables);
     const std::vector<std::string> indexes = {
-        "idx_compact_grams_doc_id",
         "idx_documents_bundle_identifier_created_at_doc_id",
         "idx_documents_bundle_identifier_sort_at_doc_id",
         "idx_documents_classification_created_at_doc_id",
@@ -94,7 +117,7 @@ TEST_F(SQLiteClipboardSearchIndexStoreTest,
         "last_accessed_at", "access_count", "content_type",  "bundle_identifier", "classification",
         "normalized_text",  "compact_text", "pinyin_spaced", "pinyin_compact",    "is_truncated"};
     EXPECT_EQ(column("SELECT name FROM pragma_table_info('documents') ORDER BY cid;"), columns);
-    EXPECT_EQ(column("SELECT name FROM pragma_table_info('fts_terms') ORDER BY cid;"),
+    EXPECT_EQ(column("SELECT name FROM pragma_table_info('search_words') ORDER BY cid;"),
               (std::vector<std::string>{"normalized_text", "pinyin_spaced"}));
     EXPECT_EQ(column("PRAGMA journal_mode;"), std::vector<std::string>{"wal"});
 
@@ -131,6 +154,68 @@ TEST_F(SQLiteClipboardSearchIndexStoreTest, OldLayoutGainsMissingColumnsWithThei
               std::vector<std::string>{"60.0|3"});
 }
 
+TEST_F(SQLiteClipboardSearchIndexStoreTest, EarlierLayoutIsReindexedFromItsDocumentsOnOpen) {
+    std::filesystem::create_directories(path_.parent_path());
+    {
+        auto store = open();
+        store->upsert(document("kept", "kept words here", 10));
+        store->upsert(document("newer", "newer words", 20));
+    }
+    {
+        // The earlier layout: its own full-text table and a gram table, no ranks and no search tables.
+        SQLiteDatabase db(path_);
+        ClipboardSearchTokenizers::registerWith(db.handle());
+        for (const char* table : {"document_ranks", "search_words", "search_trigrams", "search_bigrams",
+                                  "search_heads", "search_trigram_terms", "search_bigram_terms"}) {
+            db.execute(std::string("DROP TABLE ") + table + ";");
+        }
+        db.execute("CREATE VIRTUAL TABLE fts_terms USING fts5(normalized_text, pinyin_spaced);");
+        db.execute(
+            "CREATE TABLE compact_grams (gram TEXT NOT NULL, doc_id INTEGER NOT NULL, "
+            "PRIMARY KEY (gram, doc_id)) WITHOUT ROWID;");
+        db.execute("CREATE INDEX idx_compact_grams_doc_id ON compact_grams(doc_id);");
+        db.execute("INSERT INTO compact_grams VALUES ('ke', 1);");
+    }
+    testing::LogCapture log;
+    auto store = open();
+    store->syncVoid([] {});  // the reindexing runs on the write queue
+    EXPECT_TRUE(log.contains("INFO", "reindexing it in the background"));
+    EXPECT_EQ(number("SELECT COUNT(*) FROM sqlite_master WHERE name IN ('compact_grams', 'fts_terms', "
+                     "'idx_compact_grams_doc_id');"),
+              0);
+    EXPECT_EQ(orphanCount(), 0);
+    EXPECT_EQ(store->search(ClipboardSearchQueryText("words"), {}, 10, 0).items.size(), 2u);
+    EXPECT_EQ(store->search(ClipboardSearchQueryText("ept"), {}, 10, 0).items.at(0).id, "kept");
+    EXPECT_EQ(store->fetchRecent(1, 0).items.at(0).id, "newer");
+}
+
+TEST_F(SQLiteClipboardSearchIndexStoreTest, RanksFollowRecencyThroughInsertsBetweenNeighboursAndAccess) {
+    auto store = open();
+    store->upsert(document("top", "word top", 200));
+    store->upsert(document("bottom", "word bottom", 150));
+    // Each entry lands between the previous one and "bottom", halving the room there until it runs out and
+    // the older entries are spread apart.
+    for (int i = 1; i <= 40; ++i) {
+        store->upsert(document("mid" + std::to_string(i), "word mid" + std::to_string(i),
+                               150 + 50.0 / static_cast<double>(std::int64_t{1} << i)));
+    }
+    store->upsert(document("tie", "word tie", 200));
+    store->updateAccess("bottom", Date(300), Date(300), 1);
+    const std::string byRank =
+        "SELECT d.item_id FROM documents d JOIN document_ranks r ON r.doc_id = d.doc_id ORDER BY r.rank;";
+    const std::string byRecency = "SELECT item_id FROM documents ORDER BY sort_at DESC, doc_id DESC;";
+    EXPECT_EQ(column(byRank), column(byRecency));
+    EXPECT_EQ(column(byRank).front(), "bottom");
+    EXPECT_EQ(column(byRank).at(1), "tie");
+    EXPECT_EQ(orphanCount(), 0);
+    for (int i = 1; i <= 40; ++i) {
+        const auto page = store->search(ClipboardSearchQueryText("mid" + std::to_string(i)), {}, 50, 0);
+        ASSERT_FALSE(page.items.empty()) << i;
+        EXPECT_EQ(page.items.front().id, "mid" + std::to_string(i));
+    }
+    EXPECT_EQ(store->search(ClipboardSearchQueryText("word"), {}, 100, 0).items.size(), 43u);
+}
+
 TEST_F(SQLiteClipboardSearchIndexStoreTest, UpsertOfAnIndexedEntryGivesLargerDocIDAndLeavesNoOrphans) {
     auto store = open();
     store->upsert(document("a", "alpha words"));
@@ -142,14 +227,16 @@ TEST_F(SQLiteClipboardSearchIndexStoreTest, UpsertOfAnIndexedEntryGivesLargerDoc
     EXPECT_GT(docID("a"), b);
     EXPECT_GT(docID("a"), firstA);
     EXPECT_EQ(orphanCount(), 0);
-    EXPECT_EQ(number("SELECT COUNT(*) FROM fts_terms WHERE fts_terms MATCH 'alpha';"), 0);
-    EXPECT_EQ(number("SELECT COUNT(*) FROM fts_terms WHERE fts_terms MATCH 'gamma';"), 1);
-    EXPECT_EQ(column("SELECT gram FROM compact_grams WHERE doc_id = " + std::to_string(docID("a")) +
-                     " ORDER BY gram;"),
-              (std::vector<std::string>{"am", "amm", "ga", "gam", "ma", "mm", "mma"}));
+    EXPECT_EQ(matches("search_words", "alpha"), 0);
+    EXPECT_EQ(matches("search_words", "gamma"), 1);
+    EXPECT_EQ(matches("search_trigrams", "\"alp\""), 0);
+    EXPECT_EQ(matches("search_trigrams", "\"amm\""), 1);
+    EXPECT_EQ(matches("search_bigrams", "\"mm\""), 1);
+    EXPECT_EQ(matches("search_heads", "\"gam\""), 1);
+    EXPECT_EQ(matches("search_heads", "\"alp\""), 0);
     const auto stats = store->stats();
     EXPECT_EQ(stats.documentCount, 2);
-    EXPECT_EQ(stats.gramCount, number("SELECT COUNT(*) FROM compact_grams;"));
+    EXPECT_EQ(stats.gramCount, gramsOf({"gamma", "betawords"}));
     EXPECT_EQ(stats.lastRebuildAt, std::nullopt);
 
     store->deleteDocuments({"a", "unknown", "a"});
@@ -176,8 +263,9 @@ TEST_F(SQLiteClipboardSearchIndexStoreTest, StoredRowCarriesEveryFieldAndAccessU
                "|| '|' || pinyin_spaced || '|' || pinyin_compact || '|' || is_truncated FROM documents;"),
         std::vector<std::string>{"scan text|10.0|10.0|5.0|7|image|org.gimp.GIMP|JSON|bei jing|beijing|1"});
     // Pinyin grams are indexed beside the compact text's.
-    EXPECT_EQ(number("SELECT COUNT(*) FROM compact_grams WHERE gram IN ('ij', 'eij', 'sc');"), 3);
-    EXPECT_EQ(number("SELECT COUNT(*) FROM fts_terms WHERE fts_terms MATCH 'jing';"), 1);
+    EXPECT_EQ(matches("search_bigrams", "\"ij\" AND \"sc\""), 1);
+    EXPECT_EQ(matches("search_trigrams", "\"eij\""), 1);
+    EXPECT_EQ(matches("search_words", "jing"), 1);
 
     store->updateAccess("img", Date(20), std::nullopt, -4);
     store->updateAccess("missing", Date(20), Date(20), 1);
@@ -191,8 +279,8 @@ TEST_F(SQLiteClipboardSearchIndexStoreTest, TextWithNulIsStoredWholeAndSearchabl
     const std::string text("before\0after", 12);
     store->upsert(document("nul", text));
     EXPECT_EQ(number("SELECT length(CAST(normalized_text AS BLOB)) FROM documents;"), 12);
-    EXPECT_EQ(number("SELECT COUNT(*) FROM fts_terms WHERE fts_terms MATCH 'after';"), 1);
-    EXPECT_EQ(number("SELECT COUNT(*) FROM compact_grams WHERE gram = 'aft';"), 1);
+    EXPECT_EQ(matches("search_words", "after"), 1);
+    EXPECT_EQ(matches("search_trigrams", "\"aft\""), 1);
 }
 
 TEST_F(SQLiteClipboardSearchIndexStoreTest, GramsAreDistinctRunsOfWholeCharacters) {
@@ -220,9 +308,9 @@ TEST_F(SQLiteClipboardSearchIndexStoreTest, RebuildReplacesEverythingAndRecordsI
     EXPECT_EQ(column("SELECT item_id FROM documents ORDER BY item_id;"),
               (std::vector<std::string>{"n1", "n2", "n3"}));
     EXPECT_EQ(orphanCount(), 0);
-    EXPECT_EQ(number("SELECT COUNT(*) FROM fts_terms WHERE fts_terms MATCH 'old';"), 0);
+    EXPECT_EQ(matches("search_words", "old"), 0);
     EXPECT_EQ(stats.documentCount, 3);
-    EXPECT_EQ(stats.gramCount, number("SELECT COUNT(*) FROM compact_grams;"));
+    EXPECT_EQ(stats.gramCount, gramsOf({"newone", "newtwo", "x"}));
     EXPECT_EQ(stats.lastRebuildAt, Date(1'700'000'000.25));
     EXPECT_EQ(column("SELECT value FROM meta WHERE key = 'last_rebuild_at';"),
               std::vector<std::string>{"1700000000.25"});
@@ -583,6 +671,33 @@ TEST_F(SQLiteClipboardSearchIndexStoreQueryTest, AppFilterMatchesStoredIdentifie
     EXPECT_EQ(ids(find("", {filter(K::app, "draw.io")})), Ids{"drawio"});  // dotted name, no such identifier
     EXPECT_EQ(find("", {filter(K::app, "nothing-like-this")}), ClipboardSearchPage{});
     EXPECT_EQ(ids(find("", {filter(K::app, "   ")})), (Ids{"none", "drawio", "ff"}));
+    // The identifiers are read once; a write that brings a new one, or moves an entry to another, is seen.
+    store_->upsert(entry("kate", "page", 4, ClipboardContentType::text, std::nullopt, "org.kde.kate"));
+    EXPECT_EQ(ids(find("page", {filter(K::app, "kate")})), Ids{"kate"});
+    store_->upsert(entry("ff", "page", 5, ClipboardContentType::text, std::nullopt, "org.gnome.Terminal"));
+    EXPECT_EQ(find("page", {filter(K::app, "firefox")}), ClipboardSearchPage{});
+    EXPECT_EQ(ids(find("page", {filter(K::app, "terminal")})), Ids{"ff"});
+    store_->deleteDocuments({"kate"});
+    EXPECT_EQ(find("page", {filter(K::app, "kate")}), ClipboardSearchPage{});
+}
+
+TEST_F(SQLiteClipboardSearchIndexStoreQueryTest, SearchesAnswerWhileTheWriteQueueIsBusy) {
+    store_->upsert(entry("a", "alpha", 1));
+    std::promise<void> release;
+    std::promise<void> holding;
+    auto writer = std::async(std::launch::async, [&] {
+        store_->syncVoid([&] {
+            holding.set_value();
+            release.get_future().wait();
+        });
+    });
+    holding.get_future().wait();
+    auto reader = std::async(std::launch::async, [&] { return ids(find("alpha")); });
+    const bool answered = reader.wait_for(std::chrono::seconds(20)) == std::future_status::ready;
+    release.set_value();
+    writer.get();
+    ASSERT_TRUE(answered);
+    EXPECT_EQ(reader.get(), Ids{"a"});
 }
 
 TEST_F(SQLiteClipboardSearchIndexStoreQueryTest, DatePresetsBoundCreationTimeAcrossMidnight) {

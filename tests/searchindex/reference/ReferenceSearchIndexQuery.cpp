@@ -1,4 +1,4 @@
-#include "searchindex/ClipboardSearchIndexQuery.h"
+#include "searchindex/reference/ReferenceSearchIndexQuery.h"
 
 #include <unicode/uchar.h>
 #include <unicode/utf8.h>
@@ -7,7 +7,7 @@
 #include <limits>
 
 #include "base/Utf8.h"
-#include "searchindex/SQLiteClipboardSearchIndexStore.h"
+#include "searchindex/reference/ReferenceSearchIndexStore.h"
 
 namespace quorvane {
 namespace {
@@ -57,7 +57,7 @@ struct Conditions {
     std::vector<SQLiteBindingValue> parameters;
 };
 
-Conditions filterConditions(const ClipboardSearchIndexQuery::Filters& filters, bool prefixed) {
+Conditions filterConditions(const ReferenceSearchIndexQuery::Filters& filters, bool prefixed) {
     const std::string p = prefixed ? "d." : "";
     const auto& state = filters.state;
     Conditions c;
@@ -71,7 +71,7 @@ Conditions filterConditions(const ClipboardSearchIndexQuery::Filters& filters, b
         c.parameters.emplace_back(*state.classification);
     }
     if (state.appValue) {
-        c.texts[2] = ClipboardSearchIndexQuery::bundleIdentifierClause(filters.bundleIdentifiers,
+        c.texts[2] = ReferenceSearchIndexQuery::bundleIdentifierClause(filters.bundleIdentifiers,
                                                                        p + "bundle_identifier");
         if (filters.bundleIdentifiers) {
             for (const auto& id : *filters.bundleIdentifiers) c.parameters.emplace_back(id);
@@ -92,7 +92,7 @@ Conditions filterConditions(const ClipboardSearchIndexQuery::Filters& filters, b
 std::optional<std::pair<std::string, std::vector<SQLiteBindingValue>>> gramMatch(std::string_view compact) {
     const std::size_t n = characterCountUpTo(compact, 3);
     if (n < 2) return std::nullopt;
-    const auto grams = SQLiteClipboardSearchIndexStore::makeGrams(compact, {n == 2 ? 2 : 3});
+    const auto grams = ReferenceSearchIndexStore::makeGrams(compact, {n == 2 ? 2 : 3});
     if (grams.empty()) return std::nullopt;
     std::vector<std::string> marks(grams.size(), "?");
     std::vector<SQLiteBindingValue> parameters(grams.begin(), grams.end());
@@ -112,10 +112,10 @@ struct UnionPart {
     std::vector<SQLiteBindingValue> parameters;
 };
 
-ClipboardSearchIndexQuery assembleUnion(const std::vector<UnionPart>& parts,
+ReferenceSearchIndexQuery assembleUnion(const std::vector<UnionPart>& parts,
                                         const ClipboardSearchQueryText& query, std::int64_t limit,
                                         std::int64_t offset) {
-    ClipboardSearchIndexQuery result;
+    ReferenceSearchIndexQuery result;
     std::vector<std::string> texts;
     std::vector<std::string> selects;
     for (const auto& part : parts) {
@@ -126,16 +126,16 @@ ClipboardSearchIndexQuery assembleUnion(const std::vector<UnionPart>& parts,
     result.sql = "WITH\n" + join(texts, ",\n") + ",\ncandidate_ids AS (\n    " + join(selects, "\nUNION\n") +
                  "\n)\n" + selectPrefixed() +
                  "\nFROM documents d\nJOIN candidate_ids c ON c.doc_id = d.doc_id\n" + "ORDER BY " +
-                 ClipboardSearchIndexQuery::rankingExpression("d") + "\nLIMIT ? OFFSET ?;";
-    append(result.parameters, ClipboardSearchIndexQuery::rankingParameters(query));
-    result.parameters.emplace_back(ClipboardSearchIndexQuery::saturatingAdd(limit, 1));
+                 ReferenceSearchIndexQuery::rankingExpression("d") + "\nLIMIT ? OFFSET ?;";
+    append(result.parameters, ReferenceSearchIndexQuery::rankingParameters(query));
+    result.parameters.emplace_back(ReferenceSearchIndexQuery::saturatingAdd(limit, 1));
     result.parameters.emplace_back(offset);
     return result;
 }
 
 }  // namespace
 
-std::int64_t ClipboardSearchIndexQuery::saturatingAdd(std::int64_t a, std::int64_t b) {
+std::int64_t ReferenceSearchIndexQuery::saturatingAdd(std::int64_t a, std::int64_t b) {
     std::int64_t sum = 0;
     if (__builtin_add_overflow(a, b, &sum)) {
         return b > 0 ? std::numeric_limits<std::int64_t>::max() : std::numeric_limits<std::int64_t>::min();
@@ -143,7 +143,7 @@ std::int64_t ClipboardSearchIndexQuery::saturatingAdd(std::int64_t a, std::int64
     return sum;
 }
 
-std::string ClipboardSearchIndexQuery::rankingExpression(std::string_view alias) {
+std::string ReferenceSearchIndexQuery::rankingExpression(std::string_view alias) {
     const std::string a(alias);
     const std::string contains = "instr(" + a + ".normalized_text, ?) > 0 OR instr(" + a +
                                  ".compact_text, ?) > 0 OR instr(" + a + ".pinyin_spaced, ?) > 0 OR instr(" +
@@ -155,7 +155,7 @@ std::string ClipboardSearchIndexQuery::rankingExpression(std::string_view alias)
            " THEN 1 ELSE 0 END DESC,\n" + a + ".sort_at DESC,\n" + a + ".doc_id DESC";
 }
 
-std::vector<SQLiteBindingValue> ClipboardSearchIndexQuery::rankingParameters(
+std::vector<SQLiteBindingValue> ReferenceSearchIndexQuery::rankingParameters(
     const ClipboardSearchQueryText& query) {
     std::vector<SQLiteBindingValue> parameters;
     for (int i = 0; i < 4; ++i) {
@@ -165,7 +165,7 @@ std::vector<SQLiteBindingValue> ClipboardSearchIndexQuery::rankingParameters(
     return parameters;
 }
 
-std::string ClipboardSearchIndexQuery::matchExpression(const std::vector<std::string>& tokens) {
+std::string ReferenceSearchIndexQuery::matchExpression(const std::vector<std::string>& tokens) {
     std::vector<std::string> phrases;
     for (const auto& token : tokens) {
         std::string escaped;
@@ -189,7 +189,7 @@ std::string ClipboardSearchIndexQuery::matchExpression(const std::vector<std::st
     return join(phrases, " AND ");
 }
 
-bool ClipboardSearchIndexQuery::containsNonAlphanumeric(std::string_view text) {
+bool ReferenceSearchIndexQuery::containsNonAlphanumeric(std::string_view text) {
     const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
     const auto length = static_cast<int32_t>(std::min<std::size_t>(text.size(), INT32_MAX));
     for (int32_t i = 0; i < length;) {
@@ -202,7 +202,7 @@ bool ClipboardSearchIndexQuery::containsNonAlphanumeric(std::string_view text) {
     return false;
 }
 
-std::string ClipboardSearchIndexQuery::bundleIdentifierClause(
+std::string ReferenceSearchIndexQuery::bundleIdentifierClause(
     const std::optional<std::vector<std::string>>& ids, std::string_view column) {
     if (!ids) return "";
     if (ids->empty()) return "AND 0=1";
@@ -210,13 +210,13 @@ std::string ClipboardSearchIndexQuery::bundleIdentifierClause(
     return "AND (" + join(terms, " OR ") + ")";
 }
 
-ClipboardSearchIndexQuery ClipboardSearchIndexQuery::recent(std::int64_t limit, std::int64_t offset) {
+ReferenceSearchIndexQuery ReferenceSearchIndexQuery::recent(std::int64_t limit, std::int64_t offset) {
     return {std::string(kSelectColumns) +
                 "\nFROM documents\nORDER BY sort_at DESC, doc_id DESC\nLIMIT ? OFFSET ?;",
             {saturatingAdd(limit, 1), std::max<std::int64_t>(offset, 0)}};
 }
 
-ClipboardSearchIndexQuery ClipboardSearchIndexQuery::substring(const ClipboardSearchQueryText& query,
+ReferenceSearchIndexQuery ReferenceSearchIndexQuery::substring(const ClipboardSearchQueryText& query,
                                                                const Filters& filters,
                                                                std::int64_t fetchLimit, std::int64_t offset) {
     const auto conditions = filterConditions(filters, true);
@@ -226,7 +226,7 @@ ClipboardSearchIndexQuery ClipboardSearchIndexQuery::substring(const ClipboardSe
     parts.insert(parts.end(), conditions.texts.begin(), conditions.texts.end());
     parts.push_back("ORDER BY " + rankingExpression("d"));
     parts.push_back("LIMIT ? OFFSET ?;");
-    ClipboardSearchIndexQuery result{join(parts, " ", true), {query.normalizedText, query.compactText}};
+    ReferenceSearchIndexQuery result{join(parts, " ", true), {query.normalizedText, query.compactText}};
     append(result.parameters, conditions.parameters);
     append(result.parameters, rankingParameters(query));
     result.parameters.emplace_back(fetchLimit);
@@ -234,9 +234,9 @@ ClipboardSearchIndexQuery ClipboardSearchIndexQuery::substring(const ClipboardSe
     return result;
 }
 
-ClipboardSearchIndexQuery ClipboardSearchIndexQuery::fullText(const ClipboardSearchQueryText& query,
+ReferenceSearchIndexQuery ReferenceSearchIndexQuery::fullText(const ClipboardSearchQueryText& query,
                                                               const std::string& match, std::int64_t limit) {
-    ClipboardSearchIndexQuery result{selectPrefixed() +
+    ReferenceSearchIndexQuery result{selectPrefixed() +
                                          "\nFROM documents d\nJOIN fts_terms ON fts_terms.rowid = d.doc_id\n"
                                          "WHERE fts_terms MATCH ?\nORDER BY " +
                                          rankingExpression("d") + "\nLIMIT ?;",
@@ -246,7 +246,7 @@ ClipboardSearchIndexQuery ClipboardSearchIndexQuery::fullText(const ClipboardSea
     return result;
 }
 
-std::optional<ClipboardSearchIndexQuery> ClipboardSearchIndexQuery::textOnlyUnion(
+std::optional<ReferenceSearchIndexQuery> ReferenceSearchIndexQuery::textOnlyUnion(
     const ClipboardSearchQueryText& query, std::int64_t limit, std::int64_t offset) {
     if (query.normalizedText.empty()) return std::nullopt;
     const std::int64_t candidateLimit =
@@ -276,7 +276,7 @@ std::optional<ClipboardSearchIndexQuery> ClipboardSearchIndexQuery::textOnlyUnio
     return assembleUnion(parts, query, limit, offset);
 }
 
-std::optional<ClipboardSearchIndexQuery> ClipboardSearchIndexQuery::textWithFiltersUnion(
+std::optional<ReferenceSearchIndexQuery> ReferenceSearchIndexQuery::textWithFiltersUnion(
     const ClipboardSearchQueryText& query, const Filters& filters, std::int64_t limit, std::int64_t offset) {
     const std::int64_t candidateLimit =
         std::max<std::int64_t>(saturatingAdd(offset, saturatingAdd(limit, 1)), 1);
@@ -325,7 +325,7 @@ std::optional<ClipboardSearchIndexQuery> ClipboardSearchIndexQuery::textWithFilt
     return assembleUnion(parts, query, limit, offset);
 }
 
-ClipboardSearchIndexQuery ClipboardSearchIndexQuery::filtersOnly(const Filters& filters, std::int64_t limit,
+ReferenceSearchIndexQuery ReferenceSearchIndexQuery::filtersOnly(const Filters& filters, std::int64_t limit,
                                                                  std::int64_t offset) {
     const auto conditions = filterConditions(filters, false);
     std::vector<std::string> parts = {
@@ -336,7 +336,7 @@ ClipboardSearchIndexQuery ClipboardSearchIndexQuery::filtersOnly(const Filters& 
     parts.insert(parts.end(), conditions.texts.begin(), conditions.texts.end());
     parts.push_back("ORDER BY sort_at DESC, doc_id DESC");
     parts.push_back("LIMIT ? OFFSET ?");
-    ClipboardSearchIndexQuery result{join(parts, " ", true), conditions.parameters};
+    ReferenceSearchIndexQuery result{join(parts, " ", true), conditions.parameters};
     result.parameters.emplace_back(saturatingAdd(limit, 1));
     result.parameters.emplace_back(offset);
     return result;

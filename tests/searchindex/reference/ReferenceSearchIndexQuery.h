@@ -1,8 +1,9 @@
 #pragma once
 
-// The read statements of the search index, built as SQL text with their ordered parameters: the recent page,
-// the substring scan, the full-text query and the candidate unions of full-text and gram matches, each with
-// the filter conditions. Every value is a parameter; nothing typed is spliced into the SQL. Pure.
+// The reference index's read statements (see ReferenceSearchIndexStore), built as SQL text with their ordered
+// parameters: the recent page, the substring scan, the full-text query and the candidate unions of full-text
+// and gram matches, each with the filter conditions. Every value is a parameter; nothing typed is spliced
+// into the SQL. Pure.
 
 #include <cstdint>
 #include <optional>
@@ -19,7 +20,7 @@ namespace quorvane {
 // One parameter: 32-bit integer, 64-bit integer or text.
 using SQLiteBindingValue = std::variant<std::int32_t, std::int64_t, std::string>;
 
-struct ClipboardSearchIndexQuery {
+struct ReferenceSearchIndexQuery {
     std::string sql;
     std::vector<SQLiteBindingValue> parameters;
 
@@ -31,20 +32,20 @@ struct ClipboardSearchIndexQuery {
         bool namesUserClassification = false;
     };
 
-    static ClipboardSearchIndexQuery recent(std::int64_t limit, std::int64_t offset);
+    static ReferenceSearchIndexQuery recent(std::int64_t limit, std::int64_t offset);
     // Entries whose texts contain the query; LIMIT `fetchLimit` OFFSET `offset`.
-    static ClipboardSearchIndexQuery substring(const ClipboardSearchQueryText& query, const Filters& filters,
+    static ReferenceSearchIndexQuery substring(const ClipboardSearchQueryText& query, const Filters& filters,
                                                std::int64_t fetchLimit, std::int64_t offset);
     // The first `limit` full-text matches in rank order.
-    static ClipboardSearchIndexQuery fullText(const ClipboardSearchQueryText& query, const std::string& match,
+    static ReferenceSearchIndexQuery fullText(const ClipboardSearchQueryText& query, const std::string& match,
                                               std::int64_t limit);
     // Full-text and gram candidates, ranked together; nothing when neither part applies.
-    static std::optional<ClipboardSearchIndexQuery> textOnlyUnion(const ClipboardSearchQueryText& query,
+    static std::optional<ReferenceSearchIndexQuery> textOnlyUnion(const ClipboardSearchQueryText& query,
                                                                   std::int64_t limit, std::int64_t offset);
-    static std::optional<ClipboardSearchIndexQuery> textWithFiltersUnion(
+    static std::optional<ReferenceSearchIndexQuery> textWithFiltersUnion(
         const ClipboardSearchQueryText& query, const Filters& filters, std::int64_t limit,
         std::int64_t offset);
-    static ClipboardSearchIndexQuery filtersOnly(const Filters& filters, std::int64_t limit,
+    static ReferenceSearchIndexQuery filtersOnly(const Filters& filters, std::int64_t limit,
                                                  std::int64_t offset);
 
     // ORDER BY text: rows containing the query first, then rows starting with it, then newer, then larger

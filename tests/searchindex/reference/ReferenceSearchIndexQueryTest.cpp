@@ -2,15 +2,15 @@
 
 #include <limits>
 
-#include "searchindex/ClipboardSearchIndexQuery.h"
+#include "searchindex/reference/ReferenceSearchIndexQuery.h"
 
 namespace quorvane {
 namespace {
 
-using Query = ClipboardSearchIndexQuery;
+using Query = ReferenceSearchIndexQuery;
 constexpr auto kMax = std::numeric_limits<std::int64_t>::max();
 
-TEST(ClipboardSearchIndexQueryTest, MatchExpressionQuotesEveryPieceAsAPrefixPhrase) {
+TEST(ReferenceSearchIndexQueryTest, MatchExpressionQuotesEveryPieceAsAPrefixPhrase) {
     EXPECT_EQ(Query::matchExpression({"foo", "a/b"}), R"("foo"* AND "a"* AND "b"*)");
     EXPECT_EQ(Query::matchExpression({"say\"hi"}), R"("say""hi"*)");
     EXPECT_EQ(Query::matchExpression({"//", "/"}), "");
@@ -20,7 +20,7 @@ TEST(ClipboardSearchIndexQueryTest, MatchExpressionQuotesEveryPieceAsAPrefixPhra
               R"("near("* AND "or"* AND "-x"* AND "^y"* AND "a:b"* AND "*"*)");
 }
 
-TEST(ClipboardSearchIndexQueryTest, NonAlphanumericMeansAnythingButLettersMarksAndDigits) {
+TEST(ReferenceSearchIndexQueryTest, NonAlphanumericMeansAnythingButLettersMarksAndDigits) {
     EXPECT_FALSE(Query::containsNonAlphanumeric(""));
     EXPECT_FALSE(Query::containsNonAlphanumeric("abc123"));
     EXPECT_FALSE(
@@ -32,14 +32,14 @@ TEST(ClipboardSearchIndexQueryTest, NonAlphanumericMeansAnythingButLettersMarksA
     EXPECT_TRUE(Query::containsNonAlphanumeric("\xff"));
 }
 
-TEST(ClipboardSearchIndexQueryTest, AppClauseBindsOneParameterPerIdentifier) {
+TEST(ReferenceSearchIndexQueryTest, AppClauseBindsOneParameterPerIdentifier) {
     EXPECT_EQ(Query::bundleIdentifierClause(std::nullopt, "d.bundle_identifier"), "");
     EXPECT_EQ(Query::bundleIdentifierClause(std::vector<std::string>{}, "d.bundle_identifier"), "AND 0=1");
     EXPECT_EQ(Query::bundleIdentifierClause(std::vector<std::string>{"a", "b"}, "bundle_identifier"),
               "AND (bundle_identifier = ? COLLATE NOCASE OR bundle_identifier = ? COLLATE NOCASE)");
 }
 
-TEST(ClipboardSearchIndexQueryTest, PageArithmeticSaturates) {
+TEST(ReferenceSearchIndexQueryTest, PageArithmeticSaturates) {
     EXPECT_EQ(Query::saturatingAdd(kMax, 1), kMax);
     EXPECT_EQ(Query::saturatingAdd(kMax - 1, 1), kMax);
     EXPECT_EQ(Query::saturatingAdd(std::numeric_limits<std::int64_t>::min(), -1),
@@ -52,7 +52,7 @@ TEST(ClipboardSearchIndexQueryTest, PageArithmeticSaturates) {
     EXPECT_EQ(union_->parameters[union_->parameters.size() - 2], SQLiteBindingValue(kMax));
 }
 
-TEST(ClipboardSearchIndexQueryTest, FilterValuesAreBoundNeverSpliced) {
+TEST(ReferenceSearchIndexQueryTest, FilterValuesAreBoundNeverSpliced) {
     Query::Filters filters;
     filters.state.classification = "x' OR 1=1 --";
     filters.state.lowerBound = Date(1700000000.9);
