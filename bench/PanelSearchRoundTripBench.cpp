@@ -59,12 +59,12 @@ void roundTrip(benchmark::State& state, std::vector<std::string> queries) {
     auto loop = std::make_shared<ManualRunLoop>(clock);
     auto defaults = std::make_shared<InMemoryUserDefaults>();
     auto service = std::make_shared<ClipboardSearchService>(
-        std::make_shared<EmptyClipboardHistoryRepository>(), built.store,
+        std::make_shared<EmptyClipboardHistoryRepository>(loop), built.store,
         ClipboardSearchIndexConfiguration{8192, 4096, true}, nullptr, defaults, loop);
     InMemoryApplicationCatalog catalog;
     ClipboardAppIdentityResolver resolver(catalog, {}, "en_US.UTF-8");
     InMemoryPasteboard pasteboard;
-    ClipboardPanelViewModel viewModel({std::make_shared<EmptyClipboardHistoryManager>(), service, *loop,
+    ClipboardPanelViewModel viewModel({std::make_shared<EmptyClipboardHistoryManager>(loop), service, *loop,
                                        pasteboard, *defaults, resolver, clock});
     bool published = false;
     auto subscription = viewModel.observe([&](ClipboardPanelViewModel::Changes changes) {
@@ -106,7 +106,7 @@ void serviceOnly(benchmark::State& state, std::vector<std::string> queries) {
     auto loop = std::make_shared<ManualRunLoop>(clock);
     auto defaults = std::make_shared<InMemoryUserDefaults>();
     auto service = std::make_shared<ClipboardSearchService>(
-        std::make_shared<EmptyClipboardHistoryRepository>(), built.store,
+        std::make_shared<EmptyClipboardHistoryRepository>(loop), built.store,
         ClipboardSearchIndexConfiguration{8192, 4096, true}, nullptr, defaults, loop);
     std::vector<double> milliseconds;
     std::size_t next = 0;

@@ -96,8 +96,8 @@ TEST_F(ClipboardHistorySearchIndexSyncTest, DamagedIndexPageFoundAfterTheOpenIsR
     saveTexts(200);
     stop();
     // The gram table and its index: a count may read either.
-    testing::damageFirstPageOf(indexFile(), "compact_grams");
-    testing::damageFirstPageOf(indexFile(), "idx_compact_grams_doc_id");
+    testing::damageFirstPageOf(indexFile(), "search_words_data");
+    testing::damageFirstPageOf(indexFile(), "search_trigrams_data");
 
     testing::LogCapture log;
     start();

@@ -428,8 +428,8 @@ TEST_F(SQLiteClipboardSearchIndexStoreTest, EveryReplacementOfADamagedFileIsRepo
         EXPECT_EQ(listed, ids);
     }
     // A damaged data page, not the header: the open succeeds and the first read finds it.
-    testing::damageFirstPageOf(path_, "compact_grams");
-    testing::damageFirstPageOf(path_, "idx_compact_grams_doc_id");
+    testing::damageFirstPageOf(path_, "search_words_data");
+    testing::damageFirstPageOf(path_, "search_trigrams_data");
     auto store = open();
     std::atomic<int> reports = 0;
     store->setRecoveryHandler([&] { ++reports; });

@@ -480,6 +480,17 @@ ClipboardSearchIndexStats ReferenceSearchIndexStore::stats() {
     return perform([](SQLiteDatabase& db) { return readStats(db); });
 }
 
+std::vector<std::string> ReferenceSearchIndexStore::documentItemIDs() {
+    return perform([](SQLiteDatabase& db) {
+        std::vector<std::string> ids;
+        auto statement = db.prepare("SELECT item_id FROM documents;");
+        while (statement.step()) {
+            if (auto id = statement.columnText(0)) ids.push_back(std::move(*id));
+        }
+        return ids;
+    });
+}
+
 ClipboardSearchPage ReferenceSearchIndexStore::page(std::vector<ClipboardHistoryIndexSnapshot> rows,
                                                     std::int64_t offset, std::int64_t limit) {
     const auto start = static_cast<std::uint64_t>(std::max<std::int64_t>(offset, 0));
