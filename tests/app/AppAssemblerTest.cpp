@@ -2,11 +2,13 @@
 #include <sqlite3.h>
 #include <sys/stat.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <optional>
 #include <string>
+#include <thread>
 
 #include "app/AppAssembler.h"
 #include "capture/ClipboardMonitor.h"
@@ -348,12 +350,15 @@ protected:
     std::optional<ClipboardSearchResult<ClipboardSearchRebuildResult>> rebuild(AppAssembler& assembler) {
         std::optional<ClipboardSearchResult<ClipboardSearchRebuildResult>> answer;
         assembler.rebuildUnavailableSearchIndex([&](auto result) { answer.emplace(std::move(result)); });
-        for (int turn = 0; turn < 200 && !answer; ++turn) {
+        // The rebuild crosses the search queue and the history's index queue: wait on both until it answers.
+        for (int turn = 0; turn < 2000 && !answer; ++turn) {
+            assembler.waitForSearchIndexJobs();
             if (auto* service =
                     dynamic_cast<ClipboardSearchService*>(assembler.clipboardSearchService().get())) {
                 service->drain();
             }
             loop_->runUntilIdle();
+            if (!answer) std::this_thread::sleep_for(std::chrono::milliseconds(5));
         }
         return answer;
     }

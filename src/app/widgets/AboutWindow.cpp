@@ -27,7 +27,10 @@ void AboutWindow::reloadTexts() {
 
 void AboutWindow::buildContent() {
     if (content_) {
+        // Released later (this may run inside a notification); hidden now so it never shows beside the new
+        // one.
         layout()->removeWidget(content_);
+        content_->hide();
         content_->deleteLater();
     }
     content_ = new QWidget(this);
