@@ -104,6 +104,9 @@ protected:
         service_.start(QUORVANE_EXECUTABLE, {});
         ASSERT_TRUE(service_.waitForStarted(5000));
         ASSERT_TRUE(waitForLog("Application did finish launching")) << log_.toStdString();
+        // Capture runs once the services are built, before the coordinator starts: a copy made earlier counts
+        // as found at start and is not recorded.
+        ASSERT_TRUE(waitForLog("App coordinator started")) << log_.toStdString();
     }
 
     bool waitForLog(const char* fragment) {
