@@ -2,7 +2,10 @@
 
 #include <cstdlib>
 #include <exception>
+#include <filesystem>
+#include <system_error>
 
+#include "app/model/NoopAppUpdater.h"
 #include "base/Logger.h"
 #include "capture/ClipboardHistoryAutoCleanupRunner.h"
 #include "capture/ClipboardImageTextRecognizer.h"
@@ -17,9 +20,11 @@
 #include "history/EmptyClipboardHistoryRepository.h"
 #include "preferences/SettingsAccessors.h"
 #include "search/ClipboardSearchService.h"
+#include "search/ClipboardSearchServiceError.h"
 #include "search/EmptyClipboardSearchService.h"
 #include "searchindex/SQLiteClipboardSearchIndexStore.h"
 #include "system/StorageDirectoryLock.h"
+#include "ui/WindowManager.h"
 
 namespace quorvane {
 
@@ -35,6 +40,22 @@ std::string messagesLocale() {
     }
     return "C";
 }
+
+// Stands in when the platform gives no hot-key registrar: nothing is grabbed, every registration fails.
+class NoHotkeyRegistrar final : public HotkeyRegistrar {
+public:
+    Result registerHotkey(std::uint16_t, std::uint64_t, std::uint32_t) override {
+        return {statusNoDisplay, 0};
+    }
+    void unregisterHotkey(HotkeyRef) override {}
+    Subscription installPressHandler(PressHandler) override { return {}; }
+};
+
+class UnavailableLaunchAtLoginManager final : public LaunchAtLoginManaging {
+public:
+    LaunchAtLoginStatus status() const override { return LaunchAtLoginStatus::unknown; }
+    void setEnabled(bool) override { throw LaunchAtLoginManagerError(); }
+};
 
 }  // namespace
 
@@ -59,6 +80,18 @@ AppAssembler::AppAssembler(Platform platform)
     : platform_(std::move(platform)),
       ignoredAppsSettings_(platform_.applicationCatalog),
       appIdentityResolver_(platform_.applicationCatalog, nullptr, messagesLocale()) {
+    windowManager_ = std::make_unique<WindowManager>(*platform_.standardDefaults);
+    HotkeyRegistrar* registrar = platform_.hotkeyRegistrar;
+    if (!registrar) {
+        ownHotkeyRegistrar_ = std::make_unique<NoHotkeyRegistrar>();
+        registrar = ownHotkeyRegistrar_.get();
+    }
+    hotkeyManager_ = std::make_unique<HotkeyManager>(HotkeyManager::defaultUserDefaultsKey, *registrar,
+                                                     *platform_.standardDefaults, *platform_.mainQueue);
+    appUpdater_ = makeAppUpdater(platform_.appEnvironment);
+    launchAtLoginManager_ = platform_.launchAtLoginManager
+                                ? platform_.launchAtLoginManager
+                                : std::make_shared<UnavailableLaunchAtLoginManager>();
     putNullServices();
     buildClipboardServices();
 }
@@ -82,6 +115,8 @@ void AppAssembler::putNullServices() {
 
 void AppAssembler::buildClipboardServices() {
     clipboardMonitor_->stopMonitoring();
+    hotkeyManager_->unregisterAll();
+    isTornDown_ = false;
     // The earlier build's files must be closed before the new one opens them (after a storage move they may
     // be the same files).
     quiesceBuiltServices();
@@ -89,7 +124,10 @@ void AppAssembler::buildClipboardServices() {
     putNullServices();
 
     built_ = build();
-    if (!built_) return;
+    if (!built_) {
+        registerClipboardHotkeyAgain();
+        return;
+    }
 
     // Users share ownership of the whole build, so nothing a service refers to goes while one is in use.
     clipboardHistoryRepository_ =
@@ -101,6 +139,7 @@ void AppAssembler::buildClipboardServices() {
         clipboardSearchService_ =
             std::shared_ptr<ClipboardSearchServiceProtocol>(built_, built_->searchService.get());
     }
+    registerClipboardHotkeyAgain();
 }
 
 std::shared_ptr<AppAssembler::BuiltServices> AppAssembler::build() {
@@ -188,16 +227,88 @@ void AppAssembler::quiesceBuiltServices() {
 
 void AppAssembler::tearDownClipboardServices() {
     clipboardMonitor_->stopMonitoring();
+    hotkeyManager_->unregisterAll();
     quiesceBuiltServices();
     putNullServices();
+    isTornDown_ = true;
 }
 
 void AppAssembler::shutdown() {
     tearDownClipboardServices();
+    didStartClipboardCoordinator_ = false;
 }
 
 void AppAssembler::waitForSearchIndexJobs() {
     if (built_) built_->repository->waitForSearchIndexJobs();
+}
+
+// ---- Shell services ----
+
+std::unique_ptr<AppUpdateManaging> AppAssembler::makeAppUpdater(const AppEnvironment& environment) {
+    if (environment.distributionChannel() != DistributionChannel::direct) {
+        return std::make_unique<NoopAppUpdater>();
+    }
+    if (!environment.feedURL() || !environment.publicEDKey()) {
+        Logger::warning("Direct updater configuration is incomplete; falling back to a disabled updater",
+                        kCategory);
+    }
+    // No update framework exists on this desktop: a complete configuration gets the same disabled updater,
+    // which still shows the update command (disabled) so the build's channel stays visible.
+    return std::make_unique<NoopAppUpdater>(AppUpdateState{true, false, AppUpdateAvailability::idle()});
+}
+
+void AppAssembler::registerClipboardHotkeyAgain() {
+    // The first build (from the constructor) registers nothing; the coordinator's start does.
+    if (didStartClipboardCoordinator_ && windowFactories_.registerClipboardHotkey) {
+        windowFactories_.registerClipboardHotkey();
+    }
+}
+
+void AppAssembler::rebuildUnavailableSearchIndex(
+    ClipboardSearchServiceProtocol::RebuildCompletion completion) {
+    using Result = ClipboardSearchResult<ClipboardSearchRebuildResult>;
+    const auto fail = [this, &completion](std::exception_ptr error) {
+        platform_.mainQueue->post([completion, error] { completion(Result::failure(error)); });
+    };
+    // A storage move is running: its files must not be touched.
+    if (isTornDown_) {
+        return fail(std::make_exception_ptr(
+            ClipboardSearchServiceError(ClipboardSearchServiceError::Code::unavailable)));
+    }
+    // A working search service rebuilds its own index; its files stay where they are.
+    if (built_ && built_->searchService) {
+        clipboardSearchService_->rebuildIndex(std::move(completion));
+        return;
+    }
+    // No index could be opened. Close everything first, so no open store uses the files being removed.
+    clipboardMonitor_->stopMonitoring();
+    quiesceBuiltServices();
+    putNullServices();
+    ignoredAppsSettings_.applyDefaultsIfNeeded(*platform_.standardDefaults);
+    try {
+        platform_.dataDirectoryManager.ensureStorageDirectoryExists();
+        const std::filesystem::path index =
+            platform_.dataDirectoryManager.storageDirectoryURL() / searchIndexFileName;
+        for (const std::filesystem::path& file : {index, std::filesystem::path(index.string() + "-shm"),
+                                                  std::filesystem::path(index.string() + "-wal")}) {
+            std::error_code error;
+            if (!std::filesystem::exists(file, error)) continue;
+            if (!std::filesystem::remove(file, error) && error)
+                throw std::filesystem::filesystem_error("Failed to remove " + file.string(), file, error);
+        }
+    } catch (const std::exception& error) {
+        Logger::error(std::string("Failed to rebuild the search index: ") + error.what(), kCategory);
+        // The history is untouched: bring the services back as they were.
+        buildClipboardServices();
+        return fail(std::current_exception());
+    }
+    buildClipboardServices();
+    if (built_ && built_->searchService) {
+        clipboardSearchService_->rebuildIndex(std::move(completion));
+        return;
+    }
+    fail(
+        std::make_exception_ptr(ClipboardSearchServiceError(ClipboardSearchServiceError::Code::unavailable)));
 }
 
 }  // namespace quorvane

@@ -6,19 +6,25 @@
 // services come in through the constructor, so tests build it over the in-memory doubles.
 // Main thread only.
 
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
+#include "app/model/AppUpdateManaging.h"
 #include "capture/ClipboardMonitorProtocol.h"
 #include "history/ClipboardHistoryManagerProtocol.h"
 #include "history/ClipboardHistoryRepositoryProtocol.h"
+#include "hotkeys/model/HotkeyManager.h"
 #include "platform/ApplicationCatalog.h"
 #include "platform/Clock.h"
 #include "platform/FrontmostApplicationProvider.h"
+#include "platform/HotkeyRegistrar.h"
 #include "platform/ImageDecoder.h"
 #include "platform/ImageProbe.h"
 #include "platform/ImageTextRecognizer.h"
 #include "platform/KeyEventMonitor.h"
+#include "platform/LaunchAtLoginManaging.h"
 #include "platform/MainQueue.h"
 #include "platform/NotificationCenter.h"
 #include "platform/Pasteboard.h"
@@ -33,6 +39,8 @@
 #include "system/DataDirectoryManager.h"
 
 namespace quorvane {
+
+class WindowManager;
 
 class AppAssembler : public ClipboardServicesLifecycle {
 public:
@@ -53,6 +61,21 @@ public:
         ImageTextRecognizer& textRecognitionEngine;
         KeyEventMonitor& keyEventMonitor;
         AppEnvironment appEnvironment;
+        // The shell's desktop services. Without a registrar no hot key is grabbed; without a launch-at-login
+        // manager its status is unknown and nothing can be switched.
+        HotkeyRegistrar* hotkeyRegistrar = nullptr;
+        std::shared_ptr<LaunchAtLoginManaging> launchAtLoginManager = nullptr;
+    };
+
+    // The windows other parts of the application build, made lazily on first request. A slot still empty
+    // builds nothing.
+    struct WindowFactories {
+        std::function<void()> toggleClipboardPanel;
+        std::function<void(const std::optional<std::string>& module)> showSettings;
+        std::function<void()> showOnboarding;
+        std::function<void()> showClassification;
+        // Registers the clipboard hot key through the panel coordinator.
+        std::function<void()> registerClipboardHotkey;
     };
 
     static constexpr const char* searchIndexFileName = "clipboard_search.sqlite";
@@ -94,6 +117,27 @@ public:
     // Waits until the search index has taken every change queued so far (nothing when no index is built).
     void waitForSearchIndexJobs();
 
+    // ---- Shell services ----
+    // Any channel but direct: updates unsupported. Direct: there is no updater on Linux, so a disabled one
+    // that still offers the (disabled) update command; an incomplete direct configuration is logged.
+    static std::unique_ptr<AppUpdateManaging> makeAppUpdater(const AppEnvironment& environment);
+
+    WindowManager& windowManager() { return *windowManager_; }
+    HotkeyManagerProtocol& hotkeyManager() { return *hotkeyManager_; }
+    const AppEnvironment& appEnvironment() const { return platform_.appEnvironment; }
+    AppUpdateManaging& appUpdater() { return *appUpdater_; }
+    LaunchAtLoginManaging& launchAtLoginManager() { return *launchAtLoginManager_; }
+    WindowFactories& windowFactories() { return windowFactories_; }
+    // Set once the panel coordinator has registered the clipboard hot key; a later build registers it again.
+    bool didStartClipboardCoordinator() const { return didStartClipboardCoordinator_; }
+    void setDidStartClipboardCoordinator(bool started) { didStartClipboardCoordinator_ = started; }
+
+    // For a search index no search service could open: rebuilds through the current search service when
+    // there is a working one (no file is deleted); otherwise closes the current services, removes the index
+    // files, builds the services again and rebuilds the fresh index. Answers "unavailable" while the services
+    // are torn down for a move. The completion runs on the main queue.
+    void rebuildUnavailableSearchIndex(ClipboardSearchServiceProtocol::RebuildCompletion completion);
+
 private:
     struct BuiltServices;
 
@@ -113,6 +157,18 @@ private:
     std::shared_ptr<ClipboardSearchServiceProtocol> clipboardSearchService_;
     // The objects of the current build, in the order they were made; absent after a failure or tear-down.
     std::shared_ptr<BuiltServices> built_;
+
+    // ---- Shell services ----
+    void registerClipboardHotkeyAgain();
+
+    std::unique_ptr<WindowManager> windowManager_;
+    std::unique_ptr<HotkeyRegistrar> ownHotkeyRegistrar_;  // when the platform gives none
+    std::unique_ptr<HotkeyManager> hotkeyManager_;
+    std::unique_ptr<AppUpdateManaging> appUpdater_;
+    std::shared_ptr<LaunchAtLoginManaging> launchAtLoginManager_;
+    WindowFactories windowFactories_;
+    bool didStartClipboardCoordinator_ = false;
+    bool isTornDown_ = false;
 };
 
 }  // namespace quorvane

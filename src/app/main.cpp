@@ -4,6 +4,9 @@
 #include <system_error>
 
 #include "app/AppAssembler.h"
+#include "app/model/AppCoordinator.h"
+#include "app/widgets/AboutWindow.h"
+#include "app/widgets/TrayIcon.h"
 #include "base/Logger.h"
 #include "base/PrivateDirectory.h"
 #include "l10n/StandardAppLanguage.h"
@@ -15,15 +18,19 @@
 #include "platform/linux/QtImageDecoder.h"
 #include "platform/linux/QtImageProbe.h"
 #include "platform/linux/QtMainQueue.h"
+#include "platform/linux/QtTrayHost.h"
 #include "platform/linux/QtWorkspaceOpener.h"
 #include "platform/linux/SingleInstanceGuard.h"
 #include "platform/linux/TerminationSignalHandler.h"
 #include "platform/linux/TesseractImageTextRecognizer.h"
 #include "platform/linux/X11AccessibilityTrust.h"
 #include "platform/linux/X11FrontmostApplicationProvider.h"
+#include "platform/linux/X11HotkeyRegistrar.h"
 #include "platform/linux/XInputKeyEventMonitor.h"
 #include "platform/linux/XdgApplicationCatalog.h"
+#include "platform/linux/XdgAutostartLaunchAtLoginManager.h"
 #include "preferences/AppEnvironment.h"
+#include "preferences/AppInfo.h"
 #include "system/AccessibilityPermissionManager.h"
 #include "system/DataDirectoryManager.h"
 
@@ -45,11 +52,16 @@ int main(int argc, char* argv[]) {
     const auto standardDefaults =
         std::make_shared<JsonFileUserDefaults>(JsonFileUserDefaults::standardPath());
     StandardAppLanguage appLanguage(*standardDefaults);
+    Logger::info("Application did finish launching", "AppDelegate");
 
     // Launching again is how a user asks the running instance for its window: hand it over and end.
+    // Set once the coordinator runs; a reopen request that comes earlier is answered by the start-up itself.
+    std::unique_ptr<AppCoordinator> appCoordinator;
     std::unique_ptr<SingleInstanceGuard> singleInstance;
     try {
-        singleInstance = SingleInstanceGuard::acquire(privateRuntimeDirectory(), [] {});
+        singleInstance = SingleInstanceGuard::acquire(privateRuntimeDirectory(), [&appCoordinator] {
+            if (appCoordinator) appCoordinator->handleReopen();
+        });
         if (!singleInstance) {
             Logger::info("Another instance is already running, terminating...", "AppDelegate");
             return 0;
@@ -75,6 +87,8 @@ int main(int argc, char* argv[]) {
                                                                  nullptr, ownBundleIdentifier);
     TesseractImageTextRecognizer textRecognitionEngine;
     XInputKeyEventMonitor keyEventMonitor;
+    X11HotkeyRegistrar hotkeyRegistrar;
+    QtTrayHost trayHost;
 
     TerminationSignalHandler terminationSignals;
     QObject::connect(&terminationSignals, &TerminationSignalHandler::terminationRequested, &application,
@@ -83,12 +97,61 @@ int main(int argc, char* argv[]) {
     AppAssembler assembler(AppAssembler::Platform{
         standardDefaults, mainQueue, clock, notificationCenter, DataDirectoryManager::shared(),
         accessibilityPermissionManager, applicationCatalog, pasteboard, imageProbe, imageDecoder,
-        frontmostApplicationProvider, textRecognitionEngine, keyEventMonitor, AppEnvironment::main()});
+        frontmostApplicationProvider, textRecognitionEngine, keyEventMonitor, AppEnvironment::main(),
+        &hotkeyRegistrar,
+        std::make_shared<XdgAutostartLaunchAtLoginManager>(XdgAutostartLaunchAtLoginManager::standard())});
 
-    // Said once capture runs: the desktop tests copy their first text as soon as they read it.
-    Logger::info("Application did finish launching", "AppDelegate");
+    AppUpdateManaging& appUpdater = assembler.appUpdater();
+    appUpdater.start();
+    appUpdater.performLaunchUpdateProbe();
+
+    AppAssembler::WindowFactories& factories = assembler.windowFactories();
+    AppCoordinator::Windows windows;
+    windows.startClipboardPanelCoordinator = [&assembler] {
+        if (assembler.windowFactories().registerClipboardHotkey)
+            assembler.windowFactories().registerClipboardHotkey();
+        assembler.setDidStartClipboardCoordinator(true);
+    };
+    // The window subsystems fill the container's slots; the coordinator always asks the slot of the moment.
+    windows.toggleClipboardPanel = [&factories] {
+        if (factories.toggleClipboardPanel) factories.toggleClipboardPanel();
+    };
+    windows.showSettings = [&factories](const std::optional<std::string>& module) {
+        if (factories.showSettings) factories.showSettings(module);
+    };
+    windows.showClassification = [&factories] {
+        if (factories.showClassification) factories.showClassification();
+    };
+    windows.makeAboutWindow = [&assembler, &notificationCenter]() -> std::unique_ptr<WindowPresenting> {
+        return std::make_unique<AboutWindowController>(assembler.windowManager(), notificationCenter);
+    };
+    windows.makeOnboardingWindow = [&factories]() -> std::unique_ptr<WindowPresenting> {
+        if (!factories.showOnboarding) return nullptr;
+        struct Onboarding final : WindowPresenting {
+            explicit Onboarding(AppAssembler::WindowFactories& owner) : owner(owner) {}
+            void showWindow() override { owner.showOnboarding(); }
+            AppAssembler::WindowFactories& owner;
+        };
+        return std::make_unique<Onboarding>(factories);
+    };
+
+    appCoordinator = std::make_unique<AppCoordinator>(
+        AppCoordinator::Services{*standardDefaults, *mainQueue, notificationCenter, trayHost, appUpdater,
+                                 [&assembler] { return assembler.clipboardMonitor(); },
+                                 [&workspace] { AppInfo().sendFeedback(workspace); },
+                                 [] { QApplication::quit(); }},
+        std::move(windows));
+    Logger::info("App coordinator started", "AppCoordinator");
+    appCoordinator->startMenuBar();
+    appCoordinator->startClipboardPanelCoordinator();
+    appCoordinator->startSettingsAndClassificationCoordinators();
+    auto trayIcon = std::make_unique<TrayIcon>(*appCoordinator->menuBarManager());
+    if (!AppCoordinator::hasCompletedOnboarding(*standardDefaults)) appCoordinator->showOnboarding();
+
     const int status = QApplication::exec();
-    Logger::info("Application will terminate", "AppDelegate");
+    trayIcon.reset();
     assembler.shutdown();
+    appCoordinator.reset();
+    Logger::info("Application will terminate", "AppDelegate");
     return status;
 }

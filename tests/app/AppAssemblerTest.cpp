@@ -1,12 +1,15 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
+#include <sys/stat.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <memory>
 #include <optional>
 #include <string>
+#include <thread>
 
 #include "app/AppAssembler.h"
 #include "capture/ClipboardMonitor.h"
@@ -18,6 +21,7 @@
 #include "platform/memory/InMemoryAccessibilityTrust.h"
 #include "platform/memory/InMemoryApplicationCatalog.h"
 #include "platform/memory/InMemoryFrontmostApplicationProvider.h"
+#include "platform/memory/InMemoryHotkeyRegistrar.h"
 #include "platform/memory/InMemoryImageDecoder.h"
 #include "platform/memory/InMemoryImageProbe.h"
 #include "platform/memory/InMemoryImageTextRecognizer.h"
@@ -28,6 +32,7 @@
 #include "platform/memory/RecordingWorkspaceOpener.h"
 #include "preferences/SettingsAccessors.h"
 #include "search/ClipboardSearchService.h"
+#include "search/ClipboardSearchServiceError.h"
 #include "search/EmptyClipboardSearchService.h"
 #include "support/LogCapture.h"
 #include "support/TemporaryDirectory.h"
@@ -334,6 +339,164 @@ TEST_F(AppAssemblerTest, StartRunsTheForcedRetentionCleanUp) {
     assembler->waitForSearchIndexJobs();
     EXPECT_EQ(historyRows(), 0);
     EXPECT_EQ(search(*assembler, "old"), std::vector<std::string>{});
+}
+
+// ---- Shell services ----
+
+TEST(AppAssemblerUpdaterTest, ChoiceFollowsTheChannelAndWarnsAboutAnIncompleteDirectConfiguration) {
+    const auto environment = [](std::map<std::string, DefaultsValue> values) {
+        return AppEnvironment{values};
+    };
+    const std::string warning =
+        "Direct updater configuration is incomplete; falling back to a disabled updater";
+    {
+        LogCapture log;
+        const auto store = AppAssembler::makeAppUpdater(
+            environment({{"QuorvaneDistributionChannel", DefaultsValue(std::string("APP_STORE"))}}));
+        EXPECT_EQ(store->state(), (AppUpdateState{false, false, AppUpdateAvailability::idle()}));
+        EXPECT_FALSE(AppAssembler::makeAppUpdater(environment({}))->supportsUpdates());
+        EXPECT_EQ(log.count(warning), 0u);
+    }
+    {
+        LogCapture log;
+        const auto incomplete = AppAssembler::makeAppUpdater(
+            environment({{"QuorvaneDistributionChannel", DefaultsValue(std::string(" direct\n"))},
+                         {"SUFeedURL", DefaultsValue(std::string("https://example.org/feed.xml"))},
+                         {"SUPublicEDKey", DefaultsValue(std::string("   "))}}));
+        EXPECT_TRUE(log.contains("WARNING", warning));
+        EXPECT_EQ(incomplete->state(), (AppUpdateState{true, false, AppUpdateAvailability::idle()}));
+    }
+    {
+        LogCapture log;
+        const auto complete = AppAssembler::makeAppUpdater(
+            environment({{"QuorvaneDistributionChannel", DefaultsValue(std::string("DIRECT"))},
+                         {"SUFeedURL", DefaultsValue(std::string("https://example.org/feed.xml"))},
+                         {"SUPublicEDKey", DefaultsValue(std::string("key"))}}));
+        EXPECT_EQ(log.count(warning), 0u);
+        EXPECT_TRUE(complete->supportsUpdates());
+        EXPECT_FALSE(complete->canCheckForUpdates());
+    }
+}
+
+class AppAssemblerShellTest : public AppAssemblerTest {
+protected:
+    std::optional<ClipboardSearchResult<ClipboardSearchRebuildResult>> rebuild(AppAssembler& assembler) {
+        std::optional<ClipboardSearchResult<ClipboardSearchRebuildResult>> answer;
+        assembler.rebuildUnavailableSearchIndex([&](auto result) { answer.emplace(std::move(result)); });
+        // The rebuild crosses the search queue and the history's index queue: wait on both until it answers.
+        for (int turn = 0; turn < 2000 && !answer; ++turn) {
+            assembler.waitForSearchIndexJobs();
+            if (auto* service =
+                    dynamic_cast<ClipboardSearchService*>(assembler.clipboardSearchService().get())) {
+                service->drain();
+            }
+            loop_->runUntilIdle();
+            if (!answer) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        return answer;
+    }
+
+    static bool failedAsUnavailable(const ClipboardSearchResult<ClipboardSearchRebuildResult>& result) {
+        if (result.succeeded()) return false;
+        try {
+            std::rethrow_exception(result.error());
+        } catch (const ClipboardSearchServiceError& error) {
+            return error.code() == ClipboardSearchServiceError::Code::unavailable;
+        } catch (...) {
+            return false;
+        }
+    }
+};
+
+TEST_F(AppAssemblerShellTest, RebuildGoesThroughAWorkingSearchServiceAndNeverDuringAMove) {
+    auto assembler = makeAssembler();
+    tick();
+    copyText("first entry");
+    tick();
+    copyText("second entry");
+    tick();
+    assembler->waitForSearchIndexJobs();
+    // A rebuild through the open store keeps its file: same inode before and after.
+    struct stat before {};
+    ASSERT_EQ(::stat(indexFile().c_str(), &before), 0);
+
+    const auto rebuilt = rebuild(*assembler);
+    ASSERT_TRUE(rebuilt && rebuilt->succeeded());
+    EXPECT_EQ(rebuilt->value().indexedCount, 2);
+    EXPECT_EQ(indexRows(), 2);
+    struct stat after {};
+    ASSERT_EQ(::stat(indexFile().c_str(), &after), 0);
+    EXPECT_EQ(before.st_ino, after.st_ino);
+    EXPECT_NE(dynamic_cast<ClipboardMonitor*>(assembler->clipboardMonitor().get()), nullptr);
+
+    // While a storage move runs the services are torn down: nothing is rebuilt and no file goes.
+    assembler->tearDownClipboardServices();
+    const auto duringMove = rebuild(*assembler);
+    ASSERT_TRUE(duringMove);
+    EXPECT_TRUE(failedAsUnavailable(*duringMove));
+    EXPECT_TRUE(std::filesystem::exists(indexFile()));
+    EXPECT_NE(dynamic_cast<EmptyClipboardSearchService*>(assembler->clipboardSearchService().get()), nullptr);
+    assembler->buildClipboardServices();
+    EXPECT_EQ(search(*assembler, "second"), std::vector<std::string>{"second entry"});
+}
+
+TEST_F(AppAssemblerShellTest, UnopenableIndexIsRemovedAndBuiltAfresh) {
+    std::filesystem::create_directories(indexFile());  // an empty folder where the index belongs
+    auto assembler = makeAssembler();
+    ASSERT_NE(dynamic_cast<EmptyClipboardSearchService*>(assembler->clipboardSearchService().get()), nullptr);
+    tick();
+    copyText("kept while the index was gone");
+    tick();
+
+    const auto rebuilt = rebuild(*assembler);
+    ASSERT_TRUE(rebuilt && rebuilt->succeeded());
+    EXPECT_EQ(rebuilt->value().indexedCount, 1);
+    EXPECT_EQ(search(*assembler, "gone"), std::vector<std::string>{"kept while the index was gone"});
+}
+
+TEST_F(AppAssemblerShellTest, IndexThatCannotBeRemovedFailsAndBringsTheServicesBack) {
+    std::filesystem::create_directories(indexFile() / "blocking");
+    LogCapture log;
+    auto assembler = makeAssembler();
+    tick();
+    copyText("history survives");
+    tick();
+
+    const auto rebuilt = rebuild(*assembler);
+    ASSERT_TRUE(rebuilt);
+    EXPECT_FALSE(rebuilt->succeeded());
+    EXPECT_TRUE(log.contains("ERROR", "Failed to rebuild the search index: "));
+    EXPECT_NE(dynamic_cast<ClipboardMonitor*>(assembler->clipboardMonitor().get()), nullptr);
+    EXPECT_EQ(historyRows(), 1);
+}
+
+TEST_F(AppAssemblerShellTest, HotkeysAreReleasedForAMoveAndTheClipboardHotkeyRegisteredAgainAfterIt) {
+    InMemoryHotkeyRegistrar registrar;
+    auto assembler = std::make_unique<AppAssembler>(AppAssembler::Platform{
+        defaults_, loop_, clock_, notifications_, dataDirectory_, permission_, catalog_, pasteboard_, probe_,
+        decoder_, frontmost_, recognizer_, keys_, AppEnvironment{}, &registrar, nullptr});
+    int registrations = 0;
+    const KeyCombo combo = KeyCombo::defaultClipboardHistory();
+    assembler->windowFactories().registerClipboardHotkey = [&] {
+        ++registrations;
+        assembler->hotkeyManager().registerHotkey(combo, [] {});
+    };
+    EXPECT_EQ(registrations, 0);  // the first build registers nothing
+    EXPECT_EQ(assembler->launchAtLoginManager().status(), LaunchAtLoginStatus::unknown);
+
+    assembler->windowFactories().registerClipboardHotkey();
+    assembler->setDidStartClipboardCoordinator(true);
+    ASSERT_TRUE(assembler->hotkeyManager().isRegistered(combo));
+
+    assembler->tearDownClipboardServices();
+    EXPECT_FALSE(assembler->hotkeyManager().isRegistered(combo));
+    assembler->buildClipboardServices();
+    EXPECT_EQ(registrations, 2);
+    EXPECT_TRUE(assembler->hotkeyManager().isRegistered(combo));
+
+    assembler->shutdown();
+    EXPECT_FALSE(assembler->hotkeyManager().isRegistered(combo));
+    EXPECT_FALSE(assembler->didStartClipboardCoordinator());
 }
 
 }  // namespace
