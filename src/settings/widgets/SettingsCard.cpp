@@ -1,0 +1,24 @@
+#include "settings/widgets/SettingsCard.h"
+
+#include <QPainter>
+#include <QPainterPath>
+
+namespace quorvane {
+
+SettingsCard::SettingsCard(QWidget* parent) : QFrame(parent) {
+    setAttribute(Qt::WA_StyledBackground, false);
+}
+
+void SettingsCard::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    QColor fill = palette().color(QPalette::Base);
+    fill.setAlphaF(0.65);
+    QPainterPath path;
+    path.addRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 8, 8);
+    painter.fillPath(path, fill);
+    painter.setPen(QPen(palette().color(QPalette::Mid), 1));
+    painter.drawPath(path);
+}
+
+}  // namespace quorvane
