@@ -134,7 +134,7 @@ OnboardingWindow::OnboardingWindow(OnboardingViewModel& viewModel, MainQueue& ma
     QFont progressFont = progressLabel_->font();
     progressFont.setWeight(QFont::DemiBold);
     progressLabel_->setFont(progressFont);
-    progressLabel_->setForegroundRole(QPalette::PlaceholderText);
+    applySecondaryLabelStyle(progressLabel_);
     layout->addWidget(progressLabel_);
     layout->addSpacing(8);
     progressBar_->setTextVisible(false);

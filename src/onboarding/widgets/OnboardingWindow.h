@@ -38,6 +38,8 @@ public:
 
     static constexpr const char* identifier = "onboarding";
 
+    void setFinishHandler(std::function<void()> onFinish) { onFinish_ = std::move(onFinish); }
+
     OnboardingStep currentStep() const { return currentStep_; }
     void showStep(OnboardingStep step);
     void goBack();

@@ -11,6 +11,7 @@
 
 #include "l10n/L10n.h"
 #include "settings/model/ClassificationRuleEditorModel.h"
+#include "settings/widgets/SettingsCard.h"
 
 namespace quorvane {
 
@@ -71,7 +72,7 @@ ClassificationRuleEditorDialog::ClassificationRuleEditorDialog(
     layout->addWidget(titleLabel);
     auto* explanation = new QLabel(qs(L10n::text(L10nKey::ruleEditorDescription)), this);
     explanation->setWordWrap(true);
-    explanation->setForegroundRole(QPalette::PlaceholderText);
+    applySecondaryLabelStyle(explanation);
     layout->addWidget(explanation);
     layout->addSpacing(12);
 
@@ -84,7 +85,7 @@ ClassificationRuleEditorDialog::ClassificationRuleEditorDialog(
         systemPopup_->addItem(qs(definition.displayName), qs(rawValue(definition.id)));
     }
     descriptionLabel_->setWordWrap(true);
-    descriptionLabel_->setForegroundRole(QPalette::PlaceholderText);
+    applySecondaryLabelStyle(descriptionLabel_);
     descriptionLabel_->setContentsMargins(148, 0, 0, 0);
     QFont small = descriptionLabel_->font();
     small.setPointSizeF(small.pointSizeF() * 0.9);

@@ -44,7 +44,7 @@ ClassificationTestTab::ClassificationTestTab(ClassificationSettingsViewModel& vi
             "classifications, and primary classification."),
         card);
     description->setWordWrap(true);
-    description->setForegroundRole(QPalette::PlaceholderText);
+    applySecondaryLabelStyle(description);
     layout->addWidget(description);
     layout->addSpacing(2);
     layout->addWidget(mediumLabel(QStringLiteral("Test Input"), card));

@@ -43,7 +43,7 @@ ClassificationUserRulesTab::ClassificationUserRulesTab(ClassificationSettingsVie
 
     auto* description = new QLabel(qs(L10n::text(L10nKey::classificationUserRulesDescription)), card);
     description->setWordWrap(true);
-    description->setForegroundRole(QPalette::PlaceholderText);
+    applySecondaryLabelStyle(description);
     layout->addWidget(description);
 
     table_->setParent(card);

@@ -5,6 +5,14 @@
 
 namespace quorvane {
 
+void applySecondaryLabelStyle(QWidget* label) {
+    QPalette palette = label->palette();
+    QColor color = palette.color(QPalette::WindowText);
+    color.setAlphaF(0.62);
+    palette.setColor(QPalette::WindowText, color);
+    label->setPalette(palette);
+}
+
 SettingsCard::SettingsCard(QWidget* parent) : QFrame(parent) {
     setAttribute(Qt::WA_StyledBackground, false);
 }

@@ -6,6 +6,9 @@
 
 namespace quorvane {
 
+// Secondary text: the window text colour at reduced opacity, so it follows light and dark palettes.
+void applySecondaryLabelStyle(QWidget* label);
+
 class SettingsCard : public QFrame {
     Q_OBJECT
 public:
