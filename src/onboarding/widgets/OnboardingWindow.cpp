@@ -98,6 +98,15 @@ QLabel* symbol(const char* themeName, QStyle::StandardPixmap fallback, int size,
     return image;
 }
 
+// A column that keeps a fixed-size symbol at the top without taking the row's spare width.
+QVBoxLayout* topAligned(QWidget* widget) {
+    auto* column = new QVBoxLayout;
+    column->setContentsMargins(0, 0, 0, 0);
+    column->addWidget(widget);
+    column->addStretch(1);
+    return column;
+}
+
 QWidget* cardAround(QLayout* content, int horizontal, int vertical) {
     auto* card = new SettingsCard;
     content->setContentsMargins(horizontal, vertical, horizontal, vertical);
@@ -267,7 +276,7 @@ QWidget* OnboardingWindow::buildWelcome() {
     stack->addWidget(title, 0, Qt::AlignHCenter);
     auto* subtitle = label(lt(L10nKey::onboardingWelcomeDescription), 1.3, QFont::Normal, true, true, page);
     subtitle->setAlignment(Qt::AlignCenter);
-    subtitle->setMaximumWidth(560);
+    subtitle->setFixedWidth(560);
     stack->addWidget(subtitle, 0, Qt::AlignHCenter);
 
     auto* languageBox = new QHBoxLayout;
@@ -284,7 +293,9 @@ QWidget* OnboardingWindow::buildWelcome() {
             [this, popup](int index) { chooseLanguage(popup->itemData(index).toString()); });
     languageBox->addWidget(popup);
     stack->addWidget(cardAround(languageBox, 14, 10), 0, Qt::AlignHCenter);
-    stack->addWidget(new NoteLabel(lt(L10nKey::onboardingStoredLocally)), 0, Qt::AlignHCenter);
+    auto* note = new NoteLabel(lt(L10nKey::onboardingStoredLocally));
+    note->setFixedWidth(560);
+    stack->addWidget(note, 0, Qt::AlignHCenter);
     outer->addLayout(stack);
     outer->addStretch(1);
     return page;
@@ -334,7 +345,7 @@ QWidget* OnboardingWindow::buildTutorial() {
     for (const auto& tile : tileList) {
         auto* tileLayout = new QHBoxLayout;
         tileLayout->setSpacing(10);
-        tileLayout->addWidget(symbol(tile.icon, tile.fallback, 26, tile.title), 0, Qt::AlignTop);
+        tileLayout->addLayout(topAligned(symbol(tile.icon, tile.fallback, 26, tile.title)));
         auto* texts = new QVBoxLayout;
         texts->setSpacing(4);
         texts->addWidget(label(tile.title, 1.1, QFont::DemiBold, false, false, nullptr));
@@ -376,14 +387,14 @@ QWidget* OnboardingWindow::buildPresentation() {
     } options[] = {
         {DirectClipboardPresentationMode::centered, "window-new", QStyle::SP_TitleBarMaxButton,
          L10nKey::onboardingStandardPanel, L10nKey::onboardingStandardPanelDescription},
-        {DirectClipboardPresentationMode::floating, "insert-text", QStyle::SP_TitleBarNormalButton,
+        {DirectClipboardPresentationMode::floating, "insert-text", QStyle::SP_DesktopIcon,
          L10nKey::onboardingFloatingPanel, L10nKey::onboardingFloatingPanelDescription},
     };
     for (int i = 0; i < 2; ++i) {
         auto* optionLayout = new QHBoxLayout;
         optionLayout->setSpacing(12);
-        optionLayout->addWidget(symbol(options[i].icon, options[i].fallback, 28, lt(options[i].title)), 0,
-                                Qt::AlignTop);
+        optionLayout->addLayout(
+            topAligned(symbol(options[i].icon, options[i].fallback, 28, lt(options[i].title))));
         auto* texts = new QVBoxLayout;
         texts->setSpacing(4);
         auto* radio = new QRadioButton(lt(options[i].title));
@@ -393,7 +404,6 @@ QWidget* OnboardingWindow::buildPresentation() {
         buttons[i] = radio;
         texts->addWidget(radio);
         auto* description = label(lt(options[i].description), 0.95, QFont::Normal, true, true, nullptr);
-        description->setMaximumWidth(600);
         texts->addWidget(description);
         optionLayout->addLayout(texts, 1);
         layout->addWidget(cardAround(optionLayout, 18, 16));
