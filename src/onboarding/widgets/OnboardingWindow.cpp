@@ -57,7 +57,8 @@ QWidget* sectionHeader(const QString& title, const QString& subtitle) {
     layout->setSpacing(8);
     layout->addWidget(label(title, 2.0, QFont::Bold, false, false, header));
     auto* sub = label(subtitle, 1.15, QFont::Normal, true, true, header);
-    sub->setMaximumWidth(660);
+    sub->setFixedWidth(660);
+    sub->setMinimumHeight(sub->heightForWidth(660));
     layout->addWidget(sub);
     return header;
 }
