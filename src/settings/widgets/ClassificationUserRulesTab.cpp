@@ -73,7 +73,9 @@ ClassificationUserRulesTab::ClassificationUserRulesTab(ClassificationSettingsVie
     buttons->addWidget(deleteButton_);
     buttons->addStretch(1);
     QPalette red = deleteButton_->palette();
-    red.setColor(QPalette::ButtonText, QColor(0xd7, 0x3a, 0x3a));
+    // Red only while it can be pressed; disabled it greys like its neighbours.
+    red.setColor(QPalette::Active, QPalette::ButtonText, QColor(0xd7, 0x3a, 0x3a));
+    red.setColor(QPalette::Inactive, QPalette::ButtonText, QColor(0xd7, 0x3a, 0x3a));
     deleteButton_->setPalette(red);
     layout->addLayout(buttons);
 

@@ -173,6 +173,11 @@ TEST_F(ClassificationSettingsViewModelTest, ReportListsMatchesRulesAndNoneOtherw
 
     EXPECT_NE(model->detectionReport("someone@example.com").find("System Classifications: Email (80%)\n"),
               std::string::npos);
+    // A pattern that runs past its work limit counts as not matching; the report still comes back.
+    model->addRule(draft("Runaway", Kind::regularExpression, "(a+)+$", "Slow"));
+    const auto runaway = model->detectionReport(std::string(40, 'a') + "!");
+    EXPECT_EQ(runaway.find("Runaway"), std::string::npos) << runaway;
+    EXPECT_NE(runaway.find("Matched Rules:\nNone"), std::string::npos) << runaway;
     model->setSystemClassification(ClipboardSystemClassification::json, false);
     EXPECT_EQ(model->detectionReport("{\"a\": 1}").find("JSON"), std::string::npos);
 }
