@@ -1,0 +1,78 @@
+#include "settings/widgets/ClassificationTestTab.h"
+
+#include <QFontDatabase>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "settings/model/ClassificationSettingsViewModel.h"
+#include "settings/widgets/SettingsCard.h"
+
+namespace quorvane {
+
+namespace {
+
+QLabel* mediumLabel(const QString& text, QWidget* parent) {
+    auto* label = new QLabel(text, parent);
+    QFont font = label->font();
+    font.setWeight(QFont::Medium);
+    label->setFont(font);
+    return label;
+}
+
+}  // namespace
+
+ClassificationTestTab::ClassificationTestTab(ClassificationSettingsViewModel& viewModel, QWidget* parent)
+    : QWidget(parent),
+      viewModel_(viewModel),
+      input_(new QPlainTextEdit),
+      detectButton_(new QPushButton(QStringLiteral("Detect"))),
+      result_(new QPlainTextEdit) {
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(20, 20, 20, 20);
+    auto* card = new SettingsCard(this);
+    outer->addWidget(card);
+    outer->addStretch(1);
+    auto* layout = new QVBoxLayout(card);
+    layout->setContentsMargins(20, 16, 20, 16);
+    layout->setSpacing(8);
+
+    auto* description = new QLabel(
+        QStringLiteral(
+            "Paste or type sample text, then run detection to inspect the system classifications, user "
+            "classifications, and primary classification."),
+        card);
+    description->setWordWrap(true);
+    applySecondaryLabelStyle(description);
+    layout->addWidget(description);
+    layout->addSpacing(2);
+    layout->addWidget(mediumLabel(QStringLiteral("Test Input"), card));
+
+    const QFont mono = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    // A plain text editor: quotes and dashes stay as typed.
+    input_->setParent(card);
+    input_->setFont(mono);
+    input_->setFixedHeight(120);
+    input_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    layout->addWidget(input_);
+    layout->addSpacing(2);
+    layout->addWidget(detectButton_, 0, Qt::AlignLeft);
+    layout->addSpacing(2);
+    layout->addWidget(mediumLabel(QStringLiteral("Detection Result"), card));
+    result_->setParent(card);
+    result_->setFont(mono);
+    result_->setReadOnly(true);
+    result_->setFixedHeight(160);
+    layout->addWidget(result_);
+
+    connect(detectButton_, &QPushButton::clicked, this, [this] { detect(); });
+    result_->setPlainText(QString::fromStdString(viewModel_.detectionReport("")));
+}
+
+void ClassificationTestTab::detect() {
+    result_->setPlainText(
+        QString::fromStdString(viewModel_.detectionReport(input_->toPlainText().toStdString())));
+}
+
+}  // namespace quorvane

@@ -1,0 +1,57 @@
+#pragma once
+// The "User Rules" tab: the rules in a table with an Enabled checkbox per row, and Add, Edit (or a double
+// click) and Delete. Each change is stored at once. A rule the editor commits that fails validation is
+// reported in an alert, then the editor opens again with what the user typed. Main thread only.
+
+#include <QPointer>
+#include <QWidget>
+#include <optional>
+#include <string>
+
+#include "classification/ClipboardUserClassificationRuleDraft.h"
+#include "settings/widgets/ClassificationRuleEditorDialog.h"
+
+class QPushButton;
+class QTableWidget;
+
+namespace quorvane {
+
+class AlertPresenter;
+class ClassificationSettingsViewModel;
+
+class ClassificationUserRulesTab : public QWidget {
+    Q_OBJECT
+public:
+    // `viewModel` and `alerts` must outlive the tab.
+    ClassificationUserRulesTab(ClassificationSettingsViewModel& viewModel, AlertPresenter& alerts,
+                               QWidget* parent = nullptr);
+
+    QTableWidget* table() const { return table_; }
+    QPushButton* addButton() const { return addButton_; }
+    QPushButton* editButton() const { return editButton_; }
+    QPushButton* deleteButton() const { return deleteButton_; }
+    // The editor on screen, or null.
+    ClassificationRuleEditorDialog* editor() const { return editor_; }
+
+    void reload();
+
+private:
+    // `ruleId` is the rule being edited (none when adding); `keptDraft` what the user typed before a failed
+    // save.
+    void openEditor(const std::optional<std::string>& ruleId,
+                    const std::optional<ClipboardUserClassificationRuleDraft>& keptDraft);
+    std::optional<std::size_t> selectedRow() const;
+    void updateButtons();
+    void editSelected();
+    void deleteSelected();
+
+    ClassificationSettingsViewModel& viewModel_;
+    AlertPresenter& alerts_;
+    QTableWidget* table_;
+    QPushButton* addButton_;
+    QPushButton* editButton_;
+    QPushButton* deleteButton_;
+    QPointer<ClassificationRuleEditorDialog> editor_;
+};
+
+}  // namespace quorvane

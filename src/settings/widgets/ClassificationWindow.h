@@ -1,0 +1,46 @@
+#pragma once
+// The classification window: a tab bar ("System", "User Rules", "Test") over the selected tab. The three tabs
+// share the window's view model and are built once, so each keeps its state across tab switches. Main thread
+// only.
+
+#include <QWidget>
+#include <memory>
+
+class QStackedWidget;
+class QTabBar;
+
+namespace quorvane {
+
+class AlertPresenter;
+class ClassificationSettingsViewModel;
+class ClassificationSystemTab;
+class ClassificationTestTab;
+class ClassificationUserRulesTab;
+
+class ClassificationWindow : public QWidget {
+    Q_OBJECT
+public:
+    ClassificationWindow(std::unique_ptr<ClassificationSettingsViewModel> viewModel, AlertPresenter& alerts,
+                         QWidget* parent = nullptr);
+    ~ClassificationWindow() override;
+
+    static constexpr const char* identifier = "classification";
+
+    ClassificationSettingsViewModel& viewModel() { return *viewModel_; }
+    QTabBar* tabBar() const { return tabBar_; }
+    ClassificationSystemTab* systemTab() const { return systemTab_; }
+    ClassificationUserRulesTab* userRulesTab() const { return userRulesTab_; }
+    ClassificationTestTab* testTab() const { return testTab_; }
+    // An index past the last tab is ignored.
+    void selectTab(int index);
+
+private:
+    std::unique_ptr<ClassificationSettingsViewModel> viewModel_;
+    QTabBar* tabBar_;
+    QStackedWidget* stack_;
+    ClassificationSystemTab* systemTab_;
+    ClassificationUserRulesTab* userRulesTab_;
+    ClassificationTestTab* testTab_;
+};
+
+}  // namespace quorvane

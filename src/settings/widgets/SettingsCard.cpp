@@ -1,0 +1,32 @@
+#include "settings/widgets/SettingsCard.h"
+
+#include <QPainter>
+#include <QPainterPath>
+
+namespace quorvane {
+
+void applySecondaryLabelStyle(QWidget* label) {
+    QPalette palette = label->palette();
+    QColor color = palette.color(QPalette::WindowText);
+    color.setAlphaF(0.62);
+    palette.setColor(QPalette::WindowText, color);
+    label->setPalette(palette);
+}
+
+SettingsCard::SettingsCard(QWidget* parent) : QFrame(parent) {
+    setAttribute(Qt::WA_StyledBackground, false);
+}
+
+void SettingsCard::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    QColor fill = palette().color(QPalette::Base);
+    fill.setAlphaF(0.65);
+    QPainterPath path;
+    path.addRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 8, 8);
+    painter.fillPath(path, fill);
+    painter.setPen(QPen(palette().color(QPalette::Mid), 1));
+    painter.drawPath(path);
+}
+
+}  // namespace quorvane

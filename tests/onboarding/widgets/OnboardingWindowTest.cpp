@@ -1,0 +1,192 @@
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QtTest/QTest>
+#include <memory>
+
+#include "l10n/StandardAppLanguage.h"
+#include "onboarding/model/OnboardingViewModel.h"
+#include "onboarding/widgets/OnboardingWindow.h"
+#include "onboarding/widgets/OnboardingWindowController.h"
+#include "platform/NotificationCenter.h"
+#include "platform/memory/FakeClock.h"
+#include "platform/memory/InMemoryActivationPolicy.h"
+#include "platform/memory/InMemoryUserDefaults.h"
+#include "platform/memory/ManualRunLoop.h"
+#include "preferences/SettingsAccessors.h"
+#include "support/QtTestApplication.h"
+#include "system/AccessibilityPermissionManagerProtocol.h"
+#include "ui/WindowManager.h"
+
+namespace quorvane {
+namespace {
+
+class FakeAccessibility : public AccessibilityPermissionManagerProtocol {
+public:
+    AccessibilityPermissionStatus status() const override { return AccessibilityPermissionStatus::unknown; }
+    bool isTrusted() const override { return trusted; }
+    bool hasRequestedPermission() const override { return requested; }
+    void requestPermission() override { requested = true; }
+    void openSystemSettings() override {}
+    void openURL(const std::string&) override {}
+    bool trusted = false;
+    bool requested = false;
+};
+
+class OnboardingWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override { testing::qtTestApplication(); }
+
+    std::unique_ptr<OnboardingWindow> makeWindow(OnboardingViewModel& model) {
+        auto window = std::make_unique<OnboardingWindow>(model, loop_, defaults_, notifications_, "Quorvane",
+                                                         [this] { ++finishCalls_; });
+        window->show();
+        return window;
+    }
+
+    FakeClock clock_;
+    ManualRunLoop loop_{clock_};
+    NotificationCenter notifications_{loop_};
+    InMemoryUserDefaults defaults_;
+    StandardAppLanguage language_{defaults_};
+    FakeAccessibility accessibility_;
+    OnboardingViewModel direct_{defaults_, DistributionChannel::direct, accessibility_};
+    OnboardingViewModel store_{defaults_, DistributionChannel::appStore, accessibility_};
+    int finishCalls_ = 0;
+};
+
+TEST_F(OnboardingWindowTest, NavigationFollowsTheChannelAndFinishStoresDefaults) {
+    auto window = makeWindow(store_);
+    EXPECT_EQ(window->progressLabel()->text(), "Step 1 of 4");
+    EXPECT_FALSE(window->backButton()->isEnabled());
+    EXPECT_TRUE(window->finishButton()->isHidden());
+    for (int i = 0; i < 3; ++i) window->nextButton()->click();
+    EXPECT_EQ(window->currentStep(), OnboardingStep::shortcut);
+    EXPECT_TRUE(window->nextButton()->isHidden());
+    EXPECT_FALSE(window->finishButton()->isHidden());
+    EXPECT_TRUE(window->finishButton()->isDefault());
+    // Outside the direct build there is no accessibility section.
+    EXPECT_EQ(window->page()->findChild<QWidget*>("accessibilitySection"), nullptr);
+    window->finishButton()->click();
+    EXPECT_EQ(finishCalls_, 1);
+    EXPECT_EQ(defaults_.boolValue("DidCompleteOnboarding"), true);
+    EXPECT_TRUE(defaults_.contains(OnboardingViewModel::clipboardHotkeyKey));
+
+    auto directWindow = makeWindow(direct_);
+    EXPECT_EQ(directWindow->progressLabel()->text(), "Step 1 of 5");
+    directWindow->nextButton()->click();
+    directWindow->nextButton()->click();
+    EXPECT_EQ(directWindow->currentStep(), OnboardingStep::presentation);
+    directWindow->page()->findChild<QRadioButton*>("floating")->click();
+    EXPECT_EQ(defaults_.stringValue(SettingsKey::directClipboardPresentationMode), "floating");
+    EXPECT_FALSE(directWindow->page()->findChild<QRadioButton*>("centered")->isChecked());
+    directWindow->backButton()->click();
+    EXPECT_EQ(directWindow->currentStep(), OnboardingStep::tutorial);
+}
+
+TEST_F(OnboardingWindowTest, PagesStoreTheirControlsAtOnce) {
+    auto window = makeWindow(direct_);
+    window->showStep(OnboardingStep::recording);
+    auto* images = window->page()->findChild<QCheckBox*>("captureImages");
+    auto* text = window->page()->findChild<QCheckBox*>("captureText");
+    images->click();
+    text->click();
+    EXPECT_TRUE(text->isChecked());  // the last kind of capture cannot be turned off
+    EXPECT_EQ(defaults_.boolValue(SettingsKey::textCaptureEnabled), true);
+    EXPECT_EQ(defaults_.boolValue(SettingsKey::imageCaptureEnabled), false);
+
+    // The shortcut page shows the stored hot key; "Use ..." stores the default and lifts a deletion mark.
+    const KeyCombo stored{40, hotkeyModifierCommand | hotkeyModifierOption};
+    direct_.saveClipboardHotkey(stored);
+    defaults_.set(OnboardingViewModel::clipboardHotkeyClearedKey, true);
+    window->showStep(OnboardingStep::shortcut);
+    EXPECT_EQ(window->shortcutRecorder()->keyCombo(), stored);
+    auto* useDefault = window->page()->findChild<QPushButton*>("useDefaultShortcut");
+    EXPECT_EQ(useDefault->text(),
+              QString::fromStdString("Use " + KeyCombo::defaultClipboardHistory().displayString()));
+    useDefault->click();
+    EXPECT_EQ(window->shortcutRecorder()->keyCombo(), KeyCombo::defaultClipboardHistory());
+    EXPECT_FALSE(defaults_.contains(OnboardingViewModel::clipboardHotkeyClearedKey));
+    window->page()->findChild<QCheckBox*>("menuBarIcon")->click();
+    EXPECT_EQ(defaults_.boolValue(SettingsKey::menuBarShowIcon), false);
+
+    // The accessibility section, and its refresh a second after a request.
+    EXPECT_EQ(window->accessibilityStatusLabel()->text(), "Not Determined");
+    accessibility_.requested = true;
+    loop_.advance(1.0);
+    EXPECT_EQ(window->accessibilityStatusLabel()->text(), "Not Determined");
+    window->page()->findChildren<QPushButton*>().at(1)->click();  // "Request Permission"
+    loop_.advance(1.0);
+    EXPECT_EQ(window->accessibilityStatusLabel()->text(), "Not Authorized");
+}
+
+TEST_F(OnboardingWindowTest, ChoosingALanguageRebuildsThePage) {
+    auto window = makeWindow(direct_);
+    auto* popup = window->page()->findChild<QComboBox*>("appLanguagePopup");
+    popup->setCurrentIndex(1);
+    emit popup->activated(1);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(defaults_.stringValue("AppLanguage"), "zh-Hans");
+    EXPECT_EQ(window->nextButton()->text(), QString::fromUtf8("下一步"));
+    EXPECT_EQ(window->page()->findChild<QComboBox*>("appLanguagePopup")->currentIndex(), 1);
+    defaults_.set("AppLanguage", std::string("en"));
+}
+
+// Lets the registry see the close (a zero-delay timer) and release the window.
+void settle() {
+    QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+TEST_F(OnboardingWindowTest, ClosingRestoresThePolicyAndReopeningStartsAtWelcome) {
+    WindowManager windows(defaults_);
+    InMemoryActivationPolicy policy(ApplicationActivationPolicy::accessory);
+    OnboardingWindowController controller(windows, direct_, policy, loop_, defaults_, notifications_,
+                                          "Quorvane");
+    controller.showWindow();
+    controller.showWindow();
+    ASSERT_NE(controller.window(), nullptr);
+    EXPECT_EQ(policy.current(), ApplicationActivationPolicy::regular);
+    controller.window()->showStep(OnboardingStep::presentation);
+    controller.window()->close();
+    settle();
+    EXPECT_EQ(policy.current(), ApplicationActivationPolicy::accessory);
+    controller.showWindow();
+    ASSERT_NE(controller.window(), nullptr);
+    EXPECT_EQ(controller.window()->currentStep(), OnboardingStep::welcome);
+    // Finishing closes the window; onboarding is marked complete.
+    controller.window()->showStep(OnboardingStep::shortcut);
+    controller.window()->finishButton()->click();
+    settle();
+    EXPECT_EQ(controller.window(), nullptr);
+    EXPECT_EQ(defaults_.boolValue("DidCompleteOnboarding"), true);
+}
+
+TEST_F(OnboardingWindowTest, ScreenshotsOfEveryPage) {
+    const QString folder = testing::screenshotFolder("onboarding");
+    for (const bool chinese : {false, true}) {
+        defaults_.set("AppLanguage", std::string(chinese ? "zh-Hans" : "en"));
+        for (const bool dark : {false, true}) {
+            QApplication::setPalette(dark ? testing::darkTestPalette() : testing::lightTestPalette());
+            auto window = makeWindow(direct_);
+            const QString suffix = QString(chinese ? "zh" : "en") + (dark ? "-dark" : "-light");
+            int index = 0;
+            for (const auto step : onboardingSteps(DistributionChannel::direct)) {
+                window->showStep(step);
+                QCoreApplication::processEvents();
+                const QImage image = window->grab().toImage();
+                ASSERT_EQ(image.size(), QSize(920, 620) * image.devicePixelRatio());
+                EXPECT_TRUE(image.save(folder + QString("/step%1-").arg(++index) + suffix + ".png"));
+            }
+        }
+    }
+    defaults_.set("AppLanguage", std::string("en"));
+    QApplication::setPalette(testing::lightTestPalette());
+}
+
+}  // namespace
+}  // namespace quorvane

@@ -1,0 +1,221 @@
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabBar>
+#include <QTableWidget>
+#include <QtTest/QTest>
+#include <memory>
+
+#include "classification/ClipboardClassificationSettings.h"
+#include "classification/LocalClipboardClassificationService.h"
+#include "l10n/StandardAppLanguage.h"
+#include "platform/memory/FakeAlertPresenter.h"
+#include "platform/memory/InMemoryUserDefaults.h"
+#include "settings/model/ClassificationSettingsViewModel.h"
+#include "settings/widgets/ClassificationRuleEditorDialog.h"
+#include "settings/widgets/ClassificationSystemTab.h"
+#include "settings/widgets/ClassificationTestTab.h"
+#include "settings/widgets/ClassificationUserRulesTab.h"
+#include "settings/widgets/ClassificationWindow.h"
+#include "support/QtTestApplication.h"
+
+namespace quorvane {
+namespace {
+
+using Kind = ClipboardUserClassificationConditionKind;
+
+class ClassificationWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override { testing::qtTestApplication(); }
+
+    std::unique_ptr<ClassificationWindow> makeWindow() {
+        auto viewModel = std::make_unique<ClassificationSettingsViewModel>(
+            defaults_, std::make_unique<LocalClipboardClassificationService>());
+        auto window = std::make_unique<ClassificationWindow>(std::move(viewModel), alerts_);
+        window->show();
+        return window;
+    }
+    std::vector<ClipboardUserClassificationRule> storedRules() const {
+        return ClipboardClassificationSettings::userRules(defaults_);
+    }
+
+    InMemoryUserDefaults defaults_;
+    StandardAppLanguage language_{defaults_};
+    FakeAlertPresenter alerts_;
+};
+
+TEST_F(ClassificationWindowTest, SystemTabStoresClicksAndInvertsFromTheCheckboxes) {
+    defaults_.set(ClipboardClassificationSettings::kEnabledSystemClassificationsKey,
+                  DefaultsValue(DefaultsValue::Array{std::string("url"), std::string("email")}));
+    auto window = makeWindow();
+    auto* tab = window->systemTab();
+    auto* text = tab->checkbox(ClipboardMainContentType::text);
+    auto* image = tab->checkbox(ClipboardMainContentType::image);
+    QTest::mouseClick(text, Qt::LeftButton, {}, QPoint(8, text->height() / 2));
+    QTest::mouseClick(image, Qt::LeftButton, {}, QPoint(8, image->height() / 2));
+    EXPECT_FALSE(text->isChecked());
+    EXPECT_EQ(defaults_.stringArrayValue(ClipboardClassificationSettings::kEnabledMainContentTypesKey),
+              std::vector<std::string>{});
+    tab->findChild<QPushButton*>("select-all-main-type")->click();
+    EXPECT_TRUE(text->isChecked() && image->isChecked());
+    EXPECT_EQ(defaults_.stringArrayValue(ClipboardClassificationSettings::kEnabledMainContentTypesKey),
+              (std::vector<std::string>{"image", "text"}));
+
+    tab->findChild<QPushButton*>("invert-general")->click();
+    EXPECT_FALSE(tab->checkbox(ClipboardSystemClassification::url)->isChecked());
+    EXPECT_TRUE(tab->checkbox(ClipboardSystemClassification::filePath)->isChecked());
+    EXPECT_EQ(defaults_.stringArrayValue(ClipboardClassificationSettings::kEnabledSystemClassificationsKey),
+              (std::vector<std::string>{"filePath", "ipAddress", "markdown"}));
+
+    // Another tab and back: states stay as they were, not re-read.
+    defaults_.remove(ClipboardClassificationSettings::kEnabledSystemClassificationsKey);
+    window->selectTab(2);
+    window->selectTab(0);
+    EXPECT_FALSE(tab->checkbox(ClipboardSystemClassification::url)->isChecked());
+}
+
+TEST_F(ClassificationWindowTest, RulesTabAddsEditsTogglesAndDeletes) {
+    auto window = makeWindow();
+    auto* tab = window->userRulesTab();
+    EXPECT_FALSE(tab->editButton()->isEnabled());
+    EXPECT_FALSE(tab->deleteButton()->isEnabled());
+
+    tab->addButton()->click();
+    auto* editor = tab->editor();
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(editor->windowTitle(), "Add Classification Rule");
+    EXPECT_EQ(editor->commitButton()->text(), "Add");
+    EXPECT_TRUE(editor->enabledCheckbox()->isChecked());
+    editor->nameField()->setText("Invoices");
+    editor->conditionValueField()->setText("invoice");
+    editor->resultField()->setText("Billing");
+    QTest::keyClick(editor, Qt::Key_Return);
+    ASSERT_EQ(storedRules().size(), 1u);
+    EXPECT_EQ(tab->table()->rowCount(), 1);
+    EXPECT_EQ(tab->table()->item(0, 2)->text(), "Contains \"invoice\"");
+
+    tab->table()->selectRow(0);
+    EXPECT_TRUE(tab->editButton()->isEnabled());
+    tab->editButton()->click();
+    editor = tab->editor();
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(editor->commitButton()->text(), "Save");
+    editor->resultField()->setText("Finance");
+    editor->commitButton()->click();
+    EXPECT_EQ(storedRules()[0].resultClassification, "Finance");
+
+    auto* box = tab->table()->cellWidget(0, 0)->findChild<QCheckBox*>();
+    box->click();
+    EXPECT_FALSE(storedRules()[0].isEnabled);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(tab->table()->rowCount(), 1);
+
+    tab->table()->selectRow(0);
+    tab->deleteButton()->click();
+    EXPECT_TRUE(storedRules().empty());
+    EXPECT_EQ(tab->table()->rowCount(), 0);
+    EXPECT_FALSE(tab->deleteButton()->isEnabled());
+}
+
+TEST_F(ClassificationWindowTest, FailedSaveShowsTheMessageAndReopensTheEditorWithTheInput) {
+    auto window = makeWindow();
+    auto* tab = window->userRulesTab();
+    alerts_.script({std::string("OK")});
+    tab->addButton()->click();
+    auto* editor = tab->editor();
+    editor->conditionKindPopup()->setCurrentIndex(3);
+    editor->conditionValueField()->setText("(");
+    editor->resultField()->setText("Broken");
+    editor->nameField()->setText("");
+    editor->commitButton()->click();
+    ASSERT_EQ(alerts_.presented.size(), 1u);
+    EXPECT_EQ(alerts_.presented[0].messageText, "Unable to Save Rule");
+    EXPECT_EQ(alerts_.presented[0].informativeText, "Rule name is required.");
+    EXPECT_TRUE(storedRules().empty());
+    auto* reopened = tab->editor();
+    ASSERT_NE(reopened, nullptr);
+    EXPECT_NE(reopened, editor);
+    EXPECT_EQ(reopened->resultField()->text(), "Broken");
+    EXPECT_EQ(reopened->conditionValueField()->text(), "(");
+    EXPECT_EQ(reopened->conditionKindPopup()->currentData().toString(), "regularExpression");
+    QTest::keyClick(reopened, Qt::Key_Escape);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(storedRules().empty());
+}
+
+TEST_F(ClassificationWindowTest, EditorAdaptsToTheConditionKind) {
+    ClassificationRuleEditorDialog editor({"R", Kind::matchedSystemClassification, "jsonLines", "X", true},
+                                          true);
+    editor.show();
+    EXPECT_FALSE(editor.valueRow()->isVisible());
+    EXPECT_TRUE(editor.systemClassificationRow()->isVisible());
+    EXPECT_EQ(editor.systemClassificationPopup()->currentText(), "JSON Lines");
+    editor.conditionValueField()->setText("kept");
+    editor.conditionKindPopup()->setCurrentIndex(3);
+    emit editor.conditionKindPopup()->activated(3);
+    EXPECT_TRUE(editor.valueRow()->isVisible());
+    EXPECT_FALSE(editor.systemClassificationRow()->isVisible());
+    EXPECT_EQ(editor.conditionValueField()->placeholderText(), "INV-[0-9]{4}");
+    EXPECT_EQ(editor.conditionDescriptionLabel()->text(),
+              "Matches when the input satisfies the given regular expression.");
+    EXPECT_EQ(editor.draftFromControls().conditionValue, "kept");
+}
+
+TEST_F(ClassificationWindowTest, TestTabReportsWithTheCurrentSettings) {
+    auto window = makeWindow();
+    auto* tab = window->testTab();
+    EXPECT_TRUE(tab->result()->toPlainText().startsWith("Input Type: Text\nSystem Classifications: None"));
+    tab->input()->setPlainText("{\"a\": 1}");
+    tab->detectButton()->click();
+    EXPECT_TRUE(tab->result()->toPlainText().contains("JSON (100%)"));
+    window->systemTab()->checkbox(ClipboardSystemClassification::json)->click();
+    tab->detectButton()->click();
+    EXPECT_FALSE(tab->result()->toPlainText().contains("JSON"));
+    // Typed quotes stay straight.
+    QTest::keyClicks(tab->input(), "\"x\" -- y");
+    EXPECT_TRUE(tab->input()->toPlainText().contains("\"x\" -- y"));
+}
+
+TEST_F(ClassificationWindowTest, ScreenshotsInBothLanguagesAndPalettes) {
+    ClipboardClassificationSettings::setUserRules(
+        {{"A1", "Work PR", Kind::pathContains, "/pull/", "Work", true},
+         {"A2", "A very long rule name that does not fit in its column at all", Kind::regularExpression,
+          "INV-[0-9]{4}-[A-Z]+-very-long-pattern-that-is-cut", "Invoice", false}},
+        defaults_);
+    const QString folder = testing::screenshotFolder("classification");
+    for (const bool chinese : {false, true}) {
+        defaults_.set("AppLanguage", std::string(chinese ? "zh-Hans" : "en"));
+        for (const bool dark : {false, true}) {
+            QApplication::setPalette(dark ? testing::darkTestPalette() : testing::lightTestPalette());
+            auto window = makeWindow();
+            window->testTab()->input()->setPlainText("https://github.com/acme/tool/pull/7");
+            window->testTab()->detectButton()->click();
+            const QString suffix = QString(chinese ? "zh" : "en") + (dark ? "-dark" : "-light");
+            for (int index = 0; index < 3; ++index) {
+                window->selectTab(index);
+                QCoreApplication::processEvents();
+                const QImage image = window->grab().toImage();
+                ASSERT_FALSE(image.isNull());
+                EXPECT_TRUE(image.save(folder + QString("/tab%1-").arg(index) + suffix + ".png"));
+            }
+            if (chinese) {
+                EXPECT_EQ(window->tabBar()->tabText(1), QString::fromUtf8("用户规则"));
+            }
+            window->userRulesTab()->addButton()->click();
+            auto* editor = window->userRulesTab()->editor();
+            ASSERT_NE(editor, nullptr);
+            QCoreApplication::processEvents();
+            EXPECT_TRUE(editor->grab().toImage().save(folder + "/editor-" + suffix + ".png"));
+            editor->reject();
+        }
+    }
+    QApplication::setPalette(testing::lightTestPalette());
+}
+
+}  // namespace
+}  // namespace quorvane
