@@ -51,6 +51,24 @@ Index& index() {
     return *built;
 }
 
+// The search service over the shared index, answering on `loop`.
+std::shared_ptr<ClipboardSearchService> searchService(Index& built,
+                                                      const std::shared_ptr<ManualRunLoop>& loop,
+                                                      const std::shared_ptr<InMemoryUserDefaults>& defaults) {
+    return std::make_shared<ClipboardSearchService>(
+        std::make_shared<EmptyClipboardHistoryRepository>(loop), built.store,
+        ClipboardSearchIndexConfiguration{8192, 4096, true}, nullptr, defaults, loop);
+}
+
+void reportPercentiles(benchmark::State& state, std::vector<double>& milliseconds) {
+    std::sort(milliseconds.begin(), milliseconds.end());
+    const auto at = [&](double p) {
+        return milliseconds[static_cast<std::size_t>(p * (milliseconds.size() - 1))];
+    };
+    state.counters["p50_ms"] = at(0.5);
+    state.counters["p95_ms"] = at(0.95);
+}
+
 // Queries of one kind, typed in turn (consecutive ones differ, so none is dropped as a repeat).
 void roundTrip(benchmark::State& state, std::vector<std::string> queries) {
     auto& built = index();
@@ -58,9 +76,7 @@ void roundTrip(benchmark::State& state, std::vector<std::string> queries) {
     // The search service posts its answers from its own thread; the loop below takes them on this one.
     auto loop = std::make_shared<ManualRunLoop>(clock);
     auto defaults = std::make_shared<InMemoryUserDefaults>();
-    auto service = std::make_shared<ClipboardSearchService>(
-        std::make_shared<EmptyClipboardHistoryRepository>(loop), built.store,
-        ClipboardSearchIndexConfiguration{8192, 4096, true}, nullptr, defaults, loop);
+    auto service = searchService(built, loop, defaults);
     InMemoryApplicationCatalog catalog;
     ClipboardAppIdentityResolver resolver(catalog, {}, "en_US.UTF-8");
     InMemoryPasteboard pasteboard;
@@ -88,12 +104,7 @@ void roundTrip(benchmark::State& state, std::vector<std::string> queries) {
             std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
         items += viewModel.clipboardItems().size();
     }
-    std::sort(milliseconds.begin(), milliseconds.end());
-    const auto at = [&](double p) {
-        return milliseconds[static_cast<std::size_t>(p * (milliseconds.size() - 1))];
-    };
-    state.counters["p50_ms"] = at(0.5);
-    state.counters["p95_ms"] = at(0.95);
+    reportPercentiles(state, milliseconds);
     state.counters["items"] = static_cast<double>(items) / static_cast<double>(milliseconds.size());
     service->drain();
 }
@@ -105,9 +116,7 @@ void serviceOnly(benchmark::State& state, std::vector<std::string> queries) {
     FakeClock clock;
     auto loop = std::make_shared<ManualRunLoop>(clock);
     auto defaults = std::make_shared<InMemoryUserDefaults>();
-    auto service = std::make_shared<ClipboardSearchService>(
-        std::make_shared<EmptyClipboardHistoryRepository>(loop), built.store,
-        ClipboardSearchIndexConfiguration{8192, 4096, true}, nullptr, defaults, loop);
+    auto service = searchService(built, loop, defaults);
     std::vector<double> milliseconds;
     std::size_t next = 0;
     for (auto _ : state) {
@@ -121,12 +130,7 @@ void serviceOnly(benchmark::State& state, std::vector<std::string> queries) {
         milliseconds.push_back(
             std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
     }
-    std::sort(milliseconds.begin(), milliseconds.end());
-    const auto at = [&](double p) {
-        return milliseconds[static_cast<std::size_t>(p * (milliseconds.size() - 1))];
-    };
-    state.counters["p50_ms"] = at(0.5);
-    state.counters["p95_ms"] = at(0.95);
+    reportPercentiles(state, milliseconds);
     service->drain();
 }
 

@@ -1,5 +1,6 @@
 #include "classification/ClipboardClassificationSettings.h"
 
+#include <algorithm>
 #include <optional>
 
 #include "base/Logger.h"
@@ -31,9 +32,14 @@ std::optional<std::vector<ClipboardUserClassificationRule>> storedRules(const Us
 }
 
 template <class Value>
+// Raw values sorted as strings ("base64" before "url"), so the stored list does not depend on the order of
+// the enumeration. An empty set is stored as an empty list, which reads as nothing enabled.
 DefaultsValue rawValueList(const std::set<Value>& values) {
+    std::vector<std::string> raw;
+    for (const auto value : values) raw.emplace_back(rawValue(value));
+    std::sort(raw.begin(), raw.end());
     DefaultsValue::Array array;
-    for (const auto value : values) array.emplace_back(std::string(rawValue(value)));
+    for (auto& text : raw) array.emplace_back(std::move(text));
     return DefaultsValue(std::move(array));
 }
 

@@ -8,22 +8,6 @@
 
 namespace quorvane {
 
-namespace {
-
-// Raw values sorted as strings ("base64" before "url"), so the stored list does not depend on the order of
-// the enumeration. An empty set is stored as an empty list, which reads as nothing enabled.
-template <class Value>
-void storeSorted(const std::set<Value>& values, const char* key, UserDefaults& defaults) {
-    std::vector<std::string> raw;
-    for (const auto value : values) raw.emplace_back(rawValue(value));
-    std::sort(raw.begin(), raw.end());
-    DefaultsValue::Array array;
-    for (auto& text : raw) array.emplace_back(std::move(text));
-    defaults.set(key, DefaultsValue(std::move(array)));
-}
-
-}  // namespace
-
 ClassificationSettingsViewModel::ClassificationSettingsViewModel(
     UserDefaults& defaults, std::unique_ptr<ClipboardClassificationDetecting> classifier)
     : defaults_(defaults),
@@ -61,7 +45,7 @@ bool ClassificationSettingsViewModel::setMainContentType(ClipboardMainContentTyp
     } else {
         enabled.erase(type);
     }
-    storeSorted(enabled, ClipboardClassificationSettings::kEnabledMainContentTypesKey, defaults_);
+    ClipboardClassificationSettings::setEnabledMainContentTypes(enabled, defaults_);
     enabledMainTypes_ = std::move(enabled);
     return enabledMainTypes_.contains(type);
 }
@@ -74,7 +58,7 @@ bool ClassificationSettingsViewModel::setSystemClassification(ClipboardSystemCla
     } else {
         enabled.erase(classification);
     }
-    storeSorted(enabled, ClipboardClassificationSettings::kEnabledSystemClassificationsKey, defaults_);
+    ClipboardClassificationSettings::setEnabledSystemClassifications(enabled, defaults_);
     enabledSystem_ = std::move(enabled);
     return enabledSystem_.contains(classification);
 }
