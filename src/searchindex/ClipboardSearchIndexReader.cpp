@@ -12,6 +12,7 @@
 #include <variant>
 
 #include "base/Utf8.h"
+#include "searchindex/ClipboardSearchTokenizers.h"
 #include "searchindex/SQLiteClipboardSearchIndexStore.h"
 #include "sqlite/SQLiteDatabase.h"
 
@@ -26,8 +27,12 @@ constexpr const char* kRowColumns =
     "d.content_type, d.bundle_identifier, d.normalized_text, d.compact_text, d.pinyin_spaced, "
     "d.pinyin_compact, d.classification, r.rank";
 constexpr int kRankColumn = 14;
-// A long query narrows its candidates well enough with this many grams; the rows are checked in full anyway.
+// A long query narrows its candidates well enough with the rarest of its first few grams; the rows are
+// checked in full anyway.
 constexpr std::size_t kMostGramTerms = 24;
+constexpr std::size_t kRarestGrams = 3;
+// Rows read of each gram to judge how rare it is.
+constexpr std::int64_t kRarityProbe = 256;
 
 std::string_view textView(sqlite3_stmt* statement, int column) {
     const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
@@ -109,6 +114,25 @@ void addRuns(std::string_view text, std::size_t size, std::vector<std::string>& 
     }
 }
 
+// Each token, split at "/" into its non-empty pieces when it holds one.
+std::vector<std::string_view> matchPieces(const std::vector<std::string>& tokens) {
+    std::vector<std::string_view> pieces;
+    for (const auto& token : tokens) {
+        const std::string_view whole(token);
+        if (whole.find('/') == std::string_view::npos) {
+            pieces.push_back(whole);
+            continue;
+        }
+        std::size_t start = 0;
+        while (start <= whole.size()) {
+            const auto slash = std::min(whole.find('/', start), whole.size());
+            if (slash > start) pieces.push_back(whole.substr(start, slash - start));
+            start = slash + 1;
+        }
+    }
+    return pieces;
+}
+
 // Rows come out of a statement whose first column is the rank, in ascending rank order.
 class RankStream {
 public:
@@ -155,17 +179,42 @@ private:
     bool done_ = false;
 };
 
-// A MATCH of ANDed quoted terms on one of the gram tables; every row when there is no term.
-std::unique_ptr<RankStream> gramStream(SQLiteDatabase& db, const std::vector<std::string>& runs,
-                                       const char* table) {
+// How far back the kRarityProbe-th newest row holding `run` lies: larger is rarer, and a run held by fewer
+// rows than that is rarer than any other (fewer rows rarer still).
+std::pair<bool, std::int64_t> rarity(SQLiteDatabase& db, const std::string& run, const char* table) {
+    auto probe = db.prepare(std::string("SELECT rowid FROM ") + table + " WHERE " + table +
+                            " MATCH ? LIMIT " + std::to_string(kRarityProbe) + ";");
+    probe.bindText(1, ftsString(run));
+    std::int64_t rows = 0;
+    std::int64_t last = 0;
+    while (probe.step()) {
+        ++rows;
+        last = probe.columnInt64(0);
+    }
+    if (rows < kRarityProbe) return {true, -rows};
+    return {false, last};
+}
+
+// A MATCH of ANDed quoted terms on one of the gram tables; every row when there is no term. FTS5 steps
+// through every list of an AND, so only the rarest few runs are matched: the rows are checked in full anyway.
+std::unique_ptr<RankStream> gramStream(SQLiteDatabase& db, std::vector<std::string> runs, const char* table) {
     if (runs.empty()) {
         return std::make_unique<RankStream>(db, "SELECT rank FROM document_ranks ORDER BY rank;",
                                             std::vector<std::string>{});
     }
+    if (runs.size() > kMostGramTerms) runs.resize(kMostGramTerms);
+    if (runs.size() > kRarestGrams) {
+        std::vector<std::pair<std::pair<bool, std::int64_t>, std::size_t>> ranked;
+        for (std::size_t i = 0; i < runs.size(); ++i) ranked.push_back({rarity(db, runs[i], table), i});
+        std::sort(ranked.begin(), ranked.end(), std::greater<>());
+        std::vector<std::string> rarest;
+        for (std::size_t i = 0; i < kRarestGrams; ++i) rarest.push_back(std::move(runs[ranked[i].second]));
+        runs = std::move(rarest);
+    }
     std::string match;
-    for (std::size_t i = 0; i < runs.size() && i < kMostGramTerms; ++i) {
+    for (const auto& run : runs) {
         if (!match.empty()) match += " AND ";
-        match += ftsString(runs[i]);
+        match += ftsString(run);
     }
     return std::make_unique<RankStream>(
         db, std::string("SELECT rowid FROM ") + table + " WHERE " + table + " MATCH ?;",
@@ -550,25 +599,44 @@ std::int64_t ClipboardSearchIndexReader::saturatingAdd(std::int64_t a, std::int6
 
 std::string ClipboardSearchIndexReader::matchExpression(const std::vector<std::string>& tokens) {
     std::string expression;
-    for (const auto& token : tokens) {
-        std::vector<std::string_view> pieces;
-        const std::string_view whole(token);
-        if (whole.find('/') == std::string_view::npos) {
-            pieces.push_back(whole);
-        } else {
-            std::size_t start = 0;
-            while (start <= whole.size()) {
-                const auto slash = std::min(whole.find('/', start), whole.size());
-                if (slash > start) pieces.push_back(whole.substr(start, slash - start));
-                start = slash + 1;
-            }
-        }
-        for (const auto piece : pieces) {
-            if (!expression.empty()) expression += " AND ";
-            expression += ftsString(piece) + "*";
-        }
+    for (const auto piece : matchPieces(tokens)) {
+        if (!expression.empty()) expression += " AND ";
+        expression += ftsString(piece) + "*";
     }
     return expression;
+}
+
+std::string ClipboardSearchIndexReader::wordMatch(const std::vector<std::string>& tokens) {
+    std::string expression;
+    for (const auto piece : matchPieces(tokens)) {
+        if (!expression.empty()) expression += " AND ";
+        expression += wordPrefix(piece);
+    }
+    return expression;
+}
+
+// A prefix of more letters than the prefix indexes cover makes FTS5 merge the whole lists of every word it
+// starts, however few rows the page needs. The words it stands for, when they are few, are matched instead:
+// their lists are read lazily and stop with the page.
+std::string ClipboardSearchIndexReader::wordPrefix(std::string_view piece) {
+    const std::string asPrefix = ftsString(piece) + "*";
+    const auto token = ClipboardSearchTokenizers::singleWordToken(db_.handle(), piece);
+    if (!token || characterCountUpTo(*token, 3) < 3) return asPrefix;
+    if (!wordTerms_) wordTerms_.emplace(db_.prepare("SELECT term FROM search_word_terms WHERE term >= ?;"));
+    auto& terms = *wordTerms_;
+    terms.reset();
+    terms.bindText(1, *token);
+    std::string alternatives;
+    std::size_t count = 0;
+    while (terms.step()) {
+        const auto term = terms.columnText(0);
+        if (!term || term->compare(0, token->size(), *token) != 0) break;
+        if (++count > kMostWordTerms) return asPrefix;
+        alternatives += (alternatives.empty() ? "" : " OR ") + ftsString(*term);
+    }
+    terms.reset();
+    if (count == 0) return asPrefix;
+    return "(" + alternatives + ")";
 }
 
 bool ClipboardSearchIndexReader::containsNonAlphanumeric(std::string_view text) {
@@ -608,7 +676,7 @@ ClipboardSearchPage ClipboardSearchIndexReader::textOnly(const ClipboardSearchQu
         set.add(substringSource(db_, query));
         return set.page(limit, offset);
     }
-    const std::string match = matchExpression(query.tokens);
+    const std::string match = wordMatch(query.tokens);
     const std::size_t length = characterCountUpTo(query.compactText, 13);
     if (!query.tokens.empty() && !match.empty()) {
         CandidateSet words(db_, query, none);
@@ -637,7 +705,7 @@ ClipboardSearchPage ClipboardSearchIndexReader::textWithFilters(const ClipboardS
     if (containsNonAlphanumeric(query.compactText)) {
         set.add(substringSource(db_, query));
     } else {
-        const std::string match = matchExpression(query.tokens);
+        const std::string match = wordMatch(query.tokens);
         if (!match.empty()) set.add(wordSource(db_, match));
         const std::size_t length = characterCountUpTo(query.compactText, 3);
         if (length == 1 && conditions.classification && filters.namesUserClassification) {

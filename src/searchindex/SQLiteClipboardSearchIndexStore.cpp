@@ -68,6 +68,8 @@ constexpr const char* kCreateSearchTables[] = {
     "    normalized_text, compact_text, pinyin_spaced, pinyin_compact, content='', detail='none',\n"
     "    tokenize='quorvane_heads'\n"
     ");",
+    // The terms of the word table, so a word prefix can be looked up as the few whole words it stands for.
+    "CREATE VIRTUAL TABLE IF NOT EXISTS search_word_terms USING fts5vocab(search_words, 'row');",
     "CREATE VIRTUAL TABLE IF NOT EXISTS search_trigram_terms USING fts5vocab(search_trigrams, 'row');",
     "CREATE VIRTUAL TABLE IF NOT EXISTS search_bigram_terms USING fts5vocab(search_bigrams, 'row');",
 };
@@ -656,7 +658,20 @@ auto SQLiteClipboardSearchIndexStore::performRead(F&& body)
         }
         try {
             if (!readDb_ || readGeneration_ != fileGeneration_) openReadConnection();
-            return body(*readDb_);
+            // One snapshot for every statement of a read: a search looks words up before it matches them.
+            readDb_->execute("BEGIN;");
+            try {
+                auto result = body(*readDb_);
+                readDb_->execute("COMMIT;");
+                return result;
+            } catch (...) {
+                try {
+                    readDb_->execute("ROLLBACK;");
+                } catch (const SQLiteError&) {
+                    // The read's own error is the one to report.
+                }
+                throw;
+            }
         } catch (const SQLiteError& error) {
             if (error.isCorruption()) {
                 readDb_.reset();
