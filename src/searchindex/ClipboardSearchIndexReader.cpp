@@ -5,13 +5,13 @@
 #include <unicode/utf8.h>
 
 #include <algorithm>
-#include <deque>
 #include <functional>
 #include <limits>
 #include <memory>
 #include <variant>
 
 #include "base/Utf8.h"
+#include "searchindex/ClipboardSearchTokenizers.h"
 #include "searchindex/SQLiteClipboardSearchIndexStore.h"
 #include "sqlite/SQLiteDatabase.h"
 
@@ -26,8 +26,12 @@ constexpr const char* kRowColumns =
     "d.content_type, d.bundle_identifier, d.normalized_text, d.compact_text, d.pinyin_spaced, "
     "d.pinyin_compact, d.classification, r.rank";
 constexpr int kRankColumn = 14;
-// A long query narrows its candidates well enough with this many grams; the rows are checked in full anyway.
+// A long query narrows its candidates well enough with the rarest of its first few grams; the rows are
+// checked in full anyway.
 constexpr std::size_t kMostGramTerms = 24;
+constexpr std::size_t kRarestGrams = 3;
+// Rows read of each gram to judge how rare it is.
+constexpr std::int64_t kRarityProbe = 256;
 
 std::string_view textView(sqlite3_stmt* statement, int column) {
     const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
@@ -109,6 +113,25 @@ void addRuns(std::string_view text, std::size_t size, std::vector<std::string>& 
     }
 }
 
+// Each token, split at "/" into its non-empty pieces when it holds one.
+std::vector<std::string_view> matchPieces(const std::vector<std::string>& tokens) {
+    std::vector<std::string_view> pieces;
+    for (const auto& token : tokens) {
+        const std::string_view whole(token);
+        if (whole.find('/') == std::string_view::npos) {
+            pieces.push_back(whole);
+            continue;
+        }
+        std::size_t start = 0;
+        while (start <= whole.size()) {
+            const auto slash = std::min(whole.find('/', start), whole.size());
+            if (slash > start) pieces.push_back(whole.substr(start, slash - start));
+            start = slash + 1;
+        }
+    }
+    return pieces;
+}
+
 // Rows come out of a statement whose first column is the rank, in ascending rank order.
 class RankStream {
 public:
@@ -155,17 +178,54 @@ private:
     bool done_ = false;
 };
 
-// A MATCH of ANDed quoted terms on one of the gram tables; every row when there is no term.
-std::unique_ptr<RankStream> gramStream(SQLiteDatabase& db, const std::vector<std::string>& runs,
-                                       const char* table) {
+// How far back the kRarityProbe-th newest row holding `run` lies: larger is rarer, and a run held by fewer
+// rows than that is rarer than any other (fewer rows rarer still).
+std::pair<bool, std::int64_t> rarity(SQLiteDatabase& db, const std::string& run, const char* table) {
+    auto probe = db.prepare(std::string("SELECT rowid FROM ") + table + " WHERE " + table +
+                            " MATCH ? LIMIT " + std::to_string(kRarityProbe) + ";");
+    probe.bindText(1, ftsString(run));
+    std::int64_t rows = 0;
+    std::int64_t last = 0;
+    while (probe.step()) {
+        ++rows;
+        last = probe.columnInt64(0);
+    }
+    if (rows < kRarityProbe) return {true, -rows};
+    return {false, last};
+}
+
+// A MATCH of ANDed quoted terms on one of the gram tables; every row when there is no term. FTS5 steps
+// through every list of an AND, so only the rarest few runs are matched: the rows are checked in full anyway.
+// `across`: runs that span two words of the query; the rarest of them is always matched, since rows that hold
+// each word somewhere are common and rows that hold them side by side are not.
+std::unique_ptr<RankStream> gramStream(SQLiteDatabase& db, std::vector<std::string> runs, const char* table,
+                                       const std::vector<std::string>& across = {}) {
     if (runs.empty()) {
         return std::make_unique<RankStream>(db, "SELECT rank FROM document_ranks ORDER BY rank;",
                                             std::vector<std::string>{});
     }
+    if (runs.size() > kMostGramTerms) runs.resize(kMostGramTerms);
+    if (runs.size() > kRarestGrams) {
+        std::vector<std::pair<std::pair<bool, std::int64_t>, std::size_t>> ranked;
+        for (std::size_t i = 0; i < runs.size(); ++i) ranked.push_back({rarity(db, runs[i], table), i});
+        std::sort(ranked.begin(), ranked.end(), std::greater<>());
+        const auto spans = [&](std::size_t i) {
+            return std::find(across.begin(), across.end(), runs[ranked[i].second]) != across.end();
+        };
+        for (std::size_t i = 0; i < ranked.size(); ++i) {
+            if (!spans(i)) continue;
+            std::rotate(ranked.begin(), ranked.begin() + static_cast<std::ptrdiff_t>(i),
+                        ranked.begin() + static_cast<std::ptrdiff_t>(i) + 1);
+            break;
+        }
+        std::vector<std::string> rarest;
+        for (std::size_t i = 0; i < kRarestGrams; ++i) rarest.push_back(std::move(runs[ranked[i].second]));
+        runs = std::move(rarest);
+    }
     std::string match;
-    for (std::size_t i = 0; i < runs.size() && i < kMostGramTerms; ++i) {
+    for (const auto& run : runs) {
         if (!match.empty()) match += " AND ";
-        match += ftsString(runs[i]);
+        match += ftsString(run);
     }
     return std::make_unique<RankStream>(
         db, std::string("SELECT rowid FROM ") + table + " WHERE " + table + " MATCH ?;",
@@ -173,14 +233,27 @@ std::unique_ptr<RankStream> gramStream(SQLiteDatabase& db, const std::vector<std
 }
 
 // Rows whose compact or pinyin text may hold `text`: a superset, narrowed by code point grams.
-std::unique_ptr<RankStream> holdingStream(SQLiteDatabase& db, std::string_view text) {
+// `words`: the words whose concatenation `text` is, when it is a query's compact text.
+std::unique_ptr<RankStream> holdingStream(SQLiteDatabase& db, std::string_view text,
+                                          const std::vector<std::string>& words = {}) {
     std::vector<std::string> runs;
-    const std::size_t points = codePoints(text).size();
-    if (points >= 3) {
+    const auto points = codePoints(text);
+    if (points.size() >= 3) {
         addRuns(text, 3, runs);
-        return gramStream(db, runs, "search_trigrams");
+        std::vector<std::string> across;
+        std::size_t start = 0;
+        for (std::size_t w = 0; w + 1 < words.size(); ++w) {
+            start += codePoints(words[w]).size();
+            for (std::size_t first = start >= 2 ? start - 2 : 0; first < start && first + 3 <= points.size();
+                 ++first) {
+                const char* from = points[first].data();
+                const auto& last = points[first + 2];
+                across.emplace_back(from, static_cast<std::size_t>(last.data() + last.size() - from));
+            }
+        }
+        return gramStream(db, runs, "search_trigrams", across);
     }
-    if (points == 2) runs.emplace_back(text);
+    if (points.size() == 2) runs.emplace_back(text);
     return gramStream(db, runs, "search_bigrams");
 }
 
@@ -205,6 +278,14 @@ class Membership {
 public:
     Membership(const std::vector<Source>& sources, const Matcher::Filters& filters)
         : sources_(sources), filters_(filters), positions_(sources.size(), 0) {}
+
+    // False when no source can hold the rank, so the row need not be read.
+    bool mayInclude(std::int64_t rank) {
+        for (std::size_t i = 0; i < sources_.size(); ++i) {
+            if (reaches(i, rank)) return true;
+        }
+        return false;
+    }
 
     bool includes(const Row& row) {
         if (!Matcher::passes(row, filters_)) return false;
@@ -383,56 +464,57 @@ private:
             while (static_cast<std::int64_t>(result.size()) < wanted) {
                 const auto rank = heads.next();
                 if (!rank) break;
-                if (!fetch(*rank, row) || Matcher::tier(row, query_) != Matcher::Tier::prefix ||
-                    !membership.includes(row)) {
+                if (!membership.mayInclude(*rank) || !fetch(*rank, row) ||
+                    Matcher::tier(row, query_) != Matcher::Tier::prefix || !membership.includes(row)) {
                     continue;
                 }
                 result.push_back({*rank, Matcher::Tier::prefix, snapshotOf(fetch_.handle(), row)});
             }
         }
         if (static_cast<std::int64_t>(result.size()) >= wanted) return result;
+        const auto missing = static_cast<std::size_t>(wanted - static_cast<std::int64_t>(result.size()));
+        std::vector<Ranked> containing;
+        if (!readContaining(containing, missing)) return classifyInOrder(std::move(result), wanted);
+        for (auto& row : containing) result.push_back(std::move(row));
+        if (containing.size() >= missing) return result;
+        // Every row that contains the query is known and they are too few: the rest follow in rank order.
+        auto take = [&](Ranked&& row) {
+            if (row.tier == Matcher::Tier::none) result.push_back(std::move(row));
+        };
+        for (auto& row : buffer_) {
+            if (static_cast<std::int64_t>(result.size()) >= wanted) break;
+            take(std::move(row));
+        }
+        buffer_.clear();
+        while (static_cast<std::int64_t>(result.size()) < wanted && readNext()) {
+            take(std::move(buffer_.back()));
+            buffer_.clear();
+        }
+        return result;
+    }
+
+    // The prefix rows in `result`, then the set read in rank order, keeping the rows that contain the query
+    // and, up to the page, the others: for queries whose rows that may contain them cannot be narrowed.
+    std::vector<Ranked> classifyInOrder(std::vector<Ranked> result, std::int64_t wanted) {
         std::vector<Ranked> containing;
         std::vector<Ranked> rest;
-        bool containingKnown = false;
-        auto enough = [&] {
-            return static_cast<std::int64_t>(result.size() + containing.size() +
-                                             (containingKnown ? rest.size() : 0)) >= wanted;
-        };
         auto take = [&](Ranked&& row) {
             if (row.tier == Matcher::Tier::contains) {
-                if (!containingKnown) containing.push_back(std::move(row));
+                containing.push_back(std::move(row));
             } else if (row.tier == Matcher::Tier::none &&
                        static_cast<std::int64_t>(result.size() + rest.size()) < wanted) {
                 rest.push_back(std::move(row));
             }
         };
-        // The set in rank order: the rows read ahead, then the streams. Rows that contain the query are
-        // usually most of the set; when they turn out to be few (two words rarely stand side by side), the
-        // rows that may contain it at all are read instead, and the others only as far as the page needs.
-        std::size_t read = 0;
-        const std::size_t budget =
-            static_cast<std::size_t>(std::min<std::int64_t>(wanted, 1 << 20)) * 4 + 256;
-        auto next = [&]() -> bool {
-            if (!pending_.empty()) {
-                take(std::move(pending_.front()));
-                pending_.pop_front();
-            } else {
-                if (!readNext()) return false;
-                take(std::move(buffer_.back()));
-                buffer_.clear();
-            }
-            if (++read == budget && !enough()) {
-                std::vector<Ranked> all;
-                if (readContaining(all)) {
-                    containing = std::move(all);
-                    containingKnown = true;
-                }
-            }
-            return true;
-        };
-        pending_.assign(std::make_move_iterator(buffer_.begin()), std::make_move_iterator(buffer_.end()));
+        auto enough = [&] { return static_cast<std::int64_t>(result.size() + containing.size()) >= wanted; };
+        for (auto& row : buffer_) {
+            if (enough()) break;
+            take(std::move(row));
+        }
         buffer_.clear();
-        while (!enough() && next()) {
+        while (!enough() && readNext()) {
+            take(std::move(buffer_.back()));
+            buffer_.clear();
         }
         for (auto* tier : {&containing, &rest}) {
             for (auto& row : *tier) {
@@ -443,32 +525,24 @@ private:
         return result;
     }
 
-    // Every member that contains the query without starting with it, in rank order, when the rows that may
-    // contain it are few; false otherwise.
-    bool readContaining(std::vector<Ranked>& containing) {
+    // The newest `most` members that contain the query without starting with it, in rank order, found among
+    // the rows that may contain it; false when those cannot be narrowed (a query of one character).
+    bool readContaining(std::vector<Ranked>& containing, std::size_t most) {
         if (codePoints(query_.compactText).size() < 2) return false;
-        std::vector<std::int64_t> ranks;
-        {
-            auto holding = holdingStream(db_, query_.compactText);
-            while (const auto rank = holding->next()) {
-                if (ranks.size() >= kContainingProbe) return false;
-                ranks.push_back(*rank);
-            }
-        }
+        auto holding = holdingStream(db_, query_.compactText, query_.tokens);
         Membership membership(sources_, filters_);
         Row row;
-        for (const auto rank : ranks) {
-            if (!fetch(rank, row) || Matcher::tier(row, query_) != Matcher::Tier::contains ||
-                !membership.includes(row)) {
+        while (containing.size() < most) {
+            const auto rank = holding->next();
+            if (!rank) break;
+            if (!membership.mayInclude(*rank) || !fetch(*rank, row) ||
+                Matcher::tier(row, query_) != Matcher::Tier::contains || !membership.includes(row)) {
                 continue;
             }
-            containing.push_back({rank, Matcher::Tier::contains, snapshotOf(fetch_.handle(), row)});
+            containing.push_back({*rank, Matcher::Tier::contains, snapshotOf(fetch_.handle(), row)});
         }
         return true;
     }
-
-    // Rows that may contain the query are read ahead up to this many.
-    static constexpr std::size_t kContainingProbe = 1000;
 
     SQLiteDatabase& db_;
     const ClipboardSearchQueryText& query_;
@@ -478,7 +552,6 @@ private:
     // Where the walk stands in each source's ranks.
     std::vector<std::size_t> positions_;
     std::vector<Ranked> buffer_;
-    std::deque<Ranked> pending_;
     bool exhausted_ = false;
 };
 
@@ -550,25 +623,56 @@ std::int64_t ClipboardSearchIndexReader::saturatingAdd(std::int64_t a, std::int6
 
 std::string ClipboardSearchIndexReader::matchExpression(const std::vector<std::string>& tokens) {
     std::string expression;
-    for (const auto& token : tokens) {
-        std::vector<std::string_view> pieces;
-        const std::string_view whole(token);
-        if (whole.find('/') == std::string_view::npos) {
-            pieces.push_back(whole);
-        } else {
-            std::size_t start = 0;
-            while (start <= whole.size()) {
-                const auto slash = std::min(whole.find('/', start), whole.size());
-                if (slash > start) pieces.push_back(whole.substr(start, slash - start));
-                start = slash + 1;
-            }
-        }
-        for (const auto piece : pieces) {
-            if (!expression.empty()) expression += " AND ";
-            expression += ftsString(piece) + "*";
-        }
+    for (const auto piece : matchPieces(tokens)) {
+        if (!expression.empty()) expression += " AND ";
+        expression += ftsString(piece) + "*";
     }
     return expression;
+}
+
+std::string ClipboardSearchIndexReader::wordMatch(const std::vector<std::string>& tokens) {
+    std::string expression;
+    for (const auto piece : matchPieces(tokens)) {
+        if (!expression.empty()) expression += " AND ";
+        expression += wordPrefix(piece);
+    }
+    return expression;
+}
+
+// A prefix of more letters than the prefix indexes cover makes FTS5 merge the whole lists of every word it
+// starts, however few rows the page needs. The words it stands for, when they are few, are matched instead:
+// their lists are read lazily and stop with the page.
+std::string ClipboardSearchIndexReader::wordPrefix(std::string_view piece) {
+    const std::string asPrefix = ftsString(piece) + "*";
+    const auto token = ClipboardSearchTokenizers::singleWordToken(db_.handle(), piece);
+    if (!token || characterCountUpTo(*token, 3) < 3) return asPrefix;
+    // Counting a word's rows is what the vocabulary does for each word it lists, so the prefix's own word is
+    // matched without being listed: the list starts just after it and stops before the first word past
+    // the prefix.
+    if (!wordTerms_) {
+        wordTerms_.emplace(db_.prepare("SELECT term FROM search_word_terms WHERE term >= ? AND term < ?;"));
+    }
+    auto& terms = *wordTerms_;
+    terms.reset();
+    std::string after = *token;
+    after.push_back('\0');
+    std::string past = *token;
+    past.back() = static_cast<char>(static_cast<unsigned char>(past.back()) + 1);
+    terms.bindText(1, after);
+    terms.bindText(2, past);
+    std::string alternatives = ftsString(*token);
+    std::size_t count = 1;
+    while (terms.step()) {
+        const auto term = terms.columnText(0);
+        if (!term || *term == *token || term->compare(0, token->size(), *token) != 0) continue;
+        if (++count > kMostWordTerms) {
+            terms.reset();
+            return asPrefix;
+        }
+        alternatives += " OR " + ftsString(*term);
+    }
+    terms.reset();
+    return "(" + alternatives + ")";
 }
 
 bool ClipboardSearchIndexReader::containsNonAlphanumeric(std::string_view text) {
@@ -608,7 +712,7 @@ ClipboardSearchPage ClipboardSearchIndexReader::textOnly(const ClipboardSearchQu
         set.add(substringSource(db_, query));
         return set.page(limit, offset);
     }
-    const std::string match = matchExpression(query.tokens);
+    const std::string match = wordMatch(query.tokens);
     const std::size_t length = characterCountUpTo(query.compactText, 13);
     if (!query.tokens.empty() && !match.empty()) {
         CandidateSet words(db_, query, none);
@@ -637,7 +741,7 @@ ClipboardSearchPage ClipboardSearchIndexReader::textWithFilters(const ClipboardS
     if (containsNonAlphanumeric(query.compactText)) {
         set.add(substringSource(db_, query));
     } else {
-        const std::string match = matchExpression(query.tokens);
+        const std::string match = wordMatch(query.tokens);
         if (!match.empty()) set.add(wordSource(db_, match));
         const std::size_t length = characterCountUpTo(query.compactText, 3);
         if (length == 1 && conditions.classification && filters.namesUserClassification) {

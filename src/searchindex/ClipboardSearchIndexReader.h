@@ -14,6 +14,7 @@
 #include "searchindex/ClipboardSearchPage.h"
 #include "searchindex/ClipboardSearchQueryText.h"
 #include "searchindex/ClipboardSearchRowMatcher.h"
+#include "sqlite/SQLiteStatement.h"
 
 namespace quorvane {
 
@@ -41,6 +42,9 @@ public:
 
     // Each token (split at "/") as a quoted prefix phrase, joined by AND; "" when there is none.
     static std::string matchExpression(const std::vector<std::string>& tokens);
+    // The same rows as matchExpression() on the word table, with each long prefix spelled out as the words
+    // of the table it starts, when those are at most kMostWordTerms.
+    std::string wordMatch(const std::vector<std::string>& tokens);
     // True when some code point is neither a letter, a mark nor a digit.
     static bool containsNonAlphanumeric(std::string_view text);
     // a + b, held at the largest 64-bit value instead of overflowing.
@@ -48,9 +52,13 @@ public:
 
     // Filter sets up to this size (and a few pages) are read whole through their own index, not streamed.
     static constexpr std::int64_t kSelectiveFilterRows = 2000;
+    static constexpr std::size_t kMostWordTerms = 32;
 
 private:
+    std::string wordPrefix(std::string_view piece);
+
     SQLiteDatabase& db_;
+    std::optional<SQLiteStatement> wordTerms_;
 };
 
 }  // namespace quorvane

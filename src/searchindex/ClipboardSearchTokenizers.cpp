@@ -3,6 +3,7 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <string>
 
 #include "sqlite/SQLiteDatabase.h"
 #include "sqlite/SQLiteError.h"
@@ -87,7 +88,35 @@ fts5_api* fts5(sqlite3* db) {
     return api;
 }
 
+struct WordTokens {
+    std::string first;
+    int count = 0;
+};
+
+int collectWordToken(void* context, int, const char* token, int length, int, int) {
+    auto* tokens = static_cast<WordTokens*>(context);
+    if (tokens->count++ == 0) tokens->first.assign(token, static_cast<std::size_t>(length));
+    return SQLITE_OK;
+}
+
 }  // namespace
+
+std::optional<std::string> ClipboardSearchTokenizers::singleWordToken(sqlite3* db, std::string_view text) {
+    fts5_api* api = fts5(db);
+    void* userData = nullptr;
+    fts5_tokenizer methods{};
+    if (api == nullptr || api->xFindTokenizer(api, "unicode61", &userData, &methods) != SQLITE_OK) {
+        return std::nullopt;
+    }
+    Fts5Tokenizer* tokenizer = nullptr;
+    if (methods.xCreate(userData, nullptr, 0, &tokenizer) != SQLITE_OK) return std::nullopt;
+    WordTokens tokens;
+    const int result = methods.xTokenize(tokenizer, &tokens, FTS5_TOKENIZE_QUERY | FTS5_TOKENIZE_PREFIX,
+                                         text.data(), static_cast<int>(text.size()), collectWordToken);
+    methods.xDelete(tokenizer);
+    if (result != SQLITE_OK || tokens.count != 1) return std::nullopt;
+    return tokens.first;
+}
 
 void ClipboardSearchTokenizers::registerWith(sqlite3* db) {
     fts5_api* api = fts5(db);

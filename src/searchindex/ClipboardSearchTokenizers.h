@@ -7,6 +7,9 @@
 // that connection's thread.
 
 #include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
 
 struct sqlite3;
 
@@ -20,6 +23,10 @@ public:
 
     // Registers both tokenizers. Throws SQLiteError(execute) when the connection has no FTS5.
     static void registerWith(sqlite3* db);
+
+    // The one token the word table's own tokenizer ("unicode61") makes of `text` in a query, or nothing when
+    // it makes none or several.
+    static std::optional<std::string> singleWordToken(sqlite3* db, std::string_view text);
 };
 
 }  // namespace quorvane

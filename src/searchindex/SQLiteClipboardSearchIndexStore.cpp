@@ -68,6 +68,8 @@ constexpr const char* kCreateSearchTables[] = {
     "    normalized_text, compact_text, pinyin_spaced, pinyin_compact, content='', detail='none',\n"
     "    tokenize='quorvane_heads'\n"
     ");",
+    // The terms of the word table, so a word prefix can be looked up as the few whole words it stands for.
+    "CREATE VIRTUAL TABLE IF NOT EXISTS search_word_terms USING fts5vocab(search_words, 'row');",
     "CREATE VIRTUAL TABLE IF NOT EXISTS search_trigram_terms USING fts5vocab(search_trigrams, 'row');",
     "CREATE VIRTUAL TABLE IF NOT EXISTS search_bigram_terms USING fts5vocab(search_bigrams, 'row');",
 };
@@ -95,6 +97,13 @@ constexpr const char* kDropEarlierLayout[] = {
     "DROP TABLE IF EXISTS compact_grams;",
     "DROP TABLE IF EXISTS fts_terms;",
 };
+
+// FTS5's own default; used while a whole index is filled.
+constexpr int kBulkAutomerge = 4;
+// Log frames (pages) after which a commit asks for a checkpoint; SQLite's own default.
+constexpr int kCheckpointFrames = 1000;
+// Pages merged per step of tidy(): about a millisecond of work, so a write waits no longer behind one.
+constexpr int kMergePages = 16;
 
 // Room between the ranks of neighbours, so an entry dated between two others usually fits without moving
 // any other entry.
@@ -420,8 +429,19 @@ void removeDocument(SQLiteDatabase& db, SearchRowWriter& writer, const IndexedDo
     statement.stepDone();
 }
 
+// FTS5 merges segments inside the write that tips a level over, which takes tens of milliseconds on a large
+// index; the store's writes leave them to tidy(), a few pages at a time between writes. A bulk fill merges as
+// it goes.
+void setAutomerge(SQLiteDatabase& db, int segments) {
+    for (const char* table : kSearchTables) {
+        db.execute(std::string("INSERT INTO ") + table + " (" + table + ", rank) VALUES ('automerge', " +
+                   std::to_string(segments) + ");");
+    }
+}
+
 // Ranks every document by sorting and fills the search tables in rank order, from empty search tables.
 void rankAndIndexAll(SQLiteDatabase& db) {
+    setAutomerge(db, kBulkAutomerge);
     db.execute("DELETE FROM document_ranks;");
     for (const char* table : kSearchTables) {
         db.execute(std::string("INSERT INTO ") + table + " (" + table + ") VALUES ('delete-all');");
@@ -447,6 +467,12 @@ void rankAndIndexAll(SQLiteDatabase& db) {
         "FROM document_ranks r JOIN documents d ON d.doc_id = r.doc_id ORDER BY r.rank;",
     };
     for (const char* sql : fills) db.execute(sql);
+    // One segment per table: later writes then add small segments beside it, never half-done merges of
+    // large ones.
+    for (const char* table : kSearchTables) {
+        db.execute(std::string("INSERT INTO ") + table + " (" + table + ") VALUES ('optimize');");
+    }
+    setAutomerge(db, 0);
 }
 
 void setMeta(SQLiteDatabase& db, const std::string& key, const std::string& value) {
@@ -524,6 +550,10 @@ SQLiteClipboardSearchIndexStore::SQLiteClipboardSearchIndexStore(
 
 SQLiteClipboardSearchIndexStore::~SQLiteClipboardSearchIndexStore() {
     readQueue_.sync([this] { readDb_.reset(); });
+    queue_.sync([this] {
+        if (db_) sqlite3_wal_hook(db_->handle(), nullptr, nullptr);
+    });
+    checkpointQueue_.sync([this] { checkpointDb_.reset(); });
     queue_.sync([this] { db_.reset(); });
 }
 
@@ -540,11 +570,75 @@ void SQLiteClipboardSearchIndexStore::configure(SQLiteDatabase& db) {
     createSchema(db);
     migrateSchema(db);
     for (const char* sql : kCreateIndexes) db.execute(sql);
+    automergeOff_ = false;
+    // The log is copied back into the file on the checkpoint queue, beside the writes instead of inside one.
+    sqlite3_wal_hook(db.handle(), &SQLiteClipboardSearchIndexStore::walCommitted, this);
     // Documents without ranks: a file of the earlier layout (its tables were just dropped), or one whose
     // reindexing was cut short. The search tables are filled again from the documents.
     auto unranked =
         db.prepare("SELECT EXISTS (SELECT 1 FROM documents) AND NOT EXISTS (SELECT 1 FROM document_ranks);");
     needsReindex_ = unranked.step() && unranked.columnInt64(0) != 0;
+}
+
+int SQLiteClipboardSearchIndexStore::walCommitted(void* context, sqlite3*, const char*, int frames) {
+    auto* store = static_cast<SQLiteClipboardSearchIndexStore*>(context);
+    if (frames >= kCheckpointFrames && !store->checkpointScheduled_.exchange(true)) {
+        store->checkpointQueue_.async([store] { store->checkpoint(); });
+    }
+    return SQLITE_OK;
+}
+
+void SQLiteClipboardSearchIndexStore::checkpoint() {
+    checkpointScheduled_ = false;
+    try {
+        if (!checkpointDb_ || checkpointGeneration_ != fileGeneration_) {
+            checkpointDb_.reset();
+            const std::uint64_t generation = fileGeneration_;
+            checkpointDb_ = std::make_unique<SQLiteDatabase>(databasePath_);
+            checkpointGeneration_ = generation;
+        }
+        // Passive: copies what no reader still needs and never waits for the writer.
+        const int result = sqlite3_wal_checkpoint_v2(checkpointDb_->handle(), nullptr,
+                                                     SQLITE_CHECKPOINT_PASSIVE, nullptr, nullptr);
+        if (result != SQLITE_OK && result != SQLITE_BUSY) {
+            Logger::error("Failed to checkpoint clipboard search index: " +
+                              std::string(sqlite3_errmsg(checkpointDb_->handle())),
+                          "SQLiteSearch");
+        }
+    } catch (const std::exception& error) {
+        Logger::error("Failed to checkpoint clipboard search index: " + std::string(error.what()),
+                      "SQLiteSearch");
+    }
+}
+
+void SQLiteClipboardSearchIndexStore::scheduleTidy() {
+    if (std::exchange(tidyScheduled_, true)) return;
+    queue_.async([this] { tidy(); });
+}
+
+void SQLiteClipboardSearchIndexStore::tidy() {
+    tidyScheduled_ = false;
+    if (!db_ || reindexing_) return;
+    try {
+        // Set with the first tidying, not at open: opening reads no full-text table.
+        if (!automergeOff_) {
+            setAutomerge(*db_, 0);
+            automergeOff_ = true;
+        }
+        for (const char* table : kSearchTables) {
+            const auto before = sqlite3_total_changes64(db_->handle());
+            db_->execute(std::string("INSERT INTO ") + table + " (" + table + ", rank) VALUES ('merge', " +
+                         std::to_string(kMergePages) + ");");
+            // FTS5 changes fewer than two rows when no level has enough segments to merge.
+            if (sqlite3_total_changes64(db_->handle()) - before >= 2) {
+                scheduleTidy();
+                return;
+            }
+        }
+    } catch (const SQLiteError& error) {
+        Logger::error("Failed to merge clipboard search index segments: " + error.message(), "SQLiteSearch");
+        if (error.isCorruption()) recoverFromCorruption(error);
+    }
 }
 
 void SQLiteClipboardSearchIndexStore::reindexInBackground() {
@@ -656,7 +750,20 @@ auto SQLiteClipboardSearchIndexStore::performRead(F&& body)
         }
         try {
             if (!readDb_ || readGeneration_ != fileGeneration_) openReadConnection();
-            return body(*readDb_);
+            // One snapshot for every statement of a read: a search looks words up before it matches them.
+            readDb_->execute("BEGIN;");
+            try {
+                auto result = body(*readDb_);
+                readDb_->execute("COMMIT;");
+                return result;
+            } catch (...) {
+                try {
+                    readDb_->execute("ROLLBACK;");
+                } catch (const SQLiteError&) {
+                    // The read's own error is the one to report.
+                }
+                throw;
+            }
         } catch (const SQLiteError& error) {
             if (error.isCorruption()) {
                 readDb_.reset();
@@ -707,6 +814,7 @@ void SQLiteClipboardSearchIndexStore::upsert(const ClipboardSearchIndexDocument&
             const std::int64_t docID = insertDocument(insert, db, document);
             placeDocument(db, writer, docID, document.sortAt.timeIntervalSince1970, searchTexts(document));
         });
+        scheduleTidy();
     });
 }
 
@@ -718,6 +826,7 @@ void SQLiteClipboardSearchIndexStore::deleteDocuments(const std::vector<std::str
                 if (const auto existing = indexedDocument(db, itemID)) removeDocument(db, writer, *existing);
             }
         });
+        scheduleTidy();
         forgetAppIdentifiers();
     });
 }
@@ -745,6 +854,7 @@ void SQLiteClipboardSearchIndexStore::updateAccess(const std::string& itemID, Da
             clearRank(db, existing->docID);
             placeDocument(db, writer, existing->docID, sortAt.timeIntervalSince1970, existing->texts);
         });
+        scheduleTidy();
     });
 }
 

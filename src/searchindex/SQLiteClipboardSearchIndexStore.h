@@ -105,6 +105,13 @@ private:
 
     void openConnection();
     void configure(SQLiteDatabase& db);
+    // Queues one step of merging the full-text segments the writes left, unless one is queued already; each
+    // step queues the next while there is work, so writes queued meanwhile run between the steps.
+    void scheduleTidy();
+    void tidy();
+    // SQLite's commit hook of the write connection (in place of its automatic checkpoint).
+    static int walCommitted(void* context, sqlite3* db, const char* database, int frames);
+    void checkpoint();
     // Moves the damaged file aside and opens an empty index in its place; false when that failed too.
     bool recoverFromCorruption(const SQLiteError& error);
     std::filesystem::path moveDamagedFilesAside();
@@ -119,12 +126,20 @@ private:
     // Used on the queue only. A replacement with no handler to hear of it waits in `recoveryPending_`.
     std::function<void()> recoveryHandler_;
     bool recoveryPending_ = false;
+    bool tidyScheduled_ = false;
+    // Whether this connection has turned FTS5's merging inside writes off (see tidy()).
+    bool automergeOff_ = false;
     // Counts replacements of a damaged file; a read connection opened before one is reopened.
     std::atomic<std::uint64_t> fileGeneration_{0};
     // Set by configure() when the documents have no ranks yet; searches fail while reindexing.
     bool needsReindex_ = false;
     std::atomic<bool> reindexing_{false};
     SerialQueue readQueue_{"SQLiteClipboardSearchIndexStore.ReadQueue"};
+    // Checkpoints run on their own connection and queue, so neither writes nor reads wait for them.
+    SerialQueue checkpointQueue_{"SQLiteClipboardSearchIndexStore.CheckpointQueue"};
+    std::unique_ptr<SQLiteDatabase> checkpointDb_;
+    std::uint64_t checkpointGeneration_ = 0;
+    std::atomic<bool> checkpointScheduled_{false};
     std::unique_ptr<SQLiteDatabase> readDb_;
     std::uint64_t readGeneration_ = 0;
     // The distinct stored application identifiers, read once and kept until a write changes them.

@@ -6,6 +6,7 @@
 #include <stdexcept>
 #include <thread>
 
+#include "base/SerialQueue.h"
 #include "classification/ClipboardClassificationSettings.h"
 #include "classification/LocalClipboardClassificationService.h"
 #include "history/ClipboardHistoryRepository.h"
@@ -97,6 +98,42 @@ public:
     std::vector<std::vector<ClipboardSearchIndexDocument>> rebuilds;
 };
 
+// A real index whose rebuild, once on the index's own queue, waits for the test before it starts writing.
+class GatedIndexStore final : public ClipboardSearchIndexStoreProtocol {
+public:
+    explicit GatedIndexStore(std::shared_ptr<SQLiteClipboardSearchIndexStore> store)
+        : store_(std::move(store)) {}
+    ClipboardSearchIndexStats rebuild(const std::vector<ClipboardSearchIndexDocument>& documents) override {
+        entered.set_value();
+        released.wait();
+        return store_->rebuild(documents);
+    }
+    void upsert(const ClipboardSearchIndexDocument& document) override { store_->upsert(document); }
+    void deleteDocuments(const std::vector<std::string>& ids) override { store_->deleteDocuments(ids); }
+    void updateAccess(const std::string& id, Date sortAt, std::optional<Date> lastAccessedAt,
+                      std::int64_t accessCount) override {
+        store_->updateAccess(id, sortAt, lastAccessedAt, accessCount);
+    }
+    ClipboardSearchIndexStats stats() override { return store_->stats(); }
+    std::vector<std::string> documentItemIDs() override { return store_->documentItemIDs(); }
+    ClipboardSearchPage fetchRecent(std::int64_t limit, std::int64_t offset) override {
+        return store_->fetchRecent(limit, offset);
+    }
+    ClipboardSearchPage search(const ClipboardSearchQueryText& query,
+                               const std::vector<ClipboardSearchFilter>& filters, std::int64_t limit,
+                               std::int64_t offset) override {
+        return store_->search(query, filters, limit, offset);
+    }
+    void syncVoid(const std::function<void()>& body) override { store_->syncVoid(body); }
+
+    std::promise<void> entered;
+    std::promise<void> release;
+    std::shared_future<void> released = release.get_future().share();
+
+private:
+    std::shared_ptr<SQLiteClipboardSearchIndexStore> store_;
+};
+
 // A history that hands over canned documents, or fails to read them; only the rebuild's read is used.
 class FakeRepository final : public ClipboardHistoryRepositoryProtocol {
 public:
@@ -131,10 +168,16 @@ public:
         ++reads;
         std::optional<std::vector<ClipboardSearchSourceDocument>> answer;
         if (!readFails) answer = documents;
-        mainQueue->post([rebuild = std::move(rebuild), answer] { rebuild(answer); });
+        if (indexQueue != nullptr) {
+            indexQueue->async([rebuild = std::move(rebuild), answer] { rebuild(answer); });
+        } else {
+            mainQueue->post([rebuild = std::move(rebuild), answer] { rebuild(answer); });
+        }
     }
 
     std::shared_ptr<MainQueue> mainQueue;
+    // When set, the rebuild step runs there, as on the real history's index queue.
+    SerialQueue* indexQueue = nullptr;
     std::vector<ClipboardSearchSourceDocument> documents;
     bool readFails = false;
     int reads = 0;
@@ -486,6 +529,47 @@ TEST_F(ClipboardSearchServiceTest, ServiceGoneBeforeTheHistoryAnswersStillAnswer
     ASSERT_TRUE(answer);
     EXPECT_THROW(answer->value(), ClipboardSearchServiceError);
     EXPECT_TRUE(store->rebuilds.empty());
+}
+
+// A rebuild holds the index's write queue for as long as it writes; searches meanwhile answer from the index
+// as it was, and from the rebuilt one afterwards.
+TEST_F(ClipboardSearchServiceTest, SearchesAnswerWhileARebuildHoldsTheIndex) {
+    testing::TemporaryDirectory directory;
+    auto real = std::make_shared<SQLiteClipboardSearchIndexStore>(directory / "clipboard_search.sqlite",
+                                                                  defaults, clockPointer);
+    real->upsert(ClipboardSearchIndexDocument::make(
+        source("before", "alpha before", ClipboardContentType::text, std::nullopt), {}));
+    auto gated = std::make_shared<GatedIndexStore>(real);
+    SerialQueue historyQueue("test.history.index");
+    repository->indexQueue = &historyQueue;
+    repository->documents = {source("after", "alpha after", ClipboardContentType::text, std::nullopt)};
+    service = std::make_shared<ClipboardSearchService>(repository, gated, ClipboardSearchIndexConfiguration{},
+                                                       nullptr, defaults, runLoop, clockPointer);
+    std::optional<ClipboardSearchResult<ClipboardSearchRebuildResult>> rebuilt;
+    service->rebuildIndex([&](auto result) { rebuilt.emplace(std::move(result)); });
+    gated->entered.get_future().wait();
+
+    std::optional<ClipboardSearchResult<ClipboardSearchPage>> during;
+    service->search("alpha", 20, 0, [&](auto result) { during.emplace(std::move(result)); });
+    // Bounded only so that a search stuck behind the rebuild fails the test instead of hanging it.
+    auto searched = std::async(std::launch::async, [&] { service->drain(); });
+    const bool answered = searched.wait_for(std::chrono::seconds(20)) == std::future_status::ready;
+    gated->release.set_value();
+    searched.wait();
+    ASSERT_TRUE(answered) << "the search waited for the rebuild";
+    while (!rebuilt) {
+        historyQueue.drain();
+        service->drain();
+        runLoop->runUntilIdle();
+    }
+    ASSERT_TRUE(during && during->succeeded());
+    ASSERT_EQ(during->value().items.size(), 1u);
+    EXPECT_EQ(during->value().items[0].id, "before");
+    ASSERT_TRUE(rebuilt->succeeded());
+    const auto after = search("alpha");
+    ASSERT_EQ(after.value().items.size(), 1u);
+    EXPECT_EQ(after.value().items[0].id, "after");
+    service.reset();
 }
 
 // The real history and index: changes made after the rebuild started, while its read still waits behind an

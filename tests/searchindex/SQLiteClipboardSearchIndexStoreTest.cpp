@@ -96,7 +96,8 @@ TEST_F(SQLiteClipboardSearchIndexStoreTest,
     open();
     const std::vector<std::string> tables = {"document_ranks",       "documents",       "meta",
                                              "search_bigram_terms",  "search_bigrams",  "search_heads",
-                                             "search_trigram_terms", "search_trigrams", "search_words"};
+                                             "search_trigram_terms", "search_trigrams", "search_word_terms",
+                                             "search_words"};
     EXPECT_EQ(column("SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite_%' "
                      "AND name NOT GLOB '*_data' AND name NOT GLOB '*_idx' AND name NOT GLOB '*_config' "
                      "AND name NOT GLOB '*_docsize' AND name NOT GLOB '*_content' ORDER BY name;"),
@@ -165,8 +166,9 @@ TEST_F(SQLiteClipboardSearchIndexStoreTest, EarlierLayoutIsReindexedFromItsDocum
         // The earlier layout: its own full-text table and a gram table, no ranks and no search tables.
         SQLiteDatabase db(path_);
         ClipboardSearchTokenizers::registerWith(db.handle());
-        for (const char* table : {"document_ranks", "search_words", "search_trigrams", "search_bigrams",
-                                  "search_heads", "search_trigram_terms", "search_bigram_terms"}) {
+        for (const char* table :
+             {"document_ranks", "search_words", "search_trigrams", "search_bigrams", "search_heads",
+              "search_word_terms", "search_trigram_terms", "search_bigram_terms"}) {
             db.execute(std::string("DROP TABLE ") + table + ";");
         }
         db.execute("CREATE VIRTUAL TABLE fts_terms USING fts5(normalized_text, pinyin_spaced);");
