@@ -278,6 +278,9 @@ QWidget* OnboardingWindow::buildWelcome() {
     auto* subtitle = label(lt(L10nKey::onboardingWelcomeDescription), 1.3, QFont::Normal, true, true, page);
     subtitle->setAlignment(Qt::AlignCenter);
     subtitle->setFixedWidth(560);
+    // An aligned item gets its size hint, which a wrapped label computes for another width: give it the
+    // height its lines need at this width, or the second line is cut.
+    subtitle->setMinimumHeight(subtitle->heightForWidth(560));
     stack->addWidget(subtitle, 0, Qt::AlignHCenter);
 
     auto* languageBox = new QHBoxLayout;
