@@ -20,7 +20,6 @@ namespace {
 
 class MainMenuShortcutsTest : public ::testing::Test {
 protected:
-    MainMenuShortcutsTest() { testing::qtTestApplication(); }
     ~MainMenuShortcutsTest() override { defaults.set(AppLanguage::defaultsKey, std::string("en")); }
 
     static bool activate(QWidget& window) {
@@ -30,6 +29,8 @@ protected:
         return QTest::qWaitForWindowActive(&window);
     }
 
+    // First: the shortcuts below install themselves on the application.
+    QApplication& application = testing::qtTestApplication();
     InMemoryUserDefaults defaults;
     StandardAppLanguage language{defaults};
     QtMainQueue mainQueue;
