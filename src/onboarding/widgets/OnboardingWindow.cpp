@@ -7,6 +7,7 @@
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QProgressBar>
@@ -228,6 +229,18 @@ void OnboardingWindow::finish() {
 
 void OnboardingWindow::resetToFirstStep() {
     showStep(OnboardingStep::welcome);
+}
+
+void OnboardingWindow::keyPressEvent(QKeyEvent* event) {
+    const bool isReturn = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (isReturn && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+        QPushButton* button = nextButton_->isVisible() ? nextButton_ : finishButton_;
+        if (button->isVisible() && button->isEnabled()) {
+            button->click();
+            return;
+        }
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void OnboardingWindow::changeEvent(QEvent* event) {

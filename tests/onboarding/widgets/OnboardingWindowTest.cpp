@@ -102,6 +102,18 @@ TEST_F(OnboardingWindowTest, WrappedTextsGetTheHeightTheirLinesNeedOnEveryPage) 
     }
 }
 
+TEST_F(OnboardingWindowTest, ReturnPressesNextAndOnTheLastPageFinishes) {
+    auto window = makeWindow(store_);
+    QTest::keyClick(window.get(), Qt::Key_Return);
+    EXPECT_EQ(window->currentStep(), OnboardingStep::tutorial);
+    QTest::keyClick(window.get(), Qt::Key_Return, Qt::ShiftModifier);  // not a plain Return
+    EXPECT_EQ(window->currentStep(), OnboardingStep::tutorial);
+    window->showStep(OnboardingStep::shortcut);
+    QTest::keyClick(window.get(), Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_EQ(finishCalls_, 1);
+    EXPECT_EQ(defaults_.boolValue("DidCompleteOnboarding"), true);
+}
+
 TEST_F(OnboardingWindowTest, PagesStoreTheirControlsAtOnce) {
     auto window = makeWindow(direct_);
     window->showStep(OnboardingStep::recording);
