@@ -42,8 +42,6 @@ using testing::TemporaryDirectory;
 
 class AppWindowsTest : public ::testing::Test {
 protected:
-    AppWindowsTest() { testing::qtTestApplication(); }
-
     AppWindows::Platform platform() { return {notifications_, alerts_, activationPolicy_, permission_}; }
 
     std::unique_ptr<AppCoordinator> makeCoordinator(AppWindows& windows) {
@@ -53,6 +51,7 @@ protected:
             windows.coordinatorWindows());
     }
 
+    QApplication& application_ = testing::qtTestApplication();  // before any widget below
     TemporaryDirectory directory_;
     FakeClock fakeClock_;
     std::shared_ptr<ManualRunLoop> loop_ = std::make_shared<ManualRunLoop>(fakeClock_);

@@ -7,6 +7,7 @@
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QProgressBar>
@@ -230,6 +231,18 @@ void OnboardingWindow::resetToFirstStep() {
     showStep(OnboardingStep::welcome);
 }
 
+void OnboardingWindow::keyPressEvent(QKeyEvent* event) {
+    const bool isReturn = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (isReturn && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+        QPushButton* button = nextButton_->isVisible() ? nextButton_ : finishButton_;
+        if (button->isVisible() && button->isEnabled()) {
+            button->click();
+            return;
+        }
+    }
+    QWidget::keyPressEvent(event);
+}
+
 void OnboardingWindow::changeEvent(QEvent* event) {
     // Coming back to the window: the user may have granted the permission meanwhile.
     if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
@@ -278,6 +291,9 @@ QWidget* OnboardingWindow::buildWelcome() {
     auto* subtitle = label(lt(L10nKey::onboardingWelcomeDescription), 1.3, QFont::Normal, true, true, page);
     subtitle->setAlignment(Qt::AlignCenter);
     subtitle->setFixedWidth(560);
+    // An aligned item gets its size hint, which a wrapped label computes for another width: give it the
+    // height its lines need at this width, or the second line is cut.
+    subtitle->setMinimumHeight(subtitle->heightForWidth(560));
     stack->addWidget(subtitle, 0, Qt::AlignHCenter);
 
     auto* languageBox = new QHBoxLayout;

@@ -59,6 +59,8 @@ public:
 
 protected:
     void changeEvent(QEvent* event) override;
+    // Return presses Next, or the finish button on the last page: default buttons act only in dialogs.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void keyComboRecorderDidStartRecording(KeyComboRecorderState& recorder) override;

@@ -29,7 +29,7 @@ protected:
         return QTest::qWaitForWindowActive(&window);
     }
 
-    // First member: the actions below need the application.
+    // First: the shortcuts below install themselves on the application.
     QApplication& application = testing::qtTestApplication();
     InMemoryUserDefaults defaults;
     StandardAppLanguage language{defaults};

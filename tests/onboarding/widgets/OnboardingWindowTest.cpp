@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -86,6 +87,31 @@ TEST_F(OnboardingWindowTest, NavigationFollowsTheChannelAndFinishStoresDefaults)
     EXPECT_FALSE(directWindow->page()->findChild<QRadioButton*>("centered")->isChecked());
     directWindow->backButton()->click();
     EXPECT_EQ(directWindow->currentStep(), OnboardingStep::tutorial);
+}
+
+TEST_F(OnboardingWindowTest, WrappedTextsGetTheHeightTheirLinesNeedOnEveryPage) {
+    auto window = makeWindow(direct_);
+    for (const auto step : onboardingSteps(DistributionChannel::direct)) {
+        window->showStep(step);
+        QCoreApplication::processEvents();
+        for (const QLabel* label : window->page()->findChildren<QLabel*>()) {
+            if (!label->wordWrap() || !label->isVisible() || label->text().isEmpty()) continue;
+            EXPECT_GE(label->height(), label->heightForWidth(label->width()))
+                << "cut text on step " << static_cast<int>(step) << ": " << label->text().toStdString();
+        }
+    }
+}
+
+TEST_F(OnboardingWindowTest, ReturnPressesNextAndOnTheLastPageFinishes) {
+    auto window = makeWindow(store_);
+    QTest::keyClick(window.get(), Qt::Key_Return);
+    EXPECT_EQ(window->currentStep(), OnboardingStep::tutorial);
+    QTest::keyClick(window.get(), Qt::Key_Return, Qt::ShiftModifier);  // not a plain Return
+    EXPECT_EQ(window->currentStep(), OnboardingStep::tutorial);
+    window->showStep(OnboardingStep::shortcut);
+    QTest::keyClick(window.get(), Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_EQ(finishCalls_, 1);
+    EXPECT_EQ(defaults_.boolValue("DidCompleteOnboarding"), true);
 }
 
 TEST_F(OnboardingWindowTest, PagesStoreTheirControlsAtOnce) {

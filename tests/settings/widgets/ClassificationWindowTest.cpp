@@ -233,6 +233,7 @@ TEST_F(ClassificationWindowTest, ScreenshotsInBothLanguagesAndPalettes) {
             auto window = makeWindow();
             window->testTab()->input()->setPlainText("https://github.com/acme/tool/pull/7");
             window->testTab()->detectButton()->click();
+            window->userRulesTab()->table()->selectRow(1);  // Move Up enabled, Move Down not
             const QString suffix = QString(chinese ? "zh" : "en") + (dark ? "-dark" : "-light");
             for (int index = 0; index < 3; ++index) {
                 window->selectTab(index);
