@@ -21,6 +21,17 @@ IgnoredAppsSettingsViewModel::IgnoredAppsSettingsViewModel(UserDefaults& userDef
                                                            const ApplicationFileReader& fileReader)
     : userDefaults_(userDefaults), ignoredApps_(ignoredApps), catalog_(catalog), fileReader_(fileReader) {}
 
+std::optional<InstalledApplication> IgnoredAppsSettingsViewModel::installedApplication(
+    const std::string& identifier) const {
+    // Exactly first: some ids end in ".desktop" themselves ("com.bitwarden.desktop"), which the catalog's
+    // lookup would take for the file suffix.
+    const auto entries = catalog_.applicationEntries();
+    for (const auto& entry : *entries) {
+        if (entry.identifier == identifier) return entry;
+    }
+    return catalog_.applicationWithIdentifier(identifier);
+}
+
 std::vector<std::string> IgnoredAppsSettingsViewModel::ignoredAppBundleIdentifiers() const {
     return ClipboardIgnoredAppsSettings::ignoredAppBundleIdentifiers(userDefaults_);
 }
@@ -29,7 +40,7 @@ std::optional<IgnoredAppRow> IgnoredAppsSettingsViewModel::row(std::size_t index
     const auto identifiers = ignoredAppBundleIdentifiers();
     if (index >= identifiers.size()) return std::nullopt;
     IgnoredAppRow row{identifiers[index], {}, {}};
-    const auto application = catalog_.applicationWithIdentifier(row.identifier);
+    const auto application = installedApplication(row.identifier);
     if (application) row.icon = application->icon;
     const auto cached = nameCache_.find(row.identifier);
     if (cached != nameCache_.end()) {

@@ -78,6 +78,7 @@ public:
     static std::optional<Alert> addResultAlert(const IgnoredAppAddResult& result);
 
 private:
+    std::optional<InstalledApplication> installedApplication(const std::string& identifier) const;
     // The identifier `file` names: the catalog's id for an installed desktop file, else the file's own.
     std::optional<std::string> identifierOf(const std::filesystem::path& file) const;
 

@@ -193,6 +193,10 @@ void IgnoredAppsSettingsView::removeButtonClicked() {
 }
 
 void IgnoredAppsSettingsView::applyColors() {
+    // The frame around the list paints the background, so a hovering drop can tint it.
+    QPalette listPalette = list_->palette();
+    listPalette.setColor(QPalette::Base, Qt::transparent);
+    list_->setPalette(listPalette);
     removeButton_->setIcon(tintedSymbol("minus-circle", UiColors::systemRed(palette())));
     addButton_->setIcon(tintedSymbol("plus-circle", UiColors::accent(palette())));
 }

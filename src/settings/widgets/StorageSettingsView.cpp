@@ -67,7 +67,6 @@ protected:
         } else {
             fill = UiColors::label(palette(), 0.05);
             border = UiColors::separator(palette());
-            border.setAlphaF(0.5);
         }
         QPainterPath path;
         path.addRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 8, 8);
@@ -180,6 +179,8 @@ void StorageSettingsView::buildLayout() {
         new QPushButton(qs(L10n::text(L10nKey::storageShowInFileManager)), locationCard);
     for (QPushButton* button : {selectDirectoryButton_, resetDirectoryButton_, showInFileManagerButton_}) {
         button->setAutoDefault(false);
+        // Some room around the title, which the style leaves tight for long ones.
+        button->setMinimumWidth(button->sizeHint().width() + 16);
         buttons->addWidget(button);
     }
     buttons->addStretch(1);
@@ -243,11 +244,10 @@ void StorageSettingsView::buildLayout() {
     tiles->setColumnStretch(1, 1);
     overview->addLayout(tiles);
     overview->addSpacing(12);
-    auto* separator = new QFrame(overviewCard);
-    separator->setFrameShape(QFrame::HLine);
-    separator->setFrameShadow(QFrame::Plain);
-    separator->setFixedHeight(1);
-    overview->addWidget(separator);
+    separator_ = new QWidget(overviewCard);
+    separator_->setFixedHeight(1);
+    separator_->setAutoFillBackground(true);
+    overview->addWidget(separator_);
     overview->addSpacing(12);
     auto* clearRow = new QHBoxLayout;
     clearRow->setSpacing(12);
@@ -255,6 +255,7 @@ void StorageSettingsView::buildLayout() {
     clearRow->addWidget(clearHistoryDescriptionLabel_, 1);
     clearHistoryButton_ = new QPushButton(qs(L10n::text(L10nKey::storageClearAllHistoryNow)), overviewCard);
     clearHistoryButton_->setAutoDefault(false);
+    clearHistoryButton_->setMinimumWidth(clearHistoryButton_->sizeHint().width() + 16);
     clearRow->addWidget(clearHistoryButton_, 0, Qt::AlignTop);
     overview->addLayout(clearRow);
     page->addWidget(overviewCard);
@@ -278,6 +279,9 @@ void StorageSettingsView::applyColors() {
     disabled.setAlphaF(0.4);
     palette.setColor(QPalette::Disabled, QPalette::ButtonText, disabled);
     clearHistoryButton_->setPalette(palette);
+    QPalette line = separator_->palette();
+    line.setColor(QPalette::Window, UiColors::separator(this->palette()));
+    separator_->setPalette(line);
 }
 
 void StorageSettingsView::changeEvent(QEvent* event) {

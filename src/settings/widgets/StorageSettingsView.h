@@ -63,6 +63,7 @@ private:
     QLabel* lastSavedValueLabel_ = nullptr;
     QLabel* clearHistoryDescriptionLabel_ = nullptr;
     QPushButton* clearHistoryButton_ = nullptr;
+    QWidget* separator_ = nullptr;
 };
 
 }  // namespace quorvane

@@ -30,6 +30,7 @@ protected:
         keepass.icon = "keepassxc";
         catalog_.install(keepass);
         catalog_.install("org.gnome.Terminal", "Terminal");
+        catalog_.install("com.bitwarden.desktop", "Bitwarden");
     }
 
     // A file on disk (links are resolved through the file system) that the reader knows as `identifier`.
@@ -74,6 +75,10 @@ TEST_F(IgnoredAppsSettingsViewModelTest, RowsAreTheNormalisedStoredListWithNames
     defaults_.set("AppLanguage", std::string("zh-Hans"));
     StandardAppLanguage language(defaults_);
     EXPECT_EQ(chinesePage.row(2)->displayName, "KeePassXC 密码库");
+
+    // An id that itself ends in ".desktop" is still found.
+    defaults_.set(kListKey, listOf({"com.bitwarden.desktop"}));
+    EXPECT_EQ(model_.row(0)->displayName, "Bitwarden");
 }
 
 TEST_F(IgnoredAppsSettingsViewModelTest, AddingSortsFilesIntoAddedListedAndInvalid) {
