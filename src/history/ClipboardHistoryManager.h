@@ -29,6 +29,7 @@ public:
     }
     void deleteItem(const std::string& id) override { repository_->deleteItem(id); }
     void clearHistory() override { repository_->clearHistory(); }
+    std::optional<std::string> tryClearHistory() override { return repository_->tryClearHistory(); }
     void recordUsage(const std::string& id) override { repository_->recordUsage(id); }
     void runWithCaptureSuspended(const std::function<void()>& body) override {
         captureSuspension_->runWithCaptureSuspended(body);

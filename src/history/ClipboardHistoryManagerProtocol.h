@@ -28,6 +28,12 @@ public:
     virtual void getContentSnapshotById(const std::string& id, ContentCompletion completion) = 0;
     virtual void deleteItem(const std::string& id) = 0;
     virtual void clearHistory() = 0;
+    // clearHistory() that says how it went: nothing when the history was cleared, else why it was not (also
+    // logged). Managers that cannot fail keep this default.
+    virtual std::optional<std::string> tryClearHistory() {
+        clearHistory();
+        return std::nullopt;
+    }
     virtual void recordUsage(const std::string& id) = 0;
 };
 

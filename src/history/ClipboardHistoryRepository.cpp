@@ -421,27 +421,36 @@ std::int64_t ClipboardHistoryRepository::deleteExpiredItems(Date cutoff, Clipboa
 }
 
 void ClipboardHistoryRepository::clearHistory() {
+    (void)tryClearHistory();
+}
+
+std::optional<std::string> ClipboardHistoryRepository::tryClearHistory() {
+    std::optional<std::string> failure;
     onMain([&] {
         if (dataDirectoryManager_.isStorageMoveRunning()) {
-            Logger::error("Failed to clear clipboard history: the storage directory is being moved",
-                          kCategory);
-            return;
+            failure = "the storage directory is being moved";
+        } else if (!store_) {
+            failure = "the history store is not open";
+        } else {
+            auto& context = store_->mainContext();
+            PendingChangesGuard guard(context);
+            context.deleteAllIndexes();
+            context.deleteAllContents();
+            // The deletions run when the context is saved, so a failed save is a failed clear.
+            try {
+                context.save();
+            } catch (const std::exception& error) {
+                failure = error.what();
+            }
         }
-        if (!store_) return;
-        auto& context = store_->mainContext();
-        PendingChangesGuard guard(context);
-        context.deleteAllIndexes();
-        context.deleteAllContents();
-        // The deletions run when the context is saved, so a failed save is a failed clear.
-        try {
-            context.save();
-        } catch (const std::exception& error) {
-            Logger::error(std::string("Failed to clear clipboard history: ") + error.what(), kCategory);
+        if (failure) {
+            Logger::error("Failed to clear clipboard history: " + *failure, kCategory);
             return;
         }
         indexSync_.scheduleClear();
         postChange();
     });
+    return failure;
 }
 
 void ClipboardHistoryRepository::removeEntry(const ClipboardHistoryContent& content,

@@ -59,6 +59,7 @@ public:
     std::int64_t deleteExpiredItems(Date cutoff, ClipboardContentType contentType) override;
     // Refused, with an ERROR line, while the storage directory is being moved.
     void clearHistory() override;
+    std::optional<std::string> tryClearHistory() override;
     ClipboardHistoryUsageMetadata removeDuplicateTexts(const std::string& text,
                                                        const std::optional<Bytes>& richTextRTFData,
                                                        const std::optional<Bytes>& richTextHTMLData,

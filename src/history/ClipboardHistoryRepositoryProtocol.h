@@ -58,6 +58,12 @@ public:
     // Removes the entries of `contentType` created strictly before `cutoff`; returns how many.
     virtual std::int64_t deleteExpiredItems(Date cutoff, ClipboardContentType contentType) = 0;
     virtual void clearHistory() = 0;
+    // clearHistory() that says how it went: nothing when the history was cleared, else why it was not (also
+    // logged). Repositories that cannot fail keep this default.
+    virtual std::optional<std::string> tryClearHistory() {
+        clearHistory();
+        return std::nullopt;
+    }
     // Removes the earlier text entries with this plain text (rich-text forms do not matter) except
     // `idToKeep`, and returns their usage merged; the empty usage when nothing was removed.
     virtual ClipboardHistoryUsageMetadata removeDuplicateTexts(

@@ -26,6 +26,8 @@ public:
     }
     void deleteItem(const std::string&) override {}
     void clearHistory() override {}
+    // There is no store to clear: saying it was cleared would hide that the services are missing.
+    std::optional<std::string> tryClearHistory() override { return "the history store is not open"; }
     void recordUsage(const std::string&) override {}
     void runWithCaptureSuspended(const std::function<void()>& body) override { body(); }
 

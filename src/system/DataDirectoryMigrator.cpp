@@ -35,7 +35,7 @@ struct DataDirectoryMigrator::Flow {
     DataDirectoryManager& manager;
     MainQueue& mainQueue;
     std::function<void()> onMigrationWillStart;
-    Completion completion;
+    OutcomeCompletion completion;
 };
 
 DataDirectoryMigrator::DataDirectoryMigrator(DataDirectoryManager& manager,
@@ -54,21 +54,28 @@ DataDirectoryMigrator::~DataDirectoryMigrator() {
     alive_.reset();
 }
 
-void DataDirectoryMigrator::finish(const FlowPtr& flow, bool switched) {
-    flow->mainQueue.post([flow, switched] {
+void DataDirectoryMigrator::finish(const FlowPtr& flow, StorageMoveOutcome outcome) {
+    flow->mainQueue.post([flow, outcome] {
         flow->manager.endStorageMove();
-        if (flow->completion) flow->completion(switched);
+        if (flow->completion) flow->completion(outcome);
     });
 }
 
+DataDirectoryMigrator::OutcomeCompletion DataDirectoryMigrator::reportingSwitched(Completion completion) {
+    if (!completion) return nullptr;
+    return [completion = std::move(completion)](StorageMoveOutcome outcome) {
+        completion(outcome == StorageMoveOutcome::switched);
+    };
+}
+
 DataDirectoryMigrator::FlowPtr DataDirectoryMigrator::beginFlow(std::function<void()> onMigrationWillStart,
-                                                                Completion completion) {
+                                                                OutcomeCompletion completion) {
     assert(mainQueue_.isMainThread());
     if (!manager_.beginStorageMove()) {
         // The running flow owns the flag; this one only reports.
         Logger::warning("Failed to start a storage move: another one is running", kCategory);
         mainQueue_.post([completion = std::move(completion)] {
-            if (completion) completion(false);
+            if (completion) completion(StorageMoveOutcome::failed);
         });
         return nullptr;
     }
@@ -86,7 +93,7 @@ DataDirectoryMigrator::FlowPtr DataDirectoryMigrator::beginFlow(std::function<vo
                              std::string(DataDirectoryManager::storageDirectoryOverrideEnvironmentKey),
                              manager_.storageDirectoryURL().string()),
                   {L10n::text(L10nKey::ok)}},
-            [flow](std::optional<std::size_t>) { finish(flow, false); });
+            [flow](std::optional<std::size_t>) { finish(flow, StorageMoveOutcome::cancelled); });
         return nullptr;
     }
     return flow;
@@ -94,6 +101,11 @@ DataDirectoryMigrator::FlowPtr DataDirectoryMigrator::beginFlow(std::function<vo
 
 void DataDirectoryMigrator::changeStorageDirectory(std::function<void()> onMigrationWillStart,
                                                    Completion completion) {
+    changeStorageDirectory(std::move(onMigrationWillStart), reportingSwitched(std::move(completion)));
+}
+
+void DataDirectoryMigrator::changeStorageDirectory(std::function<void()> onMigrationWillStart,
+                                                   OutcomeCompletion completion) {
     const FlowPtr flow = beginFlow(std::move(onMigrationWillStart), std::move(completion));
     if (flow) askToChangeDirectory(flow);
 }
@@ -104,9 +116,12 @@ void DataDirectoryMigrator::askToChangeDirectory(const FlowPtr& flow) {
                           L10n::text(L10nKey::storageChangeAlertMessage),
                           {L10n::text(L10nKey::cancel), L10n::text(L10nKey::storageChooseDirectoryButton)}},
                     [this, alive = std::weak_ptr<int>(alive_), flow](std::optional<std::size_t> pressed) {
-                        if (alive.expired() || !proceeds(pressed)) return finish(flow, false);
+                        if (alive.expired()) return finish(flow, StorageMoveOutcome::failed);
+                        if (!proceeds(pressed)) return finish(flow, StorageMoveOutcome::cancelled);
                         chooseDirectoryWithOpenPanel([this, alive, flow](std::optional<fs::path> folder) {
-                            if (alive.expired() || !folder || folder->empty()) return finish(flow, false);
+                            if (alive.expired()) return finish(flow, StorageMoveOutcome::failed);
+                            if (!folder || folder->empty())
+                                return finish(flow, StorageMoveOutcome::cancelled);
                             confirmChange(flow, *folder);
                         });
                     });
@@ -129,7 +144,8 @@ void DataDirectoryMigrator::confirmChange(const FlowPtr& flow, const fs::path& c
               L10n::text(L10nKey::storageConfirmChangeMessage, target.string()),
               {L10n::text(L10nKey::cancel), L10n::text(L10nKey::storageConfirmMigrationButton)}},
         [this, alive = std::weak_ptr<int>(alive_), flow, folder, target](std::optional<std::size_t> pressed) {
-            if (alive.expired() || !proceeds(pressed)) return finish(flow, false);
+            if (alive.expired()) return finish(flow, StorageMoveOutcome::failed);
+            if (!proceeds(pressed)) return finish(flow, StorageMoveOutcome::cancelled);
             runMigration(flow, target, folder);
         });
 }
@@ -142,11 +158,16 @@ void DataDirectoryMigrator::refuseOverlap(const FlowPtr& flow, const fs::path& t
                           L10n::text(L10nKey::storageDirectoryOverlapMessage, target.string(),
                                      manager_.storageDirectoryURL().string()),
                           {L10n::text(L10nKey::ok)}},
-                    [flow](std::optional<std::size_t>) { finish(flow, false); });
+                    [flow](std::optional<std::size_t>) { finish(flow, StorageMoveOutcome::cancelled); });
 }
 
 void DataDirectoryMigrator::resetToDefaultDirectory(std::function<void()> onMigrationWillStart,
                                                     Completion completion) {
+    resetToDefaultDirectory(std::move(onMigrationWillStart), reportingSwitched(std::move(completion)));
+}
+
+void DataDirectoryMigrator::resetToDefaultDirectory(std::function<void()> onMigrationWillStart,
+                                                    OutcomeCompletion completion) {
     const FlowPtr flow = beginFlow(std::move(onMigrationWillStart), std::move(completion));
     if (!flow) return;
     const fs::path target = manager_.defaultBaseDirectoryURL() / DataDirectoryManager::dataSubdirectoryName;
@@ -155,7 +176,8 @@ void DataDirectoryMigrator::resetToDefaultDirectory(std::function<void()> onMigr
                           L10n::text(L10nKey::storageResetAlertMessage, manager_.displayPath(target)),
                           {L10n::text(L10nKey::cancel), L10n::text(L10nKey::storageConfirmResetButton)}},
                     [this, alive = std::weak_ptr<int>(alive_), flow](std::optional<std::size_t> pressed) {
-                        if (alive.expired() || !proceeds(pressed)) return finish(flow, false);
+                        if (alive.expired()) return finish(flow, StorageMoveOutcome::failed);
+                        if (!proceeds(pressed)) return finish(flow, StorageMoveOutcome::cancelled);
                         continueReset(flow);
                     });
 }
@@ -173,7 +195,7 @@ void DataDirectoryMigrator::continueReset(const FlowPtr& flow) {
             services_.tearDownClipboardServices();
             services_.buildClipboardServices();
         }
-        return finish(flow, true);
+        return finish(flow, StorageMoveOutcome::switched);
     }
     if (StorageDirectoryCopier::overlaps(source, target)) return refuseOverlap(flow, target);
     runMigration(flow, target, std::nullopt);
@@ -184,11 +206,11 @@ void DataDirectoryMigrator::runMigration(const FlowPtr& flow, const fs::path& ta
     if (flow->onMigrationWillStart) flow->onMigrationWillStart();
     services_.tearDownClipboardServices();
     migrateStorage(target, [this, alive = std::weak_ptr<int>(alive_), flow, folder](bool copied) {
-        if (alive.expired()) return finish(flow, false);
+        if (alive.expired()) return finish(flow, StorageMoveOutcome::failed);
         if (copied) manager_.applyCustomDirectory(folder);
         // On failure this reopens the old directory, which the copy never changed.
         services_.buildClipboardServices();
-        finish(flow, copied);
+        finish(flow, copied ? StorageMoveOutcome::switched : StorageMoveOutcome::failed);
     });
 }
 

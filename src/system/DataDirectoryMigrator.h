@@ -20,6 +20,7 @@
 #include "platform/MainQueue.h"
 #include "system/ClipboardServicesLifecycle.h"
 #include "system/DataDirectoryManager.h"
+#include "system/StorageMoveOutcome.h"
 
 namespace quorvane {
 
@@ -28,6 +29,8 @@ public:
     // True when the directory was switched (or there was nothing to move); false when the user cancelled,
     // the flow was refused or the copy failed.
     using Completion = std::function<void(bool switched)>;
+    // The same report, telling a cancelled flow from a failed one.
+    using OutcomeCompletion = std::function<void(StorageMoveOutcome outcome)>;
 
     // Everything handed in must outlive the migrator.
     DataDirectoryMigrator(DataDirectoryManager& manager, ClipboardServicesLifecycle& services,
@@ -42,10 +45,12 @@ public:
     // Asks, lets the user pick a folder, confirms, then copies into the folder's "QuorvaneData" and switches
     // to the folder. `onMigrationWillStart` (optional) runs right before the services close for the copy.
     void changeStorageDirectory(std::function<void()> onMigrationWillStart, Completion completion);
+    void changeStorageDirectory(std::function<void()> onMigrationWillStart, OutcomeCompletion completion);
     // Asks, then copies back to the default location and forgets the chosen folder. With nothing to move
     // (no history file, no folder ever chosen, or the default is the current directory) it only forgets the
     // folder, without calling `onMigrationWillStart`.
     void resetToDefaultDirectory(std::function<void()> onMigrationWillStart, Completion completion);
+    void resetToDefaultDirectory(std::function<void()> onMigrationWillStart, OutcomeCompletion completion);
     // Shows the folder picker with the storage move's title and message.
     void chooseDirectoryWithOpenPanel(FolderPicker::Completion completion);
     // Copies the current storage directory into `target` on the worker and reports the outcome on the main
@@ -59,7 +64,7 @@ private:
     using FlowPtr = std::shared_ptr<Flow>;
 
     // The flow's state, or nothing after refusing it (and then its completion is already on its way).
-    FlowPtr beginFlow(std::function<void()> onMigrationWillStart, Completion completion);
+    FlowPtr beginFlow(std::function<void()> onMigrationWillStart, OutcomeCompletion completion);
     void askToChangeDirectory(const FlowPtr& flow);
     void confirmChange(const FlowPtr& flow, const std::filesystem::path& folder);
     void continueReset(const FlowPtr& flow);
@@ -68,7 +73,8 @@ private:
     void runMigration(const FlowPtr& flow, const std::filesystem::path& target,
                       std::optional<std::filesystem::path> folder);
     // Ends the flow: clears the running flag and reports on the next turn of the main queue.
-    static void finish(const FlowPtr& flow, bool switched);
+    static void finish(const FlowPtr& flow, StorageMoveOutcome outcome);
+    static OutcomeCompletion reportingSwitched(Completion completion);
 
     DataDirectoryManager& manager_;
     ClipboardServicesLifecycle& services_;

@@ -172,6 +172,41 @@ TEST_F(DataDirectoryMigratorTest, CancelAtEveryStepChangesNothing) {
     EXPECT_TRUE(services_.events.empty());
 }
 
+TEST_F(DataDirectoryMigratorTest, OutcomeTellsCancelledFromFailedAndSwitched) {
+    std::vector<StorageMoveOutcome> outcomes;
+    const auto record = [&outcomes](StorageMoveOutcome outcome) { outcomes.push_back(outcome); };
+
+    alerts_.script({"Choose Directory"});
+    picker_.script({std::nullopt});
+    migrator_.changeStorageDirectory(nullptr, record);
+    settle();
+    // A refusal that explained itself in an alert needs no second message either.
+    alerts_.script({"Choose Directory", "OK"});
+    picker_.script({defaultStorage() / "inside"});
+    migrator_.changeStorageDirectory(nullptr, record);
+    settle();
+    // A copy that cannot write its target fails.
+    write(directory_ / "plain-file", "not a folder");
+    alerts_.script({"Choose Directory", "Confirm Migration"});
+    picker_.script({directory_ / "plain-file"});
+    LogCapture log;
+    migrator_.changeStorageDirectory(nullptr, record);
+    settle();
+    alerts_.script({"Choose Directory", "Confirm Migration"});
+    picker_.script({chosen()});
+    migrator_.changeStorageDirectory(nullptr, record);
+    settle();
+    alerts_.script({"Cancel"});
+    migrator_.resetToDefaultDirectory(nullptr, record);
+    settle();
+
+    EXPECT_EQ(outcomes,
+              (std::vector<StorageMoveOutcome>{StorageMoveOutcome::cancelled, StorageMoveOutcome::cancelled,
+                                               StorageMoveOutcome::failed, StorageMoveOutcome::switched,
+                                               StorageMoveOutcome::cancelled}));
+    EXPECT_EQ(manager_.storageDirectoryURL(), chosenStorage());
+}
+
 TEST_F(DataDirectoryMigratorTest, TargetThatIsOrLiesInsideTheCurrentDirectoryIsRefused) {
     const fs::path current = defaultStorage();
     fs::create_directory_symlink(current.parent_path(), directory_ / "alias");

@@ -1,0 +1,29 @@
+#pragma once
+
+// The application-file picker as an application-modal QFileDialog (Qt's own, like the folder picker) on
+// ".desktop" files, starting in the user's or the system's applications folder, opened without a nested
+// event loop. Call on the main queue only.
+
+#include <QPointer>
+#include <QWidget>
+
+#include "platform/ApplicationFilePicker.h"
+
+namespace quorvane {
+
+class QtApplicationFilePicker final : public ApplicationFilePicker {
+public:
+    // `parent`, when given, centres the picker on it; it may go away first.
+    explicit QtApplicationFilePicker(QWidget* parent = nullptr) : parent_(parent) {}
+
+    // A picker closed any other way than by choosing (its parent destroyed) answers nothing.
+    void chooseApplicationFile(const ApplicationFilePickerRequest& request, Completion completion) override;
+
+    // The first XDG applications folder that exists ("/usr/share/applications" when none does).
+    static QString startFolder();
+
+private:
+    QPointer<QWidget> parent_;
+};
+
+}  // namespace quorvane

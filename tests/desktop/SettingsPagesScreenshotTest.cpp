@@ -1,0 +1,187 @@
+// The storage and ignored-applications pages on a real X display, filled from a real history store and an
+// application catalog, photographed in light and dark palettes, in English and Chinese. The pictures land in
+// the build folder ("screenshots/") for review; the test checks each state came up before it takes the
+// picture.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QImage>
+#include <QMimeData>
+#include <QStyle>
+#include <QStyleFactory>
+#include <QUrl>
+#include <fstream>
+#include <map>
+
+#include "desktop/DesktopSession.h"
+#include "history/ClipboardHistoryManager.h"
+#include "history/ClipboardHistoryRepository.h"
+#include "l10n/StandardAppLanguage.h"
+#include "platform/linux/DesktopApplicationFileReader.h"
+#include "platform/linux/QtMainQueue.h"
+#include "platform/memory/FakeAlertPresenter.h"
+#include "platform/memory/FakeApplicationFilePicker.h"
+#include "platform/memory/FakeClock.h"
+#include "platform/memory/FakeFolderPicker.h"
+#include "platform/memory/InMemoryApplicationCatalog.h"
+#include "platform/memory/InMemoryUserDefaults.h"
+#include "platform/memory/RecordingWorkspaceOpener.h"
+#include "settings/widgets/IgnoredAppsSettingsView.h"
+#include "settings/widgets/StorageSettingsView.h"
+#include "support/TemporaryDirectory.h"
+
+namespace quorvane {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::DesktopSession;
+
+QPalette darkPalette() {
+    QPalette palette;
+    palette.setColor(QPalette::Window, QColor(40, 40, 43));
+    palette.setColor(QPalette::WindowText, QColor(236, 236, 236));
+    palette.setColor(QPalette::Base, QColor(30, 30, 32));
+    palette.setColor(QPalette::AlternateBase, QColor(45, 45, 48));
+    palette.setColor(QPalette::Text, QColor(236, 236, 236));
+    palette.setColor(QPalette::Button, QColor(52, 52, 56));
+    palette.setColor(QPalette::ButtonText, QColor(236, 236, 236));
+    palette.setColor(QPalette::Highlight, QColor(10, 132, 255));
+    palette.setColor(QPalette::HighlightedText, Qt::white);
+    palette.setColor(QPalette::PlaceholderText, QColor(150, 150, 155));
+    palette.setColor(QPalette::Mid, QColor(70, 70, 74));
+    return palette;
+}
+
+class NoCapture final : public CaptureSuspension {
+public:
+    void runWithCaptureSuspended(const std::function<void()>& body) override { body(); }
+};
+
+class SettingsPagesScreenshotTest : public ::testing::TestWithParam<std::tuple<bool, bool>> {
+protected:
+    void SetUp() override {
+        DESKTOP_SESSION_OR_SKIP();
+        QApplication::setStyle(QStyleFactory::create("Fusion"));
+        dark = std::get<0>(GetParam());
+        chinese = std::get<1>(GetParam());
+        QApplication::setPalette(dark ? darkPalette() : QApplication::style()->standardPalette());
+        QFont font("DejaVu Sans");
+        font.setPointSizeF(10);
+        QApplication::setFont(font);
+        if (chinese) defaults.set(AppLanguage::defaultsKey, std::string("zh-Hans"));
+        language = std::make_unique<StandardAppLanguage>(defaults);
+        QDir().mkpath(QUORVANE_SCREENSHOT_DIR);
+    }
+
+    void TearDown() override { language.reset(); }
+
+    void save(QWidget& widget, const QString& state) {
+        const QString name =
+            QStringLiteral("%1/settings-%2-%3-%4.png")
+                .arg(QUORVANE_SCREENSHOT_DIR, state, dark ? "dark" : "light", chinese ? "zh" : "en");
+        const QImage image = widget.grab().toImage();
+        ASSERT_TRUE(image.save(name)) << name.toStdString();
+        QSet<QRgb> colours;
+        for (int y = 0; y < image.height(); y += 7) {
+            for (int x = 0; x < image.width(); x += 7) colours.insert(image.pixel(x, y));
+        }
+        EXPECT_GT(colours.size(), 20) << "the picture looks blank: " << name.toStdString();
+    }
+
+    bool dark = false;
+    bool chinese = false;
+    InMemoryUserDefaults defaults;
+    std::unique_ptr<StandardAppLanguage> language;
+};
+
+TEST_P(SettingsPagesScreenshotTest, StoragePageWithAHistory) {
+    testing::TemporaryDirectory directory;
+    std::map<std::string, std::string> environment{{"HOME", (directory / "home").string()}};
+    RecordingWorkspaceOpener workspace;
+    DataDirectoryManager manager(defaults, workspace, [&](const std::string& name) {
+        auto found = environment.find(name);
+        return found == environment.end() ? std::nullopt : std::optional<std::string>(found->second);
+    });
+    QtMainQueue mainQueue;
+    NotificationCenter center(mainQueue);
+    SystemClock clock;
+    auto repository =
+        std::make_shared<ClipboardHistoryRepository>(manager, nullptr, mainQueue, center, defaults, clock);
+    auto historyManager =
+        std::make_shared<ClipboardHistoryManager>(repository, std::make_shared<NoCapture>());
+    for (int index = 0; index < 1234; ++index) {
+        const std::string text = "Entry " + std::to_string(index) + " " + std::string(200, 'x');
+        repository->saveTextItem("t" + std::to_string(index), text, text, text, std::nullopt, std::nullopt,
+                                 std::nullopt, std::nullopt, std::nullopt, 0);
+    }
+    repository->saveImageItem("image", "Image", "", std::vector<std::uint8_t>(4096, 7), std::nullopt,
+                              std::nullopt, std::nullopt, 0);
+    FakeAlertPresenter alerts;
+    StorageSettingsView page(
+        StorageSettingsViewModel::Services{manager, [historyManager] { return historyManager; }, nullptr,
+                                           nullptr, alerts, center, mainQueue, clock, nullptr, nullptr});
+    page.resize(760, 640);
+    page.show();
+    page.refresh();
+    ASSERT_TRUE(DesktopSession::processEventsUntil([&] {
+        return page.viewModel().hasLoadedStorageUsageSummary() && page.itemCountValueLabel()->text() != "" &&
+               page.viewModel().storageUsageSummary().itemCount == 1235;
+    }));
+    DesktopSession::processEventsFor(std::chrono::milliseconds(100));
+    EXPECT_EQ(page.itemCountValueLabel()->text(), "1,235");
+    EXPECT_TRUE(page.clearHistoryButton()->isEnabled());
+    EXPECT_FALSE(page.resetDirectoryButton()->isEnabled());
+    save(page, "storage");
+}
+
+TEST_P(SettingsPagesScreenshotTest, IgnoredAppsPageWithASelectionAndAHoveringDrop) {
+    testing::TemporaryDirectory directory;
+    InMemoryApplicationCatalog catalog;
+    InstalledApplication keepass;
+    keepass.identifier = "org.keepassxc.KeePassXC";
+    keepass.name = "KeePassXC";
+    keepass.icon = "keepassxc";
+    catalog.install(keepass);
+    InstalledApplication bitwarden;
+    bitwarden.identifier = "com.bitwarden.desktop";
+    bitwarden.name = "Bitwarden";
+    bitwarden.localizedNames = {{"zh_CN", "Bitwarden 密码管理器"}};
+    catalog.install(bitwarden);
+    ClipboardIgnoredAppsSettings ignoredApps(catalog);
+    for (const char* identifier : {"org.keepassxc.KeePassXC", "com.bitwarden.desktop", "org.example.Removed"})
+        ignoredApps.addIgnoredAppBundleIdentifier(defaults, identifier);
+    DesktopApplicationFileReader reader;
+    FakeAlertPresenter alerts;
+    FakeApplicationFilePicker picker;
+    IgnoredAppsSettingsView page(
+        IgnoredAppsSettingsView::Services{defaults, ignoredApps, catalog, reader, alerts, picker});
+    page.resize(760, 520);
+    page.show();
+    ASSERT_TRUE(DesktopSession::processEventsUntil([&] { return page.list()->count() == 3; }));
+    page.reloadIgnoredApps(std::string("org.keepassxc.KeePassXC"));
+    EXPECT_TRUE(page.removeButton()->isEnabled());
+    DesktopSession::processEventsFor(std::chrono::milliseconds(100));
+    save(page, "appfilter");
+
+    const fs::path file = directory / "org.example.Notes.desktop";
+    std::ofstream(file) << "[Desktop Entry]\nType=Application\nName=Notes\n";
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(QString::fromStdString(file.string()))});
+    QDragEnterEvent enter(QPoint(40, 40), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(page.dropTarget(), &enter);
+    ASSERT_TRUE(page.dropTarget()->isDropTargetActive());
+    DesktopSession::processEventsFor(std::chrono::milliseconds(100));
+    save(page, "appfilter-drop");
+}
+
+INSTANTIATE_TEST_SUITE_P(Appearances, SettingsPagesScreenshotTest,
+                         ::testing::Combine(::testing::Bool(), ::testing::Bool()), [](const auto& info) {
+                             return std::string(std::get<0>(info.param) ? "Dark" : "Light") +
+                                    (std::get<1>(info.param) ? "Chinese" : "English");
+                         });
+
+}  // namespace
+}  // namespace quorvane
