@@ -133,19 +133,9 @@ void ClipboardMonitor::handleCopyIntent() {
 }
 
 void ClipboardMonitor::handlePasteboardChange() {
-    if (!isMonitoring_ || isTemporarilyPaused_ || isReportedChangeCheckPosted_) return;
-    isReportedChangeCheckPosted_ = true;
-    std::weak_ptr<ClipboardMonitor*> weak = lifetime_;
-    // Not inside the report: reading the item talks to its owner, which must not happen within the
-    // desktop's own event handling.
-    platform_.mainQueue.post([weak] {
-        if (auto self = weak.lock()) (*self)->checkAfterReportedChange();
-    });
-}
-
-void ClipboardMonitor::checkAfterReportedChange() {
-    isReportedChangeCheckPosted_ = false;
     if (!isMonitoring_ || isTemporarilyPaused_) return;
+    // Checked within the report: the pasteboard shows the reported copy only until the next report, so a
+    // later check could find a newer copy and miss this one.
     timer_.cancel();
     checkPasteboard();
     scheduleNextCheck(0, true);

@@ -106,9 +106,8 @@ private:
     void checkPasteboard();
     void noteChangeCountAdvance(std::int64_t from, std::int64_t to, Date now);
     void handleCopyIntent();
-    // A change the pasteboard reported: one check on the next turn, however many reports came before it.
+    // A change the pasteboard reported: checked at once.
     void handlePasteboardChange();
-    void checkAfterReportedChange();
     void startCopyIntentMonitorIfPossible();
     void takeCurrentItemAsSeen();
     void captureText(const ClipboardTextPayload& payload, const std::optional<std::string>& bundleIdentifier);
@@ -127,7 +126,6 @@ private:
     bool isMonitoring_ = false;
     bool isTemporarilyPaused_ = false;
     bool shouldResumeAfterTemporaryPause_ = false;
-    bool isReportedChangeCheckPosted_ = false;
     Subscription pasteboardChanges_;
     // Work arriving later from other threads (key handler, recognition) holds this weakly and does nothing
     // once the monitor is gone.

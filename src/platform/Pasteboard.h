@@ -55,7 +55,9 @@ public:
     virtual bool writeImage(const Data& imageData, const std::string& type) = 0;
 
     // Calls `handler` on the main queue each time another program replaced the item, as soon as the platform
-    // reports it (the change count has moved by then). A pasteboard that can only be polled never calls it.
+    // reports it (the change count has moved by then). Until the next report the pasteboard shows the
+    // reported item, so a handler that reads at once reads each copy. A pasteboard that can only be polled
+    // never calls it.
     [[nodiscard]] Subscription observeChanges(std::function<void()> handler) const {
         return changes_.subscribe(std::move(handler));
     }
