@@ -108,15 +108,12 @@ void ClipboardMonitor::takeCurrentItemAsSeen() {
 
 void ClipboardMonitor::scheduleNextCheck(double interval, bool useCadence) {
     if (!isMonitoring_ || isTemporarilyPaused_) return;
-    const double delay = useCadence ? cadenceDelay(platform_.clock.now()) : interval;
+    const Date now = platform_.clock.now();
+    // Every change is reported and checked then: outside a burst there is nothing a poll could find.
+    if (useCadence && platform_.pasteboard.reportsChanges() && !cadence_.isBursting(now)) return;
+    const double delay = useCadence ? cadence_.nextDelay(now) : interval;
     // The timer owns only a pointer back to us; destroying the monitor cancels it.
     timer_ = platform_.mainQueue.postAfter(delay, [this] { timerFired(); });
-}
-
-double ClipboardMonitor::cadenceDelay(Date now) const {
-    if (platform_.pasteboard.reportsChanges() && !cadence_.isBursting(now))
-        return reportedChangesPollInterval;
-    return cadence_.nextDelay(now);
 }
 
 void ClipboardMonitor::timerFired() {
