@@ -61,8 +61,8 @@ public:
     [[nodiscard]] Subscription observeChanges(std::function<void()> handler) const {
         return changes_.subscribe(std::move(handler));
     }
-    // True when every change by another program is reported through observeChanges(), so that polling the
-    // change count is only a safety net.
+    // True when every change by another program is reported through observeChanges(), so that nothing needs
+    // to poll the change count while the pasteboard is quiet.
     virtual bool reportsChanges() const { return false; }
 
     bool hasType(const std::string& type) const;
