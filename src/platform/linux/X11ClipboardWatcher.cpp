@@ -96,6 +96,7 @@ public:
         connection->targets_ = connection->intern("TARGETS");
         connection->incr_ = connection->intern("INCR");
         connection->string_ = connection->intern("STRING");
+        connection->utf8_ = connection->intern("UTF8_STRING");
         for (std::size_t i = 0; i < connection->properties_.size(); ++i) {
             connection->properties_[i] = connection->intern("QUORVANE_SELECTION_" + std::to_string(i));
         }
@@ -216,7 +217,10 @@ private:
 
     Outcome read(const OwnerChange& change, X11ClipboardItem& item) {
         if (change.owner == XCB_NONE) return Outcome::read;
-        std::vector<Request> first = {Request(targets_)};
+        // The usual text target is asked for together with the list of targets, so a text copy takes one
+        // answer from its owner: a copy held only briefly by a program that is slow to be scheduled is
+        // still read. Its answer counts only when the list offers it.
+        std::vector<Request> first = {Request(targets_), Request(utf8_)};
         Outcome outcome = convert(first, change.timestamp);
         if (outcome != Outcome::read) return outcome;
         if (first[0].outcome != Outcome::read) return Outcome::read;
@@ -244,9 +248,13 @@ private:
             secondNames.push_back(name);
             return true;
         };
-        // Everything wanted is asked for at once: the owner answers all of it in one go.
-        for (const char* target : textTargets) {
-            if (want(target)) break;
+        // Everything else wanted is asked for at once: the owner answers all of it in one go.
+        if (offered.contains("UTF8_STRING") && first[1].outcome == Outcome::read) {
+            item.text = decodedText("UTF8_STRING", first[1].bytes, first[1].type == string_);
+        } else {
+            for (const char* target : textTargets) {
+                if (want(target)) break;
+            }
         }
         const std::size_t firstRepresentation = second.size();
         for (const char* name : {PasteboardType::html, PasteboardType::rtf, PasteboardType::fileURLs})
@@ -332,6 +340,11 @@ private:
                 return outcome;
             request.outcome = outcome;
         }
+        // Answers read are deleted only now: some owners take any deletion on our window for the next step
+        // of a transfer in pieces.
+        for (const Request& request : requests) {
+            if (request.answered && !request.incremental) xcb_delete_property(c_, window_, request.property);
+        }
         return Outcome::read;
     }
 
@@ -355,7 +368,10 @@ private:
                 continue;
             Request piece(request.target);
             piece.property = request.property;
-            if (!takeProperty(piece)) return Outcome::refused;
+            const bool taken = takeProperty(piece);
+            // Deleting the piece asks for the next one.
+            xcb_delete_property(c_, window_, request.property);
+            if (!taken) return Outcome::refused;
             if (piece.bytes.empty()) return Outcome::read;
             if (request.bytes.size() + piece.bytes.size() > largestRepresentationBytes) {
                 Logger::error("Failed to read the clipboard: an item is larger than " +
@@ -367,8 +383,8 @@ private:
         }
     }
 
-    // Reads the request's property and deletes it, except an INCR announcement, whose deletion starts the
-    // transfer. False when it is missing or too large.
+    // Reads the request's property; the caller deletes it (an INCR announcement's deletion starts the
+    // transfer). False when it is missing or too large.
     bool takeProperty(Request& request) {
         auto reply = owned(xcb_get_property_reply(
             c_,
@@ -379,7 +395,6 @@ private:
         request.type = reply->type;
         request.incremental = reply->type == incr_;
         if (request.incremental) return true;
-        xcb_delete_property(c_, window_, request.property);
         if (reply->bytes_after > 0) {
             Logger::error("Failed to read the clipboard: an item is larger than " +
                               std::to_string(largestRepresentationBytes) + " bytes",
@@ -399,6 +414,7 @@ private:
     xcb_atom_t targets_ = XCB_ATOM_NONE;
     xcb_atom_t incr_ = XCB_ATOM_NONE;
     xcb_atom_t string_ = XCB_ATOM_NONE;
+    xcb_atom_t utf8_ = XCB_ATOM_NONE;
     std::array<xcb_atom_t, 8> properties_{};
     std::size_t nextProperty_ = 0;
     std::unordered_map<xcb_atom_t, std::string> atomNames_;
