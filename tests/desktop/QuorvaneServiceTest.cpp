@@ -262,8 +262,14 @@ TEST_F(QuorvaneServiceTest, TextRecognitionStoresTheTextOfARenderedImage) {
                         "SELECT searchText LIKE '%QUORVANE RECOGNISES%' FROM ClipboardHistoryIndex", {"1"}));
 }
 
-// Copies as fast as xclip goes, then copies by a program that keeps each one for 10 ms only: every one of
-// those is stored, none twice, and the index agrees with the history.
+// Copies as fast as xclip goes, then copies by a program that keeps each one for 10 ms only (longer under the
+// sanitizers, which slow the service's reading several times): every one of those is stored, none twice,
+// and the index agrees with the history.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr std::chrono::milliseconds briefCopyHold{50};
+#else
+constexpr std::chrono::milliseconds briefCopyHold{10};
+#endif
 TEST_F(QuorvaneServiceTest, RapidCopiesAreStoredOnceEachAndIndexedLikeTheHistory) {
     start();
     constexpr int copies = 300;
@@ -289,7 +295,7 @@ TEST_F(QuorvaneServiceTest, RapidCopiesAreStoredOnceEachAndIndexedLikeTheHistory
             char text[32];
             std::snprintf(text, sizeof text, "brief copy %04d", i);
             owner.take(text);
-            owner.serveFor(10ms);
+            owner.serveFor(briefCopyHold);
         }
         // The last one stays until the service has stored it.
         owner.serveFor(20s, [&] { return stop_.load(); });
