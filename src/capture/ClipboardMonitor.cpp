@@ -108,15 +108,12 @@ void ClipboardMonitor::takeCurrentItemAsSeen() {
 
 void ClipboardMonitor::scheduleNextCheck(double interval, bool useCadence) {
     if (!isMonitoring_ || isTemporarilyPaused_) return;
-    const double delay = useCadence ? cadenceDelay(platform_.clock.now()) : interval;
+    const Date now = platform_.clock.now();
+    // Every change is reported and checked then: outside a burst there is nothing a poll could find.
+    if (useCadence && platform_.pasteboard.reportsChanges() && !cadence_.isBursting(now)) return;
+    const double delay = useCadence ? cadence_.nextDelay(now) : interval;
     // The timer owns only a pointer back to us; destroying the monitor cancels it.
     timer_ = platform_.mainQueue.postAfter(delay, [this] { timerFired(); });
-}
-
-double ClipboardMonitor::cadenceDelay(Date now) const {
-    if (platform_.pasteboard.reportsChanges() && !cadence_.isBursting(now))
-        return reportedChangesPollInterval;
-    return cadence_.nextDelay(now);
 }
 
 void ClipboardMonitor::timerFired() {
@@ -133,19 +130,9 @@ void ClipboardMonitor::handleCopyIntent() {
 }
 
 void ClipboardMonitor::handlePasteboardChange() {
-    if (!isMonitoring_ || isTemporarilyPaused_ || isReportedChangeCheckPosted_) return;
-    isReportedChangeCheckPosted_ = true;
-    std::weak_ptr<ClipboardMonitor*> weak = lifetime_;
-    // Not inside the report: reading the item talks to its owner, which must not happen within the
-    // desktop's own event handling.
-    platform_.mainQueue.post([weak] {
-        if (auto self = weak.lock()) (*self)->checkAfterReportedChange();
-    });
-}
-
-void ClipboardMonitor::checkAfterReportedChange() {
-    isReportedChangeCheckPosted_ = false;
     if (!isMonitoring_ || isTemporarilyPaused_) return;
+    // Checked within the report: the pasteboard shows the reported copy only until the next report, so a
+    // later check could find a newer copy and miss this one.
     timer_.cancel();
     checkPasteboard();
     scheduleNextCheck(0, true);

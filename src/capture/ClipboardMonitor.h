@@ -1,12 +1,12 @@
 #pragma once
 
 // Watches the system pasteboard and turns every new text or image item into a history entry. It checks at
-// once when the pasteboard reports a change, and polls the change count on one-shot main-queue timers as the
-// fallback (0.25 s, 0.03 s during the 1.2 s burst after each change or copy keystroke; outside bursts only
-// every 5 s while the pasteboard reports changes). It skips paused capture, unchanged counts, our own
-// copies, ignored programs, password-manager secrets and immediate repeats, then runs the retention
-// clean-up, removes earlier copies and saves. Images get their recognised text afterwards. Built by the
-// application container; everything else reaches it through ClipboardMonitorProtocol. Main thread only.
+// once when the pasteboard reports a change, and polls the change count on one-shot main-queue timers (0.25
+// s, 0.03 s during the 1.2 s burst after each change or copy keystroke). A pasteboard that reports every
+// change is polled only during bursts, so an idle service never wakes. It skips paused capture, unchanged
+// counts, our own copies, ignored programs, password-manager secrets and immediate repeats, then runs the
+// retention clean-up, removes earlier copies and saves. Images get their recognised text afterwards. Built by
+// the application container; everything else reaches it through ClipboardMonitorProtocol. Main thread only.
 
 #include <cstdint>
 #include <memory>
@@ -94,21 +94,16 @@ public:
     static constexpr int titleCharacterLimit = 80;
     // First check after a copy keystroke, before the burst cadence takes over.
     static constexpr double copyIntentCheckDelay = 0.02;
-    // Idle poll while the pasteboard reports every change itself: only a safety net for a lost report, so
-    // an idle service wakes rarely instead of four times a second. Bursts keep their cadence.
-    static constexpr double reportedChangesPollInterval = 5.0;
 
 private:
     void stop();
     void scheduleNextCheck(double interval, bool useCadence);
-    double cadenceDelay(Date now) const;
     void timerFired();
     void checkPasteboard();
     void noteChangeCountAdvance(std::int64_t from, std::int64_t to, Date now);
     void handleCopyIntent();
-    // A change the pasteboard reported: one check on the next turn, however many reports came before it.
+    // A change the pasteboard reported: checked at once.
     void handlePasteboardChange();
-    void checkAfterReportedChange();
     void startCopyIntentMonitorIfPossible();
     void takeCurrentItemAsSeen();
     void captureText(const ClipboardTextPayload& payload, const std::optional<std::string>& bundleIdentifier);
@@ -127,7 +122,6 @@ private:
     bool isMonitoring_ = false;
     bool isTemporarilyPaused_ = false;
     bool shouldResumeAfterTemporaryPause_ = false;
-    bool isReportedChangeCheckPosted_ = false;
     Subscription pasteboardChanges_;
     // Work arriving later from other threads (key handler, recognition) holds this weakly and does nothing
     // once the monitor is gone.

@@ -55,12 +55,14 @@ public:
     virtual bool writeImage(const Data& imageData, const std::string& type) = 0;
 
     // Calls `handler` on the main queue each time another program replaced the item, as soon as the platform
-    // reports it (the change count has moved by then). A pasteboard that can only be polled never calls it.
+    // reports it (the change count has moved by then). Until the next report the pasteboard shows the
+    // reported item, so a handler that reads at once reads each copy. A pasteboard that can only be polled
+    // never calls it.
     [[nodiscard]] Subscription observeChanges(std::function<void()> handler) const {
         return changes_.subscribe(std::move(handler));
     }
-    // True when every change by another program is reported through observeChanges(), so that polling the
-    // change count is only a safety net.
+    // True when every change by another program is reported through observeChanges(), so that nothing needs
+    // to poll the change count while the pasteboard is quiet.
     virtual bool reportsChanges() const { return false; }
 
     bool hasType(const std::string& type) const;

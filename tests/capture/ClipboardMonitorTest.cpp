@@ -221,40 +221,41 @@ TEST_F(ClipboardMonitorTest, AdvanceOfTwoOrMoreWarnsAndAFallingCountIsTakenSilen
     EXPECT_EQ(monitor->lastChangeCount(), pasteboard_.changeCount());
 }
 
-TEST_F(ClipboardMonitorTest, ReportedChangeIsCheckedOnTheNextTurnWithoutWaitingForThePoll) {
+TEST_F(ClipboardMonitorTest, EachReportedCopyIsCheckedWhenItIsReported) {
     pasteboard_.setAnnouncesChanges(true);
     auto monitor = makeMonitor();
     monitor->startMonitoring(false);
     tick();
-    copyText("reported at once");
-    // Not inside the report itself.
-    EXPECT_TRUE(repository_->savedTexts.empty());
-    loop_.runUntilIdle();
-    ASSERT_EQ(repository_->savedTexts.size(), 1u);
-    EXPECT_EQ(repository_->savedTexts[0].content, "reported at once");
-    // The poll goes on as the fallback, re-armed from the check (a burst after the change).
-    EXPECT_EQ(loop_.pendingCount(), 1u);
-
-    // Two reports before the check: one check, which takes the second copy and says the first was missed.
-    copyText("replaced before it was read");
-    copyText("the one that is read");
-    loop_.runUntilIdle();
+    // Reports that follow each other before any poll: each copy is read while the pasteboard shows it.
+    copyText("first of a burst");
+    copyText("second of a burst");
     ASSERT_EQ(repository_->savedTexts.size(), 2u);
-    EXPECT_EQ(repository_->savedTexts[1].content, "the one that is read");
-    EXPECT_TRUE(log_.contains("WARNING", "Clipboard changeCount advanced by 2"));
+    EXPECT_EQ(repository_->savedTexts[0].content, "first of a burst");
+    EXPECT_EQ(repository_->savedTexts[1].content, "second of a burst");
+    EXPECT_FALSE(log_.contains("WARNING", "advanced by"));
+    // The poll goes on as the fallback, re-armed from the check (a burst after the change).
     EXPECT_EQ(loop_.pendingCount(), 1u);
     EXPECT_EQ(monitor->cadence().burstDeadline, std::optional<Date>(clock_.now().addingTimeInterval(1.2)));
 
-    // Once the burst is over the safety-net poll is rare: a copy that was never reported waits for it.
-    loop_.advance(1.3);
-    pasteboard_.setAnnouncesChanges(false);
-    copyText("never reported");
-    pasteboard_.setAnnouncesChanges(true);
-    loop_.advance(ClipboardMonitor::reportedChangesPollInterval - 0.3);
-    EXPECT_EQ(repository_->savedTexts.size(), 2u);
-    loop_.advance(0.3);
+    // A copy the platform could not read before it was replaced shows as a larger advance.
+    pasteboard_.setChangeCount(pasteboard_.changeCount() + 1);
+    copyText("after one that was missed");
     ASSERT_EQ(repository_->savedTexts.size(), 3u);
-    EXPECT_EQ(repository_->savedTexts[2].content, "never reported");
+    EXPECT_TRUE(log_.contains("WARNING", "Clipboard changeCount advanced by 2"));
+    // A repeat of the last copy is reported but not stored again.
+    copyText("after one that was missed");
+    EXPECT_EQ(repository_->savedTexts.size(), 3u);
+
+    // Once the burst is over nothing is polled: an idle service does not wake at all.
+    loop_.advance(1.3);
+    EXPECT_FALSE(monitor->hasPendingCheck());
+    EXPECT_EQ(loop_.pendingCount(), 0u);
+    // A copy keystroke still starts a burst of polls.
+    keys_.press(KeyDownEvent{0, "c", keyModifierCommand, false});
+    loop_.advance(0);
+    EXPECT_TRUE(monitor->hasPendingCheck());
+    loop_.advance(1.3);
+    EXPECT_FALSE(monitor->hasPendingCheck());
 
     // Paused, stopped or gone: reports are ignored and nothing is read.
     monitor->pauseTemporarily();
@@ -263,8 +264,13 @@ TEST_F(ClipboardMonitorTest, ReportedChangeIsCheckedOnTheNextTurnWithoutWaitingF
     loop_.runUntilIdle();
     EXPECT_EQ(pasteboard_.contentReadCount(), reads);
     monitor->resumeAfterTemporaryPause();
-    copyText("just before the monitor goes");
+    monitor->stopMonitoring();
+    const int readsWhenStopped = pasteboard_.contentReadCount();
+    copyText("while stopped");
+    EXPECT_EQ(pasteboard_.contentReadCount(), readsWhenStopped);
+    monitor->startMonitoring(false);
     monitor.reset();
+    copyText("after the monitor went");
     loop_.runUntilIdle();
     EXPECT_EQ(repository_->savedTexts.size(), 3u);
 }

@@ -1,14 +1,21 @@
 #include <QBuffer>
 #include <QColor>
 #include <QImage>
+#include <atomic>
+#include <random>
+#include <thread>
 
 #include "desktop/DesktopSession.h"
+#include "desktop/TestSelectionOwner.h"
 #include "platform/linux/QtClipboardPasteboard.h"
+#include "support/LogCapture.h"
 
 namespace quorvane {
 namespace {
 
 using testing::DesktopSession;
+using testing::TestSelectionOwner;
+using namespace std::chrono_literals;
 
 QByteArray pngOfSize(int width, int height) {
     QImage image(width, height, QImage::Format_RGB32);
@@ -23,6 +30,16 @@ QByteArray pngOfSize(int width, int height) {
 
 Data toData(const QByteArray& bytes) {
     return Data(bytes.begin(), bytes.end());
+}
+
+// What the pasteboard showed when it reported a change.
+struct Report {
+    std::int64_t changeCount;
+    std::optional<std::string> text;
+    bool operator==(const Report&) const = default;
+};
+void PrintTo(const Report& report, std::ostream* out) {
+    *out << report.changeCount << ":" << report.text.value_or("<none>");
 }
 
 class QtClipboardPasteboardTest : public ::testing::Test {
@@ -48,8 +65,16 @@ protected:
         return result.output;
     }
 
+    void recordReports() {
+        subscription_ = pasteboard().observeChanges([this] {
+            reports_.push_back({pasteboard().changeCount(), pasteboard().string()});
+        });
+    }
+    std::vector<Report> reports_;
+
 private:
     std::unique_ptr<QtClipboardPasteboard> pasteboard_;
+    Subscription subscription_;
 };
 
 TEST_F(QtClipboardPasteboardTest, ExternalTextCopyMovesTheCountOnceAndReadsAsUtf8) {
@@ -137,6 +162,111 @@ TEST_F(QtClipboardPasteboardTest, ImageThatDoesNotDecodeLeavesTheClipboardAsItWa
     EXPECT_FALSE(pasteboard().writeImage(toData(broken), PasteboardType::png));
     EXPECT_EQ(pasteboard().changeCount(), before);
     EXPECT_EQ(readWithXclip("UTF8_STRING"), QByteArray("kept"));
+}
+
+TEST_F(QtClipboardPasteboardTest, EveryCopyIsReadWhileItOwnsTheClipboardAndReportedInOrder) {
+    recordReports();
+    const auto before = pasteboard().changeCount();
+    constexpr int copies = 40;
+    std::thread program([] {
+        TestSelectionOwner owner;
+        for (int i = 0; i < copies; ++i) {
+            owner.take("copy " + std::to_string(i));
+            // The next copy replaces this one as soon as its text was read.
+            const int answered = owner.textAnswers();
+            owner.serveFor(10s, [&] { return owner.textAnswers() > answered; });
+        }
+    });
+    // The main thread is busy meanwhile: the copies wait in line for it and none is lost.
+    program.join();
+    ASSERT_TRUE(DesktopSession::processEventsUntil([&] { return reports_.size() >= copies + 1; }, 10s))
+        << reports_.size() << " reports, the last " << ::testing::PrintToString(reports_.back());
+    std::vector<Report> expected;
+    for (int i = 0; i < copies; ++i) expected.push_back({before + i + 1, "copy " + std::to_string(i)});
+    // The program went away while it owned the clipboard: nothing is left on it.
+    expected.push_back({before + copies + 1, std::nullopt});
+    EXPECT_EQ(reports_, expected);
+    EXPECT_TRUE(pasteboard().types().empty());
+}
+
+TEST_F(QtClipboardPasteboardTest, ACopyReplacedWhileItsOwnerAnswersIsMissedNotTakenForTheNextOne) {
+    recordReports();
+    const auto before = pasteboard().changeCount();
+    std::atomic<bool> release{false};
+    std::thread program([&] {
+        TestSelectionOwner first;
+        TestSelectionOwner second;
+        // The answer with the first text comes after the second program already owns the clipboard.
+        first.beforeTextAnswer = [&] { second.take("the copy that replaced it"); };
+        first.take("replaced while answering");
+        first.serveFor(10s, [&] { return first.textAnswers() > 0; });
+        second.serveFor(10s, [&] { return release.load(); });
+    });
+    const bool reported = DesktopSession::processEventsUntil([&] { return !reports_.empty(); }, 10s);
+    DesktopSession::processEventsFor(200ms);
+    release = true;
+    program.join();
+    ASSERT_TRUE(reported);
+    EXPECT_EQ(reports_.front(), (Report{before + 2, "the copy that replaced it"}));
+    for (const auto& report : reports_) EXPECT_NE(report.text, "replaced while answering");
+}
+
+TEST_F(QtClipboardPasteboardTest, AnOwnerThatNeverAnswersIsGivenUpAndTheNextCopyIsRead) {
+    testing::LogCapture log;
+    recordReports();
+    const auto before = pasteboard().changeCount();
+    std::atomic<bool> release{false};
+    std::thread program([&] {
+        TestSelectionOwner hung;
+        hung.answers = false;
+        hung.take("never sent");
+        hung.serveFor(20s, [&] { return release.load(); });
+    });
+    const bool reported = DesktopSession::processEventsUntil([&] { return !reports_.empty(); }, 10s);
+    if (reported) copyExternally("after the hung program", "UTF8_STRING");
+    release = true;
+    program.join();
+    ASSERT_TRUE(reported);
+    EXPECT_EQ(reports_.front(), (Report{before + 1, std::nullopt}));
+    EXPECT_TRUE(log.contains("ERROR", "Failed to read the clipboard: its owner did not answer"));
+    EXPECT_EQ(pasteboard().string(), std::optional<std::string>("after the hung program"));
+}
+
+TEST_F(QtClipboardPasteboardTest, LargeImageSentInPiecesIsReadByteForByte) {
+    // Noise does not compress: several megabytes, more than one request can carry.
+    QImage image(1200, 1000, QImage::Format_RGB32);
+    std::mt19937 random(5);
+    for (int y = 0; y < image.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x) line[x] = random() | 0xff000000u;
+    }
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    ASSERT_TRUE(image.save(&buffer, "PNG"));
+    ASSERT_GT(png.size(), 3'000'000);
+    copyExternally(png, "image/png");
+    EXPECT_EQ(pasteboard().data(PasteboardType::png), std::optional<Data>(toData(png)));
+}
+
+TEST_F(QtClipboardPasteboardTest, ItemOnTheClipboardAtStartIsReadAtOnce) {
+    std::atomic<bool> taken{false};
+    std::atomic<bool> release{false};
+    std::thread program([&] {
+        TestSelectionOwner owner;
+        owner.take("there before us");
+        taken = true;
+        owner.serveFor(10s, [&] { return release.load(); });
+    });
+    while (!taken) std::this_thread::sleep_for(1ms);
+    {
+        QtClipboardPasteboard fresh;
+        EXPECT_TRUE(fresh.reportsChanges());
+        EXPECT_EQ(fresh.string(), std::optional<std::string>("there before us"));
+        EXPECT_EQ(fresh.types(), std::vector<std::string>{"text/plain"});
+    }
+    release = true;
+    program.join();
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include <QMimeData>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -19,11 +20,13 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "desktop/DesktopSession.h"
 #include "desktop/FakeDesktop.h"
 #include "desktop/RenderedImages.h"
+#include "desktop/TestSelectionOwner.h"
 #include "platform/linux/JsonFileUserDefaults.h"
 #include "preferences/SettingsAccessors.h"
 #include "support/TemporaryDirectory.h"
@@ -157,6 +160,7 @@ protected:
     }
 
     TemporaryDirectory directory_;
+    std::atomic<bool> stop_{false};
     std::unique_ptr<FakeDesktop> desktop_;
     QProcess service_;
     QByteArray log_;
@@ -261,50 +265,61 @@ TEST_F(QuorvaneServiceTest, TextRecognitionStoresTheTextOfARenderedImage) {
                         "SELECT searchText LIKE '%QUORVANE RECOGNISES%' FROM ClipboardHistoryIndex", {"1"}));
 }
 
-// How many of a burst are stored is measured by bench/ServiceLatencyBench; it is not yet every one (a copy
-// replaced while its owner still answers our read reads as a repeat). What must hold already: nothing stored
-// twice, and the index agrees with the history afterwards.
+// Copies as fast as xclip goes, then copies by a program that keeps each one for 10 ms only (longer under the
+// sanitizers, which slow the service's reading several times): every one of those is stored, none twice,
+// and the index agrees with the history.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr std::chrono::milliseconds briefCopyHold{50};
+#else
+constexpr std::chrono::milliseconds briefCopyHold{10};
+#endif
 TEST_F(QuorvaneServiceTest, RapidCopiesAreStoredOnceEachAndIndexedLikeTheHistory) {
     start();
     constexpr int copies = 300;
-    // How long each copy stayed on the clipboard: until the next copy took it.
-    std::vector<std::chrono::steady_clock::duration> held;
     std::vector<std::string> texts;
-    auto previous = std::chrono::steady_clock::now();
     for (int i = 0; i < copies; ++i) {
         char text[32];
         std::snprintf(text, sizeof text, "rapid copy %04d", i);
         texts.emplace_back(text);
         ASSERT_TRUE(DesktopSession::copyWithXclip(text, "UTF8_STRING"));
-        const auto now = std::chrono::steady_clock::now();
-        if (i > 0) held.push_back(now - previous);
-        previous = now;
     }
-    held.push_back(std::chrono::hours(1));  // the last one stays
+    // How many of these are stored depends on how soon each xclip answers on this machine: reported, not
+    // checked. A copy its owner could not answer for before the next one came is lost.
+    const std::string rapid = "SELECT content FROM ClipboardHistoryContent WHERE content LIKE 'rapid copy %'";
+    DesktopSession::processEventsUntil([&] { return firstColumn(historyFile(), rapid).size() == copies; },
+                                       20s);
+    const auto storedRapid = firstColumn(historyFile(), rapid);
+    std::cout << "[          ] stored " << storedRapid.size() << " of " << copies << " xclip copies"
+              << std::endl;
 
-    const std::string sql = "SELECT content FROM ClipboardHistoryContent WHERE content LIKE 'rapid copy %'";
-    DesktopSession::processEventsUntil([&] { return firstColumn(historyFile(), sql).size() == copies; }, 60s);
-    const auto stored = firstColumn(historyFile(), sql);
-    const std::set<std::string> storedSet(stored.begin(), stored.end());
-    int briefOnes = 0;
+    std::thread program([&] {
+        testing::TestSelectionOwner owner;
+        for (int i = 0; i < copies; ++i) {
+            char text[32];
+            std::snprintf(text, sizeof text, "brief copy %04d", i);
+            owner.take(text);
+            owner.serveFor(briefCopyHold);
+        }
+        // The last one stays until the service has stored it.
+        owner.serveFor(20s, [&] { return stop_.load(); });
+    });
+    const std::string brief = "SELECT content FROM ClipboardHistoryContent WHERE content LIKE 'brief copy %'";
+    DesktopSession::processEventsUntil([&] { return firstColumn(historyFile(), brief).size() == copies; },
+                                       60s);
+    stop_ = true;
+    program.join();
+    const auto storedBrief = firstColumn(historyFile(), brief);
+    const std::set<std::string> briefSet(storedBrief.begin(), storedBrief.end());
     std::vector<std::string> missed;
     for (int i = 0; i < copies; ++i) {
-        if (held[i] < 10ms) {
-            ++briefOnes;
-            continue;
-        }
-        if (!storedSet.contains(texts[i])) {
-            missed.push_back(
-                texts[i] + " (held " +
-                std::to_string(std::chrono::duration_cast<std::chrono::milliseconds>(held[i]).count()) +
-                " ms)");
-        }
+        char text[32];
+        std::snprintf(text, sizeof text, "brief copy %04d", i);
+        if (!briefSet.contains(text)) missed.push_back(text);
     }
-    std::cout << "[          ] stored " << stored.size() << " of " << copies << " copies, " << briefOnes
-              << " of them held under 10 ms" << std::endl;
-    if (!missed.empty()) std::cout << "[          ] missed " << ::testing::PrintToString(missed) << std::endl;
-    EXPECT_GT(stored.size(), 0u);
-    EXPECT_EQ(stored.size(), storedSet.size()) << "a copy stored twice";
+    EXPECT_TRUE(missed.empty()) << ::testing::PrintToString(missed);
+    EXPECT_EQ(storedBrief.size(), briefSet.size()) << "a copy stored twice";
+    const std::set<std::string> rapidSet(storedRapid.begin(), storedRapid.end());
+    EXPECT_EQ(storedRapid.size(), rapidSet.size()) << "a copy stored twice";
     expectIndexMatchesHistory();
     log_ += service_.readAll();
     if (HasFailure()) std::cout << log_.toStdString() << std::endl;

@@ -51,6 +51,11 @@ MenuBarManager::MenuBarManager(UserDefaults& userDefaults, AppUpdateManaging& ap
             refresh(false);
         });
     });
+    trayHostObservation_ = trayHost_.observeAvailability([this, alive] {
+        mainQueue_.post([this, alive] {
+            if (!alive.expired()) refresh(false);
+        });
+    });
     appUpdateObservation_ = appUpdater_.observeChanges([this, alive] {
         mainQueue_.post([this, alive] {
             if (!alive.expired()) refresh(false);
@@ -182,7 +187,8 @@ void MenuBarManager::updateHiddenBySystem(bool showsIcon) {
         return;
     }
     setHiddenBySystemFlag(true);
-    if (trayHostRecheck_.isArmed()) return;
+    // A host that reports its coming is not looked for on a timer: an idle program does not wake.
+    if (trayHost_.reportsAvailabilityChanges() || trayHostRecheck_.isArmed()) return;
     // A tray host can start after us (a panel restarting, a session still coming up): keep looking.
     std::weak_ptr<bool> alive = alive_;
     trayHostRecheck_ = mainQueue_.postAfter(trayHostRecheckInterval, [this, alive] {

@@ -146,6 +146,7 @@ private:
     CallbackList<> observers_;
     Subscription defaultsObservation_;
     Subscription appUpdateObservation_;
+    Subscription trayHostObservation_;
     NotificationObservation languageObservation_;
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };

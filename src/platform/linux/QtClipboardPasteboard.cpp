@@ -7,38 +7,57 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QMimeData>
-#include <cstdlib>
-#include <cstring>
 
+#include "base/Logger.h"
 #include "platform/linux/QtImageDecoder.h"
+#include "platform/linux/X11ClipboardWatcher.h"
 
 namespace quorvane {
 
 namespace {
 
-// Qt's X11 clipboard reports another program's copy only through XFixes selection events.
-bool displayReportsClipboardOwners() {
-    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    xcb_connection_t* connection = x11 ? x11->connection() : nullptr;
-    if (!connection) return false;
-    constexpr const char* name = "XFIXES";
-    xcb_query_extension_reply_t* reply = xcb_query_extension_reply(
-        connection, xcb_query_extension(connection, static_cast<std::uint16_t>(std::strlen(name)), name),
-        nullptr);
-    const bool present = reply && reply->present;
-    std::free(reply);
-    return present;
-}
+constexpr const char* kLogCategory = "Pasteboard";
 
 QByteArray toByteArray(const Data& data) {
     return QByteArray(reinterpret_cast<const char*>(data.data()), static_cast<qsizetype>(data.size()));
+}
+
+Data toData(const QByteArray& bytes) {
+    return Data(bytes.begin(), bytes.end());
+}
+
+// Qt's own connection: windows it creates, among them the one that owns the clipboard after our writes.
+std::optional<X11ClipboardWatcher::ClientResources> qtClientResources() {
+    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    xcb_connection_t* connection = x11 ? x11->connection() : nullptr;
+    if (!connection) return std::nullopt;
+    const xcb_setup_t* setup = xcb_get_setup(connection);
+    return X11ClipboardWatcher::ClientResources{setup->resource_id_base, setup->resource_id_mask};
 }
 
 }  // namespace
 
 QtClipboardPasteboard::QtClipboardPasteboard(QClipboard* clipboard)
     : clipboard_(clipboard ? clipboard : QGuiApplication::clipboard()),
-      reportsChanges_(displayReportsClipboardOwners()) {
+      receiver_(std::make_unique<QObject>()) {
+    if (const auto own = qtClientResources()) {
+        std::string failure;
+        QObject* receiver = receiver_.get();
+        watcher_ = X11ClipboardWatcher::start(
+            "", *own,
+            [this, receiver](X11ClipboardItem item) {
+                auto copy = std::make_shared<X11ClipboardItem>(std::move(item));
+                QMetaObject::invokeMethod(
+                    receiver, [this, copy] { takeCopy(std::move(*copy)); }, Qt::QueuedConnection);
+            },
+            failure);
+        if (watcher_) {
+            item_ = watcher_->initialItem();
+            return;
+        }
+        Logger::error("Failed to follow the clipboard's owners: " + failure, kLogCategory);
+    }
+    // Qt hears of other programs' copies only through XFIXES; without it nothing is reported.
     changedConnection_ = QObject::connect(clipboard_, &QClipboard::changed, [this](QClipboard::Mode mode) {
         // Our own write already moved the count; the signal Qt sends for it (now or once the X server
         // confirms our ownership) must not move it again.
@@ -50,6 +69,13 @@ QtClipboardPasteboard::QtClipboardPasteboard(QClipboard* clipboard)
 
 QtClipboardPasteboard::~QtClipboardPasteboard() {
     QObject::disconnect(changedConnection_);
+    watcher_.reset();
+}
+
+void QtClipboardPasteboard::takeCopy(X11ClipboardItem item) {
+    changeCount_ += item.changes;
+    item_ = std::move(item);
+    announceChange();
 }
 
 const QMimeData* QtClipboardPasteboard::currentItem() const {
@@ -57,6 +83,7 @@ const QMimeData* QtClipboardPasteboard::currentItem() const {
 }
 
 std::vector<std::string> QtClipboardPasteboard::types() const {
+    if (watcher_) return item_.types;
     std::vector<std::string> result;
     const QMimeData* item = currentItem();
     if (!item) return result;
@@ -65,27 +92,43 @@ std::vector<std::string> QtClipboardPasteboard::types() const {
 }
 
 std::optional<std::string> QtClipboardPasteboard::string() const {
+    if (watcher_) return item_.text;
     const QMimeData* item = currentItem();
     if (!item || !item->hasText()) return std::nullopt;
     return item->text().toStdString();
 }
 
 std::optional<Data> QtClipboardPasteboard::data(const std::string& type) const {
+    if (watcher_) {
+        const auto found = item_.representations.find(type);
+        if (found == item_.representations.end()) return std::nullopt;
+        return found->second;
+    }
     const QMimeData* item = currentItem();
     const QString format = QString::fromStdString(type);
     if (!item || !item->hasFormat(format)) return std::nullopt;
-    const QByteArray bytes = item->data(format);
-    return Data(bytes.begin(), bytes.end());
+    return toData(item->data(format));
 }
 
 bool QtClipboardPasteboard::writeText(const std::string& plainText, const std::optional<Data>& rtfData,
                                       const std::optional<Data>& htmlData) {
     auto* item = new QMimeData;
+    X11ClipboardItem written;
     item->setText(QString::fromStdString(plainText));
     item->setData(PasteboardType::plainText, QByteArray::fromStdString(plainText));
-    if (rtfData) item->setData(PasteboardType::rtf, toByteArray(*rtfData));
-    if (htmlData) item->setData(PasteboardType::html, toByteArray(*htmlData));
-    replaceItem(item);
+    written.types = {"text/plain", PasteboardType::plainText};
+    written.text = plainText;
+    if (rtfData) {
+        item->setData(PasteboardType::rtf, toByteArray(*rtfData));
+        written.types.push_back(PasteboardType::rtf);
+        written.representations.emplace(PasteboardType::rtf, *rtfData);
+    }
+    if (htmlData) {
+        item->setData(PasteboardType::html, toByteArray(*htmlData));
+        written.types.push_back(PasteboardType::html);
+        written.representations.emplace(PasteboardType::html, *htmlData);
+    }
+    replaceItem(item, std::move(written));
     return true;
 }
 
@@ -94,19 +137,27 @@ bool QtClipboardPasteboard::writeImage(const Data& imageData, const std::string&
     const QImage image = QtImageDecoder::decode(imageData);
     if (image.isNull()) return false;
     auto* item = new QMimeData;
+    X11ClipboardItem written;
     item->setData(QString::fromStdString(type), toByteArray(imageData));
+    written.types = {type};
+    written.representations.emplace(type, imageData);
     if (type != PasteboardType::png) {
         QByteArray png;
         QBuffer buffer(&png);
         buffer.open(QIODevice::WriteOnly);
-        if (image.save(&buffer, "PNG") && !png.isEmpty()) item->setData(PasteboardType::png, png);
+        if (image.save(&buffer, "PNG") && !png.isEmpty()) {
+            item->setData(PasteboardType::png, png);
+            written.types.push_back(PasteboardType::png);
+            written.representations.emplace(PasteboardType::png, toData(png));
+        }
     }
-    replaceItem(item);
+    replaceItem(item, std::move(written));
     return true;
 }
 
-void QtClipboardPasteboard::replaceItem(QMimeData* item) {
+void QtClipboardPasteboard::replaceItem(QMimeData* item, X11ClipboardItem written) {
     ++changeCount_;
+    item_ = std::move(written);
     writing_ = true;
     clipboard_->setMimeData(item, QClipboard::Clipboard);
     writing_ = false;

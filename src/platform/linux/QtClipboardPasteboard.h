@@ -1,18 +1,26 @@
 #pragma once
 
-// The pasteboard on Qt's clipboard (the X11 CLIPBOARD selection). Qt's XFixes-driven change signal moves the
-// change count when another program takes the clipboard and is announced to observers at once, so reading
-// the count never asks the X server; our own writes move it by one before they return.
+// The pasteboard on the X11 CLIPBOARD selection. Another program's copies are followed by an
+// X11ClipboardWatcher, which reads each one the moment it is made; each copy then becomes the current item
+// on the main queue, in order, moving the change count and being announced to observers, so a reader that
+// reads when told reads that copy even when newer ones are already on their way. Reads never ask the X
+// server. Our own writes go through Qt's clipboard and move the count by one before they return. Without
+// the XFIXES extension it falls back to Qt's clipboard for reading and reports no changes.
 // Create and use on the main thread of a QGuiApplication.
 
 #include <QMetaObject>
+#include <QObject>
+#include <memory>
 
 #include "platform/Pasteboard.h"
+#include "platform/linux/X11ClipboardItem.h"
 
 class QClipboard;
 class QMimeData;
 
 namespace quorvane {
+
+class X11ClipboardWatcher;
 
 class QtClipboardPasteboard final : public Pasteboard {
 public:
@@ -23,10 +31,11 @@ public:
     QtClipboardPasteboard& operator=(const QtClipboardPasteboard&) = delete;
 
     std::int64_t changeCount() const override { return changeCount_; }
-    // On X11 with the XFixes extension, through which Qt hears of every new clipboard owner.
-    bool reportsChanges() const override { return reportsChanges_; }
+    bool reportsChanges() const override { return watcher_ != nullptr; }
     std::vector<std::string> types() const override;
     std::optional<std::string> string() const override;
+    // While changes are followed: the representations capture reads (HTML, RTF, file URLs, PNG, else TIFF
+    // or the first other image type); other types give nothing.
     std::optional<Data> data(const std::string& type) const override;
     bool writeText(const std::string& plainText, const std::optional<Data>& rtfData,
                    const std::optional<Data>& htmlData) override;
@@ -34,13 +43,17 @@ public:
 
 private:
     const QMimeData* currentItem() const;
-    void replaceItem(QMimeData* item);
+    void replaceItem(QMimeData* item, X11ClipboardItem written);
+    void takeCopy(X11ClipboardItem item);
 
     QClipboard* clipboard_;
     QMetaObject::Connection changedConnection_;
     std::int64_t changeCount_ = 0;
     bool writing_ = false;
-    bool reportsChanges_ = false;
+    X11ClipboardItem item_;
+    // Receives the watcher's copies on the main thread; pending ones go with it.
+    std::unique_ptr<QObject> receiver_;
+    std::unique_ptr<X11ClipboardWatcher> watcher_;
 };
 
 }  // namespace quorvane

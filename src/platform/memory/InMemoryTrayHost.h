@@ -13,12 +13,19 @@ public:
         ++checkCount;
         return available_;
     }
-    void setAvailable(bool available) { available_ = available; }
+    // Without reports the host can only be looked at again; with them setAvailable() is announced.
+    bool reportsAvailabilityChanges() const override { return reports_; }
+    void setReportsAvailabilityChanges(bool reports) { reports_ = reports; }
+    void setAvailable(bool available) {
+        available_ = available;
+        if (reports_) announceAvailabilityChange();
+    }
 
     mutable int checkCount = 0;
 
 private:
     bool available_;
+    bool reports_ = false;
 };
 
 }  // namespace quorvane

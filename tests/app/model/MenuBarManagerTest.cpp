@@ -129,6 +129,25 @@ TEST_F(MenuBarFixture, ChangesWhileTheMenuIsOpenWaitUntilItCloses) {
     EXPECT_EQ(notified, 0);
 }
 
+TEST_F(MenuBarFixture, ATrayHostThatReportsItsComingIsNotLookedForOnATimer) {
+    trayHost.setReportsAvailabilityChanges(true);
+    trayHost.setAvailable(false);
+    auto manager = make();
+    EXPECT_TRUE(manager->presentation().hiddenBySystem);
+    const int checksBefore = trayHost.checkCount;
+    loop.advance(60.0);
+    EXPECT_EQ(trayHost.checkCount, checksBefore);
+    EXPECT_EQ(loop.pendingCount(), 0u);
+
+    trayHost.setAvailable(true);
+    loop.runUntilIdle();
+    EXPECT_FALSE(manager->presentation().hiddenBySystem);
+    EXPECT_EQ(defaults.boolValue(MenuBarManager::hiddenBySystemKey), false);
+    trayHost.setAvailable(false);
+    loop.runUntilIdle();
+    EXPECT_TRUE(manager->presentation().hiddenBySystem);
+}
+
 TEST_F(MenuBarFixture, NoTrayHostMarksTheItemHiddenBySystemAndLooksAgainEveryFiveSeconds) {
     trayHost.setAvailable(false);
     auto manager = make();

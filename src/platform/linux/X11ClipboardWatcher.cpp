@@ -1,0 +1,459 @@
+#include "platform/linux/X11ClipboardWatcher.h"
+
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
+#include <xcb/xfixes.h>
+
+#include <QString>
+#include <algorithm>
+#include <array>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <deque>
+#include <unordered_map>
+#include <vector>
+
+#include "base/Logger.h"
+#include "platform/Pasteboard.h"
+
+namespace quorvane {
+
+namespace {
+
+constexpr const char* kLogCategory = "Pasteboard";
+using Clock = std::chrono::steady_clock;
+
+template <typename T>
+using Owned = std::unique_ptr<T, decltype(&std::free)>;
+template <typename T>
+Owned<T> owned(T* pointer) {
+    return Owned<T>(pointer, &std::free);
+}
+
+// Targets that carry the item's text, best first.
+constexpr std::array<const char*, 5> textTargets = {"UTF8_STRING", "text/plain;charset=utf-8", "text/plain",
+                                                    "STRING", "TEXT"};
+
+// A refusal names no property; its time tells it from a late refusal of an earlier owner's request. Some
+// owners refuse with no time at all.
+bool refusalTime(xcb_timestamp_t answered, xcb_timestamp_t asked) {
+    return answered == asked || answered == XCB_CURRENT_TIME;
+}
+
+bool isLegacyTextTarget(const std::string& name) {
+    return name == "UTF8_STRING" || name == "STRING" || name == "TEXT" || name == "COMPOUND_TEXT";
+}
+
+// TARGETS, MULTIPLE, TIMESTAMP, PIXMAP and the like describe the protocol, not the item.
+bool isProtocolTarget(const std::string& name) {
+    return name.find('/') == std::string::npos &&
+           std::none_of(name.begin(), name.end(), [](char c) { return c >= 'a' && c <= 'z'; });
+}
+
+std::string decodedText(const std::string& target, const Data& bytes, bool latin1) {
+    const auto* chars = reinterpret_cast<const char*>(bytes.data());
+    const auto size = static_cast<qsizetype>(bytes.size());
+    // Invalid UTF-8 becomes replacement characters rather than reaching the stores as it is.
+    const QString text =
+        (target == "STRING" || latin1) ? QString::fromLatin1(chars, size) : QString::fromUtf8(chars, size);
+    return text.toStdString();
+}
+
+}  // namespace
+
+class X11ClipboardWatcher::Connection {
+public:
+    // How one conversion ended.
+    enum class Outcome { read, refused, superseded, timedOut, stopped };
+
+    static std::unique_ptr<Connection> open(const std::string& displayName, ClientResources own,
+                                            std::string& failure) {
+        int screenNumber = 0;
+        xcb_connection_t* c = xcb_connect(displayName.empty() ? nullptr : displayName.c_str(), &screenNumber);
+        if (xcb_connection_has_error(c)) {
+            xcb_disconnect(c);
+            failure = "cannot connect to the display";
+            return nullptr;
+        }
+        auto connection = std::unique_ptr<Connection>(new Connection(c, own));
+        const xcb_query_extension_reply_t* xfixes = xcb_get_extension_data(c, &xcb_xfixes_id);
+        if (!xfixes || !xfixes->present) {
+            failure = "the display has no XFIXES extension";
+            return nullptr;
+        }
+        connection->xfixesEvent_ = xfixes->first_event + XCB_XFIXES_SELECTION_NOTIFY;
+        owned(xcb_xfixes_query_version_reply(c, xcb_xfixes_query_version(c, 1, 0), nullptr));
+
+        xcb_screen_iterator_t screens = xcb_setup_roots_iterator(xcb_get_setup(c));
+        for (int i = 0; i < screenNumber && screens.rem > 1; ++i) xcb_screen_next(&screens);
+        connection->window_ = xcb_generate_id(c);
+        const std::uint32_t events = XCB_EVENT_MASK_PROPERTY_CHANGE;
+        xcb_create_window(c, XCB_COPY_FROM_PARENT, connection->window_, screens.data->root, 0, 0, 1, 1, 0,
+                          XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, XCB_CW_EVENT_MASK, &events);
+        connection->clipboard_ = connection->intern("CLIPBOARD");
+        connection->targets_ = connection->intern("TARGETS");
+        connection->incr_ = connection->intern("INCR");
+        connection->string_ = connection->intern("STRING");
+        connection->utf8_ = connection->intern("UTF8_STRING");
+        for (std::size_t i = 0; i < connection->properties_.size(); ++i) {
+            connection->properties_[i] = connection->intern("QUORVANE_SELECTION_" + std::to_string(i));
+        }
+        // Selected before the owner is asked for: no change between the two goes unseen.
+        xcb_xfixes_select_selection_input(c, connection->window_, connection->clipboard_,
+                                          XCB_XFIXES_SELECTION_EVENT_MASK_SET_SELECTION_OWNER |
+                                              XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_WINDOW_DESTROY |
+                                              XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_CLIENT_CLOSE);
+        xcb_flush(c);
+        if (xcb_connection_has_error(c)) {
+            failure = "the display closed the connection";
+            return nullptr;
+        }
+        return connection;
+    }
+
+    ~Connection() { xcb_disconnect(c_); }
+
+    // The item on the clipboard now, read with no owner timestamp.
+    X11ClipboardItem readCurrent() {
+        auto reply =
+            owned(xcb_get_selection_owner_reply(c_, xcb_get_selection_owner(c_, clipboard_), nullptr));
+        X11ClipboardItem item;
+        if (!reply || reply->owner == XCB_NONE || isOwn(reply->owner)) return item;
+        if (read(OwnerChange{reply->owner, XCB_CURRENT_TIME}, item) == Outcome::superseded) return {};
+        return item;
+    }
+
+    // Waits for the next owner change by another program and reads its item; nothing once stopped or when
+    // the display went away.
+    std::optional<X11ClipboardItem> nextItem(int wakeFd, const std::atomic<bool>& stopping) {
+        wakeFd_ = wakeFd;
+        stopping_ = &stopping;
+        std::int64_t missed = 0;
+        for (;;) {
+            while (pending_.empty()) {
+                const Event event = awaitEvent(std::nullopt);
+                if (event.outcome == Outcome::stopped) return std::nullopt;
+            }
+            const OwnerChange change = pending_.front();
+            pending_.pop_front();
+            if (change.owner != XCB_NONE && isOwn(change.owner)) continue;
+            // Replaced before we got to it: its data can no longer be asked for.
+            if (!pending_.empty()) {
+                ++missed;
+                continue;
+            }
+            X11ClipboardItem item;
+            const Outcome outcome = read(change, item);
+            if (outcome == Outcome::stopped) return std::nullopt;
+            if (outcome == Outcome::superseded) {
+                ++missed;
+                continue;
+            }
+            item.changes = 1 + missed;
+            return item;
+        }
+    }
+
+private:
+    struct OwnerChange {
+        xcb_window_t owner = XCB_NONE;
+        xcb_timestamp_t timestamp = XCB_CURRENT_TIME;
+    };
+    // One target asked of the owner, and its answer.
+    struct Request {
+        explicit Request(xcb_atom_t asked) : target(asked) {}
+        xcb_atom_t target;
+        xcb_atom_t property = XCB_ATOM_NONE;
+        bool answered = false;
+        bool incremental = false;
+        Outcome outcome = Outcome::refused;
+        Data bytes;
+        xcb_atom_t type = XCB_ATOM_NONE;
+    };
+    // One event, or why there is none.
+    struct Event {
+        Owned<xcb_generic_event_t> event{nullptr, &std::free};
+        Outcome outcome = Outcome::read;
+    };
+
+    Connection(xcb_connection_t* c, ClientResources own) : c_(c), own_(own) {}
+
+    bool isOwn(xcb_window_t window) const { return own_.mask != 0 && (window & ~own_.mask) == own_.base; }
+
+    xcb_atom_t intern(const std::string& name) {
+        auto reply = owned(xcb_intern_atom_reply(
+            c_, xcb_intern_atom(c_, 0, static_cast<std::uint16_t>(name.size()), name.c_str()), nullptr));
+        return reply ? reply->atom : static_cast<xcb_atom_t>(XCB_ATOM_NONE);
+    }
+
+    // The next event other than an owner change; owner changes are queued and end the wait as
+    // `superseded`. `stopped` also stands for a broken connection.
+    Event awaitEvent(std::optional<Clock::time_point> deadline) {
+        for (;;) {
+            xcb_flush(c_);
+            if (auto* raw = xcb_poll_for_event(c_)) {
+                Event event{owned(raw), Outcome::read};
+                if ((raw->response_type & 0x7f) == xfixesEvent_) {
+                    const auto* notify = reinterpret_cast<xcb_xfixes_selection_notify_event_t*>(raw);
+                    pending_.push_back(OwnerChange{notify->owner, notify->selection_timestamp});
+                    return {Owned<xcb_generic_event_t>(nullptr, &std::free), Outcome::superseded};
+                }
+                return event;
+            }
+            if (xcb_connection_has_error(c_) || (stopping_ && stopping_->load()))
+                return {{nullptr, &std::free}, Outcome::stopped};
+            int timeout = -1;
+            if (deadline) {
+                const auto left = std::chrono::ceil<std::chrono::milliseconds>(*deadline - Clock::now());
+                if (left.count() <= 0) return {{nullptr, &std::free}, Outcome::timedOut};
+                timeout = static_cast<int>(left.count());
+            }
+            pollfd fds[2] = {{xcb_get_file_descriptor(c_), POLLIN, 0}, {wakeFd_, POLLIN, 0}};
+            ::poll(fds, wakeFd_ >= 0 ? 2 : 1, timeout);
+        }
+    }
+
+    Outcome read(const OwnerChange& change, X11ClipboardItem& item) {
+        if (change.owner == XCB_NONE) return Outcome::read;
+        // The usual text target is asked for together with the list of targets, so a text copy takes one
+        // answer from its owner: a copy held only briefly by a program that is slow to be scheduled is
+        // still read. Its answer counts only when the list offers it.
+        std::vector<Request> first = {Request(targets_), Request(utf8_)};
+        Outcome outcome = convert(first, change.timestamp);
+        if (outcome != Outcome::read) return outcome;
+        if (first[0].outcome != Outcome::read) return Outcome::read;
+
+        const Data& targetList = first[0].bytes;
+        std::vector<xcb_atom_t> atoms(targetList.size() / sizeof(xcb_atom_t));
+        std::memcpy(atoms.data(), targetList.data(), atoms.size() * sizeof(xcb_atom_t));
+        const std::vector<std::string> names = atomNames(atoms);
+        std::unordered_map<std::string, xcb_atom_t> offered;
+        for (std::size_t i = 0; i < atoms.size(); ++i) {
+            if (names[i].empty()) continue;
+            offered.emplace(names[i], atoms[i]);
+            if (!isLegacyTextTarget(names[i]) && isProtocolTarget(names[i])) continue;
+            const std::string typeName = isLegacyTextTarget(names[i]) ? "text/plain" : names[i];
+            if (std::find(item.types.begin(), item.types.end(), typeName) == item.types.end())
+                item.types.push_back(typeName);
+        }
+
+        std::vector<Request> second;
+        std::vector<std::string> secondNames;
+        const auto want = [&](const std::string& name) {
+            const auto target = offered.find(name);
+            if (target == offered.end()) return false;
+            second.emplace_back(target->second);
+            secondNames.push_back(name);
+            return true;
+        };
+        // Everything else wanted is asked for at once: the owner answers all of it in one go.
+        if (offered.contains("UTF8_STRING") && first[1].outcome == Outcome::read) {
+            item.text = decodedText("UTF8_STRING", first[1].bytes, first[1].type == string_);
+        } else {
+            for (const char* target : textTargets) {
+                if (want(target)) break;
+            }
+        }
+        const std::size_t firstRepresentation = second.size();
+        for (const char* name : {PasteboardType::html, PasteboardType::rtf, PasteboardType::fileURLs})
+            want(name);
+        // Capture falls back to TIFF, then to the first other image type, only without PNG.
+        if (!want(PasteboardType::png) && !want(PasteboardType::tiff)) {
+            for (const std::string& name : item.types) {
+                if (name.starts_with("image/") && want(name)) break;
+            }
+        }
+        if (second.empty()) return Outcome::read;
+        outcome = convert(second, change.timestamp);
+        if (outcome != Outcome::read) return outcome;
+        for (std::size_t i = 0; i < second.size(); ++i) {
+            if (second[i].outcome != Outcome::read) continue;
+            if (i < firstRepresentation) {
+                item.text = decodedText(secondNames[i], second[i].bytes, second[i].type == string_);
+            } else {
+                item.representations.emplace(secondNames[i], std::move(second[i].bytes));
+            }
+        }
+        return Outcome::read;
+    }
+
+    std::vector<std::string> atomNames(const std::vector<xcb_atom_t>& atoms) {
+        std::vector<xcb_get_atom_name_cookie_t> cookies(atoms.size());
+        for (std::size_t i = 0; i < atoms.size(); ++i) {
+            if (!atomNames_.contains(atoms[i])) cookies[i] = xcb_get_atom_name(c_, atoms[i]);
+        }
+        std::vector<std::string> names(atoms.size());
+        for (std::size_t i = 0; i < atoms.size(); ++i) {
+            if (auto known = atomNames_.find(atoms[i]); known != atomNames_.end()) {
+                names[i] = known->second;
+                continue;
+            }
+            auto reply = owned(xcb_get_atom_name_reply(c_, cookies[i], nullptr));
+            if (!reply) continue;
+            names[i].assign(xcb_get_atom_name_name(reply.get()),
+                            static_cast<std::size_t>(xcb_get_atom_name_name_length(reply.get())));
+            atomNames_.emplace(atoms[i], names[i]);
+        }
+        return names;
+    }
+
+    // Asks the owner for every request's target at once and waits for all answers, then fetches those sent
+    // in pieces. `read` when every request was answered (each request's own outcome says how).
+    Outcome convert(std::vector<Request>& requests, xcb_timestamp_t time) {
+        for (Request& request : requests) {
+            // A property of its own per request: a late answer to an abandoned request cannot pass for
+            // another.
+            request.property = properties_[nextProperty_++ % properties_.size()];
+            xcb_delete_property(c_, window_, request.property);
+            xcb_convert_selection(c_, window_, clipboard_, request.target, request.property, time);
+        }
+        std::size_t unanswered = requests.size();
+        const auto deadline = Clock::now() + std::chrono::milliseconds(answerTimeoutMilliseconds);
+        while (unanswered > 0) {
+            Event event = awaitEvent(deadline);
+            if (event.outcome == Outcome::timedOut) {
+                Logger::error("Failed to read the clipboard: its owner did not answer within " +
+                                  std::to_string(answerTimeoutMilliseconds) + " ms",
+                              kLogCategory);
+            }
+            if (event.outcome != Outcome::read) return event.outcome;
+            if ((event.event->response_type & 0x7f) != XCB_SELECTION_NOTIFY) continue;
+            const auto* notify = reinterpret_cast<xcb_selection_notify_event_t*>(event.event.get());
+            if (notify->requestor != window_ || notify->selection != clipboard_) continue;
+            const auto request = std::find_if(requests.begin(), requests.end(), [&](const Request& r) {
+                return !r.answered && r.target == notify->target &&
+                       (notify->property == r.property ||
+                        (notify->property == XCB_NONE && refusalTime(notify->time, time)));
+            });
+            if (request == requests.end()) continue;
+            request->answered = true;
+            --unanswered;
+            if (notify->property == XCB_NONE) continue;
+            request->outcome = takeProperty(*request) ? Outcome::read : Outcome::refused;
+        }
+        for (Request& request : requests) {
+            if (!request.incremental) continue;
+            const Outcome outcome = readIncrementally(request);
+            if (outcome == Outcome::superseded || outcome == Outcome::stopped || outcome == Outcome::timedOut)
+                return outcome;
+            request.outcome = outcome;
+        }
+        // Answers read are deleted only now: some owners take any deletion on our window for the next step
+        // of a transfer in pieces.
+        for (const Request& request : requests) {
+            if (request.answered && !request.incremental) xcb_delete_property(c_, window_, request.property);
+        }
+        return Outcome::read;
+    }
+
+    // Data sent in pieces: deleting the INCR property asks for the first piece, each piece is taken by
+    // deleting it, and an empty piece ends the data.
+    Outcome readIncrementally(Request& request) {
+        xcb_delete_property(c_, window_, request.property);
+        request.bytes.clear();
+        for (;;) {
+            const auto deadline = Clock::now() + std::chrono::milliseconds(answerTimeoutMilliseconds);
+            Event event = awaitEvent(deadline);
+            if (event.outcome == Outcome::timedOut) {
+                Logger::error("Failed to read the clipboard: its owner stopped sending a large item",
+                              kLogCategory);
+            }
+            if (event.outcome != Outcome::read) return event.outcome;
+            if ((event.event->response_type & 0x7f) != XCB_PROPERTY_NOTIFY) continue;
+            const auto* notify = reinterpret_cast<xcb_property_notify_event_t*>(event.event.get());
+            if (notify->window != window_ || notify->atom != request.property ||
+                notify->state != XCB_PROPERTY_NEW_VALUE)
+                continue;
+            Request piece(request.target);
+            piece.property = request.property;
+            const bool taken = takeProperty(piece);
+            // Deleting the piece asks for the next one.
+            xcb_delete_property(c_, window_, request.property);
+            if (!taken) return Outcome::refused;
+            if (piece.bytes.empty()) return Outcome::read;
+            if (request.bytes.size() + piece.bytes.size() > largestRepresentationBytes) {
+                Logger::error("Failed to read the clipboard: an item is larger than " +
+                                  std::to_string(largestRepresentationBytes) + " bytes",
+                              kLogCategory);
+                return Outcome::refused;
+            }
+            request.bytes.insert(request.bytes.end(), piece.bytes.begin(), piece.bytes.end());
+        }
+    }
+
+    // Reads the request's property; the caller deletes it (an INCR announcement's deletion starts the
+    // transfer). False when it is missing or too large.
+    bool takeProperty(Request& request) {
+        auto reply = owned(xcb_get_property_reply(
+            c_,
+            xcb_get_property(c_, 0, window_, request.property, XCB_GET_PROPERTY_TYPE_ANY, 0,
+                             static_cast<std::uint32_t>(largestRepresentationBytes / 4)),
+            nullptr));
+        if (!reply || reply->type == XCB_ATOM_NONE) return false;
+        request.type = reply->type;
+        request.incremental = reply->type == incr_;
+        if (request.incremental) return true;
+        if (reply->bytes_after > 0) {
+            Logger::error("Failed to read the clipboard: an item is larger than " +
+                              std::to_string(largestRepresentationBytes) + " bytes",
+                          kLogCategory);
+            return false;
+        }
+        const auto* value = static_cast<const std::uint8_t*>(xcb_get_property_value(reply.get()));
+        request.bytes.assign(value, value + xcb_get_property_value_length(reply.get()));
+        return true;
+    }
+
+    xcb_connection_t* c_;
+    ClientResources own_;
+    std::uint8_t xfixesEvent_ = 0;
+    xcb_window_t window_ = XCB_NONE;
+    xcb_atom_t clipboard_ = XCB_ATOM_NONE;
+    xcb_atom_t targets_ = XCB_ATOM_NONE;
+    xcb_atom_t incr_ = XCB_ATOM_NONE;
+    xcb_atom_t string_ = XCB_ATOM_NONE;
+    xcb_atom_t utf8_ = XCB_ATOM_NONE;
+    std::array<xcb_atom_t, 8> properties_{};
+    std::size_t nextProperty_ = 0;
+    std::unordered_map<xcb_atom_t, std::string> atomNames_;
+    std::deque<OwnerChange> pending_;
+    int wakeFd_ = -1;
+    const std::atomic<bool>* stopping_ = nullptr;
+};
+
+std::unique_ptr<X11ClipboardWatcher> X11ClipboardWatcher::start(const std::string& displayName,
+                                                                ClientResources ownClient, Handler handler,
+                                                                std::string& failure) {
+    auto connection = Connection::open(displayName, ownClient, failure);
+    if (!connection) return nullptr;
+    return std::unique_ptr<X11ClipboardWatcher>(
+        new X11ClipboardWatcher(std::move(connection), std::move(handler)));
+}
+
+X11ClipboardWatcher::X11ClipboardWatcher(std::unique_ptr<Connection> connection, Handler handler)
+    : connection_(std::move(connection)), handler_(std::move(handler)) {
+    initialItem_ = connection_->readCurrent();
+    wakeFd_ = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    thread_ = std::thread([this] { run(); });
+}
+
+X11ClipboardWatcher::~X11ClipboardWatcher() {
+    stopping_.store(true);
+    if (wakeFd_ >= 0) {
+        const std::uint64_t one = 1;
+        [[maybe_unused]] const auto written = ::write(wakeFd_, &one, sizeof one);
+    }
+    if (thread_.joinable()) thread_.join();
+    if (wakeFd_ >= 0) ::close(wakeFd_);
+}
+
+void X11ClipboardWatcher::run() {
+    while (auto item = connection_->nextItem(wakeFd_, stopping_)) handler_(std::move(*item));
+    if (!stopping_.load()) {
+        Logger::error("Failed to follow the clipboard: the display closed the connection", kLogCategory);
+    }
+}
+
+}  // namespace quorvane

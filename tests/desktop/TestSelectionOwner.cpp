@@ -1,0 +1,97 @@
+#include "desktop/TestSelectionOwner.h"
+
+#include <poll.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+
+namespace quorvane::testing {
+
+namespace {
+
+xcb_atom_t intern(xcb_connection_t* connection, const char* name) {
+    auto* reply = xcb_intern_atom_reply(
+        connection, xcb_intern_atom(connection, 0, static_cast<std::uint16_t>(std::strlen(name)), name),
+        nullptr);
+    const xcb_atom_t atom = reply ? reply->atom : static_cast<xcb_atom_t>(XCB_ATOM_NONE);
+    std::free(reply);
+    return atom;
+}
+
+}  // namespace
+
+TestSelectionOwner::TestSelectionOwner() : connection_(xcb_connect(nullptr, nullptr)) {
+    const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(connection_)).data;
+    window_ = xcb_generate_id(connection_);
+    xcb_create_window(connection_, XCB_COPY_FROM_PARENT, window_, screen->root, 0, 0, 1, 1, 0,
+                      XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0, nullptr);
+    clipboard_ = intern(connection_, "CLIPBOARD");
+    targets_ = intern(connection_, "TARGETS");
+    utf8_ = intern(connection_, "UTF8_STRING");
+}
+
+TestSelectionOwner::~TestSelectionOwner() {
+    // A round trip first: answers sent just before are handled before the server sees us go.
+    std::free(xcb_get_input_focus_reply(connection_, xcb_get_input_focus(connection_), nullptr));
+    xcb_disconnect(connection_);
+}
+
+void TestSelectionOwner::take(const std::string& text) {
+    text_ = text;
+    xcb_set_selection_owner(connection_, window_, clipboard_, XCB_CURRENT_TIME);
+    // A round trip: the server has handled the request above when it answers this one.
+    std::free(xcb_get_selection_owner_reply(connection_, xcb_get_selection_owner(connection_, clipboard_),
+                                            nullptr));
+}
+
+void TestSelectionOwner::serveFor(std::chrono::milliseconds duration, const std::function<bool()>& done) {
+    const auto end = std::chrono::steady_clock::now() + duration;
+    for (;;) {
+        xcb_flush(connection_);
+        while (auto* event = xcb_poll_for_event(connection_)) {
+            if ((event->response_type & 0x7f) == XCB_SELECTION_REQUEST && answers) {
+                answer(*reinterpret_cast<xcb_selection_request_event_t*>(event));
+            }
+            std::free(event);
+        }
+        if (done && done()) return;
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
+        if (left.count() <= 0) return;
+        pollfd descriptor{xcb_get_file_descriptor(connection_), POLLIN, 0};
+        ::poll(&descriptor, 1, static_cast<int>(std::min<long>(left.count(), 5)));
+    }
+}
+
+void TestSelectionOwner::answer(const xcb_selection_request_event_t& request) {
+    xcb_atom_t property = request.property == XCB_NONE ? request.target : request.property;
+    if (request.target == targets_) {
+        const xcb_atom_t offered[] = {targets_, utf8_};
+        xcb_change_property(connection_, XCB_PROP_MODE_REPLACE, request.requestor, property, XCB_ATOM_ATOM,
+                            32, 2, offered);
+    } else if (request.target == utf8_) {
+        if (beforeTextAnswer) beforeTextAnswer();
+        xcb_change_property(connection_, XCB_PROP_MODE_REPLACE, request.requestor, property, utf8_, 8,
+                            static_cast<std::uint32_t>(text_.size()), text_.data());
+        ++textAnswers_;
+    } else {
+        property = XCB_NONE;
+    }
+    // Sent events are 32 bytes long.
+    union {
+        xcb_selection_notify_event_t notify;
+        char bytes[32];
+    } event{};
+    xcb_selection_notify_event_t& notify = event.notify;
+    notify.response_type = XCB_SELECTION_NOTIFY;
+    notify.time = request.time;
+    notify.requestor = request.requestor;
+    notify.selection = request.selection;
+    notify.target = request.target;
+    notify.property = property;
+    xcb_send_event(connection_, 0, request.requestor, XCB_EVENT_MASK_NO_EVENT, event.bytes);
+    xcb_flush(connection_);
+}
+
+}  // namespace quorvane::testing
