@@ -107,9 +107,7 @@ void OCRWindow::refresh() {
     editor_->setVisible(!failed);
     if (failed) {
         errorLabel_->setText(QString::fromStdString(*model.errorMessage()));
-        QPalette red = errorLabel_->palette();
-        red.setColor(QPalette::WindowText, UiColors::systemRed(palette()));
-        errorLabel_->setPalette(red);
+        errorLabel_->setStyleSheet(QStringLiteral("color: %1").arg(UiColors::systemRed(palette()).name()));
     }
     const QString text = QString::fromStdString(model.result());
     if (editor_->toPlainText() != text) {

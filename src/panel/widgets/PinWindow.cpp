@@ -105,6 +105,7 @@ PinWindow::PinWindow(const ClipboardHistoryIndexSnapshot& entry,
 
     auto* bar = new QHBoxLayout;
     bar->setContentsMargins(10, 8, 10, 8);
+    bar->setSpacing(8);
     bar->addStretch(1);
     bar->addWidget(copyButton_);
     bar->addWidget(saveButton_);

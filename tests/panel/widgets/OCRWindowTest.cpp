@@ -76,6 +76,15 @@ TEST_F(OCRWindowTest, FailuresShowInPlaceOfTheTextAndCtrlShiftWCloses) {
     open("not an image");
     EXPECT_TRUE(window->errorLabel()->isVisible());
     EXPECT_EQ(window->errorLabel()->text(), "Cannot load image");
+    const QImage picture = window->errorLabel()->grab().toImage();
+    bool paintedRed = false;
+    for (int y = 0; y < picture.height() && !paintedRed; ++y) {
+        for (int x = 0; x < picture.width() && !paintedRed; ++x) {
+            const QColor colour = picture.pixelColor(x, y);
+            paintedRed = colour.red() > 180 && colour.green() < 120 && colour.blue() < 120;
+        }
+    }
+    EXPECT_TRUE(paintedRed) << "failures are shown in red";
     EXPECT_FALSE(window->copyButton()->isEnabled());
     QTest::keyClick(window, Qt::Key_W, Qt::ControlModifier | Qt::ShiftModifier);
     QApplication::processEvents();
