@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include "l10n/L10n.h"
+#include "panel/widgets/LetterKey.h"
 #include "ui/UiColors.h"
 #include "ui/UiSymbols.h"
 
@@ -135,11 +136,12 @@ void OCRWindow::layoutPanes() {
 }
 
 void OCRWindow::keyPressEvent(QKeyEvent* event) {
-    if ((event->modifiers() & Qt::ControlModifier) && event->key() == Qt::Key_W) {
+    const int key = letterKey(*event);
+    if ((event->modifiers() & Qt::ControlModifier) && key == Qt::Key_W) {
         close();
         return;
     }
-    if ((event->modifiers() & Qt::ControlModifier) && event->key() == Qt::Key_C && editor_->isVisible()) {
+    if ((event->modifiers() & Qt::ControlModifier) && key == Qt::Key_C && editor_->isVisible()) {
         editor_->copy();
         return;
     }

@@ -15,6 +15,7 @@
 
 #include "base/AtomicFile.h"
 #include "l10n/L10n.h"
+#include "panel/widgets/LetterKey.h"
 #include "ui/UiColors.h"
 
 namespace quorvane {
@@ -266,15 +267,16 @@ void PinWindow::askToSaveBeforeClosing() {
 
 void PinWindow::keyPressEvent(QKeyEvent* event) {
     const bool control = event->modifiers() & Qt::ControlModifier;
-    if (event->key() == Qt::Key_Escape || (control && event->key() == Qt::Key_W)) {
+    const int key = letterKey(*event);
+    if (event->key() == Qt::Key_Escape || (control && key == Qt::Key_W)) {
         close();
         return;
     }
-    if (control && event->key() == Qt::Key_S) {
+    if (control && key == Qt::Key_S) {
         save();
         return;
     }
-    if (control && event->key() == Qt::Key_C && !state_.isText()) {
+    if (control && key == Qt::Key_C && !state_.isText()) {
         copy();
         return;
     }
