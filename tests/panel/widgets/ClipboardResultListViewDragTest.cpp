@@ -80,6 +80,8 @@ protected:
         pendingReplies.at(index)(std::move(content));
     }
 
+    // The list needs the application first.
+    QApplication& application = testing::widgetTestApplication();
     RecordingDragList list;
     std::vector<std::string> requestedIds;
     std::vector<std::function<void(std::optional<ClipboardHistoryContentSnapshot>)>> pendingReplies;
