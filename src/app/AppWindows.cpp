@@ -8,6 +8,7 @@
 #include "onboarding/model/OnboardingViewModel.h"
 #include "onboarding/widgets/OnboardingWindow.h"
 #include "onboarding/widgets/OnboardingWindowController.h"
+#include "panel/widgets/ClipboardDragMimeData.h"
 #include "preferences/AppInfo.h"
 #include "settings/widgets/ClassificationCoordinator.h"
 #include "settings/widgets/ClassificationWindow.h"
@@ -21,6 +22,8 @@ AppWindows::AppWindows(AppAssembler& assembler, Platform platform)
     fillSettingsSlot();
     fillClassificationSlot();
     fillOnboardingSlot();
+    // Files dragged out in earlier runs and left over a day go; a worker does it.
+    scheduleDragFileCleanup();
 }
 
 AppWindows::~AppWindows() {

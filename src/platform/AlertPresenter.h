@@ -9,6 +9,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace quorvane {
@@ -34,6 +35,13 @@ public:
 
     // Shows `alert` modally and calls `completion` once it is answered.
     virtual void present(const Alert& alert, Completion completion) = 0;
+    // The same, with Escape pressing the button at `escapeButton` (a Cancel that is not the first button).
+    // Presenters without Escape handling of their own show the alert as present() does.
+    virtual void presentWithEscapeButton(const Alert& alert, std::size_t escapeButton,
+                                         Completion completion) {
+        (void)escapeButton;
+        present(alert, std::move(completion));
+    }
 };
 
 }  // namespace quorvane

@@ -2,16 +2,22 @@
 
 #include <QApplication>
 #include <QDateTime>
+#include <QDrag>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPainter>
 #include <QPainterPath>
 #include <QScrollBar>
+#include <algorithm>
+#include <system_error>
 
+#include "base/Logger.h"
 #include "l10n/L10n.h"
 #include "panel/model/ClipboardContextMenuPresentation.h"
+#include "panel/model/ClipboardDragFiles.h"
 #include "panel/model/ClipboardResultListGeometry.h"
 #include "panel/model/ClipboardRowPresentation.h"
+#include "panel/widgets/ClipboardDragMimeData.h"
 #include "ui/UiColors.h"
 #include "ui/UiSymbols.h"
 
@@ -88,6 +94,13 @@ void ClipboardResultListView::setRowStyle(ClipboardResultListRowStyle style) {
 void ClipboardResultListView::setItems(std::vector<ClipboardHistoryIndexSnapshot> items, bool hasMore,
                                        bool resetSelection) {
     apply(state_.setItems(std::move(items), hasMore, resetSelection));
+    if (preparedDragContent_) {
+        const auto& listed = state_.items();
+        const bool stillListed = std::any_of(listed.begin(), listed.end(), [&](const auto& item) {
+            return item.id == preparedDragContent_->id;
+        });
+        if (!stillListed) preparedDragContent_.reset();
+    }
 }
 
 void ClipboardResultListView::setFilterSuggestions(std::vector<ClipboardFilterSuggestion> suggestions) {
@@ -284,7 +297,10 @@ void ClipboardResultListView::mousePressEvent(QMouseEvent* event) {
     pressIsDoubleClick_ = false;
     if (event->button() == Qt::LeftButton) {
         pressedRow_ = row;
+        pressPosition_ = event->position().toPoint();
+        dragRequested_ = false;
         if (row >= 0 && !state_.isShowMoreRow(row)) apply(state_.primaryMouseDown(row));
+        prefetchDragContent(row);
     } else if (event->button() == Qt::RightButton) {
         ClipboardResultListUpdate update;
         if (state_.secondaryMouseDown(row, update)) {
@@ -321,12 +337,99 @@ void ClipboardResultListView::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void ClipboardResultListView::mouseMoveEvent(QMouseEvent* event) {
+    if ((event->buttons() & Qt::LeftButton) && pressedRow_ >= 0 && !dragRequested_ &&
+        (event->position().toPoint() - pressPosition_).manhattanLength() >=
+            QApplication::startDragDistance()) {
+        requestDrag(pressedRow_);
+        return;
+    }
     const int row = rowAtViewportPoint(event->position().toPoint());
     if (row == hoveredRow_) return;
     hoveredRow_ = row;
     if (row >= 0 && !(event->buttons() & Qt::LeftButton)) {
         apply(state_.hovered(row, location(event->globalPosition())));
     }
+}
+
+std::optional<std::string> ClipboardResultListView::preparedDragContentId() const {
+    if (!preparedDragContent_) return std::nullopt;
+    return preparedDragContent_->id;
+}
+
+bool ClipboardResultListView::isDraggableRow(int row) const {
+    return state_.contentMode() == ClipboardResultListContentMode::history && state_.isEntryRow(row) &&
+           callbacks.onRequestContent;
+}
+
+void ClipboardResultListView::prefetchDragContent(int row) {
+    if (!isDraggableRow(row)) return;
+    const std::string id = state_.items()[row].id;
+    if (preparedDragContent_ && preparedDragContent_->id == id) return;
+    const std::uint64_t request = ++prefetchRequest_;
+    QPointer<ClipboardResultListView> self(this);
+    callbacks.onRequestContent(
+        id, [self, request, row, id](std::optional<ClipboardHistoryContentSnapshot> content) {
+            if (!self || request != self->prefetchRequest_ || !content) return;
+            if (!self->state_.isEntryRow(row) || self->state_.items()[row].id != id) return;
+            self->preparedDragContent_ = PreparedDragContent{id, std::move(*content)};
+        });
+}
+
+void ClipboardResultListView::requestDrag(int row) {
+    if (!isDraggableRow(row)) return;
+    dragRequested_ = true;
+    const auto entry = state_.items()[row];
+    if (preparedDragContent_ && preparedDragContent_->id == entry.id) {
+        const auto content = preparedDragContent_->content;
+        if (startDrag(entry, content, row)) return;
+    }
+    const std::uint64_t request = ++dragRequest_;
+    QPointer<ClipboardResultListView> self(this);
+    callbacks.onRequestContent(
+        entry.id, [self, request, row, entry](std::optional<ClipboardHistoryContentSnapshot> content) {
+            if (!self || request != self->dragRequest_ || !content) return;
+            if (!self->state_.isEntryRow(row) || self->state_.items()[row].id != entry.id) return;
+            // Content that arrives after the button went up must not start a drag nobody holds.
+            if (self->pressedRow_ != row) return;
+            self->startDrag(entry, *content, row);
+        });
+}
+
+bool ClipboardResultListView::startDrag(const ClipboardHistoryIndexSnapshot& entry,
+                                        const ClipboardHistoryContentSnapshot& content, int row) {
+    std::filesystem::path folder;
+    if (entry.contentType == ClipboardContentType::image) {
+        try {
+            folder = dragFolder ? dragFolder() : dragOutDirectory();
+        } catch (const std::system_error& error) {
+            Logger::error(std::string("Failed to prepare drag image file: ") + error.what(),
+                          "ClipboardResultListView");
+            return false;
+        }
+    }
+    auto mime = makeDragMimeData(entry, content, folder);
+    if (!mime) return false;
+
+    QPointer<ClipboardResultListView> self(this);
+    auto* drag = new QDrag(viewport());
+    drag->setMimeData(mime.release());
+    const QRect rect = rowRect(row);
+    drag->setPixmap(viewport()->grab(rect));
+    drag->setHotSpot(pressPosition_ - rect.topLeft());
+    if (callbacks.onDragStarted) callbacks.onDragStarted(entry);
+    const Qt::DropAction action = executeDrag(*drag);
+    // A list destroyed during the drag took the drag with it.
+    if (!self) return true;
+    drag->deleteLater();
+    // The drag took the button's release: no click follows.
+    pressedRow_ = -1;
+    scheduleDragFileCleanup();
+    if (callbacks.onDragEnded) callbacks.onDragEnded(entry, action);
+    return true;
+}
+
+Qt::DropAction ClipboardResultListView::executeDrag(QDrag& drag) {
+    return drag.exec(Qt::CopyAction, Qt::CopyAction);
 }
 
 void ClipboardResultListView::leaveEvent(QEvent* event) {

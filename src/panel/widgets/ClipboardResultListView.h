@@ -7,8 +7,10 @@
 // Main thread only.
 
 #include <QAbstractScrollArea>
+#include <QDrag>
 #include <QMenu>
 #include <QPointer>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -38,6 +40,10 @@ struct ClipboardResultListViewCallbacks {
     std::function<void(const std::string& id,
                        std::function<void(std::optional<ClipboardHistoryContentSnapshot>)> reply)>
         onRequestContent;
+    // A drag of the entry out of the list began; it ended with the drop action (Qt::IgnoreAction when the
+    // drop was refused or cancelled).
+    std::function<void(const ClipboardHistoryIndexSnapshot&)> onDragStarted;
+    std::function<void(const ClipboardHistoryIndexSnapshot&, Qt::DropAction)> onDragEnded;
     std::function<void()> onLoadMore;
     std::function<void()> onScrollInteraction;
     std::function<void()> onContextMenuWillOpen;
@@ -76,6 +82,11 @@ public:
     QRect rowRect(int row) const;
     // The menu open now, if any (tests read it).
     QMenu* contextMenu() const { return menu_; }
+    // The id of the entry whose content is ready for a drag, if any (tests read it).
+    std::optional<std::string> preparedDragContentId() const;
+
+    // Where dragged images are written; empty: the private drag-out folder.
+    std::function<std::filesystem::path()> dragFolder;
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
@@ -91,8 +102,21 @@ protected:
     void wheelEvent(QWheelEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void changeEvent(QEvent* event) override;
+    // Runs the drag and returns how it ended; tests replace the platform's drag loop.
+    virtual Qt::DropAction executeDrag(QDrag& drag);
 
 private:
+    struct PreparedDragContent {
+        std::string id;
+        ClipboardHistoryContentSnapshot content;
+    };
+
+    bool isDraggableRow(int row) const;
+    void prefetchDragContent(int row);
+    void requestDrag(int row);
+    // False when the entry offers nothing to drag.
+    bool startDrag(const ClipboardHistoryIndexSnapshot& entry, const ClipboardHistoryContentSnapshot& content,
+                   int row);
     void apply(const ClipboardResultListUpdate& update);
     void updateScrollRange();
     int rowAtViewportPoint(const QPoint& point) const;
@@ -111,6 +135,14 @@ private:
     bool pressIsDoubleClick_ = false;
     std::uint64_t menuRequest_ = 0;
     QPointer<QMenu> menu_;
+
+    QPoint pressPosition_;
+    // The press already asked for a drag; the next press starts over.
+    bool dragRequested_ = false;
+    std::optional<PreparedDragContent> preparedDragContent_;
+    // Content requests carry these; an answer to an older one is dropped.
+    std::uint64_t prefetchRequest_ = 0;
+    std::uint64_t dragRequest_ = 0;
 };
 
 }  // namespace quorvane

@@ -24,6 +24,15 @@ QMessageBox::Icon iconOf(AlertStyle style) {
 }  // namespace
 
 void QtAlertPresenter::present(const Alert& alert, Completion completion) {
+    show(alert, 0, std::move(completion));
+}
+
+void QtAlertPresenter::presentWithEscapeButton(const Alert& alert, std::size_t escapeButton,
+                                               Completion completion) {
+    show(alert, escapeButton, std::move(completion));
+}
+
+void QtAlertPresenter::show(const Alert& alert, std::size_t escapeButton, Completion completion) {
     auto* box = new QMessageBox(parent_.data());
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setWindowModality(Qt::ApplicationModal);
@@ -37,7 +46,7 @@ void QtAlertPresenter::present(const Alert& alert, Completion completion) {
     }
     if (!buttons.empty()) {
         box->setDefaultButton(static_cast<QPushButton*>(buttons.front()));
-        box->setEscapeButton(buttons.front());
+        box->setEscapeButton(buttons[escapeButton < buttons.size() ? escapeButton : 0]);
     }
 
     // Shared by both ends of the box, so exactly one of them answers.

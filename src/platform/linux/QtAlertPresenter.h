@@ -1,7 +1,8 @@
 #pragma once
 
 // Alerts as application-modal QMessageBoxes, opened without a nested event loop. The buttons keep the given
-// order; the first is the default and also what Escape presses. Call on the main queue only.
+// order; the first is the default and, unless another is named, also what Escape presses. Call on the main
+// queue only.
 
 #include <QPointer>
 #include <QWidget>
@@ -17,8 +18,12 @@ public:
 
     // A box closed without a button (its parent destroyed) answers nothing.
     void present(const Alert& alert, Completion completion) override;
+    void presentWithEscapeButton(const Alert& alert, std::size_t escapeButton,
+                                 Completion completion) override;
 
 private:
+    void show(const Alert& alert, std::size_t escapeButton, Completion completion);
+
     QPointer<QWidget> parent_;
 };
 

@@ -16,6 +16,12 @@ namespace quorvane {
 class FakeAlertPresenter final : public AlertPresenter {
 public:
     void present(const Alert& alert, Completion completion) override;
+    // Remembers the escape button in `escapeButtons`, then answers as present() does.
+    void presentWithEscapeButton(const Alert& alert, std::size_t escapeButton,
+                                 Completion completion) override {
+        escapeButtons.push_back(escapeButton);
+        present(alert, std::move(completion));
+    }
 
     // The next alerts are answered with these titles, in order.
     void script(std::vector<std::optional<std::string>> answers);
@@ -25,6 +31,8 @@ public:
 
     // Every alert shown so far, in order.
     std::vector<Alert> presented;
+    // The escape buttons named with presentWithEscapeButton(), in order.
+    std::vector<std::size_t> escapeButtons;
 
 private:
     struct Held {

@@ -1,0 +1,299 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <fstream>
+#include <iterator>
+
+#include "base/PrivateDirectory.h"
+#include "panel/model/ClipboardItemActions.h"
+#include "panel/support/ItemActionDoubles.h"
+#include "panel/support/PanelViewModelFixture.h"
+#include "platform/memory/FakeAlertPresenter.h"
+#include "support/LogCapture.h"
+#include "support/TemporaryDirectory.h"
+
+namespace quorvane {
+namespace {
+
+using testing::imageEntry;
+using testing::textEntry;
+
+const Data kPng{0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n', 0, 0, 0, 13, 'I', 'H', 'D', 'R'};
+const Data kJpeg{0xFF, 0xD8, 0xFF, 0xE0, 0, 16, 'J', 'F', 'I', 'F', 0, 1};
+const Data kUnknown{'n', 'o', 't', ' ', 'a', 'n', ' ', 'i', 'm', 'a', 'g', 'e'};
+
+std::string fileContents(const std::filesystem::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+mode_t permissions(const std::filesystem::path& path) {
+    struct stat info {};
+    ::stat(path.c_str(), &info);
+    return info.st_mode & 0777;
+}
+
+ClipboardHistoryContentSnapshot textContent(const std::string& id, const std::string& text) {
+    ClipboardHistoryContentSnapshot content;
+    content.id = id;
+    content.content = text;
+    return content;
+}
+
+ClipboardHistoryContentSnapshot imageContent(const std::string& id, std::optional<Data> data) {
+    ClipboardHistoryContentSnapshot content;
+    content.id = id;
+    content.imageData = std::move(data);
+    return content;
+}
+
+class ClipboardItemActionsTest : public testing::PanelViewModelFixture {
+protected:
+    ClipboardItemActionsTest() {
+        history->contents["t1"] = textContent("t1", "stored text");
+        history->contents["png"] = imageContent("png", kPng);
+        history->contents["jpeg"] = imageContent("jpeg", kJpeg);
+        history->contents["odd"] = imageContent("odd", kUnknown);
+        history->contents["bare"] = imageContent("bare", std::nullopt);
+    }
+
+    std::unique_ptr<ClipboardItemActions> makeActions() {
+        return std::make_unique<ClipboardItemActions>(ClipboardItemActions::Dependencies{
+            *viewModel,
+            workspace,
+            savePanel,
+            alerts,
+            [this](const ClipboardHistoryIndexSnapshot& entry, const ClipboardHistoryContentSnapshot& content,
+                   PinCopyHandler copy) -> PinWindowPresenting* {
+                pinnedEntries.push_back(entry);
+                pinnedContents.push_back(content);
+                pinCopyHandler = std::move(copy);
+                return &pinWindow;
+            },
+            [this](const Data& data) { ocrImages.push_back(data); },
+            [this] { ++hideCount; },
+            [this](const ClipboardHistoryIndexSnapshot& entry) -> std::optional<std::string> {
+                if (entry.id == formattedId) return formatted;
+                return std::nullopt;
+            },
+            {},
+            [this] { return privateFolder; }});
+    }
+
+    testing::TemporaryDirectory temporary;
+    std::filesystem::path privateFolder = ensurePrivateDirectory(temporary / "private");
+    testing::RecordingClipboardWorkspace workspace;
+    testing::FakeSavePanelPresenter savePanel;
+    FakeAlertPresenter alerts;
+    testing::FakePinWindow pinWindow;
+    std::vector<ClipboardHistoryIndexSnapshot> pinnedEntries;
+    std::vector<ClipboardHistoryContentSnapshot> pinnedContents;
+    PinCopyHandler pinCopyHandler;
+    std::vector<Data> ocrImages;
+    int hideCount = 0;
+    std::string formattedId;
+    std::string formatted;
+    testing::LogCapture log;
+    std::unique_ptr<ClipboardItemActions> actions = makeActions();
+};
+
+TEST_F(ClipboardItemActionsTest, OpeningTextWritesAPrivateFileNamedAfterTheEntryAndOpensIt) {
+    actions->openWithDefaultApp(textEntry("t1"));
+    EXPECT_EQ(hideCount, 0) << "the panel stays until the content is there";
+    loop.runUntilIdle();
+
+    const auto file = privateFolder / "Quorvane_t1.txt";
+    EXPECT_EQ(fileContents(file), "stored text");
+    EXPECT_EQ(permissions(file), 0600u);
+    EXPECT_EQ(workspace.openedFiles, std::vector<std::filesystem::path>{file});
+    EXPECT_EQ(hideCount, 1);
+    EXPECT_TRUE(
+        log.contains("INFO", "[ClipboardPanelController] Opened text with default app: " + file.string()));
+    // Opening again replaces the file rather than failing on it.
+    history->contents["t1"].content = "changed";
+    actions->openWithDefaultApp(textEntry("t1"));
+    loop.runUntilIdle();
+    EXPECT_EQ(fileContents(file), "changed");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(privateFolder), {}), 1);
+}
+
+TEST_F(ClipboardItemActionsTest, TheFormattedTextOfTheDetailPaneIsOpenedAndSavedInsteadOfTheStoredText) {
+    formattedId = "t1";
+    formatted = "{\n  \"a\" : 1\n}";
+    actions->openWithDefaultApp(textEntry("t1"));
+    EXPECT_EQ(hideCount, 1) << "nothing to fetch: the panel hides at once";
+    EXPECT_EQ(fileContents(privateFolder / "Quorvane_t1.txt"), formatted);
+
+    const auto destination = temporary / "saved.json";
+    savePanel.script(destination);
+    actions->saveItem(textEntry("t1"));
+    EXPECT_EQ(fileContents(destination), formatted);
+}
+
+TEST_F(ClipboardItemActionsTest, ImagesOpenWithTheExtensionOfTheirFormatAndPngWhenUnknown) {
+    actions->openWithDefaultApp(imageEntry("png"));
+    actions->openWithDefaultApp(imageEntry("jpeg"));
+    actions->openWithDefaultApp(imageEntry("odd"));
+    loop.runUntilIdle();
+
+    ASSERT_EQ(workspace.openedFiles.size(), 3u);
+    EXPECT_EQ(workspace.openedFiles[0], privateFolder / "Quorvane_png.png");
+    EXPECT_EQ(workspace.openedFiles[1], privateFolder / "Quorvane_jpeg.jpg");
+    EXPECT_EQ(workspace.openedFiles[2], privateFolder / "Quorvane_odd.png");
+    EXPECT_EQ(fileContents(workspace.openedFiles[1]), std::string(kJpeg.begin(), kJpeg.end()));
+    EXPECT_EQ(permissions(workspace.openedFiles[1]), 0600u);
+    EXPECT_TRUE(log.contains("INFO", "Opened image with default app: " + workspace.openedFiles[2].string()));
+}
+
+TEST_F(ClipboardItemActionsTest, AnEntryIdThatCouldLeaveThePrivateFolderIsRefused) {
+    for (const std::string id : {"../escape", "a/b", "..", ""}) {
+        SCOPED_TRACE(id);
+        log.clear();
+        EXPECT_FALSE(actions->openTextWithDefaultApp("secret", id));
+        EXPECT_TRUE(log.contains("ERROR", "Failed to create temp txt file: "));
+    }
+    EXPECT_TRUE(workspace.openedFiles.empty());
+    EXPECT_FALSE(std::filesystem::exists(temporary / "escape.txt"));
+    EXPECT_FALSE(std::filesystem::exists(privateFolder / "Quorvane_a"));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(privateFolder), {}), 0);
+
+    // An id that is fine apart from its dots is kept as it is.
+    EXPECT_TRUE(actions->openTextWithDefaultApp("text", "v1.2"));
+    EXPECT_TRUE(std::filesystem::exists(privateFolder / "Quorvane_v1.2.txt"));
+}
+
+TEST_F(ClipboardItemActionsTest, ActionsWhoseContentIsMissingLogAndLeaveThePanelOpen) {
+    actions->openWithDefaultApp(textEntry("gone"));
+    actions->pinItem(textEntry("gone"));
+    actions->saveItem(textEntry("gone"));
+    actions->recognizeText(imageEntry("gone"));
+    actions->recognizeText(textEntry("t1"));
+    loop.runUntilIdle();
+
+    EXPECT_EQ(hideCount, 0);
+    EXPECT_EQ(log.count("Failed to get content for item: gone"), 3u);
+    EXPECT_TRUE(log.contains("ERROR", "Failed to get image data for OCR: gone"));
+    EXPECT_TRUE(log.contains("ERROR", "Failed to get image data for OCR: t1"));
+    EXPECT_TRUE(pinnedEntries.empty());
+    EXPECT_TRUE(ocrImages.empty());
+    EXPECT_TRUE(savePanel.requests.empty());
+
+    // An image without data: the panel hides (the content was there), the open fails with a warning.
+    actions->openWithDefaultApp(imageEntry("bare"));
+    loop.runUntilIdle();
+    EXPECT_TRUE(log.contains("WARNING", "No image data available"));
+    EXPECT_TRUE(log.contains("WARNING", "Cannot open with default app"));
+    EXPECT_TRUE(workspace.openedFiles.empty());
+}
+
+TEST_F(ClipboardItemActionsTest, LinksOpenOnlyWhenTheyAreURLsAndTheirPathStaysOutOfTheLog) {
+    actions->openLink("not a link");
+    actions->openLink("example.com");
+    EXPECT_EQ(hideCount, 0);
+    EXPECT_TRUE(workspace.openedURLs.empty());
+    EXPECT_EQ(log.count("[WARNING] [ClipboardPanelController] Invalid URL: "), 2u);
+
+    actions->openLink("https://user:pw@example.com/reset?token=abc");
+    EXPECT_EQ(hideCount, 1);
+    EXPECT_EQ(workspace.openedURLs, std::vector<std::string>{"https://user:pw@example.com/reset?token=abc"});
+    EXPECT_TRUE(log.contains("INFO", "Opened link: https://example.com"));
+    EXPECT_EQ(log.count("token=abc"), 0u);
+    EXPECT_EQ(log.count("pw@"), 0u);
+}
+
+TEST_F(ClipboardItemActionsTest, SavingAsksWithTheEntrysNameWritesTheFileAndRevealsIt) {
+    const auto textFile = temporary / "out" / "note.txt";
+    savePanel.script(textFile);
+    actions->saveItem(textEntry("t1"));
+    loop.runUntilIdle();
+    ASSERT_EQ(savePanel.requests.size(), 1u);
+    EXPECT_EQ(savePanel.requests[0].suggestedName, "ClipboardText.txt");
+    EXPECT_EQ(savePanel.requests[0].allowedContentType, "text/plain");
+    EXPECT_EQ(savePanel.requests[0].title, "Save to File");
+    EXPECT_EQ(savePanel.requests[0].nameFieldLabel, "Save As:");
+    EXPECT_EQ(hideCount, 1);
+    EXPECT_EQ(fileContents(textFile), "stored text");
+    EXPECT_TRUE(log.contains("INFO", "Saved text to: " + textFile.string()));
+    EXPECT_EQ(workspace.revealed, std::vector<std::vector<std::filesystem::path>>{{textFile}});
+
+    savePanel.script(temporary / "picture.jpg");
+    actions->saveItem(imageEntry("jpeg"));
+    savePanel.script(std::nullopt);
+    actions->saveItem(imageEntry("odd"));
+    loop.runUntilIdle();
+    EXPECT_EQ(savePanel.requests[1].suggestedName, "ClipboardImage.jpg");
+    EXPECT_EQ(savePanel.requests[1].allowedContentType, "image/jpeg");
+    EXPECT_EQ(savePanel.requests[2].suggestedName, "ClipboardImage.png");
+    EXPECT_EQ(savePanel.requests[2].allowedContentType, "image/png");
+    EXPECT_EQ(fileContents(temporary / "picture.jpg"), std::string(kJpeg.begin(), kJpeg.end()));
+    EXPECT_TRUE(log.contains("INFO", "Saved image to: "));
+    EXPECT_EQ(workspace.revealed.size(), 2u) << "a cancelled panel reveals nothing";
+    EXPECT_TRUE(alerts.presented.empty());
+}
+
+TEST_F(ClipboardItemActionsTest, AFailedSaveIsLoggedAndShownAndRevealsNothing) {
+    std::ofstream(temporary / "plain-file") << "x";
+    savePanel.script(temporary / "plain-file" / "inside.txt");
+    actions->saveItem(textEntry("t1"));
+    loop.runUntilIdle();
+
+    EXPECT_TRUE(log.contains("ERROR", "Failed to save file: "));
+    ASSERT_EQ(alerts.presented.size(), 1u);
+    EXPECT_EQ(alerts.presented[0].messageText, "Save Failed");
+    EXPECT_FALSE(alerts.presented[0].informativeText.empty());
+    EXPECT_TRUE(workspace.revealed.empty());
+}
+
+TEST_F(ClipboardItemActionsTest, PinningMakesAWindowWhoseCopyGoesThroughTheViewModel) {
+    pasteboard.writeText("before", std::nullopt, std::nullopt);
+    actions->pinItem(textEntry("t1"));
+    loop.runUntilIdle();
+    ASSERT_EQ(pinnedEntries.size(), 1u);
+    EXPECT_EQ(pinnedContents[0].content, "stored text");
+    EXPECT_EQ(pinWindow.presentCount, 1);
+    EXPECT_EQ(hideCount, 1);
+    EXPECT_TRUE(log.contains("INFO", "Pinned item: t1"));
+
+    std::optional<bool> copied;
+    pinCopyHandler(std::string("edited"), [&](bool ok) { copied = ok; });
+    EXPECT_EQ(copied, true);
+    EXPECT_EQ(pasteboard.string(), "edited");
+    EXPECT_EQ(pasteboard.suspendedAtWrite.back(), true);
+    EXPECT_EQ(history->usedIds, std::vector<std::string>{"t1"});
+    EXPECT_EQ(viewModel->errorMessage(), std::nullopt);
+}
+
+TEST_F(ClipboardItemActionsTest, APinnedImageWithoutReadableDataFailsToCopyAndLeavesTheClipboard) {
+    pasteboard.writeText("keep me", std::nullopt, std::nullopt);
+    actions->pinItem(imageEntry("odd"));
+    loop.runUntilIdle();
+    ASSERT_TRUE(pinCopyHandler);
+
+    std::optional<bool> copied;
+    pinCopyHandler(std::nullopt, [&](bool ok) { copied = ok; });
+    EXPECT_EQ(copied, false);
+    EXPECT_EQ(pasteboard.string(), "keep me");
+    EXPECT_EQ(viewModel->errorMessage(), std::string(ClipboardPanelViewModel::copyFailedErrorMessage));
+    EXPECT_TRUE(history->usedIds.empty());
+}
+
+TEST_F(ClipboardItemActionsTest, RecognisingAnImageOpensTheWindowOnItsData) {
+    actions->recognizeText(imageEntry("png"));
+    loop.runUntilIdle();
+    EXPECT_EQ(ocrImages, std::vector<Data>{kPng});
+    EXPECT_EQ(hideCount, 1);
+    EXPECT_TRUE(log.contains("INFO", "Opened OCR window for item: png"));
+}
+
+TEST_F(ClipboardItemActionsTest, AnswersArrivingAfterTheActionsWentAwayDoNothing) {
+    actions->pinItem(textEntry("t1"));
+    actions->openWithDefaultApp(textEntry("t1"));
+    actions.reset();
+    loop.runUntilIdle();
+    EXPECT_EQ(hideCount, 0);
+    EXPECT_TRUE(pinnedEntries.empty());
+    EXPECT_TRUE(workspace.openedFiles.empty());
+}
+
+}  // namespace
+}  // namespace quorvane

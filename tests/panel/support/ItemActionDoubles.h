@@ -1,0 +1,73 @@
+#pragma once
+
+// Doubles of what the item actions and the pin windows reach: a workspace that records, a save panel that
+// answers as scripted (or holds the request), and a pin window that counts its presentations.
+
+#include <deque>
+#include <filesystem>
+#include <optional>
+#include <vector>
+
+#include "panel/model/ClipboardSavePanelPresenting.h"
+#include "panel/model/ClipboardWorkspaceHandling.h"
+#include "panel/model/PinWindowPresenting.h"
+
+namespace quorvane::testing {
+
+class RecordingClipboardWorkspace final : public ClipboardWorkspaceHandling {
+public:
+    bool open(const std::string& url) override {
+        openedURLs.push_back(url);
+        return true;
+    }
+    bool openFile(const std::filesystem::path& path) override {
+        openedFiles.push_back(path);
+        return true;
+    }
+    void activateFileViewerSelecting(const std::vector<std::filesystem::path>& paths) override {
+        revealed.push_back(paths);
+    }
+
+    std::vector<std::string> openedURLs;
+    std::vector<std::filesystem::path> openedFiles;
+    std::vector<std::vector<std::filesystem::path>> revealed;
+};
+
+class FakeSavePanelPresenter final : public ClipboardSavePanelPresenting {
+public:
+    void present(const ClipboardSavePanelRequest& request, Completion completion) override {
+        requests.push_back(request);
+        if (script_.empty()) {
+            held_.push_back(std::move(completion));
+            return;
+        }
+        auto answer = script_.front();
+        script_.pop_front();
+        completion(answer);
+    }
+    // The next requests are answered at once with these destinations (none: cancelled).
+    void script(std::optional<std::filesystem::path> destination) {
+        script_.push_back(std::move(destination));
+    }
+    bool answer(std::optional<std::filesystem::path> destination) {
+        if (held_.empty()) return false;
+        auto completion = std::move(held_.front());
+        held_.pop_front();
+        completion(std::move(destination));
+        return true;
+    }
+
+    std::vector<ClipboardSavePanelRequest> requests;
+
+private:
+    std::deque<std::optional<std::filesystem::path>> script_;
+    std::deque<Completion> held_;
+};
+
+class FakePinWindow final : public PinWindowPresenting {
+public:
+    void present() override { ++presentCount; }
+    int presentCount = 0;
+};
+
+}  // namespace quorvane::testing
