@@ -166,6 +166,7 @@ TEST_F(FloatingClipboardPreviewCoordinatorTest, ArmsAreNotHonouredWhileHiddenOrW
 }
 
 TEST_F(FloatingClipboardPreviewCoordinatorTest, WhitespaceOnlyTextsOpenOnlyAPinnedBubble) {
+    loadFirstPage();
     moveTo(2, Source::keyboard);
     loop.advance(0.1);
     EXPECT_TRUE(presenter.presented.empty());
@@ -212,8 +213,9 @@ TEST_F(FloatingClipboardPreviewCoordinatorTest, APinnedBubbleFollowsKeyboardAndC
 }
 
 TEST_F(FloatingClipboardPreviewCoordinatorTest, ALateContentAnswerForACancelledPreviewIsDropped) {
-    moveTo(0, Source::keyboard);
-    loop.advance(0.081);  // the timer fires and the content load starts
+    loadFirstPage();
+    coordinator.presentPreview(viewModel->clipboardItems()[0], Mode::automatic, true);
+    EXPECT_EQ(coordinator.sessionState(), (Session{Mode::automatic, "a"})) << "recorded while loading";
     coordinator.dismissPreview();
     loop.runUntilIdle();
     EXPECT_TRUE(presenter.presented.empty());
@@ -227,6 +229,7 @@ TEST_F(FloatingClipboardPreviewCoordinatorTest, ALateContentAnswerForACancelledP
 }
 
 TEST_F(FloatingClipboardPreviewCoordinatorTest, FormattingTogglesOnlyFormattableEntries) {
+    loadFirstPage();
     moveTo(1, Source::keyboard);
     loop.advance(0.1);
     ASSERT_EQ(presenter.presented.size(), 1u);

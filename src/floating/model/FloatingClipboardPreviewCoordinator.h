@@ -12,6 +12,7 @@
 #include <set>
 #include <string>
 
+#include "classification/ClipboardSystemClassification.h"
 #include "floating/model/FloatingClipboardPreviewHost.h"
 #include "floating/model/FloatingClipboardPreviewPresenting.h"
 #include "panel/model/ClipboardPanelViewModel.h"

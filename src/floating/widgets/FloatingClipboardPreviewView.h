@@ -6,6 +6,7 @@
 // SQL. What it shows comes from FloatingClipboardPreviewContentRules. Main thread only.
 
 #include <QLabel>
+#include <QPainterPath>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QTextEdit>
