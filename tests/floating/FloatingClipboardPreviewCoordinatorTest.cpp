@@ -109,6 +109,22 @@ TEST_F(FloatingClipboardPreviewCoordinatorTest, OpeningArmsOneAutomaticPreviewFo
     EXPECT_EQ(presenter.presented[0].placement.frame.height, 64);
     EXPECT_EQ(coordinator.sessionState(), (Session{Mode::automatic, "a"}));
 
+    // A reload keeping row 0 selected before the delay ran out leaves the waiting preview alone.
+    coordinator.dismissPreview();
+    coordinator.armInitialAutomaticPreview();
+    coordinator.considerInitialAutomaticPreview(viewModel->clipboardItems()[0], 0, Source::programmatic);
+    loop.advance(0.05);
+    coordinator.handleSelectionChange(Source::programmatic);
+    loop.advance(0.05);
+    EXPECT_EQ(presenter.presented.size(), 2u);
+    coordinator.dismissPreview();
+    coordinator.scheduleAutomaticPreview(viewModel->clipboardItems()[0]);
+    viewModel->selectItem(1);
+    coordinator.handleSelectionChange(Source::programmatic);
+    loop.advance(0.1);
+    EXPECT_EQ(presenter.presented.size(), 2u) << "a reload selecting another row still cancels";
+    viewModel->selectItem(0);
+
     // A second load of the first page does not open it again.
     coordinator.dismissPreview();
     coordinator.considerInitialAutomaticPreview(viewModel->clipboardItems()[0], 0, Source::programmatic);

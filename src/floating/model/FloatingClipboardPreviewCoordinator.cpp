@@ -62,6 +62,12 @@ void FloatingClipboardPreviewCoordinator::handleSelectionChange(Source source) {
         return;
     }
     if (!pinned) {
+        // A reload that leaves the same row selected (the search the emptied field starts right after the
+        // panel opens) must not cancel the preview that row is waiting for.
+        if (source == Source::programmatic && pendingAutomaticPreview_.isArmed() &&
+            pendingAutomaticPreviewItemID_ == selected->id) {
+            return;
+        }
         if (source == Source::mouseClick || source == Source::programmatic) {
             dismissPreview();
         } else {
@@ -78,6 +84,7 @@ void FloatingClipboardPreviewCoordinator::scheduleAutomaticPreview(const Clipboa
     pendingAutomaticPreview_.cancel();
     dismissPreview();
     std::weak_ptr<char> alive = lifetime_;
+    pendingAutomaticPreviewItemID_ = entry.id;
     pendingAutomaticPreview_ = mainQueue_.postAfter(automaticPreviewDelay, [this, alive, entry] {
         if (alive.expired()) return;
         pendingAutomaticPreview_ = Timer();

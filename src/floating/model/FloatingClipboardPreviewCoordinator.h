@@ -106,6 +106,8 @@ private:
     bool initialArmed_ = false;
     bool searchArmed_ = false;
     Timer pendingAutomaticPreview_;
+    // The entry the pending automatic preview is for.
+    std::string pendingAutomaticPreviewItemID_;
     // A content load carries the generation it started in; a newer generation cancelled it.
     std::uint64_t previewGeneration_ = 0;
     std::optional<ClipboardHistoryIndexSnapshot> lastPreviewedItem_;

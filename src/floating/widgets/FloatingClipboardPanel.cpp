@@ -63,7 +63,6 @@ FloatingClipboardPanel::~FloatingClipboardPanel() {
 void FloatingClipboardPanel::build() {
     if (panel_) return;
     panel_ = new KeyablePanel;
-    panel_->setAttribute(Qt::WA_TranslucentBackground);
     panel_->setWindowTitle(QStringLiteral("Quorvane"));
     panel_->resize(panelWidth, panelHeight);
     rootView_ = new FloatingClipboardPanelRootView(panel_);
@@ -77,6 +76,10 @@ void FloatingClipboardPanel::build() {
     searchField_ = new ClipboardTextField(completions_, surface);
     searchField_->setPlaceholderText(qText(L10nKey::panelSearchPlaceholder));
     searchField_->setFrame(false);
+    // The field sits on the panel's surface, not in a box of its own.
+    QPalette fieldPalette = searchField_->palette();
+    fieldPalette.setColor(QPalette::Base, Qt::transparent);
+    searchField_->setPalette(fieldPalette);
     QFont searchFont = searchField_->font();
     searchFont.setPointSizeF(15);
     searchField_->setFont(searchFont);
@@ -302,6 +305,7 @@ FloatingPanelKeyPress FloatingClipboardPanel::keyPressOf(const QKeyEvent& event,
     press.shift = modifiers & Qt::ShiftModifier;
     press.option = modifiers & Qt::AltModifier;
     press.isAutoRepeat = event.isAutoRepeat();
+    press.isComposing = field && field->isComposing();
     press.fieldIsEditing = field && field->hasFocus();
     press.fieldHasSelection = field && field->hasSelectedText();
     return press;

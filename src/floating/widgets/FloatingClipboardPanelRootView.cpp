@@ -1,13 +1,12 @@
 #include "floating/widgets/FloatingClipboardPanelRootView.h"
 
+#include <QPainterPath>
 #include <QRegion>
 
 namespace quorvane {
 
 FloatingClipboardPanelRootView::FloatingClipboardPanelRootView(QWidget* parent)
-    : QWidget(parent), listSurface_(new DraggableBackgroundView(this)) {
-    setAttribute(Qt::WA_TranslucentBackground);
-}
+    : QWidget(parent), listSurface_(new DraggableBackgroundView(this)) {}
 
 ScreenRect FloatingClipboardPanelRootView::listSurfaceScreenFrame() const {
     const QRect local = listSurface_->geometry();
@@ -19,9 +18,12 @@ ScreenRect FloatingClipboardPanelRootView::listSurfaceScreenFrame() const {
     return {double(global.x()), double(global.y()), double(local.width()), double(local.height())};
 }
 
-void FloatingClipboardPanelRootView::updateMask(const QRect& extra) {
-    QRegion region(listSurface_->geometry());
-    if (!extra.isEmpty()) region += extra;
+void FloatingClipboardPanelRootView::updateMask(const QRegion& extra) {
+    QPainterPath surface;
+    const double radius = listSurface_->cornerRadius;
+    surface.addRoundedRect(QRectF(listSurface_->geometry()), radius, radius);
+    QRegion region(surface.toFillPolygon().toPolygon());
+    region += extra;
     window()->setMask(region);
 }
 

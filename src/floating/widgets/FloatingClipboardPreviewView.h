@@ -59,6 +59,8 @@ public:
     QLabel* imageView() const { return imageLabel_; }
     FloatingClipboardPreviewArrowSide arrowSide() const { return arrowSide_; }
 
+    // The outline's rectangle inside the view: the view less the shadow margins.
+    QRectF chromeFrame() const { return chromeRect(); }
     // The bubble's outline (arrow included) for `rect`, y downwards, the arrow tip `arrowY` below its top.
     static QPainterPath outline(const QRectF& rect, FloatingClipboardPreviewArrowSide side, double arrowY);
 

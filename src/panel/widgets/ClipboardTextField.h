@@ -21,6 +21,8 @@ public:
     std::function<void(const QString& text)> onSearchRequested;
 
     QString ghostSuffix() const;
+    // An input method is composing text in the field.
+    bool isComposing() const { return composing_; }
     // Appends the ghost, puts the caret at the end and asks for a search; nothing without a ghost.
     void acceptGhost();
     // Sets the text for the owner (a removed filter chip) without asking for a search.
