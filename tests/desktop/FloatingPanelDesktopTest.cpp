@@ -45,7 +45,9 @@ using namespace std::chrono_literals;
 
 class GrantedPermission : public AccessibilityPermissionManagerProtocol {
 public:
-    AccessibilityPermissionStatus status() const override { return AccessibilityPermissionStatus::authorized; }
+    AccessibilityPermissionStatus status() const override {
+        return AccessibilityPermissionStatus::authorized;
+    }
     bool isTrusted() const override { return true; }
     bool hasRequestedPermission() const override { return true; }
     void requestPermission() override {}
@@ -61,7 +63,8 @@ public:
     void fetchRecent(std::int64_t limit, std::int64_t offset, PageCompletion completion) override {
         search("", limit, offset, std::move(completion));
     }
-    void search(std::string query, std::int64_t limit, std::int64_t offset, PageCompletion completion) override {
+    void search(std::string query, std::int64_t limit, std::int64_t offset,
+                PageCompletion completion) override {
         std::vector<ClipboardHistoryIndexSnapshot> found;
         for (const auto& entry : history_.entries) {
             if (entry.searchText.find(query) != std::string::npos) found.push_back(entry);
@@ -85,7 +88,9 @@ private:
 class MouseAnchor final : public ClipboardFloatingAnchorResolving {
 public:
     explicit MouseAnchor(const ScreenProvider& screens) : screens_(screens) {}
-    FloatingPanelAnchor resolveAnchor() override { return FloatingPanelAnchor::mouse(screens_.mouseLocation()); }
+    FloatingPanelAnchor resolveAnchor() override {
+        return FloatingPanelAnchor::mouse(screens_.mouseLocation());
+    }
 
 private:
     const ScreenProvider& screens_;
@@ -120,7 +125,8 @@ protected:
             ASSERT_TRUE(session_->setAccessibilityEnabled(true));
             ASSERT_TRUE(session_->startTestWindow(QUORVANE_CARET_TEST_WINDOW)) << session_->failure();
             frontmost_ = std::make_unique<X11FrontmostApplicationProvider>();
-            port_ = std::make_unique<AtSpiAccessibleElementPort>(frontmost_.get(), session_->sessionBusAddress());
+            port_ =
+                std::make_unique<AtSpiAccessibleElementPort>(frontmost_.get(), session_->sessionBusAddress());
             detector_ = std::make_unique<TextCaretPositionDetector>(
                 TextCaretPositionDetector::Services{*port_, *frontmost_, screens_, measurer_});
             resolver_ = std::make_unique<ClipboardFloatingAnchorResolver>(
@@ -133,9 +139,24 @@ protected:
         addEntry("t2", "Meeting notes\nBring the slides\nBook the room");
         viewModel_ = std::make_unique<ClipboardPanelViewModel>(ClipboardPanelViewModel::Dependencies{
             history_, search_, queue_, pasteboard_, defaults_, identity_, clock_});
-        controller_ = std::make_unique<FloatingClipboardPanelController>(FloatingClipboardPanelController::Dependencies{
-            *viewModel_, queue_, defaults_, DistributionChannel::direct, {}, {}, {}, permission_, workspace_,
-            activation_, pasteBack_, *resolver_, screens_, pasteboard_, alerts_, completions_, nullptr});
+        controller_ = std::make_unique<FloatingClipboardPanelController>(
+            FloatingClipboardPanelController::Dependencies{*viewModel_,
+                                                           queue_,
+                                                           defaults_,
+                                                           DistributionChannel::direct,
+                                                           {},
+                                                           {},
+                                                           {},
+                                                           permission_,
+                                                           workspace_,
+                                                           activation_,
+                                                           pasteBack_,
+                                                           *resolver_,
+                                                           screens_,
+                                                           pasteboard_,
+                                                           alerts_,
+                                                           completions_,
+                                                           nullptr});
     }
 
     void TearDown() override {
@@ -185,7 +206,8 @@ protected:
     InMemoryUserDefaults defaults_;
     InMemoryApplicationCatalog catalog_;
     ClipboardAppIdentityResolver identity_{catalog_, {}, "en_US.UTF-8"};
-    std::shared_ptr<testing::FakeHistoryManager> history_ = std::make_shared<testing::FakeHistoryManager>(queue_);
+    std::shared_ptr<testing::FakeHistoryManager> history_ =
+        std::make_shared<testing::FakeHistoryManager>(queue_);
     std::shared_ptr<ListSearchService> search_ = std::make_shared<ListSearchService>(queue_, *history_);
     InMemoryPasteboard pasteboard_;
     InMemoryWindowActivation activation_;
@@ -203,7 +225,8 @@ TEST_F(FloatingPanelDesktopTest, OpensNextToTheCaretOfTheFocusedField) {
     const auto caret = caretOnceRegistered();
     ASSERT_TRUE(caret.has_value());
     const ScreenPoint expected = FloatingClipboardPositionCalculator::panelOrigin(
-        screens_, *caret, FloatingClipboardPositionCalculator::panelSize, FloatingClipboardPositionCalculator::gap);
+        screens_, *caret, FloatingClipboardPositionCalculator::panelSize,
+        FloatingClipboardPositionCalculator::gap);
 
     ASSERT_TRUE(showAndWait());
     // Give the window manager its turn: it may place the window differently from what we asked.
@@ -219,7 +242,8 @@ TEST_F(FloatingPanelDesktopTest, AColonFragmentShowsSuggestionsAndEscapeClearsTh
     auto* field = controller_->floatingPanel().searchField();
     // ":ty" switches to suggestions (no filter word holds "ty", so there are none); ":js" offers JSON.
     QTest::keyClicks(field, ":ty");
-    ASSERT_TRUE(DesktopSession::processEventsUntil([&] { return controller_->isShowingFilterSuggestions(); }));
+    ASSERT_TRUE(
+        DesktopSession::processEventsUntil([&] { return controller_->isShowingFilterSuggestions(); }));
     QTest::keyClick(field, Qt::Key_Backspace);
     QTest::keyClick(field, Qt::Key_Backspace);
     QTest::keyClicks(field, "js");
@@ -277,8 +301,9 @@ protected:
 
     void save(const QString& state) {
         auto* window = controller_->floatingPanel().window();
-        const QString name = QStringLiteral("%1/floating-%2-%3-%4.png")
-                                 .arg(QUORVANE_SCREENSHOT_DIR, state, dark_ ? "dark" : "light", chinese_ ? "zh" : "en");
+        const QString name =
+            QStringLiteral("%1/floating-%2-%3-%4.png")
+                .arg(QUORVANE_SCREENSHOT_DIR, state, dark_ ? "dark" : "light", chinese_ ? "zh" : "en");
         const QImage image = window->grab().toImage();
         ASSERT_TRUE(image.save(name)) << name.toStdString();
     }
@@ -293,7 +318,8 @@ TEST_P(FloatingPanelScreenshotTest, PanelWithItsPreviewBubble) {
     QCursor::setPos(300, 120);
     ASSERT_TRUE(showAndWait());
     // The automatic preview of the newest entry, then the JSON entry pinned and formatted.
-    ASSERT_TRUE(DesktopSession::processEventsUntil([&] { return controller_->previewPresenter().isShowing(); }));
+    ASSERT_TRUE(
+        DesktopSession::processEventsUntil([&] { return controller_->previewPresenter().isShowing(); }));
     DesktopSession::processEventsFor(300ms);
     save("bubble-text");
     controller_->moveSelection(false);

@@ -1,7 +1,6 @@
-#include "floating/model/FloatingClipboardPreviewContentRules.h"
-
 #include <gtest/gtest.h>
 
+#include "floating/model/FloatingClipboardPreviewContentRules.h"
 #include "panel/support/PanelTestEntries.h"
 
 namespace quorvane {
@@ -85,7 +84,8 @@ TEST(FloatingClipboardPreviewContentRulesTest, PinnedBubblesFormatUpToTheDetecti
     EXPECT_EQ(within.text.size(), atLimit.size()) << "a pinned bubble never cuts";
     EXPECT_TRUE(within.prefersFormatted);
     EXPECT_TRUE(within.allowsFormatting);
-    const auto beyond = Rules::displayText(atLimit + "a", Kind::json, Mode::manualPinned, AppLanguage::english);
+    const auto beyond =
+        Rules::displayText(atLimit + "a", Kind::json, Mode::manualPinned, AppLanguage::english);
     EXPECT_FALSE(beyond.prefersFormatted);
     EXPECT_FALSE(beyond.allowsFormatting);
 }

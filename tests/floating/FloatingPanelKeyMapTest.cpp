@@ -1,6 +1,6 @@
-#include "floating/model/FloatingPanelKeyMap.h"
-
 #include <gtest/gtest.h>
+
+#include "floating/model/FloatingPanelKeyMap.h"
 
 namespace quorvane {
 namespace {
@@ -63,7 +63,8 @@ TEST(FloatingPanelKeyMapTest, ClipboardKeysDependOnTheSearchField) {
     EXPECT_EQ(Map::command(unfocused), Command::passOn);
     unfocused.keyCode = Map::keyC;
     unfocused.fieldHasSelection = true;
-    EXPECT_EQ(Map::command(unfocused), Command::copySelection) << "a selection outside editing does not count";
+    EXPECT_EQ(Map::command(unfocused), Command::copySelection)
+        << "a selection outside editing does not count";
 }
 
 TEST(FloatingPanelKeyMapTest, CtrlShortcutsAndTheSuperCtrlPConflict) {

@@ -86,7 +86,7 @@ FloatingClipboardPreviewDisplayText FloatingClipboardPreviewContentRules::displa
 }
 
 std::string_view FloatingClipboardPreviewContentRules::utf8Prefix(std::string_view text,
-                                                                 std::size_t limitBytes) {
+                                                                  std::size_t limitBytes) {
     if (limitBytes < 1 || text.empty()) return {};
     const auto length = static_cast<std::int32_t>(text.size());
     std::int32_t offset = 0;

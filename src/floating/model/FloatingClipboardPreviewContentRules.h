@@ -1,8 +1,8 @@
 #pragma once
 
-// What the preview bubble shows for an entry: which entries can be pretty-printed (JSON, JSON Lines, SQL), how
-// much of a long text it shows and under which header, when a text is formatted at once, which font a plain
-// text gets and which entries get the small bubble. Pure functions; safe from any thread.
+// What the preview bubble shows for an entry: which entries can be pretty-printed (JSON, JSON Lines, SQL),
+// how much of a long text it shows and under which header, when a text is formatted at once, which font a
+// plain text gets and which entries get the small bubble. Pure functions; safe from any thread.
 
 #include <cstddef>
 #include <optional>

@@ -80,7 +80,8 @@ void FloatingClipboardPreviewCoordinator::handleSelectionChange(Source source) {
     presentPreview(*selected, Mode::manualPinned, false);
 }
 
-void FloatingClipboardPreviewCoordinator::scheduleAutomaticPreview(const ClipboardHistoryIndexSnapshot& entry) {
+void FloatingClipboardPreviewCoordinator::scheduleAutomaticPreview(
+    const ClipboardHistoryIndexSnapshot& entry) {
     pendingAutomaticPreview_.cancel();
     dismissPreview();
     std::weak_ptr<char> alive = lifetime_;
@@ -99,13 +100,14 @@ void FloatingClipboardPreviewCoordinator::considerInitialAutomaticPreview(
     if (source != Source::programmatic || !allowed) return;
     if (!host_.isPanelVisible() || host_.isShowPending() || sessionState_.mode) return;
     const auto& items = viewModel_.clipboardItems();
-    if (index != 0 || viewModel_.selectedIndex() != 0 || items.empty() || items.front().id != entry.id) return;
+    if (index != 0 || viewModel_.selectedIndex() != 0 || items.empty() || items.front().id != entry.id)
+        return;
     disarmAutomaticPreviews();
     scheduleAutomaticPreview(entry);
 }
 
-void FloatingClipboardPreviewCoordinator::presentPreview(const ClipboardHistoryIndexSnapshot& entry, Mode mode,
-                                                         bool isAutomatic) {
+void FloatingClipboardPreviewCoordinator::presentPreview(const ClipboardHistoryIndexSnapshot& entry,
+                                                         Mode mode, bool isAutomatic) {
     pendingAutomaticPreview_.cancel();
     const std::uint64_t generation = ++previewGeneration_;
     sessionState_ = {mode, entry.id};

@@ -24,9 +24,9 @@ public:
     // The list surface's frame on the screen; none without a window.
     virtual std::optional<ScreenRect> panelScreenFrame() const = 0;
     // The bubble's place for a panel, a row and a wanted size; none when neither side has room.
-    virtual std::optional<FloatingClipboardPreviewPlacement> previewPlacement(ScreenRect panel, ScreenRect row,
-                                                                             double width,
-                                                                             double height) const = 0;
+    virtual std::optional<FloatingClipboardPreviewPlacement> previewPlacement(ScreenRect panel,
+                                                                              ScreenRect row, double width,
+                                                                              double height) const = 0;
     // The height of `text` wrapped at `width` in the bubble's regular font.
     virtual double wrappedTextHeight(const std::string& text, double width) const = 0;
     // True while the list shows filter suggestions instead of entries.

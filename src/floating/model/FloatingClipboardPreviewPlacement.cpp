@@ -64,9 +64,11 @@ std::optional<FloatingClipboardPreviewHostLayout> Calculator::hostLayout(
     const double maxX = std::max(panelFrame.maxX(), bubble.maxX());
     const double maxY = std::max(panelFrame.maxY(), bubble.maxY());
     if (!(maxX - minX > 0) || !(maxY - minY > 0)) return std::nullopt;
-    const auto local = [&](const ScreenRect& r) { return ScreenRect{r.x - minX, r.y - minY, r.width, r.height}; };
-    return FloatingClipboardPreviewHostLayout{{minX, minY, maxX - minX, maxY - minY}, local(panelFrame),
-                                              local(bubble)};
+    const auto local = [&](const ScreenRect& r) {
+        return ScreenRect{r.x - minX, r.y - minY, r.width, r.height};
+    };
+    return FloatingClipboardPreviewHostLayout{
+        {minX, minY, maxX - minX, maxY - minY}, local(panelFrame), local(bubble)};
 }
 
 }  // namespace quorvane

@@ -49,9 +49,10 @@ public:
     // Beside `panel`, centred on the row `anchor`, right of it when there is room, else left; nothing when
     // neither side has `leastFreeWidth` or there is no usable screen. `visibleFrame` none: the work area of
     // the screen holding the anchor.
-    static std::optional<FloatingClipboardPreviewPlacement> placement(
-        const ScreenProvider& screens, std::optional<ScreenRect> visibleFrame, ScreenRect anchor,
-        ScreenRect panel, double width, double height);
+    static std::optional<FloatingClipboardPreviewPlacement> placement(const ScreenProvider& screens,
+                                                                      std::optional<ScreenRect> visibleFrame,
+                                                                      ScreenRect anchor, ScreenRect panel,
+                                                                      double width, double height);
     // For a given work area.
     static std::optional<FloatingClipboardPreviewPlacement> placement(ScreenRect visibleFrame,
                                                                       ScreenRect anchor, ScreenRect panel,

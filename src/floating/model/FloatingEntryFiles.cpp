@@ -6,8 +6,8 @@
 namespace quorvane {
 
 bool FloatingEntryFiles::isSafeEntryId(std::string_view id) {
-    return !id.empty() && id.find('/') == std::string_view::npos &&
-           id.find("..") == std::string_view::npos && id.find('\0') == std::string_view::npos;
+    return !id.empty() && id.find('/') == std::string_view::npos && id.find("..") == std::string_view::npos &&
+           id.find('\0') == std::string_view::npos;
 }
 
 std::string FloatingEntryFiles::temporaryFileName(std::string_view id, std::string_view extension) {
@@ -18,7 +18,8 @@ std::string FloatingEntryFiles::temporaryFileName(std::string_view id, std::stri
     return name;
 }
 
-std::string_view FloatingEntryFiles::imageExtension(const std::optional<std::vector<std::uint8_t>>& imageData) {
+std::string_view FloatingEntryFiles::imageExtension(
+    const std::optional<std::vector<std::uint8_t>>& imageData) {
     if (!imageData) return ImageFormat::fileExtensionOf(std::nullopt);
     return ImageFormat::fileExtensionOf(ImageFormat::detect(*imageData));
 }

@@ -41,8 +41,9 @@ public:
     // Writes `contents` to the temporary file of `id` in `directory`, readable by this user only, replacing
     // it in one step (the same entry always maps to the same name). Throws UnsafeEntryIdError for a refused
     // id and std::system_error when writing fails.
-    static std::filesystem::path writeTemporaryFile(const std::filesystem::path& directory, std::string_view id,
-                                                    std::string_view extension, std::string_view contents);
+    static std::filesystem::path writeTemporaryFile(const std::filesystem::path& directory,
+                                                    std::string_view id, std::string_view extension,
+                                                    std::string_view contents);
     static FloatingEntrySaveTarget saveTarget(const ClipboardHistoryIndexSnapshot& item,
                                               const ClipboardHistoryContentSnapshot& content);
 };

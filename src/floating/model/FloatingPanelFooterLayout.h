@@ -25,8 +25,8 @@ struct FloatingPanelFooterLayout {
 
     bool operator==(const FloatingPanelFooterLayout&) const = default;
 
-    static FloatingPanelFooterLayout make(const std::optional<ClipboardFooterStatusPresentation>& presentation,
-                                          bool isFilterSuggestionMode);
+    static FloatingPanelFooterLayout make(
+        const std::optional<ClipboardFooterStatusPresentation>& presentation, bool isFilterSuggestionMode);
 };
 
 }  // namespace quorvane

@@ -29,19 +29,28 @@ FloatingPanelKeyCommand FloatingPanelKeyMap::command(const FloatingPanelKeyPress
     if (code == keyDown) return Command::moveDown;
     if (key.command) {
         switch (code) {
-        case keyS: return Command::save;
-        case keyF: return Command::toggleFormatting;
-        case keyH:
-        case keyW: return Command::hide;
-        case keyO: return Command::openWithDefaultApp;
-        case keyP: return Command::pin;
-        case keyK: return Command::showActionsMenu;
-        case keyComma: return Command::openSettings;
-        case keyDelete: return Command::deleteItem;
-        case keyY:
-            if (key.shift) return Command::togglePinnedPreview;
-            return Command::passOn;
-        default: return Command::passOn;
+            case keyS:
+                return Command::save;
+            case keyF:
+                return Command::toggleFormatting;
+            case keyH:
+            case keyW:
+                return Command::hide;
+            case keyO:
+                return Command::openWithDefaultApp;
+            case keyP:
+                return Command::pin;
+            case keyK:
+                return Command::showActionsMenu;
+            case keyComma:
+                return Command::openSettings;
+            case keyDelete:
+                return Command::deleteItem;
+            case keyY:
+                if (key.shift) return Command::togglePinnedPreview;
+                return Command::passOn;
+            default:
+                return Command::passOn;
         }
     }
     return Command::passOn;

@@ -19,21 +19,30 @@ namespace {
 
 constexpr int kMargin = 12;
 
-QString qText(L10nKey key) { return QString::fromStdString(L10n::text(key)); }
+QString qText(L10nKey key) {
+    return QString::fromStdString(L10n::text(key));
+}
 
 // Keys whose meaning does not depend on the layout map by their Qt key; letters by their position.
 std::optional<std::uint16_t> keyCodeOf(const QKeyEvent& event) {
     using Map = FloatingPanelKeyMap;
     switch (event.key()) {
-    case Qt::Key_Escape: return Map::keyEscape;
-    case Qt::Key_Tab:
-    case Qt::Key_Backtab: return Map::keyTab;
-    case Qt::Key_Return:
-    case Qt::Key_Enter: return Map::keyReturn;
-    case Qt::Key_Up: return Map::keyUp;
-    case Qt::Key_Down: return Map::keyDown;
-    case Qt::Key_Backspace: return Map::keyDelete;
-    default: break;
+        case Qt::Key_Escape:
+            return Map::keyEscape;
+        case Qt::Key_Tab:
+        case Qt::Key_Backtab:
+            return Map::keyTab;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            return Map::keyReturn;
+        case Qt::Key_Up:
+            return Map::keyUp;
+        case Qt::Key_Down:
+            return Map::keyDown;
+        case Qt::Key_Backspace:
+            return Map::keyDelete;
+        default:
+            break;
     }
     if (event.nativeScanCode() != 0 && QGuiApplication::platformName() == QLatin1String("xcb")) {
         if (const auto position = KeyPositions::ofXKeycode(event.nativeScanCode())) return position->keyCode;
@@ -162,7 +171,9 @@ void FloatingClipboardPanel::hide() {
     }
 }
 
-bool FloatingClipboardPanel::isVisible() const { return panel_ && panel_->isVisible(); }
+bool FloatingClipboardPanel::isVisible() const {
+    return panel_ && panel_->isVisible();
+}
 
 void FloatingClipboardPanel::setSearchText(const std::string& text) {
     build();
@@ -191,7 +202,8 @@ void FloatingClipboardPanel::layoutEmptyLabel() {
     emptyLabel_->raise();
 }
 
-void FloatingClipboardPanel::updateFooterStatus(std::optional<ClipboardFooterStatusPresentation> presentation) {
+void FloatingClipboardPanel::updateFooterStatus(
+    std::optional<ClipboardFooterStatusPresentation> presentation) {
     statusPresentation_ = std::move(presentation);
     refreshFooter();
 }
@@ -219,28 +231,30 @@ void FloatingClipboardPanel::refreshFooter() {
     secondaryTip_->setToolTip(QString());
     secondaryTip_->imageVerticalOffset = 0;
     switch (layout.secondary) {
-    case Layout::Secondary::hidden: secondaryTip_->hide(); break;
-    case Layout::Secondary::action:
-        secondaryTip_->setSymbol(std::nullopt);
-        secondaryTip_->setKeyText(QString());
-        secondaryTip_->setText(QString::fromStdString(layout.actionTitle));
-        secondaryTip_->setTint(UiColors::systemBlue(rootView_->palette()));
-        secondaryTip_->show();
-        break;
-    case Layout::Secondary::cancelFilterTip:
-        secondaryTip_->setSymbol(std::nullopt);
-        secondaryTip_->setKeyText(QString());
-        secondaryTip_->setText(qText(L10nKey::panelEscCancelTip));
-        secondaryTip_->setTint(std::nullopt);
-        secondaryTip_->show();
-        break;
-    case Layout::Secondary::openActionsTip:
-        secondaryTip_->setSymbol(std::nullopt);
-        secondaryTip_->setKeyText(qText(L10nKey::panelCommandKeyImageDescription));
-        secondaryTip_->setText(qText(L10nKey::panelOpenActionsTip));
-        secondaryTip_->setTint(std::nullopt);
-        secondaryTip_->show();
-        break;
+        case Layout::Secondary::hidden:
+            secondaryTip_->hide();
+            break;
+        case Layout::Secondary::action:
+            secondaryTip_->setSymbol(std::nullopt);
+            secondaryTip_->setKeyText(QString());
+            secondaryTip_->setText(QString::fromStdString(layout.actionTitle));
+            secondaryTip_->setTint(UiColors::systemBlue(rootView_->palette()));
+            secondaryTip_->show();
+            break;
+        case Layout::Secondary::cancelFilterTip:
+            secondaryTip_->setSymbol(std::nullopt);
+            secondaryTip_->setKeyText(QString());
+            secondaryTip_->setText(qText(L10nKey::panelEscCancelTip));
+            secondaryTip_->setTint(std::nullopt);
+            secondaryTip_->show();
+            break;
+        case Layout::Secondary::openActionsTip:
+            secondaryTip_->setSymbol(std::nullopt);
+            secondaryTip_->setKeyText(qText(L10nKey::panelCommandKeyImageDescription));
+            secondaryTip_->setText(qText(L10nKey::panelOpenActionsTip));
+            secondaryTip_->setTint(std::nullopt);
+            secondaryTip_->show();
+            break;
     }
     secondaryTip_->updateGeometry();
     secondaryTip_->update();
@@ -296,7 +310,8 @@ bool FloatingClipboardPanel::eventFilter(QObject* watched, QEvent* event) {
     return handleKeyDown(static_cast<const QKeyEvent&>(*event));
 }
 
-FloatingPanelKeyPress FloatingClipboardPanel::keyPressOf(const QKeyEvent& event, const ClipboardTextField* field) {
+FloatingPanelKeyPress FloatingClipboardPanel::keyPressOf(const QKeyEvent& event,
+                                                         const ClipboardTextField* field) {
     FloatingPanelKeyPress press;
     press.keyCode = keyCodeOf(event).value_or(0xFFFF);
     const auto modifiers = event.modifiers();
@@ -317,43 +332,77 @@ bool FloatingClipboardPanel::handleKeyDown(const QKeyEvent& event) {
     QPointer<FloatingClipboardPanel> self(this);
     FloatingClipboardPanelDelegate* d = delegate;
     switch (command) {
-    case Command::passOn: return false;
-    case Command::ignore: return true;
-    case Command::cancelFilterOrHide:
-        if (d && !d->cancelFilterSuggestion() && self && delegate) delegate->hidePanel();
-        return true;
-    case Command::acceptFilterOrCompletion:
-        if (d && d->acceptSelectedFilterSuggestion()) return true;
-        if (self && !searchField_->ghostSuffix().isEmpty()) searchField_->acceptGhost();
-        return true;
-    case Command::pasteIntoSearchField: pasteIntoSearchField(); return true;
-    case Command::selectAllInSearchField:
-        QTimer::singleShot(0, this, [self] {
-            if (self && self->searchField_->hasFocus()) self->searchField_->selectAll();
-        });
-        return true;
-    case Command::copySearchFieldSelection:
-        QGuiApplication::clipboard()->setText(searchField_->selectedText());
-        return true;
-    default: break;
+        case Command::passOn:
+            return false;
+        case Command::ignore:
+            return true;
+        case Command::cancelFilterOrHide:
+            if (d && !d->cancelFilterSuggestion() && self && delegate) delegate->hidePanel();
+            return true;
+        case Command::acceptFilterOrCompletion:
+            if (d && d->acceptSelectedFilterSuggestion()) return true;
+            if (self && !searchField_->ghostSuffix().isEmpty()) searchField_->acceptGhost();
+            return true;
+        case Command::pasteIntoSearchField:
+            pasteIntoSearchField();
+            return true;
+        case Command::selectAllInSearchField:
+            QTimer::singleShot(0, this, [self] {
+                if (self && self->searchField_->hasFocus()) self->searchField_->selectAll();
+            });
+            return true;
+        case Command::copySearchFieldSelection:
+            QGuiApplication::clipboard()->setText(searchField_->selectedText());
+            return true;
+        default:
+            break;
     }
     if (!d) return true;
     switch (command) {
-    case Command::copySelection: d->copySelection(); break;
-    case Command::moveUp: d->moveSelection(true); break;
-    case Command::moveDown: d->moveSelection(false); break;
-    case Command::confirm: d->confirmSelection(); break;
-    case Command::confirmAsPlainText: d->confirmSelectionAsPlainText(); break;
-    case Command::save: d->saveSelectedItem(); break;
-    case Command::toggleFormatting: d->toggleFormattingForSelectedItem(); break;
-    case Command::hide: d->hidePanel(); break;
-    case Command::openWithDefaultApp: d->openSelectedItemWithDefaultApp(); break;
-    case Command::pin: d->pinSelectedItem(); break;
-    case Command::showActionsMenu: d->showActionsMenuForSelectedItem(); break;
-    case Command::openSettings: d->openSettings(); break;
-    case Command::deleteItem: d->deleteSelectedItem(); break;
-    case Command::togglePinnedPreview: d->togglePinnedPreview(); break;
-    default: break;
+        case Command::copySelection:
+            d->copySelection();
+            break;
+        case Command::moveUp:
+            d->moveSelection(true);
+            break;
+        case Command::moveDown:
+            d->moveSelection(false);
+            break;
+        case Command::confirm:
+            d->confirmSelection();
+            break;
+        case Command::confirmAsPlainText:
+            d->confirmSelectionAsPlainText();
+            break;
+        case Command::save:
+            d->saveSelectedItem();
+            break;
+        case Command::toggleFormatting:
+            d->toggleFormattingForSelectedItem();
+            break;
+        case Command::hide:
+            d->hidePanel();
+            break;
+        case Command::openWithDefaultApp:
+            d->openSelectedItemWithDefaultApp();
+            break;
+        case Command::pin:
+            d->pinSelectedItem();
+            break;
+        case Command::showActionsMenu:
+            d->showActionsMenuForSelectedItem();
+            break;
+        case Command::openSettings:
+            d->openSettings();
+            break;
+        case Command::deleteItem:
+            d->deleteSelectedItem();
+            break;
+        case Command::togglePinnedPreview:
+            d->togglePinnedPreview();
+            break;
+        default:
+            break;
     }
     return true;
 }

@@ -30,21 +30,26 @@ ClipboardResultListRowStyle rowStyleFor(const UserDefaults& defaults, Distributi
                : ClipboardResultListRowStyle::standard;
 }
 
-ScreenRect toScreenRect(const QRect& r) { return {double(r.x()), double(r.y()), double(r.width()), double(r.height())}; }
+ScreenRect toScreenRect(const QRect& r) {
+    return {double(r.x()), double(r.y()), double(r.width()), double(r.height())};
+}
 
 }  // namespace
 
 FloatingClipboardPanelController::FloatingClipboardPanelController(Dependencies dependencies)
     : deps_(std::move(dependencies)),
       viewModel_(deps_.viewModel),
-      list_(std::make_unique<ClipboardResultListView>(ClipboardResultListMode::normal,
-                                                      rowStyleFor(deps_.userDefaults, deps_.distributionChannel),
-                                                      deps_.icons)),
+      list_(std::make_unique<ClipboardResultListView>(
+          ClipboardResultListMode::normal, rowStyleFor(deps_.userDefaults, deps_.distributionChannel),
+          deps_.icons)),
       floatingPanel_(std::make_unique<FloatingClipboardPanel>(deps_.completions)),
       previewPresenter_(std::make_unique<FloatingClipboardPreviewController>(*floatingPanel_)),
       preview_(std::make_unique<FloatingClipboardPreviewCoordinator>(viewModel_, deps_.mainQueue,
-                                                                      *previewPresenter_, *this)) {
+                                                                     *previewPresenter_, *this)) {
     temporaryDirectory = [] { return privateRuntimeDirectory(); };
+    revealInFileManager = [this](const std::filesystem::path& path) {
+        deps_.workspace.openFile(path.parent_path());
+    };
     setUpCallbacks();
     bindViewModel();
 }
@@ -117,7 +122,8 @@ void FloatingClipboardPanelController::setUpCallbacks() {
 
 void FloatingClipboardPanelController::bindViewModel() {
     viewModelSubscription_ = viewModel_.observe([this](auto changes) { viewModelChanged(changes); });
-    itemDeletedSubscription_ = viewModel_.observeItemDeleted([this](std::size_t index) { itemDeleted(index); });
+    itemDeletedSubscription_ =
+        viewModel_.observeItemDeleted([this](std::size_t index) { itemDeleted(index); });
     std::weak_ptr<char> alive = lifetime_;
     if (deps_.observeUpdater) {
         updaterSubscription_ = deps_.observeUpdater([this, alive] {
@@ -147,7 +153,8 @@ void FloatingClipboardPanelController::viewModelChanged(ClipboardPanelViewModel:
         refreshFooterStatus();
     }
     if (changes.contains(Property::clipboardItems)) {
-        list_->setItems(viewModel_.clipboardItems(), viewModel_.canLoadMore(), !viewModel_.isLoadMoreAction());
+        list_->setItems(viewModel_.clipboardItems(), viewModel_.canLoadMore(),
+                        !viewModel_.isLoadMoreAction());
         updateEmptyState();
     }
     if (changes.contains(Property::selectedIndex) && !isShowingFilterSuggestions()) {
@@ -164,7 +171,8 @@ void FloatingClipboardPanelController::viewModelChanged(ClipboardPanelViewModel:
     }
     if (changes.contains(Property::isLoading) && viewModel_.clipboardItems().empty()) {
         floatingPanel_->updateEmptyState(
-            L10n::text(viewModel_.isLoading() ? L10nKey::panelLoadingHistory : L10nKey::panelNoHistoryYet), true);
+            L10n::text(viewModel_.isLoading() ? L10nKey::panelLoadingHistory : L10nKey::panelNoHistoryYet),
+            true);
     }
 }
 
@@ -175,10 +183,13 @@ void FloatingClipboardPanelController::itemDeleted(std::size_t selectedIndex) {
     if (isShowingFilterSuggestions()) return;
     list_->selectItem(int(selectedIndex), Source::programmatic);
     updateEmptyState();
-    if (source && selectedIndex < viewModel_.clipboardItems().size()) preview_->handleSelectionChange(*source);
+    if (source && selectedIndex < viewModel_.clipboardItems().size())
+        preview_->handleSelectionChange(*source);
 }
 
-bool FloatingClipboardPanelController::isPanelVisible() const { return floatingPanel_->isVisible(); }
+bool FloatingClipboardPanelController::isPanelVisible() const {
+    return floatingPanel_->isVisible();
+}
 
 void FloatingClipboardPanelController::clearSessionFields() {
     preview_->clearFormattedItems();
@@ -190,8 +201,8 @@ void FloatingClipboardPanelController::clearSessionFields() {
 void FloatingClipboardPanelController::showPanel() {
     // Remember where the user came from; our own windows are no return target.
     returnTarget_ = deps_.windowActivation.activeWindow();
-    if (returnTarget_ && (returnTarget_->processIdentifier == std::int64_t(::getpid()) ||
-                          returnTarget_->window == 0)) {
+    if (returnTarget_ &&
+        (returnTarget_->processIdentifier == std::int64_t(::getpid()) || returnTarget_->window == 0)) {
         returnTarget_.reset();
     }
     preview_->resetPreviewState();
@@ -229,18 +240,20 @@ void FloatingClipboardPanelController::showPanelAtResolvedAnchor() {
     const auto integer = [](double value) { return std::to_string(std::int64_t(value)); };
     ScreenPoint origin;
     if (anchor.kind == FloatingPanelAnchor::Kind::caret) {
-        origin = Calculator::panelOrigin(deps_.screens, anchor.caretRect, Calculator::panelSize, Calculator::gap);
+        origin =
+            Calculator::panelOrigin(deps_.screens, anchor.caretRect, Calculator::panelSize, Calculator::gap);
         const ScreenRect& r = anchor.caretRect;
-        Logger::debug("[FloatingPanel] Showing with caret anchor x=" + integer(r.minX()) + " y=" + integer(r.minY()) +
-                        " w=" + integer(r.width) + " h=" + integer(r.height) + " origin x=" + integer(origin.x) +
-                        " y=" + integer(origin.y) + " panelSize=420x360",
-                    kLogCategory);
+        Logger::debug("[FloatingPanel] Showing with caret anchor x=" + integer(r.minX()) +
+                          " y=" + integer(r.minY()) + " w=" + integer(r.width) + " h=" + integer(r.height) +
+                          " origin x=" + integer(origin.x) + " y=" + integer(origin.y) + " panelSize=420x360",
+                      kLogCategory);
     } else {
-        origin = Calculator::panelOrigin(deps_.screens, anchor.mousePoint, Calculator::panelSize, Calculator::gap);
+        origin =
+            Calculator::panelOrigin(deps_.screens, anchor.mousePoint, Calculator::panelSize, Calculator::gap);
         Logger::debug("[FloatingPanel] Showing with mouse anchor x=" + integer(anchor.mousePoint.x) +
-                        " y=" + integer(anchor.mousePoint.y) + " origin x=" + integer(origin.x) +
-                        " y=" + integer(origin.y) + " panelSize=420x360",
-                    kLogCategory);
+                          " y=" + integer(anchor.mousePoint.y) + " origin x=" + integer(origin.x) +
+                          " y=" + integer(origin.y) + " panelSize=420x360",
+                      kLogCategory);
     }
     floatingPanel_->show(origin);
     const auto selected = viewModel_.selectedItem();
@@ -299,7 +312,8 @@ void FloatingClipboardPanelController::confirmSelection() {
         acceptSelectedFilterSuggestion();
         return;
     }
-    if (list_->state().hasMoreItems() && list_->state().selectedIndex() == int(list_->state().items().size())) {
+    if (list_->state().hasMoreItems() &&
+        list_->state().selectedIndex() == int(list_->state().items().size())) {
         list_->triggerAutoLoadMoreIfNeeded();
         return;
     }
@@ -311,7 +325,8 @@ void FloatingClipboardPanelController::confirmSelectionAsPlainText() {
         acceptSelectedFilterSuggestion();
         return;
     }
-    if (list_->state().hasMoreItems() && list_->state().selectedIndex() == int(list_->state().items().size())) {
+    if (list_->state().hasMoreItems() &&
+        list_->state().selectedIndex() == int(list_->state().items().size())) {
         list_->triggerAutoLoadMoreIfNeeded();
         return;
     }
@@ -425,9 +440,10 @@ void FloatingClipboardPanelController::updateEmptyState() {
 }
 
 void FloatingClipboardPanelController::refreshFooterStatus() {
-    const ClipboardFooterUpdateState update = deps_.updateState ? deps_.updateState() : ClipboardFooterUpdateState{};
-    floatingPanel_->updateFooterStatus(
-        chooseFooterStatusPresentation(footerErrorMessage_, deps_.distributionChannel, update, deps_.userDefaults));
+    const ClipboardFooterUpdateState update =
+        deps_.updateState ? deps_.updateState() : ClipboardFooterUpdateState{};
+    floatingPanel_->updateFooterStatus(chooseFooterStatusPresentation(
+        footerErrorMessage_, deps_.distributionChannel, update, deps_.userDefaults));
 }
 
 void FloatingClipboardPanelController::toggleFormattingForSelectedItem() {
@@ -445,7 +461,8 @@ void FloatingClipboardPanelController::openSettings() {
     if (onOpenSettings) onOpenSettings();
 }
 
-void FloatingClipboardPanelController::performFooterAction(ClipboardFooterStatusPresentation::Action::Kind kind) {
+void FloatingClipboardPanelController::performFooterAction(
+    ClipboardFooterStatusPresentation::Action::Kind kind) {
     if (kind == ClipboardFooterStatusPresentation::Action::Kind::checkForUpdates && deps_.checkForUpdates) {
         deps_.checkForUpdates();
     }
@@ -465,16 +482,17 @@ std::optional<ScreenRect> FloatingClipboardPanelController::panelScreenFrame() c
 
 std::optional<FloatingClipboardPreviewPlacement> FloatingClipboardPanelController::previewPlacement(
     ScreenRect panel, ScreenRect row, double width, double height) const {
-    return FloatingClipboardPreviewPlacementCalculator::placement(deps_.screens, std::nullopt, row, panel, width,
-                                                                 height);
+    return FloatingClipboardPreviewPlacementCalculator::placement(deps_.screens, std::nullopt, row, panel,
+                                                                  width, height);
 }
 
 double FloatingClipboardPanelController::wrappedTextHeight(const std::string& text, double width) const {
     QFont font = QGuiApplication::font();
     font.setPointSizeF(13);
     const QFontMetricsF metrics(font);
-    const QRectF bounds = metrics.boundingRect(QRectF(0, 0, width, 1e6), Qt::TextWordWrap | Qt::AlignLeft | Qt::AlignTop,
-                                               QString::fromStdString(text));
+    const QRectF bounds =
+        metrics.boundingRect(QRectF(0, 0, width, 1e6), Qt::TextWordWrap | Qt::AlignLeft | Qt::AlignTop,
+                             QString::fromStdString(text));
     // Line spacing 2 between lines, as the bubble sets it.
     const double lines = std::max(1.0, std::round(bounds.height() / metrics.lineSpacing()));
     return bounds.height() + 2 * (lines - 1);

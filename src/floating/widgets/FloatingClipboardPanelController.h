@@ -1,9 +1,9 @@
 #pragma once
 
-// Drives the floating presentation of the clipboard panel: opens the floating window at the text caret (or the
-// mouse pointer), mirrors the shared panel view model into the window and the result list, hands selection
-// changes to the preview coordination, keeps the footer current and remembers the window to paste back into.
-// The entry actions (paste back, copy, open, save, pin, recognise text) are in
+// Drives the floating presentation of the clipboard panel: opens the floating window at the text caret (or
+// the mouse pointer), mirrors the shared panel view model into the window and the result list, hands
+// selection changes to the preview coordination, keeps the footer current and remembers the window to paste
+// back into. The entry actions (paste back, copy, open, save, pin, recognise text) are in
 // FloatingClipboardPanelControllerActions.cpp.
 // Made once by the container; main thread only. Late callbacks hold it weakly.
 
@@ -83,7 +83,7 @@ public:
     std::function<void(const FloatingEntrySaveTarget&,
                        std::function<void(std::optional<std::filesystem::path>)>)>
         chooseSaveLocation;
-    // Shows a saved file in the file manager.
+    // Shows a saved file in the file manager. Default: opens its folder.
     std::function<void(const std::filesystem::path&)> revealInFileManager;
     // The private folder for the files "open with" writes. Default: the per-user runtime folder.
     std::function<std::filesystem::path()> temporaryDirectory;
@@ -116,8 +116,8 @@ public:
     std::optional<ScreenRect> selectedRowScreenRect() const override;
     std::optional<ScreenRect> panelScreenFrame() const override;
     std::optional<FloatingClipboardPreviewPlacement> previewPlacement(ScreenRect panel, ScreenRect row,
-                                                                     double width,
-                                                                     double height) const override;
+                                                                      double width,
+                                                                      double height) const override;
     double wrappedTextHeight(const std::string& text, double width) const override;
     bool isShowingFilterSuggestions() const override;
 

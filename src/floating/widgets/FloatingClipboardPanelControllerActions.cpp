@@ -24,7 +24,8 @@ std::string_view bytesOf(const std::vector<std::uint8_t>& data) {
 }  // namespace
 
 void FloatingClipboardPanelController::withContent(
-    const ClipboardHistoryIndexSnapshot& entry, std::function<void(const ClipboardHistoryContentSnapshot&)> body) {
+    const ClipboardHistoryIndexSnapshot& entry,
+    std::function<void(const ClipboardHistoryContentSnapshot&)> body) {
     std::weak_ptr<char> alive = lifetime_;
     viewModel_.clipboardHistoryManager()->getContentSnapshotById(
         entry.id, [alive, body = std::move(body)](std::optional<ClipboardHistoryContentSnapshot> content) {
@@ -36,7 +37,8 @@ void FloatingClipboardPanelController::withContent(
 std::optional<std::string> FloatingClipboardPanelController::formattedText(
     const ClipboardHistoryIndexSnapshot& entry, const ClipboardHistoryContentSnapshot& content) const {
     if (!preview_->isFormatted(entry.id)) return std::nullopt;
-    const auto classification = FloatingClipboardPreviewContentRules::formattableClassification(entry, content);
+    const auto classification =
+        FloatingClipboardPreviewContentRules::formattableClassification(entry, content);
     const auto state = FloatingClipboardPreviewContentRules::formattingState(content.content, classification);
     if (!state) return std::nullopt;
     return state->formattedText;
@@ -78,7 +80,8 @@ void FloatingClipboardPanelController::pasteItem(const std::optional<ClipboardHi
         // The keystroke goes only into the re-activated target; the entry is on the clipboard either way.
         deps_.pasteBackPerformer.paste(*target, directAutoPasteDelay, [](PasteBackOutcome outcome) {
             if (outcome == PasteBackOutcome::targetNotActive) {
-                Logger::warning("Failed to paste back: the previous window did not become active", kLogCategory);
+                Logger::warning("Failed to paste back: the previous window did not become active",
+                                kLogCategory);
             } else if (outcome == PasteBackOutcome::postFailed) {
                 Logger::warning("Failed to post the paste keystroke", kLogCategory);
             }
@@ -86,7 +89,8 @@ void FloatingClipboardPanelController::pasteItem(const std::optional<ClipboardHi
     });
 }
 
-void FloatingClipboardPanelController::copyItem(const ClipboardHistoryIndexSnapshot& entry, bool asPlainText) {
+void FloatingClipboardPanelController::copyItem(const ClipboardHistoryIndexSnapshot& entry,
+                                                bool asPlainText) {
     withContent(entry, [this, entry, asPlainText](const ClipboardHistoryContentSnapshot& content) {
         if (!asPlainText) {
             if (const auto formatted = formattedText(entry, content)) {
@@ -149,9 +153,9 @@ void FloatingClipboardPanelController::openItemWithDefaultApp(const ClipboardHis
         if (!content.imageData) return;
         std::filesystem::path path;
         try {
-            path = FloatingEntryFiles::writeTemporaryFile(temporaryDirectory(), entry.id,
-                                                          FloatingEntryFiles::imageExtension(content.imageData),
-                                                          bytesOf(*content.imageData));
+            path = FloatingEntryFiles::writeTemporaryFile(
+                temporaryDirectory(), entry.id, FloatingEntryFiles::imageExtension(content.imageData),
+                bytesOf(*content.imageData));
         } catch (const std::exception& error) {
             Logger::error(std::string("Failed to create temp image file: ") + error.what(), kLogCategory);
             return;
@@ -170,7 +174,8 @@ void FloatingClipboardPanelController::saveItemToFile(const ClipboardHistoryInde
         hidePanel();
         const FloatingEntrySaveTarget target = FloatingEntryFiles::saveTarget(entry, content);
         std::weak_ptr<char> alive = lifetime_;
-        const auto save = [this, alive, entry, content, formatted](std::optional<std::filesystem::path> path) {
+        const auto save = [this, alive, entry, content,
+                           formatted](std::optional<std::filesystem::path> path) {
             if (alive.expired() || !path) return;
             try {
                 if (entry.contentType == ClipboardContentType::text) {
@@ -194,7 +199,8 @@ void FloatingClipboardPanelController::saveItemToFile(const ClipboardHistoryInde
         auto* dialog = new QFileDialog(nullptr, QString::fromStdString(L10n::text(L10nKey::saveDialogTitle)));
         dialog->setAttribute(Qt::WA_DeleteOnClose);
         dialog->setAcceptMode(QFileDialog::AcceptSave);
-        dialog->setLabelText(QFileDialog::FileName, QString::fromStdString(L10n::text(L10nKey::saveDialogNameLabel)));
+        dialog->setLabelText(QFileDialog::FileName,
+                             QString::fromStdString(L10n::text(L10nKey::saveDialogNameLabel)));
         dialog->setMimeTypeFilters({QString::fromStdString(target.mimeType)});
         dialog->selectFile(QString::fromStdString(target.suggestedName));
         QObject::connect(dialog, &QFileDialog::fileSelected, dialog,
@@ -246,7 +252,8 @@ void FloatingClipboardPanelController::showActionsMenuForSelectedItem() {
     list_->showContextMenuForSelectedItem(fallback);
 }
 
-void FloatingClipboardPanelController::handleDragEnded(const ClipboardHistoryIndexSnapshot& entry, bool dropped) {
+void FloatingClipboardPanelController::handleDragEnded(const ClipboardHistoryIndexSnapshot& entry,
+                                                       bool dropped) {
     if (!dropped) return;
     std::weak_ptr<char> alive = lifetime_;
     viewModel_.copyEntry(entry, false, entry.id, [this, alive, entry](bool copied) {

@@ -18,11 +18,13 @@ QRect toQRect(const ScreenRect& r) {
 FloatingClipboardPreviewController::FloatingClipboardPreviewController(FloatingClipboardPanel& panel)
     : panel_(panel) {}
 
-FloatingClipboardPreviewController::~FloatingClipboardPreviewController() { delete view_.data(); }
+FloatingClipboardPreviewController::~FloatingClipboardPreviewController() {
+    delete view_.data();
+}
 
 bool FloatingClipboardPreviewController::isShowing() const {
-    return view_ && panel_.window() && view_->parentWidget() == panel_.rootView() && view_->isVisibleTo(panel_.window()) &&
-           panel_.isVisible();
+    return view_ && panel_.window() && view_->parentWidget() == panel_.rootView() &&
+           view_->isVisibleTo(panel_.window()) && panel_.isVisible();
 }
 
 void FloatingClipboardPreviewController::present(const FloatingClipboardPreviewRequest& request) {
@@ -45,8 +47,8 @@ void FloatingClipboardPreviewController::update(const FloatingClipboardPreviewRe
 void FloatingClipboardPreviewController::show(const FloatingClipboardPreviewRequest& request, bool fade) {
     auto* root = panel_.rootView();
     auto* window = panel_.window();
-    const auto layout =
-        FloatingClipboardPreviewPlacementCalculator::hostLayout(root->listSurfaceScreenFrame(), request.placement);
+    const auto layout = FloatingClipboardPreviewPlacementCalculator::hostLayout(
+        root->listSurfaceScreenFrame(), request.placement);
     if (!layout) return;
     if (!view_) {
         view_ = new FloatingClipboardPreviewView(root);

@@ -1,9 +1,9 @@
 #include "floating/widgets/FloatingClipboardPreviewView.h"
 
+#include <QClipboard>
 #include <QContextMenuEvent>
 #include <QFontDatabase>
 #include <QGuiApplication>
-#include <QClipboard>
 #include <QMenu>
 #include <QPainter>
 #include <QPainterPath>
@@ -101,7 +101,8 @@ QMenu* FloatingClipboardPreviewTextView::makeContextMenu() {
     const auto selected = selectedString();
     copy->setEnabled(selected.has_value());
     connect(copy, &QAction::triggered, this, [this] {
-        if (const auto text = selectedString()) QGuiApplication::clipboard()->setText(QString::fromStdString(*text));
+        if (const auto text = selectedString())
+            QGuiApplication::clipboard()->setText(QString::fromStdString(*text));
     });
     if (!document()->isEmpty()) {
         QAction* all = menu->addAction(QString::fromStdString(L10n::text(L10nKey::editMenuSelectAll)));
@@ -164,7 +165,8 @@ QPainterPath FloatingClipboardPreviewView::outline(const QRectF& r, Side side, d
     if (!(r.width() > 0) || !(r.height() > 0)) return path;
     const double radius = cornerRadius;
     const double a = r.top() + std::min(std::max(arrowY, 32.0), r.height() - radius - kArrowHalfHeight);
-    const QRectF body = side == Side::leading ? r.adjusted(arrowWidth, 0, 0, 0) : r.adjusted(0, 0, -arrowWidth, 0);
+    const QRectF body =
+        side == Side::leading ? r.adjusted(arrowWidth, 0, 0, 0) : r.adjusted(0, 0, -arrowWidth, 0);
     path.addRoundedRect(body, radius, radius);
     QPainterPath arrow;
     if (side == Side::leading) {
@@ -201,7 +203,8 @@ void FloatingClipboardPreviewView::paintEvent(QPaintEvent*) {
     painter.setPen(QPen(colors.border, 1 / scale));
     painter.setBrush(Qt::NoBrush);
     const double inset = 0.5 / scale;
-    painter.drawPath(outline(chrome.adjusted(inset, inset, -inset, -inset), arrowSide_, arrowCenterY_ - inset));
+    painter.drawPath(
+        outline(chrome.adjusted(inset, inset, -inset, -inset), arrowSide_, arrowCenterY_ - inset));
     // The inner highlight along the top edge of the body.
     const double highlightInset = std::max(2 / scale, 1.0);
     const double bodyLeft = chrome.left() + (arrowSide_ == Side::leading ? arrowWidth : 0) + cornerRadius;
@@ -291,9 +294,9 @@ void FloatingClipboardPreviewView::layoutImage() {
     // Narrower images at their own size, centred; wider ones scaled down to the bubble's width.
     const double shownWidth = std::min(w, double(width));
     const double shownHeight = std::max(h / w * shownWidth, 1.0);
-    QPixmap pixmap = QPixmap::fromImage(image_.scaled(QSize(int(std::lround(shownWidth * dpr)),
-                                                            int(std::lround(shownHeight * dpr))),
-                                                      Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+    QPixmap pixmap = QPixmap::fromImage(
+        image_.scaled(QSize(int(std::lround(shownWidth * dpr)), int(std::lround(shownHeight * dpr))),
+                      Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
     pixmap.setDevicePixelRatio(dpr);
     imageLabel_->setPixmap(pixmap);
     imageLabel_->resize(width, std::max(int(std::ceil(shownHeight)), scrollArea_->viewport()->height()));
@@ -307,8 +310,8 @@ void FloatingClipboardPreviewView::showText(const std::string& text,
     scrollArea_->hide();
     textView_->show();
     const auto display = Rules::displayText(text, classification, mode, AppLanguage::current());
-    formattingState_ = display.allowsFormatting ? Rules::formattingState(display.text, classification)
-                                                : std::nullopt;
+    formattingState_ =
+        display.allowsFormatting ? Rules::formattingState(display.text, classification) : std::nullopt;
     if ((formattingEnabled || display.prefersFormatted) && formattingState_) {
         isShowingFormattedText_ = true;
         setHighlightedText(*formattingState_);
@@ -324,7 +327,7 @@ void FloatingClipboardPreviewView::setPlainText(const std::string& text,
     shownPlainText_ = text;
     shownClassification_ = classification;
     textView_->setCurrentFont(Rules::usesMonospacedFont(text, classification) ? monospacedFont()
-                                                                                : regularFont());
+                                                                              : regularFont());
     recolorText();
 }
 
@@ -371,7 +374,7 @@ void FloatingClipboardPreviewView::recolorText() {
         }
     } else {
         plain.setFont(Rules::usesMonospacedFont(shownPlainText_, shownClassification_) ? monospacedFont()
-                                                                                      : regularFont());
+                                                                                       : regularFont());
         cursor.insertText(QString::fromStdString(shownPlainText_), plain);
     }
     textView_->setTextCursor(QTextCursor(document));
@@ -416,7 +419,8 @@ void FloatingClipboardPreviewView::updateFormatButton() {
 void FloatingClipboardPreviewView::updateFade() {
     const QScrollBar* bar =
         textView_->isVisibleTo(this) ? textView_->verticalScrollBar() : scrollArea_->verticalScrollBar();
-    const bool overflows = (textView_->isVisibleTo(this) || scrollArea_->isVisibleTo(this)) && bar->maximum() > 1;
+    const bool overflows =
+        (textView_->isVisibleTo(this) || scrollArea_->isVisibleTo(this)) && bar->maximum() > 1;
     fade_->setVisible(overflows);
     fade_->raise();
     formatButton_->raise();

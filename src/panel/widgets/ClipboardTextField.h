@@ -21,12 +21,12 @@ public:
     std::function<void(const QString& text)> onSearchRequested;
 
     QString ghostSuffix() const;
-    // An input method is composing text in the field.
-    bool isComposing() const { return composing_; }
     // Appends the ghost, puts the caret at the end and asks for a search; nothing without a ghost.
     void acceptGhost();
     // Sets the text for the owner (a removed filter chip) without asking for a search.
     void replaceText(const QString& text);
+    // An input method is composing (marked text not yet committed).
+    bool isComposing() const { return composing_; }
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

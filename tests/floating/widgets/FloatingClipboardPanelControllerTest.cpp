@@ -1,5 +1,3 @@
-#include "floating/widgets/FloatingClipboardPanelController.h"
-
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -7,6 +5,7 @@
 #include <QScrollBar>
 #include <fstream>
 
+#include "floating/widgets/FloatingClipboardPanelController.h"
 #include "floating/widgets/FloatingPanelTestFixture.h"
 #include "support/LogCapture.h"
 
@@ -99,7 +98,8 @@ TEST_F(FloatingClipboardPanelControllerTest, WithoutAutoPasteOrOutsideTheDirectC
     EXPECT_EQ(poster.postCount(), 0);
 }
 
-TEST_F(FloatingClipboardPanelControllerTest, TypingAColonFragmentShowsSuggestionsEscapeRemovesItTabAppliesOne) {
+TEST_F(FloatingClipboardPanelControllerTest,
+       TypingAColonFragmentShowsSuggestionsEscapeRemovesItTabAppliesOne) {
     showWithEntries();
     controller.searchTextDidChange("x :js");
     EXPECT_TRUE(controller.isShowingFilterSuggestions());

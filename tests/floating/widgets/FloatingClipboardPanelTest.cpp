@@ -1,11 +1,10 @@
-#include "floating/widgets/FloatingClipboardPanel.h"
-
 #include <gtest/gtest.h>
 
 #include <QClipboard>
 #include <QKeyEvent>
 #include <QTest>
 
+#include "floating/widgets/FloatingClipboardPanel.h"
 #include "floating/widgets/FloatingPanelTestFixture.h"
 #include "platform/memory/InMemoryUserDefaults.h"
 
@@ -116,7 +115,8 @@ TEST_F(FloatingClipboardPanelTest, HeldReturnConfirmsOnceAndTabStaysInTheField) 
     press(Qt::Key_K, Qt::ControlModifier);
     press(Qt::Key_Y, Qt::ControlModifier | Qt::ShiftModifier);
     press(Qt::Key_Backspace, Qt::ControlModifier);
-    EXPECT_EQ(delegate.calls, (std::vector<std::string>{"accept", "down", "actions", "pinPreview", "delete"}));
+    EXPECT_EQ(delegate.calls,
+              (std::vector<std::string>{"accept", "down", "actions", "pinPreview", "delete"}));
 }
 
 TEST_F(FloatingClipboardPanelTest, CtrlVPastesTextIntoTheFieldAndLeavesTheCaretAfterIt) {
@@ -126,13 +126,18 @@ TEST_F(FloatingClipboardPanelTest, CtrlVPastesTextIntoTheFieldAndLeavesTheCaretA
     panel.searchField()->setCursorPosition(1);
     QGuiApplication::clipboard()->setText(QString::fromUtf8("x\xF0\x9F\x98\x80"));
     press(Qt::Key_V, Qt::ControlModifier);
-    EXPECT_EQ(panel.searchField()->text().toStdString(), "ax\xF0\x9F\x98\x80" "b");
+    EXPECT_EQ(panel.searchField()->text().toStdString(),
+              "ax\xF0\x9F\x98\x80"
+              "b");
     EXPECT_EQ(panel.searchField()->cursorPosition(), 4) << "after the emoji's two UTF-16 units";
-    EXPECT_EQ(delegate.searches, std::vector<std::string>{"ax\xF0\x9F\x98\x80" "b"});
+    EXPECT_EQ(delegate.searches, std::vector<std::string>{"ax\xF0\x9F\x98\x80"
+                                                          "b"});
 
     QGuiApplication::clipboard()->clear();
     press(Qt::Key_V, Qt::ControlModifier);
-    EXPECT_EQ(panel.searchField()->text().toStdString(), "ax\xF0\x9F\x98\x80" "b");
+    EXPECT_EQ(panel.searchField()->text().toStdString(),
+              "ax\xF0\x9F\x98\x80"
+              "b");
     EXPECT_EQ(delegate.searches.size(), 1u);
     EXPECT_TRUE(delegate.calls.empty());
 }

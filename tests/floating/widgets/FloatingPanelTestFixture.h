@@ -31,7 +31,8 @@ inline QApplication& floatingWidgetApplication() {
 class FakeAccessibilityPermissionManager final : public AccessibilityPermissionManagerProtocol {
 public:
     AccessibilityPermissionStatus status() const override {
-        return trusted ? AccessibilityPermissionStatus::authorized : AccessibilityPermissionStatus::notDetermined;
+        return trusted ? AccessibilityPermissionStatus::authorized
+                       : AccessibilityPermissionStatus::notDetermined;
     }
     bool isTrusted() const override { return trusted; }
     bool hasRequestedPermission() const override { return false; }
@@ -95,9 +96,24 @@ protected:
     FakeAlertPresenter alerts;
     ClipboardSearchAutoCompleteManager completions{defaults, nullptr};
     TemporaryDirectory temporary;
-    FloatingClipboardPanelController controller{FloatingClipboardPanelController::Dependencies{
-        *viewModel, loop, defaults, DistributionChannel::direct, {}, {}, {}, accessibility, workspace, activation,
-        pasteBack, anchors, screens, pasteboard, alerts, completions, nullptr}};
+    FloatingClipboardPanelController controller{
+        FloatingClipboardPanelController::Dependencies{*viewModel,
+                                                       loop,
+                                                       defaults,
+                                                       DistributionChannel::direct,
+                                                       {},
+                                                       {},
+                                                       {},
+                                                       accessibility,
+                                                       workspace,
+                                                       activation,
+                                                       pasteBack,
+                                                       anchors,
+                                                       screens,
+                                                       pasteboard,
+                                                       alerts,
+                                                       completions,
+                                                       nullptr}};
 };
 
 }  // namespace quorvane::testing
