@@ -56,7 +56,8 @@ public:
         // The process-wide one; the container never builds another.
         const AccessibilityPermissionManagerProtocol& accessibilityPermissionManager;
         const ApplicationCatalog& applicationCatalog;
-        const Pasteboard& pasteboard;
+        // Capture reads it; the panels write confirmed entries back to it.
+        Pasteboard& pasteboard;
         const ImageProbe& imageProbe;
         const ImageDecoder& imageDecoder;
         const FrontmostApplicationProvider& frontmostApplicationProvider;
@@ -127,11 +128,22 @@ public:
 
     UserDefaults& standardDefaults() { return *platform_.standardDefaults; }
     MainQueue& mainQueue() { return *platform_.mainQueue; }
+    const Clock& clock() const { return *platform_.clock; }
+    Pasteboard& pasteboard() { return platform_.pasteboard; }
+    const ApplicationCatalog& applicationCatalog() const { return platform_.applicationCatalog; }
+    const ClipboardAppIdentityResolver& appIdentityResolver() const { return appIdentityResolver_; }
+    const AccessibilityPermissionManagerProtocol& accessibilityPermissionManager() const {
+        return platform_.accessibilityPermissionManager;
+    }
     WindowManager& windowManager() { return *windowManager_; }
     HotkeyManagerProtocol& hotkeyManager() { return *hotkeyManager_; }
     const AppEnvironment& appEnvironment() const { return platform_.appEnvironment; }
     AppUpdateManaging& appUpdater() { return *appUpdater_; }
     LaunchAtLoginManaging& launchAtLoginManager() { return *launchAtLoginManager_; }
+    // The floating panel's caret lookup asks which program is in front.
+    const FrontmostApplicationProvider& frontmostApplicationProvider() const {
+        return platform_.frontmostApplicationProvider;
+    }
     WindowFactories& windowFactories() { return windowFactories_; }
     // The one owner of the clipboard hot key, built on first use; it reaches the panels through the
     // factory slots of the moment.

@@ -5,11 +5,13 @@
 #include "app/model/AppMainMenu.h"
 #include "app/widgets/AboutWindow.h"
 #include "app/widgets/MainMenuShortcuts.h"
+#include "floating/widgets/FloatingPanelAssembly.h"
 #include "onboarding/model/OnboardingViewModel.h"
 #include "onboarding/widgets/OnboardingWindow.h"
 #include "onboarding/widgets/OnboardingWindowController.h"
 #include "panel/widgets/ClipboardDragMimeData.h"
 #include "preferences/AppInfo.h"
+#include "preferences/SettingsAccessors.h"
 #include "settings/widgets/ClassificationCoordinator.h"
 #include "settings/widgets/ClassificationWindow.h"
 #include "ui/WindowManager.h"
@@ -19,6 +21,7 @@ namespace quorvane {
 AppWindows::AppWindows(AppAssembler& assembler, Platform platform)
     : assembler_(assembler), platform_(platform) {
     fillClipboardPanelSlots();
+    fillFloatingPanelSlots();
     fillSettingsSlot();
     fillClassificationSlot();
     fillOnboardingSlot();
@@ -28,6 +31,7 @@ AppWindows::AppWindows(AppAssembler& assembler, Platform platform)
 
 AppWindows::~AppWindows() {
     assembler_.windowFactories() = {};
+    floatingPanel_.reset();
     // A wizard closed now ends its recording; the hot keys are no longer ours to change.
     if (onboardingViewModel_) {
         onboardingViewModel_->onClipboardHotkeySaved = nullptr;
@@ -111,6 +115,42 @@ AppCoordinator::Windows AppWindows::coordinatorWindows() {
 // activeClipboardPanelController and allClipboardPanelControllers slots for the presentations; they build a
 // presentation on its first request. Until they are filled the hot key is registered and shows nothing.
 void AppWindows::fillClipboardPanelSlots() {}
+
+// ---- Floating clipboard panel ----
+// Wraps the panel slots: the hot key shows the floating panel while the presentation setting (read on every
+// press, direct channel only) says "floating", else whatever the slots gave before.
+void AppWindows::fillFloatingPanelSlots() {
+    AppAssembler& assembler = assembler_;
+    floatingPanel_ = std::make_unique<FloatingPanelAssembly>(FloatingPanelAssembly::Services{
+        [] { return nullptr; }, [&assembler] { return assembler.clipboardHistoryManager(); },
+        [&assembler] { return assembler.clipboardSearchService(); }, assembler.mainQueue(), assembler.clock(),
+        assembler.standardDefaults(), assembler.pasteboard(), platform_.accessibilityPermissionManager,
+        assembler.frontmostApplicationProvider(), assembler.appIdentityResolver(), platform_.alertPresenter,
+        assembler.distributionChannel(), {}, {},
+        [&assembler] {
+            if (assembler.windowFactories().showSettings) assembler.windowFactories().showSettings(std::nullopt);
+        },
+        [&assembler] {
+            const auto availability = assembler.appUpdater().state().availability;
+            return ClipboardFooterUpdateState{availability.kind == AppUpdateAvailability::Kind::updateAvailable,
+                                              availability.version};
+        },
+        [&assembler] { assembler.appUpdater().checkForUpdates(); }});
+    auto& factories = assembler_.windowFactories();
+    factories.activeClipboardPanelController = [this, &assembler, other = factories.activeClipboardPanelController]()
+        -> ClipboardPanelControlling* {
+        if (directClipboardPresentationMode(assembler.standardDefaults(), assembler.distributionChannel()) ==
+            DirectClipboardPresentationMode::floating) {
+            return &floatingPanel_->controller();
+        }
+        return other ? other() : nullptr;
+    };
+    factories.allClipboardPanelControllers = [this, other = factories.allClipboardPanelControllers] {
+        std::vector<ClipboardPanelControlling*> all = other ? other() : std::vector<ClipboardPanelControlling*>{};
+        if (auto* built = floatingPanel_->builtController()) all.push_back(built);
+        return all;
+    };
+}
 
 // ---- Settings ----
 // Not built yet: the request is logged and nothing opens.

@@ -18,6 +18,7 @@ class ActivationPolicy;
 class AlertPresenter;
 class AppMainMenu;
 class ClassificationCoordinator;
+class FloatingPanelAssembly;
 class MainMenuShortcuts;
 class NotificationCenter;
 class OnboardingViewModel;
@@ -52,12 +53,15 @@ public:
 private:
     // One per window kind.
     void fillClipboardPanelSlots();
+    // Routes the panel slots to the floating panel while the presentation setting says "floating".
+    void fillFloatingPanelSlots();
     void fillSettingsSlot();
     void fillClassificationSlot();
     void fillOnboardingSlot();
 
     AppAssembler& assembler_;
     Platform platform_;
+    std::unique_ptr<FloatingPanelAssembly> floatingPanel_;
     std::unique_ptr<ClassificationCoordinator> classificationCoordinator_;
     std::unique_ptr<OnboardingViewModel> onboardingViewModel_;
     std::unique_ptr<OnboardingWindowController> onboardingWindowController_;

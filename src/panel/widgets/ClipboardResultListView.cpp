@@ -137,6 +137,13 @@ void ClipboardResultListView::showContextMenuForSelectedItem() {
     openContextMenu(*item, rowRect(state_.selectedIndex()).center());
 }
 
+void ClipboardResultListView::showContextMenuForSelectedItem(const QPoint& fallbackViewportPoint) {
+    const auto item = state_.selectedItem();
+    if (!item) return;
+    const QRect row = rowRect(state_.selectedIndex());
+    openContextMenu(*item, viewport()->rect().intersects(row) ? row.center() : fallbackViewportPoint);
+}
+
 std::optional<QRect> ClipboardResultListView::screenRectForRow(int row) const {
     if (row < 0 || row >= state_.rowCount()) return std::nullopt;
     const QRect rect = rowRect(row);

@@ -76,6 +76,8 @@ public:
     void triggerAutoLoadMoreIfNeeded();
     // Opens the selected entry's menu at the centre of its row.
     void showContextMenuForSelectedItem();
+    // The same, but at `fallbackViewportPoint` (viewport coordinates) when the row is scrolled out of view.
+    void showContextMenuForSelectedItem(const QPoint& fallbackViewportPoint);
     // The row's rectangle in screen coordinates, none when there is no such row.
     std::optional<QRect> screenRectForRow(int row) const;
     // The row's rectangle in viewport coordinates.

@@ -1,0 +1,501 @@
+#include "floating/widgets/FloatingClipboardPanelController.h"
+
+#include <unistd.h>
+
+#include <QFontMetricsF>
+#include <QGuiApplication>
+#include <QString>
+#include <cmath>
+
+#include "base/Logger.h"
+#include "base/PrivateDirectory.h"
+#include "floating/model/FloatingClipboardPositionCalculator.h"
+#include "floating/model/FloatingClipboardPreviewPlacement.h"
+#include "l10n/L10n.h"
+#include "model/SearchTextNormalizer.h"
+#include "preferences/SettingsAccessors.h"
+#include "search/ClipboardSearchQueryParser.h"
+
+namespace quorvane {
+
+namespace {
+
+constexpr const char* kLogCategory = "FloatingClipboardPanelController";
+using Source = ClipboardResultListSelectionSource;
+using Property = ClipboardPanelViewModel::Property;
+
+ClipboardResultListRowStyle rowStyleFor(const UserDefaults& defaults, DistributionChannel channel) {
+    return floatingClipboardListStyle(defaults, channel) == FloatingClipboardListStyle::compact
+               ? ClipboardResultListRowStyle::compact
+               : ClipboardResultListRowStyle::standard;
+}
+
+ScreenRect toScreenRect(const QRect& r) {
+    return {double(r.x()), double(r.y()), double(r.width()), double(r.height())};
+}
+
+}  // namespace
+
+FloatingClipboardPanelController::FloatingClipboardPanelController(Dependencies dependencies)
+    : deps_(std::move(dependencies)),
+      viewModel_(deps_.viewModel),
+      list_(std::make_unique<ClipboardResultListView>(
+          ClipboardResultListMode::normal, rowStyleFor(deps_.userDefaults, deps_.distributionChannel),
+          deps_.icons)),
+      floatingPanel_(std::make_unique<FloatingClipboardPanel>(deps_.completions)),
+      previewPresenter_(std::make_unique<FloatingClipboardPreviewController>(*floatingPanel_)),
+      preview_(std::make_unique<FloatingClipboardPreviewCoordinator>(viewModel_, deps_.mainQueue,
+                                                                     *previewPresenter_, *this)) {
+    temporaryDirectory = [] { return privateRuntimeDirectory(); };
+    revealInFileManager = [this](const std::filesystem::path& path) {
+        deps_.workspace.openFile(path.parent_path());
+    };
+    setUpCallbacks();
+    bindViewModel();
+}
+
+FloatingClipboardPanelController::~FloatingClipboardPanelController() {
+    floatingPanel_->delegate = nullptr;
+    list_->callbacks = {};
+    // The window holds the list as a child; the list is ours and goes last.
+    preview_.reset();
+    previewPresenter_.reset();
+    floatingPanel_.reset();
+}
+
+void FloatingClipboardPanelController::setUpCallbacks() {
+    floatingPanel_->delegate = this;
+    std::weak_ptr<char> alive = lifetime_;
+    previewPresenter_->setOnFormatRequested([this, alive] {
+        if (!alive.expired()) preview_->handleFormatRequest();
+    });
+    auto& c = list_->callbacks;
+    // Each callback checks the controller is still there: a menu or a content answer can outlive it.
+    const auto guarded = [this, alive](auto body) {
+        return [this, alive, body](const auto&... args) {
+            if (!alive.expired()) (this->*body)(args...);
+        };
+    };
+    c.onSelectionChanged = [this, alive](int index, Source source) {
+        if (alive.expired() || index < 0) return;
+        preview_->pendingSelectionContext = PendingSelectionContext{std::size_t(index), source};
+        viewModel_.selectItem(std::size_t(index));
+    };
+    c.onItemClicked = [this, alive](const ClipboardHistoryIndexSnapshot& entry) {
+        if (!alive.expired()) pasteItem(entry, false);
+    };
+    c.onItemDoubleClicked = c.onItemClicked;
+    c.onItemDelete = [this, alive](const ClipboardHistoryIndexSnapshot& entry) {
+        if (alive.expired()) return;
+        preview_->removeFormattedItem(entry.id);
+        viewModel_.deleteItem(entry);
+    };
+    c.onItemOpenLink = guarded(&FloatingClipboardPanelController::openLink);
+    c.onItemOpenWithDefaultApp = guarded(&FloatingClipboardPanelController::openItemWithDefaultApp);
+    c.onItemSaveToFile = guarded(&FloatingClipboardPanelController::saveItemToFile);
+    c.onItemPin = guarded(&FloatingClipboardPanelController::pinItem);
+    c.onItemOCR = guarded(&FloatingClipboardPanelController::recognizeText);
+    c.onItemCopy = [this, alive](const ClipboardHistoryIndexSnapshot& entry) {
+        if (!alive.expired()) copyItem(entry, false);
+    };
+    c.onItemCopyAsPlainText = [this, alive](const ClipboardHistoryIndexSnapshot& entry) {
+        if (!alive.expired()) copyItem(entry, true);
+    };
+    c.onItemToggleFormat = [this, alive](const ClipboardHistoryIndexSnapshot& entry) {
+        if (!alive.expired()) preview_->toggleFormatting(entry);
+    };
+    c.onFilterSuggestionSelected = guarded(&FloatingClipboardPanelController::applyFilterSuggestion);
+    c.onRequestContent = [this, alive](const std::string& id, auto reply) {
+        if (alive.expired()) return reply(std::nullopt);
+        viewModel_.clipboardHistoryManager()->getContentSnapshotById(id, std::move(reply));
+    };
+    c.onLoadMore = [this, alive] {
+        if (!alive.expired()) handleLoadMore();
+    };
+    c.onScrollInteraction = [this, alive] {
+        if (!alive.expired()) preview_->handleScrollInteraction();
+    };
+    c.onContextMenuWillOpen = [this, alive] {
+        if (!alive.expired()) preview_->handleContextMenuWillOpen();
+    };
+}
+
+void FloatingClipboardPanelController::bindViewModel() {
+    viewModelSubscription_ = viewModel_.observe([this](auto changes) { viewModelChanged(changes); });
+    itemDeletedSubscription_ =
+        viewModel_.observeItemDeleted([this](std::size_t index) { itemDeleted(index); });
+    std::weak_ptr<char> alive = lifetime_;
+    if (deps_.observeUpdater) {
+        updaterSubscription_ = deps_.observeUpdater([this, alive] {
+            if (alive.expired()) return;
+            deps_.mainQueue.post([this, alive] {
+                if (!alive.expired()) refreshFooterStatus();
+            });
+        });
+    }
+    defaultsSubscription_ = deps_.userDefaults.observeChanges([this, alive](const std::string&) {
+        deps_.mainQueue.post([this, alive] {
+            if (!alive.expired()) refreshFooterStatus();
+        });
+    });
+}
+
+void FloatingClipboardPanelController::viewModelChanged(ClipboardPanelViewModel::Changes changes) {
+    if (changes.contains(Property::errorMessage)) {
+        const auto& message = viewModel_.errorMessage();
+        if (!message) {
+            footerErrorMessage_.reset();
+        } else if (*message == L10n::text(L10nKey::returnPasteNeedsAccessibilityDetail)) {
+            footerErrorMessage_ = ClipboardFooterErrorMessage::accessibilityPermissionRequired();
+        } else {
+            footerErrorMessage_ = ClipboardFooterErrorMessage{*message};
+        }
+        refreshFooterStatus();
+    }
+    if (changes.contains(Property::clipboardItems)) {
+        list_->setItems(viewModel_.clipboardItems(), viewModel_.canLoadMore(),
+                        !viewModel_.isLoadMoreAction());
+        updateEmptyState();
+    }
+    if (changes.contains(Property::selectedIndex) && !isShowingFilterSuggestions()) {
+        const std::size_t index = viewModel_.selectedIndex();
+        Source source = Source::programmatic;
+        if (preview_->pendingSelectionContext && preview_->pendingSelectionContext->index == index) {
+            source = preview_->pendingSelectionContext->source;
+            preview_->pendingSelectionContext.reset();
+        }
+        list_->selectItem(int(index), source);
+        preview_->handleSelectionChange(source);
+        const auto& items = viewModel_.clipboardItems();
+        if (index < items.size()) preview_->considerInitialAutomaticPreview(items[index], index, source);
+    }
+    if (changes.contains(Property::isLoading) && viewModel_.clipboardItems().empty()) {
+        floatingPanel_->updateEmptyState(
+            L10n::text(viewModel_.isLoading() ? L10nKey::panelLoadingHistory : L10nKey::panelNoHistoryYet),
+            true);
+    }
+}
+
+void FloatingClipboardPanelController::itemDeleted(std::size_t selectedIndex) {
+    const auto source = preview_->pendingPostDeletionSelectionSource;
+    preview_->pendingPostDeletionSelectionSource.reset();
+    list_->setItems(viewModel_.clipboardItems(), viewModel_.canLoadMore(), false);
+    if (isShowingFilterSuggestions()) return;
+    list_->selectItem(int(selectedIndex), Source::programmatic);
+    updateEmptyState();
+    if (source && selectedIndex < viewModel_.clipboardItems().size())
+        preview_->handleSelectionChange(*source);
+}
+
+bool FloatingClipboardPanelController::isPanelVisible() const {
+    return floatingPanel_->isVisible();
+}
+
+void FloatingClipboardPanelController::clearSessionFields() {
+    preview_->clearFormattedItems();
+    footerErrorMessage_.reset();
+    clipboardSearchText_.clear();
+    activeFilterSuggestionContext_.reset();
+}
+
+void FloatingClipboardPanelController::showPanel() {
+    // Remember where the user came from; our own windows are no return target.
+    returnTarget_ = deps_.windowActivation.activeWindow();
+    if (returnTarget_ &&
+        (returnTarget_->processIdentifier == std::int64_t(::getpid()) || returnTarget_->window == 0)) {
+        returnTarget_.reset();
+    }
+    preview_->resetPreviewState();
+    preview_->armInitialAutomaticPreview();
+    clearSessionFields();
+    viewModel_.reset();
+    list_->exitFilterSuggestionMode();
+    const auto style = rowStyleFor(deps_.userDefaults, deps_.distributionChannel);
+    if (list_->rowStyle() != style) list_->setRowStyle(style);
+    floatingPanel_->attachResultList(list_.get());
+    floatingPanel_->setSearchText("");
+    refreshFooterStatus();
+    floatingPanel_->updateEmptyState(L10n::text(L10nKey::panelLoadingHistory), true);
+    // Hover selects nothing until the pointer really moves: the panel may open under a resting pointer.
+    const ScreenPoint mouse = deps_.screens.mouseLocation();
+    auto& gate = list_->hoverSelectionGate();
+    gate.isHoverSuppressedUntilPointerMoves = true;
+    gate.pointerLocationWhenSuppressed = ClipboardPointerLocation{mouse.x, mouse.y};
+    gate.pointerLocationForLastHoverSelection = ClipboardPointerLocation{mouse.x, mouse.y};
+
+    Logger::debug("[FloatingPanel] Scheduling deferred anchor resolution before showing floating panel",
+                  kLogCategory);
+    const std::uint64_t generation = ++showGeneration_;
+    showPending_ = true;
+    std::weak_ptr<char> alive = lifetime_;
+    deps_.mainQueue.post([this, alive, generation] {
+        if (alive.expired() || generation != showGeneration_ || !showPending_) return;
+        showPanelAtResolvedAnchor();
+    });
+}
+
+void FloatingClipboardPanelController::showPanelAtResolvedAnchor() {
+    const FloatingPanelAnchor anchor = deps_.anchorResolver.resolveAnchor();
+    using Calculator = FloatingClipboardPositionCalculator;
+    const auto integer = [](double value) { return std::to_string(std::int64_t(value)); };
+    ScreenPoint origin;
+    if (anchor.kind == FloatingPanelAnchor::Kind::caret) {
+        origin =
+            Calculator::panelOrigin(deps_.screens, anchor.caretRect, Calculator::panelSize, Calculator::gap);
+        const ScreenRect& r = anchor.caretRect;
+        Logger::debug("[FloatingPanel] Showing with caret anchor x=" + integer(r.minX()) +
+                          " y=" + integer(r.minY()) + " w=" + integer(r.width) + " h=" + integer(r.height) +
+                          " origin x=" + integer(origin.x) + " y=" + integer(origin.y) + " panelSize=420x360",
+                      kLogCategory);
+    } else {
+        origin =
+            Calculator::panelOrigin(deps_.screens, anchor.mousePoint, Calculator::panelSize, Calculator::gap);
+        Logger::debug("[FloatingPanel] Showing with mouse anchor x=" + integer(anchor.mousePoint.x) +
+                          " y=" + integer(anchor.mousePoint.y) + " origin x=" + integer(origin.x) +
+                          " y=" + integer(origin.y) + " panelSize=420x360",
+                      kLogCategory);
+    }
+    floatingPanel_->show(origin);
+    const auto selected = viewModel_.selectedItem();
+    viewModel_.loadClipboardItems(false, selected ? std::optional(selected->id) : std::nullopt);
+    showPending_ = false;
+}
+
+void FloatingClipboardPanelController::hidePanel() {
+    // A show still waiting for its anchor is never carried out.
+    ++showGeneration_;
+    showPending_ = false;
+    preview_->resetPreviewState();
+    returnTarget_.reset();
+    clearSessionFields();
+    viewModel_.reset();
+    list_->exitFilterSuggestionMode();
+    floatingPanel_->setSearchText("");
+    refreshFooterStatus();
+    floatingPanel_->hide();
+}
+
+std::optional<ClipboardHistoryIndexSnapshot> FloatingClipboardPanelController::selectedHistoryEntry() const {
+    if (isShowingFilterSuggestions()) return std::nullopt;
+    return viewModel_.selectedItem();
+}
+
+bool FloatingClipboardPanelController::isShowingFilterSuggestions() const {
+    return list_->contentMode() == ClipboardResultListContentMode::filterSuggestions;
+}
+
+void FloatingClipboardPanelController::moveSelection(bool up) {
+    if (isShowingFilterSuggestions()) {
+        list_->moveFilterSuggestionSelection(up);
+        return;
+    }
+    const auto& items = viewModel_.clipboardItems();
+    const std::size_t current = viewModel_.selectedIndex();
+    std::size_t target;
+    if (up) {
+        target = current == 0 ? 0 : current - 1;
+    } else {
+        if (!items.empty() && current + 1 == items.size() && viewModel_.canLoadMore()) {
+            handleLoadMore();
+            return;
+        }
+        target = items.size() <= 1 ? 0 : std::min(current + 1, items.size() - 1);
+    }
+    if (target == current) return;
+    preview_->disarmAutomaticPreviews();
+    preview_->pendingSelectionContext = PendingSelectionContext{target, Source::keyboard};
+    viewModel_.moveSelection(up);
+}
+
+void FloatingClipboardPanelController::confirmSelection() {
+    if (isShowingFilterSuggestions()) {
+        acceptSelectedFilterSuggestion();
+        return;
+    }
+    if (list_->state().hasMoreItems() &&
+        list_->state().selectedIndex() == int(list_->state().items().size())) {
+        list_->triggerAutoLoadMoreIfNeeded();
+        return;
+    }
+    pasteItem(std::nullopt, false);
+}
+
+void FloatingClipboardPanelController::confirmSelectionAsPlainText() {
+    if (isShowingFilterSuggestions()) {
+        acceptSelectedFilterSuggestion();
+        return;
+    }
+    if (list_->state().hasMoreItems() &&
+        list_->state().selectedIndex() == int(list_->state().items().size())) {
+        list_->triggerAutoLoadMoreIfNeeded();
+        return;
+    }
+    pasteItem(std::nullopt, true);
+}
+
+void FloatingClipboardPanelController::deleteSelectedItem() {
+    if (isShowingFilterSuggestions()) return;
+    const auto selected = list_->selectedItem();
+    if (!selected) return;
+    preview_->removeFormattedItem(selected->id);
+    preview_->resetPreviewState();
+    rememberPostDeletionSelection(Source::keyboard);
+    list_->deleteSelectedItem();
+}
+
+void FloatingClipboardPanelController::rememberPostDeletionSelection(Source source) {
+    const std::size_t n = viewModel_.clipboardItems().size();
+    if (n < 2) return;
+    if (viewModel_.selectedIndex() > n - 2) {
+        preview_->pendingSelectionContext = PendingSelectionContext{n - 2, source};
+    } else {
+        preview_->pendingPostDeletionSelectionSource = source;
+    }
+}
+
+void FloatingClipboardPanelController::handleLoadMore() {
+    preview_->pendingSelectionContext.reset();
+    preview_->disarmAutomaticPreviews();
+    preview_->cancelPendingAutomaticPreview();
+    if (preview_->sessionState().mode == FloatingClipboardPreviewMode::automatic) preview_->dismissPreview();
+    viewModel_.loadMore();
+}
+
+void FloatingClipboardPanelController::searchTextDidChange(const std::string& text) {
+    clipboardSearchText_ = text;
+    preview_->pendingSelectionContext.reset();
+    preview_->disarmAutomaticPreviews();
+    preview_->cancelPendingAutomaticPreview();
+    if (preview_->sessionState().mode == FloatingClipboardPreviewMode::automatic) {
+        preview_->dismissPreview();
+    } else {
+        preview_->cancelPreviewTask();
+    }
+    if (!text.empty()) preview_->armSearchAutomaticPreview();
+    if (!handleFilterSuggestions(text)) viewModel_.setSearchText(text);
+}
+
+bool FloatingClipboardPanelController::handleFilterSuggestions(const std::string& text) {
+    const auto length = QString::fromStdString(text).size();
+    auto context = ClipboardSearchQueryParser::filterSuggestionContext(text, std::ptrdiff_t(length));
+    if (!context) {
+        activeFilterSuggestionContext_.reset();
+        list_->exitFilterSuggestionMode();
+        floatingPanel_->setFilterSuggestionFooterMode(false);
+        return false;
+    }
+    activeFilterSuggestionContext_ = context;
+    floatingPanel_->setFilterSuggestionFooterMode(true);
+    auto suggestions = ClipboardSearchQueryParser::filterSuggestions(context->prefix, deps_.userDefaults);
+    preview_->pendingSelectionContext.reset();
+    preview_->disarmAutomaticPreviews();
+    preview_->cancelPendingAutomaticPreview();
+    preview_->dismissPreview();
+    list_->setFilterSuggestions(std::move(suggestions));
+    floatingPanel_->updateEmptyState("", false);
+    return true;
+}
+
+bool FloatingClipboardPanelController::acceptSelectedFilterSuggestion() {
+    if (!isShowingFilterSuggestions()) return false;
+    return list_->confirmSelectedFilterSuggestion().has_value();
+}
+
+void FloatingClipboardPanelController::applyFilterSuggestion(const ClipboardFilterSuggestion& suggestion) {
+    if (!activeFilterSuggestionContext_) return;
+    const std::string text = ClipboardSearchQueryParser::applySuggestion(
+        suggestion, clipboardSearchText_, activeFilterSuggestionContext_->replacementRange);
+    activeFilterSuggestionContext_.reset();
+    floatingPanel_->setFilterSuggestionFooterMode(false);
+    list_->exitFilterSuggestionMode();
+    floatingPanel_->setSearchText(text);
+    clipboardSearchText_ = text;
+    viewModel_.setSearchText(text);
+}
+
+bool FloatingClipboardPanelController::cancelFilterSuggestion() {
+    if (!isShowingFilterSuggestions() || !activeFilterSuggestionContext_) return false;
+    QString text = QString::fromStdString(clipboardSearchText_);
+    const auto& range = activeFilterSuggestionContext_->replacementRange;
+    const qsizetype start = std::min<qsizetype>(qsizetype(range.location), text.size());
+    const qsizetype length = std::min<qsizetype>(qsizetype(range.length), text.size() - start);
+    text.remove(start, length);
+    const std::string normalized = SearchTextNormalizer::normalize(text.toStdString());
+    activeFilterSuggestionContext_.reset();
+    floatingPanel_->setFilterSuggestionFooterMode(false);
+    list_->exitFilterSuggestionMode();
+    floatingPanel_->setSearchText(normalized);
+    clipboardSearchText_ = normalized;
+    viewModel_.setSearchText(normalized);
+    return true;
+}
+
+void FloatingClipboardPanelController::updateEmptyState() {
+    if (isShowingFilterSuggestions()) {
+        floatingPanel_->updateEmptyState("", false);
+        return;
+    }
+    const bool empty = viewModel_.clipboardItems().empty();
+    floatingPanel_->updateEmptyState(empty ? L10n::text(L10nKey::panelNoHistoryYet) : "", empty);
+}
+
+void FloatingClipboardPanelController::refreshFooterStatus() {
+    const ClipboardFooterUpdateState update =
+        deps_.updateState ? deps_.updateState() : ClipboardFooterUpdateState{};
+    floatingPanel_->updateFooterStatus(chooseFooterStatusPresentation(
+        footerErrorMessage_, deps_.distributionChannel, update, deps_.userDefaults));
+}
+
+void FloatingClipboardPanelController::toggleFormattingForSelectedItem() {
+    if (const auto selected = selectedHistoryEntry()) preview_->toggleFormatting(*selected);
+}
+
+void FloatingClipboardPanelController::togglePinnedPreview() {
+    if (isShowingFilterSuggestions()) return;
+    preview_->disarmAutomaticPreviews();
+    preview_->togglePinnedPreview();
+}
+
+void FloatingClipboardPanelController::openSettings() {
+    hidePanel();
+    if (onOpenSettings) onOpenSettings();
+}
+
+void FloatingClipboardPanelController::performFooterAction(
+    ClipboardFooterStatusPresentation::Action::Kind kind) {
+    if (kind == ClipboardFooterStatusPresentation::Action::Kind::checkForUpdates && deps_.checkForUpdates) {
+        deps_.checkForUpdates();
+    }
+}
+
+std::optional<ScreenRect> FloatingClipboardPanelController::selectedRowScreenRect() const {
+    const auto rect = list_->screenRectForRow(int(viewModel_.selectedIndex()));
+    if (!rect || !list_->window()->isVisible()) return std::nullopt;
+    return toScreenRect(*rect);
+}
+
+std::optional<ScreenRect> FloatingClipboardPanelController::panelScreenFrame() const {
+    if (auto* root = floatingPanel_->rootView()) return root->listSurfaceScreenFrame();
+    if (auto* window = floatingPanel_->window()) return toScreenRect(window->frameGeometry());
+    return std::nullopt;
+}
+
+std::optional<FloatingClipboardPreviewPlacement> FloatingClipboardPanelController::previewPlacement(
+    ScreenRect panel, ScreenRect row, double width, double height) const {
+    return FloatingClipboardPreviewPlacementCalculator::placement(deps_.screens, std::nullopt, row, panel,
+                                                                  width, height);
+}
+
+double FloatingClipboardPanelController::wrappedTextHeight(const std::string& text, double width) const {
+    QFont font = QGuiApplication::font();
+    font.setPointSizeF(13);
+    const QFontMetricsF metrics(font);
+    const QRectF bounds =
+        metrics.boundingRect(QRectF(0, 0, width, 1e6), Qt::TextWordWrap | Qt::AlignLeft | Qt::AlignTop,
+                             QString::fromStdString(text));
+    // Line spacing 2 between lines, as the bubble sets it.
+    const double lines = std::max(1.0, std::round(bounds.height() / metrics.lineSpacing()));
+    return bounds.height() + 2 * (lines - 1);
+}
+
+}  // namespace quorvane

@@ -1,0 +1,186 @@
+#pragma once
+
+// Drives the floating presentation of the clipboard panel: opens the floating window at the text caret (or
+// the mouse pointer), mirrors the shared panel view model into the window and the result list, hands
+// selection changes to the preview coordination, keeps the footer current and remembers the window to paste
+// back into. The entry actions (paste back, copy, open, save, pin, recognise text) are in
+// FloatingClipboardPanelControllerActions.cpp.
+// Made once by the container; main thread only. Late callbacks hold it weakly.
+
+#include <QPointer>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "floating/model/ClipboardFloatingAnchorResolving.h"
+#include "floating/model/FloatingClipboardPanelDelegate.h"
+#include "floating/model/FloatingClipboardPreviewCoordinator.h"
+#include "floating/model/FloatingClipboardPreviewHost.h"
+#include "floating/model/FloatingEntryFiles.h"
+#include "floating/widgets/FloatingClipboardPanel.h"
+#include "floating/widgets/FloatingClipboardPreviewController.h"
+#include "panel/model/ClipboardPanelControlling.h"
+#include "panel/model/ClipboardPanelViewModel.h"
+#include "platform/AlertPresenter.h"
+#include "platform/Pasteboard.h"
+#include "platform/ScreenProvider.h"
+#include "platform/UserDefaults.h"
+#include "platform/WindowActivation.h"
+#include "platform/WorkspaceOpener.h"
+#include "preferences/DistributionChannel.h"
+#include "search/ClipboardFilterSuggestionContext.h"
+#include "system/AccessibilityPermissionManagerProtocol.h"
+#include "system/PasteBackPerformer.h"
+
+namespace quorvane {
+
+class FloatingClipboardPanelController final : public ClipboardPanelControlling,
+                                               public FloatingClipboardPanelDelegate,
+                                               public FloatingClipboardPreviewHost {
+public:
+    // What the controller works with; every reference must outlive it.
+    struct Dependencies {
+        ClipboardPanelViewModel& viewModel;
+        MainQueue& mainQueue;
+        UserDefaults& userDefaults;
+        DistributionChannel distributionChannel;
+        // The updater, for the footer's update notice: its state, a way to hear of changes, the check.
+        std::function<ClipboardFooterUpdateState()> updateState;
+        std::function<Subscription(std::function<void()>)> observeUpdater;
+        std::function<void()> checkForUpdates;
+        const AccessibilityPermissionManagerProtocol& accessibilityPermissionManager;
+        WorkspaceOpener& workspace;
+        WindowActivation& windowActivation;
+        PasteBackPerformer& pasteBackPerformer;
+        ClipboardFloatingAnchorResolving& anchorResolver;
+        const ScreenProvider& screens;
+        Pasteboard& pasteboard;
+        AlertPresenter& alertPresenter;
+        const ClipboardSearchAutoCompleteManager& completions;
+        // May be null (rows show no application icons).
+        ClipboardAppIconProvider* icons = nullptr;
+    };
+
+    // The settle delay between the return target becoming active and the paste keystroke.
+    static constexpr double directAutoPasteDelay = 0.1;
+
+    explicit FloatingClipboardPanelController(Dependencies dependencies);
+    ~FloatingClipboardPanelController() override;
+    FloatingClipboardPanelController(const FloatingClipboardPanelController&) = delete;
+    FloatingClipboardPanelController& operator=(const FloatingClipboardPanelController&) = delete;
+
+    // Set by the container.
+    std::function<void()> onOpenSettings;
+    // Makes and shows a pin window for an entry (the item windows' factory).
+    std::function<void(const ClipboardHistoryContentSnapshot&, const ClipboardHistoryIndexSnapshot&)>
+        pinWindowFactory;
+    // Opens the text-recognition window for image data.
+    std::function<void(const std::vector<std::uint8_t>&)> presentOCRWindow;
+    // Asks where to save an entry; answers once with the chosen file, none when cancelled. Default: a file
+    // dialog of its own.
+    std::function<void(const FloatingEntrySaveTarget&,
+                       std::function<void(std::optional<std::filesystem::path>)>)>
+        chooseSaveLocation;
+    // Shows a saved file in the file manager. Default: opens its folder.
+    std::function<void(const std::filesystem::path&)> revealInFileManager;
+    // The private folder for the files "open with" writes. Default: the per-user runtime folder.
+    std::function<std::filesystem::path()> temporaryDirectory;
+
+    // ClipboardPanelControlling
+    bool isPanelVisible() const override;
+    void showPanel() override;
+    void hidePanel() override;
+
+    // FloatingClipboardPanelDelegate
+    void searchTextDidChange(const std::string& text) override;
+    void copySelection() override;
+    void moveSelection(bool up) override;
+    void confirmSelection() override;
+    void confirmSelectionAsPlainText() override;
+    void deleteSelectedItem() override;
+    void showActionsMenuForSelectedItem() override;
+    void openSelectedItemWithDefaultApp() override;
+    void saveSelectedItem() override;
+    void pinSelectedItem() override;
+    void toggleFormattingForSelectedItem() override;
+    void togglePinnedPreview() override;
+    bool acceptSelectedFilterSuggestion() override;
+    bool cancelFilterSuggestion() override;
+    void openSettings() override;
+    void performFooterAction(ClipboardFooterStatusPresentation::Action::Kind kind) override;
+
+    // FloatingClipboardPreviewHost
+    bool isShowPending() const override { return showPending_; }
+    std::optional<ScreenRect> selectedRowScreenRect() const override;
+    std::optional<ScreenRect> panelScreenFrame() const override;
+    std::optional<FloatingClipboardPreviewPlacement> previewPlacement(ScreenRect panel, ScreenRect row,
+                                                                      double width,
+                                                                      double height) const override;
+    double wrappedTextHeight(const std::string& text, double width) const override;
+    bool isShowingFilterSuggestions() const override;
+
+    // Entry actions.
+    void pasteItem(const std::optional<ClipboardHistoryIndexSnapshot>& entry, bool asPlainText);
+    void copyItem(const ClipboardHistoryIndexSnapshot& entry, bool asPlainText);
+    void openLink(const std::string& text);
+    void openItemWithDefaultApp(const ClipboardHistoryIndexSnapshot& entry);
+    void saveItemToFile(const ClipboardHistoryIndexSnapshot& entry);
+    void pinItem(const ClipboardHistoryIndexSnapshot& entry);
+    void recognizeText(const ClipboardHistoryIndexSnapshot& entry);
+    void handleDragEnded(const ClipboardHistoryIndexSnapshot& entry, bool dropped);
+    // Passes only in the direct channel with Return-to-paste on and the process trusted; otherwise (setting
+    // on, not trusted) the footer asks for the permission.
+    bool canAutoPasteIntoPreviousApplication();
+
+    FloatingClipboardPanel& floatingPanel() { return *floatingPanel_; }
+    FloatingClipboardPreviewController& previewPresenter() { return *previewPresenter_; }
+    FloatingClipboardPreviewCoordinator& previewCoordinator() { return *preview_; }
+    ClipboardResultListView& resultList() { return *list_; }
+    const std::optional<ReturnTarget>& returnTarget() const { return returnTarget_; }
+    const std::string& clipboardSearchText() const { return clipboardSearchText_; }
+
+private:
+    void setUpCallbacks();
+    void bindViewModel();
+    void viewModelChanged(ClipboardPanelViewModel::Changes changes);
+    void itemDeleted(std::size_t selectedIndex);
+    void showPanelAtResolvedAnchor();
+    void handleLoadMore();
+    bool handleFilterSuggestions(const std::string& text);
+    void applyFilterSuggestion(const ClipboardFilterSuggestion& suggestion);
+    void rememberPostDeletionSelection(ClipboardResultListSelectionSource source);
+    void updateEmptyState();
+    void refreshFooterStatus();
+    void clearSessionFields();
+    // Fetches an entry's content; `body` runs only when it arrived and the controller still exists.
+    void withContent(const ClipboardHistoryIndexSnapshot& entry,
+                     std::function<void(const ClipboardHistoryContentSnapshot&)> body);
+    std::optional<std::string> formattedText(const ClipboardHistoryIndexSnapshot& entry,
+                                             const ClipboardHistoryContentSnapshot& content) const;
+    void writeTemporaryTextFile(const ClipboardHistoryIndexSnapshot& entry, const std::string& text);
+    std::optional<ClipboardHistoryIndexSnapshot> selectedHistoryEntry() const;
+    void presentErrorAlert(const std::string& description);
+
+    Dependencies deps_;
+    ClipboardPanelViewModel& viewModel_;
+    std::unique_ptr<ClipboardResultListView> list_;
+    std::unique_ptr<FloatingClipboardPanel> floatingPanel_;
+    std::unique_ptr<FloatingClipboardPreviewController> previewPresenter_;
+    std::unique_ptr<FloatingClipboardPreviewCoordinator> preview_;
+
+    std::optional<ReturnTarget> returnTarget_;
+    bool showPending_ = false;
+    std::uint64_t showGeneration_ = 0;
+    std::optional<ClipboardFooterErrorMessage> footerErrorMessage_;
+    std::string clipboardSearchText_;
+    std::optional<ClipboardFilterSuggestionContext> activeFilterSuggestionContext_;
+    Subscription viewModelSubscription_;
+    Subscription itemDeletedSubscription_;
+    Subscription updaterSubscription_;
+    Subscription defaultsSubscription_;
+    std::shared_ptr<char> lifetime_ = std::make_shared<char>();
+};
+
+}  // namespace quorvane

@@ -1,0 +1,81 @@
+#pragma once
+
+// Builds the floating clipboard panel for the running program on first use: the caret lookup over the
+// accessibility bus with the mouse pointer as fallback, the screens, the paste-back into the window the user
+// came from, and the controller over the panel view model the centred panel shares. The application's window
+// wiring keeps one and routes the hot key to it while the presentation setting says "floating".
+// Main thread only.
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+#include "floating/widgets/FloatingClipboardPanelController.h"
+#include "history/ClipboardHistoryManagerProtocol.h"
+#include "platform/ApplicationCatalog.h"
+#include "platform/Clock.h"
+#include "platform/FrontmostApplicationProvider.h"
+#include "platform/PasteShortcutPoster.h"
+#include "search/ClipboardSearchServiceProtocol.h"
+#include "searchindex/ClipboardAppIdentityResolver.h"
+
+namespace quorvane {
+
+class AccessibleElementPort;
+class TextCaretPositionDetector;
+class TextWidthMeasurer;
+class WorkspaceOpener;
+
+class FloatingPanelAssembly {
+public:
+    // Everything must outlive the assembly.
+    struct Services {
+        // The view model the other presentation made, or null: then the assembly makes its own.
+        std::function<ClipboardPanelViewModel*()> sharedViewModel;
+        // The clipboard services of the moment, read when an own view model is made.
+        std::function<std::shared_ptr<ClipboardHistoryManagerProtocol>()> clipboardHistoryManager;
+        std::function<std::shared_ptr<ClipboardSearchServiceProtocol>()> clipboardSearchService;
+        MainQueue& mainQueue;
+        const Clock& clock;
+        UserDefaults& userDefaults;
+        Pasteboard& pasteboard;
+        const AccessibilityPermissionManagerProtocol& accessibilityPermissionManager;
+        const FrontmostApplicationProvider& frontmostApplicationProvider;
+        const ClipboardAppIdentityResolver& appIdentityResolver;
+        AlertPresenter& alertPresenter;
+        DistributionChannel distributionChannel;
+        // Activating the window the user came from and posting Ctrl+V there. Either may be null: paste-back
+        // then never posts (the entry is on the clipboard all the same).
+        std::function<std::unique_ptr<WindowActivation>()> makeWindowActivation;
+        std::function<std::unique_ptr<PasteShortcutPoster>()> makePasteShortcutPoster;
+        std::function<void()> onOpenSettings;
+        std::function<ClipboardFooterUpdateState()> updateState;
+        std::function<void()> checkForUpdates;
+    };
+
+    explicit FloatingPanelAssembly(Services services);
+    ~FloatingPanelAssembly();
+    FloatingPanelAssembly(const FloatingPanelAssembly&) = delete;
+    FloatingPanelAssembly& operator=(const FloatingPanelAssembly&) = delete;
+
+    FloatingClipboardPanelController& controller();
+    // Null until controller() was first asked for.
+    FloatingClipboardPanelController* builtController() const { return controller_.get(); }
+
+private:
+    Services services_;
+    std::unique_ptr<ScreenProvider> screens_;
+    std::unique_ptr<TextWidthMeasurer> measurer_;
+    std::unique_ptr<AccessibleElementPort> elements_;
+    std::unique_ptr<TextCaretPositionDetector> detector_;
+    std::unique_ptr<ClipboardFloatingAnchorResolving> anchorResolver_;
+    std::unique_ptr<WindowActivation> windowActivation_;
+    std::unique_ptr<PasteShortcutPoster> pasteShortcutPoster_;
+    std::unique_ptr<PasteBackPerformer> pasteBack_;
+    std::unique_ptr<WorkspaceOpener> workspace_;
+    std::unique_ptr<ClipboardSearchAutoCompleteManager> completions_;
+    std::unique_ptr<ClipboardPanelViewModel> ownViewModel_;
+    std::unique_ptr<FloatingClipboardPanelController> controller_;
+};
+
+}  // namespace quorvane

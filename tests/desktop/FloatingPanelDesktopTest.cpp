@@ -1,0 +1,346 @@
+// The floating panel on a real X display with a private accessibility bus and window manager: it opens next
+// to the caret of the test window (or at the mouse pointer when the bus is off), filters with ":" fragments,
+// and shows its preview bubble, photographed in light and dark palettes, in English and Chinese.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCursor>
+#include <QDir>
+#include <QStyle>
+#include <QStyleFactory>
+#include <QTest>
+#include <memory>
+
+#include "desktop/AccessibilityBusSession.h"
+#include "desktop/DesktopSession.h"
+#include "floating/model/ClipboardFloatingAnchorResolver.h"
+#include "floating/model/FloatingClipboardPositionCalculator.h"
+#include "floating/model/TextCaretPositionDetector.h"
+#include "floating/widgets/FloatingClipboardPanelController.h"
+#include "l10n/StandardAppLanguage.h"
+#include "panel/support/FakeHistoryManager.h"
+#include "panel/support/PanelTestEntries.h"
+#include "platform/linux/AtSpiAccessibleElementPort.h"
+#include "platform/linux/QtMainQueue.h"
+#include "platform/linux/QtScreenProvider.h"
+#include "platform/linux/QtTextWidthMeasurer.h"
+#include "platform/linux/X11FrontmostApplicationProvider.h"
+#include "platform/memory/FakeAlertPresenter.h"
+#include "platform/memory/FakeClock.h"
+#include "platform/memory/InMemoryApplicationCatalog.h"
+#include "platform/memory/InMemoryPasteboard.h"
+#include "platform/memory/InMemoryUserDefaults.h"
+#include "platform/memory/InMemoryWindowActivation.h"
+#include "platform/memory/RecordingPasteShortcutPoster.h"
+#include "platform/memory/RecordingWorkspaceOpener.h"
+#include "searchindex/ClipboardAppIdentityResolver.h"
+
+namespace quorvane {
+namespace {
+
+using testing::AccessibilityBusSession;
+using testing::DesktopSession;
+using namespace std::chrono_literals;
+
+class GrantedPermission : public AccessibilityPermissionManagerProtocol {
+public:
+    AccessibilityPermissionStatus status() const override {
+        return AccessibilityPermissionStatus::authorized;
+    }
+    bool isTrusted() const override { return true; }
+    bool hasRequestedPermission() const override { return true; }
+    void requestPermission() override {}
+    void openSystemSettings() override {}
+    void openURL(const std::string&) override {}
+};
+
+// Answers every page at once from the history's entries (a search keeps those whose text holds the query).
+class ListSearchService final : public ClipboardSearchServiceProtocol {
+public:
+    ListSearchService(MainQueue& queue, const testing::FakeHistoryManager& history)
+        : queue_(queue), history_(history) {}
+    void fetchRecent(std::int64_t limit, std::int64_t offset, PageCompletion completion) override {
+        search("", limit, offset, std::move(completion));
+    }
+    void search(std::string query, std::int64_t limit, std::int64_t offset,
+                PageCompletion completion) override {
+        std::vector<ClipboardHistoryIndexSnapshot> found;
+        for (const auto& entry : history_.entries) {
+            if (entry.searchText.find(query) != std::string::npos) found.push_back(entry);
+        }
+        const auto start = std::min<std::size_t>(std::size_t(offset), found.size());
+        const auto end = std::min<std::size_t>(start + std::size_t(limit), found.size());
+        ClipboardSearchPage page{{found.begin() + start, found.begin() + end}, end < found.size()};
+        queue_.post([completion = std::move(completion), page = std::move(page)] {
+            completion(ClipboardSearchResult<ClipboardSearchPage>::success(page));
+        });
+    }
+    void rebuildIndex(RebuildCompletion) override {}
+    void indexStats(StatsCompletion completion) override { completion({}); }
+    void runtimeMetrics(MetricsCompletion completion) override { completion({}); }
+
+private:
+    MainQueue& queue_;
+    const testing::FakeHistoryManager& history_;
+};
+
+class MouseAnchor final : public ClipboardFloatingAnchorResolving {
+public:
+    explicit MouseAnchor(const ScreenProvider& screens) : screens_(screens) {}
+    FloatingPanelAnchor resolveAnchor() override {
+        return FloatingPanelAnchor::mouse(screens_.mouseLocation());
+    }
+
+private:
+    const ScreenProvider& screens_;
+};
+
+QPalette darkPalette() {
+    QPalette palette;
+    palette.setColor(QPalette::Window, QColor(40, 40, 43));
+    palette.setColor(QPalette::WindowText, QColor(236, 236, 236));
+    palette.setColor(QPalette::Base, QColor(30, 30, 32));
+    palette.setColor(QPalette::Text, QColor(236, 236, 236));
+    palette.setColor(QPalette::Button, QColor(52, 52, 56));
+    palette.setColor(QPalette::ButtonText, QColor(236, 236, 236));
+    palette.setColor(QPalette::Highlight, QColor(10, 132, 255));
+    palette.setColor(QPalette::HighlightedText, Qt::white);
+    palette.setColor(QPalette::PlaceholderText, QColor(150, 150, 155));
+    palette.setColor(QPalette::Mid, QColor(70, 70, 74));
+    return palette;
+}
+
+// The floating panel's controller over an in-memory history, anchored by the real caret lookup.
+class FloatingPanelDesktopTest : public ::testing::Test {
+protected:
+    // False: no accessible desktop and no test window; the panel opens at the mouse pointer.
+    virtual bool usesAccessibleDesktop() const { return true; }
+
+    void SetUp() override {
+        DESKTOP_SESSION_OR_SKIP();
+        if (usesAccessibleDesktop()) {
+            session_ = std::make_unique<AccessibilityBusSession>(DesktopSession::display());
+            ASSERT_TRUE(session_->start()) << session_->failure();
+            ASSERT_TRUE(session_->setAccessibilityEnabled(true));
+            ASSERT_TRUE(session_->startTestWindow(QUORVANE_CARET_TEST_WINDOW)) << session_->failure();
+            frontmost_ = std::make_unique<X11FrontmostApplicationProvider>();
+            port_ =
+                std::make_unique<AtSpiAccessibleElementPort>(frontmost_.get(), session_->sessionBusAddress());
+            detector_ = std::make_unique<TextCaretPositionDetector>(
+                TextCaretPositionDetector::Services{*port_, *frontmost_, screens_, measurer_});
+            resolver_ = std::make_unique<ClipboardFloatingAnchorResolver>(
+                permission_, *detector_, [this] { return screens_.mouseLocation(); });
+        } else {
+            resolver_ = std::make_unique<MouseAnchor>(screens_);
+        }
+        addEntry("t1", "Quorvane keeps what you copy");
+        addEntry("j1", "{\"name\":\"Quorvane\",\"tags\":[\"clipboard\",\"history\"],\"count\":3}");
+        addEntry("t2", "Meeting notes\nBring the slides\nBook the room");
+        viewModel_ = std::make_unique<ClipboardPanelViewModel>(ClipboardPanelViewModel::Dependencies{
+            history_, search_, queue_, pasteboard_, defaults_, identity_, clock_});
+        controller_ = std::make_unique<FloatingClipboardPanelController>(
+            FloatingClipboardPanelController::Dependencies{*viewModel_,
+                                                           queue_,
+                                                           defaults_,
+                                                           DistributionChannel::direct,
+                                                           {},
+                                                           {},
+                                                           {},
+                                                           permission_,
+                                                           workspace_,
+                                                           activation_,
+                                                           pasteBack_,
+                                                           *resolver_,
+                                                           screens_,
+                                                           pasteboard_,
+                                                           alerts_,
+                                                           completions_,
+                                                           nullptr});
+    }
+
+    void TearDown() override {
+        controller_.reset();
+        viewModel_.reset();
+    }
+
+    void addEntry(const std::string& id, const std::string& text) {
+        history_->entries.push_back(testing::textEntry(id, text));
+        ClipboardHistoryContentSnapshot content;
+        content.id = id;
+        content.content = text;
+        history_->contents[id] = content;
+    }
+
+    std::optional<ScreenRect> caretOnceRegistered() {
+        std::optional<ScreenRect> caret;
+        AccessibilityBusSession::processEventsUntil(
+            [&] {
+                caret = detector_->getCaretPosition();
+                return caret.has_value();
+            },
+            10s);
+        return caret;
+    }
+
+    bool showAndWait() {
+        controller_->showPanel();
+        return DesktopSession::processEventsUntil([this] {
+            return controller_->isPanelVisible() && controller_->resultList().state().items().size() == 3;
+        });
+    }
+
+    QPoint panelOrigin() const { return controller_->floatingPanel().window()->geometry().topLeft(); }
+
+    std::unique_ptr<AccessibilityBusSession> session_;
+    std::unique_ptr<X11FrontmostApplicationProvider> frontmost_;
+    QtScreenProvider screens_;
+    QtTextWidthMeasurer measurer_;
+    std::unique_ptr<AtSpiAccessibleElementPort> port_;
+    std::unique_ptr<TextCaretPositionDetector> detector_;
+    GrantedPermission permission_;
+    std::unique_ptr<ClipboardFloatingAnchorResolving> resolver_;
+
+    QtMainQueue queue_;
+    FakeClock clock_{Date(1'700'000'000.0)};
+    InMemoryUserDefaults defaults_;
+    InMemoryApplicationCatalog catalog_;
+    ClipboardAppIdentityResolver identity_{catalog_, {}, "en_US.UTF-8"};
+    std::shared_ptr<testing::FakeHistoryManager> history_ =
+        std::make_shared<testing::FakeHistoryManager>(queue_);
+    std::shared_ptr<ListSearchService> search_ = std::make_shared<ListSearchService>(queue_, *history_);
+    InMemoryPasteboard pasteboard_;
+    InMemoryWindowActivation activation_;
+    RecordingPasteShortcutPoster poster_{&activation_};
+    PasteBackPerformer pasteBack_{queue_, activation_, poster_};
+    RecordingWorkspaceOpener workspace_;
+    FakeAlertPresenter alerts_;
+    ClipboardSearchAutoCompleteManager completions_{defaults_, nullptr};
+    std::unique_ptr<ClipboardPanelViewModel> viewModel_;
+    std::unique_ptr<FloatingClipboardPanelController> controller_;
+};
+
+TEST_F(FloatingPanelDesktopTest, OpensNextToTheCaretOfTheFocusedField) {
+    ASSERT_TRUE(session_->type("abc").has_value()) << session_->failure();
+    const auto caret = caretOnceRegistered();
+    ASSERT_TRUE(caret.has_value());
+    const ScreenPoint expected = FloatingClipboardPositionCalculator::panelOrigin(
+        screens_, *caret, FloatingClipboardPositionCalculator::panelSize,
+        FloatingClipboardPositionCalculator::gap);
+
+    ASSERT_TRUE(showAndWait());
+    // Give the window manager its turn: it may place the window differently from what we asked.
+    DesktopSession::processEventsFor(300ms);
+    const QPoint origin = panelOrigin();
+    EXPECT_LE(std::abs(origin.x() - expected.x), 2) << origin.x() << " vs " << expected.x;
+    EXPECT_LE(std::abs(origin.y() - expected.y), 2) << origin.y() << " vs " << expected.y;
+    EXPECT_GE(origin.y(), caret->y + caret->height) << "below the caret's line";
+}
+
+TEST_F(FloatingPanelDesktopTest, AColonFragmentShowsSuggestionsAndEscapeClearsThenHides) {
+    ASSERT_TRUE(showAndWait());
+    auto* field = controller_->floatingPanel().searchField();
+    // ":ty" switches to suggestions (no filter word holds "ty", so there are none); ":js" offers JSON.
+    QTest::keyClicks(field, ":ty");
+    ASSERT_TRUE(
+        DesktopSession::processEventsUntil([&] { return controller_->isShowingFilterSuggestions(); }));
+    QTest::keyClick(field, Qt::Key_Backspace);
+    QTest::keyClick(field, Qt::Key_Backspace);
+    QTest::keyClicks(field, "js");
+    EXPECT_TRUE(controller_->isShowingFilterSuggestions());
+    EXPECT_FALSE(controller_->resultList().state().filterSuggestions().empty());
+
+    QTest::keyClick(field, Qt::Key_Escape);
+    EXPECT_FALSE(controller_->isShowingFilterSuggestions());
+    EXPECT_TRUE(field->text().isEmpty());
+    EXPECT_TRUE(controller_->isPanelVisible());
+    QTest::keyClick(field, Qt::Key_Escape);
+    EXPECT_FALSE(controller_->isPanelVisible());
+}
+
+TEST_F(FloatingPanelDesktopTest, WithTheBusSwitchedOffThePanelOpensAtTheMouse) {
+    ASSERT_TRUE(session_->type("abc").has_value()) << session_->failure();
+    ASSERT_TRUE(caretOnceRegistered().has_value());
+    ASSERT_TRUE(session_->moveMouse(640, 200));
+    ASSERT_TRUE(session_->setAccessibilityEnabled(false));
+    const ScreenPoint expected = FloatingClipboardPositionCalculator::panelOrigin(
+        screens_, ScreenPoint{640, 200}, FloatingClipboardPositionCalculator::panelSize,
+        FloatingClipboardPositionCalculator::gap);
+    ASSERT_TRUE(showAndWait());
+    DesktopSession::processEventsFor(300ms);
+    const QPoint origin = panelOrigin();
+    EXPECT_LE(std::abs(origin.x() - expected.x), 2) << origin.x() << " vs " << expected.x;
+    EXPECT_LE(std::abs(origin.y() - expected.y), 2) << origin.y() << " vs " << expected.y;
+}
+
+class FloatingPanelScreenshotTest : public FloatingPanelDesktopTest,
+                                    public ::testing::WithParamInterface<std::tuple<bool, bool>> {
+protected:
+    // No other window: nothing takes the focus back from the panel while it is photographed.
+    bool usesAccessibleDesktop() const override { return false; }
+
+    void SetUp() override {
+        FloatingPanelDesktopTest::SetUp();
+        if (IsSkipped() || HasFatalFailure()) return;
+        dark_ = std::get<0>(GetParam());
+        chinese_ = std::get<1>(GetParam());
+        QApplication::setStyle(QStyleFactory::create("Fusion"));
+        QApplication::setPalette(dark_ ? darkPalette() : QApplication::style()->standardPalette());
+        QFont font("DejaVu Sans");
+        font.setPointSizeF(10);
+        QApplication::setFont(font);
+        if (chinese_) languageDefaults_.set(AppLanguage::defaultsKey, std::string("zh-Hans"));
+        language_ = std::make_unique<StandardAppLanguage>(languageDefaults_);
+        QDir().mkpath(QUORVANE_SCREENSHOT_DIR);
+    }
+    void TearDown() override {
+        FloatingPanelDesktopTest::TearDown();
+        language_.reset();
+        QApplication::setPalette(QApplication::style()->standardPalette());
+    }
+
+    void save(const QString& state) {
+        auto* window = controller_->floatingPanel().window();
+        const QString name =
+            QStringLiteral("%1/floating-%2-%3-%4.png")
+                .arg(QUORVANE_SCREENSHOT_DIR, state, dark_ ? "dark" : "light", chinese_ ? "zh" : "en");
+        const QImage image = window->grab().toImage();
+        ASSERT_TRUE(image.save(name)) << name.toStdString();
+    }
+
+    bool dark_ = false;
+    bool chinese_ = false;
+    InMemoryUserDefaults languageDefaults_;
+    std::unique_ptr<StandardAppLanguage> language_;
+};
+
+TEST_P(FloatingPanelScreenshotTest, PanelWithItsPreviewBubble) {
+    QCursor::setPos(300, 120);
+    ASSERT_TRUE(showAndWait());
+    // The automatic preview of the newest entry, then the JSON entry pinned and formatted.
+    ASSERT_TRUE(
+        DesktopSession::processEventsUntil([&] { return controller_->previewPresenter().isShowing(); }));
+    DesktopSession::processEventsFor(300ms);
+    save("bubble-text");
+    controller_->moveSelection(false);
+    controller_->togglePinnedPreview();
+    ASSERT_TRUE(DesktopSession::processEventsUntil([&] {
+        auto* view = controller_->previewPresenter().previewView();
+        return controller_->previewPresenter().isShowing() && view &&
+               view->textView()->toPlainText().contains(QStringLiteral("\"Quorvane\""));
+    }));
+    auto* view = controller_->previewPresenter().previewView();
+    EXPECT_TRUE(view->isShowingFormattedText()) << "a pinned JSON bubble is formatted at once";
+    DesktopSession::processEventsFor(300ms);
+    save("bubble-json");
+    controller_->floatingPanel().setSearchText(":js");
+    controller_->searchTextDidChange(":js");
+    DesktopSession::processEventsFor(200ms);
+    save("suggestions");
+}
+
+INSTANTIATE_TEST_SUITE_P(Palettes, FloatingPanelScreenshotTest,
+                         ::testing::Combine(::testing::Bool(), ::testing::Bool()));
+
+}  // namespace
+}  // namespace quorvane

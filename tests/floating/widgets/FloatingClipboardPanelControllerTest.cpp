@@ -1,0 +1,260 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <QMenu>
+#include <QScrollBar>
+#include <fstream>
+
+#include "floating/widgets/FloatingClipboardPanelController.h"
+#include "floating/widgets/FloatingPanelTestFixture.h"
+#include "support/LogCapture.h"
+
+namespace quorvane {
+namespace {
+
+using Mode = FloatingClipboardPreviewMode;
+using testing::pageOf;
+using testing::textEntry;
+
+class FloatingClipboardPanelControllerTest : public testing::FloatingPanelTestFixture {
+protected:
+    void enableAutoPaste() { defaults.set("DirectPasteReturnKeyAutoPasteEnabled", true); }
+    // Down to "b", then Return; lets the copy, the hide and the paste-back run.
+    void confirmSecondEntry() {
+        controller.moveSelection(false);
+        loop.runUntilIdle();
+        controller.confirmSelection();
+        loop.advance(1.0);
+    }
+};
+
+TEST_F(FloatingClipboardPanelControllerTest, ShowWaitsForTheNextTurnAndHideBeforeItCancelsTheShow) {
+    controller.showPanel();
+    EXPECT_FALSE(controller.isPanelVisible());
+    EXPECT_EQ(anchors.calls, 0) << "the anchor is resolved on the next turn";
+    controller.hidePanel();
+    loop.runUntilIdle();
+    EXPECT_FALSE(controller.isPanelVisible());
+    EXPECT_EQ(anchors.calls, 0);
+
+    showWithEntries();
+    ASSERT_TRUE(controller.isPanelVisible());
+    EXPECT_EQ(anchors.calls, 1);
+    // Mouse anchor (500, 300): centred under the pointer, 12 below it.
+    EXPECT_EQ(controller.floatingPanel().window()->geometry(), QRect(290, 312, 420, 360));
+    EXPECT_EQ(controller.returnTarget(), (ReturnTarget{42, 4242}));
+    EXPECT_EQ(controller.resultList().state().items().size(), 3u);
+    EXPECT_FALSE(controller.floatingPanel().emptyStateLabel()->isVisible());
+
+    controller.hidePanel();
+    EXPECT_FALSE(controller.returnTarget());
+    EXPECT_FALSE(controller.isPanelVisible());
+}
+
+TEST_F(FloatingClipboardPanelControllerTest, OurOwnWindowIsNoReturnTarget) {
+    activation.setActiveWindow(ReturnTarget{7, std::int64_t(::getpid())});
+    showWithEntries();
+    EXPECT_FALSE(controller.returnTarget());
+    confirmSecondEntry();
+    EXPECT_EQ(pasteboard.string(), "bravo");
+    EXPECT_TRUE(activation.requests().empty()) << "nothing to activate";
+    EXPECT_EQ(poster.postCount(), 0);
+}
+
+TEST_F(FloatingClipboardPanelControllerTest, ReturnWithAutoPastePastesOnceIntoTheReactivatedWindow) {
+    enableAutoPaste();
+    showWithEntries();
+    activation.setActiveWindow(ReturnTarget{99, 1});  // the panel's own window took focus meanwhile
+    confirmSecondEntry();
+    EXPECT_EQ(pasteboard.string(), "bravo");
+    EXPECT_FALSE(controller.isPanelVisible());
+    ASSERT_EQ(poster.postCount(), 1);
+    ASSERT_TRUE(poster.postedInto()[0].has_value());
+    EXPECT_EQ(poster.postedInto()[0]->window, 42u) << "posted only once the target was active again";
+}
+
+TEST_F(FloatingClipboardPanelControllerTest, AutoPasteWithoutTrustCopiesNothingAndAsksInTheFooter) {
+    enableAutoPaste();
+    accessibility.trusted = false;
+    showWithEntries();
+    confirmSecondEntry();
+    EXPECT_FALSE(pasteboard.string().has_value());
+    EXPECT_TRUE(controller.isPanelVisible());
+    EXPECT_TRUE(activation.requests().empty());
+    EXPECT_EQ(poster.postCount(), 0);
+    auto* status = controller.floatingPanel().statusLabel();
+    EXPECT_FALSE(status->isHidden());
+    EXPECT_EQ(status->text().toStdString(), "Return paste requires Accessibility permission");
+    EXPECT_NE(status->toolTip().toStdString().find("Settings > Advanced"), std::string::npos);
+    EXPECT_TRUE(controller.floatingPanel().primaryTipButton()->isHidden()) << "the hint shows no tips";
+}
+
+TEST_F(FloatingClipboardPanelControllerTest, WithoutAutoPasteOrOutsideTheDirectChannelOnlyActivates) {
+    showWithEntries();
+    confirmSecondEntry();
+    EXPECT_EQ(pasteboard.string(), "bravo");
+    ASSERT_EQ(activation.requests().size(), 1u);
+    EXPECT_EQ(activation.requests()[0].window, 42u);
+    EXPECT_EQ(poster.postCount(), 0);
+}
+
+TEST_F(FloatingClipboardPanelControllerTest,
+       TypingAColonFragmentShowsSuggestionsEscapeRemovesItTabAppliesOne) {
+    showWithEntries();
+    controller.searchTextDidChange("x :js");
+    EXPECT_TRUE(controller.isShowingFilterSuggestions());
+    EXPECT_FALSE(controller.resultList().state().filterSuggestions().empty());
+    EXPECT_EQ(controller.floatingPanel().primaryTipButton()->text().toStdString(), "Apply Filter");
+    EXPECT_EQ(controller.floatingPanel().secondaryTipButton()->text().toStdString(), "Esc Cancel");
+
+    EXPECT_TRUE(controller.cancelFilterSuggestion());
+    EXPECT_FALSE(controller.isShowingFilterSuggestions());
+    EXPECT_EQ(controller.clipboardSearchText(), "x");
+    EXPECT_EQ(controller.floatingPanel().searchField()->text().toStdString(), "x");
+    EXPECT_EQ(controller.floatingPanel().primaryTipButton()->text().toStdString(), "Copy & Return");
+    EXPECT_FALSE(controller.cancelFilterSuggestion()) << "a second Escape has nothing to cancel";
+
+    // No filter word holds "ty": the list switches to its (empty) suggestions all the same.
+    controller.searchTextDidChange(":ty");
+    EXPECT_TRUE(controller.isShowingFilterSuggestions());
+    EXPECT_TRUE(controller.resultList().state().filterSuggestions().empty());
+    EXPECT_FALSE(controller.acceptSelectedFilterSuggestion());
+
+    controller.searchTextDidChange(":js");
+    EXPECT_TRUE(controller.acceptSelectedFilterSuggestion());
+    EXPECT_FALSE(controller.isShowingFilterSuggestions());
+    EXPECT_EQ(controller.clipboardSearchText().substr(0, 3), ":js");
+    EXPECT_EQ(controller.clipboardSearchText().back(), ' ') << "the applied token ends in white space";
+}
+
+TEST_F(FloatingClipboardPanelControllerTest, DownOnTheLastRowLoadsTheNextPage) {
+    showWithEntries(true);
+    controller.moveSelection(false);
+    loop.runUntilIdle();
+    controller.moveSelection(false);
+    loop.runUntilIdle();
+    ASSERT_EQ(viewModel->selectedIndex(), 2u);
+    const auto callsBefore = search->calls.size();
+    controller.moveSelection(false);
+    ASSERT_EQ(search->calls.size(), callsBefore + 1);
+    EXPECT_EQ(search->calls.back().offset, 3);
+    EXPECT_EQ(viewModel->selectedIndex(), 2u);
+}
+
+TEST_F(FloatingClipboardPanelControllerTest, KeyboardDeletionKeepsKeyboardPreviewBehaviour) {
+    showWithEntries();
+    controller.moveSelection(false);
+    controller.moveSelection(false);
+    loop.runUntilIdle();
+    ASSERT_EQ(viewModel->selectedIndex(), 2u);
+    controller.deleteSelectedItem();
+    loop.runUntilIdle();
+    EXPECT_EQ(history->deletedIds, std::vector<std::string>{"c"});
+    EXPECT_EQ(viewModel->selectedIndex(), 1u) << "the new last row";
+    EXPECT_TRUE(controller.previewCoordinator().hasPendingAutomaticPreview()) << "as after a keyboard move";
+}
+
+TEST_F(FloatingClipboardPanelControllerTest, OpenWithWritesAPrivateFileAndRefusesUnsafeIds) {
+    testing::LogCapture log;
+    auto image = testing::imageEntry("img");
+    ClipboardHistoryContentSnapshot content;
+    content.id = "img";
+    content.imageData = std::vector<std::uint8_t>{'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'E', 'B', 'P', 1, 2};
+    history->contents["img"] = content;
+    controller.openItemWithDefaultApp(image);
+    loop.runUntilIdle();
+    ASSERT_EQ(workspace.openedFiles.size(), 1u);
+    const auto path = workspace.openedFiles[0];
+    EXPECT_EQ(path, temporary / "Quorvane_img.webp");
+    struct stat info {};
+    ASSERT_EQ(::stat(path.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+
+    for (const std::string id : {"../evil", "a/b"}) {
+        auto text = testing::textEntry(id, "hello");
+        ClipboardHistoryContentSnapshot textContent;
+        textContent.id = id;
+        textContent.content = "hello";
+        history->contents[id] = textContent;
+        controller.openItemWithDefaultApp(text);
+        loop.runUntilIdle();
+    }
+    EXPECT_EQ(workspace.openedFiles.size(), 1u);
+    EXPECT_EQ(log.count("Failed to create temp txt file"), 2u);
+    EXPECT_FALSE(std::filesystem::exists(temporary.path().parent_path() / "evil.txt"));
+}
+
+TEST_F(FloatingClipboardPanelControllerTest, SavingAnImageWithoutDataWritesNothingAndWarns) {
+    testing::LogCapture log;
+    std::optional<FloatingEntrySaveTarget> asked;
+    controller.chooseSaveLocation = [&](const FloatingEntrySaveTarget& target, auto completion) {
+        asked = target;
+        completion(temporary / "out.png");
+    };
+    std::vector<std::filesystem::path> revealed;
+    controller.revealInFileManager = [&](const std::filesystem::path& path) { revealed.push_back(path); };
+    auto image = testing::imageEntry("img");
+    history->contents["img"] = ClipboardHistoryContentSnapshot{"img", "", {}, {}, {}, {}};
+    controller.saveItemToFile(image);
+    loop.runUntilIdle();
+    ASSERT_TRUE(asked);
+    EXPECT_EQ(asked->suggestedName, "ClipboardImage.png");
+    EXPECT_FALSE(std::filesystem::exists(temporary / "out.png"));
+    EXPECT_TRUE(log.contains("WARNING", "No image data available"));
+    EXPECT_TRUE(revealed.empty());
+
+    // A text entry is written; a failed write is reported in an alert.
+    controller.saveItemToFile(testing::textEntry("a"));
+    loop.runUntilIdle();
+    EXPECT_EQ(asked->suggestedName, "ClipboardText.txt");
+    std::ifstream written(temporary / "out.png");
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(written), {}), "alpha");
+    controller.chooseSaveLocation = [&](const FloatingEntrySaveTarget&, auto completion) {
+        completion(std::filesystem::path("/proc/version"));
+    };
+    controller.saveItemToFile(testing::textEntry("a"));
+    loop.runUntilIdle();
+    ASSERT_EQ(alerts.presented.size(), 1u);
+    EXPECT_EQ(alerts.presented[0].messageText, "Save Failed");
+}
+
+TEST_F(FloatingClipboardPanelControllerTest, ThePinnedPreviewOpensInThePanelWindowBesideTheList) {
+    showWithEntries();
+    controller.togglePinnedPreview();
+    loop.runUntilIdle();
+    auto* view = controller.previewPresenter().previewView();
+    ASSERT_NE(view, nullptr);
+    EXPECT_TRUE(controller.previewPresenter().isShowing());
+    EXPECT_EQ(controller.previewCoordinator().sessionState().mode, Mode::manualPinned);
+    const QRect window = controller.floatingPanel().window()->geometry();
+    EXPECT_GT(window.width(), 420) << "the window grew to hold the bubble";
+    EXPECT_EQ(controller.floatingPanel().rootView()->listSurfaceScreenFrame(),
+              (ScreenRect{290, 312, 420, 360}))
+        << "the list stays where it was";
+    EXPECT_EQ(view->textView()->toPlainText().toStdString(), "alpha");
+
+    controller.togglePinnedPreview();
+    EXPECT_FALSE(controller.previewPresenter().isShowing());
+    EXPECT_EQ(controller.floatingPanel().window()->geometry(), QRect(290, 312, 420, 360));
+}
+
+TEST_F(FloatingClipboardPanelControllerTest, TheActionsMenuOfAScrolledOutRowOpensAtThePanelCentre) {
+    for (int i = 0; i < 12; ++i) history->entries.push_back(textEntry("n" + std::to_string(i)));
+    // High on the (small) offscreen screen, so the menu fits where it is asked to open.
+    anchors.anchor = FloatingPanelAnchor::mouse({300, 40});
+    showWithEntries();
+    auto& list = controller.resultList();
+    list.verticalScrollBar()->setValue(list.verticalScrollBar()->maximum());
+    ASSERT_FALSE(list.viewport()->rect().intersects(list.rowRect(0)));
+    controller.showActionsMenuForSelectedItem();
+    loop.runUntilIdle();
+    QApplication::processEvents();
+    QMenu* menu = list.contextMenu();
+    ASSERT_NE(menu, nullptr);
+    const QPoint centre = controller.floatingPanel().window()->frameGeometry().center();
+    EXPECT_LE((menu->pos() - centre).manhattanLength(), 2);
+    menu->close();
+}
+
+}  // namespace
+}  // namespace quorvane
