@@ -6,6 +6,7 @@
 // to another window; deactivation caused by the panel's own menus does not count. Main thread only.
 
 #include <QWidget>
+#include <cstdint>
 
 namespace quorvane {
 
@@ -20,6 +21,9 @@ public:
 
     // Shows the panel in front and gives it the keyboard focus.
     void present();
+    // As present(), first stamping the window with `userTime`, the X server time of the key press that asked
+    // for it, so the window manager's focus-stealing prevention lets it take the focus. 0: no stamp.
+    void present(std::uint32_t userTime);
 
 signals:
     // The panel lost activation to a window that is not one of its own pop-ups.

@@ -25,6 +25,8 @@ public:
     void acceptGhost();
     // Sets the text for the owner (a removed filter chip) without asking for a search.
     void replaceText(const QString& text);
+    // An input method is composing (marked text not yet committed).
+    bool isComposing() const { return composing_; }
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
