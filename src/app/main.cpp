@@ -10,6 +10,7 @@
 #include "base/Logger.h"
 #include "base/PrivateDirectory.h"
 #include "l10n/StandardAppLanguage.h"
+#include "panel/widgets/ClipboardPanelAssembly.h"
 #include "platform/Clock.h"
 #include "platform/NotificationCenter.h"
 #include "platform/linux/JsonFileUserDefaults.h"
@@ -106,6 +107,24 @@ int main(int argc, char* argv[]) {
     appUpdater.performLaunchUpdateProbe();
 
     AppAssembler::WindowFactories& factories = assembler.windowFactories();
+
+    // The centred clipboard panel and its hot key.
+    ClipboardAppIdentityResolver panelAppIdentityResolver(applicationCatalog, nullptr, "");
+    ClipboardPanelAssembly clipboardPanel(ClipboardPanelAssembly::Services{
+        assembler.clipboardHistoryManager(), assembler.clipboardSearchService(), *mainQueue, *clock,
+        *standardDefaults, pasteboard, accessibilityPermissionManager, applicationCatalog,
+        panelAppIdentityResolver, assembler.hotkeyManager(), assembler.distributionChannel(),
+        [&factories] {
+            if (factories.showSettings) factories.showSettings(std::nullopt);
+        },
+        [&appUpdater] {
+            const auto availability = appUpdater.state().availability;
+            return ClipboardFooterUpdateState{
+                availability.kind == AppUpdateAvailability::Kind::updateAvailable, availability.version};
+        },
+        [&appUpdater] { appUpdater.checkForUpdates(); }});
+    factories.toggleClipboardPanel = [&clipboardPanel] { clipboardPanel.toggleClipboardPanel(); };
+    factories.registerClipboardHotkey = [&clipboardPanel] { clipboardPanel.registerClipboardHotkey(); };
     AppCoordinator::Windows windows;
     windows.startClipboardPanelCoordinator = [&assembler] {
         if (assembler.windowFactories().registerClipboardHotkey)

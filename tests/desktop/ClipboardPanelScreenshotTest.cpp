@@ -15,6 +15,7 @@
 #include "desktop/DesktopSession.h"
 #include "l10n/StandardAppLanguage.h"
 #include "panel/support/FakeHistoryManager.h"
+#include "panel/widgets/ClipboardDetailView.h"
 #include "panel/widgets/ClipboardFooterTipButton.h"
 #include "panel/widgets/ClipboardPanel.h"
 #include "panel/widgets/ClipboardPanelController.h"
@@ -178,7 +179,7 @@ TEST_P(ClipboardPanelScreenshotTest, WithResults) {
     auto& list = controller_->clipboardResultListView();
     ASSERT_TRUE(DesktopSession::processEventsUntil([&] {
         return list.state().items().size() == 5 &&
-               controller_->clipboardDetailView().currentDisplayedItemId();
+               controller_->clipboardDetailView().currentDisplayedItemId().has_value();
     }));
     EXPECT_EQ(list.state().items().front().id, "beta");
     EXPECT_TRUE(controller_->clipboardPanel().primaryTipButton()->isVisible());
@@ -203,7 +204,7 @@ TEST_P(ClipboardPanelScreenshotTest, FilterSuggestion) {
     controller_->showPanel();
     ASSERT_TRUE(DesktopSession::processEventsUntil(
         [&] { return controller_->clipboardResultListView().state().items().size() == 5; }));
-    type("type:");
+    type("notes :");
     auto& panel = controller_->clipboardPanel();
     ASSERT_TRUE(DesktopSession::processEventsUntil([&] {
         return controller_->clipboardResultListView().contentMode() ==

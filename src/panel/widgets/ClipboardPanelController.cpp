@@ -33,10 +33,15 @@ std::ptrdiff_t utf16Length(const std::string& text) {
 }  // namespace
 
 ClipboardPanelController::ClipboardPanelController(Dependencies dependencies, QObject* parent)
+    : ClipboardPanelController(std::move(dependencies), Options(), parent) {}
+
+ClipboardPanelController::ClipboardPanelController(Dependencies dependencies, Options options,
+                                                   QObject* parent)
     : QObject(parent),
       dependencies_(std::move(dependencies)),
-      autoCompleteManager_(dependencies_.userDefaults, dependencies_.appIdentityResolver),
-      icons_(std::make_unique<ClipboardAppIconProvider>(dependencies_.applicationCatalog)),
+      options_(std::move(options)),
+      autoCompleteManager_(dependencies_.userDefaults, options_.appIdentityResolver),
+      icons_(std::make_unique<ClipboardAppIconProvider>(options_.applicationCatalog)),
       list_(std::make_unique<ClipboardResultListView>(ClipboardResultListMode::normal,
                                                       ClipboardResultListRowStyle::standard, icons_.get())),
       detail_(std::make_unique<ClipboardDetailView>()),
@@ -46,7 +51,7 @@ ClipboardPanelController::ClipboardPanelController(Dependencies dependencies, QO
       performer_(dependencies_.mainQueue, dependencies_.windowActivation, dependencies_.pasteShortcutPoster),
       pasteBack_(ClipboardPanelPasteBack::Dependencies{
           dependencies_.viewModel, performer_, dependencies_.windowActivation, dependencies_.userDefaults,
-          dependencies_.accessibilityPermissionManager, dependencies_.distributionChannel}) {
+          dependencies_.accessibilityPermissionManager, options_.distributionChannel}) {
     list_->resize(250, 400);
     setupCallbacks();
     setupBindings();
@@ -217,9 +222,9 @@ bool ClipboardPanelController::inFilterSuggestionMode() const {
 
 void ClipboardPanelController::refreshFooterStatus() {
     const ClipboardFooterUpdateState update =
-        dependencies_.updateState ? dependencies_.updateState() : ClipboardFooterUpdateState{};
+        options_.updateState ? options_.updateState() : ClipboardFooterUpdateState{};
     panel_->footerStatusPresentation = chooseFooterStatusPresentation(
-        footerErrorMessage_, dependencies_.distributionChannel, update, dependencies_.userDefaults);
+        footerErrorMessage_, options_.distributionChannel, update, dependencies_.userDefaults);
     panel_->updateFooterStatus();
 }
 
@@ -254,7 +259,7 @@ void ClipboardPanelController::showPanel() {
 
     detail_->showEmptyState();
     refreshFooterStatus();
-    panel_->showPanel(dependencies_.hotkeyTimestamp ? dependencies_.hotkeyTimestamp() : 0);
+    panel_->showPanel(options_.hotkeyTimestamp ? options_.hotkeyTimestamp() : 0);
     dependencies_.viewModel.loadClipboardItems(false);
 }
 
@@ -474,11 +479,11 @@ void ClipboardPanelController::clipboardPanelDidResizeSplitView() {
 }
 
 void ClipboardPanelController::openSettings() {
-    if (dependencies_.onOpenSettings) dependencies_.onOpenSettings();
+    if (options_.onOpenSettings) options_.onOpenSettings();
 }
 
 void ClipboardPanelController::checkForUpdates() {
-    if (dependencies_.checkForUpdates) dependencies_.checkForUpdates();
+    if (options_.checkForUpdates) options_.checkForUpdates();
 }
 
 }  // namespace quorvane

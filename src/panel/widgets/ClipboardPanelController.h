@@ -62,20 +62,24 @@ public:
         WindowActivation& windowActivation;
         PasteShortcutPoster& pasteShortcutPoster;
         const AccessibilityPermissionManagerProtocol& accessibilityPermissionManager;
+    };
+    // What the program adds to the panel; the defaults suit tests.
+    struct Options {
         DistributionChannel distributionChannel = DistributionChannel::direct;
         // Application icons in the list and app: completions; both may be null.
         const ApplicationCatalog* applicationCatalog = nullptr;
         const ClipboardAppIdentityResolver* appIdentityResolver = nullptr;
         // Opens the settings window.
-        std::function<void()> onOpenSettings;
+        std::function<void()> onOpenSettings = {};
         // The updater's state for the footer's update notice, and its check; either may be empty.
-        std::function<ClipboardFooterUpdateState()> updateState;
-        std::function<void()> checkForUpdates;
+        std::function<ClipboardFooterUpdateState()> updateState = {};
+        std::function<void()> checkForUpdates = {};
         // The X server time of the last hot-key press; empty or 0 when unknown.
-        std::function<std::uint32_t()> hotkeyTimestamp;
+        std::function<std::uint32_t()> hotkeyTimestamp = {};
     };
 
     explicit ClipboardPanelController(Dependencies dependencies, QObject* parent = nullptr);
+    ClipboardPanelController(Dependencies dependencies, Options options, QObject* parent = nullptr);
     ~ClipboardPanelController() override;
 
     // The entry actions; null (the start) makes them do nothing. The object must outlive the controller or
@@ -139,6 +143,7 @@ private:
                         std::function<void(std::optional<ClipboardHistoryContentSnapshot>)> reply);
 
     Dependencies dependencies_;
+    Options options_;
     ClipboardSearchAutoCompleteManager autoCompleteManager_;
     std::unique_ptr<ClipboardAppIconProvider> icons_;
     std::unique_ptr<ClipboardResultListView> list_;
