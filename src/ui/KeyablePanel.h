@@ -33,6 +33,8 @@ protected:
     bool event(QEvent* event) override;
 
 private:
+    // Stamps the window with `userTime` and asks the window manager to activate it.
+    void requestActivation(std::uint32_t userTime);
     // True when the active pop-up or window belongs to this panel (its menus, its tool tips).
     bool activationStaysWithPanel() const;
 };

@@ -148,7 +148,7 @@ protected:
 
     // Starts the text-field window and waits until its field has the focus.
     void startTestWindow() {
-        window_ = launch(QUORVANE_CARET_TEST_WINDOW, {});
+        window_ = launch(QUORVANE_CARET_TEST_WINDOW, {"once"});
         ASSERT_TRUE(window_);
         ASSERT_TRUE(waitForWindowLine("focus ", 15s)) << window_->readAllStandardError().toStdString();
         testWindowId_ = tool("xdotool", {"getactivewindow"});
@@ -232,13 +232,13 @@ TEST_F(ClipboardPanelDesktopTest, HotKeyTypeReturnPastesTheEntryIntoTheWindowThe
             return !lists.empty() && lists.back().startsWith("1:");
         },
         10s))
-        << logSince(mark).toStdString();
+        << logSince(0).toStdString();
     const QString alphaId = listedFirstIds(logSince(mark)).back().section(':', 1);
     EXPECT_NE(alphaId, betaId);
 
     tool("xdotool", {"key", "Return"});
     ASSERT_TRUE(DesktopSession::processEventsUntil([&] { return fieldText() == "alpha"; }, 10s))
-        << "field: " << fieldText().toStdString() << "\nlog: " << logSince(mark).toStdString();
+        << "field: " << fieldText().toStdString() << "\nlog: " << logSince(0).toStdString();
     // No second keystroke follows.
     DesktopSession::processEventsFor(800ms);
     EXPECT_EQ(fieldText(), "alpha");
@@ -275,7 +275,7 @@ TEST_F(ClipboardPanelDesktopTest, EscapeHidesAndTheMovedPositionIsRestoredOnTheN
     EXPECT_EQ(
         tool("xdotool", {"getwindowgeometry", tool("xdotool", {"getactivewindow"})}).section('\n', 1, 1),
         movedTo.section('\n', 1, 1))
-        << "the panel reopens where it was left";
+        << "the panel reopens where it was left" << logSince(0).toStdString();
 }
 
 }  // namespace

@@ -64,9 +64,13 @@ void ClipboardPanelPasteBack::completePasteBack(bool succeeded, const std::optio
         return;
     }
     std::weak_ptr<char> alive = lifetime_;
-    dependencies_.performer.paste(*target, directAutoPasteDelay, [this, alive](PasteBackOutcome) {
-        if (!alive.expired()) inFlight_ = false;
-    });
+    const auto window = target->window;
+    dependencies_.performer.paste(
+        *target, directAutoPasteDelay, [this, alive, window](PasteBackOutcome outcome) {
+            if (outcome == PasteBackOutcome::posted)
+                Logger::info("Pasted the confirmed entry into window " + std::to_string(window), logCategory);
+            if (!alive.expired()) inFlight_ = false;
+        });
 }
 
 }  // namespace quorvane

@@ -170,7 +170,12 @@ void ClipboardPanel::makeWindow() {
     auto* footerLayout = new QHBoxLayout(footer);
     footerLayout->setContentsMargins(14, 0, 10, 0);
     footerLayout->setSpacing(0);
-    statusLabel_ = new QLabel(footer);
+    // The status line's room stays taken while it is hidden, so the tips keep to the right.
+    auto* statusArea = new QWidget(footer);
+    auto* statusLayout = new QHBoxLayout(statusArea);
+    statusLayout->setContentsMargins(0, 0, 0, 0);
+    statusLabel_ = new QLabel(statusArea);
+    statusLayout->addWidget(statusLabel_);
     QFont statusFont = statusLabel_->font();
     statusFont.setPointSizeF(9);
     statusLabel_->setFont(statusFont);
@@ -180,7 +185,7 @@ void ClipboardPanel::makeWindow() {
     statusLabel_->setTextFormat(Qt::PlainText);
     statusLabel_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     statusLabel_->hide();
-    footerLayout->addWidget(statusLabel_, 1);
+    footerLayout->addWidget(statusArea, 1);
     footerLayout->addSpacing(12);
     primaryTipButton_ = new ClipboardFooterTipButton(footer);
     secondaryTipButton_ = new ClipboardFooterTipButton(footer);

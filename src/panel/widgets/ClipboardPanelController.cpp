@@ -240,6 +240,9 @@ void ClipboardPanelController::showPanel() {
     if (returnTarget_ && (returnTarget_->processIdentifier == std::int64_t{getpid()} ||
                           (panel_->window() && returnTarget_->window == panel_->window()->winId())))
         returnTarget_.reset();
+    Logger::info(returnTarget_ ? "Clipboard panel opened over window " + std::to_string(returnTarget_->window)
+                               : std::string("Clipboard panel opened with no window to return to"),
+                 logCategory);
 
     clipboardSearchText_.clear();
     stableClipboardHighlightQuery_.clear();
