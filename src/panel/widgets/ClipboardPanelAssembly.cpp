@@ -7,49 +7,36 @@
 
 namespace quorvane {
 
-ClipboardPanelAssembly::ClipboardPanelAssembly(Services services)
-    : services_(std::move(services)),
-      screens_(std::make_unique<QtScreenProvider>()),
-      windowActivation_(std::make_unique<X11WindowActivation>()),
-      pasteShortcutPoster_(std::make_unique<XTestPasteShortcutPoster>()) {
-    viewModel_ = std::make_unique<ClipboardPanelViewModel>(ClipboardPanelViewModel::Dependencies{
-        services_.clipboardHistoryManager, services_.clipboardSearchService, services_.mainQueue,
-        services_.pasteboard, services_.userDefaults, services_.appIdentityResolver, services_.clock});
-    coordinator_ = std::make_unique<ClipboardPanelCoordinator>(
-        [this]() -> ClipboardPanelControlling* { return &controller(); },
-        [this]() -> std::vector<ClipboardPanelControlling*> {
-            if (!controller_) return {};
-            return {controller_.get()};
-        },
-        services_.hotkeyManager, services_.userDefaults, services_.mainQueue);
-}
+ClipboardPanelAssembly::ClipboardPanelAssembly(Services services) : services_(std::move(services)) {}
 
 ClipboardPanelAssembly::~ClipboardPanelAssembly() {
-    coordinator_.reset();
     controller_.reset();
+    viewModel_.reset();
+}
+
+ClipboardPanelViewModel& ClipboardPanelAssembly::viewModel() {
+    if (!viewModel_) {
+        viewModel_ = std::make_unique<ClipboardPanelViewModel>(ClipboardPanelViewModel::Dependencies{
+            services_.clipboardHistoryManager(), services_.clipboardSearchService(), services_.mainQueue,
+            services_.pasteboard, services_.userDefaults, services_.appIdentityResolver, services_.clock});
+    }
+    return *viewModel_;
 }
 
 ClipboardPanelController& ClipboardPanelAssembly::controller() {
-    if (!controller_) {
-        controller_ = std::make_unique<ClipboardPanelController>(
-            ClipboardPanelController::Dependencies{*viewModel_, services_.userDefaults, services_.mainQueue,
-                                                   services_.clock, services_.pasteboard, *screens_,
-                                                   *windowActivation_, *pasteShortcutPoster_,
-                                                   services_.accessibilityPermissionManager},
-            ClipboardPanelController::Options{
-                services_.distributionChannel, &services_.applicationCatalog, &services_.appIdentityResolver,
-                services_.onOpenSettings, services_.updateState, services_.checkForUpdates,
-                [&hotkeys = services_.hotkeyManager] { return hotkeys.lastHotkeyTimestamp(); }});
-    }
+    if (controller_) return *controller_;
+    screens_ = std::make_unique<QtScreenProvider>();
+    windowActivation_ = std::make_unique<X11WindowActivation>();
+    pasteShortcutPoster_ = std::make_unique<XTestPasteShortcutPoster>();
+    controller_ = std::make_unique<ClipboardPanelController>(
+        ClipboardPanelController::Dependencies{
+            viewModel(), services_.userDefaults, services_.mainQueue, services_.clock, services_.pasteboard,
+            *screens_, *windowActivation_, *pasteShortcutPoster_, services_.accessibilityPermissionManager},
+        ClipboardPanelController::Options{services_.distributionChannel, &services_.applicationCatalog,
+                                          &services_.appIdentityResolver, services_.onOpenSettings,
+                                          services_.updateState, services_.checkForUpdates,
+                                          services_.hotkeyTimestamp});
     return *controller_;
-}
-
-void ClipboardPanelAssembly::toggleClipboardPanel() {
-    coordinator_->toggleClipboardPanel();
-}
-
-void ClipboardPanelAssembly::registerClipboardHotkey() {
-    coordinator_->registerClipboardHotkey();
 }
 
 }  // namespace quorvane

@@ -1,18 +1,15 @@
 #pragma once
 
 // Builds the centred clipboard panel for the running program: the X11 window activation and paste keystroke,
-// the panel view model, the controller (made on first use) and the panel coordinator that owns the clipboard
-// hot key. The container keeps one and hands its two entry points to the shell: toggleClipboardPanel() and
-// registerClipboardHotkey(). Main thread only.
+// the screens, the panel view model and the controller, all on first use. The application's window wiring
+// keeps one and hands controller() to the container's panel coordinator. Main thread only.
 
 #include <cstdint>
 #include <functional>
 #include <memory>
 
 #include "history/ClipboardHistoryManagerProtocol.h"
-#include "hotkeys/model/HotkeyManagerProtocol.h"
 #include "panel/model/ClipboardFooterStatusPresentation.h"
-#include "panel/model/ClipboardPanelCoordinator.h"
 #include "panel/model/ClipboardPanelViewModel.h"
 #include "platform/ApplicationCatalog.h"
 #include "platform/Clock.h"
@@ -27,16 +24,17 @@
 namespace quorvane {
 
 class ClipboardPanelController;
+class PasteShortcutPoster;
 class ScreenProvider;
 class WindowActivation;
-class PasteShortcutPoster;
 
 class ClipboardPanelAssembly {
 public:
     // Everything must outlive the assembly.
     struct Services {
-        std::shared_ptr<ClipboardHistoryManagerProtocol> clipboardHistoryManager;
-        std::shared_ptr<ClipboardSearchServiceProtocol> clipboardSearchService;
+        // The clipboard services of the moment, read when the view model is made.
+        std::function<std::shared_ptr<ClipboardHistoryManagerProtocol>()> clipboardHistoryManager;
+        std::function<std::shared_ptr<ClipboardSearchServiceProtocol>()> clipboardSearchService;
         MainQueue& mainQueue;
         const Clock& clock;
         UserDefaults& userDefaults;
@@ -44,11 +42,12 @@ public:
         const AccessibilityPermissionManagerProtocol& accessibilityPermissionManager;
         const ApplicationCatalog& applicationCatalog;
         const ClipboardAppIdentityResolver& appIdentityResolver;
-        HotkeyManagerProtocol& hotkeyManager;
         DistributionChannel distributionChannel;
         std::function<void()> onOpenSettings;
         std::function<ClipboardFooterUpdateState()> updateState;
         std::function<void()> checkForUpdates;
+        // The X server time of the last hot-key press.
+        std::function<std::uint32_t()> hotkeyTimestamp;
     };
 
     explicit ClipboardPanelAssembly(Services services);
@@ -56,15 +55,11 @@ public:
     ClipboardPanelAssembly(const ClipboardPanelAssembly&) = delete;
     ClipboardPanelAssembly& operator=(const ClipboardPanelAssembly&) = delete;
 
-    // The hot key's action: shows the panel, or hides it when shown.
-    void toggleClipboardPanel();
-    // Registers the stored clipboard hot key (else the default) with the toggle as its action.
-    void registerClipboardHotkey();
-
-    ClipboardPanelViewModel& viewModel() { return *viewModel_; }
-    // Made on first use.
+    // Made on first use, with the view model.
+    ClipboardPanelViewModel& viewModel();
     ClipboardPanelController& controller();
-    ClipboardPanelCoordinator& coordinator() { return *coordinator_; }
+    // Null until controller() was first asked for.
+    ClipboardPanelController* builtController() const { return controller_.get(); }
 
 private:
     Services services_;
@@ -73,7 +68,6 @@ private:
     std::unique_ptr<PasteShortcutPoster> pasteShortcutPoster_;
     std::unique_ptr<ClipboardPanelViewModel> viewModel_;
     std::unique_ptr<ClipboardPanelController> controller_;
-    std::unique_ptr<ClipboardPanelCoordinator> coordinator_;
 };
 
 }  // namespace quorvane
