@@ -12,8 +12,10 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "base/CallbackList.h"
+#include "model/ClipboardHistoryContentSnapshot.h"
 #include "panel/model/ClipboardFooterStatusPresentation.h"
 #include "panel/model/ClipboardPanelControlling.h"
 #include "panel/model/ClipboardPanelItemActionHandling.h"
@@ -76,6 +78,11 @@ public:
         std::function<void()> checkForUpdates = {};
         // The X server time of the last hot-key press; empty or 0 when unknown.
         std::function<std::uint32_t()> hotkeyTimestamp = {};
+        // Open a pin window for an entry and its content, and the text-recognition window for image data;
+        // the entry actions reach them through pinWindowFactory() and presentOCRWindow().
+        std::function<void(const ClipboardHistoryIndexSnapshot&, const ClipboardHistoryContentSnapshot&)>
+            pinWindowFactory = {};
+        std::function<void(const std::vector<std::uint8_t>& imageData)> presentOCRWindow = {};
     };
 
     explicit ClipboardPanelController(Dependencies dependencies, QObject* parent = nullptr);
@@ -116,6 +123,9 @@ public:
 
     // Confirms `entry`, else the selected one (a click, Return).
     void pasteSelectedItem(std::optional<ClipboardHistoryIndexSnapshot> entry, bool asPlainText);
+
+    const auto& pinWindowFactory() const { return options_.pinWindowFactory; }
+    const auto& presentOCRWindow() const { return options_.presentOCRWindow; }
 
     ClipboardPanel& clipboardPanel() { return *panel_; }
     const std::optional<ReturnTarget>& returnTarget() const { return returnTarget_; }
