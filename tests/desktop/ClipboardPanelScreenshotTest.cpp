@@ -150,8 +150,10 @@ protected:
         const QImage image = window->grab().toImage();
         ASSERT_TRUE(image.save(name)) << name.toStdString();
     }
+    // What typing `text` into the search field reports, without depending on where the keyboard focus is.
     void type(const QString& text) {
-        for (const QChar c : text) QTest::keyClick(controller_->clipboardPanel().searchField(), c.toLatin1());
+        controller_->clipboardPanel().searchField()->replaceText(text);
+        controller_->searchTextDidChange(text.toStdString());
     }
 
     bool dark_ = false;
