@@ -194,10 +194,14 @@ TEST_P(ClipboardPanelScreenshotTest, NothingFound) {
     ASSERT_TRUE(DesktopSession::processEventsUntil(
         [&] { return controller_->clipboardResultListView().state().items().size() == 5; }));
     type("zzz");
-    ASSERT_TRUE(DesktopSession::processEventsUntil([&] {
-        return viewModel_->searchText() == "zzz" &&
-               controller_->clipboardResultListView().state().items().empty();
-    }));
+    ASSERT_TRUE(DesktopSession::processEventsUntil(
+        [&] {
+            return viewModel_->searchText() == "zzz" &&
+                   controller_->clipboardResultListView().state().items().empty();
+        },
+        std::chrono::seconds(15)))
+        << "listed: " << controller_->clipboardResultListView().state().items().size()
+        << ", loading: " << viewModel_->isLoading() << ", search text: " << viewModel_->searchText();
     DesktopSession::processEventsFor(std::chrono::milliseconds(250));
     save("empty");
 }
