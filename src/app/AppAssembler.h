@@ -131,6 +131,7 @@ public:
     const Clock& clock() const { return *platform_.clock; }
     Pasteboard& pasteboard() { return platform_.pasteboard; }
     const ApplicationCatalog& applicationCatalog() const { return platform_.applicationCatalog; }
+    ImageTextRecognizer& textRecognitionEngine() { return platform_.textRecognitionEngine; }
     const ClipboardAppIdentityResolver& appIdentityResolver() const { return appIdentityResolver_; }
     const AccessibilityPermissionManagerProtocol& accessibilityPermissionManager() const {
         return platform_.accessibilityPermissionManager;

@@ -5,11 +5,22 @@
 #include "app/model/AppMainMenu.h"
 #include "app/widgets/AboutWindow.h"
 #include "app/widgets/MainMenuShortcuts.h"
+#include "capture/ClipboardImageTextRecognizer.h"
 #include "floating/widgets/FloatingPanelAssembly.h"
 #include "onboarding/model/OnboardingViewModel.h"
 #include "onboarding/widgets/OnboardingWindow.h"
 #include "onboarding/widgets/OnboardingWindowController.h"
+#include "panel/model/ClipboardItemActions.h"
+#include "panel/widgets/ClipboardDetailView.h"
 #include "panel/widgets/ClipboardDragMimeData.h"
+#include "panel/widgets/ClipboardPanelAssembly.h"
+#include "panel/widgets/ClipboardPanelController.h"
+#include "panel/widgets/OCRWindowPresenter.h"
+#include "panel/widgets/PinWindow.h"
+#include "panel/widgets/QtClipboardWorkspace.h"
+#include "panel/widgets/SystemClipboardSavePanelPresenter.h"
+#include "platform/linux/X11WindowActivation.h"
+#include "platform/linux/XTestPasteShortcutPoster.h"
 #include "preferences/AppInfo.h"
 #include "preferences/SettingsAccessors.h"
 #include "settings/widgets/ClassificationCoordinator.h"
@@ -32,6 +43,7 @@ AppWindows::AppWindows(AppAssembler& assembler, Platform platform)
 AppWindows::~AppWindows() {
     assembler_.windowFactories() = {};
     floatingPanel_.reset();
+    clipboardPanel_.reset();
     // A wizard closed now ends its recording; the hot keys are no longer ours to change.
     if (onboardingViewModel_) {
         onboardingViewModel_->onClipboardHotkeySaved = nullptr;
@@ -114,7 +126,73 @@ AppCoordinator::Windows AppWindows::coordinatorWindows() {
 // The hot key and the tray reach the panels through the container's panel coordinator, which asks the
 // activeClipboardPanelController and allClipboardPanelControllers slots for the presentations; they build a
 // presentation on its first request. Until they are filled the hot key is registered and shows nothing.
-void AppWindows::fillClipboardPanelSlots() {}
+void AppWindows::fillClipboardPanelSlots() {
+    AppAssembler& assembler = assembler_;
+    clipboardPanel_ = std::make_unique<ClipboardPanelAssembly>(ClipboardPanelAssembly::Services{
+        [&assembler] { return assembler.clipboardHistoryManager(); },
+        [&assembler] { return assembler.clipboardSearchService(); }, assembler.mainQueue(), assembler.clock(),
+        assembler.standardDefaults(), assembler.pasteboard(), platform_.accessibilityPermissionManager,
+        assembler.applicationCatalog(), assembler.appIdentityResolver(), assembler.distributionChannel(),
+        [&assembler] {
+            if (assembler.windowFactories().showSettings)
+                assembler.windowFactories().showSettings(std::nullopt);
+        },
+        [&assembler] {
+            const auto availability = assembler.appUpdater().state().availability;
+            return ClipboardFooterUpdateState{
+                availability.kind == AppUpdateAvailability::Kind::updateAvailable, availability.version};
+        },
+        [&assembler] { assembler.appUpdater().checkForUpdates(); },
+        [&assembler] { return assembler.hotkeyManager().lastHotkeyTimestamp(); }});
+    auto& factories = assembler_.windowFactories();
+    factories.activeClipboardPanelController = [this]() -> ClipboardPanelControlling* {
+        const bool first = clipboardPanel_->builtController() == nullptr;
+        auto& controller = clipboardPanel_->controller();
+        if (first) controller.setItemActions(&itemActions());
+        return &controller;
+    };
+    factories.allClipboardPanelControllers = [this]() -> std::vector<ClipboardPanelControlling*> {
+        if (auto* built = clipboardPanel_->builtController()) return {built};
+        return {};
+    };
+}
+
+// The entry actions both panels share (open, save, pin, recognise text). They hide the centred panel, whose
+// detail pane gives the formatted text; the floating panel uses only their pin windows.
+ClipboardItemActions& AppWindows::itemActions() {
+    if (itemActions_) return *itemActions_;
+    auto& assembler = assembler_;
+    itemWorkspace_ = std::make_unique<QtClipboardWorkspace>(workspaceOpener_);
+    savePanelPresenter_ = std::make_unique<SystemClipboardSavePanelPresenter>();
+    ClipboardPanelController& controller = clipboardPanel_->controller();
+    itemActions_ = std::make_unique<ClipboardItemActions>(ClipboardItemActions::Dependencies{
+        clipboardPanel_->viewModel(),
+        *itemWorkspace_,
+        *savePanelPresenter_,
+        platform_.alertPresenter,
+        PinWindow::factory(
+            PinWindowServices{*savePanelPresenter_, platform_.alertPresenter, assembler.pasteboard()}),
+        [this](const Data& imageData) { presentOCRWindow(imageData); },
+        [&controller] { controller.hidePanel(); },
+        [&controller](const ClipboardHistoryIndexSnapshot& entry) -> std::optional<std::string> {
+            const auto& detail = controller.clipboardDetailView();
+            if (detail.currentDisplayedItemId() != entry.id) return std::nullopt;
+            return detail.formattedPlainText();
+        },
+        {},
+        {}});
+    return *itemActions_;
+}
+
+void AppWindows::presentOCRWindow(const Data& imageData) {
+    if (!presentOCRWindow_) {
+        imageTextRecognizer_ = std::make_unique<ClipboardImageTextRecognizer>(
+            assembler_.textRecognitionEngine(), assembler_.standardDefaults());
+        presentOCRWindow_ = makeOCRWindowPresenter(
+            OCRWindowServices{*imageTextRecognizer_, assembler_.mainQueue(), assembler_.pasteboard()});
+    }
+    presentOCRWindow_(imageData);
+}
 
 // ---- Floating clipboard panel ----
 // Wraps the panel slots: the hot key shows the floating panel while the presentation setting (read on every
@@ -122,23 +200,35 @@ void AppWindows::fillClipboardPanelSlots() {}
 void AppWindows::fillFloatingPanelSlots() {
     AppAssembler& assembler = assembler_;
     floatingPanel_ = std::make_unique<FloatingPanelAssembly>(FloatingPanelAssembly::Services{
-        [] { return nullptr; }, [&assembler] { return assembler.clipboardHistoryManager(); },
+        // One view model for both presentations: a search typed in one is the other's too.
+        [this] { return &clipboardPanel_->viewModel(); },
+        [&assembler] { return assembler.clipboardHistoryManager(); },
         [&assembler] { return assembler.clipboardSearchService(); }, assembler.mainQueue(), assembler.clock(),
         assembler.standardDefaults(), assembler.pasteboard(), platform_.accessibilityPermissionManager,
         assembler.frontmostApplicationProvider(), assembler.appIdentityResolver(), platform_.alertPresenter,
-        assembler.distributionChannel(), {}, {},
+        assembler.distributionChannel(), [] { return std::make_unique<X11WindowActivation>(); },
+        [] { return std::make_unique<XTestPasteShortcutPoster>(); },
         [&assembler] {
-            if (assembler.windowFactories().showSettings) assembler.windowFactories().showSettings(std::nullopt);
+            if (assembler.windowFactories().showSettings)
+                assembler.windowFactories().showSettings(std::nullopt);
         },
         [&assembler] {
             const auto availability = assembler.appUpdater().state().availability;
-            return ClipboardFooterUpdateState{availability.kind == AppUpdateAvailability::Kind::updateAvailable,
-                                              availability.version};
+            return ClipboardFooterUpdateState{
+                availability.kind == AppUpdateAvailability::Kind::updateAvailable, availability.version};
         },
-        [&assembler] { assembler.appUpdater().checkForUpdates(); }});
+        [&assembler] { assembler.appUpdater().checkForUpdates(); },
+        [&assembler] { return assembler.hotkeyManager().lastHotkeyTimestamp(); }});
+    floatingPanel_->pinWindowFactory = [this](const ClipboardHistoryContentSnapshot& content,
+                                              const ClipboardHistoryIndexSnapshot& entry) {
+        if (auto* window = itemActions().makePinWindow(entry, content)) window->present();
+    };
+    floatingPanel_->presentOCRWindow = [this](const std::vector<std::uint8_t>& imageData) {
+        presentOCRWindow(imageData);
+    };
     auto& factories = assembler_.windowFactories();
-    factories.activeClipboardPanelController = [this, &assembler, other = factories.activeClipboardPanelController]()
-        -> ClipboardPanelControlling* {
+    factories.activeClipboardPanelController =
+        [this, &assembler, other = factories.activeClipboardPanelController]() -> ClipboardPanelControlling* {
         if (directClipboardPresentationMode(assembler.standardDefaults(), assembler.distributionChannel()) ==
             DirectClipboardPresentationMode::floating) {
             return &floatingPanel_->controller();
@@ -146,7 +236,8 @@ void AppWindows::fillFloatingPanelSlots() {
         return other ? other() : nullptr;
     };
     factories.allClipboardPanelControllers = [this, other = factories.allClipboardPanelControllers] {
-        std::vector<ClipboardPanelControlling*> all = other ? other() : std::vector<ClipboardPanelControlling*>{};
+        std::vector<ClipboardPanelControlling*> all =
+            other ? other() : std::vector<ClipboardPanelControlling*>{};
         if (auto* built = floatingPanel_->builtController()) all.push_back(built);
         return all;
     };

@@ -10,6 +10,11 @@
 
 #include "app/AppAssembler.h"
 #include "app/model/AppCoordinator.h"
+#include "capture/ClipboardImageTextRecognizing.h"
+#include "panel/model/ClipboardSavePanelPresenting.h"
+#include "panel/model/ClipboardWorkspaceHandling.h"
+#include "platform/DefaultsValue.h"
+#include "platform/linux/QtWorkspaceOpener.h"
 
 namespace quorvane {
 
@@ -19,6 +24,8 @@ class AlertPresenter;
 class AppMainMenu;
 class ClassificationCoordinator;
 class FloatingPanelAssembly;
+class ClipboardItemActions;
+class ClipboardPanelAssembly;
 class MainMenuShortcuts;
 class NotificationCenter;
 class OnboardingViewModel;
@@ -56,12 +63,22 @@ private:
     // Routes the panel slots to the floating panel while the presentation setting says "floating".
     void fillFloatingPanelSlots();
     void fillSettingsSlot();
+    ClipboardItemActions& itemActions();
+    void presentOCRWindow(const Data& imageData);
     void fillClassificationSlot();
     void fillOnboardingSlot();
 
     AppAssembler& assembler_;
     Platform platform_;
     std::unique_ptr<FloatingPanelAssembly> floatingPanel_;
+    std::unique_ptr<ClipboardPanelAssembly> clipboardPanel_;
+    // Built on the first entry action.
+    QtWorkspaceOpener workspaceOpener_;
+    std::unique_ptr<ClipboardWorkspaceHandling> itemWorkspace_;
+    std::unique_ptr<ClipboardSavePanelPresenting> savePanelPresenter_;
+    std::unique_ptr<ClipboardItemActions> itemActions_;
+    std::unique_ptr<ClipboardImageTextRecognizing> imageTextRecognizer_;
+    std::function<void(const Data&)> presentOCRWindow_;
     std::unique_ptr<ClassificationCoordinator> classificationCoordinator_;
     std::unique_ptr<OnboardingViewModel> onboardingViewModel_;
     std::unique_ptr<OnboardingWindowController> onboardingWindowController_;

@@ -153,7 +153,7 @@ void FloatingClipboardPanel::show(ScreenPoint origin) {
     rootView_->setGeometry(0, 0, panelWidth, panelHeight);
     rootView_->listSurfaceView()->setGeometry(0, 0, panelWidth, panelHeight);
     rootView_->updateMask();
-    panel_->present();
+    panel_->present(userTime ? userTime() : 0);
     searchField_->setFocus(Qt::ActiveWindowFocusReason);
     layoutEmptyLabel();
     installKeyMonitor();

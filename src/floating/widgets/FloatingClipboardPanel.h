@@ -8,6 +8,8 @@
 #include <QLabel>
 #include <QObject>
 #include <QPointer>
+#include <cstdint>
+#include <functional>
 #include <optional>
 
 #include "floating/model/FloatingClipboardPanelDelegate.h"
@@ -35,6 +37,9 @@ public:
 
     // Not owned; must outlive the panel or be reset to null first.
     FloatingClipboardPanelDelegate* delegate = nullptr;
+    // The X server time of the key press that asks for the panel, so the window manager lets it take the
+    // focus; unset or 0: none known.
+    std::function<std::uint32_t()> userTime;
 
     // Puts the list into the panel, building the window on first use.
     void attachResultList(ClipboardResultListView* list);

@@ -95,6 +95,9 @@ void FloatingClipboardPanelController::setUpCallbacks() {
     c.onItemSaveToFile = guarded(&FloatingClipboardPanelController::saveItemToFile);
     c.onItemPin = guarded(&FloatingClipboardPanelController::pinItem);
     c.onItemOCR = guarded(&FloatingClipboardPanelController::recognizeText);
+    c.onDragEnded = [this, alive](const ClipboardHistoryIndexSnapshot& entry, Qt::DropAction action) {
+        if (!alive.expired()) handleDragEnded(entry, action != Qt::IgnoreAction);
+    };
     c.onItemCopy = [this, alive](const ClipboardHistoryIndexSnapshot& entry) {
         if (!alive.expired()) copyItem(entry, false);
     };

@@ -258,7 +258,7 @@ void FloatingClipboardPanelController::handleDragEnded(const ClipboardHistoryInd
     std::weak_ptr<char> alive = lifetime_;
     viewModel_.copyEntry(entry, false, entry.id, [this, alive, entry](bool copied) {
         if (alive.expired() || copied) return;
-        viewModel_.clipboardHistoryManager()->recordUsage(entry.id);
+        if (const auto& history = viewModel_.clipboardHistoryManager()) history->recordUsage(entry.id);
         viewModel_.loadClipboardItems(false, entry.id);
     });
 }

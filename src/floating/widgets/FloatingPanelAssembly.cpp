@@ -78,6 +78,9 @@ FloatingClipboardPanelController& FloatingPanelAssembly::controller() {
                                                        *completions_,
                                                        nullptr});
     controller_->onOpenSettings = s.onOpenSettings;
+    controller_->pinWindowFactory = pinWindowFactory;
+    controller_->presentOCRWindow = presentOCRWindow;
+    controller_->floatingPanel().userTime = s.hotkeyTimestamp;
     return *controller_;
 }
 

@@ -51,12 +51,19 @@ public:
         std::function<void()> onOpenSettings;
         std::function<ClipboardFooterUpdateState()> updateState;
         std::function<void()> checkForUpdates;
+        // The X server time of the last hot-key press.
+        std::function<std::uint32_t()> hotkeyTimestamp;
     };
 
     explicit FloatingPanelAssembly(Services services);
     ~FloatingPanelAssembly();
     FloatingPanelAssembly(const FloatingPanelAssembly&) = delete;
     FloatingPanelAssembly& operator=(const FloatingPanelAssembly&) = delete;
+
+    // Handed to the controller when it is made: the pin window and text-recognition window openers.
+    std::function<void(const ClipboardHistoryContentSnapshot&, const ClipboardHistoryIndexSnapshot&)>
+        pinWindowFactory;
+    std::function<void(const std::vector<std::uint8_t>&)> presentOCRWindow;
 
     FloatingClipboardPanelController& controller();
     // Null until controller() was first asked for.

@@ -17,6 +17,7 @@
 
 #include "model/ClipboardHistoryContentSnapshot.h"
 #include "model/ClipboardHistoryIndexSnapshot.h"
+#include "panel/model/ClipboardPanelItemActionHandling.h"
 #include "panel/model/ClipboardPanelViewModel.h"
 #include "panel/model/ClipboardSavePanelPresenting.h"
 #include "panel/model/ClipboardWorkspaceHandling.h"
@@ -26,7 +27,7 @@
 
 namespace quorvane {
 
-class ClipboardItemActions {
+class ClipboardItemActions final : public ClipboardPanelItemActionHandling {
 public:
     static constexpr const char* kLogCategory = "ClipboardPanelController";
 
@@ -56,9 +57,9 @@ public:
     ClipboardItemActions& operator=(const ClipboardItemActions&) = delete;
 
     // Opens `link` when it reads as a URL with a scheme; otherwise only logs a warning.
-    void openLink(const std::string& link);
+    void openLink(const std::string& link) override;
     // The formatted text when the detail pane shows one, else the stored content.
-    void openWithDefaultApp(const ClipboardHistoryIndexSnapshot& entry);
+    void openWithDefaultApp(const ClipboardHistoryIndexSnapshot& entry) override;
     // Writes `text` to "Quorvane_<id>.txt" in the private folder and opens it; false when that failed.
     bool openTextWithDefaultApp(const std::string& text, const std::string& id);
     bool openContentWithDefaultApp(const ClipboardHistoryIndexSnapshot& entry,
@@ -70,7 +71,10 @@ public:
                            const ClipboardHistoryContentSnapshot& content);
 
     void pinItem(const ClipboardHistoryIndexSnapshot& entry);
-    void recognizeText(const ClipboardHistoryIndexSnapshot& entry);
+    void recognizeText(const ClipboardHistoryIndexSnapshot& entry) override;
+
+    void saveToFile(const ClipboardHistoryIndexSnapshot& entry) override { saveItem(entry); }
+    void pin(const ClipboardHistoryIndexSnapshot& entry) override { pinItem(entry); }
 
     // A pin window for the entry whose Copy writes through the view model with capture suspended.
     PinWindowPresenting* makePinWindow(const ClipboardHistoryIndexSnapshot& entry,

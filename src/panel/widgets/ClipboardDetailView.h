@@ -52,6 +52,13 @@ public:
     // Switches between the unformatted and the formatted form of a JSON, JSON Lines or SQL text.
     void formatButtonTapped();
     bool isFormatted() const { return isFormatted_; }
+    // The id of the entry on screen; none while the placeholder shows.
+    const std::optional<std::string>& currentDisplayedItemId() const { return state_.displayedItemId(); }
+    // The formatted form's text while the formatted form is on screen; none otherwise.
+    std::optional<std::string> formattedPlainText() const {
+        if (!isFormatted_ || !formattedText_) return std::nullopt;
+        return formattedText_->text;
+    }
 
     // The selected text as stored (without the breaks added to cut long lines); empty when none.
     QString selectedText() const;

@@ -16,6 +16,8 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     QApplication::setApplicationName("caret-test-window");
     const bool multiLine = QApplication::arguments().contains("multiline");
+    // "once": stop asking for activation after the first grant, so another window can take the focus.
+    const bool activateOnce = QApplication::arguments().contains("once");
 
     QWidget window;
     window.setWindowTitle("Caret test window");
@@ -58,6 +60,7 @@ int main(int argc, char** argv) {
         if (window.isActiveWindow() && field->hasFocus()) {
             if (!reported) out << "focus " << where() << Qt::endl;
             reported = true;
+            if (activateOnce) activation.stop();
             return;
         }
         window.raise();

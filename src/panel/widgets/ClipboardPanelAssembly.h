@@ -1,0 +1,80 @@
+#pragma once
+
+// Builds the centred clipboard panel for the running program: the X11 window activation and paste keystroke,
+// the screens, the panel view model and the controller, all on first use. The application's window wiring
+// keeps one and hands controller() to the container's panel coordinator. Main thread only.
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "history/ClipboardHistoryManagerProtocol.h"
+#include "model/ClipboardHistoryContentSnapshot.h"
+#include "panel/model/ClipboardFooterStatusPresentation.h"
+#include "panel/model/ClipboardPanelViewModel.h"
+#include "platform/ApplicationCatalog.h"
+#include "platform/Clock.h"
+#include "platform/MainQueue.h"
+#include "platform/Pasteboard.h"
+#include "platform/UserDefaults.h"
+#include "preferences/DistributionChannel.h"
+#include "search/ClipboardSearchServiceProtocol.h"
+#include "searchindex/ClipboardAppIdentityResolver.h"
+#include "system/AccessibilityPermissionManagerProtocol.h"
+
+namespace quorvane {
+
+class ClipboardPanelController;
+class PasteShortcutPoster;
+class ScreenProvider;
+class WindowActivation;
+
+class ClipboardPanelAssembly {
+public:
+    // Everything must outlive the assembly.
+    struct Services {
+        // The clipboard services of the moment, read when the view model is made.
+        std::function<std::shared_ptr<ClipboardHistoryManagerProtocol>()> clipboardHistoryManager;
+        std::function<std::shared_ptr<ClipboardSearchServiceProtocol>()> clipboardSearchService;
+        MainQueue& mainQueue;
+        const Clock& clock;
+        UserDefaults& userDefaults;
+        Pasteboard& pasteboard;
+        const AccessibilityPermissionManagerProtocol& accessibilityPermissionManager;
+        const ApplicationCatalog& applicationCatalog;
+        const ClipboardAppIdentityResolver& appIdentityResolver;
+        DistributionChannel distributionChannel;
+        std::function<void()> onOpenSettings;
+        std::function<ClipboardFooterUpdateState()> updateState;
+        std::function<void()> checkForUpdates;
+        // The X server time of the last hot-key press.
+        std::function<std::uint32_t()> hotkeyTimestamp;
+    };
+
+    explicit ClipboardPanelAssembly(Services services);
+    ~ClipboardPanelAssembly();
+    ClipboardPanelAssembly(const ClipboardPanelAssembly&) = delete;
+    ClipboardPanelAssembly& operator=(const ClipboardPanelAssembly&) = delete;
+
+    // Handed to the controller when it is made: the pin window and text-recognition window openers.
+    std::function<void(const ClipboardHistoryIndexSnapshot&, const ClipboardHistoryContentSnapshot&)>
+        pinWindowFactory;
+    std::function<void(const std::vector<std::uint8_t>& imageData)> presentOCRWindow;
+
+    // Made on first use, with the view model.
+    ClipboardPanelViewModel& viewModel();
+    ClipboardPanelController& controller();
+    // Null until controller() was first asked for.
+    ClipboardPanelController* builtController() const { return controller_.get(); }
+
+private:
+    Services services_;
+    std::unique_ptr<ScreenProvider> screens_;
+    std::unique_ptr<WindowActivation> windowActivation_;
+    std::unique_ptr<PasteShortcutPoster> pasteShortcutPoster_;
+    std::unique_ptr<ClipboardPanelViewModel> viewModel_;
+    std::unique_ptr<ClipboardPanelController> controller_;
+};
+
+}  // namespace quorvane

@@ -1,0 +1,29 @@
+#pragma once
+
+// The paste keystroke through the XTEST extension: Ctrl down, V down, V up, Ctrl up, as if typed, so it goes
+// to the window with the keyboard focus. V is found by its keysym in the current keyboard map, so the
+// keystroke is Ctrl+V in any layout that has a V. Holds its own X connection; call on the main queue.
+
+#include <xcb/xcb.h>
+
+#include "platform/PasteShortcutPoster.h"
+
+namespace quorvane {
+
+class XTestPasteShortcutPoster final : public PasteShortcutPoster {
+public:
+    // Connects to `displayName`, or to $DISPLAY when absent.
+    explicit XTestPasteShortcutPoster(const char* displayName = nullptr);
+    ~XTestPasteShortcutPoster() override;
+    XTestPasteShortcutPoster(const XTestPasteShortcutPoster&) = delete;
+    XTestPasteShortcutPoster& operator=(const XTestPasteShortcutPoster&) = delete;
+
+    bool postPasteShortcut() override;
+
+private:
+    xcb_connection_t* connection_ = nullptr;
+    xcb_window_t root_ = 0;
+    bool hasXTest_ = false;
+};
+
+}  // namespace quorvane

@@ -1,0 +1,282 @@
+// The heart of the program on a desktop of its own (Xvfb with openbox): the real quorvane program, another
+// program's copies, a small window with a text field, the hot key, typing, Return, and the entry pasted into
+// the field the user came from. Driven with xdotool and xclip, as a user would.
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QRegularExpression>
+#include <chrono>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <thread>
+
+#include "desktop/DesktopSession.h"
+#include "panel/model/ClipboardPanelPlacement.h"
+#include "platform/linux/JsonFileUserDefaults.h"
+#include "preferences/SettingsAccessors.h"
+#include "support/TemporaryDirectory.h"
+#include "support/XvfbServer.h"
+
+namespace quorvane {
+namespace {
+
+using testing::DesktopSession;
+using testing::TemporaryDirectory;
+using testing::XvfbServer;
+using namespace std::chrono_literals;
+
+class ClipboardPanelDesktopTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        DESKTOP_SESSION_OR_SKIP();
+        ASSERT_TRUE(server_.isRunning()) << server_.failure();
+        windowManager_ = launch("openbox", {"--sm-disable"});
+        ASSERT_TRUE(DesktopSession::processEventsUntil(
+            [&] {
+                return tool("xprop", {"-root", "_NET_SUPPORTING_WM_CHECK"}).contains("window id");
+            },
+            10s))
+            << "openbox did not start";
+
+        JsonFileUserDefaults settings(directory_ / "config/Quorvane/settings.json");
+        // Without it the first-run wizard takes the screen.
+        settings.set("DidCompleteOnboarding", true);
+        settings.set(SettingsKey::directPasteReturnKeyAutoPasteEnabled, true);
+    }
+
+    void TearDown() override {
+        for (auto* process : {&service_, window_.get(), windowManager_.get()}) {
+            if (process && process->state() != QProcess::NotRunning) {
+                process->kill();
+                process->waitForFinished(5000);
+            }
+        }
+    }
+
+    QProcessEnvironment environment() const {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("DISPLAY", QString::fromStdString(server_.display()));
+        environment.insert("QT_QPA_PLATFORM", "xcb");
+        environment.insert("XDG_CONFIG_HOME", QString::fromStdString((directory_ / "config").string()));
+        environment.insert("XDG_DATA_HOME", QString::fromStdString((directory_ / "data").string()));
+        environment.insert("XDG_RUNTIME_DIR", QString::fromStdString((directory_ / "runtime").string()));
+        environment.insert("QUORVANE_STORAGE_DIRECTORY",
+                           QString::fromStdString((directory_ / "storage").string()));
+        return environment;
+    }
+
+    std::unique_ptr<QProcess> launch(const QString& program, const QStringList& arguments) {
+        auto process = std::make_unique<QProcess>();
+        process->setProcessEnvironment(environment());
+        process->setProcessChannelMode(QProcess::SeparateChannels);
+        process->start(program, arguments);
+        return process->waitForStarted(5000) ? std::move(process) : nullptr;
+    }
+
+    // Runs an X tool on our display and returns its output (empty when it failed).
+    QString tool(const QString& program, const QStringList& arguments, const QByteArray& input = {}) {
+        QProcess process;
+        process.setProcessEnvironment(environment());
+        process.start(program, arguments);
+        if (!process.waitForStarted(5000)) return {};
+        if (!input.isEmpty()) process.write(input);
+        process.closeWriteChannel();
+        if (!process.waitForFinished(10000)) {
+            process.kill();
+            process.waitForFinished();
+            return {};
+        }
+        return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
+    }
+
+    void startService() {
+        service_.setProcessEnvironment(environment());
+        service_.setProcessChannelMode(QProcess::MergedChannels);
+        service_.start(QUORVANE_EXECUTABLE, {});
+        ASSERT_TRUE(service_.waitForStarted(5000));
+        ASSERT_TRUE(waitForLog("App coordinator started")) << log_.toStdString();
+    }
+    bool waitForLog(const QString& fragment, std::chrono::milliseconds timeout = 15s) {
+        return DesktopSession::processEventsUntil(
+            [&] {
+                log_ += QString::fromUtf8(service_.readAll());
+                return log_.contains(fragment);
+            },
+            timeout);
+    }
+    // The log from `from` on.
+    QString logSince(qsizetype from) {
+        log_ += QString::fromUtf8(service_.readAll());
+        return log_.mid(from);
+    }
+
+    // Another program copies `text` (xclip keeps serving it until the next copy); waits until it is stored.
+    void copy(const QString& text, int expectedCount) {
+        QProcess* xclip = new QProcess;
+        xclip->setProcessEnvironment(environment());
+        xclip->start("xclip", {"-selection", "clipboard", "-i"});
+        ASSERT_TRUE(xclip->waitForStarted(5000));
+        xclip->write(text.toUtf8());
+        xclip->closeWriteChannel();
+        clipboardOwners_.emplace_back(xclip);
+        ASSERT_TRUE(DesktopSession::processEventsUntil([&] { return storedCount() == expectedCount; }, 15s))
+            << "stored: " << storedCount();
+    }
+
+    int storedCount() const {
+        sqlite3* db = nullptr;
+        int count = -1;
+        const auto file = directory_ / "storage/clipboard_history.sqlite";
+        if (std::filesystem::exists(file) &&
+            sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+            sqlite3_busy_timeout(db, 1000);
+            sqlite3_stmt* statement = nullptr;
+            if (sqlite3_prepare_v2(db, "SELECT count(*) FROM ClipboardHistoryIndex", -1, &statement,
+                                   nullptr) == SQLITE_OK &&
+                sqlite3_step(statement) == SQLITE_ROW)
+                count = sqlite3_column_int(statement, 0);
+            sqlite3_finalize(statement);
+        }
+        sqlite3_close(db);
+        return count;
+    }
+
+    // Starts the text-field window and waits until its field has the focus.
+    void startTestWindow() {
+        window_ = launch(QUORVANE_CARET_TEST_WINDOW, {"once"});
+        ASSERT_TRUE(window_);
+        ASSERT_TRUE(waitForWindowLine("focus ", 15s)) << window_->readAllStandardError().toStdString();
+        testWindowId_ = tool("xdotool", {"getactivewindow"});
+        ASSERT_FALSE(testWindowId_.isEmpty());
+    }
+    bool waitForWindowLine(const QString& prefix, std::chrono::milliseconds timeout) {
+        return DesktopSession::processEventsUntil(
+            [&] {
+                windowOutput_ += QString::fromUtf8(window_->readAllStandardOutput());
+                return windowOutput_.contains("\n" + prefix) || windowOutput_.startsWith(prefix);
+            },
+            timeout);
+    }
+    // The test field's text as it last reported it.
+    QString fieldText() {
+        windowOutput_ += QString::fromUtf8(window_->readAllStandardOutput());
+        QString text;
+        for (const QString& line : windowOutput_.split('\n')) {
+            if (line.startsWith("text ")) {
+                // "text <text> x y w h"
+                QStringList parts = line.mid(5).split(' ');
+                text = parts.mid(0, parts.size() - 4).join(' ');
+            }
+        }
+        return text;
+    }
+
+    QString activeWindowPid() { return tool("xdotool", {"getactivewindow", "getwindowpid"}); }
+    QString servicePid() const { return QString::number(service_.processId()); }
+
+    // Presses the hot key and waits until the panel is the active window and has listed its first page.
+    void openPanel(qsizetype logFrom) {
+        ASSERT_FALSE(tool("xdotool", {"key", "--clearmodifiers", "super+shift+v"}).contains("error"));
+        ASSERT_TRUE(
+            DesktopSession::processEventsUntil([&] { return activeWindowPid() == servicePid(); }, 10s))
+            << "the panel did not take the focus; log: " << logSince(logFrom).toStdString();
+        ASSERT_TRUE(DesktopSession::processEventsUntil(
+            [&] { return logSince(logFrom).contains("Clipboard panel lists"); }, 10s));
+    }
+
+    TemporaryDirectory directory_;
+    XvfbServer server_;
+    std::unique_ptr<QProcess> windowManager_;
+    std::unique_ptr<QProcess> window_;
+    std::vector<std::unique_ptr<QProcess>> clipboardOwners_;
+    QProcess service_;
+    QString log_;
+    QString windowOutput_;
+    QString testWindowId_;
+};
+
+// The entry ids the panel listed after `from`, one list per line.
+std::vector<QString> listedFirstIds(const QString& log) {
+    std::vector<QString> ids;
+    static const QRegularExpression line("Clipboard panel lists (\\d+) entries(?: \\(first: ([^)]+)\\))?");
+    for (auto match = line.globalMatch(log); match.hasNext();) {
+        const auto found = match.next();
+        ids.push_back(found.captured(1) + ":" + found.captured(2));
+    }
+    return ids;
+}
+
+TEST_F(ClipboardPanelDesktopTest, HotKeyTypeReturnPastesTheEntryIntoTheWindowTheUserCameFrom) {
+    startService();
+    copy("alpha", 1);
+    copy("beta", 2);
+    startTestWindow();
+
+    qsizetype mark = log_.size();
+    openPanel(mark);
+    const auto firstPage = listedFirstIds(logSince(mark));
+    ASSERT_FALSE(firstPage.empty());
+    EXPECT_TRUE(firstPage.back().startsWith("2:")) << firstPage.back().toStdString();
+    const QString betaId = firstPage.back().section(':', 1);
+
+    mark = log_.size();
+    tool("xdotool", {"type", "--delay", "40", "alp"});
+    ASSERT_TRUE(DesktopSession::processEventsUntil(
+        [&] {
+            const auto lists = listedFirstIds(logSince(mark));
+            return !lists.empty() && lists.back().startsWith("1:");
+        },
+        10s))
+        << logSince(0).toStdString();
+    const QString alphaId = listedFirstIds(logSince(mark)).back().section(':', 1);
+    EXPECT_NE(alphaId, betaId);
+
+    tool("xdotool", {"key", "Return"});
+    ASSERT_TRUE(DesktopSession::processEventsUntil([&] { return fieldText() == "alpha"; }, 10s))
+        << "field: " << fieldText().toStdString() << "\nlog: " << logSince(0).toStdString();
+    // No second keystroke follows.
+    DesktopSession::processEventsFor(800ms);
+    EXPECT_EQ(fieldText(), "alpha");
+    EXPECT_EQ(tool("xclip", {"-selection", "clipboard", "-o"}), "alpha");
+    EXPECT_EQ(tool("xdotool", {"getactivewindow"}), testWindowId_) << "the test window is active again";
+    EXPECT_EQ(tool("xdotool", {"search", "--onlyvisible", "--pid", servicePid()}), "")
+        << "the panel is unmapped";
+}
+
+TEST_F(ClipboardPanelDesktopTest, EscapeHidesAndTheMovedPositionIsRestoredOnTheNextShow) {
+    startService();
+    copy("gamma", 1);
+    startTestWindow();
+
+    openPanel(log_.size());
+    const QString panel = tool("xdotool", {"getactivewindow"});
+    ASSERT_FALSE(panel.isEmpty());
+    tool("xdotool", {"windowmove", panel, "120", "90"});
+    DesktopSession::processEventsFor(500ms);
+    const QString movedTo = tool("xdotool", {"getwindowgeometry", panel});
+
+    tool("xdotool", {"key", "Escape"});
+    ASSERT_TRUE(DesktopSession::processEventsUntil(
+        [&] {
+            return tool("xdotool", {"search", "--onlyvisible", "--pid", servicePid()}).isEmpty();
+        },
+        10s))
+        << "Escape did not hide the panel";
+    EXPECT_TRUE(DesktopSession::processEventsUntil(
+        [&] { return tool("xdotool", {"getactivewindow"}) == testWindowId_; }, 5s));
+    EXPECT_EQ(fieldText(), "") << "Escape pastes nothing";
+
+    openPanel(log_.size());
+    EXPECT_EQ(
+        tool("xdotool", {"getwindowgeometry", tool("xdotool", {"getactivewindow"})}).section('\n', 1, 1),
+        movedTo.section('\n', 1, 1))
+        << "the panel reopens where it was left" << logSince(0).toStdString();
+}
+
+}  // namespace
+}  // namespace quorvane
