@@ -257,11 +257,26 @@ std::unique_ptr<AppUpdateManaging> AppAssembler::makeAppUpdater(const AppEnviron
     return std::make_unique<NoopAppUpdater>(AppUpdateState{true, false, AppUpdateAvailability::idle()});
 }
 
-void AppAssembler::registerClipboardHotkeyAgain() {
-    // The first build (from the constructor) registers nothing; the coordinator's start does.
-    if (didStartClipboardCoordinator_ && windowFactories_.registerClipboardHotkey) {
-        windowFactories_.registerClipboardHotkey();
+ClipboardPanelCoordinator& AppAssembler::clipboardPanelCoordinator() {
+    if (!clipboardPanelCoordinator_) {
+        clipboardPanelCoordinator_ = std::make_unique<ClipboardPanelCoordinator>(
+            [this]() -> ClipboardPanelControlling* {
+                const auto& active = windowFactories_.activeClipboardPanelController;
+                return active ? active() : nullptr;
+            },
+            [this] {
+                const auto& all = windowFactories_.allClipboardPanelControllers;
+                return all ? all() : std::vector<ClipboardPanelControlling*>();
+            },
+            *hotkeyManager_, *platform_.standardDefaults, *platform_.mainQueue);
     }
+    return *clipboardPanelCoordinator_;
+}
+
+void AppAssembler::registerClipboardHotkeyAgain() {
+    // The first build (from the constructor) registers nothing; the coordinator's start does. Every hot key
+    // was released before the build, so the panel coordinator's record of its own is stale.
+    if (didStartClipboardCoordinator_) clipboardPanelCoordinator().reregisterClipboardHotkey();
 }
 
 void AppAssembler::rebuildUnavailableSearchIndex(

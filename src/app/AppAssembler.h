@@ -10,12 +10,14 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "app/model/AppUpdateManaging.h"
 #include "capture/ClipboardMonitorProtocol.h"
 #include "history/ClipboardHistoryManagerProtocol.h"
 #include "history/ClipboardHistoryRepositoryProtocol.h"
 #include "hotkeys/model/HotkeyManager.h"
+#include "panel/model/ClipboardPanelCoordinator.h"
 #include "platform/ApplicationCatalog.h"
 #include "platform/Clock.h"
 #include "platform/FrontmostApplicationProvider.h"
@@ -67,15 +69,16 @@ public:
         std::shared_ptr<LaunchAtLoginManaging> launchAtLoginManager = nullptr;
     };
 
-    // The windows other parts of the application build, made lazily on first request. A slot still empty
-    // builds nothing.
+    // The windows other parts of the application build, made lazily on first request (AppWindows fills
+    // these). A slot still empty builds nothing.
     struct WindowFactories {
-        std::function<void()> toggleClipboardPanel;
+        // The clipboard panel presentation the hot key shows (centred or floating), and every presentation
+        // that may be visible; either may give null for a presentation not built.
+        std::function<ClipboardPanelControlling*()> activeClipboardPanelController;
+        std::function<std::vector<ClipboardPanelControlling*>()> allClipboardPanelControllers;
         std::function<void(const std::optional<std::string>& module)> showSettings;
         std::function<void()> showOnboarding;
         std::function<void()> showClassification;
-        // Registers the clipboard hot key through the panel coordinator.
-        std::function<void()> registerClipboardHotkey;
     };
 
     static constexpr const char* searchIndexFileName = "clipboard_search.sqlite";
@@ -122,13 +125,18 @@ public:
     // that still offers the (disabled) update command; an incomplete direct configuration is logged.
     static std::unique_ptr<AppUpdateManaging> makeAppUpdater(const AppEnvironment& environment);
 
+    UserDefaults& standardDefaults() { return *platform_.standardDefaults; }
+    MainQueue& mainQueue() { return *platform_.mainQueue; }
     WindowManager& windowManager() { return *windowManager_; }
     HotkeyManagerProtocol& hotkeyManager() { return *hotkeyManager_; }
     const AppEnvironment& appEnvironment() const { return platform_.appEnvironment; }
     AppUpdateManaging& appUpdater() { return *appUpdater_; }
     LaunchAtLoginManaging& launchAtLoginManager() { return *launchAtLoginManager_; }
     WindowFactories& windowFactories() { return windowFactories_; }
-    // Set once the panel coordinator has registered the clipboard hot key; a later build registers it again.
+    // The one owner of the clipboard hot key, built on first use; it reaches the panels through the
+    // factory slots of the moment.
+    ClipboardPanelCoordinator& clipboardPanelCoordinator();
+    // Set once the panel coordinator has registered the clipboard hot key; a later build registers it afresh.
     bool didStartClipboardCoordinator() const { return didStartClipboardCoordinator_; }
     void setDidStartClipboardCoordinator(bool started) { didStartClipboardCoordinator_ = started; }
 
@@ -167,6 +175,8 @@ private:
     std::unique_ptr<AppUpdateManaging> appUpdater_;
     std::shared_ptr<LaunchAtLoginManaging> launchAtLoginManager_;
     WindowFactories windowFactories_;
+    // After the hot-key manager: it releases its hot key when it goes.
+    std::unique_ptr<ClipboardPanelCoordinator> clipboardPanelCoordinator_;
     bool didStartClipboardCoordinator_ = false;
     bool isTornDown_ = false;
 };

@@ -4,8 +4,8 @@
 #include <system_error>
 
 #include "app/AppAssembler.h"
+#include "app/AppWindows.h"
 #include "app/model/AppCoordinator.h"
-#include "app/widgets/AboutWindow.h"
 #include "app/widgets/TrayIcon.h"
 #include "base/Logger.h"
 #include "base/PrivateDirectory.h"
@@ -13,7 +13,9 @@
 #include "platform/Clock.h"
 #include "platform/NotificationCenter.h"
 #include "platform/linux/JsonFileUserDefaults.h"
+#include "platform/linux/NoOpActivationPolicy.h"
 #include "platform/linux/OpenMpThreadLimit.h"
+#include "platform/linux/QtAlertPresenter.h"
 #include "platform/linux/QtClipboardPasteboard.h"
 #include "platform/linux/QtImageDecoder.h"
 #include "platform/linux/QtImageProbe.h"
@@ -89,6 +91,8 @@ int main(int argc, char* argv[]) {
     XInputKeyEventMonitor keyEventMonitor;
     X11HotkeyRegistrar hotkeyRegistrar;
     QtTrayHost trayHost;
+    QtAlertPresenter alertPresenter;
+    NoOpActivationPolicy activationPolicy;
 
     TerminationSignalHandler terminationSignals;
     QObject::connect(&terminationSignals, &TerminationSignalHandler::terminationRequested, &application,
@@ -105,48 +109,21 @@ int main(int argc, char* argv[]) {
     appUpdater.start();
     appUpdater.performLaunchUpdateProbe();
 
-    AppAssembler::WindowFactories& factories = assembler.windowFactories();
-    AppCoordinator::Windows windows;
-    windows.startClipboardPanelCoordinator = [&assembler] {
-        if (assembler.windowFactories().registerClipboardHotkey)
-            assembler.windowFactories().registerClipboardHotkey();
-        assembler.setDidStartClipboardCoordinator(true);
-    };
-    // The window subsystems fill the container's slots; the coordinator always asks the slot of the moment.
-    windows.toggleClipboardPanel = [&factories] {
-        if (factories.toggleClipboardPanel) factories.toggleClipboardPanel();
-    };
-    windows.showSettings = [&factories](const std::optional<std::string>& module) {
-        if (factories.showSettings) factories.showSettings(module);
-    };
-    windows.showClassification = [&factories] {
-        if (factories.showClassification) factories.showClassification();
-    };
-    windows.makeAboutWindow = [&assembler, &notificationCenter]() -> std::unique_ptr<WindowPresenting> {
-        return std::make_unique<AboutWindowController>(assembler.windowManager(), notificationCenter);
-    };
-    windows.makeOnboardingWindow = [&factories]() -> std::unique_ptr<WindowPresenting> {
-        if (!factories.showOnboarding) return nullptr;
-        struct Onboarding final : WindowPresenting {
-            explicit Onboarding(AppAssembler::WindowFactories& owner) : owner(owner) {}
-            void showWindow() override { owner.showOnboarding(); }
-            AppAssembler::WindowFactories& owner;
-        };
-        return std::make_unique<Onboarding>(factories);
-    };
-
+    AppWindows appWindows(assembler, AppWindows::Platform{notificationCenter, alertPresenter,
+                                                          activationPolicy, accessibilityPermissionManager});
     appCoordinator = std::make_unique<AppCoordinator>(
         AppCoordinator::Services{*standardDefaults, *mainQueue, notificationCenter, trayHost, appUpdater,
                                  [&assembler] { return assembler.clipboardMonitor(); },
                                  [&workspace] { AppInfo().sendFeedback(workspace); },
                                  [] { QApplication::quit(); }},
-        std::move(windows));
+        appWindows.coordinatorWindows());
     Logger::info("App coordinator started", "AppCoordinator");
     appCoordinator->startMenuBar();
     appCoordinator->startClipboardPanelCoordinator();
     appCoordinator->startSettingsAndClassificationCoordinators();
     auto trayIcon = std::make_unique<TrayIcon>(*appCoordinator->menuBarManager());
-    if (!AppCoordinator::hasCompletedOnboarding(*standardDefaults)) appCoordinator->showOnboarding();
+    appWindows.installMainMenu(*appCoordinator);
+    appCoordinator->requestInitialOnboarding();
 
     const int status = QApplication::exec();
     trayIcon.reset();

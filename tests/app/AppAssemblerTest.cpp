@@ -470,33 +470,47 @@ TEST_F(AppAssemblerShellTest, IndexThatCannotBeRemovedFailsAndBringsTheServicesB
     EXPECT_EQ(historyRows(), 1);
 }
 
+// A presentation that counts what the hot key asks of it.
+struct CountingPanel final : ClipboardPanelControlling {
+    bool isPanelVisible() const override { return visible; }
+    void showPanel() override { visible = true; }
+    void hidePanel() override { visible = false; }
+    bool visible = false;
+};
+
 TEST_F(AppAssemblerShellTest, HotkeysAreReleasedForAMoveAndTheClipboardHotkeyRegisteredAgainAfterIt) {
     InMemoryHotkeyRegistrar registrar;
     auto assembler = std::make_unique<AppAssembler>(AppAssembler::Platform{
         defaults_, loop_, clock_, notifications_, dataDirectory_, permission_, catalog_, pasteboard_, probe_,
         decoder_, frontmost_, recognizer_, keys_, AppEnvironment{}, &registrar, nullptr});
-    int registrations = 0;
     const KeyCombo combo = KeyCombo::defaultClipboardHistory();
-    assembler->windowFactories().registerClipboardHotkey = [&] {
-        ++registrations;
-        assembler->hotkeyManager().registerHotkey(combo, [] {});
-    };
-    EXPECT_EQ(registrations, 0);  // the first build registers nothing
+    EXPECT_EQ(registrar.registerCalls(), 0u);  // the first build registers nothing
     EXPECT_EQ(assembler->launchAtLoginManager().status(), LaunchAtLoginStatus::unknown);
 
-    assembler->windowFactories().registerClipboardHotkey();
+    assembler->clipboardPanelCoordinator().registerClipboardHotkey();
     assembler->setDidStartClipboardCoordinator(true);
     ASSERT_TRUE(assembler->hotkeyManager().isRegistered(combo));
+
+    // The press reaches the presentation the slot gives now, though it was filled after the coordinator.
+    CountingPanel panel;
+    assembler->windowFactories().activeClipboardPanelController = [&panel] { return &panel; };
+    ASSERT_TRUE(registrar.press(combo.keyCode, combo.modifierFlags));
+    loop_->runUntilIdle();
+    EXPECT_TRUE(panel.visible);
 
     assembler->tearDownClipboardServices();
     EXPECT_FALSE(assembler->hotkeyManager().isRegistered(combo));
     assembler->buildClipboardServices();
-    EXPECT_EQ(registrations, 2);
     EXPECT_TRUE(assembler->hotkeyManager().isRegistered(combo));
+    ASSERT_TRUE(registrar.press(combo.keyCode, combo.modifierFlags));
+    loop_->runUntilIdle();
+    EXPECT_FALSE(panel.visible);
 
     assembler->shutdown();
     EXPECT_FALSE(assembler->hotkeyManager().isRegistered(combo));
     EXPECT_FALSE(assembler->didStartClipboardCoordinator());
+    assembler.reset();
+    EXPECT_EQ(registrar.staleReleases(), 0u);
 }
 
 }  // namespace

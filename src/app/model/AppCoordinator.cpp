@@ -121,6 +121,14 @@ void AppCoordinator::handleReopen() {
     }
 }
 
+bool AppCoordinator::requestInitialOnboarding() {
+    if (didRequestInitialOnboardingThisLaunch_ || hasCompletedOnboarding(services_.userDefaults))
+        return false;
+    didRequestInitialOnboardingThisLaunch_ = true;
+    showOnboarding();
+    return true;
+}
+
 bool AppCoordinator::hasCompletedOnboarding(const UserDefaults& userDefaults) {
     if (const auto completed = userDefaults.boolValue(didCompleteOnboardingKey)) return *completed;
     return userDefaults.boolValue(didPresentInitialSettingsWindowKey).value_or(false);

@@ -78,6 +78,9 @@ public:
     // The program was launched again while running: the settings on their general page once onboarding is
     // done, the onboarding otherwise.
     void handleReopen();
+    // At start-up: shows the onboarding unless it is done or was already requested by this process.
+    // Returns whether it asked for the wizard.
+    bool requestInitialOnboarding();
 
     // "DidCompleteOnboarding" when it holds a Bool, else "DidPresentInitialSettingsWindow" (false if
     // missing).
@@ -92,6 +95,7 @@ private:
     std::unique_ptr<MenuBarManager> menuBarManager_;
     std::unique_ptr<WindowPresenting> aboutWindowController_;
     std::unique_ptr<WindowPresenting> onboardingWindowController_;
+    bool didRequestInitialOnboardingThisLaunch_ = false;
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 

@@ -32,7 +32,9 @@ ClassificationUserRulesTab::ClassificationUserRulesTab(ClassificationSettingsVie
       table_(new QTableWidget(0, 4)),
       addButton_(new QPushButton(qs(L10n::text(L10nKey::classificationAddRule)))),
       editButton_(new QPushButton(qs(L10n::text(L10nKey::classificationEditRule)))),
-      deleteButton_(new QPushButton(qs(L10n::text(L10nKey::classificationDeleteRule)))) {
+      deleteButton_(new QPushButton(qs(L10n::text(L10nKey::classificationDeleteRule)))),
+      moveUpButton_(new QPushButton(qs(L10n::text(L10nKey::classificationMoveRuleUp)))),
+      moveDownButton_(new QPushButton(qs(L10n::text(L10nKey::classificationMoveRuleDown)))) {
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(20, 20, 20, 20);
     auto* card = new SettingsCard(this);
@@ -72,6 +74,8 @@ ClassificationUserRulesTab::ClassificationUserRulesTab(ClassificationSettingsVie
     buttons->addWidget(editButton_);
     buttons->addWidget(deleteButton_);
     buttons->addStretch(1);
+    buttons->addWidget(moveUpButton_);
+    buttons->addWidget(moveDownButton_);
     QPalette red = deleteButton_->palette();
     // Red only while it can be pressed; disabled it greys like its neighbours.
     red.setColor(QPalette::Active, QPalette::ButtonText, QColor(0xd7, 0x3a, 0x3a));
@@ -82,6 +86,8 @@ ClassificationUserRulesTab::ClassificationUserRulesTab(ClassificationSettingsVie
     connect(addButton_, &QPushButton::clicked, this, [this] { openEditor(std::nullopt, std::nullopt); });
     connect(editButton_, &QPushButton::clicked, this, [this] { editSelected(); });
     connect(deleteButton_, &QPushButton::clicked, this, [this] { deleteSelected(); });
+    connect(moveUpButton_, &QPushButton::clicked, this, [this] { moveSelected(-1); });
+    connect(moveDownButton_, &QPushButton::clicked, this, [this] { moveSelected(+1); });
     connect(table_, &QTableWidget::cellDoubleClicked, this, [this] { editSelected(); });
     connect(table_, &QTableWidget::itemSelectionChanged, this, [this] { updateButtons(); });
     reload();
@@ -130,9 +136,11 @@ std::optional<std::size_t> ClassificationUserRulesTab::selectedRow() const {
 }
 
 void ClassificationUserRulesTab::updateButtons() {
-    const bool hasSelection = selectedRow().has_value();
-    editButton_->setEnabled(hasSelection);
-    deleteButton_->setEnabled(hasSelection);
+    const auto row = selectedRow();
+    editButton_->setEnabled(row.has_value());
+    deleteButton_->setEnabled(row.has_value());
+    moveUpButton_->setEnabled(row && *row > 0);
+    moveDownButton_->setEnabled(row && *row + 1 < viewModel_.userRules().size());
 }
 
 void ClassificationUserRulesTab::editSelected() {
@@ -147,6 +155,20 @@ void ClassificationUserRulesTab::deleteSelected() {
     viewModel_.deleteRule(viewModel_.userRules()[*row].id);
     table_->clearSelection();
     reload();
+}
+
+void ClassificationUserRulesTab::moveSelected(int offset) {
+    const auto row = selectedRow();
+    if (!row || (offset < 0 && *row == 0)) return;
+    const std::string id = viewModel_.userRules()[*row].id;
+    if (!viewModel_.moveRule(id, offset < 0 ? *row - 1 : *row + 1)) return;
+    table_->clearSelection();
+    reload();
+    // The moved rule stays selected, so repeated presses keep moving it.
+    const auto& rules = viewModel_.userRules();
+    for (std::size_t i = 0; i < rules.size(); ++i) {
+        if (rules[i].id == id) table_->selectRow(static_cast<int>(i));
+    }
 }
 
 void ClassificationUserRulesTab::openEditor(

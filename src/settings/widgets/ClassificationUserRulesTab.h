@@ -1,6 +1,6 @@
 #pragma once
 // The "User Rules" tab: the rules in a table with an Enabled checkbox per row, and Add, Edit (or a double
-// click) and Delete. Each change is stored at once. A rule the editor commits that fails validation is
+// click), Delete, Move Up and Move Down (rules run in list order). Each change is stored at once. A rule the editor commits that fails validation is
 // reported in an alert, then the editor opens again with what the user typed. Main thread only.
 
 #include <QPointer>
@@ -30,6 +30,8 @@ public:
     QPushButton* addButton() const { return addButton_; }
     QPushButton* editButton() const { return editButton_; }
     QPushButton* deleteButton() const { return deleteButton_; }
+    QPushButton* moveUpButton() const { return moveUpButton_; }
+    QPushButton* moveDownButton() const { return moveDownButton_; }
     // The editor on screen, or null.
     ClassificationRuleEditorDialog* editor() const { return editor_; }
 
@@ -44,6 +46,8 @@ private:
     void updateButtons();
     void editSelected();
     void deleteSelected();
+    // Moves the selected rule one place up (-1) or down (+1); it stays selected.
+    void moveSelected(int offset);
 
     ClassificationSettingsViewModel& viewModel_;
     AlertPresenter& alerts_;
@@ -51,6 +55,8 @@ private:
     QPushButton* addButton_;
     QPushButton* editButton_;
     QPushButton* deleteButton_;
+    QPushButton* moveUpButton_;
+    QPushButton* moveDownButton_;
     QPointer<ClassificationRuleEditorDialog> editor_;
 };
 

@@ -126,6 +126,25 @@ TEST_F(CoordinatorFixture, ReopenOpensGeneralSettingsOnceOnboardingIsDoneElseThe
     EXPECT_EQ(settingsModules, (std::vector<std::optional<std::string>>{"general"}));
 }
 
+TEST_F(CoordinatorFixture, StartUpAsksForTheWizardOncePerProcessAndOnlyWhileOnboardingIsNotDone) {
+    defaults.set(AppCoordinator::didPresentInitialSettingsWindowKey, true);
+    defaults.set(AppCoordinator::didCompleteOnboardingKey, false);
+    auto coordinator = make();
+    EXPECT_TRUE(coordinator->requestInitialOnboarding());
+    EXPECT_FALSE(coordinator->requestInitialOnboarding());
+    EXPECT_EQ(onboardingShown, 1);
+    // The menu and a second launch still open it whenever asked.
+    coordinator->showOnboarding();
+    EXPECT_EQ(onboardingShown, 2);
+
+    defaults.remove(AppCoordinator::didCompleteOnboardingKey);  // the older flag says done
+    EXPECT_FALSE(make()->requestInitialOnboarding());
+    defaults.set(AppCoordinator::didCompleteOnboardingKey, true);
+    defaults.set(AppCoordinator::didPresentInitialSettingsWindowKey, false);
+    EXPECT_FALSE(make()->requestInitialOnboarding());
+    EXPECT_EQ(onboardingShown, 2);
+}
+
 TEST_F(CoordinatorFixture, EmptyWindowSlotsAndAGoneCoordinatorDoNothing) {
     auto coordinator = make(false);
     coordinator->showAbout();

@@ -122,6 +122,44 @@ TEST_F(ClassificationWindowTest, RulesTabAddsEditsTogglesAndDeletes) {
     EXPECT_FALSE(tab->deleteButton()->isEnabled());
 }
 
+TEST_F(ClassificationWindowTest, RulesTabMovesTheSelectedRuleWithinTheListAndKeepsItSelected) {
+    std::vector<ClipboardUserClassificationRule> rules;
+    for (const char* name : {"First", "Second", "Third"}) {
+        rules.push_back(
+            ClipboardUserClassificationRuleDraft{name, Kind::containsText, name, name, true}.validatedRule(
+                std::string(name) + "-id"));
+    }
+    ClipboardClassificationSettings::setUserRules(rules, defaults_);
+    auto window = makeWindow();
+    auto* tab = window->userRulesTab();
+    const auto storedNames = [this] {
+        std::vector<std::string> names;
+        for (const auto& rule : storedRules()) names.push_back(rule.name);
+        return names;
+    };
+    EXPECT_FALSE(tab->moveUpButton()->isEnabled());
+    EXPECT_FALSE(tab->moveDownButton()->isEnabled());
+
+    tab->table()->selectRow(0);
+    EXPECT_FALSE(tab->moveUpButton()->isEnabled());  // already first
+    tab->moveDownButton()->click();
+    tab->moveDownButton()->click();
+    EXPECT_EQ(storedNames(), (std::vector<std::string>{"Second", "Third", "First"}));
+    EXPECT_EQ(tab->table()->item(2, 1)->text(), "First");
+    EXPECT_EQ(tab->table()->selectionModel()->selectedRows().value(0).row(), 2);
+    EXPECT_FALSE(tab->moveDownButton()->isEnabled());  // now last
+
+    tab->moveUpButton()->click();
+    EXPECT_EQ(storedNames(), (std::vector<std::string>{"Second", "First", "Third"}));
+    EXPECT_EQ(tab->table()->item(1, 1)->text(), "First");
+    EXPECT_TRUE(tab->moveUpButton()->isEnabled() && tab->moveDownButton()->isEnabled());
+
+    // The order is what classification runs: the moved rule's id and switch travel with it.
+    tab->table()->cellWidget(1, 0)->findChild<QCheckBox*>()->click();
+    EXPECT_EQ(storedRules()[1].id, "First-id");
+    EXPECT_FALSE(storedRules()[1].isEnabled);
+}
+
 TEST_F(ClassificationWindowTest, FailedSaveShowsTheMessageAndReopensTheEditorWithTheInput) {
     auto window = makeWindow();
     auto* tab = window->userRulesTab();

@@ -1,0 +1,68 @@
+#pragma once
+
+// The application's windows: fills the container's window factory slots, one place per window kind, and
+// hands the application coordinator its window slots. Every window is built the first time it is asked for.
+// Lives beside the container and goes before it; the windows it put into the window registry go with it.
+// Main thread only.
+
+#include <QWidget>
+#include <memory>
+
+#include "app/AppAssembler.h"
+#include "app/model/AppCoordinator.h"
+
+namespace quorvane {
+
+class AccessibilityPermissionManagerProtocol;
+class ActivationPolicy;
+class AlertPresenter;
+class AppMainMenu;
+class ClassificationCoordinator;
+class MainMenuShortcuts;
+class NotificationCenter;
+class OnboardingViewModel;
+class OnboardingWindowController;
+
+class AppWindows {
+public:
+    // What the windows take from the desktop beyond the container. Everything must outlive this object.
+    struct Platform {
+        NotificationCenter& notificationCenter;
+        AlertPresenter& alertPresenter;
+        ActivationPolicy& activationPolicy;
+        AccessibilityPermissionManagerProtocol& accessibilityPermissionManager;
+    };
+
+    // `assembler` must outlive this object.
+    AppWindows(AppAssembler& assembler, Platform platform);
+    // Clears the slots it filled and releases the windows it built.
+    ~AppWindows();
+    AppWindows(const AppWindows&) = delete;
+    AppWindows& operator=(const AppWindows&) = delete;
+
+    // The coordinator's slots. Each asks the container's slot of the moment, so a window wired later is
+    // reached too.
+    AppCoordinator::Windows coordinatorWindows();
+    // The main menu's shortcuts in our windows; its application commands go to `coordinator`, which must
+    // outlive this object.
+    void installMainMenu(AppCoordinator& coordinator);
+    // The wizard while it is open (for tests), else null.
+    QWidget* onboardingWindow() const;
+
+private:
+    // One per window kind.
+    void fillClipboardPanelSlots();
+    void fillSettingsSlot();
+    void fillClassificationSlot();
+    void fillOnboardingSlot();
+
+    AppAssembler& assembler_;
+    Platform platform_;
+    std::unique_ptr<ClassificationCoordinator> classificationCoordinator_;
+    std::unique_ptr<OnboardingViewModel> onboardingViewModel_;
+    std::unique_ptr<OnboardingWindowController> onboardingWindowController_;
+    std::unique_ptr<AppMainMenu> mainMenu_;
+    std::unique_ptr<MainMenuShortcuts> mainMenuShortcuts_;
+};
+
+}  // namespace quorvane

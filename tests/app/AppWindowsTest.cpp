@@ -1,0 +1,177 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QPointer>
+#include <QPushButton>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "app/AppAssembler.h"
+#include "app/AppWindows.h"
+#include "app/model/AppCoordinator.h"
+#include "app/model/FakeAppUpdater.h"
+#include "hotkeys/widgets/KeyComboRecorderControl.h"
+#include "onboarding/widgets/OnboardingWindow.h"
+#include "platform/memory/FakeAlertPresenter.h"
+#include "platform/memory/FakeClock.h"
+#include "platform/memory/InMemoryAccessibilityTrust.h"
+#include "platform/memory/InMemoryActivationPolicy.h"
+#include "platform/memory/InMemoryApplicationCatalog.h"
+#include "platform/memory/InMemoryFrontmostApplicationProvider.h"
+#include "platform/memory/InMemoryHotkeyRegistrar.h"
+#include "platform/memory/InMemoryImageDecoder.h"
+#include "platform/memory/InMemoryImageProbe.h"
+#include "platform/memory/InMemoryImageTextRecognizer.h"
+#include "platform/memory/InMemoryKeyEventMonitor.h"
+#include "platform/memory/InMemoryPasteboard.h"
+#include "platform/memory/InMemoryTrayHost.h"
+#include "platform/memory/InMemoryUserDefaults.h"
+#include "platform/memory/ManualRunLoop.h"
+#include "platform/memory/RecordingWorkspaceOpener.h"
+#include "settings/widgets/ClassificationWindow.h"
+#include "support/QtTestApplication.h"
+#include "support/TemporaryDirectory.h"
+#include "system/AccessibilityPermissionManager.h"
+#include "ui/WindowManager.h"
+
+namespace quorvane {
+namespace {
+
+using testing::TemporaryDirectory;
+
+class AppWindowsTest : public ::testing::Test {
+protected:
+    AppWindowsTest() { testing::qtTestApplication(); }
+
+    AppWindows::Platform platform() { return {notifications_, alerts_, activationPolicy_, permission_}; }
+
+    std::unique_ptr<AppCoordinator> makeCoordinator(AppWindows& windows) {
+        return std::make_unique<AppCoordinator>(
+            AppCoordinator::Services{*defaults_, *loop_, notifications_, trayHost_, updater_,
+                                     [this] { return assembler_->clipboardMonitor(); }, [] {}, [] {}},
+            windows.coordinatorWindows());
+    }
+
+    TemporaryDirectory directory_;
+    FakeClock fakeClock_;
+    std::shared_ptr<ManualRunLoop> loop_ = std::make_shared<ManualRunLoop>(fakeClock_);
+    std::shared_ptr<const Clock> clock_{std::shared_ptr<const Clock>{}, &fakeClock_};
+    std::shared_ptr<InMemoryUserDefaults> defaults_ = std::make_shared<InMemoryUserDefaults>();
+    NotificationCenter notifications_{*loop_};
+    RecordingWorkspaceOpener workspace_;
+    DataDirectoryManager dataDirectory_{
+        *defaults_, workspace_, [this](const std::string& name) {
+            return name == DataDirectoryManager::storageDirectoryOverrideEnvironmentKey
+                       ? std::optional<std::string>((directory_ / "storage").string())
+                       : std::nullopt;
+        }};
+    InMemoryAccessibilityTrust trust_{true};
+    AccessibilityPermissionManager permission_{*defaults_, *loop_, trust_, workspace_};
+    InMemoryApplicationCatalog catalog_;
+    InMemoryPasteboard pasteboard_;
+    InMemoryImageProbe probe_;
+    InMemoryImageDecoder decoder_;
+    InMemoryFrontmostApplicationProvider frontmost_;
+    InMemoryImageTextRecognizer recognizer_;
+    InMemoryKeyEventMonitor keys_;
+    InMemoryHotkeyRegistrar registrar_;
+    InMemoryTrayHost trayHost_;
+    FakeAppUpdater updater_{AppUpdateState{false, false, AppUpdateAvailability::idle()}};
+    FakeAlertPresenter alerts_;
+    InMemoryActivationPolicy activationPolicy_{ApplicationActivationPolicy::accessory};
+    std::unique_ptr<AppAssembler> assembler_ = std::make_unique<AppAssembler>(AppAssembler::Platform{
+        defaults_, loop_, clock_, notifications_, dataDirectory_, permission_, catalog_, pasteboard_, probe_,
+        decoder_, frontmost_, recognizer_, keys_, AppEnvironment{}, &registrar_, nullptr});
+};
+
+TEST_F(AppWindowsTest, CoordinatorStartRegistersTheHotkeyAndRequestsReachSlotsFilledLater) {
+    AppWindows windows(*assembler_, platform());
+    auto coordinator = makeCoordinator(windows);
+    coordinator->startClipboardPanelCoordinator();
+    EXPECT_TRUE(assembler_->hotkeyManager().isRegistered(KeyCombo::defaultClipboardHistory()));
+    EXPECT_TRUE(assembler_->didStartClipboardCoordinator());
+
+    // A window subsystem wired after the coordinator was made is still reached.
+    std::optional<std::optional<std::string>> settingsModule;
+    assembler_->windowFactories().showSettings = [&](const std::optional<std::string>& module) {
+        settingsModule = module;
+    };
+    coordinator->handleReopen();  // onboarding not done: asks for it; nothing filled there may fail
+    defaults_->set(AppCoordinator::didCompleteOnboardingKey, true);
+    coordinator->handleReopen();
+    EXPECT_EQ(settingsModule, std::optional<std::string>(AppCoordinator::generalSettingsModule));
+}
+
+TEST_F(AppWindowsTest, ClassificationWindowIsBuiltOnceAndReleasedWithTheWindows) {
+    auto windows = std::make_unique<AppWindows>(*assembler_, platform());
+    auto coordinator = makeCoordinator(*windows);
+    WindowManager& registry = assembler_->windowManager();
+    EXPECT_EQ(registry.window(ClassificationWindow::identifier), nullptr);
+
+    coordinator->showClassification();
+    QWidget* first = registry.window(ClassificationWindow::identifier);
+    ASSERT_NE(first, nullptr);
+    EXPECT_TRUE(first->isVisible());
+    coordinator->showClassification();
+    EXPECT_EQ(registry.window(ClassificationWindow::identifier), first);
+
+    // The window refers to what the windows object owns: it must not outlive it in the registry.
+    coordinator.reset();
+    windows.reset();
+    EXPECT_EQ(registry.window(ClassificationWindow::identifier), nullptr);
+    EXPECT_FALSE(assembler_->windowFactories().showClassification);
+}
+
+TEST_F(AppWindowsTest, WizardRecordingSuspendsTheHotkeyAndTheRecordedShortcutReplacesIt) {
+    AppWindows windows(*assembler_, platform());
+    auto coordinator = makeCoordinator(windows);
+    coordinator->startClipboardPanelCoordinator();
+    HotkeyManagerProtocol& hotkeys = assembler_->hotkeyManager();
+    ASSERT_EQ(hotkeys.registeredKeyCombos(), std::vector<KeyCombo>{KeyCombo::defaultClipboardHistory()});
+
+    ASSERT_TRUE(coordinator->requestInitialOnboarding());
+    QPointer<OnboardingWindow> wizard = qobject_cast<OnboardingWindow*>(windows.onboardingWindow());
+    ASSERT_TRUE(wizard);
+    EXPECT_TRUE(wizard->isVisible());
+    EXPECT_EQ(activationPolicy_.current(), ApplicationActivationPolicy::regular);
+
+    wizard->showStep(OnboardingStep::shortcut);
+    KeyComboRecorderControl* recorder = wizard->shortcutRecorder();
+    recorder->startRecording();
+    // Our own grab would take the keystroke the recorder waits for.
+    EXPECT_TRUE(hotkeys.registeredKeyCombos().empty());
+    const KeyCombo chosen{40, hotkeyModifierCommand | hotkeyModifierOption};
+    ASSERT_TRUE(recorder->state().handleKeyDown(chosen.keyCode, chosen.modifierFlags));
+    loop_->advance(1.0);
+    ASSERT_FALSE(recorder->isRecording());
+    EXPECT_EQ(hotkeys.registeredKeyCombos(), std::vector<KeyCombo>{chosen});
+
+    // A press of the new shortcut reaches the panel the hot key shows.
+    struct Panel final : ClipboardPanelControlling {
+        bool isPanelVisible() const override { return false; }
+        void showPanel() override { ++shown; }
+        void hidePanel() override {}
+        int shown = 0;
+    } panel;
+    assembler_->windowFactories().activeClipboardPanelController = [&panel] { return &panel; };
+    ASSERT_TRUE(registrar_.press(chosen.keyCode, chosen.modifierFlags));
+    loop_->runUntilIdle();
+    EXPECT_EQ(panel.shown, 1);
+
+    wizard->finishButton()->click();
+    for (int turn = 0; turn < 5; ++turn) QApplication::processEvents();
+    EXPECT_TRUE(wizard.isNull());
+    EXPECT_EQ(defaults_->boolValue(AppCoordinator::didCompleteOnboardingKey), true);
+    EXPECT_EQ(activationPolicy_.current(), ApplicationActivationPolicy::accessory);
+    EXPECT_FALSE(coordinator->requestInitialOnboarding());
+
+    // The menu opens it again, from the first page.
+    coordinator->showOnboarding();
+    auto* again = qobject_cast<OnboardingWindow*>(windows.onboardingWindow());
+    ASSERT_NE(again, nullptr);
+    EXPECT_EQ(again->currentStep(), OnboardingStep::welcome);
+}
+
+}  // namespace
+}  // namespace quorvane

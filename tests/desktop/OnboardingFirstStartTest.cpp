@@ -1,0 +1,194 @@
+// The first start of the real program under a window manager: the onboarding wizard opens when no settings
+// say it was done, the user clicks through it, and the next start goes straight to the tray.
+//
+// The wizard is driven as a user would, with xdotool clicks on its footer: Next and "Start Using Quorvane"
+// share the right end of the 920 x 620 window's footer, so one spot presses Next on every page and the
+// finish button on the last.
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <xcb/xcb.h>
+
+#include <QDir>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPixmap>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QScreen>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <optional>
+#include <string>
+
+#include "desktop/DesktopSession.h"
+#include "platform/linux/JsonFileUserDefaults.h"
+#include "support/TemporaryDirectory.h"
+
+namespace quorvane {
+namespace {
+
+using testing::DesktopSession;
+using testing::TemporaryDirectory;
+using namespace std::chrono_literals;
+
+// Where Next, and on the last page the finish button, sit inside the wizard.
+constexpr int kFooterButtonX = 820;
+constexpr int kFooterButtonY = 568;
+
+bool windowManagerRunning() {
+    xcb_connection_t* connection = xcb_connect(DesktopSession::display().c_str(), nullptr);
+    bool found = false;
+    if (!xcb_connection_has_error(connection)) {
+        const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
+        const char* name = "_NET_SUPPORTING_WM_CHECK";
+        auto* atom = xcb_intern_atom_reply(
+            connection, xcb_intern_atom(connection, 1, static_cast<std::uint16_t>(std::strlen(name)), name),
+            nullptr);
+        if (atom && atom->atom != XCB_ATOM_NONE) {
+            auto* property = xcb_get_property_reply(
+                connection, xcb_get_property(connection, 0, root, atom->atom, XCB_ATOM_WINDOW, 0, 1),
+                nullptr);
+            found = property && xcb_get_property_value_length(property) == 4;
+            std::free(property);
+        }
+        std::free(atom);
+    }
+    xcb_disconnect(connection);
+    return found;
+}
+
+class OnboardingFirstStartTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        DESKTOP_SESSION_OR_SKIP();
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("DISPLAY", QString::fromStdString(DesktopSession::display()));
+        windowManager_.setProcessEnvironment(environment);
+        windowManager_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        windowManager_.start("openbox", {"--sm-disable"});
+        ASSERT_TRUE(windowManager_.waitForStarted(5000)) << "openbox is missing";
+        ASSERT_TRUE(DesktopSession::processEventsUntil(windowManagerRunning, 10s)) << "openbox did not start";
+    }
+    void TearDown() override {
+        for (QProcess* process : {&service_, &windowManager_}) {
+            if (process->state() == QProcess::NotRunning) continue;
+            process->kill();
+            process->waitForFinished(5000);
+        }
+    }
+
+    JsonFileUserDefaults settings() const {
+        return JsonFileUserDefaults(directory_ / "config/Quorvane/settings.json");
+    }
+
+    void start() {
+        log_.clear();
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("DISPLAY", QString::fromStdString(DesktopSession::display()));
+        environment.insert("QT_QPA_PLATFORM", "xcb");
+        environment.insert("XDG_CONFIG_HOME", QString::fromStdString((directory_ / "config").string()));
+        environment.insert("XDG_DATA_HOME", QString::fromStdString((directory_ / "data").string()));
+        environment.insert("XDG_RUNTIME_DIR", QString::fromStdString((directory_ / "runtime").string()));
+        environment.insert("QUORVANE_STORAGE_DIRECTORY",
+                           QString::fromStdString((directory_ / "storage").string()));
+        service_.setProcessEnvironment(environment);
+        service_.setProcessChannelMode(QProcess::MergedChannels);
+        service_.start(QUORVANE_EXECUTABLE, {});
+        ASSERT_TRUE(service_.waitForStarted(5000));
+        ASSERT_TRUE(waitForLog("Classification coordinator started")) << log_.toStdString();
+    }
+    void stop() {
+        ::kill(static_cast<pid_t>(service_.processId()), SIGTERM);
+        ASSERT_TRUE(DesktopSession::processEventsUntil(
+            [&] { return service_.state() == QProcess::NotRunning; }, 15s));
+        log_ += service_.readAll();
+        EXPECT_EQ(service_.exitCode(), 0) << log_.toStdString();
+    }
+
+    bool waitForLog(const char* fragment, std::chrono::milliseconds timeout = 15s) {
+        return DesktopSession::processEventsUntil(
+            [&] {
+                log_ += service_.readAll();
+                return log_.contains(fragment);
+            },
+            timeout);
+    }
+
+    // The mapped window titled `title`, if there is one.
+    static std::optional<QString> visibleWindow(const QString& title) {
+        const auto found =
+            DesktopSession::run("xdotool", {"search", "--onlyvisible", "--name", "^" + title + "$"});
+        const QString id = QString::fromUtf8(found.output).trimmed().section('\n', 0, 0);
+        if (found.exitCode != 0 || id.isEmpty()) return std::nullopt;
+        return id;
+    }
+
+    static void saveScreenshot(const QString& window, const QString& name) {
+        QDir().mkpath(QUORVANE_SCREENSHOT_DIR);
+        const QPixmap picture = QGuiApplication::primaryScreen()->grabWindow(window.toULongLong());
+        ASSERT_FALSE(picture.isNull());
+        EXPECT_TRUE(picture.save(QStringLiteral(QUORVANE_SCREENSHOT_DIR "/%1.png").arg(name)));
+    }
+
+    TemporaryDirectory directory_;
+    QProcess windowManager_;
+    QProcess service_;
+    QByteArray log_;
+};
+
+TEST_F(OnboardingFirstStartTest, FirstStartShowsTheWizardAndOnceFinishedItNeverReturns) {
+    start();
+    ASSERT_TRUE(waitForLog("Show onboarding requested")) << log_.toStdString();
+    std::optional<QString> wizard;
+    ASSERT_TRUE(DesktopSession::processEventsUntil(
+        [&] { return (wizard = visibleWindow("Welcome to Quorvane")).has_value(); }, 15s))
+        << "the wizard was never mapped\n"
+        << log_.toStdString();
+    DesktopSession::processEventsFor(500ms);  // let it paint
+    saveScreenshot(*wizard, "onboarding-first-start-welcome-light-en");
+
+    // Next on each page, then the finish button; the window goes once onboarding is stored as done.
+    int clicks = 0;
+    for (; clicks < 8 && visibleWindow("Welcome to Quorvane"); ++clicks) {
+        if (clicks == 4) saveScreenshot(*wizard, "onboarding-first-start-last-page-light-en");
+        DesktopSession::run("xdotool", {"mousemove", "--window", *wizard, QString::number(kFooterButtonX),
+                                        QString::number(kFooterButtonY), "click", "1"});
+        DesktopSession::processEventsFor(400ms);
+    }
+    EXPECT_EQ(clicks, 5) << "four pages of Next and one finish in the direct build";
+    EXPECT_FALSE(visibleWindow("Welcome to Quorvane"));
+    EXPECT_EQ(settings().boolValue("DidCompleteOnboarding"), true);
+    // Finishing stores the default shortcut.
+    EXPECT_TRUE(settings().contains("ClipboardHistoryHotkey"));
+    stop();
+    EXPECT_EQ(log_.count("Show onboarding requested"), 1);
+
+    start();
+    DesktopSession::processEventsFor(2s);
+    log_ += service_.readAll();
+    EXPECT_FALSE(log_.contains("Show onboarding requested")) << log_.toStdString();
+    EXPECT_FALSE(visibleWindow("Welcome to Quorvane"));
+    stop();
+}
+
+TEST_F(OnboardingFirstStartTest, FirstStartInChineseShowsTheWizardInChinese) {
+    JsonFileUserDefaults defaults = settings();
+    defaults.set("AppLanguage", std::string("zh-Hans"));
+    start();
+    const QString title = QString::fromUtf8("欢迎使用 Quorvane");
+    std::optional<QString> wizard;
+    ASSERT_TRUE(
+        DesktopSession::processEventsUntil([&] { return (wizard = visibleWindow(title)).has_value(); }, 15s))
+        << log_.toStdString();
+    DesktopSession::processEventsFor(500ms);
+    saveScreenshot(*wizard, "onboarding-first-start-welcome-light-zh");
+    stop();
+    // Closed without finishing: it comes back next time.
+    EXPECT_NE(settings().boolValue("DidCompleteOnboarding"), true);
+}
+
+}  // namespace
+}  // namespace quorvane
