@@ -8,15 +8,17 @@
 #include "onboarding/model/OnboardingViewModel.h"
 #include "onboarding/widgets/OnboardingWindow.h"
 #include "onboarding/widgets/OnboardingWindowController.h"
+#include "platform/linux/QtTrayHost.h"
 #include "preferences/AppInfo.h"
 #include "settings/widgets/ClassificationCoordinator.h"
 #include "settings/widgets/ClassificationWindow.h"
+#include "settings/widgets/SettingsCoordinator.h"
 #include "ui/WindowManager.h"
 
 namespace quorvane {
 
 AppWindows::AppWindows(AppAssembler& assembler, Platform platform)
-    : assembler_(assembler), platform_(platform) {
+    : assembler_(assembler), platform_(platform), settingsTrayHost_(std::make_unique<QtTrayHost>()) {
     fillClipboardPanelSlots();
     fillSettingsSlot();
     fillClassificationSlot();
@@ -32,6 +34,7 @@ AppWindows::~AppWindows() {
     }
     // The registry outlives us, but these windows refer to what we own.
     WindowManager& registry = assembler_.windowManager();
+    settingsCoordinator_.reset();
     delete registry.window(ClassificationWindow::identifier);
     delete registry.window(OnboardingWindow::identifier);
 }
@@ -110,8 +113,39 @@ AppCoordinator::Windows AppWindows::coordinatorWindows() {
 void AppWindows::fillClipboardPanelSlots() {}
 
 // ---- Settings ----
-// Not built yet: the request is logged and nothing opens.
-void AppWindows::fillSettingsSlot() {}
+// One coordinator for the whole run, made on the first request; it builds the window each time it opens.
+// The tray host and the desktop settings this desktop lacks (autostart, tray) have no buttons.
+void AppWindows::fillSettingsSlot() {
+    assembler_.windowFactories().showSettings = [this](const std::optional<std::string>& module) {
+        if (!settingsCoordinator_) {
+            AppAssembler& assembler = assembler_;
+            settingsCoordinator_ = std::make_unique<SettingsCoordinator>(SettingsWindowServices{
+                assembler.standardDefaults(),
+                platform_.notificationCenter,
+                assembler.mainQueue(),
+                assembler.windowManager(),
+                platform_.alertPresenter,
+                assembler.hotkeyManager(),
+                assembler.launchAtLoginManager(),
+                *settingsTrayHost_,
+                platform_.accessibilityPermissionManager,
+                settingsClock_,
+                assembler.distributionChannel(),
+                AppInfo(assembler.appEnvironment()).displayName(),
+                [&assembler] { return assembler.clipboardSearchService(); },
+                [&assembler](ClipboardSearchServiceProtocol::RebuildCompletion completion) {
+                    assembler.rebuildUnavailableSearchIndex(std::move(completion));
+                },
+                SettingsShellCallbacks::make(
+                    assembler.clipboardPanelCoordinator(),
+                    [&assembler] { return assembler.clipboardHistoryRepository(); },
+                    assembler.standardDefaults(), assembler),
+                {},
+                {}});
+        }
+        settingsCoordinator_->showSettingsModuleNamed(module);
+    };
+}
 
 // ---- Classification ----
 void AppWindows::fillClassificationSlot() {

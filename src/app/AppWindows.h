@@ -22,6 +22,8 @@ class MainMenuShortcuts;
 class NotificationCenter;
 class OnboardingViewModel;
 class OnboardingWindowController;
+class SettingsCoordinator;
+class TrayHost;
 
 class AppWindows {
 public:
@@ -58,6 +60,9 @@ private:
 
     AppAssembler& assembler_;
     Platform platform_;
+    std::unique_ptr<TrayHost> settingsTrayHost_;
+    SystemClock settingsClock_;
+    std::unique_ptr<SettingsCoordinator> settingsCoordinator_;
     std::unique_ptr<ClassificationCoordinator> classificationCoordinator_;
     std::unique_ptr<OnboardingViewModel> onboardingViewModel_;
     std::unique_ptr<OnboardingWindowController> onboardingWindowController_;

@@ -10,11 +10,10 @@
 
 #include "settings/model/SettingsModuleIdentifier.h"
 #include "settings/widgets/SettingsPageFactories.h"
+#include "settings/widgets/SettingsWindowController.h"
 #include "settings/widgets/SettingsWindowServices.h"
 
 namespace quorvane {
-
-class SettingsWindowController;
 
 class SettingsCoordinator : public QObject {
     Q_OBJECT

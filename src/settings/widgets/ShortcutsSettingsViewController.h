@@ -39,7 +39,7 @@ public:
 
     ShortcutsSettingsViewModel& viewModel() { return *viewModel_; }
 
-    // Reads the launch-at-login status again.
+    // Reads the launch-at-login status and the tray host again.
     void refresh() override;
     // Saves a size typed but not confirmed and stops a recording.
     void settingsModuleDidHide() override;
