@@ -10,6 +10,7 @@
 #include <QScrollArea>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "l10n/L10n.h"
 #include "settings/widgets/SettingsCard.h"
@@ -47,6 +48,8 @@ Card makeCard(const QString& title, QWidget* parent) {
 QComboBox* addPopupRow(QVBoxLayout* rows, QLabel* label, QWidget* parent) {
     auto* row = new QHBoxLayout;
     row->setSpacing(8);
+    // A common label width lines the popups of a card up.
+    label->setMinimumWidth(std::max(label->sizeHint().width(), 130));
     row->addWidget(label);
     auto* popup = new QComboBox(parent);
     popup->setFixedWidth(180);

@@ -34,7 +34,6 @@ QLabel* makeSettingsSectionTitleLabel(const QString& text, QWidget* parent) {
 void applySettingsDescriptionLabelStyle(QLabel* label) {
     label->setFont(scaledFont(11, false));
     label->setWordWrap(true);
-    label->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Minimum);
     label->setTextInteractionFlags(Qt::NoTextInteraction);
     applySecondaryLabelStyle(label);
 }

@@ -119,8 +119,9 @@ void ShortcutsSettingsViewController::buildLayout(const std::string& appDisplayN
     languageRow->addWidget(fixedWidthLabel(text(L10nKey::generalAppLanguageLabel), 120, language.card));
     appLanguagePopup_ = new QComboBox(language.card);
     appLanguagePopup_->setFixedWidth(160);
-    appLanguagePopup_->addItem(text(L10nKey::languageNameEnglish), QStringLiteral("en"));
-    appLanguagePopup_->addItem(text(L10nKey::languageNameSimplifiedChinese), QStringLiteral("zh-Hans"));
+    // Each language is named in itself, whatever the interface language.
+    appLanguagePopup_->addItem(QStringLiteral("English"), QStringLiteral("en"));
+    appLanguagePopup_->addItem(QString::fromUtf8("简体中文"), QStringLiteral("zh-Hans"));
     languageRow->addWidget(appLanguagePopup_);
     languageRow->addStretch(1);
     language.rows->addLayout(languageRow);
