@@ -19,18 +19,25 @@
 #include "panel/widgets/PinWindow.h"
 #include "panel/widgets/QtClipboardWorkspace.h"
 #include "panel/widgets/SystemClipboardSavePanelPresenter.h"
+#include "platform/linux/QtApplicationFilePicker.h"
+#include "platform/linux/QtFolderPicker.h"
+#include "platform/linux/QtTrayHost.h"
 #include "platform/linux/X11WindowActivation.h"
 #include "platform/linux/XTestPasteShortcutPoster.h"
 #include "preferences/AppInfo.h"
 #include "preferences/SettingsAccessors.h"
 #include "settings/widgets/ClassificationCoordinator.h"
 #include "settings/widgets/ClassificationWindow.h"
+#include "settings/widgets/IgnoredAppsSettingsView.h"
+#include "settings/widgets/SettingsCoordinator.h"
+#include "settings/widgets/StorageSettingsView.h"
+#include "system/DataDirectoryMigrator.h"
 #include "ui/WindowManager.h"
 
 namespace quorvane {
 
 AppWindows::AppWindows(AppAssembler& assembler, Platform platform)
-    : assembler_(assembler), platform_(platform) {
+    : assembler_(assembler), platform_(platform), settingsTrayHost_(std::make_unique<QtTrayHost>()) {
     fillClipboardPanelSlots();
     fillFloatingPanelSlots();
     fillSettingsSlot();
@@ -51,6 +58,7 @@ AppWindows::~AppWindows() {
     }
     // The registry outlives us, but these windows refer to what we own.
     WindowManager& registry = assembler_.windowManager();
+    settingsCoordinator_.reset();
     delete registry.window(ClassificationWindow::identifier);
     delete registry.window(OnboardingWindow::identifier);
 }
@@ -244,8 +252,68 @@ void AppWindows::fillFloatingPanelSlots() {
 }
 
 // ---- Settings ----
-// Not built yet: the request is logged and nothing opens.
-void AppWindows::fillSettingsSlot() {}
+// One coordinator for the whole run, made on the first request; it builds the window each time it opens.
+// The tray host and the desktop settings this desktop lacks (autostart, tray) have no buttons.
+SettingsPageFactories AppWindows::settingsPageFactories() {
+    auto factories = SettingsPageFactories::standard();
+    AppAssembler& assembler = assembler_;
+    factories.set(SettingsModuleIdentifier::storage, [this, &assembler](SettingsWindowServices&) -> QWidget* {
+        if (!storageMigrator_) {
+            folderPicker_ = std::make_unique<QtFolderPicker>();
+            storageMigrator_ = std::make_unique<DataDirectoryMigrator>(
+                DataDirectoryManager::shared(), assembler, platform_.alertPresenter, *folderPicker_,
+                assembler.mainQueue(), settingsClock_);
+        }
+        // The migrator closes and rebuilds the clipboard services itself around a move.
+        return new StorageSettingsView(StorageSettingsViewModel::Services{
+            DataDirectoryManager::shared(), [&assembler] { return assembler.clipboardHistoryManager(); },
+            StorageSettingsViewModel::migratorChangeAction(*storageMigrator_),
+            StorageSettingsViewModel::migratorResetAction(*storageMigrator_), platform_.alertPresenter,
+            platform_.notificationCenter, assembler.mainQueue(), settingsClock_, nullptr, nullptr});
+    });
+    factories.set(
+        SettingsModuleIdentifier::appFilter, [this, &assembler](SettingsWindowServices&) -> QWidget* {
+            if (!applicationFilePicker_) applicationFilePicker_ = std::make_unique<QtApplicationFilePicker>();
+            return new IgnoredAppsSettingsView(IgnoredAppsSettingsView::Services{
+                assembler.standardDefaults(), assembler.ignoredAppsSettings(), assembler.applicationCatalog(),
+                applicationFileReader_, platform_.alertPresenter, *applicationFilePicker_});
+        });
+    return factories;
+}
+
+void AppWindows::fillSettingsSlot() {
+    assembler_.windowFactories().showSettings = [this](const std::optional<std::string>& module) {
+        if (!settingsCoordinator_) {
+            AppAssembler& assembler = assembler_;
+            settingsCoordinator_ = std::make_unique<SettingsCoordinator>(
+                SettingsWindowServices{
+                    assembler.standardDefaults(),
+                    platform_.notificationCenter,
+                    assembler.mainQueue(),
+                    assembler.windowManager(),
+                    platform_.alertPresenter,
+                    assembler.hotkeyManager(),
+                    assembler.launchAtLoginManager(),
+                    *settingsTrayHost_,
+                    platform_.accessibilityPermissionManager,
+                    settingsClock_,
+                    assembler.distributionChannel(),
+                    AppInfo(assembler.appEnvironment()).displayName(),
+                    [&assembler] { return assembler.clipboardSearchService(); },
+                    [&assembler](ClipboardSearchServiceProtocol::RebuildCompletion completion) {
+                        assembler.rebuildUnavailableSearchIndex(std::move(completion));
+                    },
+                    SettingsShellCallbacks::make(
+                        assembler.clipboardPanelCoordinator(),
+                        [&assembler] { return assembler.clipboardHistoryRepository(); },
+                        assembler.standardDefaults(), assembler),
+                    {},
+                    {}},
+                settingsPageFactories());
+        }
+        settingsCoordinator_->showSettingsModuleNamed(module);
+    };
+}
 
 // ---- Classification ----
 void AppWindows::fillClassificationSlot() {

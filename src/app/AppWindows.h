@@ -13,8 +13,12 @@
 #include "capture/ClipboardImageTextRecognizing.h"
 #include "panel/model/ClipboardSavePanelPresenting.h"
 #include "panel/model/ClipboardWorkspaceHandling.h"
+#include "platform/ApplicationFilePicker.h"
 #include "platform/DefaultsValue.h"
+#include "platform/FolderPicker.h"
+#include "platform/linux/DesktopApplicationFileReader.h"
 #include "platform/linux/QtWorkspaceOpener.h"
+#include "settings/widgets/SettingsPageFactories.h"
 
 namespace quorvane {
 
@@ -25,11 +29,14 @@ class AppMainMenu;
 class ClassificationCoordinator;
 class FloatingPanelAssembly;
 class ClipboardItemActions;
+class DataDirectoryMigrator;
 class ClipboardPanelAssembly;
 class MainMenuShortcuts;
 class NotificationCenter;
 class OnboardingViewModel;
 class OnboardingWindowController;
+class SettingsCoordinator;
+class TrayHost;
 
 class AppWindows {
 public:
@@ -63,6 +70,7 @@ private:
     // Routes the panel slots to the floating panel while the presentation setting says "floating".
     void fillFloatingPanelSlots();
     void fillSettingsSlot();
+    SettingsPageFactories settingsPageFactories();
     ClipboardItemActions& itemActions();
     void presentOCRWindow(const Data& imageData);
     void fillClassificationSlot();
@@ -79,6 +87,14 @@ private:
     std::unique_ptr<ClipboardItemActions> itemActions_;
     std::unique_ptr<ClipboardImageTextRecognizing> imageTextRecognizer_;
     std::function<void(const Data&)> presentOCRWindow_;
+    std::unique_ptr<TrayHost> settingsTrayHost_;
+    SystemClock settingsClock_;
+    // The storage and ignored-applications pages' flows outlive the pages (a move goes on after a rebuild).
+    std::unique_ptr<FolderPicker> folderPicker_;
+    std::unique_ptr<DataDirectoryMigrator> storageMigrator_;
+    DesktopApplicationFileReader applicationFileReader_;
+    std::unique_ptr<ApplicationFilePicker> applicationFilePicker_;
+    std::unique_ptr<SettingsCoordinator> settingsCoordinator_;
     std::unique_ptr<ClassificationCoordinator> classificationCoordinator_;
     std::unique_ptr<OnboardingViewModel> onboardingViewModel_;
     std::unique_ptr<OnboardingWindowController> onboardingWindowController_;

@@ -30,6 +30,8 @@
 #include "platform/memory/ManualRunLoop.h"
 #include "platform/memory/RecordingWorkspaceOpener.h"
 #include "settings/widgets/ClassificationWindow.h"
+#include "settings/widgets/SettingsWindowController.h"
+#include "settings/widgets/ShortcutsSettingsViewController.h"
 #include "support/QtTestApplication.h"
 #include "support/TemporaryDirectory.h"
 #include "system/AccessibilityPermissionManager.h"
@@ -120,6 +122,32 @@ TEST_F(AppWindowsTest, ClassificationWindowIsBuiltOnceAndReleasedWithTheWindows)
     windows.reset();
     EXPECT_EQ(registry.window(ClassificationWindow::identifier), nullptr);
     EXPECT_FALSE(assembler_->windowFactories().showClassification);
+}
+
+TEST_F(AppWindowsTest, SettingsOpenOnTheAskedModuleAndARecordingThereSuspendsTheHotkey) {
+    auto windows = std::make_unique<AppWindows>(*assembler_, platform());
+    auto coordinator = makeCoordinator(*windows);
+    coordinator->startClipboardPanelCoordinator();
+    WindowManager& registry = assembler_->windowManager();
+    coordinator->showSettings(std::string("advanced"));
+    auto* settings =
+        dynamic_cast<SettingsWindowController*>(registry.window(SettingsWindowController::identifier));
+    ASSERT_NE(settings, nullptr);
+    EXPECT_EQ(settings->selectedModule(), SettingsModuleIdentifier::advanced);
+
+    coordinator->showSettings(std::string("general"));
+    auto* general = dynamic_cast<ShortcutsSettingsViewController*>(settings->currentPage());
+    ASSERT_NE(general, nullptr);
+    general->keyComboRecorder()->startRecording();
+    HotkeyManagerProtocol& hotkeys = assembler_->hotkeyManager();
+    EXPECT_FALSE(hotkeys.isRegistered(KeyCombo::defaultClipboardHistory()));
+    // Leaving the page ends the recording: the hot key is back.
+    settings->selectModule(SettingsModuleIdentifier::storage);
+    EXPECT_TRUE(hotkeys.isRegistered(KeyCombo::defaultClipboardHistory()));
+
+    coordinator.reset();
+    windows.reset();
+    EXPECT_EQ(registry.window(SettingsWindowController::identifier), nullptr);
 }
 
 TEST_F(AppWindowsTest, WizardRecordingSuspendsTheHotkeyAndTheRecordedShortcutReplacesIt) {

@@ -11,11 +11,14 @@
 #include <memory>
 
 #include "base/CallbackList.h"
+#include "settings/model/SettingsModuleNotifications.h"
 #include "settings/model/StorageSettingsViewModel.h"
 
 namespace quorvane {
 
-class StorageSettingsView : public QWidget {
+class StorageSettingsView : public QWidget,
+                            public SettingsModuleRefreshable,
+                            public SettingsModuleVisibilityAware {
     Q_OBJECT
 public:
     // Builds the page's view model from `services` (which starts its first load).
@@ -23,9 +26,9 @@ public:
     ~StorageSettingsView() override;
 
     // The page became visible (or its window became active): live updates on and a fresh load.
-    void refresh();
+    void refresh() override;
     // The page was hidden: live updates off.
-    void settingsModuleDidHide();
+    void settingsModuleDidHide() override;
 
     StorageSettingsViewModel& viewModel() { return *viewModel_; }
     QPushButton* selectDirectoryButton() const { return selectDirectoryButton_; }
