@@ -132,6 +132,7 @@ public:
     Pasteboard& pasteboard() { return platform_.pasteboard; }
     const ApplicationCatalog& applicationCatalog() const { return platform_.applicationCatalog; }
     ImageTextRecognizer& textRecognitionEngine() { return platform_.textRecognitionEngine; }
+    DataDirectoryManager& dataDirectoryManager() { return platform_.dataDirectoryManager; }
     const ClipboardAppIdentityResolver& appIdentityResolver() const { return appIdentityResolver_; }
     const AccessibilityPermissionManagerProtocol& accessibilityPermissionManager() const {
         return platform_.accessibilityPermissionManager;

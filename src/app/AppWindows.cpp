@@ -261,12 +261,12 @@ SettingsPageFactories AppWindows::settingsPageFactories() {
         if (!storageMigrator_) {
             folderPicker_ = std::make_unique<QtFolderPicker>();
             storageMigrator_ = std::make_unique<DataDirectoryMigrator>(
-                DataDirectoryManager::shared(), assembler, platform_.alertPresenter, *folderPicker_,
+                assembler.dataDirectoryManager(), assembler, platform_.alertPresenter, *folderPicker_,
                 assembler.mainQueue(), settingsClock_);
         }
         // The migrator closes and rebuilds the clipboard services itself around a move.
         return new StorageSettingsView(StorageSettingsViewModel::Services{
-            DataDirectoryManager::shared(), [&assembler] { return assembler.clipboardHistoryManager(); },
+            assembler.dataDirectoryManager(), [&assembler] { return assembler.clipboardHistoryManager(); },
             StorageSettingsViewModel::migratorChangeAction(*storageMigrator_),
             StorageSettingsViewModel::migratorResetAction(*storageMigrator_), platform_.alertPresenter,
             platform_.notificationCenter, assembler.mainQueue(), settingsClock_, nullptr, nullptr});

@@ -29,9 +29,11 @@
 #include "platform/memory/InMemoryUserDefaults.h"
 #include "platform/memory/ManualRunLoop.h"
 #include "platform/memory/RecordingWorkspaceOpener.h"
+#include "settings/widgets/IgnoredAppsSettingsView.h"
 #include "settings/widgets/ClassificationWindow.h"
 #include "settings/widgets/SettingsWindowController.h"
 #include "settings/widgets/ShortcutsSettingsViewController.h"
+#include "settings/widgets/StorageSettingsView.h"
 #include "support/QtTestApplication.h"
 #include "support/TemporaryDirectory.h"
 #include "system/AccessibilityPermissionManager.h"
@@ -144,6 +146,9 @@ TEST_F(AppWindowsTest, SettingsOpenOnTheAskedModuleAndARecordingThereSuspendsThe
     // Leaving the page ends the recording: the hot key is back.
     settings->selectModule(SettingsModuleIdentifier::storage);
     EXPECT_TRUE(hotkeys.isRegistered(KeyCombo::defaultClipboardHistory()));
+    EXPECT_NE(dynamic_cast<StorageSettingsView*>(settings->currentPage()), nullptr);
+    settings->selectModule(SettingsModuleIdentifier::appFilter);
+    EXPECT_NE(dynamic_cast<IgnoredAppsSettingsView*>(settings->currentPage()), nullptr);
 
     coordinator.reset();
     windows.reset();
