@@ -278,5 +278,37 @@ TEST_F(ClipboardPanelDesktopTest, EscapeHidesAndTheMovedPositionIsRestoredOnTheN
         << "the panel reopens where it was left" << logSince(0).toStdString();
 }
 
+// The same path through the floating presentation: the hot key opens it by the caret, Down + Return pastes
+// the second entry once into the window the user came from.
+TEST_F(ClipboardPanelDesktopTest, FloatingPanelPastesTheChosenEntryOnceIntoTheWindowTheUserCameFrom) {
+    {
+        JsonFileUserDefaults settings(directory_ / "config/Quorvane/settings.json");
+        settings.set(SettingsKey::directClipboardPresentationMode, std::string("floating"));
+    }
+    startService();
+    copy("alpha", 1);
+    copy("beta", 2);
+    startTestWindow();
+
+    ASSERT_FALSE(tool("xdotool", {"key", "--clearmodifiers", "super+shift+v"}).contains("error"));
+    ASSERT_TRUE(DesktopSession::processEventsUntil([&] { return activeWindowPid() == servicePid(); }, 10s))
+        << "the floating panel did not take the focus; log: " << logSince(0).toStdString();
+    const QString panel = tool("xdotool", {"getactivewindow"});
+    // The first page arrives on a later turn.
+    DesktopSession::processEventsFor(800ms);
+    tool("xdotool", {"key", "Down"});
+    DesktopSession::processEventsFor(300ms);
+    tool("xdotool", {"key", "Return"});
+
+    ASSERT_TRUE(DesktopSession::processEventsUntil([&] { return fieldText() == "alpha"; }, 10s))
+        << "field: " << fieldText().toStdString() << "\nlog: " << logSince(0).toStdString();
+    DesktopSession::processEventsFor(800ms);
+    EXPECT_EQ(fieldText(), "alpha");
+    EXPECT_EQ(tool("xclip", {"-selection", "clipboard", "-o"}), "alpha");
+    EXPECT_EQ(tool("xdotool", {"getactivewindow"}), testWindowId_) << "the test window is active again";
+    EXPECT_FALSE(tool("xdotool", {"search", "--onlyvisible", "--pid", servicePid()}).contains(panel))
+        << "the panel is unmapped";
+}
+
 }  // namespace
 }  // namespace quorvane
