@@ -126,6 +126,7 @@ void AppAssembler::buildClipboardServices() {
     built_ = build();
     if (!built_) {
         registerClipboardHotkeyAgain();
+        if (onClipboardServicesReplaced) onClipboardServicesReplaced();
         return;
     }
 
@@ -140,6 +141,7 @@ void AppAssembler::buildClipboardServices() {
             std::shared_ptr<ClipboardSearchServiceProtocol>(built_, built_->searchService.get());
     }
     registerClipboardHotkeyAgain();
+    if (onClipboardServicesReplaced) onClipboardServicesReplaced();
 }
 
 std::shared_ptr<AppAssembler::BuiltServices> AppAssembler::build() {
@@ -231,6 +233,7 @@ void AppAssembler::tearDownClipboardServices() {
     quiesceBuiltServices();
     putNullServices();
     isTornDown_ = true;
+    if (onClipboardServicesReplaced) onClipboardServicesReplaced();
 }
 
 void AppAssembler::shutdown() {

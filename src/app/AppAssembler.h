@@ -147,6 +147,8 @@ public:
         return platform_.frontmostApplicationProvider;
     }
     WindowFactories& windowFactories() { return windowFactories_; }
+    // Told after every build and tear-down of the clipboard services, so holders of the old ones let go.
+    std::function<void()> onClipboardServicesReplaced;
     // The one owner of the clipboard hot key, built on first use; it reaches the panels through the
     // factory slots of the moment.
     ClipboardPanelCoordinator& clipboardPanelCoordinator();

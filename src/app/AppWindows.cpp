@@ -49,6 +49,7 @@ AppWindows::AppWindows(AppAssembler& assembler, Platform platform)
 
 AppWindows::~AppWindows() {
     assembler_.windowFactories() = {};
+    assembler_.onClipboardServicesReplaced = nullptr;
     floatingPanel_.reset();
     clipboardPanel_.reset();
     // A wizard closed now ends its recording; the hot keys are no longer ours to change.
@@ -152,6 +153,12 @@ void AppWindows::fillClipboardPanelSlots() {
         },
         [&assembler] { assembler.appUpdater().checkForUpdates(); },
         [&assembler] { return assembler.hotkeyManager().lastHotkeyTimestamp(); }});
+    // Both presentations share this view model: after a storage move it lists from the new history.
+    assembler_.onClipboardServicesReplaced = [this] {
+        if (auto* viewModel = clipboardPanel_->builtViewModel())
+            viewModel->replaceServices(assembler_.clipboardHistoryManager(),
+                                       assembler_.clipboardSearchService());
+    };
     auto& factories = assembler_.windowFactories();
     factories.activeClipboardPanelController = [this]() -> ClipboardPanelControlling* {
         const bool first = clipboardPanel_->builtController() == nullptr;

@@ -13,6 +13,7 @@
 #include "app/model/FakeAppUpdater.h"
 #include "hotkeys/widgets/KeyComboRecorderControl.h"
 #include "onboarding/widgets/OnboardingWindow.h"
+#include "panel/widgets/ClipboardPanelController.h"
 #include "platform/memory/FakeAlertPresenter.h"
 #include "platform/memory/FakeClock.h"
 #include "platform/memory/InMemoryAccessibilityTrust.h"
@@ -29,8 +30,8 @@
 #include "platform/memory/InMemoryUserDefaults.h"
 #include "platform/memory/ManualRunLoop.h"
 #include "platform/memory/RecordingWorkspaceOpener.h"
-#include "settings/widgets/IgnoredAppsSettingsView.h"
 #include "settings/widgets/ClassificationWindow.h"
+#include "settings/widgets/IgnoredAppsSettingsView.h"
 #include "settings/widgets/SettingsWindowController.h"
 #include "settings/widgets/ShortcutsSettingsViewController.h"
 #include "settings/widgets/StorageSettingsView.h"
@@ -153,6 +154,23 @@ TEST_F(AppWindowsTest, SettingsOpenOnTheAskedModuleAndARecordingThereSuspendsThe
     coordinator.reset();
     windows.reset();
     EXPECT_EQ(registry.window(SettingsWindowController::identifier), nullptr);
+}
+
+TEST_F(AppWindowsTest, PanelListsFromTheServicesOfTheMomentAfterTheyWereRebuilt) {
+    auto windows = std::make_unique<AppWindows>(*assembler_, platform());
+    auto* panel = dynamic_cast<ClipboardPanelController*>(
+        assembler_->windowFactories().activeClipboardPanelController());
+    ASSERT_NE(panel, nullptr);
+    ClipboardPanelViewModel& viewModel = panel->viewModel();
+    EXPECT_EQ(viewModel.clipboardHistoryManager(), assembler_->clipboardHistoryManager());
+
+    assembler_->tearDownClipboardServices();
+    EXPECT_EQ(viewModel.clipboardHistoryManager(), assembler_->clipboardHistoryManager())
+        << "the torn-down services are let go at once";
+    assembler_->buildClipboardServices();
+    EXPECT_EQ(viewModel.clipboardHistoryManager(), assembler_->clipboardHistoryManager());
+    EXPECT_EQ(viewModel.clipboardSearchService(), assembler_->clipboardSearchService());
+    windows.reset();
 }
 
 TEST_F(AppWindowsTest, WizardRecordingSuspendsTheHotkeyAndTheRecordedShortcutReplacesIt) {

@@ -64,6 +64,8 @@ public:
 
     // Made on first use, with the view model.
     ClipboardPanelViewModel& viewModel();
+    // Null until viewModel() was first asked for.
+    ClipboardPanelViewModel* builtViewModel() const { return viewModel_.get(); }
     ClipboardPanelController& controller();
     // Null until controller() was first asked for.
     ClipboardPanelController* builtController() const { return controller_.get(); }
