@@ -29,8 +29,8 @@
 #include "platform/memory/InMemoryUserDefaults.h"
 #include "platform/memory/InMemoryWindowActivation.h"
 #include "platform/memory/RecordingPasteShortcutPoster.h"
+#include "support/QtTestApplication.h"
 #include "ui/KeyablePanel.h"
-
 namespace quorvane {
 namespace {
 
@@ -80,22 +80,6 @@ public:
     void openURL(const std::string&) override {}
 };
 
-QPalette darkPalette() {
-    QPalette palette;
-    palette.setColor(QPalette::Window, QColor(40, 40, 43));
-    palette.setColor(QPalette::WindowText, QColor(236, 236, 236));
-    palette.setColor(QPalette::Base, QColor(30, 30, 32));
-    palette.setColor(QPalette::AlternateBase, QColor(45, 45, 48));
-    palette.setColor(QPalette::Text, QColor(236, 236, 236));
-    palette.setColor(QPalette::Button, QColor(52, 52, 56));
-    palette.setColor(QPalette::ButtonText, QColor(236, 236, 236));
-    palette.setColor(QPalette::Highlight, QColor(10, 132, 255));
-    palette.setColor(QPalette::HighlightedText, Qt::white);
-    palette.setColor(QPalette::PlaceholderText, QColor(150, 150, 155));
-    palette.setColor(QPalette::Mid, QColor(70, 70, 74));
-    return palette;
-}
-
 class ClipboardPanelScreenshotTest : public ::testing::TestWithParam<std::tuple<bool, bool>> {
 protected:
     void SetUp() override {
@@ -103,7 +87,7 @@ protected:
         QApplication::setStyle(QStyleFactory::create("Fusion"));
         dark_ = std::get<0>(GetParam());
         chinese_ = std::get<1>(GetParam());
-        QApplication::setPalette(dark_ ? darkPalette() : QApplication::style()->standardPalette());
+        QApplication::setPalette(dark_ ? testing::darkTestPalette() : testing::lightTestPalette());
         QFont font("DejaVu Sans");
         font.setPointSizeF(10);
         QApplication::setFont(font);

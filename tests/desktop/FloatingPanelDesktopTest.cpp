@@ -35,7 +35,7 @@
 #include "platform/memory/RecordingPasteShortcutPoster.h"
 #include "platform/memory/RecordingWorkspaceOpener.h"
 #include "searchindex/ClipboardAppIdentityResolver.h"
-
+#include "support/QtTestApplication.h"
 namespace quorvane {
 namespace {
 
@@ -95,21 +95,6 @@ public:
 private:
     const ScreenProvider& screens_;
 };
-
-QPalette darkPalette() {
-    QPalette palette;
-    palette.setColor(QPalette::Window, QColor(40, 40, 43));
-    palette.setColor(QPalette::WindowText, QColor(236, 236, 236));
-    palette.setColor(QPalette::Base, QColor(30, 30, 32));
-    palette.setColor(QPalette::Text, QColor(236, 236, 236));
-    palette.setColor(QPalette::Button, QColor(52, 52, 56));
-    palette.setColor(QPalette::ButtonText, QColor(236, 236, 236));
-    palette.setColor(QPalette::Highlight, QColor(10, 132, 255));
-    palette.setColor(QPalette::HighlightedText, Qt::white);
-    palette.setColor(QPalette::PlaceholderText, QColor(150, 150, 155));
-    palette.setColor(QPalette::Mid, QColor(70, 70, 74));
-    return palette;
-}
 
 // The floating panel's controller over an in-memory history, anchored by the real caret lookup.
 class FloatingPanelDesktopTest : public ::testing::Test {
@@ -285,7 +270,7 @@ protected:
         dark_ = std::get<0>(GetParam());
         chinese_ = std::get<1>(GetParam());
         QApplication::setStyle(QStyleFactory::create("Fusion"));
-        QApplication::setPalette(dark_ ? darkPalette() : QApplication::style()->standardPalette());
+        QApplication::setPalette(dark_ ? testing::darkTestPalette() : testing::lightTestPalette());
         QFont font("DejaVu Sans");
         font.setPointSizeF(10);
         QApplication::setFont(font);

@@ -25,27 +25,11 @@
 #include "platform/memory/FakeAlertPresenter.h"
 #include "platform/memory/InMemoryPasteboard.h"
 #include "platform/memory/InMemoryUserDefaults.h"
-
+#include "support/QtTestApplication.h"
 namespace quorvane {
 namespace {
 
 using testing::DesktopSession;
-
-QPalette darkPalette() {
-    QPalette palette;
-    palette.setColor(QPalette::Window, QColor(40, 40, 43));
-    palette.setColor(QPalette::WindowText, QColor(236, 236, 236));
-    palette.setColor(QPalette::Base, QColor(30, 30, 32));
-    palette.setColor(QPalette::AlternateBase, QColor(45, 45, 48));
-    palette.setColor(QPalette::Text, QColor(236, 236, 236));
-    palette.setColor(QPalette::Button, QColor(52, 52, 56));
-    palette.setColor(QPalette::ButtonText, QColor(236, 236, 236));
-    palette.setColor(QPalette::Highlight, QColor(10, 132, 255));
-    palette.setColor(QPalette::HighlightedText, Qt::white);
-    palette.setColor(QPalette::PlaceholderText, QColor(150, 150, 155));
-    palette.setColor(QPalette::Mid, QColor(70, 70, 74));
-    return palette;
-}
 
 Data receiptPicture() {
     QImage image(520, 300, QImage::Format_RGB32);
@@ -83,7 +67,7 @@ protected:
         QApplication::setStyle(QStyleFactory::create("Fusion"));
         dark = std::get<0>(GetParam());
         chinese = std::get<1>(GetParam());
-        QApplication::setPalette(dark ? darkPalette() : QApplication::style()->standardPalette());
+        QApplication::setPalette(dark ? testing::darkTestPalette() : testing::lightTestPalette());
         QFont font("DejaVu Sans");
         font.setPointSizeF(10);
         QApplication::setFont(font);

@@ -45,6 +45,12 @@ inline QPalette darkTestPalette() {
     palette.setColor(QPalette::Mid, QColor(0x55, 0x55, 0x58));
     palette.setColor(QPalette::Highlight, QColor(0x3d, 0x8e, 0xf0));
     palette.setColor(QPalette::HighlightedText, Qt::white);
+    palette.setColor(QPalette::PlaceholderText, QColor(0x96, 0x96, 0x9b));
+    // Disabled controls must look disabled in the dark pictures too.
+    const QColor disabledText(0x80, 0x80, 0x84);
+    for (const auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+        palette.setColor(QPalette::Disabled, role, disabledText);
+    palette.setColor(QPalette::Disabled, QPalette::Button, QColor(0x33, 0x33, 0x36));
     return palette;
 }
 
