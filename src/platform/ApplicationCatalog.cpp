@@ -77,14 +77,21 @@ std::vector<InstalledApplication> ApplicationCatalog::installedApplications() co
 
 std::optional<InstalledApplication> ApplicationCatalog::applicationWithIdentifier(
     std::string_view identifier) const {
-    constexpr std::string_view suffix = ".desktop";
-    if (identifier.ends_with(suffix)) identifier.remove_suffix(suffix.size());
     if (identifier.empty()) return std::nullopt;
     const auto entries = applicationEntries();
-    for (const auto& application : *entries) {
-        if (application.identifier == identifier) return application;
-    }
-    return std::nullopt;
+    const auto find = [&entries](std::string_view wanted) -> std::optional<InstalledApplication> {
+        for (const auto& application : *entries) {
+            if (application.identifier == wanted) return application;
+        }
+        return std::nullopt;
+    };
+    // An id may itself end in ".desktop" ("com.bitwarden.desktop"), so the exact id goes first; a file name
+    // is matched without its suffix.
+    if (auto found = find(identifier)) return found;
+    constexpr std::string_view suffix = ".desktop";
+    if (!identifier.ends_with(suffix) || identifier.size() == suffix.size()) return std::nullopt;
+    identifier.remove_suffix(suffix.size());
+    return find(identifier);
 }
 
 std::optional<InstalledApplication> ApplicationCatalog::applicationNamed(std::string_view name) const {

@@ -22,17 +22,22 @@ std::optional<std::string> identifierOf(const std::optional<InstalledApplication
 }
 
 TEST(ApplicationCatalogTest, ListsOnlyOfferedApplicationsButFindsEveryIdentifier) {
-    InMemoryApplicationCatalog catalog({application("org.b.Viewer", "Viewer"),
-                                        application("org.a.Handler", "Handler", {}, {}, true),
-                                        application("org.a.Editor", "Editor")});
+    InMemoryApplicationCatalog catalog(
+        {application("org.b.Viewer", "Viewer"), application("org.a.Handler", "Handler", {}, {}, true),
+         application("org.a.Editor", "Editor"), application("com.bitwarden.desktop", "Bitwarden")});
     std::vector<std::string> listed;
     for (const auto& app : catalog.installedApplications()) listed.push_back(app.identifier);
-    EXPECT_EQ(listed, (std::vector<std::string>{"org.a.Editor", "org.b.Viewer"}));
+    EXPECT_EQ(listed, (std::vector<std::string>{"com.bitwarden.desktop", "org.a.Editor", "org.b.Viewer"}));
 
     EXPECT_EQ(identifierOf(catalog.applicationWithIdentifier("org.a.Handler")), "org.a.Handler");
     EXPECT_EQ(identifierOf(catalog.applicationWithIdentifier("org.a.Editor.desktop")), "org.a.Editor");
     EXPECT_FALSE(catalog.applicationWithIdentifier("org.a.editor"));
     EXPECT_FALSE(catalog.applicationWithIdentifier(".desktop"));
+    // An id that ends in ".desktop" itself, by its id or by its file name.
+    EXPECT_EQ(identifierOf(catalog.applicationWithIdentifier("com.bitwarden.desktop")),
+              "com.bitwarden.desktop");
+    EXPECT_EQ(identifierOf(catalog.applicationWithIdentifier("com.bitwarden.desktop.desktop")),
+              "com.bitwarden.desktop");
     EXPECT_FALSE(catalog.applicationWithIdentifier(""));
 }
 
