@@ -135,6 +135,17 @@ AppCoordinator::Windows AppWindows::coordinatorWindows() {
 // The hot key and the tray reach the panels through the container's panel coordinator, which asks the
 // activeClipboardPanelController and allClipboardPanelControllers slots for the presentations; they build a
 // presentation on its first request. Until they are filled the hot key is registered and shows nothing.
+// What both panels ask of the shell from their footers.
+void AppWindows::openSettingsFromPanel() {
+    if (assembler_.windowFactories().showSettings) assembler_.windowFactories().showSettings(std::nullopt);
+}
+
+ClipboardFooterUpdateState AppWindows::footerUpdateState() {
+    const auto availability = assembler_.appUpdater().state().availability;
+    return ClipboardFooterUpdateState{availability.kind == AppUpdateAvailability::Kind::updateAvailable,
+                                      availability.version};
+}
+
 void AppWindows::fillClipboardPanelSlots() {
     AppAssembler& assembler = assembler_;
     clipboardPanel_ = std::make_unique<ClipboardPanelAssembly>(ClipboardPanelAssembly::Services{
@@ -142,15 +153,7 @@ void AppWindows::fillClipboardPanelSlots() {
         [&assembler] { return assembler.clipboardSearchService(); }, assembler.mainQueue(), assembler.clock(),
         assembler.standardDefaults(), assembler.pasteboard(), platform_.accessibilityPermissionManager,
         assembler.applicationCatalog(), assembler.appIdentityResolver(), assembler.distributionChannel(),
-        [&assembler] {
-            if (assembler.windowFactories().showSettings)
-                assembler.windowFactories().showSettings(std::nullopt);
-        },
-        [&assembler] {
-            const auto availability = assembler.appUpdater().state().availability;
-            return ClipboardFooterUpdateState{
-                availability.kind == AppUpdateAvailability::Kind::updateAvailable, availability.version};
-        },
+        [this] { openSettingsFromPanel(); }, [this] { return footerUpdateState(); },
         [&assembler] { assembler.appUpdater().checkForUpdates(); },
         [&assembler] { return assembler.hotkeyManager().lastHotkeyTimestamp(); }});
     // Both presentations share this view model: after a storage move it lists from the new history.
@@ -222,17 +225,8 @@ void AppWindows::fillFloatingPanelSlots() {
         assembler.standardDefaults(), assembler.pasteboard(), platform_.accessibilityPermissionManager,
         assembler.frontmostApplicationProvider(), assembler.appIdentityResolver(), platform_.alertPresenter,
         assembler.distributionChannel(), [] { return std::make_unique<X11WindowActivation>(); },
-        [] { return std::make_unique<XTestPasteShortcutPoster>(); },
-        [&assembler] {
-            if (assembler.windowFactories().showSettings)
-                assembler.windowFactories().showSettings(std::nullopt);
-        },
-        [&assembler] {
-            const auto availability = assembler.appUpdater().state().availability;
-            return ClipboardFooterUpdateState{
-                availability.kind == AppUpdateAvailability::Kind::updateAvailable, availability.version};
-        },
-        [&assembler] { assembler.appUpdater().checkForUpdates(); },
+        [] { return std::make_unique<XTestPasteShortcutPoster>(); }, [this] { openSettingsFromPanel(); },
+        [this] { return footerUpdateState(); }, [&assembler] { assembler.appUpdater().checkForUpdates(); },
         [&assembler] { return assembler.hotkeyManager().lastHotkeyTimestamp(); }});
     floatingPanel_->pinWindowFactory = [this](const ClipboardHistoryContentSnapshot& content,
                                               const ClipboardHistoryIndexSnapshot& entry) {

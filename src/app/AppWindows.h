@@ -11,6 +11,7 @@
 #include "app/AppAssembler.h"
 #include "app/model/AppCoordinator.h"
 #include "capture/ClipboardImageTextRecognizing.h"
+#include "panel/model/ClipboardFooterStatusPresentation.h"
 #include "panel/model/ClipboardSavePanelPresenting.h"
 #include "panel/model/ClipboardWorkspaceHandling.h"
 #include "platform/ApplicationFilePicker.h"
@@ -72,6 +73,8 @@ private:
     void fillSettingsSlot();
     SettingsPageFactories settingsPageFactories();
     ClipboardItemActions& itemActions();
+    void openSettingsFromPanel();
+    ClipboardFooterUpdateState footerUpdateState();
     void presentOCRWindow(const Data& imageData);
     void fillClassificationSlot();
     void fillOnboardingSlot();
