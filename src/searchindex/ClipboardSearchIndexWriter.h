@@ -1,0 +1,72 @@
+#pragma once
+
+// The write side of the search index: its tables, and the rows of one document kept in step across the
+// documents table, the rank table and the four full-text tables. Every document has a rank in the order
+// (sort_at DESC, doc_id DESC), newest smallest, spaced so that an entry dated between two others usually
+// fits without moving any other; the full-text tables are keyed by it. Used on the store's write connection
+// inside its transactions; not thread-safe.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "searchindex/ClipboardSearchIndexDocument.h"
+#include "sqlite/SQLiteStatement.h"
+
+namespace quorvane {
+
+class SQLiteDatabase;
+
+class ClipboardSearchIndexWriter {
+public:
+    // The full-text tables, each keyed by rank.
+    static constexpr const char* kSearchTables[] = {"search_words", "search_trigrams", "search_bigrams",
+                                                    "search_heads"};
+
+    // Creates the tables and indexes, dropping those of the earlier layout and adding the columns older
+    // files lack.
+    static void createSchema(SQLiteDatabase& db);
+    // Segments at which FTS5 merges inside a write; 0 leaves all merging to explicit 'merge' commands.
+    static void setAutomerge(SQLiteDatabase& db, int segments);
+    // Ranks every document by sorting and fills the search tables in rank order, from empty search tables.
+    static void rankAndIndexAll(SQLiteDatabase& db);
+
+    explicit ClipboardSearchIndexWriter(SQLiteDatabase& db);
+    ~ClipboardSearchIndexWriter();
+
+    // Replaces every document by `documents`, ranked and indexed.
+    void replaceAll(const std::vector<ClipboardSearchIndexDocument>& documents);
+    // Adds the document, or replaces the one with its id. Returns the replaced one's application
+    // identifier (outer nothing when there was none).
+    std::optional<std::optional<std::string>> upsert(const ClipboardSearchIndexDocument& document);
+    void remove(const std::string& itemID);
+    // Stores the access fields; a new sort time moves the document's rows to the rank of its new place.
+    void updateAccess(const std::string& itemID, double sortAt, std::optional<double> lastAccessedAt,
+                      std::int64_t accessCount);
+
+private:
+    struct Texts;
+    struct Indexed;
+
+    std::optional<Indexed> indexed(const std::string& itemID);
+    Texts textsOf(std::int64_t docID);
+    std::int64_t insertRow(const ClipboardSearchIndexDocument& document);
+    void removeRow(const Indexed& document);
+    void setRank(std::int64_t docID, std::int64_t rank);
+    void clearRank(std::int64_t docID);
+    std::optional<std::int64_t> neighbourRank(double sortAt, std::int64_t docID, bool newer);
+    std::int64_t spreadOlder(double sortAt, std::int64_t docID, std::int64_t newerRank);
+    void place(std::int64_t docID, double sortAt, const Texts& texts);
+    void insertSearchRows(std::int64_t rank, const Texts& texts);
+    void removeSearchRows(std::int64_t rank, const Texts& texts);
+    void runSearchRows(std::vector<SQLiteStatement>& statements, bool removing, std::int64_t rank,
+                       const Texts& texts);
+
+    SQLiteDatabase& db_;
+    std::optional<SQLiteStatement> insertDocument_;
+    std::vector<SQLiteStatement> searchInserts_;
+    std::vector<SQLiteStatement> searchRemoves_;
+};
+
+}  // namespace quorvane
