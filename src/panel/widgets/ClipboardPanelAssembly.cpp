@@ -35,7 +35,7 @@ ClipboardPanelController& ClipboardPanelAssembly::controller() {
         ClipboardPanelController::Options{services_.distributionChannel, &services_.applicationCatalog,
                                           &services_.appIdentityResolver, services_.onOpenSettings,
                                           services_.updateState, services_.checkForUpdates,
-                                          services_.hotkeyTimestamp, pinWindowFactory, presentOCRWindow});
+                                          services_.hotkeyTimestamp});
     return *controller_;
 }
 

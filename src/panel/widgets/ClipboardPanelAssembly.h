@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "history/ClipboardHistoryManagerProtocol.h"
-#include "model/ClipboardHistoryContentSnapshot.h"
 #include "panel/model/ClipboardFooterStatusPresentation.h"
 #include "panel/model/ClipboardPanelViewModel.h"
 #include "platform/ApplicationCatalog.h"
@@ -56,11 +55,6 @@ public:
     ~ClipboardPanelAssembly();
     ClipboardPanelAssembly(const ClipboardPanelAssembly&) = delete;
     ClipboardPanelAssembly& operator=(const ClipboardPanelAssembly&) = delete;
-
-    // Handed to the controller when it is made: the pin window and text-recognition window openers.
-    std::function<void(const ClipboardHistoryIndexSnapshot&, const ClipboardHistoryContentSnapshot&)>
-        pinWindowFactory;
-    std::function<void(const std::vector<std::uint8_t>& imageData)> presentOCRWindow;
 
     // Made on first use, with the view model.
     ClipboardPanelViewModel& viewModel();

@@ -78,11 +78,6 @@ public:
         std::function<void()> checkForUpdates = {};
         // The X server time of the last hot-key press; empty or 0 when unknown.
         std::function<std::uint32_t()> hotkeyTimestamp = {};
-        // Open a pin window for an entry and its content, and the text-recognition window for image data;
-        // the entry actions reach them through pinWindowFactory() and presentOCRWindow().
-        std::function<void(const ClipboardHistoryIndexSnapshot&, const ClipboardHistoryContentSnapshot&)>
-            pinWindowFactory = {};
-        std::function<void(const std::vector<std::uint8_t>& imageData)> presentOCRWindow = {};
     };
 
     explicit ClipboardPanelController(Dependencies dependencies, QObject* parent = nullptr);
@@ -123,9 +118,6 @@ public:
 
     // Confirms `entry`, else the selected one (a click, Return).
     void pasteSelectedItem(std::optional<ClipboardHistoryIndexSnapshot> entry, bool asPlainText);
-
-    const auto& pinWindowFactory() const { return options_.pinWindowFactory; }
-    const auto& presentOCRWindow() const { return options_.presentOCRWindow; }
 
     ClipboardPanel& clipboardPanel() { return *panel_; }
     const std::optional<ReturnTarget>& returnTarget() const { return returnTarget_; }
