@@ -6,7 +6,10 @@
 //   (0: as fast as xclip goes). Counters copies_per_second (offered), stored, lost.
 // - IdleCpu: the quorvane program itself, left alone for 60 s after start, over an empty history and over one
 //   of 10,000 entries; counters cpu_percent of one core and wakeups_per_second (context switches).
-// Both keep their files in a temporary directory and never touch the user's settings or history.
+// - ServiceMemory: the quorvane program over a history of 100,000 or 1,000,000 entries of about 500
+//   characters (the search benchmarks' corpus), from its start until it has filled its search index, then
+//   left alone for 10 s; counters rss_MB and anon_MB (resident and anonymous memory) and index_fill_s.
+// All keep their files in a temporary directory and never touch the user's settings or history.
 
 #include <benchmark/benchmark.h>
 #include <signal.h>
@@ -30,6 +33,7 @@
 #include <thread>
 #include <vector>
 
+#include "SearchCorpus.h"
 #include "app/AppAssembler.h"
 #include "history/store/ClipboardHistoryStore.h"
 #include "platform/linux/QtClipboardPasteboard.h"
@@ -223,20 +227,45 @@ std::optional<long> contextSwitches(pid_t pid) {
     return any ? std::optional<long>(total) : std::nullopt;
 }
 
-// A history of `count` text entries, written in one transaction; the service fills its index at start.
-void writeHistory(const std::filesystem::path& storage, int count) {
+// A history of `count` text entries, written in transactions of 10,000; the service fills its index at
+// start. `corpusTexts`: the search benchmarks' entries of about 500 characters instead of short lines.
+void writeHistory(const std::filesystem::path& storage, int count, bool corpusTexts = false) {
     std::filesystem::create_directories(storage);
     ClipboardHistoryStore store(storage / DataDirectoryManager::databaseFileName);
+    std::mt19937 random(20261209);
     for (int i = 0; i < count; ++i) {
         const std::string id = "entry-" + std::to_string(i);
-        const std::string text = "idle entry number " + std::to_string(i) + " with some words to index";
+        const std::string text = corpusTexts ? bench::entryText(random, i)
+                                             : "idle entry number " + std::to_string(i) +
+                                                   " with some words to index";
         store.mainContext().insert(
             ClipboardHistoryIndex{id, text.substr(0, 40), text, Date(1'700'000'000 + i), std::nullopt, 0,
                                   ClipboardContentType::text, std::nullopt, std::nullopt});
         store.mainContext().insert(ClipboardHistoryContent{id, text, std::nullopt, std::nullopt, std::nullopt,
                                                            std::nullopt, std::nullopt});
+        if (i % 10'000 == 9'999) store.mainContext().save();
     }
     store.mainContext().save();
+}
+
+// The quorvane program over the history in `directory`, with its settings and runtime files there too.
+void startService(QProcess& service, const std::filesystem::path& directory) {
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("XDG_CONFIG_HOME", QString::fromStdString((directory / "config").string()));
+    environment.insert("XDG_DATA_HOME", QString::fromStdString((directory / "data").string()));
+    environment.insert("XDG_RUNTIME_DIR", QString::fromStdString((directory / "runtime").string()));
+    environment.insert("QUORVANE_STORAGE_DIRECTORY", QString::fromStdString((directory / "storage").string()));
+    service.setProcessEnvironment(environment);
+    service.start(QUORVANE_EXECUTABLE, {});
+}
+
+// kB of one line ("VmRSS", "RssAnon") of a process's status.
+double statusKilobytes(pid_t pid, const std::string& key) {
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.starts_with(key + ":")) return std::stod(line.substr(key.size() + 1));
+    }
+    return 0;
 }
 
 void IdleCpu(benchmark::State& state) {
@@ -245,15 +274,8 @@ void IdleCpu(benchmark::State& state) {
     writeHistory(directory / "storage", entries);
     for (auto _ : state) {
         QProcess service;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("XDG_CONFIG_HOME", QString::fromStdString((directory / "config").string()));
-        environment.insert("XDG_DATA_HOME", QString::fromStdString((directory / "data").string()));
-        environment.insert("XDG_RUNTIME_DIR", QString::fromStdString((directory / "runtime").string()));
-        environment.insert("QUORVANE_STORAGE_DIRECTORY",
-                           QString::fromStdString((directory / "storage").string()));
-        service.setProcessEnvironment(environment);
         service.setStandardErrorFile(QProcess::nullDevice());
-        service.start(QUORVANE_EXECUTABLE, {});
+        startService(service, directory);
         if (!service.waitForStarted(5000)) {
             state.SkipWithError("quorvane did not start");
             return;
@@ -281,6 +303,38 @@ void IdleCpu(benchmark::State& state) {
     std::filesystem::remove_all(directory);
 }
 BENCHMARK(IdleCpu)->Arg(0)->Arg(10000)->Iterations(1)->Unit(benchmark::kSecond);
+
+void ServiceMemory(benchmark::State& state) {
+    const auto directory = makeTemporaryDirectory();
+    writeHistory(directory / "storage", static_cast<int>(state.range(0)), true);
+    for (auto _ : state) {
+        QProcess service;
+        service.setProcessChannelMode(QProcess::MergedChannels);
+        QByteArray log;
+        QObject::connect(&service, &QProcess::readyRead, [&] { log += service.readAll(); });
+        const auto started = std::chrono::steady_clock::now();
+        startService(service, directory);
+        if (!service.waitForStarted(5000)) {
+            state.SkipWithError("quorvane did not start");
+            return;
+        }
+        if (!processEventsUntil([&] { return log.contains("Clipboard search index rebuild completed"); },
+                                60 * 60 * 1000)) {
+            state.SkipWithError("the search index was not filled within an hour");
+            return;
+        }
+        state.counters["index_fill_s"] =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+        processEventsUntil([] { return false; }, 10'000);
+        const auto pid = static_cast<pid_t>(service.processId());
+        state.counters["rss_MB"] = statusKilobytes(pid, "VmRSS") / 1024;
+        state.counters["anon_MB"] = statusKilobytes(pid, "RssAnon") / 1024;
+        ::kill(pid, SIGTERM);
+        service.waitForFinished(10000);
+    }
+    std::filesystem::remove_all(directory);
+}
+BENCHMARK(ServiceMemory)->Arg(100'000)->Arg(1'000'000)->Iterations(1)->Unit(benchmark::kSecond);
 
 }  // namespace
 }  // namespace quorvane
