@@ -6,6 +6,7 @@
 #include <set>
 
 #include "base/Logger.h"
+#include "base/ReleaseFreedMemory.h"
 #include "preferences/SettingsAccessors.h"
 
 namespace quorvane {
@@ -90,12 +91,16 @@ void ClipboardHistorySearchIndexSync::bootstrapIfEmpty(
     if (!store_) return;
     runLogged("Failed to bootstrap clipboard search index: ", [&] {
         if (store_->stats().documentCount != 0) return;
-        const std::vector<ClipboardSearchSourceDocument> sources = loadDocuments();
-        if (sources.empty()) return;
-        std::vector<ClipboardSearchIndexDocument> rows;
-        rows.reserve(sources.size());
-        for (const auto& source : sources) rows.push_back(indexDocument(source));
-        const ClipboardSearchIndexStats stats = store_->rebuild(rows);
+        ClipboardSearchIndexStats stats;
+        {
+            const std::vector<ClipboardSearchSourceDocument> sources = loadDocuments();
+            if (sources.empty()) return;
+            std::vector<ClipboardSearchIndexDocument> rows;
+            rows.reserve(sources.size());
+            for (const auto& source : sources) rows.push_back(indexDocument(source));
+            stats = store_->rebuild(rows);
+        }
+        releaseFreedMemory();
         Logger::info("Bootstrapped clipboard search index, documents=" + std::to_string(stats.documentCount) +
                          ", grams=" + std::to_string(stats.gramCount),
                      kCategory);
@@ -111,9 +116,13 @@ void ClipboardHistorySearchIndexSync::scheduleRebuildAfterRecovery() {
     // Called on the store's queue: only queue the work, behind whatever was queued before the damage showed.
     submit("Failed to rebuild clipboard search index after recovery: ",
            [this, history = history_](ClipboardSearchIndexStoreProtocol& store) {
-               std::vector<ClipboardSearchIndexDocument> rows;
-               for (const auto& source : history->documents(nullptr)) rows.push_back(indexDocument(source));
-               const ClipboardSearchIndexStats stats = store.rebuild(rows);
+               ClipboardSearchIndexStats stats;
+               {
+                   std::vector<ClipboardSearchIndexDocument> rows;
+                   for (const auto& source : history->documents(nullptr)) rows.push_back(indexDocument(source));
+                   stats = store.rebuild(rows);
+               }
+               releaseFreedMemory();
                Logger::info("Rebuilt clipboard search index after recovery, documents=" +
                                 std::to_string(stats.documentCount) +
                                 ", grams=" + std::to_string(stats.gramCount),
@@ -128,6 +137,7 @@ void ClipboardHistorySearchIndexSync::scheduleReconciliation() {
         const Reconciliation counts =
             reconcile(store, *history,
                       [this](const ClipboardSearchSourceDocument& source) { return indexDocument(source); });
+        releaseFreedMemory();
         Logger::info("Reconciled clipboard search index with history, entries=" +
                          std::to_string(counts.entries) + ", added=" + std::to_string(counts.added) +
                          ", removed=" + std::to_string(counts.removed) + (counts.rebuilt ? ", rebuilt" : ""),

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "base/Logger.h"
+#include "base/ReleaseFreedMemory.h"
 #include "base/Utf8.h"
 #include "classification/ClipboardClassificationSettings.h"
 #include "preferences/SettingsAccessors.h"
@@ -195,6 +196,8 @@ void ClipboardSearchService::rebuildIndex(RebuildCompletion completion) {
                 return;
             }
             finishRebuild(*documents, configuration, start, std::move(completion));
+            documents.reset();
+            releaseFreedMemory();
         });
     });
 }
@@ -209,23 +212,28 @@ void ClipboardSearchService::finishRebuild(const std::vector<ClipboardSearchSour
             enabled = ClipboardClassificationSettings::enabledSystemClassifications(*userDefaults_);
             rules = ClipboardClassificationSettings::userRules(*userDefaults_);
         }
-        std::vector<ClipboardSearchIndexDocument> documents;
-        documents.reserve(sources.size());
-        for (auto source : sources) {
-            if (classifier_ && source.contentType == ClipboardContentType::text &&
-                !source.searchableText.empty()) {
-                source.classification =
-                    classifier_->classify(source.searchableText, enabled, rules).primaryClassification;
+        ClipboardSearchIndexStats stats;
+        std::int64_t indexed = 0;
+        {
+            std::vector<ClipboardSearchIndexDocument> documents;
+            documents.reserve(sources.size());
+            for (auto source : sources) {
+                if (classifier_ && source.contentType == ClipboardContentType::text &&
+                    !source.searchableText.empty()) {
+                    source.classification =
+                        classifier_->classify(source.searchableText, enabled, rules).primaryClassification;
+                }
+                documents.push_back(ClipboardSearchIndexDocument::make(source, configuration));
             }
-            documents.push_back(ClipboardSearchIndexDocument::make(source, configuration));
+            stats = indexStore_->syncReturning([&] { return indexStore_->rebuild(documents); });
+            indexed = static_cast<std::int64_t>(documents.size());
         }
-        auto stats = indexStore_->syncReturning([&] { return indexStore_->rebuild(documents); });
         record(Kind::rebuildIndex, start, false);
         Logger::info("Clipboard search index rebuild completed, documents=" +
                          std::to_string(stats.documentCount) + ", grams=" + std::to_string(stats.gramCount),
                      kLogCategory);
-        deliver(std::move(completion), ClipboardSearchResult<ClipboardSearchRebuildResult>::success(
-                                           {static_cast<std::int64_t>(documents.size()), stats}));
+        deliver(std::move(completion),
+                ClipboardSearchResult<ClipboardSearchRebuildResult>::success({indexed, stats}));
     } catch (...) {
         failRebuild(std::current_exception(), start, std::move(completion));
     }
