@@ -9,7 +9,7 @@
 // - ServiceMemory: the quorvane program over a history of 100,000 or 1,000,000 entries of about 500
 //   characters (the search benchmarks' corpus), from its start until it has filled its search index and
 //   compared it with the history, then left alone for 10 s; counters rss_MB and anon_MB (resident and
-//   anonymous memory) and index_fill_s.
+//   anonymous memory), peak_MB (the most resident memory since the start) and index_fill_s.
 // All keep their files in a temporary directory and never touch the user's settings or history.
 
 #include <benchmark/benchmark.h>
@@ -335,6 +335,7 @@ void ServiceMemory(benchmark::State& state) {
         const auto pid = static_cast<pid_t>(service.processId());
         state.counters["rss_MB"] = statusKilobytes(pid, "VmRSS") / 1024;
         state.counters["anon_MB"] = statusKilobytes(pid, "RssAnon") / 1024;
+        state.counters["peak_MB"] = statusKilobytes(pid, "VmHWM") / 1024;
         ::kill(pid, SIGTERM);
         service.waitForFinished(10000);
     }

@@ -93,11 +93,13 @@ void ClipboardHistorySearchIndexSync::bootstrapIfEmpty(
         if (store_->stats().documentCount != 0) return;
         ClipboardSearchIndexStats stats;
         {
-            const std::vector<ClipboardSearchSourceDocument> sources = loadDocuments();
-            if (sources.empty()) return;
             std::vector<ClipboardSearchIndexDocument> rows;
-            rows.reserve(sources.size());
-            for (const auto& source : sources) rows.push_back(indexDocument(source));
+            {
+                const std::vector<ClipboardSearchSourceDocument> sources = loadDocuments();
+                if (sources.empty()) return;
+                rows.reserve(sources.size());
+                for (const auto& source : sources) rows.push_back(indexDocument(source));
+            }
             stats = store_->rebuild(rows);
         }
         releaseFreedMemory();

@@ -195,14 +195,13 @@ void ClipboardSearchService::rebuildIndex(RebuildCompletion completion) {
                             start, std::move(completion));
                 return;
             }
-            finishRebuild(*documents, configuration, start, std::move(completion));
-            documents.reset();
+            finishRebuild(std::move(*documents), configuration, start, std::move(completion));
             releaseFreedMemory();
         });
     });
 }
 
-void ClipboardSearchService::finishRebuild(const std::vector<ClipboardSearchSourceDocument>& sources,
+void ClipboardSearchService::finishRebuild(std::vector<ClipboardSearchSourceDocument> sources,
                                            const ClipboardSearchIndexConfiguration& configuration, Date start,
                                            RebuildCompletion completion) {
     try {
@@ -217,7 +216,7 @@ void ClipboardSearchService::finishRebuild(const std::vector<ClipboardSearchSour
         {
             std::vector<ClipboardSearchIndexDocument> documents;
             documents.reserve(sources.size());
-            for (auto source : sources) {
+            for (auto& source : sources) {
                 if (classifier_ && source.contentType == ClipboardContentType::text &&
                     !source.searchableText.empty()) {
                     source.classification =
@@ -225,6 +224,8 @@ void ClipboardSearchService::finishRebuild(const std::vector<ClipboardSearchSour
                 }
                 documents.push_back(ClipboardSearchIndexDocument::make(source, configuration));
             }
+            // The index documents hold the texts from here on; a million entries are gigabytes.
+            std::vector<ClipboardSearchSourceDocument>().swap(sources);
             stats = indexStore_->syncReturning([&] { return indexStore_->rebuild(documents); });
             indexed = static_cast<std::int64_t>(documents.size());
         }

@@ -58,7 +58,7 @@ private:
     };
 
     // Classifies and converts the history's documents and replaces the index with them.
-    void finishRebuild(const std::vector<ClipboardSearchSourceDocument>& sources,
+    void finishRebuild(std::vector<ClipboardSearchSourceDocument> sources,
                        const ClipboardSearchIndexConfiguration& configuration, Date start,
                        RebuildCompletion completion);
     void failRebuild(std::exception_ptr error, Date start, RebuildCompletion completion);
