@@ -18,6 +18,7 @@
 #include <QToolButton>
 
 #include "desktop/DesktopSession.h"
+#include "desktop/ScreenshotTest.h"
 #include "l10n/StandardAppLanguage.h"
 #include "panel/widgets/OCRWindowPresenter.h"
 #include "panel/widgets/PinWindow.h"
@@ -60,39 +61,16 @@ public:
     void present(const ClipboardSavePanelRequest&, Completion) override {}
 };
 
-class ItemWindowsScreenshotTest : public ::testing::TestWithParam<std::tuple<bool, bool>> {
+class ItemWindowsScreenshotTest : public testing::ScreenshotTest {
 protected:
-    void SetUp() override {
-        DESKTOP_SESSION_OR_SKIP();
-        QApplication::setStyle(QStyleFactory::create("Fusion"));
-        dark = std::get<0>(GetParam());
-        chinese = std::get<1>(GetParam());
-        QApplication::setPalette(dark ? testing::darkTestPalette() : testing::lightTestPalette());
-        QFont font("DejaVu Sans");
-        font.setPointSizeF(10);
-        QApplication::setFont(font);
-        if (chinese) defaults.set(AppLanguage::defaultsKey, std::string("zh-Hans"));
-        language = std::make_unique<StandardAppLanguage>(defaults);
-        QDir().mkpath(QUORVANE_SCREENSHOT_DIR);
-    }
+    ItemWindowsScreenshotTest() : ScreenshotTest("item") {}
 
     void TearDown() override {
         for (auto& window : windows) delete window.data();
-        language.reset();
+        ScreenshotTest::TearDown();
     }
 
-    void save(QWidget& window, const QString& state) {
-        const QString name =
-            QStringLiteral("%1/item-%2-%3-%4.png")
-                .arg(QUORVANE_SCREENSHOT_DIR, state, dark ? "dark" : "light", chinese ? "zh" : "en");
-        const QImage image = window.grab().toImage();
-        ASSERT_TRUE(image.save(name)) << name.toStdString();
-        QSet<QRgb> colours;
-        for (int y = 0; y < image.height(); y += 5) {
-            for (int x = 0; x < image.width(); x += 5) colours.insert(image.pixel(x, y));
-        }
-        EXPECT_GT(colours.size(), 10) << "the picture looks blank: " << name.toStdString();
-    }
+    void save(QWidget& widget, const QString& state) { ScreenshotTest::save(widget, state, 10); }
 
     PinWindow* pin(ClipboardContentType type, ClipboardHistoryContentSnapshot content) {
         ClipboardHistoryIndexSnapshot entry;
@@ -105,10 +83,6 @@ protected:
         return window;
     }
 
-    bool dark = false;
-    bool chinese = false;
-    InMemoryUserDefaults defaults;
-    std::unique_ptr<StandardAppLanguage> language;
     FixedRecognizer recognizer;
     QtMainQueue mainQueue;
     InMemoryPasteboard pasteboard;

@@ -21,6 +21,7 @@
 #include <QVBoxLayout>
 
 #include "desktop/DesktopSession.h"
+#include "desktop/ScreenshotTest.h"
 #include "l10n/L10n.h"
 #include "l10n/StandardAppLanguage.h"
 #include "panel/model/ClipboardSearchAutoCompleteManager.h"
@@ -196,42 +197,9 @@ public:
     ClipboardFooterTipButton* secondaryTip_;
 };
 
-class PanelViewsScreenshotTest : public ::testing::TestWithParam<std::tuple<bool, bool>> {
+class PanelViewsScreenshotTest : public testing::ScreenshotTest {
 protected:
-    void SetUp() override {
-        DESKTOP_SESSION_OR_SKIP();
-        QApplication::setStyle(QStyleFactory::create("Fusion"));
-        dark = std::get<0>(GetParam());
-        chinese = std::get<1>(GetParam());
-        QApplication::setPalette(dark ? testing::darkTestPalette() : testing::lightTestPalette());
-        QFont font("DejaVu Sans");
-        font.setPointSizeF(10);
-        QApplication::setFont(font);
-        if (chinese) defaults.set(AppLanguage::defaultsKey, std::string("zh-Hans"));
-        language = std::make_unique<StandardAppLanguage>(defaults);
-        QDir().mkpath(QUORVANE_SCREENSHOT_DIR);
-    }
-
-    void TearDown() override { language.reset(); }
-
-    // Saves the preview and checks that the picture is not blank.
-    void save(QWidget& widget, const QString& state) {
-        const QString name =
-            QStringLiteral("%1/panel-%2-%3-%4.png")
-                .arg(QUORVANE_SCREENSHOT_DIR, state, dark ? "dark" : "light", chinese ? "zh" : "en");
-        const QImage image = widget.grab().toImage();
-        ASSERT_TRUE(image.save(name)) << name.toStdString();
-        QSet<QRgb> colours;
-        for (int y = 0; y < image.height(); y += 7) {
-            for (int x = 0; x < image.width(); x += 7) colours.insert(image.pixel(x, y));
-        }
-        EXPECT_GT(colours.size(), 20) << "the picture looks blank: " << name.toStdString();
-    }
-
-    bool dark = false;
-    bool chinese = false;
-    InMemoryUserDefaults defaults;
-    std::unique_ptr<StandardAppLanguage> language;
+    PanelViewsScreenshotTest() : ScreenshotTest("panel") {}
 };
 
 TEST_P(PanelViewsScreenshotTest, HistoryWithFormattedDetailAndChip) {
