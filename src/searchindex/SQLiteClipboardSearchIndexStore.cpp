@@ -156,6 +156,9 @@ void SQLiteClipboardSearchIndexStore::configure(SQLiteDatabase& db) {
     // as the history store does instead of failing the write.
     sqlite3_busy_timeout(db.handle(), busyTimeoutMilliseconds);
     db.execute("PRAGMA journal_mode = WAL;");
+    // A rebuild writes the whole index into the log; once copied back, the log shrinks to this size again
+    // instead of keeping gigabytes on disk beside the file.
+    db.execute("PRAGMA journal_size_limit = " + std::to_string(kLogSizeLimitBytes) + ";");
     db.execute("PRAGMA synchronous = NORMAL;");
     db.execute("PRAGMA foreign_keys = ON;");
     // Searches read many rows of a large file; mapping it saves a copy of every page read.
@@ -187,6 +190,8 @@ void SQLiteClipboardSearchIndexStore::checkpoint() {
             checkpointDb_.reset();
             const std::uint64_t generation = fileGeneration_;
             checkpointDb_ = std::make_unique<SQLiteDatabase>(databasePath_);
+            // A connection that has read nothing has not opened the log yet, and its checkpoints do nothing.
+            checkpointDb_->execute("SELECT COUNT(*) FROM sqlite_schema;");
             checkpointGeneration_ = generation;
         }
         // Passive: copies what no reader still needs and never waits for the writer.

@@ -36,6 +36,8 @@ class SQLiteClipboardSearchIndexStore final : public ClipboardSearchIndexStorePr
 public:
     // How long a statement waits for another connection's lock, as the history store's connections do.
     static constexpr int busyTimeoutMilliseconds = 5000;
+    // The size the write-ahead log is cut back to once its contents are in the file.
+    static constexpr std::int64_t kLogSizeLimitBytes = 16 * 1024 * 1024;
 
     // Opens (creating) the index at `databasePath`, creating its parent directory, and brings its schema up
     // to date. Throws std::filesystem::filesystem_error or SQLiteClipboardSearchIndexStoreError; a store that

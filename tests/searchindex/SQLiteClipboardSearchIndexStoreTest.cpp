@@ -3,9 +3,11 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <fstream>
 #include <future>
 #include <limits>
+#include <random>
 #include <thread>
 
 #include "classification/ClipboardClassificationSettings.h"
@@ -327,6 +329,33 @@ TEST_F(SQLiteClipboardSearchIndexStoreTest, RebuildReplacesEverythingAndRecordsI
     // An empty rebuild clears the index and still records its time.
     const auto cleared = store->rebuild({});
     EXPECT_EQ(cleared, (ClipboardSearchIndexStats{0, 0, Date(1'700'000'060.25)}));
+}
+
+TEST_F(SQLiteClipboardSearchIndexStoreTest, ALargeRebuildIsCopiedBackIntoTheFileAndItsLogShrinks) {
+    auto store = open();
+    std::mt19937 random(3);
+    std::vector<ClipboardSearchIndexDocument> documents;
+    for (int i = 0; i < 6000; ++i) {
+        std::string text;
+        while (text.size() < 600) text += std::to_string(random()) + " ";
+        documents.push_back(document("entry-" + std::to_string(i), text, 1000 + i));
+    }
+    store->rebuild(documents);
+    const std::filesystem::path log = path_.string() + "-wal";
+    ASSERT_GT(std::filesystem::file_size(log), SQLiteClipboardSearchIndexStore::kLogSizeLimitBytes);
+
+    // The log is copied back beside the writes; the next write after that starts the log again, cut short.
+    bool shrunk = false;
+    int written = 0;
+    while (written < 200 && !shrunk) {
+        store->upsert(document("later-" + std::to_string(written), "a later entry", 10'000 + written));
+        ++written;
+        shrunk = std::filesystem::file_size(log) <=
+                 static_cast<std::uintmax_t>(SQLiteClipboardSearchIndexStore::kLogSizeLimitBytes);
+        if (!shrunk) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    EXPECT_TRUE(shrunk) << std::filesystem::file_size(log);
+    EXPECT_EQ(store->stats().documentCount, 6000 + written);
 }
 
 TEST_F(SQLiteClipboardSearchIndexStoreTest, RebuildTimeTextReadsBackExactly) {
