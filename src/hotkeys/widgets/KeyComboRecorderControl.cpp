@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QEnterEvent>
+#include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -123,6 +124,9 @@ std::optional<std::uint32_t> usKeysymOf(int key) {
     }
 }
 
+constexpr double kDisplayPointSize = 13;
+constexpr double kSmallestDisplayPointSize = 9;
+
 }  // namespace
 
 KeyComboRecorderControl::KeyComboRecorderControl(MainQueue& mainQueue, QWidget* parent)
@@ -134,7 +138,7 @@ KeyComboRecorderControl::KeyComboRecorderControl(MainQueue& mainQueue, QWidget* 
     setFocusPolicy(Qt::StrongFocus);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     QFont font = displayField_->font();
-    font.setPointSizeF(13);
+    font.setPointSizeF(kDisplayPointSize);
     displayField_->setFont(font);
     displayField_->setTextFormat(Qt::PlainText);
     displayField_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
@@ -198,10 +202,34 @@ void KeyComboRecorderControl::updateDisplay() {
     labelPalette.setColor(QPalette::WindowText, color);
     displayField_->setPalette(labelPalette);
     progressIndicator_->setVisible(display.showsProgress);
+    fitDisplayFont();
     if (!underMouse())
         hoverBackground_ = state_.isRecording() ? withAlpha(palette().color(QPalette::Highlight), 0.1)
                                                 : QColor(Qt::transparent);
     update();
+}
+
+void KeyComboRecorderControl::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    fitDisplayFont();
+}
+
+void KeyComboRecorderControl::fitDisplayFont() {
+    // Measured against the room the layout gives the label, which is known before the label is laid out.
+    const QMargins margins = layout()->contentsMargins();
+    int room = width() - margins.left() - margins.right();
+    if (progressIndicator_->isVisibleTo(this)) {
+        room -= progressIndicator_->sizeHint().width() + layout()->spacing();
+    }
+    QFont font = displayField_->font();
+    double size = kDisplayPointSize;
+    font.setPointSizeF(size);
+    while (size > kSmallestDisplayPointSize &&
+           QFontMetricsF(font).horizontalAdvance(displayField_->text()) > room) {
+        size -= 0.5;
+        font.setPointSizeF(size);
+    }
+    if (font != displayField_->font()) displayField_->setFont(font);
 }
 
 void KeyComboRecorderControl::syncKeyMonitor() {

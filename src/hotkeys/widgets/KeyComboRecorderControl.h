@@ -56,10 +56,13 @@ protected:
     void enterEvent(QEnterEvent* event) override;
     void leaveEvent(QEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void syncKeyMonitor();
+    // The display's text at its usual size, or smaller down to a floor when it would be cut off there.
+    void fitDisplayFont();
 
     KeyComboRecorderState state_;
     QLabel* displayField_;

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QFontMetricsF>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
@@ -131,6 +132,27 @@ TEST_F(KeyComboRecorderControlTest, ReleasedWhileRecordingEndsTheRecordingAndGiv
     loop_.advance(1);
     typeInField(Qt::Key_B);
     EXPECT_EQ(field_->text(), "b");
+}
+
+TEST_F(KeyComboRecorderControlTest, ATextTooWideForTheFieldShrinksUntilItFitsAndAShortOneKeepsItsSize) {
+    auto* label = recorder_->findChild<QLabel*>();
+    recorder_->setFixedWidth(190);
+    recorder_->setPlaceholder("Click to record shortcut");
+    recorder_->setKeyCombo(std::nullopt);
+    QApplication::processEvents();
+    EXPECT_LT(label->font().pointSizeF(), 13);
+    EXPECT_LE(QFontMetricsF(label->font()).horizontalAdvance(label->text()), label->width());
+
+    // Wide enough again: the usual size comes back.
+    recorder_->setFixedWidth(400);
+    QApplication::processEvents();
+    EXPECT_EQ(label->font().pointSizeF(), 13);
+
+    recorder_->setFixedWidth(190);
+    recorder_->setKeyCombo(KeyCombo::defaultClipboardHistory());
+    QApplication::processEvents();
+    EXPECT_EQ(label->font().pointSizeF(), 13);
+    EXPECT_EQ(labelText(), "Super+Shift+V");
 }
 
 TEST(KeyComboRecorderControlKeysTest, QtKeysMapToStoredKeyCodesAndFlags) {
