@@ -311,19 +311,15 @@ void FloatingClipboardPanelController::moveSelection(bool up) {
 }
 
 void FloatingClipboardPanelController::confirmSelection() {
-    if (isShowingFilterSuggestions()) {
-        acceptSelectedFilterSuggestion();
-        return;
-    }
-    if (list_->state().hasMoreItems() &&
-        list_->state().selectedIndex() == int(list_->state().items().size())) {
-        list_->triggerAutoLoadMoreIfNeeded();
-        return;
-    }
-    pasteItem(std::nullopt, false);
+    confirm(false);
 }
 
 void FloatingClipboardPanelController::confirmSelectionAsPlainText() {
+    confirm(true);
+}
+
+// A suggestion is taken, the load-more row loads more, an entry is pasted.
+void FloatingClipboardPanelController::confirm(bool asPlainText) {
     if (isShowingFilterSuggestions()) {
         acceptSelectedFilterSuggestion();
         return;
@@ -333,7 +329,7 @@ void FloatingClipboardPanelController::confirmSelectionAsPlainText() {
         list_->triggerAutoLoadMoreIfNeeded();
         return;
     }
-    pasteItem(std::nullopt, true);
+    pasteItem(std::nullopt, asPlainText);
 }
 
 void FloatingClipboardPanelController::deleteSelectedItem() {

@@ -142,6 +142,7 @@ public:
     const std::string& clipboardSearchText() const { return clipboardSearchText_; }
 
 private:
+    void confirm(bool asPlainText);
     void setUpCallbacks();
     void bindViewModel();
     void viewModelChanged(ClipboardPanelViewModel::Changes changes);

@@ -29,21 +29,6 @@ QString qs(std::string_view view) {
     return QString::fromUtf8(view.data(), static_cast<int>(view.size()));
 }
 
-struct Card {
-    SettingsCard* card;
-    QVBoxLayout* rows;
-};
-
-Card makeCard(const QString& title, QWidget* parent) {
-    auto* card = new SettingsCard(parent);
-    auto* rows = new QVBoxLayout(card);
-    rows->setContentsMargins(20, 16, 20, 16);
-    rows->setSpacing(8);
-    rows->addWidget(makeSettingsSectionTitleLabel(title, card));
-    rows->addSpacing(2);
-    return {card, rows};
-}
-
 // A label and, 8 px after it, a 180 px popup.
 QComboBox* addPopupRow(QVBoxLayout* rows, QLabel* label, QWidget* parent) {
     auto* row = new QHBoxLayout;
@@ -121,7 +106,7 @@ void AdvancedSettingsViewController::buildLayout() {
     column->addWidget(makeSettingsPageTitleLabel(text(L10nKey::advancedPageTitle), content));
 
     // Text recognition
-    Card ocr = makeCard(text(L10nKey::advancedImageOcrSection), content);
+    const auto ocr = makeSettingsCard(text(L10nKey::advancedImageOcrSection), content);
     ocrToggle_ = new QCheckBox(text(L10nKey::advancedEnableOcr), ocr.card);
     ocr.rows->addWidget(ocrToggle_);
     ocrModePopup_ = addPopupRow(ocr.rows, new QLabel(text(L10nKey::advancedOcrLanguageModeLabel)), ocr.card);
@@ -137,7 +122,7 @@ void AdvancedSettingsViewController::buildLayout() {
 
     // Pinyin, for the Chinese interface only
     if (model.showsPinyinIndexOption()) {
-        Card pinyin = makeCard(text(L10nKey::advancedPinyinIndexSection), content);
+        const auto pinyin = makeSettingsCard(text(L10nKey::advancedPinyinIndexSection), content);
         pinyinCard_ = pinyin.card;
         pinyinToggle_ = new QCheckBox(text(L10nKey::advancedEnablePinyinIndex), pinyin.card);
         pinyin.rows->addWidget(pinyinToggle_);
@@ -146,7 +131,7 @@ void AdvancedSettingsViewController::buildLayout() {
     }
 
     // Search index
-    Card index = makeCard(text(L10nKey::advancedRebuildIndexSection), content);
+    const auto index = makeSettingsCard(text(L10nKey::advancedRebuildIndexSection), content);
     searchIndexStatsLabel_ = makeSettingsDescriptionLabel(QString());
     index.rows->addWidget(searchIndexStatsLabel_);
     auto* rebuildRow = new QHBoxLayout;
@@ -166,7 +151,7 @@ void AdvancedSettingsViewController::buildLayout() {
 
     // Accessibility and paste-back, direct build only
     if (model.isDirectChannel()) {
-        Card access = makeCard(text(L10nKey::advancedAccessibilitySection), content);
+        const auto access = makeSettingsCard(text(L10nKey::advancedAccessibilitySection), content);
         accessibilityCard_ = access.card;
         auto* statusRow = new QHBoxLayout;
         statusRow->setSpacing(8);
@@ -199,7 +184,7 @@ void AdvancedSettingsViewController::buildLayout() {
     }
 
     // Panel
-    Card panel = makeCard(text(L10nKey::advancedClipboardPanelSection), content);
+    const auto panel = makeSettingsCard(text(L10nKey::advancedClipboardPanelSection), content);
     panel.rows->addWidget(makeSettingsDescriptionLabel(text(L10nKey::advancedResetPositionDescription)));
     if (model.isDirectChannel()) {
         presentationRows_ = new QWidget(panel.card);

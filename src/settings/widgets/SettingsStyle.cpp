@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QLabel>
+#include <QVBoxLayout>
 
 #include "settings/widgets/SettingsCard.h"
 
@@ -42,6 +43,16 @@ QLabel* makeSettingsDescriptionLabel(const QString& text, QWidget* parent) {
     auto* label = new QLabel(text, parent);
     applySettingsDescriptionLabelStyle(label);
     return label;
+}
+
+SettingsCardRows makeSettingsCard(const QString& title, QWidget* parent) {
+    auto* card = new SettingsCard(parent);
+    auto* rows = new QVBoxLayout(card);
+    rows->setContentsMargins(20, 16, 20, 16);
+    rows->setSpacing(8);
+    rows->addWidget(makeSettingsSectionTitleLabel(title, card));
+    rows->addSpacing(2);
+    return {card, rows};
 }
 
 }  // namespace quorvane

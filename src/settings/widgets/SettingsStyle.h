@@ -7,9 +7,19 @@
 #include <QString>
 
 class QLabel;
+class QVBoxLayout;
 class QWidget;
 
 namespace quorvane {
+
+class SettingsCard;
+
+// A card with its title and the column its rows go in (20/16 px margins, 8 px apart).
+struct SettingsCardRows {
+    SettingsCard* card;
+    QVBoxLayout* rows;
+};
+SettingsCardRows makeSettingsCard(const QString& title, QWidget* parent);
 
 // Semibold at 18/13 of the application font.
 QLabel* makeSettingsPageTitleLabel(const QString& text, QWidget* parent = nullptr);

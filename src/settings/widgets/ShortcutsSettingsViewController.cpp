@@ -31,21 +31,6 @@ QString text(L10nKey key, const Arguments&... arguments) {
     return QString::fromStdString(L10n::text(key, arguments...));
 }
 
-struct Card {
-    SettingsCard* card;
-    QVBoxLayout* rows;
-};
-
-Card makeCard(const QString& title, QWidget* parent) {
-    auto* card = new SettingsCard(parent);
-    auto* rows = new QVBoxLayout(card);
-    rows->setContentsMargins(20, 16, 20, 16);
-    rows->setSpacing(8);
-    rows->addWidget(makeSettingsSectionTitleLabel(title, card));
-    rows->addSpacing(2);
-    return {card, rows};
-}
-
 QLabel* fixedWidthLabel(const QString& title, int width, QWidget* parent) {
     auto* label = new QLabel(title, parent);
     label->setMinimumWidth(width);
@@ -113,7 +98,7 @@ void ShortcutsSettingsViewController::buildLayout(const std::string& appDisplayN
     column->addWidget(makeSettingsPageTitleLabel(text(L10nKey::generalPageTitle), content));
 
     // Language
-    Card language = makeCard(text(L10nKey::generalLanguageSection), content);
+    const auto language = makeSettingsCard(text(L10nKey::generalLanguageSection), content);
     auto* languageRow = new QHBoxLayout;
     languageRow->setSpacing(8);
     languageRow->addWidget(fixedWidthLabel(text(L10nKey::generalAppLanguageLabel), 120, language.card));
@@ -129,7 +114,7 @@ void ShortcutsSettingsViewController::buildLayout(const std::string& appDisplayN
     column->addWidget(language.card);
 
     // Startup
-    Card startup = makeCard(text(L10nKey::generalStartupSection), content);
+    const auto startup = makeSettingsCard(text(L10nKey::generalStartupSection), content);
     launchAtLoginToggle_ = new QCheckBox(text(L10nKey::generalLaunchAtLogin), startup.card);
     startup.rows->addWidget(launchAtLoginToggle_);
     startup.rows->addWidget(
@@ -144,7 +129,7 @@ void ShortcutsSettingsViewController::buildLayout(const std::string& appDisplayN
     column->addWidget(startup.card);
 
     // Hotkeys
-    Card hotkeys = makeCard(text(L10nKey::generalHotkeysSection), content);
+    const auto hotkeys = makeSettingsCard(text(L10nKey::generalHotkeysSection), content);
     auto* hotkeyRow = new QHBoxLayout;
     hotkeyRow->setSpacing(8);
     hotkeyRow->addWidget(
@@ -168,7 +153,7 @@ void ShortcutsSettingsViewController::buildLayout(const std::string& appDisplayN
     column->addWidget(hotkeys.card);
 
     // Tray icon
-    Card tray = makeCard(text(L10nKey::generalMenuBarSection), content);
+    const auto tray = makeSettingsCard(text(L10nKey::generalMenuBarSection), content);
     menuBarShowIconToggle_ = new QCheckBox(text(L10nKey::generalShowMenuBarIcon), tray.card);
     tray.rows->addWidget(menuBarShowIconToggle_);
     tray.rows->addWidget(makeSettingsDescriptionLabel(text(L10nKey::generalMenuBarIconDescription)));
@@ -183,7 +168,7 @@ void ShortcutsSettingsViewController::buildLayout(const std::string& appDisplayN
     column->addWidget(tray.card);
 
     // Clipboard monitor
-    Card monitor = makeCard(text(L10nKey::generalClipboardMonitorSection), content);
+    const auto monitor = makeSettingsCard(text(L10nKey::generalClipboardMonitorSection), content);
     const auto captureRow = [&monitor](QCheckBox*& toggle, QComboBox*& popup, L10nKey toggleKey,
                                        L10nKey labelKey) {
         auto* row = new QHBoxLayout;
