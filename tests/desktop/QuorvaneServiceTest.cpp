@@ -325,6 +325,41 @@ TEST_F(QuorvaneServiceTest, RapidCopiesAreStoredOnceEachAndIndexedLikeTheHistory
     if (HasFailure()) std::cout << log_.toStdString() << std::endl;
 }
 
+TEST_F(QuorvaneServiceTest, BackgroundCopiesAreKeptWhileAWindowOfOursIsActiveOrLeftActiveWhenHidden) {
+    start();
+    // A window of the service's process, as its settings window or a panel is to the window manager.
+    const auto ours = desktop_->createWindow();
+    desktop_->setString(ours, "WM_CLASS", std::string("quorvane\0Quorvane\0", 18), "STRING");
+    desktop_->setCardinal(ours, "_NET_WM_PID", static_cast<std::uint32_t>(service_.processId()), "CARDINAL");
+    desktop_->activate(ours);
+    desktop_->sync();
+
+    const auto copyTwenty = [&](const char* prefix) {
+        const std::string sql =
+            std::string("SELECT content FROM ClipboardHistoryContent WHERE content LIKE '") + prefix + " %'";
+        for (int i = 0; i < 20; ++i) {
+            const std::string text = prefix + std::string(" ") + std::to_string(i);
+            ASSERT_TRUE(DesktopSession::copyWithXclip(QByteArray::fromStdString(text), "UTF8_STRING"));
+            // One at a time: each xclip is answered before the next replaces it.
+            DesktopSession::processEventsUntil(
+                [&] { return firstColumn(historyFile(), sql).size() == static_cast<std::size_t>(i + 1); },
+                5s);
+        }
+        EXPECT_EQ(firstColumn(historyFile(), sql).size(), 20u) << (log_ += service_.readAll()).toStdString();
+    };
+    // Focused: the copies come from background programs all the same.
+    copyTwenty("while focused");
+    // Hidden with no window to return to: the window manager leaves it named active.
+    desktop_->unmapWindow(ours);
+    desktop_->sync();
+    copyTwenty("after hiding");
+    // Taken while our window was in front, so from no program we know.
+    EXPECT_EQ(firstColumn(historyFile(),
+                          "SELECT DISTINCT ifnull(bundleIdentifier, 'none') FROM ClipboardHistoryIndex"),
+              std::vector<std::string>{"none"});
+    expectIndexMatchesHistory();
+}
+
 TEST_F(QuorvaneServiceTest, SigtermEndsWithExitZeroAndClosedConsistentFiles) {
     start();
     for (const char* text : {"first of three", "second of three", "third of three"}) {
