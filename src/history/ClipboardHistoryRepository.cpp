@@ -442,6 +442,16 @@ std::optional<std::string> ClipboardHistoryRepository::tryClearHistory() {
             } catch (const std::exception& error) {
                 failure = error.what();
             }
+            // Cleared means unreadable: the removed rows must not linger in freed pages or the log.
+            if (!failure) {
+                try {
+                    context.eraseRemovedData();
+                } catch (const std::exception& error) {
+                    Logger::error(std::string("Failed to erase cleared clipboard history from disk: ") +
+                                      error.what(),
+                                  kCategory);
+                }
+            }
         }
         if (failure) {
             Logger::error("Failed to clear clipboard history: " + *failure, kCategory);

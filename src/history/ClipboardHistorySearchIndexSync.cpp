@@ -73,7 +73,10 @@ void ClipboardHistorySearchIndexSync::scheduleDelete(const std::vector<std::stri
 void ClipboardHistorySearchIndexSync::scheduleClear() {
     if (!store_) return;
     submit("Failed to clear clipboard search index: ",
-           [](ClipboardSearchIndexStoreProtocol& store) { store.rebuild({}); });
+           [](ClipboardSearchIndexStoreProtocol& store) {
+               store.rebuild({});
+               store.eraseRemovedData();
+           });
 }
 
 void ClipboardHistorySearchIndexSync::scheduleTouch(const std::string& id, Date sortAt,

@@ -396,6 +396,10 @@ ClipboardSearchIndexStats SQLiteClipboardSearchIndexStore::rebuild(
     });
 }
 
+void SQLiteClipboardSearchIndexStore::eraseRemovedData() {
+    perform([&](SQLiteDatabase& db) { db.rewriteWithoutRemovedData(); });
+}
+
 void SQLiteClipboardSearchIndexStore::upsert(const ClipboardSearchIndexDocument& document) {
     perform([&](SQLiteDatabase& db) {
         SQLiteTransaction::run(db, [&] {

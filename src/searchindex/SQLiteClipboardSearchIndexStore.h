@@ -53,6 +53,7 @@ public:
     const std::filesystem::path& databasePath() const { return databasePath_; }
 
     ClipboardSearchIndexStats rebuild(const std::vector<ClipboardSearchIndexDocument>& documents) override;
+    void eraseRemovedData() override;
     void upsert(const ClipboardSearchIndexDocument& document) override;
     void deleteDocuments(const std::vector<std::string>& itemIDs) override;
     void updateAccess(const std::string& itemID, Date sortAt, std::optional<Date> lastAccessedAt,

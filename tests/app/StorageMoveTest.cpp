@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <optional>
@@ -61,6 +62,17 @@ std::set<std::string> names(const fs::path& directory) {
     for (const auto& entry : fs::directory_iterator(directory, error))
         result.insert(entry.path().filename().string());
     return result;
+}
+
+// Whether any file below `directory` holds `needle` byte for byte, as `strings` over the folder would show.
+bool anyFileHolds(const fs::path& directory, const std::string& needle) {
+    for (const auto& entry : fs::recursive_directory_iterator(directory)) {
+        if (!entry.is_regular_file()) continue;
+        std::ifstream file(entry.path(), std::ios::binary);
+        const std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+        if (bytes.find(needle) != std::string::npos) return true;
+    }
+    return false;
 }
 
 // The container's tear-down and build, with a look at the target right before the services reopen.
@@ -227,6 +239,29 @@ TEST_F(StorageMoveTest, ClearingTheHistoryIsRefusedWhileAMoveRuns) {
     EXPECT_EQ(outcome, false);
     assembler_->clipboardHistoryManager()->clearHistory();
     EXPECT_EQ(historyRows(oldStorage()), 0);
+}
+
+TEST_F(StorageMoveTest, ClearedTextsAreNoLongerReadableAnywhereInTheStorageFolder) {
+    // Unusual words, so that no other byte run in the files matches by chance.
+    std::vector<std::string> texts;
+    for (int i = 0; i < 40; ++i) texts.push_back("zebrafinch quokkamarker " + std::to_string(1000 + i));
+    for (const auto& text : texts) copyText(text);
+    assembler_->waitForSearchIndexJobs();
+    ASSERT_EQ(historyRows(oldStorage()), 40);
+    ASSERT_TRUE(anyFileHolds(oldStorage(), "quokkamarker"));
+
+    ASSERT_EQ(assembler_->clipboardHistoryManager()->tryClearHistory(), std::nullopt);
+    assembler_->waitForSearchIndexJobs();
+
+    EXPECT_EQ(historyRows(oldStorage()), 0);
+    EXPECT_EQ(indexRows(oldStorage()), 0);
+    EXPECT_FALSE(anyFileHolds(oldStorage(), "quokkamarker"));
+    EXPECT_FALSE(anyFileHolds(oldStorage(), "zebrafinch"));
+    // Both stores go on working afterwards.
+    copyText("written after the clear");
+    EXPECT_EQ(search("after the clear"), std::vector<std::string>{"written after the clear"});
+    EXPECT_TRUE(intact(oldStorage() / "clipboard_history.sqlite"));
+    EXPECT_TRUE(intact(oldStorage() / AppAssembler::searchIndexFileName));
 }
 
 }  // namespace

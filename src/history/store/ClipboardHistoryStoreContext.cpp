@@ -166,6 +166,10 @@ void ClipboardHistoryStoreContext::save() {
     });
 }
 
+void ClipboardHistoryStoreContext::eraseRemovedData() {
+    translatingErrors([&] { connection_->rewriteWithoutRemovedData(); });
+}
+
 void ClipboardHistoryStoreContext::apply(const Change& change) {
     if (const auto* index = std::get_if<ClipboardHistoryIndex>(&change)) {
         SQLiteStatement statement = connection_->prepare(
