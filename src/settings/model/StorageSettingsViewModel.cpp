@@ -7,9 +7,12 @@
 #include "history/ClipboardHistoryRepositoryProtocol.h"
 #include "l10n/L10n.h"
 #include "settings/model/StorageSettingsFormatting.h"
+#include "system/StorageBackups.h"
 
 namespace quorvane {
 namespace {
+
+namespace fs = std::filesystem;
 
 constexpr const char* kLogCategory = "StorageSettings";
 // The confirmation's buttons: Cancel first, so Escape and Return never clear by accident.
@@ -251,11 +254,21 @@ void StorageSettingsViewModel::setClearRunning(bool running) {
 void StorageSettingsViewModel::clearHistory() {
     if (!canClearHistory()) return;
     setClearRunning(true);
+    // Backups left by moves hold old texts too: the confirmation names them, and they go with the history.
+    const fs::path folder = dataDirectoryPath_;
+    const StorageBackups::Summary backups = StorageBackups::summarize(folder);
+    std::string message = L10n::text(L10nKey::storageClearAllConfirmMessage);
+    if (backups.count > 0) {
+        const AppLanguage language = AppLanguage::current();
+        message += "\n\n" + L10n::text(L10nKey::storageClearAllBackupsNote,
+                                        StorageSettingsFormatting::countText(backups.count, language),
+                                        StorageSettingsFormatting::byteCountText(backups.bytes, language));
+    }
     const Alert confirmation{AlertStyle::warning,
                              L10n::text(L10nKey::storageClearAllConfirmTitle),
-                             L10n::text(L10nKey::storageClearAllConfirmMessage),
+                             message,
                              {L10n::text(L10nKey::cancel), L10n::text(L10nKey::storageClearHistoryButton)}};
-    services_.alerts.present(confirmation, [this, alive = std::weak_ptr<int>(alive_)](
+    services_.alerts.present(confirmation, [this, folder, alive = std::weak_ptr<int>(alive_)](
                                                std::optional<std::size_t> pressed) {
         if (alive.expired()) return;
         if (pressed != kClearButton) return setClearRunning(false);
@@ -272,6 +285,9 @@ void StorageSettingsViewModel::clearHistory() {
                 Logger::error(std::string("Failed to clear clipboard history: ") + error.what(),
                               kLogCategory);
             }
+        }
+        if (!failure && !StorageBackups::removeAll(folder).empty()) {
+            failure = L10n::text(L10nKey::storageClearBackupsLeft);
         }
         setClearRunning(false);
         loadStorageUsageSummary();

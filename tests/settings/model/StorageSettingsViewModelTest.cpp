@@ -20,6 +20,7 @@
 #include "support/LogCapture.h"
 #include "support/TemporaryDirectory.h"
 #include "system/DataDirectoryMigrator.h"
+#include "system/StorageBackups.h"
 
 namespace quorvane {
 namespace {
@@ -398,6 +399,44 @@ TEST_F(StorageSettingsViewModelTest, ClearTellsClearedOnlyWhenItHappenedAndOther
         alerts_.presented.back(),
         (Alert{AlertStyle::warning, "Failed to Clear History", "the history store is not open", {"OK"}}));
     EXPECT_TRUE(model->canChangeDirectory());
+}
+
+TEST_F(StorageSettingsViewModelTest, ClearNamesTheFoldersBackupsAndRemovesThemWithTheHistory) {
+    saveText("a", "alpha");
+    // Left by two earlier moves into this folder and one damaged index set aside; the user's own file stays.
+    const std::string old(1500, 'x');
+    std::ofstream(defaultStorage() / "clipboard_history.sqlite.backup_1700000000") << old;
+    std::ofstream(defaultStorage() / "clipboard_history.sqlite.backup_1700000000-wal") << old;
+    std::ofstream(defaultStorage() / "clipboard_history.sqlite.backup_1710000000") << old;
+    std::ofstream(defaultStorage() / "clipboard_search.sqlite.corrupt-20250101T000000Z") << old;
+    std::ofstream(defaultStorage() / "notes.txt") << "mine";
+    auto model = makeViewModel();
+    ASSERT_TRUE(loaded(*model));
+
+    model->clearHistory();
+    ASSERT_EQ(alerts_.heldCount(), 1u);
+    EXPECT_NE(alerts_.presented.back().informativeText.find(
+                  "The folder also holds 3 backup copies of the history (6 kB) left by earlier moves"),
+              std::string::npos)
+        << alerts_.presented.back().informativeText;
+    // Cancelled: nothing goes.
+    ASSERT_TRUE(alerts_.answer("Cancel"));
+    EXPECT_EQ(StorageBackups::summarize(defaultStorage()).count, 3);
+
+    alerts_.script({"Clear History"});
+    model->clearHistory();
+    EXPECT_EQ(alerts_.presented.back().messageText, "Clipboard History Cleared");
+    EXPECT_EQ(StorageBackups::entries(defaultStorage()), std::vector<fs::path>{});
+    EXPECT_TRUE(fs::exists(defaultStorage() / "notes.txt"));
+    EXPECT_TRUE(fs::exists(defaultStorage() / "clipboard_history.sqlite"));
+
+    // Without backups the confirmation says nothing of them.
+    saveText("b", "beta");
+    model->loadStorageUsageSummary();
+    ASSERT_TRUE(turnUntil([&] { return model->storageUsageSummary().itemCount == 1; }));
+    model->clearHistory();
+    EXPECT_EQ(alerts_.presented.back().informativeText.find("backup"), std::string::npos);
+    ASSERT_TRUE(alerts_.answer("Cancel"));
 }
 
 TEST_F(StorageSettingsViewModelTest, ClearRefusedByTheStoreIsReportedWithItsReason) {
