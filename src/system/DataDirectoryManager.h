@@ -90,6 +90,10 @@ public:
     // True from the start of a move's first dialog until its completion: a second move and clearing the
     // history are refused meanwhile. Safe from any thread.
     bool isStorageMoveRunning() const { return storageMoveRunning_.load(); }
+    // Why the last move's copy failed, in the system's words ("No space left on device"); empty when it did
+    // not fail that way. Main queue only.
+    const std::string& lastStorageMoveFailureCause() const { return lastStorageMoveFailureCause_; }
+    void setLastStorageMoveFailureCause(std::string cause) { lastStorageMoveFailureCause_ = std::move(cause); }
 
 private:
     std::filesystem::path homeDirectory() const;
@@ -98,6 +102,7 @@ private:
     UserDefaults& userDefaults_;
     WorkspaceOpener& workspace_;
     EnvironmentReader environment_;
+    std::string lastStorageMoveFailureCause_;
     std::optional<std::filesystem::path> activeCustomDirectory_;
     std::atomic<bool> storageMoveRunning_{false};
 };

@@ -264,5 +264,42 @@ TEST_F(StorageMoveTest, ClearedTextsAreNoLongerReadableAnywhereInTheStorageFolde
     EXPECT_TRUE(intact(oldStorage() / AppAssembler::searchIndexFileName));
 }
 
+TEST_F(StorageMoveTest, MovingAgainIntoAFolderThatHeldAHistoryKeepsEveryBackupAndSaysSoFirst) {
+    const fs::path other = directory_ / "other";
+    fs::create_directories(other);
+    copyText("first entry");
+    copyText("second entry");
+    ASSERT_EQ(changeTo(chosen()), true);
+    const auto historyBackups = [&] {
+        std::size_t count = 0;
+        for (const auto& name : names(chosenStorage()))
+            if (name.starts_with("clipboard_history.sqlite.backup_") && !name.ends_with("-wal") &&
+                !name.ends_with("-shm"))
+                ++count;
+        return count;
+    };
+    for (int round = 1; round <= 2; ++round) {
+        ASSERT_EQ(changeTo(other), true);
+        alerts_.presented.clear();
+        ASSERT_EQ(changeTo(chosen()), true);
+        // The confirmation said what the folder holds before anything was moved aside.
+        ASSERT_GE(alerts_.presented.size(), 2u);
+        EXPECT_NE(alerts_.presented[1].informativeText.find(
+                      "This folder already holds a clipboard history (2 entries, the newest from "),
+                  std::string::npos)
+            << alerts_.presented[1].informativeText;
+        EXPECT_EQ(historyBackups(), static_cast<std::size_t>(round));
+    }
+    // Every backup is a whole history that opens.
+    for (const auto& name : names(chosenStorage())) {
+        if (!name.starts_with("clipboard_history.sqlite.backup_") || name.ends_with("-wal") ||
+            name.ends_with("-shm"))
+            continue;
+        EXPECT_EQ(historyRows(chosenStorage() / name), -1) << "opened as a folder: " << name;
+        EXPECT_EQ(queryNumber(chosenStorage() / name, "SELECT count(*) FROM ClipboardHistoryIndex"), 2) << name;
+    }
+    EXPECT_EQ(historyRows(chosenStorage()), 2);
+}
+
 }  // namespace
 }  // namespace quorvane

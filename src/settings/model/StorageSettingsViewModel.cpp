@@ -228,11 +228,15 @@ void StorageSettingsViewModel::runDirectoryFlow(MoveKind kind) {
                                      path),
                           {L10n::text(L10nKey::ok)}};
         } else {
+            std::string message = L10n::text(changing ? L10nKey::storageChangeLocationFailedMessage
+                                                      : L10nKey::storageResetLocationFailedMessage);
+            // The system's own words say more than a guess at permissions (a full or read-only disk).
+            if (const std::string& cause = manager.lastStorageMoveFailureCause(); !cause.empty())
+                message = L10n::text(L10nKey::storageMoveFailedCause, cause) + "\n" + message;
             alert = Alert{AlertStyle::warning,
                           L10n::text(changing ? L10nKey::storageChangeLocationFailedTitle
                                               : L10nKey::storageResetLocationFailedTitle),
-                          L10n::text(changing ? L10nKey::storageChangeLocationFailedMessage
-                                              : L10nKey::storageResetLocationFailedMessage),
+                          message,
                           {L10n::text(L10nKey::ok)}};
         }
         alerts.present(alert, ignoreAnswer);

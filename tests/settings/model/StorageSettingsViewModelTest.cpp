@@ -326,10 +326,12 @@ TEST_F(StorageSettingsViewModelTest, CancelledMoveSaysNothingAndAFailedOneSaysWh
     model->selectDirectory();
     ASSERT_TRUE(turnUntil([&] { return !model->isFlowRunning(); }));
     EXPECT_EQ(shellEvents_, (std::vector<std::string>{"will start", "did finish"}));
-    EXPECT_EQ(alerts_.presented.back(), (Alert{AlertStyle::warning,
-                                               "Failed to Change Location",
-                                               "Check folder permissions and try again.",
-                                               {"OK"}}));
+    // The cause in the system's words, not only a guess at permissions.
+    EXPECT_EQ(alerts_.presented.back(),
+              (Alert{AlertStyle::warning,
+                     "Failed to Change Location",
+                     "The data could not be copied: Not a directory.\nCheck folder permissions and try again.",
+                     {"OK"}}));
     EXPECT_EQ(model->dataDirectoryPath(), defaultStorage().string());
     EXPECT_FALSE(model->canResetDirectory());
 }
