@@ -80,7 +80,12 @@ class ObservedServices final : public ClipboardServicesLifecycle {
 public:
     ObservedServices(AppAssembler& assembler, fs::path target)
         : assembler_(assembler), target_(std::move(target)) {}
-    void tearDownClipboardServices() override { assembler_.tearDownClipboardServices(); }
+    void tearDownClipboardServices() override {
+        assembler_.tearDownClipboardServices();
+        if (afterTearDown) afterTearDown();
+    }
+    // Runs while the copy is about to start, the history closed.
+    std::function<void()> afterTearDown;
     void buildClipboardServices() override {
         targetBeforeBuild = names(target_);
         assembler_.buildClipboardServices();
@@ -299,6 +304,36 @@ TEST_F(StorageMoveTest, MovingAgainIntoAFolderThatHeldAHistoryKeepsEveryBackupAn
         EXPECT_EQ(queryNumber(chosenStorage() / name, "SELECT count(*) FROM ClipboardHistoryIndex"), 2) << name;
     }
     EXPECT_EQ(historyRows(chosenStorage()), 2);
+}
+
+TEST_F(StorageMoveTest, CopiesMadeWhileTheMoveCopiesItsFilesAreInTheHistoryAfterwards) {
+    copyText("before the move");
+    // Reported at once, as the desktop's clipboard does, so no poll is needed while the copy runs.
+    pasteboard_.setAnnouncesChanges(true);
+    services_->afterTearDown = [&] {
+        pasteboard_.replaceItem({{PasteboardType::plainText, dataFromString("copied during the move")}});
+        pasteboard_.replaceItem({{PasteboardType::plainText, dataFromString("before the move")}});
+        pasteboard_.replaceItem({{PasteboardType::plainText, dataFromString("also during the move")}});
+    };
+    ASSERT_EQ(changeTo(chosen()), true);
+    services_->afterTearDown = nullptr;
+
+    EXPECT_EQ(search("during the move"),
+              (std::vector<std::string>{"also during the move", "copied during the move"}));
+    // A copy repeated during the move replaces its earlier entry, as any capture does.
+    EXPECT_EQ(search("before the move"), std::vector<std::string>{"before the move"});
+    assembler_->waitForSearchIndexJobs();
+    EXPECT_EQ(historyRows(chosenStorage()), 3);
+    EXPECT_EQ(indexRows(chosenStorage()), 3);
+
+    // A failed move keeps them too: in the old history, still in use.
+    services_->afterTearDown = [&] {
+        pasteboard_.replaceItem({{PasteboardType::plainText, dataFromString("copied during a failed move")}});
+    };
+    std::ofstream(directory_ / "plain-file") << "not a folder";
+    ASSERT_EQ(changeTo(directory_ / "plain-file"), false);
+    EXPECT_EQ(search("failed move"), std::vector<std::string>{"copied during a failed move"});
+    EXPECT_EQ(historyRows(chosenStorage()), 4);
 }
 
 }  // namespace
