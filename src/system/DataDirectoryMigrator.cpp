@@ -243,9 +243,12 @@ void DataDirectoryMigrator::continueReset(const FlowPtr& flow) {
 
 void DataDirectoryMigrator::runMigration(const FlowPtr& flow, const fs::path& target,
                                          std::optional<fs::path> folder) {
+    manager_.storageMoveBytesCopied().store(0);
+    manager_.setStorageMoveCopying(true);
     if (flow->onMigrationWillStart) flow->onMigrationWillStart();
     services_.tearDownClipboardServices();
     migrateStorage(target, [this, alive = std::weak_ptr<int>(alive_), flow, folder](bool copied) {
+        flow->manager.setStorageMoveCopying(false);
         if (alive.expired()) return finish(flow, StorageMoveOutcome::failed);
         if (copied) manager_.applyCustomDirectory(folder);
         // On failure this reopens the old directory, which the copy never changed.
@@ -260,7 +263,7 @@ void DataDirectoryMigrator::migrateStorage(const fs::path& target, Completion co
         bool copied = false;
         std::string cause;
         if (!stopRequested_.load()) {
-            StorageDirectoryCopier copier(clock_, stopRequested_);
+            StorageDirectoryCopier copier(clock_, stopRequested_, &manager_.storageMoveBytesCopied());
             copied = copier.copy(manager_.storageDirectoryURL(), target);
             cause = copier.failureCause();
         }

@@ -67,8 +67,11 @@ bool isSameOrInside(const fs::path& inner, const fs::path& outer) {
 
 }  // namespace
 
-StorageDirectoryCopier::StorageDirectoryCopier(const Clock& clock, const std::atomic<bool>& stopRequested)
-    : clock_(clock), stopRequested_(stopRequested) {}
+StorageDirectoryCopier::StorageDirectoryCopier(const Clock& clock, const std::atomic<bool>& stopRequested,
+                                               std::atomic<std::uint64_t>* progress)
+    : clock_(clock), stopRequested_(stopRequested), progress_(progress) {
+    if (progress_) progress_->store(0);
+}
 
 std::string StorageDirectoryCopier::backupName(const std::string& name, std::int64_t seconds) {
     return name + std::string(kBackupMarker) + std::to_string(seconds);
@@ -181,6 +184,7 @@ void StorageDirectoryCopier::copyEntry(const fs::path& from, const fs::path& to)
         case fs::file_type::regular:
             fs::copy_file(from, to);
             bytesCopied_ += fs::file_size(to);
+            if (progress_) progress_->store(bytesCopied_);
             break;
         default:
             // Sockets and pipes belong to a running program; their contents cannot be copied.

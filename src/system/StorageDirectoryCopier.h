@@ -19,7 +19,9 @@ namespace quorvane {
 class StorageDirectoryCopier {
 public:
     // `stopRequested` is polled between files; once it is set the copy ends, reports false and logs nothing.
-    StorageDirectoryCopier(const Clock& clock, const std::atomic<bool>& stopRequested);
+    // `progress`, when given, follows bytesCopied() for readers on other threads.
+    StorageDirectoryCopier(const Clock& clock, const std::atomic<bool>& stopRequested,
+                           std::atomic<std::uint64_t>* progress = nullptr);
     StorageDirectoryCopier(const StorageDirectoryCopier&) = delete;
     StorageDirectoryCopier& operator=(const StorageDirectoryCopier&) = delete;
 
@@ -49,6 +51,7 @@ private:
     const Clock& clock_;
     const std::atomic<bool>& stopRequested_;
     std::uintmax_t bytesCopied_ = 0;
+    std::atomic<std::uint64_t>* progress_ = nullptr;
     std::string failureCause_;
 };
 

@@ -96,16 +96,24 @@ bool StorageSettingsViewModel::canClearHistory() const {
 }
 
 std::string StorageSettingsViewModel::itemCountText() const {
+    if (isMoving()) return L10n::text(L10nKey::storageMoving);
     if (isLoading_) return loadingText();
     return StorageSettingsFormatting::countText(summary_.itemCount, AppLanguage::current());
 }
 
 std::string StorageSettingsViewModel::diskUsageText() const {
+    if (isMoving()) {
+        return L10n::text(L10nKey::storageMovingBytesCopied,
+                          StorageSettingsFormatting::byteCountText(
+                              static_cast<std::int64_t>(services_.dataDirectoryManager.storageMoveBytesCopiedSoFar()),
+                              AppLanguage::current()));
+    }
     if (isLoading_) return loadingText();
     return StorageSettingsFormatting::byteCountText(summary_.directorySizeBytes, AppLanguage::current());
 }
 
 std::string StorageSettingsViewModel::contentBreakdownText() const {
+    if (isMoving()) return L10n::text(L10nKey::storageMoving);
     if (isLoading_) return loadingText();
     const AppLanguage language = AppLanguage::current();
     return L10n::text(L10nKey::storageTextImageCounts,
@@ -114,6 +122,7 @@ std::string StorageSettingsViewModel::contentBreakdownText() const {
 }
 
 std::string StorageSettingsViewModel::lastSavedText() const {
+    if (isMoving()) return L10n::text(L10nKey::storageMoving);
     if (isLoading_) return loadingText();
     if (!summary_.lastSavedAt) return L10n::text(L10nKey::storageNoHistoryYet);
     return StorageSettingsFormatting::relativeTimeText(*summary_.lastSavedAt, services_.clock.now(),
@@ -121,6 +130,7 @@ std::string StorageSettingsViewModel::lastSavedText() const {
 }
 
 std::string StorageSettingsViewModel::clearHistoryDescriptionText() const {
+    if (isMoving()) return L10n::text(L10nKey::storageMovingDescription);
     if (isLoading_) return L10n::text(L10nKey::storageUpdatingUsage);
     return L10n::text(summary_.itemCount > 0 ? L10nKey::storageClearAllDescription
                                              : L10nKey::storageNoSavedItems);
@@ -202,9 +212,11 @@ void StorageSettingsViewModel::runDirectoryFlow(MoveKind kind) {
 
     // What the flow needs once it ends belongs to the shell and outlives this page.
     auto started = std::make_shared<bool>(false);
-    auto willStart = [started, shellWillStart = services_.onMigrationWillStart] {
+    auto willStart = [this, alive = std::weak_ptr<int>(alive_), started,
+                      shellWillStart = services_.onMigrationWillStart] {
         *started = true;
         if (shellWillStart) shellWillStart();
+        if (!alive.expired()) followMoveProgress();
     };
     auto completion = [this, alive = std::weak_ptr<int>(alive_), kind, started,
                        shellDidFinish = services_.onMigrationDidFinish, &alerts = services_.alerts,
@@ -242,6 +254,20 @@ void StorageSettingsViewModel::runDirectoryFlow(MoveKind kind) {
         alerts.present(alert, ignoreAnswer);
     };
     action(std::move(willStart), std::move(completion));
+}
+
+bool StorageSettingsViewModel::isMoving() const {
+    return services_.dataDirectoryManager.isStorageMoveCopying();
+}
+
+void StorageSettingsViewModel::followMoveProgress() {
+    changed();
+    if (!isMoving()) return;
+    // The figures of the closed services would read as an empty history; the copy's progress shows instead.
+    progressTimer_ = services_.mainQueue.postAfter(moveProgressIntervalSeconds,
+                                                   [this, alive = std::weak_ptr<int>(alive_)] {
+                                                       if (!alive.expired()) followMoveProgress();
+                                                   });
 }
 
 void StorageSettingsViewModel::storageDirectoryDidChange() {

@@ -441,6 +441,31 @@ TEST_F(StorageSettingsViewModelTest, ClearNamesTheFoldersBackupsAndRemovesThemWi
     ASSERT_TRUE(alerts_.answer("Cancel"));
 }
 
+TEST_F(StorageSettingsViewModelTest, ARunningCopyShowsTheMoveInsteadOfTheClosedServicesEmptyHistory) {
+    saveText("a", "alpha");
+    auto model = makeViewModel();
+    ASSERT_TRUE(loaded(*model));
+    // What the copy's worker reports while the services are closed and answer with an empty history.
+    manager_.setStorageMoveCopying(true);
+    manager_.storageMoveBytesCopied().store(3'400'000);
+    services_.tearDownClipboardServices();
+    model->loadStorageUsageSummary();
+    ASSERT_TRUE(turnUntil([&] { return model->storageUsageSummary().itemCount == 0; }));
+    EXPECT_TRUE(model->isMoving());
+    EXPECT_EQ(model->itemCountText(), "Moving…");
+    EXPECT_EQ(model->diskUsageText(), "3.4 MB copied");
+    EXPECT_EQ(model->lastSavedText(), "Moving…");
+    EXPECT_EQ(model->contentBreakdownText(), "Moving…");
+    EXPECT_NE(model->clearHistoryDescriptionText().find("being copied"), std::string::npos);
+
+    manager_.setStorageMoveCopying(false);
+    services_.buildClipboardServices();
+    model->loadStorageUsageSummary();
+    ASSERT_TRUE(turnUntil([&] { return model->storageUsageSummary().itemCount == 1; }));
+    EXPECT_EQ(model->itemCountText(), "1");
+    EXPECT_NE(model->lastSavedText(), "No history yet");
+}
+
 TEST_F(StorageSettingsViewModelTest, ClearRefusedByTheStoreIsReportedWithItsReason) {
     saveText("a", "alpha");
     auto model = makeViewModel();
