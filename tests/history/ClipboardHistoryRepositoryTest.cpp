@@ -510,6 +510,31 @@ TEST_F(ClipboardHistoryRepositoryTest,
     EXPECT_EQ(takeNotifications(), 1);
 }
 
+TEST_F(ClipboardHistoryRepositoryTest, IndexWritesLostToAFullDiskAreRetriedWithTheNextIndexWork) {
+    repository();
+    testing::LogCapture log;
+    // The disk fills: both writes fail and the entries are only in the history.
+    index_->failing = true;
+    saveText("A", "alpha", 100);
+    saveImage("B", Bytes{1, 2}, 150);
+    repository().waitForSearchIndexJobs();
+    EXPECT_TRUE(index_->rows.empty());
+
+    // Space returns; the next copy brings the lost ones along, without waiting for the next start.
+    index_->failing = false;
+    saveText("C", "gamma", 200);
+    repository().waitForSearchIndexJobs();
+    EXPECT_EQ(index_->rows.size(), 3u);
+    EXPECT_TRUE(index_->rows.contains("A"));
+    EXPECT_TRUE(index_->rows.contains("B"));
+    EXPECT_EQ(log.count("Retrying clipboard search index writes"), 1u);
+
+    // In step again: later work does not reconcile.
+    saveText("D", "delta", 300);
+    repository().waitForSearchIndexJobs();
+    EXPECT_EQ(log.count("Retrying clipboard search index writes"), 1u);
+}
+
 TEST_F(ClipboardHistoryRepositoryTest, WithoutAnIndexStoreHistoryStillWorks) {
     index_.reset();
     saveText("A", "alpha", 100);
