@@ -198,13 +198,45 @@ std::string ClipboardHistoryRepository::imageFingerprint(const Bytes& imageData)
 }
 
 bool ClipboardHistoryRepository::saveContext() {
+    if (isDamaged()) {
+        // Writing into a damaged file can only make it worse, and failing copy after copy says nothing new.
+        store_->mainContext().discardChanges();
+        return false;
+    }
     try {
         store_->mainContext().save();
         return true;
     } catch (const std::exception& error) {
-        Logger::error(std::string("Failed to save clipboard history context: ") + error.what(), kCategory);
+        noteDamage(error);
+        if (!isDamaged())
+            Logger::error(std::string("Failed to save clipboard history context: ") + error.what(), kCategory);
         return false;
     }
+}
+
+namespace {
+
+bool isDamageError(const std::exception& error) {
+    const auto* storeError = dynamic_cast<const HistoryStoreError*>(&error);
+    return storeError && storeError->kind() == HistoryStoreError::Kind::damaged;
+}
+
+void reportDamage(std::atomic<bool>& damage, const std::filesystem::path& file, const std::string& cause) {
+    if (damage.exchange(true)) return;
+    Logger::error("The clipboard history file " + file.string() + " is damaged (" + cause +
+                      "); nothing more is written to it in this run. To recover what it holds, quit Quorvane "
+                      "and run: sqlite3 '" +
+                      file.string() + "' .recover | sqlite3 '" + file.string() +
+                      ".recovered', then move the recovered file into its place",
+                  kCategory);
+}
+
+}  // namespace
+
+void ClipboardHistoryRepository::noteDamage(const std::exception& error) {
+    if (!isDamageError(error) || !store_ || isDamaged()) return;
+    reportDamage(*damage_, store_->file(), error.what());
+    notificationCenter_.post(historyDamagedNotification);
 }
 
 std::optional<ClipboardHistoryIndex> ClipboardHistoryRepository::findIndex(const std::string& id) {
@@ -212,6 +244,7 @@ std::optional<ClipboardHistoryIndex> ClipboardHistoryRepository::findIndex(const
         auto records = store_->mainContext().fetchIndexes({.idEquals = id});
         if (!records.empty()) return std::move(records.front());
     } catch (const std::exception& error) {
+        noteDamage(error);
         Logger::error(std::string("Failed to find clipboard index: ") + error.what(), kCategory);
     }
     return std::nullopt;
@@ -222,6 +255,7 @@ std::optional<ClipboardHistoryContent> ClipboardHistoryRepository::findContent(c
         auto records = store_->mainContext().fetchContents({.idEquals = id});
         if (!records.empty()) return std::move(records.front());
     } catch (const std::exception& error) {
+        noteDamage(error);
         Logger::error(std::string("Failed to find clipboard content: ") + error.what(), kCategory);
     }
     return std::nullopt;
@@ -403,6 +437,7 @@ std::int64_t ClipboardHistoryRepository::deleteExpiredItems(Date cutoff, Clipboa
                 if (record.contentType == contentType) ids.push_back(record.id);
             }
         } catch (const std::exception& error) {
+            noteDamage(error);
             Logger::error(std::string("Failed to delete expired clipboard history items: ") + error.what(),
                           kCategory);
             return 0;
@@ -513,6 +548,7 @@ ClipboardHistoryUsageMetadata ClipboardHistoryRepository::removeDuplicateTexts(
             // Copies stored without this fingerprint.
             removeTextCopies(context.fetchContents({.contentEquals = text}));
         } catch (const std::exception& error) {
+            noteDamage(error);
             Logger::error(std::string("Failed to remove duplicate clipboard texts: ") + error.what(),
                           kCategory);
             return ClipboardHistoryUsageMetadata::empty;
@@ -531,6 +567,7 @@ ClipboardHistoryUsageMetadata ClipboardHistoryRepository::removeDuplicateImages(
         try {
             candidates = context.fetchContents({.duplicateFingerprintEquals = imageFingerprint(imageData)});
         } catch (const std::exception& error) {
+            noteDamage(error);
             Logger::error(std::string("Failed to remove duplicate clipboard images: ") + error.what(),
                           kCategory);
             return ClipboardHistoryUsageMetadata::empty;

@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+
+#include <fstream>
 #include <sqlite3.h>
 
 #include <atomic>
@@ -533,6 +535,36 @@ TEST_F(ClipboardHistoryRepositoryTest, IndexWritesLostToAFullDiskAreRetriedWithT
     saveText("D", "delta", 300);
     repository().waitForSearchIndexJobs();
     EXPECT_EQ(log.count("Retrying clipboard search index writes"), 1u);
+}
+
+TEST_F(ClipboardHistoryRepositoryTest, DamageFoundWhileRunningIsReportedOnceAndNothingMoreIsWritten) {
+    for (int i = 0; i < 40; ++i) saveText("T" + std::to_string(i), std::string(2000, 'a' + i % 26), 100 + i);
+    repository().quiesce();
+    repository_.reset();
+    {
+        // Damage in the middle of the file after a clean stop: the start does not look, the first use finds it.
+        std::fstream file(historyFile(), std::ios::in | std::ios::out | std::ios::binary);
+        file.seekp(4096 * 2);
+        const std::string garbage(4096 * 6, '\xA5');
+        file.write(garbage.data(), static_cast<std::streamsize>(garbage.size()));
+    }
+    int damageNotices = 0;
+    const auto observation =
+        center_.addObserver(ClipboardHistoryRepository::historyDamagedNotification, [&] { ++damageNotices; });
+    testing::LogCapture log;
+    repository();
+    for (int i = 0; i < 5; ++i) {
+        const std::string text = "after the damage " + std::to_string(i);
+        repository().removeDuplicateTexts(text, std::nullopt, std::nullopt, std::nullopt);
+        saveText("N" + std::to_string(i), text, 500 + i);
+    }
+    loop_.runUntilIdle();
+    EXPECT_TRUE(repository().isDamaged());
+    EXPECT_EQ(log.count("is damaged"), 1u);
+    EXPECT_TRUE(log.contains("ERROR", ".recover | sqlite3"));
+    // Not one failure per copy.
+    EXPECT_EQ(log.count("Failed to save clipboard history context"), 0u);
+    EXPECT_EQ(damageNotices, 1);
 }
 
 TEST_F(ClipboardHistoryRepositoryTest, WithoutAnIndexStoreHistoryStillWorks) {

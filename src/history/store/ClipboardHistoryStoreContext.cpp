@@ -27,8 +27,9 @@ auto translatingErrors(F&& body) -> decltype(body()) {
     try {
         return body();
     } catch (const SQLiteError& error) {
-        throw HistoryStoreError(HistoryStoreError::Kind::statement,
-                                std::string("History store SQL failed: ") + error.what());
+        throw HistoryStoreError(
+            error.isCorruption() ? HistoryStoreError::Kind::damaged : HistoryStoreError::Kind::statement,
+            std::string("History store SQL failed: ") + error.what());
     }
 }
 
