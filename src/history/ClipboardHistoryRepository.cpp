@@ -116,14 +116,33 @@ ClipboardHistorySearchIndexSync::HistorySource historySource(std::weak_ptr<Clipb
             }};
 }
 
+bool isDamageError(const std::exception& error) {
+    const auto* storeError = dynamic_cast<const HistoryStoreError*>(&error);
+    return storeError && storeError->kind() == HistoryStoreError::Kind::damaged;
+}
+
+void reportDamage(std::atomic<bool>& damage, const std::filesystem::path& file, const std::string& cause) {
+    if (damage.exchange(true)) return;
+    Logger::error("The clipboard history file " + file.string() + " is damaged (" + cause +
+                      "); nothing more is written to it in this run. To recover what it holds, quit Quorvane "
+                      "and run: sqlite3 '" +
+                      file.string() + "' .recover | sqlite3 '" + file.string() +
+                      ".recovered', then move the recovered file into its place",
+                  kCategory);
+}
+
 // Runs `body` on the read queue with a context of its own and hands the result to `completion` on the main
 // queue, exactly once on every path: `fallback` when the store is gone or the body throws.
+// `onDamage` runs on the main queue, before the completion, when the read found the file damaged.
 template <class Result, class Body>
 void runReadJob(SerialQueue& readQueue, MainQueue& mainQueue, std::weak_ptr<ClipboardHistoryStore> weakStore,
-                const char* failure, Result fallback, Body body, std::function<void(Result)> completion) {
+                const char* failure, Result fallback, Body body, std::function<void(Result)> completion,
+                std::function<void(std::string)> onDamage) {
     readQueue.async([&mainQueue, weakStore = std::move(weakStore), failure, fallback = std::move(fallback),
-                     body = std::move(body), completion = std::move(completion)]() mutable {
+                     body = std::move(body), completion = std::move(completion),
+                     onDamage = std::move(onDamage)]() mutable {
         Result result = fallback;
+        std::optional<std::string> damage;
         try {
             if (auto store = weakStore.lock()) {
                 auto context = store->makeReadContext();
@@ -131,9 +150,12 @@ void runReadJob(SerialQueue& readQueue, MainQueue& mainQueue, std::weak_ptr<Clip
             }
         } catch (const std::exception& error) {
             Logger::error(std::string(failure) + error.what(), kCategory);
+            if (isDamageError(error)) damage = error.what();
             result = std::move(fallback);
         }
-        mainQueue.post([completion = std::move(completion), result = std::move(result)]() mutable {
+        mainQueue.post([completion = std::move(completion), result = std::move(result), damage,
+                        onDamage = std::move(onDamage)]() mutable {
+            if (damage && onDamage) onDamage(*damage);
             completion(std::move(result));
         });
     });
@@ -214,24 +236,17 @@ bool ClipboardHistoryRepository::saveContext() {
     }
 }
 
-namespace {
 
-bool isDamageError(const std::exception& error) {
-    const auto* storeError = dynamic_cast<const HistoryStoreError*>(&error);
-    return storeError && storeError->kind() == HistoryStoreError::Kind::damaged;
+std::function<void(std::string)> ClipboardHistoryRepository::damageReporter() const {
+    const auto store = storeForReading().lock();
+    if (!store) return nullptr;
+    // Outlives the repository safely: the flag is shared and the notification center outlives every service.
+    return [damage = damage_, &center = notificationCenter_, file = store->file()](const std::string& cause) {
+        if (damage->load()) return;
+        reportDamage(*damage, file, cause);
+        center.post(historyDamagedNotification);
+    };
 }
-
-void reportDamage(std::atomic<bool>& damage, const std::filesystem::path& file, const std::string& cause) {
-    if (damage.exchange(true)) return;
-    Logger::error("The clipboard history file " + file.string() + " is damaged (" + cause +
-                      "); nothing more is written to it in this run. To recover what it holds, quit Quorvane "
-                      "and run: sqlite3 '" +
-                      file.string() + "' .recover | sqlite3 '" + file.string() +
-                      ".recovered', then move the recovered file into its place",
-                  kCategory);
-}
-
-}  // namespace
 
 void ClipboardHistoryRepository::noteDamage(const std::exception& error) {
     if (!isDamageError(error) || !store_ || isDamaged()) return;
@@ -359,7 +374,7 @@ void ClipboardHistoryRepository::getHistorySnapshots(const std::string& searchQu
             }
             return ClipboardHistorySnapshotRanking::filterAndRank(std::move(snapshots), searchQuery, limit);
         },
-        std::move(completion));
+        std::move(completion), damageReporter());
 }
 
 void ClipboardHistoryRepository::getContentSnapshotById(const std::string& id, ContentCompletion completion) {
@@ -371,7 +386,7 @@ void ClipboardHistoryRepository::getContentSnapshotById(const std::string& id, C
             if (records.empty()) return std::nullopt;
             return ClipboardHistoryContentSnapshot::fromModel(records.front());
         },
-        std::move(completion));
+        std::move(completion), damageReporter());
 }
 
 void ClipboardHistoryRepository::getSearchSourceDocuments(
@@ -382,7 +397,7 @@ void ClipboardHistoryRepository::getSearchSourceDocuments(
         [](ClipboardHistoryStoreContext& context) {
             return std::optional(loadAllSearchSourceDocuments(context));
         },
-        std::move(completion));
+        std::move(completion), damageReporter());
 }
 
 void ClipboardHistoryRepository::rebuildSearchIndexInOrder(

@@ -95,6 +95,8 @@ private:
     bool saveContext();
     // Stops writing after the first damage found: one ERROR naming the recovery, one notification.
     void noteDamage(const std::exception& error);
+    // The same for read jobs, which find damage on their own connections; empty once the store is closed.
+    std::function<void(std::string)> damageReporter() const;
     std::optional<ClipboardHistoryIndex> findIndex(const std::string& id);
     std::optional<ClipboardHistoryContent> findContent(const std::string& id);
     // Deletes the pair and merges the index record's usage into `usage`.

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <chrono>
 #include <sqlite3.h>
 
 #include <atomic>
@@ -553,6 +554,15 @@ TEST_F(ClipboardHistoryRepositoryTest, DamageFoundWhileRunningIsReportedOnceAndN
         center_.addObserver(ClipboardHistoryRepository::historyDamagedNotification, [&] { ++damageNotices; });
     testing::LogCapture log;
     repository();
+    // A read meets it first: the list comes back empty and the damage is reported.
+    bool answered = false;
+    repository().getHistorySnapshots("", std::nullopt, [&](auto) { answered = true; });
+    for (int turn = 0; turn < 1000 && !answered; ++turn) {
+        loop_.runUntilIdle();
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    ASSERT_TRUE(answered);
+    EXPECT_TRUE(repository().isDamaged());
     for (int i = 0; i < 5; ++i) {
         const std::string text = "after the damage " + std::to_string(i);
         repository().removeDuplicateTexts(text, std::nullopt, std::nullopt, std::nullopt);
