@@ -51,7 +51,8 @@ private:
 
     std::optional<Indexed> indexed(const std::string& itemID);
     Texts textsOf(std::int64_t docID);
-    std::int64_t insertRow(const ClipboardSearchIndexDocument& document);
+    static Texts searchTexts(const ClipboardSearchIndexDocument& document);
+    std::int64_t insertRow(const ClipboardSearchIndexDocument& document, const Texts& texts);
     void removeRow(const Indexed& document);
     void setRank(std::int64_t docID, std::int64_t rank);
     void clearRank(std::int64_t docID);
