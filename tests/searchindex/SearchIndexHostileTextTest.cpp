@@ -151,5 +151,148 @@ TEST_F(SearchIndexHostileTextTest, RebuiltTextsWithNulBytesAreRemovedExactlyLate
     EXPECT_FALSE(setAside());
 }
 
+// Texts that have broken text handling before, each short enough to leave room for a word after it within
+// the indexed length, and long ones that reach past it.
+std::vector<std::string> hostilePieces() {
+    std::vector<std::string> pieces = {
+        "",
+        "\0"s,
+        "a\0\0b\0"s,
+        "\xff\xfe\xfd",                       // not UTF-8 at all
+        "caf\xc3",                            // cut inside a character
+        "\xe2\x82",                           // cut three-byte sequence
+        "\xc0\x80",                           // overlong NUL
+        "\xed\xa0\x80 \xed\xb0\x80",          // encoded lone surrogates
+        "\xf4\x90\x80\x80",                   // past the last code point
+        "e\xcc\x81\xcc\x82\xcc\x83\xcc\x84",  // stacked combining marks
+        "\xe2\x80\xae\xe2\x81\xa6"
+        "abc\xe2\x81\xa9\xe2\x80\x8f",  // bidi overrides and isolates
+        "\xd7\xa9\xd7\x9c\xd7\x95\xd7\x9d \xd9\x85\xd8\xb1\xd8\xad\xd8\xa8\xd8\xa7",  // right to left
+        "\xf0\x9f\x91\xa8\xe2\x80\x8d\xf0\x9f\x91\xa9\xe2\x80\x8d\xf0\x9f\x91\xa7",   // family of three
+        "\xf0\x9f\x87\xa9\xf0\x9f\x87\xaa\xf0\x9f\x91\x8d\xf0\x9f\x8f\xbd",  // flag, thumbs up with tone
+        "\x01\x07\x1b[31m\x7f",                                              // control characters
+        "\"quoted\" * AND OR NOT NEAR( ^ - : {}",                            // full-text query syntax
+        "\xe4\xb8\xad\xe6\x96\x87\xe5\x89\xaa\xe8\xb4\xb4\xe6\x9d\xbf",      // Chinese
+        std::string(2000, '('),
+        std::string(1500, '\0'),
+    };
+    std::string combining = "o";
+    for (int i = 0; i < 300; ++i) combining += "\xcc\x88";
+    pieces.push_back(combining);
+    return pieces;
+}
+
+std::vector<std::string> longPieces() {
+    std::string past;
+    for (int i = 0; i < 1000; ++i) past += "filler" + std::to_string(i % 7) + " ";
+    return {std::string(300'000, '('), std::string(1 << 20, 'x'), past, std::string(200'000, ')') + "\0"s};
+}
+
+// A word no piece contains, of one length, so none is the beginning of another.
+std::string freshWord(std::mt19937& random) {
+    std::string word = "zq";
+    for (int i = 0; i < 6; ++i) word += static_cast<char>('a' + random() % 26);
+    return word;
+}
+
+TEST_F(SearchIndexHostileTextTest, RandomWritesOfHostileTextsKeepEveryDocumentFoundByItsOwnWordOnly) {
+    testing::LogCapture log;
+    const auto pieces = hostilePieces();
+    const auto longs = longPieces();
+    std::vector<std::string> dead;
+    std::string failures;
+    for (const unsigned seed : {1u, 2u, 3u}) {
+        std::mt19937 random(seed);
+        std::map<std::string, std::string> live;  // item id -> its word
+        auto pick = [&](const std::vector<std::string>& from) { return from[random() % from.size()]; };
+        auto anyLive = [&] {
+            auto it = live.begin();
+            std::advance(it, static_cast<long>(random() % live.size()));
+            return it->first;
+        };
+        // Few distinct sort times, so documents keep landing between and beside each other.
+        auto sortTime = [&] { return static_cast<double>(random() % 12); };
+        auto makeDocument = [&](const std::string& id, const std::string& word) {
+            const bool asBuilt = random() % 3 != 0;
+            // Built documents are cut to their indexed length: the word comes before the long piece.
+            const std::string tail = random() % 4 == 0 ? pick(longs) : pick(pieces);
+            const std::string text = pick(pieces) + " " + word + " " + tail;
+            // Raw texts are indexed whole, however long.
+            return asBuilt ? built(id, text, sortTime())
+                           : raw(id, tail + " " + word + " " + tail, sortTime());
+        };
+        int nextID = 0;
+        auto verify = [&](const std::string& step, bool all) {
+            const std::string found = damage();
+            if (!found.empty()) failures += step + ": " + found;
+            for (const auto& [id, word] : live) {
+                if (!all && random() % 4 != 0) continue;
+                const auto ids = idsFound(word);
+                if (ids != std::vector<std::string>{id}) {
+                    failures +=
+                        step + ": " + word + " of " + id + " found " + ::testing::PrintToString(ids) + "\n";
+                }
+            }
+            for (int i = 0; i < 3 && !dead.empty(); ++i) {
+                const auto& word = dead[random() % dead.size()];
+                const auto ids = idsFound(word);
+                if (!ids.empty())
+                    failures += step + ": removed " + word + " found " + ::testing::PrintToString(ids) + "\n";
+            }
+        };
+        for (int round = 0; round < 70 && failures.empty(); ++round) {
+            const std::string step = "seed " + std::to_string(seed) + " step " + std::to_string(round);
+            const unsigned kind = live.size() < 4 ? 0 : random() % 12;
+            if (kind <= 3 && live.size() < 24) {
+                const std::string id = "id" + std::to_string(nextID++);
+                live[id] = freshWord(random);
+                store_->upsert(makeDocument(id, live[id]));
+            } else if (kind <= 5) {
+                const std::string id = anyLive();
+                dead.push_back(live[id]);
+                live[id] = freshWord(random);
+                store_->upsert(makeDocument(id, live[id]));
+            } else if (kind <= 7) {
+                std::vector<std::string> gone;
+                for (unsigned n = 1 + random() % 2; n > 0 && !live.empty(); --n) {
+                    gone.push_back(anyLive());
+                    dead.push_back(live[gone.back()]);
+                    live.erase(gone.back());
+                }
+                store_->deleteDocuments(gone);
+            } else if (kind <= 9) {
+                const double at = sortTime();
+                store_->updateAccess(anyLive(), Date(at), Date(at), static_cast<std::int64_t>(random() % 5));
+            } else if (kind == 10) {
+                // Merge steps from another connection, as the store's own tidying runs them.
+                SQLiteDatabase db(path_);
+                ClipboardSearchTokenizers::registerWith(db.handle());
+                for (const char* table : ClipboardSearchIndexWriter::kSearchTables) {
+                    db.execute("INSERT INTO "s + table + " (" + table + ", rank) VALUES ('merge', 2);");
+                }
+            } else {
+                std::vector<ClipboardSearchIndexDocument> all;
+                for (const auto& [id, word] : live) all.push_back(makeDocument(id, word));
+                store_->rebuild(all);
+            }
+            settle();
+            verify(step, round % 10 == 9);
+        }
+        verify("seed " + std::to_string(seed) + " end", true);
+        std::vector<std::string> ids;
+        for (const auto& [id, word] : live) ids.push_back(id);
+        std::vector<std::string> gone;
+        for (const auto& id : store_->documentItemIDs()) {
+            if (!live.contains(id)) gone.push_back(id);
+        }
+        store_->deleteDocuments(ids);
+        store_->deleteDocuments(gone);
+    }
+    EXPECT_EQ(failures, "");
+    EXPECT_EQ(recoveries_, 0);
+    EXPECT_FALSE(setAside());
+    EXPECT_FALSE(log.contains("ERROR", "")) << ::testing::PrintToString(log.lines());
+}
+
 }  // namespace
 }  // namespace quorvane
