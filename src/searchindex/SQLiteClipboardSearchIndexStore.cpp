@@ -472,11 +472,13 @@ ClipboardSearchPage SQLiteClipboardSearchIndexStore::fetchRecent(std::int64_t li
         [&](SQLiteDatabase& db) { return ClipboardSearchIndexReader(db).recent(limit, offset); });
 }
 
-ClipboardSearchPage SQLiteClipboardSearchIndexStore::search(const ClipboardSearchQueryText& query,
+ClipboardSearchPage SQLiteClipboardSearchIndexStore::search(const ClipboardSearchQueryText& typed,
                                                             const std::vector<ClipboardSearchFilter>& filters,
                                                             std::int64_t limit, std::int64_t offset) {
     if (limit < 1) return {};
     offset = std::max<std::int64_t>(offset, 0);
+    // Taken as the documents' texts were; a NUL would also end a full-text query in the middle of a string.
+    const ClipboardSearchQueryText query = typed.withNulAsBlank();
     return performRead([&](SQLiteDatabase& db) {
         ClipboardSearchIndexReader reader(db);
         return filters.empty() ? reader.textOnly(query, limit, offset)

@@ -151,6 +151,49 @@ TEST_F(SearchIndexHostileTextTest, RebuiltTextsWithNulBytesAreRemovedExactlyLate
     EXPECT_FALSE(setAside());
 }
 
+TEST_F(SearchIndexHostileTextTest, QueriesWithNulOrControlCharactersAnswerAsTheTextsAreIndexed) {
+    store_->upsert(built("nul", "before\0after"s, 1));
+    store_->upsert(built("bell", "bell\aring \x1b[0m"s, 2));
+    store_->upsert(built("plain", "before and after", 3));
+    const std::vector<ClipboardSearchFilter> typeText = {
+        {ClipboardSearchFilterKind::type, "text", false, {}}};
+    auto found = [&](const std::string& query, bool filtered) {
+        std::vector<std::string> ids;
+        try {
+            const auto filters = filtered ? typeText : std::vector<ClipboardSearchFilter>{};
+            for (const auto& item : store_->search(ClipboardSearchQueryText(query), filters, 50, 0).items) {
+                ids.push_back(item.id);
+            }
+        } catch (const std::exception& error) {
+            ADD_FAILURE() << ::testing::PrintToString(query) << (filtered ? " filtered: " : ": ")
+                          << error.what();
+        }
+        std::sort(ids.begin(), ids.end());
+        return ids;
+    };
+    using Ids = std::vector<std::string>;
+    EXPECT_EQ(found("before\0after"s, false), (Ids{"nul", "plain"}));
+    EXPECT_EQ(found("\0after\0"s, false), (Ids{"nul", "plain"}));
+    EXPECT_EQ(found("fore\0af"s, true), Ids{"nul"});  // runs across the NUL, as across a blank
+    EXPECT_EQ(found("bell\aring"s, false), Ids{"bell"});
+    EXPECT_EQ(found("\a"s, false), Ids{"bell"});
+    EXPECT_EQ(found("\x1b[0"s, true), Ids{"bell"});
+    EXPECT_EQ(found("\x01\x02"s, false), Ids{});
+    // A NUL answers as a blank in its place would, whatever surrounds it.
+    for (const std::string& query :
+         {"before\0after"s, "fore\0af"s, "\0"s, "\0\0\0"s, "\"before\0"s, "after*\0^"s, "be\0\afore"s}) {
+        std::string blanked = query;
+        std::replace(blanked.begin(), blanked.end(), '\0', ' ');
+        for (const bool filtered : {false, true}) {
+            EXPECT_EQ(found(query, filtered), found(blanked, filtered))
+                << ::testing::PrintToString(query) << (filtered ? " filtered" : "");
+        }
+    }
+    // A query made by hand, NULs inside its words and all.
+    const ClipboardSearchQueryText handMade("aft\0"s, "aft\0"s, {"aft\0"s});
+    EXPECT_EQ(store_->search(handMade, {}, 50, 0).items.size(), 2u);
+}
+
 // Texts that have broken text handling before, each short enough to leave room for a word after it within
 // the indexed length, and long ones that reach past it.
 std::vector<std::string> hostilePieces() {
