@@ -113,6 +113,14 @@ std::string utcStamp(Date date) {
     return buffer;
 }
 
+// The last connection to a file deletes its write-ahead log and the log's index by name when it closes; once
+// a damaged file is set aside, those names are the new file's. Every connection of the store keeps them
+// (the log is emptied instead).
+void keepLogOnClose(SQLiteDatabase& db) {
+    int keep = 1;
+    sqlite3_file_control(db.handle(), "main", SQLITE_FCNTL_PERSIST_WAL, &keep);
+}
+
 std::string describe(const std::optional<std::string>& value) {
     return value ? *value : "nil";
 }
@@ -155,6 +163,7 @@ void SQLiteClipboardSearchIndexStore::configure(SQLiteDatabase& db) {
     // Another connection may hold the write lock for a moment (a reader checkpointing the log); wait for it
     // as the history store does instead of failing the write.
     sqlite3_busy_timeout(db.handle(), busyTimeoutMilliseconds);
+    keepLogOnClose(db);
     db.execute("PRAGMA journal_mode = WAL;");
     // A rebuild writes the whole index into the log; once copied back, the log shrinks to this size again
     // instead of keeping gigabytes on disk beside the file.
@@ -189,7 +198,8 @@ void SQLiteClipboardSearchIndexStore::checkpoint() {
         if (!checkpointDb_ || checkpointGeneration_ != fileGeneration_) {
             checkpointDb_.reset();
             const std::uint64_t generation = fileGeneration_;
-            checkpointDb_ = std::make_unique<SQLiteDatabase>(databasePath_);
+            checkpointDb_ = std::make_unique<SQLiteDatabase>(databasePath_, SQLITE_OPEN_READWRITE);
+            keepLogOnClose(*checkpointDb_);
             // A connection that has read nothing has not opened the log yet, and its checkpoints do nothing.
             checkpointDb_->execute("SELECT COUNT(*) FROM sqlite_schema;");
             checkpointGeneration_ = generation;
@@ -270,28 +280,37 @@ void SQLiteClipboardSearchIndexStore::openConnection() {
 }
 
 bool SQLiteClipboardSearchIndexStore::recoverFromCorruption(const SQLiteError& error) {
+    // Searches meanwhile fall back instead of reading a file that is being moved or one still being made.
+    recovering_ = true;
     db_.reset();
-    ++fileGeneration_;
+    // Every connection to the damaged file closes before it moves: the last one to close deletes the log
+    // and its index by name, which would by then be the new file's.
+    readQueue_.sync([this] { readDb_.reset(); });
+    checkpointQueue_.sync([this] { checkpointDb_.reset(); });
     forgetAppIdentifiers();
+    std::filesystem::path aside;
     try {
-        const auto aside = moveDamagedFilesAside();
+        aside = moveDamagedFilesAside();
         auto db = std::make_unique<SQLiteDatabase>(databasePath_);
         configure(*db);
         db_ = std::move(db);
-        Logger::error("Failed to use clipboard search index (" + error.message() + "): moved it to " +
-                          aside.string() + " and created an empty index",
-                      "SQLiteSearch");
-        if (recoveryHandler_) {
-            recoveryHandler_();
-        } else {
-            recoveryPending_ = true;
-        }
-        return true;
     } catch (const std::exception& failure) {
         Logger::error("Failed to replace damaged clipboard search index: " + std::string(failure.what()),
                       "SQLiteSearch");
-        return false;
     }
+    // Only now: a read connection opened for the new generation finds the whole schema in place.
+    ++fileGeneration_;
+    recovering_ = false;
+    if (!db_) return false;
+    Logger::error("Failed to use clipboard search index (" + error.message() + "): moved it to " +
+                      aside.string() + " and created an empty index",
+                  "SQLiteSearch");
+    if (recoveryHandler_) {
+        recoveryHandler_();
+    } else {
+        recoveryPending_ = true;
+    }
+    return true;
 }
 
 std::filesystem::path SQLiteClipboardSearchIndexStore::moveDamagedFilesAside() {
@@ -328,7 +347,11 @@ auto SQLiteClipboardSearchIndexStore::perform(F&& body) -> decltype(body(std::de
 
 void SQLiteClipboardSearchIndexStore::openReadConnection() {
     const std::uint64_t generation = fileGeneration_;
-    auto db = std::make_unique<SQLiteDatabase>(databasePath_);
+    // Never creates the file: that is the write connection's, with its schema.
+    auto db = std::make_unique<SQLiteDatabase>(databasePath_, SQLITE_OPEN_READWRITE);
+    keepLogOnClose(*db);
+    // A search waits out a moment's lock (a log being recovered, a checkpoint) instead of failing.
+    sqlite3_busy_timeout(db->handle(), busyTimeoutMilliseconds);
     ClipboardSearchTokenizers::registerWith(db->handle());
     db->execute("PRAGMA query_only = 1;");
     db->execute("PRAGMA mmap_size = 2147418112;");
@@ -340,10 +363,14 @@ template <class F>
 auto SQLiteClipboardSearchIndexStore::performRead(F&& body)
     -> decltype(body(std::declval<SQLiteDatabase&>())) {
     return readQueue_.syncResult([&] {
+        // The caller falls back to the history's own search meanwhile.
         if (reindexing_) {
-            // The caller falls back to the history's own search meanwhile.
             throw SQLiteClipboardSearchIndexStoreError(SQLiteClipboardSearchIndexStoreError::Kind::step,
                                                        "clipboard search index is being reindexed");
+        }
+        if (recovering_) {
+            throw SQLiteClipboardSearchIndexStoreError(SQLiteClipboardSearchIndexStoreError::Kind::step,
+                                                       "clipboard search index is being replaced");
         }
         try {
             if (!readDb_ || readGeneration_ != fileGeneration_) openReadConnection();

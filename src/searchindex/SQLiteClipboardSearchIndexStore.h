@@ -136,6 +136,8 @@ private:
     // Set by configure() when the documents have no ranks yet; searches fail while reindexing.
     bool needsReindex_ = false;
     std::atomic<bool> reindexing_{false};
+    // Set while a damaged file is moved aside and replaced.
+    std::atomic<bool> recovering_{false};
     SerialQueue readQueue_{"SQLiteClipboardSearchIndexStore.ReadQueue"};
     // Checkpoints run on their own connection and queue, so neither writes nor reads wait for them.
     SerialQueue checkpointQueue_{"SQLiteClipboardSearchIndexStore.CheckpointQueue"};

@@ -2,11 +2,15 @@
 // After every write the file passes SQLite's own checks and every document is found by its own word only.
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <algorithm>
+#include <atomic>
 #include <filesystem>
 #include <map>
+#include <mutex>
 #include <random>
+#include <thread>
 
 #include "platform/memory/FakeClock.h"
 #include "platform/memory/InMemoryUserDefaults.h"
@@ -192,6 +196,69 @@ TEST_F(SearchIndexHostileTextTest, QueriesWithNulOrControlCharactersAnswerAsTheT
     // A query made by hand, NULs inside its words and all.
     const ClipboardSearchQueryText handMade("aft\0"s, "aft\0"s, {"aft\0"s});
     EXPECT_EQ(store_->search(handMade, {}, 50, 0).items.size(), 2u);
+}
+
+TEST_F(SearchIndexHostileTextTest, SearchesWhileADamagedFileIsReplacedAndRefilledNeverMeetALock) {
+    testing::LogCapture log;
+    std::atomic<int> answered{0};
+    std::mutex mutex;
+    std::vector<std::string> failures;
+    // Stops and joins on every way out of the test.
+    std::jthread searcher([&](const std::stop_token& stop) {
+        while (!stop.stop_requested()) {
+            try {
+                store_->search(ClipboardSearchQueryText("word"), {}, 20, 0);
+                ++answered;
+            } catch (const std::exception& error) {
+                const std::string message = error.what();
+                // Damage read before it was found, or the notice that sends the search to the history.
+                if (message.find("malformed") == std::string::npos &&
+                    message.find("being replaced") == std::string::npos) {
+                    std::lock_guard lock(mutex);
+                    failures.push_back(message);
+                }
+            }
+        }
+    });
+    auto fill = [&](int round) {
+        std::vector<ClipboardSearchIndexDocument> documents;
+        for (int i = 0; i < 2000; ++i) {
+            documents.push_back(
+                raw("id" + std::to_string(i), "word " + std::to_string(i * round) + " more words", i));
+        }
+        store_->rebuild(documents);
+    };
+    fill(1);
+    for (int round = 2; round < 5; ++round) {
+        {
+            // Damage in the file itself: full-text segments gone from under the index.
+            SQLiteDatabase db(path_);
+            ClipboardSearchTokenizers::registerWith(db.handle());
+            // As the store's own connections do: closing it must not delete the log of the file that
+            // replaces this one.
+            int keep = 1;
+            sqlite3_file_control(db.handle(), "main", SQLITE_FCNTL_PERSIST_WAL, &keep);
+            db.execute("DELETE FROM search_words_data WHERE id > 10;");
+            db.execute("DELETE FROM search_trigrams_data WHERE id > 10;");
+        }
+        const int before = recoveries_;
+        for (int i = 0; i < 30 && recoveries_ == before; ++i) {
+            // Found by a write's merging or by a search, whichever reads the missing pages first.
+            try {
+                store_->upsert(raw("new" + std::to_string(i), "word new", 5000 + i));
+                store_->search(ClipboardSearchQueryText("word"), {}, 20, 0);
+            } catch (const SQLiteClipboardSearchIndexStoreError&) {
+            }
+            settle();
+        }
+        EXPECT_EQ(recoveries_, before + 1);
+        fill(round);  // as the history refills it
+    }
+    searcher.request_stop();
+    searcher.join();
+    EXPECT_EQ(failures, std::vector<std::string>{});
+    EXPECT_GT(answered, 0);
+    EXPECT_EQ(store_->search(ClipboardSearchQueryText("word"), {}, 20, 0).items.size(), 20u);
 }
 
 // Texts that have broken text handling before, each short enough to leave room for a word after it within
