@@ -5,6 +5,7 @@
 
 #include "searchindex/SearchStrings.h"
 #include "sqlite/SQLiteDatabase.h"
+#include "sqlite/SQLiteError.h"
 
 namespace quorvane {
 namespace {
@@ -220,9 +221,17 @@ ClipboardSearchIndexWriter::ClipboardSearchIndexWriter(SQLiteDatabase& db) : db_
 
 ClipboardSearchIndexWriter::~ClipboardSearchIndexWriter() = default;
 
-void ClipboardSearchIndexWriter::replaceAll(const std::vector<ClipboardSearchIndexDocument>& documents) {
+void ClipboardSearchIndexWriter::replaceAll(const std::vector<ClipboardSearchIndexDocument>& documents,
+                                            const LeaveOut& leaveOut) {
     db_.execute("DELETE FROM documents;");
-    for (const auto& document : documents) insertRow(document, searchTexts(document));
+    for (const auto& document : documents) {
+        try {
+            insertRow(document, searchTexts(document));
+        } catch (const SQLiteError& error) {
+            // A refused row undoes only its own statement; the transaction goes on without it.
+            if (!leaveOut || !leaveOut(document, error)) throw;
+        }
+    }
     rankAndIndexAll(db_);
 }
 

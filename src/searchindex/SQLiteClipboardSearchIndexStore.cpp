@@ -121,6 +121,34 @@ void keepLogOnClose(SQLiteDatabase& db) {
     sqlite3_file_control(db.handle(), "main", SQLITE_FCNTL_PERSIST_WAL, &keep);
 }
 
+// Writes a refilled index takes before new damage is no longer put down to the refill.
+constexpr std::uint64_t kWritesBeforeAnotherRefill = 50;
+
+// Documents a refill may leave out before it gives up: beyond these, the failure is not about them.
+constexpr std::size_t kMostLeftOut = 100;
+
+// A failure that this document's values caused (a refused or oversized value), as opposed to one of the
+// file, the disk or the memory, which every other write would meet as well.
+bool isDocumentFault(const SQLiteError& error) {
+    if (error.kind() != SQLiteError::Kind::step && error.kind() != SQLiteError::Kind::bind) return false;
+    switch (error.resultCode() & 0xff) {
+        case SQLITE_CONSTRAINT:
+        case SQLITE_TOOBIG:
+        case SQLITE_MISMATCH:
+        case SQLITE_RANGE:
+        case SQLITE_ERROR:
+            return true;
+        default:
+            return false;
+    }
+}
+
+// Names the entry, never its text.
+void warnLeftOut(const std::string& itemID, const SQLiteError& error) {
+    Logger::warning("Left entry " + itemID + " out of the clipboard search index: " + error.message(),
+                    "SQLiteSearch");
+}
+
 std::string describe(const std::optional<std::string>& value) {
     return value ? *value : "nil";
 }
@@ -305,6 +333,17 @@ bool SQLiteClipboardSearchIndexStore::recoverFromCorruption(const SQLiteError& e
     Logger::error("Failed to use clipboard search index (" + error.message() + "): moved it to " +
                       aside.string() + " and created an empty index",
                   "SQLiteSearch");
+    // Damage again right after a refill came in with the refill: refilling once more would only repeat it.
+    const bool cameBackWithRefill = onRecoveredFile_ && writesSinceRecovery_ < kWritesBeforeAnotherRefill;
+    onRecoveredFile_ = true;
+    writesSinceRecovery_ = 0;
+    if (cameBackWithRefill) {
+        Logger::error(
+            "Clipboard search index was damaged again soon after its refill; it is not refilled again "
+            "and holds only new entries",
+            "SQLiteSearch");
+        return true;
+    }
     if (recoveryHandler_) {
         recoveryHandler_();
     } else {
@@ -413,9 +452,16 @@ ClipboardSearchIndexStats SQLiteClipboardSearchIndexStore::rebuild(
         // A large page cache for the length of the rebuild keeps the full-text merges in memory; the usual
         // cache returns afterwards so the memory is given back.
         const WideCache wideCache(db);
+        std::size_t leftOut = 0;
+        const auto leaveOut = [&](const ClipboardSearchIndexDocument& document, const SQLiteError& error) {
+            // Past a handful, the documents are not what is wrong.
+            if (!isDocumentFault(error) || ++leftOut > kMostLeftOut) return false;
+            warnLeftOut(document.id, error);
+            return true;
+        };
         SQLiteTransaction::run(db, [&] {
             db.execute("DELETE FROM meta WHERE key = 'last_rebuild_at';");
-            ClipboardSearchIndexWriter(db).replaceAll(documents);
+            ClipboardSearchIndexWriter(db).replaceAll(documents, leaveOut);
             setMeta(db, kLastRebuildAtKey, formatMetaDate(clock_->now().timeIntervalSince1970));
         });
         forgetAppIdentifiers();
@@ -425,10 +471,19 @@ ClipboardSearchIndexStats SQLiteClipboardSearchIndexStore::rebuild(
 
 void SQLiteClipboardSearchIndexStore::upsert(const ClipboardSearchIndexDocument& document) {
     perform([&](SQLiteDatabase& db) {
-        SQLiteTransaction::run(db, [&] {
-            const auto replaced = ClipboardSearchIndexWriter(db).upsert(document);
-            noteAppIdentifier(document.bundleIdentifier, replaced ? *replaced : std::nullopt);
-        });
+        try {
+            SQLiteTransaction::run(db, [&] {
+                const auto replaced = ClipboardSearchIndexWriter(db).upsert(document);
+                noteAppIdentifier(document.bundleIdentifier, replaced ? *replaced : std::nullopt);
+            });
+        } catch (const SQLiteError& error) {
+            if (!isDocumentFault(error)) throw;
+            // Rolled back: the document is out, and so is its earlier version, which no longer holds.
+            SQLiteTransaction::run(db, [&] { ClipboardSearchIndexWriter(db).remove(document.id); });
+            forgetAppIdentifiers();
+            warnLeftOut(document.id, error);
+        }
+        ++writesSinceRecovery_;
         scheduleTidy();
     });
 }
@@ -439,6 +494,7 @@ void SQLiteClipboardSearchIndexStore::deleteDocuments(const std::vector<std::str
             ClipboardSearchIndexWriter writer(db);
             for (const auto& itemID : itemIDs) writer.remove(itemID);
         });
+        ++writesSinceRecovery_;
         scheduleTidy();
         forgetAppIdentifiers();
     });

@@ -128,6 +128,9 @@ private:
     // Used on the queue only. A replacement with no handler to hear of it waits in `recoveryPending_`.
     std::function<void()> recoveryHandler_;
     bool recoveryPending_ = false;
+    // Whether the open file replaced a damaged one, and the writes it has taken since its refill.
+    bool onRecoveredFile_ = false;
+    std::uint64_t writesSinceRecovery_ = 0;
     bool tidyScheduled_ = false;
     // Whether this connection has turned FTS5's merging inside writes off (see tidy()).
     bool automergeOff_ = false;

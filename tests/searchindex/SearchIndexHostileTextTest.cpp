@@ -50,6 +50,25 @@ ClipboardSearchIndexDocument raw(const std::string& id, const std::string& text,
     return doc;
 }
 
+// Damage in the file itself: full-text segments gone from under the index.
+void dropSegments(const std::filesystem::path& path) {
+    SQLiteDatabase db(path);
+    // As the store's own connections do: closing it must not delete the log of the file that replaces it.
+    int keep = 1;
+    sqlite3_file_control(db.handle(), "main", SQLITE_FCNTL_PERSIST_WAL, &keep);
+    db.execute("DELETE FROM search_words_data WHERE id > 10;");
+    db.execute("DELETE FROM search_trigrams_data WHERE id > 10;");
+}
+
+// A write that fails for one document's sake, as a refused value would; made by a trigger in the file.
+void refuse(const std::filesystem::path& path, const std::string& table, const std::string& condition) {
+    SQLiteDatabase db(path);
+    int keep = 1;
+    sqlite3_file_control(db.handle(), "main", SQLITE_FCNTL_PERSIST_WAL, &keep);
+    db.execute("CREATE TRIGGER refuse_" + table + " BEFORE INSERT ON " + table + " WHEN " + condition +
+               " BEGIN SELECT RAISE(ABORT, 'refused'); END;");
+}
+
 class SearchIndexHostileTextTest : public ::testing::Test {
 protected:
     void SetUp() override { store_ = open(); }
@@ -92,6 +111,19 @@ protected:
         }
         std::sort(ids.begin(), ids.end());
         return ids;
+    }
+
+    // Writes and searches until the store has set its file aside once more than `before` times.
+    void findDamage(const testing::LogCapture& log, std::size_t before) {
+        for (int i = 0; i < 30 && log.count("moved it to") == before; ++i) {
+            // Found by a write's merging or by a search, whichever reads the missing pages first.
+            try {
+                store_->upsert(raw("new" + std::to_string(i), "word new", 5000 + i));
+                store_->search(ClipboardSearchQueryText("word"), {}, 20, 0);
+            } catch (const SQLiteClipboardSearchIndexStoreError&) {
+            }
+            settle();
+        }
     }
 
     bool setAside() const {
@@ -230,28 +262,10 @@ TEST_F(SearchIndexHostileTextTest, SearchesWhileADamagedFileIsReplacedAndRefille
     };
     fill(1);
     for (int round = 2; round < 5; ++round) {
-        {
-            // Damage in the file itself: full-text segments gone from under the index.
-            SQLiteDatabase db(path_);
-            ClipboardSearchTokenizers::registerWith(db.handle());
-            // As the store's own connections do: closing it must not delete the log of the file that
-            // replaces this one.
-            int keep = 1;
-            sqlite3_file_control(db.handle(), "main", SQLITE_FCNTL_PERSIST_WAL, &keep);
-            db.execute("DELETE FROM search_words_data WHERE id > 10;");
-            db.execute("DELETE FROM search_trigrams_data WHERE id > 10;");
-        }
-        const int before = recoveries_;
-        for (int i = 0; i < 30 && recoveries_ == before; ++i) {
-            // Found by a write's merging or by a search, whichever reads the missing pages first.
-            try {
-                store_->upsert(raw("new" + std::to_string(i), "word new", 5000 + i));
-                store_->search(ClipboardSearchQueryText("word"), {}, 20, 0);
-            } catch (const SQLiteClipboardSearchIndexStoreError&) {
-            }
-            settle();
-        }
-        EXPECT_EQ(recoveries_, before + 1);
+        dropSegments(path_);
+        const auto before = log.count("moved it to");
+        findDamage(log, before);
+        EXPECT_EQ(log.count("moved it to"), before + 1);
         fill(round);  // as the history refills it
     }
     searcher.request_stop();
@@ -259,6 +273,67 @@ TEST_F(SearchIndexHostileTextTest, SearchesWhileADamagedFileIsReplacedAndRefille
     EXPECT_EQ(failures, std::vector<std::string>{});
     EXPECT_GT(answered, 0);
     EXPECT_EQ(store_->search(ClipboardSearchQueryText("word"), {}, 20, 0).items.size(), 20u);
+}
+
+TEST_F(SearchIndexHostileTextTest, DamageThatComesBackRightAfterARefillIsNotRefilledAgain) {
+    testing::LogCapture log;
+    std::vector<ClipboardSearchIndexDocument> documents;
+    for (int i = 0; i < 2000; ++i)
+        documents.push_back(raw("id" + std::to_string(i), "word " + std::to_string(i), i));
+    store_->rebuild(documents);
+    dropSegments(path_);
+    findDamage(log, 0);
+    EXPECT_EQ(recoveries_, 1);
+
+    store_->rebuild(documents);  // the refill the history makes when told
+    dropSegments(path_);         // and the same damage again
+    findDamage(log, 1);
+    EXPECT_EQ(log.count("moved it to"), 2u);
+    EXPECT_EQ(recoveries_, 1);
+    EXPECT_TRUE(log.contains("ERROR", "not refilled again"));
+
+    // The empty index it is left with works.
+    store_->upsert(raw("fresh", "freshly copied", 9000));
+    EXPECT_EQ(idsFound("freshly"), std::vector<std::string>{"fresh"});
+    EXPECT_EQ(damage(), "");
+}
+
+TEST_F(SearchIndexHostileTextTest, ADocumentThatCannotBeWrittenIsLeftOutAloneWithOneWarning) {
+    testing::LogCapture log;
+    store_->upsert(built("bad", "secretold words", 1));
+    store_->upsert(built("good", "keepme words", 2));
+    refuse(path_, "documents", "NEW.item_id = 'bad'");
+    refuse(path_, "document_ranks", "NEW.doc_id = (SELECT doc_id FROM documents WHERE item_id = 'half')");
+
+    EXPECT_NO_THROW(store_->upsert(built("bad", "secretnew words", 3)));
+    // Fails after its row went in, while being placed: nothing of it may stay.
+    EXPECT_NO_THROW(store_->upsert(built("half", "secrethalf words", 4)));
+    store_->upsert(built("after", "afterwards words", 5));
+    settle();
+    EXPECT_EQ(idsFound("words"), (std::vector<std::string>{"after", "good"}));
+    EXPECT_EQ(idsFound("secretold"), std::vector<std::string>{});  // no stale text answers for it either
+    EXPECT_EQ(idsFound("secrethalf"), std::vector<std::string>{});
+    EXPECT_EQ(damage(), "");
+
+    // A full refill leaves the same document out and keeps every other.
+    std::vector<ClipboardSearchIndexDocument> all;
+    for (int i = 0; i < 50; ++i) all.push_back(built("doc" + std::to_string(i), "many words", 10 + i));
+    all.push_back(built("bad", "secretnew words", 3));
+    EXPECT_EQ(store_->rebuild(all).documentCount, 50);
+    EXPECT_EQ(idsFound("many").size(), 50u);
+    EXPECT_EQ(damage(), "");
+
+    EXPECT_EQ(recoveries_, 0);
+    EXPECT_FALSE(setAside());
+    const auto lines = log.lines();
+    const auto warnings = std::count_if(lines.begin(), lines.end(), [](const std::string& line) {
+        return line.find("[WARNING]") != std::string::npos;
+    });
+    EXPECT_EQ(warnings, 3) << ::testing::PrintToString(lines);
+    EXPECT_EQ(log.count("entry bad "), 2u);
+    EXPECT_EQ(log.count("entry half "), 1u);
+    EXPECT_EQ(log.count("secret"), 0u);
+    EXPECT_FALSE(log.contains("ERROR", ""));
 }
 
 // Texts that have broken text handling before, each short enough to leave room for a word after it within
