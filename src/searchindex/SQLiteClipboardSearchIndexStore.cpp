@@ -115,10 +115,10 @@ std::string utcStamp(Date date) {
 
 // The last connection to a file deletes its write-ahead log and the log's index by name when it closes; once
 // a damaged file is set aside, those names are the new file's. Every connection of the store keeps them
-// (the log is emptied instead).
-void keepLogOnClose(SQLiteDatabase& db) {
-    int keep = 1;
-    sqlite3_file_control(db.handle(), "main", SQLITE_FCNTL_PERSIST_WAL, &keep);
+// (the log is emptied instead), except the last one of an orderly close.
+void keepLogOnClose(SQLiteDatabase& db, bool keep = true) {
+    int keepFlag = keep ? 1 : 0;
+    sqlite3_file_control(db.handle(), "main", SQLITE_FCNTL_PERSIST_WAL, &keepFlag);
 }
 
 // Writes a refilled index takes before new damage is no longer put down to the refill.
@@ -184,7 +184,12 @@ SQLiteClipboardSearchIndexStore::~SQLiteClipboardSearchIndexStore() {
         if (db_) sqlite3_wal_hook(db_->handle(), nullptr, nullptr);
     });
     checkpointQueue_.sync([this] { checkpointDb_.reset(); });
-    queue_.sync([this] { db_.reset(); });
+    // The writer closes last: it folds the log back into the file and deletes it, so a stopped program
+    // leaves one file.
+    queue_.sync([this] {
+        if (db_) keepLogOnClose(*db_, false);
+        db_.reset();
+    });
 }
 
 void SQLiteClipboardSearchIndexStore::configure(SQLiteDatabase& db) {
