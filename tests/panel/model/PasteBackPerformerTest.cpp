@@ -8,7 +8,7 @@
 #include "platform/memory/ManualRunLoop.h"
 #include "platform/memory/RecordingPasteShortcutPoster.h"
 #include "support/LogCapture.h"
-#include "system/PasteBackPerformer.h"
+#include "panel/model/PasteBackPerformer.h"
 
 namespace quorvane {
 namespace {

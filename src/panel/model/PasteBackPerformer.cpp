@@ -1,4 +1,4 @@
-#include "system/PasteBackPerformer.h"
+#include "panel/model/PasteBackPerformer.h"
 
 #include <string>
 #include <utility>
@@ -72,6 +72,7 @@ void PasteBackPerformer::postIfStillActive() {
         finish(PasteBackOutcome::postFailed);
         return;
     }
+    Logger::info("Pasted into window " + std::to_string(target_.window), logCategory);
     finish(PasteBackOutcome::posted);
 }
 
