@@ -197,7 +197,7 @@ protected:
     InMemoryPasteboard pasteboard_;
     InMemoryWindowActivation activation_;
     RecordingPasteShortcutPoster poster_{&activation_};
-    PasteBackPerformer pasteBack_{queue_, activation_, poster_};
+    PasteBackPerformer pasteBack_{queue_, activation_, poster_, pasteboard_};
     RecordingWorkspaceOpener workspace_;
     FakeAlertPresenter alerts_;
     ClipboardSearchAutoCompleteManager completions_{defaults_, nullptr};

@@ -39,7 +39,8 @@ ClipboardPanelController::ClipboardPanelController(Dependencies dependencies, Op
       panel_(std::make_unique<ClipboardPanel>(
           ClipboardPanel::Dependencies{dependencies_.userDefaults, dependencies_.screens,
                                        dependencies_.pasteboard, autoCompleteManager_})),
-      performer_(dependencies_.mainQueue, dependencies_.windowActivation, dependencies_.pasteShortcutPoster),
+      performer_(dependencies_.mainQueue, dependencies_.windowActivation, dependencies_.pasteShortcutPoster,
+                 dependencies_.pasteboard),
       session_(PanelSession::Dependencies{dependencies_.viewModel,
                                           performer_,
                                           dependencies_.windowActivation,

@@ -89,7 +89,7 @@ protected:
     InMemoryScreenProvider screens{ScreenRect{0, 0, 1920, 1080}};
     InMemoryWindowActivation activation;
     RecordingPasteShortcutPoster poster{&activation};
-    PasteBackPerformer pasteBack{loop, activation, poster};
+    PasteBackPerformer pasteBack{loop, activation, poster, pasteboard};
     FakeAccessibilityPermissionManager accessibility;
     FixedAnchorResolver anchors;
     RecordingWorkspaceOpener workspace;

@@ -79,7 +79,7 @@ protected:
     const ReturnTarget panelWindow{0x3c00001, ownProcess};
     InMemoryWindowActivation activation;
     RecordingPasteShortcutPoster poster{&activation};
-    PasteBackPerformer performer{loop, activation, poster};
+    PasteBackPerformer performer{loop, activation, poster, pasteboard};
     TrustSwitch trust;
     PanelSession session{dependenciesFor(DistributionChannel::direct)};
     int hideCount = 0;
