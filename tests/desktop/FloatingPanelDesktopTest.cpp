@@ -7,10 +7,13 @@
 #include <QApplication>
 #include <QCursor>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QLineEdit>
 #include <QStyle>
 #include <QStyleFactory>
 #include <QTest>
 #include <memory>
+#include <unistd.h>
 
 #include "desktop/AccessibilityBusSession.h"
 #include "desktop/DesktopSession.h"
@@ -26,6 +29,7 @@
 #include "platform/linux/QtScreenProvider.h"
 #include "platform/linux/QtTextWidthMeasurer.h"
 #include "platform/linux/X11FrontmostApplicationProvider.h"
+#include "platform/linux/X11WindowActivation.h"
 #include "platform/memory/FakeAlertPresenter.h"
 #include "platform/memory/FakeClock.h"
 #include "platform/memory/InMemoryApplicationCatalog.h"
@@ -85,12 +89,26 @@ private:
     const testing::FakeHistoryManager& history_;
 };
 
+// Counts the caret lookups on their way to the real resolver.
+class CountingAnchorResolver final : public ClipboardFloatingAnchorResolving {
+public:
+    explicit CountingAnchorResolver(ClipboardFloatingAnchorResolving& resolver) : resolver_(resolver) {}
+    FloatingPanelAnchor resolveAnchor() override {
+        ++caretLookups;
+        return resolver_.resolveAnchor();
+    }
+    FloatingPanelAnchor mouseAnchor() override { return resolver_.mouseAnchor(); }
+    int caretLookups = 0;
+
+private:
+    ClipboardFloatingAnchorResolving& resolver_;
+};
+
 class MouseAnchor final : public ClipboardFloatingAnchorResolving {
 public:
     explicit MouseAnchor(const ScreenProvider& screens) : screens_(screens) {}
-    FloatingPanelAnchor resolveAnchor() override {
-        return FloatingPanelAnchor::mouse(screens_.mouseLocation());
-    }
+    FloatingPanelAnchor resolveAnchor() override { return mouseAnchor(); }
+    FloatingPanelAnchor mouseAnchor() override { return FloatingPanelAnchor::mouse(screens_.mouseLocation()); }
 
 private:
     const ScreenProvider& screens_;
@@ -101,6 +119,8 @@ class FloatingPanelDesktopTest : public ::testing::Test {
 protected:
     // False: no accessible desktop and no test window; the panel opens at the mouse pointer.
     virtual bool usesAccessibleDesktop() const { return true; }
+    // True: the window manager's active window decides the return target, not the test.
+    virtual bool usesRealWindowActivation() const { return false; }
 
     void SetUp() override {
         DESKTOP_SESSION_OR_SKIP();
@@ -114,14 +134,19 @@ protected:
                 std::make_unique<AtSpiAccessibleElementPort>(frontmost_.get(), session_->sessionBusAddress());
             detector_ = std::make_unique<TextCaretPositionDetector>(
                 TextCaretPositionDetector::Services{*port_, *frontmost_, screens_, measurer_});
-            resolver_ = std::make_unique<ClipboardFloatingAnchorResolver>(
+            realResolver_ = std::make_unique<ClipboardFloatingAnchorResolver>(
                 permission_, *detector_, [this] { return screens_.mouseLocation(); });
+            resolver_ = std::make_unique<CountingAnchorResolver>(*realResolver_);
         } else {
             resolver_ = std::make_unique<MouseAnchor>(screens_);
         }
         addEntry("t1", "Quorvane keeps what you copy");
         addEntry("j1", "{\"name\":\"Quorvane\",\"tags\":[\"clipboard\",\"history\"],\"count\":3}");
         addEntry("t2", "Meeting notes\nBring the slides\nBook the room");
+        if (usesRealWindowActivation()) realActivation_ = std::make_unique<X11WindowActivation>();
+        WindowActivation& activation =
+            realActivation_ ? static_cast<WindowActivation&>(*realActivation_) : activation_;
+        pasteBack_ = std::make_unique<PasteBackPerformer>(queue_, activation, poster_, pasteboard_);
         viewModel_ = std::make_unique<ClipboardPanelViewModel>(ClipboardPanelViewModel::Dependencies{
             history_, search_, queue_, pasteboard_, defaults_, identity_, clock_});
         controller_ = std::make_unique<FloatingClipboardPanelController>(
@@ -134,8 +159,8 @@ protected:
                                                            {},
                                                            permission_,
                                                            workspace_,
-                                                           activation_,
-                                                           pasteBack_,
+                                                           activation,
+                                                           *pasteBack_,
                                                            *resolver_,
                                                            screens_,
                                                            pasteboard_,
@@ -175,7 +200,11 @@ protected:
         });
     }
 
-    QPoint panelOrigin() const { return controller_->floatingPanel().window()->geometry().topLeft(); }
+    // The list's own corner: the window grows to the left when the preview bubble opens on that side.
+    QPoint panelOrigin() const {
+        const ScreenRect list = controller_->floatingPanel().rootView()->listSurfaceScreenFrame();
+        return QPoint(int(list.x), int(list.y));
+    }
 
     std::unique_ptr<AccessibilityBusSession> session_;
     std::unique_ptr<X11FrontmostApplicationProvider> frontmost_;
@@ -184,6 +213,7 @@ protected:
     std::unique_ptr<AtSpiAccessibleElementPort> port_;
     std::unique_ptr<TextCaretPositionDetector> detector_;
     GrantedPermission permission_;
+    std::unique_ptr<ClipboardFloatingAnchorResolving> realResolver_;
     std::unique_ptr<ClipboardFloatingAnchorResolving> resolver_;
 
     QtMainQueue queue_;
@@ -196,8 +226,9 @@ protected:
     std::shared_ptr<ListSearchService> search_ = std::make_shared<ListSearchService>(queue_, *history_);
     InMemoryPasteboard pasteboard_;
     InMemoryWindowActivation activation_;
+    std::unique_ptr<X11WindowActivation> realActivation_;
     RecordingPasteShortcutPoster poster_{&activation_};
-    PasteBackPerformer pasteBack_{queue_, activation_, poster_, pasteboard_};
+    std::unique_ptr<PasteBackPerformer> pasteBack_;
     RecordingWorkspaceOpener workspace_;
     FakeAlertPresenter alerts_;
     ClipboardSearchAutoCompleteManager completions_{defaults_, nullptr};
@@ -256,6 +287,78 @@ TEST_F(FloatingPanelDesktopTest, WithTheBusSwitchedOffThePanelOpensAtTheMouse) {
     const QPoint origin = panelOrigin();
     EXPECT_LE(std::abs(origin.x() - expected.x), 2) << origin.x() << " vs " << expected.x;
     EXPECT_LE(std::abs(origin.y() - expected.y), 2) << origin.y() << " vs " << expected.y;
+}
+
+// A single-line field whose text no longer fits has scrolled; its program reports the caret where it would be
+// unscrolled, past the field's right edge. The panel opens by the caret as drawn, or at the mouse.
+TEST_F(FloatingPanelDesktopTest, OverAScrolledFieldThePanelOpensByTheDrawnCaretNeverOffTheField) {
+    const auto field =
+        session_->type("The quick brown fox jumps over the lazy dog, then keeps running far far away");
+    ASSERT_TRUE(field.has_value()) << session_->failure();
+    ASSERT_TRUE(caretOnceRegistered().has_value());
+    const auto drawn = session_->drawnCaret();
+    ASSERT_TRUE(drawn.has_value());
+    ASSERT_LT(drawn->right(), field->right() + 2) << "the field has scrolled";
+    ASSERT_TRUE(session_->moveMouse(1000, 900));
+    const ScreenPoint atMouse = FloatingClipboardPositionCalculator::panelOrigin(
+        screens_, ScreenPoint{1000, 900}, FloatingClipboardPositionCalculator::panelSize,
+        FloatingClipboardPositionCalculator::gap);
+
+    ASSERT_TRUE(showAndWait());
+    DesktopSession::processEventsFor(300ms);
+    const QPoint origin = panelOrigin();
+    const bool byMouse = std::abs(origin.x() - atMouse.x) <= 2 && std::abs(origin.y() - atMouse.y) <= 2;
+    RecordProperty("anchor", byMouse ? "mouse" : "caret");
+    if (!byMouse) {
+        EXPECT_LE(std::abs(origin.x() - drawn->x()), 40) << origin.x() << " vs caret " << drawn->x();
+        EXPECT_GE(origin.x(), field->left());
+        EXPECT_LE(origin.x(), field->right()) << "the panel's left edge stays over the field";
+        EXPECT_GE(origin.y(), drawn->bottom()) << "below the caret's line";
+        EXPECT_LE(origin.y(), drawn->bottom() + 40);
+    }
+}
+
+// Our own window (as a settings window) is active: there is no foreign caret, and asking for ours would wait
+// on this very process. The panel opens at the mouse at once.
+class FloatingPanelOverOurWindowDesktopTest : public FloatingPanelDesktopTest {
+protected:
+    bool usesRealWindowActivation() const override { return true; }
+};
+
+TEST_F(FloatingPanelOverOurWindowDesktopTest, OpensAtTheMouseWithin100Milliseconds) {
+    QWidget settings;
+    settings.setWindowTitle("Settings");
+    auto* field = new QLineEdit(&settings);
+    field->setText("A settings field with a caret");
+    settings.resize(400, 200);
+    settings.show();
+    const auto ours = [&] {
+        const auto active = realActivation_->activeWindow();
+        return active && active->processIdentifier == std::int64_t(::getpid());
+    };
+    ASSERT_TRUE(DesktopSession::processEventsUntil([&] {
+        if (!ours()) {
+            settings.activateWindow();
+            field->setFocus();
+        }
+        return ours();
+    }));
+    ASSERT_TRUE(session_->moveMouse(700, 300));
+    const ScreenPoint atMouse = FloatingClipboardPositionCalculator::panelOrigin(
+        screens_, ScreenPoint{700, 300}, FloatingClipboardPositionCalculator::panelSize,
+        FloatingClipboardPositionCalculator::gap);
+
+    QElapsedTimer elapsed;
+    elapsed.start();
+    controller_->showPanel();
+    ASSERT_TRUE(DesktopSession::processEventsUntil([&] { return controller_->isPanelVisible(); }, 2s));
+    EXPECT_LT(elapsed.elapsed(), 100);
+    EXPECT_EQ(static_cast<CountingAnchorResolver&>(*resolver_).caretLookups, 0);
+    EXPECT_FALSE(controller_->returnTarget()) << "our own window is no return target";
+    DesktopSession::processEventsFor(200ms);
+    const QPoint origin = panelOrigin();
+    EXPECT_LE(std::abs(origin.x() - atMouse.x), 2) << origin.x() << " vs " << atMouse.x;
+    EXPECT_LE(std::abs(origin.y() - atMouse.y), 2) << origin.y() << " vs " << atMouse.y;
 }
 
 class FloatingPanelScreenshotTest : public FloatingPanelDesktopTest,

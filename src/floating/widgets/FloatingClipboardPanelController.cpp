@@ -228,7 +228,9 @@ void FloatingClipboardPanelController::showPanel() {
 }
 
 void FloatingClipboardPanelController::showPanelAtResolvedAnchor() {
-    const FloatingPanelAnchor anchor = deps_.anchorResolver.resolveAnchor();
+    // Our own caret would be asked of this very process, which is busy showing the panel.
+    const FloatingPanelAnchor anchor = session_.ownWindowWasActive() ? deps_.anchorResolver.mouseAnchor()
+                                                                     : deps_.anchorResolver.resolveAnchor();
     using Calculator = FloatingClipboardPositionCalculator;
     const auto integer = [](double value) { return std::to_string(std::int64_t(value)); };
     ScreenPoint origin;

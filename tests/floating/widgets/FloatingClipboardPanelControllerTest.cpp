@@ -51,10 +51,14 @@ TEST_F(FloatingClipboardPanelControllerTest, ShowWaitsForTheNextTurnAndHideBefor
     EXPECT_FALSE(controller.isPanelVisible());
 }
 
-TEST_F(FloatingClipboardPanelControllerTest, OurOwnWindowIsNoReturnTarget) {
+TEST_F(FloatingClipboardPanelControllerTest, OurOwnWindowIsNoReturnTargetAndNoCaretIsLookedFor) {
     activation.setActiveWindow(ReturnTarget{7, std::int64_t(::getpid())});
     showWithEntries();
     EXPECT_FALSE(controller.returnTarget());
+    // Its caret would be asked of this process, busy showing the panel: the mouse it is.
+    EXPECT_EQ(anchors.calls, 0);
+    EXPECT_EQ(anchors.mouseCalls, 1);
+    EXPECT_EQ(controller.floatingPanel().window()->geometry(), QRect(640 - 210, 480 + 12, 420, 360));
     confirmSecondEntry();
     EXPECT_EQ(pasteboard.string(), "bravo");
     EXPECT_TRUE(activation.requests().empty()) << "nothing to activate";

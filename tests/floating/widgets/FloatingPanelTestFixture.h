@@ -50,8 +50,14 @@ public:
         ++calls;
         return anchor;
     }
+    FloatingPanelAnchor mouseAnchor() override {
+        ++mouseCalls;
+        return FloatingPanelAnchor::mouse(mouse);
+    }
     FloatingPanelAnchor anchor = FloatingPanelAnchor::mouse({500, 300});
+    ScreenPoint mouse{640, 480};
     int calls = 0;
+    int mouseCalls = 0;
 };
 
 // A base that makes the application before any member widget is built.
