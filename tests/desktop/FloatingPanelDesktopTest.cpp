@@ -5,6 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QBuffer>
+#include <QPainter>
+#include <QScreen>
 #include <QCursor>
 #include <QDir>
 #include <QElapsedTimer>
@@ -196,7 +199,8 @@ protected:
     bool showAndWait() {
         controller_->showPanel();
         return DesktopSession::processEventsUntil([this] {
-            return controller_->isPanelVisible() && controller_->resultList().state().items().size() == 3;
+            return controller_->isPanelVisible() &&
+                   controller_->resultList().state().items().size() == history_->entries.size();
         });
     }
 
@@ -378,6 +382,7 @@ protected:
         font.setPointSizeF(10);
         QApplication::setFont(font);
         if (chinese_) languageDefaults_.set(AppLanguage::defaultsKey, std::string("zh-Hans"));
+        addImageEntry("i1");
         language_ = std::make_unique<StandardAppLanguage>(languageDefaults_);
         QDir().mkpath(QUORVANE_SCREENSHOT_DIR);
     }
@@ -387,13 +392,51 @@ protected:
         QApplication::setPalette(QApplication::style()->standardPalette());
     }
 
+    void addImageEntry(const std::string& id) {
+        QImage picture(240, 160, QImage::Format_RGB32);
+        QPainter painter(&picture);
+        QLinearGradient gradient(0, 0, 240, 160);
+        gradient.setColorAt(0, QColor(40, 120, 220));
+        gradient.setColorAt(1, QColor(250, 190, 60));
+        painter.fillRect(picture.rect(), gradient);
+        painter.setPen(Qt::white);
+        painter.drawText(picture.rect(), Qt::AlignCenter, QStringLiteral("Quorvane 图像"));
+        painter.end();
+        QByteArray png;
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        picture.save(&buffer, "PNG");
+        history_->entries.push_back(testing::imageEntry(id));
+        ClipboardHistoryContentSnapshot content;
+        content.id = id;
+        content.imageData = std::vector<std::uint8_t>(png.begin(), png.end());
+        history_->contents[id] = content;
+    }
+
+    // The window as drawn, and the screen around it as the X server shows it: without a compositor the
+    // window's mask is all that keeps its box from showing.
     void save(const QString& state) {
         auto* window = controller_->floatingPanel().window();
-        const QString name =
-            QStringLiteral("%1/floating-%2-%3-%4.png")
-                .arg(QUORVANE_SCREENSHOT_DIR, state, dark_ ? "dark" : "light", chinese_ ? "zh" : "en");
-        const QImage image = window->grab().toImage();
-        ASSERT_TRUE(image.save(name)) << name.toStdString();
+        const QString suffix = QStringLiteral("%1-%2-%3.png").arg(state, dark_ ? "dark" : "light", chinese_ ? "zh" : "en");
+        const QString name = QStringLiteral("%1/floating-%2").arg(QUORVANE_SCREENSHOT_DIR, suffix);
+        ASSERT_TRUE(window->grab().toImage().save(name)) << name.toStdString();
+        const QRect around = window->frameGeometry().adjusted(-24, -24, 24, 24);
+        const QImage screen = QGuiApplication::primaryScreen()
+                                  ->grabWindow(0, around.x(), around.y(), around.width(), around.height())
+                                  .toImage();
+        const QString screenName = QStringLiteral("%1/floating-screen-%2").arg(QUORVANE_SCREENSHOT_DIR, suffix);
+        ASSERT_TRUE(screen.save(screenName)) << screenName.toStdString();
+        checkMaskedCorners(screen, window->frameGeometry().translated(-around.topLeft()));
+    }
+
+    // Outside the panel's and the bubble's rounded outlines the desktop shows through: the window's
+    // corners (and with a bubble, the corner of its box past the arrow) are the desktop's colour.
+    void checkMaskedCorners(const QImage& screen, const QRect& window) {
+        const QRgb desktop = screen.pixel(2, 2);
+        for (const QPoint corner : {window.topLeft() + QPoint(1, 1), window.topRight() + QPoint(-1, 1),
+                                    window.bottomLeft() + QPoint(1, -1), window.bottomRight() + QPoint(-1, -1)}) {
+            EXPECT_EQ(screen.pixel(corner), desktop) << "window corner " << corner.x() << "," << corner.y();
+        }
     }
 
     bool dark_ = false;
@@ -421,6 +464,14 @@ TEST_P(FloatingPanelScreenshotTest, PanelWithItsPreviewBubble) {
     EXPECT_TRUE(view->isShowingFormattedText()) << "a pinned JSON bubble is formatted at once";
     DesktopSession::processEventsFor(300ms);
     save("bubble-json");
+    controller_->moveSelection(false);
+    controller_->moveSelection(false);
+    ASSERT_TRUE(DesktopSession::processEventsUntil([&] {
+        auto* bubble = controller_->previewPresenter().previewView();
+        return controller_->previewPresenter().isShowing() && bubble && bubble->isShowingImage();
+    }));
+    DesktopSession::processEventsFor(300ms);
+    save("bubble-image");
     controller_->floatingPanel().setSearchText(":js");
     controller_->searchTextDidChange(":js");
     DesktopSession::processEventsFor(200ms);

@@ -70,7 +70,7 @@ void FloatingClipboardPreviewController::show(const FloatingClipboardPreviewRequ
     const QRect bubble = toQRect(layout->bubbleFrameInWindow);
     view_->setGeometry(bubble);
     view_->apply(request);
-    root->updateMask(bubble);
+    root->updateMask(view_->outlineRegion().translated(bubble.topLeft()));
     view_->show();
     view_->raise();
     if (fade) {

@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QPainterPath>
 #include <QPushButton>
+#include <QRegion>
 #include <QScrollArea>
 #include <QTextEdit>
 #include <QWidget>
@@ -61,6 +62,9 @@ public:
 
     // The outline's rectangle inside the view: the view less the shadow margins.
     QRectF chromeFrame() const { return chromeRect(); }
+    // The area inside the outline, in the view's coordinates: what the window keeps of the bubble when it is
+    // masked (without a compositor the shadow margins would show as an opaque box).
+    QRegion outlineRegion() const;
     // The bubble's outline (arrow included) for `rect`, y downwards, the arrow tip `arrowY` below its top.
     static QPainterPath outline(const QRectF& rect, FloatingClipboardPreviewArrowSide side, double arrowY);
 

@@ -236,6 +236,16 @@ TEST_F(FloatingClipboardPanelControllerTest, ThePinnedPreviewOpensInThePanelWind
               (ScreenRect{290, 312, 420, 360}))
         << "the list stays where it was";
     EXPECT_EQ(view->textView()->toPlainText().toStdString(), "alpha");
+    // Without a compositor the mask is all that hides the window's box: it follows the bubble's outline.
+    const QRegion mask = controller.floatingPanel().window()->mask();
+    const QRect bubble = view->geometry();
+    EXPECT_TRUE(mask.contains(bubble.center()));
+    // Its far side (the near one overlaps the list's edge).
+    for (const QPoint corner : {bubble.topRight(), bubble.bottomRight()})
+        EXPECT_FALSE(mask.contains(corner)) << corner.x() << "," << corner.y();
+    const QRectF chrome = view->chromeFrame().translated(bubble.topLeft());
+    EXPECT_FALSE(mask.contains(QPoint(int(chrome.right()) - 2, int(chrome.top()) + 2))) << "a rounded corner";
+    EXPECT_TRUE(mask.contains(QPoint(int(chrome.right()) - 2, int(chrome.center().y()))));
 
     controller.togglePinnedPreview();
     EXPECT_FALSE(controller.previewPresenter().isShowing());
