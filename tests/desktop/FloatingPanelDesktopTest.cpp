@@ -5,8 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QBuffer>
-#include <QPainter>
 #include <QScreen>
 #include <QCursor>
 #include <QDir>
@@ -20,6 +18,7 @@
 
 #include "desktop/AccessibilityBusSession.h"
 #include "desktop/DesktopSession.h"
+#include "desktop/RenderedImages.h"
 #include "floating/model/ClipboardFloatingAnchorResolver.h"
 #include "floating/model/FloatingClipboardPositionCalculator.h"
 #include "floating/model/TextCaretPositionDetector.h"
@@ -204,6 +203,13 @@ protected:
         });
     }
 
+    // Where the panel opens for the mouse pointer at `mouse`.
+    ScreenPoint originAtMouse(ScreenPoint mouse) const {
+        return FloatingClipboardPositionCalculator::panelOrigin(screens_, mouse,
+                                                                FloatingClipboardPositionCalculator::panelSize,
+                                                                FloatingClipboardPositionCalculator::gap);
+    }
+
     // The list's own corner: the window grows to the left when the preview bubble opens on that side.
     QPoint panelOrigin() const {
         const ScreenRect list = controller_->floatingPanel().rootView()->listSurfaceScreenFrame();
@@ -283,9 +289,7 @@ TEST_F(FloatingPanelDesktopTest, WithTheBusSwitchedOffThePanelOpensAtTheMouse) {
     ASSERT_TRUE(caretOnceRegistered().has_value());
     ASSERT_TRUE(session_->moveMouse(640, 200));
     ASSERT_TRUE(session_->setAccessibilityEnabled(false));
-    const ScreenPoint expected = FloatingClipboardPositionCalculator::panelOrigin(
-        screens_, ScreenPoint{640, 200}, FloatingClipboardPositionCalculator::panelSize,
-        FloatingClipboardPositionCalculator::gap);
+    const ScreenPoint expected = originAtMouse({640, 200});
     ASSERT_TRUE(showAndWait());
     DesktopSession::processEventsFor(300ms);
     const QPoint origin = panelOrigin();
@@ -304,9 +308,7 @@ TEST_F(FloatingPanelDesktopTest, OverAScrolledFieldThePanelOpensByTheDrawnCaretN
     ASSERT_TRUE(drawn.has_value());
     ASSERT_LT(drawn->right(), field->right() + 2) << "the field has scrolled";
     ASSERT_TRUE(session_->moveMouse(1000, 900));
-    const ScreenPoint atMouse = FloatingClipboardPositionCalculator::panelOrigin(
-        screens_, ScreenPoint{1000, 900}, FloatingClipboardPositionCalculator::panelSize,
-        FloatingClipboardPositionCalculator::gap);
+    const ScreenPoint atMouse = originAtMouse({1000, 900});
 
     ASSERT_TRUE(showAndWait());
     DesktopSession::processEventsFor(300ms);
@@ -348,9 +350,7 @@ TEST_F(FloatingPanelOverOurWindowDesktopTest, OpensAtTheMouseWithin100Millisecon
         return ours();
     }));
     ASSERT_TRUE(session_->moveMouse(700, 300));
-    const ScreenPoint atMouse = FloatingClipboardPositionCalculator::panelOrigin(
-        screens_, ScreenPoint{700, 300}, FloatingClipboardPositionCalculator::panelSize,
-        FloatingClipboardPositionCalculator::gap);
+    const ScreenPoint atMouse = originAtMouse({700, 300});
 
     QElapsedTimer elapsed;
     elapsed.start();
@@ -393,23 +393,11 @@ protected:
     }
 
     void addImageEntry(const std::string& id) {
-        QImage picture(240, 160, QImage::Format_RGB32);
-        QPainter painter(&picture);
-        QLinearGradient gradient(0, 0, 240, 160);
-        gradient.setColorAt(0, QColor(40, 120, 220));
-        gradient.setColorAt(1, QColor(250, 190, 60));
-        painter.fillRect(picture.rect(), gradient);
-        painter.setPen(Qt::white);
-        painter.drawText(picture.rect(), Qt::AlignCenter, QStringLiteral("Quorvane 图像"));
-        painter.end();
-        QByteArray png;
-        QBuffer buffer(&png);
-        buffer.open(QIODevice::WriteOnly);
-        picture.save(&buffer, "PNG");
         history_->entries.push_back(testing::imageEntry(id));
         ClipboardHistoryContentSnapshot content;
         content.id = id;
-        content.imageData = std::vector<std::uint8_t>(png.begin(), png.end());
+        content.imageData = testing::gradientPicture({240, 160}, QColor(40, 120, 220), QColor(250, 190, 60),
+                                                     QStringLiteral("Quorvane 图像"), QApplication::font());
         history_->contents[id] = content;
     }
 
