@@ -54,6 +54,8 @@ public:
     const std::optional<FloatingClipboardPreviewFormattingState>& formattingState() const {
         return formattingState_;
     }
+    // What the bubble holds inside its outline: the text or image and the format button.
+    QWidget* contentView() const { return content_; }
     FloatingClipboardPreviewTextView* textView() const { return textView_; }
     QPushButton* formatButton() const { return formatButton_; }
     QWidget* fadeView() const { return fade_; }
