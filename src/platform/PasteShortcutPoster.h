@@ -1,6 +1,8 @@
 #pragma once
 
-// Posts the paste keystroke (Ctrl+V) to whatever window has the keyboard focus. Main queue only.
+// Posts a paste keystroke to whatever window has the keyboard focus. Main queue only.
+
+#include "platform/PasteKeys.h"
 
 namespace quorvane {
 
@@ -8,8 +10,8 @@ class PasteShortcutPoster {
 public:
     virtual ~PasteShortcutPoster() = default;
 
-    // False when the keystroke could not be posted (no X server, no XTEST).
-    virtual bool postPasteShortcut() = 0;
+    // False when the keystroke could not be posted (no X server, no XTEST, a key missing from the keyboard).
+    virtual bool postPasteShortcut(PasteKeystroke keystroke) = 0;
 };
 
 }  // namespace quorvane

@@ -53,6 +53,9 @@ public:
     // data that is not PNG is also offered as PNG where it can be converted. Data that cannot be read as an
     // image is refused: returns false and the item is as it was.
     virtual bool writeImage(const Data& imageData, const std::string& type) = 0;
+    // Puts `text` on the primary selection as well (terminals paste it with Shift+Insert). It leaves the
+    // item, its change count and what capture sees alone. Returns whether the selection was taken.
+    virtual bool writePrimarySelection(const std::string& text) = 0;
 
     // Calls `handler` on the main queue each time another program replaced the item, as soon as the platform
     // reports it (the change count has moved by then). Until the next report the pasteboard shows the

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <optional>
 
+#include "platform/PasteKeys.h"
+
 namespace quorvane {
 
 struct ReturnTarget {
@@ -25,6 +27,9 @@ public:
     // Asks the window manager to activate `target`. False when the request could not be sent (the window
     // is gone); true says nothing about whether the window manager obliged.
     virtual bool activate(const ReturnTarget& target) = 0;
+    // The class `target` gives itself (WM_CLASS), which tells terminals apart; nothing when it cannot be
+    // read.
+    virtual std::optional<WindowClass> windowClass(const ReturnTarget& target) const = 0;
 
     bool isActive(const ReturnTarget& target) const {
         const auto active = activeWindow();

@@ -227,6 +227,16 @@ std::optional<QRect> AccessibilityBusSession::type(const QString& text) {
     return QRect(number(4), number(3), number(2), number(1));
 }
 
+std::optional<QRect> AccessibilityBusSession::drawnCaret() {
+    std::optional<QString> last;
+    // The window reports the caret 100 ms after each change.
+    while (const auto line = waitForWindowLine("caret ", std::chrono::milliseconds(400))) last = line;
+    if (!last) return std::nullopt;
+    const QStringList fields = last->split(' ');
+    if (fields.size() != 5) return std::nullopt;
+    return QRect(fields[1].toInt(), fields[2].toInt(), fields[3].toInt(), fields[4].toInt());
+}
+
 bool AccessibilityBusSession::setTestWindowPaused(bool paused) {
     if (!window_ || window_->state() == QProcess::NotRunning) return false;
     return ::kill(static_cast<pid_t>(window_->processId()), paused ? SIGSTOP : SIGCONT) == 0;

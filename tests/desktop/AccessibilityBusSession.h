@@ -41,6 +41,8 @@ public:
     // Types `text` into the focused window ("\n" presses Return) and waits until the field reports all of
     // it; the field's rectangle on screen afterwards.
     std::optional<QRect> type(const QString& text);
+    // The caret's rectangle on screen as the field last drew it, once typing has settled.
+    std::optional<QRect> drawnCaret();
     bool moveMouse(int x, int y);
     // Stops or resumes the test window's process (SIGSTOP, SIGCONT): a program that no longer answers.
     bool setTestWindowPaused(bool paused);

@@ -5,9 +5,11 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <chrono>
 #include <filesystem>
 #include <memory>
@@ -308,6 +310,49 @@ TEST_F(ClipboardPanelDesktopTest, FloatingPanelPastesTheChosenEntryOnceIntoTheWi
     EXPECT_EQ(tool("xdotool", {"getactivewindow"}), testWindowId_) << "the test window is active again";
     EXPECT_FALSE(tool("xdotool", {"search", "--onlyvisible", "--pid", servicePid()}).contains(panel))
         << "the panel is unmapped";
+}
+
+// Ctrl+V is no paste key in a terminal: xterm would pass ^V to the program inside. The entry goes on the
+// primary selection too and Shift+Insert pastes it, once, byte for byte.
+TEST_F(ClipboardPanelDesktopTest, ReturnPastesTheEntryOnceIntoXtermRunningCat) {
+    ASSERT_FALSE(QStandardPaths::findExecutable("xterm").isEmpty()) << "xterm is missing: run scripts/setup";
+    const QString hostile = QString::fromUtf8("Grüße \u200Fשלום עולם\u200F 🎉 中文 «ok»");
+    startService();
+    copy("plain ascii", 1);
+    copy(hostile, 2);
+
+    const auto received = directory_ / "received.txt";
+    // No line editing and no echo: cat writes every byte the moment the terminal hands it over.
+    window_ = launch("env", {"LC_ALL=en_US.UTF-8", "xterm", "-u8", "-geometry", "80x12", "-e", "sh", "-c",
+                             "stty -icanon -echo; exec cat > " + QString::fromStdString(received.string())});
+    ASSERT_TRUE(window_);
+    ASSERT_TRUE(DesktopSession::processEventsUntil(
+        [&] {
+            if (!std::filesystem::exists(received)) return false;
+            const QString active = tool("xdotool", {"getactivewindow"});
+            return !active.isEmpty() && tool("xprop", {"-id", active, "WM_CLASS"}).contains("\"XTerm\"");
+        },
+        15s))
+        << "xterm did not start or take the focus";
+    const QString xterm = tool("xdotool", {"getactivewindow"});
+
+    const qsizetype mark = log_.size();
+    openPanel(mark);
+    // The newest entry is selected; Return held as a person holds it.
+    tool("xdotool", {"keydown", "Return"});
+    DesktopSession::processEventsFor(120ms);
+    tool("xdotool", {"keyup", "Return"});
+
+    const auto receivedText = [&] {
+        QFile file(QString::fromStdString(received.string()));
+        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+    };
+    ASSERT_TRUE(DesktopSession::processEventsUntil([&] { return !receivedText().isEmpty(); }, 10s))
+        << "nothing pasted; log: " << logSince(mark).toStdString();
+    DesktopSession::processEventsFor(800ms);
+    EXPECT_EQ(receivedText().toStdString(), hostile.toStdString()) << "pasted once, exactly";
+    EXPECT_EQ(tool("xdotool", {"getactivewindow"}), xterm) << "xterm is active again";
+    EXPECT_TRUE(logSince(mark).contains("with Shift+Insert (terminal xterm)")) << logSince(mark).toStdString();
 }
 
 }  // namespace

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QBuffer>
 #include <QDateTime>
 #include <QDir>
 #include <QFrame>
@@ -13,7 +12,6 @@
 #include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QPainter>
 #include <QPlainTextEdit>
 #include <QStyle>
 #include <QStyleFactory>
@@ -21,6 +19,7 @@
 #include <QVBoxLayout>
 
 #include "desktop/DesktopSession.h"
+#include "desktop/RenderedImages.h"
 #include "desktop/ScreenshotTest.h"
 #include "l10n/L10n.h"
 #include "l10n/StandardAppLanguage.h"
@@ -44,21 +43,9 @@ namespace {
 using testing::DesktopSession;
 
 QByteArray pngPicture() {
-    QImage image(360, 200, QImage::Format_RGB32);
-    QPainter painter(&image);
-    QLinearGradient gradient(0, 0, 360, 200);
-    gradient.setColorAt(0, QColor(255, 149, 0));
-    gradient.setColorAt(1, QColor(175, 82, 222));
-    painter.fillRect(image.rect(), gradient);
-    painter.setPen(Qt::white);
-    painter.setFont(QFont("DejaVu Sans", 28, QFont::Bold));
-    painter.drawText(image.rect(), Qt::AlignCenter, "Quorvane");
-    painter.end();
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes;
+    const Data png = testing::gradientPicture({360, 200}, QColor(255, 149, 0), QColor(175, 82, 222), "Quorvane",
+                                              QFont("DejaVu Sans", 28, QFont::Bold));
+    return QByteArray(reinterpret_cast<const char*>(png.data()), qsizetype(png.size()));
 }
 
 struct Entry {

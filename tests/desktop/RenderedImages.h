@@ -4,6 +4,7 @@
 // recognition. Need a QGuiApplication (DesktopSession) for the fonts.
 
 #include <QBuffer>
+#include <QColor>
 #include <QFont>
 #include <QImage>
 #include <QPainter>
@@ -20,6 +21,21 @@ inline Data encoded(const QImage& image, const char* format = "PNG") {
     buffer.open(QIODevice::WriteOnly);
     image.save(&buffer, format);
     return Data(bytes.begin(), bytes.end());
+}
+
+// A diagonal gradient from `from` to `to` with a white caption in its middle, as PNG: a picture entry.
+inline Data gradientPicture(QSize size, QColor from, QColor to, const QString& caption, const QFont& font) {
+    QImage image(size, QImage::Format_RGB32);
+    QPainter painter(&image);
+    QLinearGradient gradient(0, 0, size.width(), size.height());
+    gradient.setColorAt(0, from);
+    gradient.setColorAt(1, to);
+    painter.fillRect(image.rect(), gradient);
+    painter.setPen(Qt::white);
+    painter.setFont(font);
+    painter.drawText(image.rect(), Qt::AlignCenter, caption);
+    painter.end();
+    return encoded(image);
 }
 
 // Black text on white, one line per entry, drawn off screen.

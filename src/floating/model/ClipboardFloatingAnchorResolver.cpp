@@ -65,4 +65,10 @@ FloatingPanelAnchor ClipboardFloatingAnchorResolver::resolveAnchor() {
     return FloatingPanelAnchor::caret(*caret);
 }
 
+FloatingPanelAnchor ClipboardFloatingAnchorResolver::mouseAnchor() {
+    const ScreenPoint p = mouseLocationProvider_();
+    logDebug([&] { return "[FloatingAnchor] A window of ours is active, using the mouse " + point(p); });
+    return FloatingPanelAnchor::mouse(p);
+}
+
 }  // namespace quorvane

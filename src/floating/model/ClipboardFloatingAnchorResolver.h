@@ -26,6 +26,7 @@ public:
 
     // Without the permission the detector is not asked at all.
     FloatingPanelAnchor resolveAnchor() override;
+    FloatingPanelAnchor mouseAnchor() override;
 
 private:
     const AccessibilityPermissionManagerProtocol& accessibilityPermissionManager_;

@@ -12,6 +12,8 @@ namespace {
 constexpr const char* kLogCategory = "TextCaretPositionDetector";
 // A web area's text fields sit near the top of its children; looking further costs a round trip each.
 constexpr std::size_t kWebAreaChildrenToCheck = 10;
+// A caret at the very end of a full field may stand just past the field's edge.
+constexpr double kElementSlack = 4;
 
 template <typename MakeMessage>
 void logDebug(MakeMessage&& makeMessage) {
@@ -139,12 +141,17 @@ std::optional<ScreenRect> TextCaretPositionDetector::getCaretPosition() {
         }
     }
 
+    if (!services_.screens.screens().empty() && !isOnSomeScreen(rect.mid())) {
+        logDebug([&] { return "❌ 偏移后的光标位置不在任何屏幕上: " + wholeFields(rect); });
+        return std::nullopt;
+    }
     if (const auto reason = invalidRectReason(rect)) {
         Logger::warning("⚠️ 光标位置验证警告: " + *reason, kLogCategory);
     }
-    Logger::info("✅ 光标屏幕坐标: x=" + decimalNumber(rect.x) + ", y=" + decimalNumber(rect.y) +
-                     ", w=" + decimalNumber(rect.width) + ", h=" + decimalNumber(rect.height),
-                 kLogCategory);
+    logDebug([&] {
+        return "✅ 光标屏幕坐标: x=" + decimalNumber(rect.x) + ", y=" + decimalNumber(rect.y) +
+               ", w=" + decimalNumber(rect.width) + ", h=" + decimalNumber(rect.height);
+    });
     logDebug([] { return std::string("========== 获取光标位置完成 =========="); });
     return rect;
 }
@@ -186,6 +193,12 @@ bool TextCaretPositionDetector::isEditableTextElement(const AccessibleElement& e
 std::optional<TextCaretPositionDetector::StrategyResult> TextCaretPositionDetector::detectCaretRect(
     const AccessibleElement& element, std::int64_t location, std::int64_t length, const std::string& role,
     const AppStrategyConfig& config) {
+    // Read once, and only when some strategy answered.
+    std::optional<std::optional<ScreenRect>> frame;
+    const auto frameOfElement = [&]() -> const std::optional<ScreenRect>& {
+        if (!frame) frame = elementFrame(element);
+        return *frame;
+    };
     int position = 0;
     for (const auto strategy : config.preferredStrategies) {
         const std::string n = std::to_string(++position);
@@ -204,6 +217,10 @@ std::optional<TextCaretPositionDetector::StrategyResult> TextCaretPositionDetect
             }
         }
         logDebug([&] { return "   策略" + n + " " + name + " 返回: " + wholeFields(rect); });
+        if (const auto reason = misplacementReason(rect, strategy, frameOfElement())) {
+            logDebug([&] { return "   策略" + n + " " + name + " " + *reason + "，尝试下一个策略"; });
+            continue;
+        }
 
         std::string suffix;
         switch (strategy) {
@@ -233,7 +250,8 @@ std::optional<TextCaretPositionDetector::StrategyResult> TextCaretPositionDetect
         return StrategyResult{rect, strategy};
     }
 
-    if (const auto estimate = browserInputFallback(element, location, role)) {
+    if (const auto estimate = browserInputFallback(element, location, role);
+        estimate && !misplacementReason(*estimate, CaretDetectionStrategy::elementAndWindow, frameOfElement())) {
         logDebug([&] { return "✅ 浏览器输入框兜底成功: " + wholeFields(*estimate); });
         return StrategyResult{*estimate, CaretDetectionStrategy::elementAndWindow};
     }
@@ -264,6 +282,29 @@ std::optional<ScreenRect> TextCaretPositionDetector::browserInputFallback(const 
         return std::nullopt;
     }
     return rect;
+}
+
+std::optional<ScreenRect> TextCaretPositionDetector::elementFrame(const AccessibleElement& element) {
+    const auto frame = services_.elements.frame(element);
+    if (!frame) return std::nullopt;
+    return geometry_.convertToScreenCoordinates(*frame.value);
+}
+
+bool TextCaretPositionDetector::isOnSomeScreen(ScreenPoint point) const {
+    const auto screens = services_.screens.screens();
+    return std::any_of(screens.begin(), screens.end(),
+                       [&](const auto& screen) { return screen.frame.contains(point); });
+}
+
+std::optional<std::string> TextCaretPositionDetector::misplacementReason(
+    const ScreenRect& rect, CaretDetectionStrategy strategy, const std::optional<ScreenRect>& elementFrame) const {
+    const ScreenPoint mid = rect.mid();
+    if (!services_.screens.screens().empty() && !isOnSomeScreen(mid)) return std::string("不在任何屏幕上");
+    if (strategy != CaretDetectionStrategy::lastLineFallback && elementFrame &&
+        !elementFrame->outset(kElementSlack, kElementSlack).contains(mid)) {
+        return "超出焦点元素范围 (" + wholeFields(*elementFrame) + ")";
+    }
+    return std::nullopt;
 }
 
 std::optional<std::string> TextCaretPositionDetector::invalidRectReason(const ScreenRect& rect) const {

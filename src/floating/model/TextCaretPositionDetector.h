@@ -2,8 +2,11 @@
 
 // Finds the text caret of the focused element in the front program: picks the program's strategy list, checks
 // that the element takes text, runs the strategies in order until one gives a believable rectangle (with an
-// estimate for browser fields as the last resort), then applies the program's offset. Logs every step under
-// "TextCaretPositionDetector". Made once by the application container; main queue only, synchronous.
+// estimate for browser fields as the last resort), then applies the program's offset. A rectangle outside the
+// focused element or off every screen is no caret, whatever the program says (a scrolled single-line field
+// may report where the caret would be unscrolled): the next strategy is tried, and without one the caller
+// falls back to the mouse. Logs every step under "TextCaretPositionDetector". Made once by the application
+// container; main queue only, synchronous.
 
 #include <cstdint>
 #include <optional>
@@ -67,6 +70,11 @@ public:
     // The element-and-window estimate for text fields of the known browsers.
     std::optional<ScreenRect> browserInputFallback(const AccessibleElement& element, std::int64_t location,
                                                    const std::string& role);
+    // Why a strategy's rectangle cannot be the caret: its middle lies off every screen, or outside
+    // `elementFrame` when that is known (not for the last-line estimate, which works from the frame as read
+    // rather than normalised). Nothing when it can.
+    std::optional<std::string> misplacementReason(const ScreenRect& rect, CaretDetectionStrategy strategy,
+                                                  const std::optional<ScreenRect>& elementFrame) const;
     // Why a returned rectangle looks wrong (it is returned all the same), or nothing.
     std::optional<std::string> invalidRectReason(const ScreenRect& rect) const;
 
@@ -77,6 +85,10 @@ public:
     CaretStrategies& strategies() { return strategies_; }
 
 private:
+    // The element's frame in the strategies' convention, when it can be read.
+    std::optional<ScreenRect> elementFrame(const AccessibleElement& element);
+    bool isOnSomeScreen(ScreenPoint point) const;
+
     Services services_;
     std::set<std::string> editableRoles_;
     AppStrategyTable appStrategyTable_;

@@ -12,9 +12,7 @@
 #include "floating/model/FloatingClipboardPositionCalculator.h"
 #include "floating/model/FloatingClipboardPreviewPlacement.h"
 #include "l10n/L10n.h"
-#include "model/SearchTextNormalizer.h"
 #include "preferences/SettingsAccessors.h"
-#include "search/ClipboardSearchQueryParser.h"
 
 namespace quorvane {
 
@@ -45,7 +43,17 @@ FloatingClipboardPanelController::FloatingClipboardPanelController(Dependencies 
       floatingPanel_(std::make_unique<FloatingClipboardPanel>(deps_.completions)),
       previewPresenter_(std::make_unique<FloatingClipboardPreviewController>(*floatingPanel_)),
       preview_(std::make_unique<FloatingClipboardPreviewCoordinator>(viewModel_, deps_.mainQueue,
-                                                                     *previewPresenter_, *this)) {
+                                                                     *previewPresenter_, *this)),
+      session_(PanelSession::Dependencies{viewModel_,
+                                          deps_.pasteBackPerformer,
+                                          deps_.windowActivation,
+                                          deps_.pasteboard,
+                                          deps_.userDefaults,
+                                          deps_.accessibilityPermissionManager,
+                                          deps_.distributionChannel,
+                                          std::int64_t(::getpid()),
+                                          [this] { hidePanel(); },
+                                          kLogCategory}) {
     temporaryDirectory = [] { return privateRuntimeDirectory(); };
     revealInFileManager = [this](const std::filesystem::path& path) {
         deps_.workspace.openFile(path.parent_path());
@@ -145,14 +153,7 @@ void FloatingClipboardPanelController::bindViewModel() {
 
 void FloatingClipboardPanelController::viewModelChanged(ClipboardPanelViewModel::Changes changes) {
     if (changes.contains(Property::errorMessage)) {
-        const auto& message = viewModel_.errorMessage();
-        if (!message) {
-            footerErrorMessage_.reset();
-        } else if (*message == L10n::text(L10nKey::returnPasteNeedsAccessibilityDetail)) {
-            footerErrorMessage_ = ClipboardFooterErrorMessage::accessibilityPermissionRequired();
-        } else {
-            footerErrorMessage_ = ClipboardFooterErrorMessage{*message};
-        }
+        session_.viewModelErrorChanged();
         refreshFooterStatus();
     }
     if (changes.contains(Property::clipboardItems)) {
@@ -194,23 +195,12 @@ bool FloatingClipboardPanelController::isPanelVisible() const {
     return floatingPanel_->isVisible();
 }
 
-void FloatingClipboardPanelController::clearSessionFields() {
-    preview_->clearFormattedItems();
-    footerErrorMessage_.reset();
-    clipboardSearchText_.clear();
-    activeFilterSuggestionContext_.reset();
-}
-
 void FloatingClipboardPanelController::showPanel() {
     // Remember where the user came from; our own windows are no return target.
-    returnTarget_ = deps_.windowActivation.activeWindow();
-    if (returnTarget_ &&
-        (returnTarget_->processIdentifier == std::int64_t(::getpid()) || returnTarget_->window == 0)) {
-        returnTarget_.reset();
-    }
+    session_.begin(floatingPanel_->window() ? std::uint64_t(floatingPanel_->window()->winId()) : 0);
     preview_->resetPreviewState();
     preview_->armInitialAutomaticPreview();
-    clearSessionFields();
+    preview_->clearFormattedItems();
     viewModel_.reset();
     list_->exitFilterSuggestionMode();
     const auto style = rowStyleFor(deps_.userDefaults, deps_.distributionChannel);
@@ -238,7 +228,9 @@ void FloatingClipboardPanelController::showPanel() {
 }
 
 void FloatingClipboardPanelController::showPanelAtResolvedAnchor() {
-    const FloatingPanelAnchor anchor = deps_.anchorResolver.resolveAnchor();
+    // Our own caret would be asked of this very process, which is busy showing the panel.
+    const FloatingPanelAnchor anchor = session_.ownWindowWasActive() ? deps_.anchorResolver.mouseAnchor()
+                                                                     : deps_.anchorResolver.resolveAnchor();
     using Calculator = FloatingClipboardPositionCalculator;
     const auto integer = [](double value) { return std::to_string(std::int64_t(value)); };
     ScreenPoint origin;
@@ -269,8 +261,8 @@ void FloatingClipboardPanelController::hidePanel() {
     ++showGeneration_;
     showPending_ = false;
     preview_->resetPreviewState();
-    returnTarget_.reset();
-    clearSessionFields();
+    preview_->clearFormattedItems();
+    session_.end();
     viewModel_.reset();
     list_->exitFilterSuggestionMode();
     floatingPanel_->setSearchText("");
@@ -361,7 +353,6 @@ void FloatingClipboardPanelController::handleLoadMore() {
 }
 
 void FloatingClipboardPanelController::searchTextDidChange(const std::string& text) {
-    clipboardSearchText_ = text;
     preview_->pendingSelectionContext.reset();
     preview_->disarmAutomaticPreviews();
     preview_->cancelPendingAutomaticPreview();
@@ -371,21 +362,17 @@ void FloatingClipboardPanelController::searchTextDidChange(const std::string& te
         preview_->cancelPreviewTask();
     }
     if (!text.empty()) preview_->armSearchAutomaticPreview();
-    if (!handleFilterSuggestions(text)) viewModel_.setSearchText(text);
+    handleFilterSuggestions(text);
 }
 
 bool FloatingClipboardPanelController::handleFilterSuggestions(const std::string& text) {
-    const auto length = QString::fromStdString(text).size();
-    auto context = ClipboardSearchQueryParser::filterSuggestionContext(text, std::ptrdiff_t(length));
-    if (!context) {
-        activeFilterSuggestionContext_.reset();
+    if (!session_.searchTextDidChange(text)) {
         list_->exitFilterSuggestionMode();
         floatingPanel_->setFilterSuggestionFooterMode(false);
         return false;
     }
-    activeFilterSuggestionContext_ = context;
     floatingPanel_->setFilterSuggestionFooterMode(true);
-    auto suggestions = ClipboardSearchQueryParser::filterSuggestions(context->prefix, deps_.userDefaults);
+    auto suggestions = session_.filterSuggestions();
     preview_->pendingSelectionContext.reset();
     preview_->disarmAutomaticPreviews();
     preview_->cancelPendingAutomaticPreview();
@@ -401,32 +388,22 @@ bool FloatingClipboardPanelController::acceptSelectedFilterSuggestion() {
 }
 
 void FloatingClipboardPanelController::applyFilterSuggestion(const ClipboardFilterSuggestion& suggestion) {
-    if (!activeFilterSuggestionContext_) return;
-    const std::string text = ClipboardSearchQueryParser::applySuggestion(
-        suggestion, clipboardSearchText_, activeFilterSuggestionContext_->replacementRange);
-    activeFilterSuggestionContext_.reset();
-    floatingPanel_->setFilterSuggestionFooterMode(false);
-    list_->exitFilterSuggestionMode();
-    floatingPanel_->setSearchText(text);
-    clipboardSearchText_ = text;
-    viewModel_.setSearchText(text);
+    if (const auto text = session_.applyFilterSuggestion(suggestion)) leaveFilterSuggestionMode(*text);
 }
 
 bool FloatingClipboardPanelController::cancelFilterSuggestion() {
-    if (!isShowingFilterSuggestions() || !activeFilterSuggestionContext_) return false;
-    QString text = QString::fromStdString(clipboardSearchText_);
-    const auto& range = activeFilterSuggestionContext_->replacementRange;
-    const qsizetype start = std::min<qsizetype>(qsizetype(range.location), text.size());
-    const qsizetype length = std::min<qsizetype>(qsizetype(range.length), text.size() - start);
-    text.remove(start, length);
-    const std::string normalized = SearchTextNormalizer::normalize(text.toStdString());
-    activeFilterSuggestionContext_.reset();
+    if (!isShowingFilterSuggestions()) return false;
+    const auto text = session_.cancelFilterSuggestion();
+    if (!text) return false;
+    leaveFilterSuggestionMode(*text);
+    return true;
+}
+
+// The session already searches `text`; the list and the field follow.
+void FloatingClipboardPanelController::leaveFilterSuggestionMode(const std::string& text) {
     floatingPanel_->setFilterSuggestionFooterMode(false);
     list_->exitFilterSuggestionMode();
-    floatingPanel_->setSearchText(normalized);
-    clipboardSearchText_ = normalized;
-    viewModel_.setSearchText(normalized);
-    return true;
+    floatingPanel_->setSearchText(text);
 }
 
 void FloatingClipboardPanelController::updateEmptyState() {
@@ -442,7 +419,7 @@ void FloatingClipboardPanelController::refreshFooterStatus() {
     const ClipboardFooterUpdateState update =
         deps_.updateState ? deps_.updateState() : ClipboardFooterUpdateState{};
     floatingPanel_->updateFooterStatus(chooseFooterStatusPresentation(
-        footerErrorMessage_, deps_.distributionChannel, update, deps_.userDefaults));
+        session_.footerErrorMessage(), deps_.distributionChannel, update, deps_.userDefaults));
 }
 
 void FloatingClipboardPanelController::toggleFormattingForSelectedItem() {

@@ -23,6 +23,8 @@
 #include "floating/widgets/FloatingClipboardPreviewController.h"
 #include "panel/model/ClipboardPanelControlling.h"
 #include "panel/model/ClipboardPanelViewModel.h"
+#include "panel/model/PanelSession.h"
+#include "panel/model/PasteBackPerformer.h"
 #include "platform/AlertPresenter.h"
 #include "platform/Pasteboard.h"
 #include "platform/ScreenProvider.h"
@@ -32,7 +34,6 @@
 #include "preferences/DistributionChannel.h"
 #include "search/ClipboardFilterSuggestionContext.h"
 #include "system/AccessibilityPermissionManagerProtocol.h"
-#include "system/PasteBackPerformer.h"
 
 namespace quorvane {
 
@@ -62,9 +63,6 @@ public:
         // May be null (rows show no application icons).
         ClipboardAppIconProvider* icons = nullptr;
     };
-
-    // The settle delay between the return target becoming active and the paste keystroke.
-    static constexpr double directAutoPasteDelay = 0.1;
 
     explicit FloatingClipboardPanelController(Dependencies dependencies);
     ~FloatingClipboardPanelController() override;
@@ -130,16 +128,14 @@ public:
     void pinItem(const ClipboardHistoryIndexSnapshot& entry);
     void recognizeText(const ClipboardHistoryIndexSnapshot& entry);
     void handleDragEnded(const ClipboardHistoryIndexSnapshot& entry, bool dropped);
-    // Passes only in the direct channel with Return-to-paste on and the process trusted; otherwise (setting
-    // on, not trusted) the footer asks for the permission.
-    bool canAutoPasteIntoPreviousApplication();
 
     FloatingClipboardPanel& floatingPanel() { return *floatingPanel_; }
     FloatingClipboardPreviewController& previewPresenter() { return *previewPresenter_; }
     FloatingClipboardPreviewCoordinator& previewCoordinator() { return *preview_; }
     ClipboardResultListView& resultList() { return *list_; }
-    const std::optional<ReturnTarget>& returnTarget() const { return returnTarget_; }
-    const std::string& clipboardSearchText() const { return clipboardSearchText_; }
+    const std::optional<ReturnTarget>& returnTarget() const { return session_.returnTarget(); }
+    const std::string& clipboardSearchText() const { return session_.searchText(); }
+    PanelSession& session() { return session_; }
 
 private:
     void confirm(bool asPlainText);
@@ -151,10 +147,10 @@ private:
     void handleLoadMore();
     bool handleFilterSuggestions(const std::string& text);
     void applyFilterSuggestion(const ClipboardFilterSuggestion& suggestion);
+    void leaveFilterSuggestionMode(const std::string& text);
     void rememberPostDeletionSelection(ClipboardResultListSelectionSource source);
     void updateEmptyState();
     void refreshFooterStatus();
-    void clearSessionFields();
     // Fetches an entry's content; `body` runs only when it arrived and the controller still exists.
     void withContent(const ClipboardHistoryIndexSnapshot& entry,
                      std::function<void(const ClipboardHistoryContentSnapshot&)> body);
@@ -170,13 +166,10 @@ private:
     std::unique_ptr<FloatingClipboardPanel> floatingPanel_;
     std::unique_ptr<FloatingClipboardPreviewController> previewPresenter_;
     std::unique_ptr<FloatingClipboardPreviewCoordinator> preview_;
+    PanelSession session_;
 
-    std::optional<ReturnTarget> returnTarget_;
     bool showPending_ = false;
     std::uint64_t showGeneration_ = 0;
-    std::optional<ClipboardFooterErrorMessage> footerErrorMessage_;
-    std::string clipboardSearchText_;
-    std::optional<ClipboardFilterSuggestionContext> activeFilterSuggestionContext_;
     Subscription viewModelSubscription_;
     Subscription itemDeletedSubscription_;
     Subscription updaterSubscription_;

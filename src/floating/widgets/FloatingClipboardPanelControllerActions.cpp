@@ -9,7 +9,6 @@
 #include "base/Logger.h"
 #include "floating/widgets/FloatingClipboardPanelController.h"
 #include "l10n/L10n.h"
-#include "preferences/SettingsAccessors.h"
 
 namespace quorvane {
 
@@ -44,64 +43,16 @@ std::optional<std::string> FloatingClipboardPanelController::formattedText(
     return state->formattedText;
 }
 
-bool FloatingClipboardPanelController::canAutoPasteIntoPreviousApplication() {
-    if (deps_.distributionChannel != DistributionChannel::direct ||
-        !directPasteReturnKeyAutoPasteEnabled(deps_.userDefaults)) {
-        return false;
-    }
-    if (deps_.accessibilityPermissionManager.isTrusted()) return true;
-    viewModel_.setErrorMessage(L10n::text(L10nKey::returnPasteNeedsAccessibilityDetail));
-    return false;
-}
-
 void FloatingClipboardPanelController::pasteItem(const std::optional<ClipboardHistoryIndexSnapshot>& given,
                                                  bool asPlainText) {
     const auto entry = given ? given : selectedHistoryEntry();
-    if (!entry) return;
-    viewModel_.setErrorMessage(std::nullopt);
-    // Hiding forgets the target, so take it now.
-    const std::optional<ReturnTarget> target = returnTarget_;
-    bool autoPaste = false;
-    if (deps_.distributionChannel == DistributionChannel::direct &&
-        directPasteReturnKeyAutoPasteEnabled(deps_.userDefaults)) {
-        // Without the permission nothing is copied: the footer asks for it and the panel stays.
-        if (!canAutoPasteIntoPreviousApplication()) return;
-        autoPaste = true;
-    }
-    std::weak_ptr<char> alive = lifetime_;
-    viewModel_.copyEntry(*entry, asPlainText, entry->id, [this, alive, target, autoPaste](bool copied) {
-        if (alive.expired() || !copied) return;
-        hidePanel();
-        if (!target) return;
-        if (!autoPaste) {
-            deps_.windowActivation.activate(*target);
-            return;
-        }
-        // The keystroke goes only into the re-activated target; the entry is on the clipboard either way.
-        deps_.pasteBackPerformer.paste(*target, directAutoPasteDelay, [](PasteBackOutcome outcome) {
-            if (outcome == PasteBackOutcome::targetNotActive) {
-                Logger::warning("Failed to paste back: the previous window did not become active",
-                                kLogCategory);
-            } else if (outcome == PasteBackOutcome::postFailed) {
-                Logger::warning("Failed to post the paste keystroke", kLogCategory);
-            }
-        });
-    });
+    if (entry) session_.confirm(*entry, asPlainText);
 }
 
 void FloatingClipboardPanelController::copyItem(const ClipboardHistoryIndexSnapshot& entry,
                                                 bool asPlainText) {
     withContent(entry, [this, entry, asPlainText](const ClipboardHistoryContentSnapshot& content) {
-        if (!asPlainText) {
-            if (const auto formatted = formattedText(entry, content)) {
-                if (deps_.pasteboard.writeText(*formatted, std::nullopt, std::nullopt)) hidePanel();
-                return;
-            }
-        }
-        std::weak_ptr<char> alive = lifetime_;
-        viewModel_.copyEntry(entry, asPlainText, entry.id, [this, alive](bool copied) {
-            if (!alive.expired() && copied) hidePanel();
-        });
+        session_.copy(entry, asPlainText, formattedText(entry, content));
     });
 }
 
@@ -254,13 +205,7 @@ void FloatingClipboardPanelController::showActionsMenuForSelectedItem() {
 
 void FloatingClipboardPanelController::handleDragEnded(const ClipboardHistoryIndexSnapshot& entry,
                                                        bool dropped) {
-    if (!dropped) return;
-    std::weak_ptr<char> alive = lifetime_;
-    viewModel_.copyEntry(entry, false, entry.id, [this, alive, entry](bool copied) {
-        if (alive.expired() || copied) return;
-        if (const auto& history = viewModel_.clipboardHistoryManager()) history->recordUsage(entry.id);
-        viewModel_.loadClipboardItems(false, entry.id);
-    });
+    session_.dragEnded(entry, dropped);
 }
 
 }  // namespace quorvane

@@ -70,26 +70,29 @@ void FloatingClipboardPreviewController::show(const FloatingClipboardPreviewRequ
     const QRect bubble = toQRect(layout->bubbleFrameInWindow);
     view_->setGeometry(bubble);
     view_->apply(request);
-    root->updateMask(bubble);
+    root->updateMask(view_->outlineRegion().translated(bubble.topLeft()));
     view_->show();
     view_->raise();
+    // Only the content fades in: without a compositor a fading bubble would first show the window's own
+    // grey where the bubble is to be.
+    QWidget* content = view_->contentView();
     if (fade) {
-        auto* effect = new QGraphicsOpacityEffect(view_);
+        auto* effect = new QGraphicsOpacityEffect(content);
         effect->setOpacity(0);
-        view_->setGraphicsEffect(effect);
-        auto* animation = new QPropertyAnimation(effect, "opacity", view_);
+        content->setGraphicsEffect(effect);
+        auto* animation = new QPropertyAnimation(effect, "opacity", content);
         animation->setDuration(fadeInMilliseconds);
         animation->setStartValue(0.0);
         animation->setEndValue(1.0);
         animation->setEasingCurve(QEasingCurve::OutCubic);
-        // The effect goes once the bubble is opaque: it would render the text view offscreen for nothing.
-        QPointer<FloatingClipboardPreviewView> view = view_;
-        QObject::connect(animation, &QPropertyAnimation::finished, view_, [view] {
-            if (view) view->setGraphicsEffect(nullptr);
+        // The effect goes once the content is opaque: it would render the text view offscreen for nothing.
+        QPointer<QGraphicsOpacityEffect> fading = effect;
+        QObject::connect(animation, &QPropertyAnimation::finished, content, [content, fading] {
+            if (fading && content->graphicsEffect() == fading) content->setGraphicsEffect(nullptr);
         });
         animation->start(QAbstractAnimation::DeleteWhenStopped);
     } else {
-        view_->setGraphicsEffect(nullptr);
+        content->setGraphicsEffect(nullptr);
     }
 }
 

@@ -182,6 +182,12 @@ QPainterPath FloatingClipboardPreviewView::outline(const QRectF& r, Side side, d
     return path.united(arrow).simplified();
 }
 
+QRegion FloatingClipboardPreviewView::outlineRegion() const {
+    // Filled polygon regions leave out the outline's right and bottom pixel rows; one more keeps the border.
+    const QPainterPath shape = outline(chromeRect().adjusted(0, 0, 1, 1), arrowSide_, arrowCenterY_);
+    return QRegion(shape.toFillPolygon().toPolygon());
+}
+
 void FloatingClipboardPreviewView::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);

@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QPainterPath>
 #include <QPushButton>
+#include <QRegion>
 #include <QScrollArea>
 #include <QTextEdit>
 #include <QWidget>
@@ -53,6 +54,8 @@ public:
     const std::optional<FloatingClipboardPreviewFormattingState>& formattingState() const {
         return formattingState_;
     }
+    // What the bubble holds inside its outline: the text or image and the format button.
+    QWidget* contentView() const { return content_; }
     FloatingClipboardPreviewTextView* textView() const { return textView_; }
     QPushButton* formatButton() const { return formatButton_; }
     QWidget* fadeView() const { return fade_; }
@@ -61,6 +64,9 @@ public:
 
     // The outline's rectangle inside the view: the view less the shadow margins.
     QRectF chromeFrame() const { return chromeRect(); }
+    // The area inside the outline, in the view's coordinates: what the window keeps of the bubble when it is
+    // masked (without a compositor the shadow margins would show as an opaque box).
+    QRegion outlineRegion() const;
     // The bubble's outline (arrow included) for `rect`, y downwards, the arrow tip `arrowY` below its top.
     static QPainterPath outline(const QRectF& rect, FloatingClipboardPreviewArrowSide side, double arrowY);
 

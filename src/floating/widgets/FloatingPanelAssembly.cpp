@@ -16,11 +16,12 @@ class NoWindowActivation final : public WindowActivation {
 public:
     std::optional<ReturnTarget> activeWindow() const override { return std::nullopt; }
     bool activate(const ReturnTarget&) override { return false; }
+    std::optional<WindowClass> windowClass(const ReturnTarget&) const override { return std::nullopt; }
 };
 
 class NoPasteShortcutPoster final : public PasteShortcutPoster {
 public:
-    bool postPasteShortcut() override { return false; }
+    bool postPasteShortcut(PasteKeystroke) override { return false; }
 };
 
 }  // namespace
@@ -47,7 +48,8 @@ FloatingClipboardPanelController& FloatingPanelAssembly::controller() {
     if (!windowActivation_) windowActivation_ = std::make_unique<NoWindowActivation>();
     pasteShortcutPoster_ = s.makePasteShortcutPoster ? s.makePasteShortcutPoster() : nullptr;
     if (!pasteShortcutPoster_) pasteShortcutPoster_ = std::make_unique<NoPasteShortcutPoster>();
-    pasteBack_ = std::make_unique<PasteBackPerformer>(s.mainQueue, *windowActivation_, *pasteShortcutPoster_);
+    pasteBack_ = std::make_unique<PasteBackPerformer>(s.mainQueue, *windowActivation_, *pasteShortcutPoster_,
+                                                      s.pasteboard);
     workspace_ = std::make_unique<QtWorkspaceOpener>();
     completions_ =
         std::make_unique<ClipboardSearchAutoCompleteManager>(s.userDefaults, &s.appIdentityResolver);

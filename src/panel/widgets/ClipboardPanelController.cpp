@@ -5,18 +5,14 @@
 #include <QCursor>
 #include <QPointer>
 #include <QWidget>
-#include <algorithm>
 
 #include "base/Logger.h"
-#include "base/Utf8.h"
-#include "model/SearchTextNormalizer.h"
 #include "panel/widgets/ClipboardAppIconProvider.h"
 #include "panel/widgets/ClipboardDetailView.h"
 #include "panel/widgets/ClipboardPanel.h"
 #include "panel/widgets/ClipboardResultListView.h"
 #include "panel/widgets/ClipboardSearchRowView.h"
 #include "panel/widgets/ClipboardTextField.h"
-#include "search/ClipboardSearchQueryParser.h"
 #include "ui/KeyablePanel.h"
 
 namespace quorvane {
@@ -24,11 +20,6 @@ namespace quorvane {
 namespace {
 
 constexpr const char* logCategory = "ClipboardPanelController";
-
-// The search field's cursor counts UTF-16 units.
-std::ptrdiff_t utf16Length(const std::string& text) {
-    return toUnicodeString(text).length();
-}
 
 }  // namespace
 
@@ -48,10 +39,18 @@ ClipboardPanelController::ClipboardPanelController(Dependencies dependencies, Op
       panel_(std::make_unique<ClipboardPanel>(
           ClipboardPanel::Dependencies{dependencies_.userDefaults, dependencies_.screens,
                                        dependencies_.pasteboard, autoCompleteManager_})),
-      performer_(dependencies_.mainQueue, dependencies_.windowActivation, dependencies_.pasteShortcutPoster),
-      pasteBack_(ClipboardPanelPasteBack::Dependencies{
-          dependencies_.viewModel, performer_, dependencies_.windowActivation, dependencies_.userDefaults,
-          dependencies_.accessibilityPermissionManager, options_.distributionChannel}) {
+      performer_(dependencies_.mainQueue, dependencies_.windowActivation, dependencies_.pasteShortcutPoster,
+                 dependencies_.pasteboard),
+      session_(PanelSession::Dependencies{dependencies_.viewModel,
+                                          performer_,
+                                          dependencies_.windowActivation,
+                                          dependencies_.pasteboard,
+                                          dependencies_.userDefaults,
+                                          dependencies_.accessibilityPermissionManager,
+                                          options_.distributionChannel,
+                                          std::int64_t{getpid()},
+                                          [this] { hidePanel(); },
+                                          logCategory}) {
     list_->resize(250, 400);
     setupCallbacks();
     setupBindings();
@@ -164,15 +163,7 @@ void ClipboardPanelController::setupBindings() {
 void ClipboardPanelController::viewModelChanged(ClipboardPanelViewModel::Changes changes) {
     using Property = ClipboardPanelViewModel::Property;
     auto& viewModel = dependencies_.viewModel;
-    if (changes.contains(Property::errorMessage)) {
-        const auto& message = viewModel.errorMessage();
-        if (!message) {
-            footerErrorMessage_.reset();
-        } else {
-            auto hint = ClipboardFooterErrorMessage::accessibilityPermissionRequired();
-            footerErrorMessage_ = *message == hint.text ? hint : ClipboardFooterErrorMessage{*message};
-        }
-    }
+    if (changes.contains(Property::errorMessage)) session_.viewModelErrorChanged();
     refreshFooterStatus();
 
     if (changes.contains(Property::clipboardItems)) {
@@ -227,7 +218,7 @@ void ClipboardPanelController::refreshFooterStatus() {
     const ClipboardFooterUpdateState update =
         options_.updateState ? options_.updateState() : ClipboardFooterUpdateState{};
     panel_->footerStatusPresentation = chooseFooterStatusPresentation(
-        footerErrorMessage_, options_.distributionChannel, update, dependencies_.userDefaults);
+        session_.footerErrorMessage(), options_.distributionChannel, update, dependencies_.userDefaults);
     panel_->updateFooterStatus();
 }
 
@@ -239,18 +230,8 @@ bool ClipboardPanelController::isPanelVisible() const {
 
 void ClipboardPanelController::showPanel() {
     // The window to go back to: never one of ours.
-    returnTarget_ = dependencies_.windowActivation.activeWindow();
-    if (returnTarget_ && (returnTarget_->processIdentifier == std::int64_t{getpid()} ||
-                          (panel_->window() && returnTarget_->window == panel_->window()->winId())))
-        returnTarget_.reset();
-    Logger::info(returnTarget_ ? "Clipboard panel opened over window " + std::to_string(returnTarget_->window)
-                               : std::string("Clipboard panel opened with no window to return to"),
-                 logCategory);
-
-    clipboardSearchText_.clear();
+    session_.begin(panel_->window() ? std::uint64_t(panel_->window()->winId()) : 0);
     stableClipboardHighlightQuery_.clear();
-    footerErrorMessage_.reset();
-    activeFilterSuggestionContext_.reset();
     dependencies_.viewModel.reset();
     list_->exitFilterSuggestionMode();
 
@@ -271,11 +252,8 @@ void ClipboardPanelController::showPanel() {
 
 void ClipboardPanelController::hidePanel() {
     clipboardHighlightRefresh_.cancel();
-    clipboardSearchText_.clear();
     stableClipboardHighlightQuery_.clear();
-    footerErrorMessage_.reset();
-    activeFilterSuggestionContext_.reset();
-    returnTarget_.reset();
+    session_.end();
     if (auto* field = panel_->searchField()) field->replaceText(QString());
     list_->exitFilterSuggestionMode();
     dependencies_.viewModel.reset();
@@ -286,9 +264,8 @@ void ClipboardPanelController::hidePanel() {
 // ---- Search and suggestions ----
 
 void ClipboardPanelController::searchTextDidChange(const std::string& text) {
-    clipboardSearchText_ = text;
     scheduleClipboardHighlightRefresh();
-    if (!handleFilterSuggestionQuery(text)) dependencies_.viewModel.setSearchText(text);
+    handleFilterSuggestionQuery(text);
 }
 
 void ClipboardPanelController::scheduleClipboardHighlightRefresh() {
@@ -296,48 +273,44 @@ void ClipboardPanelController::scheduleClipboardHighlightRefresh() {
     clipboardHighlightRefresh_ =
         dependencies_.mainQueue.postAfter(detailHighlightRefreshDelay, [this, alive] {
             if (alive.expired() || inFilterSuggestionMode()) return;
-            stableClipboardHighlightQuery_ = clipboardSearchText_;
+            stableClipboardHighlightQuery_ = session_.searchText();
             showSelectedInDetail();
         });
 }
 
 bool ClipboardPanelController::handleFilterSuggestionQuery(const std::string& text) {
-    auto context = ClipboardSearchQueryParser::filterSuggestionContext(text, utf16Length(text));
-    if (context) {
-        const std::string prefix = context->prefix;
-        activeFilterSuggestionContext_ = std::move(context);
+    if (session_.searchTextDidChange(text)) {
         if (!panel_->isFilterSuggestionFooterMode) {
             panel_->isFilterSuggestionFooterMode = true;
             panel_->updateFooterStatus();
         }
-        list_->setFilterSuggestions(
-            ClipboardSearchQueryParser::filterSuggestions(prefix, dependencies_.userDefaults));
+        list_->setFilterSuggestions(session_.filterSuggestions());
         detail_->showEmptyState();
         return true;
     }
-    activeFilterSuggestionContext_.reset();
     list_->exitFilterSuggestionMode();
-    leaveFilterSuggestionFooterMode();
+    if (panel_->isFilterSuggestionFooterMode) {
+        panel_->isFilterSuggestionFooterMode = false;
+        panel_->updateFooterStatus();
+    }
     return false;
 }
 
-void ClipboardPanelController::leaveFilterSuggestionFooterMode() {
-    if (!panel_->isFilterSuggestionFooterMode) return;
-    panel_->isFilterSuggestionFooterMode = false;
-    panel_->updateFooterStatus();
+// The session already searches `text`; the list and the field follow.
+void ClipboardPanelController::leaveFilterSuggestionMode(const std::string& text) {
+    if (panel_->isFilterSuggestionFooterMode) {
+        panel_->isFilterSuggestionFooterMode = false;
+        panel_->updateFooterStatus();
+    }
+    list_->exitFilterSuggestionMode();
+    if (auto* field = panel_->searchField()) field->replaceText(QString::fromStdString(text));
 }
 
 void ClipboardPanelController::applyFilterSuggestion(const ClipboardFilterSuggestion& suggestion) {
-    if (!activeFilterSuggestionContext_) return;
-    const std::string text = ClipboardSearchQueryParser::applySuggestion(
-        suggestion, clipboardSearchText_, activeFilterSuggestionContext_->replacementRange);
-    activeFilterSuggestionContext_.reset();
-    leaveFilterSuggestionFooterMode();
-    list_->exitFilterSuggestionMode();
-    if (auto* field = panel_->searchField()) field->replaceText(QString::fromStdString(text));
-    clipboardSearchText_ = text;
-    stableClipboardHighlightQuery_ = text;
-    dependencies_.viewModel.setSearchText(text);
+    const auto text = session_.applyFilterSuggestion(suggestion);
+    if (!text) return;
+    leaveFilterSuggestionMode(*text);
+    stableClipboardHighlightQuery_ = *text;
 }
 
 bool ClipboardPanelController::acceptSelectedFilterSuggestion() {
@@ -346,20 +319,10 @@ bool ClipboardPanelController::acceptSelectedFilterSuggestion() {
 }
 
 bool ClipboardPanelController::cancelFilterSuggestion() {
-    if (!inFilterSuggestionMode() || !activeFilterSuggestionContext_) return false;
-    icu::UnicodeString text = toUnicodeString(clipboardSearchText_);
-    const auto range = activeFilterSuggestionContext_->replacementRange;
-    const auto start = std::min<std::int32_t>(static_cast<std::int32_t>(range.location), text.length());
-    const auto length =
-        std::min<std::int32_t>(static_cast<std::int32_t>(range.length), text.length() - start);
-    text.remove(start, length);
-    const std::string normalized = SearchTextNormalizer::normalize(toUtf8(text));
-    activeFilterSuggestionContext_.reset();
-    leaveFilterSuggestionFooterMode();
-    list_->exitFilterSuggestionMode();
-    if (auto* field = panel_->searchField()) field->replaceText(QString::fromStdString(normalized));
-    clipboardSearchText_ = normalized;
-    dependencies_.viewModel.setSearchText(normalized);
+    if (!inFilterSuggestionMode()) return false;
+    const auto text = session_.cancelFilterSuggestion();
+    if (!text) return false;
+    leaveFilterSuggestionMode(*text);
     return true;
 }
 
@@ -402,44 +365,18 @@ void ClipboardPanelController::confirm(bool asPlainText) {
 
 void ClipboardPanelController::pasteSelectedItem(std::optional<ClipboardHistoryIndexSnapshot> entry,
                                                  bool asPlainText) {
-    std::weak_ptr<char> alive = lifetime_;
-    pasteBack_.pasteSelectedItem(std::move(entry), asPlainText, returnTarget_, [this, alive] {
-        if (!alive.expired()) hidePanel();
-    });
+    session_.confirm(std::move(entry), asPlainText);
 }
 
 // ---- Copying ----
 
 void ClipboardPanelController::copyItem(const ClipboardHistoryIndexSnapshot& entry, bool asPlainText) {
-    if (entry.contentType == ClipboardContentType::text && detail_->currentDisplayedItemId() == entry.id) {
-        if (const auto formatted = detail_->formattedPlainText()) {
-            // The formatted form is what the user sees: it is copied as shown, whatever was asked.
-            if (dependencies_.pasteboard.writeText(*formatted, std::nullopt, std::nullopt)) {
-                Logger::info("Copied formatted text to pasteboard for item: " + entry.id, logCategory);
-                hidePanel();
-            } else {
-                Logger::error("Failed to copy formatted text to pasteboard for item: " + entry.id,
-                              logCategory);
-            }
-            return;
-        }
-    }
-    std::weak_ptr<char> alive = lifetime_;
-    dependencies_.viewModel.copyEntry(entry, asPlainText, entry.id, [this, alive](bool succeeded) {
-        if (succeeded && !alive.expired()) hidePanel();
-    });
+    const bool shown = detail_->currentDisplayedItemId() == entry.id;
+    session_.copy(entry, asPlainText, shown ? detail_->formattedPlainText() : std::nullopt);
 }
 
 void ClipboardPanelController::dragEnded(const ClipboardHistoryIndexSnapshot& entry, int dragOperation) {
-    if (dragOperation == 0) return;
-    std::weak_ptr<char> alive = lifetime_;
-    const std::string id = entry.id;
-    dependencies_.viewModel.copyEntry(entry, false, id, [this, alive, id](bool succeeded) {
-        if (succeeded || alive.expired()) return;
-        // The entry was used even though the clipboard refused it.
-        if (const auto& history = dependencies_.viewModel.clipboardHistoryManager()) history->recordUsage(id);
-        dependencies_.viewModel.loadClipboardItems(false, id);
-    });
+    session_.dragEnded(entry, dragOperation != 0);
 }
 
 std::optional<std::string> ClipboardPanelController::selectedDetailText() {

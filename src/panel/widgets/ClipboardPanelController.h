@@ -19,9 +19,10 @@
 #include "panel/model/ClipboardFooterStatusPresentation.h"
 #include "panel/model/ClipboardPanelControlling.h"
 #include "panel/model/ClipboardPanelItemActionHandling.h"
-#include "panel/model/ClipboardPanelPasteBack.h"
 #include "panel/model/ClipboardPanelViewModel.h"
 #include "panel/model/ClipboardSearchAutoCompleteManager.h"
+#include "panel/model/PanelSession.h"
+#include "panel/model/PasteBackPerformer.h"
 #include "panel/widgets/ClipboardPanelDelegate.h"
 #include "platform/ApplicationCatalog.h"
 #include "platform/Clock.h"
@@ -34,8 +35,7 @@
 #include "preferences/DistributionChannel.h"
 #include "search/ClipboardFilterSuggestionContext.h"
 #include "system/AccessibilityPermissionManagerProtocol.h"
-#include "system/PasteBackPerformer.h"
-#include "system/Throttler.h"
+#include "ui/Throttler.h"
 
 namespace quorvane {
 
@@ -120,13 +120,13 @@ public:
     void pasteSelectedItem(std::optional<ClipboardHistoryIndexSnapshot> entry, bool asPlainText);
 
     ClipboardPanel& clipboardPanel() { return *panel_; }
-    const std::optional<ReturnTarget>& returnTarget() const { return returnTarget_; }
-    const std::string& clipboardSearchText() const { return clipboardSearchText_; }
+    const std::optional<ReturnTarget>& returnTarget() const { return session_.returnTarget(); }
+    const std::string& clipboardSearchText() const { return session_.searchText(); }
     const std::string& stableClipboardHighlightQuery() const { return stableClipboardHighlightQuery_; }
     const std::optional<ClipboardFilterSuggestionContext>& activeFilterSuggestionContext() const {
-        return activeFilterSuggestionContext_;
+        return session_.filterSuggestionContext();
     }
-    ClipboardPanelPasteBack& pasteBack() { return pasteBack_; }
+    PanelSession& session() { return session_; }
 
 private:
     void setupCallbacks();
@@ -137,7 +137,7 @@ private:
     void scheduleClipboardHighlightRefresh();
     bool handleFilterSuggestionQuery(const std::string& text);
     void applyFilterSuggestion(const ClipboardFilterSuggestion& suggestion);
-    void leaveFilterSuggestionFooterMode();
+    void leaveFilterSuggestionMode(const std::string& text);
     bool inFilterSuggestionMode() const;
     void showSelectedInDetail();
     void confirm(bool asPlainText);
@@ -152,16 +152,12 @@ private:
     std::unique_ptr<ClipboardDetailView> detail_;
     std::unique_ptr<ClipboardPanel> panel_;
     PasteBackPerformer performer_;
-    ClipboardPanelPasteBack pasteBack_;
+    PanelSession session_;
     ClipboardPanelItemActionHandling* itemActions_ = nullptr;
     std::unique_ptr<Throttler> resizeThrottler_;
 
-    std::string clipboardSearchText_;
     std::string stableClipboardHighlightQuery_;
-    std::optional<ClipboardFilterSuggestionContext> activeFilterSuggestionContext_;
     Timer clipboardHighlightRefresh_;
-    std::optional<ClipboardFooterErrorMessage> footerErrorMessage_;
-    std::optional<ReturnTarget> returnTarget_;
 
     Subscription viewModelSubscription_;
     Subscription itemDeletedSubscription_;

@@ -4,17 +4,12 @@
 // selected. Main thread only.
 
 #include <QWidget>
-#include <string_view>
+
+#include "panel/model/ClipboardPanelTab.h"
 
 class QToolButton;
 
 namespace quorvane {
-
-enum class ClipboardPanelTab { clipboardHistory };
-
-constexpr std::string_view rawValue(ClipboardPanelTab) {
-    return "clipboardHistory";
-}
 
 class ClipboardPanelTabStripView : public QWidget {
     Q_OBJECT

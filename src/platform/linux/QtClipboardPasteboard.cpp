@@ -138,6 +138,12 @@ bool QtClipboardPasteboard::writeText(const std::string& plainText, const std::o
     return true;
 }
 
+bool QtClipboardPasteboard::writePrimarySelection(const std::string& text) {
+    if (!clipboard_->supportsSelection()) return false;
+    clipboard_->setText(QString::fromStdString(text), QClipboard::Selection);
+    return true;
+}
+
 bool QtClipboardPasteboard::writeImage(const Data& imageData, const std::string& type) {
     // Decoded before anything is replaced: data that is no image leaves the clipboard as it was.
     const QImage image = QtImageDecoder::decode(imageData);

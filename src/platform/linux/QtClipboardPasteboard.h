@@ -41,6 +41,7 @@ public:
     bool writeText(const std::string& plainText, const std::optional<Data>& rtfData,
                    const std::optional<Data>& htmlData) override;
     bool writeImage(const Data& imageData, const std::string& type) override;
+    bool writePrimarySelection(const std::string& text) override;
 
 private:
     const QMimeData* currentItem() const;

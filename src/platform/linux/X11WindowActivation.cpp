@@ -77,6 +77,27 @@ std::optional<ReturnTarget> X11WindowActivation::activeWindow() const {
     return target;
 }
 
+std::optional<WindowClass> X11WindowActivation::windowClass(const ReturnTarget& target) const {
+    if (!connection_ || target.window == 0) return std::nullopt;
+    const auto window = static_cast<xcb_window_t>(target.window);
+    auto cookie = xcb_get_property(connection_, 0, window, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 0, 256);
+    xcb_generic_error_t* error = nullptr;
+    Reply<xcb_get_property_reply_t> reply(xcb_get_property_reply(connection_, cookie, &error), &std::free);
+    std::free(error);
+    if (!reply || reply->format != 8) return std::nullopt;
+    // Two NUL-terminated names, instance then class; a malformed value may lack the NULs.
+    const auto* bytes = static_cast<const char*>(xcb_get_property_value(reply.get()));
+    const std::string value(bytes, static_cast<std::size_t>(xcb_get_property_value_length(reply.get())));
+    const auto end = value.find('\0');
+    WindowClass windowClass;
+    windowClass.instance = value.substr(0, end);
+    if (end != std::string::npos) {
+        const std::string rest = value.substr(end + 1);
+        windowClass.className = rest.substr(0, rest.find('\0'));
+    }
+    return windowClass;
+}
+
 xcb_timestamp_t X11WindowActivation::currentServerTime() {
     // Appending nothing to a property still makes the server report the change, with its time.
     xcb_change_property(connection_, XCB_PROP_MODE_APPEND, clockWindow_, clockAtom_, XCB_ATOM_CARDINAL, 32, 0,

@@ -22,6 +22,7 @@ public:
 
     std::optional<ReturnTarget> activeWindow() const override;
     bool activate(const ReturnTarget& target) override;
+    std::optional<WindowClass> windowClass(const ReturnTarget& target) const override;
 
     bool isConnected() const { return connection_ != nullptr; }
 

@@ -3,8 +3,11 @@
 #include <xcb/xcb_keysyms.h>
 #include <xcb/xtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "base/Logger.h"
 
@@ -15,6 +18,8 @@ namespace {
 constexpr const char* logCategory = "PasteShortcut";
 constexpr xcb_keysym_t keysymV = 0x0076;
 constexpr xcb_keysym_t keysymControlL = 0xffe3;
+constexpr xcb_keysym_t keysymShiftL = 0xffe1;
+constexpr xcb_keysym_t keysymInsert = 0xff63;
 
 // The first keycode that carries `keysym` in the current map; 0 when none does.
 xcb_keycode_t keycodeOf(xcb_key_symbols_t* symbols, xcb_keysym_t keysym) {
@@ -49,22 +54,42 @@ XTestPasteShortcutPoster::~XTestPasteShortcutPoster() {
     if (connection_) xcb_disconnect(connection_);
 }
 
-bool XTestPasteShortcutPoster::postPasteShortcut() {
+bool XTestPasteShortcutPoster::postPasteShortcut(PasteKeystroke keystroke) {
     if (!connection_ || !hasXTest_) return false;
+    std::vector<xcb_keysym_t> modifiers;
+    xcb_keysym_t key = keysymV;
+    switch (keystroke) {
+        case PasteKeystroke::controlV:
+            modifiers = {keysymControlL};
+            break;
+        case PasteKeystroke::controlShiftV:
+            modifiers = {keysymControlL, keysymShiftL};
+            break;
+        case PasteKeystroke::shiftInsert:
+            modifiers = {keysymShiftL};
+            key = keysymInsert;
+            break;
+    }
     // The keyboard map may have changed since the last paste (a layout switch): read it afresh.
     std::unique_ptr<xcb_key_symbols_t, decltype(&xcb_key_symbols_free)> symbols(
         xcb_key_symbols_alloc(connection_), &xcb_key_symbols_free);
-    const xcb_keycode_t control = keycodeOf(symbols.get(), keysymControlL);
-    const xcb_keycode_t v = keycodeOf(symbols.get(), keysymV);
-    if (control == 0 || v == 0) {
-        Logger::warning("Failed to post the paste shortcut: the keyboard has no Ctrl or V key", logCategory);
+    std::vector<xcb_keycode_t> modifierCodes;
+    for (const xcb_keysym_t modifier : modifiers) modifierCodes.push_back(keycodeOf(symbols.get(), modifier));
+    const xcb_keycode_t keyCode = keycodeOf(symbols.get(), key);
+    const std::string name(pasteKeystrokeName(keystroke));
+    if (keyCode == 0 || std::find(modifierCodes.begin(), modifierCodes.end(), 0) != modifierCodes.end()) {
+        Logger::warning("Failed to post " + name + ": the keyboard lacks one of its keys", logCategory);
         return false;
     }
     const auto fake = [&](std::uint8_t type, xcb_keycode_t code) {
         return xcb_test_fake_input_checked(connection_, type, code, XCB_CURRENT_TIME, root_, 0, 0, 0);
     };
-    const xcb_void_cookie_t cookies[] = {fake(XCB_KEY_PRESS, control), fake(XCB_KEY_PRESS, v),
-                                         fake(XCB_KEY_RELEASE, v), fake(XCB_KEY_RELEASE, control)};
+    std::vector<xcb_void_cookie_t> cookies;
+    for (const auto code : modifierCodes) cookies.push_back(fake(XCB_KEY_PRESS, code));
+    cookies.push_back(fake(XCB_KEY_PRESS, keyCode));
+    cookies.push_back(fake(XCB_KEY_RELEASE, keyCode));
+    for (auto code = modifierCodes.rbegin(); code != modifierCodes.rend(); ++code)
+        cookies.push_back(fake(XCB_KEY_RELEASE, *code));
     bool succeeded = true;
     for (const auto& cookie : cookies) {
         if (xcb_generic_error_t* error = xcb_request_check(connection_, cookie)) {
@@ -72,8 +97,7 @@ bool XTestPasteShortcutPoster::postPasteShortcut() {
             std::free(error);
         }
     }
-    if (!succeeded)
-        Logger::warning("Failed to post the paste shortcut: the X server refused it", logCategory);
+    if (!succeeded) Logger::warning("Failed to post " + name + ": the X server refused it", logCategory);
     return succeeded;
 }
 

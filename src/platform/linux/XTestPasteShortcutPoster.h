@@ -1,8 +1,9 @@
 #pragma once
 
-// The paste keystroke through the XTEST extension: Ctrl down, V down, V up, Ctrl up, as if typed, so it goes
-// to the window with the keyboard focus. V is found by its keysym in the current keyboard map, so the
-// keystroke is Ctrl+V in any layout that has a V. Holds its own X connection; call on the main queue.
+// The paste keystroke through the XTEST extension: modifiers down, key down, key up, modifiers up, as if
+// typed, so it goes to the window with the keyboard focus. Keys are found by their keysyms in the current
+// keyboard map, so Ctrl+V is Ctrl+V in any layout that has a V. Holds its own X connection; call on the main
+// queue.
 
 #include <xcb/xcb.h>
 
@@ -18,7 +19,7 @@ public:
     XTestPasteShortcutPoster(const XTestPasteShortcutPoster&) = delete;
     XTestPasteShortcutPoster& operator=(const XTestPasteShortcutPoster&) = delete;
 
-    bool postPasteShortcut() override;
+    bool postPasteShortcut(PasteKeystroke keystroke) override;
 
 private:
     xcb_connection_t* connection_ = nullptr;

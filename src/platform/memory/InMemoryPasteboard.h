@@ -3,6 +3,7 @@
 // A pasteboard held in memory: the double for tests and headless runs. Tests play the other programs with
 // replaceItem(); our own writes go through the Pasteboard interface like the real one's. Main queue only.
 
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -26,6 +27,11 @@ public:
                    const std::optional<Data>& htmlData) override;
     // Refuses data whose first bytes are no known image signature.
     bool writeImage(const Data& imageData, const std::string& type) override;
+    bool writePrimarySelection(const std::string& text) override {
+        primarySelection_ = text;
+        return true;
+    }
+    const std::optional<std::string>& primarySelection() const { return primarySelection_; }
     // Makes writes of a text with rich forms fail, as when the desktop refuses the item.
     void setRefusesRichText(bool refuses) { refusesRichText_ = refuses; }
 
@@ -51,6 +57,7 @@ private:
     void storeItem(Representations representations);
 
     Representations item_;
+    std::optional<std::string> primarySelection_;
     std::int64_t changeCount_ = 0;
     bool refusesRichText_ = false;
     mutable int contentReads_ = 0;

@@ -3,6 +3,7 @@
 // Window activation for tests: the active window is whatever the test says; an activation request makes its
 // target active after a set number of checks of the active window, or never.
 
+#include <map>
 #include <optional>
 #include <vector>
 
@@ -28,6 +29,15 @@ public:
         return true;
     }
 
+    std::optional<WindowClass> windowClass(const ReturnTarget& target) const override {
+        const auto found = classes_.find(target.window);
+        if (found == classes_.end()) return std::nullopt;
+        return found->second;
+    }
+
+    void setWindowClass(std::uint64_t window, WindowClass windowClass) {
+        classes_[window] = std::move(windowClass);
+    }
     void setActiveWindow(std::optional<ReturnTarget> target) { active_ = std::move(target); }
     // How many looks at the active window pass before a requested window becomes active; negative: never.
     void setChecksUntilActive(int checks) { checksUntilActive_ = checks; }
@@ -42,6 +52,7 @@ private:
     int checksUntilActive_ = 0;
     bool acceptsRequests_ = true;
     std::vector<ReturnTarget> requests_;
+    std::map<std::uint64_t, WindowClass> classes_;
 };
 
 }  // namespace quorvane

@@ -1,6 +1,6 @@
 #pragma once
 
-// Counts the paste keystrokes posted, with the window that was active at each.
+// Counts the paste keystrokes posted, with the window that was active at each and the keys.
 
 #include <optional>
 #include <vector>
@@ -15,18 +15,21 @@ public:
     explicit RecordingPasteShortcutPoster(const WindowActivation* activation = nullptr)
         : activation_(activation) {}
 
-    bool postPasteShortcut() override {
+    bool postPasteShortcut(PasteKeystroke keystroke) override {
         postedInto_.push_back(activation_ ? activation_->activeWindow() : std::nullopt);
+        keystrokes_.push_back(keystroke);
         return succeeds_;
     }
 
     int postCount() const { return static_cast<int>(postedInto_.size()); }
     const std::vector<std::optional<ReturnTarget>>& postedInto() const { return postedInto_; }
+    const std::vector<PasteKeystroke>& keystrokes() const { return keystrokes_; }
     void setSucceeds(bool succeeds) { succeeds_ = succeeds; }
 
 private:
     const WindowActivation* activation_;
     std::vector<std::optional<ReturnTarget>> postedInto_;
+    std::vector<PasteKeystroke> keystrokes_;
     bool succeeds_ = true;
 };
 

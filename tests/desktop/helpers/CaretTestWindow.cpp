@@ -1,7 +1,8 @@
 // A small window with one text field, for the caret tests and measurements: a line edit, or a text editor
 // when started with "multiline". It prints one line per event on standard output: "focus x y w h" once
 // the field has focus in the active window and "text <text> x y w h" after every change (newlines in the
-// text written as "\n"), with the field's rectangle on screen.
+// text written as "\n"), with the field's rectangle on screen, followed by "caret x y w h", the caret's
+// rectangle on screen as the field draws it (after any scrolling).
 
 #include <QApplication>
 #include <QLabel>
@@ -35,6 +36,13 @@ int main(int argc, char** argv) {
     };
     auto report = [&](QString text) {
         out << "text " << text.replace('\n', "\\n") << ' ' << where() << Qt::endl;
+        // The field scrolls when it paints next: report the caret once it has.
+        QTimer::singleShot(100, field, [&] {
+            const QRect caret = field->inputMethodQuery(Qt::ImCursorRectangle).toRect();
+            const QPoint origin = field->mapToGlobal(caret.topLeft());
+            out << "caret " << origin.x() << ' ' << origin.y() << ' ' << caret.width() << ' '
+                << caret.height() << Qt::endl;
+        });
     };
     if (multiLine) {
         // A text edit rather than a plain-text edit: the latter reports every line's characters at its top.

@@ -51,10 +51,14 @@ TEST_F(FloatingClipboardPanelControllerTest, ShowWaitsForTheNextTurnAndHideBefor
     EXPECT_FALSE(controller.isPanelVisible());
 }
 
-TEST_F(FloatingClipboardPanelControllerTest, OurOwnWindowIsNoReturnTarget) {
+TEST_F(FloatingClipboardPanelControllerTest, OurOwnWindowIsNoReturnTargetAndNoCaretIsLookedFor) {
     activation.setActiveWindow(ReturnTarget{7, std::int64_t(::getpid())});
     showWithEntries();
     EXPECT_FALSE(controller.returnTarget());
+    // Its caret would be asked of this process, busy showing the panel: the mouse it is.
+    EXPECT_EQ(anchors.calls, 0);
+    EXPECT_EQ(anchors.mouseCalls, 1);
+    EXPECT_EQ(controller.floatingPanel().window()->geometry(), QRect(640 - 210, 480 + 12, 420, 360));
     confirmSecondEntry();
     EXPECT_EQ(pasteboard.string(), "bravo");
     EXPECT_TRUE(activation.requests().empty()) << "nothing to activate";
@@ -232,6 +236,16 @@ TEST_F(FloatingClipboardPanelControllerTest, ThePinnedPreviewOpensInThePanelWind
               (ScreenRect{290, 312, 420, 360}))
         << "the list stays where it was";
     EXPECT_EQ(view->textView()->toPlainText().toStdString(), "alpha");
+    // Without a compositor the mask is all that hides the window's box: it follows the bubble's outline.
+    const QRegion mask = controller.floatingPanel().window()->mask();
+    const QRect bubble = view->geometry();
+    EXPECT_TRUE(mask.contains(bubble.center()));
+    // Its far side (the near one overlaps the list's edge).
+    for (const QPoint corner : {bubble.topRight(), bubble.bottomRight()})
+        EXPECT_FALSE(mask.contains(corner)) << corner.x() << "," << corner.y();
+    const QRectF chrome = view->chromeFrame().translated(bubble.topLeft());
+    EXPECT_FALSE(mask.contains(QPoint(int(chrome.right()) - 2, int(chrome.top()) + 2))) << "a rounded corner";
+    EXPECT_TRUE(mask.contains(QPoint(int(chrome.right()) - 2, int(chrome.center().y()))));
 
     controller.togglePinnedPreview();
     EXPECT_FALSE(controller.previewPresenter().isShowing());

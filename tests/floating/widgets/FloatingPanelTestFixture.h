@@ -50,8 +50,14 @@ public:
         ++calls;
         return anchor;
     }
+    FloatingPanelAnchor mouseAnchor() override {
+        ++mouseCalls;
+        return FloatingPanelAnchor::mouse(mouse);
+    }
     FloatingPanelAnchor anchor = FloatingPanelAnchor::mouse({500, 300});
+    ScreenPoint mouse{640, 480};
     int calls = 0;
+    int mouseCalls = 0;
 };
 
 // A base that makes the application before any member widget is built.
@@ -89,7 +95,7 @@ protected:
     InMemoryScreenProvider screens{ScreenRect{0, 0, 1920, 1080}};
     InMemoryWindowActivation activation;
     RecordingPasteShortcutPoster poster{&activation};
-    PasteBackPerformer pasteBack{loop, activation, poster};
+    PasteBackPerformer pasteBack{loop, activation, poster, pasteboard};
     FakeAccessibilityPermissionManager accessibility;
     FixedAnchorResolver anchors;
     RecordingWorkspaceOpener workspace;

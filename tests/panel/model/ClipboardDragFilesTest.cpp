@@ -6,7 +6,6 @@
 #include <regex>
 
 #include "base/PrivateDirectory.h"
-#include "panel/model/ClipboardDragEndCopyCompletion.h"
 #include "panel/model/ClipboardDragFiles.h"
 #include "panel/support/PanelViewModelFixture.h"
 #include "support/LogCapture.h"
@@ -92,21 +91,6 @@ TEST(ClipboardDragFilesTest, OpenWithFilesGoAfterADayButTheInstanceFilesBesideTh
     EXPECT_TRUE(std::filesystem::exists(runtime / "Quorvane_9B1C.png"));
     EXPECT_TRUE(std::filesystem::exists(runtime / "instance.lock"));
     EXPECT_TRUE(std::filesystem::exists(runtime / "quorvane.socket"));
-}
-
-class DragEndCopyCompletionTest : public testing::PanelViewModelFixture {};
-
-TEST_F(DragEndCopyCompletionTest, OnlyAFailedCopyRecordsTheUseAndReloads) {
-    const auto entry = testing::textEntry("e1");
-    completeDragEndCopy(true, *viewModel, entry);
-    loop.runUntilIdle();
-    EXPECT_TRUE(history->usedIds.empty());
-    EXPECT_TRUE(search->calls.empty());
-
-    completeDragEndCopy(false, *viewModel, entry);
-    loop.runUntilIdle();
-    EXPECT_EQ(history->usedIds, std::vector<std::string>{"e1"});
-    EXPECT_EQ(search->calls.size(), 1u);
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "system/Throttler.h"
+#include "ui/Throttler.h"
 
 namespace quorvane {
 

@@ -4,11 +4,12 @@
 #include <vector>
 
 #include "platform/memory/FakeClock.h"
+#include "platform/memory/InMemoryPasteboard.h"
 #include "platform/memory/InMemoryWindowActivation.h"
 #include "platform/memory/ManualRunLoop.h"
 #include "platform/memory/RecordingPasteShortcutPoster.h"
 #include "support/LogCapture.h"
-#include "system/PasteBackPerformer.h"
+#include "panel/model/PasteBackPerformer.h"
 
 namespace quorvane {
 namespace {
@@ -28,7 +29,8 @@ protected:
     ManualRunLoop loop_{clock_};
     InMemoryWindowActivation activation_;
     RecordingPasteShortcutPoster poster_{&activation_};
-    PasteBackPerformer performer_{loop_, activation_, poster_};
+    InMemoryPasteboard pasteboard_;
+    PasteBackPerformer performer_{loop_, activation_, poster_, pasteboard_};
     std::vector<PasteBackOutcome> outcomes_;
     testing::LogCapture logs_;
 };
@@ -42,6 +44,8 @@ TEST_F(PasteBackPerformerTest, PostsOnceIntoTheTargetOnlyAfterItBecameActiveAndS
 
     ASSERT_EQ(poster_.postCount(), 1);
     EXPECT_EQ(poster_.postedInto().front(), std::optional<ReturnTarget>(editor_));
+    EXPECT_EQ(poster_.keystrokes(), std::vector<PasteKeystroke>{PasteKeystroke::controlV});
+    EXPECT_TRUE(logs_.contains("INFO", "Pasted into window 44040195 with Ctrl+V"));
     EXPECT_EQ(activation_.requests(), std::vector<ReturnTarget>{editor_});
     EXPECT_EQ(outcomes_, std::vector<PasteBackOutcome>{PasteBackOutcome::posted});
     EXPECT_FALSE(performer_.isBusy());
@@ -101,11 +105,53 @@ TEST_F(PasteBackPerformerTest, AlreadyActiveTargetIsNotActivatedAgainAndFailedPo
 
 TEST_F(PasteBackPerformerTest, DestroyedPerformerLeavesNoLateKeystroke) {
     {
-        PasteBackPerformer shortLived(loop_, activation_, poster_);
+        PasteBackPerformer shortLived(loop_, activation_, poster_, pasteboard_);
         shortLived.paste(editor_, 0.1);
     }
     loop_.advance(1);
     EXPECT_EQ(poster_.postCount(), 0);
+}
+
+TEST_F(PasteBackPerformerTest, TerminalsGetTheirOwnPasteKeyAndXtermTheEntryOnThePrimarySelection) {
+    const std::string text = "Grüße שלום 🎉\n中文";
+    ASSERT_TRUE(pasteboard_.writeText(text, std::nullopt, std::nullopt));
+    activation_.setWindowClass(editor_.window, WindowClass{"kitty", "kitty"});
+    paste();
+    loop_.advance(1);
+    EXPECT_EQ(poster_.keystrokes(), std::vector<PasteKeystroke>{PasteKeystroke::controlShiftV});
+    EXPECT_EQ(pasteboard_.primarySelection(), std::nullopt) << "kitty pastes the clipboard";
+    EXPECT_TRUE(logs_.contains("INFO", "with Ctrl+Shift+V (terminal kitty)"));
+
+    activation_.setActiveWindow(panel_);
+    activation_.setWindowClass(editor_.window, WindowClass{"xterm", "XTerm"});
+    paste();
+    loop_.advance(1);
+    EXPECT_EQ(poster_.keystrokes(),
+              (std::vector<PasteKeystroke>{PasteKeystroke::controlShiftV, PasteKeystroke::shiftInsert}));
+    EXPECT_EQ(pasteboard_.primarySelection(), text);
+    EXPECT_EQ(outcomes_, (std::vector<PasteBackOutcome>{PasteBackOutcome::posted, PasteBackOutcome::posted}));
+}
+
+TEST_F(PasteBackPerformerTest, UnknownTerminalOrAnImageForXtermGetsNoKeystrokeAndAWarningNoSuccessLine) {
+    ASSERT_TRUE(pasteboard_.writeText("ls -la", std::nullopt, std::nullopt));
+    activation_.setWindowClass(editor_.window, WindowClass{"Eterm", "Eterm"});
+    paste();
+    loop_.advance(1);
+    EXPECT_EQ(poster_.postCount(), 0);
+    EXPECT_EQ(outcomes_, std::vector<PasteBackOutcome>{PasteBackOutcome::notPasteable});
+    EXPECT_TRUE(logs_.contains("WARNING", "No paste key is known for the terminal eterm"));
+    EXPECT_TRUE(logs_.contains("WARNING", "the entry is on the clipboard, not pasted"));
+
+    // An image on the clipboard: Shift+Insert would paste whatever the primary selection held before.
+    activation_.setActiveWindow(panel_);
+    pasteboard_.replaceItem({{PasteboardType::png, dataFromString("\x89PNG\r\n\x1a\n")}});
+    activation_.setWindowClass(editor_.window, WindowClass{"xterm", "XTerm"});
+    paste();
+    loop_.advance(1);
+    EXPECT_EQ(poster_.postCount(), 0);
+    EXPECT_EQ(pasteboard_.primarySelection(), std::nullopt);
+    EXPECT_EQ(outcomes_.back(), PasteBackOutcome::notPasteable);
+    EXPECT_FALSE(logs_.contains("INFO", "Pasted into window"));
 }
 
 }  // namespace

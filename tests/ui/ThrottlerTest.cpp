@@ -6,7 +6,7 @@
 
 #include "platform/memory/FakeClock.h"
 #include "platform/memory/ManualRunLoop.h"
-#include "system/Throttler.h"
+#include "ui/Throttler.h"
 
 namespace quorvane {
 namespace {

@@ -1,4 +1,4 @@
-#include "system/PasteBackPerformer.h"
+#include "panel/model/PasteBackPerformer.h"
 
 #include <string>
 #include <utility>
@@ -12,10 +12,12 @@ constexpr const char* logCategory = "PasteBack";
 }
 
 PasteBackPerformer::PasteBackPerformer(MainQueue& mainQueue, WindowActivation& activation,
-                                       PasteShortcutPoster& poster, double activationTimeout)
+                                       PasteShortcutPoster& poster, Pasteboard& pasteboard,
+                                       double activationTimeout)
     : mainQueue_(mainQueue),
       activation_(activation),
       poster_(poster),
+      pasteboard_(pasteboard),
       activationTimeout_(activationTimeout) {}
 
 void PasteBackPerformer::paste(const ReturnTarget& target, double settleDelay,
@@ -67,12 +69,46 @@ void PasteBackPerformer::postIfStillActive() {
         finish(PasteBackOutcome::targetNotActive);
         return;
     }
-    if (!poster_.postPasteShortcut()) {
-        Logger::warning("Failed to post the paste shortcut", logCategory);
+    const std::string window = std::to_string(target_.window);
+    const PasteMethod method = pasteMethodFor(activation_.windowClass(target_));
+    if (!method.keystroke) {
+        Logger::warning("No paste key is known for the terminal " + method.terminal + " (window " + window +
+                            "); the entry is on the clipboard, not pasted",
+                        logCategory);
+        finish(PasteBackOutcome::notPasteable);
+        return;
+    }
+    if (method.needsPrimarySelection() && !preparePrimarySelection(method)) {
+        finish(PasteBackOutcome::notPasteable);
+        return;
+    }
+    const std::string keystroke(pasteKeystrokeName(*method.keystroke));
+    if (!poster_.postPasteShortcut(*method.keystroke)) {
+        Logger::warning("Failed to post " + keystroke + " into window " + window, logCategory);
         finish(PasteBackOutcome::postFailed);
         return;
     }
+    Logger::info("Pasted into window " + window + " with " + keystroke +
+                     (method.isTerminal() ? " (terminal " + method.terminal + ")" : ""),
+                 logCategory);
     finish(PasteBackOutcome::posted);
+}
+
+bool PasteBackPerformer::preparePrimarySelection(const PasteMethod& method) {
+    const auto text = pasteboard_.string();
+    if (!text) {
+        Logger::warning("The terminal " + method.terminal + " pastes only text and the entry has none; it is "
+                        "on the clipboard, not pasted",
+                        logCategory);
+        return false;
+    }
+    if (!pasteboard_.writePrimarySelection(*text)) {
+        Logger::warning("Failed to put the entry on the primary selection for the terminal " +
+                            method.terminal + "; it is on the clipboard, not pasted",
+                        logCategory);
+        return false;
+    }
+    return true;
 }
 
 void PasteBackPerformer::finish(PasteBackOutcome outcome) {

@@ -1,13 +1,16 @@
 #pragma once
 
 // Pastes into the window the user came from: asks the window manager to activate it, waits (bounded) until it
-// really is active, lets it settle, then posts Ctrl+V. A keystroke posted earlier would land in whatever
-// window happens to have focus, so when the target never becomes active nothing is posted. One paste-back
-// at a time: a second request while one runs (a double click) is ignored. Main queue only.
+// really is active, lets it settle, then posts the window's paste key: Ctrl+V, or a terminal's own key (with
+// the entry put on the primary selection for Shift+Insert). A keystroke posted earlier would land in whatever
+// window happens to have focus, so when the target never becomes active nothing is posted; nor is anything
+// posted into a terminal whose paste key is unknown. One paste-back at a time: a second request while one
+// runs (a double click) is ignored. Main queue only.
 
 #include <functional>
 
 #include "platform/MainQueue.h"
+#include "platform/Pasteboard.h"
 #include "platform/PasteShortcutPoster.h"
 #include "platform/WindowActivation.h"
 
@@ -18,6 +21,9 @@ enum class PasteBackOutcome {
     // The target did not become active in time, or lost focus before the keystroke.
     targetNotActive,
     postFailed,
+    // The target is a terminal with no known paste key, or one that pastes the primary selection and the
+    // entry has no text to put there: the entry is on the clipboard only.
+    notPasteable,
     // Another paste-back was still running.
     ignoredWhileBusy,
 };
@@ -27,8 +33,9 @@ public:
     static constexpr double defaultActivationTimeout = 0.5;
     static constexpr double activationPollInterval = 0.02;
 
+    // `pasteboard` holds the entry by the time paste() is called.
     PasteBackPerformer(MainQueue& mainQueue, WindowActivation& activation, PasteShortcutPoster& poster,
-                       double activationTimeout = defaultActivationTimeout);
+                       Pasteboard& pasteboard, double activationTimeout = defaultActivationTimeout);
     PasteBackPerformer(const PasteBackPerformer&) = delete;
     PasteBackPerformer& operator=(const PasteBackPerformer&) = delete;
 
@@ -43,11 +50,14 @@ public:
 private:
     void poll();
     void postIfStillActive();
+    // Puts the entry's text on the primary selection; false (logged) when there is none to put there.
+    bool preparePrimarySelection(const PasteMethod& method);
     void finish(PasteBackOutcome outcome);
 
     MainQueue& mainQueue_;
     WindowActivation& activation_;
     PasteShortcutPoster& poster_;
+    Pasteboard& pasteboard_;
     double activationTimeout_;
 
     bool busy_ = false;
