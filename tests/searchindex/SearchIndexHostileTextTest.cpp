@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <random>
@@ -493,86 +494,108 @@ TEST_F(SearchIndexHostileTextTest, RandomWritesOfHostileTextsKeepEveryDocumentFo
             return document;
         };
         int nextID = 0;
+        // Failures are collected, an exception included, so a run says which step went wrong and how.
+        auto attempt = [&](const std::string& step, const std::function<void()>& body) {
+            try {
+                body();
+            } catch (const std::exception& error) {
+                failures += step + ": " + error.what() + "\n";
+            }
+        };
         auto verify = [&](const std::string& step, bool all) {
-            const std::string found = damage() + strayTerms();
-            if (!found.empty()) failures += step + ": " + found;
             for (const auto& [id, word] : live) {
                 if (!all && random() % 4 != 0) continue;
-                const auto ids = idsFound(word);
-                if (ids != std::vector<std::string>{id}) {
-                    failures +=
-                        step + ": " + word + " of " + id + " found " + ::testing::PrintToString(ids) + "\n";
-                }
+                attempt(step, [&, id = id, word = word] {
+                    const auto ids = idsFound(word);
+                    if (ids != std::vector<std::string>{id}) {
+                        failures += step + ": " + word + " of " + id + " found " +
+                                    ::testing::PrintToString(ids) + "\n";
+                    }
+                });
             }
             for (int i = 0; i < 3 && !dead.empty(); ++i) {
                 const auto& word = dead[random() % dead.size()];
-                const auto ids = idsFound(word);
-                if (!ids.empty())
-                    failures += step + ": removed " + word + " found " + ::testing::PrintToString(ids) + "\n";
+                attempt(step, [&] {
+                    const auto ids = idsFound(word);
+                    if (!ids.empty()) {
+                        failures +=
+                            step + ": removed " + word + " found " + ::testing::PrintToString(ids) + "\n";
+                    }
+                });
             }
+            attempt(step, [&] {
+                if (const auto found = damage(); !found.empty()) failures += step + ": " + found;
+            });
+            attempt(step, [&] {
+                if (const auto found = strayTerms(); !found.empty()) failures += step + ": " + found;
+            });
         };
         for (unsigned round = 0; round < steps && failures.empty(); ++round) {
             const std::string step = "seed " + std::to_string(seed) + " step " + std::to_string(round);
-            const unsigned kind = live.size() < 4 ? 0 : random() % 14;
-            if (kind <= 3 && live.size() < 24) {
-                const std::string id = "id" + std::to_string(nextID++);
-                live[id] = freshWord(random);
-                store_->upsert(makeDocument(id, live[id]));
-            } else if (kind <= 5) {
-                // Replaced by a new text, or by the same one again.
-                const std::string id = anyLive();
-                if (random() % 4 != 0) {
-                    dead.push_back(live[id]);
+            attempt(step, [&] {
+                const unsigned kind = live.size() < 4 ? 0 : random() % 14;
+                if (kind <= 3 && live.size() < 24) {
+                    const std::string id = "id" + std::to_string(nextID++);
                     live[id] = freshWord(random);
+                    store_->upsert(makeDocument(id, live[id]));
+                } else if (kind <= 5) {
+                    // Replaced by a new text, or by the same one again.
+                    const std::string id = anyLive();
+                    if (random() % 4 != 0) {
+                        dead.push_back(live[id]);
+                        live[id] = freshWord(random);
+                    }
+                    store_->upsert(makeDocument(id, live[id]));
+                } else if (kind <= 7) {
+                    std::vector<std::string> gone;
+                    for (unsigned n = 1 + random() % 2; n > 0 && !live.empty(); --n) {
+                        gone.push_back(anyLive());
+                        dead.push_back(live[gone.back()]);
+                        live.erase(gone.back());
+                    }
+                    if (random() % 3 == 0) gone.push_back("never" + std::to_string(round));
+                    store_->deleteDocuments(gone);
+                } else if (kind <= 10) {
+                    // Moved in the order, kept in place, or an entry the index does not hold.
+                    const double at = sortTime();
+                    const std::string id = random() % 8 == 0 ? "never" + std::to_string(round) : anyLive();
+                    const auto accessed = random() % 3 == 0 ? std::nullopt : std::optional(Date(at));
+                    store_->updateAccess(id, Date(at), accessed, static_cast<std::int64_t>(random() % 5));
+                } else if (kind == 11) {
+                    // Merge steps from another connection, as the store's own tidying runs them.
+                    SQLiteDatabase db(path_);
+                    int keep = 1;
+                    sqlite3_file_control(db.handle(), "main", SQLITE_FCNTL_PERSIST_WAL, &keep);
+                    ClipboardSearchTokenizers::registerWith(db.handle());
+                    for (const char* table : ClipboardSearchIndexWriter::kSearchTables) {
+                        db.execute("INSERT INTO "s + table + " (" + table + ", rank) VALUES ('merge', " +
+                                   std::to_string(2 + random() % 16) + ");");
+                    }
+                } else if (kind == 12) {
+                    store_.reset();  // as at a restart
+                    store_ = open();
+                } else {
+                    std::vector<ClipboardSearchIndexDocument> all;
+                    for (const auto& [id, word] : live) all.push_back(makeDocument(id, word));
+                    store_->rebuild(all);
                 }
-                store_->upsert(makeDocument(id, live[id]));
-            } else if (kind <= 7) {
-                std::vector<std::string> gone;
-                for (unsigned n = 1 + random() % 2; n > 0 && !live.empty(); --n) {
-                    gone.push_back(anyLive());
-                    dead.push_back(live[gone.back()]);
-                    live.erase(gone.back());
-                }
-                if (random() % 3 == 0) gone.push_back("never" + std::to_string(round));
-                store_->deleteDocuments(gone);
-            } else if (kind <= 10) {
-                // Moved in the order, kept in place, or an entry the index does not hold.
-                const double at = sortTime();
-                const std::string id = random() % 8 == 0 ? "never" + std::to_string(round) : anyLive();
-                const auto accessed = random() % 3 == 0 ? std::nullopt : std::optional(Date(at));
-                store_->updateAccess(id, Date(at), accessed, static_cast<std::int64_t>(random() % 5));
-            } else if (kind == 11) {
-                // Merge steps from another connection, as the store's own tidying runs them.
-                SQLiteDatabase db(path_);
-                int keep = 1;
-                sqlite3_file_control(db.handle(), "main", SQLITE_FCNTL_PERSIST_WAL, &keep);
-                ClipboardSearchTokenizers::registerWith(db.handle());
-                for (const char* table : ClipboardSearchIndexWriter::kSearchTables) {
-                    db.execute("INSERT INTO "s + table + " (" + table + ", rank) VALUES ('merge', " +
-                               std::to_string(2 + random() % 16) + ");");
-                }
-            } else if (kind == 12) {
-                store_.reset();  // as at a restart
-                store_ = open();
-            } else {
-                std::vector<ClipboardSearchIndexDocument> all;
-                for (const auto& [id, word] : live) all.push_back(makeDocument(id, word));
-                store_->rebuild(all);
-            }
+            });
             settle();
             verify(step, round % 10 == 9);
         }
         verify("seed " + std::to_string(seed) + " end", true);
-        std::vector<std::string> ids;
-        for (const auto& [id, word] : live) ids.push_back(id);
-        std::vector<std::string> gone;
-        for (const auto& id : store_->documentItemIDs()) {
-            if (!live.contains(id)) gone.push_back(id);
-        }
-        store_->deleteDocuments(ids);
-        store_->deleteDocuments(gone);
-        settle();
-        if (const auto left = strayTerms(); !left.empty()) failures += "seed " + std::to_string(seed) + " emptied: " + left;
+        attempt("seed " + std::to_string(seed) + " emptied", [&] {
+            std::vector<std::string> ids;
+            for (const auto& [id, word] : live) ids.push_back(id);
+            std::vector<std::string> gone;
+            for (const auto& id : store_->documentItemIDs()) {
+                if (!live.contains(id)) gone.push_back(id);
+            }
+            store_->deleteDocuments(ids);
+            store_->deleteDocuments(gone);
+            settle();
+            if (const auto left = strayTerms(); !left.empty()) failures += "emptied: " + left;
+        });
     }
     EXPECT_EQ(failures, "");
     EXPECT_EQ(recoveries_, 0);
