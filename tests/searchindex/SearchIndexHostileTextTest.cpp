@@ -390,6 +390,74 @@ TEST_F(SearchIndexHostileTextTest, ADocumentThatCannotBeWrittenIsLeftOutAloneWit
     EXPECT_FALSE(log.contains("ERROR", ""));
 }
 
+TEST_F(SearchIndexHostileTextTest, AnIndexMadeFromTextsWithNulBytesIsRefilledOnceSoRemovalsTakeOutAllOfIt) {
+    testing::LogCapture log;
+    store_->upsert(built("old", "before\0after"s, 1));
+    store_->upsert(built("plain", "plain words", 2));
+    store_.reset();
+    {
+        // The file as an earlier build left it: the text stored with its NUL and no mark of the texts' form.
+        SQLiteDatabase db(path_);
+        int keep = 1;
+        sqlite3_file_control(db.handle(), "main", SQLITE_FCNTL_PERSIST_WAL, &keep);
+        ClipboardSearchTokenizers::registerWith(db.handle());
+        const std::string from =
+            " FROM document_ranks r JOIN documents d ON d.doc_id = r.doc_id WHERE d.item_id = 'old';";
+        struct Table {
+            std::string name, columns, values;
+        };
+        const Table tables[] = {
+            {"search_words", "normalized_text, pinyin_spaced", "d.normalized_text, d.pinyin_spaced"},
+            {"search_trigrams", "compact_text, pinyin_compact", "d.compact_text, d.pinyin_compact"},
+            {"search_bigrams", "compact_text, pinyin_compact", "d.compact_text, d.pinyin_compact"},
+            {"search_heads", "normalized_text, compact_text, pinyin_spaced, pinyin_compact",
+             "d.normalized_text, d.compact_text, d.pinyin_spaced, d.pinyin_compact"}};
+        for (const auto& [table, columns, values] : tables) {
+            db.execute("INSERT INTO " + table + " (" + table + ", rowid, " + columns +
+                       ") SELECT 'delete', r.rank, " + values + from);
+        }
+        db.execute(
+            "UPDATE documents SET normalized_text = 'before' || char(0) || 'after',\n"
+            "compact_text = 'before' || char(0) || 'after' WHERE item_id = 'old';");
+        // Its writes gave the trigram table a stand-in for each NUL.
+        for (const auto& [table, columns, values] : tables) {
+            if (table == "search_trigrams") {
+                auto statement = db.prepare(
+                    "INSERT INTO search_trigrams (rowid, compact_text, pinyin_compact) SELECT r.rank, ?, ''" +
+                    from);
+                statement.bindText(1, "before"s + "\xef\xbf\xbf" + "after");
+                statement.stepDone();
+            } else {
+                db.execute("INSERT INTO " + table + " (rowid, " + columns + ") SELECT r.rank, " + values +
+                           from);
+            }
+        }
+        db.execute("PRAGMA user_version = 0;");
+    }
+    store_ = open();
+    settle();
+    EXPECT_EQ(log.count("Clipboard search index reindexed"), 1u);
+    EXPECT_EQ(strayTerms(), "");
+    EXPECT_EQ(idsFound("fore"), std::vector<std::string>{"old"});
+
+    // Removed, and its place taken by another entry: nothing of its text answers for that one.
+    store_->deleteDocuments({"old"});
+    store_->upsert(built("new", "unrelated", 1));
+    settle();
+    EXPECT_EQ(idsFound("fter"), std::vector<std::string>{});
+    EXPECT_EQ(idsFound("unrelated"), std::vector<std::string>{"new"});
+    EXPECT_EQ(strayTerms(), "");
+    EXPECT_EQ(damage(), "");
+
+    // Refilled once: a file of the current form opens as it is.
+    store_.reset();
+    store_ = open();
+    settle();
+    EXPECT_EQ(log.count("Clipboard search index reindexed"), 1u);
+    EXPECT_EQ(idsFound("plain"), std::vector<std::string>{"plain"});
+    EXPECT_EQ(recoveries_, 0);
+}
+
 // Texts that have broken text handling before, each short enough to leave room for a word after it within
 // the indexed length, and long ones that reach past it.
 std::vector<std::string> hostilePieces() {
@@ -397,24 +465,25 @@ std::vector<std::string> hostilePieces() {
         "",
         "\0"s,
         "a\0\0b\0"s,
-        "\xff\xfe\xfd",                       // not UTF-8 at all
-        "caf\xc3",                            // cut inside a character
-        "\xe2\x82",                           // cut three-byte sequence
-        "\xc0\x80",                           // overlong NUL
-        "\xed\xa0\x80 \xed\xb0\x80",          // encoded lone surrogates
-        "\xed\xa0\xbd\xed\xb8\x80",           // a surrogate pair encoded one half at a time
-        "\xf4\x90\x80\x80",                   // past the last code point
+        "\xff\xfe\xfd",                          // not UTF-8 at all
+        "caf\xc3",                               // cut inside a character
+        "\xe2\x82",                              // cut three-byte sequence
+        "\xc0\x80",                              // overlong NUL
+        "\xed\xa0\x80 \xed\xb0\x80",             // encoded lone surrogates
+        "\xed\xa0\xbd\xed\xb8\x80",              // a surrogate pair encoded one half at a time
+        "\xf4\x90\x80\x80",                      // past the last code point
         "\xef\xbf\xbf\xef\xbf\xbe\xef\xbb\xbf",  // noncharacters and a byte order mark
-        "e\xcc\x81\xcc\x82\xcc\x83\xcc\x84",  // stacked combining marks
+        "e\xcc\x81\xcc\x82\xcc\x83\xcc\x84",     // stacked combining marks
         "\xe2\x80\xae\xe2\x81\xa6"
         "abc\xe2\x81\xa9\xe2\x80\x8f",  // bidi overrides and isolates
         "\xd7\xa9\xd7\x9c\xd7\x95\xd7\x9d \xd9\x85\xd8\xb1\xd8\xad\xd8\xa8\xd8\xa7",  // right to left
         "\xf0\x9f\x91\xa8\xe2\x80\x8d\xf0\x9f\x91\xa9\xe2\x80\x8d\xf0\x9f\x91\xa7",   // family of three
         "\xf0\x9f\x87\xa9\xf0\x9f\x87\xaa\xf0\x9f\x91\x8d\xf0\x9f\x8f\xbd",  // flag, thumbs up with tone
-        "\xef\xac\x81 \xe2\x84\xab \xef\xbd\x9a\xef\xbd\x91 \xc3\x9f",       // ligature, Angstrom, fullwidth, sharp s
-        "\x01\x07\x1b[31m\x7f\r\n\t\xe2\x80\xa8",                           // control characters, line separator
-        "\"quoted\" * AND OR NOT NEAR( ^ - : {}",                            // full-text query syntax
-        "\xe4\xb8\xad\xe6\x96\x87\xe5\x89\xaa\xe8\xb4\xb4\xe6\x9d\xbf",      // Chinese
+        "\xef\xac\x81 \xe2\x84\xab \xef\xbd\x9a\xef\xbd\x91 \xc3\x9f",       // ligature, Angstrom, fullwidth,
+                                                                             // sharp s
+        "\x01\x07\x1b[31m\x7f\r\n\t\xe2\x80\xa8",                        // control characters, line separator
+        "\"quoted\" * AND OR NOT NEAR( ^ - : {}",                        // full-text query syntax
+        "\xe4\xb8\xad\xe6\x96\x87\xe5\x89\xaa\xe8\xb4\xb4\xe6\x9d\xbf",  // Chinese
         std::string(2000, '('),
         std::string(1500, '\0'),
     };
