@@ -532,11 +532,10 @@ TEST_F(SearchIndexHostileTextTest, RandomWritesOfHostileTextsKeepEveryDocumentFo
             std::advance(it, static_cast<long>(random() % live.size()));
             return it->first;
         };
-        // Few distinct sort times, so documents keep landing between and beside each other; with two, new
-        // ones keep halving one gap until the older ones are spread out to make room.
-        const unsigned times = seed % 2 == 0 ? 2 : 12;
-        auto sortTime = [&] { return static_cast<double>(random() % times); };
-        auto makeDocument = [&](const std::string& id, const std::string& word) {
+        // Few distinct sort times, so documents keep landing between and beside each other.
+        auto sortTime = [&] { return static_cast<double>(random() % 12); };
+        auto makeDocument = [&](const std::string& id, const std::string& word,
+                                std::optional<double> at = std::nullopt) {
             const bool asBuilt = random() % 3 != 0;
             const bool pastLimit = random() % 4 == 0;
             const std::string tail = pastLimit ? pick(longs) : pick(pieces);
@@ -551,11 +550,11 @@ TEST_F(SearchIndexHostileTextTest, RandomWritesOfHostileTextsKeepEveryDocumentFo
                 source.id = id;
                 source.preview = text.substr(0, 40);
                 source.searchableText = text;
-                source.createdAt = Date(sortTime());
+                source.createdAt = Date(at ? *at : sortTime());
                 return ClipboardSearchIndexDocument::make(source, 8192, 4096, random() % 2 == 0);
             }
             // Raw texts are indexed whole, however long, in the pinyin columns as well.
-            auto document = raw(id, tail + " " + word + " " + tail, sortTime());
+            auto document = raw(id, tail + " " + word + " " + tail, at ? *at : sortTime());
             if (random() % 2 == 0) {
                 document.pinyinSpaced = document.normalizedText;
                 document.pinyinCompact = document.compactText;
@@ -602,7 +601,7 @@ TEST_F(SearchIndexHostileTextTest, RandomWritesOfHostileTextsKeepEveryDocumentFo
         for (unsigned round = 0; round < steps && failures.empty(); ++round) {
             const std::string step = "seed " + std::to_string(seed) + " step " + std::to_string(round);
             attempt(step, [&] {
-                const unsigned kind = live.size() < 4 ? 0 : random() % 14;
+                const unsigned kind = live.size() < 4 ? 0 : random() % 15;
                 if (kind <= 3 && live.size() < 24) {
                     const std::string id = "id" + std::to_string(nextID++);
                     live[id] = freshWord(random);
@@ -643,6 +642,16 @@ TEST_F(SearchIndexHostileTextTest, RandomWritesOfHostileTextsKeepEveryDocumentFo
                 } else if (kind == 12) {
                     store_.reset();  // as at a restart
                     store_ = open();
+                } else if (kind == 13) {
+                    // A burst of entries of one sort time, each the newest of its time: they keep landing in
+                    // one gap, halving it, until the older ones are spread out to make room.
+                    const double at = sortTime();
+                    for (int n = 0; n < 24; ++n) {
+                        const std::string id = anyLive();
+                        dead.push_back(live[id]);
+                        live[id] = freshWord(random);
+                        store_->upsert(makeDocument(id, live[id], at));
+                    }
                 } else {
                     std::vector<ClipboardSearchIndexDocument> all;
                     for (const auto& [id, word] : live) all.push_back(makeDocument(id, word));
