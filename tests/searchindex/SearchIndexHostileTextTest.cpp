@@ -522,7 +522,7 @@ TEST_F(SearchIndexHostileTextTest, RandomWritesOfHostileTextsKeepEveryDocumentFo
     std::string failures;
     const unsigned firstSeed = setting("QUORVANE_HOSTILE_FIRST_SEED", 1);
     const unsigned seeds = setting("QUORVANE_HOSTILE_SEEDS", 3);
-    const unsigned steps = setting("QUORVANE_HOSTILE_STEPS", 80);
+    const unsigned steps = setting("QUORVANE_HOSTILE_STEPS", 60);
     for (unsigned seed = firstSeed; seed < firstSeed + seeds && failures.empty(); ++seed) {
         std::mt19937 random(seed);
         std::map<std::string, std::string> live;  // item id -> its word
