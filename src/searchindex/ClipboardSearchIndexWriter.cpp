@@ -82,6 +82,11 @@ constexpr const char* kDropEarlierLayout[] = {
     "DROP TABLE IF EXISTS fts_terms;",
 };
 
+// The form of the stored texts the search tables are made from, kept as the file's user version: 1 since a
+// NUL counts as a blank. A removal hands the tables the stored texts, so tables made from texts of an earlier
+// form are refilled before any removal reads them.
+constexpr int kTextForm = 1;
+
 // FTS5's own default; used while a whole index is filled.
 constexpr int kBulkAutomerge = 4;
 
@@ -136,11 +141,16 @@ struct ClipboardSearchIndexWriter::Texts {
 // sides are found. Stored in the documents row, so a removal reads back exactly what was indexed.
 ClipboardSearchIndexWriter::Texts ClipboardSearchIndexWriter::searchTexts(
     const ClipboardSearchIndexDocument& document) {
+    return withoutNul(
+        {document.normalizedText, document.compactText, document.pinyinSpaced, document.pinyinCompact});
+}
+
+ClipboardSearchIndexWriter::Texts ClipboardSearchIndexWriter::withoutNul(const Texts& texts) {
     const std::string_view nul("\0", 1);
-    return {search_strings::blankingNul(document.normalizedText),
-            search_strings::removingCharacters(document.compactText, nul),
-            search_strings::blankingNul(document.pinyinSpaced),
-            search_strings::removingCharacters(document.pinyinCompact, nul)};
+    return {search_strings::blankingNul(texts.normalizedText),
+            search_strings::removingCharacters(texts.compactText, nul),
+            search_strings::blankingNul(texts.pinyinSpaced),
+            search_strings::removingCharacters(texts.pinyinCompact, nul)};
 }
 
 // An indexed document as its writes need it.
@@ -215,6 +225,45 @@ void ClipboardSearchIndexWriter::rankAndIndexAll(SQLiteDatabase& db) {
         db.execute(std::string("INSERT INTO ") + table + " (" + table + ") VALUES ('optimize');");
     }
     setAutomerge(db, 0);
+    markCurrentTexts(db);
+}
+
+bool ClipboardSearchIndexWriter::holdsCurrentTexts(SQLiteDatabase& db) {
+    auto statement = db.prepare("PRAGMA user_version;");
+    return statement.step() && statement.columnInt64(0) >= kTextForm;
+}
+
+void ClipboardSearchIndexWriter::markCurrentTexts(SQLiteDatabase& db) {
+    db.execute("PRAGMA user_version = " + std::to_string(kTextForm) + ";");
+}
+
+void ClipboardSearchIndexWriter::reindexAll(SQLiteDatabase& db) {
+    std::vector<std::pair<std::int64_t, Texts>> changed;
+    {
+        auto statement = db.prepare(
+            "SELECT doc_id, normalized_text, compact_text, pinyin_spaced, pinyin_compact FROM documents\n"
+            "WHERE instr(normalized_text, char(0)) OR instr(compact_text, char(0))\n"
+            "   OR instr(pinyin_spaced, char(0)) OR instr(pinyin_compact, char(0));");
+        while (statement.step()) {
+            changed.emplace_back(
+                statement.columnInt64(0),
+                withoutNul({statement.columnText(1).value_or(""), statement.columnText(2).value_or(""),
+                            statement.columnText(3).value_or(""), statement.columnText(4).value_or("")}));
+        }
+    }
+    auto update = db.prepare(
+        "UPDATE documents SET normalized_text = ?, compact_text = ?, pinyin_spaced = ?, pinyin_compact = ?\n"
+        "WHERE doc_id = ?;");
+    for (const auto& [docID, texts] : changed) {
+        update.reset();
+        update.bindText(1, texts.normalizedText);
+        update.bindText(2, texts.compactText);
+        update.bindText(3, texts.pinyinSpaced);
+        update.bindText(4, texts.pinyinCompact);
+        update.bindInt64(5, docID);
+        update.stepDone();
+    }
+    rankAndIndexAll(db);
 }
 
 ClipboardSearchIndexWriter::ClipboardSearchIndexWriter(SQLiteDatabase& db) : db_(db) {}

@@ -33,6 +33,12 @@ public:
     static void setAutomerge(SQLiteDatabase& db, int segments);
     // Ranks every document by sorting and fills the search tables in rank order, from empty search tables.
     static void rankAndIndexAll(SQLiteDatabase& db);
+    // Whether the search tables of the file were made from texts as this build stores them; a file whose
+    // texts may still hold NULs (written before a NUL counted as a blank) is refilled by reindexAll().
+    static bool holdsCurrentTexts(SQLiteDatabase& db);
+    static void markCurrentTexts(SQLiteDatabase& db);
+    // Brings the stored texts to this build's form and refills every search table from them.
+    static void reindexAll(SQLiteDatabase& db);
 
     explicit ClipboardSearchIndexWriter(SQLiteDatabase& db);
     ~ClipboardSearchIndexWriter();
@@ -59,6 +65,7 @@ private:
     std::optional<Indexed> indexed(const std::string& itemID);
     Texts textsOf(std::int64_t docID);
     static Texts searchTexts(const ClipboardSearchIndexDocument& document);
+    static Texts withoutNul(const Texts& texts);
     std::int64_t insertRow(const ClipboardSearchIndexDocument& document, const Texts& texts);
     void removeRow(const Indexed& document);
     void setRank(std::int64_t docID, std::int64_t rank);

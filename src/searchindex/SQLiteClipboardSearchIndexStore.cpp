@@ -211,10 +211,14 @@ void SQLiteClipboardSearchIndexStore::configure(SQLiteDatabase& db) {
     // The log is copied back into the file on the checkpoint queue, beside the writes instead of inside one.
     sqlite3_wal_hook(db.handle(), &SQLiteClipboardSearchIndexStore::walCommitted, this);
     // Documents without ranks: a file of the earlier layout (its tables were just dropped), or one whose
-    // reindexing was cut short. The search tables are filled again from the documents.
-    auto unranked =
-        db.prepare("SELECT EXISTS (SELECT 1 FROM documents) AND NOT EXISTS (SELECT 1 FROM document_ranks);");
-    needsReindex_ = unranked.step() && unranked.columnInt64(0) != 0;
+    // reindexing was cut short; or search tables made from texts of an earlier form. The search tables are
+    // filled again from the documents.
+    auto state =
+        db.prepare("SELECT EXISTS (SELECT 1 FROM documents), NOT EXISTS (SELECT 1 FROM document_ranks);");
+    const bool documents = state.step() && state.columnInt64(0) != 0;
+    const bool currentTexts = ClipboardSearchIndexWriter::holdsCurrentTexts(db);
+    needsReindex_ = documents && (state.columnInt64(1) != 0 || !currentTexts);
+    if (!documents && !currentTexts) ClipboardSearchIndexWriter::markCurrentTexts(db);
 }
 
 int SQLiteClipboardSearchIndexStore::walCommitted(void* context, sqlite3*, const char*, int frames) {
@@ -289,7 +293,7 @@ void SQLiteClipboardSearchIndexStore::reindexInBackground() {
         try {
             if (db_) {
                 const WideCache wideCache(*db_);
-                SQLiteTransaction::run(*db_, [&] { ClipboardSearchIndexWriter::rankAndIndexAll(*db_); });
+                SQLiteTransaction::run(*db_, [&] { ClipboardSearchIndexWriter::reindexAll(*db_); });
             }
             Logger::info("Clipboard search index reindexed", "SQLiteSearch");
         } catch (const std::exception& error) {

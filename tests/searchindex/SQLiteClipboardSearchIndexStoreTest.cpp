@@ -355,6 +355,11 @@ TEST_F(SQLiteClipboardSearchIndexStoreTest, ALargeRebuildIsCopiedBackIntoTheFile
     }
     EXPECT_TRUE(shrunk) << std::filesystem::file_size(log);
     EXPECT_EQ(store->stats().documentCount, 6000 + written);
+
+    // Closed, the store folds its log back in and leaves no log file behind.
+    store.reset();
+    EXPECT_FALSE(std::filesystem::exists(log));
+    EXPECT_EQ(open()->stats().documentCount, 6000 + written);
 }
 
 TEST_F(SQLiteClipboardSearchIndexStoreTest, RebuildTimeTextReadsBackExactly) {
