@@ -1,5 +1,7 @@
 #include "platform/linux/XdgAutostartLaunchAtLoginManager.h"
 
+#include <unistd.h>
+
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -26,6 +28,60 @@ std::string execArgument(const std::filesystem::path& path) {
     return quoted;
 }
 
+// The program an Exec (or TryExec) value starts: its first argument, unquoted. None when there is none or
+// its quotes are unbalanced.
+std::optional<std::string> execProgram(std::string_view exec) {
+    std::size_t at = exec.find_first_not_of(" \t");
+    if (at == std::string_view::npos) return std::nullopt;
+    if (exec[at] != '"') {
+        const std::size_t end = exec.find_first_of(" \t", at);
+        return std::string(exec.substr(at, end == std::string_view::npos ? end : end - at));
+    }
+    std::string program;
+    for (++at; at < exec.size(); ++at) {
+        if (exec[at] == '"') return program.empty() ? std::nullopt : std::optional(program);
+        if (exec[at] == '\\' && at + 1 < exec.size()) ++at;
+        program += exec[at];
+    }
+    return std::nullopt;
+}
+
+bool isRunnableFile(const std::filesystem::path& path) {
+    std::error_code error;
+    return std::filesystem::is_regular_file(path, error) && ::access(path.c_str(), X_OK) == 0;
+}
+
+// Whether the session would find `program` as it looks for it: a path as it is, a bare name on PATH.
+bool isRunnableProgram(const std::string& program) {
+    if (program.find('/') != std::string::npos) return program.front() == '/' && isRunnableFile(program);
+    const char* value = std::getenv("PATH");
+    std::string_view path = value && *value ? value : "/usr/local/bin:/usr/bin:/bin";
+    while (true) {
+        const std::size_t colon = path.find(':');
+        const std::string_view folder = path.substr(0, colon);
+        if (!folder.empty() && isRunnableFile(std::filesystem::path(folder) / program)) return true;
+        if (colon == std::string_view::npos) return false;
+        path.remove_prefix(colon + 1);
+    }
+}
+
+// Why the desktop would not start this entry at sign-in; none when it would.
+std::optional<std::string> deadEntryReason(const DesktopEntry& entry) {
+    if (entry.isTrue("Hidden")) return "it is hidden";
+    if (entry.value("X-GNOME-Autostart-enabled") == "false") return "it is switched off";
+    for (const char* key : {"TryExec", "Exec"}) {
+        const auto value = entry.value(key);
+        if (!value) {
+            if (key == std::string_view("Exec")) return "it names no program";
+            continue;
+        }
+        const auto program = execProgram(*value);
+        if (!program) return std::string(key) + " cannot be read";
+        if (!isRunnableProgram(*program)) return "its program " + *program + " does not exist";
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 XdgAutostartLaunchAtLoginManager::XdgAutostartLaunchAtLoginManager(
@@ -44,6 +100,13 @@ XdgAutostartLaunchAtLoginManager XdgAutostartLaunchAtLoginManager::standard() {
     std::error_code error;
     std::optional<std::filesystem::path> executable = std::filesystem::read_symlink("/proc/self/exe", error);
     if (error) executable.reset();
+    // A program replaced on disk while it runs (an upgrade, a rebuild) reads as "<path> (deleted)"; the
+    // path itself then holds its successor, which is what a later sign-in should start.
+    constexpr std::string_view kDeleted = " (deleted)";
+    if (executable && executable->string().ends_with(kDeleted)) {
+        const std::string current = executable->string();
+        executable = current.substr(0, current.size() - kDeleted.size());
+    }
     return XdgAutostartLaunchAtLoginManager(std::move(entry), std::move(executable));
 }
 
@@ -55,7 +118,12 @@ LaunchAtLoginStatus XdgAutostartLaunchAtLoginManager::status() const {
     contents << in.rdbuf();
     try {
         const DesktopEntry entry = DesktopEntry::parse(contents.str());
-        return entry.isTrue("Hidden") ? LaunchAtLoginStatus::notRegistered : LaunchAtLoginStatus::enabled;
+        if (const auto reason = deadEntryReason(entry)) {
+            Logger::info("Autostart entry " + autostartEntry_->string() + " will not start Quorvane: " + *reason,
+                         kLogCategory);
+            return LaunchAtLoginStatus::notRegistered;
+        }
+        return LaunchAtLoginStatus::enabled;
     } catch (const DesktopEntryError& error) {
         // The desktop would not start a malformed entry either; registering again replaces it.
         Logger::warning("Autostart entry " + autostartEntry_->string() + " is malformed: " + error.what(),
