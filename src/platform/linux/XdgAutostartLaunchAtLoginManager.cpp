@@ -28,7 +28,7 @@ std::string execArgument(const std::filesystem::path& path) {
     return quoted;
 }
 
-// The program an Exec (or TryExec) value starts: its first argument, unquoted. None when there is none or
+// The program an Exec value starts: its first argument, unquoted. None when there is none or
 // its quotes are unbalanced.
 std::optional<std::string> execProgram(std::string_view exec) {
     std::size_t at = exec.find_first_not_of(" \t");
@@ -69,16 +69,15 @@ bool isRunnableProgram(const std::string& program) {
 std::optional<std::string> deadEntryReason(const DesktopEntry& entry) {
     if (entry.isTrue("Hidden")) return "it is hidden";
     if (entry.value("X-GNOME-Autostart-enabled") == "false") return "it is switched off";
-    for (const char* key : {"TryExec", "Exec"}) {
-        const auto value = entry.value(key);
-        if (!value) {
-            if (key == std::string_view("Exec")) return "it names no program";
-            continue;
-        }
-        const auto program = execProgram(*value);
-        if (!program) return std::string(key) + " cannot be read";
-        if (!isRunnableProgram(*program)) return "its program " + *program + " does not exist";
+    // TryExec names a program as it is; Exec is a command line whose first argument is the program.
+    if (const auto tryExec = entry.value("TryExec"); tryExec && !tryExec->empty()) {
+        if (!isRunnableProgram(*tryExec)) return "its program " + *tryExec + " does not exist";
     }
+    const auto exec = entry.value("Exec");
+    if (!exec) return "it names no program";
+    const auto program = execProgram(*exec);
+    if (!program) return "its Exec line cannot be read";
+    if (!isRunnableProgram(*program)) return "its program " + *program + " does not exist";
     return std::nullopt;
 }
 
@@ -97,17 +96,18 @@ XdgAutostartLaunchAtLoginManager XdgAutostartLaunchAtLoginManager::standard() {
     }
     std::optional<std::filesystem::path> entry;
     if (config) entry = *config / "autostart" / "tech.zanto.QuorvaneApp.desktop";
-    std::error_code error;
-    std::optional<std::filesystem::path> executable = std::filesystem::read_symlink("/proc/self/exe", error);
-    if (error) executable.reset();
-    // A program replaced on disk while it runs (an upgrade, a rebuild) reads as "<path> (deleted)"; the
-    // path itself then holds its successor, which is what a later sign-in should start.
-    constexpr std::string_view kDeleted = " (deleted)";
-    if (executable && executable->string().ends_with(kDeleted)) {
-        const std::string current = executable->string();
-        executable = current.substr(0, current.size() - kDeleted.size());
-    }
+    std::optional<std::filesystem::path> executable = programOf("/proc/self/exe");
     return XdgAutostartLaunchAtLoginManager(std::move(entry), std::move(executable));
+}
+
+std::optional<std::filesystem::path> XdgAutostartLaunchAtLoginManager::programOf(
+    const std::filesystem::path& processLink) {
+    std::error_code error;
+    const std::string program = std::filesystem::read_symlink(processLink, error).string();
+    if (error || program.empty()) return std::nullopt;
+    constexpr std::string_view kDeleted = " (deleted)";
+    if (program.ends_with(kDeleted)) return program.substr(0, program.size() - kDeleted.size());
+    return program;
 }
 
 LaunchAtLoginStatus XdgAutostartLaunchAtLoginManager::status() const {

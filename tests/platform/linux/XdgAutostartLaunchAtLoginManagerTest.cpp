@@ -87,11 +87,24 @@ TEST_F(XdgAutostartLaunchAtLoginManagerTest, EntriesTheDesktopWouldNotStartCount
         head + "Exec=sh -c true\n",
         head + "Exec=  \"/bin/sh\" %U\nX-GNOME-Autostart-enabled=true\nHidden=false\n",
         head + "Exec=/bin/sh\nTryExec=sh\n",
+        head + "Exec=/bin/sh\nTryExec=" + program().string() + "\n",  // taken as it is, blanks and all
     };
     for (const std::string& contents : alive) {
         write(contents);
         EXPECT_EQ(launch.status(), LaunchAtLoginStatus::enabled) << contents;
     }
+}
+
+TEST_F(XdgAutostartLaunchAtLoginManagerTest, TheProgramToStartIsThisProcessesEvenAfterAnUpgradeReplacedIt) {
+    const auto self = XdgAutostartLaunchAtLoginManager::programOf("/proc/self/exe");
+    ASSERT_TRUE(self);
+    EXPECT_TRUE(std::filesystem::equivalent(*self, "/proc/self/exe"));
+
+    // What the process link reads once the running file was replaced: the successor at the same path.
+    const std::filesystem::path link = directory_ / "exe";
+    std::filesystem::create_symlink(program().string() + " (deleted)", link);
+    EXPECT_EQ(XdgAutostartLaunchAtLoginManager::programOf(link), program());
+    EXPECT_EQ(XdgAutostartLaunchAtLoginManager::programOf(directory_ / "no-link"), std::nullopt);
 }
 
 TEST_F(XdgAutostartLaunchAtLoginManagerTest, TurningOffRemovesTheEntryAndUnknownStatusRefusesBoth) {
