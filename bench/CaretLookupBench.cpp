@@ -1,6 +1,7 @@
 // How long finding the caret takes: the whole lookup against a live Qt window over AT-SPI on a private
 // accessible desktop (Xvfb, D-Bus session, accessibility bus, openbox), the focused-element search alone, and
-// the lookup's own logic over the in-memory tree. p50/p95 are reported as counters in milliseconds.
+// the lookup's own logic over the in-memory tree, and the accessibility trust check, which asks the same
+// accessibility bus whether it is on. p50/p95 are reported as counters in milliseconds.
 
 #include <benchmark/benchmark.h>
 
@@ -18,6 +19,7 @@
 #include "platform/linux/AtSpiAccessibleElementPort.h"
 #include "platform/linux/QtScreenProvider.h"
 #include "platform/linux/QtTextWidthMeasurer.h"
+#include "platform/linux/X11AccessibilityTrust.h"
 #include "platform/linux/X11FrontmostApplicationProvider.h"
 #include "platform/memory/InMemoryAccessibleElementPort.h"
 #include "platform/memory/InMemoryFrontmostApplicationProvider.h"
@@ -35,6 +37,7 @@ struct LiveDesktop {
     QtScreenProvider screens;
     QtTextWidthMeasurer measurer;
     std::unique_ptr<TextCaretPositionDetector> detector;
+    std::unique_ptr<X11AccessibilityTrust> trust;
 };
 
 LiveDesktop* live = nullptr;
@@ -72,6 +75,15 @@ void BM_FocusedElementSearchLiveWindow(benchmark::State& state) {
     measure(state, [&] { benchmark::DoNotOptimize(live->port->focusedElement()); });
 }
 BENCHMARK(BM_FocusedElementSearchLiveWindow)->Iterations(200)->Unit(benchmark::kMillisecond);
+
+// Asked before every paste-back and caret placement: XTEST on the display, then IsEnabled on the bus.
+void BM_AccessibilityTrustCheckLiveBus(benchmark::State& state) {
+    if (!live) return state.SkipWithError("no live desktop");
+    int trusted = 0;
+    measure(state, [&] { trusted += live->trust->isProcessTrusted(); });
+    if (trusted != static_cast<int>(state.iterations())) state.SkipWithError("not trusted every time");
+}
+BENCHMARK(BM_AccessibilityTrustCheckLiveBus)->Iterations(1000)->Unit(benchmark::kMillisecond);
 
 // The lookup's own work, with a tree that answers at once: the whole list of strategies down to the last.
 void BM_CaretLookupInMemory(benchmark::State& state) {
@@ -115,6 +127,8 @@ int main(int argc, char** argv) {
                            desktop->session->startTestWindow(QUORVANE_CARET_TEST_WINDOW) &&
                            desktop->session->type("abc").has_value();
         if (ready) {
+            setenv("DBUS_SESSION_BUS_ADDRESS", desktop->session->sessionBusAddress().toUtf8().constData(), 1);
+            desktop->trust = std::make_unique<X11AccessibilityTrust>();
             desktop->frontmost = std::make_unique<X11FrontmostApplicationProvider>();
             desktop->port = std::make_unique<AtSpiAccessibleElementPort>(
                 desktop->frontmost.get(), desktop->session->sessionBusAddress());

@@ -91,7 +91,7 @@ AppAssembler::AppAssembler(Platform platform)
     }
     hotkeyManager_ = std::make_unique<HotkeyManager>(HotkeyManager::defaultUserDefaultsKey, *registrar,
                                                      *platform_.standardDefaults, *platform_.mainQueue);
-    appUpdater_ = makeAppUpdater(platform_.appEnvironment);
+    appUpdater_ = makeAppUpdater();
     launchAtLoginManager_ = platform_.launchAtLoginManager
                                 ? platform_.launchAtLoginManager
                                 : std::make_shared<UnavailableLaunchAtLoginManager>();
@@ -287,17 +287,8 @@ void AppAssembler::waitForSearchIndexJobs() {
 
 // ---- Shell services ----
 
-std::unique_ptr<AppUpdateManaging> AppAssembler::makeAppUpdater(const AppEnvironment& environment) {
-    if (environment.distributionChannel() != DistributionChannel::direct) {
-        return std::make_unique<NoopAppUpdater>();
-    }
-    if (!environment.feedURL() || !environment.publicEDKey()) {
-        Logger::warning("Direct updater configuration is incomplete; falling back to a disabled updater",
-                        kCategory);
-    }
-    // No update framework exists on this desktop: a complete configuration gets the same disabled updater,
-    // which still shows the update command (disabled) so the build's channel stays visible.
-    return std::make_unique<NoopAppUpdater>(AppUpdateState{true, false, AppUpdateAvailability::idle()});
+std::unique_ptr<AppUpdateManaging> AppAssembler::makeAppUpdater() {
+    return std::make_unique<NoopAppUpdater>();
 }
 
 ClipboardPanelCoordinator& AppAssembler::clipboardPanelCoordinator() {

@@ -122,9 +122,9 @@ public:
     void waitForSearchIndexJobs();
 
     // ---- Shell services ----
-    // Any channel but direct: updates unsupported. Direct: there is no updater on Linux, so a disabled one
-    // that still offers the (disabled) update command; an incomplete direct configuration is logged.
-    static std::unique_ptr<AppUpdateManaging> makeAppUpdater(const AppEnvironment& environment);
+    // There is no update backend on this desktop: whatever the channel and its feed settings, the updater
+    // offers no update command (a command that could never run is hidden, not shown disabled).
+    static std::unique_ptr<AppUpdateManaging> makeAppUpdater();
 
     UserDefaults& standardDefaults() { return *platform_.standardDefaults; }
     MainQueue& mainQueue() { return *platform_.mainQueue; }

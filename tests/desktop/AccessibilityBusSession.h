@@ -25,9 +25,9 @@ public:
     AccessibilityBusSession(const AccessibilityBusSession&) = delete;
     AccessibilityBusSession& operator=(const AccessibilityBusSession&) = delete;
 
-    // Starts the session bus, the accessibility bus and the window manager; false (with failure()) when one
-    // of them does not come up.
-    bool start();
+    // Starts the session bus, the accessibility bus and (unless the display has one already) the window
+    // manager; false (with failure()) when one of them does not come up.
+    bool start(bool withWindowManager = true);
     const std::string& failure() const { return failure_; }
     const QString& sessionBusAddress() const { return sessionBusAddress_; }
 

@@ -17,6 +17,7 @@
 #include <string>
 #include <thread>
 
+#include "desktop/AccessibilityBusSession.h"
 #include "desktop/DesktopSession.h"
 #include "panel/model/ClipboardPanelPlacement.h"
 #include "platform/linux/JsonFileUserDefaults.h"
@@ -44,6 +45,9 @@ protected:
             },
             10s))
             << "openbox did not start";
+        // Pasting into another program needs the desktop's accessibility bus switched on.
+        ASSERT_TRUE(accessibility_.start(false)) << accessibility_.failure();
+        ASSERT_TRUE(accessibility_.setAccessibilityEnabled(true));
 
         JsonFileUserDefaults settings(directory_ / "config/Quorvane/settings.json");
         // Without it the first-run wizard takes the screen.
@@ -67,6 +71,7 @@ protected:
         environment.insert("XDG_CONFIG_HOME", QString::fromStdString((directory_ / "config").string()));
         environment.insert("XDG_DATA_HOME", QString::fromStdString((directory_ / "data").string()));
         environment.insert("XDG_RUNTIME_DIR", QString::fromStdString((directory_ / "runtime").string()));
+        environment.insert("DBUS_SESSION_BUS_ADDRESS", accessibility_.sessionBusAddress());
         environment.insert("QUORVANE_STORAGE_DIRECTORY",
                            QString::fromStdString((directory_ / "storage").string()));
         return environment;
@@ -193,6 +198,7 @@ protected:
 
     TemporaryDirectory directory_;
     XvfbServer server_;
+    testing::AccessibilityBusSession accessibility_{server_.display()};
     std::unique_ptr<QProcess> windowManager_;
     std::unique_ptr<QProcess> window_;
     std::vector<std::unique_ptr<QProcess>> clipboardOwners_;

@@ -8,14 +8,21 @@
 #include <fstream>
 #include <mutex>
 
+#include "desktop/AccessibilityBusSession.h"
 #include "desktop/DesktopSession.h"
 #include "platform/linux/X11AccessibilityTrust.h"
+#include "platform/memory/FakeClock.h"
+#include "platform/memory/InMemoryUserDefaults.h"
+#include "platform/memory/ManualRunLoop.h"
+#include "system/AccessibilityPermissionManager.h"
 #include "support/LogCapture.h"
 #include "support/TemporaryDirectory.h"
 #include "support/XvfbServer.h"
 
 namespace quorvane {
 namespace {
+
+using testing::DesktopSession;
 
 // Stands in for the desktop's accessibility bus launcher and records the calls it receives.
 class FakeAccessibilityBus : public QDBusVirtualObject {
@@ -45,13 +52,46 @@ protected:
     void SetUp() override { DESKTOP_SESSION_OR_SKIP(); }
 };
 
-TEST_F(X11AccessibilityTrustTest, TrustedExactlyWhenTheDisplayCanPostKeystrokes) {
-    EXPECT_TRUE(X11AccessibilityTrust().isProcessTrusted());
+// The desktop's own accessibility bus (at-spi-bus-launcher) on a session bus of its own: trusted exactly while
+// the display can post keystrokes and the bus is switched on, whoever switches it.
+TEST_F(X11AccessibilityTrustTest, TrustedExactlyWhileTheDisplayCanPostKeystrokesAndTheBusIsOn) {
+    testing::AccessibilityBusSession session(DesktopSession::display());
+    ASSERT_TRUE(session.start()) << session.failure();
+    setenv("DBUS_SESSION_BUS_ADDRESS", session.sessionBusAddress().toUtf8().constData(), 1);
+    ASSERT_TRUE(session.setAccessibilityEnabled(false));
 
+    X11AccessibilityTrust trust;
+    InMemoryUserDefaults defaults;
+    FakeClock clock;
+    ManualRunLoop loop(clock);
+    std::vector<std::string> opened;
+    AccessibilityPermissionManager manager(
+        defaults, loop, [&trust] { return trust.isProcessTrusted(); },
+        AccessibilityPermissionManager::requesterFor(trust),
+        [&opened](const std::string& url) { opened.push_back(url); });
+
+    EXPECT_FALSE(trust.isProcessTrusted());
+    EXPECT_EQ(manager.status(), AccessibilityPermissionStatus::notDetermined);
+    ASSERT_TRUE(session.setAccessibilityEnabled(true));  // the desktop's switch, turned on elsewhere
+    EXPECT_TRUE(trust.isProcessTrusted());
+    EXPECT_EQ(manager.status(), AccessibilityPermissionStatus::authorized);
+    ASSERT_TRUE(session.setAccessibilityEnabled(false));
+    EXPECT_EQ(manager.status(), AccessibilityPermissionStatus::notDetermined);
+
+    // The request button's work: the bus goes on, and the status follows at once.
+    manager.requestPermission();
+    EXPECT_EQ(X11AccessibilityTrust::accessibilityBusEnabled(), std::optional<bool>(true));
+    EXPECT_EQ(manager.status(), AccessibilityPermissionStatus::authorized);
+    loop.advance(AccessibilityPermissionManager::settingsOpenDelaySeconds);
+    EXPECT_EQ(opened.size(), 1u);
+    ASSERT_TRUE(session.setAccessibilityEnabled(false));  // switched off again in the desktop's settings
+    EXPECT_EQ(manager.status(), AccessibilityPermissionStatus::denied);
+
+    // With the bus on, a display without XTEST still cannot paste.
+    ASSERT_TRUE(session.setAccessibilityEnabled(true));
     testing::XvfbServer withoutTest({"-extension", "XTEST"});
     ASSERT_TRUE(withoutTest.isRunning()) << withoutTest.failure();
     EXPECT_FALSE(X11AccessibilityTrust(withoutTest.display().c_str()).isProcessTrusted());
-
     EXPECT_FALSE(X11AccessibilityTrust(":65003").isProcessTrusted());
 }
 
@@ -113,8 +153,11 @@ TEST_F(X11AccessibilityTrustTest, RequestSwitchesOnTheAccessibilityBusAndFailsCl
     {
         testing::LogCapture log;
         X11AccessibilityTrust trust;
-        EXPECT_TRUE(trust.requestTrust());  // the grant itself does not depend on the bus
+        EXPECT_FALSE(trust.requestTrust());  // no accessibility bus, no trust
         EXPECT_TRUE(log.contains("ERROR", "Failed to enable the accessibility bus"));
+        EXPECT_EQ(log.count("Accessibility bus unavailable"), 1u);
+        EXPECT_FALSE(trust.isProcessTrusted());
+        EXPECT_EQ(log.count("Accessibility bus unavailable"), 1u);  // said once, not at every look
     }
 
     FakeAccessibilityBus service;

@@ -40,11 +40,17 @@ TerminationSignalHandler::TerminationSignalHandler(QObject* parent) : QObject(pa
     action.sa_flags = SA_RESTART;
     ::sigaction(SIGINT, &action, nullptr);
     ::sigaction(SIGTERM, &action, nullptr);
+    // A closed terminal or an ended session sends SIGHUP; started under nohup it stays ignored.
+    struct sigaction hangUp {};
+    ::sigaction(SIGHUP, nullptr, &hangUp);
+    hangUpHandled_ = hangUp.sa_handler != SIG_IGN;
+    if (hangUpHandled_) ::sigaction(SIGHUP, &action, nullptr);
 }
 
 TerminationSignalHandler::~TerminationSignalHandler() {
     ::signal(SIGINT, SIG_DFL);
     ::signal(SIGTERM, SIG_DFL);
+    if (hangUpHandled_) ::signal(SIGHUP, SIG_DFL);
     if (signalPipe[0] >= 0) {
         ::close(signalPipe[0]);
         ::close(signalPipe[1]);

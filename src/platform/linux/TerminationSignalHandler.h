@@ -1,6 +1,6 @@
 #pragma once
 
-// Turns SIGINT and SIGTERM into a clean quit of the Qt event loop, so shut-down runs on the main thread
+// Turns SIGINT, SIGTERM and SIGHUP into a clean quit of the Qt event loop, so shut-down runs on the main thread
 // instead of inside a signal handler. Create one, on the main thread, after the QApplication.
 
 #include <QObject>
@@ -21,6 +21,7 @@ signals:
 
 private:
     QSocketNotifier* notifier_ = nullptr;
+    bool hangUpHandled_ = false;
 };
 
 }  // namespace quorvane

@@ -1,10 +1,14 @@
 #pragma once
 
-// Accessibility trust on X11, which has no per-process grant: the process counts as trusted when the display
-// lets it post keystrokes (the XTEST extension). The request switches on the desktop accessibility bus
-// (org.a11y.Status IsEnabled), so that programs publish their caret. Call on the main queue.
+// Accessibility trust on X11, which has no per-process grant: the process counts as trusted while the display
+// lets it post keystrokes (the XTEST extension) and the desktop's accessibility bus is switched on
+// (org.a11y.Status IsEnabled), so that programs publish their caret. The request switches the bus on, as the
+// desktop's own accessibility switch does. Call on the main queue.
 
 #include <xcb/xcb.h>
+
+#include <optional>
+#include <string>
 
 #include "platform/AccessibilityTrust.h"
 
@@ -27,9 +31,14 @@ public:
     // Sets IsEnabled on the session's accessibility bus; false (after a "Failed to" line) when the bus does
     // not answer in time.
     static bool enableAccessibilityBus();
+    // IsEnabled of the session's accessibility bus; none, with the reason in `failure`, when there is no
+    // session bus or no accessibility bus answers in time.
+    static std::optional<bool> accessibilityBusEnabled(std::string* failure = nullptr);
 
 private:
     xcb_connection_t* connection_ = nullptr;
+    // The last reason the bus could not be read, so that a status asked again and again logs it once.
+    mutable std::string lastBusFailure_;
 };
 
 }  // namespace quorvane

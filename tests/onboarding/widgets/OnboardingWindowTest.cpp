@@ -208,6 +208,19 @@ TEST_F(OnboardingWindowTest, ScreenshotsOfEveryPage) {
                 ASSERT_EQ(image.size(), QSize(920, 620) * image.devicePixelRatio());
                 EXPECT_TRUE(image.save(folder + QString("/step%1-").arg(++index) + suffix + ".png"));
             }
+            // The accessibility status on the shortcut step, granted and refused.
+            for (const bool trusted : {true, false}) {
+                accessibility_.trusted = trusted;
+                accessibility_.requested = true;
+                window->showStep(OnboardingStep::shortcut);
+                window->refreshAccessibilityPermissionStatus();
+                QCoreApplication::processEvents();
+                EXPECT_TRUE(window->grab().toImage().save(
+                    folder + (trusted ? "/accessibility-authorized-" : "/accessibility-denied-") + suffix +
+                    ".png"));
+            }
+            accessibility_.trusted = false;
+            accessibility_.requested = false;
         }
     }
     defaults_.set("AppLanguage", std::string("en"));

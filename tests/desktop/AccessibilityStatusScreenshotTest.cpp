@@ -1,0 +1,133 @@
+// The advanced settings page's accessibility status over the desktop's real accessibility bus
+// (at-spi-bus-launcher on a session bus of its own): off, switched on by a mouse click on the request button,
+// and switched off again in the desktop's settings. One picture of each, in light and dark, English and
+// Chinese, saved to the build folder ("screenshots/") for review.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QImage>
+#include <QLabel>
+#include <QPushButton>
+#include <QStyleFactory>
+#include <cstdlib>
+
+#include "desktop/AccessibilityBusSession.h"
+#include "desktop/DesktopSession.h"
+#include "platform/linux/X11AccessibilityTrust.h"
+#include "settings/widgets/AdvancedSettingsViewController.h"
+#include "settings/widgets/SettingsWindowController.h"
+#include "settings/widgets/SettingsWindowFixture.h"
+#include "support/QtTestApplication.h"
+#include "system/AccessibilityPermissionManager.h"
+
+namespace quorvane {
+namespace {
+
+using testing::DesktopSession;
+
+class AccessibilityStatusScreenshotTest : public ::testing::TestWithParam<std::tuple<bool, bool>> {
+protected:
+    void SetUp() override {
+        DESKTOP_SESSION_OR_SKIP();
+        QApplication::setStyle(QStyleFactory::create("Fusion"));
+        dark = std::get<0>(GetParam());
+        chinese = std::get<1>(GetParam());
+        QApplication::setPalette(dark ? testing::darkTestPalette() : testing::lightTestPalette());
+        QFont font("DejaVu Sans");
+        font.setPointSizeF(10);
+        QApplication::setFont(font);
+        QDir().mkpath(QUORVANE_SCREENSHOT_DIR);
+    }
+
+    void save(QWidget& window, const QString& state) {
+        const QString name =
+            QStringLiteral("%1/accessibility-%2-%3-%4.png")
+                .arg(QUORVANE_SCREENSHOT_DIR, state, dark ? "dark" : "light", chinese ? "zh" : "en");
+        ASSERT_TRUE(window.grab().toImage().save(name)) << name.toStdString();
+    }
+
+    bool dark = false;
+    bool chinese = false;
+};
+
+TEST_P(AccessibilityStatusScreenshotTest, StatusFollowsTheBusAndTheButtonSwitchesItOn) {
+    testing::AccessibilityBusSession session(DesktopSession::display());
+    ASSERT_TRUE(session.start()) << session.failure();
+    setenv("DBUS_SESSION_BUS_ADDRESS", session.sessionBusAddress().toUtf8().constData(), 1);
+    ASSERT_TRUE(session.setAccessibilityEnabled(false));
+
+    testing::SettingsWindowFixture fixture;
+    if (chinese) fixture.defaults.set(AppLanguage::defaultsKey, DefaultsValue(std::string("zh-Hans")));
+    X11AccessibilityTrust trust;
+    int settingsOpened = 0;
+    AccessibilityPermissionManager manager(
+        fixture.defaults, fixture.loop, [&trust] { return trust.isProcessTrusted(); },
+        AccessibilityPermissionManager::requesterFor(trust), [&](const std::string&) { ++settingsOpened; });
+    SettingsWindowServices services{fixture.defaults,
+                                    fixture.notifications,
+                                    fixture.loop,
+                                    fixture.windowManager,
+                                    fixture.alerts,
+                                    fixture.hotkeys,
+                                    fixture.launchAtLogin,
+                                    fixture.trayHost,
+                                    manager,
+                                    fixture.clock,
+                                    DistributionChannel::direct,
+                                    "Quorvane",
+                                    [&fixture] { return fixture.searchService; },
+                                    {},
+                                    {},
+                                    {},
+                                    {}};
+
+    SettingsWindowController window(services, SettingsPageFactories::standard());
+    window.resize(760, 1040);
+    window.show();
+    window.selectModule(SettingsModuleIdentifier::advanced);
+    ASSERT_TRUE(DesktopSession::processEventsUntil([&window] { return window.isVisible(); }));
+    fixture.loop.runUntilIdle();
+    DesktopSession::processEventsFor(std::chrono::milliseconds(200));
+    auto* advanced = dynamic_cast<AdvancedSettingsViewController*>(window.currentPage());
+    ASSERT_NE(advanced, nullptr);
+    QLabel* status = advanced->accessibilityStatusValueLabel();
+    QPushButton* request = advanced->accessibilityRequestButton();
+    EXPECT_EQ(status->text(), chinese ? "未确定" : "Not Determined");
+    ASSERT_TRUE(request->isVisible());
+    save(window, "off");
+
+    // A click on the request button, as a user makes it.
+    const QPoint target = request->mapToGlobal(request->rect().center());
+    ASSERT_EQ(DesktopSession::run("xdotool", {"mousemove", QString::number(target.x()),
+                                              QString::number(target.y()), "click", "1"})
+                  .exitCode,
+              0);
+    ASSERT_TRUE(DesktopSession::processEventsUntil(
+        [] { return X11AccessibilityTrust::accessibilityBusEnabled() == std::optional<bool>(true); }));
+    fixture.loop.advance(AdvancedSettingsViewModel::permissionRecheckDelaySeconds);
+    DesktopSession::processEventsFor(std::chrono::milliseconds(100));
+    EXPECT_EQ(status->text(), chinese ? "已授权" : "Authorized");
+    EXPECT_FALSE(request->isVisible());
+    EXPECT_EQ(settingsOpened, 1);
+    save(window, "on");
+
+    // Switched off in the desktop's settings: shown the next time the page is looked at.
+    ASSERT_TRUE(session.setAccessibilityEnabled(false));
+    advanced->refresh();
+    fixture.loop.runUntilIdle();
+    DesktopSession::processEventsFor(std::chrono::milliseconds(100));
+    EXPECT_EQ(status->text(), chinese ? "未授权" : "Not Authorized");
+    EXPECT_TRUE(request->isVisible());
+    save(window, "denied");
+}
+
+INSTANTIATE_TEST_SUITE_P(Appearances, AccessibilityStatusScreenshotTest,
+                         ::testing::Combine(::testing::Bool(), ::testing::Bool()), [](const auto& info) {
+                             return std::string(std::get<0>(info.param) ? "Dark" : "Light") +
+                                    (std::get<1>(info.param) ? "Chinese" : "English");
+                         });
+
+}  // namespace
+}  // namespace quorvane
