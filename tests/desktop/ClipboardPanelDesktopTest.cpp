@@ -40,7 +40,7 @@ protected:
             [&] {
                 return tool("xprop", {"-root", "_NET_SUPPORTING_WM_CHECK"}).contains("window id");
             },
-            10s))
+            testing::kDesktopStartTimeout))
             << "openbox did not start";
 
         JsonFileUserDefaults settings(directory_ / "config/Quorvane/settings.json");
