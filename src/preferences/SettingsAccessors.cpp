@@ -46,6 +46,20 @@ bool menuBarStatusItemHiddenBySystem(const UserDefaults& userDefaults) {
     return boolSetting(userDefaults, SettingsKey::menuBarStatusItemHiddenBySystem, false);
 }
 
+void setMenuBarStatusItemHiddenBySystem(UserDefaults& userDefaults, bool hidden) {
+    userDefaults.set(SettingsKey::menuBarStatusItemHiddenBySystem, hidden);
+}
+
+bool hasCompletedOnboarding(const UserDefaults& userDefaults) {
+    if (const auto completed = userDefaults.boolValue(SettingsKey::didCompleteOnboarding)) return *completed;
+    return userDefaults.boolValue(SettingsKey::didPresentInitialSettingsWindow).value_or(false);
+}
+
+void setOnboardingCompleted(UserDefaults& userDefaults) {
+    userDefaults.set(SettingsKey::didCompleteOnboarding, true);
+    userDefaults.set(SettingsKey::didPresentInitialSettingsWindow, true);
+}
+
 bool clipboardMonitorTextCaptureEnabled(const UserDefaults& userDefaults) {
     return boolSetting(userDefaults, SettingsKey::textCaptureEnabled, true);
 }

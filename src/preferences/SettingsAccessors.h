@@ -36,6 +36,8 @@ inline constexpr char ignoredAppBundleIdentifiers[] = "ClipboardIgnoredAppBundle
 inline constexpr char ignoredAppDefaultOptOut[] = "ClipboardIgnoredAppBundleIdentifiersDefaultOptOut";
 inline constexpr char ignoredAppDefaultsVersion[] = "ClipboardIgnoredAppBundleIdentifiersDefaultsVersion";
 inline constexpr char ignoredAppDefaultsApplied[] = "ClipboardIgnoredAppBundleIdentifiersDefaultsApplied";
+inline constexpr char didCompleteOnboarding[] = "DidCompleteOnboarding";
+inline constexpr char didPresentInitialSettingsWindow[] = "DidPresentInitialSettingsWindow";
 }  // namespace SettingsKey
 
 inline constexpr std::int64_t defaultMaxItemSizeInMB = 10;
@@ -49,6 +51,13 @@ bool menuBarShowIcon(const UserDefaults& userDefaults);
 bool setMenuBarShowIcon(UserDefaults& userDefaults, bool show);
 // Whether the desktop hid the icon; false by default.
 bool menuBarStatusItemHiddenBySystem(const UserDefaults& userDefaults);
+void setMenuBarStatusItemHiddenBySystem(UserDefaults& userDefaults, bool hidden);
+
+// Whether the first-run wizard is done: "DidCompleteOnboarding" when it holds a Bool, else
+// "DidPresentInitialSettingsWindow" (false if missing).
+bool hasCompletedOnboarding(const UserDefaults& userDefaults);
+// Finishing the wizard sets both.
+void setOnboardingCompleted(UserDefaults& userDefaults);
 
 bool clipboardMonitorTextCaptureEnabled(const UserDefaults& userDefaults);   // true by default
 bool clipboardMonitorImageCaptureEnabled(const UserDefaults& userDefaults);  // true by default

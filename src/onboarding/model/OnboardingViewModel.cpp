@@ -4,6 +4,7 @@
 
 #include "base/Logger.h"
 #include "l10n/L10n.h"
+#include "panel/model/ClipboardHotkeySetting.h"
 #include "platform/UserDefaults.h"
 #include "preferences/SettingsAccessors.h"
 #include "system/AccessibilityPermissionManagerProtocol.h"
@@ -81,34 +82,16 @@ void OnboardingViewModel::openAccessibilitySettings() {
 }
 
 std::optional<KeyCombo> OnboardingViewModel::loadClipboardHotkey() {
-    const auto data = defaults_.dataValue(clipboardHotkeyKey);
-    if (!data) {
-        // A value of another kind is as unreadable as bad data.
-        if (defaults_.contains(clipboardHotkeyKey)) {
-            Logger::error("Failed to read onboarding clipboard hotkey: stored value is not data", kCategory);
-            defaults_.remove(clipboardHotkeyKey);
-        }
-        return std::nullopt;
-    }
-    try {
-        return KeyCombo::decode(*data);
-    } catch (const KeyComboDecodingError& error) {
-        Logger::error(std::string("Failed to read onboarding clipboard hotkey: ") + error.what(), kCategory);
-        defaults_.remove(clipboardHotkeyKey);
-        return std::nullopt;
-    }
+    return ClipboardHotkeySetting::load(defaults_, "Failed to read onboarding clipboard hotkey", kCategory).keyCombo;
 }
 
 void OnboardingViewModel::saveClipboardHotkey(const KeyCombo& combo) {
-    Data data;
     try {
-        data = combo.encoded();
+        ClipboardHotkeySetting::store(defaults_, combo);
     } catch (const std::exception& error) {
         Logger::error(std::string("Failed to save onboarding clipboard hotkey: ") + error.what(), kCategory);
         return;
     }
-    defaults_.set(clipboardHotkeyKey, std::move(data));
-    defaults_.remove(clipboardHotkeyClearedKey);
     if (onClipboardHotkeySaved) onClipboardHotkeySaved();
 }
 
@@ -146,11 +129,10 @@ bool OnboardingViewModel::setMenuBarShowIcon(bool show) {
 }
 
 void OnboardingViewModel::finish() {
-    const bool deletedByUser = defaults_.boolValue(clipboardHotkeyClearedKey).value_or(false);
+    const bool deletedByUser = ClipboardHotkeySetting::isCleared(defaults_);
     if (!loadClipboardHotkey() && !deletedByUser) saveClipboardHotkey(KeyCombo::defaultClipboardHistory());
     if (!textCaptureEnabled() && !imageCaptureEnabled()) defaults_.set(SettingsKey::textCaptureEnabled, true);
-    defaults_.set(didCompleteOnboardingKey, true);
-    defaults_.set(didPresentInitialSettingsWindowKey, true);
+    setOnboardingCompleted(defaults_);
 }
 
 }  // namespace quorvane

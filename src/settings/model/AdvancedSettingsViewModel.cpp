@@ -6,6 +6,7 @@
 #include "base/Logger.h"
 #include "l10n/L10n.h"
 #include "panel/model/ClipboardDetailMetadata.h"
+#include "panel/model/ClipboardPanelPlacement.h"
 #include "platform/AlertPresenter.h"
 #include "platform/Clock.h"
 #include "platform/UserDefaults.h"
@@ -143,7 +144,8 @@ bool AdvancedSettingsViewModel::setDirectReturnPasteEnabled(bool enabled) {
 }
 
 void AdvancedSettingsViewModel::resetPanelPosition(bool pageIsShown) {
-    dependencies_.userDefaults.remove(panelPositionKey);
+    // The centred panel's saved frame; without it the panel opens in its default place.
+    dependencies_.userDefaults.remove(ClipboardPanelPlacement::positionDefaultsKey);
     if (!pageIsShown) return;
     dependencies_.alerts.present({AlertStyle::informational,
                                   L10n::text(L10nKey::advancedPositionResetTitle),

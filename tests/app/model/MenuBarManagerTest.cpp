@@ -5,10 +5,12 @@
 #include "app/model/FakeAppUpdater.h"
 #include "app/model/MenuBarManager.h"
 #include "hotkeys/model/KeyCombo.h"
+#include "panel/model/ClipboardHotkeySetting.h"
 #include "platform/memory/FakeClock.h"
 #include "platform/memory/InMemoryTrayHost.h"
 #include "platform/memory/InMemoryUserDefaults.h"
 #include "platform/memory/ManualRunLoop.h"
+#include "preferences/SettingsAccessors.h"
 
 namespace quorvane {
 namespace {
@@ -142,7 +144,7 @@ TEST_F(MenuBarFixture, ATrayHostThatReportsItsComingIsNotLookedForOnATimer) {
     trayHost.setAvailable(true);
     loop.runUntilIdle();
     EXPECT_FALSE(manager->presentation().hiddenBySystem);
-    EXPECT_EQ(defaults.boolValue(MenuBarManager::hiddenBySystemKey), false);
+    EXPECT_EQ(defaults.boolValue(SettingsKey::menuBarStatusItemHiddenBySystem), false);
     trayHost.setAvailable(false);
     loop.runUntilIdle();
     EXPECT_TRUE(manager->presentation().hiddenBySystem);
@@ -152,7 +154,7 @@ TEST_F(MenuBarFixture, NoTrayHostMarksTheItemHiddenBySystemAndLooksAgainEveryFiv
     trayHost.setAvailable(false);
     auto manager = make();
     EXPECT_TRUE(manager->presentation().hiddenBySystem);
-    EXPECT_EQ(defaults.boolValue(MenuBarManager::hiddenBySystemKey), true);
+    EXPECT_EQ(defaults.boolValue(SettingsKey::menuBarStatusItemHiddenBySystem), true);
     EXPECT_EQ(defaults.boolValue("MenuBarShowIcon").value_or(true), true);  // the user's choice stays
 
     const int checksBefore = trayHost.checkCount;
@@ -163,7 +165,7 @@ TEST_F(MenuBarFixture, NoTrayHostMarksTheItemHiddenBySystemAndLooksAgainEveryFiv
     trayHost.setAvailable(true);
     loop.advance(5.0);
     EXPECT_FALSE(manager->presentation().hiddenBySystem);
-    EXPECT_EQ(defaults.boolValue(MenuBarManager::hiddenBySystemKey), false);
+    EXPECT_EQ(defaults.boolValue(SettingsKey::menuBarStatusItemHiddenBySystem), false);
     const int checksAfter = trayHost.checkCount;
     loop.advance(20.0);
     EXPECT_EQ(trayHost.checkCount, checksAfter);  // no more polling once a host is there
@@ -177,16 +179,19 @@ TEST_F(MenuBarFixture, NoTrayHostMarksTheItemHiddenBySystemAndLooksAgainEveryFiv
     defaults.set("MenuBarShowIcon", false);
     loop.runUntilIdle();
     EXPECT_FALSE(manager->presentation().showsIcon);
-    EXPECT_EQ(defaults.boolValue(MenuBarManager::hiddenBySystemKey), false);
+    EXPECT_EQ(defaults.boolValue(SettingsKey::menuBarStatusItemHiddenBySystem), false);
     EXPECT_EQ(loop.pendingCount(), 0u);
 }
 
 TEST_F(MenuBarFixture, HotkeyCountsOnlyWhenItDecodes) {
     EXPECT_FALSE(MenuBarManager::hasClipboardHistoryHotkey(defaults));
-    defaults.set(MenuBarManager::clipboardHistoryHotkeyKey, std::string("not json"));
+    defaults.set(ClipboardHotkeySetting::key, std::string("not json"));
     EXPECT_FALSE(MenuBarManager::hasClipboardHistoryHotkey(defaults));
-    defaults.set(MenuBarManager::clipboardHistoryHotkeyKey,
-                 std::string(R"({"keyCode":9,"modifierFlags":1179648})"));
+    // The shortcut is stored as data: the same JSON as text is unreadable to every reader alike.
+    const std::string json = R"({"keyCode":9,"modifierFlags":1179648})";
+    defaults.set(ClipboardHotkeySetting::key, json);
+    EXPECT_FALSE(MenuBarManager::hasClipboardHistoryHotkey(defaults));
+    defaults.set(ClipboardHotkeySetting::key, Data(json.begin(), json.end()));
     EXPECT_TRUE(MenuBarManager::hasClipboardHistoryHotkey(defaults));
 }
 
