@@ -20,19 +20,12 @@ OnboardingViewModel::OnboardingViewModel(UserDefaults& defaults, DistributionCha
     : defaults_(defaults), channel_(channel), accessibility_(accessibility) {}
 
 DirectClipboardPresentationMode OnboardingViewModel::presentationMode() const {
-    if (channel_ != DistributionChannel::direct) return DirectClipboardPresentationMode::centered;
-    const auto stored = defaults_.stringValue(SettingsKey::directClipboardPresentationMode);
-    if (stored && *stored == rawValue(DirectClipboardPresentationMode::floating)) {
-        return DirectClipboardPresentationMode::floating;
-    }
-    return DirectClipboardPresentationMode::centered;
+    return directClipboardPresentationMode(defaults_, channel_);
 }
 
 DirectClipboardPresentationMode OnboardingViewModel::setPresentationMode(
     DirectClipboardPresentationMode mode) {
-    if (channel_ != DistributionChannel::direct) return DirectClipboardPresentationMode::centered;
-    defaults_.set(SettingsKey::directClipboardPresentationMode, std::string(rawValue(mode)));
-    return mode;
+    return setDirectClipboardPresentationMode(defaults_, channel_, mode);
 }
 
 AccessibilityPermissionStatus OnboardingViewModel::accessibilityPermissionStatus() const {
@@ -103,21 +96,17 @@ bool OnboardingViewModel::imageCaptureEnabled() const {
     return clipboardMonitorImageCaptureEnabled(defaults_);
 }
 
-bool OnboardingViewModel::setCaptureEnabled(const char* key, const char* otherKey, bool enabled) {
-    const bool otherEnabled = std::string_view(otherKey) == SettingsKey::textCaptureEnabled
-                                  ? textCaptureEnabled()
-                                  : imageCaptureEnabled();
-    const bool stored = enabled || !otherEnabled;
-    defaults_.set(key, stored);
+// One kind of capture stays on: switching off the last one keeps it on.
+bool OnboardingViewModel::setTextCaptureEnabled(bool enabled) {
+    const bool stored = enabled || !imageCaptureEnabled();
+    setClipboardMonitorTextCaptureEnabled(defaults_, stored);
     return stored;
 }
 
-bool OnboardingViewModel::setTextCaptureEnabled(bool enabled) {
-    return setCaptureEnabled(SettingsKey::textCaptureEnabled, SettingsKey::imageCaptureEnabled, enabled);
-}
-
 bool OnboardingViewModel::setImageCaptureEnabled(bool enabled) {
-    return setCaptureEnabled(SettingsKey::imageCaptureEnabled, SettingsKey::textCaptureEnabled, enabled);
+    const bool stored = enabled || !textCaptureEnabled();
+    setClipboardMonitorImageCaptureEnabled(defaults_, stored);
+    return stored;
 }
 
 bool OnboardingViewModel::menuBarShowIcon() const {
@@ -131,7 +120,7 @@ bool OnboardingViewModel::setMenuBarShowIcon(bool show) {
 void OnboardingViewModel::finish() {
     const bool deletedByUser = ClipboardHotkeySetting::isCleared(defaults_);
     if (!loadClipboardHotkey() && !deletedByUser) saveClipboardHotkey(KeyCombo::defaultClipboardHistory());
-    if (!textCaptureEnabled() && !imageCaptureEnabled()) defaults_.set(SettingsKey::textCaptureEnabled, true);
+    if (!textCaptureEnabled() && !imageCaptureEnabled()) setClipboardMonitorTextCaptureEnabled(defaults_, true);
     setOnboardingCompleted(defaults_);
 }
 

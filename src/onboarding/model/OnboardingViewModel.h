@@ -71,8 +71,6 @@ public:
     void finish();
 
 private:
-    bool setCaptureEnabled(const char* key, const char* otherKey, bool enabled);
-
     UserDefaults& defaults_;
     DistributionChannel channel_;
     AccessibilityPermissionManagerProtocol& accessibility_;

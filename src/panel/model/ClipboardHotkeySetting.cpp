@@ -20,7 +20,7 @@ Stored load(UserDefaults& userDefaults, const std::string& failureMessage, const
     Stored stored = read(userDefaults);
     if (stored.error) {
         Logger::error(failureMessage + ": " + *stored.error, logCategory);
-        userDefaults.remove(key);
+        discard(userDefaults);
     }
     return stored;
 }
@@ -32,6 +32,10 @@ bool isCleared(const UserDefaults& userDefaults) {
 void store(UserDefaults& userDefaults, const KeyCombo& keyCombo) {
     userDefaults.set(key, DefaultsValue(keyCombo.encoded()));
     userDefaults.remove(clearedKey);
+}
+
+void discard(UserDefaults& userDefaults) {
+    userDefaults.remove(key);
 }
 
 void clear(UserDefaults& userDefaults) {

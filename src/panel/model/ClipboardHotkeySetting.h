@@ -33,5 +33,7 @@ bool isCleared(const UserDefaults& userDefaults);
 void store(UserDefaults& userDefaults, const KeyCombo& keyCombo);
 // Deleting the shortcut: removes it and marks the deletion.
 void clear(UserDefaults& userDefaults);
+// Dropping a stored value that can never work, without marking a deletion: the default takes its place.
+void discard(UserDefaults& userDefaults);
 
 }  // namespace quorvane::ClipboardHotkeySetting

@@ -55,7 +55,7 @@ void ClipboardPanelCoordinator::registerClipboardHotkey() {
     if (registerWithToggle(keyCombo)) return;
     if (HotkeyManager::isRefused(keyCombo)) {
         // A value no desktop would ever grant: replace it for good.
-        userDefaults_.remove(ClipboardHotkeySetting::key);
+        ClipboardHotkeySetting::discard(userDefaults_);
         registerDefault(true);
         return;
     }

@@ -268,12 +268,12 @@ bool ShortcutsSettingsViewModel::imageCaptureEnabled() const {
 }
 
 bool ShortcutsSettingsViewModel::setTextCaptureEnabled(bool enabled) {
-    dependencies_.userDefaults.set(SettingsKey::textCaptureEnabled, DefaultsValue(enabled));
+    setClipboardMonitorTextCaptureEnabled(dependencies_.userDefaults, enabled);
     return enabled;
 }
 
 bool ShortcutsSettingsViewModel::setImageCaptureEnabled(bool enabled) {
-    dependencies_.userDefaults.set(SettingsKey::imageCaptureEnabled, DefaultsValue(enabled));
+    setClipboardMonitorImageCaptureEnabled(dependencies_.userDefaults, enabled);
     return enabled;
 }
 
@@ -359,8 +359,7 @@ std::int64_t ShortcutsSettingsViewModel::maxItemSizeInMB() const {
 }
 
 std::int64_t ShortcutsSettingsViewModel::applyMaxItemSize(std::int64_t value) {
-    const std::int64_t clamped = std::clamp(value, minimumMaxItemSizeInMB, maximumMaxItemSizeInMB);
-    dependencies_.userDefaults.set(SettingsKey::maxItemSizeInMB, DefaultsValue(clamped));
+    const std::int64_t clamped = setClipboardMonitorMaxItemSizeInMB(dependencies_.userDefaults, value);
     changed();
     return clamped;
 }
