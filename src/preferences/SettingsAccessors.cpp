@@ -46,12 +46,34 @@ bool menuBarStatusItemHiddenBySystem(const UserDefaults& userDefaults) {
     return boolSetting(userDefaults, SettingsKey::menuBarStatusItemHiddenBySystem, false);
 }
 
+void setMenuBarStatusItemHiddenBySystem(UserDefaults& userDefaults, bool hidden) {
+    userDefaults.set(SettingsKey::menuBarStatusItemHiddenBySystem, hidden);
+}
+
+bool hasCompletedOnboarding(const UserDefaults& userDefaults) {
+    if (const auto completed = userDefaults.boolValue(SettingsKey::didCompleteOnboarding)) return *completed;
+    return userDefaults.boolValue(SettingsKey::didPresentInitialSettingsWindow).value_or(false);
+}
+
+void setOnboardingCompleted(UserDefaults& userDefaults) {
+    userDefaults.set(SettingsKey::didCompleteOnboarding, true);
+    userDefaults.set(SettingsKey::didPresentInitialSettingsWindow, true);
+}
+
 bool clipboardMonitorTextCaptureEnabled(const UserDefaults& userDefaults) {
     return boolSetting(userDefaults, SettingsKey::textCaptureEnabled, true);
 }
 
 bool clipboardMonitorImageCaptureEnabled(const UserDefaults& userDefaults) {
     return boolSetting(userDefaults, SettingsKey::imageCaptureEnabled, true);
+}
+
+void setClipboardMonitorTextCaptureEnabled(UserDefaults& userDefaults, bool enabled) {
+    userDefaults.set(SettingsKey::textCaptureEnabled, enabled);
+}
+
+void setClipboardMonitorImageCaptureEnabled(UserDefaults& userDefaults, bool enabled) {
+    userDefaults.set(SettingsKey::imageCaptureEnabled, enabled);
 }
 
 std::int64_t clipboardMonitorMaxItemSizeInMB(const UserDefaults& userDefaults) {
@@ -66,6 +88,12 @@ std::int64_t clipboardMonitorMaxItemSizeInMB(const UserDefaults& userDefaults) {
                                                     static_cast<double>(maximumMaxItemSizeInMB)));
     }
     return defaultMaxItemSizeInMB;
+}
+
+std::int64_t setClipboardMonitorMaxItemSizeInMB(UserDefaults& userDefaults, std::int64_t megabytes) {
+    const std::int64_t clamped = std::clamp(megabytes, minimumMaxItemSizeInMB, maximumMaxItemSizeInMB);
+    userDefaults.set(SettingsKey::maxItemSizeInMB, clamped);
+    return clamped;
 }
 
 ClipboardHistoryAutoCleanupPolicy autoCleanupPolicy(const UserDefaults& userDefaults,
@@ -98,6 +126,10 @@ bool clipboardMonitorImageOCREnabled(const UserDefaults& userDefaults) {
     return boolSetting(userDefaults, SettingsKey::imageOCREnabled, true);
 }
 
+void setClipboardMonitorImageOCREnabled(UserDefaults& userDefaults, bool enabled) {
+    userDefaults.set(SettingsKey::imageOCREnabled, enabled);
+}
+
 ClipboardOCRConfiguration clipboardOCRConfiguration(const UserDefaults& userDefaults) {
     ClipboardOCRConfiguration configuration;
     if (userDefaults.stringValue(SettingsKey::ocrLanguageMode) == "automatic") {
@@ -110,6 +142,10 @@ ClipboardOCRConfiguration clipboardOCRConfiguration(const UserDefaults& userDefa
     return configuration;
 }
 
+void setClipboardMonitorOCRLanguageMode(UserDefaults& userDefaults, ClipboardOCRLanguageMode mode) {
+    userDefaults.set(SettingsKey::ocrLanguageMode, std::string(rawValue(mode)));
+}
+
 void setClipboardMonitorOCRSpecifiedLanguage(UserDefaults& userDefaults, ClipboardOCRLanguage language) {
     userDefaults.set(SettingsKey::ocrSpecifiedLanguage, std::string(rawValue(language)));
 }
@@ -118,8 +154,16 @@ bool clipboardSearchPinyinIndexEnabled(const UserDefaults& userDefaults) {
     return boolSetting(userDefaults, SettingsKey::searchPinyinIndexEnabled, false);
 }
 
+void setClipboardSearchPinyinIndexEnabled(UserDefaults& userDefaults, bool enabled) {
+    userDefaults.set(SettingsKey::searchPinyinIndexEnabled, enabled);
+}
+
 bool directPasteReturnKeyAutoPasteEnabled(const UserDefaults& userDefaults) {
     return boolSetting(userDefaults, SettingsKey::directPasteReturnKeyAutoPasteEnabled, false);
+}
+
+void setDirectPasteReturnKeyAutoPasteEnabled(UserDefaults& userDefaults, bool enabled) {
+    userDefaults.set(SettingsKey::directPasteReturnKeyAutoPasteEnabled, enabled);
 }
 
 DirectClipboardPresentationMode directClipboardPresentationMode(const UserDefaults& userDefaults,
@@ -134,6 +178,21 @@ FloatingClipboardListStyle floatingClipboardListStyle(const UserDefaults& userDe
     if (channel != DistributionChannel::direct) return FloatingClipboardListStyle::standard;
     return rawValueSetting(userDefaults, SettingsKey::floatingClipboardListStyle,
                            allFloatingClipboardListStyles, FloatingClipboardListStyle::standard);
+}
+
+DirectClipboardPresentationMode setDirectClipboardPresentationMode(UserDefaults& userDefaults,
+                                                                   DistributionChannel channel,
+                                                                   DirectClipboardPresentationMode mode) {
+    if (channel != DistributionChannel::direct) return DirectClipboardPresentationMode::centered;
+    userDefaults.set(SettingsKey::directClipboardPresentationMode, std::string(rawValue(mode)));
+    return mode;
+}
+
+FloatingClipboardListStyle setFloatingClipboardListStyle(UserDefaults& userDefaults, DistributionChannel channel,
+                                                         FloatingClipboardListStyle style) {
+    if (channel != DistributionChannel::direct) return FloatingClipboardListStyle::standard;
+    userDefaults.set(SettingsKey::floatingClipboardListStyle, std::string(rawValue(style)));
+    return style;
 }
 
 }  // namespace quorvane

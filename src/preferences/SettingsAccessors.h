@@ -36,6 +36,8 @@ inline constexpr char ignoredAppBundleIdentifiers[] = "ClipboardIgnoredAppBundle
 inline constexpr char ignoredAppDefaultOptOut[] = "ClipboardIgnoredAppBundleIdentifiersDefaultOptOut";
 inline constexpr char ignoredAppDefaultsVersion[] = "ClipboardIgnoredAppBundleIdentifiersDefaultsVersion";
 inline constexpr char ignoredAppDefaultsApplied[] = "ClipboardIgnoredAppBundleIdentifiersDefaultsApplied";
+inline constexpr char didCompleteOnboarding[] = "DidCompleteOnboarding";
+inline constexpr char didPresentInitialSettingsWindow[] = "DidPresentInitialSettingsWindow";
 }  // namespace SettingsKey
 
 inline constexpr std::int64_t defaultMaxItemSizeInMB = 10;
@@ -49,12 +51,23 @@ bool menuBarShowIcon(const UserDefaults& userDefaults);
 bool setMenuBarShowIcon(UserDefaults& userDefaults, bool show);
 // Whether the desktop hid the icon; false by default.
 bool menuBarStatusItemHiddenBySystem(const UserDefaults& userDefaults);
+void setMenuBarStatusItemHiddenBySystem(UserDefaults& userDefaults, bool hidden);
+
+// Whether the first-run wizard is done: "DidCompleteOnboarding" when it holds a Bool, else
+// "DidPresentInitialSettingsWindow" (false if missing).
+bool hasCompletedOnboarding(const UserDefaults& userDefaults);
+// Finishing the wizard sets both.
+void setOnboardingCompleted(UserDefaults& userDefaults);
 
 bool clipboardMonitorTextCaptureEnabled(const UserDefaults& userDefaults);   // true by default
 bool clipboardMonitorImageCaptureEnabled(const UserDefaults& userDefaults);  // true by default
+void setClipboardMonitorTextCaptureEnabled(UserDefaults& userDefaults, bool enabled);
+void setClipboardMonitorImageCaptureEnabled(UserDefaults& userDefaults, bool enabled);
 // Largest item captured, in MB: 10 by default, a stored number clamped to 1 ... 500. A whole number stored as
 // a floating-point value counts as that integer.
 std::int64_t clipboardMonitorMaxItemSizeInMB(const UserDefaults& userDefaults);
+// Stores `megabytes` clamped to 1 ... 500; returns the value stored.
+std::int64_t setClipboardMonitorMaxItemSizeInMB(UserDefaults& userDefaults, std::int64_t megabytes);
 
 // Retention of entries of one content type (images read the image setting, everything else the text one);
 // never by default and for an unrecognised value.
@@ -69,13 +82,17 @@ ClipboardHistoryAutoCleanupPolicy setClipboardMonitorImageAutoCleanupPolicy(
     UserDefaults& userDefaults, ClipboardHistoryAutoCleanupPolicy policy);
 
 bool clipboardMonitorImageOCREnabled(const UserDefaults& userDefaults);  // true by default
+void setClipboardMonitorImageOCREnabled(UserDefaults& userDefaults, bool enabled);
 // Language mode (automatic only for exactly "automatic") and specified language (English (US) unless a known
 // tag is stored).
 ClipboardOCRConfiguration clipboardOCRConfiguration(const UserDefaults& userDefaults);
+void setClipboardMonitorOCRLanguageMode(UserDefaults& userDefaults, ClipboardOCRLanguageMode mode);
 void setClipboardMonitorOCRSpecifiedLanguage(UserDefaults& userDefaults, ClipboardOCRLanguage language);
 
 bool clipboardSearchPinyinIndexEnabled(const UserDefaults& userDefaults);     // false by default
+void setClipboardSearchPinyinIndexEnabled(UserDefaults& userDefaults, bool enabled);
 bool directPasteReturnKeyAutoPasteEnabled(const UserDefaults& userDefaults);  // false by default
+void setDirectPasteReturnKeyAutoPasteEnabled(UserDefaults& userDefaults, bool enabled);
 
 // Only the direct build offers the floating panel and its list styles: any other channel gives centered and
 // standard without reading the settings.
@@ -83,5 +100,11 @@ DirectClipboardPresentationMode directClipboardPresentationMode(const UserDefaul
                                                                 DistributionChannel channel);
 FloatingClipboardListStyle floatingClipboardListStyle(const UserDefaults& userDefaults,
                                                       DistributionChannel channel);
+// Stored only by the direct build; return what the setting reads afterwards.
+DirectClipboardPresentationMode setDirectClipboardPresentationMode(UserDefaults& userDefaults,
+                                                                   DistributionChannel channel,
+                                                                   DirectClipboardPresentationMode mode);
+FloatingClipboardListStyle setFloatingClipboardListStyle(UserDefaults& userDefaults, DistributionChannel channel,
+                                                         FloatingClipboardListStyle style);
 
 }  // namespace quorvane

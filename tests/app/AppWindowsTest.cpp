@@ -30,6 +30,7 @@
 #include "platform/memory/InMemoryUserDefaults.h"
 #include "platform/memory/ManualRunLoop.h"
 #include "platform/memory/RecordingWorkspaceOpener.h"
+#include "preferences/SettingsAccessors.h"
 #include "settings/widgets/ClassificationWindow.h"
 #include "settings/widgets/IgnoredAppsSettingsView.h"
 #include "settings/widgets/SettingsWindowController.h"
@@ -102,7 +103,7 @@ TEST_F(AppWindowsTest, CoordinatorStartRegistersTheHotkeyAndRequestsReachSlotsFi
         settingsModule = module;
     };
     coordinator->handleReopen();  // onboarding not done: asks for it; nothing filled there may fail
-    defaults_->set(AppCoordinator::didCompleteOnboardingKey, true);
+    defaults_->set(SettingsKey::didCompleteOnboarding, true);
     coordinator->handleReopen();
     EXPECT_EQ(settingsModule, std::optional<std::string>(AppCoordinator::generalSettingsModule));
 }
@@ -212,7 +213,7 @@ TEST_F(AppWindowsTest, WizardRecordingSuspendsTheHotkeyAndTheRecordedShortcutRep
     wizard->finishButton()->click();
     for (int turn = 0; turn < 5; ++turn) QApplication::processEvents();
     EXPECT_TRUE(wizard.isNull());
-    EXPECT_EQ(defaults_->boolValue(AppCoordinator::didCompleteOnboardingKey), true);
+    EXPECT_EQ(defaults_->boolValue(SettingsKey::didCompleteOnboarding), true);
     EXPECT_EQ(activationPolicy_.current(), ApplicationActivationPolicy::accessory);
     EXPECT_FALSE(coordinator->requestInitialOnboarding());
 

@@ -14,11 +14,13 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "support/XvfbServer.h"
+
 namespace quorvane::testing {
 
 namespace {
 
-constexpr auto kStartTimeout = std::chrono::seconds(10);
+constexpr auto kStartTimeout = kDesktopStartTimeout;
 
 // True when the root window names a window manager's check window that still exists: a manager that has
 // exited leaves the property behind, naming a window that is gone.

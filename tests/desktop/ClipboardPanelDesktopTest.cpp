@@ -43,7 +43,7 @@ protected:
             [&] {
                 return tool("xprop", {"-root", "_NET_SUPPORTING_WM_CHECK"}).contains("window id");
             },
-            10s))
+            testing::kDesktopStartTimeout))
             << "openbox did not start";
         // Pasting into another program needs the desktop's accessibility bus switched on.
         ASSERT_TRUE(accessibility_.start(false)) << accessibility_.failure();

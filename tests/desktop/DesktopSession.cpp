@@ -5,6 +5,7 @@
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QStandardPaths>
 #include <cstdlib>
 #include <memory>
 
@@ -13,6 +14,16 @@
 namespace quorvane::testing {
 
 namespace {
+
+// The programs the desktop tests play the desktop and other applications with (scripts/setup installs them).
+// The first one missing, or empty when all are there.
+std::string missingTool() {
+    for (const char* tool : {"Xvfb", "openbox", "xdotool", "xclip", "xprop", "setxkbmap", "dbus-daemon",
+                             "/usr/libexec/at-spi-bus-launcher"}) {
+        if (QStandardPaths::findExecutable(tool).isEmpty()) return tool;
+    }
+    return {};
+}
 
 struct Session {
     std::unique_ptr<XvfbServer> server;
@@ -23,7 +34,12 @@ struct Session {
     char name[16] = "tests_desktop";
     char* argv[2] = {name, nullptr};
 
-    Session() : server(std::make_unique<XvfbServer>()) {
+    Session() {
+        if (const std::string tool = missingTool(); !tool.empty()) {
+            reason = tool + " is missing (not on PATH); scripts/setup installs it";
+            return;
+        }
+        server = std::make_unique<XvfbServer>();
         if (!server->isRunning()) {
             reason = server->failure();
             return;
@@ -67,11 +83,16 @@ const bool sessionEndRegistered = [] {
 bool DesktopSession::available() {
     return session().application != nullptr;
 }
+bool DesktopSession::required() {
+    const char* value = std::getenv("QUORVANE_DESKTOP_TESTS_REQUIRED");
+    return value != nullptr && std::string(value) == "1";
+}
 const std::string& DesktopSession::reason() {
     return session().reason;
 }
 const std::string& DesktopSession::display() {
-    return session().server->display();
+    static const std::string none;
+    return session().server ? session().server->display() : none;
 }
 
 bool DesktopSession::processEventsUntil(const std::function<bool()>& condition,

@@ -1,7 +1,9 @@
 #pragma once
 
 // One private X display and one QGuiApplication on it for the whole desktop test program, plus helpers to
-// run the X tools the tests play other programs with. Tests call DESKTOP_SESSION_OR_SKIP() first.
+// run the X tools the tests play other programs with. Tests call DESKTOP_SESSION_OR_SKIP() first: by hand a
+// desktop that cannot start skips its tests; with QUORVANE_DESKTOP_TESTS_REQUIRED=1 (scripts/test) it fails
+// them with the reason, so a machine without the X tools cannot pass by skipping.
 
 #include <gtest/gtest.h>
 
@@ -15,8 +17,10 @@ namespace quorvane::testing {
 
 class DesktopSession {
 public:
-    // Starts the display on first use; false (with reason()) when Xvfb cannot start.
+    // Starts the display on first use; false (with reason()) when an X tool is missing or Xvfb cannot start.
     static bool available();
+    // Whether a desktop that cannot start fails the tests instead of skipping them.
+    static bool required();
     static const std::string& reason();
     static const std::string& display();
 
@@ -39,10 +43,19 @@ public:
 
 }  // namespace quorvane::testing
 
-#define DESKTOP_SESSION_OR_SKIP()                                          \
-    do {                                                                   \
-        if (!::quorvane::testing::DesktopSession::available()) {           \
-            GTEST_SKIP() << "No X display for desktop tests: "             \
-                         << ::quorvane::testing::DesktopSession::reason(); \
-        }                                                                  \
+// Skips the test with `reason`, or fails it when the desktop tests are required.
+#define DESKTOP_SKIP_OR_FAIL(reason)                                 \
+    do {                                                             \
+        if (::quorvane::testing::DesktopSession::required()) {       \
+            GTEST_FAIL() << reason;                                  \
+        }                                                            \
+        GTEST_SKIP() << reason;                                      \
+    } while (false)
+
+#define DESKTOP_SESSION_OR_SKIP()                                                \
+    do {                                                                         \
+        if (!::quorvane::testing::DesktopSession::available()) {                 \
+            DESKTOP_SKIP_OR_FAIL("No X display for desktop tests: "              \
+                                 << ::quorvane::testing::DesktopSession::reason()); \
+        }                                                                        \
     } while (false)

@@ -26,6 +26,7 @@
 #include "desktop/DesktopSession.h"
 #include "platform/linux/JsonFileUserDefaults.h"
 #include "support/TemporaryDirectory.h"
+#include "support/XvfbServer.h"
 
 namespace quorvane {
 namespace {
@@ -70,7 +71,7 @@ protected:
         windowManager_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         windowManager_.start("openbox", {"--sm-disable"});
         ASSERT_TRUE(windowManager_.waitForStarted(5000)) << "openbox is missing";
-        ASSERT_TRUE(DesktopSession::processEventsUntil(windowManagerRunning, 10s)) << "openbox did not start";
+        ASSERT_TRUE(DesktopSession::processEventsUntil(windowManagerRunning, testing::kDesktopStartTimeout)) << "openbox did not start";
     }
     void TearDown() override {
         for (QProcess* process : {&service_, &windowManager_}) {

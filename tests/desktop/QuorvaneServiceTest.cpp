@@ -11,6 +11,7 @@
 #include <QMimeData>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -271,8 +272,10 @@ TEST_F(QuorvaneServiceTest, TextRecognitionStoresTheTextOfARenderedImage) {
 }
 
 // Copies as fast as xclip goes, then copies by a program that keeps each one for 10 ms only (longer under the
-// sanitizers, which slow the service's reading several times): every one of those is stored, none twice,
-// and the index agrees with the history.
+// sanitizers, which slow the service's reading several times): every copy whose text the service received
+// is stored, none twice, and the index agrees with the history. A copy replaced before the service's
+// request reached its owner cannot be read by anyone; on a loaded machine a few are, so they are counted,
+// not checked.
 #if defined(__SANITIZE_ADDRESS__)
 constexpr std::chrono::milliseconds briefCopyHold{50};
 #else
@@ -297,6 +300,7 @@ TEST_F(QuorvaneServiceTest, RapidCopiesAreStoredOnceEachAndIndexedLikeTheHistory
     std::cout << "[          ] stored " << storedRapid.size() << " of " << copies << " xclip copies"
               << std::endl;
 
+    std::vector<std::string> answered;
     std::thread program([&] {
         testing::TestSelectionOwner owner;
         for (int i = 0; i < copies; ++i) {
@@ -307,21 +311,33 @@ TEST_F(QuorvaneServiceTest, RapidCopiesAreStoredOnceEachAndIndexedLikeTheHistory
         }
         // The last one stays until the service has stored it.
         owner.serveFor(20s, [&] { return stop_.load(); });
+        answered = owner.answeredTexts();
     });
     const std::string brief = "SELECT content FROM ClipboardHistoryContent WHERE content LIKE 'brief copy %'";
-    DesktopSession::processEventsUntil([&] { return firstColumn(historyFile(), brief).size() == copies; },
-                                       60s);
+    char last[32];
+    std::snprintf(last, sizeof last, "brief copy %04d", copies - 1);
+    // Copies are stored in the order they came: once the last is in, every earlier one read is too.
+    DesktopSession::processEventsUntil(
+        [&] {
+            const auto stored = firstColumn(historyFile(), brief);
+            return std::find(stored.begin(), stored.end(), last) != stored.end();
+        },
+        60s);
     stop_ = true;
     program.join();
     const auto storedBrief = firstColumn(historyFile(), brief);
     const std::set<std::string> briefSet(storedBrief.begin(), storedBrief.end());
-    std::vector<std::string> missed;
-    for (int i = 0; i < copies; ++i) {
-        char text[32];
-        std::snprintf(text, sizeof text, "brief copy %04d", i);
-        if (!briefSet.contains(text)) missed.push_back(text);
+    const std::set<std::string> answeredSet(answered.begin(), answered.end());
+    std::vector<std::string> lost;
+    for (const std::string& text : answeredSet) {
+        if (!briefSet.contains(text)) lost.push_back(text);
     }
-    EXPECT_TRUE(missed.empty()) << ::testing::PrintToString(missed);
+    std::cout << "[          ] the service read " << answeredSet.size() << " of " << copies
+              << " brief copies before they were replaced" << std::endl;
+    EXPECT_TRUE(lost.empty()) << "received but not stored: " << ::testing::PrintToString(lost);
+    // The last copy stays until it is stored, so the service always receives it.
+    EXPECT_TRUE(briefSet.contains(last));
+    for (const std::string& text : briefSet) EXPECT_TRUE(answeredSet.contains(text)) << text << " never sent";
     EXPECT_EQ(storedBrief.size(), briefSet.size()) << "a copy stored twice";
     const std::set<std::string> rapidSet(storedRapid.begin(), storedRapid.end());
     EXPECT_EQ(storedRapid.size(), rapidSet.size()) << "a copy stored twice";

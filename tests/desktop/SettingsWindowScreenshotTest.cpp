@@ -12,6 +12,7 @@
 #include <QStyleFactory>
 
 #include "desktop/DesktopSession.h"
+#include "panel/model/ClipboardHotkeySetting.h"
 #include "panel/model/ClipboardPanelCoordinator.h"
 #include "settings/widgets/AdvancedSettingsViewController.h"
 #include "settings/widgets/SettingsWindowController.h"
@@ -62,7 +63,7 @@ TEST_P(SettingsWindowScreenshotTest, EveryPage) {
     fixture.searchService->stats = {1234, 5000, Date(fixture.clock.now().timeIntervalSince1970 - 120)};
     fixture.searchService->metrics = {
         {ClipboardSearchRuntimeOperationKind::search, {12, 1, 3.14, 120.6, 200.0, 4.0, std::nullopt}}};
-    ClipboardPanelCoordinator::storeClipboardHotkey(fixture.defaults, KeyCombo::defaultClipboardHistory());
+    ClipboardHotkeySetting::store(fixture.defaults, KeyCombo::defaultClipboardHistory());
 
     SettingsWindowController window(*fixture.services, SettingsPageFactories::standard());
     window.resize(760, 1040);

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <thread>
 
 namespace quorvane::testing {
 
@@ -24,9 +25,11 @@ xcb_atom_t intern(xcb_connection_t* connection, const char* name) {
 TestSelectionOwner::TestSelectionOwner() : connection_(xcb_connect(nullptr, nullptr)) {
     const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(connection_)).data;
     window_ = xcb_generate_id(connection_);
+    const std::uint32_t events = XCB_EVENT_MASK_PROPERTY_CHANGE;
     xcb_create_window(connection_, XCB_COPY_FROM_PARENT, window_, screen->root, 0, 0, 1, 1, 0,
-                      XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0, nullptr);
+                      XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, XCB_CW_EVENT_MASK, &events);
     clipboard_ = intern(connection_, "CLIPBOARD");
+    timeProperty_ = intern(connection_, "QUORVANE_TEST_OWNER_TIME");
     targets_ = intern(connection_, "TARGETS");
     utf8_ = intern(connection_, "UTF8_STRING");
 }
@@ -34,12 +37,39 @@ TestSelectionOwner::TestSelectionOwner() : connection_(xcb_connect(nullptr, null
 TestSelectionOwner::~TestSelectionOwner() {
     // A round trip first: answers sent just before are handled before the server sees us go.
     std::free(xcb_get_input_focus_reply(connection_, xcb_get_input_focus(connection_), nullptr));
+    for (auto* event : deferred_) std::free(event);
     xcb_disconnect(connection_);
+}
+
+xcb_timestamp_t TestSelectionOwner::nextServerTime() {
+    for (;;) {
+        xcb_change_property(connection_, XCB_PROP_MODE_APPEND, window_, timeProperty_, XCB_ATOM_STRING, 8, 0,
+                            nullptr);
+        xcb_flush(connection_);
+        while (auto* event = xcb_wait_for_event(connection_)) {
+            if ((event->response_type & 0x7f) != XCB_PROPERTY_NOTIFY) {
+                // Requests that came meanwhile are answered by the next serveFor().
+                deferred_.push_back(event);
+                continue;
+            }
+            const auto* notify = reinterpret_cast<xcb_property_notify_event_t*>(event);
+            const bool ours = notify->window == window_ && notify->atom == timeProperty_;
+            const xcb_timestamp_t time = notify->time;
+            std::free(event);
+            if (!ours) continue;
+            // Two ownerships in one millisecond could not be told apart by their requests.
+            if (time > ownedSince_) return time;
+            break;
+        }
+        if (xcb_connection_has_error(connection_)) return XCB_CURRENT_TIME;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
 }
 
 void TestSelectionOwner::take(const std::string& text) {
     text_ = text;
-    xcb_set_selection_owner(connection_, window_, clipboard_, XCB_CURRENT_TIME);
+    ownedSince_ = nextServerTime();
+    xcb_set_selection_owner(connection_, window_, clipboard_, ownedSince_);
     // A round trip: the server has handled the request above when it answers this one.
     std::free(xcb_get_selection_owner_reply(connection_, xcb_get_selection_owner(connection_, clipboard_),
                                             nullptr));
@@ -47,14 +77,11 @@ void TestSelectionOwner::take(const std::string& text) {
 
 void TestSelectionOwner::serveFor(std::chrono::milliseconds duration, const std::function<bool()>& done) {
     const auto end = std::chrono::steady_clock::now() + duration;
+    for (auto* event : deferred_) handle(event);
+    deferred_.clear();
     for (;;) {
         xcb_flush(connection_);
-        while (auto* event = xcb_poll_for_event(connection_)) {
-            if ((event->response_type & 0x7f) == XCB_SELECTION_REQUEST && answers) {
-                answer(*reinterpret_cast<xcb_selection_request_event_t*>(event));
-            }
-            std::free(event);
-        }
+        while (auto* event = xcb_poll_for_event(connection_)) handle(event);
         if (done && done()) return;
         const auto left =
             std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
@@ -62,6 +89,13 @@ void TestSelectionOwner::serveFor(std::chrono::milliseconds duration, const std:
         pollfd descriptor{xcb_get_file_descriptor(connection_), POLLIN, 0};
         ::poll(&descriptor, 1, static_cast<int>(std::min<long>(left.count(), 5)));
     }
+}
+
+void TestSelectionOwner::handle(xcb_generic_event_t* event) {
+    if ((event->response_type & 0x7f) == XCB_SELECTION_REQUEST && answers) {
+        answer(*reinterpret_cast<xcb_selection_request_event_t*>(event));
+    }
+    std::free(event);
 }
 
 void TestSelectionOwner::answer(const xcb_selection_request_event_t& request) {
@@ -75,6 +109,7 @@ void TestSelectionOwner::answer(const xcb_selection_request_event_t& request) {
         xcb_change_property(connection_, XCB_PROP_MODE_REPLACE, request.requestor, property, utf8_, 8,
                             static_cast<std::uint32_t>(text_.size()), text_.data());
         ++textAnswers_;
+        if (request.time == ownedSince_) answeredTexts_.push_back(text_);
     } else {
         property = XCB_NONE;
     }

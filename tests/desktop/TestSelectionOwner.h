@@ -9,6 +9,7 @@
 #include <chrono>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace quorvane::testing {
 
@@ -30,15 +31,25 @@ public:
     // False: requests are taken but never answered, as by a hung program.
     bool answers = true;
     int textAnswers() const { return textAnswers_; }
+    // The texts sent for requests made while they owned the clipboard (told by the request's time, as
+    // ICCCM owners do), in order. A late request for an earlier copy is answered with the text offered now
+    // and is not counted.
+    const std::vector<std::string>& answeredTexts() const { return answeredTexts_; }
 
 private:
     void answer(const xcb_selection_request_event_t& request);
+    void handle(xcb_generic_event_t* event);
+    // A server time later than the last ownership's, read from a property change on our window.
+    xcb_timestamp_t nextServerTime();
 
     xcb_connection_t* connection_;
     xcb_window_t window_ = 0;
-    xcb_atom_t clipboard_ = 0, targets_ = 0, utf8_ = 0;
+    xcb_atom_t clipboard_ = 0, targets_ = 0, utf8_ = 0, timeProperty_ = 0;
+    xcb_timestamp_t ownedSince_ = 0;
+    std::vector<xcb_generic_event_t*> deferred_;
     std::string text_;
     int textAnswers_ = 0;
+    std::vector<std::string> answeredTexts_;
 };
 
 }  // namespace quorvane::testing

@@ -200,5 +200,59 @@ TEST(SettingsAccessorsTest, PresentationSettingsAreReadOnlyInTheDirectChannel) {
               FloatingClipboardListStyle::standard);
 }
 
+// Each writer stores under the key its reader reads, in the type the reader takes.
+TEST(SettingsAccessorsTest, WritersAreReadBackByTheirReaders) {
+    const std::pair<void (*)(UserDefaults&, bool), bool (*)(const UserDefaults&)> booleans[] = {
+        {setClipboardMonitorTextCaptureEnabled, clipboardMonitorTextCaptureEnabled},
+        {setClipboardMonitorImageCaptureEnabled, clipboardMonitorImageCaptureEnabled},
+        {setClipboardMonitorImageOCREnabled, clipboardMonitorImageOCREnabled},
+        {setClipboardSearchPinyinIndexEnabled, clipboardSearchPinyinIndexEnabled},
+        {setDirectPasteReturnKeyAutoPasteEnabled, directPasteReturnKeyAutoPasteEnabled},
+        {setMenuBarStatusItemHiddenBySystem, menuBarStatusItemHiddenBySystem},
+    };
+    for (const auto& [write, read] : booleans) {
+        InMemoryUserDefaults defaults;
+        for (const bool value : {!read(defaults), read(defaults)}) {
+            write(defaults, value);
+            EXPECT_EQ(read(defaults), value);
+        }
+        EXPECT_EQ(defaults.keys().size(), 1u);
+    }
+
+    InMemoryUserDefaults defaults;
+    EXPECT_EQ(setClipboardMonitorMaxItemSizeInMB(defaults, 0), 1);
+    EXPECT_EQ(clipboardMonitorMaxItemSizeInMB(defaults), 1);
+    EXPECT_EQ(setClipboardMonitorMaxItemSizeInMB(defaults, INT64_MAX), 500);
+    EXPECT_EQ(clipboardMonitorMaxItemSizeInMB(defaults), 500);
+    EXPECT_EQ(setClipboardMonitorMaxItemSizeInMB(defaults, 42), 42);
+    EXPECT_EQ(defaults.integerValue(SettingsKey::maxItemSizeInMB), 42);
+
+    setClipboardMonitorOCRLanguageMode(defaults, ClipboardOCRLanguageMode::automatic);
+    EXPECT_EQ(clipboardOCRConfiguration(defaults).languageMode, ClipboardOCRLanguageMode::automatic);
+    setClipboardMonitorOCRLanguageMode(defaults, ClipboardOCRLanguageMode::specified);
+    EXPECT_EQ(clipboardOCRConfiguration(defaults).languageMode, ClipboardOCRLanguageMode::specified);
+}
+
+TEST(SettingsAccessorsTest, PresentationSettingsAreStoredOnlyByTheDirectChannel) {
+    InMemoryUserDefaults defaults;
+    EXPECT_EQ(setDirectClipboardPresentationMode(defaults, DistributionChannel::appStore,
+                                                 DirectClipboardPresentationMode::floating),
+              DirectClipboardPresentationMode::centered);
+    EXPECT_EQ(setFloatingClipboardListStyle(defaults, DistributionChannel::unknown,
+                                            FloatingClipboardListStyle::compact),
+              FloatingClipboardListStyle::standard);
+    EXPECT_TRUE(defaults.keys().empty());
+
+    EXPECT_EQ(setDirectClipboardPresentationMode(defaults, DistributionChannel::direct,
+                                                 DirectClipboardPresentationMode::floating),
+              DirectClipboardPresentationMode::floating);
+    EXPECT_EQ(setFloatingClipboardListStyle(defaults, DistributionChannel::direct,
+                                            FloatingClipboardListStyle::compact),
+              FloatingClipboardListStyle::compact);
+    EXPECT_EQ(directClipboardPresentationMode(defaults, DistributionChannel::direct),
+              DirectClipboardPresentationMode::floating);
+    EXPECT_EQ(floatingClipboardListStyle(defaults, DistributionChannel::direct), FloatingClipboardListStyle::compact);
+}
+
 }  // namespace
 }  // namespace quorvane

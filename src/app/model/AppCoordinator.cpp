@@ -1,6 +1,7 @@
 #include "app/model/AppCoordinator.h"
 
 #include "base/Logger.h"
+#include "preferences/SettingsAccessors.h"
 
 namespace quorvane {
 
@@ -127,11 +128,6 @@ bool AppCoordinator::requestInitialOnboarding() {
     didRequestInitialOnboardingThisLaunch_ = true;
     showOnboarding();
     return true;
-}
-
-bool AppCoordinator::hasCompletedOnboarding(const UserDefaults& userDefaults) {
-    if (const auto completed = userDefaults.boolValue(didCompleteOnboardingKey)) return *completed;
-    return userDefaults.boolValue(didPresentInitialSettingsWindowKey).value_or(false);
 }
 
 }  // namespace quorvane

@@ -30,8 +30,6 @@ public:
 class AppCoordinator {
 public:
     static constexpr const char* generalSettingsModule = "general";
-    static constexpr const char* didCompleteOnboardingKey = "DidCompleteOnboarding";
-    static constexpr const char* didPresentInitialSettingsWindowKey = "DidPresentInitialSettingsWindow";
 
     // Everything must outlive the coordinator.
     struct Services {
@@ -81,10 +79,6 @@ public:
     // At start-up: shows the onboarding unless it is done or was already requested by this process.
     // Returns whether it asked for the wizard.
     bool requestInitialOnboarding();
-
-    // "DidCompleteOnboarding" when it holds a Bool, else "DidPresentInitialSettingsWindow" (false if
-    // missing).
-    static bool hasCompletedOnboarding(const UserDefaults& userDefaults);
 
     MenuBarManager* menuBarManager() { return menuBarManager_.get(); }
     const Windows& windows() const { return windows_; }

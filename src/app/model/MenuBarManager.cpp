@@ -3,9 +3,9 @@
 #include <exception>
 
 #include "history/ClipboardHistoryRepository.h"
-#include "hotkeys/model/KeyCombo.h"
 #include "l10n/AppLanguage.h"
 #include "l10n/L10n.h"
+#include "panel/model/ClipboardHotkeySetting.h"
 #include "preferences/AppInfo.h"
 #include "preferences/SettingsAccessors.h"
 #include "settings/model/StorageSettingsViewModel.h"
@@ -84,20 +84,7 @@ MenuBarManager::MenuBarManager(UserDefaults& userDefaults, AppUpdateManaging& ap
 MenuBarManager::~MenuBarManager() = default;
 
 bool MenuBarManager::hasClipboardHistoryHotkey(const UserDefaults& userDefaults) {
-    const std::optional<DefaultsValue> stored = userDefaults.object(clipboardHistoryHotkeyKey);
-    if (!stored) return false;
-    try {
-        if (const auto data = stored->dataValue()) {
-            KeyCombo::decode(*data);
-            return true;
-        }
-        if (const auto text = stored->stringValue()) {
-            KeyCombo::decode(*text);
-            return true;
-        }
-    } catch (const std::exception&) {
-    }
-    return false;
+    return ClipboardHotkeySetting::read(userDefaults).keyCombo.has_value();
 }
 
 MenuBarManager::ObservedSettings MenuBarManager::readObservedSettings(const UserDefaults& userDefaults) {
@@ -159,7 +146,7 @@ void MenuBarManager::refresh(bool forceMenuRebuild) {
     MenuBarPresentation next = presentation_;
     next.showsIcon = showsIcon;
     updateHiddenBySystem(showsIcon);
-    next.hiddenBySystem = showsIcon && userDefaults_.boolValue(hiddenBySystemKey).value_or(false);
+    next.hiddenBySystem = showsIcon && menuBarStatusItemHiddenBySystem(userDefaults_);
     if (!showsIcon) {
         isMenuOpen_ = false;
         needsMenuRefreshAfterClose_ = false;
@@ -213,8 +200,8 @@ void MenuBarManager::updateHiddenBySystem(bool showsIcon) {
 }
 
 void MenuBarManager::setHiddenBySystemFlag(bool hidden) {
-    if (userDefaults_.boolValue(hiddenBySystemKey).value_or(false) == hidden) return;
-    userDefaults_.set(hiddenBySystemKey, hidden);
+    if (menuBarStatusItemHiddenBySystem(userDefaults_) == hidden) return;
+    setMenuBarStatusItemHiddenBySystem(userDefaults_, hidden);
 }
 
 std::string MenuBarManager::toolTip(MenuBarCaptureState state) const {

@@ -71,8 +71,6 @@ struct MenuBarPresentation {
 class MenuBarManager {
 public:
     static constexpr const char* statusItemAutosaveName = "tech.zanto.QuorvaneApp.MenuBarItem";
-    static constexpr const char* hiddenBySystemKey = "MenuBarStatusItemHiddenBySystem";
-    static constexpr const char* clipboardHistoryHotkeyKey = "ClipboardHistoryHotkey";
     // How often a missing tray host is looked for again.
     static constexpr double trayHostRecheckInterval = 5.0;
 

@@ -4,6 +4,7 @@
 
 #include "base/Logger.h"
 #include "l10n/L10n.h"
+#include "panel/model/ClipboardHotkeySetting.h"
 #include "platform/UserDefaults.h"
 #include "preferences/SettingsAccessors.h"
 #include "system/AccessibilityPermissionManagerProtocol.h"
@@ -19,19 +20,12 @@ OnboardingViewModel::OnboardingViewModel(UserDefaults& defaults, DistributionCha
     : defaults_(defaults), channel_(channel), accessibility_(accessibility) {}
 
 DirectClipboardPresentationMode OnboardingViewModel::presentationMode() const {
-    if (channel_ != DistributionChannel::direct) return DirectClipboardPresentationMode::centered;
-    const auto stored = defaults_.stringValue(SettingsKey::directClipboardPresentationMode);
-    if (stored && *stored == rawValue(DirectClipboardPresentationMode::floating)) {
-        return DirectClipboardPresentationMode::floating;
-    }
-    return DirectClipboardPresentationMode::centered;
+    return directClipboardPresentationMode(defaults_, channel_);
 }
 
 DirectClipboardPresentationMode OnboardingViewModel::setPresentationMode(
     DirectClipboardPresentationMode mode) {
-    if (channel_ != DistributionChannel::direct) return DirectClipboardPresentationMode::centered;
-    defaults_.set(SettingsKey::directClipboardPresentationMode, std::string(rawValue(mode)));
-    return mode;
+    return setDirectClipboardPresentationMode(defaults_, channel_, mode);
 }
 
 AccessibilityPermissionStatus OnboardingViewModel::accessibilityPermissionStatus() const {
@@ -81,34 +75,16 @@ void OnboardingViewModel::openAccessibilitySettings() {
 }
 
 std::optional<KeyCombo> OnboardingViewModel::loadClipboardHotkey() {
-    const auto data = defaults_.dataValue(clipboardHotkeyKey);
-    if (!data) {
-        // A value of another kind is as unreadable as bad data.
-        if (defaults_.contains(clipboardHotkeyKey)) {
-            Logger::error("Failed to read onboarding clipboard hotkey: stored value is not data", kCategory);
-            defaults_.remove(clipboardHotkeyKey);
-        }
-        return std::nullopt;
-    }
-    try {
-        return KeyCombo::decode(*data);
-    } catch (const KeyComboDecodingError& error) {
-        Logger::error(std::string("Failed to read onboarding clipboard hotkey: ") + error.what(), kCategory);
-        defaults_.remove(clipboardHotkeyKey);
-        return std::nullopt;
-    }
+    return ClipboardHotkeySetting::load(defaults_, "Failed to read onboarding clipboard hotkey", kCategory).keyCombo;
 }
 
 void OnboardingViewModel::saveClipboardHotkey(const KeyCombo& combo) {
-    Data data;
     try {
-        data = combo.encoded();
+        ClipboardHotkeySetting::store(defaults_, combo);
     } catch (const std::exception& error) {
         Logger::error(std::string("Failed to save onboarding clipboard hotkey: ") + error.what(), kCategory);
         return;
     }
-    defaults_.set(clipboardHotkeyKey, std::move(data));
-    defaults_.remove(clipboardHotkeyClearedKey);
     if (onClipboardHotkeySaved) onClipboardHotkeySaved();
 }
 
@@ -120,21 +96,17 @@ bool OnboardingViewModel::imageCaptureEnabled() const {
     return clipboardMonitorImageCaptureEnabled(defaults_);
 }
 
-bool OnboardingViewModel::setCaptureEnabled(const char* key, const char* otherKey, bool enabled) {
-    const bool otherEnabled = std::string_view(otherKey) == SettingsKey::textCaptureEnabled
-                                  ? textCaptureEnabled()
-                                  : imageCaptureEnabled();
-    const bool stored = enabled || !otherEnabled;
-    defaults_.set(key, stored);
+// One kind of capture stays on: switching off the last one keeps it on.
+bool OnboardingViewModel::setTextCaptureEnabled(bool enabled) {
+    const bool stored = enabled || !imageCaptureEnabled();
+    setClipboardMonitorTextCaptureEnabled(defaults_, stored);
     return stored;
 }
 
-bool OnboardingViewModel::setTextCaptureEnabled(bool enabled) {
-    return setCaptureEnabled(SettingsKey::textCaptureEnabled, SettingsKey::imageCaptureEnabled, enabled);
-}
-
 bool OnboardingViewModel::setImageCaptureEnabled(bool enabled) {
-    return setCaptureEnabled(SettingsKey::imageCaptureEnabled, SettingsKey::textCaptureEnabled, enabled);
+    const bool stored = enabled || !textCaptureEnabled();
+    setClipboardMonitorImageCaptureEnabled(defaults_, stored);
+    return stored;
 }
 
 bool OnboardingViewModel::menuBarShowIcon() const {
@@ -146,11 +118,10 @@ bool OnboardingViewModel::setMenuBarShowIcon(bool show) {
 }
 
 void OnboardingViewModel::finish() {
-    const bool deletedByUser = defaults_.boolValue(clipboardHotkeyClearedKey).value_or(false);
+    const bool deletedByUser = ClipboardHotkeySetting::isCleared(defaults_);
     if (!loadClipboardHotkey() && !deletedByUser) saveClipboardHotkey(KeyCombo::defaultClipboardHistory());
-    if (!textCaptureEnabled() && !imageCaptureEnabled()) defaults_.set(SettingsKey::textCaptureEnabled, true);
-    defaults_.set(didCompleteOnboardingKey, true);
-    defaults_.set(didPresentInitialSettingsWindowKey, true);
+    if (!textCaptureEnabled() && !imageCaptureEnabled()) setClipboardMonitorTextCaptureEnabled(defaults_, true);
+    setOnboardingCompleted(defaults_);
 }
 
 }  // namespace quorvane

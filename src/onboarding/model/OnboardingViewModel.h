@@ -31,12 +31,6 @@ struct OnboardingAccessibilityPresentation {
 
 class OnboardingViewModel {
 public:
-    static constexpr const char* clipboardHotkeyKey = "ClipboardHistoryHotkey";
-    // Set when the user deleted the clipboard shortcut; a deleted shortcut must not come back on its own.
-    static constexpr const char* clipboardHotkeyClearedKey = "ClipboardHistoryHotkeyCleared";
-    static constexpr const char* didCompleteOnboardingKey = "DidCompleteOnboarding";
-    static constexpr const char* didPresentInitialSettingsWindowKey = "DidPresentInitialSettingsWindow";
-
     // `defaults` and `accessibility` must outlive the view model.
     OnboardingViewModel(UserDefaults& defaults, DistributionChannel channel,
                         AccessibilityPermissionManagerProtocol& accessibility);
@@ -77,8 +71,6 @@ public:
     void finish();
 
 private:
-    bool setCaptureEnabled(const char* key, const char* otherKey, bool enabled);
-
     UserDefaults& defaults_;
     DistributionChannel channel_;
     AccessibilityPermissionManagerProtocol& accessibility_;

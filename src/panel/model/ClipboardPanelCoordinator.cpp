@@ -2,6 +2,7 @@
 
 #include "base/Logger.h"
 #include "hotkeys/model/HotkeyManager.h"
+#include "panel/model/ClipboardHotkeySetting.h"
 
 namespace quorvane {
 namespace {
@@ -24,16 +25,6 @@ ClipboardPanelCoordinator::~ClipboardPanelCoordinator() {
     unregisterCurrent();
 }
 
-void ClipboardPanelCoordinator::storeClipboardHotkey(UserDefaults& userDefaults, const KeyCombo& keyCombo) {
-    userDefaults.set(hotkeyDefaultsKey, DefaultsValue(keyCombo.encoded()));
-    userDefaults.remove(hotkeyClearedDefaultsKey);
-}
-
-void ClipboardPanelCoordinator::clearClipboardHotkey(UserDefaults& userDefaults) {
-    userDefaults.remove(hotkeyDefaultsKey);
-    userDefaults.set(hotkeyClearedDefaultsKey, DefaultsValue(true));
-}
-
 bool ClipboardPanelCoordinator::registerWithToggle(const KeyCombo& keyCombo) {
     std::weak_ptr<char> alive = lifetime_;
     // The press hops to a later turn, so the toggle never runs inside the hot-key event path.
@@ -50,30 +41,21 @@ bool ClipboardPanelCoordinator::registerWithToggle(const KeyCombo& keyCombo) {
 void ClipboardPanelCoordinator::registerClipboardHotkey() {
     if (isClipboardHotkeySuspended_) return;
     // A shortcut the user deleted stays deleted: no default takes its place.
-    if (userDefaults_.boolValue(hotkeyClearedDefaultsKey).value_or(false)) {
+    if (ClipboardHotkeySetting::isCleared(userDefaults_)) {
         Logger::info("Clipboard hotkey was removed by the user; none registered", kLogCategory);
         return;
     }
-    const auto stored = userDefaults_.object(hotkeyDefaultsKey);
-    if (!stored) {
+    // Nothing stored, or a value that cannot be read (logged and removed): the default takes its place.
+    const auto stored = ClipboardHotkeySetting::load(userDefaults_, "Failed to load clipboard hotkey", kLogCategory);
+    if (!stored.keyCombo) {
         registerDefault(true);
         return;
     }
-    KeyCombo keyCombo;
-    try {
-        const auto data = userDefaults_.dataValue(hotkeyDefaultsKey);
-        if (!data) throw KeyComboDecodingError("the stored value is not data");
-        keyCombo = KeyCombo::decode(*data);
-    } catch (const KeyComboDecodingError& error) {
-        Logger::error(std::string("Failed to load clipboard hotkey: ") + error.what(), kLogCategory);
-        userDefaults_.remove(hotkeyDefaultsKey);
-        registerDefault(true);
-        return;
-    }
+    const KeyCombo keyCombo = *stored.keyCombo;
     if (registerWithToggle(keyCombo)) return;
     if (HotkeyManager::isRefused(keyCombo)) {
         // A value no desktop would ever grant: replace it for good.
-        userDefaults_.remove(hotkeyDefaultsKey);
+        ClipboardHotkeySetting::discard(userDefaults_);
         registerDefault(true);
         return;
     }
@@ -100,7 +82,7 @@ void ClipboardPanelCoordinator::registerDefault(bool store) {
         Logger::error("Failed to register default clipboard hotkey", kLogCategory);
         return;
     }
-    if (store) storeClipboardHotkey(userDefaults_, keyCombo);
+    if (store) ClipboardHotkeySetting::store(userDefaults_, keyCombo);
 }
 
 void ClipboardPanelCoordinator::toggleClipboardPanel() {

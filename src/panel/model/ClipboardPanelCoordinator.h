@@ -12,6 +12,7 @@
 
 #include "hotkeys/model/HotkeyManagerProtocol.h"
 #include "hotkeys/model/KeyCombo.h"
+#include "panel/model/ClipboardHotkeySetting.h"
 #include "panel/model/ClipboardPanelControlling.h"
 #include "platform/MainQueue.h"
 #include "platform/UserDefaults.h"
@@ -20,11 +21,6 @@ namespace quorvane {
 
 class ClipboardPanelCoordinator {
 public:
-    // The stored shortcut, a KeyCombo as JSON data.
-    static constexpr const char* hotkeyDefaultsKey = "ClipboardHistoryHotkey";
-    // Present (true) once the user deleted the shortcut: no hot key until a shortcut is saved again.
-    static constexpr const char* hotkeyClearedDefaultsKey = "ClipboardHistoryHotkeyCleared";
-
     // The presentation the hot key shows, and every presentation that may be visible; a provider may
     // return null for a presentation not built.
     using ActiveControllerProvider = std::function<ClipboardPanelControlling*()>;
@@ -39,11 +35,6 @@ public:
     ~ClipboardPanelCoordinator();
     ClipboardPanelCoordinator(const ClipboardPanelCoordinator&) = delete;
     ClipboardPanelCoordinator& operator=(const ClipboardPanelCoordinator&) = delete;
-
-    // Saving a shortcut: stores it and lifts a deletion.
-    static void storeClipboardHotkey(UserDefaults& userDefaults, const KeyCombo& keyCombo);
-    // Deleting the shortcut: removes it and marks the deletion, so no default replaces it.
-    static void clearClipboardHotkey(UserDefaults& userDefaults);
 
     // Registers the stored combination; nothing while suspended or after the user deleted the shortcut.
     // Stored data that does not decode, or a combination the hot-key manager never accepts, is removed and

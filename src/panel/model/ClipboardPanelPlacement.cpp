@@ -65,4 +65,8 @@ void ClipboardPanelPlacement::savePosition(UserDefaults& userDefaults, ScreenPoi
                                                              {"y", DefaultsValue(origin.y)}}));
 }
 
+void ClipboardPanelPlacement::forgetPosition(UserDefaults& userDefaults) {
+    userDefaults.remove(positionDefaultsKey);
+}
+
 }  // namespace quorvane

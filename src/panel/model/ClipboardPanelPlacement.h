@@ -39,6 +39,7 @@ public:
     // holds a number that is not finite.
     static std::optional<ScreenPoint> savedPosition(const UserDefaults& userDefaults);
     static void savePosition(UserDefaults& userDefaults, ScreenPoint origin);
+    static void forgetPosition(UserDefaults& userDefaults);
 
 private:
     static ScreenPoint clamped(ScreenPoint origin, ScreenSize size, const ScreenRect& visibleFrame);

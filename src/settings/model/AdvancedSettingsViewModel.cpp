@@ -6,6 +6,7 @@
 #include "base/Logger.h"
 #include "l10n/L10n.h"
 #include "panel/model/ClipboardDetailMetadata.h"
+#include "panel/model/ClipboardPanelPlacement.h"
 #include "platform/AlertPresenter.h"
 #include "platform/Clock.h"
 #include "platform/UserDefaults.h"
@@ -67,7 +68,7 @@ bool AdvancedSettingsViewModel::imageOCREnabled() const {
 }
 
 void AdvancedSettingsViewModel::setImageOCREnabled(bool enabled) {
-    dependencies_.userDefaults.set(SettingsKey::imageOCREnabled, DefaultsValue(enabled));
+    setClipboardMonitorImageOCREnabled(dependencies_.userDefaults, enabled);
     changed();
 }
 
@@ -76,10 +77,7 @@ ClipboardOCRConfiguration AdvancedSettingsViewModel::ocrConfiguration() const {
 }
 
 void AdvancedSettingsViewModel::setOCRLanguageMode(std::optional<ClipboardOCRLanguageMode> mode) {
-    if (mode) {
-        dependencies_.userDefaults.set(SettingsKey::ocrLanguageMode,
-                                       DefaultsValue(std::string(rawValue(*mode))));
-    }
+    if (mode) setClipboardMonitorOCRLanguageMode(dependencies_.userDefaults, *mode);
     changed();
 }
 
@@ -100,7 +98,7 @@ bool AdvancedSettingsViewModel::pinyinIndexEnabled() const {
 
 void AdvancedSettingsViewModel::setPinyinIndexEnabled(bool enabled) {
     // Applies to text captured from now on; nothing is indexed again.
-    dependencies_.userDefaults.set(SettingsKey::searchPinyinIndexEnabled, DefaultsValue(enabled));
+    setClipboardSearchPinyinIndexEnabled(dependencies_.userDefaults, enabled);
     changed();
 }
 
@@ -113,10 +111,7 @@ DirectClipboardPresentationMode AdvancedSettingsViewModel::presentationMode() co
 DirectClipboardPresentationMode AdvancedSettingsViewModel::setPresentationMode(
     DirectClipboardPresentationMode mode) {
     changed();
-    if (!isDirectChannel()) return DirectClipboardPresentationMode::centered;
-    dependencies_.userDefaults.set(SettingsKey::directClipboardPresentationMode,
-                                   DefaultsValue(std::string(rawValue(mode))));
-    return mode;
+    return setDirectClipboardPresentationMode(dependencies_.userDefaults, dependencies_.distributionChannel, mode);
 }
 
 FloatingClipboardListStyle AdvancedSettingsViewModel::floatingListStyle() const {
@@ -125,10 +120,7 @@ FloatingClipboardListStyle AdvancedSettingsViewModel::floatingListStyle() const 
 
 FloatingClipboardListStyle AdvancedSettingsViewModel::setFloatingListStyle(FloatingClipboardListStyle style) {
     changed();
-    if (!isDirectChannel()) return FloatingClipboardListStyle::standard;
-    dependencies_.userDefaults.set(SettingsKey::floatingClipboardListStyle,
-                                   DefaultsValue(std::string(rawValue(style))));
-    return style;
+    return setFloatingClipboardListStyle(dependencies_.userDefaults, dependencies_.distributionChannel, style);
 }
 
 bool AdvancedSettingsViewModel::directReturnPasteEnabled() const {
@@ -138,12 +130,13 @@ bool AdvancedSettingsViewModel::directReturnPasteEnabled() const {
 bool AdvancedSettingsViewModel::setDirectReturnPasteEnabled(bool enabled) {
     changed();
     if (!isDirectChannel()) return false;
-    dependencies_.userDefaults.set(SettingsKey::directPasteReturnKeyAutoPasteEnabled, DefaultsValue(enabled));
+    quorvane::setDirectPasteReturnKeyAutoPasteEnabled(dependencies_.userDefaults, enabled);
     return enabled;
 }
 
 void AdvancedSettingsViewModel::resetPanelPosition(bool pageIsShown) {
-    dependencies_.userDefaults.remove(panelPositionKey);
+    // The centred panel's saved frame; without it the panel opens in its default place.
+    ClipboardPanelPlacement::forgetPosition(dependencies_.userDefaults);
     if (!pageIsShown) return;
     dependencies_.alerts.present({AlertStyle::informational,
                                   L10n::text(L10nKey::advancedPositionResetTitle),

@@ -62,8 +62,6 @@ public:
         std::string appDisplayName;
     };
 
-    // The centred panel's saved frame; removing it puts the panel back in its default place.
-    static constexpr const char* panelPositionKey = "ClipboardPanelPosition";
     // The status is read again this long after a permission request (the desktop answers late).
     static constexpr double permissionRecheckDelaySeconds = 1.0;
 

@@ -8,7 +8,7 @@
 #include "base/WhitespaceTrimming.h"
 #include "hotkeys/model/HotkeyManagerProtocol.h"
 #include "l10n/L10n.h"
-#include "panel/model/ClipboardPanelCoordinator.h"
+#include "panel/model/ClipboardHotkeySetting.h"
 #include "platform/AlertPresenter.h"
 #include "platform/NotificationCenter.h"
 #include "platform/TrayHost.h"
@@ -40,7 +40,7 @@ ShortcutsSettingsViewModel::ShortcutsSettingsViewModel(Dependencies dependencies
     loadClipboardHistoryHotkey();
     // A shortcut or icon changed elsewhere (onboarding, the shell) shows on an open page.
     defaultsChanges_ = dependencies_.userDefaults.observeChanges([this](const std::string& key) {
-        if (key == ClipboardPanelCoordinator::hotkeyDefaultsKey) loadClipboardHistoryHotkey();
+        if (key == ClipboardHotkeySetting::key) loadClipboardHistoryHotkey();
         reloadPending_ = true;
         changed();
     });
@@ -122,34 +122,19 @@ void ShortcutsSettingsViewModel::setLaunchAtLogin(bool enabled) {
 void ShortcutsSettingsViewModel::loadClipboardHistoryHotkey() {
     if (isLoadingHotkey_) return;
     isLoadingHotkey_ = true;
-    const auto data = dependencies_.userDefaults.dataValue(ClipboardPanelCoordinator::hotkeyDefaultsKey);
-    if (!data) {
-        if (dependencies_.userDefaults.contains(ClipboardPanelCoordinator::hotkeyDefaultsKey)) {
-            Logger::error("Failed to load clipboard hotkey: stored value is not data", kLogCategory);
-            dependencies_.userDefaults.remove(ClipboardPanelCoordinator::hotkeyDefaultsKey);
-        } else if (clipboardHistoryHotkey_) {
-            clipboardHistoryHotkey_.reset();
-            changed();
-        }
-        isLoadingHotkey_ = false;
-        return;
-    }
-    try {
-        const KeyCombo combo = KeyCombo::decode(*data);
-        if (combo != clipboardHistoryHotkey_) {
-            clipboardHistoryHotkey_ = combo;
-            changed();
-        }
-    } catch (const KeyComboDecodingError& error) {
-        Logger::error(std::string("Failed to load clipboard hotkey: ") + error.what(), kLogCategory);
-        dependencies_.userDefaults.remove(ClipboardPanelCoordinator::hotkeyDefaultsKey);
+    // A value that cannot be read is removed and leaves the shown shortcut as it was.
+    const auto stored =
+        ClipboardHotkeySetting::load(dependencies_.userDefaults, "Failed to load clipboard hotkey", kLogCategory);
+    if (!stored.error && stored.keyCombo != clipboardHistoryHotkey_) {
+        clipboardHistoryHotkey_ = stored.keyCombo;
+        changed();
     }
     isLoadingHotkey_ = false;
 }
 
 void ShortcutsSettingsViewModel::saveClipboardHistoryHotkey(const KeyCombo& keyCombo) {
     if (clipboardHistoryHotkey_) dependencies_.hotkeyManager.unregister(*clipboardHistoryHotkey_);
-    ClipboardPanelCoordinator::storeClipboardHotkey(dependencies_.userDefaults, keyCombo);
+    ClipboardHotkeySetting::store(dependencies_.userDefaults, keyCombo);
     clipboardHistoryHotkey_ = keyCombo;
     changed();
     if (onClipboardHotkeySaved) onClipboardHotkeySaved();
@@ -157,7 +142,7 @@ void ShortcutsSettingsViewModel::saveClipboardHistoryHotkey(const KeyCombo& keyC
 
 void ShortcutsSettingsViewModel::clearClipboardHistoryHotkey() {
     if (clipboardHistoryHotkey_) dependencies_.hotkeyManager.unregister(*clipboardHistoryHotkey_);
-    ClipboardPanelCoordinator::clearClipboardHotkey(dependencies_.userDefaults);
+    ClipboardHotkeySetting::clear(dependencies_.userDefaults);
     clipboardHistoryHotkey_.reset();
     changed();
     if (onClipboardHotkeySaved) onClipboardHotkeySaved();
@@ -283,12 +268,12 @@ bool ShortcutsSettingsViewModel::imageCaptureEnabled() const {
 }
 
 bool ShortcutsSettingsViewModel::setTextCaptureEnabled(bool enabled) {
-    dependencies_.userDefaults.set(SettingsKey::textCaptureEnabled, DefaultsValue(enabled));
+    setClipboardMonitorTextCaptureEnabled(dependencies_.userDefaults, enabled);
     return enabled;
 }
 
 bool ShortcutsSettingsViewModel::setImageCaptureEnabled(bool enabled) {
-    dependencies_.userDefaults.set(SettingsKey::imageCaptureEnabled, DefaultsValue(enabled));
+    setClipboardMonitorImageCaptureEnabled(dependencies_.userDefaults, enabled);
     return enabled;
 }
 
@@ -374,8 +359,7 @@ std::int64_t ShortcutsSettingsViewModel::maxItemSizeInMB() const {
 }
 
 std::int64_t ShortcutsSettingsViewModel::applyMaxItemSize(std::int64_t value) {
-    const std::int64_t clamped = std::clamp(value, minimumMaxItemSizeInMB, maximumMaxItemSizeInMB);
-    dependencies_.userDefaults.set(SettingsKey::maxItemSizeInMB, DefaultsValue(clamped));
+    const std::int64_t clamped = setClipboardMonitorMaxItemSizeInMB(dependencies_.userDefaults, value);
     changed();
     return clamped;
 }

@@ -7,6 +7,7 @@
 #include "platform/memory/InMemoryTrayHost.h"
 #include "platform/memory/InMemoryUserDefaults.h"
 #include "platform/memory/ManualRunLoop.h"
+#include "preferences/SettingsAccessors.h"
 
 namespace quorvane {
 namespace {
@@ -117,18 +118,18 @@ TEST_F(CoordinatorFixture, ReopenOpensGeneralSettingsOnceOnboardingIsDoneElseThe
     EXPECT_TRUE(settingsModules.empty());
 
     // The wizard's own flag wins over the older settings-window flag.
-    defaults.set(AppCoordinator::didPresentInitialSettingsWindowKey, true);
-    defaults.set(AppCoordinator::didCompleteOnboardingKey, false);
+    defaults.set(SettingsKey::didPresentInitialSettingsWindow, true);
+    defaults.set(SettingsKey::didCompleteOnboarding, false);
     coordinator->handleReopen();
     EXPECT_EQ(onboardingShown, 2);
-    defaults.remove(AppCoordinator::didCompleteOnboardingKey);
+    defaults.remove(SettingsKey::didCompleteOnboarding);
     coordinator->handleReopen();
     EXPECT_EQ(settingsModules, (std::vector<std::optional<std::string>>{"general"}));
 }
 
 TEST_F(CoordinatorFixture, StartUpAsksForTheWizardOncePerProcessAndOnlyWhileOnboardingIsNotDone) {
-    defaults.set(AppCoordinator::didPresentInitialSettingsWindowKey, true);
-    defaults.set(AppCoordinator::didCompleteOnboardingKey, false);
+    defaults.set(SettingsKey::didPresentInitialSettingsWindow, true);
+    defaults.set(SettingsKey::didCompleteOnboarding, false);
     auto coordinator = make();
     EXPECT_TRUE(coordinator->requestInitialOnboarding());
     EXPECT_FALSE(coordinator->requestInitialOnboarding());
@@ -137,10 +138,10 @@ TEST_F(CoordinatorFixture, StartUpAsksForTheWizardOncePerProcessAndOnlyWhileOnbo
     coordinator->showOnboarding();
     EXPECT_EQ(onboardingShown, 2);
 
-    defaults.remove(AppCoordinator::didCompleteOnboardingKey);  // the older flag says done
+    defaults.remove(SettingsKey::didCompleteOnboarding);  // the older flag says done
     EXPECT_FALSE(make()->requestInitialOnboarding());
-    defaults.set(AppCoordinator::didCompleteOnboardingKey, true);
-    defaults.set(AppCoordinator::didPresentInitialSettingsWindowKey, false);
+    defaults.set(SettingsKey::didCompleteOnboarding, true);
+    defaults.set(SettingsKey::didPresentInitialSettingsWindow, false);
     EXPECT_FALSE(make()->requestInitialOnboarding());
     EXPECT_EQ(onboardingShown, 2);
 }

@@ -6,10 +6,12 @@
 #include "app/model/MenuBarManager.h"
 #include "history/ClipboardHistoryRepository.h"
 #include "hotkeys/model/KeyCombo.h"
+#include "panel/model/ClipboardHotkeySetting.h"
 #include "platform/memory/FakeClock.h"
 #include "platform/memory/InMemoryTrayHost.h"
 #include "platform/memory/InMemoryUserDefaults.h"
 #include "platform/memory/ManualRunLoop.h"
+#include "preferences/SettingsAccessors.h"
 #include "settings/model/StorageSettingsViewModel.h"
 
 namespace quorvane {
@@ -162,7 +164,7 @@ TEST_F(MenuBarFixture, ATrayHostThatReportsItsComingIsNotLookedForOnATimer) {
     trayHost.setAvailable(true);
     loop.runUntilIdle();
     EXPECT_FALSE(manager->presentation().hiddenBySystem);
-    EXPECT_EQ(defaults.boolValue(MenuBarManager::hiddenBySystemKey), false);
+    EXPECT_EQ(defaults.boolValue(SettingsKey::menuBarStatusItemHiddenBySystem), false);
     trayHost.setAvailable(false);
     loop.runUntilIdle();
     EXPECT_TRUE(manager->presentation().hiddenBySystem);
@@ -172,7 +174,7 @@ TEST_F(MenuBarFixture, NoTrayHostMarksTheItemHiddenBySystemAndLooksAgainEveryFiv
     trayHost.setAvailable(false);
     auto manager = make();
     EXPECT_TRUE(manager->presentation().hiddenBySystem);
-    EXPECT_EQ(defaults.boolValue(MenuBarManager::hiddenBySystemKey), true);
+    EXPECT_EQ(defaults.boolValue(SettingsKey::menuBarStatusItemHiddenBySystem), true);
     EXPECT_EQ(defaults.boolValue("MenuBarShowIcon").value_or(true), true);  // the user's choice stays
 
     const int checksBefore = trayHost.checkCount;
@@ -183,7 +185,7 @@ TEST_F(MenuBarFixture, NoTrayHostMarksTheItemHiddenBySystemAndLooksAgainEveryFiv
     trayHost.setAvailable(true);
     loop.advance(5.0);
     EXPECT_FALSE(manager->presentation().hiddenBySystem);
-    EXPECT_EQ(defaults.boolValue(MenuBarManager::hiddenBySystemKey), false);
+    EXPECT_EQ(defaults.boolValue(SettingsKey::menuBarStatusItemHiddenBySystem), false);
     const int checksAfter = trayHost.checkCount;
     loop.advance(20.0);
     EXPECT_EQ(trayHost.checkCount, checksAfter);  // no more polling once a host is there
@@ -197,16 +199,19 @@ TEST_F(MenuBarFixture, NoTrayHostMarksTheItemHiddenBySystemAndLooksAgainEveryFiv
     defaults.set("MenuBarShowIcon", false);
     loop.runUntilIdle();
     EXPECT_FALSE(manager->presentation().showsIcon);
-    EXPECT_EQ(defaults.boolValue(MenuBarManager::hiddenBySystemKey), false);
+    EXPECT_EQ(defaults.boolValue(SettingsKey::menuBarStatusItemHiddenBySystem), false);
     EXPECT_EQ(loop.pendingCount(), 0u);
 }
 
 TEST_F(MenuBarFixture, HotkeyCountsOnlyWhenItDecodes) {
     EXPECT_FALSE(MenuBarManager::hasClipboardHistoryHotkey(defaults));
-    defaults.set(MenuBarManager::clipboardHistoryHotkeyKey, std::string("not json"));
+    defaults.set(ClipboardHotkeySetting::key, std::string("not json"));
     EXPECT_FALSE(MenuBarManager::hasClipboardHistoryHotkey(defaults));
-    defaults.set(MenuBarManager::clipboardHistoryHotkeyKey,
-                 std::string(R"({"keyCode":9,"modifierFlags":1179648})"));
+    // The shortcut is stored as data: the same JSON as text is unreadable to every reader alike.
+    const std::string json = R"({"keyCode":9,"modifierFlags":1179648})";
+    defaults.set(ClipboardHotkeySetting::key, json);
+    EXPECT_FALSE(MenuBarManager::hasClipboardHistoryHotkey(defaults));
+    defaults.set(ClipboardHotkeySetting::key, Data(json.begin(), json.end()));
     EXPECT_TRUE(MenuBarManager::hasClipboardHistoryHotkey(defaults));
 }
 

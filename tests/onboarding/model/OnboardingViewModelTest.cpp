@@ -4,6 +4,7 @@
 #include "onboarding/model/OnboardingActivationKeeper.h"
 #include "onboarding/model/OnboardingStep.h"
 #include "onboarding/model/OnboardingViewModel.h"
+#include "panel/model/ClipboardHotkeySetting.h"
 #include "platform/memory/InMemoryActivationPolicy.h"
 #include "platform/memory/InMemoryUserDefaults.h"
 #include "preferences/SettingsAccessors.h"
@@ -37,7 +38,7 @@ protected:
         return model;
     }
     std::optional<KeyCombo> storedHotkey() const {
-        const auto data = defaults_.dataValue(OnboardingViewModel::clipboardHotkeyKey);
+        const auto data = defaults_.dataValue(ClipboardHotkeySetting::key);
         if (!data) return std::nullopt;
         return KeyCombo::decode(*data);
     }
@@ -94,27 +95,27 @@ TEST_F(OnboardingViewModelTest, FinishStoresTheDefaultHotkeyOnlyWhenNoneAndNotDe
     EXPECT_EQ(storedHotkey(), recorded);
 
     // A shortcut the user deleted stays deleted.
-    defaults_.remove(OnboardingViewModel::clipboardHotkeyKey);
-    defaults_.set(OnboardingViewModel::clipboardHotkeyClearedKey, true);
+    defaults_.remove(ClipboardHotkeySetting::key);
+    defaults_.set(ClipboardHotkeySetting::clearedKey, true);
     const int callsBefore = savedCalls_;
     model.finish();
-    EXPECT_FALSE(defaults_.contains(OnboardingViewModel::clipboardHotkeyKey));
+    EXPECT_FALSE(defaults_.contains(ClipboardHotkeySetting::key));
     EXPECT_EQ(savedCalls_, callsBefore);
 
     // Saving a shortcut again lifts the deletion mark.
     model.saveClipboardHotkey(recorded);
-    EXPECT_FALSE(defaults_.contains(OnboardingViewModel::clipboardHotkeyClearedKey));
+    EXPECT_FALSE(defaults_.contains(ClipboardHotkeySetting::clearedKey));
 }
 
 TEST_F(OnboardingViewModelTest, UnreadableHotkeyIsRemovedAndReplacedOnFinish) {
     auto model = makeModel();
     const std::string junk = "not json";
-    defaults_.set(OnboardingViewModel::clipboardHotkeyKey, Data(junk.begin(), junk.end()));
+    defaults_.set(ClipboardHotkeySetting::key, Data(junk.begin(), junk.end()));
     EXPECT_EQ(model.loadClipboardHotkey(), std::nullopt);
-    EXPECT_FALSE(defaults_.contains(OnboardingViewModel::clipboardHotkeyKey));
+    EXPECT_FALSE(defaults_.contains(ClipboardHotkeySetting::key));
     EXPECT_TRUE(log_.contains("ERROR", "Failed to read onboarding clipboard hotkey"));
 
-    defaults_.set(OnboardingViewModel::clipboardHotkeyKey, std::string("wrong kind"));
+    defaults_.set(ClipboardHotkeySetting::key, std::string("wrong kind"));
     model.finish();
     EXPECT_EQ(storedHotkey(), KeyCombo::defaultClipboardHistory());
 }

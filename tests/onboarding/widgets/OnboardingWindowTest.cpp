@@ -13,6 +13,7 @@
 #include "onboarding/model/OnboardingViewModel.h"
 #include "onboarding/widgets/OnboardingWindow.h"
 #include "onboarding/widgets/OnboardingWindowController.h"
+#include "panel/model/ClipboardHotkeySetting.h"
 #include "platform/NotificationCenter.h"
 #include "platform/memory/FakeClock.h"
 #include "platform/memory/InMemoryActivationPolicy.h"
@@ -75,7 +76,7 @@ TEST_F(OnboardingWindowTest, NavigationFollowsTheChannelAndFinishStoresDefaults)
     window->finishButton()->click();
     EXPECT_EQ(finishCalls_, 1);
     EXPECT_EQ(defaults_.boolValue("DidCompleteOnboarding"), true);
-    EXPECT_TRUE(defaults_.contains(OnboardingViewModel::clipboardHotkeyKey));
+    EXPECT_TRUE(defaults_.contains(ClipboardHotkeySetting::key));
 
     auto directWindow = makeWindow(direct_);
     EXPECT_EQ(directWindow->progressLabel()->text(), "Step 1 of 5");
@@ -128,7 +129,7 @@ TEST_F(OnboardingWindowTest, PagesStoreTheirControlsAtOnce) {
     // The shortcut page shows the stored hot key; "Use ..." stores the default and lifts a deletion mark.
     const KeyCombo stored{40, hotkeyModifierCommand | hotkeyModifierOption};
     direct_.saveClipboardHotkey(stored);
-    defaults_.set(OnboardingViewModel::clipboardHotkeyClearedKey, true);
+    defaults_.set(ClipboardHotkeySetting::clearedKey, true);
     window->showStep(OnboardingStep::shortcut);
     EXPECT_EQ(window->shortcutRecorder()->keyCombo(), stored);
     auto* useDefault = window->page()->findChild<QPushButton*>("useDefaultShortcut");
@@ -136,7 +137,7 @@ TEST_F(OnboardingWindowTest, PagesStoreTheirControlsAtOnce) {
               QString::fromStdString("Use " + KeyCombo::defaultClipboardHistory().displayString()));
     useDefault->click();
     EXPECT_EQ(window->shortcutRecorder()->keyCombo(), KeyCombo::defaultClipboardHistory());
-    EXPECT_FALSE(defaults_.contains(OnboardingViewModel::clipboardHotkeyClearedKey));
+    EXPECT_FALSE(defaults_.contains(ClipboardHotkeySetting::clearedKey));
     window->page()->findChild<QCheckBox*>("menuBarIcon")->click();
     EXPECT_EQ(defaults_.boolValue(SettingsKey::menuBarShowIcon), false);
 

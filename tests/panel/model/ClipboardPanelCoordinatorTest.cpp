@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "hotkeys/model/HotkeyManager.h"
+#include "panel/model/ClipboardHotkeySetting.h"
 #include "panel/model/ClipboardPanelCoordinator.h"
 #include "platform/memory/FakeClock.h"
 #include "platform/memory/InMemoryHotkeyRegistrar.h"
@@ -45,7 +46,7 @@ protected:
     }
 
     std::optional<KeyCombo> stored() const {
-        const auto data = defaults.dataValue(ClipboardPanelCoordinator::hotkeyDefaultsKey);
+        const auto data = defaults.dataValue(ClipboardHotkeySetting::key);
         if (!data) return std::nullopt;
         return KeyCombo::decode(*data);
     }
@@ -77,12 +78,12 @@ TEST_F(ClipboardPanelCoordinatorTest, AFirstLaunchRegistersAndStoresTheDefault) 
     coordinator->registerClipboardHotkey();
     EXPECT_EQ(coordinator->registeredClipboardHotkey(), std::optional(KeyCombo::defaultClipboardHistory()));
     EXPECT_TRUE(grabbed(KeyCombo::defaultClipboardHistory()));
-    EXPECT_EQ(defaults.dataValue(ClipboardPanelCoordinator::hotkeyDefaultsKey),
+    EXPECT_EQ(defaults.dataValue(ClipboardHotkeySetting::key),
               std::optional(KeyCombo::defaultClipboardHistory().encoded()));
 }
 
 TEST_F(ClipboardPanelCoordinatorTest, AStoredCombinationIsRegisteredAsItIs) {
-    ClipboardPanelCoordinator::storeClipboardHotkey(defaults, kCtrlAltK);
+    ClipboardHotkeySetting::store(defaults, kCtrlAltK);
     coordinator->registerClipboardHotkey();
     EXPECT_EQ(coordinator->registeredClipboardHotkey(), std::optional(kCtrlAltK));
     EXPECT_FALSE(grabbed(KeyCombo::defaultClipboardHistory()));
@@ -90,17 +91,17 @@ TEST_F(ClipboardPanelCoordinatorTest, AStoredCombinationIsRegisteredAsItIs) {
 }
 
 TEST_F(ClipboardPanelCoordinatorTest, StoredValuesThatDoNotDecodeOrThatTheManagerRefusesAreReplaced) {
-    defaults.set(ClipboardPanelCoordinator::hotkeyDefaultsKey, DefaultsValue(Data{'{', '"', 'k'}));
+    defaults.set(ClipboardHotkeySetting::key, DefaultsValue(Data{'{', '"', 'k'}));
     coordinator->registerClipboardHotkey();
     EXPECT_TRUE(log.contains("ERROR", "Failed to load clipboard hotkey: "));
     EXPECT_EQ(stored(), std::optional(KeyCombo::defaultClipboardHistory()));
 
-    defaults.set(ClipboardPanelCoordinator::hotkeyDefaultsKey, DefaultsValue(std::string("not data")));
+    defaults.set(ClipboardHotkeySetting::key, DefaultsValue(std::string("not data")));
     coordinator->reregisterClipboardHotkey();
     EXPECT_EQ(stored(), std::optional(KeyCombo::defaultClipboardHistory()));
 
     // Ctrl+V alone is the paste shortcut everywhere: never a global hot key.
-    ClipboardPanelCoordinator::storeClipboardHotkey(defaults,
+    ClipboardHotkeySetting::store(defaults,
                                                     KeyCombo{KeyCombo::keyCodeV, hotkeyModifierCommand});
     coordinator->reregisterClipboardHotkey();
     EXPECT_EQ(coordinator->registeredClipboardHotkey(), std::optional(KeyCombo::defaultClipboardHistory()));
@@ -110,7 +111,7 @@ TEST_F(ClipboardPanelCoordinatorTest, StoredValuesThatDoNotDecodeOrThatTheManage
 
 TEST_F(ClipboardPanelCoordinatorTest,
        ACombinationAnotherProgramHoldsStaysStoredWhileTheDefaultServesThisRun) {
-    ClipboardPanelCoordinator::storeClipboardHotkey(defaults, kCtrlAltK);
+    ClipboardHotkeySetting::store(defaults, kCtrlAltK);
     registrar.holdByAnotherProgram(kCtrlAltK.keyCode, kCtrlAltK.modifierFlags);
     coordinator->registerClipboardHotkey();
 
@@ -125,25 +126,25 @@ TEST_F(ClipboardPanelCoordinatorTest, ADefaultThatIsRefusedRegistersAndStoresNot
     registrar.holdByAnotherProgram(fallback.keyCode, fallback.modifierFlags);
     coordinator->registerClipboardHotkey();
     EXPECT_FALSE(coordinator->registeredClipboardHotkey().has_value());
-    EXPECT_FALSE(defaults.contains(ClipboardPanelCoordinator::hotkeyDefaultsKey));
+    EXPECT_FALSE(defaults.contains(ClipboardHotkeySetting::key));
     EXPECT_TRUE(log.contains("ERROR", "Failed to register default clipboard hotkey"));
 }
 
 TEST_F(ClipboardPanelCoordinatorTest, ADeletedShortcutStaysDeletedUntilOneIsSaved) {
     coordinator->registerClipboardHotkey();
-    ClipboardPanelCoordinator::clearClipboardHotkey(defaults);
+    ClipboardHotkeySetting::clear(defaults);
     coordinator->reregisterClipboardHotkey();
     EXPECT_FALSE(coordinator->registeredClipboardHotkey().has_value());
     EXPECT_TRUE(registrar.heldGrabs().empty());
-    EXPECT_FALSE(defaults.contains(ClipboardPanelCoordinator::hotkeyDefaultsKey)) << "no default is stored";
+    EXPECT_FALSE(defaults.contains(ClipboardHotkeySetting::key)) << "no default is stored";
 
     // The next start is no first launch.
     coordinator = makeCoordinator();
     coordinator->registerClipboardHotkey();
     EXPECT_TRUE(registrar.heldGrabs().empty());
 
-    ClipboardPanelCoordinator::storeClipboardHotkey(defaults, kCtrlAltK);
-    EXPECT_FALSE(defaults.contains(ClipboardPanelCoordinator::hotkeyClearedDefaultsKey));
+    ClipboardHotkeySetting::store(defaults, kCtrlAltK);
+    EXPECT_FALSE(defaults.contains(ClipboardHotkeySetting::clearedKey));
     coordinator->reregisterClipboardHotkey();
     EXPECT_EQ(coordinator->registeredClipboardHotkey(), std::optional(kCtrlAltK));
 }
@@ -158,7 +159,7 @@ TEST_F(ClipboardPanelCoordinatorTest, RecordingSuspendsTheHotKeyAndEndingItRegis
     EXPECT_EQ(centred.shown, 0) << "the recorder gets the keystroke";
 
     // Registering while suspended does nothing and leaves the stored value alone.
-    ClipboardPanelCoordinator::storeClipboardHotkey(defaults, kCtrlAltK);
+    ClipboardHotkeySetting::store(defaults, kCtrlAltK);
     coordinator->registerClipboardHotkey();
     coordinator->reregisterClipboardHotkey();
     EXPECT_TRUE(registrar.heldGrabs().empty());

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "l10n/StandardAppLanguage.h"
+#include "panel/model/ClipboardPanelPlacement.h"
 #include "platform/memory/FakeAlertPresenter.h"
 #include "platform/memory/FakeClock.h"
 #include "platform/memory/InMemoryUserDefaults.h"
@@ -102,9 +103,9 @@ TEST_F(AdvancedSettingsViewModelTest, DirectOnlySettingsAreNeverWrittenFromAnoth
 
 TEST_F(AdvancedSettingsViewModelTest, ResetPositionRemovesTheFrameAndTellsOnlyAShownPage) {
     auto model = makeModel();
-    defaults_.set(AdvancedSettingsViewModel::panelPositionKey, DefaultsValue(std::string("{{1,2},{3,4}}")));
+    defaults_.set(ClipboardPanelPlacement::positionDefaultsKey, DefaultsValue(std::string("{{1,2},{3,4}}")));
     model->resetPanelPosition(false);
-    EXPECT_FALSE(defaults_.contains(AdvancedSettingsViewModel::panelPositionKey));
+    EXPECT_FALSE(defaults_.contains(ClipboardPanelPlacement::positionDefaultsKey));
     EXPECT_TRUE(alerts_.presented.empty());
     model->resetPanelPosition(true);
     ASSERT_EQ(alerts_.presented.size(), 1u);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "l10n/StandardAppLanguage.h"
+#include "panel/model/ClipboardHotkeySetting.h"
 #include "panel/model/ClipboardPanelCoordinator.h"
 #include "platform/NotificationCenter.h"
 #include "platform/memory/FakeAlertPresenter.h"
@@ -36,12 +37,12 @@ protected:
         return model;
     }
     std::optional<KeyCombo> storedHotkey() const {
-        const auto data = defaults_.dataValue(ClipboardPanelCoordinator::hotkeyDefaultsKey);
+        const auto data = defaults_.dataValue(ClipboardHotkeySetting::key);
         if (!data) return std::nullopt;
         return KeyCombo::decode(*data);
     }
     bool deletionMarked() const {
-        return defaults_.boolValue(ClipboardPanelCoordinator::hotkeyClearedDefaultsKey).value_or(false);
+        return defaults_.boolValue(ClipboardHotkeySetting::clearedKey).value_or(false);
     }
 
     FakeClock clock_;
@@ -142,7 +143,7 @@ TEST_F(ShortcutsSettingsViewModelTest, AnAnswerAfterTheModelIsGoneDoesNothing) {
 }
 
 TEST_F(ShortcutsSettingsViewModelTest, SavingAndDeletingTheShortcutLastsAndReachesTheShell) {
-    ClipboardPanelCoordinator::storeClipboardHotkey(defaults_, KeyCombo::defaultClipboardHistory());
+    ClipboardHotkeySetting::store(defaults_, KeyCombo::defaultClipboardHistory());
     auto model = makeModel();
     EXPECT_EQ(model->clipboardHistoryHotkey(), KeyCombo::defaultClipboardHistory());
     EXPECT_TRUE(model->isDeleteButtonVisible());
@@ -157,7 +158,7 @@ TEST_F(ShortcutsSettingsViewModelTest, SavingAndDeletingTheShortcutLastsAndReach
     // The tray icon is shown, so deleting needs no question; the deletion is marked so no default returns.
     model->deleteShortcutRequested();
     EXPECT_TRUE(alerts_.presented.empty());
-    EXPECT_FALSE(defaults_.contains(ClipboardPanelCoordinator::hotkeyDefaultsKey));
+    EXPECT_FALSE(defaults_.contains(ClipboardHotkeySetting::key));
     EXPECT_TRUE(deletionMarked());
     EXPECT_FALSE(model->isDeleteButtonVisible());
     EXPECT_TRUE(model->isResetButtonEnabled());
@@ -173,13 +174,13 @@ TEST_F(ShortcutsSettingsViewModelTest, UnreadableStoredShortcutIsRemovedAndChang
     auto model = makeModel();
     int changes = 0;
     auto subscription = model->observeChanges([&changes] { ++changes; });
-    defaults_.set(ClipboardPanelCoordinator::hotkeyDefaultsKey, DefaultsValue(Data{'{', 'x'}));
-    EXPECT_FALSE(defaults_.contains(ClipboardPanelCoordinator::hotkeyDefaultsKey));
+    defaults_.set(ClipboardHotkeySetting::key, DefaultsValue(Data{'{', 'x'}));
+    EXPECT_FALSE(defaults_.contains(ClipboardHotkeySetting::key));
     EXPECT_TRUE(log_.contains("ERROR", "Failed to load clipboard hotkey"));
     EXPECT_EQ(model->clipboardHistoryHotkey(), std::nullopt);
 
     // Another window stores a shortcut: shown, and observers hear of it on the next turn only.
-    ClipboardPanelCoordinator::storeClipboardHotkey(defaults_, kAltSpace);
+    ClipboardHotkeySetting::store(defaults_, kAltSpace);
     EXPECT_EQ(model->clipboardHistoryHotkey(), kAltSpace);
     EXPECT_EQ(changes, 0);
     loop_.runUntilIdle();
@@ -187,7 +188,7 @@ TEST_F(ShortcutsSettingsViewModelTest, UnreadableStoredShortcutIsRemovedAndChang
 }
 
 TEST_F(ShortcutsSettingsViewModelTest, DeletingWithTheIconHiddenOffersToShowItAgain) {
-    ClipboardPanelCoordinator::storeClipboardHotkey(defaults_, kAltSpace);
+    ClipboardHotkeySetting::store(defaults_, kAltSpace);
     setMenuBarShowIcon(defaults_, false);
     auto model = makeModel();
 
@@ -208,7 +209,7 @@ TEST_F(ShortcutsSettingsViewModelTest, DeletingWithTheIconHiddenOffersToShowItAg
 }
 
 TEST_F(ShortcutsSettingsViewModelTest, HidingTheIconNeedsAShortcut) {
-    ClipboardPanelCoordinator::clearClipboardHotkey(defaults_);
+    ClipboardHotkeySetting::clear(defaults_);
     defaults_.set(SettingsKey::menuBarStatusItemHiddenBySystem, DefaultsValue(true));
     auto model = makeModel();
 
@@ -220,7 +221,7 @@ TEST_F(ShortcutsSettingsViewModelTest, HidingTheIconNeedsAShortcut) {
         std::string::npos);
     alerts_.answer("Cancel");
     EXPECT_TRUE(menuBarShowIcon(defaults_));
-    EXPECT_FALSE(defaults_.contains(ClipboardPanelCoordinator::hotkeyDefaultsKey));
+    EXPECT_FALSE(defaults_.contains(ClipboardHotkeySetting::key));
 
     model->setMenuBarShowIconRequested(false);
     alerts_.answer("Restore Shortcut and Hide");
@@ -256,7 +257,7 @@ TEST_F(ShortcutsSettingsViewModelTest, HiddenBySystemHintFollowsTheTrayHostAndLe
     defaults_.set(SettingsKey::menuBarStatusItemHiddenBySystem, DefaultsValue(true));
     loop_.runUntilIdle();
     EXPECT_TRUE(model->isMenuBarHintVisible());
-    ClipboardPanelCoordinator::storeClipboardHotkey(defaults_, kAltSpace);
+    ClipboardHotkeySetting::store(defaults_, kAltSpace);
     model->setMenuBarShowIconRequested(false);
     EXPECT_FALSE(model->isMenuBarHintVisible());
     EXPECT_EQ(defaults_.boolValue(SettingsKey::menuBarStatusItemHiddenBySystem), false);

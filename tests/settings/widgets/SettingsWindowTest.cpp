@@ -13,6 +13,7 @@
 #include <QtTest/QTest>
 
 #include "hotkeys/widgets/KeyComboRecorderControl.h"
+#include "panel/model/ClipboardHotkeySetting.h"
 #include "panel/model/ClipboardPanelCoordinator.h"
 #include "preferences/SettingsAccessors.h"
 #include "settings/widgets/AdvancedSettingsViewController.h"
@@ -113,7 +114,7 @@ TEST_F(SettingsWindowTest, ALanguageChosenOnTheGeneralPageRebuildsTheWindowInPla
 }
 
 TEST_F(SettingsWindowTest, ReloadsAndTabSwitchesWriteNoSetting) {
-    ClipboardPanelCoordinator::storeClipboardHotkey(f_->defaults, KeyCombo::defaultClipboardHistory());
+    ClipboardHotkeySetting::store(f_->defaults, KeyCombo::defaultClipboardHistory());
     f_->defaults.set(SettingsKey::ocrLanguageMode, DefaultsValue(std::string("automatic")));
     auto window = makeWindow();
     std::vector<std::string> writes;
