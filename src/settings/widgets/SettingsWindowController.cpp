@@ -1,5 +1,7 @@
 #include "settings/widgets/SettingsWindowController.h"
 
+#include <QAbstractButton>
+#include <QButtonGroup>
 #include <QCloseEvent>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -97,6 +99,14 @@ void SettingsWindowController::selectModule(int index) {
     if (index != selectedModuleIndex_) notifyCurrentModuleHidden();
     selectedModuleIndex_ = index;
     if (index < toolbar_->tabTitles().size()) toolbar_->setSelectedIndex(index);
+    // Hiding the focused control would pass the focus along the chain, often to a toolbar button that
+    // then keeps a focus frame; the container holds it instead, as in a freshly shown window. A keyboard
+    // user who chose the tab itself keeps the focus on it.
+    QWidget* focused = focusWidget();
+    const bool onOtherTab = focused && toolbar_->isAncestorOf(focused) &&
+                            focused != toolbar_->buttonGroup()->button(index);
+    if (onOtherTab || (focused && focused != contentContainer_ && contentContainer_->isAncestorOf(focused)))
+        contentContainer_->setFocus(Qt::OtherFocusReason);
     for (int other = 0; other < static_cast<int>(pages_.size()); ++other) {
         QWidget* page = pages_[other];
         if (!page || other == index) continue;

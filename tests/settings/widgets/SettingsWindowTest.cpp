@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
@@ -8,6 +9,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QToolButton>
 #include <QtTest/QTest>
@@ -266,6 +269,65 @@ TEST_F(SettingsWindowTest, AdvancedPageShowsTheChannelsRowsAndTheCurrentIndex) {
     EXPECT_EQ(storePage->accessibilityCard(), nullptr);
     EXPECT_EQ(storePage->presentationPopup(), nullptr);
     EXPECT_FALSE(storePage->resetPanelPositionButton()->isHidden());
+}
+
+TEST_F(SettingsWindowTest, RebuildingTheIndexLeavesTheFocusAndTheScrollWhereTheUserWas) {
+    f_->searchService->holdRebuilds = true;
+    auto window = makeWindow(Module::advanced);
+    window->resize(SettingsWindowController::minimumContentWidth, SettingsWindowController::minimumContentHeight);
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    f_->loop.runUntilIdle();
+    auto* page = advancedPage(*window);
+    QScrollBar* scroll = page->scrollArea()->verticalScrollBar();
+    page->scrollArea()->ensureWidgetVisible(page->rebuildButton());
+    QCoreApplication::processEvents();
+    ASSERT_GT(scroll->maximum(), 0) << "the page must scroll at this size for the check to mean anything";
+    const int scrolled = scroll->value();
+
+    QTest::mouseClick(page->rebuildButton(), Qt::LeftButton);
+    ASSERT_EQ(QApplication::focusWidget(), page->rebuildButton());
+    f_->loop.runUntilIdle();
+    QCoreApplication::processEvents();
+    ASSERT_FALSE(page->rebuildButton()->isEnabled());
+    EXPECT_EQ(qobject_cast<QCheckBox*>(QApplication::focusWidget()), nullptr);
+    EXPECT_TRUE(page->isAncestorOf(QApplication::focusWidget()));
+    EXPECT_EQ(scroll->value(), scrolled);
+    // Space now presses nothing that stores a setting.
+    const bool pasteBack = page->directReturnPasteToggle()->isChecked();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+    EXPECT_EQ(page->directReturnPasteToggle()->isChecked(), pasteBack);
+
+    f_->searchService->finishRebuild();
+    f_->loop.runUntilIdle();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(page->rebuildButton()->isEnabled());
+    EXPECT_EQ(QApplication::focusWidget(), page->rebuildButton());
+    EXPECT_EQ(scroll->value(), scrolled);
+}
+
+TEST_F(SettingsWindowTest, ChangingPagesLeavesNoToolbarButtonFocused) {
+    auto window = makeWindow(Module::general);
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    auto* firstCheckBox = generalPage(*window)->findChild<QCheckBox*>();
+    ASSERT_NE(firstCheckBox, nullptr);
+    firstCheckBox->setFocus(Qt::MouseFocusReason);
+    for (const Module module : {Module::storage, Module::appFilter, Module::advanced, Module::general}) {
+        QAbstractButton* tab = window->toolbar()->buttonGroup()->button(static_cast<int>(indexOf(module)));
+        QTest::mouseClick(tab, Qt::LeftButton);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(window->selectedModule(), module);
+        QWidget* focused = QApplication::focusWidget();
+        EXPECT_FALSE(window->toolbar()->isAncestorOf(focused)) << focused->metaObject()->className();
+        EXPECT_FALSE(focused && focused->isHidden());
+    }
+    // A keyboard user who tabbed to a tab and chose it stays there.
+    QAbstractButton* storageTab = window->toolbar()->buttonGroup()->button(static_cast<int>(indexOf(Module::storage)));
+    storageTab->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(storageTab, Qt::Key_Space);
+    EXPECT_EQ(window->selectedModule(), Module::storage);
+    EXPECT_EQ(QApplication::focusWidget(), storageTab);
 }
 
 }  // namespace
