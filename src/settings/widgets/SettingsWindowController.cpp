@@ -1,6 +1,7 @@
 #include "settings/widgets/SettingsWindowController.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QButtonGroup>
 #include <QCloseEvent>
 #include <QTimer>
@@ -9,6 +10,7 @@
 #include "l10n/AppLanguage.h"
 #include "l10n/L10n.h"
 #include "settings/model/SettingsModuleNotifications.h"
+#include "settings/widgets/SettingsContentContainerView.h"
 #include "settings/widgets/SettingsToolbar.h"
 
 namespace quorvane {
@@ -34,7 +36,7 @@ SettingsWindowController::SettingsWindowController(SettingsWindowServices& servi
       services_(services),
       factories_(std::move(factories)),
       toolbar_(new SettingsToolbar(tabTitles(), this)),
-      contentContainer_(new QWidget(this)),
+      contentContainer_(new SettingsContentContainerView(this)),
       contentLayout_(new QVBoxLayout(contentContainer_)) {
     setWindowTitle(settingsWindowTitle());
     setObjectName(identifier);
@@ -118,6 +120,8 @@ void SettingsWindowController::selectModule(int index) {
         page->show();
     }
     contentLayout_->activate();
+    QAccessibleEvent reordered(contentContainer_, QAccessible::ObjectReorder);
+    QAccessible::updateAccessibility(&reordered);
     refreshCurrentModule();
     emit moduleSelected(selectedModule());
 }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -16,6 +17,7 @@
 #include <QtTest/QTest>
 
 #include "hotkeys/widgets/KeyComboRecorderControl.h"
+#include "l10n/L10n.h"
 #include "panel/model/ClipboardPanelCoordinator.h"
 #include "preferences/SettingsAccessors.h"
 #include "settings/widgets/AdvancedSettingsViewController.h"
@@ -328,6 +330,48 @@ TEST_F(SettingsWindowTest, ChangingPagesLeavesNoToolbarButtonFocused) {
     QTest::keyClick(storageTab, Qt::Key_Space);
     EXPECT_EQ(window->selectedModule(), Module::storage);
     EXPECT_EQ(QApplication::focusWidget(), storageTab);
+}
+
+// Every accessible name under `node`, depth first.
+void collectAccessibleNames(QAccessibleInterface* node, QStringList& names, int depth = 0) {
+    if (!node || depth > 64) return;
+    names << node->text(QAccessible::Name);
+    for (int index = 0; index < node->childCount(); ++index)
+        collectAccessibleNames(node->child(index), names, depth + 1);
+}
+
+QStringList accessibleNames(QWidget* window) {
+    QStringList names;
+    collectAccessibleNames(QAccessible::queryAccessibleInterface(window), names);
+    return names;
+}
+
+TEST_F(SettingsWindowTest, AssistiveTechnologiesChooseTabsAndSeeOnlyTheShownPage) {
+    auto window = makeWindow(Module::general);
+    const QString rebuild = QString::fromStdString(L10n::text(L10nKey::advancedRebuildIndexButton));
+    const QString launchAtLogin = QString::fromStdString(L10n::text(L10nKey::generalLaunchAtLogin));
+    EXPECT_TRUE(accessibleNames(window.get()).contains(launchAtLogin));
+    EXPECT_FALSE(accessibleNames(window.get()).contains(rebuild));
+
+    // A screen reader toggles the tab, as it does a check box: the page follows.
+    QAccessibleInterface* advancedTab = QAccessible::queryAccessibleInterface(
+        window->toolbar()->buttonGroup()->button(static_cast<int>(indexOf(Module::advanced))));
+    ASSERT_NE(advancedTab, nullptr);
+    ASSERT_NE(advancedTab->actionInterface(), nullptr);
+    ASSERT_TRUE(advancedTab->actionInterface()->actionNames().contains(QAccessibleActionInterface::toggleAction()));
+    advancedTab->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+    EXPECT_EQ(window->selectedModule(), Module::advanced);
+    EXPECT_TRUE(window->page(Module::advanced)->isVisible());
+    EXPECT_TRUE(accessibleNames(window.get()).contains(rebuild));
+    EXPECT_FALSE(accessibleNames(window.get()).contains(launchAtLogin));
+
+    // Toggling the tab already shown changes nothing.
+    advancedTab->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+    EXPECT_EQ(window->selectedModule(), Module::advanced);
+    EXPECT_EQ(window->toolbar()->buttonGroup()->checkedId(), static_cast<int>(indexOf(Module::advanced)));
+    window->selectModule(Module::general);
+    EXPECT_FALSE(accessibleNames(window.get()).contains(rebuild));
+    EXPECT_TRUE(accessibleNames(window.get()).contains(launchAtLogin));
 }
 
 }  // namespace
