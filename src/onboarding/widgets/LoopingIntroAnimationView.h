@@ -3,8 +3,7 @@
 // while the view is shown and paused while it is hidden. An animation that cannot be read leaves a play
 // symbol in its place. Animations carry no sound. Main thread only.
 
-#include <QImage>
-#include <QPointer>
+#include <QString>
 
 #include "l10n/AppLanguage.h"
 #include "settings/widgets/SettingsCard.h"
