@@ -14,6 +14,8 @@ namespace quorvane {
 struct FolderPickerRequest {
     std::string title;
     std::string message;
+    // The folder the picker opens in; empty or missing opens the user's home folder.
+    std::filesystem::path startFolder = {};
 
     bool operator==(const FolderPickerRequest&) const = default;
 };

@@ -134,8 +134,10 @@ void DataDirectoryMigrator::askToChangeDirectory(const FlowPtr& flow) {
 }
 
 void DataDirectoryMigrator::chooseDirectoryWithOpenPanel(FolderPicker::Completion completion) {
+    // The picker opens where the data lives now: the folder chosen last time holds the data folder.
     folderPicker_.chooseFolder(FolderPickerRequest{L10n::text(L10nKey::storagePickerTitle),
-                                                   L10n::text(L10nKey::storagePickerMessage)},
+                                                   L10n::text(L10nKey::storagePickerMessage),
+                                                   manager_.storageDirectoryURL().parent_path()},
                                std::move(completion));
 }
 

@@ -160,17 +160,22 @@ bool AccessibilityBusSession::setAccessibilityEnabled(bool enabled) {
 }
 
 bool AccessibilityBusSession::startTestWindow(const QString& program, const QStringList& arguments) {
+    return startWindow(program, arguments, "focus ", "Caret test window");
+}
+
+bool AccessibilityBusSession::startWindow(const QString& program, const QStringList& arguments,
+                                          const QString& readyPrefix, const QString& title) {
     window_ = launch(program, arguments, true);
     if (!window_) return false;
     // On a loaded machine the window manager may pass over the window's own request to be activated; a
     // pager's request (what xdotool sends) it always grants.
-    bool focused = false;
-    for (int attempt = 0; attempt < 20 && !focused && window_->state() != QProcess::NotRunning; ++attempt) {
-        focused = waitForWindowLine("focus ", std::chrono::seconds(1)).has_value();
-        if (!focused) runTool("xdotool", {"search", "--name", "^Caret test window$", "windowactivate"});
+    bool ready = false;
+    for (int attempt = 0; attempt < 20 && !ready && window_->state() != QProcess::NotRunning; ++attempt) {
+        ready = waitForWindowLine(readyPrefix, std::chrono::seconds(1)).has_value();
+        if (!ready) runTool("xdotool", {"search", "--name", "^" + title + "$", "windowactivate"});
     }
-    if (!focused) {
-        failure_ = std::string("the test window's field never took focus (") +
+    if (!ready) {
+        failure_ = std::string("the test window never became ready (") +
                    (window_->state() == QProcess::NotRunning ? "exited" : "running") +
                    "): " + window_->readAllStandardError().right(2000).toStdString();
         return false;

@@ -37,6 +37,14 @@ public:
     // Starts `program` (the caret test window) with `arguments` and waits until its field has focus; false
     // when it does not.
     bool startTestWindow(const QString& program, const QStringList& arguments = {});
+    // Starts another test program and waits for its line starting with `readyPrefix`, asking the window
+    // manager to activate the window titled `title` meanwhile; false when the line never comes.
+    bool startWindow(const QString& program, const QStringList& arguments, const QString& readyPrefix,
+                     const QString& title);
+    // The next line the test program prints that starts with `prefix`.
+    std::optional<QString> nextWindowLine(const QString& prefix, std::chrono::milliseconds timeout) {
+        return waitForWindowLine(prefix, timeout);
+    }
     std::int64_t testWindowProcessId() const;
     // Types `text` into the focused window ("\n" presses Return) and waits until the field reports all of
     // it; the field's rectangle on screen afterwards.

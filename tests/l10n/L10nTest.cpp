@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -93,7 +94,7 @@ struct ReferenceText {
 };
 
 std::vector<ReferenceText> readReferenceTexts() {
-    std::ifstream file(std::filesystem::path(__FILE__).parent_path() / "fixtures" / "english_texts.txt");
+    std::ifstream file(std::filesystem::path(QUORVANE_TESTS_DIR) / "l10n" / "fixtures" / "english_texts.txt");
     std::vector<ReferenceText> texts;
     std::string line;
     while (std::getline(file, line)) {
@@ -124,8 +125,9 @@ std::string kindsOf(L10nKey key) {
 }
 
 // Words of the other desktop platform (and its key names); our English texts use Linux wording instead.
-const std::vector<std::string> otherPlatformWords = {
-    "macOS", "Mac", "Finder", "System Settings", "App Store", "Vision", ".app", "Cmd", "Command"};
+// A Linux desktop shows a tray or panel icon, not a menu-bar item, and users never pick a "build".
+const std::vector<std::string> otherPlatformWords = {"macOS", "Mac", "Finder", "System Settings", "App Store",
+    "Vision", ".app", "Cmd", "Command", "menu bar", "Menu Bar", "menu-bar", "Direct build"};
 
 bool mentionsOtherPlatform(std::string_view text) {
     for (const auto& word : otherPlatformWords) {
@@ -156,6 +158,17 @@ const std::set<L10nKey> linuxWordedKeys = {
     L10nKey::menuBarIconHiddenBySystem,
     L10nKey::menuBarIconRestoreSteps,
     L10nKey::accessibilityTrustedDescription,
+    L10nKey::generalMenuBarSection,
+    L10nKey::generalMenuBarIconDescription,
+    L10nKey::generalOpenMenuBarSettings,
+    L10nKey::generalKeepEntryPointMessage,
+    L10nKey::generalShowMenuBarAndRemoveShortcut,
+    L10nKey::advancedPresentationDescription,
+    L10nKey::onboardingEntryPointsDescription,
+    L10nKey::onboardingShowMenuBarIcon,
+    L10nKey::onboardingMenuBarIconDescription,
+    L10nKey::menuBarShortcutRequiredMessage,
+    L10nKey::onboardingOpenHistoryDescription,
 };
 
 TEST_F(L10nTest, EnglishCatalogueIsTheReferenceListWithLinuxWording) {
@@ -173,6 +186,20 @@ TEST_F(L10nTest, EnglishCatalogueIsTheReferenceListWithLinuxWording) {
         } else {
             EXPECT_EQ(ours, reference[index].text);
         }
+    }
+}
+
+TEST_F(L10nTest, NeitherCatalogueSpeaksOfAMenuBarOrOfBuilds) {
+    for (std::size_t index = 0; index < l10nKeyCount; ++index) {
+        const L10nKey key = keyAt(index);
+        SCOPED_TRACE(std::string(L10n::identifier(key)));
+        std::string englishText(L10n::pattern(english, key));
+        for (auto& c : englishText) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        EXPECT_EQ(englishText.find("menu bar"), std::string::npos) << englishText;
+        EXPECT_EQ(englishText.find("menu-bar"), std::string::npos) << englishText;
+        EXPECT_EQ(englishText.find("direct build"), std::string::npos) << englishText;
+        const std::string_view chineseText = L10n::pattern(chinese, key);
+        EXPECT_EQ(chineseText.find("菜单栏"), std::string_view::npos) << chineseText;
     }
 }
 

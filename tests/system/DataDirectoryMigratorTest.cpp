@@ -132,7 +132,8 @@ TEST_F(DataDirectoryMigratorTest, ChangeAsksPicksConfirmsThenCopiesSwitchesAndRe
                      {"Cancel", "Confirm Migration"}}));
     EXPECT_EQ(picker_.requests,
               (std::vector<FolderPickerRequest>{
-                  {"Select Storage Directory", "Choose a directory to store clipboard history data."}}));
+                  {"Select Storage Directory", "Choose a directory to store clipboard history data.",
+                   defaultStorage().parent_path()}}));
 }
 
 TEST_F(DataDirectoryMigratorTest, CancelAtEveryStepChangesNothing) {

@@ -146,7 +146,8 @@ KeyComboRecorderControl::KeyComboRecorderControl(MainQueue& mainQueue, QWidget* 
     progressIndicator_->hide();
 
     auto* layout = new QHBoxLayout(this);
-    layout->setContentsMargins(12, 8, 12, 8);
+    // Little vertical margin: in a 32-point-high control the text still needs its whole line height.
+    layout->setContentsMargins(12, 4, 12, 4);
     layout->setSpacing(8);
     layout->addWidget(displayField_, 1);
     layout->addWidget(progressIndicator_, 0, Qt::AlignVCenter);

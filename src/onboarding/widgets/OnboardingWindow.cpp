@@ -20,6 +20,7 @@
 #include "l10n/AppLanguage.h"
 #include "l10n/L10n.h"
 #include "onboarding/model/OnboardingViewModel.h"
+#include "onboarding/widgets/LoopingIntroAnimationView.h"
 #include "settings/widgets/SettingsCard.h"
 
 namespace quorvane {
@@ -373,14 +374,8 @@ QWidget* OnboardingWindow::buildTutorial() {
         tiles->addWidget(card);
     }
     row->addLayout(tiles);
-    // No intro video ships with this build: the framed placeholder stands in its place.
-    auto* video = new SettingsCard(page);
-    video->setObjectName("introVideoPlaceholder");
-    video->setMinimumSize(500, 274);
-    auto* videoLayout = new QVBoxLayout(video);
-    videoLayout->addWidget(symbol("media-playback-start", QStyle::SP_MediaPlay, 40, QString()), 0,
-                           Qt::AlignCenter);
-    row->addWidget(video, 1);
+    row->addWidget(new LoopingIntroAnimationView(LoopingIntroAnimationView::resourceFor(AppLanguage::current()), page),
+                   1);
     layout->addLayout(row);
     layout->addStretch(1);
     return page;

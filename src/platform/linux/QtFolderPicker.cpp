@@ -3,11 +3,46 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QGridLayout>
+#include <QGuiApplication>
+#include <QHeaderView>
 #include <QLabel>
+#include <QScreen>
+#include <QTreeView>
+#include <system_error>
 
 #include "platform/linux/FileDialogAnswer.h"
 
 namespace quorvane {
+
+namespace {
+
+// The start folder, or its nearest ancestor that still exists; empty when none does.
+QString existingFolder(std::filesystem::path folder) {
+    std::error_code error;
+    while (!folder.empty()) {
+        if (std::filesystem::is_directory(folder, error)) return QString::fromStdString(folder.string());
+        if (folder == folder.parent_path()) break;
+        folder = folder.parent_path();
+    }
+    return {};
+}
+
+// Wide enough that the name, size, type and date columns show their titles and the folder names whole.
+void makeColumnsReadable(QFileDialog* dialog) {
+    QSize size(780, 500);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        size = size.boundedTo(screen->availableGeometry().size() * 9 / 10);
+    dialog->resize(size);
+    auto* details = dialog->findChild<QTreeView*>("treeView");
+    if (!details) return;
+    QHeaderView* header = details->header();
+    header->setStretchLastSection(false);
+    header->setMinimumSectionSize(header->fontMetrics().horizontalAdvance(QStringLiteral("Date Modified")) / 2);
+    header->setSectionResizeMode(QHeaderView::ResizeToContents);
+    header->setSectionResizeMode(0, QHeaderView::Stretch);
+}
+
+}  // namespace
 
 void QtFolderPicker::chooseFolder(const FolderPickerRequest& request, Completion completion) {
     auto* dialog = new QFileDialog(parent_.data(), QString::fromStdString(request.title));
@@ -21,6 +56,9 @@ void QtFolderPicker::chooseFolder(const FolderPickerRequest& request, Completion
         message->setWordWrap(true);
         grid->addWidget(message, grid->rowCount(), 0, 1, grid->columnCount());
     }
+
+    if (const QString start = existingFolder(request.startFolder); !start.isEmpty()) dialog->setDirectory(start);
+    makeColumnsReadable(dialog);
 
     openFileDialog(dialog, std::move(completion));
 }

@@ -92,12 +92,14 @@ void AdvancedSettingsViewController::buildLayout() {
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);
     auto* scroll = new QScrollArea(this);
+    scrollArea_ = scroll;
     scroll->setFrameShape(QFrame::NoFrame);
     scroll->setWidgetResizable(true);
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     scroll->viewport()->setAutoFillBackground(false);
     outer->addWidget(scroll);
     auto* content = new QWidget;
+    content_ = content;
     content->setFocusPolicy(Qt::ClickFocus);
     scroll->setWidget(content);
     auto* column = new QVBoxLayout(content);
@@ -287,7 +289,7 @@ void AdvancedSettingsViewController::reload() {
         pinyinToggle_->setChecked(model.pinyinIndexEnabled());
     }
     searchIndexStatsLabel_->setText(QString::fromStdString(model.searchIndexStatsText()));
-    rebuildButton_->setEnabled(!model.isRebuilding());
+    setRebuildButtonEnabled(!model.isRebuilding());
     rebuildSpinner_->setVisible(model.isRebuilding());
     if (accessibilityCard_) {
         const AccessibilityPermissionPresentation presentation = model.accessibilityPresentation();
@@ -303,6 +305,20 @@ void AdvancedSettingsViewController::reload() {
         directReturnPasteToggle_->setChecked(model.directReturnPasteEnabled());
     }
     reloadPanelCard();
+}
+
+void AdvancedSettingsViewController::setRebuildButtonEnabled(bool enabled) {
+    if (enabled == rebuildButton_->isEnabled()) return;
+    if (!enabled && rebuildButton_->hasFocus()) {
+        content_->setFocus(Qt::OtherFocusReason);
+        rebuildButtonLostFocus_ = true;
+    }
+    rebuildButton_->setEnabled(enabled);
+    if (enabled && rebuildButtonLostFocus_) {
+        rebuildButtonLostFocus_ = false;
+        // Only when the user has not moved on meanwhile.
+        if (content_->hasFocus()) rebuildButton_->setFocus(Qt::OtherFocusReason);
+    }
 }
 
 DirectClipboardPresentationMode AdvancedSettingsViewController::displayedPresentationMode() const {

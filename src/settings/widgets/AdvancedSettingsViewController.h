@@ -16,6 +16,7 @@ class QComboBox;
 class QLabel;
 class QProgressBar;
 class QPushButton;
+class QScrollArea;
 
 namespace quorvane {
 
@@ -51,6 +52,7 @@ public:
     QComboBox* presentationPopup() const { return presentationPopup_; }
     QComboBox* floatingListStylePopup() const { return floatingListStylePopup_; }
     QPushButton* resetPanelPositionButton() const { return resetPanelPositionButton_; }
+    QScrollArea* scrollArea() const { return scrollArea_; }
     bool isFloatingListStyleRowShown() const;
 
 private:
@@ -60,8 +62,14 @@ private:
     void reload();
     void reloadPanelCard();
     DirectClipboardPresentationMode displayedPresentationMode() const;
+    // Disabling a focused button would hand the focus to the next control (and scroll to it); the page
+    // holds it instead while the button is disabled and gives it back when it is enabled again.
+    void setRebuildButtonEnabled(bool enabled);
 
     std::unique_ptr<AdvancedSettingsViewModel> viewModel_;
+    QScrollArea* scrollArea_ = nullptr;
+    QWidget* content_ = nullptr;
+    bool rebuildButtonLostFocus_ = false;
     QCheckBox* ocrToggle_ = nullptr;
     QComboBox* ocrModePopup_ = nullptr;
     QLabel* ocrLanguageLabel_ = nullptr;

@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "l10n/L10n.h"
 #include "settings/model/ClassificationRuleEditorModel.h"
@@ -90,6 +91,17 @@ ClassificationRuleEditorDialog::ClassificationRuleEditorDialog(
     QFont small = descriptionLabel_->font();
     small.setPointSizeF(small.pointSizeF() * 0.9);
     descriptionLabel_->setFont(small);
+    // The explanation takes the room of the longest one from the start, so a kind whose explanation wraps
+    // moves no row below it.
+    const int explanationWidth = 500 - 40 - descriptionLabel_->contentsMargins().left();
+    int explanationHeight = 0;
+    for (const auto& info : ClassificationRuleEditorModel::kinds()) {
+        const QRect bounds = QFontMetrics(small).boundingRect(QRect(0, 0, explanationWidth, 10000),
+                                                               Qt::TextWordWrap, qs(info.explanation));
+        explanationHeight = std::max(explanationHeight, bounds.height());
+    }
+    descriptionLabel_->setMinimumHeight(explanationHeight);
+    descriptionLabel_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
     auto* form = new QVBoxLayout;
     form->setSpacing(10);

@@ -32,8 +32,9 @@ ClassificationTestTab::ClassificationTestTab(ClassificationSettingsViewModel& vi
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(20, 20, 20, 20);
     auto* card = new SettingsCard(this);
-    outer->addWidget(card);
-    outer->addStretch(1);
+    // The card and its two text views take the whole page: a larger window gives room to the sample and the
+    // report.
+    outer->addWidget(card, 1);
     auto* layout = new QVBoxLayout(card);
     layout->setContentsMargins(20, 16, 20, 16);
     layout->setSpacing(8);
@@ -53,9 +54,9 @@ ClassificationTestTab::ClassificationTestTab(ClassificationSettingsViewModel& vi
     // A plain text editor: quotes and dashes stay as typed.
     input_->setParent(card);
     input_->setFont(mono);
-    input_->setFixedHeight(120);
+    input_->setMinimumHeight(120);
     input_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-    layout->addWidget(input_);
+    layout->addWidget(input_, 3);
     layout->addSpacing(2);
     layout->addWidget(detectButton_, 0, Qt::AlignLeft);
     layout->addSpacing(2);
@@ -63,8 +64,8 @@ ClassificationTestTab::ClassificationTestTab(ClassificationSettingsViewModel& vi
     result_->setParent(card);
     result_->setFont(mono);
     result_->setReadOnly(true);
-    result_->setFixedHeight(160);
-    layout->addWidget(result_);
+    result_->setMinimumHeight(160);
+    layout->addWidget(result_, 4);
 
     connect(detectButton_, &QPushButton::clicked, this, [this] { detect(); });
     result_->setPlainText(QString::fromStdString(viewModel_.detectionReport("")));

@@ -1,7 +1,11 @@
 #include "settings/widgets/ClassificationWindow.h"
 
+#include <QCursor>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QStackedWidget>
 #include <QTabBar>
+#include <utility>
 #include <QVBoxLayout>
 
 #include "l10n/L10n.h"
@@ -18,7 +22,7 @@ ClassificationWindow::ClassificationWindow(std::unique_ptr<ClassificationSetting
     setWindowTitle(QString::fromStdString(L10n::text(L10nKey::classificationWindowTitle)));
     setObjectName(identifier);
     setMinimumSize(780, 560);
-    resize(900, 720);
+    placeOnScreen();
 
     systemTab_ = new ClassificationSystemTab(*viewModel_);
     userRulesTab_ = new ClassificationUserRulesTab(*viewModel_, alerts);
@@ -43,6 +47,31 @@ ClassificationWindow::ClassificationWindow(std::unique_ptr<ClassificationSetting
 }
 
 ClassificationWindow::~ClassificationWindow() = default;
+
+void ClassificationWindow::placeOnScreen(QSize decoration) {
+    QScreen* screen = QGuiApplication::screenAt(QCursor::pos());
+    if (!screen) screen = QGuiApplication::primaryScreen();
+    if (!screen) {
+        resize(900, 720);
+        placedAt_ = pos();
+        return;
+    }
+    // On a small screen the window shrinks (to no less than its minimum) rather than reach past the edges.
+    const QRect available = screen->availableGeometry();
+    resize(QSize(900, 720).boundedTo(available.size() - decoration).expandedTo(minimumSize()));
+    QRect frame(QPoint(), size() + decoration);
+    frame.moveCenter(available.center());
+    move(frame.topLeft());
+    placedAt_ = pos();
+}
+
+void ClassificationWindow::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    // The window frame is known once shown; centre again with it, unless a saved frame was restored.
+    if (std::exchange(firstShown_, true) || pos() != placedAt_) return;
+    const QSize decoration = frameGeometry().size() - size();
+    if (!decoration.isNull()) placeOnScreen(decoration);
+}
 
 void ClassificationWindow::selectTab(int index) {
     if (index < 0 || index >= stack_->count()) return;

@@ -34,13 +34,21 @@ public:
     // An index past the last tab is ignored.
     void selectTab(int index);
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
+    // 900 x 720 (less on a smaller screen), centred with its `decoration` on the screen of the pointer.
+    void placeOnScreen(QSize decoration = QSize(0, 0));
+
     std::unique_ptr<ClassificationSettingsViewModel> viewModel_;
     QTabBar* tabBar_;
     QStackedWidget* stack_;
     ClassificationSystemTab* systemTab_;
     ClassificationUserRulesTab* userRulesTab_;
     ClassificationTestTab* testTab_;
+    QPoint placedAt_;
+    bool firstShown_ = false;
 };
 
 }  // namespace quorvane

@@ -16,8 +16,10 @@ SettingsToolbar::SettingsToolbar(const QStringList& tabTitles, QWidget* parent)
     row_->addStretch(1);
     row_->addStretch(1);
     rebuildButtons();
-    connect(group_, &QButtonGroup::idClicked, this, [this](int index) {
-        if (index == selectedIndex_) return;
+    // Any way a tab becomes checked counts (a click, the keyboard, an assistive technology's toggle
+    // action); the owner's own selections store the index first and so emit nothing.
+    connect(group_, &QButtonGroup::idToggled, this, [this](int index, bool checked) {
+        if (!checked || index == selectedIndex_) return;
         selectedIndex_ = index;
         emit tabSelected(index);
     });

@@ -1,8 +1,8 @@
 #pragma once
 
 // The tab bar of the settings window: a centred row of exclusive buttons, one per page, each 90 px wide.
-// A click on another tab stores it and emits tabSelected; a click on the selected tab, and every selection
-// the owner makes, emits nothing. Main thread only.
+// Checking another tab (by click, keyboard or an assistive technology) stores it and emits tabSelected; a
+// click on the selected tab, and every selection the owner makes, emits nothing. Main thread only.
 
 #include <QStringList>
 #include <QWidget>

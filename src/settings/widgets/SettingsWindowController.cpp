@@ -1,5 +1,8 @@
 #include "settings/widgets/SettingsWindowController.h"
 
+#include <QAbstractButton>
+#include <QAccessible>
+#include <QButtonGroup>
 #include <QCloseEvent>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -7,6 +10,7 @@
 #include "l10n/AppLanguage.h"
 #include "l10n/L10n.h"
 #include "settings/model/SettingsModuleNotifications.h"
+#include "settings/widgets/SettingsContentContainerView.h"
 #include "settings/widgets/SettingsToolbar.h"
 
 namespace quorvane {
@@ -32,7 +36,7 @@ SettingsWindowController::SettingsWindowController(SettingsWindowServices& servi
       services_(services),
       factories_(std::move(factories)),
       toolbar_(new SettingsToolbar(tabTitles(), this)),
-      contentContainer_(new QWidget(this)),
+      contentContainer_(new SettingsContentContainerView(this)),
       contentLayout_(new QVBoxLayout(contentContainer_)) {
     setWindowTitle(settingsWindowTitle());
     setObjectName(identifier);
@@ -97,6 +101,14 @@ void SettingsWindowController::selectModule(int index) {
     if (index != selectedModuleIndex_) notifyCurrentModuleHidden();
     selectedModuleIndex_ = index;
     if (index < toolbar_->tabTitles().size()) toolbar_->setSelectedIndex(index);
+    // Hiding the focused control would pass the focus along the chain, often to a toolbar button that
+    // then keeps a focus frame; the container holds it instead, as in a freshly shown window. A keyboard
+    // user who chose the tab itself keeps the focus on it.
+    QWidget* focused = focusWidget();
+    const bool onOtherTab = focused && toolbar_->isAncestorOf(focused) &&
+                            focused != toolbar_->buttonGroup()->button(index);
+    if (onOtherTab || (focused && focused != contentContainer_ && contentContainer_->isAncestorOf(focused)))
+        contentContainer_->setFocus(Qt::OtherFocusReason);
     for (int other = 0; other < static_cast<int>(pages_.size()); ++other) {
         QWidget* page = pages_[other];
         if (!page || other == index) continue;
@@ -108,6 +120,8 @@ void SettingsWindowController::selectModule(int index) {
         page->show();
     }
     contentLayout_->activate();
+    QAccessibleEvent reordered(contentContainer_, QAccessible::ObjectReorder);
+    QAccessible::updateAccessibility(&reordered);
     refreshCurrentModule();
     emit moduleSelected(selectedModule());
 }

@@ -3,10 +3,12 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFileDialog>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTreeView>
 #include <algorithm>
 #include <filesystem>
 
@@ -122,10 +124,11 @@ TEST_F(QtDialogPresentersTest, FolderPickerChoosesFoldersOnlyShowsTheMessageAndM
     QtFolderPicker picker;
     std::vector<std::optional<fs::path>> folders;
     const FolderPickerRequest request{"Select Storage Directory",
-                                      "Choose a directory to store clipboard history data."};
+                                      "Choose a directory to store clipboard history data.", directory.path()};
     picker.chooseFolder(request, [&](auto folder) { folders.push_back(folder); });
     auto* dialog = openDialog<QFileDialog>();
     ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(fs::path(dialog->directory().absolutePath().toStdString()), directory.path());
     EXPECT_EQ(dialog->windowTitle().toStdString(), request.title);
     EXPECT_EQ(dialog->fileMode(), QFileDialog::Directory);
     EXPECT_TRUE(dialog->testOption(QFileDialog::ShowDirsOnly));
@@ -133,8 +136,19 @@ TEST_F(QtDialogPresentersTest, FolderPickerChoosesFoldersOnlyShowsTheMessageAndM
     auto* message = dialog->findChild<QLabel*>("folderPickerMessage");
     ASSERT_NE(message, nullptr);
     EXPECT_EQ(message->text().toStdString(), request.message);
-    dialog->resize(640, 420);
-    dialog->setDirectory(QString::fromStdString(directory.path().string()));
+    // Every column title is readable at the size the picker opens with.
+    auto* details = dialog->findChild<QTreeView*>("treeView");
+    ASSERT_NE(details, nullptr);
+    processEventsUntil([&] { return details->model()->rowCount(details->rootIndex()) > 0; });
+    QHeaderView* header = details->header();
+    for (int column = 0; column < header->count(); ++column) {
+        if (header->isSectionHidden(column)) continue;
+        const QString title = header->model()->headerData(column, Qt::Horizontal).toString();
+        EXPECT_GE(header->sectionSize(column), header->fontMetrics().horizontalAdvance(title) + 8)
+            << title.toStdString();
+    }
+    EXPECT_LE(header->sectionViewportPosition(header->count() - 1) + header->sectionSize(header->count() - 1),
+              details->viewport()->width());
     dialog->grab().save(QString::fromStdString((screenshotFolder() / "folder-picker-en.png").string()));
 
     // In folder mode the folder shown is the one chosen.

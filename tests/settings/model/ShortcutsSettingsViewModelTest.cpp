@@ -196,13 +196,13 @@ TEST_F(ShortcutsSettingsViewModelTest, DeletingWithTheIconHiddenOffersToShowItAg
     ASSERT_EQ(alerts_.presented.size(), 1u);
     EXPECT_EQ(alerts_.presented[0].messageText, "Keep an Entry Point Available");
     EXPECT_EQ(alerts_.presented[0].buttonTitles,
-              (std::vector<std::string>{"Cancel", "Show Menu Bar and Remove Shortcut"}));
+              (std::vector<std::string>{"Cancel", "Show Tray Icon and Remove Shortcut"}));
     alerts_.answer("Cancel");
     EXPECT_EQ(storedHotkey(), kAltSpace);
     EXPECT_FALSE(menuBarShowIcon(defaults_));
 
     model->deleteShortcutRequested();
-    alerts_.answer("Show Menu Bar and Remove Shortcut");
+    alerts_.answer("Show Tray Icon and Remove Shortcut");
     EXPECT_TRUE(menuBarShowIcon(defaults_));
     EXPECT_EQ(storedHotkey(), std::nullopt);
     EXPECT_TRUE(deletionMarked());

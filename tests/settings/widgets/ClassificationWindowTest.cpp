@@ -204,6 +204,54 @@ TEST_F(ClassificationWindowTest, EditorAdaptsToTheConditionKind) {
     EXPECT_EQ(editor.draftFromControls().conditionValue, "kept");
 }
 
+TEST_F(ClassificationWindowTest, EditorRowsKeepTheirPlacesWhateverTheKindsExplanation) {
+    ClassificationRuleEditorDialog editor({"R", Kind::containsText, "x", "X", true}, false);
+    editor.show();
+    editor.adjustSize();  // as tight as a window manager may make it
+    QCoreApplication::processEvents();
+    auto* explanation = editor.conditionDescriptionLabel();
+    const auto tops = [&] {
+        std::vector<int> found;
+        for (QWidget* widget : std::initializer_list<QWidget*>{editor.nameField(), editor.conditionKindPopup(),
+                                                                explanation, editor.resultField()})
+            found.push_back(widget->mapTo(&editor, QPoint()).y());
+        return found;
+    };
+    const std::vector<int> first = tops();
+    auto* kinds = editor.conditionKindPopup();
+    for (int index = 0; index < kinds->count(); ++index) {
+        kinds->setCurrentIndex(index);
+        emit kinds->activated(index);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(tops(), first) << kinds->currentText().toStdString();
+        EXPECT_GE(explanation->height(), explanation->heightForWidth(explanation->width()))
+            << "cut explanation of " << kinds->currentText().toStdString();
+    }
+}
+
+TEST_F(ClassificationWindowTest, OpensCentredOnItsScreenAndTheTestViewsGrowWithTheWindow) {
+    auto window = makeWindow();
+    QCoreApplication::processEvents();
+    const QRect available = window->screen()->availableGeometry();
+    EXPECT_TRUE(available.contains(window->frameGeometry()))
+        << "frame " << window->frameGeometry().width() << "x" << window->frameGeometry().height();
+    EXPECT_LE((window->frameGeometry().center() - available.center()).manhattanLength(), 2);
+
+    window->selectTab(2);
+    auto* tab = window->testTab();
+    window->resize(window->minimumSize());
+    QCoreApplication::processEvents();
+    const int smallInput = tab->input()->height();
+    const int smallResult = tab->result()->height();
+    window->resize(window->minimumSize() + QSize(200, 300));
+    QCoreApplication::processEvents();
+    EXPECT_GT(tab->input()->height(), smallInput + 60);
+    EXPECT_GT(tab->result()->height(), smallResult + 60);
+    // Below the result view only the card's and the page's margins remain.
+    const int resultBottom = tab->result()->mapTo(tab, QPoint(0, tab->result()->height())).y();
+    EXPECT_LE(tab->height() - resultBottom, 40);
+}
+
 TEST_F(ClassificationWindowTest, TestTabReportsWithTheCurrentSettings) {
     auto window = makeWindow();
     auto* tab = window->testTab();

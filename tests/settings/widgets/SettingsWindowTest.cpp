@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QAccessible>
+#include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
@@ -8,11 +10,14 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QToolButton>
 #include <QtTest/QTest>
 
 #include "hotkeys/widgets/KeyComboRecorderControl.h"
+#include "l10n/L10n.h"
 #include "panel/model/ClipboardHotkeySetting.h"
 #include "panel/model/ClipboardPanelCoordinator.h"
 #include "preferences/SettingsAccessors.h"
@@ -267,6 +272,107 @@ TEST_F(SettingsWindowTest, AdvancedPageShowsTheChannelsRowsAndTheCurrentIndex) {
     EXPECT_EQ(storePage->accessibilityCard(), nullptr);
     EXPECT_EQ(storePage->presentationPopup(), nullptr);
     EXPECT_FALSE(storePage->resetPanelPositionButton()->isHidden());
+}
+
+TEST_F(SettingsWindowTest, RebuildingTheIndexLeavesTheFocusAndTheScrollWhereTheUserWas) {
+    f_->searchService->holdRebuilds = true;
+    auto window = makeWindow(Module::advanced);
+    window->resize(SettingsWindowController::minimumContentWidth, SettingsWindowController::minimumContentHeight);
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    f_->loop.runUntilIdle();
+    auto* page = advancedPage(*window);
+    QScrollBar* scroll = page->scrollArea()->verticalScrollBar();
+    page->scrollArea()->ensureWidgetVisible(page->rebuildButton());
+    QCoreApplication::processEvents();
+    ASSERT_GT(scroll->maximum(), 0) << "the page must scroll at this size for the check to mean anything";
+    const int scrolled = scroll->value();
+
+    QTest::mouseClick(page->rebuildButton(), Qt::LeftButton);
+    ASSERT_EQ(QApplication::focusWidget(), page->rebuildButton());
+    f_->loop.runUntilIdle();
+    QCoreApplication::processEvents();
+    ASSERT_FALSE(page->rebuildButton()->isEnabled());
+    EXPECT_EQ(qobject_cast<QCheckBox*>(QApplication::focusWidget()), nullptr);
+    EXPECT_TRUE(page->isAncestorOf(QApplication::focusWidget()));
+    EXPECT_EQ(scroll->value(), scrolled);
+    // Space now presses nothing that stores a setting.
+    const bool pasteBack = page->directReturnPasteToggle()->isChecked();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+    EXPECT_EQ(page->directReturnPasteToggle()->isChecked(), pasteBack);
+
+    f_->searchService->finishRebuild();
+    f_->loop.runUntilIdle();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(page->rebuildButton()->isEnabled());
+    EXPECT_EQ(QApplication::focusWidget(), page->rebuildButton());
+    EXPECT_EQ(scroll->value(), scrolled);
+}
+
+TEST_F(SettingsWindowTest, ChangingPagesLeavesNoToolbarButtonFocused) {
+    auto window = makeWindow(Module::general);
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    auto* firstCheckBox = generalPage(*window)->findChild<QCheckBox*>();
+    ASSERT_NE(firstCheckBox, nullptr);
+    firstCheckBox->setFocus(Qt::MouseFocusReason);
+    for (const Module module : {Module::storage, Module::appFilter, Module::advanced, Module::general}) {
+        QAbstractButton* tab = window->toolbar()->buttonGroup()->button(static_cast<int>(indexOf(module)));
+        QTest::mouseClick(tab, Qt::LeftButton);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(window->selectedModule(), module);
+        QWidget* focused = QApplication::focusWidget();
+        EXPECT_FALSE(window->toolbar()->isAncestorOf(focused)) << focused->metaObject()->className();
+        EXPECT_FALSE(focused && focused->isHidden());
+    }
+    // A keyboard user who tabbed to a tab and chose it stays there.
+    QAbstractButton* storageTab = window->toolbar()->buttonGroup()->button(static_cast<int>(indexOf(Module::storage)));
+    storageTab->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(storageTab, Qt::Key_Space);
+    EXPECT_EQ(window->selectedModule(), Module::storage);
+    EXPECT_EQ(QApplication::focusWidget(), storageTab);
+}
+
+// Every accessible name under `node`, depth first.
+void collectAccessibleNames(QAccessibleInterface* node, QStringList& names, int depth = 0) {
+    if (!node || depth > 64) return;
+    names << node->text(QAccessible::Name);
+    for (int index = 0; index < node->childCount(); ++index)
+        collectAccessibleNames(node->child(index), names, depth + 1);
+}
+
+QStringList accessibleNames(QWidget* window) {
+    QStringList names;
+    collectAccessibleNames(QAccessible::queryAccessibleInterface(window), names);
+    return names;
+}
+
+TEST_F(SettingsWindowTest, AssistiveTechnologiesChooseTabsAndSeeOnlyTheShownPage) {
+    auto window = makeWindow(Module::general);
+    const QString rebuild = QString::fromStdString(L10n::text(L10nKey::advancedRebuildIndexButton));
+    const QString launchAtLogin = QString::fromStdString(L10n::text(L10nKey::generalLaunchAtLogin));
+    EXPECT_TRUE(accessibleNames(window.get()).contains(launchAtLogin));
+    EXPECT_FALSE(accessibleNames(window.get()).contains(rebuild));
+
+    // A screen reader toggles the tab, as it does a check box: the page follows.
+    QAccessibleInterface* advancedTab = QAccessible::queryAccessibleInterface(
+        window->toolbar()->buttonGroup()->button(static_cast<int>(indexOf(Module::advanced))));
+    ASSERT_NE(advancedTab, nullptr);
+    ASSERT_NE(advancedTab->actionInterface(), nullptr);
+    ASSERT_TRUE(advancedTab->actionInterface()->actionNames().contains(QAccessibleActionInterface::toggleAction()));
+    advancedTab->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+    EXPECT_EQ(window->selectedModule(), Module::advanced);
+    EXPECT_TRUE(window->page(Module::advanced)->isVisible());
+    EXPECT_TRUE(accessibleNames(window.get()).contains(rebuild));
+    EXPECT_FALSE(accessibleNames(window.get()).contains(launchAtLogin));
+
+    // Toggling the tab already shown changes nothing.
+    advancedTab->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+    EXPECT_EQ(window->selectedModule(), Module::advanced);
+    EXPECT_EQ(window->toolbar()->buttonGroup()->checkedId(), static_cast<int>(indexOf(Module::advanced)));
+    window->selectModule(Module::general);
+    EXPECT_FALSE(accessibleNames(window.get()).contains(rebuild));
+    EXPECT_TRUE(accessibleNames(window.get()).contains(launchAtLogin));
 }
 
 }  // namespace
