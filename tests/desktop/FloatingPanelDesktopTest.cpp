@@ -14,6 +14,7 @@
 
 #include "desktop/AccessibilityBusSession.h"
 #include "desktop/DesktopSession.h"
+#include "desktop/UserInput.h"
 #include "floating/model/ClipboardFloatingAnchorResolver.h"
 #include "floating/model/FloatingClipboardPositionCalculator.h"
 #include "floating/model/TextCaretPositionDetector.h"
@@ -34,6 +35,7 @@
 #include "platform/memory/InMemoryWindowActivation.h"
 #include "platform/memory/RecordingPasteShortcutPoster.h"
 #include "platform/memory/RecordingWorkspaceOpener.h"
+#include "preferences/SettingsAccessors.h"
 #include "searchindex/ClipboardAppIdentityResolver.h"
 #include "support/QtTestApplication.h"
 namespace quorvane {
@@ -256,6 +258,56 @@ TEST_F(FloatingPanelDesktopTest, WithTheBusSwitchedOffThePanelOpensAtTheMouse) {
     const QPoint origin = panelOrigin();
     EXPECT_LE(std::abs(origin.x() - expected.x), 2) << origin.x() << " vs " << expected.x;
     EXPECT_LE(std::abs(origin.y() - expected.y), 2) << origin.y() << " vs " << expected.y;
+}
+
+// Clicks with the mouse on the panel, anywhere but its search field, leave the typing with the field.
+class FloatingPanelMouseTest : public FloatingPanelDesktopTest {
+protected:
+    bool usesAccessibleDesktop() const override { return false; }
+};
+
+TEST_F(FloatingPanelMouseTest, TypingReachesTheSearchFieldAfterClicksAnywhereElse) {
+    namespace input = testing::userinput;
+    defaults_.set(SettingsKey::directPasteReturnKeyAutoPasteEnabled, true);
+    activation_.setActiveWindow(ReturnTarget{4242, 77});
+    QCursor::setPos(300, 120);
+    ASSERT_TRUE(showAndWait());
+    auto& panel = controller_->floatingPanel();
+    auto* field = panel.searchField();
+    ASSERT_TRUE(DesktopSession::processEventsUntil([&] { return field->hasFocus(); }));
+    DesktopSession::processEventsFor(200ms);
+    const auto typed = [&](const QString& keys, const QString& expected) {
+        EXPECT_TRUE(input::typeText(keys));
+        return DesktopSession::processEventsUntil([&] { return field->text() == expected; }, 3s);
+    };
+
+    // The surface's margin beside the list; the arrows still move through the list.
+    QWidget* surface = panel.rootView()->listSurfaceView();
+    ASSERT_TRUE(input::click(surface->mapToGlobal(QPoint(4, surface->height() / 2))));
+    ASSERT_TRUE(input::holdKey("Down"));
+    EXPECT_TRUE(DesktopSession::processEventsUntil(
+        [&] { return controller_->resultList().state().selectedIndex() == 1; }));
+    EXPECT_TRUE(typed("no", "no")) << field->text().toStdString();
+
+    // The footer left of its buttons, then a row's menu closed with Escape.
+    ASSERT_TRUE(input::click(surface->mapToGlobal(QPoint(16, surface->height() - 14))));
+    EXPECT_TRUE(typed("t", "not")) << field->text().toStdString();
+    auto& list = controller_->resultList();
+    ASSERT_TRUE(DesktopSession::processEventsUntil([&] { return list.state().items().size() == 1; }));
+    ASSERT_TRUE(input::click(list.screenRectForRow(0)->center(), 3));
+    ASSERT_TRUE(DesktopSession::processEventsUntil(
+        [&] { return list.contextMenu() && list.contextMenu()->isVisible(); }));
+    DesktopSession::processEventsFor(150ms);
+    ASSERT_TRUE(input::holdKey("Escape"));
+    ASSERT_TRUE(DesktopSession::processEventsUntil(
+        [&] { return !list.contextMenu() || !list.contextMenu()->isVisible(); }));
+    ASSERT_TRUE(controller_->isPanelVisible()) << "closing the menu keeps the panel";
+    EXPECT_TRUE(typed("e", "note")) << field->text().toStdString();
+
+    ASSERT_TRUE(input::holdKey("Return"));
+    ASSERT_TRUE(DesktopSession::processEventsUntil([&] { return poster_.postCount() == 1; }, 5s))
+        << "nothing was pasted";
+    EXPECT_EQ(pasteboard_.string(), std::optional<std::string>("Meeting notes\nBring the slides\nBook the room"));
 }
 
 class FloatingPanelScreenshotTest : public FloatingPanelDesktopTest,

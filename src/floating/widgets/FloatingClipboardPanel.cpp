@@ -11,6 +11,7 @@
 #include "floating/model/FloatingPanelFooterLayout.h"
 #include "l10n/L10n.h"
 #include "platform/KeyPositions.h"
+#include "ui/SearchFocusKeeper.h"
 #include "ui/UiColors.h"
 
 namespace quorvane {
@@ -98,6 +99,7 @@ void FloatingClipboardPanel::build() {
         if (self && self->delegate) self->delegate->searchTextDidChange(text.toStdString());
     };
     column->addWidget(searchField_);
+    new SearchFocusKeeper(*panel_, *searchField_, panel_);
 
     listHolder_ = new QWidget(surface);
     auto* holderLayout = new QVBoxLayout(listHolder_);

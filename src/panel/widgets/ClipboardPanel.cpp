@@ -24,6 +24,7 @@
 #include "platform/KeyPositions.h"
 #include "ui/KeyGlyphText.h"
 #include "ui/KeyablePanel.h"
+#include "ui/SearchFocusKeeper.h"
 #include "ui/UiColors.h"
 
 namespace quorvane {
@@ -155,6 +156,7 @@ void ClipboardPanel::makeWindow() {
         if (self && self->delegate) self->delegate->searchTextDidChange(query.toStdString());
     };
     column->addWidget(searchRow_);
+    new SearchFocusKeeper(*window_, *searchRow_->searchField(), window_);
     column->addSpacing(2);
     topSeparatorLine_ = separator(background_);
     column->addWidget(topSeparatorLine_);

@@ -1,0 +1,183 @@
+// The centred panel used with the mouse as well as the keys, on a real X display: clicks anywhere that is not
+// a text control leave the typing with the search field, and the split divider drags by its visible line.
+// Keys and clicks go through the X server's test extension, held as a person holds them.
+
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QLabel>
+#include <QMenu>
+#include <QToolButton>
+
+#include "desktop/DesktopSession.h"
+#include "desktop/UserInput.h"
+#include "panel/support/FakeHistoryManager.h"
+#include "panel/support/HistoryListSearchService.h"
+#include "panel/support/PanelTestEntries.h"
+#include "panel/widgets/ClipboardDetailView.h"
+#include "panel/widgets/ClipboardPanel.h"
+#include "panel/widgets/ClipboardPanelController.h"
+#include "panel/widgets/ClipboardResultListView.h"
+#include "panel/widgets/ClipboardSearchFilterChipView.h"
+#include "panel/widgets/ClipboardSearchFilterChipsContainerView.h"
+#include "panel/widgets/ClipboardSearchRowView.h"
+#include "panel/widgets/ClipboardTextField.h"
+#include "panel/widgets/CustomSplitView.h"
+#include "platform/Clock.h"
+#include "platform/linux/QtMainQueue.h"
+#include "platform/linux/QtScreenProvider.h"
+#include "platform/memory/InMemoryApplicationCatalog.h"
+#include "platform/memory/InMemoryPasteboard.h"
+#include "platform/memory/InMemoryUserDefaults.h"
+#include "platform/memory/InMemoryWindowActivation.h"
+#include "platform/memory/RecordingPasteShortcutPoster.h"
+#include "preferences/SettingsAccessors.h"
+#include "searchindex/ClipboardAppIdentityResolver.h"
+#include "support/QtTestApplication.h"
+#include "ui/KeyablePanel.h"
+
+namespace quorvane {
+namespace {
+
+using testing::DesktopSession;
+using namespace std::chrono_literals;
+namespace input = testing::userinput;
+
+class Trusted final : public AccessibilityPermissionManagerProtocol {
+public:
+    AccessibilityPermissionStatus status() const override {
+        return AccessibilityPermissionStatus::authorized;
+    }
+    bool isTrusted() const override { return true; }
+    bool hasRequestedPermission() const override { return true; }
+    void requestPermission() override {}
+    void openSystemSettings() override {}
+    void openURL(const std::string&) override {}
+};
+
+class CentredPanelHandsDesktopTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        DESKTOP_SESSION_OR_SKIP();
+        for (const auto& [id, text] : {std::pair{"a", "alpha one"}, {"b", "beta two"}, {"g", "gamma three"}}) {
+            history_->entries.push_back(testing::textEntry(id, text));
+            ClipboardHistoryContentSnapshot content;
+            content.id = id;
+            content.content = text;
+            history_->contents[id] = content;
+        }
+        activation_.setActiveWindow(ReturnTarget{4242, 77});
+        defaults_.set(SettingsKey::directPasteReturnKeyAutoPasteEnabled, true);
+        viewModel_ = std::make_unique<ClipboardPanelViewModel>(ClipboardPanelViewModel::Dependencies{
+            history_, search_, queue_, pasteboard_, defaults_, resolver_, clock_});
+        controller_ = std::make_unique<ClipboardPanelController>(ClipboardPanelController::Dependencies{
+            *viewModel_, defaults_, queue_, clock_, pasteboard_, screens_, activation_, poster_, trust_});
+    }
+    void TearDown() override {
+        controller_.reset();
+        viewModel_.reset();
+    }
+
+    ClipboardPanel& panel() { return controller_->clipboardPanel(); }
+    ClipboardTextField& field() { return *panel().searchField(); }
+    ClipboardResultListView& list() { return controller_->clipboardResultListView(); }
+
+    void showAndWait() {
+        controller_->showPanel();
+        ASSERT_TRUE(DesktopSession::processEventsUntil([&] {
+            return list().state().items().size() == 3 && panel().window()->isActiveWindow() &&
+                   field().hasFocus();
+        })) << "listed " << list().state().items().size();
+        // The window manager's and the server's turn before the first click.
+        DesktopSession::processEventsFor(200ms);
+    }
+
+    // Types `text` and waits until the field shows `expected`.
+    ::testing::AssertionResult typeAndExpect(const QString& text, const QString& expected) {
+        if (!input::typeText(text)) return ::testing::AssertionFailure() << "xdotool failed";
+        if (DesktopSession::processEventsUntil([&] { return field().text() == expected; }, 3s))
+            return ::testing::AssertionSuccess();
+        QWidget* focus = QApplication::focusWidget();
+        return ::testing::AssertionFailure()
+               << "the field reads \"" << field().text().toStdString() << "\", expected \""
+               << expected.toStdString() << "\"; focus on "
+               << (focus ? focus->metaObject()->className() : "nothing");
+    }
+
+    QPoint centreOf(const QWidget& widget) const { return widget.mapToGlobal(widget.rect().center()); }
+
+    InMemoryUserDefaults defaults_;
+    SystemClock clock_;
+    QtMainQueue queue_;
+    std::shared_ptr<testing::FakeHistoryManager> history_ =
+        std::make_shared<testing::FakeHistoryManager>(queue_);
+    std::shared_ptr<testing::HistoryListSearchService> search_ =
+        std::make_shared<testing::HistoryListSearchService>(queue_, *history_);
+    InMemoryPasteboard pasteboard_;
+    InMemoryApplicationCatalog catalog_;
+    ClipboardAppIdentityResolver resolver_{catalog_, {}, "en_US.UTF-8"};
+    QtScreenProvider screens_;
+    InMemoryWindowActivation activation_;
+    RecordingPasteShortcutPoster poster_{&activation_};
+    Trusted trust_;
+    std::unique_ptr<ClipboardPanelViewModel> viewModel_;
+    std::unique_ptr<ClipboardPanelController> controller_;
+};
+
+// A left click on a row pastes that row, so rows are reached here by the right button (press selects).
+TEST_F(CentredPanelHandsDesktopTest, TypingReachesTheSearchFieldAfterClicksAnywhereElse) {
+    showAndWait();
+    QWidget* window = panel().window();
+
+    // The background beside the split view; the arrows still move through the list.
+    ASSERT_TRUE(input::click(window->mapToGlobal(QPoint(3, window->height() / 2))));
+    ASSERT_TRUE(input::holdKey("Down"));
+    EXPECT_TRUE(DesktopSession::processEventsUntil([&] { return list().state().selectedIndex() == 1; }));
+
+    // A typed filter makes a chip; its remove button takes the filter out again.
+    ASSERT_TRUE(typeAndExpect("type:text ", "type:text "));
+    ClipboardSearchFilterChipsContainerView* chips = panel().searchRow()->chips();
+    ASSERT_TRUE(DesktopSession::processEventsUntil([&] { return chips->chipViews().size() == 1; }));
+    DesktopSession::processEventsFor(100ms);
+    ASSERT_TRUE(input::click(centreOf(*chips->chipViews().front()->deleteButton())));
+    ASSERT_TRUE(DesktopSession::processEventsUntil([&] { return chips->chipViews().empty(); }));
+    EXPECT_TRUE(typeAndExpect("b", "b"));
+
+    // The footer, away from its buttons.
+    const QWidget* footer = panel().statusLabel()->parentWidget();
+    ASSERT_TRUE(input::click(footer->mapToGlobal(QPoint(20, footer->height() / 2))));
+    EXPECT_TRUE(typeAndExpect("e", "be"));
+
+    // A row's menu, closed again with Escape.
+    ASSERT_TRUE(DesktopSession::processEventsUntil([&] { return list().state().items().size() == 1; }));
+    ASSERT_TRUE(input::click(list().screenRectForRow(0)->center(), 3));
+    ASSERT_TRUE(DesktopSession::processEventsUntil(
+        [&] { return list().contextMenu() && list().contextMenu()->isVisible(); }));
+    DesktopSession::processEventsFor(150ms);
+    ASSERT_TRUE(input::holdKey("Escape"));
+    ASSERT_TRUE(DesktopSession::processEventsUntil(
+        [&] { return !list().contextMenu() || !list().contextMenu()->isVisible(); }));
+    EXPECT_TRUE(panel().isVisible()) << "closing the menu keeps the panel";
+    EXPECT_TRUE(typeAndExpect("t", "bet"));
+
+    // The detail pane below its text, and the list's empty space below the rows.
+    auto& detail = controller_->clipboardDetailView();
+    ASSERT_TRUE(input::click(detail.mapToGlobal(QPoint(detail.width() / 2, detail.height() - 4))));
+    ASSERT_TRUE(input::click(list().mapToGlobal(QPoint(list().width() / 2, list().height() - 10))));
+    EXPECT_TRUE(typeAndExpect("a", "beta"));
+    ASSERT_TRUE(panel().isVisible());
+
+    // Return pastes the entry the typed text found.
+    ASSERT_TRUE(DesktopSession::processEventsUntil([&] {
+        return list().state().items().size() == 1 && list().state().items().front().id == "b";
+    }));
+    ASSERT_TRUE(input::holdKey("Return"));
+    ASSERT_TRUE(DesktopSession::processEventsUntil([&] { return poster_.postCount() == 1; }, 5s))
+        << "nothing was pasted";
+    EXPECT_EQ(pasteboard_.string(), std::optional<std::string>("beta two"));
+    EXPECT_FALSE(panel().isVisible());
+}
+
+}  // namespace
+}  // namespace quorvane
