@@ -179,5 +179,32 @@ TEST_F(CentredPanelHandsDesktopTest, TypingReachesTheSearchFieldAfterClicksAnywh
     EXPECT_FALSE(panel().isVisible());
 }
 
+TEST_F(CentredPanelHandsDesktopTest, DraggingTheDividerLineMovesTheSplitNotTheWindowAndIsRestored) {
+    showAndWait();
+    CustomSplitView* split = panel().splitView();
+    QWidget* line = panel().dividerLine();
+    const QPoint windowAt = panel().window()->pos();
+    const int listWidth = split->sizes().front();
+    EXPECT_GE(split->handleWidth(), 5);
+    EXPECT_LE(split->handleWidth(), 7);
+
+    const QPoint grab = line->mapToGlobal(QPoint(0, line->height() / 2));
+    ASSERT_TRUE(input::drag(grab, grab + QPoint(100, 0)));
+    ASSERT_TRUE(DesktopSession::processEventsUntil([&] { return split->sizes().front() != listWidth; }))
+        << "the divider did not move";
+    DesktopSession::processEventsFor(100ms);
+    EXPECT_EQ(split->sizes().front(), listWidth + 100);
+    EXPECT_EQ(panel().window()->pos(), windowAt) << "the window stays where it was";
+    EXPECT_EQ(line->mapToGlobal(QPoint(0, 0)).x(), grab.x() + 100) << "the line follows the handle";
+
+    // A new panel over the same settings opens with the width the user left.
+    controller_->hidePanel();
+    controller_.reset();
+    controller_ = std::make_unique<ClipboardPanelController>(ClipboardPanelController::Dependencies{
+        *viewModel_, defaults_, queue_, clock_, pasteboard_, screens_, activation_, poster_, trust_});
+    showAndWait();
+    EXPECT_EQ(panel().splitView()->sizes().front(), listWidth + 100);
+}
+
 }  // namespace
 }  // namespace quorvane
