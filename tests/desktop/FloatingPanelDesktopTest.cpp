@@ -19,6 +19,7 @@
 #include "floating/model/FloatingClipboardPositionCalculator.h"
 #include "floating/model/TextCaretPositionDetector.h"
 #include "floating/widgets/FloatingClipboardPanelController.h"
+#include "l10n/L10n.h"
 #include "l10n/StandardAppLanguage.h"
 #include "panel/support/FakeHistoryManager.h"
 #include "panel/support/PanelTestEntries.h"
@@ -231,11 +232,16 @@ TEST_F(FloatingPanelDesktopTest, AColonFragmentShowsSuggestionsAndEscapeClearsTh
     QTest::keyClicks(field, ":ty");
     ASSERT_TRUE(
         DesktopSession::processEventsUntil([&] { return controller_->isShowingFilterSuggestions(); }));
+    // Nothing matches: the empty state's text, not a blank list.
+    QLabel* empty = controller_->floatingPanel().emptyStateLabel();
+    EXPECT_TRUE(empty->isVisible());
+    EXPECT_EQ(empty->text().toStdString(), L10n::text(L10nKey::panelNoHistoryYet));
     QTest::keyClick(field, Qt::Key_Backspace);
     QTest::keyClick(field, Qt::Key_Backspace);
     QTest::keyClicks(field, "js");
     EXPECT_TRUE(controller_->isShowingFilterSuggestions());
     EXPECT_FALSE(controller_->resultList().state().filterSuggestions().empty());
+    EXPECT_FALSE(empty->isVisible());
 
     QTest::keyClick(field, Qt::Key_Escape);
     EXPECT_FALSE(controller_->isShowingFilterSuggestions());

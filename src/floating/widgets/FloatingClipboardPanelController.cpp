@@ -391,7 +391,7 @@ bool FloatingClipboardPanelController::handleFilterSuggestions(const std::string
     preview_->cancelPendingAutomaticPreview();
     preview_->dismissPreview();
     list_->setFilterSuggestions(std::move(suggestions));
-    floatingPanel_->updateEmptyState("", false);
+    updateEmptyState();
     return true;
 }
 
@@ -430,11 +430,9 @@ bool FloatingClipboardPanelController::cancelFilterSuggestion() {
 }
 
 void FloatingClipboardPanelController::updateEmptyState() {
-    if (isShowingFilterSuggestions()) {
-        floatingPanel_->updateEmptyState("", false);
-        return;
-    }
-    const bool empty = viewModel_.clipboardItems().empty();
+    // A half-typed filter that no filter word matches lists nothing either.
+    const bool empty = isShowingFilterSuggestions() ? list_->state().filterSuggestions().empty()
+                                                    : viewModel_.clipboardItems().empty();
     floatingPanel_->updateEmptyState(empty ? L10n::text(L10nKey::panelNoHistoryYet) : "", empty);
 }
 
