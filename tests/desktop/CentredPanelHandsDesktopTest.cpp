@@ -1,7 +1,9 @@
 // The centred panel used with the mouse as well as the keys, on a real X display: clicks anywhere that is not
-// a text control leave the typing with the search field, and the split divider drags by its visible line.
-// Keys and clicks go through the X server's test extension, held as a person holds them.
+// a text control leave the typing with the search field, the split divider drags by its visible line, and a
+// screen reader on the accessibility bus can browse the rows. Keys and clicks go through the X server's test
+// extension, held as a person holds them.
 
+#include <atspi/atspi-constants.h>
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
@@ -10,6 +12,8 @@
 #include <QMenu>
 #include <QToolButton>
 
+#include "desktop/AccessibilityBusSession.h"
+#include "desktop/AtSpiTreeReader.h"
 #include "desktop/DesktopSession.h"
 #include "desktop/UserInput.h"
 #include "panel/support/FakeHistoryManager.h"
@@ -40,6 +44,9 @@
 namespace quorvane {
 namespace {
 
+using testing::AccessibilityBusSession;
+using testing::AtSpiNode;
+using testing::AtSpiTreeReader;
 using testing::DesktopSession;
 using namespace std::chrono_literals;
 namespace input = testing::userinput;
@@ -204,6 +211,90 @@ TEST_F(CentredPanelHandsDesktopTest, DraggingTheDividerLineMovesTheSplitNotTheWi
         *viewModel_, defaults_, queue_, clock_, pasteboard_, screens_, activation_, poster_, trust_});
     showAndWait();
     EXPECT_EQ(panel().splitView()->sizes().front(), listWidth + 100);
+}
+
+// The panel on a private accessibility bus, which this process joins before its bridge first connects.
+class CentredPanelAccessibilityDesktopTest : public CentredPanelHandsDesktopTest {
+protected:
+    void SetUp() override {
+        DESKTOP_SESSION_OR_SKIP();
+        bus_ = std::make_unique<AccessibilityBusSession>(DesktopSession::display());
+        ASSERT_TRUE(bus_->start()) << bus_->failure();
+        ASSERT_TRUE(bus_->setAccessibilityEnabled(true));
+        membership_ = std::make_unique<testing::AccessibilityBusMembership>(bus_->sessionBusAddress());
+        if (!membership_->joined()) GTEST_SKIP() << "this program's bridge joined another bus before";
+        CentredPanelHandsDesktopTest::SetUp();
+        reader_ = std::make_unique<AtSpiTreeReader>(bus_->sessionBusAddress());
+    }
+    void TearDown() override {
+        CentredPanelHandsDesktopTest::TearDown();
+        reader_.reset();
+        membership_.reset();
+        bus_.reset();
+    }
+
+    // The rows of the showing list, once it has `count` of them.
+    std::vector<AtSpiNode> rows(int count) {
+        std::vector<AtSpiNode> found;
+        DesktopSession::processEventsUntil(
+            [&] {
+                tree_ = reader_->tree();
+                const auto lists = AtSpiTreeReader::find(tree_, "list");
+                found = lists.empty() ? std::vector<AtSpiNode>{} : AtSpiTreeReader::childrenOf(tree_, lists[0]);
+                return int(found.size()) == count;
+            },
+            10s);
+        return found;
+    }
+
+    std::unique_ptr<AccessibilityBusSession> bus_;
+    std::unique_ptr<testing::AccessibilityBusMembership> membership_;
+    std::unique_ptr<AtSpiTreeReader> reader_;
+    std::vector<AtSpiNode> tree_;
+};
+
+TEST_F(CentredPanelAccessibilityDesktopTest, AScreenReaderFindsTheSearchFieldAndFollowsTheSelectedRow) {
+    showAndWait();
+    auto listed = rows(3);
+    ASSERT_EQ(listed.size(), 3u) << "the bus shows " << tree_.size() << " nodes of this program";
+    EXPECT_EQ(listed[0].name, "alpha one");
+    EXPECT_EQ(listed[1].name, "beta two");
+    EXPECT_EQ(listed[2].name, "gamma three");
+    EXPECT_EQ(listed[0].role, "list item");
+    EXPECT_FALSE(listed[0].description.isEmpty()) << "the subtitle describes the row";
+    EXPECT_TRUE(listed[0].has(ATSPI_STATE_SELECTED));
+    EXPECT_FALSE(listed[1].has(ATSPI_STATE_SELECTED));
+    EXPECT_EQ(AtSpiTreeReader::find(tree_, "list", "Clipboard History").size(), 1u);
+    const auto actions = AtSpiTreeReader::find(tree_, "push button", "+ K Open Actions");
+    ASSERT_EQ(actions.size(), 1u);
+    EXPECT_EQ(actions[0].description, "Ctrl") << "the key its glyph shows";
+
+    const auto fields = AtSpiTreeReader::find(tree_, "text", "Search");
+    ASSERT_EQ(fields.size(), 1u) << "one search field by name";
+    EXPECT_EQ(fields[0].description, "Search clipboard history") << "the placeholder";
+    EXPECT_TRUE(fields[0].has(ATSPI_STATE_FOCUSED));
+
+    // The detail pane's text is there to read.
+    bool readable = false;
+    for (const AtSpiNode& node : tree_) {
+        if (node.has(ATSPI_STATE_SHOWING) && reader_->text(node) == QStringLiteral("alpha one")) readable = true;
+    }
+    EXPECT_TRUE(readable) << "the detail pane's text";
+
+    ASSERT_TRUE(input::holdKey("Down"));
+    ASSERT_TRUE(DesktopSession::processEventsUntil([&] { return list().state().selectedIndex() == 1; }));
+    listed = rows(3);
+    ASSERT_EQ(listed.size(), 3u);
+    EXPECT_FALSE(listed[0].has(ATSPI_STATE_SELECTED));
+    EXPECT_TRUE(listed[1].has(ATSPI_STATE_SELECTED));
+    EXPECT_TRUE(field().hasFocus()) << "the keys stay in the search field";
+
+    // Typing narrows the rows the reader sees.
+    ASSERT_TRUE(typeAndExpect("gam", "gam"));
+    listed = rows(1);
+    ASSERT_EQ(listed.size(), 1u);
+    EXPECT_EQ(listed[0].name, "gamma three");
+    EXPECT_TRUE(listed[0].has(ATSPI_STATE_SELECTED));
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // to the caret of the test window (or at the mouse pointer when the bus is off), filters with ":" fragments,
 // and shows its preview bubble, photographed in light and dark palettes, in English and Chinese.
 
+#include <atspi/atspi-constants.h>
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -13,6 +14,7 @@
 #include <memory>
 
 #include "desktop/AccessibilityBusSession.h"
+#include "desktop/AtSpiTreeReader.h"
 #include "desktop/DesktopSession.h"
 #include "desktop/UserInput.h"
 #include "floating/model/ClipboardFloatingAnchorResolver.h"
@@ -104,6 +106,8 @@ class FloatingPanelDesktopTest : public ::testing::Test {
 protected:
     // False: no accessible desktop and no test window; the panel opens at the mouse pointer.
     virtual bool usesAccessibleDesktop() const { return true; }
+    // True: this program's own windows join the private accessibility bus (before any widget exists).
+    virtual bool joinsAccessibilityBus() const { return false; }
 
     void SetUp() override {
         DESKTOP_SESSION_OR_SKIP();
@@ -111,6 +115,10 @@ protected:
             session_ = std::make_unique<AccessibilityBusSession>(DesktopSession::display());
             ASSERT_TRUE(session_->start()) << session_->failure();
             ASSERT_TRUE(session_->setAccessibilityEnabled(true));
+            if (joinsAccessibilityBus()) {
+                membership_ = std::make_unique<testing::AccessibilityBusMembership>(session_->sessionBusAddress());
+                if (!membership_->joined()) GTEST_SKIP() << "this program's bridge joined another bus before";
+            }
             ASSERT_TRUE(session_->startTestWindow(QUORVANE_CARET_TEST_WINDOW)) << session_->failure();
             frontmost_ = std::make_unique<X11FrontmostApplicationProvider>();
             port_ =
@@ -150,6 +158,7 @@ protected:
     void TearDown() override {
         controller_.reset();
         viewModel_.reset();
+        membership_.reset();
     }
 
     void addEntry(const std::string& id, const std::string& text) {
@@ -181,6 +190,7 @@ protected:
     QPoint panelOrigin() const { return controller_->floatingPanel().window()->geometry().topLeft(); }
 
     std::unique_ptr<AccessibilityBusSession> session_;
+    std::unique_ptr<testing::AccessibilityBusMembership> membership_;
     std::unique_ptr<X11FrontmostApplicationProvider> frontmost_;
     QtScreenProvider screens_;
     QtTextWidthMeasurer measurer_;
@@ -264,6 +274,43 @@ TEST_F(FloatingPanelDesktopTest, WithTheBusSwitchedOffThePanelOpensAtTheMouse) {
     const QPoint origin = panelOrigin();
     EXPECT_LE(std::abs(origin.x() - expected.x), 2) << origin.x() << " vs " << expected.x;
     EXPECT_LE(std::abs(origin.y() - expected.y), 2) << origin.y() << " vs " << expected.y;
+}
+
+// A screen reader on the bus reads the panel's field and rows and the bubble's text.
+class FloatingPanelAccessibilityTest : public FloatingPanelDesktopTest {
+protected:
+    bool joinsAccessibilityBus() const override { return true; }
+};
+
+TEST_F(FloatingPanelAccessibilityTest, AScreenReaderReadsTheRowsAndTheBubble) {
+    using testing::AtSpiNode;
+    using testing::AtSpiTreeReader;
+    QCursor::setPos(300, 120);
+    ASSERT_TRUE(showAndWait());
+    ASSERT_TRUE(
+        DesktopSession::processEventsUntil([&] { return controller_->previewPresenter().isShowing(); }));
+    AtSpiTreeReader reader(session_->sessionBusAddress());
+    std::vector<AtSpiNode> tree;
+    std::vector<AtSpiNode> rows;
+    bool bubbleRead = false;
+    // The bubble fills its text a moment after it shows.
+    DesktopSession::processEventsUntil(
+        [&] {
+            tree = reader.tree();
+            const auto lists = AtSpiTreeReader::find(tree, "list");
+            rows = lists.empty() ? std::vector<AtSpiNode>{} : AtSpiTreeReader::childrenOf(tree, lists[0]);
+            for (const AtSpiNode& node : AtSpiTreeReader::find(tree, "text")) {
+                if (reader.text(node) == QStringLiteral("Quorvane keeps what you copy")) bubbleRead = true;
+            }
+            return rows.size() == 3 && bubbleRead;
+        },
+        10s);
+    ASSERT_EQ(rows.size(), 3u) << "the bus shows " << tree.size() << " nodes of this program";
+    EXPECT_EQ(rows[0].name, "Quorvane keeps what you copy");
+    EXPECT_TRUE(rows[0].has(ATSPI_STATE_SELECTED));
+    EXPECT_EQ(AtSpiTreeReader::find(tree, "text", "Search").size(), 1u);
+    EXPECT_EQ(AtSpiTreeReader::find(tree, "push button", "Copy and Return").size(), 1u);
+    EXPECT_TRUE(bubbleRead) << "the bubble's text";
 }
 
 // Clicks with the mouse on the panel, anywhere but its search field, leave the typing with the field.
