@@ -7,6 +7,7 @@
 // in submission order and keep their own reference to the index store, so they finish after the repository
 // is gone.
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -87,11 +88,15 @@ private:
     void submit(const char* failure, std::function<void(ClipboardSearchIndexStoreProtocol&)> job);
 
     void scheduleRebuildAfterRecovery();
+    // Queues a reconciliation when an index job failed since the last one.
+    void retryLostWritesIfNeeded();
 
     std::shared_ptr<ClipboardSearchIndexStoreProtocol> store_;
     UserDefaults& userDefaults_;
     // Set on the main thread before any job that reads it is queued.
     std::shared_ptr<const HistorySource> history_;
+    // Set by a failed index job (on the queue); the next scheduled work then reconciles first.
+    std::shared_ptr<std::atomic<bool>> writesLost_ = std::make_shared<std::atomic<bool>>(false);
     SerialQueue queue_{"Quorvane.ClipboardHistoryRepository.SearchIndexSyncQueue"};
 };
 

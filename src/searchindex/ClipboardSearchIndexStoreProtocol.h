@@ -33,6 +33,9 @@ public:
     // Sets the recency and usage of one entry; an unknown identifier changes nothing.
     virtual void updateAccess(const std::string& itemID, Date sortAt, std::optional<Date> lastAccessedAt,
                               std::int64_t accessCount) = 0;
+    // Rewrites the index's files so that nothing removed from it stays readable there (after a clear). A
+    // store that keeps nothing on disk has nothing to do.
+    virtual void eraseRemovedData() {}
     virtual ClipboardSearchIndexStats stats() = 0;
     // The item identifiers of every document, in no particular order.
     virtual std::vector<std::string> documentItemIDs() = 0;
