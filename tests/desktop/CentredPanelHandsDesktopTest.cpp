@@ -10,11 +10,16 @@
 #include <QApplication>
 #include <QLabel>
 #include <QMenu>
+#include <QProcess>
+#include <QScreen>
 #include <QToolButton>
+#include <filesystem>
+#include <fstream>
 
 #include "desktop/AccessibilityBusSession.h"
 #include "desktop/AtSpiTreeReader.h"
 #include "desktop/DesktopSession.h"
+#include "desktop/RenderedImages.h"
 #include "desktop/UserInput.h"
 #include "panel/support/FakeHistoryManager.h"
 #include "panel/support/HistoryListSearchService.h"
@@ -39,6 +44,7 @@
 #include "preferences/SettingsAccessors.h"
 #include "searchindex/ClipboardAppIdentityResolver.h"
 #include "support/QtTestApplication.h"
+#include "support/TemporaryDirectory.h"
 #include "ui/KeyablePanel.h"
 
 namespace quorvane {
@@ -211,6 +217,117 @@ TEST_F(CentredPanelHandsDesktopTest, DraggingTheDividerLineMovesTheSplitNotTheWi
         *viewModel_, defaults_, queue_, clock_, pasteboard_, screens_, activation_, poster_, trust_});
     showAndWait();
     EXPECT_EQ(panel().splitView()->sizes().front(), listWidth + 100);
+}
+
+// Rows dragged out of the panel onto a window of another program, over the X drag-and-drop protocol.
+class CentredPanelDragOutDesktopTest : public CentredPanelHandsDesktopTest {
+protected:
+    static constexpr const char* draggedText = "Drag me: Grüße 🎉 שלום\nsecond line";
+
+    void SetUp() override {
+        CentredPanelHandsDesktopTest::SetUp();
+        if (IsSkipped()) return;
+        history_->entries.push_back(testing::textEntry("d", draggedText));
+        history_->contents["d"].id = "d";
+        history_->contents["d"].content = draggedText;
+        QImage image(64, 48, QImage::Format_RGB32);
+        image.fill(QColor(0x2f, 0x6f, 0xeb));
+        history_->entries.push_back(testing::imageEntry("i"));
+        history_->contents["i"].id = "i";
+        history_->contents["i"].imageData = testing::encoded(image);
+    }
+    void TearDown() override {
+        if (target_) {
+            target_->kill();
+            target_->waitForFinished(3000);
+        }
+        CentredPanelHandsDesktopTest::TearDown();
+    }
+
+    // Starts the drop target beside the panel and returns its frame on screen.
+    std::optional<QRect> startTarget() {
+        const QRect panelFrame = panel().window()->frameGeometry();
+        int y = panelFrame.bottom() + 30;
+        if (y + 260 > panel().window()->screen()->geometry().bottom()) y = std::max(0, panelFrame.top() - 290);
+        target_ = std::make_unique<QProcess>();
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("DISPLAY", QString::fromStdString(DesktopSession::display()));
+        environment.insert("QT_QPA_PLATFORM", "xcb");
+        target_->setProcessEnvironment(environment);
+        target_->start(QUORVANE_DROP_TARGET_WINDOW, {QString::number(panelFrame.left()), QString::number(y)});
+        if (!target_->waitForStarted(5000) || !waitForTargetLine("ready ")) return std::nullopt;
+        const QStringList numbers = lineStarting("ready ").split(' ');
+        if (numbers.size() != 4) return std::nullopt;
+        return QRect(numbers[0].toInt(), numbers[1].toInt(), numbers[2].toInt(), numbers[3].toInt());
+    }
+    bool waitForTargetLine(const QString& prefix, int count = 1) {
+        return DesktopSession::processEventsUntil(
+            [&] {
+                targetOutput_ += QString::fromUtf8(target_->readAllStandardOutput());
+                return targetOutput_.count("\n" + prefix) + (targetOutput_.startsWith(prefix) ? 1 : 0) >= count;
+            },
+            10s);
+    }
+    // The rest of the last line that starts with `prefix`.
+    QString lineStarting(const QString& prefix) const {
+        QString found;
+        for (const QString& line : targetOutput_.split('\n'))
+            if (line.startsWith(prefix)) found = line.mid(prefix.size());
+        return found;
+    }
+    std::optional<QPoint> rowCentre(const std::string& id) {
+        const auto& items = list().state().items();
+        for (std::size_t row = 0; row < items.size(); ++row) {
+            if (items[row].id == id) {
+                const auto rect = list().screenRectForRow(int(row));
+                if (rect) return rect->center();
+            }
+        }
+        return std::nullopt;
+    }
+
+    std::unique_ptr<QProcess> target_;
+    QString targetOutput_;
+};
+
+TEST_F(CentredPanelDragOutDesktopTest, ATextRowAndAnImageRowDropIntoAnotherProgramsWindow) {
+    testing::TemporaryDirectory dragFiles;
+    list().dragFolder = [&] { return dragFiles.path(); };
+    controller_->showPanel();
+    ASSERT_TRUE(DesktopSession::processEventsUntil(
+        [&] { return list().state().items().size() == 5 && panel().window()->isActiveWindow(); }));
+    DesktopSession::processEventsFor(200ms);
+    const auto frame = startTarget();
+    ASSERT_TRUE(frame) << "the drop target did not show: " << target_->readAllStandardError().toStdString();
+    ASSERT_FALSE(frame->intersects(panel().window()->frameGeometry())) << "the target is covered";
+    const QPoint into = frame->center();
+
+    auto from = rowCentre("d");
+    ASSERT_TRUE(from);
+    ASSERT_TRUE(input::drag(*from, into, 20));
+    ASSERT_TRUE(waitForTargetLine("dropped")) << targetOutput_.toStdString();
+    EXPECT_TRUE(targetOutput_.contains("text/plain")) << "offered formats: " << targetOutput_.toStdString();
+    EXPECT_EQ(lineStarting("text ").toStdString(), QString::fromUtf8(draggedText).replace('\n', "\\n").toStdString())
+        << targetOutput_.toStdString();
+    // The drop was taken, so the entry was used: it is on the clipboard too.
+    EXPECT_TRUE(DesktopSession::processEventsUntil(
+        [&] { return pasteboard_.string() == std::optional<std::string>(draggedText); }));
+
+    if (!panel().isVisible()) controller_->showPanel();
+    ASSERT_TRUE(DesktopSession::processEventsUntil([&] { return panel().isVisible() && rowCentre("i"); }));
+    DesktopSession::processEventsFor(200ms);
+    from = rowCentre("i");
+    ASSERT_TRUE(from);
+    ASSERT_TRUE(input::drag(*from, into, 20));
+    ASSERT_TRUE(waitForTargetLine("dropped", 2)) << targetOutput_.toStdString();
+    EXPECT_EQ(lineStarting("image ").toStdString(), "64 48 #2f6feb") << targetOutput_.toStdString();
+    // The image also arrives as a file for programs that take files.
+    const std::filesystem::path file = lineStarting("url ").toStdString();
+    ASSERT_TRUE(std::filesystem::is_regular_file(file)) << file;
+    EXPECT_EQ(file.parent_path(), dragFiles.path());
+    std::ifstream stream(file, std::ios::binary);
+    const Data written{std::istreambuf_iterator<char>(stream), {}};
+    EXPECT_EQ(written, *history_->contents["i"].imageData);
 }
 
 // The panel on a private accessibility bus, which this process joins before its bridge first connects.

@@ -453,7 +453,8 @@ bool ClipboardResultListView::startDrag(const ClipboardHistoryIndexSnapshot& ent
     const Qt::DropAction action = executeDrag(*drag);
     // A list destroyed during the drag took the drag with it.
     if (!self) return true;
-    drag->deleteLater();
+    // Qt deletes the drag itself, on X11 only once the receiving program has fetched the data: deleting it
+    // here would leave other programs an empty drop.
     // The drag took the button's release: no click follows.
     pressedRow_ = -1;
     scheduleDragFileCleanup();
