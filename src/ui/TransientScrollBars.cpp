@@ -20,6 +20,14 @@ public:
         if (hint == SH_ScrollBar_Transient) return 1;
         return QProxyStyle::styleHint(hint, option, widget, returnData);
     }
+
+    // Fusion picks a light or a dark thumb from the base colour of the area around the bar, which the
+    // panes' transparent style sheets leave black: light panes got a white thumb nobody sees. Without the
+    // widget it reads the bar's own palette, which follows the theme. The fade works on the option's object.
+    void drawComplexControl(ComplexControl control, const QStyleOptionComplex* option, QPainter* painter,
+                            const QWidget* widget) const override {
+        QProxyStyle::drawComplexControl(control, option, painter, control == CC_ScrollBar ? nullptr : widget);
+    }
 };
 
 QStyle* transientStyle() {

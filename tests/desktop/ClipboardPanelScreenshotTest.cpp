@@ -229,6 +229,24 @@ TEST_P(ClipboardPanelScreenshotTest, LongEntry) {
     DesktopSession::processEventsFor(std::chrono::milliseconds(120));
     // A transient bar lies over the text: the text keeps the pane's whole width.
     EXPECT_GE(text->viewport()->width(), text->width() - 2);
+    // The thumb stands out from the pane: darker on a light one, lighter on a dark one.
+    QScrollBar* bar = text->verticalScrollBar();
+    QWidget* window = controller_->clipboardPanel().window();
+    const QImage pane = window->grab().toImage();
+    const QRect barArea(bar->mapTo(window, QPoint(0, 0)), bar->size());
+    const int paneGrey = qGray(pane.pixel(barArea.left() - 12, barArea.center().y()));
+    int thumbGrey = paneGrey;
+    for (int y = barArea.top(); y <= barArea.bottom(); ++y) {
+        for (int x = barArea.left(); x <= barArea.right(); ++x) {
+            const int grey = qGray(pane.pixel(x, y));
+            if (std::abs(grey - paneGrey) > std::abs(thumbGrey - paneGrey)) thumbGrey = grey;
+        }
+    }
+    if (dark_) {
+        EXPECT_GE(thumbGrey - paneGrey, 40) << thumbGrey << " on " << paneGrey;
+    } else {
+        EXPECT_GE(paneGrey - thumbGrey, 40) << thumbGrey << " on " << paneGrey;
+    }
     save("long");
 }
 
