@@ -10,7 +10,6 @@
 #include <QApplication>
 #include <QLabel>
 #include <QMenu>
-#include <QProcess>
 #include <QScreen>
 #include <QToolButton>
 #include <filesystem>
@@ -19,6 +18,7 @@
 #include "desktop/AccessibilityBusSession.h"
 #include "desktop/AtSpiTreeReader.h"
 #include "desktop/DesktopSession.h"
+#include "desktop/DropTargetProcess.h"
 #include "desktop/RenderedImages.h"
 #include "desktop/UserInput.h"
 #include "panel/support/FakeHistoryManager.h"
@@ -73,7 +73,8 @@ class CentredPanelHandsDesktopTest : public ::testing::Test {
 protected:
     void SetUp() override {
         DESKTOP_SESSION_OR_SKIP();
-        for (const auto& [id, text] : {std::pair{"a", "alpha one"}, {"b", "beta two"}, {"g", "gamma three"}}) {
+        for (const auto& [id, text] :
+             {std::pair{"a", "alpha one"}, {"b", "beta two"}, {"g", "gamma three"}}) {
             history_->entries.push_back(testing::textEntry(id, text));
             ClipboardHistoryContentSnapshot content;
             content.id = id;
@@ -101,7 +102,8 @@ protected:
         ASSERT_TRUE(DesktopSession::processEventsUntil([&] {
             return list().state().items().size() == 3 && panel().window()->isActiveWindow() &&
                    field().hasFocus();
-        })) << "listed " << list().state().items().size();
+        })) << "listed "
+            << list().state().items().size();
         // The window manager's and the server's turn before the first click.
         DesktopSession::processEventsFor(200ms);
     }
@@ -112,10 +114,9 @@ protected:
         if (DesktopSession::processEventsUntil([&] { return field().text() == expected; }, 3s))
             return ::testing::AssertionSuccess();
         QWidget* focus = QApplication::focusWidget();
-        return ::testing::AssertionFailure()
-               << "the field reads \"" << field().text().toStdString() << "\", expected \""
-               << expected.toStdString() << "\"; focus on "
-               << (focus ? focus->metaObject()->className() : "nothing");
+        return ::testing::AssertionFailure() << "the field reads \"" << field().text().toStdString()
+                                             << "\", expected \"" << expected.toStdString() << "\"; focus on "
+                                             << (focus ? focus->metaObject()->className() : "nothing");
     }
 
     QPoint centreOf(const QWidget& widget) const { return widget.mapToGlobal(widget.rect().center()); }
@@ -182,9 +183,8 @@ TEST_F(CentredPanelHandsDesktopTest, TypingReachesTheSearchFieldAfterClicksAnywh
     ASSERT_TRUE(panel().isVisible());
 
     // Return pastes the entry the typed text found.
-    ASSERT_TRUE(DesktopSession::processEventsUntil([&] {
-        return list().state().items().size() == 1 && list().state().items().front().id == "b";
-    }));
+    ASSERT_TRUE(DesktopSession::processEventsUntil(
+        [&] { return list().state().items().size() == 1 && list().state().items().front().id == "b"; }));
     ASSERT_TRUE(input::holdKey("Return"));
     ASSERT_TRUE(DesktopSession::processEventsUntil([&] { return poster_.postCount() == 1; }, 5s))
         << "nothing was pasted";
@@ -236,45 +236,6 @@ protected:
         history_->contents["i"].id = "i";
         history_->contents["i"].imageData = testing::encoded(image);
     }
-    void TearDown() override {
-        if (target_) {
-            target_->kill();
-            target_->waitForFinished(3000);
-        }
-        CentredPanelHandsDesktopTest::TearDown();
-    }
-
-    // Starts the drop target beside the panel and returns its frame on screen.
-    std::optional<QRect> startTarget() {
-        const QRect panelFrame = panel().window()->frameGeometry();
-        int y = panelFrame.bottom() + 30;
-        if (y + 260 > panel().window()->screen()->geometry().bottom()) y = std::max(0, panelFrame.top() - 290);
-        target_ = std::make_unique<QProcess>();
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("DISPLAY", QString::fromStdString(DesktopSession::display()));
-        environment.insert("QT_QPA_PLATFORM", "xcb");
-        target_->setProcessEnvironment(environment);
-        target_->start(QUORVANE_DROP_TARGET_WINDOW, {QString::number(panelFrame.left()), QString::number(y)});
-        if (!target_->waitForStarted(5000) || !waitForTargetLine("ready ")) return std::nullopt;
-        const QStringList numbers = lineStarting("ready ").split(' ');
-        if (numbers.size() != 4) return std::nullopt;
-        return QRect(numbers[0].toInt(), numbers[1].toInt(), numbers[2].toInt(), numbers[3].toInt());
-    }
-    bool waitForTargetLine(const QString& prefix, int count = 1) {
-        return DesktopSession::processEventsUntil(
-            [&] {
-                targetOutput_ += QString::fromUtf8(target_->readAllStandardOutput());
-                return targetOutput_.count("\n" + prefix) + (targetOutput_.startsWith(prefix) ? 1 : 0) >= count;
-            },
-            10s);
-    }
-    // The rest of the last line that starts with `prefix`.
-    QString lineStarting(const QString& prefix) const {
-        QString found;
-        for (const QString& line : targetOutput_.split('\n'))
-            if (line.startsWith(prefix)) found = line.mid(prefix.size());
-        return found;
-    }
     std::optional<QPoint> rowCentre(const std::string& id) {
         const auto& items = list().state().items();
         for (std::size_t row = 0; row < items.size(); ++row) {
@@ -286,8 +247,7 @@ protected:
         return std::nullopt;
     }
 
-    std::unique_ptr<QProcess> target_;
-    QString targetOutput_;
+    testing::DropTargetProcess target_;
 };
 
 TEST_F(CentredPanelDragOutDesktopTest, ATextRowAndAnImageRowDropIntoAnotherProgramsWindow) {
@@ -297,18 +257,22 @@ TEST_F(CentredPanelDragOutDesktopTest, ATextRowAndAnImageRowDropIntoAnotherProgr
     ASSERT_TRUE(DesktopSession::processEventsUntil(
         [&] { return list().state().items().size() == 5 && panel().window()->isActiveWindow(); }));
     DesktopSession::processEventsFor(200ms);
-    const auto frame = startTarget();
-    ASSERT_TRUE(frame) << "the drop target did not show: " << target_->readAllStandardError().toStdString();
-    ASSERT_FALSE(frame->intersects(panel().window()->frameGeometry())) << "the target is covered";
+    const QRect panelFrame = panel().window()->frameGeometry();
+    int y = panelFrame.bottom() + 30;
+    if (y + 260 > panel().window()->screen()->geometry().bottom()) y = std::max(0, panelFrame.top() - 290);
+    const auto frame = target_.start(QPoint(panelFrame.left(), y));
+    ASSERT_TRUE(frame) << "the drop target did not show: " << target_.output();
+    ASSERT_FALSE(frame->intersects(panelFrame)) << "the target is covered";
     const QPoint into = frame->center();
 
     auto from = rowCentre("d");
     ASSERT_TRUE(from);
     ASSERT_TRUE(input::drag(*from, into, 20));
-    ASSERT_TRUE(waitForTargetLine("dropped")) << targetOutput_.toStdString();
-    EXPECT_TRUE(targetOutput_.contains("text/plain")) << "offered formats: " << targetOutput_.toStdString();
-    EXPECT_EQ(lineStarting("text ").toStdString(), QString::fromUtf8(draggedText).replace('\n', "\\n").toStdString())
-        << targetOutput_.toStdString();
+    ASSERT_TRUE(target_.waitForLine("dropped")) << target_.output();
+    EXPECT_TRUE(target_.lastLine("enter ").contains("text/plain")) << "offered formats: " << target_.output();
+    EXPECT_EQ(target_.lastLine("text ").toStdString(),
+              QString::fromUtf8(draggedText).replace('\n', "\\n").toStdString())
+        << target_.output();
     // The drop was taken, so the entry was used: it is on the clipboard too.
     EXPECT_TRUE(DesktopSession::processEventsUntil(
         [&] { return pasteboard_.string() == std::optional<std::string>(draggedText); }));
@@ -319,10 +283,10 @@ TEST_F(CentredPanelDragOutDesktopTest, ATextRowAndAnImageRowDropIntoAnotherProgr
     from = rowCentre("i");
     ASSERT_TRUE(from);
     ASSERT_TRUE(input::drag(*from, into, 20));
-    ASSERT_TRUE(waitForTargetLine("dropped", 2)) << targetOutput_.toStdString();
-    EXPECT_EQ(lineStarting("image ").toStdString(), "64 48 #2f6feb") << targetOutput_.toStdString();
+    ASSERT_TRUE(target_.waitForLine("dropped", 2)) << target_.output();
+    EXPECT_EQ(target_.lastLine("image ").toStdString(), "64 48 #2f6feb") << target_.output();
     // The image also arrives as a file for programs that take files.
-    const std::filesystem::path file = lineStarting("url ").toStdString();
+    const std::filesystem::path file = target_.lastLine("url ").toStdString();
     ASSERT_TRUE(std::filesystem::is_regular_file(file)) << file;
     EXPECT_EQ(file.parent_path(), dragFiles.path());
     std::ifstream stream(file, std::ios::binary);
@@ -357,7 +321,8 @@ protected:
             [&] {
                 tree_ = reader_->tree();
                 const auto lists = AtSpiTreeReader::find(tree_, "list");
-                found = lists.empty() ? std::vector<AtSpiNode>{} : AtSpiTreeReader::childrenOf(tree_, lists[0]);
+                found =
+                    lists.empty() ? std::vector<AtSpiNode>{} : AtSpiTreeReader::childrenOf(tree_, lists[0]);
                 return int(found.size()) == count;
             },
             10s);
@@ -394,7 +359,8 @@ TEST_F(CentredPanelAccessibilityDesktopTest, AScreenReaderFindsTheSearchFieldAnd
     // The detail pane's text is there to read.
     bool readable = false;
     for (const AtSpiNode& node : tree_) {
-        if (node.has(ATSPI_STATE_SHOWING) && reader_->text(node) == QStringLiteral("alpha one")) readable = true;
+        if (node.has(ATSPI_STATE_SHOWING) && reader_->text(node) == QStringLiteral("alpha one"))
+            readable = true;
     }
     EXPECT_TRUE(readable) << "the detail pane's text";
 

@@ -16,6 +16,7 @@
 #include "desktop/AccessibilityBusSession.h"
 #include "desktop/AtSpiTreeReader.h"
 #include "desktop/DesktopSession.h"
+#include "desktop/DropTargetProcess.h"
 #include "desktop/UserInput.h"
 #include "floating/model/ClipboardFloatingAnchorResolver.h"
 #include "floating/model/FloatingClipboardPositionCalculator.h"
@@ -116,7 +117,8 @@ protected:
             ASSERT_TRUE(session_->start()) << session_->failure();
             ASSERT_TRUE(session_->setAccessibilityEnabled(true));
             if (joinsAccessibilityBus()) {
-                membership_ = std::make_unique<testing::AccessibilityBusMembership>(session_->sessionBusAddress());
+                membership_ =
+                    std::make_unique<testing::AccessibilityBusMembership>(session_->sessionBusAddress());
                 if (!membership_->joined()) GTEST_SKIP() << "this program's bridge joined another bus before";
             }
             ASSERT_TRUE(session_->startTestWindow(QUORVANE_CARET_TEST_WINDOW)) << session_->failure();
@@ -360,7 +362,32 @@ TEST_F(FloatingPanelMouseTest, TypingReachesTheSearchFieldAfterClicksAnywhereEls
     ASSERT_TRUE(input::holdKey("Return"));
     ASSERT_TRUE(DesktopSession::processEventsUntil([&] { return poster_.postCount() == 1; }, 5s))
         << "nothing was pasted";
-    EXPECT_EQ(pasteboard_.string(), std::optional<std::string>("Meeting notes\nBring the slides\nBook the room"));
+    EXPECT_EQ(pasteboard_.string(),
+              std::optional<std::string>("Meeting notes\nBring the slides\nBook the room"));
+}
+
+// A row dragged out of the floating panel onto another program's window, over the X drag-and-drop protocol.
+TEST_F(FloatingPanelMouseTest, ARowDraggedOntoAnotherProgramsWindowDeliversItsText) {
+    namespace input = testing::userinput;
+    QCursor::setPos(300, 120);
+    ASSERT_TRUE(showAndWait());
+    QWidget* window = controller_->floatingPanel().window();
+    ASSERT_TRUE(DesktopSession::processEventsUntil([&] { return window->isActiveWindow(); }));
+    DesktopSession::processEventsFor(200ms);
+    const QRect panelFrame = window->frameGeometry();
+    testing::DropTargetProcess target;
+    const auto frame = target.start(QPoint(panelFrame.left(), panelFrame.bottom() + 40));
+    ASSERT_TRUE(frame) << "the drop target did not show: " << target.output();
+    ASSERT_FALSE(frame->intersects(panelFrame));
+
+    auto& list = controller_->resultList();
+    const auto row = list.screenRectForRow(2);
+    ASSERT_TRUE(row);
+    ASSERT_EQ(list.state().items()[2].id, "t2");
+    ASSERT_TRUE(input::drag(row->center(), frame->center(), 20));
+    ASSERT_TRUE(target.waitForLine("dropped")) << target.output();
+    EXPECT_EQ(target.lastLine("text ").toStdString(), "Meeting notes\\nBring the slides\\nBook the room")
+        << target.output();
 }
 
 class FloatingPanelScreenshotTest : public FloatingPanelDesktopTest,

@@ -130,7 +130,8 @@ TEST_P(ItemWindowsScreenshotTest, PinWindowOfAText) {
 TEST_P(ItemWindowsScreenshotTest, PinWindowOfALongText) {
     ClipboardHistoryContentSnapshot content;
     for (int line = 1; line <= 80; ++line)
-        content.content += std::to_string(line) + (chinese ? ". 第二季度报告的数字已核对\n" : ". checked figures of the second quarter\n");
+        content.content += std::to_string(line) + (chinese ? ". 第二季度报告的数字已核对\n"
+                                                           : ". checked figures of the second quarter\n");
     PinWindow* window = pin(ClipboardContentType::text, content);
     ASSERT_TRUE(DesktopSession::processEventsUntil([&] { return window->isVisible(); }));
     QScrollBar* bar = window->textEditor()->verticalScrollBar();

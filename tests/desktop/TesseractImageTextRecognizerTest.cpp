@@ -102,12 +102,14 @@ TEST_F(TesseractImageTextRecognizerTest, ReadsWhiteTextOnAColouredGradientAndOnD
     EXPECT_EQ(outcome.error, std::nullopt);
     EXPECT_EQ(outcome.lines, std::vector<std::string>{"Gradient banner 2026"});
 
-    outcome = recognize(recognizer, english(encoded(lightTextOn(QColor(0x1e, 0x1e, 0x20), "Dark theme text"))));
+    outcome =
+        recognize(recognizer, english(encoded(lightTextOn(QColor(0x1e, 0x1e, 0x20), "Dark theme text"))));
     EXPECT_EQ(outcome.lines, std::vector<std::string>{"Dark theme text"});
 
     // White text on a transparent ground reads as it shows on a dark page.
-    outcome = recognize(recognizer, english(encoded(lightTextOn(Qt::transparent, "Transparent ground",
-                                                                QImage::Format_ARGB32))));
+    outcome = recognize(
+        recognizer,
+        english(encoded(lightTextOn(Qt::transparent, "Transparent ground", QImage::Format_ARGB32))));
     EXPECT_EQ(outcome.lines, std::vector<std::string>{"Transparent ground"});
 }
 
@@ -115,10 +117,11 @@ TEST_F(TesseractImageTextRecognizerTest, ReadsWhiteTextOnAColouredGradientAndOnD
 // for the whole image loses the letters.
 TEST_F(TesseractImageTextRecognizerTest, ReadsSmallerWhiteTextOnGradientsOfManyColours) {
     TesseractImageTextRecognizer recognizer;
-    const std::pair<QColor, QColor> gradients[] = {
-        {QColor(0xff, 0x98, 0x00), QColor(0xe9, 0x1e, 0x63)}, {QColor(0x4c, 0xaf, 0x50), QColor(0x21, 0x96, 0xf3)},
-        {QColor(0x00, 0xbc, 0xd4), QColor(0x9c, 0x27, 0xb0)}, {QColor(0xff, 0xc1, 0x07), QColor(0xff, 0x57, 0x22)},
-        {QColor(0x2f, 0x6f, 0xeb), QColor(0x00, 0x00, 0x00)}};
+    const std::pair<QColor, QColor> gradients[] = {{QColor(0xff, 0x98, 0x00), QColor(0xe9, 0x1e, 0x63)},
+                                                   {QColor(0x4c, 0xaf, 0x50), QColor(0x21, 0x96, 0xf3)},
+                                                   {QColor(0x00, 0xbc, 0xd4), QColor(0x9c, 0x27, 0xb0)},
+                                                   {QColor(0xff, 0xc1, 0x07), QColor(0xff, 0x57, 0x22)},
+                                                   {QColor(0x2f, 0x6f, 0xeb), QColor(0x00, 0x00, 0x00)}};
     for (const auto& [from, to] : gradients) {
         for (const auto& [pixels, level] : {std::pair{28, TextRecognitionLevel::fast},
                                             {28, TextRecognitionLevel::accurate},

@@ -190,8 +190,8 @@ void ClipboardResultListView::apply(const ClipboardResultListUpdate& update) {
 void ClipboardResultListView::announce(const ClipboardResultListUpdate& update) {
     if (!QAccessible::isActive() || !(update.rowsChanged || update.selectionChanged)) return;
     if (update.rowsChanged) {
-        if (auto* accessible = dynamic_cast<ClipboardResultListAccessible*>(
-                QAccessible::queryAccessibleInterface(this)))
+        if (auto* accessible =
+                dynamic_cast<ClipboardResultListAccessible*>(QAccessible::queryAccessibleInterface(this)))
             accessible->forgetRows();
         QAccessibleEvent reordered(this, QAccessible::ObjectReorder);
         QAccessible::updateAccessibility(&reordered);

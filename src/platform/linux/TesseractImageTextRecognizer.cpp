@@ -190,10 +190,11 @@ TextRecognitionOutcome TesseractImageTextRecognizer::recognize(const TextRecogni
 }
 
 std::optional<std::vector<std::string>> TesseractImageTextRecognizer::recognizeLines(const QImage& grey,
-                                                                                        Threshold threshold) {
+                                                                                     Threshold threshold) {
     // Tesseract's own numbering: 0 Otsu over the whole image, 2 Sauvola.
     engine_->SetVariable("thresholding_method", threshold == Threshold::global ? "0" : "2");
-    engine_->SetImage(grey.constBits(), grey.width(), grey.height(), 1, static_cast<int>(grey.bytesPerLine()));
+    engine_->SetImage(grey.constBits(), grey.width(), grey.height(), 1,
+                      static_cast<int>(grey.bytesPerLine()));
     engine_->SetSourceResolution(300);
     if (engine_->Recognize(nullptr) != 0) {
         engine_->Clear();

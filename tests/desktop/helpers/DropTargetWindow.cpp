@@ -11,9 +11,9 @@
 #include <QMimeData>
 #include <QTextStream>
 #include <QTimer>
-#include <QWindow>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <QWindow>
 
 namespace {
 
@@ -66,8 +66,8 @@ int main(int argc, char** argv) {
     QObject::connect(&ready, &QTimer::timeout, [&] {
         if (!window.isVisible() || !window.windowHandle()->isExposed()) return;
         const QPoint origin = window.mapToGlobal(QPoint(0, 0));
-        out() << "ready " << origin.x() << ' ' << origin.y() << ' ' << window.width() << ' ' << window.height()
-              << Qt::endl;
+        out() << "ready " << origin.x() << ' ' << origin.y() << ' ' << window.width() << ' '
+              << window.height() << Qt::endl;
         ready.stop();
     });
     ready.start(100);
