@@ -306,7 +306,7 @@ TEST_F(FloatingPanelAccessibilityTest, AScreenReaderReadsTheRowsAndTheBubble) {
             }
             return rows.size() == 3 && bubbleRead;
         },
-        10s);
+        20s);
     ASSERT_EQ(rows.size(), 3u) << "the bus shows " << tree.size() << " nodes of this program";
     EXPECT_EQ(rows[0].name, "Quorvane keeps what you copy");
     EXPECT_TRUE(rows[0].has(ATSPI_STATE_SELECTED));
