@@ -8,6 +8,8 @@
 #include <QDir>
 #include <QImage>
 #include <QLabel>
+#include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QStyle>
 #include <QStyleFactory>
 #include <QTest>
@@ -31,6 +33,7 @@
 #include "platform/memory/RecordingPasteShortcutPoster.h"
 #include "support/QtTestApplication.h"
 #include "ui/KeyablePanel.h"
+#include "ui/TransientScrollBars.h"
 namespace quorvane {
 namespace {
 
@@ -114,6 +117,10 @@ protected:
         add("zh", "北京的天气很好，今天适合出去走走。", 4000);
         add("sql", "SELECT id, name FROM users WHERE active = 1 ORDER BY name", 90000);
         add("note", "Meeting notes: ship the panel, then review the floating panel placement.", 700000);
+        std::string longText = "Release checklist\n";
+        for (int line = 1; line <= 60; ++line)
+            longText += std::to_string(line) + ". verify the panel on a small screen, 发布前检查\n";
+        add("long", longText, 800000);
 
         viewModel_ = std::make_unique<ClipboardPanelViewModel>(ClipboardPanelViewModel::Dependencies{
             history_, search_, queue_, pasteboard_, defaults_, resolver_, clock_});
@@ -164,7 +171,7 @@ TEST_P(ClipboardPanelScreenshotTest, WithResults) {
     controller_->showPanel();
     auto& list = controller_->clipboardResultListView();
     ASSERT_TRUE(DesktopSession::processEventsUntil([&] {
-        return list.state().items().size() == 5 &&
+        return list.state().items().size() == 6 &&
                controller_->clipboardDetailView().currentDisplayedItemId().has_value();
     }));
     EXPECT_EQ(list.state().items().front().id, "beta");
@@ -176,7 +183,7 @@ TEST_P(ClipboardPanelScreenshotTest, WithResults) {
 TEST_P(ClipboardPanelScreenshotTest, NothingFound) {
     controller_->showPanel();
     ASSERT_TRUE(DesktopSession::processEventsUntil(
-        [&] { return controller_->clipboardResultListView().state().items().size() == 5; }));
+        [&] { return controller_->clipboardResultListView().state().items().size() == 6; }));
     type("zzz");
     ASSERT_TRUE(DesktopSession::processEventsUntil(
         [&] {
@@ -193,7 +200,7 @@ TEST_P(ClipboardPanelScreenshotTest, NothingFound) {
 TEST_P(ClipboardPanelScreenshotTest, FilterSuggestion) {
     controller_->showPanel();
     ASSERT_TRUE(DesktopSession::processEventsUntil(
-        [&] { return controller_->clipboardResultListView().state().items().size() == 5; }));
+        [&] { return controller_->clipboardResultListView().state().items().size() == 6; }));
     type("notes :");
     auto& panel = controller_->clipboardPanel();
     ASSERT_TRUE(DesktopSession::processEventsUntil([&] {
@@ -204,6 +211,43 @@ TEST_P(ClipboardPanelScreenshotTest, FilterSuggestion) {
     EXPECT_FALSE(panel.secondaryTipButton()->text().isEmpty());
     DesktopSession::processEventsFor(std::chrono::milliseconds(150));
     save("suggestions");
+}
+
+// A long entry scrolls in the detail pane behind a thin bar that shows while it moves, with no arrows.
+TEST_P(ClipboardPanelScreenshotTest, LongEntry) {
+    controller_->showPanel();
+    ASSERT_TRUE(DesktopSession::processEventsUntil(
+        [&] { return controller_->clipboardResultListView().state().items().size() == 6; }));
+    type("checklist");
+    auto& detail = controller_->clipboardDetailView();
+    ASSERT_TRUE(DesktopSession::processEventsUntil(
+        [&] { return detail.currentDisplayedItemId() == std::optional<std::string>("long"); }));
+    QPlainTextEdit* text = detail.textView();
+    EXPECT_TRUE(TransientScrollBars::isApplied(*text));
+    ASSERT_TRUE(DesktopSession::processEventsUntil([&] { return text->verticalScrollBar()->maximum() > 0; }));
+    text->verticalScrollBar()->setValue(text->verticalScrollBar()->maximum() / 3);
+    DesktopSession::processEventsFor(std::chrono::milliseconds(120));
+    // A transient bar lies over the text: the text keeps the pane's whole width.
+    EXPECT_GE(text->viewport()->width(), text->width() - 2);
+    // The thumb stands out from the pane: darker on a light one, lighter on a dark one.
+    QScrollBar* bar = text->verticalScrollBar();
+    QWidget* window = controller_->clipboardPanel().window();
+    const QImage pane = window->grab().toImage();
+    const QRect barArea(bar->mapTo(window, QPoint(0, 0)), bar->size());
+    const int paneGrey = qGray(pane.pixel(barArea.left() - 12, barArea.center().y()));
+    int thumbGrey = paneGrey;
+    for (int y = barArea.top(); y <= barArea.bottom(); ++y) {
+        for (int x = barArea.left(); x <= barArea.right(); ++x) {
+            const int grey = qGray(pane.pixel(x, y));
+            if (std::abs(grey - paneGrey) > std::abs(thumbGrey - paneGrey)) thumbGrey = grey;
+        }
+    }
+    if (dark_) {
+        EXPECT_GE(thumbGrey - paneGrey, 40) << thumbGrey << " on " << paneGrey;
+    } else {
+        EXPECT_GE(paneGrey - thumbGrey, 40) << thumbGrey << " on " << paneGrey;
+    }
+    save("long");
 }
 
 INSTANTIATE_TEST_SUITE_P(Appearances, ClipboardPanelScreenshotTest,

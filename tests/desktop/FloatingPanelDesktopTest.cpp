@@ -2,6 +2,7 @@
 // to the caret of the test window (or at the mouse pointer when the bus is off), filters with ":" fragments,
 // and shows its preview bubble, photographed in light and dark palettes, in English and Chinese.
 
+#include <atspi/atspi-constants.h>
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -19,12 +20,16 @@
 #include <unistd.h>
 
 #include "desktop/AccessibilityBusSession.h"
+#include "desktop/AtSpiTreeReader.h"
 #include "desktop/DesktopSession.h"
 #include "desktop/RenderedImages.h"
+#include "desktop/DropTargetProcess.h"
+#include "desktop/UserInput.h"
 #include "floating/model/ClipboardFloatingAnchorResolver.h"
 #include "floating/model/FloatingClipboardPositionCalculator.h"
 #include "floating/model/TextCaretPositionDetector.h"
 #include "floating/widgets/FloatingClipboardPanelController.h"
+#include "l10n/L10n.h"
 #include "l10n/StandardAppLanguage.h"
 #include "panel/support/FakeHistoryManager.h"
 #include "panel/support/PanelTestEntries.h"
@@ -42,6 +47,7 @@
 #include "platform/memory/InMemoryWindowActivation.h"
 #include "platform/memory/RecordingPasteShortcutPoster.h"
 #include "platform/memory/RecordingWorkspaceOpener.h"
+#include "preferences/SettingsAccessors.h"
 #include "searchindex/ClipboardAppIdentityResolver.h"
 #include "support/QtTestApplication.h"
 namespace quorvane {
@@ -126,6 +132,8 @@ protected:
     // True: the window manager's active window decides the return target, not the test.
     virtual bool usesRealWindowActivation() const { return false; }
     virtual QStringList testWindowArguments() const { return {}; }
+    // True: this program's own windows join the private accessibility bus (before any widget exists).
+    virtual bool joinsAccessibilityBus() const { return false; }
 
     void SetUp() override {
         DESKTOP_SESSION_OR_SKIP();
@@ -133,6 +141,11 @@ protected:
             session_ = std::make_unique<AccessibilityBusSession>(DesktopSession::display());
             ASSERT_TRUE(session_->start()) << session_->failure();
             ASSERT_TRUE(session_->setAccessibilityEnabled(true));
+            if (joinsAccessibilityBus()) {
+                membership_ =
+                    std::make_unique<testing::AccessibilityBusMembership>(session_->sessionBusAddress());
+                if (!membership_->joined()) GTEST_SKIP() << "this program's bridge joined another bus before";
+            }
             ASSERT_TRUE(session_->startTestWindow(QUORVANE_CARET_TEST_WINDOW, testWindowArguments()))
                 << session_->failure();
             frontmost_ = std::make_unique<X11FrontmostApplicationProvider>();
@@ -178,6 +191,7 @@ protected:
     void TearDown() override {
         controller_.reset();
         viewModel_.reset();
+        membership_.reset();
     }
 
     void addEntry(const std::string& id, const std::string& text) {
@@ -247,6 +261,7 @@ protected:
     }
 
     std::unique_ptr<AccessibilityBusSession> session_;
+    std::unique_ptr<testing::AccessibilityBusMembership> membership_;
     std::unique_ptr<X11FrontmostApplicationProvider> frontmost_;
     QtScreenProvider screens_;
     QtTextWidthMeasurer measurer_;
@@ -298,11 +313,16 @@ TEST_F(FloatingPanelDesktopTest, AColonFragmentShowsSuggestionsAndEscapeClearsTh
     QTest::keyClicks(field, ":ty");
     ASSERT_TRUE(
         DesktopSession::processEventsUntil([&] { return controller_->isShowingFilterSuggestions(); }));
+    // Nothing matches: the empty state's text, not a blank list.
+    QLabel* empty = controller_->floatingPanel().emptyStateLabel();
+    EXPECT_TRUE(empty->isVisible());
+    EXPECT_EQ(empty->text().toStdString(), L10n::text(L10nKey::panelNoHistoryYet));
     QTest::keyClick(field, Qt::Key_Backspace);
     QTest::keyClick(field, Qt::Key_Backspace);
     QTest::keyClicks(field, "js");
     EXPECT_TRUE(controller_->isShowingFilterSuggestions());
     EXPECT_FALSE(controller_->resultList().state().filterSuggestions().empty());
+    EXPECT_FALSE(empty->isVisible());
 
     QTest::keyClick(field, Qt::Key_Escape);
     EXPECT_FALSE(controller_->isShowingFilterSuggestions());
@@ -399,6 +419,118 @@ TEST_F(FloatingPanelOverOurWindowDesktopTest, OpensAtTheMouseWithoutLookingForAC
     const QPoint origin = settledPanelOrigin([&](QPoint o) { return near(o, atMouse); });
     EXPECT_LE(std::abs(origin.x() - atMouse.x), 2) << origin.x() << " vs " << atMouse.x;
     EXPECT_LE(std::abs(origin.y() - atMouse.y), 2) << origin.y() << " vs " << atMouse.y;
+}
+
+// A screen reader on the bus reads the panel's field and rows and the bubble's text.
+class FloatingPanelAccessibilityTest : public FloatingPanelDesktopTest {
+protected:
+    bool joinsAccessibilityBus() const override { return true; }
+};
+
+TEST_F(FloatingPanelAccessibilityTest, AScreenReaderReadsTheRowsAndTheBubble) {
+    using testing::AtSpiNode;
+    using testing::AtSpiTreeReader;
+    QCursor::setPos(300, 120);
+    ASSERT_TRUE(showAndWait());
+    ASSERT_TRUE(
+        DesktopSession::processEventsUntil([&] { return controller_->previewPresenter().isShowing(); }));
+    AtSpiTreeReader reader(session_->sessionBusAddress());
+    std::vector<AtSpiNode> tree;
+    std::vector<AtSpiNode> rows;
+    bool bubbleRead = false;
+    // The bubble fills its text a moment after it shows.
+    DesktopSession::processEventsUntil(
+        [&] {
+            tree = reader.tree();
+            const auto lists = AtSpiTreeReader::find(tree, "list");
+            rows = lists.empty() ? std::vector<AtSpiNode>{} : AtSpiTreeReader::childrenOf(tree, lists[0]);
+            for (const AtSpiNode& node : AtSpiTreeReader::find(tree, "text")) {
+                if (reader.text(node) == QStringLiteral("Quorvane keeps what you copy")) bubbleRead = true;
+            }
+            return rows.size() == 3 && bubbleRead;
+        },
+        20s);
+    ASSERT_EQ(rows.size(), 3u) << "the bus shows " << tree.size() << " nodes of this program";
+    EXPECT_EQ(rows[0].name, "Quorvane keeps what you copy");
+    EXPECT_TRUE(rows[0].has(ATSPI_STATE_SELECTED));
+    EXPECT_EQ(AtSpiTreeReader::find(tree, "text", "Search").size(), 1u);
+    EXPECT_EQ(AtSpiTreeReader::find(tree, "push button", "Copy and Return").size(), 1u);
+    EXPECT_TRUE(bubbleRead) << "the bubble's text";
+}
+
+// Clicks with the mouse on the panel, anywhere but its search field, leave the typing with the field.
+class FloatingPanelMouseTest : public FloatingPanelDesktopTest {
+protected:
+    bool usesAccessibleDesktop() const override { return false; }
+};
+
+TEST_F(FloatingPanelMouseTest, TypingReachesTheSearchFieldAfterClicksAnywhereElse) {
+    namespace input = testing::userinput;
+    defaults_.set(SettingsKey::directPasteReturnKeyAutoPasteEnabled, true);
+    activation_.setActiveWindow(ReturnTarget{4242, 77});
+    QCursor::setPos(300, 120);
+    ASSERT_TRUE(showAndWait());
+    auto& panel = controller_->floatingPanel();
+    auto* field = panel.searchField();
+    ASSERT_TRUE(DesktopSession::processEventsUntil([&] { return field->hasFocus(); }));
+    DesktopSession::processEventsFor(200ms);
+    const auto typed = [&](const QString& keys, const QString& expected) {
+        EXPECT_TRUE(input::typeText(keys));
+        return DesktopSession::processEventsUntil([&] { return field->text() == expected; }, 3s);
+    };
+
+    // The surface's margin beside the list; the arrows still move through the list.
+    QWidget* surface = panel.rootView()->listSurfaceView();
+    ASSERT_TRUE(input::click(surface->mapToGlobal(QPoint(4, surface->height() / 2))));
+    ASSERT_TRUE(input::holdKey("Down"));
+    EXPECT_TRUE(DesktopSession::processEventsUntil(
+        [&] { return controller_->resultList().state().selectedIndex() == 1; }));
+    EXPECT_TRUE(typed("no", "no")) << field->text().toStdString();
+
+    // The footer left of its buttons, then a row's menu closed with Escape.
+    ASSERT_TRUE(input::click(surface->mapToGlobal(QPoint(16, surface->height() - 14))));
+    EXPECT_TRUE(typed("t", "not")) << field->text().toStdString();
+    auto& list = controller_->resultList();
+    ASSERT_TRUE(DesktopSession::processEventsUntil([&] { return list.state().items().size() == 1; }));
+    ASSERT_TRUE(input::click(list.screenRectForRow(0)->center(), 3));
+    ASSERT_TRUE(DesktopSession::processEventsUntil(
+        [&] { return list.contextMenu() && list.contextMenu()->isVisible(); }));
+    DesktopSession::processEventsFor(150ms);
+    ASSERT_TRUE(input::holdKey("Escape"));
+    ASSERT_TRUE(DesktopSession::processEventsUntil(
+        [&] { return !list.contextMenu() || !list.contextMenu()->isVisible(); }));
+    ASSERT_TRUE(controller_->isPanelVisible()) << "closing the menu keeps the panel";
+    EXPECT_TRUE(typed("e", "note")) << field->text().toStdString();
+
+    ASSERT_TRUE(input::holdKey("Return"));
+    ASSERT_TRUE(DesktopSession::processEventsUntil([&] { return poster_.postCount() == 1; }, 5s))
+        << "nothing was pasted";
+    EXPECT_EQ(pasteboard_.string(),
+              std::optional<std::string>("Meeting notes\nBring the slides\nBook the room"));
+}
+
+// A row dragged out of the floating panel onto another program's window, over the X drag-and-drop protocol.
+TEST_F(FloatingPanelMouseTest, ARowDraggedOntoAnotherProgramsWindowDeliversItsText) {
+    namespace input = testing::userinput;
+    QCursor::setPos(300, 120);
+    ASSERT_TRUE(showAndWait());
+    QWidget* window = controller_->floatingPanel().window();
+    ASSERT_TRUE(DesktopSession::processEventsUntil([&] { return window->isActiveWindow(); }));
+    DesktopSession::processEventsFor(200ms);
+    const QRect panelFrame = window->frameGeometry();
+    testing::DropTargetProcess target;
+    const auto frame = target.start(QPoint(panelFrame.left(), panelFrame.bottom() + 40));
+    ASSERT_TRUE(frame) << "the drop target did not show: " << target.output();
+    ASSERT_FALSE(frame->intersects(panelFrame));
+
+    auto& list = controller_->resultList();
+    const auto row = list.screenRectForRow(2);
+    ASSERT_TRUE(row);
+    ASSERT_EQ(list.state().items()[2].id, "t2");
+    ASSERT_TRUE(input::drag(row->center(), frame->center(), 20));
+    ASSERT_TRUE(target.waitForLine("dropped")) << target.output();
+    EXPECT_EQ(target.lastLine("text ").toStdString(), "Meeting notes\\nBring the slides\\nBook the room")
+        << target.output();
 }
 
 class FloatingPanelScreenshotTest : public FloatingPanelDesktopTest,

@@ -12,6 +12,7 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <QScrollBar>
 #include <QSet>
 #include <QStyle>
 #include <QStyleFactory>
@@ -123,6 +124,21 @@ TEST_P(ItemWindowsScreenshotTest, PinWindowOfAText) {
     ASSERT_TRUE(DesktopSession::processEventsUntil([&] { return window->isVisible(); }));
     DesktopSession::processEventsFor(std::chrono::milliseconds(100));
     save(*window, "pin-text");
+}
+
+// Scrolled a little, so the transient bar shows over the text.
+TEST_P(ItemWindowsScreenshotTest, PinWindowOfALongText) {
+    ClipboardHistoryContentSnapshot content;
+    for (int line = 1; line <= 80; ++line)
+        content.content += std::to_string(line) + (chinese ? ". 第二季度报告的数字已核对\n"
+                                                           : ". checked figures of the second quarter\n");
+    PinWindow* window = pin(ClipboardContentType::text, content);
+    ASSERT_TRUE(DesktopSession::processEventsUntil([&] { return window->isVisible(); }));
+    QScrollBar* bar = window->textEditor()->verticalScrollBar();
+    ASSERT_TRUE(DesktopSession::processEventsUntil([&] { return bar->maximum() > 0; }));
+    bar->setValue(bar->maximum() / 3);
+    DesktopSession::processEventsFor(std::chrono::milliseconds(120));
+    save(*window, "pin-long");
 }
 
 TEST_P(ItemWindowsScreenshotTest, PinWindowOfAnImage) {

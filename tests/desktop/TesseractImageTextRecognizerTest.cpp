@@ -77,6 +77,75 @@ TEST_F(TesseractImageTextRecognizerTest, AutomaticDetectionReadsEnglishWithEvery
     EXPECT_EQ(outcome.lines, std::vector<std::string>{"Automatic 42"});
 }
 
+// Light text on dark or coloured ground, as screenshots of dark themes and banners have it.
+QImage lightTextOn(const QBrush& ground, const QString& line, QImage::Format format = QImage::Format_RGB32) {
+    QImage image(900, 140, format);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.fillRect(image.rect(), ground);
+    QFont font("DejaVu Sans");
+    font.setPixelSize(40);
+    painter.setFont(font);
+    painter.setPen(Qt::white);
+    painter.drawText(30, 85, line);
+    painter.end();
+    return image;
+}
+
+TEST_F(TesseractImageTextRecognizerTest, ReadsWhiteTextOnAColouredGradientAndOnDarkGround) {
+    TesseractImageTextRecognizer recognizer;
+    QLinearGradient gradient(0, 0, 900, 140);
+    gradient.setColorAt(0, QColor(0x2f, 0x6f, 0xeb));
+    gradient.setColorAt(0.5, QColor(0x8e, 0x44, 0xad));
+    gradient.setColorAt(1, QColor(0xe9, 0x1e, 0x63));
+    auto outcome = recognize(recognizer, english(encoded(lightTextOn(gradient, "Gradient banner 2026"))));
+    EXPECT_EQ(outcome.error, std::nullopt);
+    EXPECT_EQ(outcome.lines, std::vector<std::string>{"Gradient banner 2026"});
+
+    outcome =
+        recognize(recognizer, english(encoded(lightTextOn(QColor(0x1e, 0x1e, 0x20), "Dark theme text"))));
+    EXPECT_EQ(outcome.lines, std::vector<std::string>{"Dark theme text"});
+
+    // White text on a transparent ground reads as it shows on a dark page.
+    outcome = recognize(
+        recognizer,
+        english(encoded(lightTextOn(Qt::transparent, "Transparent ground", QImage::Format_ARGB32))));
+    EXPECT_EQ(outcome.lines, std::vector<std::string>{"Transparent ground"});
+}
+
+// Banner colours whose grey levels lie close to white or spread over the whole range, where one threshold
+// for the whole image loses the letters.
+TEST_F(TesseractImageTextRecognizerTest, ReadsSmallerWhiteTextOnGradientsOfManyColours) {
+    TesseractImageTextRecognizer recognizer;
+    const std::pair<QColor, QColor> gradients[] = {{QColor(0xff, 0x98, 0x00), QColor(0xe9, 0x1e, 0x63)},
+                                                   {QColor(0x4c, 0xaf, 0x50), QColor(0x21, 0x96, 0xf3)},
+                                                   {QColor(0x00, 0xbc, 0xd4), QColor(0x9c, 0x27, 0xb0)},
+                                                   {QColor(0xff, 0xc1, 0x07), QColor(0xff, 0x57, 0x22)},
+                                                   {QColor(0x2f, 0x6f, 0xeb), QColor(0x00, 0x00, 0x00)}};
+    for (const auto& [from, to] : gradients) {
+        for (const auto& [pixels, level] : {std::pair{28, TextRecognitionLevel::fast},
+                                            {28, TextRecognitionLevel::accurate},
+                                            {20, TextRecognitionLevel::accurate}}) {
+            QImage image(600, 100, QImage::Format_RGB32);
+            QPainter painter(&image);
+            QLinearGradient gradient(0, 0, 600, 100);
+            gradient.setColorAt(0, from);
+            gradient.setColorAt(1, to);
+            painter.fillRect(image.rect(), gradient);
+            QFont font("DejaVu Sans");
+            font.setPixelSize(pixels);
+            painter.setFont(font);
+            painter.setPen(Qt::white);
+            painter.drawText(20, 60, "Gradient banner 2026");
+            painter.end();
+            const auto outcome = recognize(recognizer, {encoded(image), {"en-US"}, false, level});
+            EXPECT_EQ(outcome.lines, std::vector<std::string>{"Gradient banner 2026"})
+                << from.name().toStdString() << " to " << to.name().toStdString() << " at " << pixels
+                << " px, level " << int(level);
+        }
+    }
+}
+
 TEST_F(TesseractImageTextRecognizerTest, ImageWithoutTextGivesNoLinesAndNoError) {
     TesseractImageTextRecognizer recognizer;
     QImage blank(400, 200, QImage::Format_RGB32);

@@ -11,6 +11,7 @@
 #include "floating/model/FloatingPanelFooterLayout.h"
 #include "l10n/L10n.h"
 #include "platform/KeyPositions.h"
+#include "ui/SearchFocusKeeper.h"
 #include "ui/UiColors.h"
 
 namespace quorvane {
@@ -83,7 +84,7 @@ void FloatingClipboardPanel::build() {
     column->setContentsMargins(kMargin, kMargin, kMargin, 8);
     column->setSpacing(8);
     searchField_ = new ClipboardTextField(completions_, surface);
-    searchField_->setPlaceholderText(qText(L10nKey::panelSearchPlaceholder));
+    searchField_->retranslate();
     searchField_->setFrame(false);
     // The field sits on the panel's surface, not in a box of its own.
     QPalette fieldPalette = searchField_->palette();
@@ -98,6 +99,7 @@ void FloatingClipboardPanel::build() {
         if (self && self->delegate) self->delegate->searchTextDidChange(text.toStdString());
     };
     column->addWidget(searchField_);
+    new SearchFocusKeeper(*panel_, *searchField_, panel_);
 
     listHolder_ = new QWidget(surface);
     auto* holderLayout = new QVBoxLayout(listHolder_);
@@ -147,7 +149,7 @@ void FloatingClipboardPanel::attachResultList(ClipboardResultListView* list) {
 void FloatingClipboardPanel::show(ScreenPoint origin) {
     build();
     if (!panel_) return;
-    searchField_->setPlaceholderText(qText(L10nKey::panelSearchPlaceholder));
+    searchField_->retranslate();
     refreshFooter();
     panel_->setGeometry(int(origin.x), int(origin.y), panelWidth, panelHeight);
     rootView_->setGeometry(0, 0, panelWidth, panelHeight);
@@ -223,9 +225,12 @@ void FloatingClipboardPanel::refreshFooter() {
     primaryTip_->setSymbol(UiSymbol::returnKey);
     if (layout.primary == Layout::Primary::applyFilterTip) {
         primaryTip_->setText(qText(L10nKey::panelApplyFilterTip));
+        primaryTip_->setAccessibleName(qText(L10nKey::panelApplyFilterImageDescription));
         primaryTip_->setAccessibleDescription(qText(L10nKey::panelApplyFilterImageDescription));
     } else {
         primaryTip_->setText(qText(L10nKey::panelCopyAndReturnTip));
+        // "&" would read as a mnemonic and drop out of the spoken title.
+        primaryTip_->setAccessibleName(qText(L10nKey::panelCopyAndReturnImageDescription));
         primaryTip_->setAccessibleDescription(qText(L10nKey::panelCopyAndReturnImageDescription));
     }
     secondaryTip_->setToolTip(QString());

@@ -378,7 +378,7 @@ bool FloatingClipboardPanelController::handleFilterSuggestions(const std::string
     preview_->cancelPendingAutomaticPreview();
     preview_->dismissPreview();
     list_->setFilterSuggestions(std::move(suggestions));
-    floatingPanel_->updateEmptyState("", false);
+    updateEmptyState();
     return true;
 }
 
@@ -407,11 +407,9 @@ void FloatingClipboardPanelController::leaveFilterSuggestionMode(const std::stri
 }
 
 void FloatingClipboardPanelController::updateEmptyState() {
-    if (isShowingFilterSuggestions()) {
-        floatingPanel_->updateEmptyState("", false);
-        return;
-    }
-    const bool empty = viewModel_.clipboardItems().empty();
+    // A half-typed filter that no filter word matches lists nothing either.
+    const bool empty = isShowingFilterSuggestions() ? list_->state().filterSuggestions().empty()
+                                                    : viewModel_.clipboardItems().empty();
     floatingPanel_->updateEmptyState(empty ? L10n::text(L10nKey::panelNoHistoryYet) : "", empty);
 }
 

@@ -17,6 +17,7 @@
 #include "classification/formatting/SyntaxHighlighting.h"
 #include "l10n/L10n.h"
 #include "ui/UiColors.h"
+#include "ui/TransientScrollBars.h"
 
 namespace quorvane {
 
@@ -83,6 +84,7 @@ FloatingClipboardPreviewTextView::FloatingClipboardPreviewTextView(QWidget* pare
     setAttribute(Qt::WA_TranslucentBackground);
     setStyleSheet(QStringLiteral("background: transparent;"));
     document()->setDocumentMargin(4);
+    TransientScrollBars::apply(*this);
     // The search field keeps the keyboard; the bubble is only read and selected with the mouse.
     setFocusPolicy(Qt::NoFocus);
 }
@@ -131,6 +133,7 @@ FloatingClipboardPreviewView::FloatingClipboardPreviewView(QWidget* parent)
     scrollArea_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     scrollArea_->viewport()->setAutoFillBackground(false);
     scrollArea_->setStyleSheet(QStringLiteral("background: transparent;"));
+    TransientScrollBars::apply(*scrollArea_);
     imageLabel_->setAlignment(Qt::AlignCenter);
     scrollArea_->setWidget(imageLabel_);
     scrollArea_->hide();

@@ -89,6 +89,7 @@ void ClipboardItemActions::openWithDefaultApp(const ClipboardHistoryIndexSnapsho
             hidePanel();
             if (!openTextWithDefaultApp(*formatted, entry.id)) {
                 Logger::warning("Cannot open formatted text with default app", kLogCategory);
+                presentOpenFailedAlert();
             }
             return;
         }
@@ -101,6 +102,7 @@ void ClipboardItemActions::openWithDefaultApp(const ClipboardHistoryIndexSnapsho
         hidePanel();
         if (!openContentWithDefaultApp(entry, *content)) {
             Logger::warning("Cannot open with default app", kLogCategory);
+            presentOpenFailedAlert();
         }
     });
 }
@@ -113,8 +115,7 @@ bool ClipboardItemActions::openTextWithDefaultApp(const std::string& text, const
         Logger::error(std::string("Failed to create temp txt file: ") + error.what(), kLogCategory);
         return false;
     }
-    dependencies_.workspace.openFile(path);
-    Logger::info("Opened text with default app: " + path.string(), kLogCategory);
+    openWithDefaultApplication(path, "Opened text with default app: ");
     return true;
 }
 
@@ -137,9 +138,32 @@ bool ClipboardItemActions::openContentWithDefaultApp(const ClipboardHistoryIndex
         Logger::error(std::string("Failed to create temp image file: ") + error.what(), kLogCategory);
         return false;
     }
-    dependencies_.workspace.openFile(path);
-    Logger::info("Opened image with default app: " + path.string(), kLogCategory);
+    openWithDefaultApplication(path, "Opened image with default app: ");
     return true;
+}
+
+void ClipboardItemActions::openWithDefaultApplication(const std::filesystem::path& path,
+                                                      const std::string& openedLog) {
+    std::weak_ptr<char> alive = lifetime_;
+    dependencies_.workspace.openFile(path, [this, alive, path, openedLog](bool opened) {
+        if (alive.expired()) return;
+        if (opened) {
+            Logger::info(openedLog + path.string(), kLogCategory);
+            return;
+        }
+        // The panel is already gone: only an alert can tell the user that nothing opened.
+        Logger::warning("Cannot open with default app: no application opened " + path.string(), kLogCategory);
+        presentOpenFailedAlert();
+    });
+}
+
+void ClipboardItemActions::presentOpenFailedAlert() {
+    Alert alert;
+    alert.style = AlertStyle::warning;
+    alert.messageText = L10n::text(L10nKey::openWithDefaultAppFailedTitle);
+    alert.informativeText = L10n::text(L10nKey::openWithDefaultAppFailedMessage);
+    alert.buttonTitles = {L10n::text(L10nKey::ok)};
+    dependencies_.alertPresenter.present(alert, [](std::optional<std::size_t>) {});
 }
 
 void ClipboardItemActions::saveItem(const ClipboardHistoryIndexSnapshot& entry) {

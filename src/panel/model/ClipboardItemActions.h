@@ -36,7 +36,7 @@ public:
         ClipboardPanelViewModel& viewModel;
         ClipboardWorkspaceHandling& workspace;
         ClipboardSavePanelPresenting& savePanelPresenter;
-        // Shows the alert of a failed save.
+        // Shows the alerts of a failed save and of an entry no application opened.
         AlertPresenter& alertPresenter;
         // Makes the window of a pinned entry (PinWindow::factory() in the widgets).
         PinWindowFactory pinWindowFactory;
@@ -60,7 +60,8 @@ public:
     void openLink(const std::string& link) override;
     // The formatted text when the detail pane shows one, else the stored content.
     void openWithDefaultApp(const ClipboardHistoryIndexSnapshot& entry) override;
-    // Writes `text` to "Quorvane_<id>.txt" in the private folder and opens it; false when that failed.
+    // Writes `text` to "Quorvane_<id>.txt" in the private folder and hands it to its default application;
+    // false when the file could not be written. An application that does not take it is reported later.
     bool openTextWithDefaultApp(const std::string& text, const std::string& id);
     bool openContentWithDefaultApp(const ClipboardHistoryIndexSnapshot& entry,
                                    const ClipboardHistoryContentSnapshot& content);
@@ -85,6 +86,10 @@ private:
     void fetchContent(const std::string& id,
                       std::function<void(std::optional<ClipboardHistoryContentSnapshot>)> then);
     void hidePanel();
+    // Hands the written file to its default application; logs `openedLog` and the path when one took it,
+    // else warns and tells the user.
+    void openWithDefaultApplication(const std::filesystem::path& path, const std::string& openedLog);
+    void presentOpenFailedAlert();
     std::filesystem::path temporaryDirectory() const;
     void writeChosenFile(const ClipboardHistoryIndexSnapshot& entry,
                          const ClipboardHistoryContentSnapshot& content,

@@ -29,6 +29,7 @@
 #include "panel/model/ClipboardDetailImageLayout.h"
 #include "panel/model/ClipboardDetailMetadata.h"
 #include "ui/UiColors.h"
+#include "ui/TransientScrollBars.h"
 
 namespace quorvane {
 
@@ -185,14 +186,16 @@ ClipboardDetailView::ClipboardDetailView(QWidget* parent)
     textView_->viewport()->setAutoFillBackground(false);
     textView_->setStyleSheet(QStringLiteral("QPlainTextEdit { background: transparent; }"));
     QFont textFont = font();
-    textFont.setPointSizeF(10);
+    textFont.setPointSizeF(textPointSize);
     textView_->setFont(textFont);
+    TransientScrollBars::apply(*textView_);
 
     imageArea_ = new QScrollArea(stack_);
     imageArea_->setFrameShape(QFrame::NoFrame);
     imageArea_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     imageArea_->setWidgetResizable(false);
     imageArea_->viewport()->setAutoFillBackground(false);
+    TransientScrollBars::apply(*imageArea_);
     imageCanvas_ = new ClipboardDetailImageCanvas(imageArea_);
     imageArea_->setWidget(imageCanvas_);
 

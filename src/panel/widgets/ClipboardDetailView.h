@@ -34,6 +34,9 @@ class ClipboardDetailImageCanvas;
 class ClipboardDetailView : public QWidget {
     Q_OBJECT
 public:
+    // The size of the entry's text, which the pin window shares.
+    static constexpr double textPointSize = 10;
+
     // Answers with an entry's content (none when it is gone), now or later, on the main thread.
     using ContentProvider = std::function<void(
         const std::string& id, std::function<void(std::optional<ClipboardHistoryContentSnapshot>)> reply)>;

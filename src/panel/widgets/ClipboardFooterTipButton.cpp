@@ -36,6 +36,10 @@ void ClipboardFooterTipButton::setSymbol(std::optional<UiSymbol> symbol) {
 
 void ClipboardFooterTipButton::setKeyText(const QString& text) {
     keyText_ = text;
+    // A reader hears the key the glyph shows, not the return symbol's text the button started with.
+    setAccessibleDescription(text.isEmpty() ? QString()
+                                            : QString::fromStdString(
+                                                  L10n::text(L10nKey::panelCommandKeyImageDescription)));
     updateGeometry();
     update();
 }

@@ -24,6 +24,7 @@
 #include "platform/KeyPositions.h"
 #include "ui/KeyGlyphText.h"
 #include "ui/KeyablePanel.h"
+#include "ui/SearchFocusKeeper.h"
 #include "ui/UiColors.h"
 
 namespace quorvane {
@@ -155,6 +156,7 @@ void ClipboardPanel::makeWindow() {
         if (self && self->delegate) self->delegate->searchTextDidChange(query.toStdString());
     };
     column->addWidget(searchRow_);
+    new SearchFocusKeeper(*window_, *searchRow_->searchField(), window_);
     column->addSpacing(2);
     topSeparatorLine_ = separator(background_);
     column->addWidget(topSeparatorLine_);
@@ -212,6 +214,9 @@ void ClipboardPanel::makeSplitView() {
     customDivider_ = new QWidget(background_);
     customDivider_->setFixedWidth(1);
     customDivider_->setAutoFillBackground(true);
+    // The line only shows where the handle is: a press on it reaches the handle, never the background,
+    // which would move the window.
+    customDivider_->setAttribute(Qt::WA_TransparentForMouseEvents);
     QPalette palette = customDivider_->palette();
     palette.setColor(QPalette::Window, UiColors::separator(background_->palette()));
     customDivider_->setPalette(palette);
@@ -288,8 +293,9 @@ void ClipboardPanel::syncDividerLine() {
     if (first <= 0) return;
     lastKnownDividerPosition_ = first;
     const QRect area = splitView_->geometry();
-    customDivider_->setGeometry(area.x() + splitView_->contentsMargins().left() + first, area.y(), 1,
-                                area.height());
+    customDivider_->setGeometry(
+        area.x() + splitView_->contentsMargins().left() + first + splitView_->handleWidth() / 2, area.y(), 1,
+        area.height());
     customDivider_->raise();
 }
 

@@ -1,5 +1,6 @@
 #include "panel/widgets/ClipboardResultListView.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QDateTime>
 #include <QDrag>
@@ -18,6 +19,7 @@
 #include "panel/model/ClipboardResultListGeometry.h"
 #include "panel/model/ClipboardRowPresentation.h"
 #include "panel/widgets/ClipboardDragMimeData.h"
+#include "panel/widgets/ClipboardResultListAccessible.h"
 #include "ui/UiColors.h"
 #include "ui/UiSymbols.h"
 
@@ -36,6 +38,7 @@ ClipboardResultListView::ClipboardResultListView(ClipboardResultListMode mode,
                                                  ClipboardResultListRowStyle rowStyle,
                                                  ClipboardAppIconProvider* icons, QWidget* parent)
     : QAbstractScrollArea(parent), mode_(mode), rowStyle_(rowStyle), icons_(icons) {
+    ClipboardResultListAccessible::installFactory();
     setFrameShape(QFrame::NoFrame);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     // The panels show no scrollers; the wheel and the keys still scroll.
@@ -181,6 +184,29 @@ void ClipboardResultListView::apply(const ClipboardResultListUpdate& update) {
         verticalScrollBar()->setValue(static_cast<int>(std::lround(offset)));
     }
     if (update.rowsChanged || update.selectionChanged) viewport()->update();
+    announce(update);
+}
+
+void ClipboardResultListView::announce(const ClipboardResultListUpdate& update) {
+    if (!QAccessible::isActive() || !(update.rowsChanged || update.selectionChanged)) return;
+    if (update.rowsChanged) {
+        if (auto* accessible =
+                dynamic_cast<ClipboardResultListAccessible*>(QAccessible::queryAccessibleInterface(this)))
+            accessible->forgetRows();
+        QAccessibleEvent reordered(this, QAccessible::ObjectReorder);
+        QAccessible::updateAccessibility(&reordered);
+    }
+    const int row = state_.highlightedRow();
+    if (row < 0 || row >= state_.rowCount()) return;
+    QAccessibleEvent selected(this, QAccessible::Selection);
+    selected.setChild(row);
+    QAccessible::updateAccessibility(&selected);
+    // The keys stay in the search field; the reader follows the row it moves through.
+    if (window()->isActiveWindow()) {
+        QAccessibleEvent focused(this, QAccessible::Focus);
+        focused.setChild(row);
+        QAccessible::updateAccessibility(&focused);
+    }
 }
 
 void ClipboardResultListView::updateScrollRange() {
@@ -210,18 +236,18 @@ void ClipboardResultListView::paintEvent(QPaintEvent* event) {
     }
 }
 
+ClipboardRowPresentation ClipboardResultListView::rowPresentation(int row) const {
+    const AppLanguage language = AppLanguage::current();
+    if (state_.contentMode() == ClipboardResultListContentMode::filterSuggestions)
+        return ClipboardRowPresentation::suggestion(state_.filterSuggestions()[row], language);
+    if (state_.isShowMoreRow(row)) return ClipboardRowPresentation::showMore(language);
+    const Date now(static_cast<double>(QDateTime::currentMSecsSinceEpoch()) / 1000.0);
+    return ClipboardRowPresentation::entry(state_.items()[row], now, language);
+}
+
 void ClipboardResultListView::paintRow(QPainter& painter, int row, const QRect& rect) {
     const QPalette& palette = this->palette();
-    const AppLanguage language = AppLanguage::current();
-    ClipboardRowPresentation presentation;
-    if (state_.contentMode() == ClipboardResultListContentMode::filterSuggestions) {
-        presentation = ClipboardRowPresentation::suggestion(state_.filterSuggestions()[row], language);
-    } else if (state_.isShowMoreRow(row)) {
-        presentation = ClipboardRowPresentation::showMore(language);
-    } else {
-        const Date now(static_cast<double>(QDateTime::currentMSecsSinceEpoch()) / 1000.0);
-        presentation = ClipboardRowPresentation::entry(state_.items()[row], now, language);
-    }
+    const ClipboardRowPresentation presentation = rowPresentation(row);
 
     if (row == state_.highlightedRow()) {
         QPainterPath path;
@@ -427,7 +453,8 @@ bool ClipboardResultListView::startDrag(const ClipboardHistoryIndexSnapshot& ent
     const Qt::DropAction action = executeDrag(*drag);
     // A list destroyed during the drag took the drag with it.
     if (!self) return true;
-    drag->deleteLater();
+    // Qt deletes the drag itself, on X11 only once the receiving program has fetched the data: deleting it
+    // here would leave other programs an empty drop.
     // The drag took the button's release: no click follows.
     pressedRow_ = -1;
     scheduleDragFileCleanup();

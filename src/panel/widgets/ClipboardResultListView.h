@@ -17,6 +17,7 @@
 
 #include "model/ClipboardHistoryContentSnapshot.h"
 #include "panel/model/ClipboardResultListState.h"
+#include "panel/model/ClipboardRowPresentation.h"
 #include "panel/widgets/ClipboardAppIconProvider.h"
 
 namespace quorvane {
@@ -82,6 +83,10 @@ public:
     std::optional<QRect> screenRectForRow(int row) const;
     // The row's rectangle in viewport coordinates.
     QRect rowRect(int row) const;
+    // Entries plus the show-more row, or the suggestions.
+    int rowCount() const { return state_.rowCount(); }
+    // What the row shows (screen readers read the same); `row` must be below rowCount().
+    ClipboardRowPresentation rowPresentation(int row) const;
     // The menu open now, if any (tests read it).
     QMenu* contextMenu() const { return menu_; }
     // The id of the entry whose content is ready for a drag, if any (tests read it).
@@ -120,6 +125,8 @@ private:
     bool startDrag(const ClipboardHistoryIndexSnapshot& entry, const ClipboardHistoryContentSnapshot& content,
                    int row);
     void apply(const ClipboardResultListUpdate& update);
+    // Tells screen readers about new rows and a moved selection.
+    void announce(const ClipboardResultListUpdate& update);
     void updateScrollRange();
     int rowAtViewportPoint(const QPoint& point) const;
     void paintRow(QPainter& painter, int row, const QRect& rect);

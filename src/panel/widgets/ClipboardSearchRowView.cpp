@@ -47,7 +47,7 @@ void ClipboardSearchRowView::setFilters(std::vector<ClipboardSearchFilter> filte
 }
 
 void ClipboardSearchRowView::retranslate() {
-    field_->setPlaceholderText(QString::fromStdString(L10n::text(L10nKey::panelSearchPlaceholder)));
+    field_->retranslate();
     icon_->setAccessibleName(QString::fromStdString(L10n::text(L10nKey::panelSearchImageDescription)));
 }
 

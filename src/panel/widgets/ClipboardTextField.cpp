@@ -6,6 +6,7 @@
 #include <QStyle>
 #include <QStyleOptionFrame>
 
+#include "l10n/L10n.h"
 #include "ui/UiColors.h"
 
 namespace quorvane {
@@ -37,6 +38,12 @@ ClipboardTextField::ClipboardTextField(const ClipboardSearchAutoCompleteManager&
         completion_.selectionChanged(fieldState(composing_));
         update();
     });
+}
+
+void ClipboardTextField::retranslate() {
+    setPlaceholderText(QString::fromStdString(L10n::text(L10nKey::panelSearchPlaceholder)));
+    // Readers announce the placeholder as the field's description.
+    setAccessibleName(QString::fromStdString(L10n::text(L10nKey::panelSearchImageDescription)));
 }
 
 QString ClipboardTextField::ghostSuffix() const {

@@ -20,6 +20,9 @@ public:
 
     std::function<void(const QString& text)> onSearchRequested;
 
+    // Placeholder and the name screen readers give the field, in the interface language.
+    void retranslate();
+
     QString ghostSuffix() const;
     // Appends the ghost, puts the caret at the end and asks for a search; nothing without a ghost.
     void acceptGhost();

@@ -17,7 +17,7 @@ protected:
 }  // namespace
 
 CustomSplitView::CustomSplitView(QWidget* parent) : QSplitter(Qt::Horizontal, parent) {
-    setHandleWidth(1);
+    setHandleWidth(grabWidth);
     setChildrenCollapsible(false);
 }
 

@@ -14,6 +14,7 @@
 #include "panel/widgets/LetterKey.h"
 #include "ui/UiColors.h"
 #include "ui/UiSymbols.h"
+#include "ui/TransientScrollBars.h"
 
 namespace quorvane {
 namespace {
@@ -68,6 +69,7 @@ OCRWindow::OCRWindow(std::unique_ptr<OCRViewModel> viewModel, QImage image, QWid
     editor_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     editor_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     editor_->document()->setDocumentMargin(12);
+    TransientScrollBars::apply(*editor_);
     connect(editor_, &QPlainTextEdit::textChanged, this,
             [this] { viewModel_->setResult(editor_->toPlainText().toStdString()); });
 

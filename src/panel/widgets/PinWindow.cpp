@@ -15,8 +15,10 @@
 
 #include "base/AtomicFile.h"
 #include "l10n/L10n.h"
+#include "panel/widgets/ClipboardDetailView.h"
 #include "panel/widgets/LetterKey.h"
 #include "ui/UiColors.h"
+#include "ui/TransientScrollBars.h"
 
 namespace quorvane {
 namespace {
@@ -127,9 +129,11 @@ PinWindow::PinWindow(const ClipboardHistoryIndexSnapshot& entry,
         editor_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         editor_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
         editor_->document()->setDocumentMargin(8);
+        // The size the detail pane shows the same text at.
         QFont font = editor_->font();
-        font.setPointSize(14);
+        font.setPointSizeF(ClipboardDetailView::textPointSize);
         editor_->setFont(font);
+        TransientScrollBars::apply(*editor_);
         editor_->setPlainText(QString::fromStdString(state_.currentText()));
         // Loading the text is no edit; undo starts from here.
         editor_->document()->clearUndoRedoStacks();

@@ -2,23 +2,47 @@
 
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QMimeDatabase>
 #include <QStandardPaths>
 #include <memory>
 
+#include "platform/linux/QtAlertPresenter.h"
+
 namespace quorvane {
+
+QString SystemClipboardSavePanelPresenter::startFolder() {
+    // A folder that does not exist would make the dialog fall back to the process's working folder.
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (!documents.isEmpty() && QFileInfo(documents).isDir()) return documents;
+    return QDir::homePath();
+}
+
+QString SystemClipboardSavePanelPresenter::nameFilter(const ClipboardSavePanelRequest& request) {
+    const QMimeType type = QMimeDatabase().mimeTypeForName(QString::fromStdString(request.allowedContentType));
+    QStringList suffixes;
+    const QString suggested = QFileInfo(QString::fromStdString(request.suggestedName)).suffix();
+    if (!suggested.isEmpty()) suffixes << suggested;
+    // The type's own list holds oddities ("*,v" for plain text): only its usual extension is offered.
+    if (type.isValid() && !type.preferredSuffix().isEmpty() && !suffixes.contains(type.preferredSuffix()))
+        suffixes << type.preferredSuffix();
+    if (suffixes.isEmpty()) return QStringLiteral("* (*)");
+    QStringList patterns;
+    for (const QString& suffix : suffixes) patterns << QStringLiteral("*.") + suffix;
+    const QString name = type.isValid() && !type.comment().isEmpty() ? type.comment() : suffixes.front().toUpper();
+    return name + QStringLiteral(" (") + patterns.join(' ') + QStringLiteral(")");
+}
 
 void SystemClipboardSavePanelPresenter::present(const ClipboardSavePanelRequest& request,
                                                 Completion completion) {
-    auto* dialog = new QFileDialog(parent_.data());
+    auto* dialog = new QFileDialog(QtAlertPresenter::askingWindow(parent_.data()));
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setAcceptMode(QFileDialog::AcceptSave);
     dialog->setFileMode(QFileDialog::AnyFile);
     dialog->setWindowTitle(QString::fromStdString(request.title));
     dialog->setLabelText(QFileDialog::FileName, QString::fromStdString(request.nameFieldLabel));
-    dialog->setMimeTypeFilters({QString::fromStdString(request.allowedContentType)});
-    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    if (folder.isEmpty()) folder = QDir::homePath();
-    dialog->setDirectory(folder);
+    dialog->setNameFilter(nameFilter(request));
+    dialog->setDirectory(startFolder());
     dialog->selectFile(QString::fromStdString(request.suggestedName));
 
     // Exactly one of the two ends answers.
@@ -40,7 +64,7 @@ void SystemClipboardSavePanelPresenter::present(const ClipboardSavePanelRequest&
         *pending = nullptr;
         answer(std::nullopt);
     });
-    dialog->open();
+    QtAlertPresenter::showModal(*dialog);
 }
 
 }  // namespace quorvane

@@ -1,5 +1,6 @@
 #include "platform/linux/QtAlertPresenter.h"
 
+#include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
 #include <memory>
@@ -32,10 +33,17 @@ void QtAlertPresenter::presentWithEscapeButton(const Alert& alert, std::size_t e
     show(alert, escapeButton, std::move(completion));
 }
 
+QWidget* QtAlertPresenter::askingWindow(QWidget* own) {
+    if (own) return own->window();
+    if (QWidget* modal = QApplication::activeModalWidget()) return modal;
+    return QApplication::activeWindow();
+}
+
 void QtAlertPresenter::show(const Alert& alert, std::size_t escapeButton, Completion completion) {
-    auto* box = new QMessageBox(parent_.data());
+    QWidget* parent = askingWindow(parent_.data());
+    auto* box = new QMessageBox(parent);
     box->setAttribute(Qt::WA_DeleteOnClose);
-    box->setWindowModality(Qt::ApplicationModal);
+
     box->setIcon(iconOf(alert.style));
     box->setText(QString::fromStdString(alert.messageText));
     box->setInformativeText(QString::fromStdString(alert.informativeText));
@@ -67,7 +75,18 @@ void QtAlertPresenter::show(const Alert& alert, std::size_t escapeButton, Comple
         *pending = nullptr;
         answer(std::nullopt);
     });
-    box->open();
+    showModal(*box);
+}
+
+void QtAlertPresenter::showModal(QDialog& dialog) {
+    // A child dialog is kept above its window by the window manager and blocks only that window (open()
+    // makes it window-modal); a dialog of no window blocks them all.
+    if (dialog.parentWidget()) {
+        dialog.open();
+        return;
+    }
+    dialog.setWindowModality(Qt::ApplicationModal);
+    dialog.show();
 }
 
 }  // namespace quorvane

@@ -4,7 +4,9 @@
 #include <tesseract/baseapi.h>
 #include <tesseract/resultiterator.h>
 
+#include <QColor>
 #include <QImage>
+#include <QPainter>
 #include <array>
 #include <cstdlib>
 #include <utility>
@@ -45,6 +47,17 @@ std::string joinedModels(const std::vector<std::string>& models) {
     std::string joined;
     for (const auto& model : models) joined += (joined.empty() ? "" : "+") + model;
     return joined;
+}
+
+// An 8-bit grey copy, with transparent pixels laid over `ground` (Qt::transparent: kept as they are).
+QImage greyCopy(const QImage& image, const QColor& ground) {
+    if (ground.alpha() == 0) return image.convertToFormat(QImage::Format_Grayscale8);
+    QImage flat(image.size(), QImage::Format_RGB32);
+    flat.fill(ground);
+    QPainter painter(&flat);
+    painter.drawImage(0, 0, image);
+    painter.end();
+    return flat.convertToFormat(QImage::Format_Grayscale8);
 }
 
 std::string trimmedLine(const char* text) {
@@ -159,13 +172,33 @@ TextRecognitionOutcome TesseractImageTextRecognizer::recognize(const TextRecogni
         std::max(image.width(), image.height()) < accurateUpscaleBelowPixels) {
         image = image.scaled(image.size() * 2, Qt::KeepAspectRatio, Qt::SmoothTransformation);
     }
-    image = image.convertToFormat(QImage::Format_Grayscale8);
-    engine_->SetImage(image.constBits(), image.width(), image.height(), 1,
-                      static_cast<int>(image.bytesPerLine()));
+    // Tesseract reads dark text on light ground. Light text on dark or coloured ground (dark themes,
+    // banners) reads only once the grey copy is inverted, and on a gradient only with a threshold that
+    // follows the ground from place to place (Sauvola) instead of one for the whole image. So an empty
+    // first pass gets a second one prepared that way. A transparent ground counts as white, then as black.
+    const bool transparent = image.hasAlphaChannel();
+    QImage grey = greyCopy(image, transparent ? Qt::white : Qt::transparent);
+    auto lines = recognizeLines(grey, Threshold::global);
+    if (lines && lines->empty()) {
+        if (transparent) grey = greyCopy(image, Qt::black);
+        grey.invertPixels();
+        lines = recognizeLines(grey, Threshold::local);
+    }
+    if (!lines)
+        return {{}, ImageTextRecognitionError{Kind::recognition, "Tesseract could not recognise the image"}};
+    return {std::move(*lines), std::nullopt};
+}
+
+std::optional<std::vector<std::string>> TesseractImageTextRecognizer::recognizeLines(const QImage& grey,
+                                                                                     Threshold threshold) {
+    // Tesseract's own numbering: 0 Otsu over the whole image, 2 Sauvola.
+    engine_->SetVariable("thresholding_method", threshold == Threshold::global ? "0" : "2");
+    engine_->SetImage(grey.constBits(), grey.width(), grey.height(), 1,
+                      static_cast<int>(grey.bytesPerLine()));
     engine_->SetSourceResolution(300);
     if (engine_->Recognize(nullptr) != 0) {
         engine_->Clear();
-        return {{}, ImageTextRecognitionError{Kind::recognition, "Tesseract could not recognise the image"}};
+        return std::nullopt;
     }
     std::vector<std::string> lines;
     std::unique_ptr<tesseract::ResultIterator> iterator(engine_->GetIterator());
@@ -177,7 +210,7 @@ TextRecognitionOutcome TesseractImageTextRecognizer::recognize(const TextRecogni
         } while (iterator->Next(tesseract::RIL_TEXTLINE));
     }
     engine_->Clear();
-    return {std::move(lines), std::nullopt};
+    return lines;
 }
 
 }  // namespace quorvane

@@ -14,6 +14,8 @@
 #include "base/SerialQueue.h"
 #include "platform/ImageTextRecognizer.h"
 
+class QImage;
+
 namespace tesseract {
 class TessBaseAPI;
 }
@@ -41,6 +43,9 @@ public:
 private:
     TextRecognitionOutcome recognize(const TextRecognitionRequest& request);
     std::optional<ImageTextRecognitionError> loadModels(const std::string& models);
+    enum class Threshold { global, local };
+    // The lines the loaded engine reads in an 8-bit grey image; none when Tesseract fails.
+    std::optional<std::vector<std::string>> recognizeLines(const QImage& grey, Threshold threshold);
 
     std::filesystem::path dataDirectory_;
     std::atomic<bool> stopping_{false};

@@ -117,6 +117,30 @@ TEST_F(ClipboardItemActionsTest, OpeningTextWritesAPrivateFileNamedAfterTheEntry
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(privateFolder), {}), 1);
 }
 
+TEST_F(ClipboardItemActionsTest, AnEntryNoApplicationOpensIsLoggedAndToldInAnAlert) {
+    workspace.opensFiles = false;
+    actions->openWithDefaultApp(textEntry("t1"));
+    loop.runUntilIdle();
+    const auto file = privateFolder / "Quorvane_t1.txt";
+    EXPECT_EQ(workspace.openedFiles, std::vector<std::filesystem::path>{file});
+    EXPECT_TRUE(log.contains("WARNING", "Cannot open with default app"));
+    EXPECT_FALSE(log.contains("INFO", "Opened text with default app")) << "no success is claimed";
+    ASSERT_EQ(alerts.presented.size(), 1u);
+    EXPECT_EQ(alerts.presented[0].messageText, "Cannot Open Entry");
+
+    // A file that cannot even be written is told the same way; an image that opens is not.
+    log.clear();
+    actions->openWithDefaultApp(imageEntry("bare"));
+    loop.runUntilIdle();
+    EXPECT_TRUE(log.contains("WARNING", "No image data available"));
+    EXPECT_EQ(alerts.presented.size(), 2u);
+    workspace.opensFiles = true;
+    actions->openWithDefaultApp(imageEntry("png"));
+    loop.runUntilIdle();
+    EXPECT_EQ(alerts.presented.size(), 2u);
+    EXPECT_TRUE(log.contains("INFO", "Opened image with default app: "));
+}
+
 TEST_F(ClipboardItemActionsTest, TheFormattedTextOfTheDetailPaneIsOpenedAndSavedInsteadOfTheStoredText) {
     formattedId = "t1";
     formatted = "{\n  \"a\" : 1\n}";

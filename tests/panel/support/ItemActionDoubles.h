@@ -20,9 +20,10 @@ public:
         openedURLs.push_back(url);
         return true;
     }
-    bool openFile(const std::filesystem::path& path) override {
+    // Answers at once with `opensFiles`.
+    void openFile(const std::filesystem::path& path, std::function<void(bool)> completion) override {
         openedFiles.push_back(path);
-        return true;
+        if (completion) completion(opensFiles);
     }
     void activateFileViewerSelecting(const std::vector<std::filesystem::path>& paths) override {
         revealed.push_back(paths);
@@ -30,6 +31,7 @@ public:
 
     std::vector<std::string> openedURLs;
     std::vector<std::filesystem::path> openedFiles;
+    bool opensFiles = true;
     std::vector<std::vector<std::filesystem::path>> revealed;
 };
 

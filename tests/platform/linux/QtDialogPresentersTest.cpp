@@ -11,6 +11,7 @@
 #include <QTreeView>
 #include <algorithm>
 #include <filesystem>
+#include <memory>
 
 #include "platform/linux/QtAlertPresenter.h"
 #include "platform/linux/QtFolderPicker.h"
@@ -116,6 +117,30 @@ TEST_F(QtDialogPresentersTest, EscapePressesTheFirstButtonAndAClosedAlertAnswers
     delete box;
     QApplication::processEvents();
     EXPECT_EQ(answers_, std::vector<std::optional<std::size_t>>{std::nullopt});
+}
+
+TEST_F(QtDialogPresentersTest, AnAlertBelongsToTheWindowThatAskedAndBlocksOnlyIt) {
+    QtAlertPresenter presenter;
+    const Alert alert{AlertStyle::warning, "Copy Failed", "Unable to copy.", {"OK"}};
+    presenter.present(alert, [this](auto pressed) { answers_.push_back(pressed); });
+    auto* box = openDialog<QMessageBox>();
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->parentWidget(), nullptr) << "no window asked";
+    EXPECT_EQ(box->windowModality(), Qt::ApplicationModal);
+    box->accept();
+    ASSERT_TRUE(processEventsUntil([this] { return !answers_.empty(); }));
+
+    // Goes before the fixture deletes the remaining windows, and takes its alert along.
+    auto asking = std::make_unique<QWidget>();
+    asking->setWindowFlags(Qt::Window | Qt::WindowStaysOnTopHint);
+    asking->show();
+    asking->activateWindow();
+    ASSERT_TRUE(processEventsUntil([&] { return QApplication::activeWindow() == asking.get(); }));
+    presenter.present(alert, [this](auto pressed) { answers_.push_back(pressed); });
+    box = openDialog<QMessageBox>();
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->parentWidget(), asking.get());
+    EXPECT_EQ(box->windowModality(), Qt::WindowModal);
 }
 
 TEST_F(QtDialogPresentersTest, FolderPickerChoosesFoldersOnlyShowsTheMessageAndMayBeCancelled) {

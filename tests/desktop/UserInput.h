@@ -1,0 +1,49 @@
+#pragma once
+
+// Input as a person gives it, through the X server's test extension (xdotool): keys held down for about
+// 120 ms before they are let go, mouse buttons held briefly, the pointer moved first. Our own event loop
+// keeps running meanwhile. Main thread of the desktop test program.
+
+#include <QPoint>
+#include <QString>
+#include <QStringList>
+
+#include "desktop/DesktopSession.h"
+
+namespace quorvane::testing::userinput {
+
+// Holds `key` (an X key name: "a", "Return", "ctrl+c", "colon") down for 120 ms.
+inline bool holdKey(const QString& key) {
+    return DesktopSession::run("xdotool", {"keydown", key, "sleep", "0.12", "keyup", key}).exitCode == 0;
+}
+
+// Types `text` one held key at a time (letters, digits, blanks and colons).
+inline bool typeText(const QString& text) {
+    for (const QChar c : text) {
+        const QString key = c == ' ' ? QStringLiteral("space") : c == ':' ? QStringLiteral("colon") : QString(c);
+        if (!holdKey(key)) return false;
+    }
+    return true;
+}
+
+// Moves the pointer to `global` and clicks `button` (1 left, 3 right) there.
+inline bool click(QPoint global, int button = 1) {
+    const QString b = QString::number(button);
+    return DesktopSession::run("xdotool", {"mousemove", QString::number(global.x()), QString::number(global.y()),
+                                           "sleep", "0.05", "mousedown", b, "sleep", "0.08", "mouseup", b})
+               .exitCode == 0;
+}
+
+// Presses the left button at `from`, moves in steps to `to` and lets go there.
+inline bool drag(QPoint from, QPoint to, int steps = 10) {
+    QStringList arguments{"mousemove", QString::number(from.x()), QString::number(from.y()), "sleep", "0.05",
+                          "mousedown", "1"};
+    for (int i = 1; i <= steps; ++i) {
+        const QPoint at = from + (to - from) * i / steps;
+        arguments << "sleep" << "0.03" << "mousemove" << QString::number(at.x()) << QString::number(at.y());
+    }
+    arguments << "sleep" << "0.1" << "mouseup" << "1";
+    return DesktopSession::run("xdotool", arguments).exitCode == 0;
+}
+
+}  // namespace quorvane::testing::userinput
