@@ -523,6 +523,10 @@ TEST_F(ClipboardHistoryRepositoryTest, IndexWritesLostToAFullDiskAreRetriedWithT
     repository().waitForSearchIndexJobs();
     EXPECT_TRUE(index_->rows.empty());
 
+    // B's write may already have tried once, while the disk was still full.
+    const auto retriesWhileFull = log.count("Retrying clipboard search index writes");
+    EXPECT_LE(retriesWhileFull, 1u);
+
     // Space returns; the next copy brings the lost ones along, without waiting for the next start.
     index_->failing = false;
     saveText("C", "gamma", 200);
@@ -530,12 +534,12 @@ TEST_F(ClipboardHistoryRepositoryTest, IndexWritesLostToAFullDiskAreRetriedWithT
     EXPECT_EQ(index_->rows.size(), 3u);
     EXPECT_TRUE(index_->rows.contains("A"));
     EXPECT_TRUE(index_->rows.contains("B"));
-    EXPECT_EQ(log.count("Retrying clipboard search index writes"), 1u);
+    EXPECT_EQ(log.count("Retrying clipboard search index writes"), retriesWhileFull + 1);
 
     // In step again: later work does not reconcile.
     saveText("D", "delta", 300);
     repository().waitForSearchIndexJobs();
-    EXPECT_EQ(log.count("Retrying clipboard search index writes"), 1u);
+    EXPECT_EQ(log.count("Retrying clipboard search index writes"), retriesWhileFull + 1);
 }
 
 TEST_F(ClipboardHistoryRepositoryTest, DamageFoundWhileRunningIsReportedOnceAndNothingMoreIsWritten) {
