@@ -2,14 +2,16 @@
 
 // Owns the global clipboard-history hot key and decides what pressing it does: show the active panel
 // presentation (hiding any other that is visible) or hide it. Registers the stored combination, else the
-// default; suspends the hot key while the user records a new shortcut. Made once by the container.
-// Main thread only.
+// default; suspends the hot key while the user records a new shortcut. A stored combination the desktop
+// refuses (another program holds it) is reported as failing and tried again on a timer until it is granted.
+// Made once by the container. Main thread only.
 
 #include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
 
+#include "base/CallbackList.h"
 #include "hotkeys/model/HotkeyManagerProtocol.h"
 #include "hotkeys/model/KeyCombo.h"
 #include "panel/model/ClipboardPanelControlling.h"
@@ -24,6 +26,9 @@ public:
     static constexpr const char* hotkeyDefaultsKey = "ClipboardHistoryHotkey";
     // Present (true) once the user deleted the shortcut: no hot key until a shortcut is saved again.
     static constexpr const char* hotkeyClearedDefaultsKey = "ClipboardHistoryHotkeyCleared";
+    // How often a combination another program holds is tried again. A press that reaches that program
+    // cannot be seen, so only a timer notices that it let go.
+    static constexpr double failedHotkeyRetrySeconds = 30;
 
     // The presentation the hot key shows, and every presentation that may be visible; a provider may
     // return null for a presentation not built.
@@ -48,7 +53,8 @@ public:
     // Registers the stored combination; nothing while suspended or after the user deleted the shortcut.
     // Stored data that does not decode, or a combination the hot-key manager never accepts, is removed and
     // the default registered and stored. A combination the desktop refuses (another program holds it) stays
-    // stored; the default is registered for this run only.
+    // stored, is reported as failing and tried again every failedHotkeyRetrySeconds; the default stands in
+    // meanwhile when it can.
     void registerClipboardHotkey();
     // Registers the default combination and stores it; logs and registers nothing when that is refused.
     void registerDefaultClipboardHotkey();
@@ -60,7 +66,17 @@ public:
     // A new shortcut was saved, or the clipboard services were rebuilt: registers afresh.
     void reregisterClipboardHotkey();
 
+    // Tries a failing combination again now (the settings window or the wizard opened).
+    void retryFailedClipboardHotkey();
+
     const std::optional<KeyCombo>& registeredClipboardHotkey() const { return registeredClipboardHotkey_; }
+    // The combination the user chose that the desktop refuses now; nothing while it works, while suspended
+    // or when there is no shortcut.
+    const std::optional<KeyCombo>& failedClipboardHotkey() const { return failedClipboardHotkey_; }
+    // Told on the next main-queue turn after failedClipboardHotkey() changed.
+    [[nodiscard]] Subscription observeClipboardHotkeyStatus(std::function<void()> callback) {
+        return statusChanges_.subscribe(std::move(callback));
+    }
     bool isClipboardHotkeySuspended() const { return isClipboardHotkeySuspended_; }
 
 private:
@@ -68,6 +84,11 @@ private:
     void registerDefault(bool store);
     bool registerWithToggle(const KeyCombo& keyCombo);
     void unregisterCurrent();
+    // Records `keyCombo` as failing (the default standing in when `standIn`), logs it when it is news and
+    // arms the retry.
+    void reportFailure(const KeyCombo& keyCombo, std::optional<KeyCombo> standIn);
+    void clearFailure();
+    void statusChanged();
 
     ActiveControllerProvider activeControllerProvider_;
     AllControllersProvider allControllersProvider_;
@@ -76,6 +97,10 @@ private:
     MainQueue& mainQueue_;
     std::optional<KeyCombo> registeredClipboardHotkey_;
     bool isClipboardHotkeySuspended_ = false;
+    std::optional<KeyCombo> failedClipboardHotkey_;
+    Timer retry_;
+    Timer statusNotification_;
+    CallbackList<> statusChanges_;
     // The hot key's action holds this weakly: a press queued after the coordinator is gone does nothing.
     std::shared_ptr<char> lifetime_ = std::make_shared<char>();
 };
