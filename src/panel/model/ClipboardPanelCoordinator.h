@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "base/CallbackList.h"
+#include "hotkeys/model/ClipboardHotkeyStatus.h"
 #include "hotkeys/model/HotkeyManagerProtocol.h"
 #include "hotkeys/model/KeyCombo.h"
 #include "panel/model/ClipboardPanelControlling.h"
@@ -20,7 +21,7 @@
 
 namespace quorvane {
 
-class ClipboardPanelCoordinator {
+class ClipboardPanelCoordinator final : public ClipboardHotkeyStatus {
 public:
     // The stored shortcut, a KeyCombo as JSON data.
     static constexpr const char* hotkeyDefaultsKey = "ClipboardHistoryHotkey";
@@ -41,7 +42,7 @@ public:
                               HotkeyManagerProtocol& hotkeyManager, UserDefaults& userDefaults,
                               MainQueue& mainQueue);
     // Releases the hot key it registered.
-    ~ClipboardPanelCoordinator();
+    ~ClipboardPanelCoordinator() override;
     ClipboardPanelCoordinator(const ClipboardPanelCoordinator&) = delete;
     ClipboardPanelCoordinator& operator=(const ClipboardPanelCoordinator&) = delete;
 
@@ -67,14 +68,15 @@ public:
     void reregisterClipboardHotkey();
 
     // Tries a failing combination again now (the settings window or the wizard opened).
-    void retryFailedClipboardHotkey();
+    void retryFailedClipboardHotkey() override;
 
-    const std::optional<KeyCombo>& registeredClipboardHotkey() const { return registeredClipboardHotkey_; }
+    const std::optional<KeyCombo>& registeredClipboardHotkey() const override {
+        return registeredClipboardHotkey_;
+    }
     // The combination the user chose that the desktop refuses now; nothing while it works, while suspended
     // or when there is no shortcut.
-    const std::optional<KeyCombo>& failedClipboardHotkey() const { return failedClipboardHotkey_; }
-    // Told on the next main-queue turn after failedClipboardHotkey() changed.
-    [[nodiscard]] Subscription observeClipboardHotkeyStatus(std::function<void()> callback) {
+    const std::optional<KeyCombo>& failedClipboardHotkey() const override { return failedClipboardHotkey_; }
+    [[nodiscard]] Subscription observeClipboardHotkeyStatus(std::function<void()> callback) override {
         return statusChanges_.subscribe(std::move(callback));
     }
     bool isClipboardHotkeySuspended() const { return isClipboardHotkeySuspended_; }
