@@ -19,6 +19,9 @@ public:
 
     // The combination the desktop refuses now; nothing while it works, while recording, or without one.
     virtual const std::optional<KeyCombo>& failedClipboardHotkey() const = 0;
+    // The combination the user recorded last that can never be a global shortcut (Ctrl+V alone, a bare
+    // letter); the default took its place. Nothing once a shortcut registers as stored.
+    virtual const std::optional<KeyCombo>& refusedClipboardHotkey() const = 0;
     // The combination registered now (while one fails, the default standing in for it, if any).
     virtual const std::optional<KeyCombo>& registeredClipboardHotkey() const = 0;
     // Told on the next main-queue turn after failedClipboardHotkey() changed.

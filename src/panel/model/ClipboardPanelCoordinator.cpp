@@ -72,12 +72,18 @@ void ClipboardPanelCoordinator::registerClipboardHotkey() {
         return;
     }
     if (registerWithToggle(keyCombo)) {
+        if (refusedClipboardHotkey_) {
+            refusedClipboardHotkey_.reset();
+            statusChanged();
+        }
         clearFailure();
         return;
     }
     if (HotkeyManager::isRefused(keyCombo)) {
-        // A value no desktop would ever grant: replace it for good.
+        // A value no desktop would ever grant: replace it for good, and say so where it was recorded.
         userDefaults_.remove(hotkeyDefaultsKey);
+        refusedClipboardHotkey_ = keyCombo;
+        statusChanged();
         registerDefault(true);
         return;
     }
@@ -179,6 +185,10 @@ void ClipboardPanelCoordinator::setClipboardHotkeyRecording(bool recording) {
         // The recorder must receive the keystroke, not the panel.
         unregisterCurrent();
         clearFailure();
+        if (refusedClipboardHotkey_) {
+            refusedClipboardHotkey_.reset();
+            statusChanged();
+        }
     } else {
         if (!isClipboardHotkeySuspended_) return;
         isClipboardHotkeySuspended_ = false;

@@ -76,6 +76,7 @@ public:
     // The combination the user chose that the desktop refuses now; nothing while it works, while suspended
     // or when there is no shortcut.
     const std::optional<KeyCombo>& failedClipboardHotkey() const override { return failedClipboardHotkey_; }
+    const std::optional<KeyCombo>& refusedClipboardHotkey() const override { return refusedClipboardHotkey_; }
     [[nodiscard]] Subscription observeClipboardHotkeyStatus(std::function<void()> callback) override {
         return statusChanges_.subscribe(std::move(callback));
     }
@@ -100,6 +101,7 @@ private:
     std::optional<KeyCombo> registeredClipboardHotkey_;
     bool isClipboardHotkeySuspended_ = false;
     std::optional<KeyCombo> failedClipboardHotkey_;
+    std::optional<KeyCombo> refusedClipboardHotkey_;
     Timer retry_;
     Timer statusNotification_;
     CallbackList<> statusChanges_;

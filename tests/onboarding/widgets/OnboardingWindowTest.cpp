@@ -196,6 +196,7 @@ TEST_F(OnboardingWindowTest, ClosingRestoresThePolicyAndReopeningStartsAtWelcome
 class FakeHotkeyStatus final : public ClipboardHotkeyStatus {
 public:
     const std::optional<KeyCombo>& failedClipboardHotkey() const override { return failed; }
+    const std::optional<KeyCombo>& refusedClipboardHotkey() const override { return refused; }
     const std::optional<KeyCombo>& registeredClipboardHotkey() const override { return registered; }
     Subscription observeClipboardHotkeyStatus(std::function<void()> callback) override {
         return changes.subscribe(std::move(callback));
@@ -203,6 +204,7 @@ public:
     void retryFailedClipboardHotkey() override {}
 
     std::optional<KeyCombo> failed;
+    std::optional<KeyCombo> refused;
     std::optional<KeyCombo> registered;
     CallbackList<> changes;
 };

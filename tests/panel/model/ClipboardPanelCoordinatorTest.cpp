@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "hotkeys/model/HotkeyManager.h"
+#include "l10n/L10n.h"
 #include "panel/model/ClipboardPanelCoordinator.h"
 #include "platform/memory/FakeClock.h"
 #include "platform/memory/InMemoryHotkeyRegistrar.h"
@@ -106,6 +107,14 @@ TEST_F(ClipboardPanelCoordinatorTest, StoredValuesThatDoNotDecodeOrThatTheManage
     EXPECT_EQ(coordinator->registeredClipboardHotkey(), std::optional(KeyCombo::defaultClipboardHistory()));
     EXPECT_EQ(stored(), std::optional(KeyCombo::defaultClipboardHistory()));
     EXPECT_EQ(registrar.heldGrabs().size(), 1u);
+    // Where it was recorded, the user learns why the default came back.
+    EXPECT_EQ(ClipboardHotkeyStatus::failureText(*coordinator),
+              std::optional(L10n::text(L10nKey::hotkeyRefused, std::string("Ctrl+V"), std::string("Super+Shift+V"))));
+    EXPECT_FALSE(coordinator->failedClipboardHotkey().has_value()) << "nothing to try again";
+
+    ClipboardPanelCoordinator::storeClipboardHotkey(defaults, kCtrlAltK);
+    coordinator->reregisterClipboardHotkey();
+    EXPECT_FALSE(ClipboardHotkeyStatus::failureText(*coordinator).has_value());
 }
 
 TEST_F(ClipboardPanelCoordinatorTest,
