@@ -57,6 +57,7 @@ AppWindows::~AppWindows() {
     if (onboardingViewModel_) {
         onboardingViewModel_->onClipboardHotkeySaved = nullptr;
         onboardingViewModel_->onClipboardHotkeyRecordingChanged = nullptr;
+        onboardingViewModel_->clipboardHotkeyStatus = nullptr;
     }
     // The registry outlives us, but these windows refer to what we own.
     WindowManager& registry = assembler_.windowManager();
@@ -315,6 +316,8 @@ void AppWindows::fillSettingsSlot() {
                     {}},
                 settingsPageFactories());
         }
+        // A shortcut another program held may be free by now; the page then shows it working.
+        assembler_.clipboardPanelCoordinator().retryFailedClipboardHotkey();
         settingsCoordinator_->showSettingsModuleNamed(module);
     };
 }
@@ -346,11 +349,13 @@ void AppWindows::fillOnboardingSlot() {
             onboardingViewModel_->onClipboardHotkeyRecordingChanged = [this](bool recording) {
                 assembler_.clipboardPanelCoordinator().setClipboardHotkeyRecording(recording);
             };
+            onboardingViewModel_->clipboardHotkeyStatus = &assembler_.clipboardPanelCoordinator();
             onboardingWindowController_ = std::make_unique<OnboardingWindowController>(
                 assembler_.windowManager(), *onboardingViewModel_, platform_.activationPolicy,
                 assembler_.mainQueue(), assembler_.standardDefaults(), platform_.notificationCenter,
                 AppInfo(assembler_.appEnvironment()).displayName());
         }
+        assembler_.clipboardPanelCoordinator().retryFailedClipboardHotkey();
         onboardingWindowController_->showWindow();
     };
 }

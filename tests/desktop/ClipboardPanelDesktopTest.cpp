@@ -196,6 +196,42 @@ protected:
             [&] { return logSince(logFrom).contains("Clipboard panel lists"); }, 10s));
     }
 
+    // Holds `keys` down the way a finger does (XTEST down, about 120 ms, up).
+    void holdKeys(const QString& keys) {
+        ASSERT_FALSE(tool("xdotool", {"keydown", keys}).contains("error"));
+        std::this_thread::sleep_for(120ms);
+        ASSERT_FALSE(tool("xdotool", {"keyup", keys}).contains("error"));
+    }
+    bool panelShown() {
+        return DesktopSession::processEventsUntil(
+            [&] {
+                return activeWindowPid() == servicePid() &&
+                       !tool("xdotool", {"search", "--onlyvisible", "--pid", servicePid()}).isEmpty();
+            },
+            10s);
+    }
+    bool panelHidden() {
+        return DesktopSession::processEventsUntil(
+            [&] {
+                return tool("xdotool", {"search", "--onlyvisible", "--pid", servicePid()}).isEmpty() &&
+                       tool("xdotool", {"getactivewindow"}) == testWindowId_;
+            },
+            10s);
+    }
+    // Six held presses of the hot key, each closed by Escape or by the hot key itself, alternately; each
+    // press must open the panel.
+    void sixHeldPressesEachOpenThePanel() {
+        for (int press = 1; press <= 6; ++press) {
+            holdKeys("super+shift+v");
+            ASSERT_TRUE(panelShown()) << "press " << press << " did not open the panel; log: "
+                                      << logSince(0).toStdString();
+            // The first page arrives on a later turn.
+            DesktopSession::processEventsFor(300ms);
+            holdKeys(press % 2 == 1 ? "Escape" : "super+shift+v");
+            ASSERT_TRUE(panelHidden()) << "press " << press << " was not closed";
+        }
+    }
+
     TemporaryDirectory directory_;
     XvfbServer server_;
     testing::AccessibilityBusSession accessibility_{server_.display()};
@@ -359,6 +395,50 @@ TEST_F(ClipboardPanelDesktopTest, ReturnPastesTheEntryOnceIntoXtermRunningCat) {
     EXPECT_EQ(receivedText().toStdString(), hostile.toStdString()) << "pasted once, exactly";
     EXPECT_EQ(tool("xdotool", {"getactivewindow"}), xterm) << "xterm is active again";
     EXPECT_TRUE(logSince(mark).contains("with Shift+Insert (terminal xterm)")) << logSince(mark).toStdString();
+}
+
+TEST_F(ClipboardPanelDesktopTest, EveryHeldPressOfTheHotKeyTogglesTheCentredPanel) {
+    startService();
+    copy("alpha", 1);
+    startTestWindow();
+    sixHeldPressesEachOpenThePanel();
+}
+
+TEST_F(ClipboardPanelDesktopTest, EveryHeldPressOfTheHotKeyTogglesTheFloatingPanel) {
+    {
+        JsonFileUserDefaults settings(directory_ / "config/Quorvane/settings.json");
+        settings.set(SettingsKey::directClipboardPresentationMode, std::string("floating"));
+    }
+    startService();
+    copy("alpha", 1);
+    startTestWindow();
+    sixHeldPressesEachOpenThePanel();
+}
+
+// Held open, held Return pastes, held open again; then held open, held close, held open.
+TEST_F(ClipboardPanelDesktopTest, AHeldPressAfterPastingOrClosingWithTheHotKeyOpensThePanelAgain) {
+    startService();
+    copy("alpha", 1);
+    startTestWindow();
+
+    holdKeys("super+shift+v");
+    ASSERT_TRUE(panelShown()) << logSince(0).toStdString();
+    DesktopSession::processEventsFor(500ms);
+    holdKeys("Return");
+    ASSERT_TRUE(DesktopSession::processEventsUntil([&] { return fieldText() == "alpha"; }, 10s))
+        << "field: " << fieldText().toStdString() << "\nlog: " << logSince(0).toStdString();
+    ASSERT_TRUE(panelHidden());
+
+    holdKeys("super+shift+v");
+    ASSERT_TRUE(panelShown()) << "the press after pasting was lost";
+    DesktopSession::processEventsFor(300ms);
+    holdKeys("super+shift+v");
+    ASSERT_TRUE(panelHidden()) << "the held hot key did not close the panel";
+    holdKeys("super+shift+v");
+    ASSERT_TRUE(panelShown()) << "the press after closing with the hot key was lost";
+    holdKeys("Escape");
+    EXPECT_TRUE(panelHidden());
+    EXPECT_EQ(fieldText(), "alpha") << "nothing else was pasted";
 }
 
 }  // namespace

@@ -2,8 +2,11 @@
 #include <xcb/xcb.h>
 #include <xcb/xcb_keysyms.h>
 
+#include <QWidget>
+#include <chrono>
 #include <cstdlib>
 #include <memory>
+#include <thread>
 #include <vector>
 
 #include "desktop/DesktopSession.h"
@@ -166,6 +169,33 @@ TEST_F(X11HotkeyRegistrarTest, PressedCombinationRunsItsActionExactlyOnceWithIts
     ASSERT_TRUE(xdotool({"key", "super+shift+v"}));
     DesktopSession::processEventsFor(std::chrono::milliseconds(300));
     EXPECT_EQ(runs_, 2);
+}
+
+TEST_F(X11HotkeyRegistrarTest, HeldPressesEachRunOnceWhenOurWindowHasTheFocusAtTheRelease) {
+    // As with the panel: the action shows a window of ours, which has the focus by the time the finger
+    // lets go.
+    QWidget window;
+    window.resize(200, 100);
+    ASSERT_TRUE(manager_->registerHotkey(KeyCombo::defaultClipboardHistory(), [&] {
+        ++runs_;
+        window.show();
+    }));
+    for (int press = 1; press <= 3; ++press) {
+        ASSERT_TRUE(xdotool({"keydown", "super+shift+v"}));
+        const bool ran =
+            DesktopSession::processEventsUntil([&] { return runs_ == press; }, std::chrono::seconds(3));
+        const bool focused =
+            ran && DesktopSession::processEventsUntil([&] { return window.isVisible(); }) &&
+            xdotool({"windowfocus", "--sync", QString::number(window.winId())});
+        std::this_thread::sleep_for(std::chrono::milliseconds(120));
+        ASSERT_TRUE(xdotool({"keyup", "super+shift+v"}));
+        ASSERT_TRUE(ran) << "press " << press << " was lost";
+        ASSERT_TRUE(focused);
+        DesktopSession::processEventsFor(std::chrono::milliseconds(200));
+        window.hide();
+        DesktopSession::processEventsFor(std::chrono::milliseconds(100));
+    }
+    EXPECT_EQ(runs_, 3);
 }
 
 TEST_F(X11HotkeyRegistrarTest, CapsLockAndNumLockDoNotStopTheHotKey) {

@@ -69,9 +69,14 @@ bool HotkeyManager::registerHotkey(const KeyCombo& keyCombo, std::function<void(
     if (!isTestingMode_) {
         const auto result = registrar_.registerHotkey(keyCombo.keyCode, keyCombo.modifierFlags, id);
         if (result.status != HotkeyRegistrar::statusOK) {
-            Logger::error("Failed to register hotkey " + keyCombo.displayString() + ": " +
-                              std::to_string(result.status),
-                          kLogCategory);
+            // Retries while another program holds the combination fail the same way; that is said once.
+            const auto [failure, isNew] = lastFailures_.try_emplace(keyCombo, result.status);
+            if (isNew || failure->second != result.status) {
+                Logger::error("Failed to register hotkey " + keyCombo.displayString() + ": " +
+                                  std::to_string(result.status),
+                              kLogCategory);
+            }
+            failure->second = result.status;
             // The earlier record's grab is gone already: a record that kept it would claim a hot key that
             // no longer fires.
             if (existing != registeredHotkeys_.end()) {
@@ -81,6 +86,7 @@ bool HotkeyManager::registerHotkey(const KeyCombo& keyCombo, std::function<void(
             return false;
         }
         ref = result.ref;
+        lastFailures_.erase(keyCombo);
     }
 
     registeredHotkeys_[keyCombo] = HotkeyInfo{ref, std::move(action), id};

@@ -72,6 +72,8 @@ private:
     UserDefaults& userDefaults_;
     MainQueue& mainQueue_;
     std::uint32_t lastHotkeyTimestamp_ = 0;
+    // The status of each combination's latest failed grab, until one succeeds.
+    std::unordered_map<KeyCombo, std::int32_t> lastFailures_;
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);  // queued actions check it
 };
 

@@ -10,7 +10,9 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QTimer>
+#include <cmath>
 
+#include "l10n/L10n.h"
 #include "platform/KeyPositions.h"
 
 namespace quorvane {
@@ -160,7 +162,10 @@ KeyComboRecorderControl::KeyComboRecorderControl(MainQueue& mainQueue, QWidget* 
 KeyComboRecorderControl::~KeyComboRecorderControl() {
     stateChanges_.reset();
     state_.stopRecording();
-    if (isMonitoringKeys_) qApp->removeEventFilter(this);
+    if (isMonitoringKeys_) {
+        releaseKeyboard();
+        qApp->removeEventFilter(this);
+    }
 }
 
 void KeyComboRecorderControl::setKeyCombo(std::optional<KeyCombo> keyCombo) {
@@ -238,7 +243,10 @@ void KeyComboRecorderControl::syncKeyMonitor() {
     isMonitoringKeys_ = state_.isRecording();
     if (isMonitoringKeys_) {
         qApp->installEventFilter(this);
+        // The whole keyboard, so a combination another program has grabbed reaches us and not that program.
+        grabKeyboard();
     } else {
+        releaseKeyboard();
         qApp->removeEventFilter(this);
     }
 }
@@ -304,6 +312,18 @@ void KeyComboRecorderControl::keyPressEvent(QKeyEvent* event) {
     QWidget::keyPressEvent(event);
 }
 
+void KeyComboRecorderControl::focusOutEvent(QFocusEvent* event) {
+    QWidget::focusOutEvent(event);
+    // The user went elsewhere (another control or window): the keyboard is theirs again.
+    if (event->reason() != Qt::PopupFocusReason && state_.isRecording()) stopRecording();
+}
+
+void KeyComboRecorderControl::hideEvent(QHideEvent* event) {
+    // Another page, or the window closed.
+    if (state_.isRecording()) stopRecording();
+    QWidget::hideEvent(event);
+}
+
 void KeyComboRecorderControl::enterEvent(QEnterEvent* event) {
     QWidget::enterEvent(event);
     hoverBackground_ = gray(0.05);
@@ -341,7 +361,14 @@ void KeyComboRecorderControl::paintEvent(QPaintEvent*) {
 }
 
 QSize KeyComboRecorderControl::sizeHint() const {
-    return QSize(220, std::max(32, QWidget::sizeHint().height()));
+    // Wide enough for the recording prompt at full size beside the spinner.
+    QFont font = displayField_->font();
+    font.setPointSizeF(kDisplayPointSize);
+    const QMargins margins = layout()->contentsMargins();
+    const int prompt = static_cast<int>(std::ceil(
+        QFontMetricsF(font).horizontalAdvance(QString::fromStdString(L10n::text(L10nKey::hotkeyRecorderPrompt)))));
+    const int width = margins.left() + prompt + layout()->spacing() + kIndicatorSize + margins.right() + 2;
+    return QSize(std::max(220, width), std::max(32, QWidget::sizeHint().height()));
 }
 
 QSize KeyComboRecorderControl::minimumSizeHint() const {

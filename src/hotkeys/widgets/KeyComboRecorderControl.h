@@ -2,8 +2,9 @@
 
 // The field in which the user records a keyboard shortcut: it shows the current combination or a
 // placeholder; a click starts recording, and the next qualifying key press is committed half a second later.
-// While it records it takes every key typed in the application, so no other control reacts to the shortcut
-// being recorded. It draws a KeyComboRecorderState and hands it clicks and key presses; its owner (settings,
+// While it records it grabs the keyboard and takes every key typed, so neither another control nor another
+// program (one that grabbed the combination) reacts to the shortcut being recorded; hiding the field or
+// moving the focus elsewhere cancels the recording and lets the keyboard go. It draws a KeyComboRecorderState and hands it clicks and key presses; its owner (settings,
 // onboarding) is the state's delegate and suspends the global hot key while a recording lasts, since our own
 // grab would otherwise swallow the current shortcut before the field sees it. Main thread only.
 
@@ -46,6 +47,7 @@ public:
     // The stored flags of Qt's modifiers: Ctrl is Command, Meta (Super) is Control, Alt is Option.
     static std::uint64_t modifierFlagsOf(Qt::KeyboardModifiers modifiers);
 
+    // At least as wide as the recording prompt in the interface language needs beside the spinner.
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
@@ -53,6 +55,8 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
     void enterEvent(QEnterEvent* event) override;
     void leaveEvent(QEvent* event) override;
     void changeEvent(QEvent* event) override;

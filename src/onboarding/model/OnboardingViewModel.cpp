@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "base/Logger.h"
+#include "hotkeys/model/ClipboardHotkeyStatus.h"
 #include "l10n/L10n.h"
 #include "panel/model/ClipboardHotkeySetting.h"
 #include "platform/UserDefaults.h"
@@ -72,6 +73,10 @@ void OnboardingViewModel::requestAccessibilityPermission() {
 
 void OnboardingViewModel::openAccessibilitySettings() {
     if (channel_ == DistributionChannel::direct) accessibility_.openSystemSettings();
+}
+
+std::optional<std::string> OnboardingViewModel::clipboardHotkeyFailureText() const {
+    return clipboardHotkeyStatus ? ClipboardHotkeyStatus::failureText(*clipboardHotkeyStatus) : std::nullopt;
 }
 
 std::optional<KeyCombo> OnboardingViewModel::loadClipboardHotkey() {

@@ -15,6 +15,7 @@
 
 namespace quorvane {
 
+class ClipboardHotkeyStatus;
 class UserDefaults;
 class AccessibilityPermissionManagerProtocol;
 
@@ -39,6 +40,10 @@ public:
 
     std::function<void()> onClipboardHotkeySaved;
     std::function<void(bool recording)> onClipboardHotkeyRecordingChanged;
+    // Whether the clipboard hot key works; may stay null (the shortcut then counts as working).
+    ClipboardHotkeyStatus* clipboardHotkeyStatus = nullptr;
+    // The line under the recorder while another program holds the shortcut; nothing while it works.
+    std::optional<std::string> clipboardHotkeyFailureText() const;
 
     // Centered unless the direct build stores "floating".
     DirectClipboardPresentationMode presentationMode() const;

@@ -15,6 +15,7 @@
 #include <QRadioButton>
 #include <QStyle>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "hotkeys/widgets/KeyComboRecorderControl.h"
 #include "l10n/AppLanguage.h"
@@ -171,12 +172,19 @@ OnboardingWindow::OnboardingWindow(OnboardingViewModel& viewModel, MainQueue& ma
     connect(backButton_, &QPushButton::clicked, this, [this] { goBack(); });
     connect(nextButton_, &QPushButton::clicked, this, [this] { goNext(); });
     connect(finishButton_, &QPushButton::clicked, this, [this] { finish(); });
+    if (viewModel_.clipboardHotkeyStatus) {
+        hotkeyStatusChanges_ =
+            viewModel_.clipboardHotkeyStatus->observeClipboardHotkeyStatus([this] { showShortcutFailure(); });
+    }
     showStep(OnboardingStep::welcome);
 }
 
 OnboardingWindow::~OnboardingWindow() {
-    // The recorder would otherwise report its end to a half-destroyed delegate.
+    hotkeyStatusChanges_.reset();
+    // A recording ends while we can still hear it, so the hot key comes back; after that the recorder
+    // would report to a half-destroyed delegate.
     if (shortcutRecorder_) {
+        shortcutRecorder_->stopRecording();
         shortcutRecorder_->setDelegate(nullptr);
     }
 }
@@ -476,7 +484,7 @@ QWidget* OnboardingWindow::buildShortcut() {
     auto* recorder = new KeyComboRecorderControl(mainQueue_);
     recorder->setPlaceholder(L10n::text(L10nKey::generalRecordShortcutPlaceholder));
     recorder->setKeyCombo(viewModel_.loadClipboardHotkey());
-    recorder->setFixedSize(190, 34);
+    recorder->setFixedSize(std::max(190, recorder->sizeHint().width()), 34);
     recorder->updateDisplay();
     recorder->setDelegate(this);
     shortcutRecorder_ = recorder;
@@ -495,6 +503,9 @@ QWidget* OnboardingWindow::buildShortcut() {
     row->addWidget(useDefault);
     row->addStretch(1);
     content->addLayout(row);
+    shortcutFailure_ = new HotkeyFailureLabel;
+    content->addWidget(shortcutFailure_);
+    showShortcutFailure();
 
     auto* menuBar = new QCheckBox(lt(L10nKey::onboardingShowMenuBarIcon));
     menuBar->setObjectName("menuBarIcon");
@@ -590,6 +601,10 @@ void OnboardingWindow::refreshAccessibilityPermissionStatus() {
     accessibilityRequest_->setText(qs(presentation.requestButtonTitle));
     accessibilityRequest_->setVisible(presentation.buttonsVisible);
     accessibilityOpenSettings_->setVisible(presentation.buttonsVisible);
+}
+
+void OnboardingWindow::showShortcutFailure() {
+    if (shortcutFailure_) shortcutFailure_->setFailure(viewModel_.clipboardHotkeyFailureText());
 }
 
 void OnboardingWindow::keyComboRecorderDidStartRecording(KeyComboRecorderState&) {

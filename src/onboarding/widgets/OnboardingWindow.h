@@ -11,6 +11,8 @@
 #include <string>
 
 #include "hotkeys/model/KeyComboRecorderControlDelegate.h"
+#include "hotkeys/model/ClipboardHotkeyStatus.h"
+#include "hotkeys/widgets/HotkeyFailureLabel.h"
 #include "hotkeys/widgets/KeyComboRecorderControl.h"
 #include "onboarding/model/OnboardingStep.h"
 #include "platform/MainQueue.h"
@@ -55,6 +57,7 @@ public:
     QPushButton* finishButton() const { return finishButton_; }
     QWidget* page() const { return page_; }
     KeyComboRecorderControl* shortcutRecorder() const { return shortcutRecorder_; }
+    HotkeyFailureLabel* shortcutFailureLabel() const { return shortcutFailure_; }
     QLabel* accessibilityStatusLabel() const { return accessibilityStatus_; }
 
 protected:
@@ -76,6 +79,7 @@ private:
     QWidget* buildShortcut();
     QWidget* buildAccessibilitySection();
     void chooseLanguage(const QString& rawValue);
+    void showShortcutFailure();
 
     OnboardingViewModel& viewModel_;
     MainQueue& mainQueue_;
@@ -93,6 +97,8 @@ private:
     QPushButton* finishButton_;
     QPointer<QWidget> page_;
     QPointer<KeyComboRecorderControl> shortcutRecorder_;
+    QPointer<HotkeyFailureLabel> shortcutFailure_;
+    Subscription hotkeyStatusChanges_;
     QPointer<QLabel> accessibilityStatus_;
     QPointer<QLabel> accessibilityDescription_;
     QPointer<QPushButton> accessibilityRequest_;

@@ -43,6 +43,7 @@ void ClipboardPanelCoordinator::registerClipboardHotkey() {
     // A shortcut the user deleted stays deleted: no default takes its place.
     if (ClipboardHotkeySetting::isCleared(userDefaults_)) {
         Logger::info("Clipboard hotkey was removed by the user; none registered", kLogCategory);
+        clearFailure();
         return;
     }
     // Nothing stored, or a value that cannot be read (logged and removed): the default takes its place.
@@ -52,24 +53,27 @@ void ClipboardPanelCoordinator::registerClipboardHotkey() {
         return;
     }
     const KeyCombo keyCombo = *stored.keyCombo;
-    if (registerWithToggle(keyCombo)) return;
+    if (registerWithToggle(keyCombo)) {
+        if (refusedClipboardHotkey_) {
+            refusedClipboardHotkey_.reset();
+            statusChanged();
+        }
+        clearFailure();
+        return;
+    }
     if (HotkeyManager::isRefused(keyCombo)) {
-        // A value no desktop would ever grant: replace it for good.
+        // A value no desktop would ever grant: replace it for good, and say so where it was recorded.
         ClipboardHotkeySetting::discard(userDefaults_);
+        refusedClipboardHotkey_ = keyCombo;
+        statusChanged();
         registerDefault(true);
         return;
     }
     // The desktop said no, most likely because another program holds the combination now. That may change,
-    // so the user's choice is kept; the default stands in for this run.
-    Logger::warning("Failed to register clipboard hotkey " + keyCombo.displayString() +
-                        " (another program may hold it); using " +
-                        KeyCombo::defaultClipboardHistory().displayString() + " for this session",
-                    kLogCategory);
-    if (keyCombo != KeyCombo::defaultClipboardHistory()) {
-        registerDefault(false);
-    } else {
-        Logger::error("Failed to register default clipboard hotkey", kLogCategory);
-    }
+    // so the user's choice is kept and tried again; the default stands in meanwhile when it can.
+    const KeyCombo fallback = KeyCombo::defaultClipboardHistory();
+    const bool standsIn = keyCombo != fallback && registerWithToggle(fallback);
+    reportFailure(keyCombo, standsIn ? std::optional(fallback) : std::nullopt);
 }
 
 void ClipboardPanelCoordinator::registerDefaultClipboardHotkey() {
@@ -79,10 +83,60 @@ void ClipboardPanelCoordinator::registerDefaultClipboardHotkey() {
 void ClipboardPanelCoordinator::registerDefault(bool store) {
     const KeyCombo keyCombo = KeyCombo::defaultClipboardHistory();
     if (!registerWithToggle(keyCombo)) {
-        Logger::error("Failed to register default clipboard hotkey", kLogCategory);
+        reportFailure(keyCombo, std::nullopt);
         return;
     }
+    clearFailure();
     if (store) ClipboardHotkeySetting::store(userDefaults_, keyCombo);
+}
+
+void ClipboardPanelCoordinator::reportFailure(const KeyCombo& keyCombo, std::optional<KeyCombo> standIn) {
+    const bool isNews = failedClipboardHotkey_ != keyCombo;
+    failedClipboardHotkey_ = keyCombo;
+    retry_ = mainQueue_.postAfter(failedHotkeyRetrySeconds, [this] { retryFailedClipboardHotkey(); });
+    if (!isNews) return;
+    const std::string retrying =
+        "trying again every " + std::to_string(static_cast<int>(failedHotkeyRetrySeconds)) + " s";
+    if (keyCombo == KeyCombo::defaultClipboardHistory()) {
+        Logger::error("Failed to register default clipboard hotkey " + keyCombo.displayString() +
+                          " (another program may hold it); " + retrying,
+                      kLogCategory);
+    } else if (standIn) {
+        Logger::warning("Failed to register clipboard hotkey " + keyCombo.displayString() +
+                            " (another program may hold it); " + standIn->displayString() +
+                            " stands in until it is free, " + retrying,
+                        kLogCategory);
+    } else {
+        Logger::error("Failed to register clipboard hotkey " + keyCombo.displayString() + " or the default " +
+                          KeyCombo::defaultClipboardHistory().displayString() +
+                          " (another program may hold them); " + retrying,
+                      kLogCategory);
+    }
+    statusChanged();
+}
+
+void ClipboardPanelCoordinator::clearFailure() {
+    retry_.cancel();
+    if (!failedClipboardHotkey_) return;
+    if (registeredClipboardHotkey_ == failedClipboardHotkey_) {
+        Logger::info("Clipboard hotkey " + failedClipboardHotkey_->displayString() + " is registered again",
+                     kLogCategory);
+    }
+    failedClipboardHotkey_.reset();
+    statusChanged();
+}
+
+void ClipboardPanelCoordinator::statusChanged() {
+    if (statusNotification_.isArmed()) return;
+    statusNotification_ = mainQueue_.postAfter(0, [this] {
+        statusNotification_ = Timer();
+        statusChanges_.notify();
+    });
+}
+
+void ClipboardPanelCoordinator::retryFailedClipboardHotkey() {
+    if (!failedClipboardHotkey_ || isClipboardHotkeySuspended_) return;
+    reregisterClipboardHotkey();
 }
 
 void ClipboardPanelCoordinator::toggleClipboardPanel() {
@@ -112,6 +166,11 @@ void ClipboardPanelCoordinator::setClipboardHotkeyRecording(bool recording) {
         isClipboardHotkeySuspended_ = true;
         // The recorder must receive the keystroke, not the panel.
         unregisterCurrent();
+        clearFailure();
+        if (refusedClipboardHotkey_) {
+            refusedClipboardHotkey_.reset();
+            statusChanged();
+        }
     } else {
         if (!isClipboardHotkeySuspended_) return;
         isClipboardHotkeySuspended_ = false;

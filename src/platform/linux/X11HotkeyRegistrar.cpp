@@ -120,7 +120,10 @@ std::int32_t X11HotkeyRegistrar::grab(std::uint8_t keycode, std::uint16_t modifi
                                              static_cast<std::uint16_t>(XCB_MOD_MASK_LOCK | numLockMask)};
     std::array<xcb_void_cookie_t, 4> cookies{};
     for (std::size_t index = 0; index < locks.size(); ++index) {
-        cookies[index] = xcb_grab_key_checked(connection_, 1, root_, modifiers | locks[index], keycode,
+        // Without owner events the press and its release are both reported on the root window, whichever
+        // window has the focus by then: our panel takes it between the two, and a release reported to the
+        // panel would leave the key held for good.
+        cookies[index] = xcb_grab_key_checked(connection_, 0, root_, modifiers | locks[index], keycode,
                                               XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC);
     }
     std::int32_t status = statusOK;
@@ -230,10 +233,12 @@ bool X11HotkeyRegistrar::nativeEventFilter(const QByteArray& eventType, void* me
     const std::uint8_t type = event->response_type & 0x7F;
     if (type == XCB_KEY_PRESS || type == XCB_KEY_RELEASE) {
         auto* key = reinterpret_cast<xcb_key_press_event_t*>(event);
-        if (key->event != root_) return false;
         if (type == XCB_KEY_PRESS) {
-            handlePress(key->detail, key->state, key->time);
-        } else {
+            // Presses on our own windows are typing, not the hot key.
+            if (key->event == root_) handlePress(key->detail, key->state, key->time);
+        } else if (held_.count(key->detail)) {
+            // A release wherever it is reported ends the hold: a key left held would take the next press
+            // for an auto-repeat.
             held_[key->detail] = false;
             releaseTime_[key->detail] = key->time;
         }

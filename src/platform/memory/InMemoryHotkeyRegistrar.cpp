@@ -41,6 +41,10 @@ void InMemoryHotkeyRegistrar::holdByAnotherProgram(std::uint16_t keyCode, std::u
     heldElsewhere_.emplace_back(keyCode, modifierFlags & hotkeyModifierMask);
 }
 
+void InMemoryHotkeyRegistrar::releaseByAnotherProgram(std::uint16_t keyCode, std::uint64_t modifierFlags) {
+    std::erase(heldElsewhere_, std::pair{keyCode, modifierFlags & hotkeyModifierMask});
+}
+
 bool InMemoryHotkeyRegistrar::press(std::uint16_t keyCode, std::uint64_t modifierFlags,
                                     std::uint32_t timestamp) {
     const std::uint64_t modifiers = modifierFlags & hotkeyModifierMask;

@@ -28,6 +28,8 @@ public:
 
     // Another program holds this combination: registering it fails with BadAccess (10).
     void holdByAnotherProgram(std::uint16_t keyCode, std::uint64_t modifierFlags);
+    // That program lets go of it.
+    void releaseByAnotherProgram(std::uint16_t keyCode, std::uint64_t modifierFlags);
     // Presses the combination, with any lock bits in `modifierFlags` ignored as the X grabs ignore them.
     // Returns whether a grab of ours took it.
     bool press(std::uint16_t keyCode, std::uint64_t modifierFlags, std::uint32_t timestamp = 0);

@@ -27,6 +27,7 @@ SettingsShellCallbacks SettingsShellCallbacks::make(
     };
     callbacks.storageMigrationWillStart = [&services] { services.tearDownClipboardServices(); };
     callbacks.storageMigrationDidFinish = [&services] { services.buildClipboardServices(); };
+    callbacks.clipboardHotkeyStatus = &panelCoordinator;
     return callbacks;
 }
 

@@ -14,6 +14,7 @@
 namespace quorvane {
 
 class ClipboardHistoryRepositoryProtocol;
+class ClipboardHotkeyStatus;
 class ClipboardPanelCoordinator;
 class ClipboardServicesLifecycle;
 class UserDefaults;
@@ -24,6 +25,8 @@ struct SettingsShellCallbacks {
     std::function<void(ClipboardContentType)> autoCleanupPolicySaved;
     std::function<void()> storageMigrationWillStart;
     std::function<void()> storageMigrationDidFinish;
+    // Whether the clipboard hot key works, for the line under the recorder; may be null.
+    ClipboardHotkeyStatus* clipboardHotkeyStatus = nullptr;
 
     // The shell's answers: the panel coordinator registers the hot key again or suspends it; a forced
     // clean-up of the saved type runs on the current repository; the container closes and rebuilds its

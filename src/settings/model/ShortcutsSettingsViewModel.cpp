@@ -6,6 +6,7 @@
 
 #include "base/Logger.h"
 #include "base/WhitespaceTrimming.h"
+#include "hotkeys/model/ClipboardHotkeyStatus.h"
 #include "hotkeys/model/HotkeyManagerProtocol.h"
 #include "l10n/L10n.h"
 #include "panel/model/ClipboardHotkeySetting.h"
@@ -174,6 +175,17 @@ void ShortcutsSettingsViewModel::recordingChanged(bool recording) {
     if (recording == isRecording_) return;
     isRecording_ = recording;
     if (onClipboardHotkeyRecordingChanged) onClipboardHotkeyRecordingChanged(recording);
+}
+
+void ShortcutsSettingsViewModel::setClipboardHotkeyStatus(ClipboardHotkeyStatus* status) {
+    hotkeyStatus_ = status;
+    hotkeyStatusChanges_ =
+        status ? status->observeClipboardHotkeyStatus([this] { changed(); }) : Subscription();
+    changed();
+}
+
+std::optional<std::string> ShortcutsSettingsViewModel::clipboardHotkeyFailureText() const {
+    return hotkeyStatus_ ? ClipboardHotkeyStatus::failureText(*hotkeyStatus_) : std::nullopt;
 }
 
 // ---- Tray icon ----

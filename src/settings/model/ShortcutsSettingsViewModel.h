@@ -26,6 +26,7 @@
 namespace quorvane {
 
 class AlertPresenter;
+class ClipboardHotkeyStatus;
 class HotkeyManagerProtocol;
 class NotificationCenter;
 class TrayHost;
@@ -107,6 +108,10 @@ public:
     void deleteShortcutRequested();
     // The recorder started or ended a recording.
     void recordingChanged(bool recording);
+    // Whether the shortcut works; the model follows its changes. Unset: the shortcut counts as working.
+    void setClipboardHotkeyStatus(ClipboardHotkeyStatus* status);
+    // The line under the recorder while another program holds the shortcut; nothing while it works.
+    std::optional<std::string> clipboardHotkeyFailureText() const;
     bool isRecording() const { return isRecording_; }
 
     // ---- Tray icon ----
@@ -165,6 +170,8 @@ private:
     Timer notification_;
     CallbackList<> changes_;
     Subscription defaultsChanges_;
+    ClipboardHotkeyStatus* hotkeyStatus_ = nullptr;
+    Subscription hotkeyStatusChanges_;
     // Alert answers hold this weakly: an answer that arrives after the model is gone does nothing.
     std::shared_ptr<char> lifetime_ = std::make_shared<char>();
 };

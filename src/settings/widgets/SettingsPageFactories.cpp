@@ -33,6 +33,7 @@ QWidget* SettingsPageFactories::makeGeneralPage(SettingsWindowServices& services
     viewModel->onClipboardAutoCleanupPolicySaved = services.shellCallbacks.autoCleanupPolicySaved;
     viewModel->openLaunchAtLoginSystemSettingsHandler = services.openLaunchAtLoginSystemSettings;
     viewModel->openMenuBarSystemSettingsHandler = services.openMenuBarSystemSettings;
+    viewModel->setClipboardHotkeyStatus(services.shellCallbacks.clipboardHotkeyStatus);
     return new ShortcutsSettingsViewController(std::move(viewModel), services.mainQueue,
                                                services.appDisplayName);
 }

@@ -10,7 +10,9 @@
 #include <QSignalBlocker>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
+#include "hotkeys/widgets/HotkeyFailureLabel.h"
 #include "hotkeys/widgets/KeyComboRecorderControl.h"
 #include "l10n/L10n.h"
 #include "preferences/SettingsAccessors.h"
@@ -135,7 +137,7 @@ void ShortcutsSettingsViewController::buildLayout(const std::string& appDisplayN
     hotkeyRow->addWidget(
         fixedWidthLabel(text(L10nKey::generalClipboardHistoryHotkeyLabel), 120, hotkeys.card));
     keyComboRecorder_->setParent(hotkeys.card);
-    keyComboRecorder_->setFixedSize(200, 32);
+    keyComboRecorder_->setFixedSize(std::max(200, keyComboRecorder_->sizeHint().width()), 32);
     keyComboRecorder_->setPlaceholder(L10n::text(L10nKey::generalRecordShortcutPlaceholder));
     hotkeyRow->addWidget(keyComboRecorder_);
     deleteButton_ = new QToolButton(hotkeys.card);
@@ -150,6 +152,8 @@ void ShortcutsSettingsViewController::buildLayout(const std::string& appDisplayN
     hotkeyRow->addWidget(resetClipboardHotkeyButton_);
     hotkeyRow->addStretch(1);
     hotkeys.rows->addLayout(hotkeyRow);
+    clipboardHotkeyFailureLabel_ = new HotkeyFailureLabel(hotkeys.card);
+    hotkeys.rows->addWidget(clipboardHotkeyFailureLabel_);
     column->addWidget(hotkeys.card);
 
     // Tray icon
@@ -291,6 +295,7 @@ void ShortcutsSettingsViewController::reloadSettingsValues() {
     if (!keyComboRecorder_->isRecording()) keyComboRecorder_->setKeyCombo(model.clipboardHistoryHotkey());
     deleteButton_->setVisible(model.isDeleteButtonVisible());
     resetClipboardHotkeyButton_->setEnabled(model.isResetButtonEnabled());
+    clipboardHotkeyFailureLabel_->setFailure(model.clipboardHotkeyFailureText());
 
     menuBarShowIconToggle_->setChecked(model.menuBarShowIcon());
     const bool hint = model.isMenuBarHintVisible();

@@ -22,6 +22,7 @@ class QToolButton;
 
 namespace quorvane {
 
+class HotkeyFailureLabel;
 class KeyComboRecorderControl;
 
 class ShortcutsSettingsViewController : public QWidget,
@@ -53,6 +54,7 @@ public:
     KeyComboRecorderControl* keyComboRecorder() const { return keyComboRecorder_; }
     QToolButton* deleteButton() const { return deleteButton_; }
     QPushButton* resetClipboardHotkeyButton() const { return resetClipboardHotkeyButton_; }
+    HotkeyFailureLabel* clipboardHotkeyFailureLabel() const { return clipboardHotkeyFailureLabel_; }
     QCheckBox* menuBarShowIconToggle() const { return menuBarShowIconToggle_; }
     QLabel* menuBarSystemVisibilityHintLabel() const { return menuBarSystemVisibilityHintLabel_; }
     QPushButton* menuBarSystemSettingsButton() const { return menuBarSystemSettingsButton_; }
@@ -85,6 +87,7 @@ private:
     KeyComboRecorderControl* keyComboRecorder_ = nullptr;
     QToolButton* deleteButton_ = nullptr;
     QPushButton* resetClipboardHotkeyButton_ = nullptr;
+    HotkeyFailureLabel* clipboardHotkeyFailureLabel_ = nullptr;
     QCheckBox* menuBarShowIconToggle_ = nullptr;
     QLabel* menuBarSystemVisibilityHintLabel_ = nullptr;
     QPushButton* menuBarSystemSettingsButton_ = nullptr;

@@ -134,6 +134,36 @@ TEST_F(KeyComboRecorderControlTest, ReleasedWhileRecordingEndsTheRecordingAndGiv
     EXPECT_EQ(field_->text(), "b");
 }
 
+TEST_F(KeyComboRecorderControlTest, TheKeyboardIsHeldWhileRecordingAndGivenBackByFocusElsewhereOrHiding) {
+    click();
+    EXPECT_EQ(QWidget::keyboardGrabber(), recorder_);
+    // The user clicks into another control: nothing is committed.
+    field_->setFocus(Qt::MouseFocusReason);
+    EXPECT_FALSE(recorder_->isRecording());
+    EXPECT_EQ(QWidget::keyboardGrabber(), nullptr);
+    EXPECT_EQ(delegate_.calls, (std::vector<std::string>{"start", "end"}));
+
+    // Another page shows, or the window closes.
+    click();
+    typeInField(Qt::Key_K, Qt::ControlModifier);
+    recorder_->hide();
+    EXPECT_FALSE(recorder_->isRecording());
+    EXPECT_EQ(QWidget::keyboardGrabber(), nullptr);
+    loop_.advance(1);
+    EXPECT_EQ(delegate_.calls, (std::vector<std::string>{"start", "end", "start", "end"}));
+    typeInField(Qt::Key_B);
+    EXPECT_EQ(field_->text(), "b");
+}
+
+TEST_F(KeyComboRecorderControlTest, ThePromptFitsBesideTheSpinnerAtFullSize) {
+    recorder_->setFixedWidth(recorder_->sizeHint().width());
+    click();
+    auto* label = recorder_->findChild<QLabel*>();
+    QApplication::processEvents();
+    EXPECT_EQ(label->font().pointSizeF(), 13);
+    EXPECT_LE(QFontMetrics(label->font()).horizontalAdvance(label->text()), label->width());
+}
+
 TEST_F(KeyComboRecorderControlTest, ATextTooWideForTheFieldShrinksUntilItFitsAndAShortOneKeepsItsSize) {
     auto* label = recorder_->findChild<QLabel*>();
     recorder_->setFixedWidth(190);

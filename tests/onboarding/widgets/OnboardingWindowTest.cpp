@@ -9,6 +9,7 @@
 #include <QtTest/QTest>
 #include <memory>
 
+#include "l10n/L10n.h"
 #include "l10n/StandardAppLanguage.h"
 #include "onboarding/model/OnboardingViewModel.h"
 #include "onboarding/widgets/OnboardingWindow.h"
@@ -194,6 +195,53 @@ TEST_F(OnboardingWindowTest, ClosingRestoresThePolicyAndReopeningStartsAtWelcome
     settle();
     EXPECT_EQ(controller.window(), nullptr);
     EXPECT_EQ(defaults_.boolValue("DidCompleteOnboarding"), true);
+}
+
+class FakeHotkeyStatus final : public ClipboardHotkeyStatus {
+public:
+    const std::optional<KeyCombo>& failedClipboardHotkey() const override { return failed; }
+    const std::optional<KeyCombo>& refusedClipboardHotkey() const override { return refused; }
+    const std::optional<KeyCombo>& registeredClipboardHotkey() const override { return registered; }
+    Subscription observeClipboardHotkeyStatus(std::function<void()> callback) override {
+        return changes.subscribe(std::move(callback));
+    }
+    void retryFailedClipboardHotkey() override {}
+
+    std::optional<KeyCombo> failed;
+    std::optional<KeyCombo> refused;
+    std::optional<KeyCombo> registered;
+    CallbackList<> changes;
+};
+
+TEST_F(OnboardingWindowTest, TheShortcutPageSaysWhileAnotherProgramHoldsTheShortcut) {
+    FakeHotkeyStatus status;
+    status.failed = KeyCombo::defaultClipboardHistory();
+    direct_.clipboardHotkeyStatus = &status;
+    const QString folder = testing::screenshotFolder("onboarding");
+    for (const bool chinese : {false, true}) {
+        defaults_.set("AppLanguage", std::string(chinese ? "zh-Hans" : "en"));
+        for (const bool dark : {false, true}) {
+            QApplication::setPalette(dark ? testing::darkTestPalette() : testing::lightTestPalette());
+            auto window = makeWindow(direct_);
+            window->showStep(OnboardingStep::shortcut);
+            QCoreApplication::processEvents();
+            ASSERT_NE(window->shortcutFailureLabel(), nullptr);
+            EXPECT_TRUE(window->shortcutFailureLabel()->isVisible());
+            EXPECT_EQ(window->shortcutFailureLabel()->text().toStdString(),
+                      L10n::text(L10nKey::hotkeyHeldElsewhere, std::string("Super+Shift+V")));
+            const QString suffix = QString(chinese ? "zh" : "en") + (dark ? "-dark" : "-light");
+            EXPECT_TRUE(window->grab().toImage().save(folder + "/shortcut-held-elsewhere-" + suffix + ".png"));
+        }
+    }
+    // The other program lets go: the line goes.
+    auto window = makeWindow(direct_);
+    window->showStep(OnboardingStep::shortcut);
+    status.failed.reset();
+    status.changes.notify();
+    EXPECT_FALSE(window->shortcutFailureLabel()->isVisible());
+    direct_.clipboardHotkeyStatus = nullptr;
+    defaults_.set("AppLanguage", std::string("en"));
+    QApplication::setPalette(testing::lightTestPalette());
 }
 
 TEST_F(OnboardingWindowTest, ScreenshotsOfEveryPage) {

@@ -4,6 +4,7 @@
 
 #include "hotkeys/model/HotkeyManager.h"
 #include "panel/model/ClipboardHotkeySetting.h"
+#include "l10n/L10n.h"
 #include "panel/model/ClipboardPanelCoordinator.h"
 #include "platform/memory/FakeClock.h"
 #include "platform/memory/InMemoryHotkeyRegistrar.h"
@@ -107,18 +108,79 @@ TEST_F(ClipboardPanelCoordinatorTest, StoredValuesThatDoNotDecodeOrThatTheManage
     EXPECT_EQ(coordinator->registeredClipboardHotkey(), std::optional(KeyCombo::defaultClipboardHistory()));
     EXPECT_EQ(stored(), std::optional(KeyCombo::defaultClipboardHistory()));
     EXPECT_EQ(registrar.heldGrabs().size(), 1u);
+    // Where it was recorded, the user learns why the default came back.
+    EXPECT_EQ(ClipboardHotkeyStatus::failureText(*coordinator),
+              std::optional(L10n::text(L10nKey::hotkeyRefused, std::string("Ctrl+V"), std::string("Super+Shift+V"))));
+    EXPECT_FALSE(coordinator->failedClipboardHotkey().has_value()) << "nothing to try again";
+
+    ClipboardHotkeySetting::store(defaults, kCtrlAltK);
+    coordinator->reregisterClipboardHotkey();
+    EXPECT_FALSE(ClipboardHotkeyStatus::failureText(*coordinator).has_value());
 }
 
 TEST_F(ClipboardPanelCoordinatorTest,
-       ACombinationAnotherProgramHoldsStaysStoredWhileTheDefaultServesThisRun) {
+       ACombinationAnotherProgramHoldsIsReportedAndTriedAgainUntilItIsFreeWhileTheDefaultStandsIn) {
     ClipboardHotkeySetting::store(defaults, kCtrlAltK);
     registrar.holdByAnotherProgram(kCtrlAltK.keyCode, kCtrlAltK.modifierFlags);
+    int statusChanges = 0;
+    Subscription status = coordinator->observeClipboardHotkeyStatus([&] { ++statusChanges; });
     coordinator->registerClipboardHotkey();
 
+    EXPECT_EQ(coordinator->failedClipboardHotkey(), std::optional(kCtrlAltK));
     EXPECT_EQ(coordinator->registeredClipboardHotkey(), std::optional(KeyCombo::defaultClipboardHistory()));
     EXPECT_TRUE(grabbed(KeyCombo::defaultClipboardHistory()));
-    EXPECT_EQ(stored(), std::optional(kCtrlAltK)) << "the user's choice is kept for the next run";
-    EXPECT_TRUE(log.contains("WARNING", "Failed to register clipboard hotkey"));
+    EXPECT_EQ(stored(), std::optional(kCtrlAltK)) << "the user's choice is kept";
+    EXPECT_EQ(statusChanges, 0) << "observers hear of it on a later turn";
+    loop.runUntilIdle();
+    EXPECT_EQ(statusChanges, 1);
+    EXPECT_TRUE(log.contains("WARNING", "Failed to register clipboard hotkey Ctrl+Alt+K (another program may "
+                                        "hold it); Super+Shift+V stands in until it is free, trying again "
+                                        "every 30 s"));
+    EXPECT_FALSE(log.contains("WARNING", "for this session"));
+
+    // Tried again on the timer, and when a window with the recorder opens; still held: no new lines.
+    const std::size_t lines = log.lines().size();
+    loop.advance(ClipboardPanelCoordinator::failedHotkeyRetrySeconds);
+    coordinator->retryFailedClipboardHotkey();
+    loop.advance(ClipboardPanelCoordinator::failedHotkeyRetrySeconds);
+    EXPECT_EQ(log.lines().size(), lines);
+    EXPECT_EQ(statusChanges, 1);
+    press(KeyCombo::defaultClipboardHistory());
+    EXPECT_EQ(centred.shown, 1) << "the stand-in still opens the panel";
+
+    // The other program lets go: the next retry takes the combination, and the stand-in goes.
+    registrar.releaseByAnotherProgram(kCtrlAltK.keyCode, kCtrlAltK.modifierFlags);
+    loop.advance(ClipboardPanelCoordinator::failedHotkeyRetrySeconds);
+    EXPECT_FALSE(coordinator->failedClipboardHotkey().has_value());
+    EXPECT_EQ(coordinator->registeredClipboardHotkey(), std::optional(kCtrlAltK));
+    EXPECT_FALSE(grabbed(KeyCombo::defaultClipboardHistory()));
+    EXPECT_EQ(statusChanges, 2);
+    EXPECT_TRUE(log.contains("INFO", "Clipboard hotkey Ctrl+Alt+K is registered again"));
+    EXPECT_EQ(loop.pendingCount(), 0u) << "no timer runs while the grab holds";
+    press(kCtrlAltK);
+    EXPECT_EQ(centred.hidden, 1);
+}
+
+TEST_F(ClipboardPanelCoordinatorTest, AFailureIsForgottenWhileRecordingAndReportedAgainIfTheNewOneFailsToo) {
+    const auto fallback = KeyCombo::defaultClipboardHistory();
+    registrar.holdByAnotherProgram(fallback.keyCode, fallback.modifierFlags);
+    registrar.holdByAnotherProgram(kCtrlAltK.keyCode, kCtrlAltK.modifierFlags);
+    coordinator->registerClipboardHotkey();
+    EXPECT_EQ(coordinator->failedClipboardHotkey(), std::optional(fallback));
+
+    coordinator->setClipboardHotkeyRecording(true);
+    EXPECT_FALSE(coordinator->failedClipboardHotkey().has_value());
+    loop.advance(3 * ClipboardPanelCoordinator::failedHotkeyRetrySeconds);
+    EXPECT_TRUE(registrar.heldGrabs().empty()) << "nothing is tried while the recorder listens";
+
+    // The recorder commits a combination that is held too: said at once, with nothing standing in.
+    ClipboardHotkeySetting::store(defaults, kCtrlAltK);
+    coordinator->reregisterClipboardHotkey();
+    coordinator->setClipboardHotkeyRecording(false);
+    EXPECT_EQ(coordinator->failedClipboardHotkey(), std::optional(kCtrlAltK));
+    EXPECT_FALSE(coordinator->registeredClipboardHotkey().has_value());
+    EXPECT_TRUE(log.contains("ERROR", "Failed to register clipboard hotkey Ctrl+Alt+K or the default "
+                                      "Super+Shift+V (another program may hold them)"));
 }
 
 TEST_F(ClipboardPanelCoordinatorTest, ADefaultThatIsRefusedRegistersAndStoresNothing) {
