@@ -137,7 +137,12 @@ void ShortcutsSettingsViewController::buildLayout(const std::string& appDisplayN
     hotkeyRow->addWidget(
         fixedWidthLabel(text(L10nKey::generalClipboardHistoryHotkeyLabel), 120, hotkeys.card));
     keyComboRecorder_->setParent(hotkeys.card);
-    keyComboRecorder_->setFixedSize(std::max(200, keyComboRecorder_->sizeHint().width()), 32);
+    // As wide as the recording prompt wants where there is room; at the smallest window it narrows and its
+    // text shrinks to fit instead of widening the page.
+    keyComboRecorder_->setFixedHeight(32);
+    keyComboRecorder_->setMinimumWidth(200);
+    keyComboRecorder_->setMaximumWidth(std::max(200, keyComboRecorder_->sizeHint().width()));
+    keyComboRecorder_->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     keyComboRecorder_->setPlaceholder(L10n::text(L10nKey::generalRecordShortcutPlaceholder));
     hotkeyRow->addWidget(keyComboRecorder_);
     deleteButton_ = new QToolButton(hotkeys.card);
