@@ -340,11 +340,8 @@ template <class F>
 auto SQLiteClipboardSearchIndexStore::performRead(F&& body)
     -> decltype(body(std::declval<SQLiteDatabase&>())) {
     return readQueue_.syncResult([&] {
-        if (reindexing_) {
-            // The caller falls back to the history's own search meanwhile.
-            throw SQLiteClipboardSearchIndexStoreError(SQLiteClipboardSearchIndexStoreError::Kind::step,
-                                                       "clipboard search index is being reindexed");
-        }
+        // The caller falls back to the history's own search meanwhile.
+        if (reindexing_ || beingFilled_) throw ClipboardSearchIndexBuildingError();
         try {
             if (!readDb_ || readGeneration_ != fileGeneration_) openReadConnection();
             // One snapshot for every statement of a read: a search looks words up before it matches them.
@@ -433,6 +430,13 @@ void SQLiteClipboardSearchIndexStore::updateAccess(const std::string& itemID, Da
 
 ClipboardSearchIndexStats SQLiteClipboardSearchIndexStore::stats() {
     return perform([](SQLiteDatabase& db) { return readStats(db); });
+}
+
+bool SQLiteClipboardSearchIndexStore::isEmpty() {
+    // Only a file with documents is reindexed; asking the queue would wait for the whole reindexing.
+    if (reindexing_) return false;
+    return perform(
+        [](SQLiteDatabase& db) { return count(db, "SELECT EXISTS (SELECT 1 FROM documents);") == 0; });
 }
 
 std::vector<std::string> SQLiteClipboardSearchIndexStore::documentItemIDs() {
