@@ -18,6 +18,7 @@
 #include "history/ClipboardHistoryRepository.h"
 #include "history/EmptyClipboardHistoryManager.h"
 #include "history/EmptyClipboardHistoryRepository.h"
+#include "history/HoldingClipboardHistoryRepository.h"
 #include "preferences/SettingsAccessors.h"
 #include "search/ClipboardSearchService.h"
 #include "search/ClipboardSearchServiceError.h"
@@ -74,6 +75,8 @@ struct AppAssembler::BuiltServices {
     std::shared_ptr<ClipboardMonitor> monitor;
     std::unique_ptr<ClipboardHistoryManager> historyManager;
     std::shared_ptr<ClipboardSearchService> searchService;
+    // Only while a storage move has closed the history: what capture saves meanwhile.
+    std::shared_ptr<HoldingClipboardHistoryRepository> holdingRepository;
 };
 
 AppAssembler::AppAssembler(Platform platform)
@@ -115,6 +118,9 @@ void AppAssembler::putNullServices() {
 
 void AppAssembler::buildClipboardServices() {
     clipboardMonitor_->stopMonitoring();
+    // Copies made while the services were closed go into the history that opens now.
+    const std::shared_ptr<BuiltServices> holding = std::move(holding_);
+    if (holding) holding->monitor->stopMonitoring();
     hotkeyManager_->unregisterAll();
     isTornDown_ = false;
     // The earlier build's files must be closed before the new one opens them (after a storage move they may
@@ -124,6 +130,7 @@ void AppAssembler::buildClipboardServices() {
     putNullServices();
 
     built_ = build();
+    replayHeldCaptures(holding);
     if (!built_) {
         registerClipboardHotkeyAgain();
         if (onClipboardServicesReplaced) onClipboardServicesReplaced();
@@ -181,26 +188,7 @@ std::shared_ptr<AppAssembler::BuiltServices> AppAssembler::build() {
         return nullptr;
     }
 
-    built->classificationService = std::make_unique<LocalClipboardClassificationService>();
-    built->imageTextRecognizer = std::make_shared<ClipboardImageTextRecognizer>(
-        platform_.textRecognitionEngine, *platform_.standardDefaults, std::nullopt,
-        TextRecognitionLevel::accurate);
-    built->copyIntentMonitor = std::make_unique<SystemClipboardCopyIntentMonitor>(platform_.keyEventMonitor);
-    const std::shared_ptr<const Clock> clock = platform_.clock;
-    built->autoCleanupRunner = std::make_unique<ClipboardHistoryAutoCleanupRunner>(
-        built->repository, *platform_.standardDefaults, minimumCleanupInterval,
-        [clock] { return clock->now(); });
-    built->payloadReader =
-        std::make_unique<ClipboardPayloadReader>(platform_.imageProbe, platform_.imageDecoder);
-    built->monitor = std::make_shared<ClipboardMonitor>(
-        ClipboardMonitor::Platform{platform_.pasteboard, *built->payloadReader,
-                                   platform_.frontmostApplicationProvider, *platform_.mainQueue,
-                                   *platform_.clock, ownBundleIdentifier()},
-        ClipboardMonitor::Services{built->repository, built->imageTextRecognizer,
-                                   *built->classificationService, *platform_.standardDefaults,
-                                   *built->autoCleanupRunner, distributionChannel(),
-                                   platform_.accessibilityPermissionManager, *built->copyIntentMonitor},
-        ClipboardMonitorCadence{0.25, 0.03, 1.2, std::nullopt});
+    attachCapture(*built, built->repository);
 
     built->historyManager = std::make_unique<ClipboardHistoryManager>(built->repository, built->monitor);
     built->monitor->startMonitoring(true);
@@ -216,6 +204,51 @@ std::shared_ptr<AppAssembler::BuiltServices> AppAssembler::build() {
     return built;
 }
 
+void AppAssembler::attachCapture(BuiltServices& built,
+                                 std::shared_ptr<ClipboardHistoryRepositoryProtocol> repository) {
+    built.classificationService = std::make_unique<LocalClipboardClassificationService>();
+    built.imageTextRecognizer = std::make_shared<ClipboardImageTextRecognizer>(
+        platform_.textRecognitionEngine, *platform_.standardDefaults, std::nullopt,
+        TextRecognitionLevel::accurate);
+    built.copyIntentMonitor = std::make_unique<SystemClipboardCopyIntentMonitor>(platform_.keyEventMonitor);
+    const std::shared_ptr<const Clock> clock = platform_.clock;
+    built.autoCleanupRunner = std::make_unique<ClipboardHistoryAutoCleanupRunner>(
+        repository, *platform_.standardDefaults, minimumCleanupInterval, [clock] { return clock->now(); });
+    built.payloadReader = std::make_unique<ClipboardPayloadReader>(platform_.imageProbe, platform_.imageDecoder);
+    built.monitor = std::make_shared<ClipboardMonitor>(
+        ClipboardMonitor::Platform{platform_.pasteboard, *built.payloadReader,
+                                   platform_.frontmostApplicationProvider, *platform_.mainQueue,
+                                   *platform_.clock, ownBundleIdentifier()},
+        ClipboardMonitor::Services{std::move(repository), built.imageTextRecognizer,
+                                   *built.classificationService, *platform_.standardDefaults,
+                                   *built.autoCleanupRunner, distributionChannel(),
+                                   platform_.accessibilityPermissionManager, *built.copyIntentMonitor},
+        ClipboardMonitorCadence{0.25, 0.03, 1.2, std::nullopt});
+}
+
+void AppAssembler::startHoldingCaptures() {
+    auto holding = std::make_shared<BuiltServices>();
+    holding->holdingRepository = std::make_shared<HoldingClipboardHistoryRepository>(platform_.mainQueue);
+    attachCapture(*holding, holding->holdingRepository);
+    holding->monitor->startMonitoring(false);
+    holding_ = std::move(holding);
+}
+
+void AppAssembler::replayHeldCaptures(const std::shared_ptr<BuiltServices>& holding) {
+    if (!holding) return;
+    holding->monitor->stopMonitoring();
+    const std::size_t count = holding->holdingRepository->heldCount();
+    if (count == 0) return;
+    if (!built_) {
+        Logger::error("Failed to keep " + std::to_string(count) +
+                          " copies made during the storage move: the history could not be opened",
+                      kCategory);
+        return;
+    }
+    holding->holdingRepository->replayInto(*built_->repository);
+    Logger::info("Stored " + std::to_string(count) + " copies made during the storage move", kCategory);
+}
+
 void AppAssembler::quiesceBuiltServices() {
     if (!built_) return;
     const std::shared_ptr<BuiltServices> built = std::move(built_);
@@ -228,16 +261,23 @@ void AppAssembler::quiesceBuiltServices() {
 }
 
 void AppAssembler::tearDownClipboardServices() {
+    tearDown(true);
+}
+
+void AppAssembler::tearDown(bool holdCaptures) {
     clipboardMonitor_->stopMonitoring();
     hotkeyManager_->unregisterAll();
     quiesceBuiltServices();
     putNullServices();
     isTornDown_ = true;
+    // A storage move closed the history; capture goes on into memory until it opens again.
+    if (holdCaptures && !holding_) startHoldingCaptures();
+    if (!holdCaptures) holding_.reset();
     if (onClipboardServicesReplaced) onClipboardServicesReplaced();
 }
 
 void AppAssembler::shutdown() {
-    tearDownClipboardServices();
+    tearDown(false);
     didStartClipboardCoordinator_ = false;
 }
 

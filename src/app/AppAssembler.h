@@ -166,6 +166,12 @@ private:
     struct BuiltServices;
 
     void putNullServices();
+    // Makes the capture objects of `built` over `repository` (not started).
+    void attachCapture(BuiltServices& built, std::shared_ptr<ClipboardHistoryRepositoryProtocol> repository);
+    void tearDown(bool holdCaptures);
+    void startHoldingCaptures();
+    // Saves what `holding` captured into the current build's history (logged when there is none).
+    void replayHeldCaptures(const std::shared_ptr<BuiltServices>& holding);
     // Stops the monitor, drains the search service, then closes the history store; the built objects go once
     // their last user lets go.
     void quiesceBuiltServices();
@@ -181,6 +187,8 @@ private:
     std::shared_ptr<ClipboardSearchServiceProtocol> clipboardSearchService_;
     // The objects of the current build, in the order they were made; absent after a failure or tear-down.
     std::shared_ptr<BuiltServices> built_;
+    // Capture into memory while a tear-down (a storage move) keeps the history closed.
+    std::shared_ptr<BuiltServices> holding_;
 
     // ---- Shell services ----
     void registerClipboardHotkeyAgain();

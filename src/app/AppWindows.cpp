@@ -7,6 +7,7 @@
 #include "app/widgets/MainMenuShortcuts.h"
 #include "capture/ClipboardImageTextRecognizer.h"
 #include "floating/widgets/FloatingPanelAssembly.h"
+#include "history/ClipboardHistoryRepository.h"
 #include "onboarding/model/OnboardingViewModel.h"
 #include "onboarding/widgets/OnboardingWindow.h"
 #include "onboarding/widgets/OnboardingWindowController.h"
@@ -142,8 +143,10 @@ void AppWindows::openSettingsFromPanel() {
 
 ClipboardFooterUpdateState AppWindows::footerUpdateState() {
     const auto availability = assembler_.appUpdater().state().availability;
+    const auto* repository =
+        dynamic_cast<const ClipboardHistoryRepository*>(assembler_.clipboardHistoryRepository().get());
     return ClipboardFooterUpdateState{availability.kind == AppUpdateAvailability::Kind::updateAvailable,
-                                      availability.version};
+                                      availability.version, repository && repository->isDamaged()};
 }
 
 void AppWindows::fillClipboardPanelSlots() {

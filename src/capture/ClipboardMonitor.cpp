@@ -182,9 +182,12 @@ void ClipboardMonitor::checkPasteboard() {
     // From here on every return leaves the change consumed.
     lastChangeCount_ = changeCount;
 
-    const std::optional<std::string> source =
-        platform_.frontmostApplicationProvider.frontmostBundleIdentifier();
-    if (source == std::optional<std::string>(platform_.ownBundleIdentifier)) return;
+    // Our own writes are told by the clipboard's owner, never by the focus: a window of ours may stay active
+    // (focused, or hidden with nothing to return to) while background programs go on copying.
+    if (pasteboard.holdsOwnItem()) return;
+    std::optional<std::string> source = platform_.frontmostApplicationProvider.frontmostBundleIdentifier();
+    // Not ours, so it did not come from the window of ours in front: its program is unknown.
+    if (source == std::optional<std::string>(platform_.ownBundleIdentifier)) source.reset();
     if (ClipboardIgnoredAppsSettings::isIgnoredApp(source, settings)) return;
     // A secret a password manager marked is kept out like a copy from an ignored program.
     if (pasteboard.carriesPasswordManagerHint()) return;

@@ -40,7 +40,7 @@ public:
         const FrontmostApplicationProvider& frontmostApplicationProvider;
         MainQueue& mainQueue;
         const Clock& clock;
-        // Copies made while one of our windows is active are our own.
+        // Copies taken while one of our windows is active are recorded without a program.
         std::string ownBundleIdentifier;
     };
 

@@ -116,14 +116,33 @@ ClipboardHistorySearchIndexSync::HistorySource historySource(std::weak_ptr<Clipb
             }};
 }
 
+bool isDamageError(const std::exception& error) {
+    const auto* storeError = dynamic_cast<const HistoryStoreError*>(&error);
+    return storeError && storeError->kind() == HistoryStoreError::Kind::damaged;
+}
+
+void reportDamage(std::atomic<bool>& damage, const std::filesystem::path& file, const std::string& cause) {
+    if (damage.exchange(true)) return;
+    Logger::error("The clipboard history file " + file.string() + " is damaged (" + cause +
+                      "); nothing more is written to it in this run. To recover what it holds, quit Quorvane "
+                      "and run: sqlite3 '" +
+                      file.string() + "' .recover | sqlite3 '" + file.string() +
+                      ".recovered', then move the recovered file into its place",
+                  kCategory);
+}
+
 // Runs `body` on the read queue with a context of its own and hands the result to `completion` on the main
 // queue, exactly once on every path: `fallback` when the store is gone or the body throws.
+// `onDamage` runs on the main queue, before the completion, when the read found the file damaged.
 template <class Result, class Body>
 void runReadJob(SerialQueue& readQueue, MainQueue& mainQueue, std::weak_ptr<ClipboardHistoryStore> weakStore,
-                const char* failure, Result fallback, Body body, std::function<void(Result)> completion) {
+                const char* failure, Result fallback, Body body, std::function<void(Result)> completion,
+                std::function<void(std::string)> onDamage) {
     readQueue.async([&mainQueue, weakStore = std::move(weakStore), failure, fallback = std::move(fallback),
-                     body = std::move(body), completion = std::move(completion)]() mutable {
+                     body = std::move(body), completion = std::move(completion),
+                     onDamage = std::move(onDamage)]() mutable {
         Result result = fallback;
+        std::optional<std::string> damage;
         try {
             if (auto store = weakStore.lock()) {
                 auto context = store->makeReadContext();
@@ -131,9 +150,12 @@ void runReadJob(SerialQueue& readQueue, MainQueue& mainQueue, std::weak_ptr<Clip
             }
         } catch (const std::exception& error) {
             Logger::error(std::string(failure) + error.what(), kCategory);
+            if (isDamageError(error)) damage = error.what();
             result = std::move(fallback);
         }
-        mainQueue.post([completion = std::move(completion), result = std::move(result)]() mutable {
+        mainQueue.post([completion = std::move(completion), result = std::move(result), damage,
+                        onDamage = std::move(onDamage)]() mutable {
+            if (damage && onDamage) onDamage(*damage);
             completion(std::move(result));
         });
     });
@@ -202,13 +224,38 @@ std::string ClipboardHistoryRepository::imageFingerprint(const Bytes& imageData)
 }
 
 bool ClipboardHistoryRepository::saveContext() {
+    if (isDamaged()) {
+        // Writing into a damaged file can only make it worse, and failing copy after copy says nothing new.
+        store_->mainContext().discardChanges();
+        return false;
+    }
     try {
         store_->mainContext().save();
         return true;
     } catch (const std::exception& error) {
-        Logger::error(std::string("Failed to save clipboard history context: ") + error.what(), kCategory);
+        noteDamage(error);
+        if (!isDamaged())
+            Logger::error(std::string("Failed to save clipboard history context: ") + error.what(), kCategory);
         return false;
     }
+}
+
+
+std::function<void(std::string)> ClipboardHistoryRepository::damageReporter() const {
+    const auto store = storeForReading().lock();
+    if (!store) return nullptr;
+    // Outlives the repository safely: the flag is shared and the notification center outlives every service.
+    return [damage = damage_, &center = notificationCenter_, file = store->file()](const std::string& cause) {
+        if (damage->load()) return;
+        reportDamage(*damage, file, cause);
+        center.post(historyDamagedNotification);
+    };
+}
+
+void ClipboardHistoryRepository::noteDamage(const std::exception& error) {
+    if (!isDamageError(error) || !store_ || isDamaged()) return;
+    reportDamage(*damage_, store_->file(), error.what());
+    notificationCenter_.post(historyDamagedNotification);
 }
 
 std::optional<ClipboardHistoryIndex> ClipboardHistoryRepository::findIndex(const std::string& id) {
@@ -216,6 +263,7 @@ std::optional<ClipboardHistoryIndex> ClipboardHistoryRepository::findIndex(const
         auto records = store_->mainContext().fetchIndexes({.idEquals = id});
         if (!records.empty()) return std::move(records.front());
     } catch (const std::exception& error) {
+        noteDamage(error);
         Logger::error(std::string("Failed to find clipboard index: ") + error.what(), kCategory);
     }
     return std::nullopt;
@@ -226,6 +274,7 @@ std::optional<ClipboardHistoryContent> ClipboardHistoryRepository::findContent(c
         auto records = store_->mainContext().fetchContents({.idEquals = id});
         if (!records.empty()) return std::move(records.front());
     } catch (const std::exception& error) {
+        noteDamage(error);
         Logger::error(std::string("Failed to find clipboard content: ") + error.what(), kCategory);
     }
     return std::nullopt;
@@ -329,7 +378,7 @@ void ClipboardHistoryRepository::getHistorySnapshots(const std::string& searchQu
             }
             return ClipboardHistorySnapshotRanking::filterAndRank(std::move(snapshots), searchQuery, limit);
         },
-        std::move(completion));
+        std::move(completion), damageReporter());
 }
 
 void ClipboardHistoryRepository::getContentSnapshotById(const std::string& id, ContentCompletion completion) {
@@ -341,7 +390,7 @@ void ClipboardHistoryRepository::getContentSnapshotById(const std::string& id, C
             if (records.empty()) return std::nullopt;
             return ClipboardHistoryContentSnapshot::fromModel(records.front());
         },
-        std::move(completion));
+        std::move(completion), damageReporter());
 }
 
 void ClipboardHistoryRepository::getSearchSourceDocuments(
@@ -352,7 +401,7 @@ void ClipboardHistoryRepository::getSearchSourceDocuments(
         [](ClipboardHistoryStoreContext& context) {
             return std::optional(loadAllSearchSourceDocuments(context));
         },
-        std::move(completion));
+        std::move(completion), damageReporter());
 }
 
 void ClipboardHistoryRepository::rebuildSearchIndexInOrder(
@@ -407,6 +456,7 @@ std::int64_t ClipboardHistoryRepository::deleteExpiredItems(Date cutoff, Clipboa
                 if (record.contentType == contentType) ids.push_back(record.id);
             }
         } catch (const std::exception& error) {
+            noteDamage(error);
             Logger::error(std::string("Failed to delete expired clipboard history items: ") + error.what(),
                           kCategory);
             return 0;
@@ -445,6 +495,16 @@ std::optional<std::string> ClipboardHistoryRepository::tryClearHistory() {
                 context.save();
             } catch (const std::exception& error) {
                 failure = error.what();
+            }
+            // Cleared means unreadable: the removed rows must not linger in freed pages or the log.
+            if (!failure) {
+                try {
+                    context.eraseRemovedData();
+                } catch (const std::exception& error) {
+                    Logger::error(std::string("Failed to erase cleared clipboard history from disk: ") +
+                                      error.what(),
+                                  kCategory);
+                }
             }
         }
         if (failure) {
@@ -507,6 +567,7 @@ ClipboardHistoryUsageMetadata ClipboardHistoryRepository::removeDuplicateTexts(
             // Copies stored without this fingerprint.
             removeTextCopies(context.fetchContents({.contentEquals = text}));
         } catch (const std::exception& error) {
+            noteDamage(error);
             Logger::error(std::string("Failed to remove duplicate clipboard texts: ") + error.what(),
                           kCategory);
             return ClipboardHistoryUsageMetadata::empty;
@@ -525,6 +586,7 @@ ClipboardHistoryUsageMetadata ClipboardHistoryRepository::removeDuplicateImages(
         try {
             candidates = context.fetchContents({.duplicateFingerprintEquals = imageFingerprint(imageData)});
         } catch (const std::exception& error) {
+            noteDamage(error);
             Logger::error(std::string("Failed to remove duplicate clipboard images: ") + error.what(),
                           kCategory);
             return ClipboardHistoryUsageMetadata::empty;

@@ -79,6 +79,11 @@ public:
     // Waits until the index jobs queued so far have run.
     void waitForSearchIndexJobs() { indexSync_.drain(); }
 
+    // True once a write or read found the history file damaged: from then on this run writes nothing to it
+    // (saves and removals do nothing, quietly), and historyDamagedNotification has been posted once.
+    bool isDamaged() const { return damage_->load(); }
+    static constexpr const char* historyDamagedNotification = "Quorvane.ClipboardHistoryDamaged";
+
     // SHA-256 (lower-case hex) of "text", one NUL byte and the text's UTF-8 bytes.
     static std::string textFingerprint(std::string_view text);
     // SHA-256 (lower-case hex) of the bytes as stored.
@@ -88,6 +93,10 @@ private:
     template <class F>
     auto onMain(F&& body) -> decltype(body());
     bool saveContext();
+    // Stops writing after the first damage found: one ERROR naming the recovery, one notification.
+    void noteDamage(const std::exception& error);
+    // The same for read jobs, which find damage on their own connections; empty once the store is closed.
+    std::function<void(std::string)> damageReporter() const;
     std::optional<ClipboardHistoryIndex> findIndex(const std::string& id);
     std::optional<ClipboardHistoryContent> findContent(const std::string& id);
     // Deletes the pair and merges the index record's usage into `usage`.
@@ -115,6 +124,8 @@ private:
     // Read jobs hold it weakly: once the repository lets go, they answer empty. Changed on the main thread
     // only, under the mutex, because reads may start on any thread.
     std::shared_ptr<ClipboardHistoryStore> store_;
+    // Shared with the read jobs, which find damage on their own connections.
+    std::shared_ptr<std::atomic<bool>> damage_ = std::make_shared<std::atomic<bool>>(false);
     mutable std::mutex storeMutex_;
 };
 

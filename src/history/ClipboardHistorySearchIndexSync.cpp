@@ -15,11 +15,14 @@ namespace {
 
 constexpr const char* kCategory = "ClipboardHistoryRepository";
 
-void runLogged(const char* failure, const std::function<void()>& body) {
+// Returns whether `body` succeeded.
+bool runLogged(const char* failure, const std::function<void()>& body) {
     try {
         body();
+        return true;
     } catch (const std::exception& error) {
         Logger::error(std::string(failure) + error.what(), kCategory);
+        return false;
     }
 }
 
@@ -42,8 +45,18 @@ ClipboardSearchIndexDocument ClipboardHistorySearchIndexSync::indexDocument(
 
 void ClipboardHistorySearchIndexSync::submit(const char* failure,
                                              std::function<void(ClipboardSearchIndexStoreProtocol&)> job) {
-    queue_.async(
-        [store = store_, failure, job = std::move(job)] { runLogged(failure, [&] { job(*store); }); });
+    retryLostWritesIfNeeded();
+    queue_.async([store = store_, failure, job = std::move(job), lost = writesLost_] {
+        if (!runLogged(failure, [&] { job(*store); })) lost->store(true);
+    });
+}
+
+void ClipboardHistorySearchIndexSync::retryLostWritesIfNeeded() {
+    // A write lost to a full disk (or any failed write) is mended by the next index work, which shows the
+    // disk may have room again; without this the index stays behind until the next start.
+    if (!history_ || !writesLost_->exchange(false)) return;
+    Logger::info("Retrying clipboard search index writes that failed earlier", kCategory);
+    scheduleReconciliation();
 }
 
 void ClipboardHistorySearchIndexSync::scheduleUpsert(const ClipboardSearchSourceDocument& document,
@@ -56,7 +69,11 @@ void ClipboardHistorySearchIndexSync::scheduleUpsert(const ClipboardSearchSource
     if (synchronously) {
         // Through the queue, not past it: a rebuild queued earlier (a recovery, the start-up fill or
         // reconciliation, the search service's) would otherwise replace the index without this document.
-        queue_.sync([&] { runLogged(failure, [&] { store_->upsert(indexDocument(document, pinyin)); }); });
+        retryLostWritesIfNeeded();
+        queue_.sync([&] {
+            const bool written = runLogged(failure, [&] { store_->upsert(indexDocument(document, pinyin)); });
+            if (!written) writesLost_->store(true);
+        });
         return;
     }
     submit(failure, [document, pinyin](ClipboardSearchIndexStoreProtocol& store) {
@@ -75,7 +92,10 @@ void ClipboardHistorySearchIndexSync::scheduleDelete(const std::vector<std::stri
 void ClipboardHistorySearchIndexSync::scheduleClear() {
     if (!store_) return;
     submit("Failed to clear clipboard search index: ",
-           [](ClipboardSearchIndexStoreProtocol& store) { store.rebuild({}); });
+           [](ClipboardSearchIndexStoreProtocol& store) {
+               store.rebuild({});
+               store.eraseRemovedData();
+           });
 }
 
 void ClipboardHistorySearchIndexSync::scheduleTouch(const std::string& id, Date sortAt,

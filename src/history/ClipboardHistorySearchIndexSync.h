@@ -90,6 +90,10 @@ private:
     // Queues `job` with the store; errors are logged as `failure` followed by the error's description.
     void submit(const char* failure, std::function<void(ClipboardSearchIndexStoreProtocol&)> job);
 
+    void scheduleRebuildAfterRecovery();
+    // Queues a reconciliation when an index job failed since the last one.
+    void retryLostWritesIfNeeded();
+
     std::shared_ptr<ClipboardSearchIndexStoreProtocol> store_;
     UserDefaults& userDefaults_;
     // Set on the main thread before any job that reads it is queued.
@@ -98,6 +102,8 @@ private:
     std::shared_ptr<std::atomic<bool>> fillPending_ = std::make_shared<std::atomic<bool>>(false);
     // Fills queued and not finished; reads step aside while any is.
     std::shared_ptr<std::atomic<int>> fillsUnfinished_ = std::make_shared<std::atomic<int>>(0);
+    // Set by a failed index job (on the queue); the next scheduled work then reconciles first.
+    std::shared_ptr<std::atomic<bool>> writesLost_ = std::make_shared<std::atomic<bool>>(false);
     SerialQueue queue_{"Quorvane.ClipboardHistoryRepository.SearchIndexSyncQueue"};
 };
 

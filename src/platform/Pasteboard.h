@@ -64,6 +64,9 @@ public:
     // True when every change by another program is reported through observeChanges(), so that nothing needs
     // to poll the change count while the pasteboard is quiet.
     virtual bool reportsChanges() const { return false; }
+    // True when the current item is this program's own: its owner is one of our windows, or it is the item
+    // our last write put there and no other program has replaced it since.
+    virtual bool holdsOwnItem() const = 0;
 
     bool hasType(const std::string& type) const;
     // True when the item was marked as a secret by a password manager.

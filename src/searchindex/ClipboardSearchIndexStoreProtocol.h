@@ -33,6 +33,9 @@ public:
     // Sets the recency and usage of one entry; an unknown identifier changes nothing.
     virtual void updateAccess(const std::string& itemID, Date sortAt, std::optional<Date> lastAccessedAt,
                               std::int64_t accessCount) = 0;
+    // Rewrites the index's files so that nothing removed from it stays readable there (after a clear). A
+    // store that keeps nothing on disk has nothing to do.
+    virtual void eraseRemovedData() {}
     // Counts every document and gram: for the statistics page, never for a decision at start.
     virtual ClipboardSearchIndexStats stats() = 0;
     // Whether the index holds no document; a store that can tell from one row overrides it.

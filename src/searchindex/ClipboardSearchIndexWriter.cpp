@@ -3,7 +3,9 @@
 #include <set>
 #include <utility>
 
+#include "searchindex/SearchStrings.h"
 #include "sqlite/SQLiteDatabase.h"
+#include "sqlite/SQLiteError.h"
 
 namespace quorvane {
 namespace {
@@ -119,22 +121,6 @@ constexpr const char* kSelectDocument =
 constexpr const char* kUpdateAccess =
     "UPDATE documents SET sort_at = ?, last_accessed_at = ?, access_count = ? WHERE item_id = ?;";
 
-// SQLite's trigram tokenizer stops at a NUL; a character no query types stands in for it, so the text after
-// it is indexed too. rankAndIndexAll() makes the same replacement in SQL.
-constexpr const char* kNulStandIn = "\xEF\xBF\xBF";  // U+FFFF
-std::string withoutNul(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (const char c : text) {
-        if (c == '\0') {
-            out += kNulStandIn;
-        } else {
-            out += c;
-        }
-    }
-    return out;
-}
-
 }  // namespace
 
 // The texts a document is searched by, in the order of the search tables' columns.
@@ -144,6 +130,18 @@ struct ClipboardSearchIndexWriter::Texts {
     std::string pinyinSpaced;
     std::string pinyinCompact;
 };
+
+// The texts of `document` as the index keeps them: a NUL counts as a blank, so no full-text term ever holds
+// one (SQLite cuts a term at a NUL when it writes it out, which damages the table) and the words on both
+// sides are found. Stored in the documents row, so a removal reads back exactly what was indexed.
+ClipboardSearchIndexWriter::Texts ClipboardSearchIndexWriter::searchTexts(
+    const ClipboardSearchIndexDocument& document) {
+    const std::string_view nul("\0", 1);
+    return {search_strings::blankingNul(document.normalizedText),
+            search_strings::removingCharacters(document.compactText, nul),
+            search_strings::blankingNul(document.pinyinSpaced),
+            search_strings::removingCharacters(document.pinyinCompact, nul)};
+}
 
 // An indexed document as its writes need it.
 struct ClipboardSearchIndexWriter::Indexed {
@@ -201,8 +199,7 @@ void ClipboardSearchIndexWriter::rankAndIndexAll(SQLiteDatabase& db) {
         "SELECT r.rank, d.normalized_text, d.pinyin_spaced FROM document_ranks r JOIN documents d\n"
         "ON d.doc_id = r.doc_id ORDER BY r.rank;",
         "INSERT INTO search_trigrams (rowid, compact_text, pinyin_compact)\n"
-        "SELECT r.rank, replace(d.compact_text, char(0), char(65535)),\n"
-        "       replace(d.pinyin_compact, char(0), char(65535)) FROM document_ranks r JOIN documents d\n"
+        "SELECT r.rank, d.compact_text, d.pinyin_compact FROM document_ranks r JOIN documents d\n"
         "ON d.doc_id = r.doc_id ORDER BY r.rank;",
         "INSERT INTO search_bigrams (rowid, compact_text, pinyin_compact)\n"
         "SELECT r.rank, d.compact_text, d.pinyin_compact FROM document_ranks r JOIN documents d\n"
@@ -224,9 +221,17 @@ ClipboardSearchIndexWriter::ClipboardSearchIndexWriter(SQLiteDatabase& db) : db_
 
 ClipboardSearchIndexWriter::~ClipboardSearchIndexWriter() = default;
 
-void ClipboardSearchIndexWriter::replaceAll(const std::vector<ClipboardSearchIndexDocument>& documents) {
+void ClipboardSearchIndexWriter::replaceAll(const std::vector<ClipboardSearchIndexDocument>& documents,
+                                            const LeaveOut& leaveOut) {
     db_.execute("DELETE FROM documents;");
-    for (const auto& document : documents) insertRow(document);
+    for (const auto& document : documents) {
+        try {
+            insertRow(document, searchTexts(document));
+        } catch (const SQLiteError& error) {
+            // A refused row undoes only its own statement; the transaction goes on without it.
+            if (!leaveOut || !leaveOut(document, error)) throw;
+        }
+    }
     rankAndIndexAll(db_);
 }
 
@@ -237,9 +242,9 @@ std::optional<std::optional<std::string>> ClipboardSearchIndexWriter::upsert(
         removeRow(*existing);
         replaced = existing->bundleIdentifier;
     }
-    const std::int64_t docID = insertRow(document);
-    place(docID, document.sortAt.timeIntervalSince1970,
-          {document.normalizedText, document.compactText, document.pinyinSpaced, document.pinyinCompact});
+    const Texts texts = searchTexts(document);
+    const std::int64_t docID = insertRow(document, texts);
+    place(docID, document.sortAt.timeIntervalSince1970, texts);
     return replaced;
 }
 
@@ -248,7 +253,8 @@ void ClipboardSearchIndexWriter::remove(const std::string& itemID) {
 }
 
 void ClipboardSearchIndexWriter::updateAccess(const std::string& itemID, double sortAt,
-                                              std::optional<double> lastAccessedAt, std::int64_t accessCount) {
+                                              std::optional<double> lastAccessedAt,
+                                              std::int64_t accessCount) {
     const auto existing = indexed(itemID);
     auto statement = db_.prepare(kUpdateAccess);
     statement.bindDouble(1, sortAt);
@@ -292,7 +298,8 @@ ClipboardSearchIndexWriter::Texts ClipboardSearchIndexWriter::textsOf(std::int64
             statement.columnText(2).value_or(""), statement.columnText(3).value_or("")};
 }
 
-std::int64_t ClipboardSearchIndexWriter::insertRow(const ClipboardSearchIndexDocument& document) {
+std::int64_t ClipboardSearchIndexWriter::insertRow(const ClipboardSearchIndexDocument& document,
+                                                   const Texts& texts) {
     if (!insertDocument_) insertDocument_.emplace(db_.prepare(kInsertDocument));
     auto& statement = *insertDocument_;
     statement.reset();
@@ -309,10 +316,10 @@ std::int64_t ClipboardSearchIndexWriter::insertRow(const ClipboardSearchIndexDoc
     statement.bindText(7, rawValue(document.contentType));
     statement.bindOptionalText(8, document.bundleIdentifier);
     statement.bindOptionalText(9, document.classification);
-    statement.bindText(10, document.normalizedText);
-    statement.bindText(11, document.compactText);
-    statement.bindText(12, document.pinyinSpaced);
-    statement.bindText(13, document.pinyinCompact);
+    statement.bindText(10, texts.normalizedText);
+    statement.bindText(11, texts.compactText);
+    statement.bindText(12, texts.pinyinSpaced);
+    statement.bindText(13, texts.pinyinCompact);
     statement.bindInt(14, document.isTruncated ? 1 : 0);
     statement.stepDone();
     return db_.lastInsertRowID();
@@ -424,9 +431,10 @@ void ClipboardSearchIndexWriter::runSearchRows(std::vector<SQLiteStatement>& sta
             const std::string t(table);
             const bool words = t == "search_words";
             const bool heads = t == "search_heads";
-            const std::string columns = words   ? "normalized_text, pinyin_spaced"
-                                        : heads ? "normalized_text, compact_text, pinyin_spaced, pinyin_compact"
-                                                : "compact_text, pinyin_compact";
+            const std::string columns = words ? "normalized_text, pinyin_spaced"
+                                        : heads
+                                            ? "normalized_text, compact_text, pinyin_spaced, pinyin_compact"
+                                            : "compact_text, pinyin_compact";
             const std::string marks = words || !heads ? "?, ?, ?" : "?, ?, ?, ?, ?";
             statements.push_back(db_.prepare("INSERT INTO " + t + " (" + (removing ? t + ", " : "") +
                                              "rowid, " + columns + ") VALUES (" +
@@ -441,13 +449,7 @@ void ClipboardSearchIndexWriter::runSearchRows(std::vector<SQLiteStatement>& sta
         statement.reset();
         statement.bindInt64(1, rank);
         int index = 2;
-        for (const int column : columnsOf[i]) {
-            if (i == 1) {
-                statement.bindText(index++, withoutNul(all[column]));
-            } else {
-                statement.bindText(index++, all[column]);
-            }
-        }
+        for (const int column : columnsOf[i]) statement.bindText(index++, all[column]);
         statement.stepDone();
     }
 }

@@ -7,6 +7,7 @@
 // inside its transactions; not thread-safe.
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -17,6 +18,7 @@
 namespace quorvane {
 
 class SQLiteDatabase;
+class SQLiteError;
 
 class ClipboardSearchIndexWriter {
 public:
@@ -35,8 +37,13 @@ public:
     explicit ClipboardSearchIndexWriter(SQLiteDatabase& db);
     ~ClipboardSearchIndexWriter();
 
+    // Asked about a document whose row could not be written: true leaves the document out and goes on,
+    // false lets the error through.
+    using LeaveOut = std::function<bool(const ClipboardSearchIndexDocument&, const SQLiteError&)>;
+
     // Replaces every document by `documents`, ranked and indexed.
-    void replaceAll(const std::vector<ClipboardSearchIndexDocument>& documents);
+    void replaceAll(const std::vector<ClipboardSearchIndexDocument>& documents,
+                    const LeaveOut& leaveOut = nullptr);
     // Adds the document, or replaces the one with its id. Returns the replaced one's application
     // identifier (outer nothing when there was none).
     std::optional<std::optional<std::string>> upsert(const ClipboardSearchIndexDocument& document);
@@ -51,7 +58,8 @@ private:
 
     std::optional<Indexed> indexed(const std::string& itemID);
     Texts textsOf(std::int64_t docID);
-    std::int64_t insertRow(const ClipboardSearchIndexDocument& document);
+    static Texts searchTexts(const ClipboardSearchIndexDocument& document);
+    std::int64_t insertRow(const ClipboardSearchIndexDocument& document, const Texts& texts);
     void removeRow(const Indexed& document);
     void setRank(std::int64_t docID, std::int64_t rank);
     void clearRank(std::int64_t docID);

@@ -11,6 +11,18 @@ ClipboardSearchQueryText::ClipboardSearchQueryText(std::string_view text)
       compactText(search_strings::removingCharacters(normalizedText, " ")),
       tokens(search_strings::splitAtBlanks(normalizedText)) {}
 
+ClipboardSearchQueryText ClipboardSearchQueryText::withNulAsBlank() const {
+    ClipboardSearchQueryText searchable;
+    searchable.normalizedText = search_strings::blankingNul(normalizedText);
+    searchable.compactText = search_strings::removingCharacters(compactText, std::string_view("\0", 1));
+    for (const auto& token : tokens) {
+        for (auto& piece : search_strings::splitAtBlanks(search_strings::blankingNul(token))) {
+            searchable.tokens.push_back(std::move(piece));
+        }
+    }
+    return searchable;
+}
+
 }  // namespace quorvane
 
 std::size_t std::hash<quorvane::ClipboardSearchQueryText>::operator()(

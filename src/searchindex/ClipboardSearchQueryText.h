@@ -28,6 +28,9 @@ struct ClipboardSearchQueryText {
     // The forms of `text`, normalised for search.
     explicit ClipboardSearchQueryText(std::string_view text);
 
+    // The same query with each NUL taken for a blank, as the index takes the NULs of a document's text.
+    ClipboardSearchQueryText withNulAsBlank() const;
+
     friend bool operator==(const ClipboardSearchQueryText&, const ClipboardSearchQueryText&) = default;
 };
 

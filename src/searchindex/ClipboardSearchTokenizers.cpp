@@ -44,13 +44,21 @@ void deleteTokenizer(Fts5Tokenizer* tokenizer) {
 
 using TokenCallback = int (*)(void*, int, const char*, int, int, int);
 
+// No token ever holds a NUL: FTS5 cuts a term at its first NUL when it writes the term out, which leaves
+// the table damaged. The index stores its texts without NULs; this keeps any other text from doing harm.
+bool holdsNul(const char* text, int from, int to) {
+    return std::find(text + from, text + to, '\0') != text + to;
+}
+
 int tokenizeBigrams(void* context, const char* text, int length, TokenCallback token) {
     if (length <= 0) return SQLITE_OK;
     int first = 0;
     int second = next(text, length, first);
     while (second < length) {
         const int third = next(text, length, second);
-        const int result = token(context, 0, text + first, third - first, first, third);
+        const int result = holdsNul(text, first, third)
+                               ? SQLITE_OK
+                               : token(context, 0, text + first, third - first, first, third);
         if (result != SQLITE_OK) return result;
         first = second;
         second = third;
@@ -60,6 +68,8 @@ int tokenizeBigrams(void* context, const char* text, int length, TokenCallback t
 
 int tokenizeHeads(void* context, int flags, const char* text, int length, TokenCallback token) {
     int end = 0;
+    // A NUL ends the heads (see holdsNul()).
+    length = static_cast<int>(std::find(text, text + std::max(length, 0), '\0') - text);
     for (std::size_t count = 0; count < ClipboardSearchTokenizers::kHeadLength && end < length; ++count) {
         end = next(text, length, end);
         if (flags & FTS5_TOKENIZE_QUERY) continue;

@@ -113,6 +113,42 @@ std::string utcStamp(Date date) {
     return buffer;
 }
 
+// The last connection to a file deletes its write-ahead log and the log's index by name when it closes; once
+// a damaged file is set aside, those names are the new file's. Every connection of the store keeps them
+// (the log is emptied instead).
+void keepLogOnClose(SQLiteDatabase& db) {
+    int keep = 1;
+    sqlite3_file_control(db.handle(), "main", SQLITE_FCNTL_PERSIST_WAL, &keep);
+}
+
+// Writes a refilled index takes before new damage is no longer put down to the refill.
+constexpr std::uint64_t kWritesBeforeAnotherRefill = 50;
+
+// Documents a refill may leave out before it gives up: beyond these, the failure is not about them.
+constexpr std::size_t kMostLeftOut = 100;
+
+// A failure that this document's values caused (a refused or oversized value), as opposed to one of the
+// file, the disk or the memory, which every other write would meet as well.
+bool isDocumentFault(const SQLiteError& error) {
+    if (error.kind() != SQLiteError::Kind::step && error.kind() != SQLiteError::Kind::bind) return false;
+    switch (error.resultCode() & 0xff) {
+        case SQLITE_CONSTRAINT:
+        case SQLITE_TOOBIG:
+        case SQLITE_MISMATCH:
+        case SQLITE_RANGE:
+        case SQLITE_ERROR:
+            return true;
+        default:
+            return false;
+    }
+}
+
+// Names the entry, never its text.
+void warnLeftOut(const std::string& itemID, const SQLiteError& error) {
+    Logger::warning("Left entry " + itemID + " out of the clipboard search index: " + error.message(),
+                    "SQLiteSearch");
+}
+
 std::string describe(const std::optional<std::string>& value) {
     return value ? *value : "nil";
 }
@@ -155,6 +191,7 @@ void SQLiteClipboardSearchIndexStore::configure(SQLiteDatabase& db) {
     // Another connection may hold the write lock for a moment (a reader checkpointing the log); wait for it
     // as the history store does instead of failing the write.
     sqlite3_busy_timeout(db.handle(), busyTimeoutMilliseconds);
+    keepLogOnClose(db);
     db.execute("PRAGMA journal_mode = WAL;");
     // A rebuild writes the whole index into the log; once copied back, the log shrinks to this size again
     // instead of keeping gigabytes on disk beside the file.
@@ -189,7 +226,8 @@ void SQLiteClipboardSearchIndexStore::checkpoint() {
         if (!checkpointDb_ || checkpointGeneration_ != fileGeneration_) {
             checkpointDb_.reset();
             const std::uint64_t generation = fileGeneration_;
-            checkpointDb_ = std::make_unique<SQLiteDatabase>(databasePath_);
+            checkpointDb_ = std::make_unique<SQLiteDatabase>(databasePath_, SQLITE_OPEN_READWRITE);
+            keepLogOnClose(*checkpointDb_);
             // A connection that has read nothing has not opened the log yet, and its checkpoints do nothing.
             checkpointDb_->execute("SELECT COUNT(*) FROM sqlite_schema;");
             checkpointGeneration_ = generation;
@@ -270,28 +308,48 @@ void SQLiteClipboardSearchIndexStore::openConnection() {
 }
 
 bool SQLiteClipboardSearchIndexStore::recoverFromCorruption(const SQLiteError& error) {
+    // Searches meanwhile fall back instead of reading a file that is being moved or one still being made.
+    recovering_ = true;
     db_.reset();
-    ++fileGeneration_;
+    // Every connection to the damaged file closes before it moves: the last one to close deletes the log
+    // and its index by name, which would by then be the new file's.
+    readQueue_.sync([this] { readDb_.reset(); });
+    checkpointQueue_.sync([this] { checkpointDb_.reset(); });
     forgetAppIdentifiers();
+    std::filesystem::path aside;
     try {
-        const auto aside = moveDamagedFilesAside();
+        aside = moveDamagedFilesAside();
         auto db = std::make_unique<SQLiteDatabase>(databasePath_);
         configure(*db);
         db_ = std::move(db);
-        Logger::error("Failed to use clipboard search index (" + error.message() + "): moved it to " +
-                          aside.string() + " and created an empty index",
-                      "SQLiteSearch");
-        if (recoveryHandler_) {
-            recoveryHandler_();
-        } else {
-            recoveryPending_ = true;
-        }
-        return true;
     } catch (const std::exception& failure) {
         Logger::error("Failed to replace damaged clipboard search index: " + std::string(failure.what()),
                       "SQLiteSearch");
-        return false;
     }
+    // Only now: a read connection opened for the new generation finds the whole schema in place.
+    ++fileGeneration_;
+    recovering_ = false;
+    if (!db_) return false;
+    Logger::error("Failed to use clipboard search index (" + error.message() + "): moved it to " +
+                      aside.string() + " and created an empty index",
+                  "SQLiteSearch");
+    // Damage again right after a refill came in with the refill: refilling once more would only repeat it.
+    const bool cameBackWithRefill = onRecoveredFile_ && writesSinceRecovery_ < kWritesBeforeAnotherRefill;
+    onRecoveredFile_ = true;
+    writesSinceRecovery_ = 0;
+    if (cameBackWithRefill) {
+        Logger::error(
+            "Clipboard search index was damaged again soon after its refill; it is not refilled again "
+            "and holds only new entries",
+            "SQLiteSearch");
+        return true;
+    }
+    if (recoveryHandler_) {
+        recoveryHandler_();
+    } else {
+        recoveryPending_ = true;
+    }
+    return true;
 }
 
 std::filesystem::path SQLiteClipboardSearchIndexStore::moveDamagedFilesAside() {
@@ -328,7 +386,11 @@ auto SQLiteClipboardSearchIndexStore::perform(F&& body) -> decltype(body(std::de
 
 void SQLiteClipboardSearchIndexStore::openReadConnection() {
     const std::uint64_t generation = fileGeneration_;
-    auto db = std::make_unique<SQLiteDatabase>(databasePath_);
+    // Never creates the file: that is the write connection's, with its schema.
+    auto db = std::make_unique<SQLiteDatabase>(databasePath_, SQLITE_OPEN_READWRITE);
+    keepLogOnClose(*db);
+    // A search waits out a moment's lock (a log being recovered, a checkpoint) instead of failing.
+    sqlite3_busy_timeout(db->handle(), busyTimeoutMilliseconds);
     ClipboardSearchTokenizers::registerWith(db->handle());
     db->execute("PRAGMA query_only = 1;");
     db->execute("PRAGMA mmap_size = 2147418112;");
@@ -342,6 +404,10 @@ auto SQLiteClipboardSearchIndexStore::performRead(F&& body)
     return readQueue_.syncResult([&] {
         // The caller falls back to the history's own search meanwhile.
         if (reindexing_ || beingFilled_) throw ClipboardSearchIndexBuildingError();
+        if (recovering_) {
+            throw SQLiteClipboardSearchIndexStoreError(SQLiteClipboardSearchIndexStoreError::Kind::step,
+                                                       "clipboard search index is being replaced");
+        }
         try {
             if (!readDb_ || readGeneration_ != fileGeneration_) openReadConnection();
             // One snapshot for every statement of a read: a search looks words up before it matches them.
@@ -383,9 +449,16 @@ ClipboardSearchIndexStats SQLiteClipboardSearchIndexStore::rebuild(
         // A large page cache for the length of the rebuild keeps the full-text merges in memory; the usual
         // cache returns afterwards so the memory is given back.
         const WideCache wideCache(db);
+        std::size_t leftOut = 0;
+        const auto leaveOut = [&](const ClipboardSearchIndexDocument& document, const SQLiteError& error) {
+            // Past a handful, the documents are not what is wrong.
+            if (!isDocumentFault(error) || ++leftOut > kMostLeftOut) return false;
+            warnLeftOut(document.id, error);
+            return true;
+        };
         SQLiteTransaction::run(db, [&] {
             db.execute("DELETE FROM meta WHERE key = 'last_rebuild_at';");
-            ClipboardSearchIndexWriter(db).replaceAll(documents);
+            ClipboardSearchIndexWriter(db).replaceAll(documents, leaveOut);
             setMeta(db, kLastRebuildAtKey, formatMetaDate(clock_->now().timeIntervalSince1970));
         });
         forgetAppIdentifiers();
@@ -393,12 +466,25 @@ ClipboardSearchIndexStats SQLiteClipboardSearchIndexStore::rebuild(
     });
 }
 
+void SQLiteClipboardSearchIndexStore::eraseRemovedData() {
+    perform([&](SQLiteDatabase& db) { db.rewriteWithoutRemovedData(); });
+}
+
 void SQLiteClipboardSearchIndexStore::upsert(const ClipboardSearchIndexDocument& document) {
     perform([&](SQLiteDatabase& db) {
-        SQLiteTransaction::run(db, [&] {
-            const auto replaced = ClipboardSearchIndexWriter(db).upsert(document);
-            noteAppIdentifier(document.bundleIdentifier, replaced ? *replaced : std::nullopt);
-        });
+        try {
+            SQLiteTransaction::run(db, [&] {
+                const auto replaced = ClipboardSearchIndexWriter(db).upsert(document);
+                noteAppIdentifier(document.bundleIdentifier, replaced ? *replaced : std::nullopt);
+            });
+        } catch (const SQLiteError& error) {
+            if (!isDocumentFault(error)) throw;
+            // Rolled back: the document is out, and so is its earlier version, which no longer holds.
+            SQLiteTransaction::run(db, [&] { ClipboardSearchIndexWriter(db).remove(document.id); });
+            forgetAppIdentifiers();
+            warnLeftOut(document.id, error);
+        }
+        ++writesSinceRecovery_;
         scheduleTidy();
     });
 }
@@ -409,6 +495,7 @@ void SQLiteClipboardSearchIndexStore::deleteDocuments(const std::vector<std::str
             ClipboardSearchIndexWriter writer(db);
             for (const auto& itemID : itemIDs) writer.remove(itemID);
         });
+        ++writesSinceRecovery_;
         scheduleTidy();
         forgetAppIdentifiers();
     });
@@ -476,11 +563,13 @@ ClipboardSearchPage SQLiteClipboardSearchIndexStore::fetchRecent(std::int64_t li
         [&](SQLiteDatabase& db) { return ClipboardSearchIndexReader(db).recent(limit, offset); });
 }
 
-ClipboardSearchPage SQLiteClipboardSearchIndexStore::search(const ClipboardSearchQueryText& query,
+ClipboardSearchPage SQLiteClipboardSearchIndexStore::search(const ClipboardSearchQueryText& typed,
                                                             const std::vector<ClipboardSearchFilter>& filters,
                                                             std::int64_t limit, std::int64_t offset) {
     if (limit < 1) return {};
     offset = std::max<std::int64_t>(offset, 0);
+    // Taken as the documents' texts were; a NUL would also end a full-text query in the middle of a string.
+    const ClipboardSearchQueryText query = typed.withNulAsBlank();
     return performRead([&](SQLiteDatabase& db) {
         ClipboardSearchIndexReader reader(db);
         return filters.empty() ? reader.textOnly(query, limit, offset)

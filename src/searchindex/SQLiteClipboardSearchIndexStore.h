@@ -53,6 +53,7 @@ public:
     const std::filesystem::path& databasePath() const { return databasePath_; }
 
     ClipboardSearchIndexStats rebuild(const std::vector<ClipboardSearchIndexDocument>& documents) override;
+    void eraseRemovedData() override;
     void upsert(const ClipboardSearchIndexDocument& document) override;
     void deleteDocuments(const std::vector<std::string>& itemIDs) override;
     void updateAccess(const std::string& itemID, Date sortAt, std::optional<Date> lastAccessedAt,
@@ -130,6 +131,9 @@ private:
     // Used on the queue only. A replacement with no handler to hear of it waits in `recoveryPending_`.
     std::function<void()> recoveryHandler_;
     bool recoveryPending_ = false;
+    // Whether the open file replaced a damaged one, and the writes it has taken since its refill.
+    bool onRecoveredFile_ = false;
+    std::uint64_t writesSinceRecovery_ = 0;
     bool tidyScheduled_ = false;
     // Whether this connection has turned FTS5's merging inside writes off (see tidy()).
     bool automergeOff_ = false;
@@ -140,6 +144,8 @@ private:
     std::atomic<bool> reindexing_{false};
     // Set by the history's first fill of an empty index; reads step aside meanwhile.
     std::atomic<bool> beingFilled_{false};
+    // Set while a damaged file is moved aside and replaced.
+    std::atomic<bool> recovering_{false};
     SerialQueue readQueue_{"SQLiteClipboardSearchIndexStore.ReadQueue"};
     // Checkpoints run on their own connection and queue, so neither writes nor reads wait for them.
     SerialQueue checkpointQueue_{"SQLiteClipboardSearchIndexStore.CheckpointQueue"};

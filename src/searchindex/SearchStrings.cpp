@@ -90,6 +90,23 @@ std::string removingCharacters(std::string_view text, std::string_view removed) 
     return result;
 }
 
+std::string blankingNul(std::string_view text) {
+    if (text.find('\0') == std::string_view::npos) return std::string(text);
+    std::string result;
+    result.reserve(text.size());
+    bool pendingBlank = false;
+    for (const char c : text) {
+        if (c == '\0' || c == ' ') {
+            pendingBlank = !result.empty();
+            continue;
+        }
+        if (pendingBlank) result += ' ';
+        pendingBlank = false;
+        result += c;
+    }
+    return result;
+}
+
 int localizedCaseInsensitiveCompare(std::string_view a, std::string_view b) {
     if (auto* collator = caseInsensitiveCollator()) {
         UErrorCode status = U_ZERO_ERROR;

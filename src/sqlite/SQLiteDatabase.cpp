@@ -56,6 +56,12 @@ SQLiteStatement SQLiteDatabase::prepare(std::string_view sql) {
     return SQLiteStatement(db_, statement);
 }
 
+void SQLiteDatabase::rewriteWithoutRemovedData() {
+    execute("VACUUM;");
+    const int result = sqlite3_wal_checkpoint_v2(db_, nullptr, SQLITE_CHECKPOINT_TRUNCATE, nullptr, nullptr);
+    if (result != SQLITE_OK) throw SQLiteError(SQLiteError::Kind::execute, result, sqliteErrorMessage(db_));
+}
+
 std::int64_t SQLiteDatabase::lastInsertRowID() const {
     return sqlite3_last_insert_rowid(db_);
 }

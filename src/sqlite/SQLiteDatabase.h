@@ -32,6 +32,10 @@ public:
     void execute(const std::string& sql);
     // Compiles one statement. Throws SQLiteError(prepare).
     SQLiteStatement prepare(std::string_view sql);
+    // Rewrites the file from its live rows and copies the write-ahead log back, truncating it to nothing, so
+    // that no removed row stays readable in the file or its log. Waits for readers up to the busy timeout.
+    // Throws SQLiteError(execute), also when a reader kept the log from being truncated.
+    void rewriteWithoutRemovedData();
     // The rowid of the last successful INSERT on this connection.
     std::int64_t lastInsertRowID() const;
 

@@ -90,6 +90,16 @@ public:
     // True from the start of a move's first dialog until its completion: a second move and clearing the
     // history are refused meanwhile. Safe from any thread.
     bool isStorageMoveRunning() const { return storageMoveRunning_.load(); }
+    // True while a move's copy runs (the services are closed meanwhile). Safe from any thread.
+    bool isStorageMoveCopying() const { return storageMoveCopying_.load(); }
+    void setStorageMoveCopying(bool copying) { storageMoveCopying_.store(copying); }
+    // Bytes the running (or last) copy has written so far; updated by the copy's worker.
+    std::atomic<std::uint64_t>& storageMoveBytesCopied() { return storageMoveBytesCopied_; }
+    std::uint64_t storageMoveBytesCopiedSoFar() const { return storageMoveBytesCopied_.load(); }
+    // Why the last move's copy failed, in the system's words ("No space left on device"); empty when it did
+    // not fail that way. Main queue only.
+    const std::string& lastStorageMoveFailureCause() const { return lastStorageMoveFailureCause_; }
+    void setLastStorageMoveFailureCause(std::string cause) { lastStorageMoveFailureCause_ = std::move(cause); }
 
 private:
     std::filesystem::path homeDirectory() const;
@@ -98,6 +108,9 @@ private:
     UserDefaults& userDefaults_;
     WorkspaceOpener& workspace_;
     EnvironmentReader environment_;
+    std::string lastStorageMoveFailureCause_;
+    std::atomic<bool> storageMoveCopying_{false};
+    std::atomic<std::uint64_t> storageMoveBytesCopied_{0};
     std::optional<std::filesystem::path> activeCustomDirectory_;
     std::atomic<bool> storageMoveRunning_{false};
 };

@@ -1,9 +1,13 @@
 #include "system/DataDirectoryMigrator.h"
 
+#include <sqlite3.h>
+
 #include <cassert>
+#include <ctime>
 
 #include "base/Logger.h"
 #include "l10n/L10n.h"
+#include "sqlite/SQLiteDatabase.h"
 #include "system/StorageDirectoryCopier.h"
 
 namespace quorvane {
@@ -71,6 +75,8 @@ DataDirectoryMigrator::OutcomeCompletion DataDirectoryMigrator::reportingSwitche
 DataDirectoryMigrator::FlowPtr DataDirectoryMigrator::beginFlow(std::function<void()> onMigrationWillStart,
                                                                 OutcomeCompletion completion) {
     assert(mainQueue_.isMainThread());
+    // A flow that fails without a copy must not show the cause of an earlier one.
+    manager_.setLastStorageMoveFailureCause({});
     if (!manager_.beginStorageMove()) {
         // The running flow owns the flag; this one only reports.
         Logger::warning("Failed to start a storage move: another one is running", kCategory);
@@ -133,6 +139,39 @@ void DataDirectoryMigrator::chooseDirectoryWithOpenPanel(FolderPicker::Completio
                                std::move(completion));
 }
 
+std::string DataDirectoryMigrator::existingHistoryNote(const fs::path& target) const {
+    const fs::path history = target / DataDirectoryManager::databaseFileName;
+    std::error_code error;
+    if (!fs::exists(history, error)) return {};
+    std::optional<std::int64_t> count;
+    std::optional<double> newest;
+    try {
+        // Read-only: the folder's history is only looked at, never opened for writing here.
+        SQLiteDatabase db(history, SQLITE_OPEN_READONLY);
+        SQLiteStatement statement =
+            db.prepare("SELECT count(*), max(createdAt) FROM ClipboardHistoryIndex;");
+        if (statement.step()) {
+            count = statement.columnInt64(0);
+            if (!statement.columnIsNull(1)) newest = statement.columnDouble(1);
+        }
+    } catch (const std::exception& failure) {
+        Logger::warning(std::string("Failed to read the history already in ") + target.string() + ": " +
+                            failure.what(),
+                        kCategory);
+    }
+    if (!count) return "\n\n" + L10n::text(L10nKey::storageTargetHoldsHistoryFile);
+    std::string newestText = "-";
+    if (newest) {
+        const auto seconds = static_cast<std::time_t>(*newest);
+        std::tm local{};
+        localtime_r(&seconds, &local);
+        char buffer[32];
+        std::strftime(buffer, sizeof buffer, "%Y-%m-%d %H:%M", &local);
+        newestText = buffer;
+    }
+    return "\n\n" + L10n::text(L10nKey::storageTargetHoldsHistory, *count, newestText);
+}
+
 void DataDirectoryMigrator::confirmChange(const FlowPtr& flow, const fs::path& chosen) {
     const fs::path folder = chosen.lexically_normal();
     const fs::path target = folder / DataDirectoryManager::dataSubdirectoryName;
@@ -141,7 +180,7 @@ void DataDirectoryMigrator::confirmChange(const FlowPtr& flow, const fs::path& c
     alerts_.present(
         Alert{AlertStyle::critical,
               L10n::text(L10nKey::storageConfirmChangeTitle),
-              L10n::text(L10nKey::storageConfirmChangeMessage, target.string()),
+              L10n::text(L10nKey::storageConfirmChangeMessage, target.string()) + existingHistoryNote(target),
               {L10n::text(L10nKey::cancel), L10n::text(L10nKey::storageConfirmMigrationButton)}},
         [this, alive = std::weak_ptr<int>(alive_), flow, folder, target](std::optional<std::size_t> pressed) {
             if (alive.expired()) return finish(flow, StorageMoveOutcome::failed);
@@ -173,7 +212,8 @@ void DataDirectoryMigrator::resetToDefaultDirectory(std::function<void()> onMigr
     const fs::path target = manager_.defaultBaseDirectoryURL() / DataDirectoryManager::dataSubdirectoryName;
     alerts_.present(Alert{AlertStyle::warning,
                           L10n::text(L10nKey::storageResetAlertTitle),
-                          L10n::text(L10nKey::storageResetAlertMessage, manager_.displayPath(target)),
+                          L10n::text(L10nKey::storageResetAlertMessage, manager_.displayPath(target)) +
+                              existingHistoryNote(target),
                           {L10n::text(L10nKey::cancel), L10n::text(L10nKey::storageConfirmResetButton)}},
                     [this, alive = std::weak_ptr<int>(alive_), flow](std::optional<std::size_t> pressed) {
                         if (alive.expired()) return finish(flow, StorageMoveOutcome::failed);
@@ -203,9 +243,12 @@ void DataDirectoryMigrator::continueReset(const FlowPtr& flow) {
 
 void DataDirectoryMigrator::runMigration(const FlowPtr& flow, const fs::path& target,
                                          std::optional<fs::path> folder) {
+    manager_.storageMoveBytesCopied().store(0);
+    manager_.setStorageMoveCopying(true);
     if (flow->onMigrationWillStart) flow->onMigrationWillStart();
     services_.tearDownClipboardServices();
     migrateStorage(target, [this, alive = std::weak_ptr<int>(alive_), flow, folder](bool copied) {
+        flow->manager.setStorageMoveCopying(false);
         if (alive.expired()) return finish(flow, StorageMoveOutcome::failed);
         if (copied) manager_.applyCustomDirectory(folder);
         // On failure this reopens the old directory, which the copy never changed.
@@ -215,13 +258,17 @@ void DataDirectoryMigrator::runMigration(const FlowPtr& flow, const fs::path& ta
 }
 
 void DataDirectoryMigrator::migrateStorage(const fs::path& target, Completion completion) {
+    manager_.setLastStorageMoveFailureCause({});
     worker_.async([this, target, completion = std::move(completion)] {
         bool copied = false;
+        std::string cause;
         if (!stopRequested_.load()) {
-            StorageDirectoryCopier copier(clock_, stopRequested_);
+            StorageDirectoryCopier copier(clock_, stopRequested_, &manager_.storageMoveBytesCopied());
             copied = copier.copy(manager_.storageDirectoryURL(), target);
+            cause = copier.failureCause();
         }
-        mainQueue_.post([completion, copied] {
+        mainQueue_.post([this, alive = std::weak_ptr<int>(alive_), completion, copied, cause] {
+            if (!alive.expired()) manager_.setLastStorageMoveFailureCause(cause);
             if (completion) completion(copied);
         });
     });

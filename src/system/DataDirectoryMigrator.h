@@ -12,6 +12,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string>
 
 #include "base/SerialQueue.h"
 #include "platform/AlertPresenter.h"
@@ -69,6 +70,9 @@ private:
     void confirmChange(const FlowPtr& flow, const std::filesystem::path& folder);
     void continueReset(const FlowPtr& flow);
     void refuseOverlap(const FlowPtr& flow, const std::filesystem::path& target);
+    // For a confirmation: that `target` already holds a history (its entry count and newest entry) which
+    // the move keeps as a backup; empty when it holds none.
+    std::string existingHistoryNote(const std::filesystem::path& target) const;
     // Closes the services, copies, switches to `folder` on success and builds the services again.
     void runMigration(const FlowPtr& flow, const std::filesystem::path& target,
                       std::optional<std::filesystem::path> folder);

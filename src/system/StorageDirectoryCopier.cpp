@@ -1,5 +1,6 @@
 #include "system/StorageDirectoryCopier.h"
 
+#include <algorithm>
 #include <array>
 #include <set>
 #include <string_view>
@@ -9,6 +10,7 @@
 #include "base/Logger.h"
 #include "base/Uuid.h"
 #include "system/DataDirectoryManager.h"
+#include "system/StorageBackups.h"
 #include "system/StorageDirectoryLock.h"
 
 namespace quorvane {
@@ -65,8 +67,11 @@ bool isSameOrInside(const fs::path& inner, const fs::path& outer) {
 
 }  // namespace
 
-StorageDirectoryCopier::StorageDirectoryCopier(const Clock& clock, const std::atomic<bool>& stopRequested)
-    : clock_(clock), stopRequested_(stopRequested) {}
+StorageDirectoryCopier::StorageDirectoryCopier(const Clock& clock, const std::atomic<bool>& stopRequested,
+                                               std::atomic<std::uint64_t>* progress)
+    : clock_(clock), stopRequested_(stopRequested), progress_(progress) {
+    if (progress_) progress_->store(0);
+}
 
 std::string StorageDirectoryCopier::backupName(const std::string& name, std::int64_t seconds) {
     return name + std::string(kBackupMarker) + std::to_string(seconds);
@@ -83,6 +88,7 @@ void StorageDirectoryCopier::throwIfStopped() const {
 }
 
 bool StorageDirectoryCopier::copy(const fs::path& source, const fs::path& target) {
+    failureCause_.clear();
     try {
         if (overlaps(source, target)) {
             // Moving the target's entries aside would move the live files themselves.
@@ -97,6 +103,8 @@ bool StorageDirectoryCopier::copy(const fs::path& source, const fs::path& target
                 DataDirectoryManager::createPrivateDirectories(target);
                 return true;
             } catch (const std::exception& failure) {
+                const auto* systemFailure = dynamic_cast<const std::system_error*>(&failure);
+                failureCause_ = systemFailure ? systemFailure->code().message() : failure.what();
                 Logger::error(std::string("Failed to create destination directory: ") + failure.what(),
                               kCategory);
                 return false;
@@ -106,14 +114,11 @@ bool StorageDirectoryCopier::copy(const fs::path& source, const fs::path& target
         std::vector<std::string> sourceNames = listNames(source);
         // The lock belongs to the services running on a folder, not to its contents.
         std::erase(sourceNames, std::string(StorageDirectoryLock::lockFileName));
-        const std::vector<std::string> targetNames = listNames(target);
-
-        for (const std::string& name : targetNames) {
-            // Only the latest backups are kept; one that will not go is left alone.
-            if (name.find(kBackupMarker) == std::string::npos) continue;
-            std::error_code ignored;
-            fs::remove_all(target / name, ignored);
-        }
+        // Backups stay with the folder they were made in (the source is left as it was): carried along they
+        // would double on every move and collide with the target's own.
+        std::erase_if(sourceNames, [](const std::string& name) { return StorageBackups::isBackupName(name); });
+        // Listed to prove the target readable before anything is moved aside.
+        (void)listNames(target);
 
         // Everything goes aside before anything is copied, so a database and its companions, in whatever
         // order the source lists them, are moved as one and never mixed with a fresh copy.
@@ -126,7 +131,12 @@ bool StorageDirectoryCopier::copy(const fs::path& source, const fs::path& target
         return true;
     } catch (const StopRequested&) {
         return false;
+    } catch (const std::system_error& failure) {
+        failureCause_ = failure.code().message();
+        Logger::error(std::string("Failed to migrate storage directory: ") + failure.what(), kCategory);
+        return false;
     } catch (const std::exception& failure) {
+        failureCause_ = failure.what();
         Logger::error(std::string("Failed to migrate storage directory: ") + failure.what(), kCategory);
         return false;
     }
@@ -142,7 +152,16 @@ void StorageDirectoryCopier::prepareTarget(const fs::path& target) {
 void StorageDirectoryCopier::moveAside(const fs::path& target, const std::string& name) {
     // Whole seconds, the fraction cut off.
     const auto seconds = static_cast<std::int64_t>(clock_.now().timeIntervalSince1970);
-    const std::string backup = backupName(name, seconds);
+    std::string backup = backupName(name, seconds);
+    // A backup made within the same second (two moves in a row) is never replaced.
+    for (int attempt = 2; entryExists(target / backup) ||
+                          std::any_of(kDatabaseCompanionSuffixes.begin(), kDatabaseCompanionSuffixes.end(),
+                                      [&](std::string_view suffix) {
+                                          return entryExists(target / (backup + std::string(suffix)));
+                                      });
+         ++attempt) {
+        backup = backupName(name, seconds) + "_" + std::to_string(attempt);
+    }
     if (entryExists(target / name)) fs::rename(target / name, target / backup);
     for (std::string_view suffix : kDatabaseCompanionSuffixes) {
         const fs::path companion = target / (name + std::string(suffix));
@@ -165,6 +184,7 @@ void StorageDirectoryCopier::copyEntry(const fs::path& from, const fs::path& to)
         case fs::file_type::regular:
             fs::copy_file(from, to);
             bytesCopied_ += fs::file_size(to);
+            if (progress_) progress_->store(bytesCopied_);
             break;
         default:
             // Sockets and pipes belong to a running program; their contents cannot be copied.

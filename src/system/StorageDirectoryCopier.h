@@ -1,7 +1,8 @@
 #pragma once
 
-// The copy behind a storage move: proves the target writable, removes its old backups, moves the entries the
-// copy would overwrite aside as backups, then copies every top-level entry of the source into the target.
+// The copy behind a storage move: proves the target writable, moves the entries the copy would overwrite aside
+// as backups (earlier backups are kept: each may be the only copy of a history), then copies every top-level
+// entry of the source into the target, except the source's own backups, which stay where they were made.
 // A database goes aside together with its "-wal", "-shm" and "-journal" files, so a stale log never meets a
 // copied database. Symbolic links are copied as links, never followed; the source is never changed.
 // Blocking: runs on the storage move's worker. One object per copy.
@@ -18,7 +19,9 @@ namespace quorvane {
 class StorageDirectoryCopier {
 public:
     // `stopRequested` is polled between files; once it is set the copy ends, reports false and logs nothing.
-    StorageDirectoryCopier(const Clock& clock, const std::atomic<bool>& stopRequested);
+    // `progress`, when given, follows bytesCopied() for readers on other threads.
+    StorageDirectoryCopier(const Clock& clock, const std::atomic<bool>& stopRequested,
+                           std::atomic<std::uint64_t>* progress = nullptr);
     StorageDirectoryCopier(const StorageDirectoryCopier&) = delete;
     StorageDirectoryCopier& operator=(const StorageDirectoryCopier&) = delete;
 
@@ -26,6 +29,10 @@ public:
     // empty target. Returns false after logging "Failed to migrate storage directory: ..." (or "Failed to
     // create destination directory: ...") when anything fails; what was copied or moved aside stays.
     bool copy(const std::filesystem::path& source, const std::filesystem::path& target);
+
+    // Why the last copy() failed, in the system's words ("Read-only file system", "No space left on
+    // device"); empty after a success or a stop.
+    const std::string& failureCause() const { return failureCause_; }
 
     // Bytes of regular files copied so far.
     std::uintmax_t bytesCopied() const { return bytesCopied_; }
@@ -44,6 +51,8 @@ private:
     const Clock& clock_;
     const std::atomic<bool>& stopRequested_;
     std::uintmax_t bytesCopied_ = 0;
+    std::atomic<std::uint64_t>* progress_ = nullptr;
+    std::string failureCause_;
 };
 
 }  // namespace quorvane

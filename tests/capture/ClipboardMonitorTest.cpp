@@ -275,23 +275,41 @@ TEST_F(ClipboardMonitorTest, EachReportedCopyIsCheckedWhenItIsReported) {
     EXPECT_EQ(repository_->savedTexts.size(), 3u);
 }
 
-TEST_F(ClipboardMonitorTest, OwnCopiesAreConsumedWithoutTouchingTheFingerprint) {
+TEST_F(ClipboardMonitorTest, OwnWritesAreConsumedWithoutTouchingTheFingerprint) {
     auto monitor = makeMonitor();
     monitor->startMonitoring(false);
-    frontmost_.setFrontmostBundleIdentifier(ownIdentifier);
-    copyText("from our panel");
+    // A write of ours that no suspension covered, made while another program is in front.
+    ASSERT_TRUE(pasteboard_.writeText("from our panel", std::nullopt, std::nullopt));
     tick();
     EXPECT_TRUE(repository_->calls.empty());
     EXPECT_EQ(monitor->lastChangeCount(), pasteboard_.changeCount());
     EXPECT_EQ(monitor->cadence().burstDeadline.has_value(), true);
     // Consumed: switching programs does not bring it back ...
-    frontmost_.setFrontmostBundleIdentifier("org.example.Editor");
+    frontmost_.setFrontmostBundleIdentifier("org.example.Other");
     tick();
     EXPECT_TRUE(repository_->calls.empty());
     // ... but the same text copied elsewhere is no repeat.
     copyText("from our panel");
     tick();
     EXPECT_EQ(repository_->savedTexts.size(), 1u);
+}
+
+TEST_F(ClipboardMonitorTest, OtherProgramsCopiesAreKeptWhileAWindowOfOursIsInFront) {
+    auto monitor = makeMonitor();
+    monitor->startMonitoring(false);
+    // Our settings window focused, or a hidden panel still named active: background programs copy on.
+    frontmost_.setFrontmostBundleIdentifier(ownIdentifier);
+    for (int i = 0; i < 20; ++i) {
+        copyText("background copy " + std::to_string(i));
+        tick();
+    }
+    ASSERT_EQ(repository_->savedTexts.size(), 20u);
+    // Not from our window, so from no program we know.
+    EXPECT_EQ(repository_->savedTexts[0].bundleIdentifier, std::nullopt);
+    // Our own write in between is still ours.
+    ASSERT_TRUE(pasteboard_.writeText("written by us", std::nullopt, std::nullopt));
+    tick();
+    EXPECT_EQ(repository_->savedTexts.size(), 20u);
 }
 
 TEST_F(ClipboardMonitorTest, CopiesWithoutAKnownProgramAreCapturedWithoutIdentifier) {

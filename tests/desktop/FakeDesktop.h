@@ -25,8 +25,12 @@ public:
         const xcb_window_t window = xcb_generate_id(connection_);
         xcb_create_window(connection_, XCB_COPY_FROM_PARENT, window, root_, 0, 0, 10, 10, 0,
                           XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, 0, nullptr);
+        xcb_map_window(connection_, window);
         return window;
     }
+    // Hides a window the way a program hides its panel; it may stay named active.
+    void unmapWindow(xcb_window_t window) { xcb_unmap_window(connection_, window); }
+    void mapWindow(xcb_window_t window) { xcb_map_window(connection_, window); }
     void destroyWindow(xcb_window_t window) { xcb_destroy_window(connection_, window); }
 
     void setString(xcb_window_t window, const char* property, const std::string& value, const char* type) {

@@ -29,6 +29,9 @@
 #include "desktop/TestSelectionOwner.h"
 #include "platform/linux/JsonFileUserDefaults.h"
 #include "preferences/SettingsAccessors.h"
+#include "searchindex/ClipboardSearchIndexWriter.h"
+#include "searchindex/ClipboardSearchTokenizers.h"
+#include "sqlite/SQLiteDatabase.h"
 #include "support/TemporaryDirectory.h"
 
 namespace quorvane {
@@ -323,6 +326,97 @@ TEST_F(QuorvaneServiceTest, RapidCopiesAreStoredOnceEachAndIndexedLikeTheHistory
     expectIndexMatchesHistory();
     log_ += service_.readAll();
     if (HasFailure()) std::cout << log_.toStdString() << std::endl;
+}
+
+TEST_F(QuorvaneServiceTest, BackgroundCopiesAreKeptWhileAWindowOfOursIsActiveOrLeftActiveWhenHidden) {
+    start();
+    // A window of the service's process, as its settings window or a panel is to the window manager.
+    const auto ours = desktop_->createWindow();
+    desktop_->setString(ours, "WM_CLASS", std::string("quorvane\0Quorvane\0", 18), "STRING");
+    desktop_->setCardinal(ours, "_NET_WM_PID", static_cast<std::uint32_t>(service_.processId()), "CARDINAL");
+    desktop_->activate(ours);
+    desktop_->sync();
+
+    const auto copyTwenty = [&](const char* prefix) {
+        const std::string sql =
+            std::string("SELECT content FROM ClipboardHistoryContent WHERE content LIKE '") + prefix + " %'";
+        for (int i = 0; i < 20; ++i) {
+            const std::string text = prefix + std::string(" ") + std::to_string(i);
+            ASSERT_TRUE(DesktopSession::copyWithXclip(QByteArray::fromStdString(text), "UTF8_STRING"));
+            // One at a time: each xclip is answered before the next replaces it.
+            DesktopSession::processEventsUntil(
+                [&] { return firstColumn(historyFile(), sql).size() == static_cast<std::size_t>(i + 1); },
+                5s);
+        }
+        EXPECT_EQ(firstColumn(historyFile(), sql).size(), 20u) << (log_ += service_.readAll()).toStdString();
+    };
+    // Focused: the copies come from background programs all the same.
+    copyTwenty("while focused");
+    // Hidden with no window to return to: the window manager leaves it named active.
+    desktop_->unmapWindow(ours);
+    desktop_->sync();
+    copyTwenty("after hiding");
+    // Taken while our window was in front, so from no program we know.
+    EXPECT_EQ(firstColumn(historyFile(),
+                          "SELECT DISTINCT ifnull(bundleIdentifier, 'none') FROM ClipboardHistoryIndex"),
+              std::vector<std::string>{"none"});
+    expectIndexMatchesHistory();
+}
+
+TEST_F(QuorvaneServiceTest, ATextWithANulByteAndTheCopiesAfterItAreAllSearchable) {
+    start();
+    ASSERT_TRUE(DesktopSession::copyWithXclip(QByteArray("nulf\0nulback copied", 19), "UTF8_STRING"));
+    ASSERT_TRUE(waitFor(historyFile(), "SELECT count(*) FROM ClipboardHistoryIndex", {"1"}));
+    std::vector<std::string> words = {"nulf", "nulback"};
+    for (int i = 0; i < 10; ++i) {
+        words.push_back("ordinary" + std::string(1, static_cast<char>('a' + i)) + "word");
+        ASSERT_TRUE(DesktopSession::copyWithXclip(QByteArray::fromStdString(words.back() + " copied"),
+                                                  "UTF8_STRING"));
+        ASSERT_TRUE(
+            waitFor(historyFile(), "SELECT count(*) FROM ClipboardHistoryIndex", {std::to_string(i + 2)}));
+    }
+    expectIndexMatchesHistory();
+    // Each word finds its own entry, once the index has merged what the copies wrote.
+    auto found = [&](const std::string& word) {
+        return firstColumn(
+            indexFile(),
+            "SELECT d.item_id FROM search_words JOIN document_ranks r ON r.rank = search_words.rowid "
+            "JOIN documents d ON d.doc_id = r.doc_id WHERE search_words MATCH '" +
+                word + "'");
+    };
+    DesktopSession::processEventsFor(2s);
+    const auto nulEntry = found("nulf");
+    EXPECT_EQ(nulEntry.size(), 1u);
+    EXPECT_EQ(found("nulback"), nulEntry);
+    std::set<std::string> entries(nulEntry.begin(), nulEntry.end());
+    for (std::size_t i = 2; i < words.size(); ++i) {
+        const auto ids = found(words[i]);
+        EXPECT_EQ(ids.size(), 1u) << words[i];
+        entries.insert(ids.begin(), ids.end());
+    }
+    EXPECT_EQ(entries.size(), 11u);
+    // SQLite's own checks of the index file and of each of its full-text tables.
+    {
+        SQLiteDatabase db(indexFile(), SQLITE_OPEN_READWRITE);
+        sqlite3_busy_timeout(db.handle(), 5000);
+        int keep = 1;  // the service's connections stay the file's owners
+        sqlite3_file_control(db.handle(), "main", SQLITE_FCNTL_PERSIST_WAL, &keep);
+        ClipboardSearchTokenizers::registerWith(db.handle());
+        for (const char* table : ClipboardSearchIndexWriter::kSearchTables) {
+            EXPECT_NO_THROW(db.execute(std::string("INSERT INTO ") + table + " (" + table +
+                                       ") VALUES ('integrity-check');"))
+                << table;
+        }
+        auto check = db.prepare("PRAGMA integrity_check;");
+        ASSERT_TRUE(check.step());
+        EXPECT_EQ(check.columnText(0), "ok");
+    }
+    for (const auto& file : std::filesystem::directory_iterator(storage())) {
+        EXPECT_EQ(file.path().filename().string().find(".corrupt-"), std::string::npos) << file.path();
+    }
+    log_ += service_.readAll();
+    EXPECT_FALSE(log_.contains("Failed to use clipboard search index")) << log_.toStdString();
+    EXPECT_FALSE(log_.contains("malformed")) << log_.toStdString();
 }
 
 TEST_F(QuorvaneServiceTest, SigtermEndsWithExitZeroAndClosedConsistentFiles) {

@@ -31,6 +31,7 @@
 #include "platform/memory/InMemoryUserDefaults.h"
 #include "platform/memory/RecordingWorkspaceOpener.h"
 #include "settings/widgets/IgnoredAppsSettingsView.h"
+#include "l10n/L10n.h"
 #include "settings/widgets/StorageSettingsView.h"
 #include "support/QtTestApplication.h"
 #include "support/TemporaryDirectory.h"
@@ -89,6 +90,25 @@ TEST_P(SettingsPagesScreenshotTest, StoragePageWithAHistory) {
     EXPECT_TRUE(page.clearHistoryButton()->isEnabled());
     EXPECT_FALSE(page.resetDirectoryButton()->isEnabled());
     save(page, "storage");
+
+    // A move copies the files: the page shows the move, not the closed services' empty history.
+    manager.setStorageMoveCopying(true);
+    manager.storageMoveBytesCopied().store(48'300'000);
+    page.viewModel().loadStorageUsageSummary();
+    ASSERT_TRUE(DesktopSession::processEventsUntil([&] { return page.itemCountValueLabel()->text() != "1,235"; }));
+    DesktopSession::processEventsFor(std::chrono::milliseconds(100));
+    EXPECT_EQ(page.itemCountValueLabel()->text().toStdString(), L10n::text(L10nKey::storageMoving));
+    save(page, "storage-moving");
+    manager.setStorageMoveCopying(false);
+
+    // After Clear All History: what remains on disk.
+    alerts.script({L10n::text(L10nKey::storageClearHistoryButton)});
+    page.viewModel().clearHistory();
+    ASSERT_TRUE(DesktopSession::processEventsUntil([&] {
+        return page.viewModel().storageUsageSummary().itemCount == 0 && !page.clearHistoryButton()->isEnabled();
+    }));
+    DesktopSession::processEventsFor(std::chrono::milliseconds(300));
+    save(page, "storage-cleared");
 }
 
 TEST_P(SettingsPagesScreenshotTest, IgnoredAppsPageWithASelectionAndAHoveringDrop) {

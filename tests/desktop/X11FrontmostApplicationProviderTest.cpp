@@ -99,7 +99,7 @@ TEST_F(X11FrontmostApplicationProviderTest, ResolverDecidesAndWindowIdentityIsTh
     EXPECT_EQ(asked[1].wmClassName, std::optional<std::string>("Tool"));
 }
 
-TEST_F(X11FrontmostApplicationProviderTest, NoActiveOrAVanishedWindowGivesNothing) {
+TEST_F(X11FrontmostApplicationProviderTest, NoActiveAVanishedOrAHiddenWindowGivesNothing) {
     X11FrontmostApplicationProvider provider;
     desktop().clearActive();
     desktop().sync();
@@ -111,6 +111,17 @@ TEST_F(X11FrontmostApplicationProviderTest, NoActiveOrAVanishedWindowGivesNothin
     desktop().destroyWindow(window);
     desktop().sync();
     EXPECT_EQ(provider.frontmostApplication(), std::nullopt);
+
+    // A hidden window the window manager still names active is no window in front, until shown again.
+    const auto panel = desktop().createWindow();
+    desktop().setString(panel, "WM_CLASS", std::string("panel\0Panel\0", 12), "STRING");
+    desktop().activate(panel);
+    desktop().unmapWindow(panel);
+    desktop().sync();
+    EXPECT_EQ(provider.frontmostApplication(), std::nullopt);
+    desktop().mapWindow(panel);
+    desktop().sync();
+    EXPECT_EQ(provider.frontmostBundleIdentifier(), std::optional<std::string>("Panel"));
 
     // A window without any property is active but names no program.
     const auto bare = desktop().createWindow();

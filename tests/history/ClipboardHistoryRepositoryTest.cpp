@@ -1,4 +1,7 @@
 #include <gtest/gtest.h>
+
+#include <fstream>
+#include <chrono>
 #include <sqlite3.h>
 
 #include <atomic>
@@ -554,6 +557,70 @@ TEST_F(ClipboardHistoryRepositoryTest,
     EXPECT_TRUE(log.contains("ERROR", "Failed to upsert clipboard search index document: index unavailable"));
     EXPECT_EQ(ids(), std::vector<std::string>{"A"});
     EXPECT_EQ(takeNotifications(), 1);
+}
+
+TEST_F(ClipboardHistoryRepositoryTest, IndexWritesLostToAFullDiskAreRetriedWithTheNextIndexWork) {
+    repository();
+    testing::LogCapture log;
+    // The disk fills: both writes fail and the entries are only in the history.
+    index_->failing = true;
+    saveText("A", "alpha", 100);
+    saveImage("B", Bytes{1, 2}, 150);
+    repository().waitForSearchIndexJobs();
+    EXPECT_TRUE(index_->rows.empty());
+
+    // Space returns; the next copy brings the lost ones along, without waiting for the next start.
+    index_->failing = false;
+    saveText("C", "gamma", 200);
+    repository().waitForSearchIndexJobs();
+    EXPECT_EQ(index_->rows.size(), 3u);
+    EXPECT_TRUE(index_->rows.contains("A"));
+    EXPECT_TRUE(index_->rows.contains("B"));
+    EXPECT_EQ(log.count("Retrying clipboard search index writes"), 1u);
+
+    // In step again: later work does not reconcile.
+    saveText("D", "delta", 300);
+    repository().waitForSearchIndexJobs();
+    EXPECT_EQ(log.count("Retrying clipboard search index writes"), 1u);
+}
+
+TEST_F(ClipboardHistoryRepositoryTest, DamageFoundWhileRunningIsReportedOnceAndNothingMoreIsWritten) {
+    for (int i = 0; i < 40; ++i) saveText("T" + std::to_string(i), std::string(2000, 'a' + i % 26), 100 + i);
+    repository().quiesce();
+    repository_.reset();
+    {
+        // Damage in the middle of the file after a clean stop: the start does not look, the first use finds it.
+        std::fstream file(historyFile(), std::ios::in | std::ios::out | std::ios::binary);
+        file.seekp(4096 * 2);
+        const std::string garbage(4096 * 6, '\xA5');
+        file.write(garbage.data(), static_cast<std::streamsize>(garbage.size()));
+    }
+    int damageNotices = 0;
+    const auto observation =
+        center_.addObserver(ClipboardHistoryRepository::historyDamagedNotification, [&] { ++damageNotices; });
+    testing::LogCapture log;
+    repository();
+    // A read meets it first: the list comes back empty and the damage is reported.
+    bool answered = false;
+    repository().getHistorySnapshots("", std::nullopt, [&](auto) { answered = true; });
+    for (int turn = 0; turn < 1000 && !answered; ++turn) {
+        loop_.runUntilIdle();
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    ASSERT_TRUE(answered);
+    EXPECT_TRUE(repository().isDamaged());
+    for (int i = 0; i < 5; ++i) {
+        const std::string text = "after the damage " + std::to_string(i);
+        repository().removeDuplicateTexts(text, std::nullopt, std::nullopt, std::nullopt);
+        saveText("N" + std::to_string(i), text, 500 + i);
+    }
+    loop_.runUntilIdle();
+    EXPECT_TRUE(repository().isDamaged());
+    EXPECT_EQ(log.count("is damaged"), 1u);
+    EXPECT_TRUE(log.contains("ERROR", ".recover | sqlite3"));
+    // Not one failure per copy.
+    EXPECT_EQ(log.count("Failed to save clipboard history context"), 0u);
+    EXPECT_EQ(damageNotices, 1);
 }
 
 TEST_F(ClipboardHistoryRepositoryTest, WithoutAnIndexStoreHistoryStillWorks) {

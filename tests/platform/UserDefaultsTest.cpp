@@ -109,6 +109,41 @@ TEST(JsonFileUserDefaultsTest, AnInvalidFileIsKeptAsideAndDefaultsApply) {
     EXPECT_EQ(readFile(directory / "settings.json.corrupt"), R"({"AppLanguage": "zh-Hans", "trunc)");
 }
 
+TEST(JsonFileUserDefaultsTest, AFifoADeviceLinkOrAHugeFileIsSetAsideUnreadAndDefaultsApply) {
+    testing::TemporaryDirectory directory;
+    const auto path = directory / "settings.json";
+    const auto startsWithDefaults = [&](const char* what) {
+        testing::LogCapture logs;
+        // A FIFO nobody writes to would block a plain open; /dev/zero never ends.
+        JsonFileUserDefaults defaults(path);
+        EXPECT_TRUE(logs.contains("WARNING", "set aside")) << what;
+        EXPECT_TRUE(defaults.keys().empty()) << what;
+        // Moved out of the way: the next change writes a real file in its place.
+        defaults.set("AppLanguage", "en");
+        EXPECT_TRUE(std::filesystem::is_regular_file(std::filesystem::symlink_status(path))) << what;
+        EXPECT_EQ(JsonFileUserDefaults(path).stringValue("AppLanguage"), std::optional<std::string>("en")) << what;
+        std::filesystem::remove(directory / "settings.json.corrupt");
+        std::filesystem::remove(path);
+    };
+
+    ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+    startsWithDefaults("FIFO");
+    std::filesystem::create_symlink("/dev/zero", path);
+    startsWithDefaults("link to /dev/zero");
+    {
+        // 100 MB that begins like a settings file; sparse, so the test writes next to nothing.
+        std::ofstream(path) << R"({"AppLanguage": "zh-Hans"})";
+        std::filesystem::resize_file(path, 100 * 1024 * 1024);
+    }
+    startsWithDefaults("100 MB file");
+
+    // A link to a real settings file (a dotfile manager's) is read as the file.
+    const auto real = directory / "dotfiles-settings.json";
+    std::ofstream(real) << R"({"AppLanguage": "zh-Hans"})";
+    std::filesystem::create_symlink(real, path);
+    EXPECT_EQ(JsonFileUserDefaults(path).stringValue("AppLanguage"), std::optional<std::string>("zh-Hans"));
+}
+
 TEST(JsonFileUserDefaultsTest, AWriterKilledMidWriteNeverLeavesATornFile) {
     testing::TemporaryDirectory directory;
     const auto path = directory / "settings.json";

@@ -320,11 +320,10 @@ TEST_F(SQLiteClipboardSearchIndexStoreTest, RebuildReplacesEverythingAndRecordsI
               std::vector<std::string>{"1700000000.25"});
     EXPECT_EQ(store->stats(), stats);
 
-    // A duplicate identifier fails the whole rebuild and leaves the previous index in place.
+    // A duplicate identifier keeps the first of its documents; the other is left out, not the whole rebuild.
     clock_->advance(60);
-    EXPECT_THROW(store->rebuild({document("d", "one"), document("d", "two")}),
-                 SQLiteClipboardSearchIndexStoreError);
-    EXPECT_EQ(store->stats(), stats);
+    EXPECT_EQ(store->rebuild({document("d", "one"), document("d", "two")}).documentCount, 1);
+    EXPECT_EQ(column("SELECT normalized_text FROM documents;"), std::vector<std::string>{"one"});
 
     // An empty rebuild clears the index and still records its time.
     const auto cleared = store->rebuild({});

@@ -274,7 +274,10 @@ TEST_F(DataDirectoryMigratorTest, ResetCopiesBackAndForgetsTheChosenFolder) {
     EXPECT_EQ(alerts_.presented.at(0), (Alert{AlertStyle::warning,
                                               "Reset to Default Directory",
                                               "Clipboard data will be copied back to the default directory:\n"
-                                              "~/.local/share/Quorvane/QuorvaneData\n\nContinue?",
+                                              "~/.local/share/Quorvane/QuorvaneData\n\nContinue?"
+                                              // The default folder's own history is not lost: it is said.
+                                              "\n\nThis folder already holds a clipboard history file. It "
+                                              "will be kept beside the copy as a backup.",
                                               {"Cancel", "Confirm Reset"}}));
     EXPECT_EQ(services_.events.front(), "will start");
     EXPECT_EQ(services_.events.back(), "build on " + defaultStorage().string());

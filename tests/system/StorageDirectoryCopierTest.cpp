@@ -73,7 +73,7 @@ TEST_F(StorageDirectoryCopierTest, CopiesEveryEntryDeeplyKeepingModesAndLeavesTh
     EXPECT_EQ(read(source() / "clipboard_history.sqlite"), "history");
 }
 
-TEST_F(StorageDirectoryCopierTest, ExistingEntriesGoAsideAndOnlyTheLatestBackupsStay) {
+TEST_F(StorageDirectoryCopierTest, ExistingEntriesGoAsideAndEveryEarlierBackupStays) {
     write(source() / "clipboard_history.sqlite", "fresh");
     write(source() / "attachments" / "a", "fresh a");
     write(target() / "clipboard_history.sqlite", "older copy");
@@ -85,14 +85,24 @@ TEST_F(StorageDirectoryCopierTest, ExistingEntriesGoAsideAndOnlyTheLatestBackups
     ASSERT_TRUE(copy());
 
     EXPECT_EQ(names(target()),
-              (std::set<std::string>{"clipboard_history.sqlite", "clipboard_history.sqlite.backup_1750000000",
+              (std::set<std::string>{"clipboard_history.sqlite", "clipboard_history.sqlite.backup_1700000000",
+                                     "clipboard_history.sqlite.backup_1750000000", "notes.backup_x",
                                      "attachments", "attachments.backup_1750000000", "unrelated.txt"}));
     EXPECT_EQ(read(target() / "clipboard_history.sqlite"), "fresh");
     EXPECT_EQ(read(target() / "clipboard_history.sqlite.backup_1750000000"), "older copy");
+    EXPECT_EQ(read(target() / "clipboard_history.sqlite.backup_1700000000"), "oldest copy");
     // A folder goes aside whole and is not merged with the copy.
     EXPECT_EQ(names(target() / "attachments"), std::set<std::string>{"a"});
     EXPECT_EQ(read(target() / "attachments.backup_1750000000" / "b"), "older b");
     EXPECT_EQ(read(target() / "unrelated.txt"), "stays");
+
+    // A second move within the same second: the first move's backup is not replaced.
+    write(source() / "clipboard_history.sqlite", "fresher");
+    ASSERT_TRUE(copy());
+    EXPECT_EQ(read(target() / "clipboard_history.sqlite"), "fresher");
+    EXPECT_EQ(read(target() / "clipboard_history.sqlite.backup_1750000000"), "older copy");
+    EXPECT_EQ(read(target() / "clipboard_history.sqlite.backup_1750000000_2"), "fresh");
+    EXPECT_EQ(read(target() / "clipboard_history.sqlite.backup_1700000000"), "oldest copy");
 }
 
 TEST_F(StorageDirectoryCopierTest, StaleLogFilesGoAsideWithTheirDatabase) {
@@ -157,6 +167,8 @@ TEST_F(StorageDirectoryCopierTest, TargetThatCannotBeWrittenFailsBeforeAnythingC
         LogCapture log;
         EXPECT_FALSE(copier.copy(source(), directory_ / "plain-file" / "QuorvaneData"));
         EXPECT_TRUE(log.contains("ERROR", migrationFailure));
+        // The cause in the system's words, for the alert.
+        EXPECT_EQ(copier.failureCause(), "Not a directory");
     }
     // An existing target that refuses the write probe keeps its old copies and backups.
     write(target() / "clipboard_history.sqlite", "older copy");
@@ -181,6 +193,7 @@ TEST_F(StorageDirectoryCopierTest, MissingSourceLeavesAnEmptyTargetOrReportsWhyI
     LogCapture log;
     EXPECT_FALSE(copier.copy(source(), directory_ / "plain-file" / "QuorvaneData"));
     EXPECT_TRUE(log.contains("ERROR", "Failed to create destination directory: "));
+    EXPECT_EQ(copier.failureCause(), "Not a directory");
 }
 
 TEST_F(StorageDirectoryCopierTest, OverlappingDirectoriesAreRefusedWithoutTouchingEither) {

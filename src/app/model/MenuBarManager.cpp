@@ -2,11 +2,13 @@
 
 #include <exception>
 
+#include "history/ClipboardHistoryRepository.h"
 #include "hotkeys/model/KeyCombo.h"
 #include "l10n/AppLanguage.h"
 #include "l10n/L10n.h"
 #include "preferences/AppInfo.h"
 #include "preferences/SettingsAccessors.h"
+#include "settings/model/StorageSettingsViewModel.h"
 
 namespace quorvane {
 
@@ -63,6 +65,18 @@ MenuBarManager::MenuBarManager(UserDefaults& userDefaults, AppUpdateManaging& ap
     });
     languageObservation_ = notificationCenter.addObserver(AppLanguage::didChangeNotification, [this, alive] {
         if (!alive.expired()) refresh(false);
+    });
+    // Said where the user looks: a damaged history otherwise fails silently copy after copy.
+    damageObservation_ = notificationCenter.addObserver(
+        ClipboardHistoryRepository::historyDamagedNotification, [this, alive] {
+            if (alive.expired()) return;
+            historyDamaged_ = true;
+            refresh(true);
+        });
+    storageObservation_ = notificationCenter.addObserver(StorageSettingsViewModel::storageDirectoryDidChangeNotification, [this, alive] {
+        if (alive.expired() || !historyDamaged_) return;
+        historyDamaged_ = false;
+        refresh(true);
     });
     refresh(true);
 }
@@ -222,6 +236,12 @@ std::string MenuBarManager::toolTip(MenuBarCaptureState state) const {
 std::vector<MenuBarItem> MenuBarManager::menuItems(MenuBarCaptureState state) const {
     std::vector<MenuBarItem> items;
     using K = L10nKey;
+    if (historyDamaged_) {
+        const std::string title = L10n::text(K::historyDamagedStatus);
+        items.push_back(
+            {MenuBarItem::Kind::header, title, kPausedSymbol, title, MenuBarAction::none, false, {}});
+        items.push_back(separator());
+    }
     if (state == MenuBarCaptureState::off) {
         const std::string title = L10n::text(K::recordingOffTitle);
         items.push_back(

@@ -148,6 +148,10 @@ private:
     Subscription appUpdateObservation_;
     Subscription trayHostObservation_;
     NotificationObservation languageObservation_;
+    // The history file was found damaged in this run (until the storage directory changes).
+    bool historyDamaged_ = false;
+    NotificationObservation damageObservation_;
+    NotificationObservation storageObservation_;
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 

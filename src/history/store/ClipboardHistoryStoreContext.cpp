@@ -27,8 +27,9 @@ auto translatingErrors(F&& body) -> decltype(body()) {
     try {
         return body();
     } catch (const SQLiteError& error) {
-        throw HistoryStoreError(HistoryStoreError::Kind::statement,
-                                std::string("History store SQL failed: ") + error.what());
+        throw HistoryStoreError(
+            error.isCorruption() ? HistoryStoreError::Kind::damaged : HistoryStoreError::Kind::statement,
+            std::string("History store SQL failed: ") + error.what());
     }
 }
 
@@ -171,6 +172,10 @@ void ClipboardHistoryStoreContext::save() {
             for (const Change& change : changes) apply(change);
         });
     });
+}
+
+void ClipboardHistoryStoreContext::eraseRemovedData() {
+    translatingErrors([&] { connection_->rewriteWithoutRemovedData(); });
 }
 
 void ClipboardHistoryStoreContext::apply(const Change& change) {

@@ -60,6 +60,9 @@ public:
     // Writes every pending change in one transaction, or none of them and throws HistoryStoreError.
     // Either way nothing is pending afterwards.
     void save();
+    // Rewrites the file without what earlier saves removed, log included (see SQLiteDatabase). Needs no
+    // pending changes. Throws HistoryStoreError.
+    void eraseRemovedData();
     // Drops the pending changes unwritten.
     void discardChanges() { pending_.clear(); }
 

@@ -14,7 +14,7 @@ public:
         open,          // the file cannot be opened or configured
         foreignFile,   // the file is not a history store of ours; it is left untouched
         newerVersion,  // the file was written by a newer version; it is left untouched
-        damaged,       // the file failed its integrity check after an unclean stop; it is left untouched
+        damaged,       // the file failed its integrity check, or a statement found it damaged
         statement,     // a statement failed to prepare or run
     };
 

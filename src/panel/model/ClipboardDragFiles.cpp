@@ -63,7 +63,7 @@ std::optional<std::filesystem::path> writeDragImageFile(const std::filesystem::p
     }
 }
 
-std::size_t removeOldDragFiles(const std::filesystem::path& folder, Date now) {
+std::size_t removeOldDragFiles(const std::filesystem::path& folder, Date now, std::string_view namePrefix) {
     const double cutoff = now.timeIntervalSince1970 - dragFileMaximumAgeSeconds;
     std::size_t removed = 0;
     std::error_code error;
@@ -71,7 +71,7 @@ std::size_t removeOldDragFiles(const std::filesystem::path& folder, Date now) {
     if (error) return 0;
     for (const auto& entry : entries) {
         const auto name = entry.path().filename().string();
-        if (name.empty() || name.front() == '.') continue;
+        if (name.empty() || name.front() == '.' || !name.starts_with(namePrefix)) continue;
         struct stat info {};
         if (::lstat(entry.path().c_str(), &info) != 0 || !S_ISREG(info.st_mode)) continue;
         const double modified =

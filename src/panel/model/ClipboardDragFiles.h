@@ -32,8 +32,13 @@ std::optional<std::filesystem::path> writeDragImageFile(const std::filesystem::p
                                                         std::string_view id, const Data& imageData,
                                                         std::string_view extension);
 
-// Removes the plain files of `folder` last modified before `now` minus a day. Hidden files, files whose
-// time cannot be read, and every error are left alone. Returns how many files went.
-std::size_t removeOldDragFiles(const std::filesystem::path& folder, Date now);
+// Removes the plain files of `folder` whose names begin with `namePrefix`, last modified before `now` minus
+// a day. Hidden files, files whose time cannot be read, and every error are left alone. Returns how many
+// files went.
+std::size_t removeOldDragFiles(const std::filesystem::path& folder, Date now, std::string_view namePrefix = {});
+
+// The prefix of the files "Open with" writes into the private folder, beside files that must stay (the
+// instance lock and socket).
+inline constexpr std::string_view openWithFilePrefix = "Quorvane_";
 
 }  // namespace quorvane

@@ -49,10 +49,12 @@ struct ClipboardFooterStatusPresentation {
                            const ClipboardFooterStatusPresentation&) = default;
 };
 
-// What the updater reports, for the update notice.
+// What the updater reports, for the update notice, and whether the history file was found damaged (which
+// outranks the notice: new copies are not being saved).
 struct ClipboardFooterUpdateState {
     bool isUpdateAvailable = false;
     std::optional<std::string> availableVersion;
+    bool isHistoryDamaged = false;
 };
 
 // The error line: none for no message or a blank one; the short accessibility hint with its full text as tool
@@ -65,7 +67,7 @@ std::optional<ClipboardFooterStatusPresentation> footerStatusPresentation(
 std::optional<ClipboardFooterStatusPresentation> makeUpdateFooterStatusPresentation(
     DistributionChannel channel, const ClipboardFooterUpdateState& update, const UserDefaults& userDefaults);
 
-// The footer's line: the error wins, then the update notice, else none (the ordinary footer).
+// The footer's line: the error wins, then a damaged history, then the update notice, else none.
 std::optional<ClipboardFooterStatusPresentation> chooseFooterStatusPresentation(
     const std::optional<ClipboardFooterErrorMessage>& errorMessage, DistributionChannel channel,
     const ClipboardFooterUpdateState& update, const UserDefaults& userDefaults);

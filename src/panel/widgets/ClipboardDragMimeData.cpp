@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "base/Logger.h"
+#include "base/PrivateDirectory.h"
 #include "panel/model/ClipboardDragFiles.h"
 #include "platform/ImageFormat.h"
 
@@ -80,6 +81,11 @@ void scheduleDragFileCleanup() {
             removeOldDragFiles(dragOutDirectory(), Date(now));
         } catch (const std::system_error&) {
             // No drag-out folder to be had: nothing to clean either.
+        }
+        // "Open with" leaves its files for the opening program, which may read them late; a day is enough.
+        try {
+            removeOldDragFiles(privateRuntimeDirectory(), Date(now), openWithFilePrefix);
+        } catch (const std::system_error&) {
         }
     });
 }

@@ -20,8 +20,8 @@ std::unique_ptr<QMimeData> makeDragMimeData(const ClipboardHistoryIndexSnapshot&
                                             const ClipboardHistoryContentSnapshot& content,
                                             const std::filesystem::path& dragFolder);
 
-// Removes drag files older than a day from the drag-out folder, on a worker thread; returns at once. The
-// lists call it after every drag and the application once at start-up.
+// Removes drag files and "Open with" files older than a day from their folders, on a worker thread; returns
+// at once. The lists call it after every drag and the application once at start-up.
 void scheduleDragFileCleanup();
 
 }  // namespace quorvane

@@ -75,7 +75,13 @@ QtClipboardPasteboard::~QtClipboardPasteboard() {
 void QtClipboardPasteboard::takeCopy(X11ClipboardItem item) {
     changeCount_ += item.changes;
     item_ = std::move(item);
+    ownItem_ = false;
     announceChange();
+}
+
+bool QtClipboardPasteboard::holdsOwnItem() const {
+    if (watcher_) return ownItem_;
+    return clipboard_->ownsClipboard();
 }
 
 const QMimeData* QtClipboardPasteboard::currentItem() const {
@@ -158,6 +164,7 @@ bool QtClipboardPasteboard::writeImage(const Data& imageData, const std::string&
 void QtClipboardPasteboard::replaceItem(QMimeData* item, X11ClipboardItem written) {
     ++changeCount_;
     item_ = std::move(written);
+    ownItem_ = true;
     writing_ = true;
     clipboard_->setMimeData(item, QClipboard::Clipboard);
     writing_ = false;

@@ -32,6 +32,7 @@ public:
 
     std::int64_t changeCount() const override { return changeCount_; }
     bool reportsChanges() const override { return watcher_ != nullptr; }
+    bool holdsOwnItem() const override;
     std::vector<std::string> types() const override;
     std::optional<std::string> string() const override;
     // While changes are followed: the representations capture reads (HTML, RTF, file URLs, PNG, else TIFF
@@ -50,6 +51,8 @@ private:
     QMetaObject::Connection changedConnection_;
     std::int64_t changeCount_ = 0;
     bool writing_ = false;
+    // The followed item is our last write (the watcher skips our own owners, so only writes set it).
+    bool ownItem_ = false;
     X11ClipboardItem item_;
     // Receives the watcher's copies on the main thread; pending ones go with it.
     std::unique_ptr<QObject> receiver_;

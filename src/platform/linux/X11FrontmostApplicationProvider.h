@@ -3,8 +3,9 @@
 // The frontmost application on X11: the window named by the root window's _NET_ACTIVE_WINDOW (set by every
 // EWMH window manager) and the identity its properties give. The identity resolver (the desktop-entry
 // directory) maps those to a desktop-file id; without one, or when it finds nothing, the window's own
-// identity serves. A window of this very process is ours, whatever it is named. Holds its own X connection;
-// call on the main queue.
+// identity serves. A window of this very process is ours, whatever it is named. An active window that is not
+// mapped (a hidden panel the window manager still names) counts as none. Holds its own X connection; call on
+// the main queue.
 
 #include <xcb/xcb.h>
 

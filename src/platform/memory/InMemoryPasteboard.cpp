@@ -38,17 +38,20 @@ bool InMemoryPasteboard::writeText(const std::string& plainText, const std::opti
     if (rtfData) item.emplace_back(PasteboardType::rtf, *rtfData);
     if (htmlData) item.emplace_back(PasteboardType::html, *htmlData);
     storeItem(std::move(item));
+    ownItem_ = true;
     return true;
 }
 
 bool InMemoryPasteboard::writeImage(const Data& imageData, const std::string& type) {
     if (!ImageFormat::detect(imageData)) return false;
     storeItem({{type, imageData}});
+    ownItem_ = true;
     return true;
 }
 
 void InMemoryPasteboard::replaceItem(Representations representations) {
     storeItem(std::move(representations));
+    ownItem_ = false;
     if (announcesChanges_) announceChange();
 }
 

@@ -35,6 +35,8 @@ public:
     // Plays a platform that reports changes as they happen; by default the double can only be polled.
     void setAnnouncesChanges(bool announces) { announcesChanges_ = announces; }
     bool reportsChanges() const override { return announcesChanges_; }
+    // Our own writes hold the pasteboard until another program replaces the item.
+    bool holdsOwnItem() const override { return ownItem_; }
     // Another program takes the pasteboard and offers nothing.
     void clearItem() { replaceItem({}); }
     // Moves the change count without touching the item (as when several copies happen between two polls).
@@ -53,6 +55,7 @@ private:
     bool refusesRichText_ = false;
     mutable int contentReads_ = 0;
     bool announcesChanges_ = false;
+    bool ownItem_ = false;
 };
 
 // Builds a representation from text, for tests that offer HTML, RTF or URI lists.

@@ -7,9 +7,12 @@
 #include "history/ClipboardHistoryRepositoryProtocol.h"
 #include "l10n/L10n.h"
 #include "settings/model/StorageSettingsFormatting.h"
+#include "system/StorageBackups.h"
 
 namespace quorvane {
 namespace {
+
+namespace fs = std::filesystem;
 
 constexpr const char* kLogCategory = "StorageSettings";
 // The confirmation's buttons: Cancel first, so Escape and Return never clear by accident.
@@ -93,16 +96,24 @@ bool StorageSettingsViewModel::canClearHistory() const {
 }
 
 std::string StorageSettingsViewModel::itemCountText() const {
+    if (isMoving()) return L10n::text(L10nKey::storageMoving);
     if (isLoading_) return loadingText();
     return StorageSettingsFormatting::countText(summary_.itemCount, AppLanguage::current());
 }
 
 std::string StorageSettingsViewModel::diskUsageText() const {
+    if (isMoving()) {
+        return L10n::text(L10nKey::storageMovingBytesCopied,
+                          StorageSettingsFormatting::byteCountText(
+                              static_cast<std::int64_t>(services_.dataDirectoryManager.storageMoveBytesCopiedSoFar()),
+                              AppLanguage::current()));
+    }
     if (isLoading_) return loadingText();
     return StorageSettingsFormatting::byteCountText(summary_.directorySizeBytes, AppLanguage::current());
 }
 
 std::string StorageSettingsViewModel::contentBreakdownText() const {
+    if (isMoving()) return L10n::text(L10nKey::storageMoving);
     if (isLoading_) return loadingText();
     const AppLanguage language = AppLanguage::current();
     return L10n::text(L10nKey::storageTextImageCounts,
@@ -111,6 +122,7 @@ std::string StorageSettingsViewModel::contentBreakdownText() const {
 }
 
 std::string StorageSettingsViewModel::lastSavedText() const {
+    if (isMoving()) return L10n::text(L10nKey::storageMoving);
     if (isLoading_) return loadingText();
     if (!summary_.lastSavedAt) return L10n::text(L10nKey::storageNoHistoryYet);
     return StorageSettingsFormatting::relativeTimeText(*summary_.lastSavedAt, services_.clock.now(),
@@ -118,6 +130,7 @@ std::string StorageSettingsViewModel::lastSavedText() const {
 }
 
 std::string StorageSettingsViewModel::clearHistoryDescriptionText() const {
+    if (isMoving()) return L10n::text(L10nKey::storageMovingDescription);
     if (isLoading_) return L10n::text(L10nKey::storageUpdatingUsage);
     return L10n::text(summary_.itemCount > 0 ? L10nKey::storageClearAllDescription
                                              : L10nKey::storageNoSavedItems);
@@ -199,9 +212,11 @@ void StorageSettingsViewModel::runDirectoryFlow(MoveKind kind) {
 
     // What the flow needs once it ends belongs to the shell and outlives this page.
     auto started = std::make_shared<bool>(false);
-    auto willStart = [started, shellWillStart = services_.onMigrationWillStart] {
+    auto willStart = [this, alive = std::weak_ptr<int>(alive_), started,
+                      shellWillStart = services_.onMigrationWillStart] {
         *started = true;
         if (shellWillStart) shellWillStart();
+        if (!alive.expired()) followMoveProgress();
     };
     auto completion = [this, alive = std::weak_ptr<int>(alive_), kind, started,
                        shellDidFinish = services_.onMigrationDidFinish, &alerts = services_.alerts,
@@ -225,16 +240,34 @@ void StorageSettingsViewModel::runDirectoryFlow(MoveKind kind) {
                                      path),
                           {L10n::text(L10nKey::ok)}};
         } else {
+            std::string message = L10n::text(changing ? L10nKey::storageChangeLocationFailedMessage
+                                                      : L10nKey::storageResetLocationFailedMessage);
+            // The system's own words say more than a guess at permissions (a full or read-only disk).
+            if (const std::string& cause = manager.lastStorageMoveFailureCause(); !cause.empty())
+                message = L10n::text(L10nKey::storageMoveFailedCause, cause) + "\n" + message;
             alert = Alert{AlertStyle::warning,
                           L10n::text(changing ? L10nKey::storageChangeLocationFailedTitle
                                               : L10nKey::storageResetLocationFailedTitle),
-                          L10n::text(changing ? L10nKey::storageChangeLocationFailedMessage
-                                              : L10nKey::storageResetLocationFailedMessage),
+                          message,
                           {L10n::text(L10nKey::ok)}};
         }
         alerts.present(alert, ignoreAnswer);
     };
     action(std::move(willStart), std::move(completion));
+}
+
+bool StorageSettingsViewModel::isMoving() const {
+    return services_.dataDirectoryManager.isStorageMoveCopying();
+}
+
+void StorageSettingsViewModel::followMoveProgress() {
+    changed();
+    if (!isMoving()) return;
+    // The figures of the closed services would read as an empty history; the copy's progress shows instead.
+    progressTimer_ = services_.mainQueue.postAfter(moveProgressIntervalSeconds,
+                                                   [this, alive = std::weak_ptr<int>(alive_)] {
+                                                       if (!alive.expired()) followMoveProgress();
+                                                   });
 }
 
 void StorageSettingsViewModel::storageDirectoryDidChange() {
@@ -251,11 +284,21 @@ void StorageSettingsViewModel::setClearRunning(bool running) {
 void StorageSettingsViewModel::clearHistory() {
     if (!canClearHistory()) return;
     setClearRunning(true);
+    // Backups left by moves hold old texts too: the confirmation names them, and they go with the history.
+    const fs::path folder = dataDirectoryPath_;
+    const StorageBackups::Summary backups = StorageBackups::summarize(folder);
+    std::string message = L10n::text(L10nKey::storageClearAllConfirmMessage);
+    if (backups.count > 0) {
+        const AppLanguage language = AppLanguage::current();
+        message += "\n\n" + L10n::text(L10nKey::storageClearAllBackupsNote,
+                                        StorageSettingsFormatting::countText(backups.count, language),
+                                        StorageSettingsFormatting::byteCountText(backups.bytes, language));
+    }
     const Alert confirmation{AlertStyle::warning,
                              L10n::text(L10nKey::storageClearAllConfirmTitle),
-                             L10n::text(L10nKey::storageClearAllConfirmMessage),
+                             message,
                              {L10n::text(L10nKey::cancel), L10n::text(L10nKey::storageClearHistoryButton)}};
-    services_.alerts.present(confirmation, [this, alive = std::weak_ptr<int>(alive_)](
+    services_.alerts.present(confirmation, [this, folder, alive = std::weak_ptr<int>(alive_)](
                                                std::optional<std::size_t> pressed) {
         if (alive.expired()) return;
         if (pressed != kClearButton) return setClearRunning(false);
@@ -272,6 +315,9 @@ void StorageSettingsViewModel::clearHistory() {
                 Logger::error(std::string("Failed to clear clipboard history: ") + error.what(),
                               kLogCategory);
             }
+        }
+        if (!failure && !StorageBackups::removeAll(folder).empty()) {
+            failure = L10n::text(L10nKey::storageClearBackupsLeft);
         }
         setClearRunning(false);
         loadStorageUsageSummary();

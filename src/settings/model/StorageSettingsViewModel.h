@@ -45,6 +45,8 @@ public:
     static constexpr const char* storageDirectoryDidChangeNotification = "Quorvane.StorageDirectoryDidChange";
     // History changes arriving closer together than this cause one reload.
     static constexpr double liveUpdateDebounceSeconds = 0.25;
+    // How often the page shows a running move's progress.
+    static constexpr double moveProgressIntervalSeconds = 0.5;
 
     struct Services {
         DataDirectoryManager& dataDirectoryManager;
@@ -93,6 +95,10 @@ public:
     // Loaded, at least one entry, and no flow running.
     bool canClearHistory() const;
 
+    // True while a move copies the files: the figures then show the move ("Moving…", bytes copied), not
+    // the closed services' empty history.
+    bool isMoving() const;
+
     // The figures as shown ("Loading..." while loading).
     std::string itemCountText() const;
     std::string diskUsageText() const;
@@ -121,6 +127,8 @@ private:
 
     void runDirectoryFlow(MoveKind kind);
     void storageDirectoryDidChange();
+    // Tells the observers now and again while a move copies, until it ends.
+    void followMoveProgress();
     void finishLoad(StorageUsageSummary summary);
     void setClearRunning(bool running);
     void changed();
@@ -138,6 +146,7 @@ private:
     std::shared_ptr<std::atomic<bool>> scanCancelled_;
     bool notifyPosted_ = false;
     Timer liveUpdateTimer_;
+    Timer progressTimer_;
     CallbackList<> observers_;
     NotificationObservation historyObservation_;
     NotificationObservation moveObservation_;

@@ -4,11 +4,13 @@
 
 #include "app/model/FakeAppUpdater.h"
 #include "app/model/MenuBarManager.h"
+#include "history/ClipboardHistoryRepository.h"
 #include "hotkeys/model/KeyCombo.h"
 #include "platform/memory/FakeClock.h"
 #include "platform/memory/InMemoryTrayHost.h"
 #include "platform/memory/InMemoryUserDefaults.h"
 #include "platform/memory/ManualRunLoop.h"
+#include "settings/model/StorageSettingsViewModel.h"
 
 namespace quorvane {
 namespace {
@@ -82,6 +84,24 @@ TEST_F(MenuBarFixture, CaptureStatesDecideHeaderItemsTintAndToolTip) {
     EXPECT_EQ(find(*manager, MenuBarAction::openGeneralSettings)->symbolName, "gear");
     EXPECT_EQ(manager->presentation().toolTip,
               "Clipboard recording is off. Enable text or image capture in Settings.");
+}
+
+TEST_F(MenuBarFixture, ADamagedHistoryIsTheMenusFirstLineUntilTheStorageFolderChanges) {
+    auto manager = make();
+    notifications.post(ClipboardHistoryRepository::historyDamagedNotification);
+    loop.runUntilIdle();
+    const auto damaged = titles(*manager);
+    ASSERT_GE(damaged.size(), 3u);
+    EXPECT_EQ(damaged[0],
+              "Clipboard history file is damaged; new copies are not saved. See the log to recover it.");
+    EXPECT_FALSE(manager->presentation().items[0].enabled);
+    EXPECT_EQ(damaged[1], "-");
+    EXPECT_EQ(damaged[2], "Clipboard History");
+
+    // A move to another folder opens another history.
+    notifications.post(StorageSettingsViewModel::storageDirectoryDidChangeNotification);
+    loop.runUntilIdle();
+    EXPECT_EQ(titles(*manager)[0], "Clipboard History");
 }
 
 TEST_F(MenuBarFixture, UpdateItemFollowsTheUpdaterAndTintsTheIcon) {

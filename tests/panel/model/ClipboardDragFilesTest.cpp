@@ -79,6 +79,21 @@ TEST(ClipboardDragFilesTest, TheCleanUpRemovesFilesOlderThanADayOnly) {
     EXPECT_EQ(removeOldDragFiles(temporary / "missing", Date(now)), 0u);
 }
 
+TEST(ClipboardDragFilesTest, OpenWithFilesGoAfterADayButTheInstanceFilesBesideThemStay) {
+    testing::TemporaryDirectory runtime;
+    const double now = 1'700'000'000;
+    touch(runtime / "Quorvane_3F2A.txt", now - 2 * 86400);
+    touch(runtime / "Quorvane_9B1C.png", now - 3600);
+    // The lock and socket of a long-running instance are as old, and must stay.
+    touch(runtime / "instance.lock", now - 30 * 86400);
+    touch(runtime / "quorvane.socket", now - 30 * 86400);
+    EXPECT_EQ(removeOldDragFiles(runtime.path(), Date(now), openWithFilePrefix), 1u);
+    EXPECT_FALSE(std::filesystem::exists(runtime / "Quorvane_3F2A.txt"));
+    EXPECT_TRUE(std::filesystem::exists(runtime / "Quorvane_9B1C.png"));
+    EXPECT_TRUE(std::filesystem::exists(runtime / "instance.lock"));
+    EXPECT_TRUE(std::filesystem::exists(runtime / "quorvane.socket"));
+}
+
 class DragEndCopyCompletionTest : public testing::PanelViewModelFixture {};
 
 TEST_F(DragEndCopyCompletionTest, OnlyAFailedCopyRecordsTheUseAndReloads) {

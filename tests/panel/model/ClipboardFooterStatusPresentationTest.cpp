@@ -90,5 +90,18 @@ TEST(ClipboardFooterStatusPresentationTest, TheErrorWinsOverTheUpdateNotice) {
     EXPECT_NE(a, b);
 }
 
+TEST(ClipboardFooterStatusPresentationTest, ADamagedHistoryOutranksTheUpdateNoticeButNotTheListsError) {
+    InMemoryUserDefaults defaults;
+    setMenuBarShowIcon(defaults, false);
+    const ClipboardFooterUpdateState damaged{true, std::string("2.1"), true};
+    const auto shown = chooseFooterStatusPresentation(std::nullopt, DistributionChannel::direct, damaged, defaults);
+    ASSERT_TRUE(shown);
+    EXPECT_EQ(shown->message, L10n::text(L10nKey::historyDamagedStatus));
+    EXPECT_FALSE(shown->action);
+    const auto error = chooseFooterStatusPresentation(ClipboardFooterErrorMessage{"Broken"},
+                                                      DistributionChannel::direct, damaged, defaults);
+    EXPECT_EQ(error->message, "Broken");
+}
+
 }  // namespace
 }  // namespace quorvane

@@ -20,6 +20,7 @@
 #include "support/LogCapture.h"
 #include "support/TemporaryDirectory.h"
 #include "system/DataDirectoryMigrator.h"
+#include "system/StorageBackups.h"
 
 namespace quorvane {
 namespace {
@@ -325,10 +326,12 @@ TEST_F(StorageSettingsViewModelTest, CancelledMoveSaysNothingAndAFailedOneSaysWh
     model->selectDirectory();
     ASSERT_TRUE(turnUntil([&] { return !model->isFlowRunning(); }));
     EXPECT_EQ(shellEvents_, (std::vector<std::string>{"will start", "did finish"}));
-    EXPECT_EQ(alerts_.presented.back(), (Alert{AlertStyle::warning,
-                                               "Failed to Change Location",
-                                               "Check folder permissions and try again.",
-                                               {"OK"}}));
+    // The cause in the system's words, not only a guess at permissions.
+    EXPECT_EQ(alerts_.presented.back(),
+              (Alert{AlertStyle::warning,
+                     "Failed to Change Location",
+                     "The data could not be copied: Not a directory.\nCheck folder permissions and try again.",
+                     {"OK"}}));
     EXPECT_EQ(model->dataDirectoryPath(), defaultStorage().string());
     EXPECT_FALSE(model->canResetDirectory());
 }
@@ -398,6 +401,69 @@ TEST_F(StorageSettingsViewModelTest, ClearTellsClearedOnlyWhenItHappenedAndOther
         alerts_.presented.back(),
         (Alert{AlertStyle::warning, "Failed to Clear History", "the history store is not open", {"OK"}}));
     EXPECT_TRUE(model->canChangeDirectory());
+}
+
+TEST_F(StorageSettingsViewModelTest, ClearNamesTheFoldersBackupsAndRemovesThemWithTheHistory) {
+    saveText("a", "alpha");
+    // Left by two earlier moves into this folder and one damaged index set aside; the user's own file stays.
+    const std::string old(1500, 'x');
+    std::ofstream(defaultStorage() / "clipboard_history.sqlite.backup_1700000000") << old;
+    std::ofstream(defaultStorage() / "clipboard_history.sqlite.backup_1700000000-wal") << old;
+    std::ofstream(defaultStorage() / "clipboard_history.sqlite.backup_1710000000") << old;
+    std::ofstream(defaultStorage() / "clipboard_search.sqlite.corrupt-20250101T000000Z") << old;
+    std::ofstream(defaultStorage() / "notes.txt") << "mine";
+    auto model = makeViewModel();
+    ASSERT_TRUE(loaded(*model));
+
+    model->clearHistory();
+    ASSERT_EQ(alerts_.heldCount(), 1u);
+    EXPECT_NE(alerts_.presented.back().informativeText.find(
+                  "The folder also holds 3 backup copies of the history (6 kB) left by earlier moves"),
+              std::string::npos)
+        << alerts_.presented.back().informativeText;
+    // Cancelled: nothing goes.
+    ASSERT_TRUE(alerts_.answer("Cancel"));
+    EXPECT_EQ(StorageBackups::summarize(defaultStorage()).count, 3);
+
+    alerts_.script({"Clear History"});
+    model->clearHistory();
+    EXPECT_EQ(alerts_.presented.back().messageText, "Clipboard History Cleared");
+    EXPECT_EQ(StorageBackups::entries(defaultStorage()), std::vector<fs::path>{});
+    EXPECT_TRUE(fs::exists(defaultStorage() / "notes.txt"));
+    EXPECT_TRUE(fs::exists(defaultStorage() / "clipboard_history.sqlite"));
+
+    // Without backups the confirmation says nothing of them.
+    saveText("b", "beta");
+    model->loadStorageUsageSummary();
+    ASSERT_TRUE(turnUntil([&] { return model->storageUsageSummary().itemCount == 1; }));
+    model->clearHistory();
+    EXPECT_EQ(alerts_.presented.back().informativeText.find("backup"), std::string::npos);
+    ASSERT_TRUE(alerts_.answer("Cancel"));
+}
+
+TEST_F(StorageSettingsViewModelTest, ARunningCopyShowsTheMoveInsteadOfTheClosedServicesEmptyHistory) {
+    saveText("a", "alpha");
+    auto model = makeViewModel();
+    ASSERT_TRUE(loaded(*model));
+    // What the copy's worker reports while the services are closed and answer with an empty history.
+    manager_.setStorageMoveCopying(true);
+    manager_.storageMoveBytesCopied().store(3'400'000);
+    services_.tearDownClipboardServices();
+    model->loadStorageUsageSummary();
+    ASSERT_TRUE(turnUntil([&] { return model->storageUsageSummary().itemCount == 0; }));
+    EXPECT_TRUE(model->isMoving());
+    EXPECT_EQ(model->itemCountText(), "Moving…");
+    EXPECT_EQ(model->diskUsageText(), "3.4 MB copied");
+    EXPECT_EQ(model->lastSavedText(), "Moving…");
+    EXPECT_EQ(model->contentBreakdownText(), "Moving…");
+    EXPECT_NE(model->clearHistoryDescriptionText().find("being copied"), std::string::npos);
+
+    manager_.setStorageMoveCopying(false);
+    services_.buildClipboardServices();
+    model->loadStorageUsageSummary();
+    ASSERT_TRUE(turnUntil([&] { return model->storageUsageSummary().itemCount == 1; }));
+    EXPECT_EQ(model->itemCountText(), "1");
+    EXPECT_NE(model->lastSavedText(), "No history yet");
 }
 
 TEST_F(StorageSettingsViewModelTest, ClearRefusedByTheStoreIsReportedWithItsReason) {
