@@ -105,6 +105,13 @@ int main(int argc, char* argv[]) {
         &hotkeyRegistrar,
         std::make_shared<XdgAutostartLaunchAtLoginManager>(XdgAutostartLaunchAtLoginManager::standard())});
 
+    // Another process has the storage directory though it passed the check above (another runtime folder,
+    // say): it is the running instance, and a second one with an empty panel would only confuse.
+    if (assembler.storageDirectoryInUse()) {
+        Logger::info("Another instance is already running, terminating...", "AppDelegate");
+        return 0;
+    }
+
     AppUpdateManaging& appUpdater = assembler.appUpdater();
     appUpdater.start();
     appUpdater.performLaunchUpdateProbe();
