@@ -184,7 +184,14 @@ SQLiteClipboardSearchIndexStore::~SQLiteClipboardSearchIndexStore() {
         if (db_) sqlite3_wal_hook(db_->handle(), nullptr, nullptr);
     });
     checkpointQueue_.sync([this] { checkpointDb_.reset(); });
-    queue_.sync([this] { db_.reset(); });
+    queue_.sync([this] {
+        // The last connection to close copies the log back and removes it: nothing is left beside the file.
+        if (db_) {
+            int keep = 0;
+            sqlite3_file_control(db_->handle(), "main", SQLITE_FCNTL_PERSIST_WAL, &keep);
+        }
+        db_.reset();
+    });
 }
 
 void SQLiteClipboardSearchIndexStore::configure(SQLiteDatabase& db) {
