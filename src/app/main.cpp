@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QTimer>
 #include <memory>
 #include <string>
 #include <system_error>
@@ -131,6 +132,8 @@ int main(int argc, char* argv[]) {
     auto trayIcon = std::make_unique<TrayIcon>(*appCoordinator->menuBarManager());
     appWindows.installMainMenu(*appCoordinator);
     appCoordinator->requestInitialOnboarding();
+    // On a later turn, once the start-up is through: the tray is up before the history is read.
+    QTimer::singleShot(0, &application, [&appWindows] { appWindows.startInitialPanelLoad(); });
 
     const int status = QApplication::exec();
     trayIcon.reset();
