@@ -205,8 +205,9 @@ void SQLiteClipboardSearchIndexStore::configure(SQLiteDatabase& db) {
     db.execute("PRAGMA journal_size_limit = " + std::to_string(kLogSizeLimitBytes) + ";");
     db.execute("PRAGMA synchronous = NORMAL;");
     db.execute("PRAGMA foreign_keys = ON;");
-    // Searches read many rows of a large file; mapping it saves a copy of every page read.
-    db.execute("PRAGMA mmap_size = 2147418112;");
+    // No memory map here: pages the writes, fills and reconciliations read through a map stay resident in
+    // this process for as long as it runs, while the page cache gives them back. Searches map the file.
+    db.execute("PRAGMA mmap_size = 0;");
     ClipboardSearchTokenizers::registerWith(db.handle());
     ClipboardSearchIndexWriter::createSchema(db);
     automergeOff_ = false;
@@ -400,6 +401,7 @@ void SQLiteClipboardSearchIndexStore::openReadConnection() {
     sqlite3_busy_timeout(db->handle(), busyTimeoutMilliseconds);
     ClipboardSearchTokenizers::registerWith(db->handle());
     db->execute("PRAGMA query_only = 1;");
+    // Searches read many rows of a large file; mapping it saves a copy of every page read.
     db->execute("PRAGMA mmap_size = 2147418112;");
     readDb_ = std::move(db);
     readGeneration_ = generation;
