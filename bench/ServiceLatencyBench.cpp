@@ -10,6 +10,9 @@
 //   characters (the search benchmarks' corpus), from its start until it has filled its search index and
 //   compared it with the history, then left alone for 10 s; counters rss_MB and anon_MB (resident and
 //   anonymous memory), peak_MB (the most resident memory since the start) and index_fill_s.
+// - ServiceStart: the quorvane program over a history of 10,000, 100,000 or 1,000,000 corpus entries, with its
+//   search index present (an ordinary start) or deleted (to be filled); counters tray_s (from the launch until
+//   the tray and the hot key are up), then rss_MB and anon_MB 10 s after the index work of the start is done.
 // All keep their files in a temporary directory and never touch the user's settings or history.
 
 #include <benchmark/benchmark.h>
@@ -26,6 +29,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <random>
@@ -342,6 +346,64 @@ void ServiceMemory(benchmark::State& state) {
     std::filesystem::remove_all(directory);
 }
 BENCHMARK(ServiceMemory)->Arg(100'000)->Arg(1'000'000)->Iterations(1)->Unit(benchmark::kSecond);
+
+// Runs quorvane until `done` is in its log; the seconds until `tray` was, or nullopt on a timeout.
+std::optional<double> runService(QProcess& service, QByteArray& log, const std::filesystem::path& directory,
+                                 const char* tray, const std::function<bool()>& done) {
+    service.setProcessChannelMode(QProcess::MergedChannels);
+    QObject::connect(&service, &QProcess::readyRead, [&] { log += service.readAll(); });
+    const auto started = std::chrono::steady_clock::now();
+    startService(service, directory);
+    if (!service.waitForStarted(5000)) return std::nullopt;
+    if (!processEventsUntil([&] { return log.contains(tray); }, 10 * 60 * 1000)) return std::nullopt;
+    const double traySeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    if (!processEventsUntil(done, 60 * 60 * 1000)) return std::nullopt;
+    return traySeconds;
+}
+
+void ServiceStart(benchmark::State& state) {
+    const auto directory = makeTemporaryDirectory();
+    const bool indexPresent = state.range(1) != 0;
+    writeHistory(directory / "storage", static_cast<int>(state.range(0)), true);
+    const auto filled = [](const QByteArray& log) {
+        return log.contains("Bootstrapped clipboard search index") &&
+               log.contains("Reconciled clipboard search index");
+    };
+    if (indexPresent) {
+        QProcess first;
+        QByteArray log;
+        if (!runService(first, log, directory, "App coordinator started", [&] { return filled(log); })) {
+            state.SkipWithError("the search index was not filled");
+            return;
+        }
+        ::kill(static_cast<pid_t>(first.processId()), SIGTERM);
+        first.waitForFinished(60'000);
+    }
+    for (auto _ : state) {
+        QProcess service;
+        QByteArray log;
+        const auto traySeconds =
+            runService(service, log, directory, "App coordinator started", [&] {
+                return indexPresent ? log.contains("Reconciled clipboard search index") : filled(log);
+            });
+        if (!traySeconds) {
+            state.SkipWithError("quorvane did not start or did not finish its index work");
+            return;
+        }
+        state.counters["tray_s"] = *traySeconds;
+        processEventsUntil([] { return false; }, 10'000);
+        const auto pid = static_cast<pid_t>(service.processId());
+        state.counters["rss_MB"] = statusKilobytes(pid, "VmRSS") / 1024;
+        state.counters["anon_MB"] = statusKilobytes(pid, "RssAnon") / 1024;
+        ::kill(pid, SIGTERM);
+        service.waitForFinished(60'000);
+    }
+    std::filesystem::remove_all(directory);
+}
+BENCHMARK(ServiceStart)
+    ->ArgsProduct({{10'000, 100'000, 1'000'000}, {1, 0}})
+    ->Iterations(1)
+    ->Unit(benchmark::kSecond);
 
 }  // namespace
 }  // namespace quorvane

@@ -163,6 +163,11 @@ std::shared_ptr<AppAssembler::BuiltServices> AppAssembler::build() {
     // Before either file is opened: a second process must not touch them at all.
     try {
         built->storageLock = StorageDirectoryLock::acquire(dataDirectoryManager.storageDirectoryURL());
+        storageDirectoryInUse_ = false;
+    } catch (const StorageDirectoryLockError& error) {
+        storageDirectoryInUse_ = true;
+        Logger::error(std::string("Failed to initialize clipboard services: ") + error.what(), kCategory);
+        return nullptr;
     } catch (const std::exception& error) {
         Logger::error(std::string("Failed to initialize clipboard services: ") + error.what(), kCategory);
         return nullptr;

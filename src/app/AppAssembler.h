@@ -102,6 +102,10 @@ public:
     // At termination: stops capture, drains the search service and the index queue and closes both stores.
     void shutdown();
 
+    // The last build was refused because another process holds the storage directory: at start-up that
+    // process is the running instance, and this one ends.
+    bool storageDirectoryInUse() const { return storageDirectoryInUse_; }
+
     DistributionChannel distributionChannel() const { return platform_.appEnvironment.distributionChannel(); }
     // Our own application identifier: copies made while one of our windows is active are not captured.
     std::string ownBundleIdentifier() const;
@@ -203,6 +207,7 @@ private:
     std::unique_ptr<ClipboardPanelCoordinator> clipboardPanelCoordinator_;
     bool didStartClipboardCoordinator_ = false;
     bool isTornDown_ = false;
+    bool storageDirectoryInUse_ = false;
 };
 
 }  // namespace quorvane

@@ -14,6 +14,7 @@
 #include "panel/model/ClipboardItemActions.h"
 #include "panel/widgets/ClipboardDetailView.h"
 #include "panel/widgets/ClipboardDragMimeData.h"
+#include "panel/model/ClipboardPanelViewModel.h"
 #include "panel/widgets/ClipboardPanelAssembly.h"
 #include "panel/widgets/ClipboardPanelController.h"
 #include "panel/widgets/OCRWindowPresenter.h"
@@ -138,6 +139,12 @@ AppCoordinator::Windows AppWindows::coordinatorWindows() {
 // activeClipboardPanelController and allClipboardPanelControllers slots for the presentations; they build a
 // presentation on its first request. Until they are filled the hot key is registered and shows nothing.
 // What both panels ask of the shell from their footers.
+void AppWindows::startInitialPanelLoad() {
+    ClipboardPanelViewModel& viewModel = clipboardPanel_->viewModel();
+    const auto selected = viewModel.selectedItem();
+    viewModel.loadClipboardItems(false, selected ? std::optional(selected->id) : std::nullopt);
+}
+
 void AppWindows::openSettingsFromPanel() {
     if (assembler_.windowFactories().showSettings) assembler_.windowFactories().showSettings(std::nullopt);
 }

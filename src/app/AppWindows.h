@@ -62,6 +62,8 @@ public:
     // The main menu's shortcuts in our windows; its application commands go to `coordinator`, which must
     // outlive this object.
     void installMainMenu(AppCoordinator& coordinator);
+    // Loads the panels' first page now, so the first hot key shows entries instead of waiting for them.
+    void startInitialPanelLoad();
     // The wizard while it is open (for tests), else null.
     QWidget* onboardingWindow() const;
 

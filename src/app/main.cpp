@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QTimer>
 #include <memory>
 #include <string>
 #include <system_error>
@@ -105,6 +106,13 @@ int main(int argc, char* argv[]) {
         &hotkeyRegistrar,
         std::make_shared<XdgAutostartLaunchAtLoginManager>(XdgAutostartLaunchAtLoginManager::standard())});
 
+    // Another process has the storage directory though it passed the check above (another runtime folder,
+    // say): it is the running instance, and a second one with an empty panel would only confuse.
+    if (assembler.storageDirectoryInUse()) {
+        Logger::info("Another instance is already running, terminating...", "AppDelegate");
+        return 0;
+    }
+
     AppUpdateManaging& appUpdater = assembler.appUpdater();
     appUpdater.start();
     appUpdater.performLaunchUpdateProbe();
@@ -124,6 +132,8 @@ int main(int argc, char* argv[]) {
     auto trayIcon = std::make_unique<TrayIcon>(*appCoordinator->menuBarManager());
     appWindows.installMainMenu(*appCoordinator);
     appCoordinator->requestInitialOnboarding();
+    // On a later turn, once the start-up is through: the tray is up before the history is read.
+    QTimer::singleShot(0, &application, [&appWindows] { appWindows.startInitialPanelLoad(); });
 
     const int status = QApplication::exec();
     trayIcon.reset();

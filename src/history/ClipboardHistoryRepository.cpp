@@ -175,12 +175,16 @@ ClipboardHistoryRepository::ClipboardHistoryRepository(
       indexSync_(std::move(searchIndexStore), userDefaults) {
     dataDirectoryManager.ensureStorageDirectoryExists();
     store_ = std::make_shared<ClipboardHistoryStore>(dataDirectoryManager.databaseFileURL());
-    onMain([&] {
-        indexSync_.bootstrapIfEmpty([&] { return loadAllSearchSourceDocuments(store_->mainContext()); });
-    });
-    // Whatever the bootstrap left out (a write lost to a crash, a history replaced under the index) is
-    // mended on the index queue, so start-up does not wait for it.
-    indexSync_.attachHistory(historySource(store_));
+    // The fill of an empty index and the reconciliation run on the index queue: start-up waits for neither.
+    // The reconciliation mends what the index lacks otherwise (a write lost to a crash, a history replaced
+    // under the index).
+    bool historyHasEntries = false;
+    try {
+        historyHasEntries = onMain([&] { return store_->mainContext().hasIndexes(); });
+    } catch (const std::exception& error) {
+        Logger::error(std::string("Failed to bootstrap clipboard search index: ") + error.what(), kCategory);
+    }
+    indexSync_.attachHistory(historySource(store_), historyHasEntries);
     indexSync_.scheduleReconciliation();
 }
 

@@ -27,9 +27,9 @@ namespace quorvane {
 
 class ClipboardHistoryRepository final : public ClipboardHistoryRepositoryProtocol {
 public:
-    // Creates the storage directory, opens the store and fills an empty search index from it, then queues
-    // the index's reconciliation with the history and refills the index whenever its store replaces a
-    // damaged file. Call on the main thread. Throws std::filesystem::filesystem_error or HistoryStoreError;
+    // Creates the storage directory and opens the store, then queues on the index queue the fill of an empty
+    // search index from it and the index's reconciliation with the history, and refills the index whenever
+    // its store replaces a damaged file. Call on the main thread. Throws std::filesystem::filesystem_error or HistoryStoreError;
     // `searchIndexStore` may be null, and then nothing is indexed. The queue, notification center, settings
     // and clock must outlive it.
     ClipboardHistoryRepository(DataDirectoryManager& dataDirectoryManager,

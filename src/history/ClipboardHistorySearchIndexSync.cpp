@@ -37,9 +37,7 @@ ClipboardHistorySearchIndexSync::~ClipboardHistorySearchIndexSync() {
 }
 
 ClipboardSearchIndexDocument ClipboardHistorySearchIndexSync::indexDocument(
-    const ClipboardSearchSourceDocument& source) const {
-    // Read for every document, so a changed setting applies from the next write on.
-    const bool pinyin = clipboardSearchPinyinIndexEnabled(userDefaults_);
+    const ClipboardSearchSourceDocument& source, bool pinyin) {
     ClipboardSearchIndexConfiguration configuration;
     configuration.isPinyinIndexEnabled = pinyin;
     return ClipboardSearchIndexDocument::make(source, configuration);
@@ -65,17 +63,22 @@ void ClipboardHistorySearchIndexSync::scheduleUpsert(const ClipboardSearchSource
                                                      bool synchronously) {
     if (!store_) return;
     constexpr const char* failure = "Failed to upsert clipboard search index document: ";
-    ClipboardSearchIndexDocument row = indexDocument(document);
+    // The setting as it is at the write; the row itself (normalised text, pinyin) is made on the index queue,
+    // so the main thread only hands the entry over.
+    const bool pinyin = clipboardSearchPinyinIndexEnabled(userDefaults_);
     if (synchronously) {
-        // Through the queue, not past it: a rebuild queued earlier (a recovery, the start-up reconciliation,
-        // the search service's) would otherwise replace the index without this document.
+        // Through the queue, not past it: a rebuild queued earlier (a recovery, the start-up fill or
+        // reconciliation, the search service's) would otherwise replace the index without this document.
         retryLostWritesIfNeeded();
         queue_.sync([&] {
-            if (!runLogged(failure, [&] { store_->upsert(row); })) writesLost_->store(true);
+            const bool written = runLogged(failure, [&] { store_->upsert(indexDocument(document, pinyin)); });
+            if (!written) writesLost_->store(true);
         });
         return;
     }
-    submit(failure, [row = std::move(row)](ClipboardSearchIndexStoreProtocol& store) { store.upsert(row); });
+    submit(failure, [document, pinyin](ClipboardSearchIndexStoreProtocol& store) {
+        store.upsert(indexDocument(document, pinyin));
+    });
 }
 
 void ClipboardHistorySearchIndexSync::scheduleDelete(const std::vector<std::string>& ids) {
@@ -105,50 +108,50 @@ void ClipboardHistorySearchIndexSync::scheduleTouch(const std::string& id, Date 
            });
 }
 
-void ClipboardHistorySearchIndexSync::bootstrapIfEmpty(
-    const std::function<std::vector<ClipboardSearchSourceDocument>()>& loadDocuments) {
+void ClipboardHistorySearchIndexSync::attachHistory(HistorySource source, bool historyHasEntries) {
+    history_ = std::make_shared<const HistorySource>(std::move(source));
     if (!store_) return;
-    runLogged("Failed to bootstrap clipboard search index: ", [&] {
-        if (store_->stats().documentCount != 0) return;
-        ClipboardSearchIndexStats stats;
-        {
-            std::vector<ClipboardSearchIndexDocument> rows;
-            {
-                const std::vector<ClipboardSearchSourceDocument> sources = loadDocuments();
-                if (sources.empty()) return;
-                rows.reserve(sources.size());
-                for (const auto& source : sources) rows.push_back(indexDocument(source));
-            }
-            stats = store_->rebuild(rows);
+    bool empty = false;
+    runLogged("Failed to bootstrap clipboard search index: ", [&] { empty = store_->isEmpty(); });
+    if (empty && historyHasEntries) {
+        scheduleFill("Failed to bootstrap clipboard search index: ", "Bootstrapped clipboard search index");
+    }
+    store_->setRecoveryHandler([this] {
+        // Called on the store's queue: only queue the work, behind whatever was queued before the damage
+        // showed.
+        if (!fillPending_->load()) {
+            scheduleFill("Failed to rebuild clipboard search index after recovery: ",
+                         "Rebuilt clipboard search index after recovery");
         }
-        releaseFreedMemory();
-        Logger::info("Bootstrapped clipboard search index, documents=" + std::to_string(stats.documentCount) +
-                         ", grams=" + std::to_string(stats.gramCount),
-                     kCategory);
     });
 }
 
-void ClipboardHistorySearchIndexSync::attachHistory(HistorySource source) {
-    history_ = std::make_shared<const HistorySource>(std::move(source));
-    if (store_) store_->setRecoveryHandler([this] { scheduleRebuildAfterRecovery(); });
-}
-
-void ClipboardHistorySearchIndexSync::scheduleRebuildAfterRecovery() {
-    // Called on the store's queue: only queue the work, behind whatever was queued before the damage showed.
-    submit("Failed to rebuild clipboard search index after recovery: ",
-           [this, history = history_](ClipboardSearchIndexStoreProtocol& store) {
-               ClipboardSearchIndexStats stats;
-               {
-                   std::vector<ClipboardSearchIndexDocument> rows;
-                   for (const auto& source : history->documents(nullptr)) rows.push_back(indexDocument(source));
-                   stats = store.rebuild(rows);
-               }
-               releaseFreedMemory();
-               Logger::info("Rebuilt clipboard search index after recovery, documents=" +
-                                std::to_string(stats.documentCount) +
-                                ", grams=" + std::to_string(stats.gramCount),
-                            kCategory);
-           });
+void ClipboardHistorySearchIndexSync::scheduleFill(const char* failure, const char* done) {
+    ++*fillsUnfinished_;
+    store_->setBeingFilled(true);
+    fillPending_->store(true);
+    queue_.async([store = store_, history = history_, pending = fillPending_, unfinished = fillsUnfinished_,
+                  userDefaults = &userDefaults_, failure, done] {
+        runLogged(failure, [&] {
+            ClipboardSearchIndexStats stats;
+            {
+                std::vector<ClipboardSearchIndexDocument> rows;
+                {
+                    pending->store(false);
+                    const std::vector<ClipboardSearchSourceDocument> sources = history->documents(nullptr);
+                    const bool pinyin = clipboardSearchPinyinIndexEnabled(*userDefaults);
+                    rows.reserve(sources.size());
+                    for (const auto& source : sources) rows.push_back(indexDocument(source, pinyin));
+                }
+                stats = store->rebuild(rows);
+            }
+            releaseFreedMemory();
+            Logger::info(std::string(done) + ", documents=" + std::to_string(stats.documentCount) +
+                             ", grams=" + std::to_string(stats.gramCount),
+                         kCategory);
+        });
+        if (--*unfinished == 0) store->setBeingFilled(false);
+    });
 }
 
 void ClipboardHistorySearchIndexSync::scheduleReconciliation() {
@@ -156,8 +159,9 @@ void ClipboardHistorySearchIndexSync::scheduleReconciliation() {
     submit("Failed to reconcile clipboard search index: ", [this, history = history_](
                                                                ClipboardSearchIndexStoreProtocol& store) {
         const Reconciliation counts =
-            reconcile(store, *history,
-                      [this](const ClipboardSearchSourceDocument& source) { return indexDocument(source); });
+            reconcile(store, *history, [this](const ClipboardSearchSourceDocument& source) {
+                return indexDocument(source, clipboardSearchPinyinIndexEnabled(userDefaults_));
+            });
         releaseFreedMemory();
         Logger::info("Reconciled clipboard search index with history, entries=" +
                          std::to_string(counts.entries) + ", added=" + std::to_string(counts.added) +

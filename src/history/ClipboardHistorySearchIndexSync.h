@@ -2,7 +2,7 @@
 
 // The history store's side of the search index: turns entries into index rows and writes, deletes, empties
 // and touches them as jobs on the search-index sync queue, so history writes never wait for SQLite (image
-// saves excepted). Fills an empty index once at start-up, then reconciles the index with the history, and
+// saves excepted). Fills an empty index once at start-up on the same queue, then reconciles the index with the history, and
 // refills the index whenever the store had to replace a damaged file. Schedule from the main thread; jobs run
 // in submission order and keep their own reference to the index store, so they finish after the repository
 // is gone.
@@ -59,13 +59,13 @@ public:
     void scheduleClear();
     void scheduleTouch(const std::string& id, Date sortAt, std::optional<Date> lastAccessedAt,
                        std::int64_t accessCount);
-    // When the index holds no document, rebuilds it from `loadDocuments()` (which may throw). An index that
-    // holds anything is left alone. Blocks until done; failures are logged and leave the index as it was.
-    void bootstrapIfEmpty(const std::function<std::vector<ClipboardSearchSourceDocument>()>& loadDocuments);
-
-    // From now on, each time the store replaces a damaged file, a job that rebuilds the index from `source`
-    // is queued behind the jobs queued before it (at once, for a replacement made before this call).
-    void attachHistory(HistorySource source);
+    // Reads the history through `source` from now on. When the index holds no document (a one-row read) and
+    // `historyHasEntries`, queues the index's fill from the history: searches and recent pages step aside to
+    // the history until it ends, and writes queued meanwhile are applied after it. An index that holds
+    // anything is left alone. Then, each time the store replaces a damaged file, a refill is queued behind
+    // the jobs queued before it (at once, for a replacement made before this call). Failures are logged and
+    // leave the index as it was.
+    void attachHistory(HistorySource source, bool historyHasEntries);
     // Queues the comparison of the history's entry ids with the index's document ids: missing documents are
     // added, orphans deleted, one INFO line gives the counts. Needs attachHistory().
     void scheduleReconciliation();
@@ -83,7 +83,10 @@ public:
     void close();
 
 private:
-    ClipboardSearchIndexDocument indexDocument(const ClipboardSearchSourceDocument& source) const;
+    // The pinyin setting is read for every write, so a changed setting applies from the next write on.
+    static ClipboardSearchIndexDocument indexDocument(const ClipboardSearchSourceDocument& source, bool pinyin);
+    // Queues the replacement of the whole index by the history's documents; reads step aside until it ends.
+    void scheduleFill(const char* failure, const char* done);
     // Queues `job` with the store; errors are logged as `failure` followed by the error's description.
     void submit(const char* failure, std::function<void(ClipboardSearchIndexStoreProtocol&)> job);
 
@@ -95,6 +98,10 @@ private:
     UserDefaults& userDefaults_;
     // Set on the main thread before any job that reads it is queued.
     std::shared_ptr<const HistorySource> history_;
+    // A fill is queued and has not read the history yet: a damaged file replaced meanwhile needs no other.
+    std::shared_ptr<std::atomic<bool>> fillPending_ = std::make_shared<std::atomic<bool>>(false);
+    // Fills queued and not finished; reads step aside while any is.
+    std::shared_ptr<std::atomic<int>> fillsUnfinished_ = std::make_shared<std::atomic<int>>(0);
     // Set by a failed index job (on the queue); the next scheduled work then reconciles first.
     std::shared_ptr<std::atomic<bool>> writesLost_ = std::make_shared<std::atomic<bool>>(false);
     SerialQueue queue_{"Quorvane.ClipboardHistoryRepository.SearchIndexSyncQueue"};

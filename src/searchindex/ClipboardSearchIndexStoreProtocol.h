@@ -36,7 +36,13 @@ public:
     // Rewrites the index's files so that nothing removed from it stays readable there (after a clear). A
     // store that keeps nothing on disk has nothing to do.
     virtual void eraseRemovedData() {}
+    // Counts every document and gram: for the statistics page, never for a decision at start.
     virtual ClipboardSearchIndexStats stats() = 0;
+    // Whether the index holds no document; a store that can tell from one row overrides it.
+    virtual bool isEmpty() { return stats().documentCount == 0; }
+    // While set, searches and recent pages throw ClipboardSearchIndexBuildingError, so their callers answer
+    // from the history instead of an index that is still being filled.
+    virtual void setBeingFilled(bool filling) { (void)filling; }
     // The item identifiers of every document, in no particular order.
     virtual std::vector<std::string> documentItemIDs() = 0;
     // `handler` is called (on the store's queue; it must not call the store) each time the store found its

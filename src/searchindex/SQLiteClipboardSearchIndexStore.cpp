@@ -203,8 +203,9 @@ void SQLiteClipboardSearchIndexStore::configure(SQLiteDatabase& db) {
     db.execute("PRAGMA journal_size_limit = " + std::to_string(kLogSizeLimitBytes) + ";");
     db.execute("PRAGMA synchronous = NORMAL;");
     db.execute("PRAGMA foreign_keys = ON;");
-    // Searches read many rows of a large file; mapping it saves a copy of every page read.
-    db.execute("PRAGMA mmap_size = 2147418112;");
+    // No memory map here: pages the writes, fills and reconciliations read through a map stay resident in
+    // this process for as long as it runs, while the page cache gives them back. Searches map the file.
+    db.execute("PRAGMA mmap_size = 0;");
     ClipboardSearchTokenizers::registerWith(db.handle());
     ClipboardSearchIndexWriter::createSchema(db);
     automergeOff_ = false;
@@ -402,6 +403,7 @@ void SQLiteClipboardSearchIndexStore::openReadConnection() {
     sqlite3_busy_timeout(db->handle(), busyTimeoutMilliseconds);
     ClipboardSearchTokenizers::registerWith(db->handle());
     db->execute("PRAGMA query_only = 1;");
+    // Searches read many rows of a large file; mapping it saves a copy of every page read.
     db->execute("PRAGMA mmap_size = 2147418112;");
     readDb_ = std::move(db);
     readGeneration_ = generation;
@@ -412,10 +414,7 @@ auto SQLiteClipboardSearchIndexStore::performRead(F&& body)
     -> decltype(body(std::declval<SQLiteDatabase&>())) {
     return readQueue_.syncResult([&] {
         // The caller falls back to the history's own search meanwhile.
-        if (reindexing_) {
-            throw SQLiteClipboardSearchIndexStoreError(SQLiteClipboardSearchIndexStoreError::Kind::step,
-                                                       "clipboard search index is being reindexed");
-        }
+        if (reindexing_ || beingFilled_) throw ClipboardSearchIndexBuildingError();
         if (recovering_) {
             throw SQLiteClipboardSearchIndexStoreError(SQLiteClipboardSearchIndexStoreError::Kind::step,
                                                        "clipboard search index is being replaced");
@@ -529,6 +528,13 @@ void SQLiteClipboardSearchIndexStore::updateAccess(const std::string& itemID, Da
 
 ClipboardSearchIndexStats SQLiteClipboardSearchIndexStore::stats() {
     return perform([](SQLiteDatabase& db) { return readStats(db); });
+}
+
+bool SQLiteClipboardSearchIndexStore::isEmpty() {
+    // Only a file with documents is reindexed; asking the queue would wait for the whole reindexing.
+    if (reindexing_) return false;
+    return perform(
+        [](SQLiteDatabase& db) { return count(db, "SELECT EXISTS (SELECT 1 FROM documents);") == 0; });
 }
 
 std::vector<std::string> SQLiteClipboardSearchIndexStore::documentItemIDs() {

@@ -59,6 +59,8 @@ public:
     void updateAccess(const std::string& itemID, Date sortAt, std::optional<Date> lastAccessedAt,
                       std::int64_t accessCount) override;
     ClipboardSearchIndexStats stats() override;
+    bool isEmpty() override;
+    void setBeingFilled(bool filling) override { beingFilled_ = filling; }
     std::vector<std::string> documentItemIDs() override;
     void setRecoveryHandler(std::function<void()> handler) override;
     ClipboardSearchPage fetchRecent(std::int64_t limit, std::int64_t offset) override;
@@ -140,6 +142,8 @@ private:
     // Set by configure() when the documents have no ranks yet; searches fail while reindexing.
     bool needsReindex_ = false;
     std::atomic<bool> reindexing_{false};
+    // Set by the history's first fill of an empty index; reads step aside meanwhile.
+    std::atomic<bool> beingFilled_{false};
     // Set while a damaged file is moved aside and replaced.
     std::atomic<bool> recovering_{false};
     SerialQueue readQueue_{"SQLiteClipboardSearchIndexStore.ReadQueue"};

@@ -29,4 +29,12 @@ private:
     std::string message_;
 };
 
+// Thrown by reads while the index is filled or reindexed: the caller answers from the history meanwhile and
+// may say so.
+class ClipboardSearchIndexBuildingError : public SQLiteClipboardSearchIndexStoreError {
+public:
+    ClipboardSearchIndexBuildingError()
+        : SQLiteClipboardSearchIndexStoreError(Kind::step, "clipboard search index is being built") {}
+};
+
 }  // namespace quorvane

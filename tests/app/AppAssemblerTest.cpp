@@ -250,11 +250,14 @@ TEST_F(AppAssemblerTest, SecondInstanceOnTheSameFolderRefusesAndChangesNothing) 
         "ERROR", std::string(servicesFailure) + "another Quorvane process is using the storage directory"));
     EXPECT_NE(dynamic_cast<EmptyClipboardMonitor*>(second->clipboardMonitor().get()), nullptr);
     EXPECT_NE(dynamic_cast<EmptyClipboardSearchService*>(second->clipboardSearchService().get()), nullptr);
+    EXPECT_TRUE(second->storageDirectoryInUse());
+    EXPECT_FALSE(first->storageDirectoryInUse());
     EXPECT_EQ(snapshot(), before);
 
     // Once the first lets go of the folder (a storage move), the other may take it.
     first->tearDownClipboardServices();
     second->buildClipboardServices();
+    EXPECT_FALSE(second->storageDirectoryInUse());
     EXPECT_NE(dynamic_cast<ClipboardMonitor*>(second->clipboardMonitor().get()), nullptr);
     EXPECT_EQ(search(*second, "kept"), std::vector<std::string>{"kept by the first instance"});
 }

@@ -10,6 +10,7 @@
 #include <QProcessEnvironment>
 #include <QRegularExpression>
 #include <QStandardPaths>
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <memory>
@@ -19,6 +20,7 @@
 
 #include "desktop/AccessibilityBusSession.h"
 #include "desktop/DesktopSession.h"
+#include "history/store/ClipboardHistoryStore.h"
 #include "panel/model/ClipboardPanelPlacement.h"
 #include "platform/linux/JsonFileUserDefaults.h"
 #include "preferences/SettingsAccessors.h"
@@ -232,6 +234,24 @@ protected:
         }
     }
 
+    // A history of `count` text entries "entry <n>" written before the service starts, with no search index
+    // beside it; entry `needle` reads "needle <n> zebra" instead.
+    void seedHistory(int count, int needle) {
+        std::filesystem::create_directories(directory_ / "storage");
+        ClipboardHistoryStore store(directory_ / "storage/clipboard_history.sqlite");
+        for (int i = 0; i < count; ++i) {
+            const std::string id = "seeded-" + std::to_string(i);
+            const std::string text =
+                i == needle ? "needle " + std::to_string(i) + " zebra" : "entry " + std::to_string(i);
+            store.mainContext().insert(ClipboardHistoryIndex{id, text, text, Date(1.7e9 + i), std::nullopt, 0,
+                                                             ClipboardContentType::text, std::nullopt,
+                                                             std::nullopt});
+            store.mainContext().insert(ClipboardHistoryContent{id, text, std::nullopt, std::nullopt, std::nullopt,
+                                                               std::nullopt, std::nullopt});
+        }
+        store.mainContext().save();
+    }
+
     TemporaryDirectory directory_;
     XvfbServer server_;
     testing::AccessibilityBusSession accessibility_{server_.display()};
@@ -439,6 +459,49 @@ TEST_F(ClipboardPanelDesktopTest, AHeldPressAfterPastingOrClosingWithTheHotKeyOp
     holdKeys("Escape");
     EXPECT_TRUE(panelHidden());
     EXPECT_EQ(fieldText(), "alpha") << "nothing else was pasted";
+}
+
+// A large history whose index is gone (first start after an upgrade, a deleted file): the shell does not wait
+// for the index, and a search is answered from the history while the index is filled behind it.
+TEST_F(ClipboardPanelDesktopTest, WithTheIndexToFillTheHotKeyOpensThePanelAtOnceAndSearchesFindEntries) {
+    seedHistory(20'000, 4321);
+    ASSERT_FALSE(std::filesystem::exists(directory_ / "storage/clipboard_search.sqlite"));
+    startTestWindow();
+
+    const auto launchedAt = std::chrono::steady_clock::now();
+    startService();
+    // The hot key is registered once the coordinators are up.
+    ASSERT_TRUE(waitForLog("Classification coordinator started")) << log_.toStdString();
+    holdKeys("super+shift+v");
+    ASSERT_TRUE(DesktopSession::processEventsUntil([&] { return activeWindowPid() == servicePid(); }, 10s))
+        << "the panel did not take the focus; log: " << logSince(0).toStdString();
+    const auto shownAfter = std::chrono::steady_clock::now() - launchedAt;
+    EXPECT_LT(shownAfter, 2s) << std::chrono::duration_cast<std::chrono::milliseconds>(shownAfter).count()
+                              << " ms";
+
+    const qsizetype mark = log_.size();
+    tool("xdotool", {"type", "--delay", "60", "zebra"});
+    ASSERT_TRUE(DesktopSession::processEventsUntil(
+        [&] {
+            const auto lists = listedFirstIds(logSince(mark));
+            return !lists.empty() && lists.back() == "1:seeded-4321";
+        },
+        10s))
+        << logSince(0).toStdString();
+    // Answered by the history because the index was still being filled: the fallback is logged just before
+    // the list it gives.
+    const QStringList lines = logSince(mark).split('\n');
+    const auto listed = std::find_if(lines.begin(), lines.end(), [](const QString& line) {
+        return line.contains("Clipboard panel lists 1 entries (first: seeded-4321)");
+    });
+    ASSERT_NE(listed, lines.begin());
+    EXPECT_TRUE(std::prev(listed)->contains("falling back to repository query") &&
+                std::prev(listed)->contains("clipboard search index is being built"))
+        << logSince(0).toStdString();
+
+    // The fill ends, and the index then holds every entry.
+    ASSERT_TRUE(waitForLog("Bootstrapped clipboard search index, documents=20000", 120s))
+        << logSince(0).toStdString();
 }
 
 }  // namespace

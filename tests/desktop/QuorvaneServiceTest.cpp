@@ -485,6 +485,30 @@ TEST_F(QuorvaneServiceTest, SighupEndsWithExitZeroAndClosedConsistentFiles) {
     expectCleanStopOn(SIGHUP);
 }
 
+TEST_F(QuorvaneServiceTest, ASecondLaunchRefusedTheStorageDirectoryEndsInsteadOfRunningEmpty) {
+    start();
+    ASSERT_TRUE(waitForLog("Classification coordinator started")) << log_.toStdString();
+
+    // Another runtime folder: the launch check passes, the storage directory's lock refuses it.
+    QProcess second;
+    QProcessEnvironment otherSession = environment();
+    otherSession.insert("XDG_RUNTIME_DIR", QString::fromStdString((directory_ / "runtime2").string()));
+    second.setProcessEnvironment(otherSession);
+    second.setProcessChannelMode(QProcess::MergedChannels);
+    second.start(QUORVANE_EXECUTABLE, {});
+    ASSERT_TRUE(second.waitForStarted(5000));
+    ASSERT_TRUE(
+        DesktopSession::processEventsUntil([&] { return second.state() == QProcess::NotRunning; }, 15s));
+    const QByteArray secondLog = second.readAll();
+    EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(second.exitCode(), 0);
+    EXPECT_TRUE(secondLog.contains("another Quorvane process is using the storage directory"))
+        << secondLog.toStdString();
+    EXPECT_TRUE(secondLog.contains("Another instance is already running, terminating..."));
+    EXPECT_FALSE(secondLog.contains("App coordinator started"));
+    EXPECT_EQ(service_.state(), QProcess::Running);
+}
+
 TEST_F(QuorvaneServiceTest, ASecondLaunchHandsOverToTheRunningInstanceAndEnds) {
     start();
     ASSERT_TRUE(waitForLog("Single instance check passed")) << log_.toStdString();

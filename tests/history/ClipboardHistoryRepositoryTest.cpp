@@ -5,6 +5,7 @@
 #include <sqlite3.h>
 
 #include <atomic>
+#include <future>
 #include <limits>
 #include <thread>
 
@@ -498,6 +499,51 @@ TEST_F(ClipboardHistoryRepositoryTest, BootstrapFillsOnlyAnEmptyIndex) {
     EXPECT_EQ(index_->rebuilds.size(), 1u);
     ASSERT_EQ(index_->upserts.size(), 1u);
     EXPECT_EQ(index_->upserts[0].id, "A");
+}
+
+TEST_F(ClipboardHistoryRepositoryTest, BootstrapRunsBehindTheStartAndKeepsCopiesMadeMeanwhile) {
+    saveText("A", "alpha", 100);
+    saveText("B", "beta", 200);
+    repository_->quiesce();
+    repository_.reset();
+
+    // The fill waits until the test lets it go: construction must not wait for it.
+    index_ = std::make_shared<testing::RecordingSearchIndexStore>();
+    std::promise<void> release;
+    std::shared_future<void> released = release.get_future().share();
+    std::atomic<bool> fillStarted = false;
+    index_->beforeRebuild = [&, released] {
+        fillStarted = true;
+        released.wait();
+    };
+    repository_ = makeRepository();
+    EXPECT_TRUE(index_->isBeingFilled());
+    saveText("C", "gamma", 300);
+    while (!fillStarted) std::this_thread::yield();
+    EXPECT_TRUE(index_->isBeingFilled());
+    release.set_value();
+    repository_->waitForSearchIndexJobs();
+
+    EXPECT_FALSE(index_->isBeingFilled());
+    ASSERT_EQ(index_->rebuilds.size(), 1u);
+    EXPECT_EQ(indexedIDs(), (std::vector<std::string>{"A", "B", "C"}));
+    // The copy made during the fill reached the index after the fill, not under it.
+    ASSERT_FALSE(index_->upserts.empty());
+    EXPECT_EQ(index_->upserts.back().id, "C");
+}
+
+TEST_F(ClipboardHistoryRepositoryTest, FailedFillStopsSteppingAsideAndLeavesTheHistory) {
+    saveText("A", "alpha", 100);
+    repository_->quiesce();
+    repository_.reset();
+    index_ = std::make_shared<testing::RecordingSearchIndexStore>();
+    index_->beforeRebuild = [this] { index_->failing = true; };
+    testing::LogCapture log;
+    repository();
+    EXPECT_TRUE(log.contains("ERROR", "Failed to bootstrap clipboard search index: index unavailable"));
+    EXPECT_FALSE(index_->isBeingFilled());
+    index_->failing = false;
+    EXPECT_EQ(ids(), std::vector<std::string>{"A"});
 }
 
 TEST_F(ClipboardHistoryRepositoryTest,

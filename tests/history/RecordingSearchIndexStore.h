@@ -3,6 +3,7 @@
 // An index store for history tests: keeps rows in memory and records every call, and fails on request.
 // Safe from any thread.
 
+#include <functional>
 #include <map>
 #include <mutex>
 #include <stdexcept>
@@ -23,6 +24,7 @@ public:
     };
 
     ClipboardSearchIndexStats rebuild(const std::vector<ClipboardSearchIndexDocument>& documents) override {
+        if (beforeRebuild) beforeRebuild();
         std::lock_guard lock(mutex_);
         failIfAsked();
         rows.clear();
@@ -53,6 +55,14 @@ public:
         failIfAsked();
         return {static_cast<std::int64_t>(rows.size()), 0, std::nullopt};
     }
+    void setBeingFilled(bool filling) override {
+        std::lock_guard lock(mutex_);
+        beingFilled = filling;
+    }
+    bool isBeingFilled() {
+        std::lock_guard lock(mutex_);
+        return beingFilled;
+    }
     std::vector<std::string> documentItemIDs() override {
         std::lock_guard lock(mutex_);
         failIfAsked();
@@ -77,6 +87,9 @@ public:
     std::vector<std::vector<ClipboardSearchIndexDocument>> rebuilds;
     std::vector<Touch> touches;
     bool failing = false;
+    bool beingFilled = false;
+    // Runs on the rebuilding thread before a rebuild takes effect; set before the index is used.
+    std::function<void()> beforeRebuild;
 
 private:
     void failIfAsked() const {

@@ -330,6 +330,25 @@ TEST_F(SQLiteClipboardSearchIndexStoreTest, RebuildReplacesEverythingAndRecordsI
     EXPECT_EQ(cleared, (ClipboardSearchIndexStats{0, 0, Date(1'700'000'060.25)}));
 }
 
+TEST_F(SQLiteClipboardSearchIndexStoreTest, EmptinessAndTheFillStateDecideWhatReadsAnswer) {
+    auto store = open();
+    EXPECT_TRUE(store->isEmpty());
+    store->upsert(document("a", "alpha"));
+    EXPECT_FALSE(store->isEmpty());
+
+    // While the history fills the index, reads step aside with their own error; writes go on.
+    store->setBeingFilled(true);
+    EXPECT_THROW(store->fetchRecent(10, 0), ClipboardSearchIndexBuildingError);
+    EXPECT_THROW(store->search(ClipboardSearchQueryText("alpha"), {}, 10, 0), ClipboardSearchIndexBuildingError);
+    store->rebuild({document("b", "beta")});
+    store->setBeingFilled(false);
+    const auto page = store->fetchRecent(10, 0);
+    ASSERT_EQ(page.items.size(), 1u);
+    EXPECT_EQ(page.items[0].id, "b");
+    store->deleteDocuments({"b"});
+    EXPECT_TRUE(store->isEmpty());
+}
+
 TEST_F(SQLiteClipboardSearchIndexStoreTest, ALargeRebuildIsCopiedBackIntoTheFileAndItsLogShrinks) {
     auto store = open();
     std::mt19937 random(3);

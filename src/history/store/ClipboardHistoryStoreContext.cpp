@@ -58,6 +58,13 @@ std::vector<std::string> ClipboardHistoryStoreContext::fetchIndexIDs() {
     });
 }
 
+bool ClipboardHistoryStoreContext::hasIndexes() {
+    return translatingErrors([&] {
+        SQLiteStatement statement = connection_->prepare("SELECT 1 FROM ClipboardHistoryIndex LIMIT 1");
+        return statement.step();
+    });
+}
+
 std::vector<ClipboardHistoryIndex> ClipboardHistoryStoreContext::fetchIndexes(
     const HistoryIndexFetch& fetch) {
     return translatingErrors([&] {

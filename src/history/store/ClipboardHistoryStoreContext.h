@@ -45,6 +45,8 @@ public:
     // The ids of the index records fetchIndexes() would return, in no particular order: a cheap read for
     // comparing the history with the search index.
     std::vector<std::string> fetchIndexIDs();
+    // Whether any index record is stored: one row read.
+    bool hasIndexes();
 
     // Pending until save(). Inserting a record whose id is stored already replaces that record's values.
     void insert(ClipboardHistoryIndex record);

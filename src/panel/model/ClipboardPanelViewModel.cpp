@@ -7,10 +7,12 @@
 #include <utility>
 
 #include "base/Logger.h"
+#include "l10n/L10n.h"
 #include "model/SearchTextNormalizer.h"
 #include "panel/model/ClipboardPanelFallbackQuery.h"
 #include "platform/ImageFormat.h"
 #include "search/ClipboardSearchQueryParser.h"
+#include "searchindex/SQLiteClipboardSearchIndexStoreError.h"
 
 namespace quorvane {
 namespace {
@@ -25,6 +27,16 @@ std::string describe(const std::exception_ptr& error) {
     } catch (...) {
     }
     return "unknown error";
+}
+
+bool isIndexBeingBuilt(const std::exception_ptr& error) {
+    try {
+        if (error) std::rethrow_exception(error);
+    } catch (const ClipboardSearchIndexBuildingError&) {
+        return true;
+    } catch (...) {
+    }
+    return false;
 }
 
 }  // namespace
@@ -166,14 +178,17 @@ void ClipboardPanelViewModel::loadClipboardItems(bool isLoadMore, std::optional<
             return;
         }
         std::string reason = describe(result.error());
+        // An index still being filled is no fault: the footer says why the results come from the history.
+        std::string status = isIndexBeingBuilt(result.error()) ? L10n::text(L10nKey::panelSearchIndexBeingBuilt)
+                                                                : std::string(fallbackErrorMessage);
         ClipboardPanelFallbackQuery::run(
             {load->normalizedText, load->offset, pageSize}, load->historyManager,
             {userDefaults_, appIdentityResolver_, clock_.now()},
-            [this, alive, load, reason = std::move(reason)](ClipboardSearchPage page) {
+            [this, alive, load, reason = std::move(reason), status = std::move(status)](ClipboardSearchPage page) {
                 if (alive.expired() || load->generation != loadGeneration_) return;
                 Logger::warning("Search service failed, falling back to repository query: " + reason,
                                 kLogCategory);
-                loadFinished(*load, std::move(page), fallbackErrorMessage);
+                loadFinished(*load, std::move(page), status);
             });
     };
     if (load->normalizedText.empty()) {

@@ -4,11 +4,13 @@
 #include <QDateTime>
 #include <QEvent>
 #include <QImage>
+#include <QGuiApplication>
 #include <QImageReader>
 #include <QLabel>
 #include <QPainter>
 #include <QPlainTextDocumentLayout>
 #include <QPlainTextEdit>
+#include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QStackedWidget>
@@ -44,6 +46,7 @@ public:
     }
     void clear() { image_ = QImage(); }
     bool hasImage() const { return !image_.isNull(); }
+    QSize imageSize() const { return image_.size(); }
 
     void relayout() {
         auto* area = qobject_cast<QScrollArea*>(parentWidget() ? parentWidget()->parentWidget() : nullptr);
@@ -69,6 +72,28 @@ private:
 };
 
 namespace {
+
+// The pane is never wider than the widest screen: pixels beyond it would only be scaled away when drawn.
+int widestScreenPixels() {
+    int widest = 0;
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        widest = std::max(widest, static_cast<int>(screen->geometry().width() * screen->devicePixelRatio()));
+    }
+    return widest > 0 ? widest : 4096;
+}
+
+// Decodes a picture no wider than `maxWidth`, keeping its aspect ratio: an 8000 x 8000 copy would otherwise
+// hold 256 MB for a pane a few hundred pixels wide.
+QImage decodeForDisplay(QByteArray data, int maxWidth) {
+    QBuffer buffer(&data);
+    QImageReader reader(&buffer);
+    const QSize size = reader.size();
+    if (size.isValid() && size.width() > maxWidth) {
+        const double height = static_cast<double>(size.height()) * maxWidth / size.width();
+        reader.setScaledSize(QSize(maxWidth, std::max(1, static_cast<int>(height + 0.5))));
+    }
+    return reader.read();
+}
 
 QString qstring(std::u16string_view text) {
     return QString(reinterpret_cast<const QChar*>(text.data()), static_cast<qsizetype>(text.size()));
@@ -304,6 +329,10 @@ bool ClipboardDetailView::isShowingImage() const {
     return stack_->currentWidget() == imageArea_;
 }
 
+QSize ClipboardDetailView::shownImagePixels() const {
+    return isShowingImage() ? imageCanvas_->imageSize() : QSize();
+}
+
 void ClipboardDetailView::resetFormatting() {
     state_.cancelFormatting();
     isFormatted_ = false;
@@ -324,9 +353,10 @@ void ClipboardDetailView::display(const ClipboardHistoryIndexSnapshot& item,
                                     static_cast<qsizetype>(content->imageData->size()));
         QPointer<ClipboardDetailView> self(this);
         auto alive = alive_;
-        worker_->async([self, alive, token, data, content] {
+        const int widestShown = widestScreenPixels();
+        worker_->async([self, alive, token, data, content, widestShown] {
             if (!alive->load()) return;
-            QImage image = QImage::fromData(data);
+            QImage image = decodeForDisplay(data, widestShown);
             QMetaObject::invokeMethod(
                 self.data(),
                 [self, token, image = std::move(image)] {

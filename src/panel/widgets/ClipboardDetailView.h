@@ -8,6 +8,7 @@
 // Main thread only.
 
 #include <QPointer>
+#include <QSize>
 #include <QWidget>
 #include <functional>
 #include <memory>
@@ -74,6 +75,8 @@ public:
     QLabel* placeholderLabel() const { return placeholder_; }
     bool isShowingPlaceholder() const;
     bool isShowingImage() const;
+    // The pixel size the shown picture was decoded at (empty when none is shown).
+    QSize shownImagePixels() const;
     const ClipboardDetailLoadState& loadState() const { return state_; }
 
 signals:

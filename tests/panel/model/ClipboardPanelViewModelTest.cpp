@@ -2,7 +2,9 @@
 
 #include "panel/model/ClipboardPanelViewModel.h"
 #include "panel/support/PanelViewModelFixture.h"
+#include "l10n/L10n.h"
 #include "search/EmptyClipboardSearchService.h"
+#include "searchindex/SQLiteClipboardSearchIndexStoreError.h"
 #include "support/LogCapture.h"
 
 namespace quorvane {
@@ -204,6 +206,22 @@ TEST_F(ClipboardPanelViewModelTest, AFailingSearchServiceFallsBackToTheHistorySt
     // The next successful load clears the message.
     typeAndPause("beta");
     search->answer(pageOf({}, false));
+    EXPECT_FALSE(viewModel->errorMessage().has_value());
+}
+
+TEST_F(ClipboardPanelViewModelTest, AnIndexStillBeingFilledShowsTheHistoryAndSaysSo) {
+    history->entries = numberedEntries("e", 0, 3);
+    viewModel->loadClipboardItems(false);
+    search->failWith(std::make_exception_ptr(ClipboardSearchIndexBuildingError()));
+    loop.runUntilIdle();
+    EXPECT_EQ(idsOf(viewModel->clipboardItems()), idsOf(numberedEntries("e", 0, 3)));
+    EXPECT_EQ(viewModel->errorMessage(),
+              std::optional<std::string>(L10n::text(L10nKey::panelSearchIndexBeingBuilt)));
+
+    // Once filled, the index answers and the note goes.
+    viewModel->loadClipboardItems(false);
+    search->answer(pageOf(numberedEntries("e", 0, 3), false));
+    loop.runUntilIdle();
     EXPECT_FALSE(viewModel->errorMessage().has_value());
 }
 

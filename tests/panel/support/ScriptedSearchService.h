@@ -42,6 +42,9 @@ public:
         next()(ClipboardSearchResult<ClipboardSearchPage>::failure(
             std::make_exception_ptr(std::runtime_error(reason))));
     }
+    void failWith(std::exception_ptr error) {
+        next()(ClipboardSearchResult<ClipboardSearchPage>::failure(std::move(error)));
+    }
 
     std::vector<Call> calls;
     std::deque<PageCompletion> pending;

@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <QBuffer>
+#include <QGuiApplication>
+#include <QImage>
 #include <QLabel>
+#include <QScreen>
 #include <QPlainTextEdit>
 #include <QTest>
 #include <QTextBlock>
@@ -95,6 +99,44 @@ TEST_F(ClipboardDetailViewTest, FormattedJsonIsShownWithColourRuns) {
     view->formatButtonTapped();
     ASSERT_TRUE(QTest::qWaitFor([&] { return shownText() == R"({"name":"Ada","age":36})"; }));
     EXPECT_FALSE(view->isFormatted());
+}
+
+// A picture far wider than any screen is decoded at most a screen wide, keeping its shape; a small one keeps
+// its own pixels.
+TEST_F(ClipboardDetailViewTest, PicturesAreDecodedNoWiderThanTheyCanBeShown) {
+    const auto png = [](int width, int height) {
+        QImage image(width, height, QImage::Format_RGB32);
+        image.fill(Qt::darkCyan);
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        image.save(&buffer, "PNG");
+        return std::vector<std::uint8_t>(bytes.begin(), bytes.end());
+    };
+    int widest = 0;
+    for (const QScreen* screen : QGuiApplication::screens())
+        widest = std::max(widest, static_cast<int>(screen->geometry().width() * screen->devicePixelRatio()));
+    ASSERT_GT(widest, 0);
+
+    for (const auto& [width, height] :
+         {std::pair{widest * 4, 400}, std::pair{widest * 8, 1}, std::pair{30, 20}}) {
+        const std::string id = "picture " + std::to_string(width);
+        ClipboardHistoryIndexSnapshot item = entry(id);
+        item.contentType = ClipboardContentType::image;
+        ClipboardHistoryContentSnapshot content;
+        content.id = id;
+        content.imageData = png(width, height);
+        contents[id] = content;
+        view->showItem(entry("missing"), "");
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !view->shownImagePixels().isValid(); }));
+        view->showItem(item, "");
+        ASSERT_TRUE(QTest::qWaitFor([&] { return view->shownImagePixels().isValid(); }, 10000));
+        const QSize shown = view->shownImagePixels();
+        const int expectedWidth = std::min(width, widest);
+        EXPECT_EQ(shown.width(), expectedWidth) << width << "x" << height;
+        EXPECT_EQ(shown.height(), std::max(1, static_cast<int>(double(height) * expectedWidth / width + 0.5)))
+            << width << "x" << height;
+    }
 }
 
 TEST_F(ClipboardDetailViewTest, PlaceholderStaysWhenALateLoadArrives) {
