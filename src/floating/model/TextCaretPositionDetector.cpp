@@ -217,6 +217,11 @@ std::optional<TextCaretPositionDetector::StrategyResult> TextCaretPositionDetect
             }
         }
         logDebug([&] { return "   策略" + n + " " + name + " 返回: " + wholeFields(rect); });
+        // An empty answer is no caret at all, wherever it lies.
+        if (strategy == CaretDetectionStrategy::boundsForRange && CaretGeometry::isDegenerateRect(rect)) {
+            logDebug([&] { return "   策略" + n + " 返回无效坐标，尝试下一个策略"; });
+            continue;
+        }
         if (const auto reason = misplacementReason(rect, strategy, frameOfElement())) {
             logDebug([&] { return "   策略" + n + " " + name + " " + *reason + "，尝试下一个策略"; });
             continue;
@@ -225,10 +230,6 @@ std::optional<TextCaretPositionDetector::StrategyResult> TextCaretPositionDetect
         std::string suffix;
         switch (strategy) {
             case CaretDetectionStrategy::boundsForRange:
-                if (CaretGeometry::isDegenerateRect(rect)) {
-                    logDebug([&] { return "   策略" + n + " 返回无效坐标，尝试下一个策略"; });
-                    continue;
-                }
                 // No screen test here: these are the program's own caret bounds. A wide, tall answer is the
                 // field's box rather than its caret.
                 if (!(rect.height > 0 && rect.height < 60)) continue;
