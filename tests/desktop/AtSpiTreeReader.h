@@ -43,6 +43,9 @@ private:
     std::optional<QByteArray> previousAddress_;
 };
 
+// One line per node, indented by depth ("list item 'name' (showing)"), for failure messages.
+QString describe(const std::vector<AtSpiNode>& tree);
+
 class AtSpiTreeReader {
 public:
     // `sessionBusAddress`: the session bus whose org.a11y.Bus names the accessibility bus.
