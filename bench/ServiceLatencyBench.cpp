@@ -15,9 +15,9 @@
 //   the tray and the hot key are up), then rss_MB and anon_MB 10 s after the index work of the start is done.
 // - SteadyCopyMemory: the clipboard services and the windows built as quorvane builds them; for the given
 //   minutes at the given copies per second, xclip copies distinct texts (some long, some not ASCII) and the
-//   search service is asked after each as the panel would (words, filters, the recent page). RssAnon and the
-//   stored entries are sampled every 30 s (printed to stderr); counters anon_start_MB, anon_end_MB, entries,
-//   and grown_KB_per_entry and late_KB_per_entry: the anonymous growth per stored entry after the first
+//   search service is asked after each as the panel would (words, filters, the recent page), or the queries
+//   are typed into the shown panel. RssAnon and the stored entries are sampled every 30 s (printed to
+//   stderr); counters anon_start_MB, anon_end_MB, entries, copies_per_second, and grown_KB_per_entry and late_KB_per_entry: the anonymous growth per stored entry after the first
 //   minute's warm-up, over the rest of the run and over its last half.
 // - SteadyCopyServiceMemory: the same copies to the quorvane program itself, without the searches; the same
 //   counters, of its memory.
@@ -51,6 +51,7 @@
 
 #include "app/AppAssembler.h"
 #include "app/AppWindows.h"
+#include "panel/widgets/ClipboardPanelController.h"
 #include "history/store/ClipboardHistoryStore.h"
 #include "platform/linux/NoOpActivationPolicy.h"
 #include "platform/linux/QtAlertPresenter.h"
@@ -519,24 +520,45 @@ void SteadyCopyMemory(benchmark::State& state) {
     const std::vector<std::string> queries = {"", "kernel", "type:text", "type:text coffee", "after:today",
                                               "deploy rocket", "剪贴板", "app:xclip", "ste", "before:week"};
     auto& search = *services.assembler.clipboardSearchService();
+    // With a third argument of 1 the queries are typed into the shown panel instead, which lists and
+    // highlights the results and shows the selected entry.
+    auto* panel = dynamic_cast<ClipboardPanelController*>(
+        services.assembler.windowFactories().activeClipboardPanelController());
+    const bool throughPanel = state.range(2) != 0;
+    if (throughPanel && !panel) {
+        state.SkipWithError("no panel");
+        return;
+    }
+    if (throughPanel) panel->showPanel();
     for (auto _ : state) {
         processEventsUntil([] { return false; }, 2000);
-        runSteadyCopies(state, ::getpid(), services.directory / "storage" / DataDirectoryManager::databaseFileName,
-                        [&](int copy) {
-                            bool replied = false;
-                            const auto& query = queries[static_cast<std::size_t>(copy) % queries.size()];
-                            const auto answered = [&](auto) { replied = true; };
-                            if (query.empty()) {
-                                search.fetchRecent(10, 0, answered);
-                            } else {
-                                search.search(query, 10, 0, answered);
-                            }
-                            processEventsUntil([&] { return replied; }, 5000);
-                        });
+        runSteadyCopies(
+            state, ::getpid(), services.directory / "storage" / DataDirectoryManager::databaseFileName,
+            [&](int copy) {
+                const auto& query = queries[static_cast<std::size_t>(copy) % queries.size()];
+                if (throughPanel) {
+                    auto& model = panel->viewModel();
+                    model.setSearchText(query);
+                    // Past the typing pause, then until the page is listed.
+                    processEventsUntil([] { return false; },
+                                       static_cast<int>(ClipboardPanelViewModel::searchDebounceSeconds * 1000) + 10);
+                    processEventsUntil([&] { return !model.isLoading(); }, 5000);
+                    return;
+                }
+                bool replied = false;
+                const auto answered = [&](auto) { replied = true; };
+                if (query.empty()) {
+                    search.fetchRecent(10, 0, answered);
+                } else {
+                    search.search(query, 10, 0, answered);
+                }
+                processEventsUntil([&] { return replied; }, 5000);
+            });
     }
+    if (throughPanel) panel->hidePanel();
 }
-// Minutes, copies per second.
-BENCHMARK(SteadyCopyMemory)->Args({10, 5})->Args({4, 20})->Iterations(1)->Unit(benchmark::kSecond);
+// Minutes, copies per second, queries typed into the panel (1) or asked of the search service (0).
+BENCHMARK(SteadyCopyMemory)->Args({10, 5, 1})->Args({4, 20, 0})->Args({4, 5, 1})->Iterations(1)->Unit(benchmark::kSecond);
 
 // The same copies to the quorvane program itself (no searches: it is only reached through its windows).
 void SteadyCopyServiceMemory(benchmark::State& state) {
