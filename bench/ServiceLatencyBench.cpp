@@ -18,7 +18,8 @@
 //   search service is asked after each as the panel would (words, filters, the recent page), or the queries
 //   are typed into the shown panel. RssAnon and the stored entries are sampled every 30 s (printed to
 //   stderr); counters anon_start_MB, anon_end_MB, entries, copies_per_second, and grown_KB_per_entry and late_KB_per_entry: the anonymous growth per stored entry after the first
-//   minute's warm-up, over the rest of the run and over its last half.
+//   minute's warm-up, over the rest of the run and over its last half; sqlite_start_MB and sqlite_end_MB,
+//   what SQLite's allocator held (its page caches among it).
 // - SteadyCopyServiceMemory: the same copies to the quorvane program itself, without the searches; the same
 //   counters, of its memory.
 // All keep their files in a temporary directory and never touch the user's settings or history.
@@ -462,12 +463,17 @@ void runSteadyCopies(benchmark::State& state, pid_t pid, const std::filesystem::
         double seconds;
         double anonKilobytes;
         long entries;
+        double sqliteKilobytes;
     };
     std::vector<Sample> samples;
+    // In this process, what SQLite holds (its page caches, statements and schemas) is known apart.
+    const bool inProcess = pid == ::getpid();
     const auto sample = [&](double seconds) {
-        samples.push_back({seconds, statusKilobytes(pid, "RssAnon"), storedEntries(database)});
-        std::fprintf(stderr, "t=%5.0fs anon_MB=%7.2f entries=%ld\n", seconds,
-                     samples.back().anonKilobytes / 1024, samples.back().entries);
+        samples.push_back({seconds, statusKilobytes(pid, "RssAnon"), storedEntries(database),
+                           inProcess ? static_cast<double>(sqlite3_memory_used()) / 1024 : 0});
+        std::fprintf(stderr, "t=%5.0fs anon_MB=%7.2f entries=%ld sqlite_MB=%6.2f\n", seconds,
+                     samples.back().anonKilobytes / 1024, samples.back().entries,
+                     samples.back().sqliteKilobytes / 1024);
     };
     const auto started = std::chrono::steady_clock::now();
     const auto elapsed = [&] {
@@ -507,6 +513,10 @@ void runSteadyCopies(benchmark::State& state, pid_t pid, const std::filesystem::
     state.counters["copies_per_second"] = copy / elapsed();
     state.counters["grown_KB_per_entry"] = perEntry(first, samples.back());
     state.counters["late_KB_per_entry"] = perEntry(middle, samples.back());
+    if (inProcess) {
+        state.counters["sqlite_start_MB"] = samples.front().sqliteKilobytes / 1024;
+        state.counters["sqlite_end_MB"] = samples.back().sqliteKilobytes / 1024;
+    }
 }
 
 void SteadyCopyMemory(benchmark::State& state) {
