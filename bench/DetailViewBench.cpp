@@ -183,7 +183,8 @@ double statusKilobytes(const std::string& key) {
 // count in this process's high-water mark.
 const std::vector<std::uint8_t>& hugePng() {
     static const std::vector<std::uint8_t> bytes = [] {
-        const auto path = std::filesystem::temp_directory_path() / ("quorvane-huge-" + std::to_string(getpid()) + ".png");
+        const auto path =
+            std::filesystem::temp_directory_path() / ("quorvane-huge-" + std::to_string(getpid()) + ".png");
         const pid_t child = fork();
         if (child == 0) {
             QImage image(8000, 8000, QImage::Format_RGB32);
@@ -196,7 +197,8 @@ const std::vector<std::uint8_t>& hugePng() {
         int status = 0;
         waitpid(child, &status, 0);
         std::ifstream file(path, std::ios::binary);
-        std::vector<std::uint8_t> data{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+        std::vector<std::uint8_t> data{std::istreambuf_iterator<char>(file),
+                                       std::istreambuf_iterator<char>()};
         std::filesystem::remove(path);
         return data;
     }();

@@ -2,7 +2,8 @@
 
 // Decodes a copied picture for a window that shows it: never wider than the widest screen, since pixels
 // beyond it would only be scaled away when drawn, and an 8000 x 8000 copy would otherwise hold 256 MB for a
-// pane a few hundred pixels wide. Safe from any thread except `widestScreenPixels`, which is main-thread only.
+// pane a few hundred pixels wide. Safe from any thread except `widestScreenPixels`, which is main-thread
+// only.
 
 #include <QByteArray>
 #include <QImage>

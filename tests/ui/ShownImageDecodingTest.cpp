@@ -50,7 +50,8 @@ TEST(ShownImageDecodingTest, WidePicturesShrinkToTheWidthKeepingTheirShapeAndCon
 
 TEST(ShownImageDecodingTest, BytesThatAreNoPictureOrAWidthOfNothingGiveNoCrash) {
     testing::qtTestApplication();
-    EXPECT_TRUE(decodeImageNoWiderThan(std::vector<std::uint8_t>{'n', 'o', 't', 0, 'p', 'n', 'g'}, 400).isNull());
+    EXPECT_TRUE(
+        decodeImageNoWiderThan(std::vector<std::uint8_t>{'n', 'o', 't', 0, 'p', 'n', 'g'}, 400).isNull());
     EXPECT_TRUE(decodeImageNoWiderThan({}, 400).isNull());
     auto truncated = png(300, 300);
     truncated.resize(truncated.size() / 3);
