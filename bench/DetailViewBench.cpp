@@ -3,6 +3,11 @@
 // timer ticks on every turn of the event loop; the longest gap between ticks is the longest time the main
 // thread was blocked ("max_block_ms"; the aim is below 50 ms). "wall_ms" is the time until the content is
 // on screen.
+// BM_HugePicturePeak shows an 8000 x 8000 PNG entry and reports how far it raised the process's high-water
+// mark of resident memory ("peak_growth_MB") and the width it was decoded to ("decoded_width", at most the
+// widest screen's); BM_HugePictureWholeDecodePeak decodes the same picture whole, as the pane once did. Run
+// each in a process of its own (--benchmark_filter) so the high-water mark is its own, e.g. under
+// `xvfb-run -a -s "-screen 0 3840x2160x24"` with QT_QPA_PLATFORM=xcb for a 4K screen.
 
 #include <benchmark/benchmark.h>
 
@@ -11,6 +16,16 @@
 #include <QPlainTextEdit>
 #include <QTextDocument>
 #include <QTimer>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QBuffer>
+#include <QImage>
+#include <QImageReader>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 
 #include "panel/widgets/ClipboardDetailView.h"
 
@@ -155,6 +170,93 @@ void BM_OneLineJsonFormatted(benchmark::State& state) {
         });
 }
 
+// kB of one line ("VmHWM", "VmRSS") of this process's status.
+double statusKilobytes(const std::string& key) {
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.starts_with(key + ":")) return std::stod(line.substr(key.size() + 1));
+    }
+    return 0;
+}
+
+// An 8000 x 8000 PNG with detail in every row, made in a child process so that its 256 MB of pixels never
+// count in this process's high-water mark.
+const std::vector<std::uint8_t>& hugePng() {
+    static const std::vector<std::uint8_t> bytes = [] {
+        const auto path =
+            std::filesystem::temp_directory_path() / ("quorvane-huge-" + std::to_string(getpid()) + ".png");
+        const pid_t child = fork();
+        if (child == 0) {
+            QImage image(8000, 8000, QImage::Format_RGB32);
+            for (int y = 0; y < image.height(); ++y) {
+                auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
+                for (int x = 0; x < image.width(); ++x) row[x] = qRgb(x / 32, y / 32, (x ^ y) & 0xFF);
+            }
+            _exit(image.save(QString::fromStdString(path.string()), "PNG") ? 0 : 1);
+        }
+        int status = 0;
+        waitpid(child, &status, 0);
+        std::ifstream file(path, std::ios::binary);
+        std::vector<std::uint8_t> data{std::istreambuf_iterator<char>(file),
+                                       std::istreambuf_iterator<char>()};
+        std::filesystem::remove(path);
+        return data;
+    }();
+    return bytes;
+}
+
+void BM_HugePicturePeak(benchmark::State& state) {
+    const auto& png = hugePng();
+    if (png.empty()) {
+        state.SkipWithError("the picture could not be made");
+        return;
+    }
+    application();
+    for (auto _ : state) {
+        ClipboardDetailView view;
+        view.resize(520, 400);
+        view.show();
+        auto content = std::make_shared<ClipboardHistoryContentSnapshot>();
+        content->id = "big";
+        content->imageData = png;
+        view.contentProvider = [content](const std::string&, auto reply) { reply(*content); };
+        ClipboardHistoryIndexSnapshot item = entry(std::nullopt);
+        item.contentType = ClipboardContentType::image;
+        QApplication::processEvents();
+        const double before = statusKilobytes("VmHWM");
+        view.showItem(item, "");
+        QElapsedTimer clock;
+        clock.start();
+        while (!view.isShowingImage() && clock.elapsed() < 60'000)
+            QApplication::processEvents(QEventLoop::AllEvents, 5);
+        view.repaint();
+        if (!view.isShowingImage()) {
+            state.SkipWithError("the picture never appeared");
+            return;
+        }
+        state.counters["peak_growth_MB"] = (statusKilobytes("VmHWM") - before) / 1024;
+        state.counters["decoded_width"] = view.shownImagePixels().width();
+        state.counters["wall_ms"] = static_cast<double>(clock.elapsed());
+        state.counters["png_MB"] = static_cast<double>(png.size()) / (1024 * 1024);
+    }
+}
+
+void BM_HugePictureWholeDecodePeak(benchmark::State& state) {
+    const auto& png = hugePng();
+    application();
+    // Qt's own limit refuses a picture this size; the pane once decoded it whole all the same.
+    QImageReader::setAllocationLimit(0);
+    for (auto _ : state) {
+        const double before = statusKilobytes("VmHWM");
+        const QImage image = QImage::fromData(png.data(), static_cast<int>(png.size()));
+        benchmark::DoNotOptimize(image.constBits());
+        state.counters["peak_growth_MB"] = (statusKilobytes("VmHWM") - before) / 1024;
+        state.counters["decoded_width"] = image.width();
+    }
+}
+
+BENCHMARK(BM_HugePicturePeak)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_HugePictureWholeDecodePeak)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_MultiLineText)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_OneLineText)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_OneLineJsonFormatted)->Unit(benchmark::kMillisecond)->Iterations(3);

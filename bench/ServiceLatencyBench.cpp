@@ -13,6 +13,16 @@
 // - ServiceStart: the quorvane program over a history of 10,000, 100,000 or 1,000,000 corpus entries, with its
 //   search index present (an ordinary start) or deleted (to be filled); counters tray_s (from the launch until
 //   the tray and the hot key are up), then rss_MB and anon_MB 10 s after the index work of the start is done.
+// - SteadyCopyMemory: the clipboard services and the windows built as quorvane builds them; for the given
+//   minutes at the given copies per second, xclip copies distinct texts (some long, some not ASCII) and the
+//   search service is asked after each as the panel would (words, filters, the recent page), or the queries
+//   are typed into the shown panel. RssAnon and the stored entries are sampled every 30 s (printed to
+//   stderr); counters anon_start_MB, anon_end_MB, entries, copies_per_second, grown_KB_per_entry and
+//   late_KB_per_entry (the anonymous growth per stored entry after the first minute's warm-up, over the rest
+//   of the run and over its last half), sqlite_start_MB and sqlite_end_MB (what SQLite's allocator held,
+//   its page caches among it).
+// - SteadyCopyServiceMemory: the same copies to the quorvane program itself, without the searches; the same
+//   counters, of its memory.
 // All keep their files in a temporary directory and never touch the user's settings or history.
 
 #include <benchmark/benchmark.h>
@@ -39,8 +49,14 @@
 #include <vector>
 
 #include "SearchCorpus.h"
+#include <sqlite3.h>
+
 #include "app/AppAssembler.h"
+#include "app/AppWindows.h"
+#include "panel/widgets/ClipboardPanelController.h"
 #include "history/store/ClipboardHistoryStore.h"
+#include "platform/linux/NoOpActivationPolicy.h"
+#include "platform/linux/QtAlertPresenter.h"
 #include "platform/linux/QtClipboardPasteboard.h"
 #include "platform/linux/QtImageDecoder.h"
 #include "platform/linux/QtImageProbe.h"
@@ -404,6 +420,191 @@ BENCHMARK(ServiceStart)
     ->ArgsProduct({{10'000, 100'000, 1'000'000}, {1, 0}})
     ->Iterations(1)
     ->Unit(benchmark::kSecond);
+
+// The entries in the history file at `database`, read through a connection of its own; -1 when unreadable.
+long storedEntries(const std::filesystem::path& database) {
+    sqlite3* connection = nullptr;
+    long count = -1;
+    if (sqlite3_open_v2(database.c_str(), &connection, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+        sqlite3_stmt* statement = nullptr;
+        if (sqlite3_prepare_v2(connection, "SELECT count(*) FROM ClipboardHistoryIndex", -1, &statement,
+                               nullptr) == SQLITE_OK &&
+            sqlite3_step(statement) == SQLITE_ROW) {
+            count = sqlite3_column_int64(statement, 0);
+        }
+        sqlite3_finalize(statement);
+    }
+    sqlite3_close(connection);
+    return count;
+}
+
+// The `copy`th text of a steady run: distinct, mostly a line, every 7th a long text, every 5th not ASCII.
+std::string steadyCopyText(std::mt19937& random, int copy) {
+    static const char* const words[] = {"invoice", "deploy", "meeting", "kernel", "recipe", "garden",
+                                        "ticket",  "branch", "summary", "rocket", "coffee", "window"};
+    std::string text = "steady " + std::to_string(copy) + " ";
+    for (int word = 0; word < 6; ++word) text += std::string(words[random() % 12]) + " ";
+    if (copy % 5 == 0) text += "剪贴板历史 שלום עולם 🚀📋 naïve café ";
+    if (copy % 7 == 0) {
+        for (int line = 0; line < 200; ++line) {
+            text += "line " + std::to_string(line) + " of a long paste with words " + words[random() % 12] +
+                    "\n";
+        }
+    }
+    return text;
+}
+
+// Copies at `copiesPerSecond` for `minutes`, calling `afterCopy(copy)` after each, and samples the RssAnon of
+// `pid` and the entries stored in `database` every 30 s; sets the counters SteadyCopyMemory describes.
+void runSteadyCopies(benchmark::State& state, pid_t pid, const std::filesystem::path& database,
+                     const std::function<void(int)>& afterCopy) {
+    const double minutes = static_cast<double>(state.range(0));
+    const double copiesPerSecond = static_cast<double>(state.range(1));
+    std::mt19937 random(36);
+    struct Sample {
+        double seconds;
+        double anonKilobytes;
+        long entries;
+        double sqliteKilobytes;
+    };
+    std::vector<Sample> samples;
+    // In this process, what SQLite holds (its page caches, statements and schemas) is known apart.
+    const bool inProcess = pid == ::getpid();
+    const auto sample = [&](double seconds) {
+        samples.push_back({seconds, statusKilobytes(pid, "RssAnon"), storedEntries(database),
+                           inProcess ? static_cast<double>(sqlite3_memory_used()) / 1024 : 0});
+        std::fprintf(stderr, "t=%5.0fs anon_MB=%7.2f entries=%ld sqlite_MB=%6.2f\n", seconds,
+                     samples.back().anonKilobytes / 1024, samples.back().entries,
+                     samples.back().sqliteKilobytes / 1024);
+    };
+    const auto started = std::chrono::steady_clock::now();
+    const auto elapsed = [&] {
+        return std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    };
+    sample(0);
+    double nextSample = 30;
+    int copy = 0;
+    while (elapsed() < minutes * 60) {
+        const double due = copy / copiesPerSecond;
+        if (elapsed() < due) processEventsUntil([&] { return elapsed() >= due; }, 60'000);
+        if (!copyWithXclip(steadyCopyText(random, copy))) {
+            state.SkipWithError("xclip failed");
+            return;
+        }
+        afterCopy(copy);
+        ++copy;
+        if (elapsed() >= nextSample) {
+            sample(elapsed());
+            nextSample += 30;
+        }
+    }
+    processEventsUntil([] { return false; }, 3000);
+    sample(elapsed());
+    // Growth per stored entry from the first sample past the warm-up minute, and over the last half.
+    const auto perEntry = [](const Sample& from, const Sample& to) {
+        return to.entries > from.entries
+                   ? (to.anonKilobytes - from.anonKilobytes) / static_cast<double>(to.entries - from.entries)
+                   : 0.0;
+    };
+    const auto warm = std::find_if(samples.begin(), samples.end(), [](auto& s) { return s.seconds >= 60; });
+    const Sample& first = warm == samples.end() ? samples.front() : *warm;
+    const Sample& middle = samples[samples.size() / 2];
+    state.counters["anon_start_MB"] = samples.front().anonKilobytes / 1024;
+    state.counters["anon_end_MB"] = samples.back().anonKilobytes / 1024;
+    state.counters["entries"] = static_cast<double>(samples.back().entries);
+    state.counters["copies_per_second"] = copy / elapsed();
+    state.counters["grown_KB_per_entry"] = perEntry(first, samples.back());
+    state.counters["late_KB_per_entry"] = perEntry(middle, samples.back());
+    if (inProcess) {
+        state.counters["sqlite_start_MB"] = samples.front().sqliteKilobytes / 1024;
+        state.counters["sqlite_end_MB"] = samples.back().sqliteKilobytes / 1024;
+    }
+}
+
+void SteadyCopyMemory(benchmark::State& state) {
+    AssembledServices services;
+    QtAlertPresenter alerts;
+    NoOpActivationPolicy activation;
+    AppWindows windows(services.assembler,
+                       AppWindows::Platform{services.notifications, alerts, activation, services.permission});
+    windows.startInitialPanelLoad();
+    // What the panel asks while a person types and picks filters.
+    const std::vector<std::string> queries = {"", "kernel", "type:text", "type:text coffee", "after:today",
+                                              "deploy rocket", "剪贴板", "app:xclip", "ste", "before:week"};
+    auto& search = *services.assembler.clipboardSearchService();
+    // With a third argument of 1 the queries are typed into the shown panel instead, which lists and
+    // highlights the results and shows the selected entry.
+    auto* panel = dynamic_cast<ClipboardPanelController*>(
+        services.assembler.windowFactories().activeClipboardPanelController());
+    const bool throughPanel = state.range(2) != 0;
+    if (throughPanel && !panel) {
+        state.SkipWithError("no panel");
+        return;
+    }
+    if (throughPanel) panel->showPanel();
+    for (auto _ : state) {
+        processEventsUntil([] { return false; }, 2000);
+        runSteadyCopies(
+            state, ::getpid(), services.directory / "storage" / DataDirectoryManager::databaseFileName,
+            [&](int copy) {
+                const auto& query = queries[static_cast<std::size_t>(copy) % queries.size()];
+                if (throughPanel) {
+                    auto& model = panel->viewModel();
+                    model.setSearchText(query);
+                    // Past the typing pause, then until the page is listed.
+                    const int pause = static_cast<int>(ClipboardPanelViewModel::searchDebounceSeconds * 1000);
+                    processEventsUntil([] { return false; }, pause + 10);
+                    processEventsUntil([&] { return !model.isLoading(); }, 5000);
+                    return;
+                }
+                bool replied = false;
+                const auto answered = [&](auto) { replied = true; };
+                if (query.empty()) {
+                    search.fetchRecent(10, 0, answered);
+                } else {
+                    search.search(query, 10, 0, answered);
+                }
+                processEventsUntil([&] { return replied; }, 5000);
+            });
+    }
+    // For a heap profiler: what is still allocated at the end of a short and of a long run, compared,
+    // names what grows with the entries; the teardown would free it all.
+    if (std::getenv("QUORVANE_BENCH_EXIT_WITHOUT_TEARDOWN")) std::_Exit(0);
+    if (throughPanel) panel->hidePanel();
+}
+// Minutes, copies per second, queries typed into the panel (1) or asked of the search service (0).
+BENCHMARK(SteadyCopyMemory)
+    ->Args({10, 5, 1})
+    ->Args({4, 20, 0})
+    ->Args({4, 5, 1})
+    ->Args({2, 5, 1})
+    ->Iterations(1)
+    ->Unit(benchmark::kSecond);
+
+// The same copies to the quorvane program itself (no searches: it is only reached through its windows).
+void SteadyCopyServiceMemory(benchmark::State& state) {
+    const auto directory = makeTemporaryDirectory();
+    for (auto _ : state) {
+        QProcess service;
+        QByteArray log;
+        service.setProcessChannelMode(QProcess::MergedChannels);
+        QObject::connect(&service, &QProcess::readyRead, [&] { log += service.readAll(); });
+        startService(service, directory);
+        if (!service.waitForStarted(5000) ||
+            !processEventsUntil([&] { return log.contains("Reconciled clipboard search index"); }, 60'000)) {
+            state.SkipWithError("quorvane did not start");
+            return;
+        }
+        processEventsUntil([] { return false; }, 2000);
+        const auto pid = static_cast<pid_t>(service.processId());
+        runSteadyCopies(state, pid, directory / "storage" / DataDirectoryManager::databaseFileName,
+                        [&](int) { log.clear(); });
+        ::kill(pid, SIGTERM);
+        service.waitForFinished(60'000);
+    }
+    std::filesystem::remove_all(directory);
+}
+BENCHMARK(SteadyCopyServiceMemory)->Args({10, 5})->Args({4, 20})->Iterations(1)->Unit(benchmark::kSecond);
 
 }  // namespace
 }  // namespace quorvane

@@ -2,6 +2,8 @@
 
 #include <QHash>
 #include <QPainter>
+#include <utility>
+#include <vector>
 
 // The resource lives in a static library: its registration must be pulled in by name.
 static void initialiseQuorvaneIcons() {
@@ -57,7 +59,36 @@ QIcon UiSymbols::icon(UiSymbol symbol) {
     return icon;
 }
 
+namespace {
+
+struct TintKey {
+    int symbol;
+    int width;
+    int height;
+    QRgb color;
+    qreal dpr;
+
+    bool operator==(const TintKey&) const = default;
+};
+
+// Never freed, like the icons: pixmaps must not outlive the application object in static destruction.
+std::vector<std::pair<TintKey, QPixmap>>& tintCache() {
+    static auto* cache = new std::vector<std::pair<TintKey, QPixmap>>;
+    return *cache;
+}
+
+}  // namespace
+
+std::size_t UiSymbols::tintedCacheCount() {
+    return tintCache().size();
+}
+
 QPixmap UiSymbols::tinted(UiSymbol symbol, QSize size, const QColor& color, qreal dpr) {
+    const TintKey key{static_cast<int>(symbol), size.width(), size.height(), color.rgba(), dpr};
+    auto& cache = tintCache();
+    for (const auto& [cachedKey, pixmap] : cache) {
+        if (cachedKey == key) return pixmap;
+    }
     QPixmap source = icon(symbol).pixmap(size, dpr);
     QPixmap out(source.size());
     out.setDevicePixelRatio(source.devicePixelRatio());
@@ -66,6 +97,11 @@ QPixmap UiSymbols::tinted(UiSymbol symbol, QSize size, const QColor& color, qrea
     painter.drawPixmap(0, 0, source);
     painter.setCompositionMode(QPainter::CompositionMode_SourceIn);
     painter.fillRect(out.rect(), color);
+    painter.end();
+    // A few symbols in the palette's few colours are all the panels use; palettes that keep changing start
+    // the cache afresh rather than growing it.
+    if (cache.size() >= tintedCacheLimit) cache.clear();
+    cache.emplace_back(key, out);
     return out;
 }
 

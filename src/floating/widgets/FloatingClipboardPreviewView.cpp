@@ -16,6 +16,7 @@
 #include "base/WhitespaceTrimming.h"
 #include "classification/formatting/SyntaxHighlighting.h"
 #include "l10n/L10n.h"
+#include "ui/ShownImageDecoding.h"
 #include "ui/UiColors.h"
 #include "ui/TransientScrollBars.h"
 
@@ -268,8 +269,7 @@ void FloatingClipboardPreviewView::apply(const FloatingClipboardPreviewRequest& 
     const auto classification = Rules::formattableClassification(request.item, request.content);
     QImage image;
     if (request.item.contentType == ClipboardContentType::image && request.content.imageData) {
-        const auto& data = *request.content.imageData;
-        image = QImage::fromData(data.data(), int(data.size()));
+        image = decodeImageNoWiderThan(*request.content.imageData, widestScreenPixels());
     }
     if (!image.isNull()) {
         showImage(image);

@@ -60,6 +60,8 @@ public:
     QPushButton* formatButton() const { return formatButton_; }
     QWidget* fadeView() const { return fade_; }
     QLabel* imageView() const { return imageLabel_; }
+    // The pixels of the decoded picture on show; invalid while a text is shown.
+    QSize shownImagePixels() const { return image_.isNull() ? QSize() : image_.size(); }
     FloatingClipboardPreviewArrowSide arrowSide() const { return arrowSide_; }
 
     // The outline's rectangle inside the view: the view less the shadow margins.

@@ -10,7 +10,6 @@
 #include <QPainter>
 #include <QPlainTextDocumentLayout>
 #include <QPlainTextEdit>
-#include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QStackedWidget>
@@ -30,6 +29,7 @@
 #include "l10n/L10n.h"
 #include "panel/model/ClipboardDetailImageLayout.h"
 #include "panel/model/ClipboardDetailMetadata.h"
+#include "ui/ShownImageDecoding.h"
 #include "ui/UiColors.h"
 #include "ui/TransientScrollBars.h"
 
@@ -72,28 +72,6 @@ private:
 };
 
 namespace {
-
-// The pane is never wider than the widest screen: pixels beyond it would only be scaled away when drawn.
-int widestScreenPixels() {
-    int widest = 0;
-    for (const QScreen* screen : QGuiApplication::screens()) {
-        widest = std::max(widest, static_cast<int>(screen->geometry().width() * screen->devicePixelRatio()));
-    }
-    return widest > 0 ? widest : 4096;
-}
-
-// Decodes a picture no wider than `maxWidth`, keeping its aspect ratio: an 8000 x 8000 copy would otherwise
-// hold 256 MB for a pane a few hundred pixels wide.
-QImage decodeForDisplay(QByteArray data, int maxWidth) {
-    QBuffer buffer(&data);
-    QImageReader reader(&buffer);
-    const QSize size = reader.size();
-    if (size.isValid() && size.width() > maxWidth) {
-        const double height = static_cast<double>(size.height()) * maxWidth / size.width();
-        reader.setScaledSize(QSize(maxWidth, std::max(1, static_cast<int>(height + 0.5))));
-    }
-    return reader.read();
-}
 
 QString qstring(std::u16string_view text) {
     return QString(reinterpret_cast<const QChar*>(text.data()), static_cast<qsizetype>(text.size()));
@@ -347,16 +325,13 @@ void ClipboardDetailView::display(const ClipboardHistoryIndexSnapshot& item,
         !content->imageData->empty()) {
         resetFormatting();
         const std::uint64_t token = ++renderToken_;
-        // The bytes stay owned by the shared content while the worker reads them.
-        const QByteArray data =
-            QByteArray::fromRawData(reinterpret_cast<const char*>(content->imageData->data()),
-                                    static_cast<qsizetype>(content->imageData->size()));
         QPointer<ClipboardDetailView> self(this);
         auto alive = alive_;
         const int widestShown = widestScreenPixels();
-        worker_->async([self, alive, token, data, content, widestShown] {
+        // The bytes stay owned by the shared content while the worker reads them.
+        worker_->async([self, alive, token, content, widestShown] {
             if (!alive->load()) return;
-            QImage image = decodeForDisplay(data, widestShown);
+            QImage image = decodeImageNoWiderThan(*content->imageData, widestShown);
             QMetaObject::invokeMethod(
                 self.data(),
                 [self, token, image = std::move(image)] {

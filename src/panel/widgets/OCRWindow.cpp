@@ -24,6 +24,8 @@ class OCRImagePane final : public QWidget {
 public:
     OCRImagePane(QImage image, QWidget* parent) : QWidget(parent), image_(std::move(image)) {}
 
+    QSize imagePixels() const { return image_.isNull() ? QSize() : image_.size(); }
+
 protected:
     void paintEvent(QPaintEvent*) override {
         QPainter painter(this);
@@ -118,6 +120,10 @@ void OCRWindow::refresh() {
         const QSignalBlocker blocker(editor_);
         editor_->setPlainText(text);
     }
+}
+
+QSize OCRWindow::shownImagePixels() const {
+    return static_cast<const OCRImagePane*>(imagePane_)->imagePixels();
 }
 
 void OCRWindow::showEvent(QShowEvent* event) {

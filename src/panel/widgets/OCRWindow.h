@@ -32,6 +32,8 @@ public:
     QLabel* errorLabel() const { return errorLabel_; }
     QRect imagePaneGeometry() const { return imagePane_->geometry(); }
     QRect textPaneGeometry() const { return textPane_->geometry(); }
+    // The pixels of the decoded picture; invalid without one.
+    QSize shownImagePixels() const;
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -3,10 +3,13 @@
 #include <QGuiApplication>
 #include <QScreen>
 
+#include "ui/ShownImageDecoding.h"
+
 namespace quorvane {
 
 OCRWindow* presentOCRWindow(const Data& imageData, const OCRWindowServices& services) {
-    QImage image = QImage::fromData(imageData.data(), static_cast<int>(imageData.size()));
+    // Shown scaled to fit; the recognition reads the bytes at their full size on its own.
+    QImage image = decodeImageNoWiderThan(imageData, widestScreenPixels());
     auto viewModel = std::make_unique<OCRViewModel>(imageData, !image.isNull(), services.recognizer,
                                                     services.mainQueue, services.pasteboard);
     auto* window = new OCRWindow(std::move(viewModel), std::move(image));

@@ -17,6 +17,7 @@
 #include "l10n/L10n.h"
 #include "panel/widgets/ClipboardDetailView.h"
 #include "panel/widgets/LetterKey.h"
+#include "ui/ShownImageDecoding.h"
 #include "ui/UiColors.h"
 #include "ui/TransientScrollBars.h"
 
@@ -31,8 +32,10 @@ QString text(L10nKey key) {
 class PinImageView final : public QWidget {
 public:
     PinImageView(const std::optional<Data>& imageData, QWidget* parent) : QWidget(parent) {
-        if (imageData) image_ = QImage::fromData(imageData->data(), static_cast<int>(imageData->size()));
+        if (imageData) image_ = decodeImageNoWiderThan(*imageData, widestScreenPixels());
     }
+
+    QSize imagePixels() const { return image_.isNull() ? QSize() : image_.size(); }
 
 protected:
     void paintEvent(QPaintEvent*) override {
@@ -142,7 +145,8 @@ PinWindow::PinWindow(const ClipboardHistoryIndexSnapshot& entry,
         column->addWidget(editor_, 1);
         setFocusProxy(editor_);
     } else {
-        column->addWidget(new PinImageView(state_.content().imageData, this), 1);
+        imageView_ = new PinImageView(state_.content().imageData, this);
+        column->addWidget(imageView_, 1);
     }
 }
 
@@ -194,6 +198,10 @@ void PinWindow::saveText(std::function<void(bool)> completion) {
             self->state_.textSaved();
             if (completion) completion(true);
         });
+}
+
+QSize PinWindow::shownImagePixels() const {
+    return imageView_ ? static_cast<const PinImageView*>(imageView_)->imagePixels() : QSize();
 }
 
 void PinWindow::saveImage(std::function<void(bool)> completion) {

@@ -58,6 +58,8 @@ public:
     QPlainTextEdit* textEditor() const { return editor_; }
     QPushButton* copyButton() const { return copyButton_; }
     QPushButton* saveButton() const { return saveButton_; }
+    // The pixels of the decoded picture; invalid for a text or a picture that did not decode.
+    QSize shownImagePixels() const;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -75,6 +77,7 @@ private:
     PinCopyHandler copyHandler_;
     PinWindowServices services_;
     QPlainTextEdit* editor_ = nullptr;
+    QWidget* imageView_ = nullptr;
     QPushButton* copyButton_;
     QPushButton* saveButton_;
     // Set once closing was decided (saved, or Don't Save), so the close passes the guard.

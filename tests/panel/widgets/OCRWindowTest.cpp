@@ -12,6 +12,7 @@
 #include "panel/widgets/WidgetTestApplication.h"
 #include "platform/linux/QtMainQueue.h"
 #include "platform/memory/InMemoryPasteboard.h"
+#include "support/PictureBytes.h"
 
 namespace quorvane {
 namespace {
@@ -19,8 +20,12 @@ namespace {
 // Answers every image with the same text, at once.
 class FixedRecognizer final : public ClipboardImageTextRecognizing {
 public:
-    void recognizeText(Data, std::function<void(std::string)> completion) override { completion(text); }
+    void recognizeText(Data data, std::function<void(std::string)> completion) override {
+        if (received) *received = std::move(data);
+        completion(text);
+    }
     std::string text;
+    Data* received = nullptr;
 };
 
 QByteArray pngBytes() {
@@ -50,6 +55,19 @@ protected:
     InMemoryPasteboard pasteboard;
     QPointer<OCRWindow> window;
 };
+
+// A picture far wider than any screen is shown from pixels no wider than a screen, keeping its shape, while
+// the recognition still gets the copied bytes whole.
+TEST_F(OCRWindowTest, PicturesAreShownNoWiderThanAScreenAndRecognisedWhole) {
+    const int widest = testing::widestScreenInDevicePixels();
+    ASSERT_GT(widest, 0);
+    const Data huge = testing::pngBytes(widest * 4, 400);
+    Data recognised;
+    recognizer.received = &recognised;
+    open(QByteArray(reinterpret_cast<const char*>(huge.data()), static_cast<qsizetype>(huge.size())));
+    EXPECT_EQ(window->shownImagePixels(), QSize(widest, 100));
+    EXPECT_EQ(recognised, huge);
+}
 
 TEST_F(OCRWindowTest, RecognisedTextIsEditableAndCopyable) {
     recognizer.text = "Invoice 42";

@@ -12,6 +12,7 @@
 #include "panel/widgets/WidgetTestApplication.h"
 #include "platform/memory/FakeAlertPresenter.h"
 #include "platform/memory/InMemoryPasteboard.h"
+#include "support/PictureBytes.h"
 #include "support/TemporaryDirectory.h"
 
 namespace quorvane {
@@ -175,6 +176,23 @@ TEST_F(PinWindowTest, CopyingABrokenImageLeavesTheClipboardAsItWas) {
     empty->save();
     EXPECT_EQ(alerts.presented.back().informativeText, "Unable to save because no image data is available.");
     EXPECT_TRUE(savePanel.requests.empty());
+}
+
+// A picture far wider than any screen is held at most a screen wide, with its shape; a small one as it is.
+// Saving still writes the copied bytes, not the shrunk picture.
+TEST_F(PinWindowTest, PicturesAreDecodedNoWiderThanAScreenAndSavedWhole) {
+    const int widest = testing::widestScreenInDevicePixels();
+    ASSERT_GT(widest, 0);
+    const Data huge = testing::pngBytes(widest * 4, 400);
+    PinWindow* wide = imageWindow(huge);
+    EXPECT_EQ(wide->shownImagePixels(), QSize(widest, 100));
+    EXPECT_EQ(imageWindow(testing::pngBytes(30, 20))->shownImagePixels(), QSize(30, 20));
+    EXPECT_FALSE(imageWindow(Data{1, 2, 3})->shownImagePixels().isValid());
+
+    const auto path = temporary / "pinned.png";
+    savePanel.script(path);
+    wide->save();
+    EXPECT_EQ(fileContents(path), std::string(huge.begin(), huge.end()));
 }
 
 TEST_F(PinWindowTest, ImagesSaveUnderTheirFormatsExtensionAndCloseWithoutAsking) {

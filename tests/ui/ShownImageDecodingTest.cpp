@@ -1,0 +1,65 @@
+#include <gtest/gtest.h>
+
+#include <QBuffer>
+#include <QImage>
+#include <cstdint>
+#include <vector>
+
+#include "support/QtTestApplication.h"
+#include "ui/ShownImageDecoding.h"
+
+namespace quorvane {
+namespace {
+
+std::vector<std::uint8_t> encoded(const QImage& image, const char* format) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, format);
+    return {bytes.begin(), bytes.end()};
+}
+
+std::vector<std::uint8_t> png(int width, int height) {
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(Qt::darkCyan);
+    // The left half red, so a decode that crops instead of scaling shows.
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width / 2; ++x) image.setPixel(x, y, qRgb(255, 0, 0));
+    return encoded(image, "PNG");
+}
+
+// Wider pictures shrink to the width with their shape and their whole content; others keep their pixels.
+TEST(ShownImageDecodingTest, WidePicturesShrinkToTheWidthKeepingTheirShapeAndContent) {
+    testing::qtTestApplication();
+    const QImage wide = decodeImageNoWiderThan(png(2000, 500), 400);
+    ASSERT_EQ(wide.size(), QSize(400, 100));
+    EXPECT_EQ(QColor(wide.pixel(50, 50)), QColor(255, 0, 0));
+    EXPECT_EQ(QColor(wide.pixel(350, 50)), QColor(Qt::darkCyan));
+
+    // A hairline keeps at least one row; an odd height rounds to the nearest.
+    EXPECT_EQ(decodeImageNoWiderThan(png(4000, 1), 400).size(), QSize(400, 1));
+    EXPECT_EQ(decodeImageNoWiderThan(png(1000, 333), 300).size(), QSize(300, 100));
+    // Tall and narrow, or exactly as wide: untouched.
+    EXPECT_EQ(decodeImageNoWiderThan(png(100, 3000), 400).size(), QSize(100, 3000));
+    EXPECT_EQ(decodeImageNoWiderThan(png(400, 20), 400).size(), QSize(400, 20));
+    // Other formats the reader scales as well.
+    QImage jpegSource(1600, 1200, QImage::Format_RGB32);
+    jpegSource.fill(Qt::blue);
+    EXPECT_EQ(decodeImageNoWiderThan(encoded(jpegSource, "JPEG"), 800).size(), QSize(800, 600));
+}
+
+TEST(ShownImageDecodingTest, BytesThatAreNoPictureOrAWidthOfNothingGiveNoCrash) {
+    testing::qtTestApplication();
+    EXPECT_TRUE(
+        decodeImageNoWiderThan(std::vector<std::uint8_t>{'n', 'o', 't', 0, 'p', 'n', 'g'}, 400).isNull());
+    EXPECT_TRUE(decodeImageNoWiderThan({}, 400).isNull());
+    auto truncated = png(300, 300);
+    truncated.resize(truncated.size() / 3);
+    const QImage partial = decodeImageNoWiderThan(truncated, 100);
+    EXPECT_TRUE(partial.isNull() || partial.width() <= 100);
+    // A width below one pixel still gives a picture one pixel wide rather than nothing.
+    EXPECT_EQ(decodeImageNoWiderThan(png(50, 50), 0).size(), QSize(1, 1));
+}
+
+}  // namespace
+}  // namespace quorvane
