@@ -574,6 +574,7 @@ void SteadyCopyMemory(benchmark::State& state) {
 }
 // Minutes, copies per second, queries typed into the panel (1) or asked of the search service (0).
 BENCHMARK(SteadyCopyMemory)
+    ->Args({30, 5, 1})
     ->Args({10, 5, 1})
     ->Args({4, 20, 0})
     ->Args({4, 5, 1})
