@@ -15,6 +15,7 @@
 
 #include "platform/linux/QtAlertPresenter.h"
 #include "platform/linux/QtFolderPicker.h"
+#include "support/QtTestApplication.h"
 #include "support/TemporaryDirectory.h"
 
 namespace quorvane {
@@ -44,12 +45,6 @@ bool processEventsUntil(const std::function<bool()>& done) {
     elapsed.start();
     while (!done() && elapsed.elapsed() < 2000) QApplication::processEvents(QEventLoop::AllEvents, 10);
     return done();
-}
-
-fs::path screenshotFolder() {
-    const fs::path folder = fs::current_path() / "screenshots";
-    fs::create_directories(folder);
-    return folder;
 }
 
 class QtDialogPresentersTest : public ::testing::Test {
@@ -90,7 +85,7 @@ TEST_F(QtDialogPresentersTest, AlertKeepsTheButtonOrderAndReportsThePressedButto
         EXPECT_EQ(buttons[0]->text().toStdString(), alert.buttonTitles[0]);
         EXPECT_EQ(buttons[1]->text().toStdString(), alert.buttonTitles[1]);
         EXPECT_EQ(box->defaultButton(), buttons[0]);
-        box->grab().save(QString::fromStdString((screenshotFolder() / file).string()));
+        box->grab().save(testing::screenshotFolder("dialogs") + "/" + file);
         EXPECT_TRUE(answers_.empty());
 
         buttons[1]->click();
@@ -174,7 +169,7 @@ TEST_F(QtDialogPresentersTest, FolderPickerChoosesFoldersOnlyShowsTheMessageAndM
     }
     EXPECT_LE(header->sectionViewportPosition(header->count() - 1) + header->sectionSize(header->count() - 1),
               details->viewport()->width());
-    dialog->grab().save(QString::fromStdString((screenshotFolder() / "folder-picker-en.png").string()));
+    dialog->grab().save(testing::screenshotFolder("dialogs") + "/folder-picker-en.png");
 
     // In folder mode the folder shown is the one chosen.
     dialog->setDirectory(QString::fromStdString((directory / "clips").string()));
