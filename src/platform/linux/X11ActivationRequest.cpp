@@ -4,7 +4,7 @@
 
 #include <QGuiApplication>
 
-#include "platform/linux/X11Atoms.h"
+#include "platform/linux/X11Properties.h"
 
 namespace quorvane {
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "base/Logger.h"
-#include "platform/linux/X11Atoms.h"
+#include "platform/linux/X11Properties.h"
 
 namespace quorvane {
 
@@ -32,27 +32,8 @@ PropertyReply takeReply(xcb_connection_t* connection, xcb_get_property_cookie_t 
     return reply;
 }
 
-// The bytes of an 8-bit property, split at NUL characters (WM_CLASS holds two strings).
-std::vector<std::string> strings(const PropertyReply& reply) {
-    if (!reply || reply->format != 8) return {};
-    const char* bytes = static_cast<const char*>(xcb_get_property_value(reply.get()));
-    const int length = xcb_get_property_value_length(reply.get());
-    std::vector<std::string> parts;
-    std::string current;
-    for (int i = 0; i < length; ++i) {
-        if (bytes[i] == '\0') {
-            parts.push_back(std::move(current));
-            current.clear();
-        } else {
-            current.push_back(bytes[i]);
-        }
-    }
-    if (!current.empty()) parts.push_back(std::move(current));
-    return parts;
-}
-
 std::optional<std::string> firstString(const PropertyReply& reply) {
-    auto parts = strings(reply);
+    auto parts = propertyStrings(reply.get());
     if (parts.empty() || parts.front().empty()) return std::nullopt;
     return parts.front();
 }
@@ -134,7 +115,7 @@ std::optional<FrontmostApplication> X11FrontmostApplicationProvider::frontmostAp
     FrontmostApplication application;
     application.window.gtkApplicationId = firstString(gtk);
     application.window.kdeDesktopFile = firstString(kde);
-    const auto classes = strings(wmClass);
+    const auto classes = propertyStrings(wmClass.get());
     if (!classes.empty() && !classes[0].empty()) application.window.wmClassInstance = classes[0];
     if (classes.size() > 1 && !classes[1].empty()) application.window.wmClassName = classes[1];
     application.window.title = firstString(netName);

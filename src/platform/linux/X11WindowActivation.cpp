@@ -5,7 +5,7 @@
 #include <string>
 
 #include "base/Logger.h"
-#include "platform/linux/X11Atoms.h"
+#include "platform/linux/X11Properties.h"
 
 namespace quorvane {
 
@@ -81,15 +81,10 @@ std::optional<WindowClass> X11WindowActivation::windowClass(const ReturnTarget& 
     std::free(error);
     if (!reply || reply->format != 8) return std::nullopt;
     // Two NUL-terminated names, instance then class; a malformed value may lack the NULs.
-    const auto* bytes = static_cast<const char*>(xcb_get_property_value(reply.get()));
-    const std::string value(bytes, static_cast<std::size_t>(xcb_get_property_value_length(reply.get())));
-    const auto end = value.find('\0');
+    const auto names = propertyStrings(reply.get());
     WindowClass windowClass;
-    windowClass.instance = value.substr(0, end);
-    if (end != std::string::npos) {
-        const std::string rest = value.substr(end + 1);
-        windowClass.className = rest.substr(0, rest.find('\0'));
-    }
+    if (!names.empty()) windowClass.instance = names[0];
+    if (names.size() > 1) windowClass.className = names[1];
     return windowClass;
 }
 

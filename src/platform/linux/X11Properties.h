@@ -1,6 +1,7 @@
 #pragma once
 
-// Interning atoms on an xcb connection, for the X11 classes that each hold one (or use Qt's).
+// Interning atoms and reading window properties on an xcb connection, for the X11 classes that each hold one
+// (or use Qt's).
 
 #include <xcb/xcb.h>
 
@@ -9,6 +10,8 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <string>
+#include <vector>
 
 namespace quorvane {
 
@@ -28,6 +31,26 @@ std::array<xcb_atom_t, N> internAtoms(xcb_connection_t* connection, const char* 
         std::free(reply);
     }
     return atoms;
+}
+
+// The bytes of an 8-bit property, split at NUL characters (WM_CLASS holds two strings); none for a reply of
+// another format or no reply.
+inline std::vector<std::string> propertyStrings(const xcb_get_property_reply_t* reply) {
+    if (!reply || reply->format != 8) return {};
+    const char* bytes = static_cast<const char*>(xcb_get_property_value(reply));
+    const int length = xcb_get_property_value_length(reply);
+    std::vector<std::string> parts;
+    std::string current;
+    for (int i = 0; i < length; ++i) {
+        if (bytes[i] == '\0') {
+            parts.push_back(std::move(current));
+            current.clear();
+        } else {
+            current.push_back(bytes[i]);
+        }
+    }
+    if (!current.empty()) parts.push_back(std::move(current));
+    return parts;
 }
 
 }  // namespace quorvane
