@@ -5,16 +5,13 @@
 
 #include <gtest/gtest.h>
 
-#include <QApplication>
-#include <QDir>
-#include <QImage>
 #include <QLabel>
 #include <QPushButton>
-#include <QStyleFactory>
 #include <cstdlib>
 
 #include "desktop/AccessibilityBusSession.h"
 #include "desktop/DesktopSession.h"
+#include "desktop/ScreenshotTest.h"
 #include "platform/linux/X11AccessibilityTrust.h"
 #include "settings/widgets/AdvancedSettingsViewController.h"
 #include "settings/widgets/SettingsWindowController.h"
@@ -27,29 +24,15 @@ namespace {
 
 using testing::DesktopSession;
 
-class AccessibilityStatusScreenshotTest : public ::testing::TestWithParam<std::tuple<bool, bool>> {
+class AccessibilityStatusScreenshotTest : public testing::ScreenshotTest {
 protected:
-    void SetUp() override {
-        DESKTOP_SESSION_OR_SKIP();
-        QApplication::setStyle(QStyleFactory::create("Fusion"));
-        dark = std::get<0>(GetParam());
-        chinese = std::get<1>(GetParam());
-        QApplication::setPalette(dark ? testing::darkTestPalette() : testing::lightTestPalette());
-        QFont font("DejaVu Sans");
-        font.setPointSizeF(10);
-        QApplication::setFont(font);
-        QDir().mkpath(QUORVANE_SCREENSHOT_DIR);
-    }
+    AccessibilityStatusScreenshotTest() : ScreenshotTest("accessibility") {}
 
+    // The pictures are for review only; the status texts carry the checks.
     void save(QWidget& window, const QString& state) {
-        const QString name =
-            QStringLiteral("%1/accessibility-%2-%3-%4.png")
-                .arg(QUORVANE_SCREENSHOT_DIR, state, dark ? "dark" : "light", chinese ? "zh" : "en");
+        const QString name = picturePath(state);
         ASSERT_TRUE(window.grab().toImage().save(name)) << name.toStdString();
     }
-
-    bool dark = false;
-    bool chinese = false;
 };
 
 TEST_P(AccessibilityStatusScreenshotTest, StatusFollowsTheBusAndTheButtonSwitchesItOn) {

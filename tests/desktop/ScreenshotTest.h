@@ -45,11 +45,15 @@ protected:
 
     void TearDown() override { language.reset(); }
 
+    // Where the picture of `state` is saved.
+    QString picturePath(const QString& state) const {
+        return QStringLiteral("%1/%2-%3-%4-%5.png")
+            .arg(QUORVANE_SCREENSHOT_DIR, prefix_, state, dark ? "dark" : "light", chinese ? "zh" : "en");
+    }
+
     // Saves the widget's picture and checks that it is not blank: more than `colours` colours on a grid.
     void save(QWidget& widget, const QString& state, int colours = 20) {
-        const QString name = QStringLiteral("%1/%2-%3-%4-%5.png")
-                                 .arg(QUORVANE_SCREENSHOT_DIR, prefix_, state, dark ? "dark" : "light",
-                                      chinese ? "zh" : "en");
+        const QString name = picturePath(state);
         const QImage image = widget.grab().toImage();
         ASSERT_TRUE(image.save(name)) << name.toStdString();
         QSet<QRgb> seen;

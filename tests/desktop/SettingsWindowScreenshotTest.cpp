@@ -4,14 +4,10 @@
 
 #include <gtest/gtest.h>
 
-#include <QApplication>
-#include <QDir>
-#include <QImage>
 #include <QLabel>
-#include <QSet>
-#include <QStyleFactory>
 
 #include "desktop/DesktopSession.h"
+#include "desktop/ScreenshotTest.h"
 #include "panel/model/ClipboardHotkeySetting.h"
 #include "panel/model/ClipboardPanelCoordinator.h"
 #include "settings/widgets/AdvancedSettingsViewController.h"
@@ -25,35 +21,9 @@ namespace {
 
 using testing::DesktopSession;
 
-class SettingsWindowScreenshotTest : public ::testing::TestWithParam<std::tuple<bool, bool>> {
+class SettingsWindowScreenshotTest : public testing::ScreenshotTest {
 protected:
-    void SetUp() override {
-        DESKTOP_SESSION_OR_SKIP();
-        QApplication::setStyle(QStyleFactory::create("Fusion"));
-        dark = std::get<0>(GetParam());
-        chinese = std::get<1>(GetParam());
-        QApplication::setPalette(dark ? testing::darkTestPalette() : testing::lightTestPalette());
-        QFont font("DejaVu Sans");
-        font.setPointSizeF(10);
-        QApplication::setFont(font);
-        QDir().mkpath(QUORVANE_SCREENSHOT_DIR);
-    }
-
-    void save(QWidget& window, const QString& state) {
-        const QString name =
-            QStringLiteral("%1/settings-%2-%3-%4.png")
-                .arg(QUORVANE_SCREENSHOT_DIR, state, dark ? "dark" : "light", chinese ? "zh" : "en");
-        const QImage image = window.grab().toImage();
-        ASSERT_TRUE(image.save(name)) << name.toStdString();
-        QSet<QRgb> colours;
-        for (int y = 0; y < image.height(); y += 5) {
-            for (int x = 0; x < image.width(); x += 5) colours.insert(image.pixel(x, y));
-        }
-        EXPECT_GT(colours.size(), 20) << "the picture looks blank: " << name.toStdString();
-    }
-
-    bool dark = false;
-    bool chinese = false;
+    SettingsWindowScreenshotTest() : ScreenshotTest("settings") {}
 };
 
 TEST_P(SettingsWindowScreenshotTest, EveryPage) {

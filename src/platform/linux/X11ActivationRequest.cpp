@@ -3,9 +3,8 @@
 #include <xcb/xcb.h>
 
 #include <QGuiApplication>
-#include <cstdlib>
-#include <cstring>
-#include <memory>
+
+#include "platform/linux/X11Properties.h"
 
 namespace quorvane {
 
@@ -13,14 +12,8 @@ void requestX11ActivationForUserInput(std::uintptr_t window, std::uint32_t userT
     auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
     if (!x11 || !x11->connection()) return;
     xcb_connection_t* connection = x11->connection();
-    const auto atom = [connection](const char* name) {
-        auto cookie = xcb_intern_atom(connection, 0, static_cast<std::uint16_t>(std::strlen(name)), name);
-        std::unique_ptr<xcb_intern_atom_reply_t, decltype(&std::free)> reply(
-            xcb_intern_atom_reply(connection, cookie, nullptr), &std::free);
-        return reply ? reply->atom : static_cast<xcb_atom_t>(XCB_ATOM_NONE);
-    };
-    const xcb_atom_t userTimeAtom = atom("_NET_WM_USER_TIME");
-    const xcb_atom_t activeWindowAtom = atom("_NET_ACTIVE_WINDOW");
+    const auto [userTimeAtom, activeWindowAtom] =
+        internAtoms(connection, {"_NET_WM_USER_TIME", "_NET_ACTIVE_WINDOW"});
     if (userTimeAtom == XCB_ATOM_NONE || activeWindowAtom == XCB_ATOM_NONE) return;
     const auto xcbWindow = static_cast<xcb_window_t>(window);
     xcb_change_property(connection, XCB_PROP_MODE_REPLACE, xcbWindow, userTimeAtom, XCB_ATOM_CARDINAL, 32, 1,

@@ -3,11 +3,11 @@
 #include <unistd.h>
 
 #include <cstdlib>
-#include <cstring>
 #include <string>
 #include <vector>
 
 #include "base/Logger.h"
+#include "platform/linux/X11Properties.h"
 
 namespace quorvane {
 
@@ -15,13 +15,6 @@ namespace {
 
 // Window properties are written by other programs: read at most this many 32-bit units of each.
 constexpr std::uint32_t maximumPropertyUnits = 1024;
-
-xcb_atom_t internAtom(xcb_connection_t* connection, const char* name) {
-    auto cookie = xcb_intern_atom(connection, 0, static_cast<std::uint16_t>(std::strlen(name)), name);
-    std::unique_ptr<xcb_intern_atom_reply_t, decltype(&std::free)> reply(
-        xcb_intern_atom_reply(connection, cookie, nullptr), &std::free);
-    return reply ? reply->atom : static_cast<xcb_atom_t>(XCB_ATOM_NONE);
-}
 
 using PropertyReply = std::unique_ptr<xcb_get_property_reply_t, decltype(&std::free)>;
 
@@ -39,27 +32,8 @@ PropertyReply takeReply(xcb_connection_t* connection, xcb_get_property_cookie_t 
     return reply;
 }
 
-// The bytes of an 8-bit property, split at NUL characters (WM_CLASS holds two strings).
-std::vector<std::string> strings(const PropertyReply& reply) {
-    if (!reply || reply->format != 8) return {};
-    const char* bytes = static_cast<const char*>(xcb_get_property_value(reply.get()));
-    const int length = xcb_get_property_value_length(reply.get());
-    std::vector<std::string> parts;
-    std::string current;
-    for (int i = 0; i < length; ++i) {
-        if (bytes[i] == '\0') {
-            parts.push_back(std::move(current));
-            current.clear();
-        } else {
-            current.push_back(bytes[i]);
-        }
-    }
-    if (!current.empty()) parts.push_back(std::move(current));
-    return parts;
-}
-
 std::optional<std::string> firstString(const PropertyReply& reply) {
-    auto parts = strings(reply);
+    auto parts = propertyStrings(reply.get());
     if (parts.empty() || parts.front().empty()) return std::nullopt;
     return parts.front();
 }
@@ -95,10 +69,10 @@ X11FrontmostApplicationProvider::X11FrontmostApplicationProvider(ApplicationIden
     auto screens = xcb_setup_roots_iterator(xcb_get_setup(connection_));
     for (int i = 0; i < screenNumber && screens.rem > 0; ++i) xcb_screen_next(&screens);
     root_ = screens.data->root;
-    atoms_ = std::make_unique<Atoms>(
-        Atoms{internAtom(connection_, "_NET_ACTIVE_WINDOW"), internAtom(connection_, "_GTK_APPLICATION_ID"),
-              internAtom(connection_, "_KDE_NET_WM_DESKTOP_FILE"), internAtom(connection_, "_NET_WM_PID"),
-              internAtom(connection_, "_NET_WM_NAME")});
+    const auto [activeWindow, gtkApplicationId, kdeDesktopFile, processId, name] =
+        internAtoms(connection_, {"_NET_ACTIVE_WINDOW", "_GTK_APPLICATION_ID", "_KDE_NET_WM_DESKTOP_FILE",
+                                  "_NET_WM_PID", "_NET_WM_NAME"});
+    atoms_ = std::make_unique<Atoms>(Atoms{activeWindow, gtkApplicationId, kdeDesktopFile, processId, name});
 }
 
 X11FrontmostApplicationProvider::~X11FrontmostApplicationProvider() {
@@ -141,7 +115,7 @@ std::optional<FrontmostApplication> X11FrontmostApplicationProvider::frontmostAp
     FrontmostApplication application;
     application.window.gtkApplicationId = firstString(gtk);
     application.window.kdeDesktopFile = firstString(kde);
-    const auto classes = strings(wmClass);
+    const auto classes = propertyStrings(wmClass.get());
     if (!classes.empty() && !classes[0].empty()) application.window.wmClassInstance = classes[0];
     if (classes.size() > 1 && !classes[1].empty()) application.window.wmClassName = classes[1];
     application.window.title = firstString(netName);

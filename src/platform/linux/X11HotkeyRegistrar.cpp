@@ -211,7 +211,8 @@ Subscription X11HotkeyRegistrar::installPressHandler(PressHandler handler) {
 void X11HotkeyRegistrar::handlePress(std::uint8_t keycode, std::uint16_t state, std::uint32_t time) {
     // A held key repeats either as more presses or, without detectable auto-repeat, as release-press pairs
     // that share one time stamp.
-    const bool repeat = held_[keycode] || (releaseTime_.count(keycode) && releaseTime_[keycode] == time);
+    const auto released = releaseTime_.find(keycode);
+    const bool repeat = held_[keycode] || (released != releaseTime_.end() && released->second == time);
     held_[keycode] = true;
     if (repeat) return;
     const std::uint16_t pressed = state & 0xFF & ~(XCB_MOD_MASK_LOCK | masks_.numLock);
@@ -236,10 +237,10 @@ bool X11HotkeyRegistrar::nativeEventFilter(const QByteArray& eventType, void* me
         if (type == XCB_KEY_PRESS) {
             // Presses on our own windows are typing, not the hot key.
             if (key->event == root_) handlePress(key->detail, key->state, key->time);
-        } else if (held_.count(key->detail)) {
+        } else if (const auto held = held_.find(key->detail); held != held_.end()) {
             // A release wherever it is reported ends the hold: a key left held would take the next press
             // for an auto-repeat.
-            held_[key->detail] = false;
+            held->second = false;
             releaseTime_[key->detail] = key->time;
         }
     } else if (type == XCB_MAPPING_NOTIFY) {

@@ -1,11 +1,11 @@
 #include "platform/linux/X11WindowActivation.h"
 
 #include <cstdlib>
-#include <cstring>
 #include <memory>
 #include <string>
 
 #include "base/Logger.h"
+#include "platform/linux/X11Properties.h"
 
 namespace quorvane {
 
@@ -17,12 +17,6 @@ constexpr std::uint32_t sourceIndicationPager = 2;
 
 template <typename T>
 using Reply = std::unique_ptr<T, decltype(&std::free)>;
-
-xcb_atom_t internAtom(xcb_connection_t* connection, const char* name) {
-    auto cookie = xcb_intern_atom(connection, 0, static_cast<std::uint16_t>(std::strlen(name)), name);
-    Reply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(connection, cookie, nullptr), &std::free);
-    return reply ? reply->atom : static_cast<xcb_atom_t>(XCB_ATOM_NONE);
-}
 
 std::optional<std::uint32_t> cardinalProperty(xcb_connection_t* connection, xcb_window_t window,
                                               xcb_atom_t property) {
@@ -48,9 +42,10 @@ X11WindowActivation::X11WindowActivation(const char* displayName) {
     auto screens = xcb_setup_roots_iterator(xcb_get_setup(connection_));
     for (int i = 0; i < screenNumber && screens.rem > 0; ++i) xcb_screen_next(&screens);
     root_ = screens.data->root;
-    activeWindowAtom_ = internAtom(connection_, "_NET_ACTIVE_WINDOW");
-    processIdAtom_ = internAtom(connection_, "_NET_WM_PID");
-    clockAtom_ = internAtom(connection_, "_QUORVANE_TIMESTAMP");
+    const auto atoms = internAtoms(connection_, {"_NET_ACTIVE_WINDOW", "_NET_WM_PID", "_QUORVANE_TIMESTAMP"});
+    activeWindowAtom_ = atoms[0];
+    processIdAtom_ = atoms[1];
+    clockAtom_ = atoms[2];
 
     clockWindow_ = xcb_generate_id(connection_);
     const std::uint32_t values[] = {1, XCB_EVENT_MASK_PROPERTY_CHANGE};
@@ -86,15 +81,10 @@ std::optional<WindowClass> X11WindowActivation::windowClass(const ReturnTarget& 
     std::free(error);
     if (!reply || reply->format != 8) return std::nullopt;
     // Two NUL-terminated names, instance then class; a malformed value may lack the NULs.
-    const auto* bytes = static_cast<const char*>(xcb_get_property_value(reply.get()));
-    const std::string value(bytes, static_cast<std::size_t>(xcb_get_property_value_length(reply.get())));
-    const auto end = value.find('\0');
+    const auto names = propertyStrings(reply.get());
     WindowClass windowClass;
-    windowClass.instance = value.substr(0, end);
-    if (end != std::string::npos) {
-        const std::string rest = value.substr(end + 1);
-        windowClass.className = rest.substr(0, rest.find('\0'));
-    }
+    if (!names.empty()) windowClass.instance = names[0];
+    if (names.size() > 1) windowClass.className = names[1];
     return windowClass;
 }
 
