@@ -90,7 +90,6 @@ private:
     // Queues `job` with the store; errors are logged as `failure` followed by the error's description.
     void submit(const char* failure, std::function<void(ClipboardSearchIndexStoreProtocol&)> job);
 
-    void scheduleRebuildAfterRecovery();
     // Queues a reconciliation when an index job failed since the last one.
     void retryLostWritesIfNeeded();
 
