@@ -161,10 +161,11 @@ void ClipboardHistorySearchIndexSync::scheduleReconciliation() {
     if (!store_ || !history_) return;
     submit("Failed to reconcile clipboard search index: ", [this, history = history_](
                                                                ClipboardSearchIndexStoreProtocol& store) {
-        const Reconciliation counts =
-            reconcile(store, *history, [this](const ClipboardSearchSourceDocument& source) {
-                return indexDocument(source, clipboardSearchPinyinIndexEnabled(userDefaults_));
-            });
+        // Read once, as a fill does, not for each of possibly every entry.
+        const bool pinyin = clipboardSearchPinyinIndexEnabled(userDefaults_);
+        const Reconciliation counts = reconcile(
+            store, *history,
+            [pinyin](const ClipboardSearchSourceDocument& source) { return indexDocument(source, pinyin); });
         releaseFreedMemory();
         Logger::info("Reconciled clipboard search index with history, entries=" +
                          std::to_string(counts.entries) + ", added=" + std::to_string(counts.added) +
