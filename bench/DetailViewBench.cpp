@@ -27,6 +27,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "ProcessStatus.h"
 #include "panel/widgets/ClipboardDetailView.h"
 
 namespace {
@@ -170,14 +171,7 @@ void BM_OneLineJsonFormatted(benchmark::State& state) {
         });
 }
 
-// kB of one line ("VmHWM", "VmRSS") of this process's status.
-double statusKilobytes(const std::string& key) {
-    std::ifstream status("/proc/self/status");
-    for (std::string line; std::getline(status, line);) {
-        if (line.starts_with(key + ":")) return std::stod(line.substr(key.size() + 1));
-    }
-    return 0;
-}
+using bench::statusKilobytes;
 
 // An 8000 x 8000 PNG with detail in every row, made in a child process so that its 256 MB of pixels never
 // count in this process's high-water mark.

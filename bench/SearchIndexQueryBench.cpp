@@ -8,11 +8,11 @@
 
 #include <algorithm>
 #include <chrono>
-#include <fstream>
 #include <map>
 #include <memory>
 #include <sstream>
 
+#include "ProcessStatus.h"
 #include "SearchCorpus.h"
 #include "platform/memory/InMemoryUserDefaults.h"
 #include "searchindex/SQLiteClipboardSearchIndexStore.h"
@@ -40,14 +40,7 @@ int referenceMax() {
     return text != nullptr ? std::stoi(text) : 100'000;
 }
 
-// kB of one line of /proc/self/status ("VmRSS", "RssAnon").
-double statusKilobytes(const std::string& key) {
-    std::ifstream status("/proc/self/status");
-    for (std::string line; std::getline(status, line);) {
-        if (line.rfind(key + ":", 0) == 0) return std::stod(line.substr(key.size() + 1));
-    }
-    return 0;
-}
+using bench::statusKilobytes;
 
 struct Index {
     std::unique_ptr<ClipboardSearchIndexStoreProtocol> store;

@@ -48,6 +48,7 @@
 #include <thread>
 #include <vector>
 
+#include "ProcessStatus.h"
 #include "SearchCorpus.h"
 #include <sqlite3.h>
 
@@ -280,14 +281,7 @@ void startService(QProcess& service, const std::filesystem::path& directory) {
     service.start(QUORVANE_EXECUTABLE, {});
 }
 
-// kB of one line ("VmRSS", "RssAnon") of a process's status.
-double statusKilobytes(pid_t pid, const std::string& key) {
-    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
-    for (std::string line; std::getline(status, line);) {
-        if (line.starts_with(key + ":")) return std::stod(line.substr(key.size() + 1));
-    }
-    return 0;
-}
+using bench::statusKilobytes;
 
 void IdleCpu(benchmark::State& state) {
     const auto directory = makeTemporaryDirectory();

@@ -250,21 +250,18 @@ int main(int argc, char** argv) {
         entry.classification = std::move(classification);
         history->entries.push_back(entry);
     };
+    add("standup",
+        chinese ? "站会记录：面板已上线，下周评审浮动面板的位置。"
+                : "Stand-up: panel shipped, floating panel placement next week.",
+        std::nullopt, 40);
+    add("docs", "https://docs.example.com/quorvane/filters", "URL", 300);
+    add("SQL", "SELECT id, name FROM users WHERE active = 1", "SQL", 900);
+    add("pr", "https://github.com/acme/quorvane/pull/42", "URL", 3600);
+    add("mail", "team@example.com", "Email", 7200);
+    add("release", "https://example.com/release-notes", "URL", 86400);
     if (chinese) {
-        add("standup", "站会记录：面板已上线，下周评审浮动面板的位置。", std::nullopt, 40);
-        add("docs", "https://docs.example.com/quorvane/filters", "URL", 300);
-        add("SQL", "SELECT id, name FROM users WHERE active = 1", "SQL", 900);
-        add("pr", "https://github.com/acme/quorvane/pull/42", "URL", 3600);
-        add("mail", "team@example.com", "Email", 7200);
-        add("release", "https://example.com/release-notes", "URL", 86400);
         add("poem", "床前明月光，疑是地上霜。", std::nullopt, 170000);
     } else {
-        add("standup", "Stand-up: panel shipped, floating panel placement next week.", std::nullopt, 40);
-        add("docs", "https://docs.example.com/quorvane/filters", "URL", 300);
-        add("SQL", "SELECT id, name FROM users WHERE active = 1", "SQL", 900);
-        add("pr", "https://github.com/acme/quorvane/pull/42", "URL", 3600);
-        add("mail", "team@example.com", "Email", 7200);
-        add("release", "https://example.com/release-notes", "URL", 86400);
         add("todo", "TODO: write the release notes for 1.2", std::nullopt, 170000);
     }
 

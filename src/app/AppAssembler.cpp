@@ -154,21 +154,13 @@ void AppAssembler::buildClipboardServices() {
 std::shared_ptr<AppAssembler::BuiltServices> AppAssembler::build() {
     auto built = std::make_shared<BuiltServices>();
     DataDirectoryManager& dataDirectoryManager = platform_.dataDirectoryManager;
+    storageDirectoryInUse_ = false;
     try {
         dataDirectoryManager.ensureStorageDirectoryExists();
-    } catch (const std::exception& error) {
-        Logger::error(std::string("Failed to initialize clipboard services: ") + error.what(), kCategory);
-        return nullptr;
-    }
-    // Before either file is opened: a second process must not touch them at all.
-    try {
+        // Before either file is opened: a second process must not touch them at all.
         built->storageLock = StorageDirectoryLock::acquire(dataDirectoryManager.storageDirectoryURL());
-        storageDirectoryInUse_ = false;
-    } catch (const StorageDirectoryLockError& error) {
-        storageDirectoryInUse_ = true;
-        Logger::error(std::string("Failed to initialize clipboard services: ") + error.what(), kCategory);
-        return nullptr;
     } catch (const std::exception& error) {
+        storageDirectoryInUse_ = dynamic_cast<const StorageDirectoryLockError*>(&error) != nullptr;
         Logger::error(std::string("Failed to initialize clipboard services: ") + error.what(), kCategory);
         return nullptr;
     }

@@ -138,13 +138,13 @@ AppCoordinator::Windows AppWindows::coordinatorWindows() {
 // The hot key and the tray reach the panels through the container's panel coordinator, which asks the
 // activeClipboardPanelController and allClipboardPanelControllers slots for the presentations; they build a
 // presentation on its first request. Until they are filled the hot key is registered and shows nothing.
-// What both panels ask of the shell from their footers.
 void AppWindows::startInitialPanelLoad() {
     ClipboardPanelViewModel& viewModel = clipboardPanel_->viewModel();
     const auto selected = viewModel.selectedItem();
     viewModel.loadClipboardItems(false, selected ? std::optional(selected->id) : std::nullopt);
 }
 
+// What both panels ask of the shell from their footers.
 void AppWindows::openSettingsFromPanel() {
     if (assembler_.windowFactories().showSettings) assembler_.windowFactories().showSettings(std::nullopt);
 }

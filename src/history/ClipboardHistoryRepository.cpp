@@ -178,13 +178,8 @@ ClipboardHistoryRepository::ClipboardHistoryRepository(
     // The fill of an empty index and the reconciliation run on the index queue: start-up waits for neither.
     // The reconciliation mends what the index lacks otherwise (a write lost to a crash, a history replaced
     // under the index).
-    bool historyHasEntries = false;
-    try {
-        historyHasEntries = onMain([&] { return store_->mainContext().hasIndexes(); });
-    } catch (const std::exception& error) {
-        Logger::error(std::string("Failed to bootstrap clipboard search index: ") + error.what(), kCategory);
-    }
-    indexSync_.attachHistory(historySource(store_), historyHasEntries);
+    indexSync_.attachHistory(historySource(store_),
+                             [this] { return onMain([&] { return store_->mainContext().hasIndexes(); }); });
     indexSync_.scheduleReconciliation();
 }
 

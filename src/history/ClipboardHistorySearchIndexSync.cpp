@@ -108,12 +108,15 @@ void ClipboardHistorySearchIndexSync::scheduleTouch(const std::string& id, Date 
            });
 }
 
-void ClipboardHistorySearchIndexSync::attachHistory(HistorySource source, bool historyHasEntries) {
+void ClipboardHistorySearchIndexSync::attachHistory(HistorySource source,
+                                                    const std::function<bool()>& historyHasEntries) {
     history_ = std::make_shared<const HistorySource>(std::move(source));
     if (!store_) return;
-    bool empty = false;
-    runLogged("Failed to bootstrap clipboard search index: ", [&] { empty = store_->isEmpty(); });
-    if (empty && historyHasEntries) {
+    // The history is read only for an empty index, which an ordinary start does not have.
+    bool fill = false;
+    runLogged("Failed to bootstrap clipboard search index: ",
+              [&] { fill = store_->isEmpty() && historyHasEntries(); });
+    if (fill) {
         scheduleFill("Failed to bootstrap clipboard search index: ", "Bootstrapped clipboard search index");
     }
     store_->setRecoveryHandler([this] {
@@ -158,10 +161,11 @@ void ClipboardHistorySearchIndexSync::scheduleReconciliation() {
     if (!store_ || !history_) return;
     submit("Failed to reconcile clipboard search index: ", [this, history = history_](
                                                                ClipboardSearchIndexStoreProtocol& store) {
-        const Reconciliation counts =
-            reconcile(store, *history, [this](const ClipboardSearchSourceDocument& source) {
-                return indexDocument(source, clipboardSearchPinyinIndexEnabled(userDefaults_));
-            });
+        // Read once, as a fill does, not for each of possibly every entry.
+        const bool pinyin = clipboardSearchPinyinIndexEnabled(userDefaults_);
+        const Reconciliation counts = reconcile(
+            store, *history,
+            [pinyin](const ClipboardSearchSourceDocument& source) { return indexDocument(source, pinyin); });
         releaseFreedMemory();
         Logger::info("Reconciled clipboard search index with history, entries=" +
                          std::to_string(counts.entries) + ", added=" + std::to_string(counts.added) +

@@ -60,12 +60,12 @@ public:
     void scheduleTouch(const std::string& id, Date sortAt, std::optional<Date> lastAccessedAt,
                        std::int64_t accessCount);
     // Reads the history through `source` from now on. When the index holds no document (a one-row read) and
-    // `historyHasEntries`, queues the index's fill from the history: searches and recent pages step aside to
-    // the history until it ends, and writes queued meanwhile are applied after it. An index that holds
-    // anything is left alone. Then, each time the store replaces a damaged file, a refill is queued behind
-    // the jobs queued before it (at once, for a replacement made before this call). Failures are logged and
-    // leave the index as it was.
-    void attachHistory(HistorySource source, bool historyHasEntries);
+    // `historyHasEntries()` (asked only then; it may throw), queues the index's fill from the history:
+    // searches and recent pages step aside to the history until it ends, and writes queued meanwhile are
+    // applied after it. An index that holds anything is left alone. Then, each time the store replaces a
+    // damaged file, a refill is queued behind the jobs queued before it (at once, for a replacement made
+    // before this call). Failures are logged and leave the index as it was.
+    void attachHistory(HistorySource source, const std::function<bool()>& historyHasEntries);
     // Queues the comparison of the history's entry ids with the index's document ids: missing documents are
     // added, orphans deleted, one INFO line gives the counts. Needs attachHistory().
     void scheduleReconciliation();
@@ -90,7 +90,6 @@ private:
     // Queues `job` with the store; errors are logged as `failure` followed by the error's description.
     void submit(const char* failure, std::function<void(ClipboardSearchIndexStoreProtocol&)> job);
 
-    void scheduleRebuildAfterRecovery();
     // Queues a reconciliation when an index job failed since the last one.
     void retryLostWritesIfNeeded();
 

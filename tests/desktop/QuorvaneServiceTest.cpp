@@ -122,6 +122,21 @@ protected:
         ASSERT_TRUE(waitForLog("App coordinator started")) << log_.toStdString();
     }
 
+    // Launches another quorvane in `session` and waits until it ended, which it must do normally with exit
+    // code 0; its output goes to `log`.
+    void launchSecondAndWaitForItsEnd(const QProcessEnvironment& session, QByteArray& log) {
+        QProcess second;
+        second.setProcessEnvironment(session);
+        second.setProcessChannelMode(QProcess::MergedChannels);
+        second.start(QUORVANE_EXECUTABLE, {});
+        ASSERT_TRUE(second.waitForStarted(5000));
+        ASSERT_TRUE(
+            DesktopSession::processEventsUntil([&] { return second.state() == QProcess::NotRunning; }, 15s));
+        log = second.readAll();
+        EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(second.exitCode(), 0);
+    }
+
     bool waitForLog(const char* fragment) {
         return DesktopSession::processEventsUntil(
             [&] {
@@ -490,18 +505,10 @@ TEST_F(QuorvaneServiceTest, ASecondLaunchRefusedTheStorageDirectoryEndsInsteadOf
     ASSERT_TRUE(waitForLog("Classification coordinator started")) << log_.toStdString();
 
     // Another runtime folder: the launch check passes, the storage directory's lock refuses it.
-    QProcess second;
     QProcessEnvironment otherSession = environment();
     otherSession.insert("XDG_RUNTIME_DIR", QString::fromStdString((directory_ / "runtime2").string()));
-    second.setProcessEnvironment(otherSession);
-    second.setProcessChannelMode(QProcess::MergedChannels);
-    second.start(QUORVANE_EXECUTABLE, {});
-    ASSERT_TRUE(second.waitForStarted(5000));
-    ASSERT_TRUE(
-        DesktopSession::processEventsUntil([&] { return second.state() == QProcess::NotRunning; }, 15s));
-    const QByteArray secondLog = second.readAll();
-    EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(second.exitCode(), 0);
+    QByteArray secondLog;
+    ASSERT_NO_FATAL_FAILURE(launchSecondAndWaitForItsEnd(otherSession, secondLog));
     EXPECT_TRUE(secondLog.contains("another Quorvane process is using the storage directory"))
         << secondLog.toStdString();
     EXPECT_TRUE(secondLog.contains("Another instance is already running, terminating..."));
@@ -517,16 +524,8 @@ TEST_F(QuorvaneServiceTest, ASecondLaunchHandsOverToTheRunningInstanceAndEnds) {
     const auto settingsRequests = [this] { return log_.count("Show settings requested"); };
     EXPECT_EQ(settingsRequests(), 0);
 
-    QProcess second;
-    second.setProcessEnvironment(environment());
-    second.setProcessChannelMode(QProcess::MergedChannels);
-    second.start(QUORVANE_EXECUTABLE, {});
-    ASSERT_TRUE(second.waitForStarted(5000));
-    ASSERT_TRUE(
-        DesktopSession::processEventsUntil([&] { return second.state() == QProcess::NotRunning; }, 15s));
-    const QByteArray secondLog = second.readAll();
-    EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(second.exitCode(), 0);
+    QByteArray secondLog;
+    ASSERT_NO_FATAL_FAILURE(launchSecondAndWaitForItsEnd(environment(), secondLog));
     EXPECT_TRUE(secondLog.contains("Another instance is already running, terminating..."))
         << secondLog.toStdString();
     // The second never opened the stores: the first still runs and still captures.
