@@ -160,7 +160,10 @@ std::shared_ptr<AppAssembler::BuiltServices> AppAssembler::build() {
         // Before either file is opened: a second process must not touch them at all.
         built->storageLock = StorageDirectoryLock::acquire(dataDirectoryManager.storageDirectoryURL());
     } catch (const std::exception& error) {
-        storageDirectoryInUse_ = dynamic_cast<const StorageDirectoryLockError*>(&error) != nullptr;
+        // Only a lock held by another process means another instance; a folder that cannot be locked is an
+        // ordinary failure.
+        const auto* lockError = dynamic_cast<const StorageDirectoryLockError*>(&error);
+        storageDirectoryInUse_ = lockError && lockError->heldElsewhere();
         Logger::error(std::string("Failed to initialize clipboard services: ") + error.what(), kCategory);
         return nullptr;
     }

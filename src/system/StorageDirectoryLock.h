@@ -7,12 +7,20 @@
 #include <filesystem>
 #include <memory>
 #include <stdexcept>
+#include <string>
 
 namespace quorvane {
 
 class StorageDirectoryLockError : public std::runtime_error {
 public:
-    using std::runtime_error::runtime_error;
+    StorageDirectoryLockError(const std::string& message, bool heldElsewhere)
+        : std::runtime_error(message), heldElsewhere_(heldElsewhere) {}
+
+    // True when another holder has the lock; false when the lock file could not be opened or locked at all.
+    bool heldElsewhere() const { return heldElsewhere_; }
+
+private:
+    bool heldElsewhere_;
 };
 
 class StorageDirectoryLock {

@@ -65,6 +65,7 @@ TEST(StorageDirectoryLockTest, OneHolderPerFolderUntilItLetsGo) {
                                 directory.path().string()),
                       std::string::npos)
                 << error.what();
+            EXPECT_TRUE(error.heldElsewhere());
         }
     }
     // The other process is gone, and with it its lock.
@@ -76,6 +77,12 @@ TEST(StorageDirectoryLockTest, OneHolderPerFolderUntilItLetsGo) {
     EXPECT_NE(StorageDirectoryLock::acquire(directory.path()), nullptr);
     // A folder that does not exist cannot be locked.
     EXPECT_THROW(StorageDirectoryLock::acquire(directory.path() / "absent"), StorageDirectoryLockError);
+    // ...and that is not another instance holding it.
+    try {
+        StorageDirectoryLock::acquire(directory.path() / "absent");
+    } catch (const StorageDirectoryLockError& error) {
+        EXPECT_FALSE(error.heldElsewhere()) << error.what();
+    }
 }
 
 }  // namespace
