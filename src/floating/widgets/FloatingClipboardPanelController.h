@@ -32,7 +32,6 @@
 #include "platform/WindowActivation.h"
 #include "platform/WorkspaceOpener.h"
 #include "preferences/DistributionChannel.h"
-#include "search/ClipboardFilterSuggestionContext.h"
 #include "system/AccessibilityPermissionManagerProtocol.h"
 
 namespace quorvane {
@@ -135,7 +134,6 @@ public:
     ClipboardResultListView& resultList() { return *list_; }
     const std::optional<ReturnTarget>& returnTarget() const { return session_.returnTarget(); }
     const std::string& clipboardSearchText() const { return session_.searchText(); }
-    PanelSession& session() { return session_; }
 
 private:
     void confirm(bool asPlainText);

@@ -33,7 +33,6 @@
 #include "platform/UserDefaults.h"
 #include "platform/WindowActivation.h"
 #include "preferences/DistributionChannel.h"
-#include "search/ClipboardFilterSuggestionContext.h"
 #include "system/AccessibilityPermissionManagerProtocol.h"
 #include "ui/Throttler.h"
 
@@ -123,10 +122,6 @@ public:
     const std::optional<ReturnTarget>& returnTarget() const { return session_.returnTarget(); }
     const std::string& clipboardSearchText() const { return session_.searchText(); }
     const std::string& stableClipboardHighlightQuery() const { return stableClipboardHighlightQuery_; }
-    const std::optional<ClipboardFilterSuggestionContext>& activeFilterSuggestionContext() const {
-        return session_.filterSuggestionContext();
-    }
-    PanelSession& session() { return session_; }
 
 private:
     void setupCallbacks();
