@@ -312,16 +312,7 @@ void FloatingClipboardPanelController::confirmSelectionAsPlainText() {
 
 // A suggestion is taken, the load-more row loads more, an entry is pasted.
 void FloatingClipboardPanelController::confirm(bool asPlainText) {
-    if (isShowingFilterSuggestions()) {
-        acceptSelectedFilterSuggestion();
-        return;
-    }
-    if (list_->state().hasMoreItems() &&
-        list_->state().selectedIndex() == int(list_->state().items().size())) {
-        list_->triggerAutoLoadMoreIfNeeded();
-        return;
-    }
-    pasteItem(std::nullopt, asPlainText);
+    if (!list_->confirmSuggestionOrShowMore()) pasteItem(std::nullopt, asPlainText);
 }
 
 void FloatingClipboardPanelController::deleteSelectedItem() {
@@ -416,8 +407,7 @@ void FloatingClipboardPanelController::updateEmptyState() {
 void FloatingClipboardPanelController::refreshFooterStatus() {
     const ClipboardFooterUpdateState update =
         deps_.updateState ? deps_.updateState() : ClipboardFooterUpdateState{};
-    floatingPanel_->updateFooterStatus(chooseFooterStatusPresentation(
-        session_.footerErrorMessage(), deps_.distributionChannel, update, deps_.userDefaults));
+    floatingPanel_->updateFooterStatus(session_.footerStatus(update));
 }
 
 void FloatingClipboardPanelController::toggleFormattingForSelectedItem() {

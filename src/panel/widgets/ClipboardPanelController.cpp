@@ -217,8 +217,7 @@ bool ClipboardPanelController::inFilterSuggestionMode() const {
 void ClipboardPanelController::refreshFooterStatus() {
     const ClipboardFooterUpdateState update =
         options_.updateState ? options_.updateState() : ClipboardFooterUpdateState{};
-    panel_->footerStatusPresentation = chooseFooterStatusPresentation(
-        session_.footerErrorMessage(), options_.distributionChannel, update, dependencies_.userDefaults);
+    panel_->footerStatusPresentation = session_.footerStatus(update);
     panel_->updateFooterStatus();
 }
 
@@ -351,16 +350,7 @@ void ClipboardPanelController::confirmSelectionAsPlainText() {
 }
 
 void ClipboardPanelController::confirm(bool asPlainText) {
-    if (inFilterSuggestionMode()) {
-        acceptSelectedFilterSuggestion();
-        return;
-    }
-    const auto& state = list_->state();
-    if (state.hasMoreItems() && state.selectedIndex() == static_cast<int>(state.items().size())) {
-        list_->triggerAutoLoadMoreIfNeeded();
-        return;
-    }
-    pasteSelectedItem(std::nullopt, asPlainText);
+    if (!list_->confirmSuggestionOrShowMore()) pasteSelectedItem(std::nullopt, asPlainText);
 }
 
 void ClipboardPanelController::pasteSelectedItem(std::optional<ClipboardHistoryIndexSnapshot> entry,
