@@ -7,7 +7,6 @@
 // FloatingClipboardPanelControllerActions.cpp.
 // Made once by the container; main thread only. Late callbacks hold it weakly.
 
-#include <QPointer>
 #include <filesystem>
 #include <functional>
 #include <memory>

@@ -3,7 +3,6 @@
 #include <unistd.h>
 
 #include <QCursor>
-#include <QPointer>
 #include <QWidget>
 
 #include "base/Logger.h"

@@ -12,7 +12,6 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <vector>
 
 #include "base/CallbackList.h"
 #include "model/ClipboardHistoryContentSnapshot.h"
