@@ -356,11 +356,11 @@ void FloatingClipboardPanelController::searchTextDidChange(const std::string& te
     handleFilterSuggestions(text);
 }
 
-bool FloatingClipboardPanelController::handleFilterSuggestions(const std::string& text) {
+void FloatingClipboardPanelController::handleFilterSuggestions(const std::string& text) {
     if (!session_.searchTextDidChange(text)) {
         list_->exitFilterSuggestionMode();
         floatingPanel_->setFilterSuggestionFooterMode(false);
-        return false;
+        return;
     }
     floatingPanel_->setFilterSuggestionFooterMode(true);
     auto suggestions = session_.filterSuggestions();
@@ -370,7 +370,6 @@ bool FloatingClipboardPanelController::handleFilterSuggestions(const std::string
     preview_->dismissPreview();
     list_->setFilterSuggestions(std::move(suggestions));
     updateEmptyState();
-    return true;
 }
 
 bool FloatingClipboardPanelController::acceptSelectedFilterSuggestion() {

@@ -142,7 +142,7 @@ private:
     void itemDeleted(std::size_t selectedIndex);
     void showPanelAtResolvedAnchor();
     void handleLoadMore();
-    bool handleFilterSuggestions(const std::string& text);
+    void handleFilterSuggestions(const std::string& text);
     void applyFilterSuggestion(const ClipboardFilterSuggestion& suggestion);
     void leaveFilterSuggestionMode(const std::string& text);
     void rememberPostDeletionSelection(ClipboardResultListSelectionSource source);

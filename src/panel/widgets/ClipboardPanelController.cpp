@@ -276,30 +276,26 @@ void ClipboardPanelController::scheduleClipboardHighlightRefresh() {
         });
 }
 
-bool ClipboardPanelController::handleFilterSuggestionQuery(const std::string& text) {
+void ClipboardPanelController::handleFilterSuggestionQuery(const std::string& text) {
     if (session_.searchTextDidChange(text)) {
-        if (!panel_->isFilterSuggestionFooterMode) {
-            panel_->isFilterSuggestionFooterMode = true;
-            panel_->updateFooterStatus();
-        }
+        setFilterSuggestionFooterMode(true);
         list_->setFilterSuggestions(session_.filterSuggestions());
         detail_->showEmptyState();
-        return true;
+        return;
     }
     list_->exitFilterSuggestionMode();
-    if (panel_->isFilterSuggestionFooterMode) {
-        panel_->isFilterSuggestionFooterMode = false;
-        panel_->updateFooterStatus();
-    }
-    return false;
+    setFilterSuggestionFooterMode(false);
+}
+
+void ClipboardPanelController::setFilterSuggestionFooterMode(bool on) {
+    if (panel_->isFilterSuggestionFooterMode == on) return;
+    panel_->isFilterSuggestionFooterMode = on;
+    panel_->updateFooterStatus();
 }
 
 // The session already searches `text`; the list and the field follow.
 void ClipboardPanelController::leaveFilterSuggestionMode(const std::string& text) {
-    if (panel_->isFilterSuggestionFooterMode) {
-        panel_->isFilterSuggestionFooterMode = false;
-        panel_->updateFooterStatus();
-    }
+    setFilterSuggestionFooterMode(false);
     list_->exitFilterSuggestionMode();
     if (auto* field = panel_->searchField()) field->replaceText(QString::fromStdString(text));
 }

@@ -129,7 +129,8 @@ private:
     void itemDeleted(std::size_t index);
     void refreshFooterStatus();
     void scheduleClipboardHighlightRefresh();
-    bool handleFilterSuggestionQuery(const std::string& text);
+    void handleFilterSuggestionQuery(const std::string& text);
+    void setFilterSuggestionFooterMode(bool on);
     void applyFilterSuggestion(const ClipboardFilterSuggestion& suggestion);
     void leaveFilterSuggestionMode(const std::string& text);
     bool inFilterSuggestionMode() const;
