@@ -12,6 +12,7 @@
 #include "platform/linux/QtScreenProvider.h"
 #include "platform/linux/QtTextWidthMeasurer.h"
 #include "platform/linux/X11FrontmostApplicationProvider.h"
+#include "support/GrantedAccessibilityPermission.h"
 #include "support/LogCapture.h"
 
 namespace quorvane {
@@ -20,17 +21,7 @@ namespace {
 using testing::AccessibilityBusSession;
 using testing::DesktopSession;
 
-class GrantedPermission : public AccessibilityPermissionManagerProtocol {
-public:
-    AccessibilityPermissionStatus status() const override {
-        return AccessibilityPermissionStatus::authorized;
-    }
-    bool isTrusted() const override { return true; }
-    bool hasRequestedPermission() const override { return true; }
-    void requestPermission() override {}
-    void openSystemSettings() override {}
-    void openURL(const std::string&) override {}
-};
+using GrantedPermission = testing::GrantedAccessibilityPermission;
 
 // The caret test window on a private accessible desktop, and the real caret lookup pointed at it.
 class CaretDetectionDesktopTest : public ::testing::Test {

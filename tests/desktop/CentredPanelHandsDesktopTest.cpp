@@ -43,6 +43,7 @@
 #include "platform/memory/RecordingPasteShortcutPoster.h"
 #include "preferences/SettingsAccessors.h"
 #include "searchindex/ClipboardAppIdentityResolver.h"
+#include "support/GrantedAccessibilityPermission.h"
 #include "support/QtTestApplication.h"
 #include "support/TemporaryDirectory.h"
 #include "ui/KeyablePanel.h"
@@ -57,17 +58,7 @@ using testing::DesktopSession;
 using namespace std::chrono_literals;
 namespace input = testing::userinput;
 
-class Trusted final : public AccessibilityPermissionManagerProtocol {
-public:
-    AccessibilityPermissionStatus status() const override {
-        return AccessibilityPermissionStatus::authorized;
-    }
-    bool isTrusted() const override { return true; }
-    bool hasRequestedPermission() const override { return true; }
-    void requestPermission() override {}
-    void openSystemSettings() override {}
-    void openURL(const std::string&) override {}
-};
+using Trusted = testing::GrantedAccessibilityPermission;
 
 class CentredPanelHandsDesktopTest : public ::testing::Test {
 protected:

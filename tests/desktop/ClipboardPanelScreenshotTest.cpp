@@ -31,6 +31,7 @@
 #include "platform/memory/InMemoryUserDefaults.h"
 #include "platform/memory/InMemoryWindowActivation.h"
 #include "platform/memory/RecordingPasteShortcutPoster.h"
+#include "support/GrantedAccessibilityPermission.h"
 #include "support/QtTestApplication.h"
 #include "ui/KeyablePanel.h"
 #include "ui/TransientScrollBars.h"
@@ -71,17 +72,7 @@ private:
     MainQueue& queue_;
 };
 
-class Trusted final : public AccessibilityPermissionManagerProtocol {
-public:
-    AccessibilityPermissionStatus status() const override {
-        return AccessibilityPermissionStatus::authorized;
-    }
-    bool isTrusted() const override { return true; }
-    bool hasRequestedPermission() const override { return true; }
-    void requestPermission() override {}
-    void openSystemSettings() override {}
-    void openURL(const std::string&) override {}
-};
+using Trusted = testing::GrantedAccessibilityPermission;
 
 class ClipboardPanelScreenshotTest : public ::testing::TestWithParam<std::tuple<bool, bool>> {
 protected:

@@ -49,6 +49,7 @@
 #include "platform/memory/RecordingWorkspaceOpener.h"
 #include "preferences/SettingsAccessors.h"
 #include "searchindex/ClipboardAppIdentityResolver.h"
+#include "support/GrantedAccessibilityPermission.h"
 #include "support/QtTestApplication.h"
 namespace quorvane {
 namespace {
@@ -57,17 +58,7 @@ using testing::AccessibilityBusSession;
 using testing::DesktopSession;
 using namespace std::chrono_literals;
 
-class GrantedPermission : public AccessibilityPermissionManagerProtocol {
-public:
-    AccessibilityPermissionStatus status() const override {
-        return AccessibilityPermissionStatus::authorized;
-    }
-    bool isTrusted() const override { return true; }
-    bool hasRequestedPermission() const override { return true; }
-    void requestPermission() override {}
-    void openSystemSettings() override {}
-    void openURL(const std::string&) override {}
-};
+using GrantedPermission = testing::GrantedAccessibilityPermission;
 
 // Answers every page at once from the history's entries (a search keeps those whose text holds the query).
 class ListSearchService final : public ClipboardSearchServiceProtocol {

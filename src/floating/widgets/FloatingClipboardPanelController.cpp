@@ -312,16 +312,7 @@ void FloatingClipboardPanelController::confirmSelectionAsPlainText() {
 
 // A suggestion is taken, the load-more row loads more, an entry is pasted.
 void FloatingClipboardPanelController::confirm(bool asPlainText) {
-    if (isShowingFilterSuggestions()) {
-        acceptSelectedFilterSuggestion();
-        return;
-    }
-    if (list_->state().hasMoreItems() &&
-        list_->state().selectedIndex() == int(list_->state().items().size())) {
-        list_->triggerAutoLoadMoreIfNeeded();
-        return;
-    }
-    pasteItem(std::nullopt, asPlainText);
+    if (!list_->confirmSuggestionOrShowMore()) pasteItem(std::nullopt, asPlainText);
 }
 
 void FloatingClipboardPanelController::deleteSelectedItem() {
@@ -365,11 +356,11 @@ void FloatingClipboardPanelController::searchTextDidChange(const std::string& te
     handleFilterSuggestions(text);
 }
 
-bool FloatingClipboardPanelController::handleFilterSuggestions(const std::string& text) {
+void FloatingClipboardPanelController::handleFilterSuggestions(const std::string& text) {
     if (!session_.searchTextDidChange(text)) {
         list_->exitFilterSuggestionMode();
         floatingPanel_->setFilterSuggestionFooterMode(false);
-        return false;
+        return;
     }
     floatingPanel_->setFilterSuggestionFooterMode(true);
     auto suggestions = session_.filterSuggestions();
@@ -379,7 +370,6 @@ bool FloatingClipboardPanelController::handleFilterSuggestions(const std::string
     preview_->dismissPreview();
     list_->setFilterSuggestions(std::move(suggestions));
     updateEmptyState();
-    return true;
 }
 
 bool FloatingClipboardPanelController::acceptSelectedFilterSuggestion() {
@@ -416,8 +406,7 @@ void FloatingClipboardPanelController::updateEmptyState() {
 void FloatingClipboardPanelController::refreshFooterStatus() {
     const ClipboardFooterUpdateState update =
         deps_.updateState ? deps_.updateState() : ClipboardFooterUpdateState{};
-    floatingPanel_->updateFooterStatus(chooseFooterStatusPresentation(
-        session_.footerErrorMessage(), deps_.distributionChannel, update, deps_.userDefaults));
+    floatingPanel_->updateFooterStatus(session_.footerStatus(update));
 }
 
 void FloatingClipboardPanelController::toggleFormattingForSelectedItem() {

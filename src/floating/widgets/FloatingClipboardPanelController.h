@@ -7,7 +7,6 @@
 // FloatingClipboardPanelControllerActions.cpp.
 // Made once by the container; main thread only. Late callbacks hold it weakly.
 
-#include <QPointer>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -32,7 +31,6 @@
 #include "platform/WindowActivation.h"
 #include "platform/WorkspaceOpener.h"
 #include "preferences/DistributionChannel.h"
-#include "search/ClipboardFilterSuggestionContext.h"
 #include "system/AccessibilityPermissionManagerProtocol.h"
 
 namespace quorvane {
@@ -135,7 +133,6 @@ public:
     ClipboardResultListView& resultList() { return *list_; }
     const std::optional<ReturnTarget>& returnTarget() const { return session_.returnTarget(); }
     const std::string& clipboardSearchText() const { return session_.searchText(); }
-    PanelSession& session() { return session_; }
 
 private:
     void confirm(bool asPlainText);
@@ -145,7 +142,7 @@ private:
     void itemDeleted(std::size_t selectedIndex);
     void showPanelAtResolvedAnchor();
     void handleLoadMore();
-    bool handleFilterSuggestions(const std::string& text);
+    void handleFilterSuggestions(const std::string& text);
     void applyFilterSuggestion(const ClipboardFilterSuggestion& suggestion);
     void leaveFilterSuggestionMode(const std::string& text);
     void rememberPostDeletionSelection(ClipboardResultListSelectionSource source);

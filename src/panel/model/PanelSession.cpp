@@ -185,4 +185,10 @@ void PanelSession::viewModelErrorChanged() {
     footerErrorMessage_ = *message == hint.text ? std::move(hint) : ClipboardFooterErrorMessage{*message};
 }
 
+std::optional<ClipboardFooterStatusPresentation> PanelSession::footerStatus(
+    const ClipboardFooterUpdateState& update) const {
+    return chooseFooterStatusPresentation(footerErrorMessage_, dependencies_.distributionChannel, update,
+                                          dependencies_.userDefaults);
+}
+
 }  // namespace quorvane

@@ -4,7 +4,6 @@
 #include <QDateTime>
 #include <QEvent>
 #include <QImage>
-#include <QGuiApplication>
 #include <QImageReader>
 #include <QLabel>
 #include <QPainter>

@@ -3,7 +3,6 @@
 #include <unistd.h>
 
 #include <QCursor>
-#include <QPointer>
 #include <QWidget>
 
 #include "base/Logger.h"
@@ -217,8 +216,7 @@ bool ClipboardPanelController::inFilterSuggestionMode() const {
 void ClipboardPanelController::refreshFooterStatus() {
     const ClipboardFooterUpdateState update =
         options_.updateState ? options_.updateState() : ClipboardFooterUpdateState{};
-    panel_->footerStatusPresentation = chooseFooterStatusPresentation(
-        session_.footerErrorMessage(), options_.distributionChannel, update, dependencies_.userDefaults);
+    panel_->footerStatusPresentation = session_.footerStatus(update);
     panel_->updateFooterStatus();
 }
 
@@ -278,30 +276,26 @@ void ClipboardPanelController::scheduleClipboardHighlightRefresh() {
         });
 }
 
-bool ClipboardPanelController::handleFilterSuggestionQuery(const std::string& text) {
+void ClipboardPanelController::handleFilterSuggestionQuery(const std::string& text) {
     if (session_.searchTextDidChange(text)) {
-        if (!panel_->isFilterSuggestionFooterMode) {
-            panel_->isFilterSuggestionFooterMode = true;
-            panel_->updateFooterStatus();
-        }
+        setFilterSuggestionFooterMode(true);
         list_->setFilterSuggestions(session_.filterSuggestions());
         detail_->showEmptyState();
-        return true;
+        return;
     }
     list_->exitFilterSuggestionMode();
-    if (panel_->isFilterSuggestionFooterMode) {
-        panel_->isFilterSuggestionFooterMode = false;
-        panel_->updateFooterStatus();
-    }
-    return false;
+    setFilterSuggestionFooterMode(false);
+}
+
+void ClipboardPanelController::setFilterSuggestionFooterMode(bool on) {
+    if (panel_->isFilterSuggestionFooterMode == on) return;
+    panel_->isFilterSuggestionFooterMode = on;
+    panel_->updateFooterStatus();
 }
 
 // The session already searches `text`; the list and the field follow.
 void ClipboardPanelController::leaveFilterSuggestionMode(const std::string& text) {
-    if (panel_->isFilterSuggestionFooterMode) {
-        panel_->isFilterSuggestionFooterMode = false;
-        panel_->updateFooterStatus();
-    }
+    setFilterSuggestionFooterMode(false);
     list_->exitFilterSuggestionMode();
     if (auto* field = panel_->searchField()) field->replaceText(QString::fromStdString(text));
 }
@@ -351,16 +345,7 @@ void ClipboardPanelController::confirmSelectionAsPlainText() {
 }
 
 void ClipboardPanelController::confirm(bool asPlainText) {
-    if (inFilterSuggestionMode()) {
-        acceptSelectedFilterSuggestion();
-        return;
-    }
-    const auto& state = list_->state();
-    if (state.hasMoreItems() && state.selectedIndex() == static_cast<int>(state.items().size())) {
-        list_->triggerAutoLoadMoreIfNeeded();
-        return;
-    }
-    pasteSelectedItem(std::nullopt, asPlainText);
+    if (!list_->confirmSuggestionOrShowMore()) pasteSelectedItem(std::nullopt, asPlainText);
 }
 
 void ClipboardPanelController::pasteSelectedItem(std::optional<ClipboardHistoryIndexSnapshot> entry,

@@ -12,7 +12,6 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <vector>
 
 #include "base/CallbackList.h"
 #include "model/ClipboardHistoryContentSnapshot.h"
@@ -33,7 +32,6 @@
 #include "platform/UserDefaults.h"
 #include "platform/WindowActivation.h"
 #include "preferences/DistributionChannel.h"
-#include "search/ClipboardFilterSuggestionContext.h"
 #include "system/AccessibilityPermissionManagerProtocol.h"
 #include "ui/Throttler.h"
 
@@ -123,10 +121,6 @@ public:
     const std::optional<ReturnTarget>& returnTarget() const { return session_.returnTarget(); }
     const std::string& clipboardSearchText() const { return session_.searchText(); }
     const std::string& stableClipboardHighlightQuery() const { return stableClipboardHighlightQuery_; }
-    const std::optional<ClipboardFilterSuggestionContext>& activeFilterSuggestionContext() const {
-        return session_.filterSuggestionContext();
-    }
-    PanelSession& session() { return session_; }
 
 private:
     void setupCallbacks();
@@ -135,7 +129,8 @@ private:
     void itemDeleted(std::size_t index);
     void refreshFooterStatus();
     void scheduleClipboardHighlightRefresh();
-    bool handleFilterSuggestionQuery(const std::string& text);
+    void handleFilterSuggestionQuery(const std::string& text);
+    void setFilterSuggestionFooterMode(bool on);
     void applyFilterSuggestion(const ClipboardFilterSuggestion& suggestion);
     void leaveFilterSuggestionMode(const std::string& text);
     bool inFilterSuggestionMode() const;

@@ -134,6 +134,16 @@ void ClipboardResultListView::triggerAutoLoadMoreIfNeeded() {
     state_.triggerAutoLoadMoreIfNeeded();
 }
 
+bool ClipboardResultListView::confirmSuggestionOrShowMore() {
+    if (state_.contentMode() == ClipboardResultListContentMode::filterSuggestions) {
+        state_.confirmSelectedFilterSuggestion();
+        return true;
+    }
+    if (!state_.isShowMoreRow(state_.selectedIndex())) return false;
+    state_.triggerAutoLoadMoreIfNeeded();
+    return true;
+}
+
 void ClipboardResultListView::showContextMenuForSelectedItem() {
     const auto item = state_.selectedItem();
     if (!item) return;

@@ -75,6 +75,9 @@ public:
     std::optional<ClipboardHistoryIndexSnapshot> selectedItem() const { return state_.selectedItem(); }
     void deleteSelectedItem();
     void triggerAutoLoadMoreIfNeeded();
+    // Return in a panel: takes the highlighted filter suggestion, or loads more on the show-more row. False
+    // when an entry (or nothing) is highlighted, which the panel confirms itself.
+    bool confirmSuggestionOrShowMore();
     // Opens the selected entry's menu at the centre of its row.
     void showContextMenuForSelectedItem();
     // The same, but at `fallbackViewportPoint` (viewport coordinates) when the row is scrolled out of view.

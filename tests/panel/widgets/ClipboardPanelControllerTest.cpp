@@ -21,6 +21,7 @@
 #include "platform/memory/ManualRunLoop.h"
 #include "platform/memory/RecordingPasteShortcutPoster.h"
 #include "preferences/SettingsAccessors.h"
+#include "support/GrantedAccessibilityPermission.h"
 #include "support/LogCapture.h"
 #include "ui/KeyablePanel.h"
 
@@ -31,17 +32,7 @@ using testing::numberedEntries;
 using testing::pageOf;
 using testing::textEntry;
 
-class Trusted final : public AccessibilityPermissionManagerProtocol {
-public:
-    AccessibilityPermissionStatus status() const override {
-        return AccessibilityPermissionStatus::authorized;
-    }
-    bool isTrusted() const override { return true; }
-    bool hasRequestedPermission() const override { return true; }
-    void requestPermission() override {}
-    void openSystemSettings() override {}
-    void openURL(const std::string&) override {}
-};
+using Trusted = testing::GrantedAccessibilityPermission;
 
 class ClipboardPanelControllerTest : public ::testing::Test {
 protected:
