@@ -52,6 +52,7 @@ AppWindows::AppWindows(AppAssembler& assembler, Platform platform)
 AppWindows::~AppWindows() {
     assembler_.windowFactories() = {};
     assembler_.onClipboardServicesReplaced = nullptr;
+    historyObservation_.reset();
     floatingPanel_.reset();
     clipboardPanel_.reset();
     // A wizard closed now ends its recording; the hot keys are no longer ours to change.
@@ -139,9 +140,7 @@ AppCoordinator::Windows AppWindows::coordinatorWindows() {
 // activeClipboardPanelController and allClipboardPanelControllers slots for the presentations; they build a
 // presentation on its first request. Until they are filled the hot key is registered and shows nothing.
 void AppWindows::startInitialPanelLoad() {
-    ClipboardPanelViewModel& viewModel = clipboardPanel_->viewModel();
-    const auto selected = viewModel.selectedItem();
-    viewModel.loadClipboardItems(false, selected ? std::optional(selected->id) : std::nullopt);
+    clipboardPanel_->viewModel().loadClipboardItems(false);
 }
 
 // What both panels ask of the shell from their footers.
@@ -173,6 +172,10 @@ void AppWindows::fillClipboardPanelSlots() {
             viewModel->replaceServices(assembler_.clipboardHistoryManager(),
                                        assembler_.clipboardSearchService());
     };
+    historyObservation_ =
+        platform_.notificationCenter.addObserver(clipboardHistoryDidChange, [this] {
+            if (auto* viewModel = clipboardPanel_->builtViewModel()) viewModel->historyDidChange();
+        });
     auto& factories = assembler_.windowFactories();
     factories.activeClipboardPanelController = [this]() -> ClipboardPanelControlling* {
         const bool first = clipboardPanel_->builtController() == nullptr;

@@ -85,6 +85,8 @@ private:
     Platform platform_;
     std::unique_ptr<FloatingPanelAssembly> floatingPanel_;
     std::unique_ptr<ClipboardPanelAssembly> clipboardPanel_;
+    // Tells the panels' view model of history changes, so a hidden panel's first page stays fresh.
+    NotificationObservation historyObservation_;
     // Built on the first entry action.
     QtWorkspaceOpener workspaceOpener_;
     std::unique_ptr<ClipboardWorkspaceHandling> itemWorkspace_;

@@ -201,14 +201,20 @@ void FloatingClipboardPanelController::showPanel() {
     preview_->resetPreviewState();
     preview_->armInitialAutomaticPreview();
     preview_->clearFormattedItems();
-    viewModel_.reset();
+    viewModel_.panelWillShow();
     list_->exitFilterSuggestionMode();
     const auto style = rowStyleFor(deps_.userDefaults, deps_.distributionChannel);
     if (list_->rowStyle() != style) list_->setRowStyle(style);
     floatingPanel_->attachResultList(list_.get());
     floatingPanel_->setSearchText("");
     refreshFooterStatus();
-    floatingPanel_->updateEmptyState(L10n::text(L10nKey::panelLoadingHistory), true);
+    // The page kept from before is on show at once; the fresh one replaces it.
+    const auto& items = viewModel_.clipboardItems();
+    list_->setItems(items, viewModel_.canLoadMore(), true);
+    if (items.empty())
+        floatingPanel_->updateEmptyState(L10n::text(L10nKey::panelLoadingHistory), true);
+    else
+        updateEmptyState();
     // Hover selects nothing until the pointer really moves: the panel may open under a resting pointer.
     const ScreenPoint mouse = deps_.screens.mouseLocation();
     auto& gate = list_->hoverSelectionGate();
@@ -251,8 +257,7 @@ void FloatingClipboardPanelController::showPanelAtResolvedAnchor() {
                       kLogCategory);
     }
     floatingPanel_->show(origin);
-    const auto selected = viewModel_.selectedItem();
-    viewModel_.loadClipboardItems(false, selected ? std::optional(selected->id) : std::nullopt);
+    viewModel_.loadClipboardItems(false);
     showPending_ = false;
 }
 
@@ -263,7 +268,7 @@ void FloatingClipboardPanelController::hidePanel() {
     preview_->resetPreviewState();
     preview_->clearFormattedItems();
     session_.end();
-    viewModel_.reset();
+    viewModel_.panelDidHide();
     list_->exitFilterSuggestionMode();
     floatingPanel_->setSearchText("");
     refreshFooterStatus();

@@ -51,6 +51,8 @@ struct ClipboardPanelViewModel::Load {
     bool isLoadMore;
     std::optional<std::string> idToKeep;
     std::shared_ptr<ClipboardHistoryManagerProtocol> historyManager;
+    std::uint64_t historyChangesAtStart;
+    std::uint64_t selectionMovesAtStart;
 };
 
 ClipboardPanelViewModel::ClipboardPanelViewModel(Dependencies dependencies)
@@ -134,18 +136,56 @@ void ClipboardPanelViewModel::replaceServices(
 
 void ClipboardPanelViewModel::reset() {
     assertMainThread();
-    cancelLoad();
+    startAfresh(false);
     setSearchText(std::string());
-    clipboardItems_.clear();
-    changed(Property::clipboardItems);
+}
+
+void ClipboardPanelViewModel::panelWillShow() {
+    assertMainThread();
+    shown_ = true;
+    hiddenRefresh_.cancel();
+    forgetSearchText();
+    startAfresh(listedPageIsCurrent_);
+}
+
+void ClipboardPanelViewModel::panelDidHide() {
+    assertMainThread();
+    shown_ = false;
+    forgetSearchText();
+    startAfresh(true);
+    if (!listedPageIsCurrent_) refreshWhileHidden(0);
+}
+
+void ClipboardPanelViewModel::historyDidChange() {
+    assertMainThread();
+    ++historyChanges_;
+    listedPageIsCurrent_ = false;
+    if (!shown_) refreshWhileHidden(hiddenRefreshDelaySeconds);
+}
+
+// Unlike reset(), the emptied search text searches nothing by itself: the caller loads what it needs.
+void ClipboardPanelViewModel::forgetSearchText() {
+    searchDebounce_.cancel();
+    searchText_.clear();
+    lastDeliveredSearchText_ = std::string();
+    changed(Property::searchText);
+}
+
+void ClipboardPanelViewModel::startAfresh(bool keepRows) {
+    cancelLoad();
+    if (!keepRows) {
+        clipboardItems_.clear();
+        changed(Property::clipboardItems);
+        canLoadMore_ = false;
+        changed(Property::canLoadMore);
+        listedPageIsCurrent_ = false;
+    }
     selectedIndex_ = 0;
     changed(Property::selectedIndex);
     isLoading_ = false;
     changed(Property::isLoading);
     errorMessage_.reset();
     changed(Property::errorMessage);
-    canLoadMore_ = false;
-    changed(Property::canLoadMore);
     isLoadMoreAction_ = false;
     changed(Property::isLoadMoreAction);
     parsedQuery_.reset();
@@ -154,13 +194,22 @@ void ClipboardPanelViewModel::reset() {
     changed(Property::activeFilters);
 }
 
+void ClipboardPanelViewModel::refreshWhileHidden(double delaySeconds) {
+    std::weak_ptr<char> alive = lifetime_;
+    hiddenRefresh_ = mainQueue_.postAfter(delaySeconds, [this, alive] {
+        if (alive.expired() || shown_) return;
+        loadClipboardItems(false);
+    });
+}
+
 void ClipboardPanelViewModel::loadClipboardItems(bool isLoadMore, std::optional<std::string> idToKeep) {
     assertMainThread();
     cancelLoad();
     auto load =
         std::make_shared<const Load>(Load{loadGeneration_, SearchTextNormalizer::normalize(searchText_),
                                           isLoadMore ? static_cast<std::int64_t>(clipboardItems_.size()) : 0,
-                                          isLoadMore, std::move(idToKeep), clipboardHistoryManager_});
+                                          isLoadMore, std::move(idToKeep), clipboardHistoryManager_,
+                                          historyChanges_, selectionMoves_});
     const auto searchService = clipboardSearchService_;
     isLoadMoreAction_ = isLoadMore;
     changed(Property::isLoadMoreAction);
@@ -200,6 +249,12 @@ void ClipboardPanelViewModel::loadClipboardItems(bool isLoadMore, std::optional<
 
 void ClipboardPanelViewModel::loadFinished(const Load& load, ClipboardSearchPage page,
                                            std::optional<std::string> errorMessage) {
+    std::optional<std::string> idToKeep = load.idToKeep;
+    if (!idToKeep && selectionMoves_ != load.selectionMovesAtStart) {
+        if (const auto selected = selectedItem()) idToKeep = selected->id;
+    }
+    if (!load.isLoadMore)
+        listedPageIsCurrent_ = load.normalizedText.empty() && load.historyChangesAtStart == historyChanges_;
     if (load.isLoadMore) {
         // The history may have changed since the page before was read: an entry that moved up would come
         // again. An entry is listed once.
@@ -223,9 +278,9 @@ void ClipboardPanelViewModel::loadFinished(const Load& load, ClipboardSearchPage
         selectedIndex_ = 0;
     } else if (!load.isLoadMore) {
         selectedIndex_ = 0;
-        if (load.idToKeep) {
+        if (idToKeep) {
             const auto kept = std::find_if(clipboardItems_.begin(), clipboardItems_.end(),
-                                           [&](const auto& item) { return item.id == *load.idToKeep; });
+                                           [&](const auto& item) { return item.id == *idToKeep; });
             if (kept != clipboardItems_.end()) {
                 selectedIndex_ = static_cast<std::size_t>(kept - clipboardItems_.begin());
             }
@@ -254,16 +309,19 @@ void ClipboardPanelViewModel::setSelectedIndex(std::size_t index) {
 
 void ClipboardPanelViewModel::selectItem(std::size_t index) {
     assertMainThread();
-    if (index < clipboardItems_.size()) setSelectedIndex(index);
+    if (index >= clipboardItems_.size()) return;
+    // The list echoes the view model's own selection back: only a different row is the user's move.
+    if (index != selectedIndex_) ++selectionMoves_;
+    setSelectedIndex(index);
 }
 
 void ClipboardPanelViewModel::moveSelection(bool up) {
     assertMainThread();
     if (clipboardItems_.empty()) return;
     if (up) {
-        if (selectedIndex_ >= 1) setSelectedIndex(selectedIndex_ - 1);
+        if (selectedIndex_ >= 1) selectItem(selectedIndex_ - 1);
     } else if (selectedIndex_ + 1 < clipboardItems_.size()) {
-        setSelectedIndex(selectedIndex_ + 1);
+        selectItem(selectedIndex_ + 1);
     }
 }
 

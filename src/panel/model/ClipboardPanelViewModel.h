@@ -77,7 +77,11 @@ public:
         const Clock& clock;
     };
 
-    // Loads nothing by itself: the panels start the first load when they show.
+    // While no panel shows, a history change is followed by a reload of the first page after this pause, so
+    // the next show lists entries at once; a burst of changes reloads once.
+    static constexpr double hiddenRefreshDelaySeconds = 0.25;
+
+    // Loads nothing by itself: the program loads the first page at start, the panels when they show.
     explicit ClipboardPanelViewModel(Dependencies dependencies);
     ~ClipboardPanelViewModel();
     ClipboardPanelViewModel(const ClipboardPanelViewModel&) = delete;
@@ -120,8 +124,18 @@ public:
     // text goes through the debounce like typing.
     void reset();
 
+    // A panel shows: the search text, filters, error and selection start afresh. The first page listed stays
+    // on show while it is the history's newest (loaded after its last change); an older one is cleared.
+    void panelWillShow();
+    // The panel hid: the same fresh start, keeping the rows; a list that is not the newest first page is
+    // reloaded behind the scenes.
+    void panelDidHide();
+    // The history's entries changed (a copy, a use, a deletion).
+    void historyDidChange();
+
     // Starts a load, cancelling the running one: the first page, or with `isLoadMore` the page after the
-    // entries on show. After a replacing load the entry with `idToKeep` stays selected when it is listed.
+    // entries on show. After a replacing load the entry with `idToKeep` stays selected when it is listed, as
+    // does one the user selected while the load ran.
     void loadClipboardItems(bool isLoadMore, std::optional<std::string> idToKeep = std::nullopt);
     // The next page, keeping the selection; nothing while loading or when no more entries follow.
     void loadMore();
@@ -161,6 +175,10 @@ private:
     void cancelLoad() { ++loadGeneration_; }
     void loadFinished(const Load& load, ClipboardSearchPage page, std::optional<std::string> errorMessage);
     void setSelectedIndex(std::size_t index);
+    void forgetSearchText();
+    // Every published field but the search text back to its initial value; the rows only unless kept.
+    void startAfresh(bool keepRows);
+    void refreshWhileHidden(double delaySeconds);
 
     std::shared_ptr<ClipboardHistoryManagerProtocol> clipboardHistoryManager_;
     std::shared_ptr<ClipboardSearchServiceProtocol> clipboardSearchService_;
@@ -185,6 +203,15 @@ private:
     Timer searchDebounce_;
     // The text the debounce delivered last; none before the first delivery.
     std::optional<std::string> lastDeliveredSearchText_;
+
+    // Whether a panel shows; the first page is refreshed behind the scenes only while none does.
+    bool shown_ = false;
+    // Whether the rows are the history's first page, loaded after its last change.
+    bool listedPageIsCurrent_ = false;
+    // Counted so a load knows whether the history changed, or the user moved the selection, meanwhile.
+    std::uint64_t historyChanges_ = 0;
+    std::uint64_t selectionMoves_ = 0;
+    Timer hiddenRefresh_;
 
     Changes pendingChanges_;
     bool publicationPosted_ = false;

@@ -167,20 +167,13 @@ void ClipboardPanelController::viewModelChanged(ClipboardPanelViewModel::Changes
 
     if (changes.contains(Property::clipboardItems)) {
         autoCompleteManager_.updateAppSuggestions(viewModel.clipboardItems());
-        list_->setItems(viewModel.clipboardItems(), viewModel.canLoadMore(), !viewModel.isLoadMoreAction());
         if (!viewModel.isLoading() && panel_->isVisible()) {
             const auto& items = viewModel.clipboardItems();
             Logger::info("Clipboard panel lists " + std::to_string(items.size()) + " entries" +
                              (items.empty() ? std::string() : " (first: " + items.front().id + ")"),
                          logCategory);
         }
-        if (!inFilterSuggestionMode() && viewModel.selectedItem()) {
-            list_->selectItem(static_cast<int>(viewModel.selectedIndex()),
-                              ClipboardResultListSelectionSource::programmatic);
-            showSelectedInDetail();
-        } else {
-            detail_->showEmptyState();
-        }
+        listItems();
     }
     if (changes.contains(Property::selectedIndex) && !inFilterSuggestionMode()) {
         list_->selectItem(static_cast<int>(viewModel.selectedIndex()),
@@ -191,6 +184,18 @@ void ClipboardPanelController::viewModelChanged(ClipboardPanelViewModel::Changes
         panel_->searchRow()->setFilters(viewModel.activeFilters());
     if (changes.contains(Property::isLoading) && viewModel.isLoading() && viewModel.clipboardItems().empty())
         detail_->showEmptyState();
+}
+
+void ClipboardPanelController::listItems() {
+    auto& viewModel = dependencies_.viewModel;
+    list_->setItems(viewModel.clipboardItems(), viewModel.canLoadMore(), !viewModel.isLoadMoreAction());
+    if (!inFilterSuggestionMode() && viewModel.selectedItem()) {
+        list_->selectItem(static_cast<int>(viewModel.selectedIndex()),
+                          ClipboardResultListSelectionSource::programmatic);
+        showSelectedInDetail();
+    } else {
+        detail_->showEmptyState();
+    }
 }
 
 void ClipboardPanelController::itemDeleted(std::size_t index) {
@@ -230,7 +235,7 @@ void ClipboardPanelController::showPanel() {
     // The window to go back to: never one of ours.
     session_.begin(panel_->window() ? std::uint64_t(panel_->window()->winId()) : 0);
     stableClipboardHighlightQuery_.clear();
-    dependencies_.viewModel.reset();
+    dependencies_.viewModel.panelWillShow();
     list_->exitFilterSuggestionMode();
 
     panel_->createPanel(*list_, *detail_);
@@ -242,7 +247,8 @@ void ClipboardPanelController::showPanel() {
     gate.pointerLocationWhenSuppressed = ClipboardPointerLocation{double(mouse.x()), double(mouse.y())};
     gate.pointerLocationForLastHoverSelection = gate.pointerLocationWhenSuppressed;
 
-    detail_->showEmptyState();
+    // The page kept from before is on show in the first frame; the fresh one replaces it.
+    listItems();
     refreshFooterStatus();
     panel_->showPanel(options_.hotkeyTimestamp ? options_.hotkeyTimestamp() : 0);
     dependencies_.viewModel.loadClipboardItems(false);
@@ -254,7 +260,7 @@ void ClipboardPanelController::hidePanel() {
     session_.end();
     if (auto* field = panel_->searchField()) field->replaceText(QString());
     list_->exitFilterSuggestionMode();
-    dependencies_.viewModel.reset();
+    dependencies_.viewModel.panelDidHide();
     refreshFooterStatus();
     panel_->hidePanel();
 }

@@ -126,6 +126,8 @@ private:
     void setupCallbacks();
     void setupBindings();
     void viewModelChanged(ClipboardPanelViewModel::Changes changes);
+    // Lists the view model's rows with its selection, or the detail pane's empty state.
+    void listItems();
     void itemDeleted(std::size_t index);
     void refreshFooterStatus();
     void scheduleClipboardHighlightRefresh();

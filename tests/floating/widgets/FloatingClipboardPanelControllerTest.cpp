@@ -51,6 +51,27 @@ TEST_F(FloatingClipboardPanelControllerTest, ShowWaitsForTheNextTurnAndHideBefor
     EXPECT_FALSE(controller.isPanelVisible());
 }
 
+TEST_F(FloatingClipboardPanelControllerTest, TheFirstShowListsThePageLoadedAtStartBeforeItsOwnReload) {
+    viewModel->loadClipboardItems(false);
+    search->answer(pageOf(history->entries, false));
+    loop.runUntilIdle();
+
+    controller.showPanel();
+    loop.runUntilIdle();
+    ASSERT_TRUE(controller.isPanelVisible());
+    ASSERT_EQ(search->pending.size(), 1u) << "the show's own reload is still out";
+    EXPECT_EQ(controller.resultList().state().items().size(), 3u);
+    EXPECT_FALSE(controller.floatingPanel().emptyStateLabel()->isVisible()) << "no \"Loading\"";
+    controller.confirmSelection();
+    loop.advance(1.0);
+    EXPECT_EQ(pasteboard.string(), "alpha");
+
+    // After a copy made while hidden, the page from before it is not shown.
+    viewModel->historyDidChange();
+    controller.showPanel();
+    EXPECT_TRUE(controller.resultList().state().items().empty());
+}
+
 TEST_F(FloatingClipboardPanelControllerTest, OurOwnWindowIsNoReturnTargetAndNoCaretIsLookedFor) {
     activation.setActiveWindow(ReturnTarget{7, std::int64_t(::getpid())});
     showWithEntries();

@@ -325,6 +325,85 @@ TEST_F(ClipboardPanelViewModelTest, ReplacingTheServicesMidLoadDropsTheOldAnswer
     EXPECT_TRUE(viewModel->clipboardItems().empty());
 }
 
+TEST_F(ClipboardPanelViewModelTest, TheNewestPageStaysOnShowAcrossHideAndShowAndFollowsTheUsersSelection) {
+    // The page loaded at start is what the first show lists, before any answer.
+    viewModel->loadClipboardItems(false);
+    search->answer(pageOf(numberedEntries("a", 0, 3), true));
+    viewModel->panelWillShow();
+    EXPECT_EQ(idsOf(viewModel->clipboardItems()), (std::vector<std::string>{"a0", "a1", "a2"}));
+    EXPECT_TRUE(viewModel->canLoadMore());
+    EXPECT_EQ(viewModel->selectedIndex(), 0u);
+
+    // The show's own reload: the user moved down meanwhile, and stays on that entry when the page grows.
+    viewModel->loadClipboardItems(false);
+    viewModel->selectItem(2);
+    search->answer(pageOf({textEntry("new"), textEntry("a0"), textEntry("a1"), textEntry("a2")}, true));
+    EXPECT_EQ(viewModel->selectedItem()->id, "a2");
+    // The list echoing the selection back is no move: the next reload selects the top again.
+    viewModel->loadClipboardItems(false);
+    viewModel->selectItem(3);
+    search->answer(pageOf(numberedEntries("a", 0, 5), true));
+    EXPECT_EQ(viewModel->selectedIndex(), 0u);
+
+    // A search, then the panel hides: the search is forgotten and the first page reloads behind the scenes.
+    typeAndPause("a1");
+    search->answer(pageOf({textEntry("a1")}, false));
+    const std::size_t before = search->calls.size();
+    viewModel->panelDidHide();
+    EXPECT_EQ(viewModel->searchText(), "");
+    EXPECT_TRUE(viewModel->activeFilters().empty());
+    loop.advance(0.001);
+    ASSERT_EQ(search->calls.size(), before + 1);
+    EXPECT_TRUE(search->calls.back().isRecent);
+    search->answer(pageOf(numberedEntries("b", 0, 2), false));
+    loop.advance(1.0);
+    EXPECT_EQ(search->calls.size(), before + 1) << "the emptied field searches nothing more";
+
+    viewModel->panelWillShow();
+    EXPECT_EQ(idsOf(viewModel->clipboardItems()), (std::vector<std::string>{"b0", "b1"}));
+}
+
+TEST_F(ClipboardPanelViewModelTest, HistoryChangesReloadAHiddenPanelOnceAndAnOutdatedPageIsNeverShown) {
+    viewModel->loadClipboardItems(false);
+    search->answer(pageOf(numberedEntries("a", 0, 3), false));
+
+    // A burst of copies while hidden: one reload once they pause.
+    for (int copy = 0; copy < 3; ++copy) {
+        viewModel->historyDidChange();
+        loop.advance(0.1);
+    }
+    EXPECT_EQ(search->calls.size(), 1u);
+    loop.advance(ClipboardPanelViewModel::hiddenRefreshDelaySeconds);
+    ASSERT_EQ(search->calls.size(), 2u);
+    EXPECT_TRUE(search->calls[1].isRecent);
+
+    // Shown before that reload answered: the page from before the copies is not listed, and the late
+    // answer is dropped.
+    viewModel->panelWillShow();
+    EXPECT_TRUE(viewModel->clipboardItems().empty());
+    search->answer(pageOf(numberedEntries("stale", 0, 1), false));
+    EXPECT_TRUE(viewModel->clipboardItems().empty());
+
+    // A change while shown reloads nothing by itself; the hide does, at once.
+    viewModel->loadClipboardItems(false);
+    search->answer(pageOf(numberedEntries("c", 0, 2), false));
+    viewModel->historyDidChange();
+    loop.advance(1.0);
+    EXPECT_EQ(search->calls.size(), 3u);
+    viewModel->panelDidHide();
+    EXPECT_EQ(idsOf(viewModel->clipboardItems()), (std::vector<std::string>{"c0", "c1"}));
+    loop.advance(0.001);
+    ASSERT_EQ(search->calls.size(), 4u);
+
+    // A page asked for before a change and answered after it is outdated too.
+    viewModel->historyDidChange();
+    search->answer(pageOf(numberedEntries("d", 0, 2), false));
+    viewModel->panelWillShow();
+    EXPECT_TRUE(viewModel->clipboardItems().empty());
+    loop.advance(1.0);
+    EXPECT_EQ(search->calls.size(), 4u) << "no reload behind a panel on show";
+}
+
 TEST_F(ClipboardPanelViewModelTest, AnswersArrivingAfterTheViewModelIsGoneDoNothing) {
     history->entries = numberedEntries("e", 0, 2);
     typeAndPause("e");

@@ -8,6 +8,7 @@
 #include "panel/support/PanelTestEntries.h"
 #include "panel/support/ScriptedSearchService.h"
 #include "panel/widgets/ClipboardPanel.h"
+#include "panel/widgets/ClipboardDetailView.h"
 #include "panel/widgets/ClipboardPanelController.h"
 #include "panel/widgets/ClipboardResultListView.h"
 #include "panel/widgets/ClipboardTextField.h"
@@ -95,6 +96,29 @@ TEST_F(ClipboardPanelControllerTest, ShowingRemembersTheActiveWindowButNeverOneO
     activation.setActiveWindow(ReturnTarget{0x5000001, std::int64_t{getpid()}});
     controller->showPanel();
     EXPECT_EQ(controller->returnTarget(), std::nullopt);
+}
+
+TEST_F(ClipboardPanelControllerTest, TheFirstShowListsThePageLoadedAtStartAndReturnPastesItsTopEntry) {
+    viewModel.loadClipboardItems(false);
+    search->answer(pageOf(history->entries, false));
+    loop.runUntilIdle();
+
+    controller->showPanel();
+    const auto& list = controller->clipboardResultListView();
+    ASSERT_EQ(list.state().items().size(), 2u) << "listed before the show's own reload answered";
+    EXPECT_EQ(controller->clipboardDetailView().currentDisplayedItemId(), std::optional<std::string>("beta"));
+
+    // Return before that reload answers pastes what is on show, and the late answer changes nothing.
+    press(Qt::Key_Return);
+    loop.runUntilIdle();
+    EXPECT_EQ(pasteboard.string(), "beta");
+    EXPECT_FALSE(controller->isPanelVisible());
+
+    // A copy made while hidden: the next show lists nothing from before it until the fresh page arrives.
+    viewModel.historyDidChange();
+    controller->showPanel();
+    EXPECT_TRUE(list.state().items().empty());
+    EXPECT_FALSE(controller->clipboardDetailView().currentDisplayedItemId().has_value());
 }
 
 TEST_F(ClipboardPanelControllerTest, ReturnCopiesHidesAndPastesIntoTheWindowTheUserCameFrom) {
