@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <thread>
 
 #include "app/AppAssembler.h"
 #include "app/AppWindows.h"
@@ -31,6 +32,7 @@
 #include "platform/memory/ManualRunLoop.h"
 #include "platform/memory/RecordingWorkspaceOpener.h"
 #include "preferences/SettingsAccessors.h"
+#include "search/ClipboardSearchService.h"
 #include "settings/widgets/ClassificationWindow.h"
 #include "settings/widgets/IgnoredAppsSettingsView.h"
 #include "settings/widgets/SettingsWindowController.h"
@@ -172,6 +174,38 @@ TEST_F(AppWindowsTest, PanelListsFromTheServicesOfTheMomentAfterTheyWereRebuilt)
     EXPECT_EQ(viewModel.clipboardHistoryManager(), assembler_->clipboardHistoryManager());
     EXPECT_EQ(viewModel.clipboardSearchService(), assembler_->clipboardSearchService());
     windows.reset();
+}
+
+TEST_F(AppWindowsTest, ACopyWhileThePanelIsHiddenRefreshesTheFirstPageItWillShow) {
+    AppWindows windows(*assembler_, platform());
+    auto* panel = dynamic_cast<ClipboardPanelController*>(
+        assembler_->windowFactories().activeClipboardPanelController());
+    ASSERT_NE(panel, nullptr);
+    const ClipboardPanelViewModel& viewModel = panel->viewModel();
+    // Answers cross the search queue: wait on it until `done`.
+    const auto waitFor = [&](const std::function<bool()>& done) {
+        for (int turn = 0; turn < 1000 && !done(); ++turn) {
+            if (auto* service =
+                    dynamic_cast<ClipboardSearchService*>(assembler_->clipboardSearchService().get()))
+                service->drain();
+            loop_->runUntilIdle();
+            if (!done()) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        return done();
+    };
+    windows.startInitialPanelLoad();
+    ASSERT_TRUE(waitFor([&] { return !viewModel.isLoading(); }));
+    EXPECT_TRUE(viewModel.clipboardItems().empty());
+
+    assembler_->clipboardHistoryRepository()->saveTextItem("copied", "copied", "copied", "copied", std::nullopt,
+                                                           std::nullopt, std::nullopt, std::nullopt,
+                                                           std::nullopt, 0);
+    assembler_->waitForSearchIndexJobs();
+    loop_->runUntilIdle();
+    EXPECT_TRUE(viewModel.clipboardItems().empty()) << "nothing before the pause after the change";
+    loop_->advance(ClipboardPanelViewModel::hiddenRefreshDelaySeconds + 0.01);
+    ASSERT_TRUE(waitFor([&] { return viewModel.clipboardItems().size() == 1; }));
+    EXPECT_EQ(viewModel.clipboardItems()[0].id, "copied");
 }
 
 TEST_F(AppWindowsTest, WizardRecordingSuspendsTheHotkeyAndTheRecordedShortcutReplacesIt) {
