@@ -1,7 +1,6 @@
 #include "desktop/AccessibilityBusSession.h"
 
 #include <signal.h>
-#include <xcb/xcb.h>
 
 #include <QCoreApplication>
 #include <QDBusConnection>
@@ -12,8 +11,8 @@
 #include <QProcessEnvironment>
 #include <atomic>
 #include <cstdlib>
-#include <cstring>
 
+#include "desktop/WindowManagerProbe.h"
 #include "support/XvfbServer.h"
 
 namespace quorvane::testing {
@@ -21,36 +20,6 @@ namespace quorvane::testing {
 namespace {
 
 constexpr auto kStartTimeout = kDesktopStartTimeout;
-
-// True when the root window names a window manager's check window that still exists: a manager that has
-// exited leaves the property behind, naming a window that is gone.
-bool windowManagerCheckWindowExists(const std::string& display) {
-    xcb_connection_t* connection = xcb_connect(display.c_str(), nullptr);
-    bool found = false;
-    if (!xcb_connection_has_error(connection)) {
-        const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
-        const char* name = "_NET_SUPPORTING_WM_CHECK";
-        auto* atom = xcb_intern_atom_reply(
-            connection, xcb_intern_atom(connection, 1, static_cast<std::uint16_t>(std::strlen(name)), name),
-            nullptr);
-        if (atom && atom->atom != XCB_ATOM_NONE) {
-            auto* property = xcb_get_property_reply(
-                connection, xcb_get_property(connection, 0, root, atom->atom, XCB_ATOM_WINDOW, 0, 1),
-                nullptr);
-            if (property && xcb_get_property_value_length(property) == 4) {
-                const xcb_window_t check = *static_cast<xcb_window_t*>(xcb_get_property_value(property));
-                auto* attributes = xcb_get_window_attributes_reply(
-                    connection, xcb_get_window_attributes(connection, check), nullptr);
-                found = attributes != nullptr;
-                std::free(attributes);
-            }
-            std::free(property);
-        }
-        std::free(atom);
-    }
-    xcb_disconnect(connection);
-    return found;
-}
 
 }  // namespace
 
@@ -140,15 +109,11 @@ bool AccessibilityBusSession::start(bool withWindowManager) {
 
     if (!withWindowManager) return true;
     if (!launch("openbox", {"--sm-disable"})) return false;
-    if (!processEventsUntil([&] { return windowManagerRunning(); }, kStartTimeout)) {
+    if (!windowManagerManagesWindows(display_, kStartTimeout)) {
         failure_ = "openbox did not start";
         return false;
     }
     return true;
-}
-
-bool AccessibilityBusSession::windowManagerRunning() const {
-    return windowManagerCheckWindowExists(display_);
 }
 
 bool AccessibilityBusSession::setAccessibilityEnabled(bool enabled) {

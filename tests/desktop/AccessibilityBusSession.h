@@ -62,7 +62,6 @@ private:
     QProcess* launch(const QString& program, const QStringList& arguments, bool readOutput = false);
     // The next line the test window prints that starts with `prefix`.
     std::optional<QString> waitForWindowLine(const QString& prefix, std::chrono::milliseconds timeout);
-    bool windowManagerRunning() const;
     int runTool(const QString& program, const QStringList& arguments);
 
     std::string display_;

@@ -20,6 +20,7 @@
 
 #include "desktop/AccessibilityBusSession.h"
 #include "desktop/DesktopSession.h"
+#include "desktop/WindowManagerProbe.h"
 #include "history/store/ClipboardHistoryStore.h"
 #include "panel/model/ClipboardPanelPlacement.h"
 #include "platform/linux/JsonFileUserDefaults.h"
@@ -41,11 +42,7 @@ protected:
         DESKTOP_SESSION_OR_SKIP();
         ASSERT_TRUE(server_.isRunning()) << server_.failure();
         windowManager_ = launch("openbox", {"--sm-disable"});
-        ASSERT_TRUE(DesktopSession::processEventsUntil(
-            [&] {
-                return tool("xprop", {"-root", "_NET_SUPPORTING_WM_CHECK"}).contains("window id");
-            },
-            testing::kDesktopStartTimeout))
+        ASSERT_TRUE(testing::windowManagerManagesWindows(server_.display(), testing::kDesktopStartTimeout))
             << "openbox did not start";
         // Pasting into another program needs the desktop's accessibility bus switched on.
         ASSERT_TRUE(accessibility_.start(false)) << accessibility_.failure();

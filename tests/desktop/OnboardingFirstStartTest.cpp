@@ -7,7 +7,6 @@
 
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <xcb/xcb.h>
 
 #include <QDir>
 #include <QGuiApplication>
@@ -17,13 +16,12 @@
 #include <QProcessEnvironment>
 #include <QScreen>
 #include <chrono>
-#include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <optional>
 #include <string>
 
 #include "desktop/DesktopSession.h"
+#include "desktop/WindowManagerProbe.h"
 #include "platform/linux/JsonFileUserDefaults.h"
 #include "support/TemporaryDirectory.h"
 #include "support/XvfbServer.h"
@@ -39,28 +37,6 @@ using namespace std::chrono_literals;
 constexpr int kFooterButtonX = 820;
 constexpr int kFooterButtonY = 568;
 
-bool windowManagerRunning() {
-    xcb_connection_t* connection = xcb_connect(DesktopSession::display().c_str(), nullptr);
-    bool found = false;
-    if (!xcb_connection_has_error(connection)) {
-        const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
-        const char* name = "_NET_SUPPORTING_WM_CHECK";
-        auto* atom = xcb_intern_atom_reply(
-            connection, xcb_intern_atom(connection, 1, static_cast<std::uint16_t>(std::strlen(name)), name),
-            nullptr);
-        if (atom && atom->atom != XCB_ATOM_NONE) {
-            auto* property = xcb_get_property_reply(
-                connection, xcb_get_property(connection, 0, root, atom->atom, XCB_ATOM_WINDOW, 0, 1),
-                nullptr);
-            found = property && xcb_get_property_value_length(property) == 4;
-            std::free(property);
-        }
-        std::free(atom);
-    }
-    xcb_disconnect(connection);
-    return found;
-}
-
 class OnboardingFirstStartTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -71,7 +47,8 @@ protected:
         windowManager_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         windowManager_.start("openbox", {"--sm-disable"});
         ASSERT_TRUE(windowManager_.waitForStarted(5000)) << "openbox is missing";
-        ASSERT_TRUE(DesktopSession::processEventsUntil(windowManagerRunning, testing::kDesktopStartTimeout)) << "openbox did not start";
+        ASSERT_TRUE(testing::windowManagerManagesWindows(DesktopSession::display(), testing::kDesktopStartTimeout))
+            << "openbox did not start";
     }
     void TearDown() override {
         for (QProcess* process : {&service_, &windowManager_}) {

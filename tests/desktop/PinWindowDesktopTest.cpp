@@ -14,11 +14,13 @@
 
 #include "desktop/DesktopSession.h"
 #include "desktop/UserInput.h"
+#include "desktop/WindowManagerProbe.h"
 #include "panel/support/ItemActionDoubles.h"
 #include "panel/widgets/PinWindow.h"
 #include "panel/widgets/SystemClipboardSavePanelPresenter.h"
 #include "platform/linux/QtAlertPresenter.h"
 #include "platform/memory/InMemoryPasteboard.h"
+#include "support/XvfbServer.h"
 
 namespace quorvane {
 namespace {
@@ -36,12 +38,7 @@ protected:
         windowManager_.setProcessEnvironment(environment);
         windowManager_.start("openbox", {"--sm-disable"});
         ASSERT_TRUE(windowManager_.waitForStarted(5000));
-        ASSERT_TRUE(DesktopSession::processEventsUntil(
-            [] {
-                return DesktopSession::run("xprop", {"-root", "_NET_SUPPORTING_WM_CHECK"})
-                    .output.contains("window id");
-            },
-            10s))
+        ASSERT_TRUE(testing::windowManagerManagesWindows(DesktopSession::display(), testing::kDesktopStartTimeout))
             << "openbox did not start";
     }
     void TearDown() override {
