@@ -184,7 +184,7 @@ TEST_F(AppWindowsTest, ACopyWhileThePanelIsHiddenRefreshesTheFirstPageItWillShow
     const ClipboardPanelViewModel& viewModel = panel->viewModel();
     // Answers cross the search queue: wait on it until `done`.
     const auto waitFor = [&](const std::function<bool()>& done) {
-        for (int turn = 0; turn < 1000 && !done(); ++turn) {
+        for (int turn = 0; turn < 2000 && !done(); ++turn) {
             if (auto* service =
                     dynamic_cast<ClipboardSearchService*>(assembler_->clipboardSearchService().get()))
                 service->drain();
