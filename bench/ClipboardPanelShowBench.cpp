@@ -28,24 +28,13 @@
 #include "platform/memory/InMemoryWindowActivation.h"
 #include "platform/memory/RecordingPasteShortcutPoster.h"
 #include "search/ClipboardSearchService.h"
+#include "support/GrantedAccessibilityPermission.h"
 #include "searchindex/SQLiteClipboardSearchIndexStore.h"
 
 namespace {
 
 using namespace quorvane;
 using Clock = std::chrono::steady_clock;
-
-class Trusted final : public AccessibilityPermissionManagerProtocol {
-public:
-    AccessibilityPermissionStatus status() const override {
-        return AccessibilityPermissionStatus::authorized;
-    }
-    bool isTrusted() const override { return true; }
-    bool hasRequestedPermission() const override { return true; }
-    void requestPermission() override {}
-    void openSystemSettings() override {}
-    void openURL(const std::string&) override {}
-};
 
 // Notes a paint of the list while it holds entries.
 class PaintWatcher final : public QObject {
@@ -121,7 +110,7 @@ void showToFirstPage(benchmark::State& state, int entries, bool firstShowOnly) {
     screens.addScreen({0, 0, 1920, 1080}, {0, 0, 1920, 1080});
     InMemoryWindowActivation activation;
     RecordingPasteShortcutPoster poster;
-    Trusted trust;
+    testing::GrantedAccessibilityPermission trust;
 
     std::vector<double> milliseconds;
     std::size_t items = 0;

@@ -20,7 +20,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <QBuffer>
 #include <QImage>
 #include <QImageReader>
 #include <filesystem>

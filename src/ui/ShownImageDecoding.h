@@ -5,7 +5,6 @@
 // pane a few hundred pixels wide. Safe from any thread except `widestScreenPixels`, which is main-thread
 // only.
 
-#include <QByteArray>
 #include <QImage>
 #include <cstdint>
 #include <span>

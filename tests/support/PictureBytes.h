@@ -12,15 +12,20 @@
 
 namespace quorvane::testing {
 
+// `image` encoded as `format` ("PNG", "JPEG", ...); empty when Qt cannot write that format.
+inline std::vector<std::uint8_t> encodedImage(const QImage& image, const char* format) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!image.save(&buffer, format)) return {};
+    return {bytes.begin(), bytes.end()};
+}
+
 // A PNG of one colour; needs no application.
 inline std::vector<std::uint8_t> pngBytes(int width, int height) {
     QImage image(width, height, QImage::Format_RGB32);
     image.fill(Qt::darkCyan);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return {bytes.begin(), bytes.end()};
+    return encodedImage(image, "PNG");
 }
 
 // The widest screen in device pixels, as the tests' application sees it.

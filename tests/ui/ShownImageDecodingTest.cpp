@@ -1,23 +1,17 @@
 #include <gtest/gtest.h>
 
-#include <QBuffer>
 #include <QImage>
 #include <cstdint>
 #include <vector>
 
+#include "support/PictureBytes.h"
 #include "support/QtTestApplication.h"
 #include "ui/ShownImageDecoding.h"
 
 namespace quorvane {
 namespace {
 
-std::vector<std::uint8_t> encoded(const QImage& image, const char* format) {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, format);
-    return {bytes.begin(), bytes.end()};
-}
+using testing::encodedImage;
 
 std::vector<std::uint8_t> png(int width, int height) {
     QImage image(width, height, QImage::Format_RGB32);
@@ -25,7 +19,7 @@ std::vector<std::uint8_t> png(int width, int height) {
     // The left half red, so a decode that crops instead of scaling shows.
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width / 2; ++x) image.setPixel(x, y, qRgb(255, 0, 0));
-    return encoded(image, "PNG");
+    return encodedImage(image, "PNG");
 }
 
 // Wider pictures shrink to the width with their shape and their whole content; others keep their pixels.
@@ -45,7 +39,7 @@ TEST(ShownImageDecodingTest, WidePicturesShrinkToTheWidthKeepingTheirShapeAndCon
     // Other formats the reader scales as well.
     QImage jpegSource(1600, 1200, QImage::Format_RGB32);
     jpegSource.fill(Qt::blue);
-    EXPECT_EQ(decodeImageNoWiderThan(encoded(jpegSource, "JPEG"), 800).size(), QSize(800, 600));
+    EXPECT_EQ(decodeImageNoWiderThan(encodedImage(jpegSource, "JPEG"), 800).size(), QSize(800, 600));
 }
 
 TEST(ShownImageDecodingTest, BytesThatAreNoPictureOrAWidthOfNothingGiveNoCrash) {

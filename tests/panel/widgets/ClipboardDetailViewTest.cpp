@@ -1,10 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <QBuffer>
-#include <QGuiApplication>
 #include <QImage>
 #include <QLabel>
-#include <QScreen>
 #include <QPlainTextEdit>
 #include <QTest>
 #include <QTextBlock>
@@ -13,6 +10,7 @@
 #include "classification/formatting/SyntaxColorTheme.h"
 #include "panel/widgets/ClipboardDetailView.h"
 #include "panel/widgets/WidgetTestApplication.h"
+#include "support/PictureBytes.h"
 #include "ui/UiColors.h"
 
 namespace quorvane {
@@ -104,18 +102,8 @@ TEST_F(ClipboardDetailViewTest, FormattedJsonIsShownWithColourRuns) {
 // A picture far wider than any screen is decoded at most a screen wide, keeping its shape; a small one keeps
 // its own pixels.
 TEST_F(ClipboardDetailViewTest, PicturesAreDecodedNoWiderThanTheyCanBeShown) {
-    const auto png = [](int width, int height) {
-        QImage image(width, height, QImage::Format_RGB32);
-        image.fill(Qt::darkCyan);
-        QByteArray bytes;
-        QBuffer buffer(&bytes);
-        buffer.open(QIODevice::WriteOnly);
-        image.save(&buffer, "PNG");
-        return std::vector<std::uint8_t>(bytes.begin(), bytes.end());
-    };
-    int widest = 0;
-    for (const QScreen* screen : QGuiApplication::screens())
-        widest = std::max(widest, static_cast<int>(screen->geometry().width() * screen->devicePixelRatio()));
+    const auto png = testing::pngBytes;
+    const int widest = testing::widestScreenInDevicePixels();
     ASSERT_GT(widest, 0);
 
     for (const auto& [width, height] :

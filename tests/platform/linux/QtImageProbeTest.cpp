@@ -1,22 +1,16 @@
 #include <gtest/gtest.h>
 
-#include <QBuffer>
 #include <QImage>
 #include <QImageWriter>
 
 #include "model/ClipboardEntryTitle.h"
 #include "platform/linux/QtImageProbe.h"
+#include "support/PictureBytes.h"
 
 namespace quorvane {
 namespace {
 
-std::vector<std::uint8_t> encoded(const QImage& image, const char* format) {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    if (!image.save(&buffer, format)) return {};
-    return {bytes.begin(), bytes.end()};
-}
+using testing::encodedImage;
 
 void appendBigEndian(std::vector<std::uint8_t>& out, std::uint32_t value) {
     for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<std::uint8_t>(value >> shift));
@@ -60,7 +54,7 @@ TEST(QtImageProbeTest, ReadsThePixelSizeOfEachRecognisedRasterFormat) {
     for (const char* format : {"PNG", "JPEG", "BMP", "TIFF", "WEBP"}) {
         SCOPED_TRACE(format);
         ASSERT_TRUE(QImageWriter::supportedImageFormats().contains(QByteArray(format).toLower()));
-        const std::vector<std::uint8_t> data = encoded(image, format);
+        const std::vector<std::uint8_t> data = encodedImage(image, format);
         ASSERT_FALSE(data.empty());
         EXPECT_EQ(probe.dimensions(data), (ImageDimensions{{ImagePixelSize{5, 3}}}));
     }
