@@ -102,8 +102,10 @@ TEST_P(AccessibilityStatusScreenshotTest, StatusFollowsTheBusAndTheButtonSwitche
     EXPECT_EQ(settingsOpened, 1);
     save(window, "on");
 
-    // Switched off in the desktop's settings: shown the next time the page is looked at.
+    // Switched off in the desktop's settings: shown the next time the page is looked at, once the bus has
+    // announced it.
     ASSERT_TRUE(session.setAccessibilityEnabled(false));
+    ASSERT_TRUE(DesktopSession::processEventsUntil([&trust] { return !trust.isProcessTrusted(); }));
     advanced->refresh();
     fixture.loop.runUntilIdle();
     DesktopSession::processEventsFor(std::chrono::milliseconds(100));

@@ -4,31 +4,32 @@
 
 #include <atspi/atspi-constants.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <QApplication>
-#include <QScreen>
 #include <QCursor>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QStyle>
 #include <QStyleFactory>
 #include <QTest>
 #include <functional>
 #include <memory>
-#include <unistd.h>
 
 #include "desktop/AccessibilityBusSession.h"
 #include "desktop/AtSpiTreeReader.h"
 #include "desktop/DesktopSession.h"
-#include "desktop/RenderedImages.h"
 #include "desktop/DropTargetProcess.h"
+#include "desktop/RenderedImages.h"
 #include "desktop/UserInput.h"
 #include "floating/model/ClipboardFloatingAnchorResolver.h"
 #include "floating/model/FloatingClipboardPositionCalculator.h"
 #include "floating/model/TextCaretPositionDetector.h"
 #include "floating/widgets/FloatingClipboardPanelController.h"
+#include "hotkeys/model/KeyCombo.h"
 #include "l10n/L10n.h"
 #include "l10n/StandardAppLanguage.h"
 #include "panel/support/FakeHistoryManager.h"
@@ -38,6 +39,7 @@
 #include "platform/linux/QtScreenProvider.h"
 #include "platform/linux/QtTextWidthMeasurer.h"
 #include "platform/linux/X11FrontmostApplicationProvider.h"
+#include "platform/linux/X11HotkeyRegistrar.h"
 #include "platform/linux/X11WindowActivation.h"
 #include "platform/memory/FakeAlertPresenter.h"
 #include "platform/memory/FakeClock.h"
@@ -109,7 +111,9 @@ class MouseAnchor final : public ClipboardFloatingAnchorResolving {
 public:
     explicit MouseAnchor(const ScreenProvider& screens) : screens_(screens) {}
     FloatingPanelAnchor resolveAnchor() override { return mouseAnchor(); }
-    FloatingPanelAnchor mouseAnchor() override { return FloatingPanelAnchor::mouse(screens_.mouseLocation()); }
+    FloatingPanelAnchor mouseAnchor() override {
+        return FloatingPanelAnchor::mouse(screens_.mouseLocation());
+    }
 
 private:
     const ScreenProvider& screens_;
@@ -125,6 +129,8 @@ protected:
     virtual QStringList testWindowArguments() const { return {}; }
     // True: this program's own windows join the private accessibility bus (before any widget exists).
     virtual bool joinsAccessibilityBus() const { return false; }
+    // False: the test starts its window itself, once the panel and its caret lookup exist.
+    virtual bool startsTestWindow() const { return true; }
 
     void SetUp() override {
         DESKTOP_SESSION_OR_SKIP();
@@ -137,8 +143,10 @@ protected:
                     std::make_unique<testing::AccessibilityBusMembership>(session_->sessionBusAddress());
                 if (!membership_->joined()) GTEST_SKIP() << "this program's bridge joined another bus before";
             }
-            ASSERT_TRUE(session_->startTestWindow(QUORVANE_CARET_TEST_WINDOW, testWindowArguments()))
-                << session_->failure();
+            if (startsTestWindow()) {
+                ASSERT_TRUE(session_->startTestWindow(QUORVANE_CARET_TEST_WINDOW, testWindowArguments()))
+                    << session_->failure();
+            }
             frontmost_ = std::make_unique<X11FrontmostApplicationProvider>();
             port_ =
                 std::make_unique<AtSpiAccessibleElementPort>(frontmost_.get(), session_->sessionBusAddress());
@@ -217,13 +225,13 @@ protected:
 
     // Where the panel opens for the mouse pointer at `mouse`.
     ScreenPoint originAtMouse(ScreenPoint mouse) const {
-        return FloatingClipboardPositionCalculator::panelOrigin(screens_, mouse,
-                                                                FloatingClipboardPositionCalculator::panelSize,
-                                                                FloatingClipboardPositionCalculator::gap);
+        return FloatingClipboardPositionCalculator::panelOrigin(
+            screens_, mouse, FloatingClipboardPositionCalculator::panelSize,
+            FloatingClipboardPositionCalculator::gap);
     }
 
-    // The list's corner on the screen as the X server has it: Qt's idea of where a top-level window is may lag
-    // behind the window manager's for a while.
+    // The list's corner on the screen as the X server has it: Qt's idea of where a top-level window is may
+    // lag behind the window manager's for a while.
     QPoint panelOrigin() const {
         auto* window = controller_->floatingPanel().window();
         const auto info = DesktopSession::run("xwininfo", {"-id", QString::number(window->winId())});
@@ -365,6 +373,72 @@ TEST_F(FloatingPanelDesktopTest, OverAScrolledFieldThePanelOpensByTheDrawnCaretN
         EXPECT_GE(origin.y(), drawn->bottom()) << "below the caret's line";
         EXPECT_LE(origin.y(), drawn->bottom() + 40);
     }
+}
+
+// A GTK 3 field gives up its focus while a held hot key's grab lasts, and comes back to it when the keys go
+// up; the panel opens by its caret all the same. Quorvane runs before the field takes the focus, as it does
+// from the login on, and the real hot key grab opens the panel.
+class FloatingPanelOverGtkFieldDesktopTest : public FloatingPanelDesktopTest {
+protected:
+    bool usesRealWindowActivation() const override { return true; }
+    bool startsTestWindow() const override { return false; }
+};
+
+TEST_F(FloatingPanelOverGtkFieldDesktopTest, AHeldHotKeyOpensThePanelByTheCaretSixPressesOfSix) {
+    if (DesktopSession::run("/usr/bin/python3", {"-c", "import gi; gi.require_version('Gtk', '3.0')"})
+            .exitCode != 0) {
+        DESKTOP_SKIP_OR_FAIL("GTK 3 for Python is not installed (scripts/setup installs it)");
+    }
+    DesktopSession::processEventsFor(300ms);  // the caret lookup connects on its first turn
+    ASSERT_TRUE(session_->startWindow("/usr/bin/python3", {QUORVANE_GTK_CARET_TEST_WINDOW}, "focus ",
+                                      "Caret test window"))
+        << session_->failure();
+    const auto field = session_->type("abc");
+    ASSERT_TRUE(field.has_value()) << session_->failure();
+    const auto caret = session_->drawnCaret();
+    ASSERT_TRUE(caret.has_value());
+    const QByteArray fieldWindow = DesktopSession::run("xdotool", {"getactivewindow"}).output.trimmed();
+
+    X11HotkeyRegistrar registrar;
+    const KeyCombo hotKey = KeyCombo::defaultClipboardHistory();  // Super+Shift+V
+    const auto registration = registrar.registerHotkey(hotKey.keyCode, hotKey.modifierFlags, 1);
+    ASSERT_EQ(registration.status, HotkeyRegistrar::statusOK);
+    const Subscription presses = registrar.installPressHandler([this](const HotkeyRegistrar::Press&) {
+        if (controller_->isPanelVisible())
+            controller_->hidePanel();
+        else
+            controller_->showPanel();
+    });
+
+    const auto byCaret = [&](QPoint o) {
+        return std::abs(o.x() - caret->x()) <= 40 && o.y() >= caret->bottom() &&
+               o.y() <= caret->bottom() + 40;
+    };
+    int openedByCaret = 0;
+    for (int press = 1; press <= 6; ++press) {
+        // The pointer rests far from the field, where a panel opened at the mouse would show.
+        ASSERT_TRUE(session_->moveMouse(1000, 900));
+        ASSERT_TRUE(testing::userinput::holdKey("super+shift+v"));
+        ASSERT_TRUE(DesktopSession::processEventsUntil([&] { return controller_->isPanelVisible(); }, 5s))
+            << "press " << press;
+        const QPoint origin = settledPanelOrigin(byCaret);
+        if (byCaret(origin))
+            ++openedByCaret;
+        else
+            ADD_FAILURE() << "press " << press << " opened at " << origin.x() << "," << origin.y()
+                          << ", the caret is at " << caret->x() << "," << caret->y();
+        ASSERT_TRUE(testing::userinput::holdKey("Escape"));
+        // Back in the field, with its caret where it was, before the next press.
+        ASSERT_TRUE(DesktopSession::processEventsUntil(
+            [&] {
+                return !controller_->isPanelVisible() &&
+                       DesktopSession::run("xdotool", {"getactivewindow"}).output.trimmed() == fieldWindow;
+            },
+            5s))
+            << "press " << press << " did not give the field back";
+        DesktopSession::processEventsFor(200ms);
+    }
+    EXPECT_EQ(openedByCaret, 6);
 }
 
 // Our own window (as a settings window) is active: there is no foreign caret, and asking for ours would wait
@@ -566,14 +640,16 @@ protected:
     // window's mask is all that keeps its box from showing.
     void save(const QString& state) {
         auto* window = controller_->floatingPanel().window();
-        const QString suffix = QStringLiteral("%1-%2-%3.png").arg(state, dark_ ? "dark" : "light", chinese_ ? "zh" : "en");
+        const QString suffix =
+            QStringLiteral("%1-%2-%3.png").arg(state, dark_ ? "dark" : "light", chinese_ ? "zh" : "en");
         const QString name = QStringLiteral("%1/floating-%2").arg(QUORVANE_SCREENSHOT_DIR, suffix);
         ASSERT_TRUE(window->grab().toImage().save(name)) << name.toStdString();
         const QRect around = window->frameGeometry().adjusted(-24, -24, 24, 24);
         const QImage screen = QGuiApplication::primaryScreen()
                                   ->grabWindow(0, around.x(), around.y(), around.width(), around.height())
                                   .toImage();
-        const QString screenName = QStringLiteral("%1/floating-screen-%2").arg(QUORVANE_SCREENSHOT_DIR, suffix);
+        const QString screenName =
+            QStringLiteral("%1/floating-screen-%2").arg(QUORVANE_SCREENSHOT_DIR, suffix);
         ASSERT_TRUE(screen.save(screenName)) << screenName.toStdString();
         checkMaskedCorners(screen, window->frameGeometry().translated(-around.topLeft()));
     }
@@ -582,8 +658,9 @@ protected:
     // corners (and with a bubble, the corner of its box past the arrow) are the desktop's colour.
     void checkMaskedCorners(const QImage& screen, const QRect& window) {
         const QRgb desktop = screen.pixel(2, 2);
-        for (const QPoint corner : {window.topLeft() + QPoint(1, 1), window.topRight() + QPoint(-1, 1),
-                                    window.bottomLeft() + QPoint(1, -1), window.bottomRight() + QPoint(-1, -1)}) {
+        for (const QPoint corner :
+             {window.topLeft() + QPoint(1, 1), window.topRight() + QPoint(-1, 1),
+              window.bottomLeft() + QPoint(1, -1), window.bottomRight() + QPoint(-1, -1)}) {
             EXPECT_EQ(screen.pixel(corner), desktop) << "window corner " << corner.x() << "," << corner.y();
         }
     }

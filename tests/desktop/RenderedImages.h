@@ -53,4 +53,20 @@ inline Data renderedLines(const std::vector<QString>& lines) {
     return encoded(image);
 }
 
+// Two lines of poster-sized black text ("Poster headline", "Second line 2026") on a white square of `side`
+// pixels, as PNG: a huge picture whose text is large.
+inline Data posterPicture(int side) {
+    QImage image(side, side, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    QFont font("DejaVu Sans");
+    font.setPixelSize(side / 50);
+    painter.setFont(font);
+    painter.setPen(Qt::black);
+    painter.drawText(side / 20, side * 3 / 16, "Poster headline");
+    painter.drawText(side / 20, side / 2, "Second line 2026");
+    painter.end();
+    return encoded(image);
+}
+
 }  // namespace quorvane::testing

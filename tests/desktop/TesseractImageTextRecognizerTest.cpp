@@ -146,6 +146,77 @@ TEST_F(TesseractImageTextRecognizerTest, ReadsSmallerWhiteTextOnGradientsOfManyC
     }
 }
 
+// Forty banners in the colours people put white captions on, half of them warm (reaching yellow or orange,
+// whose light ground a single threshold splits so that the first reading is weak garbage, not nothing).
+TEST_F(TesseractImageTextRecognizerTest, ReadsWhiteCaptionsOnFortyGradientsWarmOnesIncluded) {
+    TesseractImageTextRecognizer recognizer;
+    const std::pair<QColor, QColor> gradients[] = {{QColor(0xff, 0xeb, 0x3b), QColor(0xff, 0x98, 0x00)},
+                                                   {QColor(0xff, 0x98, 0x00), QColor(0xf4, 0x43, 0x36)},
+                                                   {QColor(0xff, 0xc1, 0x07), QColor(0xff, 0x57, 0x22)},
+                                                   {QColor(0xff, 0xd5, 0x4f), QColor(0xfb, 0x8c, 0x00)},
+                                                   {QColor(0xff, 0xa7, 0x26), QColor(0xec, 0x40, 0x7a)},
+                                                   {QColor(0xf9, 0xa8, 0x25), QColor(0xe6, 0x51, 0x00)},
+                                                   {QColor(0x21, 0x96, 0xf3), QColor(0x67, 0x3a, 0xb7)},
+                                                   {QColor(0x43, 0xa0, 0x47), QColor(0x00, 0x96, 0x88)},
+                                                   {QColor(0xe5, 0x39, 0x35), QColor(0x8e, 0x24, 0xaa)},
+                                                   {QColor(0x37, 0x47, 0x4f), QColor(0x15, 0x65, 0xc0)}};
+    const std::pair<int, QString> captions[] = {{24, "Summer sale ends Friday"},
+                                                {30, "Free delivery over 40"},
+                                                {38, "Quorvane history 2026"},
+                                                {48, "Open daily until 9 pm"}};
+    int read = 0;
+    std::vector<std::string> misread;
+    for (const auto& [from, to] : gradients) {
+        for (const auto& [pixels, caption] : captions) {
+            QFont font("DejaVu Sans");
+            font.setPixelSize(pixels);
+            const Data picture = testing::gradientPicture(QSize(720, 140), from, to, caption, font);
+            const auto outcome = recognize(recognizer, english(picture));
+            if (outcome.lines == std::vector<std::string>{caption.toStdString()}) {
+                ++read;
+            } else {
+                misread.push_back(from.name().toStdString() + " to " + to.name().toStdString() + " at " +
+                                  std::to_string(pixels) + " px: " +
+                                  (outcome.lines.empty() ? std::string("nothing") : outcome.lines.front()));
+            }
+        }
+    }
+    EXPECT_GE(read, 38) << ::testing::PrintToString(misread);
+}
+
+// A screenshot of a window: small dark text on light ground, read at its own size.
+QImage screenshotOfAWindow(const std::vector<QString>& lines) {
+    QImage image(1920, 1080, QImage::Format_RGB32);
+    image.fill(QColor(0xf6, 0xf6, 0xf6));
+    QPainter painter(&image);
+    painter.fillRect(QRect(0, 0, 1920, 36), QColor(0x30, 0x30, 0x34));
+    painter.fillRect(QRect(0, 36, 260, 1044), QColor(0xe8, 0xe8, 0xec));
+    QFont font("DejaVu Sans");
+    font.setPixelSize(16);
+    painter.setFont(font);
+    painter.setPen(QColor(0x20, 0x20, 0x20));
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        painter.drawText(300, 90 + 34 * static_cast<int>(i), lines[i]);
+    painter.end();
+    return image;
+}
+
+TEST_F(TesseractImageTextRecognizerTest, ReadsAScreenshotAtItsSizeAndTheLargeTextOfAHugePicture) {
+    TesseractImageTextRecognizer recognizer;
+    const std::vector<QString> lines{"Meeting notes for the release review", "Bring the signed contract",
+                                     "Invoice 4471 is due on 12 March"};
+    auto outcome = recognize(recognizer, english(encoded(screenshotOfAWindow(lines))));
+    EXPECT_EQ(outcome.error, std::nullopt);
+    EXPECT_EQ(outcome.lines, (std::vector<std::string>{lines[0].toStdString(), lines[1].toStdString(),
+                                                       lines[2].toStdString()}));
+
+    // 8000 x 8000 is read scaled down to the pixel bound: text as large as a poster's still reads.
+    const Data hugePicture = testing::posterPicture(8000);
+    outcome = recognize(recognizer, english(hugePicture));
+    EXPECT_EQ(outcome.error, std::nullopt);
+    EXPECT_EQ(outcome.lines, (std::vector<std::string>{"Poster headline", "Second line 2026"}));
+}
+
 TEST_F(TesseractImageTextRecognizerTest, ImageWithoutTextGivesNoLinesAndNoError) {
     TesseractImageTextRecognizer recognizer;
     QImage blank(400, 200, QImage::Format_RGB32);

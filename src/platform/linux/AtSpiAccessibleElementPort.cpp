@@ -6,8 +6,10 @@
 #include <QDBusArgument>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
+#include <QDBusPendingCall>
 #include <QDBusVariant>
 #include <QThread>
+#include <QTimer>
 #include <QVariantMap>
 #include <algorithm>
 #include <atomic>
@@ -109,6 +111,25 @@ QString connectionName(const char* kind) {
 
 }  // namespace
 
+// Receives the programs' focus events on the main thread and hands them to the port.
+class AtSpiAccessibleElementPort::FocusFollower final : public QObject {
+    Q_OBJECT
+
+public:
+    explicit FocusFollower(AtSpiAccessibleElementPort& port) : port_(port) {}
+
+public slots:
+    void stateChanged(const QDBusMessage& message) {
+        const QVariantList arguments = message.arguments();
+        if (arguments.size() < 2 || arguments[0].toString() != QLatin1String("focused")) return;
+        port_.focusReported({message.service().toStdString(), message.path().toStdString()},
+                            arguments[1].toInt() != 0);
+    }
+
+private:
+    AtSpiAccessibleElementPort& port_;
+};
+
 struct AtSpiAccessibleElementPort::Reply {
     QDBusMessage message;
     AccessibilityError error = AccessibilityError::success;
@@ -132,9 +153,14 @@ AtSpiAccessibleElementPort::AtSpiAccessibleElementPort(const FrontmostApplicatio
         session_ = std::make_unique<QDBusConnection>(
             QDBusConnection::connectToBus(sessionBusAddress, sessionConnectionName_));
     }
+    // Focus moves before any lookup asks for it: connect once the program is up, without holding up its
+    // start, and quietly, since a desktop without the bus is no fault until a caret is asked for.
+    focusFollower_ = std::make_unique<FocusFollower>(*this);
+    QTimer::singleShot(0, focusFollower_.get(), [this] { ensureAccessibilityBus(true); });
 }
 
 AtSpiAccessibleElementPort::~AtSpiAccessibleElementPort() {
+    focusFollower_.reset();
     accessibility_.reset();
     if (!accessibilityConnectionName_.isEmpty())
         QDBusConnection::disconnectFromBus(accessibilityConnectionName_);
@@ -142,8 +168,9 @@ AtSpiAccessibleElementPort::~AtSpiAccessibleElementPort() {
     if (!sessionConnectionName_.isEmpty()) QDBusConnection::disconnectFromBus(sessionConnectionName_);
 }
 
-AccessibilityError AtSpiAccessibleElementPort::ensureAccessibilityBus() {
+AccessibilityError AtSpiAccessibleElementPort::ensureAccessibilityBus(bool quiet) {
     auto unavailable = [&](const QString& reason, AccessibilityError error) {
+        if (quiet) return error;
         if (busWasAvailable_) {
             Logger::warning("Failed to reach the accessibility bus: " + reason.toStdString() +
                                 "; carets are not read until it is back",
@@ -186,6 +213,7 @@ AccessibilityError AtSpiAccessibleElementPort::ensureAccessibilityBus() {
         }
         processIds_.clear();
         lastFocus_.reset();
+        reportedFocus_.reset();
         accessibilityConnectionName_ = connectionName("a11y");
         accessibilityAddress_ = address;
         accessibility_ = std::make_unique<QDBusConnection>(
@@ -194,10 +222,44 @@ AccessibilityError AtSpiAccessibleElementPort::ensureAccessibilityBus() {
             return unavailable("cannot connect to " + address + ": " + accessibility_->lastError().message(),
                                AccessibilityError::unavailable);
         }
+        followFocus();
     }
     if (!busWasAvailable_) Logger::info("The accessibility bus is back", kLogCategory);
     busWasAvailable_ = true;
     return AccessibilityError::success;
+}
+
+void AtSpiAccessibleElementPort::followFocus() {
+    accessibility_->connect(QString(), QString(), "org.a11y.atspi.Event.Object", "StateChanged",
+                            focusFollower_.get(), SLOT(stateChanged(QDBusMessage)));
+    // Programs send only the events someone registered for. Not waited for: the answer changes nothing here.
+    QDBusMessage registration = QDBusMessage::createMethodCall(
+        "org.a11y.atspi.Registry", "/org/a11y/atspi/registry", "org.a11y.atspi.Registry", "RegisterEvent");
+    registration << QStringLiteral("object:state-changed:focused") << QStringList() << QString();
+    accessibility_->asyncCall(registration, callTimeoutMilliseconds);
+}
+
+void AtSpiAccessibleElementPort::focusReported(const AccessibleElement& element, bool focused) {
+    if (focused) {
+        reportedFocus_ = ReportedFocus{element, std::nullopt};
+    } else if (reportedFocus_ && reportedFocus_->element == element && !reportedFocus_->lostAtMilliseconds) {
+        reportedFocus_->lostAtMilliseconds = nowMilliseconds();
+    }
+}
+
+std::optional<AccessibleElement> AtSpiAccessibleElementPort::recentlyReportedFocus(
+    const std::optional<std::int64_t>& frontProcess) {
+    if (!reportedFocus_) return std::nullopt;
+    if (reportedFocus_->lostAtMilliseconds &&
+        nowMilliseconds() - *reportedFocus_->lostAtMilliseconds > recentFocusMilliseconds) {
+        return std::nullopt;
+    }
+    // Only the front program's: the focus of a window left behind is no caret to paste at.
+    const auto owner = processId(reportedFocus_->element.owner);
+    if (!owner) return std::nullopt;
+    if (frontProcess ? *owner != *frontProcess : *owner == QCoreApplication::applicationPid())
+        return std::nullopt;
+    return reportedFocus_->element;
 }
 
 bool AtSpiAccessibleElementPort::isAccessibilityBusAvailable() {
@@ -313,6 +375,8 @@ AccessibilityResult<AccessibleElement> AtSpiAccessibleElementPort::focusedElemen
                 return Result::failed(AccessibilityError::timedOut);
         }
     }
+    // Every program answered and none has the focus: a held hot key's grab may have taken it just now.
+    if (auto reported = recentlyReportedFocus(processId)) return {reported, AccessibilityError::success};
     return Result::failed(AccessibilityError::noValue);
 }
 
@@ -521,3 +585,5 @@ AccessibilityResult<ScreenRect> AtSpiAccessibleElementPort::boundsForTextMarkerR
 }
 
 }  // namespace quorvane
+
+#include "AtSpiAccessibleElementPort.moc"

@@ -6,6 +6,11 @@
 // is searched in the front program's active window (the program found by its process id). AT-SPI roles are
 // reported under the port's role names (AccessibleRole); an empty range's bounds are the caret's, drawn
 // between two characters. Main thread only: calls block until the program answers or the time-out passes.
+//
+// A held hot key grabs the keyboard, and GTK fields give up their focus while the keys are down: the search
+// at the press finds nothing focused. So the port also follows the programs' focus events from the moment it
+// is made, and stands in the element that last had the focus when it lost it only just now, in the front
+// program.
 
 #include <QDBusConnection>
 #include <QString>
@@ -30,6 +35,9 @@ public:
     static constexpr int focusSearchTimeoutMilliseconds = 1000;
     // Elements visited at most by that search.
     static constexpr int focusSearchNodeLimit = 4000;
+    // How long an element that lost the focus still stands in when nothing else has it: a hot key held as
+    // long as people hold it, and the turn of the event loop before the lookup.
+    static constexpr int recentFocusMilliseconds = 1500;
 
     // `frontmost` (may be null: every program is searched) names the program whose focus counts; it must
     // outlive the port. `sessionBusAddress` picks a session bus other than the process's own (tests).
@@ -60,10 +68,21 @@ public:
 
 private:
     struct Reply;
+    class FocusFollower;
+    // The element that last reported the focus, and since when it no longer has it (none: it still has).
+    struct ReportedFocus {
+        AccessibleElement element;
+        std::optional<std::int64_t> lostAtMilliseconds;
+    };
 
     // Connects to the accessibility bus unless connected already; `unavailable` or `timedOut` when it
     // cannot be reached or is switched off.
-    AccessibilityError ensureAccessibilityBus();
+    AccessibilityError ensureAccessibilityBus(bool quiet = false);
+    // Asks the programs on a fresh accessibility connection for their focus events and listens to them.
+    void followFocus();
+    void focusReported(const AccessibleElement& element, bool focused);
+    // The reported focus that stands in for a search that found nothing, if it may.
+    std::optional<AccessibleElement> recentlyReportedFocus(const std::optional<std::int64_t>& frontProcess);
     Reply call(const AccessibleElement& element, const char* interface, const char* method,
                const QVariantList& arguments = {});
     Reply property(const AccessibleElement& element, const char* interface, const char* name);
@@ -89,6 +108,8 @@ private:
     std::map<std::string, std::int64_t> processIds_;
     // The window the last focus search found the focused element in.
     std::optional<std::pair<AccessibleElement, AccessibleElement>> lastFocus_;
+    std::optional<ReportedFocus> reportedFocus_;
+    std::unique_ptr<FocusFollower> focusFollower_;
 };
 
 }  // namespace quorvane

@@ -5,6 +5,8 @@
 #include <QImageReader>
 #include <QMimeDatabase>
 #include <QMimeType>
+#include <algorithm>
+#include <cmath>
 #include <mutex>
 
 #include "platform/ImageFormat.h"
@@ -14,8 +16,10 @@ namespace quorvane {
 namespace {
 
 // Reads `imageData` with Qt's reader for `format` alone, refusing images whose header states more pixels
-// than `maximumBytes` holds at 4 bytes a pixel.
-QImage decodeAs(const Data& imageData, const QByteArray& format, std::int64_t maximumBytes) {
+// than `maximumBytes` holds at 4 bytes a pixel; larger than `maximumPixels`, the image is read scaled down to
+// fit (PNG and JPEG scale while they read, so the full size is never held).
+QImage decodeAs(const Data& imageData, const QByteArray& format, std::int64_t maximumBytes,
+                std::int64_t maximumPixels = 0) {
     // Qt's reader refuses larger images on its own as well; the limit is process-wide and given in MB.
     static std::once_flag limitSet;
     std::call_once(limitSet, [] {
@@ -31,7 +35,13 @@ QImage decodeAs(const Data& imageData, const QByteArray& format, std::int64_t ma
     reader.setAutoDetectImageFormat(false);
     const QSize size = reader.size();  // header only
     if (!size.isValid() || size.isEmpty()) return {};
-    if (static_cast<std::int64_t>(size.width()) * size.height() > maximumBytes / 4) return {};
+    const std::int64_t pixels = static_cast<std::int64_t>(size.width()) * size.height();
+    if (pixels > maximumBytes / 4) return {};
+    if (maximumPixels > 0 && pixels > maximumPixels) {
+        const double factor = std::sqrt(double(maximumPixels) / double(pixels));
+        reader.setScaledSize(
+            QSize(std::max(1, int(size.width() * factor)), std::max(1, int(size.height() * factor))));
+    }
     QImage image;
     if (!reader.read(&image)) return {};
     return image;
@@ -68,6 +78,14 @@ QImage QtImageDecoder::decode(const Data& imageData, std::int64_t maximumBytes) 
     return decodeAs(imageData,
                     QByteArray(format->name().data(), static_cast<qsizetype>(format->name().size())),
                     maximumBytes);
+}
+
+QImage QtImageDecoder::decodeFitting(const Data& imageData, std::int64_t maximumPixels) {
+    const std::optional<ImageFormat> format = ImageFormat::detect(imageData);
+    if (!format || format->value == ImageFormat::pdf) return {};
+    return decodeAs(imageData,
+                    QByteArray(format->name().data(), static_cast<qsizetype>(format->name().size())),
+                    maximumDecodedBytes, maximumPixels);
 }
 
 std::optional<Data> QtImageDecoder::pngData(const Data& imageData) const {

@@ -27,6 +27,9 @@ public:
 
     // The decoded image, or a null image when the data cannot be decoded within `maximumBytes`.
     static QImage decode(const Data& imageData, std::int64_t maximumBytes = maximumDecodedBytes);
+    // The decoded image scaled down, keeping its proportions, to at most `maximumPixels` pixels where it is
+    // larger; a null image as decode() gives one.
+    static QImage decodeFitting(const Data& imageData, std::int64_t maximumPixels);
 };
 
 }  // namespace quorvane

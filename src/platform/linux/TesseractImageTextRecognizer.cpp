@@ -7,11 +7,14 @@
 #include <QColor>
 #include <QImage>
 #include <QPainter>
+#include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdlib>
 #include <utility>
 
 #include "base/Logger.h"
+#include "base/ReleaseFreedMemory.h"
 #include "platform/linux/OpenMpThreadLimit.h"
 #include "platform/linux/QtImageDecoder.h"
 
@@ -29,6 +32,11 @@ constexpr std::array<std::pair<const char*, const char*>, 5> languageModels{{
 
 // Small images are enlarged for the accurate level: Tesseract reads text best at about 30 pixels a line.
 constexpr int accurateUpscaleBelowPixels = 1600;
+
+// Below this mean word confidence (0 to 100) the first reading is weak enough that the inverted one may read
+// better. Dark text on plain ground reads at 85 to 96; light text whose ground the global threshold split
+// (warm gradients) comes back as a few scattered fragments at 30 to 70.
+constexpr int weakReadingConfidence = 80;
 
 std::filesystem::path defaultDataDirectory() {
     if (const char* prefix = std::getenv("TESSDATA_PREFIX"); prefix && *prefix) return prefix;
@@ -108,15 +116,31 @@ std::vector<std::string> TesseractImageTextRecognizer::installedModels(
 }
 
 void TesseractImageTextRecognizer::recognizeText(TextRecognitionRequest request, Completion completion) {
+    ++waiting_;
     worker_.async([this, request = std::move(request), completion = std::move(completion)] {
+        TextRecognitionOutcome outcome;
         if (stopping_) {
-            completion({{},
-                        ImageTextRecognitionError{ImageTextRecognitionError::Kind::recognition,
-                                                  "Text recognition was shut down"}});
-            return;
+            outcome.error = ImageTextRecognitionError{ImageTextRecognitionError::Kind::recognition,
+                                                      "Text recognition was shut down"};
+        } else {
+            outcome = recognize(request);
         }
-        completion(recognize(request));
+        // The last of a run of requests gives the engine's memory back: images come seldom, and the models
+        // and the engine's page buffers would otherwise stay resident between them.
+        if (--waiting_ == 0) releaseEngine();
+        completion(std::move(outcome));
     });
+}
+
+void TesseractImageTextRecognizer::releaseEngine() {
+    if (engine_) {
+        engine_->End();
+        engine_.reset();
+    }
+    loadedModels_.clear();
+    // The dictionaries stay cached for every engine of the process unless cleared.
+    tesseract::TessBaseAPI::ClearPersistentCache();
+    releaseFreedMemory();
 }
 
 std::optional<ImageTextRecognitionError> TesseractImageTextRecognizer::loadModels(const std::string& models) {
@@ -138,7 +162,7 @@ std::optional<ImageTextRecognitionError> TesseractImageTextRecognizer::loadModel
 
 TextRecognitionOutcome TesseractImageTextRecognizer::recognize(const TextRecognitionRequest& request) {
     using Kind = ImageTextRecognitionError::Kind;
-    QImage image = QtImageDecoder::decode(request.imageData);
+    QImage image = QtImageDecoder::decodeFitting(request.imageData, maximumRecognizedPixels);
     if (image.isNull()) {
         return {{},
                 ImageTextRecognitionError{Kind::imageConversion, "The data is no image that can be decoded"}};
@@ -170,27 +194,39 @@ TextRecognitionOutcome TesseractImageTextRecognizer::recognize(const TextRecogni
 
     if (request.level == TextRecognitionLevel::accurate &&
         std::max(image.width(), image.height()) < accurateUpscaleBelowPixels) {
-        image = image.scaled(image.size() * 2, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        // Enlarged at most to the pixel bound, which holds the engine's memory.
+        const double room =
+            std::sqrt(double(maximumRecognizedPixels) / (double(image.width()) * image.height()));
+        const double factor = std::min(2.0, room);
+        if (factor > 1.0) {
+            image = image.scaled(int(image.width() * factor), int(image.height() * factor),
+                                 Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        }
     }
     // Tesseract reads dark text on light ground. Light text on dark or coloured ground (dark themes,
     // banners) reads only once the grey copy is inverted, and on a gradient only with a threshold that
-    // follows the ground from place to place (Sauvola) instead of one for the whole image. So an empty
-    // first pass gets a second one prepared that way. A transparent ground counts as white, then as black.
+    // follows the ground from place to place (Sauvola) instead of one for the whole image. So an empty or
+    // weak first reading gets a second one prepared that way, and the surer of the two counts. A transparent
+    // ground counts as white, then as black.
     const bool transparent = image.hasAlphaChannel();
     QImage grey = greyCopy(image, transparent ? Qt::white : Qt::transparent);
-    auto lines = recognizeLines(grey, Threshold::global);
-    if (lines && lines->empty()) {
+    auto reading = recognizeLines(grey, Threshold::global);
+    if (reading && (reading->lines.empty() || reading->confidence < weakReadingConfidence)) {
         if (transparent) grey = greyCopy(image, Qt::black);
         grey.invertPixels();
-        lines = recognizeLines(grey, Threshold::local);
+        auto inverted = recognizeLines(grey, Threshold::local);
+        if (inverted && !inverted->lines.empty() &&
+            (reading->lines.empty() || inverted->confidence > reading->confidence)) {
+            reading = std::move(inverted);
+        }
     }
-    if (!lines)
+    if (!reading)
         return {{}, ImageTextRecognitionError{Kind::recognition, "Tesseract could not recognise the image"}};
-    return {std::move(*lines), std::nullopt};
+    return {std::move(reading->lines), std::nullopt};
 }
 
-std::optional<std::vector<std::string>> TesseractImageTextRecognizer::recognizeLines(const QImage& grey,
-                                                                                     Threshold threshold) {
+std::optional<TesseractImageTextRecognizer::Reading> TesseractImageTextRecognizer::recognizeLines(
+    const QImage& grey, Threshold threshold) {
     // Tesseract's own numbering: 0 Otsu over the whole image, 2 Sauvola.
     engine_->SetVariable("thresholding_method", threshold == Threshold::global ? "0" : "2");
     engine_->SetImage(grey.constBits(), grey.width(), grey.height(), 1,
@@ -200,7 +236,9 @@ std::optional<std::vector<std::string>> TesseractImageTextRecognizer::recognizeL
         engine_->Clear();
         return std::nullopt;
     }
-    std::vector<std::string> lines;
+    Reading reading;
+    std::vector<std::string>& lines = reading.lines;
+    reading.confidence = engine_->MeanTextConf();
     std::unique_ptr<tesseract::ResultIterator> iterator(engine_->GetIterator());
     if (iterator && !iterator->Empty(tesseract::RIL_TEXTLINE)) {
         do {
@@ -209,8 +247,9 @@ std::optional<std::vector<std::string>> TesseractImageTextRecognizer::recognizeL
             if (!line.empty()) lines.push_back(std::move(line));
         } while (iterator->Next(tesseract::RIL_TEXTLINE));
     }
+    iterator.reset();
     engine_->Clear();
-    return lines;
+    return reading;
 }
 
 }  // namespace quorvane

@@ -5,6 +5,7 @@
 // is installed. Image data is decoded with Qt under an allocation cap. Safe from any thread.
 
 #include <atomic>
+#include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -24,6 +25,10 @@ namespace quorvane {
 
 class TesseractImageTextRecognizer final : public ImageTextRecognizer {
 public:
+    // Larger images are read scaled down to this many pixels, which bounds the engine's memory (it holds
+    // several copies of the page). A 3840 x 2160 screenshot still reads at full size.
+    static constexpr std::int64_t maximumRecognizedPixels = 3840 * 2160;
+
     // Reads the models from `dataDirectory`, else from $TESSDATA_PREFIX, else from Debian's folder.
     explicit TesseractImageTextRecognizer(std::optional<std::filesystem::path> dataDirectory = std::nullopt);
     // Requests still waiting complete with a recognition error instead of running.
@@ -44,11 +49,19 @@ private:
     TextRecognitionOutcome recognize(const TextRecognitionRequest& request);
     std::optional<ImageTextRecognitionError> loadModels(const std::string& models);
     enum class Threshold { global, local };
-    // The lines the loaded engine reads in an 8-bit grey image; none when Tesseract fails.
-    std::optional<std::vector<std::string>> recognizeLines(const QImage& grey, Threshold threshold);
+    struct Reading {
+        std::vector<std::string> lines;
+        int confidence = 0;  // Tesseract's mean word confidence, 0 to 100
+    };
+    // What the loaded engine reads in an 8-bit grey image; none when Tesseract fails.
+    std::optional<Reading> recognizeLines(const QImage& grey, Threshold threshold);
+    // Unloads the models and hands freed memory back to the system. On the worker.
+    void releaseEngine();
 
     std::filesystem::path dataDirectory_;
     std::atomic<bool> stopping_{false};
+    // Requests handed in and not yet completed.
+    std::atomic<int> waiting_{0};
     // Used on the worker only: the engine stays loaded while requests ask for the same models.
     std::unique_ptr<tesseract::TessBaseAPI> engine_;
     std::string loadedModels_;

@@ -63,6 +63,20 @@ TEST(QtImageDecoderTest, ImagesLargerThanTheCapAreNotDecoded) {
     EXPECT_TRUE(QtImageDecoder::decode(png, 300 * 200 * 4 - 1).isNull());
 }
 
+TEST(QtImageDecoderTest, DecodingToFitScalesLargeImagesDownInProportionAndLeavesSmallOnesAlone) {
+    for (const char* format : {"PNG", "JPEG"}) {
+        const Data wide = encoded(sample(400, 100), format);
+        const QImage fitted = QtImageDecoder::decodeFitting(wide, 10000);
+        ASSERT_FALSE(fitted.isNull()) << format;
+        EXPECT_LE(fitted.width() * fitted.height(), 10000) << format;
+        EXPECT_GE(fitted.width() * fitted.height(), 9000) << format << ": no smaller than it must be";
+        EXPECT_NEAR(double(fitted.width()) / fitted.height(), 4.0, 0.1) << format;
+        EXPECT_EQ(QtImageDecoder::decodeFitting(wide, 40000).size(), QSize(400, 100)) << format;
+    }
+    // Data that is no picture stays no picture.
+    EXPECT_TRUE(QtImageDecoder::decodeFitting(Data{'n', 'o'}, 100).isNull());
+}
+
 TEST(QtImageDecoderTest, FileTypesComeFromTheNameBeforeTheFirstBytes) {
     QtImageDecoder decoder;
     const Data png = encoded(sample(4, 4), "PNG");
