@@ -6,15 +6,26 @@
 #include <stdlib.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <ctime>
 #include <filesystem>
 #include <random>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "searchindex/ClipboardSearchIndexDocument.h"
 
 namespace bench {
+
+// The corpus sizes of a run: QUORVANE_BENCH_SIZES ("10000,100000") or `fallback`.
+inline std::vector<int> sizes(const char* fallback) {
+    const char* text = std::getenv("QUORVANE_BENCH_SIZES");
+    std::stringstream list(text != nullptr ? text : fallback);
+    std::vector<int> result;
+    for (std::string item; std::getline(list, item, ',');) result.push_back(std::stoi(item));
+    return result;
+}
 
 inline const std::vector<std::string>& words() {
     static const std::vector<std::string> list = {
@@ -108,15 +119,30 @@ inline quorvane::ClipboardSearchSourceDocument sourceDocument(std::mt19937& rand
     return source;
 }
 
-inline std::vector<quorvane::ClipboardSearchIndexDocument> corpus(int count, bool pinyin = true) {
-    std::mt19937 random(20261209);
-    std::vector<quorvane::ClipboardSearchIndexDocument> documents;
-    documents.reserve(static_cast<std::size_t>(count));
-    for (int i = 0; i < count; ++i) {
-        documents.push_back(quorvane::ClipboardSearchIndexDocument::make(
-            sourceDocument(random, i), quorvane::ClipboardSearchIndexConfiguration{8192, 4096, pinyin}));
+// The corpus a batch at a time, the same documents corpus() gives, for sizes too large to hold at once.
+class CorpusBatches {
+public:
+    CorpusBatches(int count, bool pinyin = true) : count_(count), pinyin_(pinyin) {}
+    // The next documents, at most `most`; empty at the end.
+    std::vector<quorvane::ClipboardSearchIndexDocument> next(int most) {
+        std::vector<quorvane::ClipboardSearchIndexDocument> documents;
+        for (; next_ < count_ && static_cast<int>(documents.size()) < most; ++next_) {
+            documents.push_back(quorvane::ClipboardSearchIndexDocument::make(
+                sourceDocument(random_, next_),
+                quorvane::ClipboardSearchIndexConfiguration{8192, 4096, pinyin_}));
+        }
+        return documents;
     }
-    return documents;
+
+private:
+    int count_;
+    bool pinyin_;
+    int next_ = 0;
+    std::mt19937 random_{20261209};
+};
+
+inline std::vector<quorvane::ClipboardSearchIndexDocument> corpus(int count, bool pinyin = true) {
+    return CorpusBatches(count, pinyin).next(count);
 }
 
 // A private directory, removed with its contents when the object goes away.

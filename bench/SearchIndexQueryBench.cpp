@@ -2,7 +2,8 @@
 // entries of about 500 characters, in one process: p50/p95 per kind of search and for the recent page,
 // upsert p50/p95 into the built index, the rebuild time, the file size per entry and the process's memory.
 // Sizes come from QUORVANE_BENCH_SIZES (default "10000,100000,1000000"); the reference is built only up to
-// QUORVANE_BENCH_REFERENCE_MAX entries (default 100000: it takes minutes per 100,000).
+// QUORVANE_BENCH_REFERENCE_MAX entries (default 100000: it takes minutes per 100,000). With
+// QUORVANE_BENCH_DIR set, the current index of each size is kept there and reused by later runs.
 
 #include <benchmark/benchmark.h>
 
@@ -10,7 +11,6 @@
 #include <chrono>
 #include <map>
 #include <memory>
-#include <sstream>
 
 #include "ProcessStatus.h"
 #include "SearchCorpus.h"
@@ -26,14 +26,6 @@ using quorvane::ClipboardSearchIndexStoreProtocol;
 using quorvane::ClipboardSearchQueryText;
 
 constexpr std::int64_t kPageSize = 50;
-
-std::vector<int> sizes() {
-    const char* text = std::getenv("QUORVANE_BENCH_SIZES");
-    std::stringstream list(text != nullptr ? text : "10000,100000,1000000");
-    std::vector<int> result;
-    for (std::string item; std::getline(list, item, ',');) result.push_back(std::stoi(item));
-    return result;
-}
 
 int referenceMax() {
     const char* text = std::getenv("QUORVANE_BENCH_REFERENCE_MAX");
@@ -69,18 +61,52 @@ Index build(const std::filesystem::path& path,
     return index;
 }
 
+// The current index of one size, filled a batch at a time (a million documents do not fit in memory at
+// once), or opened from QUORVANE_BENCH_DIR when an earlier run left it there.
+Index buildCurrent(const std::filesystem::path& scratch, int size) {
+    const char* kept = std::getenv("QUORVANE_BENCH_DIR");
+    const auto path = kept != nullptr
+                          ? std::filesystem::path(kept) / ("query-" + std::to_string(size) + ".sqlite")
+                          : scratch / "clipboard_search.sqlite";
+    Index index;
+    if (kept == nullptr || !std::filesystem::exists(path)) {
+        const auto partial = std::filesystem::path(path.string() + ".partial");
+        {
+            quorvane::SQLiteClipboardSearchIndexStore store(
+                partial, std::make_shared<quorvane::InMemoryUserDefaults>());
+            bench::CorpusBatches batches(size);
+            const auto start = std::chrono::steady_clock::now();
+            store.rebuildInBatches([&](const ClipboardSearchIndexStoreProtocol::DocumentBatch& add) {
+                for (auto batch = batches.next(10'000); !batch.empty(); batch = batches.next(10'000))
+                    add(batch);
+            });
+            index.rebuildSeconds =
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        }
+        std::filesystem::rename(partial, path);
+    }
+    index.bytesPerEntry = static_cast<double>(bench::databaseBytes(path)) / static_cast<double>(size);
+    // The upserts write into the index: a kept file is measured through a copy, so it stays as made.
+    auto used = path;
+    if (kept != nullptr) {
+        used = scratch / "clipboard_search.sqlite";
+        std::filesystem::copy_file(path, used);
+    }
+    index.store = std::make_unique<quorvane::SQLiteClipboardSearchIndexStore>(
+        used, std::make_shared<quorvane::InMemoryUserDefaults>());
+    return index;
+}
+
 // Both indexes of one corpus size, built on first use and kept for the whole run.
 Corpus& corpus(int size) {
     static std::map<int, std::unique_ptr<Corpus>> built;
     auto& slot = built[size];
     if (!slot) {
         slot = std::make_unique<Corpus>();
-        const auto documents = bench::corpus(size);
-        slot->current = build<quorvane::SQLiteClipboardSearchIndexStore>(
-            slot->directory.path() / "clipboard_search.sqlite", documents);
+        slot->current = buildCurrent(slot->directory.path(), size);
         if (size <= referenceMax()) {
             slot->reference = build<quorvane::ReferenceSearchIndexStore>(
-                slot->directory.path() / "reference.sqlite", documents);
+                slot->directory.path() / "reference.sqlite", bench::corpus(size));
         }
     }
     return *slot;
@@ -183,7 +209,7 @@ void upsert(benchmark::State& state, bool reference) {
 }
 
 const bool registered = [] {
-    for (const int size : sizes()) {
+    for (const int size : bench::sizes("10000,100000,1000000")) {
         for (const bool reference : {false, true}) {
             const std::string side = reference ? "reference/" : "current/";
             for (const auto& [name, kind] : kinds()) {

@@ -97,6 +97,29 @@ std::vector<ClipboardSearchSourceDocument> loadSearchSourceDocuments(ClipboardHi
     return documents;
 }
 
+// The source documents of every entry, newest first, as loadSearchSourceDocuments() makes them, handed to
+// `visit` a batch at a time.
+void loadSearchSourceDocumentBatches(
+    ClipboardHistoryStoreContext& context, std::size_t most,
+    const std::function<void(std::vector<ClipboardSearchSourceDocument>&)>& visit) {
+    // A batch also ends at this many bytes of text, so a few huge entries cannot make one batch large.
+    constexpr std::size_t kMostBatchBytes = 32 * 1024 * 1024;
+    std::vector<ClipboardSearchSourceDocument> documents;
+    context.fetchIndexesWithContentInBatches(
+        most, kMostBatchBytes, [&](std::vector<HistoryIndexWithContent>& batch) {
+            documents.clear();
+            documents.reserve(batch.size());
+            for (auto& record : batch) {
+                documents.push_back(makeSearchSourceDocument(
+                    record.index,
+                    searchableTextOf(record.index, record.content ? &*record.content : nullptr)));
+                // The text lives on in the document; the record's copy goes now, not with the batch.
+                record.content.reset();
+            }
+            visit(documents);
+        });
+}
+
 std::vector<ClipboardSearchSourceDocument> loadAllSearchSourceDocuments(
     ClipboardHistoryStoreContext& context) {
     return loadSearchSourceDocuments(context, nullptr);
@@ -104,6 +127,8 @@ std::vector<ClipboardSearchSourceDocument> loadAllSearchSourceDocuments(
 
 // Index jobs read the history through a connection of their own. A closed store throws rather than reading
 // as empty, so a late job never takes it for a reset history.
+using HistorySourceBatch = ClipboardHistorySearchIndexSync::HistorySource::Batch;
+
 ClipboardHistorySearchIndexSync::HistorySource historySource(std::weak_ptr<ClipboardHistoryStore> weakStore) {
     const auto openContext = [weakStore]() -> std::unique_ptr<ClipboardHistoryStoreContext> {
         auto store = weakStore.lock();
@@ -113,6 +138,9 @@ ClipboardHistorySearchIndexSync::HistorySource historySource(std::weak_ptr<Clipb
     return {[openContext] { return openContext()->fetchIndexIDs(); },
             [openContext](const std::set<std::string>* only) {
                 return loadSearchSourceDocuments(*openContext(), only);
+            },
+            [openContext](std::size_t most, const HistorySourceBatch& visit) {
+                loadSearchSourceDocumentBatches(*openContext(), most, visit);
             }};
 }
 
@@ -230,11 +258,11 @@ bool ClipboardHistoryRepository::saveContext() {
     } catch (const std::exception& error) {
         noteDamage(error);
         if (!isDamaged())
-            Logger::error(std::string("Failed to save clipboard history context: ") + error.what(), kCategory);
+            Logger::error(std::string("Failed to save clipboard history context: ") + error.what(),
+                          kCategory);
         return false;
     }
 }
-
 
 std::function<void(std::string)> ClipboardHistoryRepository::damageReporter() const {
     const auto store = storeForReading().lock();
@@ -496,9 +524,9 @@ std::optional<std::string> ClipboardHistoryRepository::tryClearHistory() {
                 try {
                     context.eraseRemovedData();
                 } catch (const std::exception& error) {
-                    Logger::error(std::string("Failed to erase cleared clipboard history from disk: ") +
-                                      error.what(),
-                                  kCategory);
+                    Logger::error(
+                        std::string("Failed to erase cleared clipboard history from disk: ") + error.what(),
+                        kCategory);
                 }
             }
         }

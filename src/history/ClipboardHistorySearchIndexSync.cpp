@@ -91,11 +91,10 @@ void ClipboardHistorySearchIndexSync::scheduleDelete(const std::vector<std::stri
 
 void ClipboardHistorySearchIndexSync::scheduleClear() {
     if (!store_) return;
-    submit("Failed to clear clipboard search index: ",
-           [](ClipboardSearchIndexStoreProtocol& store) {
-               store.rebuild({});
-               store.eraseRemovedData();
-           });
+    submit("Failed to clear clipboard search index: ", [](ClipboardSearchIndexStoreProtocol& store) {
+        store.rebuild({});
+        store.eraseRemovedData();
+    });
 }
 
 void ClipboardHistorySearchIndexSync::scheduleTouch(const std::string& id, Date sortAt,
@@ -116,9 +115,9 @@ void ClipboardHistorySearchIndexSync::attachHistory(HistorySource source,
     bool fill = false;
     runLogged("Failed to bootstrap clipboard search index: ",
               [&] { fill = store_->isEmpty() && historyHasEntries(); });
-    if (fill) {
-        scheduleFill("Failed to bootstrap clipboard search index: ", "Bootstrapped clipboard search index");
-    }
+    // The fill holds the store's queue while it runs: the handler is set first, so this thread never waits
+    // for it. A replacement reported meanwhile needs no fill of its own.
+    if (fill) fillPending_->store(true);
     store_->setRecoveryHandler([this] {
         // Called on the store's queue: only queue the work, behind whatever was queued before the damage
         // showed.
@@ -127,6 +126,9 @@ void ClipboardHistorySearchIndexSync::attachHistory(HistorySource source,
                          "Rebuilt clipboard search index after recovery");
         }
     });
+    if (fill) {
+        scheduleFill("Failed to bootstrap clipboard search index: ", "Bootstrapped clipboard search index");
+    }
 }
 
 void ClipboardHistorySearchIndexSync::scheduleFill(const char* failure, const char* done) {
@@ -136,18 +138,12 @@ void ClipboardHistorySearchIndexSync::scheduleFill(const char* failure, const ch
     queue_.async([store = store_, history = history_, pending = fillPending_, unfinished = fillsUnfinished_,
                   userDefaults = &userDefaults_, failure, done] {
         runLogged(failure, [&] {
-            ClipboardSearchIndexStats stats;
-            {
-                std::vector<ClipboardSearchIndexDocument> rows;
-                {
-                    pending->store(false);
-                    const std::vector<ClipboardSearchSourceDocument> sources = history->documents(nullptr);
-                    const bool pinyin = clipboardSearchPinyinIndexEnabled(*userDefaults);
-                    rows.reserve(sources.size());
-                    for (const auto& source : sources) rows.push_back(indexDocument(source, pinyin));
-                }
-                stats = store->rebuild(rows);
-            }
+            pending->store(false);
+            const bool pinyin = clipboardSearchPinyinIndexEnabled(*userDefaults);
+            const ClipboardSearchIndexStats stats =
+                refill(*store, *history, [pinyin](const ClipboardSearchSourceDocument& source) {
+                    return indexDocument(source, pinyin);
+                });
             releaseFreedMemory();
             Logger::info(std::string(done) + ", documents=" + std::to_string(stats.documentCount) +
                              ", grams=" + std::to_string(stats.gramCount),
@@ -174,6 +170,20 @@ void ClipboardHistorySearchIndexSync::scheduleReconciliation() {
     });
 }
 
+ClipboardSearchIndexStats ClipboardHistorySearchIndexSync::refill(
+    ClipboardSearchIndexStoreProtocol& store, const HistorySource& source,
+    const std::function<ClipboardSearchIndexDocument(const ClipboardSearchSourceDocument&)>& convert) {
+    return store.rebuildInBatches([&](const ClipboardSearchIndexStoreProtocol::DocumentBatch& add) {
+        std::vector<ClipboardSearchIndexDocument> rows;
+        source.documentBatches(kFillBatchSize, [&](std::vector<ClipboardSearchSourceDocument>& sources) {
+            rows.clear();
+            rows.reserve(sources.size());
+            for (const auto& document : sources) rows.push_back(convert(document));
+            add(rows);
+        });
+    });
+}
+
 ClipboardHistorySearchIndexSync::Reconciliation ClipboardHistorySearchIndexSync::reconcile(
     ClipboardSearchIndexStoreProtocol& store, const HistorySource& source,
     const std::function<ClipboardSearchIndexDocument(const ClipboardSearchSourceDocument&)>& convert) {
@@ -197,9 +207,7 @@ ClipboardHistorySearchIndexSync::Reconciliation ClipboardHistorySearchIndexSync:
     // When most of the index is wrong (a replaced or reset history), one rebuild transaction is far cheaper
     // than a transaction per document.
     if (missing.size() * 2 > entries.size()) {
-        std::vector<ClipboardSearchIndexDocument> rows;
-        for (const auto& document : source.documents(nullptr)) rows.push_back(convert(document));
-        store.rebuild(rows);
+        refill(store, source, convert);
         counts.added = missing.size();
         counts.rebuilt = true;
         return counts;

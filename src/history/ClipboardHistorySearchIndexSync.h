@@ -2,10 +2,10 @@
 
 // The history store's side of the search index: turns entries into index rows and writes, deletes, empties
 // and touches them as jobs on the search-index sync queue, so history writes never wait for SQLite (image
-// saves excepted). Fills an empty index once at start-up on the same queue, then reconciles the index with the history, and
-// refills the index whenever the store had to replace a damaged file. Schedule from the main thread; jobs run
-// in submission order and keep their own reference to the index store, so they finish after the repository
-// is gone.
+// saves excepted). Fills an empty index once at start-up on the same queue, then reconciles the index with
+// the history, and refills the index whenever the store had to replace a damaged file. Schedule from the main
+// thread; jobs run in submission order and keep their own reference to the index store, so they finish after
+// the repository is gone.
 
 #include <atomic>
 #include <cstdint>
@@ -33,6 +33,11 @@ public:
         // The documents of the entries in `only` (every entry when null), newest first.
         std::function<std::vector<ClipboardSearchSourceDocument>(const std::set<std::string>* only)>
             documents;
+        // Takes one batch; it may move the documents out.
+        using Batch = std::function<void(std::vector<ClipboardSearchSourceDocument>&)>;
+        // The documents of every entry, newest first as `documents` gives them, handed over at most `most`
+        // at a time (fewer when their texts are large).
+        std::function<void(std::size_t most, const Batch& visit)> documentBatches;
     };
 
     // Counts of one reconciliation.
@@ -69,6 +74,14 @@ public:
     // Queues the comparison of the history's entry ids with the index's document ids: missing documents are
     // added, orphans deleted, one INFO line gives the counts. Needs attachHistory().
     void scheduleReconciliation();
+    // Documents converted and written per batch when the whole index is refilled from the history: a few
+    // megabytes of text at a time, whatever the size of the history.
+    static constexpr std::size_t kFillBatchSize = 2000;
+    // Replaces the whole index by the history's documents, batch by batch. Throws what the history or the
+    // store throws; the index is then as it was.
+    static ClipboardSearchIndexStats refill(
+        ClipboardSearchIndexStoreProtocol& store, const HistorySource& source,
+        const std::function<ClipboardSearchIndexDocument(const ClipboardSearchSourceDocument&)>& convert);
     // The reconciliation's work, run on the calling thread. Throws what the history or the store throws.
     static Reconciliation reconcile(
         ClipboardSearchIndexStoreProtocol& store, const HistorySource& source,
@@ -84,7 +97,8 @@ public:
 
 private:
     // The pinyin setting is read for every write, so a changed setting applies from the next write on.
-    static ClipboardSearchIndexDocument indexDocument(const ClipboardSearchSourceDocument& source, bool pinyin);
+    static ClipboardSearchIndexDocument indexDocument(const ClipboardSearchSourceDocument& source,
+                                                      bool pinyin);
     // Queues the replacement of the whole index by the history's documents; reads step aside until it ends.
     void scheduleFill(const char* failure, const char* done);
     // Queues `job` with the store; errors are logged as `failure` followed by the error's description.

@@ -13,6 +13,7 @@
 #include "search/ClipboardSearchServiceError.h"
 #include "searchindex/ClipboardSearchIndexDocument.h"
 #include "searchindex/ClipboardSearchQueryText.h"
+#include "searchindex/SQLiteClipboardSearchIndexStoreError.h"
 #include "searchindex/SearchStrings.h"
 
 namespace quorvane {
@@ -33,6 +34,18 @@ std::string describe(const std::exception_ptr& error) {
     } catch (...) {
         return "unknown error";
     }
+}
+
+// An index still being filled is an expected state, not a fault: its callers answer from the history.
+void logReadFailure(const std::string& what, const std::exception_ptr& error) {
+    try {
+        std::rethrow_exception(error);
+    } catch (const ClipboardSearchIndexBuildingError&) {
+        Logger::info(what + describe(error), kLogCategory);
+        return;
+    } catch (...) {
+    }
+    Logger::error(what + describe(error), kLogCategory);
 }
 
 std::string describe(const std::vector<ClipboardSearchFilter>& filters) {
@@ -93,8 +106,7 @@ void ClipboardSearchService::fetchRecent(std::int64_t limit, std::int64_t offset
         } catch (...) {
             auto error = std::current_exception();
             record(Kind::fetchRecent, start, true);
-            Logger::error("Failed to read recent clipboard search index items: " + describe(error),
-                          kLogCategory);
+            logReadFailure("Failed to read recent clipboard search index items: ", error);
             deliver(std::move(completion), ClipboardSearchResult<ClipboardSearchPage>::failure(error));
         }
     });
@@ -137,7 +149,7 @@ void ClipboardSearchService::search(std::string query, std::int64_t limit, std::
             }
             for (auto kind : {Kind::search, detailKind}) record(kind, start, error != nullptr);
             if (error) {
-                Logger::error("Clipboard search index query failed: " + describe(error), kLogCategory);
+                logReadFailure("Clipboard search index query failed: ", error);
                 deliver(std::move(completion), ClipboardSearchResult<ClipboardSearchPage>::failure(error));
             } else {
                 deliver(std::move(completion),

@@ -26,6 +26,20 @@ public:
 
     // Replaces the whole index by `documents` (in one transaction) and records the rebuild time.
     virtual ClipboardSearchIndexStats rebuild(const std::vector<ClipboardSearchIndexDocument>& documents) = 0;
+    // Takes one batch of a batched rebuild.
+    using DocumentBatch = std::function<void(const std::vector<ClipboardSearchIndexDocument>&)>;
+    // Replaces the whole index by the documents `fill` hands, batch after batch, to the function it is
+    // given: the same index as rebuild() with all of them in one list, without ever holding them all. `fill`
+    // runs on the store's queue and must not call the store; what it throws undoes the whole rebuild. A
+    // store that holds its documents in memory anyway gathers them and rebuilds once.
+    virtual ClipboardSearchIndexStats rebuildInBatches(
+        const std::function<void(const DocumentBatch&)>& fill) {
+        std::vector<ClipboardSearchIndexDocument> all;
+        fill([&](const std::vector<ClipboardSearchIndexDocument>& batch) {
+            all.insert(all.end(), batch.begin(), batch.end());
+        });
+        return rebuild(all);
+    }
     // Writes one document; an entry already indexed is replaced and gets a new, larger doc_id.
     virtual void upsert(const ClipboardSearchIndexDocument& document) = 0;
     // Removes the documents of these entries; unknown identifiers are no error.

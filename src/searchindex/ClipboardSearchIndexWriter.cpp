@@ -272,15 +272,24 @@ ClipboardSearchIndexWriter::~ClipboardSearchIndexWriter() = default;
 
 void ClipboardSearchIndexWriter::replaceAll(const std::vector<ClipboardSearchIndexDocument>& documents,
                                             const LeaveOut& leaveOut) {
+    replaceAllInBatches([&](const Batch& add) { add(documents); }, leaveOut);
+}
+
+void ClipboardSearchIndexWriter::replaceAllInBatches(const std::function<void(const Batch&)>& fill,
+                                                     const LeaveOut& leaveOut) {
     db_.execute("DELETE FROM documents;");
-    for (const auto& document : documents) {
-        try {
-            insertRow(document, searchTexts(document));
-        } catch (const SQLiteError& error) {
-            // A refused row undoes only its own statement; the transaction goes on without it.
-            if (!leaveOut || !leaveOut(document, error)) throw;
+    // Only the rows go in batch by batch; the ranks and search tables are made once from the whole table,
+    // so the result does not depend on where the batches were cut.
+    fill([&](const std::vector<ClipboardSearchIndexDocument>& documents) {
+        for (const auto& document : documents) {
+            try {
+                insertRow(document, searchTexts(document));
+            } catch (const SQLiteError& error) {
+                // A refused row undoes only its own statement; the transaction goes on without it.
+                if (!leaveOut || !leaveOut(document, error)) throw;
+            }
         }
-    }
+    });
     rankAndIndexAll(db_);
 }
 

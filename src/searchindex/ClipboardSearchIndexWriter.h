@@ -50,6 +50,12 @@ public:
     // Replaces every document by `documents`, ranked and indexed.
     void replaceAll(const std::vector<ClipboardSearchIndexDocument>& documents,
                     const LeaveOut& leaveOut = nullptr);
+    // Takes one batch of documents into the replacement.
+    using Batch = std::function<void(const std::vector<ClipboardSearchIndexDocument>&)>;
+    // Replaces every document by those `fill` hands to the batch function it is given; the same index as
+    // replaceAll() with all of them at once.
+    void replaceAllInBatches(const std::function<void(const Batch&)>& fill,
+                             const LeaveOut& leaveOut = nullptr);
     // Adds the document, or replaces the one with its id. Returns the replaced one's application
     // identifier (outer nothing when there was none).
     std::optional<std::optional<std::string>> upsert(const ClipboardSearchIndexDocument& document);

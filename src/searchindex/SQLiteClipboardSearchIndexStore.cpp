@@ -456,6 +456,11 @@ void SQLiteClipboardSearchIndexStore::forgetAppIdentifiers() {
 
 ClipboardSearchIndexStats SQLiteClipboardSearchIndexStore::rebuild(
     const std::vector<ClipboardSearchIndexDocument>& documents) {
+    return rebuildInBatches([&](const DocumentBatch& add) { add(documents); });
+}
+
+ClipboardSearchIndexStats SQLiteClipboardSearchIndexStore::rebuildInBatches(
+    const std::function<void(const DocumentBatch&)>& fill) {
     return perform([&](SQLiteDatabase& db) {
         // A large page cache for the length of the rebuild keeps the full-text merges in memory; the usual
         // cache returns afterwards so the memory is given back.
@@ -469,7 +474,7 @@ ClipboardSearchIndexStats SQLiteClipboardSearchIndexStore::rebuild(
         };
         SQLiteTransaction::run(db, [&] {
             db.execute("DELETE FROM meta WHERE key = 'last_rebuild_at';");
-            ClipboardSearchIndexWriter(db).replaceAll(documents, leaveOut);
+            ClipboardSearchIndexWriter(db).replaceAllInBatches(fill, leaveOut);
             setMeta(db, kLastRebuildAtKey, formatMetaDate(clock_->now().timeIntervalSince1970));
         });
         forgetAppIdentifiers();

@@ -53,6 +53,8 @@ public:
     const std::filesystem::path& databasePath() const { return databasePath_; }
 
     ClipboardSearchIndexStats rebuild(const std::vector<ClipboardSearchIndexDocument>& documents) override;
+    ClipboardSearchIndexStats rebuildInBatches(
+        const std::function<void(const DocumentBatch&)>& fill) override;
     void eraseRemovedData() override;
     void upsert(const ClipboardSearchIndexDocument& document) override;
     void deleteDocuments(const std::vector<std::string>& itemIDs) override;

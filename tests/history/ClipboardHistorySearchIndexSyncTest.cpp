@@ -192,6 +192,7 @@ TEST_F(ClipboardHistorySearchIndexSyncTest, ReconciliationAddsMissingAndDeletesO
     };
     std::vector<std::string> history = {"a", "b", "c", "d"};
     std::vector<std::set<std::string>> asked;
+    std::vector<std::size_t> batchSizes;
     ClipboardHistorySearchIndexSync::HistorySource source{
         [&] { return history; },
         [&](const std::set<std::string>* only) {
@@ -201,6 +202,17 @@ TEST_F(ClipboardHistorySearchIndexSyncTest, ReconciliationAddsMissingAndDeletesO
                 if (!only || only->contains(id)) documents.push_back(sourceDocument(id));
             }
             return documents;
+        },
+        [&](std::size_t most, const ClipboardHistorySearchIndexSync::HistorySource::Batch& visit) {
+            batchSizes.push_back(most);
+            // Two documents per batch whatever is asked, as a byte bound would cut them.
+            for (std::size_t start = 0; start < history.size(); start += 2) {
+                std::vector<ClipboardSearchSourceDocument> batch;
+                for (std::size_t i = start; i < std::min(start + 2, history.size()); ++i) {
+                    batch.push_back(sourceDocument(history[i]));
+                }
+                visit(batch);
+            }
         }};
     for (const auto& id : {"a", "b", "c", "zombie"}) store->rows[id] = convert(sourceDocument(id));
 
@@ -214,16 +226,19 @@ TEST_F(ClipboardHistorySearchIndexSyncTest, ReconciliationAddsMissingAndDeletesO
     EXPECT_EQ(store->deletes, (std::vector<std::vector<std::string>>{{"zombie"}}));
     EXPECT_EQ(store->rows.size(), 4u);
 
-    // Most of the index wrong: one rebuild from the whole history.
-    history = {"e", "f", "g", "a"};
+    // Most of the index wrong: one rebuild from the whole history, read batch by batch, never whole.
+    history = {"e", "f", "g", "a", "h"};
     counts = ClipboardHistorySearchIndexSync::reconcile(*store, source, convert);
+    EXPECT_EQ(batchSizes, (std::vector<std::size_t>{ClipboardHistorySearchIndexSync::kFillBatchSize}));
+    EXPECT_EQ(asked.size(), 1u);
     EXPECT_TRUE(counts.rebuilt);
-    EXPECT_EQ(counts.added, 3u);
+    EXPECT_EQ(counts.added, 4u);
     EXPECT_EQ(counts.removed, 3u);
     ASSERT_EQ(store->rebuilds.size(), 1u);
-    EXPECT_EQ(store->rebuilds[0].size(), 4u);
-    EXPECT_EQ(store->rows.size(), 4u);
+    EXPECT_EQ(store->rebuilds[0].size(), 5u);
+    EXPECT_EQ(store->rows.size(), 5u);
     EXPECT_TRUE(store->rows.contains("g"));
+    EXPECT_TRUE(store->rows.contains("h"));
 }
 
 }  // namespace

@@ -68,6 +68,7 @@ public:
     ClipboardSearchPage fetchRecent(std::int64_t limit, std::int64_t offset) override {
         std::lock_guard lock(mutex);
         recentCalls.emplace_back(limit, offset);
+        if (building) throw ClipboardSearchIndexBuildingError();
         if (failure)
             throw SQLiteClipboardSearchIndexStoreError(SQLiteClipboardSearchIndexStoreError::Kind::step,
                                                        *failure);
@@ -79,6 +80,7 @@ public:
                                std::int64_t offset) override {
         std::lock_guard lock(mutex);
         searchCalls.push_back({query, filters, limit, offset});
+        if (building) throw ClipboardSearchIndexBuildingError();
         if (failure)
             throw SQLiteClipboardSearchIndexStoreError(SQLiteClipboardSearchIndexStoreError::Kind::step,
                                                        *failure);
@@ -91,6 +93,8 @@ public:
     FakeClock* clock = nullptr;
     double storeSeconds = 0;
     std::optional<std::string> failure;
+    // Reads answer that the index is being filled.
+    bool building = false;
     ClipboardSearchPage page;
     ClipboardSearchIndexStats currentStats;
     std::vector<std::pair<std::int64_t, std::int64_t>> recentCalls;
@@ -366,6 +370,22 @@ TEST_F(ClipboardSearchServiceTest, TextWithFiltersIsRecordedUnderItsOwnKind) {
     auto recorded = metrics();
     EXPECT_EQ(recorded[Kind::textWithFiltersSearch].sampleCount, 1);
     EXPECT_EQ(recorded.size(), 2u);
+}
+
+TEST_F(ClipboardSearchServiceTest, ReadsOfAnIndexBeingFilledFailToTheCallerWithInfoLinesOnly) {
+    testing::LogCapture log;
+    store->building = true;
+    std::optional<ClipboardSearchResult<ClipboardSearchPage>> recent;
+    service->fetchRecent(10, 0, [&](auto result) { recent.emplace(std::move(result)); });
+    auto found = search("foo");
+    settle();
+    ASSERT_TRUE(recent);
+    EXPECT_THROW(recent->value(), ClipboardSearchIndexBuildingError);
+    EXPECT_THROW(found.value(), ClipboardSearchIndexBuildingError);
+    EXPECT_TRUE(log.contains("INFO", "Failed to read recent clipboard search index items: "));
+    EXPECT_TRUE(log.contains("INFO", "Clipboard search index query failed: "));
+    EXPECT_EQ(log.count("[ERROR]"), 0u);
+    EXPECT_EQ(log.count("[WARNING]"), 0u);
 }
 
 TEST_F(ClipboardSearchServiceTest, SearchFailureMarksBothKindsFailedAndReachesTheCaller) {

@@ -65,6 +65,79 @@ bool ClipboardHistoryStoreContext::hasIndexes() {
     });
 }
 
+namespace {
+
+// The index columns (kIndexColumns' order) of the current row, from `first` on; nothing for an unknown
+// content type, which is skipped with a warning.
+std::optional<ClipboardHistoryIndex> indexRecord(const SQLiteStatement& statement, int first) {
+    const std::string type = text(statement, first + 6);
+    const auto contentType = clipboardContentTypeFromRawValue(type);
+    if (!contentType) {
+        Logger::warning("Skipped history record with unknown content type: " + type, "ClipboardHistoryStore");
+        return std::nullopt;
+    }
+    ClipboardHistoryIndex record;
+    record.id = text(statement, first);
+    record.preview = text(statement, first + 1);
+    record.searchText = text(statement, first + 2);
+    record.createdAt = Date(statement.columnDouble(first + 3));
+    if (!statement.columnIsNull(first + 4)) record.lastAccessedAt = Date(statement.columnDouble(first + 4));
+    record.accessCount = statement.columnInt64(first + 5);
+    record.contentType = *contentType;
+    record.bundleIdentifier = statement.columnText(first + 7);
+    record.classification = statement.columnText(first + 8);
+    return record;
+}
+
+// Ties of createdAt in the order the createdAt index holds them, stated so that every newest-first read
+// agrees.
+constexpr const char* kNewestFirst = " ORDER BY createdAt DESC, rowid DESC";
+
+}  // namespace
+
+void ClipboardHistoryStoreContext::fetchIndexesWithContentInBatches(
+    std::size_t most, std::size_t mostBytes,
+    const std::function<void(std::vector<HistoryIndexWithContent>&)>& visit) {
+    // The index record's own search text is never indexed: it is not read.
+    SQLiteStatement statement = translatingErrors([&] {
+        return connection_->prepare(
+            "SELECT i.id, i.preview, '', i.createdAt, i.lastAccessedAt, i.accessCount, i.contentType, "
+            "i.bundleIdentifier, i.classification, c.id, c.content, c.ocrText "
+            "FROM ClipboardHistoryIndex i LEFT JOIN ClipboardHistoryContent c ON c.id = i.id"
+            " ORDER BY i.createdAt DESC, i.rowid DESC");
+    });
+    std::vector<HistoryIndexWithContent> batch;
+    std::size_t bytes = 0;
+    // Only the history's own statements are translated: what `visit` throws passes unchanged.
+    const auto readRow = [&] {
+        return translatingErrors([&] {
+            if (!statement.step()) return false;
+            auto index = indexRecord(statement, 0);
+            if (!index) return true;
+            HistoryIndexWithContent record{std::move(*index), std::nullopt};
+            if (!statement.columnIsNull(9)) {
+                ClipboardHistoryContent content;
+                content.id = text(statement, 9);
+                content.content = text(statement, 10);
+                content.ocrText = statement.columnText(11);
+                bytes += content.content.size() + content.ocrText.value_or("").size();
+                record.content = std::move(content);
+            }
+            bytes += record.index.preview.size();
+            batch.push_back(std::move(record));
+            return true;
+        });
+    };
+    while (readRow()) {
+        if (batch.size() >= most || bytes >= mostBytes) {
+            visit(batch);
+            batch.clear();
+            bytes = 0;
+        }
+    }
+    if (!batch.empty()) visit(batch);
+}
+
 std::vector<ClipboardHistoryIndex> ClipboardHistoryStoreContext::fetchIndexes(
     const HistoryIndexFetch& fetch) {
     return translatingErrors([&] {
@@ -73,7 +146,7 @@ std::vector<ClipboardHistoryIndex> ClipboardHistoryStoreContext::fetchIndexes(
         if (fetch.createdBefore) conditions.push_back("createdAt < ?");
         std::string sql =
             std::string("SELECT ") + kIndexColumns + " FROM ClipboardHistoryIndex" + whereClause(conditions);
-        if (fetch.newestFirst) sql += " ORDER BY createdAt DESC";
+        if (fetch.newestFirst) sql += kNewestFirst;
         SQLiteStatement statement = connection_->prepare(sql);
         int parameter = 1;
         if (fetch.idEquals) statement.bindText(parameter++, *fetch.idEquals);
@@ -82,24 +155,7 @@ std::vector<ClipboardHistoryIndex> ClipboardHistoryStoreContext::fetchIndexes(
 
         std::vector<ClipboardHistoryIndex> records;
         while (statement.step()) {
-            const std::string type = text(statement, 6);
-            const auto contentType = clipboardContentTypeFromRawValue(type);
-            if (!contentType) {
-                Logger::warning("Skipped history record with unknown content type: " + type,
-                                "ClipboardHistoryStore");
-                continue;
-            }
-            ClipboardHistoryIndex record;
-            record.id = text(statement, 0);
-            record.preview = text(statement, 1);
-            record.searchText = text(statement, 2);
-            record.createdAt = Date(statement.columnDouble(3));
-            if (!statement.columnIsNull(4)) record.lastAccessedAt = Date(statement.columnDouble(4));
-            record.accessCount = statement.columnInt64(5);
-            record.contentType = *contentType;
-            record.bundleIdentifier = statement.columnText(7);
-            record.classification = statement.columnText(8);
-            records.push_back(std::move(record));
+            if (auto record = indexRecord(statement, 0)) records.push_back(std::move(*record));
         }
         return records;
     });

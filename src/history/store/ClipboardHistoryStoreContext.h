@@ -5,6 +5,7 @@
 // them, so they can never reach the file through a later, unrelated save. Fetches read only saved data.
 // A context is used by one thread at a time: the main context on the main thread, a read context by one job.
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -32,6 +33,13 @@ struct HistoryContentFetch {
     bool loadImageData = true;
 };
 
+// An index record (its search text left empty) with the texts of its content record: absent without a content
+// record; never image bytes.
+struct HistoryIndexWithContent {
+    ClipboardHistoryIndex index;
+    std::optional<ClipboardHistoryContent> content;
+};
+
 class ClipboardHistoryStoreContext {
 public:
     explicit ClipboardHistoryStoreContext(std::unique_ptr<SQLiteDatabase> connection);
@@ -45,6 +53,12 @@ public:
     // The ids of the index records fetchIndexes() would return, in no particular order: a cheap read for
     // comparing the history with the search index.
     std::vector<std::string> fetchIndexIDs();
+    // Every index record in the order of fetchIndexes({.newestFirst = true}), each with its content's texts,
+    // handed to `visit` a batch at a time: at most `most` records, and a batch ends once its texts pass
+    // `mostBytes`. One statement reads them all, so the whole history is never held at once.
+    void fetchIndexesWithContentInBatches(
+        std::size_t most, std::size_t mostBytes,
+        const std::function<void(std::vector<HistoryIndexWithContent>&)>& visit);
     // Whether any index record is stored: one row read.
     bool hasIndexes();
 

@@ -205,11 +205,10 @@ void ClipboardPanelViewModel::refreshWhileHidden(double delaySeconds) {
 void ClipboardPanelViewModel::loadClipboardItems(bool isLoadMore, std::optional<std::string> idToKeep) {
     assertMainThread();
     cancelLoad();
-    auto load =
-        std::make_shared<const Load>(Load{loadGeneration_, SearchTextNormalizer::normalize(searchText_),
-                                          isLoadMore ? static_cast<std::int64_t>(clipboardItems_.size()) : 0,
-                                          isLoadMore, std::move(idToKeep), clipboardHistoryManager_,
-                                          historyChanges_, selectionMoves_});
+    auto load = std::make_shared<const Load>(
+        Load{loadGeneration_, SearchTextNormalizer::normalize(searchText_),
+             isLoadMore ? static_cast<std::int64_t>(clipboardItems_.size()) : 0, isLoadMore,
+             std::move(idToKeep), clipboardHistoryManager_, historyChanges_, selectionMoves_});
     const auto searchService = clipboardSearchService_;
     isLoadMoreAction_ = isLoadMore;
     changed(Property::isLoadMoreAction);
@@ -228,15 +227,21 @@ void ClipboardPanelViewModel::loadClipboardItems(bool isLoadMore, std::optional<
         }
         std::string reason = describe(result.error());
         // An index still being filled is no fault: the footer says why the results come from the history.
-        std::string status = isIndexBeingBuilt(result.error()) ? L10n::text(L10nKey::panelSearchIndexBeingBuilt)
-                                                                : std::string(fallbackErrorMessage);
+        const bool beingBuilt = isIndexBeingBuilt(result.error());
+        std::string status =
+            beingBuilt ? L10n::text(L10nKey::panelSearchIndexBeingBuilt) : std::string(fallbackErrorMessage);
         ClipboardPanelFallbackQuery::run(
             {load->normalizedText, load->offset, pageSize}, load->historyManager,
             {userDefaults_, appIdentityResolver_, clock_.now()},
-            [this, alive, load, reason = std::move(reason), status = std::move(status)](ClipboardSearchPage page) {
+            [this, alive, load, reason = std::move(reason), status = std::move(status),
+             beingBuilt](ClipboardSearchPage page) {
                 if (alive.expired() || load->generation != loadGeneration_) return;
-                Logger::warning("Search service failed, falling back to repository query: " + reason,
-                                kLogCategory);
+                const std::string line = "Search service failed, falling back to repository query: " + reason;
+                if (beingBuilt) {
+                    Logger::info(line, kLogCategory);
+                } else {
+                    Logger::warning(line, kLogCategory);
+                }
                 loadFinished(*load, std::move(page), status);
             });
     };

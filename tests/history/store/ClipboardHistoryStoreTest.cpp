@@ -290,3 +290,70 @@ TEST_F(ClipboardHistoryStoreTest, MissingDirectoryIsAnOpenError) {
 
 }  // namespace
 }  // namespace quorvane
+
+namespace quorvane {
+namespace {
+
+TEST_F(ClipboardHistoryStoreTest, BatchedReadGivesEveryRecordWithItsTextsInNewestFirstOrder) {
+    {
+        ClipboardHistoryStore store(file());
+        auto& context = store.mainContext();
+        // Ties of createdAt, an entry without content, an image with recognised text and bytes not read.
+        for (int i = 0; i < 10; ++i) {
+            context.insert(makeIndex("e" + std::to_string(i), 1000 + (i / 3)));
+            if (i != 4) context.insert(makeContent("e" + std::to_string(i)));
+        }
+        auto image = makeIndex("img", 1001);
+        image.contentType = ClipboardContentType::image;
+        context.insert(image);
+        context.insert(ClipboardHistoryContent{"img", "", Bytes(5000, 7), "seen text", std::nullopt,
+                                               std::nullopt, std::nullopt});
+        context.save();
+    }
+    ClipboardHistoryStore store(file());
+    auto context = store.makeReadContext();
+    const auto whole = context->fetchIndexes({.newestFirst = true});
+    ASSERT_EQ(whole.size(), 11u);
+
+    for (const std::size_t most : {std::size_t{1}, std::size_t{3}, std::size_t{11}, std::size_t{50}}) {
+        SCOPED_TRACE("batches of " + std::to_string(most));
+        std::vector<std::size_t> sizes;
+        std::vector<HistoryIndexWithContent> read;
+        context->fetchIndexesWithContentInBatches(most, 1 << 20,
+                                                  [&](std::vector<HistoryIndexWithContent>& batch) {
+                                                      sizes.push_back(batch.size());
+                                                      for (auto& record : batch)
+                                                          read.push_back(std::move(record));
+                                                  });
+        ASSERT_EQ(read.size(), whole.size());
+        for (std::size_t i = 0; i < read.size(); ++i) {
+            auto expected = whole[i];
+            expected.searchText.clear();  // never read: the index record's own search text is not indexed
+            EXPECT_EQ(read[i].index, expected) << i;
+            const auto& id = read[i].index.id;
+            if (id == "e4") {
+                EXPECT_FALSE(read[i].content.has_value());
+            } else if (id == "img") {
+                ASSERT_TRUE(read[i].content.has_value());
+                EXPECT_EQ(read[i].content->ocrText, std::optional<std::string>("seen text"));
+                EXPECT_FALSE(read[i].content->imageData.has_value());
+            } else {
+                ASSERT_TRUE(read[i].content.has_value());
+                EXPECT_EQ(read[i].content->content, "content " + id);
+            }
+        }
+        for (std::size_t b = 0; b + 1 < sizes.size(); ++b) EXPECT_EQ(sizes[b], most);
+        EXPECT_EQ(sizes.size(), (whole.size() + most - 1) / most);
+    }
+
+    // A batch also ends at its byte bound: each text here passes it alone.
+    std::size_t batches = 0;
+    context->fetchIndexesWithContentInBatches(100, 10, [&](std::vector<HistoryIndexWithContent>& batch) {
+        ++batches;
+        EXPECT_EQ(batch.size(), 1u);
+    });
+    EXPECT_EQ(batches, whole.size());
+}
+
+}  // namespace
+}  // namespace quorvane

@@ -1,0 +1,118 @@
+// Memory and time of the search index's refill from the history, as a start with a missing index runs it: a
+// history of N entries of about 500 characters (the search benchmarks' corpus) and no index file; the
+// repository's start queues the fill and the reconciliation behind it, which this program waits for. Reports
+// the resident memory before the fill (both files open: the steady state) and its peak during the fill, and
+// the fill's time. Sizes come from QUORVANE_BENCH_SIZES (default "100000,1000000"). The history files are
+// made in a child process, so their making does not count towards the peak, and kept in QUORVANE_BENCH_DIR
+// when it is set (a 1,000,000-entry history takes minutes to write), so later runs reuse them.
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <memory>
+#include <random>
+
+#include "BenchRepository.h"
+#include "ProcessStatus.h"
+#include "SearchCorpus.h"
+#include "base/ReleaseFreedMemory.h"
+#include "history/store/ClipboardHistoryStore.h"
+
+namespace {
+
+using namespace quorvane;
+
+// Writes a history of `count` entries into `file`, in transactions of 10,000 entries.
+void writeHistory(const std::filesystem::path& file, int count) {
+    const auto partial = file.string() + ".partial";
+    std::filesystem::remove(partial);
+    {
+        ClipboardHistoryStore store(partial);
+        auto& context = store.mainContext();
+        std::mt19937 random(20261209);
+        for (int i = 0; i < count; ++i) {
+            const auto source = bench::sourceDocument(random, i);
+            context.insert(ClipboardHistoryIndex{
+                source.id, source.preview, source.searchableText, source.createdAt, std::nullopt, 0,
+                ClipboardContentType::text, source.bundleIdentifier, source.classification});
+            context.insert(ClipboardHistoryContent{source.id, source.searchableText, std::nullopt,
+                                                   std::nullopt, std::nullopt, std::nullopt,
+                                                   "fp-" + source.id});
+            if (i % 10'000 == 9'999) context.save();
+        }
+        context.save();
+    }
+    std::filesystem::rename(partial, file);
+}
+
+// The peak resident size is measured from here on.
+void resetPeak() {
+    std::ofstream("/proc/self/clear_refs") << "5";
+}
+
+void measure(int count, const std::filesystem::path& base) {
+    const auto history = base / ("history-" + std::to_string(count) + ".sqlite");
+    if (!std::filesystem::exists(history)) {
+        const auto start = std::chrono::steady_clock::now();
+        const pid_t child = fork();
+        if (child == 0) {
+            writeHistory(history, count);
+            _exit(0);
+        }
+        int status = 0;
+        waitpid(child, &status, 0);
+        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+            throw std::runtime_error("writing the history failed");
+        std::cout << "history of " << count << " entries written in "
+                  << std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count()
+                  << " s\n";
+    }
+    // The run's own storage folder: the history (a copy, so the kept one stays as made) and no index.
+    bench::ScratchDirectory scratch;
+    const auto storage = scratch.path() / "data";
+    std::filesystem::create_directories(storage);
+    std::filesystem::copy_file(history, storage / "clipboard_history.sqlite");
+
+    bench::BenchRepository app(storage);
+    // The steady state before the start: the index open and empty.
+    releaseFreedMemory();
+    const double before = bench::statusKilobytes("VmRSS");
+    resetPeak();
+    const auto start = std::chrono::steady_clock::now();
+    auto& repository = app.start();
+    repository.waitForSearchIndexJobs();
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    const double peak = bench::statusKilobytes("VmHWM");
+    const auto documents = app.index->stats().documentCount;
+    releaseFreedMemory();
+    const double after = bench::statusKilobytes("VmRSS");
+    std::printf(
+        "entries=%d documents=%lld refill_s=%.1f rss_before_MB=%.1f peak_MB=%.1f peak_above_before_MB=%.1f "
+        "rss_after_MB=%.1f\n",
+        count, static_cast<long long>(documents), seconds, before / 1024, peak / 1024, (peak - before) / 1024,
+        after / 1024);
+    std::fflush(stdout);
+    repository.quiesce();
+}
+
+}  // namespace
+
+int main() {
+    const char* kept = std::getenv("QUORVANE_BENCH_DIR");
+    std::unique_ptr<bench::ScratchDirectory> scratch;
+    std::filesystem::path base;
+    if (kept != nullptr) {
+        base = kept;
+        std::filesystem::create_directories(base);
+    } else {
+        scratch = std::make_unique<bench::ScratchDirectory>();
+        base = scratch->path();
+    }
+    for (const int count : bench::sizes("100000,1000000")) measure(count, base);
+    return 0;
+}
