@@ -72,6 +72,17 @@ ClipboardHistorySearchIndexSync::HistorySource historySource(ClipboardHistorySto
                 std::vector<ClipboardSearchSourceDocument> documents;
                 for (const auto& id : *only) documents.push_back(Files::source(id, std::stoi(id.substr(3))));
                 return documents;
+            },
+            [&store](std::size_t most, const ClipboardHistorySearchIndexSync::HistorySource::Batch& visit) {
+                std::vector<ClipboardSearchSourceDocument> batch;
+                for (const auto& id : store.makeReadContext()->fetchIndexIDs()) {
+                    batch.push_back(Files::source(id, std::stoi(id.substr(3))));
+                    if (batch.size() == most) {
+                        visit(batch);
+                        batch.clear();
+                    }
+                }
+                if (!batch.empty()) visit(batch);
             }};
 }
 
