@@ -106,7 +106,9 @@ void TestSelectionOwner::handle(xcb_generic_event_t* event) {
 }
 
 void TestSelectionOwner::writeWhole(xcb_window_t requestor, xcb_atom_t property) {
-    constexpr std::size_t piece = 256 * 1024;
+    // Few large appends: the server copies the whole property on each one.
+    const std::size_t piece = std::max<std::size_t>(
+        64 * 1024, static_cast<std::size_t>(xcb_get_maximum_request_length(connection_)) * 4 - 1024);
     xcb_change_property(connection_, XCB_PROP_MODE_REPLACE, requestor, property, utf8_, 8, 0, nullptr);
     for (std::size_t offset = 0; offset < text_.size(); offset += piece) {
         const auto length = static_cast<std::uint32_t>(std::min(piece, text_.size() - offset));
