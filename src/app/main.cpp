@@ -34,6 +34,7 @@
 #include "platform/linux/XdgAutostartLaunchAtLoginManager.h"
 #include "preferences/AppEnvironment.h"
 #include "preferences/AppInfo.h"
+#include "preferences/SettingsAccessors.h"
 #include "system/AccessibilityPermissionManager.h"
 #include "system/DataDirectoryManager.h"
 
@@ -83,7 +84,10 @@ int main(int argc, char* argv[]) {
     AccessibilityPermissionManager accessibilityPermissionManager(*standardDefaults, *mainQueue,
                                                                   accessibilityTrust, workspace);
     XdgApplicationCatalog applicationCatalog;
-    QtClipboardPasteboard pasteboard;
+    // Copies are read on the pasteboard's own thread, which stops at the item size limit as it reads.
+    QtClipboardPasteboard pasteboard(nullptr, [&standardDefaults] {
+        return static_cast<std::uint64_t>(clipboardMonitorMaxItemSizeInMB(*standardDefaults)) * 1'048'576;
+    });
     QtImageProbe imageProbe;
     QtImageDecoder imageDecoder;
     X11FrontmostApplicationProvider frontmostApplicationProvider(applicationCatalog.identityResolver(),

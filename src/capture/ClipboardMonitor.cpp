@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "base/Logger.h"
+#include "base/ReleaseFreedMemory.h"
 #include "base/Uuid.h"
 #include "base/WhitespaceTrimming.h"
 #include "classification/ClipboardClassificationSettings.h"
@@ -17,6 +18,7 @@ namespace quorvane {
 namespace {
 constexpr const char* logCategory = "ClipboardMonitor";
 constexpr std::int64_t bytesPerMegabyte = 1'048'576;
+constexpr std::size_t largePayloadBytes = 1'048'576;
 // The classification every text gets when nothing more specific matched; stored as none.
 constexpr const char* plainTextClassification = "Text";
 }  // namespace
@@ -198,11 +200,17 @@ void ClipboardMonitor::checkPasteboard() {
     if (lastCapturedFingerprint_ == payload->fingerprint) return;
     lastCapturedFingerprint_ = payload->fingerprint;
 
+    std::size_t payloadBytes = 0;
     if (const ClipboardImagePayload* image = payload->image()) {
+        payloadBytes = image->imageData.size();
         captureImage(*image, source, ocrEnabled);
     } else if (const ClipboardTextPayload* text = payload->text()) {
+        payloadBytes = text->byteCount();
         captureText(*text, source);
     }
+    payload.reset();
+    // The copies a large item went through while it was saved stay with the allocator unless handed back.
+    if (payloadBytes >= largePayloadBytes) releaseFreedMemory();
 }
 
 void ClipboardMonitor::captureImage(const ClipboardImagePayload& payload,

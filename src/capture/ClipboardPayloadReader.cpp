@@ -35,6 +35,23 @@ std::string_view formatNameOf(const Data& bytes) {
     return ImageFormat::nameOf(ImageFormat::detect(bytes));
 }
 
+// An image the pasteboard gave up reading for its size.
+std::optional<ClipboardPayloadReader::OversizedImage> oversizedImage(const Pasteboard& pasteboard,
+                                                                     const std::string& type) {
+    auto oversized = pasteboard.oversized(type);
+    if (!oversized) return std::nullopt;
+    return ClipboardPayloadReader::OversizedImage{std::string(formatNameOf(oversized->head)),
+                                                  oversized->byteCount};
+}
+
+// True when a text form was given up for its size: the forms count together, so the text cannot be taken.
+bool textFormOversized(const Pasteboard& pasteboard) {
+    for (const char* type : {PasteboardType::itemText, PasteboardType::rtf, PasteboardType::html}) {
+        if (pasteboard.oversized(type)) return true;
+    }
+    return false;
+}
+
 bool isImageSignature(std::span<const std::uint8_t> header) {
     const auto format = ImageFormat::detect(header);
     return format && format->value != ImageFormat::pdf;
@@ -165,6 +182,9 @@ ClipboardPayloadReader::ImageRead ClipboardPayloadReader::readImagePayload(const
     if (files.size() == 1) return imageFromFile(files.front(), maxBytes);
     if (files.size() > 1) return {};
 
+    for (const char* type : {PasteboardType::png, PasteboardType::tiff}) {
+        if (auto oversized = oversizedImage(pasteboard, type)) return {std::nullopt, std::move(oversized)};
+    }
     if (auto png = pasteboard.data(PasteboardType::png)) {
         if (auto dimensions = usableDimensions(*png)) {
             if (static_cast<std::int64_t>(png->size()) > maxBytes) {
@@ -188,6 +208,7 @@ ClipboardPayloadReader::ImageRead ClipboardPayloadReader::readImagePayload(const
     for (const auto& type : pasteboard.types()) {
         if (!type.starts_with("image/") || type == PasteboardType::png || type == PasteboardType::tiff)
             continue;
+        if (auto oversized = oversizedImage(pasteboard, type)) return {std::nullopt, std::move(oversized)};
         auto bytes = pasteboard.data(type);
         if (!bytes) continue;
         auto dimensions = usableDimensions(*bytes);
@@ -235,6 +256,11 @@ std::optional<ClipboardMonitoredPayload> ClipboardPayloadReader::readMonitoredPa
         }
     }
     if (!textEnabled) return std::nullopt;
+    if (textFormOversized(pasteboard)) {
+        if (!readFileURLs(pasteboard).empty()) return std::nullopt;
+        Logger::warning("Ignored clipboard item larger than limit", logCategory);
+        return std::nullopt;
+    }
     auto text = readTextPayload(pasteboard);
     if (!text) return std::nullopt;
     // Copied files are never captured as text, whatever names or paths the item also offers.
@@ -251,7 +277,7 @@ std::optional<ClipboardMonitoredPayload> ClipboardPayloadReader::readMonitoredPa
 std::optional<std::string> ClipboardPayloadReader::payloadFingerprint(const Pasteboard& pasteboard) const {
     const auto read = readImagePayload(pasteboard, largestItemBytes);
     if (read.image && !read.image->imageData.empty()) return imageFingerprint(read.image->imageData);
-    if (!readFileURLs(pasteboard).empty()) return std::nullopt;
+    if (!readFileURLs(pasteboard).empty() || textFormOversized(pasteboard)) return std::nullopt;
     const auto text = readTextPayload(pasteboard);
     if (!text || trimmedWhitespaceAndNewlines(text->plainText).empty()) return std::nullopt;
     return textPayloadFingerprint(*text);

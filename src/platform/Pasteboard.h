@@ -19,6 +19,8 @@ namespace quorvane {
 // The type names under which an item offers its representations.
 struct PasteboardType {
     static constexpr const char* plainText = "text/plain;charset=utf-8";
+    // The item's text whatever text type offered it, as string() gives it.
+    static constexpr const char* itemText = "text/plain";
     static constexpr const char* html = "text/html";
     static constexpr const char* rtf = "text/rtf";
     static constexpr const char* png = "image/png";
@@ -27,6 +29,14 @@ struct PasteboardType {
     static constexpr const char* fileURLs = "text/uri-list";
     // Set by password managers on copied secrets; such items are never recorded.
     static constexpr const char* passwordManagerHint = "x-kde-passwordManagerHint";
+};
+
+// A representation the platform stopped reading once it passed the item size limit: the size it announced or
+// reached when reading stopped, and its first bytes (enough to tell an image format).
+struct OversizedRepresentation {
+    std::uint64_t byteCount = 0;
+    Data head;
+    friend bool operator==(const OversizedRepresentation&, const OversizedRepresentation&) = default;
 };
 
 class Pasteboard {
@@ -44,6 +54,13 @@ public:
     // The bytes of one representation exactly as offered (HTML, RTF, image data, URI lists, ...); nothing
     // when the item does not offer `type` or it could not be fetched.
     virtual std::optional<Data> data(const std::string& type) const = 0;
+
+    // Set when the item offers `type` (itemText for its text) but it was not read because it is larger than
+    // the item size limit; data() and string() then give nothing for it.
+    virtual std::optional<OversizedRepresentation> oversized(const std::string& type) const {
+        (void)type;
+        return std::nullopt;
+    }
 
     // Replaces the item, in one step, with a text and, when given, its RTF and HTML forms. Returns whether
     // the item was replaced; on false the item is as it was.

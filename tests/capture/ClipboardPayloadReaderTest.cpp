@@ -163,6 +163,42 @@ TEST_F(ClipboardPayloadReaderTest, TextSizeCountsAllThreeFormsAndTheLimitIsInclu
     EXPECT_EQ(read(false, true), std::nullopt);
 }
 
+TEST_F(ClipboardPayloadReaderTest, FormsGivenUpForTheirSizeWhileReadingAreRefusedLikeFormsReadWhole) {
+    // The HTML alone passed the limit: the text forms count together, so the item's text goes too.
+    pasteboard.replaceItem({{PasteboardType::plainText, dataFromString("small text")}},
+                           {{PasteboardType::html, OversizedRepresentation{5000, {}}}});
+    EXPECT_EQ(read(), std::nullopt);
+    EXPECT_EQ(log.count("Ignored clipboard item larger than limit"), 1u);
+    EXPECT_EQ(reader.payloadFingerprint(pasteboard), std::nullopt);
+
+    // An image stopped part way: its warning names the format its first bytes show, and the text it also
+    // offers is not taken instead; with image capture off that text is what is captured.
+    const auto bigJpeg = OversizedRepresentation{1'048'577, jpegBlob("head")};
+    pasteboard.replaceItem({{PasteboardType::plainText, dataFromString("caption")}},
+                           {{PasteboardType::jpeg, bigJpeg}});
+    EXPECT_EQ(read(), std::nullopt);
+    EXPECT_TRUE(log.contains("WARNING",
+                             "Ignored clipboard image larger than limit: imageType=jpeg, "
+                             "actualBytes=1048577, maxBytes=1000"));
+    const auto caption = read(true, false);
+    ASSERT_TRUE(caption && caption->text());
+    EXPECT_EQ(caption->text()->plainText, "caption");
+
+    // A PNG given up wins over a TIFF that was read, as a PNG read whole would.
+    const Data tiff = image(tiffBlob("fits"));
+    pasteboard.replaceItem({{PasteboardType::tiff, tiff}},
+                           {{PasteboardType::png, OversizedRepresentation{4096, pngBlob("x")}}});
+    EXPECT_EQ(read(), std::nullopt);
+    EXPECT_TRUE(log.contains("WARNING", "imageType=png, actualBytes=4096"));
+
+    // Copied files are never text, so a file list with an oversized name list is skipped without a warning.
+    log.clear();
+    pasteboard.replaceItem({{PasteboardType::fileURLs, dataFromString("file:///tmp/a.txt\r\n")}},
+                           {{PasteboardType::itemText, OversizedRepresentation{5000, {}}}});
+    EXPECT_EQ(read(), std::nullopt);
+    EXPECT_EQ(log.count("larger than limit"), 0u);
+}
+
 TEST_F(ClipboardPayloadReaderTest, TextFingerprintSeparatesTheFormsAndBlankTextHasNone) {
     EXPECT_EQ(ClipboardPayloadReader::textPayloadFingerprint({"abc", std::nullopt, std::nullopt}),
               sha256Hex(std::string_view("text\0abc\0\0", 10)));

@@ -9,8 +9,10 @@
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QStandardPaths>
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <memory>
@@ -20,6 +22,7 @@
 
 #include "desktop/AccessibilityBusSession.h"
 #include "desktop/DesktopSession.h"
+#include "desktop/TestSelectionOwner.h"
 #include "desktop/WindowManagerProbe.h"
 #include "history/store/ClipboardHistoryStore.h"
 #include "panel/model/ClipboardPanelPlacement.h"
@@ -419,6 +422,45 @@ TEST_F(ClipboardPanelDesktopTest, EveryHeldPressOfTheHotKeyTogglesTheCentredPane
     copy("alpha", 1);
     startTestWindow();
     sixHeldPressesEachOpenThePanel();
+}
+
+// A program that holds the clipboard at start and answers only after 30 s: the start, the tray menu, the
+// hot key and the next copy all go on without it.
+TEST_F(ClipboardPanelDesktopTest, AnOwnerThatAnswersAfterThirtySecondsHoldsUpNothingAtStart) {
+    std::atomic<bool> taken{false};
+    std::atomic<bool> release{false};
+    std::atomic<bool> answered{false};
+    const std::string display = server_.display();
+    std::thread slow([&] {
+        testing::TestSelectionOwner owner(display.c_str());
+        owner.beforeAnyAnswer = [&] {
+            const auto until = std::chrono::steady_clock::now() + 30s;
+            while (!release && std::chrono::steady_clock::now() < until) std::this_thread::sleep_for(5ms);
+            answered = true;
+        };
+        owner.take("held back for thirty seconds");
+        taken = true;
+        owner.serveFor(40s, [&] { return release.load(); });
+    });
+    while (!taken) std::this_thread::sleep_for(1ms);
+    const auto cleanup = qScopeGuard([&] {
+        release = true;
+        slow.join();
+    });
+
+    startService();
+    ASSERT_TRUE(waitForLog("ClipboardPanelCoordinator started")) << log_.toStdString();
+    startTestWindow();
+    holdKeys("super+shift+v");
+    ASSERT_TRUE(panelShown()) << logSince(0).toStdString();
+    holdKeys("Escape");
+    ASSERT_TRUE(panelHidden());
+    // Given up after its deadline, once, naming the window's program; the next copy is stored.
+    ASSERT_TRUE(waitForLog("did not answer in time")) << logSince(0).toStdString();
+    copy("copied after the slow owner", 1);
+    EXPECT_FALSE(answered) << "all of it had to wait for the slow owner";
+    EXPECT_EQ(logSince(0).count("did not answer in time"), 1) << logSince(0).toStdString();
+    EXPECT_TRUE(logSince(0).contains("program quorvane-test-owner")) << logSince(0).toStdString();
 }
 
 TEST_F(ClipboardPanelDesktopTest, EveryHeldPressOfTheHotKeyTogglesTheFloatingPanel) {

@@ -55,9 +55,17 @@ protected:
     }
 
     QtClipboardPasteboard& pasteboard() {
-        if (!pasteboard_) pasteboard_ = std::make_unique<QtClipboardPasteboard>();
+        if (!pasteboard_) {
+            QtClipboardPasteboard::ByteLimit limit;
+            if (itemByteLimit_ > 0) limit = [bytes = itemByteLimit_] { return bytes; };
+            pasteboard_ = std::make_unique<QtClipboardPasteboard>(nullptr, std::move(limit));
+            // Copies made while the item found at start is still being asked for would be asked for twice.
+            EXPECT_TRUE(DesktopSession::processEventsUntil([&] { return pasteboard_->hasReadStartItem(); }));
+        }
         return *pasteboard_;
     }
+    // The item size limit of the pasteboard made next.
+    std::uint64_t itemByteLimit_ = 0;
 
     QByteArray readWithXclip(const QString& target) {
         auto result = DesktopSession::run("xclip", {"-selection", "clipboard", "-o", "-t", target});
@@ -228,7 +236,11 @@ TEST_F(QtClipboardPasteboardTest, AnOwnerThatNeverAnswersIsGivenUpAndTheNextCopy
     program.join();
     ASSERT_TRUE(reported);
     EXPECT_EQ(reports_.front(), (Report{before + 1, std::nullopt}));
-    EXPECT_TRUE(log.contains("ERROR", "Failed to read the clipboard: its owner did not answer"));
+    // Once, naming the owner's window and program.
+    EXPECT_EQ(log.count("did not answer in time"), 1u);
+    EXPECT_TRUE(log.contains("ERROR", "Failed to read the clipboard: its owner (window 0x"));
+    EXPECT_TRUE(log.contains("ERROR", "program quorvane-test-owner) did not answer in time"))
+        << ::testing::PrintToString(log.lines());
     EXPECT_EQ(pasteboard().string(), std::optional<std::string>("after the hung program"));
 }
 
@@ -249,11 +261,16 @@ TEST_F(QtClipboardPasteboardTest, LargeImageSentInPiecesIsReadByteForByte) {
     EXPECT_EQ(pasteboard().data(PasteboardType::png), std::optional<Data>(toData(png)));
 }
 
-TEST_F(QtClipboardPasteboardTest, ItemOnTheClipboardAtStartIsReadAtOnce) {
+TEST_F(QtClipboardPasteboardTest, ItemOnTheClipboardAtStartIsReadBehindTheScenesWithoutCountingAsACopy) {
     std::atomic<bool> taken{false};
+    std::atomic<bool> answer{false};
     std::atomic<bool> release{false};
     std::thread program([&] {
         TestSelectionOwner owner;
+        // Slow to answer: it answers only once the pasteboard below exists.
+        owner.beforeAnyAnswer = [&] {
+            while (!answer && !release) std::this_thread::sleep_for(1ms);
+        };
         owner.take("there before us");
         taken = true;
         owner.serveFor(10s, [&] { return release.load(); });
@@ -261,12 +278,108 @@ TEST_F(QtClipboardPasteboardTest, ItemOnTheClipboardAtStartIsReadAtOnce) {
     while (!taken) std::this_thread::sleep_for(1ms);
     {
         QtClipboardPasteboard fresh;
+        int reports = 0;
+        const Subscription subscription = fresh.observeChanges([&] { ++reports; });
         EXPECT_TRUE(fresh.reportsChanges());
+        EXPECT_EQ(fresh.string(), std::nullopt);
+        EXPECT_FALSE(fresh.hasReadStartItem());
+        answer = true;
+        EXPECT_TRUE(DesktopSession::processEventsUntil([&] { return fresh.string().has_value(); }, 5s));
         EXPECT_EQ(fresh.string(), std::optional<std::string>("there before us"));
         EXPECT_EQ(fresh.types(), std::vector<std::string>{"text/plain"});
+        EXPECT_EQ(fresh.changeCount(), 0);
+        EXPECT_TRUE(fresh.hasReadStartItem());
+        EXPECT_EQ(reports, 0);
     }
     release = true;
     program.join();
+}
+
+TEST_F(QtClipboardPasteboardTest, AnEndlessTransferInPiecesStopsAtTheLimitAndItsOwnerIsAskedOnce) {
+    testing::LogCapture log;
+    itemByteLimit_ = 1024 * 1024;
+    recordReports();
+    std::atomic<bool> release{false};
+    std::uint64_t pieces = 0;
+    int textRequests = 0;
+    std::thread program([&] {
+        TestSelectionOwner flood;
+        // Announces a small item, then never ends it.
+        flood.endlessPiecesAnnouncing = 1000;
+        flood.take("unused");
+        flood.serveFor(20s, [&] { return release.load(); });
+        pieces = flood.piecesSent();
+        textRequests = flood.textRequests();
+    });
+    const bool reported = DesktopSession::processEventsUntil([&] { return !reports_.empty(); }, 15s);
+    // The owner keeps the clipboard a little longer: nothing asks it for the item again.
+    DesktopSession::processEventsFor(500ms);
+    const auto oversized = pasteboard().oversized(PasteboardType::itemText);
+    if (reported) copyExternally("after the flood", "UTF8_STRING");
+    release = true;
+    program.join();
+    ASSERT_TRUE(reported);
+    EXPECT_EQ(reports_.front().text, std::nullopt);
+    ASSERT_TRUE(oversized.has_value());
+    EXPECT_GT(oversized->byteCount, itemByteLimit_);
+    EXPECT_LE(oversized->byteCount, itemByteLimit_ + 64 * 1024);
+    EXPECT_EQ(textRequests, 1);
+    EXPECT_LE(pieces, itemByteLimit_ / (64 * 1024) + 2);
+    EXPECT_FALSE(log.contains("ERROR", "did not send a large item in time"));
+    EXPECT_EQ(pasteboard().string(), std::optional<std::string>("after the flood"));
+    EXPECT_EQ(pasteboard().oversized(PasteboardType::itemText), std::nullopt);
+}
+
+TEST_F(QtClipboardPasteboardTest, ATransferThatTricklesWithinEachPiecesDeadlineIsGivenUpAtTheItemsDeadline) {
+    testing::LogCapture log;
+    recordReports();
+    std::atomic<bool> release{false};
+    std::thread program([&] {
+        TestSelectionOwner slow;
+        // Each piece comes well within its own deadline, but the item never ends.
+        slow.endlessPiecesAnnouncing = 100;
+        slow.pieceBytes = 16;
+        slow.pieceDelay = 500ms;
+        slow.take("unused");
+        slow.serveFor(30s, [&] { return release.load(); });
+    });
+    const bool reported = DesktopSession::processEventsUntil([&] { return !reports_.empty(); }, 15s);
+    if (reported) copyExternally("after the trickle", "UTF8_STRING");
+    release = true;
+    program.join();
+    ASSERT_TRUE(reported);
+    EXPECT_EQ(reports_.front().text, std::nullopt);
+    EXPECT_EQ(log.count("did not send a large item in time"), 1u);
+    EXPECT_EQ(pasteboard().string(), std::optional<std::string>("after the trickle"));
+}
+
+TEST_F(QtClipboardPasteboardTest, AWholeTextOverTheLimitIsMeasuredAndGivenUpWhileOneAtTheLimitIsRead) {
+    itemByteLimit_ = 1024 * 1024;
+    pasteboard();
+    // Waits until the pasteboard shows the offer as `arrived` tells; the owner then leaves.
+    const auto offer = [&](std::size_t bytes, const std::function<bool()>& arrived) {
+        std::atomic<bool> release{false};
+        int textRequests = 0;
+        std::thread program([&] {
+            TestSelectionOwner owner;
+            owner.take(std::string(bytes, 'w'));
+            owner.serveFor(20s, [&] { return release.load(); });
+            textRequests = owner.textRequests();
+        });
+        EXPECT_TRUE(DesktopSession::processEventsUntil(arrived, 15s));
+        release = true;
+        program.join();
+        EXPECT_EQ(textRequests, 1);
+    };
+    offer(3 * 1024 * 1024, [&] { return pasteboard().oversized(PasteboardType::itemText).has_value(); });
+    EXPECT_EQ(pasteboard().string(), std::nullopt);
+    EXPECT_EQ(
+        pasteboard().oversized(PasteboardType::itemText),
+        std::optional<OversizedRepresentation>(OversizedRepresentation{3 * 1024 * 1024, Data(64, 'w')}));
+
+    offer(1024 * 1024, [&] { return pasteboard().string().has_value(); });
+    EXPECT_EQ(pasteboard().string().value_or("").size(), 1024u * 1024u);
+    EXPECT_EQ(pasteboard().oversized(PasteboardType::itemText), std::nullopt);
 }
 
 }  // namespace

@@ -361,6 +361,50 @@ TEST_F(QuorvaneServiceTest, RapidCopiesAreStoredOnceEachAndIndexedLikeTheHistory
     if (HasFailure()) std::cout << log_.toStdString() << std::endl;
 }
 
+TEST_F(QuorvaneServiceTest, ItemsOverTheLimitAreDroppedWhileReadAndTheNextCopyIsStored) {
+    settings().set(SettingsKey::maxItemSizeInMB, std::int64_t{1});
+    start();
+    // A program that announces a small text and then sends pieces without end.
+    std::atomic<bool> floodDone{false};
+    int floodRequests = 0;
+    std::thread flood([&] {
+        testing::TestSelectionOwner owner;
+        owner.endlessPiecesAnnouncing = 4096;
+        owner.take("unused");
+        owner.serveFor(30s, [&] { return floodDone.load(); });
+        floodRequests = owner.textRequests();
+    });
+    const bool floodDropped = waitForLog("Ignored clipboard item larger than limit");
+    // Held a while longer, while the service polls: the item is not asked for again.
+    DesktopSession::processEventsFor(1500ms);
+    floodDone = true;
+    flood.join();
+    ASSERT_TRUE(floodDropped) << log_.toStdString();
+    EXPECT_EQ(floodRequests, 1);
+    log_ += service_.readAll();
+    EXPECT_EQ(log_.count("Ignored clipboard item larger than limit"), 1) << log_.toStdString();
+
+    // A text of 5 MB sent whole: its size is known before it is read.
+    log_.clear();
+    std::atomic<bool> wholeDone{false};
+    std::thread whole([&] {
+        testing::TestSelectionOwner owner;
+        owner.take(std::string(5 * 1024 * 1024, 'w'));
+        owner.serveFor(30s, [&] { return wholeDone.load(); });
+    });
+    const bool wholeDropped = waitForLog("Ignored clipboard item larger than limit");
+    wholeDone = true;
+    whole.join();
+    ASSERT_TRUE(wholeDropped) << log_.toStdString();
+
+    ASSERT_TRUE(DesktopSession::copyWithXclip("the copy after the floods", "UTF8_STRING"));
+    ASSERT_TRUE(waitForContents({"the copy after the floods"}));
+    log_ += service_.readAll();
+    // Logged once each, and no reader gave up on a timeout.
+    EXPECT_EQ(log_.count("Ignored clipboard item larger than limit"), 1) << log_.toStdString();
+    EXPECT_FALSE(log_.contains("in time")) << log_.toStdString();
+}
+
 TEST_F(QuorvaneServiceTest, BackgroundCopiesAreKeptWhileAWindowOfOursIsActiveOrLeftActiveWhenHidden) {
     start();
     // A window of the service's process, as its settings window or a panel is to the window manager.

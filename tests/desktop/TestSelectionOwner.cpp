@@ -22,7 +22,7 @@ xcb_atom_t intern(xcb_connection_t* connection, const char* name) {
 
 }  // namespace
 
-TestSelectionOwner::TestSelectionOwner() : connection_(xcb_connect(nullptr, nullptr)) {
+TestSelectionOwner::TestSelectionOwner(const char* display) : connection_(xcb_connect(display, nullptr)) {
     const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(connection_)).data;
     window_ = xcb_generate_id(connection_);
     const std::uint32_t events = XCB_EVENT_MASK_PROPERTY_CHANGE;
@@ -32,6 +32,10 @@ TestSelectionOwner::TestSelectionOwner() : connection_(xcb_connect(nullptr, null
     timeProperty_ = intern(connection_, "QUORVANE_TEST_OWNER_TIME");
     targets_ = intern(connection_, "TARGETS");
     utf8_ = intern(connection_, "UTF8_STRING");
+    incr_ = intern(connection_, "INCR");
+    static constexpr char windowClass[] = "quorvane-test-owner\0QuorvaneTestOwner";
+    xcb_change_property(connection_, XCB_PROP_MODE_REPLACE, window_, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 8,
+                        sizeof windowClass, windowClass);
 }
 
 TestSelectionOwner::~TestSelectionOwner() {
@@ -92,22 +96,58 @@ void TestSelectionOwner::serveFor(std::chrono::milliseconds duration, const std:
 }
 
 void TestSelectionOwner::handle(xcb_generic_event_t* event) {
-    if ((event->response_type & 0x7f) == XCB_SELECTION_REQUEST && answers) {
+    const auto type = event->response_type & 0x7f;
+    if (type == XCB_SELECTION_REQUEST && answers) {
         answer(*reinterpret_cast<xcb_selection_request_event_t*>(event));
+    } else if (type == XCB_PROPERTY_NOTIFY) {
+        sendNextPiece(*reinterpret_cast<xcb_property_notify_event_t*>(event));
     }
     std::free(event);
 }
 
+void TestSelectionOwner::writeWhole(xcb_window_t requestor, xcb_atom_t property) {
+    // Few large appends: the server copies the whole property on each one.
+    const std::size_t piece = std::max<std::size_t>(
+        64 * 1024, static_cast<std::size_t>(xcb_get_maximum_request_length(connection_)) * 4 - 1024);
+    xcb_change_property(connection_, XCB_PROP_MODE_REPLACE, requestor, property, utf8_, 8, 0, nullptr);
+    for (std::size_t offset = 0; offset < text_.size(); offset += piece) {
+        const auto length = static_cast<std::uint32_t>(std::min(piece, text_.size() - offset));
+        xcb_change_property(connection_, XCB_PROP_MODE_APPEND, requestor, property, utf8_, 8, length,
+                            text_.data() + offset);
+    }
+}
+
+void TestSelectionOwner::sendNextPiece(const xcb_property_notify_event_t& deleted) {
+    if (deleted.state != XCB_PROPERTY_DELETE || deleted.window != incrementalRequestor_ ||
+        deleted.atom != incrementalProperty_)
+        return;
+    std::this_thread::sleep_for(pieceDelay);
+    const std::string piece(pieceBytes, 'p');
+    xcb_change_property(connection_, XCB_PROP_MODE_REPLACE, deleted.window, deleted.atom, utf8_, 8,
+                        static_cast<std::uint32_t>(piece.size()), piece.data());
+    ++piecesSent_;
+    xcb_flush(connection_);
+}
+
 void TestSelectionOwner::answer(const xcb_selection_request_event_t& request) {
+    if (beforeAnyAnswer) beforeAnyAnswer();
     xcb_atom_t property = request.property == XCB_NONE ? request.target : request.property;
+    if (request.target == utf8_ && request.time == ownedSince_) ++textRequests_;
     if (request.target == targets_) {
         const xcb_atom_t offered[] = {targets_, utf8_};
         xcb_change_property(connection_, XCB_PROP_MODE_REPLACE, request.requestor, property, XCB_ATOM_ATOM,
                             32, 2, offered);
+    } else if (request.target == utf8_ && endlessPiecesAnnouncing > 0) {
+        // Deleting the announcement asks for each next piece: we hear of it on the requestor's window.
+        const std::uint32_t events = XCB_EVENT_MASK_PROPERTY_CHANGE;
+        xcb_change_window_attributes(connection_, request.requestor, XCB_CW_EVENT_MASK, &events);
+        incrementalRequestor_ = request.requestor;
+        incrementalProperty_ = property;
+        xcb_change_property(connection_, XCB_PROP_MODE_REPLACE, request.requestor, property, incr_, 32, 1,
+                            &endlessPiecesAnnouncing);
     } else if (request.target == utf8_) {
         if (beforeTextAnswer) beforeTextAnswer();
-        xcb_change_property(connection_, XCB_PROP_MODE_REPLACE, request.requestor, property, utf8_, 8,
-                            static_cast<std::uint32_t>(text_.size()), text_.data());
+        writeWhole(request.requestor, property);
         ++textAnswers_;
         if (request.time == ownedSince_) answeredTexts_.push_back(text_);
     } else {

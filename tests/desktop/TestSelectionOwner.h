@@ -2,7 +2,8 @@
 
 // Another program on the test display that owns the clipboard with one text at a time, on an X connection
 // of its own, served from the thread that calls take() and serveFor(). Its hooks let a test decide what
-// happens between a request and its answer.
+// happens between a request and its answer; it can also send its text in pieces (INCR) without end, as a
+// hostile program might. Its window's class is "quorvane-test-owner".
 
 #include <xcb/xcb.h>
 
@@ -15,7 +16,8 @@ namespace quorvane::testing {
 
 class TestSelectionOwner {
 public:
-    TestSelectionOwner();
+    // On `display`, or the environment's display when none is given.
+    explicit TestSelectionOwner(const char* display = nullptr);
     ~TestSelectionOwner();
     TestSelectionOwner(const TestSelectionOwner&) = delete;
     TestSelectionOwner& operator=(const TestSelectionOwner&) = delete;
@@ -28,6 +30,17 @@ public:
 
     // Runs before the text is sent to a requestor.
     std::function<void()> beforeTextAnswer;
+    // Runs before any request is answered (the list of targets too); a slow program blocks in it.
+    std::function<void()> beforeAnyAnswer;
+    // Above zero: the text is not sent but announced as an INCR transfer of this many bytes, and every
+    // piece asked for is a non-empty piece of pieceBytes, for ever.
+    std::uint32_t endlessPiecesAnnouncing = 0;
+    std::uint32_t pieceBytes = 64 * 1024;
+    // How long the owner takes over each piece.
+    std::chrono::milliseconds pieceDelay{0};
+    std::uint64_t piecesSent() const { return piecesSent_; }
+    // Requests for the text (not the list of targets) received while owning the clipboard.
+    int textRequests() const { return textRequests_; }
     // False: requests are taken but never answered, as by a hung program.
     bool answers = true;
     int textAnswers() const { return textAnswers_; }
@@ -38,13 +51,21 @@ public:
 
 private:
     void answer(const xcb_selection_request_event_t& request);
+    // Writes `text` into the requestor's property in pieces small enough for any request size.
+    void writeWhole(xcb_window_t requestor, xcb_atom_t property);
+    void sendNextPiece(const xcb_property_notify_event_t& deleted);
     void handle(xcb_generic_event_t* event);
     // A server time later than the last ownership's, read from a property change on our window.
     xcb_timestamp_t nextServerTime();
 
     xcb_connection_t* connection_;
     xcb_window_t window_ = 0;
-    xcb_atom_t clipboard_ = 0, targets_ = 0, utf8_ = 0, timeProperty_ = 0;
+    xcb_atom_t clipboard_ = 0, targets_ = 0, utf8_ = 0, timeProperty_ = 0, incr_ = 0;
+    // The transfer in pieces under way: the requestor's window and property.
+    xcb_window_t incrementalRequestor_ = 0;
+    xcb_atom_t incrementalProperty_ = 0;
+    std::uint64_t piecesSent_ = 0;
+    int textRequests_ = 0;
     xcb_timestamp_t ownedSince_ = 0;
     std::vector<xcb_generic_event_t*> deferred_;
     std::string text_;

@@ -37,24 +37,21 @@ std::optional<X11ClipboardWatcher::ClientResources> qtClientResources() {
 
 }  // namespace
 
-QtClipboardPasteboard::QtClipboardPasteboard(QClipboard* clipboard)
+QtClipboardPasteboard::QtClipboardPasteboard(QClipboard* clipboard, ByteLimit itemByteLimit)
     : clipboard_(clipboard ? clipboard : QGuiApplication::clipboard()),
       receiver_(std::make_unique<QObject>()) {
     if (const auto own = qtClientResources()) {
         std::string failure;
         QObject* receiver = receiver_.get();
         watcher_ = X11ClipboardWatcher::start(
-            "", *own,
+            "", *own, std::move(itemByteLimit),
             [this, receiver](X11ClipboardItem item) {
                 auto copy = std::make_shared<X11ClipboardItem>(std::move(item));
                 QMetaObject::invokeMethod(
                     receiver, [this, copy] { takeCopy(std::move(*copy)); }, Qt::QueuedConnection);
             },
             failure);
-        if (watcher_) {
-            item_ = watcher_->initialItem();
-            return;
-        }
+        if (watcher_) return;
         Logger::error("Failed to follow the clipboard's owners: " + failure, kLogCategory);
     }
     // Qt hears of other programs' copies only through XFIXES; without it nothing is reported.
@@ -73,6 +70,12 @@ QtClipboardPasteboard::~QtClipboardPasteboard() {
 }
 
 void QtClipboardPasteboard::takeCopy(X11ClipboardItem item) {
+    if (item.foundAtStart) {
+        startItemRead_ = true;
+        if (!itemReplaced_) item_ = std::move(item);
+        return;
+    }
+    itemReplaced_ = true;
     changeCount_ += item.changes;
     item_ = std::move(item);
     ownItem_ = false;
@@ -114,6 +117,12 @@ std::optional<Data> QtClipboardPasteboard::data(const std::string& type) const {
     const QString format = QString::fromStdString(type);
     if (!item || !item->hasFormat(format)) return std::nullopt;
     return toData(item->data(format));
+}
+
+std::optional<OversizedRepresentation> QtClipboardPasteboard::oversized(const std::string& type) const {
+    const auto found = item_.oversized.find(type);
+    if (found == item_.oversized.end()) return std::nullopt;
+    return found->second;
 }
 
 bool QtClipboardPasteboard::writeText(const std::string& plainText, const std::optional<Data>& rtfData,
@@ -169,6 +178,7 @@ bool QtClipboardPasteboard::writeImage(const Data& imageData, const std::string&
 
 void QtClipboardPasteboard::replaceItem(QMimeData* item, X11ClipboardItem written) {
     ++changeCount_;
+    itemReplaced_ = true;
     item_ = std::move(written);
     ownItem_ = true;
     writing_ = true;

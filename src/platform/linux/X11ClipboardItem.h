@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/DefaultsValue.h"
+#include "platform/Pasteboard.h"
 
 namespace quorvane {
 
@@ -24,6 +25,11 @@ struct X11ClipboardItem {
     std::optional<std::string> text;
     // Fetched bytes by type name. Types capture never reads are listed in `types` but not fetched.
     std::map<std::string, Data> representations;
+    // Representations given up because they passed the item size limit, by type name ("text/plain" for the
+    // text); their bytes were never kept.
+    std::map<std::string, OversizedRepresentation> oversized;
+    // The item that was on the clipboard when following began: not a copy, so it moves no change count.
+    bool foundAtStart = false;
 
     friend bool operator==(const X11ClipboardItem&, const X11ClipboardItem&) = default;
 };

@@ -12,11 +12,15 @@
 #include <cstdlib>
 #include <cstring>
 #include <deque>
+#include <fstream>
+#include <sstream>
 #include <unordered_map>
 #include <vector>
 
 #include "base/Logger.h"
+#include "base/ReleaseFreedMemory.h"
 #include "platform/Pasteboard.h"
+#include "platform/linux/X11Properties.h"
 
 namespace quorvane {
 
@@ -52,6 +56,17 @@ bool isProtocolTarget(const std::string& name) {
            std::none_of(name.begin(), name.end(), [](char c) { return c >= 'a' && c <= 'z'; });
 }
 
+// Bytes of a representation given up for its size that are kept to tell its format.
+constexpr std::size_t oversizedHeadBytes = 64;
+// After a read that moved this many bytes the freed pages are handed back to the system.
+constexpr std::uint64_t releaseAfterBytes = 1024 * 1024;
+
+std::string hexWindow(xcb_window_t window) {
+    std::ostringstream out;
+    out << "0x" << std::hex << window;
+    return out.str();
+}
+
 std::string decodedText(const std::string& target, const Data& bytes, bool latin1) {
     const auto* chars = reinterpret_cast<const char*>(bytes.data());
     const auto size = static_cast<qsizetype>(bytes.size());
@@ -69,7 +84,7 @@ public:
     enum class Outcome { read, refused, superseded, timedOut, stopped };
 
     static std::unique_ptr<Connection> open(const std::string& displayName, ClientResources own,
-                                            std::string& failure) {
+                                            X11ClipboardWatcher::ByteLimit limit, std::string& failure) {
         int screenNumber = 0;
         xcb_connection_t* c = xcb_connect(displayName.empty() ? nullptr : displayName.c_str(), &screenNumber);
         if (xcb_connection_has_error(c)) {
@@ -77,7 +92,7 @@ public:
             failure = "cannot connect to the display";
             return nullptr;
         }
-        auto connection = std::unique_ptr<Connection>(new Connection(c, own));
+        auto connection = std::unique_ptr<Connection>(new Connection(c, own, std::move(limit)));
         const xcb_query_extension_reply_t* xfixes = xcb_get_extension_data(c, &xcb_xfixes_id);
         if (!xfixes || !xfixes->present) {
             failure = "the display has no XFIXES extension";
@@ -97,9 +112,7 @@ public:
         connection->incr_ = connection->intern("INCR");
         connection->string_ = connection->intern("STRING");
         connection->utf8_ = connection->intern("UTF8_STRING");
-        for (std::size_t i = 0; i < connection->properties_.size(); ++i) {
-            connection->properties_[i] = connection->intern("QUORVANE_SELECTION_" + std::to_string(i));
-        }
+        for (xcb_atom_t& property : connection->properties_) property = connection->freshProperty();
         // Selected before the owner is asked for: no change between the two goes unseen.
         xcb_xfixes_select_selection_input(c, connection->window_, connection->clipboard_,
                                           XCB_XFIXES_SELECTION_EVENT_MASK_SET_SELECTION_OWNER |
@@ -115,21 +128,30 @@ public:
 
     ~Connection() { xcb_disconnect(c_); }
 
+    // Waits end early when `wakeFd` is readable and `stopping` holds.
+    void attach(int wakeFd, const std::atomic<bool>& stopping) {
+        wakeFd_ = wakeFd;
+        stopping_ = &stopping;
+    }
+
     // The item on the clipboard now, read with no owner timestamp.
     X11ClipboardItem readCurrent() {
         auto reply =
             owned(xcb_get_selection_owner_reply(c_, xcb_get_selection_owner(c_, clipboard_), nullptr));
         X11ClipboardItem item;
+        item.foundAtStart = true;
         if (!reply || reply->owner == XCB_NONE || isOwn(reply->owner)) return item;
-        if (read(OwnerChange{reply->owner, XCB_CURRENT_TIME}, item) == Outcome::superseded) return {};
+        if (read(OwnerChange{reply->owner, XCB_CURRENT_TIME}, item) == Outcome::superseded) {
+            X11ClipboardItem nothing;
+            nothing.foundAtStart = true;
+            return nothing;
+        }
         return item;
     }
 
     // Waits for the next owner change by another program and reads its item; nothing once stopped or when
     // the display went away.
-    std::optional<X11ClipboardItem> nextItem(int wakeFd, const std::atomic<bool>& stopping) {
-        wakeFd_ = wakeFd;
-        stopping_ = &stopping;
+    std::optional<X11ClipboardItem> nextItem() {
         std::int64_t missed = 0;
         for (;;) {
             while (pending_.empty()) {
@@ -139,6 +161,8 @@ public:
             const OwnerChange change = pending_.front();
             pending_.pop_front();
             if (change.owner != XCB_NONE && isOwn(change.owner)) continue;
+            // The item we gave up on, announced again: asking would only repeat what failed.
+            if (change.owner != XCB_NONE && change == givenUp_) continue;
             // Replaced before we got to it: its data can no longer be asked for.
             if (!pending_.empty()) {
                 ++missed;
@@ -160,17 +184,32 @@ private:
     struct OwnerChange {
         xcb_window_t owner = XCB_NONE;
         xcb_timestamp_t timestamp = XCB_CURRENT_TIME;
+        friend bool operator==(const OwnerChange&, const OwnerChange&) = default;
+    };
+    // Bytes one kind of representation may still take: the text forms of an item share one, each image
+    // or file list has its own. Once a representation passes it, the kind is given up.
+    struct Budget {
+        std::uint64_t left = 0;
+        bool exceeded = false;
     };
     // One target asked of the owner, and its answer.
     struct Request {
-        explicit Request(xcb_atom_t asked) : target(asked) {}
+        Request(xcb_atom_t asked, std::string typeName, Budget* limit)
+            : target(asked), name(std::move(typeName)), budget(limit) {}
         xcb_atom_t target;
+        // The type name the item lists it under.
+        std::string name;
+        Budget* budget;
         xcb_atom_t property = XCB_ATOM_NONE;
         bool answered = false;
         bool incremental = false;
         Outcome outcome = Outcome::refused;
         Data bytes;
         xcb_atom_t type = XCB_ATOM_NONE;
+        // Set when the budget ran out on it.
+        std::optional<OversizedRepresentation> oversized;
+        // Bytes the owner said an incremental transfer holds (a lower bound).
+        std::uint64_t announced = 0;
     };
     // One event, or why there is none.
     struct Event {
@@ -178,7 +217,47 @@ private:
         Outcome outcome = Outcome::read;
     };
 
-    Connection(xcb_connection_t* c, ClientResources own) : c_(c), own_(own) {}
+    Connection(xcb_connection_t* c, ClientResources own, X11ClipboardWatcher::ByteLimit limit)
+        : c_(c), own_(own), limit_(std::move(limit)) {}
+
+    // A property name never used before: one an abandoned transfer in pieces may still write to is retired.
+    xcb_atom_t freshProperty() { return intern("QUORVANE_SELECTION_" + std::to_string(propertyNames_++)); }
+    void retire(xcb_atom_t property) {
+        for (xcb_atom_t& slot : properties_) {
+            if (slot == property) slot = freshProperty();
+        }
+    }
+
+    std::uint64_t itemByteLimit() const {
+        const std::uint64_t limit = limit_ ? limit_() : largestRepresentationBytes;
+        return std::min(limit, largestRepresentationBytes);
+    }
+
+    // "window 0x..., program NAME" for log lines: the instance name its window's class declares, else the
+    // process behind the window's process id, else unknown.
+    std::string describeOwner(xcb_window_t window) {
+        std::string program;
+        const auto wmClass = owned(xcb_get_property_reply(
+            c_, xcb_get_property(c_, 0, window, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 0, 64), nullptr));
+        if (auto parts = propertyStrings(wmClass.get()); !parts.empty()) program = parts.front();
+        if (program.empty()) {
+            const xcb_atom_t pidAtom = intern("_NET_WM_PID");
+            const auto pid = owned(xcb_get_property_reply(
+                c_, xcb_get_property(c_, 0, window, pidAtom, XCB_ATOM_CARDINAL, 0, 1), nullptr));
+            if (pid && pid->format == 32 && xcb_get_property_value_length(pid.get()) >= 4) {
+                const auto id = *static_cast<const std::uint32_t*>(xcb_get_property_value(pid.get()));
+                std::ifstream comm("/proc/" + std::to_string(id) + "/comm");
+                std::getline(comm, program);
+            }
+        }
+        return "window " + hexWindow(window) + ", program " + (program.empty() ? "unknown" : program);
+    }
+
+    void logTimeout(const std::string& what) {
+        Logger::error("Failed to read the clipboard: its owner (" + describeOwner(owner_) + ") " + what +
+                          "; the item is skipped",
+                      kLogCategory);
+    }
 
     bool isOwn(xcb_window_t window) const { return own_.mask != 0 && (window & ~own_.mask) == own_.base; }
 
@@ -206,7 +285,8 @@ private:
                 return {{nullptr, &std::free}, Outcome::stopped};
             int timeout = -1;
             if (deadline) {
-                const auto left = std::chrono::ceil<std::chrono::milliseconds>(*deadline - Clock::now());
+                const auto until = std::min(*deadline, itemDeadline_);
+                const auto left = std::chrono::ceil<std::chrono::milliseconds>(until - Clock::now());
                 if (left.count() <= 0) return {{nullptr, &std::free}, Outcome::timedOut};
                 timeout = static_cast<int>(left.count());
             }
@@ -217,10 +297,25 @@ private:
 
     Outcome read(const OwnerChange& change, X11ClipboardItem& item) {
         if (change.owner == XCB_NONE) return Outcome::read;
+        owner_ = change.owner;
+        itemDeadline_ = Clock::now() + std::chrono::milliseconds(itemTimeoutMilliseconds);
+        transferred_ = 0;
+        const Outcome outcome = readItem(change, item);
+        if (outcome == Outcome::timedOut || !item.oversized.empty()) givenUp_ = change;
+        // Megabytes read and let go stay with the allocator unless handed back.
+        if (transferred_ >= releaseAfterBytes) releaseFreedMemory();
+        return outcome;
+    }
+
+    Outcome readItem(const OwnerChange& change, X11ClipboardItem& item) {
+        const std::uint64_t limit = itemByteLimit();
+        Budget text{limit}, files{limit}, image{limit};
         // The usual text target is asked for together with the list of targets, so a text copy takes one
         // answer from its owner: a copy held only briefly by a program that is slow to be scheduled is
         // still read. Its answer counts only when the list offers it.
-        std::vector<Request> first = {Request(targets_), Request(utf8_)};
+        Budget listBudget{largestRepresentationBytes};
+        std::vector<Request> first = {Request(targets_, "", &listBudget),
+                                      Request(utf8_, PasteboardType::itemText, &text)};
         Outcome outcome = convert(first, change.timestamp);
         if (outcome != Outcome::read) return outcome;
         if (first[0].outcome != Outcome::read) return Outcome::read;
@@ -241,33 +336,47 @@ private:
 
         std::vector<Request> second;
         std::vector<std::string> secondNames;
-        const auto want = [&](const std::string& name) {
+        const auto want = [&](const std::string& name, const std::string& typeName, Budget* budget) {
             const auto target = offered.find(name);
             if (target == offered.end()) return false;
-            second.emplace_back(target->second);
+            second.emplace_back(target->second, typeName, budget);
             secondNames.push_back(name);
             return true;
         };
-        // Everything else wanted is asked for at once: the owner answers all of it in one go.
-        if (offered.contains("UTF8_STRING") && first[1].outcome == Outcome::read) {
+        const bool utf8Offered = offered.contains("UTF8_STRING");
+        if (utf8Offered && first[1].oversized) item.oversized.emplace(first[1].name, *first[1].oversized);
+        // Everything else wanted is asked for at once: the owner answers all of it in one go. A text too
+        // large as UTF-8 is not asked for again in another encoding.
+        if (utf8Offered && first[1].outcome == Outcome::read) {
             item.text = decodedText("UTF8_STRING", first[1].bytes, first[1].type == string_);
-        } else {
+            first[1].bytes = Data();
+        } else if (!text.exceeded) {
             for (const char* target : textTargets) {
-                if (want(target)) break;
+                if (want(target, PasteboardType::itemText, &text)) break;
             }
         }
         const std::size_t firstRepresentation = second.size();
-        for (const char* name : {PasteboardType::html, PasteboardType::rtf, PasteboardType::fileURLs})
-            want(name);
+        want(PasteboardType::html, PasteboardType::html, &text);
+        want(PasteboardType::rtf, PasteboardType::rtf, &text);
+        want(PasteboardType::fileURLs, PasteboardType::fileURLs, &files);
         // Capture falls back to TIFF, then to the first other image type, only without PNG.
-        if (!want(PasteboardType::png) && !want(PasteboardType::tiff)) {
+        if (!want(PasteboardType::png, PasteboardType::png, &image) &&
+            !want(PasteboardType::tiff, PasteboardType::tiff, &image)) {
             for (const std::string& name : item.types) {
-                if (name.starts_with("image/") && want(name)) break;
+                if (name.starts_with("image/") && want(name, name, &image)) break;
             }
         }
         if (second.empty()) return Outcome::read;
         outcome = convert(second, change.timestamp);
+        for (Request& request : second) {
+            if (request.oversized) item.oversized.emplace(request.name, *request.oversized);
+        }
         if (outcome != Outcome::read) return outcome;
+        // A text form given up for its size gives up the item's text: the forms count together.
+        if (text.exceeded) {
+            item.text.reset();
+            return Outcome::read;
+        }
         for (std::size_t i = 0; i < second.size(); ++i) {
             if (second[i].outcome != Outcome::read) continue;
             if (i < firstRepresentation) {
@@ -313,11 +422,7 @@ private:
         const auto deadline = Clock::now() + std::chrono::milliseconds(answerTimeoutMilliseconds);
         while (unanswered > 0) {
             Event event = awaitEvent(deadline);
-            if (event.outcome == Outcome::timedOut) {
-                Logger::error("Failed to read the clipboard: its owner did not answer within " +
-                                  std::to_string(answerTimeoutMilliseconds) + " ms",
-                              kLogCategory);
-            }
+            if (event.outcome == Outcome::timedOut) logTimeout("did not answer in time");
             if (event.outcome != Outcome::read) return event.outcome;
             if ((event.event->response_type & 0x7f) != XCB_SELECTION_NOTIFY) continue;
             const auto* notify = reinterpret_cast<xcb_selection_notify_event_t*>(event.event.get());
@@ -335,9 +440,18 @@ private:
         }
         for (Request& request : requests) {
             if (!request.incremental) continue;
+            if (request.budget->exceeded || request.announced > request.budget->left) {
+                // Not started: deleting the announcement would ask for the first piece.
+                giveUp(request, request.announced, {});
+                retire(request.property);
+                continue;
+            }
             const Outcome outcome = readIncrementally(request);
-            if (outcome == Outcome::superseded || outcome == Outcome::stopped || outcome == Outcome::timedOut)
+            if (outcome == Outcome::superseded || outcome == Outcome::stopped ||
+                outcome == Outcome::timedOut) {
+                retire(request.property);
                 return outcome;
+            }
             request.outcome = outcome;
         }
         // Answers read are deleted only now: some owners take any deletion on our window for the next step
@@ -356,58 +470,101 @@ private:
         for (;;) {
             const auto deadline = Clock::now() + std::chrono::milliseconds(answerTimeoutMilliseconds);
             Event event = awaitEvent(deadline);
-            if (event.outcome == Outcome::timedOut) {
-                Logger::error("Failed to read the clipboard: its owner stopped sending a large item",
-                              kLogCategory);
-            }
+            if (event.outcome == Outcome::timedOut) logTimeout("did not send a large item in time");
             if (event.outcome != Outcome::read) return event.outcome;
             if ((event.event->response_type & 0x7f) != XCB_PROPERTY_NOTIFY) continue;
             const auto* notify = reinterpret_cast<xcb_property_notify_event_t*>(event.event.get());
             if (notify->window != window_ || notify->atom != request.property ||
                 notify->state != XCB_PROPERTY_NEW_VALUE)
                 continue;
-            Request piece(request.target);
+            Request piece(request.target, request.name, request.budget);
             piece.property = request.property;
             const bool taken = takeProperty(piece);
+            if (piece.oversized) {
+                // Stopped here: the owner may go on sending into this property, so it is never used again.
+                const Data head(request.bytes.begin(),
+                                request.bytes.begin() + static_cast<std::ptrdiff_t>(std::min(
+                                                            request.bytes.size(), oversizedHeadBytes)));
+                giveUp(request, request.bytes.size() + piece.oversized->byteCount,
+                       request.bytes.empty() ? piece.oversized->head : head);
+                request.bytes = Data();
+                retire(request.property);
+                return Outcome::refused;
+            }
             // Deleting the piece asks for the next one.
             xcb_delete_property(c_, window_, request.property);
             if (!taken) return Outcome::refused;
             if (piece.bytes.empty()) return Outcome::read;
-            if (request.bytes.size() + piece.bytes.size() > largestRepresentationBytes) {
-                Logger::error("Failed to read the clipboard: an item is larger than " +
-                                  std::to_string(largestRepresentationBytes) + " bytes",
-                              kLogCategory);
-                return Outcome::refused;
-            }
             request.bytes.insert(request.bytes.end(), piece.bytes.begin(), piece.bytes.end());
         }
     }
 
-    // Reads the request's property; the caller deletes it (an INCR announcement's deletion starts the
-    // transfer). False when it is missing or too large.
+    // Gives the request up for its size, charging its kind's budget so the kind's other forms are skipped.
+    void giveUp(Request& request, std::uint64_t byteCount, Data head) {
+        request.budget->exceeded = true;
+        request.budget->left = 0;
+        request.oversized = OversizedRepresentation{byteCount, std::move(head)};
+        request.outcome = Outcome::refused;
+    }
+
+    // Reads the request's property, charging the bytes to its budget; the caller deletes it (an INCR
+    // announcement's deletion starts the transfer). Its size is asked first: a property larger than the
+    // budget is given up unread (X11 hands a property over whole). False when it is missing or given up.
     bool takeProperty(Request& request) {
-        auto reply = owned(xcb_get_property_reply(
-            c_,
-            xcb_get_property(c_, 0, window_, request.property, XCB_GET_PROPERTY_TYPE_ANY, 0,
-                             static_cast<std::uint32_t>(largestRepresentationBytes / 4)),
-            nullptr));
-        if (!reply || reply->type == XCB_ATOM_NONE) return false;
-        request.type = reply->type;
-        request.incremental = reply->type == incr_;
-        if (request.incremental) return true;
-        if (reply->bytes_after > 0) {
-            Logger::error("Failed to read the clipboard: an item is larger than " +
-                              std::to_string(largestRepresentationBytes) + " bytes",
-                          kLogCategory);
+        if (request.budget->exceeded) {
+            request.outcome = Outcome::refused;
             return false;
         }
-        const auto* value = static_cast<const std::uint8_t*>(xcb_get_property_value(reply.get()));
-        request.bytes.assign(value, value + xcb_get_property_value_length(reply.get()));
+        auto head = owned(xcb_get_property_reply(
+            c_,
+            xcb_get_property(c_, 0, window_, request.property, XCB_GET_PROPERTY_TYPE_ANY, 0,
+                             static_cast<std::uint32_t>(oversizedHeadBytes / 4)),
+            nullptr));
+        if (!head || head->type == XCB_ATOM_NONE) return false;
+        request.type = head->type;
+        request.incremental = head->type == incr_;
+        const auto* headValue = static_cast<const std::uint8_t*>(xcb_get_property_value(head.get()));
+        const auto headLength = static_cast<std::size_t>(xcb_get_property_value_length(head.get()));
+        if (request.incremental) {
+            if (head->format == 32 && headLength >= 4) {
+                std::uint32_t announced = 0;
+                std::memcpy(&announced, headValue, sizeof announced);
+                request.announced = announced;
+            }
+            return true;
+        }
+        const std::uint64_t size = headLength + head->bytes_after;
+        if (size > request.budget->left) {
+            giveUp(request, size, Data(headValue, headValue + headLength));
+            return false;
+        }
+        request.budget->left -= size;
+        transferred_ += size;
+        if (head->bytes_after == 0) {
+            request.bytes.assign(headValue, headValue + headLength);
+            return true;
+        }
+        auto whole = owned(xcb_get_property_reply(
+            c_,
+            xcb_get_property(c_, 0, window_, request.property, XCB_GET_PROPERTY_TYPE_ANY, 0,
+                             static_cast<std::uint32_t>((size + 3) / 4)),
+            nullptr));
+        if (!whole || whole->type == XCB_ATOM_NONE) return false;
+        const auto* value = static_cast<const std::uint8_t*>(xcb_get_property_value(whole.get()));
+        request.bytes.assign(value, value + xcb_get_property_value_length(whole.get()));
         return true;
     }
 
     xcb_connection_t* c_;
     ClientResources own_;
+    X11ClipboardWatcher::ByteLimit limit_;
+    // The item being read: its owner, when its time is up, and the bytes taken so far.
+    xcb_window_t owner_ = XCB_NONE;
+    Clock::time_point itemDeadline_ = Clock::time_point::max();
+    std::uint64_t transferred_ = 0;
+    // The last item given up (too slow or too large).
+    std::optional<OwnerChange> givenUp_;
+    std::size_t propertyNames_ = 0;
     std::uint8_t xfixesEvent_ = 0;
     xcb_window_t window_ = XCB_NONE;
     xcb_atom_t clipboard_ = XCB_ATOM_NONE;
@@ -424,9 +581,10 @@ private:
 };
 
 std::unique_ptr<X11ClipboardWatcher> X11ClipboardWatcher::start(const std::string& displayName,
-                                                                ClientResources ownClient, Handler handler,
+                                                                ClientResources ownClient,
+                                                                ByteLimit itemByteLimit, Handler handler,
                                                                 std::string& failure) {
-    auto connection = Connection::open(displayName, ownClient, failure);
+    auto connection = Connection::open(displayName, ownClient, std::move(itemByteLimit), failure);
     if (!connection) return nullptr;
     return std::unique_ptr<X11ClipboardWatcher>(
         new X11ClipboardWatcher(std::move(connection), std::move(handler)));
@@ -434,8 +592,8 @@ std::unique_ptr<X11ClipboardWatcher> X11ClipboardWatcher::start(const std::strin
 
 X11ClipboardWatcher::X11ClipboardWatcher(std::unique_ptr<Connection> connection, Handler handler)
     : connection_(std::move(connection)), handler_(std::move(handler)) {
-    initialItem_ = connection_->readCurrent();
     wakeFd_ = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    connection_->attach(wakeFd_, stopping_);
     thread_ = std::thread([this] { run(); });
 }
 
@@ -450,7 +608,9 @@ X11ClipboardWatcher::~X11ClipboardWatcher() {
 }
 
 void X11ClipboardWatcher::run() {
-    while (auto item = connection_->nextItem(wakeFd_, stopping_)) handler_(std::move(*item));
+    X11ClipboardItem current = connection_->readCurrent();
+    if (!stopping_.load()) handler_(std::move(current));
+    while (auto item = connection_->nextItem()) handler_(std::move(*item));
     if (!stopping_.load()) {
         Logger::error("Failed to follow the clipboard: the display closed the connection", kLogCategory);
     }

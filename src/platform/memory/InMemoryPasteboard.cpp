@@ -13,6 +13,8 @@ std::vector<std::string> InMemoryPasteboard::types() const {
     std::vector<std::string> result;
     result.reserve(item_.size());
     for (const auto& [type, bytes] : item_) result.push_back(type);
+    // Types given up for their size are still offered.
+    for (const auto& [type, oversized] : oversized_) result.push_back(type);
     return result;
 }
 
@@ -50,12 +52,26 @@ bool InMemoryPasteboard::writeImage(const Data& imageData, const std::string& ty
 }
 
 void InMemoryPasteboard::replaceItem(Representations representations) {
+    replaceItem(std::move(representations), {});
+}
+
+void InMemoryPasteboard::replaceItem(Representations representations,
+                                     std::vector<std::pair<std::string, OversizedRepresentation>> oversized) {
     storeItem(std::move(representations));
+    oversized_ = std::move(oversized);
     ownItem_ = false;
     if (announcesChanges_) announceChange();
 }
 
+std::optional<OversizedRepresentation> InMemoryPasteboard::oversized(const std::string& type) const {
+    for (const auto& [offered, representation] : oversized_) {
+        if (offered == type) return representation;
+    }
+    return std::nullopt;
+}
+
 void InMemoryPasteboard::storeItem(Representations representations) {
+    oversized_.clear();
     item_ = std::move(representations);
     ++changeCount_;
 }

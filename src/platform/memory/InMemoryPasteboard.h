@@ -22,6 +22,7 @@ public:
     // The UTF-8 text representation ("text/plain;charset=utf-8", else "text/plain").
     std::optional<std::string> string() const override;
     std::optional<Data> data(const std::string& type) const override;
+    std::optional<OversizedRepresentation> oversized(const std::string& type) const override;
     // Refused while setRefusesRichText() is on and an RTF or HTML form is given.
     bool writeText(const std::string& plainText, const std::optional<Data>& rtfData,
                    const std::optional<Data>& htmlData) override;
@@ -43,6 +44,10 @@ public:
     bool reportsChanges() const override { return announcesChanges_; }
     // Our own writes hold the pasteboard until another program replaces the item.
     bool holdsOwnItem() const override { return ownItem_; }
+    // Another program puts an item on the pasteboard of which the platform gave up reading the `oversized`
+    // types for their size ("text/plain" for the text).
+    void replaceItem(Representations representations,
+                     std::vector<std::pair<std::string, OversizedRepresentation>> oversized);
     // Another program takes the pasteboard and offers nothing.
     void clearItem() { replaceItem({}); }
     // Moves the change count without touching the item (as when several copies happen between two polls).
@@ -57,6 +62,7 @@ private:
     void storeItem(Representations representations);
 
     Representations item_;
+    std::vector<std::pair<std::string, OversizedRepresentation>> oversized_;
     std::optional<std::string> primarySelection_;
     std::int64_t changeCount_ = 0;
     bool refusesRichText_ = false;
