@@ -22,6 +22,7 @@
 #include <unordered_map>
 
 #include "base/SerialQueue.h"
+#include "base/ThreadHandOver.h"
 #include "base/WhitespaceTrimming.h"
 #include "classification/ClipboardSystemClassification.h"
 #include "classification/formatting/SyntaxHighlighting.h"
@@ -29,8 +30,8 @@
 #include "panel/model/ClipboardDetailImageLayout.h"
 #include "panel/model/ClipboardDetailMetadata.h"
 #include "ui/ShownImageDecoding.h"
-#include "ui/UiColors.h"
 #include "ui/TransientScrollBars.h"
+#include "ui/UiColors.h"
 
 namespace quorvane {
 
@@ -71,6 +72,20 @@ private:
 };
 
 namespace {
+
+// The workers' results reach the view's thread through Qt's event queue.
+char viewThreadChannel;
+template <class Job>
+void postToView(QObject* view, Job job) {
+    thread_hand_over::sent(&viewThreadChannel);
+    QMetaObject::invokeMethod(
+        view,
+        [job = std::move(job)]() mutable {
+            thread_hand_over::received(&viewThreadChannel);
+            job();
+        },
+        Qt::QueuedConnection);
+}
 
 QString qstring(std::u16string_view text) {
     return QString(reinterpret_cast<const QChar*>(text.data()), static_cast<qsizetype>(text.size()));
@@ -331,22 +346,19 @@ void ClipboardDetailView::display(const ClipboardHistoryIndexSnapshot& item,
         worker_->async([self, alive, token, content, widestShown] {
             if (!alive->load()) return;
             QImage image = decodeImageNoWiderThan(*content->imageData, widestShown);
-            QMetaObject::invokeMethod(
-                self.data(),
-                [self, token, image = std::move(image)] {
-                    if (!self || token != self->renderToken_ || !self->shown_) return;
-                    if (image.isNull()) {
-                        // A picture that does not decode shows the entry's text instead.
-                        self->renderText(false);
-                        return;
-                    }
-                    self->prepared_.reset();
-                    self->imageCanvas_->setImage(image);
-                    self->stack_->setCurrentWidget(self->imageArea_);
-                    self->imageCanvas_->relayout();
-                    emit self->contentDisplayed();
-                },
-                Qt::QueuedConnection);
+            postToView(self.data(), [self, token, image = std::move(image)] {
+                if (!self || token != self->renderToken_ || !self->shown_) return;
+                if (image.isNull()) {
+                    // A picture that does not decode shows the entry's text instead.
+                    self->renderText(false);
+                    return;
+                }
+                self->prepared_.reset();
+                self->imageCanvas_->setImage(image);
+                self->stack_->setCurrentWidget(self->imageArea_);
+                self->imageCanvas_->relayout();
+                emit self->contentDisplayed();
+            });
         });
     } else {
         renderText(false);
@@ -381,19 +393,17 @@ void ClipboardDetailView::renderText(bool keepPosition) {
     QThread* mainThread = QThread::currentThread();
     QPointer<ClipboardDetailView> self(this);
     auto alive = alive_;
-    worker_->async([=] {
+    worker_->async([=]() mutable {
         if (!alive->load()) return;
         rendered->prepared = std::make_shared<const ClipboardDetailPreparedText>(
             formatted ? ClipboardDetailPreparedText::colored(*formatted, rendered->query)
                       : ClipboardDetailPreparedText::plain(content->content, rendered->query));
         rendered->document.reset(buildDocument(*rendered->prepared, font, dark, foreground, highlight));
         rendered->document->moveToThread(mainThread);
-        QMetaObject::invokeMethod(
-            self.data(),
-            [self, rendered, keepPosition] {
-                if (self) self->applyRendered(rendered, keepPosition);
-            },
-            Qt::QueuedConnection);
+        // Handed over whole: a document the main thread leaves unused must be freed there, not here.
+        postToView(self.data(), [self, rendered = std::move(rendered), keepPosition] {
+            if (self) self->applyRendered(rendered, keepPosition);
+        });
     });
 }
 
@@ -414,7 +424,15 @@ void ClipboardDetailView::applyRendered(const std::shared_ptr<RenderedText>& ren
     }
     if (rendered->token != renderToken_ || !rendered->document) return;
 
-    const QTextCursor oldCursor = textView_->textCursor();
+    // Positions, not a cursor: a cursor on the old document would still be in its list when the worker
+    // deletes it, and the worker's destructor and ours would change that list at once.
+    int oldAnchor = 0;
+    int oldPosition = 0;
+    {
+        const QTextCursor oldCursor = textView_->textCursor();
+        oldAnchor = oldCursor.anchor();
+        oldPosition = oldCursor.position();
+    }
     const int oldScroll = textView_->verticalScrollBar()->value();
     QTextDocument* document = rendered->document.release();
     document->setParent(textView_);
@@ -423,8 +441,8 @@ void ClipboardDetailView::applyRendered(const std::shared_ptr<RenderedText>& ren
     stack_->setCurrentWidget(textView_);
     if (keepPosition) {
         const int length = std::max(0, document->characterCount() - 1);
-        const int anchor = std::clamp(oldCursor.anchor(), 0, length);
-        const int position = std::clamp(oldCursor.position(), 0, length);
+        const int anchor = std::clamp(oldAnchor, 0, length);
+        const int position = std::clamp(oldPosition, 0, length);
         QTextCursor cursor(document);
         cursor.setPosition(anchor);
         cursor.setPosition(position, QTextCursor::KeepAnchor);
@@ -440,7 +458,8 @@ void ClipboardDetailView::setDocument(QTextDocument* document) {
     if (ownsOld) old->setParent(nullptr);
     textView_->setDocument(document);
     if (!ownsOld) return;
-    // Freeing a large document takes long: the worker does it.
+    // Freeing a large document takes long: the worker does it. From here on nothing on this thread may use
+    // `old`, a cursor on it included.
     old->moveToThread(workerThread_);
     worker_->async([old] { delete old; });
 }
@@ -478,7 +497,7 @@ void ClipboardDetailView::startFormatting() {
     QThread* mainThread = QThread::currentThread();
     QPointer<ClipboardDetailView> self(this);
     auto alive = alive_;
-    worker_->async([=] {
+    worker_->async([=]() mutable {
         if (!alive->load()) return;
         try {
             rendered->formatted =
@@ -492,12 +511,9 @@ void ClipboardDetailView::startFormatting() {
             rendered->document.reset(buildDocument(*rendered->prepared, font, dark, foreground, highlight));
             rendered->document->moveToThread(mainThread);
         }
-        QMetaObject::invokeMethod(
-            self.data(),
-            [self, rendered] {
-                if (self) self->applyRendered(rendered, false);
-            },
-            Qt::QueuedConnection);
+        postToView(self.data(), [self, rendered = std::move(rendered)] {
+            if (self) self->applyRendered(rendered, false);
+        });
     });
 }
 
@@ -522,14 +538,11 @@ void ClipboardDetailView::requestMetadata() {
         }
         std::string text =
             ClipboardDetailMetadata::compose(shown.item, *shown.content, pixels, currentDate(), language);
-        QMetaObject::invokeMethod(
-            self.data(),
-            [self, token, id = shown.item.id, text = std::move(text)] {
-                if (!self || !self->state_.isCurrentMetadata(token, id)) return;
-                self->metadataText_ = text;
-                self->refreshLabel();
-            },
-            Qt::QueuedConnection);
+        postToView(self.data(), [self, token, id = shown.item.id, text = std::move(text)] {
+            if (!self || !self->state_.isCurrentMetadata(token, id)) return;
+            self->metadataText_ = text;
+            self->refreshLabel();
+        });
     });
 }
 

@@ -9,6 +9,7 @@
 #include <QMimeData>
 
 #include "base/Logger.h"
+#include "base/ThreadHandOver.h"
 #include "platform/linux/QtImageDecoder.h"
 #include "platform/linux/X11ClipboardWatcher.h"
 
@@ -47,8 +48,14 @@ QtClipboardPasteboard::QtClipboardPasteboard(QClipboard* clipboard, ByteLimit it
             "", *own, std::move(itemByteLimit),
             [this, receiver](X11ClipboardItem item) {
                 auto copy = std::make_shared<X11ClipboardItem>(std::move(item));
+                thread_hand_over::sent(receiver);
                 QMetaObject::invokeMethod(
-                    receiver, [this, copy] { takeCopy(std::move(*copy)); }, Qt::QueuedConnection);
+                    receiver,
+                    [this, receiver, copy] {
+                        thread_hand_over::received(receiver);
+                        takeCopy(std::move(*copy));
+                    },
+                    Qt::QueuedConnection);
             },
             failure);
         if (watcher_) return;

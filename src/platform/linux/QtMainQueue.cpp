@@ -5,6 +5,8 @@
 #include <cmath>
 #include <unordered_map>
 
+#include "base/ThreadHandOver.h"
+
 namespace quorvane {
 
 // Runs the queue's timers as plain timer ids of one object: no timer object is made, and none is left to
@@ -41,8 +43,14 @@ QtMainQueue::~QtMainQueue() {
 }
 
 void QtMainQueue::post(std::function<void()> job) {
+    thread_hand_over::sent(context_);
     QMetaObject::invokeMethod(
-        context_, [job = std::move(job)] { job(); }, Qt::QueuedConnection);
+        context_,
+        [context = context_, job = std::move(job)] {
+            thread_hand_over::received(context);
+            job();
+        },
+        Qt::QueuedConnection);
 }
 
 Timer QtMainQueue::postAfter(double delaySeconds, std::function<void()> job) {

@@ -164,5 +164,38 @@ TEST_F(ClipboardDetailViewTest, LongLinesAreCutForDisplayButCopiedWhole) {
     EXPECT_EQ(view->selectedText().toStdString(), line);
 }
 
+// Each new query colours a fresh document built on the worker, and the worker frees the one it replaces while
+// the view goes on at once: the selection and the text survive every swap, and nothing of the old document is
+// left to the view (a cursor kept on it across the swap corrupted the heap when the worker freed it).
+TEST_F(ClipboardDetailViewTest, RecolouringForEveryQueryKeepsTheSelectionWhileOldDocumentsAreFreed) {
+    std::string content;
+    for (int i = 0; i < 1500; ++i) content += "line " + std::to_string(i) + " alpha beta gamma\n";
+    contents["r"] = text("r", content);
+    view->showItem(entry("r"), "alpha");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return shownText().startsWith("line 0 alpha"); }, 10000));
+    QTextCursor selection(view->textView()->document());
+    selection.setPosition(7);
+    selection.setPosition(12, QTextCursor::KeepAnchor);
+    view->textView()->setTextCursor(selection);
+    selection = QTextCursor();
+
+    const std::vector<std::string> queries{"beta", "gamma", "line", "alpha"};
+    for (int round = 0; round < 120; ++round) {
+        const std::string& query = queries[round % queries.size()];
+        QTextDocument* before = view->textView()->document();
+        view->showItem(entry("r"), query);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return view->textView()->document() != before; }, 10000))
+            << "round " << round;
+        const QTextCursor kept = view->textView()->textCursor();
+        ASSERT_EQ(kept.anchor(), 7) << "round " << round;
+        ASSERT_EQ(kept.position(), 12) << "round " << round;
+        const int match = shownText().indexOf(QString::fromStdString(query));
+        ASSERT_GE(match, 0);
+        EXPECT_EQ(formatAt(match).background().color(), UiColors::accent(view->palette(), 0.28))
+            << "round " << round;
+    }
+    EXPECT_EQ(view->selectedText(), "alpha");
+}
+
 }  // namespace
 }  // namespace quorvane
