@@ -15,7 +15,6 @@
 #include "platform/NotificationCenter.h"
 #include "platform/linux/JsonFileUserDefaults.h"
 #include "platform/linux/NoOpActivationPolicy.h"
-#include "platform/linux/OpenMpThreadLimit.h"
 #include "platform/linux/QtAlertPresenter.h"
 #include "platform/linux/QtClipboardPasteboard.h"
 #include "platform/linux/QtImageDecoder.h"
@@ -40,7 +39,6 @@
 
 int main(int argc, char* argv[]) {
     using namespace quorvane;
-    restartWithOpenMpLimitedToOneThreadIfNeeded(argv);
     QApplication application(argc, argv);
     QApplication::setApplicationName("Quorvane");
     // Our windows carry this desktop-file id, and copies made in them are our own.

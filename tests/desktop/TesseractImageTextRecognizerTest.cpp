@@ -2,6 +2,8 @@
 #include <QFont>
 #include <QImage>
 #include <QPainter>
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <future>
 
@@ -42,6 +44,17 @@ Data pngHeaderClaiming(std::uint32_t width, std::uint32_t height) {
     for (std::uint8_t b : {8, 6, 0, 0, 0}) png.push_back(b);
     appendBigEndian(png, crc32Of(png.data() + typeStart, png.size() - typeStart));
     return png;
+}
+
+// The threads of this process, as the kernel lists them.
+std::size_t threadCount() {
+    std::error_code error;
+    std::size_t count = 0;
+    for (auto it = std::filesystem::directory_iterator("/proc/self/task", error);
+         !error && it != std::filesystem::directory_iterator(); it.increment(error)) {
+        ++count;
+    }
+    return count;
 }
 
 class TesseractImageTextRecognizerTest : public ::testing::Test {
@@ -271,9 +284,25 @@ TEST_F(TesseractImageTextRecognizerTest, RequestsCompleteOnceEachInOrderAndShutd
     for (const auto& outcome : outcomes) EXPECT_TRUE(outcome.error.has_value() || !outcome.lines.empty());
 }
 
-// The test runner starts every test as the application starts itself, with OpenMP held to one thread.
-TEST(TesseractModelsTest, RunsWithOpenMpHeldToOneThread) {
-    EXPECT_TRUE(isOpenMpLimitedToOneThread());
+// The test runs as the program does, with no process-wide OpenMP limit: recognition still starts no thread of
+// OpenMP's, and reads the same, while a region started on another thread keeps OpenMP's own thread count.
+TEST_F(TesseractImageTextRecognizerTest, RecognitionRunsOnOneThreadWithoutAProcessWideLimit) {
+    if (std::getenv("OMP_THREAD_LIMIT")) GTEST_SKIP() << "OMP_THREAD_LIMIT is set: nothing left to show";
+    EXPECT_FALSE(isOpenMpLimitedToOneThreadOnThisThread());
+    TesseractImageTextRecognizer recognizer;
+    const auto threadsBefore = threadCount();
+    const auto outcome =
+        recognize(recognizer, english(renderedLines({"Quorvane keeps history", "Line 2026"})));
+    EXPECT_EQ(outcome.error, std::nullopt);
+    EXPECT_EQ(outcome.lines, (std::vector<std::string>{"Quorvane keeps history", "Line 2026"}));
+    EXPECT_EQ(threadCount(), threadsBefore);
+
+    std::promise<bool> limited;
+    recognizer.recognizeText(english({}), [&](TextRecognitionOutcome) {
+        limited.set_value(isOpenMpLimitedToOneThreadOnThisThread());
+    });
+    EXPECT_TRUE(limited.get_future().get());
+    EXPECT_FALSE(isOpenMpLimitedToOneThreadOnThisThread());
 }
 
 TEST(TesseractModelsTest, LanguageCodesMapToModelsAndInstalledOnesFollowTheSettingOrder) {

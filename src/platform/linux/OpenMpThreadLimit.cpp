@@ -1,38 +1,35 @@
 #include "platform/linux/OpenMpThreadLimit.h"
 
 #include <dlfcn.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstdlib>
-#include <cstring>
-#include <string>
-
-#include "base/Logger.h"
 
 namespace quorvane {
 
 namespace {
-constexpr const char* limitVariable = "OMP_THREAD_LIMIT";
+
+// Looked up at run time: we do not link OpenMP ourselves, Tesseract does.
+template <class Function>
+Function openMp(const char* name) {
+    return reinterpret_cast<Function>(dlsym(RTLD_DEFAULT, name));
 }
 
-bool isOpenMpLimitedToOneThread() {
-    // Looked up at run time: we do not link OpenMP ourselves.
-    using GetLimit = int (*)();
-    auto getLimit = reinterpret_cast<GetLimit>(dlsym(RTLD_DEFAULT, "omp_get_thread_limit"));
-    return !getLimit || getLimit() <= 1;
+using SetInt = void (*)(int);
+using GetInt = int (*)();
+
+}  // namespace
+
+void limitOpenMpToOneThreadOnThisThread() {
+    // No active level allowed: a parallel region here gets a team of one, even with num_threads(n). The
+    // levels are an attribute of the calling thread, so other threads keep their own.
+    if (auto set = openMp<SetInt>("omp_set_max_active_levels")) set(0);
+    if (auto set = openMp<SetInt>("omp_set_num_threads")) set(1);
 }
 
-bool restartWithOpenMpLimitedToOneThreadIfNeeded(char** argv) {
-    if (isOpenMpLimitedToOneThread()) return true;
-    const char* current = std::getenv(limitVariable);
-    // Already set and still not in effect: a second start would not help.
-    if (current && std::strcmp(current, "1") == 0) return false;
-    setenv(limitVariable, "1", 1);
-    execv("/proc/self/exe", argv);
-    Logger::warning(std::string("Failed to restart with OMP_THREAD_LIMIT=1: ") + std::strerror(errno),
-                    "TextRecognition");
-    return false;
+bool isOpenMpLimitedToOneThreadOnThisThread() {
+    const auto threadLimit = openMp<GetInt>("omp_get_thread_limit");
+    if (threadLimit && threadLimit() <= 1) return true;
+    const auto levels = openMp<GetInt>("omp_get_max_active_levels");
+    if (!levels) return true;
+    return levels() == 0;
 }
 
 }  // namespace quorvane

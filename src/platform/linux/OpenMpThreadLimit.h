@@ -1,16 +1,18 @@
 #pragma once
 
-// Tesseract parallelises with OpenMP, whose thread limit libgomp reads once, when it is loaded, and Qt loads
-// it at start-up. Unlimited, its spinning threads make one recognition take many seconds of CPU on a busy
-// desktop, so the process must run with OMP_THREAD_LIMIT=1 from its first instruction. Main thread only.
+// Tesseract parallelises with OpenMP. Unlimited, its spinning threads make one recognition take many seconds
+// of CPU on a busy desktop, so recognition runs on one thread. The process-wide limit (OMP_THREAD_LIMIT) is
+// read once, when OpenMP is loaded with the program, before main() could set it; the limit is set instead on
+// the thread that runs recognition, through OpenMP's own calls, and holds for every parallel region started
+// there, whatever thread count Tesseract names.
 
 namespace quorvane {
 
-// True when OpenMP is absent or already limited to one thread.
-bool isOpenMpLimitedToOneThread();
+// Makes every parallel region started on the calling thread run on that thread alone. Nothing when OpenMP is
+// not loaded.
+void limitOpenMpToOneThreadOnThisThread();
 
-// Call first thing in main(): when the limit is not in effect, runs the program again with it set (the call
-// then does not return). Returns false, after a warning, when that fails; the program runs on unlimited.
-bool restartWithOpenMpLimitedToOneThreadIfNeeded(char** argv);
+// True when OpenMP is not loaded, or a parallel region started on the calling thread runs one thread.
+bool isOpenMpLimitedToOneThreadOnThisThread();
 
 }  // namespace quorvane

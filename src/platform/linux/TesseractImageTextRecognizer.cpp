@@ -1,6 +1,5 @@
 #include "platform/linux/TesseractImageTextRecognizer.h"
 
-#include <dlfcn.h>
 #include <tesseract/baseapi.h>
 #include <tesseract/resultiterator.h>
 
@@ -13,7 +12,6 @@
 #include <cstdlib>
 #include <utility>
 
-#include "base/Logger.h"
 #include "base/ReleaseFreedMemory.h"
 #include "platform/linux/OpenMpThreadLimit.h"
 #include "platform/linux/QtImageDecoder.h"
@@ -41,14 +39,6 @@ constexpr int weakReadingConfidence = 80;
 std::filesystem::path defaultDataDirectory() {
     if (const char* prefix = std::getenv("TESSDATA_PREFIX"); prefix && *prefix) return prefix;
     return "/usr/share/tesseract-ocr/5/tessdata";
-}
-
-// Without the process-wide limit the worker can still ask OpenMP for one thread where Tesseract does not
-// name a count, and for fewer threads when the machine is busy. Looked up at run time: we do not link OpenMP.
-void limitOpenMpOnThisThread() {
-    using SetInt = void (*)(int);
-    if (auto set = reinterpret_cast<SetInt>(dlsym(RTLD_DEFAULT, "omp_set_num_threads"))) set(1);
-    if (auto set = reinterpret_cast<SetInt>(dlsym(RTLD_DEFAULT, "omp_set_dynamic"))) set(1);
 }
 
 std::string joinedModels(const std::vector<std::string>& models) {
@@ -82,13 +72,8 @@ std::string trimmedLine(const char* text) {
 TesseractImageTextRecognizer::TesseractImageTextRecognizer(std::optional<std::filesystem::path> dataDirectory)
     : dataDirectory_(dataDirectory ? *dataDirectory : defaultDataDirectory()),
       worker_("Quorvane.TextRecognition") {
-    // One worker, one thread: recognition must not take every core while the user works. The variable
-    // counts only where OpenMP is loaded after this point; main() normally set it before start-up.
-    setenv("OMP_THREAD_LIMIT", "1", 1);
-    if (!isOpenMpLimitedToOneThread()) {
-        Logger::warning("Text recognition runs without OMP_THREAD_LIMIT=1 and may be slow", "ClipboardOCR");
-        worker_.async(limitOpenMpOnThisThread);
-    }
+    // One worker, one thread: recognition must not take every core while the user works.
+    worker_.async(limitOpenMpToOneThreadOnThisThread);
 }
 
 TesseractImageTextRecognizer::~TesseractImageTextRecognizer() {
