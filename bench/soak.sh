@@ -143,7 +143,8 @@ open_panel() {
     done
     return 1
 }
-ui() { $UI "$@" || { COUNT[ui_failures]=$((COUNT[ui_failures] + 1)); say "ui step failed: $*"; return 1; }; }
+# A sanitizer build answers the accessibility bus slowly: a window gets a minute and a half to show.
+ui() { $UI --wait 90 "$@" || { COUNT[ui_failures]=$((COUNT[ui_failures] + 1)); say "ui step failed: $*"; return 1; }; }
 close_settings() {
     # Alt+F4 is openbox's close: the window gets WM_DELETE_WINDOW, as from its title bar.
     for _ in 1 2 3; do app_window_shows || return 0; hold alt+F4; sleep 0.5; done

@@ -22,13 +22,13 @@
 #include <unordered_map>
 
 #include "base/SerialQueue.h"
-#include "base/ThreadHandOver.h"
 #include "base/WhitespaceTrimming.h"
 #include "classification/ClipboardSystemClassification.h"
 #include "classification/formatting/SyntaxHighlighting.h"
 #include "l10n/L10n.h"
 #include "panel/model/ClipboardDetailImageLayout.h"
 #include "panel/model/ClipboardDetailMetadata.h"
+#include "platform/linux/QtJobReceiver.h"
 #include "ui/ShownImageDecoding.h"
 #include "ui/TransientScrollBars.h"
 #include "ui/UiColors.h"
@@ -72,20 +72,6 @@ private:
 };
 
 namespace {
-
-// The workers' results reach the view's thread through Qt's event queue.
-char viewThreadChannel;
-template <class Job>
-void postToView(QObject* view, Job job) {
-    thread_hand_over::sent(&viewThreadChannel);
-    QMetaObject::invokeMethod(
-        view,
-        [job = std::move(job)]() mutable {
-            thread_hand_over::received(&viewThreadChannel);
-            job();
-        },
-        Qt::QueuedConnection);
-}
 
 QString qstring(std::u16string_view text) {
     return QString(reinterpret_cast<const QChar*>(text.data()), static_cast<qsizetype>(text.size()));
@@ -188,6 +174,8 @@ ClipboardDetailView::ClipboardDetailView(QWidget* parent)
       worker_(std::make_unique<SerialQueue>("Quorvane.ClipboardDetailView.Format")),
       metadataQueue_(std::make_unique<SerialQueue>("Quorvane.ClipboardDetailView.Metadata")) {
     worker_->sync([this] { workerThread_ = QThread::currentThread(); });
+    // A child: it outlives the queues, which the destructor drains first.
+    results_ = new QtJobReceiver(this);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(8, 8, 8, 6);
     layout->setSpacing(6);
@@ -343,10 +331,10 @@ void ClipboardDetailView::display(const ClipboardHistoryIndexSnapshot& item,
         auto alive = alive_;
         const int widestShown = widestScreenPixels();
         // The bytes stay owned by the shared content while the worker reads them.
-        worker_->async([self, alive, token, content, widestShown] {
+        worker_->async([self, alive, results = results_, token, content, widestShown] {
             if (!alive->load()) return;
             QImage image = decodeImageNoWiderThan(*content->imageData, widestShown);
-            postToView(self.data(), [self, token, image = std::move(image)] {
+            results->post([self, token, image = std::move(image)] {
                 if (!self || token != self->renderToken_ || !self->shown_) return;
                 if (image.isNull()) {
                     // A picture that does not decode shows the entry's text instead.
@@ -393,6 +381,7 @@ void ClipboardDetailView::renderText(bool keepPosition) {
     QThread* mainThread = QThread::currentThread();
     QPointer<ClipboardDetailView> self(this);
     auto alive = alive_;
+    QtJobReceiver* results = results_;
     worker_->async([=]() mutable {
         if (!alive->load()) return;
         rendered->prepared = std::make_shared<const ClipboardDetailPreparedText>(
@@ -401,7 +390,7 @@ void ClipboardDetailView::renderText(bool keepPosition) {
         rendered->document.reset(buildDocument(*rendered->prepared, font, dark, foreground, highlight));
         rendered->document->moveToThread(mainThread);
         // Handed over whole: a document the main thread leaves unused must be freed there, not here.
-        postToView(self.data(), [self, rendered = std::move(rendered), keepPosition] {
+        results->post([self, rendered = std::move(rendered), keepPosition] {
             if (self) self->applyRendered(rendered, keepPosition);
         });
     });
@@ -497,6 +486,7 @@ void ClipboardDetailView::startFormatting() {
     QThread* mainThread = QThread::currentThread();
     QPointer<ClipboardDetailView> self(this);
     auto alive = alive_;
+    QtJobReceiver* results = results_;
     worker_->async([=]() mutable {
         if (!alive->load()) return;
         try {
@@ -511,7 +501,7 @@ void ClipboardDetailView::startFormatting() {
             rendered->document.reset(buildDocument(*rendered->prepared, font, dark, foreground, highlight));
             rendered->document->moveToThread(mainThread);
         }
-        postToView(self.data(), [self, rendered = std::move(rendered)] {
+        results->post([self, rendered = std::move(rendered)] {
             if (self) self->applyRendered(rendered, false);
         });
     });
@@ -524,7 +514,7 @@ void ClipboardDetailView::requestMetadata() {
     const AppLanguage language = AppLanguage::current();
     QPointer<ClipboardDetailView> self(this);
     auto alive = alive_;
-    metadataQueue_->async([self, alive, token, shown, language] {
+    metadataQueue_->async([self, alive, results = results_, token, shown, language] {
         if (!alive->load()) return;
         std::optional<ImagePixelSize> pixels;
         if (shown.item.contentType == ClipboardContentType::image && shown.content->imageData) {
@@ -538,7 +528,7 @@ void ClipboardDetailView::requestMetadata() {
         }
         std::string text =
             ClipboardDetailMetadata::compose(shown.item, *shown.content, pixels, currentDate(), language);
-        postToView(self.data(), [self, token, id = shown.item.id, text = std::move(text)] {
+        results->post([self, token, id = shown.item.id, text = std::move(text)] {
             if (!self || !self->state_.isCurrentMetadata(token, id)) return;
             self->metadataText_ = text;
             self->refreshLabel();

@@ -29,6 +29,8 @@ class QThread;
 
 namespace quorvane {
 
+class QtJobReceiver;
+
 class SerialQueue;
 class ClipboardDetailImageCanvas;
 
@@ -126,6 +128,8 @@ private:
     std::shared_ptr<std::atomic<bool>> alive_;
     std::unique_ptr<SerialQueue> worker_;
     std::unique_ptr<SerialQueue> metadataQueue_;
+    // The workers' results come back to this thread through it.
+    QtJobReceiver* results_ = nullptr;
     QThread* workerThread_ = nullptr;
 };
 

@@ -9,8 +9,8 @@
 #include <QMimeData>
 
 #include "base/Logger.h"
-#include "base/ThreadHandOver.h"
 #include "platform/linux/QtImageDecoder.h"
+#include "platform/linux/QtJobReceiver.h"
 #include "platform/linux/X11ClipboardWatcher.h"
 
 namespace quorvane {
@@ -40,22 +40,15 @@ std::optional<X11ClipboardWatcher::ClientResources> qtClientResources() {
 
 QtClipboardPasteboard::QtClipboardPasteboard(QClipboard* clipboard, ByteLimit itemByteLimit)
     : clipboard_(clipboard ? clipboard : QGuiApplication::clipboard()),
-      receiver_(std::make_unique<QObject>()) {
+      receiver_(std::make_unique<QtJobReceiver>()) {
     if (const auto own = qtClientResources()) {
         std::string failure;
-        QObject* receiver = receiver_.get();
+        QtJobReceiver* receiver = receiver_.get();
         watcher_ = X11ClipboardWatcher::start(
             "", *own, std::move(itemByteLimit),
             [this, receiver](X11ClipboardItem item) {
                 auto copy = std::make_shared<X11ClipboardItem>(std::move(item));
-                thread_hand_over::sent(receiver);
-                QMetaObject::invokeMethod(
-                    receiver,
-                    [this, receiver, copy] {
-                        thread_hand_over::received(receiver);
-                        takeCopy(std::move(*copy));
-                    },
-                    Qt::QueuedConnection);
+                receiver->post([this, copy] { takeCopy(std::move(*copy)); });
             },
             failure);
         if (watcher_) return;

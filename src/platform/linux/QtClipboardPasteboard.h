@@ -15,6 +15,7 @@
 #include <memory>
 
 #include "platform/Pasteboard.h"
+#include "platform/linux/QtJobReceiver.h"
 #include "platform/linux/X11ClipboardItem.h"
 
 class QClipboard;
@@ -68,7 +69,7 @@ private:
     bool startItemRead_ = false;
     X11ClipboardItem item_;
     // Receives the watcher's copies on the main thread; pending ones go with it.
-    std::unique_ptr<QObject> receiver_;
+    std::unique_ptr<QtJobReceiver> receiver_;
     std::unique_ptr<X11ClipboardWatcher> watcher_;
 };
 

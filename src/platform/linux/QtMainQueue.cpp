@@ -5,7 +5,7 @@
 #include <cmath>
 #include <unordered_map>
 
-#include "base/ThreadHandOver.h"
+#include "platform/linux/QtJobReceiver.h"
 
 namespace quorvane {
 
@@ -36,21 +36,16 @@ private:
     std::unordered_map<int, Entry> jobs_;
 };
 
-QtMainQueue::QtMainQueue() : context_(new TimerHost), mainThread_(std::this_thread::get_id()) {}
+QtMainQueue::QtMainQueue()
+    : context_(new TimerHost), jobs_(new QtJobReceiver), mainThread_(std::this_thread::get_id()) {}
 
 QtMainQueue::~QtMainQueue() {
+    delete jobs_;
     delete context_;
 }
 
 void QtMainQueue::post(std::function<void()> job) {
-    thread_hand_over::sent(context_);
-    QMetaObject::invokeMethod(
-        context_,
-        [context = context_, job = std::move(job)] {
-            thread_hand_over::received(context);
-            job();
-        },
-        Qt::QueuedConnection);
+    jobs_->post(std::move(job));
 }
 
 Timer QtMainQueue::postAfter(double delaySeconds, std::function<void()> job) {

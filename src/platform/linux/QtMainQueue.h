@@ -10,6 +10,8 @@
 
 namespace quorvane {
 
+class QtJobReceiver;
+
 class QtMainQueue final : public MainQueue {
 public:
     QtMainQueue();
@@ -22,7 +24,8 @@ public:
 private:
     class TimerHost;
 
-    TimerHost* context_;  // lives on the main thread; queued jobs and timers are dropped with it
+    TimerHost* context_;   // lives on the main thread; timers are dropped with it
+    QtJobReceiver* jobs_;  // the same for queued jobs
     std::thread::id mainThread_;
 };
 
