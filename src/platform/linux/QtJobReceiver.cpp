@@ -25,13 +25,16 @@ public:
 QtJobReceiver::QtJobReceiver(QObject* parent) : QObject(parent) {}
 
 void QtJobReceiver::post(std::function<void()> job) {
+    auto* event = new JobEvent(std::move(job));
+    // Announced once the event is built: all of it is the receiver's from here on.
     thread_hand_over::sent(this);
-    QCoreApplication::postEvent(this, new JobEvent(std::move(job)));
+    QCoreApplication::postEvent(this, event);
 }
 
 bool QtJobReceiver::event(QEvent* event) {
-    if (event->type() != jobEventType()) return QObject::event(event);
+    // Before the event is read: it may have been built on the sending thread.
     thread_hand_over::received(this);
+    if (event->type() != jobEventType()) return QObject::event(event);
     if (auto& job = static_cast<JobEvent*>(event)->job) job();
     return true;
 }
