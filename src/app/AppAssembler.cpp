@@ -14,17 +14,20 @@
 #include "capture/EmptyClipboardMonitor.h"
 #include "capture/SystemClipboardCopyIntentMonitor.h"
 #include "classification/LocalClipboardClassificationService.h"
+#include "history/ClipboardHistoryClearRecord.h"
 #include "history/ClipboardHistoryManager.h"
 #include "history/ClipboardHistoryRepository.h"
 #include "history/EmptyClipboardHistoryManager.h"
 #include "history/EmptyClipboardHistoryRepository.h"
 #include "history/HoldingClipboardHistoryRepository.h"
+#include "history/store/HistoryStoreError.h"
 #include "preferences/SettingsAccessors.h"
 #include "search/ClipboardSearchService.h"
 #include "search/ClipboardSearchServiceError.h"
 #include "search/EmptyClipboardSearchService.h"
 #include "searchindex/SQLiteClipboardSearchIndexStore.h"
 #include "system/StorageDirectoryLock.h"
+#include "system/StoragePrivacy.h"
 #include "ui/WindowManager.h"
 
 namespace quorvane {
@@ -151,20 +154,49 @@ void AppAssembler::buildClipboardServices() {
     if (onClipboardServicesReplaced) onClipboardServicesReplaced();
 }
 
+bool AppAssembler::isHistoryDamaged() const {
+    if (historyDamagedAtOpen_) return true;
+    const auto* repository =
+        dynamic_cast<const ClipboardHistoryRepository*>(clipboardHistoryRepository_.get());
+    return repository && repository->isDamaged();
+}
+
 std::shared_ptr<AppAssembler::BuiltServices> AppAssembler::build() {
     auto built = std::make_shared<BuiltServices>();
     DataDirectoryManager& dataDirectoryManager = platform_.dataDirectoryManager;
     storageDirectoryInUse_ = false;
+    dataDirectoryManager.setStorageRefusal(std::nullopt);
+    historyDamagedAtOpen_ = false;
     try {
         dataDirectoryManager.ensureStorageDirectoryExists();
+        StoragePrivacy::ensurePrivate(dataDirectoryManager.storageDirectoryURL());
         // Before either file is opened: a second process must not touch them at all.
         built->storageLock = StorageDirectoryLock::acquire(dataDirectoryManager.storageDirectoryURL());
+    } catch (const StoragePrivacyError& error) {
+        dataDirectoryManager.setStorageRefusal(error);
+        Logger::error(std::string("Failed to initialize clipboard services: ") + error.what(), kCategory);
+        return nullptr;
     } catch (const std::exception& error) {
         // Only a lock held by another process means another instance; a folder that cannot be locked is an
         // ordinary failure.
         const auto* lockError = dynamic_cast<const StorageDirectoryLockError*>(&error);
         storageDirectoryInUse_ = lockError && lockError->heldElsewhere();
         Logger::error(std::string("Failed to initialize clipboard services: ") + error.what(), kCategory);
+        return nullptr;
+    }
+
+    // A clear cut short is finished before anything reads the files; a history that still holds what the
+    // user cleared is not opened.
+    try {
+        const auto folder = dataDirectoryManager.storageDirectoryURL();
+        ClipboardHistoryClearRecord::finishPending(folder, folder / DataDirectoryManager::databaseFileName,
+                                                   folder / searchIndexFileName);
+    } catch (const std::exception& error) {
+        Logger::error(
+            std::string("Failed to initialize clipboard services: the interrupted Clear All History "
+                        "could not be finished: ") +
+                error.what(),
+            kCategory);
         return nullptr;
     }
 
@@ -183,6 +215,16 @@ std::shared_ptr<AppAssembler::BuiltServices> AppAssembler::build() {
         built->repository = std::make_shared<ClipboardHistoryRepository>(
             dataDirectoryManager, built->indexStore, *platform_.mainQueue, platform_.notificationCenter,
             *platform_.standardDefaults, *platform_.clock);
+    } catch (const HistoryStoreError& error) {
+        Logger::error(std::string("Failed to initialize clipboard services: ") + error.what(), kCategory);
+        if (error.kind() == HistoryStoreError::Kind::damaged) {
+            historyDamagedAtOpen_ = true;
+            // Posted, not sent: the tray and the panels listening for it are made after the first build.
+            platform_.mainQueue->post([&center = platform_.notificationCenter] {
+                center.post(ClipboardHistoryRepository::historyDamagedNotification);
+            });
+        }
+        return nullptr;
     } catch (const std::exception& error) {
         Logger::error(std::string("Failed to initialize clipboard services: ") + error.what(), kCategory);
         return nullptr;
@@ -214,7 +256,8 @@ void AppAssembler::attachCapture(BuiltServices& built,
     const std::shared_ptr<const Clock> clock = platform_.clock;
     built.autoCleanupRunner = std::make_unique<ClipboardHistoryAutoCleanupRunner>(
         repository, *platform_.standardDefaults, minimumCleanupInterval, [clock] { return clock->now(); });
-    built.payloadReader = std::make_unique<ClipboardPayloadReader>(platform_.imageProbe, platform_.imageDecoder);
+    built.payloadReader =
+        std::make_unique<ClipboardPayloadReader>(platform_.imageProbe, platform_.imageDecoder);
     built.monitor = std::make_shared<ClipboardMonitor>(
         ClipboardMonitor::Platform{platform_.pasteboard, *built.payloadReader,
                                    platform_.frontmostApplicationProvider, *platform_.mainQueue,

@@ -105,6 +105,9 @@ public:
     // The last build was refused because another process holds the storage directory: at start-up that
     // process is the running instance, and this one ends.
     bool storageDirectoryInUse() const { return storageDirectoryInUse_; }
+    // True when the history file is damaged: found so at the last build (the history was then not opened)
+    // or by the open history since.
+    bool isHistoryDamaged() const;
 
     DistributionChannel distributionChannel() const { return platform_.appEnvironment.distributionChannel(); }
     // Our own application identifier: copies made while one of our windows is active are not captured.
@@ -208,6 +211,7 @@ private:
     bool didStartClipboardCoordinator_ = false;
     bool isTornDown_ = false;
     bool storageDirectoryInUse_ = false;
+    bool historyDamagedAtOpen_ = false;
 };
 
 }  // namespace quorvane

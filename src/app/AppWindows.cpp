@@ -12,9 +12,9 @@
 #include "onboarding/widgets/OnboardingWindow.h"
 #include "onboarding/widgets/OnboardingWindowController.h"
 #include "panel/model/ClipboardItemActions.h"
+#include "panel/model/ClipboardPanelViewModel.h"
 #include "panel/widgets/ClipboardDetailView.h"
 #include "panel/widgets/ClipboardDragMimeData.h"
-#include "panel/model/ClipboardPanelViewModel.h"
 #include "panel/widgets/ClipboardPanelAssembly.h"
 #include "panel/widgets/ClipboardPanelController.h"
 #include "panel/widgets/OCRWindowPresenter.h"
@@ -150,10 +150,8 @@ void AppWindows::openSettingsFromPanel() {
 
 ClipboardFooterUpdateState AppWindows::footerUpdateState() {
     const auto availability = assembler_.appUpdater().state().availability;
-    const auto* repository =
-        dynamic_cast<const ClipboardHistoryRepository*>(assembler_.clipboardHistoryRepository().get());
     return ClipboardFooterUpdateState{availability.kind == AppUpdateAvailability::Kind::updateAvailable,
-                                      availability.version, repository && repository->isDamaged()};
+                                      availability.version, assembler_.isHistoryDamaged()};
 }
 
 void AppWindows::fillClipboardPanelSlots() {
@@ -172,10 +170,9 @@ void AppWindows::fillClipboardPanelSlots() {
             viewModel->replaceServices(assembler_.clipboardHistoryManager(),
                                        assembler_.clipboardSearchService());
     };
-    historyObservation_ =
-        platform_.notificationCenter.addObserver(clipboardHistoryDidChange, [this] {
-            if (auto* viewModel = clipboardPanel_->builtViewModel()) viewModel->historyDidChange();
-        });
+    historyObservation_ = platform_.notificationCenter.addObserver(clipboardHistoryDidChange, [this] {
+        if (auto* viewModel = clipboardPanel_->builtViewModel()) viewModel->historyDidChange();
+    });
     auto& factories = assembler_.windowFactories();
     factories.activeClipboardPanelController = [this]() -> ClipboardPanelControlling* {
         const bool first = clipboardPanel_->builtController() == nullptr;

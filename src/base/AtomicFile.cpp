@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <fstream>
 #include <string>
 #include <system_error>
 
@@ -22,6 +23,26 @@ void createPrivateDirectories(const std::filesystem::path& directory) {
 }
 
 }  // namespace
+
+mode_t currentUmask() {
+    // Linux shows it in the process status; umask() itself can only be read by setting it, which races with
+    // other threads creating files.
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("Umask:", 0) == 0) return static_cast<mode_t>(std::stoul(line.substr(6), nullptr, 8));
+    }
+    const mode_t mask = ::umask(022);
+    ::umask(mask);
+    return mask;
+}
+
+void writeUserFileAtomically(const std::filesystem::path& path, std::string_view contents) {
+    struct stat existing {};
+    const mode_t mode = ::stat(path.c_str(), &existing) == 0 ? (existing.st_mode & 07777)
+                                                             : static_cast<mode_t>(0666 & ~currentUmask());
+    writeFileAtomically(path, contents, mode);
+}
 
 void writeFileAtomically(const std::filesystem::path& path, std::string_view contents, mode_t mode) {
     const auto directory = path.parent_path();

@@ -14,4 +14,11 @@ namespace quorvane {
 // then the old file is untouched.
 void writeFileAtomically(const std::filesystem::path& path, std::string_view contents, mode_t mode);
 
+// The same for a file the user saves: it keeps the mode of the file it replaces, and a new file gets the
+// modes the user's umask allows (0666 less the umask), as any other program's would.
+void writeUserFileAtomically(const std::filesystem::path& path, std::string_view contents);
+
+// The process's umask, read without changing it.
+mode_t currentUmask();
+
 }  // namespace quorvane

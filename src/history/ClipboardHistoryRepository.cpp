@@ -10,6 +10,7 @@
 #include "base/RunAndWait.h"
 #include "base/Sha256.h"
 #include "base/WhitespaceTrimming.h"
+#include "history/ClipboardHistoryClearRecord.h"
 #include "history/ClipboardHistorySnapshotRanking.h"
 #include "preferences/SettingsAccessors.h"
 
@@ -209,6 +210,21 @@ ClipboardHistoryRepository::ClipboardHistoryRepository(
     indexSync_.attachHistory(historySource(store_),
                              [this] { return onMain([&] { return store_->mainContext().hasIndexes(); }); });
     indexSync_.scheduleReconciliation();
+    // A file damaged while the program was stopped is said at the start, not at the first copy that fails;
+    // checked on the read queue, so the start does not wait for it.
+    readQueue_.async([weakStore = std::weak_ptr<ClipboardHistoryStore>(store_), report = damageReporter(),
+                      &mainQueue = mainQueue_] {
+        const auto store = weakStore.lock();
+        if (!store || !report) return;
+        std::optional<std::string> damage;
+        try {
+            damage = store->findDamage();
+        } catch (const std::exception& error) {
+            Logger::error(std::string("Failed to check the clipboard history file: ") + error.what(),
+                          kCategory);
+        }
+        if (damage) mainQueue.post([report, cause = *damage] { report(cause); });
+    });
 }
 
 ClipboardHistoryRepository::~ClipboardHistoryRepository() {
@@ -254,14 +270,23 @@ bool ClipboardHistoryRepository::saveContext() {
     }
     try {
         store_->mainContext().save();
-        return true;
     } catch (const std::exception& error) {
         noteDamage(error);
-        if (!isDamaged())
-            Logger::error(std::string("Failed to save clipboard history context: ") + error.what(),
+        // A full disk fails every copy alike: one ERROR says it, the next line says when it is over.
+        if (!isDamaged() && failedSaves_++ == 0) {
+            Logger::error(std::string("Failed to save clipboard history context: ") + error.what() +
+                              " (further failures are not logged until saving works again)",
                           kCategory);
+        }
         return false;
     }
+    if (failedSaves_ > 0) {
+        Logger::info(
+            "Saving clipboard history works again after " + std::to_string(failedSaves_) + " failed saves",
+            kCategory);
+        failedSaves_ = 0;
+    }
+    return true;
 }
 
 std::function<void(std::string)> ClipboardHistoryRepository::damageReporter() const {
@@ -509,35 +534,59 @@ std::optional<std::string> ClipboardHistoryRepository::tryClearHistory() {
         } else if (!store_) {
             failure = "the history store is not open";
         } else {
-            auto& context = store_->mainContext();
-            PendingChangesGuard guard(context);
-            context.deleteAllIndexes();
-            context.deleteAllContents();
-            // The deletions run when the context is saved, so a failed save is a failed clear.
-            try {
-                context.save();
-            } catch (const std::exception& error) {
-                failure = error.what();
-            }
-            // Cleared means unreadable: the removed rows must not linger in freed pages or the log.
-            if (!failure) {
-                try {
-                    context.eraseRemovedData();
-                } catch (const std::exception& error) {
-                    Logger::error(
-                        std::string("Failed to erase cleared clipboard history from disk: ") + error.what(),
-                        kCategory);
-                }
-            }
+            failure = clearStores();
         }
-        if (failure) {
-            Logger::error("Failed to clear clipboard history: " + *failure, kCategory);
-            return;
-        }
-        indexSync_.scheduleClear();
-        postChange();
+        if (failure) Logger::error("Failed to clear clipboard history: " + *failure, kCategory);
     });
     return failure;
+}
+
+std::optional<std::string> ClipboardHistoryRepository::clearStores() {
+    const std::filesystem::path folder = store_->file().parent_path();
+    // Recorded first: a clear cut short by the program's end is finished at the next start.
+    try {
+        ClipboardHistoryClearRecord::begin(folder, clock_.now());
+    } catch (const std::exception& error) {
+        return std::string("the clear could not be recorded in the storage folder: ") + error.what();
+    }
+    auto& context = store_->mainContext();
+    {
+        PendingChangesGuard guard(context);
+        context.deleteAllIndexes();
+        context.deleteAllContents();
+        // The deletions run when the context is saved, so a failed save is a failed clear, and nothing of
+        // it is left to finish.
+        try {
+            context.save();
+        } catch (const std::exception& error) {
+            std::error_code ignored;
+            std::filesystem::remove(folder / ClipboardHistoryClearRecord::fileName, ignored);
+            return std::string(error.what());
+        }
+    }
+    postChange();
+    // Cleared means unreadable: the removed texts must not linger in the index, in freed pages or in a log.
+    std::optional<std::string> failure;
+    if (auto indexFailure = indexSync_.clearNow())
+        failure = "the search index was not cleared: " + *indexFailure;
+    // Reads that started before the clear may still hold the log; the erase waits for them.
+    readQueue_.drain();
+    try {
+        context.eraseRemovedData();
+    } catch (const std::exception& error) {
+        const std::string cause =
+            std::string("the cleared entries were not erased from the history file: ") + error.what();
+        failure = failure ? *failure + "; " + cause : cause;
+    }
+    if (failure) return failure;
+    try {
+        ClipboardHistoryClearRecord::end(folder);
+    } catch (const std::exception& error) {
+        // Harmless: the next start finds nothing more to clear than what was saved before this moment.
+        Logger::warning(std::string("Failed to remove the record of a finished clear: ") + error.what(),
+                        kCategory);
+    }
+    return std::nullopt;
 }
 
 void ClipboardHistoryRepository::removeEntry(const ClipboardHistoryContent& content,

@@ -7,6 +7,7 @@
 // once; index jobs, and the read of an index rebuild, run on the search-index sync queue. Every operation is
 // one transaction, rolled back on failure.
 
+#include <cstdint>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -29,9 +30,9 @@ class ClipboardHistoryRepository final : public ClipboardHistoryRepositoryProtoc
 public:
     // Creates the storage directory and opens the store, then queues on the index queue the fill of an empty
     // search index from it and the index's reconciliation with the history, and refills the index whenever
-    // its store replaces a damaged file. Call on the main thread. Throws std::filesystem::filesystem_error or HistoryStoreError;
-    // `searchIndexStore` may be null, and then nothing is indexed. The queue, notification center, settings
-    // and clock must outlive it.
+    // its store replaces a damaged file. Call on the main thread. Throws std::filesystem::filesystem_error or
+    // HistoryStoreError; `searchIndexStore` may be null, and then nothing is indexed. The queue, notification
+    // center, settings and clock must outlive it.
     ClipboardHistoryRepository(DataDirectoryManager& dataDirectoryManager,
                                std::shared_ptr<ClipboardSearchIndexStoreProtocol> searchIndexStore,
                                MainQueue& mainQueue, NotificationCenter& notificationCenter,
@@ -57,7 +58,9 @@ public:
     void getContentSnapshotById(const std::string& id, ContentCompletion completion) override;
     void deleteItem(const std::string& id) override;
     std::int64_t deleteExpiredItems(Date cutoff, ClipboardContentType contentType) override;
-    // Refused, with an ERROR line, while the storage directory is being moved.
+    // Refused, with an ERROR line, while the storage directory is being moved. Recorded in the storage folder
+    // before it starts (see ClipboardHistoryClearRecord); waits until the index is empty and both files and
+    // their logs hold nothing cleared, and reports whatever failed on the way.
     void clearHistory() override;
     std::optional<std::string> tryClearHistory() override;
     ClipboardHistoryUsageMetadata removeDuplicateTexts(const std::string& text,
@@ -93,6 +96,8 @@ private:
     template <class F>
     auto onMain(F&& body) -> decltype(body());
     bool saveContext();
+    // The clear itself; returns why it failed.
+    std::optional<std::string> clearStores();
     // Stops writing after the first damage found: one ERROR naming the recovery, one notification.
     void noteDamage(const std::exception& error);
     // The same for read jobs, which find damage on their own connections; empty once the store is closed.
@@ -127,6 +132,8 @@ private:
     // Shared with the read jobs, which find damage on their own connections.
     std::shared_ptr<std::atomic<bool>> damage_ = std::make_shared<std::atomic<bool>>(false);
     mutable std::mutex storeMutex_;
+    // Saves failed in a row (main thread only): only the first is logged as an ERROR.
+    std::uint64_t failedSaves_ = 0;
 };
 
 }  // namespace quorvane

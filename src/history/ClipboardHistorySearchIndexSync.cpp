@@ -15,15 +15,22 @@ namespace {
 
 constexpr const char* kCategory = "ClipboardHistoryRepository";
 
-// Returns whether `body` succeeded.
-bool runLogged(const char* failure, const std::function<void()>& body) {
+// Returns whether `body` succeeded. With `failing`, failures after the first are not logged until a write
+// works again, which one line says: a full disk fails every write alike.
+bool runLogged(const char* failure, const std::function<void()>& body, std::atomic<bool>* failing = nullptr) {
     try {
         body();
-        return true;
     } catch (const std::exception& error) {
-        Logger::error(std::string(failure) + error.what(), kCategory);
+        if (!failing || !failing->exchange(true)) {
+            Logger::error(std::string(failure) + error.what() +
+                              (failing ? " (further failures are not logged until writing works again)" : ""),
+                          kCategory);
+        }
         return false;
     }
+    if (failing && failing->exchange(false))
+        Logger::info("Writing the clipboard search index works again", kCategory);
+    return true;
 }
 
 }  // namespace
@@ -46,9 +53,12 @@ ClipboardSearchIndexDocument ClipboardHistorySearchIndexSync::indexDocument(
 void ClipboardHistorySearchIndexSync::submit(const char* failure,
                                              std::function<void(ClipboardSearchIndexStoreProtocol&)> job) {
     retryLostWritesIfNeeded();
-    queue_.async([store = store_, failure, job = std::move(job), lost = writesLost_] {
-        if (!runLogged(failure, [&] { job(*store); })) lost->store(true);
-    });
+    queue_.async(
+        [store = store_, failure, job = std::move(job), lost = writesLost_, failing = writesFailing_] {
+            if (!runLogged(
+                    failure, [&] { job(*store); }, failing.get()))
+                lost->store(true);
+        });
 }
 
 void ClipboardHistorySearchIndexSync::retryLostWritesIfNeeded() {
@@ -71,7 +81,8 @@ void ClipboardHistorySearchIndexSync::scheduleUpsert(const ClipboardSearchSource
         // reconciliation, the search service's) would otherwise replace the index without this document.
         retryLostWritesIfNeeded();
         queue_.sync([&] {
-            const bool written = runLogged(failure, [&] { store_->upsert(indexDocument(document, pinyin)); });
+            const bool written = runLogged(
+                failure, [&] { store_->upsert(indexDocument(document, pinyin)); }, writesFailing_.get());
             if (!written) writesLost_->store(true);
         });
         return;
@@ -89,12 +100,24 @@ void ClipboardHistorySearchIndexSync::scheduleDelete(const std::vector<std::stri
                ClipboardSearchIndexStoreProtocol& store) { store.deleteDocuments(ids); });
 }
 
-void ClipboardHistorySearchIndexSync::scheduleClear() {
-    if (!store_) return;
-    submit("Failed to clear clipboard search index: ", [](ClipboardSearchIndexStoreProtocol& store) {
-        store.rebuild({});
-        store.eraseRemovedData();
+std::optional<std::string> ClipboardHistorySearchIndexSync::clearNow() {
+    if (!store_) return std::nullopt;
+    std::optional<std::string> failure;
+    // On the queue, so no index job of ours runs beside it; the store keeps its own merges and checkpoints
+    // out of the erase.
+    queue_.sync([&] {
+        try {
+            store_->rebuild({});
+            store_->eraseRemovedData();
+            // Whatever failed before concerned entries that are gone now.
+            writesLost_->store(false);
+        } catch (const std::exception& error) {
+            failure = error.what();
+            writesLost_->store(true);
+        }
     });
+    if (failure) Logger::error("Failed to clear clipboard search index: " + *failure, kCategory);
+    return failure;
 }
 
 void ClipboardHistorySearchIndexSync::scheduleTouch(const std::string& id, Date sortAt,

@@ -60,8 +60,10 @@ public:
     void scheduleUpsert(const ClipboardSearchSourceDocument& document, bool synchronously);
     // Each id once; an empty list queues nothing.
     void scheduleDelete(const std::vector<std::string>& ids);
-    // Empties the index through a rebuild, so the last-rebuild time becomes the time of the clear.
-    void scheduleClear();
+    // Empties the index through a rebuild (the last-rebuild time becomes the time of the clear) and erases
+    // what it held from its files, on the index queue behind the jobs queued before, and waits for it.
+    // Returns why it failed, after logging it; nothing when it worked or there is no index.
+    std::optional<std::string> clearNow();
     void scheduleTouch(const std::string& id, Date sortAt, std::optional<Date> lastAccessedAt,
                        std::int64_t accessCount);
     // Reads the history through `source` from now on. When the index holds no document (a one-row read) and
@@ -117,6 +119,8 @@ private:
     std::shared_ptr<std::atomic<int>> fillsUnfinished_ = std::make_shared<std::atomic<int>>(0);
     // Set by a failed index job (on the queue); the next scheduled work then reconciles first.
     std::shared_ptr<std::atomic<bool>> writesLost_ = std::make_shared<std::atomic<bool>>(false);
+    // Set from a failed index write until one works again; only the first failure is logged.
+    std::shared_ptr<std::atomic<bool>> writesFailing_ = std::make_shared<std::atomic<bool>>(false);
     SerialQueue queue_{"Quorvane.ClipboardHistoryRepository.SearchIndexSyncQueue"};
 };
 

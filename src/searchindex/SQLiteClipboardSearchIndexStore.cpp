@@ -483,7 +483,17 @@ ClipboardSearchIndexStats SQLiteClipboardSearchIndexStore::rebuildInBatches(
 }
 
 void SQLiteClipboardSearchIndexStore::eraseRemovedData() {
-    perform([&](SQLiteDatabase& db) { db.rewriteWithoutRemovedData(); });
+    perform([&](SQLiteDatabase& db) {
+        // On the write queue, so no merge runs beside it. A checkpoint running meanwhile would make the log's
+        // truncation fail with "database is locked", and a search's snapshot would keep the log's frames:
+        // both wait until the erase is done, and the next search opens its connection anew.
+        checkpointQueue_.sync([&] {
+            readQueue_.sync([&] {
+                readDb_.reset();
+                db.rewriteWithoutRemovedData();
+            });
+        });
+    });
 }
 
 void SQLiteClipboardSearchIndexStore::upsert(const ClipboardSearchIndexDocument& document) {

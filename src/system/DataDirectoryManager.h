@@ -18,6 +18,7 @@
 #include "platform/DefaultsValue.h"
 #include "platform/UserDefaults.h"
 #include "platform/WorkspaceOpener.h"
+#include "system/StoragePrivacy.h"
 
 namespace quorvane {
 
@@ -99,7 +100,16 @@ public:
     // Why the last move's copy failed, in the system's words ("No space left on device"); empty when it did
     // not fail that way. Main queue only.
     const std::string& lastStorageMoveFailureCause() const { return lastStorageMoveFailureCause_; }
-    void setLastStorageMoveFailureCause(std::string cause) { lastStorageMoveFailureCause_ = std::move(cause); }
+    void setLastStorageMoveFailureCause(std::string cause) {
+        lastStorageMoveFailureCause_ = std::move(cause);
+    }
+
+    // Why the storage folder was refused when the services were last built (it is not this user's alone);
+    // nothing when it was not. Main thread only.
+    const std::optional<StoragePrivacyError>& storageRefusal() const { return storageRefusal_; }
+    void setStorageRefusal(std::optional<StoragePrivacyError> refusal) {
+        storageRefusal_ = std::move(refusal);
+    }
 
 private:
     std::filesystem::path homeDirectory() const;
@@ -109,6 +119,7 @@ private:
     WorkspaceOpener& workspace_;
     EnvironmentReader environment_;
     std::string lastStorageMoveFailureCause_;
+    std::optional<StoragePrivacyError> storageRefusal_;
     std::atomic<bool> storageMoveCopying_{false};
     std::atomic<std::uint64_t> storageMoveBytesCopied_{0};
     std::optional<std::filesystem::path> activeCustomDirectory_;

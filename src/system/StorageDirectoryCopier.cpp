@@ -1,7 +1,12 @@
 #include "system/StorageDirectoryCopier.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <set>
 #include <string_view>
 #include <vector>
@@ -12,6 +17,7 @@
 #include "system/DataDirectoryManager.h"
 #include "system/StorageBackups.h"
 #include "system/StorageDirectoryLock.h"
+#include "system/StoragePrivacy.h"
 
 namespace quorvane {
 
@@ -89,6 +95,7 @@ void StorageDirectoryCopier::throwIfStopped() const {
 
 bool StorageDirectoryCopier::copy(const fs::path& source, const fs::path& target) {
     failureCause_.clear();
+    copied_.clear();
     try {
         if (overlaps(source, target)) {
             // Moving the target's entries aside would move the live files themselves.
@@ -116,7 +123,8 @@ bool StorageDirectoryCopier::copy(const fs::path& source, const fs::path& target
         std::erase(sourceNames, std::string(StorageDirectoryLock::lockFileName));
         // Backups stay with the folder they were made in (the source is left as it was): carried along they
         // would double on every move and collide with the target's own.
-        std::erase_if(sourceNames, [](const std::string& name) { return StorageBackups::isBackupName(name); });
+        std::erase_if(sourceNames,
+                      [](const std::string& name) { return StorageBackups::isBackupName(name); });
         // Listed to prove the target readable before anything is moved aside.
         (void)listNames(target);
 
@@ -127,23 +135,87 @@ bool StorageDirectoryCopier::copy(const fs::path& source, const fs::path& target
             const std::string database = databaseNameOf(name);
             if (movedAside.insert(database).second) moveAside(target, database);
         }
-        for (const std::string& name : sourceNames) copyEntry(source / name, target / name);
+        for (const std::string& name : sourceNames) {
+            copied_.push_back(target / name);
+            copyEntry(source / name, target / name);
+        }
         return true;
     } catch (const StopRequested&) {
+        removeCopies();
         return false;
     } catch (const std::system_error& failure) {
         failureCause_ = failure.code().message();
         Logger::error(std::string("Failed to migrate storage directory: ") + failure.what(), kCategory);
+        removeCopies();
         return false;
     } catch (const std::exception& failure) {
         failureCause_ = failure.what();
         Logger::error(std::string("Failed to migrate storage directory: ") + failure.what(), kCategory);
+        removeCopies();
         return false;
+    }
+}
+
+void StorageDirectoryCopier::removeCopies() {
+    // A part of a history is no history: what this copy wrote goes (on a full disk it also gives the room
+    // back); the backups it moved aside stay.
+    for (const fs::path& path : copied_) {
+        std::error_code error;
+        fs::remove_all(path, error);
+        if (error) {
+            Logger::error("Failed to remove the partial copy " + path.string() + ": " + error.message(),
+                          kCategory);
+        }
+    }
+    copied_.clear();
+}
+
+void StorageDirectoryCopier::copyFile(const fs::path& from, const fs::path& to) {
+    // By hand rather than fs::copy_file, which reports a full disk as an input/output error.
+    const int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
+    if (in < 0)
+        throw fs::filesystem_error("Cannot read", from, std::error_code(errno, std::generic_category()));
+    struct stat info {};
+    ::fstat(in, &info);
+    const int out = ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, info.st_mode & 0777);
+    if (out < 0) {
+        const int error = errno;
+        ::close(in);
+        throw fs::filesystem_error("Cannot create", to, std::error_code(error, std::generic_category()));
+    }
+    const auto fail = [&](const char* what, const fs::path& path) {
+        const int error = errno;
+        ::close(in);
+        ::close(out);
+        throw fs::filesystem_error(what, path, std::error_code(error, std::generic_category()));
+    };
+    std::array<char, 1 << 16> buffer{};
+    for (;;) {
+        const ssize_t got = ::read(in, buffer.data(), buffer.size());
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) fail("Cannot read", from);
+        if (got == 0) break;
+        for (ssize_t written = 0; written < got;) {
+            const ssize_t n = ::write(out, buffer.data() + written, static_cast<std::size_t>(got - written));
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) fail("Cannot write", to);
+            written += n;
+        }
+        bytesCopied_ += static_cast<std::uintmax_t>(got);
+        if (progress_) progress_->store(bytesCopied_);
+    }
+    // A full disk may only show when the data reaches it.
+    if (::fsync(out) != 0) fail("Cannot write", to);
+    ::close(in);
+    if (::close(out) != 0) {
+        throw fs::filesystem_error("Cannot write", to, std::error_code(errno, std::generic_category()));
     }
 }
 
 void StorageDirectoryCopier::prepareTarget(const fs::path& target) {
     DataDirectoryManager::createPrivateDirectories(target);
+    // A folder others own or may write to would hand them the history.
+    StoragePrivacy::ensurePrivateFolder(target);
     const fs::path probe = target / (".write_test_" + makeUuidString());
     writeFileAtomically(probe, "test", 0600);
     fs::remove(probe);
@@ -182,9 +254,7 @@ void StorageDirectoryCopier::copyEntry(const fs::path& from, const fs::path& to)
                 copyEntry(entry.path(), to / entry.path().filename());
             break;
         case fs::file_type::regular:
-            fs::copy_file(from, to);
-            bytesCopied_ += fs::file_size(to);
-            if (progress_) progress_->store(bytesCopied_);
+            copyFile(from, to);
             break;
         default:
             // Sockets and pipes belong to a running program; their contents cannot be copied.

@@ -1,16 +1,17 @@
 #pragma once
 
-// The copy behind a storage move: proves the target writable, moves the entries the copy would overwrite aside
-// as backups (earlier backups are kept: each may be the only copy of a history), then copies every top-level
-// entry of the source into the target, except the source's own backups, which stay where they were made.
-// A database goes aside together with its "-wal", "-shm" and "-journal" files, so a stale log never meets a
-// copied database. Symbolic links are copied as links, never followed; the source is never changed.
+// The copy behind a storage move: proves the target writable, moves the entries the copy would overwrite
+// aside as backups (earlier backups are kept: each may be the only copy of a history), then copies every
+// top-level entry of the source into the target, except the source's own backups, which stay where they were
+// made. A database goes aside together with its "-wal", "-shm" and "-journal" files, so a stale log never
+// meets a copied database. Symbolic links are copied as links, never followed; the source is never changed.
 // Blocking: runs on the storage move's worker. One object per copy.
 
 #include <atomic>
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "platform/Clock.h"
 
@@ -27,7 +28,8 @@ public:
 
     // Copies `source` into `target`, creating the target as needed. A source that does not exist leaves an
     // empty target. Returns false after logging "Failed to migrate storage directory: ..." (or "Failed to
-    // create destination directory: ...") when anything fails; what was copied or moved aside stays.
+    // create destination directory: ...") when anything fails; what was moved aside stays, what was copied
+    // is removed. A target folder that is not this user's alone is refused.
     bool copy(const std::filesystem::path& source, const std::filesystem::path& target);
 
     // Why the last copy() failed, in the system's words ("Read-only file system", "No space left on
@@ -46,6 +48,9 @@ private:
     void prepareTarget(const std::filesystem::path& target);
     void moveAside(const std::filesystem::path& target, const std::string& name);
     void copyEntry(const std::filesystem::path& from, const std::filesystem::path& to);
+    void copyFile(const std::filesystem::path& from, const std::filesystem::path& to);
+    // Removes the entries this copy wrote into the target.
+    void removeCopies();
     void throwIfStopped() const;
 
     const Clock& clock_;
@@ -53,6 +58,7 @@ private:
     std::uintmax_t bytesCopied_ = 0;
     std::atomic<std::uint64_t>* progress_ = nullptr;
     std::string failureCause_;
+    std::vector<std::filesystem::path> copied_;
 };
 
 }  // namespace quorvane

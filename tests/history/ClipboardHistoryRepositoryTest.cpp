@@ -1,10 +1,9 @@
 #include <gtest/gtest.h>
-
-#include <fstream>
-#include <chrono>
 #include <sqlite3.h>
 
 #include <atomic>
+#include <chrono>
+#include <fstream>
 #include <future>
 #include <limits>
 #include <thread>
@@ -103,6 +102,18 @@ protected:
     int takeNotifications() {
         loop_.runUntilIdle();
         return std::exchange(notifications_, 0);
+    }
+    // Fills the history, stops cleanly and damages the middle of the file, as a failing disk would while the
+    // program is not running (so no unclean-stop check runs at the next open).
+    void damageWhileStopped() {
+        for (int i = 0; i < 40; ++i)
+            saveText("T" + std::to_string(i), std::string(2000, 'a' + i % 26), 100 + i);
+        repository().quiesce();
+        repository_.reset();
+        std::fstream file(historyFile(), std::ios::in | std::ios::out | std::ios::binary);
+        file.seekp(4096 * 2);
+        const std::string garbage(4096 * 6, '\xA5');
+        file.write(garbage.data(), static_cast<std::streamsize>(garbage.size()));
     }
     std::vector<std::string> indexedIDs() {
         repository().waitForSearchIndexJobs();
@@ -588,23 +599,22 @@ TEST_F(ClipboardHistoryRepositoryTest, IndexWritesLostToAFullDiskAreRetriedWithT
     EXPECT_EQ(log.count("Retrying clipboard search index writes"), retriesWhileFull + 1);
 }
 
-TEST_F(ClipboardHistoryRepositoryTest, DamageFoundWhileRunningIsReportedOnceAndNothingMoreIsWritten) {
-    for (int i = 0; i < 40; ++i) saveText("T" + std::to_string(i), std::string(2000, 'a' + i % 26), 100 + i);
-    repository().quiesce();
-    repository_.reset();
-    {
-        // Damage in the middle of the file after a clean stop: the start does not look, the first use finds it.
-        std::fstream file(historyFile(), std::ios::in | std::ios::out | std::ios::binary);
-        file.seekp(4096 * 2);
-        const std::string garbage(4096 * 6, '\xA5');
-        file.write(garbage.data(), static_cast<std::streamsize>(garbage.size()));
-    }
+TEST_F(ClipboardHistoryRepositoryTest,
+       DamageLeftWhileStoppedIsReportedAtTheStartOnceAndNothingMoreIsWritten) {
+    damageWhileStopped();
     int damageNotices = 0;
     const auto observation =
         center_.addObserver(ClipboardHistoryRepository::historyDamagedNotification, [&] { ++damageNotices; });
     testing::LogCapture log;
     repository();
-    // A read meets it first: the list comes back empty and the damage is reported.
+    // Said at the start, before anything reads or writes the history.
+    for (int turn = 0; turn < 2000 && damageNotices == 0; ++turn) {
+        loop_.runUntilIdle();
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    EXPECT_EQ(damageNotices, 1);
+    EXPECT_TRUE(repository().isDamaged());
+    // A read that meets it comes back empty and says nothing new.
     bool answered = false;
     repository().getHistorySnapshots("", std::nullopt, [&](auto) { answered = true; });
     for (int turn = 0; turn < 1000 && !answered; ++turn) {
@@ -612,7 +622,6 @@ TEST_F(ClipboardHistoryRepositoryTest, DamageFoundWhileRunningIsReportedOnceAndN
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
     ASSERT_TRUE(answered);
-    EXPECT_TRUE(repository().isDamaged());
     for (int i = 0; i < 5; ++i) {
         const std::string text = "after the damage " + std::to_string(i);
         repository().removeDuplicateTexts(text, std::nullopt, std::nullopt, std::nullopt);
@@ -625,6 +634,66 @@ TEST_F(ClipboardHistoryRepositoryTest, DamageFoundWhileRunningIsReportedOnceAndN
     // Not one failure per copy.
     EXPECT_EQ(log.count("Failed to save clipboard history context"), 0u);
     EXPECT_EQ(damageNotices, 1);
+}
+
+TEST_F(ClipboardHistoryRepositoryTest, ASoundHistoryIsNotReportedDamagedAtTheStart) {
+    saveText("A", "alpha", 100);
+    repository().quiesce();
+    repository_.reset();
+    int damageNotices = 0;
+    const auto observation =
+        center_.addObserver(ClipboardHistoryRepository::historyDamagedNotification, [&] { ++damageNotices; });
+    repository();
+    EXPECT_EQ(ids(), std::vector<std::string>{"A"});
+    loop_.runUntilIdle();
+    EXPECT_EQ(damageNotices, 0);
+    EXPECT_FALSE(repository().isDamaged());
+}
+
+TEST_F(ClipboardHistoryRepositoryTest, AFullDiskLogsOneErrorAndOneLineWhenSavingWorksAgain) {
+    repository();
+    runRaw(
+        "CREATE TRIGGER full BEFORE INSERT ON ClipboardHistoryIndex "
+        "BEGIN SELECT RAISE(ABORT, 'database or disk is full'); END;");
+    testing::LogCapture log;
+    for (int i = 0; i < 5; ++i) saveText("F" + std::to_string(i), "copy " + std::to_string(i), 100 + i);
+    EXPECT_EQ(log.count("Failed to save clipboard history context"), 1u);
+    EXPECT_TRUE(log.contains("ERROR", "database or disk is full"));
+    EXPECT_TRUE(ids().empty());
+
+    runRaw("DROP TRIGGER full;");
+    saveText("OK", "saved again", 200);
+    saveText("OK2", "saved once more", 201);
+    EXPECT_EQ(log.count("Saving clipboard history works again"), 1u);
+    EXPECT_TRUE(log.contains("INFO", "Saving clipboard history works again after 5 failed saves"));
+    EXPECT_EQ(ids(), (std::vector<std::string>{"OK2", "OK"}));
+
+    // A later failure is the first of a new run of them.
+    runRaw(
+        "CREATE TRIGGER full BEFORE INSERT ON ClipboardHistoryIndex "
+        "BEGIN SELECT RAISE(ABORT, 'database or disk is full'); END;");
+    saveText("F9", "copy 9", 300);
+    EXPECT_EQ(log.count("Failed to save clipboard history context"), 2u);
+}
+
+TEST_F(ClipboardHistoryRepositoryTest, AClearWhoseIndexStepFailsSaysWhatFailedAndStaysRecorded) {
+    saveText("A", "alpha", 100);
+    repository().waitForSearchIndexJobs();
+    takeNotifications();
+    index_->failing = true;
+    testing::LogCapture log;
+    const auto failure = repository().tryClearHistory();
+    ASSERT_TRUE(failure.has_value());
+    EXPECT_EQ(*failure, "the search index was not cleared: index unavailable");
+    EXPECT_TRUE(log.contains("ERROR", "Failed to clear clipboard history: the search index was not cleared"));
+    // The history itself is cleared and announced; the next start finishes the rest.
+    EXPECT_TRUE(ids().empty());
+    EXPECT_EQ(takeNotifications(), 1);
+    EXPECT_TRUE(std::filesystem::exists(directory_ / "data" / "clipboard_history.clearing"));
+
+    index_->failing = false;
+    EXPECT_EQ(repository().tryClearHistory(), std::nullopt);
+    EXPECT_FALSE(std::filesystem::exists(directory_ / "data" / "clipboard_history.clearing"));
 }
 
 TEST_F(ClipboardHistoryRepositoryTest, WithoutAnIndexStoreHistoryStillWorks) {

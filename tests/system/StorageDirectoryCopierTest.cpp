@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <cerrno>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <set>
@@ -230,6 +234,42 @@ TEST_F(StorageDirectoryCopierTest, StopRequestEndsTheCopyQuietlyAndPipesAreLeftO
     EXPECT_FALSE(copy());
     EXPECT_FALSE(fs::exists(target() / "clipboard_history.sqlite"));
     EXPECT_EQ(log.count("Failed to migrate"), 0u);
+}
+
+TEST_F(StorageDirectoryCopierTest, AFullTargetSaysSoAndKeepsNoPartOfTheCopy) {
+    if (::geteuid() != 0) GTEST_SKIP() << "mounting a small file system for the target needs root";
+    const fs::path small = directory_ / "small";
+    fs::create_directories(small);
+    if (::mount("tmpfs", small.c_str(), "tmpfs", 0, "size=256k,mode=0700") != 0)
+        GTEST_SKIP() << "no small file system could be mounted here: " << std::strerror(errno);
+    write(source() / "a-small-file", "small");
+    write(source() / "clipboard_history.sqlite", std::string(1 << 20, 'h'));
+    // Already in the target: it goes aside before the copy and stays, the copy's own files go.
+    write(small / "QuorvaneData" / "clipboard_history.sqlite", "older history");
+
+    StorageDirectoryCopier copier(clock_, stop_);
+    LogCapture log;
+    const bool copied = copier.copy(source(), small / "QuorvaneData");
+    const auto left = names(small / "QuorvaneData");
+    const std::string failureCause = copier.failureCause();
+    ::umount(small.c_str());
+
+    EXPECT_FALSE(copied);
+    EXPECT_EQ(failureCause, "No space left on device");
+    EXPECT_TRUE(log.contains("ERROR", "No space left on device"));
+    EXPECT_EQ(left, std::set<std::string>{"clipboard_history.sqlite.backup_1750000000"});
+}
+
+TEST_F(StorageDirectoryCopierTest, ATargetOthersCanWriteToIsRefusedBeforeAnythingIsCopied) {
+    write(source() / "clipboard_history.sqlite", "history");
+    fs::create_directories(target());
+    fs::permissions(target(), fs::perms::owner_all | fs::perms::group_all | fs::perms::others_all);
+    StorageDirectoryCopier copier(clock_, stop_);
+    LogCapture log;
+    EXPECT_FALSE(copier.copy(source(), target()));
+    EXPECT_NE(copier.failureCause().find("can be written by other users"), std::string::npos)
+        << copier.failureCause();
+    EXPECT_TRUE(names(target()).empty());
 }
 
 }  // namespace

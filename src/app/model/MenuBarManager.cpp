@@ -67,17 +67,18 @@ MenuBarManager::MenuBarManager(UserDefaults& userDefaults, AppUpdateManaging& ap
         if (!alive.expired()) refresh(false);
     });
     // Said where the user looks: a damaged history otherwise fails silently copy after copy.
-    damageObservation_ = notificationCenter.addObserver(
-        ClipboardHistoryRepository::historyDamagedNotification, [this, alive] {
+    damageObservation_ =
+        notificationCenter.addObserver(ClipboardHistoryRepository::historyDamagedNotification, [this, alive] {
             if (alive.expired()) return;
             historyDamaged_ = true;
             refresh(true);
         });
-    storageObservation_ = notificationCenter.addObserver(StorageSettingsViewModel::storageDirectoryDidChangeNotification, [this, alive] {
-        if (alive.expired() || !historyDamaged_) return;
-        historyDamaged_ = false;
-        refresh(true);
-    });
+    storageObservation_ = notificationCenter.addObserver(
+        StorageSettingsViewModel::storageDirectoryDidChangeNotification, [this, alive] {
+            if (alive.expired() || !historyDamaged_) return;
+            historyDamaged_ = false;
+            refresh(true);
+        });
     refresh(true);
 }
 
@@ -224,9 +225,14 @@ std::vector<MenuBarItem> MenuBarManager::menuItems(MenuBarCaptureState state) co
     std::vector<MenuBarItem> items;
     using K = L10nKey;
     if (historyDamaged_) {
-        const std::string title = L10n::text(K::historyDamagedStatus);
-        items.push_back(
-            {MenuBarItem::Kind::header, title, kPausedSymbol, title, MenuBarAction::none, false, {}});
+        // Short enough for a menu on any screen; the tool tip says how to recover.
+        items.push_back({MenuBarItem::Kind::header,
+                         L10n::text(K::historyDamagedMenuTitle),
+                         kPausedSymbol,
+                         L10n::text(K::historyDamagedStatus),
+                         MenuBarAction::none,
+                         false,
+                         {}});
         items.push_back(separator());
     }
     if (state == MenuBarCaptureState::off) {

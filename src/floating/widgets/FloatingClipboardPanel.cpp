@@ -115,6 +115,8 @@ void FloatingClipboardPanel::build() {
     footer->setSpacing(6);
     statusLabel_ = new QLabel(surface);
     statusLabel_->setTextFormat(Qt::PlainText);
+    // A message longer than the room beside the tips wraps instead of being cut off.
+    statusLabel_->setWordWrap(true);
     statusLabel_->setMinimumWidth(0);
     statusLabel_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     QFont small = statusLabel_->font();

@@ -130,9 +130,9 @@ void FloatingClipboardPanelController::saveItemToFile(const ClipboardHistoryInde
             if (alive.expired() || !path) return;
             try {
                 if (entry.contentType == ClipboardContentType::text) {
-                    writeFileAtomically(*path, formatted ? *formatted : content.content, 0644);
+                    writeUserFileAtomically(*path, formatted ? *formatted : content.content);
                 } else if (content.imageData) {
-                    writeFileAtomically(*path, bytesOf(*content.imageData), 0644);
+                    writeUserFileAtomically(*path, bytesOf(*content.imageData));
                 } else {
                     Logger::warning("No image data available", kLogCategory);
                     return;

@@ -5,6 +5,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <system_error>
@@ -131,7 +133,12 @@ ClipboardHistoryStore::ClipboardHistoryStore(std::filesystem::path file) : file_
                             ".recovered', then move the recovered file into its place"));
         }
     }
-    ::chmod(file_.c_str(), 0600);
+    // A file restored or copied with wider modes is narrowed; one that cannot be is not used.
+    if (struct stat info{};
+        ::stat(file_.c_str(), &info) == 0 && (info.st_mode & 077) != 0 && ::chmod(file_.c_str(), 0600) != 0) {
+        throw HistoryStoreError(HistoryStoreError::Kind::open, "Cannot make history store " + file_.string() +
+                                                                   " private: " + std::strerror(errno));
+    }
     sqlite3_db_config(connection->handle(), SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 0, nullptr);
 
     try {
@@ -162,6 +169,11 @@ ClipboardHistoryStore::~ClipboardHistoryStore() {
     mainContext_.reset();
     std::error_code ignored;
     std::filesystem::remove(runningMarker(file_), ignored);
+}
+
+std::optional<std::string> ClipboardHistoryStore::findDamage() const {
+    const auto connection = openConnection(file_, SQLITE_OPEN_READONLY | SQLITE_OPEN_FULLMUTEX);
+    return firstDamage(*connection);
 }
 
 std::unique_ptr<ClipboardHistoryStoreContext> ClipboardHistoryStore::makeReadContext() const {

@@ -11,6 +11,8 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <optional>
+#include <string>
 
 #include "history/store/ClipboardHistoryStoreContext.h"
 
@@ -35,6 +37,9 @@ public:
     ClipboardHistoryStoreContext& mainContext() { return *mainContext_; }
     // A fresh read-only context that sees everything saved so far. Throws HistoryStoreError.
     std::unique_ptr<ClipboardHistoryStoreContext> makeReadContext() const;
+    // Reads every page of the file on a connection of its own and returns the first damage found, or
+    // nothing for a sound file. Throws HistoryStoreError when no connection can be opened.
+    std::optional<std::string> findDamage() const;
 
 private:
     std::filesystem::path file_;

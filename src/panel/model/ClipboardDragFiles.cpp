@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <limits>
 #include <system_error>
 
 #include "base/AtomicFile.h"
@@ -29,7 +30,7 @@ std::filesystem::path newDragFilePath(const std::filesystem::path& folder, std::
 }  // namespace
 
 std::filesystem::path dragOutDirectory() {
-    return ensurePrivateDirectory(privateRuntimeDirectory() / "QuorvaneDragItems");
+    return ensurePrivateDirectory(privateRuntimeDirectory() / dragOutFolderName);
 }
 
 std::string dragFileStem(std::string_view id) {
@@ -63,8 +64,13 @@ std::optional<std::filesystem::path> writeDragImageFile(const std::filesystem::p
     }
 }
 
-std::size_t removeOldDragFiles(const std::filesystem::path& folder, Date now, std::string_view namePrefix) {
-    const double cutoff = now.timeIntervalSince1970 - dragFileMaximumAgeSeconds;
+namespace {
+
+// Removes the plain files of `folder` whose names begin with `namePrefix` and that were last modified before
+// `cutoff` (seconds since 1970). Hidden files and files whose time cannot be read are left alone; paths that
+// could not be removed go to `failed` when given.
+std::size_t removeFilesBefore(const std::filesystem::path& folder, double cutoff, std::string_view namePrefix,
+                              std::vector<std::filesystem::path>* failed) {
     std::size_t removed = 0;
     std::error_code error;
     std::filesystem::directory_iterator entries(folder, error);
@@ -78,9 +84,32 @@ std::size_t removeOldDragFiles(const std::filesystem::path& folder, Date now, st
             static_cast<double>(info.st_mtim.tv_sec) + static_cast<double>(info.st_mtim.tv_nsec) / 1e9;
         if (modified >= cutoff) continue;
         std::error_code removeError;
-        if (std::filesystem::remove(entry.path(), removeError)) ++removed;
+        if (std::filesystem::remove(entry.path(), removeError)) {
+            ++removed;
+        } else if (failed) {
+            failed->push_back(entry.path());
+        }
     }
     return removed;
+}
+
+}  // namespace
+
+std::size_t removeOldDragFiles(const std::filesystem::path& folder, Date now, std::string_view namePrefix) {
+    return removeFilesBefore(folder, now.timeIntervalSince1970 - dragFileMaximumAgeSeconds, namePrefix,
+                             nullptr);
+}
+
+std::vector<std::filesystem::path> removeAllItemFiles(const std::filesystem::path& privateFolder) {
+    std::vector<std::filesystem::path> failed;
+    constexpr double always = std::numeric_limits<double>::infinity();
+    removeFilesBefore(privateFolder, always, openWithFilePrefix, &failed);
+    removeFilesBefore(privateFolder / dragOutFolderName, always, {}, &failed);
+    for (const auto& path : failed) {
+        Logger::error("Failed to remove the temporary file " + path.string() + " of a cleared entry",
+                      kLogCategory);
+    }
+    return failed;
 }
 
 }  // namespace quorvane

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "base/Date.h"
 #include "platform/DefaultsValue.h"
@@ -16,6 +17,9 @@ namespace quorvane {
 
 // Files older than this are removed by the clean-up.
 inline constexpr double dragFileMaximumAgeSeconds = 86400;
+
+// The drag-out folder's name inside the private temporary folder.
+inline constexpr const char* dragOutFolderName = "QuorvaneDragItems";
 
 // The drag-out folder inside the private temporary folder ("QuorvaneDragItems"), made private when
 // missing. Throws std::system_error when it cannot be had.
@@ -35,10 +39,16 @@ std::optional<std::filesystem::path> writeDragImageFile(const std::filesystem::p
 // Removes the plain files of `folder` whose names begin with `namePrefix`, last modified before `now` minus
 // a day. Hidden files, files whose time cannot be read, and every error are left alone. Returns how many
 // files went.
-std::size_t removeOldDragFiles(const std::filesystem::path& folder, Date now, std::string_view namePrefix = {});
+std::size_t removeOldDragFiles(const std::filesystem::path& folder, Date now,
+                               std::string_view namePrefix = {});
 
 // The prefix of the files "Open with" writes into the private folder, beside files that must stay (the
 // instance lock and socket).
 inline constexpr std::string_view openWithFilePrefix = "Quorvane_";
+
+// Removes every file "Open with" (named with openWithFilePrefix in `privateFolder`) and drag-out (in its
+// drag-out folder) wrote, whatever its age: the history they came from was cleared. Logs and returns the
+// paths that could not be removed.
+std::vector<std::filesystem::path> removeAllItemFiles(const std::filesystem::path& privateFolder);
 
 }  // namespace quorvane

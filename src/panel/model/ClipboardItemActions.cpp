@@ -217,13 +217,14 @@ void ClipboardItemActions::writeChosenFile(const ClipboardHistoryIndexSnapshot& 
         return;
     }
     try {
-        // A file the user chose to keep: readable like any other file of theirs.
+        // A file the user chose to keep: the modes of the file it replaces, else those of any new file of
+        // theirs.
         if (image) {
             const auto& data = *content.imageData;
-            writeFileAtomically(
-                destination, std::string_view(reinterpret_cast<const char*>(data.data()), data.size()), 0644);
+            writeUserFileAtomically(
+                destination, std::string_view(reinterpret_cast<const char*>(data.data()), data.size()));
         } else {
-            writeFileAtomically(destination, content.content, 0644);
+            writeUserFileAtomically(destination, content.content);
         }
     } catch (const std::system_error& error) {
         Logger::error(std::string("Failed to save file: ") + error.what(), kLogCategory);

@@ -177,6 +177,7 @@ void ClipboardPanel::makeWindow() {
     auto* statusLayout = new QHBoxLayout(statusArea);
     statusLayout->setContentsMargins(0, 0, 0, 0);
     statusLabel_ = new QLabel(statusArea);
+    statusLabel_->setObjectName("footerStatus");
     statusLayout->addWidget(statusLabel_);
     QFont statusFont = statusLabel_->font();
     statusFont.setPointSizeF(9);
@@ -185,6 +186,8 @@ void ClipboardPanel::makeWindow() {
     statusPalette.setColor(QPalette::WindowText, UiColors::systemRed(statusPalette));
     statusLabel_->setPalette(statusPalette);
     statusLabel_->setTextFormat(Qt::PlainText);
+    // A message longer than the room beside the tips wraps onto a second line instead of being cut off.
+    statusLabel_->setWordWrap(true);
     statusLabel_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     statusLabel_->hide();
     footerLayout->addWidget(statusArea, 1);
@@ -199,7 +202,7 @@ void ClipboardPanel::makeWindow() {
         std::max({primaryTipButton_->sizeHint().height(), secondaryTipButton_->sizeHint().height(),
                   statusLabel_->sizeHint().height()}) +
         12;
-    footer->setFixedHeight(std::max(footerHeight, 34));
+    footer->setMinimumHeight(std::max(footerHeight, 34));
     connect(primaryTipButton_, &QAbstractButton::clicked, this, [this] { primaryTipClicked(); });
     connect(secondaryTipButton_, &QAbstractButton::clicked, this, [this] { secondaryTipClicked(); });
     column->addWidget(footer);

@@ -18,8 +18,8 @@
 #include "panel/widgets/ClipboardDetailView.h"
 #include "panel/widgets/LetterKey.h"
 #include "ui/ShownImageDecoding.h"
-#include "ui/UiColors.h"
 #include "ui/TransientScrollBars.h"
+#include "ui/UiColors.h"
 
 namespace quorvane {
 namespace {
@@ -189,7 +189,7 @@ void PinWindow::saveText(std::function<void(bool)> completion) {
                 return;
             }
             try {
-                writeFileAtomically(*destination, self->state_.currentText(), 0644);
+                writeUserFileAtomically(*destination, self->state_.currentText());
             } catch (const std::system_error& error) {
                 self->showAlert(L10nKey::saveFailedTitle, error.what());
                 if (completion) completion(false);
@@ -220,9 +220,8 @@ void PinWindow::saveImage(std::function<void(bool)> completion) {
             }
             const Data& data = *self->state_.content().imageData;
             try {
-                writeFileAtomically(*destination,
-                                    std::string_view(reinterpret_cast<const char*>(data.data()), data.size()),
-                                    0644);
+                writeUserFileAtomically(
+                    *destination, std::string_view(reinterpret_cast<const char*>(data.data()), data.size()));
             } catch (const std::system_error& error) {
                 self->showAlert(L10nKey::saveFailedTitle, error.what());
                 if (completion) completion(false);

@@ -4,8 +4,10 @@
 #include <exception>
 
 #include "base/Logger.h"
+#include "base/PrivateDirectory.h"
 #include "history/ClipboardHistoryRepositoryProtocol.h"
 #include "l10n/L10n.h"
+#include "panel/model/ClipboardDragFiles.h"
 #include "settings/model/StorageSettingsFormatting.h"
 #include "system/StorageBackups.h"
 
@@ -103,10 +105,11 @@ std::string StorageSettingsViewModel::itemCountText() const {
 
 std::string StorageSettingsViewModel::diskUsageText() const {
     if (isMoving()) {
-        return L10n::text(L10nKey::storageMovingBytesCopied,
-                          StorageSettingsFormatting::byteCountText(
-                              static_cast<std::int64_t>(services_.dataDirectoryManager.storageMoveBytesCopiedSoFar()),
-                              AppLanguage::current()));
+        return L10n::text(
+            L10nKey::storageMovingBytesCopied,
+            StorageSettingsFormatting::byteCountText(
+                static_cast<std::int64_t>(services_.dataDirectoryManager.storageMoveBytesCopiedSoFar()),
+                AppLanguage::current()));
     }
     if (isLoading_) return loadingText();
     return StorageSettingsFormatting::byteCountText(summary_.directorySizeBytes, AppLanguage::current());
@@ -291,8 +294,8 @@ void StorageSettingsViewModel::clearHistory() {
     if (backups.count > 0) {
         const AppLanguage language = AppLanguage::current();
         message += "\n\n" + L10n::text(L10nKey::storageClearAllBackupsNote,
-                                        StorageSettingsFormatting::countText(backups.count, language),
-                                        StorageSettingsFormatting::byteCountText(backups.bytes, language));
+                                       StorageSettingsFormatting::countText(backups.count, language),
+                                       StorageSettingsFormatting::byteCountText(backups.bytes, language));
     }
     const Alert confirmation{AlertStyle::warning,
                              L10n::text(L10nKey::storageClearAllConfirmTitle),
@@ -319,6 +322,16 @@ void StorageSettingsViewModel::clearHistory() {
         if (!failure && !StorageBackups::removeAll(folder).empty()) {
             failure = L10n::text(L10nKey::storageClearBackupsLeft);
         }
+        // What "Open with" and drag-out wrote holds cleared texts too.
+        bool temporaryFilesLeft = false;
+        try {
+            temporaryFilesLeft = !removeAllItemFiles(temporaryFilesFolder_ ? temporaryFilesFolder_()
+                                                                           : privateRuntimeDirectory())
+                                      .empty();
+        } catch (const std::system_error&) {
+            // No private folder to be had: nothing was ever written there.
+        }
+        if (!failure && temporaryFilesLeft) failure = L10n::text(L10nKey::storageClearTemporaryFilesLeft);
         setClearRunning(false);
         loadStorageUsageSummary();
         if (failure) {
@@ -335,6 +348,21 @@ void StorageSettingsViewModel::clearHistory() {
                                      ignoreAnswer);
         }
     });
+}
+
+std::string StorageSettingsViewModel::storageRefusalText() const {
+    const auto& refusal = services_.dataDirectoryManager.storageRefusal();
+    if (!refusal) return {};
+    const std::string path = services_.dataDirectoryManager.displayPath(refusal->path());
+    switch (refusal->problem()) {
+        case StoragePrivacyError::Problem::foreignOwner:
+            return L10n::text(L10nKey::storageRefusedForeignOwner, path);
+        case StoragePrivacyError::Problem::writableByOthers:
+            return L10n::text(L10nKey::storageRefusedWritableByOthers, path);
+        case StoragePrivacyError::Problem::modeNotChanged:
+            break;
+    }
+    return L10n::text(L10nKey::storageRefusedNotPrivate, path);
 }
 
 void StorageSettingsViewModel::showInFileManager() {

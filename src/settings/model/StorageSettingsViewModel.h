@@ -105,6 +105,8 @@ public:
     std::string contentBreakdownText() const;
     std::string lastSavedText() const;
     std::string clearHistoryDescriptionText() const;
+    // Why the history was not opened in the storage folder (it is not this user's alone); empty when it was.
+    std::string storageRefusalText() const;
 
     // Counts the history and scans the directory again; the running load, if any, is dropped.
     void loadStorageUsageSummary();
@@ -121,6 +123,11 @@ public:
     // "Clipboard History Cleared" only when the clear happened, else a warning with the reason.
     void clearHistory();
     void showInFileManager();
+    // The private folder where "Open with" and drag-out leave their files, which a clear removes;
+    // privateRuntimeDirectory() unless set.
+    void setTemporaryFilesFolder(std::function<std::filesystem::path()> folder) {
+        temporaryFilesFolder_ = std::move(folder);
+    }
 
 private:
     enum class MoveKind { change, reset };
@@ -134,6 +141,7 @@ private:
     void changed();
 
     Services services_;
+    std::function<std::filesystem::path()> temporaryFilesFolder_;
     std::string dataDirectoryPath_;
     StorageUsageSummary summary_ = StorageUsageSummary::empty();
     bool isLoading_ = false;

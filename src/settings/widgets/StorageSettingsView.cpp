@@ -168,6 +168,12 @@ void StorageSettingsView::buildLayout() {
     dataDirectoryPathLabel_ = pathLabel;
     pathRow->addWidget(pathLabel, 1);
     location->addLayout(pathRow);
+    // Said where the folder is named: the history is not opened in a folder that is not this user's alone.
+    storageRefusalLabel_ = makeWrappingLabel({}, 9, locationCard);
+    storageRefusalLabel_->setContentsMargins(10, 6, 0, 0);
+    storageRefusalLabel_->setObjectName("storageRefusal");
+    storageRefusalLabel_->setVisible(false);
+    location->addWidget(storageRefusalLabel_);
     location->addSpacing(10);
 
     auto* buttons = new QHBoxLayout;
@@ -282,6 +288,9 @@ void StorageSettingsView::applyColors() {
     QPalette line = separator_->palette();
     line.setColor(QPalette::Window, UiColors::separator(this->palette()));
     separator_->setPalette(line);
+    QPalette warning = storageRefusalLabel_->palette();
+    warning.setColor(QPalette::WindowText, UiColors::systemRed(this->palette()));
+    storageRefusalLabel_->setPalette(warning);
 }
 
 void StorageSettingsView::changeEvent(QEvent* event) {
@@ -296,6 +305,9 @@ QString StorageSettingsView::shownDataDirectoryPath() const {
 void StorageSettingsView::updateFromViewModel() {
     const StorageSettingsViewModel& model = *viewModel_;
     static_cast<ElidedPathLabel*>(dataDirectoryPathLabel_)->setPath(qs(model.displayPath()));
+    const std::string refusal = model.storageRefusalText();
+    storageRefusalLabel_->setText(qs(refusal));
+    storageRefusalLabel_->setVisible(!refusal.empty());
     selectDirectoryButton_->setEnabled(model.canChangeDirectory());
     resetDirectoryButton_->setEnabled(model.canResetDirectory());
     itemCountValueLabel_->setText(qs(model.itemCountText()));

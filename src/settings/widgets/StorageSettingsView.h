@@ -40,6 +40,7 @@ public:
     QLabel* contentBreakdownValueLabel() const { return contentBreakdownValueLabel_; }
     QLabel* lastSavedValueLabel() const { return lastSavedValueLabel_; }
     QLabel* clearHistoryDescriptionLabel() const { return clearHistoryDescriptionLabel_; }
+    QLabel* storageRefusalLabel() const { return storageRefusalLabel_; }
     // The full path shown (the label itself may shorten it in the middle).
     QString shownDataDirectoryPath() const;
 
@@ -56,6 +57,7 @@ private:
     Subscription observation_;
     QLabel* titleLabel_ = nullptr;
     QLabel* dataDirectoryPathLabel_ = nullptr;
+    QLabel* storageRefusalLabel_ = nullptr;
     QPushButton* selectDirectoryButton_ = nullptr;
     QPushButton* resetDirectoryButton_ = nullptr;
     QPushButton* showInFileManagerButton_ = nullptr;

@@ -94,7 +94,8 @@ TEST_F(MenuBarFixture, ADamagedHistoryIsTheMenusFirstLineUntilTheStorageFolderCh
     loop.runUntilIdle();
     const auto damaged = titles(*manager);
     ASSERT_GE(damaged.size(), 3u);
-    EXPECT_EQ(damaged[0],
+    EXPECT_EQ(damaged[0], "History file damaged: copies are not saved");
+    EXPECT_EQ(manager->presentation().items[0].accessibilityText,
               "Clipboard history file is damaged; new copies are not saved. See the log to recover it.");
     EXPECT_FALSE(manager->presentation().items[0].enabled);
     EXPECT_EQ(damaged[1], "-");

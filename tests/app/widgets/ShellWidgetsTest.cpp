@@ -11,11 +11,14 @@
 #include "app/widgets/ShellIcons.h"
 #include "app/widgets/TrayIcon.h"
 #include "capture/EmptyClipboardMonitor.h"
+#include "history/ClipboardHistoryRepository.h"
 #include "l10n/AppLanguage.h"
+#include "l10n/L10n.h"
 #include "l10n/StandardAppLanguage.h"
 #include "platform/linux/QtMainQueue.h"
 #include "platform/memory/InMemoryTrayHost.h"
 #include "platform/memory/InMemoryUserDefaults.h"
+#include "settings/model/StorageSettingsViewModel.h"
 #include "support/QtTestApplication.h"
 
 namespace quorvane {
@@ -137,6 +140,21 @@ TEST_F(ShellWidgetsTest, ScreenshotsOfTheTrayMenuAndTheAboutWindow) {
                     folder + "/tray-menu-" + state + "-" + paletteName + "-" + languageName + ".png";
                 EXPECT_TRUE(tray.menu()->grab().save(path)) << path.toStdString();
             }
+            // A history found damaged is said at the top of the menu.
+            paused = false;
+            notifications.post(ClipboardHistoryRepository::historyDamagedNotification);
+            settle();
+            tray.render();
+            tray.menu()->adjustSize();
+            EXPECT_EQ(tray.menu()->actions()[0]->text().toStdString(),
+                      L10n::text(L10nKey::historyDamagedMenuTitle));
+            EXPECT_EQ(tray.menu()->actions()[0]->toolTip().toStdString(),
+                      L10n::text(L10nKey::historyDamagedStatus));
+            const QString damagedPath =
+                folder + "/tray-menu-damaged-" + paletteName + "-" + languageName + ".png";
+            EXPECT_TRUE(tray.menu()->grab().save(damagedPath)) << damagedPath.toStdString();
+            notifications.post(StorageSettingsViewModel::storageDirectoryDidChangeNotification);
+            settle();
             about.reloadTexts();
             settle();
             const QString path = folder + "/about-" + paletteName + "-" + languageName + ".png";

@@ -253,6 +253,14 @@ TEST_F(ClipboardItemActionsTest, SavingAsksWithTheEntrysNameWritesTheFileAndReve
     EXPECT_TRUE(log.contains("INFO", "Saved image to: "));
     EXPECT_EQ(workspace.revealed.size(), 2u) << "a cancelled panel reveals nothing";
     EXPECT_TRUE(alerts.presented.empty());
+
+    // Saved over a file only its owner may read: it stays so.
+    ::chmod(textFile.c_str(), 0600);
+    savePanel.script(textFile);
+    actions->saveItem(textEntry("t1"));
+    loop.runUntilIdle();
+    EXPECT_EQ(fileContents(textFile), "stored text");
+    EXPECT_EQ(permissions(textFile), 0600u);
 }
 
 TEST_F(ClipboardItemActionsTest, AFailedSaveIsLoggedAndShownAndRevealsNothing) {

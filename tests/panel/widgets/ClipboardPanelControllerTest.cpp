@@ -1,14 +1,17 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <QLabel>
 #include <QTest>
 
+#include "l10n/L10n.h"
+#include "l10n/StandardAppLanguage.h"
 #include "panel/model/ClipboardPanelPlacement.h"
 #include "panel/support/FakeHistoryManager.h"
 #include "panel/support/PanelTestEntries.h"
 #include "panel/support/ScriptedSearchService.h"
-#include "panel/widgets/ClipboardPanel.h"
 #include "panel/widgets/ClipboardDetailView.h"
+#include "panel/widgets/ClipboardPanel.h"
 #include "panel/widgets/ClipboardPanelController.h"
 #include "panel/widgets/ClipboardResultListView.h"
 #include "panel/widgets/ClipboardTextField.h"
@@ -24,6 +27,7 @@
 #include "preferences/SettingsAccessors.h"
 #include "support/GrantedAccessibilityPermission.h"
 #include "support/LogCapture.h"
+#include "support/PaletteAndLanguageLoop.h"
 #include "ui/KeyablePanel.h"
 
 namespace quorvane {
@@ -85,6 +89,31 @@ protected:
         std::make_unique<ClipboardPanelController>(ClipboardPanelController::Dependencies{
             viewModel, defaults, loop, clock, pasteboard, screens, activation, poster, trust});
 };
+
+TEST_F(ClipboardPanelControllerTest, ADamagedHistoryIsSaidInFullInTheFooterInEachLanguageAndPalette) {
+    StandardAppLanguage language(defaults);
+    ClipboardPanelController::Options options;
+    options.updateState = [] { return ClipboardFooterUpdateState{false, std::nullopt, true}; };
+    controller = std::make_unique<ClipboardPanelController>(
+        ClipboardPanelController::Dependencies{viewModel, defaults, loop, clock, pasteboard, screens,
+                                               activation, poster, trust},
+        options);
+    const QString folder = testing::screenshotFolder("panel");
+    testing::forEachPaletteAndLanguage(defaults, [&](const QString& paletteName,
+                                                     const QString& languageName) {
+        showWithHistory();
+        QLabel* status = controller->clipboardPanel().window()->findChild<QLabel*>("footerStatus");
+        ASSERT_NE(status, nullptr);
+        for (int turn = 0; turn < 20; ++turn) QApplication::processEvents();
+        EXPECT_TRUE(status->isVisible());
+        EXPECT_EQ(status->text().toStdString(), L10n::text(L10nKey::historyDamagedStatus));
+        // Not cut off: the label is as tall as the lines its text wraps to.
+        EXPECT_GE(status->height(), status->heightForWidth(status->width()));
+        const QString path = folder + "/centred-panel-damaged-" + paletteName + "-" + languageName + ".png";
+        EXPECT_TRUE(controller->clipboardPanel().window()->grab().save(path)) << path.toStdString();
+        controller->hidePanel();
+    });
+}
 
 TEST_F(ClipboardPanelControllerTest, ShowingRemembersTheActiveWindowButNeverOneOfOurOwn) {
     controller->showPanel();

@@ -108,8 +108,9 @@ protected:
                                             std::nullopt, std::nullopt, 0);
     }
 
+    // Its clears remove temporary files from runtimeFolder(), never from the machine's own.
     std::unique_ptr<StorageSettingsViewModel> makeViewModel() {
-        return std::make_unique<StorageSettingsViewModel>(StorageSettingsViewModel::Services{
+        auto model = std::make_unique<StorageSettingsViewModel>(StorageSettingsViewModel::Services{
             manager_,
             [this] {
                 ++providerCalls_;
@@ -122,7 +123,10 @@ protected:
                 shellEvents_.push_back("did finish");
                 services_.events.push_back("shell did finish");
             }});
+        model->setTemporaryFilesFolder([this] { return runtimeFolder(); });
+        return model;
     }
+    fs::path runtimeFolder() const { return directory_ / "runtime"; }
 
     // Turns the loop until `condition` holds; the history reads and the scan answer from other threads.
     bool turnUntil(const std::function<bool()>& condition) {
@@ -327,11 +331,12 @@ TEST_F(StorageSettingsViewModelTest, CancelledMoveSaysNothingAndAFailedOneSaysWh
     ASSERT_TRUE(turnUntil([&] { return !model->isFlowRunning(); }));
     EXPECT_EQ(shellEvents_, (std::vector<std::string>{"will start", "did finish"}));
     // The cause in the system's words, not only a guess at permissions.
-    EXPECT_EQ(alerts_.presented.back(),
-              (Alert{AlertStyle::warning,
-                     "Failed to Change Location",
-                     "The data could not be copied: Not a directory.\nCheck folder permissions and try again.",
-                     {"OK"}}));
+    EXPECT_EQ(
+        alerts_.presented.back(),
+        (Alert{AlertStyle::warning,
+               "Failed to Change Location",
+               "The data could not be copied: Not a directory.\nCheck folder permissions and try again.",
+               {"OK"}}));
     EXPECT_EQ(model->dataDirectoryPath(), defaultStorage().string());
     EXPECT_FALSE(model->canResetDirectory());
 }
@@ -401,6 +406,45 @@ TEST_F(StorageSettingsViewModelTest, ClearTellsClearedOnlyWhenItHappenedAndOther
         alerts_.presented.back(),
         (Alert{AlertStyle::warning, "Failed to Clear History", "the history store is not open", {"OK"}}));
     EXPECT_TRUE(model->canChangeDirectory());
+}
+
+TEST_F(StorageSettingsViewModelTest, ClearRemovesTheFilesOpenWithAndDragOutLeftAndNothingElse) {
+    saveText("a", "alpha");
+    auto model = makeViewModel();
+    ASSERT_TRUE(loaded(*model));
+    fs::create_directories(runtimeFolder() / "QuorvaneDragItems");
+    for (const fs::path& file : {runtimeFolder() / "Quorvane_a.txt",
+                                 runtimeFolder() / "QuorvaneDragItems" / "Quorvane_a_1234abcd.png",
+                                 runtimeFolder() / "instance.lock"}) {
+        std::ofstream(file) << "alpha";
+    }
+    alerts_.script({"Clear History"});
+    model->clearHistory();
+    EXPECT_EQ(alerts_.presented.back().messageText, "Clipboard History Cleared");
+    EXPECT_FALSE(fs::exists(runtimeFolder() / "Quorvane_a.txt"));
+    EXPECT_FALSE(fs::exists(runtimeFolder() / "QuorvaneDragItems" / "Quorvane_a_1234abcd.png"));
+    // The instance's own files stay.
+    EXPECT_TRUE(fs::exists(runtimeFolder() / "instance.lock"));
+}
+
+TEST_F(StorageSettingsViewModelTest, ARefusedStorageFolderIsNamedWithWhatIsWrong) {
+    auto model = makeViewModel();
+    EXPECT_EQ(model->storageRefusalText(), "");
+    manager_.setStorageRefusal(
+        StoragePrivacyError(StoragePrivacyError::Problem::writableByOthers, defaultStorage(), "writable"));
+    EXPECT_EQ(
+        model->storageRefusalText(),
+        "Other users can write to ~/.local/share/Quorvane/QuorvaneData, so the clipboard history is not "
+        "opened there. Remove their write access or choose another folder.");
+    manager_.setStorageRefusal(
+        StoragePrivacyError(StoragePrivacyError::Problem::foreignOwner, chosenStorage(), "foreign"));
+    EXPECT_EQ(
+        model->storageRefusalText(),
+        chosenStorage().string() +
+            " belongs to another user, so the clipboard history is not opened there. Choose a folder of "
+            "your own.");
+    manager_.setStorageRefusal(std::nullopt);
+    EXPECT_EQ(model->storageRefusalText(), "");
 }
 
 TEST_F(StorageSettingsViewModelTest, ClearNamesTheFoldersBackupsAndRemovesThemWithTheHistory) {

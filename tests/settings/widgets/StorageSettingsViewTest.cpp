@@ -1,14 +1,18 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QtTest/QTest>
 #include <map>
 
 #include "history/EmptyClipboardHistoryManager.h"
+#include "l10n/L10n.h"
+#include "l10n/StandardAppLanguage.h"
 #include "platform/linux/QtMainQueue.h"
 #include "platform/memory/FakeAlertPresenter.h"
 #include "platform/memory/InMemoryUserDefaults.h"
 #include "platform/memory/RecordingWorkspaceOpener.h"
 #include "settings/widgets/StorageSettingsView.h"
+#include "support/PaletteAndLanguageLoop.h"
 #include "support/QtTestApplication.h"
 #include "support/TemporaryDirectory.h"
 
@@ -84,6 +88,32 @@ TEST_F(StorageSettingsViewTest, CancelledMoveShowsNoAlertAndTurnsTheButtonsBackO
     heldCompletion_(StorageMoveOutcome::cancelled);
     ASSERT_TRUE(waitFor([&] { return page->selectDirectoryButton()->isEnabled(); }));
     EXPECT_TRUE(alerts_.presented.empty());
+}
+
+TEST_F(StorageSettingsViewTest, ARefusedFolderIsNamedOnThePageInEachLanguageAndPalette) {
+    StandardAppLanguage language(defaults_);
+    manager_.setStorageRefusal(StoragePrivacyError(StoragePrivacyError::Problem::writableByOthers,
+                                                   manager_.storageDirectoryURL(), "writable by others"));
+    const QString folder = testing::screenshotFolder("settings");
+    testing::forEachPaletteAndLanguage(
+        defaults_, [&](const QString& paletteName, const QString& languageName) {
+            auto page = makePage();
+            page->resize(760, 640);
+            ASSERT_TRUE(waitFor([&] { return page->viewModel().hasLoadedStorageUsageSummary(); }));
+            QTest::qWait(50);
+            EXPECT_TRUE(page->storageRefusalLabel()->isVisible());
+            EXPECT_EQ(
+                page->storageRefusalLabel()->text().toStdString(),
+                L10n::text(L10nKey::storageRefusedWritableByOthers, "~/.local/share/Quorvane/QuorvaneData"));
+            const QString path = folder + "/storage-refused-" + paletteName + "-" + languageName + ".png";
+            EXPECT_TRUE(page->grab().save(path)) << path.toStdString();
+        });
+
+    // A build that succeeds takes the refusal back.
+    manager_.setStorageRefusal(std::nullopt);
+    auto page = makePage();
+    ASSERT_TRUE(waitFor([&] { return page->viewModel().hasLoadedStorageUsageSummary(); }));
+    EXPECT_FALSE(page->storageRefusalLabel()->isVisible());
 }
 
 }  // namespace
