@@ -7,14 +7,14 @@
 // connection's queue; not thread-safe.
 
 #include <cstdint>
-#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "searchindex/ClipboardSearchPage.h"
 #include "searchindex/ClipboardSearchQueryText.h"
 #include "searchindex/ClipboardSearchRowMatcher.h"
-#include "sqlite/SQLiteStatement.h"
+#include "searchindex/ClipboardSearchWordMatch.h"
 
 namespace quorvane {
 
@@ -29,7 +29,7 @@ public:
         bool namesUserClassification = false;
     };
 
-    explicit ClipboardSearchIndexReader(SQLiteDatabase& db) : db_(db) {}
+    explicit ClipboardSearchIndexReader(SQLiteDatabase& db) : db_(db), wordMatch_(db) {}
 
     ClipboardSearchPage recent(std::int64_t limit, std::int64_t offset);
     ClipboardSearchPage textOnly(const ClipboardSearchQueryText& query, std::int64_t limit,
@@ -40,11 +40,6 @@ public:
     ClipboardSearchPage filtersOnly(const Filters& filters, std::int64_t limit, std::int64_t offset,
                                     std::string* sqlText);
 
-    // Each token (split at "/") as a quoted prefix phrase, joined by AND; "" when there is none.
-    static std::string matchExpression(const std::vector<std::string>& tokens);
-    // The same rows as matchExpression() on the word table, with each long prefix spelled out as the words
-    // of the table it starts, when those are at most kMostWordTerms.
-    std::string wordMatch(const std::vector<std::string>& tokens);
     // True when some code point is neither a letter, a mark nor a digit.
     static bool containsNonAlphanumeric(std::string_view text);
     // a + b, held at the largest 64-bit value instead of overflowing.
@@ -52,13 +47,10 @@ public:
 
     // Filter sets up to this size (and a few pages) are read whole through their own index, not streamed.
     static constexpr std::int64_t kSelectiveFilterRows = 2000;
-    static constexpr std::size_t kMostWordTerms = 32;
 
 private:
-    std::string wordPrefix(std::string_view piece);
-
     SQLiteDatabase& db_;
-    std::optional<SQLiteStatement> wordTerms_;
+    ClipboardSearchWordMatch wordMatch_;
 };
 
 }  // namespace quorvane
