@@ -29,8 +29,8 @@
 #include "panel/model/ClipboardDetailImageLayout.h"
 #include "panel/model/ClipboardDetailMetadata.h"
 #include "ui/ShownImageDecoding.h"
-#include "ui/UiColors.h"
 #include "ui/TransientScrollBars.h"
+#include "ui/UiColors.h"
 
 namespace quorvane {
 
@@ -187,6 +187,8 @@ ClipboardDetailView::ClipboardDetailView(QWidget* parent)
     textView_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     textView_->viewport()->setAutoFillBackground(false);
     textView_->setStyleSheet(QStringLiteral("QPlainTextEdit { background: transparent; }"));
+    // A reader announces the field by name before reading the entry's text.
+    textView_->setAccessibleName(QString::fromStdString(L10n::text(L10nKey::detailTextAccessibleName)));
     QFont textFont = font();
     textFont.setPointSizeF(textPointSize);
     textView_->setFont(textFont);
