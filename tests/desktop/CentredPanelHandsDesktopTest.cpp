@@ -402,10 +402,10 @@ TEST_F(CentredPanelAccessibilityDesktopTest, ImageRowsThatLookAlikeSoundApartByT
     ASSERT_EQ(listed.size(), 6u) << testing::describe(tree_).toStdString();
     QStringList names;
     for (const AtSpiNode& row : listed) names << row.name;
-    EXPECT_TRUE(names.contains("Image 640x200, 2 min ago, from Painter")) << names.join(" | ").toStdString();
+    EXPECT_TRUE(names.contains("Image 640x200, 2 mins ago, from Painter")) << names.join(" | ").toStdString();
     EXPECT_TRUE(names.contains("Image 640x200, 3 days ago, from Viewer")) << names.join(" | ").toStdString();
     // Without a known application the time still tells it apart.
-    EXPECT_TRUE(names.contains("Image 640x200, 2 min ago")) << names.join(" | ").toStdString();
+    EXPECT_TRUE(names.contains("Image 640x200, 2 mins ago")) << names.join(" | ").toStdString();
     EXPECT_TRUE(names.contains("alpha one")) << "text rows keep their text as the name";
 }
 
