@@ -36,6 +36,7 @@
 #include "preferences/SettingsAccessors.h"
 #include "system/AccessibilityPermissionManager.h"
 #include "system/DataDirectoryManager.h"
+#include "ui/QtOwnTranslations.h"
 
 int main(int argc, char* argv[]) {
     using namespace quorvane;
@@ -76,6 +77,8 @@ int main(int argc, char* argv[]) {
     const auto mainQueue = std::make_shared<QtMainQueue>();
     const auto clock = std::make_shared<SystemClock>();
     NotificationCenter notificationCenter(*mainQueue);
+    // Qt's own menus and dialogs speak the chosen language too.
+    QtOwnTranslations qtTranslations(notificationCenter);
     QtWorkspaceOpener workspace;
     DataDirectoryManager::installShared(std::make_unique<DataDirectoryManager>(*standardDefaults, workspace));
     X11AccessibilityTrust accessibilityTrust;

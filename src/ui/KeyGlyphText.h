@@ -13,6 +13,8 @@ public:
 
     // "Ctrl".
     static QString commandKey();
+    // The Command key with `key`, written as the menus write their shortcuts: "Ctrl+K".
+    static QString commandCombination(const QString& key);
 };
 
 }  // namespace quorvane

@@ -84,7 +84,8 @@ AccessibilityBusMembership::AccessibilityBusMembership(const QString& sessionBus
     static bool taken = false;
     if (taken) return;
     taken = joined_ = true;
-    if (const char* previous = std::getenv("DBUS_SESSION_BUS_ADDRESS")) previousAddress_ = QByteArray(previous);
+    if (const char* previous = std::getenv("DBUS_SESSION_BUS_ADDRESS"))
+        previousAddress_ = QByteArray(previous);
     setenv("DBUS_SESSION_BUS_ADDRESS", sessionBusAddress.toUtf8().constData(), 1);
     setenv("QT_LINUX_ACCESSIBILITY_ALWAYS_ON", "1", 1);
 }
@@ -113,7 +114,8 @@ QString describe(const std::vector<AtSpiNode>& tree) {
     return lines;
 }
 
-AtSpiTreeReader::AtSpiTreeReader(QString sessionBusAddress) : sessionBusAddress_(std::move(sessionBusAddress)) {
+AtSpiTreeReader::AtSpiTreeReader(QString sessionBusAddress)
+    : sessionBusAddress_(std::move(sessionBusAddress)) {
     static std::atomic<int> counter{0};
     connectionName_ = QStringLiteral("atspi-tree-reader-%1").arg(++counter);
 }
@@ -135,9 +137,11 @@ Result AtSpiTreeReader::onWorker(std::function<Result()> work) {
 std::vector<AtSpiNode> AtSpiTreeReader::tree() {
     return onWorker<std::vector<AtSpiNode>>([this] {
         std::vector<AtSpiNode> nodes;
-        QDBusConnection session = QDBusConnection::connectToBus(sessionBusAddress_, connectionName_ + "-session");
+        QDBusConnection session =
+            QDBusConnection::connectToBus(sessionBusAddress_, connectionName_ + "-session");
         const QString address =
-            firstReply(call(session, "org.a11y.Bus", "/org/a11y/bus", "org.a11y.Bus", "GetAddress")).toString();
+            firstReply(call(session, "org.a11y.Bus", "/org/a11y/bus", "org.a11y.Bus", "GetAddress"))
+                .toString();
         if (address.isEmpty()) return nodes;
         QDBusConnection bus = QDBusConnection::connectToBus(address, connectionName_ + "-a11y");
         if (!bus.isConnected()) return nodes;
@@ -158,7 +162,8 @@ std::vector<AtSpiNode> AtSpiTreeReader::tree() {
             const auto found = children(bus, node.busName, node.path);
             // Depth first, in the children's order.
             for (auto child = found.rbegin(); child != found.rend(); ++child) {
-                pending.push_back(AtSpiNode{child->first, child->second, node.path, {}, {}, {}, {}, node.depth + 1});
+                pending.push_back(
+                    AtSpiNode{child->first, child->second, node.path, {}, {}, {}, {}, node.depth + 1});
             }
             nodes.push_back(std::move(node));
         }
@@ -168,14 +173,39 @@ std::vector<AtSpiNode> AtSpiTreeReader::tree() {
 
 std::optional<QString> AtSpiTreeReader::text(const AtSpiNode& node) {
     return onWorker<std::optional<QString>>([this, node]() -> std::optional<QString> {
-        QDBusConnection session = QDBusConnection::connectToBus(sessionBusAddress_, connectionName_ + "-session");
+        QDBusConnection session =
+            QDBusConnection::connectToBus(sessionBusAddress_, connectionName_ + "-session");
         const QString address =
-            firstReply(call(session, "org.a11y.Bus", "/org/a11y/bus", "org.a11y.Bus", "GetAddress")).toString();
+            firstReply(call(session, "org.a11y.Bus", "/org/a11y/bus", "org.a11y.Bus", "GetAddress"))
+                .toString();
         QDBusConnection bus = QDBusConnection::connectToBus(address, connectionName_ + "-a11y");
         const QDBusMessage reply =
             call(bus, node.busName, node.path, "org.a11y.atspi.Text", "GetText", {0, -1});
         if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) return std::nullopt;
         return reply.arguments().front().toString();
+    });
+}
+
+bool AtSpiTreeReader::doAction(const AtSpiNode& node, const QString& action) {
+    return onWorker<bool>([this, node, action] {
+        QDBusConnection session =
+            QDBusConnection::connectToBus(sessionBusAddress_, connectionName_ + "-session");
+        const QString address =
+            firstReply(call(session, "org.a11y.Bus", "/org/a11y/bus", "org.a11y.Bus", "GetAddress"))
+                .toString();
+        QDBusConnection bus = QDBusConnection::connectToBus(address, connectionName_ + "-a11y");
+        // Asked by index until a name comes back empty: bridges differ in whether they publish a count.
+        for (int index = 0; index < 16; ++index) {
+            const QString name =
+                firstReply(call(bus, node.busName, node.path, "org.a11y.atspi.Action", "GetName", {index}))
+                    .toString();
+            if (name.isEmpty()) break;
+            if (name.compare(action, Qt::CaseInsensitive) != 0) continue;
+            const QDBusMessage reply =
+                call(bus, node.busName, node.path, "org.a11y.atspi.Action", "DoAction", {index});
+            return reply.type() == QDBusMessage::ReplyMessage && firstReply(reply).toBool();
+        }
+        return false;
     });
 }
 
@@ -189,7 +219,8 @@ std::vector<AtSpiNode> AtSpiTreeReader::find(const std::vector<AtSpiNode>& tree,
     return found;
 }
 
-std::vector<AtSpiNode> AtSpiTreeReader::childrenOf(const std::vector<AtSpiNode>& tree, const AtSpiNode& parent) {
+std::vector<AtSpiNode> AtSpiTreeReader::childrenOf(const std::vector<AtSpiNode>& tree,
+                                                   const AtSpiNode& parent) {
     std::vector<AtSpiNode> found;
     for (const AtSpiNode& node : tree) {
         if (node.parentPath == parent.path && node.busName == parent.busName) found.push_back(node);

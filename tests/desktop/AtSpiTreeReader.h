@@ -1,8 +1,8 @@
 #pragma once
 
 // A small screen-reader stand-in: reads this process's own accessible tree from the accessibility bus, as an
-// assistive program would. Its D-Bus calls block, and our own bridge answers them on the main thread, so every
-// read runs on a worker thread while the main thread keeps its event loop turning.
+// assistive program would. Its D-Bus calls block, and our own bridge answers them on the main thread, so
+// every read runs on a worker thread while the main thread keeps its event loop turning.
 
 #include <QByteArray>
 #include <QString>
@@ -26,9 +26,9 @@ struct AtSpiNode {
     bool has(unsigned state) const;
 };
 
-// Points this program's own accessibility bridge at a private session bus for as long as it lives. Qt's bridge
-// connects once, when the first widget asks, so only the first membership in a program, made before any
-// widget, can work (ctest runs each test in a program of its own); a later one reports !joined().
+// Points this program's own accessibility bridge at a private session bus for as long as it lives. Qt's
+// bridge connects once, when the first widget asks, so only the first membership in a program, made before
+// any widget, can work (ctest runs each test in a program of its own); a later one reports !joined().
 class AccessibilityBusMembership {
 public:
     explicit AccessibilityBusMembership(const QString& sessionBusAddress);
@@ -58,6 +58,9 @@ public:
     std::vector<AtSpiNode> tree();
     // The text of a node through its Text interface; none when it has none.
     std::optional<QString> text(const AtSpiNode& node);
+    // Performs the node's action called `action` (any case: "toggle", "press"), as a screen reader does;
+    // false when the node has no such action or the call fails.
+    bool doAction(const AtSpiNode& node, const QString& action);
     // Nodes of `tree` with `role` (and `name` when it is not empty) that are showing.
     static std::vector<AtSpiNode> find(const std::vector<AtSpiNode>& tree, const QString& role,
                                        const QString& name = {});

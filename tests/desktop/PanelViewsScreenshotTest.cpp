@@ -142,7 +142,7 @@ public:
         primaryTip_->setSymbol(UiSymbol::returnKey);
         primaryTip_->setText(QString::fromStdString(L10n::text(L10nKey::panelCopyAndReturnTip)));
         secondaryTip_->setSymbol(std::nullopt);
-        secondaryTip_->setKeyText(KeyGlyphText::commandKey());
+        secondaryTip_->setKeyText(KeyGlyphText::commandCombination(QStringLiteral("K")));
         secondaryTip_->setText(QString::fromStdString(L10n::text(L10nKey::panelOpenActionsTip)));
     }
 

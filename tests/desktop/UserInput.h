@@ -20,7 +20,9 @@ inline bool holdKey(const QString& key) {
 // Types `text` one held key at a time (letters, digits, blanks and colons).
 inline bool typeText(const QString& text) {
     for (const QChar c : text) {
-        const QString key = c == ' ' ? QStringLiteral("space") : c == ':' ? QStringLiteral("colon") : QString(c);
+        const QString key = c == ' '   ? QStringLiteral("space")
+                            : c == ':' ? QStringLiteral("colon")
+                                       : QString(c);
         if (!holdKey(key)) return false;
     }
     return true;
@@ -29,20 +31,34 @@ inline bool typeText(const QString& text) {
 // Moves the pointer to `global` and clicks `button` (1 left, 3 right) there.
 inline bool click(QPoint global, int button = 1) {
     const QString b = QString::number(button);
-    return DesktopSession::run("xdotool", {"mousemove", QString::number(global.x()), QString::number(global.y()),
-                                           "sleep", "0.05", "mousedown", b, "sleep", "0.08", "mouseup", b})
+    return DesktopSession::run(
+               "xdotool", {"mousemove", QString::number(global.x()), QString::number(global.y()), "sleep",
+                           "0.05", "mousedown", b, "sleep", "0.08", "mouseup", b})
+               .exitCode == 0;
+}
+
+// Moves the pointer to `global` and turns the wheel one notch (X button 4 up, 5 down), as a mouse does.
+inline bool wheel(QPoint global, int button) {
+    return DesktopSession::run(
+               "xdotool", {"mousemove", QString::number(global.x()), QString::number(global.y()), "sleep",
+                           "0.05", "click", QString::number(button)})
                .exitCode == 0;
 }
 
 // Presses the left button at `from`, moves in steps to `to` and lets go there.
 inline bool drag(QPoint from, QPoint to, int steps = 10) {
-    QStringList arguments{"mousemove", QString::number(from.x()), QString::number(from.y()), "sleep", "0.05",
-                          "mousedown", "1"};
+    QStringList arguments{
+        "mousemove", QString::number(from.x()), QString::number(from.y()), "sleep", "0.05", "mousedown", "1"};
     for (int i = 1; i <= steps; ++i) {
         const QPoint at = from + (to - from) * i / steps;
-        arguments << "sleep" << "0.03" << "mousemove" << QString::number(at.x()) << QString::number(at.y());
+        arguments << "sleep"
+                  << "0.03"
+                  << "mousemove" << QString::number(at.x()) << QString::number(at.y());
     }
-    arguments << "sleep" << "0.1" << "mouseup" << "1";
+    arguments << "sleep"
+              << "0.1"
+              << "mouseup"
+              << "1";
     return DesktopSession::run("xdotool", arguments).exitCode == 0;
 }
 

@@ -11,6 +11,7 @@
 #include "floating/model/FloatingPanelFooterLayout.h"
 #include "l10n/L10n.h"
 #include "platform/KeyPositions.h"
+#include "ui/KeyGlyphText.h"
 #include "ui/SearchFocusKeeper.h"
 #include "ui/UiColors.h"
 
@@ -257,7 +258,7 @@ void FloatingClipboardPanel::refreshFooter() {
             break;
         case Layout::Secondary::openActionsTip:
             secondaryTip_->setSymbol(std::nullopt);
-            secondaryTip_->setKeyText(qText(L10nKey::panelCommandKeyImageDescription));
+            secondaryTip_->setKeyText(KeyGlyphText::commandCombination(QStringLiteral("K")));
             secondaryTip_->setText(qText(L10nKey::panelOpenActionsTip));
             secondaryTip_->setTint(std::nullopt);
             secondaryTip_->show();

@@ -64,6 +64,8 @@ OnboardingAccessibilityPresentation OnboardingViewModel::accessibilityPresentati
             presentation.requestButtonTitle = L10n::text(L10nKey::advancedRecheckAccessibility);
             break;
     }
+    presentation.openSettingsButtonVisible =
+        presentation.buttonsVisible && accessibility_.canOpenSystemSettings();
     return presentation;
 }
 
@@ -80,7 +82,8 @@ std::optional<std::string> OnboardingViewModel::clipboardHotkeyFailureText() con
 }
 
 std::optional<KeyCombo> OnboardingViewModel::loadClipboardHotkey() {
-    return ClipboardHotkeySetting::load(defaults_, "Failed to read onboarding clipboard hotkey", kCategory).keyCombo;
+    return ClipboardHotkeySetting::load(defaults_, "Failed to read onboarding clipboard hotkey", kCategory)
+        .keyCombo;
 }
 
 void OnboardingViewModel::saveClipboardHotkey(const KeyCombo& combo) {
@@ -125,7 +128,8 @@ bool OnboardingViewModel::setMenuBarShowIcon(bool show) {
 void OnboardingViewModel::finish() {
     const bool deletedByUser = ClipboardHotkeySetting::isCleared(defaults_);
     if (!loadClipboardHotkey() && !deletedByUser) saveClipboardHotkey(KeyCombo::defaultClipboardHistory());
-    if (!textCaptureEnabled() && !imageCaptureEnabled()) setClipboardMonitorTextCaptureEnabled(defaults_, true);
+    if (!textCaptureEnabled() && !imageCaptureEnabled())
+        setClipboardMonitorTextCaptureEnabled(defaults_, true);
     setOnboardingCompleted(defaults_);
 }
 

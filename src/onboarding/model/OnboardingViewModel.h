@@ -27,6 +27,8 @@ struct OnboardingAccessibilityPresentation {
     OnboardingStatusTone tone = OnboardingStatusTone::neutral;
     std::string description;
     bool buttonsVisible = false;
+    // Only where the desktop has a settings program to open; a dead button is worse than none.
+    bool openSettingsButtonVisible = false;
     std::string requestButtonTitle;
 };
 

@@ -13,6 +13,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalBlocker>
 #include <QStyle>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -23,6 +24,7 @@
 #include "onboarding/model/OnboardingViewModel.h"
 #include "onboarding/widgets/LoopingIntroAnimationView.h"
 #include "settings/widgets/SettingsCard.h"
+#include "ui/WheelPassThrough.h"
 
 namespace quorvane {
 
@@ -201,6 +203,7 @@ void OnboardingWindow::showStep(OnboardingStep step) {
         page_->deleteLater();
     }
     page_ = buildPage(step);
+    WheelPassThrough::applyToChildren(page_);
     contentLayout_->addWidget(page_);
     updateNavigation();
     refreshAccessibilityPermissionStatus();
@@ -315,7 +318,9 @@ QWidget* OnboardingWindow::buildWelcome() {
     popup->addItem(QString::fromUtf8("简体中文"), QStringLiteral("zh-Hans"));
     popup->setFixedWidth(140);
     popup->setCurrentIndex(AppLanguage::stored(defaults_) == AppLanguage::simplifiedChinese ? 1 : 0);
-    connect(popup, &QComboBox::activated, this,
+    // Every input path (click, keys, a screen reader) sends the change signal; the wheel does not reach an
+    // unfocused pop-up.
+    connect(popup, &QComboBox::currentIndexChanged, this,
             [this, popup](int index) { chooseLanguage(popup->itemData(index).toString()); });
     languageBox->addWidget(popup);
     stack->addWidget(cardAround(languageBox, 14, 10), 0, Qt::AlignHCenter);
@@ -382,8 +387,9 @@ QWidget* OnboardingWindow::buildTutorial() {
         tiles->addWidget(card);
     }
     row->addLayout(tiles);
-    row->addWidget(new LoopingIntroAnimationView(LoopingIntroAnimationView::resourceFor(AppLanguage::current()), page),
-                   1);
+    row->addWidget(
+        new LoopingIntroAnimationView(LoopingIntroAnimationView::resourceFor(AppLanguage::current()), page),
+        1);
     layout->addLayout(row);
     layout->addStretch(1);
     return page;
@@ -430,8 +436,10 @@ QWidget* OnboardingWindow::buildPresentation() {
     }
     for (int i = 0; i < 2; ++i) {
         const auto chosen = options[i].mode;
-        connect(buttons[i], &QRadioButton::clicked, this, [this, buttons, chosen] {
+        connect(buttons[i], &QRadioButton::toggled, this, [this, buttons, chosen] {
             const auto stored = viewModel_.setPresentationMode(chosen);
+            const QSignalBlocker blockCentered(buttons[0]);
+            const QSignalBlocker blockFloating(buttons[1]);
             buttons[0]->setChecked(stored == DirectClipboardPresentationMode::centered);
             buttons[1]->setChecked(stored == DirectClipboardPresentationMode::floating);
         });
@@ -456,10 +464,16 @@ QWidget* OnboardingWindow::buildRecording() {
     auto* images = new QCheckBox(lt(L10nKey::onboardingCaptureImages));
     images->setObjectName("captureImages");
     images->setChecked(viewModel_.imageCaptureEnabled());
-    connect(text, &QCheckBox::clicked, this,
-            [this, text](bool on) { text->setChecked(viewModel_.setTextCaptureEnabled(on)); });
-    connect(images, &QCheckBox::clicked, this,
-            [this, images](bool on) { images->setChecked(viewModel_.setImageCaptureEnabled(on)); });
+    connect(text, &QCheckBox::toggled, this, [this, text](bool on) {
+        const bool stored = viewModel_.setTextCaptureEnabled(on);
+        const QSignalBlocker block(text);
+        text->setChecked(stored);
+    });
+    connect(images, &QCheckBox::toggled, this, [this, images](bool on) {
+        const bool stored = viewModel_.setImageCaptureEnabled(on);
+        const QSignalBlocker block(images);
+        images->setChecked(stored);
+    });
     boxes->addWidget(text);
     boxes->addWidget(images);
     layout->addWidget(cardAround(boxes, 18, 16));
@@ -510,8 +524,11 @@ QWidget* OnboardingWindow::buildShortcut() {
     auto* menuBar = new QCheckBox(lt(L10nKey::onboardingShowMenuBarIcon));
     menuBar->setObjectName("menuBarIcon");
     menuBar->setChecked(viewModel_.menuBarShowIcon());
-    connect(menuBar, &QCheckBox::clicked, this,
-            [this, menuBar](bool on) { menuBar->setChecked(viewModel_.setMenuBarShowIcon(on)); });
+    connect(menuBar, &QCheckBox::toggled, this, [this, menuBar](bool on) {
+        const bool stored = viewModel_.setMenuBarShowIcon(on);
+        const QSignalBlocker block(menuBar);
+        menuBar->setChecked(stored);
+    });
     content->addWidget(menuBar);
     content->addWidget(
         label(lt(L10nKey::onboardingMenuBarIconDescription), 0.95, QFont::Normal, true, true, nullptr));
@@ -600,7 +617,7 @@ void OnboardingWindow::refreshAccessibilityPermissionStatus() {
     accessibilityDescription_->setText(qs(presentation.description));
     accessibilityRequest_->setText(qs(presentation.requestButtonTitle));
     accessibilityRequest_->setVisible(presentation.buttonsVisible);
-    accessibilityOpenSettings_->setVisible(presentation.buttonsVisible);
+    accessibilityOpenSettings_->setVisible(presentation.openSettingsButtonVisible);
 }
 
 void OnboardingWindow::showShortcutFailure() {

@@ -81,6 +81,19 @@ ClipboardRowPresentation ClipboardRowPresentation::entry(const ClipboardHistoryI
     return row;
 }
 
+std::string ClipboardRowPresentation::spokenName(const ClipboardHistoryIndexSnapshot& item, Date now,
+                                                 AppLanguage language, std::string_view applicationName) {
+    std::string title = singleLine(item.preview);
+    if (item.contentType != ClipboardContentType::image) return title;
+    const std::string time = relativeTimeText(item.sortAt(), now, language);
+    if (applicationName.empty()) {
+        const L10nArgument arguments[] = {L10nArgument(title), L10nArgument(time)};
+        return L10n::textIn(language, L10nKey::rowImageSpokenNameWithoutApplication, arguments);
+    }
+    const L10nArgument arguments[] = {L10nArgument(title), L10nArgument(time), L10nArgument(applicationName)};
+    return L10n::textIn(language, L10nKey::rowImageSpokenName, arguments);
+}
+
 ClipboardRowPresentation ClipboardRowPresentation::suggestion(const ClipboardFilterSuggestion& suggestion,
                                                               AppLanguage language) {
     ClipboardRowPresentation row;

@@ -2,6 +2,7 @@
 
 #include <QFileInfo>
 
+#include "l10n/AppLanguage.h"
 #include "ui/UiSymbols.h"
 
 namespace quorvane {
@@ -14,6 +15,21 @@ QIcon ClipboardAppIconProvider::icon(const std::optional<std::string>& bundleIde
     const QIcon icon = lookUp(*bundleIdentifier);
     cache_.insert(key, icon);
     return icon;
+}
+
+std::string ClipboardAppIconProvider::applicationName(
+    const std::optional<std::string>& bundleIdentifier) const {
+    if (!catalog_ || !bundleIdentifier || bundleIdentifier->empty()) return {};
+    const auto application = catalog_->applicationWithIdentifier(*bundleIdentifier);
+    if (!application) return {};
+    if (AppLanguage::current() == AppLanguage::simplifiedChinese) {
+        for (const char* locale : {"zh_CN", "zh_Hans", "zh"}) {
+            const auto localized = application->localizedNames.find(locale);
+            if (localized != application->localizedNames.end() && !localized->second.empty())
+                return localized->second;
+        }
+    }
+    return application->name;
 }
 
 QIcon ClipboardAppIconProvider::lookUp(const std::string& bundleIdentifier) const {

@@ -21,6 +21,8 @@ public:
 
     // The icon of the application `bundleIdentifier`; the clipboard symbol when there is none.
     QIcon icon(const std::optional<std::string>& bundleIdentifier);
+    // The name of the application `bundleIdentifier` in the interface language; empty when unknown.
+    std::string applicationName(const std::optional<std::string>& bundleIdentifier) const;
     int cachedCount() const { return static_cast<int>(cache_.size()); }
 
 private:

@@ -190,6 +190,8 @@ ClipboardDetailView::ClipboardDetailView(QWidget* parent)
     textView_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     textView_->viewport()->setAutoFillBackground(false);
     textView_->setStyleSheet(QStringLiteral("QPlainTextEdit { background: transparent; }"));
+    // A reader announces the field by name before reading the entry's text.
+    textView_->setAccessibleName(QString::fromStdString(L10n::text(L10nKey::detailTextAccessibleName)));
     QFont textFont = font();
     textFont.setPointSizeF(textPointSize);
     textView_->setFont(textFont);

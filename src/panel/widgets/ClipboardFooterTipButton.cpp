@@ -36,12 +36,27 @@ void ClipboardFooterTipButton::setSymbol(std::optional<UiSymbol> symbol) {
 
 void ClipboardFooterTipButton::setKeyText(const QString& text) {
     keyText_ = text;
-    // A reader hears the key the glyph shows, not the return symbol's text the button started with.
-    setAccessibleDescription(text.isEmpty() ? QString()
-                                            : QString::fromStdString(
-                                                  L10n::text(L10nKey::panelCommandKeyImageDescription)));
+    // The key is in the name now, not the return symbol's description the button started with.
+    if (!text.isEmpty()) setAccessibleDescription(QString());
+    updateAccessibleName();
     updateGeometry();
     update();
+}
+
+void ClipboardFooterTipButton::setText(const QString& text) {
+    QAbstractButton::setText(text);
+    updateAccessibleName();
+}
+
+void ClipboardFooterTipButton::updateAccessibleName() {
+    // A name set by the owner (the primary tip's) stays; only the one made here is replaced.
+    if (!keyText_.isEmpty()) {
+        setAccessibleName(keyText_ + QLatin1Char(' ') + text());
+        namedFromTip_ = true;
+    } else if (namedFromTip_) {
+        setAccessibleName(QString());
+        namedFromTip_ = false;
+    }
 }
 
 void ClipboardFooterTipButton::setTint(std::optional<QColor> tint) {

@@ -1,8 +1,9 @@
 #pragma once
 
-// The small borderless key-hint button of the panel footers ("↵ Copy & Return", "Ctrl + K Open Actions"):
-// a symbol and a short title centred vertically, a rounded tinted background while hovered or pressed.
-// Main thread only.
+// The small borderless key-hint button of the panel footers ("↵ Copy & Return", "Ctrl+K Open Actions"):
+// a symbol and a short title centred vertically, a rounded tinted background while hovered or pressed. A key
+// text drawn before the title is part of the accessible name, so a reader hears the whole tip. Main thread
+// only.
 
 #include <QAbstractButton>
 
@@ -21,8 +22,10 @@ public:
 
     // The symbol before the title; none shows the title alone.
     void setSymbol(std::optional<UiSymbol> symbol);
-    // A word drawn before the title in place of a key symbol ("Ctrl").
+    // A key combination drawn before the title in place of a key symbol ("Ctrl+K").
     void setKeyText(const QString& text);
+    // Hides QAbstractButton::setText so the accessible name follows the title as well.
+    void setText(const QString& text);
     // Tints the content with a fixed colour (an action) instead of the label greys.
     void setTint(std::optional<QColor> tint);
     bool isHovered() const { return style_.isHovered(); }
@@ -37,10 +40,12 @@ protected:
 
 private:
     QSize contentSize() const;
+    void updateAccessibleName();
 
     ClipboardFooterTipButtonStyle style_;
     std::optional<UiSymbol> symbol_ = UiSymbol::returnKey;
     QString keyText_;
+    bool namedFromTip_ = false;
     std::optional<QColor> tint_;
 };
 

@@ -415,7 +415,7 @@ void ClipboardPanel::updateFooterStatus() {
             secondaryTipButton_->setKeyText(QString());
             secondaryTipButton_->setText(text(L10nKey::panelEscCancelTip));
         } else {
-            secondaryTipButton_->setKeyText(KeyGlyphText::commandKey());
+            secondaryTipButton_->setKeyText(KeyGlyphText::commandCombination(QStringLiteral("K")));
             secondaryTipButton_->setText(text(L10nKey::panelOpenActionsTip));
         }
         secondaryTipButton_->update();

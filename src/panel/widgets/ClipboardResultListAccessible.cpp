@@ -28,12 +28,11 @@ public:
     QAccessibleInterface* childAt(int, int) const override { return nullptr; }
     QString text(QAccessible::Text t) const override {
         if (!isValid()) return {};
-        const ClipboardRowPresentation presentation = list_->rowPresentation(row_);
         switch (t) {
             case QAccessible::Name:
-                return QString::fromStdString(presentation.title);
+                return list_->spokenRowName(row_);
             case QAccessible::Description:
-                return QString::fromStdString(presentation.subtitle);
+                return QString::fromStdString(list_->rowPresentation(row_).subtitle);
             default:
                 return {};
         }

@@ -255,6 +255,17 @@ ClipboardRowPresentation ClipboardResultListView::rowPresentation(int row) const
     return ClipboardRowPresentation::entry(state_.items()[row], now, language);
 }
 
+QString ClipboardResultListView::spokenRowName(int row) const {
+    const bool isEntry = state_.contentMode() != ClipboardResultListContentMode::filterSuggestions &&
+                         !state_.isShowMoreRow(row);
+    if (!isEntry) return QString::fromStdString(rowPresentation(row).title);
+    const ClipboardHistoryIndexSnapshot& item = state_.items()[row];
+    const Date now(static_cast<double>(QDateTime::currentMSecsSinceEpoch()) / 1000.0);
+    const std::string application = icons_ ? icons_->applicationName(item.bundleIdentifier) : std::string();
+    return QString::fromStdString(
+        ClipboardRowPresentation::spokenName(item, now, AppLanguage::current(), application));
+}
+
 void ClipboardResultListView::paintRow(QPainter& painter, int row, const QRect& rect) {
     const QPalette& palette = this->palette();
     const ClipboardRowPresentation presentation = rowPresentation(row);

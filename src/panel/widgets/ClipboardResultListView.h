@@ -90,6 +90,8 @@ public:
     int rowCount() const { return state_.rowCount(); }
     // What the row shows (screen readers read the same); `row` must be below rowCount().
     ClipboardRowPresentation rowPresentation(int row) const;
+    // What a screen reader hears as the row's name: the title, for an image with its time and application.
+    QString spokenRowName(int row) const;
     // The menu open now, if any (tests read it).
     QMenu* contextMenu() const { return menu_; }
     // The id of the entry whose content is ready for a drag, if any (tests read it).

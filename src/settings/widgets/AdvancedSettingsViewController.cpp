@@ -222,24 +222,28 @@ void AdvancedSettingsViewController::buildLayout() {
 
 void AdvancedSettingsViewController::connectActions() {
     AdvancedSettingsViewModel& model = *viewModel_;
-    connect(ocrToggle_, &QCheckBox::clicked, this,
+    // Writers hang on the change signals, which every input path sends (mouse, keys, the accessibility
+    // bus); reloads block them.
+    connect(ocrToggle_, &QCheckBox::toggled, this,
             [&model](bool checked) { model.setImageOCREnabled(checked); });
-    connect(ocrModePopup_, &QComboBox::activated, this, [this, &model](int index) {
+    connect(ocrModePopup_, &QComboBox::currentIndexChanged, this, [this, &model](int index) {
         model.setOCRLanguageMode(
             clipboardOCRLanguageModeFromRawValue(ocrModePopup_->itemData(index).toString().toStdString()));
     });
-    connect(ocrLanguagePopup_, &QComboBox::activated, this, [this, &model](int index) {
+    connect(ocrLanguagePopup_, &QComboBox::currentIndexChanged, this, [this, &model](int index) {
         model.setOCRLanguage(
             clipboardOCRLanguageFromRawValue(ocrLanguagePopup_->itemData(index).toString().toStdString()));
     });
     if (pinyinToggle_) {
-        connect(pinyinToggle_, &QCheckBox::clicked, this,
+        connect(pinyinToggle_, &QCheckBox::toggled, this,
                 [&model](bool checked) { model.setPinyinIndexEnabled(checked); });
     }
     connect(rebuildButton_, &QPushButton::clicked, this, [&model] { model.startSearchIndexRebuild(); });
     if (accessibilityCard_) {
-        connect(directReturnPasteToggle_, &QCheckBox::clicked, this, [this, &model](bool checked) {
-            directReturnPasteToggle_->setChecked(model.setDirectReturnPasteEnabled(checked));
+        connect(directReturnPasteToggle_, &QCheckBox::toggled, this, [this, &model](bool checked) {
+            const bool stored = model.setDirectReturnPasteEnabled(checked);
+            const QSignalBlocker block(directReturnPasteToggle_);
+            directReturnPasteToggle_->setChecked(stored);
         });
         connect(accessibilityRequestButton_, &QPushButton::clicked, this,
                 [&model] { model.requestAccessibilityPermission(); });
@@ -247,13 +251,13 @@ void AdvancedSettingsViewController::connectActions() {
                 [&model] { model.openAccessibilitySettings(); });
     }
     if (presentationPopup_) {
-        connect(presentationPopup_, &QComboBox::activated, this, [this, &model](int index) {
+        connect(presentationPopup_, &QComboBox::currentIndexChanged, this, [this, &model](int index) {
             const auto mode = directClipboardPresentationModeFromRawValue(
                 presentationPopup_->itemData(index).toString().toStdString());
             if (mode) model.setPresentationMode(*mode);
             reloadPanelCard();
         });
-        connect(floatingListStylePopup_, &QComboBox::activated, this, [this, &model](int index) {
+        connect(floatingListStylePopup_, &QComboBox::currentIndexChanged, this, [this, &model](int index) {
             const auto style = floatingClipboardListStyleFromRawValue(
                 floatingListStylePopup_->itemData(index).toString().toStdString());
             if (style) model.setFloatingListStyle(*style);

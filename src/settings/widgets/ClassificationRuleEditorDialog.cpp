@@ -13,6 +13,7 @@
 #include "l10n/L10n.h"
 #include "settings/model/ClassificationRuleEditorModel.h"
 #include "settings/widgets/SettingsCard.h"
+#include "ui/WheelPassThrough.h"
 
 namespace quorvane {
 
@@ -97,7 +98,7 @@ ClassificationRuleEditorDialog::ClassificationRuleEditorDialog(
     int explanationHeight = 0;
     for (const auto& info : ClassificationRuleEditorModel::kinds()) {
         const QRect bounds = QFontMetrics(small).boundingRect(QRect(0, 0, explanationWidth, 10000),
-                                                               Qt::TextWordWrap, qs(info.explanation));
+                                                              Qt::TextWordWrap, qs(info.explanation));
         explanationHeight = std::max(explanationHeight, bounds.height());
     }
     descriptionLabel_->setMinimumHeight(explanationHeight);
@@ -131,7 +132,7 @@ ClassificationRuleEditorDialog::ClassificationRuleEditorDialog(
     commitButton_->setDefault(true);
     commitButton_->setAutoDefault(true);
     cancelButton_->setAutoDefault(false);
-    connect(kindPopup_, &QComboBox::activated, this, [this] { updateConditionControls(); });
+    connect(kindPopup_, &QComboBox::currentIndexChanged, this, [this] { updateConditionControls(); });
     connect(commitButton_, &QPushButton::clicked, this, [this] {
         if (onCommit) onCommit(draftFromControls());
     });
@@ -139,6 +140,7 @@ ClassificationRuleEditorDialog::ClassificationRuleEditorDialog(
         if (onCancel) onCancel();
     });
     showDraft(draft);
+    WheelPassThrough::applyToChildren(this);
 }
 
 void ClassificationRuleEditorDialog::reject() {

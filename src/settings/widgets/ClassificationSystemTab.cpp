@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
 
 #include "l10n/L10n.h"
@@ -36,6 +37,12 @@ QLabel* secondaryLabel(const QString& text, int pointSize, QWidget* parent) {
 
 constexpr char kMainTypeSuffix[] = "main-type";
 
+// Shows what the model stored without storing it again.
+void showChecked(QCheckBox* box, bool checked) {
+    const QSignalBlocker block(box);
+    box->setChecked(checked);
+}
+
 }  // namespace
 
 ClassificationSystemTab::ClassificationSystemTab(ClassificationSettingsViewModel& viewModel, QWidget* parent)
@@ -63,8 +70,9 @@ ClassificationSystemTab::ClassificationSystemTab(ClassificationSettingsViewModel
         box->setObjectName(QStringLiteral("main-type-") + qs(rawValue(item.definition.id)));
         box->setChecked(item.isEnabled);
         const auto type = item.definition.id;
-        connect(box, &QCheckBox::clicked, this,
-                [this, box, type](bool on) { box->setChecked(viewModel_.setMainContentType(type, on)); });
+        // toggled, not clicked: Space and a screen reader's toggle change the box too.
+        connect(box, &QCheckBox::toggled, this,
+                [this, box, type](bool on) { showChecked(box, viewModel_.setMainContentType(type, on)); });
         mainTypeCheckboxes_[type] = box;
         mainRows.emplace_back(box, qs(item.definition.summary));
     }
@@ -77,8 +85,8 @@ ClassificationSystemTab::ClassificationSystemTab(ClassificationSettingsViewModel
             box->setObjectName(qs(rawValue(item.definition.id)));
             box->setChecked(item.isEnabled);
             const auto classification = item.definition.id;
-            connect(box, &QCheckBox::clicked, this, [this, box, classification](bool on) {
-                box->setChecked(viewModel_.setSystemClassification(classification, on));
+            connect(box, &QCheckBox::toggled, this, [this, box, classification](bool on) {
+                showChecked(box, viewModel_.setSystemClassification(classification, on));
             });
             checkboxes_[classification] = box;
             rows.emplace_back(box, qs(item.definition.summary));
@@ -143,14 +151,14 @@ void ClassificationSystemTab::selectAll(const QString& suffix) {
     if (suffix == kMainTypeSuffix) {
         for (const auto type : kAllMainContentTypes) {
             const bool on = viewModel_.setMainContentType(type, true);
-            if (auto* box = checkbox(type)) box->setChecked(on);
+            if (auto* box = checkbox(type)) showChecked(box, on);
         }
         return;
     }
     for (const auto& definition : ClipboardSystemClassificationDefinition::all()) {
         if (qs(rawValue(definition.group)) != suffix) continue;
         const bool on = viewModel_.setSystemClassification(definition.id, true);
-        if (auto* box = checkbox(definition.id)) box->setChecked(on);
+        if (auto* box = checkbox(definition.id)) showChecked(box, on);
     }
 }
 
@@ -159,14 +167,14 @@ void ClassificationSystemTab::invert(const QString& suffix) {
     if (suffix == kMainTypeSuffix) {
         for (const auto type : kAllMainContentTypes) {
             if (auto* box = checkbox(type))
-                box->setChecked(viewModel_.setMainContentType(type, !box->isChecked()));
+                showChecked(box, viewModel_.setMainContentType(type, !box->isChecked()));
         }
         return;
     }
     for (const auto& definition : ClipboardSystemClassificationDefinition::all()) {
         if (qs(rawValue(definition.group)) != suffix) continue;
         if (auto* box = checkbox(definition.id)) {
-            box->setChecked(viewModel_.setSystemClassification(definition.id, !box->isChecked()));
+            showChecked(box, viewModel_.setSystemClassification(definition.id, !box->isChecked()));
         }
     }
 }

@@ -5,6 +5,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -108,11 +109,14 @@ void ClassificationUserRulesTab::reload() {
         box->setChecked(rule.isEnabled);
         holderLayout->addWidget(box, 0, Qt::AlignCenter);
         const std::string id = rule.id;
-        connect(box, &QCheckBox::clicked, this, [this, box, id](bool on) {
+        connect(box, &QCheckBox::toggled, this, [this, box, id](bool on) {
             // The row's rule by id: a reload may have moved it since the box was made.
             QPointer<QCheckBox> guard(box);
             const bool stored = viewModel_.setRuleEnabled(id, on);
-            if (guard) guard->setChecked(stored);
+            if (guard) {
+                const QSignalBlocker block(guard.data());
+                guard->setChecked(stored);
+            }
             QMetaObject::invokeMethod(
                 this, [this] { reload(); }, Qt::QueuedConnection);
         });

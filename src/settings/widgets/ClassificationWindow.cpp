@@ -1,24 +1,27 @@
 #include "settings/widgets/ClassificationWindow.h"
 
+#include <QAccessible>
 #include <QCursor>
 #include <QGuiApplication>
 #include <QScreen>
-#include <QStackedWidget>
+#include <QStackedLayout>
 #include <QTabBar>
-#include <utility>
 #include <QVBoxLayout>
+#include <utility>
 
 #include "l10n/L10n.h"
 #include "settings/model/ClassificationSettingsViewModel.h"
 #include "settings/widgets/ClassificationSystemTab.h"
 #include "settings/widgets/ClassificationTestTab.h"
 #include "settings/widgets/ClassificationUserRulesTab.h"
+#include "settings/widgets/SettingsContentContainerView.h"
+#include "ui/WheelPassThrough.h"
 
 namespace quorvane {
 
 ClassificationWindow::ClassificationWindow(std::unique_ptr<ClassificationSettingsViewModel> viewModel,
                                            AlertPresenter& alerts, QWidget* parent)
-    : QWidget(parent), viewModel_(std::move(viewModel)), tabBar_(new QTabBar), stack_(new QStackedWidget) {
+    : QWidget(parent), viewModel_(std::move(viewModel)), tabBar_(new QTabBar) {
     setWindowTitle(QString::fromStdString(L10n::text(L10nKey::classificationWindowTitle)));
     setObjectName(identifier);
     setMinimumSize(780, 560);
@@ -38,11 +41,21 @@ ClassificationWindow::ClassificationWindow(std::unique_ptr<ClassificationSetting
         tabBar_->addTab(QString::fromStdString(L10n::text(key)));
     }
     layout->addWidget(tabBar_, 0, Qt::AlignHCenter);
+    // The stacked layout hides the pages it does not show, and the container leaves hidden pages out of
+    // the accessible tree.
+    auto* pages = new SettingsContentContainerView;
+    stack_ = new QStackedLayout(pages);
     stack_->addWidget(systemTab_);
     stack_->addWidget(userRulesTab_);
     stack_->addWidget(testTab_);
-    layout->addWidget(stack_, 1);
-    connect(tabBar_, &QTabBar::tabBarClicked, this, [this](int index) { selectTab(index); });
+    layout->addWidget(pages, 1);
+    connect(tabBar_, &QTabBar::currentChanged, this, [this, pages](int index) {
+        if (index < 0 || index >= stack_->count()) return;
+        stack_->setCurrentIndex(index);
+        QAccessibleEvent reordered(pages, QAccessible::ObjectReorder);
+        QAccessible::updateAccessibility(&reordered);
+    });
+    WheelPassThrough::applyToChildren(this);
     selectTab(0);
 }
 
@@ -76,6 +89,7 @@ void ClassificationWindow::showEvent(QShowEvent* event) {
 void ClassificationWindow::selectTab(int index) {
     if (index < 0 || index >= stack_->count()) return;
     tabBar_->setCurrentIndex(index);
+    // Already current: no change signal, so the page is set here too.
     stack_->setCurrentIndex(index);
 }
 

@@ -1,12 +1,13 @@
 #pragma once
 // The classification window: a tab bar ("System", "User Rules", "Test") over the selected tab. The three tabs
-// share the window's view model and are built once, so each keeps its state across tab switches. Main thread
-// only.
+// share the window's view model and are built once, so each keeps its state across tab switches. The shown
+// page follows the tab bar's current tab however it changed (click, arrow keys, wheel, a screen reader's
+// action); only the shown page is in the accessible tree. Main thread only.
 
 #include <QWidget>
 #include <memory>
 
-class QStackedWidget;
+class QStackedLayout;
 class QTabBar;
 
 namespace quorvane {
@@ -43,7 +44,7 @@ private:
 
     std::unique_ptr<ClassificationSettingsViewModel> viewModel_;
     QTabBar* tabBar_;
-    QStackedWidget* stack_;
+    QStackedLayout* stack_;
     ClassificationSystemTab* systemTab_;
     ClassificationUserRulesTab* userRulesTab_;
     ClassificationTestTab* testTab_;

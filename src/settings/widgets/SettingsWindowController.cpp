@@ -12,6 +12,7 @@
 #include "settings/model/SettingsModuleNotifications.h"
 #include "settings/widgets/SettingsContentContainerView.h"
 #include "settings/widgets/SettingsToolbar.h"
+#include "ui/WheelPassThrough.h"
 
 namespace quorvane {
 
@@ -80,6 +81,8 @@ void SettingsWindowController::buildModules() {
     for (const auto module : allSettingsModuleIdentifiers) {
         QWidget* page = factories_.makePage(module, services_);
         page->setParent(contentContainer_);
+        // Scrolling a page never turns a pop-up that passes under the pointer.
+        WheelPassThrough::applyToChildren(page);
         page->hide();
         pages_.emplace_back(page);
     }
@@ -105,8 +108,8 @@ void SettingsWindowController::selectModule(int index) {
     // then keeps a focus frame; the container holds it instead, as in a freshly shown window. A keyboard
     // user who chose the tab itself keeps the focus on it.
     QWidget* focused = focusWidget();
-    const bool onOtherTab = focused && toolbar_->isAncestorOf(focused) &&
-                            focused != toolbar_->buttonGroup()->button(index);
+    const bool onOtherTab =
+        focused && toolbar_->isAncestorOf(focused) && focused != toolbar_->buttonGroup()->button(index);
     if (onOtherTab || (focused && focused != contentContainer_ && contentContainer_->isAncestorOf(focused)))
         contentContainer_->setFocus(Qt::OtherFocusReason);
     for (int other = 0; other < static_cast<int>(pages_.size()); ++other) {

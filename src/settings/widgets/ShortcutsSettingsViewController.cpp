@@ -225,9 +225,9 @@ void ShortcutsSettingsViewController::buildLayout(const std::string& appDisplayN
 }
 
 void ShortcutsSettingsViewController::connectActions() {
-    // Writers hang on user actions only (clicked, activated, editingFinished), never on value changes that
-    // a reload makes too.
-    connect(appLanguagePopup_, &QComboBox::activated, this, [this](int index) {
+    // Writers hang on the change signals, which every input path sends (mouse, keys, the accessibility
+    // bus); reloadSettingsValues() blocks them, so a reload stores nothing.
+    connect(appLanguagePopup_, &QComboBox::currentIndexChanged, this, [this](int index) {
         const auto language =
             AppLanguage::fromRawValue(appLanguagePopup_->itemData(index).toString().toStdString());
         if (language) {
@@ -236,7 +236,7 @@ void ShortcutsSettingsViewController::connectActions() {
             reloadSettingsValues();
         }
     });
-    connect(launchAtLoginToggle_, &QCheckBox::clicked, this,
+    connect(launchAtLoginToggle_, &QCheckBox::toggled, this,
             [this](bool checked) { viewModel_->setLaunchAtLogin(checked); });
     connect(launchAtLoginSystemSettingsButton_, &QPushButton::clicked, this, [this] {
         if (viewModel_->openLaunchAtLoginSystemSettingsHandler)
@@ -245,22 +245,26 @@ void ShortcutsSettingsViewController::connectActions() {
     connect(deleteButton_, &QToolButton::clicked, this, [this] { viewModel_->deleteShortcutRequested(); });
     connect(resetClipboardHotkeyButton_, &QPushButton::clicked, this,
             [this] { viewModel_->resetClipboardHotkeyToDefault(); });
-    connect(menuBarShowIconToggle_, &QCheckBox::clicked, this,
+    connect(menuBarShowIconToggle_, &QCheckBox::toggled, this,
             [this](bool checked) { viewModel_->setMenuBarShowIconRequested(checked); });
     connect(menuBarSystemSettingsButton_, &QPushButton::clicked, this, [this] {
         if (viewModel_->openMenuBarSystemSettingsHandler) viewModel_->openMenuBarSystemSettingsHandler();
     });
-    connect(captureTextToggle_, &QCheckBox::clicked, this, [this](bool checked) {
-        captureTextToggle_->setChecked(viewModel_->setTextCaptureEnabled(checked));
+    connect(captureTextToggle_, &QCheckBox::toggled, this, [this](bool checked) {
+        const bool stored = viewModel_->setTextCaptureEnabled(checked);
+        const QSignalBlocker block(captureTextToggle_);
+        captureTextToggle_->setChecked(stored);
     });
-    connect(captureImageToggle_, &QCheckBox::clicked, this, [this](bool checked) {
-        captureImageToggle_->setChecked(viewModel_->setImageCaptureEnabled(checked));
+    connect(captureImageToggle_, &QCheckBox::toggled, this, [this](bool checked) {
+        const bool stored = viewModel_->setImageCaptureEnabled(checked);
+        const QSignalBlocker block(captureImageToggle_);
+        captureImageToggle_->setChecked(stored);
     });
-    connect(textAutoCleanupPopup_, &QComboBox::activated, this, [this] {
+    connect(textAutoCleanupPopup_, &QComboBox::currentIndexChanged, this, [this] {
         viewModel_->requestAutoCleanupPolicyChange(ClipboardContentType::text,
                                                    selectedRetention(textAutoCleanupPopup_));
     });
-    connect(imageAutoCleanupPopup_, &QComboBox::activated, this, [this] {
+    connect(imageAutoCleanupPopup_, &QComboBox::currentIndexChanged, this, [this] {
         viewModel_->requestAutoCleanupPolicyChange(ClipboardContentType::image,
                                                    selectedRetention(imageAutoCleanupPopup_));
     });

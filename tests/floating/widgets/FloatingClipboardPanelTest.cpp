@@ -71,7 +71,8 @@ TEST_F(FloatingClipboardPanelTest, ShowingBuildsOnceAtTheGivenOriginWithTheDefau
     EXPECT_EQ(panel.window()->geometry(), QRect(300, 200, 420, 360));
     EXPECT_TRUE(panel.statusLabel()->isHidden());
     EXPECT_EQ(panel.primaryTipButton()->text().toStdString(), "Copy & Return");
-    EXPECT_EQ(panel.secondaryTipButton()->text().toStdString(), "+ K Open Actions");
+    EXPECT_EQ(panel.secondaryTipButton()->text().toStdString(), "Open Actions");
+    EXPECT_EQ(panel.secondaryTipButton()->accessibleName().toStdString(), "Ctrl+K Open Actions");
 
     ClipboardFooterStatusPresentation hint{"Short", "Long", std::nullopt,
                                            ClipboardFooterStatusPresentation::TrailingAccessory::none};

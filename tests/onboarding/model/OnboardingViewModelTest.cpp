@@ -24,7 +24,9 @@ public:
     void requestPermission() override { ++requests; }
     void openSystemSettings() override { ++settingsOpened; }
     void openURL(const std::string&) override {}
+    bool canOpenSystemSettings() const override { return hasSettings; }
     bool trusted = false;
+    bool hasSettings = true;
     bool requested = false;
     int requests = 0;
     int settingsOpened = 0;
@@ -164,6 +166,13 @@ TEST_F(OnboardingViewModelTest, AccessibilityStatusAndItsPresentation) {
     const auto unknown = model.accessibilityPresentation(AccessibilityPermissionStatus::unknown, "Quorvane");
     EXPECT_EQ(unknown.requestButtonTitle, "Re-check");
     EXPECT_TRUE(unknown.buttonsVisible);
+    EXPECT_TRUE(unknown.openSettingsButtonVisible);
+    EXPECT_FALSE(granted.openSettingsButtonVisible);
+    // A desktop without a settings program keeps the request button but not the dead one.
+    accessibility_.hasSettings = false;
+    const auto denied = model.accessibilityPresentation(AccessibilityPermissionStatus::denied, "Quorvane");
+    EXPECT_TRUE(denied.buttonsVisible);
+    EXPECT_FALSE(denied.openSettingsButtonVisible);
 
     model.requestAccessibilityPermission();
     makeModel(DistributionChannel::appStore).requestAccessibilityPermission();

@@ -37,8 +37,10 @@ public:
     void requestPermission() override { requested = true; }
     void openSystemSettings() override {}
     void openURL(const std::string&) override {}
+    bool canOpenSystemSettings() const override { return hasSettings; }
     bool trusted = false;
     bool requested = false;
+    bool hasSettings = true;
 };
 
 class OnboardingWindowTest : public ::testing::Test {
@@ -230,7 +232,8 @@ TEST_F(OnboardingWindowTest, TheShortcutPageSaysWhileAnotherProgramHoldsTheShort
             EXPECT_EQ(window->shortcutFailureLabel()->text().toStdString(),
                       L10n::text(L10nKey::hotkeyHeldElsewhere, std::string("Super+Shift+V")));
             const QString suffix = QString(chinese ? "zh" : "en") + (dark ? "-dark" : "-light");
-            EXPECT_TRUE(window->grab().toImage().save(folder + "/shortcut-held-elsewhere-" + suffix + ".png"));
+            EXPECT_TRUE(
+                window->grab().toImage().save(folder + "/shortcut-held-elsewhere-" + suffix + ".png"));
         }
     }
     // The other program lets go: the line goes.
@@ -242,6 +245,30 @@ TEST_F(OnboardingWindowTest, TheShortcutPageSaysWhileAnotherProgramHoldsTheShort
     direct_.clipboardHotkeyStatus = nullptr;
     defaults_.set("AppLanguage", std::string("en"));
     QApplication::setPalette(testing::lightTestPalette());
+}
+
+TEST_F(OnboardingWindowTest, TheAccessibilitySettingsButtonShowsOnlyWhereTheDesktopHasSuchSettings) {
+    const QString title = QString::fromStdString(L10n::text(L10nKey::advancedOpenAccessibilitySettings));
+    for (const bool hasSettings : {true, false}) {
+        SCOPED_TRACE(hasSettings);
+        accessibility_.hasSettings = hasSettings;
+        auto window = makeWindow(direct_);
+        window->showStep(OnboardingStep::shortcut);
+        window->refreshAccessibilityPermissionStatus();
+        QPushButton* open = nullptr;
+        QPushButton* request = nullptr;
+        for (QPushButton* button : window->page()->findChildren<QPushButton*>()) {
+            if (button->text() == title) open = button;
+            if (button->text() ==
+                QString::fromStdString(L10n::text(L10nKey::advancedRequestAccessibilityPermission)))
+                request = button;
+        }
+        ASSERT_NE(open, nullptr);
+        ASSERT_NE(request, nullptr);
+        EXPECT_EQ(open->isHidden(), !hasSettings) << "a button that would open nothing";
+        EXPECT_FALSE(request->isHidden());
+    }
+    accessibility_.hasSettings = true;
 }
 
 TEST_F(OnboardingWindowTest, ScreenshotsOfEveryPage) {

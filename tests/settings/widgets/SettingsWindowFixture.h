@@ -1,6 +1,7 @@
 #pragma once
 
-// The settings window over in-memory services, for the widget tests and the screenshots.
+// The settings window over in-memory services, for the widget tests and the screenshots. The settings
+// themselves may be another store (a settings file for the desktop tests); `defaults` is then unused.
 
 #include <memory>
 
@@ -20,10 +21,13 @@
 namespace quorvane::testing {
 
 struct SettingsWindowFixture {
-    explicit SettingsWindowFixture(DistributionChannel channel = DistributionChannel::direct) {
+    explicit SettingsWindowFixture(DistributionChannel channel = DistributionChannel::direct)
+        : SettingsWindowFixture(channel, nullptr) {}
+    SettingsWindowFixture(DistributionChannel channel, UserDefaults* otherStore)
+        : store(otherStore ? *otherStore : defaults) {
         searchService->stats = {1234, 5000, std::nullopt};
         services =
-            std::make_unique<SettingsWindowServices>(SettingsWindowServices{defaults,
+            std::make_unique<SettingsWindowServices>(SettingsWindowServices{store,
                                                                             notifications,
                                                                             loop,
                                                                             windowManager,
@@ -50,8 +54,9 @@ struct SettingsWindowFixture {
     ManualRunLoop loop{clock};
     NotificationCenter notifications{loop};
     InMemoryUserDefaults defaults;
-    StandardAppLanguage language{defaults};
-    WindowManager windowManager{defaults};
+    UserDefaults& store;
+    StandardAppLanguage language{store};
+    WindowManager windowManager{store};
     FakeAlertPresenter alerts;
     RecordingHotkeyManager hotkeys;
     InMemoryLaunchAtLoginManager launchAtLogin;

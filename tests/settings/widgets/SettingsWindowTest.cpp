@@ -93,7 +93,6 @@ TEST_F(SettingsWindowTest, ALanguageChosenOnTheGeneralPageRebuildsTheWindowInPla
     QPointer<QWidget> oldAdvanced = window->page(Module::advanced);
     QComboBox* popup = generalPage(*window)->appLanguagePopup();
     popup->setCurrentIndex(1);
-    emit popup->activated(1);
     // The change arrives queued: nothing is rebuilt inside the popup's own signal.
     EXPECT_EQ(window->page(Module::general), oldGeneral.data());
     f_->loop.runUntilIdle();
@@ -151,6 +150,40 @@ TEST_F(SettingsWindowTest, ReloadsAndTabSwitchesWriteNoSetting) {
     EXPECT_TRUE(advanced->resetPanelPositionButton()->isHidden());
 }
 
+TEST_F(SettingsWindowTest, ChangesMadeWithTheKeysOrAScreenReaderAreStoredAsClicksAre) {
+    auto window = makeWindow();
+    auto* page = generalPage(*window);
+    // Space on the focused box, and the accessibility bus's toggle action (QAbstractButton::toggle()).
+    page->captureImageToggle()->setFocus();
+    QTest::keyClick(page->captureImageToggle(), Qt::Key_Space);
+    EXPECT_EQ(f_->defaults.boolValue(SettingsKey::imageCaptureEnabled), false);
+    page->captureImageToggle()->toggle();
+    EXPECT_EQ(f_->defaults.boolValue(SettingsKey::imageCaptureEnabled), true);
+    page->launchAtLoginToggle()->toggle();
+    EXPECT_EQ(f_->launchAtLogin.requests, std::vector<bool>{true});
+
+    auto* advanced = advancedPage(*window);
+    const bool ocr = advanced->ocrToggle()->isChecked();
+    advanced->ocrToggle()->toggle();
+    EXPECT_EQ(f_->defaults.boolValue(SettingsKey::imageOCREnabled), !ocr);
+    // The arrow key on a focused pop-up.
+    advanced->ocrModePopup()->setFocus();
+    const int mode = advanced->ocrModePopup()->currentIndex();
+    QTest::keyClick(advanced->ocrModePopup(), mode == 0 ? Qt::Key_Down : Qt::Key_Up);
+    ASSERT_NE(advanced->ocrModePopup()->currentIndex(), mode);
+    f_->loop.runUntilIdle();
+    EXPECT_EQ(advanced->ocrModePopup()->currentData().toString().toStdString(),
+              std::string(rawValue(advanced->viewModel().ocrConfiguration().languageMode)));
+
+    // A reload shows the stored values and stores nothing itself.
+    f_->defaults.set(SettingsKey::imageCaptureEnabled, false);
+    const std::size_t launches = f_->launchAtLogin.requests.size();
+    window->selectModule(Module::advanced);
+    window->selectModule(Module::general);
+    f_->loop.runUntilIdle();
+    EXPECT_EQ(f_->launchAtLogin.requests.size(), launches);
+}
+
 TEST_F(SettingsWindowTest, UserActionsOnTheGeneralPageStoreTheirSettings) {
     auto window = makeWindow();
     auto* page = generalPage(*window);
@@ -159,7 +192,6 @@ TEST_F(SettingsWindowTest, UserActionsOnTheGeneralPageStoreTheirSettings) {
 
     // A shortened period asks; Cancel puts the popup back on the stored period.
     page->textAutoCleanupPopup()->setCurrentIndex(1);
-    emit page->textAutoCleanupPopup()->activated(1);
     ASSERT_EQ(f_->alerts.heldCount(), 1u);
     f_->alerts.answer("Cancel");
     f_->loop.runUntilIdle();
@@ -251,7 +283,6 @@ TEST_F(SettingsWindowTest, AdvancedPageShowsTheChannelsRowsAndTheCurrentIndex) {
     EXPECT_TRUE(page->searchIndexStatsLabel()->text().startsWith("1234 documents in index"));
     EXPECT_FALSE(page->isFloatingListStyleRowShown());
     page->presentationPopup()->setCurrentIndex(1);
-    emit page->presentationPopup()->activated(1);
     EXPECT_EQ(f_->defaults.stringValue(SettingsKey::directClipboardPresentationMode), "floating");
     EXPECT_TRUE(page->isFloatingListStyleRowShown());
     EXPECT_TRUE(page->resetPanelPositionButton()->isHidden());
@@ -277,7 +308,8 @@ TEST_F(SettingsWindowTest, AdvancedPageShowsTheChannelsRowsAndTheCurrentIndex) {
 TEST_F(SettingsWindowTest, RebuildingTheIndexLeavesTheFocusAndTheScrollWhereTheUserWas) {
     f_->searchService->holdRebuilds = true;
     auto window = makeWindow(Module::advanced);
-    window->resize(SettingsWindowController::minimumContentWidth, SettingsWindowController::minimumContentHeight);
+    window->resize(SettingsWindowController::minimumContentWidth,
+                   SettingsWindowController::minimumContentHeight);
     window->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
     f_->loop.runUntilIdle();
@@ -326,7 +358,8 @@ TEST_F(SettingsWindowTest, ChangingPagesLeavesNoToolbarButtonFocused) {
         EXPECT_FALSE(focused && focused->isHidden());
     }
     // A keyboard user who tabbed to a tab and chose it stays there.
-    QAbstractButton* storageTab = window->toolbar()->buttonGroup()->button(static_cast<int>(indexOf(Module::storage)));
+    QAbstractButton* storageTab =
+        window->toolbar()->buttonGroup()->button(static_cast<int>(indexOf(Module::storage)));
     storageTab->setFocus(Qt::TabFocusReason);
     QTest::keyClick(storageTab, Qt::Key_Space);
     EXPECT_EQ(window->selectedModule(), Module::storage);
@@ -359,7 +392,8 @@ TEST_F(SettingsWindowTest, AssistiveTechnologiesChooseTabsAndSeeOnlyTheShownPage
         window->toolbar()->buttonGroup()->button(static_cast<int>(indexOf(Module::advanced))));
     ASSERT_NE(advancedTab, nullptr);
     ASSERT_NE(advancedTab->actionInterface(), nullptr);
-    ASSERT_TRUE(advancedTab->actionInterface()->actionNames().contains(QAccessibleActionInterface::toggleAction()));
+    ASSERT_TRUE(
+        advancedTab->actionInterface()->actionNames().contains(QAccessibleActionInterface::toggleAction()));
     advancedTab->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
     EXPECT_EQ(window->selectedModule(), Module::advanced);
     EXPECT_TRUE(window->page(Module::advanced)->isVisible());
