@@ -4,8 +4,13 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QProcessEnvironment>
+#include <algorithm>
 #include <cstdlib>
 #include <thread>
+
+#include "desktop/DesktopSession.h"
+#include "support/XvfbServer.h"
 
 namespace quorvane::testing {
 namespace {
@@ -40,7 +45,8 @@ bool windowManagerManagesWindows(const std::string& display, std::chrono::millis
     elapsed.start();
     sinceMapped.start();
     bool managed = false;
-    while (!(managed = isReparented(connection, window, screen->root)) && elapsed.elapsed() < timeout.count()) {
+    while (!(managed = isReparented(connection, window, screen->root)) &&
+           elapsed.elapsed() < timeout.count()) {
         if (sinceMapped.elapsed() > kRemapAfterMilliseconds) {
             xcb_unmap_window(connection, window);
             xcb_map_window(connection, window);
@@ -54,6 +60,50 @@ bool windowManagerManagesWindows(const std::string& display, std::chrono::millis
     xcb_flush(connection);
     xcb_disconnect(connection);
     return managed;
+}
+
+OpenboxWindowManager::~OpenboxWindowManager() {
+    if (process_.state() == QProcess::NotRunning) return;
+    process_.kill();
+    process_.waitForFinished(5000);
+}
+
+::testing::AssertionResult OpenboxWindowManager::start() {
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("DISPLAY", QString::fromStdString(DesktopSession::display()));
+    process_.setProcessEnvironment(environment);
+    process_.start("openbox", {"--sm-disable"});
+    if (!process_.waitForStarted(5000)) return ::testing::AssertionFailure() << "openbox is missing";
+    if (!windowManagerManagesWindows(DesktopSession::display(), kDesktopStartTimeout))
+        return ::testing::AssertionFailure() << "openbox did not start";
+    return ::testing::AssertionSuccess();
+}
+
+std::vector<WId> stackingOrder() {
+    const QString line =
+        QString::fromUtf8(DesktopSession::run("xprop", {"-root", "_NET_CLIENT_LIST_STACKING"}).output);
+    std::vector<WId> ids;
+    const auto from = line.indexOf('#');
+    if (from < 0) return ids;
+    for (const QString& id : line.mid(from + 1).split(',', Qt::SkipEmptyParts))
+        ids.push_back(id.trimmed().toULongLong(nullptr, 16));
+    return ids;
+}
+
+::testing::AssertionResult stackedAbove(const QWidget& upper, const QWidget& lower) {
+    std::vector<WId> order;
+    const bool listed = DesktopSession::processEventsUntil(
+        [&] {
+            order = stackingOrder();
+            return std::count(order.begin(), order.end(), upper.winId()) == 1 &&
+                   std::count(order.begin(), order.end(), lower.winId()) == 1;
+        },
+        std::chrono::seconds(5));
+    if (!listed) return ::testing::AssertionFailure() << "the window manager does not list both windows";
+    const auto position = [&](WId id) { return std::find(order.begin(), order.end(), id) - order.begin(); };
+    if (position(upper.winId()) > position(lower.winId())) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure()
+           << "stacked at " << position(upper.winId()) << ", under " << position(lower.winId());
 }
 
 }  // namespace quorvane::testing
