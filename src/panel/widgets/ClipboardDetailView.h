@@ -29,6 +29,7 @@ class QThread;
 
 namespace quorvane {
 
+class ElidedLabel;
 class SerialQueue;
 class ClipboardDetailImageCanvas;
 
@@ -71,7 +72,7 @@ public:
 
     // What is on screen, for tests and the owning panel.
     QPlainTextEdit* textView() const { return textView_; }
-    QLabel* metadataLabel() const { return metadataLabel_; }
+    ElidedLabel* metadataLabel() const { return metadataLabel_; }
     QLabel* placeholderLabel() const { return placeholder_; }
     bool isShowingPlaceholder() const;
     bool isShowingImage() const;
@@ -112,7 +113,7 @@ private:
     QScrollArea* imageArea_ = nullptr;
     ClipboardDetailImageCanvas* imageCanvas_ = nullptr;
     QLabel* placeholder_ = nullptr;
-    QLabel* metadataLabel_ = nullptr;
+    ElidedLabel* metadataLabel_ = nullptr;
 
     ClipboardDetailLoadState state_;
     std::optional<ClipboardHistoryIndexSnapshot> labelItem_;
