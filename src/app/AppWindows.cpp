@@ -19,13 +19,9 @@
 #include "panel/widgets/ClipboardPanelController.h"
 #include "panel/widgets/OCRWindowPresenter.h"
 #include "panel/widgets/PinWindow.h"
-#include "panel/widgets/QtClipboardWorkspace.h"
-#include "panel/widgets/SystemClipboardSavePanelPresenter.h"
 #include "platform/linux/QtApplicationFilePicker.h"
 #include "platform/linux/QtFolderPicker.h"
 #include "platform/linux/QtTrayHost.h"
-#include "platform/linux/X11WindowActivation.h"
-#include "platform/linux/XTestPasteShortcutPoster.h"
 #include "preferences/AppInfo.h"
 #include "preferences/SettingsAccessors.h"
 #include "settings/widgets/ClassificationCoordinator.h"
@@ -163,7 +159,8 @@ void AppWindows::fillClipboardPanelSlots() {
         assembler.applicationCatalog(), assembler.appIdentityResolver(), assembler.distributionChannel(),
         [this] { openSettingsFromPanel(); }, [this] { return footerUpdateState(); },
         [&assembler] { assembler.appUpdater().checkForUpdates(); },
-        [&assembler] { return assembler.hotkeyManager().lastHotkeyTimestamp(); }});
+        [&assembler] { return assembler.hotkeyManager().lastHotkeyTimestamp(); },
+        [this] { return pasteBack(); }});
     // Both presentations share this view model: after a storage move it lists from the new history.
     assembler_.onClipboardServicesReplaced = [this] {
         if (auto* viewModel = clipboardPanel_->builtViewModel())
@@ -186,31 +183,28 @@ void AppWindows::fillClipboardPanelSlots() {
     };
 }
 
-// The entry actions both panels share (open, save, pin, recognise text). They hide the centred panel, whose
-// detail pane gives the formatted text; the floating panel uses only their pin windows.
+// The entry actions both panels share (open, open link, save, pin, recognise text); each panel hands in
+// what differs (how it hides, its formatted text, the window its dialogs belong to).
 ClipboardItemActions& AppWindows::itemActions() {
     if (itemActions_) return *itemActions_;
-    auto& assembler = assembler_;
-    itemWorkspace_ = std::make_unique<QtClipboardWorkspace>(workspaceOpener_);
-    savePanelPresenter_ = std::make_unique<SystemClipboardSavePanelPresenter>();
-    ClipboardPanelController& controller = clipboardPanel_->controller();
     itemActions_ = std::make_unique<ClipboardItemActions>(ClipboardItemActions::Dependencies{
         clipboardPanel_->viewModel(),
-        *itemWorkspace_,
-        *savePanelPresenter_,
-        platform_.alertPresenter,
-        PinWindow::factory(
-            PinWindowServices{*savePanelPresenter_, platform_.alertPresenter, assembler.pasteboard()}),
+        workspaceOpener_,
+        PinWindow::factory(PinWindowServices::desktop(assembler_.pasteboard())),
         [this](const Data& imageData) { presentOCRWindow(imageData); },
-        [&controller] { controller.hidePanel(); },
-        [&controller](const ClipboardHistoryIndexSnapshot& entry) -> std::optional<std::string> {
-            const auto& detail = controller.clipboardDetailView();
-            if (detail.currentDisplayedItemId() != entry.id) return std::nullopt;
-            return detail.formattedPlainText();
-        },
         {},
         {}});
     return *itemActions_;
+}
+
+PasteBackServices AppWindows::pasteBack() {
+    if (!pasteBack_) {
+        windowActivation_ = std::make_unique<X11WindowActivation>();
+        pasteShortcutPoster_ = std::make_unique<XTestPasteShortcutPoster>();
+        pasteBack_ = std::make_unique<PasteBackPerformer>(assembler_.mainQueue(), *windowActivation_,
+                                                          *pasteShortcutPoster_, assembler_.pasteboard());
+    }
+    return {*windowActivation_, *pasteShortcutPoster_, *pasteBack_};
 }
 
 void AppWindows::presentOCRWindow(const Data& imageData) {
@@ -234,24 +228,19 @@ void AppWindows::fillFloatingPanelSlots() {
         [&assembler] { return assembler.clipboardHistoryManager(); },
         [&assembler] { return assembler.clipboardSearchService(); }, assembler.mainQueue(), assembler.clock(),
         assembler.standardDefaults(), assembler.pasteboard(), platform_.accessibilityPermissionManager,
-        assembler.frontmostApplicationProvider(), assembler.appIdentityResolver(), platform_.alertPresenter,
-        assembler.distributionChannel(), [] { return std::make_unique<X11WindowActivation>(); },
-        [] { return std::make_unique<XTestPasteShortcutPoster>(); }, [this] { openSettingsFromPanel(); },
+        assembler.frontmostApplicationProvider(), assembler.appIdentityResolver(),
+        assembler.distributionChannel(), [this] { return pasteBack(); }, [this] { openSettingsFromPanel(); },
         [this] { return footerUpdateState(); }, [&assembler] { assembler.appUpdater().checkForUpdates(); },
         [&assembler] { return assembler.hotkeyManager().lastHotkeyTimestamp(); }});
-    floatingPanel_->pinWindowFactory = [this](const ClipboardHistoryContentSnapshot& content,
-                                              const ClipboardHistoryIndexSnapshot& entry) {
-        if (auto* window = itemActions().makePinWindow(entry, content)) window->present();
-    };
-    floatingPanel_->presentOCRWindow = [this](const std::vector<std::uint8_t>& imageData) {
-        presentOCRWindow(imageData);
-    };
     auto& factories = assembler_.windowFactories();
     factories.activeClipboardPanelController =
         [this, &assembler, other = factories.activeClipboardPanelController]() -> ClipboardPanelControlling* {
         if (directClipboardPresentationMode(assembler.standardDefaults(), assembler.distributionChannel()) ==
             DirectClipboardPresentationMode::floating) {
-            return &floatingPanel_->controller();
+            const bool first = floatingPanel_->builtController() == nullptr;
+            auto& controller = floatingPanel_->controller();
+            if (first) controller.setItemActions(&itemActions());
+            return &controller;
         }
         return other ? other() : nullptr;
     };

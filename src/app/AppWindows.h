@@ -13,12 +13,14 @@
 #include "capture/ClipboardImageTextRecognizing.h"
 #include "panel/model/ClipboardFooterStatusPresentation.h"
 #include "panel/model/ClipboardSavePanelPresenting.h"
-#include "panel/model/ClipboardWorkspaceHandling.h"
+#include "panel/model/PasteBackPerformer.h"
 #include "platform/ApplicationFilePicker.h"
 #include "platform/DefaultsValue.h"
 #include "platform/FolderPicker.h"
 #include "platform/linux/DesktopApplicationFileReader.h"
 #include "platform/linux/QtWorkspaceOpener.h"
+#include "platform/linux/X11WindowActivation.h"
+#include "platform/linux/XTestPasteShortcutPoster.h"
 #include "settings/widgets/SettingsPageFactories.h"
 
 namespace quorvane {
@@ -75,6 +77,7 @@ private:
     void fillSettingsSlot();
     SettingsPageFactories settingsPageFactories();
     ClipboardItemActions& itemActions();
+    PasteBackServices pasteBack();
     void openSettingsFromPanel();
     ClipboardFooterUpdateState footerUpdateState();
     void presentOCRWindow(const Data& imageData);
@@ -83,14 +86,17 @@ private:
 
     AppAssembler& assembler_;
     Platform platform_;
+    // One paste-back for both panels, so only one runs at a time across the program; built with the first
+    // panel.
+    std::unique_ptr<X11WindowActivation> windowActivation_;
+    std::unique_ptr<XTestPasteShortcutPoster> pasteShortcutPoster_;
+    std::unique_ptr<PasteBackPerformer> pasteBack_;
     std::unique_ptr<FloatingPanelAssembly> floatingPanel_;
     std::unique_ptr<ClipboardPanelAssembly> clipboardPanel_;
     // Tells the panels' view model of history changes, so a hidden panel's first page stays fresh.
     NotificationObservation historyObservation_;
-    // Built on the first entry action.
+    // Built when a panel is first built; both panels use them.
     QtWorkspaceOpener workspaceOpener_;
-    std::unique_ptr<ClipboardWorkspaceHandling> itemWorkspace_;
-    std::unique_ptr<ClipboardSavePanelPresenting> savePanelPresenter_;
     std::unique_ptr<ClipboardItemActions> itemActions_;
     std::unique_ptr<ClipboardImageTextRecognizing> imageTextRecognizer_;
     std::function<void(const Data&)> presentOCRWindow_;

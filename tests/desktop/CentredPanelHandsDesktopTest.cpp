@@ -9,8 +9,10 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDateTime>
+#include <QFileDialog>
 #include <QLabel>
 #include <QMenu>
+#include <QPointer>
 #include <QScreen>
 #include <QToolButton>
 #include <filesystem>
@@ -21,8 +23,12 @@
 #include "desktop/AtSpiTreeReader.h"
 #include "desktop/DesktopSession.h"
 #include "desktop/DropTargetProcess.h"
+#include "desktop/EntryActionChecks.h"
 #include "desktop/RenderedImages.h"
+#include "desktop/ShownDialogs.h"
 #include "desktop/UserInput.h"
+#include "desktop/OpenboxWindowManager.h"
+#include "desktop/WindowStacking.h"
 #include "panel/support/FakeHistoryManager.h"
 #include "panel/support/HistoryListSearchService.h"
 #include "panel/support/PanelTestEntries.h"
@@ -35,6 +41,7 @@
 #include "panel/widgets/ClipboardSearchRowView.h"
 #include "panel/widgets/ClipboardTextField.h"
 #include "panel/widgets/CustomSplitView.h"
+#include "panel/widgets/PinWindow.h"
 #include "platform/Clock.h"
 #include "platform/linux/QtMainQueue.h"
 #include "platform/linux/QtScreenProvider.h"
@@ -46,6 +53,7 @@
 #include "preferences/SettingsAccessors.h"
 #include "searchindex/ClipboardAppIdentityResolver.h"
 #include "support/GrantedAccessibilityPermission.h"
+#include "support/LogCapture.h"
 #include "support/QtTestApplication.h"
 #include "support/TemporaryDirectory.h"
 #include "ui/KeyablePanel.h"
@@ -131,6 +139,73 @@ protected:
     std::unique_ptr<ClipboardPanelViewModel> viewModel_;
     std::unique_ptr<ClipboardPanelController> controller_;
 };
+
+// With nothing on this desktop to open links or files, Open With (its key) and Open Link (the row's menu) say
+// so in an alert and a warning instead of claiming success.
+TEST_F(CentredPanelHandsDesktopTest, OpenWithAndOpenLinkThatNothingTakesAreReported) {
+    const std::string link = "https://example.invalid/page";
+    history_->entries[0] = testing::textEntry("a", link);
+    history_->contents["a"].content = link;
+    testing::FailingEntryActions failing(*viewModel_);
+    controller_->setItemActions(&failing.actions);
+    testing::LogCapture log;
+
+    showAndWait();
+    ASSERT_TRUE(input::holdKey("ctrl+o"));
+    EXPECT_TRUE(testing::reportedCannotOpen(log, "[ClipboardPanelController] Cannot open with default app",
+                                            "Opened text with default app"));
+    showAndWait();
+    ASSERT_TRUE(testing::chooseFromRowMenu(list(), 0, "Open Link"));
+    EXPECT_TRUE(testing::reportedCannotOpen(
+        log, "[ClipboardPanelController] Cannot open link: no application opened https://example.invalid",
+        "Opened link"));
+    controller_->setItemActions(nullptr);
+}
+
+// The panel hides before its save dialog opens: the dialog must not fall under a pin window, which stays on
+// top of the others. The window manager's stacking order tells.
+class CentredPanelBesidePinWindowDesktopTest : public CentredPanelHandsDesktopTest {
+protected:
+    void SetUp() override {
+        CentredPanelHandsDesktopTest::SetUp();
+        if (IsSkipped() || HasFatalFailure()) return;
+        ASSERT_TRUE(windowManager_.start());
+    }
+    void TearDown() override {
+        if (auto* dialog = testing::shownDialog<QFileDialog>()) dialog->reject();
+        delete pinWindow_.data();
+        CentredPanelHandsDesktopTest::TearDown();
+    }
+
+    testing::OpenboxWindowManager windowManager_;
+    QPointer<PinWindow> pinWindow_;
+};
+
+TEST_F(CentredPanelBesidePinWindowDesktopTest, SaveToFileOpensItsDialogAboveAnOpenPinWindow) {
+    testing::FailingEntryActions actions(*viewModel_);
+    controller_->setItemActions(&actions.actions);
+    ClipboardHistoryContentSnapshot content;
+    content.content = "pinned text";
+    pinWindow_ = PinWindow::make(testing::textEntry("p", "pinned text"), content, {},
+                                 PinWindowServices::desktop(pasteboard_));
+    pinWindow_->present();
+    ASSERT_TRUE(DesktopSession::processEventsUntil([&] { return pinWindow_->isActiveWindow(); }, 15s));
+
+    showAndWait();
+    ASSERT_TRUE(input::holdKey("ctrl+s"));
+    QFileDialog* dialog = testing::awaitShownDialog<QFileDialog>();
+    ASSERT_TRUE(dialog);
+    EXPECT_FALSE(controller_->isPanelVisible()) << "the panel hides before it asks";
+    EXPECT_EQ(dialog->parentWidget(), panel().window());
+    EXPECT_TRUE(testing::stackedAbove(*dialog, *pinWindow_));
+    EXPECT_TRUE(DesktopSession::processEventsUntil([&] { return dialog->isActiveWindow(); }, 5s))
+        << "the dialog takes the keyboard";
+    EXPECT_EQ(dialog->selectedFiles().value(0).section('/', -1), "ClipboardText.txt");
+    ASSERT_TRUE(input::holdKey("Escape"));
+    EXPECT_TRUE(
+        DesktopSession::processEventsUntil([&] { return testing::shownDialog<QFileDialog>() == nullptr; }));
+    controller_->setItemActions(nullptr);
+}
 
 // A left click on a row pastes that row, so rows are reached here by the right button (press selects).
 TEST_F(CentredPanelHandsDesktopTest, TypingReachesTheSearchFieldAfterClicksAnywhereElse) {

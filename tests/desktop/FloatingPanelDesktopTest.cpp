@@ -23,6 +23,7 @@
 #include "desktop/AtSpiTreeReader.h"
 #include "desktop/DesktopSession.h"
 #include "desktop/DropTargetProcess.h"
+#include "desktop/EntryActionChecks.h"
 #include "desktop/RenderedImages.h"
 #include "desktop/UserInput.h"
 #include "floating/model/ClipboardFloatingAnchorResolver.h"
@@ -41,18 +42,18 @@
 #include "platform/linux/X11FrontmostApplicationProvider.h"
 #include "platform/linux/X11HotkeyRegistrar.h"
 #include "platform/linux/X11WindowActivation.h"
-#include "platform/memory/FakeAlertPresenter.h"
 #include "platform/memory/FakeClock.h"
 #include "platform/memory/InMemoryApplicationCatalog.h"
 #include "platform/memory/InMemoryPasteboard.h"
 #include "platform/memory/InMemoryUserDefaults.h"
 #include "platform/memory/InMemoryWindowActivation.h"
 #include "platform/memory/RecordingPasteShortcutPoster.h"
-#include "platform/memory/RecordingWorkspaceOpener.h"
 #include "preferences/SettingsAccessors.h"
 #include "searchindex/ClipboardAppIdentityResolver.h"
 #include "support/GrantedAccessibilityPermission.h"
+#include "support/LogCapture.h"
 #include "support/QtTestApplication.h"
+
 namespace quorvane {
 namespace {
 
@@ -176,13 +177,11 @@ protected:
                                                            {},
                                                            {},
                                                            permission_,
-                                                           workspace_,
                                                            activation,
                                                            *pasteBack_,
                                                            *resolver_,
                                                            screens_,
                                                            pasteboard_,
-                                                           alerts_,
                                                            completions_,
                                                            nullptr});
     }
@@ -283,8 +282,6 @@ protected:
     std::unique_ptr<X11WindowActivation> realActivation_;
     RecordingPasteShortcutPoster poster_{&activation_};
     std::unique_ptr<PasteBackPerformer> pasteBack_;
-    RecordingWorkspaceOpener workspace_;
-    FakeAlertPresenter alerts_;
     ClipboardSearchAutoCompleteManager completions_{defaults_, nullptr};
     std::unique_ptr<ClipboardPanelViewModel> viewModel_;
     std::unique_ptr<FloatingClipboardPanelController> controller_;
@@ -574,6 +571,36 @@ TEST_F(FloatingPanelMouseTest, TypingReachesTheSearchFieldAfterClicksAnywhereEls
         << "nothing was pasted";
     EXPECT_EQ(pasteboard_.string(),
               std::optional<std::string>("Meeting notes\nBring the slides\nBook the room"));
+}
+
+// With nothing on this desktop to open links or files, Open With (its key) and Open Link (the row's menu) say
+// so in an alert and a warning, as in the centred panel.
+TEST_F(FloatingPanelMouseTest, OpenWithAndOpenLinkThatNothingTakesAreReported) {
+    namespace input = testing::userinput;
+    const std::string link = "https://example.invalid/page";
+    history_->entries[0] = testing::textEntry("t1", link);
+    history_->contents["t1"].content = link;
+    testing::FailingEntryActions failing(*viewModel_);
+    controller_->setItemActions(&failing.actions);
+    testing::LogCapture log;
+    QCursor::setPos(300, 120);
+
+    ASSERT_TRUE(showAndWait(false));
+    ASSERT_TRUE(DesktopSession::processEventsUntil(
+        [&] { return controller_->floatingPanel().window()->isActiveWindow(); }));
+    DesktopSession::processEventsFor(200ms);
+    ASSERT_TRUE(input::holdKey("ctrl+o"));
+    EXPECT_TRUE(testing::reportedCannotOpen(log,
+                                            "[FloatingClipboardPanelController] Cannot open with default app",
+                                            "Opened text with default app"));
+    ASSERT_TRUE(showAndWait(false));
+    DesktopSession::processEventsFor(200ms);
+    ASSERT_TRUE(testing::chooseFromRowMenu(controller_->resultList(), 0, "Open Link"));
+    EXPECT_TRUE(testing::reportedCannotOpen(
+        log,
+        "[FloatingClipboardPanelController] Cannot open link: no application opened https://example.invalid",
+        "Opened link"));
+    controller_->setItemActions(nullptr);
 }
 
 // A row dragged out of the floating panel onto another program's window, over the X drag-and-drop protocol.

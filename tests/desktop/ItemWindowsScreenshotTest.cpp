@@ -21,6 +21,7 @@
 #include "desktop/DesktopSession.h"
 #include "desktop/ScreenshotTest.h"
 #include "l10n/StandardAppLanguage.h"
+#include "panel/support/PinWindowDoubles.h"
 #include "panel/widgets/OCRWindowPresenter.h"
 #include "panel/widgets/PinWindow.h"
 #include "platform/linux/QtMainQueue.h"
@@ -77,8 +78,8 @@ protected:
         ClipboardHistoryIndexSnapshot entry;
         entry.id = "pinned";
         entry.contentType = type;
-        PinWindow* window =
-            PinWindow::make(entry, content, {}, PinWindowServices{savePanel, alerts, pasteboard});
+        PinWindow* window = PinWindow::make(
+            entry, content, {}, testing::forwardingPinWindowServices(savePanel, alerts, pasteboard));
         windows.push_back(window);
         window->present();
         return window;

@@ -35,6 +35,7 @@
 #include "platform/memory/InMemoryUserDefaults.h"
 #include "search/ClipboardSearchQueryParser.h"
 #include "support/QtTestApplication.h"
+#include "ui/ElidedLabel.h"
 #include "ui/KeyGlyphText.h"
 #include "ui/UiColors.h"
 namespace quorvane {
@@ -43,8 +44,8 @@ namespace {
 using testing::DesktopSession;
 
 QByteArray pngPicture() {
-    const Data png = testing::gradientPicture({360, 200}, QColor(255, 149, 0), QColor(175, 82, 222), "Quorvane",
-                                              QFont("DejaVu Sans", 28, QFont::Bold));
+    const Data png = testing::gradientPicture({360, 200}, QColor(255, 149, 0), QColor(175, 82, 222),
+                                              "Quorvane", QFont("DejaVu Sans", 28, QFont::Bold));
     return QByteArray(reinterpret_cast<const char*>(png.data()), qsizetype(png.size()));
 }
 
@@ -204,7 +205,7 @@ TEST_P(PanelViewsScreenshotTest, HistoryWithFormattedDetailAndChip) {
     preview.detail_->formatButtonTapped();
     ASSERT_TRUE(DesktopSession::processEventsUntil([&] {
         return preview.detail_->textView()->document()->toPlainText().contains("\"name\" : \"Quorvane\"") &&
-               preview.detail_->metadataLabel()->text().contains("JSON ·");
+               preview.detail_->metadataLabel()->fullText().contains("JSON ·");
     }));
     save(preview, "history");
 }
@@ -237,7 +238,7 @@ TEST_P(PanelViewsScreenshotTest, ImageEntryWithMetadata) {
     preview.list_->selectItem(3, ClipboardResultListSelectionSource::programmatic);
     ASSERT_TRUE(DesktopSession::processEventsUntil([&] {
         return preview.detail_->isShowingImage() &&
-               preview.detail_->metadataLabel()->text().contains("360x200");
+               preview.detail_->metadataLabel()->fullText().contains("360x200");
     }));
     save(preview, "image");
 }

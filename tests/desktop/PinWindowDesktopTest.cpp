@@ -1,25 +1,32 @@
-// A pin window under a real window manager (openbox): it stays above other windows, so its questions must
-// stay above it. "Save Changes?" is checked in the window manager's own stacking order and answered with a
-// held Escape, as a person would.
+// A pin window under a real window manager (openbox): it stays above other windows, so its questions and
+// dialogs must stay above it. Each is checked in the window manager's own stacking order and answered with
+// held keys, as a person would.
 
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QImage>
 #include <QMessageBox>
+#include <QPixmap>
 #include <QPlainTextEdit>
 #include <QPointer>
-#include <QProcess>
-#include <QProcessEnvironment>
+#include <QScreen>
+#include <fstream>
 #include <memory>
+#include <optional>
 
 #include "desktop/DesktopSession.h"
+#include "desktop/ShownDialogs.h"
 #include "desktop/UserInput.h"
-#include "desktop/WindowManagerProbe.h"
-#include "panel/support/ItemActionDoubles.h"
+#include "desktop/OpenboxWindowManager.h"
+#include "desktop/WindowStacking.h"
+#include "panel/support/PinWindowDoubles.h"
 #include "panel/widgets/PinWindow.h"
-#include "panel/widgets/SystemClipboardSavePanelPresenter.h"
 #include "platform/linux/QtAlertPresenter.h"
 #include "platform/memory/InMemoryPasteboard.h"
+#include "support/TemporaryDirectory.h"
 #include "support/XvfbServer.h"
 
 namespace quorvane {
@@ -33,41 +40,54 @@ class PinWindowDesktopTest : public ::testing::Test {
 protected:
     void SetUp() override {
         DESKTOP_SESSION_OR_SKIP();
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("DISPLAY", QString::fromStdString(DesktopSession::display()));
-        windowManager_.setProcessEnvironment(environment);
-        windowManager_.start("openbox", {"--sm-disable"});
-        ASSERT_TRUE(windowManager_.waitForStarted(5000));
-        ASSERT_TRUE(testing::windowManagerManagesWindows(DesktopSession::display(), testing::kDesktopStartTimeout))
-            << "openbox did not start";
+        ASSERT_TRUE(windowManager_.start());
     }
-    void TearDown() override {
-        delete window_.data();
-        if (windowManager_.state() != QProcess::NotRunning) {
-            windowManager_.kill();
-            windowManager_.waitForFinished(5000);
-        }
+    void TearDown() override { delete window_.data(); }
+
+    static QMessageBox* openAlert() { return testing::shownDialog<QMessageBox>(); }
+    static QFileDialog* openFileDialog() { return testing::shownDialog<QFileDialog>(); }
+
+    // The whole screen as the user sees it, saved for looking at.
+    static void saveScreen(const QString& name) {
+        QDir().mkpath(QUORVANE_SCREENSHOT_DIR);
+        DesktopSession::processEventsFor(300ms);
+        const QImage screen = QGuiApplication::primaryScreen()->grabWindow(0).toImage();
+        ASSERT_FALSE(screen.isNull());
+        ASSERT_TRUE(screen.save(QStringLiteral(QUORVANE_SCREENSHOT_DIR "/") + name + ".png"));
     }
 
-    // The window manager's stacking order, bottom first.
-    static std::vector<WId> stacking() {
-        const QString line = QString::fromUtf8(
-            DesktopSession::run("xprop", {"-root", "_NET_CLIENT_LIST_STACKING"}).output);
-        std::vector<WId> ids;
-        const auto from = line.indexOf('#');
-        if (from < 0) return ids;
-        for (const QString& id : line.mid(from + 1).split(',', Qt::SkipEmptyParts))
-            ids.push_back(id.trimmed().toULongLong(nullptr, 16));
-        return ids;
-    }
-    static QMessageBox* openAlert() {
-        for (QWidget* widget : QApplication::topLevelWidgets()) {
-            if (auto* box = qobject_cast<QMessageBox*>(widget); box && box->isVisible()) return box;
-        }
-        return nullptr;
+    // A pin window of "pinned text", shown with the keyboard; by default with this desktop's own dialogs.
+    void presentPinWindow(std::optional<PinWindowServices> services = std::nullopt) {
+        ClipboardHistoryIndexSnapshot entry;
+        entry.id = "pinned";
+        ClipboardHistoryContentSnapshot content;
+        content.content = "pinned text";
+        window_ =
+            PinWindow::make(entry, content, {}, services.value_or(PinWindowServices::desktop(pasteboard_)));
+        window_->present();
+        // A busy machine's window manager may take a while to hand the new window the focus.
+        ASSERT_TRUE(DesktopSession::processEventsUntil([&] { return window_->isActiveWindow(); }, 15s));
+        DesktopSession::processEventsFor(200ms);
     }
 
-    QProcess windowManager_;
+    // Edits the text and closes the window with a held Escape: "Save Changes?" shows above the window, modal
+    // to it only, and takes the keyboard. Null when it did not show.
+    QMessageBox* editAndClose() {
+        window_->textEditor()->moveCursor(QTextCursor::End);
+        EXPECT_TRUE(input::typeText("x"));
+        EXPECT_TRUE(DesktopSession::processEventsUntil([&] { return window_->state().hasUnsavedChanges(); }));
+        EXPECT_TRUE(input::holdKey("Escape"));
+        QMessageBox* box = testing::awaitShownDialog<QMessageBox>();
+        if (!box) return nullptr;
+        EXPECT_EQ(box->parentWidget(), window_.data());
+        EXPECT_EQ(box->windowModality(), Qt::WindowModal);
+        // Openbox lists the alert above the window that stays on top.
+        EXPECT_TRUE(testing::stackedAbove(*box, *window_));
+        EXPECT_TRUE(DesktopSession::processEventsUntil([&] { return box->isActiveWindow(); }, 5s));
+        return box;
+    }
+
+    testing::OpenboxWindowManager windowManager_;
     testing::FakeSavePanelPresenter savePanel_;
     QtAlertPresenter alerts_;
     InMemoryPasteboard pasteboard_;
@@ -75,38 +95,10 @@ protected:
 };
 
 TEST_F(PinWindowDesktopTest, SaveChangesShowsAboveThePinWindowAndEscapeAnswersCancel) {
-    ClipboardHistoryIndexSnapshot entry;
-    entry.id = "pinned";
-    ClipboardHistoryContentSnapshot content;
-    content.content = "pinned text";
-    window_ = PinWindow::make(entry, content, {}, PinWindowServices{savePanel_, alerts_, pasteboard_});
-    window_->present();
-    // A busy machine's window manager may take a while to hand the new window the focus.
-    ASSERT_TRUE(DesktopSession::processEventsUntil([&] { return window_->isActiveWindow(); }, 15s));
-    window_->textEditor()->moveCursor(QTextCursor::End);
-    DesktopSession::processEventsFor(200ms);
-
-    ASSERT_TRUE(input::typeText("x"));
-    ASSERT_TRUE(DesktopSession::processEventsUntil([&] { return window_->state().hasUnsavedChanges(); }));
-    ASSERT_TRUE(input::holdKey("Escape"));
-    QMessageBox* box = nullptr;
-    ASSERT_TRUE(DesktopSession::processEventsUntil([&] { return (box = openAlert()) != nullptr; }, 5s));
-    EXPECT_EQ(box->parentWidget(), window_.data());
-    EXPECT_EQ(box->windowModality(), Qt::WindowModal);
-
-    // Openbox lists the alert above the window that stays on top.
-    std::vector<WId> order;
-    ASSERT_TRUE(DesktopSession::processEventsUntil(
-        [&] {
-            order = stacking();
-            return std::count(order.begin(), order.end(), box->winId()) == 1;
-        },
-        5s));
-    const auto position = [&](WId id) { return std::find(order.begin(), order.end(), id) - order.begin(); };
-    ASSERT_LT(position(window_->winId()), std::ptrdiff_t(order.size()));
-    EXPECT_GT(position(box->winId()), position(window_->winId()));
-
-    ASSERT_TRUE(DesktopSession::processEventsUntil([&] { return box->isActiveWindow(); }, 5s));
+    presentPinWindow(testing::forwardingPinWindowServices(savePanel_, alerts_, pasteboard_));
+    ASSERT_FALSE(HasFatalFailure());
+    QMessageBox* box = editAndClose();
+    ASSERT_TRUE(box);
     ASSERT_TRUE(input::holdKey("Escape"));
     ASSERT_TRUE(DesktopSession::processEventsUntil([&] { return openAlert() == nullptr; }, 5s));
     DesktopSession::processEventsFor(200ms);
@@ -114,6 +106,61 @@ TEST_F(PinWindowDesktopTest, SaveChangesShowsAboveThePinWindowAndEscapeAnswersCa
     EXPECT_TRUE(window_->isVisible()) << "Cancel keeps the window";
     EXPECT_EQ(window_->textEditor()->toPlainText(), "pinned textx");
     EXPECT_TRUE(savePanel_.requests.empty()) << "Cancel saves nothing";
+}
+
+TEST_F(PinWindowDesktopTest, AFailingSaveShowsItsDialogAndSaveFailedAboveThePinWindow) {
+    presentPinWindow();
+    ASSERT_FALSE(HasFatalFailure());
+    ASSERT_TRUE(input::holdKey("ctrl+s"));
+    QFileDialog* dialog = testing::awaitShownDialog<QFileDialog>();
+    ASSERT_TRUE(dialog);
+    EXPECT_EQ(dialog->parentWidget(), window_.data());
+    EXPECT_EQ(dialog->windowModality(), Qt::WindowModal);
+    EXPECT_TRUE(testing::stackedAbove(*dialog, *window_));
+    ASSERT_TRUE(DesktopSession::processEventsUntil([&] { return dialog->isActiveWindow(); }, 5s));
+    saveScreen("pin-window-save-dialog");
+
+    // The chosen folder turns into a file before the save: the write fails, even for root.
+    testing::TemporaryDirectory folder;
+    const auto gone = folder / "gone";
+    std::filesystem::create_directory(gone);
+    dialog->selectFile(QString::fromStdString((gone / "pinned.txt").string()));
+    DesktopSession::processEventsFor(200ms);
+    std::filesystem::remove(gone);
+    std::ofstream(gone) << "in the way";
+    ASSERT_TRUE(input::holdKey("Return"));
+    QMessageBox* box = testing::awaitShownDialog<QMessageBox>();
+    ASSERT_TRUE(box);
+    EXPECT_EQ(box->text(), "Save Failed");
+    EXPECT_EQ(box->parentWidget(), window_.data());
+    EXPECT_TRUE(testing::stackedAbove(*box, *window_));
+    ASSERT_TRUE(DesktopSession::processEventsUntil([&] { return box->isActiveWindow(); }, 5s));
+    saveScreen("pin-window-save-failed");
+
+    ASSERT_TRUE(input::holdKey("Return"));
+    ASSERT_TRUE(DesktopSession::processEventsUntil([&] { return openAlert() == nullptr; }, 5s));
+    ASSERT_TRUE(window_);
+    EXPECT_TRUE(window_->isVisible()) << "a failed save keeps the window";
+    EXPECT_FALSE(std::filesystem::exists(gone / "pinned.txt"));
+}
+
+TEST_F(PinWindowDesktopTest, SaveInSaveChangesOpensTheSaveDialogAboveThePinWindow) {
+    presentPinWindow();
+    ASSERT_FALSE(HasFatalFailure());
+    QMessageBox* box = editAndClose();
+    ASSERT_TRUE(box);
+    // Save is the default button.
+    ASSERT_TRUE(input::holdKey("Return"));
+    QFileDialog* dialog = testing::awaitShownDialog<QFileDialog>();
+    ASSERT_TRUE(dialog);
+    EXPECT_EQ(dialog->parentWidget(), window_.data());
+    EXPECT_TRUE(testing::stackedAbove(*dialog, *window_));
+    ASSERT_TRUE(DesktopSession::processEventsUntil([&] { return dialog->isActiveWindow(); }, 5s));
+
+    ASSERT_TRUE(input::holdKey("Escape"));
+    ASSERT_TRUE(DesktopSession::processEventsUntil([&] { return openFileDialog() == nullptr; }, 5s));
+    ASSERT_TRUE(window_);
+    EXPECT_TRUE(window_->isVisible()) << "a cancelled save keeps the window and its edit";
 }
 
 }  // namespace

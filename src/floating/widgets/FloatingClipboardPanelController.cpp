@@ -8,10 +8,10 @@
 #include <cmath>
 
 #include "base/Logger.h"
-#include "base/PrivateDirectory.h"
 #include "floating/model/FloatingClipboardPositionCalculator.h"
 #include "floating/model/FloatingClipboardPreviewPlacement.h"
 #include "l10n/L10n.h"
+#include "panel/widgets/PanelItemActions.h"
 #include "preferences/SettingsAccessors.h"
 
 namespace quorvane {
@@ -44,20 +44,19 @@ FloatingClipboardPanelController::FloatingClipboardPanelController(Dependencies 
       previewPresenter_(std::make_unique<FloatingClipboardPreviewController>(*floatingPanel_)),
       preview_(std::make_unique<FloatingClipboardPreviewCoordinator>(viewModel_, deps_.mainQueue,
                                                                      *previewPresenter_, *this)),
-      session_(PanelSession::Dependencies{viewModel_,
-                                          deps_.pasteBackPerformer,
-                                          deps_.windowActivation,
-                                          deps_.pasteboard,
-                                          deps_.userDefaults,
-                                          deps_.accessibilityPermissionManager,
-                                          deps_.distributionChannel,
-                                          std::int64_t(::getpid()),
-                                          [this] { hidePanel(); },
-                                          kLogCategory}) {
-    temporaryDirectory = [] { return privateRuntimeDirectory(); };
-    revealInFileManager = [this](const std::filesystem::path& path) {
-        deps_.workspace.openFile(path.parent_path());
-    };
+      session_(PanelSession::Dependencies{viewModel_, deps_.pasteBackPerformer, deps_.windowActivation,
+                                          deps_.pasteboard, deps_.userDefaults,
+                                          deps_.accessibilityPermissionManager, deps_.distributionChannel,
+                                          std::int64_t(::getpid()), [this] { hidePanel(); }, kLogCategory}) {
+    itemActions_ = std::make_unique<PanelItemActions>(
+        [this]() -> QWidget* { return floatingPanel_->window(); },
+        ClipboardItemActionOrigin{kLogCategory, [this] { hidePanel(); },
+                                  // The preview's formatting needs the content to tell.
+                                  [this](const ClipboardHistoryIndexSnapshot& entry,
+                                         const ClipboardHistoryContentSnapshot* content) {
+                                      return content ? formattedText(entry, *content) : std::nullopt;
+                                  },
+                                  nullptr, nullptr, lifetime_});
     setUpCallbacks();
     bindViewModel();
 }
@@ -98,11 +97,7 @@ void FloatingClipboardPanelController::setUpCallbacks() {
         preview_->removeFormattedItem(entry.id);
         viewModel_.deleteItem(entry);
     };
-    c.onItemOpenLink = guarded(&FloatingClipboardPanelController::openLink);
-    c.onItemOpenWithDefaultApp = guarded(&FloatingClipboardPanelController::openItemWithDefaultApp);
-    c.onItemSaveToFile = guarded(&FloatingClipboardPanelController::saveItemToFile);
-    c.onItemPin = guarded(&FloatingClipboardPanelController::pinItem);
-    c.onItemOCR = guarded(&FloatingClipboardPanelController::recognizeText);
+    itemActions_->bind(c);
     c.onDragEnded = [this, alive](const ClipboardHistoryIndexSnapshot& entry, Qt::DropAction action) {
         if (!alive.expired()) handleDragEnded(entry, action != Qt::IgnoreAction);
     };

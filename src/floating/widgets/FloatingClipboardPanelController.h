@@ -3,8 +3,8 @@
 // Drives the floating presentation of the clipboard panel: opens the floating window at the text caret (or
 // the mouse pointer), mirrors the shared panel view model into the window and the result list, hands
 // selection changes to the preview coordination, keeps the footer current and remembers the window to paste
-// back into. The entry actions (paste back, copy, open, save, pin, recognise text) are in
-// FloatingClipboardPanelControllerActions.cpp.
+// back into. Paste back, copy and the actions menu are in FloatingClipboardPanelControllerActions.cpp; open,
+// save, pin and recognise text are the program's shared entry actions.
 // Made once by the container; main thread only. Late callbacks hold it weakly.
 
 #include <filesystem>
@@ -17,23 +17,23 @@
 #include "floating/model/FloatingClipboardPanelDelegate.h"
 #include "floating/model/FloatingClipboardPreviewCoordinator.h"
 #include "floating/model/FloatingClipboardPreviewHost.h"
-#include "floating/model/FloatingEntryFiles.h"
 #include "floating/widgets/FloatingClipboardPanel.h"
 #include "floating/widgets/FloatingClipboardPreviewController.h"
+#include "panel/model/ClipboardItemActions.h"
 #include "panel/model/ClipboardPanelControlling.h"
 #include "panel/model/ClipboardPanelViewModel.h"
 #include "panel/model/PanelSession.h"
 #include "panel/model/PasteBackPerformer.h"
-#include "platform/AlertPresenter.h"
 #include "platform/Pasteboard.h"
 #include "platform/ScreenProvider.h"
 #include "platform/UserDefaults.h"
 #include "platform/WindowActivation.h"
-#include "platform/WorkspaceOpener.h"
 #include "preferences/DistributionChannel.h"
 #include "system/AccessibilityPermissionManagerProtocol.h"
 
 namespace quorvane {
+
+class PanelItemActions;
 
 class FloatingClipboardPanelController final : public ClipboardPanelControlling,
                                                public FloatingClipboardPanelDelegate,
@@ -50,13 +50,11 @@ public:
         std::function<Subscription(std::function<void()>)> observeUpdater;
         std::function<void()> checkForUpdates;
         const AccessibilityPermissionManagerProtocol& accessibilityPermissionManager;
-        WorkspaceOpener& workspace;
         WindowActivation& windowActivation;
         PasteBackPerformer& pasteBackPerformer;
         ClipboardFloatingAnchorResolving& anchorResolver;
         const ScreenProvider& screens;
         Pasteboard& pasteboard;
-        AlertPresenter& alertPresenter;
         const ClipboardSearchAutoCompleteManager& completions;
         // May be null (rows show no application icons).
         ClipboardAppIconProvider* icons = nullptr;
@@ -69,20 +67,9 @@ public:
 
     // Set by the container.
     std::function<void()> onOpenSettings;
-    // Makes and shows a pin window for an entry (the item windows' factory).
-    std::function<void(const ClipboardHistoryContentSnapshot&, const ClipboardHistoryIndexSnapshot&)>
-        pinWindowFactory;
-    // Opens the text-recognition window for image data.
-    std::function<void(const std::vector<std::uint8_t>&)> presentOCRWindow;
-    // Asks where to save an entry; answers once with the chosen file, none when cancelled. Default: a file
-    // dialog of its own.
-    std::function<void(const FloatingEntrySaveTarget&,
-                       std::function<void(std::optional<std::filesystem::path>)>)>
-        chooseSaveLocation;
-    // Shows a saved file in the file manager. Default: opens its folder.
-    std::function<void(const std::filesystem::path&)> revealInFileManager;
-    // The private folder for the files "open with" writes. Default: the per-user runtime folder.
-    std::function<std::filesystem::path()> temporaryDirectory;
+    // The program's entry actions; null (the start) makes them do nothing. The object must outlive the
+    // controller or be replaced before it goes.
+    void setItemActions(ClipboardItemActions* itemActions);
 
     // ClipboardPanelControlling
     bool isPanelVisible() const override;
@@ -120,11 +107,6 @@ public:
     // Entry actions.
     void pasteItem(const std::optional<ClipboardHistoryIndexSnapshot>& entry, bool asPlainText);
     void copyItem(const ClipboardHistoryIndexSnapshot& entry, bool asPlainText);
-    void openLink(const std::string& text);
-    void openItemWithDefaultApp(const ClipboardHistoryIndexSnapshot& entry);
-    void saveItemToFile(const ClipboardHistoryIndexSnapshot& entry);
-    void pinItem(const ClipboardHistoryIndexSnapshot& entry);
-    void recognizeText(const ClipboardHistoryIndexSnapshot& entry);
     void handleDragEnded(const ClipboardHistoryIndexSnapshot& entry, bool dropped);
 
     FloatingClipboardPanel& floatingPanel() { return *floatingPanel_; }
@@ -153,9 +135,7 @@ private:
                      std::function<void(const ClipboardHistoryContentSnapshot&)> body);
     std::optional<std::string> formattedText(const ClipboardHistoryIndexSnapshot& entry,
                                              const ClipboardHistoryContentSnapshot& content) const;
-    void writeTemporaryTextFile(const ClipboardHistoryIndexSnapshot& entry, const std::string& text);
     std::optional<ClipboardHistoryIndexSnapshot> selectedHistoryEntry() const;
-    void presentErrorAlert(const std::string& description);
 
     Dependencies deps_;
     ClipboardPanelViewModel& viewModel_;
@@ -164,6 +144,7 @@ private:
     std::unique_ptr<FloatingClipboardPreviewController> previewPresenter_;
     std::unique_ptr<FloatingClipboardPreviewCoordinator> preview_;
     PanelSession session_;
+    std::unique_ptr<PanelItemActions> itemActions_;
 
     bool showPending_ = false;
     std::uint64_t showGeneration_ = 0;

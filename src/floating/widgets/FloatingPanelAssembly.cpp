@@ -5,26 +5,8 @@
 #include "platform/linux/AtSpiAccessibleElementPort.h"
 #include "platform/linux/QtScreenProvider.h"
 #include "platform/linux/QtTextWidthMeasurer.h"
-#include "platform/linux/QtWorkspaceOpener.h"
 
 namespace quorvane {
-
-namespace {
-
-// Stand-ins while no desktop backend is given: no window is known, none activates, nothing is posted.
-class NoWindowActivation final : public WindowActivation {
-public:
-    std::optional<ReturnTarget> activeWindow() const override { return std::nullopt; }
-    bool activate(const ReturnTarget&) override { return false; }
-    std::optional<WindowClass> windowClass(const ReturnTarget&) const override { return std::nullopt; }
-};
-
-class NoPasteShortcutPoster final : public PasteShortcutPoster {
-public:
-    bool postPasteShortcut(PasteKeystroke) override { return false; }
-};
-
-}  // namespace
 
 FloatingPanelAssembly::FloatingPanelAssembly(Services services) : services_(std::move(services)) {}
 
@@ -44,13 +26,7 @@ FloatingClipboardPanelController& FloatingPanelAssembly::controller() {
     anchorResolver_ = std::make_unique<ClipboardFloatingAnchorResolver>(
         s.accessibilityPermissionManager, *detector_,
         [screens = screens_.get()] { return screens->mouseLocation(); });
-    windowActivation_ = s.makeWindowActivation ? s.makeWindowActivation() : nullptr;
-    if (!windowActivation_) windowActivation_ = std::make_unique<NoWindowActivation>();
-    pasteShortcutPoster_ = s.makePasteShortcutPoster ? s.makePasteShortcutPoster() : nullptr;
-    if (!pasteShortcutPoster_) pasteShortcutPoster_ = std::make_unique<NoPasteShortcutPoster>();
-    pasteBack_ = std::make_unique<PasteBackPerformer>(s.mainQueue, *windowActivation_, *pasteShortcutPoster_,
-                                                      s.pasteboard);
-    workspace_ = std::make_unique<QtWorkspaceOpener>();
+    const PasteBackServices pasteBack = s.pasteBack();
     completions_ =
         std::make_unique<ClipboardSearchAutoCompleteManager>(s.userDefaults, &s.appIdentityResolver);
 
@@ -70,18 +46,14 @@ FloatingClipboardPanelController& FloatingPanelAssembly::controller() {
                                                        {},
                                                        s.checkForUpdates,
                                                        s.accessibilityPermissionManager,
-                                                       *workspace_,
-                                                       *windowActivation_,
-                                                       *pasteBack_,
+                                                       pasteBack.windowActivation,
+                                                       pasteBack.performer,
                                                        *anchorResolver_,
                                                        *screens_,
                                                        s.pasteboard,
-                                                       s.alertPresenter,
                                                        *completions_,
                                                        nullptr});
     controller_->onOpenSettings = s.onOpenSettings;
-    controller_->pinWindowFactory = pinWindowFactory;
-    controller_->presentOCRWindow = presentOCRWindow;
     controller_->floatingPanel().userTime = s.hotkeyTimestamp;
     return *controller_;
 }

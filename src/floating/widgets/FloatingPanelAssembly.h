@@ -1,8 +1,8 @@
 #pragma once
 
 // Builds the floating clipboard panel for the running program on first use: the caret lookup over the
-// accessibility bus with the mouse pointer as fallback, the screens, the paste-back into the window the user
-// came from, and the controller over the panel view model the centred panel shares. The application's window
+// accessibility bus with the mouse pointer as fallback, the screens, and the controller over the panel view
+// model, the paste-back and the entry actions the centred panel shares. The application's window
 // wiring keeps one and routes the hot key to it while the presentation setting says "floating".
 // Main thread only.
 
@@ -15,7 +15,6 @@
 #include "platform/ApplicationCatalog.h"
 #include "platform/Clock.h"
 #include "platform/FrontmostApplicationProvider.h"
-#include "platform/PasteShortcutPoster.h"
 #include "search/ClipboardSearchServiceProtocol.h"
 #include "searchindex/ClipboardAppIdentityResolver.h"
 
@@ -24,7 +23,6 @@ namespace quorvane {
 class AccessibleElementPort;
 class TextCaretPositionDetector;
 class TextWidthMeasurer;
-class WorkspaceOpener;
 
 class FloatingPanelAssembly {
 public:
@@ -42,12 +40,9 @@ public:
         const AccessibilityPermissionManagerProtocol& accessibilityPermissionManager;
         const FrontmostApplicationProvider& frontmostApplicationProvider;
         const ClipboardAppIdentityResolver& appIdentityResolver;
-        AlertPresenter& alertPresenter;
         DistributionChannel distributionChannel;
-        // Activating the window the user came from and posting Ctrl+V there. Either may be null: paste-back
-        // then never posts (the entry is on the clipboard all the same).
-        std::function<std::unique_ptr<WindowActivation>()> makeWindowActivation;
-        std::function<std::unique_ptr<PasteShortcutPoster>()> makePasteShortcutPoster;
+        // The program's one paste-back, asked for when the controller is built.
+        std::function<PasteBackServices()> pasteBack;
         std::function<void()> onOpenSettings;
         std::function<ClipboardFooterUpdateState()> updateState;
         std::function<void()> checkForUpdates;
@@ -60,11 +55,6 @@ public:
     FloatingPanelAssembly(const FloatingPanelAssembly&) = delete;
     FloatingPanelAssembly& operator=(const FloatingPanelAssembly&) = delete;
 
-    // Handed to the controller when it is made: the pin window and text-recognition window openers.
-    std::function<void(const ClipboardHistoryContentSnapshot&, const ClipboardHistoryIndexSnapshot&)>
-        pinWindowFactory;
-    std::function<void(const std::vector<std::uint8_t>&)> presentOCRWindow;
-
     FloatingClipboardPanelController& controller();
     // Null until controller() was first asked for.
     FloatingClipboardPanelController* builtController() const { return controller_.get(); }
@@ -76,10 +66,6 @@ private:
     std::unique_ptr<AccessibleElementPort> elements_;
     std::unique_ptr<TextCaretPositionDetector> detector_;
     std::unique_ptr<ClipboardFloatingAnchorResolving> anchorResolver_;
-    std::unique_ptr<WindowActivation> windowActivation_;
-    std::unique_ptr<PasteShortcutPoster> pasteShortcutPoster_;
-    std::unique_ptr<PasteBackPerformer> pasteBack_;
-    std::unique_ptr<WorkspaceOpener> workspace_;
     std::unique_ptr<ClipboardSearchAutoCompleteManager> completions_;
     std::unique_ptr<ClipboardPanelViewModel> ownViewModel_;
     std::unique_ptr<FloatingClipboardPanelController> controller_;

@@ -8,7 +8,6 @@
 #include "base/Logger.h"
 #include "base/PrivateDirectory.h"
 #include "l10n/L10n.h"
-#include "panel/model/ClipboardErrorAlert.h"
 #include "panel/model/ClipboardItemFiles.h"
 #include "platform/ImageFormat.h"
 
@@ -50,82 +49,112 @@ std::string linkForLog(std::string_view link) {
     return shown;
 }
 
+void hidePanel(const ClipboardItemActionOrigin& origin) {
+    if (origin.hidePanel) origin.hidePanel();
+}
+
+std::optional<std::string> formattedText(const ClipboardItemActionOrigin& origin,
+                                         const ClipboardHistoryIndexSnapshot& entry,
+                                         const ClipboardHistoryContentSnapshot* content) {
+    if (!origin.formattedText || entry.contentType != ClipboardContentType::text) return std::nullopt;
+    return origin.formattedText(entry, content);
+}
+
+void presentAlert(const ClipboardItemActionOrigin& origin, Alert alert) {
+    if (!origin.alertPresenter) return;
+    alert.style = AlertStyle::warning;
+    alert.buttonTitles = {L10n::text(L10nKey::ok)};
+    origin.alertPresenter->present(alert, [](std::optional<std::size_t>) {});
+}
+
 }  // namespace
 
 ClipboardItemActions::ClipboardItemActions(Dependencies dependencies)
     : dependencies_(std::move(dependencies)) {}
 
-void ClipboardItemActions::hidePanel() {
-    if (dependencies_.hidePanel) dependencies_.hidePanel();
-}
-
 std::filesystem::path ClipboardItemActions::temporaryDirectory() const {
     return dependencies_.temporaryDirectory ? dependencies_.temporaryDirectory() : privateRuntimeDirectory();
 }
 
-void ClipboardItemActions::fetchContent(
-    const std::string& id, std::function<void(std::optional<ClipboardHistoryContentSnapshot>)> then) {
+void ClipboardItemActions::fetchContent(const ClipboardItemActionOrigin& origin, const std::string& id,
+                                        std::function<void(const ClipboardHistoryContentSnapshot&)> then) {
     std::weak_ptr<char> alive = lifetime_;
     dependencies_.viewModel.clipboardHistoryManager()->getContentSnapshotById(
-        id, [alive, then = std::move(then)](std::optional<ClipboardHistoryContentSnapshot> content) {
-            if (alive.expired()) return;
-            then(std::move(content));
+        id,
+        [alive, origin, id, then = std::move(then)](std::optional<ClipboardHistoryContentSnapshot> content) {
+            if (alive.expired() || origin.alive.expired()) return;
+            if (!content) {
+                Logger::error("Failed to get content for item: " + id, origin.logCategory);
+                return;
+            }
+            then(*content);
         });
 }
 
-void ClipboardItemActions::openLink(const std::string& link) {
+void ClipboardItemActions::openLink(const ClipboardItemActionOrigin& origin, const std::string& link) {
     if (!isValidURL(link)) {
-        Logger::warning("Invalid URL: " + linkForLog(link), kLogCategory);
+        Logger::warning("Invalid URL: " + linkForLog(link), origin.logCategory);
         return;
     }
-    hidePanel();
-    dependencies_.workspace.open(link);
-    Logger::info("Opened link: " + linkForLog(link), kLogCategory);
+    hidePanel(origin);
+    std::weak_ptr<char> alive = lifetime_;
+    dependencies_.workspace.openURL(link, [this, alive, origin, shown = linkForLog(link)](bool opened) {
+        if (alive.expired() || origin.alive.expired()) return;
+        if (opened) {
+            Logger::info("Opened link: " + shown, origin.logCategory);
+            return;
+        }
+        Logger::warning("Cannot open link: no application opened " + shown, origin.logCategory);
+        presentOpenFailedAlert(origin);
+    });
 }
 
-void ClipboardItemActions::openWithDefaultApp(const ClipboardHistoryIndexSnapshot& entry) {
-    if (dependencies_.formattedText) {
-        if (auto formatted = dependencies_.formattedText(entry)) {
-            hidePanel();
-            if (!openTextWithDefaultApp(*formatted, entry.id)) {
-                Logger::warning("Cannot open formatted text with default app", kLogCategory);
-                presentOpenFailedAlert();
-            }
-            return;
+void ClipboardItemActions::openWithDefaultApp(const ClipboardItemActionOrigin& origin,
+                                              const ClipboardHistoryIndexSnapshot& entry) {
+    if (auto formatted = formattedText(origin, entry, nullptr)) {
+        hidePanel(origin);
+        if (!openTextWithDefaultApp(origin, *formatted, entry.id)) {
+            Logger::warning("Cannot open formatted text with default app", origin.logCategory);
+            presentOpenFailedAlert(origin);
         }
+        return;
     }
-    fetchContent(entry.id, [this, entry](std::optional<ClipboardHistoryContentSnapshot> content) {
-        if (!content) {
-            Logger::error("Failed to get content for item: " + entry.id, kLogCategory);
-            return;
+    fetchContent(origin, entry.id, [this, origin, entry](const ClipboardHistoryContentSnapshot& content) {
+        hidePanel(origin);
+        bool written = false;
+        if (auto formatted = formattedText(origin, entry, &content)) {
+            written = openTextWithDefaultApp(origin, *formatted, entry.id);
+        } else {
+            written = openContentWithDefaultApp(origin, entry, content);
         }
-        hidePanel();
-        if (!openContentWithDefaultApp(entry, *content)) {
-            Logger::warning("Cannot open with default app", kLogCategory);
-            presentOpenFailedAlert();
+        if (!written) {
+            Logger::warning("Cannot open with default app", origin.logCategory);
+            presentOpenFailedAlert(origin);
         }
     });
 }
 
-bool ClipboardItemActions::openTextWithDefaultApp(const std::string& text, const std::string& id) {
+bool ClipboardItemActions::openTextWithDefaultApp(const ClipboardItemActionOrigin& origin,
+                                                  const std::string& text, const std::string& id) {
     std::filesystem::path path;
     try {
         path = writeItemTemporaryFile(temporaryDirectory(), id, "txt", text);
     } catch (const std::system_error& error) {
-        Logger::error(std::string("Failed to create temp txt file: ") + error.what(), kLogCategory);
+        Logger::error(std::string("Failed to create temp txt file: ") + error.what(), origin.logCategory);
         return false;
     }
-    openWithDefaultApplication(path, "Opened text with default app: ");
+    openWithDefaultApplication(origin, path, "Opened text with default app: ");
     return true;
 }
 
-bool ClipboardItemActions::openContentWithDefaultApp(const ClipboardHistoryIndexSnapshot& entry,
+bool ClipboardItemActions::openContentWithDefaultApp(const ClipboardItemActionOrigin& origin,
+                                                     const ClipboardHistoryIndexSnapshot& entry,
                                                      const ClipboardHistoryContentSnapshot& content) {
     if (entry.contentType == ClipboardContentType::text) {
-        return openTextWithDefaultApp(content.content, entry.id);
+        return openTextWithDefaultApp(origin, content.content, entry.id);
     }
     if (!content.imageData) {
-        Logger::warning("No image data available", kLogCategory);
+        Logger::warning("No image data available", origin.logCategory);
         return false;
     }
     const auto& data = *content.imageData;
@@ -135,59 +164,65 @@ bool ClipboardItemActions::openContentWithDefaultApp(const ClipboardHistoryIndex
             writeItemTemporaryFile(temporaryDirectory(), entry.id, imageFileExtension(data),
                                    std::string_view(reinterpret_cast<const char*>(data.data()), data.size()));
     } catch (const std::system_error& error) {
-        Logger::error(std::string("Failed to create temp image file: ") + error.what(), kLogCategory);
+        Logger::error(std::string("Failed to create temp image file: ") + error.what(), origin.logCategory);
         return false;
     }
-    openWithDefaultApplication(path, "Opened image with default app: ");
+    openWithDefaultApplication(origin, path, "Opened image with default app: ");
     return true;
 }
 
-void ClipboardItemActions::openWithDefaultApplication(const std::filesystem::path& path,
+void ClipboardItemActions::openWithDefaultApplication(const ClipboardItemActionOrigin& origin,
+                                                      const std::filesystem::path& path,
                                                       const std::string& openedLog) {
     std::weak_ptr<char> alive = lifetime_;
-    dependencies_.workspace.openFile(path, [this, alive, path, openedLog](bool opened) {
-        if (alive.expired()) return;
+    dependencies_.workspace.openFile(path, [this, alive, origin, path, openedLog](bool opened) {
+        if (alive.expired() || origin.alive.expired()) return;
         if (opened) {
-            Logger::info(openedLog + path.string(), kLogCategory);
+            Logger::info(openedLog + path.string(), origin.logCategory);
             return;
         }
         // The panel is already gone: only an alert can tell the user that nothing opened.
-        Logger::warning("Cannot open with default app: no application opened " + path.string(), kLogCategory);
-        presentOpenFailedAlert();
+        Logger::warning("Cannot open with default app: no application opened " + path.string(),
+                        origin.logCategory);
+        presentOpenFailedAlert(origin);
     });
 }
 
-void ClipboardItemActions::presentOpenFailedAlert() {
+void ClipboardItemActions::presentOpenFailedAlert(const ClipboardItemActionOrigin& origin) {
     Alert alert;
-    alert.style = AlertStyle::warning;
     alert.messageText = L10n::text(L10nKey::openWithDefaultAppFailedTitle);
     alert.informativeText = L10n::text(L10nKey::openWithDefaultAppFailedMessage);
-    alert.buttonTitles = {L10n::text(L10nKey::ok)};
-    dependencies_.alertPresenter.present(alert, [](std::optional<std::size_t>) {});
+    presentAlert(origin, std::move(alert));
 }
 
-void ClipboardItemActions::saveItem(const ClipboardHistoryIndexSnapshot& entry) {
-    if (dependencies_.formattedText && entry.contentType == ClipboardContentType::text) {
-        if (auto formatted = dependencies_.formattedText(entry)) {
-            ClipboardHistoryContentSnapshot content;
-            content.id = entry.id;
-            content.content = std::move(*formatted);
-            presentSaveDialog(entry, content);
-            return;
-        }
+void ClipboardItemActions::saveItem(const ClipboardItemActionOrigin& origin,
+                                    const ClipboardHistoryIndexSnapshot& entry) {
+    const auto withText = [](const ClipboardHistoryContentSnapshot& content, std::string text) {
+        ClipboardHistoryContentSnapshot formatted = content;
+        formatted.content = std::move(text);
+        return formatted;
+    };
+    if (auto formatted = formattedText(origin, entry, nullptr)) {
+        ClipboardHistoryContentSnapshot content;
+        content.id = entry.id;
+        presentSaveDialog(origin, entry, withText(content, std::move(*formatted)));
+        return;
     }
-    fetchContent(entry.id, [this, entry](std::optional<ClipboardHistoryContentSnapshot> content) {
-        if (!content) {
-            Logger::error("Failed to get content for item: " + entry.id, kLogCategory);
-            return;
-        }
-        presentSaveDialog(entry, *content);
-    });
+    fetchContent(origin, entry.id,
+                 [this, origin, entry, withText](const ClipboardHistoryContentSnapshot& content) {
+                     if (auto formatted = formattedText(origin, entry, &content)) {
+                         presentSaveDialog(origin, entry, withText(content, std::move(*formatted)));
+                     } else {
+                         presentSaveDialog(origin, entry, content);
+                     }
+                 });
 }
 
-void ClipboardItemActions::presentSaveDialog(const ClipboardHistoryIndexSnapshot& entry,
+void ClipboardItemActions::presentSaveDialog(const ClipboardItemActionOrigin& origin,
+                                             const ClipboardHistoryIndexSnapshot& entry,
                                              const ClipboardHistoryContentSnapshot& content) {
-    hidePanel();
+    hidePanel(origin);
+    if (!origin.savePanelPresenter) return;
     ClipboardSavePanelRequest request;
     request.title = L10n::text(L10nKey::saveDialogTitle);
     request.nameFieldLabel = L10n::text(L10nKey::saveDialogNameLabel);
@@ -201,19 +236,20 @@ void ClipboardItemActions::presentSaveDialog(const ClipboardHistoryIndexSnapshot
         request.suggestedName = "ClipboardText.txt";
     }
     std::weak_ptr<char> alive = lifetime_;
-    dependencies_.savePanelPresenter.present(
-        request, [this, alive, entry, content](std::optional<std::filesystem::path> destination) {
-            if (alive.expired() || !destination) return;
-            writeChosenFile(entry, content, *destination);
+    origin.savePanelPresenter->present(
+        request, [this, alive, origin, entry, content](std::optional<std::filesystem::path> destination) {
+            if (alive.expired() || origin.alive.expired() || !destination) return;
+            writeChosenFile(origin, entry, content, *destination);
         });
 }
 
-void ClipboardItemActions::writeChosenFile(const ClipboardHistoryIndexSnapshot& entry,
+void ClipboardItemActions::writeChosenFile(const ClipboardItemActionOrigin& origin,
+                                           const ClipboardHistoryIndexSnapshot& entry,
                                            const ClipboardHistoryContentSnapshot& content,
                                            const std::filesystem::path& destination) {
     const bool image = entry.contentType == ClipboardContentType::image;
     if (image && !content.imageData) {
-        Logger::warning("No image data available", kLogCategory);
+        Logger::warning("No image data available", origin.logCategory);
         return;
     }
     try {
@@ -227,27 +263,26 @@ void ClipboardItemActions::writeChosenFile(const ClipboardHistoryIndexSnapshot& 
             writeUserFileAtomically(destination, content.content);
         }
     } catch (const std::system_error& error) {
-        Logger::error(std::string("Failed to save file: ") + error.what(), kLogCategory);
-        presentErrorAlert(dependencies_.alertPresenter, error.what());
+        Logger::error(std::string("Failed to save file: ") + error.what(), origin.logCategory);
+        Alert alert;
+        alert.messageText = L10n::text(L10nKey::saveFailedTitle);
+        alert.informativeText = L10n::text(L10nKey::saveClipboardItemFailed, std::string(error.what()));
+        presentAlert(origin, std::move(alert));
         return;
     }
-    Logger::info((image ? "Saved image to: " : "Saved text to: ") + destination.string(), kLogCategory);
+    Logger::info((image ? "Saved image to: " : "Saved text to: ") + destination.string(), origin.logCategory);
     dependencies_.workspace.activateFileViewerSelecting({destination});
     if (dependencies_.activateFileManager) dependencies_.activateFileManager();
 }
 
-void ClipboardItemActions::pinItem(const ClipboardHistoryIndexSnapshot& entry) {
-    fetchContent(entry.id, [this, entry](std::optional<ClipboardHistoryContentSnapshot> content) {
-        if (!content) {
-            Logger::error("Failed to get content for item: " + entry.id, kLogCategory);
-            return;
-        }
-        hidePanel();
-        if (PinWindowPresenting* window = makePinWindow(entry, *content)) window->present();
-        Logger::info("Pinned item: " + entry.id, kLogCategory);
+void ClipboardItemActions::pinItem(const ClipboardItemActionOrigin& origin,
+                                   const ClipboardHistoryIndexSnapshot& entry) {
+    fetchContent(origin, entry.id, [this, origin, entry](const ClipboardHistoryContentSnapshot& content) {
+        hidePanel(origin);
+        if (PinWindowPresenting* window = makePinWindow(entry, content)) window->present();
+        Logger::info("Pinned item: " + entry.id, origin.logCategory);
     });
 }
-
 PinWindowPresenting* ClipboardItemActions::makePinWindow(const ClipboardHistoryIndexSnapshot& entry,
                                                          const ClipboardHistoryContentSnapshot& content) {
     if (!dependencies_.pinWindowFactory) return nullptr;
@@ -273,16 +308,20 @@ PinWindowPresenting* ClipboardItemActions::makePinWindow(const ClipboardHistoryI
     return dependencies_.pinWindowFactory(entry, content, std::move(copy));
 }
 
-void ClipboardItemActions::recognizeText(const ClipboardHistoryIndexSnapshot& entry) {
-    fetchContent(entry.id, [this, entry](std::optional<ClipboardHistoryContentSnapshot> content) {
-        if (!content || !content->imageData) {
-            Logger::error("Failed to get image data for OCR: " + entry.id, kLogCategory);
-            return;
-        }
-        hidePanel();
-        if (dependencies_.presentOCRWindow) dependencies_.presentOCRWindow(*content->imageData);
-        Logger::info("Opened OCR window for item: " + entry.id, kLogCategory);
-    });
+void ClipboardItemActions::recognizeText(const ClipboardItemActionOrigin& origin,
+                                         const ClipboardHistoryIndexSnapshot& entry) {
+    std::weak_ptr<char> alive = lifetime_;
+    dependencies_.viewModel.clipboardHistoryManager()->getContentSnapshotById(
+        entry.id, [this, alive, origin, entry](std::optional<ClipboardHistoryContentSnapshot> content) {
+            if (alive.expired() || origin.alive.expired()) return;
+            if (!content || !content->imageData) {
+                Logger::error("Failed to get image data for OCR: " + entry.id, origin.logCategory);
+                return;
+            }
+            hidePanel(origin);
+            if (dependencies_.presentOCRWindow) dependencies_.presentOCRWindow(*content->imageData);
+            Logger::info("Opened OCR window for item: " + entry.id, origin.logCategory);
+        });
 }
 
 }  // namespace quorvane

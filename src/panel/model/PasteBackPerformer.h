@@ -10,8 +10,8 @@
 #include <functional>
 
 #include "platform/MainQueue.h"
-#include "platform/Pasteboard.h"
 #include "platform/PasteShortcutPoster.h"
+#include "platform/Pasteboard.h"
 #include "platform/WindowActivation.h"
 
 namespace quorvane {
@@ -66,6 +66,14 @@ private:
     double waited_ = 0;
     std::function<void(PasteBackOutcome)> completion_;
     Timer timer_;
+};
+
+// What a panel pastes back with: the window activation, the keystroke and the performer over both. The
+// program has one set, so one paste-back runs at a time across both panels.
+struct PasteBackServices {
+    WindowActivation& windowActivation;
+    PasteShortcutPoster& pasteShortcutPoster;
+    PasteBackPerformer& performer;
 };
 
 }  // namespace quorvane

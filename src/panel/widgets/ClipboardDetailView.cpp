@@ -29,6 +29,7 @@
 #include "panel/model/ClipboardDetailImageLayout.h"
 #include "panel/model/ClipboardDetailMetadata.h"
 #include "platform/linux/QtJobReceiver.h"
+#include "ui/ElidedLabel.h"
 #include "ui/ShownImageDecoding.h"
 #include "ui/TransientScrollBars.h"
 #include "ui/UiColors.h"
@@ -217,7 +218,7 @@ ClipboardDetailView::ClipboardDetailView(QWidget* parent)
     stack_->addWidget(placeholder_);
     layout->addWidget(stack_, 1);
 
-    metadataLabel_ = new QLabel(this);
+    metadataLabel_ = new ElidedLabel(this);
     metadataLabel_->setAlignment(Qt::AlignCenter);
     metadataLabel_->setFixedHeight(22);
     metadataLabel_->setContentsMargins(4, 0, 4, 0);
@@ -297,7 +298,7 @@ void ClipboardDetailView::showEmptyState() {
     prepared_.reset();
     labelItem_.reset();
     metadataText_.reset();
-    metadataLabel_->setText(QString());
+    metadataLabel_->setFullText(QString());
     imageCanvas_->clear();
     placeholder_->setText(QString::fromStdString(L10n::text(L10nKey::panelSelectItemPlaceholder)));
     stack_->setCurrentWidget(placeholder_);
@@ -540,10 +541,10 @@ void ClipboardDetailView::requestMetadata() {
 
 void ClipboardDetailView::refreshLabel() {
     if (!labelItem_) {
-        metadataLabel_->setText(QString());
+        metadataLabel_->setFullText(QString());
         return;
     }
-    metadataLabel_->setText(QString::fromStdString(ClipboardDetailMetadata::labelText(
+    metadataLabel_->setFullText(QString::fromStdString(ClipboardDetailMetadata::labelText(
         labelItem_->createdAt, metadataText_, currentDate(), AppLanguage::current())));
 }
 

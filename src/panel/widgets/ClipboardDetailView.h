@@ -31,6 +31,7 @@ namespace quorvane {
 
 class QtJobReceiver;
 
+class ElidedLabel;
 class SerialQueue;
 class ClipboardDetailImageCanvas;
 
@@ -73,7 +74,7 @@ public:
 
     // What is on screen, for tests and the owning panel.
     QPlainTextEdit* textView() const { return textView_; }
-    QLabel* metadataLabel() const { return metadataLabel_; }
+    ElidedLabel* metadataLabel() const { return metadataLabel_; }
     QLabel* placeholderLabel() const { return placeholder_; }
     bool isShowingPlaceholder() const;
     bool isShowingImage() const;
@@ -114,7 +115,7 @@ private:
     QScrollArea* imageArea_ = nullptr;
     ClipboardDetailImageCanvas* imageCanvas_ = nullptr;
     QLabel* placeholder_ = nullptr;
-    QLabel* metadataLabel_ = nullptr;
+    ElidedLabel* metadataLabel_ = nullptr;
 
     ClipboardDetailLoadState state_;
     std::optional<ClipboardHistoryIndexSnapshot> labelItem_;

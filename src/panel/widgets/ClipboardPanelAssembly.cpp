@@ -2,8 +2,6 @@
 
 #include "panel/widgets/ClipboardPanelController.h"
 #include "platform/linux/QtScreenProvider.h"
-#include "platform/linux/X11WindowActivation.h"
-#include "platform/linux/XTestPasteShortcutPoster.h"
 
 namespace quorvane {
 
@@ -26,16 +24,16 @@ ClipboardPanelViewModel& ClipboardPanelAssembly::viewModel() {
 ClipboardPanelController& ClipboardPanelAssembly::controller() {
     if (controller_) return *controller_;
     screens_ = std::make_unique<QtScreenProvider>();
-    windowActivation_ = std::make_unique<X11WindowActivation>();
-    pasteShortcutPoster_ = std::make_unique<XTestPasteShortcutPoster>();
+    const PasteBackServices pasteBack = services_.pasteBack();
     controller_ = std::make_unique<ClipboardPanelController>(
-        ClipboardPanelController::Dependencies{
-            viewModel(), services_.userDefaults, services_.mainQueue, services_.clock, services_.pasteboard,
-            *screens_, *windowActivation_, *pasteShortcutPoster_, services_.accessibilityPermissionManager},
+        ClipboardPanelController::Dependencies{viewModel(), services_.userDefaults, services_.mainQueue,
+                                               services_.clock, services_.pasteboard, *screens_,
+                                               pasteBack.windowActivation, pasteBack.pasteShortcutPoster,
+                                               services_.accessibilityPermissionManager},
         ClipboardPanelController::Options{services_.distributionChannel, &services_.applicationCatalog,
                                           &services_.appIdentityResolver, services_.onOpenSettings,
                                           services_.updateState, services_.checkForUpdates,
-                                          services_.hotkeyTimestamp});
+                                          services_.hotkeyTimestamp, &pasteBack.performer});
     return *controller_;
 }
 

@@ -1,8 +1,9 @@
 #pragma once
 
-// Builds the centred clipboard panel for the running program: the X11 window activation and paste keystroke,
-// the screens, the panel view model and the controller, all on first use. The application's window wiring
-// keeps one and hands controller() to the container's panel coordinator. Main thread only.
+// Builds the centred clipboard panel for the running program: the screens, the panel view model and the
+// controller, all on first use, over the window activation and the paste-back the floating panel shares. The
+// application's window wiring keeps one and hands controller() to the container's panel coordinator. Main
+// thread only.
 
 #include <cstdint>
 #include <functional>
@@ -12,6 +13,7 @@
 #include "history/ClipboardHistoryManagerProtocol.h"
 #include "panel/model/ClipboardFooterStatusPresentation.h"
 #include "panel/model/ClipboardPanelViewModel.h"
+#include "panel/model/PasteBackPerformer.h"
 #include "platform/ApplicationCatalog.h"
 #include "platform/Clock.h"
 #include "platform/MainQueue.h"
@@ -49,6 +51,8 @@ public:
         std::function<void()> checkForUpdates;
         // The X server time of the last hot-key press.
         std::function<std::uint32_t()> hotkeyTimestamp;
+        // The program's one paste-back, asked for when the controller is built.
+        std::function<PasteBackServices()> pasteBack;
     };
 
     explicit ClipboardPanelAssembly(Services services);
@@ -67,8 +71,6 @@ public:
 private:
     Services services_;
     std::unique_ptr<ScreenProvider> screens_;
-    std::unique_ptr<WindowActivation> windowActivation_;
-    std::unique_ptr<PasteShortcutPoster> pasteShortcutPoster_;
     std::unique_ptr<ClipboardPanelViewModel> viewModel_;
     std::unique_ptr<ClipboardPanelController> controller_;
 };

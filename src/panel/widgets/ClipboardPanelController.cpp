@@ -12,6 +12,7 @@
 #include "panel/widgets/ClipboardResultListView.h"
 #include "panel/widgets/ClipboardSearchRowView.h"
 #include "panel/widgets/ClipboardTextField.h"
+#include "panel/widgets/PanelItemActions.h"
 #include "ui/KeyablePanel.h"
 
 namespace quorvane {
@@ -38,19 +39,27 @@ ClipboardPanelController::ClipboardPanelController(Dependencies dependencies, Op
       panel_(std::make_unique<ClipboardPanel>(
           ClipboardPanel::Dependencies{dependencies_.userDefaults, dependencies_.screens,
                                        dependencies_.pasteboard, autoCompleteManager_})),
-      performer_(dependencies_.mainQueue, dependencies_.windowActivation, dependencies_.pasteShortcutPoster,
-                 dependencies_.pasteboard),
-      session_(PanelSession::Dependencies{dependencies_.viewModel,
-                                          performer_,
-                                          dependencies_.windowActivation,
-                                          dependencies_.pasteboard,
-                                          dependencies_.userDefaults,
-                                          dependencies_.accessibilityPermissionManager,
-                                          options_.distributionChannel,
-                                          std::int64_t{getpid()},
-                                          [this] { hidePanel(); },
-                                          logCategory}) {
+      ownPasteBack_(options_.pasteBack ? nullptr
+                                       : std::make_unique<PasteBackPerformer>(
+                                             dependencies_.mainQueue, dependencies_.windowActivation,
+                                             dependencies_.pasteShortcutPoster, dependencies_.pasteboard)),
+      session_(PanelSession::Dependencies{
+          dependencies_.viewModel, options_.pasteBack ? *options_.pasteBack : *ownPasteBack_,
+          dependencies_.windowActivation, dependencies_.pasteboard, dependencies_.userDefaults,
+          dependencies_.accessibilityPermissionManager, options_.distributionChannel, std::int64_t{getpid()},
+          [this] { hidePanel(); }, logCategory}) {
     list_->resize(250, 400);
+    itemActions_ = std::make_unique<PanelItemActions>(
+        [this]() -> QWidget* { return panel_ ? panel_->window() : nullptr; },
+        ClipboardItemActionOrigin{
+            logCategory, [this] { hidePanel(); },
+            // The detail pane's formatted text, when it shows the entry formatted.
+            [this](const ClipboardHistoryIndexSnapshot& entry,
+                   const ClipboardHistoryContentSnapshot*) -> std::optional<std::string> {
+                if (detail_->currentDisplayedItemId() != entry.id) return std::nullopt;
+                return detail_->formattedPlainText();
+            },
+            nullptr, nullptr, lifetime_});
     setupCallbacks();
     setupBindings();
 }
@@ -85,25 +94,7 @@ void ClipboardPanelController::setupCallbacks() {
         guarded([](ClipboardPanelController* self, const ClipboardHistoryIndexSnapshot& entry) {
             self->dependencies_.viewModel.deleteItem(entry);
         });
-    callbacks.onItemOpenLink = guarded([](ClipboardPanelController* self, const std::string& link) {
-        if (self->itemActions_) self->itemActions_->openLink(link);
-    });
-    callbacks.onItemOpenWithDefaultApp =
-        guarded([](ClipboardPanelController* self, const ClipboardHistoryIndexSnapshot& entry) {
-            if (self->itemActions_) self->itemActions_->openWithDefaultApp(entry);
-        });
-    callbacks.onItemSaveToFile =
-        guarded([](ClipboardPanelController* self, const ClipboardHistoryIndexSnapshot& entry) {
-            if (self->itemActions_) self->itemActions_->saveToFile(entry);
-        });
-    callbacks.onItemPin =
-        guarded([](ClipboardPanelController* self, const ClipboardHistoryIndexSnapshot& entry) {
-            if (self->itemActions_) self->itemActions_->pin(entry);
-        });
-    callbacks.onItemOCR =
-        guarded([](ClipboardPanelController* self, const ClipboardHistoryIndexSnapshot& entry) {
-            if (self->itemActions_) self->itemActions_->recognizeText(entry);
-        });
+    itemActions_->bind(callbacks);
     callbacks.onDragEnded =
         guarded([](ClipboardPanelController* self, const ClipboardHistoryIndexSnapshot& entry,
                    Qt::DropAction action) { self->dragEnded(entry, static_cast<int>(action)); });
@@ -387,18 +378,22 @@ void ClipboardPanelController::showActionsMenuForSelectedItem() {
     list_->showContextMenuForSelectedItem();
 }
 
+void ClipboardPanelController::setItemActions(ClipboardItemActions* itemActions) {
+    itemActions_->setActions(itemActions);
+}
+
 void ClipboardPanelController::openSelectedItemWithDefaultApp() {
-    if (inFilterSuggestionMode() || !itemActions_) return;
+    if (inFilterSuggestionMode()) return;
     if (const auto item = dependencies_.viewModel.selectedItem()) itemActions_->openWithDefaultApp(*item);
 }
 
 void ClipboardPanelController::saveSelectedItem() {
-    if (inFilterSuggestionMode() || !itemActions_) return;
-    if (const auto item = dependencies_.viewModel.selectedItem()) itemActions_->saveToFile(*item);
+    if (inFilterSuggestionMode()) return;
+    if (const auto item = dependencies_.viewModel.selectedItem()) itemActions_->save(*item);
 }
 
 void ClipboardPanelController::pinSelectedItem() {
-    if (inFilterSuggestionMode() || !itemActions_) return;
+    if (inFilterSuggestionMode()) return;
     if (const auto item = dependencies_.viewModel.selectedItem()) itemActions_->pin(*item);
 }
 

@@ -16,8 +16,8 @@
 #include "base/CallbackList.h"
 #include "model/ClipboardHistoryContentSnapshot.h"
 #include "panel/model/ClipboardFooterStatusPresentation.h"
+#include "panel/model/ClipboardItemActions.h"
 #include "panel/model/ClipboardPanelControlling.h"
-#include "panel/model/ClipboardPanelItemActionHandling.h"
 #include "panel/model/ClipboardPanelViewModel.h"
 #include "panel/model/ClipboardSearchAutoCompleteManager.h"
 #include "panel/model/PanelSession.h"
@@ -40,6 +40,7 @@ namespace quorvane {
 class ClipboardAppIconProvider;
 class ClipboardDetailView;
 class ClipboardPanel;
+class PanelItemActions;
 class ClipboardResultListView;
 struct ClipboardFilterSuggestion;
 
@@ -76,15 +77,18 @@ public:
         std::function<void()> checkForUpdates = {};
         // The X server time of the last hot-key press; empty or 0 when unknown.
         std::function<std::uint32_t()> hotkeyTimestamp = {};
+        // The program's one paste-back, which the floating panel shares, so one runs at a time across both;
+        // null: one of the controller's own over the dependencies' window activation and paste keystroke.
+        PasteBackPerformer* pasteBack = nullptr;
     };
 
     explicit ClipboardPanelController(Dependencies dependencies, QObject* parent = nullptr);
     ClipboardPanelController(Dependencies dependencies, Options options, QObject* parent = nullptr);
     ~ClipboardPanelController() override;
 
-    // The entry actions; null (the start) makes them do nothing. The object must outlive the controller or
-    // be replaced before it goes.
-    void setItemActions(ClipboardPanelItemActionHandling* itemActions) { itemActions_ = itemActions; }
+    // The program's entry actions; null (the start) makes them do nothing. The object must outlive the
+    // controller or be replaced before it goes.
+    void setItemActions(ClipboardItemActions* itemActions);
     // A drag of `entry` out of the list ended; `dragOperation` 0 means nothing was dropped.
     void dragEnded(const ClipboardHistoryIndexSnapshot& entry, int dragOperation);
 
@@ -148,9 +152,9 @@ private:
     std::unique_ptr<ClipboardResultListView> list_;
     std::unique_ptr<ClipboardDetailView> detail_;
     std::unique_ptr<ClipboardPanel> panel_;
-    PasteBackPerformer performer_;
+    std::unique_ptr<PasteBackPerformer> ownPasteBack_;
     PanelSession session_;
-    ClipboardPanelItemActionHandling* itemActions_ = nullptr;
+    std::unique_ptr<PanelItemActions> itemActions_;
     std::unique_ptr<Throttler> resizeThrottler_;
 
     std::string stableClipboardHighlightQuery_;

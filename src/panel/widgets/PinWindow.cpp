@@ -17,6 +17,8 @@
 #include "l10n/L10n.h"
 #include "panel/widgets/ClipboardDetailView.h"
 #include "panel/widgets/LetterKey.h"
+#include "panel/widgets/SystemClipboardSavePanelPresenter.h"
+#include "platform/linux/QtAlertPresenter.h"
 #include "ui/ShownImageDecoding.h"
 #include "ui/TransientScrollBars.h"
 #include "ui/UiColors.h"
@@ -69,6 +71,12 @@ protected:
 
 }  // namespace
 
+PinWindowServices PinWindowServices::desktop(Pasteboard& pasteboard) {
+    return PinWindowServices{
+        [](QWidget* window) { return std::make_unique<SystemClipboardSavePanelPresenter>(window); },
+        [](QWidget* window) { return std::make_unique<QtAlertPresenter>(window); }, pasteboard};
+}
+
 PinWindow* PinWindow::make(const ClipboardHistoryIndexSnapshot& entry,
                            const ClipboardHistoryContentSnapshot& content, PinCopyHandler copyHandler,
                            const PinWindowServices& services) {
@@ -90,7 +98,9 @@ PinWindow::PinWindow(const ClipboardHistoryIndexSnapshot& entry,
                            Qt::WindowCloseButtonHint),
       state_(entry, content),
       copyHandler_(std::move(copyHandler)),
-      services_(services) {
+      services_(services),
+      savePanelPresenter_(services.makeSavePanelPresenter(this)),
+      alertPresenter_(services.makeAlertPresenter(this)) {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(text(L10nKey::floatingWindowTitle));
     setMinimumSize(200, 150);
@@ -182,22 +192,22 @@ void PinWindow::save(std::function<void(bool)> completion) {
 
 void PinWindow::saveText(std::function<void(bool)> completion) {
     QPointer<PinWindow> self(this);
-    services_.savePanelPresenter.present(
-        state_.saveRequest(), [self, completion](std::optional<std::filesystem::path> destination) {
-            if (!self || !destination) {
-                if (completion) completion(false);
-                return;
-            }
-            try {
-                writeUserFileAtomically(*destination, self->state_.currentText());
-            } catch (const std::system_error& error) {
-                self->showAlert(L10nKey::saveFailedTitle, error.what());
-                if (completion) completion(false);
-                return;
-            }
-            self->state_.textSaved();
-            if (completion) completion(true);
-        });
+    savePanelPresenter_->present(state_.saveRequest(),
+                                 [self, completion](std::optional<std::filesystem::path> destination) {
+                                     if (!self || !destination) {
+                                         if (completion) completion(false);
+                                         return;
+                                     }
+                                     try {
+                                         writeUserFileAtomically(*destination, self->state_.currentText());
+                                     } catch (const std::system_error& error) {
+                                         self->showAlert(L10nKey::saveFailedTitle, error.what());
+                                         if (completion) completion(false);
+                                         return;
+                                     }
+                                     self->state_.textSaved();
+                                     if (completion) completion(true);
+                                 });
 }
 
 QSize PinWindow::shownImagePixels() const {
@@ -212,7 +222,7 @@ void PinWindow::saveImage(std::function<void(bool)> completion) {
         return;
     }
     QPointer<PinWindow> self(this);
-    services_.savePanelPresenter.present(
+    savePanelPresenter_->present(
         state_.saveRequest(), [self, completion](std::optional<std::filesystem::path> destination) {
             if (!self || !destination) {
                 if (completion) completion(false);
@@ -237,7 +247,7 @@ void PinWindow::showAlert(L10nKey message, const std::string& informative) {
     alert.messageText = L10n::text(message);
     alert.informativeText = informative;
     alert.buttonTitles = {L10n::text(L10nKey::ok)};
-    services_.alertPresenter.present(alert, [](std::optional<std::size_t>) {});
+    alertPresenter_->present(alert, [](std::optional<std::size_t>) {});
 }
 
 void PinWindow::closeEvent(QCloseEvent* event) {
@@ -260,7 +270,7 @@ void PinWindow::askToSaveBeforeClosing() {
     alert.buttonTitles = {L10n::text(L10nKey::save), L10n::text(L10nKey::dontSave),
                           L10n::text(L10nKey::cancel)};
     QPointer<PinWindow> self(this);
-    services_.alertPresenter.presentWithEscapeButton(alert, 2, [self](std::optional<std::size_t> pressed) {
+    alertPresenter_->presentWithEscapeButton(alert, 2, [self](std::optional<std::size_t> pressed) {
         if (!self) return;
         self->askingToSave_ = false;
         if (pressed == 0u) {

@@ -11,6 +11,7 @@
 #include <QPointer>
 #include <QWidget>
 #include <functional>
+#include <memory>
 
 #include "l10n/L10nKey.h"
 #include "panel/model/ClipboardSavePanelPresenting.h"
@@ -26,10 +27,14 @@ namespace quorvane {
 
 // What every pin window works with; the references must outlive the windows.
 struct PinWindowServices {
-    ClipboardSavePanelPresenting& savePanelPresenter;
-    AlertPresenter& alertPresenter;
+    // Make one window's save dialog and alerts: what they show belongs to `window` and stays above it.
+    std::function<std::unique_ptr<ClipboardSavePanelPresenting>(QWidget* window)> makeSavePanelPresenter;
+    std::function<std::unique_ptr<AlertPresenter>(QWidget* window)> makeAlertPresenter;
     // The clipboard of windows made without a copy handler.
     Pasteboard& pasteboard;
+
+    // The file dialog and the message boxes of this desktop.
+    static PinWindowServices desktop(Pasteboard& pasteboard);
 };
 
 class PinWindow : public QWidget, public PinWindowPresenting {
@@ -76,6 +81,8 @@ private:
     PinWindowState state_;
     PinCopyHandler copyHandler_;
     PinWindowServices services_;
+    std::unique_ptr<ClipboardSavePanelPresenting> savePanelPresenter_;
+    std::unique_ptr<AlertPresenter> alertPresenter_;
     QPlainTextEdit* editor_ = nullptr;
     QWidget* imageView_ = nullptr;
     QPushButton* copyButton_;

@@ -79,6 +79,12 @@ void QtAlertPresenter::show(const Alert& alert, std::size_t escapeButton, Comple
 }
 
 void QtAlertPresenter::showModal(QDialog& dialog) {
+    // Pin windows stay above all others, so a dialog that only followed its window could open under one:
+    // it stays on top itself when its window does, or when it has no window on show to be kept above.
+    QWidget* owner = dialog.parentWidget() ? dialog.parentWidget()->window() : nullptr;
+    if (!owner || !owner->isVisible() || owner->windowFlags().testFlag(Qt::WindowStaysOnTopHint)) {
+        dialog.setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    }
     // A child dialog is kept above its window by the window manager and blocks only that window (open()
     // makes it window-modal); a dialog of no window blocks them all.
     if (dialog.parentWidget()) {

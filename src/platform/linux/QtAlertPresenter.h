@@ -2,7 +2,8 @@
 
 // Alerts as QMessageBoxes, opened without a nested event loop. An alert belongs to the window that asked
 // (the presenter's own parent, else the active window): it stays above that window, even one that stays on
-// top of the others, and blocks only that window. Without any window it is application-modal. The buttons
+// top of the others, and blocks only that window. Without any window it is application-modal; without a
+// window on show it stays on top, above the pin windows. The buttons
 // keep the given order; the first is the default and, unless another is named, also what Escape presses.
 // Call on the main queue only.
 
@@ -27,7 +28,8 @@ public:
     // The window an alert opened now belongs to: `own` when given, else the active window (none when the
     // application has no active window).
     static QWidget* askingWindow(QWidget* own);
-    // Shows `dialog` without a nested event loop, modal to its parent window or, without one, to all.
+    // Shows `dialog` without a nested event loop, modal to its parent window or, without one, to all; on top
+    // of the others when its window is, or when that is hidden or absent.
     static void showModal(QDialog& dialog);
 
 private:

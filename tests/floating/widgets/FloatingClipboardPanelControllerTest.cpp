@@ -179,68 +179,33 @@ TEST_F(FloatingClipboardPanelControllerTest, KeyboardDeletionKeepsKeyboardPrevie
     EXPECT_TRUE(controller.previewCoordinator().hasPendingAutomaticPreview()) << "as after a keyboard move";
 }
 
-TEST_F(FloatingClipboardPanelControllerTest, OpenWithWritesAPrivateFileAndRefusesUnsafeIds) {
+// The keys reach the program's shared entry actions with the floating panel as the asking panel.
+TEST_F(FloatingClipboardPanelControllerTest, TheEntryKeysRunTheSharedActionsForTheSelectedRow) {
     testing::LogCapture log;
-    auto image = testing::imageEntry("img");
-    ClipboardHistoryContentSnapshot content;
-    content.id = "img";
-    content.imageData = std::vector<std::uint8_t>{'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'E', 'B', 'P', 1, 2};
-    history->contents["img"] = content;
-    controller.openItemWithDefaultApp(image);
+    showWithEntries();
+    viewModel->selectItem(1);
+    controller.openSelectedItemWithDefaultApp();
     loop.runUntilIdle();
-    ASSERT_EQ(workspace.openedFiles.size(), 1u);
-    const auto path = workspace.openedFiles[0];
-    EXPECT_EQ(path, temporary / "Quorvane_img.webp");
-    struct stat info {};
-    ASSERT_EQ(::stat(path.c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 0777, 0600u);
+    ASSERT_EQ(workspace.openedFiles, std::vector<std::filesystem::path>{temporary / "Quorvane_b.txt"});
+    std::ifstream written(temporary / "Quorvane_b.txt");
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(written), {}), "bravo");
+    EXPECT_FALSE(controller.isPanelVisible());
+    EXPECT_TRUE(log.contains("INFO", "[FloatingClipboardPanelController] Opened text with default app: "));
 
-    for (const std::string id : {"../evil", "a/b"}) {
-        auto text = testing::textEntry(id, "hello");
-        ClipboardHistoryContentSnapshot textContent;
-        textContent.id = id;
-        textContent.content = "hello";
-        history->contents[id] = textContent;
-        controller.openItemWithDefaultApp(text);
-        loop.runUntilIdle();
-    }
+    showWithEntries();
+    viewModel->selectItem(2);
+    controller.pinSelectedItem();
+    loop.runUntilIdle();
+    ASSERT_EQ(pinned.size(), 1u);
+    EXPECT_EQ(pinned[0].id, "c");
+
+    // Without the actions the keys do nothing.
+    controller.setItemActions(nullptr);
+    showWithEntries();
+    controller.openSelectedItemWithDefaultApp();
+    loop.runUntilIdle();
     EXPECT_EQ(workspace.openedFiles.size(), 1u);
-    EXPECT_EQ(log.count("Failed to create temp txt file"), 2u);
-    EXPECT_FALSE(std::filesystem::exists(temporary.path().parent_path() / "evil.txt"));
-}
-
-TEST_F(FloatingClipboardPanelControllerTest, SavingAnImageWithoutDataWritesNothingAndWarns) {
-    testing::LogCapture log;
-    std::optional<FloatingEntrySaveTarget> asked;
-    controller.chooseSaveLocation = [&](const FloatingEntrySaveTarget& target, auto completion) {
-        asked = target;
-        completion(temporary / "out.png");
-    };
-    std::vector<std::filesystem::path> revealed;
-    controller.revealInFileManager = [&](const std::filesystem::path& path) { revealed.push_back(path); };
-    auto image = testing::imageEntry("img");
-    history->contents["img"] = ClipboardHistoryContentSnapshot{"img", "", {}, {}, {}, {}};
-    controller.saveItemToFile(image);
-    loop.runUntilIdle();
-    ASSERT_TRUE(asked);
-    EXPECT_EQ(asked->suggestedName, "ClipboardImage.png");
-    EXPECT_FALSE(std::filesystem::exists(temporary / "out.png"));
-    EXPECT_TRUE(log.contains("WARNING", "No image data available"));
-    EXPECT_TRUE(revealed.empty());
-
-    // A text entry is written; a failed write is reported in an alert.
-    controller.saveItemToFile(testing::textEntry("a"));
-    loop.runUntilIdle();
-    EXPECT_EQ(asked->suggestedName, "ClipboardText.txt");
-    std::ifstream written(temporary / "out.png");
-    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(written), {}), "alpha");
-    controller.chooseSaveLocation = [&](const FloatingEntrySaveTarget&, auto completion) {
-        completion(std::filesystem::path("/proc/version"));
-    };
-    controller.saveItemToFile(testing::textEntry("a"));
-    loop.runUntilIdle();
-    ASSERT_EQ(alerts.presented.size(), 1u);
-    EXPECT_EQ(alerts.presented[0].messageText, "Save Failed");
+    EXPECT_TRUE(controller.isPanelVisible());
 }
 
 TEST_F(FloatingClipboardPanelControllerTest, ThePinnedPreviewOpensInThePanelWindowBesideTheList) {

@@ -7,7 +7,6 @@
 
 #include "floating/widgets/FloatingClipboardPanelController.h"
 #include "panel/support/PanelViewModelFixture.h"
-#include "platform/memory/FakeAlertPresenter.h"
 #include "platform/memory/InMemoryScreenProvider.h"
 #include "platform/memory/InMemoryWindowActivation.h"
 #include "platform/memory/RecordingPasteShortcutPoster.h"
@@ -77,7 +76,7 @@ protected:
             history->contents[id] = content;
         }
         activation.setActiveWindow(ReturnTarget{42, 4242});
-        controller.temporaryDirectory = [this] { return temporary.path(); };
+        controller.setItemActions(&itemActions);
     }
 
     // Shows the panel and answers its loads, including the one the emptied search text starts once its
@@ -99,7 +98,6 @@ protected:
     FakeAccessibilityPermissionManager accessibility;
     FixedAnchorResolver anchors;
     RecordingWorkspaceOpener workspace;
-    FakeAlertPresenter alerts;
     ClipboardSearchAutoCompleteManager completions{defaults, nullptr};
     TemporaryDirectory temporary;
     FloatingClipboardPanelController controller{
@@ -111,15 +109,26 @@ protected:
                                                        {},
                                                        {},
                                                        accessibility,
-                                                       workspace,
                                                        activation,
                                                        pasteBack,
                                                        anchors,
                                                        screens,
                                                        pasteboard,
-                                                       alerts,
                                                        completions,
                                                        nullptr}};
+    // The program's shared entry actions, writing into the temporary folder.
+    std::vector<ClipboardHistoryIndexSnapshot> pinned;
+    ClipboardItemActions itemActions{ClipboardItemActions::Dependencies{
+        *viewModel,
+        workspace,
+        [this](const ClipboardHistoryIndexSnapshot& entry, const ClipboardHistoryContentSnapshot&,
+               PinCopyHandler) -> PinWindowPresenting* {
+            pinned.push_back(entry);
+            return nullptr;
+        },
+        {},
+        {},
+        [this] { return temporary.path(); }}};
 };
 
 }  // namespace quorvane::testing

@@ -1,7 +1,7 @@
 #pragma once
 
-// Doubles of what the item actions and the pin windows reach: a workspace that records, a save panel that
-// answers as scripted (or holds the request), and a pin window that counts its presentations.
+// Doubles of what the item actions and the pin windows reach: a save panel that answers as scripted (or holds
+// the request), and a pin window that counts its presentations.
 
 #include <deque>
 #include <filesystem>
@@ -9,31 +9,9 @@
 #include <vector>
 
 #include "panel/model/ClipboardSavePanelPresenting.h"
-#include "panel/model/ClipboardWorkspaceHandling.h"
 #include "panel/model/PinWindowPresenting.h"
 
 namespace quorvane::testing {
-
-class RecordingClipboardWorkspace final : public ClipboardWorkspaceHandling {
-public:
-    bool open(const std::string& url) override {
-        openedURLs.push_back(url);
-        return true;
-    }
-    // Answers at once with `opensFiles`.
-    void openFile(const std::filesystem::path& path, std::function<void(bool)> completion) override {
-        openedFiles.push_back(path);
-        if (completion) completion(opensFiles);
-    }
-    void activateFileViewerSelecting(const std::vector<std::filesystem::path>& paths) override {
-        revealed.push_back(paths);
-    }
-
-    std::vector<std::string> openedURLs;
-    std::vector<std::filesystem::path> openedFiles;
-    bool opensFiles = true;
-    std::vector<std::vector<std::filesystem::path>> revealed;
-};
 
 class FakeSavePanelPresenter final : public ClipboardSavePanelPresenting {
 public:

@@ -11,6 +11,7 @@
 #include "panel/widgets/ClipboardDetailView.h"
 #include "panel/widgets/WidgetTestApplication.h"
 #include "support/PictureBytes.h"
+#include "ui/ElidedLabel.h"
 #include "ui/UiColors.h"
 
 namespace quorvane {
@@ -138,7 +139,7 @@ TEST_F(ClipboardDetailViewTest, PlaceholderStaysWhenALateLoadArrives) {
     QTest::qWait(50);
     EXPECT_TRUE(view->isShowingPlaceholder());
     EXPECT_EQ(view->placeholderLabel()->text(), "Select a clipboard item");
-    EXPECT_EQ(view->metadataLabel()->text(), "");
+    EXPECT_EQ(view->metadataLabel()->fullText(), "");
 }
 
 TEST_F(ClipboardDetailViewTest, MissingContentShowsTheFailureAndUnknownFormatsStayPlain) {
@@ -150,8 +151,32 @@ TEST_F(ClipboardDetailViewTest, MissingContentShowsTheFailureAndUnknownFormatsSt
     ASSERT_TRUE(QTest::qWaitFor([&] { return shownText() == "# title"; }));
     view->formatButtonTapped();
     EXPECT_FALSE(view->isFormatted());
-    ASSERT_TRUE(
-        QTest::qWaitFor([&] { return view->metadataLabel()->text().contains("markdown · TXT - 7 bytes"); }));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return view->metadataLabel()->fullText().contains("markdown · TXT - 7 bytes"); }));
+}
+
+TEST_F(ClipboardDetailViewTest, ANarrowPaneEndsTheMetadataLineInAnEllipsisAndAWideOneShowsItWhole) {
+    contents["m"] = text("m", "# title");
+    view->showItem(entry("m", "markdown"), "");
+    view->resize(600, 300);
+    view->show();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return view->metadataLabel()->fullText().contains("7 bytes"); }));
+    const QString whole = view->metadataLabel()->fullText();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return view->metadataLabel()->text() == whole; }));
+
+    view->resize(110, 300);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return view->metadataLabel()->text() != whole; }));
+    const QString shown = view->metadataLabel()->text();
+    ASSERT_TRUE(shown.endsWith(QChar(0x2026))) << shown.toStdString();
+    // The start of the line stays; only its end gives way.
+    EXPECT_TRUE(whole.startsWith(shown.chopped(1))) << shown.toStdString() << " of " << whole.toStdString();
+    QLabel* label = view->metadataLabel();
+    EXPECT_LE(label->fontMetrics().horizontalAdvance(shown), label->contentsRect().width());
+    EXPECT_LE(label->width(), view->width());
+
+    view->resize(600, 300);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return view->metadataLabel()->text() == whole; }));
+    view->hide();
 }
 
 TEST_F(ClipboardDetailViewTest, LongLinesAreCutForDisplayButCopiedWhole) {

@@ -7,7 +7,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "panel/support/ItemActionDoubles.h"
+#include "panel/support/PinWindowDoubles.h"
 #include "panel/widgets/PinWindow.h"
 #include "panel/widgets/WidgetTestApplication.h"
 #include "platform/memory/FakeAlertPresenter.h"
@@ -56,7 +56,9 @@ protected:
     testing::FakeSavePanelPresenter savePanel;
     FakeAlertPresenter alerts;
     InMemoryPasteboard pasteboard;
-    PinWindowServices services{savePanel, alerts, pasteboard};
+    std::vector<QWidget*> dialogOwners;
+    PinWindowServices services =
+        testing::forwardingPinWindowServices(savePanel, alerts, pasteboard, &dialogOwners);
     std::vector<QPointer<PinWindow>> windows;
     testing::TemporaryDirectory temporary;
 };
@@ -71,6 +73,8 @@ TEST_F(PinWindowTest, ANewWindowIsSmallFloatingAndBoundedInSize) {
     EXPECT_EQ(window->windowTitle(), "Floating Window");
     EXPECT_EQ(window->textEditor()->toPlainText(), "hello");
     EXPECT_FALSE(window->state().hasUnsavedChanges());
+    // Its dialogs belong to it, so they stay above a window that stays above the others.
+    EXPECT_EQ(dialogOwners, std::vector<QWidget*>{window});
 }
 
 TEST_F(PinWindowTest, EditingMakesTheWindowDirtyAndUndoingBackMakesItCleanAgain) {

@@ -24,13 +24,7 @@ namespace {
 namespace fs = std::filesystem;
 
 QApplication& application() {
-    static int argc = 1;
-    static char name[] = "tests_platform";
-    static char* argv[] = {name, nullptr};
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    // Never destroyed: torn down after main() returns, Qt's input devices crash.
-    static auto* instance = new QApplication(argc, argv);
-    return *instance;
+    return testing::qtTestApplication();
 }
 
 template <class Dialog>
@@ -136,6 +130,37 @@ TEST_F(QtDialogPresentersTest, AnAlertBelongsToTheWindowThatAskedAndBlocksOnlyIt
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(box->parentWidget(), asking.get());
     EXPECT_EQ(box->windowModality(), Qt::WindowModal);
+    EXPECT_TRUE(box->windowFlags().testFlag(Qt::WindowStaysOnTopHint)) << "its window stays on top";
+}
+
+// A window that stays on top of the others (a pin window) must never cover a dialog: one that belongs to no
+// window on show, or to a window that stays on top, stays on top itself; one of an ordinary window need not.
+TEST_F(QtDialogPresentersTest, ADialogStaysOnTopUnlessItsOwnOrdinaryWindowIsOnShow) {
+    const Alert alert{AlertStyle::warning, "Save Failed", "Unable to save.", {"OK"}};
+    const auto presentFor = [&](QWidget* owner) {
+        QtAlertPresenter(owner).present(alert, [](auto) {});
+        return openDialog<QMessageBox>();
+    };
+    QMessageBox* box = presentFor(nullptr);
+    ASSERT_NE(box, nullptr);
+    EXPECT_TRUE(box->windowFlags().testFlag(Qt::WindowStaysOnTopHint)) << "no window";
+    delete box;
+
+    auto ordinary = std::make_unique<QWidget>();
+    ordinary->show();
+    box = presentFor(ordinary.get());
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->parentWidget(), ordinary.get());
+    EXPECT_FALSE(box->windowFlags().testFlag(Qt::WindowStaysOnTopHint)) << "an ordinary window on show";
+    delete box;
+
+    // A panel that hid before it asked.
+    ordinary->hide();
+    box = presentFor(ordinary.get());
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->parentWidget(), ordinary.get());
+    EXPECT_TRUE(box->windowFlags().testFlag(Qt::WindowStaysOnTopHint)) << "a hidden window";
+    EXPECT_EQ(box->windowModality(), Qt::WindowModal);
 }
 
 TEST_F(QtDialogPresentersTest, FolderPickerChoosesFoldersOnlyShowsTheMessageAndMayBeCancelled) {
@@ -143,8 +168,8 @@ TEST_F(QtDialogPresentersTest, FolderPickerChoosesFoldersOnlyShowsTheMessageAndM
     fs::create_directories(directory / "clips");
     QtFolderPicker picker;
     std::vector<std::optional<fs::path>> folders;
-    const FolderPickerRequest request{"Select Storage Directory",
-                                      "Choose a directory to store clipboard history data.", directory.path()};
+    const FolderPickerRequest request{
+        "Select Storage Directory", "Choose a directory to store clipboard history data.", directory.path()};
     picker.chooseFolder(request, [&](auto folder) { folders.push_back(folder); });
     auto* dialog = openDialog<QFileDialog>();
     ASSERT_NE(dialog, nullptr);
