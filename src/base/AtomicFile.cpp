@@ -50,14 +50,15 @@ void writeFileAtomically(const std::filesystem::path& path, std::string_view con
 
     std::string pattern = path.string() + ".XXXXXX";
     const int fd = ::mkstemp(pattern.data());
-    if (fd < 0) fail("mkstemp " + pattern);
+    // Errors name the file the caller asked for, never the temporary one: users read them in alerts.
+    if (fd < 0) fail(path.string());
     auto discard = [&] {
         ::close(fd);
         ::unlink(pattern.c_str());
     };
     if (::fchmod(fd, mode) != 0) {
         discard();
-        fail("fchmod " + pattern);
+        fail(path.string());
     }
     std::size_t written = 0;
     while (written < contents.size()) {
@@ -67,7 +68,7 @@ void writeFileAtomically(const std::filesystem::path& path, std::string_view con
             const int saved = errno;
             discard();
             errno = saved;
-            fail("write " + pattern);
+            fail(path.string());
         }
         written += static_cast<std::size_t>(n);
     }
@@ -75,14 +76,14 @@ void writeFileAtomically(const std::filesystem::path& path, std::string_view con
         const int saved = errno;
         discard();
         errno = saved;
-        fail("fsync " + pattern);
+        fail(path.string());
     }
     ::close(fd);
     if (::rename(pattern.c_str(), path.c_str()) != 0) {
         const int saved = errno;
         ::unlink(pattern.c_str());
         errno = saved;
-        fail("rename " + pattern);
+        fail(path.string());
     }
     // Make the rename itself durable.
     const int directoryFd = ::open(directory.empty() ? "." : directory.c_str(), O_RDONLY | O_DIRECTORY);
