@@ -13,8 +13,9 @@
 #   --clear-every S     seconds between Clear All History runs, 0 for none (default: 900)
 #   --move-every S      seconds between storage moves (there and back), 0 for none (default: 1200)
 #   --work-dir DIR      where the run keeps its display, settings, storage and log (default: a new temp folder)
-# Needs Xvfb, openbox, dbus-daemon, at-spi-bus-launcher, xdotool, xclip and python3.
-# Exit status: 0 when the program lived to the end with no report, 1 otherwise, 2 on bad use.
+# Needs Xvfb, openbox, dbus-daemon, at-spi-bus-launcher, xdotool, xclip, xprop and python3.
+# Exit status: 0 when the program lived to the end with no report, kept every copy and could be driven (the
+# panel shown, at most one UI step in ten failed); 1 otherwise; 2 on bad use.
 
 set -u
 
@@ -28,7 +29,7 @@ CLEAR_EVERY=900
 MOVE_EVERY=1200
 WORK=
 
-usage() { sed -n '2,19p' "$0" | sed 's/^# \{0,1\}//'; exit 2; }
+usage() { sed -n '2,20p' "$0" | sed 's/^# \{0,1\}//'; exit 2; }
 seconds_of() {
     case "$1" in
         *h) echo $(( ${1%h} * 3600 )) ;;
@@ -56,7 +57,7 @@ case "$DURATION_S$RATE$SEARCH_EVERY$CLEAR_EVERY$MOVE_EVERY" in
 esac
 PROGRAM=$(cd "$BUILD_DIR" 2>/dev/null && pwd)/quorvane
 [ -x "$PROGRAM" ] || { echo "soak: no quorvane in $BUILD_DIR" >&2; exit 2; }
-for tool in Xvfb openbox dbus-daemon xdotool xclip python3; do
+for tool in Xvfb openbox dbus-daemon xdotool xclip xprop python3; do
     command -v "$tool" >/dev/null || { echo "soak: $tool is missing" >&2; exit 2; }
 done
 [ -x /usr/libexec/at-spi-bus-launcher ] || { echo "soak: at-spi-bus-launcher is missing" >&2; exit 2; }
@@ -109,8 +110,22 @@ read -r DBUS_SESSION_BUS_ADDRESS DBUS_PID < <(dbus-daemon --session --fork --pri
 export DBUS_SESSION_BUS_ADDRESS
 /usr/libexec/at-spi-bus-launcher --launch-immediately > "$WORK/atspi.log" 2>&1 &
 PIDS+=($!)
-openbox > "$WORK/openbox.log" 2>&1 &
-PIDS+=($!)
+# Without a window manager nothing is ever active and every panel show looks failed: wait until openbox
+# names its check window, starting it again if a loaded machine made it miss the display.
+for attempt in 1 2 3; do
+    openbox >> "$WORK/openbox.log" 2>&1 &
+    OPENBOX_PID=$!
+    for _ in $(seq 100); do
+        xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break 2
+        kill -0 "$OPENBOX_PID" 2>/dev/null || break
+        sleep 0.1
+    done
+    kill "$OPENBOX_PID" 2>/dev/null
+    OPENBOX_PID=
+    sleep 1
+done
+[ -n "${OPENBOX_PID:-}" ] || { echo "soak: openbox did not start (see $WORK/openbox.log)" >&2; exit 1; }
+PIDS+=("$OPENBOX_PID")
 sleep 1
 
 # Past the first-run wizard; everything else as a new user has it.

@@ -173,7 +173,13 @@ def report(work, log):
         print("KB per minute    %s (the same over time)" % ("n/a" if per_minute is None else "%.1f" % per_minute))
     else:
         print("RssAnon          no samples")
-    return 1 if findings or counters.get("ended", "") not in ("alive", "stopped") else 0
+    shows = int(counters.get("shows", "0") or 0)
+    driven = shows > 0 and int(failed or 0) * 10 <= shows
+    if not driven:
+        print("NOT DRIVEN       the panel was shown %d times with %s failed steps: the run tells little" % (
+            shows, failed))
+    ended_well = counters.get("ended", "") in ("alive", "stopped")
+    return 1 if findings or lost or not driven or not ended_well else 0
 
 
 def main(argv):
@@ -190,9 +196,18 @@ def main(argv):
         watch(int(options["pid"]), work, float(options.get("interval", "5")))
         return 0
     if command == "snapshot":
-        _, markers = stored_markers(work)
-        add_seen(work, markers)
-        return 0
+        # Copies go on the clipboard a moment before the program stores them: wait, within a bound, until every
+        # copy made so far is stored, so a clear or deletion right after takes nothing the report cannot see.
+        made = read_numbers(os.path.join(work, "made.txt"))
+        seen = read_numbers(os.path.join(work, "seen.txt"))
+        deadline = time.monotonic() + 15
+        while True:
+            _, markers = stored_markers(work)
+            add_seen(work, markers - seen)
+            seen |= markers
+            if made <= seen or time.monotonic() > deadline:
+                return 0
+            time.sleep(0.2)
     if command == "report":
         return report(work, options.get("log", os.path.join(work, "quorvane.log")))
     print(__doc__, file=sys.stderr)
