@@ -127,14 +127,13 @@ void clearTenThousandTextsLeavingNothingReadable(benchmark::State& state) {
         state.ResumeTiming();
         const auto start = std::chrono::steady_clock::now();
         fixture.repository->clearHistory();
-        mainThreadNanoseconds += std::chrono::duration_cast<std::chrono::nanoseconds>(
-                                     std::chrono::steady_clock::now() - start)
-                                     .count();
+        mainThreadNanoseconds +=
+            std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now() - start)
+                .count();
         fixture.repository->waitForSearchIndexJobs();
     }
-    state.counters["main_thread_ms"] =
-        benchmark::Counter(static_cast<double>(mainThreadNanoseconds) / 1e6 /
-                           static_cast<double>(state.iterations()));
+    state.counters["main_thread_ms"] = benchmark::Counter(static_cast<double>(mainThreadNanoseconds) / 1e6 /
+                                                          static_cast<double>(state.iterations()));
 }
 BENCHMARK(clearTenThousandTextsLeavingNothingReadable)->Unit(benchmark::kMillisecond)->Iterations(3);
 

@@ -28,8 +28,8 @@
 #include "platform/memory/InMemoryWindowActivation.h"
 #include "platform/memory/RecordingPasteShortcutPoster.h"
 #include "search/ClipboardSearchService.h"
-#include "support/GrantedAccessibilityPermission.h"
 #include "searchindex/SQLiteClipboardSearchIndexStore.h"
+#include "support/GrantedAccessibilityPermission.h"
 
 namespace {
 

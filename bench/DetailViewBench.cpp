@@ -10,18 +10,16 @@
 // `xvfb-run -a -s "-screen 0 3840x2160x24"` with QT_QPA_PLATFORM=xcb for a 4K screen.
 
 #include <benchmark/benchmark.h>
-
-#include <QApplication>
-#include <QElapsedTimer>
-#include <QPlainTextEdit>
-#include <QTextDocument>
-#include <QTimer>
-
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <QApplication>
+#include <QElapsedTimer>
 #include <QImage>
 #include <QImageReader>
+#include <QPlainTextEdit>
+#include <QTextDocument>
+#include <QTimer>
 #include <filesystem>
 #include <fstream>
 #include <iterator>

@@ -10,9 +10,11 @@
 //   characters (the search benchmarks' corpus), from its start until it has filled its search index and
 //   compared it with the history, then left alone for 10 s; counters rss_MB and anon_MB (resident and
 //   anonymous memory), peak_MB (the most resident memory since the start) and index_fill_s.
-// - ServiceStart: the quorvane program over a history of 10,000, 100,000 or 1,000,000 corpus entries, with its
-//   search index present (an ordinary start) or deleted (to be filled); counters tray_s (from the launch until
-//   the tray and the hot key are up), then rss_MB and anon_MB 10 s after the index work of the start is done.
+// - ServiceStart: the quorvane program over a history of 10,000, 100,000 or 1,000,000 corpus entries, with
+// its
+//   search index present (an ordinary start) or deleted (to be filled); counters tray_s (from the launch
+//   until the tray and the hot key are up), then rss_MB and anon_MB 10 s after the index work of the start is
+//   done.
 // - SteadyCopyMemory: the clipboard services and the windows built as quorvane builds them; for the given
 //   minutes at the given copies per second, xclip copies distinct texts (some long, some not ASCII) and the
 //   search service is asked after each as the panel would (words, filters, the recent page), or the queries
@@ -27,6 +29,7 @@
 
 #include <benchmark/benchmark.h>
 #include <signal.h>
+#include <sqlite3.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -50,12 +53,10 @@
 
 #include "ProcessStatus.h"
 #include "SearchCorpus.h"
-#include <sqlite3.h>
-
 #include "app/AppAssembler.h"
 #include "app/AppWindows.h"
-#include "panel/widgets/ClipboardPanelController.h"
 #include "history/store/ClipboardHistoryStore.h"
+#include "panel/widgets/ClipboardPanelController.h"
 #include "platform/linux/NoOpActivationPolicy.h"
 #include "platform/linux/QtAlertPresenter.h"
 #include "platform/linux/QtClipboardPasteboard.h"
@@ -257,9 +258,9 @@ void writeHistory(const std::filesystem::path& storage, int count, bool corpusTe
     std::mt19937 random(20261209);
     for (int i = 0; i < count; ++i) {
         const std::string id = "entry-" + std::to_string(i);
-        const std::string text = corpusTexts ? bench::entryText(random, i)
-                                             : "idle entry number " + std::to_string(i) +
-                                                   " with some words to index";
+        const std::string text = corpusTexts
+                                     ? bench::entryText(random, i)
+                                     : "idle entry number " + std::to_string(i) + " with some words to index";
         store.mainContext().insert(
             ClipboardHistoryIndex{id, text.substr(0, 40), text, Date(1'700'000'000 + i), std::nullopt, 0,
                                   ClipboardContentType::text, std::nullopt, std::nullopt});
@@ -276,7 +277,8 @@ void startService(QProcess& service, const std::filesystem::path& directory) {
     environment.insert("XDG_CONFIG_HOME", QString::fromStdString((directory / "config").string()));
     environment.insert("XDG_DATA_HOME", QString::fromStdString((directory / "data").string()));
     environment.insert("XDG_RUNTIME_DIR", QString::fromStdString((directory / "runtime").string()));
-    environment.insert("QUORVANE_STORAGE_DIRECTORY", QString::fromStdString((directory / "storage").string()));
+    environment.insert("QUORVANE_STORAGE_DIRECTORY",
+                       QString::fromStdString((directory / "storage").string()));
     service.setProcessEnvironment(environment);
     service.start(QUORVANE_EXECUTABLE, {});
 }
@@ -366,7 +368,8 @@ std::optional<double> runService(QProcess& service, QByteArray& log, const std::
     startService(service, directory);
     if (!service.waitForStarted(5000)) return std::nullopt;
     if (!processEventsUntil([&] { return log.contains(tray); }, 10 * 60 * 1000)) return std::nullopt;
-    const double traySeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    const double traySeconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     if (!processEventsUntil(done, 60 * 60 * 1000)) return std::nullopt;
     return traySeconds;
 }
@@ -392,10 +395,9 @@ void ServiceStart(benchmark::State& state) {
     for (auto _ : state) {
         QProcess service;
         QByteArray log;
-        const auto traySeconds =
-            runService(service, log, directory, "App coordinator started", [&] {
-                return indexPresent ? log.contains("Reconciled clipboard search index") : filled(log);
-            });
+        const auto traySeconds = runService(service, log, directory, "App coordinator started", [&] {
+            return indexPresent ? log.contains("Reconciled clipboard search index") : filled(log);
+        });
         if (!traySeconds) {
             state.SkipWithError("quorvane did not start or did not finish its index work");
             return;
@@ -441,8 +443,8 @@ std::string steadyCopyText(std::mt19937& random, int copy) {
     if (copy % 5 == 0) text += "剪贴板历史 שלום עולם 🚀📋 naïve café ";
     if (copy % 7 == 0) {
         for (int line = 0; line < 200; ++line) {
-            text += "line " + std::to_string(line) + " of a long paste with words " + words[random() % 12] +
-                    "\n";
+            text +=
+                "line " + std::to_string(line) + " of a long paste with words " + words[random() % 12] + "\n";
         }
     }
     return text;
@@ -523,8 +525,9 @@ void SteadyCopyMemory(benchmark::State& state) {
                        AppWindows::Platform{services.notifications, alerts, activation, services.permission});
     windows.startInitialPanelLoad();
     // What the panel asks while a person types and picks filters.
-    const std::vector<std::string> queries = {"", "kernel", "type:text", "type:text coffee", "after:today",
-                                              "deploy rocket", "剪贴板", "app:xclip", "ste", "before:week"};
+    const std::vector<std::string> queries = {
+        "",       "kernel",    "type:text", "type:text coffee", "after:today", "deploy rocket",
+        "剪贴板", "app:xclip", "ste",       "before:week"};
     auto& search = *services.assembler.clipboardSearchService();
     // With a third argument of 1 the queries are typed into the shown panel instead, which lists and
     // highlights the results and shows the selected entry.

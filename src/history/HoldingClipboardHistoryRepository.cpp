@@ -13,8 +13,17 @@ void HoldingClipboardHistoryRepository::saveTextItem(
     const std::optional<Bytes>& richTextHTMLData, const std::optional<std::string>& bundleIdentifier,
     const std::optional<std::string>& classification, std::optional<Date>, std::int64_t) {
     // The usage comes from the history the entry finally lands in, not from this empty stand-in.
-    held_.push_back(HeldEntry{false, id, preview, searchText, content, richTextRTFData, richTextHTMLData, {},
-                              bundleIdentifier, classification, std::nullopt});
+    held_.push_back(HeldEntry{false,
+                              id,
+                              preview,
+                              searchText,
+                              content,
+                              richTextRTFData,
+                              richTextHTMLData,
+                              {},
+                              bundleIdentifier,
+                              classification,
+                              std::nullopt});
 }
 
 void HoldingClipboardHistoryRepository::saveImageItem(const std::string& id, const std::string& preview,
@@ -22,8 +31,17 @@ void HoldingClipboardHistoryRepository::saveImageItem(const std::string& id, con
                                                       const std::optional<std::string>& bundleIdentifier,
                                                       const std::optional<std::string>& ocrText,
                                                       std::optional<Date>, std::int64_t) {
-    held_.push_back(HeldEntry{true, id, preview, searchText, {}, std::nullopt, std::nullopt, imageData,
-                              bundleIdentifier, std::nullopt, ocrText});
+    held_.push_back(HeldEntry{true,
+                              id,
+                              preview,
+                              searchText,
+                              {},
+                              std::nullopt,
+                              std::nullopt,
+                              imageData,
+                              bundleIdentifier,
+                              std::nullopt,
+                              ocrText});
 }
 
 void HoldingClipboardHistoryRepository::updateOCRText(const std::string& id, const std::string& searchText,
@@ -47,9 +65,8 @@ void HoldingClipboardHistoryRepository::getContentSnapshotById(const std::string
 
 void HoldingClipboardHistoryRepository::getSearchSourceDocuments(
     std::function<void(std::optional<std::vector<ClipboardSearchSourceDocument>>)> completion) {
-    mainQueue_->post([completion = std::move(completion)] {
-        completion(std::vector<ClipboardSearchSourceDocument>{});
-    });
+    mainQueue_->post(
+        [completion = std::move(completion)] { completion(std::vector<ClipboardSearchSourceDocument>{}); });
 }
 
 void HoldingClipboardHistoryRepository::rebuildSearchIndexInOrder(

@@ -19,7 +19,8 @@ public:
 
 protected:
     MapBackedUserDefaults() = default;
-    explicit MapBackedUserDefaults(std::map<std::string, DefaultsValue> values) : values_(std::move(values)) {}
+    explicit MapBackedUserDefaults(std::map<std::string, DefaultsValue> values)
+        : values_(std::move(values)) {}
 
     // Called under the lock after every change, with the values as they now stand.
     virtual void didChange(const std::map<std::string, DefaultsValue>& values) = 0;

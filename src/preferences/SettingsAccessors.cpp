@@ -188,7 +188,8 @@ DirectClipboardPresentationMode setDirectClipboardPresentationMode(UserDefaults&
     return mode;
 }
 
-FloatingClipboardListStyle setFloatingClipboardListStyle(UserDefaults& userDefaults, DistributionChannel channel,
+FloatingClipboardListStyle setFloatingClipboardListStyle(UserDefaults& userDefaults,
+                                                         DistributionChannel channel,
                                                          FloatingClipboardListStyle style) {
     if (channel != DistributionChannel::direct) return FloatingClipboardListStyle::standard;
     userDefaults.set(SettingsKey::floatingClipboardListStyle, std::string(rawValue(style)));

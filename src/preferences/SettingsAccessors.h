@@ -89,7 +89,7 @@ ClipboardOCRConfiguration clipboardOCRConfiguration(const UserDefaults& userDefa
 void setClipboardMonitorOCRLanguageMode(UserDefaults& userDefaults, ClipboardOCRLanguageMode mode);
 void setClipboardMonitorOCRSpecifiedLanguage(UserDefaults& userDefaults, ClipboardOCRLanguage language);
 
-bool clipboardSearchPinyinIndexEnabled(const UserDefaults& userDefaults);     // false by default
+bool clipboardSearchPinyinIndexEnabled(const UserDefaults& userDefaults);  // false by default
 void setClipboardSearchPinyinIndexEnabled(UserDefaults& userDefaults, bool enabled);
 bool directPasteReturnKeyAutoPasteEnabled(const UserDefaults& userDefaults);  // false by default
 void setDirectPasteReturnKeyAutoPasteEnabled(UserDefaults& userDefaults, bool enabled);
@@ -104,7 +104,8 @@ FloatingClipboardListStyle floatingClipboardListStyle(const UserDefaults& userDe
 DirectClipboardPresentationMode setDirectClipboardPresentationMode(UserDefaults& userDefaults,
                                                                    DistributionChannel channel,
                                                                    DirectClipboardPresentationMode mode);
-FloatingClipboardListStyle setFloatingClipboardListStyle(UserDefaults& userDefaults, DistributionChannel channel,
+FloatingClipboardListStyle setFloatingClipboardListStyle(UserDefaults& userDefaults,
+                                                         DistributionChannel channel,
                                                          FloatingClipboardListStyle style);
 
 }  // namespace quorvane

@@ -197,17 +197,23 @@ Source gramSource(SQLiteDatabase& db, const std::string& compact, std::size_t ch
     for (const auto& gram : list) addRuns(gram, characters == 2 ? 2 : 3, runs);
     return {std::make_shared<SharedRanks>(
                 gramStream(db, runs, characters == 2 ? "search_bigrams" : "search_trigrams")),
-            [list](const ClipboardSearchIndexRow& row) { return ClipboardSearchRowMatcher::holdsAllGrams(row, list); }};
+            [list](const ClipboardSearchIndexRow& row) {
+                return ClipboardSearchRowMatcher::holdsAllGrams(row, list);
+            }};
 }
 
 Source substringSource(SQLiteDatabase& db, const ClipboardSearchQueryText& query) {
     return {std::make_shared<SharedRanks>(holdingStream(db, query.compactText)),
-            [query](const ClipboardSearchIndexRow& row) { return ClipboardSearchRowMatcher::holdsSubstring(row, query); }};
+            [query](const ClipboardSearchIndexRow& row) {
+                return ClipboardSearchRowMatcher::holdsSubstring(row, query);
+            }};
 }
 
 Source compactSource(SQLiteDatabase& db, const std::string& compact) {
     return {std::make_shared<SharedRanks>(holdingStream(db, compact)),
-            [compact](const ClipboardSearchIndexRow& row) { return ClipboardSearchRowMatcher::holds(row.compactText, compact); }};
+            [compact](const ClipboardSearchIndexRow& row) {
+                return ClipboardSearchRowMatcher::holds(row.compactText, compact);
+            }};
 }
 
 }  // namespace quorvane::search_candidates

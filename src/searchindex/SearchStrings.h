@@ -23,7 +23,8 @@ std::string joined(const std::vector<std::string>& pieces, std::string_view sepa
 // `text` without any of the characters in `removed` (ASCII only).
 std::string removingCharacters(std::string_view text, std::string_view removed);
 // `text` with every NUL taken for a blank: runs of NULs and blanks become one blank, none at either end. A
-// text without NUL comes back unchanged. Full-text tokens must never hold a NUL (SQLite cuts its terms there).
+// text without NUL comes back unchanged. Full-text tokens must never hold a NUL (SQLite cuts its terms
+// there).
 std::string blankingNul(std::string_view text);
 // <0, 0 or >0 as `a` sorts before, with or after `b` under the root collation, ignoring letter case (but
 // not accents). The same under every process locale.

@@ -150,16 +150,15 @@ std::string DataDirectoryMigrator::existingHistoryNote(const fs::path& target) c
     try {
         // Read-only: the folder's history is only looked at, never opened for writing here.
         SQLiteDatabase db(history, SQLITE_OPEN_READONLY);
-        SQLiteStatement statement =
-            db.prepare("SELECT count(*), max(createdAt) FROM ClipboardHistoryIndex;");
+        SQLiteStatement statement = db.prepare("SELECT count(*), max(createdAt) FROM ClipboardHistoryIndex;");
         if (statement.step()) {
             count = statement.columnInt64(0);
             if (!statement.columnIsNull(1)) newest = statement.columnDouble(1);
         }
     } catch (const std::exception& failure) {
-        Logger::warning(std::string("Failed to read the history already in ") + target.string() + ": " +
-                            failure.what(),
-                        kCategory);
+        Logger::warning(
+            std::string("Failed to read the history already in ") + target.string() + ": " + failure.what(),
+            kCategory);
     }
     if (!count) return "\n\n" + L10n::text(L10nKey::storageTargetHoldsHistoryFile);
     std::string newestText = "-";

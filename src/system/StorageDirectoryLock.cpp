@@ -16,8 +16,8 @@ std::unique_ptr<StorageDirectoryLock> StorageDirectoryLock::acquire(const std::f
     // processes lock two different files of the same name.
     const int descriptor = ::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
     if (descriptor < 0) {
-        throw StorageDirectoryLockError("cannot open the lock file " + file.string() + ": " +
-                                        std::strerror(errno), false);
+        throw StorageDirectoryLockError(
+            "cannot open the lock file " + file.string() + ": " + std::strerror(errno), false);
     }
     int result;
     do {
@@ -28,7 +28,7 @@ std::unique_ptr<StorageDirectoryLock> StorageDirectoryLock::acquire(const std::f
         ::close(descriptor);
         if (error == EWOULDBLOCK) {
             throw StorageDirectoryLockError("another Quorvane process is using the storage directory " +
-                                            directory.string() + "; this one leaves it alone",
+                                                directory.string() + "; this one leaves it alone",
                                             true);
         }
         throw StorageDirectoryLockError("cannot lock " + file.string() + ": " + std::strerror(error), false);

@@ -154,9 +154,8 @@ void writeLzw(ByteOutput& out, const std::vector<std::uint8_t>& indices) {
 GifAnimationWriter::GifAnimationWriter(QSize size) : size_(size) {}
 
 void GifAnimationWriter::addFrame(const QImage& frame, int delayMilliseconds) {
-    QImage image = frame.size() == size_
-                       ? frame
-                       : frame.scaled(size_, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    QImage image =
+        frame.size() == size_ ? frame : frame.scaled(size_, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     image = image.convertToFormat(QImage::Format_RGB32);
     const int delay = std::clamp((delayMilliseconds + 5) / 10, 1, 0xffff);
     if (!frames_.empty() && frames_.back().image == image) {
@@ -185,7 +184,8 @@ QByteArray GifAnimationWriter::encode() const {
         for (int y = 0; y < height; ++y) {
             const auto* line = reinterpret_cast<const QRgb*>(frame.image.constScanLine(y));
             for (int x = 0; x < width; ++x)
-                current.pixels[static_cast<std::size_t>(y) * width + x] = palette.indexOfShade[shadeOf(line[x])];
+                current.pixels[static_cast<std::size_t>(y) * width + x] =
+                    palette.indexOfShade[shadeOf(line[x])];
         }
         if (!indexed.empty() && indexed.back().pixels == current.pixels) {
             indexed.back().delay = std::min(0xffff, indexed.back().delay + current.delay);

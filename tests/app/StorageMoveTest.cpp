@@ -301,7 +301,8 @@ TEST_F(StorageMoveTest, MovingAgainIntoAFolderThatHeldAHistoryKeepsEveryBackupAn
             name.ends_with("-shm"))
             continue;
         EXPECT_EQ(historyRows(chosenStorage() / name), -1) << "opened as a folder: " << name;
-        EXPECT_EQ(queryNumber(chosenStorage() / name, "SELECT count(*) FROM ClipboardHistoryIndex"), 2) << name;
+        EXPECT_EQ(queryNumber(chosenStorage() / name, "SELECT count(*) FROM ClipboardHistoryIndex"), 2)
+            << name;
     }
     EXPECT_EQ(historyRows(chosenStorage()), 2);
 }

@@ -225,8 +225,8 @@ protected:
     void sixHeldPressesEachOpenThePanel() {
         for (int press = 1; press <= 6; ++press) {
             holdKeys("super+shift+v");
-            ASSERT_TRUE(panelShown()) << "press " << press << " did not open the panel; log: "
-                                      << logSince(0).toStdString();
+            ASSERT_TRUE(panelShown())
+                << "press " << press << " did not open the panel; log: " << logSince(0).toStdString();
             // The first page arrives on a later turn.
             DesktopSession::processEventsFor(300ms);
             holdKeys(press % 2 == 1 ? "Escape" : "super+shift+v");
@@ -246,8 +246,8 @@ protected:
             store.mainContext().insert(ClipboardHistoryIndex{id, text, text, Date(1.7e9 + i), std::nullopt, 0,
                                                              ClipboardContentType::text, std::nullopt,
                                                              std::nullopt});
-            store.mainContext().insert(ClipboardHistoryContent{id, text, std::nullopt, std::nullopt, std::nullopt,
-                                                               std::nullopt, std::nullopt});
+            store.mainContext().insert(ClipboardHistoryContent{id, text, std::nullopt, std::nullopt,
+                                                               std::nullopt, std::nullopt, std::nullopt});
         }
         store.mainContext().save();
     }
@@ -414,7 +414,8 @@ TEST_F(ClipboardPanelDesktopTest, ReturnPastesTheEntryOnceIntoXtermRunningCat) {
     DesktopSession::processEventsFor(800ms);
     EXPECT_EQ(receivedText().toStdString(), hostile.toStdString()) << "pasted once, exactly";
     EXPECT_EQ(tool("xdotool", {"getactivewindow"}), xterm) << "xterm is active again";
-    EXPECT_TRUE(logSince(mark).contains("with Shift+Insert (terminal xterm)")) << logSince(mark).toStdString();
+    EXPECT_TRUE(logSince(mark).contains("with Shift+Insert (terminal xterm)"))
+        << logSince(mark).toStdString();
 }
 
 TEST_F(ClipboardPanelDesktopTest, EveryHeldPressOfTheHotKeyTogglesTheCentredPanel) {

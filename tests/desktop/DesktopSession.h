@@ -44,18 +44,18 @@ public:
 }  // namespace quorvane::testing
 
 // Skips the test with `reason`, or fails it when the desktop tests are required.
-#define DESKTOP_SKIP_OR_FAIL(reason)                                 \
-    do {                                                             \
-        if (::quorvane::testing::DesktopSession::required()) {       \
-            GTEST_FAIL() << reason;                                  \
-        }                                                            \
-        GTEST_SKIP() << reason;                                      \
+#define DESKTOP_SKIP_OR_FAIL(reason)                           \
+    do {                                                       \
+        if (::quorvane::testing::DesktopSession::required()) { \
+            GTEST_FAIL() << reason;                            \
+        }                                                      \
+        GTEST_SKIP() << reason;                                \
     } while (false)
 
-#define DESKTOP_SESSION_OR_SKIP()                                                \
-    do {                                                                         \
-        if (!::quorvane::testing::DesktopSession::available()) {                 \
-            DESKTOP_SKIP_OR_FAIL("No X display for desktop tests: "              \
-                                 << ::quorvane::testing::DesktopSession::reason()); \
-        }                                                                        \
+#define DESKTOP_SESSION_OR_SKIP()                                                                     \
+    do {                                                                                              \
+        if (!::quorvane::testing::DesktopSession::available()) {                                      \
+            DESKTOP_SKIP_OR_FAIL(                                                                     \
+                "No X display for desktop tests: " << ::quorvane::testing::DesktopSession::reason()); \
+        }                                                                                             \
     } while (false)

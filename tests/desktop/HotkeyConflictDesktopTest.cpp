@@ -54,8 +54,9 @@ public:
     ~OtherProgram() { xcb_disconnect(connection_); }
 
     bool grabKey(std::uint8_t keycode, std::uint16_t modifiers) {
-        auto* error = xcb_request_check(connection_, xcb_grab_key_checked(connection_, 1, root(), modifiers, keycode,
-                                                                          XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
+        auto* error =
+            xcb_request_check(connection_, xcb_grab_key_checked(connection_, 1, root(), modifiers, keycode,
+                                                                XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
         std::free(error);
         return error == nullptr;
     }
@@ -75,10 +76,10 @@ public:
     }
     // Whether the keyboard is free: nobody holds it grabbed (tried, and given back at once).
     bool keyboardIsFree() {
-        auto* reply = xcb_grab_keyboard_reply(
-            connection_,
-            xcb_grab_keyboard(connection_, 0, root(), XCB_CURRENT_TIME, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC),
-            nullptr);
+        auto* reply = xcb_grab_keyboard_reply(connection_,
+                                              xcb_grab_keyboard(connection_, 0, root(), XCB_CURRENT_TIME,
+                                                                XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC),
+                                              nullptr);
         const bool free = reply && reply->status == XCB_GRAB_STATUS_SUCCESS;
         std::free(reply);
         if (free) xcb_ungrab_keyboard(connection_, XCB_CURRENT_TIME);
@@ -121,7 +122,9 @@ protected:
             [this] { return &panel; }, [this] { return std::vector<ClipboardPanelControlling*>{&panel}; },
             *manager, fixture.defaults, queue);
         // The page talks to the real hot key, as the shell's callbacks do.
-        fixture.services->shellCallbacks.clipboardHotkeySaved = [this] { coordinator->reregisterClipboardHotkey(); };
+        fixture.services->shellCallbacks.clipboardHotkeySaved = [this] {
+            coordinator->reregisterClipboardHotkey();
+        };
         fixture.services->shellCallbacks.clipboardHotkeyRecordingChanged = [this](bool recording) {
             coordinator->setClipboardHotkeyRecording(recording);
         };
@@ -213,8 +216,9 @@ TEST_P(HotkeyConflictDesktopTest, AHeldCombinationShowsAsFailingWorksOnceFreeAnd
 
     // It cannot be registered, which the page says at once; the default opens the history meanwhile.
     ASSERT_TRUE(until([&] { return failureShown(); }));
-    EXPECT_EQ(failureText().toStdString(), L10n::text(L10nKey::hotkeyHeldElsewhereWithStandIn,
-                                                      kCtrlAltK.displayString(), std::string("Super+Shift+V")));
+    EXPECT_EQ(failureText().toStdString(),
+              L10n::text(L10nKey::hotkeyHeldElsewhereWithStandIn, kCtrlAltK.displayString(),
+                         std::string("Super+Shift+V")));
     save(*page, "recorded-failed");
     ASSERT_TRUE(hold("super+shift+v"));
     EXPECT_TRUE(until([&] { return panel.shown == 1 && !panel.visible; }));

@@ -47,7 +47,8 @@ protected:
         windowManager_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         windowManager_.start("openbox", {"--sm-disable"});
         ASSERT_TRUE(windowManager_.waitForStarted(5000)) << "openbox is missing";
-        ASSERT_TRUE(testing::windowManagerManagesWindows(DesktopSession::display(), testing::kDesktopStartTimeout))
+        ASSERT_TRUE(
+            testing::windowManagerManagesWindows(DesktopSession::display(), testing::kDesktopStartTimeout))
             << "openbox did not start";
     }
     void TearDown() override {

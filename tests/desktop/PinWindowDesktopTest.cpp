@@ -18,9 +18,9 @@
 #include <optional>
 
 #include "desktop/DesktopSession.h"
+#include "desktop/OpenboxWindowManager.h"
 #include "desktop/ShownDialogs.h"
 #include "desktop/UserInput.h"
-#include "desktop/OpenboxWindowManager.h"
 #include "desktop/WindowStacking.h"
 #include "panel/support/PinWindowDoubles.h"
 #include "panel/widgets/PinWindow.h"

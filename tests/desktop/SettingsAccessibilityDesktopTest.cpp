@@ -67,8 +67,8 @@ public:
     }
 
     QString name(const AccessibleNode& node) const {
-        QDBusMessage get = QDBusMessage::createMethodCall(node.service, node.path,
-                                                          "org.freedesktop.DBus.Properties", "Get");
+        QDBusMessage get =
+            QDBusMessage::createMethodCall(node.service, node.path, "org.freedesktop.DBus.Properties", "Get");
         get << QString("org.a11y.atspi.Accessible") << QString("Name");
         const QDBusMessage reply = bus_.call(get, QDBus::Block, 2000);
         if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) return {};
@@ -79,7 +79,8 @@ public:
     std::optional<int> actionIndex(const AccessibleNode& node, const QString& action) const {
         for (int index = 0; index < 8; ++index) {
             const QDBusMessage reply = call(node, "org.a11y.atspi.Action", "GetName", {index});
-            if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) return std::nullopt;
+            if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
+                return std::nullopt;
             const QString name = reply.arguments().at(0).toString();
             if (name.isEmpty()) return std::nullopt;
             if (name.compare(action, Qt::CaseInsensitive) == 0) return index;

@@ -20,6 +20,7 @@
 #include "desktop/ScreenshotTest.h"
 #include "history/ClipboardHistoryManager.h"
 #include "history/ClipboardHistoryRepository.h"
+#include "l10n/L10n.h"
 #include "l10n/StandardAppLanguage.h"
 #include "platform/linux/DesktopApplicationFileReader.h"
 #include "platform/linux/QtMainQueue.h"
@@ -31,7 +32,6 @@
 #include "platform/memory/InMemoryUserDefaults.h"
 #include "platform/memory/RecordingWorkspaceOpener.h"
 #include "settings/widgets/IgnoredAppsSettingsView.h"
-#include "l10n/L10n.h"
 #include "settings/widgets/StorageSettingsView.h"
 #include "support/QtTestApplication.h"
 #include "support/TemporaryDirectory.h"
@@ -95,7 +95,8 @@ TEST_P(SettingsPagesScreenshotTest, StoragePageWithAHistory) {
     manager.setStorageMoveCopying(true);
     manager.storageMoveBytesCopied().store(48'300'000);
     page.viewModel().loadStorageUsageSummary();
-    ASSERT_TRUE(DesktopSession::processEventsUntil([&] { return page.itemCountValueLabel()->text() != "1,235"; }));
+    ASSERT_TRUE(
+        DesktopSession::processEventsUntil([&] { return page.itemCountValueLabel()->text() != "1,235"; }));
     DesktopSession::processEventsFor(std::chrono::milliseconds(100));
     EXPECT_EQ(page.itemCountValueLabel()->text().toStdString(), L10n::text(L10nKey::storageMoving));
     save(page, "storage-moving");
@@ -105,7 +106,8 @@ TEST_P(SettingsPagesScreenshotTest, StoragePageWithAHistory) {
     alerts.script({L10n::text(L10nKey::storageClearHistoryButton)});
     page.viewModel().clearHistory();
     ASSERT_TRUE(DesktopSession::processEventsUntil([&] {
-        return page.viewModel().storageUsageSummary().itemCount == 0 && !page.clearHistoryButton()->isEnabled();
+        return page.viewModel().storageUsageSummary().itemCount == 0 &&
+               !page.clearHistoryButton()->isEnabled();
     }));
     DesktopSession::processEventsFor(std::chrono::milliseconds(300));
     save(page, "storage-cleared");

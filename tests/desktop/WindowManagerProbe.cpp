@@ -40,7 +40,8 @@ bool windowManagerManagesWindows(const std::string& display, std::chrono::millis
     elapsed.start();
     sinceMapped.start();
     bool managed = false;
-    while (!(managed = isReparented(connection, window, screen->root)) && elapsed.elapsed() < timeout.count()) {
+    while (!(managed = isReparented(connection, window, screen->root)) &&
+           elapsed.elapsed() < timeout.count()) {
         if (sinceMapped.elapsed() > kRemapAfterMilliseconds) {
             xcb_unmap_window(connection, window);
             xcb_map_window(connection, window);

@@ -184,9 +184,8 @@ TEST_F(X11HotkeyRegistrarTest, HeldPressesEachRunOnceWhenOurWindowHasTheFocusAtT
         ASSERT_TRUE(xdotool({"keydown", "super+shift+v"}));
         const bool ran =
             DesktopSession::processEventsUntil([&] { return runs_ == press; }, std::chrono::seconds(3));
-        const bool focused =
-            ran && DesktopSession::processEventsUntil([&] { return window.isVisible(); }) &&
-            xdotool({"windowfocus", "--sync", QString::number(window.winId())});
+        const bool focused = ran && DesktopSession::processEventsUntil([&] { return window.isVisible(); }) &&
+                             xdotool({"windowfocus", "--sync", QString::number(window.winId())});
         std::this_thread::sleep_for(std::chrono::milliseconds(120));
         ASSERT_TRUE(xdotool({"keyup", "super+shift+v"}));
         ASSERT_TRUE(ran) << "press " << press << " was lost";

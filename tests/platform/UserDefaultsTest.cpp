@@ -121,7 +121,8 @@ TEST(JsonFileUserDefaultsTest, AFifoADeviceLinkOrAHugeFileIsSetAsideUnreadAndDef
         // Moved out of the way: the next change writes a real file in its place.
         defaults.set("AppLanguage", "en");
         EXPECT_TRUE(std::filesystem::is_regular_file(std::filesystem::symlink_status(path))) << what;
-        EXPECT_EQ(JsonFileUserDefaults(path).stringValue("AppLanguage"), std::optional<std::string>("en")) << what;
+        EXPECT_EQ(JsonFileUserDefaults(path).stringValue("AppLanguage"), std::optional<std::string>("en"))
+            << what;
         std::filesystem::remove(directory / "settings.json.corrupt");
         std::filesystem::remove(path);
     };

@@ -251,7 +251,8 @@ TEST(SettingsAccessorsTest, PresentationSettingsAreStoredOnlyByTheDirectChannel)
               FloatingClipboardListStyle::compact);
     EXPECT_EQ(directClipboardPresentationMode(defaults, DistributionChannel::direct),
               DirectClipboardPresentationMode::floating);
-    EXPECT_EQ(floatingClipboardListStyle(defaults, DistributionChannel::direct), FloatingClipboardListStyle::compact);
+    EXPECT_EQ(floatingClipboardListStyle(defaults, DistributionChannel::direct),
+              FloatingClipboardListStyle::compact);
 }
 
 }  // namespace

@@ -54,7 +54,8 @@ constexpr ListedKey kKeys[] = {
     {"CustomDataDirectory", "system/DataDirectoryManager.h"},
     {"CustomDataDirectoryBookmark", "system/DataDirectoryManager.h"},
     {"AppLanguage", "l10n/AppLanguage.h"},
-    {"ClipboardClassificationEnabledSystemClassifications", "classification/ClipboardClassificationSettings.h"},
+    {"ClipboardClassificationEnabledSystemClassifications",
+     "classification/ClipboardClassificationSettings.h"},
     {"ClipboardClassificationEnabledMainContentTypes", "classification/ClipboardClassificationSettings.h"},
     {"ClipboardClassificationUserRules", "classification/ClipboardClassificationSettings.h"},
     // Followed by ".2", ".3"... for later backups.
@@ -82,8 +83,9 @@ constexpr KeyPassedIn kKeysPassedIn[] = {
 };
 
 constexpr std::string_view kSettingsMethods[] = {
-    "set",         "object",    "remove",     "contains",  "boolValue",       "integerValue",    "doubleValue",
-    "stringValue", "dataValue", "dateValue",  "arrayValue", "dictionaryValue", "stringArrayValue",
+    "set",          "object",          "remove",           "contains",  "boolValue",
+    "integerValue", "doubleValue",     "stringValue",      "dataValue", "dateValue",
+    "arrayValue",   "dictionaryValue", "stringArrayValue",
 };
 
 struct StringLiteral {
@@ -173,7 +175,8 @@ std::multimap<std::string, NamedConstant> namedStringConstants(const std::vector
             std::size_t end = skipSpaceBackwards(file.code, literal.position);
             if (end == 0 || file.code[end - 1] != '=') continue;
             end = skipSpaceBackwards(file.code, end - 1);
-            if (end >= 2 && file.code.compare(end - 2, 2, "[]") == 0) end = skipSpaceBackwards(file.code, end - 2);
+            if (end >= 2 && file.code.compare(end - 2, 2, "[]") == 0)
+                end = skipSpaceBackwards(file.code, end - 2);
             std::size_t begin = end;
             while (begin > 0 && isIdentifierChar(file.code[begin - 1])) --begin;
             if (begin == end) continue;
@@ -200,7 +203,8 @@ std::vector<SettingsCall> settingsCalls(const std::vector<SourceFile>& files) {
     for (const SourceFile& file : files) {
         const std::string& code = file.code;
         for (const std::string_view method : kSettingsMethods) {
-            for (std::size_t at = code.find(method); at != std::string::npos; at = code.find(method, at + 1)) {
+            for (std::size_t at = code.find(method); at != std::string::npos;
+                 at = code.find(method, at + 1)) {
                 const std::size_t afterName = at + method.size();
                 if ((at > 0 && isIdentifierChar(code[at - 1])) || afterName >= code.size() ||
                     code[afterName] != '(') {
@@ -283,17 +287,19 @@ TEST_F(SettingsKeyListTest, EveryKeyReadOrWrittenIsListedAndNamedOnce) {
         EXPECT_FALSE(resolution.literal) << where << " spells its key out; use the key's one declared name";
         EXPECT_LE(resolution.values.size(), 1u) << where << " names more than one key";
         if (resolution.values.empty()) {
-            const bool known = std::any_of(std::begin(kKeysPassedIn), std::end(kKeysPassedIn),
-                                           [&](const KeyPassedIn& passed) {
-                                               return passed.file == call.file && passed.argument == call.argument;
-                                           });
-            EXPECT_TRUE(known) << where << " takes a key this test cannot see; list the keys it is given in kKeys "
+            const bool known = std::any_of(
+                std::begin(kKeysPassedIn), std::end(kKeysPassedIn), [&](const KeyPassedIn& passed) {
+                    return passed.file == call.file && passed.argument == call.argument;
+                });
+            EXPECT_TRUE(known) << where
+                               << " takes a key this test cannot see; list the keys it is given in kKeys "
                                << "and the call in kKeysPassedIn";
             passedInSeen.insert({call.file, call.argument});
             continue;
         }
         for (const std::string& value : resolution.values) {
-            EXPECT_TRUE(listed.contains(value)) << where << " uses the key \"" << value << "\", missing from kKeys";
+            EXPECT_TRUE(listed.contains(value))
+                << where << " uses the key \"" << value << "\", missing from kKeys";
             keysSeen.insert(value);
         }
     }
@@ -314,10 +320,11 @@ TEST_F(SettingsKeyListTest, EachListedKeyIsDeclaredOnceBesideItsOwner) {
                 if (literal.text == key.name) declaredIn.push_back(file.path);
             }
         }
-        ASSERT_FALSE(declaredIn.empty()) << "\"" << key.name << "\" is named nowhere in src/; remove it from kKeys";
-        EXPECT_EQ(declaredIn.size(), 1u) << "\"" << key.name << "\" is spelled out " << declaredIn.size()
-                                         << " times, first in " << declaredIn.front() << " and "
-                                         << declaredIn.back();
+        ASSERT_FALSE(declaredIn.empty())
+            << "\"" << key.name << "\" is named nowhere in src/; remove it from kKeys";
+        EXPECT_EQ(declaredIn.size(), 1u)
+            << "\"" << key.name << "\" is spelled out " << declaredIn.size() << " times, first in "
+            << declaredIn.front() << " and " << declaredIn.back();
         EXPECT_NE(std::find(declaredIn.begin(), declaredIn.end(), key.declaredIn), declaredIn.end())
             << "\"" << key.name << "\" is no longer declared in " << key.declaredIn;
     }

@@ -339,7 +339,8 @@ TEST_F(SQLiteClipboardSearchIndexStoreTest, EmptinessAndTheFillStateDecideWhatRe
     // While the history fills the index, reads step aside with their own error; writes go on.
     store->setBeingFilled(true);
     EXPECT_THROW(store->fetchRecent(10, 0), ClipboardSearchIndexBuildingError);
-    EXPECT_THROW(store->search(ClipboardSearchQueryText("alpha"), {}, 10, 0), ClipboardSearchIndexBuildingError);
+    EXPECT_THROW(store->search(ClipboardSearchQueryText("alpha"), {}, 10, 0),
+                 ClipboardSearchIndexBuildingError);
     store->rebuild({document("b", "beta")});
     store->setBeingFilled(false);
     const auto page = store->fetchRecent(10, 0);

@@ -66,8 +66,9 @@ XvfbServer::XvfbServer(const std::vector<std::string>& extraArguments) {
     }
     std::string number;
     pollfd readable{pipeEnds[0], POLLIN, 0};
-    while (number.find('\n') == std::string::npos && poll(&readable, 1,
-                static_cast<int>(std::chrono::milliseconds(kDesktopStartTimeout).count())) > 0) {
+    while (number.find('\n') == std::string::npos &&
+           poll(&readable, 1, static_cast<int>(std::chrono::milliseconds(kDesktopStartTimeout).count())) >
+               0) {
         char buffer[16];
         const ssize_t count = read(pipeEnds[0], buffer, sizeof buffer);
         if (count <= 0) break;

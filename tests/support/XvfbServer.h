@@ -12,7 +12,8 @@
 namespace quorvane::testing {
 
 // How long the display and the programs of a desktop (window manager, buses) may take to come up: on a
-// machine busy building and testing in parallel that is many seconds, and waiting ends as soon as they answer.
+// machine busy building and testing in parallel that is many seconds, and waiting ends as soon as they
+// answer.
 inline constexpr std::chrono::seconds kDesktopStartTimeout{60};
 
 class XvfbServer {

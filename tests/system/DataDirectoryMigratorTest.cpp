@@ -131,9 +131,9 @@ TEST_F(DataDirectoryMigratorTest, ChangeAsksPicksConfirmsThenCopiesSwitchesAndRe
                      "Clipboard data will be copied to:\n" + chosenStorage().string() + "\n\nContinue?",
                      {"Cancel", "Confirm Migration"}}));
     EXPECT_EQ(picker_.requests,
-              (std::vector<FolderPickerRequest>{
-                  {"Select Storage Directory", "Choose a directory to store clipboard history data.",
-                   defaultStorage().parent_path()}}));
+              (std::vector<FolderPickerRequest>{{"Select Storage Directory",
+                                                 "Choose a directory to store clipboard history data.",
+                                                 defaultStorage().parent_path()}}));
 }
 
 TEST_F(DataDirectoryMigratorTest, CancelAtEveryStepChangesNothing) {

@@ -252,7 +252,8 @@ std::optional<TextCaretPositionDetector::StrategyResult> TextCaretPositionDetect
     }
 
     if (const auto estimate = browserInputFallback(element, location, role);
-        estimate && !misplacementReason(*estimate, CaretDetectionStrategy::elementAndWindow, frameOfElement())) {
+        estimate &&
+        !misplacementReason(*estimate, CaretDetectionStrategy::elementAndWindow, frameOfElement())) {
         logDebug([&] { return "✅ 浏览器输入框兜底成功: " + wholeFields(*estimate); });
         return StrategyResult{*estimate, CaretDetectionStrategy::elementAndWindow};
     }
@@ -298,7 +299,8 @@ bool TextCaretPositionDetector::isOnSomeScreen(ScreenPoint point) const {
 }
 
 std::optional<std::string> TextCaretPositionDetector::misplacementReason(
-    const ScreenRect& rect, CaretDetectionStrategy strategy, const std::optional<ScreenRect>& elementFrame) const {
+    const ScreenRect& rect, CaretDetectionStrategy strategy,
+    const std::optional<ScreenRect>& elementFrame) const {
     const ScreenPoint mid = rect.mid();
     if (!services_.screens.screens().empty() && !isOnSomeScreen(mid)) return std::string("不在任何屏幕上");
     if (strategy != CaretDetectionStrategy::lastLineFallback && elementFrame &&

@@ -17,8 +17,8 @@
 #include "classification/formatting/SyntaxHighlighting.h"
 #include "l10n/L10n.h"
 #include "ui/ShownImageDecoding.h"
-#include "ui/UiColors.h"
 #include "ui/TransientScrollBars.h"
+#include "ui/UiColors.h"
 
 namespace quorvane {
 

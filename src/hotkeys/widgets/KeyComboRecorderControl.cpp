@@ -365,8 +365,8 @@ QSize KeyComboRecorderControl::sizeHint() const {
     QFont font = displayField_->font();
     font.setPointSizeF(kDisplayPointSize);
     const QMargins margins = layout()->contentsMargins();
-    const int prompt = static_cast<int>(std::ceil(
-        QFontMetricsF(font).horizontalAdvance(QString::fromStdString(L10n::text(L10nKey::hotkeyRecorderPrompt)))));
+    const int prompt = static_cast<int>(std::ceil(QFontMetricsF(font).horizontalAdvance(
+        QString::fromStdString(L10n::text(L10nKey::hotkeyRecorderPrompt)))));
     const int width = margins.left() + prompt + layout()->spacing() + kIndicatorSize + margins.right() + 2;
     return QSize(std::max(220, width), std::max(32, QWidget::sizeHint().height()));
 }

@@ -4,9 +4,10 @@
 // placeholder; a click starts recording, and the next qualifying key press is committed half a second later.
 // While it records it grabs the keyboard and takes every key typed, so neither another control nor another
 // program (one that grabbed the combination) reacts to the shortcut being recorded; hiding the field or
-// moving the focus elsewhere cancels the recording and lets the keyboard go. It draws a KeyComboRecorderState and hands it clicks and key presses; its owner (settings,
-// onboarding) is the state's delegate and suspends the global hot key while a recording lasts, since our own
-// grab would otherwise swallow the current shortcut before the field sees it. Main thread only.
+// moving the focus elsewhere cancels the recording and lets the keyboard go. It draws a KeyComboRecorderState
+// and hands it clicks and key presses; its owner (settings, onboarding) is the state's delegate and suspends
+// the global hot key while a recording lasts, since our own grab would otherwise swallow the current shortcut
+// before the field sees it. Main thread only.
 
 #include <QColor>
 #include <QWidget>

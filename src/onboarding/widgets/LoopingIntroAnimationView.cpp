@@ -55,8 +55,9 @@ LoopingIntroAnimationView::~LoopingIntroAnimationView() {
 
 QString LoopingIntroAnimationView::resourceFor(AppLanguage language) {
     initialiseOnboardingIntro();
-    return language == AppLanguage::simplifiedChinese ? QStringLiteral(":/quorvane/onboarding/onboarding-intro-zh-Hans.gif")
-                                                      : QStringLiteral(":/quorvane/onboarding/onboarding-intro-en.gif");
+    return language == AppLanguage::simplifiedChinese
+               ? QStringLiteral(":/quorvane/onboarding/onboarding-intro-zh-Hans.gif")
+               : QStringLiteral(":/quorvane/onboarding/onboarding-intro-en.gif");
 }
 
 bool LoopingIntroAnimationView::isPlaying() const {
@@ -68,8 +69,9 @@ int LoopingIntroAnimationView::currentFrameNumber() const {
 }
 
 void LoopingIntroAnimationView::fallBackToPlaceholder(const QString& reason) {
-    Logger::error("Failed to load onboarding animation " + fileName_.toStdString() + ": " + reason.toStdString(),
-                  "Onboarding");
+    Logger::error(
+        "Failed to load onboarding animation " + fileName_.toStdString() + ": " + reason.toStdString(),
+        "Onboarding");
     if (movie_) {
         // Deleted later: this may run inside the movie's own signal.
         movie_->disconnect(this);

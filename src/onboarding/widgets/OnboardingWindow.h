@@ -10,8 +10,8 @@
 #include <functional>
 #include <string>
 
-#include "hotkeys/model/KeyComboRecorderControlDelegate.h"
 #include "hotkeys/model/ClipboardHotkeyStatus.h"
+#include "hotkeys/model/KeyComboRecorderControlDelegate.h"
 #include "hotkeys/widgets/HotkeyFailureLabel.h"
 #include "hotkeys/widgets/KeyComboRecorderControl.h"
 #include "onboarding/model/OnboardingStep.h"

@@ -47,7 +47,8 @@ std::optional<ClipboardFooterStatusPresentation> chooseFooterStatusPresentation(
     const ClipboardFooterUpdateState& update, const UserDefaults& userDefaults) {
     if (auto error = footerStatusPresentation(errorMessage)) return error;
     if (update.isHistoryDamaged)
-        return footerStatusPresentation(ClipboardFooterErrorMessage{L10n::text(L10nKey::historyDamagedStatus)});
+        return footerStatusPresentation(
+            ClipboardFooterErrorMessage{L10n::text(L10nKey::historyDamagedStatus)});
     return makeUpdateFooterStatusPresentation(channel, update, userDefaults);
 }
 

@@ -47,7 +47,8 @@ void ClipboardPanelCoordinator::registerClipboardHotkey() {
         return;
     }
     // Nothing stored, or a value that cannot be read (logged and removed): the default takes its place.
-    const auto stored = ClipboardHotkeySetting::load(userDefaults_, "Failed to load clipboard hotkey", kLogCategory);
+    const auto stored =
+        ClipboardHotkeySetting::load(userDefaults_, "Failed to load clipboard hotkey", kLogCategory);
     if (!stored.keyCombo) {
         registerDefault(true);
         return;

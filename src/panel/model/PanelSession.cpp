@@ -59,8 +59,8 @@ std::vector<ClipboardFilterSuggestion> PanelSession::filterSuggestions() const {
 
 std::optional<std::string> PanelSession::applyFilterSuggestion(const ClipboardFilterSuggestion& suggestion) {
     if (!filterSuggestionContext_) return std::nullopt;
-    std::string text = ClipboardSearchQueryParser::applySuggestion(suggestion, searchText_,
-                                                                   filterSuggestionContext_->replacementRange);
+    std::string text = ClipboardSearchQueryParser::applySuggestion(
+        suggestion, searchText_, filterSuggestionContext_->replacementRange);
     filterSuggestionContext_.reset();
     searchText_ = text;
     dependencies_.viewModel.setSearchText(text);
@@ -93,7 +93,8 @@ bool PanelSession::isAutoPasteEnabled() const {
 PanelSession::Outcome PanelSession::confirm(std::optional<ClipboardHistoryIndexSnapshot> entry,
                                             bool asPlainText) {
     if (inFlight_ || dependencies_.performer.isBusy()) {
-        Logger::info("A paste-back is already running; ignoring another confirmation", dependencies_.logCategory);
+        Logger::info("A paste-back is already running; ignoring another confirmation",
+                     dependencies_.logCategory);
         return Outcome::ignored;
     }
     if (!entry) entry = dependencies_.viewModel.selectedItem();
@@ -146,7 +147,8 @@ void PanelSession::copy(const ClipboardHistoryIndexSnapshot& entry, bool asPlain
                         const std::optional<std::string>& formattedText) {
     if (formattedText && entry.contentType == ClipboardContentType::text) {
         if (dependencies_.pasteboard.writeText(*formattedText, std::nullopt, std::nullopt)) {
-            Logger::info("Copied formatted text to pasteboard for item: " + entry.id, dependencies_.logCategory);
+            Logger::info("Copied formatted text to pasteboard for item: " + entry.id,
+                         dependencies_.logCategory);
             if (dependencies_.hidePanel) dependencies_.hidePanel();
         } else {
             Logger::error("Failed to copy formatted text to pasteboard for item: " + entry.id,

@@ -115,9 +115,12 @@ public:
 
     // Reads the view model's error into the footer's error; call when it changed.
     void viewModelErrorChanged();
-    const std::optional<ClipboardFooterErrorMessage>& footerErrorMessage() const { return footerErrorMessage_; }
+    const std::optional<ClipboardFooterErrorMessage>& footerErrorMessage() const {
+        return footerErrorMessage_;
+    }
     // What the footer shows: that error, else what this build and `update` call for.
-    std::optional<ClipboardFooterStatusPresentation> footerStatus(const ClipboardFooterUpdateState& update) const;
+    std::optional<ClipboardFooterStatusPresentation> footerStatus(
+        const ClipboardFooterUpdateState& update) const;
 
 private:
     void completePasteBack(bool succeeded, const std::optional<ReturnTarget>& target, bool autoPaste);

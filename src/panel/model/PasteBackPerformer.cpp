@@ -97,8 +97,9 @@ void PasteBackPerformer::postIfStillActive() {
 bool PasteBackPerformer::preparePrimarySelection(const PasteMethod& method) {
     const auto text = pasteboard_.string();
     if (!text) {
-        Logger::warning("The terminal " + method.terminal + " pastes only text and the entry has none; it is "
-                        "on the clipboard, not pasted",
+        Logger::warning("The terminal " + method.terminal +
+                            " pastes only text and the entry has none; it is "
+                            "on the clipboard, not pasted",
                         logCategory);
         return false;
     }

@@ -12,9 +12,9 @@
 
 #include "l10n/L10n.h"
 #include "panel/widgets/LetterKey.h"
+#include "ui/TransientScrollBars.h"
 #include "ui/UiColors.h"
 #include "ui/UiSymbols.h"
-#include "ui/TransientScrollBars.h"
 
 namespace quorvane {
 namespace {

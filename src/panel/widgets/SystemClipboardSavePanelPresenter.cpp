@@ -19,7 +19,8 @@ QString SystemClipboardSavePanelPresenter::startFolder() {
 }
 
 QString SystemClipboardSavePanelPresenter::nameFilter(const ClipboardSavePanelRequest& request) {
-    const QMimeType type = QMimeDatabase().mimeTypeForName(QString::fromStdString(request.allowedContentType));
+    const QMimeType type =
+        QMimeDatabase().mimeTypeForName(QString::fromStdString(request.allowedContentType));
     QStringList suffixes;
     const QString suggested = QFileInfo(QString::fromStdString(request.suggestedName)).suffix();
     if (!suggested.isEmpty()) suffixes << suggested;
@@ -29,7 +30,8 @@ QString SystemClipboardSavePanelPresenter::nameFilter(const ClipboardSavePanelRe
     if (suffixes.isEmpty()) return QStringLiteral("* (*)");
     QStringList patterns;
     for (const QString& suffix : suffixes) patterns << QStringLiteral("*.") + suffix;
-    const QString name = type.isValid() && !type.comment().isEmpty() ? type.comment() : suffixes.front().toUpper();
+    const QString name =
+        type.isValid() && !type.comment().isEmpty() ? type.comment() : suffixes.front().toUpper();
     return name + QStringLiteral(" (") + patterns.join(' ') + QStringLiteral(")");
 }
 

@@ -92,9 +92,10 @@ void JsonFileUserDefaults::setAside(const std::string& reason) {
     const auto aside = path_.string() + ".corrupt";
     std::error_code error;
     std::filesystem::rename(path_, aside, error);
-    Logger::warning("Settings file " + path_.string() + " set aside: " + reason + "; starting with defaults" +
-                        (error ? " (it could not be moved: " + error.message() + ")" : " (kept as " + aside + ")"),
-                    kCategory);
+    Logger::warning(
+        "Settings file " + path_.string() + " set aside: " + reason + "; starting with defaults" +
+            (error ? " (it could not be moved: " + error.message() + ")" : " (kept as " + aside + ")"),
+        kCategory);
 }
 
 void JsonFileUserDefaults::didChange(const std::map<std::string, DefaultsValue>& values) {

@@ -37,7 +37,8 @@ void makeColumnsReadable(QFileDialog* dialog) {
     if (!details) return;
     QHeaderView* header = details->header();
     header->setStretchLastSection(false);
-    header->setMinimumSectionSize(header->fontMetrics().horizontalAdvance(QStringLiteral("Date Modified")) / 2);
+    header->setMinimumSectionSize(header->fontMetrics().horizontalAdvance(QStringLiteral("Date Modified")) /
+                                  2);
     header->setSectionResizeMode(QHeaderView::ResizeToContents);
     header->setSectionResizeMode(0, QHeaderView::Stretch);
 }
@@ -57,7 +58,8 @@ void QtFolderPicker::chooseFolder(const FolderPickerRequest& request, Completion
         grid->addWidget(message, grid->rowCount(), 0, 1, grid->columnCount());
     }
 
-    if (const QString start = existingFolder(request.startFolder); !start.isEmpty()) dialog->setDirectory(start);
+    if (const QString start = existingFolder(request.startFolder); !start.isEmpty())
+        dialog->setDirectory(start);
     makeColumnsReadable(dialog);
 
     openFileDialog(dialog, std::move(completion));

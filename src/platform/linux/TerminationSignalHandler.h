@@ -1,7 +1,7 @@
 #pragma once
 
-// Turns SIGINT, SIGTERM and SIGHUP into a clean quit of the Qt event loop, so shut-down runs on the main thread
-// instead of inside a signal handler. Create one, on the main thread, after the QApplication.
+// Turns SIGINT, SIGTERM and SIGHUP into a clean quit of the Qt event loop, so shut-down runs on the main
+// thread instead of inside a signal handler. Create one, on the main thread, after the QApplication.
 
 #include <QObject>
 

@@ -86,7 +86,8 @@ std::optional<xcb_window_t> X11FrontmostApplicationProvider::activeWindow() cons
     // Window managers leave a hidden panel marked active when there is nothing to return to: a window that
     // is not on screen is no window in front.
     std::unique_ptr<xcb_get_window_attributes_reply_t, decltype(&std::free)> attributes(
-        xcb_get_window_attributes_reply(connection_, xcb_get_window_attributes(connection_, *window), nullptr),
+        xcb_get_window_attributes_reply(connection_, xcb_get_window_attributes(connection_, *window),
+                                        nullptr),
         &std::free);
     if (!attributes || attributes->map_state != XCB_MAP_STATE_VIEWABLE) return std::nullopt;
     return *window;

@@ -119,8 +119,9 @@ LaunchAtLoginStatus XdgAutostartLaunchAtLoginManager::status() const {
     try {
         const DesktopEntry entry = DesktopEntry::parse(contents.str());
         if (const auto reason = deadEntryReason(entry)) {
-            Logger::info("Autostart entry " + autostartEntry_->string() + " will not start Quorvane: " + *reason,
-                         kLogCategory);
+            Logger::info(
+                "Autostart entry " + autostartEntry_->string() + " will not start Quorvane: " + *reason,
+                kLogCategory);
             return LaunchAtLoginStatus::notRegistered;
         }
         return LaunchAtLoginStatus::enabled;

@@ -111,7 +111,8 @@ DirectClipboardPresentationMode AdvancedSettingsViewModel::presentationMode() co
 DirectClipboardPresentationMode AdvancedSettingsViewModel::setPresentationMode(
     DirectClipboardPresentationMode mode) {
     changed();
-    return setDirectClipboardPresentationMode(dependencies_.userDefaults, dependencies_.distributionChannel, mode);
+    return setDirectClipboardPresentationMode(dependencies_.userDefaults, dependencies_.distributionChannel,
+                                              mode);
 }
 
 FloatingClipboardListStyle AdvancedSettingsViewModel::floatingListStyle() const {
@@ -120,7 +121,8 @@ FloatingClipboardListStyle AdvancedSettingsViewModel::floatingListStyle() const 
 
 FloatingClipboardListStyle AdvancedSettingsViewModel::setFloatingListStyle(FloatingClipboardListStyle style) {
     changed();
-    return setFloatingClipboardListStyle(dependencies_.userDefaults, dependencies_.distributionChannel, style);
+    return setFloatingClipboardListStyle(dependencies_.userDefaults, dependencies_.distributionChannel,
+                                         style);
 }
 
 bool AdvancedSettingsViewModel::directReturnPasteEnabled() const {

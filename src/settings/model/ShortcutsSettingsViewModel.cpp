@@ -124,8 +124,8 @@ void ShortcutsSettingsViewModel::loadClipboardHistoryHotkey() {
     if (isLoadingHotkey_) return;
     isLoadingHotkey_ = true;
     // A value that cannot be read is removed and leaves the shown shortcut as it was.
-    const auto stored =
-        ClipboardHotkeySetting::load(dependencies_.userDefaults, "Failed to load clipboard hotkey", kLogCategory);
+    const auto stored = ClipboardHotkeySetting::load(dependencies_.userDefaults,
+                                                     "Failed to load clipboard hotkey", kLogCategory);
     if (!stored.error && stored.keyCombo != clipboardHistoryHotkey_) {
         clipboardHistoryHotkey_ = stored.keyCombo;
         changed();

@@ -1,7 +1,8 @@
 #pragma once
 // The "User Rules" tab: the rules in a table with an Enabled checkbox per row, and Add, Edit (or a double
-// click), Delete, Move Up and Move Down (rules run in list order). Each change is stored at once. A rule the editor commits that fails validation is
-// reported in an alert, then the editor opens again with what the user typed. Main thread only.
+// click), Delete, Move Up and Move Down (rules run in list order). Each change is stored at once. A rule the
+// editor commits that fails validation is reported in an alert, then the editor opens again with what the
+// user typed. Main thread only.
 
 #include <QPointer>
 #include <QWidget>

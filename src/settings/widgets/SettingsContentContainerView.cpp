@@ -36,7 +36,8 @@ private:
 };
 
 QAccessibleInterface* shownChildrenFactory(const QString& className, QObject* object) {
-    if (className == QLatin1String("quorvane::SettingsContentContainerView") && object && object->isWidgetType())
+    if (className == QLatin1String("quorvane::SettingsContentContainerView") && object &&
+        object->isWidgetType())
         return new ShownChildrenAccessible(static_cast<QWidget*>(object));
     return nullptr;
 }

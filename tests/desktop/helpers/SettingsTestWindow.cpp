@@ -42,10 +42,11 @@ int main(int argc, char** argv) {
             fixture.alerts, center, *queue, clock, nullptr, nullptr});
     });
     SettingsWindowController window(*fixture.services, factories);
-    QObject::connect(&window, &SettingsWindowController::moduleSelected, [&](SettingsModuleIdentifier module) {
-        const std::string_view name = rawValue(module);
-        out << "page " << QString::fromUtf8(name.data(), static_cast<int>(name.size())) << Qt::endl;
-    });
+    QObject::connect(
+        &window, &SettingsWindowController::moduleSelected, [&](SettingsModuleIdentifier module) {
+            const std::string_view name = rawValue(module);
+            out << "page " << QString::fromUtf8(name.data(), static_cast<int>(name.size())) << Qt::endl;
+        });
     window.move(80, 60);
     window.show();
 

@@ -95,8 +95,8 @@ TEST_F(LoopingIntroAnimationViewTest, TheTutorialAnimationPlaysWhileShownAndStar
 }
 
 TEST_F(LoopingIntroAnimationViewTest, EachLanguageGetsItsOwnLoopingAnimationUnderTwoMegabytes) {
-    for (const auto& [raw, language] : {std::pair{"en", AppLanguage::english},
-                                        std::pair{"zh-Hans", AppLanguage::simplifiedChinese}}) {
+    for (const auto& [raw, language] :
+         {std::pair{"en", AppLanguage::english}, std::pair{"zh-Hans", AppLanguage::simplifiedChinese}}) {
         defaults_.set("AppLanguage", std::string(raw));
         auto window = makeWindow();
         window->showStep(OnboardingStep::tutorial);

@@ -94,7 +94,8 @@ TEST(ClipboardFooterStatusPresentationTest, ADamagedHistoryOutranksTheUpdateNoti
     InMemoryUserDefaults defaults;
     setMenuBarShowIcon(defaults, false);
     const ClipboardFooterUpdateState damaged{true, std::string("2.1"), true};
-    const auto shown = chooseFooterStatusPresentation(std::nullopt, DistributionChannel::direct, damaged, defaults);
+    const auto shown =
+        chooseFooterStatusPresentation(std::nullopt, DistributionChannel::direct, damaged, defaults);
     ASSERT_TRUE(shown);
     EXPECT_EQ(shown->message, L10n::text(L10nKey::historyDamagedStatus));
     EXPECT_FALSE(shown->action);

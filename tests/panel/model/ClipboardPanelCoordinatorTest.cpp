@@ -3,8 +3,8 @@
 #include <memory>
 
 #include "hotkeys/model/HotkeyManager.h"
-#include "panel/model/ClipboardHotkeySetting.h"
 #include "l10n/L10n.h"
+#include "panel/model/ClipboardHotkeySetting.h"
 #include "panel/model/ClipboardPanelCoordinator.h"
 #include "platform/memory/FakeClock.h"
 #include "platform/memory/InMemoryHotkeyRegistrar.h"
@@ -102,15 +102,15 @@ TEST_F(ClipboardPanelCoordinatorTest, StoredValuesThatDoNotDecodeOrThatTheManage
     EXPECT_EQ(stored(), std::optional(KeyCombo::defaultClipboardHistory()));
 
     // Ctrl+V alone is the paste shortcut everywhere: never a global hot key.
-    ClipboardHotkeySetting::store(defaults,
-                                                    KeyCombo{KeyCombo::keyCodeV, hotkeyModifierCommand});
+    ClipboardHotkeySetting::store(defaults, KeyCombo{KeyCombo::keyCodeV, hotkeyModifierCommand});
     coordinator->reregisterClipboardHotkey();
     EXPECT_EQ(coordinator->registeredClipboardHotkey(), std::optional(KeyCombo::defaultClipboardHistory()));
     EXPECT_EQ(stored(), std::optional(KeyCombo::defaultClipboardHistory()));
     EXPECT_EQ(registrar.heldGrabs().size(), 1u);
     // Where it was recorded, the user learns why the default came back.
     EXPECT_EQ(ClipboardHotkeyStatus::failureText(*coordinator),
-              std::optional(L10n::text(L10nKey::hotkeyRefused, std::string("Ctrl+V"), std::string("Super+Shift+V"))));
+              std::optional(
+                  L10n::text(L10nKey::hotkeyRefused, std::string("Ctrl+V"), std::string("Super+Shift+V"))));
     EXPECT_FALSE(coordinator->failedClipboardHotkey().has_value()) << "nothing to try again";
 
     ClipboardHotkeySetting::store(defaults, kCtrlAltK);
@@ -133,9 +133,10 @@ TEST_F(ClipboardPanelCoordinatorTest,
     EXPECT_EQ(statusChanges, 0) << "observers hear of it on a later turn";
     loop.runUntilIdle();
     EXPECT_EQ(statusChanges, 1);
-    EXPECT_TRUE(log.contains("WARNING", "Failed to register clipboard hotkey Ctrl+Alt+K (another program may "
-                                        "hold it); Super+Shift+V stands in until it is free, trying again "
-                                        "every 30 s"));
+    EXPECT_TRUE(log.contains("WARNING",
+                             "Failed to register clipboard hotkey Ctrl+Alt+K (another program may "
+                             "hold it); Super+Shift+V stands in until it is free, trying again "
+                             "every 30 s"));
     EXPECT_FALSE(log.contains("WARNING", "for this session"));
 
     // Tried again on the timer, and when a window with the recorder opens; still held: no new lines.
@@ -179,8 +180,9 @@ TEST_F(ClipboardPanelCoordinatorTest, AFailureIsForgottenWhileRecordingAndReport
     coordinator->setClipboardHotkeyRecording(false);
     EXPECT_EQ(coordinator->failedClipboardHotkey(), std::optional(kCtrlAltK));
     EXPECT_FALSE(coordinator->registeredClipboardHotkey().has_value());
-    EXPECT_TRUE(log.contains("ERROR", "Failed to register clipboard hotkey Ctrl+Alt+K or the default "
-                                      "Super+Shift+V (another program may hold them)"));
+    EXPECT_TRUE(log.contains("ERROR",
+                             "Failed to register clipboard hotkey Ctrl+Alt+K or the default "
+                             "Super+Shift+V (another program may hold them)"));
 }
 
 TEST_F(ClipboardPanelCoordinatorTest, ADefaultThatIsRefusedRegistersAndStoresNothing) {

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
+#include "l10n/L10n.h"
 #include "panel/model/ClipboardPanelViewModel.h"
 #include "panel/support/PanelViewModelFixture.h"
-#include "l10n/L10n.h"
 #include "search/EmptyClipboardSearchService.h"
 #include "searchindex/SQLiteClipboardSearchIndexStoreError.h"
 #include "support/LogCapture.h"

@@ -53,16 +53,9 @@ protected:
     }
 
     PanelSession::Dependencies dependenciesFor(DistributionChannel channel) {
-        return PanelSession::Dependencies{*viewModel,
-                                          performer,
-                                          activation,
-                                          pasteboard,
-                                          defaults,
-                                          trust,
-                                          channel,
-                                          ownProcess,
-                                          [this] { hide(); },
-                                          "PanelSessionTest"};
+        return PanelSession::Dependencies{
+            *viewModel, performer, activation, pasteboard,         defaults,
+            trust,      channel,   ownProcess, [this] { hide(); }, "PanelSessionTest"};
     }
 
     // What the controllers do on hiding: the session ends and the window manager focuses some other window.

@@ -3,13 +3,13 @@
 #include <optional>
 #include <vector>
 
+#include "panel/model/PasteBackPerformer.h"
 #include "platform/memory/FakeClock.h"
 #include "platform/memory/InMemoryPasteboard.h"
 #include "platform/memory/InMemoryWindowActivation.h"
 #include "platform/memory/ManualRunLoop.h"
 #include "platform/memory/RecordingPasteShortcutPoster.h"
 #include "support/LogCapture.h"
-#include "panel/model/PasteBackPerformer.h"
 
 namespace quorvane {
 namespace {

@@ -1,9 +1,8 @@
-#include "panel/widgets/ClipboardAppIconProvider.h"
-
 #include <gtest/gtest.h>
 
 #include <QImage>
 
+#include "panel/widgets/ClipboardAppIconProvider.h"
 #include "panel/widgets/WidgetTestApplication.h"
 #include "platform/memory/InMemoryApplicationCatalog.h"
 #include "support/TemporaryDirectory.h"

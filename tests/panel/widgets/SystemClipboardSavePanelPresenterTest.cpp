@@ -27,8 +27,10 @@ protected:
     }
     void TearDown() override {
         qputenv("HOME", savedHome_);
-        if (savedConfig_.isEmpty()) qunsetenv("XDG_CONFIG_HOME");
-        else qputenv("XDG_CONFIG_HOME", savedConfig_);
+        if (savedConfig_.isEmpty())
+            qunsetenv("XDG_CONFIG_HOME");
+        else
+            qputenv("XDG_CONFIG_HOME", savedConfig_);
         for (QWidget* widget : QApplication::topLevelWidgets()) delete widget;
     }
 
@@ -36,10 +38,12 @@ protected:
         presenter.present(request, [this](auto destination) { answers.push_back(destination); });
         QApplication::processEvents();
         for (QWidget* widget : QApplication::topLevelWidgets()) {
-            if (auto* dialog = qobject_cast<QFileDialog*>(widget); dialog && dialog->isVisible()) return dialog;
+            if (auto* dialog = qobject_cast<QFileDialog*>(widget); dialog && dialog->isVisible())
+                return dialog;
         }
         for (QWidget* widget : QApplication::allWidgets()) {
-            if (auto* dialog = qobject_cast<QFileDialog*>(widget); dialog && dialog->isVisible()) return dialog;
+            if (auto* dialog = qobject_cast<QFileDialog*>(widget); dialog && dialog->isVisible())
+                return dialog;
         }
         return nullptr;
     }

@@ -55,7 +55,8 @@ TEST_F(XdgAutostartLaunchAtLoginManagerTest, TurningOnWritesAnEntryThatStartsThi
 }
 
 // Entries the desktop would not start at sign-in show as off, and turning on replaces them.
-TEST_F(XdgAutostartLaunchAtLoginManagerTest, EntriesTheDesktopWouldNotStartCountAsOffAndTurningOnReplacesThem) {
+TEST_F(XdgAutostartLaunchAtLoginManagerTest,
+       EntriesTheDesktopWouldNotStartCountAsOffAndTurningOnReplacesThem) {
     XdgAutostartLaunchAtLoginManager launch = manager();
     const std::filesystem::path notExecutable = directory_ / "notes.txt";
     std::ofstream(notExecutable) << "text";

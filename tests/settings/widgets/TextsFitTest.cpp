@@ -65,10 +65,10 @@ protected:
     testing::SettingsWindowFixture fixture_;
     testing::TemporaryDirectory home_;
     RecordingWorkspaceOpener workspace_;
-    DataDirectoryManager directories_{fixture_.defaults, workspace_, [this](const std::string& name) {
-                                          return name == "HOME" ? std::optional<std::string>(home_.path().string())
-                                                                : std::nullopt;
-                                      }};
+    DataDirectoryManager directories_{
+        fixture_.defaults, workspace_, [this](const std::string& name) {
+            return name == "HOME" ? std::optional<std::string>(home_.path().string()) : std::nullopt;
+        }};
     std::shared_ptr<QtMainQueue> queue_ = std::make_shared<QtMainQueue>();
     NotificationCenter center_{*queue_};
     SystemClock clock_;
@@ -106,7 +106,8 @@ TEST_P(TextsFitTest, EveryClassificationTabAndTheRuleEditorAtTheSmallestWindow) 
         settle();
         const QStringList cut = testing::cutTexts(window.get());
         EXPECT_TRUE(cut.isEmpty()) << report(window->tabBar()->tabText(index), cut);
-        window->grab().save(folder() + QString("/smallest-classification-tab%1-").arg(index) + GetParam() + ".png");
+        window->grab().save(folder() + QString("/smallest-classification-tab%1-").arg(index) + GetParam() +
+                            ".png");
     }
 
     window->selectTab(1);
