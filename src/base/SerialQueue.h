@@ -13,21 +13,22 @@
 #include <thread>
 #include <type_traits>
 
+#include "base/JobQueue.h"
 #include "base/RunAndWait.h"
 
 namespace quorvane {
 
-class SerialQueue {
+class SerialQueue final : public JobQueue {
 public:
     explicit SerialQueue(std::string label);
-    ~SerialQueue();
+    ~SerialQueue() override;
     SerialQueue(const SerialQueue&) = delete;
     SerialQueue& operator=(const SerialQueue&) = delete;
 
     const std::string& label() const { return label_; }
 
     // Queues `job` behind every job queued before it.
-    void async(std::function<void()> job);
+    void async(std::function<void()> job) override;
     // Queues `job` and waits for it. Called from a job of this queue it runs inline instead of deadlocking.
     // Exceptions thrown by `job` reach the caller.
     void sync(const std::function<void()>& job);

@@ -3,14 +3,13 @@
 #include <algorithm>
 #include <exception>
 #include <limits>
-#include <set>
-#include <unordered_map>
 
 #include "base/Logger.h"
 #include "base/RunAndWait.h"
 #include "base/Sha256.h"
 #include "base/WhitespaceTrimming.h"
 #include "history/ClipboardHistoryClearRecord.h"
+#include "history/ClipboardHistorySearchSource.h"
 #include "history/ClipboardHistorySnapshotRanking.h"
 #include "preferences/SettingsAccessors.h"
 
@@ -45,104 +44,6 @@ std::int64_t flooredCount(std::int64_t count) {
 
 ClipboardHistoryUsageMetadata usageOf(const ClipboardHistoryIndex& index) {
     return {index.lastAccessedAt, flooredCount(index.accessCount)};
-}
-
-ClipboardSearchSourceDocument makeSearchSourceDocument(const ClipboardHistoryIndex& index,
-                                                       const std::string& searchableText) {
-    return {index.id,          index.preview,          searchableText,
-            index.createdAt,   index.lastAccessedAt,   flooredCount(index.accessCount),
-            index.contentType, index.bundleIdentifier, index.classification};
-}
-
-// An image's searchable text is its recognised text; a text's is its full content.
-std::string searchableTextOf(const ClipboardHistoryIndex& index, const ClipboardHistoryContent* content) {
-    if (!content) return {};
-    if (index.contentType == ClipboardContentType::image) return content->ocrText.value_or("");
-    return content->content;
-}
-
-// A few entries are looked up one by one; beyond this many, one pass over the whole store is cheaper.
-constexpr std::size_t kEntriesLookedUpSingly = 256;
-
-// The source documents of the entries in `only` (every entry when null), newest first.
-std::vector<ClipboardSearchSourceDocument> loadSearchSourceDocuments(ClipboardHistoryStoreContext& context,
-                                                                     const std::set<std::string>* only) {
-    std::vector<ClipboardHistoryIndex> indexes;
-    std::unordered_map<std::string, ClipboardHistoryContent> contentsByID;
-    if (only && only->size() <= kEntriesLookedUpSingly) {
-        for (const auto& id : *only) {
-            for (auto& index : context.fetchIndexes({.idEquals = id})) indexes.push_back(std::move(index));
-            for (auto& content : context.fetchContents({.idEquals = id, .loadImageData = false})) {
-                contentsByID.emplace(id, std::move(content));
-            }
-        }
-        std::stable_sort(indexes.begin(), indexes.end(),
-                         [](const auto& a, const auto& b) { return a.createdAt > b.createdAt; });
-    } else {
-        indexes = context.fetchIndexes({.newestFirst = true});
-        if (only) std::erase_if(indexes, [&](const auto& index) { return !only->contains(index.id); });
-        if (indexes.empty()) return {};
-        for (auto& content : context.fetchContents({.loadImageData = false})) {
-            if (only && !only->contains(content.id)) continue;
-            std::string id = content.id;
-            contentsByID.emplace(std::move(id), std::move(content));
-        }
-    }
-    std::vector<ClipboardSearchSourceDocument> documents;
-    documents.reserve(indexes.size());
-    for (const auto& index : indexes) {
-        const auto found = contentsByID.find(index.id);
-        documents.push_back(makeSearchSourceDocument(
-            index, searchableTextOf(index, found == contentsByID.end() ? nullptr : &found->second)));
-    }
-    return documents;
-}
-
-// The source documents of every entry, newest first, as loadSearchSourceDocuments() makes them, handed to
-// `visit` a batch at a time.
-void loadSearchSourceDocumentBatches(
-    ClipboardHistoryStoreContext& context, std::size_t most,
-    const std::function<void(std::vector<ClipboardSearchSourceDocument>&)>& visit) {
-    // A batch also ends at this many bytes of text, so a few huge entries cannot make one batch large.
-    constexpr std::size_t kMostBatchBytes = 32 * 1024 * 1024;
-    std::vector<ClipboardSearchSourceDocument> documents;
-    context.fetchIndexesWithContentInBatches(
-        most, kMostBatchBytes, [&](std::vector<HistoryIndexWithContent>& batch) {
-            documents.clear();
-            documents.reserve(batch.size());
-            for (auto& record : batch) {
-                documents.push_back(makeSearchSourceDocument(
-                    record.index,
-                    searchableTextOf(record.index, record.content ? &*record.content : nullptr)));
-                // The text lives on in the document; the record's copy goes now, not with the batch.
-                record.content.reset();
-            }
-            visit(documents);
-        });
-}
-
-std::vector<ClipboardSearchSourceDocument> loadAllSearchSourceDocuments(
-    ClipboardHistoryStoreContext& context) {
-    return loadSearchSourceDocuments(context, nullptr);
-}
-
-// Index jobs read the history through a connection of their own. A closed store throws rather than reading
-// as empty, so a late job never takes it for a reset history.
-using HistorySourceBatch = ClipboardHistorySearchIndexSync::HistorySource::Batch;
-
-ClipboardHistorySearchIndexSync::HistorySource historySource(std::weak_ptr<ClipboardHistoryStore> weakStore) {
-    const auto openContext = [weakStore]() -> std::unique_ptr<ClipboardHistoryStoreContext> {
-        auto store = weakStore.lock();
-        if (!store) throw HistoryStoreError(HistoryStoreError::Kind::open, "the history store is closed");
-        return store->makeReadContext();
-    };
-    return {[openContext] { return openContext()->fetchIndexIDs(); },
-            [openContext](const std::set<std::string>* only) {
-                return loadSearchSourceDocuments(*openContext(), only);
-            },
-            [openContext](std::size_t most, const HistorySourceBatch& visit) {
-                loadSearchSourceDocumentBatches(*openContext(), most, visit);
-            }};
 }
 
 bool isDamageError(const std::exception& error) {
@@ -207,7 +108,7 @@ ClipboardHistoryRepository::ClipboardHistoryRepository(
     // The fill of an empty index and the reconciliation run on the index queue: start-up waits for neither.
     // The reconciliation mends what the index lacks otherwise (a write lost to a crash, a history replaced
     // under the index).
-    indexSync_.attachHistory(historySource(store_),
+    indexSync_.attachHistory(ClipboardHistorySearchSource::historySource(store_),
                              [this] { return onMain([&] { return store_->mainContext().hasIndexes(); }); });
     indexSync_.scheduleReconciliation();
     // A file damaged while the program was stopped is said at the start, not at the first copy that fails;
@@ -391,7 +292,8 @@ void ClipboardHistoryRepository::saveNewEntry(const ClipboardHistoryIndex& index
     context.insert(index);
     context.insert(std::move(content));
     if (!saveContext()) return;
-    indexSync_.scheduleUpsert(makeSearchSourceDocument(index, searchableText), indexSynchronously);
+    indexSync_.scheduleUpsert(ClipboardHistorySearchSource::document(index, searchableText),
+                              indexSynchronously);
     postChange();
 }
 
@@ -410,7 +312,8 @@ void ClipboardHistoryRepository::updateOCRText(const std::string& id, const std:
         context.insert(*index);
         context.insert(std::move(*content));
         if (!saveContext()) return;
-        indexSync_.scheduleUpsert(makeSearchSourceDocument(*index, ocrText.value_or("")), false);
+        indexSync_.scheduleUpsert(ClipboardHistorySearchSource::document(*index, ocrText.value_or("")),
+                                  false);
     });
 }
 
@@ -447,7 +350,7 @@ void ClipboardHistoryRepository::getSearchSourceDocuments(
         readQueue_, mainQueue_, storeForReading(),
         "Failed to fetch clipboard search source documents: ", std::nullopt,
         [](ClipboardHistoryStoreContext& context) {
-            return std::optional(loadAllSearchSourceDocuments(context));
+            return std::optional(ClipboardHistorySearchSource::allDocuments(context));
         },
         std::move(completion), damageReporter());
 }
@@ -461,7 +364,7 @@ void ClipboardHistoryRepository::rebuildSearchIndexInOrder(
         try {
             if (auto store = weakStore.lock()) {
                 auto context = store->makeReadContext();
-                documents = loadAllSearchSourceDocuments(*context);
+                documents = ClipboardHistorySearchSource::allDocuments(*context);
             }
         } catch (const std::exception& error) {
             Logger::error(std::string("Failed to fetch clipboard search source documents: ") + error.what(),

@@ -8,7 +8,6 @@
 #include <clocale>
 #include <cmath>
 #include <cstdlib>
-#include <ctime>
 #include <limits>
 #include <utility>
 
@@ -18,7 +17,6 @@
 #include "searchindex/ClipboardSearchFilterState.h"
 #include "searchindex/ClipboardSearchIndexReader.h"
 #include "searchindex/ClipboardSearchIndexWriter.h"
-#include "searchindex/ClipboardSearchTokenizers.h"
 #include "searchindex/SearchStrings.h"
 #include "sqlite/SQLiteError.h"
 #include "sqlite/SQLiteTransaction.h"
@@ -26,48 +24,10 @@
 namespace quorvane {
 namespace {
 
-// Log frames (pages) after which a commit asks for a checkpoint; SQLite's own default.
-constexpr int kCheckpointFrames = 1000;
-// Pages merged per step of tidy(): about a millisecond of work, so a write waits no longer behind one.
-constexpr int kMergePages = 16;
-
 constexpr const char* kSetMeta =
     "INSERT INTO meta (key, value)\nVALUES (?, ?)\nON CONFLICT(key) DO UPDATE SET value = excluded.value;";
 constexpr const char* kSelectMeta = "SELECT value FROM meta WHERE key = ? LIMIT 1;";
 constexpr const char* kLastRebuildAtKey = "last_rebuild_at";
-
-SQLiteClipboardSearchIndexStoreError translate(const SQLiteError& error) {
-    using Kind = SQLiteClipboardSearchIndexStoreError::Kind;
-    switch (error.kind()) {
-        case SQLiteError::Kind::open:
-            return {Kind::openDatabase, error.message()};
-        case SQLiteError::Kind::execute:
-            return {Kind::execute, error.message()};
-        case SQLiteError::Kind::prepare:
-        case SQLiteError::Kind::bind:
-            return {Kind::prepare, error.message()};
-        case SQLiteError::Kind::step:
-            break;
-    }
-    return {Kind::step, error.message()};
-}
-
-// Raises the connection's page cache for one bulk write and restores it on every path.
-class WideCache {
-public:
-    explicit WideCache(SQLiteDatabase& db) : db_(db) { db_.execute("PRAGMA cache_size = -65536;"); }
-    ~WideCache() {
-        try {
-            db_.execute("PRAGMA cache_size = -2000;");
-        } catch (const SQLiteError&) {
-        }
-    }
-    WideCache(const WideCache&) = delete;
-    WideCache& operator=(const WideCache&) = delete;
-
-private:
-    SQLiteDatabase& db_;
-};
 
 void setMeta(SQLiteDatabase& db, const std::string& key, const std::string& value) {
     auto statement = db.prepare(kSetMeta);
@@ -103,26 +63,6 @@ ClipboardSearchIndexStats readStats(SQLiteDatabase& db) {
     stats.lastRebuildAt = metaDate(db, kLastRebuildAtKey);
     return stats;
 }
-
-std::string utcStamp(Date date) {
-    const auto seconds = static_cast<std::time_t>(date.timeIntervalSince1970);
-    std::tm parts{};
-    gmtime_r(&seconds, &parts);
-    char buffer[32];
-    std::strftime(buffer, sizeof buffer, "%Y%m%dT%H%M%SZ", &parts);
-    return buffer;
-}
-
-// The last connection to a file deletes its write-ahead log and the log's index by name when it closes; once
-// a damaged file is set aside, those names are the new file's. Every connection of the store keeps them
-// (the log is emptied instead), except the last one of an orderly close.
-void keepLogOnClose(SQLiteDatabase& db, bool keep = true) {
-    int keepFlag = keep ? 1 : 0;
-    sqlite3_file_control(db.handle(), "main", SQLITE_FCNTL_PERSIST_WAL, &keepFlag);
-}
-
-// Writes a refilled index takes before new damage is no longer put down to the refill.
-constexpr std::uint64_t kWritesBeforeAnotherRefill = 50;
 
 // Documents a refill may leave out before it gives up: beyond these, the failure is not about them.
 constexpr std::size_t kMostLeftOut = 100;
@@ -168,286 +108,13 @@ SQLiteClipboardSearchIndexStore::SQLiteClipboardSearchIndexStore(
     std::filesystem::path databasePath, std::shared_ptr<UserDefaults> userDefaults,
     std::shared_ptr<const Clock> clock,
     ClipboardSearchVocabulary::BundleIdentifierResolver resolveBundleIdentifiers)
-    : databasePath_(std::move(databasePath)),
-      userDefaults_(std::move(userDefaults)),
+    : userDefaults_(std::move(userDefaults)),
       clock_(std::move(clock)),
       resolveBundleIdentifiers_(resolveBundleIdentifiers ? std::move(resolveBundleIdentifiers)
-                                                         : &ClipboardSearchVocabulary::resolveByIdentifier) {
-    if (databasePath_.has_parent_path()) std::filesystem::create_directories(databasePath_.parent_path());
-    queue_.sync([this] { openConnection(); });
-    if (needsReindex_) reindexInBackground();
-}
+                                                         : &ClipboardSearchVocabulary::resolveByIdentifier),
+      file_(std::move(databasePath), clock_, [this] { forgetAppIdentifiers(); }) {}
 
-SQLiteClipboardSearchIndexStore::~SQLiteClipboardSearchIndexStore() {
-    readQueue_.sync([this] { readDb_.reset(); });
-    queue_.sync([this] {
-        if (db_) sqlite3_wal_hook(db_->handle(), nullptr, nullptr);
-    });
-    checkpointQueue_.sync([this] { checkpointDb_.reset(); });
-    // The writer closes last: it folds the log back into the file and deletes it, so a stopped program
-    // leaves one file.
-    queue_.sync([this] {
-        if (db_) keepLogOnClose(*db_, false);
-        db_.reset();
-    });
-}
-
-void SQLiteClipboardSearchIndexStore::configure(SQLiteDatabase& db) {
-    // Another connection may hold the write lock for a moment (a reader checkpointing the log); wait for it
-    // as the history store does instead of failing the write.
-    sqlite3_busy_timeout(db.handle(), busyTimeoutMilliseconds);
-    keepLogOnClose(db);
-    db.execute("PRAGMA journal_mode = WAL;");
-    // A rebuild writes the whole index into the log; once copied back, the log shrinks to this size again
-    // instead of keeping gigabytes on disk beside the file.
-    db.execute("PRAGMA journal_size_limit = " + std::to_string(kLogSizeLimitBytes) + ";");
-    db.execute("PRAGMA synchronous = NORMAL;");
-    db.execute("PRAGMA foreign_keys = ON;");
-    // No memory map here: pages the writes, fills and reconciliations read through a map stay resident in
-    // this process for as long as it runs, while the page cache gives them back. Searches map the file.
-    db.execute("PRAGMA mmap_size = 0;");
-    ClipboardSearchTokenizers::registerWith(db.handle());
-    ClipboardSearchIndexWriter::createSchema(db);
-    automergeOff_ = false;
-    // The log is copied back into the file on the checkpoint queue, beside the writes instead of inside one.
-    sqlite3_wal_hook(db.handle(), &SQLiteClipboardSearchIndexStore::walCommitted, this);
-    // Documents without ranks: a file of the earlier layout (its tables were just dropped), or one whose
-    // reindexing was cut short; or search tables made from texts of an earlier form. The search tables are
-    // filled again from the documents.
-    auto state =
-        db.prepare("SELECT EXISTS (SELECT 1 FROM documents), NOT EXISTS (SELECT 1 FROM document_ranks);");
-    const bool documents = state.step() && state.columnInt64(0) != 0;
-    const bool currentTexts = ClipboardSearchIndexWriter::holdsCurrentTexts(db);
-    needsReindex_ = documents && (state.columnInt64(1) != 0 || !currentTexts);
-    if (!documents && !currentTexts) ClipboardSearchIndexWriter::markCurrentTexts(db);
-}
-
-int SQLiteClipboardSearchIndexStore::walCommitted(void* context, sqlite3*, const char*, int frames) {
-    auto* store = static_cast<SQLiteClipboardSearchIndexStore*>(context);
-    if (frames >= kCheckpointFrames && !store->checkpointScheduled_.exchange(true)) {
-        store->checkpointQueue_.async([store] { store->checkpoint(); });
-    }
-    return SQLITE_OK;
-}
-
-void SQLiteClipboardSearchIndexStore::checkpoint() {
-    checkpointScheduled_ = false;
-    try {
-        if (!checkpointDb_ || checkpointGeneration_ != fileGeneration_) {
-            checkpointDb_.reset();
-            const std::uint64_t generation = fileGeneration_;
-            checkpointDb_ = std::make_unique<SQLiteDatabase>(databasePath_, SQLITE_OPEN_READWRITE);
-            keepLogOnClose(*checkpointDb_);
-            // A connection that has read nothing has not opened the log yet, and its checkpoints do nothing.
-            checkpointDb_->execute("SELECT COUNT(*) FROM sqlite_schema;");
-            checkpointGeneration_ = generation;
-        }
-        // Passive: copies what no reader still needs and never waits for the writer.
-        const int result = sqlite3_wal_checkpoint_v2(checkpointDb_->handle(), nullptr,
-                                                     SQLITE_CHECKPOINT_PASSIVE, nullptr, nullptr);
-        if (result != SQLITE_OK && result != SQLITE_BUSY) {
-            Logger::error("Failed to checkpoint clipboard search index: " +
-                              std::string(sqlite3_errmsg(checkpointDb_->handle())),
-                          "SQLiteSearch");
-        }
-    } catch (const std::exception& error) {
-        Logger::error("Failed to checkpoint clipboard search index: " + std::string(error.what()),
-                      "SQLiteSearch");
-    }
-}
-
-void SQLiteClipboardSearchIndexStore::scheduleTidy() {
-    if (std::exchange(tidyScheduled_, true)) return;
-    queue_.async([this] { tidy(); });
-}
-
-void SQLiteClipboardSearchIndexStore::tidy() {
-    tidyScheduled_ = false;
-    if (!db_ || reindexing_) return;
-    try {
-        // Set with the first tidying, not at open: opening reads no full-text table.
-        if (!automergeOff_) {
-            ClipboardSearchIndexWriter::setAutomerge(*db_, 0);
-            automergeOff_ = true;
-        }
-        for (const char* table : ClipboardSearchIndexWriter::kSearchTables) {
-            const auto before = sqlite3_total_changes64(db_->handle());
-            db_->execute(std::string("INSERT INTO ") + table + " (" + table + ", rank) VALUES ('merge', " +
-                         std::to_string(kMergePages) + ");");
-            // FTS5 changes fewer than two rows when no level has enough segments to merge.
-            if (sqlite3_total_changes64(db_->handle()) - before >= 2) {
-                scheduleTidy();
-                return;
-            }
-        }
-    } catch (const SQLiteError& error) {
-        Logger::error("Failed to merge clipboard search index segments: " + error.message(), "SQLiteSearch");
-        if (error.isCorruption()) recoverFromCorruption(error);
-    }
-}
-
-void SQLiteClipboardSearchIndexStore::reindexInBackground() {
-    reindexing_ = true;
-    Logger::info("Clipboard search index is in an earlier layout; reindexing it in the background",
-                 "SQLiteSearch");
-    queue_.async([this] {
-        try {
-            if (db_) {
-                const WideCache wideCache(*db_);
-                SQLiteTransaction::run(*db_, [&] { ClipboardSearchIndexWriter::reindexAll(*db_); });
-            }
-            Logger::info("Clipboard search index reindexed", "SQLiteSearch");
-        } catch (const std::exception& error) {
-            Logger::error("Failed to reindex clipboard search index: " + std::string(error.what()),
-                          "SQLiteSearch");
-        }
-        needsReindex_ = false;
-        reindexing_ = false;
-    });
-}
-
-void SQLiteClipboardSearchIndexStore::openConnection() {
-    try {
-        auto db = std::make_unique<SQLiteDatabase>(databasePath_);
-        configure(*db);
-        db_ = std::move(db);
-        return;
-    } catch (const SQLiteError& error) {
-        if (!error.isCorruption() || !recoverFromCorruption(error)) throw translate(error);
-    }
-}
-
-bool SQLiteClipboardSearchIndexStore::recoverFromCorruption(const SQLiteError& error) {
-    // Searches meanwhile fall back instead of reading a file that is being moved or one still being made.
-    recovering_ = true;
-    db_.reset();
-    // Every connection to the damaged file closes before it moves: the last one to close deletes the log
-    // and its index by name, which would by then be the new file's.
-    readQueue_.sync([this] { readDb_.reset(); });
-    checkpointQueue_.sync([this] { checkpointDb_.reset(); });
-    forgetAppIdentifiers();
-    std::filesystem::path aside;
-    try {
-        aside = moveDamagedFilesAside();
-        auto db = std::make_unique<SQLiteDatabase>(databasePath_);
-        configure(*db);
-        db_ = std::move(db);
-    } catch (const std::exception& failure) {
-        Logger::error("Failed to replace damaged clipboard search index: " + std::string(failure.what()),
-                      "SQLiteSearch");
-    }
-    // Only now: a read connection opened for the new generation finds the whole schema in place.
-    ++fileGeneration_;
-    recovering_ = false;
-    if (!db_) return false;
-    Logger::error("Failed to use clipboard search index (" + error.message() + "): moved it to " +
-                      aside.string() + " and created an empty index",
-                  "SQLiteSearch");
-    // Damage again right after a refill came in with the refill: refilling once more would only repeat it.
-    const bool cameBackWithRefill = onRecoveredFile_ && writesSinceRecovery_ < kWritesBeforeAnotherRefill;
-    onRecoveredFile_ = true;
-    writesSinceRecovery_ = 0;
-    if (cameBackWithRefill) {
-        Logger::error(
-            "Clipboard search index was damaged again soon after its refill; it is not refilled again "
-            "and holds only new entries",
-            "SQLiteSearch");
-        return true;
-    }
-    if (recoveryHandler_) {
-        recoveryHandler_();
-    } else {
-        recoveryPending_ = true;
-    }
-    return true;
-}
-
-std::filesystem::path SQLiteClipboardSearchIndexStore::moveDamagedFilesAside() {
-    namespace fs = std::filesystem;
-    const std::string base = databasePath_.string() + ".corrupt-" + utcStamp(clock_->now());
-    fs::path aside = base;
-    for (int attempt = 1; fs::exists(aside) || fs::exists(aside.string() + "-wal"); ++attempt) {
-        aside = base + "-" + std::to_string(attempt);
-    }
-    // The write-ahead log and its index belong to the damaged file; a fresh file must not pick them up.
-    for (const char* suffix : {"-wal", "-shm"}) {
-        const fs::path companion = databasePath_.string() + suffix;
-        if (fs::exists(companion)) fs::rename(companion, aside.string() + suffix);
-    }
-    if (fs::exists(databasePath_)) fs::rename(databasePath_, aside);
-    return aside;
-}
-
-template <class F>
-auto SQLiteClipboardSearchIndexStore::perform(F&& body) -> decltype(body(std::declval<SQLiteDatabase&>())) {
-    return queue_.syncResult([&] {
-        if (!db_) {
-            throw SQLiteClipboardSearchIndexStoreError(
-                SQLiteClipboardSearchIndexStoreError::Kind::openDatabase, "Unknown SQLite error");
-        }
-        try {
-            return body(*db_);
-        } catch (const SQLiteError& error) {
-            if (error.isCorruption()) recoverFromCorruption(error);
-            throw translate(error);
-        }
-    });
-}
-
-void SQLiteClipboardSearchIndexStore::openReadConnection() {
-    const std::uint64_t generation = fileGeneration_;
-    // Never creates the file: that is the write connection's, with its schema.
-    auto db = std::make_unique<SQLiteDatabase>(databasePath_, SQLITE_OPEN_READWRITE);
-    keepLogOnClose(*db);
-    // A search waits out a moment's lock (a log being recovered, a checkpoint) instead of failing.
-    sqlite3_busy_timeout(db->handle(), busyTimeoutMilliseconds);
-    ClipboardSearchTokenizers::registerWith(db->handle());
-    db->execute("PRAGMA query_only = 1;");
-    // Searches read many rows of a large file; mapping it saves a copy of every page read.
-    db->execute("PRAGMA mmap_size = 2147418112;");
-    readDb_ = std::move(db);
-    readGeneration_ = generation;
-}
-
-template <class F>
-auto SQLiteClipboardSearchIndexStore::performRead(F&& body)
-    -> decltype(body(std::declval<SQLiteDatabase&>())) {
-    return readQueue_.syncResult([&] {
-        // The caller falls back to the history's own search meanwhile.
-        if (reindexing_ || beingFilled_) throw ClipboardSearchIndexBuildingError();
-        if (recovering_) {
-            throw SQLiteClipboardSearchIndexStoreError(SQLiteClipboardSearchIndexStoreError::Kind::step,
-                                                       "clipboard search index is being replaced");
-        }
-        try {
-            if (!readDb_ || readGeneration_ != fileGeneration_) openReadConnection();
-            // One snapshot for every statement of a read: a search looks words up before it matches them.
-            readDb_->execute("BEGIN;");
-            try {
-                auto result = body(*readDb_);
-                readDb_->execute("COMMIT;");
-                return result;
-            } catch (...) {
-                try {
-                    readDb_->execute("ROLLBACK;");
-                } catch (const SQLiteError&) {
-                    // The read's own error is the one to report.
-                }
-                throw;
-            }
-        } catch (const SQLiteError& error) {
-            if (error.isCorruption()) {
-                readDb_.reset();
-                // The write queue owns the file; it sets it aside unless that already happened. Queued, not
-                // waited for: the write queue may itself be waiting for this read.
-                queue_.async([this, error, generation = readGeneration_] {
-                    if (db_ && generation == fileGeneration_) recoverFromCorruption(error);
-                });
-            }
-            throw translate(error);
-        }
-    });
-}
+SQLiteClipboardSearchIndexStore::~SQLiteClipboardSearchIndexStore() = default;
 
 void SQLiteClipboardSearchIndexStore::forgetAppIdentifiers() {
     std::lock_guard lock(appIdentifiersMutex_);
@@ -461,10 +128,10 @@ ClipboardSearchIndexStats SQLiteClipboardSearchIndexStore::rebuild(
 
 ClipboardSearchIndexStats SQLiteClipboardSearchIndexStore::rebuildInBatches(
     const std::function<void(const DocumentBatch&)>& fill) {
-    return perform([&](SQLiteDatabase& db) {
+    return file_.write([&](SQLiteDatabase& db) {
         // A large page cache for the length of the rebuild keeps the full-text merges in memory; the usual
         // cache returns afterwards so the memory is given back.
-        const WideCache wideCache(db);
+        const SQLiteClipboardSearchIndexFile::WideCache wideCache(db);
         std::size_t leftOut = 0;
         const auto leaveOut = [&](const ClipboardSearchIndexDocument& document, const SQLiteError& error) {
             // Past a handful, the documents are not what is wrong.
@@ -482,22 +149,8 @@ ClipboardSearchIndexStats SQLiteClipboardSearchIndexStore::rebuildInBatches(
     });
 }
 
-void SQLiteClipboardSearchIndexStore::eraseRemovedData() {
-    perform([&](SQLiteDatabase& db) {
-        // On the write queue, so no merge runs beside it. A checkpoint running meanwhile would make the log's
-        // truncation fail with "database is locked", and a search's snapshot would keep the log's frames:
-        // both wait until the erase is done, and the next search opens its connection anew.
-        checkpointQueue_.sync([&] {
-            readQueue_.sync([&] {
-                readDb_.reset();
-                db.rewriteWithoutRemovedData();
-            });
-        });
-    });
-}
-
 void SQLiteClipboardSearchIndexStore::upsert(const ClipboardSearchIndexDocument& document) {
-    perform([&](SQLiteDatabase& db) {
+    file_.write([&](SQLiteDatabase& db) {
         try {
             SQLiteTransaction::run(db, [&] {
                 const auto replaced = ClipboardSearchIndexWriter(db).upsert(document);
@@ -510,19 +163,19 @@ void SQLiteClipboardSearchIndexStore::upsert(const ClipboardSearchIndexDocument&
             forgetAppIdentifiers();
             warnLeftOut(document.id, error);
         }
-        ++writesSinceRecovery_;
-        scheduleTidy();
+        file_.noteWrite();
+        file_.scheduleTidy();
     });
 }
 
 void SQLiteClipboardSearchIndexStore::deleteDocuments(const std::vector<std::string>& itemIDs) {
-    perform([&](SQLiteDatabase& db) {
+    file_.write([&](SQLiteDatabase& db) {
         SQLiteTransaction::run(db, [&] {
             ClipboardSearchIndexWriter writer(db);
             for (const auto& itemID : itemIDs) writer.remove(itemID);
         });
-        ++writesSinceRecovery_;
-        scheduleTidy();
+        file_.noteWrite();
+        file_.scheduleTidy();
         forgetAppIdentifiers();
     });
 }
@@ -530,30 +183,30 @@ void SQLiteClipboardSearchIndexStore::deleteDocuments(const std::vector<std::str
 void SQLiteClipboardSearchIndexStore::updateAccess(const std::string& itemID, Date sortAt,
                                                    std::optional<Date> lastAccessedAt,
                                                    std::int64_t accessCount) {
-    perform([&](SQLiteDatabase& db) {
+    file_.write([&](SQLiteDatabase& db) {
         SQLiteTransaction::run(db, [&] {
             ClipboardSearchIndexWriter(db).updateAccess(
                 itemID, sortAt.timeIntervalSince1970,
                 lastAccessedAt ? std::optional(lastAccessedAt->timeIntervalSince1970) : std::nullopt,
                 accessCount);
         });
-        scheduleTidy();
+        file_.scheduleTidy();
     });
 }
 
 ClipboardSearchIndexStats SQLiteClipboardSearchIndexStore::stats() {
-    return perform([](SQLiteDatabase& db) { return readStats(db); });
+    return file_.write([](SQLiteDatabase& db) { return readStats(db); });
 }
 
 bool SQLiteClipboardSearchIndexStore::isEmpty() {
     // Only a file with documents is reindexed; asking the queue would wait for the whole reindexing.
-    if (reindexing_) return false;
-    return perform(
+    if (file_.isReindexing()) return false;
+    return file_.write(
         [](SQLiteDatabase& db) { return count(db, "SELECT EXISTS (SELECT 1 FROM documents);") == 0; });
 }
 
 std::vector<std::string> SQLiteClipboardSearchIndexStore::documentItemIDs() {
-    return perform([](SQLiteDatabase& db) {
+    return file_.write([](SQLiteDatabase& db) {
         std::vector<std::string> ids;
         auto statement = db.prepare("SELECT item_id FROM documents;");
         while (statement.step()) {
@@ -564,10 +217,11 @@ std::vector<std::string> SQLiteClipboardSearchIndexStore::documentItemIDs() {
 }
 
 void SQLiteClipboardSearchIndexStore::setRecoveryHandler(std::function<void()> handler) {
-    queue_.sync([&] {
-        recoveryHandler_ = std::move(handler);
-        if (recoveryHandler_ && std::exchange(recoveryPending_, false)) recoveryHandler_();
-    });
+    file_.setRecoveryHandler(std::move(handler));
+}
+
+void SQLiteClipboardSearchIndexStore::eraseRemovedData() {
+    file_.eraseRemovedData();
 }
 
 ClipboardSearchPage SQLiteClipboardSearchIndexStore::page(std::vector<ClipboardHistoryIndexSnapshot> rows,
@@ -585,7 +239,7 @@ ClipboardSearchPage SQLiteClipboardSearchIndexStore::page(std::vector<ClipboardH
 
 ClipboardSearchPage SQLiteClipboardSearchIndexStore::fetchRecent(std::int64_t limit, std::int64_t offset) {
     if (limit < 1) return {};
-    return performRead(
+    return file_.read(
         [&](SQLiteDatabase& db) { return ClipboardSearchIndexReader(db).recent(limit, offset); });
 }
 
@@ -596,7 +250,7 @@ ClipboardSearchPage SQLiteClipboardSearchIndexStore::search(const ClipboardSearc
     offset = std::max<std::int64_t>(offset, 0);
     // Taken as the documents' texts were; a NUL would also end a full-text query in the middle of a string.
     const ClipboardSearchQueryText query = typed.withNulAsBlank();
-    return performRead([&](SQLiteDatabase& db) {
+    return file_.read([&](SQLiteDatabase& db) {
         ClipboardSearchIndexReader reader(db);
         return filters.empty() ? reader.textOnly(query, limit, offset)
                                : filteredSearch(db, query, filters, limit, offset);
@@ -683,7 +337,7 @@ bool SQLiteClipboardSearchIndexStore::namesUserClassification(const std::string&
 }
 
 void SQLiteClipboardSearchIndexStore::syncVoid(const std::function<void()>& body) {
-    queue_.sync(body);
+    file_.sync(body);
 }
 
 std::set<std::string> SQLiteClipboardSearchIndexStore::makeGrams(std::string_view text,

@@ -4,12 +4,10 @@
 // pinyin texts, each entry's rank in the recency order, FTS5 tables of words, of two- and three-character
 // runs and of leading characters (all keyed by rank), and a key/value table. Shared by the
 // history store (writes) and the search service (reads, rebuild). Safe from any thread: writes run on the
-// store's own serial queue and connection, searches on a second queue with a read connection. A file that is
-// not a database, or whose contents are damaged (found at the open or by any later statement), is moved aside
-// (never deleted) and replaced by an empty index; the recovery handler tells the history store to fill it
-// again.
+// store's own serial queue and connection, searches on a second queue with a read connection. The file, its
+// connections and the recovery of a damaged one are SQLiteClipboardSearchIndexFile's; the recovery handler
+// tells the history store to fill a replaced file again.
 
-#include <atomic>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
@@ -20,24 +18,20 @@
 #include <string_view>
 #include <vector>
 
-#include "base/SerialQueue.h"
 #include "platform/Clock.h"
 #include "platform/UserDefaults.h"
 #include "searchindex/ClipboardSearchIndexStoreProtocol.h"
 #include "searchindex/ClipboardSearchVocabulary.h"
+#include "searchindex/SQLiteClipboardSearchIndexFile.h"
 #include "searchindex/SQLiteClipboardSearchIndexStoreError.h"
 #include "sqlite/SQLiteDatabase.h"
 
 namespace quorvane {
 
-class SQLiteError;
-
 class SQLiteClipboardSearchIndexStore final : public ClipboardSearchIndexStoreProtocol {
 public:
-    // How long a statement waits for another connection's lock, as the history store's connections do.
-    static constexpr int busyTimeoutMilliseconds = 5000;
     // The size the write-ahead log is cut back to once its contents are in the file.
-    static constexpr std::int64_t kLogSizeLimitBytes = 16 * 1024 * 1024;
+    static constexpr std::int64_t kLogSizeLimitBytes = SQLiteClipboardSearchIndexFile::kLogSizeLimitBytes;
 
     // Opens (creating) the index at `databasePath`, creating its parent directory, and brings its schema up
     // to date. Throws std::filesystem::filesystem_error or SQLiteClipboardSearchIndexStoreError; a store that
@@ -50,7 +44,7 @@ public:
         ClipboardSearchVocabulary::BundleIdentifierResolver resolveBundleIdentifiers = nullptr);
     ~SQLiteClipboardSearchIndexStore() override;
 
-    const std::filesystem::path& databasePath() const { return databasePath_; }
+    const std::filesystem::path& databasePath() const { return file_.databasePath(); }
 
     ClipboardSearchIndexStats rebuild(const std::vector<ClipboardSearchIndexDocument>& documents) override;
     ClipboardSearchIndexStats rebuildInBatches(
@@ -62,7 +56,7 @@ public:
                       std::int64_t accessCount) override;
     ClipboardSearchIndexStats stats() override;
     bool isEmpty() override;
-    void setBeingFilled(bool filling) override { beingFilled_ = filling; }
+    void setBeingFilled(bool filling) override { file_.setBeingFilled(filling); }
     std::vector<std::string> documentItemIDs() override;
     void setRecoveryHandler(std::function<void()> handler) override;
     ClipboardSearchPage fetchRecent(std::int64_t limit, std::int64_t offset) override;
@@ -86,17 +80,6 @@ public:
                                     std::int64_t limit);
 
 private:
-    // Runs `body` with the open connection on the queue, turning SQLite failures into the store's error and
-    // setting a damaged file aside.
-    template <class F>
-    auto perform(F&& body) -> decltype(body(std::declval<SQLiteDatabase&>()));
-    // Runs `body` with the read connection on the read queue, so searches never wait behind writes (the
-    // write-ahead log lets them read the last committed state meanwhile).
-    template <class F>
-    auto performRead(F&& body) -> decltype(body(std::declval<SQLiteDatabase&>()));
-    void openReadConnection();
-    // Fills the search tables from the documents on the write queue; searches fail meanwhile.
-    void reindexInBackground();
     // Forgets the cached application identifiers when a write may have changed them: a new identifier, or an
     // entry re-indexed under another one.
     void forgetAppIdentifiers();
@@ -110,55 +93,14 @@ private:
                                                                  const std::optional<std::string>& appValue);
     bool namesUserClassification(const std::string& value) const;
 
-    void openConnection();
-    void configure(SQLiteDatabase& db);
-    // Queues one step of merging the full-text segments the writes left, unless one is queued already; each
-    // step queues the next while there is work, so writes queued meanwhile run between the steps.
-    void scheduleTidy();
-    void tidy();
-    // SQLite's commit hook of the write connection (in place of its automatic checkpoint).
-    static int walCommitted(void* context, sqlite3* db, const char* database, int frames);
-    void checkpoint();
-    // Moves the damaged file aside and opens an empty index in its place; false when that failed too.
-    bool recoverFromCorruption(const SQLiteError& error);
-    std::filesystem::path moveDamagedFilesAside();
-
-    std::filesystem::path databasePath_;
     std::shared_ptr<UserDefaults> userDefaults_;
     std::shared_ptr<const Clock> clock_;
     ClipboardSearchVocabulary::BundleIdentifierResolver resolveBundleIdentifiers_;
-    SerialQueue queue_{"SQLiteClipboardSearchIndexStore.Queue"};
-    // Absent only after a damaged file could not be replaced.
-    std::unique_ptr<SQLiteDatabase> db_;
-    // Used on the queue only. A replacement with no handler to hear of it waits in `recoveryPending_`.
-    std::function<void()> recoveryHandler_;
-    bool recoveryPending_ = false;
-    // Whether the open file replaced a damaged one, and the writes it has taken since its refill.
-    bool onRecoveredFile_ = false;
-    std::uint64_t writesSinceRecovery_ = 0;
-    bool tidyScheduled_ = false;
-    // Whether this connection has turned FTS5's merging inside writes off (see tidy()).
-    bool automergeOff_ = false;
-    // Counts replacements of a damaged file; a read connection opened before one is reopened.
-    std::atomic<std::uint64_t> fileGeneration_{0};
-    // Set by configure() when the documents have no ranks yet; searches fail while reindexing.
-    bool needsReindex_ = false;
-    std::atomic<bool> reindexing_{false};
-    // Set by the history's first fill of an empty index; reads step aside meanwhile.
-    std::atomic<bool> beingFilled_{false};
-    // Set while a damaged file is moved aside and replaced.
-    std::atomic<bool> recovering_{false};
-    SerialQueue readQueue_{"SQLiteClipboardSearchIndexStore.ReadQueue"};
-    // Checkpoints run on their own connection and queue, so neither writes nor reads wait for them.
-    SerialQueue checkpointQueue_{"SQLiteClipboardSearchIndexStore.CheckpointQueue"};
-    std::unique_ptr<SQLiteDatabase> checkpointDb_;
-    std::uint64_t checkpointGeneration_ = 0;
-    std::atomic<bool> checkpointScheduled_{false};
-    std::unique_ptr<SQLiteDatabase> readDb_;
-    std::uint64_t readGeneration_ = 0;
-    // The distinct stored application identifiers, read once and kept until a write changes them.
+    // The distinct stored application identifiers, read once and kept until a write changes them. Before the
+    // file, which forgets them when it replaces a damaged one.
     std::mutex appIdentifiersMutex_;
     std::optional<std::vector<std::string>> appIdentifiers_;
+    SQLiteClipboardSearchIndexFile file_;
 };
 
 }  // namespace quorvane

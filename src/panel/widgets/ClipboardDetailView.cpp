@@ -1,7 +1,6 @@
 #include "panel/widgets/ClipboardDetailView.h"
 
 #include <QBuffer>
-#include <QDateTime>
 #include <QEvent>
 #include <QImage>
 #include <QImageReader>
@@ -17,18 +16,11 @@
 #include <QTextDocument>
 #include <QThread>
 #include <QVBoxLayout>
-#include <atomic>
-#include <iostream>
-#include <unordered_map>
 
 #include "base/SerialQueue.h"
-#include "base/WhitespaceTrimming.h"
-#include "classification/ClipboardSystemClassification.h"
-#include "classification/formatting/SyntaxHighlighting.h"
 #include "l10n/L10n.h"
 #include "panel/model/ClipboardDetailImageLayout.h"
-#include "panel/model/ClipboardDetailMetadata.h"
-#include "platform/linux/QtJobReceiver.h"
+#include "platform/linux/QtMainQueue.h"
 #include "ui/ElidedLabel.h"
 #include "ui/ShownImageDecoding.h"
 #include "ui/TransientScrollBars.h"
@@ -76,10 +68,6 @@ namespace {
 
 QString qstring(std::u16string_view text) {
     return QString(reinterpret_cast<const QChar*>(text.data()), static_cast<qsizetype>(text.size()));
-}
-
-Date currentDate() {
-    return Date(static_cast<double>(QDateTime::currentMSecsSinceEpoch()) / 1000.0);
 }
 
 constexpr std::size_t kLinesPerBlock = 64;
@@ -158,25 +146,31 @@ QTextDocument* buildDocument(const ClipboardDetailPreparedText& prepared, const 
 
 }  // namespace
 
-struct ClipboardDetailView::RenderedText {
-    std::uint64_t token = 0;
-    std::u16string query;
-    std::shared_ptr<const ClipboardDetailPreparedText> prepared;
+// A document built on the worker, or one the view let go of, on its way to be freed there.
+struct DetailDocument final : ClipboardDetailDrawnContent {
+    explicit DetailDocument(QTextDocument* built) : document(built) {}
     std::unique_ptr<QTextDocument> document;
-    // Set by a formatting job: its result, or none when it failed.
-    bool fromFormatting = false;
-    std::uint64_t formattingToken = 0;
-    std::shared_ptr<const ColoredText> formatted;
+};
+
+struct DetailPicture final : ClipboardDetailDrawnContent {
+    explicit DetailPicture(QImage decoded) : image(std::move(decoded)) {}
+    QImage image;
 };
 
 ClipboardDetailView::ClipboardDetailView(QWidget* parent)
     : QWidget(parent),
-      alive_(std::make_shared<std::atomic<bool>>(true)),
-      worker_(std::make_unique<SerialQueue>("Quorvane.ClipboardDetailView.Format")),
-      metadataQueue_(std::make_unique<SerialQueue>("Quorvane.ClipboardDetailView.Metadata")) {
-    worker_->sync([this] { workerThread_ = QThread::currentThread(); });
-    // A child: it outlives the queues, which the destructor drains first.
-    results_ = new QtJobReceiver(this);
+      results_(std::make_unique<QtMainQueue>()),
+      model_(std::make_unique<ClipboardDetailViewModel>(
+          static_cast<ClipboardDetailDrawing&>(*this), *results_, clock_,
+          std::make_unique<SerialQueue>("Quorvane.ClipboardDetailView.Format"),
+          std::make_unique<SerialQueue>("Quorvane.ClipboardDetailView.Metadata"))) {
+    model_->contentProvider = [this](const std::string& id, auto reply) {
+        if (!contentProvider) {
+            reply(std::nullopt);
+            return;
+        }
+        contentProvider(id, std::move(reply));
+    };
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(8, 8, 8, 6);
     layout->setSpacing(6);
@@ -232,77 +226,7 @@ ClipboardDetailView::ClipboardDetailView(QWidget* parent)
     showEmptyState();
 }
 
-ClipboardDetailView::~ClipboardDetailView() {
-    alive_->store(false);
-    // The queues finish (quickly, the jobs see alive_ cleared) before the widgets go.
-    worker_.reset();
-    metadataQueue_.reset();
-}
-
-void ClipboardDetailView::showItem(const ClipboardHistoryIndexSnapshot& item,
-                                   const std::string& highlightQuery) {
-    const std::string query(trimmedWhitespaceAndNewlines(highlightQuery));
-    const auto decision = state_.showItem(item, query);
-    if (decision.entryChanged) {
-        resetFormatting();
-        metadataText_.reset();
-    }
-    labelItem_ = item;
-    refreshLabel();
-    using Step = ClipboardDetailLoadState::Step;
-    switch (decision.step) {
-        case Step::refreshLabel:
-        case Step::alreadyLoading:
-            return;
-        case Step::rehighlight:
-            if (shown_ && !isShowingImage()) renderText(true);
-            return;
-        case Step::displayCached:
-            display(item, decision.content);
-            return;
-        case Step::startLoad:
-            break;
-    }
-    shown_.reset();
-    prepared_.reset();
-    showMessage(QString::fromStdString(L10n::text(L10nKey::detailLoading)));
-    const std::uint64_t token = decision.loadToken;
-    const auto fail = [this, token, id = item.id] {
-        if (state_.loadFinished(token, id, nullptr) == ClipboardDetailLoadState::LoadOutcome::fail) {
-            showMessage(QString::fromStdString(L10n::text(L10nKey::detailLoadFailed)));
-        }
-    };
-    if (!contentProvider) {
-        fail();
-        return;
-    }
-    QPointer<ClipboardDetailView> self(this);
-    contentProvider(item.id, [self, token, item](std::optional<ClipboardHistoryContentSnapshot> content) {
-        if (!self) return;
-        std::shared_ptr<const ClipboardHistoryContentSnapshot> shared;
-        if (content) shared = std::make_shared<const ClipboardHistoryContentSnapshot>(std::move(*content));
-        const auto outcome = self->state_.loadFinished(token, item.id, shared);
-        if (outcome == ClipboardDetailLoadState::LoadOutcome::display) {
-            self->display(item, shared);
-        } else if (outcome == ClipboardDetailLoadState::LoadOutcome::fail) {
-            self->showMessage(QString::fromStdString(L10n::text(L10nKey::detailLoadFailed)));
-        }
-    });
-}
-
-void ClipboardDetailView::showEmptyState() {
-    state_.showEmptyState();
-    resetFormatting();
-    ++renderToken_;
-    shown_.reset();
-    prepared_.reset();
-    labelItem_.reset();
-    metadataText_.reset();
-    metadataLabel_->setFullText(QString());
-    imageCanvas_->clear();
-    placeholder_->setText(QString::fromStdString(L10n::text(L10nKey::panelSelectItemPlaceholder)));
-    stack_->setCurrentWidget(placeholder_);
-}
+ClipboardDetailView::~ClipboardDetailView() = default;
 
 bool ClipboardDetailView::isShowingPlaceholder() const {
     return stack_->currentWidget() == placeholder_;
@@ -316,106 +240,35 @@ QSize ClipboardDetailView::shownImagePixels() const {
     return isShowingImage() ? imageCanvas_->imageSize() : QSize();
 }
 
-void ClipboardDetailView::resetFormatting() {
-    state_.cancelFormatting();
-    isFormatted_ = false;
-    formattedText_.reset();
+void ClipboardDetailView::showPlaceholder(const std::string& text) {
+    metadataLabel_->setFullText(QString());
+    imageCanvas_->clear();
+    placeholder_->setText(QString::fromStdString(text));
+    stack_->setCurrentWidget(placeholder_);
 }
 
-void ClipboardDetailView::display(const ClipboardHistoryIndexSnapshot& item,
-                                  const std::shared_ptr<const ClipboardHistoryContentSnapshot>& content) {
-    shown_ = Shown{item, content};
-    state_.displayed(item.id);
-    if (item.contentType == ClipboardContentType::image && content->imageData &&
-        !content->imageData->empty()) {
-        resetFormatting();
-        const std::uint64_t token = ++renderToken_;
-        QPointer<ClipboardDetailView> self(this);
-        auto alive = alive_;
-        const int widestShown = widestScreenPixels();
-        // The bytes stay owned by the shared content while the worker reads them.
-        worker_->async([self, alive, results = results_, token, content, widestShown] {
-            if (!alive->load()) return;
-            QImage image = decodeImageNoWiderThan(*content->imageData, widestShown);
-            results->post([self, token, image = std::move(image)] {
-                if (!self || token != self->renderToken_ || !self->shown_) return;
-                if (image.isNull()) {
-                    // A picture that does not decode shows the entry's text instead.
-                    self->renderText(false);
-                    return;
-                }
-                self->prepared_.reset();
-                self->imageCanvas_->setImage(image);
-                self->stack_->setCurrentWidget(self->imageArea_);
-                self->imageCanvas_->relayout();
-                emit self->contentDisplayed();
-            });
-        });
-    } else {
-        renderText(false);
-    }
-    requestMetadata();
+void ClipboardDetailView::showMetadataLine(const std::string& text) {
+    metadataLabel_->setFullText(QString::fromStdString(text));
 }
 
-void ClipboardDetailView::showMessage(const QString& text) {
-    ++renderToken_;
-    prepared_.reset();
+void ClipboardDetailView::showMessage(const std::string& text) {
     auto* document = new QTextDocument(textView_);
     document->setDocumentLayout(new QPlainTextDocumentLayout(document));
     document->setDefaultFont(textView_->font());
-    document->setPlainText(text);
+    document->setPlainText(QString::fromStdString(text));
     setDocument(document);
     stack_->setCurrentWidget(textView_);
 }
 
-void ClipboardDetailView::renderText(bool keepPosition) {
-    if (!shown_) return;
-    const std::uint64_t token = ++renderToken_;
-    const bool isImage = shown_->item.contentType == ClipboardContentType::image;
-    auto rendered = std::make_shared<RenderedText>();
-    rendered->token = token;
-    rendered->query = isImage ? std::u16string() : utf16FromUtf8(state_.highlightQuery());
-    const auto content = shown_->content;
-    const auto formatted = isFormatted_ ? formattedText_ : nullptr;
-    const QFont font = textView_->font();
-    const bool dark = UiColors::isDark(palette());
-    const QColor foreground = UiColors::label(palette());
-    const QColor highlight = UiColors::accent(palette(), 0.28);
-    QThread* mainThread = QThread::currentThread();
-    QPointer<ClipboardDetailView> self(this);
-    auto alive = alive_;
-    QtJobReceiver* results = results_;
-    worker_->async([=]() mutable {
-        if (!alive->load()) return;
-        rendered->prepared = std::make_shared<const ClipboardDetailPreparedText>(
-            formatted ? ClipboardDetailPreparedText::colored(*formatted, rendered->query)
-                      : ClipboardDetailPreparedText::plain(content->content, rendered->query));
-        rendered->document.reset(buildDocument(*rendered->prepared, font, dark, foreground, highlight));
-        rendered->document->moveToThread(mainThread);
-        // Handed over whole: a document the main thread leaves unused must be freed there, not here.
-        results->post([self, rendered = std::move(rendered), keepPosition] {
-            if (self) self->applyRendered(rendered, keepPosition);
-        });
-    });
+void ClipboardDetailView::showPicture(const ClipboardDetailDrawnContent& picture) {
+    imageCanvas_->setImage(static_cast<const DetailPicture&>(picture).image);
+    stack_->setCurrentWidget(imageArea_);
+    imageCanvas_->relayout();
+    emit contentDisplayed();
 }
 
-void ClipboardDetailView::applyRendered(const std::shared_ptr<RenderedText>& rendered, bool keepPosition) {
-    if (rendered->fromFormatting) {
-        if (!state_.isCurrentFormatting(rendered->formattingToken)) return;
-        if (!rendered->formatted) {
-            isFormatted_ = false;
-            return;
-        }
-        formattedText_ = rendered->formatted;
-        // The query moved on while formatting ran: colour again with the current one.
-        if (rendered->query != utf16FromUtf8(state_.highlightQuery())) {
-            renderText(true);
-            return;
-        }
-        renderToken_ = rendered->token;
-    }
-    if (rendered->token != renderToken_ || !rendered->document) return;
-
+void ClipboardDetailView::showDocument(std::unique_ptr<ClipboardDetailDrawnContent> built,
+                                       bool keepPosition) {
     // Positions, not a cursor: a cursor on the old document would still be in its list when the worker
     // deletes it, and the worker's destructor and ours would change that list at once.
     int oldAnchor = 0;
@@ -426,10 +279,9 @@ void ClipboardDetailView::applyRendered(const std::shared_ptr<RenderedText>& ren
         oldPosition = oldCursor.position();
     }
     const int oldScroll = textView_->verticalScrollBar()->value();
-    QTextDocument* document = rendered->document.release();
+    QTextDocument* document = static_cast<DetailDocument&>(*built).document.release();
     document->setParent(textView_);
     setDocument(document);
-    prepared_ = rendered->prepared;
     stack_->setCurrentWidget(textView_);
     if (keepPosition) {
         const int length = std::max(0, document->characterCount() - 1);
@@ -450,115 +302,60 @@ void ClipboardDetailView::setDocument(QTextDocument* document) {
     if (ownsOld) old->setParent(nullptr);
     textView_->setDocument(document);
     if (!ownsOld) return;
-    // Freeing a large document takes long: the worker does it. From here on nothing on this thread may use
-    // `old`, a cursor on it included.
-    old->moveToThread(workerThread_);
-    worker_->async([old] { delete old; });
+    // Freeing a large document takes long: the model's worker does it. Without a thread it may be freed on
+    // any; from here on nothing on this thread may use `old`, a cursor on it included.
+    old->moveToThread(nullptr);
+    model_->freeOnWorker(std::make_unique<DetailDocument>(old));
 }
 
-void ClipboardDetailView::formatButtonTapped() {
-    state_.cancelFormatting();
-    if (isFormatted_) {
-        if (!shown_) return;
-        isFormatted_ = false;
-        renderText(false);
-        return;
-    }
-    startFormatting();
-}
-
-void ClipboardDetailView::startFormatting() {
-    if (!shown_ || shown_->item.contentType != ClipboardContentType::text || !shown_->item.classification)
-        return;
-    const auto content = shown_->content;
-    const auto classification = systemClassificationFromCaseInsensitiveRawValue(*shown_->item.classification);
-    if (!classification) return;
-    std::shared_ptr<const SyntaxHighlighting> highlighter =
-        SyntaxHighlighting::makeHighlighter(*classification);
-    if (!highlighter) return;
-    isFormatted_ = true;
-    auto rendered = std::make_shared<RenderedText>();
-    rendered->fromFormatting = true;
-    rendered->formattingToken = state_.beginFormatting();
-    rendered->token = ++renderToken_;
-    rendered->query = utf16FromUtf8(state_.highlightQuery());
+ClipboardDetailDrawing::DocumentBuilder ClipboardDetailView::makeDocumentBuilder() {
     const QFont font = textView_->font();
     const bool dark = UiColors::isDark(palette());
     const QColor foreground = UiColors::label(palette());
     const QColor highlight = UiColors::accent(palette(), 0.28);
     QThread* mainThread = QThread::currentThread();
-    QPointer<ClipboardDetailView> self(this);
-    auto alive = alive_;
-    QtJobReceiver* results = results_;
-    worker_->async([=]() mutable {
-        if (!alive->load()) return;
-        try {
-            rendered->formatted =
-                std::make_shared<const ColoredText>(highlighter->formatAndHighlight(content->content));
-        } catch (const std::exception& error) {
-            std::cout << "[ClipboardDetailView] Formatting failed: " << error.what() << std::endl;
-        }
-        if (rendered->formatted) {
-            rendered->prepared = std::make_shared<const ClipboardDetailPreparedText>(
-                ClipboardDetailPreparedText::colored(*rendered->formatted, rendered->query));
-            rendered->document.reset(buildDocument(*rendered->prepared, font, dark, foreground, highlight));
-            rendered->document->moveToThread(mainThread);
-        }
-        results->post([self, rendered = std::move(rendered)] {
-            if (self) self->applyRendered(rendered, false);
-        });
-    });
+    return [=](const ClipboardDetailPreparedText& prepared) -> std::unique_ptr<ClipboardDetailDrawnContent> {
+        auto built =
+            std::make_unique<DetailDocument>(buildDocument(prepared, font, dark, foreground, highlight));
+        built->document->moveToThread(mainThread);
+        return built;
+    };
 }
 
-void ClipboardDetailView::requestMetadata() {
-    if (!shown_) return;
-    const std::uint64_t token = state_.beginMetadata();
-    const Shown shown = *shown_;
-    const AppLanguage language = AppLanguage::current();
-    QPointer<ClipboardDetailView> self(this);
-    auto alive = alive_;
-    metadataQueue_->async([self, alive, results = results_, token, shown, language] {
-        if (!alive->load()) return;
-        std::optional<ImagePixelSize> pixels;
-        if (shown.item.contentType == ClipboardContentType::image && shown.content->imageData) {
-            QByteArray data =
-                QByteArray::fromRawData(reinterpret_cast<const char*>(shown.content->imageData->data()),
-                                        static_cast<qsizetype>(shown.content->imageData->size()));
-            QBuffer buffer(&data);
-            QImageReader reader(&buffer);
-            const QSize size = reader.size();
-            if (size.isValid()) pixels = ImagePixelSize{size.width(), size.height()};
-        }
-        std::string text =
-            ClipboardDetailMetadata::compose(shown.item, *shown.content, pixels, currentDate(), language);
-        results->post([self, token, id = shown.item.id, text = std::move(text)] {
-            if (!self || !self->state_.isCurrentMetadata(token, id)) return;
-            self->metadataText_ = text;
-            self->refreshLabel();
-        });
-    });
+ClipboardDetailDrawing::PictureDecoder ClipboardDetailView::makePictureDecoder() {
+    const int widestShown = widestScreenPixels();
+    return
+        [widestShown](std::span<const std::uint8_t> bytes) -> std::unique_ptr<ClipboardDetailDrawnContent> {
+            QImage image = decodeImageNoWiderThan(bytes, widestShown);
+            if (image.isNull()) return nullptr;
+            return std::make_unique<DetailPicture>(std::move(image));
+        };
 }
 
-void ClipboardDetailView::refreshLabel() {
-    if (!labelItem_) {
-        metadataLabel_->setFullText(QString());
-        return;
-    }
-    metadataLabel_->setFullText(QString::fromStdString(ClipboardDetailMetadata::labelText(
-        labelItem_->createdAt, metadataText_, currentDate(), AppLanguage::current())));
+ClipboardDetailDrawing::PixelSizeReader ClipboardDetailView::makePixelSizeReader() {
+    return [](std::span<const std::uint8_t> bytes) -> std::optional<ImagePixelSize> {
+        QByteArray data = QByteArray::fromRawData(reinterpret_cast<const char*>(bytes.data()),
+                                                  static_cast<qsizetype>(bytes.size()));
+        QBuffer buffer(&data);
+        QImageReader reader(&buffer);
+        const QSize size = reader.size();
+        if (!size.isValid()) return std::nullopt;
+        return ImagePixelSize{size.width(), size.height()};
+    };
 }
 
 QString ClipboardDetailView::selectedText() const {
     const QTextCursor cursor = textView_->textCursor();
     if (!cursor.hasSelection()) return {};
-    if (!prepared_) return cursor.selectedText().replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
-    const std::u16string text = prepared_->originalText(static_cast<std::size_t>(cursor.selectionStart()),
-                                                        static_cast<std::size_t>(cursor.selectionEnd()));
+    const ClipboardDetailPreparedText* prepared = model_->shownPreparedText();
+    if (!prepared) return cursor.selectedText().replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    const std::u16string text = prepared->originalText(static_cast<std::size_t>(cursor.selectionStart()),
+                                                       static_cast<std::size_t>(cursor.selectionEnd()));
     return qstring(text);
 }
 
 bool ClipboardDetailView::selectAllText() {
-    if (stack_->currentWidget() != textView_ || !shown_) return false;
+    if (stack_->currentWidget() != textView_ || !model_->hasShownEntry()) return false;
     textView_->selectAll();
     return true;
 }
@@ -573,7 +370,7 @@ void ClipboardDetailView::changeEvent(QEvent* event) {
         metadataLabel_->setPalette(labelPalette);
         placeholder_->setPalette(labelPalette);
         // Colours are baked into the document: draw it again in the new palette.
-        if (event && shown_ && stack_->currentWidget() == textView_) renderText(true);
+        if (event) model_->coloursChanged();
     }
     if (event) QWidget::changeEvent(event);
 }

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "model/ClipboardHistoryContentSnapshot.h"
 #include "model/ClipboardHistoryIndexSnapshot.h"
 #include "searchindex/ClipboardSearchPage.h"
 
@@ -26,6 +27,23 @@ inline ClipboardHistoryIndexSnapshot imageEntry(const std::string& id,
     auto entry = textEntry(id, "image " + id, createdAt);
     entry.contentType = ClipboardContentType::image;
     return entry;
+}
+
+// An entry for the detail pane: only its id, classification and a fixed creation time.
+inline ClipboardHistoryIndexSnapshot detailEntry(const std::string& id,
+                                                 std::optional<std::string> classification = {}) {
+    ClipboardHistoryIndexSnapshot item;
+    item.id = id;
+    item.createdAt = Date(1'700'000'000.0);
+    item.classification = std::move(classification);
+    return item;
+}
+
+inline ClipboardHistoryContentSnapshot textContent(const std::string& id, std::string content) {
+    ClipboardHistoryContentSnapshot snapshot;
+    snapshot.id = id;
+    snapshot.content = std::move(content);
+    return snapshot;
 }
 
 // Entries prefix0, prefix1, ... (ids and texts).

@@ -8,6 +8,7 @@
 #include <QTextDocument>
 
 #include "classification/formatting/SyntaxColorTheme.h"
+#include "panel/support/PanelTestEntries.h"
 #include "panel/widgets/ClipboardDetailView.h"
 #include "panel/widgets/WidgetTestApplication.h"
 #include "support/PictureBytes.h"
@@ -17,20 +18,8 @@
 namespace quorvane {
 namespace {
 
-ClipboardHistoryIndexSnapshot entry(const std::string& id, std::optional<std::string> classification = {}) {
-    ClipboardHistoryIndexSnapshot item;
-    item.id = id;
-    item.createdAt = Date(1'700'000'000.0);
-    item.classification = std::move(classification);
-    return item;
-}
-
-ClipboardHistoryContentSnapshot text(const std::string& id, std::string content) {
-    ClipboardHistoryContentSnapshot snapshot;
-    snapshot.id = id;
-    snapshot.content = std::move(content);
-    return snapshot;
-}
+using testing::detailEntry;
+using testing::textContent;
 
 class ClipboardDetailViewTest : public ::testing::Test {
 protected:
@@ -42,11 +31,7 @@ protected:
         view->contentProvider = [this](const std::string& id, auto reply) {
             ++requests;
             const auto found = contents.find(id);
-            if (answerAtOnce) {
-                reply(found == contents.end() ? std::nullopt : std::optional(found->second));
-            } else {
-                pending = reply;
-            }
+            reply(found == contents.end() ? std::nullopt : std::optional(found->second));
         };
     }
 
@@ -64,14 +49,12 @@ protected:
 
     std::unique_ptr<ClipboardDetailView> view;
     std::map<std::string, ClipboardHistoryContentSnapshot> contents;
-    bool answerAtOnce = true;
     int requests = 0;
-    std::function<void(std::optional<ClipboardHistoryContentSnapshot>)> pending;
 };
 
 TEST_F(ClipboardDetailViewTest, FormattedJsonIsShownWithColourRuns) {
-    contents["j"] = text("j", R"({"name":"Ada","age":36})");
-    view->showItem(entry("j", " JSON "), "ada");
+    contents["j"] = textContent("j", R"({"name":"Ada","age":36})");
+    view->showItem(detailEntry("j", " JSON "), "ada");
     ASSERT_TRUE(QTest::qWaitFor([&] { return shownText() == R"({"name":"Ada","age":36})"; }));
     // The highlight covers the query's match, ignoring case.
     const int match = shownText().indexOf("Ada");
@@ -89,7 +72,7 @@ TEST_F(ClipboardDetailViewTest, FormattedJsonIsShownWithColourRuns) {
     EXPECT_EQ(formatAt(shown.indexOf("Ada")).background().color(), UiColors::accent(view->palette(), 0.28));
 
     // A new query colours again in place, keeping the formatted form.
-    view->showItem(entry("j", " JSON "), "age");
+    view->showItem(detailEntry("j", " JSON "), "age");
     ASSERT_TRUE(QTest::qWaitFor(
         [&] { return formatAt(shownText().indexOf("age")).background().style() != Qt::NoBrush; }));
     EXPECT_EQ(formatAt(shownText().indexOf("Ada")).background().style(), Qt::NoBrush);
@@ -110,13 +93,13 @@ TEST_F(ClipboardDetailViewTest, PicturesAreDecodedNoWiderThanTheyCanBeShown) {
     for (const auto& [width, height] :
          {std::pair{widest * 4, 400}, std::pair{widest * 8, 1}, std::pair{30, 20}}) {
         const std::string id = "picture " + std::to_string(width);
-        ClipboardHistoryIndexSnapshot item = entry(id);
+        ClipboardHistoryIndexSnapshot item = detailEntry(id);
         item.contentType = ClipboardContentType::image;
         ClipboardHistoryContentSnapshot content;
         content.id = id;
         content.imageData = png(width, height);
         contents[id] = content;
-        view->showItem(entry("missing"), "");
+        view->showItem(detailEntry("missing"), "");
         ASSERT_TRUE(QTest::qWaitFor([&] { return !view->shownImagePixels().isValid(); }));
         view->showItem(item, "");
         ASSERT_TRUE(QTest::qWaitFor([&] { return view->shownImagePixels().isValid(); }, 10000));
@@ -128,26 +111,12 @@ TEST_F(ClipboardDetailViewTest, PicturesAreDecodedNoWiderThanTheyCanBeShown) {
     }
 }
 
-TEST_F(ClipboardDetailViewTest, PlaceholderStaysWhenALateLoadArrives) {
-    contents["a"] = text("a", "late text");
-    answerAtOnce = false;
-    view->showItem(entry("a"), "");
-    EXPECT_EQ(shownText(), "Loading...");
-    view->showEmptyState();
-    ASSERT_TRUE(pending);
-    pending(contents["a"]);
-    QTest::qWait(50);
-    EXPECT_TRUE(view->isShowingPlaceholder());
-    EXPECT_EQ(view->placeholderLabel()->text(), "Select a clipboard item");
-    EXPECT_EQ(view->metadataLabel()->fullText(), "");
-}
-
 TEST_F(ClipboardDetailViewTest, MissingContentShowsTheFailureAndUnknownFormatsStayPlain) {
-    view->showItem(entry("gone"), "");
+    view->showItem(detailEntry("gone"), "");
     EXPECT_EQ(shownText(), "Failed to load content");
 
-    contents["m"] = text("m", "# title");
-    view->showItem(entry("m", "markdown"), "");
+    contents["m"] = textContent("m", "# title");
+    view->showItem(detailEntry("m", "markdown"), "");
     ASSERT_TRUE(QTest::qWaitFor([&] { return shownText() == "# title"; }));
     view->formatButtonTapped();
     EXPECT_FALSE(view->isFormatted());
@@ -156,8 +125,8 @@ TEST_F(ClipboardDetailViewTest, MissingContentShowsTheFailureAndUnknownFormatsSt
 }
 
 TEST_F(ClipboardDetailViewTest, ANarrowPaneEndsTheMetadataLineInAnEllipsisAndAWideOneShowsItWhole) {
-    contents["m"] = text("m", "# title");
-    view->showItem(entry("m", "markdown"), "");
+    contents["m"] = textContent("m", "# title");
+    view->showItem(detailEntry("m", "markdown"), "");
     view->resize(600, 300);
     view->show();
     ASSERT_TRUE(QTest::qWaitFor([&] { return view->metadataLabel()->fullText().contains("7 bytes"); }));
@@ -182,8 +151,8 @@ TEST_F(ClipboardDetailViewTest, ANarrowPaneEndsTheMetadataLineInAnEllipsisAndAWi
 TEST_F(ClipboardDetailViewTest, LongLinesAreCutForDisplayButCopiedWhole) {
     std::string line;
     for (int i = 0; i < 2000; ++i) line += "word" + std::to_string(i) + " ";
-    contents["l"] = text("l", line);
-    view->showItem(entry("l"), "");
+    contents["l"] = textContent("l", line);
+    view->showItem(detailEntry("l"), "");
     ASSERT_TRUE(QTest::qWaitFor([&] { return view->textView()->document()->blockCount() > 1; }));
     EXPECT_TRUE(view->selectAllText());
     EXPECT_EQ(view->selectedText().toStdString(), line);
@@ -195,8 +164,8 @@ TEST_F(ClipboardDetailViewTest, LongLinesAreCutForDisplayButCopiedWhole) {
 TEST_F(ClipboardDetailViewTest, RecolouringForEveryQueryKeepsTheSelectionWhileOldDocumentsAreFreed) {
     std::string content;
     for (int i = 0; i < 1500; ++i) content += "line " + std::to_string(i) + " alpha beta gamma\n";
-    contents["r"] = text("r", content);
-    view->showItem(entry("r"), "alpha");
+    contents["r"] = textContent("r", content);
+    view->showItem(detailEntry("r"), "alpha");
     ASSERT_TRUE(QTest::qWaitFor([&] { return shownText().startsWith("line 0 alpha"); }, 10000));
     QTextCursor selection(view->textView()->document());
     selection.setPosition(7);
@@ -208,7 +177,7 @@ TEST_F(ClipboardDetailViewTest, RecolouringForEveryQueryKeepsTheSelectionWhileOl
     for (int round = 0; round < 120; ++round) {
         const std::string& query = queries[round % queries.size()];
         QTextDocument* before = view->textView()->document();
-        view->showItem(entry("r"), query);
+        view->showItem(detailEntry("r"), query);
         ASSERT_TRUE(QTest::qWaitFor([&] { return view->textView()->document() != before; }, 10000))
             << "round " << round;
         const QTextCursor kept = view->textView()->textCursor();
