@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QComboBox>
 #include <QFileDialog>
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -109,6 +110,11 @@ TEST_P(QtOwnTextsScreenshotTest, TheSaveDialog) {
     for (QPushButton* button : dialog->findChildren<QPushButton*>()) texts << button->text();
     EXPECT_TRUE(speaks(texts, "Save", QStringLiteral("保存"))) << texts.join(" | ").toStdString();
     EXPECT_TRUE(speaks(texts, "Cancel", QStringLiteral("取消"))) << texts.join(" | ").toStdString();
+    // The file type's name comes from the system's list of types, in the language Qt's locale names.
+    auto* types = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+    ASSERT_NE(types, nullptr);
+    EXPECT_TRUE(speaks({types->currentText()}, "plain text", QStringLiteral("纯文本")))
+        << types->currentText().toStdString();
     save(*dialog, "save-dialog");
     dialog->reject();
     EXPECT_TRUE(DesktopSession::processEventsUntil([&] { return answered; }));

@@ -8,9 +8,13 @@
 #include <QAbstractSlider>
 #include <QAbstractSpinBox>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QPointer>
+#include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTabBar>
@@ -26,6 +30,7 @@
 #include "platform/linux/JsonFileUserDefaults.h"
 #include "settings/model/ClassificationSettingsViewModel.h"
 #include "settings/widgets/AdvancedSettingsViewController.h"
+#include "settings/widgets/ClassificationRuleEditorDialog.h"
 #include "settings/widgets/ClassificationSystemTab.h"
 #include "settings/widgets/ClassificationTestTab.h"
 #include "settings/widgets/ClassificationUserRulesTab.h"
@@ -101,9 +106,10 @@ protected:
         membership_.reset();
     }
 
-    QByteArray settingsBytes() const {
+    // Compared as text, so a failure shows the file.
+    std::string settingsBytes() const {
         QFile file(QString::fromStdString(settingsFile_.string()));
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+        return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : std::string("<unreadable>");
     }
 
     void showSettingsWindow() {
@@ -127,18 +133,45 @@ protected:
             DesktopSession::processEventsUntil([&] { return classification_->isActiveWindow(); }, 10s));
     }
 
-    // Turns the wheel up and down over `control`, brought into view first, while it has no focus.
+    // Turns the wheel up and down with the pointer resting where `control` is once brought into view, while
+    // it has no focus. The pointer stays put as the page scrolls under it, as a hand does: following the
+    // control could carry it off the window, where a wheel step on the desktop switches workspaces.
     void wheelOver(QWidget* control) {
         for (QWidget* up = control->parentWidget(); up; up = up->parentWidget()) {
             if (auto* scroll = qobject_cast<QScrollArea*>(up)) scroll->ensureWidgetVisible(control, 0, 40);
         }
         DesktopSession::processEventsFor(100ms);
         ASSERT_FALSE(control->hasFocus());
+        QWidget* window = control->window();
+        ASSERT_TRUE(window->isActiveWindow());
+        const QPoint at = control->mapToGlobal(control->rect().center());
+        ASSERT_EQ(QApplication::widgetAt(at), control) << "the control is not under the pointer";
         for (int button : {4, 5, 5, 4}) {
-            ASSERT_TRUE(control) << "the control went away: its page was rebuilt";
-            ASSERT_TRUE(input::wheel(control->mapToGlobal(control->rect().center()), button));
+            ASSERT_TRUE(input::wheel(at, button));
             DesktopSession::processEventsFor(120ms);
+            ASSERT_TRUE(window->isActiveWindow()) << "the window lost the focus";
         }
+    }
+
+    // Wheel steps over every unfocused pop-up, spin box and slider under `root`: none of them shows another
+    // value afterwards. Returns how many there were.
+    int wheelOverEveryControl(QWidget* root) {
+        int turned = 0;
+        for (const QPointer<QWidget>& control : wheelControls(root)) {
+            SCOPED_TRACE((control->metaObject()->className() + QStringLiteral(" in ") + root->objectName() +
+                          ' ' + control->accessibleName())
+                             .toStdString());
+            const int shown = shownValue(control);
+            wheelOver(control);
+            if (::testing::Test::HasFatalFailure()) return turned;
+            if (!control) {
+                ADD_FAILURE() << "the control went away: its page was rebuilt, a language was stored";
+                return turned;
+            }
+            EXPECT_EQ(shownValue(control), shown);
+            ++turned;
+        }
+        return turned;
     }
 
     // The showing nodes of this program named `name` with `role`, once the tree has settled.
@@ -165,26 +198,17 @@ protected:
     std::unique_ptr<QTimer> pump_;
 };
 
-// Disabled: in this harness neither the wheel nor the accessibility bus's toggle reaches the settings
-// window's controls (the focused pop-up's own check below fails too), so the test cannot tell yet.
-TEST_F(SettingsControlsDesktopTest, DISABLED_TheWheelOverAnUnfocusedPopUpSpinBoxOrSliderStoresNothing) {
+TEST_F(SettingsControlsDesktopTest, TheWheelOverAnUnfocusedPopUpSpinBoxOrSliderStoresNothing) {
     showSettingsWindow();
-    const QByteArray before = settingsBytes();
+    const std::string before = settingsBytes();
     int turned = 0;
     for (const auto module : allSettingsModuleIdentifiers) {
         window_->selectModule(module);
         DesktopSession::processEventsFor(150ms);
         QWidget* page = window_->currentPage();
         ASSERT_NE(page, nullptr);
-        for (const QPointer<QWidget>& control : wheelControls(page)) {
-            SCOPED_TRACE((control->metaObject()->className() + QStringLiteral(" on ") + page->objectName())
-                             .toStdString());
-            const int shown = shownValue(control);
-            wheelOver(control);
-            ASSERT_TRUE(control) << "the page was rebuilt: a language was stored";
-            EXPECT_EQ(shownValue(control), shown);
-            ++turned;
-        }
+        turned += wheelOverEveryControl(page);
+        if (HasFatalFailure()) return;
     }
     // The language, both retention periods, the recognition mode and language, the panel style.
     EXPECT_GE(turned, 6);
@@ -197,7 +221,11 @@ TEST_F(SettingsControlsDesktopTest, DISABLED_TheWheelOverAnUnfocusedPopUpSpinBox
     auto* advanced = dynamic_cast<AdvancedSettingsViewController*>(window_->currentPage());
     ASSERT_NE(advanced, nullptr);
     QComboBox* mode = advanced->ocrModePopup();
+    for (QWidget* up = mode->parentWidget(); up; up = up->parentWidget()) {
+        if (auto* scroll = qobject_cast<QScrollArea*>(up)) scroll->ensureWidgetVisible(mode, 0, 40);
+    }
     mode->setFocus(Qt::TabFocusReason);
+    ASSERT_TRUE(DesktopSession::processEventsUntil([&] { return mode->hasFocus(); }));
     const int shown = mode->currentIndex();
     ASSERT_TRUE(input::wheel(mode->mapToGlobal(mode->rect().center()), shown == 0 ? 5 : 4));
     EXPECT_TRUE(DesktopSession::processEventsUntil([&] { return mode->currentIndex() != shown; }, 3s))
@@ -205,39 +233,115 @@ TEST_F(SettingsControlsDesktopTest, DISABLED_TheWheelOverAnUnfocusedPopUpSpinBox
     EXPECT_TRUE(DesktopSession::processEventsUntil([&] { return settingsBytes() != before; }, 3s));
 }
 
-// Disabled for the same reason as the wheel test above: the toggle action reports success and changes
-// nothing.
-TEST_F(SettingsControlsDesktopTest,
-       DISABLED_EveryCheckBoxToggledByAScreenReaderIsStoredAndToggledBackRestored) {
+TEST_F(SettingsControlsDesktopTest, TheWheelOverTheClassificationWindowAndItsRuleEditorStoresNothing) {
+    showClassificationWindow();
+    const std::string before = settingsBytes();
+    QTabBar* tabs = classification_->tabBar();
+    for (int index = 0; index < tabs->count(); ++index) {
+        tabs->setCurrentIndex(index);
+        DesktopSession::processEventsFor(150ms);
+        wheelOverEveryControl(classification_.get());
+        if (HasFatalFailure()) return;
+    }
+
+    // The rule editor's pop-ups, for every kind of condition (each shows other rows).
+    tabs->setCurrentIndex(1);
+    ClassificationUserRulesTab* rules = classification_->userRulesTab();
+    ASSERT_TRUE(DesktopSession::processEventsUntil([&] { return rules->addButton()->isVisible(); }));
+    ASSERT_TRUE(input::click(rules->addButton()->mapToGlobal(rules->addButton()->rect().center())));
+    ASSERT_TRUE(DesktopSession::processEventsUntil([&] {
+        return rules->editor() && rules->editor()->isVisible() && rules->editor()->isActiveWindow();
+    }));
+    QPointer<ClassificationRuleEditorDialog> editor = rules->editor();
+    QComboBox* kind = editor->conditionKindPopup();
+    int turned = 0;
+    for (int index = 0; index < kind->count(); ++index) {
+        SCOPED_TRACE(kind->itemText(index).toStdString());
+        kind->setCurrentIndex(index);
+        DesktopSession::processEventsFor(100ms);
+        turned += wheelOverEveryControl(editor);
+        if (HasFatalFailure()) return;
+        EXPECT_EQ(kind->currentIndex(), index);
+    }
+    // The condition pop-up each time, the classification pop-up for a system classification condition.
+    EXPECT_GT(turned, kind->count());
+    EXPECT_EQ(settingsBytes(), before) << "a wheel step stored a setting";
+    ASSERT_TRUE(editor);
+    editor->reject();
+}
+
+// The settings as a map, for comparing what a change left behind.
+QJsonObject settingsObject(const std::string& bytes) {
+    return QJsonDocument::fromJson(QByteArray::fromStdString(bytes)).object();
+}
+
+// Toggled through the accessibility bus, a check box stores its new state; toggled back it stores the old
+// one. The first change may add a key the file lacked; from then on a toggle and its undo give back the
+// same bytes.
+TEST_F(SettingsControlsDesktopTest, EveryCheckBoxToggledByAScreenReaderIsStoredAndToggledBackRestored) {
     showSettingsWindow();
     int toggled = 0;
     for (const auto module : allSettingsModuleIdentifiers) {
         window_->selectModule(module);
         ASSERT_TRUE(DesktopSession::processEventsUntil([&] { return window_->currentPage()->isVisible(); }));
         DesktopSession::processEventsFor(200ms);
-        for (const AtSpiNode& box : showing("check box")) {
-            SCOPED_TRACE(box.name.toStdString());
-            const QByteArray before = settingsBytes();
-            const std::size_t launchRequests = fixture_->launchAtLogin.requests.size();
+        QWidget* page = window_->currentPage();
+        for (QCheckBox* box : page->findChildren<QCheckBox*>()) {
+            if (!box->isVisibleTo(page) || !box->isEnabled()) continue;
+            const QString name =
+                box->accessibleName().isEmpty() ? box->text().remove('&') : box->accessibleName();
+            SCOPED_TRACE(name.toStdString());
+            const auto nodes = showing("check box", name);
+            ASSERT_EQ(nodes.size(), 1u) << testing::describe(tree_).toStdString();
+            const AtSpiNode node = nodes.front();
+            const bool wasChecked = box->isChecked();
+
             // Launch at login is kept by the desktop's autostart, not in the settings file.
-            const auto stored = [&] {
-                return settingsBytes() != before || fixture_->launchAtLogin.requests.size() > launchRequests;
+            std::string snapshot;
+            std::size_t requests = 0;
+            const auto takeSnapshot = [&] {
+                snapshot = settingsBytes();
+                requests = fixture_->launchAtLogin.requests.size();
             };
-            ASSERT_TRUE(reader_->doAction(box, "toggle"));
-            EXPECT_TRUE(DesktopSession::processEventsUntil(stored, 5s))
-                << "toggled but not stored; focus on "
-                << (QApplication::focusWidget() ? QApplication::focusWidget()->metaObject()->className()
-                                                : "none")
-                << ", active " << window_->isActiveWindow();
-            ASSERT_TRUE(reader_->doAction(box, "toggle"));
-            EXPECT_TRUE(DesktopSession::processEventsUntil([&] { return settingsBytes() == before; }, 5s))
-                << "toggling back did not restore the settings file";
+            const auto storedSinceSnapshot = [&] {
+                return settingsBytes() != snapshot || fixture_->launchAtLogin.requests.size() > requests;
+            };
+            const auto toggle = [&](bool expectChecked) {
+                takeSnapshot();
+                ASSERT_TRUE(reader_->doAction(node, "toggle"));
+                ASSERT_TRUE(DesktopSession::processEventsUntil([&] {
+                    return box->isChecked() == expectChecked;
+                })) << "the toggle never reached the check box";
+                EXPECT_TRUE(DesktopSession::processEventsUntil(storedSinceSnapshot, 5s))
+                    << "toggled but not stored";
+            };
+
+            const std::string before = settingsBytes();
+            toggle(!wasChecked);
+            if (HasFatalFailure()) return;
+            const std::string changed = settingsBytes();
+            toggle(wasChecked);
+            if (HasFatalFailure()) return;
+            const std::string restored = settingsBytes();
+            const QJsonObject beforeValues = settingsObject(before);
+            const QJsonObject restoredValues = settingsObject(restored);
+            for (auto entry = beforeValues.begin(); entry != beforeValues.end(); ++entry) {
+                EXPECT_EQ(restoredValues.value(entry.key()), entry.value()) << entry.key().toStdString();
+            }
+
+            toggle(!wasChecked);
+            if (HasFatalFailure()) return;
+            EXPECT_EQ(settingsBytes(), changed) << "the same change stored something else";
+            toggle(wasChecked);
+            if (HasFatalFailure()) return;
+            EXPECT_EQ(settingsBytes(), restored) << "toggling back did not restore the settings file";
             ++toggled;
         }
     }
     // Launch at login, the tray icon, text and image capture, text recognition, Return pastes.
     EXPECT_GE(toggled, 6) << testing::describe(tree_).toStdString();
     EXPECT_EQ(fixture_->launchAtLogin.status(), LaunchAtLoginStatus::notRegistered);
+    EXPECT_TRUE(fixture_->alerts.presented.empty()) << fixture_->alerts.presented.front().messageText;
 }
 
 TEST_F(SettingsControlsDesktopTest, ClassificationTabsShowTheirPageHoweverChosenAndOnlyItIsReachable) {
@@ -269,7 +373,7 @@ TEST_F(SettingsControlsDesktopTest, ClassificationTabsShowTheirPageHoweverChosen
     EXPECT_TRUE(waitForShowing("push button", "Detect", true));
 
     // The wheel over the tab bar.
-    const QByteArray before = settingsBytes();
+    const std::string before = settingsBytes();
     ASSERT_TRUE(input::wheel(tabs->mapToGlobal(tabs->rect().center()), 4));
     ASSERT_TRUE(DesktopSession::processEventsUntil([&] { return tabs->currentIndex() != 2; }));
     QWidget* shown = tabs->currentIndex() == 1 ? static_cast<QWidget*>(classification_->userRulesTab())
