@@ -159,7 +159,14 @@ open_panel() {
     return 1
 }
 # A sanitizer build answers the accessibility bus slowly: a window gets a minute and a half to show.
-ui() { $UI --wait 90 "$@" || { COUNT[ui_failures]=$((COUNT[ui_failures] + 1)); say "ui step failed: $*"; return 1; }; }
+# A failed step leaves the accessible tree it found beside the log, to tell a slow window from a missing one.
+ui() {
+    $UI --wait 90 "$@" && return 0
+    COUNT[ui_failures]=$((COUNT[ui_failures] + 1))
+    $UI dump > "$WORK/ui-failure-${COUNT[ui_failures]}.txt" 2>&1
+    say "ui step failed: $* (tree in ui-failure-${COUNT[ui_failures]}.txt)"
+    return 1
+}
 close_settings() {
     # Alt+F4 is openbox's close: the window gets WM_DELETE_WINDOW, as from its title bar.
     for _ in 1 2 3; do app_window_shows || return 0; hold alt+F4; sleep 0.5; done

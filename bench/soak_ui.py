@@ -140,9 +140,16 @@ def main(argv):
         return 0 if tree.press(found) else 1
     if command == "settext":
         name, text = args
-        for node, role, node_name, _ in tree.nodes():
-            if role == "text" and (not name or node_name == name) and tree.set_text(node, text):
-                return 0
+
+        # A dialog that has just opened may show its field a moment later: wait for it as press does.
+        def set_once():
+            for node, role, node_name, _ in tree.nodes():
+                if role == "text" and (not name or node_name == name) and tree.set_text(node, text):
+                    return True
+            return False
+
+        if until(wait, set_once):
+            return 0
         print("soak_ui: no editable text named '%s' shows" % name, file=sys.stderr)
         return 1
     print("soak_ui: unknown command %s" % command, file=sys.stderr)
