@@ -195,7 +195,9 @@ private:
 
     // False when the row at `rank` cannot contain the query (so cannot start with it either), told from its
     // gram signature without reading the row: most candidates of a stream that only narrows are ruled out so.
+    // Only words side by side need it: the runs of one word narrow its rows well enough by themselves.
     bool mayContain(std::int64_t rank) {
+        if (query_.tokens.size() < 2) return true;
         signature_.reset();
         signature_.bindInt64(1, rank);
         if (!signature_.step()) return true;
