@@ -97,7 +97,8 @@ for n in $(seq 140 239); do
     [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
     Xvfb ":$n" -screen 0 1600x1000x24 -nolisten tcp > "$WORK/xvfb.log" 2>&1 &
     XVFB_PID=$!
-    for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
+    # The socket shows before the server takes clients: wait until one gets through.
+    for _ in $(seq 100); do DISPLAY=":$n" xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
     if kill -0 "$XVFB_PID" 2>/dev/null && [ -e "/tmp/.X11-unix/X$n" ]; then DISPLAY_NUMBER=$n; break; fi
 done
 [ -n "${DISPLAY_NUMBER:-}" ] || { echo "soak: no X display could start" >&2; exit 1; }

@@ -99,30 +99,48 @@ std::pair<bool, std::int64_t> rarity(SQLiteDatabase& db, const std::string& run,
 
 // A MATCH of ANDed quoted terms on one of the gram tables; every row when there is no term. FTS5 steps
 // through every list of an AND, so only the rarest few runs are matched: the rows are checked in full anyway.
-// `across`: runs that span two words of the query; the rarest of them is always matched, since rows that hold
-// each word somewhere are common and rows that hold them side by side are not.
+// `groups`, when given, names for each run the word of the query it lies in, or -1 for a run across the join
+// of two words. Rows that hold each word somewhere are common and rows that hold them side by side are not,
+// so the rarest run across a join is always matched; the others are the next rarest, at most one of each
+// word, since the runs of one word mostly come together.
 std::unique_ptr<RankStream> gramStream(SQLiteDatabase& db, std::vector<std::string> runs, const char* table,
-                                       const std::vector<std::string>& across = {}) {
+                                       std::vector<int> groups = {}) {
     if (runs.empty()) {
         return std::make_unique<RankStream>(db, "SELECT rank FROM document_ranks ORDER BY rank;",
                                             std::vector<std::string>{});
     }
-    if (runs.size() > kMostGramTerms) runs.resize(kMostGramTerms);
+    if (runs.size() > kMostGramTerms) {
+        runs.resize(kMostGramTerms);
+        if (!groups.empty()) groups.resize(kMostGramTerms);
+    }
     if (runs.size() > kRarestGrams) {
         std::vector<std::pair<std::pair<bool, std::int64_t>, std::size_t>> ranked;
         for (std::size_t i = 0; i < runs.size(); ++i) ranked.push_back({rarity(db, runs[i], table), i});
         std::sort(ranked.begin(), ranked.end(), std::greater<>());
-        const auto spans = [&](std::size_t i) {
-            return std::find(across.begin(), across.end(), runs[ranked[i].second]) != across.end();
-        };
-        for (std::size_t i = 0; i < ranked.size(); ++i) {
-            if (!spans(i)) continue;
-            std::rotate(ranked.begin(), ranked.begin() + static_cast<std::ptrdiff_t>(i),
-                        ranked.begin() + static_cast<std::ptrdiff_t>(i) + 1);
-            break;
+        std::vector<std::size_t> chosen;
+        if (!groups.empty()) {
+            std::vector<int> taken;
+            for (const auto& [measured, i] : ranked) {
+                if (groups[i] != -1) continue;
+                chosen.push_back(i);
+                break;
+            }
+            for (const auto& [measured, i] : ranked) {
+                if (chosen.size() >= kRarestGrams) break;
+                if (std::find(chosen.begin(), chosen.end(), i) != chosen.end()) continue;
+                if (groups[i] != -1) {
+                    if (std::find(taken.begin(), taken.end(), groups[i]) != taken.end()) continue;
+                    taken.push_back(groups[i]);
+                }
+                chosen.push_back(i);
+            }
+        }
+        for (const auto& [measured, i] : ranked) {
+            if (chosen.size() >= kRarestGrams) break;
+            if (std::find(chosen.begin(), chosen.end(), i) == chosen.end()) chosen.push_back(i);
         }
         std::vector<std::string> rarest;
-        for (std::size_t i = 0; i < kRarestGrams; ++i) rarest.push_back(std::move(runs[ranked[i].second]));
+        for (const auto i : chosen) rarest.push_back(std::move(runs[i]));
         runs = std::move(rarest);
     }
     std::string match;
@@ -143,18 +161,22 @@ std::unique_ptr<RankStream> holdingStream(SQLiteDatabase& db, std::string_view t
     const auto points = codePoints(text);
     if (points.size() >= 3) {
         addRuns(text, 3, runs);
-        std::vector<std::string> across;
-        std::size_t start = 0;
-        for (std::size_t w = 0; w + 1 < words.size(); ++w) {
-            start += codePoints(words[w]).size();
-            for (std::size_t first = start >= 2 ? start - 2 : 0; first < start && first + 3 <= points.size();
-                 ++first) {
-                const char* from = points[first].data();
-                const auto& last = points[first + 2];
-                across.emplace_back(from, static_cast<std::size_t>(last.data() + last.size() - from));
-            }
+        if (words.size() < 2) return gramStream(db, runs, "search_trigrams");
+        // The word each run lies in, by the code point it starts at; -1 across a join.
+        std::vector<int> wordAt;
+        for (std::size_t w = 0; w < words.size(); ++w) {
+            wordAt.insert(wordAt.end(), codePoints(words[w]).size(), static_cast<int>(w));
         }
-        return gramStream(db, runs, "search_trigrams", across);
+        std::vector<int> groups(runs.size(), -1);
+        for (std::size_t first = 0; first + 3 <= points.size() && first + 2 < wordAt.size(); ++first) {
+            const char* from = points[first].data();
+            const auto& last = points[first + 2];
+            const std::string run(from, static_cast<std::size_t>(last.data() + last.size() - from));
+            const auto at = std::find(runs.begin(), runs.end(), run) - runs.begin();
+            // A run met both inside a word and across a join counts as a word's: it narrows no join.
+            if (wordAt[first] == wordAt[first + 2]) groups[static_cast<std::size_t>(at)] = wordAt[first];
+        }
+        return gramStream(db, runs, "search_trigrams", groups);
     }
     if (points.size() == 2) runs.emplace_back(text);
     return gramStream(db, runs, "search_bigrams");

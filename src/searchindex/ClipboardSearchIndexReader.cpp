@@ -12,6 +12,7 @@
 
 #include "base/Utf8.h"
 #include "searchindex/ClipboardSearchCandidateStreams.h"
+#include "searchindex/ClipboardSearchGramSignature.h"
 #include "searchindex/SQLiteClipboardSearchIndexStore.h"
 #include "sqlite/SQLiteDatabase.h"
 
@@ -103,9 +104,10 @@ public:
         : db_(db),
           query_(query),
           filters_(filters),
-          fetch_(db.prepare(
-              std::string("SELECT ") + kRowColumns +
-              " FROM document_ranks r JOIN documents d ON d.doc_id = r.doc_id WHERE r.rank = ?;")) {}
+          fetch_(
+              db.prepare(std::string("SELECT ") + kRowColumns +
+                         " FROM document_ranks r JOIN documents d ON d.doc_id = r.doc_id WHERE r.rank = ?;")),
+          signature_(db.prepare("SELECT signature FROM document_grams WHERE rank = ?;")) {}
 
     void add(Source source) {
         sources_.push_back(std::move(source));
@@ -191,6 +193,22 @@ private:
         return true;
     }
 
+    // False when the row at `rank` cannot contain the query (so cannot start with it either), told from its
+    // gram signature without reading the row: most candidates of a stream that only narrows are ruled out so.
+    // Only words side by side need it: the runs of one word narrow its rows well enough by themselves.
+    bool mayContain(std::int64_t rank) {
+        if (query_.tokens.size() < 2) return true;
+        signature_.reset();
+        signature_.bindInt64(1, rank);
+        if (!signature_.step()) return true;
+        const auto* bytes = static_cast<const char*>(sqlite3_column_blob(signature_.handle(), 0));
+        const std::string_view signature(
+            bytes == nullptr ? "" : bytes,
+            static_cast<std::size_t>(sqlite3_column_bytes(signature_.handle(), 0)));
+        // The normalised query without its blanks is the compact one: one test covers both.
+        return ClipboardSearchGramSignature::mayHold(signature, query_.compactText);
+    }
+
     bool fetch(std::int64_t rank, Row& row) {
         fetch_.reset();
         fetch_.bindInt64(1, rank);
@@ -210,7 +228,7 @@ private:
             while (static_cast<std::int64_t>(result.size()) < wanted) {
                 const auto rank = heads.next();
                 if (!rank) break;
-                if (!membership.mayInclude(*rank) || !fetch(*rank, row) ||
+                if (!membership.mayInclude(*rank) || !mayContain(*rank) || !fetch(*rank, row) ||
                     Matcher::tier(row, query_) != Matcher::Tier::prefix || !membership.includes(row)) {
                     continue;
                 }
@@ -281,7 +299,7 @@ private:
         while (containing.size() < most) {
             const auto rank = holding->next();
             if (!rank) break;
-            if (!membership.mayInclude(*rank) || !fetch(*rank, row) ||
+            if (!membership.mayInclude(*rank) || !mayContain(*rank) || !fetch(*rank, row) ||
                 Matcher::tier(row, query_) != Matcher::Tier::contains || !membership.includes(row)) {
                 continue;
             }
@@ -294,6 +312,7 @@ private:
     const ClipboardSearchQueryText& query_;
     const Matcher::Filters& filters_;
     SQLiteStatement fetch_;
+    SQLiteStatement signature_;
     std::vector<Source> sources_;
     // Where the walk stands in each source's ranks.
     std::vector<std::size_t> positions_;

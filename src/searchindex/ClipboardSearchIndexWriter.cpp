@@ -3,6 +3,7 @@
 #include <set>
 #include <utility>
 
+#include "searchindex/ClipboardSearchGramSignature.h"
 #include "searchindex/SearchStrings.h"
 #include "sqlite/SQLiteDatabase.h"
 #include "sqlite/SQLiteError.h"
@@ -34,6 +35,13 @@ constexpr const char* kCreateRanks =
     "CREATE TABLE IF NOT EXISTS document_ranks (\n"
     "    rank INTEGER PRIMARY KEY,\n"
     "    doc_id INTEGER NOT NULL UNIQUE\n"
+    ");";
+// Each ranked document's gram signature (ClipboardSearchGramSignature), so a search can rule a candidate out
+// without reading its row.
+constexpr const char* kCreateSignatures =
+    "CREATE TABLE IF NOT EXISTS document_grams (\n"
+    "    rank INTEGER PRIMARY KEY,\n"
+    "    signature BLOB NOT NULL\n"
     ");";
 // The full-text tables hold no copy of the texts (content=''): the documents table has them.
 constexpr const char* kCreateSearchTables[] = {
@@ -82,10 +90,10 @@ constexpr const char* kDropEarlierLayout[] = {
     "DROP TABLE IF EXISTS fts_terms;",
 };
 
-// The form of the stored texts the search tables are made from, kept as the file's user version: 1 since a
-// NUL counts as a blank. A removal hands the tables the stored texts, so tables made from texts of an earlier
-// form are refilled before any removal reads them.
-constexpr int kTextForm = 1;
+// How the search tables are made, kept as the file's user version: 1 since a NUL counts as a blank, 2 since
+// every ranked document has a gram signature. A removal hands the tables the stored texts, so tables made
+// from texts of an earlier form are refilled before any removal reads them; so are tables without signatures.
+constexpr int kTextForm = 2;
 
 // FTS5's own default; used while a whole index is filled.
 constexpr int kBulkAutomerge = 4;
@@ -166,6 +174,7 @@ void ClipboardSearchIndexWriter::createSchema(SQLiteDatabase& db) {
     db.execute(kCreateDocuments);
     for (const char* sql : kDropEarlierLayout) db.execute(sql);
     db.execute(kCreateRanks);
+    db.execute(kCreateSignatures);
     for (const char* sql : kCreateSearchTables) db.execute(sql);
     db.execute(kCreateMeta);
     std::set<std::string> columns;
@@ -219,6 +228,21 @@ void ClipboardSearchIndexWriter::rankAndIndexAll(SQLiteDatabase& db) {
         "FROM document_ranks r JOIN documents d ON d.doc_id = r.doc_id ORDER BY r.rank;",
     };
     for (const char* sql : fills) db.execute(sql);
+    db.execute("DELETE FROM document_grams;");
+    {
+        auto texts = db.prepare(
+            "SELECT r.rank, d.normalized_text, d.compact_text, d.pinyin_spaced, d.pinyin_compact\n"
+            "FROM document_ranks r JOIN documents d ON d.doc_id = r.doc_id ORDER BY r.rank;");
+        auto insert = db.prepare("INSERT INTO document_grams (rank, signature) VALUES (?, ?);");
+        while (texts.step()) {
+            insert.reset();
+            insert.bindInt64(1, texts.columnInt64(0));
+            insert.bindBlob(2, ClipboardSearchGramSignature::of(
+                                   {texts.columnText(1).value_or(""), texts.columnText(2).value_or(""),
+                                    texts.columnText(3).value_or(""), texts.columnText(4).value_or("")}));
+            insert.stepDone();
+        }
+    }
     // One segment per table: later writes then add small segments beside it, never half-done merges of
     // large ones.
     for (const char* table : kSearchTables) {
@@ -475,11 +499,25 @@ void ClipboardSearchIndexWriter::place(std::int64_t docID, double sortAt, const 
 
 void ClipboardSearchIndexWriter::insertSearchRows(std::int64_t rank, const Texts& texts) {
     runSearchRows(searchInserts_, false, rank, texts);
+    if (!insertSignature_) {
+        insertSignature_.emplace(db_.prepare("INSERT INTO document_grams (rank, signature) VALUES (?, ?);"));
+    }
+    insertSignature_->reset();
+    insertSignature_->bindInt64(1, rank);
+    insertSignature_->bindBlob(
+        2, ClipboardSearchGramSignature::of(
+               {texts.normalizedText, texts.compactText, texts.pinyinSpaced, texts.pinyinCompact}));
+    insertSignature_->stepDone();
 }
 
 // The tables keep no copy of the texts, so a removal must be handed the texts the rows were made from.
 void ClipboardSearchIndexWriter::removeSearchRows(std::int64_t rank, const Texts& texts) {
     runSearchRows(searchRemoves_, true, rank, texts);
+    if (!removeSignature_)
+        removeSignature_.emplace(db_.prepare("DELETE FROM document_grams WHERE rank = ?;"));
+    removeSignature_->reset();
+    removeSignature_->bindInt64(1, rank);
+    removeSignature_->stepDone();
 }
 
 void ClipboardSearchIndexWriter::runSearchRows(std::vector<SQLiteStatement>& statements, bool removing,

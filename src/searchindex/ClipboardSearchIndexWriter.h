@@ -88,6 +88,8 @@ private:
     std::optional<SQLiteStatement> insertDocument_;
     std::vector<SQLiteStatement> searchInserts_;
     std::vector<SQLiteStatement> searchRemoves_;
+    std::optional<SQLiteStatement> insertSignature_;
+    std::optional<SQLiteStatement> removeSignature_;
 };
 
 }  // namespace quorvane

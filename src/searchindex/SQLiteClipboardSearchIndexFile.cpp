@@ -278,8 +278,9 @@ std::filesystem::path SQLiteClipboardSearchIndexFile::moveDamagedFilesAside() {
 
 void SQLiteClipboardSearchIndexFile::openReadConnection() {
     const std::uint64_t generation = fileGeneration_;
-    // Never creates the file: that is the write connection's, with its schema.
-    auto db = std::make_unique<SQLiteDatabase>(databasePath_, SQLITE_OPEN_READWRITE);
+    // Never creates the file: that is the write connection's, with its schema. Used on the read queue alone,
+    // so it takes no lock of its own around every call (a search makes tens of thousands).
+    auto db = std::make_unique<SQLiteDatabase>(databasePath_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX);
     keepLogOnClose(*db);
     // A search waits out a moment's lock (a log being recovered, a checkpoint) instead of failing.
     sqlite3_busy_timeout(db->handle(), busyTimeoutMilliseconds);
@@ -287,6 +288,9 @@ void SQLiteClipboardSearchIndexFile::openReadConnection() {
     db->execute("PRAGMA query_only = 1;");
     // Searches read many rows of a large file; mapping it saves a copy of every page read.
     db->execute("PRAGMA mmap_size = 2147418112;");
+    // SQLite maps at most that much; the pages of a larger file are read into the page cache, which must hold
+    // a search's term lists and rank tables or every search reads them again.
+    db->execute("PRAGMA cache_size = -" + std::to_string(kReadCacheKilobytes) + ";");
     readDb_ = std::move(db);
     readGeneration_ = generation;
 }

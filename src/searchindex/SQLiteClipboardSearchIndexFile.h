@@ -30,6 +30,8 @@ public:
     static constexpr int busyTimeoutMilliseconds = 5000;
     // The size the write-ahead log is cut back to once its contents are in the file.
     static constexpr std::int64_t kLogSizeLimitBytes = 16 * 1024 * 1024;
+    // The read connection's page cache, used for the part of the file beyond its memory map.
+    static constexpr std::int64_t kReadCacheKilobytes = 32 * 1024;
 
     // Opens (creating) the file at `databasePath`, creating its parent directory, and brings its schema up to
     // date. Throws std::filesystem::filesystem_error or SQLiteClipboardSearchIndexStoreError. `clock` dates

@@ -60,6 +60,11 @@ void SQLiteStatement::bindOptionalText(int index, const std::optional<std::strin
     }
 }
 
+void SQLiteStatement::bindBlob(int index, std::string_view bytes) {
+    checkBind(sqlite3_bind_blob64(statement_, index, bytes.empty() ? "" : bytes.data(), bytes.size(),
+                                  SQLITE_TRANSIENT));
+}
+
 void SQLiteStatement::bindOptionalBlob(int index, const std::optional<std::vector<std::uint8_t>>& value) {
     if (!value) {
         bindNull(index);

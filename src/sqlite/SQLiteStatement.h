@@ -32,6 +32,8 @@ public:
     void bindNull(int index);
     // Binds NULL when the text is absent.
     void bindOptionalText(int index, const std::optional<std::string>& value);
+    // The bytes as a blob (never NULL, also when empty).
+    void bindBlob(int index, std::string_view bytes);
     // Binds NULL when the bytes are absent and a zero-length blob when they are empty: the two stay apart.
     void bindOptionalBlob(int index, const std::optional<std::vector<std::uint8_t>>& value);
 

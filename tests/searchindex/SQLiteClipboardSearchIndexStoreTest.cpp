@@ -13,6 +13,7 @@
 #include "classification/ClipboardClassificationSettings.h"
 #include "platform/memory/FakeClock.h"
 #include "platform/memory/InMemoryUserDefaults.h"
+#include "searchindex/ClipboardSearchGramSignature.h"
 #include "searchindex/ClipboardSearchTokenizers.h"
 #include "searchindex/SQLiteClipboardSearchIndexStore.h"
 #include "sqlite/SQLiteDatabase.h"
@@ -72,7 +73,25 @@ protected:
             sql += std::string(" + (SELECT COUNT(*) FROM ") + table +
                    " WHERE rowid NOT IN (SELECT rank FROM document_ranks))";
         }
+        sql += " + (SELECT COUNT(*) FROM document_grams WHERE rank NOT IN (SELECT rank FROM document_ranks))";
         return number(sql + ";");
+    }
+    // Ranked documents whose gram signature is missing or not the one their stored texts give.
+    std::int64_t staleSignatures() {
+        SQLiteDatabase db(path_);
+        auto statement = db.prepare(
+            "SELECT g.signature, d.normalized_text, d.compact_text, d.pinyin_spaced, d.pinyin_compact\n"
+            "FROM document_ranks r JOIN documents d ON d.doc_id = r.doc_id\n"
+            "LEFT JOIN document_grams g ON g.rank = r.rank;");
+        std::int64_t stale = 0;
+        while (statement.step()) {
+            const auto stored = statement.columnBlob(0);
+            const auto expected = ClipboardSearchGramSignature::of(
+                {statement.columnText(1).value_or(""), statement.columnText(2).value_or(""),
+                 statement.columnText(3).value_or(""), statement.columnText(4).value_or("")});
+            if (!stored || std::string(stored->begin(), stored->end()) != expected) ++stale;
+        }
+        return stale;
     }
     // Documents of the search table `table` matching `match`.
     std::int64_t matches(const std::string& table, const std::string& match) {
@@ -96,10 +115,10 @@ protected:
 TEST_F(SQLiteClipboardSearchIndexStoreTest,
        FreshFileHasExactlyTheTablesAndIndexesAndReopeningChangesNothing) {
     open();
-    const std::vector<std::string> tables = {"document_ranks",       "documents",       "meta",
-                                             "search_bigram_terms",  "search_bigrams",  "search_heads",
-                                             "search_trigram_terms", "search_trigrams", "search_word_terms",
-                                             "search_words"};
+    const std::vector<std::string> tables = {
+        "document_grams",      "document_ranks",    "documents",    "meta",
+        "search_bigram_terms", "search_bigrams",    "search_heads", "search_trigram_terms",
+        "search_trigrams",     "search_word_terms", "search_words"};
     EXPECT_EQ(column("SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite_%' "
                      "AND name NOT GLOB '*_data' AND name NOT GLOB '*_idx' AND name NOT GLOB '*_config' "
                      "AND name NOT GLOB '*_docsize' AND name NOT GLOB '*_content' ORDER BY name;"),
@@ -193,6 +212,40 @@ TEST_F(SQLiteClipboardSearchIndexStoreTest, EarlierLayoutIsReindexedFromItsDocum
     EXPECT_EQ(store->fetchRecent(1, 0).items.at(0).id, "newer");
 }
 
+TEST_F(SQLiteClipboardSearchIndexStoreTest, FileWithoutGramSignaturesIsReindexedOnceAndFindsWordsSideBySide) {
+    std::filesystem::create_directories(path_.parent_path());
+    {
+        auto store = open();
+        store->upsert(document("pair", "notes about the server timeout today", 10));
+        store->upsert(document("glued", "servertimeout in a url, timeout again", 20));
+        store->upsert(document("apart", "server down, timeout later", 30));
+        store->upsert(document("inside", "observer timeouts near the server", 40));
+    }
+    {
+        // The previous layout: the same tables without signatures.
+        SQLiteDatabase db(path_);
+        db.execute("DROP TABLE document_grams;");
+        db.execute("PRAGMA user_version = 1;");
+    }
+    testing::LogCapture log;
+    auto store = open();
+    store->syncVoid([] {});  // the reindexing runs on the write queue
+    EXPECT_EQ(log.count("Clipboard search index reindexed"), 1u);
+    EXPECT_EQ(orphanCount(), 0);
+    EXPECT_EQ(staleSignatures(), 0);
+    // The row starting with the words run together first, then those holding them side by side (also inside
+    // longer words), newest first, then the row that only holds both somewhere.
+    std::vector<std::string> ids;
+    for (const auto& item : store->search(ClipboardSearchQueryText("server timeout"), {}, 10, 0).items) {
+        ids.push_back(item.id);
+    }
+    EXPECT_EQ(ids, (std::vector<std::string>{"glued", "inside", "pair", "apart"}));
+    store.reset();
+    store = open();
+    store->syncVoid([] {});
+    EXPECT_EQ(log.count("Clipboard search index reindexed"), 1u);
+}
+
 TEST_F(SQLiteClipboardSearchIndexStoreTest, RanksFollowRecencyThroughInsertsBetweenNeighboursAndAccess) {
     auto store = open();
     store->upsert(document("top", "word top", 200));
@@ -212,6 +265,7 @@ TEST_F(SQLiteClipboardSearchIndexStoreTest, RanksFollowRecencyThroughInsertsBetw
     EXPECT_EQ(column(byRank).front(), "bottom");
     EXPECT_EQ(column(byRank).at(1), "tie");
     EXPECT_EQ(orphanCount(), 0);
+    EXPECT_EQ(staleSignatures(), 0);
     for (int i = 1; i <= 40; ++i) {
         const auto page = store->search(ClipboardSearchQueryText("mid" + std::to_string(i)), {}, 50, 0);
         ASSERT_FALSE(page.items.empty()) << i;
