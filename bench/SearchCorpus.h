@@ -6,6 +6,7 @@
 #include <stdlib.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
@@ -101,6 +102,28 @@ inline std::string entryText(std::mt19937& random, int index) {
             while (text.size() < 700) text += pick(chinese()) + " " + pick(words()) + "，";
             break;
     }
+    return text;
+}
+
+// The id of entry `index` in the form of a random UUID, as the program's own are: a string too long to be
+// kept inside std::string, in an order that has nothing to do with the entries' dates.
+inline std::string uuidOf(int index) {
+    std::uint64_t state = 0x9E3779B97F4A7C15ull * 2 * static_cast<std::uint64_t>(index);
+    const auto next = [&state] {
+        std::uint64_t z = (state += 0x9E3779B97F4A7C15ull);
+        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+        return z ^ (z >> 31);
+    };
+    const std::uint64_t high = next();
+    const std::uint64_t low = next();
+    char text[37];
+    std::snprintf(text, sizeof text, "%08llx-%04llx-4%03llx-%04llx-%012llx",
+                  static_cast<unsigned long long>(high >> 32),
+                  static_cast<unsigned long long>((high >> 16) & 0xFFFF),
+                  static_cast<unsigned long long>(high & 0xFFF),
+                  static_cast<unsigned long long>(0x8000 | ((low >> 48) & 0x3FFF)),
+                  static_cast<unsigned long long>(low & 0xFFFFFFFFFFFFull));
     return text;
 }
 

@@ -1,6 +1,7 @@
-// Cost of the start-up reconciliation of the search index with the history at 100,000 entries: the ids of
-// both files compared, nothing to mend (the usual start), and 100 documents missing plus 100 orphans (a crash
-// between the two commits, a few stale documents).
+// Cost of the start-up reconciliation of the search index with the history at 100,000 entries with ids in
+// the form of random UUIDs, as the program's own are: the ids of both files compared, nothing to mend (the
+// usual start), and 100 documents missing plus 100 orphans (a crash between the two commits, a few stale
+// documents).
 
 #include <benchmark/benchmark.h>
 #include <unistd.h>
@@ -9,7 +10,9 @@
 #include <memory>
 #include <string>
 
+#include "SearchCorpus.h"
 #include "history/ClipboardHistorySearchIndexSync.h"
+#include "history/ClipboardHistorySearchSource.h"
 #include "history/store/ClipboardHistoryStore.h"
 #include "platform/memory/InMemoryUserDefaults.h"
 #include "searchindex/SQLiteClipboardSearchIndexStore.h"
@@ -31,7 +34,7 @@ struct Files {
         ClipboardHistoryStore store(historyFile());
         std::vector<ClipboardSearchIndexDocument> documents;
         for (int i = 0; i < kEntries; ++i) {
-            const std::string id = "id-" + std::to_string(i);
+            const std::string id = bench::uuidOf(i);
             store.mainContext().insert(ClipboardHistoryIndex{id, textOf(i), textOf(i), Date(1e9 + i),
                                                              std::nullopt, 0, ClipboardContentType::text,
                                                              std::nullopt, std::nullopt});
@@ -66,32 +69,12 @@ Files& files() {
     return instance;
 }
 
-ClipboardHistorySearchIndexSync::HistorySource historySource(ClipboardHistoryStore& store) {
-    return {[&store] { return store.makeReadContext()->fetchIndexIDs(); },
-            [](const std::set<std::string>* only) {
-                std::vector<ClipboardSearchSourceDocument> documents;
-                for (const auto& id : *only) documents.push_back(Files::source(id, std::stoi(id.substr(3))));
-                return documents;
-            },
-            [&store](std::size_t most, const ClipboardHistorySearchIndexSync::HistorySource::Batch& visit) {
-                std::vector<ClipboardSearchSourceDocument> batch;
-                for (const auto& id : store.makeReadContext()->fetchIndexIDs()) {
-                    batch.push_back(Files::source(id, std::stoi(id.substr(3))));
-                    if (batch.size() == most) {
-                        visit(batch);
-                        batch.clear();
-                    }
-                }
-                if (!batch.empty()) visit(batch);
-            }};
-}
-
 void Reconcile(benchmark::State& state) {
     const bool damaged = state.range(0) != 0;
     auto& f = files();
-    ClipboardHistoryStore history(f.historyFile());
+    const auto history = std::make_shared<ClipboardHistoryStore>(f.historyFile());
     SQLiteClipboardSearchIndexStore index(f.indexFile(), f.defaults);
-    const auto source = historySource(history);
+    const auto source = ClipboardHistorySearchSource::historySource(history);
     const auto convert = [](const ClipboardSearchSourceDocument& document) {
         return ClipboardSearchIndexDocument::make(document, ClipboardSearchIndexConfiguration{});
     };
@@ -100,10 +83,10 @@ void Reconcile(benchmark::State& state) {
         if (damaged) {
             state.PauseTiming();
             std::vector<std::string> lost;
-            for (int i = 0; i < 100; ++i) lost.push_back("id-" + std::to_string(i * 997));
+            for (int i = 0; i < 100; ++i) lost.push_back(bench::uuidOf(i * 997));
             index.deleteDocuments(lost);
             for (int i = 0; i < 100; ++i) {
-                auto orphan = convert(Files::source("id-" + std::to_string(i), i));
+                auto orphan = convert(Files::source(bench::uuidOf(i), i));
                 orphan.id = "orphan-" + std::to_string(i);
                 index.upsert(orphan);
             }

@@ -2,9 +2,12 @@
 // history of N entries of about 500 characters (the search benchmarks' corpus) and no index file; the
 // repository's start queues the fill and the reconciliation behind it, which this program waits for. Reports
 // the resident memory before the fill (both files open: the steady state) and its peak during the fill, and
-// the fill's time. Sizes come from QUORVANE_BENCH_SIZES (default "100000,1000000"). The history files are
+// the fill's time; then the same of an ordinary start on the filled index, whose only index work is the
+// reconciliation. Sizes come from QUORVANE_BENCH_SIZES (default "100000,1000000"). The history files are
 // made in a child process, so their making does not count towards the peak, and kept in QUORVANE_BENCH_DIR
-// when it is set (a 1,000,000-entry history takes minutes to write), so later runs reuse them.
+// when it is set (a 1,000,000-entry history takes minutes to write), so later runs reuse them. Entries have
+// 36-character ids in random order, as the program's own are; QUORVANE_BENCH_SHORT_IDS=1 gives them the
+// corpus's short ids ("entry-N") instead, as the benchmark's earlier figures had.
 
 #include <sys/wait.h>
 #include <unistd.h>
@@ -16,6 +19,7 @@
 #include <iostream>
 #include <memory>
 #include <random>
+#include <string>
 
 #include "BenchRepository.h"
 #include "ProcessStatus.h"
@@ -27,6 +31,11 @@ namespace {
 
 using namespace quorvane;
 
+bool shortIDs() {
+    const char* value = std::getenv("QUORVANE_BENCH_SHORT_IDS");
+    return value != nullptr && std::string(value) == "1";
+}
+
 // Writes a history of `count` entries into `file`, in transactions of 10,000 entries.
 void writeHistory(const std::filesystem::path& file, int count) {
     const auto partial = file.string() + ".partial";
@@ -36,7 +45,8 @@ void writeHistory(const std::filesystem::path& file, int count) {
         auto& context = store.mainContext();
         std::mt19937 random(20261209);
         for (int i = 0; i < count; ++i) {
-            const auto source = bench::sourceDocument(random, i);
+            auto source = bench::sourceDocument(random, i);
+            if (!shortIDs()) source.id = bench::uuidOf(i);
             context.insert(ClipboardHistoryIndex{
                 source.id, source.preview, source.searchableText, source.createdAt, std::nullopt, 0,
                 ClipboardContentType::text, source.bundleIdentifier, source.classification});
@@ -56,7 +66,8 @@ void resetPeak() {
 }
 
 void measure(int count, const std::filesystem::path& base) {
-    const auto history = base / ("history-" + std::to_string(count) + ".sqlite");
+    const auto history =
+        base / ((shortIDs() ? "history-" : "history-uuid-") + std::to_string(count) + ".sqlite");
     if (!std::filesystem::exists(history)) {
         const auto start = std::chrono::steady_clock::now();
         const pid_t child = fork();
@@ -98,6 +109,21 @@ void measure(int count, const std::filesystem::path& base) {
         after / 1024);
     std::fflush(stdout);
     repository.quiesce();
+    app.repository.reset();
+
+    // An ordinary start on the index just filled: only the reconciliation reads both files.
+    releaseFreedMemory();
+    const double steady = bench::statusKilobytes("VmRSS");
+    resetPeak();
+    const auto restart = std::chrono::steady_clock::now();
+    app.start().waitForSearchIndexJobs();
+    const double restartSeconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - restart).count();
+    const double restartPeak = bench::statusKilobytes("VmHWM");
+    std::printf("entries=%d ordinary_start_reconciliation_s=%.2f peak_above_before_MB=%.1f\n", count,
+                restartSeconds, (restartPeak - steady) / 1024);
+    std::fflush(stdout);
+    app.repository->quiesce();
 }
 
 }  // namespace

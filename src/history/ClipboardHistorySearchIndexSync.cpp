@@ -2,8 +2,11 @@
 
 #include <algorithm>
 #include <exception>
+#include <functional>
 #include <iterator>
+#include <optional>
 #include <set>
+#include <stdexcept>
 
 #include "base/Logger.h"
 #include "base/ReleaseFreedMemory.h"
@@ -207,42 +210,122 @@ ClipboardSearchIndexStats ClipboardHistorySearchIndexSync::refill(
     });
 }
 
+namespace {
+
+// What one stretch of ids holds on one side and not the other, both ascending.
+struct IDDifference {
+    std::vector<std::string> missing;  // entries without a document
+    std::vector<std::string> orphans;  // documents without an entry
+};
+
+void checkAscending(const std::vector<std::string>& ids, const std::optional<std::string>& after,
+                    const char* side) {
+    // A page out of order would make entries look missing and documents orphaned: better no mending.
+    const bool ascending = std::adjacent_find(ids.begin(), ids.end(), std::greater_equal<>()) == ids.end();
+    if (!ascending || (after && !ids.empty() && ids.front() <= *after))
+        throw std::runtime_error(std::string("the ") + side + " gave its ids out of order");
+}
+
+// Walks the index's ids and the history's side by side in ascending order, `pageSize` of each at a time,
+// and hands `visit` each stretch's differences (none for a stretch in step). Returns the entries counted.
+std::size_t walkIDs(ClipboardSearchIndexStoreProtocol& store,
+                    const ClipboardHistorySearchIndexSync::HistorySource& source, std::size_t pageSize,
+                    const std::function<void(const IDDifference&)>& visit) {
+    pageSize = std::max<std::size_t>(pageSize, 1);
+    std::size_t entries = 0;
+    std::optional<std::string> after;
+    IDDifference difference;
+    for (;;) {
+        // For every stretch the index is read before the history. Every index write follows its entry's
+        // history save (an image's document is written right after it), so an entry saved between the two
+        // reads looks missing and is written once more, never an orphan deleted; an entry deleted meanwhile
+        // is an orphan either way, its document going with it or with its own queued deletion.
+        const std::vector<std::string> indexed = store.documentItemIDsAfter(after, pageSize);
+        checkAscending(indexed, after, "search index");
+        const std::vector<std::string> history = source.recordIDsAfter(after, pageSize);
+        checkAscending(history, after, "history");
+        // The stretch both pages cover: up to the smaller last id of a full page; a short page reaches the
+        // end of its side.
+        std::optional<std::string> last;
+        if (indexed.size() >= pageSize) last = indexed.back();
+        if (history.size() >= pageSize && (!last || history.back() < *last)) last = history.back();
+        const auto endOf = [&](const std::vector<std::string>& ids) {
+            return last ? std::upper_bound(ids.begin(), ids.end(), *last) : ids.end();
+        };
+        const auto indexedEnd = endOf(indexed);
+        const auto historyEnd = endOf(history);
+        difference.missing.clear();
+        difference.orphans.clear();
+        std::set_difference(history.begin(), historyEnd, indexed.begin(), indexedEnd,
+                            std::back_inserter(difference.missing));
+        std::set_difference(indexed.begin(), indexedEnd, history.begin(), historyEnd,
+                            std::back_inserter(difference.orphans));
+        // Only records without a document are read whole, to leave out those that are no entries: an
+        // ordinary start reads none.
+        std::size_t records = static_cast<std::size_t>(historyEnd - history.begin());
+        if (!difference.missing.empty()) {
+            const std::size_t before = difference.missing.size();
+            difference.missing = source.entriesAmong(difference.missing);
+            records -= before - std::min(before, difference.missing.size());
+        }
+        entries += records;
+        if (!difference.missing.empty() || !difference.orphans.empty()) visit(difference);
+        if (!last) return entries;
+        after = std::move(last);
+    }
+}
+
+}  // namespace
+
 ClipboardHistorySearchIndexSync::Reconciliation ClipboardHistorySearchIndexSync::reconcile(
     ClipboardSearchIndexStoreProtocol& store, const HistorySource& source,
-    const std::function<ClipboardSearchIndexDocument(const ClipboardSearchSourceDocument&)>& convert) {
-    // The index first: an image is written to the index right after its history save, outside the queue, so
-    // reading the history second can only find more entries than the index, never fewer.
-    std::vector<std::string> indexed = store.documentItemIDs();
-    std::vector<std::string> entries = source.entryIDs();
-    std::sort(indexed.begin(), indexed.end());
-    std::sort(entries.begin(), entries.end());
-    std::set<std::string> missing;
-    std::set_difference(entries.begin(), entries.end(), indexed.begin(), indexed.end(),
-                        std::inserter(missing, missing.end()));
-    std::vector<std::string> orphans;
-    std::set_difference(indexed.begin(), indexed.end(), entries.begin(), entries.end(),
-                        std::back_inserter(orphans));
-
-    Reconciliation counts;
-    counts.entries = entries.size();
-    counts.removed = orphans.size();
-    if (missing.empty() && orphans.empty()) return counts;
-    // When most of the index is wrong (a replaced or reset history), one rebuild transaction is far cheaper
-    // than a transaction per document.
-    if (missing.size() * 2 > entries.size()) {
-        refill(store, source, convert);
-        counts.added = missing.size();
-        counts.rebuilt = true;
-        return counts;
-    }
-    const auto documents =
-        missing.empty() ? std::vector<ClipboardSearchSourceDocument>{} : source.documents(&missing);
-    store.syncVoid([&] {
-        for (const auto& document : documents) store.upsert(convert(document));
-        if (!orphans.empty()) store.deleteDocuments(orphans);
+    const std::function<ClipboardSearchIndexDocument(const ClipboardSearchSourceDocument&)>& convert,
+    std::size_t pageSize) {
+    // First only counted, to choose between mending and one rebuild knowing the whole of both sides: an
+    // ordinary start has nothing to mend and reads nothing more.
+    Reconciliation counted;
+    std::size_t missing = 0;
+    counted.entries = walkIDs(store, source, pageSize, [&](const IDDifference& difference) {
+        missing += difference.missing.size();
+        counted.removed += difference.orphans.size();
     });
-    counts.added = documents.size();
-    return counts;
+    if (missing == 0 && counted.removed == 0) return counted;
+    // When most of the index is wrong (a replaced or reset history), one rebuild is far cheaper than
+    // writing the documents one by one.
+    const auto mostlyWrong = [&] { return missing * 2 > counted.entries; };
+    if (mostlyWrong()) {
+        refill(store, source, convert);
+        counted.added = missing;
+        counted.rebuilt = true;
+        return counted;
+    }
+    // Then mended stretch by stretch, each in one group of store calls. Should the history have been
+    // replaced since the count, the walk stops writing and counts on, and the rebuild follows it.
+    Reconciliation mended;
+    missing = 0;
+    bool rebuild = false;
+    mended.entries = walkIDs(store, source, pageSize, [&](const IDDifference& difference) {
+        missing += difference.missing.size();
+        mended.removed += difference.orphans.size();
+        rebuild = rebuild || mostlyWrong();
+        if (rebuild) return;
+        store.syncVoid([&] {
+            if (!difference.missing.empty()) {
+                source.documentsOf(difference.missing, kFillBatchSize,
+                                   [&](std::vector<ClipboardSearchSourceDocument>& documents) {
+                                       for (const auto& document : documents) store.upsert(convert(document));
+                                       mended.added += documents.size();
+                                   });
+            }
+            if (!difference.orphans.empty()) store.deleteDocuments(difference.orphans);
+        });
+    });
+    if (rebuild) {
+        refill(store, source, convert);
+        mended.added = missing;
+        mended.rebuilt = true;
+    }
+    return mended;
 }
 
 void ClipboardHistorySearchIndexSync::close() {

@@ -29,14 +29,21 @@ public:
     // How index jobs read the history: callable from the index queue, each call with a connection of its own;
     // both may throw.
     struct HistorySource {
-        std::function<std::vector<std::string>()> entryIDs;
-        // The documents of the entries in `only` (every entry when null), newest first.
-        std::function<std::vector<ClipboardSearchSourceDocument>(const std::set<std::string>* only)>
-            documents;
+        // At most `most` ids of the history's records, those after `after` (from the first without it), in
+        // ascending byte order (std::string's, as the index store gives its own); fewer only when no more
+        // follow. A record of a type this build does not know is no entry: `entriesAmong` tells.
+        std::function<std::vector<std::string>(const std::optional<std::string>& after, std::size_t most)>
+            recordIDsAfter;
+        // Those of `ids` (ascending, each once) that are entries, in that order.
+        std::function<std::vector<std::string>(const std::vector<std::string>& ids)> entriesAmong;
         // Takes one batch; it may move the documents out.
         using Batch = std::function<void(std::vector<ClipboardSearchSourceDocument>&)>;
-        // The documents of every entry, newest first as `documents` gives them, handed over at most `most`
-        // at a time (fewer when their texts are large).
+        // The documents of the entries of `ids` (ascending, each once) that are stored, in id order, handed
+        // over at most `most` at a time (fewer when their texts are large).
+        std::function<void(const std::vector<std::string>& ids, std::size_t most, const Batch& visit)>
+            documentsOf;
+        // The documents of every entry, newest first, handed over at most `most` at a time (fewer when their
+        // texts are large).
         std::function<void(std::size_t most, const Batch& visit)> documentBatches;
     };
 
@@ -84,10 +91,16 @@ public:
     static ClipboardSearchIndexStats refill(
         ClipboardSearchIndexStoreProtocol& store, const HistorySource& source,
         const std::function<ClipboardSearchIndexDocument(const ClipboardSearchSourceDocument&)>& convert);
-    // The reconciliation's work, run on the calling thread. Throws what the history or the store throws.
+    // Ids compared per page when the index is reconciled with the history: the memory it takes is that of a
+    // few pages, whatever the size of the history.
+    static constexpr std::size_t kReconciliationPageSize = 4096;
+    // The reconciliation's work, run on the calling thread: the history's ids and the index's are walked side
+    // by side in id order, `pageSize` of each at a time. Throws what the history or the store throws, and
+    // when either gives its ids out of order; the pages mended before then stay mended.
     static Reconciliation reconcile(
         ClipboardSearchIndexStoreProtocol& store, const HistorySource& source,
-        const std::function<ClipboardSearchIndexDocument(const ClipboardSearchSourceDocument&)>& convert);
+        const std::function<ClipboardSearchIndexDocument(const ClipboardSearchSourceDocument&)>& convert,
+        std::size_t pageSize = kReconciliationPageSize);
 
     // Queues `job` as an index job of its own, with or without an index store; it must not throw.
     void scheduleJob(std::function<void()> job) { queue_.async(std::move(job)); }

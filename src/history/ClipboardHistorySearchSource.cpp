@@ -17,8 +17,21 @@ std::string searchableTextOf(const ClipboardHistoryIndex& index, const Clipboard
     return content->content;
 }
 
-// A few entries are looked up one by one; beyond this many, one pass over the whole store is cheaper.
-constexpr std::size_t kEntriesLookedUpSingly = 256;
+// A batch of documents also ends at this many bytes of text, so a few huge entries cannot make one large.
+constexpr std::size_t kMostBatchBytes = 32 * 1024 * 1024;
+
+// The documents of a batch of records; each record's text goes as soon as its document has it.
+std::vector<ClipboardSearchSourceDocument>& documentsOf(
+    std::vector<HistoryIndexWithContent>& batch, std::vector<ClipboardSearchSourceDocument>& documents) {
+    documents.clear();
+    documents.reserve(batch.size());
+    for (auto& record : batch) {
+        documents.push_back(ClipboardHistorySearchSource::document(
+            record.index, searchableTextOf(record.index, record.content ? &*record.content : nullptr)));
+        record.content.reset();
+    }
+    return documents;
+}
 
 }  // namespace
 
@@ -29,28 +42,14 @@ ClipboardSearchSourceDocument ClipboardHistorySearchSource::document(const Clipb
             index.contentType, index.bundleIdentifier, index.classification};
 }
 
-std::vector<ClipboardSearchSourceDocument> ClipboardHistorySearchSource::documents(
-    ClipboardHistoryStoreContext& context, const std::set<std::string>* only) {
-    std::vector<ClipboardHistoryIndex> indexes;
+std::vector<ClipboardSearchSourceDocument> ClipboardHistorySearchSource::allDocuments(
+    ClipboardHistoryStoreContext& context) {
+    const std::vector<ClipboardHistoryIndex> indexes = context.fetchIndexes({.newestFirst = true});
+    if (indexes.empty()) return {};
     std::unordered_map<std::string, ClipboardHistoryContent> contentsByID;
-    if (only && only->size() <= kEntriesLookedUpSingly) {
-        for (const auto& id : *only) {
-            for (auto& index : context.fetchIndexes({.idEquals = id})) indexes.push_back(std::move(index));
-            for (auto& content : context.fetchContents({.idEquals = id, .loadImageData = false})) {
-                contentsByID.emplace(id, std::move(content));
-            }
-        }
-        std::stable_sort(indexes.begin(), indexes.end(),
-                         [](const auto& a, const auto& b) { return a.createdAt > b.createdAt; });
-    } else {
-        indexes = context.fetchIndexes({.newestFirst = true});
-        if (only) std::erase_if(indexes, [&](const auto& index) { return !only->contains(index.id); });
-        if (indexes.empty()) return {};
-        for (auto& content : context.fetchContents({.loadImageData = false})) {
-            if (only && !only->contains(content.id)) continue;
-            std::string id = content.id;
-            contentsByID.emplace(std::move(id), std::move(content));
-        }
+    for (auto& content : context.fetchContents({.loadImageData = false})) {
+        std::string id = content.id;
+        contentsByID.emplace(std::move(id), std::move(content));
     }
     std::vector<ClipboardSearchSourceDocument> documents;
     documents.reserve(indexes.size());
@@ -62,25 +61,21 @@ std::vector<ClipboardSearchSourceDocument> ClipboardHistorySearchSource::documen
     return documents;
 }
 
-void ClipboardHistorySearchSource::documentBatches(
-    ClipboardHistoryStoreContext& context, std::size_t most,
-    const std::function<void(std::vector<ClipboardSearchSourceDocument>&)>& visit) {
-    // A batch also ends at this many bytes of text, so a few huge entries cannot make one batch large.
-    constexpr std::size_t kMostBatchBytes = 32 * 1024 * 1024;
+void ClipboardHistorySearchSource::documentBatches(ClipboardHistoryStoreContext& context, std::size_t most,
+                                                   const Batch& visit) {
     std::vector<ClipboardSearchSourceDocument> documents;
     context.fetchIndexesWithContentInBatches(
-        most, kMostBatchBytes, [&](std::vector<HistoryIndexWithContent>& batch) {
-            documents.clear();
-            documents.reserve(batch.size());
-            for (auto& record : batch) {
-                documents.push_back(
-                    document(record.index,
-                             searchableTextOf(record.index, record.content ? &*record.content : nullptr)));
-                // The text lives on in the document; the record's copy goes now, not with the batch.
-                record.content.reset();
-            }
-            visit(documents);
-        });
+        most, kMostBatchBytes,
+        [&](std::vector<HistoryIndexWithContent>& batch) { visit(documentsOf(batch, documents)); });
+}
+
+void ClipboardHistorySearchSource::documentBatches(ClipboardHistoryStoreContext& context,
+                                                   const std::vector<std::string>& ids, std::size_t most,
+                                                   const Batch& visit) {
+    std::vector<ClipboardSearchSourceDocument> documents;
+    context.fetchIndexesWithContentInBatches(
+        ids, most, kMostBatchBytes,
+        [&](std::vector<HistoryIndexWithContent>& batch) { visit(documentsOf(batch, documents)); });
 }
 
 ClipboardHistorySearchIndexSync::HistorySource ClipboardHistorySearchSource::historySource(
@@ -91,11 +86,16 @@ ClipboardHistorySearchIndexSync::HistorySource ClipboardHistorySearchSource::his
         if (!store) throw HistoryStoreError(HistoryStoreError::Kind::open, "the history store is closed");
         return store->makeReadContext();
     };
-    return {[openContext] { return openContext()->fetchIndexIDs(); },
-            [openContext](const std::set<std::string>* only) { return documents(*openContext(), only); },
-            [openContext](std::size_t most, const HistorySourceBatch& visit) {
-                documentBatches(*openContext(), most, visit);
-            }};
+    return {
+        [openContext](const std::optional<std::string>& after, std::size_t most) {
+            return openContext()->fetchRecordIDsAfter(after, most);
+        },
+        [openContext](const std::vector<std::string>& ids) { return openContext()->fetchIndexIDsAmong(ids); },
+        [openContext](const std::vector<std::string>& ids, std::size_t most,
+                      const HistorySourceBatch& visit) { documentBatches(*openContext(), ids, most, visit); },
+        [openContext](std::size_t most, const HistorySourceBatch& visit) {
+            documentBatches(*openContext(), most, visit);
+        }};
 }
 
 }  // namespace quorvane

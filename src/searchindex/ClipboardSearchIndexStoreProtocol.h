@@ -4,6 +4,7 @@
 // Every operation is synchronous, safe from any thread (statements run on the store's own serial queue) and
 // throws SQLiteClipboardSearchIndexStoreError.
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -57,8 +58,10 @@ public:
     // While set, searches and recent pages throw ClipboardSearchIndexBuildingError, so their callers answer
     // from the history instead of an index that is still being filled.
     virtual void setBeingFilled(bool filling) { (void)filling; }
-    // The item identifiers of every document, in no particular order.
-    virtual std::vector<std::string> documentItemIDs() = 0;
+    // At most `most` item identifiers, those after `after` (from the first without it), in ascending byte
+    // order (std::string's): the index's ids a page at a time, each page a short read.
+    virtual std::vector<std::string> documentItemIDsAfter(const std::optional<std::string>& after,
+                                                          std::size_t most) = 0;
     // `handler` is called (on the store's queue; it must not call the store) each time the store found its
     // file damaged and replaced it by an empty index, so that the owner of the history refills it; a
     // replacement made before a handler was set is reported at once. Null stops the reports.

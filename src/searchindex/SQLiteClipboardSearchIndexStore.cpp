@@ -205,10 +205,18 @@ bool SQLiteClipboardSearchIndexStore::isEmpty() {
         [](SQLiteDatabase& db) { return count(db, "SELECT EXISTS (SELECT 1 FROM documents);") == 0; });
 }
 
-std::vector<std::string> SQLiteClipboardSearchIndexStore::documentItemIDs() {
-    return file_.write([](SQLiteDatabase& db) {
+std::vector<std::string> SQLiteClipboardSearchIndexStore::documentItemIDsAfter(
+    const std::optional<std::string>& after, std::size_t most) {
+    return file_.write([&](SQLiteDatabase& db) {
+        // The unique index of item_id holds the ids in BINARY order, which is std::string's: a scan of it
+        // from `after` on, no sort.
+        auto statement =
+            db.prepare(after ? "SELECT item_id FROM documents WHERE item_id > ?1 ORDER BY item_id LIMIT ?2;"
+                             : "SELECT item_id FROM documents ORDER BY item_id LIMIT ?2;");
+        if (after) statement.bindText(1, *after);
+        statement.bindInt64(2, static_cast<std::int64_t>(
+                                   std::min<std::size_t>(most, std::numeric_limits<std::int64_t>::max())));
         std::vector<std::string> ids;
-        auto statement = db.prepare("SELECT item_id FROM documents;");
         while (statement.step()) {
             if (auto id = statement.columnText(0)) ids.push_back(std::move(*id));
         }

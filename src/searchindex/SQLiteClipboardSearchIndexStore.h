@@ -57,7 +57,8 @@ public:
     ClipboardSearchIndexStats stats() override;
     bool isEmpty() override;
     void setBeingFilled(bool filling) override { file_.setBeingFilled(filling); }
-    std::vector<std::string> documentItemIDs() override;
+    std::vector<std::string> documentItemIDsAfter(const std::optional<std::string>& after,
+                                                  std::size_t most) override;
     void setRecoveryHandler(std::function<void()> handler) override;
     ClipboardSearchPage fetchRecent(std::int64_t limit, std::int64_t offset) override;
     ClipboardSearchPage search(const ClipboardSearchQueryText& query,

@@ -120,7 +120,7 @@ protected:
 
     std::int64_t historyCount() {
         ClipboardHistoryStore store(historyFile());
-        return static_cast<std::int64_t>(store.mainContext().fetchIndexIDs().size());
+        return static_cast<std::int64_t>(store.mainContext().fetchIndexes().size());
     }
 
     testing::TemporaryDirectory directory_;

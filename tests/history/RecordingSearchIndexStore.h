@@ -6,6 +6,7 @@
 #include <functional>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -63,11 +64,17 @@ public:
         std::lock_guard lock(mutex_);
         return beingFilled;
     }
-    std::vector<std::string> documentItemIDs() override {
+    std::vector<std::string> documentItemIDsAfter(const std::optional<std::string>& after,
+                                                  std::size_t most) override {
+        if (beforeIDPage) beforeIDPage(after);
         std::lock_guard lock(mutex_);
         failIfAsked();
+        ++idPageReads;
         std::vector<std::string> ids;
-        for (const auto& [id, row] : rows) ids.push_back(id);
+        for (auto row = after ? rows.upper_bound(*after) : rows.begin();
+             row != rows.end() && ids.size() < most; ++row) {
+            ids.push_back(row->first);
+        }
         return ids;
     }
     // History tests never query the index; a query here is a test mistake.
@@ -88,8 +95,12 @@ public:
     std::vector<Touch> touches;
     bool failing = false;
     bool beingFilled = false;
+    std::size_t idPageReads = 0;
     // Runs on the rebuilding thread before a rebuild takes effect; set before the index is used.
     std::function<void()> beforeRebuild;
+    // Runs before each page of ids is read, with the id it starts after, outside the store's lock; set before
+    // the index is used.
+    std::function<void(const std::optional<std::string>& after)> beforeIDPage;
 
 private:
     void failIfAsked() const {

@@ -64,7 +64,9 @@ public:
                                                        *failure);
         return currentStats;
     }
-    std::vector<std::string> documentItemIDs() override { return {}; }
+    std::vector<std::string> documentItemIDsAfter(const std::optional<std::string>&, std::size_t) override {
+        return {};
+    }
     ClipboardSearchPage fetchRecent(std::int64_t limit, std::int64_t offset) override {
         std::lock_guard lock(mutex);
         recentCalls.emplace_back(limit, offset);
@@ -119,7 +121,10 @@ public:
         store_->updateAccess(id, sortAt, lastAccessedAt, accessCount);
     }
     ClipboardSearchIndexStats stats() override { return store_->stats(); }
-    std::vector<std::string> documentItemIDs() override { return store_->documentItemIDs(); }
+    std::vector<std::string> documentItemIDsAfter(const std::optional<std::string>& after,
+                                                  std::size_t most) override {
+        return store_->documentItemIDsAfter(after, most);
+    }
     ClipboardSearchPage fetchRecent(std::int64_t limit, std::int64_t offset) override {
         return store_->fetchRecent(limit, offset);
     }

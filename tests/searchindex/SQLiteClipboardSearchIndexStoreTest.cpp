@@ -18,6 +18,7 @@
 #include "searchindex/SQLiteClipboardSearchIndexStore.h"
 #include "sqlite/SQLiteDatabase.h"
 #include "support/LogCapture.h"
+#include "support/PagedIDs.h"
 #include "support/RawSqlite.h"
 #include "support/TemporaryDirectory.h"
 
@@ -531,10 +532,11 @@ TEST_F(SQLiteClipboardSearchIndexStoreTest, EveryReplacementOfADamagedFileIsRepo
             documents.push_back(document(ids.back(), "text number " + std::to_string(i)));
         }
         store->rebuild(documents);
-        auto listed = store->documentItemIDs();
-        std::sort(listed.begin(), listed.end());
         std::sort(ids.begin(), ids.end());
-        EXPECT_EQ(listed, ids);
+        EXPECT_EQ(testing::allPagedIDs([&](const std::optional<std::string>& after, std::size_t most) {
+                      return store->documentItemIDsAfter(after, most);
+                  }),
+                  ids);
     }
     // A damaged data page, not the header: the open succeeds and the first read finds it.
     testing::damageFirstPageOf(path_, "search_words_data");
@@ -545,7 +547,7 @@ TEST_F(SQLiteClipboardSearchIndexStoreTest, EveryReplacementOfADamagedFileIsRepo
     EXPECT_EQ(reports, 0);
     EXPECT_THROW(store->stats(), SQLiteClipboardSearchIndexStoreError);
     EXPECT_EQ(reports, 1);
-    EXPECT_TRUE(store->documentItemIDs().empty());
+    EXPECT_TRUE(store->documentItemIDsAfter(std::nullopt, 10).empty());
     store->setRecoveryHandler(nullptr);
 
     // Damage found while opening, before anyone listens, is reported as soon as someone does.

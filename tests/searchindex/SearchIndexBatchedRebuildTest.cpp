@@ -11,6 +11,7 @@
 #include "platform/memory/InMemoryUserDefaults.h"
 #include "searchindex/SQLiteClipboardSearchIndexStore.h"
 #include "sqlite/SQLiteDatabase.h"
+#include "support/PagedIDs.h"
 #include "support/TemporaryDirectory.h"
 
 namespace quorvane {
@@ -164,8 +165,9 @@ TEST_F(SearchIndexBatchedRebuildTest, AFillThatFailsPartWayLeavesTheIndexAsItWas
         throw std::runtime_error("the history could not be read");
     }),
                  std::runtime_error);
-    auto ids = store->documentItemIDs();
-    std::sort(ids.begin(), ids.end());
+    const auto ids = testing::allPagedIDs([&](const std::optional<std::string>& after, std::size_t most) {
+        return store->documentItemIDsAfter(after, most);
+    });
     EXPECT_EQ(ids, (std::vector<std::string>{"kept-1", "kept-2"}));
     EXPECT_EQ(store->search(ClipboardSearchQueryText("alpha"), {}, 10, 0).items.size(), 1u);
     EXPECT_TRUE(store->search(ClipboardSearchQueryText("meeting"), {}, 10, 0).items.empty());

@@ -21,6 +21,7 @@
 #include "searchindex/SQLiteClipboardSearchIndexStore.h"
 #include "sqlite/SQLiteDatabase.h"
 #include "support/LogCapture.h"
+#include "support/PagedIDs.h"
 #include "support/TemporaryDirectory.h"
 
 namespace quorvane {
@@ -667,7 +668,10 @@ TEST_F(SearchIndexHostileTextTest, RandomWritesOfHostileTextsKeepEveryDocumentFo
             std::vector<std::string> ids;
             for (const auto& [id, word] : live) ids.push_back(id);
             std::vector<std::string> gone;
-            for (const auto& id : store_->documentItemIDs()) {
+            for (const auto& id :
+                 testing::allPagedIDs([&](const std::optional<std::string>&after, std::size_t most) {
+                     return store_->documentItemIDsAfter(after, most);
+                 })) {
                 if (!live.contains(id)) gone.push_back(id);
             }
             store_->deleteDocuments(ids);

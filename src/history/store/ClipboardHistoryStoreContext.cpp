@@ -2,6 +2,10 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
+#include <cstdint>
+#include <limits>
+
 #include "base/Logger.h"
 #include "sqlite/SQLiteError.h"
 #include "sqlite/SQLiteTransaction.h"
@@ -40,21 +44,58 @@ std::string whereClause(const std::vector<std::string>& conditions) {
     return sql;
 }
 
+// Ids bound per statement of an id list: each is one lookup of the id index, and the rows of a statement
+// come out in id order without a sort.
+constexpr std::size_t kIDsPerStatement = 500;
+
+// "?, ?, ..." for `count` parameters.
+std::string placeholders(std::size_t count) {
+    std::string list = "?";
+    for (std::size_t i = 1; i < count; ++i) list += ", ?";
+    return list;
+}
+
 }  // namespace
 
 ClipboardHistoryStoreContext::ClipboardHistoryStoreContext(std::unique_ptr<SQLiteDatabase> connection)
     : connection_(std::move(connection)) {}
 
-std::vector<std::string> ClipboardHistoryStoreContext::fetchIndexIDs() {
+std::vector<std::string> ClipboardHistoryStoreContext::fetchRecordIDsAfter(
+    const std::optional<std::string>& after, std::size_t most) {
     return translatingErrors([&] {
-        SQLiteStatement statement = connection_->prepare("SELECT id, contentType FROM ClipboardHistoryIndex");
+        // The unique index of id holds the ids in BINARY order, which is std::string's: a scan of that index
+        // alone from `after` on, no sort and no row read. Reading contentType too would look up every row,
+        // scattered across the file when ids are random: seconds at a million entries.
+        SQLiteStatement statement = connection_->prepare(
+            after ? "SELECT id FROM ClipboardHistoryIndex WHERE id > ?1 ORDER BY id LIMIT ?2"
+                  : "SELECT id FROM ClipboardHistoryIndex ORDER BY id LIMIT ?2");
+        if (after) statement.bindText(1, *after);
+        statement.bindInt64(2, static_cast<std::int64_t>(
+                                   std::min<std::size_t>(most, std::numeric_limits<std::int64_t>::max())));
         std::vector<std::string> ids;
-        while (statement.step()) {
-            // Rows fetchIndexes() skips are no entries here either.
-            if (!clipboardContentTypeFromRawValue(text(statement, 1))) continue;
-            ids.push_back(text(statement, 0));
-        }
+        while (statement.step()) ids.push_back(text(statement, 0));
         return ids;
+    });
+}
+
+std::vector<std::string> ClipboardHistoryStoreContext::fetchIndexIDsAmong(
+    const std::vector<std::string>& ids) {
+    return translatingErrors([&] {
+        std::vector<std::string> entries;
+        for (std::size_t first = 0; first < ids.size(); first += kIDsPerStatement) {
+            const std::size_t count = std::min(kIDsPerStatement, ids.size() - first);
+            SQLiteStatement statement =
+                connection_->prepare("SELECT id, contentType FROM ClipboardHistoryIndex WHERE id IN (" +
+                                     placeholders(count) + ") ORDER BY id");
+            for (std::size_t i = 0; i < count; ++i)
+                statement.bindText(static_cast<int>(i + 1), ids[first + i]);
+            while (statement.step()) {
+                // Rows fetchIndexes() skips are no entries here either.
+                if (clipboardContentTypeFromRawValue(text(statement, 1)))
+                    entries.push_back(text(statement, 0));
+            }
+        }
+        return entries;
     });
 }
 
@@ -93,49 +134,93 @@ std::optional<ClipboardHistoryIndex> indexRecord(const SQLiteStatement& statemen
 // agrees.
 constexpr const char* kNewestFirst = " ORDER BY createdAt DESC, rowid DESC";
 
-}  // namespace
+// The index columns with the content's texts; the index record's own search text is never indexed, so it is
+// not read.
+constexpr const char* kIndexWithContent =
+    "SELECT i.id, i.preview, '', i.createdAt, i.lastAccessedAt, i.accessCount, i.contentType, "
+    "i.bundleIdentifier, i.classification, c.id, c.content, c.ocrText "
+    "FROM ClipboardHistoryIndex i LEFT JOIN ClipboardHistoryContent c ON c.id = i.id";
 
-void ClipboardHistoryStoreContext::fetchIndexesWithContentInBatches(
-    std::size_t most, std::size_t mostBytes,
-    const std::function<void(std::vector<HistoryIndexWithContent>&)>& visit) {
-    // The index record's own search text is never indexed: it is not read.
-    SQLiteStatement statement = translatingErrors([&] {
-        return connection_->prepare(
-            "SELECT i.id, i.preview, '', i.createdAt, i.lastAccessedAt, i.accessCount, i.contentType, "
-            "i.bundleIdentifier, i.classification, c.id, c.content, c.ocrText "
-            "FROM ClipboardHistoryIndex i LEFT JOIN ClipboardHistoryContent c ON c.id = i.id"
-            " ORDER BY i.createdAt DESC, i.rowid DESC");
-    });
-    std::vector<HistoryIndexWithContent> batch;
-    std::size_t bytes = 0;
+// Gathers the rows of kIndexWithContent statements into batches of at most `most` records, ending a batch
+// once its texts pass `mostBytes`.
+class IndexWithContentBatches {
+public:
+    IndexWithContentBatches(std::size_t most, std::size_t mostBytes,
+                            const ClipboardHistoryStoreContext::IndexWithContentBatch& visit)
+        : most_(most), mostBytes_(mostBytes), visit_(visit) {}
+
     // Only the history's own statements are translated: what `visit` throws passes unchanged.
-    const auto readRow = [&] {
-        return translatingErrors([&] {
-            if (!statement.step()) return false;
-            auto index = indexRecord(statement, 0);
-            if (!index) return true;
-            HistoryIndexWithContent record{std::move(*index), std::nullopt};
-            if (!statement.columnIsNull(9)) {
-                ClipboardHistoryContent content;
-                content.id = text(statement, 9);
-                content.content = text(statement, 10);
-                content.ocrText = statement.columnText(11);
-                bytes += content.content.size() + content.ocrText.value_or("").size();
-                record.content = std::move(content);
-            }
-            bytes += record.index.preview.size();
-            batch.push_back(std::move(record));
-            return true;
-        });
-    };
-    while (readRow()) {
-        if (batch.size() >= most || bytes >= mostBytes) {
-            visit(batch);
-            batch.clear();
-            bytes = 0;
+    void take(SQLiteStatement& statement) {
+        while (translatingErrors([&] { return readRow(statement); })) {
+            if (batch_.size() >= most_ || bytes_ >= mostBytes_) handOver();
         }
     }
-    if (!batch.empty()) visit(batch);
+    // Hands over the last batch, which may be short.
+    void finish() {
+        if (!batch_.empty()) handOver();
+    }
+
+private:
+    bool readRow(SQLiteStatement& statement) {
+        if (!statement.step()) return false;
+        auto index = indexRecord(statement, 0);
+        if (!index) return true;
+        HistoryIndexWithContent record{std::move(*index), std::nullopt};
+        if (!statement.columnIsNull(9)) {
+            ClipboardHistoryContent content;
+            content.id = text(statement, 9);
+            content.content = text(statement, 10);
+            content.ocrText = statement.columnText(11);
+            bytes_ += content.content.size() + content.ocrText.value_or("").size();
+            record.content = std::move(content);
+        }
+        bytes_ += record.index.preview.size();
+        batch_.push_back(std::move(record));
+        return true;
+    }
+    void handOver() {
+        visit_(batch_);
+        batch_.clear();
+        bytes_ = 0;
+    }
+
+    std::size_t most_;
+    std::size_t mostBytes_;
+    const ClipboardHistoryStoreContext::IndexWithContentBatch& visit_;
+    std::vector<HistoryIndexWithContent> batch_;
+    std::size_t bytes_ = 0;
+};
+
+}  // namespace
+
+void ClipboardHistoryStoreContext::fetchIndexesWithContentInBatches(std::size_t most, std::size_t mostBytes,
+                                                                    const IndexWithContentBatch& visit) {
+    SQLiteStatement statement = translatingErrors([&] {
+        return connection_->prepare(std::string(kIndexWithContent) +
+                                    " ORDER BY i.createdAt DESC, i.rowid DESC");
+    });
+    IndexWithContentBatches batches(most, mostBytes, visit);
+    batches.take(statement);
+    batches.finish();
+}
+
+void ClipboardHistoryStoreContext::fetchIndexesWithContentInBatches(const std::vector<std::string>& ids,
+                                                                    std::size_t most, std::size_t mostBytes,
+                                                                    const IndexWithContentBatch& visit) {
+    IndexWithContentBatches batches(most, mostBytes, visit);
+    for (std::size_t first = 0; first < ids.size(); first += kIDsPerStatement) {
+        const std::size_t count = std::min(kIDsPerStatement, ids.size() - first);
+        const std::string sql =
+            std::string(kIndexWithContent) + " WHERE i.id IN (" + placeholders(count) + ") ORDER BY i.id";
+        SQLiteStatement statement = translatingErrors([&] {
+            SQLiteStatement prepared = connection_->prepare(sql);
+            for (std::size_t i = 0; i < count; ++i)
+                prepared.bindText(static_cast<int>(i + 1), ids[first + i]);
+            return prepared;
+        });
+        batches.take(statement);
+    }
+    batches.finish();
 }
 
 std::vector<ClipboardHistoryIndex> ClipboardHistoryStoreContext::fetchIndexes(

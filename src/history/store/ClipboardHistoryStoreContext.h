@@ -50,15 +50,23 @@ public:
     // warning.
     std::vector<ClipboardHistoryIndex> fetchIndexes(const HistoryIndexFetch& fetch = {});
     std::vector<ClipboardHistoryContent> fetchContents(const HistoryContentFetch& fetch = {});
-    // The ids of the index records fetchIndexes() would return, in no particular order: a cheap read for
-    // comparing the history with the search index.
-    std::vector<std::string> fetchIndexIDs();
+    // At most `most` ids of index records, those after `after` (from the first without it), in ascending byte
+    // order (std::string's); fewer only when no more follow. A scan of the id index alone, for comparing the
+    // history with the search index a page at a time: it also gives the records fetchIndexes() skips (a type
+    // this build does not know), which fetchIndexIDsAmong() tells apart.
+    std::vector<std::string> fetchRecordIDsAfter(const std::optional<std::string>& after, std::size_t most);
+    // Those of `ids` (ascending, each once) whose records fetchIndexes() would return, in that order.
+    std::vector<std::string> fetchIndexIDsAmong(const std::vector<std::string>& ids);
+    using IndexWithContentBatch = std::function<void(std::vector<HistoryIndexWithContent>&)>;
     // Every index record in the order of fetchIndexes({.newestFirst = true}), each with its content's texts,
     // handed to `visit` a batch at a time: at most `most` records, and a batch ends once its texts pass
     // `mostBytes`. One statement reads them all, so the whole history is never held at once.
-    void fetchIndexesWithContentInBatches(
-        std::size_t most, std::size_t mostBytes,
-        const std::function<void(std::vector<HistoryIndexWithContent>&)>& visit);
+    void fetchIndexesWithContentInBatches(std::size_t most, std::size_t mostBytes,
+                                          const IndexWithContentBatch& visit);
+    // The same for the records of `ids` (ascending, each once), in that order; ids not stored are passed
+    // over.
+    void fetchIndexesWithContentInBatches(const std::vector<std::string>& ids, std::size_t most,
+                                          std::size_t mostBytes, const IndexWithContentBatch& visit);
     // Whether any index record is stored: one row read.
     bool hasIndexes();
 

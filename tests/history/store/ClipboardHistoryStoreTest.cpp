@@ -2,6 +2,7 @@
 #include <sqlite3.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 
@@ -258,7 +259,7 @@ TEST_F(ClipboardHistoryStoreTest, DamageIsLookedForAfterAnUncleanStopAndRefusesT
     { std::ofstream(marker) << ""; }
     {
         ClipboardHistoryStore store(file());
-        EXPECT_EQ(store.makeReadContext()->fetchIndexIDs().size(), 300u);
+        EXPECT_EQ(store.makeReadContext()->fetchIndexes().size(), 300u);
     }
 
     testing::damageFirstPageOf(file(), "ClipboardHistoryContent");
@@ -293,6 +294,39 @@ TEST_F(ClipboardHistoryStoreTest, MissingDirectoryIsAnOpenError) {
 
 namespace quorvane {
 namespace {
+
+TEST_F(ClipboardHistoryStoreTest, IdPagesGiveEveryRecordInByteOrderAndTheEntriesAmongThemLeaveUnknownTypes) {
+    const std::vector<std::string> ids = {"b", "a", "\xc3\xa9", "B", "ab", "z", "a0", "\xe4\xb8\xad"};
+    {
+        ClipboardHistoryStore store(file());
+        for (const auto& id : ids) store.mainContext().insert(makeIndex(id));
+        store.mainContext().save();
+    }
+    // Records a later version wrote, of a type this build does not know.
+    runRawSql(file(), "UPDATE ClipboardHistoryIndex SET contentType = 'hologram' WHERE id IN ('ab', 'z');");
+    ClipboardHistoryStore store(file());
+    const auto context = store.makeReadContext();
+    std::vector<std::string> sorted = ids;
+    std::sort(sorted.begin(), sorted.end());
+    for (const std::size_t most : {std::size_t{1}, std::size_t{3}, std::size_t{8}, std::size_t{100}}) {
+        SCOPED_TRACE("pages of " + std::to_string(most));
+        std::vector<std::string> read;
+        std::optional<std::string> after;
+        for (;;) {
+            const auto page = context->fetchRecordIDsAfter(after, most);
+            ASSERT_LE(page.size(), most);
+            read.insert(read.end(), page.begin(), page.end());
+            if (page.size() < most) break;
+            after = page.back();
+        }
+        EXPECT_EQ(read, sorted);
+    }
+    std::vector<std::string> entries = sorted;
+    std::erase_if(entries, [](const std::string& id) { return id == "ab" || id == "z"; });
+    EXPECT_EQ(context->fetchIndexIDsAmong(sorted), entries);
+    EXPECT_EQ(context->fetchIndexIDsAmong({"a", "gone", "z"}), (std::vector<std::string>{"a"}));
+    EXPECT_TRUE(context->fetchIndexIDsAmong({}).empty());
+}
 
 TEST_F(ClipboardHistoryStoreTest, BatchedReadGivesEveryRecordWithItsTextsInNewestFirstOrder) {
     {

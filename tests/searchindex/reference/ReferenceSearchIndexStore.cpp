@@ -2,10 +2,12 @@
 
 #include <locale.h>
 
+#include <algorithm>
 #include <charconv>
 #include <clocale>
 #include <cstdlib>
 #include <ctime>
+#include <limits>
 
 #include "base/Logger.h"
 #include "base/Utf8.h"
@@ -480,10 +482,19 @@ ClipboardSearchIndexStats ReferenceSearchIndexStore::stats() {
     return perform([](SQLiteDatabase& db) { return readStats(db); });
 }
 
-std::vector<std::string> ReferenceSearchIndexStore::documentItemIDs() {
-    return perform([](SQLiteDatabase& db) {
+std::vector<std::string> ReferenceSearchIndexStore::documentItemIDsAfter(
+    const std::optional<std::string>& after, std::size_t most) {
+    return perform([&](SQLiteDatabase& db) {
         std::vector<std::string> ids;
-        auto statement = db.prepare("SELECT item_id FROM documents;");
+        auto statement = db.prepare(
+            "SELECT item_id FROM documents WHERE ?1 IS NULL OR item_id > ?1 ORDER BY item_id LIMIT ?2;");
+        if (after) {
+            statement.bindText(1, *after);
+        } else {
+            statement.bindNull(1);
+        }
+        statement.bindInt64(2, static_cast<std::int64_t>(
+                                   std::min<std::size_t>(most, std::numeric_limits<std::int32_t>::max())));
         while (statement.step()) {
             if (auto id = statement.columnText(0)) ids.push_back(std::move(*id));
         }

@@ -46,7 +46,8 @@ public:
     void updateAccess(const std::string& itemID, Date sortAt, std::optional<Date> lastAccessedAt,
                       std::int64_t accessCount) override;
     ClipboardSearchIndexStats stats() override;
-    std::vector<std::string> documentItemIDs() override;
+    std::vector<std::string> documentItemIDsAfter(const std::optional<std::string>& after,
+                                                  std::size_t most) override;
     ClipboardSearchPage fetchRecent(std::int64_t limit, std::int64_t offset) override;
     ClipboardSearchPage search(const ClipboardSearchQueryText& query,
                                const std::vector<ClipboardSearchFilter>& filters, std::int64_t limit,
