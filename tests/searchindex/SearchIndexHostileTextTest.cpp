@@ -66,6 +66,8 @@ void dropSegments(const std::filesystem::path& path) {
 // A write that fails for one document's sake, as a refused value would; made by a trigger in the file.
 void refuse(const std::filesystem::path& path, const std::string& table, const std::string& condition) {
     SQLiteDatabase db(path);
+    // The store may still be merging behind the upserts just made: wait for it as its own connections do.
+    sqlite3_busy_timeout(db.handle(), 5000);
     int keep = 1;
     sqlite3_file_control(db.handle(), "main", SQLITE_FCNTL_PERSIST_WAL, &keep);
     db.execute("CREATE TRIGGER refuse_" + table + " BEFORE INSERT ON " + table + " WHEN " + condition +
