@@ -3,12 +3,15 @@
 // upsert p50/p95 into the built index, the rebuild time, the file size per entry and the process's memory.
 // Sizes come from QUORVANE_BENCH_SIZES (default "10000,100000,1000000"); the reference is built only up to
 // QUORVANE_BENCH_REFERENCE_MAX entries (default 100000: it takes minutes per 100,000). With
-// QUORVANE_BENCH_DIR set, the current index of each size is kept there and reused by later runs.
+// QUORVANE_BENCH_DIR set, the current index of each size is kept there and reused by later runs. With
+// QUORVANE_BENCH_EACH_RUN=1 every search's time is printed with its text, which tells a query's first run,
+// whose pages are not cached yet, from the others.
 
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <map>
 #include <memory>
 
@@ -33,6 +36,14 @@ int referenceMax() {
 }
 
 using bench::statusKilobytes;
+
+bool eachRun() {
+    static const bool set = [] {
+        const char* text = std::getenv("QUORVANE_BENCH_EACH_RUN");
+        return text != nullptr && std::string(text) == "1";
+    }();
+    return set;
+}
 
 struct Index {
     std::unique_ptr<ClipboardSearchIndexStoreProtocol> store;
@@ -173,6 +184,12 @@ void searchKind(benchmark::State& state, const Kind& kind, bool reference) {
                                                             kPageSize, kind.offset);
         milliseconds.push_back(
             std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+        if (eachRun()) {
+            std::fprintf(stderr, "%s/%lld \"%s\" %.2f ms\n", reference ? "reference" : "current",
+                         static_cast<long long>(state.range(0)),
+                         kind.recent ? "" : kind.texts[(next - 1) % kind.texts.size()].c_str(),
+                         milliseconds.back());
+        }
         found += page.items.size();
     }
     record(state, std::move(milliseconds));
