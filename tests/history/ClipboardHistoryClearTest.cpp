@@ -133,52 +133,49 @@ protected:
     DataDirectoryManager directories_;
 };
 
-TEST_F(ClipboardHistoryClearTest, TenClearsBesideIndexMergesAndSearchesLeaveNoClearedTextInAnyFile) {
-    // Filled once and copied back before each run: writing 20,000 entries ten times would be most of the
-    // test.
-    fillStores(20'000, 1'000'000);
-    const fs::path filled = directory_ / "filled";
-    fs::copy(folder(), filled, fs::copy_options::recursive);
-    for (int run = 0; run < 10; ++run) {
-        SCOPED_TRACE("run " + std::to_string(run));
-        if (run > 0) {
-            fs::remove_all(folder());
-            fs::copy(filled, folder(), fs::copy_options::recursive);
-        }
-        ASSERT_FALSE(filesHoldingSecret().empty());
-        auto index = openIndex();
-        auto repository = openRepository(index);
-        // Fresh writes leave full-text segments that the index merges step by step on its queue, and its
-        // log asks for checkpoints; searches read beside them.
-        std::atomic<bool> stop{false};
-        std::thread reader([&] {
-            while (!stop) {
-                try {
-                    (void)index->fetchRecent(10, 0);
-                } catch (const std::exception&) {
-                    // A search that steps aside is no fault here.
-                }
-            }
-        });
-        for (int i = 0; i < 40; ++i) {
-            const std::string text = std::string(kSecret) + " copied just now " + std::to_string(i);
-            repository->saveTextItem("new-" + std::to_string(run) + "-" + std::to_string(i), text, text, text,
-                                     std::nullopt, std::nullopt, std::nullopt, std::nullopt, std::nullopt, 0);
-        }
-        const std::optional<std::string> failure = repository->tryClearHistory();
-        stop = true;
-        reader.join();
+// Ten clears, each over a history of its own: a test process each, so they run side by side instead of one
+// taking most of the suite's time under the sanitizers.
+class ClipboardHistoryTenClearsTest : public ClipboardHistoryClearTest,
+                                      public ::testing::WithParamInterface<int> {};
 
-        EXPECT_EQ(failure, std::nullopt);
-        // Reported as cleared while the files are open: neither database nor log holds a cleared text.
-        EXPECT_EQ(filesHoldingSecret(), std::vector<std::string>{});
-        EXPECT_EQ(index->stats().documentCount, 0);
-        EXPECT_FALSE(ClipboardHistoryClearRecord::isPending(folder()));
-        repository.reset();
-        index.reset();
-        EXPECT_EQ(historyCount(), 0);
+TEST_P(ClipboardHistoryTenClearsTest, AClearBesideIndexMergesAndSearchesLeavesNoClearedTextInAnyFile) {
+    const int run = GetParam();
+    fillStores(20'000, 1'000'000 + run * 100'000);
+    ASSERT_FALSE(filesHoldingSecret().empty());
+    auto index = openIndex();
+    auto repository = openRepository(index);
+    // Fresh writes leave full-text segments that the index merges step by step on its queue, and its log asks
+    // for checkpoints; searches read beside them.
+    std::atomic<bool> stop{false};
+    std::thread reader([&] {
+        while (!stop) {
+            try {
+                (void)index->fetchRecent(10, 0);
+            } catch (const std::exception&) {
+                // A search that steps aside is no fault here.
+            }
+        }
+    });
+    for (int i = 0; i < 40; ++i) {
+        const std::string text = std::string(kSecret) + " copied just now " + std::to_string(i);
+        repository->saveTextItem("new-" + std::to_string(run) + "-" + std::to_string(i), text, text, text,
+                                 std::nullopt, std::nullopt, std::nullopt, std::nullopt, std::nullopt, 0);
     }
+    const std::optional<std::string> failure = repository->tryClearHistory();
+    stop = true;
+    reader.join();
+
+    EXPECT_EQ(failure, std::nullopt);
+    // Reported as cleared while the files are open: neither database nor log holds a cleared text.
+    EXPECT_EQ(filesHoldingSecret(), std::vector<std::string>{});
+    EXPECT_EQ(index->stats().documentCount, 0);
+    EXPECT_FALSE(ClipboardHistoryClearRecord::isPending(folder()));
+    repository.reset();
+    index.reset();
+    EXPECT_EQ(historyCount(), 0);
 }
+
+INSTANTIATE_TEST_SUITE_P(TenRuns, ClipboardHistoryTenClearsTest, ::testing::Range(0, 10));
 
 TEST_F(ClipboardHistoryClearTest, AClearTheIndexCannotTakeSaysSoAndTheNextStartFinishesIt) {
     fillStores(500, 1'000'000);
