@@ -19,6 +19,7 @@
 #include "searchindex/ClipboardSearchIndexWriter.h"
 #include "searchindex/SearchStrings.h"
 #include "sqlite/SQLiteError.h"
+#include "sqlite/SQLiteKeyPages.h"
 #include "sqlite/SQLiteTransaction.h"
 
 namespace quorvane {
@@ -207,21 +208,8 @@ bool SQLiteClipboardSearchIndexStore::isEmpty() {
 
 std::vector<std::string> SQLiteClipboardSearchIndexStore::documentItemIDsAfter(
     const std::optional<std::string>& after, std::size_t most) {
-    return file_.write([&](SQLiteDatabase& db) {
-        // The unique index of item_id holds the ids in BINARY order, which is std::string's: a scan of it
-        // from `after` on, no sort.
-        auto statement =
-            db.prepare(after ? "SELECT item_id FROM documents WHERE item_id > ?1 ORDER BY item_id LIMIT ?2;"
-                             : "SELECT item_id FROM documents ORDER BY item_id LIMIT ?2;");
-        if (after) statement.bindText(1, *after);
-        statement.bindInt64(2, static_cast<std::int64_t>(
-                                   std::min<std::size_t>(most, std::numeric_limits<std::int64_t>::max())));
-        std::vector<std::string> ids;
-        while (statement.step()) {
-            if (auto id = statement.columnText(0)) ids.push_back(std::move(*id));
-        }
-        return ids;
-    });
+    return file_.write(
+        [&](SQLiteDatabase& db) { return textKeysAfter(db, "documents", "item_id", after, most); });
 }
 
 void SQLiteClipboardSearchIndexStore::setRecoveryHandler(std::function<void()> handler) {

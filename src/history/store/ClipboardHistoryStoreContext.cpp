@@ -3,11 +3,10 @@
 #include <sqlite3.h>
 
 #include <algorithm>
-#include <cstdint>
-#include <limits>
 
 #include "base/Logger.h"
 #include "sqlite/SQLiteError.h"
+#include "sqlite/SQLiteKeyPages.h"
 #include "sqlite/SQLiteTransaction.h"
 
 namespace quorvane {
@@ -62,20 +61,10 @@ ClipboardHistoryStoreContext::ClipboardHistoryStoreContext(std::unique_ptr<SQLit
 
 std::vector<std::string> ClipboardHistoryStoreContext::fetchRecordIDsAfter(
     const std::optional<std::string>& after, std::size_t most) {
-    return translatingErrors([&] {
-        // The unique index of id holds the ids in BINARY order, which is std::string's: a scan of that index
-        // alone from `after` on, no sort and no row read. Reading contentType too would look up every row,
-        // scattered across the file when ids are random: seconds at a million entries.
-        SQLiteStatement statement = connection_->prepare(
-            after ? "SELECT id FROM ClipboardHistoryIndex WHERE id > ?1 ORDER BY id LIMIT ?2"
-                  : "SELECT id FROM ClipboardHistoryIndex ORDER BY id LIMIT ?2");
-        if (after) statement.bindText(1, *after);
-        statement.bindInt64(2, static_cast<std::int64_t>(
-                                   std::min<std::size_t>(most, std::numeric_limits<std::int64_t>::max())));
-        std::vector<std::string> ids;
-        while (statement.step()) ids.push_back(text(statement, 0));
-        return ids;
-    });
+    // The id index alone: reading contentType too would look up every row, scattered across the file when
+    // ids are random: seconds at a million entries.
+    return translatingErrors(
+        [&] { return textKeysAfter(*connection_, "ClipboardHistoryIndex", "id", after, most); });
 }
 
 std::vector<std::string> ClipboardHistoryStoreContext::fetchIndexIDsAmong(

@@ -7,6 +7,7 @@
 #include <iterator>
 
 #include "history/store/ClipboardHistoryStore.h"
+#include "support/PagedIDs.h"
 #include "support/RawSqlite.h"
 #include "support/TemporaryDirectory.h"
 
@@ -310,15 +311,13 @@ TEST_F(ClipboardHistoryStoreTest, IdPagesGiveEveryRecordInByteOrderAndTheEntries
     std::sort(sorted.begin(), sorted.end());
     for (const std::size_t most : {std::size_t{1}, std::size_t{3}, std::size_t{8}, std::size_t{100}}) {
         SCOPED_TRACE("pages of " + std::to_string(most));
-        std::vector<std::string> read;
-        std::optional<std::string> after;
-        for (;;) {
-            const auto page = context->fetchRecordIDsAfter(after, most);
-            ASSERT_LE(page.size(), most);
-            read.insert(read.end(), page.begin(), page.end());
-            if (page.size() < most) break;
-            after = page.back();
-        }
+        const auto read = testing::allPagedIDs(
+            [&](const std::optional<std::string>& after, std::size_t asked) {
+                auto page = context->fetchRecordIDsAfter(after, asked);
+                EXPECT_LE(page.size(), asked);
+                return page;
+            },
+            most);
         EXPECT_EQ(read, sorted);
     }
     std::vector<std::string> entries = sorted;
