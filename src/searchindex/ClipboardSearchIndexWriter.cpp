@@ -444,40 +444,66 @@ std::optional<std::int64_t> ClipboardSearchIndexWriter::neighbourRank(double sor
     return statement.columnInt64(0);
 }
 
-// Makes room right after `newerRank` by spreading the documents older than (sortAt, docID) over a wider
-// span: a window of them, doubled until the span past it has room. Returns the rank left free.
-std::int64_t ClipboardSearchIndexWriter::spreadOlder(double sortAt, std::int64_t docID,
-                                                     std::int64_t newerRank) {
-    for (std::int64_t window = 8;; window *= 2) {
-        std::vector<std::pair<std::int64_t, std::int64_t>> older;  // rank, doc_id
-        {
-            auto statement = db_.prepare(
-                "SELECT r.rank, d.doc_id FROM documents d JOIN document_ranks r ON r.doc_id = d.doc_id\n"
-                "WHERE (d.sort_at, d.doc_id) < (?1, ?2) ORDER BY d.sort_at DESC, d.doc_id DESC LIMIT ?3;");
-            statement.bindDouble(1, sortAt);
-            statement.bindInt64(2, docID);
-            statement.bindInt64(3, window + 1);
-            while (statement.step()) older.emplace_back(statement.columnInt64(0), statement.columnInt64(1));
+// Makes room between `newerRank` and `olderRank` (the neighbours of the place (sortAt, docID)) by spreading
+// a window of the documents on one side of it over a wider span, doubled until that span has room. Both
+// sides are measured at each size and the roomier one is spread: a run of entries mended between close
+// neighbours then also uses the free ranks above the newest entry, instead of packing the older ones ever
+// tighter. Returns the rank left free.
+std::int64_t ClipboardSearchIndexWriter::spread(double sortAt, std::int64_t docID, std::int64_t newerRank,
+                                                std::int64_t olderRank) {
+    struct Side {
+        std::vector<std::pair<std::int64_t, std::int64_t>> documents;  // rank, doc_id; nearest first
+        std::int64_t step = 0;
+    };
+    // The window of `window` documents past the place on one side, and the step it can be spread by: up to
+    // the next document beyond it, or by kRankGap per document past the end of the order.
+    const auto measure = [&](bool newer, std::int64_t window) {
+        Side side;
+        auto statement = db_.prepare(
+            newer
+                ? "SELECT r.rank, d.doc_id FROM documents d JOIN document_ranks r ON r.doc_id = d.doc_id\n"
+                  "WHERE (d.sort_at, d.doc_id) > (?1, ?2) ORDER BY d.sort_at ASC, d.doc_id ASC LIMIT ?3;"
+                : "SELECT r.rank, d.doc_id FROM documents d JOIN document_ranks r ON r.doc_id = d.doc_id\n"
+                  "WHERE (d.sort_at, d.doc_id) < (?1, ?2) ORDER BY d.sort_at DESC, d.doc_id DESC LIMIT ?3;");
+        statement.bindDouble(1, sortAt);
+        statement.bindInt64(2, docID);
+        statement.bindInt64(3, window + 1);
+        while (statement.step())
+            side.documents.emplace_back(statement.columnInt64(0), statement.columnInt64(1));
+        const bool last = static_cast<std::int64_t>(side.documents.size()) <= window;
+        const std::int64_t from = newer ? olderRank : newerRank;
+        std::int64_t bound = 0;
+        if (last) {
+            const std::int64_t end = side.documents.empty() ? from : side.documents.back().first;
+            bound = newer ? end - kRankGap * (window + 2) : end + kRankGap * (window + 2);
+        } else {
+            bound = side.documents.back().first;
+            side.documents.pop_back();
         }
-        const bool last = static_cast<std::int64_t>(older.size()) <= window;
-        const std::int64_t bound =
-            last ? (older.empty() ? newerRank : older.back().first) + kRankGap * (window + 2)
-                 : older.back().first;
-        if (!last) older.pop_back();
-        const std::int64_t step = (bound - newerRank) / static_cast<std::int64_t>(older.size() + 2);
-        if (step < 2) continue;
+        side.step =
+            (newer ? from - bound : bound - from) / static_cast<std::int64_t>(side.documents.size() + 2);
+        return side;
+    };
+    for (std::int64_t window = 8;; window *= 2) {
+        const Side older = measure(false, window);
+        const Side newer = measure(true, window);
+        if (std::max(older.step, newer.step) < 2) continue;
+        const bool towardNewer = newer.step > older.step;
+        const Side& side = towardNewer ? newer : older;
+        const std::int64_t from = towardNewer ? olderRank : newerRank;
+        const std::int64_t direction = towardNewer ? -1 : 1;
         std::vector<Texts> texts;
-        for (const auto& [rank, doc] : older) {
+        for (const auto& [rank, doc] : side.documents) {
             texts.push_back(textsOf(doc));
             removeSearchRows(rank, texts.back());
             clearRank(doc);
         }
-        for (std::size_t i = 0; i < older.size(); ++i) {
-            const std::int64_t rank = newerRank + step * static_cast<std::int64_t>(i + 2);
-            setRank(older[i].second, rank);
+        for (std::size_t i = 0; i < side.documents.size(); ++i) {
+            const std::int64_t rank = from + direction * side.step * static_cast<std::int64_t>(i + 2);
+            setRank(side.documents[i].second, rank);
             insertSearchRows(rank, texts[i]);
         }
-        return newerRank + step;
+        return from + direction * side.step;
     }
 }
 
@@ -493,7 +519,7 @@ void ClipboardSearchIndexWriter::place(std::int64_t docID, double sortAt, const 
     } else if (*older - *newer >= 2) {
         rank = *newer + (*older - *newer) / 2;
     } else {
-        rank = spreadOlder(sortAt, docID, *newer);
+        rank = spread(sortAt, docID, *newer, *older);
     }
     setRank(docID, rank);
     insertSearchRows(rank, texts);

@@ -77,7 +77,7 @@ private:
     void setRank(std::int64_t docID, std::int64_t rank);
     void clearRank(std::int64_t docID);
     std::optional<std::int64_t> neighbourRank(double sortAt, std::int64_t docID, bool newer);
-    std::int64_t spreadOlder(double sortAt, std::int64_t docID, std::int64_t newerRank);
+    std::int64_t spread(double sortAt, std::int64_t docID, std::int64_t newerRank, std::int64_t olderRank);
     void place(std::int64_t docID, double sortAt, const Texts& texts);
     void insertSearchRows(std::int64_t rank, const Texts& texts);
     void removeSearchRows(std::int64_t rank, const Texts& texts);

@@ -275,6 +275,36 @@ TEST_F(SQLiteClipboardSearchIndexStoreTest, RanksFollowRecencyThroughInsertsBetw
     EXPECT_EQ(store->search(ClipboardSearchQueryText("word"), {}, 100, 0).items.size(), 43u);
 }
 
+// As when a start mends an index left behind: many entries, in the order of their random ids, land between
+// neighbours only a few ranks apart, above the newest entry and between two old ones.
+TEST_F(SQLiteClipboardSearchIndexStoreTest, EntriesMendedInAnyOrderBetweenCloseNeighboursKeepOrderAndRows) {
+    auto store = open();
+    const auto word = [](int i) {
+        return std::string{'q', static_cast<char>('a' + i / 676), static_cast<char>('a' + i / 26 % 26),
+                           static_cast<char>('a' + i % 26)};
+    };
+    for (int i = 0; i < 20; ++i) store->upsert(document(word(i), "old " + word(i), 100 + i));
+    std::vector<std::pair<int, double>> mended;
+    for (int i = 0; i < 300; ++i) mended.emplace_back(20 + i, 119 + (i + 1) / 301.0);
+    for (int i = 0; i < 100; ++i) mended.emplace_back(320 + i, 105 + (i + 1) / 101.0);
+    std::shuffle(mended.begin(), mended.end(), std::mt19937(7));
+    for (const auto& [i, at] : mended) store->upsert(document(word(i), "mended " + word(i), at));
+
+    const std::string byRank =
+        "SELECT d.item_id FROM documents d JOIN document_ranks r ON r.doc_id = d.doc_id ORDER BY r.rank;";
+    const std::string byRecency = "SELECT item_id FROM documents ORDER BY sort_at DESC, doc_id DESC;";
+    EXPECT_EQ(column(byRank), column(byRecency));
+    EXPECT_EQ(column(byRank).size(), 420u);
+    EXPECT_EQ(orphanCount(), 0);
+    EXPECT_EQ(staleSignatures(), 0);
+    for (int i = 0; i < 420; i += 7) {
+        const auto page = store->search(ClipboardSearchQueryText(word(i)), {}, 5, 0);
+        ASSERT_EQ(page.items.size(), 1u) << word(i);
+        EXPECT_EQ(page.items.front().id, word(i));
+    }
+    EXPECT_EQ(store->search(ClipboardSearchQueryText("mended"), {}, 500, 0).items.size(), 400u);
+}
+
 TEST_F(SQLiteClipboardSearchIndexStoreTest, UpsertOfAnIndexedEntryGivesLargerDocIDAndLeavesNoOrphans) {
     auto store = open();
     store->upsert(document("a", "alpha words"));
