@@ -71,12 +71,18 @@ Files& files() {
     return instance;
 }
 
+// What each argument takes out of the index before the reconciliation: entries first, first + stride, ...
+struct Damage {
+    int lost;
+    int first;
+    int stride;
+    int orphans;
+};
+constexpr Damage kDamages[] = {{0, 0, 1, 0}, {100, 0, 997, 100}, {10'000, kEntries - 10'000, 1, 0}};
+
 void Reconcile(benchmark::State& state) {
-    const int lostCount = state.range(0) == 2 ? 10'000 : 100;
-    const int orphanCount = state.range(0) == 2 ? 0 : 100;
-    const int stride = state.range(0) == 2 ? 1 : 997;
-    const int first = state.range(0) == 2 ? kEntries - lostCount : 0;
-    const bool damaged = state.range(0) != 0;
+    const Damage& damage = kDamages[state.range(0)];
+    const bool damaged = damage.lost + damage.orphans > 0;
     auto& f = files();
     const auto history = std::make_shared<ClipboardHistoryStore>(f.historyFile());
     SQLiteClipboardSearchIndexStore index(f.indexFile(), f.defaults);
@@ -89,9 +95,10 @@ void Reconcile(benchmark::State& state) {
         if (damaged) {
             state.PauseTiming();
             std::vector<std::string> lost;
-            for (int i = 0; i < lostCount; ++i) lost.push_back(bench::uuidOf(first + i * stride));
+            for (int i = 0; i < damage.lost; ++i)
+                lost.push_back(bench::uuidOf(damage.first + i * damage.stride));
             index.deleteDocuments(lost);
-            for (int i = 0; i < orphanCount; ++i) {
+            for (int i = 0; i < damage.orphans; ++i) {
                 auto orphan = convert(Files::source(bench::uuidOf(i), i));
                 orphan.id = "orphan-" + std::to_string(i);
                 index.upsert(orphan);

@@ -430,18 +430,28 @@ void ClipboardSearchIndexWriter::clearRank(std::int64_t docID) {
     statement.stepDone();
 }
 
-// The rank of the nearest document newer (or older) than the place (sortAt, docID), among ranked ones.
-std::optional<std::int64_t> ClipboardSearchIndexWriter::neighbourRank(double sortAt, std::int64_t docID,
-                                                                      bool newer) {
+// The ranked documents nearest the place (sortAt, docID) on its newer (or older) side, at most `most`,
+// nearest first: (rank, doc_id).
+std::vector<std::pair<std::int64_t, std::int64_t>> ClipboardSearchIndexWriter::nearestRanked(
+    double sortAt, std::int64_t docID, bool newer, std::int64_t most) {
     auto statement = db_.prepare(
-        newer ? "SELECT r.rank FROM documents d JOIN document_ranks r ON r.doc_id = d.doc_id\n"
-                "WHERE (d.sort_at, d.doc_id) > (?1, ?2) ORDER BY d.sort_at ASC, d.doc_id ASC LIMIT 1;"
-              : "SELECT r.rank FROM documents d JOIN document_ranks r ON r.doc_id = d.doc_id\n"
-                "WHERE (d.sort_at, d.doc_id) < (?1, ?2) ORDER BY d.sort_at DESC, d.doc_id DESC LIMIT 1;");
+        newer ? "SELECT r.rank, d.doc_id FROM documents d JOIN document_ranks r ON r.doc_id = d.doc_id\n"
+                "WHERE (d.sort_at, d.doc_id) > (?1, ?2) ORDER BY d.sort_at ASC, d.doc_id ASC LIMIT ?3;"
+              : "SELECT r.rank, d.doc_id FROM documents d JOIN document_ranks r ON r.doc_id = d.doc_id\n"
+                "WHERE (d.sort_at, d.doc_id) < (?1, ?2) ORDER BY d.sort_at DESC, d.doc_id DESC LIMIT ?3;");
     statement.bindDouble(1, sortAt);
     statement.bindInt64(2, docID);
-    if (!statement.step()) return std::nullopt;
-    return statement.columnInt64(0);
+    statement.bindInt64(3, most);
+    std::vector<std::pair<std::int64_t, std::int64_t>> documents;
+    while (statement.step()) documents.emplace_back(statement.columnInt64(0), statement.columnInt64(1));
+    return documents;
+}
+
+std::optional<std::int64_t> ClipboardSearchIndexWriter::neighbourRank(double sortAt, std::int64_t docID,
+                                                                      bool newer) {
+    const auto nearest = nearestRanked(sortAt, docID, newer, 1);
+    if (nearest.empty()) return std::nullopt;
+    return nearest.front().first;
 }
 
 // Makes room between `newerRank` and `olderRank` (the neighbours of the place (sortAt, docID)) by spreading
@@ -458,18 +468,7 @@ std::int64_t ClipboardSearchIndexWriter::spread(double sortAt, std::int64_t docI
     // The window of `window` documents past the place on one side, and the step it can be spread by: up to
     // the next document beyond it, or by kRankGap per document past the end of the order.
     const auto measure = [&](bool newer, std::int64_t window) {
-        Side side;
-        auto statement = db_.prepare(
-            newer
-                ? "SELECT r.rank, d.doc_id FROM documents d JOIN document_ranks r ON r.doc_id = d.doc_id\n"
-                  "WHERE (d.sort_at, d.doc_id) > (?1, ?2) ORDER BY d.sort_at ASC, d.doc_id ASC LIMIT ?3;"
-                : "SELECT r.rank, d.doc_id FROM documents d JOIN document_ranks r ON r.doc_id = d.doc_id\n"
-                  "WHERE (d.sort_at, d.doc_id) < (?1, ?2) ORDER BY d.sort_at DESC, d.doc_id DESC LIMIT ?3;");
-        statement.bindDouble(1, sortAt);
-        statement.bindInt64(2, docID);
-        statement.bindInt64(3, window + 1);
-        while (statement.step())
-            side.documents.emplace_back(statement.columnInt64(0), statement.columnInt64(1));
+        Side side{nearestRanked(sortAt, docID, newer, window + 1)};
         const bool last = static_cast<std::int64_t>(side.documents.size()) <= window;
         const std::int64_t from = newer ? olderRank : newerRank;
         std::int64_t bound = 0;

@@ -10,6 +10,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "searchindex/ClipboardSearchIndexDocument.h"
@@ -76,6 +77,9 @@ private:
     void removeRow(const Indexed& document);
     void setRank(std::int64_t docID, std::int64_t rank);
     void clearRank(std::int64_t docID);
+    std::vector<std::pair<std::int64_t, std::int64_t>> nearestRanked(double sortAt, std::int64_t docID,
+                                                                     bool newer, std::int64_t most);
+    // The rank of the nearest ranked document newer (or older) than the place (sortAt, docID).
     std::optional<std::int64_t> neighbourRank(double sortAt, std::int64_t docID, bool newer);
     std::int64_t spread(double sortAt, std::int64_t docID, std::int64_t newerRank, std::int64_t olderRank);
     void place(std::int64_t docID, double sortAt, const Texts& texts);

@@ -47,11 +47,24 @@ std::string whereClause(const std::vector<std::string>& conditions) {
 // come out in id order without a sort.
 constexpr std::size_t kIDsPerStatement = 500;
 
-// "?, ?, ..." for `count` parameters.
-std::string placeholders(std::size_t count) {
-    std::string list = "?";
-    for (std::size_t i = 1; i < count; ++i) list += ", ?";
-    return list;
+// Runs `select` + " WHERE <column> IN (...) ORDER BY <column>" for `ids` (ascending) kIDsPerStatement at
+// a time, in order, handing each prepared statement to `use`. Only the preparing is translated: what `use`
+// throws passes unchanged.
+template <class Use>
+void forIDsAmong(SQLiteDatabase& db, const std::string& select, const char* column,
+                 const std::vector<std::string>& ids, Use&& use) {
+    for (std::size_t first = 0; first < ids.size(); first += kIDsPerStatement) {
+        const std::size_t count = std::min(kIDsPerStatement, ids.size() - first);
+        SQLiteStatement statement = translatingErrors([&] {
+            std::string sql = select + " WHERE " + column + " IN (?";
+            for (std::size_t i = 1; i < count; ++i) sql += ", ?";
+            SQLiteStatement prepared = db.prepare(sql + ") ORDER BY " + column);
+            for (std::size_t i = 0; i < count; ++i)
+                prepared.bindText(static_cast<int>(i + 1), ids[first + i]);
+            return prepared;
+        });
+        use(statement);
+    }
 }
 
 }  // namespace
@@ -71,19 +84,14 @@ std::vector<std::string> ClipboardHistoryStoreContext::fetchIndexIDsAmong(
     const std::vector<std::string>& ids) {
     return translatingErrors([&] {
         std::vector<std::string> entries;
-        for (std::size_t first = 0; first < ids.size(); first += kIDsPerStatement) {
-            const std::size_t count = std::min(kIDsPerStatement, ids.size() - first);
-            SQLiteStatement statement =
-                connection_->prepare("SELECT id, contentType FROM ClipboardHistoryIndex WHERE id IN (" +
-                                     placeholders(count) + ") ORDER BY id");
-            for (std::size_t i = 0; i < count; ++i)
-                statement.bindText(static_cast<int>(i + 1), ids[first + i]);
-            while (statement.step()) {
-                // Rows fetchIndexes() skips are no entries here either.
-                if (clipboardContentTypeFromRawValue(text(statement, 1)))
-                    entries.push_back(text(statement, 0));
-            }
-        }
+        forIDsAmong(*connection_, "SELECT id, contentType FROM ClipboardHistoryIndex", "id", ids,
+                    [&](SQLiteStatement& statement) {
+                        while (statement.step()) {
+                            // Rows fetchIndexes() skips are no entries here either.
+                            if (clipboardContentTypeFromRawValue(text(statement, 1)))
+                                entries.push_back(text(statement, 0));
+                        }
+                    });
         return entries;
     });
 }
@@ -197,18 +205,8 @@ void ClipboardHistoryStoreContext::fetchIndexesWithContentInBatches(const std::v
                                                                     std::size_t most, std::size_t mostBytes,
                                                                     const IndexWithContentBatch& visit) {
     IndexWithContentBatches batches(most, mostBytes, visit);
-    for (std::size_t first = 0; first < ids.size(); first += kIDsPerStatement) {
-        const std::size_t count = std::min(kIDsPerStatement, ids.size() - first);
-        const std::string sql =
-            std::string(kIndexWithContent) + " WHERE i.id IN (" + placeholders(count) + ") ORDER BY i.id";
-        SQLiteStatement statement = translatingErrors([&] {
-            SQLiteStatement prepared = connection_->prepare(sql);
-            for (std::size_t i = 0; i < count; ++i)
-                prepared.bindText(static_cast<int>(i + 1), ids[first + i]);
-            return prepared;
-        });
-        batches.take(statement);
-    }
+    forIDsAmong(*connection_, kIndexWithContent, "i.id", ids,
+                [&](SQLiteStatement& statement) { batches.take(statement); });
     batches.finish();
 }
 
