@@ -1,7 +1,7 @@
 cmake_minimum_required(VERSION 3.25)
 # Fails the build when a source file includes against the layers: a folder from a higher layer, a subfolder
 # the other way round from its one direction, Qt in the core or a view model, or the X11, xcb, AT-SPI,
-# Tesseract and Leptonica headers outside the Linux backends. Every folder of the sources must be a layer,
+# GLib, GIO, D-Bus, Tesseract and Leptonica headers outside the Linux backends. Every folder of the sources must be a layer,
 # and the architecture document, when given, must name exactly the layers.
 # Run as: cmake -DSOURCE_DIR=<repository>/src -DLAYERS=a,b,... -DCORE_LAYERS=a,b,... [-DDOCUMENT=<file>]
 #   [-DSTAMP=<file>] -P LayerCheck.cmake
@@ -20,7 +20,8 @@ set(subfolder_rules
 list(LENGTH subfolder_rules rule_entries)
 math(EXPR last_rule "${rule_entries} - 3")
 # Headers of the desktop's own libraries, which only the Linux backends may speak to.
-set(backend_headers "^(X11|xcb|atspi|at-spi-2\\.0|atk-bridge|tesseract|leptonica)/|^allheaders\\.h$")
+set(backend_headers
+  "^(X11|xcb|atspi|at-spi-2\\.0|atk-bridge|tesseract|leptonica|glib|gio|gobject|gmodule|dbus|QtDBus)/|^(allheaders|glib|glib-object|gmodule|gio-unix)\\.h$|^QDBus")
 
 set(failures 0)
 macro(fail message)
@@ -36,8 +37,13 @@ foreach(entry ${entries})
   endif()
 endforeach()
 
-file(GLOB_RECURSE files RELATIVE ${SOURCE_DIR} ${SOURCE_DIR}/*.h ${SOURCE_DIR}/*.cpp ${SOURCE_DIR}/*.inc
-  ${SOURCE_DIR}/*.h.in)
+# Every ending the compiler takes as a source or a header, so that no file escapes the check by its name.
+set(source_endings h hh hpp hxx h++ inc inl ipp tpp tcc c cc cpp cxx c++ in)
+set(patterns)
+foreach(ending ${source_endings})
+  list(APPEND patterns ${SOURCE_DIR}/*.${ending})
+endforeach()
+file(GLOB_RECURSE files RELATIVE ${SOURCE_DIR} ${patterns})
 foreach(file ${files})
   string(REGEX MATCH "^[^/]+" from ${file})
   list(FIND order ${from} from_rank)
@@ -95,7 +101,7 @@ foreach(file ${files})
     elseif(no_qt AND path MATCHES "^Q")
       fail("${file} must stay free of Qt: ${line}")
     elseif(path MATCHES "${backend_headers}" AND NOT file MATCHES "^platform/linux/")
-      fail("${file} speaks to X11, AT-SPI or text recognition outside the Linux backends: ${line}")
+      fail("${file} speaks to X11, AT-SPI, GLib, D-Bus or text recognition outside the Linux backends: ${line}")
     endif()
   endforeach()
 endforeach()
