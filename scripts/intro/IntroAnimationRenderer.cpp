@@ -90,7 +90,8 @@ public:
     void fetchRecent(std::int64_t limit, std::int64_t offset, PageCompletion completion) override {
         search("", limit, offset, std::move(completion));
     }
-    void search(std::string query, std::int64_t limit, std::int64_t offset, PageCompletion completion) override {
+    void search(std::string query, std::int64_t limit, std::int64_t offset,
+                PageCompletion completion) override {
         const ClipboardParsedSearchQuery parsed = ClipboardSearchQueryParser::parse(query, defaults_);
         std::vector<ClipboardHistoryIndexSnapshot> matches;
         for (const auto& entry : history_.entries) {
@@ -100,8 +101,9 @@ public:
                 matched = matched && text.contains(QString::fromStdString(word), Qt::CaseInsensitive);
             for (const auto& filter : parsed.effectiveFilters()) {
                 if (filter.kind != ClipboardSearchFilterKind::type) continue;
-                matched = matched && QString::fromStdString(entry.classification.value_or(""))
-                                             .compare(QString::fromStdString(filter.value), Qt::CaseInsensitive) == 0;
+                matched = matched &&
+                          QString::fromStdString(entry.classification.value_or(""))
+                                  .compare(QString::fromStdString(filter.value), Qt::CaseInsensitive) == 0;
             }
             if (matched) matches.push_back(entry);
         }
@@ -125,7 +127,9 @@ private:
 
 class Trusted final : public AccessibilityPermissionManagerProtocol {
 public:
-    AccessibilityPermissionStatus status() const override { return AccessibilityPermissionStatus::authorized; }
+    AccessibilityPermissionStatus status() const override {
+        return AccessibilityPermissionStatus::authorized;
+    }
     bool isTrusted() const override { return true; }
     bool hasRequestedPermission() const override { return true; }
     void requestPermission() override {}
@@ -186,7 +190,8 @@ QImage drawFrame(const Scene& scene, bool caretOn) {
     painter.setPen(QColor(90, 94, 102));
     painter.setFont(QFont("DejaVu Sans", 10));
     painter.drawText(QRect(editor.x(), editor.y(), editor.width(), 30), Qt::AlignCenter,
-                     scene.chinese ? QString::fromUtf8("周报.txt — 文本编辑器") : QStringLiteral("notes.txt — Text Editor"));
+                     scene.chinese ? QString::fromUtf8("周报.txt — 文本编辑器")
+                                   : QStringLiteral("notes.txt — Text Editor"));
 
     QFont body("DejaVu Sans Mono", 11);
     painter.setFont(body);
@@ -202,11 +207,13 @@ QImage drawFrame(const Scene& scene, bool caretOn) {
     if (caretOn && scene.panel.isNull()) {
         const int caretX = editor.x() + 24 + metrics.horizontalAdvance(lines.back());
         const int caretY = y - (metrics.height() + 6);
-        painter.fillRect(QRect(caretX + 1, caretY - metrics.ascent(), 2, metrics.height()), QColor(10, 132, 255));
+        painter.fillRect(QRect(caretX + 1, caretY - metrics.ascent(), 2, metrics.height()),
+                         QColor(10, 132, 255));
     }
 
     if (!scene.panel.isNull()) {
-        const QImage panel = scene.panel.scaled(kCanvas - QSize(40, 24), Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        const QImage panel =
+            scene.panel.scaled(kCanvas - QSize(40, 24), Qt::KeepAspectRatio, Qt::SmoothTransformation);
         const QPoint at((kCanvas.width() - panel.width()) / 2, (kCanvas.height() - panel.height()) / 2);
         painter.setPen(Qt::NoPen);
         painter.setBrush(QColor(0, 0, 0, 40));
@@ -241,7 +248,8 @@ int main(int argc, char** argv) {
     auto history = std::make_shared<IntroHistory>(queue);
     auto search = std::make_shared<IntroSearch>(*history, queue, defaults);
     const double now = clock.now().timeIntervalSince1970;
-    const auto add = [&](std::string id, std::string text, std::optional<std::string> classification, double ago) {
+    const auto add = [&](std::string id, std::string text, std::optional<std::string> classification,
+                         double ago) {
         ClipboardHistoryIndexSnapshot entry;
         entry.id = std::move(id);
         entry.preview = text;
@@ -281,21 +289,24 @@ int main(int argc, char** argv) {
     GifAnimationWriter writer(kCanvas);
     Scene scene;
     scene.chinese = chinese;
-    scene.editorLines = chinese ? QStringList{QString::fromUtf8("本周要点："), QString::fromUtf8("- 筛选说明见 ")}
-                                : QStringList{QStringLiteral("Weekly notes:"), QStringLiteral("- Filter docs: ")};
+    scene.editorLines = chinese
+                            ? QStringList{QString::fromUtf8("本周要点："), QString::fromUtf8("- 筛选说明见 ")}
+                            : QStringList{QStringLiteral("Weekly notes:"), QStringLiteral("- Filter docs: ")};
     int frameNumber = 0;
     // Lets the panel work for `frames` frame times, adding one frame each.
     const auto record = [&](int frames) {
         for (int turn = 0; turn < frames; ++turn) {
             QElapsedTimer elapsed;
             elapsed.start();
-            while (elapsed.elapsed() < kFrameMilliseconds) QApplication::processEvents(QEventLoop::AllEvents, 10);
+            while (elapsed.elapsed() < kFrameMilliseconds)
+                QApplication::processEvents(QEventLoop::AllEvents, 10);
             scene.panel = controller.isPanelVisible() ? controller.clipboardPanel().window()->grab().toImage()
                                                       : QImage();
             const QImage frame = drawFrame(scene, (frameNumber / 5) % 2 == 0);
             writer.addFrame(frame, kFrameMilliseconds);
             if (!reviewFolder.isEmpty() && frameNumber % 10 == 0)
-                frame.save(QStringLiteral("%1/frame-%2.png").arg(reviewFolder).arg(frameNumber, 3, 10, QChar('0')));
+                frame.save(
+                    QStringLiteral("%1/frame-%2.png").arg(reviewFolder).arg(frameNumber, 3, 10, QChar('0')));
             ++frameNumber;
         }
     };
