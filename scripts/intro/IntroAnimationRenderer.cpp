@@ -16,6 +16,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "GifAnimationWriter.h"
 #include "history/ClipboardHistoryManagerProtocol.h"
 #include "hotkeys/model/KeyCombo.h"
 #include "l10n/StandardAppLanguage.h"
@@ -34,7 +35,6 @@
 #include "platform/memory/RecordingPasteShortcutPoster.h"
 #include "search/ClipboardSearchQueryParser.h"
 #include "search/ClipboardSearchServiceProtocol.h"
-#include "ui/GifAnimationWriter.h"
 #include "ui/KeyablePanel.h"
 #include "ui/UiColors.h"
 

@@ -6,8 +6,8 @@
 #include <QPainter>
 #include <cstdlib>
 
+#include "GifAnimationWriter.h"
 #include "support/QtTestApplication.h"
-#include "ui/GifAnimationWriter.h"
 
 namespace quorvane {
 namespace {

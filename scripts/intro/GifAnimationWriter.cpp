@@ -1,4 +1,4 @@
-#include "ui/GifAnimationWriter.h"
+#include "GifAnimationWriter.h"
 
 #include <QRect>
 #include <algorithm>
