@@ -1,8 +1,9 @@
 #pragma once
 
-// Which keystroke pastes into a window. Most programs paste with Ctrl+V, but in a terminal Ctrl+V reaches
-// the program inside as a control character (bash then takes the next key literally, nano pages down), so
-// terminals are recognised by their window class and get their own paste key.
+// Which keystroke pastes into a window. Most programs paste with Ctrl+V, but not all: in a terminal Ctrl+V
+// reaches the program inside as a control character (bash then takes the next key literally, nano pages
+// down), gvim reads it as "insert the next key literally" and emacs scrolls. Such programs are recognised by
+// their window class and get the key that pastes in them, reading the selection that key reads.
 
 #include <optional>
 #include <string>
@@ -21,22 +22,32 @@ struct WindowClass {
 enum class PasteKeystroke {
     controlV,
     controlShiftV,
-    // Pastes the primary selection, not the clipboard.
     shiftInsert,
+};
+
+// The selection a paste key reads.
+enum class PasteSelection {
+    clipboard,
+    primary,
 };
 
 struct PasteMethod {
     // Nothing for a terminal whose paste key is not known: posting a guess could run a command.
     std::optional<PasteKeystroke> keystroke = PasteKeystroke::controlV;
-    // The terminal recognised, for the log; empty for other windows.
-    std::string terminal;
+    PasteSelection selection = PasteSelection::clipboard;
+    // The program recognised, for the log; empty when the window's program is not in the table, where
+    // Ctrl+V is only a guess.
+    std::string program;
+    bool terminal = false;
 
-    bool isTerminal() const { return !terminal.empty(); }
-    // Shift+Insert pastes the primary selection, so the entry has to be put there too.
-    bool needsPrimarySelection() const { return keystroke == PasteKeystroke::shiftInsert; }
+    bool isKnownProgram() const { return !program.empty(); }
+    bool isTerminal() const { return terminal; }
+    // The entry has to be put on the primary selection too.
+    bool needsPrimarySelection() const { return selection == PasteSelection::primary; }
 };
 
-// The paste method for a window of class `windowClass`; Ctrl+V when the class is unknown or not a terminal's.
+// The paste method for a window of class `windowClass`; Ctrl+V, with no program named, when the class is
+// unreadable or not in the table.
 PasteMethod pasteMethodFor(const std::optional<WindowClass>& windowClass);
 
 // "Ctrl+V", "Ctrl+Shift+V", "Shift+Insert".

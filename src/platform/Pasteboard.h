@@ -70,7 +70,7 @@ public:
     // data that is not PNG is also offered as PNG where it can be converted. Data that cannot be read as an
     // image is refused: returns false and the item is as it was.
     virtual bool writeImage(const Data& imageData, const std::string& type) = 0;
-    // Puts `text` on the primary selection as well (terminals paste it with Shift+Insert). It leaves the
+    // Puts `text` on the primary selection as well (xterm and gvim paste it with Shift+Insert). It leaves the
     // item, its change count and what capture sees alone. Returns whether the selection was taken.
     virtual bool writePrimarySelection(const std::string& text) = 0;
 

@@ -418,6 +418,70 @@ TEST_F(ClipboardPanelDesktopTest, ReturnPastesTheEntryOnceIntoXtermRunningCat) {
         << logSince(mark).toStdString();
 }
 
+// gvim reads Ctrl+V as "insert the next key literally" and emacs scrolls with it. A window with either's
+// class gets that program's own paste key, once, and no Ctrl+V; gvim's reads the primary selection, so the
+// entry is put there too, while emacs's reads the clipboard and the primary selection is left alone.
+TEST_F(ClipboardPanelDesktopTest, ReturnSendsAnEditorWhoseCtrlVIsNotPasteItsOwnPasteKeyOnly) {
+    startService();
+    copy("plain ascii", 1);
+    copy(QString::fromUtf8("Grüße 中文"), 2);
+
+    struct Editor {
+        QString instance;
+        QString className;
+        bool readsPrimarySelection;
+    };
+    for (const Editor& editor : {Editor{"gvim", "Gvim", true}, Editor{"emacs", "Emacs", false}}) {
+        SCOPED_TRACE(editor.className.toStdString());
+        QProcess* primaryOwner = new QProcess;
+        primaryOwner->setProcessEnvironment(environment());
+        primaryOwner->start("xclip", {"-selection", "primary", "-i"});
+        ASSERT_TRUE(primaryOwner->waitForStarted(5000));
+        primaryOwner->write("stale primary");
+        primaryOwner->closeWriteChannel();
+        clipboardOwners_.emplace_back(primaryOwner);
+        ASSERT_TRUE(DesktopSession::processEventsUntil(
+            [&] {
+                return tool("xclip", {"-selection", "primary", "-o"}) == "stale primary";
+            },
+            10s));
+
+        windowOutput_.clear();
+        window_ = launch(QUORVANE_KEY_RECORDER_WINDOW, {editor.instance, editor.className});
+        ASSERT_TRUE(window_);
+        ASSERT_TRUE(waitForWindowLine("focus", 15s)) << window_->readAllStandardError().toStdString();
+        const QString windowId = tool("xdotool", {"getactivewindow"});
+        ASSERT_TRUE(tool("xprop", {"-id", windowId, "WM_CLASS"}).contains("\"" + editor.className + "\""));
+
+        const qsizetype mark = log_.size();
+        openPanel(mark);
+        holdKeys("Return");
+        ASSERT_TRUE(waitForWindowLine("key ", 10s))
+            << "no key arrived; log: " << logSince(mark).toStdString();
+        // A second keystroke would arrive within this.
+        DesktopSession::processEventsFor(800ms);
+        windowOutput_ += QString::fromUtf8(window_->readAllStandardOutput());
+        EXPECT_EQ(windowOutput_.count("key "), 1) << windowOutput_.toStdString();
+        EXPECT_TRUE(windowOutput_.contains("key Shift+Ins\n")) << windowOutput_.toStdString();
+        EXPECT_FALSE(windowOutput_.contains("Ctrl+V")) << windowOutput_.toStdString();
+        EXPECT_TRUE(logSince(mark).contains("Pasted into window " + windowId + " with Shift+Insert (" +
+                                            editor.instance + ")"))
+            << logSince(mark).toStdString();
+
+        const QString entry = tool("xclip", {"-selection", "clipboard", "-o"});
+        const QString primary = tool("xclip", {"-selection", "primary", "-o"});
+        if (editor.readsPrimarySelection) {
+            // The newest entry is selected when the panel opens; gvim comes first.
+            EXPECT_EQ(entry.toStdString(), "Grüße 中文");
+            EXPECT_EQ(primary.toStdString(), entry.toStdString());
+        } else {
+            EXPECT_EQ(primary, "stale primary");
+        }
+        window_->kill();
+        window_->waitForFinished(5000);
+    }
+}
+
 TEST_F(ClipboardPanelDesktopTest, EveryHeldPressOfTheHotKeyTogglesTheCentredPanel) {
     startService();
     copy("alpha", 1);

@@ -19,6 +19,7 @@ TEST(PasteKeysTest, TerminalsGetTheirOwnPasteKeyWhateverTheCaseOfTheirClass) {
         EXPECT_EQ(method.keystroke, PasteKeystroke::shiftInsert) << instance;
         EXPECT_TRUE(method.needsPrimarySelection()) << instance;
         EXPECT_TRUE(method.isTerminal()) << instance;
+        EXPECT_TRUE(method.isKnownProgram()) << instance;
     }
     for (const auto& [instance, className] : {std::pair{"gnome-terminal-server", "Gnome-terminal"},
                                               {"konsole", "konsole"},
@@ -41,6 +42,32 @@ TEST(PasteKeysTest, TerminalsGetTheirOwnPasteKeyWhateverTheCaseOfTheirClass) {
     }
 }
 
+TEST(PasteKeysTest, EditorsWhoseCtrlVIsNotPasteGetShiftInsertReadingTheirOwnSelection) {
+    // gvim's Shift+Insert puts the primary selection, emacs's yanks the clipboard.
+    for (const auto& [instance, className] : {std::pair{"gvim", "Gvim"}, {"vim", "Gvim"}}) {
+        const auto method = methodFor(instance, className);
+        EXPECT_EQ(method.keystroke, PasteKeystroke::shiftInsert) << instance;
+        EXPECT_TRUE(method.needsPrimarySelection()) << instance;
+        EXPECT_EQ(method.program, "gvim");
+        EXPECT_FALSE(method.isTerminal()) << instance;
+    }
+    // emacs started under another name keeps its class.
+    for (const auto& [instance, className] : {std::pair{"emacs", "Emacs"}, {"emacs-gtk", "Emacs"}}) {
+        const auto method = methodFor(instance, className);
+        EXPECT_EQ(method.keystroke, PasteKeystroke::shiftInsert) << instance;
+        EXPECT_FALSE(method.needsPrimarySelection()) << instance;
+        EXPECT_EQ(method.program, "emacs");
+        EXPECT_FALSE(method.isTerminal()) << instance;
+    }
+    // A terminal named after the editor it runs still pastes the terminal's way.
+    for (const auto& [instance, className] : {std::pair{"emacs", "XTerm"}, {"gvim", "kitty"}}) {
+        const auto method = methodFor(instance, className);
+        EXPECT_TRUE(method.isTerminal()) << className;
+        EXPECT_NE(method.program, instance) << className;
+    }
+    EXPECT_TRUE(methodFor("emacs", "XTerm").needsPrimarySelection());
+}
+
 TEST(PasteKeysTest, UnknownTerminalsGetNoKeyAndOtherWindowsCtrlV) {
     // Named like a terminal, but its paste key is not known.
     for (const auto& [instance, className] : {std::pair{"Eterm", "Eterm"},
@@ -55,12 +82,17 @@ TEST(PasteKeysTest, UnknownTerminalsGetNoKeyAndOtherWindowsCtrlV) {
                                               {"", ""},
                                               {"stellarium", "Stellarium"},
                                               {"term", "Term"},
-                                              {"navigator", "firefox"}}) {
+                                              {"navigator", "firefox"},
+                                              {"gvimdiff-notes", "Notes"},
+                                              {"xemacsish", "Editor"}}) {
         const auto method = methodFor(instance, className);
         EXPECT_EQ(method.keystroke, PasteKeystroke::controlV) << instance;
         EXPECT_FALSE(method.isTerminal()) << instance;
+        EXPECT_FALSE(method.isKnownProgram()) << instance << ": Ctrl+V is a guess there";
+        EXPECT_FALSE(method.needsPrimarySelection()) << instance;
     }
     EXPECT_EQ(pasteMethodFor(std::nullopt).keystroke, PasteKeystroke::controlV) << "class unreadable";
+    EXPECT_FALSE(pasteMethodFor(std::nullopt).isKnownProgram());
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "panel/model/PasteBackPerformer.h"
 
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -8,8 +9,15 @@
 namespace quorvane {
 
 namespace {
+
 constexpr const char* logCategory = "PasteBack";
+
+std::string describedClass(const std::optional<WindowClass>& windowClass) {
+    if (!windowClass) return "class unreadable";
+    return "class " + windowClass->instance + "/" + windowClass->className;
 }
+
+}  // namespace
 
 PasteBackPerformer::PasteBackPerformer(MainQueue& mainQueue, WindowActivation& activation,
                                        PasteShortcutPoster& poster, Pasteboard& pasteboard,
@@ -70,9 +78,10 @@ void PasteBackPerformer::postIfStillActive() {
         return;
     }
     const std::string window = std::to_string(target_.window);
-    const PasteMethod method = pasteMethodFor(activation_.windowClass(target_));
+    const std::optional<WindowClass> windowClass = activation_.windowClass(target_);
+    const PasteMethod method = pasteMethodFor(windowClass);
     if (!method.keystroke) {
-        Logger::warning("No paste key is known for the terminal " + method.terminal + " (window " + window +
+        Logger::warning("No paste key is known for the terminal " + method.program + " (window " + window +
                             "); the entry is on the clipboard, not pasted",
                         logCategory);
         finish(PasteBackOutcome::notPasteable);
@@ -88,24 +97,31 @@ void PasteBackPerformer::postIfStillActive() {
         finish(PasteBackOutcome::postFailed);
         return;
     }
-    Logger::info("Pasted into window " + window + " with " + keystroke +
-                     (method.isTerminal() ? " (terminal " + method.terminal + ")" : ""),
-                 logCategory);
+    if (method.isKnownProgram()) {
+        Logger::info("Pasted into window " + window + " with " + keystroke + " (" +
+                         (method.isTerminal() ? "terminal " : "") + method.program + ")",
+                     logCategory);
+    } else {
+        // For a program not in the table Ctrl+V is a guess: say what was sent, not that it pasted.
+        Logger::info("Sent " + keystroke + " to window " + window + " (" + describedClass(windowClass) +
+                         "); its program is not in the paste table, so the paste is not confirmed",
+                     logCategory);
+    }
     finish(PasteBackOutcome::posted);
 }
 
 bool PasteBackPerformer::preparePrimarySelection(const PasteMethod& method) {
     const auto text = pasteboard_.string();
     if (!text) {
-        Logger::warning("The terminal " + method.terminal +
-                            " pastes only text and the entry has none; it is "
+        Logger::warning(method.program +
+                            " pastes only text from the primary selection and the entry has none; it is "
                             "on the clipboard, not pasted",
                         logCategory);
         return false;
     }
     if (!pasteboard_.writePrimarySelection(*text)) {
-        Logger::warning("Failed to put the entry on the primary selection for the terminal " +
-                            method.terminal + "; it is on the clipboard, not pasted",
+        Logger::warning("Failed to put the entry on the primary selection for " + method.program +
+                            "; it is on the clipboard, not pasted",
                         logCategory);
         return false;
     }

@@ -1,11 +1,11 @@
 #pragma once
 
 // Pastes into the window the user came from: asks the window manager to activate it, waits (bounded) until it
-// really is active, lets it settle, then posts the window's paste key: Ctrl+V, or a terminal's own key (with
-// the entry put on the primary selection for Shift+Insert). A keystroke posted earlier would land in whatever
-// window happens to have focus, so when the target never becomes active nothing is posted; nor is anything
-// posted into a terminal whose paste key is unknown. One paste-back at a time: a second request while one
-// runs (a double click) is ignored. Main queue only.
+// really is active, lets it settle, then posts the window's paste key: the key its program pastes with (the
+// entry put on the primary selection too where that key reads it), else Ctrl+V. A keystroke posted earlier
+// would land in whatever window happens to have focus, so when the target never becomes active nothing is
+// posted; nor is anything posted into a terminal whose paste key is unknown. One paste-back at a time: a
+// second request while one runs (a double click) is ignored. Main queue only.
 
 #include <functional>
 
@@ -21,8 +21,8 @@ enum class PasteBackOutcome {
     // The target did not become active in time, or lost focus before the keystroke.
     targetNotActive,
     postFailed,
-    // The target is a terminal with no known paste key, or one that pastes the primary selection and the
-    // entry has no text to put there: the entry is on the clipboard only.
+    // The target is a terminal with no known paste key, or a program that pastes the primary selection and
+    // the entry has no text to put there: the entry is on the clipboard only.
     notPasteable,
     // Another paste-back was still running.
     ignoredWhileBusy,

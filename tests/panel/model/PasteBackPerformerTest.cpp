@@ -45,7 +45,9 @@ TEST_F(PasteBackPerformerTest, PostsOnceIntoTheTargetOnlyAfterItBecameActiveAndS
     ASSERT_EQ(poster_.postCount(), 1);
     EXPECT_EQ(poster_.postedInto().front(), std::optional<ReturnTarget>(editor_));
     EXPECT_EQ(poster_.keystrokes(), std::vector<PasteKeystroke>{PasteKeystroke::controlV});
-    EXPECT_TRUE(logs_.contains("INFO", "Pasted into window 44040195 with Ctrl+V"));
+    // Its class is unreadable, so Ctrl+V is only a guess.
+    EXPECT_TRUE(logs_.contains("INFO", "Sent Ctrl+V to window 44040195 (class unreadable)"));
+    EXPECT_FALSE(logs_.contains("INFO", "Pasted into window"));
     EXPECT_EQ(activation_.requests(), std::vector<ReturnTarget>{editor_});
     EXPECT_EQ(outcomes_, std::vector<PasteBackOutcome>{PasteBackOutcome::posted});
     EXPECT_FALSE(performer_.isBusy());
@@ -130,6 +132,35 @@ TEST_F(PasteBackPerformerTest, TerminalsGetTheirOwnPasteKeyAndXtermTheEntryOnThe
               (std::vector<PasteKeystroke>{PasteKeystroke::controlShiftV, PasteKeystroke::shiftInsert}));
     EXPECT_EQ(pasteboard_.primarySelection(), text);
     EXPECT_EQ(outcomes_, (std::vector<PasteBackOutcome>{PasteBackOutcome::posted, PasteBackOutcome::posted}));
+}
+
+TEST_F(PasteBackPerformerTest, EditorsGetShiftInsertAndOnlyGvimTheEntryOnThePrimarySelection) {
+    ASSERT_TRUE(pasteboard_.writeText("first line\n\tsecond", std::nullopt, std::nullopt));
+    activation_.setWindowClass(editor_.window, WindowClass{"emacs", "Emacs"});
+    paste();
+    loop_.advance(1);
+    EXPECT_EQ(poster_.keystrokes(), std::vector<PasteKeystroke>{PasteKeystroke::shiftInsert});
+    EXPECT_EQ(pasteboard_.primarySelection(), std::nullopt) << "emacs yanks the clipboard";
+    EXPECT_TRUE(logs_.contains("INFO", "Pasted into window 44040195 with Shift+Insert (emacs)"));
+
+    activation_.setActiveWindow(panel_);
+    activation_.setWindowClass(editor_.window, WindowClass{"gvim", "Gvim"});
+    paste();
+    loop_.advance(1);
+    EXPECT_EQ(poster_.keystrokes(),
+              (std::vector<PasteKeystroke>{PasteKeystroke::shiftInsert, PasteKeystroke::shiftInsert}));
+    EXPECT_EQ(pasteboard_.primarySelection(), "first line\n\tsecond");
+    EXPECT_TRUE(logs_.contains("INFO", "Pasted into window 44040195 with Shift+Insert (gvim)"));
+}
+
+TEST_F(PasteBackPerformerTest, AWindowOfAnUnknownProgramGetsCtrlVAndTheLogSaysWhatWasSentWhere) {
+    activation_.setWindowClass(editor_.window, WindowClass{"notes", "Notes"});
+    paste();
+    loop_.advance(1);
+    EXPECT_EQ(poster_.keystrokes(), std::vector<PasteKeystroke>{PasteKeystroke::controlV});
+    EXPECT_TRUE(logs_.contains("INFO", "Sent Ctrl+V to window 44040195 (class notes/Notes)"));
+    EXPECT_FALSE(logs_.contains("INFO", "Pasted into window"));
+    EXPECT_EQ(outcomes_, std::vector<PasteBackOutcome>{PasteBackOutcome::posted});
 }
 
 TEST_F(PasteBackPerformerTest, UnknownTerminalOrAnImageForXtermGetsNoKeystrokeAndAWarningNoSuccessLine) {
