@@ -36,10 +36,12 @@ Data toData(const QByteArray& bytes) {
 struct Report {
     std::int64_t changeCount;
     std::optional<std::string> text;
+    std::optional<std::string> html = std::nullopt;
     bool operator==(const Report&) const = default;
 };
 void PrintTo(const Report& report, std::ostream* out) {
     *out << report.changeCount << ":" << report.text.value_or("<none>");
+    if (report.html) *out << " html:" << *report.html;
 }
 
 class QtClipboardPasteboardTest : public ::testing::Test {
@@ -75,7 +77,10 @@ protected:
 
     void recordReports() {
         subscription_ = pasteboard().observeChanges([this] {
-            reports_.push_back({pasteboard().changeCount(), pasteboard().string()});
+            std::optional<std::string> html;
+            if (const auto bytes = pasteboard().data(PasteboardType::html))
+                html.emplace(bytes->begin(), bytes->end());
+            reports_.push_back({pasteboard().changeCount(), pasteboard().string(), html});
         });
     }
     std::vector<Report> reports_;
@@ -380,6 +385,112 @@ TEST_F(QtClipboardPasteboardTest, AWholeTextOverTheLimitIsMeasuredAndGivenUpWhil
     offer(1024 * 1024, [&] { return pasteboard().string().has_value(); });
     EXPECT_EQ(pasteboard().string().value_or("").size(), 1024u * 1024u);
     EXPECT_EQ(pasteboard().oversized(PasteboardType::itemText), std::nullopt);
+}
+
+TEST_F(QtClipboardPasteboardTest, AnOwnerRefusingTheFirstRequestOfEachTargetHasEachCopyReadWhole) {
+    testing::LogCapture log;
+    recordReports();
+    const auto before = pasteboard().changeCount();
+    constexpr int copies = 5;
+    int refusals = 0;
+    std::thread program([&] {
+        TestSelectionOwner owner;
+        // As gvim refuses what comes while it is still taking the clipboard: the list, the text, the HTML.
+        owner.refusalsPerTarget = 1;
+        for (int i = 0; i < copies; ++i) {
+            const std::string text = "refused at first " + std::to_string(i);
+            owner.take(text, "<b>" + text + "</b>");
+            const int answered = owner.htmlAnswers();
+            owner.serveFor(10s, [&] { return owner.htmlAnswers() > answered; });
+        }
+        refusals = owner.refusals();
+    });
+    program.join();
+    ASSERT_TRUE(DesktopSession::processEventsUntil([&] { return reports_.size() >= copies; }, 10s))
+        << reports_.size() << " reports";
+    // Three targets refused once for every copy: the test owner really refused.
+    EXPECT_EQ(refusals, 3 * copies);
+    for (int i = 0; i < copies; ++i) {
+        const std::string text = "refused at first " + std::to_string(i);
+        EXPECT_EQ(reports_[i], (Report{before + i + 1, text, "<b>" + text + "</b>"}));
+    }
+    EXPECT_FALSE(log.contains("WARNING", "refused")) << ::testing::PrintToString(log.lines());
+}
+
+TEST_F(QtClipboardPasteboardTest, AnOwnerRefusingTheListOfTargetsStillHasItsTextRead) {
+    recordReports();
+    std::atomic<bool> release{false};
+    std::thread program([&] {
+        TestSelectionOwner owner;
+        owner.refusesTargetList = true;
+        owner.take("text without a list");
+        owner.serveFor(20s, [&] { return release.load(); });
+    });
+    const bool reported = DesktopSession::processEventsUntil([&] { return !reports_.empty(); }, 10s);
+    release = true;
+    program.join();
+    ASSERT_TRUE(reported);
+    EXPECT_EQ(reports_.front().text, std::optional<std::string>("text without a list"));
+    EXPECT_EQ(pasteboard().types(), std::vector<std::string>{"text/plain"});
+}
+
+TEST_F(QtClipboardPasteboardTest, AnOwnerRefusingEveryRequestIsAskedAgainThenNamedOnce) {
+    testing::LogCapture log;
+    recordReports();
+    const auto before = pasteboard().changeCount();
+    std::atomic<bool> release{false};
+    int refusals = 0;
+    std::thread program([&] {
+        TestSelectionOwner owner;
+        owner.refusalsPerTarget = 1000;
+        owner.take("never handed over", "<p>nor this</p>");
+        owner.serveFor(20s, [&] { return release.load(); });
+        refusals = owner.refusals();
+    });
+    const bool reported = DesktopSession::processEventsUntil([&] { return !reports_.empty(); }, 10s);
+    if (reported) copyExternally("after the refusals", "UTF8_STRING");
+    release = true;
+    program.join();
+    ASSERT_TRUE(reported);
+    EXPECT_EQ(reports_.front(), (Report{before + 1, std::nullopt}));
+    // The list and the text, asked for again after each refusal.
+    EXPECT_GT(refusals, 2);
+    EXPECT_EQ(log.count("refused"), 1u) << ::testing::PrintToString(log.lines());
+    EXPECT_TRUE(log.contains("WARNING", "Failed to read the clipboard: its owner (window 0x"));
+    EXPECT_TRUE(log.contains("WARNING", "program quorvane-test-owner) refused to hand over the item"))
+        << ::testing::PrintToString(log.lines());
+    EXPECT_EQ(pasteboard().string(), std::optional<std::string>("after the refusals"));
+}
+
+TEST_F(QtClipboardPasteboardTest, ATransferAnnouncedOverTheLimitIsGivenUpUnreadAndNamesItsOwner) {
+    testing::LogCapture log;
+    itemByteLimit_ = 1024 * 1024;
+    recordReports();
+    std::atomic<bool> release{false};
+    std::uint64_t pieces = 0;
+    int textRequests = 0;
+    std::thread program([&] {
+        TestSelectionOwner flood;
+        flood.endlessPiecesAnnouncing = 2u * 1024 * 1024 * 1024;
+        flood.take("unused");
+        flood.serveFor(20s, [&] { return release.load(); });
+        pieces = flood.piecesSent();
+        textRequests = flood.textRequests();
+    });
+    const bool reported = DesktopSession::processEventsUntil([&] { return !reports_.empty(); }, 15s);
+    DesktopSession::processEventsFor(300ms);
+    const auto oversized = pasteboard().oversized(PasteboardType::itemText);
+    release = true;
+    program.join();
+    ASSERT_TRUE(reported);
+    ASSERT_TRUE(oversized.has_value());
+    EXPECT_EQ(oversized->byteCount, 2ull * 1024 * 1024 * 1024);
+    EXPECT_EQ(pieces, 0u);
+    EXPECT_EQ(textRequests, 1);
+    EXPECT_EQ(log.count("more than the item size limit"), 1u) << ::testing::PrintToString(log.lines());
+    EXPECT_TRUE(log.contains("WARNING",
+                             "program quorvane-test-owner) offered at least 2147483648 bytes of text/plain"))
+        << ::testing::PrintToString(log.lines());
 }
 
 }  // namespace

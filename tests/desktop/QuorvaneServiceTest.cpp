@@ -361,6 +361,33 @@ TEST_F(QuorvaneServiceTest, RapidCopiesAreStoredOnceEachAndIndexedLikeTheHistory
     if (HasFailure()) std::cout << log_.toStdString() << std::endl;
 }
 
+TEST_F(QuorvaneServiceTest, CopiesFromAnOwnerThatRefusesEachFirstRequestAreAllStoredWithTheirHtml) {
+    start();
+    constexpr int copies = 8;
+    std::vector<std::string> texts;
+    for (int i = 0; i < copies; ++i) texts.push_back("yanked line " + std::to_string(i));
+    int refusals = 0;
+    std::thread program([&] {
+        testing::TestSelectionOwner owner;
+        // As gvim, switched to and yanking at once: what comes while it takes the clipboard is refused.
+        owner.refusalsPerTarget = 1;
+        for (const std::string& text : texts) {
+            owner.take(text, "<i>" + text + "</i>");
+            const int answered = owner.htmlAnswers();
+            owner.serveFor(10s, [&] { return owner.htmlAnswers() > answered; });
+        }
+        refusals = owner.refusals();
+    });
+    program.join();
+    EXPECT_EQ(refusals, 3 * copies);
+    ASSERT_TRUE(waitForContents(texts));
+    EXPECT_EQ(firstColumn(historyFile(),
+                          "SELECT count(*) FROM ClipboardHistoryContent WHERE richTextHTMLData IS NOT NULL"),
+              std::vector<std::string>{std::to_string(copies)});
+    log_ += service_.readAll();
+    EXPECT_FALSE(log_.contains("refused")) << log_.toStdString();
+}
+
 TEST_F(QuorvaneServiceTest, ItemsOverTheLimitAreDroppedWhileReadAndTheNextCopyIsStored) {
     settings().set(SettingsKey::maxItemSizeInMB, std::int64_t{1});
     start();
@@ -383,6 +410,28 @@ TEST_F(QuorvaneServiceTest, ItemsOverTheLimitAreDroppedWhileReadAndTheNextCopyIs
     EXPECT_EQ(floodRequests, 1);
     log_ += service_.readAll();
     EXPECT_EQ(log_.count("Ignored clipboard item larger than limit"), 1) << log_.toStdString();
+
+    // Named with its program, so the user can tell which program's copies are missing.
+    EXPECT_TRUE(log_.contains("program quorvane-test-owner) offered at least")) << log_.toStdString();
+
+    // An announcement of 2 GB: given up before a single piece is asked for.
+    log_.clear();
+    std::atomic<bool> hugeDone{false};
+    std::uint64_t hugePieces = 1;
+    std::thread huge([&] {
+        testing::TestSelectionOwner owner;
+        owner.endlessPiecesAnnouncing = 2u * 1024 * 1024 * 1024;
+        owner.take("unused");
+        owner.serveFor(30s, [&] { return hugeDone.load(); });
+        hugePieces = owner.piecesSent();
+    });
+    const bool hugeDropped = waitForLog("Ignored clipboard item larger than limit");
+    hugeDone = true;
+    huge.join();
+    ASSERT_TRUE(hugeDropped) << log_.toStdString();
+    EXPECT_EQ(hugePieces, 0u);
+    EXPECT_TRUE(log_.contains("program quorvane-test-owner) offered at least 2147483648 bytes of text/plain"))
+        << log_.toStdString();
 
     // A text of 5 MB sent whole: its size is known before it is read.
     log_.clear();

@@ -32,6 +32,7 @@ TestSelectionOwner::TestSelectionOwner(const char* display) : connection_(xcb_co
     timeProperty_ = intern(connection_, "QUORVANE_TEST_OWNER_TIME");
     targets_ = intern(connection_, "TARGETS");
     utf8_ = intern(connection_, "UTF8_STRING");
+    html_ = intern(connection_, "text/html");
     incr_ = intern(connection_, "INCR");
     static constexpr char windowClass[] = "quorvane-test-owner\0QuorvaneTestOwner";
     xcb_change_property(connection_, XCB_PROP_MODE_REPLACE, window_, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 8,
@@ -70,8 +71,10 @@ xcb_timestamp_t TestSelectionOwner::nextServerTime() {
     }
 }
 
-void TestSelectionOwner::take(const std::string& text) {
+void TestSelectionOwner::take(const std::string& text, const std::string& html) {
     text_ = text;
+    htmlText_ = html;
+    refusalsLeft_.clear();
     ownedSince_ = nextServerTime();
     xcb_set_selection_owner(connection_, window_, clipboard_, ownedSince_);
     // A round trip: the server has handled the request above when it answers this one.
@@ -105,15 +108,16 @@ void TestSelectionOwner::handle(xcb_generic_event_t* event) {
     std::free(event);
 }
 
-void TestSelectionOwner::writeWhole(xcb_window_t requestor, xcb_atom_t property) {
+void TestSelectionOwner::writeWhole(xcb_window_t requestor, xcb_atom_t property, xcb_atom_t type,
+                                    const std::string& text) {
     // Few large appends: the server copies the whole property on each one.
     const std::size_t piece = std::max<std::size_t>(
         64 * 1024, static_cast<std::size_t>(xcb_get_maximum_request_length(connection_)) * 4 - 1024);
-    xcb_change_property(connection_, XCB_PROP_MODE_REPLACE, requestor, property, utf8_, 8, 0, nullptr);
-    for (std::size_t offset = 0; offset < text_.size(); offset += piece) {
-        const auto length = static_cast<std::uint32_t>(std::min(piece, text_.size() - offset));
-        xcb_change_property(connection_, XCB_PROP_MODE_APPEND, requestor, property, utf8_, 8, length,
-                            text_.data() + offset);
+    xcb_change_property(connection_, XCB_PROP_MODE_REPLACE, requestor, property, type, 8, 0, nullptr);
+    for (std::size_t offset = 0; offset < text.size(); offset += piece) {
+        const auto length = static_cast<std::uint32_t>(std::min(piece, text.size() - offset));
+        xcb_change_property(connection_, XCB_PROP_MODE_APPEND, requestor, property, type, 8, length,
+                            text.data() + offset);
     }
 }
 
@@ -132,11 +136,21 @@ void TestSelectionOwner::sendNextPiece(const xcb_property_notify_event_t& delete
 void TestSelectionOwner::answer(const xcb_selection_request_event_t& request) {
     if (beforeAnyAnswer) beforeAnyAnswer();
     xcb_atom_t property = request.property == XCB_NONE ? request.target : request.property;
-    if (request.target == utf8_ && request.time == ownedSince_) ++textRequests_;
-    if (request.target == targets_) {
-        const xcb_atom_t offered[] = {targets_, utf8_};
+    // A request at the current time asks for what is offered now.
+    const bool forThisCopy = request.time == ownedSince_ || request.time == XCB_CURRENT_TIME;
+    if (request.target == utf8_ && forThisCopy) ++textRequests_;
+    const auto refusalsLeft = refusalsLeft_.try_emplace(request.target, refusalsPerTarget).first;
+    if (refusalsLeft->second > 0) {
+        --refusalsLeft->second;
+        ++refusals_;
+        property = XCB_NONE;
+    } else if (request.target == targets_ && !refusesTargetList) {
+        const xcb_atom_t offered[] = {targets_, utf8_, html_};
         xcb_change_property(connection_, XCB_PROP_MODE_REPLACE, request.requestor, property, XCB_ATOM_ATOM,
-                            32, 2, offered);
+                            32, htmlText_.empty() ? 2 : 3, offered);
+    } else if (request.target == html_ && !htmlText_.empty()) {
+        writeWhole(request.requestor, property, html_, htmlText_);
+        ++htmlAnswers_;
     } else if (request.target == utf8_ && endlessPiecesAnnouncing > 0) {
         // Deleting the announcement asks for each next piece: we hear of it on the requestor's window.
         const std::uint32_t events = XCB_EVENT_MASK_PROPERTY_CHANGE;
@@ -147,9 +161,9 @@ void TestSelectionOwner::answer(const xcb_selection_request_event_t& request) {
                             &endlessPiecesAnnouncing);
     } else if (request.target == utf8_) {
         if (beforeTextAnswer) beforeTextAnswer();
-        writeWhole(request.requestor, property);
+        writeWhole(request.requestor, property, utf8_, text_);
         ++textAnswers_;
-        if (request.time == ownedSince_) answeredTexts_.push_back(text_);
+        if (forThisCopy) answeredTexts_.push_back(text_);
     } else {
         property = XCB_NONE;
     }

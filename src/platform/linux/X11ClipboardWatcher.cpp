@@ -41,10 +41,16 @@ constexpr std::array<const char*, 5> textTargets = {"UTF8_STRING", "text/plain;c
                                                     "STRING", "TEXT"};
 
 // A refusal names no property; its time tells it from a late refusal of an earlier owner's request. Some
-// owners refuse with no time at all.
-bool refusalTime(xcb_timestamp_t answered, xcb_timestamp_t asked) {
-    return answered == asked || answered == XCB_CURRENT_TIME;
+// owners refuse with no time at all, and some answer a request made at the current time with theirs.
+bool refusalTime(xcb_timestamp_t answered, xcb_timestamp_t asked, xcb_timestamp_t ownedSince) {
+    if (answered == asked || answered == XCB_CURRENT_TIME) return true;
+    // Server times wrap around; a time since the owner took the clipboard is less than half the range on.
+    return asked == XCB_CURRENT_TIME && answered - ownedSince < 0x80000000u;
 }
+
+// Pauses before each new request for what an owner refused. Owners that refuse while they are still taking
+// the clipboard (gvim does) answer a moment later.
+constexpr std::array<int, 3> refusalRetryPausesMilliseconds = {25, 100, 400};
 
 bool isLegacyTextTarget(const std::string& name) {
     return name == "UTF8_STRING" || name == "STRING" || name == "TEXT" || name == "COMPOUND_TEXT";
@@ -234,30 +240,59 @@ private:
     }
 
     // "window 0x..., program NAME" for log lines: the instance name its window's class declares, else the
-    // process behind the window's process id, else unknown.
+    // process behind the window's process id, else unknown. Toolkits often own the clipboard with an inner
+    // window of the program's top-level window, which alone carries the two.
     std::string describeOwner(xcb_window_t window) {
-        std::string program;
-        const auto wmClass = owned(xcb_get_property_reply(
-            c_, xcb_get_property(c_, 0, window, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 0, 64), nullptr));
-        if (auto parts = propertyStrings(wmClass.get()); !parts.empty()) program = parts.front();
-        if (program.empty()) {
-            const xcb_atom_t pidAtom = intern("_NET_WM_PID");
-            const auto pid = owned(xcb_get_property_reply(
-                c_, xcb_get_property(c_, 0, window, pidAtom, XCB_ATOM_CARDINAL, 0, 1), nullptr));
-            if (pid && pid->format == 32 && xcb_get_property_value_length(pid.get()) >= 4) {
-                const auto id = *static_cast<const std::uint32_t*>(xcb_get_property_value(pid.get()));
-                std::ifstream comm("/proc/" + std::to_string(id) + "/comm");
-                std::getline(comm, program);
-            }
+        const std::string described = "window " + hexWindow(window) + ", program ";
+        const std::vector<xcb_window_t> windows = windowAndAncestors(window);
+        for (const xcb_window_t each : windows) {
+            const auto wmClass = owned(xcb_get_property_reply(
+                c_, xcb_get_property(c_, 0, each, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 0, 64), nullptr));
+            if (auto parts = propertyStrings(wmClass.get()); !parts.empty() && !parts.front().empty())
+                return described + parts.front();
         }
-        return "window " + hexWindow(window) + ", program " + (program.empty() ? "unknown" : program);
+        const xcb_atom_t pidAtom = intern("_NET_WM_PID");
+        for (const xcb_window_t each : windows) {
+            const auto pid = owned(xcb_get_property_reply(
+                c_, xcb_get_property(c_, 0, each, pidAtom, XCB_ATOM_CARDINAL, 0, 1), nullptr));
+            if (!pid || pid->format != 32 || xcb_get_property_value_length(pid.get()) < 4) continue;
+            const auto id = *static_cast<const std::uint32_t*>(xcb_get_property_value(pid.get()));
+            std::ifstream comm("/proc/" + std::to_string(id) + "/comm");
+            std::string program;
+            if (std::getline(comm, program) && !program.empty()) return described + program;
+        }
+        return described + "unknown";
     }
 
-    void logTimeout(const std::string& what) {
-        Logger::error("Failed to read the clipboard: its owner (" + describeOwner(owner_) + ") " + what +
-                          "; the item is skipped",
-                      kLogCategory);
+    // The window, then its parents below the root, nearest first.
+    std::vector<xcb_window_t> windowAndAncestors(xcb_window_t window) {
+        std::vector<xcb_window_t> windows{window};
+        // A program's own windows nest no deeper than this under its frame.
+        constexpr int deepest = 8;
+        for (int depth = 0; depth < deepest; ++depth) {
+            const auto tree = owned(xcb_query_tree_reply(c_, xcb_query_tree(c_, windows.back()), nullptr));
+            if (!tree || tree->parent == XCB_NONE || tree->parent == tree->root) break;
+            windows.push_back(tree->parent);
+        }
+        return windows;
     }
+
+    // Every line about an item read only in part or not at all names its owner, so the program whose copies
+    // are missing from the history can be found.
+    using LogLine = void (*)(std::string_view, std::optional<std::string_view>);
+    void logSkipped(LogLine write, const std::string& what) {
+        write("Failed to read the clipboard: its owner (" + describeOwner(owner_) + ") " + what,
+              kLogCategory);
+    }
+    void logOversized(const X11ClipboardItem& item) {
+        std::string forms;
+        for (const auto& [type, oversized] : item.oversized) {
+            forms += (forms.empty() ? "" : ", ") + std::to_string(oversized.byteCount) + " bytes of " + type;
+        }
+        logSkipped(&Logger::warning, "offered at least " + forms + ", more than the item size limit of " +
+                                         std::to_string(itemLimit_) + " bytes; they are not read");
+    }
+    void logTimeout(const std::string& what) { logSkipped(&Logger::error, what + "; the item is skipped"); }
 
     bool isOwn(xcb_window_t window) const { return own_.mask != 0 && (window & ~own_.mask) == own_.base; }
 
@@ -298,27 +333,53 @@ private:
     Outcome read(const OwnerChange& change, X11ClipboardItem& item) {
         if (change.owner == XCB_NONE) return Outcome::read;
         owner_ = change.owner;
+        ownedSince_ = change.timestamp;
         itemDeadline_ = Clock::now() + std::chrono::milliseconds(itemTimeoutMilliseconds);
         transferred_ = 0;
-        const Outcome outcome = readItem(change, item);
+        refused_ = false;
+        itemLimit_ = itemByteLimit();
+        Outcome outcome = readItem(change, item);
         if (outcome == Outcome::timedOut || !item.oversized.empty()) givenUp_ = change;
+        if (outcome == Outcome::read && !item.oversized.empty()) logOversized(item);
+        if (outcome == Outcome::read && !item.text && item.representations.empty() &&
+            item.oversized.empty()) {
+            if (!pending_.empty()) {
+                // Replaced while its owner was asked again: missed, as any copy replaced before it was read.
+                outcome = Outcome::superseded;
+            } else {
+                logSkipped(&Logger::warning,
+                           refused_
+                               ? "refused to hand over the item, also when asked again; the item is skipped"
+                               : "offered nothing that is read; the item is skipped");
+            }
+        }
         // Megabytes read and let go stay with the allocator unless handed back.
         if (transferred_ >= releaseAfterBytes) releaseFreedMemory();
         return outcome;
     }
 
     Outcome readItem(const OwnerChange& change, X11ClipboardItem& item) {
-        const std::uint64_t limit = itemByteLimit();
-        Budget text{limit}, files{limit}, image{limit};
+        Budget text{itemLimit_}, files{itemLimit_}, image{itemLimit_};
         // The usual text target is asked for together with the list of targets, so a text copy takes one
         // answer from its owner: a copy held only briefly by a program that is slow to be scheduled is
         // still read. Its answer counts only when the list offers it.
         Budget listBudget{largestRepresentationBytes};
         std::vector<Request> first = {Request(targets_, "", &listBudget),
                                       Request(utf8_, PasteboardType::itemText, &text)};
-        Outcome outcome = convert(first, change.timestamp);
+        // A refused text alone is asked for again below, once the list says it is offered.
+        Outcome outcome =
+            convertAskingAgain(first, change.timestamp, [&] { return first[0].outcome != Outcome::read; });
         if (outcome != Outcome::read) return outcome;
-        if (first[0].outcome != Outcome::read) return Outcome::read;
+        if (first[0].outcome != Outcome::read) {
+            refused_ = true;
+            // No list of targets, but the text: what other readers of the clipboard ask for alone.
+            if (first[1].outcome == Outcome::read) {
+                item.types.push_back(PasteboardType::itemText);
+                item.text = decodedText("UTF8_STRING", first[1].bytes, first[1].type == string_);
+            }
+            if (first[1].oversized) item.oversized.emplace(first[1].name, *first[1].oversized);
+            return Outcome::read;
+        }
 
         const Data& targetList = first[0].bytes;
         std::vector<xcb_atom_t> atoms(targetList.size() / sizeof(xcb_atom_t));
@@ -367,7 +428,10 @@ private:
             }
         }
         if (second.empty()) return Outcome::read;
-        outcome = convert(second, change.timestamp);
+        outcome = convertAskingAgain(second, change.timestamp, [] { return true; });
+        refused_ = std::any_of(second.begin(), second.end(), [](const Request& request) {
+            return request.outcome == Outcome::refused && !request.oversized;
+        });
         for (Request& request : second) {
             if (request.oversized) item.oversized.emplace(request.name, *request.oversized);
         }
@@ -408,6 +472,48 @@ private:
         return names;
     }
 
+    // As convert(), then asks again, while `worthAsking` holds, for what the owner refused, each time after a
+    // longer pause and with the current time, as other readers of the clipboard ask. An owner change during a
+    // pause ends the asking with what was read: those answers came before it, so they are still this
+    // owner's.
+    Outcome convertAskingAgain(std::vector<Request>& requests, xcb_timestamp_t time,
+                               const std::function<bool()>& worthAsking) {
+        Outcome outcome = convert(requests, time);
+        for (const int pause : refusalRetryPausesMilliseconds) {
+            if (outcome != Outcome::read) return outcome;
+            std::vector<std::size_t> refused;
+            for (std::size_t i = 0; i < requests.size(); ++i) {
+                const Request& request = requests[i];
+                if (request.outcome == Outcome::refused && !request.oversized && !request.budget->exceeded)
+                    refused.push_back(i);
+            }
+            if (refused.empty() || !worthAsking()) return outcome;
+            const auto until = Clock::now() + std::chrono::milliseconds(pause);
+            // Asked again now, the owner could not answer in time.
+            if (until >= itemDeadline_) return outcome;
+            const Outcome paused = pauseUntil(until);
+            if (paused == Outcome::superseded) return Outcome::read;
+            if (paused != Outcome::read) return paused;
+            std::vector<Request> again;
+            for (const std::size_t i : refused) {
+                again.emplace_back(requests[i].target, requests[i].name, requests[i].budget);
+            }
+            outcome = convert(again, XCB_CURRENT_TIME);
+            for (std::size_t k = 0; k < refused.size(); ++k) requests[refused[k]] = std::move(again[k]);
+        }
+        return outcome;
+    }
+
+    // Lets time pass until `until`, dropping the events that come meanwhile: `read` once it has, else
+    // `superseded` or `stopped`.
+    Outcome pauseUntil(Clock::time_point until) {
+        for (;;) {
+            const Event event = awaitEvent(until);
+            if (event.outcome == Outcome::timedOut) return Outcome::read;
+            if (event.outcome != Outcome::read) return event.outcome;
+        }
+    }
+
     // Asks the owner for every request's target at once and waits for all answers, then fetches those sent
     // in pieces. `read` when every request was answered (each request's own outcome says how).
     Outcome convert(std::vector<Request>& requests, xcb_timestamp_t time) {
@@ -430,7 +536,7 @@ private:
             const auto request = std::find_if(requests.begin(), requests.end(), [&](const Request& r) {
                 return !r.answered && r.target == notify->target &&
                        (notify->property == r.property ||
-                        (notify->property == XCB_NONE && refusalTime(notify->time, time)));
+                        (notify->property == XCB_NONE && refusalTime(notify->time, time, ownedSince_)));
             });
             if (request == requests.end()) continue;
             request->answered = true;
@@ -560,6 +666,10 @@ private:
     X11ClipboardWatcher::ByteLimit limit_;
     // The item being read: its owner, when its time is up, and the bytes taken so far.
     xcb_window_t owner_ = XCB_NONE;
+    xcb_timestamp_t ownedSince_ = XCB_CURRENT_TIME;
+    // Set when the owner refused its list of targets or a representation it offered, also when asked again.
+    bool refused_ = false;
+    std::uint64_t itemLimit_ = largestRepresentationBytes;
     Clock::time_point itemDeadline_ = Clock::time_point::max();
     std::uint64_t transferred_ = 0;
     // The last item given up (too slow or too large).

@@ -6,12 +6,13 @@
 // up the caller. Every owner change is one copy. Each read has a deadline, and each answer or piece of a
 // transfer in pieces one of its own: an owner that misses one is logged with its window and program and its
 // item is skipped. Representations larger than the item size limit are given up as soon as their size is
-// known (announced, or counted as the pieces arrive), never held whole, and an item given up is not asked
-// for again. Requests carry the owner's own
-// timestamp, and a read during which the owner changed again is thrown away: its data may be the next
-// owner's, so the copy counts as missed and the next one is read instead. Owners created by our own
-// program's connection (its own writes) are skipped. Construct and destroy on one thread; the handler runs
-// on the watcher's thread.
+// known (announced, or counted as the pieces arrive), never held whole, logged with the owner, and an item
+// given up is not asked for again. Requests carry the owner's own timestamp; what an owner refuses is asked
+// for again a few times after short pauses, with the current time, and an item that yields nothing readable
+// in the end is logged once with its owner. A read during which the owner changed again is thrown away: its
+// data may be the next owner's, so the copy counts as missed and the next one is read instead. Owners
+// created by our own program's connection (its own writes) are skipped. Construct and destroy on one
+// thread; the handler runs on the watcher's thread.
 
 #include <xcb/xcb.h>
 
