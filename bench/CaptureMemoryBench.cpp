@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "ProcessStatus.h"
+#include "ProgramSession.h"
 #include "desktop/TestSelectionOwner.h"
 #include "platform/linux/JsonFileUserDefaults.h"
 #include "support/XvfbServer.h"
@@ -30,18 +31,7 @@ using Clock = std::chrono::steady_clock;
 class Service {
 public:
     Service(const std::string& display, const std::filesystem::path& directory) {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("DISPLAY", QString::fromStdString(display));
-        environment.insert("QT_QPA_PLATFORM", "xcb");
-        environment.insert("XDG_CONFIG_HOME", QString::fromStdString((directory / "config").string()));
-        environment.insert("XDG_DATA_HOME", QString::fromStdString((directory / "data").string()));
-        environment.insert("XDG_RUNTIME_DIR", QString::fromStdString((directory / "runtime").string()));
-        environment.insert("QUORVANE_STORAGE_DIRECTORY",
-                           QString::fromStdString((directory / "storage").string()));
-        process_.setProcessEnvironment(environment);
-        process_.setProcessChannelMode(QProcess::MergedChannels);
-        process_.start(QUORVANE_EXECUTABLE, {});
-        process_.waitForStarted(5000);
+        bench::startProgram(process_, QUORVANE_EXECUTABLE, display, directory);
     }
     ~Service() {
         process_.kill();
@@ -101,15 +91,8 @@ private:
 int main(int argc, char** argv) {
     QCoreApplication application(argc, argv);
     quorvane::testing::XvfbServer server;
-    if (!server.isRunning()) {
-        std::fprintf(stderr, "Xvfb did not start: %s\n", server.failure().c_str());
-        return 1;
-    }
-    const auto directory =
-        std::filesystem::temp_directory_path() / ("quorvane-capture-memory-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(directory / "config/Quorvane");
-    quorvane::JsonFileUserDefaults(directory / "config/Quorvane/settings.json")
-        .set("DidCompleteOnboarding", true);
+    if (!bench::displayIsRunning(server)) return 1;
+    const auto directory = bench::freshSessionFolder("quorvane-capture-memory");
 
     int status = 0;
     {

@@ -9,23 +9,18 @@
 // 36-character ids in random order, as the program's own are; QUORVANE_BENCH_SHORT_IDS=1 gives them the
 // corpus's short ids ("entry-N") instead, as the benchmark's earlier figures had.
 
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <iostream>
 #include <memory>
-#include <random>
 #include <string>
 
+#include "BenchHistory.h"
 #include "BenchRepository.h"
 #include "ProcessStatus.h"
 #include "SearchCorpus.h"
 #include "base/ReleaseFreedMemory.h"
-#include "history/store/ClipboardHistoryStore.h"
 
 namespace {
 
@@ -36,53 +31,13 @@ bool shortIDs() {
     return value != nullptr && std::string(value) == "1";
 }
 
-// Writes a history of `count` entries into `file`, in transactions of 10,000 entries.
-void writeHistory(const std::filesystem::path& file, int count) {
-    const auto partial = file.string() + ".partial";
-    std::filesystem::remove(partial);
-    {
-        ClipboardHistoryStore store(partial);
-        auto& context = store.mainContext();
-        std::mt19937 random(20261209);
-        for (int i = 0; i < count; ++i) {
-            auto source = bench::sourceDocument(random, i);
-            if (!shortIDs()) source.id = bench::uuidOf(i);
-            context.insert(ClipboardHistoryIndex{
-                source.id, source.preview, source.searchableText, source.createdAt, std::nullopt, 0,
-                ClipboardContentType::text, source.bundleIdentifier, source.classification});
-            context.insert(ClipboardHistoryContent{source.id, source.searchableText, std::nullopt,
-                                                   std::nullopt, std::nullopt, std::nullopt,
-                                                   "fp-" + source.id});
-            if (i % 10'000 == 9'999) context.save();
-        }
-        context.save();
-    }
-    std::filesystem::rename(partial, file);
-}
-
 // The peak resident size is measured from here on.
 void resetPeak() {
     std::ofstream("/proc/self/clear_refs") << "5";
 }
 
 void measure(int count, const std::filesystem::path& base) {
-    const auto history =
-        base / ((shortIDs() ? "history-" : "history-uuid-") + std::to_string(count) + ".sqlite");
-    if (!std::filesystem::exists(history)) {
-        const auto start = std::chrono::steady_clock::now();
-        const pid_t child = fork();
-        if (child == 0) {
-            writeHistory(history, count);
-            _exit(0);
-        }
-        int status = 0;
-        waitpid(child, &status, 0);
-        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
-            throw std::runtime_error("writing the history failed");
-        std::cout << "history of " << count << " entries written in "
-                  << std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count()
-                  << " s\n";
-    }
+    const auto history = bench::keptHistory(base, count, shortIDs());
     // The run's own storage folder: the history (a copy, so the kept one stays as made) and no index.
     bench::ScratchDirectory scratch;
     const auto storage = scratch.path() / "data";

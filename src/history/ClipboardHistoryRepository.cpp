@@ -323,11 +323,19 @@ void ClipboardHistoryRepository::getHistorySnapshots(const std::string& searchQu
     runReadJob<std::vector<ClipboardHistoryIndexSnapshot>>(
         readQueue_, mainQueue_, storeForReading(), "Failed to fetch clipboard history snapshots: ", {},
         [searchQuery, limit](ClipboardHistoryStoreContext& context) {
-            std::vector<ClipboardHistoryIndexSnapshot> snapshots;
-            for (const auto& record : context.fetchIndexes({.newestFirst = true})) {
-                snapshots.push_back(ClipboardHistoryIndexSnapshot::fromModel(record));
+            // Only the page is ever held: the panel asks a page of it on every load while the index is
+            // filled, and a whole large history would take hundreds of megabytes each time.
+            ClipboardHistorySnapshotRanking::Matches matches(searchQuery, limit);
+            if (matches.matchesEverything()) {
+                std::vector<ClipboardHistoryIndexSnapshot> page;
+                for (const auto& record : context.fetchIndexes({.mostRecentFirst = true, .limit = limit}))
+                    page.push_back(ClipboardHistoryIndexSnapshot::fromModel(record));
+                return page;
             }
-            return ClipboardHistorySnapshotRanking::filterAndRank(std::move(snapshots), searchQuery, limit);
+            context.visitIndexes({}, [&](ClipboardHistoryIndex& record) {
+                matches.offer(ClipboardHistoryIndexSnapshot::fromModel(record));
+            });
+            return std::move(matches).take();
         },
         std::move(completion), damageReporter());
 }
@@ -539,8 +547,10 @@ ClipboardHistoryUsageMetadata ClipboardHistoryRepository::removeDuplicateTexts(
         };
         try {
             removeTextCopies(context.fetchContents({.duplicateFingerprintEquals = textFingerprint(text)}));
-            // Copies stored without this fingerprint.
-            removeTextCopies(context.fetchContents({.contentEquals = text}));
+            // Copies stored before fingerprints existed. Every other text copy carries this fingerprint, so
+            // the look stays within the few records without one instead of comparing every stored text.
+            removeTextCopies(
+                context.fetchContents({.contentEquals = text, .withoutDuplicateFingerprint = true}));
         } catch (const std::exception& error) {
             noteDamage(error);
             Logger::error(std::string("Failed to remove duplicate clipboard texts: ") + error.what(),

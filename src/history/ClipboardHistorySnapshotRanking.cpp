@@ -47,38 +47,64 @@ bool ClipboardHistorySnapshotRanking::rankedSnapshotComparator(const ClipboardHi
     return snapshotOrder(a, b);
 }
 
+ClipboardHistorySnapshotRanking::Matches::Matches(const std::string& searchQuery,
+                                                  std::optional<std::size_t> limit)
+    : query_(SearchTextNormalizer::normalize(searchQuery)),
+      compactQuery_(withoutBlanks(query_)),
+      terms_(wordsOf(query_)),
+      limit_(limit) {}
+
+bool ClipboardHistorySnapshotRanking::Matches::goesBefore(const Ranked& a, const Ranked& b) {
+    return rankedSnapshotComparator(a.first, a.second, b.first, b.second);
+}
+
+void ClipboardHistorySnapshotRanking::Matches::offer(ClipboardHistoryIndexSnapshot snapshot) {
+    if (limit_ && *limit_ == 0) return;
+    SearchMatchRank rank;
+    if (!query_.empty()) {
+        const std::string text = SearchTextNormalizer::normalize(snapshot.searchText);
+        const std::string compactText = withoutBlanks(text);
+        const bool everyTerm = std::all_of(terms_.begin(), terms_.end(), [&](const std::string& term) {
+            return contains(text, term) || contains(compactText, term);
+        });
+        if (!everyTerm) return;
+        rank.phraseMatch = contains(text, query_) || contains(compactText, compactQuery_);
+        rank.prefixMatch = text.starts_with(query_) || compactText.starts_with(compactQuery_);
+    }
+    Ranked candidate{std::move(snapshot), rank};
+    if (!limit_) {
+        kept_.push_back(std::move(candidate));
+        return;
+    }
+    if (kept_.size() == *limit_) {
+        if (!goesBefore(candidate, kept_.front())) return;
+        std::pop_heap(kept_.begin(), kept_.end(), goesBefore);
+        kept_.back() = std::move(candidate);
+    } else {
+        kept_.push_back(std::move(candidate));
+    }
+    std::push_heap(kept_.begin(), kept_.end(), goesBefore);
+}
+
+std::vector<ClipboardHistoryIndexSnapshot> ClipboardHistorySnapshotRanking::Matches::take() && {
+    if (limit_) {
+        std::sort_heap(kept_.begin(), kept_.end(), goesBefore);
+    } else {
+        std::sort(kept_.begin(), kept_.end(), goesBefore);
+    }
+    std::vector<ClipboardHistoryIndexSnapshot> result;
+    result.reserve(kept_.size());
+    for (auto& match : kept_) result.push_back(std::move(match.first));
+    kept_.clear();
+    return result;
+}
+
 std::vector<ClipboardHistoryIndexSnapshot> ClipboardHistorySnapshotRanking::filterAndRank(
     std::vector<ClipboardHistoryIndexSnapshot> snapshots, const std::string& searchQuery,
     std::optional<std::size_t> limit) {
-    const std::string query = SearchTextNormalizer::normalize(searchQuery);
-    std::vector<ClipboardHistoryIndexSnapshot> result;
-    if (query.empty()) {
-        std::sort(snapshots.begin(), snapshots.end(), snapshotOrder);
-        result = std::move(snapshots);
-    } else {
-        const std::string compactQuery = withoutBlanks(query);
-        const std::vector<std::string> terms = wordsOf(query);
-        std::vector<std::pair<ClipboardHistoryIndexSnapshot, SearchMatchRank>> matches;
-        for (auto& snapshot : snapshots) {
-            const std::string text = SearchTextNormalizer::normalize(snapshot.searchText);
-            const std::string compactText = withoutBlanks(text);
-            const bool everyTerm = std::all_of(terms.begin(), terms.end(), [&](const std::string& term) {
-                return contains(text, term) || contains(compactText, term);
-            });
-            if (!everyTerm) continue;
-            SearchMatchRank rank;
-            rank.phraseMatch = contains(text, query) || contains(compactText, compactQuery);
-            rank.prefixMatch = text.starts_with(query) || compactText.starts_with(compactQuery);
-            matches.emplace_back(std::move(snapshot), rank);
-        }
-        std::sort(matches.begin(), matches.end(), [](const auto& a, const auto& b) {
-            return rankedSnapshotComparator(a.first, a.second, b.first, b.second);
-        });
-        result.reserve(matches.size());
-        for (auto& match : matches) result.push_back(std::move(match.first));
-    }
-    if (limit && result.size() > *limit) result.resize(*limit);
-    return result;
+    Matches matches(searchQuery, limit);
+    for (auto& snapshot : snapshots) matches.offer(std::move(snapshot));
+    return std::move(matches).take();
 }
 
 }  // namespace quorvane

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "model/ClipboardHistoryIndexSnapshot.h"
@@ -29,6 +30,29 @@ public:
     static bool rankedSnapshotComparator(const ClipboardHistoryIndexSnapshot& a, const SearchMatchRank& rankA,
                                          const ClipboardHistoryIndexSnapshot& b,
                                          const SearchMatchRank& rankB);
+    // The matches of one query among snapshots offered one at a time, of which it keeps only the first
+    // `limit` in rank order: a page of a large history never holds more than the page.
+    class Matches {
+    public:
+        Matches(const std::string& searchQuery, std::optional<std::size_t> limit);
+        // True for an empty or blank query, which every snapshot matches: the order is recency alone.
+        bool matchesEverything() const { return query_.empty(); }
+        void offer(ClipboardHistoryIndexSnapshot snapshot);
+        // The kept matches in rank order.
+        std::vector<ClipboardHistoryIndexSnapshot> take() &&;
+
+    private:
+        using Ranked = std::pair<ClipboardHistoryIndexSnapshot, SearchMatchRank>;
+        static bool goesBefore(const Ranked& a, const Ranked& b);
+
+        std::string query_;
+        std::string compactQuery_;
+        std::vector<std::string> terms_;
+        std::optional<std::size_t> limit_;
+        // A heap whose front is the last of the kept matches, the first to give way to a better one.
+        std::vector<Ranked> kept_;
+    };
+
     // The matching snapshots in rank order, cut to `limit` when given. An empty or blank query keeps every
     // snapshot, in recency order.
     static std::vector<ClipboardHistoryIndexSnapshot> filterAndRank(

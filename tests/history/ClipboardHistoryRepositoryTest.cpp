@@ -10,6 +10,7 @@
 
 #include "base/Sha256.h"
 #include "history/ClipboardHistoryRepository.h"
+#include "history/ClipboardHistorySnapshotRanking.h"
 #include "history/RecordingSearchIndexStore.h"
 #include "platform/memory/InMemoryUserDefaults.h"
 #include "platform/memory/ManualRunLoop.h"
@@ -17,6 +18,7 @@
 #include "searchindex/SQLiteClipboardSearchIndexStore.h"
 #include "support/LogCapture.h"
 #include "support/RawSqlite.h"
+#include "support/StatementRecorder.h"
 #include "support/TemporaryDirectory.h"
 
 namespace quorvane {
@@ -88,6 +90,21 @@ protected:
     std::vector<ClipboardHistoryIndexSnapshot> snapshots(const std::string& query = "") {
         return await<std::vector<ClipboardHistoryIndexSnapshot>>(
             [&](auto done) { repository().getHistorySnapshots(query, std::nullopt, done); });
+    }
+    std::vector<ClipboardHistoryIndexSnapshot> page(const std::string& query,
+                                                    std::optional<std::size_t> limit) {
+        return await<std::vector<ClipboardHistoryIndexSnapshot>>(
+            [&](auto done) { repository().getHistorySnapshots(query, limit, done); });
+    }
+    // The plan lines of the recorded statements on the history file, each prefixed with its statement.
+    std::vector<std::string> historyPlans(const testing::StatementRecorder& recorder) {
+        std::vector<std::string> lines;
+        for (const auto& sql : recorder.statements()) {
+            if (sql.find("ClipboardHistory") == std::string::npos) continue;
+            for (const auto& line : testing::StatementRecorder::planOf(historyFile(), sql))
+                lines.push_back(line + "    <- " + sql);
+        }
+        return lines;
     }
     std::vector<std::string> ids(const std::string& query = "") {
         std::vector<std::string> result;
@@ -338,6 +355,70 @@ TEST_F(ClipboardHistoryRepositoryTest, DuplicateTextRemovalMergesUsageOnceAndSpa
     EXPECT_EQ(repository().removeDuplicateTexts("hello", std::nullopt, std::nullopt, "kept"),
               ClipboardHistoryUsageMetadata::empty);
     EXPECT_EQ(takeNotifications(), 0);
+}
+
+TEST_F(ClipboardHistoryRepositoryTest, ACopyLooksRecordsUpByIndexAlsoInAFileMadeBeforeItsIndexes) {
+    testing::StatementRecorder recorder;
+    saveText("copy", "hello", 100, {Date(150), 2});
+    saveText("other", "world", 200);
+    saveText("legacy", "hello", 300);
+    saveImage("image", Bytes{4, 2}, 400);
+    runRaw("UPDATE ClipboardHistoryContent SET duplicateFingerprint = NULL WHERE id = 'legacy';");
+    // A file an earlier build wrote has neither of the indexes added since.
+    repository().quiesce();
+    repository_.reset();
+    runRaw(
+        "DROP INDEX ClipboardHistoryContent_contentWithoutFingerprint; DROP INDEX "
+        "ClipboardHistoryIndex_recency;");
+    // The start's own work (the index reconciliation reads every id) is no part of a copy.
+    repository();
+    takeNotifications();
+
+    recorder.start();
+    // A copy as the monitor makes it: expiry when due, the duplicate removal, the save.
+    EXPECT_EQ(repository().deleteExpiredItems(Date(50), ClipboardContentType::text), 0);
+    const auto usage = repository().removeDuplicateTexts("hello", std::nullopt, std::nullopt, std::nullopt);
+    saveText("new", "hello", 500, usage);
+    const auto imageUsage = repository().removeDuplicateImages(Bytes{4, 2}, std::nullopt);
+    saveImage("new-image", Bytes{4, 2}, 600, "Image 2x2", imageUsage);
+    recorder.stop();
+
+    EXPECT_EQ(usage, (ClipboardHistoryUsageMetadata{Date(150), 2}));
+    EXPECT_EQ(ids(), (std::vector<std::string>{"new-image", "new", "other"}));
+    const auto plans = historyPlans(recorder);
+    EXPECT_FALSE(plans.empty());
+    for (const auto& line : plans) EXPECT_EQ(line.find("SCAN"), std::string::npos) << line;
+}
+
+TEST_F(ClipboardHistoryRepositoryTest, PagesAreTheFirstEntriesOfTheWholeRankingReadThroughTheRecencyIndex) {
+    // Sort dates from last uses, from uses stamped before the capture, and ties broken by capture time and
+    // then by id.
+    saveText("used-late", "hello world", 100, {Date(900), 1});
+    saveText("used-early", "say hello", 500, {Date(10), 1});
+    saveText("tie-b", "hello there", 700);
+    saveText("tie-a", "hello", 700);
+    saveText("tie-old", "world hello", 600, {Date(700), 1});
+    saveText("plain", "nothing", 800);
+    saveText("unknown", "hello", 850);
+    runRaw("UPDATE ClipboardHistoryIndex SET contentType = 'video' WHERE id = 'unknown';");
+    saveImage("image", Bytes{1}, 300);
+    const auto all = snapshots();
+    ASSERT_EQ(all.size(), 7u);
+
+    testing::StatementRecorder recorder;
+    recorder.start();
+    for (const std::string query : {"", "hello", "search hello"}) {
+        for (std::size_t limit = 0; limit <= all.size() + 1; ++limit) {
+            const auto expected = ClipboardHistorySnapshotRanking::filterAndRank(all, query, limit);
+            EXPECT_EQ(page(query, limit), expected) << "query '" << query << "' limit " << limit;
+        }
+        EXPECT_EQ(page(query, std::nullopt), ClipboardHistorySnapshotRanking::filterAndRank(all, query, {}));
+    }
+    recorder.stop();
+    // The recent page is read in order from the index, never sorted after reading every record.
+    for (const auto& line : historyPlans(recorder)) {
+        EXPECT_EQ(line.find("TEMP B-TREE"), std::string::npos) << line;
+    }
 }
 
 TEST_F(ClipboardHistoryRepositoryTest, DuplicateTextRemovalKeepsImagesTitledLikeTheText) {

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
+
 #include "history/ClipboardHistorySnapshotRanking.h"
 
 namespace quorvane {
@@ -67,6 +70,37 @@ TEST(ClipboardHistorySnapshotRankingTest, RecencyTiesFallToCreationThenToTheGrea
     EXPECT_TRUE(ClipboardHistorySnapshotRanking::snapshotOrder(c, b));  // same capture, greater id
     EXPECT_FALSE(ClipboardHistorySnapshotRanking::snapshotOrder(c, c));
     EXPECT_EQ(rank({a, b, c}, ""), (std::vector<std::string>{"C", "B", "A"}));
+}
+
+TEST(ClipboardHistorySnapshotRankingTest, MatchesKeptOneAtATimeAreTheFirstOfTheWholeRanking) {
+    // Many ties of sort date, capture time and rank, offered in random order, so that keeping only the best
+    // `limit` of them must order them as a sort of all of them does.
+    std::mt19937 random(7);
+    const std::vector<std::string> words = {"ab", "cd", "abcd", "ab cd", "cd ab", "x"};
+    std::vector<ClipboardHistoryIndexSnapshot> all;
+    for (int i = 0; i < 300; ++i) {
+        const double createdAt = 100 + static_cast<double>(random() % 20);
+        std::optional<double> lastUse;
+        if (random() % 3 == 0) lastUse = 90 + static_cast<double>(random() % 40);
+        all.push_back(entry("id-" + std::to_string(random() % 100000) + "-" + std::to_string(i),
+                            words[random() % words.size()] + " " + words[random() % words.size()], createdAt,
+                            lastUse));
+    }
+    for (const std::string query : {"", "ab", "ab cd", "abcd"}) {
+        const auto whole = ClipboardHistorySnapshotRanking::filterAndRank(all, query, std::nullopt);
+        ASSERT_FALSE(whole.empty());
+        if (query.empty()) {
+            EXPECT_TRUE(
+                std::is_sorted(whole.begin(), whole.end(), ClipboardHistorySnapshotRanking::snapshotOrder));
+        }
+        for (const std::size_t limit : {0u, 1u, 2u, 7u, 10u, 101u, 299u, 300u, 400u}) {
+            std::shuffle(all.begin(), all.end(), random);
+            const auto kept = ClipboardHistorySnapshotRanking::filterAndRank(all, query, limit);
+            const auto expected = std::vector<ClipboardHistoryIndexSnapshot>(
+                whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(std::min(limit, whole.size())));
+            EXPECT_EQ(idsOf(kept), idsOf(expected)) << "query '" << query << "' limit " << limit;
+        }
+    }
 }
 
 }  // namespace

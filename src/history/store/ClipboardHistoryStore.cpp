@@ -42,6 +42,15 @@ constexpr const char* kCreateSchema =
     "CREATE INDEX IF NOT EXISTS ClipboardHistoryContent_duplicateFingerprint"
     " ON ClipboardHistoryContent(duplicateFingerprint);";
 
+// Indexes a file of the same schema version may still lack, made at every open: older builds keep these up to
+// date too, so the version stays and the file stays readable by them. The first keeps a copy's look for
+// copies stored without a fingerprint from reading every text; the second gives the history's pages in
+// recency order without reading and sorting every record.
+constexpr const char* kCreateLaterIndexes =
+    "CREATE INDEX IF NOT EXISTS ClipboardHistoryContent_contentWithoutFingerprint"
+    " ON ClipboardHistoryContent(content) WHERE duplicateFingerprint IS NULL;"
+    "CREATE INDEX IF NOT EXISTS ClipboardHistoryIndex_recency ON ClipboardHistoryIndex(";
+
 std::string refusal(const std::filesystem::path& file, const std::string& reason) {
     return "Refusing history store " + file.string() + ": " + reason;
 }
@@ -154,6 +163,10 @@ ClipboardHistoryStore::ClipboardHistoryStore(std::filesystem::path file) : file_
                 connection->execute("PRAGMA user_version = " + std::to_string(schemaVersion) + ";");
             });
         }
+        SQLiteTransaction::run(*connection, [&] {
+            connection->execute(std::string(kCreateLaterIndexes) +
+                                ClipboardHistoryStoreContext::sortAtExpression + ", createdAt, id);");
+        });
     } catch (const SQLiteError& error) {
         throw HistoryStoreError(HistoryStoreError::Kind::open,
                                 "Cannot set up history store " + file_.string() + ": " + error.what());

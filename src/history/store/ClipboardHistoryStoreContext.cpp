@@ -3,6 +3,7 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <limits>
 
 #include "base/Logger.h"
 #include "sqlite/SQLiteError.h"
@@ -212,25 +213,43 @@ void ClipboardHistoryStoreContext::fetchIndexesWithContentInBatches(const std::v
 
 std::vector<ClipboardHistoryIndex> ClipboardHistoryStoreContext::fetchIndexes(
     const HistoryIndexFetch& fetch) {
-    return translatingErrors([&] {
+    std::vector<ClipboardHistoryIndex> records;
+    visitIndexes(fetch, [&](ClipboardHistoryIndex& record) { records.push_back(std::move(record)); });
+    return records;
+}
+
+void ClipboardHistoryStoreContext::visitIndexes(const HistoryIndexFetch& fetch,
+                                                const std::function<void(ClipboardHistoryIndex&)>& visit) {
+    SQLiteStatement statement = translatingErrors([&] {
         std::vector<std::string> conditions;
         if (fetch.idEquals) conditions.push_back("id = ?");
         if (fetch.createdBefore) conditions.push_back("createdAt < ?");
+        // A limit counts only the records that are returned.
+        if (fetch.limit) conditions.push_back("contentType IN (?, ?)");
         std::string sql =
             std::string("SELECT ") + kIndexColumns + " FROM ClipboardHistoryIndex" + whereClause(conditions);
-        if (fetch.newestFirst) sql += kNewestFirst;
-        SQLiteStatement statement = connection_->prepare(sql);
-        int parameter = 1;
-        if (fetch.idEquals) statement.bindText(parameter++, *fetch.idEquals);
-        if (fetch.createdBefore)
-            statement.bindDouble(parameter++, fetch.createdBefore->timeIntervalSince1970);
-
-        std::vector<ClipboardHistoryIndex> records;
-        while (statement.step()) {
-            if (auto record = indexRecord(statement, 0)) records.push_back(std::move(*record));
+        if (fetch.mostRecentFirst) {
+            sql += std::string(" ORDER BY ") + sortAtExpression + " DESC, createdAt DESC, id DESC";
+        } else if (fetch.newestFirst) {
+            sql += kNewestFirst;
         }
-        return records;
+        if (fetch.limit) sql += " LIMIT ?";
+        SQLiteStatement prepared = connection_->prepare(sql);
+        int parameter = 1;
+        if (fetch.idEquals) prepared.bindText(parameter++, *fetch.idEquals);
+        if (fetch.createdBefore) prepared.bindDouble(parameter++, fetch.createdBefore->timeIntervalSince1970);
+        if (fetch.limit) {
+            prepared.bindText(parameter++, rawValue(ClipboardContentType::text));
+            prepared.bindText(parameter++, rawValue(ClipboardContentType::image));
+            prepared.bindInt64(parameter++, static_cast<std::int64_t>(std::min<std::size_t>(
+                                                *fetch.limit, std::numeric_limits<std::int64_t>::max())));
+        }
+        return prepared;
     });
+    // Only the store's own reads are translated: what `visit` throws passes unchanged.
+    while (translatingErrors([&] { return statement.step(); })) {
+        if (auto record = indexRecord(statement, 0)) visit(*record);
+    }
 }
 
 std::vector<ClipboardHistoryContent> ClipboardHistoryStoreContext::fetchContents(
@@ -240,6 +259,7 @@ std::vector<ClipboardHistoryContent> ClipboardHistoryStoreContext::fetchContents
         if (fetch.idEquals) conditions.push_back("id = ?");
         if (fetch.duplicateFingerprintEquals) conditions.push_back("duplicateFingerprint = ?");
         if (fetch.contentEquals) conditions.push_back("content = ?");
+        if (fetch.withoutDuplicateFingerprint) conditions.push_back("duplicateFingerprint IS NULL");
         const std::string columns = fetch.loadImageData
                                         ? kContentColumns
                                         : "id, content, NULL, ocrText, richTextRTFData, richTextHTMLData, "

@@ -24,11 +24,19 @@ struct HistoryIndexFetch {
     std::optional<std::string> idEquals = std::nullopt;
     std::optional<Date> createdBefore = std::nullopt;  // strictly earlier
     bool newestFirst = false;                          // createdAt descending; otherwise no particular order
+    // The history's own recency order instead (later sort date, then later creation, then greater id), read
+    // through the store's index on it.
+    bool mostRecentFirst = false;
+    // At most this many records, counted after the rows fetchIndexes() skips.
+    std::optional<std::size_t> limit = std::nullopt;
 };
 struct HistoryContentFetch {
     std::optional<std::string> idEquals = std::nullopt;
     std::optional<std::string> duplicateFingerprintEquals = std::nullopt;
     std::optional<std::string> contentEquals = std::nullopt;
+    // Only records stored without a fingerprint; with `contentEquals` one lookup of the store's index on
+    // them.
+    bool withoutDuplicateFingerprint = false;
     // False leaves `imageData` absent in the results, so reads that do not need the bytes skip loading them.
     bool loadImageData = true;
 };
@@ -42,6 +50,12 @@ struct HistoryIndexWithContent {
 
 class ClipboardHistoryStoreContext {
 public:
+    // The sort date of an index record: its last use when not before its capture, else its capture. The
+    // store's recency index is on it, the capture time and the id; an ORDER BY must spell it the same way to
+    // be read through that index.
+    static constexpr const char* sortAtExpression =
+        "CASE WHEN lastAccessedAt >= createdAt THEN lastAccessedAt ELSE createdAt END";
+
     explicit ClipboardHistoryStoreContext(std::unique_ptr<SQLiteDatabase> connection);
     ClipboardHistoryStoreContext(const ClipboardHistoryStoreContext&) = delete;
     ClipboardHistoryStoreContext& operator=(const ClipboardHistoryStoreContext&) = delete;
@@ -49,6 +63,10 @@ public:
     // Throw HistoryStoreError. Rows that cannot be decoded (an unknown content type) are skipped with a
     // warning.
     std::vector<ClipboardHistoryIndex> fetchIndexes(const HistoryIndexFetch& fetch = {});
+    // The same records handed to `visit` one at a time as they are read, so that none is held longer than the
+    // visit needs it.
+    void visitIndexes(const HistoryIndexFetch& fetch,
+                      const std::function<void(ClipboardHistoryIndex&)>& visit);
     std::vector<ClipboardHistoryContent> fetchContents(const HistoryContentFetch& fetch = {});
     // At most `most` ids of index records, those after `after` (from the first without it), in ascending byte
     // order (std::string's); fewer only when no more follow. A scan of the id index alone, for comparing the

@@ -187,7 +187,8 @@ TEST_F(ClipboardHistoryStoreTest, HeaderIsOursInWalModeAndFileIsPrivate) {
     EXPECT_EQ(integer("PRAGMA application_id;"), std::to_string(ClipboardHistoryStore::applicationID));
     EXPECT_EQ(integer("PRAGMA user_version;"), "1");
     EXPECT_EQ(integer("PRAGMA journal_mode;"), "wal");
-    EXPECT_EQ(integer("SELECT COUNT(*) FROM sqlite_master WHERE type = 'index' AND sql IS NOT NULL;"), "2");
+    // The two declared indexes, the one for copies stored without a fingerprint and the recency index.
+    EXPECT_EQ(integer("SELECT COUNT(*) FROM sqlite_master WHERE type = 'index' AND sql IS NOT NULL;"), "4");
     sqlite3_close(db);
     struct stat info {};
     ASSERT_EQ(::stat(file().c_str(), &info), 0);
