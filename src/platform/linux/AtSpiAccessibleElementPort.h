@@ -7,10 +7,10 @@
 // reported under the port's role names (AccessibleRole); an empty range's bounds are the caret's, drawn
 // between two characters. Main thread only: calls block until the program answers or the time-out passes.
 //
-// A held hot key grabs the keyboard, and GTK fields give up their focus while the keys are down: the search
-// at the press finds nothing focused. So the port also follows the programs' focus events from the moment it
-// is made, and stands in the element that last had the focus when it lost it only just now, in the front
-// program.
+// The port follows the programs' focus events from the moment it is made, and asks the editable element they
+// last named first: walking a large tree (an office document's) takes longer than a lookup may. A held hot
+// key grabs the keyboard, and GTK fields give up their focus while the keys are down, so that element also
+// stands in when it lost the focus only just now, in the front program.
 
 #include <QDBusConnection>
 #include <QString>
@@ -19,6 +19,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "platform/AccessibleElementPort.h"
 #include "platform/FrontmostApplicationProvider.h"
@@ -38,6 +39,8 @@ public:
     // How long an element that lost the focus still stands in when nothing else has it: a hot key held as
     // long as people hold it, and the turn of the event loop before the lookup.
     static constexpr int recentFocusMilliseconds = 1500;
+    // Focus reports kept: a program may name a window after the text that has the caret.
+    static constexpr std::size_t reportedFocusLimit = 4;
 
     // `frontmost` (may be null: every program is searched) names the program whose focus counts; it must
     // outlive the port. `sessionBusAddress` picks a session bus other than the process's own (tests).
@@ -81,8 +84,12 @@ private:
     // Asks the programs on a fresh accessibility connection for their focus events and listens to them.
     void followFocus();
     void focusReported(const AccessibleElement& element, bool focused);
-    // The reported focus that stands in for a search that found nothing, if it may.
-    std::optional<AccessibleElement> recentlyReportedFocus(const std::optional<std::int64_t>& frontProcess);
+    // The element last reported focused, when it is the front program's and has the focus still, or lost it
+    // only just now.
+    std::optional<AccessibleElement> reportedFocus(const std::optional<std::int64_t>& frontProcess);
+    // Hands the follower the focus events that arrived while the port waited on blocking calls.
+    void takeArrivedFocusEvents();
+    // In Qt's pixels when the port has the screens.
     Reply call(const AccessibleElement& element, const char* interface, const char* method,
                const QVariantList& arguments = {});
     Reply property(const AccessibleElement& element, const char* interface, const char* name);
@@ -108,7 +115,8 @@ private:
     std::map<std::string, std::int64_t> processIds_;
     // The window the last focus search found the focused element in.
     std::optional<std::pair<AccessibleElement, AccessibleElement>> lastFocus_;
-    std::optional<ReportedFocus> reportedFocus_;
+    // The elements last reported focused, the latest first.
+    std::vector<ReportedFocus> reportedFocus_;
     std::unique_ptr<FocusFollower> focusFollower_;
 };
 
