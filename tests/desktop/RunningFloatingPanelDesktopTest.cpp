@@ -1,6 +1,6 @@
 // The real quorvane program with the floating presentation, started while a field of another program has the
 // focus on a private accessible desktop: the first hot-key press after the start opens the panel by the
-// field's caret.
+// field's caret, also when quorvane draws at twice the field program's scale.
 
 #include <gtest/gtest.h>
 
@@ -208,6 +208,12 @@ TEST_F(RunningFloatingPanelDesktopTest, FirstPressAfterTheStartOpensByAGtkEntrys
 
 TEST_F(RunningFloatingPanelDesktopTest, FirstPressAfterTheStartOpensByAQtFieldsCaret) {
     expectFirstPressOpensByTheCaret(FieldToolkit::qt, 1);
+}
+
+// Quorvane at QT_SCALE_FACTOR=2 beside an unscaled GTK program: the bus's caret is in the X server's
+// pixels, the panel is placed in Qt's.
+TEST_F(RunningFloatingPanelDesktopTest, AtTwiceTheScaleThePanelOpensByAnUnscaledFieldsCaret) {
+    expectFirstPressOpensByTheCaret(FieldToolkit::gtk, 2);
 }
 
 }  // namespace

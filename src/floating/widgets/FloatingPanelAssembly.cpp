@@ -24,7 +24,8 @@ void FloatingPanelAssembly::buildCaretLookup() {
     auto& s = services_;
     screens_ = std::make_unique<QtScreenProvider>();
     measurer_ = std::make_unique<QtTextWidthMeasurer>();
-    elements_ = std::make_unique<AtSpiAccessibleElementPort>(&s.frontmostApplicationProvider);
+    elements_ = std::make_unique<AtSpiAccessibleElementPort>(&s.frontmostApplicationProvider, QString(),
+                                                             screens_.get());
     detector_ = std::make_unique<TextCaretPositionDetector>(TextCaretPositionDetector::Services{
         *elements_, s.frontmostApplicationProvider, *screens_, *measurer_});
     anchorResolver_ = std::make_unique<ClipboardFloatingAnchorResolver>(

@@ -16,6 +16,7 @@
 #include <chrono>
 
 #include "base/Logger.h"
+#include "platform/DevicePixels.h"
 
 namespace quorvane {
 
@@ -144,8 +145,9 @@ struct AtSpiAccessibleElementPort::Reply {
 };
 
 AtSpiAccessibleElementPort::AtSpiAccessibleElementPort(const FrontmostApplicationProvider* frontmost,
-                                                       const QString& sessionBusAddress)
-    : frontmost_(frontmost) {
+                                                       const QString& sessionBusAddress,
+                                                       const ScreenProvider* screens)
+    : frontmost_(frontmost), screens_(screens) {
     if (sessionBusAddress.isEmpty()) {
         session_ = std::make_unique<QDBusConnection>(QDBusConnection::sessionBus());
     } else {
@@ -450,7 +452,17 @@ AccessibilityResult<AccessibleElement> AtSpiAccessibleElementPort::window(const 
     return Result::failed(AccessibilityError::noValue);
 }
 
+ScreenRect AtSpiAccessibleElementPort::scaled(const ScreenRect& devicePixels) const {
+    return screens_ ? deviceIndependentRect(devicePixels, screens_->screens()) : devicePixels;
+}
+
 AccessibilityResult<ScreenRect> AtSpiAccessibleElementPort::frame(const AccessibleElement& element) {
+    auto box = deviceFrame(element);
+    if (box) box.value = scaled(*box.value);
+    return box;
+}
+
+AccessibilityResult<ScreenRect> AtSpiAccessibleElementPort::deviceFrame(const AccessibleElement& element) {
     using Result = AccessibilityResult<ScreenRect>;
     const Reply reply =
         call(element, kComponent, "GetExtents", {QVariant::fromValue(uint(ATSPI_COORD_TYPE_SCREEN))});
@@ -530,7 +542,7 @@ AccessibilityResult<AccessibleTextRange> AtSpiAccessibleElementPort::visibleChar
     const AccessibleElement& element) {
     using Result = AccessibilityResult<AccessibleTextRange>;
     // AT-SPI has no such attribute: the offsets under the frame's first and last corners stand for it.
-    const auto box = frame(element);
+    const auto box = deviceFrame(element);
     if (!box) return Result::failed(box.error);
     auto offsetAt = [&](double x, double y) {
         return call(element, kText, "GetOffsetAtPoint",
@@ -563,8 +575,8 @@ AccessibilityResult<ScreenRect> AtSpiAccessibleElementPort::characterExtents(con
                              {int(offset), QVariant::fromValue(uint(ATSPI_COORD_TYPE_SCREEN))});
     if (!reply.ok()) return Result::failed(reply.error);
     if (reply.message.arguments().size() != 4) return Result::failed(AccessibilityError::wrongType);
-    return {ScreenRect{double(reply.argument(0).toInt()), double(reply.argument(1).toInt()),
-                       double(reply.argument(2).toInt()), double(reply.argument(3).toInt())},
+    return {scaled(ScreenRect{double(reply.argument(0).toInt()), double(reply.argument(1).toInt()),
+                              double(reply.argument(2).toInt()), double(reply.argument(3).toInt())}),
             AccessibilityError::success};
 }
 
@@ -579,7 +591,7 @@ AccessibilityResult<ScreenRect> AtSpiAccessibleElementPort::rangeExtents(const A
     const ScreenRect rect{double(reply.argument(0).toInt()), double(reply.argument(1).toInt()),
                           double(reply.argument(2).toInt()), double(reply.argument(3).toInt())};
     if (rect.width <= 0 && rect.height <= 0) return Result::failed(AccessibilityError::noValue);
-    return {rect, AccessibilityError::success};
+    return {scaled(rect), AccessibilityError::success};
 }
 
 AccessibilityResult<ScreenRect> AtSpiAccessibleElementPort::boundsForRange(const AccessibleElement& element,

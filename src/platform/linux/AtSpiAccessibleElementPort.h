@@ -11,6 +11,9 @@
 // last named first: walking a large tree (an office document's) takes longer than a lookup may. A held hot
 // key grabs the keyboard, and GTK fields give up their focus while the keys are down, so that element also
 // stands in when it lost the focus only just now, in the front program.
+//
+// Rectangles come from the programs in the X server's pixels; given the screens, the port answers them in
+// Qt's device-independent pixels, as the rest of the program places windows.
 
 #include <QDBusConnection>
 #include <QString>
@@ -23,6 +26,7 @@
 
 #include "platform/AccessibleElementPort.h"
 #include "platform/FrontmostApplicationProvider.h"
+#include "platform/ScreenProvider.h"
 
 class QDBusMessage;
 
@@ -42,10 +46,12 @@ public:
     // Focus reports kept: a program may name a window after the text that has the caret.
     static constexpr std::size_t reportedFocusLimit = 4;
 
-    // `frontmost` (may be null: every program is searched) names the program whose focus counts; it must
-    // outlive the port. `sessionBusAddress` picks a session bus other than the process's own (tests).
+    // `frontmost` (may be null: every program is searched) names the program whose focus counts;
+    // `screens` (may be null: rectangles stay in X server pixels) scales rectangles. Both must outlive the
+    // port. `sessionBusAddress` picks a session bus other than the process's own (tests).
     explicit AtSpiAccessibleElementPort(const FrontmostApplicationProvider* frontmost,
-                                        const QString& sessionBusAddress = {});
+                                        const QString& sessionBusAddress = {},
+                                        const ScreenProvider* screens = nullptr);
     ~AtSpiAccessibleElementPort() override;
     AtSpiAccessibleElementPort(const AtSpiAccessibleElementPort&) = delete;
     AtSpiAccessibleElementPort& operator=(const AtSpiAccessibleElementPort&) = delete;
@@ -90,6 +96,8 @@ private:
     // Hands the follower the focus events that arrived while the port waited on blocking calls.
     void takeArrivedFocusEvents();
     // In Qt's pixels when the port has the screens.
+    ScreenRect scaled(const ScreenRect& devicePixels) const;
+    AccessibilityResult<ScreenRect> deviceFrame(const AccessibleElement& element);
     Reply call(const AccessibleElement& element, const char* interface, const char* method,
                const QVariantList& arguments = {});
     Reply property(const AccessibleElement& element, const char* interface, const char* name);
@@ -105,6 +113,7 @@ private:
                                                  std::int64_t deadline);
 
     const FrontmostApplicationProvider* frontmost_;
+    const ScreenProvider* screens_;
     QString sessionConnectionName_;
     std::unique_ptr<QDBusConnection> session_;
     QString accessibilityConnectionName_;
