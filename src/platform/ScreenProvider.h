@@ -16,6 +16,8 @@ struct ScreenDescription {
     ScreenRect frame;
     // The part that panels and docks leave free (the work area).
     ScreenRect visibleFrame;
+    // X server pixels per device-independent pixel (QT_SCALE_FACTOR, the desktop's font scaling).
+    double devicePixelRatio = 1;
 
     bool operator==(const ScreenDescription&) const = default;
 };

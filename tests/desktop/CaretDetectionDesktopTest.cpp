@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
+#include <QRect>
 #include <memory>
 
 #include "base/Logger.h"
@@ -150,6 +151,39 @@ TEST_F(MultiLineCaretDetectionDesktopTest, CaretOnTheSecondLineLiesInsideTheEdit
     ASSERT_TRUE(focused.value.has_value());
     EXPECT_EQ(port_->role(*focused.value).value, std::optional<std::string>("AXTextArea"));
     EXPECT_EQ(port_->selectedTextRange(*focused.value).value, (AccessibleTextRange{5, 0}));
+}
+
+// A program whose accessible tree holds more elements than a search for the focused one may visit, all ahead
+// of its field, as an office document's does: the field its program reported focused answers first.
+TEST(LargeTreeCaretDetectionDesktopTest, TheFieldReportedFocusedAnswersWhereAWalkRunsOut) {
+    DESKTOP_SESSION_OR_SKIP();
+    if (DesktopSession::run("/usr/bin/python3", {"-c", "import gi; gi.require_version('Gtk', '3.0')"})
+            .exitCode != 0) {
+        DESKTOP_SKIP_OR_FAIL("GTK 3 for Python is not installed (scripts/setup installs it)");
+    }
+    AccessibilityBusSession session(DesktopSession::display());
+    ASSERT_TRUE(session.start()) << session.failure();
+    ASSERT_TRUE(session.setAccessibilityEnabled(true));
+    X11FrontmostApplicationProvider frontmost;
+    AtSpiAccessibleElementPort port(&frontmost, session.sessionBusAddress());
+    QtScreenProvider screens;
+    QtTextWidthMeasurer measurer;
+    TextCaretPositionDetector detector({port, frontmost, screens, measurer});
+    DesktopSession::processEventsFor(std::chrono::milliseconds(300));  // the port listens from its first turn
+    ASSERT_TRUE(session.startWindow("/usr/bin/python3", {QUORVANE_GTK_CARET_TEST_WINDOW, "large"}, "focus ",
+                                    "Caret test window"))
+        << session.failure();
+    const auto field = session.type("abc");
+    ASSERT_TRUE(field.has_value()) << session.failure();
+
+    QElapsedTimer elapsed;
+    elapsed.start();
+    const auto caret = detector.getCaretPosition();
+    RecordProperty("milliseconds", int(elapsed.elapsed()));
+    ASSERT_TRUE(caret.has_value()) << "the first lookup found no caret";
+    EXPECT_TRUE(field->contains(QPoint(int(caret->x), int(caret->y))))
+        << caret->x << "," << caret->y << " vs field " << field->x() << "," << field->y();
+    EXPECT_GT(caret->x, field->left() + 8) << "behind the three letters";
 }
 
 TEST(CaretDetectionWithoutBusTest, NoSessionBusMeansTheBusIsUnavailable) {

@@ -8,24 +8,35 @@
 
 namespace quorvane {
 
-FloatingPanelAssembly::FloatingPanelAssembly(Services services) : services_(std::move(services)) {}
+FloatingPanelAssembly::FloatingPanelAssembly(Services services) : services_(std::move(services)) {
+    // Made at the start, not at the first show: the port follows the programs' focus from then on, so the
+    // first press after a start finds the caret as every later one does. Only the direct build shows the
+    // panel.
+    if (services_.distributionChannel == DistributionChannel::direct) buildCaretLookup();
+}
 
 FloatingPanelAssembly::~FloatingPanelAssembly() {
     // The controller holds the view model and the platform pieces by reference: it goes first.
     controller_.reset();
 }
 
-FloatingClipboardPanelController& FloatingPanelAssembly::controller() {
-    if (controller_) return *controller_;
+void FloatingPanelAssembly::buildCaretLookup() {
     auto& s = services_;
     screens_ = std::make_unique<QtScreenProvider>();
     measurer_ = std::make_unique<QtTextWidthMeasurer>();
-    elements_ = std::make_unique<AtSpiAccessibleElementPort>(&s.frontmostApplicationProvider);
+    elements_ = std::make_unique<AtSpiAccessibleElementPort>(&s.frontmostApplicationProvider, QString(),
+                                                             screens_.get());
     detector_ = std::make_unique<TextCaretPositionDetector>(TextCaretPositionDetector::Services{
         *elements_, s.frontmostApplicationProvider, *screens_, *measurer_});
     anchorResolver_ = std::make_unique<ClipboardFloatingAnchorResolver>(
         s.accessibilityPermissionManager, *detector_,
         [screens = screens_.get()] { return screens->mouseLocation(); });
+}
+
+FloatingClipboardPanelController& FloatingPanelAssembly::controller() {
+    if (controller_) return *controller_;
+    if (!anchorResolver_) buildCaretLookup();
+    auto& s = services_;
     const PasteBackServices pasteBack = s.pasteBack();
     completions_ =
         std::make_unique<ClipboardSearchAutoCompleteManager>(s.userDefaults, &s.appIdentityResolver);

@@ -1,8 +1,8 @@
 #pragma once
 
-// Builds the floating clipboard panel for the running program on first use: the caret lookup over the
-// accessibility bus with the mouse pointer as fallback, the screens, and the controller over the panel view
-// model, the paste-back and the entry actions the centred panel shares. The application's window
+// Builds the floating clipboard panel for the running program: at once (in the direct build) the caret lookup
+// over the accessibility bus with the mouse pointer as fallback, and on first use the controller over the
+// panel view model, the paste-back and the entry actions the centred panel shares. The application's window
 // wiring keeps one and routes the hot key to it while the presentation setting says "floating".
 // Main thread only.
 
@@ -60,6 +60,8 @@ public:
     FloatingClipboardPanelController* builtController() const { return controller_.get(); }
 
 private:
+    void buildCaretLookup();
+
     Services services_;
     std::unique_ptr<ScreenProvider> screens_;
     std::unique_ptr<TextWidthMeasurer> measurer_;

@@ -16,6 +16,7 @@
 #include <chrono>
 
 #include "base/Logger.h"
+#include "platform/DevicePixels.h"
 
 namespace quorvane {
 
@@ -144,8 +145,9 @@ struct AtSpiAccessibleElementPort::Reply {
 };
 
 AtSpiAccessibleElementPort::AtSpiAccessibleElementPort(const FrontmostApplicationProvider* frontmost,
-                                                       const QString& sessionBusAddress)
-    : frontmost_(frontmost) {
+                                                       const QString& sessionBusAddress,
+                                                       const ScreenProvider* screens)
+    : frontmost_(frontmost), screens_(screens) {
     if (sessionBusAddress.isEmpty()) {
         session_ = std::make_unique<QDBusConnection>(QDBusConnection::sessionBus());
     } else {
@@ -213,7 +215,7 @@ AccessibilityError AtSpiAccessibleElementPort::ensureAccessibilityBus(bool quiet
         }
         processIds_.clear();
         lastFocus_.reset();
-        reportedFocus_.reset();
+        reportedFocus_.clear();
         accessibilityConnectionName_ = connectionName("a11y");
         accessibilityAddress_ = address;
         accessibility_ = std::make_unique<QDBusConnection>(
@@ -240,26 +242,49 @@ void AtSpiAccessibleElementPort::followFocus() {
 }
 
 void AtSpiAccessibleElementPort::focusReported(const AccessibleElement& element, bool focused) {
+    auto known = std::find_if(reportedFocus_.begin(), reportedFocus_.end(),
+                              [&](const ReportedFocus& reported) { return reported.element == element; });
     if (focused) {
-        reportedFocus_ = ReportedFocus{element, std::nullopt};
-    } else if (reportedFocus_ && reportedFocus_->element == element && !reportedFocus_->lostAtMilliseconds) {
-        reportedFocus_->lostAtMilliseconds = nowMilliseconds();
+        if (known != reportedFocus_.end()) reportedFocus_.erase(known);
+        reportedFocus_.insert(reportedFocus_.begin(), ReportedFocus{element, std::nullopt});
+    } else if (known != reportedFocus_.end()) {
+        if (!known->lostAtMilliseconds) known->lostAtMilliseconds = nowMilliseconds();
+    } else {
+        // An element losing the focus had it until now, even when its gain came before the port listened (a
+        // program focused before ours started): when a grab takes it just then, it is the best guess.
+        reportedFocus_.push_back(ReportedFocus{element, nowMilliseconds()});
     }
+    if (reportedFocus_.size() > reportedFocusLimit) reportedFocus_.resize(reportedFocusLimit);
 }
 
-std::optional<AccessibleElement> AtSpiAccessibleElementPort::recentlyReportedFocus(
+void AtSpiAccessibleElementPort::takeArrivedFocusEvents() {
+    // Blocking calls leave the events that came meanwhile queued; only the follower's are delivered here.
+    if (focusFollower_) QCoreApplication::sendPostedEvents(focusFollower_.get(), QEvent::MetaCall);
+}
+
+std::optional<AccessibleElement> AtSpiAccessibleElementPort::reportedFocus(
     const std::optional<std::int64_t>& frontProcess) {
-    if (!reportedFocus_) return std::nullopt;
-    if (reportedFocus_->lostAtMilliseconds &&
-        nowMilliseconds() - *reportedFocus_->lostAtMilliseconds > recentFocusMilliseconds) {
-        return std::nullopt;
+    for (ReportedFocus& reported : reportedFocus_) {
+        if (reported.lostAtMilliseconds &&
+            nowMilliseconds() - *reported.lostAtMilliseconds > recentFocusMilliseconds) {
+            continue;
+        }
+        // Only the front program's: the focus of a window left behind is no caret to paste at.
+        const auto owner = processId(reported.element.owner);
+        if (!owner) continue;
+        if (frontProcess ? *owner != *frontProcess : *owner == QCoreApplication::applicationPid()) continue;
+        // Only text: Writer names its window's root pane focused right after the paragraph with the caret.
+        const auto state = states(reported.element);
+        if (!state || !hasState(*state.value, ATSPI_STATE_EDITABLE)) continue;
+        if (hasState(*state.value, ATSPI_STATE_FOCUSED)) {
+            reported.lostAtMilliseconds.reset();
+        } else if (!reported.lostAtMilliseconds) {
+            // Its loss not reported yet: lost now, as far as the port can tell.
+            reported.lostAtMilliseconds = nowMilliseconds();
+        }
+        return reported.element;
     }
-    // Only the front program's: the focus of a window left behind is no caret to paste at.
-    const auto owner = processId(reportedFocus_->element.owner);
-    if (!owner) return std::nullopt;
-    if (frontProcess ? *owner != *frontProcess : *owner == QCoreApplication::applicationPid())
-        return std::nullopt;
-    return reportedFocus_->element;
+    return std::nullopt;
 }
 
 bool AtSpiAccessibleElementPort::isAccessibilityBusAvailable() {
@@ -347,6 +372,9 @@ AccessibilityResult<AccessibleElement> AtSpiAccessibleElementPort::focusedElemen
     if (frontmost_) {
         if (auto application = frontmost_->frontmostApplication()) processId = application->processIdentifier;
     }
+    takeArrivedFocusEvents();
+    if (auto reported = reportedFocus(processId)) return {reported, AccessibilityError::success};
+
     const std::int64_t ownProcess = QCoreApplication::applicationPid();
     std::vector<AccessibleElement> candidates;
     for (const auto& program : *programs.value) {
@@ -371,12 +399,17 @@ AccessibilityResult<AccessibleElement> AtSpiAccessibleElementPort::focusedElemen
                 lastFocus_ = std::make_pair(*focused, window);
                 return {focused, AccessibilityError::success};
             }
-            if (budget < 0 || nowMilliseconds() > deadline)
+            if (budget < 0 || nowMilliseconds() > deadline) {
+                takeArrivedFocusEvents();
+                if (auto reported = reportedFocus(processId)) return {reported, AccessibilityError::success};
                 return Result::failed(AccessibilityError::timedOut);
+            }
         }
     }
-    // Every program answered and none has the focus: a held hot key's grab may have taken it just now.
-    if (auto reported = recentlyReportedFocus(processId)) return {reported, AccessibilityError::success};
+    // Nothing has the focus: a held hot key's grab may have taken it just now, and its program told us so
+    // while we searched.
+    takeArrivedFocusEvents();
+    if (auto reported = reportedFocus(processId)) return {reported, AccessibilityError::success};
     return Result::failed(AccessibilityError::noValue);
 }
 
@@ -419,7 +452,17 @@ AccessibilityResult<AccessibleElement> AtSpiAccessibleElementPort::window(const 
     return Result::failed(AccessibilityError::noValue);
 }
 
+ScreenRect AtSpiAccessibleElementPort::scaled(const ScreenRect& devicePixels) const {
+    return screens_ ? deviceIndependentRect(devicePixels, screens_->screens()) : devicePixels;
+}
+
 AccessibilityResult<ScreenRect> AtSpiAccessibleElementPort::frame(const AccessibleElement& element) {
+    auto box = deviceFrame(element);
+    if (box) box.value = scaled(*box.value);
+    return box;
+}
+
+AccessibilityResult<ScreenRect> AtSpiAccessibleElementPort::deviceFrame(const AccessibleElement& element) {
     using Result = AccessibilityResult<ScreenRect>;
     const Reply reply =
         call(element, kComponent, "GetExtents", {QVariant::fromValue(uint(ATSPI_COORD_TYPE_SCREEN))});
@@ -499,7 +542,7 @@ AccessibilityResult<AccessibleTextRange> AtSpiAccessibleElementPort::visibleChar
     const AccessibleElement& element) {
     using Result = AccessibilityResult<AccessibleTextRange>;
     // AT-SPI has no such attribute: the offsets under the frame's first and last corners stand for it.
-    const auto box = frame(element);
+    const auto box = deviceFrame(element);
     if (!box) return Result::failed(box.error);
     auto offsetAt = [&](double x, double y) {
         return call(element, kText, "GetOffsetAtPoint",
@@ -532,8 +575,8 @@ AccessibilityResult<ScreenRect> AtSpiAccessibleElementPort::characterExtents(con
                              {int(offset), QVariant::fromValue(uint(ATSPI_COORD_TYPE_SCREEN))});
     if (!reply.ok()) return Result::failed(reply.error);
     if (reply.message.arguments().size() != 4) return Result::failed(AccessibilityError::wrongType);
-    return {ScreenRect{double(reply.argument(0).toInt()), double(reply.argument(1).toInt()),
-                       double(reply.argument(2).toInt()), double(reply.argument(3).toInt())},
+    return {scaled(ScreenRect{double(reply.argument(0).toInt()), double(reply.argument(1).toInt()),
+                              double(reply.argument(2).toInt()), double(reply.argument(3).toInt())}),
             AccessibilityError::success};
 }
 
@@ -548,7 +591,7 @@ AccessibilityResult<ScreenRect> AtSpiAccessibleElementPort::rangeExtents(const A
     const ScreenRect rect{double(reply.argument(0).toInt()), double(reply.argument(1).toInt()),
                           double(reply.argument(2).toInt()), double(reply.argument(3).toInt())};
     if (rect.width <= 0 && rect.height <= 0) return Result::failed(AccessibilityError::noValue);
-    return {rect, AccessibilityError::success};
+    return {scaled(rect), AccessibilityError::success};
 }
 
 AccessibilityResult<ScreenRect> AtSpiAccessibleElementPort::boundsForRange(const AccessibleElement& element,

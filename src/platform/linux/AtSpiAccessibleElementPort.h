@@ -7,10 +7,13 @@
 // reported under the port's role names (AccessibleRole); an empty range's bounds are the caret's, drawn
 // between two characters. Main thread only: calls block until the program answers or the time-out passes.
 //
-// A held hot key grabs the keyboard, and GTK fields give up their focus while the keys are down: the search
-// at the press finds nothing focused. So the port also follows the programs' focus events from the moment it
-// is made, and stands in the element that last had the focus when it lost it only just now, in the front
-// program.
+// The port follows the programs' focus events from the moment it is made, and asks the editable element they
+// last named first: walking a large tree (an office document's) takes longer than a lookup may. A held hot
+// key grabs the keyboard, and GTK fields give up their focus while the keys are down, so that element also
+// stands in when it lost the focus only just now, in the front program.
+//
+// Rectangles come from the programs in the X server's pixels; given the screens, the port answers them in
+// Qt's device-independent pixels, as the rest of the program places windows.
 
 #include <QDBusConnection>
 #include <QString>
@@ -19,9 +22,11 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "platform/AccessibleElementPort.h"
 #include "platform/FrontmostApplicationProvider.h"
+#include "platform/ScreenProvider.h"
 
 class QDBusMessage;
 
@@ -38,11 +43,15 @@ public:
     // How long an element that lost the focus still stands in when nothing else has it: a hot key held as
     // long as people hold it, and the turn of the event loop before the lookup.
     static constexpr int recentFocusMilliseconds = 1500;
+    // Focus reports kept: a program may name a window after the text that has the caret.
+    static constexpr std::size_t reportedFocusLimit = 4;
 
-    // `frontmost` (may be null: every program is searched) names the program whose focus counts; it must
-    // outlive the port. `sessionBusAddress` picks a session bus other than the process's own (tests).
+    // `frontmost` (may be null: every program is searched) names the program whose focus counts;
+    // `screens` (may be null: rectangles stay in X server pixels) scales rectangles. Both must outlive the
+    // port. `sessionBusAddress` picks a session bus other than the process's own (tests).
     explicit AtSpiAccessibleElementPort(const FrontmostApplicationProvider* frontmost,
-                                        const QString& sessionBusAddress = {});
+                                        const QString& sessionBusAddress = {},
+                                        const ScreenProvider* screens = nullptr);
     ~AtSpiAccessibleElementPort() override;
     AtSpiAccessibleElementPort(const AtSpiAccessibleElementPort&) = delete;
     AtSpiAccessibleElementPort& operator=(const AtSpiAccessibleElementPort&) = delete;
@@ -81,8 +90,14 @@ private:
     // Asks the programs on a fresh accessibility connection for their focus events and listens to them.
     void followFocus();
     void focusReported(const AccessibleElement& element, bool focused);
-    // The reported focus that stands in for a search that found nothing, if it may.
-    std::optional<AccessibleElement> recentlyReportedFocus(const std::optional<std::int64_t>& frontProcess);
+    // The element last reported focused, when it is the front program's and has the focus still, or lost it
+    // only just now.
+    std::optional<AccessibleElement> reportedFocus(const std::optional<std::int64_t>& frontProcess);
+    // Hands the follower the focus events that arrived while the port waited on blocking calls.
+    void takeArrivedFocusEvents();
+    // In Qt's pixels when the port has the screens.
+    ScreenRect scaled(const ScreenRect& devicePixels) const;
+    AccessibilityResult<ScreenRect> deviceFrame(const AccessibleElement& element);
     Reply call(const AccessibleElement& element, const char* interface, const char* method,
                const QVariantList& arguments = {});
     Reply property(const AccessibleElement& element, const char* interface, const char* name);
@@ -98,6 +113,7 @@ private:
                                                  std::int64_t deadline);
 
     const FrontmostApplicationProvider* frontmost_;
+    const ScreenProvider* screens_;
     QString sessionConnectionName_;
     std::unique_ptr<QDBusConnection> session_;
     QString accessibilityConnectionName_;
@@ -108,7 +124,8 @@ private:
     std::map<std::string, std::int64_t> processIds_;
     // The window the last focus search found the focused element in.
     std::optional<std::pair<AccessibleElement, AccessibleElement>> lastFocus_;
-    std::optional<ReportedFocus> reportedFocus_;
+    // The elements last reported focused, the latest first.
+    std::vector<ReportedFocus> reportedFocus_;
     std::unique_ptr<FocusFollower> focusFollower_;
 };
 

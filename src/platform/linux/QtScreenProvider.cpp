@@ -15,7 +15,8 @@ ScreenRect toScreenRect(const QRect& rect) {
 }
 
 ScreenDescription describe(const QScreen* screen) {
-    return {toScreenRect(screen->geometry()), toScreenRect(screen->availableGeometry())};
+    return {toScreenRect(screen->geometry()), toScreenRect(screen->availableGeometry()),
+            screen->devicePixelRatio()};
 }
 
 }  // namespace

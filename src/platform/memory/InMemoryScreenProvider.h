@@ -21,7 +21,9 @@ public:
     ScreenPoint mouseLocation() const override { return mouseLocation_; }
 
     // The first screen added is the primary one.
-    void addScreen(ScreenRect frame, ScreenRect visibleFrame) { screens_.push_back({frame, visibleFrame}); }
+    void addScreen(ScreenRect frame, ScreenRect visibleFrame, double devicePixelRatio = 1) {
+        screens_.push_back({frame, visibleFrame, devicePixelRatio});
+    }
     void removeAllScreens() { screens_.clear(); }
     void setKeyWindowScreen(std::optional<ScreenDescription> screen) { keyWindowScreen_ = screen; }
     void setMouseLocation(ScreenPoint point) { mouseLocation_ = point; }

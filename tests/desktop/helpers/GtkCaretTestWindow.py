@@ -1,6 +1,7 @@
 #!/usr/bin/python3
 # The caret test window in GTK 3, for the caret tests that GTK's own accessibility decides: one entry, or a
-# text view when started with "multiline". It prints what the Qt caret test window prints: "focus x y w h"
+# text view when started with "multiline"; with "large", thousands of labels come before the field in the
+# accessible tree, as in an office document. It prints what the Qt caret test window prints: "focus x y w h"
 # once the field has focus in the active window, "text <text> x y w h" after every change (newlines written
 # as "\n") with the field's rectangle on screen, then "caret x y w h", the caret as the field draws it.
 
@@ -12,10 +13,20 @@ gi.require_version("Gtk", "3.0")
 from gi.repository import GLib, Gtk, Pango  # noqa: E402
 
 multi_line = "multiline" in sys.argv[1:]
+large = "large" in sys.argv[1:]
 window = Gtk.Window(title="Caret test window")
-window.set_default_size(420, 260 if multi_line else 120)
+window.set_default_size(420, 260 if multi_line or large else 120)
 window.move(220, 160)
 box = Gtk.Box(orientation=Gtk.Orientation.VERTICAL, spacing=6, margin=12)
+if large:
+    # More elements than a search for the focused one may visit, all ahead of the field.
+    grid = Gtk.Grid()
+    for cell in range(6000):
+        grid.attach(Gtk.Label(label="cell %d" % cell), cell % 20, cell // 20, 1, 1)
+    scrolled = Gtk.ScrolledWindow()
+    scrolled.set_size_request(-1, 120)
+    scrolled.add(grid)
+    box.pack_start(scrolled, False, False, 0)
 box.pack_start(Gtk.Label(label="Type here:", xalign=0), False, False, 0)
 if multi_line:
     field = Gtk.TextView()
