@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QImage>
 #include <QMessageBox>
@@ -13,12 +14,14 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QScreen>
+#include <QTimer>
 #include <fstream>
 #include <memory>
 #include <optional>
 
 #include "desktop/DesktopSession.h"
 #include "desktop/OpenboxWindowManager.h"
+#include "desktop/RenderedImages.h"
 #include "desktop/ShownDialogs.h"
 #include "desktop/UserInput.h"
 #include "desktop/WindowStacking.h"
@@ -54,6 +57,18 @@ protected:
         const QImage screen = QGuiApplication::primaryScreen()->grabWindow(0).toImage();
         ASSERT_FALSE(screen.isNull());
         ASSERT_TRUE(screen.save(QStringLiteral(QUORVANE_SCREENSHOT_DIR "/") + name + ".png"));
+    }
+
+    // A pin window of the picture in `png`, shown; waits until it has the focus.
+    void presentImagePinWindow(const Data& png, Pasteboard& pasteboard) {
+        ClipboardHistoryIndexSnapshot entry;
+        entry.id = "picture";
+        entry.contentType = ClipboardContentType::image;
+        ClipboardHistoryContentSnapshot content;
+        content.imageData = png;
+        window_ = PinWindow::make(entry, content, {}, PinWindowServices::desktop(pasteboard));
+        window_->present();
+        ASSERT_TRUE(DesktopSession::processEventsUntil([&] { return window_->isActiveWindow(); }, 15s));
     }
 
     // A pin window of "pinned text", shown with the keyboard; by default with this desktop's own dialogs.
@@ -161,6 +176,54 @@ TEST_F(PinWindowDesktopTest, SaveInSaveChangesOpensTheSaveDialogAboveThePinWindo
     ASSERT_TRUE(DesktopSession::processEventsUntil([&] { return openFileDialog() == nullptr; }, 5s));
     ASSERT_TRUE(window_);
     EXPECT_TRUE(window_->isVisible()) << "a cancelled save keeps the window and its edit";
+}
+
+// The main thread keeps answering while a 4000 x 4000 picture is pinned: a timer due every 10 ms never
+// waits 100 ms (generous on a busy machine) from before the window is made until the picture is drawn.
+TEST_F(PinWindowDesktopTest, PinningAHugePictureNeverStallsTheProgram) {
+    const Data png = testing::gradientPicture({4000, 4000}, QColor(255, 149, 0), QColor(0, 122, 255),
+                                              "Quorvane", QFont("DejaVu Sans", 300, QFont::Bold));
+    QElapsedTimer clock;
+    qint64 lastTick = 0;
+    qint64 longestGap = 0;
+    QTimer ticks;
+    ticks.setInterval(10);
+    QObject::connect(&ticks, &QTimer::timeout, [&] {
+        longestGap = std::max(longestGap, clock.elapsed() - lastTick);
+        lastTick = clock.elapsed();
+    });
+    // The program has shown windows before: the first one of this process (fonts, style, the connection's
+    // set-up) is not what is measured.
+    presentPinWindow();
+    ASSERT_FALSE(HasFatalFailure());
+    delete window_.data();
+    ticks.start();
+    DesktopSession::processEventsFor(100ms);
+    longestGap = 0;
+    lastTick = 0;
+    clock.start();
+
+    presentImagePinWindow(png, pasteboard_);
+    ASSERT_FALSE(HasFatalFailure());
+    ASSERT_TRUE(DesktopSession::processEventsUntil([&] { return !window_->isDecodingImage(); }, 30s));
+    // The first frames with the picture in it.
+    DesktopSession::processEventsFor(300ms);
+    ticks.stop();
+    longestGap = std::max(longestGap, clock.elapsed() - lastTick);
+    EXPECT_LT(longestGap, 100) << "the main thread stopped answering for " << longestGap << " ms";
+
+    // Decoded no larger than the window can ever show it, which is not larger than 1000 x 800.
+    const QSize pixels = window_->shownImagePixels();
+    const double ratio = window_->devicePixelRatioF();
+    EXPECT_EQ(pixels.width(), pixels.height());
+    EXPECT_GT(pixels.width(), 100);
+    EXPECT_LE(pixels.height(), int(800 * ratio + 0.5));
+    const QImage drawn = window_->grab().toImage();
+    EXPECT_NE(drawn.pixelColor(drawn.width() / 2, drawn.height() * 3 / 4),
+              window_->palette().window().color())
+        << "the picture is drawn";
+    QDir().mkpath(QUORVANE_SCREENSHOT_DIR);
+    EXPECT_TRUE(drawn.save(QStringLiteral(QUORVANE_SCREENSHOT_DIR "/pin-window-huge-picture.png")));
 }
 
 }  // namespace

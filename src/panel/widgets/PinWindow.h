@@ -65,6 +65,8 @@ public:
     QPushButton* saveButton() const { return saveButton_; }
     // The pixels of the decoded picture; invalid for a text or a picture that did not decode.
     QSize shownImagePixels() const;
+    // True while the picture is still being decoded.
+    bool isDecodingImage() const;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
