@@ -1,6 +1,6 @@
 // A pin window under a real window manager (openbox): it stays above other windows, so its questions and
 // dialogs must stay above it. Each is checked in the window manager's own stacking order and answered with
-// held keys, as a person would.
+// held keys, as a person would. The text-recognition window beside it is worked by the keys alone too.
 
 #include <gtest/gtest.h>
 
@@ -15,10 +15,14 @@
 #include <QPointer>
 #include <QScreen>
 #include <QTimer>
+#include <QToolButton>
 #include <fstream>
 #include <memory>
 #include <optional>
 
+#include "app/model/AppMainMenu.h"
+#include "app/model/FakeAppUpdater.h"
+#include "app/widgets/MainMenuShortcuts.h"
 #include "desktop/DesktopSession.h"
 #include "desktop/OpenboxWindowManager.h"
 #include "desktop/RenderedImages.h"
@@ -26,8 +30,11 @@
 #include "desktop/UserInput.h"
 #include "desktop/WindowStacking.h"
 #include "panel/support/PinWindowDoubles.h"
+#include "panel/widgets/OCRWindowPresenter.h"
 #include "panel/widgets/PinWindow.h"
 #include "platform/linux/QtAlertPresenter.h"
+#include "platform/linux/QtClipboardPasteboard.h"
+#include "platform/linux/QtMainQueue.h"
 #include "platform/memory/InMemoryPasteboard.h"
 #include "support/TemporaryDirectory.h"
 #include "support/XvfbServer.h"
@@ -224,6 +231,67 @@ TEST_F(PinWindowDesktopTest, PinningAHugePictureNeverStallsTheProgram) {
         << "the picture is drawn";
     QDir().mkpath(QUORVANE_SCREENSHOT_DIR);
     EXPECT_TRUE(drawn.save(QStringLiteral(QUORVANE_SCREENSHOT_DIR "/pin-window-huge-picture.png")));
+}
+
+// In an image pin, Ctrl+C held as a person holds it copies the picture, with the program's main menu keys
+// attached to the window as they are in the program.
+TEST_F(PinWindowDesktopTest, CtrlCInAnImagePinPutsThePictureOnTheClipboard) {
+    QtMainQueue mainQueue;
+    NotificationCenter notifications{mainQueue};
+    FakeAppUpdater updater;
+    AppMainMenu menu{updater, mainQueue, notifications, "Quorvane"};
+    std::vector<AppMenuAction> performed;
+    MainMenuShortcuts shortcuts{menu, [&](AppMenuAction action) { performed.push_back(action); }};
+    QtClipboardPasteboard clipboard;
+
+    QImage picture(64, 48, QImage::Format_RGB32);
+    picture.fill(QColor(200, 30, 60));
+    const Data png = testing::encoded(picture);
+    presentImagePinWindow(png, clipboard);
+    ASSERT_FALSE(HasFatalFailure());
+    ASSERT_TRUE(DesktopSession::processEventsUntil([&] { return !window_->isDecodingImage(); }, 15s));
+    const int changes = clipboard.changeCount();
+
+    ASSERT_TRUE(input::holdKey("ctrl+c"));
+    ASSERT_TRUE(DesktopSession::processEventsUntil([&] { return clipboard.changeCount() != changes; }, 5s))
+        << "Ctrl+C copied nothing";
+    // Read back by another program, as a paste would.
+    const auto pasted = DesktopSession::run("xclip", {"-selection", "clipboard", "-t", "image/png", "-o"});
+    ASSERT_EQ(pasted.exitCode, 0);
+    const QImage copied = QImage::fromData(pasted.output, "PNG");
+    ASSERT_EQ(copied.size(), picture.size());
+    EXPECT_EQ(copied.pixelColor(10, 10), QColor(200, 30, 60));
+    EXPECT_TRUE(performed.empty());
+}
+
+class FixedRecognizer final : public ClipboardImageTextRecognizing {
+public:
+    void recognizeText(Data, std::function<void(std::string)> completion) override {
+        completion("Total 5.70");
+    }
+};
+
+TEST_F(PinWindowDesktopTest, TabReachesTheRecognitionWindowsCopyButtonAndSpaceCopies) {
+    FixedRecognizer recognizer;
+    QtMainQueue mainQueue;
+    QImage picture(320, 200, QImage::Format_RGB32);
+    picture.fill(Qt::white);
+    QPointer<OCRWindow> window =
+        presentOCRWindow(testing::encoded(picture), OCRWindowServices{recognizer, mainQueue, pasteboard_});
+    ASSERT_TRUE(DesktopSession::processEventsUntil(
+        [&] { return window->isActiveWindow() && window->textEditor()->toPlainText() == "Total 5.70"; },
+        15s));
+    window->textEditor()->setFocus();
+    DesktopSession::processEventsFor(200ms);
+
+    ASSERT_TRUE(input::holdKey("Tab"));
+    EXPECT_TRUE(DesktopSession::processEventsUntil([&] { return window->copyButton()->hasFocus(); }, 5s))
+        << "the focus is on "
+        << (QApplication::focusWidget() ? QApplication::focusWidget()->metaObject()->className() : "nothing");
+    EXPECT_EQ(window->textEditor()->toPlainText(), "Total 5.70") << "Tab typed nothing into the text";
+    ASSERT_TRUE(input::holdKey("space"));
+    EXPECT_TRUE(DesktopSession::processEventsUntil([&] { return pasteboard_.string() == "Total 5.70"; }, 5s));
+    delete window.data();
 }
 
 }  // namespace

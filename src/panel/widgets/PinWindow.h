@@ -54,8 +54,8 @@ public:
     void present() override;
 
     const PinWindowState& state() const { return state_; }
-    // The Copy button's action.
-    void copy();
+    // The Copy button's action; also the main menu's Copy where no control has a copy of its own.
+    Q_INVOKABLE void copy();
     // The Save button's action; `completion` (may be empty) learns whether the file was written.
     void save(std::function<void(bool)> completion = {});
 
