@@ -28,10 +28,16 @@ bool isAccent(UChar32 c) {
     return c >= 0x300 && u_charType(c) == U_NON_SPACING_MARK && u_hasBinaryProperty(c, UCHAR_DIACRITIC);
 }
 
-// Drops the accents of `text` (canonically decomposed, then recomposed) and, when asked, makes every run of
-// whitespace one blank with none left at either end. One pass over the text: normalising runs on every
-// search document and query.
-void removeAccents(icu::UnicodeString& text, bool collapsingWhitespace) {
+// Zero-width spaces and joiners, soft hyphens, byte-order marks, variation selectors and their kin: they
+// show as nothing, so a word with one inside must be found by the word typed without it.
+bool isInvisible(UChar32 c) {
+    return c >= 0xAD && u_hasBinaryProperty(c, UCHAR_DEFAULT_IGNORABLE_CODE_POINT);
+}
+
+// Drops the accents of `text` (canonically decomposed, then recomposed) and, for the search form, also the
+// invisible characters, and makes every run of whitespace one blank with none left at either end. One pass
+// over the text: normalising runs on every search document and query.
+void removeAccents(icu::UnicodeString& text, bool searchForm) {
     UErrorCode status = U_ZERO_ERROR;
     const icu::Normalizer2* decompose = icu::Normalizer2::getNFDInstance(status);
     const icu::Normalizer2* compose = icu::Normalizer2::getNFCInstance(status);
@@ -48,11 +54,11 @@ void removeAccents(icu::UnicodeString& text, bool collapsingWhitespace) {
         int32_t start = i;
         UChar32 c;
         U16_NEXT(source, i, length, c);
-        if (collapsingWhitespace && isUnicodeWhitespace(c)) {
+        if (searchForm && isUnicodeWhitespace(c)) {
             pendingBlank = written > 0;
             continue;
         }
-        if (isAccent(c)) continue;
+        if (isAccent(c) || (searchForm && isInvisible(c))) continue;
         if (pendingBlank) target[written++] = u' ';
         pendingBlank = false;
         while (start < i) target[written++] = source[start++];
@@ -160,6 +166,21 @@ bool SearchTextNormalizer::isChineseIdeograph(std::string_view character) {
     if (length > 0) U8_NEXT(bytes, index, length, c);
     return (c >= 0x4E00 && c <= 0x9FFF) || (c >= 0x3400 && c <= 0x4DBF) || (c >= 0x20000 && c <= 0x2A6DF) ||
            (c >= 0x2A700 && c <= 0x2B73F);
+}
+
+std::string SearchTextNormalizer::withoutInvisibleCharacters(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    const auto length = static_cast<int32_t>(text.size());
+    for (int32_t i = 0; i < length;) {
+        const int32_t start = i;
+        UChar32 c;
+        U8_NEXT(text.data(), i, length, c);
+        // Bytes that are no UTF-8 stay as they are.
+        if (c >= 0 && isInvisible(c)) continue;
+        out.append(text.substr(start, i - start));
+    }
+    return out;
 }
 
 std::string SearchTextNormalizer::normalize(std::string_view text) {

@@ -25,9 +25,13 @@ public:
     // Only this many characters at the start of a text are transliterated, so the cost stays bounded.
     static constexpr std::size_t transliterationLimit = 100;
 
-    // Case and diacritics folded (root locale, width kept), every whitespace run made one blank, trimmed,
-    // lower-cased. An empty or all-whitespace text gives "".
+    // Case and diacritics folded (root locale, width kept), invisible characters (the default-ignorable code
+    // points: zero-width space, joiners, soft hyphen, byte-order mark, variation selectors, ...) dropped,
+    // every whitespace run made one blank, trimmed, lower-cased. An empty or all-whitespace text gives "".
     static std::string normalize(std::string_view text);
+    // `text` without its invisible characters, everything else byte for byte; for texts normalised before
+    // normalize() dropped them.
+    static std::string withoutInvisibleCharacters(std::string_view text);
 
     // The syllables of the ideographs among the first `transliterationLimit` characters; every other
     // character, and every ideograph that has no syllable, is dropped.

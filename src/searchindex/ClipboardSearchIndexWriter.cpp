@@ -3,6 +3,7 @@
 #include <set>
 #include <utility>
 
+#include "model/SearchTextNormalizer.h"
 #include "searchindex/ClipboardSearchGramSignature.h"
 #include "searchindex/SearchStrings.h"
 #include "sqlite/SQLiteDatabase.h"
@@ -91,9 +92,10 @@ constexpr const char* kDropEarlierLayout[] = {
 };
 
 // How the search tables are made, kept as the file's user version: 1 since a NUL counts as a blank, 2 since
-// every ranked document has a gram signature. A removal hands the tables the stored texts, so tables made
-// from texts of an earlier form are refilled before any removal reads them; so are tables without signatures.
-constexpr int kTextForm = 2;
+// every ranked document has a gram signature, 3 since invisible characters are dropped from the texts. A
+// removal hands the tables the stored texts, so tables made from texts of an earlier form are refilled before
+// any removal reads them; so are tables without signatures.
+constexpr int kTextForm = 3;
 
 // FTS5's own default; used while a whole index is filled.
 constexpr int kBulkAutomerge = 4;
@@ -144,6 +146,8 @@ struct ClipboardSearchIndexWriter::Texts {
     std::string compactText;
     std::string pinyinSpaced;
     std::string pinyinCompact;
+
+    friend bool operator==(const Texts&, const Texts&) = default;
 };
 
 // The texts of `document` as the index keeps them: a NUL counts as a blank, so no full-text term ever holds
@@ -264,17 +268,22 @@ void ClipboardSearchIndexWriter::markCurrentTexts(SQLiteDatabase& db) {
 }
 
 void ClipboardSearchIndexWriter::reindexAll(SQLiteDatabase& db) {
+    // Texts stored in an earlier form: with NULs, or with invisible characters a query no longer holds. Only
+    // the index's own texts change; the entries they were made from stay as they are.
     std::vector<std::pair<std::int64_t, Texts>> changed;
     {
         auto statement = db.prepare(
-            "SELECT doc_id, normalized_text, compact_text, pinyin_spaced, pinyin_compact FROM documents\n"
-            "WHERE instr(normalized_text, char(0)) OR instr(compact_text, char(0))\n"
-            "   OR instr(pinyin_spaced, char(0)) OR instr(pinyin_compact, char(0));");
+            "SELECT doc_id, normalized_text, compact_text, pinyin_spaced, pinyin_compact FROM documents;");
+        const auto current = [](std::string_view text) {
+            return SearchTextNormalizer::withoutInvisibleCharacters(text);
+        };
         while (statement.step()) {
-            changed.emplace_back(
-                statement.columnInt64(0),
-                withoutNul({statement.columnText(1).value_or(""), statement.columnText(2).value_or(""),
-                            statement.columnText(3).value_or(""), statement.columnText(4).value_or("")}));
+            const Texts stored{statement.columnText(1).value_or(""), statement.columnText(2).value_or(""),
+                               statement.columnText(3).value_or(""), statement.columnText(4).value_or("")};
+            Texts texts = withoutNul(stored);
+            texts = {current(texts.normalizedText), current(texts.compactText), current(texts.pinyinSpaced),
+                     current(texts.pinyinCompact)};
+            if (texts != stored) changed.emplace_back(statement.columnInt64(0), std::move(texts));
         }
     }
     auto update = db.prepare(

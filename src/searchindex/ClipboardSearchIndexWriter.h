@@ -35,7 +35,7 @@ public:
     // Ranks every document by sorting and fills the search tables in rank order, from empty search tables.
     static void rankAndIndexAll(SQLiteDatabase& db);
     // Whether the search tables of the file were made from texts as this build stores them; a file whose
-    // texts may still hold NULs (written before a NUL counted as a blank) is refilled by reindexAll().
+    // texts may still hold NULs or invisible characters (an earlier form) is refilled by reindexAll().
     static bool holdsCurrentTexts(SQLiteDatabase& db);
     static void markCurrentTexts(SQLiteDatabase& db);
     // Brings the stored texts to this build's form and refills every search table from them.

@@ -5,6 +5,7 @@
 #include <QImageReader>
 #include <QScreen>
 #include <algorithm>
+#include <limits>
 
 namespace quorvane {
 
@@ -17,6 +18,10 @@ int widestScreenPixels() {
 }
 
 QImage decodeImageNoWiderThan(std::span<const std::uint8_t> data, int maxWidth) {
+    return decodeImageFitting(data, QSize(maxWidth, std::numeric_limits<int>::max()));
+}
+
+QImage decodeImageFitting(std::span<const std::uint8_t> data, QSize bound) {
     // A read-only view of the caller's bytes, which outlive the reader.
     QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(data.data()),
                                                static_cast<qsizetype>(data.size()));
@@ -24,10 +29,12 @@ QImage decodeImageNoWiderThan(std::span<const std::uint8_t> data, int maxWidth) 
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer);
     const QSize size = reader.size();  // header only
-    if (size.isValid() && size.width() > std::max(maxWidth, 1)) {
-        const int width = std::max(maxWidth, 1);
-        const double height = static_cast<double>(size.height()) * width / size.width();
-        reader.setScaledSize(QSize(width, std::max(1, static_cast<int>(height + 0.5))));
+    const QSize box(std::max(bound.width(), 1), std::max(bound.height(), 1));
+    if (size.isValid() && (size.width() > box.width() || size.height() > box.height())) {
+        const double scale = std::min(static_cast<double>(box.width()) / size.width(),
+                                      static_cast<double>(box.height()) / size.height());
+        reader.setScaledSize(QSize(std::max(1, static_cast<int>(size.width() * scale + 0.5)),
+                                   std::max(1, static_cast<int>(size.height() * scale + 0.5))));
     }
     return reader.read();
 }

@@ -6,6 +6,7 @@
 // only.
 
 #include <QImage>
+#include <QSize>
 #include <cstdint>
 #include <span>
 
@@ -17,5 +18,9 @@ int widestScreenPixels();
 // The picture in `data` scaled down, keeping its shape, to at most `maxWidth` pixels wide (at least 1 high);
 // a narrower one keeps its pixels. A null image when the bytes do not decode.
 QImage decodeImageNoWiderThan(std::span<const std::uint8_t> data, int maxWidth);
+
+// The picture in `data` scaled down, keeping its shape, to fit within `bound` (each side at least 1); a
+// smaller one keeps its pixels. Only the pixels kept are decoded. A null image when the bytes do not decode.
+QImage decodeImageFitting(std::span<const std::uint8_t> data, QSize bound);
 
 }  // namespace quorvane

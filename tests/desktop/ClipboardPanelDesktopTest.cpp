@@ -489,6 +489,53 @@ TEST_F(ClipboardPanelDesktopTest, EveryHeldPressOfTheHotKeyTogglesTheCentredPane
     sixHeldPressesEachOpenThePanel();
 }
 
+// The panel's Save to File dialog is open, and the user went to another window meanwhile: the hot key brings
+// the dialog back with the keyboard instead of a panel the dialog blocks. Escape closes it, and the next
+// press opens a panel that takes typing.
+TEST_F(ClipboardPanelDesktopTest, WithTheSaveDialogOpenTheHotKeyGivesItTheKeyboard) {
+    startService();
+    copy("alpha", 1);
+    copy("beta", 2);
+    startTestWindow();
+    openPanel(log_.size());
+    const QString panelWindow = tool("xdotool", {"getactivewindow"});
+    holdKeys("ctrl+s");
+    const auto activeName = [&] { return tool("xdotool", {"getactivewindow", "getwindowname"}); };
+    ASSERT_TRUE(DesktopSession::processEventsUntil([&] { return activeName() == "Save to File"; }, 10s))
+        << "active: " << activeName().toStdString() << "\nlog: " << logSince(0).toStdString();
+    const QString dialog = tool("xdotool", {"getactivewindow"});
+    EXPECT_NE(dialog, panelWindow);
+
+    tool("xdotool", {"windowactivate", "--sync", testWindowId_});
+    ASSERT_TRUE(DesktopSession::processEventsUntil(
+        [&] { return tool("xdotool", {"getactivewindow"}) == testWindowId_; }, 10s));
+    qsizetype mark = log_.size();
+    holdKeys("super+shift+v");
+    EXPECT_TRUE(DesktopSession::processEventsUntil(
+        [&] { return tool("xdotool", {"getactivewindow"}) == dialog; }, 10s))
+        << "active: " << activeName().toStdString() << "\nlog: " << logSince(mark).toStdString();
+    EXPECT_FALSE(logSince(mark).contains("Clipboard panel lists")) << "no panel under the dialog";
+
+    holdKeys("Escape");
+    ASSERT_TRUE(DesktopSession::processEventsUntil(
+        [&] {
+            return tool("xdotool", {"search", "--onlyvisible", "--pid", servicePid()}).isEmpty();
+        },
+        10s))
+        << "the dialog did not close";
+    mark = log_.size();
+    openPanel(mark);
+    mark = log_.size();
+    tool("xdotool", {"type", "--delay", "60", "alp"});
+    EXPECT_TRUE(DesktopSession::processEventsUntil(
+        [&] {
+            const auto lists = listedFirstIds(logSince(mark));
+            return !lists.empty() && lists.back().startsWith("1:");
+        },
+        10s))
+        << logSince(0).toStdString();
+}
+
 // A program that holds the clipboard at start and answers only after 30 s: the start, the tray menu, the
 // hot key and the next copy all go on without it.
 TEST_F(ClipboardPanelDesktopTest, AnOwnerThatAnswersAfterThirtySecondsHoldsUpNothingAtStart) {

@@ -146,7 +146,8 @@ TEST_P(ItemWindowsScreenshotTest, PinWindowOfAnImage) {
     ClipboardHistoryContentSnapshot content;
     content.imageData = receiptPicture();
     PinWindow* window = pin(ClipboardContentType::image, content);
-    ASSERT_TRUE(DesktopSession::processEventsUntil([&] { return window->isVisible(); }));
+    ASSERT_TRUE(DesktopSession::processEventsUntil(
+        [&] { return window->isVisible() && !window->isDecodingImage(); }));
     DesktopSession::processEventsFor(std::chrono::milliseconds(100));
     save(*window, "pin-image");
 }

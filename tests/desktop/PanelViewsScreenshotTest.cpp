@@ -243,6 +243,27 @@ TEST_P(PanelViewsScreenshotTest, ImageEntryWithMetadata) {
     save(preview, "image");
 }
 
+// Back on a picture shown before: its content is at hand, but until it is drawn again the pane says so
+// instead of keeping the text entry it showed last.
+TEST_P(PanelViewsScreenshotTest, ImageEntryWhileItLoadsAgain) {
+    ClipboardSearchAutoCompleteManager manager(defaults, nullptr);
+    PanelPreview preview(manager, defaults, sampleEntries(QDateTime::currentMSecsSinceEpoch() / 1000.0));
+    preview.show();
+    preview.list_->setItems(preview.indexes(), false, true);
+    preview.list_->selectItem(3, ClipboardResultListSelectionSource::programmatic);
+    ASSERT_TRUE(DesktopSession::processEventsUntil([&] { return preview.detail_->isShowingImage(); }));
+    preview.list_->selectItem(2, ClipboardResultListSelectionSource::programmatic);
+    ASSERT_TRUE(DesktopSession::processEventsUntil(
+        [&] { return preview.detail_->textView()->document()->toPlainText().contains("北京"); }));
+
+    preview.list_->selectItem(3, ClipboardResultListSelectionSource::programmatic);
+    EXPECT_FALSE(preview.detail_->isShowingImage());
+    EXPECT_EQ(preview.detail_->textView()->document()->toPlainText().toStdString(),
+              L10n::text(L10nKey::detailLoading));
+    save(preview, "image-loading");
+    ASSERT_TRUE(DesktopSession::processEventsUntil([&] { return preview.detail_->isShowingImage(); }));
+}
+
 INSTANTIATE_TEST_SUITE_P(Appearances, PanelViewsScreenshotTest,
                          ::testing::Combine(::testing::Bool(), ::testing::Bool()), [](const auto& info) {
                              return std::string(std::get<0>(info.param) ? "Dark" : "Light") +

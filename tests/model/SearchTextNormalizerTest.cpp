@@ -51,6 +51,27 @@ TEST(SearchTextNormalizerTest, NormalizeFoldsCaseAndAccentsButNotWidth) {
     EXPECT_EQ(SearchTextNormalizer::normalize("한국어 ÀB"), "한국어 ab");
 }
 
+// Characters that show as nothing: a word holding one is the word typed without it.
+const std::vector<UChar32> kInvisibles = {0x200B, 0x200C, 0x200D, 0x2060,  0x00AD,
+                                          0xFEFF, 0xFE00, 0xFE0F, 0xE0100, 0xE01EF};
+
+TEST(SearchTextNormalizerTest, NormalizeDropsInvisibleCharactersInsideAndAroundWords) {
+    for (const UChar32 c : kInvisibles) {
+        const std::string invisible = scalar(c);
+        SCOPED_TRACE(static_cast<int>(c));
+        EXPECT_EQ(SearchTextNormalizer::normalize("Zero" + invisible + "Width"), "zerowidth");
+        // Beside a blank, or a whole word of them, leaves no stray blank.
+        EXPECT_EQ(SearchTextNormalizer::normalize(invisible + "one " + invisible + " two" + invisible),
+                  "one two");
+        // An accent after one still goes.
+        EXPECT_EQ(SearchTextNormalizer::normalize("cafe" + invisible + kCombiningAcute), "cafe");
+        EXPECT_EQ(SearchTextNormalizer::withoutInvisibleCharacters("zero" + invisible + "width\xff"),
+                  "zerowidth\xff");
+    }
+    // The no-break space is whitespace, not an invisible character: it still parts words.
+    EXPECT_EQ(SearchTextNormalizer::normalize("a\u00A0b\u200Dc"), "a bc");
+}
+
 TEST(SearchTextNormalizerTest, NormalizeIgnoresTheUsersLocale) {
     const icu::Locale previous = icu::Locale::getDefault();
     UErrorCode status = U_ZERO_ERROR;

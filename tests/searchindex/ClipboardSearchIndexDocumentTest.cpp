@@ -54,8 +54,8 @@ TEST(ClipboardSearchIndexDocumentTest, CutFallsBetweenWholeCharactersAndBeforeNo
     const std::string family = "\U0001F468\u200D\U0001F469\u200D\U0001F467";
     const auto doc = ClipboardSearchIndexDocument::make(source(accented + family + "xyz"), 2, 2, false);
     EXPECT_TRUE(doc.isTruncated);
-    EXPECT_EQ(characterCount(doc.normalizedText), 2u);
-    EXPECT_NE(doc.normalizedText.find(family), std::string::npos);
+    // The family is one character when cut; normalising then drops its invisible joiners, as a query's.
+    EXPECT_EQ(doc.normalizedText, "e\U0001F468\U0001F469\U0001F467");
     EXPECT_EQ(doc.normalizedText.find('x'), std::string::npos);
 
     // The limit applies to the text as copied: leading blanks use it up before normalising drops them.

@@ -462,6 +462,48 @@ TEST_F(SearchIndexHostileTextTest, AnIndexMadeFromTextsWithNulBytesIsRefilledOnc
     EXPECT_EQ(recoveries_, 0);
 }
 
+// A word with a zero-width character inside shows as the word: found by typing it, and a query holding one
+// finds the plain word. An index written before such characters were dropped is refilled once in the
+// background; the documents keep everything else.
+TEST_F(SearchIndexHostileTextTest, InvisibleCharactersInsideAWordHideItFromNoSearch) {
+    testing::LogCapture log;
+    store_->upsert(built("joined", "zero\u200Dwidth joiner", 1));
+    store_->upsert(built("plain", "plainword", 2));
+    EXPECT_EQ(idsFound("zerowidth"), std::vector<std::string>{"joined"});
+    EXPECT_EQ(idsFound("zero\u200Bwidth"), std::vector<std::string>{"joined"});
+    EXPECT_EQ(idsFound("plain\u00ADword"), std::vector<std::string>{"plain"});
+    EXPECT_EQ(idsFound("owidt"), std::vector<std::string>{"joined"}) << "a part across the character";
+
+    // The file as an earlier build wrote it: the joiner kept in the texts and the tables, the older mark.
+    store_->upsert(raw("old", "soft\u00ADhyphen \uFEFFmarked", 3));
+    store_.reset();
+    {
+        SQLiteDatabase db(path_);
+        int keep = 1;
+        sqlite3_file_control(db.handle(), "main", SQLITE_FCNTL_PERSIST_WAL, &keep);
+        db.execute("PRAGMA user_version = 2;");
+    }
+    store_ = open();
+    settle();
+    EXPECT_EQ(log.count("Clipboard search index reindexed"), 1u);
+    EXPECT_EQ(idsFound("softhyphen"), std::vector<std::string>{"old"});
+    EXPECT_EQ(idsFound("marked"), std::vector<std::string>{"old"});
+    EXPECT_EQ(idsFound("zerowidth"), std::vector<std::string>{"joined"});
+    EXPECT_EQ(strayTerms(), "");
+    EXPECT_EQ(damage(), "");
+    store_->deleteDocuments({"old"});
+    settle();
+    EXPECT_EQ(idsFound("hyphen"), std::vector<std::string>{});
+    EXPECT_EQ(strayTerms(), "");
+
+    // Refilled once: it opens as it is from now on.
+    store_.reset();
+    store_ = open();
+    settle();
+    EXPECT_EQ(log.count("Clipboard search index reindexed"), 1u);
+    EXPECT_EQ(idsFound("plainword"), std::vector<std::string>{"plain"});
+}
+
 // Texts that have broken text handling before, each short enough to leave room for a word after it within
 // the indexed length, and long ones that reach past it.
 std::vector<std::string> hostilePieces() {

@@ -42,6 +42,19 @@ TEST(ShownImageDecodingTest, WidePicturesShrinkToTheWidthKeepingTheirShapeAndCon
     EXPECT_EQ(decodeImageNoWiderThan(encodedImage(jpegSource, "JPEG"), 800).size(), QSize(800, 600));
 }
 
+// A window that may grow to a box decodes no more than fits in it, whichever side is the longer.
+TEST(ShownImageDecodingTest, PicturesLargerThanABoxShrinkToFitItWhole) {
+    testing::qtTestApplication();
+    const QImage tall = decodeImageFitting(png(800, 4000), QSize(1000, 800));
+    ASSERT_EQ(tall.size(), QSize(160, 800));
+    EXPECT_EQ(QColor(tall.pixel(20, 400)), QColor(255, 0, 0));
+    EXPECT_EQ(QColor(tall.pixel(140, 400)), QColor(Qt::darkCyan));
+    EXPECT_EQ(decodeImageFitting(png(4000, 4000), QSize(1000, 800)).size(), QSize(800, 800));
+    EXPECT_EQ(decodeImageFitting(png(3000, 1000), QSize(1000, 800)).size(), QSize(1000, 333));
+    EXPECT_EQ(decodeImageFitting(png(1000, 800), QSize(1000, 800)).size(), QSize(1000, 800));
+    EXPECT_EQ(decodeImageFitting(png(20, 30), QSize(0, -5)).size(), QSize(1, 1));
+}
+
 TEST(ShownImageDecodingTest, BytesThatAreNoPictureOrAWidthOfNothingGiveNoCrash) {
     testing::qtTestApplication();
     EXPECT_TRUE(

@@ -92,10 +92,17 @@ void MainMenuShortcuts::render() {
 
 void MainMenuShortcuts::perform(AppMenuAction action) {
     if (const char* slot = editSlot(action)) {
-        QWidget* focused = QApplication::focusWidget();
+        // The focused control first, then its containers up to the window: a window with a command of its
+        // own (an image pin's copy) takes it where no control has one.
         const QByteArray signature = QByteArray(slot) + "()";
-        if (focused && focused->metaObject()->indexOfMethod(signature.constData()) >= 0)
-            QMetaObject::invokeMethod(focused, slot);
+        QWidget* focused = QApplication::focusWidget();
+        for (QWidget* widget = focused ? focused : QApplication::activeWindow(); widget;
+             widget = widget->isWindow() ? nullptr : widget->parentWidget()) {
+            if (widget->metaObject()->indexOfMethod(signature.constData()) >= 0) {
+                QMetaObject::invokeMethod(widget, slot);
+                return;
+            }
+        }
         return;
     }
     switch (action) {

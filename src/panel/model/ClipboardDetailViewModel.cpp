@@ -71,7 +71,10 @@ void ClipboardDetailViewModel::showItem(const ClipboardHistoryIndexSnapshot& ite
         case Step::alreadyLoading:
             return;
         case Step::rehighlight:
-            if (shown_ && screen_ != Screen::picture) renderText(true);
+            // A picture has no highlight; a text still on its way is built again for the new query.
+            if (shown_ && shown_->item.contentType != ClipboardContentType::image) {
+                renderText(screen_ == Screen::text);
+            }
             return;
         case Step::displayCached:
             display(item, decision.content);
@@ -80,8 +83,7 @@ void ClipboardDetailViewModel::showItem(const ClipboardHistoryIndexSnapshot& ite
             break;
     }
     shown_.reset();
-    prepared_.reset();
-    showMessage(L10n::text(L10nKey::detailLoading));
+    showLoading();
     const std::uint64_t token = decision.loadToken;
     const auto fail = [this, token, id = item.id] {
         if (state_.loadFinished(token, id, nullptr) == ClipboardDetailLoadState::LoadOutcome::fail) {
@@ -132,6 +134,8 @@ void ClipboardDetailViewModel::display(
     const std::shared_ptr<const ClipboardHistoryContentSnapshot>& content) {
     shown_ = Shown{item, content};
     state_.displayed(item.id);
+    // The content is built on the worker: until it arrives the previous entry must not stay on screen.
+    if (screen_ != Screen::loading) showLoading();
     if (item.contentType == ClipboardContentType::image && content->imageData &&
         !content->imageData->empty()) {
         resetFormatting();
@@ -167,8 +171,16 @@ void ClipboardDetailViewModel::showMessage(const std::string& text) {
     drawing_.showMessage(text);
 }
 
+void ClipboardDetailViewModel::showLoading() {
+    showMessage(L10n::text(L10nKey::detailLoading));
+    screen_ = Screen::loading;
+}
+
 void ClipboardDetailViewModel::coloursChanged() {
-    if (shown_ && screen_ == Screen::text) renderText(true);
+    if (!shown_) return;
+    const bool textOnItsWay =
+        screen_ == Screen::loading && shown_->item.contentType != ClipboardContentType::image;
+    if (screen_ == Screen::text || textOnItsWay) renderText(screen_ == Screen::text);
 }
 
 void ClipboardDetailViewModel::renderText(bool keepPosition) {

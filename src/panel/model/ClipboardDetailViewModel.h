@@ -33,7 +33,7 @@ public:
     using ContentProvider = std::function<void(
         const std::string& id, std::function<void(std::optional<ClipboardHistoryContentSnapshot>)> reply)>;
     // What the drawing shows, as the model last told it.
-    enum class Screen { text, picture, placeholder };
+    enum class Screen { loading, text, picture, placeholder };
 
     // `drawing`, `mainQueue` and `clock` must outlive the model; `renderQueue` and `metadataQueue` are its
     // own. Shows nothing until told: the owner starts with showEmptyState().
@@ -83,6 +83,8 @@ private:
     void display(const ClipboardHistoryIndexSnapshot& item,
                  const std::shared_ptr<const ClipboardHistoryContentSnapshot>& content);
     void showMessage(const std::string& text);
+    // "Loading..." until the selected entry's own content is ready, so nothing of another entry stays up.
+    void showLoading();
     // Prepares the shown text (formatted when available) on the worker and puts it on screen.
     void renderText(bool keepPosition);
     void applyRendered(const std::shared_ptr<RenderedText>& rendered, bool keepPosition);

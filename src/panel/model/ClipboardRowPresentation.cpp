@@ -28,31 +28,35 @@ std::string text(AppLanguage language, L10nKey key, std::int64_t number) {
     return L10n::textIn(language, key, std::span<const L10nArgument>(&argument, 1));
 }
 
-// The month, day and 12-hour time pattern of a language ("MMM d, h:mm a" in English). Building a pattern
-// generator costs milliseconds and rows are painted often, so each language's pattern is made once.
-icu::UnicodeString datePattern(AppLanguage language, const icu::Locale& locale) {
+// The language's best pattern for an ICU skeleton: "MMMdhmma" gives "MMM d, h:mm a" in English. Building a
+// pattern generator costs milliseconds and rows are painted often, so each pattern is made once.
+icu::UnicodeString bestPattern(AppLanguage language, const icu::Locale& locale, const char16_t* skeleton,
+                               const char16_t* fallback) {
     static std::mutex mutex;
-    static std::map<int, icu::UnicodeString> patterns;
+    static std::map<std::pair<int, std::u16string>, icu::UnicodeString> patterns;
     std::lock_guard lock(mutex);
-    const auto found = patterns.find(static_cast<int>(language));
+    const auto key = std::pair(static_cast<int>(language), std::u16string(skeleton));
+    const auto found = patterns.find(key);
     if (found != patterns.end()) return found->second;
     UErrorCode status = U_ZERO_ERROR;
     std::unique_ptr<icu::DateTimePatternGenerator> generator(
         icu::DateTimePatternGenerator::createInstance(locale, status));
-    icu::UnicodeString pattern(u"MMM d, h:mm a");
-    if (U_SUCCESS(status)) pattern = generator->getBestPattern(icu::UnicodeString(u"MMMdhmma"), status);
+    icu::UnicodeString pattern(fallback);
+    if (U_SUCCESS(status)) pattern = generator->getBestPattern(icu::UnicodeString(skeleton), status);
     if (U_FAILURE(status)) {
         Logger::error(std::string("Failed to make a date pattern: ") + u_errorName(status), kLogCategory);
-        pattern = icu::UnicodeString(u"MMM d, h:mm a");
+        pattern = icu::UnicodeString(fallback);
     }
-    patterns.emplace(static_cast<int>(language), pattern);
+    patterns.emplace(key, pattern);
     return pattern;
 }
 
-std::string formattedDate(Date date, AppLanguage language, std::string_view timeZoneId) {
+std::string formattedDate(Date date, AppLanguage language, std::string_view timeZoneId,
+                          const char16_t* skeleton = u"MMMdhmma",
+                          const char16_t* fallback = u"MMM d, h:mm a") {
     UErrorCode status = U_ZERO_ERROR;
     const icu::Locale locale(std::string(language.localeIdentifier()).c_str());
-    icu::SimpleDateFormat format(datePattern(language, locale), locale, status);
+    icu::SimpleDateFormat format(bestPattern(language, locale, skeleton, fallback), locale, status);
     if (U_FAILURE(status)) {
         Logger::error(std::string("Failed to create a date format: ") + u_errorName(status), kLogCategory);
         return {};
@@ -82,10 +86,13 @@ ClipboardRowPresentation ClipboardRowPresentation::entry(const ClipboardHistoryI
 }
 
 std::string ClipboardRowPresentation::spokenName(const ClipboardHistoryIndexSnapshot& item, Date now,
-                                                 AppLanguage language, std::string_view applicationName) {
+                                                 AppLanguage language, std::string_view applicationName,
+                                                 std::string_view timeZoneId) {
     std::string title = singleLine(item.preview);
     if (item.contentType != ClipboardContentType::image) return title;
-    const std::string time = relativeTimeText(item.sortAt(), now, language);
+    // Pictures copied within a minute of each other would sound alike without the time to the second.
+    const std::string time = relativeTimeText(item.sortAt(), now, language, timeZoneId) + " (" +
+                             formattedDate(item.sortAt(), language, timeZoneId, u"jms", u"h:mm:ss a") + ")";
     if (applicationName.empty()) {
         const L10nArgument arguments[] = {L10nArgument(title), L10nArgument(time)};
         return L10n::textIn(language, L10nKey::rowImageSpokenNameWithoutApplication, arguments);

@@ -34,10 +34,10 @@ struct ClipboardRowPresentation {
     static ClipboardRowPresentation showMore(AppLanguage language);
 
     // What a screen reader hears for an entry's row: its title, and for an image, whose titles repeat
-    // ("Image 640x200"), also how long ago it was copied and the application it came from (`applicationName`,
-    // empty when unknown).
+    // ("Image 640x200"), also how long ago it was copied, the time of day to the second and the application
+    // it came from (`applicationName`, empty when unknown). `timeZoneId` empty: the system's zone.
     static std::string spokenName(const ClipboardHistoryIndexSnapshot& item, Date now, AppLanguage language,
-                                  std::string_view applicationName);
+                                  std::string_view applicationName, std::string_view timeZoneId = {});
     // The classification as stored when there is one, else "Image" or "Text".
     static std::string kindText(const ClipboardHistoryIndexSnapshot& item, AppLanguage language);
     // The preview on one line: every run of line breaks and tabs becomes one blank.

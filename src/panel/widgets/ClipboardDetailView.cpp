@@ -252,6 +252,8 @@ void ClipboardDetailView::showMetadataLine(const std::string& text) {
 }
 
 void ClipboardDetailView::showMessage(const std::string& text) {
+    // Another entry's picture must not come back with the image page.
+    imageCanvas_->clear();
     auto* document = new QTextDocument(textView_);
     document->setDocumentLayout(new QPlainTextDocumentLayout(document));
     document->setDefaultFont(textView_->font());

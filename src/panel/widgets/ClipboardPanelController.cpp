@@ -13,6 +13,7 @@
 #include "panel/widgets/ClipboardSearchRowView.h"
 #include "panel/widgets/ClipboardTextField.h"
 #include "panel/widgets/PanelItemActions.h"
+#include "platform/linux/X11ActivationRequest.h"
 #include "ui/KeyablePanel.h"
 
 namespace quorvane {
@@ -222,7 +223,29 @@ bool ClipboardPanelController::isPanelVisible() const {
     return panel_->isVisible();
 }
 
+namespace {
+
+// A dialog the panel opened (its save dialog, an alert) and which still blocks it, if one is open.
+QWidget* openDialogBlocking(QWidget* panelWindow) {
+    if (!panelWindow) return nullptr;
+    for (QWidget* child : panelWindow->findChildren<QWidget*>()) {
+        if (child->isWindow() && child->isVisible() && child->isModal()) return child;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
 void ClipboardPanelController::showPanel() {
+    const std::uint32_t userTime = options_.hotkeyTimestamp ? options_.hotkeyTimestamp() : 0;
+    // The panel would only be blocked by it, its keys lost: bring the dialog forward to be finished first.
+    if (QWidget* dialog = openDialogBlocking(panel_->window())) {
+        dialog->raise();
+        dialog->activateWindow();
+        if (userTime != 0) requestX11ActivationForUserInput(std::uintptr_t(dialog->winId()), userTime);
+        Logger::info("The panel's dialog is open: it comes forward instead of the panel", logCategory);
+        return;
+    }
     // The window to go back to: never one of ours.
     session_.begin(panel_->window() ? std::uint64_t(panel_->window()->winId()) : 0);
     stableClipboardHighlightQuery_.clear();
@@ -241,7 +264,7 @@ void ClipboardPanelController::showPanel() {
     // The page kept from before is on show in the first frame; the fresh one replaces it.
     listItems();
     refreshFooterStatus();
-    panel_->showPanel(options_.hotkeyTimestamp ? options_.hotkeyTimestamp() : 0);
+    panel_->showPanel(userTime);
     dependencies_.viewModel.loadClipboardItems(false);
 }
 

@@ -61,6 +61,7 @@ OCRWindow::OCRWindow(std::unique_ptr<OCRViewModel> viewModel, QImage image, QWid
     copyButton_ = new QToolButton(textPane_);
     copyButton_->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     copyButton_->setAutoRaise(true);
+    copyButton_->setFocusPolicy(Qt::StrongFocus);
     QFont small = copyButton_->font();
     small.setPointSizeF(small.pointSizeF() * 0.9);
     copyButton_->setFont(small);
@@ -71,6 +72,8 @@ OCRWindow::OCRWindow(std::unique_ptr<OCRViewModel> viewModel, QImage image, QWid
     editor_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     editor_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     editor_->document()->setDocumentMargin(12);
+    // Tab moves on to the Copy button instead of typing a tab into the recognised text.
+    editor_->setTabChangesFocus(true);
     TransientScrollBars::apply(*editor_);
     connect(editor_, &QPlainTextEdit::textChanged, this,
             [this] { viewModel_->setResult(editor_->toPlainText().toStdString()); });

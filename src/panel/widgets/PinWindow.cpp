@@ -10,7 +10,9 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QThreadPool>
 #include <QVBoxLayout>
+#include <mutex>
 #include <system_error>
 
 #include "base/AtomicFile.h"
@@ -30,21 +32,45 @@ QString text(L10nKey key) {
     return QString::fromStdString(L10n::text(key));
 }
 
-// The image scaled to fit and centred, or "No image data" in the secondary colour.
+// The image scaled to fit and centred, or "No image data" in the secondary colour. The picture is decoded
+// on a worker at the largest size the window can take, so pinning a large one never stalls the program.
 class PinImageView final : public QWidget {
 public:
-    PinImageView(const std::optional<Data>& imageData, QWidget* parent) : QWidget(parent) {
-        if (imageData) image_ = decodeImageNoWiderThan(*imageData, widestScreenPixels());
+    PinImageView(const std::optional<Data>& imageData, QSize largestShown, QWidget* parent)
+        : QWidget(parent), decoding_(imageData.has_value()) {
+        handoff_->view = this;
+        if (!imageData) return;
+        auto bytes = std::make_shared<const Data>(*imageData);
+        const QSize bound = largestShown * devicePixelRatioF();
+        QThreadPool::globalInstance()->start([handoff = handoff_, bytes, bound] {
+            QImage image = decodeImageFitting(*bytes, bound);
+            // Posted only while the view exists (it clears `view` under the lock as it goes); the event dies
+            // with the view if it goes before it runs.
+            const std::lock_guard lock(handoff->mutex);
+            if (!handoff->view) return;
+            QMetaObject::invokeMethod(
+                handoff->view,
+                [view = handoff->view, image = std::move(image)]() mutable {
+                    view->decoded(std::move(image));
+                },
+                Qt::QueuedConnection);
+        });
+    }
+    ~PinImageView() override {
+        const std::lock_guard lock(handoff_->mutex);
+        handoff_->view = nullptr;
     }
 
     QSize imagePixels() const { return image_.isNull() ? QSize() : image_.size(); }
+    bool isDecoding() const { return decoding_; }
 
 protected:
     void paintEvent(QPaintEvent*) override {
         QPainter painter(this);
         if (image_.isNull()) {
             painter.setPen(UiColors::secondaryLabel(palette()));
-            painter.drawText(rect(), Qt::AlignCenter, text(L10nKey::floatingWindowNoImageData));
+            painter.drawText(rect(), Qt::AlignCenter,
+                             text(decoding_ ? L10nKey::detailLoading : L10nKey::floatingWindowNoImageData));
             return;
         }
         const QSize scaled = image_.size().scaled(size(), Qt::KeepAspectRatio);
@@ -54,7 +80,21 @@ protected:
     }
 
 private:
+    void decoded(QImage image) {
+        decoding_ = false;
+        image_ = std::move(image);
+        update();
+    }
+
+    // What the decoding worker posts its picture to.
+    struct Handoff {
+        std::mutex mutex;
+        PinImageView* view = nullptr;
+    };
+
+    std::shared_ptr<Handoff> handoff_ = std::make_shared<Handoff>();
     QImage image_;
+    bool decoding_;
 };
 
 // Plain text in, plain text out: rich text pasted from the clipboard arrives without its formatting.
@@ -155,7 +195,7 @@ PinWindow::PinWindow(const ClipboardHistoryIndexSnapshot& entry,
         column->addWidget(editor_, 1);
         setFocusProxy(editor_);
     } else {
-        imageView_ = new PinImageView(state_.content().imageData, this);
+        imageView_ = new PinImageView(state_.content().imageData, maximumSize(), this);
         column->addWidget(imageView_, 1);
     }
 }
@@ -212,6 +252,10 @@ void PinWindow::saveText(std::function<void(bool)> completion) {
 
 QSize PinWindow::shownImagePixels() const {
     return imageView_ ? static_cast<const PinImageView*>(imageView_)->imagePixels() : QSize();
+}
+
+bool PinWindow::isDecodingImage() const {
+    return imageView_ && static_cast<const PinImageView*>(imageView_)->isDecoding();
 }
 
 void PinWindow::saveImage(std::function<void(bool)> completion) {

@@ -54,8 +54,8 @@ public:
     void present() override;
 
     const PinWindowState& state() const { return state_; }
-    // The Copy button's action.
-    void copy();
+    // The Copy button's action; also the main menu's Copy where no control has a copy of its own.
+    Q_INVOKABLE void copy();
     // The Save button's action; `completion` (may be empty) learns whether the file was written.
     void save(std::function<void(bool)> completion = {});
 
@@ -65,6 +65,8 @@ public:
     QPushButton* saveButton() const { return saveButton_; }
     // The pixels of the decoded picture; invalid for a text or a picture that did not decode.
     QSize shownImagePixels() const;
+    // True while the picture is still being decoded.
+    bool isDecodingImage() const;
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QClipboard>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPointer>
 #include <QVBoxLayout>
 #include <QtTest/QTest>
 #include <vector>
@@ -11,8 +14,13 @@
 #include "app/model/FakeAppUpdater.h"
 #include "app/widgets/MainMenuShortcuts.h"
 #include "l10n/StandardAppLanguage.h"
+#include "panel/support/PinWindowDoubles.h"
+#include "panel/widgets/PinWindow.h"
 #include "platform/linux/QtMainQueue.h"
+#include "platform/memory/FakeAlertPresenter.h"
+#include "platform/memory/InMemoryPasteboard.h"
 #include "platform/memory/InMemoryUserDefaults.h"
+#include "support/PictureBytes.h"
 #include "support/QtTestApplication.h"
 
 namespace quorvane {
@@ -92,6 +100,40 @@ TEST_F(MainMenuShortcutsTest, EditCommandsReachTheFocusedControlAndTextFieldsKee
     EXPECT_EQ(field->text(), "");
     QTest::keyClick(field, Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(field->text(), "typed text");
+}
+
+// An image pin has no control that copies: its own copy takes Ctrl+C; a text pin's editor keeps its own.
+TEST_F(MainMenuShortcutsTest, AWindowsOwnCopyTakesCtrlCWhereNoControlHasOne) {
+    testing::FakeSavePanelPresenter savePanel;
+    FakeAlertPresenter alerts;
+    InMemoryPasteboard pasteboard;
+    const Data bytes = testing::pngBytes(8, 6);
+    ClipboardHistoryIndexSnapshot entry;
+    entry.id = "picture";
+    entry.contentType = ClipboardContentType::image;
+    ClipboardHistoryContentSnapshot content;
+    content.imageData = bytes;
+    QPointer<PinWindow> image = PinWindow::make(
+        entry, content, {}, testing::forwardingPinWindowServices(savePanel, alerts, pasteboard));
+    ASSERT_TRUE(activate(*image));
+    QTest::keyClick(image, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(pasteboard.data("image/png"), std::optional<Data>(bytes));
+    delete image.data();
+
+    entry.contentType = ClipboardContentType::text;
+    content = {};
+    content.content = "pinned words";
+    QPointer<PinWindow> text = PinWindow::make(
+        entry, content, {}, testing::forwardingPinWindowServices(savePanel, alerts, pasteboard));
+    ASSERT_TRUE(activate(*text));
+    text->textEditor()->setFocus();
+    text->textEditor()->selectAll();
+    QTest::keyClick(text->textEditor(), Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::clipboard()->text(), "pinned words") << "the editor's own copy";
+    EXPECT_EQ(pasteboard.data("image/png"), std::optional<Data>(bytes))
+        << "not the window's copy of the entry";
+    EXPECT_TRUE(performed.empty());
+    delete text.data();
 }
 
 TEST_F(MainMenuShortcutsTest, LanguageChangeRetitlesTheActions) {

@@ -21,7 +21,10 @@ struct RecordedDocument final : ClipboardDetailDrawnContent {
     int& live;
 };
 
-struct RecordedPicture final : ClipboardDetailDrawnContent {};
+struct RecordedPicture final : ClipboardDetailDrawnContent {
+    explicit RecordedPicture(std::span<const std::uint8_t> from) : bytes(from.begin(), from.end()) {}
+    std::vector<std::uint8_t> bytes;
+};
 
 // Draws into plain values, handing replaced documents back to the model as the view does.
 class RecordingDrawing final : public ClipboardDetailDrawing {
@@ -37,7 +40,10 @@ public:
         keptPosition = keepPosition;
         screen = "document";
     }
-    void showPicture(const ClipboardDetailDrawnContent&) override { screen = "picture"; }
+    void showPicture(const ClipboardDetailDrawnContent& picture) override {
+        pictureBytes = static_cast<const RecordedPicture&>(picture).bytes;
+        screen = "picture";
+    }
     void showPlaceholder(const std::string& text) override {
         placeholder = text;
         metadata.clear();
@@ -52,9 +58,9 @@ public:
         };
     }
     PictureDecoder makePictureDecoder() override {
-        return [this](std::span<const std::uint8_t>) -> std::unique_ptr<ClipboardDetailDrawnContent> {
+        return [this](std::span<const std::uint8_t> bytes) -> std::unique_ptr<ClipboardDetailDrawnContent> {
             if (!decodable) return nullptr;
-            return std::make_unique<RecordedPicture>();
+            return std::make_unique<RecordedPicture>(bytes);
         };
     }
     PixelSizeReader makePixelSizeReader() override {
@@ -76,6 +82,7 @@ public:
     std::string message;
     std::string placeholder;
     std::string metadata;
+    std::vector<std::uint8_t> pictureBytes;
     bool keptPosition = false;
     bool decodable = true;
     int builds = 0;
@@ -265,6 +272,52 @@ TEST_F(ClipboardDetailViewModelTest, APictureThatDoesNotDecodeShowsTheEntrysText
     EXPECT_EQ(drawing.screen, "picture");
     EXPECT_EQ(drawing.builds, builds);
     EXPECT_NE(drawing.metadata.find("640"), std::string::npos) << drawing.metadata;
+}
+
+// Contents come from the cache at once but are drawn on the worker: until then the pane says "Loading...",
+// never the previous entry's picture or text under the new entry's line.
+TEST_F(ClipboardDetailViewModelTest, ACachedEntryShowsLoadingUntilItsOwnContentIsDrawn) {
+    const auto picture = [&](const std::string& id, std::uint8_t byte) {
+        ClipboardHistoryContentSnapshot content = textContent(id, "Image " + id);
+        content.imageData = std::vector<std::uint8_t>{byte, byte};
+        contents[id] = content;
+        ClipboardHistoryIndexSnapshot entry = detailEntry(id);
+        entry.contentType = ClipboardContentType::image;
+        entry.createdAt = Date(1'700'000'000.0 - byte * 3600.0);
+        return entry;
+    };
+    const auto first = picture("p", 1);
+    const auto second = picture("q", 2);
+    contents["t"] = textContent("t", "some text");
+    for (const auto& entry : {first, second, detailEntry("t")}) {
+        model->showItem(entry, "");
+        settle();
+    }
+    EXPECT_EQ(drawing.shownText(), u"some text");
+
+    for (const auto& [entry, byte] : {std::pair{first, 1}, {second, 2}, {first, 1}}) {
+        model->showItem(entry, "");
+        const std::string line = drawing.metadata;
+        EXPECT_EQ(drawing.screen, "message") << entry.id;
+        EXPECT_EQ(drawing.message, "Loading...");
+        EXPECT_EQ(drawing.shownText(), u"") << "nothing of the entry shown before stays";
+        // A query typed meanwhile changes nothing for a picture.
+        model->showItem(entry, "image");
+        EXPECT_EQ(drawing.screen, "message");
+        settle();
+        EXPECT_EQ(drawing.screen, "picture") << entry.id;
+        EXPECT_EQ(drawing.pictureBytes, (std::vector<std::uint8_t>(2, std::uint8_t(byte))));
+        EXPECT_EQ(drawing.metadata.substr(0, line.size()), line);
+    }
+    EXPECT_EQ(requests, 3) << "all came from the cache";
+
+    // A text that is still on its way is built for the query typed meanwhile.
+    model->showItem(detailEntry("t"), "");
+    EXPECT_EQ(drawing.message, "Loading...");
+    model->showItem(detailEntry("t"), "text");
+    settle();
+    EXPECT_EQ(drawing.shownText(), u"some text");
+    EXPECT_EQ(highlighted(), std::vector<std::u16string>{u"text"});
 }
 
 // The label shows the entry's age at once; the rest of the line follows from the metadata queue, unless

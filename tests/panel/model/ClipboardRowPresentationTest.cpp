@@ -65,6 +65,38 @@ TEST(ClipboardRowPresentationTest, EntryRowsShowKindAndLastActivity) {
     EXPECT_FALSE(row.bundleIdentifier);
 }
 
+// Two pictures of one size copied in the same minute from the same program sound apart by the second; text
+// rows keep their text.
+TEST(ClipboardRowPresentationTest, ImagesCopiedInTheSameMinuteSoundApart) {
+    ClipboardHistoryIndexSnapshot first;
+    first.preview = "Image 640x200";
+    first.contentType = ClipboardContentType::image;
+    first.createdAt = kNow.addingTimeInterval(-150);  // 22:10:50 UTC
+    ClipboardHistoryIndexSnapshot second = first;
+    second.createdAt = kNow.addingTimeInterval(-170);
+    const auto spoken = [](const ClipboardHistoryIndexSnapshot& item, AppLanguage language,
+                           std::string_view application) {
+        return ClipboardRowPresentation::spokenName(item, kNow, language, application, "UTC");
+    };
+    EXPECT_EQ(spoken(first, AppLanguage::english, "Painter"),
+              "Image 640x200, 2 mins ago (10:10:50\u202fPM), from Painter");
+    EXPECT_EQ(spoken(second, AppLanguage::english, "Painter"),
+              "Image 640x200, 2 mins ago (10:10:30\u202fPM), from Painter");
+    EXPECT_EQ(spoken(second, AppLanguage::english, ""), "Image 640x200, 2 mins ago (10:10:30\u202fPM)");
+    const std::string chinese = spoken(first, AppLanguage::simplifiedChinese, "画图");
+    EXPECT_EQ(chinese.rfind("Image 640x200，2 分钟前 (", 0), 0u) << chinese;
+    EXPECT_NE(chinese.find("10:50)，来自画图"), std::string::npos) << chinese;
+    EXPECT_NE(chinese, spoken(second, AppLanguage::simplifiedChinese, "画图"));
+    // The last use counts, as in the row's subtitle.
+    second.lastAccessedAt = kNow.addingTimeInterval(-5);
+    EXPECT_EQ(spoken(second, AppLanguage::english, ""), "Image 640x200, Just now (10:13:15\u202fPM)");
+
+    ClipboardHistoryIndexSnapshot text = first;
+    text.contentType = ClipboardContentType::text;
+    text.preview = "line one\nline two";
+    EXPECT_EQ(spoken(text, AppLanguage::english, "Painter"), "line one line two");
+}
+
 TEST(ClipboardRowPresentationTest, SuggestionAndShowMoreRows) {
     const ClipboardFilterSuggestion suggestion{"GitHub PR", "github-pr", "git", {}};
     const auto row = ClipboardRowPresentation::suggestion(suggestion, AppLanguage::english);

@@ -182,16 +182,23 @@ TEST_F(PinWindowTest, CopyingABrokenImageLeavesTheClipboardAsItWas) {
     EXPECT_TRUE(savePanel.requests.empty());
 }
 
-// A picture far wider than any screen is held at most a screen wide, with its shape; a small one as it is.
-// Saving still writes the copied bytes, not the shrunk picture.
-TEST_F(PinWindowTest, PicturesAreDecodedNoWiderThanAScreenAndSavedWhole) {
-    const int widest = testing::widestScreenInDevicePixels();
-    ASSERT_GT(widest, 0);
-    const Data huge = testing::pngBytes(widest * 4, 400);
+// A picture larger than the window can ever be is held at most that large, with its shape, once decoded on
+// the worker; a small one as it is. Saving still writes the copied bytes, not the shrunk picture.
+TEST_F(PinWindowTest, PicturesAreDecodedNoLargerThanTheWindowCanShowAndSavedWhole) {
+    const Data huge = testing::pngBytes(8000, 400);
     PinWindow* wide = imageWindow(huge);
-    EXPECT_EQ(wide->shownImagePixels(), QSize(widest, 100));
-    EXPECT_EQ(imageWindow(testing::pngBytes(30, 20))->shownImagePixels(), QSize(30, 20));
-    EXPECT_FALSE(imageWindow(Data{1, 2, 3})->shownImagePixels().isValid());
+    PinWindow* small = imageWindow(testing::pngBytes(30, 20));
+    PinWindow* broken = imageWindow(Data{1, 2, 3});
+    EXPECT_TRUE(wide->isDecodingImage());
+    const auto decoded = [&] {
+        return !wide->isDecodingImage() && !small->isDecodingImage() && !broken->isDecodingImage();
+    };
+    for (int turn = 0; turn < 500 && !decoded(); ++turn) QTest::qWait(10);
+    const double ratio = wide->devicePixelRatioF();
+    EXPECT_EQ(wide->shownImagePixels(), QSize(int(1000 * ratio), int(50 * ratio)));
+    EXPECT_EQ(small->shownImagePixels(), QSize(30, 20));
+    EXPECT_FALSE(broken->shownImagePixels().isValid());
+    EXPECT_FALSE(broken->isDecodingImage());
 
     const auto path = temporary / "pinned.png";
     savePanel.script(path);
