@@ -26,6 +26,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <map>
 #include <optional>
@@ -289,6 +290,10 @@ int main(int argc, char** argv) {
     const fs::path& directory = scratch.path();
     Bench bench(server.display(), directory);
     bench::writeHistory(bench.storage(), entries, true);
+    // A user's start: the first-run wizard was finished long ago, so no window opens beside the tray.
+    fs::create_directories(directory / "config" / "Quorvane");
+    std::ofstream(directory / "config" / "Quorvane" / "settings.json")
+        << "{\"DidCompleteOnboarding\": true}\n";
 
     // The index as a finished start leaves it: filled from the history, compared with it, closed.
     const fs::path kept = directory / "index-kept.sqlite";
