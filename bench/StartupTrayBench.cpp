@@ -45,8 +45,9 @@ using Clock = std::chrono::steady_clock;
 
 constexpr const char* kStartDone = "App coordinator started";
 constexpr const char* kIndexFile = "clipboard_search.sqlite";
-// How long a stopped program may take to end: the index work of a start may still be running.
-constexpr double kStopLimitMs = 60'000;
+// How long a stopped program may take to end before it is killed: the next run restores the files anyway,
+// and a program that hangs at exit must not hold the measurement up.
+constexpr double kStopLimitMs = 10'000;
 
 double millisecondsSince(Clock::time_point start) {
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
