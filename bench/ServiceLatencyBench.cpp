@@ -51,6 +51,7 @@
 #include <thread>
 #include <vector>
 
+#include "BenchHistoryFile.h"
 #include "ProcessStatus.h"
 #include "SearchCorpus.h"
 #include "app/AppAssembler.h"
@@ -250,26 +251,7 @@ std::optional<long> contextSwitches(pid_t pid) {
     return any ? std::optional<long>(total) : std::nullopt;
 }
 
-// A history of `count` text entries, written in transactions of 10,000; the service fills its index at
-// start. `corpusTexts`: the search benchmarks' entries of about 500 characters instead of short lines.
-void writeHistory(const std::filesystem::path& storage, int count, bool corpusTexts = false) {
-    std::filesystem::create_directories(storage);
-    ClipboardHistoryStore store(storage / DataDirectoryManager::databaseFileName);
-    std::mt19937 random(20261209);
-    for (int i = 0; i < count; ++i) {
-        const std::string id = "entry-" + std::to_string(i);
-        const std::string text = corpusTexts
-                                     ? bench::entryText(random, i)
-                                     : "idle entry number " + std::to_string(i) + " with some words to index";
-        store.mainContext().insert(
-            ClipboardHistoryIndex{id, text.substr(0, 40), text, Date(1'700'000'000 + i), std::nullopt, 0,
-                                  ClipboardContentType::text, std::nullopt, std::nullopt});
-        store.mainContext().insert(ClipboardHistoryContent{id, text, std::nullopt, std::nullopt, std::nullopt,
-                                                           std::nullopt, std::nullopt});
-        if (i % 10'000 == 9'999) store.mainContext().save();
-    }
-    store.mainContext().save();
-}
+using bench::writeHistory;
 
 // The quorvane program over the history in `directory`, with its settings and runtime files there too.
 void startService(QProcess& service, const std::filesystem::path& directory) {

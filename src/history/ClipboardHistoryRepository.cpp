@@ -108,8 +108,12 @@ ClipboardHistoryRepository::ClipboardHistoryRepository(
     // The fill of an empty index and the reconciliation run on the index queue: start-up waits for neither.
     // The reconciliation mends what the index lacks otherwise (a write lost to a crash, a history replaced
     // under the index).
+    // Asked on the index queue, through a connection of its own: that queue never waits for this thread.
     indexSync_.attachHistory(ClipboardHistorySearchSource::historySource(store_),
-                             [this] { return onMain([&] { return store_->mainContext().hasIndexes(); }); });
+                             [weakStore = std::weak_ptr<ClipboardHistoryStore>(store_)] {
+                                 const auto store = weakStore.lock();
+                                 return store && store->makeReadContext()->hasIndexes();
+                             });
     indexSync_.scheduleReconciliation();
     // A file damaged while the program was stopped is said at the start, not at the first copy that fails;
     // checked on the read queue, so the start does not wait for it.

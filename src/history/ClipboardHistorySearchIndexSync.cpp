@@ -134,16 +134,12 @@ void ClipboardHistorySearchIndexSync::scheduleTouch(const std::string& id, Date 
 }
 
 void ClipboardHistorySearchIndexSync::attachHistory(HistorySource source,
-                                                    const std::function<bool()>& historyHasEntries) {
+                                                    std::function<bool()> historyHasEntries) {
     history_ = std::make_shared<const HistorySource>(std::move(source));
     if (!store_) return;
-    // The history is read only for an empty index, which an ordinary start does not have.
-    bool fill = false;
-    runLogged("Failed to bootstrap clipboard search index: ",
-              [&] { fill = store_->isEmpty() && historyHasEntries(); });
-    // The fill holds the store's queue while it runs: the handler is set first, so this thread never waits
-    // for it. A replacement reported meanwhile needs no fill of its own.
-    if (fill) fillPending_->store(true);
+    // Until the job below has looked, the index may be an empty one about to be filled: reads step aside.
+    ++*fillsUnfinished_;
+    store_->setBeingFilled(true);
     store_->setRecoveryHandler([this] {
         // Called on the store's queue: only queue the work, behind whatever was queued before the damage
         // showed.
@@ -152,9 +148,40 @@ void ClipboardHistorySearchIndexSync::attachHistory(HistorySource source,
                          "Rebuilt clipboard search index after recovery");
         }
     });
-    if (fill) {
-        scheduleFill("Failed to bootstrap clipboard search index: ", "Bootstrapped clipboard search index");
-    }
+    // Asked on the index queue, not here: the store's queue may be busy for long (reindexing an earlier
+    // layout, a merge), and the start never waits for it.
+    queue_.async([store = store_, history = history_, pending = fillPending_, unfinished = fillsUnfinished_,
+                  userDefaults = &userDefaults_, historyHasEntries = std::move(historyHasEntries)] {
+        // The history is read only for an empty index, which an ordinary start does not have.
+        bool fill = false;
+        runLogged("Failed to bootstrap clipboard search index: ",
+                  [&] { fill = store->isEmpty() && historyHasEntries(); });
+        // Filled here, before the work queued after this job; a fill that a replaced file queued meanwhile
+        // then finds it has nothing left to do.
+        if (fill) {
+            runFill(*store, *history, *userDefaults, *pending, false,
+                    "Failed to bootstrap clipboard search index: ", "Bootstrapped clipboard search index");
+        }
+        if (--*unfinished == 0) store->setBeingFilled(false);
+    });
+}
+
+void ClipboardHistorySearchIndexSync::runFill(ClipboardSearchIndexStoreProtocol& store,
+                                              const HistorySource& history, UserDefaults& userDefaults,
+                                              std::atomic<bool>& pending, bool onlyIfPending,
+                                              const char* failure, const char* done) {
+    // Another fill read the history after this one was queued: it holds all this one would write.
+    if (!pending.exchange(false) && onlyIfPending) return;
+    runLogged(failure, [&] {
+        const bool pinyin = clipboardSearchPinyinIndexEnabled(userDefaults);
+        const ClipboardSearchIndexStats stats = refill(
+            store, history,
+            [pinyin](const ClipboardSearchSourceDocument& source) { return indexDocument(source, pinyin); });
+        releaseFreedMemory();
+        Logger::info(std::string(done) + ", documents=" + std::to_string(stats.documentCount) +
+                         ", grams=" + std::to_string(stats.gramCount),
+                     kCategory);
+    });
 }
 
 void ClipboardHistorySearchIndexSync::scheduleFill(const char* failure, const char* done) {
@@ -163,18 +190,7 @@ void ClipboardHistorySearchIndexSync::scheduleFill(const char* failure, const ch
     fillPending_->store(true);
     queue_.async([store = store_, history = history_, pending = fillPending_, unfinished = fillsUnfinished_,
                   userDefaults = &userDefaults_, failure, done] {
-        runLogged(failure, [&] {
-            pending->store(false);
-            const bool pinyin = clipboardSearchPinyinIndexEnabled(*userDefaults);
-            const ClipboardSearchIndexStats stats =
-                refill(*store, *history, [pinyin](const ClipboardSearchSourceDocument& source) {
-                    return indexDocument(source, pinyin);
-                });
-            releaseFreedMemory();
-            Logger::info(std::string(done) + ", documents=" + std::to_string(stats.documentCount) +
-                             ", grams=" + std::to_string(stats.gramCount),
-                         kCategory);
-        });
+        runFill(*store, *history, *userDefaults, *pending, true, failure, done);
         if (--*unfinished == 0) store->setBeingFilled(false);
     });
 }

@@ -73,13 +73,14 @@ public:
     std::optional<std::string> clearNow();
     void scheduleTouch(const std::string& id, Date sortAt, std::optional<Date> lastAccessedAt,
                        std::int64_t accessCount);
-    // Reads the history through `source` from now on. When the index holds no document (a one-row read) and
-    // `historyHasEntries()` (asked only then; it may throw), queues the index's fill from the history:
-    // searches and recent pages step aside to the history until it ends, and writes queued meanwhile are
-    // applied after it. An index that holds anything is left alone. Then, each time the store replaces a
-    // damaged file, a refill is queued behind the jobs queued before it (at once, for a replacement made
-    // before this call). Failures are logged and leave the index as it was.
-    void attachHistory(HistorySource source, const std::function<bool()>& historyHasEntries);
+    // Reads the history through `source` from now on, and returns without waiting for the index. On the
+    // index queue: when the index holds no document (a one-row read) and `historyHasEntries()` (asked only
+    // then, on the index queue; it may throw), fills the index from the history; writes queued meanwhile are
+    // applied after it. Searches and recent pages step aside to the history until that job has looked and
+    // filled. An index that holds anything is left alone. Then, each time the store replaces a damaged
+    // file, a refill is queued behind the jobs queued before it (also for a replacement made before this
+    // call). Failures are logged and leave the index as it was.
+    void attachHistory(HistorySource source, std::function<bool()> historyHasEntries);
     // Queues the comparison of the history's entry ids with the index's document ids: missing documents are
     // added, orphans deleted, one INFO line gives the counts. Needs attachHistory().
     void scheduleReconciliation();
@@ -116,6 +117,11 @@ private:
                                                       bool pinyin);
     // Queues the replacement of the whole index by the history's documents; reads step aside until it ends.
     void scheduleFill(const char* failure, const char* done);
+    // The fill's work on the index queue, logged as `done` with the counts or as `failure`. `onlyIfPending`:
+    // nothing when no fill is pending any more, because one that read the history since has done the work.
+    static void runFill(ClipboardSearchIndexStoreProtocol& store, const HistorySource& history,
+                        UserDefaults& userDefaults, std::atomic<bool>& pending, bool onlyIfPending,
+                        const char* failure, const char* done);
     // Queues `job` with the store; errors are logged as `failure` followed by the error's description.
     void submit(const char* failure, std::function<void(ClipboardSearchIndexStoreProtocol&)> job);
 
@@ -126,7 +132,8 @@ private:
     UserDefaults& userDefaults_;
     // Set on the main thread before any job that reads it is queued.
     std::shared_ptr<const HistorySource> history_;
-    // A fill is queued and has not read the history yet: a damaged file replaced meanwhile needs no other.
+    // A fill is queued and has not read the history yet: a damaged file replaced meanwhile needs no other,
+    // and a queued fill that finds it cleared has been overtaken by one that read the history later.
     std::shared_ptr<std::atomic<bool>> fillPending_ = std::make_shared<std::atomic<bool>>(false);
     // Fills queued and not finished; reads step aside while any is.
     std::shared_ptr<std::atomic<int>> fillsUnfinished_ = std::make_shared<std::atomic<int>>(0);

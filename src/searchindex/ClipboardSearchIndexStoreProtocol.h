@@ -64,7 +64,8 @@ public:
                                                           std::size_t most) = 0;
     // `handler` is called (on the store's queue; it must not call the store) each time the store found its
     // file damaged and replaced it by an empty index, so that the owner of the history refills it; a
-    // replacement made before a handler was set is reported at once. Null stops the reports.
+    // replacement made before a handler was set is reported once it is set. Setting one returns without
+    // waiting for the store's queue; null stops the reports and returns once no report can still come.
     virtual void setRecoveryHandler(std::function<void()> handler) { (void)handler; }
 
     // The most recently used or captured entries, newest first.

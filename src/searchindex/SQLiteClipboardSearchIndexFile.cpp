@@ -329,9 +329,15 @@ void SQLiteClipboardSearchIndexFile::eraseRemovedData() {
 }
 
 void SQLiteClipboardSearchIndexFile::setRecoveryHandler(std::function<void()> handler) {
-    queue_.sync([&] {
+    // Unhooking waits: its caller is going away, and a report must not reach it afterwards.
+    if (!handler) {
+        queue_.sync([this] { recoveryHandler_ = nullptr; });
+        return;
+    }
+    // Hooking is queued, not waited for: at start the queue may be reindexing the whole file.
+    queue_.async([this, handler = std::move(handler)]() mutable {
         recoveryHandler_ = std::move(handler);
-        if (recoveryHandler_ && std::exchange(recoveryPending_, false)) recoveryHandler_();
+        if (std::exchange(recoveryPending_, false)) recoveryHandler_();
     });
 }
 

@@ -71,7 +71,8 @@ public:
     // Set by the history's first fill of an empty index; reads step aside meanwhile.
     void setBeingFilled(bool filling) { beingFilled_ = filling; }
     // Runs `handler` on the write queue whenever a damaged file has been replaced; a replacement that had no
-    // handler to hear of it is told to the first one set.
+    // handler to hear of it is told to the first one set. A handler is set on the queue, behind the work
+    // queued before, without waiting; null waits until no report can reach the earlier handler.
     void setRecoveryHandler(std::function<void()> handler);
 
     // The store's error for a failure of SQLite.

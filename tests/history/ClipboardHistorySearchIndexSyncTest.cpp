@@ -5,14 +5,19 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <iterator>
 #include <map>
+#include <mutex>
 #include <optional>
 #include <random>
 #include <set>
 #include <stdexcept>
+#include <thread>
 
 #include "history/ClipboardHistoryRepository.h"
 #include "history/ClipboardHistorySearchSource.h"
@@ -64,13 +69,17 @@ protected:
     }
 
     void saveTexts(int count, const std::string& prefix = "entry") {
+        saveTextsQueued(count, prefix);
+        repository_->waitForSearchIndexJobs();
+    }
+    // Saves without waiting for the index jobs the saves queue.
+    void saveTextsQueued(int count, const std::string& prefix) {
         for (int i = 0; i < count; ++i) {
             clock_->advance(1);
             repository_->saveTextItem(prefix + "-" + std::to_string(i), "preview", "search",
                                       prefix + " number " + std::to_string(i), std::nullopt, std::nullopt,
                                       std::nullopt, std::nullopt, std::nullopt, 0);
         }
-        repository_->waitForSearchIndexJobs();
     }
 
     std::vector<std::string> indexedIDs() {
@@ -130,6 +139,80 @@ TEST_F(ClipboardHistorySearchIndexSyncTest, DamagedIndexPageFoundAfterTheOpenIsR
     EXPECT_EQ(found("entry number"), 200u);
     EXPECT_EQ(found("number 137"), 1u);
     EXPECT_EQ(found("later"), 1u);
+}
+
+// Holds the index store's queue with a job of its own until released, or for a minute at most, as a long
+// reindex or merge would.
+class HeldIndexQueue {
+public:
+    explicit HeldIndexQueue(SQLiteClipboardSearchIndexStore& store)
+        : holder_([this, &store] {
+              store.syncVoid([this] {
+                  std::unique_lock lock(mutex_);
+                  entered_ = true;
+                  changed_.notify_all();
+                  timedOut_ = !changed_.wait_for(lock, std::chrono::minutes(1), [this] { return released_; });
+              });
+          }) {
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [this] { return entered_; });
+    }
+    ~HeldIndexQueue() { release(); }
+
+    // Lets the queue go on; true when it was still held until now.
+    bool release() {
+        {
+            std::lock_guard lock(mutex_);
+            released_ = true;
+        }
+        changed_.notify_all();
+        if (holder_.joinable()) holder_.join();
+        return !timedOut_;
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    bool entered_ = false;
+    bool released_ = false;
+    bool timedOut_ = false;
+    std::thread holder_;
+};
+
+TEST_F(ClipboardHistorySearchIndexSyncTest, StartFinishesWhileTheIndexQueueIsBusy) {
+    start();
+    saveTexts(30);
+    stop();
+    // Each start below meets an index whose queue stays busy: the start must not wait for it, searches step
+    // aside to the history meanwhile, and the index work follows in its order once the queue is free.
+    const auto startHeld = [&](const char* expectedLine) {
+        std::filesystem::create_directories(storage());
+        testing::LogCapture log;
+        index_ = std::make_shared<SQLiteClipboardSearchIndexStore>(indexFile(), defaults_, clock_);
+        HeldIndexQueue held(*index_);
+        repository_ = std::make_unique<ClipboardHistoryRepository>(directories_, index_, loop_, center_,
+                                                                   *defaults_, *clock_);
+        EXPECT_THROW(found("entry"), ClipboardSearchIndexBuildingError);
+        // Saved during the start: queued behind the index's own work, never lost under a fill.
+        saveTextsQueued(1, "during");
+        EXPECT_TRUE(held.release()) << "the start waited for the index queue";
+        repository_->waitForSearchIndexJobs();
+        EXPECT_EQ(indexedIDs(), historyIDs());
+        EXPECT_EQ(found("entry number"), 30u);
+        EXPECT_EQ(found("during"), 1u);
+        EXPECT_TRUE(log.contains("INFO", expectedLine)) << expectedLine;
+        stop();
+    };
+
+    // Missing: filled from the history.
+    std::filesystem::remove(indexFile());
+    startHeld("Bootstrapped clipboard search index, documents=31");
+    // An older layout mark: reindexed in the background.
+    testing::runRawSql(indexFile(), "PRAGMA user_version = 0;");
+    startHeld("Clipboard search index reindexed");
+    // Not a database: set aside and refilled.
+    std::ofstream(indexFile(), std::ios::binary | std::ios::trunc) << std::string(10000, 'z');
+    startHeld("Bootstrapped clipboard search index, documents=31");
 }
 
 TEST_F(ClipboardHistorySearchIndexSyncTest, ZeroByteOrReplacedHistoryLeavesNoOrphanDocuments) {

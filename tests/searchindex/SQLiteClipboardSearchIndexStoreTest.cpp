@@ -585,6 +585,8 @@ TEST_F(SQLiteClipboardSearchIndexStoreTest, EveryReplacementOfADamagedFileIsRepo
     std::ofstream(path_, std::ios::binary | std::ios::trunc) << std::string(10000, 'z');
     store = open();
     store->setRecoveryHandler([&] { ++reports; });
+    // Set on the store's queue, without waiting for it.
+    store->syncVoid([] {});
     EXPECT_EQ(reports, 2);
 }
 
