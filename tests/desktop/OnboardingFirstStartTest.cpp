@@ -179,7 +179,7 @@ TEST_F(OnboardingFirstStartTest, FirstStartInChineseShowsTheWizardInChinese) {
 
 // Return alone walks the wizard forward and finishes it, whichever button the desktop lets Return press.
 TEST_F(OnboardingFirstStartTest, ReturnAloneFinishesTheWizardOnEveryDesktop) {
-    for (const QString desktop : {QStringLiteral("GNOME"), QString()}) {
+    for (const QString& desktop : {QStringLiteral("GNOME"), QString()}) {
         SCOPED_TRACE(desktop.isEmpty() ? "no desktop" : desktop.toStdString());
         std::filesystem::remove_all(directory_ / "config");
         start(desktop);
