@@ -5,6 +5,7 @@
 #include <QIcon>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPixmap>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -16,9 +17,18 @@ constexpr int kFileRole = Qt::UserRole;
 
 QIcon iconOf(const std::string& icon) {
     const QString name = QString::fromStdString(icon);
-    if (name.isEmpty()) return QIcon::fromTheme(QStringLiteral("application-x-executable"));
-    if (QFileInfo(name).isAbsolute()) return QFileInfo::exists(name) ? QIcon(name) : QIcon();
-    return QIcon::fromTheme(name, QIcon::fromTheme(QStringLiteral("application-x-executable")));
+    const QIcon generic = QIcon::fromTheme(QStringLiteral("application-x-executable"));
+    QIcon found = generic;
+    if (QFileInfo(name).isAbsolute()) {
+        if (QFileInfo::exists(name)) found = QIcon(name);
+    } else if (!name.isEmpty()) {
+        found = QIcon::fromTheme(name, generic);
+    }
+    if (!found.isNull()) return found;
+    // Room for an icon all the same, so every name starts at the same place.
+    QPixmap blank(kIconSize, kIconSize);
+    blank.fill(Qt::transparent);
+    return QIcon(blank);
 }
 
 }  // namespace
