@@ -1,6 +1,6 @@
 // Cost of classifying clipboard texts: typical short entries, and one megabyte of prose, JSON and hostile
 // brackets, with every system classification enabled and a few user rules; plus formatting and highlighting
-// of a megabyte of JSON and SQL.
+// of a megabyte of JSON and SQL; and a copy under many rules whose patterns backtrack badly.
 
 #include <benchmark/benchmark.h>
 
@@ -54,6 +54,21 @@ void BM_ClassifyTypicalText(benchmark::State& state) {
     state.SetLabel(label);
 }
 BENCHMARK(BM_ClassifyTypicalText)->DenseRange(0, static_cast<int>(kTypicalTexts.size()) - 1);
+
+// A 3,001-character copy under as many rules whose patterns backtrack without end: all of them together
+// are bounded, so the copy is stored at once however many there are.
+void BM_ClassifyUnderBacktrackingRules(benchmark::State& state) {
+    using Kind = ClipboardUserClassificationConditionKind;
+    LocalClipboardClassificationService service;
+    std::vector<ClipboardUserClassificationRule> rules;
+    for (int i = 0; i < state.range(0); ++i)
+        rules.push_back({std::to_string(i), "Slow " + std::to_string(i), Kind::regularExpression,
+                         "(a+)+" + std::string(static_cast<std::size_t>(i % 7 + 1), 'b') + "$", "Slow",
+                         true});
+    const std::string text = std::string(3000, 'a') + "!";
+    for (auto _ : state) benchmark::DoNotOptimize(service.classify(text, kAll, rules));
+}
+BENCHMARK(BM_ClassifyUnderBacktrackingRules)->Arg(1)->Arg(10)->Arg(30)->Unit(benchmark::kMillisecond);
 
 void classifyMegabyte(benchmark::State& state, const std::string& text) {
     LocalClipboardClassificationService service;

@@ -113,6 +113,12 @@ AppCoordinator::Windows AppWindows::coordinatorWindows() {
     windows.showClassification = [&factories] {
         if (factories.showClassification) factories.showClassification();
     };
+    windows.storageRefusal = [&assembler]() -> std::optional<MenuBarStorageNotice> {
+        const DataDirectoryManager& folder = assembler.dataDirectoryManager();
+        if (!folder.storageRefusal()) return std::nullopt;
+        return MenuBarStorageNotice{StorageSettingsViewModel::storageRefusalMenuTitle(folder),
+                                    StorageSettingsViewModel::storageRefusalText(folder)};
+    };
     NotificationCenter& notifications = platform_.notificationCenter;
     windows.makeAboutWindow = [&assembler, &notifications]() -> std::unique_ptr<WindowPresenting> {
         return std::make_unique<AboutWindowController>(assembler.windowManager(), notifications);
@@ -146,8 +152,10 @@ void AppWindows::openSettingsFromPanel() {
 
 ClipboardFooterUpdateState AppWindows::footerUpdateState() {
     const auto availability = assembler_.appUpdater().state().availability;
-    return ClipboardFooterUpdateState{availability.kind == AppUpdateAvailability::Kind::updateAvailable,
-                                      availability.version, assembler_.isHistoryDamaged()};
+    return ClipboardFooterUpdateState{
+        availability.kind == AppUpdateAvailability::Kind::updateAvailable, availability.version,
+        assembler_.isHistoryDamaged(),
+        StorageSettingsViewModel::storageRefusalText(assembler_.dataDirectoryManager())};
 }
 
 void AppWindows::fillClipboardPanelSlots() {

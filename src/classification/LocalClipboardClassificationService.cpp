@@ -110,6 +110,9 @@ struct LocalClipboardClassificationService::TextFacts {
     std::optional<std::string> composedForm;
     std::optional<std::string> loweredComposed;
     std::optional<std::optional<HttpUrl>> url;
+    // Started by the first regular expression, so the detectors' time is not counted against it.
+    std::optional<UserRegularExpression::Budget> ruleWork;
+    std::vector<std::string_view> rulesOutOfWork;
 
     const std::string& composedText() {
         if (!composedForm) composedForm = composed(text);
@@ -138,6 +141,15 @@ ClipboardClassificationResult LocalClipboardClassificationService::classify(
     result.systemMatches = systemMatches(facts.text, enabled);
     for (const auto& match : result.systemMatches) facts.matched.insert(match.classification);
     result.matchedRules = evaluateUserRules(facts, rules);
+    if (!facts.rulesOutOfWork.empty()) {
+        std::string names;
+        for (const auto name : facts.rulesOutOfWork)
+            names += fmt::format("{}\"{}\"", names.empty() ? "" : ", ", name);
+        Logger::warning(fmt::format("Regular expressions of classification rules {} ran out of the work "
+                                    "limit for this text; skipped for it",
+                                    names),
+                        kLogCategory);
+    }
     result.userClassifications = uniqueUserClassifications(result.matchedRules);
     if (!result.userClassifications.empty()) {
         result.primaryClassification = result.userClassifications.front();
@@ -198,7 +210,7 @@ bool LocalClipboardClassificationService::ruleMatches(const ClipboardUserClassif
                    hasCharacterSuffix(facts.lowercasedComposedText(), lowercased(wanted));
         }
         case Kind::regularExpression:
-            return regularExpressionMatches(rule, value, text);
+            return regularExpressionMatches(rule, value, facts);
         case Kind::domain: {
             const auto& url = facts.link();
             if (!url || url->host.empty()) return false;
@@ -220,8 +232,14 @@ bool LocalClipboardClassificationService::ruleMatches(const ClipboardUserClassif
     return false;
 }
 
+UserRegularExpression::Budget LocalClipboardClassificationService::ruleWorkBudget(std::string_view text) {
+    const auto extra = static_cast<int32_t>(text.size() / kTextBytesPerExtraStep);
+    const auto timePerStep = std::chrono::microseconds(kRuleWorkTime) / kRuleWorkSteps;
+    return UserRegularExpression::Budget(kRuleWorkSteps + extra, kRuleWorkTime + extra * timePerStep);
+}
+
 bool LocalClipboardClassificationService::regularExpressionMatches(
-    const ClipboardUserClassificationRule& rule, std::string_view pattern, std::string_view text) {
+    const ClipboardUserClassificationRule& rule, std::string_view pattern, TextFacts& facts) {
     std::shared_ptr<const UserRegularExpression> expression;
     {
         std::lock_guard lock(cacheMutex_);
@@ -236,14 +254,10 @@ bool LocalClipboardClassificationService::regularExpressionMatches(
         if (regexCache_.size() >= kPatternCacheLimit) regexCache_.clear();
         regexCache_.emplace(std::string(pattern), expression);
     }
-    const auto outcome = expression->find(text);
-    if (outcome == UserRegularExpression::Outcome::limitExceeded) {
-        Logger::warning(
-            fmt::format("Regular expression of classification rule \"{}\" exceeded its work limit; "
-                        "treated as no match",
-                        trimmedWhitespaceAndNewlines(rule.name)),
-            kLogCategory);
-    }
+    if (!facts.ruleWork) facts.ruleWork = ruleWorkBudget(facts.text);
+    const auto outcome = expression->find(facts.text, *facts.ruleWork);
+    if (outcome == UserRegularExpression::Outcome::limitExceeded)
+        facts.rulesOutOfWork.push_back(trimmedWhitespaceAndNewlines(rule.name));
     return outcome == UserRegularExpression::Outcome::match;
 }
 

@@ -4,6 +4,7 @@
 // then the user's rules, then one primary classification. Holds only a cache of compiled rule patterns.
 // Each instance serves one caller at a time (the cache itself is guarded, so sharing it is harmless).
 
+#include <chrono>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -51,15 +52,22 @@ public:
 
     // Patterns kept at most; the rule list is short, this only bounds a pathological one.
     static constexpr std::size_t kPatternCacheLimit = 256;
+    // Matching work all regular-expression rules of one text share, so that a copy is stored at once however
+    // many rules backtrack: a fixed part, and a part that grows with the text so ordinary patterns still
+    // read a megabyte.
+    static constexpr int32_t kRuleWorkSteps = 100;
+    static constexpr std::chrono::milliseconds kRuleWorkTime{50};
+    static constexpr std::size_t kTextBytesPerExtraStep = 2048;
 
 private:
     struct TextFacts;
+    static UserRegularExpression::Budget ruleWorkBudget(std::string_view text);
 
     std::vector<ClipboardMatchedUserClassificationRule> evaluateUserRules(
         TextFacts& facts, const std::vector<ClipboardUserClassificationRule>& rules);
     bool ruleMatches(const ClipboardUserClassificationRule& rule, TextFacts& facts);
     bool regularExpressionMatches(const ClipboardUserClassificationRule& rule, std::string_view pattern,
-                                  std::string_view text);
+                                  TextFacts& facts);
 
     mutable std::mutex cacheMutex_;
     std::map<std::string, std::shared_ptr<const UserRegularExpression>, std::less<>> regexCache_;

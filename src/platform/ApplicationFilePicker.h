@@ -8,13 +8,25 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace quorvane {
+
+// One application the picker offers, as the desktop names it.
+struct ApplicationFilePickerChoice {
+    std::string name;
+    std::string icon;  // theme icon name or absolute file; empty for none
+    std::filesystem::path file;
+
+    bool operator==(const ApplicationFilePickerChoice&) const = default;
+};
 
 struct ApplicationFilePickerRequest {
     std::string title;
     // The label of the button that accepts the choice.
     std::string prompt;
+    // Offered in this order; with none, the picker lets the user find a file.
+    std::vector<ApplicationFilePickerChoice> applications;
 
     bool operator==(const ApplicationFilePickerRequest&) const = default;
 };

@@ -170,6 +170,7 @@ std::string DataDirectoryMigrator::existingHistoryNote(const fs::path& target) c
         std::strftime(buffer, sizeof buffer, "%Y-%m-%d %H:%M", &local);
         newestText = buffer;
     }
+    if (*count == 1) return "\n\n" + L10n::text(L10nKey::storageTargetHoldsOneHistoryEntry, newestText);
     return "\n\n" + L10n::text(L10nKey::storageTargetHoldsHistory, *count, newestText);
 }
 

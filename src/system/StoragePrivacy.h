@@ -1,9 +1,10 @@
 #pragma once
 
-// The storage folder and its databases hold every copied secret, so they must be this user's alone. A folder
-// or database file another user owns, or one others can write to, is refused (never repaired: someone else
-// may have planted it); modes that only let others read are narrowed to the owner's (0700 for the folder,
-// 0600 for a file), and a mode change that fails is a refusal too. Plain functions; safe from any thread.
+// The storage folder and its databases hold every copied secret, so they must be this user's alone. What
+// another user owns, a folder others can write to, and a database others could have written to (its folder
+// let them in, or it has another name) are refused (never repaired: someone else may have planted it). Other
+// wide modes are narrowed to the owner's (0700 for the folder, 0600 for a file) with a warning, and a mode
+// change that fails is a refusal too. Plain functions; safe from any thread.
 
 #include <filesystem>
 #include <stdexcept>
@@ -31,9 +32,10 @@ public:
     // Checks the folder (following a link to it), then the databases it holds and their logs, as above.
     // Throws StoragePrivacyError with a message that names the path and what is wrong.
     static void ensurePrivate(const std::filesystem::path& storageFolder);
-    // The same for one folder, or one file; a missing file is fine.
-    static void ensurePrivateFolder(const std::filesystem::path& folder);
-    static void ensurePrivateFile(const std::filesystem::path& file);
+    // The same for one folder; returns whether others could enter it before it was narrowed.
+    static bool ensurePrivateFolder(const std::filesystem::path& folder);
+    // The same for one file; a missing file is fine.
+    static void ensurePrivateFile(const std::filesystem::path& file, bool othersCouldEnterFolder = true);
 };
 
 }  // namespace quorvane

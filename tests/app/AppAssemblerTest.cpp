@@ -227,6 +227,30 @@ TEST_F(AppAssemblerTest, HistoryStoreThatIsNotOursLeavesNullObjectsAndTheFileUnt
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(file), {}), "someone else's notes");
 }
 
+TEST_F(AppAssemblerTest, OwnHistoryOthersCouldWriteIsNarrowedAndKeptInUse) {
+    {
+        auto assembler = makeAssembler();
+        tick();
+        copyText("kept from the first run");
+        tick();
+        assembler->waitForSearchIndexJobs();
+    }
+    ASSERT_EQ(historyRows(), 1);
+    ::chmod(historyFile().c_str(), 0666);
+    LogCapture log;
+    auto assembler = makeAssembler();
+    tick();
+    copyText("stored after the narrowing");
+    tick();
+
+    EXPECT_EQ(log.count(servicesFailure), 0u);
+    EXPECT_TRUE(log.contains("WARNING", "could be written by other users (mode 0666); it is 0600 now"));
+    EXPECT_EQ(historyRows(), 2);
+    struct stat info {};
+    ASSERT_EQ(::stat(historyFile().c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0600u);
+}
+
 TEST_F(AppAssemblerTest, SecondInstanceOnTheSameFolderRefusesAndChangesNothing) {
     auto first = makeAssembler();
     tick();

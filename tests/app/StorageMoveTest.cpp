@@ -269,6 +269,20 @@ TEST_F(StorageMoveTest, ClearedTextsAreNoLongerReadableAnywhereInTheStorageFolde
     EXPECT_TRUE(intact(oldStorage() / AppAssembler::searchIndexFileName));
 }
 
+TEST_F(StorageMoveTest, AFolderHoldingOneEntryIsSaidInTheSingular) {
+    const fs::path other = directory_ / "other";
+    fs::create_directories(other);
+    copyText("the only entry");
+    ASSERT_EQ(changeTo(chosen()), true);
+    ASSERT_EQ(changeTo(other), true);
+    alerts_.presented.clear();
+    ASSERT_EQ(changeTo(chosen()), true);
+    ASSERT_GE(alerts_.presented.size(), 2u);
+    const std::string& said = alerts_.presented[1].informativeText;
+    EXPECT_NE(said.find("This folder already holds a clipboard history (1 entry, from "), std::string::npos)
+        << said;
+}
+
 TEST_F(StorageMoveTest, MovingAgainIntoAFolderThatHeldAHistoryKeepsEveryBackupAndSaysSoFirst) {
     const fs::path other = directory_ / "other";
     fs::create_directories(other);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
 
 #include "classification/LocalClipboardClassificationService.h"
@@ -144,6 +145,31 @@ TEST(LocalClipboardClassificationServiceTest, CatastrophicPatternEndsAsNoMatchWi
     EXPECT_EQ(log.count(text.substr(0, 64)), 0u);
     // An ordinary pattern over the same megabyte still finds its match.
     EXPECT_TRUE(matches(service, text, rule(Kind::regularExpression, "a!$")));
+}
+
+TEST(LocalClipboardClassificationServiceTest, BacktrackingRulesShareOneBoundedBudgetPerText) {
+    Service service;
+    const std::string text = std::string(3000, 'a') + "!";
+    std::vector<ClipboardUserClassificationRule> rules = {rule(Kind::regularExpression, "^a{3}", "Early")};
+    for (int i = 0; i < 30; ++i)
+        rules.push_back(rule(Kind::regularExpression, "(a+)+" + std::string(i % 7 + 1, 'b') + "$",
+                             "Slow" + std::to_string(i)));
+    rules.push_back(rule(Kind::containsText, "a!", "Plain"));
+    rules.push_back(rule(Kind::regularExpression, "!$", "Late"));
+
+    testing::LogCapture log;
+    const auto started = std::chrono::steady_clock::now();
+    const auto result = service.classify(text, kAll, rules);
+    // Each rule alone was allowed most of a second; together they get tens of milliseconds.
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(1));
+    EXPECT_EQ(result.userClassifications, (std::vector<std::string>{"Early", "Plain"}));
+    EXPECT_EQ(log.count("ran out of the work limit"), 1u);
+    EXPECT_TRUE(log.contains("WARNING", "\"Rule Slow0\""));
+    EXPECT_TRUE(log.contains("WARNING", "\"Rule Late\""));
+
+    // The next text gets a budget of its own.
+    EXPECT_EQ(service.classify("a!", kAll, rules).userClassifications,
+              (std::vector<std::string>{"Plain", "Late"}));
 }
 
 TEST(LocalClipboardClassificationServiceTest, DomainAndPathConditionsReadTheWholeTextLink) {

@@ -21,6 +21,7 @@
 #include <string>
 
 #include "desktop/DesktopSession.h"
+#include "desktop/UserInput.h"
 #include "desktop/WindowManagerProbe.h"
 #include "platform/linux/JsonFileUserDefaults.h"
 #include "support/TemporaryDirectory.h"
@@ -63,9 +64,12 @@ protected:
         return JsonFileUserDefaults(directory_ / "config/Quorvane/settings.json");
     }
 
-    void start() {
+    // `desktop` is XDG_CURRENT_DESKTOP; empty for none.
+    void start(const QString& desktop = {}) {
         log_.clear();
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.remove("XDG_CURRENT_DESKTOP");
+        if (!desktop.isEmpty()) environment.insert("XDG_CURRENT_DESKTOP", desktop);
         environment.insert("DISPLAY", QString::fromStdString(DesktopSession::display()));
         environment.insert("QT_QPA_PLATFORM", "xcb");
         environment.insert("XDG_CONFIG_HOME", QString::fromStdString((directory_ / "config").string()));
@@ -171,6 +175,37 @@ TEST_F(OnboardingFirstStartTest, FirstStartInChineseShowsTheWizardInChinese) {
     stop();
     // Closed without finishing: it comes back next time.
     EXPECT_NE(settings().boolValue("DidCompleteOnboarding"), true);
+}
+
+// Return alone walks the wizard forward and finishes it, whichever button the desktop lets Return press.
+TEST_F(OnboardingFirstStartTest, ReturnAloneFinishesTheWizardOnEveryDesktop) {
+    for (const QString& desktop : {QStringLiteral("GNOME"), QString()}) {
+        SCOPED_TRACE(desktop.isEmpty() ? "no desktop" : desktop.toStdString());
+        std::filesystem::remove_all(directory_ / "config");
+        start(desktop);
+        std::optional<QString> wizard;
+        ASSERT_TRUE(DesktopSession::processEventsUntil(
+            [&] {
+                wizard = visibleWindow("Welcome to Quorvane");
+                const auto active = DesktopSession::run("xdotool", {"getactivewindow"});
+                return wizard && QString::fromUtf8(active.output).trimmed() == *wizard;
+            },
+            15s))
+            << "the wizard was never mapped and active\n"
+            << log_.toStdString();
+        DesktopSession::processEventsFor(300ms);
+        // Four steps forward; a Return that went back would leave the wizard open after the fifth.
+        for (int step = 0; step < 4; ++step) {
+            ASSERT_TRUE(testing::userinput::holdKey("Return"));
+            DesktopSession::processEventsFor(300ms);
+        }
+        EXPECT_TRUE(visibleWindow("Welcome to Quorvane")) << "a Return finished the wizard early";
+        ASSERT_TRUE(testing::userinput::holdKey("Return"));
+        EXPECT_TRUE(
+            DesktopSession::processEventsUntil([] { return !visibleWindow("Welcome to Quorvane"); }, 10s));
+        EXPECT_EQ(settings().boolValue("DidCompleteOnboarding"), true);
+        stop();
+    }
 }
 
 }  // namespace

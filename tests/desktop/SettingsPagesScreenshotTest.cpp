@@ -9,7 +9,10 @@
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QImage>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QMimeData>
+#include <QPushButton>
 #include <QStyle>
 #include <QStyleFactory>
 #include <QUrl>
@@ -22,6 +25,7 @@
 #include "history/ClipboardHistoryRepository.h"
 #include "l10n/L10n.h"
 #include "l10n/StandardAppLanguage.h"
+#include "platform/linux/ApplicationListDialog.h"
 #include "platform/linux/DesktopApplicationFileReader.h"
 #include "platform/linux/QtMainQueue.h"
 #include "platform/memory/FakeAlertPresenter.h"
@@ -151,6 +155,60 @@ TEST_P(SettingsPagesScreenshotTest, IgnoredAppsPageWithASelectionAndAHoveringDro
     ASSERT_TRUE(page.dropTarget()->isDropTargetActive());
     DesktopSession::processEventsFor(std::chrono::milliseconds(100));
     save(page, "appfilter-drop");
+}
+
+// The add button's picker: the applications by the names and icons of their desktop entries, in name order.
+TEST_P(SettingsPagesScreenshotTest, AppFilterPickerListsApplicationsByName) {
+    testing::TemporaryDirectory directory;
+    InMemoryApplicationCatalog catalog;
+    const auto install = [&](const std::string& identifier, const std::string& name,
+                             const std::string& chinese, const char* colour) {
+        InstalledApplication application;
+        application.identifier = identifier;
+        application.name = name;
+        if (!chinese.empty()) application.localizedNames = {{"zh_CN", chinese}};
+        if (colour) {
+            const fs::path icon = directory / (identifier + ".svg");
+            std::ofstream(icon) << "<svg xmlns='http://www.w3.org/2000/svg' width='24' height='24'>"
+                                << "<rect x='2' y='2' width='20' height='20' rx='5' fill='" << colour
+                                << "'/></svg>";
+            application.icon = icon.string();
+        }
+        application.desktopFilePath = "/usr/share/applications/" + identifier + ".desktop";
+        catalog.install(application);
+    };
+    install("org.gnome.TextEditor", "Text Editor", "文本编辑器", "#3584e4");
+    install("org.keepassxc.KeePassXC", "KeePassXC", "", "#6cac4d");
+    install("com.bitwarden.desktop", "Bitwarden", "Bitwarden 密码管理器", "#175ddc");
+    install("org.gnome.Terminal", "Terminal", "终端", "#241f31");
+    install("firefox-esr", "Firefox ESR", "", nullptr);
+    ClipboardIgnoredAppsSettings ignoredApps(catalog);
+    DesktopApplicationFileReader reader;
+    FakeAlertPresenter alerts;
+    FakeApplicationFilePicker picker;
+    IgnoredAppsSettingsView page(
+        IgnoredAppsSettingsView::Services{defaults, ignoredApps, catalog, reader, alerts, picker});
+    page.addButton()->click();
+    ASSERT_EQ(picker.requests.size(), 1u);
+
+    ApplicationListDialog dialog(picker.requests.front());
+    dialog.show();
+    ASSERT_TRUE(DesktopSession::processEventsUntil([&] { return dialog.isVisible(); }));
+    ASSERT_EQ(dialog.list()->count(), 5);
+    // In the order handed in: Chinese puts its names, by pinyin, before the Latin ones.
+    EXPECT_EQ(dialog.list()->item(0)->text(),
+              chinese ? QString::fromUtf8("文本编辑器") : QStringLiteral("Bitwarden"));
+    dialog.list()->setCurrentRow(1);
+    EXPECT_TRUE(dialog.acceptButton()->isEnabled());
+    EXPECT_EQ(dialog.chosenFile(), picker.requests.front().applications[1].file);
+    DesktopSession::processEventsFor(std::chrono::milliseconds(100));
+    save(dialog, "appfilter-picker");
+
+    // Typing narrows the list and chooses the first that is left.
+    dialog.filterField()->setText(chinese ? QString::fromUtf8("终端") : QStringLiteral("term"));
+    EXPECT_EQ(dialog.chosenFile(), fs::path("/usr/share/applications/org.gnome.Terminal.desktop"));
+    DesktopSession::processEventsFor(std::chrono::milliseconds(100));
+    save(dialog, "appfilter-picker-filtered", 8);
 }
 
 INSTANTIATE_TEST_SUITE_P(Appearances, SettingsPagesScreenshotTest,

@@ -76,13 +76,34 @@ TEST_F(StoragePrivacyTest, WhatOthersCanWriteToIsRefusedWithItsPathAndKeptAsItWa
         << message;
     EXPECT_EQ(modeOf(folder()), 0777u);
 
-    ::chmod(folder().c_str(), 0700);
+    // A folder others could enter let them write to a wide database in it.
+    ::chmod(folder().c_str(), 0711);
     touch(folder() / "clipboard_history.sqlite", 0620);
     EXPECT_EQ(refusal(&message), StoragePrivacyError::Problem::writableByOthers);
     EXPECT_NE(message.find("The database file " + (folder() / "clipboard_history.sqlite").string()),
               std::string::npos)
         << message;
     EXPECT_EQ(modeOf(folder() / "clipboard_history.sqlite"), 0620u);
+
+    // So did a second name for it elsewhere, even behind a private folder.
+    ::chmod(folder().c_str(), 0700);
+    fs::create_hard_link(folder() / "clipboard_history.sqlite", directory_ / "elsewhere");
+    EXPECT_EQ(refusal(&message), StoragePrivacyError::Problem::writableByOthers);
+    EXPECT_EQ(modeOf(folder() / "clipboard_history.sqlite"), 0620u);
+}
+
+TEST_F(StoragePrivacyTest, OwnWritableDatabasesBehindAPrivateFolderAreNarrowedAndKept) {
+    touch(folder() / "clipboard_history.sqlite", 0666);
+    touch(folder() / "clipboard_history.sqlite-wal", 0622);
+    testing::LogCapture log;
+    EXPECT_EQ(refusal(), std::nullopt);
+    EXPECT_EQ(modeOf(folder() / "clipboard_history.sqlite"), 0600u);
+    EXPECT_EQ(modeOf(folder() / "clipboard_history.sqlite-wal"), 0600u);
+    EXPECT_TRUE(log.contains("WARNING", (folder() / "clipboard_history.sqlite").string() +
+                                            " could be written by other users (mode 0666); it is 0600 now"));
+    std::string kept;
+    std::ifstream(folder() / "clipboard_history.sqlite") >> kept;
+    EXPECT_EQ(kept, "db");
 }
 
 TEST_F(StoragePrivacyTest, WhatAnotherUserOwnsIsRefusedEvenWhenItsModesArePrivate) {

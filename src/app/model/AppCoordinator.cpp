@@ -29,6 +29,7 @@ void AppCoordinator::startMenuBar() {
     manager->isMonitoringTemporarilyPausedProvider = [this, alive] {
         return !alive.expired() && isMonitoringTemporarilyPaused();
     };
+    manager->storageRefusalProvider = windows_.storageRefusal;
     manager->onToggleTemporaryMonitoringAction = bind(&AppCoordinator::toggleTemporaryMonitoring);
     manager->onClassificationAction = bind(&AppCoordinator::showClassification);
     manager->onSettingsAction = [this, alive] {

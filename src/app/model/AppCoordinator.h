@@ -52,6 +52,8 @@ public:
         std::function<void()> showClassification;
         std::function<std::unique_ptr<WindowPresenting>()> makeAboutWindow;
         std::function<std::unique_ptr<WindowPresenting>()> makeOnboardingWindow;
+        // Why the history is not open, for the tray menu.
+        std::function<std::optional<MenuBarStorageNotice>()> storageRefusal;
     };
 
     AppCoordinator(Services services, Windows windows);

@@ -224,7 +224,16 @@ std::string MenuBarManager::toolTip(MenuBarCaptureState state) const {
 std::vector<MenuBarItem> MenuBarManager::menuItems(MenuBarCaptureState state) const {
     std::vector<MenuBarItem> items;
     using K = L10nKey;
-    if (historyDamaged_) {
+    if (const auto refusal = storageRefusalProvider ? storageRefusalProvider() : std::nullopt) {
+        items.push_back({MenuBarItem::Kind::header,
+                         refusal->title,
+                         kPausedSymbol,
+                         refusal->detail,
+                         MenuBarAction::none,
+                         false,
+                         {}});
+        items.push_back(separator());
+    } else if (historyDamaged_) {
         // Short enough for a menu on any screen; the tool tip says how to recover.
         items.push_back({MenuBarItem::Kind::header,
                          L10n::text(K::historyDamagedMenuTitle),

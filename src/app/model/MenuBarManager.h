@@ -9,6 +9,7 @@
 // Main thread only.
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -56,6 +57,12 @@ struct MenuBarItem {
 };
 
 // What the widget shows.
+// A storage folder the history was not opened in: the menu's first line and its tool tip.
+struct MenuBarStorageNotice {
+    std::string title;
+    std::string detail;
+};
+
 struct MenuBarPresentation {
     bool showsIcon = false;       // "MenuBarShowIcon"
     bool hiddenBySystem = false;  // shown, but the desktop has no tray host
@@ -102,6 +109,8 @@ public:
     std::function<void()> onCheckForUpdatesAction;
     std::function<void()> onQuitAction;
     std::function<bool()> isMonitoringTemporarilyPausedProvider;
+    // Nothing while the history is open where it should be.
+    std::function<std::optional<MenuBarStorageNotice>()> storageRefusalProvider;
 
     static bool hasClipboardHistoryHotkey(const UserDefaults& userDefaults);
     static ObservedSettings readObservedSettings(const UserDefaults& userDefaults);

@@ -218,10 +218,15 @@ void OnboardingWindow::updateNavigation() {
     nextButton_->setText(lt(L10nKey::onboardingNext));
     finishButton_->setText(lt(L10nKey::onboardingStartUsing));
     backButton_->setEnabled(state.backEnabled);
-    nextButton_->setVisible(!state.isLastStep);
-    finishButton_->setVisible(state.isLastStep);
-    nextButton_->setDefault(!state.isLastStep);
-    finishButton_->setDefault(state.isLastStep);
+    // Each step starts with the focus on the way forward, moved before its button hides (Qt would hand it
+    // on to Back): on some desktops Return presses the focused button, whichever it is.
+    QPushButton* forward = state.isLastStep ? finishButton_ : nextButton_;
+    QPushButton* hidden = state.isLastStep ? nextButton_ : finishButton_;
+    forward->setVisible(true);
+    forward->setDefault(true);
+    hidden->setDefault(false);
+    forward->setFocus(Qt::OtherFocusReason);
+    hidden->setVisible(false);
 }
 
 void OnboardingWindow::goBack() {

@@ -45,6 +45,9 @@ std::optional<ClipboardFooterStatusPresentation> makeUpdateFooterStatusPresentat
 std::optional<ClipboardFooterStatusPresentation> chooseFooterStatusPresentation(
     const std::optional<ClipboardFooterErrorMessage>& errorMessage, DistributionChannel channel,
     const ClipboardFooterUpdateState& update, const UserDefaults& userDefaults) {
+    // Said before the search failures it causes.
+    if (!update.storageRefusal.empty())
+        return footerStatusPresentation(ClipboardFooterErrorMessage{update.storageRefusal});
     if (auto error = footerStatusPresentation(errorMessage)) return error;
     if (update.isHistoryDamaged)
         return footerStatusPresentation(

@@ -55,6 +55,8 @@ struct ClipboardFooterUpdateState {
     bool isUpdateAvailable = false;
     std::optional<std::string> availableVersion;
     bool isHistoryDamaged = false;
+    // Why the history is not open at all; empty while it is.
+    std::string storageRefusal;
 };
 
 // The error line: none for no message or a blank one; the short accessibility hint with its full text as tool

@@ -4,6 +4,7 @@
 // its caller exactly once: with the first chosen path when it is accepted, with nothing when it is cancelled
 // or destroyed unanswered.
 
+#include <QDialog>
 #include <QFileDialog>
 #include <filesystem>
 #include <functional>
@@ -13,5 +14,9 @@ namespace quorvane {
 
 void openFileDialog(QFileDialog* dialog,
                     std::function<void(std::optional<std::filesystem::path> chosen)> completion);
+
+// The same for any dialog; `chosen` reads its choice once it is accepted.
+void openChoosingDialog(QDialog* dialog, std::function<std::optional<std::filesystem::path>()> chosen,
+                        std::function<void(std::optional<std::filesystem::path> chosen)> completion);
 
 }  // namespace quorvane

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFileDialog>
 
+#include "platform/linux/ApplicationListDialog.h"
 #include "platform/linux/FileDialogAnswer.h"
 #include "platform/linux/XdgApplicationCatalog.h"
 
@@ -18,6 +19,12 @@ QString QtApplicationFilePicker::startFolder() {
 
 void QtApplicationFilePicker::chooseApplicationFile(const ApplicationFilePickerRequest& request,
                                                     Completion completion) {
+    if (!request.applications.empty()) {
+        auto* list = new ApplicationListDialog(request, parent_.data());
+        openChoosingDialog(
+            list, [list] { return list->chosenFile(); }, std::move(completion));
+        return;
+    }
     auto* dialog = new QFileDialog(parent_.data(), QString::fromStdString(request.title), startFolder());
     dialog->setOption(QFileDialog::DontUseNativeDialog);
     dialog->setFileMode(QFileDialog::ExistingFile);

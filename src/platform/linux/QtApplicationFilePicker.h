@@ -1,8 +1,8 @@
 #pragma once
 
-// The application-file picker as an application-modal QFileDialog (Qt's own, like the folder picker) on
-// ".desktop" files, starting in the user's or the system's applications folder, opened without a nested
-// event loop. Call on the main queue only.
+// The application-file picker, application-modal and opened without a nested event loop: the offered
+// applications by name and icon when the request lists them, else Qt's own file dialog on ".desktop" files,
+// starting in the user's or the system's applications folder. Call on the main queue only.
 
 #include <QPointer>
 #include <QWidget>

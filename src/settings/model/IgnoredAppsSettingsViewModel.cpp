@@ -1,5 +1,11 @@
 #include "settings/model/IgnoredAppsSettingsViewModel.h"
 
+#include <unicode/coll.h>
+#include <unicode/unistr.h>
+
+#include <algorithm>
+#include <memory>
+
 #include "base/WhitespaceTrimming.h"
 #include "l10n/AppLanguage.h"
 #include "l10n/L10n.h"
@@ -30,6 +36,30 @@ std::optional<InstalledApplication> IgnoredAppsSettingsViewModel::installedAppli
         if (entry.identifier == identifier) return entry;
     }
     return catalog_.applicationWithIdentifier(identifier);
+}
+
+std::vector<ApplicationFilePickerChoice> IgnoredAppsSettingsViewModel::pickerApplications() const {
+    std::vector<ApplicationFilePickerChoice> choices;
+    for (const auto& application : catalog_.installedApplications()) {
+        const std::string& name = application.localizedName(nameLocale());
+        choices.push_back(
+            {name.empty() ? application.identifier : name, application.icon, application.desktopFilePath});
+    }
+    // As people read names in that language (pinyin order for Chinese), letter case aside.
+    UErrorCode status = U_ZERO_ERROR;
+    const icu::Locale locale(AppLanguage::current() == AppLanguage::simplifiedChinese ? "zh" : "en");
+    std::unique_ptr<icu::Collator> collator(icu::Collator::createInstance(locale, status));
+    if (U_SUCCESS(status)) {
+        collator->setStrength(icu::Collator::SECONDARY);
+        std::stable_sort(choices.begin(), choices.end(), [&](const auto& left, const auto& right) {
+            UErrorCode order = U_ZERO_ERROR;
+            return collator->compareUTF8(left.name, right.name, order) == UCOL_LESS;
+        });
+    } else {
+        std::stable_sort(choices.begin(), choices.end(),
+                         [](const auto& left, const auto& right) { return left.name < right.name; });
+    }
+    return choices;
 }
 
 std::vector<std::string> IgnoredAppsSettingsViewModel::ignoredAppBundleIdentifiers() const {

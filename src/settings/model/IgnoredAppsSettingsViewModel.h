@@ -14,6 +14,7 @@
 
 #include "platform/AlertPresenter.h"
 #include "platform/ApplicationCatalog.h"
+#include "platform/ApplicationFilePicker.h"
 #include "platform/ApplicationFileReader.h"
 #include "platform/UserDefaults.h"
 #include "preferences/ClipboardIgnoredAppsSettings.h"
@@ -55,6 +56,10 @@ public:
     std::vector<std::string> ignoredAppBundleIdentifiers() const;
     // Nothing for a row past the end of the list.
     std::optional<IgnoredAppRow> row(std::size_t index);
+
+    // The applications the desktop offers, named in the interface language and sorted by that name, for the
+    // picker; each answers with its desktop file, so what is stored is what a dropped file gives.
+    std::vector<ApplicationFilePickerChoice> pickerApplications() const;
 
     // True when the name ends in ".desktop" (any case); the file is not read.
     static bool isApplicationBundle(const std::filesystem::path& file);

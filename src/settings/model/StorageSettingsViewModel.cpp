@@ -351,9 +351,20 @@ void StorageSettingsViewModel::clearHistory() {
 }
 
 std::string StorageSettingsViewModel::storageRefusalText() const {
-    const auto& refusal = services_.dataDirectoryManager.storageRefusal();
+    return storageRefusalText(services_.dataDirectoryManager);
+}
+
+std::string StorageSettingsViewModel::storageRefusalMenuTitle(
+    const DataDirectoryManager& dataDirectoryManager) {
+    const auto& refusal = dataDirectoryManager.storageRefusal();
     if (!refusal) return {};
-    const std::string path = services_.dataDirectoryManager.displayPath(refusal->path());
+    return L10n::text(L10nKey::storageRefusedMenuTitle, dataDirectoryManager.displayPath(refusal->path()));
+}
+
+std::string StorageSettingsViewModel::storageRefusalText(const DataDirectoryManager& dataDirectoryManager) {
+    const auto& refusal = dataDirectoryManager.storageRefusal();
+    if (!refusal) return {};
+    const std::string path = dataDirectoryManager.displayPath(refusal->path());
     switch (refusal->problem()) {
         case StoragePrivacyError::Problem::foreignOwner:
             return L10n::text(L10nKey::storageRefusedForeignOwner, path);

@@ -107,6 +107,9 @@ public:
     std::string clearHistoryDescriptionText() const;
     // Why the history was not opened in the storage folder (it is not this user's alone); empty when it was.
     std::string storageRefusalText() const;
+    static std::string storageRefusalText(const DataDirectoryManager& dataDirectoryManager);
+    // The same, short enough for a menu line that names the folder; empty when it was opened.
+    static std::string storageRefusalMenuTitle(const DataDirectoryManager& dataDirectoryManager);
 
     // Counts the history and scans the directory again; the running load, if any, is dropped.
     void loadStorageUsageSummary();

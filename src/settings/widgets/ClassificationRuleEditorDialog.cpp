@@ -37,6 +37,9 @@ QWidget* row(const QString& title, QWidget* control) {
     label->setFont(font);
     label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     label->setFixedWidth(140);
+    // The check box says its own text; the label names the others.
+    if (control->accessibleName().isEmpty() && !qobject_cast<QCheckBox*>(control))
+        nameAfterLabel(label, control);
     layout->addWidget(label);
     layout->addWidget(control, 1);
     widget->setMinimumHeight(28);

@@ -48,7 +48,8 @@ ClassificationTestTab::ClassificationTestTab(ClassificationSettingsViewModel& vi
     applySecondaryLabelStyle(description);
     layout->addWidget(description);
     layout->addSpacing(2);
-    layout->addWidget(mediumLabel(QStringLiteral("Test Input"), card));
+    auto* inputLabel = mediumLabel(QStringLiteral("Test Input"), card);
+    layout->addWidget(inputLabel);
 
     const QFont mono = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     // A plain text editor: quotes and dashes stay as typed.
@@ -56,12 +57,18 @@ ClassificationTestTab::ClassificationTestTab(ClassificationSettingsViewModel& vi
     input_->setFont(mono);
     input_->setMinimumHeight(120);
     input_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    // A sample needs no tab characters; Tab goes on to Detect.
+    input_->setTabChangesFocus(true);
+    nameAfterLabel(inputLabel, input_);
     layout->addWidget(input_, 3);
     layout->addSpacing(2);
     layout->addWidget(detectButton_, 0, Qt::AlignLeft);
     layout->addSpacing(2);
-    layout->addWidget(mediumLabel(QStringLiteral("Detection Result"), card));
+    auto* resultLabel = mediumLabel(QStringLiteral("Detection Result"), card);
+    layout->addWidget(resultLabel);
     result_->setParent(card);
+    result_->setTabChangesFocus(true);
+    nameAfterLabel(resultLabel, result_);
     result_->setFont(mono);
     result_->setReadOnly(true);
     result_->setMinimumHeight(160);

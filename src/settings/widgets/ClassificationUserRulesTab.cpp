@@ -1,8 +1,8 @@
 #include "settings/widgets/ClassificationUserRulesTab.h"
 
-#include <QCheckBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalBlocker>
@@ -22,6 +22,9 @@ namespace {
 QString qs(const std::string& text) {
     return QString::fromStdString(text);
 }
+
+constexpr int kEnabledColumn = 0;
+constexpr int kRuleIdRole = Qt::UserRole;
 
 }  // namespace
 
@@ -89,7 +92,12 @@ ClassificationUserRulesTab::ClassificationUserRulesTab(ClassificationSettingsVie
     connect(deleteButton_, &QPushButton::clicked, this, [this] { deleteSelected(); });
     connect(moveUpButton_, &QPushButton::clicked, this, [this] { moveSelected(-1); });
     connect(moveDownButton_, &QPushButton::clicked, this, [this] { moveSelected(+1); });
-    connect(table_, &QTableWidget::cellDoubleClicked, this, [this] { editSelected(); });
+    // Whatever changed the check (the mouse, Space, a screen reader's toggle), it is stored.
+    connect(table_, &QTableWidget::itemChanged, this, [this](QTableWidgetItem* item) { storeEnabled(item); });
+    table_->installEventFilter(this);
+    connect(table_, &QTableWidget::cellDoubleClicked, this, [this](int, int column) {
+        if (column != kEnabledColumn) editSelected();
+    });
     connect(table_, &QTableWidget::itemSelectionChanged, this, [this] { updateButtons(); });
     reload();
 }
@@ -97,30 +105,20 @@ ClassificationUserRulesTab::ClassificationUserRulesTab(ClassificationSettingsVie
 void ClassificationUserRulesTab::reload() {
     const auto previous = selectedRow();
     const auto& rules = viewModel_.userRules();
+    const QSignalBlocker block(table_);
     table_->clearContents();
     table_->setRowCount(static_cast<int>(rules.size()));
     for (std::size_t i = 0; i < rules.size(); ++i) {
         const auto& rule = rules[i];
         const int row = static_cast<int>(i);
-        auto* holder = new QWidget;
-        auto* holderLayout = new QHBoxLayout(holder);
-        holderLayout->setContentsMargins(0, 0, 0, 0);
-        auto* box = new QCheckBox(holder);
-        box->setChecked(rule.isEnabled);
-        holderLayout->addWidget(box, 0, Qt::AlignCenter);
-        const std::string id = rule.id;
-        connect(box, &QCheckBox::toggled, this, [this, box, id](bool on) {
-            // The row's rule by id: a reload may have moved it since the box was made.
-            QPointer<QCheckBox> guard(box);
-            const bool stored = viewModel_.setRuleEnabled(id, on);
-            if (guard) {
-                const QSignalBlocker block(guard.data());
-                guard->setChecked(stored);
-            }
-            QMetaObject::invokeMethod(
-                this, [this] { reload(); }, Qt::QueuedConnection);
-        });
-        table_->setCellWidget(row, 0, holder);
+        auto* enabled = new QTableWidgetItem;
+        enabled->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
+        enabled->setCheckState(rule.isEnabled ? Qt::Checked : Qt::Unchecked);
+        enabled->setData(kRuleIdRole, qs(rule.id));
+        // A cell with no text of its own: a screen reader says the column and whose rule it is.
+        enabled->setData(Qt::AccessibleTextRole, table_->horizontalHeaderItem(kEnabledColumn)->text());
+        enabled->setData(Qt::AccessibleDescriptionRole, qs(rule.name));
+        table_->setItem(row, kEnabledColumn, enabled);
         table_->setItem(row, 1, new QTableWidgetItem(qs(rule.name)));
         table_->setItem(row, 2, new QTableWidgetItem(qs(rule.conditionSummary())));
         table_->setItem(row, 3, new QTableWidgetItem(qs(rule.resultClassification)));
@@ -129,6 +127,30 @@ void ClassificationUserRulesTab::reload() {
         table_->selectRow(static_cast<int>(*previous));
     }
     updateButtons();
+}
+
+void ClassificationUserRulesTab::storeEnabled(QTableWidgetItem* item) {
+    if (!item || item->column() != kEnabledColumn) return;
+    const std::string id = item->data(kRuleIdRole).toString().toStdString();
+    viewModel_.setRuleEnabled(id, item->checkState() == Qt::Checked);
+    // By id and queued: the item belongs to the signal being delivered, and the rules may have moved.
+    QMetaObject::invokeMethod(
+        this, [this] { reload(); }, Qt::QueuedConnection);
+}
+
+bool ClassificationUserRulesTab::eventFilter(QObject* watched, QEvent* event) {
+    // Space toggles the row's rule whichever of its cells has the focus.
+    if (watched == table_ && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const int row = table_->currentRow();
+        if (key->key() == Qt::Key_Space && key->modifiers() == Qt::NoModifier && row >= 0) {
+            if (QTableWidgetItem* enabled = table_->item(row, kEnabledColumn)) {
+                enabled->setCheckState(enabled->checkState() == Qt::Checked ? Qt::Unchecked : Qt::Checked);
+                return true;
+            }
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 std::optional<std::size_t> ClassificationUserRulesTab::selectedRow() const {

@@ -1,8 +1,8 @@
 #pragma once
-// The "User Rules" tab: the rules in a table with an Enabled checkbox per row, and Add, Edit (or a double
-// click), Delete, Move Up and Move Down (rules run in list order). Each change is stored at once. A rule the
-// editor commits that fails validation is reported in an alert, then the editor opens again with what the
-// user typed. Main thread only.
+// The "User Rules" tab: the rules in a table with a checkable Enabled cell per row, and Add, Edit (or a
+// double click), Delete, Move Up and Move Down (rules run in list order). Each change is stored at once. A
+// rule the editor commits that fails validation is reported in an alert, then the editor opens again with
+// what the user typed. Main thread only.
 
 #include <QPointer>
 #include <QWidget>
@@ -14,6 +14,7 @@
 
 class QPushButton;
 class QTableWidget;
+class QTableWidgetItem;
 
 namespace quorvane {
 
@@ -38,7 +39,11 @@ public:
 
     void reload();
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    void storeEnabled(QTableWidgetItem* item);
     // `ruleId` is the rule being edited (none when adding); `keptDraft` what the user typed before a failed
     // save.
     void openEditor(const std::optional<std::string>& ruleId,

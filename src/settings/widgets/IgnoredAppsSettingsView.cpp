@@ -177,7 +177,8 @@ void IgnoredAppsSettingsView::addIgnoredApps(const IgnoredAppsDropTarget::Files&
 
 void IgnoredAppsSettingsView::addButtonClicked() {
     const ApplicationFilePickerRequest request{L10n::text(L10nKey::appFilterSelectAppToIgnore),
-                                               L10n::text(L10nKey::appFilterAddButton)};
+                                               L10n::text(L10nKey::appFilterAddButton),
+                                               viewModel_.pickerApplications()};
     services_.filePicker.chooseApplicationFile(
         request, [page = QPointer<IgnoredAppsSettingsView>(this)](std::optional<std::filesystem::path> file) {
             if (page && file) page->addIgnoredApps({*file});

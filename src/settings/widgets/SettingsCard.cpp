@@ -1,5 +1,6 @@
 #include "settings/widgets/SettingsCard.h"
 
+#include <QLabel>
 #include <QPainter>
 #include <QPainterPath>
 
@@ -11,6 +12,13 @@ void applySecondaryLabelStyle(QWidget* label) {
     color.setAlphaF(0.62);
     palette.setColor(QPalette::WindowText, color);
     label->setPalette(palette);
+}
+
+void nameAfterLabel(QLabel* label, QWidget* control) {
+    label->setBuddy(control);
+    QString name = label->text().remove('&').trimmed();
+    while (name.endsWith(':') || name.endsWith(QChar(0xFF1A))) name.chop(1);
+    control->setAccessibleName(name.trimmed());
 }
 
 SettingsCard::SettingsCard(QWidget* parent) : QFrame(parent) {

@@ -4,10 +4,15 @@
 
 #include <QFrame>
 
+class QLabel;
+
 namespace quorvane {
 
 // Secondary text: the window text colour at reduced opacity, so it follows light and dark palettes.
 void applySecondaryLabelStyle(QWidget* label);
+// Makes `label` the visible title of `control` and names the control after it, without the trailing colon,
+// so a screen reader says what the field is for.
+void nameAfterLabel(QLabel* label, QWidget* control);
 
 class SettingsCard : public QFrame {
     Q_OBJECT

@@ -200,8 +200,10 @@ void ShortcutsSettingsViewController::buildLayout(const std::string& appDisplayN
     monitor.rows->addWidget(makeSettingsDescriptionLabel(text(L10nKey::generalClipboardMonitorDescription)));
     auto* sizeRow = new QHBoxLayout;
     sizeRow->setSpacing(8);
-    sizeRow->addWidget(new QLabel(text(L10nKey::generalMaxSizeLabel), monitor.card));
+    auto* maxSizeLabel = new QLabel(text(L10nKey::generalMaxSizeLabel), monitor.card);
+    sizeRow->addWidget(maxSizeLabel);
     maxSizeField_ = new QLineEdit(monitor.card);
+    nameAfterLabel(maxSizeLabel, maxSizeField_);
     maxSizeField_->setFixedWidth(56);
     maxSizeField_->setAlignment(Qt::AlignCenter);
     sizeRow->addWidget(maxSizeField_);
@@ -211,6 +213,9 @@ void ShortcutsSettingsViewController::buildLayout(const std::string& appDisplayN
     maxSizeStepUp_->setArrowType(Qt::UpArrow);
     maxSizeStepDown_ = new QToolButton(monitor.card);
     maxSizeStepDown_->setArrowType(Qt::DownArrow);
+    // Arrows alone say nothing to a screen reader.
+    maxSizeStepUp_->setAccessibleName(text(L10nKey::generalMaxSizeIncrease));
+    maxSizeStepDown_->setAccessibleName(text(L10nKey::generalMaxSizeDecrease));
     for (QToolButton* button : {maxSizeStepUp_, maxSizeStepDown_}) {
         button->setFixedSize(18, 12);
         button->setAutoRepeat(true);

@@ -107,6 +107,28 @@ TEST_F(MenuBarFixture, ADamagedHistoryIsTheMenusFirstLineUntilTheStorageFolderCh
     EXPECT_EQ(titles(*manager)[0], "Clipboard History");
 }
 
+TEST_F(MenuBarFixture, ARefusedStorageFolderIsTheMenusFirstLineEvenOverADamagedHistory) {
+    auto manager = make();
+    std::optional<MenuBarStorageNotice> refusal =
+        MenuBarStorageNotice{"Copies are not saved: /srv/shared is not yours alone", "Other users can write"};
+    manager->storageRefusalProvider = [&] { return refusal; };
+    notifications.post(ClipboardHistoryRepository::historyDamagedNotification);
+    loop.runUntilIdle();
+    manager->menuNeedsUpdate();
+    const auto refused = titles(*manager);
+    ASSERT_GE(refused.size(), 3u);
+    EXPECT_EQ(refused[0], "Copies are not saved: /srv/shared is not yours alone");
+    EXPECT_EQ(manager->presentation().items[0].accessibilityText, "Other users can write");
+    EXPECT_FALSE(manager->presentation().items[0].enabled);
+    EXPECT_EQ(refused[1], "-");
+    EXPECT_EQ(std::count(refused.begin(), refused.end(), "History file damaged: copies are not saved"), 0);
+
+    // Once the history opens, the menu says what still holds.
+    refusal.reset();
+    manager->menuNeedsUpdate();
+    EXPECT_EQ(titles(*manager)[0], "History file damaged: copies are not saved");
+}
+
 TEST_F(MenuBarFixture, UpdateItemFollowsTheUpdaterAndTintsTheIcon) {
     auto manager = make();
     EXPECT_EQ(find(*manager, MenuBarAction::checkForUpdates), nullptr);

@@ -93,7 +93,7 @@ protected:
 TEST_F(ClipboardPanelControllerTest, ADamagedHistoryIsSaidInFullInTheFooterInEachLanguageAndPalette) {
     StandardAppLanguage language(defaults);
     ClipboardPanelController::Options options;
-    options.updateState = [] { return ClipboardFooterUpdateState{false, std::nullopt, true}; };
+    options.updateState = [] { return ClipboardFooterUpdateState{false, std::nullopt, true, {}}; };
     controller = std::make_unique<ClipboardPanelController>(
         ClipboardPanelController::Dependencies{viewModel, defaults, loop, clock, pasteboard, screens,
                                                activation, poster, trust},

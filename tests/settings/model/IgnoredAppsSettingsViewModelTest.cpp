@@ -81,6 +81,33 @@ TEST_F(IgnoredAppsSettingsViewModelTest, RowsAreTheNormalisedStoredListWithNames
     EXPECT_EQ(model_.row(0)->displayName, "Bitwarden");
 }
 
+TEST_F(IgnoredAppsSettingsViewModelTest, ThePickerOffersApplicationsByTheirNamesInNameOrder) {
+    InstalledApplication hidden;
+    hidden.identifier = "org.example.Helper";
+    hidden.name = "A Helper";
+    hidden.noDisplay = true;
+    catalog_.install(hidden);
+    InstalledApplication zoo;
+    zoo.identifier = "aaa.zoo";
+    zoo.name = "zoo";
+    zoo.desktopFilePath = "/usr/share/applications/aaa.zoo.desktop";
+    catalog_.install(zoo);
+    const auto names = [this] {
+        std::vector<std::string> shown;
+        for (const auto& choice : model_.pickerApplications()) shown.push_back(choice.name);
+        return shown;
+    };
+    // Sorted by name, letter case aside, never by the file name; what the desktop does not offer is left out.
+    EXPECT_EQ(names(), (std::vector<std::string>{"Bitwarden", "KeePassXC", "Terminal", "zoo"}));
+    const auto choices = model_.pickerApplications();
+    EXPECT_EQ(choices[1], (ApplicationFilePickerChoice{"KeePassXC", "keepassxc", ""}));
+    EXPECT_EQ(choices[3].file, fs::path("/usr/share/applications/aaa.zoo.desktop"));
+
+    defaults_.set("AppLanguage", std::string("zh-Hans"));
+    StandardAppLanguage language(defaults_);
+    EXPECT_EQ(names(), (std::vector<std::string>{"Bitwarden", "KeePassXC 密码库", "Terminal", "zoo"}));
+}
+
 TEST_F(IgnoredAppsSettingsViewModelTest, AddingSortsFilesIntoAddedListedAndInvalid) {
     const fs::path terminal = applicationFile("org.gnome.Terminal.desktop", "org.gnome.Terminal");
     const fs::path upper = applicationFile("Shouting.DESKTOP", "Shouting");

@@ -130,11 +130,21 @@ TEST_F(ClassificationWindowTest, RulesTabAddsEditsTogglesAndDeletes) {
     editor->commitButton()->click();
     EXPECT_EQ(storedRules()[0].resultClassification, "Finance");
 
-    auto* box = tab->table()->cellWidget(0, 0)->findChild<QCheckBox*>();
-    box->click();
+    // Space on any cell of the row switches its rule, back and forth, and each state is stored.
+    tab->table()->setFocus();
+    tab->table()->setCurrentCell(0, 2);
+    QTest::keyClick(tab->table(), Qt::Key_Space);
     EXPECT_FALSE(storedRules()[0].isEnabled);
     QCoreApplication::processEvents();
     EXPECT_EQ(tab->table()->rowCount(), 1);
+    EXPECT_EQ(tab->table()->item(0, 0)->checkState(), Qt::Unchecked);
+    tab->table()->setCurrentCell(0, 0);
+    QTest::keyClick(tab->table(), Qt::Key_Space);
+    EXPECT_TRUE(storedRules()[0].isEnabled);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(tab->table()->item(0, 0)->checkState(), Qt::Checked);
+    EXPECT_EQ(tab->table()->item(0, 0)->data(Qt::AccessibleTextRole).toString(), "Enabled");
+    EXPECT_EQ(tab->table()->item(0, 0)->data(Qt::AccessibleDescriptionRole).toString(), "Invoices");
 
     tab->table()->selectRow(0);
     tab->deleteButton()->click();
@@ -176,7 +186,7 @@ TEST_F(ClassificationWindowTest, RulesTabMovesTheSelectedRuleWithinTheListAndKee
     EXPECT_TRUE(tab->moveUpButton()->isEnabled() && tab->moveDownButton()->isEnabled());
 
     // The order is what classification runs: the moved rule's id and switch travel with it.
-    tab->table()->cellWidget(1, 0)->findChild<QCheckBox*>()->click();
+    tab->table()->item(1, 0)->setCheckState(Qt::Unchecked);
     EXPECT_EQ(storedRules()[1].id, "First-id");
     EXPECT_FALSE(storedRules()[1].isEnabled);
 }

@@ -132,7 +132,8 @@ TEST_F(IgnoredAppsSettingsViewTest, PickedApplicationsAreAddedAndRemovingSelects
     picker_.script({terminal, editor, std::nullopt});
     for (int click = 0; click < 3; ++click) QTest::mouseClick(page_->addButton(), Qt::LeftButton);
     ASSERT_EQ(picker_.requests.size(), 3u);
-    EXPECT_EQ(picker_.requests[0], (ApplicationFilePickerRequest{"Select App to Ignore", "Add"}));
+    EXPECT_EQ(picker_.requests[0],
+              (ApplicationFilePickerRequest{"Select App to Ignore", "Add", {{"Terminal", "", ""}}}));
     EXPECT_EQ(stored(), (std::vector<std::string>{"org.gnome.Terminal", "org.gnome.TextEditor"}));
     EXPECT_EQ(page_->list()->item(0)->text(), "Terminal");
 
