@@ -46,11 +46,11 @@ TEST(ClipboardFooterStatusPresentationTest, TheAccessibilityHintIsRecognisedByIt
 
 TEST(ClipboardFooterStatusPresentationTest, TheUpdateNoticeShowsOnlyWhereTheMenuBarCannotCarryIt) {
     InMemoryUserDefaults defaults;
-    const ClipboardFooterUpdateState update{true, std::string(" 2.1 \n")};
+    const ClipboardFooterUpdateState update{true, std::string(" 2.1 \n"), false, {}};
     EXPECT_FALSE(
         makeUpdateFooterStatusPresentation(DistributionChannel::direct, update, defaults).has_value())
         << "the visible menu-bar icon carries it";
-    EXPECT_FALSE(makeUpdateFooterStatusPresentation(DistributionChannel::direct, {false, "2.1"}, defaults));
+    EXPECT_FALSE(makeUpdateFooterStatusPresentation(DistributionChannel::direct, {false, "2.1", false, {}}, defaults));
 
     defaults.set(SettingsKey::menuBarStatusItemHiddenBySystem, DefaultsValue(true));
     const auto notice = makeUpdateFooterStatusPresentation(DistributionChannel::direct, update, defaults);
@@ -67,7 +67,7 @@ TEST(ClipboardFooterStatusPresentationTest, TheUpdateNoticeShowsOnlyWhereTheMenu
     defaults.remove(SettingsKey::menuBarStatusItemHiddenBySystem);
     setMenuBarShowIcon(defaults, false);
     const auto versionless =
-        makeUpdateFooterStatusPresentation(DistributionChannel::direct, {true, std::string("  ")}, defaults);
+        makeUpdateFooterStatusPresentation(DistributionChannel::direct, {true, std::string("  "), false, {}}, defaults);
     ASSERT_TRUE(versionless.has_value());
     EXPECT_EQ(versionless->message, L10n::text(L10nKey::updateReady));
 }
@@ -75,7 +75,7 @@ TEST(ClipboardFooterStatusPresentationTest, TheUpdateNoticeShowsOnlyWhereTheMenu
 TEST(ClipboardFooterStatusPresentationTest, TheErrorWinsOverTheUpdateNotice) {
     InMemoryUserDefaults defaults;
     setMenuBarShowIcon(defaults, false);
-    const ClipboardFooterUpdateState update{true, std::string("2.1")};
+    const ClipboardFooterUpdateState update{true, std::string("2.1"), false, {}};
     const auto error = chooseFooterStatusPresentation(ClipboardFooterErrorMessage{"Broken"},
                                                       DistributionChannel::direct, update, defaults);
     EXPECT_EQ(error->message, "Broken");
@@ -93,7 +93,7 @@ TEST(ClipboardFooterStatusPresentationTest, TheErrorWinsOverTheUpdateNotice) {
 TEST(ClipboardFooterStatusPresentationTest, ADamagedHistoryOutranksTheUpdateNoticeButNotTheListsError) {
     InMemoryUserDefaults defaults;
     setMenuBarShowIcon(defaults, false);
-    const ClipboardFooterUpdateState damaged{true, std::string("2.1"), true};
+    const ClipboardFooterUpdateState damaged{true, std::string("2.1"), true, {}};
     const auto shown =
         chooseFooterStatusPresentation(std::nullopt, DistributionChannel::direct, damaged, defaults);
     ASSERT_TRUE(shown);
