@@ -13,6 +13,9 @@
 #   --clear-every S     seconds between Clear All History runs, 0 for none (default: 900)
 #   --move-every S      seconds between storage moves (there and back), 0 for none (default: 1200)
 #   --work-dir DIR      where the run keeps its display, settings, storage and log (default: a new temp folder)
+#   --owners KIND       long: one program owns the clipboard for every copy (default); short: every copy is
+#                       a new xclip process, every --image-every-th copy a picture (default 10), and every
+#                       --new-app-every-th copy from a terminal of a class never seen before (default 0: none)
 # Needs Xvfb, openbox, dbus-daemon, at-spi-bus-launcher, xdotool, xclip, xprop and python3.
 # Exit status: 0 when the program lived to the end with no report, kept every copy and could be driven (the
 # panel shown, at most one UI step in ten failed); 1 otherwise; 2 on bad use.
@@ -28,6 +31,9 @@ SEARCH_EVERY=4
 CLEAR_EVERY=900
 MOVE_EVERY=1200
 WORK=
+OWNERS=long
+IMAGE_EVERY=10
+NEW_APP_EVERY=0
 
 usage() { sed -n '2,20p' "$0" | sed 's/^# \{0,1\}//'; exit 2; }
 seconds_of() {
@@ -47,12 +53,16 @@ while [ $# -gt 0 ]; do
         --clear-every) CLEAR_EVERY=$2; shift 2 ;;
         --move-every) MOVE_EVERY=$2; shift 2 ;;
         --work-dir) WORK=$2; shift 2 ;;
+        --owners) OWNERS=$2; shift 2 ;;
+        --image-every) IMAGE_EVERY=$2; shift 2 ;;
+        --new-app-every) NEW_APP_EVERY=$2; shift 2 ;;
         -h|--help) usage ;;
         *) echo "soak: unknown option $1" >&2; usage ;;
     esac
 done
 DURATION_S=$(seconds_of "$DURATION")
-case "$DURATION_S$RATE$SEARCH_EVERY$CLEAR_EVERY$MOVE_EVERY" in
+case "$OWNERS" in long|short) ;; *) echo "soak: --owners is long or short" >&2; exit 2 ;; esac
+case "$DURATION_S$RATE$SEARCH_EVERY$CLEAR_EVERY$MOVE_EVERY$IMAGE_EVERY$NEW_APP_EVERY" in
     *[!0-9.]*) echo "soak: durations and the rate are numbers" >&2; exit 2 ;;
 esac
 PROGRAM=$(cd "$BUILD_DIR" 2>/dev/null && pwd)/quorvane
@@ -146,7 +156,12 @@ $SAMPLE watch --pid "$APP_PID" --work "$WORK" --interval 5 &
 PIDS+=($!)
 
 # Copies, each with a marker the report finds again: plain, CJK, emoji, long lines, several lines, JSON, URLs.
-$PY "$HERE/soak_copier.py" --rate "$RATE" --work "$WORK" > "$WORK/copier.log" 2>&1 &
+if [ "$OWNERS" = short ]; then
+    $PY "$HERE/soak_owners.py" --rate "$RATE" --work "$WORK" --image-every "$IMAGE_EVERY" \
+        --new-app-every "$NEW_APP_EVERY" > "$WORK/copier.log" 2>&1 &
+else
+    $PY "$HERE/soak_copier.py" --rate "$RATE" --work "$WORK" > "$WORK/copier.log" 2>&1 &
+fi
 PIDS+=($!)
 
 hold() { xdotool keydown "$1"; sleep 0.12; xdotool keyup "$1"; }

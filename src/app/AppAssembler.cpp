@@ -75,6 +75,8 @@ struct AppAssembler::BuiltServices {
     std::unique_ptr<SystemClipboardCopyIntentMonitor> copyIntentMonitor;
     std::unique_ptr<ClipboardHistoryAutoCleanupRunner> autoCleanupRunner;
     std::unique_ptr<ClipboardPayloadReader> payloadReader;
+    // None while capture is held during a storage move.
+    std::unique_ptr<ClipboardTextRecognitionBacklog> recognitionBacklog;
     std::shared_ptr<ClipboardMonitor> monitor;
     std::unique_ptr<ClipboardHistoryManager> historyManager;
     std::shared_ptr<ClipboardSearchService> searchService;
@@ -230,6 +232,8 @@ std::shared_ptr<AppAssembler::BuiltServices> AppAssembler::build() {
         return nullptr;
     }
 
+    built->recognitionBacklog = std::make_unique<ClipboardTextRecognitionBacklog>(
+        dataDirectoryManager.storageDirectoryURL() / recognitionBacklogFileName);
     attachCapture(*built, built->repository);
 
     built->historyManager = std::make_unique<ClipboardHistoryManager>(built->repository, built->monitor);
@@ -265,7 +269,8 @@ void AppAssembler::attachCapture(BuiltServices& built,
         ClipboardMonitor::Services{std::move(repository), built.imageTextRecognizer,
                                    *built.classificationService, *platform_.standardDefaults,
                                    *built.autoCleanupRunner, distributionChannel(),
-                                   platform_.accessibilityPermissionManager, *built.copyIntentMonitor},
+                                   platform_.accessibilityPermissionManager, *built.copyIntentMonitor,
+                                   built.recognitionBacklog.get()},
         ClipboardMonitorCadence{0.25, 0.03, 1.2, std::nullopt});
 }
 

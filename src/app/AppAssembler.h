@@ -83,6 +83,8 @@ public:
     };
 
     static constexpr const char* searchIndexFileName = "clipboard_search.sqlite";
+    // Pictures a stop left waiting for text recognition.
+    static constexpr const char* recognitionBacklogFileName = "clipboard_recognition_backlog";
     static constexpr double minimumCleanupInterval = 3600;
 
     // Puts the null objects in place, then builds the clipboard services.

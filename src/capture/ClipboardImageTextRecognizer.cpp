@@ -33,6 +33,9 @@ std::string ClipboardImageTextRecognizer::text(const TextRecognitionOutcome& out
             case ImageTextRecognitionError::Kind::recognition:
                 Logger::error("OCR recognition error: " + outcome.error->description, logCategory);
                 break;
+            case ImageTextRecognitionError::Kind::cancelled:
+                // A stop, not a failure: whoever asked keeps the picture for later.
+                break;
         }
         return {};
     }

@@ -1,5 +1,6 @@
 #include "capture/ClipboardMonitor.h"
 
+#include <algorithm>
 #include <string>
 #include <utility>
 
@@ -34,6 +35,12 @@ ClipboardMonitor::ClipboardMonitor(Platform platform, Services services, Clipboa
 
 ClipboardMonitor::~ClipboardMonitor() {
     stop();
+    if (services_.recognitionBacklog && !awaitingRecognition_.empty()) {
+        services_.recognitionBacklog->keep(awaitingRecognition_);
+        Logger::info("Stopped with " + std::to_string(awaitingRecognition_.size()) +
+                         " pictures waiting for text recognition; they are recognised after the next start",
+                     logCategory);
+    }
 }
 
 void ClipboardMonitor::startMonitoring(bool runCleanup) {
@@ -50,6 +57,10 @@ void ClipboardMonitor::startMonitoring(bool runCleanup) {
     }
     startCopyIntentMonitorIfPossible();
     scheduleNextCheck(0, true);
+    if (!hasTakenBacklog_) {
+        hasTakenBacklog_ = true;
+        resumeRecognitionBacklog();
+    }
 }
 
 void ClipboardMonitor::stopMonitoring() {
@@ -222,7 +233,7 @@ void ClipboardMonitor::captureImage(const ClipboardImagePayload& payload,
     const std::string title = ClipboardEntryTitle::image(payload.dimensions);
     services_.repository->saveImageItem(id, title, "", payload.imageData, bundleIdentifier, std::nullopt,
                                         usage.lastAccessedAt, usage.accessCount);
-    if (recognizeText) startTextRecognition(payload.imageData, id);
+    if (recognizeText) startTextRecognition(payload.imageData, id, false);
 }
 
 void ClipboardMonitor::captureText(const ClipboardTextPayload& payload,
@@ -252,16 +263,71 @@ std::optional<std::string> ClipboardMonitor::classify(const std::string& text) {
     return result.primaryClassification;
 }
 
-void ClipboardMonitor::startTextRecognition(const Data& imageData, const std::string& id) {
+void ClipboardMonitor::startTextRecognition(const Data& imageData, const std::string& id, bool fromBacklog) {
+    if (!fromBacklog) awaitingRecognition_.push_back(id);
     std::weak_ptr<ClipboardMonitor*> weak = lifetime_;
     MainQueue& mainQueue = platform_.mainQueue;
     // The answer comes on the recogniser's worker; it is stored from the main queue, and only while this
     // monitor (and so the repository it was captured into) is still in service.
-    services_.imageTextRecognizer->recognizeText(imageData, [weak, &mainQueue, id](std::string text) {
-        mainQueue.post([weak, id, text = std::move(text)] {
-            if (auto self = weak.lock()) (*self)->applyOCRResult(id, text);
+    services_.imageTextRecognizer->recognizeText(
+        imageData, [weak, &mainQueue, id, fromBacklog](std::string text) {
+            mainQueue.post([weak, id, fromBacklog, text = std::move(text)] {
+                auto self = weak.lock();
+                if (!self) return;
+                (*self)->applyOCRResult(id, text);
+                (*self)->forgetAwaitingRecognition(id);
+                if (fromBacklog) {
+                    (*self)->isRecognizingFromBacklog_ = false;
+                    (*self)->recognizeNextFromBacklog();
+                }
+            });
         });
-    });
+}
+
+void ClipboardMonitor::resumeRecognitionBacklog() {
+    if (!services_.recognitionBacklog) return;
+    std::vector<std::string> ids = services_.recognitionBacklog->take();
+    if (ids.empty()) return;
+    if (!clipboardMonitorImageOCREnabled(services_.userDefaults)) {
+        Logger::info("Text recognition is off; " + std::to_string(ids.size()) +
+                         " pictures left from the last run stay without recognised text",
+                     logCategory);
+        return;
+    }
+    Logger::info("Recognising the text of " + std::to_string(ids.size()) + " pictures left from the last run",
+                 logCategory);
+    for (auto& id : ids) {
+        awaitingRecognition_.push_back(id);
+        backlogToRecognize_.push_back(std::move(id));
+    }
+    recognizeNextFromBacklog();
+}
+
+void ClipboardMonitor::recognizeNextFromBacklog() {
+    if (isRecognizingFromBacklog_ || backlogToRecognize_.empty()) return;
+    const std::string id = std::move(backlogToRecognize_.front());
+    backlogToRecognize_.pop_front();
+    isRecognizingFromBacklog_ = true;
+    std::weak_ptr<ClipboardMonitor*> weak = lifetime_;
+    services_.repository->getContentSnapshotById(
+        id, [weak, id](std::optional<ClipboardHistoryContentSnapshot> content) {
+            auto self = weak.lock();
+            if (!self) return;
+            ClipboardMonitor& monitor = **self;
+            // Deleted since, or recognised after all: nothing left to do for it.
+            if (content && content->imageData && !content->ocrText) {
+                monitor.startTextRecognition(*content->imageData, id, true);
+                return;
+            }
+            monitor.forgetAwaitingRecognition(id);
+            monitor.isRecognizingFromBacklog_ = false;
+            monitor.recognizeNextFromBacklog();
+        });
+}
+
+void ClipboardMonitor::forgetAwaitingRecognition(const std::string& id) {
+    const auto found = std::find(awaitingRecognition_.begin(), awaitingRecognition_.end(), id);
+    if (found != awaitingRecognition_.end()) awaitingRecognition_.erase(found);
 }
 
 ClipboardMonitor::OCRUpdate ClipboardMonitor::ocrUpdate(const std::string& recognizedText) {

@@ -9,6 +9,7 @@
 // the application container; everything else reaches it through ClipboardMonitorProtocol. Main thread only.
 
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <optional>
 #include <string>
@@ -19,6 +20,7 @@
 #include "capture/ClipboardMonitorCadence.h"
 #include "capture/ClipboardMonitorProtocol.h"
 #include "capture/ClipboardPayloadReader.h"
+#include "capture/ClipboardTextRecognitionBacklog.h"
 #include "classification/ClipboardClassificationDetecting.h"
 #include "history/ClipboardHistoryRepositoryProtocol.h"
 #include "platform/Clock.h"
@@ -53,18 +55,24 @@ public:
         DistributionChannel distributionChannel;
         const AccessibilityPermissionManagerProtocol& accessibilityPermissionManager;
         ClipboardCopyIntentMonitoring& copyIntentMonitor;
+        // Where pictures still waiting for recognition are kept when the monitor goes, and found again at
+        // its first start; none keeps nothing.
+        ClipboardTextRecognitionBacklog* recognitionBacklog = nullptr;
     };
 
     // Built stopped, with the pasteboard's current change count taken as seen. What Platform and Services
     // refer to must outlive the monitor.
     ClipboardMonitor(Platform platform, Services services, ClipboardMonitorCadence cadence = {});
+    // Pictures whose recognised text has not come back yet go to the backlog.
     ~ClipboardMonitor() override;
     ClipboardMonitor(const ClipboardMonitor&) = delete;
     ClipboardMonitor& operator=(const ClipboardMonitor&) = delete;
 
     // Starts or restarts polling. The pasteboard's current item counts as already seen. With `runCleanup`
-    // the retention clean-up runs forced for text, then image. The copy-keystroke monitor starts only in the
-    // direct build with accessibility trust, tested here only. While paused no timer is armed.
+    // the retention clean-up runs forced for text, then image. The first start takes the backlog and
+    // recognises its pictures one after another, when recognition is switched on. The copy-keystroke monitor
+    // starts only in the direct build with accessibility trust, tested here only. While paused no timer is
+    // armed.
     void startMonitoring(bool runCleanup);
 
     bool isTemporarilyPaused() const override { return isTemporarilyPaused_; }
@@ -82,6 +90,8 @@ public:
     std::int64_t lastChangeCount() const { return lastChangeCount_; }
     const std::optional<std::string>& lastCapturedFingerprint() const { return lastCapturedFingerprint_; }
     bool hasPendingCheck() const { return timer_.isArmed(); }
+    // Picture entries handed to recognition, or taken from the backlog, whose text has not been stored yet.
+    const std::vector<std::string>& awaitingRecognition() const { return awaitingRecognition_; }
 
     // Recognised text as it is stored: trimmed; blank gives no text and an empty search text.
     struct OCRUpdate {
@@ -110,8 +120,12 @@ private:
     void captureImage(const ClipboardImagePayload& payload,
                       const std::optional<std::string>& bundleIdentifier, bool recognizeText);
     std::optional<std::string> classify(const std::string& text);
-    void startTextRecognition(const Data& imageData, const std::string& id);
+    void startTextRecognition(const Data& imageData, const std::string& id, bool fromBacklog);
     void applyOCRResult(const std::string& id, const std::string& text);
+    void resumeRecognitionBacklog();
+    // One backlog picture at a time, so the backlog holds one picture's bytes and not all of them.
+    void recognizeNextFromBacklog();
+    void forgetAwaitingRecognition(const std::string& id);
 
     Platform platform_;
     Services services_;
@@ -123,6 +137,10 @@ private:
     bool isTemporarilyPaused_ = false;
     bool shouldResumeAfterTemporaryPause_ = false;
     Subscription pasteboardChanges_;
+    std::vector<std::string> awaitingRecognition_;
+    std::deque<std::string> backlogToRecognize_;
+    bool isRecognizingFromBacklog_ = false;
+    bool hasTakenBacklog_ = false;
     // Work arriving later from other threads (key handler, recognition) holds this weakly and does nothing
     // once the monitor is gone.
     std::shared_ptr<ClipboardMonitor*> lifetime_;

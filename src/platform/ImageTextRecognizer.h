@@ -24,12 +24,13 @@ struct TextRecognitionRequest {
     TextRecognitionLevel level = TextRecognitionLevel::accurate;
 };
 
-// Why a request produced no text. The kinds match the three failures callers log differently.
+// Why a request produced no text. The first three kinds match the failures callers log differently.
 struct ImageTextRecognitionError {
     enum class Kind {
         imageConversion,  // the data is no decodable image, or it is too large to decode
         request,          // the engine could not be set up for the request (missing languages, ...)
         recognition,      // the engine failed while recognising
+        cancelled,        // the recogniser stopped before the request ran: no failure, nothing to report
     };
     Kind kind;
     std::string description;

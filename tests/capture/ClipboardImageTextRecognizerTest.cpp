@@ -78,6 +78,11 @@ TEST_F(ClipboardImageTextRecognizerTest, EachKindOfFailureIsLoggedAndGivesTheEmp
     EXPECT_TRUE(log.contains("ERROR", "Failed to perform OCR request: no model"));
     EXPECT_EQ(recognize(recognizer, {{}, ImageTextRecognitionError{Kind::recognition, "engine broke"}}), "");
     EXPECT_TRUE(log.contains("ERROR", "OCR recognition error: engine broke"));
+
+    // A request the engine's stop cancelled is no failure: the empty text, and no line.
+    const std::size_t linesBefore = log.lines().size();
+    EXPECT_EQ(recognize(recognizer, {{}, ImageTextRecognitionError{Kind::cancelled, "shut down"}}), "");
+    EXPECT_EQ(log.lines().size(), linesBefore);
 }
 
 }  // namespace

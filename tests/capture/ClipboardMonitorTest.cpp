@@ -24,6 +24,7 @@
 #include "platform/memory/ManualRunLoop.h"
 #include "preferences/SettingsAccessors.h"
 #include "support/LogCapture.h"
+#include "support/TemporaryDirectory.h"
 
 namespace quorvane {
 namespace {
@@ -47,11 +48,12 @@ class ClipboardMonitorTest : public ::testing::Test {
 protected:
     ClipboardMonitorTest() { frontmost_.setFrontmostBundleIdentifier("org.example.Editor"); }
 
-    std::unique_ptr<ClipboardMonitor> makeMonitor(DistributionChannel channel = DistributionChannel::direct) {
+    std::unique_ptr<ClipboardMonitor> makeMonitor(DistributionChannel channel = DistributionChannel::direct,
+                                                  ClipboardTextRecognitionBacklog* backlog = nullptr) {
         return std::make_unique<ClipboardMonitor>(
             ClipboardMonitor::Platform{pasteboard_, payloadReader_, frontmost_, loop_, clock_, ownIdentifier},
             ClipboardMonitor::Services{repository_, recognizer_, classifier_, defaults_, cleanupRunner_,
-                                       channel, permission_, copyIntent_});
+                                       channel, permission_, copyIntent_, backlog});
     }
 
     // Another program copies an image offered as PNG, which the probe sizes at 3 by 2 pixels.
@@ -618,6 +620,96 @@ TEST_F(ClipboardMonitorTest, RecognitionFinishingAfterTheMonitorIsGoneStoresNoth
     engine_.complete({{"late"}, std::nullopt});
     loop_.runUntilIdle();
     EXPECT_TRUE(repository_->ocrUpdates.empty());
+}
+
+TEST_F(ClipboardMonitorTest, PicturesAStopLeftWaitingAreKeptQuietlyAndRecognisedOneByOneAfterTheNextStart) {
+    testing::TemporaryDirectory folder;
+    ClipboardTextRecognitionBacklog backlog(folder.path() / "backlog");
+    auto monitor = makeMonitor(DistributionChannel::direct, &backlog);
+    monitor->startMonitoring(true);
+    for (std::uint8_t seed = 1; seed <= 3; ++seed) {
+        copyImage(seed);
+        tick();
+    }
+    ASSERT_EQ(repository_->savedImages.size(), 3u);
+    ASSERT_TRUE(engine_.complete({{"first"}, std::nullopt}));
+    loop_.runUntilIdle();
+    ASSERT_EQ(repository_->ocrUpdates.size(), 1u);
+    EXPECT_EQ(monitor->awaitingRecognition().size(), 2u);
+
+    // The stop: the engine's shutdown answers the two waiting requests as cancelled.
+    monitor.reset();
+    while (
+        engine_.complete({{}, ImageTextRecognitionError{ImageTextRecognitionError::Kind::cancelled, "x"}})) {
+    }
+    loop_.runUntilIdle();
+    EXPECT_EQ(repository_->ocrUpdates.size(), 1u);
+    EXPECT_FALSE(log_.contains("ERROR", ""));
+    int infoLines = 0;
+    for (const auto& line : log_.lines()) infoLines += line.find("pictures waiting") != std::string::npos;
+    EXPECT_EQ(infoLines, 1);
+    EXPECT_TRUE(log_.contains("INFO", "Stopped with 2 pictures waiting for text recognition"));
+
+    // The next start recognises them in their order, each fetched only when the one before is done.
+    const std::size_t requestsBefore = engine_.receivedRequests().size();
+    auto next = makeMonitor(DistributionChannel::direct, &backlog);
+    next->startMonitoring(true);
+    ASSERT_EQ(engine_.receivedRequests().size(), requestsBefore + 1);
+    EXPECT_EQ(engine_.receivedRequests().back().imageData, repository_->savedImages[1].imageData);
+    ASSERT_TRUE(engine_.complete({{"second"}, std::nullopt}));
+    loop_.runUntilIdle();
+    ASSERT_EQ(engine_.receivedRequests().size(), requestsBefore + 2);
+    EXPECT_EQ(engine_.receivedRequests().back().imageData, repository_->savedImages[2].imageData);
+    ASSERT_TRUE(engine_.complete({{"third"}, std::nullopt}));
+    loop_.runUntilIdle();
+    ASSERT_EQ(repository_->ocrUpdates.size(), 3u);
+    EXPECT_EQ(repository_->ocrUpdates[1].id, repository_->savedImages[1].id);
+    EXPECT_EQ(repository_->ocrUpdates[1].ocrText, std::optional<std::string>("second"));
+    EXPECT_EQ(repository_->ocrUpdates[2].id, repository_->savedImages[2].id);
+    EXPECT_TRUE(next->awaitingRecognition().empty());
+    EXPECT_FALSE(std::filesystem::exists(backlog.file()));
+
+    // Nothing is left for a start after that, and a later stop keeps nothing.
+    next.reset();
+    EXPECT_FALSE(std::filesystem::exists(backlog.file()));
+}
+
+TEST_F(ClipboardMonitorTest, BacklogSkipsEntriesGoneOrRecognisedSinceAndKeepsTheUnreachedOnesAtAnotherStop) {
+    testing::TemporaryDirectory folder;
+    ClipboardTextRecognitionBacklog backlog(folder.path() / "backlog");
+    auto monitor = makeMonitor(DistributionChannel::direct, &backlog);
+    monitor->startMonitoring(false);
+    for (std::uint8_t seed = 1; seed <= 3; ++seed) {
+        copyImage(seed);
+        tick();
+    }
+    monitor.reset();
+    const auto& saved = repository_->savedImages;
+    // The first picture got its text stored some other way (the recognition window) in the meantime.
+    repository_->ocrUpdates.push_back({saved[0].id, "done", std::string("done")});
+    backlog.keep({"deleted-entry", saved[0].id, saved[1].id, saved[2].id});
+    const std::size_t requestsBefore = engine_.receivedRequests().size();
+
+    auto next = makeMonitor(DistributionChannel::direct, &backlog);
+    next->startMonitoring(false);
+    ASSERT_EQ(engine_.receivedRequests().size(), requestsBefore + 1);
+    EXPECT_EQ(engine_.receivedRequests().back().imageData, saved[1].imageData);
+    // Stopped again before the last two finished: both are kept for the start after.
+    next.reset();
+    EXPECT_EQ(backlog.take(), (std::vector<std::string>{saved[1].id, saved[2].id}));
+}
+
+TEST_F(ClipboardMonitorTest, BacklogWithRecognitionSwitchedOffIsDroppedWithoutRequests) {
+    testing::TemporaryDirectory folder;
+    ClipboardTextRecognitionBacklog backlog(folder.path() / "backlog");
+    backlog.keep({"some-picture"});
+    defaults_.set(SettingsKey::imageOCREnabled, false);
+    auto monitor = makeMonitor(DistributionChannel::direct, &backlog);
+    monitor->startMonitoring(true);
+    loop_.runUntilIdle();
+    EXPECT_TRUE(engine_.receivedRequests().empty());
+    EXPECT_TRUE(repository_->contentRequests.empty());
+    EXPECT_FALSE(std::filesystem::exists(backlog.file()));
 }
 
 TEST_F(ClipboardMonitorTest, ImageCaptureOffTakesTheTextOfAnItemThatOffersBoth) {

@@ -55,7 +55,8 @@ inline Data renderedLines(const std::vector<QString>& lines) {
 
 // Two lines of poster-sized black text ("Poster headline", "Second line 2026") on a white square of `side`
 // pixels, as PNG: a huge picture whose text is large.
-inline Data posterPicture(int side) {
+// With `format` Grayscale8 or Indexed8 the PNG is a greyscale or a palette one, with ARGB32 an RGBA one.
+inline Data posterPicture(int side, QImage::Format format = QImage::Format_RGB32) {
     QImage image(side, side, QImage::Format_RGB32);
     image.fill(Qt::white);
     QPainter painter(&image);
@@ -66,6 +67,7 @@ inline Data posterPicture(int side) {
     painter.drawText(side / 20, side * 3 / 16, "Poster headline");
     painter.drawText(side / 20, side / 2, "Second line 2026");
     painter.end();
+    if (format != QImage::Format_RGB32) image = image.convertToFormat(format, Qt::ThresholdDither);
     return encoded(image);
 }
 

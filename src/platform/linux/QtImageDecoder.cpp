@@ -10,6 +10,7 @@
 #include <mutex>
 
 #include "platform/ImageFormat.h"
+#include "platform/linux/PngScaledDecoder.h"
 
 namespace quorvane {
 
@@ -39,8 +40,14 @@ QImage decodeAs(const Data& imageData, const QByteArray& format, std::int64_t ma
     if (pixels > maximumBytes / 4) return {};
     if (maximumPixels > 0 && pixels > maximumPixels) {
         const double factor = std::sqrt(double(maximumPixels) / double(pixels));
-        reader.setScaledSize(
-            QSize(std::max(1, int(size.width() * factor)), std::max(1, int(size.height() * factor))));
+        const QSize scaled(std::max(1, int(size.width() * factor)), std::max(1, int(size.height() * factor)));
+        // Qt's PNG reader scales only 8-bit RGB(A) while it reads; greyscale and palette pictures it holds
+        // at full size, several times over. Interlaced ones cannot be read a row at a time and go to Qt.
+        if (format == "png") {
+            QImage image = PngScaledDecoder::decode(imageData, scaled);
+            if (!image.isNull()) return image;
+        }
+        reader.setScaledSize(scaled);
     }
     QImage image;
     if (!reader.read(&image)) return {};

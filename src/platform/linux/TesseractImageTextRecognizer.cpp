@@ -105,7 +105,7 @@ void TesseractImageTextRecognizer::recognizeText(TextRecognitionRequest request,
     worker_.async([this, request = std::move(request), completion = std::move(completion)] {
         TextRecognitionOutcome outcome;
         if (stopping_) {
-            outcome.error = ImageTextRecognitionError{ImageTextRecognitionError::Kind::recognition,
+            outcome.error = ImageTextRecognitionError{ImageTextRecognitionError::Kind::cancelled,
                                                       "Text recognition was shut down"};
         } else {
             outcome = recognize(request);

@@ -31,7 +31,7 @@ public:
 
     // Reads the models from `dataDirectory`, else from $TESSDATA_PREFIX, else from Debian's folder.
     explicit TesseractImageTextRecognizer(std::optional<std::filesystem::path> dataDirectory = std::nullopt);
-    // Requests still waiting complete with a recognition error instead of running.
+    // Requests still waiting complete as cancelled instead of running.
     ~TesseractImageTextRecognizer() override;
     TesseractImageTextRecognizer(const TesseractImageTextRecognizer&) = delete;
     TesseractImageTextRecognizer& operator=(const TesseractImageTextRecognizer&) = delete;

@@ -61,7 +61,19 @@ public:
                              SnapshotsCompletion completion) override {
         completion({});
     }
-    void getContentSnapshotById(const std::string&, ContentCompletion completion) override {
+    // A saved image's content with the last text stored for it; nothing for other ids.
+    void getContentSnapshotById(const std::string& id, ContentCompletion completion) override {
+        contentRequests.push_back(id);
+        for (const auto& image : savedImages) {
+            if (image.id != id) continue;
+            ClipboardHistoryContentSnapshot content{
+                id, "", std::nullopt, std::nullopt, image.imageData, image.ocrText};
+            for (const auto& update : ocrUpdates) {
+                if (update.id == id) content.ocrText = update.ocrText;
+            }
+            completion(std::move(content));
+            return;
+        }
         completion(std::nullopt);
     }
     void deleteItem(const std::string&) override { calls.push_back("deleteItem"); }
@@ -101,6 +113,7 @@ public:
     std::vector<SavedText> savedTexts;
     std::vector<SavedImage> savedImages;
     std::vector<OCRUpdate> ocrUpdates;
+    std::vector<std::string> contentRequests;
     std::vector<ExpiryRequest> expiryRequests;
     std::vector<std::string> duplicateTextsRemoved;
     std::vector<Data> duplicateImagesRemoved;
