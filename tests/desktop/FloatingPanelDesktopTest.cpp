@@ -526,6 +526,14 @@ TEST_F(FloatingPanelAccessibilityTest, AScreenReaderReadsTheRowsAndTheBubble) {
 class FloatingPanelMouseTest : public FloatingPanelDesktopTest {
 protected:
     bool usesAccessibleDesktop() const override { return false; }
+
+    // Waits until the X server has the list where Qt has it: the bubble resizes the window, the window
+    // manager applies that in its own time, and a click aimed from Qt's idea meanwhile lands elsewhere.
+    bool placed() const {
+        QWidget* surface = controller_->floatingPanel().rootView()->listSurfaceView();
+        return DesktopSession::processEventsUntil(
+            [&] { return panelOrigin() == surface->mapToGlobal(QPoint(0, 0)); });
+    }
 };
 
 TEST_F(FloatingPanelMouseTest, TypingReachesTheSearchFieldAfterClicksAnywhereElse) {
@@ -537,6 +545,8 @@ TEST_F(FloatingPanelMouseTest, TypingReachesTheSearchFieldAfterClicksAnywhereEls
     auto& panel = controller_->floatingPanel();
     auto* field = panel.searchField();
     ASSERT_TRUE(DesktopSession::processEventsUntil([&] { return field->hasFocus(); }));
+    ASSERT_TRUE(
+        DesktopSession::processEventsUntil([&] { return controller_->previewPresenter().isShowing(); }));
     DesktopSession::processEventsFor(200ms);
     const auto typed = [&](const QString& keys, const QString& expected) {
         EXPECT_TRUE(input::typeText(keys));
@@ -545,6 +555,7 @@ TEST_F(FloatingPanelMouseTest, TypingReachesTheSearchFieldAfterClicksAnywhereEls
 
     // The surface's margin beside the list; the arrows still move through the list.
     QWidget* surface = panel.rootView()->listSurfaceView();
+    ASSERT_TRUE(placed());
     ASSERT_TRUE(input::click(surface->mapToGlobal(QPoint(4, surface->height() / 2))));
     ASSERT_TRUE(input::holdKey("Down"));
     EXPECT_TRUE(DesktopSession::processEventsUntil(
@@ -552,10 +563,12 @@ TEST_F(FloatingPanelMouseTest, TypingReachesTheSearchFieldAfterClicksAnywhereEls
     EXPECT_TRUE(typed("no", "no")) << field->text().toStdString();
 
     // The footer left of its buttons, then a row's menu closed with Escape.
+    ASSERT_TRUE(placed());
     ASSERT_TRUE(input::click(surface->mapToGlobal(QPoint(16, surface->height() - 14))));
     EXPECT_TRUE(typed("t", "not")) << field->text().toStdString();
     auto& list = controller_->resultList();
     ASSERT_TRUE(DesktopSession::processEventsUntil([&] { return list.state().items().size() == 1; }));
+    ASSERT_TRUE(placed());
     ASSERT_TRUE(input::click(list.screenRectForRow(0)->center(), 3));
     ASSERT_TRUE(DesktopSession::processEventsUntil(
         [&] { return list.contextMenu() && list.contextMenu()->isVisible(); }));
@@ -618,10 +631,19 @@ TEST_F(FloatingPanelMouseTest, ARowDraggedOntoAnotherProgramsWindowDeliversItsTe
     ASSERT_FALSE(frame->intersects(panelFrame));
 
     auto& list = controller_->resultList();
+    ASSERT_TRUE(
+        DesktopSession::processEventsUntil([&] { return controller_->previewPresenter().isShowing(); }));
+    ASSERT_TRUE(placed());
     const auto row = list.screenRectForRow(2);
     ASSERT_TRUE(row);
     ASSERT_EQ(list.state().items()[2].id, "t2");
-    ASSERT_TRUE(input::drag(row->center(), frame->center(), 20));
+    // Let go as a person does, once the pointer shows the target takes the drop: the target's answer
+    // reaching the panel after the release cancels the drag.
+    const auto taken = [&] {
+        const QCursor* cursor = QGuiApplication::overrideCursor();
+        return !target.lastLine("enter ").isEmpty() && cursor && cursor->shape() != Qt::ForbiddenCursor;
+    };
+    ASSERT_TRUE(input::dragAndDropWhen(row->center(), frame->center(), taken, 20));
     ASSERT_TRUE(target.waitForLine("dropped")) << target.output();
     EXPECT_EQ(target.lastLine("text ").toStdString(), "Meeting notes\\nBring the slides\\nBook the room")
         << target.output();

@@ -11,9 +11,9 @@
 #include <chrono>
 #include <cstdlib>
 #include <memory>
-#include <thread>
 
 #include "desktop/ScreenshotTest.h"
+#include "desktop/UserInput.h"
 #include "hotkeys/model/HotkeyManager.h"
 #include "hotkeys/widgets/HotkeyFailureLabel.h"
 #include "hotkeys/widgets/KeyComboRecorderControl.h"
@@ -40,11 +40,11 @@ bool xdotool(const QStringList& arguments) {
     return DesktopSession::run("xdotool", arguments).exitCode == 0;
 }
 
-// Holds `keys` down the way a finger does (XTEST down, about 120 ms, up).
+// Holds `keys` down the way a finger does. One xdotool run times the hold: a second run started for the
+// release may come late on a busy machine, and a key held past the repeat delay repeats, once the
+// modifiers are already up, as another combination.
 bool hold(const QString& keys) {
-    if (!xdotool({"keydown", keys})) return false;
-    std::this_thread::sleep_for(120ms);
-    return xdotool({"keyup", keys});
+    return testing::userinput::holdKey(keys);
 }
 
 // Another program on the display that grabs keys first.
