@@ -50,7 +50,8 @@ TEST(ClipboardFooterStatusPresentationTest, TheUpdateNoticeShowsOnlyWhereTheMenu
     EXPECT_FALSE(
         makeUpdateFooterStatusPresentation(DistributionChannel::direct, update, defaults).has_value())
         << "the visible menu-bar icon carries it";
-    EXPECT_FALSE(makeUpdateFooterStatusPresentation(DistributionChannel::direct, {false, "2.1", false, {}}, defaults));
+    EXPECT_FALSE(
+        makeUpdateFooterStatusPresentation(DistributionChannel::direct, {false, "2.1", false, {}}, defaults));
 
     defaults.set(SettingsKey::menuBarStatusItemHiddenBySystem, DefaultsValue(true));
     const auto notice = makeUpdateFooterStatusPresentation(DistributionChannel::direct, update, defaults);
@@ -66,8 +67,8 @@ TEST(ClipboardFooterStatusPresentationTest, TheUpdateNoticeShowsOnlyWhereTheMenu
 
     defaults.remove(SettingsKey::menuBarStatusItemHiddenBySystem);
     setMenuBarShowIcon(defaults, false);
-    const auto versionless =
-        makeUpdateFooterStatusPresentation(DistributionChannel::direct, {true, std::string("  "), false, {}}, defaults);
+    const auto versionless = makeUpdateFooterStatusPresentation(
+        DistributionChannel::direct, {true, std::string("  "), false, {}}, defaults);
     ASSERT_TRUE(versionless.has_value());
     EXPECT_EQ(versionless->message, L10n::text(L10nKey::updateReady));
 }
