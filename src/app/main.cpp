@@ -144,6 +144,10 @@ int main(int argc, char* argv[]) {
     trayIcon.reset();
     assembler.shutdown();
     appCoordinator.reset();
+    // Jobs still queued for the main thread may hold the last references to the services. Left to the
+    // application's own clean-up, they would be freed under its event lock, and the main queue they free
+    // takes that lock again: the process would hang at exit. Dropped here, they are freed outside it.
+    QCoreApplication::removePostedEvents(nullptr);
     Logger::info("Application will terminate", "AppDelegate");
     return status;
 }
