@@ -11,6 +11,7 @@
 #include <string>
 #include <system_error>
 
+#include "base/Logger.h"
 #include "sqlite/SQLiteError.h"
 #include "sqlite/SQLiteTransaction.h"
 
@@ -50,6 +51,10 @@ constexpr const char* kCreateLaterIndexes =
     "CREATE INDEX IF NOT EXISTS ClipboardHistoryContent_contentWithoutFingerprint"
     " ON ClipboardHistoryContent(content) WHERE duplicateFingerprint IS NULL;"
     "CREATE INDEX IF NOT EXISTS ClipboardHistoryIndex_recency ON ClipboardHistoryIndex(";
+
+constexpr const char* kCountLaterIndexes =
+    "SELECT count(*) FROM sqlite_master WHERE type = 'index' AND name IN"
+    " ('ClipboardHistoryContent_contentWithoutFingerprint', 'ClipboardHistoryIndex_recency')";
 
 std::string refusal(const std::filesystem::path& file, const std::string& reason) {
     return "Refusing history store " + file.string() + ": " + reason;
@@ -162,6 +167,14 @@ ClipboardHistoryStore::ClipboardHistoryStore(std::filesystem::path file) : file_
                 connection->execute("PRAGMA application_id = " + std::to_string(applicationID) + ";");
                 connection->execute("PRAGMA user_version = " + std::to_string(schemaVersion) + ";");
             });
+        }
+        // Made once per file; at a million entries that takes seconds, which the log should explain.
+        const bool indexesMissing = queryInteger(*connection, kCountLaterIndexes) < 2;
+        if (indexesMissing &&
+            queryInteger(*connection, "SELECT EXISTS (SELECT 1 FROM ClipboardHistoryIndex)") != 0) {
+            Logger::info(
+                "Adding lookup indexes to the clipboard history, once: a large history takes a few seconds",
+                "ClipboardHistoryStore");
         }
         SQLiteTransaction::run(*connection, [&] {
             connection->execute(std::string(kCreateLaterIndexes) +
