@@ -206,10 +206,6 @@ TEST_F(RunningFloatingPanelDesktopTest, FirstPressAfterTheStartOpensByAGtkEntrys
     expectFirstPressOpensByTheCaret(FieldToolkit::gtk, 1);
 }
 
-TEST_F(RunningFloatingPanelDesktopTest, FirstPressAfterTheStartOpensByAQtFieldsCaret) {
-    expectFirstPressOpensByTheCaret(FieldToolkit::qt, 1);
-}
-
 // Quorvane at QT_SCALE_FACTOR=2 beside an unscaled GTK program: the bus's caret is in the X server's
 // pixels, the panel is placed in Qt's.
 TEST_F(RunningFloatingPanelDesktopTest, AtTwiceTheScaleThePanelOpensByAnUnscaledFieldsCaret) {
