@@ -34,7 +34,7 @@ namespace quorvane {
 
 namespace {
 
-constexpr const char* kCategory = "AppAssembler";
+constexpr const char* kLogCategory = "AppAssembler";
 constexpr const char* kBundleIdentifierKey = "CFBundleIdentifier";
 
 // The locale whose translated application names the user reads, as the C library resolves it.
@@ -176,14 +176,14 @@ std::shared_ptr<AppAssembler::BuiltServices> AppAssembler::build() {
         built->storageLock = StorageDirectoryLock::acquire(dataDirectoryManager.storageDirectoryURL());
     } catch (const StoragePrivacyError& error) {
         dataDirectoryManager.setStorageRefusal(error);
-        Logger::error(std::string("Failed to initialize clipboard services: ") + error.what(), kCategory);
+        Logger::error(std::string("Failed to initialize clipboard services: ") + error.what(), kLogCategory);
         return nullptr;
     } catch (const std::exception& error) {
         // Only a lock held by another process means another instance; a folder that cannot be locked is an
         // ordinary failure.
         const auto* lockError = dynamic_cast<const StorageDirectoryLockError*>(&error);
         storageDirectoryInUse_ = lockError && lockError->heldElsewhere();
-        Logger::error(std::string("Failed to initialize clipboard services: ") + error.what(), kCategory);
+        Logger::error(std::string("Failed to initialize clipboard services: ") + error.what(), kLogCategory);
         return nullptr;
     }
 
@@ -198,7 +198,7 @@ std::shared_ptr<AppAssembler::BuiltServices> AppAssembler::build() {
             std::string("Failed to initialize clipboard services: the interrupted Clear All History "
                         "could not be finished: ") +
                 error.what(),
-            kCategory);
+            kLogCategory);
         return nullptr;
     }
 
@@ -210,7 +210,7 @@ std::shared_ptr<AppAssembler::BuiltServices> AppAssembler::build() {
             });
     } catch (const std::exception&) {
         Logger::error("Failed to initialize clipboard search index store, search index sync disabled",
-                      kCategory);
+                      kLogCategory);
     }
 
     try {
@@ -218,7 +218,7 @@ std::shared_ptr<AppAssembler::BuiltServices> AppAssembler::build() {
             dataDirectoryManager, built->indexStore, *platform_.mainQueue, platform_.notificationCenter,
             *platform_.standardDefaults, *platform_.clock);
     } catch (const HistoryStoreError& error) {
-        Logger::error(std::string("Failed to initialize clipboard services: ") + error.what(), kCategory);
+        Logger::error(std::string("Failed to initialize clipboard services: ") + error.what(), kLogCategory);
         if (error.kind() == HistoryStoreError::Kind::damaged) {
             historyDamagedAtOpen_ = true;
             // Posted, not sent: the tray and the panels listening for it are made after the first build.
@@ -228,7 +228,7 @@ std::shared_ptr<AppAssembler::BuiltServices> AppAssembler::build() {
         }
         return nullptr;
     } catch (const std::exception& error) {
-        Logger::error(std::string("Failed to initialize clipboard services: ") + error.what(), kCategory);
+        Logger::error(std::string("Failed to initialize clipboard services: ") + error.what(), kLogCategory);
         return nullptr;
     }
 
@@ -290,11 +290,11 @@ void AppAssembler::replayHeldCaptures(const std::shared_ptr<BuiltServices>& hold
     if (!built_) {
         Logger::error("Failed to keep " + std::to_string(count) +
                           " copies made during the storage move: the history could not be opened",
-                      kCategory);
+                      kLogCategory);
         return;
     }
     holding->holdingRepository->replayInto(*built_->repository);
-    Logger::info("Stored " + std::to_string(count) + " copies made during the storage move", kCategory);
+    Logger::info("Stored " + std::to_string(count) + " copies made during the storage move", kLogCategory);
 }
 
 void AppAssembler::quiesceBuiltServices() {
@@ -394,7 +394,7 @@ void AppAssembler::rebuildUnavailableSearchIndex(
                 throw std::filesystem::filesystem_error("Failed to remove " + file.string(), file, error);
         }
     } catch (const std::exception& error) {
-        Logger::error(std::string("Failed to rebuild the search index: ") + error.what(), kCategory);
+        Logger::error(std::string("Failed to rebuild the search index: ") + error.what(), kLogCategory);
         // The history is untouched: bring the services back as they were.
         buildClipboardServices();
         return fail(std::current_exception());

@@ -19,7 +19,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr const char* kCategory = "ClipboardHistoryRepository";
+constexpr const char* kLogCategory = "ClipboardHistoryRepository";
 
 // The time a marker holds; nothing when it cannot be read as one.
 std::optional<Date> readClearTime(const fs::path& marker) {
@@ -85,12 +85,12 @@ bool ClipboardHistoryClearRecord::finishPending(const fs::path& folder, const fs
                                             clearedAt->timeIntervalSince1970)
                               : std::string("Finishing a Clear All History that did not end: its record is "
                                             "unreadable, so every entry is removed"),
-                    kCategory);
+                    kLogCategory);
     // The index is derived from the history: deleting it is the one sure way to leave nothing of it behind.
     for (const char* suffix : {"", "-wal", "-shm", "-journal"}) fs::remove(indexFile.string() + suffix);
     clearHistoryFile(historyFile, clearedAt);
     end(folder);
-    Logger::info("Finished the interrupted Clear All History", kCategory);
+    Logger::info("Finished the interrupted Clear All History", kLogCategory);
     return true;
 }
 

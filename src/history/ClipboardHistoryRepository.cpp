@@ -17,7 +17,7 @@ namespace quorvane {
 
 namespace {
 
-constexpr const char* kCategory = "ClipboardHistoryRepository";
+constexpr const char* kLogCategory = "ClipboardHistoryRepository";
 
 // Anything a failed operation left pending is dropped when the operation ends, so it can never be written by
 // a later, unrelated save.
@@ -58,7 +58,7 @@ void reportDamage(std::atomic<bool>& damage, const std::filesystem::path& file, 
                       "and run: sqlite3 '" +
                       file.string() + "' .recover | sqlite3 '" + file.string() +
                       ".recovered', then move the recovered file into its place",
-                  kCategory);
+                  kLogCategory);
 }
 
 // Runs `body` on the read queue with a context of its own and hands the result to `completion` on the main
@@ -79,7 +79,7 @@ void runReadJob(SerialQueue& readQueue, MainQueue& mainQueue, std::weak_ptr<Clip
                 result = body(*context);
             }
         } catch (const std::exception& error) {
-            Logger::error(std::string(failure) + error.what(), kCategory);
+            Logger::error(std::string(failure) + error.what(), kLogCategory);
             if (isDamageError(error)) damage = error.what();
             result = std::move(fallback);
         }
@@ -126,7 +126,7 @@ ClipboardHistoryRepository::ClipboardHistoryRepository(
             damage = store->findDamage();
         } catch (const std::exception& error) {
             Logger::error(std::string("Failed to check the clipboard history file: ") + error.what(),
-                          kCategory);
+                          kLogCategory);
         }
         if (damage) mainQueue.post([report, cause = *damage] { report(cause); });
     });
@@ -181,14 +181,14 @@ bool ClipboardHistoryRepository::saveContext() {
         if (!isDamaged() && failedSaves_++ == 0) {
             Logger::error(std::string("Failed to save clipboard history context: ") + error.what() +
                               " (further failures are not logged until saving works again)",
-                          kCategory);
+                          kLogCategory);
         }
         return false;
     }
     if (failedSaves_ > 0) {
         Logger::info(
             "Saving clipboard history works again after " + std::to_string(failedSaves_) + " failed saves",
-            kCategory);
+            kLogCategory);
         failedSaves_ = 0;
     }
     return true;
@@ -217,7 +217,7 @@ std::optional<ClipboardHistoryIndex> ClipboardHistoryRepository::findIndex(const
         if (!records.empty()) return std::move(records.front());
     } catch (const std::exception& error) {
         noteDamage(error);
-        Logger::error(std::string("Failed to find clipboard index: ") + error.what(), kCategory);
+        Logger::error(std::string("Failed to find clipboard index: ") + error.what(), kLogCategory);
     }
     return std::nullopt;
 }
@@ -228,7 +228,7 @@ std::optional<ClipboardHistoryContent> ClipboardHistoryRepository::findContent(c
         if (!records.empty()) return std::move(records.front());
     } catch (const std::exception& error) {
         noteDamage(error);
-        Logger::error(std::string("Failed to find clipboard content: ") + error.what(), kCategory);
+        Logger::error(std::string("Failed to find clipboard content: ") + error.what(), kLogCategory);
     }
     return std::nullopt;
 }
@@ -236,7 +236,7 @@ std::optional<ClipboardHistoryContent> ClipboardHistoryRepository::findContent(c
 bool ClipboardHistoryRepository::isWithinSizeLimit(std::size_t byteCount) const {
     const std::int64_t megabytes = clipboardMonitorMaxItemSizeInMB(userDefaults_);
     if (byteCount <= static_cast<std::size_t>(megabytes) * 1'048'576u) return true;
-    Logger::warning("Ignored clipboard item larger than limit", kCategory);
+    Logger::warning("Ignored clipboard item larger than limit", kLogCategory);
     return false;
 }
 
@@ -254,7 +254,7 @@ void ClipboardHistoryRepository::saveTextItem(const std::string& id, const std::
     onMain([&] {
         if (!store_) return;
         if (isBlank(content)) {
-            Logger::warning("Ignored empty clipboard text", kCategory);
+            Logger::warning("Ignored empty clipboard text", kLogCategory);
             return;
         }
         if (!isWithinSizeLimit(content.size())) return;
@@ -274,7 +274,7 @@ void ClipboardHistoryRepository::saveImageItem(const std::string& id, const std:
     onMain([&] {
         if (!store_) return;
         if (imageData.empty()) {
-            Logger::warning("Ignored clipboard image without data", kCategory);
+            Logger::warning("Ignored clipboard image without data", kLogCategory);
             return;
         }
         if (!isWithinSizeLimit(imageData.size())) return;
@@ -380,9 +380,9 @@ void ClipboardHistoryRepository::rebuildSearchIndexInOrder(
             }
         } catch (const std::exception& error) {
             Logger::error(std::string("Failed to fetch clipboard search source documents: ") + error.what(),
-                          kCategory);
+                          kLogCategory);
         } catch (...) {
-            Logger::error("Failed to fetch clipboard search source documents: unknown error", kCategory);
+            Logger::error("Failed to fetch clipboard search source documents: unknown error", kLogCategory);
         }
         rebuild(std::move(documents));
     });
@@ -421,7 +421,7 @@ std::int64_t ClipboardHistoryRepository::deleteExpiredItems(Date cutoff, Clipboa
         } catch (const std::exception& error) {
             noteDamage(error);
             Logger::error(std::string("Failed to delete expired clipboard history items: ") + error.what(),
-                          kCategory);
+                          kLogCategory);
             return 0;
         }
         if (ids.empty()) return 0;
@@ -451,7 +451,7 @@ std::optional<std::string> ClipboardHistoryRepository::tryClearHistory() {
         } else {
             failure = clearStores();
         }
-        if (failure) Logger::error("Failed to clear clipboard history: " + *failure, kCategory);
+        if (failure) Logger::error("Failed to clear clipboard history: " + *failure, kLogCategory);
     });
     return failure;
 }
@@ -499,7 +499,7 @@ std::optional<std::string> ClipboardHistoryRepository::clearStores() {
     } catch (const std::exception& error) {
         // Harmless: the next start finds nothing more to clear than what was saved before this moment.
         Logger::warning(std::string("Failed to remove the record of a finished clear: ") + error.what(),
-                        kCategory);
+                        kLogCategory);
     }
     return std::nullopt;
 }
@@ -558,7 +558,7 @@ ClipboardHistoryUsageMetadata ClipboardHistoryRepository::removeDuplicateTexts(
         } catch (const std::exception& error) {
             noteDamage(error);
             Logger::error(std::string("Failed to remove duplicate clipboard texts: ") + error.what(),
-                          kCategory);
+                          kLogCategory);
             return ClipboardHistoryUsageMetadata::empty;
         }
         return finishDuplicateRemoval(usage, removedIDs);
@@ -577,7 +577,7 @@ ClipboardHistoryUsageMetadata ClipboardHistoryRepository::removeDuplicateImages(
         } catch (const std::exception& error) {
             noteDamage(error);
             Logger::error(std::string("Failed to remove duplicate clipboard images: ") + error.what(),
-                          kCategory);
+                          kLogCategory);
             return ClipboardHistoryUsageMetadata::empty;
         }
         ClipboardHistoryUsageMetadata usage = ClipboardHistoryUsageMetadata::empty;

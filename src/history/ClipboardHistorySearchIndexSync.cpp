@@ -16,7 +16,7 @@ namespace quorvane {
 
 namespace {
 
-constexpr const char* kCategory = "ClipboardHistoryRepository";
+constexpr const char* kLogCategory = "ClipboardHistoryRepository";
 
 // Returns whether `body` succeeded. With `failing`, failures after the first are not logged until a write
 // works again, which one line says: a full disk fails every write alike.
@@ -27,12 +27,12 @@ bool runLogged(const char* failure, const std::function<void()>& body, std::atom
         if (!failing || !failing->exchange(true)) {
             Logger::error(std::string(failure) + error.what() +
                               (failing ? " (further failures are not logged until writing works again)" : ""),
-                          kCategory);
+                          kLogCategory);
         }
         return false;
     }
     if (failing && failing->exchange(false))
-        Logger::info("Writing the clipboard search index works again", kCategory);
+        Logger::info("Writing the clipboard search index works again", kLogCategory);
     return true;
 }
 
@@ -68,7 +68,7 @@ void ClipboardHistorySearchIndexSync::retryLostWritesIfNeeded() {
     // A write lost to a full disk (or any failed write) is mended by the next index work, which shows the
     // disk may have room again; without this the index stays behind until the next start.
     if (!history_ || !writesLost_->exchange(false)) return;
-    Logger::info("Retrying clipboard search index writes that failed earlier", kCategory);
+    Logger::info("Retrying clipboard search index writes that failed earlier", kLogCategory);
     scheduleReconciliation();
 }
 
@@ -119,7 +119,7 @@ std::optional<std::string> ClipboardHistorySearchIndexSync::clearNow() {
             writesLost_->store(true);
         }
     });
-    if (failure) Logger::error("Failed to clear clipboard search index: " + *failure, kCategory);
+    if (failure) Logger::error("Failed to clear clipboard search index: " + *failure, kLogCategory);
     return failure;
 }
 
@@ -180,7 +180,7 @@ void ClipboardHistorySearchIndexSync::runFill(ClipboardSearchIndexStoreProtocol&
         releaseFreedMemory();
         Logger::info(std::string(done) + ", documents=" + std::to_string(stats.documentCount) +
                          ", grams=" + std::to_string(stats.gramCount),
-                     kCategory);
+                     kLogCategory);
     });
 }
 
@@ -208,7 +208,7 @@ void ClipboardHistorySearchIndexSync::scheduleReconciliation() {
         Logger::info("Reconciled clipboard search index with history, entries=" +
                          std::to_string(counts.entries) + ", added=" + std::to_string(counts.added) +
                          ", removed=" + std::to_string(counts.removed) + (counts.rebuilt ? ", rebuilt" : ""),
-                     kCategory);
+                     kLogCategory);
     });
 }
 

@@ -17,7 +17,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr const char* kCategory = "DataDirectoryManager";
+constexpr const char* kLogCategory = "DataDirectoryManager";
 
 std::unique_ptr<DataDirectoryManager>& sharedInstance() {
     static std::unique_ptr<DataDirectoryManager> instance;
@@ -127,7 +127,7 @@ void DataDirectoryManager::applyCustomDirectory(const std::optional<fs::path>& f
 std::optional<Data> DataDirectoryManager::makeSecurityScopedBookmark(const fs::path& folder) const {
     std::error_code error;
     if (!fs::is_directory(folder, error)) {
-        Logger::warning("Failed to create storage bookmark: no folder at " + folder.string(), kCategory);
+        Logger::warning("Failed to create storage bookmark: no folder at " + folder.string(), kLogCategory);
         return std::nullopt;
     }
     const std::string path = standardized(folder).string();
@@ -158,7 +158,7 @@ void DataDirectoryManager::resolveStoredBookmark() {
         } else {
             reason = "the folder \"" + folder.string() + "\" no longer exists";
         }
-        Logger::warning("Failed to resolve storage bookmark: " + reason, kCategory);
+        Logger::warning("Failed to resolve storage bookmark: " + reason, kLogCategory);
     }
     const auto path = userDefaults_.stringValue(customDataDirectoryKey);
     if (!path || path->empty()) return;

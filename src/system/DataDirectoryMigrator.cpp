@@ -16,7 +16,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr const char* kCategory = "DataDirectoryManager";
+constexpr const char* kLogCategory = "DataDirectoryManager";
 // The second button goes on; the first, Cancel, is the default.
 constexpr std::size_t kProceedButton = 1;
 
@@ -79,7 +79,7 @@ DataDirectoryMigrator::FlowPtr DataDirectoryMigrator::beginFlow(std::function<vo
     manager_.setLastStorageMoveFailureCause({});
     if (!manager_.beginStorageMove()) {
         // The running flow owns the flag; this one only reports.
-        Logger::warning("Failed to start a storage move: another one is running", kCategory);
+        Logger::warning("Failed to start a storage move: another one is running", kLogCategory);
         mainQueue_.post([completion = std::move(completion)] {
             if (completion) completion(StorageMoveOutcome::failed);
         });
@@ -91,7 +91,7 @@ DataDirectoryMigrator::FlowPtr DataDirectoryMigrator::beginFlow(std::function<vo
         Logger::warning(std::string("Failed to start a storage move: ") +
                             DataDirectoryManager::storageDirectoryOverrideEnvironmentKey +
                             " sets the directory",
-                        kCategory);
+                        kLogCategory);
         alerts_.present(
             Alert{AlertStyle::warning,
                   L10n::text(L10nKey::storageDirectoryFixedTitle),
@@ -158,7 +158,7 @@ std::string DataDirectoryMigrator::existingHistoryNote(const fs::path& target) c
     } catch (const std::exception& failure) {
         Logger::warning(
             std::string("Failed to read the history already in ") + target.string() + ": " + failure.what(),
-            kCategory);
+            kLogCategory);
     }
     if (!count) return "\n\n" + L10n::text(L10nKey::storageTargetHoldsHistoryFile);
     std::string newestText = "-";
@@ -193,7 +193,7 @@ void DataDirectoryMigrator::confirmChange(const FlowPtr& flow, const fs::path& c
 
 void DataDirectoryMigrator::refuseOverlap(const FlowPtr& flow, const fs::path& target) {
     Logger::warning("Failed to start a storage move: " + target.string() + " overlaps the storage directory",
-                    kCategory);
+                    kLogCategory);
     alerts_.present(Alert{AlertStyle::warning,
                           L10n::text(L10nKey::storageDirectoryOverlapTitle),
                           L10n::text(L10nKey::storageDirectoryOverlapMessage, target.string(),

@@ -13,7 +13,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr const char* kCategory = "DataDirectoryManager";
+constexpr const char* kLogCategory = "DataDirectoryManager";
 constexpr std::array<std::string_view, 2> kMarkers{".backup_", ".corrupt-"};
 constexpr std::array<std::string_view, 3> kCompanionSuffixes{"-wal", "-shm", "-journal"};
 
@@ -79,7 +79,7 @@ std::vector<fs::path> StorageBackups::removeAll(const fs::path& directory) {
         std::error_code error;
         fs::remove_all(entry, error);
         if (error) {
-            Logger::error("Failed to remove backup " + entry.string() + ": " + error.message(), kCategory);
+            Logger::error("Failed to remove backup " + entry.string() + ": " + error.message(), kLogCategory);
             left.push_back(entry);
         }
     }

@@ -25,7 +25,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr const char* kCategory = "DataDirectoryManager";
+constexpr const char* kLogCategory = "DataDirectoryManager";
 constexpr std::string_view kBackupMarker = ".backup_";
 // The files SQLite keeps beside a database while it is open or was not closed cleanly.
 constexpr std::array<std::string_view, 3> kDatabaseCompanionSuffixes{"-wal", "-shm", "-journal"};
@@ -101,7 +101,7 @@ bool StorageDirectoryCopier::copy(const fs::path& source, const fs::path& target
             // Moving the target's entries aside would move the live files themselves.
             Logger::error(
                 "Failed to migrate storage directory: " + target.string() + " overlaps " + source.string(),
-                kCategory);
+                kLogCategory);
             return false;
         }
         std::error_code error;
@@ -113,7 +113,7 @@ bool StorageDirectoryCopier::copy(const fs::path& source, const fs::path& target
                 const auto* systemFailure = dynamic_cast<const std::system_error*>(&failure);
                 failureCause_ = systemFailure ? systemFailure->code().message() : failure.what();
                 Logger::error(std::string("Failed to create destination directory: ") + failure.what(),
-                              kCategory);
+                              kLogCategory);
                 return false;
             }
         }
@@ -145,12 +145,12 @@ bool StorageDirectoryCopier::copy(const fs::path& source, const fs::path& target
         return false;
     } catch (const std::system_error& failure) {
         failureCause_ = failure.code().message();
-        Logger::error(std::string("Failed to migrate storage directory: ") + failure.what(), kCategory);
+        Logger::error(std::string("Failed to migrate storage directory: ") + failure.what(), kLogCategory);
         removeCopies();
         return false;
     } catch (const std::exception& failure) {
         failureCause_ = failure.what();
-        Logger::error(std::string("Failed to migrate storage directory: ") + failure.what(), kCategory);
+        Logger::error(std::string("Failed to migrate storage directory: ") + failure.what(), kLogCategory);
         removeCopies();
         return false;
     }
@@ -164,7 +164,7 @@ void StorageDirectoryCopier::removeCopies() {
         fs::remove_all(path, error);
         if (error) {
             Logger::error("Failed to remove the partial copy " + path.string() + ": " + error.message(),
-                          kCategory);
+                          kLogCategory);
         }
     }
     copied_.clear();
@@ -259,7 +259,7 @@ void StorageDirectoryCopier::copyEntry(const fs::path& from, const fs::path& to)
         default:
             // Sockets and pipes belong to a running program; their contents cannot be copied.
             Logger::warning("Failed to copy " + from.string() + ": not a file, folder or link; left out",
-                            kCategory);
+                            kLogCategory);
             break;
     }
 }

@@ -17,7 +17,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr const char* kCategory = "DataDirectoryManager";
+constexpr const char* kLogCategory = "DataDirectoryManager";
 constexpr const char* kSearchIndexFileName = "clipboard_search.sqlite";
 constexpr std::array<const char*, 4> kDatabaseSuffixes{"", "-wal", "-shm", "-journal"};
 
@@ -50,7 +50,7 @@ void narrow(const fs::path& path, const struct stat& info, mode_t privateMode, c
     const bool writable = (mode & (S_IWGRP | S_IWOTH)) != 0;
     Logger::warning(fmt::format("The {} {} could be {} by other users (mode {:04o}); it is {:04o} now", kind,
                                 path.string(), writable ? "written" : "read", mode, privateMode),
-                    kCategory);
+                    kLogCategory);
 }
 
 }  // namespace

@@ -6,7 +6,7 @@
 namespace quorvane {
 
 namespace {
-constexpr const char* kCategory = "AppCoordinator";
+constexpr const char* kLogCategory = "AppCoordinator";
 }
 
 AppCoordinator::AppCoordinator(Services services, Windows windows)
@@ -59,7 +59,7 @@ void AppCoordinator::startSettingsAndClassificationCoordinators() {
 }
 
 void AppCoordinator::showClipboardPanel() {
-    Logger::info("Show clipboard panel requested", kCategory);
+    Logger::info("Show clipboard panel requested", kLogCategory);
     std::weak_ptr<bool> alive = alive_;
     services_.mainQueue.post([this, alive] {
         if (!alive.expired() && windows_.toggleClipboardPanel) windows_.toggleClipboardPanel();
@@ -82,24 +82,24 @@ void AppCoordinator::toggleTemporaryMonitoring() {
 }
 
 void AppCoordinator::showClassification() {
-    Logger::info("Show classification requested", kCategory);
+    Logger::info("Show classification requested", kLogCategory);
     if (windows_.showClassification) windows_.showClassification();
 }
 
 void AppCoordinator::showSettings(const std::optional<std::string>& module) {
-    Logger::info("Show settings requested", kCategory);
+    Logger::info("Show settings requested", kLogCategory);
     if (windows_.showSettings) windows_.showSettings(module);
 }
 
 void AppCoordinator::showAbout() {
-    Logger::info("Show about window requested", kCategory);
+    Logger::info("Show about window requested", kLogCategory);
     if (!aboutWindowController_ && windows_.makeAboutWindow)
         aboutWindowController_ = windows_.makeAboutWindow();
     if (aboutWindowController_) aboutWindowController_->showWindow();
 }
 
 void AppCoordinator::showOnboarding() {
-    Logger::info("Show onboarding requested", kCategory);
+    Logger::info("Show onboarding requested", kLogCategory);
     if (!onboardingWindowController_ && windows_.makeOnboardingWindow) {
         onboardingWindowController_ = windows_.makeOnboardingWindow();
     }
@@ -107,7 +107,7 @@ void AppCoordinator::showOnboarding() {
 }
 
 void AppCoordinator::checkForUpdates() {
-    Logger::info("Check for updates requested", kCategory);
+    Logger::info("Check for updates requested", kLogCategory);
     services_.appUpdater.checkForUpdates();
 }
 

@@ -13,7 +13,7 @@
 namespace quorvane {
 
 namespace {
-constexpr const char* kCategory = "Onboarding";
+constexpr const char* kLogCategory = "Onboarding";
 }
 
 OnboardingViewModel::OnboardingViewModel(UserDefaults& defaults, DistributionChannel channel,
@@ -82,7 +82,7 @@ std::optional<std::string> OnboardingViewModel::clipboardHotkeyFailureText() con
 }
 
 std::optional<KeyCombo> OnboardingViewModel::loadClipboardHotkey() {
-    return ClipboardHotkeySetting::load(defaults_, "Failed to read onboarding clipboard hotkey", kCategory)
+    return ClipboardHotkeySetting::load(defaults_, "Failed to read onboarding clipboard hotkey", kLogCategory)
         .keyCombo;
 }
 
@@ -90,7 +90,8 @@ void OnboardingViewModel::saveClipboardHotkey(const KeyCombo& combo) {
     try {
         ClipboardHotkeySetting::store(defaults_, combo);
     } catch (const std::exception& error) {
-        Logger::error(std::string("Failed to save onboarding clipboard hotkey: ") + error.what(), kCategory);
+        Logger::error(std::string("Failed to save onboarding clipboard hotkey: ") + error.what(),
+                      kLogCategory);
         return;
     }
     if (onClipboardHotkeySaved) onClipboardHotkeySaved();

@@ -17,7 +17,7 @@
 namespace quorvane {
 namespace {
 
-constexpr const char* kCategory = "UserDefaults";
+constexpr const char* kLogCategory = "UserDefaults";
 
 }  // namespace
 
@@ -49,7 +49,7 @@ JsonFileUserDefaults::JsonFileUserDefaults(std::filesystem::path path) : path_(s
         if (errno != ENOENT) {
             Logger::error("Failed to read settings file " + path_.string() + ": " + std::strerror(errno) +
                               ", starting with defaults",
-                          kCategory);
+                          kLogCategory);
         }
         return;  // first run
     }
@@ -80,7 +80,7 @@ JsonFileUserDefaults::JsonFileUserDefaults(std::filesystem::path path) : path_(s
         std::filesystem::copy_file(path_, aside, std::filesystem::copy_options::overwrite_existing, error);
         Logger::error("Failed to read settings file " + path_.string() +
                           ", starting with defaults (kept as " + aside + ")",
-                      kCategory);
+                      kLogCategory);
         return;
     }
     for (const auto& [key, value] : json.items())
@@ -95,7 +95,7 @@ void JsonFileUserDefaults::setAside(const std::string& reason) {
     Logger::warning(
         "Settings file " + path_.string() + " set aside: " + reason + "; starting with defaults" +
             (error ? " (it could not be moved: " + error.message() + ")" : " (kept as " + aside + ")"),
-        kCategory);
+        kLogCategory);
 }
 
 void JsonFileUserDefaults::didChange(const std::map<std::string, DefaultsValue>& values) {
@@ -104,7 +104,7 @@ void JsonFileUserDefaults::didChange(const std::map<std::string, DefaultsValue>&
     try {
         writeFileAtomically(path_, json.dump(2), 0600);
     } catch (const std::exception& error) {
-        Logger::error(std::string("Failed to write settings file: ") + error.what(), kCategory);
+        Logger::error(std::string("Failed to write settings file: ") + error.what(), kLogCategory);
     }
 }
 
