@@ -224,21 +224,20 @@ std::string MenuBarManager::toolTip(MenuBarCaptureState state) const {
 std::vector<MenuBarItem> MenuBarManager::menuItems(MenuBarCaptureState state) const {
     std::vector<MenuBarItem> items;
     using K = L10nKey;
-    if (const auto refusal = storageRefusalProvider ? storageRefusalProvider() : std::nullopt) {
-        items.push_back({MenuBarItem::Kind::header,
-                         refusal->title,
-                         kPausedSymbol,
-                         refusal->detail,
-                         MenuBarAction::none,
-                         false,
-                         {}});
-        items.push_back(separator());
-    } else if (historyDamaged_) {
+    // A history that is not open, or is damaged, is the menu's first line, its tool tip saying what to do; a
+    // refused folder goes first, since nothing is read from it at all.
+    std::optional<MenuBarStorageNotice> notice =
+        storageRefusalProvider ? storageRefusalProvider() : std::nullopt;
+    if (!notice && historyDamaged_) {
         // Short enough for a menu on any screen; the tool tip says how to recover.
+        notice =
+            MenuBarStorageNotice{L10n::text(K::historyDamagedMenuTitle), L10n::text(K::historyDamagedStatus)};
+    }
+    if (notice) {
         items.push_back({MenuBarItem::Kind::header,
-                         L10n::text(K::historyDamagedMenuTitle),
+                         notice->title,
                          kPausedSymbol,
-                         L10n::text(K::historyDamagedStatus),
+                         notice->detail,
                          MenuBarAction::none,
                          false,
                          {}});
