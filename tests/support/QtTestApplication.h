@@ -4,15 +4,29 @@
 // with the Fusion style so pictures look alike everywhere. Header-only: only programs that link Qt include
 // it.
 
+#include <gtest/gtest.h>
+
 #include <QApplication>
 #include <QDir>
 #include <QPalette>
 #include <QString>
 #include <QStyle>
 #include <QStyleFactory>
+#include <QThreadPool>
 #include <cstdlib>
 
 namespace quorvane::testing {
+
+// The test applications are never destroyed, so nothing waits for the shared thread pool, and a worker
+// still decoding at exit meets Qt's statics already gone. Each test therefore ends once its pooled work has:
+// none of it leaks into the next test or past the program's end either.
+class PooledWorkWaiter final : public ::testing::EmptyTestEventListener {
+    void OnTestEnd(const ::testing::TestInfo&) override { QThreadPool::globalInstance()->waitForDone(); }
+};
+
+inline void waitForPooledWorkAfterEachTest() {
+    ::testing::UnitTest::GetInstance()->listeners().Append(new PooledWorkWaiter);
+}
 
 inline QApplication& qtTestApplication() {
     static int argc = 1;
@@ -23,6 +37,7 @@ inline QApplication& qtTestApplication() {
         setenv("QT_QPA_PLATFORM", "offscreen", 0);
         auto* made = new QApplication(argc, argv);
         QApplication::setStyle(QStyleFactory::create("Fusion"));
+        waitForPooledWorkAfterEachTest();
         return made;
     }();
     return *application;

@@ -12,6 +12,7 @@
 #include "platform/memory/RecordingPasteShortcutPoster.h"
 #include "platform/memory/RecordingWorkspaceOpener.h"
 #include "preferences/SettingsAccessors.h"
+#include "support/QtTestApplication.h"
 #include "support/TemporaryDirectory.h"
 
 namespace quorvane::testing {
@@ -22,7 +23,9 @@ inline QApplication& floatingWidgetApplication() {
         static int argc = 1;
         static char name[] = "tests_floating";
         static char* argv[] = {name, nullptr};
-        return new QApplication(argc, argv);
+        auto* made = new QApplication(argc, argv);
+        waitForPooledWorkAfterEachTest();
+        return made;
     }();
     return *application;
 }

@@ -6,6 +6,8 @@
 #include <QApplication>
 #include <QCoreApplication>
 
+#include "support/QtTestApplication.h"
+
 namespace quorvane::testing {
 
 inline QApplication& widgetTestApplication() {
@@ -14,7 +16,9 @@ inline QApplication& widgetTestApplication() {
         static int argc = 1;
         static char name[] = "tests_panel";
         static char* argv[] = {name, nullptr};
-        return new QApplication(argc, argv);
+        auto* made = new QApplication(argc, argv);
+        waitForPooledWorkAfterEachTest();
+        return made;
     }();
     return *application;
 }
