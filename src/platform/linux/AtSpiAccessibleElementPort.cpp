@@ -385,15 +385,13 @@ AccessibilityResult<AccessibleElement> AtSpiAccessibleElementPort::focusedElemen
 
     const std::int64_t deadline = nowMilliseconds() + focusSearchTimeoutMilliseconds;
     int budget = focusSearchNodeLimit;
+    bool frontProgramInactive = false;
     for (const auto& program : candidates) {
         const auto windows = children(program);
         if (!windows) continue;
         // The active window first; the others only when the program marks none active.
-        std::vector<AccessibleElement> active;
-        for (const auto& window : *windows.value) {
-            const auto state = states(window);
-            if (state && hasState(*state.value, ATSPI_STATE_ACTIVE)) active.push_back(window);
-        }
+        const std::vector<AccessibleElement> active = activeWindows(*windows.value);
+        if (active.empty() && processId && !windows.value->empty()) frontProgramInactive = true;
         for (const auto& window : active.empty() ? *windows.value : active) {
             if (auto focused = searchFocus(window, budget, deadline)) {
                 lastFocus_ = std::make_pair(*focused, window);
@@ -410,7 +408,44 @@ AccessibilityResult<AccessibleElement> AtSpiAccessibleElementPort::focusedElemen
     // while we searched.
     takeArrivedFocusEvents();
     if (auto reported = reportedFocus(processId)) return {reported, AccessibilityError::success};
+    // Or it did not tell (Qt's bridge reports no loss to a listener that came after it): the front program
+    // then marks no window active until the grab ends as the key comes up, and its field has the focus back.
+    if (frontProgramInactive) {
+        if (auto focused = focusAfterGrab(candidates, budget, deadline))
+            return {focused, AccessibilityError::success};
+    }
     return Result::failed(AccessibilityError::noValue);
+}
+
+std::vector<AccessibleElement> AtSpiAccessibleElementPort::activeWindows(
+    const std::vector<AccessibleElement>& windows) {
+    std::vector<AccessibleElement> active;
+    for (const auto& window : windows) {
+        const auto state = states(window);
+        if (state && hasState(*state.value, ATSPI_STATE_ACTIVE)) active.push_back(window);
+    }
+    return active;
+}
+
+std::optional<AccessibleElement> AtSpiAccessibleElementPort::focusAfterGrab(
+    const std::vector<AccessibleElement>& programs, int& budget, std::int64_t deadline) {
+    const std::int64_t settled = std::min(deadline, nowMilliseconds() + grabSettleMilliseconds);
+    while (nowMilliseconds() < settled) {
+        QThread::msleep(grabPollMilliseconds);
+        for (const auto& program : programs) {
+            const auto windows = children(program);
+            if (!windows) continue;
+            for (const auto& window : activeWindows(*windows.value)) {
+                if (auto focused = searchFocus(window, budget, deadline)) {
+                    lastFocus_ = std::make_pair(*focused, window);
+                    return focused;
+                }
+                if (budget < 0) return std::nullopt;
+            }
+        }
+        takeArrivedFocusEvents();
+    }
+    return std::nullopt;
 }
 
 AccessibilityResult<std::string> AtSpiAccessibleElementPort::role(const AccessibleElement& element) {

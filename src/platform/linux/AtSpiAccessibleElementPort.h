@@ -43,6 +43,10 @@ public:
     // How long an element that lost the focus still stands in when nothing else has it: a hot key held as
     // long as people hold it, and the turn of the event loop before the lookup.
     static constexpr int recentFocusMilliseconds = 1500;
+    // How long a front program with no active window is watched for the focus coming back after the hot
+    // key's grab (the key held, and quorvane late on a busy machine), and how often it is asked.
+    static constexpr int grabSettleMilliseconds = 800;
+    static constexpr int grabPollMilliseconds = 25;
     // Focus reports kept: a program may name a window after the text that has the caret.
     static constexpr std::size_t reportedFocusLimit = 4;
 
@@ -111,6 +115,10 @@ private:
                                           std::int64_t end);
     std::optional<AccessibleElement> searchFocus(const AccessibleElement& root, int& budget,
                                                  std::int64_t deadline);
+    std::vector<AccessibleElement> activeWindows(const std::vector<AccessibleElement>& windows);
+    // The focus in the first active window of `programs` once one is active again, within the settle time.
+    std::optional<AccessibleElement> focusAfterGrab(const std::vector<AccessibleElement>& programs,
+                                                    int& budget, std::int64_t deadline);
 
     const FrontmostApplicationProvider* frontmost_;
     const ScreenProvider* screens_;

@@ -2,7 +2,8 @@
 // when started with "multiline". It prints one line per event on standard output: "focus x y w h" once
 // the field has focus in the active window and "text <text> x y w h" after every change (newlines in the
 // text written as "\n"), with the field's rectangle on screen, followed by "caret x y w h", the caret's
-// rectangle on screen as the field draws it (after any scrolling).
+// rectangle on screen as the field draws it (after any scrolling), and "blur" when the field loses the focus
+// with its window.
 
 #include <QApplication>
 #include <QLabel>
@@ -76,6 +77,10 @@ int main(int argc, char** argv) {
         field->setFocus();
     });
     activation.start(200);
+    // "blur" once the field's focus has gone with its window's activation, as under another program's grab.
+    QObject::connect(&application, &QApplication::focusChanged, [&](QWidget* old, QWidget* now) {
+        if (reported && old == field && !now) out << "blur" << Qt::endl;
+    });
 
     window.show();
     window.activateWindow();
