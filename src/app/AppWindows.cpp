@@ -36,8 +36,9 @@ namespace quorvane {
 
 AppWindows::AppWindows(AppAssembler& assembler, Platform platform)
     : assembler_(assembler), platform_(platform), settingsTrayHost_(std::make_unique<QtTrayHost>()) {
-    fillClipboardPanelSlots();
-    fillFloatingPanelSlots();
+    const ClipboardPanelServices shared = panelServices();
+    fillClipboardPanelSlots(shared);
+    fillFloatingPanelSlots(shared);
     fillSettingsSlot();
     fillClassificationSlot();
     fillOnboardingSlot();
@@ -158,17 +159,28 @@ ClipboardFooterUpdateState AppWindows::footerUpdateState() {
         StorageSettingsViewModel::storageRefusalText(assembler_.dataDirectoryManager())};
 }
 
-void AppWindows::fillClipboardPanelSlots() {
+// What both panels take; made once, and each panel assembly gets its copy.
+ClipboardPanelServices AppWindows::panelServices() {
     AppAssembler& assembler = assembler_;
-    clipboardPanel_ = std::make_unique<ClipboardPanelAssembly>(ClipboardPanelAssembly::Services{
-        [&assembler] { return assembler.clipboardHistoryManager(); },
-        [&assembler] { return assembler.clipboardSearchService(); }, assembler.mainQueue(), assembler.clock(),
-        assembler.standardDefaults(), assembler.pasteboard(), platform_.accessibilityPermissionManager,
-        assembler.applicationCatalog(), assembler.appIdentityResolver(), assembler.distributionChannel(),
-        [this] { openSettingsFromPanel(); }, [this] { return footerUpdateState(); },
-        [&assembler] { assembler.appUpdater().checkForUpdates(); },
-        [&assembler] { return assembler.hotkeyManager().lastHotkeyTimestamp(); },
-        [this] { return pasteBack(); }});
+    return ClipboardPanelServices{[&assembler] { return assembler.clipboardHistoryManager(); },
+                                  [&assembler] { return assembler.clipboardSearchService(); },
+                                  assembler.mainQueue(),
+                                  assembler.clock(),
+                                  assembler.standardDefaults(),
+                                  assembler.pasteboard(),
+                                  platform_.accessibilityPermissionManager,
+                                  assembler.appIdentityResolver(),
+                                  assembler.distributionChannel(),
+                                  [this] { return pasteBack(); },
+                                  [this] { openSettingsFromPanel(); },
+                                  [this] { return footerUpdateState(); },
+                                  [&assembler] { assembler.appUpdater().checkForUpdates(); },
+                                  [&assembler] { return assembler.hotkeyManager().lastHotkeyTimestamp(); }};
+}
+
+void AppWindows::fillClipboardPanelSlots(const ClipboardPanelServices& shared) {
+    clipboardPanel_ = std::make_unique<ClipboardPanelAssembly>(
+        ClipboardPanelAssembly::Services{shared, assembler_.applicationCatalog()});
     // Both presentations share this view model: after a storage move it lists from the new history.
     assembler_.onClipboardServicesReplaced = [this] {
         if (auto* viewModel = clipboardPanel_->builtViewModel())
@@ -228,18 +240,12 @@ void AppWindows::presentOCRWindow(const Data& imageData) {
 // ---- Floating clipboard panel ----
 // Wraps the panel slots: the hot key shows the floating panel while the presentation setting (read on every
 // press, direct channel only) says "floating", else whatever the slots gave before.
-void AppWindows::fillFloatingPanelSlots() {
+void AppWindows::fillFloatingPanelSlots(const ClipboardPanelServices& shared) {
     AppAssembler& assembler = assembler_;
     floatingPanel_ = std::make_unique<FloatingPanelAssembly>(FloatingPanelAssembly::Services{
+        shared,
         // One view model for both presentations: a search typed in one is the other's too.
-        [this] { return &clipboardPanel_->viewModel(); },
-        [&assembler] { return assembler.clipboardHistoryManager(); },
-        [&assembler] { return assembler.clipboardSearchService(); }, assembler.mainQueue(), assembler.clock(),
-        assembler.standardDefaults(), assembler.pasteboard(), platform_.accessibilityPermissionManager,
-        assembler.frontmostApplicationProvider(), assembler.appIdentityResolver(),
-        assembler.distributionChannel(), [this] { return pasteBack(); }, [this] { openSettingsFromPanel(); },
-        [this] { return footerUpdateState(); }, [&assembler] { assembler.appUpdater().checkForUpdates(); },
-        [&assembler] { return assembler.hotkeyManager().lastHotkeyTimestamp(); }});
+        [this] { return &clipboardPanel_->viewModel(); }, assembler.frontmostApplicationProvider()});
     auto& factories = assembler_.windowFactories();
     factories.activeClipboardPanelController =
         [this, &assembler, other = factories.activeClipboardPanelController]() -> ClipboardPanelControlling* {

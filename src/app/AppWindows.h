@@ -12,6 +12,7 @@
 #include "app/model/AppCoordinator.h"
 #include "capture/ClipboardImageTextRecognizing.h"
 #include "panel/model/ClipboardFooterStatusPresentation.h"
+#include "panel/model/ClipboardPanelServices.h"
 #include "panel/model/ClipboardSavePanelPresenting.h"
 #include "panel/model/PasteBackPerformer.h"
 #include "platform/ApplicationFilePicker.h"
@@ -71,9 +72,10 @@ public:
 
 private:
     // One per window kind.
-    void fillClipboardPanelSlots();
+    ClipboardPanelServices panelServices();
+    void fillClipboardPanelSlots(const ClipboardPanelServices& shared);
     // Routes the panel slots to the floating panel while the presentation setting says "floating".
-    void fillFloatingPanelSlots();
+    void fillFloatingPanelSlots(const ClipboardPanelServices& shared);
     void fillSettingsSlot();
     SettingsPageFactories settingsPageFactories();
     ClipboardItemActions& itemActions();

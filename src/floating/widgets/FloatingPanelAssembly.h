@@ -12,6 +12,7 @@
 
 #include "floating/widgets/FloatingClipboardPanelController.h"
 #include "history/ClipboardHistoryManagerProtocol.h"
+#include "panel/model/ClipboardPanelServices.h"
 #include "platform/ApplicationCatalog.h"
 #include "platform/Clock.h"
 #include "platform/FrontmostApplicationProvider.h"
@@ -27,27 +28,10 @@ class TextWidthMeasurer;
 class FloatingPanelAssembly {
 public:
     // Everything must outlive the assembly.
-    struct Services {
+    struct Services : ClipboardPanelServices {
         // The view model the other presentation made, or null: then the assembly makes its own.
         std::function<ClipboardPanelViewModel*()> sharedViewModel;
-        // The clipboard services of the moment, read when an own view model is made.
-        std::function<std::shared_ptr<ClipboardHistoryManagerProtocol>()> clipboardHistoryManager;
-        std::function<std::shared_ptr<ClipboardSearchServiceProtocol>()> clipboardSearchService;
-        MainQueue& mainQueue;
-        const Clock& clock;
-        UserDefaults& userDefaults;
-        Pasteboard& pasteboard;
-        const AccessibilityPermissionManagerProtocol& accessibilityPermissionManager;
         const FrontmostApplicationProvider& frontmostApplicationProvider;
-        const ClipboardAppIdentityResolver& appIdentityResolver;
-        DistributionChannel distributionChannel;
-        // The program's one paste-back, asked for when the controller is built.
-        std::function<PasteBackServices()> pasteBack;
-        std::function<void()> onOpenSettings;
-        std::function<ClipboardFooterUpdateState()> updateState;
-        std::function<void()> checkForUpdates;
-        // The X server time of the last hot-key press.
-        std::function<std::uint32_t()> hotkeyTimestamp;
     };
 
     explicit FloatingPanelAssembly(Services services);

@@ -1,7 +1,7 @@
 #pragma once
 // The first-run wizard: a fixed 920 x 620 window with the progress header, the page of the current step and
-// Back / Next / "Start Using Quorvane". Pages are rebuilt each time they are shown, so every control shows
-// the stored value; every control stores its value at once through the view model. Main thread only.
+// Back / Next / "Start Using Quorvane". Each step is a page widget of its own, rebuilt each time it is shown,
+// so every control shows the stored value; the window keeps the navigation. Main thread only.
 
 #include <QLabel>
 #include <QPointer>
@@ -10,26 +10,22 @@
 #include <functional>
 #include <string>
 
-#include "hotkeys/model/ClipboardHotkeyStatus.h"
-#include "hotkeys/model/KeyComboRecorderControlDelegate.h"
-#include "hotkeys/widgets/HotkeyFailureLabel.h"
-#include "hotkeys/widgets/KeyComboRecorderControl.h"
 #include "onboarding/model/OnboardingStep.h"
 #include "platform/MainQueue.h"
 
-class QCheckBox;
-class QComboBox;
 class QProgressBar;
-class QRadioButton;
 class QVBoxLayout;
 
 namespace quorvane {
 
+class HotkeyFailureLabel;
+class KeyComboRecorderControl;
 class NotificationCenter;
+class OnboardingShortcutPage;
 class OnboardingViewModel;
 class UserDefaults;
 
-class OnboardingWindow : public QWidget, private KeyComboRecorderControlDelegate {
+class OnboardingWindow : public QWidget {
     Q_OBJECT
 public:
     // Everything passed must outlive the window. `onFinish` runs after the finish button's work.
@@ -56,9 +52,10 @@ public:
     QPushButton* nextButton() const { return nextButton_; }
     QPushButton* finishButton() const { return finishButton_; }
     QWidget* page() const { return page_; }
-    KeyComboRecorderControl* shortcutRecorder() const { return shortcutRecorder_; }
-    HotkeyFailureLabel* shortcutFailureLabel() const { return shortcutFailure_; }
-    QLabel* accessibilityStatusLabel() const { return accessibilityStatus_; }
+    // The shortcut step's parts; null on the other steps.
+    KeyComboRecorderControl* shortcutRecorder() const;
+    HotkeyFailureLabel* shortcutFailureLabel() const;
+    QLabel* accessibilityStatusLabel() const;
 
 protected:
     void changeEvent(QEvent* event) override;
@@ -66,20 +63,11 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    void keyComboRecorderDidStartRecording(KeyComboRecorderState& recorder) override;
-    void keyComboRecorderDidEndRecording(KeyComboRecorderState& recorder) override;
-    void keyComboRecorder(KeyComboRecorderState& recorder, const std::optional<KeyCombo>& didRecord) override;
-
     void updateNavigation();
     QWidget* buildPage(OnboardingStep step);
-    QWidget* buildWelcome();
-    QWidget* buildTutorial();
-    QWidget* buildPresentation();
-    QWidget* buildRecording();
-    QWidget* buildShortcut();
-    QWidget* buildAccessibilitySection();
-    void chooseLanguage(const QString& rawValue);
-    void showShortcutFailure();
+    QWidget* buildWelcomePage();
+    QWidget* buildShortcutPage();
+    void languageChosen();
 
     OnboardingViewModel& viewModel_;
     MainQueue& mainQueue_;
@@ -96,13 +84,8 @@ private:
     QPushButton* nextButton_;
     QPushButton* finishButton_;
     QPointer<QWidget> page_;
-    QPointer<KeyComboRecorderControl> shortcutRecorder_;
-    QPointer<HotkeyFailureLabel> shortcutFailure_;
-    Subscription hotkeyStatusChanges_;
-    QPointer<QLabel> accessibilityStatus_;
-    QPointer<QLabel> accessibilityDescription_;
-    QPointer<QPushButton> accessibilityRequest_;
-    QPointer<QPushButton> accessibilityOpenSettings_;
+    QPointer<OnboardingShortcutPage> shortcutPage_;
+    // A request's answer comes later: the status is read again a second after it.
     Timer refreshTimer_;
 };
 

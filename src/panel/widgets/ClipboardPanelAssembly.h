@@ -5,24 +5,11 @@
 // application's window wiring keeps one and hands controller() to the container's panel coordinator. Main
 // thread only.
 
-#include <cstdint>
-#include <functional>
 #include <memory>
-#include <vector>
 
-#include "history/ClipboardHistoryManagerProtocol.h"
-#include "panel/model/ClipboardFooterStatusPresentation.h"
+#include "panel/model/ClipboardPanelServices.h"
 #include "panel/model/ClipboardPanelViewModel.h"
-#include "panel/model/PasteBackPerformer.h"
 #include "platform/ApplicationCatalog.h"
-#include "platform/Clock.h"
-#include "platform/MainQueue.h"
-#include "platform/Pasteboard.h"
-#include "platform/UserDefaults.h"
-#include "preferences/DistributionChannel.h"
-#include "search/ClipboardSearchServiceProtocol.h"
-#include "searchindex/ClipboardAppIdentityResolver.h"
-#include "system/AccessibilityPermissionManagerProtocol.h"
 
 namespace quorvane {
 
@@ -34,25 +21,8 @@ class WindowActivation;
 class ClipboardPanelAssembly {
 public:
     // Everything must outlive the assembly.
-    struct Services {
-        // The clipboard services of the moment, read when the view model is made.
-        std::function<std::shared_ptr<ClipboardHistoryManagerProtocol>()> clipboardHistoryManager;
-        std::function<std::shared_ptr<ClipboardSearchServiceProtocol>()> clipboardSearchService;
-        MainQueue& mainQueue;
-        const Clock& clock;
-        UserDefaults& userDefaults;
-        Pasteboard& pasteboard;
-        const AccessibilityPermissionManagerProtocol& accessibilityPermissionManager;
+    struct Services : ClipboardPanelServices {
         const ApplicationCatalog& applicationCatalog;
-        const ClipboardAppIdentityResolver& appIdentityResolver;
-        DistributionChannel distributionChannel;
-        std::function<void()> onOpenSettings;
-        std::function<ClipboardFooterUpdateState()> updateState;
-        std::function<void()> checkForUpdates;
-        // The X server time of the last hot-key press.
-        std::function<std::uint32_t()> hotkeyTimestamp;
-        // The program's one paste-back, asked for when the controller is built.
-        std::function<PasteBackServices()> pasteBack;
     };
 
     explicit ClipboardPanelAssembly(Services services);

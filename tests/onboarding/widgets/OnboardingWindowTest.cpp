@@ -3,12 +3,17 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QtTest/QTest>
 #include <memory>
+#include <vector>
 
+#include "hotkeys/model/ClipboardHotkeyStatus.h"
+#include "hotkeys/widgets/HotkeyFailureLabel.h"
+#include "hotkeys/widgets/KeyComboRecorderControl.h"
 #include "l10n/L10n.h"
 #include "l10n/StandardAppLanguage.h"
 #include "onboarding/model/OnboardingViewModel.h"
@@ -167,6 +172,29 @@ TEST_F(OnboardingWindowTest, ChoosingALanguageRebuildsThePage) {
     EXPECT_EQ(window->nextButton()->text(), QString::fromUtf8("下一步"));
     EXPECT_EQ(window->page()->findChild<QComboBox*>("appLanguagePopup")->currentIndex(), 1);
     defaults_.set("AppLanguage", std::string("en"));
+}
+
+TEST_F(OnboardingWindowTest, LeavingTheShortcutStepOrClosingWhileRecordingGivesTheHotkeyBack) {
+    std::vector<bool> recording;
+    direct_.onClipboardHotkeyRecordingChanged = [&recording](bool on) { recording.push_back(on); };
+    auto window = makeWindow(direct_);
+    window->showStep(OnboardingStep::shortcut);
+    QPointer<KeyComboRecorderControl> left = window->shortcutRecorder();
+    left->startRecording();
+    window->goBack();
+    EXPECT_EQ(recording, (std::vector<bool>{true, false}));
+    EXPECT_EQ(window->shortcutRecorder(), nullptr) << "the step left still answers for the shortcut";
+    // The page left is released later; until then its recorder reports nothing.
+    if (left) left->startRecording();
+    EXPECT_EQ(recording.size(), 2u);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(left.isNull());
+
+    window->goNext();
+    window->shortcutRecorder()->startRecording();
+    window.reset();
+    EXPECT_EQ(recording, (std::vector<bool>{true, false, true, false}));
+    direct_.onClipboardHotkeyRecordingChanged = nullptr;
 }
 
 // Lets the registry see the close (a zero-delay timer) and release the window.
