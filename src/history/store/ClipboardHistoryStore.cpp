@@ -52,6 +52,10 @@ constexpr const char* kCreateLaterIndexes =
     " ON ClipboardHistoryContent(content) WHERE duplicateFingerprint IS NULL;"
     "CREATE INDEX IF NOT EXISTS ClipboardHistoryIndex_recency ON ClipboardHistoryIndex(";
 
+// Log frames (pages) after which a commit asks for a checkpoint: SQLite's own default. Done inside the
+// commit, as SQLite would, it costs the main thread tens of milliseconds now and then.
+constexpr int kCheckpointFrames = 1000;
+
 constexpr const char* kCountLaterIndexes =
     "SELECT count(*) FROM sqlite_master WHERE type = 'index' AND name IN"
     " ('ClipboardHistoryContent_contentWithoutFingerprint', 'ClipboardHistoryIndex_recency')";
@@ -184,6 +188,8 @@ ClipboardHistoryStore::ClipboardHistoryStore(std::filesystem::path file) : file_
         throw HistoryStoreError(HistoryStoreError::Kind::open,
                                 "Cannot set up history store " + file_.string() + ": " + error.what());
     }
+    writer_ = connection->handle();
+    sqlite3_wal_hook(writer_, &ClipboardHistoryStore::logCommitted, this);
     mainContext_ = std::make_unique<ClipboardHistoryStoreContext>(std::move(connection));
     // Written once the store is in use, so that only a run that used it and then died leaves it behind.
     const int fd = ::open(marker.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
@@ -191,10 +197,44 @@ ClipboardHistoryStore::ClipboardHistoryStore(std::filesystem::path file) : file_
 }
 
 ClipboardHistoryStore::~ClipboardHistoryStore() {
+    // The main connection closes last of the store's: closing, it folds the log into the file and deletes it.
+    if (writer_) sqlite3_wal_hook(writer_, nullptr, nullptr);
+    checkpointQueue_.reset();
+    checkpointConnection_.reset();
     // The connection closes first, so a crash between the two leaves the marker and the next start checks.
     mainContext_.reset();
     std::error_code ignored;
     std::filesystem::remove(runningMarker(file_), ignored);
+}
+
+int ClipboardHistoryStore::logCommitted(void* context, sqlite3*, const char*, int frames) {
+    auto* store = static_cast<ClipboardHistoryStore*>(context);
+    if (frames >= kCheckpointFrames && !store->checkpointScheduled_.exchange(true)) {
+        store->checkpointQueue_->async([store] { store->checkpoint(); });
+    }
+    return SQLITE_OK;
+}
+
+void ClipboardHistoryStore::checkpoint() {
+    checkpointScheduled_ = false;
+    try {
+        if (!checkpointConnection_) {
+            checkpointConnection_ = openConnection(file_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX);
+            // A connection that has read nothing has not opened the log yet, and its checkpoints do nothing.
+            queryInteger(*checkpointConnection_, "SELECT COUNT(*) FROM sqlite_master;");
+        }
+        // Passive: copies what no reader still needs and never waits for the writer.
+        const int result = sqlite3_wal_checkpoint_v2(checkpointConnection_->handle(), nullptr,
+                                                     SQLITE_CHECKPOINT_PASSIVE, nullptr, nullptr);
+        if (result != SQLITE_OK && result != SQLITE_BUSY) {
+            Logger::error("Failed to checkpoint the clipboard history: " +
+                              std::string(sqlite3_errmsg(checkpointConnection_->handle())),
+                          "ClipboardHistoryStore");
+        }
+    } catch (const std::exception& error) {
+        Logger::error("Failed to checkpoint the clipboard history: " + std::string(error.what()),
+                      "ClipboardHistoryStore");
+    }
 }
 
 std::optional<std::string> ClipboardHistoryStore::findDamage() const {

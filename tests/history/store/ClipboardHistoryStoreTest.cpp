@@ -164,6 +164,36 @@ TEST_F(ClipboardHistoryStoreTest, DeletionsWaitForSaveAndReadContextsSeeOnlySave
     EXPECT_TRUE(context.fetchContents().empty());
 }
 
+// Commits never fold the log into the file themselves; the store's worker does, so the log stays a few
+// commits long however much is written, and everything written is there after a reopen.
+TEST_F(ClipboardHistoryStoreTest, TheLogIsFoldedBackBesideTheCommitsAndStaysShort) {
+    constexpr int commits = 40;
+    const std::filesystem::path log = file().string() + "-wal";
+    std::uintmax_t largestLog = 0;
+    {
+        ClipboardHistoryStore store(file());
+        for (int i = 0; i < commits; ++i) {
+            const std::string id = "picture-" + std::to_string(i);
+            ClipboardHistoryContent content = makeContent(id);
+            content.imageData = Bytes(1 << 20, static_cast<std::uint8_t>(i));
+            store.mainContext().insert(makeIndex(id, 1000 + i));
+            store.mainContext().insert(content);
+            store.mainContext().save();
+            store.drainCheckpoints();
+            largestLog = std::max(largestLog, std::filesystem::file_size(log));
+        }
+    }
+    // A checkpoint every four commits of a megabyte; without any the log would hold all forty.
+    EXPECT_LT(largestLog, std::uintmax_t(8) << 20);
+    EXPECT_FALSE(std::filesystem::exists(log)) << "the last close folds the log in and removes it";
+    ClipboardHistoryStore reopened(file());
+    const auto last =
+        reopened.mainContext().fetchContents({.idEquals = "picture-" + std::to_string(commits - 1)});
+    ASSERT_EQ(last.size(), 1u);
+    EXPECT_EQ(last[0].imageData, Bytes(1 << 20, static_cast<std::uint8_t>(commits - 1)));
+    EXPECT_EQ(reopened.mainContext().fetchIndexes().size(), std::size_t(commits));
+}
+
 TEST_F(ClipboardHistoryStoreTest, ReadContextCannotWrite) {
     ClipboardHistoryStore store(file());
     auto reader = store.makeReadContext();
