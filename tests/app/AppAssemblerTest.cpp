@@ -34,7 +34,6 @@
 #include "search/ClipboardSearchService.h"
 #include "search/ClipboardSearchServiceError.h"
 #include "search/EmptyClipboardSearchService.h"
-#include "support/AppPlatformDoubles.h"
 #include "support/LogCapture.h"
 #include "support/TemporaryDirectory.h"
 #include "system/AccessibilityPermissionManager.h"
@@ -65,7 +64,7 @@ std::int64_t countRows(const std::filesystem::path& file, const std::string& sql
     return count;
 }
 
-class AppAssemblerTest : public ::testing::Test, protected testing::AppPlatformDoubles {
+class AppAssemblerTest : public ::testing::Test {
 protected:
     AppAssemblerTest() { frontmost_.setFrontmostBundleIdentifier("org.example.Editor"); }
 
@@ -74,9 +73,11 @@ protected:
     std::filesystem::path indexFile() const { return storage() / AppAssembler::searchIndexFileName; }
 
     std::unique_ptr<AppAssembler> makeAssembler() {
-        return std::make_unique<AppAssembler>(appPlatform(
+        return std::make_unique<AppAssembler>(AppAssembler::Platform{
+            defaults_, loop_, clock_, notifications_, dataDirectory_, permission_, catalog_, pasteboard_,
+            probe_, decoder_, frontmost_, recognizer_, keys_,
             AppEnvironment{{{"QuorvaneDistributionChannel", DefaultsValue(std::string("DIRECT"))},
-                            {"CFBundleIdentifier", DefaultsValue(std::string("tech.zanto.QuorvaneApp"))}}}));
+                            {"CFBundleIdentifier", DefaultsValue(std::string("tech.zanto.QuorvaneApp"))}}}});
     }
 
     void copyText(const std::string& text) {
@@ -105,6 +106,29 @@ protected:
         loop_->runUntilIdle();
         return previews;
     }
+
+    TemporaryDirectory directory_;
+    FakeClock fakeClock_;
+    std::shared_ptr<ManualRunLoop> loop_ = std::make_shared<ManualRunLoop>(fakeClock_);
+    std::shared_ptr<const Clock> clock_{std::shared_ptr<const Clock>{}, &fakeClock_};
+    std::shared_ptr<InMemoryUserDefaults> defaults_ = std::make_shared<InMemoryUserDefaults>();
+    NotificationCenter notifications_{*loop_};
+    RecordingWorkspaceOpener workspace_;
+    DataDirectoryManager dataDirectory_{
+        *defaults_, workspace_, [this](const std::string& name) {
+            return name == DataDirectoryManager::storageDirectoryOverrideEnvironmentKey
+                       ? std::optional<std::string>(storage().string())
+                       : std::nullopt;
+        }};
+    InMemoryAccessibilityTrust trust_{true};
+    AccessibilityPermissionManager permission_{*defaults_, *loop_, trust_, workspace_};
+    InMemoryApplicationCatalog catalog_;
+    InMemoryPasteboard pasteboard_;
+    InMemoryImageProbe probe_;
+    InMemoryImageDecoder decoder_;
+    InMemoryFrontmostApplicationProvider frontmost_;
+    InMemoryImageTextRecognizer recognizer_;
+    InMemoryKeyEventMonitor keys_;
 };
 
 TEST_F(AppAssemblerTest, BuiltServicesCaptureNewCopiesIntoBothStoresButNotTheItemFoundAtStart) {

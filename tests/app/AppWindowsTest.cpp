@@ -38,7 +38,6 @@
 #include "settings/widgets/SettingsWindowController.h"
 #include "settings/widgets/ShortcutsSettingsViewController.h"
 #include "settings/widgets/StorageSettingsView.h"
-#include "support/AppPlatformDoubles.h"
 #include "support/QtTestApplication.h"
 #include "support/TemporaryDirectory.h"
 #include "system/AccessibilityPermissionManager.h"
@@ -49,7 +48,7 @@ namespace {
 
 using testing::TemporaryDirectory;
 
-class AppWindowsTest : public ::testing::Test, protected testing::AppPlatformDoubles {
+class AppWindowsTest : public ::testing::Test {
 protected:
     AppWindows::Platform platform() { return {notifications_, alerts_, activationPolicy_, permission_}; }
 
@@ -61,12 +60,36 @@ protected:
     }
 
     QApplication& application_ = testing::qtTestApplication();  // before any widget below
+    TemporaryDirectory directory_;
+    FakeClock fakeClock_;
+    std::shared_ptr<ManualRunLoop> loop_ = std::make_shared<ManualRunLoop>(fakeClock_);
+    std::shared_ptr<const Clock> clock_{std::shared_ptr<const Clock>{}, &fakeClock_};
+    std::shared_ptr<InMemoryUserDefaults> defaults_ = std::make_shared<InMemoryUserDefaults>();
+    NotificationCenter notifications_{*loop_};
+    RecordingWorkspaceOpener workspace_;
+    DataDirectoryManager dataDirectory_{
+        *defaults_, workspace_, [this](const std::string& name) {
+            return name == DataDirectoryManager::storageDirectoryOverrideEnvironmentKey
+                       ? std::optional<std::string>((directory_ / "storage").string())
+                       : std::nullopt;
+        }};
+    InMemoryAccessibilityTrust trust_{true};
+    AccessibilityPermissionManager permission_{*defaults_, *loop_, trust_, workspace_};
+    InMemoryApplicationCatalog catalog_;
+    InMemoryPasteboard pasteboard_;
+    InMemoryImageProbe probe_;
+    InMemoryImageDecoder decoder_;
+    InMemoryFrontmostApplicationProvider frontmost_;
+    InMemoryImageTextRecognizer recognizer_;
+    InMemoryKeyEventMonitor keys_;
     InMemoryHotkeyRegistrar registrar_;
     InMemoryTrayHost trayHost_;
     FakeAppUpdater updater_{AppUpdateState{false, false, AppUpdateAvailability::idle()}};
     FakeAlertPresenter alerts_;
     InMemoryActivationPolicy activationPolicy_{ApplicationActivationPolicy::accessory};
-    std::unique_ptr<AppAssembler> assembler_ = std::make_unique<AppAssembler>(appPlatform({}, &registrar_));
+    std::unique_ptr<AppAssembler> assembler_ = std::make_unique<AppAssembler>(AppAssembler::Platform{
+        defaults_, loop_, clock_, notifications_, dataDirectory_, permission_, catalog_, pasteboard_, probe_,
+        decoder_, frontmost_, recognizer_, keys_, AppEnvironment{}, &registrar_, nullptr});
 };
 
 TEST_F(AppWindowsTest, CoordinatorStartRegistersTheHotkeyAndRequestsReachSlotsFilledLater) {

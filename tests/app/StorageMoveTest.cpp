@@ -27,7 +27,6 @@
 #include "platform/memory/ManualRunLoop.h"
 #include "platform/memory/RecordingWorkspaceOpener.h"
 #include "search/ClipboardSearchService.h"
-#include "support/AppPlatformDoubles.h"
 #include "support/LogCapture.h"
 #include "support/TemporaryDirectory.h"
 #include "system/AccessibilityPermissionManager.h"
@@ -98,12 +97,14 @@ private:
     fs::path target_;
 };
 
-class StorageMoveTest : public ::testing::Test, protected testing::AppPlatformDoubles {
+class StorageMoveTest : public ::testing::Test {
 protected:
-    StorageMoveTest() : AppPlatformDoubles("HOME", "home") {
+    StorageMoveTest() {
         frontmost_.setFrontmostBundleIdentifier("org.example.Editor");
         fs::create_directories(chosen());
-        assembler_ = std::make_unique<AppAssembler>(appPlatform());
+        assembler_ = std::make_unique<AppAssembler>(AppAssembler::Platform{
+            defaults_, loop_, clock_, notifications_, dataDirectory_, permission_, catalog_, pasteboard_,
+            probe_, decoder_, frontmost_, recognizer_, keys_, AppEnvironment{}});
         services_ = std::make_unique<ObservedServices>(*assembler_, chosenStorage());
         migrator_ = std::make_unique<DataDirectoryMigrator>(dataDirectory_, *services_, alerts_, picker_,
                                                             *loop_, fakeClock_);
@@ -155,6 +156,26 @@ protected:
         return previews;
     }
 
+    TemporaryDirectory directory_;
+    FakeClock fakeClock_;
+    std::shared_ptr<ManualRunLoop> loop_ = std::make_shared<ManualRunLoop>(fakeClock_);
+    std::shared_ptr<const Clock> clock_{std::shared_ptr<const Clock>{}, &fakeClock_};
+    std::shared_ptr<InMemoryUserDefaults> defaults_ = std::make_shared<InMemoryUserDefaults>();
+    NotificationCenter notifications_{*loop_};
+    RecordingWorkspaceOpener workspace_;
+    DataDirectoryManager dataDirectory_{
+        *defaults_, workspace_, [this](const std::string& name) {
+            return name == "HOME" ? std::optional<std::string>((directory_ / "home").string()) : std::nullopt;
+        }};
+    InMemoryAccessibilityTrust trust_{true};
+    AccessibilityPermissionManager permission_{*defaults_, *loop_, trust_, workspace_};
+    InMemoryApplicationCatalog catalog_;
+    InMemoryPasteboard pasteboard_;
+    InMemoryImageProbe probe_;
+    InMemoryImageDecoder decoder_;
+    InMemoryFrontmostApplicationProvider frontmost_;
+    InMemoryImageTextRecognizer recognizer_;
+    InMemoryKeyEventMonitor keys_;
     FakeAlertPresenter alerts_;
     FakeFolderPicker picker_;
     std::unique_ptr<AppAssembler> assembler_;

@@ -36,7 +36,6 @@
 #include "platform/memory/InMemoryTrayHost.h"
 #include "platform/memory/ManualRunLoop.h"
 #include "platform/memory/RecordingWorkspaceOpener.h"
-#include "support/AppPlatformDoubles.h"
 #include "support/TemporaryDirectory.h"
 #include "system/AccessibilityPermissionManager.h"
 
@@ -46,11 +45,9 @@ namespace {
 using namespace std::chrono_literals;
 using testing::DesktopSession;
 
-class RefusedStorageDesktopTest : public testing::ScreenshotTest, protected testing::AppPlatformDoubles {
+class RefusedStorageDesktopTest : public testing::ScreenshotTest {
 protected:
-    RefusedStorageDesktopTest()
-        : ScreenshotTest("refused-storage"),
-          AppPlatformDoubles(DataDirectoryManager::storageDirectoryOverrideEnvironmentKey, "shared") {
+    RefusedStorageDesktopTest() : ScreenshotTest("refused-storage") {
         std::filesystem::create_directories(storage());
         ::chmod(storage().c_str(), 0777);
     }
@@ -75,6 +72,28 @@ protected:
         return nullptr;
     }
 
+    testing::TemporaryDirectory directory_;
+    FakeClock fakeClock_;
+    std::shared_ptr<ManualRunLoop> loop_ = std::make_shared<ManualRunLoop>(fakeClock_);
+    std::shared_ptr<const Clock> clock_{std::shared_ptr<const Clock>{}, &fakeClock_};
+    std::shared_ptr<InMemoryUserDefaults> defaults_ = std::make_shared<InMemoryUserDefaults>();
+    NotificationCenter notifications_{*loop_};
+    RecordingWorkspaceOpener workspace_;
+    DataDirectoryManager dataDirectory_{
+        *defaults_, workspace_, [this](const std::string& name) {
+            return name == DataDirectoryManager::storageDirectoryOverrideEnvironmentKey
+                       ? std::optional<std::string>(storage().string())
+                       : std::nullopt;
+        }};
+    InMemoryAccessibilityTrust trust_{true};
+    AccessibilityPermissionManager permission_{*defaults_, *loop_, trust_, workspace_};
+    InMemoryApplicationCatalog catalog_;
+    InMemoryPasteboard pasteboard_;
+    InMemoryImageProbe probe_;
+    InMemoryImageDecoder decoder_;
+    InMemoryFrontmostApplicationProvider frontmost_;
+    InMemoryImageTextRecognizer recognizer_;
+    InMemoryKeyEventMonitor keys_;
     InMemoryHotkeyRegistrar registrar_;
     InMemoryTrayHost trayHost_;
     FakeAppUpdater updater_{AppUpdateState{false, false, AppUpdateAvailability::idle()}};
@@ -83,7 +102,9 @@ protected:
 };
 
 TEST_P(RefusedStorageDesktopTest, TheTrayMenusFirstLineAndThePanelNameTheRefusedFolder) {
-    AppAssembler assembler(appPlatform({}, &registrar_));
+    AppAssembler assembler(AppAssembler::Platform{
+        defaults_, loop_, clock_, notifications_, dataDirectory_, permission_, catalog_, pasteboard_, probe_,
+        decoder_, frontmost_, recognizer_, keys_, AppEnvironment{}, &registrar_, nullptr});
     ASSERT_TRUE(dataDirectory_.storageRefusal().has_value()) << "the folder others can write to was used";
     EXPECT_NE(dynamic_cast<EmptyClipboardMonitor*>(assembler.clipboardMonitor().get()), nullptr);
     const QString folder = QString::fromStdString(storage().string());
