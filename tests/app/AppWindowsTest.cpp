@@ -197,9 +197,8 @@ TEST_F(AppWindowsTest, ACopyWhileThePanelIsHiddenRefreshesTheFirstPageItWillShow
     ASSERT_TRUE(waitFor([&] { return !viewModel.isLoading(); }));
     EXPECT_TRUE(viewModel.clipboardItems().empty());
 
-    assembler_->clipboardHistoryRepository()->saveTextItem("copied", "copied", "copied", "copied",
-                                                           std::nullopt, std::nullopt, std::nullopt,
-                                                           std::nullopt, std::nullopt, 0);
+    assembler_->clipboardHistoryRepository()->saveTextItem(
+        {.id = "copied", .preview = "copied", .searchText = "copied", .content = "copied"});
     assembler_->waitForSearchIndexJobs();
     loop_->runUntilIdle();
     EXPECT_TRUE(viewModel.clipboardItems().empty()) << "nothing before the pause after the change";
