@@ -50,8 +50,11 @@ struct Fixture {
             clock.advance(1);
             const std::string text =
                 "Clipboard entry number " + std::to_string(i) + " with some ordinary words";
-            repository->saveTextItem("ID-" + std::to_string(i), text.substr(0, 40), text, text, std::nullopt,
-                                     std::nullopt, "org.example.Editor", std::nullopt, std::nullopt, 0);
+            repository->saveTextItem({.id = "ID-" + std::to_string(i),
+                                      .preview = text.substr(0, 40),
+                                      .searchText = text,
+                                      .content = text,
+                                      .bundleIdentifier = "org.example.Editor"});
             if (i % 256 == 0) loop.runUntilIdle();
         }
         repository->waitForSearchIndexJobs();
@@ -107,8 +110,7 @@ void saveTenMegabyteTextOnTheMainThread(benchmark::State& state) {
         state.PauseTiming();
         Fixture fixture;
         state.ResumeTiming();
-        fixture.repository->saveTextItem("big", "big", "", text, std::nullopt, std::nullopt, std::nullopt,
-                                         std::nullopt, std::nullopt, 0);
+        fixture.repository->saveTextItem({.id = "big", .preview = "big", .searchText = "", .content = text});
         state.PauseTiming();
         fixture.repository->waitForSearchIndexJobs();
         state.ResumeTiming();

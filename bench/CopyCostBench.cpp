@@ -97,9 +97,13 @@ void measure(int count, const std::filesystem::path& base) {
         return timed([&] {
             const auto usage =
                 repository.removeDuplicateTexts(text, std::nullopt, std::nullopt, std::nullopt);
-            repository.saveTextItem(id, text.substr(0, 100), text, text, std::nullopt, std::nullopt,
-                                    "org.example.Editor", std::nullopt, usage.lastAccessedAt,
-                                    usage.accessCount);
+            repository.saveTextItem({.id = id,
+                                     .preview = text.substr(0, 100),
+                                     .searchText = text,
+                                     .content = text,
+                                     .bundleIdentifier = "org.example.Editor",
+                                     .lastAccessedAt = usage.lastAccessedAt,
+                                     .accessCount = usage.accessCount});
         });
     };
 
@@ -121,8 +125,12 @@ void measure(int count, const std::filesystem::path& base) {
             const std::string id = "picture-" + std::to_string(next++);
             pictures.milliseconds.push_back(timed([&] {
                 const auto usage = repository.removeDuplicateImages(picture, std::nullopt);
-                repository.saveImageItem(id, "Image 512x512", "", picture, "org.example.Paint", std::nullopt,
-                                         usage.lastAccessedAt, usage.accessCount);
+                repository.saveImageItem({.id = id,
+                                          .preview = "Image 512x512",
+                                          .imageData = picture,
+                                          .bundleIdentifier = "org.example.Paint",
+                                          .lastAccessedAt = usage.lastAccessedAt,
+                                          .accessCount = usage.accessCount});
             }));
         }
     }

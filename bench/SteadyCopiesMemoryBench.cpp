@@ -54,9 +54,12 @@ int main() {
     for (int i = 0; i < count; ++i) {
         clock.advance(0.2);
         const auto source = bench::sourceDocument(random, i);
-        repository.saveTextItem("copy-" + std::to_string(i), source.preview, source.searchableText,
-                                source.searchableText, std::nullopt, std::nullopt, source.bundleIdentifier,
-                                source.classification, std::nullopt, 0);
+        repository.saveTextItem({.id = "copy-" + std::to_string(i),
+                                 .preview = source.preview,
+                                 .searchText = source.searchableText,
+                                 .content = source.searchableText,
+                                 .bundleIdentifier = source.bundleIdentifier,
+                                 .classification = source.classification});
         if (i % 10 == 9) {
             repository.waitForSearchIndexJobs();
             index->search(ClipboardSearchQueryText(queries[(i / 10) % queries.size()]), {}, 50, 0);

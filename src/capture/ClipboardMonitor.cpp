@@ -230,9 +230,12 @@ void ClipboardMonitor::captureImage(const ClipboardImagePayload& payload,
     const ClipboardHistoryUsageMetadata usage =
         services_.repository->removeDuplicateImages(payload.imageData, std::nullopt);
     const std::string id = makeUuidString();
-    const std::string title = ClipboardEntryTitle::image(payload.dimensions);
-    services_.repository->saveImageItem(id, title, "", payload.imageData, bundleIdentifier, std::nullopt,
-                                        usage.lastAccessedAt, usage.accessCount);
+    services_.repository->saveImageItem({.id = id,
+                                         .preview = ClipboardEntryTitle::image(payload.dimensions),
+                                         .imageData = payload.imageData,
+                                         .bundleIdentifier = bundleIdentifier,
+                                         .lastAccessedAt = usage.lastAccessedAt,
+                                         .accessCount = usage.accessCount});
     if (recognizeText) startTextRecognition(payload.imageData, id, false);
 }
 
@@ -247,11 +250,17 @@ void ClipboardMonitor::captureText(const ClipboardTextPayload& payload,
     const ClipboardHistoryUsageMetadata usage = services_.repository->removeDuplicateTexts(
         payload.plainText, payload.rtfData, payload.htmlData, std::nullopt);
     const std::optional<std::string> classification = classify(payload.plainText);
-    const std::string id = makeUuidString();
-    const std::string searchText = SearchTextNormalizer::pinyinAnnotatedText(payload.plainText);
-    services_.repository->saveTextItem(id, *title, searchText, payload.plainText, payload.rtfData,
-                                       payload.htmlData, bundleIdentifier, classification,
-                                       usage.lastAccessedAt, usage.accessCount);
+    services_.repository->saveTextItem(
+        {.id = makeUuidString(),
+         .preview = *title,
+         .searchText = SearchTextNormalizer::pinyinAnnotatedText(payload.plainText),
+         .content = payload.plainText,
+         .richTextRTFData = payload.rtfData,
+         .richTextHTMLData = payload.htmlData,
+         .bundleIdentifier = bundleIdentifier,
+         .classification = classification,
+         .lastAccessedAt = usage.lastAccessedAt,
+         .accessCount = usage.accessCount});
 }
 
 std::optional<std::string> ClipboardMonitor::classify(const std::string& text) {

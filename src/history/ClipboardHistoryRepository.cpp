@@ -42,6 +42,21 @@ std::int64_t flooredCount(std::int64_t count) {
     return std::max<std::int64_t>(count, 0);
 }
 
+// The index record of a new entry; it takes the item's search text and source, which nothing else needs.
+template <class NewItem>
+ClipboardHistoryIndex newIndexRecord(NewItem& item, Date createdAt, ClipboardContentType contentType,
+                                     std::optional<std::string> classification) {
+    return {item.id,
+            item.preview,
+            std::move(item.searchText),
+            createdAt,
+            item.lastAccessedAt,
+            flooredCount(item.accessCount),
+            contentType,
+            std::move(item.bundleIdentifier),
+            std::move(classification)};
+}
+
 ClipboardHistoryUsageMetadata usageOf(const ClipboardHistoryIndex& index) {
     return {index.lastAccessedAt, flooredCount(index.accessCount)};
 }
@@ -244,60 +259,58 @@ void ClipboardHistoryRepository::postChange() {
     notificationCenter_.post(clipboardHistoryDidChange);
 }
 
-void ClipboardHistoryRepository::saveTextItem(const std::string& id, const std::string& preview,
-                                              const std::string& searchText, const std::string& content,
-                                              const std::optional<Bytes>& richTextRTFData,
-                                              const std::optional<Bytes>& richTextHTMLData,
-                                              const std::optional<std::string>& bundleIdentifier,
-                                              const std::optional<std::string>& classification,
-                                              std::optional<Date> lastAccessedAt, std::int64_t accessCount) {
+void ClipboardHistoryRepository::saveTextItem(NewTextItem item) {
     onMain([&] {
         if (!store_) return;
-        if (isBlank(content)) {
+        if (isBlank(item.content)) {
             Logger::warning("Ignored empty clipboard text", kLogCategory);
             return;
         }
-        if (!isWithinSizeLimit(content.size())) return;
-        saveNewEntry({id, preview, searchText, clock_.now(), lastAccessedAt, flooredCount(accessCount),
-                      ClipboardContentType::text, bundleIdentifier, classification},
-                     {id, content, std::nullopt, std::nullopt, richTextRTFData, richTextHTMLData,
-                      textFingerprint(content)},
-                     content, false);
+        if (!isWithinSizeLimit(item.content.size())) return;
+        ClipboardHistoryIndex index =
+            newIndexRecord(item, clock_.now(), ClipboardContentType::text, std::move(item.classification));
+        // The search index reads the full text, not the search text.
+        ClipboardSearchSourceDocument document = ClipboardHistorySearchSource::document(index, item.content);
+        std::string fingerprint = textFingerprint(item.content);
+        saveNewEntry(
+            std::move(index),
+            {std::move(item.id), std::move(item.content), std::nullopt, std::nullopt,
+             std::move(item.richTextRTFData), std::move(item.richTextHTMLData), std::move(fingerprint)},
+            document, false);
     });
 }
 
-void ClipboardHistoryRepository::saveImageItem(const std::string& id, const std::string& preview,
-                                               const std::string& searchText, const Bytes& imageData,
-                                               const std::optional<std::string>& bundleIdentifier,
-                                               const std::optional<std::string>& ocrText,
-                                               std::optional<Date> lastAccessedAt, std::int64_t accessCount) {
+void ClipboardHistoryRepository::saveImageItem(NewImageItem item) {
     onMain([&] {
         if (!store_) return;
-        if (imageData.empty()) {
+        if (item.imageData.empty()) {
             Logger::warning("Ignored clipboard image without data", kLogCategory);
             return;
         }
-        if (!isWithinSizeLimit(imageData.size())) return;
+        if (!isWithinSizeLimit(item.imageData.size())) return;
+        ClipboardHistoryIndex index =
+            newIndexRecord(item, clock_.now(), ClipboardContentType::image, std::nullopt);
         // The title stands in for the content; the recognised text is what search finds, and the image's row
         // is written before the call returns.
-        saveNewEntry(
-            {id, preview, searchText, clock_.now(), lastAccessedAt, flooredCount(accessCount),
-             ClipboardContentType::image, bundleIdentifier, std::nullopt},
-            {id, preview, imageData, ocrText, std::nullopt, std::nullopt, imageFingerprint(imageData)},
-            ocrText.value_or(""), true);
+        ClipboardSearchSourceDocument document =
+            ClipboardHistorySearchSource::document(index, item.ocrText.value_or(""));
+        std::string fingerprint = imageFingerprint(item.imageData);
+        saveNewEntry(std::move(index),
+                     {std::move(item.id), std::move(item.preview), std::move(item.imageData),
+                      std::move(item.ocrText), std::nullopt, std::nullopt, std::move(fingerprint)},
+                     document, true);
     });
 }
 
-void ClipboardHistoryRepository::saveNewEntry(const ClipboardHistoryIndex& index,
-                                              ClipboardHistoryContent content,
-                                              const std::string& searchableText, bool indexSynchronously) {
+void ClipboardHistoryRepository::saveNewEntry(ClipboardHistoryIndex index, ClipboardHistoryContent content,
+                                              const ClipboardSearchSourceDocument& document,
+                                              bool indexSynchronously) {
     auto& context = store_->mainContext();
     PendingChangesGuard guard(context);
-    context.insert(index);
+    context.insert(std::move(index));
     context.insert(std::move(content));
     if (!saveContext()) return;
-    indexSync_.scheduleUpsert(ClipboardHistorySearchSource::document(index, searchableText),
-                              indexSynchronously);
+    indexSync_.scheduleUpsert(document, indexSynchronously);
     postChange();
 }
 

@@ -41,16 +41,8 @@ public:
     ClipboardHistoryRepository(const ClipboardHistoryRepository&) = delete;
     ClipboardHistoryRepository& operator=(const ClipboardHistoryRepository&) = delete;
 
-    void saveTextItem(const std::string& id, const std::string& preview, const std::string& searchText,
-                      const std::string& content, const std::optional<Bytes>& richTextRTFData,
-                      const std::optional<Bytes>& richTextHTMLData,
-                      const std::optional<std::string>& bundleIdentifier,
-                      const std::optional<std::string>& classification, std::optional<Date> lastAccessedAt,
-                      std::int64_t accessCount) override;
-    void saveImageItem(const std::string& id, const std::string& preview, const std::string& searchText,
-                       const Bytes& imageData, const std::optional<std::string>& bundleIdentifier,
-                       const std::optional<std::string>& ocrText, std::optional<Date> lastAccessedAt,
-                       std::int64_t accessCount) override;
+    void saveTextItem(NewTextItem item) override;
+    void saveImageItem(NewImageItem item) override;
     void updateOCRText(const std::string& id, const std::string& searchText,
                        const std::optional<std::string>& ocrText) override;
     void getHistorySnapshots(const std::string& searchQuery, std::optional<std::size_t> limit,
@@ -110,8 +102,8 @@ private:
     ClipboardHistoryUsageMetadata finishDuplicateRemoval(const ClipboardHistoryUsageMetadata& usage,
                                                          const std::vector<std::string>& removedIDs);
     // Inserts both halves, saves, queues the index row and announces the change.
-    void saveNewEntry(const ClipboardHistoryIndex& index, ClipboardHistoryContent content,
-                      const std::string& searchableText, bool indexSynchronously);
+    void saveNewEntry(ClipboardHistoryIndex index, ClipboardHistoryContent content,
+                      const ClipboardSearchSourceDocument& document, bool indexSynchronously);
     bool isWithinSizeLimit(std::size_t byteCount) const;
     void postChange();
     // The store for a read job; safe from any thread.

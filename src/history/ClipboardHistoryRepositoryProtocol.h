@@ -13,6 +13,8 @@
 #include <vector>
 
 #include "base/Date.h"
+#include "history/NewImageItem.h"
+#include "history/NewTextItem.h"
 #include "model/ClipboardContentType.h"
 #include "model/ClipboardHistoryContentSnapshot.h"
 #include "model/ClipboardHistoryIndexSnapshot.h"
@@ -32,20 +34,11 @@ public:
 
     virtual ~ClipboardHistoryRepositoryProtocol() = default;
 
-    // Stores one new text entry created now. A negative count is stored as 0.
-    virtual void saveTextItem(const std::string& id, const std::string& preview,
-                              const std::string& searchText, const std::string& content,
-                              const std::optional<Bytes>& richTextRTFData,
-                              const std::optional<Bytes>& richTextHTMLData,
-                              const std::optional<std::string>& bundleIdentifier,
-                              const std::optional<std::string>& classification,
-                              std::optional<Date> lastAccessedAt, std::int64_t accessCount) = 0;
+    // Stores one new text entry created now. Both take the entry by value, so that its text and bytes move
+    // into the stored records rather than being copied once more.
+    virtual void saveTextItem(NewTextItem item) = 0;
     // Stores one new image entry created now; it is searchable when the call returns.
-    virtual void saveImageItem(const std::string& id, const std::string& preview,
-                               const std::string& searchText, const Bytes& imageData,
-                               const std::optional<std::string>& bundleIdentifier,
-                               const std::optional<std::string>& ocrText, std::optional<Date> lastAccessedAt,
-                               std::int64_t accessCount) = 0;
+    virtual void saveImageItem(NewImageItem item) = 0;
     // Stores text recognised in an image entry; text entries are never changed here.
     virtual void updateOCRText(const std::string& id, const std::string& searchText,
                                const std::optional<std::string>& ocrText) = 0;

@@ -17,13 +17,8 @@ public:
     explicit EmptyClipboardHistoryRepository(std::shared_ptr<MainQueue> mainQueue)
         : mainQueue_(std::move(mainQueue)) {}
 
-    void saveTextItem(const std::string&, const std::string&, const std::string&, const std::string&,
-                      const std::optional<Bytes>&, const std::optional<Bytes>&,
-                      const std::optional<std::string>&, const std::optional<std::string>&,
-                      std::optional<Date>, std::int64_t) override {}
-    void saveImageItem(const std::string&, const std::string&, const std::string&, const Bytes&,
-                       const std::optional<std::string>&, const std::optional<std::string>&,
-                       std::optional<Date>, std::int64_t) override {}
+    void saveTextItem(NewTextItem) override {}
+    void saveImageItem(NewImageItem) override {}
     void updateOCRText(const std::string&, const std::string&, const std::optional<std::string>&) override {}
     void getHistorySnapshots(const std::string&, std::optional<std::size_t>,
                              SnapshotsCompletion completion) override {

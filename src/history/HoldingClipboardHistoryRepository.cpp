@@ -7,49 +7,21 @@ namespace quorvane {
 HoldingClipboardHistoryRepository::HoldingClipboardHistoryRepository(std::shared_ptr<MainQueue> mainQueue)
     : mainQueue_(std::move(mainQueue)) {}
 
-void HoldingClipboardHistoryRepository::saveTextItem(
-    const std::string& id, const std::string& preview, const std::string& searchText,
-    const std::string& content, const std::optional<Bytes>& richTextRTFData,
-    const std::optional<Bytes>& richTextHTMLData, const std::optional<std::string>& bundleIdentifier,
-    const std::optional<std::string>& classification, std::optional<Date>, std::int64_t) {
-    // The usage comes from the history the entry finally lands in, not from this empty stand-in.
-    held_.push_back(HeldEntry{false,
-                              id,
-                              preview,
-                              searchText,
-                              content,
-                              richTextRTFData,
-                              richTextHTMLData,
-                              {},
-                              bundleIdentifier,
-                              classification,
-                              std::nullopt});
+void HoldingClipboardHistoryRepository::saveTextItem(NewTextItem item) {
+    held_.emplace_back(std::move(item));
 }
 
-void HoldingClipboardHistoryRepository::saveImageItem(const std::string& id, const std::string& preview,
-                                                      const std::string& searchText, const Bytes& imageData,
-                                                      const std::optional<std::string>& bundleIdentifier,
-                                                      const std::optional<std::string>& ocrText,
-                                                      std::optional<Date>, std::int64_t) {
-    held_.push_back(HeldEntry{true,
-                              id,
-                              preview,
-                              searchText,
-                              {},
-                              std::nullopt,
-                              std::nullopt,
-                              imageData,
-                              bundleIdentifier,
-                              std::nullopt,
-                              ocrText});
+void HoldingClipboardHistoryRepository::saveImageItem(NewImageItem item) {
+    held_.emplace_back(std::move(item));
 }
 
 void HoldingClipboardHistoryRepository::updateOCRText(const std::string& id, const std::string& searchText,
                                                       const std::optional<std::string>& ocrText) {
-    for (HeldEntry& entry : held_) {
-        if (entry.id != id || !entry.isImage) continue;
-        entry.searchText = searchText;
-        entry.ocrText = ocrText;
+    for (auto& entry : held_) {
+        auto* image = std::get_if<NewImageItem>(&entry);
+        if (!image || image->id != id) continue;
+        image->searchText = searchText;
+        image->ocrText = ocrText;
     }
 }
 
@@ -76,20 +48,21 @@ void HoldingClipboardHistoryRepository::rebuildSearchIndexInOrder(
 }
 
 void HoldingClipboardHistoryRepository::replayInto(ClipboardHistoryRepositoryProtocol& repository) {
-    std::vector<HeldEntry> entries = std::exchange(held_, {});
-    for (const HeldEntry& entry : entries) {
-        if (entry.isImage) {
-            const ClipboardHistoryUsageMetadata usage =
-                repository.removeDuplicateImages(entry.imageData, std::nullopt);
-            repository.saveImageItem(entry.id, entry.preview, entry.searchText, entry.imageData,
-                                     entry.bundleIdentifier, entry.ocrText, usage.lastAccessedAt,
-                                     usage.accessCount);
+    std::vector<std::variant<NewTextItem, NewImageItem>> entries = std::exchange(held_, {});
+    // The usage comes from the history the entry finally lands in, not from this empty stand-in.
+    const auto takeUsage = [](auto& item, const ClipboardHistoryUsageMetadata& usage) {
+        item.lastAccessedAt = usage.lastAccessedAt;
+        item.accessCount = usage.accessCount;
+    };
+    for (auto& entry : entries) {
+        if (auto* image = std::get_if<NewImageItem>(&entry)) {
+            takeUsage(*image, repository.removeDuplicateImages(image->imageData, std::nullopt));
+            repository.saveImageItem(std::move(*image));
         } else {
-            const ClipboardHistoryUsageMetadata usage = repository.removeDuplicateTexts(
-                entry.content, entry.richTextRTFData, entry.richTextHTMLData, std::nullopt);
-            repository.saveTextItem(entry.id, entry.preview, entry.searchText, entry.content,
-                                    entry.richTextRTFData, entry.richTextHTMLData, entry.bundleIdentifier,
-                                    entry.classification, usage.lastAccessedAt, usage.accessCount);
+            auto& text = std::get<NewTextItem>(entry);
+            takeUsage(text, repository.removeDuplicateTexts(text.content, text.richTextRTFData,
+                                                            text.richTextHTMLData, std::nullopt));
+            repository.saveTextItem(std::move(text));
         }
     }
 }

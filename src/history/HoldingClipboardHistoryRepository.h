@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <variant>
 #include <vector>
 
 #include "history/ClipboardHistoryRepositoryProtocol.h"
@@ -19,16 +20,8 @@ class HoldingClipboardHistoryRepository final : public ClipboardHistoryRepositor
 public:
     explicit HoldingClipboardHistoryRepository(std::shared_ptr<MainQueue> mainQueue);
 
-    void saveTextItem(const std::string& id, const std::string& preview, const std::string& searchText,
-                      const std::string& content, const std::optional<Bytes>& richTextRTFData,
-                      const std::optional<Bytes>& richTextHTMLData,
-                      const std::optional<std::string>& bundleIdentifier,
-                      const std::optional<std::string>& classification, std::optional<Date> lastAccessedAt,
-                      std::int64_t accessCount) override;
-    void saveImageItem(const std::string& id, const std::string& preview, const std::string& searchText,
-                       const Bytes& imageData, const std::optional<std::string>& bundleIdentifier,
-                       const std::optional<std::string>& ocrText, std::optional<Date> lastAccessedAt,
-                       std::int64_t accessCount) override;
+    void saveTextItem(NewTextItem item) override;
+    void saveImageItem(NewImageItem item) override;
     void updateOCRText(const std::string& id, const std::string& searchText,
                        const std::optional<std::string>& ocrText) override;
     void getHistorySnapshots(const std::string&, std::optional<std::size_t>,
@@ -58,22 +51,9 @@ public:
     void replayInto(ClipboardHistoryRepositoryProtocol& repository);
 
 private:
-    struct HeldEntry {
-        bool isImage = false;
-        std::string id;
-        std::string preview;
-        std::string searchText;
-        std::string content;
-        std::optional<Bytes> richTextRTFData;
-        std::optional<Bytes> richTextHTMLData;
-        Bytes imageData;
-        std::optional<std::string> bundleIdentifier;
-        std::optional<std::string> classification;
-        std::optional<std::string> ocrText;
-    };
-
     std::shared_ptr<MainQueue> mainQueue_;
-    std::vector<HeldEntry> held_;
+    // In the order they were captured.
+    std::vector<std::variant<NewTextItem, NewImageItem>> held_;
 };
 
 }  // namespace quorvane

@@ -1,15 +1,12 @@
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 #include <sys/stat.h>
 
-#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <memory>
 #include <optional>
 #include <string>
-#include <thread>
 
 #include "app/AppAssembler.h"
 #include "capture/ClipboardMonitor.h"
@@ -17,118 +14,33 @@
 #include "history/ClipboardHistoryRepository.h"
 #include "history/EmptyClipboardHistoryManager.h"
 #include "history/EmptyClipboardHistoryRepository.h"
-#include "platform/memory/FakeClock.h"
-#include "platform/memory/InMemoryAccessibilityTrust.h"
-#include "platform/memory/InMemoryApplicationCatalog.h"
-#include "platform/memory/InMemoryFrontmostApplicationProvider.h"
 #include "platform/memory/InMemoryHotkeyRegistrar.h"
-#include "platform/memory/InMemoryImageDecoder.h"
-#include "platform/memory/InMemoryImageProbe.h"
-#include "platform/memory/InMemoryImageTextRecognizer.h"
-#include "platform/memory/InMemoryKeyEventMonitor.h"
-#include "platform/memory/InMemoryPasteboard.h"
-#include "platform/memory/InMemoryUserDefaults.h"
-#include "platform/memory/ManualRunLoop.h"
-#include "platform/memory/RecordingWorkspaceOpener.h"
 #include "preferences/SettingsAccessors.h"
 #include "search/ClipboardSearchService.h"
 #include "search/ClipboardSearchServiceError.h"
 #include "search/EmptyClipboardSearchService.h"
 #include "support/LogCapture.h"
-#include "support/TemporaryDirectory.h"
-#include "system/AccessibilityPermissionManager.h"
+#include "support/ProgramFixture.h"
 
 namespace quorvane {
 namespace {
 
 using testing::LogCapture;
-using testing::TemporaryDirectory;
 
 constexpr const char* indexStoreFailure =
     "Failed to initialize clipboard search index store, search index sync disabled";
 constexpr const char* servicesFailure = "Failed to initialize clipboard services: ";
 
-// Counts the rows `sql` selects from a database file opened read-only, as another program would.
-std::int64_t countRows(const std::filesystem::path& file, const std::string& sql) {
-    sqlite3* db = nullptr;
-    std::int64_t count = -1;
-    if (sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
-        sqlite3_stmt* statement = nullptr;
-        if (sqlite3_prepare_v2(db, sql.c_str(), -1, &statement, nullptr) == SQLITE_OK &&
-            sqlite3_step(statement) == SQLITE_ROW) {
-            count = sqlite3_column_int64(statement, 0);
-        }
-        sqlite3_finalize(statement);
-    }
-    sqlite3_close(db);
-    return count;
-}
-
-class AppAssemblerTest : public ::testing::Test {
+class AppAssemblerTest : public ::testing::Test, protected testing::ProgramFixture {
 protected:
-    AppAssemblerTest() { frontmost_.setFrontmostBundleIdentifier("org.example.Editor"); }
+    AppAssemblerTest() : ProgramFixture("storage") {}
 
-    std::filesystem::path storage() const { return directory_ / "storage"; }
-    std::filesystem::path historyFile() const { return storage() / "clipboard_history.sqlite"; }
-    std::filesystem::path indexFile() const { return storage() / AppAssembler::searchIndexFileName; }
-
+    // The direct build, whose copy-keystroke monitor starts with trust.
     std::unique_ptr<AppAssembler> makeAssembler() {
-        return std::make_unique<AppAssembler>(AppAssembler::Platform{
-            defaults_, loop_, clock_, notifications_, dataDirectory_, permission_, catalog_, pasteboard_,
-            probe_, decoder_, frontmost_, recognizer_, keys_,
+        return ProgramFixture::makeAssembler(
             AppEnvironment{{{"QuorvaneDistributionChannel", DefaultsValue(std::string("DIRECT"))},
-                            {"CFBundleIdentifier", DefaultsValue(std::string("tech.zanto.QuorvaneApp"))}}}});
+                            {"CFBundleIdentifier", DefaultsValue(std::string("tech.zanto.QuorvaneApp"))}}});
     }
-
-    void copyText(const std::string& text) {
-        pasteboard_.replaceItem({{PasteboardType::plainText, dataFromString(text)}});
-    }
-    // Lets the monitor poll once at its base cadence.
-    void tick() { loop_->advance(0.3); }
-
-    std::int64_t historyRows() const {
-        return countRows(historyFile(), "SELECT count(*) FROM ClipboardHistoryIndex");
-    }
-    std::int64_t indexRows() const { return countRows(indexFile(), "SELECT count(*) FROM documents"); }
-
-    // The previews the search service finds for `query`; nothing when the call failed.
-    std::optional<std::vector<std::string>> search(AppAssembler& assembler, const std::string& query) {
-        assembler.waitForSearchIndexJobs();
-        std::optional<std::vector<std::string>> previews;
-        assembler.clipboardSearchService()->search(query, 20, 0, [&](auto result) {
-            if (!result.succeeded()) return;
-            previews.emplace();
-            for (const auto& item : result.value().items) previews->push_back(item.preview);
-        });
-        if (auto* service = dynamic_cast<ClipboardSearchService*>(assembler.clipboardSearchService().get())) {
-            service->drain();
-        }
-        loop_->runUntilIdle();
-        return previews;
-    }
-
-    TemporaryDirectory directory_;
-    FakeClock fakeClock_;
-    std::shared_ptr<ManualRunLoop> loop_ = std::make_shared<ManualRunLoop>(fakeClock_);
-    std::shared_ptr<const Clock> clock_{std::shared_ptr<const Clock>{}, &fakeClock_};
-    std::shared_ptr<InMemoryUserDefaults> defaults_ = std::make_shared<InMemoryUserDefaults>();
-    NotificationCenter notifications_{*loop_};
-    RecordingWorkspaceOpener workspace_;
-    DataDirectoryManager dataDirectory_{
-        *defaults_, workspace_, [this](const std::string& name) {
-            return name == DataDirectoryManager::storageDirectoryOverrideEnvironmentKey
-                       ? std::optional<std::string>(storage().string())
-                       : std::nullopt;
-        }};
-    InMemoryAccessibilityTrust trust_{true};
-    AccessibilityPermissionManager permission_{*defaults_, *loop_, trust_, workspace_};
-    InMemoryApplicationCatalog catalog_;
-    InMemoryPasteboard pasteboard_;
-    InMemoryImageProbe probe_;
-    InMemoryImageDecoder decoder_;
-    InMemoryFrontmostApplicationProvider frontmost_;
-    InMemoryImageTextRecognizer recognizer_;
-    InMemoryKeyEventMonitor keys_;
 };
 
 TEST_F(AppAssemblerTest, BuiltServicesCaptureNewCopiesIntoBothStoresButNotTheItemFoundAtStart) {
@@ -345,10 +257,7 @@ TEST_F(AppAssemblerTest, ShutdownDrainsTheIndexAndLeavesConsistentFiles) {
 
     EXPECT_EQ(historyRows(), 5);
     EXPECT_EQ(indexRows(), 5);
-    for (const auto& file : {historyFile(), indexFile()}) {
-        EXPECT_EQ(countRows(file, "SELECT count(*) FROM pragma_integrity_check WHERE integrity_check = 'ok'"),
-                  1);
-    }
+    for (const auto& file : {historyFile(), indexFile()}) EXPECT_TRUE(intact(file)) << file;
     copyText("after shut-down");
     tick();
     EXPECT_EQ(historyRows(), 5);
@@ -388,16 +297,8 @@ protected:
     std::optional<ClipboardSearchResult<ClipboardSearchRebuildResult>> rebuild(AppAssembler& assembler) {
         std::optional<ClipboardSearchResult<ClipboardSearchRebuildResult>> answer;
         assembler.rebuildUnavailableSearchIndex([&](auto result) { answer.emplace(std::move(result)); });
-        // The rebuild crosses the search queue and the history's index queue: wait on both until it answers.
-        for (int turn = 0; turn < 2000 && !answer; ++turn) {
-            assembler.waitForSearchIndexJobs();
-            if (auto* service =
-                    dynamic_cast<ClipboardSearchService*>(assembler.clipboardSearchService().get())) {
-                service->drain();
-            }
-            loop_->runUntilIdle();
-            if (!answer) std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
+        // The rebuild crosses the search queue and the history's index queue.
+        runQueuedWorkUntil(assembler, [&] { return answer.has_value(); });
         return answer;
     }
 
@@ -485,9 +386,7 @@ struct CountingPanel final : ClipboardPanelControlling {
 
 TEST_F(AppAssemblerShellTest, HotkeysAreReleasedForAMoveAndTheClipboardHotkeyRegisteredAgainAfterIt) {
     InMemoryHotkeyRegistrar registrar;
-    auto assembler = std::make_unique<AppAssembler>(AppAssembler::Platform{
-        defaults_, loop_, clock_, notifications_, dataDirectory_, permission_, catalog_, pasteboard_, probe_,
-        decoder_, frontmost_, recognizer_, keys_, AppEnvironment{}, &registrar, nullptr});
+    auto assembler = ProgramFixture::makeAssembler(AppEnvironment{}, &registrar);
     const KeyCombo combo = KeyCombo::defaultClipboardHistory();
     EXPECT_EQ(registrar.registerCalls(), 0u);  // the first build registers nothing
     EXPECT_EQ(assembler->launchAtLoginManager().status(), LaunchAtLoginStatus::unknown);

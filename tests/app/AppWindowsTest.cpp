@@ -6,94 +6,40 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <thread>
 
 #include "app/AppAssembler.h"
 #include "app/AppWindows.h"
 #include "app/model/AppCoordinator.h"
-#include "app/model/FakeAppUpdater.h"
 #include "hotkeys/widgets/KeyComboRecorderControl.h"
 #include "onboarding/widgets/OnboardingWindow.h"
 #include "panel/widgets/ClipboardPanelController.h"
-#include "platform/memory/FakeAlertPresenter.h"
-#include "platform/memory/FakeClock.h"
-#include "platform/memory/InMemoryAccessibilityTrust.h"
-#include "platform/memory/InMemoryActivationPolicy.h"
-#include "platform/memory/InMemoryApplicationCatalog.h"
-#include "platform/memory/InMemoryFrontmostApplicationProvider.h"
-#include "platform/memory/InMemoryHotkeyRegistrar.h"
-#include "platform/memory/InMemoryImageDecoder.h"
-#include "platform/memory/InMemoryImageProbe.h"
-#include "platform/memory/InMemoryImageTextRecognizer.h"
-#include "platform/memory/InMemoryKeyEventMonitor.h"
-#include "platform/memory/InMemoryPasteboard.h"
-#include "platform/memory/InMemoryTrayHost.h"
-#include "platform/memory/InMemoryUserDefaults.h"
-#include "platform/memory/ManualRunLoop.h"
-#include "platform/memory/RecordingWorkspaceOpener.h"
 #include "preferences/SettingsAccessors.h"
-#include "search/ClipboardSearchService.h"
 #include "settings/widgets/ClassificationWindow.h"
 #include "settings/widgets/IgnoredAppsSettingsView.h"
 #include "settings/widgets/SettingsWindowController.h"
 #include "settings/widgets/ShortcutsSettingsViewController.h"
 #include "settings/widgets/StorageSettingsView.h"
+#include "support/ProgramFixture.h"
 #include "support/QtTestApplication.h"
-#include "support/TemporaryDirectory.h"
-#include "system/AccessibilityPermissionManager.h"
 #include "ui/WindowManager.h"
 
 namespace quorvane {
 namespace {
 
-using testing::TemporaryDirectory;
-
-class AppWindowsTest : public ::testing::Test {
+class AppWindowsTest : public ::testing::Test, protected testing::ProgramFixture {
 protected:
-    AppWindows::Platform platform() { return {notifications_, alerts_, activationPolicy_, permission_}; }
+    AppWindowsTest() : ProgramFixture("storage") {}
 
     std::unique_ptr<AppCoordinator> makeCoordinator(AppWindows& windows) {
-        return std::make_unique<AppCoordinator>(
-            AppCoordinator::Services{*defaults_, *loop_, notifications_, trayHost_, updater_,
-                                     [this] { return assembler_->clipboardMonitor(); }, [] {}, [] {}},
-            windows.coordinatorWindows());
+        return ProgramFixture::makeCoordinator(*assembler_, windows);
     }
 
     QApplication& application_ = testing::qtTestApplication();  // before any widget below
-    TemporaryDirectory directory_;
-    FakeClock fakeClock_;
-    std::shared_ptr<ManualRunLoop> loop_ = std::make_shared<ManualRunLoop>(fakeClock_);
-    std::shared_ptr<const Clock> clock_{std::shared_ptr<const Clock>{}, &fakeClock_};
-    std::shared_ptr<InMemoryUserDefaults> defaults_ = std::make_shared<InMemoryUserDefaults>();
-    NotificationCenter notifications_{*loop_};
-    RecordingWorkspaceOpener workspace_;
-    DataDirectoryManager dataDirectory_{
-        *defaults_, workspace_, [this](const std::string& name) {
-            return name == DataDirectoryManager::storageDirectoryOverrideEnvironmentKey
-                       ? std::optional<std::string>((directory_ / "storage").string())
-                       : std::nullopt;
-        }};
-    InMemoryAccessibilityTrust trust_{true};
-    AccessibilityPermissionManager permission_{*defaults_, *loop_, trust_, workspace_};
-    InMemoryApplicationCatalog catalog_;
-    InMemoryPasteboard pasteboard_;
-    InMemoryImageProbe probe_;
-    InMemoryImageDecoder decoder_;
-    InMemoryFrontmostApplicationProvider frontmost_;
-    InMemoryImageTextRecognizer recognizer_;
-    InMemoryKeyEventMonitor keys_;
-    InMemoryHotkeyRegistrar registrar_;
-    InMemoryTrayHost trayHost_;
-    FakeAppUpdater updater_{AppUpdateState{false, false, AppUpdateAvailability::idle()}};
-    FakeAlertPresenter alerts_;
-    InMemoryActivationPolicy activationPolicy_{ApplicationActivationPolicy::accessory};
-    std::unique_ptr<AppAssembler> assembler_ = std::make_unique<AppAssembler>(AppAssembler::Platform{
-        defaults_, loop_, clock_, notifications_, dataDirectory_, permission_, catalog_, pasteboard_, probe_,
-        decoder_, frontmost_, recognizer_, keys_, AppEnvironment{}, &registrar_, nullptr});
+    std::unique_ptr<AppAssembler> assembler_ = makeAssembler(AppEnvironment{}, &registrar_);
 };
 
 TEST_F(AppWindowsTest, CoordinatorStartRegistersTheHotkeyAndRequestsReachSlotsFilledLater) {
-    AppWindows windows(*assembler_, platform());
+    AppWindows windows(*assembler_, windowsPlatform());
     auto coordinator = makeCoordinator(windows);
     coordinator->startClipboardPanelCoordinator();
     EXPECT_TRUE(assembler_->hotkeyManager().isRegistered(KeyCombo::defaultClipboardHistory()));
@@ -111,7 +57,7 @@ TEST_F(AppWindowsTest, CoordinatorStartRegistersTheHotkeyAndRequestsReachSlotsFi
 }
 
 TEST_F(AppWindowsTest, ClassificationWindowIsBuiltOnceAndReleasedWithTheWindows) {
-    auto windows = std::make_unique<AppWindows>(*assembler_, platform());
+    auto windows = std::make_unique<AppWindows>(*assembler_, windowsPlatform());
     auto coordinator = makeCoordinator(*windows);
     WindowManager& registry = assembler_->windowManager();
     EXPECT_EQ(registry.window(ClassificationWindow::identifier), nullptr);
@@ -131,7 +77,7 @@ TEST_F(AppWindowsTest, ClassificationWindowIsBuiltOnceAndReleasedWithTheWindows)
 }
 
 TEST_F(AppWindowsTest, SettingsOpenOnTheAskedModuleAndARecordingThereSuspendsTheHotkey) {
-    auto windows = std::make_unique<AppWindows>(*assembler_, platform());
+    auto windows = std::make_unique<AppWindows>(*assembler_, windowsPlatform());
     auto coordinator = makeCoordinator(*windows);
     coordinator->startClipboardPanelCoordinator();
     WindowManager& registry = assembler_->windowManager();
@@ -160,7 +106,7 @@ TEST_F(AppWindowsTest, SettingsOpenOnTheAskedModuleAndARecordingThereSuspendsThe
 }
 
 TEST_F(AppWindowsTest, PanelListsFromTheServicesOfTheMomentAfterTheyWereRebuilt) {
-    auto windows = std::make_unique<AppWindows>(*assembler_, platform());
+    auto windows = std::make_unique<AppWindows>(*assembler_, windowsPlatform());
     auto* panel = dynamic_cast<ClipboardPanelController*>(
         assembler_->windowFactories().activeClipboardPanelController());
     ASSERT_NE(panel, nullptr);
@@ -177,39 +123,27 @@ TEST_F(AppWindowsTest, PanelListsFromTheServicesOfTheMomentAfterTheyWereRebuilt)
 }
 
 TEST_F(AppWindowsTest, ACopyWhileThePanelIsHiddenRefreshesTheFirstPageItWillShow) {
-    AppWindows windows(*assembler_, platform());
+    AppWindows windows(*assembler_, windowsPlatform());
     auto* panel = dynamic_cast<ClipboardPanelController*>(
         assembler_->windowFactories().activeClipboardPanelController());
     ASSERT_NE(panel, nullptr);
     const ClipboardPanelViewModel& viewModel = panel->viewModel();
-    // Answers cross the search queue: wait on it until `done`.
-    const auto waitFor = [&](const std::function<bool()>& done) {
-        for (int turn = 0; turn < 2000 && !done(); ++turn) {
-            if (auto* service =
-                    dynamic_cast<ClipboardSearchService*>(assembler_->clipboardSearchService().get()))
-                service->drain();
-            loop_->runUntilIdle();
-            if (!done()) std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
-        return done();
-    };
     windows.startInitialPanelLoad();
-    ASSERT_TRUE(waitFor([&] { return !viewModel.isLoading(); }));
+    ASSERT_TRUE(runQueuedWorkUntil(*assembler_, [&] { return !viewModel.isLoading(); }));
     EXPECT_TRUE(viewModel.clipboardItems().empty());
 
-    assembler_->clipboardHistoryRepository()->saveTextItem("copied", "copied", "copied", "copied",
-                                                           std::nullopt, std::nullopt, std::nullopt,
-                                                           std::nullopt, std::nullopt, 0);
+    assembler_->clipboardHistoryRepository()->saveTextItem(
+        {.id = "copied", .preview = "copied", .searchText = "copied", .content = "copied"});
     assembler_->waitForSearchIndexJobs();
     loop_->runUntilIdle();
     EXPECT_TRUE(viewModel.clipboardItems().empty()) << "nothing before the pause after the change";
     loop_->advance(ClipboardPanelViewModel::hiddenRefreshDelaySeconds + 0.01);
-    ASSERT_TRUE(waitFor([&] { return viewModel.clipboardItems().size() == 1; }));
+    ASSERT_TRUE(runQueuedWorkUntil(*assembler_, [&] { return viewModel.clipboardItems().size() == 1; }));
     EXPECT_EQ(viewModel.clipboardItems()[0].id, "copied");
 }
 
 TEST_F(AppWindowsTest, WizardRecordingSuspendsTheHotkeyAndTheRecordedShortcutReplacesIt) {
-    AppWindows windows(*assembler_, platform());
+    AppWindows windows(*assembler_, windowsPlatform());
     auto coordinator = makeCoordinator(windows);
     coordinator->startClipboardPanelCoordinator();
     HotkeyManagerProtocol& hotkeys = assembler_->hotkeyManager();

@@ -1,10 +1,8 @@
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <map>
 #include <memory>
 #include <optional>
 #include <set>
@@ -12,24 +10,9 @@
 
 #include "app/AppAssembler.h"
 #include "history/ClipboardHistoryRepository.h"
-#include "platform/memory/FakeAlertPresenter.h"
-#include "platform/memory/FakeClock.h"
 #include "platform/memory/FakeFolderPicker.h"
-#include "platform/memory/InMemoryAccessibilityTrust.h"
-#include "platform/memory/InMemoryApplicationCatalog.h"
-#include "platform/memory/InMemoryFrontmostApplicationProvider.h"
-#include "platform/memory/InMemoryImageDecoder.h"
-#include "platform/memory/InMemoryImageProbe.h"
-#include "platform/memory/InMemoryImageTextRecognizer.h"
-#include "platform/memory/InMemoryKeyEventMonitor.h"
-#include "platform/memory/InMemoryPasteboard.h"
-#include "platform/memory/InMemoryUserDefaults.h"
-#include "platform/memory/ManualRunLoop.h"
-#include "platform/memory/RecordingWorkspaceOpener.h"
-#include "search/ClipboardSearchService.h"
 #include "support/LogCapture.h"
-#include "support/TemporaryDirectory.h"
-#include "system/AccessibilityPermissionManager.h"
+#include "support/ProgramFixture.h"
 #include "system/DataDirectoryMigrator.h"
 
 namespace quorvane {
@@ -37,24 +20,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using testing::LogCapture;
-using testing::TemporaryDirectory;
-
-// The single number `sql` selects from a database file opened read-only, as another program would; -1 when
-// the file does not open or the statement fails.
-std::int64_t queryNumber(const fs::path& file, const std::string& sql) {
-    sqlite3* db = nullptr;
-    std::int64_t value = -1;
-    if (sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
-        sqlite3_stmt* statement = nullptr;
-        if (sqlite3_prepare_v2(db, sql.c_str(), -1, &statement, nullptr) == SQLITE_OK &&
-            sqlite3_step(statement) == SQLITE_ROW) {
-            value = sqlite3_column_int64(statement, 0);
-        }
-        sqlite3_finalize(statement);
-    }
-    sqlite3_close(db);
-    return value;
-}
 
 std::set<std::string> names(const fs::path& directory) {
     std::set<std::string> result;
@@ -97,40 +62,20 @@ private:
     fs::path target_;
 };
 
-class StorageMoveTest : public ::testing::Test {
+class StorageMoveTest : public ::testing::Test, protected testing::ProgramFixture {
 protected:
-    StorageMoveTest() {
-        frontmost_.setFrontmostBundleIdentifier("org.example.Editor");
+    StorageMoveTest() : ProgramFixture(std::nullopt) {
         fs::create_directories(chosen());
-        assembler_ = std::make_unique<AppAssembler>(AppAssembler::Platform{
-            defaults_, loop_, clock_, notifications_, dataDirectory_, permission_, catalog_, pasteboard_,
-            probe_, decoder_, frontmost_, recognizer_, keys_, AppEnvironment{}});
+        assembler_ = makeAssembler();
         services_ = std::make_unique<ObservedServices>(*assembler_, chosenStorage());
         migrator_ = std::make_unique<DataDirectoryMigrator>(dataDirectory_, *services_, alerts_, picker_,
                                                             *loop_, fakeClock_);
         tick();
     }
 
-    fs::path oldStorage() const { return directory_ / "home/.local/share/Quorvane/QuorvaneData"; }
+    fs::path oldStorage() const { return storage(); }
     fs::path chosen() const { return directory_ / "media" / "clips"; }
     fs::path chosenStorage() const { return chosen() / "QuorvaneData"; }
-
-    void copyText(const std::string& text) {
-        pasteboard_.replaceItem({{PasteboardType::plainText, dataFromString(text)}});
-        tick();
-    }
-    void tick() { loop_->advance(0.3); }
-    static std::int64_t historyRows(const fs::path& storage) {
-        return queryNumber(storage / "clipboard_history.sqlite",
-                           "SELECT count(*) FROM ClipboardHistoryIndex");
-    }
-    static std::int64_t indexRows(const fs::path& storage) {
-        return queryNumber(storage / AppAssembler::searchIndexFileName, "SELECT count(*) FROM documents");
-    }
-    static bool intact(const fs::path& database) {
-        return queryNumber(database,
-                           "SELECT count(*) FROM pragma_integrity_check WHERE integrity_check = 'ok'") == 1;
-    }
 
     std::optional<bool> changeTo(const fs::path& folder) {
         alerts_.script({"Choose Directory", "Confirm Migration"});
@@ -143,40 +88,9 @@ protected:
     }
 
     std::optional<std::vector<std::string>> search(const std::string& query) {
-        assembler_->waitForSearchIndexJobs();
-        std::optional<std::vector<std::string>> previews;
-        assembler_->clipboardSearchService()->search(query, 50, 0, [&](auto result) {
-            if (!result.succeeded()) return;
-            previews.emplace();
-            for (const auto& item : result.value().items) previews->push_back(item.preview);
-        });
-        if (auto* service = dynamic_cast<ClipboardSearchService*>(assembler_->clipboardSearchService().get()))
-            service->drain();
-        loop_->runUntilIdle();
-        return previews;
+        return ProgramFixture::search(*assembler_, query);
     }
 
-    TemporaryDirectory directory_;
-    FakeClock fakeClock_;
-    std::shared_ptr<ManualRunLoop> loop_ = std::make_shared<ManualRunLoop>(fakeClock_);
-    std::shared_ptr<const Clock> clock_{std::shared_ptr<const Clock>{}, &fakeClock_};
-    std::shared_ptr<InMemoryUserDefaults> defaults_ = std::make_shared<InMemoryUserDefaults>();
-    NotificationCenter notifications_{*loop_};
-    RecordingWorkspaceOpener workspace_;
-    DataDirectoryManager dataDirectory_{
-        *defaults_, workspace_, [this](const std::string& name) {
-            return name == "HOME" ? std::optional<std::string>((directory_ / "home").string()) : std::nullopt;
-        }};
-    InMemoryAccessibilityTrust trust_{true};
-    AccessibilityPermissionManager permission_{*defaults_, *loop_, trust_, workspace_};
-    InMemoryApplicationCatalog catalog_;
-    InMemoryPasteboard pasteboard_;
-    InMemoryImageProbe probe_;
-    InMemoryImageDecoder decoder_;
-    InMemoryFrontmostApplicationProvider frontmost_;
-    InMemoryImageTextRecognizer recognizer_;
-    InMemoryKeyEventMonitor keys_;
-    FakeAlertPresenter alerts_;
     FakeFolderPicker picker_;
     std::unique_ptr<AppAssembler> assembler_;
     std::unique_ptr<ObservedServices> services_;
@@ -184,7 +98,7 @@ protected:
 };
 
 TEST_F(StorageMoveTest, ChangeMovesTheHistoryAndBothDatabasesOpenWithEveryEntrySearchable) {
-    for (int i = 0; i < 6; ++i) copyText("moved entry number " + std::to_string(i));
+    for (int i = 0; i < 6; ++i) copyTextAndPoll("moved entry number " + std::to_string(i));
     ASSERT_EQ(historyRows(oldStorage()), 6);
 
     ASSERT_EQ(changeTo(chosen()), true);
@@ -206,7 +120,7 @@ TEST_F(StorageMoveTest, ChangeMovesTheHistoryAndBothDatabasesOpenWithEveryEntryS
     }
 
     // New copies land in the new directory only; the old one keeps what it had.
-    copyText("captured after the move");
+    copyTextAndPoll("captured after the move");
     EXPECT_EQ(search("captured after"), std::vector<std::string>{"captured after the move"});
     assembler_->waitForSearchIndexJobs();
     EXPECT_EQ(historyRows(chosenStorage()), 7);
@@ -215,7 +129,7 @@ TEST_F(StorageMoveTest, ChangeMovesTheHistoryAndBothDatabasesOpenWithEveryEntryS
 }
 
 TEST_F(StorageMoveTest, FailedMoveLeavesTheApplicationWorkingOnTheOldDirectory) {
-    copyText("kept before the failure");
+    copyTextAndPoll("kept before the failure");
     std::ofstream(directory_ / "plain-file") << "not a folder";
     LogCapture log;
 
@@ -223,14 +137,14 @@ TEST_F(StorageMoveTest, FailedMoveLeavesTheApplicationWorkingOnTheOldDirectory) 
 
     EXPECT_TRUE(log.contains("ERROR", "Failed to migrate storage directory: "));
     EXPECT_EQ(dataDirectory_.storageDirectoryURL(), oldStorage());
-    copyText("captured after the failure");
+    copyTextAndPoll("captured after the failure");
     EXPECT_EQ(search("captured after"), std::vector<std::string>{"captured after the failure"});
     EXPECT_EQ(search("kept before"), std::vector<std::string>{"kept before the failure"});
     EXPECT_EQ(historyRows(oldStorage()), 2);
 }
 
 TEST_F(StorageMoveTest, ClearingTheHistoryIsRefusedWhileAMoveRuns) {
-    copyText("survives the refused clear");
+    copyTextAndPoll("survives the refused clear");
     // The flow waits in its first alert.
     std::optional<bool> outcome;
     migrator_->resetToDefaultDirectory(nullptr, [&outcome](bool switched) { outcome = switched; });
@@ -250,7 +164,7 @@ TEST_F(StorageMoveTest, ClearedTextsAreNoLongerReadableAnywhereInTheStorageFolde
     // Unusual words, so that no other byte run in the files matches by chance.
     std::vector<std::string> texts;
     for (int i = 0; i < 40; ++i) texts.push_back("zebrafinch quokkamarker " + std::to_string(1000 + i));
-    for (const auto& text : texts) copyText(text);
+    for (const auto& text : texts) copyTextAndPoll(text);
     assembler_->waitForSearchIndexJobs();
     ASSERT_EQ(historyRows(oldStorage()), 40);
     ASSERT_TRUE(anyFileHolds(oldStorage(), "quokkamarker"));
@@ -263,7 +177,7 @@ TEST_F(StorageMoveTest, ClearedTextsAreNoLongerReadableAnywhereInTheStorageFolde
     EXPECT_FALSE(anyFileHolds(oldStorage(), "quokkamarker"));
     EXPECT_FALSE(anyFileHolds(oldStorage(), "zebrafinch"));
     // Both stores go on working afterwards.
-    copyText("written after the clear");
+    copyTextAndPoll("written after the clear");
     EXPECT_EQ(search("after the clear"), std::vector<std::string>{"written after the clear"});
     EXPECT_TRUE(intact(oldStorage() / "clipboard_history.sqlite"));
     EXPECT_TRUE(intact(oldStorage() / AppAssembler::searchIndexFileName));
@@ -272,7 +186,7 @@ TEST_F(StorageMoveTest, ClearedTextsAreNoLongerReadableAnywhereInTheStorageFolde
 TEST_F(StorageMoveTest, AFolderHoldingOneEntryIsSaidInTheSingular) {
     const fs::path other = directory_ / "other";
     fs::create_directories(other);
-    copyText("the only entry");
+    copyTextAndPoll("the only entry");
     ASSERT_EQ(changeTo(chosen()), true);
     ASSERT_EQ(changeTo(other), true);
     alerts_.presented.clear();
@@ -286,8 +200,8 @@ TEST_F(StorageMoveTest, AFolderHoldingOneEntryIsSaidInTheSingular) {
 TEST_F(StorageMoveTest, MovingAgainIntoAFolderThatHeldAHistoryKeepsEveryBackupAndSaysSoFirst) {
     const fs::path other = directory_ / "other";
     fs::create_directories(other);
-    copyText("first entry");
-    copyText("second entry");
+    copyTextAndPoll("first entry");
+    copyTextAndPoll("second entry");
     ASSERT_EQ(changeTo(chosen()), true);
     const auto historyBackups = [&] {
         std::size_t count = 0;
@@ -322,7 +236,7 @@ TEST_F(StorageMoveTest, MovingAgainIntoAFolderThatHeldAHistoryKeepsEveryBackupAn
 }
 
 TEST_F(StorageMoveTest, CopiesMadeWhileTheMoveCopiesItsFilesAreInTheHistoryAfterwards) {
-    copyText("before the move");
+    copyTextAndPoll("before the move");
     // Reported at once, as the desktop's clipboard does, so no poll is needed while the copy runs.
     pasteboard_.setAnnouncesChanges(true);
     services_->afterTearDown = [&] {

@@ -404,8 +404,8 @@ TEST_F(ClipboardMonitorTest, TextHandOffRemovesDuplicatesThenSavesWithTitleClass
     EXPECT_EQ(saved.preview, ClipboardEntryTitle::make(text, 80));
     EXPECT_EQ(saved.searchText, SearchTextNormalizer::pinyinAnnotatedText(text));
     EXPECT_EQ(saved.content, text);
-    EXPECT_EQ(saved.html, std::optional<Data>(dataFromString("<b>x</b>")));
-    EXPECT_EQ(saved.rtf, std::optional<Data>(dataFromString("{\\rtf1 x}")));
+    EXPECT_EQ(saved.richTextHTMLData, std::optional<Data>(dataFromString("<b>x</b>")));
+    EXPECT_EQ(saved.richTextRTFData, std::optional<Data>(dataFromString("{\\rtf1 x}")));
     EXPECT_EQ(saved.bundleIdentifier, std::optional<std::string>("org.example.Editor"));
     EXPECT_EQ(saved.lastAccessedAt, std::optional<Date>(Date(1'650'000'000)));
     EXPECT_EQ(saved.accessCount, 2);

@@ -15,29 +15,12 @@
 #include "app/AppAssembler.h"
 #include "app/AppWindows.h"
 #include "app/model/AppCoordinator.h"
-#include "app/model/FakeAppUpdater.h"
 #include "app/widgets/TrayIcon.h"
 #include "capture/EmptyClipboardMonitor.h"
 #include "desktop/DesktopSession.h"
 #include "desktop/ScreenshotTest.h"
 #include "l10n/L10n.h"
-#include "platform/memory/FakeAlertPresenter.h"
-#include "platform/memory/FakeClock.h"
-#include "platform/memory/InMemoryAccessibilityTrust.h"
-#include "platform/memory/InMemoryActivationPolicy.h"
-#include "platform/memory/InMemoryApplicationCatalog.h"
-#include "platform/memory/InMemoryFrontmostApplicationProvider.h"
-#include "platform/memory/InMemoryHotkeyRegistrar.h"
-#include "platform/memory/InMemoryImageDecoder.h"
-#include "platform/memory/InMemoryImageProbe.h"
-#include "platform/memory/InMemoryImageTextRecognizer.h"
-#include "platform/memory/InMemoryKeyEventMonitor.h"
-#include "platform/memory/InMemoryPasteboard.h"
-#include "platform/memory/InMemoryTrayHost.h"
-#include "platform/memory/ManualRunLoop.h"
-#include "platform/memory/RecordingWorkspaceOpener.h"
-#include "support/TemporaryDirectory.h"
-#include "system/AccessibilityPermissionManager.h"
+#include "support/ProgramFixture.h"
 
 namespace quorvane {
 namespace {
@@ -45,14 +28,12 @@ namespace {
 using namespace std::chrono_literals;
 using testing::DesktopSession;
 
-class RefusedStorageDesktopTest : public testing::ScreenshotTest {
+class RefusedStorageDesktopTest : public testing::ScreenshotTest, protected testing::ProgramFixture {
 protected:
-    RefusedStorageDesktopTest() : ScreenshotTest("refused-storage") {
+    RefusedStorageDesktopTest() : ScreenshotTest("refused-storage"), ProgramFixture("shared") {
         std::filesystem::create_directories(storage());
         ::chmod(storage().c_str(), 0777);
     }
-
-    std::filesystem::path storage() const { return directory_.path() / "shared"; }
 
     void settle() {
         for (int turn = 0; turn < 5; ++turn) {
@@ -71,56 +52,23 @@ protected:
         }
         return nullptr;
     }
-
-    testing::TemporaryDirectory directory_;
-    FakeClock fakeClock_;
-    std::shared_ptr<ManualRunLoop> loop_ = std::make_shared<ManualRunLoop>(fakeClock_);
-    std::shared_ptr<const Clock> clock_{std::shared_ptr<const Clock>{}, &fakeClock_};
-    std::shared_ptr<InMemoryUserDefaults> defaults_ = std::make_shared<InMemoryUserDefaults>();
-    NotificationCenter notifications_{*loop_};
-    RecordingWorkspaceOpener workspace_;
-    DataDirectoryManager dataDirectory_{
-        *defaults_, workspace_, [this](const std::string& name) {
-            return name == DataDirectoryManager::storageDirectoryOverrideEnvironmentKey
-                       ? std::optional<std::string>(storage().string())
-                       : std::nullopt;
-        }};
-    InMemoryAccessibilityTrust trust_{true};
-    AccessibilityPermissionManager permission_{*defaults_, *loop_, trust_, workspace_};
-    InMemoryApplicationCatalog catalog_;
-    InMemoryPasteboard pasteboard_;
-    InMemoryImageProbe probe_;
-    InMemoryImageDecoder decoder_;
-    InMemoryFrontmostApplicationProvider frontmost_;
-    InMemoryImageTextRecognizer recognizer_;
-    InMemoryKeyEventMonitor keys_;
-    InMemoryHotkeyRegistrar registrar_;
-    InMemoryTrayHost trayHost_;
-    FakeAppUpdater updater_{AppUpdateState{false, false, AppUpdateAvailability::idle()}};
-    FakeAlertPresenter alerts_;
-    InMemoryActivationPolicy activationPolicy_{ApplicationActivationPolicy::accessory};
 };
 
 TEST_P(RefusedStorageDesktopTest, TheTrayMenusFirstLineAndThePanelNameTheRefusedFolder) {
-    AppAssembler assembler(AppAssembler::Platform{
-        defaults_, loop_, clock_, notifications_, dataDirectory_, permission_, catalog_, pasteboard_, probe_,
-        decoder_, frontmost_, recognizer_, keys_, AppEnvironment{}, &registrar_, nullptr});
+    AppAssembler assembler(platform(AppEnvironment{}, &registrar_));
     ASSERT_TRUE(dataDirectory_.storageRefusal().has_value()) << "the folder others can write to was used";
     EXPECT_NE(dynamic_cast<EmptyClipboardMonitor*>(assembler.clipboardMonitor().get()), nullptr);
     const QString folder = QString::fromStdString(storage().string());
 
-    AppWindows windows(assembler, {notifications_, alerts_, activationPolicy_, permission_});
-    AppCoordinator coordinator(
-        AppCoordinator::Services{*defaults_, *loop_, notifications_, trayHost_, updater_,
-                                 [&assembler] { return assembler.clipboardMonitor(); }, [] {}, [] {}},
-        windows.coordinatorWindows());
-    coordinator.startMenuBar();
-    coordinator.startClipboardPanelCoordinator();
-    TrayIcon tray(*coordinator.menuBarManager());
+    AppWindows windows(assembler, windowsPlatform());
+    const auto coordinator = makeCoordinator(assembler, windows);
+    coordinator->startMenuBar();
+    coordinator->startClipboardPanelCoordinator();
+    TrayIcon tray(*coordinator->menuBarManager());
     settle();
 
     // The menu as it opens.
-    coordinator.menuBarManager()->menuNeedsUpdate();
+    coordinator->menuBarManager()->menuNeedsUpdate();
     settle();
     tray.render();
     QMenu* menu = tray.menu();
@@ -137,7 +85,7 @@ TEST_P(RefusedStorageDesktopTest, TheTrayMenusFirstLineAndThePanelNameTheRefused
     save(*menu, "tray-menu", 8);
     menu->hide();
 
-    coordinator.showClipboardPanel();
+    coordinator->showClipboardPanel();
     QLabel* said = nullptr;
     ASSERT_TRUE(DesktopSession::processEventsUntil(
         [&] {

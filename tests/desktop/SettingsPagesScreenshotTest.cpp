@@ -73,11 +73,11 @@ TEST_P(SettingsPagesScreenshotTest, StoragePageWithAHistory) {
         std::make_shared<ClipboardHistoryManager>(repository, std::make_shared<NoCapture>());
     for (int index = 0; index < 1234; ++index) {
         const std::string text = "Entry " + std::to_string(index) + " " + std::string(200, 'x');
-        repository->saveTextItem("t" + std::to_string(index), text, text, text, std::nullopt, std::nullopt,
-                                 std::nullopt, std::nullopt, std::nullopt, 0);
+        repository->saveTextItem(
+            {.id = "t" + std::to_string(index), .preview = text, .searchText = text, .content = text});
     }
-    repository->saveImageItem("image", "Image", "", std::vector<std::uint8_t>(4096, 7), std::nullopt,
-                              std::nullopt, std::nullopt, 0);
+    repository->saveImageItem(
+        {.id = "image", .preview = "Image", .imageData = std::vector<std::uint8_t>(4096, 7)});
     FakeAlertPresenter alerts;
     StorageSettingsView page(
         StorageSettingsViewModel::Services{manager, [historyManager] { return historyManager; }, nullptr,

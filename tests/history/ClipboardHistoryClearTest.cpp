@@ -158,8 +158,10 @@ TEST_P(ClipboardHistoryTenClearsTest, AClearBesideIndexMergesAndSearchesLeavesNo
     });
     for (int i = 0; i < 40; ++i) {
         const std::string text = std::string(kSecret) + " copied just now " + std::to_string(i);
-        repository->saveTextItem("new-" + std::to_string(run) + "-" + std::to_string(i), text, text, text,
-                                 std::nullopt, std::nullopt, std::nullopt, std::nullopt, std::nullopt, 0);
+        repository->saveTextItem({.id = "new-" + std::to_string(run) + "-" + std::to_string(i),
+                                  .preview = text,
+                                  .searchText = text,
+                                  .content = text});
     }
     const std::optional<std::string> failure = repository->tryClearHistory();
     stop = true;

@@ -60,8 +60,7 @@ protected:
     }
     void save(const std::string& id, const std::string& text) {
         clock_.advance(1);
-        repository_->saveTextItem(id, id, text, text, std::nullopt, std::nullopt, std::nullopt, std::nullopt,
-                                  std::nullopt, 0);
+        repository_->saveTextItem({.id = id, .preview = id, .searchText = text, .content = text});
     }
 
     testing::TemporaryDirectory directory_;
@@ -135,8 +134,7 @@ TEST(EmptyClipboardHistoryRepositoryTest, RemovalsGiveTheEmptyUsageAndReadsAreEm
     FakeClock clock;
     auto loop = std::make_shared<ManualRunLoop>(clock);
     EmptyClipboardHistoryRepository repository(loop);
-    repository.saveTextItem("A", "a", "a", "a", std::nullopt, std::nullopt, std::nullopt, std::nullopt,
-                            std::nullopt, 5);
+    repository.saveTextItem({.id = "A", .preview = "a", .searchText = "a", .content = "a", .accessCount = 5});
     EXPECT_EQ(repository.removeDuplicateTexts("a", std::nullopt, std::nullopt, std::nullopt),
               ClipboardHistoryUsageMetadata::empty);
     EXPECT_EQ(repository.removeDuplicateImages({1}, std::nullopt), ClipboardHistoryUsageMetadata::empty);

@@ -59,15 +59,24 @@ protected:
                   ClipboardHistoryUsageMetadata usage = ClipboardHistoryUsageMetadata::empty,
                   std::optional<Bytes> rtf = std::nullopt) {
         clock_.set(Date(at));
-        repository().saveTextItem(id, "preview " + id, "search " + text, text, rtf, std::nullopt, "org.app",
-                                  std::nullopt, usage.lastAccessedAt, usage.accessCount);
+        repository().saveTextItem({.id = id,
+                                   .preview = "preview " + id,
+                                   .searchText = "search " + text,
+                                   .content = text,
+                                   .richTextRTFData = rtf,
+                                   .bundleIdentifier = "org.app",
+                                   .lastAccessedAt = usage.lastAccessedAt,
+                                   .accessCount = usage.accessCount});
     }
     void saveImage(const std::string& id, const Bytes& data, double at,
                    const std::string& title = "Image 2x2",
                    ClipboardHistoryUsageMetadata usage = ClipboardHistoryUsageMetadata::empty) {
         clock_.set(Date(at));
-        repository().saveImageItem(id, title, "", data, std::nullopt, std::nullopt, usage.lastAccessedAt,
-                                   usage.accessCount);
+        repository().saveImageItem({.id = id,
+                                    .preview = title,
+                                    .imageData = data,
+                                    .lastAccessedAt = usage.lastAccessedAt,
+                                    .accessCount = usage.accessCount});
     }
 
     // Turns the loop until the read's completion has run; fails when it runs more than once.
@@ -161,8 +170,16 @@ TEST_F(ClipboardHistoryRepositoryTest, FingerprintsArePrefixedTextDigestsAndPlai
 
 TEST_F(ClipboardHistoryRepositoryTest, SavedTextIsStoredIndexedByItsFullContentAndAnnouncedOnce) {
     clock_.set(Date(5000));
-    repository().saveTextItem("T", "short", "annotated search text", "the full content", Bytes{'{', '}'},
-                              Bytes{}, "org.app", "url", Date(4000), -3);
+    repository().saveTextItem({.id = "T",
+                               .preview = "short",
+                               .searchText = "annotated search text",
+                               .content = "the full content",
+                               .richTextRTFData = Bytes{'{', '}'},
+                               .richTextHTMLData = Bytes{},
+                               .bundleIdentifier = "org.app",
+                               .classification = "url",
+                               .lastAccessedAt = Date(4000),
+                               .accessCount = -3});
     EXPECT_EQ(takeNotifications(), 1);
     const auto listed = snapshots();
     ASSERT_EQ(listed.size(), 1u);
@@ -500,8 +517,7 @@ TEST_F(ClipboardHistoryRepositoryTest, WritesFromAnotherThreadRunOnTheMainThread
     std::atomic<bool> finished{false};
     std::thread writer([&] {
         clock_.set(Date(100));
-        repository().saveTextItem("T", "p", "s", "from a worker", std::nullopt, std::nullopt, std::nullopt,
-                                  std::nullopt, std::nullopt, 0);
+        repository().saveTextItem({.id = "T", .preview = "p", .searchText = "s", .content = "from a worker"});
         // Visible to a read made right after the call returned.
         EXPECT_EQ(repository().removeDuplicateTexts("from a worker", std::nullopt, std::nullopt, "T"),
                   ClipboardHistoryUsageMetadata::empty);
@@ -824,13 +840,12 @@ TEST_F(ClipboardHistoryRepositoryTest, WithTheRealIndexEveryChangeReachesItsRows
         std::make_shared<SQLiteClipboardSearchIndexStore>(indexFile, shared, std::make_shared<FakeClock>());
     ClipboardHistoryRepository repository(directories_, store, loop_, center_, *shared, clock_);
     const auto save = [&](const std::string& id, const std::string& text) {
-        repository.saveTextItem(id, id, text, text, std::nullopt, std::nullopt, std::nullopt, std::nullopt,
-                                std::nullopt, 0);
+        repository.saveTextItem({.id = id, .preview = id, .searchText = text, .content = text});
     };
     save("A", "北京 alpha");
     shared->set("ClipboardSearchPinyinIndexEnabled", true);  // applies from the next write on
     save("B", "北京 beta");
-    repository.saveImageItem("C", "Image", "", Bytes{1, 2}, std::nullopt, std::nullopt, std::nullopt, 0);
+    repository.saveImageItem({.id = "C", .preview = "Image", .imageData = Bytes{1, 2}});
     repository.waitForSearchIndexJobs();
     EXPECT_EQ(indexRows(indexFile), (std::vector<std::string>{"A:", "B:beijing", "C:"}));
 

@@ -76,9 +76,10 @@ protected:
     void saveTextsQueued(int count, const std::string& prefix) {
         for (int i = 0; i < count; ++i) {
             clock_->advance(1);
-            repository_->saveTextItem(prefix + "-" + std::to_string(i), "preview", "search",
-                                      prefix + " number " + std::to_string(i), std::nullopt, std::nullopt,
-                                      std::nullopt, std::nullopt, std::nullopt, 0);
+            repository_->saveTextItem({.id = prefix + "-" + std::to_string(i),
+                                       .preview = "preview",
+                                       .searchText = "search",
+                                       .content = prefix + " number " + std::to_string(i)});
         }
     }
 

@@ -146,13 +146,8 @@ private:
 // A history that hands over canned documents, or fails to read them; only the rebuild's read is used.
 class FakeRepository final : public ClipboardHistoryRepositoryProtocol {
 public:
-    void saveTextItem(const std::string&, const std::string&, const std::string&, const std::string&,
-                      const std::optional<Bytes>&, const std::optional<Bytes>&,
-                      const std::optional<std::string>&, const std::optional<std::string>&,
-                      std::optional<Date>, std::int64_t) override {}
-    void saveImageItem(const std::string&, const std::string&, const std::string&, const Bytes&,
-                       const std::optional<std::string>&, const std::optional<std::string>&,
-                       std::optional<Date>, std::int64_t) override {}
+    void saveTextItem(NewTextItem) override {}
+    void saveImageItem(NewImageItem) override {}
     void updateOCRText(const std::string&, const std::string&, const std::optional<std::string>&) override {}
     void getHistorySnapshots(const std::string&, std::optional<std::size_t>, SnapshotsCompletion) override {}
     void getContentSnapshotById(const std::string&, ContentCompletion) override {}
@@ -613,8 +608,7 @@ TEST_F(ClipboardSearchServiceTest, ChangesMadeBeforeTheRebuildReadsTheHistoryLan
     auto history =
         std::make_shared<ClipboardHistoryRepository>(directories, index, *runLoop, center, *defaults, clock);
     auto saveText = [&](const std::string& id) {
-        history->saveTextItem(id, id, id, "text " + id, std::nullopt, std::nullopt, std::nullopt,
-                              std::nullopt, std::nullopt, 0);
+        history->saveTextItem({.id = id, .preview = id, .searchText = id, .content = "text " + id});
     };
     saveText("old");
     saveText("kept");

@@ -4,6 +4,7 @@
 // duplicate removals with a usage the test sets. Main thread only.
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "history/ClipboardHistoryRepositoryProtocol.h"
@@ -12,20 +13,6 @@ namespace quorvane::testing {
 
 class RecordingClipboardHistoryRepository final : public ClipboardHistoryRepositoryProtocol {
 public:
-    struct SavedText {
-        std::string id, preview, searchText, content;
-        std::optional<Data> rtf, html;
-        std::optional<std::string> bundleIdentifier, classification;
-        std::optional<Date> lastAccessedAt;
-        std::int64_t accessCount = 0;
-    };
-    struct SavedImage {
-        std::string id, preview, searchText;
-        Data imageData;
-        std::optional<std::string> bundleIdentifier, ocrText;
-        std::optional<Date> lastAccessedAt;
-        std::int64_t accessCount = 0;
-    };
     struct OCRUpdate {
         std::string id, searchText;
         std::optional<std::string> ocrText;
@@ -35,22 +22,13 @@ public:
         ClipboardContentType contentType;
     };
 
-    void saveTextItem(const std::string& id, const std::string& preview, const std::string& searchText,
-                      const std::string& content, const std::optional<Bytes>& rtf,
-                      const std::optional<Bytes>& html, const std::optional<std::string>& bundleIdentifier,
-                      const std::optional<std::string>& classification, std::optional<Date> lastAccessedAt,
-                      std::int64_t accessCount) override {
+    void saveTextItem(NewTextItem item) override {
         calls.push_back("saveTextItem");
-        savedTexts.push_back({id, preview, searchText, content, rtf, html, bundleIdentifier, classification,
-                              lastAccessedAt, accessCount});
+        savedTexts.push_back(std::move(item));
     }
-    void saveImageItem(const std::string& id, const std::string& preview, const std::string& searchText,
-                       const Bytes& imageData, const std::optional<std::string>& bundleIdentifier,
-                       const std::optional<std::string>& ocrText, std::optional<Date> lastAccessedAt,
-                       std::int64_t accessCount) override {
+    void saveImageItem(NewImageItem item) override {
         calls.push_back("saveImageItem");
-        savedImages.push_back(
-            {id, preview, searchText, imageData, bundleIdentifier, ocrText, lastAccessedAt, accessCount});
+        savedImages.push_back(std::move(item));
     }
     void updateOCRText(const std::string& id, const std::string& searchText,
                        const std::optional<std::string>& ocrText) override {
@@ -110,13 +88,13 @@ public:
 
     // Every call by name, in order ("removeDuplicateTexts", "saveTextItem", ...).
     std::vector<std::string> calls;
-    std::vector<SavedText> savedTexts;
-    std::vector<SavedImage> savedImages;
+    std::vector<NewTextItem> savedTexts;
+    std::vector<NewImageItem> savedImages;
     std::vector<OCRUpdate> ocrUpdates;
     std::vector<std::string> contentRequests;
     std::vector<ExpiryRequest> expiryRequests;
     std::vector<std::string> duplicateTextsRemoved;
-    std::vector<Data> duplicateImagesRemoved;
+    std::vector<Bytes> duplicateImagesRemoved;
     // The id to keep of each duplicate removal (the monitor never keeps one).
     std::vector<std::optional<std::string>> keptIds;
     // What the next duplicate removals report.

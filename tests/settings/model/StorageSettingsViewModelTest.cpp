@@ -99,13 +99,12 @@ protected:
 
     void saveText(const std::string& id, const std::string& text, bool later = true) {
         if (later) clock_.advance(10);
-        services_.repository->saveTextItem(id, text, text, text, std::nullopt, std::nullopt, std::nullopt,
-                                           std::nullopt, std::nullopt, 0);
+        services_.repository->saveTextItem({.id = id, .preview = text, .searchText = text, .content = text});
     }
     void saveImage(const std::string& id) {
         clock_.advance(10);
-        services_.repository->saveImageItem(id, "Image", "", {0x89, 'P', 'N', 'G', 1, 2, 3}, std::nullopt,
-                                            std::nullopt, std::nullopt, 0);
+        services_.repository->saveImageItem(
+            {.id = id, .preview = "Image", .imageData = {0x89, 'P', 'N', 'G', 1, 2, 3}});
     }
 
     // Its clears remove temporary files from runtimeFolder(), never from the machine's own.
