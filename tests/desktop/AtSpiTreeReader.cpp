@@ -173,12 +173,7 @@ std::vector<AtSpiNode> AtSpiTreeReader::tree() {
 
 std::optional<QString> AtSpiTreeReader::text(const AtSpiNode& node) {
     return onWorker<std::optional<QString>>([this, node]() -> std::optional<QString> {
-        QDBusConnection session =
-            QDBusConnection::connectToBus(sessionBusAddress_, connectionName_ + "-session");
-        const QString address =
-            firstReply(call(session, "org.a11y.Bus", "/org/a11y/bus", "org.a11y.Bus", "GetAddress"))
-                .toString();
-        QDBusConnection bus = QDBusConnection::connectToBus(address, connectionName_ + "-a11y");
+        QDBusConnection bus = accessibilityBus();
         const QDBusMessage reply =
             call(bus, node.busName, node.path, "org.a11y.atspi.Text", "GetText", {0, -1});
         if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) return std::nullopt;
@@ -186,26 +181,48 @@ std::optional<QString> AtSpiTreeReader::text(const AtSpiNode& node) {
     });
 }
 
+QDBusConnection AtSpiTreeReader::accessibilityBus() const {
+    QDBusConnection session = QDBusConnection::connectToBus(sessionBusAddress_, connectionName_ + "-session");
+    const QString address =
+        firstReply(call(session, "org.a11y.Bus", "/org/a11y/bus", "org.a11y.Bus", "GetAddress")).toString();
+    return QDBusConnection::connectToBus(address, connectionName_ + "-a11y");
+}
+
+namespace {
+
+// Asked by index until a name comes back empty: bridges differ in whether they publish a count.
+QStringList actionNamesOn(QDBusConnection& bus, const AtSpiNode& node) {
+    QStringList names;
+    for (int index = 0; index < 16; ++index) {
+        const QString name =
+            firstReply(call(bus, node.busName, node.path, "org.a11y.atspi.Action", "GetName", {index}))
+                .toString();
+        if (name.isEmpty()) break;
+        names.push_back(name);
+    }
+    return names;
+}
+
+}  // namespace
+
 bool AtSpiTreeReader::doAction(const AtSpiNode& node, const QString& action) {
     return onWorker<bool>([this, node, action] {
-        QDBusConnection session =
-            QDBusConnection::connectToBus(sessionBusAddress_, connectionName_ + "-session");
-        const QString address =
-            firstReply(call(session, "org.a11y.Bus", "/org/a11y/bus", "org.a11y.Bus", "GetAddress"))
-                .toString();
-        QDBusConnection bus = QDBusConnection::connectToBus(address, connectionName_ + "-a11y");
-        // Asked by index until a name comes back empty: bridges differ in whether they publish a count.
-        for (int index = 0; index < 16; ++index) {
-            const QString name =
-                firstReply(call(bus, node.busName, node.path, "org.a11y.atspi.Action", "GetName", {index}))
-                    .toString();
-            if (name.isEmpty()) break;
-            if (name.compare(action, Qt::CaseInsensitive) != 0) continue;
+        QDBusConnection bus = accessibilityBus();
+        const QStringList names = actionNamesOn(bus, node);
+        for (int index = 0; index < names.size(); ++index) {
+            if (names[index].compare(action, Qt::CaseInsensitive) != 0) continue;
             const QDBusMessage reply =
                 call(bus, node.busName, node.path, "org.a11y.atspi.Action", "DoAction", {index});
             return reply.type() == QDBusMessage::ReplyMessage && firstReply(reply).toBool();
         }
         return false;
+    });
+}
+
+QStringList AtSpiTreeReader::actionNames(const AtSpiNode& node) {
+    return onWorker<QStringList>([this, node] {
+        QDBusConnection bus = accessibilityBus();
+        return actionNamesOn(bus, node);
     });
 }
 

@@ -5,6 +5,7 @@
 // every read runs on a worker thread while the main thread keeps its event loop turning.
 
 #include <QByteArray>
+#include <QDBusConnection>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -61,6 +62,8 @@ public:
     // Performs the node's action called `action` (any case: "toggle", "press"), as a screen reader does;
     // false when the node has no such action or the call fails.
     bool doAction(const AtSpiNode& node, const QString& action);
+    // The names of the node's actions, in order.
+    QStringList actionNames(const AtSpiNode& node);
     // Nodes of `tree` with `role` (and `name` when it is not empty) that are showing.
     static std::vector<AtSpiNode> find(const std::vector<AtSpiNode>& tree, const QString& role,
                                        const QString& name = {});
@@ -70,6 +73,8 @@ public:
 private:
     template <typename Result>
     Result onWorker(std::function<Result()> work);
+    // Called on the worker: the session bus's accessibility bus, by this reader's own connection names.
+    QDBusConnection accessibilityBus() const;
 
     QString sessionBusAddress_;
     QString connectionName_;

@@ -18,8 +18,6 @@
 #include "panel/support/PanelTestEntries.h"
 #include "panel/widgets/ClipboardDetailView.h"
 #include "panel/widgets/SystemClipboardSavePanelPresenter.h"
-#include "platform/linux/QtMainQueue.h"
-#include "ui/QtOwnTranslations.h"
 
 namespace quorvane {
 namespace {
@@ -32,18 +30,6 @@ class QtOwnTextsScreenshotTest : public testing::ScreenshotTest {
 protected:
     QtOwnTextsScreenshotTest() : ScreenshotTest("qt-texts") {}
 
-    void SetUp() override {
-        ScreenshotTest::SetUp();
-        if (IsSkipped()) return;
-        translations_ = std::make_unique<QtOwnTranslations>(notifications_);
-        ASSERT_EQ(translations_->isTranslating(), chinese)
-            << "no translation of Qt's texts in " << QtOwnTranslations::folder().toStdString();
-    }
-    void TearDown() override {
-        translations_.reset();
-        ScreenshotTest::TearDown();
-    }
-
     // Whether any of `texts` contains the word Qt's own catalogue has for `english` in this language.
     bool speaks(const QStringList& texts, const QString& english, const QString& chineseWord) const {
         const QString wanted = chinese ? chineseWord : english;
@@ -52,10 +38,6 @@ protected:
         }
         return false;
     }
-
-    QtMainQueue queue_;
-    NotificationCenter notifications_{queue_};
-    std::unique_ptr<QtOwnTranslations> translations_;
 };
 
 TEST_P(QtOwnTextsScreenshotTest, TheDetailTextMenuOpenedWithTheRightButton) {

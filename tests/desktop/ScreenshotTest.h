@@ -1,7 +1,8 @@
 #pragma once
 
 // The set-up every screenshot test shares: each case runs light and dark, in English and in Chinese, with
-// the Fusion style and a fixed font so pictures look alike on every machine, and saves its pictures as
+// the Fusion style and a fixed font so pictures look alike on every machine, and Qt's own texts (dialog
+// buttons, menus) translated as the program translates them; it saves its pictures as
 // "<prefix>-<state>-<light|dark>-<en|zh>.png" in the screenshot folder.
 
 #include <gtest/gtest.h>
@@ -20,8 +21,11 @@
 #include "desktop/DesktopSession.h"
 #include "l10n/AppLanguage.h"
 #include "l10n/StandardAppLanguage.h"
+#include "platform/NotificationCenter.h"
+#include "platform/linux/QtMainQueue.h"
 #include "platform/memory/InMemoryUserDefaults.h"
 #include "support/QtTestApplication.h"
+#include "ui/QtOwnTranslations.h"
 
 namespace quorvane::testing {
 
@@ -40,10 +44,20 @@ protected:
         QApplication::setFont(font);
         if (chinese) defaults.set(AppLanguage::defaultsKey, std::string("zh-Hans"));
         language = std::make_unique<StandardAppLanguage>(defaults);
+        translationsQueue_ = std::make_unique<QtMainQueue>();
+        translationsCenter_ = std::make_unique<NotificationCenter>(*translationsQueue_);
+        qtTranslations = std::make_unique<QtOwnTranslations>(*translationsCenter_);
+        ASSERT_EQ(qtTranslations->isTranslating(), chinese)
+            << "no translation of Qt's texts in " << QtOwnTranslations::folder().toStdString();
         QDir().mkpath(QUORVANE_SCREENSHOT_DIR);
     }
 
-    void TearDown() override { language.reset(); }
+    void TearDown() override {
+        qtTranslations.reset();
+        translationsCenter_.reset();
+        translationsQueue_.reset();
+        language.reset();
+    }
 
     // Where the picture of `state` is saved.
     QString picturePath(const QString& state) const {
@@ -67,9 +81,12 @@ protected:
     bool chinese = false;
     InMemoryUserDefaults defaults;
     std::unique_ptr<StandardAppLanguage> language;
+    std::unique_ptr<QtOwnTranslations> qtTranslations;
 
 private:
     QString prefix_;
+    std::unique_ptr<QtMainQueue> translationsQueue_;
+    std::unique_ptr<NotificationCenter> translationsCenter_;
 };
 
 }  // namespace quorvane::testing

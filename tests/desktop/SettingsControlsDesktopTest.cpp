@@ -8,12 +8,15 @@
 
 #include <QAbstractSlider>
 #include <QAbstractSpinBox>
+#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
@@ -29,9 +32,16 @@
 #include "desktop/AccessibilityBusSession.h"
 #include "desktop/AtSpiTreeReader.h"
 #include "desktop/DesktopSession.h"
+#include "desktop/ShownDialogs.h"
 #include "desktop/UserInput.h"
+#include "desktop/WindowStacking.h"
 #include "panel/model/ClipboardHotkeySetting.h"
+#include "platform/linux/ApplicationListDialog.h"
+#include "platform/linux/DesktopApplicationFileReader.h"
 #include "platform/linux/JsonFileUserDefaults.h"
+#include "platform/linux/QtApplicationFilePicker.h"
+#include "platform/memory/InMemoryApplicationCatalog.h"
+#include "preferences/ClipboardIgnoredAppsSettings.h"
 #include "settings/model/ClassificationSettingsViewModel.h"
 #include "settings/widgets/AdvancedSettingsViewController.h"
 #include "settings/widgets/ClassificationRuleEditorDialog.h"
@@ -39,6 +49,7 @@
 #include "settings/widgets/ClassificationTestTab.h"
 #include "settings/widgets/ClassificationUserRulesTab.h"
 #include "settings/widgets/ClassificationWindow.h"
+#include "settings/widgets/IgnoredAppsSettingsView.h"
 #include "settings/widgets/SettingsPageFactories.h"
 #include "settings/widgets/SettingsWindowController.h"
 #include "settings/widgets/SettingsWindowFixture.h"
@@ -434,6 +445,138 @@ TEST_F(SettingsControlsDesktopTest, ARulesEnabledCellIsNamedSaysItsStateAndSpace
             [&] { return (cell = enabledCell()) && cell->has(ATSPI_STATE_CHECKED) == expected; }, 5s))
             << testing::describe(tree_).toStdString();
     }
+
+    // A screen reader's toggle on the cell switches the rule as Space does, and leaves the selection alone.
+    table->clearSelection();
+    ASSERT_TRUE(cell.has_value());
+    EXPECT_EQ(reader_->actionNames(*cell).value(0).toLower(), "toggle") << "toggling is not the first action";
+    for (const bool expected : {false, true}) {
+        ASSERT_TRUE(cell = enabledCell());
+        ASSERT_TRUE(reader_->doAction(*cell, "toggle"));
+        EXPECT_TRUE(DesktopSession::processEventsUntil([&] { return stored() == expected; }, 5s))
+            << "the toggle stored nothing";
+        EXPECT_TRUE(DesktopSession::processEventsUntil(
+            [&] { return (cell = enabledCell()) && cell->has(ATSPI_STATE_CHECKED) == expected; }, 5s))
+            << testing::describe(tree_).toStdString();
+        EXPECT_TRUE(table->selectionModel()->selectedRows().isEmpty()) << "the toggle selected the row";
+    }
+    // Qt 6.4's bridge passes on no checkable state at all (its check boxes lack it too); the cell's own
+    // interface carries it, for the bridges that do.
+    QAccessibleInterface* shown =
+        QAccessible::queryAccessibleInterface(table)->tableInterface()->cellAt(0, 0);
+    ASSERT_NE(shown, nullptr);
+    EXPECT_TRUE(shown->state().checkable);
+    EXPECT_EQ(shown->text(QAccessible::Name), cell->name);
+    // A rule's other cells name their text and have nothing to toggle.
+    const auto names = showing("cell", "Invoices");
+    ASSERT_EQ(names.size(), 1u) << testing::describe(tree_).toStdString();
+    EXPECT_FALSE(reader_->actionNames(names.front()).contains("Toggle", Qt::CaseInsensitive));
+}
+
+// Turns the wheel one notch at `at` and waits until `scrollBar` has moved that way.
+bool wheelScrolls(QPoint at, int button, const QScrollBar* scrollBar) {
+    const int before = scrollBar->value();
+    if (!input::wheel(at, button)) return false;
+    return DesktopSession::processEventsUntil(
+        [&] { return button == 5 ? scrollBar->value() > before : scrollBar->value() < before; }, 5s);
+}
+
+TEST_F(SettingsControlsDesktopTest, TheWheelOverRulesEnabledCellsScrollsTheTableAndSwitchesNoRule) {
+    std::vector<ClipboardUserClassificationRule> many;
+    for (int index = 0; index < 40; ++index) {
+        const std::string name = "Rule " + std::to_string(index);
+        many.push_back(ClipboardUserClassificationRuleDraft{
+            name, ClipboardUserClassificationConditionKind::prefix, name, "Result", index % 2 == 0}
+                           .validatedRule(name + "-id"));
+    }
+    ClipboardClassificationSettings::setUserRules(many, *store_);
+    showClassificationWindow();
+    classification_->tabBar()->setCurrentIndex(1);
+    QTableWidget* table = classification_->userRulesTab()->table();
+    ASSERT_TRUE(DesktopSession::processEventsUntil([&] { return table->isVisible(); }));
+    DesktopSession::processEventsFor(150ms);
+    const QScrollBar* scrollBar = table->verticalScrollBar();
+    ASSERT_GT(scrollBar->maximum(), 0) << "the rules fit: nothing to scroll";
+    const std::string before = settingsBytes();
+
+    // The pointer rests on an Enabled cell; the rows move under it, so each notch meets another check.
+    const QPoint at = table->viewport()->mapToGlobal(table->visualRect(table->model()->index(2, 0)).center());
+    for (int notch = 0; notch < 3; ++notch) {
+        ASSERT_TRUE(wheelScrolls(at, 5, scrollBar)) << "the wheel did not scroll the rules down";
+    }
+    ASSERT_TRUE(wheelScrolls(at, 4, scrollBar)) << "the wheel did not scroll the rules up";
+    DesktopSession::processEventsFor(200ms);
+    EXPECT_EQ(settingsBytes(), before) << "a wheel step switched a rule";
+    EXPECT_TRUE(table->selectionModel()->selectedRows().isEmpty()) << "a wheel step selected a rule";
+}
+
+// The App Filter page's Add App button as the program builds it: the picker belongs to no window of its own
+// and must still open above the settings window, where the user is.
+TEST_F(SettingsControlsDesktopTest, TheAppPickerOpensAboveTheSettingsWindowAndItsListScrollsUnderTheWheel) {
+    InMemoryApplicationCatalog catalog;
+    for (int index = 0; index < 40; ++index) {
+        InstalledApplication application;
+        application.identifier = "org.example.App" + std::to_string(index);
+        application.name = "Application " + std::to_string(100 + index);
+        application.desktopFilePath = "/usr/share/applications/" + application.identifier + ".desktop";
+        catalog.install(application);
+    }
+    ClipboardIgnoredAppsSettings ignoredApps(catalog);
+    DesktopApplicationFileReader reader;
+    QtApplicationFilePicker picker;
+    auto factories = SettingsPageFactories::standard();
+    factories.set(SettingsModuleIdentifier::appFilter, [&](SettingsWindowServices&) -> QWidget* {
+        return new IgnoredAppsSettingsView(IgnoredAppsSettingsView::Services{
+            *store_, ignoredApps, catalog, reader, fixture_->alerts, picker});
+    });
+    window_ = std::make_unique<SettingsWindowController>(*fixture_->services, factories);
+    window_->move(40, 40);
+    window_->resize(760, 640);
+    window_->show();
+    window_->activateWindow();
+    ASSERT_TRUE(DesktopSession::processEventsUntil([&] { return window_->isActiveWindow(); }, 10s));
+    window_->selectModule(SettingsModuleIdentifier::appFilter);
+    auto* page = dynamic_cast<IgnoredAppsSettingsView*>(window_->currentPage());
+    ASSERT_NE(page, nullptr);
+    ASSERT_TRUE(DesktopSession::processEventsUntil([&] { return page->addButton()->isVisible(); }));
+    const std::string before = settingsBytes();
+
+    ASSERT_TRUE(input::click(page->addButton()->mapToGlobal(page->addButton()->rect().center())));
+    QPointer<ApplicationListDialog> dialog = testing::awaitShownDialog<ApplicationListDialog>();
+    ASSERT_TRUE(dialog) << "the picker never showed";
+    EXPECT_TRUE(testing::stackedAbove(*dialog, *window_));
+    ASSERT_TRUE(DesktopSession::processEventsUntil([&] { return dialog->isActiveWindow(); }, 10s))
+        << "the picker did not take the focus";
+    // A click on the settings window, which the picker blocks, does not bury the picker under it.
+    const QRect covered = dialog->frameGeometry();
+    QPoint aside = window_->geometry().topLeft() + QPoint(30, window_->height() - 30);
+    if (covered.contains(aside)) aside = window_->geometry().topRight() + QPoint(-30, window_->height() - 30);
+    ASSERT_FALSE(covered.contains(aside));
+    ASSERT_TRUE(input::click(aside));
+    DesktopSession::processEventsFor(300ms);
+    EXPECT_TRUE(testing::stackedAbove(*dialog, *window_)) << "the picker went under the settings window";
+    // Openbox leaves the focus on the clicked window; the user clicks back into the picker.
+    QLineEdit* filter = dialog->filterField();
+    ASSERT_TRUE(input::click(filter->mapToGlobal(filter->rect().center())));
+    ASSERT_TRUE(DesktopSession::processEventsUntil([&] { return dialog->isActiveWindow(); }, 5s));
+
+    // A row chosen first; the wheel then moves the list, not the choice.
+    QListWidget* list = dialog->list();
+    list->setCurrentRow(1);
+    const auto chosen = dialog->chosenFile();
+    ASSERT_TRUE(chosen.has_value());
+    const QScrollBar* scrollBar = list->verticalScrollBar();
+    ASSERT_GT(scrollBar->maximum(), 0) << "the applications fit: nothing to scroll";
+    const QPoint at = list->viewport()->mapToGlobal(list->viewport()->rect().center());
+    ASSERT_TRUE(wheelScrolls(at, 5, scrollBar)) << "the wheel did not scroll the applications down";
+    ASSERT_TRUE(wheelScrolls(at, 4, scrollBar)) << "the wheel did not scroll the applications up";
+    EXPECT_EQ(dialog->chosenFile(), chosen);
+    EXPECT_TRUE(dialog->isVisible()) << "a wheel step answered the picker";
+
+    ASSERT_TRUE(input::holdKey("Escape"));
+    EXPECT_TRUE(DesktopSession::processEventsUntil([&] { return !dialog || !dialog->isVisible(); }, 5s));
+    DesktopSession::processEventsFor(200ms);
+    EXPECT_EQ(settingsBytes(), before) << "a cancelled picker stored an application";
 }
 
 TEST_F(SettingsControlsDesktopTest, FieldsWithoutTextOfTheirOwnAreNamedAndTabLeavesTheTestInput) {

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QImage>
@@ -195,9 +196,19 @@ TEST_P(SettingsPagesScreenshotTest, AppFilterPickerListsApplicationsByName) {
     dialog.show();
     ASSERT_TRUE(DesktopSession::processEventsUntil([&] { return dialog.isVisible(); }));
     ASSERT_EQ(dialog.list()->count(), 5);
-    // In the order handed in: Chinese puts its names, by pinyin, before the Latin ones.
-    EXPECT_EQ(dialog.list()->item(0)->text(),
-              chinese ? QString::fromUtf8("文本编辑器") : QStringLiteral("Bitwarden"));
+    // In the order handed in: in Chinese a Han name stands under the letter of its pinyin.
+    QStringList shown;
+    for (int row = 0; row < dialog.list()->count(); ++row) shown.push_back(dialog.list()->item(row)->text());
+    const QStringList expected =
+        chinese ? QStringList{QString::fromUtf8("Bitwarden 密码管理器"), "Firefox ESR", "KeePassXC",
+                              QString::fromUtf8("文本编辑器"), QString::fromUtf8("终端")}
+                : QStringList{"Bitwarden", "Firefox ESR", "KeePassXC", "Terminal", "Text Editor"};
+    EXPECT_EQ(shown, expected);
+    // Qt's own button in the interface language, as the program shows it.
+    const auto* buttons = dialog.findChild<QDialogButtonBox*>();
+    ASSERT_NE(buttons, nullptr);
+    EXPECT_EQ(buttons->button(QDialogButtonBox::Cancel)->text().remove('&'),
+              chinese ? QString::fromUtf8("取消") : QStringLiteral("Cancel"));
     dialog.list()->setCurrentRow(1);
     EXPECT_TRUE(dialog.acceptButton()->isEnabled());
     EXPECT_EQ(dialog.chosenFile(), picker.requests.front().applications[1].file);

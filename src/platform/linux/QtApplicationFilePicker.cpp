@@ -5,6 +5,7 @@
 
 #include "platform/linux/ApplicationListDialog.h"
 #include "platform/linux/FileDialogAnswer.h"
+#include "platform/linux/QtAlertPresenter.h"
 #include "platform/linux/XdgApplicationCatalog.h"
 
 namespace quorvane {
@@ -19,13 +20,16 @@ QString QtApplicationFilePicker::startFolder() {
 
 void QtApplicationFilePicker::chooseApplicationFile(const ApplicationFilePickerRequest& request,
                                                     Completion completion) {
+    // The window that asked keeps the picker above it; a picker of no window could go under the window it
+    // blocks as soon as that is clicked.
+    QWidget* parent = QtAlertPresenter::askingWindow(parent_.data());
     if (!request.applications.empty()) {
-        auto* list = new ApplicationListDialog(request, parent_.data());
+        auto* list = new ApplicationListDialog(request, parent);
         openChoosingDialog(
             list, [list] { return list->chosenFile(); }, std::move(completion));
         return;
     }
-    auto* dialog = new QFileDialog(parent_.data(), QString::fromStdString(request.title), startFolder());
+    auto* dialog = new QFileDialog(parent, QString::fromStdString(request.title), startFolder());
     dialog->setOption(QFileDialog::DontUseNativeDialog);
     dialog->setFileMode(QFileDialog::ExistingFile);
     dialog->setNameFilter(QStringLiteral("*.desktop"));

@@ -11,6 +11,7 @@
 #include <system_error>
 
 #include "platform/linux/FileDialogAnswer.h"
+#include "platform/linux/QtAlertPresenter.h"
 
 namespace quorvane {
 
@@ -46,7 +47,9 @@ void makeColumnsReadable(QFileDialog* dialog) {
 }  // namespace
 
 void QtFolderPicker::chooseFolder(const FolderPickerRequest& request, Completion completion) {
-    auto* dialog = new QFileDialog(parent_.data(), QString::fromStdString(request.title));
+    // Kept above the window that asked, which it blocks, as the application picker is.
+    auto* dialog = new QFileDialog(QtAlertPresenter::askingWindow(parent_.data()),
+                                   QString::fromStdString(request.title));
     dialog->setOption(QFileDialog::DontUseNativeDialog);
     dialog->setFileMode(QFileDialog::Directory);
     dialog->setOption(QFileDialog::ShowDirsOnly);

@@ -1,7 +1,8 @@
 #pragma once
 
-// The folder picker as an application-modal QFileDialog (Qt's own, so it behaves alike on every desktop and
-// can show the request's message), opened without a nested event loop. Call on the main queue only.
+// The folder picker as Qt's own QFileDialog (so it behaves alike on every desktop and can show the request's
+// message), modal to the window that asked (the parent, else the active window) and kept above it, opened
+// without a nested event loop. Call on the main queue only.
 
 #include <QPointer>
 #include <QWidget>
@@ -12,7 +13,7 @@ namespace quorvane {
 
 class QtFolderPicker final : public FolderPicker {
 public:
-    // `parent`, when given, centres the picker on it; it may go away first.
+    // `parent`, when given, is the window every picker belongs to; it may go away first.
     explicit QtFolderPicker(QWidget* parent = nullptr) : parent_(parent) {}
 
     // A picker closed any other way than by choosing (its parent destroyed) answers nothing.

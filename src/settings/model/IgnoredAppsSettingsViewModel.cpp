@@ -1,11 +1,13 @@
 #include "settings/model/IgnoredAppsSettingsViewModel.h"
 
+#include <unicode/alphaindex.h>
 #include <unicode/coll.h>
 #include <unicode/unistr.h>
 
 #include <algorithm>
 #include <memory>
 
+#include "base/Logger.h"
 #include "base/WhitespaceTrimming.h"
 #include "l10n/AppLanguage.h"
 #include "l10n/L10n.h"
@@ -14,9 +16,48 @@ namespace quorvane {
 namespace fs = std::filesystem;
 namespace {
 
+constexpr std::string_view kLogCategory = "IgnoredAppsSettingsViewModel";
+
 // The desktop-entry locale that matches the interface language.
 const char* nameLocale() {
     return AppLanguage::current() == AppLanguage::simplifiedChinese ? "zh_CN" : "en_US";
+}
+
+// Sorts as people look names up in the interface language, letter case aside. In Chinese that is by the
+// letter a name starts with, a Han name by its pinyin (火狐 under H, beside Hexchat), and within one letter
+// as the Chinese collation orders; ICU's index of letters gives exactly those groups. Each name is placed
+// once, not at every comparison.
+void sortByName(std::vector<ApplicationFilePickerChoice>& choices) {
+    UErrorCode status = U_ZERO_ERROR;
+    const icu::Locale locale(AppLanguage::current() == AppLanguage::simplifiedChinese ? "zh" : "en");
+    std::unique_ptr<icu::Collator> collator(icu::Collator::createInstance(locale, status));
+    if (U_FAILURE(status)) {
+        Logger::error(
+            std::string("Failed to open the collator for application names: ") + u_errorName(status),
+            kLogCategory);
+        std::stable_sort(choices.begin(), choices.end(),
+                         [](const auto& left, const auto& right) { return left.name < right.name; });
+        return;
+    }
+    collator->setStrength(icu::Collator::SECONDARY);
+    // Without an index (a missing locale) every name is in one group and the collation alone decides.
+    UErrorCode indexStatus = U_ZERO_ERROR;
+    icu::AlphabeticIndex index(locale, indexStatus);
+    std::vector<std::pair<int32_t, ApplicationFilePickerChoice>> grouped;
+    grouped.reserve(choices.size());
+    for (auto& choice : choices) {
+        UErrorCode bucketStatus = U_ZERO_ERROR;
+        int32_t bucket = 0;
+        if (U_SUCCESS(indexStatus))
+            bucket = index.getBucketIndex(icu::UnicodeString::fromUTF8(choice.name), bucketStatus);
+        grouped.emplace_back(U_SUCCESS(bucketStatus) ? bucket : 0, std::move(choice));
+    }
+    std::stable_sort(grouped.begin(), grouped.end(), [&](const auto& left, const auto& right) {
+        if (left.first != right.first) return left.first < right.first;
+        UErrorCode order = U_ZERO_ERROR;
+        return collator->compareUTF8(left.second.name, right.second.name, order) == UCOL_LESS;
+    });
+    for (std::size_t at = 0; at < grouped.size(); ++at) choices[at] = std::move(grouped[at].second);
 }
 
 }  // namespace
@@ -45,20 +86,7 @@ std::vector<ApplicationFilePickerChoice> IgnoredAppsSettingsViewModel::pickerApp
         choices.push_back(
             {name.empty() ? application.identifier : name, application.icon, application.desktopFilePath});
     }
-    // As people read names in that language (pinyin order for Chinese), letter case aside.
-    UErrorCode status = U_ZERO_ERROR;
-    const icu::Locale locale(AppLanguage::current() == AppLanguage::simplifiedChinese ? "zh" : "en");
-    std::unique_ptr<icu::Collator> collator(icu::Collator::createInstance(locale, status));
-    if (U_SUCCESS(status)) {
-        collator->setStrength(icu::Collator::SECONDARY);
-        std::stable_sort(choices.begin(), choices.end(), [&](const auto& left, const auto& right) {
-            UErrorCode order = U_ZERO_ERROR;
-            return collator->compareUTF8(left.name, right.name, order) == UCOL_LESS;
-        });
-    } else {
-        std::stable_sort(choices.begin(), choices.end(),
-                         [](const auto& left, const auto& right) { return left.name < right.name; });
-    }
+    sortByName(choices);
     return choices;
 }
 

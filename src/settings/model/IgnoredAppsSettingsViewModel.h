@@ -57,8 +57,9 @@ public:
     // Nothing for a row past the end of the list.
     std::optional<IgnoredAppRow> row(std::size_t index);
 
-    // The applications the desktop offers, named in the interface language and sorted by that name, for the
-    // picker; each answers with its desktop file, so what is stored is what a dropped file gives.
+    // The applications the desktop offers, named in the interface language and sorted by that name as its
+    // readers look names up (in Chinese by initial letter, a Han name by its pinyin), for the picker; each
+    // answers with its desktop file, so what is stored is what a dropped file gives.
     std::vector<ApplicationFilePickerChoice> pickerApplications() const;
 
     // True when the name ends in ".desktop" (any case); the file is not read.

@@ -33,7 +33,7 @@ ClassificationUserRulesTab::ClassificationUserRulesTab(ClassificationSettingsVie
     : QWidget(parent),
       viewModel_(viewModel),
       alerts_(alerts),
-      table_(new QTableWidget(0, 4)),
+      table_(new CheckableCellTable(0, 4)),
       addButton_(new QPushButton(qs(L10n::text(L10nKey::classificationAddRule)))),
       editButton_(new QPushButton(qs(L10n::text(L10nKey::classificationEditRule)))),
       deleteButton_(new QPushButton(qs(L10n::text(L10nKey::classificationDeleteRule)))),
@@ -144,10 +144,7 @@ bool ClassificationUserRulesTab::eventFilter(QObject* watched, QEvent* event) {
         const auto* key = static_cast<QKeyEvent*>(event);
         const int row = table_->currentRow();
         if (key->key() == Qt::Key_Space && key->modifiers() == Qt::NoModifier && row >= 0) {
-            if (QTableWidgetItem* enabled = table_->item(row, kEnabledColumn)) {
-                enabled->setCheckState(enabled->checkState() == Qt::Checked ? Qt::Unchecked : Qt::Checked);
-                return true;
-            }
+            if (table_->toggleCheck(table_->model()->index(row, kEnabledColumn))) return true;
         }
     }
     return QWidget::eventFilter(watched, event);

@@ -11,9 +11,9 @@
 
 #include "classification/ClipboardUserClassificationRuleDraft.h"
 #include "settings/widgets/ClassificationRuleEditorDialog.h"
+#include "ui/CheckableCellTable.h"
 
 class QPushButton;
-class QTableWidget;
 class QTableWidgetItem;
 
 namespace quorvane {
@@ -28,7 +28,7 @@ public:
     ClassificationUserRulesTab(ClassificationSettingsViewModel& viewModel, AlertPresenter& alerts,
                                QWidget* parent = nullptr);
 
-    QTableWidget* table() const { return table_; }
+    CheckableCellTable* table() const { return table_; }
     QPushButton* addButton() const { return addButton_; }
     QPushButton* editButton() const { return editButton_; }
     QPushButton* deleteButton() const { return deleteButton_; }
@@ -57,7 +57,7 @@ private:
 
     ClassificationSettingsViewModel& viewModel_;
     AlertPresenter& alerts_;
-    QTableWidget* table_;
+    CheckableCellTable* table_;
     QPushButton* addButton_;
     QPushButton* editButton_;
     QPushButton* deleteButton_;

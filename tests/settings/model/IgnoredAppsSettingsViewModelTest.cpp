@@ -106,6 +106,21 @@ TEST_F(IgnoredAppsSettingsViewModelTest, ThePickerOffersApplicationsByTheirNames
     defaults_.set("AppLanguage", std::string("zh-Hans"));
     StandardAppLanguage language(defaults_);
     EXPECT_EQ(names(), (std::vector<std::string>{"Bitwarden", "KeePassXC 密码库", "Terminal", "zoo"}));
+
+    // Chinese readers find a Han name under the letter of its pinyin, among the Latin names there.
+    for (const auto& [identifier, chinese] :
+         std::vector<std::pair<std::string, std::string>>{{"org.mozilla.firefox", "火狐"},
+                                                          {"org.gnome.Music", "音乐"},
+                                                          {"org.gnome.Dictionary", "词典"},
+                                                          {"org.example.Archive", "阿里"}}) {
+        InstalledApplication application;
+        application.identifier = identifier;
+        application.name = identifier;
+        application.localizedNames = {{"zh_CN", chinese}};
+        catalog_.install(application);
+    }
+    EXPECT_EQ(names(), (std::vector<std::string>{"阿里", "Bitwarden", "词典", "火狐", "KeePassXC 密码库",
+                                                 "Terminal", "音乐", "zoo"}));
 }
 
 TEST_F(IgnoredAppsSettingsViewModelTest, AddingSortsFilesIntoAddedListedAndInvalid) {
