@@ -1,10 +1,10 @@
 #pragma once
 
-// The write side of the search index: its tables, and the rows of one document kept in step across the
-// documents table, the rank table and the four full-text tables. Every document has a rank in the order
-// (sort_at DESC, doc_id DESC), newest smallest, spaced so that an entry dated between two others usually
-// fits without moving any other; the full-text tables are keyed by it. Used on the store's write connection
-// inside its transactions; not thread-safe.
+// The row writes of the search index: the rows of one document kept in step across the documents table, the
+// rank table, the gram signatures and the four full-text tables, which are keyed by rank. Every document has
+// a rank in the order (sort_at DESC, doc_id DESC), newest smallest, spaced so that an entry dated between two
+// others usually fits without moving any other. Used on the store's write connection inside its
+// transactions; not thread-safe.
 
 #include <cstdint>
 #include <functional>
@@ -23,21 +23,8 @@ class SQLiteError;
 
 class ClipboardSearchIndexWriter {
 public:
-    // The full-text tables, each keyed by rank.
-    static constexpr const char* kSearchTables[] = {"search_words", "search_trigrams", "search_bigrams",
-                                                    "search_heads"};
-
-    // Creates the tables and indexes, dropping those of the earlier layout and adding the columns older
-    // files lack.
-    static void createSchema(SQLiteDatabase& db);
-    // Segments at which FTS5 merges inside a write; 0 leaves all merging to explicit 'merge' commands.
-    static void setAutomerge(SQLiteDatabase& db, int segments);
     // Ranks every document by sorting and fills the search tables in rank order, from empty search tables.
     static void rankAndIndexAll(SQLiteDatabase& db);
-    // Whether the search tables of the file were made from texts as this build stores them; a file whose
-    // texts may still hold NULs or invisible characters (an earlier form) is refilled by reindexAll().
-    static bool holdsCurrentTexts(SQLiteDatabase& db);
-    static void markCurrentTexts(SQLiteDatabase& db);
     // Brings the stored texts to this build's form and refills every search table from them.
     static void reindexAll(SQLiteDatabase& db);
 
