@@ -18,7 +18,9 @@ set(subfolder_rules
   # formatting/ sits above its parent: it includes classification/, never the other way round.
   "^classification/[^/]+$" "^classification/formatting/" "is below formatting/ but includes it"
   # The index store sits on top of searchindex/: its reader, writer and streams are below it.
-  "^searchindex/" "^searchindex/SQLiteClipboardSearchIndexStore\\.h$" "is below the index store but includes it")
+  "^searchindex/" "^searchindex/SQLiteClipboardSearchIndexStore\\.h$" "is below the index store but includes it"
+  # The rank placement is pure, the writer hands it the neighbours.
+  "^searchindex/ClipboardSearchRankPlacement\\." "^(sqlite|searchindex)/" "is pure but includes the index or SQLite")
 list(LENGTH subfolder_rules rule_entries)
 math(EXPR last_rule "${rule_entries} - 3")
 # Headers of the desktop's own libraries, which only the Linux backends may speak to.

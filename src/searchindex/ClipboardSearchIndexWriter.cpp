@@ -16,12 +16,6 @@ namespace {
 // FTS5's own default; used while a whole index is filled.
 constexpr int kBulkAutomerge = 4;
 
-// Room between the ranks of neighbours, so a few entries dated between two others fit without moving any
-// other entry. Small on purpose: the full-text lists store each rank as a varint of its distance to the one
-// before, and a gap of 8 keeps those of common terms in one or two bytes where 65,536 took three (the index
-// is 29% smaller and its lists read that many fewer pages). Files made with the wider gap work as they are.
-constexpr std::int64_t kRankGap = 8;
-
 constexpr const char* kInsertDocument =
     "INSERT INTO documents (\n"
     "    item_id,\n"
@@ -93,7 +87,7 @@ void ClipboardSearchIndexWriter::rankAndIndexAll(SQLiteDatabase& db) {
     auto rank = db.prepare(
         "INSERT INTO document_ranks (rank, doc_id)\n"
         "SELECT (ROW_NUMBER() OVER (ORDER BY sort_at DESC, doc_id DESC) - 1) * ?, doc_id FROM documents;");
-    rank.bindInt64(1, kRankGap);
+    rank.bindInt64(1, ClipboardSearchRankPlacement::kRankGap);
     rank.stepDone();
     const char* fills[] = {
         "INSERT INTO search_words (rowid, normalized_text, pinyin_spaced)\n"
@@ -307,8 +301,8 @@ void ClipboardSearchIndexWriter::clearRank(std::int64_t docID) {
 }
 
 // The ranked documents nearest the place (sortAt, docID) on its newer (or older) side, at most `most`,
-// nearest first: (rank, doc_id).
-std::vector<std::pair<std::int64_t, std::int64_t>> ClipboardSearchIndexWriter::nearestRanked(
+// nearest first.
+std::vector<ClipboardSearchRankPlacement::Ranked> ClipboardSearchIndexWriter::nearestRanked(
     double sortAt, std::int64_t docID, bool newer, std::int64_t most) {
     auto statement = db_.prepare(
         newer ? "SELECT r.rank, d.doc_id FROM documents d JOIN document_ranks r ON r.doc_id = d.doc_id\n"
@@ -318,86 +312,29 @@ std::vector<std::pair<std::int64_t, std::int64_t>> ClipboardSearchIndexWriter::n
     statement.bindDouble(1, sortAt);
     statement.bindInt64(2, docID);
     statement.bindInt64(3, most);
-    std::vector<std::pair<std::int64_t, std::int64_t>> documents;
-    while (statement.step()) documents.emplace_back(statement.columnInt64(0), statement.columnInt64(1));
+    std::vector<ClipboardSearchRankPlacement::Ranked> documents;
+    while (statement.step()) documents.push_back({statement.columnInt64(0), statement.columnInt64(1)});
     return documents;
-}
-
-std::optional<std::int64_t> ClipboardSearchIndexWriter::neighbourRank(double sortAt, std::int64_t docID,
-                                                                      bool newer) {
-    const auto nearest = nearestRanked(sortAt, docID, newer, 1);
-    if (nearest.empty()) return std::nullopt;
-    return nearest.front().first;
-}
-
-// Makes room between `newerRank` and `olderRank` (the neighbours of the place (sortAt, docID)) by spreading
-// a window of the documents on one side of it over a wider span, doubled until that span has room. Both
-// sides are measured at each size and the roomier one is spread: a run of entries mended between close
-// neighbours then also uses the free ranks above the newest entry, instead of packing the older ones ever
-// tighter. Returns the rank left free.
-std::int64_t ClipboardSearchIndexWriter::spread(double sortAt, std::int64_t docID, std::int64_t newerRank,
-                                                std::int64_t olderRank) {
-    struct Side {
-        std::vector<std::pair<std::int64_t, std::int64_t>> documents;  // rank, doc_id; nearest first
-        std::int64_t step = 0;
-    };
-    // The window of `window` documents past the place on one side, and the step it can be spread by: up to
-    // the next document beyond it, or by kRankGap per document past the end of the order.
-    const auto measure = [&](bool newer, std::int64_t window) {
-        Side side{nearestRanked(sortAt, docID, newer, window + 1)};
-        const bool last = static_cast<std::int64_t>(side.documents.size()) <= window;
-        const std::int64_t from = newer ? olderRank : newerRank;
-        std::int64_t bound = 0;
-        if (last) {
-            const std::int64_t end = side.documents.empty() ? from : side.documents.back().first;
-            bound = newer ? end - kRankGap * (window + 2) : end + kRankGap * (window + 2);
-        } else {
-            bound = side.documents.back().first;
-            side.documents.pop_back();
-        }
-        side.step =
-            (newer ? from - bound : bound - from) / static_cast<std::int64_t>(side.documents.size() + 2);
-        return side;
-    };
-    for (std::int64_t window = 8;; window *= 2) {
-        const Side older = measure(false, window);
-        const Side newer = measure(true, window);
-        if (std::max(older.step, newer.step) < 2) continue;
-        const bool towardNewer = newer.step > older.step;
-        const Side& side = towardNewer ? newer : older;
-        const std::int64_t from = towardNewer ? olderRank : newerRank;
-        const std::int64_t direction = towardNewer ? -1 : 1;
-        std::vector<Texts> texts;
-        for (const auto& [rank, doc] : side.documents) {
-            texts.push_back(textsOf(doc));
-            removeSearchRows(rank, texts.back());
-            clearRank(doc);
-        }
-        for (std::size_t i = 0; i < side.documents.size(); ++i) {
-            const std::int64_t rank = from + direction * side.step * static_cast<std::int64_t>(i + 2);
-            setRank(side.documents[i].second, rank);
-            insertSearchRows(rank, texts[i]);
-        }
-        return from + direction * side.step;
-    }
 }
 
 // Gives the document (already in the documents table, without a rank) its rank and its search rows.
 void ClipboardSearchIndexWriter::place(std::int64_t docID, double sortAt, const Texts& texts) {
-    const auto newer = neighbourRank(sortAt, docID, true);
-    const auto older = neighbourRank(sortAt, docID, false);
-    std::int64_t rank = 0;
-    if (!newer) {
-        rank = older ? *older - kRankGap : 0;
-    } else if (!older) {
-        rank = *newer + kRankGap;
-    } else if (*older - *newer >= 2) {
-        rank = *newer + (*older - *newer) / 2;
-    } else {
-        rank = spread(sortAt, docID, *newer, *older);
+    const auto placement = ClipboardSearchRankPlacement::place(
+        [&](bool newer, std::int64_t most) { return nearestRanked(sortAt, docID, newer, most); });
+    // The search rows move with their ranks. All are taken out before any goes back, as a new rank may be
+    // one that another moved document gives up.
+    std::vector<Texts> moved;
+    for (const auto& move : placement.moves) {
+        moved.push_back(textsOf(move.id));
+        removeSearchRows(move.from, moved.back());
+        clearRank(move.id);
     }
-    setRank(docID, rank);
-    insertSearchRows(rank, texts);
+    for (std::size_t i = 0; i < placement.moves.size(); ++i) {
+        setRank(placement.moves[i].id, placement.moves[i].to);
+        insertSearchRows(placement.moves[i].to, moved[i]);
+    }
+    setRank(docID, placement.rank);
+    insertSearchRows(placement.rank, texts);
 }
 
 void ClipboardSearchIndexWriter::insertSearchRows(std::int64_t rank, const Texts& texts) {

@@ -1,19 +1,18 @@
 #pragma once
 
 // The row writes of the search index: the rows of one document kept in step across the documents table, the
-// rank table, the gram signatures and the four full-text tables, which are keyed by rank. Every document has
-// a rank in the order (sort_at DESC, doc_id DESC), newest smallest, spaced so that an entry dated between two
-// others usually fits without moving any other. Used on the store's write connection inside its
-// transactions; not thread-safe.
+// rank table, the gram signatures and the four full-text tables, which are keyed by rank. A new document
+// takes the rank ClipboardSearchRankPlacement chooses; a whole index is ranked at once by sorting. Used on
+// the store's write connection inside its transactions; not thread-safe.
 
 #include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "searchindex/ClipboardSearchIndexDocument.h"
+#include "searchindex/ClipboardSearchRankPlacement.h"
 #include "sqlite/SQLiteStatement.h"
 
 namespace quorvane {
@@ -64,11 +63,8 @@ private:
     void removeRow(const Indexed& document);
     void setRank(std::int64_t docID, std::int64_t rank);
     void clearRank(std::int64_t docID);
-    std::vector<std::pair<std::int64_t, std::int64_t>> nearestRanked(double sortAt, std::int64_t docID,
-                                                                     bool newer, std::int64_t most);
-    // The rank of the nearest ranked document newer (or older) than the place (sortAt, docID).
-    std::optional<std::int64_t> neighbourRank(double sortAt, std::int64_t docID, bool newer);
-    std::int64_t spread(double sortAt, std::int64_t docID, std::int64_t newerRank, std::int64_t olderRank);
+    std::vector<ClipboardSearchRankPlacement::Ranked> nearestRanked(double sortAt, std::int64_t docID,
+                                                                    bool newer, std::int64_t most);
     void place(std::int64_t docID, double sortAt, const Texts& texts);
     void insertSearchRows(std::int64_t rank, const Texts& texts);
     void removeSearchRows(std::int64_t rank, const Texts& texts);

@@ -65,7 +65,8 @@ plant_tree(
   "classification/formatting/Json.cpp" "#include \"classification/Rules.h\"\n#include \"../Rules.h\""
   "l10n/L10n.h" "#  include \"base/Logger.h\"\n#include \"model/Snapshot.h\""
   "searchindex/SQLiteClipboardSearchIndexStore.cpp"
-  "#include \"searchindex/SQLiteClipboardSearchIndexStore.h\"\n#include \"searchindex/ClipboardSearchIndexReader.h\"")
+  "#include \"searchindex/SQLiteClipboardSearchIndexStore.h\"\n#include \"searchindex/ClipboardSearchIndexReader.h\""
+  "searchindex/ClipboardSearchRankPlacement.cpp" "#include \"searchindex/ClipboardSearchRankPlacement.h\"\n#include <vector>")
 expect_pass("allowed includes")
 
 set(plants
@@ -106,6 +107,8 @@ set(plants
   "index store included from below it" "searchindex/Planted.cpp"
     "#include \"searchindex/SQLiteClipboardSearchIndexStore.h\""
     "searchindex/Planted.cpp is below the index store but includes it"
+  "rank placement reading the file" "searchindex/ClipboardSearchRankPlacement.cpp" "#include \"sqlite/SQLiteDatabase.h\""
+    "searchindex/ClipboardSearchRankPlacement.cpp is pure but includes the index or SQLite"
   "folder that is no layer" "extras/Planted.h" "#pragma once"
     "extras/ is a source folder but no layer")
 list(LENGTH plants count)
