@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "searchindex/SQLiteClipboardSearchIndexStore.h"
+#include "searchindex/SearchStrings.h"
 #include "sqlite/SQLiteDatabase.h"
 
 namespace quorvane::search_candidates {
@@ -213,7 +213,7 @@ bool Membership::reaches(std::size_t source, std::int64_t rank) {
 }
 
 Source gramSource(SQLiteDatabase& db, const std::string& compact, std::size_t characters) {
-    const auto grams = SQLiteClipboardSearchIndexStore::makeGrams(compact, {characters == 2 ? 2 : 3});
+    const auto grams = search_strings::makeGrams(compact, {characters == 2 ? 2 : 3});
     std::vector<std::string> list(grams.begin(), grams.end());
     std::vector<std::string> runs;
     for (const auto& gram : list) addRuns(gram, characters == 2 ? 2 : 3, runs);

@@ -13,7 +13,6 @@
 #include "base/Utf8.h"
 #include "searchindex/ClipboardSearchCandidateStreams.h"
 #include "searchindex/ClipboardSearchGramSignature.h"
-#include "searchindex/SQLiteClipboardSearchIndexStore.h"
 #include "sqlite/SQLiteDatabase.h"
 
 namespace quorvane {
@@ -93,7 +92,7 @@ ClipboardSearchPage pageOf(std::vector<Ranked>& rows, std::int64_t offset, std::
     std::vector<ClipboardHistoryIndexSnapshot> snapshots;
     snapshots.reserve(rows.size());
     for (auto& row : rows) snapshots.push_back(std::move(row.snapshot));
-    return SQLiteClipboardSearchIndexStore::page(std::move(snapshots), offset, limit);
+    return ClipboardSearchPage::page(std::move(snapshots), offset, limit);
 }
 
 // The candidate set of one search: the union of its sources, each row also passing the filters, ranked by
@@ -411,7 +410,7 @@ ClipboardSearchPage ClipboardSearchIndexReader::recent(std::int64_t limit, std::
     while (statement.step()) {
         if (readRow(statement.handle(), row)) rows.push_back(snapshotOf(statement.handle(), row));
     }
-    return SQLiteClipboardSearchIndexStore::page(std::move(rows), 0, limit);
+    return ClipboardSearchPage::page(std::move(rows), 0, limit);
 }
 
 ClipboardSearchPage ClipboardSearchIndexReader::textOnly(const ClipboardSearchQueryText& query,
@@ -522,7 +521,7 @@ ClipboardSearchPage ClipboardSearchIndexReader::filtersOnly(const Filters& filte
         row.createdAt = sqlite3_column_double(statement.handle(), 3);
         rows.push_back(snapshotOf(statement.handle(), row));
     }
-    return SQLiteClipboardSearchIndexStore::page(std::move(rows), 0, limit);
+    return ClipboardSearchPage::page(std::move(rows), 0, limit);
 }
 
 }  // namespace quorvane

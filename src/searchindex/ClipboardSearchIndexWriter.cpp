@@ -1,10 +1,11 @@
 #include "searchindex/ClipboardSearchIndexWriter.h"
 
-#include <set>
+#include <algorithm>
 #include <utility>
 
 #include "model/SearchTextNormalizer.h"
 #include "searchindex/ClipboardSearchGramSignature.h"
+#include "searchindex/ClipboardSearchIndexSchema.h"
 #include "searchindex/SearchStrings.h"
 #include "sqlite/SQLiteDatabase.h"
 #include "sqlite/SQLiteError.h"
@@ -12,107 +13,8 @@
 namespace quorvane {
 namespace {
 
-constexpr const char* kCreateDocuments =
-    "CREATE TABLE IF NOT EXISTS documents (\n"
-    "    doc_id INTEGER PRIMARY KEY AUTOINCREMENT,\n"
-    "    item_id TEXT NOT NULL UNIQUE,\n"
-    "    preview TEXT NOT NULL,\n"
-    "    created_at REAL NOT NULL,\n"
-    "    sort_at REAL NOT NULL,\n"
-    "    last_accessed_at REAL,\n"
-    "    access_count INTEGER NOT NULL DEFAULT 0,\n"
-    "    content_type TEXT NOT NULL,\n"
-    "    bundle_identifier TEXT,\n"
-    "    classification TEXT,\n"
-    "    normalized_text TEXT NOT NULL,\n"
-    "    compact_text TEXT NOT NULL,\n"
-    "    pinyin_spaced TEXT NOT NULL,\n"
-    "    pinyin_compact TEXT NOT NULL,\n"
-    "    is_truncated INTEGER NOT NULL DEFAULT 0\n"
-    ");";
-// Each document's place in the order (sort_at DESC, doc_id DESC), newest smallest. The full-text tables are
-// keyed by it, so their natural ascending order is newest first.
-constexpr const char* kCreateRanks =
-    "CREATE TABLE IF NOT EXISTS document_ranks (\n"
-    "    rank INTEGER PRIMARY KEY,\n"
-    "    doc_id INTEGER NOT NULL UNIQUE\n"
-    ");";
-// Each ranked document's gram signature (ClipboardSearchGramSignature), so a search can rule a candidate out
-// without reading its row.
-constexpr const char* kCreateSignatures =
-    "CREATE TABLE IF NOT EXISTS document_grams (\n"
-    "    rank INTEGER PRIMARY KEY,\n"
-    "    signature BLOB NOT NULL\n"
-    ");";
-// The full-text tables hold no copy of the texts (content=''): the documents table has them.
-constexpr const char* kCreateSearchTables[] = {
-    // Words, with prefix indexes so one- and two-letter word prefixes stream without merging term lists.
-    "CREATE VIRTUAL TABLE IF NOT EXISTS search_words USING fts5(\n"
-    "    normalized_text, pinyin_spaced, content='', prefix='1 2'\n"
-    ");",
-    // Every run of three code points: substrings and the three-character grams of a query.
-    "CREATE VIRTUAL TABLE IF NOT EXISTS search_trigrams USING fts5(\n"
-    "    compact_text, pinyin_compact, content='', detail='none', tokenize='trigram case_sensitive 1'\n"
-    ");",
-    "CREATE VIRTUAL TABLE IF NOT EXISTS search_bigrams USING fts5(\n"
-    "    compact_text, pinyin_compact, content='', detail='none', tokenize='quorvane_bigram'\n"
-    ");",
-    // The leading characters of every text, for "starts with".
-    "CREATE VIRTUAL TABLE IF NOT EXISTS search_heads USING fts5(\n"
-    "    normalized_text, compact_text, pinyin_spaced, pinyin_compact, content='', detail='none',\n"
-    "    tokenize='quorvane_heads'\n"
-    ");",
-    // The terms of the word table, so a word prefix can be looked up as the few whole words it stands for.
-    "CREATE VIRTUAL TABLE IF NOT EXISTS search_word_terms USING fts5vocab(search_words, 'row');",
-    "CREATE VIRTUAL TABLE IF NOT EXISTS search_trigram_terms USING fts5vocab(search_trigrams, 'row');",
-    "CREATE VIRTUAL TABLE IF NOT EXISTS search_bigram_terms USING fts5vocab(search_bigrams, 'row');",
-};
-constexpr const char* kCreateMeta =
-    "CREATE TABLE IF NOT EXISTS meta (\n"
-    "    key TEXT PRIMARY KEY,\n"
-    "    value TEXT NOT NULL\n"
-    ");";
-constexpr const char* kCreateIndexes[] = {
-    "CREATE INDEX IF NOT EXISTS idx_documents_created_at_doc_id\nON documents(created_at DESC, doc_id DESC);",
-    "CREATE INDEX IF NOT EXISTS idx_documents_sort_at_doc_id\nON documents(sort_at DESC, doc_id DESC);",
-    "CREATE INDEX IF NOT EXISTS idx_documents_classification_created_at_doc_id\n"
-    "ON documents(classification COLLATE NOCASE, created_at DESC, doc_id DESC);",
-    "CREATE INDEX IF NOT EXISTS idx_documents_classification_sort_at_doc_id\n"
-    "ON documents(classification COLLATE NOCASE, sort_at DESC, doc_id DESC);",
-    "CREATE INDEX IF NOT EXISTS idx_documents_bundle_identifier_created_at_doc_id\n"
-    "ON documents(bundle_identifier COLLATE NOCASE, created_at DESC, doc_id DESC);",
-    "CREATE INDEX IF NOT EXISTS idx_documents_bundle_identifier_sort_at_doc_id\n"
-    "ON documents(bundle_identifier COLLATE NOCASE, sort_at DESC, doc_id DESC);",
-};
-// Tables of the earlier layout: a hand-made gram table and a full-text table with its own copy of the texts.
-constexpr const char* kDropEarlierLayout[] = {
-    "DROP INDEX IF EXISTS idx_compact_grams_doc_id;",
-    "DROP TABLE IF EXISTS compact_grams;",
-    "DROP TABLE IF EXISTS fts_terms;",
-};
-
-// How the search tables are made, kept as the file's user version: 1 since a NUL counts as a blank, 2 since
-// every ranked document has a gram signature, 3 since invisible characters are dropped from the texts. A
-// removal hands the tables the stored texts, so tables made from texts of an earlier form are refilled before
-// any removal reads them; so are tables without signatures.
-constexpr int kTextForm = 3;
-
 // FTS5's own default; used while a whole index is filled.
 constexpr int kBulkAutomerge = 4;
-
-// Room between the ranks of neighbours, so a few entries dated between two others fit without moving any
-// other entry. Small on purpose: the full-text lists store each rank as a varint of its distance to the one
-// before, and a gap of 8 keeps those of common terms in one or two bytes where 65,536 took three (the index
-// is 29% smaller and its lists read that many fewer pages). Files made with the wider gap work as they are.
-constexpr std::int64_t kRankGap = 8;
-
-// Columns that older files lack, in the order they are added.
-constexpr std::pair<const char*, const char*> kAddedColumns[] = {
-    {"classification", "ALTER TABLE documents ADD COLUMN classification TEXT;"},
-    {"sort_at", "ALTER TABLE documents ADD COLUMN sort_at REAL;"},
-    {"last_accessed_at", "ALTER TABLE documents ADD COLUMN last_accessed_at REAL;"},
-    {"access_count", "ALTER TABLE documents ADD COLUMN access_count INTEGER DEFAULT 0;"},
-};
 
 constexpr const char* kInsertDocument =
     "INSERT INTO documents (\n"
@@ -176,48 +78,16 @@ struct ClipboardSearchIndexWriter::Indexed {
     Texts texts;
 };
 
-void ClipboardSearchIndexWriter::createSchema(SQLiteDatabase& db) {
-    db.execute(kCreateDocuments);
-    for (const char* sql : kDropEarlierLayout) db.execute(sql);
-    db.execute(kCreateRanks);
-    db.execute(kCreateSignatures);
-    for (const char* sql : kCreateSearchTables) db.execute(sql);
-    db.execute(kCreateMeta);
-    std::set<std::string> columns;
-    {
-        auto statement = db.prepare("PRAGMA table_info(documents);");
-        while (statement.step()) {
-            if (auto name = statement.columnText(1)) columns.insert(std::move(*name));
-        }
-    }
-    for (const auto& [column, alter] : kAddedColumns) {
-        if (!columns.contains(column)) db.execute(alter);
-    }
-    db.execute("UPDATE documents SET sort_at = created_at WHERE sort_at IS NULL;");
-    db.execute("UPDATE documents SET access_count = 0 WHERE access_count IS NULL;");
-    for (const char* sql : kCreateIndexes) db.execute(sql);
-}
-
-// FTS5 merges segments inside the write that tips a level over, which takes tens of milliseconds on a large
-// index; the store's writes leave them to its tidying, a few pages at a time between writes. A bulk fill
-// merges as it goes.
-void ClipboardSearchIndexWriter::setAutomerge(SQLiteDatabase& db, int segments) {
-    for (const char* table : kSearchTables) {
-        db.execute(std::string("INSERT INTO ") + table + " (" + table + ", rank) VALUES ('automerge', " +
-                   std::to_string(segments) + ");");
-    }
-}
-
 void ClipboardSearchIndexWriter::rankAndIndexAll(SQLiteDatabase& db) {
-    setAutomerge(db, kBulkAutomerge);
+    ClipboardSearchIndexSchema::setAutomerge(db, kBulkAutomerge);
     db.execute("DELETE FROM document_ranks;");
-    for (const char* table : kSearchTables) {
+    for (const char* table : ClipboardSearchIndexSchema::kSearchTables) {
         db.execute(std::string("INSERT INTO ") + table + " (" + table + ") VALUES ('delete-all');");
     }
     auto rank = db.prepare(
         "INSERT INTO document_ranks (rank, doc_id)\n"
         "SELECT (ROW_NUMBER() OVER (ORDER BY sort_at DESC, doc_id DESC) - 1) * ?, doc_id FROM documents;");
-    rank.bindInt64(1, kRankGap);
+    rank.bindInt64(1, ClipboardSearchRankPlacement::kRankGap);
     rank.stepDone();
     const char* fills[] = {
         "INSERT INTO search_words (rowid, normalized_text, pinyin_spaced)\n"
@@ -251,20 +121,11 @@ void ClipboardSearchIndexWriter::rankAndIndexAll(SQLiteDatabase& db) {
     }
     // One segment per table: later writes then add small segments beside it, never half-done merges of
     // large ones.
-    for (const char* table : kSearchTables) {
+    for (const char* table : ClipboardSearchIndexSchema::kSearchTables) {
         db.execute(std::string("INSERT INTO ") + table + " (" + table + ") VALUES ('optimize');");
     }
-    setAutomerge(db, 0);
-    markCurrentTexts(db);
-}
-
-bool ClipboardSearchIndexWriter::holdsCurrentTexts(SQLiteDatabase& db) {
-    auto statement = db.prepare("PRAGMA user_version;");
-    return statement.step() && statement.columnInt64(0) >= kTextForm;
-}
-
-void ClipboardSearchIndexWriter::markCurrentTexts(SQLiteDatabase& db) {
-    db.execute("PRAGMA user_version = " + std::to_string(kTextForm) + ";");
+    ClipboardSearchIndexSchema::setAutomerge(db, 0);
+    ClipboardSearchIndexSchema::markCurrentTexts(db);
 }
 
 void ClipboardSearchIndexWriter::reindexAll(SQLiteDatabase& db) {
@@ -440,8 +301,8 @@ void ClipboardSearchIndexWriter::clearRank(std::int64_t docID) {
 }
 
 // The ranked documents nearest the place (sortAt, docID) on its newer (or older) side, at most `most`,
-// nearest first: (rank, doc_id).
-std::vector<std::pair<std::int64_t, std::int64_t>> ClipboardSearchIndexWriter::nearestRanked(
+// nearest first.
+std::vector<ClipboardSearchRankPlacement::Ranked> ClipboardSearchIndexWriter::nearestRanked(
     double sortAt, std::int64_t docID, bool newer, std::int64_t most) {
     auto statement = db_.prepare(
         newer ? "SELECT r.rank, d.doc_id FROM documents d JOIN document_ranks r ON r.doc_id = d.doc_id\n"
@@ -451,86 +312,29 @@ std::vector<std::pair<std::int64_t, std::int64_t>> ClipboardSearchIndexWriter::n
     statement.bindDouble(1, sortAt);
     statement.bindInt64(2, docID);
     statement.bindInt64(3, most);
-    std::vector<std::pair<std::int64_t, std::int64_t>> documents;
-    while (statement.step()) documents.emplace_back(statement.columnInt64(0), statement.columnInt64(1));
+    std::vector<ClipboardSearchRankPlacement::Ranked> documents;
+    while (statement.step()) documents.push_back({statement.columnInt64(0), statement.columnInt64(1)});
     return documents;
-}
-
-std::optional<std::int64_t> ClipboardSearchIndexWriter::neighbourRank(double sortAt, std::int64_t docID,
-                                                                      bool newer) {
-    const auto nearest = nearestRanked(sortAt, docID, newer, 1);
-    if (nearest.empty()) return std::nullopt;
-    return nearest.front().first;
-}
-
-// Makes room between `newerRank` and `olderRank` (the neighbours of the place (sortAt, docID)) by spreading
-// a window of the documents on one side of it over a wider span, doubled until that span has room. Both
-// sides are measured at each size and the roomier one is spread: a run of entries mended between close
-// neighbours then also uses the free ranks above the newest entry, instead of packing the older ones ever
-// tighter. Returns the rank left free.
-std::int64_t ClipboardSearchIndexWriter::spread(double sortAt, std::int64_t docID, std::int64_t newerRank,
-                                                std::int64_t olderRank) {
-    struct Side {
-        std::vector<std::pair<std::int64_t, std::int64_t>> documents;  // rank, doc_id; nearest first
-        std::int64_t step = 0;
-    };
-    // The window of `window` documents past the place on one side, and the step it can be spread by: up to
-    // the next document beyond it, or by kRankGap per document past the end of the order.
-    const auto measure = [&](bool newer, std::int64_t window) {
-        Side side{nearestRanked(sortAt, docID, newer, window + 1)};
-        const bool last = static_cast<std::int64_t>(side.documents.size()) <= window;
-        const std::int64_t from = newer ? olderRank : newerRank;
-        std::int64_t bound = 0;
-        if (last) {
-            const std::int64_t end = side.documents.empty() ? from : side.documents.back().first;
-            bound = newer ? end - kRankGap * (window + 2) : end + kRankGap * (window + 2);
-        } else {
-            bound = side.documents.back().first;
-            side.documents.pop_back();
-        }
-        side.step =
-            (newer ? from - bound : bound - from) / static_cast<std::int64_t>(side.documents.size() + 2);
-        return side;
-    };
-    for (std::int64_t window = 8;; window *= 2) {
-        const Side older = measure(false, window);
-        const Side newer = measure(true, window);
-        if (std::max(older.step, newer.step) < 2) continue;
-        const bool towardNewer = newer.step > older.step;
-        const Side& side = towardNewer ? newer : older;
-        const std::int64_t from = towardNewer ? olderRank : newerRank;
-        const std::int64_t direction = towardNewer ? -1 : 1;
-        std::vector<Texts> texts;
-        for (const auto& [rank, doc] : side.documents) {
-            texts.push_back(textsOf(doc));
-            removeSearchRows(rank, texts.back());
-            clearRank(doc);
-        }
-        for (std::size_t i = 0; i < side.documents.size(); ++i) {
-            const std::int64_t rank = from + direction * side.step * static_cast<std::int64_t>(i + 2);
-            setRank(side.documents[i].second, rank);
-            insertSearchRows(rank, texts[i]);
-        }
-        return from + direction * side.step;
-    }
 }
 
 // Gives the document (already in the documents table, without a rank) its rank and its search rows.
 void ClipboardSearchIndexWriter::place(std::int64_t docID, double sortAt, const Texts& texts) {
-    const auto newer = neighbourRank(sortAt, docID, true);
-    const auto older = neighbourRank(sortAt, docID, false);
-    std::int64_t rank = 0;
-    if (!newer) {
-        rank = older ? *older - kRankGap : 0;
-    } else if (!older) {
-        rank = *newer + kRankGap;
-    } else if (*older - *newer >= 2) {
-        rank = *newer + (*older - *newer) / 2;
-    } else {
-        rank = spread(sortAt, docID, *newer, *older);
+    const auto placement = ClipboardSearchRankPlacement::place(
+        [&](bool newer, std::int64_t most) { return nearestRanked(sortAt, docID, newer, most); });
+    // The search rows move with their ranks. All are taken out before any goes back, as a new rank may be
+    // one that another moved document gives up.
+    std::vector<Texts> moved;
+    for (const auto& move : placement.moves) {
+        moved.push_back(textsOf(move.id));
+        removeSearchRows(move.from, moved.back());
+        clearRank(move.id);
     }
-    setRank(docID, rank);
-    insertSearchRows(rank, texts);
+    for (std::size_t i = 0; i < placement.moves.size(); ++i) {
+        setRank(placement.moves[i].id, placement.moves[i].to);
+        insertSearchRows(placement.moves[i].to, moved[i]);
+    }
+    setRank(docID, placement.rank);
+    insertSearchRows(placement.rank, texts);
 }
 
 void ClipboardSearchIndexWriter::insertSearchRows(std::int64_t rank, const Texts& texts) {
@@ -559,7 +363,7 @@ void ClipboardSearchIndexWriter::removeSearchRows(std::int64_t rank, const Texts
 void ClipboardSearchIndexWriter::runSearchRows(std::vector<SQLiteStatement>& statements, bool removing,
                                                std::int64_t rank, const Texts& texts) {
     if (statements.empty()) {
-        for (const char* table : kSearchTables) {
+        for (const char* table : ClipboardSearchIndexSchema::kSearchTables) {
             const std::string t(table);
             const bool words = t == "search_words";
             const bool heads = t == "search_heads";

@@ -1,19 +1,18 @@
 #pragma once
 
-// The write side of the search index: its tables, and the rows of one document kept in step across the
-// documents table, the rank table and the four full-text tables. Every document has a rank in the order
-// (sort_at DESC, doc_id DESC), newest smallest, spaced so that an entry dated between two others usually
-// fits without moving any other; the full-text tables are keyed by it. Used on the store's write connection
-// inside its transactions; not thread-safe.
+// The row writes of the search index: the rows of one document kept in step across the documents table, the
+// rank table, the gram signatures and the four full-text tables, which are keyed by rank. A new document
+// takes the rank ClipboardSearchRankPlacement chooses; a whole index is ranked at once by sorting. Used on
+// the store's write connection inside its transactions; not thread-safe.
 
 #include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "searchindex/ClipboardSearchIndexDocument.h"
+#include "searchindex/ClipboardSearchRankPlacement.h"
 #include "sqlite/SQLiteStatement.h"
 
 namespace quorvane {
@@ -23,21 +22,8 @@ class SQLiteError;
 
 class ClipboardSearchIndexWriter {
 public:
-    // The full-text tables, each keyed by rank.
-    static constexpr const char* kSearchTables[] = {"search_words", "search_trigrams", "search_bigrams",
-                                                    "search_heads"};
-
-    // Creates the tables and indexes, dropping those of the earlier layout and adding the columns older
-    // files lack.
-    static void createSchema(SQLiteDatabase& db);
-    // Segments at which FTS5 merges inside a write; 0 leaves all merging to explicit 'merge' commands.
-    static void setAutomerge(SQLiteDatabase& db, int segments);
     // Ranks every document by sorting and fills the search tables in rank order, from empty search tables.
     static void rankAndIndexAll(SQLiteDatabase& db);
-    // Whether the search tables of the file were made from texts as this build stores them; a file whose
-    // texts may still hold NULs or invisible characters (an earlier form) is refilled by reindexAll().
-    static bool holdsCurrentTexts(SQLiteDatabase& db);
-    static void markCurrentTexts(SQLiteDatabase& db);
     // Brings the stored texts to this build's form and refills every search table from them.
     static void reindexAll(SQLiteDatabase& db);
 
@@ -77,11 +63,8 @@ private:
     void removeRow(const Indexed& document);
     void setRank(std::int64_t docID, std::int64_t rank);
     void clearRank(std::int64_t docID);
-    std::vector<std::pair<std::int64_t, std::int64_t>> nearestRanked(double sortAt, std::int64_t docID,
-                                                                     bool newer, std::int64_t most);
-    // The rank of the nearest ranked document newer (or older) than the place (sortAt, docID).
-    std::optional<std::int64_t> neighbourRank(double sortAt, std::int64_t docID, bool newer);
-    std::int64_t spread(double sortAt, std::int64_t docID, std::int64_t newerRank, std::int64_t olderRank);
+    std::vector<ClipboardSearchRankPlacement::Ranked> nearestRanked(double sortAt, std::int64_t docID,
+                                                                    bool newer, std::int64_t most);
     void place(std::int64_t docID, double sortAt, const Texts& texts);
     void insertSearchRows(std::int64_t rank, const Texts& texts);
     void removeSearchRows(std::int64_t rank, const Texts& texts);

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "base/Logger.h"
+#include "searchindex/ClipboardSearchIndexSchema.h"
 #include "searchindex/ClipboardSearchIndexWriter.h"
 #include "searchindex/ClipboardSearchTokenizers.h"
 #include "sqlite/SQLiteTransaction.h"
@@ -105,7 +106,7 @@ void SQLiteClipboardSearchIndexFile::configure(SQLiteDatabase& db) {
     // this process for as long as it runs, while the page cache gives them back. Searches map the file.
     db.execute("PRAGMA mmap_size = 0;");
     ClipboardSearchTokenizers::registerWith(db.handle());
-    ClipboardSearchIndexWriter::createSchema(db);
+    ClipboardSearchIndexSchema::create(db);
     automergeOff_ = false;
     // The log is copied back into the file on the checkpoint queue, beside the writes instead of inside one.
     sqlite3_wal_hook(db.handle(), &SQLiteClipboardSearchIndexFile::walCommitted, this);
@@ -115,9 +116,9 @@ void SQLiteClipboardSearchIndexFile::configure(SQLiteDatabase& db) {
     auto state =
         db.prepare("SELECT EXISTS (SELECT 1 FROM documents), NOT EXISTS (SELECT 1 FROM document_ranks);");
     const bool documents = state.step() && state.columnInt64(0) != 0;
-    const bool currentTexts = ClipboardSearchIndexWriter::holdsCurrentTexts(db);
+    const bool currentTexts = ClipboardSearchIndexSchema::holdsCurrentTexts(db);
     needsReindex_ = documents && (state.columnInt64(1) != 0 || !currentTexts);
-    if (!documents && !currentTexts) ClipboardSearchIndexWriter::markCurrentTexts(db);
+    if (!documents && !currentTexts) ClipboardSearchIndexSchema::markCurrentTexts(db);
 }
 
 int SQLiteClipboardSearchIndexFile::walCommitted(void* context, sqlite3*, const char*, int frames) {
@@ -165,10 +166,10 @@ void SQLiteClipboardSearchIndexFile::tidy() {
     try {
         // Set with the first tidying, not at open: opening reads no full-text table.
         if (!automergeOff_) {
-            ClipboardSearchIndexWriter::setAutomerge(*db_, 0);
+            ClipboardSearchIndexSchema::setAutomerge(*db_, 0);
             automergeOff_ = true;
         }
-        for (const char* table : ClipboardSearchIndexWriter::kSearchTables) {
+        for (const char* table : ClipboardSearchIndexSchema::kSearchTables) {
             const auto before = sqlite3_total_changes64(db_->handle());
             db_->execute(std::string("INSERT INTO ") + table + " (" + table + ", rank) VALUES ('merge', " +
                          std::to_string(kMergePages) + ");");

@@ -220,19 +220,6 @@ void SQLiteClipboardSearchIndexStore::eraseRemovedData() {
     file_.eraseRemovedData();
 }
 
-ClipboardSearchPage SQLiteClipboardSearchIndexStore::page(std::vector<ClipboardHistoryIndexSnapshot> rows,
-                                                          std::int64_t offset, std::int64_t limit) {
-    const auto start = static_cast<std::uint64_t>(std::max<std::int64_t>(offset, 0));
-    if (limit < 1 || start >= rows.size()) return {};
-    const std::uint64_t available = rows.size() - start;
-    const auto count = std::min<std::uint64_t>(static_cast<std::uint64_t>(limit), available);
-    ClipboardSearchPage result;
-    result.items.assign(std::make_move_iterator(rows.begin() + static_cast<std::ptrdiff_t>(start)),
-                        std::make_move_iterator(rows.begin() + static_cast<std::ptrdiff_t>(start + count)));
-    result.hasMore = count < available;
-    return result;
-}
-
 ClipboardSearchPage SQLiteClipboardSearchIndexStore::fetchRecent(std::int64_t limit, std::int64_t offset) {
     if (limit < 1) return {};
     return file_.read(
@@ -334,23 +321,6 @@ bool SQLiteClipboardSearchIndexStore::namesUserClassification(const std::string&
 
 void SQLiteClipboardSearchIndexStore::syncVoid(const std::function<void()>& body) {
     file_.sync(body);
-}
-
-std::set<std::string> SQLiteClipboardSearchIndexStore::makeGrams(std::string_view text,
-                                                                 const std::vector<int>& sizes) {
-    std::set<std::string> grams;
-    if (text.empty() || sizes.empty()) return grams;
-    const auto characters = splitCharacters(text);
-    for (const int size : sizes) {
-        if (size < 1 || characters.size() < static_cast<std::size_t>(size)) continue;
-        for (std::size_t start = 0; start + size <= characters.size(); ++start) {
-            // Characters are consecutive views into `text`, so a gram is one substring.
-            const char* first = characters[start].data();
-            const auto& last = characters[start + size - 1];
-            grams.emplace(first, static_cast<std::size_t>(last.data() + last.size() - first));
-        }
-    }
-    return grams;
 }
 
 std::string SQLiteClipboardSearchIndexStore::formatMetaDate(double secondsSince1970) {

@@ -13,9 +13,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
-#include <set>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "platform/Clock.h"
@@ -66,19 +64,11 @@ public:
                                std::int64_t offset) override;
     void syncVoid(const std::function<void()>& body) override;
 
-    // Every run of n consecutive characters of `text`, for each n of `sizes`; a text shorter than n gives no
-    // grams of that size.
-    static std::set<std::string> makeGrams(std::string_view text, const std::vector<int>& sizes);
-
     // The text with which the rebuild time is stored: the shortest decimal that reads back to the same
     // double, always with a fractional digit ("1700000000.0").
     static std::string formatMetaDate(double secondsSince1970);
     // Reads such a text back; nothing for an empty, blank-led or partly numeric text.
     static std::optional<double> parseMetaDate(const std::string& text);
-
-    // The entries from `offset` on, at most `limit` of them, and whether any entry follows.
-    static ClipboardSearchPage page(std::vector<ClipboardHistoryIndexSnapshot> rows, std::int64_t offset,
-                                    std::int64_t limit);
 
 private:
     // Forgets the cached application identifiers when a write may have changed them: a new identifier, or an

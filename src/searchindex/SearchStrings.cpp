@@ -120,4 +120,20 @@ int localizedCaseInsensitiveCompare(std::string_view a, std::string_view b) {
     return lowerA < lowerB ? -1 : (lowerA == lowerB ? 0 : 1);
 }
 
+std::set<std::string> makeGrams(std::string_view text, const std::vector<int>& sizes) {
+    std::set<std::string> grams;
+    if (text.empty() || sizes.empty()) return grams;
+    const auto characters = splitCharacters(text);
+    for (const int size : sizes) {
+        if (size < 1 || characters.size() < static_cast<std::size_t>(size)) continue;
+        for (std::size_t start = 0; start + size <= characters.size(); ++start) {
+            // Characters are consecutive views into `text`, so a gram is one substring.
+            const char* first = characters[start].data();
+            const auto& last = characters[start + size - 1];
+            grams.emplace(first, static_cast<std::size_t>(last.data() + last.size() - first));
+        }
+    }
+    return grams;
+}
+
 }  // namespace quorvane::search_strings

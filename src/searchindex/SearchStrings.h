@@ -1,8 +1,10 @@
 #pragma once
 
-// Small string operations the query vocabulary and the application resolver share: whitespace trimming,
-// lower-casing and the case-insensitive comparison used to order and match names. Safe from any thread.
+// Small string operations the query vocabulary, the application resolver and the index share: whitespace
+// trimming, lower-casing, the case-insensitive comparison used to order and match names, and the grams of a
+// text. Safe from any thread.
 
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -29,5 +31,8 @@ std::string blankingNul(std::string_view text);
 // <0, 0 or >0 as `a` sorts before, with or after `b` under the root collation, ignoring letter case (but
 // not accents). The same under every process locale.
 int localizedCaseInsensitiveCompare(std::string_view a, std::string_view b);
+// Every run of n consecutive characters (grapheme clusters) of `text`, for each n of `sizes`; a text shorter
+// than n gives no grams of that size.
+std::set<std::string> makeGrams(std::string_view text, const std::vector<int>& sizes);
 
 }  // namespace quorvane::search_strings

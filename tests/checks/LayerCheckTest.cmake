@@ -63,7 +63,10 @@ plant_tree(
   "platform/linux/Recognizer.cpp"
   "#include \"../ImageTextRecognizer.h\"\n#include <tesseract/baseapi.h>\n#include <X11/Xlib.h>\n#include <QImage>\n#include <glib.h>\n#include <gio/gio.h>\n#include <dbus/dbus.h>"
   "classification/formatting/Json.cpp" "#include \"classification/Rules.h\"\n#include \"../Rules.h\""
-  "l10n/L10n.h" "#  include \"base/Logger.h\"\n#include \"model/Snapshot.h\"")
+  "l10n/L10n.h" "#  include \"base/Logger.h\"\n#include \"model/Snapshot.h\""
+  "searchindex/SQLiteClipboardSearchIndexStore.cpp"
+  "#include \"searchindex/SQLiteClipboardSearchIndexStore.h\"\n#include \"searchindex/ClipboardSearchIndexReader.h\""
+  "searchindex/ClipboardSearchRankPlacement.cpp" "#include \"searchindex/ClipboardSearchRankPlacement.h\"\n#include <vector>")
 expect_pass("allowed includes")
 
 set(plants
@@ -101,6 +104,11 @@ set(plants
     "settings/widgets/Planted.cpp speaks to X11, AT-SPI, GLib, D-Bus or text recognition outside"
   "include by macro" "base/Planted.cpp" "#include HEADER_NAME"
     "base/Planted.cpp includes a name the layer check cannot read"
+  "index store included from below it" "searchindex/Planted.cpp"
+    "#include \"searchindex/SQLiteClipboardSearchIndexStore.h\""
+    "searchindex/Planted.cpp is below the index store but includes it"
+  "rank placement reading the file" "searchindex/ClipboardSearchRankPlacement.cpp" "#include \"sqlite/SQLiteDatabase.h\""
+    "searchindex/ClipboardSearchRankPlacement.cpp is pure but includes the index or SQLite"
   "folder that is no layer" "extras/Planted.h" "#pragma once"
     "extras/ is a source folder but no layer")
 list(LENGTH plants count)

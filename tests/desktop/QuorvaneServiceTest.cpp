@@ -30,7 +30,7 @@
 #include "desktop/TestSelectionOwner.h"
 #include "platform/linux/JsonFileUserDefaults.h"
 #include "preferences/SettingsAccessors.h"
-#include "searchindex/ClipboardSearchIndexWriter.h"
+#include "searchindex/ClipboardSearchIndexSchema.h"
 #include "searchindex/ClipboardSearchTokenizers.h"
 #include "sqlite/SQLiteDatabase.h"
 #include "support/TemporaryDirectory.h"
@@ -528,7 +528,7 @@ TEST_F(QuorvaneServiceTest, ATextWithANulByteAndTheCopiesAfterItAreAllSearchable
         int keep = 1;  // the service's connections stay the file's owners
         sqlite3_file_control(db.handle(), "main", SQLITE_FCNTL_PERSIST_WAL, &keep);
         ClipboardSearchTokenizers::registerWith(db.handle());
-        for (const char* table : ClipboardSearchIndexWriter::kSearchTables) {
+        for (const char* table : ClipboardSearchIndexSchema::kSearchTables) {
             EXPECT_NO_THROW(db.execute(std::string("INSERT INTO ") + table + " (" + table +
                                        ") VALUES ('integrity-check');"))
                 << table;

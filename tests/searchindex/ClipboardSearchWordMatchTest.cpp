@@ -1,6 +1,7 @@
 #include <fmt/format.h>
 #include <gtest/gtest.h>
 
+#include "searchindex/ClipboardSearchIndexSchema.h"
 #include "searchindex/ClipboardSearchIndexWriter.h"
 #include "searchindex/ClipboardSearchTokenizers.h"
 #include "searchindex/ClipboardSearchWordMatch.h"
@@ -35,7 +36,7 @@ class ClipboardSearchWordMatchTest : public ::testing::Test {
 protected:
     ClipboardSearchWordMatchTest() : db_(directory_ / "index.sqlite") {
         ClipboardSearchTokenizers::registerWith(db_.handle());
-        ClipboardSearchIndexWriter::createSchema(db_);
+        ClipboardSearchIndexSchema::create(db_);
         std::vector<ClipboardSearchIndexDocument> documents = {
             document("a", "alpha alphabet"), document("b", "alphanumeric beta"), document("c", "alps bet"),
             document("d", "the alph file"),  document("e", "betamax alphabet"),  document("f", "gamma")};

@@ -16,6 +16,7 @@
 #include "searchindex/ClipboardSearchGramSignature.h"
 #include "searchindex/ClipboardSearchTokenizers.h"
 #include "searchindex/SQLiteClipboardSearchIndexStore.h"
+#include "searchindex/SearchStrings.h"
 #include "sqlite/SQLiteDatabase.h"
 #include "support/LogCapture.h"
 #include "support/PagedIDs.h"
@@ -24,8 +25,6 @@
 
 namespace quorvane {
 namespace {
-
-using Grams = std::set<std::string>;
 
 ClipboardSearchIndexDocument document(const std::string& id, const std::string& text,
                                       double createdAt = 100) {
@@ -101,8 +100,7 @@ protected:
     static std::int64_t gramsOf(const std::vector<std::string>& compactTexts) {
         std::int64_t total = 0;
         for (const auto& text : compactTexts) {
-            total +=
-                static_cast<std::int64_t>(SQLiteClipboardSearchIndexStore::makeGrams(text, {2, 3}).size());
+            total += static_cast<std::int64_t>(search_strings::makeGrams(text, {2, 3}).size());
         }
         return total;
     }
@@ -370,21 +368,6 @@ TEST_F(SQLiteClipboardSearchIndexStoreTest, TextWithNulIsStoredWholeAndSearchabl
     EXPECT_EQ(number("SELECT length(CAST(normalized_text AS BLOB)) FROM documents;"), 12);
     EXPECT_EQ(matches("search_words", "after"), 1);
     EXPECT_EQ(matches("search_trigrams", "\"aft\""), 1);
-}
-
-TEST_F(SQLiteClipboardSearchIndexStoreTest, GramsAreDistinctRunsOfWholeCharacters) {
-    using Store = SQLiteClipboardSearchIndexStore;
-    EXPECT_EQ(Store::makeGrams("a", {2, 3}), Grams{});
-    EXPECT_EQ(Store::makeGrams("abcd", {2, 3}), (Grams{"ab", "bc", "cd", "abc", "bcd"}));
-    EXPECT_EQ(Store::makeGrams("aaaa", {2, 3}), (Grams{"aa", "aaa"}));
-    EXPECT_EQ(Store::makeGrams("abcd", {}), Grams{});
-    EXPECT_EQ(Store::makeGrams("", {2, 3}), Grams{});
-    EXPECT_EQ(Store::makeGrams("ab", {3}), Grams{});
-    // "e" with a combining acute accent is one character, and so is a family emoji.
-    const std::string accented = "e\u0301";
-    const std::string family = "\U0001F468\u200D\U0001F469\u200D\U0001F467";
-    EXPECT_EQ(Store::makeGrams(accented + "x" + family, {2}), (Grams{accented + "x", "x" + family}));
-    EXPECT_EQ(Store::makeGrams("\u5317\u4EAC\u5E02", {2}), (Grams{"\u5317\u4EAC", "\u4EAC\u5E02"}));
 }
 
 TEST_F(SQLiteClipboardSearchIndexStoreTest, RebuildReplacesEverythingAndRecordsItsTime) {

@@ -16,7 +16,7 @@
 
 #include "platform/memory/FakeClock.h"
 #include "platform/memory/InMemoryUserDefaults.h"
-#include "searchindex/ClipboardSearchIndexWriter.h"
+#include "searchindex/ClipboardSearchIndexSchema.h"
 #include "searchindex/ClipboardSearchTokenizers.h"
 #include "searchindex/SQLiteClipboardSearchIndexStore.h"
 #include "sqlite/SQLiteDatabase.h"
@@ -94,7 +94,7 @@ protected:
         SQLiteDatabase db(path_);
         ClipboardSearchTokenizers::registerWith(db.handle());
         std::string found;
-        for (const char* table : ClipboardSearchIndexWriter::kSearchTables) {
+        for (const char* table : ClipboardSearchIndexSchema::kSearchTables) {
             try {
                 db.execute("INSERT INTO "s + table + " (" + table + ") VALUES ('integrity-check');");
             } catch (const std::exception& error) {
@@ -130,7 +130,7 @@ protected:
                 }
             }
         };
-        for (const std::string table : ClipboardSearchIndexWriter::kSearchTables) {
+        for (const std::string table : ClipboardSearchIndexSchema::kSearchTables) {
             // The same table, made from its own definition and filled from the documents by rank.
             auto definition = db.prepare("SELECT sql FROM idx.sqlite_schema WHERE name = ?;");
             definition.bindText(1, table);
@@ -681,7 +681,7 @@ TEST_F(SearchIndexHostileTextTest, RandomWritesOfHostileTextsKeepEveryDocumentFo
                     int keep = 1;
                     sqlite3_file_control(db.handle(), "main", SQLITE_FCNTL_PERSIST_WAL, &keep);
                     ClipboardSearchTokenizers::registerWith(db.handle());
-                    for (const char* table : ClipboardSearchIndexWriter::kSearchTables) {
+                    for (const char* table : ClipboardSearchIndexSchema::kSearchTables) {
                         db.execute("INSERT INTO "s + table + " (" + table + ", rank) VALUES ('merge', " +
                                    std::to_string(2 + random() % 16) + ");");
                     }
