@@ -27,6 +27,9 @@ public:
     void getContentSnapshotById(const std::string& id, ContentCompletion completion) override {
         repository_->getContentSnapshotById(id, std::move(completion));
     }
+    void getHistoryCounts(CountsCompletion completion) override {
+        repository_->getHistoryCounts(std::move(completion));
+    }
     void deleteItem(const std::string& id) override { repository_->deleteItem(id); }
     void clearHistory() override { repository_->clearHistory(); }
     std::optional<std::string> tryClearHistory() override { return repository_->tryClearHistory(); }

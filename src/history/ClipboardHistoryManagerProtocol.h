@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "history/CaptureSuspension.h"
+#include "history/ClipboardHistoryCounts.h"
 #include "model/ClipboardHistoryContentSnapshot.h"
 #include "model/ClipboardHistoryIndexSnapshot.h"
 
@@ -20,12 +21,15 @@ class ClipboardHistoryManagerProtocol : public CaptureSuspension {
 public:
     using SnapshotsCompletion = std::function<void(std::vector<ClipboardHistoryIndexSnapshot>)>;
     using ContentCompletion = std::function<void(std::optional<ClipboardHistoryContentSnapshot>)>;
+    using CountsCompletion = std::function<void(ClipboardHistoryCounts)>;
 
     virtual ~ClipboardHistoryManagerProtocol() = default;
 
     virtual void getHistorySnapshots(const std::string& searchQuery, std::optional<std::size_t> limit,
                                      SnapshotsCompletion completion) = 0;
     virtual void getContentSnapshotById(const std::string& id, ContentCompletion completion) = 0;
+    // How many entries there are, of them texts, and the newest one's time, without reading the entries.
+    virtual void getHistoryCounts(CountsCompletion completion) = 0;
     virtual void deleteItem(const std::string& id) = 0;
     virtual void clearHistory() = 0;
     // clearHistory() that says how it went: nothing when the history was cleared, else why it was not (also

@@ -369,6 +369,13 @@ void ClipboardHistoryRepository::getContentSnapshotById(const std::string& id, C
         std::move(completion), damageReporter());
 }
 
+void ClipboardHistoryRepository::getHistoryCounts(CountsCompletion completion) {
+    runReadJob<ClipboardHistoryCounts>(
+        readQueue_, mainQueue_, storeForReading(), "Failed to count clipboard history entries: ", {},
+        [](ClipboardHistoryStoreContext& context) { return context.countIndexes(); }, std::move(completion),
+        damageReporter());
+}
+
 void ClipboardHistoryRepository::getSearchSourceDocuments(
     std::function<void(std::optional<std::vector<ClipboardSearchSourceDocument>>)> completion) {
     runReadJob<std::optional<std::vector<ClipboardSearchSourceDocument>>>(

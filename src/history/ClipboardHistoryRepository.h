@@ -48,6 +48,7 @@ public:
     void getHistorySnapshots(const std::string& searchQuery, std::optional<std::size_t> limit,
                              SnapshotsCompletion completion) override;
     void getContentSnapshotById(const std::string& id, ContentCompletion completion) override;
+    void getHistoryCounts(CountsCompletion completion) override;
     void deleteItem(const std::string& id) override;
     std::int64_t deleteExpiredItems(Date cutoff, ClipboardContentType contentType) override;
     // Refused, with an ERROR line, while the storage directory is being moved. Recorded in the storage folder

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "base/Date.h"
+#include "history/ClipboardHistoryCounts.h"
 #include "history/NewImageItem.h"
 #include "history/NewTextItem.h"
 #include "model/ClipboardContentType.h"
@@ -31,6 +32,7 @@ public:
     using Bytes = std::vector<std::uint8_t>;
     using SnapshotsCompletion = std::function<void(std::vector<ClipboardHistoryIndexSnapshot>)>;
     using ContentCompletion = std::function<void(std::optional<ClipboardHistoryContentSnapshot>)>;
+    using CountsCompletion = std::function<void(ClipboardHistoryCounts)>;
 
     virtual ~ClipboardHistoryRepositoryProtocol() = default;
 
@@ -47,6 +49,8 @@ public:
     virtual void getHistorySnapshots(const std::string& searchQuery, std::optional<std::size_t> limit,
                                      SnapshotsCompletion completion) = 0;
     virtual void getContentSnapshotById(const std::string& id, ContentCompletion completion) = 0;
+    // The numbers of the entries getHistorySnapshots() gives for an empty query, counted in the store.
+    virtual void getHistoryCounts(CountsCompletion completion) = 0;
     virtual void deleteItem(const std::string& id) = 0;
     // Removes the entries of `contentType` created strictly before `cutoff`; returns how many.
     virtual std::int64_t deleteExpiredItems(Date cutoff, ClipboardContentType contentType) = 0;

@@ -24,6 +24,9 @@ public:
     void getContentSnapshotById(const std::string&, ContentCompletion completion) override {
         mainQueue_->post([completion = std::move(completion)] { completion(std::nullopt); });
     }
+    void getHistoryCounts(CountsCompletion completion) override {
+        mainQueue_->post([completion = std::move(completion)] { completion({}); });
+    }
     void deleteItem(const std::string&) override {}
     void clearHistory() override {}
     // There is no store to clear: saying it was cleared would hide that the services are missing.

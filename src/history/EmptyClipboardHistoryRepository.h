@@ -27,6 +27,9 @@ public:
     void getContentSnapshotById(const std::string&, ContentCompletion completion) override {
         mainQueue_->post([completion = std::move(completion)] { completion(std::nullopt); });
     }
+    void getHistoryCounts(CountsCompletion completion) override {
+        mainQueue_->post([completion = std::move(completion)] { completion({}); });
+    }
     void deleteItem(const std::string&) override {}
     std::int64_t deleteExpiredItems(Date, ClipboardContentType) override { return 0; }
     void clearHistory() override {}

@@ -35,6 +35,10 @@ void HoldingClipboardHistoryRepository::getContentSnapshotById(const std::string
     mainQueue_->post([completion = std::move(completion)] { completion(std::nullopt); });
 }
 
+void HoldingClipboardHistoryRepository::getHistoryCounts(CountsCompletion completion) {
+    mainQueue_->post([completion = std::move(completion)] { completion({}); });
+}
+
 void HoldingClipboardHistoryRepository::getSearchSourceDocuments(
     std::function<void(std::optional<std::vector<ClipboardSearchSourceDocument>>)> completion) {
     mainQueue_->post(

@@ -27,6 +27,7 @@ public:
     void getHistorySnapshots(const std::string&, std::optional<std::size_t>,
                              SnapshotsCompletion completion) override;
     void getContentSnapshotById(const std::string&, ContentCompletion completion) override;
+    void getHistoryCounts(CountsCompletion completion) override;
     void deleteItem(const std::string&) override {}
     std::int64_t deleteExpiredItems(Date, ClipboardContentType) override { return 0; }
     void clearHistory() override {}

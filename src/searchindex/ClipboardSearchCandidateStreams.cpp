@@ -182,26 +182,57 @@ std::unique_ptr<RankStream> holdingStream(SQLiteDatabase& db, std::string_view t
     return gramStream(db, runs, "search_bigrams");
 }
 
+bool RankLookup::holds(std::int64_t rank) {
+    if (!statement_) {
+        statement_.emplace(
+            db_.prepare("SELECT 1 FROM " + table_ + " WHERE " + table_ + " MATCH ? AND rowid = ?;"));
+        statement_->bindText(1, match_);
+    }
+    statement_->reset();
+    statement_->bindInt64(2, rank);
+    const bool found = statement_->step();
+    statement_->reset();
+    return found;
+}
+
 Source wordSource(SQLiteDatabase& db, const std::string& match) {
     return {std::make_shared<SharedRanks>(
                 std::make_unique<RankStream>(db, "SELECT rowid FROM search_words WHERE search_words MATCH ?;",
-                                             std::vector<std::string>{match})),
+                                             std::vector<std::string>{match}),
+                std::make_unique<RankLookup>(db, "search_words", match)),
             nullptr};
 }
 
 bool Membership::mayInclude(std::int64_t rank) {
-    for (std::size_t i = 0; i < sources_.size(); ++i) {
-        if (reaches(i, rank)) return true;
+    const bool walking = walkingPays();
+    bool held = false;
+    for (std::size_t i = 0; i < sources_.size() && !held; ++i) {
+        const auto& ranks = *sources_[i].ranks;
+        held = (!walking && ranks.canLookUp() && !ranks.covers(rank)) || reaches(i, rank);
     }
-    return false;
+    if (walking) {
+        ++probed_;
+        held_ += held ? 1 : 0;
+    }
+    return held;
 }
 
 bool Membership::includes(const ClipboardSearchIndexRow& row) {
     if (!ClipboardSearchRowMatcher::passes(row, filters_)) return false;
     for (std::size_t i = 0; i < sources_.size(); ++i) {
-        if (sources_[i].test ? sources_[i].test(row) : reaches(i, row.rank)) return true;
+        auto& ranks = *sources_[i].ranks;
+        if (sources_[i].test) {
+            if (sources_[i].test(row)) return true;
+        } else if (ranks.canLookUp() && !ranks.covers(row.rank) ? ranks.lookUp(row.rank)
+                                                                : reaches(i, row.rank)) {
+            return true;
+        }
     }
     return false;
+}
+
+bool Membership::walkingPays() const {
+    return !probe_ || probed_ < *probe_ || (probed_ > 0 && 2 * held_ <= probed_);
 }
 
 bool Membership::reaches(std::size_t source, std::int64_t rank) {

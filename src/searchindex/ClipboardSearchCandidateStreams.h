@@ -39,16 +39,38 @@ private:
     bool done_ = false;
 };
 
+// Whether one row of a MATCH holds, asked of the full-text table by rank: FTS5 seeks each term's list to
+// the rank through its doclist index instead of reading the lists up to it.
+class RankLookup {
+public:
+    RankLookup(SQLiteDatabase& db, std::string table, std::string match)
+        : db_(db), table_(std::move(table)), match_(std::move(match)) {}
+    bool holds(std::int64_t rank);
+
+private:
+    SQLiteDatabase& db_;
+    std::string table_;
+    std::string match_;
+    std::optional<SQLiteStatement> statement_;
+};
+
 // The ranks of one stream, read once and kept: the candidate walk and the membership tests of rows found
 // elsewhere share them, so no MATCH runs twice in one search.
 class SharedRanks {
 public:
-    explicit SharedRanks(std::unique_ptr<RankStream> stream) : stream_(std::move(stream)) {}
+    explicit SharedRanks(std::unique_ptr<RankStream> stream, std::unique_ptr<RankLookup> lookup = nullptr)
+        : stream_(std::move(stream)), lookup_(std::move(lookup)) {}
     // The rank at `index`, reading as far as needed; nothing past the end.
     std::optional<std::int64_t> at(std::size_t index);
+    // Whether the ranks read so far tell if `rank` is in the stream (it was reached, or the stream ended).
+    bool covers(std::int64_t rank) const { return done_ || (!ranks_.empty() && ranks_.back() >= rank); }
+    // Asks the table for one rank the stream has not reached; false when there is no lookup.
+    bool canLookUp() const { return lookup_ != nullptr; }
+    bool lookUp(std::int64_t rank) { return lookup_->holds(rank); }
 
 private:
     std::unique_ptr<RankStream> stream_;
+    std::unique_ptr<RankLookup> lookup_;
     std::vector<std::int64_t> ranks_;
     bool done_ = false;
 };
@@ -76,22 +98,33 @@ std::unique_ptr<RankStream> holdingStream(SQLiteDatabase& db, std::string_view t
                                           const std::vector<std::string>& words = {});
 
 // Whether rows found by another stream belong to a set, asked in ascending rank order. A prefix MATCH
-// looked up row by row would merge its term lists anew each time; walking the match's own ranks is cheaper.
+// looked up row by row would merge its term lists anew each time; walking the match's own ranks is cheaper
+// when most rows are asked about. A sparse stream of candidates may run to the end of the index, though,
+// and the walk would read the word lists to the end for a few rows: with `probe` set, once that many ranks
+// asked about show that the walk rules out fewer than half, mayInclude() stops walking and includes()
+// looks up a rank the walk has not reached in the table.
 class Membership {
 public:
-    Membership(const std::vector<Source>& sources, const ClipboardSearchRowMatcher::Filters& filters)
-        : sources_(sources), filters_(filters), positions_(sources.size(), 0) {}
+    Membership(const std::vector<Source>& sources, const ClipboardSearchRowMatcher::Filters& filters,
+               std::optional<std::size_t> probe = std::nullopt)
+        : sources_(sources), filters_(filters), positions_(sources.size(), 0), probe_(probe) {}
 
-    // False when no source can hold the rank, so the row need not be read.
+    // False when no source can hold the rank, so the row need not be read. With `lookUpAhead`, a rank past
+    // what the walks have read may be included (includes() decides).
     bool mayInclude(std::int64_t rank);
     bool includes(const ClipboardSearchIndexRow& row);
 
 private:
     bool reaches(std::size_t source, std::int64_t rank);
+    bool walkingPays() const;
 
     const std::vector<Source>& sources_;
     const ClipboardSearchRowMatcher::Filters& filters_;
     std::vector<std::size_t> positions_;
+    std::optional<std::size_t> probe_;
+    // Ranks mayInclude() walked to, and how many of them some source held.
+    std::size_t probed_ = 0;
+    std::size_t held_ = 0;
 };
 
 }  // namespace search_candidates

@@ -23,6 +23,9 @@ using namespace search_candidates;
 using Matcher = ClipboardSearchRowMatcher;
 using Row = ClipboardSearchIndexRow;
 
+// Candidates that may contain the query, walked to before judging whether the walk rules enough out.
+constexpr std::size_t kMembershipProbe = 8;
+
 constexpr const char* kRowColumns =
     "d.doc_id, d.item_id, d.preview, d.created_at, d.sort_at, d.last_accessed_at, d.access_count, "
     "d.content_type, d.bundle_identifier, d.normalized_text, d.compact_text, d.pinyin_spaced, "
@@ -222,7 +225,9 @@ private:
             std::string match = ftsString(query_.normalizedText);
             if (query_.compactText != query_.normalizedText) match += " OR " + ftsString(query_.compactText);
             RankStream heads(db_, "SELECT rowid FROM search_heads WHERE search_heads MATCH ?;", {match});
-            Membership membership(sources_, filters_);
+            // Rows that start with the query are few and spread over the whole index: they are looked up,
+            // not walked to.
+            Membership membership(sources_, filters_, 0);
             Row row;
             while (static_cast<std::int64_t>(result.size()) < wanted) {
                 const auto rank = heads.next();
@@ -293,7 +298,7 @@ private:
     bool readContaining(std::vector<Ranked>& containing, std::size_t most) {
         if (codePoints(query_.compactText).size() < 2) return false;
         auto holding = holdingStream(db_, query_.compactText, query_.tokens);
-        Membership membership(sources_, filters_);
+        Membership membership(sources_, filters_, kMembershipProbe);
         Row row;
         while (containing.size() < most) {
             const auto rank = holding->next();

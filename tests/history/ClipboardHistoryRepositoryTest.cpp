@@ -374,6 +374,28 @@ TEST_F(ClipboardHistoryRepositoryTest, DuplicateTextRemovalMergesUsageOnceAndSpa
     EXPECT_EQ(takeNotifications(), 0);
 }
 
+TEST_F(ClipboardHistoryRepositoryTest, CountsAreThoseOfTheListedEntriesInOneStatement) {
+    auto counts = [&] {
+        return await<ClipboardHistoryCounts>([&](auto done) { repository().getHistoryCounts(done); });
+    };
+    EXPECT_EQ(counts(), ClipboardHistoryCounts{});
+    saveText("old", "one", 100);
+    saveImage("image", Bytes{1}, 300);
+    saveText("new", "two", 200);
+    saveText("unknown", "three", 400);
+    // A type this build does not know is no entry, as the list has it.
+    runRaw("UPDATE ClipboardHistoryIndex SET contentType = 'video' WHERE id = 'unknown';");
+    testing::StatementRecorder recorder;
+    recorder.start();
+    EXPECT_EQ(counts(), (ClipboardHistoryCounts{3, 2, Date(300)}));
+    recorder.stop();
+    EXPECT_EQ(snapshots().size(), 3u);
+    // Only the count ran on the history: no entry was read.
+    const auto plans = historyPlans(recorder);
+    EXPECT_FALSE(plans.empty());
+    for (const auto& line : plans) EXPECT_NE(line.find("COUNT(*)"), std::string::npos) << line;
+}
+
 TEST_F(ClipboardHistoryRepositoryTest, ACopyLooksRecordsUpByIndexAlsoInAFileMadeBeforeItsIndexes) {
     testing::StatementRecorder recorder;
     saveText("copy", "hello", 100, {Date(150), 2});

@@ -151,6 +151,7 @@ public:
     void updateOCRText(const std::string&, const std::string&, const std::optional<std::string>&) override {}
     void getHistorySnapshots(const std::string&, std::optional<std::size_t>, SnapshotsCompletion) override {}
     void getContentSnapshotById(const std::string&, ContentCompletion) override {}
+    void getHistoryCounts(CountsCompletion) override {}
     void deleteItem(const std::string&) override {}
     std::int64_t deleteExpiredItems(Date, ClipboardContentType) override { return 0; }
     void clearHistory() override {}

@@ -734,6 +734,38 @@ TEST_F(SQLiteClipboardSearchIndexStoreQueryTest, RankingPutsContainsThenStartsWi
     EXPECT_EQ(ids(find("twin")), (Ids{"twinA", "twinB"}));
 }
 
+TEST_F(SQLiteClipboardSearchIndexStoreQueryTest, TwoWordsRankRowsFarDownThatHoldBothWordsAndTheQuery) {
+    // "pha bet": the word prefixes pha* and bet*. Rows holding the text without those words ("alpha beta")
+    // contain it but are no matches; rows with both words that contain it rank first, wherever they lie
+    // behind the newest matches. Asked with the containing matches newest (the walk of the word matches
+    // stops early) and with the non-matches newest (it walks on).
+    for (const bool matchesFirst : {true, false}) {
+        std::vector<ClipboardSearchIndexDocument> docs;
+        Ids containing;
+        Ids apart;
+        for (int i = 0; i < 60; ++i) {
+            docs.push_back(entry("apart" + std::to_string(i), "phat words better", 1000 + i));
+            apart.insert(apart.begin(), "apart" + std::to_string(i));
+        }
+        for (int i = 0; i < 12; ++i) {
+            docs.push_back(
+                entry("holds" + std::to_string(i), "alpha better phat", (matchesFirst ? 500 : 100) + i));
+            containing.insert(containing.begin(), "holds" + std::to_string(i));
+            docs.push_back(
+                entry("noWords" + std::to_string(i), "alpha beta", (matchesFirst ? 100 : 500) + i));
+        }
+        store_->rebuild(docs);
+        Ids expected = containing;
+        expected.insert(expected.end(), apart.begin(), apart.begin() + 38);
+        const auto first = find("pha bet");
+        EXPECT_EQ(ids(first), expected) << matchesFirst;
+        EXPECT_TRUE(first.hasMore);
+        const auto second = find("pha bet", {}, 50, 50);
+        EXPECT_EQ(ids(second), Ids(apart.begin() + 38, apart.end())) << matchesFirst;
+        EXPECT_FALSE(second.hasMore);
+    }
+}
+
 TEST_F(SQLiteClipboardSearchIndexStoreQueryTest, HasMoreIsExactAtLimitAndLimitPlusOneOnEveryPath) {
     for (int i = 0; i < 4; ++i) {
         store_->upsert(entry("w" + std::to_string(i), "word a.b " + std::to_string(i), i,

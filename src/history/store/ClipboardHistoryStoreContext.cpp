@@ -104,6 +104,24 @@ bool ClipboardHistoryStoreContext::hasIndexes() {
     });
 }
 
+ClipboardHistoryCounts ClipboardHistoryStoreContext::countIndexes() {
+    return translatingErrors([&] {
+        SQLiteStatement statement = connection_->prepare(
+            "SELECT contentType, COUNT(*), MAX(createdAt) FROM ClipboardHistoryIndex GROUP BY contentType");
+        ClipboardHistoryCounts counts;
+        while (statement.step()) {
+            // Rows fetchIndexes() skips (a type this build does not know) are no entries here either.
+            const auto type = clipboardContentTypeFromRawValue(text(statement, 0));
+            if (!type) continue;
+            counts.itemCount += statement.columnInt64(1);
+            if (*type == ClipboardContentType::text) counts.textItemCount += statement.columnInt64(1);
+            const Date newest(statement.columnDouble(2));
+            if (!counts.lastSavedAt || newest > *counts.lastSavedAt) counts.lastSavedAt = newest;
+        }
+        return counts;
+    });
+}
+
 namespace {
 
 // The index columns (kIndexColumns' order) of the current row, from `first` on; nothing for an unknown

@@ -12,6 +12,7 @@
 #include <variant>
 #include <vector>
 
+#include "history/ClipboardHistoryCounts.h"
 #include "history/store/HistoryStoreError.h"
 #include "model/ClipboardHistoryContent.h"
 #include "model/ClipboardHistoryIndex.h"
@@ -87,6 +88,8 @@ public:
                                           std::size_t mostBytes, const IndexWithContentBatch& visit);
     // Whether any index record is stored: one row read.
     bool hasIndexes();
+    // The records fetchIndexes() would return, counted in one statement without reading them.
+    ClipboardHistoryCounts countIndexes();
 
     // Pending until save(). Inserting a record whose id is stored already replaces that record's values.
     void insert(ClipboardHistoryIndex record);

@@ -153,22 +153,20 @@ void StorageSettingsViewModel::loadStorageUsageSummary() {
     const auto directory = services_.dataDirectoryManager.storageDirectoryURL();
     auto manager = services_.historyManagerProvider ? services_.historyManagerProvider() : nullptr;
     std::weak_ptr<int> alive = alive_;
-    auto counted = [this, alive, generation, initial, directory,
-                    cancelled](std::vector<ClipboardHistoryIndexSnapshot> entries) {
+    auto counted = [this, alive, generation, initial, directory, cancelled](ClipboardHistoryCounts counts) {
         if (alive.expired() || generation != loadGeneration_) return;
         // After the first load the counts show at once; the size follows when the scan is done.
         if (!initial) {
-            summary_ = StorageUsageSummary::of(entries, summary_.directorySizeBytes);
+            summary_ = StorageUsageSummary::of(counts, summary_.directorySizeBytes);
             changed();
         }
         MainQueue& mainQueue = services_.mainQueue;
-        scanQueue_.async([this, alive, generation, directory, cancelled, &mainQueue,
-                          entries = std::move(entries)]() mutable {
+        scanQueue_.async([this, alive, generation, directory, cancelled, &mainQueue, counts] {
             const std::int64_t size = calculateDirectorySize(directory, cancelled.get());
             if (cancelled->load()) return;
-            mainQueue.post([this, alive, generation, size, entries = std::move(entries)] {
+            mainQueue.post([this, alive, generation, size, counts] {
                 if (alive.expired() || generation != loadGeneration_) return;
-                finishLoad(StorageUsageSummary::of(entries, size));
+                finishLoad(StorageUsageSummary::of(counts, size));
             });
         });
     };
@@ -177,7 +175,7 @@ void StorageSettingsViewModel::loadStorageUsageSummary() {
         services_.mainQueue.post([counted] { counted({}); });
         return;
     }
-    manager->getHistorySnapshots("", std::nullopt, std::move(counted));
+    manager->getHistoryCounts(std::move(counted));
 }
 
 void StorageSettingsViewModel::finishLoad(StorageUsageSummary summary) {

@@ -7,15 +7,12 @@
 namespace quorvane {
 namespace fs = std::filesystem;
 
-StorageUsageSummary StorageUsageSummary::of(const std::vector<ClipboardHistoryIndexSnapshot>& entries,
+StorageUsageSummary StorageUsageSummary::of(const ClipboardHistoryCounts& counts,
                                             std::int64_t directorySizeBytes) {
     StorageUsageSummary summary;
-    summary.itemCount = static_cast<std::int64_t>(entries.size());
-    for (const auto& entry : entries) {
-        if (entry.contentType == ClipboardContentType::text) ++summary.textItemCount;
-        if (!summary.lastSavedAt || entry.createdAt > *summary.lastSavedAt)
-            summary.lastSavedAt = entry.createdAt;
-    }
+    summary.itemCount = counts.itemCount;
+    summary.textItemCount = counts.textItemCount;
+    summary.lastSavedAt = counts.lastSavedAt;
     summary.imageItemCount = summary.itemCount - summary.textItemCount;
     summary.directorySizeBytes = std::max<std::int64_t>(directorySizeBytes, 0);
     return summary;

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "base/Date.h"
-#include "model/ClipboardHistoryIndexSnapshot.h"
+#include "history/ClipboardHistoryCounts.h"
 
 namespace quorvane {
 
@@ -25,9 +25,8 @@ struct StorageUsageSummary {
     std::optional<Date> lastSavedAt;
 
     static StorageUsageSummary empty() { return {}; }
-    // The summary of `entries`, with `directorySizeBytes` (negative counts as 0).
-    static StorageUsageSummary of(const std::vector<ClipboardHistoryIndexSnapshot>& entries,
-                                  std::int64_t directorySizeBytes);
+    // The summary of the history's counts, with `directorySizeBytes` (negative counts as 0).
+    static StorageUsageSummary of(const ClipboardHistoryCounts& counts, std::int64_t directorySizeBytes);
 
     friend bool operator==(const StorageUsageSummary&, const StorageUsageSummary&) = default;
 };

@@ -39,6 +39,7 @@ public:
                              SnapshotsCompletion completion) override {
         completion({});
     }
+    void getHistoryCounts(CountsCompletion completion) override { completion({}); }
     // A saved image's content with the last text stored for it; nothing for other ids.
     void getContentSnapshotById(const std::string& id, ContentCompletion completion) override {
         contentRequests.push_back(id);

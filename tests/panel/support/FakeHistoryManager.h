@@ -34,6 +34,16 @@ public:
         mainQueue_.post(
             [completion = std::move(completion), result = std::move(result)] { completion(result); });
     }
+    void getHistoryCounts(CountsCompletion completion) override {
+        ClipboardHistoryCounts counts;
+        for (const auto& entry : entries) {
+            ++counts.itemCount;
+            if (entry.contentType == ClipboardContentType::text) ++counts.textItemCount;
+            if (!counts.lastSavedAt || entry.createdAt > *counts.lastSavedAt)
+                counts.lastSavedAt = entry.createdAt;
+        }
+        mainQueue_.post([completion = std::move(completion), counts] { completion(counts); });
+    }
     void getContentSnapshotById(const std::string& id, ContentCompletion completion) override {
         std::optional<ClipboardHistoryContentSnapshot> content;
         if (const auto found = contents.find(id); found != contents.end()) content = found->second;
