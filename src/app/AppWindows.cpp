@@ -35,7 +35,7 @@
 namespace quorvane {
 
 AppWindows::AppWindows(AppAssembler& assembler, Platform platform)
-    : assembler_(assembler), platform_(platform), settingsTrayHost_(std::make_unique<QtTrayHost>()) {
+    : assembler_(assembler), platform_(platform) {
     const ClipboardPanelServices shared = panelServices();
     fillClipboardPanelSlots(shared);
     fillFloatingPanelSlots(shared);
@@ -144,6 +144,14 @@ AppCoordinator::Windows AppWindows::coordinatorWindows() {
 // presentation on its first request. Until they are filled the hot key is registered and shows nothing.
 void AppWindows::startInitialPanelLoad() {
     clipboardPanel_->viewModel().loadClipboardItems(false);
+}
+
+void AppWindows::prepareFirstPress() {
+    floatingPanel_->prepareCaretLookup();
+}
+
+bool AppWindows::hasCaretLookup() const {
+    return floatingPanel_->hasCaretLookup();
 }
 
 // What both panels ask of the shell from their footers.
@@ -300,6 +308,7 @@ void AppWindows::fillSettingsSlot() {
     assembler_.windowFactories().showSettings = [this](const std::optional<std::string>& module) {
         if (!settingsCoordinator_) {
             AppAssembler& assembler = assembler_;
+            settingsTrayHost_ = std::make_unique<QtTrayHost>();
             settingsCoordinator_ = std::make_unique<SettingsCoordinator>(
                 SettingsWindowServices{
                     assembler.standardDefaults(),

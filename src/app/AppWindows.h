@@ -67,6 +67,11 @@ public:
     void installMainMenu(AppCoordinator& coordinator);
     // Loads the panels' first page now, so the first hot key shows entries instead of waiting for them.
     void startInitialPanelLoad();
+    // What the first hot-key press needs ready and the tray does not wait for: the floating panel's caret
+    // lookup.
+    void prepareFirstPress();
+    // Whether the floating panel's caret lookup is built (for tests).
+    bool hasCaretLookup() const;
     // The wizard while it is open (for tests), else null.
     QWidget* onboardingWindow() const;
 
@@ -102,6 +107,8 @@ private:
     std::unique_ptr<ClipboardItemActions> itemActions_;
     std::unique_ptr<ClipboardImageTextRecognizing> imageTextRecognizer_;
     std::function<void(const Data&)> presentOCRWindow_;
+    // Made with the settings coordinator, its only user: its watch is an X connection the start need not
+    // make.
     std::unique_ptr<TrayHost> settingsTrayHost_;
     SystemClock settingsClock_;
     // The storage and ignored-applications pages' flows outlive the pages (a move goes on after a rebuild).

@@ -132,13 +132,18 @@ int main(int argc, char* argv[]) {
         appWindows.coordinatorWindows());
     Logger::info("App coordinator started", "AppCoordinator");
     appCoordinator->startMenuBar();
+    // The icon first: what follows does not change it, and the user sees the program is there.
+    auto trayIcon = std::make_unique<TrayIcon>(*appCoordinator->menuBarManager());
     appCoordinator->startClipboardPanelCoordinator();
     appCoordinator->startSettingsAndClassificationCoordinators();
-    auto trayIcon = std::make_unique<TrayIcon>(*appCoordinator->menuBarManager());
     appWindows.installMainMenu(*appCoordinator);
     appCoordinator->requestInitialOnboarding();
-    // On a later turn, once the start-up is through: the tray is up before the history is read.
-    QTimer::singleShot(0, &application, [&appWindows] { appWindows.startInitialPanelLoad(); });
+    // On later turns, once the start-up is through: the tray is up before the history is read and before
+    // the caret lookup connects to the accessibility bus; both are ready well before a person's first press.
+    QTimer::singleShot(0, &application, [&appWindows] {
+        appWindows.startInitialPanelLoad();
+        appWindows.prepareFirstPress();
+    });
 
     const int status = QApplication::exec();
     trayIcon.reset();

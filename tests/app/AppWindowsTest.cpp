@@ -122,6 +122,29 @@ TEST_F(AppWindowsTest, PanelListsFromTheServicesOfTheMomentAfterTheyWereRebuilt)
     windows.reset();
 }
 
+// The start makes the caret lookup on a turn after the tray shows, and only there: the first press finds
+// it made, and a press that comes first still gets one.
+TEST_F(AppWindowsTest, TheCaretLookupIsMadeAfterTheStartAndBeforeTheFirstFloatingPress) {
+    assembler_.reset();
+    assembler_ = std::make_unique<AppAssembler>(AppAssembler::Platform{
+        defaults_, loop_, clock_, notifications_, dataDirectory_, permission_, catalog_, pasteboard_, probe_,
+        decoder_, frontmost_, recognizer_, keys_,
+        AppEnvironment{{{distributionChannelInfoKey, DefaultsValue(std::string("DIRECT"))}}}, &registrar_,
+        nullptr});
+    ASSERT_EQ(assembler_->distributionChannel(), DistributionChannel::direct);
+    {
+        AppWindows windows(*assembler_, platform());
+        EXPECT_FALSE(windows.hasCaretLookup()) << "the start does not wait for the accessibility bus";
+        windows.prepareFirstPress();
+        EXPECT_TRUE(windows.hasCaretLookup());
+    }
+    AppWindows windows(*assembler_, platform());
+    setDirectClipboardPresentationMode(*defaults_, DistributionChannel::direct,
+                                       DirectClipboardPresentationMode::floating);
+    ASSERT_NE(assembler_->windowFactories().activeClipboardPanelController(), nullptr);
+    EXPECT_TRUE(windows.hasCaretLookup());
+}
+
 TEST_F(AppWindowsTest, ACopyWhileThePanelIsHiddenRefreshesTheFirstPageItWillShow) {
     AppWindows windows(*assembler_, windowsPlatform());
     auto* panel = dynamic_cast<ClipboardPanelController*>(

@@ -1,3 +1,5 @@
+#include <dlfcn.h>
+
 #include <QBuffer>
 #include <QFont>
 #include <QImage>
@@ -325,6 +327,34 @@ TEST_F(TesseractImageTextRecognizerTest, RecognitionRunsOnOneThreadWithoutAProce
     });
     EXPECT_TRUE(limited.get_future().get());
     EXPECT_FALSE(isOpenMpLimitedToOneThreadOnThisThread());
+}
+
+// Each test runs in a process of its own, so nothing before this one loaded the library.
+TEST_F(TesseractImageTextRecognizerTest, TheLibraryIsLoadedByTheFirstRecognitionNotBefore) {
+    const auto loaded = [] {
+        void* handle = dlopen(TesseractImageTextRecognizer::defaultLibraryName, RTLD_NOW | RTLD_NOLOAD);
+        if (handle) dlclose(handle);
+        return handle != nullptr;
+    };
+    ASSERT_FALSE(loaded()) << "the test program links Tesseract itself";
+    TesseractImageTextRecognizer recognizer;
+    EXPECT_FALSE(loaded());
+    const auto outcome = recognize(recognizer, english(renderedLines({"Loaded when asked"})));
+    EXPECT_EQ(outcome.error, std::nullopt);
+    EXPECT_EQ(outcome.lines, (std::vector<std::string>{"Loaded when asked"}));
+    EXPECT_TRUE(loaded());
+}
+
+TEST_F(TesseractImageTextRecognizerTest, AMissingLibraryFailsEveryRequestWithItsReason) {
+    TesseractImageTextRecognizer recognizer(std::nullopt, "libtesseract-not-installed.so.5");
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        const auto outcome = recognize(recognizer, english(renderedLines({"Never read"})));
+        ASSERT_TRUE(outcome.error.has_value());
+        EXPECT_EQ(outcome.error->kind, Kind::request);
+        EXPECT_NE(outcome.error->description.find("libtesseract-not-installed.so.5"), std::string::npos)
+            << outcome.error->description;
+        EXPECT_TRUE(outcome.lines.empty());
+    }
 }
 
 TEST(TesseractModelsTest, LanguageCodesMapToModelsAndInstalledOnesFollowTheSettingOrder) {

@@ -8,11 +8,13 @@
 
 namespace quorvane {
 
-FloatingPanelAssembly::FloatingPanelAssembly(Services services) : services_(std::move(services)) {
+FloatingPanelAssembly::FloatingPanelAssembly(Services services) : services_(std::move(services)) {}
+
+void FloatingPanelAssembly::prepareCaretLookup() {
     // Made at the start, not at the first show: the port follows the programs' focus from then on, so the
     // first press after a start finds the caret as every later one does. Only the direct build shows the
     // panel.
-    if (services_.distributionChannel == DistributionChannel::direct) buildCaretLookup();
+    if (!anchorResolver_ && services_.distributionChannel == DistributionChannel::direct) buildCaretLookup();
 }
 
 FloatingPanelAssembly::~FloatingPanelAssembly() {

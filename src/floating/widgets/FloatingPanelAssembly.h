@@ -1,9 +1,9 @@
 #pragma once
 
-// Builds the floating clipboard panel for the running program: at once (in the direct build) the caret lookup
-// over the accessibility bus with the mouse pointer as fallback, and on first use the controller over the
-// panel view model, the paste-back and the entry actions the centred panel shares. The application's window
-// wiring keeps one and routes the hot key to it while the presentation setting says "floating".
+// Builds the floating clipboard panel for the running program: soon after the start (in the direct build) the
+// caret lookup over the accessibility bus with the mouse pointer as fallback, and on first use the controller
+// over the panel view model, the paste-back and the entry actions the centred panel shares. The application's
+// window wiring keeps one and routes the hot key to it while the presentation setting says "floating".
 // Main thread only.
 
 #include <cstdint>
@@ -38,6 +38,13 @@ public:
     ~FloatingPanelAssembly();
     FloatingPanelAssembly(const FloatingPanelAssembly&) = delete;
     FloatingPanelAssembly& operator=(const FloatingPanelAssembly&) = delete;
+
+    // Builds the caret lookup unless it is built (direct build only). Called on a turn of the event loop
+    // after the tray shows, so the first hot-key press finds the caret and the start does not wait for the
+    // bus.
+    void prepareCaretLookup();
+    // Whether the caret lookup is built.
+    bool hasCaretLookup() const { return anchorResolver_ != nullptr; }
 
     FloatingClipboardPanelController& controller();
     // Null until controller() was first asked for.

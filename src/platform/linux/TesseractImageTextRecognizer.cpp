@@ -1,7 +1,7 @@
 #include "platform/linux/TesseractImageTextRecognizer.h"
 
-#include <tesseract/baseapi.h>
-#include <tesseract/resultiterator.h>
+#include <dlfcn.h>
+#include <tesseract/capi.h>
 
 #include <QColor>
 #include <QImage>
@@ -10,8 +10,11 @@
 #include <array>
 #include <cmath>
 #include <cstdlib>
+#include <map>
+#include <mutex>
 #include <utility>
 
+#include "base/Logger.h"
 #include "base/ReleaseFreedMemory.h"
 #include "platform/linux/OpenMpThreadLimit.h"
 #include "platform/linux/QtImageDecoder.h"
@@ -69,16 +72,90 @@ std::string trimmedLine(const char* text) {
 
 }  // namespace
 
-TesseractImageTextRecognizer::TesseractImageTextRecognizer(std::optional<std::filesystem::path> dataDirectory)
+// Tesseract's C interface, looked up in its library once per process; the library is never unloaded.
+struct TesseractImageTextRecognizer::Library {
+    decltype(&TessBaseAPICreate) create = nullptr;
+    decltype(&TessBaseAPIDelete) destroy = nullptr;
+    decltype(&TessBaseAPIInit2) init = nullptr;
+    decltype(&TessBaseAPISetVariable) setVariable = nullptr;
+    decltype(&TessBaseAPISetImage) setImage = nullptr;
+    decltype(&TessBaseAPISetSourceResolution) setSourceResolution = nullptr;
+    decltype(&TessBaseAPIRecognize) recognize = nullptr;
+    decltype(&TessBaseAPIMeanTextConf) meanTextConf = nullptr;
+    decltype(&TessBaseAPIGetIterator) iterator = nullptr;
+    decltype(&TessResultIteratorGetUTF8Text) text = nullptr;
+    decltype(&TessResultIteratorNext) next = nullptr;
+    decltype(&TessResultIteratorDelete) deleteIterator = nullptr;
+    decltype(&TessDeleteText) deleteText = nullptr;
+    decltype(&TessBaseAPIClear) clear = nullptr;
+    decltype(&TessBaseAPIEnd) end = nullptr;
+    decltype(&TessBaseAPIClearPersistentCache) clearPersistentCache = nullptr;
+
+    // The library named `name`, or null with the reason in `failure` (said once per name).
+    static const Library* load(const std::string& name, std::string& failure) {
+        static std::mutex mutex;
+        static std::map<std::string, std::pair<std::optional<Library>, std::string>> loaded;
+        const std::lock_guard lock(mutex);
+        auto found = loaded.find(name);
+        if (found == loaded.end()) {
+            std::string reason;
+            auto library = open(name, reason);
+            if (!library) Logger::error("Failed to load text recognition: " + reason, "TextRecognition");
+            found = loaded.emplace(name, std::pair{std::move(library), std::move(reason)}).first;
+        }
+        failure = found->second.second;
+        return found->second.first ? &*found->second.first : nullptr;
+    }
+
+private:
+    static std::optional<Library> open(const std::string& name, std::string& failure) {
+        // Global, so that OpenMP, which comes with it, is found by the thread limit.
+        void* handle = dlopen(name.c_str(), RTLD_NOW | RTLD_GLOBAL);
+        if (!handle) {
+            const char* reason = dlerror();
+            failure = reason ? reason : "cannot open " + name;
+            return std::nullopt;
+        }
+        Library library;
+        bool complete = true;
+        const auto bind = [&](auto& function, const char* symbol) {
+            function = reinterpret_cast<std::remove_reference_t<decltype(function)>>(dlsym(handle, symbol));
+            if (!function && complete) {
+                complete = false;
+                failure = name + " has no " + symbol;
+            }
+        };
+        bind(library.create, "TessBaseAPICreate");
+        bind(library.destroy, "TessBaseAPIDelete");
+        bind(library.init, "TessBaseAPIInit2");
+        bind(library.setVariable, "TessBaseAPISetVariable");
+        bind(library.setImage, "TessBaseAPISetImage");
+        bind(library.setSourceResolution, "TessBaseAPISetSourceResolution");
+        bind(library.recognize, "TessBaseAPIRecognize");
+        bind(library.meanTextConf, "TessBaseAPIMeanTextConf");
+        bind(library.iterator, "TessBaseAPIGetIterator");
+        bind(library.text, "TessResultIteratorGetUTF8Text");
+        bind(library.next, "TessResultIteratorNext");
+        bind(library.deleteIterator, "TessResultIteratorDelete");
+        bind(library.deleteText, "TessDeleteText");
+        bind(library.clear, "TessBaseAPIClear");
+        bind(library.end, "TessBaseAPIEnd");
+        bind(library.clearPersistentCache, "TessBaseAPIClearPersistentCache");
+        if (!complete) return std::nullopt;
+        return library;
+    }
+};
+
+TesseractImageTextRecognizer::TesseractImageTextRecognizer(std::optional<std::filesystem::path> dataDirectory,
+                                                           std::string libraryName)
     : dataDirectory_(dataDirectory ? *dataDirectory : defaultDataDirectory()),
-      worker_("Quorvane.TextRecognition") {
-    // One worker, one thread: recognition must not take every core while the user works.
-    worker_.async(limitOpenMpToOneThreadOnThisThread);
-}
+      libraryName_(std::move(libraryName)),
+      worker_("Quorvane.TextRecognition") {}
 
 TesseractImageTextRecognizer::~TesseractImageTextRecognizer() {
     stopping_ = true;
     worker_.drain();
+    if (engine_) library_->destroy(engine_);
 }
 
 std::optional<std::string> TesseractImageTextRecognizer::modelName(const std::string& languageCode) {
@@ -118,29 +195,44 @@ void TesseractImageTextRecognizer::recognizeText(TextRecognitionRequest request,
 }
 
 void TesseractImageTextRecognizer::releaseEngine() {
+    if (!library_) return;
     if (engine_) {
-        engine_->End();
-        engine_.reset();
+        library_->end(engine_);
+        library_->destroy(engine_);
+        engine_ = nullptr;
     }
     loadedModels_.clear();
     // The dictionaries stay cached for every engine of the process unless cleared.
-    tesseract::TessBaseAPI::ClearPersistentCache();
+    library_->clearPersistentCache(nullptr);
     releaseFreedMemory();
 }
 
 std::optional<ImageTextRecognitionError> TesseractImageTextRecognizer::loadModels(const std::string& models) {
+    if (!library_) {
+        std::string failure;
+        library_ = Library::load(libraryName_, failure);
+        if (!library_) {
+            return ImageTextRecognitionError{ImageTextRecognitionError::Kind::request,
+                                             "Tesseract could not be loaded: " + failure};
+        }
+        // One worker, one thread: recognition must not take every core while the user works. OpenMP came
+        // with the library, so the limit is set only now.
+        limitOpenMpToOneThreadOnThisThread();
+    }
     if (engine_ && loadedModels_ == models) return std::nullopt;
-    engine_.reset();
+    if (engine_) library_->destroy(engine_);
+    engine_ = nullptr;
     loadedModels_.clear();
-    auto engine = std::make_unique<tesseract::TessBaseAPI>();
+    tesseract::TessBaseAPI* engine = library_->create();
     const std::string directory = dataDirectory_.string();
-    if (engine->Init(directory.c_str(), models.c_str(), tesseract::OEM_LSTM_ONLY) != 0) {
+    if (library_->init(engine, directory.c_str(), models.c_str(), tesseract::OEM_LSTM_ONLY) != 0) {
+        library_->destroy(engine);
         return ImageTextRecognitionError{
             ImageTextRecognitionError::Kind::request,
             "Tesseract could not load the models " + models + " from " + directory};
     }
-    engine->SetVariable("debug_file", "/dev/null");
-    engine_ = std::move(engine);
+    library_->setVariable(engine, "debug_file", "/dev/null");
+    engine_ = engine;
     loadedModels_ = models;
     return std::nullopt;
 }
@@ -212,28 +304,31 @@ TextRecognitionOutcome TesseractImageTextRecognizer::recognize(const TextRecogni
 
 std::optional<TesseractImageTextRecognizer::Reading> TesseractImageTextRecognizer::recognizeLines(
     const QImage& grey, Threshold threshold) {
+    const Library& tess = *library_;
     // Tesseract's own numbering: 0 Otsu over the whole image, 2 Sauvola.
-    engine_->SetVariable("thresholding_method", threshold == Threshold::global ? "0" : "2");
-    engine_->SetImage(grey.constBits(), grey.width(), grey.height(), 1,
-                      static_cast<int>(grey.bytesPerLine()));
-    engine_->SetSourceResolution(300);
-    if (engine_->Recognize(nullptr) != 0) {
-        engine_->Clear();
+    tess.setVariable(engine_, "thresholding_method", threshold == Threshold::global ? "0" : "2");
+    tess.setImage(engine_, grey.constBits(), grey.width(), grey.height(), 1,
+                  static_cast<int>(grey.bytesPerLine()));
+    tess.setSourceResolution(engine_, 300);
+    if (tess.recognize(engine_, nullptr) != 0) {
+        tess.clear(engine_);
         return std::nullopt;
     }
     Reading reading;
     std::vector<std::string>& lines = reading.lines;
-    reading.confidence = engine_->MeanTextConf();
-    std::unique_ptr<tesseract::ResultIterator> iterator(engine_->GetIterator());
-    if (iterator && !iterator->Empty(tesseract::RIL_TEXTLINE)) {
+    reading.confidence = tess.meanTextConf(engine_);
+    if (TessResultIterator* iterator = tess.iterator(engine_)) {
+        // An empty page gives no text at its first line.
         do {
-            std::unique_ptr<char[]> text(iterator->GetUTF8Text(tesseract::RIL_TEXTLINE));
-            std::string line = trimmedLine(text.get());
+            char* text = tess.text(iterator, tesseract::RIL_TEXTLINE);
+            if (!text) break;
+            std::string line = trimmedLine(text);
+            tess.deleteText(text);
             if (!line.empty()) lines.push_back(std::move(line));
-        } while (iterator->Next(tesseract::RIL_TEXTLINE));
+        } while (tess.next(iterator, tesseract::RIL_TEXTLINE));
+        tess.deleteIterator(iterator);
     }
-    iterator.reset();
-    engine_->Clear();
+    tess.clear(engine_);
     return reading;
 }
 
