@@ -46,13 +46,17 @@ void PrintTo(const Report& report, std::ostream* out) {
 
 class QtClipboardPasteboardTest : public ::testing::Test {
 protected:
+    // What an owner's copy takes to reach us: xclip reading megabytes, then the watcher's read and the
+    // hand-over to the main thread, each slowed by a busy machine. Only a failing wait lasts this long.
+    static constexpr std::chrono::seconds generousLimit{30};
     void SetUp() override { DESKTOP_SESSION_OR_SKIP(); }
 
     // Copies through xclip and waits until the pasteboard has seen the change.
     void copyExternally(const QByteArray& bytes, const QString& target) {
         const auto before = pasteboard().changeCount();
         ASSERT_TRUE(DesktopSession::copyWithXclip(bytes, target));
-        ASSERT_TRUE(DesktopSession::processEventsUntil([&] { return pasteboard().changeCount() != before; }))
+        ASSERT_TRUE(DesktopSession::processEventsUntil([&] { return pasteboard().changeCount() != before; },
+                                                       generousLimit))
             << "the change count did not move after xclip took the clipboard";
     }
 
@@ -62,7 +66,8 @@ protected:
             if (itemByteLimit_ > 0) limit = [bytes = itemByteLimit_] { return bytes; };
             pasteboard_ = std::make_unique<QtClipboardPasteboard>(nullptr, std::move(limit));
             // Copies made while the item found at start is still being asked for would be asked for twice.
-            EXPECT_TRUE(DesktopSession::processEventsUntil([&] { return pasteboard_->hasReadStartItem(); }));
+            EXPECT_TRUE(DesktopSession::processEventsUntil([&] { return pasteboard_->hasReadStartItem(); },
+                                                           generousLimit));
         }
         return *pasteboard_;
     }

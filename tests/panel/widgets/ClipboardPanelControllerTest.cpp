@@ -3,6 +3,8 @@
 
 #include <QLabel>
 #include <QTest>
+#include <atomic>
+#include <thread>
 
 #include "l10n/L10n.h"
 #include "l10n/StandardAppLanguage.h"
@@ -235,6 +237,20 @@ TEST_F(ClipboardPanelControllerTest, HidingSavesThePositionAndTheNextShowRestore
 
     controller->showPanel();
     EXPECT_EQ(window->pos(), QPoint(300, 200));
+}
+
+// A race planted on purpose, for the thread checker alone (tests/sanitizer/planted-race-test runs it in the
+// ThreadSanitizer build and expects its report): Down, handled by the panel's application-wide key filter,
+// moves the selection a worker read without a lock. The relaxed flag orders nothing.
+TEST_F(ClipboardPanelControllerTest, DISABLED_PlantedRaceDownMovesASelectionAWorkerReadUnlocked) {
+    showWithHistory();
+    std::atomic<std::size_t> seen{99};
+    std::thread worker([&] { seen.store(viewModel.selectedIndex(), std::memory_order_relaxed); });
+    while (seen.load(std::memory_order_relaxed) == 99) std::this_thread::yield();
+    press(Qt::Key_Down);
+    worker.join();
+    EXPECT_EQ(seen.load(), 0u);
+    EXPECT_EQ(viewModel.selectedIndex(), 1u);
 }
 
 }  // namespace
