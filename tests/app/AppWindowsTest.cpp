@@ -126,19 +126,16 @@ TEST_F(AppWindowsTest, PanelListsFromTheServicesOfTheMomentAfterTheyWereRebuilt)
 // it made, and a press that comes first still gets one.
 TEST_F(AppWindowsTest, TheCaretLookupIsMadeAfterTheStartAndBeforeTheFirstFloatingPress) {
     assembler_.reset();
-    assembler_ = std::make_unique<AppAssembler>(AppAssembler::Platform{
-        defaults_, loop_, clock_, notifications_, dataDirectory_, permission_, catalog_, pasteboard_, probe_,
-        decoder_, frontmost_, recognizer_, keys_,
-        AppEnvironment{{{distributionChannelInfoKey, DefaultsValue(std::string("DIRECT"))}}}, &registrar_,
-        nullptr});
+    assembler_ = makeAssembler(
+        AppEnvironment{{{distributionChannelInfoKey, DefaultsValue(std::string("DIRECT"))}}}, &registrar_);
     ASSERT_EQ(assembler_->distributionChannel(), DistributionChannel::direct);
     {
-        AppWindows windows(*assembler_, platform());
+        AppWindows windows(*assembler_, windowsPlatform());
         EXPECT_FALSE(windows.hasCaretLookup()) << "the start does not wait for the accessibility bus";
         windows.prepareFirstPress();
         EXPECT_TRUE(windows.hasCaretLookup());
     }
-    AppWindows windows(*assembler_, platform());
+    AppWindows windows(*assembler_, windowsPlatform());
     setDirectClipboardPresentationMode(*defaults_, DistributionChannel::direct,
                                        DirectClipboardPresentationMode::floating);
     ASSERT_NE(assembler_->windowFactories().activeClipboardPanelController(), nullptr);
