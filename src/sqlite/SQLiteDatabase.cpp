@@ -4,6 +4,9 @@
 #include <sqlite3.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <thread>
+
 #include "sqlite/SQLiteError.h"
 
 namespace quorvane {
@@ -58,7 +61,15 @@ SQLiteStatement SQLiteDatabase::prepare(std::string_view sql) {
 
 void SQLiteDatabase::rewriteWithoutRemovedData() {
     execute("VACUUM;");
-    const int result = sqlite3_wal_checkpoint_v2(db_, nullptr, SQLITE_CHECKPOINT_TRUNCATE, nullptr, nullptr);
+    // A checkpoint another connection is running makes this one fail at once, without the busy handler;
+    // those of the stores' own workers end within moments.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    int result = SQLITE_BUSY;
+    while (true) {
+        result = sqlite3_wal_checkpoint_v2(db_, nullptr, SQLITE_CHECKPOINT_TRUNCATE, nullptr, nullptr);
+        if (result != SQLITE_BUSY || std::chrono::steady_clock::now() > deadline) break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
     if (result != SQLITE_OK) throw SQLiteError(SQLiteError::Kind::execute, result, sqliteErrorMessage(db_));
 }
 

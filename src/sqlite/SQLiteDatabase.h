@@ -33,8 +33,9 @@ public:
     // Compiles one statement. Throws SQLiteError(prepare).
     SQLiteStatement prepare(std::string_view sql);
     // Rewrites the file from its live rows and copies the write-ahead log back, truncating it to nothing, so
-    // that no removed row stays readable in the file or its log. Waits for readers up to the busy timeout.
-    // Throws SQLiteError(execute), also when a reader kept the log from being truncated.
+    // that no removed row stays readable in the file or its log. Waits for readers up to the busy timeout,
+    // and for another connection's checkpoint up to five seconds. Throws SQLiteError(execute), also when a
+    // reader kept the log from being truncated.
     void rewriteWithoutRemovedData();
     // The rowid of the last successful INSERT on this connection.
     std::int64_t lastInsertRowID() const;

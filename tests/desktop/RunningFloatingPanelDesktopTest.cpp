@@ -35,6 +35,10 @@ using namespace std::chrono_literals;
 enum class FieldToolkit { gtk, qt };
 enum class Press { held, lateUnderTheGrab };
 
+// Logged once the panel's coordinator, which grabs the hot key, has started: a press before it reaches the
+// field instead.
+constexpr const char* kHotkeyReady = "Settings coordinator started";
+
 class RunningFloatingPanelDesktopTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -91,7 +95,7 @@ protected:
         return caret;
     }
 
-    // Starts quorvane on the accessible desktop, drawing at `scale`, and waits until its hot key is there.
+    // Starts quorvane on the accessible desktop, drawing at `scale`, and waits until its hot key is grabbed.
     void startQuorvane(int scale) {
         JsonFileUserDefaults settings(directory_ / "config/Quorvane/settings.json");
         settings.set("DidCompleteOnboarding", true);
@@ -115,10 +119,10 @@ protected:
         ASSERT_TRUE(DesktopSession::processEventsUntil(
             [&] {
                 log_ += quorvane_.readAll();
-                return log_.contains("App coordinator started") || quorvane_.state() == QProcess::NotRunning;
+                return log_.contains(kHotkeyReady) || quorvane_.state() == QProcess::NotRunning;
             },
             30s));
-        ASSERT_TRUE(log_.contains("App coordinator started")) << log_.toStdString();
+        ASSERT_TRUE(log_.contains(kHotkeyReady)) << log_.toStdString();
     }
 
     // The panel's window on the screen, in the X server's pixels, once quorvane shows one of `size`.
